@@ -1,0 +1,27 @@
+# Warnings and definitions shared by every target of the project.
+add_library(marlin_common INTERFACE)
+target_compile_features(marlin_common INTERFACE cxx_std_20)
+target_compile_options(marlin_common INTERFACE -Wall -Wextra)
+if(MARLIN_WERROR)
+    target_compile_options(marlin_common INTERFACE -Werror)
+endif()
+if(MARLIN_SANITIZE)
+    target_compile_options(marlin_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                   -fno-sanitize-recover=undefined)
+    target_link_options(marlin_common INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Adds one library floor from every source file in its folder (subfolders excluded).
+function(marlin_add_floor target folder)
+    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    if(sources)
+        add_library(${target} STATIC ${sources})
+        target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${target} PUBLIC marlin_common ${ARGN})
+    else()
+        # A floor that holds no code yet still exists for the floors above it.
+        add_library(${target} INTERFACE)
+        target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${target} INTERFACE marlin_common ${ARGN})
+    endif()
+endfunction()

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need, when any is missing.
+set -euo pipefail
+
+packages=(
+    g++ cmake make pkg-config git ca-certificates
+    qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb
+    libcurl4-openssl-dev libssl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libcpp-httplib-dev
+    default-jdk-headless
+    clang libclang-rt-14-dev
+    clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -q
+    "${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
+fi

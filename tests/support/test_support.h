@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace marlin::testing {
+
+// The text of a recorded service response, e.g. Fixture("search_tweets_page.json").
+std::string Fixture(const std::string& name);
+
+// Reads and writes whole files byte for byte.
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// A fresh folder under the system's temporary folder, removed with everything in it
+// when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The folder the build puts the program and its support files in.
+std::filesystem::path BuiltAppFolder();
+
+}  // namespace marlin::testing
