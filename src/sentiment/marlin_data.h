@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/toolkit.h"
+
+namespace marlin {
+
+class TweetSet;
+
+// The tweets as a text table of 16 columns per record, in the column order of the Tweets
+// table: the working copy the sentiment scorer runs on, and the reader of tweet table files.
+//
+//  1 DateTime   2 ScreenName  3 Text        4 TweetID     5 RealName    6 Followers
+//  7 Following  8 Location    9 UTC_Offset 10 GeoCoords  11 UserTweets 12 Retweeted
+// 13 LinkURL   14 Sent+       15 Sent-      16 Description
+class MarlinData {
+  public:
+    static constexpr int kColumns = 16;
+    static constexpr int kPositiveColumn = 14;
+    static constexpr int kNegativeColumn = 15;
+    // One record; element c is column c. Column 0 exists only after SetData and stays empty.
+    using Record = std::array<std::string, kColumns + 1>;
+
+    // The scorer's exchange files live in appFolder (the program's folder).
+    MarlinData(Toolkit& toolkit, std::filesystem::path appFolder);
+
+    // A copy of the whole table: element r - 1 is record r.
+    std::vector<Record> Data() const { return m_records; }
+    // Throws std::out_of_range for a record outside 1..RecordCount or a column the table lacks
+    // (0 after Load, above 16 always).
+    std::string Value(std::int32_t record, std::uint8_t field) const;
+    std::int32_t RecordCount() const { return static_cast<std::int32_t>(m_records.size()); }
+
+    // Keeps the set (by reference: it must outlive this table) and rebuilds the table from it,
+    // with "0" in both score columns.
+    void SetData(const TweetSet& tweets);
+    // Reads a tweet table file; false, without a message, when it is missing or malformed.
+    // The header line, if any, is record 1 like any other.
+    bool Load(const std::string& fileName);
+    // Writes the records of the kept set as tweet table lines (Windows-1252, CR LF, a tab after
+    // every field). Throws std::logic_error when SetData was never called, std::runtime_error
+    // when the file cannot be written.
+    void Save(const std::string& fileName, bool append);
+
+    // Runs the outside scorer on the table and fills the score columns. With recalc true the
+    // texts come from column 3, otherwise from the kept tweet set. True when the scores were
+    // read back. A scorer that cannot start or runs out of time fails without a message box;
+    // LastScorerError says why in every failure.
+    bool RunSentiStrength(const std::string& ssJarDir, const std::string& ssDataDir, bool recalc);
+    // Why the last scorer run failed; empty after a run that succeeded.
+    const std::string& LastScorerError() const { return m_lastScorerError; }
+
+    // How long a scorer run may take: 20 s, plus 1 s for every 1,000 records.
+    static long long ScorerTimeLimit(std::int32_t records);
+    // The exchange files of the scorer run (the output name is the scorer's own rule).
+    std::filesystem::path ScorerInputPath() const { return m_appFolder / "tmp.txt"; }
+    std::filesystem::path ScorerOutputPath() const { return m_appFolder / "tmp0_out.txt"; }
+
+  private:
+    bool WriteScorerInput(bool recalc);
+    bool ReadScorerOutput();
+    bool FailScorerRun(const std::string& reason, bool showMessage);
+
+    Toolkit& m_toolkit;
+    std::filesystem::path m_appFolder;
+    std::vector<Record> m_records;
+    int m_firstColumn = 1;  // 0 after SetData, 1 after Load
+    const TweetSet* m_tweets = nullptr;
+    std::string m_lastScorerError;
+};
+
+}  // namespace marlin
