@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/toolkit.h"
+
+namespace marlin {
+
+// The reader for the JSON texts the service returns. It is deliberately not a full
+// parser: one scan records every object (name, level, parent, where it starts and
+// ends) in a flat list, and element values are cut out of an object's own text by
+// substring searches. The tweet set, the user set and the token request rely on the
+// exact results of these searches, odd corners included.
+//
+// Positions count bytes of the UTF-8 text from 1; every structural character is
+// ASCII, so results match a count in characters. Entry indexes run from 1 to
+// ObjectCount(); index 0 and ObjectCount() + 1 are empty entries. Any other index
+// given to a per-entry member throws std::out_of_range.
+//
+// A reader parses one text in its lifetime: Read once, right after construction.
+class JSONDeserializer {
+  public:
+    explicit JSONDeserializer(Toolkit& toolkit);
+
+    // With an empty name the number of entries, else the number of entries so named.
+    int ObjectCount(const std::string& CObjectName = std::string()) const;
+    std::string ObjectName(int Index) const;
+    std::uint8_t ObjectLevel(int Index) const;
+    int ObjectParent(int Index) const;
+    // The text strictly between the entry's braces. An entry never closed is taken to
+    // run to the end of the text (and keeps that end from then on).
+    std::string ObjectText(int Index) const;
+
+    // Scans the text and builds the object list. False when the text is shorter than 8
+    // bytes (nothing built) or cannot be read on (entries built so far are kept).
+    bool Read(const std::string& JSON, bool IgnoreTopLevel);
+
+    // The first element of that name in the entry's own text as a bare value text;
+    // empty when there is none.
+    std::string GetElementInObject(int ObjectIndex, const std::string& ElementName) const;
+    // Every element of that name in the entry's own text: slot 0 empty, slots 1..m the
+    // values in text order; an empty list when there is no match.
+    std::vector<std::string> GetAllElementsInObject(int ObjectIndex, const std::string& ElementName) const;
+    // The index of the Index-th entry so named, or 0 (also when it is the last entry).
+    int ObjectIndex(const std::string& ObjectName, int Index) const;
+    // The last entry of the run of deeper entries that follows ObjectIndex, or 0.
+    int LastChild(int ObjectIndex) const;
+
+    // Like the last slot of GetAllElementsInObject, but the search never runs past the
+    // entry's own closing brace. (With IgnoreTopLevel the outermost closing brace moves
+    // entry 1's end to the end of the text, so its own text holds every later object.)
+    // Empty when there is no match.
+    std::string GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const;
+
+    // The entry's own text: its text without the texts of its directly following children.
+    const std::string& OwnText(int Index) const;
+
+  private:
+    struct Entry {
+        std::string name;
+        std::uint8_t level = 0;
+        int parent = 0;
+        int start = 0;
+        int end = 0;         // the end the documents speak of; may be overwritten
+        int matchedEnd = 0;  // the first closing brace assigned to the entry
+    };
+
+    void CheckIndex(int index) const;
+    bool Scan(bool ignoreTopLevel);
+    bool NameFor(int braceAt, int lastBrace, std::uint8_t level, std::string& name) const;
+    void BuildOwnTexts();
+    std::string OwnTextWithin(int index, int end) const;
+
+    Toolkit& m_toolkit;
+    std::string m_text;
+    mutable std::vector<Entry> m_entries;  // 0..count+1 after Read; ObjectText may fix an end
+    std::vector<std::string> m_ownTexts;   // 0..own-text count
+    int m_count = 0;
+};
+
+}  // namespace marlin

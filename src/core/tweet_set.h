@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/toolkit.h"
+
+namespace marlin {
+
+class UserSet;
+
+// The tweets of one or more response pages, in response order (newest first). Records
+// are numbered from 1 to Count(). Index 0 gives an empty text or 0; an index beyond
+// Count() (or below 0) throws std::out_of_range.
+class TweetSet {
+  public:
+    // One tweet as the rest of the system sees it; fields in table order.
+    struct Record {
+        std::string DateTime;
+        std::string ScreenName;
+        std::string Text;
+        std::string TweetID;
+        std::string RealName;
+        std::int32_t Followers = 0;
+        std::int32_t Following = 0;
+        std::string Location;
+        std::int32_t UTC_Offset = 0;
+        std::string GeoCoords;
+        std::string UserTweets;
+        std::int32_t Retweeted = 0;
+        std::string LinkURL;
+        std::string Description;
+    };
+
+    explicit TweetSet(Toolkit& toolkit);
+    ~TweetSet();
+    TweetSet(const TweetSet&) = delete;
+    TweetSet& operator=(const TweetSet&) = delete;
+
+    // The number of tweets the last SetData counted (0 when its text was unreadable).
+    int LastSetDataSize() const { return m_lastSetDataSize; }
+    bool VBDateTimes() const { return m_vbDateTimes; }
+    // The TweetID of the last record; with Dec, that id minus one in decimal ("1000"
+    // gives "0999"). Empty on an empty set.
+    std::string OldestTweetId(bool Dec) const;
+    int Count() const { return static_cast<int>(m_records.size()) - 1; }
+
+    std::string DateTime(int Index) const;
+    std::string ScreenName(int Index) const;
+    std::string Text(int Index) const;
+    std::string TweetID(int Index) const;
+    std::string RealName(int Index) const;
+    std::int32_t Followers(int Index) const;
+    std::int32_t Following(int Index) const;
+    std::string Location(int Index) const;
+    std::string UTC_Offset(int Index) const;  // whole hours, in decimal
+    std::string GeoCoords(int Index) const;
+    std::int32_t UserTweets(int Index) const;
+    std::int32_t Retweeted(int Index) const;
+    std::string LinkURL(int Index) const;
+    std::string Description(int Index) const;
+
+    // Adds (Append) or puts (not Append) the tweets of one response page. IgnoreTopLevel
+    // is true for search pages (an object holding "statuses" and "search_metadata"),
+    // false for timeline pages (an array of tweets). An unreadable text changes nothing
+    // but LastSetDataSize; a readable one without tweets shows "JSON response contained
+    // no records".
+    void SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel);
+
+    // The record's DateTime as "dd/mm/yy hh:mm:ss", read from the service layout by
+    // position; the stored text itself once SetVBDateTimes has run.
+    std::string GetVBDateTime(int Index) const;
+    void SetVBDateTimes();
+    void Clear();
+    // Keeps, in order, the tweets whose time lies within Earliest..Latest (inclusive,
+    // both read as local date-time texts). An empty Latest becomes now and is written
+    // back. True when records were removed. Throws SKDFuncs::ConversionError when a
+    // bound or a DateTime is not a date (the records are then unchanged).
+    bool TrimToDateRange(const std::string& Earliest, std::string& Latest);
+    bool TrimToDateRange(const std::string& Earliest, const std::string& Latest);
+    // The distinct screen names in order of first appearance. The list is 1-based like
+    // the records: slot 0 is empty, slots 1..n hold the names. Throws std::logic_error
+    // on an empty set.
+    std::vector<std::string> GetUserArr() const;
+
+    // The whole record (Index 1..Count()).
+    const Record& Item(int Index) const;
+
+  private:
+    const Record& At(int index) const;
+
+    Toolkit& m_toolkit;
+    std::vector<Record> m_records;  // slot 0 is an empty record
+    int m_lastSetDataSize = 0;
+    bool m_vbDateTimes = false;
+    std::unique_ptr<UserSet> m_tweetUser;  // parses the user object of each tweet
+};
+
+}  // namespace marlin
