@@ -1,0 +1,130 @@
+#include "service/app_cred_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <vector>
+
+#include "core/code_page.h"
+#include "service/enc64.h"
+
+namespace marlin {
+
+namespace {
+
+// Lines as the file holds them; a final line break ends the last line rather
+// than starting an empty one. CR LF, LF and a lone CR all end a line.
+std::vector<std::string> SplitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool open = false;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+            lines.push_back(line);
+            line.clear();
+            open = false;
+        } else {
+            line += c;
+            open = true;
+        }
+    }
+    if (open) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> SplitAtCrLf(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t found; (found = text.find("\r\n", start)) != std::string::npos; start = found + 2)
+        parts.push_back(text.substr(start, found - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+AppCredFile::Credentials FromParts(const std::vector<std::string>& parts) {
+    AppCredFile::Credentials credentials;
+    if (parts.size() > 0) credentials.appName = parts[0];
+    if (parts.size() > 1) credentials.consumerKey = parts[1];
+    if (parts.size() > 2) credentials.consumerSecret = parts[2];
+    return credentials;
+}
+
+void WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0)
+            throw std::runtime_error(std::string("Cannot write the credentials file: ") +
+                                     std::strerror(errno));
+        done += static_cast<size_t>(written);
+    }
+}
+
+}  // namespace
+
+bool AppCredFile::Exists() const {
+    std::error_code error;
+    return std::filesystem::exists(m_path, error) && !std::filesystem::is_directory(m_path, error);
+}
+
+AppCredFile::Credentials AppCredFile::Read() const {
+    if (!Exists()) return {};
+    std::ifstream in(m_path, std::ios::binary);
+    if (!in) return {};
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::string> lines = SplitLines(bytes);
+    if (lines.empty()) return {};
+
+    if (lines.size() == 1) {
+        try {
+            return FromParts(SplitAtCrLf(Base64Decode(lines[0])));
+        } catch (const Base64Error&) {
+            return {};
+        }
+    }
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < lines.size() && i < 3; ++i) texts.push_back(CodePage::FromWindows1252(lines[i]));
+    return FromParts(texts);
+}
+
+void AppCredFile::Write(const Credentials& credentials) const {
+    const std::string line = Base64EncodeSingleLine(credentials.appName + "\r\n" + credentials.consumerKey +
+                                                    "\r\n" + credentials.consumerSecret) +
+                             "\r\n";
+
+    // Written beside the old file and renamed over it, so the secret never sits
+    // in a file with wider permissions and a failed write leaves the previous
+    // file whole.
+    const std::filesystem::path temporary = m_path.string() + ".new";
+    ::unlink(temporary.c_str());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        throw std::runtime_error(std::string("Cannot create the credentials file: ") + std::strerror(errno));
+    try {
+        ::fchmod(fd,
+                 S_IRUSR | S_IWUSR);  // the umask may only have narrowed it; make it exact
+        WriteAll(fd, line);
+        if (::fsync(fd) != 0) throw std::runtime_error("Cannot write the credentials file");
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    ::close(fd);
+    if (::rename(temporary.c_str(), m_path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw std::runtime_error(std::string("Cannot replace the credentials file: ") + std::strerror(error));
+    }
+}
+
+}  // namespace marlin

@@ -1,0 +1,350 @@
+#include "service/twitter_api.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <tuple>
+
+#include "core/json_deserializer.h"
+#include "core/skd_funcs.h"
+#include "service/enc64.h"
+
+namespace marlin {
+
+namespace {
+
+constexpr const char* kTroubleAccessing = "SKD is having trouble accessing the API server. Try again?";
+constexpr const char* kTroubleContacting = "SKD is having trouble contacting the server. Try again?";
+constexpr const char* kCouldNotAccess = "Couldn't access the API server";
+// What the token endpoint expects in the form body; its length is the announced 29 bytes.
+constexpr const char* kTokenRequestBody = "grant_type=client_credentials";
+constexpr int kResponseWaitSeconds = 5;
+
+// The header value as a whole number of the field's width, rounded half to even. A value
+// the field cannot hold is an error of the exchange, like a missing header.
+template <class Int>
+Int HeaderNumber(const std::string& value) {
+    const double rounded = std::nearbyint(SKDFuncs::LeadingNumber(value));
+    if (!(rounded >= std::numeric_limits<Int>::min() && rounded <= std::numeric_limits<Int>::max()))
+        throw HttpError("Rate-limit header out of range: " + value);
+    return static_cast<Int>(rounded);
+}
+
+// Runs one step of an exchange. When the exchange retries steps, a failing step is offered
+// again until it succeeds (true) or the user declines (false); otherwise its error goes on.
+template <class Ask, class Action>
+bool RunStep(bool retrySteps, Ask&& askToRetry, Action&& action) {
+    for (;;) {
+        try {
+            action();
+            return true;
+        } catch (const std::exception&) {
+            if (!retrySteps) throw;
+            if (!askToRetry()) return false;
+        }
+    }
+}
+
+}  // namespace
+
+struct TwitterAPI::Exchange {
+    std::string methodName;
+    std::string question;
+    std::string url;
+    std::optional<ResourceFamily> family;  // none: the quota headers are not read
+    Retry retry = Retry::None;
+    bool viaProxy = false;
+    bool declineMeansNoAccess = false;  // a declined retry also sets the "no access" response code
+    std::function<void(const std::string&)> handBody;
+};
+
+TwitterAPI::TwitterAPI(Toolkit& toolkit, HttpRequestFactory requestFactory, std::string apiBase)
+    : Tweets(toolkit),
+      Users(toolkit),
+      m_toolkit(toolkit),
+      m_requestFactory(std::move(requestFactory)),
+      m_apiBase(std::move(apiBase)),
+      m_clock([] { return std::time(nullptr); }) {
+    while (!m_apiBase.empty() && m_apiBase.back() == '/') m_apiBase.pop_back();
+    MutableWindow(ResourceFamily::UserTimeline).remaining = 300;
+    MutableWindow(ResourceFamily::Search).remaining = 450;
+}
+
+int32_t TwitterAPI::LastResponseCount() const {
+    return m_failed ? -1 : Tweets.LastSetDataSize();
+}
+
+SKDFuncs::DateValue TwitterAPI::NextLimitReset(ResourceFamily family) const {
+    using namespace std::chrono;
+    const seconds shifted = seconds(Window(family).reset) + hours(GetLocalUTCOffset());
+    const sys_days day = floor<days>(sys_seconds(shifted));
+    const year_month_day date(day);
+    const hh_mm_ss clock(sys_seconds(shifted) - day);
+    return SKDFuncs::DateValue{static_cast<int>(date.year()),
+                               static_cast<int>(static_cast<unsigned>(date.month())),
+                               static_cast<int>(static_cast<unsigned>(date.day())),
+                               static_cast<int>(clock.hours().count()),
+                               static_cast<int>(clock.minutes().count()),
+                               static_cast<int>(clock.seconds().count())};
+}
+
+int16_t TwitterAPI::GetLocalUTCOffset() const {
+    const std::time_t now = m_clock();
+    std::tm utc{};
+    std::tm local{};
+    gmtime_r(&now, &utc);
+    localtime_r(&now, &local);
+    int offset = local.tm_hour - utc.tm_hour;
+    const auto localDate = std::tie(local.tm_year, local.tm_yday);
+    const auto utcDate = std::tie(utc.tm_year, utc.tm_yday);
+    if (localDate > utcDate) offset += 24;
+    if (localDate < utcDate) offset -= 24;
+    return static_cast<int16_t>(offset);
+}
+
+void TwitterAPI::Clear() {
+    Tweets.Clear();
+    Users.Clear();
+}
+
+// --- Request methods ---
+
+std::string TwitterAPI::GetUsersLookUp(const std::string& userIdList, const std::string& screenNameList,
+                                       bool appendUsers) {
+    if (userIdList.empty() && screenNameList.empty()) {
+        m_failed = true;
+        return {};
+    }
+    Exchange exchange;
+    exchange.methodName = "GetUsersLookUp";
+    exchange.question = kTroubleContacting;
+    exchange.url = Url("/1.1/users/lookup.json?" +
+                       (userIdList.empty() ? "screen_name=" + screenNameList : "user_id=" + userIdList));
+    exchange.family = ResourceFamily::UsersLookup;
+    exchange.retry = Retry::Step;
+    exchange.handBody = [this, appendUsers](const std::string& body) {
+        Users.SetData(body, appendUsers, false);
+    };
+    return RunExchange(exchange);
+}
+
+std::string TwitterAPI::GetFriendsList(const std::string& userId, const std::string& screenName,
+                                       const std::string& count, bool appendUsers) {
+    return ListRequest("/1.1/friends/list.json", "GetFriendsList", ResourceFamily::FriendsList, userId,
+                       screenName, count, appendUsers);
+}
+
+std::string TwitterAPI::GetFollowersList(const std::string& userId, const std::string& screenName,
+                                         const std::string& count, bool appendUsers) {
+    return ListRequest("/1.1/followers/list.json", "GetFollowersList", ResourceFamily::FollowersList, userId,
+                       screenName, count, appendUsers);
+}
+
+std::string TwitterAPI::ListRequest(const char* path, const char* methodName, ResourceFamily family,
+                                    const std::string& userId, const std::string& screenName,
+                                    const std::string& count, bool appendUsers) {
+    if (userId.empty() && screenName.empty()) return {};
+    // A fresh set asks for the first page; this happens whether or not the request succeeds.
+    if (!appendUsers) Users.Clear();
+    Exchange exchange;
+    exchange.methodName = methodName;
+    exchange.question = kTroubleContacting;
+    exchange.url = Url(std::string(path) + "?screen_name=" + screenName + "&user_id=" + userId +
+                       "&count=" + count + "&cursor=" + Users.NextCursor());
+    exchange.family = family;
+    exchange.retry = Retry::Resend;
+    exchange.handBody = [this, appendUsers](const std::string& body) {
+        Users.SetData(body, appendUsers, true);
+    };
+    return RunExchange(exchange);
+}
+
+std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScreenName,
+                                        const std::string& sinceId, const std::string& maxId,
+                                        const std::string& count, bool appendTweets) {
+    if (!Authenticated() || user.empty()) return {};
+    // The query starts with an empty parameter ("?&count="); the service accepts it.
+    std::string query = "/1.1/statuses/user_timeline.json?&count=" + count;
+    query += userIsScreenName ? "&screen_name=" + user : "&user_id=" + user;
+    if (!maxId.empty()) query += "&max_id=" + maxId;
+    if (!sinceId.empty()) query += "&since_id=" + sinceId;
+
+    Exchange exchange;
+    exchange.methodName = "GetUserTimeLine";
+    exchange.question = kTroubleContacting;
+    exchange.url = Url(query);
+    exchange.family = ResourceFamily::UserTimeline;
+    exchange.retry = Retry::Step;
+    exchange.handBody = [this, appendTweets](const std::string& body) {
+        Tweets.SetData(body, appendTweets, false);
+    };
+    return RunExchange(exchange);
+}
+
+std::string TwitterAPI::GetSearch(const std::string& query, const std::string& lang,
+                                  const std::string& /*geoCode*/, const std::string& sinceId,
+                                  const std::string& maxId, std::string& count, bool appendTweets,
+                                  const std::string& resultType) {
+    if (!Authenticated() || query.empty()) return {};
+    if (SKDFuncs::LeadingNumber(count) > 100) count = "100";
+    if (!(SKDFuncs::LeadingNumber(count) >= 10)) count = "10";
+
+    std::string pathAndQuery = "/1.1/search/tweets.json?q=" + SKDFuncs::UrlEncode(query) + "&count=" + count +
+                               "&lang=" + lang + "&result_type=" + resultType;
+    if (!maxId.empty()) pathAndQuery += "&max_id=" + maxId;
+    if (!sinceId.empty()) pathAndQuery += "&since_id=" + sinceId;
+
+    Exchange exchange;
+    exchange.methodName = "GetSearch";
+    exchange.question = kTroubleAccessing;
+    exchange.url = Url(pathAndQuery);
+    exchange.family = ResourceFamily::Search;
+    exchange.retry = Retry::Step;
+    exchange.viaProxy = !m_proxyServer.empty();
+    exchange.declineMeansNoAccess = true;
+    exchange.handBody = [this, appendTweets](const std::string& body) {
+        Tweets.SetData(body, appendTweets, true);
+    };
+    return RunExchange(exchange);
+}
+
+std::string TwitterAPI::GetFollowerIds(const std::string& screenName) {
+    if (screenName.empty()) return {};
+    Exchange exchange;
+    exchange.methodName = "GetFollowerIds";
+    exchange.url = Url("/1.1/followers/ids.json?cursor=-1&screen_name=" + screenName + "&count=5000");
+    exchange.retry = Retry::None;
+    return RunExchange(exchange);
+}
+
+std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::string& consumerKey,
+                                      const std::string& consumerSecret) {
+    try {
+        const std::string authorization =
+            "Basic " + Base64EncodeSingleLine(consumerKey + ":" + consumerSecret);
+        std::unique_ptr<HttpRequest> request = m_requestFactory();
+        request->Open("POST", Url("/oauth2/token?grant_type=client_credentials"), true);
+        request->SetRequestHeader("User-Agent", appName);
+        request->SetRequestHeader("Authorization", authorization);
+        request->SetRequestHeader("Content-Type", "application/x-www-form-urlencoded;charset=UTF-8");
+        request->SetRequestHeader("Content-Length", "29");
+        request->Send(kTokenRequestBody);
+        request->WaitForResponse(kResponseWaitSeconds);
+        // A response still missing after the wait makes Status throw: a failed exchange.
+        if (request->Status() != 200) {
+            request->Abort();
+            return {};
+        }
+        JSONDeserializer reader(m_toolkit);
+        reader.Read(request->ResponseText(), false);
+        if (reader.GetElementInObject(1, "token_type") != "bearer") return {};
+        const std::string token = reader.GetElementInObject(1, "access_token");
+        if (token.empty()) return {};
+        m_bearerToken = token;
+        m_appName = appName;
+        return token;
+    } catch (...) {
+        return {};
+    }
+}
+
+// --- The exchange ---
+
+std::string TwitterAPI::Url(const std::string& pathAndQuery) const {
+    return m_apiBase + pathAndQuery;
+}
+
+bool TwitterAPI::AskToRetry(const Exchange& exchange) {
+    return m_toolkit.MessageBox(exchange.question, "Recoverable error within " + exchange.methodName,
+                                MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes;
+}
+
+std::string TwitterAPI::RunExchange(const Exchange& exchange) {
+    std::unique_ptr<HttpRequest> request;
+    std::optional<std::string> result;
+    if (exchange.retry == Retry::Resend) {
+        try {
+            result = Perform(request, exchange);
+        } catch (const std::exception&) {
+            if (AskToRetry(exchange)) {
+                if (!request) throw;
+                // The second attempt has no question of its own: its error goes to the caller.
+                request->Send();
+                request->WaitForResponse(kResponseWaitSeconds);
+                result = Receive(*request, exchange);
+            }
+        }
+    } else {
+        result = Perform(request, exchange);
+    }
+    if (result) return *result;
+
+    // The user declined to retry.
+    if (request) request->Abort();
+    m_failed = true;
+    if (exchange.declineMeansNoAccess) m_lastResponseCode = kCouldNotAccess;
+    return kFailed;
+}
+
+std::optional<std::string> TwitterAPI::Perform(std::unique_ptr<HttpRequest>& request,
+                                               const Exchange& exchange) {
+    auto step = [&](auto&& action) {
+        return RunStep(
+            exchange.retry == Retry::Step, [&] { return AskToRetry(exchange); }, action);
+    };
+    if (!step([&] { request = m_requestFactory(); })) return std::nullopt;
+    if (exchange.viaProxy) {
+        m_toolkit.MessageBox("Testing connection via proxy", "Test", MsgButtons::OK, MsgIcon::Information);
+        if (!step([&] { request->SetProxy(ProxySetting::Proxy, m_proxyServer, ""); })) return std::nullopt;
+    }
+    if (!step([&] { request->Open("GET", exchange.url, false); })) return std::nullopt;
+    if (!step([&] { request->SetRequestHeader("User-Agent", m_appName); })) return std::nullopt;
+    if (!step([&] { request->SetRequestHeader("Authorization", "Bearer " + m_bearerToken); }))
+        return std::nullopt;
+    if (!step([&] { request->Send(); })) return std::nullopt;
+    if (!step([&] { request->WaitForResponse(kResponseWaitSeconds); })) return std::nullopt;
+    return Receive(*request, exchange);
+}
+
+std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Exchange& exchange) {
+    auto step = [&](auto&& action) {
+        return RunStep(
+            exchange.retry == Retry::Step, [&] { return AskToRetry(exchange); }, action);
+    };
+    int status = 0;
+    if (!step([&] { status = request.Status(); })) return std::nullopt;
+    if (status != 200) {
+        if (!step(
+                [&] { m_lastResponseCode = std::to_string(request.Status()) + ":" + request.StatusText(); }))
+            return std::nullopt;
+        if (!step([&] { request.Abort(); })) return std::nullopt;
+        m_failed = true;
+        return std::string(kFailed);
+    }
+
+    if (!step([&] { m_responseText = request.ResponseText(); })) return std::nullopt;
+    if (exchange.family) {
+        // Each value is kept as soon as it is read, so a missing later header leaves the earlier ones.
+        QuotaWindow& window = MutableWindow(*exchange.family);
+        if (!step([&] {
+                window.remaining = HeaderNumber<int16_t>(request.GetResponseHeader("x-rate-limit-remaining"));
+            }))
+            return std::nullopt;
+        if (!step([&] {
+                window.limit = HeaderNumber<int16_t>(request.GetResponseHeader("x-rate-limit-limit"));
+            }))
+            return std::nullopt;
+        if (!step([&] {
+                window.reset = HeaderNumber<int32_t>(request.GetResponseHeader("x-rate-limit-reset"));
+            }))
+            return std::nullopt;
+    }
+    if (!step([&] { m_lastResponseCode = std::to_string(request.Status()) + ":" + request.StatusText(); }))
+        return std::nullopt;
+    if (exchange.handBody && !step([&] { exchange.handBody(m_responseText); })) return std::nullopt;
+    m_failed = false;
+    return m_responseText;
+}
+
+}  // namespace marlin

@@ -1,0 +1,155 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/skd_funcs.h"
+#include "core/tweet_set.h"
+#include "core/user_set.h"
+#include "platform/toolkit.h"
+#include "service/http_request.h"
+
+namespace marlin {
+
+// The resource families that the service counts requests for, each with its own window.
+enum class ResourceFamily { UserTimeline, Search, FollowersList, FriendsList, UsersLookup };
+
+// One rate-limit window as the service last announced it.
+struct QuotaWindow {
+    int16_t remaining = 0;
+    int16_t limit = 0;
+    int32_t reset = 0;  // seconds since 1970-01-01 00:00:00 UTC; 0 before the first answer
+};
+
+// The client of the service's REST API v1.1. Every request method makes one exchange
+// through a fresh request object, records the family's quota headers and hands the body
+// to Tweets or Users. Request methods return the body, "Failed", or the empty text when
+// nothing was sent. Everything runs on the calling (user-interface) thread.
+class TwitterAPI {
+  public:
+    static constexpr const char* kDefaultApiBase = "https://api.twitter.com";
+    static constexpr const char* kFailed = "Failed";
+
+    // The current time, seconds since 1970 UTC; replaceable so tests can fix the clock.
+    using UtcClock = std::function<std::time_t()>;
+
+    // apiBase is scheme, host and port without a trailing path, e.g. "http://127.0.0.1:8080".
+    TwitterAPI(Toolkit& toolkit, HttpRequestFactory requestFactory, std::string apiBase = kDefaultApiBase);
+    TwitterAPI(const TwitterAPI&) = delete;
+    TwitterAPI& operator=(const TwitterAPI&) = delete;
+
+    // Records of the status requests and of the user requests.
+    TweetSet Tweets;
+    UserSet Users;
+
+    // --- Properties ---
+    // Proxy as host:port, stored without any check; only searches use it.
+    const std::string& ProxyServer() const { return m_proxyServer; }
+    void SetProxyServer(const std::string& server) { m_proxyServer = server; }
+    // Returns the last HTTP request response code: status and status text joined by ":".
+    const std::string& LastResponseCode() const { return m_lastResponseCode; }
+    // Returns the number of records in the last response: -1 after a failed request,
+    // otherwise the tweets the last page added (users are not counted).
+    int32_t LastResponseCount() const;
+    // Returns bearer token (if created).
+    const std::string& BearerToken() const { return m_bearerToken; }
+    // Returns the raw JSON text of the last response with status 200.
+    const std::string& ResponseText() const { return m_responseText; }
+
+    int16_t UTLRateLimitRemaining() const { return Window(ResourceFamily::UserTimeline).remaining; }
+    int16_t UTLRateLimit() const { return Window(ResourceFamily::UserTimeline).limit; }
+    SKDFuncs::DateValue UTLNextLimitReset() const { return NextLimitReset(ResourceFamily::UserTimeline); }
+    int16_t FLRateLimitRemaining() const { return Window(ResourceFamily::FollowersList).remaining; }
+    int16_t FLRateLimit() const { return Window(ResourceFamily::FollowersList).limit; }
+    SKDFuncs::DateValue FLNextLimitReset() const { return NextLimitReset(ResourceFamily::FollowersList); }
+    int16_t FrRateLimitRemaining() const { return Window(ResourceFamily::FriendsList).remaining; }
+    int16_t FrRateLimit() const { return Window(ResourceFamily::FriendsList).limit; }
+    SKDFuncs::DateValue FrNextLimitReset() const { return NextLimitReset(ResourceFamily::FriendsList); }
+    int16_t ULRateLimitRemaining() const { return Window(ResourceFamily::UsersLookup).remaining; }
+    int16_t ULRateLimit() const { return Window(ResourceFamily::UsersLookup).limit; }
+    SKDFuncs::DateValue ULNextLimitReset() const { return NextLimitReset(ResourceFamily::UsersLookup); }
+    int16_t SearchRateLimitRemaining() const { return Window(ResourceFamily::Search).remaining; }
+    int16_t SearchRateLimit() const { return Window(ResourceFamily::Search).limit; }
+    SKDFuncs::DateValue SearchNextLimitReset() const { return NextLimitReset(ResourceFamily::Search); }
+
+    const QuotaWindow& Window(ResourceFamily family) const { return m_windows[static_cast<size_t>(family)]; }
+    // The start of the family's next window as a local date and time (no zone attached):
+    // the reset time shifted by GetLocalUTCOffset hours. Before the family's first answer
+    // that is 1970-01-01 00:00:00 shifted the same way.
+    SKDFuncs::DateValue NextLimitReset(ResourceFamily family) const;
+
+    // --- Methods ---
+    // Profiles of up to 100 users, ids or screen names separated by commas; the id list
+    // wins when both are given.
+    std::string GetUsersLookUp(const std::string& userIdList, const std::string& screenNameList,
+                               bool appendUsers);
+    // One page of the accounts a user follows / that follow a user. With appendUsers
+    // false Users starts afresh from the first page, otherwise it continues from its
+    // cursor. After a declined-then-accepted retry a second failure throws HttpError.
+    std::string GetFriendsList(const std::string& userId, const std::string& screenName,
+                               const std::string& count, bool appendUsers);
+    std::string GetFollowersList(const std::string& userId, const std::string& screenName,
+                                 const std::string& count, bool appendUsers);
+    // One page of a user's timeline; user is a screen name or a numeric id.
+    std::string GetUserTimeLine(const std::string& user, bool userIsScreenName, const std::string& sinceId,
+                                const std::string& maxId, const std::string& count, bool appendTweets);
+    // One page of search results. count is clamped to 10..100 and the clamped text is
+    // written back. geoCode is accepted and not sent.
+    std::string GetSearch(const std::string& query, const std::string& lang, const std::string& geoCode,
+                          const std::string& sinceId, const std::string& maxId, std::string& count,
+                          bool appendTweets, const std::string& resultType);
+    // Creates/returns the bearer token required for app-only requests: the token, or the
+    // empty text on any failure (nothing is shown, nothing else changes).
+    std::string AuthAppAccess(const std::string& appName, const std::string& consumerKey,
+                              const std::string& consumerSecret);
+    // Empties Tweets and Users; token, windows, proxy and last response are kept.
+    void Clear();
+    // The first page (up to 5000) of a user's follower ids. Updates no window; an error of
+    // the exchange is thrown to the caller as HttpError.
+    std::string GetFollowerIds(const std::string& screenName);
+    // Local hour of day minus UTC hour of day, across the date line (minutes ignored).
+    int16_t GetLocalUTCOffset() const;
+
+    // --- Seams ---
+    void SetClock(UtcClock clock) { m_clock = std::move(clock); }
+
+  private:
+    enum class Retry { Step, Resend, None };
+    struct Exchange;
+
+    // One exchange with the method's retry handling; the body, "Failed", or "Failed"
+    // after the user declined a retry.
+    std::string RunExchange(const Exchange& exchange);
+    // Creates, prepares and sends the request, then Receive; nothing when the user declined.
+    std::optional<std::string> Perform(std::unique_ptr<HttpRequest>& request, const Exchange& exchange);
+    // Reads the response into the client state and hands the body on.
+    std::optional<std::string> Receive(HttpRequest& request, const Exchange& exchange);
+    bool AskToRetry(const Exchange& exchange);
+    std::string ListRequest(const char* path, const char* methodName, ResourceFamily family,
+                            const std::string& userId, const std::string& screenName,
+                            const std::string& count, bool appendUsers);
+    std::string Url(const std::string& pathAndQuery) const;
+    bool Authenticated() const { return !m_appName.empty() && !m_bearerToken.empty(); }
+    QuotaWindow& MutableWindow(ResourceFamily family) { return m_windows[static_cast<size_t>(family)]; }
+
+    Toolkit& m_toolkit;
+    HttpRequestFactory m_requestFactory;
+    std::string m_apiBase;
+    UtcClock m_clock;
+
+    std::string m_bearerToken;
+    std::string m_appName;
+    std::string m_responseText;
+    std::string m_lastResponseCode;
+    bool m_failed = false;
+    std::string m_proxyServer;
+    std::array<QuotaWindow, 5> m_windows;
+};
+
+}  // namespace marlin
