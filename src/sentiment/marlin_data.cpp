@@ -1,0 +1,265 @@
+#include "sentiment/marlin_data.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+
+#include "core/code_page.h"
+#include "core/skd_funcs.h"
+#include "core/tweet_set.h"
+#include "sentiment/shell_and_wait.h"
+
+namespace marlin {
+
+namespace {
+
+constexpr const char* kScorerFailedMessage = "Couldn't complete Sentistrength analysis";
+constexpr long long kScorerBaseLimitMilliseconds = 20000;
+
+std::string WithoutSigns(const std::string& dateTime) {
+    std::string out;
+    for (char ch : dateTime)
+        if (ch != '+' && ch != '-') out += ch;
+    return out;
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad()) return false;
+    bytes = std::move(buffer).str();
+    return true;
+}
+
+// Tweet table files are written with CR LF, but files made by other tools on other systems end
+// their lines in a line feed alone. The first line end decides which kind a file is; in a CR
+// file a line feed is part of its field, as our own writer leaves it.
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    const std::size_t firstEnd = text.find_first_of("\r\n");
+    const bool lineFeedFile = firstEnd != std::string_view::npos && text[firstEnd] == '\n';
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(lineFeedFile ? '\n' : '\r', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        if (lineFeedFile && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!lineFeedFile && start < text.size() && text[start] == '\n') ++start;
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+// Fields 1 to 16 of one tweet table line; false when it has fewer. Pieces beyond the 16th
+// (the empty one after the trailing tab among them) are ignored.
+bool SplitRecord(std::string_view line, MarlinData::Record& record) {
+    std::size_t start = 0;
+    for (int column = 1; column <= MarlinData::kColumns; ++column) {
+        if (start > line.size()) return false;
+        std::size_t tab = line.find('\t', start);
+        if (tab == std::string_view::npos) tab = line.size();
+        record[column] = std::string(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    return true;
+}
+
+// The scorer reads one text a line, so a line break inside a text would shift every later
+// score onto the wrong record.
+std::string OneLine(const std::string& text) {
+    std::string line = text;
+    for (char& ch : line)
+        if (ch == '\r' || ch == '\n') ch = ' ';
+    return line;
+}
+
+void RemoveFile(const std::filesystem::path& path) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+}
+
+}  // namespace
+
+MarlinData::MarlinData(Toolkit& toolkit, std::filesystem::path appFolder)
+    : m_toolkit(toolkit), m_appFolder(std::move(appFolder)) {}
+
+std::string MarlinData::Value(std::int32_t record, std::uint8_t field) const {
+    if (record < 1 || record > RecordCount())
+        throw std::out_of_range("record " + std::to_string(record) + " is outside the table");
+    if (field < m_firstColumn || field > kColumns)
+        throw std::out_of_range("column " + std::to_string(field) + " is outside the table");
+    return m_records[record - 1][field];
+}
+
+void MarlinData::SetData(const TweetSet& tweets) {
+    m_tweets = &tweets;
+    const std::int32_t count = tweets.Count();
+    std::vector<Record> records(count > 0 ? count : 0);
+    const bool keepSigns = tweets.VBDateTimes();
+    for (std::int32_t i = 1; i <= count; ++i) {
+        Record& r = records[i - 1];
+        r[1] = keepSigns ? tweets.DateTime(i) : WithoutSigns(tweets.DateTime(i));
+        r[2] = tweets.ScreenName(i);
+        r[3] = tweets.Text(i);
+        r[4] = tweets.TweetID(i);
+        r[5] = tweets.RealName(i);
+        r[6] = std::to_string(tweets.Followers(i));
+        r[7] = std::to_string(tweets.Following(i));
+        r[8] = tweets.Location(i);
+        r[9] = tweets.UTC_Offset(i);
+        r[10] = tweets.GeoCoords(i);
+        r[11] = std::to_string(tweets.UserTweets(i));
+        r[12] = std::to_string(tweets.Retweeted(i));
+        r[13] = tweets.LinkURL(i);
+        r[kPositiveColumn].assign(1, '0');
+        r[kNegativeColumn].assign(1, '0');
+        r[16] = tweets.Description(i);
+    }
+    m_records = std::move(records);
+    m_firstColumn = 0;
+}
+
+bool MarlinData::Load(const std::string& fileName) {
+    if (!SKDFuncs::FileExists(fileName)) return false;
+    std::string bytes;
+    if (!ReadWholeFile(fileName, bytes)) return false;
+    const std::string text = CodePage::FromWindows1252(bytes);
+
+    const std::vector<std::string_view> lines = SplitLines(text);
+    std::vector<Record> records(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (!SplitRecord(lines[i], records[i])) return false;  // the table stays as it was
+    m_records = std::move(records);
+    m_firstColumn = 1;
+    return true;
+}
+
+void MarlinData::Save(const std::string& fileName, bool append) {
+    if (!m_tweets) throw std::logic_error("MarlinData::Save needs a tweet set given by SetData");
+    std::string text;
+    for (std::int32_t i = 1; i <= m_tweets->Count(); ++i) {
+        for (int column = 1; column <= kColumns; ++column) {
+            text += Value(i, static_cast<std::uint8_t>(column));
+            text += '\t';
+        }
+        text += "\r\n";
+    }
+    std::ofstream out(fileName, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+    out << CodePage::ToWindows1252(text);
+    out.close();
+    if (!out) throw std::runtime_error("cannot write " + fileName);
+}
+
+long long MarlinData::ScorerTimeLimit(std::int32_t records) {
+    // A large table takes the scorer longer than a fixed limit allows: 1 ms a record is about
+    // ten times what it needs.
+    return kScorerBaseLimitMilliseconds + (records > 0 ? records : 0);
+}
+
+bool MarlinData::FailScorerRun(const std::string& reason, bool showMessage) {
+    m_lastScorerError = reason;
+    if (showMessage) m_toolkit.MessageBox(kScorerFailedMessage, "Error", MsgButtons::OK, MsgIcon::Error);
+    return false;
+}
+
+bool MarlinData::WriteScorerInput(bool recalc) {
+    if (!recalc && !m_tweets) return FailScorerRun("Sentiment scorer: there is no tweet set to score", true);
+    std::string text;
+    try {
+        for (std::int32_t i = 1; i <= RecordCount(); ++i) {
+            text += OneLine(recalc ? m_records[i - 1][3] : m_tweets->Text(i));
+            text += "\r\n";
+        }
+    } catch (const std::exception& e) {
+        return FailScorerRun(
+            std::string("Sentiment scorer: the tweet set no longer matches the table: ") + e.what(), true);
+    }
+    std::ofstream out(ScorerInputPath(), std::ios::binary | std::ios::trunc);
+    out << CodePage::ToWindows1252(text);
+    out.close();
+    if (!out)
+        return FailScorerRun("Sentiment scorer: cannot write its input file " + ScorerInputPath().string(),
+                             true);
+    return true;
+}
+
+bool MarlinData::RunSentiStrength(const std::string& ssJarDir, const std::string& ssDataDir, bool recalc) {
+    m_lastScorerError.clear();
+    if (!WriteScorerInput(recalc)) return false;
+    m_toolkit.DoEvents();
+
+    // An output file left by an earlier failed run must not pass for this run's scores.
+    RemoveFile(ScorerOutputPath());
+
+    const std::string jar = (std::filesystem::path(ssJarDir) / "bin" / "support.dll").string();
+    const std::string dataFolder = (std::filesystem::path(ssDataDir) / "SentiStrengthData").string() + "/";
+    const std::string input = ScorerInputPath().string();
+    for (const std::string* path : {&jar, &dataFolder, &input})
+        if (path->find('"') != std::string::npos)
+            return FailScorerRun("Sentiment scorer: a path holds a double quote: " + *path, true);
+    const std::string commandLine = "java -jar " + QuoteArgument(jar) + " sentidata " +
+                                    QuoteArgument(dataFolder) + " input " + QuoteArgument(input);
+
+    ShellReport report;
+    const long long limit = ScorerTimeLimit(RecordCount());
+    const ShellResult result = ShellAndWait(m_toolkit, commandLine, limit, 0, 0, &report);
+    if (result == ShellResult::TimedOut) {
+        // Left running it would go on to write its output over that of the next run.
+        TerminateProgram(report.pid);
+        return FailScorerRun("Sentiment scorer ran out of time (" + std::to_string(limit / 1000) + " s for " +
+                                 std::to_string(RecordCount()) + " tweets) and was stopped",
+                             false);
+    }
+    if (result != ShellResult::Ended) return FailScorerRun("Sentiment scorer: " + report.message, false);
+
+    RemoveFile(ScorerInputPath());
+    m_toolkit.DoEvents();
+    if (!ReadScorerOutput()) {
+        if (report.exitCode > 0)
+            m_lastScorerError += " (the scorer ended with exit code " + std::to_string(report.exitCode) + ")";
+        return false;
+    }
+    RemoveFile(ScorerOutputPath());
+    m_toolkit.DoEvents();
+    return true;
+}
+
+bool MarlinData::ReadScorerOutput() {
+    std::string bytes;
+    if (!ReadWholeFile(ScorerOutputPath(), bytes))
+        return FailScorerRun("Sentiment scorer wrote no output file " + ScorerOutputPath().string(), true);
+    // The scorer ends its lines with a line feed alone; a CR would end the text we read.
+    const std::string text = CodePage::FromWindows1252(std::string_view(bytes).substr(0, bytes.find('\r')));
+
+    std::vector<std::string_view> lines;  // lines[0] is the scorer's header
+    std::string_view rest(text);
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        lines.push_back(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    for (std::int32_t i = 1; i <= RecordCount(); ++i) {
+        if (static_cast<std::size_t>(i) >= lines.size())
+            return FailScorerRun("Sentiment scorer wrote " +
+                                     std::to_string(lines.size() ? lines.size() - 1 : 0) +
+                                     " result lines for " + std::to_string(RecordCount()) + " tweets",
+                                 true);
+        const std::string_view line = lines[i];
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos)
+            return FailScorerRun("Sentiment scorer: result line " + std::to_string(i) + " has no tab", true);
+        const std::size_t next = line.find('\t', tab + 1);
+        m_records[i - 1][kPositiveColumn] = std::string(line.substr(0, tab));
+        m_records[i - 1][kNegativeColumn] =
+            std::string(line.substr(tab + 1, next == std::string_view::npos ? next : next - tab - 1));
+    }
+    return true;
+}
+
+}  // namespace marlin
