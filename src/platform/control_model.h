@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/change_notifier.h"
+
+namespace marlin {
+
+// What every control has, whatever its kind: enabled, visible, a tooltip, a context
+// menu request, and the observer list its views subscribe to. A plain ControlModel
+// also serves for frames and panels whose only state is being enabled or visible.
+//
+// Actions (callbacks the window sets) run for changes made by the program as well as
+// by the user, as the windows' event handlers expect; views never run them directly
+// but go through the same setters the program uses.
+class ControlModel {
+  public:
+    ControlModel() = default;
+    ControlModel(const ControlModel&) = delete;
+    ControlModel& operator=(const ControlModel&) = delete;
+    virtual ~ControlModel() = default;
+
+    [[nodiscard]] Subscription Subscribe(ChangeNotifier::Callback callback) {
+        return m_notifier.Subscribe(std::move(callback));
+    }
+
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool enabled);
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool visible);
+    const std::string& ToolTip() const { return m_toolTip; }
+    void SetToolTip(std::string toolTip);
+
+    // The right mouse button was released over the control (views call this); the
+    // window's handler usually shows a popup menu from here.
+    void SetContextMenuAction(std::function<void()> action) { m_contextMenuAction = std::move(action); }
+    void ContextMenu();
+
+  protected:
+    void Notify(ChangeKind kind, int first = -1, int last = -1) const {
+        m_notifier.Notify(ModelChange{kind, first, last});
+    }
+
+  private:
+    ChangeNotifier m_notifier;
+    bool m_enabled = true;
+    bool m_visible = true;
+    std::string m_toolTip;
+    std::function<void()> m_contextMenuAction;
+};
+
+}  // namespace marlin

@@ -1,0 +1,52 @@
+#include "platform/log_list.h"
+
+#include <stdexcept>
+
+namespace marlin {
+
+const std::string& LogList::Line(int index) const {
+    if (index < 0 || index >= Count()) throw std::out_of_range("LogList: no such line");
+    return m_lines[index];
+}
+
+void LogList::Append(std::string line) {
+    m_lines.push_back(std::move(line));
+    Notify(ChangeKind::RowsInserted, Count() - 1, Count() - 1);
+}
+
+void LogList::ReplaceLast(std::string line) {
+    if (m_lines.empty()) {
+        Append(std::move(line));
+        return;
+    }
+    m_lines.back() = std::move(line);
+    Notify(ChangeKind::RowsChanged, Count() - 1, Count() - 1);
+}
+
+void LogList::Clear() {
+    m_lines.clear();
+    m_selected = -1;
+    Notify(ChangeKind::Reset);
+}
+
+void LogList::ScrollToLast() {
+    Notify(ChangeKind::Scroll);
+}
+
+void LogList::SetSelectedIndex(int index) {
+    if (index < -1 || index >= Count()) throw std::out_of_range("LogList: no such line");
+    if (m_selected == index) return;
+    m_selected = index;
+    Notify(ChangeKind::Selection, index, index);
+}
+
+std::string LogList::AllText(std::string_view lineEnd) const {
+    std::string text;
+    for (const auto& line : m_lines) {
+        text += line;
+        text += lineEnd;
+    }
+    return text;
+}
+
+}  // namespace marlin

@@ -1,0 +1,307 @@
+#include "platform/report_list.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <stdexcept>
+
+#include "platform/cell_compare.h"
+
+namespace marlin {
+
+// --- columns
+
+int ReportList::AddColumn(std::string header, int widthTwips, Alignment alignment) {
+    m_columns.push_back({std::move(header), widthTwips, alignment});
+    Announce(ChangeKind::Columns);
+    return ColumnCount() - 1;
+}
+
+void ReportList::ClearColumns() {
+    m_columns.clear();
+    Announce(ChangeKind::Columns);
+}
+
+const ReportColumn& ReportList::Column(int position) const {
+    if (position < 0 || position >= ColumnCount()) throw std::out_of_range("ReportList: no such column");
+    return m_columns[position];
+}
+
+void ReportList::SetColumnWidth(int position, int widthTwips) {
+    Column(position);
+    if (m_columns[position].width == widthTwips) return;
+    m_columns[position].width = widthTwips;
+    Announce(ChangeKind::Columns);
+}
+
+// --- rows
+
+void ReportList::AddRow(const std::vector<std::string>& cells, bool dimmed, bool checked) {
+    if (m_sorted && m_headStale) {
+        // Edited key cells left the old rows out of order: sort them all with the new ones.
+        m_orderedRows = 0;
+        m_headStale = false;
+    }
+    if (!m_sorted) m_orderedRows = m_rows.size() + 1;
+    ReportRow& row = m_rows.emplace_back(cells);
+    row.dimmed = dimmed;
+    row.checked = checked;
+    const int last = RowCount() - 1;
+    if (m_sorted) {
+        Announce(ChangeKind::Reset);
+    } else {
+        Announce(ChangeKind::RowsInserted, last, last);
+    }
+}
+
+void ReportList::RemoveRow(int row) {
+    CheckRow(row);
+    m_rows.erase(m_rows.begin() + row);
+    m_orderedRows = m_rows.size();
+    if (m_selected == row) {
+        m_selected = -1;
+    } else if (m_selected > row) {
+        --m_selected;
+    }
+    Announce(ChangeKind::Reset);
+}
+
+int ReportList::RemoveRowsIf(const std::function<bool(int row)>& predicate) {
+    EnsureOrder();
+    std::vector<char> remove(m_rows.size());
+    for (int i = 0; i < RowCount(); ++i) remove[i] = predicate(i) ? 1 : 0;
+    std::vector<ReportRow> kept;
+    kept.reserve(m_rows.size());
+    int newSelected = -1;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (remove[i]) continue;
+        if (static_cast<int>(i) == m_selected) newSelected = static_cast<int>(kept.size());
+        kept.push_back(std::move(m_rows[i]));
+    }
+    const int removed = RowCount() - static_cast<int>(kept.size());
+    m_rows = std::move(kept);
+    m_orderedRows = m_rows.size();
+    m_selected = newSelected;
+    if (removed > 0) Announce(ChangeKind::Reset);
+    return removed;
+}
+
+void ReportList::ClearRows() {
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_orderedRows = 0;
+    m_headStale = false;
+    m_selected = -1;
+    Announce(ChangeKind::Reset);
+}
+
+std::string_view ReportList::Cell(int row, int position) const {
+    CheckRow(row);
+    return m_rows[row].Cell(position);
+}
+
+std::vector<std::string> ReportList::RowCells(int row) const {
+    CheckRow(row);
+    std::vector<std::string> cells = m_rows[row].Cells();
+    if (static_cast<int>(cells.size()) < ColumnCount()) cells.resize(ColumnCount());
+    return cells;
+}
+
+void ReportList::SetCell(int row, int position, std::string_view text) {
+    CheckRow(row);
+    if (m_rows[row].Cell(position) == text && position < m_rows[row].CellCount()) return;
+    m_rows[row].SetCell(position, text);
+    if (m_sorted && position == m_sortKey) m_headStale = true;
+    Announce(ChangeKind::RowsChanged, row, row);
+}
+
+void ReportList::SetCheckBoxes(bool on) {
+    if (m_checkBoxes == on) return;
+    m_checkBoxes = on;
+    Announce(ChangeKind::Properties);
+}
+
+bool ReportList::Checked(int row) const {
+    CheckRow(row);
+    return m_rows[row].checked;
+}
+
+void ReportList::SetChecked(int row, bool checked) {
+    CheckRow(row);
+    if (m_rows[row].checked == checked) return;
+    m_rows[row].checked = checked;
+    Announce(ChangeKind::RowsChanged, row, row);
+    if (m_itemCheck) m_itemCheck(row);
+}
+
+int ReportList::CheckedCount() const {
+    return static_cast<int>(
+        std::count_if(m_rows.begin(), m_rows.end(), [](const ReportRow& row) { return row.checked; }));
+}
+
+bool ReportList::Dimmed(int row) const {
+    CheckRow(row);
+    return m_rows[row].dimmed;
+}
+
+void ReportList::SetDimmed(int row, bool dimmed) {
+    CheckRow(row);
+    if (m_rows[row].dimmed == dimmed) return;
+    m_rows[row].dimmed = dimmed;
+    Announce(ChangeKind::RowsChanged, row, row);
+}
+
+// --- selection
+
+int ReportList::SelectedIndex() const {
+    EnsureOrder();
+    return m_selected;
+}
+
+void ReportList::SetSelectedIndex(int row) {
+    if (row != -1) CheckRow(row);
+    EnsureOrder();
+    if (m_selected == row) return;
+    m_selected = row;
+    Announce(ChangeKind::Selection, row, row);
+}
+
+// --- sorting
+
+void ReportList::SetSortKey(int position) {
+    const bool changed = m_sortKey != position;
+    m_sortKey = position;
+    Resort(changed);
+}
+
+void ReportList::SetSortOrder(SortDirection order) {
+    const bool changed = m_sortOrder != order;
+    m_sortOrder = order;
+    Resort(changed);
+}
+
+void ReportList::SetSorted(bool sorted) {
+    if (m_sorted == sorted) return;
+    if (!sorted) {
+        // Rows added while sorting was on belong in sorted order; place them before letting go.
+        EnsureOrder();
+        m_sorted = false;
+        m_orderedRows = m_rows.size();
+        return;
+    }
+    m_sorted = true;
+    Resort(true);
+}
+
+void ReportList::Sort() {
+    SortRows(0);
+    m_headStale = false;
+    Announce(ChangeKind::Reset);
+}
+
+void ReportList::SetSortKeyOrReverse(int position) {
+    if (position == m_sortKey) {
+        SetSortOrder(m_sortOrder == SortDirection::Ascending ? SortDirection::Descending
+                                                             : SortDirection::Ascending);
+    } else {
+        SetSortKey(position);
+    }
+}
+
+void ReportList::Resort(bool settingsChanged) {
+    if (!m_sorted) return;
+    // A stable sort of rows already in order is the identity, so skip it when nothing
+    // can be out of place; callers set the same key again and again.
+    if (settingsChanged || m_headStale) {
+        m_orderedRows = 0;
+        m_headStale = false;
+    }
+    if (m_orderedRows == m_rows.size()) return;
+    EnsureOrder();
+    Announce(ChangeKind::Reset);
+}
+
+void ReportList::EnsureOrder() const {
+    if (!m_sorted || m_orderedRows >= m_rows.size()) return;
+    SortRows(m_orderedRows);
+}
+
+void ReportList::SortRows(std::size_t from) const {
+    const std::size_t n = m_rows.size();
+    // Keys point into the rows' buffers, so the rows stay put while an index array is
+    // sorted, and move once at the end.
+    std::vector<CellKey> keys(n);
+    for (std::size_t i = 0; i < n; ++i) keys[i] = MakeCellKey(m_rows[i].Cell(m_sortKey));
+    std::vector<std::uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    const bool descending = m_sortOrder == SortDirection::Descending;
+    auto before = [&](std::uint32_t a, std::uint32_t b) {
+        const int c = CompareCellKeys(keys[a], keys[b]);
+        return descending ? c > 0 : c < 0;
+    };
+    if (from == 0) {
+        std::stable_sort(order.begin(), order.end(), before);
+    } else {
+        // Rows added since the last sort: sort them alone, then merge (older rows first on ties).
+        std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(from), order.end(), before);
+        std::inplace_merge(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(from), order.end(),
+                           before);
+    }
+    std::vector<ReportRow> sorted;
+    sorted.reserve(n);
+    int newSelected = -1;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (static_cast<int>(order[i]) == m_selected) newSelected = static_cast<int>(i);
+        sorted.push_back(std::move(m_rows[order[i]]));
+    }
+    m_rows = std::move(sorted);
+    m_selected = newSelected;
+    m_orderedRows = n;
+}
+
+// --- actions
+
+void ReportList::ColumnClick(int position) {
+    if (m_columnClick) {
+        m_columnClick(position);
+    } else {
+        SetSortKey(position);
+    }
+}
+
+void ReportList::DoubleClick() {
+    if (m_doubleClick) m_doubleClick();
+}
+
+void ReportList::BeginUpdate() {
+    ++m_updateDepth;
+}
+
+void ReportList::EndUpdate() {
+    if (m_updateDepth == 0) return;
+    if (--m_updateDepth == 0 && m_updatePending) {
+        m_updatePending = false;
+        Notify(ChangeKind::Reset);
+    }
+}
+
+std::size_t ReportList::MemoryBytes() const {
+    std::size_t bytes = m_rows.capacity() * sizeof(ReportRow);
+    for (const auto& row : m_rows) bytes += row.MemoryBytes() - sizeof(ReportRow);
+    return bytes;
+}
+
+void ReportList::CheckRow(int row) const {
+    if (row < 0 || row >= RowCount()) throw std::out_of_range("ReportList: no such row");
+    EnsureOrder();
+}
+
+void ReportList::Announce(ChangeKind kind, int first, int last) {
+    if (m_updateDepth > 0) {
+        m_updatePending = true;
+        return;
+    }
+    Notify(kind, first, last);
+}
+
+}  // namespace marlin
