@@ -1,43 +1,296 @@
 #include "core/json_deserializer.h"
 
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <string_view>
+
 namespace marlin {
 
+namespace {
+
+constexpr std::uint8_t kMaxLevel = 255;
+constexpr int kMaxMatches = 32767;
+
+// Removes every occurrence of needle, scanning left to right without overlaps (the
+// text that results is not searched again).
+void RemoveAll(std::string& text, std::string_view needle) {
+    if (needle.empty() || needle.size() > text.size()) return;
+    std::string_view view(text);
+    std::size_t hit = view.find(needle);
+    if (hit == std::string_view::npos) return;
+    std::string out;
+    out.reserve(text.size() - needle.size());
+    std::size_t from = 0;
+    while (hit != std::string_view::npos) {
+        out.append(view.substr(from, hit - from));
+        from = hit + needle.size();
+        hit = view.find(needle, from);
+    }
+    out.append(view.substr(from));
+    text = std::move(out);
+}
+
+void RemoveChars(std::string& text, std::string_view chars) {
+    std::erase_if(text, [chars](char c) { return chars.find(c) != std::string_view::npos; });
+}
+
+}  // namespace
+
 JSONDeserializer::JSONDeserializer(Toolkit& toolkit) : m_toolkit(toolkit), m_entries(2), m_ownTexts(1) {}
-int JSONDeserializer::ObjectCount(const std::string&) const {
+
+void JSONDeserializer::CheckIndex(int index) const {
+    if (index < 0 || index > m_count + 1) {
+        throw std::out_of_range("JSON object index " + std::to_string(index) + " outside 0.." +
+                                std::to_string(m_count + 1));
+    }
+}
+
+int JSONDeserializer::ObjectCount(const std::string& CObjectName) const {
+    if (CObjectName.empty()) return m_count;
+    int n = 0;
+    for (int k = 1; k <= m_count; ++k) {
+        if (m_entries[k].name == CObjectName) ++n;
+    }
+    return n;
+}
+
+std::string JSONDeserializer::ObjectName(int Index) const {
+    CheckIndex(Index);
+    return m_entries[Index].name;
+}
+
+std::uint8_t JSONDeserializer::ObjectLevel(int Index) const {
+    CheckIndex(Index);
+    return m_entries[Index].level;
+}
+
+int JSONDeserializer::ObjectParent(int Index) const {
+    CheckIndex(Index);
+    return m_entries[Index].parent;
+}
+
+std::string JSONDeserializer::ObjectText(int Index) const {
+    CheckIndex(Index);
+    Entry& entry = m_entries[Index];
+    if (entry.end == 0) entry.end = static_cast<int>(m_text.size());
+    // Stray closing braces can leave an end before the start.
+    if (entry.end - entry.start - 1 <= 0) return {};
+    return m_text.substr(entry.start, entry.end - entry.start - 1);
+}
+
+bool JSONDeserializer::Read(const std::string& JSON, bool IgnoreTopLevel) {
+    m_text = JSON;
+    if (m_text.size() < 8) return false;
+    const bool complete = Scan(IgnoreTopLevel);
+    m_entries.resize(m_count + 2);
+    m_entries[m_count + 1] = Entry{};
+    BuildOwnTexts();
+    return complete;
+}
+
+// The name rule: the quoted key right before the brace names the object, and an object
+// after a comma with no key of its own (an array element) is left unnamed here, to take
+// the name of the previous object at its level. False when the segment cannot be read.
+bool JSONDeserializer::NameFor(int braceAt, int lastBrace, std::string& name, bool& keyed) const {
+    // The segment runs from lastBrace + 1 through braceAt (1-based, the brace included).
+    const std::string_view g(m_text.data() + lastBrace, braceAt - lastBrace);
+    const std::size_t q2 = g.rfind('"');
+    std::size_t q1 = std::string_view::npos;
+    if (q2 != std::string_view::npos) {
+        if (q2 == 0) return false;  // the segment's only quote is its first character
+        q1 = g.rfind('"', q2 - 1);
+    }
+    // Keyed when the last comma comes before q1 (no comma counting as position 0).
+    keyed = q1 != std::string_view::npos && g.find(',', q1) == std::string_view::npos;
+    name.clear();
+    if (keyed) {
+        name.assign(g.substr(q1, q2 - q1 + 1));
+        RemoveChars(name, "\"");
+    }
+    return true;
+}
+
+// The parent rule: the latest earlier entry of a lower level, where the search gives up
+// at entry 1. So every later level-1 entry gets parent 1, and entry 1 gets 0.
+int JSONDeserializer::ParentFor(int index, std::uint8_t level, const LevelIndex& lastAtLevel) {
+    if (index <= 1) return 0;
+    int best = 0;
+    for (int l = 1; l < level; ++l) best = std::max(best, lastAtLevel[l]);
+    return best >= 2 ? best : 1;
+}
+
+bool JSONDeserializer::Scan(bool ignoreTopLevel) {
+    const int n = static_cast<int>(m_text.size());
+    const std::size_t firstBrace = m_text.find('{');
+    int start;  // 1-based position where the scan begins
+    if (ignoreTopLevel) {
+        start = firstBrace == std::string::npos ? 1 : static_cast<int>(firstBrace) + 2;
+    } else {
+        if (firstBrace == std::string::npos) return false;
+        start = static_cast<int>(firstBrace) + 1;
+    }
+
+    int lastBrace = start - 1;  // follows opening braces only
+    std::uint8_t level = 0;
+    LevelIndex lastAtLevel{};  // the latest entry of each level
+    std::vector<int> open;     // entries from 2 up still waiting for their "}"
+    bool inString = false;
+    std::string name;
+    bool keyed = false;
+    const char* text = m_text.data();
+
+    for (int i = start; i <= n; ++i) {
+        const char c = text[i - 1];
+        if (inString) {
+            // Braces inside string values are text, not structure; a backslash escapes
+            // the character after it.
+            if (c == '\\') {
+                ++i;
+                m_toolkit.DoEvents();
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{') {
+            if (level == kMaxLevel) return false;
+            ++level;
+            if (!NameFor(i, lastBrace, name, keyed)) return false;
+            const int index = ++m_count;
+            if (static_cast<int>(m_entries.size()) <= index + 1) m_entries.resize(index + 2);
+            Entry& entry = m_entries[index];
+            entry.name = keyed ? name : m_entries[lastAtLevel[level]].name;
+            entry.level = level;
+            entry.start = i;
+            entry.parent = ParentFor(index, level, lastAtLevel);
+            lastAtLevel[level] = index;
+            lastBrace = i;
+            if (index >= 2) open.push_back(index);
+        } else if (c == '}') {
+            // The latest entry still open takes the brace; when none is, entry 1 (or 0
+            // in an empty list) does, overwriting its end.
+            int k = m_count >= 1 ? 1 : 0;
+            if (!open.empty()) {
+                k = open.back();
+                open.pop_back();
+            }
+            Entry& closed = m_entries[k];
+            if (closed.end == 0 && closed.matchedEnd == 0) closed.matchedEnd = i;
+            closed.end = i;
+            if (level > 0) --level;
+        }
+        m_toolkit.DoEvents();
+    }
+    return true;
+}
+
+void JSONDeserializer::BuildOwnTexts() {
+    m_ownTexts.assign(1, std::string());
+    m_ownTexts.reserve(m_count + 1);
+    for (int d = 1; d <= m_count; ++d) m_ownTexts.push_back(OwnTextWithin(d, 0));
+}
+
+// The entry's text (up to `end` when given, else up to its recorded end) without the
+// texts of its children that directly follow it. A grandchild ends that run.
+std::string JSONDeserializer::OwnTextWithin(int index, int end) const {
+    std::string t;
+    if (end == 0) {
+        t = ObjectText(index);
+    } else {
+        const int start = m_entries[index].start;
+        if (end - start - 1 > 0) t = m_text.substr(start, end - start - 1);
+    }
+    for (int e = index + 1; e <= m_count && m_entries[e].parent == index; ++e) {
+        // An empty child ({}) leaves nothing to remove.
+        RemoveAll(t, ObjectText(e));
+    }
+    return t;
+}
+
+const std::string& JSONDeserializer::OwnText(int Index) const {
+    CheckIndex(Index);
+    static const std::string kEmpty;
+    return Index < static_cast<int>(m_ownTexts.size()) ? m_ownTexts[Index] : kEmpty;
+}
+
+std::string JSONDeserializer::GetElementInObject(int ObjectIndex, const std::string& ElementName) const {
+    const std::string& t = OwnText(ObjectIndex);
+    const std::size_t a = t.find(ElementName + '"');
+    if (a == std::string::npos) return {};
+    // In compact JSON the value starts right after the key's closing quote and colon.
+    const std::size_t b = a + ElementName.size() + 2;
+    if (b >= t.size()) return {};
+    const char terminator = t[b] == '"' ? '"' : t[b] == '[' ? ']' : ',';
+    std::size_t f = t.find(terminator, b + 1);
+    while (f != std::string::npos && t[f - 1] == '\\') {
+        m_toolkit.DoEvents();
+        f = t.find(terminator, f + 1);
+    }
+    std::string value = f == std::string::npos ? t.substr(b) : t.substr(b, f - b);
+    RemoveChars(value, "\"[");
+    return value;
+}
+
+std::vector<std::string> JSONDeserializer::GetAllElementsInObject(int ObjectIndex,
+                                                                  const std::string& ElementName) const {
+    return AllElementsIn(OwnText(ObjectIndex), ElementName);
+}
+
+std::vector<std::string> JSONDeserializer::AllElementsIn(const std::string& t,
+                                                         const std::string& ElementName) {
+    std::vector<std::string> slots;
+    const std::string pattern = ElementName + '"';
+    std::size_t from = 0;
+    int m = 0;
+    while (m < kMaxMatches) {
+        const std::size_t a = t.find(pattern, from);
+        if (a == std::string::npos) break;
+        if (slots.empty()) slots.emplace_back();
+        ++m;
+        const std::size_t b = a + ElementName.size() + 2;
+        std::string value;
+        if (b < t.size()) {
+            const char terminator = t[b] == '"' ? '"' : ',';
+            const std::size_t f = t.find(terminator, b + 1);
+            value = f == std::string::npos ? t.substr(b) : t.substr(b, f - b);
+        }
+        RemoveChars(value, "\"");
+        slots.push_back(std::move(value));
+        from = b;
+    }
+    return slots;
+}
+
+std::string JSONDeserializer::GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const {
+    CheckIndex(ObjectIndex);
+    const Entry& entry = m_entries[ObjectIndex];
+    std::vector<std::string> slots;
+    if (ObjectIndex >= 1 && ObjectIndex <= m_count && entry.matchedEnd != 0 &&
+        entry.matchedEnd != entry.end) {
+        slots = AllElementsIn(OwnTextWithin(ObjectIndex, entry.matchedEnd), ElementName);
+    } else {
+        slots = AllElementsIn(OwnText(ObjectIndex), ElementName);
+    }
+    return slots.empty() ? std::string() : slots.back();
+}
+
+int JSONDeserializer::ObjectIndex(const std::string& ObjectName, int Index) const {
+    int matches = 0;
+    for (int k = 1; k <= m_count; ++k) {
+        if (m_entries[k].name == ObjectName && ++matches == Index) return k < m_count ? k : 0;
+    }
     return 0;
 }
-std::string JSONDeserializer::ObjectName(int) const {
-    return {};
-}
-std::uint8_t JSONDeserializer::ObjectLevel(int) const {
-    return 0;
-}
-int JSONDeserializer::ObjectParent(int) const {
-    return 0;
-}
-std::string JSONDeserializer::ObjectText(int) const {
-    return {};
-}
-bool JSONDeserializer::Read(const std::string&, bool) {
-    return false;
-}
-std::string JSONDeserializer::GetElementInObject(int, const std::string&) const {
-    return {};
-}
-std::vector<std::string> JSONDeserializer::GetAllElementsInObject(int, const std::string&) const {
-    return {};
-}
-int JSONDeserializer::ObjectIndex(const std::string&, int) const {
-    return 0;
-}
-int JSONDeserializer::LastChild(int) const {
-    return 0;
-}
-std::string JSONDeserializer::GetLastElementInObject(int, const std::string&) const {
-    return {};
-}
-const std::string& JSONDeserializer::OwnText(int) const {
-    return m_ownTexts[0];
+
+int JSONDeserializer::LastChild(int ObjectIndex) const {
+    if (ObjectIndex < 1) return 0;
+    CheckIndex(ObjectIndex);
+    const std::uint8_t level = m_entries[ObjectIndex].level;
+    int k = ObjectIndex + 1;
+    // Entry count + 1 has level 0, so the walk ends at the list's end.
+    while (k <= m_count + 1 && m_entries[k].level > level) ++k;
+    return k - 1 <= m_count ? k - 1 : 0;
 }
 
 }  // namespace marlin

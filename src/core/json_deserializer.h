@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -67,11 +68,15 @@ class JSONDeserializer {
         int matchedEnd = 0;  // the first closing brace assigned to the entry
     };
 
+    using LevelIndex = std::array<int, 256>;
+
     void CheckIndex(int index) const;
     bool Scan(bool ignoreTopLevel);
-    bool NameFor(int braceAt, int lastBrace, std::uint8_t level, std::string& name) const;
+    bool NameFor(int braceAt, int lastBrace, std::string& name, bool& keyed) const;
+    static int ParentFor(int index, std::uint8_t level, const LevelIndex& lastAtLevel);
     void BuildOwnTexts();
     std::string OwnTextWithin(int index, int end) const;
+    static std::vector<std::string> AllElementsIn(const std::string& t, const std::string& ElementName);
 
     Toolkit& m_toolkit;
     std::string m_text;

@@ -1,21 +1,38 @@
 #include "core/tweet_set.h"
 
 #include <stdexcept>
+#include <unordered_set>
 
+#include "core/json_deserializer.h"
+#include "core/skd_funcs.h"
 #include "core/user_set.h"
 
 namespace marlin {
 
+namespace {
+
+constexpr const char* kNoRecords = "JSON response contained no records";
+
+std::string Mid(const std::string& s, std::size_t start, std::size_t length) {
+    if (start < 1 || start > s.size()) return {};
+    return s.substr(start - 1, length);
+}
+
+}  // namespace
+
 TweetSet::TweetSet(Toolkit& toolkit)
     : m_toolkit(toolkit), m_records(1), m_tweetUser(std::make_unique<UserSet>(toolkit)) {}
+
 TweetSet::~TweetSet() = default;
-std::string TweetSet::OldestTweetId(bool) const {
-    return {};
-}
+
 const TweetSet::Record& TweetSet::At(int index) const {
-    if (index < 0 || index > Count()) throw std::out_of_range("tweet index");
+    if (index < 0 || index > Count()) {
+        throw std::out_of_range("tweet index " + std::to_string(index) + " outside 0.." +
+                                std::to_string(Count()));
+    }
     return m_records[index];
 }
+
 const TweetSet::Record& TweetSet::Item(int Index) const {
     return At(Index);
 }
@@ -49,8 +66,8 @@ std::string TweetSet::UTC_Offset(int i) const {
 std::string TweetSet::GeoCoords(int i) const {
     return At(i).GeoCoords;
 }
-std::int32_t TweetSet::UserTweets(int) const {
-    return 0;
+std::int32_t TweetSet::UserTweets(int i) const {
+    return SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(At(i).UserTweets));
 }
 std::int32_t TweetSet::Retweeted(int i) const {
     return At(i).Retweeted;
@@ -61,25 +78,136 @@ std::string TweetSet::LinkURL(int i) const {
 std::string TweetSet::Description(int i) const {
     return At(i).Description;
 }
-void TweetSet::SetData(const std::string&, bool, bool) {}
-std::string TweetSet::GetVBDateTime(int) const {
-    return {};
+
+std::string TweetSet::OldestTweetId(bool Dec) const {
+    if (Count() == 0) return {};
+    std::string id = m_records[Count()].TweetID;
+    if (!Dec) return id;
+    // Ids are decimal texts too long for a number: subtract one digit by digit.
+    const std::size_t last = id.find_last_not_of('0');
+    if (last == std::string::npos) return id;  // nothing below zero to go to
+    id[last] = static_cast<char>(id[last] - 1);
+    for (std::size_t k = last + 1; k < id.size(); ++k) id[k] = '9';
+    return id;
 }
+
+void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
+    JSONDeserializer reader(m_toolkit);
+    if (!reader.Read(JSON, IgnoreTopLevel)) {
+        m_lastSetDataSize = 0;
+        return;
+    }
+    if (!Append) Clear();
+
+    const int entries = reader.ObjectCount();
+    int tweets = 0;
+    for (int k = 1; k <= entries; ++k) {
+        if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++tweets;
+    }
+    m_lastSetDataSize = tweets;
+    if (tweets == 0) {
+        m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
+        return;
+    }
+
+    const int oldCount = Count();
+    m_records.resize(m_records.size() + tweets);
+    int i = oldCount;
+    for (int k = 1; k <= entries; ++k) {
+        const std::uint8_t level = reader.ObjectLevel(k);
+        if (level == 1) {
+            // In a search page the search_metadata object after the statuses ends the walk.
+            if (++i > Count()) break;
+            FillTweet(m_records[i], reader, k);
+        } else if (i > oldCount && level == 2 && reader.ObjectName(k) == "user") {
+            FillUser(m_records[i], reader.ObjectText(k));
+        } else if (i > oldCount && level == 3 && reader.ObjectName(k) == "urls") {
+            // The tweet's own links; those of a retweeted or quoted tweet lie deeper.
+            m_records[i].LinkURL =
+                SKDFuncs::ReplaceEscapes(reader.GetElementInObject(k, "expanded_url"), m_toolkit);
+        }
+        m_toolkit.DoEvents();
+    }
+}
+
+void TweetSet::FillTweet(Record& r, const JSONDeserializer& reader, int entry) {
+    r.DateTime = reader.GetElementInObject(entry, "created_at");
+    r.Text = SKDFuncs::ReplaceEscapes(reader.GetElementInObject(entry, "text"), m_toolkit);
+    r.TweetID = reader.GetElementInObject(entry, "id_str");
+    // The first "coordinates" is that of the geo object (latitude first) when present.
+    r.GeoCoords = reader.GetElementInObject(entry, "coordinates");
+    // A quoted tweet (with a count of its own) comes before the tweet's own count, which
+    // is always the last in the tweet's text.
+    r.Retweeted = SKDFuncs::RoundHalfEven(
+        SKDFuncs::LeadingNumber(reader.GetLastElementInObject(entry, "retweet_count")));
+}
+
+void TweetSet::FillUser(Record& r, const std::string& userText) {
+    m_tweetUser->Clear();
+    m_tweetUser->SetData("{\"Users\":[{" + userText + "}]}", false, true);
+    const UserSet::Record& user = m_tweetUser->Item(1);
+    r.ScreenName = user.ScreenName;
+    r.RealName = user.RealName;
+    r.Followers = user.Followers;
+    r.Following = user.Friends;
+    r.Location = user.Location;
+    r.UTC_Offset = user.UTC_Offset;
+    r.UserTweets = std::to_string(user.StatusCount);
+    r.Description = user.Description;
+}
+
+std::string TweetSet::GetVBDateTime(int Index) const {
+    const Record& r = At(Index);
+    if (m_vbDateTimes || r.DateTime.empty()) return r.DateTime;
+    const std::string& d = r.DateTime;  // "Wed Aug 27 13:08:45 +0000 2008"
+    return Mid(d, 9, 2) + "/" + SKDFuncs::MonthNumber(Mid(d, 5, 3)) + "/" + Mid(d, 29, 2) + " " +
+           Mid(d, 12, 2) + ":" + Mid(d, 15, 2) + ":" + Mid(d, 18, 2);
+}
+
 void TweetSet::SetVBDateTimes() {
+    for (int i = 1; i <= Count(); ++i) m_records[i].DateTime = GetVBDateTime(i);
     m_vbDateTimes = true;
 }
+
 void TweetSet::Clear() {
     m_records.resize(1);
     m_lastSetDataSize = 0;
 }
-bool TweetSet::TrimToDateRange(const std::string&, std::string&) {
-    return false;
+
+bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest) {
+    if (Latest.empty()) Latest = SKDFuncs::FormatLocalDateTime(SKDFuncs::Now());
+    if (Count() == 0) return false;
+    const SKDFuncs::DateValue earliest = SKDFuncs::ToDate(Earliest);
+    const SKDFuncs::DateValue latest = SKDFuncs::ToDate(Latest);
+    // Every date is read before anything is dropped, so a bad one changes nothing.
+    std::vector<bool> keep(m_records.size(), false);
+    for (int i = 1; i <= Count(); ++i) {
+        const SKDFuncs::DateValue t = SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(m_records[i].DateTime));
+        keep[i] = earliest <= t && t <= latest;
+    }
+    const int oldCount = Count();
+    std::vector<Record> kept(1);
+    kept.reserve(m_records.size());
+    for (int i = 1; i <= oldCount; ++i) {
+        if (keep[i]) kept.push_back(std::move(m_records[i]));
+    }
+    m_records = std::move(kept);
+    return Count() != oldCount;
 }
-bool TweetSet::TrimToDateRange(const std::string&, const std::string&) {
-    return false;
+
+bool TweetSet::TrimToDateRange(const std::string& Earliest, const std::string& Latest) {
+    std::string latest = Latest;
+    return TrimToDateRange(Earliest, latest);
 }
+
 std::vector<std::string> TweetSet::GetUserArr() const {
-    return {};
+    if (Count() == 0) throw std::logic_error("GetUserArr on an empty tweet set");
+    std::vector<std::string> names(1);
+    std::unordered_set<std::string> seen;
+    for (int i = 1; i <= Count(); ++i) {
+        if (seen.insert(m_records[i].ScreenName).second) names.push_back(m_records[i].ScreenName);
+    }
+    return names;
 }
 
 }  // namespace marlin

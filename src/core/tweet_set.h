@@ -9,6 +9,7 @@
 
 namespace marlin {
 
+class JSONDeserializer;
 class UserSet;
 
 // The tweets of one or more response pages, in response order (newest first). Records
@@ -90,6 +91,8 @@ class TweetSet {
 
   private:
     const Record& At(int index) const;
+    void FillTweet(Record& record, const JSONDeserializer& reader, int entry);
+    void FillUser(Record& record, const std::string& userText);
 
     Toolkit& m_toolkit;
     std::vector<Record> m_records;  // slot 0 is an empty record

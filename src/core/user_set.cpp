@@ -1,13 +1,50 @@
 #include "core/user_set.h"
 
+#include <cctype>
+#include <optional>
+#include <stdexcept>
+
 #include "core/json_deserializer.h"
+#include "core/skd_funcs.h"
 
 namespace marlin {
 
+namespace {
+
+constexpr const char* kNoRecords = "JSON response contained no records";
+
+std::string WithoutBackslashes(std::string text) {
+    std::erase(text, '\\');
+    return text;
+}
+
+std::int32_t Number(const std::string& text) {
+    return SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(text));
+}
+
+// "true" or "false" read as a Boolean; anything else (null) leaves the field as it is.
+void ReadBoolean(const std::string& text, bool& field) {
+    std::string lower = text;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == "true") {
+        field = true;
+    } else if (lower == "false") {
+        field = false;
+    }
+}
+
+const char* TrueFalse(bool value) {
+    return value ? "True" : "False";
+}
+
+}  // namespace
+
 UserSet::UserSet(Toolkit& toolkit) : m_toolkit(toolkit), m_records(1) {}
+
 const UserSet::Record& UserSet::Item(int index) const {
     return (index < 1 || index > Count()) ? m_records[0] : m_records[index];
 }
+
 std::string UserSet::CreatedAt(int i) const {
     return Item(i).CreatedAt;
 }
@@ -71,22 +108,133 @@ std::string UserSet::ProfileBackgroundImage(int i) const {
 std::string UserSet::ProfileBanner(int i) const {
     return Item(i).ProfileBanner;
 }
-void UserSet::SetData(const std::string&, bool, bool) {}
+
+void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
+    JSONDeserializer reader(m_toolkit);
+    if (!reader.Read(JSON, IgnoreTopLevel)) {
+        m_lastSetDataSize = 0;
+        return;
+    }
+    if (!Append) Clear();
+    const bool cursored = JSON.find("next_cursor_str") != std::string::npos;
+
+    const int entries = reader.ObjectCount();
+    int users = 0;
+    for (int k = 1; k <= entries; ++k) {
+        if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++users;
+    }
+    m_lastSetDataSize = users;
+    if (users == 0) {
+        m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
+        return;
+    }
+
+    // With IgnoreTopLevel the own text of entry 1 runs to the end of the response, so
+    // it holds the cursor that follows the users array. It is the same for every user.
+    std::optional<std::string> cursor;
+    if (cursored) {
+        const auto slots = reader.GetAllElementsInObject(1, "next_cursor_str");
+        if (slots.size() > 1) cursor = slots[1];
+    }
+
+    const int oldCount = Count();
+    m_records.resize(m_records.size() + users);
+    int i = oldCount;
+    for (int k = 1; k <= entries; ++k) {
+        const std::uint8_t level = reader.ObjectLevel(k);
+        if (level == 1) {
+            if (++i > Count()) break;
+            FillRecord(m_records[i], reader, k);
+            if (cursor) m_cursor = *cursor;
+        } else if (level == 4 && i > oldCount) {
+            // The url objects under the user's entities (and, in list pages, under its
+            // latest status): the last one wins.
+            m_records[i].URL = WithoutBackslashes(reader.GetElementInObject(k, "expanded_url"));
+        }
+        m_toolkit.DoEvents();
+    }
+}
+
+void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) const {
+    auto element = [&](const char* name) { return reader.GetElementInObject(entry, name); };
+    r.CreatedAt = element("created_at");
+    r.Id = element("id_str");
+    r.RealName = SKDFuncs::ReplaceEscapes(element("name"), m_toolkit);
+    r.ScreenName = element("screen_name");
+    r.Location = SKDFuncs::ReplaceEscapes(element("location"), m_toolkit);
+    r.Description = SKDFuncs::ReplaceEscapes(element("description"), m_toolkit);
+    r.URL = WithoutBackslashes(element("url"));
+    ReadBoolean(element("protected"), r.Protected);
+    r.Followers = Number(element("followers_count"));
+    r.Friends = Number(element("friends_count"));
+    r.Favourites = Number(element("favourites_count"));
+    r.UTC_Offset = SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(element("utc_offset")) / 3600.0);
+    r.TimeZone = element("time_zone");
+    ReadBoolean(element("geo_enabled"), r.GeoEnabled);
+    ReadBoolean(element("verified"), r.Verified);
+    r.StatusCount = Number(element("statuses_count"));
+    r.ListedCount = Number(element("listed_count"));
+    r.Lang = element("lang");
+    // Without "_normal" the address is that of the full-size image.
+    std::string image = element("profile_image_url");
+    for (std::size_t at; (at = image.find("_normal")) != std::string::npos;) image.erase(at, 7);
+    r.ProfileImage = WithoutBackslashes(image);
+    r.ProfileBackgroundImage = WithoutBackslashes(element("profile_background_image_url"));
+    r.ProfileBanner = WithoutBackslashes(element("profile_banner_url")) + "/web";
+}
+
 void UserSet::Clear() {
     m_records.resize(1);
     m_lastSetDataSize = 0;
     m_cursor = "-1";
 }
-bool UserSet::TrimToDateRange(const std::string&, std::string&) {
-    return false;
+
+bool UserSet::TrimToDateRange(const std::string& Earliest, std::string& Latest) {
+    if (Latest.empty()) Latest = SKDFuncs::FormatLocalDateTime(SKDFuncs::Now());
+    if (Count() == 0) throw std::logic_error("TrimToDateRange on an empty user set");
+    const SKDFuncs::DateValue earliest = SKDFuncs::ToDate(Earliest);
+    const SKDFuncs::DateValue latest = SKDFuncs::ToDate(Latest);
+    // Every date is read before anything is dropped, so a bad one changes nothing.
+    std::vector<bool> keep(m_records.size(), false);
+    for (int i = 1; i <= Count(); ++i) {
+        const SKDFuncs::DateValue t = SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(m_records[i].CreatedAt));
+        keep[i] = earliest <= t && t <= latest;
+    }
+    const int oldCount = Count();
+    std::vector<Record> kept(1);
+    for (int i = 1; i <= oldCount; ++i) {
+        if (keep[i]) kept.push_back(std::move(m_records[i]));
+    }
+    m_records = std::move(kept);
+    return Count() != oldCount;
 }
-bool UserSet::TrimToDateRange(const std::string&, const std::string&) {
-    return false;
+
+bool UserSet::TrimToDateRange(const std::string& Earliest, const std::string& Latest) {
+    std::string latest = Latest;
+    return TrimToDateRange(Earliest, latest);
 }
-void UserSet::ToClipboard() {}
-int UserSet::FindUserIndex(const std::string&, const std::string&) const {
+
+void UserSet::ToClipboard() {
+    std::string text =
+        "UserId\tScreenName\tRealName\tDescription\tCreatedAt\tFollowers\tFriends\tFavourites\tStatusCount\t"
+        "Location\tUTC_Offset\tGeoEnabled\tLanguage\tProfileImage\tVerified\r\n";
+    for (int i = 1; i <= Count(); ++i) {
+        const Record& r = m_records[i];
+        text += r.Id + '\t' + r.ScreenName + '\t' + r.RealName + '\t' + r.Description + '\t' + r.CreatedAt +
+                '\t' + std::to_string(r.Followers) + '\t' + std::to_string(r.Friends) + '\t' +
+                std::to_string(r.Favourites) + '\t' + std::to_string(r.StatusCount) + '\t' + r.Location +
+                '\t' + std::to_string(r.UTC_Offset) + '\t' + TrueFalse(r.GeoEnabled) + '\t' + r.Lang + '\t' +
+                r.ProfileImage + '\t' + TrueFalse(r.Verified) + "\r\n";
+    }
+    m_toolkit.ClipboardClear();
+    m_toolkit.ClipboardSetText(text);
+}
+
+int UserSet::FindUserIndex(const std::string& ScreenName, const std::string& UserID) const {
+    for (int i = 1; i <= Count(); ++i) {
+        if (m_records[i].ScreenName == ScreenName || m_records[i].Id == UserID) return i;
+    }
     return 0;
 }
-void UserSet::FillRecord(Record&, const JSONDeserializer&, int) const {}
 
 }  // namespace marlin
