@@ -1,0 +1,167 @@
+#include "workspace/preferences.h"
+
+#include <unistd.h>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "core/code_page.h"
+
+namespace marlin {
+
+namespace {
+
+constexpr const char* kQueryTag = "QP-";
+constexpr const char* kTimelineTag = "UP-";
+constexpr const char* kLanguageTag = "LA-";
+constexpr const char* kWidthsTag = "HW-";
+constexpr const char* kCrLf = "\r\n";
+
+std::vector<std::string> SplitAll(const std::string& text, const std::string& separator) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != std::string::npos; at = text.find(separator, start)) {
+        pieces.push_back(text.substr(start, at - start));
+        start = at + separator.size();
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+std::optional<double> ParseNumber(const std::string& text) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    double value = std::strtod(begin, &end);
+    while (end && (*end == ' ' || *end == '\t')) ++end;
+    if (end == begin || *end != '\0' || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
+    std::vector<Line> parsed;
+    for (const std::string& line : SplitLines(text)) {
+        std::string rest = line.size() >= 3 ? line.substr(3) : std::string();
+        if (StartsWith(line, kQueryTag)) {
+            parsed.push_back({Tag::Query, QueryLineToEntry(rest)});
+        } else if (StartsWith(line, kTimelineTag)) {
+            parsed.push_back({Tag::Timeline, rest});
+        } else if (StartsWith(line, kLanguageTag)) {
+            parsed.push_back({Tag::Language, rest});
+        } else if (StartsWith(line, kWidthsTag)) {
+            parsed.push_back({Tag::Widths, rest});
+        }
+    }
+    return parsed;
+}
+
+std::string Preferences::Format(const std::vector<std::string>& queryHistory,
+                                const std::vector<std::string>& timelineHistory,
+                                const std::string& searchLang, const std::vector<int>& columnWidths) {
+    std::string text;
+    for (const auto& entry : queryHistory) text += kQueryTag + QueryEntryToLine(entry) + kCrLf;
+    for (const auto& file : timelineHistory) text += kTimelineTag + file + kCrLf;
+    text += kLanguageTag + searchLang + kCrLf;
+    text += kWidthsTag;
+    for (std::size_t i = 0; i < columnWidths.size(); ++i) {
+        if (i > 0) text += ',';
+        text += std::to_string(columnWidths[i]);
+    }
+    text += kCrLf;
+    return text;
+}
+
+std::string Preferences::QueryEntryToLine(const std::string& entry) {
+    std::string line;
+    for (std::size_t i = 0; i < entry.size(); ++i) {
+        if (entry[i] == ' ' && i + 1 < entry.size() && entry[i + 1] == ' ') {
+            line += ',';
+            ++i;
+        } else {
+            line += entry[i];
+        }
+    }
+    return line;
+}
+
+std::string Preferences::QueryLineToEntry(const std::string& body) {
+    std::vector<std::string> pieces = SplitAll(body, ",");
+    return pieces[0] + "  " + (pieces.size() > 1 ? pieces[1] : std::string());
+}
+
+std::pair<std::string, std::string> Preferences::SplitQueryEntry(const std::string& entry) {
+    std::vector<std::string> pieces = SplitAll(entry, "  ");
+    return {pieces[0], pieces.size() > 1 ? pieces[1] : std::string()};
+}
+
+std::optional<std::vector<int>> Preferences::ParseWidths(const std::string& body, int columns) {
+    std::vector<std::string> pieces = SplitAll(body, ",");
+    if (static_cast<int>(pieces.size()) < columns) return std::nullopt;
+    std::vector<int> widths;
+    for (int i = 0; i < columns; ++i) {
+        std::optional<double> value = ParseNumber(pieces[i]);
+        if (!value || *value < 0 || *value > 1e9) return std::nullopt;
+        widths.push_back(static_cast<int>(std::nearbyint(*value)));
+    }
+    return widths;
+}
+
+std::optional<std::vector<Preferences::Line>> Preferences::Read(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return Parse(CodePage::FromWindows1252(bytes.str()));
+}
+
+bool Preferences::Write(const std::filesystem::path& file, const std::string& text) {
+    std::filesystem::path temporary = file;
+    temporary += ".new-" + std::to_string(::getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << CodePage::ToWindows1252(text);
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, file, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace marlin

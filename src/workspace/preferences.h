@@ -1,0 +1,62 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace marlin {
+
+// The preferences file "prefs" in the program folder: the two histories, the search
+// language and the Tweets table column widths, one tagged line each ("QP-", "UP-",
+// "LA-", "HW-"). Only the text format lives here; when lines are read and what they
+// open is the start-up's business.
+class Preferences {
+  public:
+    static constexpr const char* kFileName = "prefs";
+    // The Tweets table's column count; an HW- line with fewer widths is ignored.
+    static constexpr int kTweetColumns = 16;
+
+    enum class Tag { Query, Timeline, Language, Widths };
+    struct Line {
+        Tag tag;
+        // Query: the rebuilt history entry (query, two blanks, file name);
+        // Timeline: the file name; Language: the code; Widths: the text after "HW-".
+        std::string value;
+    };
+
+    // The tagged lines of a prefs text in file order; untagged lines are dropped.
+    // Accepts CR LF, LF or CR line ends.
+    static std::vector<Line> Parse(const std::string& text);
+
+    // The whole prefs text: QP- lines, UP- lines, the LA- line, the HW- line, each
+    // ended by CR LF.
+    static std::string Format(const std::vector<std::string>& queryHistory,
+                              const std::vector<std::string>& timelineHistory, const std::string& searchLang,
+                              const std::vector<int>& columnWidths);
+
+    // A query history entry as stored: every two adjacent blanks, left to right and
+    // without overlap, become one comma.
+    static std::string QueryEntryToLine(const std::string& entry);
+    // The stored form back as an entry: first comma-piece, two blanks, second piece.
+    // A line without a comma keeps its query with an empty file name.
+    static std::string QueryLineToEntry(const std::string& body);
+
+    // Splits a query history entry at its two-blank separators: query and file name.
+    static std::pair<std::string, std::string> SplitQueryEntry(const std::string& entry);
+
+    // The widths of an HW- line, rounded to whole twips, when it holds at least
+    // `columns` numbers; extra values are ignored. Nothing for a short or bad line.
+    static std::optional<std::vector<int>> ParseWidths(const std::string& body, int columns = kTweetColumns);
+
+    // Reads the prefs file (Windows-1252 on disk). Nothing when the file is missing or
+    // unreadable.
+    static std::optional<std::vector<Line>> Read(const std::filesystem::path& file);
+
+    // Writes the prefs text to a temporary file beside `file` and renames it over the
+    // old one, so a crash or a full disk part-way never leaves the histories
+    // half-written. False when the new file could not be written; the old one is kept.
+    static bool Write(const std::filesystem::path& file, const std::string& text);
+};
+
+}  // namespace marlin

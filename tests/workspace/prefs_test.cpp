@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+#include "workspace/preferences.h"
+
+namespace marlin {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+using Tag = Preferences::Tag;
+
+std::vector<int> Widths(int first) {
+    std::vector<int> widths;
+    for (int i = 0; i < Preferences::kTweetColumns; ++i) widths.push_back(first + i);
+    return widths;
+}
+
+TEST(PreferencesFormat, WritesTheLinesInTheirFixedOrder) {
+    std::string text = Preferences::Format({"cats  /data/cats.txt", "dogs  /data/dogs.txt"}, {"/data/tl.txt"},
+                                           "fr", {1000, 1200, 900});
+    EXPECT_EQ(text,
+              "QP-cats,/data/cats.txt\r\n"
+              "QP-dogs,/data/dogs.txt\r\n"
+              "UP-/data/tl.txt\r\n"
+              "LA-fr\r\n"
+              "HW-1000,1200,900\r\n");
+}
+
+TEST(PreferencesFormat, RoundTripKeepsHistoriesLanguageAndWidths) {
+    std::vector<std::string> queries = {"marlin AND twitter  /home/r/a.txt", "#tag  /home/r/b.mtwt"};
+    std::vector<std::string> timelines = {"/home/r/t1.txt", "/home/r/t2.txt"};
+    auto lines = Preferences::Parse(Preferences::Format(queries, timelines, "de", Widths(500)));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0].tag, Tag::Query);
+    EXPECT_EQ(lines[0].value, queries[0]);
+    EXPECT_EQ(lines[1].value, queries[1]);
+    EXPECT_EQ(lines[2].tag, Tag::Timeline);
+    EXPECT_EQ(lines[3].value, timelines[1]);
+    EXPECT_EQ(lines[4].tag, Tag::Language);
+    EXPECT_EQ(lines[4].value, "de");
+    ASSERT_EQ(lines[5].tag, Tag::Widths);
+    EXPECT_EQ(Preferences::ParseWidths(lines[5].value), Widths(500));
+}
+
+// The stored form uses a comma for the two-blank separator, so a query holding a comma
+// or two blanks does not come back whole. Files already on disk depend on this form.
+TEST(PreferencesFormat, CommaAndDoubleBlankQuirksOfTheQueryLine) {
+    EXPECT_EQ(Preferences::QueryEntryToLine("a   b    c  /f"), "a, b,,c,/f");
+    EXPECT_EQ(Preferences::QueryLineToEntry("cats,/data/cats.txt"), "cats  /data/cats.txt");
+    EXPECT_EQ(Preferences::QueryLineToEntry("cats, dogs,/data/x.txt"), "cats   dogs");
+    EXPECT_EQ(Preferences::QueryLineToEntry("lonely query"), "lonely query  ");
+
+    EXPECT_EQ(Preferences::SplitQueryEntry("cats  /data/cats.txt"),
+              (std::pair<std::string, std::string>{"cats", "/data/cats.txt"}));
+    EXPECT_EQ(Preferences::SplitQueryEntry("big  cats  /data/cats.txt"),
+              (std::pair<std::string, std::string>{"big", "cats"}));
+    EXPECT_EQ(Preferences::SplitQueryEntry("no separator"),
+              (std::pair<std::string, std::string>{"no separator", ""}));
+}
+
+TEST(PreferencesParse, IgnoresForeignLinesAndAcceptsAnyLineEnd) {
+    auto lines = Preferences::Parse("LA-it\njunk line\rQP-x,/f\r\n\r\nUP-/t\r\nqp-lowercase,/g\r\nUP-");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].tag, Tag::Language);
+    EXPECT_EQ(lines[0].value, "it");
+    EXPECT_EQ(lines[1].value, "x  /f");
+    EXPECT_EQ(lines[2].value, "/t");
+    EXPECT_EQ(lines[3].tag, Tag::Timeline);
+    EXPECT_EQ(lines[3].value, "");
+}
+
+TEST(PreferencesParse, WidthsNeedSixteenNumbers) {
+    std::string sixteen = "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16";
+    EXPECT_TRUE(Preferences::ParseWidths(sixteen).has_value());
+    EXPECT_FALSE(Preferences::ParseWidths("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15").has_value());
+    auto longer = Preferences::ParseWidths(sixteen + ",17,18");
+    ASSERT_TRUE(longer.has_value());
+    EXPECT_EQ(longer->size(), 16u);
+    EXPECT_EQ(longer->back(), 16);
+    auto rounded = Preferences::ParseWidths("1000.4,1000.6,3,4,5,6,7,8,9,10,11,12,13,14,15,16");
+    ASSERT_TRUE(rounded.has_value());
+    EXPECT_EQ((*rounded)[0], 1000);
+    EXPECT_EQ((*rounded)[1], 1001);
+    EXPECT_FALSE(Preferences::ParseWidths("1,2,x,4,5,6,7,8,9,10,11,12,13,14,15,16").has_value());
+    EXPECT_FALSE(Preferences::ParseWidths("1,2,-3,4,5,6,7,8,9,10,11,12,13,14,15,16").has_value());
+}
+
+TEST(PreferencesFile, StoresTheSingleByteCodePage) {
+    TempFolder folder;
+    auto file = folder / Preferences::kFileName;
+    ASSERT_TRUE(Preferences::Write(
+        file, Preferences::Format({"caf\xC3\xA9  /r\xC3\xA9sum\xC3\xA9.txt"}, {}, "en", {})));
+    EXPECT_EQ(ReadFileBytes(file), "QP-caf\xE9,/r\xE9sum\xE9.txt\r\nLA-en\r\nHW-\r\n");
+    auto lines = Preferences::Read(file);
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ((*lines)[0].value, "caf\xC3\xA9  /r\xC3\xA9sum\xC3\xA9.txt");
+    EXPECT_FALSE(Preferences::Read(folder / "missing").has_value());
+}
+
+TEST(PreferencesFile, AFailedWriteKeepsTheOldFileAndLeavesNoLitter) {
+    TempFolder folder;
+    auto file = folder / Preferences::kFileName;
+    WriteFileBytes(file, "QP-old,/old.txt\r\n");
+    // A folder squatting on the temporary name makes the new file unwritable.
+    std::filesystem::path blocker = file;
+    blocker += ".new-" + std::to_string(::getpid());
+    std::filesystem::create_directory(blocker);
+
+    EXPECT_FALSE(Preferences::Write(file, "QP-new,/new.txt\r\n"));
+    EXPECT_EQ(ReadFileBytes(file), "QP-old,/old.txt\r\n");
+
+    std::filesystem::remove(blocker);
+    EXPECT_TRUE(Preferences::Write(file, "QP-new,/new.txt\r\n"));
+    EXPECT_EQ(ReadFileBytes(file), "QP-new,/new.txt\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
+}  // namespace
+}  // namespace marlin
