@@ -189,6 +189,13 @@ void JSONDeserializer::BuildOwnTexts() {
     m_ownTexts.assign(1, std::string());
     m_ownTexts.reserve(m_count + 1);
     for (int d = 1; d <= m_count; ++d) m_ownTexts.push_back(OwnTextWithin(d, 0));
+    m_boundedOwnTexts.clear();
+    for (int d = 1; d <= m_count; ++d) {
+        const Entry& entry = m_entries[d];
+        if (entry.matchedEnd != 0 && entry.matchedEnd != entry.end) {
+            m_boundedOwnTexts.emplace_back(d, OwnTextWithin(d, entry.matchedEnd));
+        }
+    }
 }
 
 // The entry's text (up to `end` when given, else up to its recorded end) without the
@@ -215,7 +222,10 @@ const std::string& JSONDeserializer::OwnText(int Index) const {
 }
 
 std::string JSONDeserializer::GetElementInObject(int ObjectIndex, const std::string& ElementName) const {
-    const std::string& t = OwnText(ObjectIndex);
+    return ElementIn(OwnText(ObjectIndex), ElementName);
+}
+
+std::string JSONDeserializer::ElementIn(const std::string& t, const std::string& ElementName) const {
     const std::size_t a = t.find(ElementName + '"');
     if (a == std::string::npos) return {};
     // In compact JSON the value starts right after the key's closing quote and colon.
@@ -262,16 +272,20 @@ std::vector<std::string> JSONDeserializer::AllElementsIn(const std::string& t,
     return slots;
 }
 
-std::string JSONDeserializer::GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const {
-    CheckIndex(ObjectIndex);
-    const Entry& entry = m_entries[ObjectIndex];
-    std::vector<std::string> slots;
-    if (ObjectIndex >= 1 && ObjectIndex <= m_count && entry.matchedEnd != 0 &&
-        entry.matchedEnd != entry.end) {
-        slots = AllElementsIn(OwnTextWithin(ObjectIndex, entry.matchedEnd), ElementName);
-    } else {
-        slots = AllElementsIn(OwnText(ObjectIndex), ElementName);
+const std::string& JSONDeserializer::BoundedOwnText(int index) const {
+    CheckIndex(index);
+    for (const auto& [entry, text] : m_boundedOwnTexts) {
+        if (entry == index) return text;
     }
+    return OwnText(index);
+}
+
+std::string JSONDeserializer::GetElementWithinObject(int ObjectIndex, const std::string& ElementName) const {
+    return ElementIn(BoundedOwnText(ObjectIndex), ElementName);
+}
+
+std::string JSONDeserializer::GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const {
+    const auto slots = AllElementsIn(BoundedOwnText(ObjectIndex), ElementName);
     return slots.empty() ? std::string() : slots.back();
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/toolkit.h"
@@ -49,10 +50,14 @@ class JSONDeserializer {
     // The last entry of the run of deeper entries that follows ObjectIndex, or 0.
     int LastChild(int ObjectIndex) const;
 
-    // Like the last slot of GetAllElementsInObject, but the search never runs past the
-    // entry's own closing brace. (With IgnoreTopLevel the outermost closing brace moves
-    // entry 1's end to the end of the text, so its own text holds every later object.)
-    // Empty when there is no match.
+    // The searches below never run past the entry's own closing brace. They differ from
+    // the ones above only for an entry whose end a later stray "}" moved: with
+    // IgnoreTopLevel the outermost closing brace moves entry 1's end to the end of the
+    // text, so its own text holds every later object as well.
+
+    // GetElementInObject within the entry's own braces.
+    std::string GetElementWithinObject(int ObjectIndex, const std::string& ElementName) const;
+    // The last element of that name within the entry's own braces; empty when none.
     std::string GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const;
 
     // The entry's own text: its text without the texts of its directly following children.
@@ -76,12 +81,16 @@ class JSONDeserializer {
     static int ParentFor(int index, std::uint8_t level, const LevelIndex& lastAtLevel);
     void BuildOwnTexts();
     std::string OwnTextWithin(int index, int end) const;
+    std::string ElementIn(const std::string& t, const std::string& ElementName) const;
+    const std::string& BoundedOwnText(int index) const;
     static std::vector<std::string> AllElementsIn(const std::string& t, const std::string& ElementName);
 
     Toolkit& m_toolkit;
     std::string m_text;
     mutable std::vector<Entry> m_entries;  // 0..count+1 after Read; ObjectText may fix an end
     std::vector<std::string> m_ownTexts;   // 0..own-text count
+    // Own texts cut at the first closing brace, for the entries whose end moved later.
+    std::vector<std::pair<int, std::string>> m_boundedOwnTexts;
     int m_count = 0;
 };
 

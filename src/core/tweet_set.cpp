@@ -131,11 +131,13 @@ void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel
 }
 
 void TweetSet::FillTweet(Record& r, const JSONDeserializer& reader, int entry) {
-    r.DateTime = reader.GetElementInObject(entry, "created_at");
-    r.Text = SKDFuncs::ReplaceEscapes(reader.GetElementInObject(entry, "text"), m_toolkit);
-    r.TweetID = reader.GetElementInObject(entry, "id_str");
+    // Searches stay within the tweet's braces: the first tweet of a search page would
+    // otherwise find a key it lacks in the tweets after it.
+    r.DateTime = reader.GetElementWithinObject(entry, "created_at");
+    r.Text = SKDFuncs::ReplaceEscapes(reader.GetElementWithinObject(entry, "text"), m_toolkit);
+    r.TweetID = reader.GetElementWithinObject(entry, "id_str");
     // The first "coordinates" is that of the geo object (latitude first) when present.
-    r.GeoCoords = reader.GetElementInObject(entry, "coordinates");
+    r.GeoCoords = reader.GetElementWithinObject(entry, "coordinates");
     // A quoted tweet (with a count of its own) comes before the tweet's own count, which
     // is always the last in the tweet's text.
     r.Retweeted = SKDFuncs::RoundHalfEven(

@@ -37,6 +37,17 @@ const char* TrueFalse(bool value) {
     return value ? "True" : "False";
 }
 
+// A url object of the user's own entities (entities.url or entities.description).
+// Other objects four levels down belong to the user's latest status (its entities, a
+// retweeted tweet) and say nothing about the profile.
+bool IsProfileLink(const JSONDeserializer& reader, int entry, int userEntry) {
+    const int group = reader.ObjectParent(entry);
+    if (group < 1 || reader.ObjectLevel(group) != 3) return false;
+    const int entities = reader.ObjectParent(group);
+    return entities >= 1 && reader.ObjectLevel(entities) == 2 && reader.ObjectName(entities) == "entities" &&
+           reader.ObjectParent(entities) == userEntry;
+}
+
 }  // namespace
 
 UserSet::UserSet(Toolkit& toolkit) : m_toolkit(toolkit), m_records(1) {}
@@ -140,15 +151,16 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
     const int oldCount = Count();
     m_records.resize(m_records.size() + users);
     int i = oldCount;
+    int userEntry = 0;
     for (int k = 1; k <= entries; ++k) {
         const std::uint8_t level = reader.ObjectLevel(k);
         if (level == 1) {
             if (++i > Count()) break;
+            userEntry = k;
             FillRecord(m_records[i], reader, k);
             if (cursor) m_cursor = *cursor;
-        } else if (level == 4 && i > oldCount) {
-            // The url objects under the user's entities (and, in list pages, under its
-            // latest status): the last one wins.
+        } else if (level == 4 && i > oldCount && IsProfileLink(reader, k, userEntry)) {
+            // The last url object under the user's entities wins.
             m_records[i].URL = WithoutBackslashes(reader.GetElementInObject(k, "expanded_url"));
         }
         m_toolkit.DoEvents();
@@ -156,7 +168,9 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
 }
 
 void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) const {
-    auto element = [&](const char* name) { return reader.GetElementInObject(entry, name); };
+    // Within the user's own braces: the first user of a page read with IgnoreTopLevel
+    // would otherwise find a key it lacks (profile_banner_url) in the users after it.
+    auto element = [&](const char* name) { return reader.GetElementWithinObject(entry, name); };
     r.CreatedAt = element("created_at");
     r.Id = element("id_str");
     r.RealName = SKDFuncs::ReplaceEscapes(element("name"), m_toolkit);
