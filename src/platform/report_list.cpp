@@ -171,12 +171,14 @@ void ReportList::SetSelectedIndex(int row) {
 void ReportList::SetSortKey(int position) {
     const bool changed = m_sortKey != position;
     m_sortKey = position;
+    if (changed) Announce(ChangeKind::Properties);
     Resort(changed);
 }
 
 void ReportList::SetSortOrder(SortDirection order) {
     const bool changed = m_sortOrder != order;
     m_sortOrder = order;
+    if (changed) Announce(ChangeKind::Properties);
     Resort(changed);
 }
 
@@ -187,9 +189,11 @@ void ReportList::SetSorted(bool sorted) {
         EnsureOrder();
         m_sorted = false;
         m_orderedRows = m_rows.size();
+        Announce(ChangeKind::Properties);
         return;
     }
     m_sorted = true;
+    Announce(ChangeKind::Properties);
     Resort(true);
 }
 

@@ -1,0 +1,99 @@
+#include "platform/qt/qt_check_list.h"
+
+#include <QScopedValueRollback>
+
+#include "platform/qt/qt_text.h"
+
+namespace marlin {
+
+QtCheckList::QtCheckList(CheckList& list, QListWidget* widget)
+    : QtControl(list, widget, ContextMenu::Route), m_list(list), m_widget(widget) {
+    m_widget->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_widget->setUniformItemSizes(true);
+    connect(m_widget, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        if (m_applying || !ModelAlive()) return;
+        const int row = m_widget->row(item);
+        if (row < 0 || row >= m_list.Count() || !m_list.CheckBoxes()) return;
+        const bool checked = item->checkState() == Qt::Checked;
+        if (checked != m_list.Checked(row)) m_list.SetChecked(row, checked);
+    });
+    connect(m_widget, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (m_applying || !ModelAlive() || row >= m_list.Count()) return;
+        m_list.SetSelectedIndex(row);
+    });
+    connect(m_widget, &QListWidget::itemDoubleClicked, this, [this] {
+        if (ModelAlive()) m_list.DoubleClick();
+    });
+    Rebuild();
+    ApplyBold();
+}
+
+void QtCheckList::OnChange(const ModelChange& change) {
+    QtControl::OnChange(change);
+    switch (change.kind) {
+        case ChangeKind::Reset:
+            Rebuild();
+            break;
+        case ChangeKind::RowsInserted:
+            AppendItems(change.first, change.last);
+            break;
+        case ChangeKind::RowsChanged:
+            for (int i = change.first; i <= change.last && i < m_widget->count(); ++i) ApplyItem(i);
+            break;
+        case ChangeKind::Selection:
+            ApplySelection();
+            break;
+        case ChangeKind::Properties:
+            ApplyBold();
+            break;
+        default:
+            break;
+    }
+}
+
+void QtCheckList::Rebuild() {
+    QScopedValueRollback<bool> guard(m_applying, true);
+    m_widget->clear();
+    AppendItems(0, m_list.Count() - 1);
+    ApplySelection();
+}
+
+void QtCheckList::AppendItems(int first, int last) {
+    QScopedValueRollback<bool> guard(m_applying, true);
+    for (int i = first; i <= last && i < m_list.Count(); ++i) {
+        auto* item = new QListWidgetItem(m_widget);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        m_widget->addItem(item);
+        ApplyItem(i);
+    }
+}
+
+void QtCheckList::ApplyItem(int index) {
+    QScopedValueRollback<bool> guard(m_applying, true);
+    QListWidgetItem* item = m_widget->item(index);
+    if (!item) return;
+    item->setText(ToQt(m_list.Item(index)));
+    if (m_list.CheckBoxes()) {
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(m_list.Checked(index) ? Qt::Checked : Qt::Unchecked);
+    } else {
+        item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+        item->setData(Qt::CheckStateRole, QVariant());
+    }
+}
+
+void QtCheckList::ApplySelection() {
+    QScopedValueRollback<bool> guard(m_applying, true);
+    const int row = m_list.SelectedIndex();
+    m_widget->setCurrentRow(row);
+    if (row < 0) m_widget->clearSelection();
+}
+
+void QtCheckList::ApplyBold() {
+    QFont font = m_widget->font();
+    if (font.bold() == m_list.Bold()) return;
+    font.setBold(m_list.Bold());
+    m_widget->setFont(font);
+}
+
+}  // namespace marlin

@@ -1,0 +1,141 @@
+#include "platform/qt/qt_report_list.h"
+
+#include <QScopedValueRollback>
+#include <QTableView>
+#include <QTreeView>
+#include <cmath>
+
+namespace marlin {
+
+QtReportList::QtReportList(ReportList& list, QAbstractItemView* view)
+    : QtControl(list, view, ContextMenu::Route),
+      m_list(list),
+      m_view(view),
+      m_model(new ReportListItemModel(list, this)) {
+    m_model->SetDimmedColor(view->palette().color(QPalette::Disabled, QPalette::Text));
+    PrepareView();
+    m_view->setModel(m_model);
+    ConnectView();
+    ApplyColumns();
+    ApplySortIndicator();
+    ApplySelection();
+}
+
+QHeaderView* QtReportList::Header() const {
+    if (auto* table = qobject_cast<QTableView*>(m_view)) return table->horizontalHeader();
+    if (auto* tree = qobject_cast<QTreeView*>(m_view)) return tree->header();
+    return nullptr;
+}
+
+void QtReportList::PrepareView() {
+    // Settings that keep a view of 200,000 rows fast and make it behave as a report list.
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setAlternatingRowColors(true);
+    m_view->setTextElideMode(Qt::ElideRight);
+    if (auto* table = qobject_cast<QTableView*>(m_view)) {
+        table->setSortingEnabled(false);
+        table->setWordWrap(false);
+        table->setShowGrid(false);
+        table->verticalHeader()->setVisible(false);
+        table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    } else if (auto* tree = qobject_cast<QTreeView*>(m_view)) {
+        tree->setSortingEnabled(false);
+        tree->setRootIsDecorated(false);
+        tree->setItemsExpandable(false);
+        tree->setUniformRowHeights(true);
+        tree->setWordWrap(false);
+    }
+    if (QHeaderView* header = Header()) {
+        header->setSectionsClickable(true);
+        header->setStretchLastSection(false);  // a stretched width would end up in the saved widths
+        header->setSectionResizeMode(QHeaderView::Interactive);
+    }
+}
+
+void QtReportList::ConnectView() {
+    connect(m_model, &ReportListItemModel::rowsFlushed, this, [this] {
+        ApplySelection();
+        ApplySortIndicator();
+        ApplyColumns();
+    });
+    connect(m_model, &ReportListItemModel::columnsChanged, this, &QtReportList::ApplyColumns);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (m_applying || !ModelAlive() || m_model->HasPending()) return;
+                QScopedValueRollback<bool> guard(m_applying, true);
+                m_list.SetSelectedIndex(current.isValid() && current.row() < m_list.RowCount() ? current.row()
+                                                                                               : -1);
+            });
+    connect(m_view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (ModelAlive() && index.isValid()) m_list.DoubleClick();
+    });
+    if (QHeaderView* header = Header()) {
+        connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+            if (ModelAlive()) m_list.ColumnClick(section);
+            ApplySortIndicator();
+        });
+        connect(header, &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+            if (m_applying || !ModelAlive() || section >= m_list.ColumnCount()) return;
+            QScopedValueRollback<bool> guard(m_applying, true);
+            m_list.SetColumnWidth(section, PixelsToTwips(size, m_view));
+        });
+    }
+}
+
+void QtReportList::OnChange(const ModelChange& change) {
+    QtControl::OnChange(change);
+    m_model->ListChanged(change);
+    if (change.kind == ChangeKind::Selection && !m_model->HasPending()) ApplySelection();
+    if (change.kind == ChangeKind::Properties) ApplySortIndicator();
+}
+
+void QtReportList::Flush() {
+    if (!m_model->Flush()) ApplySelection();
+}
+
+void QtReportList::ApplyColumns() {
+    QHeaderView* header = Header();
+    if (!header || m_applying || !ModelAlive()) return;
+    QScopedValueRollback<bool> guard(m_applying, true);
+    for (int i = 0; i < m_list.ColumnCount() && i < header->count(); ++i) {
+        const int pixels = TwipsToPixels(m_list.Column(i).width, m_view);
+        if (header->sectionSize(i) != pixels) header->resizeSection(i, pixels);
+    }
+}
+
+void QtReportList::ApplySelection() {
+    if (m_applying || !ModelAlive()) return;
+    QScopedValueRollback<bool> guard(m_applying, true);
+    const int row = m_list.SelectedIndex();
+    QItemSelectionModel* selection = m_view->selectionModel();
+    if (row >= 0 && row < m_model->rowCount()) {
+        const QModelIndex index = m_model->index(row, 0);
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_view->scrollTo(index);
+    } else {
+        selection->clearSelection();
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+    }
+}
+
+void QtReportList::ApplySortIndicator() {
+    QHeaderView* header = Header();
+    if (!header || !ModelAlive()) return;
+    header->setSortIndicatorShown(m_list.Sorted());
+    header->setSortIndicator(m_list.SortKey(), m_list.SortOrder() == SortDirection::Ascending
+                                                   ? Qt::AscendingOrder
+                                                   : Qt::DescendingOrder);
+}
+
+int QtReportList::TwipsToPixels(int twips, const QWidget* widget) {
+    return static_cast<int>(std::lround(twips * widget->logicalDpiX() / 1440.0));
+}
+
+int QtReportList::PixelsToTwips(int pixels, const QWidget* widget) {
+    return static_cast<int>(std::lround(pixels * 1440.0 / widget->logicalDpiX()));
+}
+
+}  // namespace marlin

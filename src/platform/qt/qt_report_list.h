@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QAbstractItemView>
+#include <QHeaderView>
+
+#include "platform/qt/qt_control.h"
+#include "platform/qt/report_list_item_model.h"
+#include "platform/report_list.h"
+
+namespace marlin {
+
+// Binds a ReportList to a QTableView or QTreeView of the form. The view shows the
+// list through ReportListItemModel: check boxes in the first column, dimmed rows in
+// the disabled text colour, each column aligned as the list says, widths from twips.
+// The user's row choice, check clicks, double clicks, header clicks (which sort through
+// the list's own rule, never Qt's) and column resizes go back to the list; the right
+// button asks the list for its context menu.
+class QtReportList : public QtControl {
+    Q_OBJECT
+
+  public:
+    QtReportList(ReportList& list, QAbstractItemView* view);
+
+    ReportListItemModel* itemModel() const { return m_model; }
+    // Shows pending changes now instead of at the next event pass.
+    void Flush();
+
+    static int TwipsToPixels(int twips, const QWidget* widget);
+    static int PixelsToTwips(int pixels, const QWidget* widget);
+
+  protected:
+    void OnChange(const ModelChange& change) override;
+
+  private:
+    QHeaderView* Header() const;
+    void PrepareView();
+    void ConnectView();
+    void ApplyColumns();
+    void ApplySelection();
+    void ApplySortIndicator();
+
+    ReportList& m_list;
+    QAbstractItemView* m_view;
+    ReportListItemModel* m_model;
+    bool m_applying = false;  // set while the list's state is pushed to the view
+};
+
+}  // namespace marlin
