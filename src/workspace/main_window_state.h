@@ -1,0 +1,148 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/skd_funcs.h"
+#include "platform/button.h"
+#include "platform/check_list.h"
+#include "platform/date_picker.h"
+#include "platform/drop_down_list.h"
+#include "platform/label.h"
+#include "platform/log_list.h"
+#include "platform/menu_item.h"
+#include "platform/report_list.h"
+#include "platform/status_bar.h"
+#include "platform/text_box.h"
+#include "platform/toolkit.h"
+#include "service/http_request.h"
+#include "service/twitter_api.h"
+
+namespace marlin {
+
+// The main window's common file dialog. Its settings persist between commands, and its
+// file name is part of the protocol between them: the new retrievals empty it, Open and
+// Save leave the last file in it, a history entry sets it before running Open.
+struct FileDialogState {
+    std::string FileName;
+    std::string DefaultExt;  // without the dot
+    std::string Filter;      // "Label (*.ext)|*.ext|..."
+
+    FileDialogRequest Request(std::string title = {}) const {
+        return FileDialogRequest{std::move(title), Filter, DefaultExt, FileName};
+    }
+};
+
+// Everything the main window holds that more than one of its workflows reads or writes:
+// the two service clients, the controls, the window flags and the common file dialog.
+// The workflow classes (TweetTableView, TweetFiles, SearchRetrieval, TweetEditing, and
+// those of the start-up and the user side) each take this state; frmMain owns it.
+//
+// Controls and flags carry the names the windows have always used, so that a control
+// found by name in the window is the same member here.
+class MainWindowState {
+  public:
+    MainWindowState(Toolkit& toolkit, HttpRequestFactory requestFactory, std::string apiBase,
+                    std::filesystem::path appFolder);
+    MainWindowState(const MainWindowState&) = delete;
+    MainWindowState& operator=(const MainWindowState&) = delete;
+
+    Toolkit& Tk;
+
+    // ---- Program folder and outside programs
+    const std::filesystem::path AppFolder;  // prefs, appcred and the scorer's files live here
+    std::string LMPATH;                     // the Lumen visualiser started by Save and Send
+    std::string SearchLang = "en";          // sent with every search request
+
+    // ---- Service clients
+    TwitterAPI Twitter;   // tweet retrievals and most user commands
+    TwitterAPI UTwitter;  // the named User tables made from user table files
+
+    // ---- The window itself: its caption is the window title, and disabling it blocks
+    // every command until it is enabled again.
+    Label Window;
+
+    // ---- Search frame
+    TextBox SearchQuery;
+    DatePicker EarlyDate;  // "Retrieve back to"
+    Button GetSrch{"New "};
+    Button UpdateSearch{"Update"};
+    Button QuitGet{"Cancel "};
+    DropDownList QPHistory;   // query history: query, two blanks, file name
+    DropDownList UTLHistory;  // timeline history: file names
+
+    // ---- Request log, raw response, status bar
+    LogList Progress;
+    TextBox LastGET;
+    StatusBar InfoBar;  // 1 tweets shown, 2 users shown, 3 requests remaining, 4 next reset
+
+    // ---- The Tweets table
+    ReportList OutTable;
+
+    // ---- Menus (captions set by the window's constructor)
+    MenuItem mFile, mOpen, mOpenTweets, mSave, mSaveTweets, mSaveSend;
+    MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
+        mLine1, mCopyLog;
+    MenuItem mSettings, mSortDT, mHeaders;
+    // Popup over a Tweets table row.
+    MenuItem mTweet, mNavLinkURL, mNavUserTwitter, mTLine1, mAddU2UL, mDelUFUL, mTLine2, mDelTweet,
+        mDelUsersTweets;
+
+    // ---- Window flags
+    bool Busy = false;          // a retrieval runs; the start commands do nothing meanwhile
+    bool Cancelled = false;     // the user asked the running retrieval to stop
+    bool QuotaWaiting = false;  // a profile look-up waits for the next quota window
+    bool TweetsDirty = false;   // the Tweets table holds rows not saved since they were shown
+    int CurTweetSrc = 0;        // 0 none, 1 a search, 2 user timelines
+    std::string TweetsFN;       // the file the table was last saved to or opened from
+    bool Starting = false;      // a history entry is being opened
+    // True from the start of a retrieval command to its very end. Cancel clears Busy at
+    // once while the loop still unwinds (and lets window events run); a start command
+    // pressed in that gap must find the retrieval still there.
+    bool RetrievalRunning = false;
+
+    // ---- The common file dialog (`Req`)
+    FileDialogState Req;
+
+    // ---- User side. The timeline frame's buttons and the user tables are owned here so
+    // the tweet-side commands can clear and enable them; the user-side commands fill them.
+    Button GetAllUTL{"New"};
+    Button UpdateUTL{"Update"};
+    CheckList UserList;
+    CheckList UTList;  // names of the named user tables, in element order (a plain list box)
+    // Element 0 is the "Tweets" table; named tables follow. UserTableName holds each
+    // element's name (its tag).
+    std::vector<std::unique_ptr<ReportList>> UserTable;
+    std::vector<std::string> UserTableName;
+    int CurUserTable = 0;
+    ReportList& CurrentUserTable() { return *UserTable.at(static_cast<std::size_t>(CurUserTable)); }
+
+    // ---- Helpers the workflows share
+    // No retrieval runs and none is still unwinding.
+    bool CanStartRetrieval() const { return !Busy && !RetrievalRunning; }
+    // The threshold date of EarlyDate as a short date text ("dd/mm/yyyy").
+    std::string ThresholdDateText() const;
+    // The window title: the application title and the table's file, with "*" while the
+    // table holds unsaved rows.
+    void SetTitle(bool unsaved);
+    // Panel 1: the row count of the Tweets table.
+    void ShowTweetCount();
+};
+
+// Marks a retrieval command as running for as long as it lives (see RetrievalRunning).
+// When the command ends by an exception the window is made usable again.
+class RetrievalScope {
+  public:
+    explicit RetrievalScope(MainWindowState& window);
+    ~RetrievalScope();
+    RetrievalScope(const RetrievalScope&) = delete;
+    RetrievalScope& operator=(const RetrievalScope&) = delete;
+
+  private:
+    MainWindowState& m_window;
+    int m_exceptions;
+};
+
+}  // namespace marlin

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+
+#include "workspace/main_window_state.h"
+
+namespace marlin {
+
+// The commands that change the Tweets table in place, the row popup and Copy Log.
+class TweetEditing {
+  public:
+    static constexpr const char* kEmptyTable =
+        "Tweet table is empty. You need to load or retrieve some tweets first.";
+    static constexpr const char* kFilterTitle = "Filter Tweets";
+    static constexpr const char* kFilterPrompt =
+        "Enter a string (word or phrase) to filter by. Prefix with + to include and - to exclude. For e.g. "
+        "+skimmer will delete all tweets without skimmer in the main text, whilst -skimmer will do the "
+        "opposite.";
+    static constexpr int kLinkCaptionLength = 96;
+    static constexpr const char* kUserPageBase = "https://twitter.com/";
+
+    explicit TweetEditing(MainWindowState& window);
+
+    void mFilterTweets_Click();
+    void mRemRT_Click();
+    // Removes the rows whose tweet contains the filter (removeIfFound) or lacks it, after
+    // confirmation. Letter case is ignored.
+    void FilterTweetsByText(const std::string& filter, bool removeIfFound);
+
+    void mDelTweet_Click();
+    void mDelUsersTweets_Click();
+
+    void mVBDateTime_Click();       // to Numeric format
+    void mSPSSDateTime_Click();     // to SPSS compatible format
+    void mTwitterDateTime_Click();  // back to Twitter format
+    // Mode 0 local, 1 SPSS, 2 service date-time text. A cell the conversion rejects keeps
+    // its text; the others are converted.
+    static void ConvertTweetDateTimes(int mode, ReportList& table);
+
+    // The right mouse button released over the Tweets table: captions the row popup for
+    // the selected row and shows it.
+    void OutTable_MouseUp(int button);
+    void mNavLinkURL_Click();
+    void mNavUserTwitter_Click();
+
+    void mCopyLog_Click();
+    // The right mouse button pressed over the request log: the Tools menu with "Copy Log" alone.
+    void Progress_MouseDown(int button);
+
+  private:
+    // The selected row's cell, without its padding; empty with no row selected.
+    std::string SelectedCell(int position) const;
+
+    MainWindowState& m_window;
+};
+
+}  // namespace marlin

@@ -1,0 +1,316 @@
+#include "workspace/tweet_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <optional>
+#include <stdexcept>
+
+#include "core/code_page.h"
+#include "core/skd_funcs.h"
+#include "sentiment/shell_and_wait.h"
+
+namespace marlin {
+namespace {
+
+constexpr const char* kOpenErrorTitle = "File Open Error";
+constexpr const char* kSaveErrorTitle = "File Save Error";
+
+std::string_view TrimBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+// A score field read as a number; anything that is not one makes the file unreadable.
+double ScoreValue(const std::string& field) {
+    const std::string text(TrimBlanks(field));
+    if (text.empty()) throw std::invalid_argument("empty score");
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size()) throw std::invalid_argument("score is not a number: " + text);
+    return value;
+}
+
+bool IsExecutable(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// Writes all bytes, going on after short writes and interruptions.
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// The mode the finished file gets: the old file's, or what a plain create would give.
+mode_t TargetMode(const std::string& fileName) {
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) == 0) return info.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+TweetFiles::TweetFiles(MainWindowState& window, TweetTableView& view) : m_window(window), m_view(view) {}
+
+void TweetFiles::OfferToSave() {
+    if (!m_window.TweetsDirty) return;
+    if (m_window.Tk.MessageBox(kReplaceQuestion, MsgButtons::YesNo) == MsgResult::Yes) SaveTweetsTable();
+}
+
+// ---- Open
+
+void TweetFiles::OpenTweetsTable() {
+    MainWindowState& w = m_window;
+    // A history entry puts its file in the dialog's file name; saving first must not
+    // make us open the file just saved instead.
+    const std::string requested = w.Req.FileName;
+    OfferToSave();
+    w.Req.DefaultExt = "mtwt";
+    w.Req.Filter = kFilter;
+    if (w.Starting) {
+        w.Req.FileName = requested;
+    } else {
+        const std::optional<std::string> chosen = w.Tk.OpenFileDialog(w.Req.Request());
+        if (!chosen || chosen->empty()) return;  // cancelled: the table stays as it was
+        w.Req.FileName = *chosen;
+        w.Tk.SetCursor(CursorShape::Busy);
+    }
+
+    const std::string fileName = w.Req.FileName;
+    try {
+        MarlinData data(w.Tk, w.AppFolder);
+        if (!LoadTable(data)) {
+            if (!w.Starting)
+                w.Tk.MessageBox("Couldn't open: " + fileName + " -- Contents may be corrupted.",
+                                kOpenErrorTitle, MsgButtons::OK, MsgIcon::Exclamation);
+            w.Tk.SetCursor(CursorShape::Normal);
+            return;
+        }
+        FillTable(data);
+    } catch (const std::exception&) {
+        w.Tk.MessageBox("Couldn't open: " + fileName + " -- Contents may be corrupted.", kOpenErrorTitle,
+                        MsgButtons::OK, MsgIcon::Exclamation);
+    }
+    w.Tk.SetCursor(CursorShape::Normal);
+}
+
+bool TweetFiles::LoadTable(MarlinData& data) {
+    MainWindowState& w = m_window;
+    if (!data.Load(w.Req.FileName)) return false;
+    // Record 2 is the first data row of a file with a header; a file of one record, or
+    // scores that are not numbers, make the file unreadable (Value and ScoreValue throw).
+    const bool zeros = ScoreValue(data.Value(2, MarlinData::kPositiveColumn)) == 0 &&
+                       ScoreValue(data.Value(2, MarlinData::kNegativeColumn)) == 0;
+    if (zeros && w.Tk.MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
+                                 MsgButtons::YesNo) == MsgResult::Yes) {
+        const std::string folder = w.AppFolder.string();
+        if (!data.RunSentiStrength(folder, folder, true)) m_view.LogScorerFailure(data);
+    }
+    return true;
+}
+
+void TweetFiles::FillTable(const MarlinData& data) {
+    MainWindowState& w = m_window;
+    ReportList& table = w.OutTable;
+    table.BeginUpdate();
+    table.ClearRows();
+    w.CurrentUserTable().ClearRows();
+    if (w.CurUserTable > 0) {
+        w.UTwitter.Users.Clear();
+        RenameCurrentUserTable(w.Req.FileName);
+    }
+    w.TweetsFN = w.Req.FileName;
+    const int records = data.RecordCount();
+    for (int record = 1; record <= records; ++record) {
+        if (record == 1 && data.Value(1, 1) == "DateTime") continue;  // the header line
+        m_view.AddRecord(data, record, true);
+    }
+    table.EndUpdate();
+
+    w.UpdateSearch.SetEnabled(true);
+    w.UpdateUTL.SetEnabled(true);
+    w.ShowTweetCount();
+    w.InfoBar.SetPanel(2, "Empty");
+    w.SetTitle(false);
+    w.TweetsDirty = false;
+}
+
+void TweetFiles::RenameCurrentUserTable(const std::string& fileName) {
+    MainWindowState& w = m_window;
+    std::string name = std::filesystem::path(fileName).filename().string();
+    for (std::size_t at; (at = name.find(".txt")) != std::string::npos;) name.erase(at, 4);
+    const std::size_t slot = static_cast<std::size_t>(w.CurUserTable);
+    if (slot >= w.UserTableName.size()) return;
+    const int entry = w.UTList.Find(w.UserTableName[slot]);
+    if (entry >= 0) w.UTList.SetItem(entry, name);
+    w.UserTableName[slot] = name;
+}
+
+// ---- Save
+
+bool TweetFiles::SaveTweetsTable() {
+    MainWindowState& w = m_window;
+    if (w.OutTable.RowCount() == 0) {
+        w.Tk.MessageBox("Nothing to Save yet!", MsgButtons::OK, MsgIcon::Exclamation);
+        return false;
+    }
+    if (!w.TweetsFN.empty() && SKDFuncs::FileExists(w.TweetsFN)) {
+        const MsgResult answer =
+            w.Tk.MessageBox(w.TweetsFN + " already exists. Overwrite this file?", MsgButtons::YesNo);
+        w.Req.FileName = answer == MsgResult::Yes ? w.TweetsFN : std::string();
+    }
+    if (w.Req.FileName.empty()) w.Req.FileName = ProposeUntitledName();
+    w.Req.DefaultExt = "txt";
+    if (w.Req.Filter.empty()) w.Req.Filter = kFilter;
+
+    if (w.TweetsFN != w.Req.FileName) {
+        const std::optional<std::string> chosen = w.Tk.SaveFileDialog(w.Req.Request());
+        if (!chosen || chosen->empty()) {
+            w.Req.FileName.clear();
+            return false;
+        }
+        w.Req.FileName = *chosen;
+    }
+
+    const std::string fileName = w.Req.FileName;
+    if (!WriteTweetTable(fileName)) {
+        // The earlier file is untouched; say so rather than leave the user believing
+        // the table is safe.
+        w.Req.FileName.clear();
+        w.Tk.MessageBox("Couldn't save: " + fileName + " -- The file could not be written.", kSaveErrorTitle,
+                        MsgButtons::OK, MsgIcon::Exclamation);
+        return false;
+    }
+    w.TweetsFN = fileName;
+    w.TweetsDirty = false;
+    w.SetTitle(false);
+    RecordInHistory(fileName);
+    return true;
+}
+
+std::string TweetFiles::ProposeUntitledName() const {
+    std::string name;
+    for (int k = 1; k < INT_MAX; ++k) {
+        name = "UntitledTweets" + std::to_string(k) + ".txt";
+        if (!SKDFuncs::FileExists(name)) break;
+        m_window.Tk.DoEvents();
+    }
+    return name;
+}
+
+bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
+    const ReportList& table = m_window.OutTable;
+    std::filesystem::path target(fileName);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string tempName = (folder / hidden).string();
+    const int fd = ::mkstemp(tempName.data());
+    if (fd < 0) return false;
+
+    bool ok = true;
+    std::string text;
+    auto flush = [&] {
+        ok = ok && WriteAll(fd, CodePage::ToWindows1252(text));
+        text.clear();
+    };
+    if (m_window.mHeaders.Checked()) {
+        for (int position = 0; position < TweetTableView::kColumnCount; ++position) {
+            if (position > 0) text += '\t';
+            text += TweetTableView::kHeaders[position];
+        }
+        text += "\r\n";
+    }
+    const int rows = table.RowCount();
+    for (int row = 0; row < rows && ok; ++row) {
+        // The row text as shown; the padding of the numbers is not stored.
+        text += table.Text(row);
+        text += '\t';
+        for (int position = 1; position < TweetTableView::kColumnCount; ++position) {
+            text += TrimBlanks(table.Cell(row, position));
+            text += '\t';
+        }
+        text += "\r\n";
+        if (text.size() >= (1u << 20)) flush();
+    }
+    flush();
+    ok = ok && ::fchmod(fd, TargetMode(fileName)) == 0;
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(tempName.c_str(), fileName.c_str()) == 0;
+    if (!ok) ::unlink(tempName.c_str());
+    return ok;
+}
+
+void TweetFiles::RecordInHistory(const std::string& fileName) {
+    MainWindowState& w = m_window;
+    DropDownList* history = nullptr;
+    std::string entry;
+    if (w.CurTweetSrc == 1) {
+        history = &w.QPHistory;
+        entry = w.SearchQuery.Text() + "  " + fileName;
+    } else if (w.CurTweetSrc == 2) {
+        history = &w.UTLHistory;
+        entry = fileName;
+    } else {
+        return;
+    }
+    history->InsertItem(0, entry);
+    // Choosing the entry reopens it, as the user's choice would: the table is read back
+    // from the file just written.
+    history->SetSelectedIndex(0);
+    // Keep the newest position of every entry.
+    for (int i = 0; i < history->Count(); ++i)
+        for (int j = history->Count() - 1; j > i; --j)
+            if (history->Item(j) == history->Item(i)) history->RemoveItem(j);
+}
+
+// ---- Save and Send
+
+void TweetFiles::SaveAndSend() {
+    MainWindowState& w = m_window;
+    const std::string saved = SaveTweetsTable() ? w.TweetsFN : std::string();
+    if (!SKDFuncs::FileExists(w.LMPATH) && !LocateVisualiser()) return;
+    std::string commandLine = QuoteArgument(w.LMPATH);
+    if (!saved.empty()) {
+        commandLine += ' ';
+        commandLine += QuoteArgument(saved);
+    }
+    ShellAndWait(w.Tk, commandLine, 1000, 0, 0);
+}
+
+bool TweetFiles::LocateVisualiser() {
+    MainWindowState& w = m_window;
+    // Not the common dialog: its file name carries the table's file between commands,
+    // and a save must never be offered the visualiser's path.
+    const std::optional<std::string> chosen = w.Tk.OpenFileDialog(FileDialogRequest{});
+    if (!chosen || chosen->empty()) return false;
+    if (!IsExecutable(*chosen)) {
+        w.Tk.MessageBox("The item you selected was not an executable (exe) file", "Error", MsgButtons::OK,
+                        MsgIcon::Exclamation);
+        return false;
+    }
+    w.LMPATH = *chosen;
+    w.Tk.MessageBox("Changed LM path to " + w.LMPATH);
+    return true;
+}
+
+}  // namespace marlin

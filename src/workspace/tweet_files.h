@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+
+#include "workspace/main_window_state.h"
+#include "workspace/tweet_table_view.h"
+
+namespace marlin {
+
+// The tweet table file: File › Open › "Tweets Table", File › Save › "Tweets Table" and
+// "Save && Send Tweets to LM", and the "Save contents now?" question the commands that
+// replace the table ask first.
+class TweetFiles {
+  public:
+    static constexpr const char* kReplaceQuestion =
+        "The selected operation will replace the current contents of the Tweet table. Save contents now?";
+    static constexpr const char* kFilter = "Text (*.txt)|*.txt|Marlin Tweet Table (*.mtwt)|*.mtwt";
+
+    TweetFiles(MainWindowState& window, TweetTableView& view);
+
+    // With unsaved rows, asks kReplaceQuestion; Yes saves first. There is no way to back out.
+    void OfferToSave();
+
+    // Open Tweets Table. With `Starting` set (a history entry) the file comes from the
+    // dialog's file name, no dialog is shown and a file that cannot be read is skipped
+    // silently.
+    void OpenTweetsTable();
+    // Save Tweets Table; true when the table was written.
+    bool SaveTweetsTable();
+    // Save and Send: saves, then starts the visualiser on the saved file.
+    void SaveAndSend();
+
+    // Writes the table as a tweet table file. The text goes to a temporary file beside the
+    // target, which replaces the target only once it is complete, so a failure part-way
+    // leaves the earlier file as it was. False when the file could not be written.
+    bool WriteTweetTable(const std::string& fileName) const;
+
+    // The first "UntitledTweets<k>.txt" that names no file in the current folder.
+    std::string ProposeUntitledName() const;
+
+  private:
+    bool LoadTable(MarlinData& data);
+    void FillTable(const MarlinData& data);
+    void RenameCurrentUserTable(const std::string& fileName);
+    void RecordInHistory(const std::string& fileName);
+    bool LocateVisualiser();
+
+    MainWindowState& m_window;
+    TweetTableView& m_view;
+};
+
+}  // namespace marlin

@@ -1,0 +1,124 @@
+#include "workspace/tweet_table_view.h"
+
+#include "core/skd_funcs.h"
+#include "platform/cell_compare.h"
+
+namespace marlin {
+
+const std::array<const char*, TweetTableView::kColumnCount> TweetTableView::kHeaders = {
+    "DateTime",    "UserScreenName", "Tweet",          "TweetID",        "UserRealName", "UserFollowers",
+    "UserFriends", "UserLocation",   "UserUTC_Offset", "GeoCoords",      "UserTweets",   "Retweets",
+    "LinkURL",     "Sent+",          "Sent-",          "UserDescription"};
+
+namespace {
+
+// Columns 3, 5, 6, 8, 9, 10, 11, 13 and 14 hold numbers and are right-aligned.
+bool RightAligned(int position) {
+    switch (position) {
+        case 3:
+        case 5:
+        case 6:
+        case 8:
+        case 9:
+        case 10:
+        case 11:
+        case 13:
+        case 14:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+TweetTableView::TweetTableView(MainWindowState& window) : m_window(window) {}
+
+void TweetTableView::CreateColumns() {
+    ReportList& table = m_window.OutTable;
+    table.ClearColumns();
+    for (int position = 0; position < kColumnCount; ++position)
+        table.AddColumn(kHeaders[position], 1000,
+                        RightAligned(position) ? Alignment::Right : Alignment::Left);
+    // Newest first with sorting on: the first row then holds the newest TweetID, which is
+    // what an update asks the service for tweets after.
+    table.SetSortOrder(SortDirection::Descending);
+    table.SetSortKey(kTweetIdColumn);
+    m_window.mSortDT.SetChecked(true);
+    table.SetSorted(true);
+    m_window.mHeaders.SetChecked(false);
+}
+
+std::vector<std::string> TweetTableView::RowCells(const MarlinData& data, int record) {
+    std::vector<std::string> cells(kColumnCount);
+    cells[0] = data.Value(record, 1);
+    for (int k = 1; k < kColumnCount; ++k) {
+        std::string field = data.Value(record, static_cast<std::uint8_t>(k + 1));
+        cells[k] = SKDFuncs::PadNumber(field, kPadWidth);
+    }
+    return cells;
+}
+
+void TweetTableView::AddRecord(const MarlinData& data, int record, bool dimmed) {
+    m_window.OutTable.AddRow(RowCells(data, record), dimmed);
+}
+
+void TweetTableView::ShowTweets(bool append) {
+    MainWindowState& w = m_window;
+    const int count = w.Twitter.Tweets.Count();
+    if (count > 0) {
+        MarlinData data(w.Tk, w.AppFolder);
+        data.SetData(w.Twitter.Tweets);
+        const std::string folder = w.AppFolder.string();
+        if (!data.RunSentiStrength(folder, folder, false)) LogScorerFailure(data);
+
+        ReportList& table = w.OutTable;
+        table.SetSortKey(kTweetIdColumn);
+        table.BeginUpdate();
+        if (!append) table.ClearRows();
+        // Every record of the retrieval goes in, the last one included: an update's set
+        // holds only tweets newer than the table's newest, so none can double a row.
+        for (int record = 1; record <= count; ++record) AddRecord(data, record, false);
+        table.EndUpdate();
+    }
+    w.ShowTweetCount();
+    w.SetTitle(true);
+    w.TweetsDirty = true;
+    w.Tk.DoEvents();
+}
+
+std::string TweetTableView::NewestTweetId() const {
+    const ReportList& table = m_window.OutTable;
+    // The first row is the newest while the table is sorted on TweetID, newest first;
+    // taking the largest id keeps the update right when sorting was switched off.
+    std::string_view newest;
+    for (int row = 0; row < table.RowCount(); ++row) {
+        const std::string_view id = table.Cell(row, kTweetIdColumn);
+        if (row == 0 || CompareCells(id, newest) > 0) newest = id;
+    }
+    std::string id(newest);
+    return SKDFuncs::PadNumber(id, 0);
+}
+
+void TweetTableView::LogScorerFailure(const MarlinData& data) {
+    std::string reason = data.LastScorerError();
+    if (reason.empty()) reason = "Sentiment scorer did not run";
+    m_window.Progress.Append(reason + "; Sent+ and Sent- hold 0 for these tweets, not scores");
+    m_window.Progress.ScrollToLast();
+}
+
+void TweetTableView::mSortDT_Click() {
+    const bool on = !m_window.mSortDT.Checked();
+    m_window.mSortDT.SetChecked(on);
+    m_window.OutTable.SetSorted(on);
+}
+
+void TweetTableView::OutTable_ColumnClick(int position) {
+    m_window.OutTable.SetSortKey(position);
+}
+
+void TweetTableView::mHeaders_Click() {
+    m_window.mHeaders.SetChecked(!m_window.mHeaders.Checked());
+}
+
+}  // namespace marlin

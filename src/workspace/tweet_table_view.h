@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "sentiment/marlin_data.h"
+#include "workspace/main_window_state.h"
+
+namespace marlin {
+
+// The Tweets table (`OutTable`): its 16 columns, the rows a retrieval or a file puts in
+// it, and its sorting switches.
+class TweetTableView {
+  public:
+    static constexpr int kColumnCount = 16;
+    static constexpr int kTweetIdColumn = 3;
+    // Numbers are padded to this width so the text sort orders them as numbers.
+    static constexpr int kPadWidth = 7;
+    static const std::array<const char*, kColumnCount> kHeaders;
+
+    explicit TweetTableView(MainWindowState& window);
+
+    // The columns and the table's starting state: TweetID the sort key, newest first,
+    // automatic sorting on ("Sort Tweets Table" checked).
+    void CreateColumns();
+
+    // Copies the tweet set of `Twitter` into the table, scored. With append the rows
+    // already there stay and the new ones are added.
+    void ShowTweets(bool append);
+
+    // Adds one record of a MarlinData table as a row: the DateTime as it stands, every
+    // other field padded.
+    void AddRecord(const MarlinData& data, int record, bool dimmed);
+    static std::vector<std::string> RowCells(const MarlinData& data, int record);
+
+    // The newest TweetID among the rows, for an update's since_id; empty for no rows.
+    std::string NewestTweetId() const;
+
+    // Puts a failed scorer run into the request log: zeros in Sent+/Sent- look like scores.
+    void LogScorerFailure(const MarlinData& data);
+
+    // Settings › "Sort Tweets Table": flips the check mark; sorting follows it.
+    void mSortDT_Click();
+    // A header click: that column becomes the sort key; the order is kept.
+    void OutTable_ColumnClick(int position);
+    // Settings › "Save Tweets With Headers": flips the check mark.
+    void mHeaders_Click();
+
+  private:
+    MainWindowState& m_window;
+};
+
+}  // namespace marlin
