@@ -1,0 +1,81 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace marlin::emulator {
+
+// The resource families that have quota windows of their own. Token is the token exchange: it has no
+// quota but faults can be injected into it.
+enum class Family { Search, UserTimeline, UsersLookup, FollowersList, FriendsList, FollowerIds, Token };
+constexpr int kFamilyCount = 7;
+constexpr int kLimitedFamilyCount = 6;  // every family but Token
+
+enum class Fault {
+    None,
+    CloseConnection,  // drop the connection without answering
+    Stall,            // wait stallSeconds, then answer normally
+    OmitLimit,        // answer without x-rate-limit-limit
+    OmitRemaining,    // answer without x-rate-limit-remaining
+    OmitReset,        // answer without x-rate-limit-reset
+    Error500,         // 500 Internal Server Error
+    Error503,         // 503 Service Unavailable
+};
+
+const char* FamilyName(
+    Family family);  // "search", "timeline", "lookup", "followers", "friends", "ids", "token"
+std::optional<Family> FamilyFromName(const std::string& name);
+const char* FaultName(
+    Fault fault);  // "close", "stall", "omit-limit", "omit-remaining", "omit-reset", "500", "503"
+std::optional<Fault> FaultFromName(const std::string& name);
+
+struct FaultRule {
+    Family family = Family::Search;
+    Fault fault = Fault::None;
+    int count = 0;          // the next `count` requests; 0 when fraction is used
+    double fraction = 0.0;  // or this share of all requests of the family
+    int stallSeconds = 0;
+};
+
+struct EmulatorConfig {
+    std::string host = "127.0.0.1";  // loopback only unless asked
+    int port = 0;                    // 0: any free port
+
+    // The corpus: the same seed and sizes always give the same users and tweets.
+    uint64_t seed = 1;
+    int users = 6000;          // accounts in the corpus (at least 64)
+    int tweetsPerDay = 20000;  // average over all accounts
+    int corpusDays = 10;       // tweets spread over this many days up to `now`
+    int searchIndexDays = 7;   // search sees only this many recent days
+    int64_t now = 0;           // seconds since 1970 UTC; 0 = the moment the emulator is made
+
+    // Quota windows.
+    int windowSeconds = 900;
+    // Indexed by Family (Token excluded): search, user timeline, users lookup, followers list, friends list,
+    // follower ids.
+    std::array<int, kLimitedFamilyCount> limits{450, 1500, 300, 15, 15, 15};
+    // The remaining count a fresh window starts with; -1 = the limit.
+    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1};
+
+    // The demo application whose Basic credentials the token exchange accepts.
+    std::string appName = "Marlin Demo";
+    std::string consumerKey = "mDemoConsumerKey0000000000";
+    std::string consumerSecret = "mDemoConsumerSecret000000000000000000000000000000";
+
+    // HTTPS when both are set (PEM files).
+    std::string certFile;
+    std::string keyFile;
+
+    // Faults active from the start.
+    std::vector<FaultRule> faults;
+};
+
+// Reads the program's command-line options into a configuration. Throws std::invalid_argument with a
+// message for the user on a bad option. `--help` sets *wantsHelp.
+EmulatorConfig ParseCommandLine(const std::vector<std::string>& args, bool* wantsHelp = nullptr);
+std::string CommandLineHelp();
+
+}  // namespace marlin::emulator

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marlin::emulator {
+
+// Writes compact JSON the way the service does: no blanks, "\/" for every slash and a lower-case
+// "\uXXXX" escape (surrogate pairs above the basic plane) for every character outside ASCII.
+// Keys are written in the order they are given, which is how the callers reproduce the service's order.
+class JsonWriter {
+  public:
+    explicit JsonWriter(std::string& out) : m_out(out) {}
+
+    JsonWriter& BeginObject();
+    JsonWriter& EndObject();
+    JsonWriter& BeginArray();
+    JsonWriter& EndArray();
+    JsonWriter& Key(std::string_view key);
+
+    JsonWriter& String(std::string_view utf8);
+    JsonWriter& Int(int64_t value);
+    JsonWriter& UInt(uint64_t value);
+    // The shortest form that reads back as the same double, as in 51.50735.
+    JsonWriter& Double(double value);
+    JsonWriter& Bool(bool value);
+    JsonWriter& Null();
+    // An already-encoded JSON value.
+    JsonWriter& Raw(std::string_view json);
+
+    // Shorthands for "key":value.
+    JsonWriter& Field(std::string_view key, std::string_view utf8) { return Key(key).String(utf8); }
+    JsonWriter& Field(std::string_view key, const char* utf8) { return Key(key).String(utf8); }
+    JsonWriter& Field(std::string_view key, int64_t value) { return Key(key).Int(value); }
+    JsonWriter& Field(std::string_view key, int value) { return Key(key).Int(value); }
+    JsonWriter& Field(std::string_view key, bool value) { return Key(key).Bool(value); }
+    JsonWriter& NullField(std::string_view key) { return Key(key).Null(); }
+
+    // Appends a JSON string literal of the text to out (quotes included).
+    static void AppendQuoted(std::string& out, std::string_view utf8);
+
+  private:
+    void BeforeValue();
+
+    std::string& m_out;
+    std::vector<bool> m_first;  // per open container: no element written yet
+    bool m_afterKey = false;
+};
+
+}  // namespace marlin::emulator

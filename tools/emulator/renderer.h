@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+#include "emulator/account.h"
+#include "emulator/tweet.h"
+
+namespace marlin::emulator {
+
+class Corpus;
+class JsonWriter;
+
+// Writes tweets and users as the service did, key for key. The service used slightly different
+// shapes in different places, which the styles select.
+class Renderer {
+  public:
+    enum class TweetStyle {
+        Timeline,    // a timeline entry: with "user"
+        Search,      // a search result: with "user" and "metadata" after "entities"
+        UserStatus,  // the latest tweet inside a user object: no "user", quoted tweet by id only
+    };
+    enum class UserStyle {
+        InTweet,  // the author inside a tweet
+        Lookup,   // users/lookup: with "status"
+        List,     // followers/friends lists: with "status" and the relationship flags
+    };
+
+    explicit Renderer(const Corpus& corpus) : m_corpus(corpus) {}
+
+    void WriteTweet(JsonWriter& json, const Tweet& tweet, TweetStyle style) const;
+    // withStatus: whether Lookup and List users carry their latest tweet (skip_status asks them not to).
+    void WriteUser(JsonWriter& json, const Account& account, UserStyle style, bool withStatus = true) const;
+
+    // "Wed Aug 27 13:08:45 +0000 2008"
+    static std::string ServiceTime(int64_t secondsUtc);
+
+  private:
+    void WriteEntities(JsonWriter& json, const Tweet& tweet) const;
+    void WritePlace(JsonWriter& json, const Tweet& tweet) const;
+    void WriteUrlList(JsonWriter& json, const UrlEntity* links, size_t count) const;
+
+    const Corpus& m_corpus;
+};
+
+}  // namespace marlin::emulator

@@ -1,0 +1,196 @@
+#include "emulator/search_query.h"
+
+#include <algorithm>
+
+namespace marlin::emulator {
+
+namespace {
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// Decodes the code point at text[i] and moves i past it.
+unsigned NextCodePoint(std::string_view text, size_t& i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    if (extra > 0 && i + extra >= text.size()) {
+        i = text.size();
+        return 0xFFFD;
+    }
+    unsigned cp = extra == 0 ? c : c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += extra + 1;
+    return cp;
+}
+
+// Letters of the scripts the corpus writes in count as word characters; emoji and punctuation do not.
+bool IsWordCodePoint(unsigned cp) {
+    if (cp < 0x80)
+        return (cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z') || (cp >= '0' && cp <= '9') || cp == '_';
+    return (cp >= 0xC0 && cp <= 0x24F && cp != 0xD7 && cp != 0xF7) || (cp >= 0x370 && cp <= 0x52F) ||
+           (cp >= 0x590 && cp <= 0x6FF) || (cp >= 0xE00 && cp <= 0xE7F) || (cp >= 0x3040 && cp <= 0x30FF) ||
+           (cp >= 0x4E00 && cp <= 0x9FFF);
+}
+
+// Splits the query into items; quoted phrases stay whole (with their quotes), parentheses are dropped.
+std::vector<std::string> SplitQuery(std::string_view q) {
+    std::vector<std::string> items;
+    std::string current;
+    bool quoted = false;
+    for (char c : q) {
+        if (c == '"') {
+            current += c;
+            quoted = !quoted;
+        } else if (!quoted && (c == ' ' || c == '\t' || c == '(' || c == ')' || c == '\n')) {
+            if (!current.empty()) items.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) items.push_back(current);
+    return items;
+}
+
+std::string StripMark(const std::string& word) {
+    return !word.empty() && (word[0] == '#' || word[0] == '@') ? word.substr(1) : word;
+}
+
+}  // namespace
+
+std::vector<std::string> SearchQuery::Words(std::string_view text) {
+    std::vector<std::string> words;
+    std::string current;
+    char pendingMark = 0;
+    for (size_t i = 0; i < text.size();) {
+        size_t begin = i;
+        unsigned cp = NextCodePoint(text, i);
+        if (IsWordCodePoint(cp)) {
+            if (current.empty() && pendingMark) current += pendingMark;
+            if (cp < 0x80)
+                current += static_cast<char>(cp >= 'A' && cp <= 'Z' ? cp - 'A' + 'a' : cp);
+            else
+                current.append(text.substr(begin, i - begin));
+            pendingMark = 0;
+            continue;
+        }
+        if (!current.empty()) words.push_back(current);
+        current.clear();
+        pendingMark = (cp == '#' || cp == '@') ? static_cast<char>(cp) : 0;
+    }
+    if (!current.empty()) words.push_back(current);
+    return words;
+}
+
+SearchQuery::SearchQuery(std::string_view q) {
+    bool joinNext = false;
+    for (const std::string& item : SplitQuery(q)) {
+        if (item == "OR") {
+            joinNext = !m_groups.empty();
+            continue;
+        }
+        if (item == "AND") continue;
+        Clause clause;
+        std::string body = item;
+        if (body.size() > 1 && body[0] == '-') {
+            clause.negated = true;
+            body = body.substr(1);
+        }
+        std::string lower = Lower(body);
+        if (lower.size() > 2 && lower.front() == '"') {
+            clause.kind = Kind::Phrase;
+            clause.words = Words(lower);
+        } else if (lower.rfind("from:", 0) == 0) {
+            clause.kind = Kind::From;
+            clause.words = {StripMark(lower.substr(5))};
+        } else if (lower.rfind("lang:", 0) == 0) {
+            clause.kind = Kind::Lang;
+            clause.words = {lower.substr(5)};
+        } else if (lower == "filter:retweets" || lower == "filter:nativeretweets") {
+            clause.kind = Kind::Retweets;
+        } else {
+            std::vector<std::string> words = Words(lower);
+            if (words.empty()) continue;
+            if (words.size() > 1) {
+                clause.kind = Kind::Phrase;  // "well-known" matches as the phrase "well known"
+                clause.words = words;
+            } else {
+                const std::string& w = words[0];
+                clause.kind = w[0] == '#' ? Kind::Hashtag : w[0] == '@' ? Kind::Mention : Kind::Word;
+                clause.words = {w};
+            }
+        }
+        AddClause(std::move(clause), joinNext);
+        joinNext = false;
+    }
+    // A lone, positive from: clause restricts the search to one author's tweets.
+    for (const Group& group : m_groups)
+        if (group.size() == 1 && group[0].kind == Kind::From && !group[0].negated)
+            m_requiredAuthor = group[0].words[0];
+}
+
+void SearchQuery::AddClause(Clause clause, bool joinWithPrevious) {
+    if (joinWithPrevious && !m_groups.empty())
+        m_groups.back().push_back(std::move(clause));
+    else
+        m_groups.push_back({std::move(clause)});
+}
+
+bool SearchQuery::ClauseMatches(const Clause& clause, const std::vector<std::string>& words,
+                                std::string_view author, std::string_view lang, bool isRetweet) const {
+    bool found = false;
+    switch (clause.kind) {
+        case Kind::Word: {
+            const std::string& w = clause.words[0];
+            found = std::any_of(words.begin(), words.end(),
+                                [&](const std::string& t) { return t == w || StripMark(t) == w; });
+            break;
+        }
+        case Kind::Hashtag:
+        case Kind::Mention:
+            found = std::find(words.begin(), words.end(), clause.words[0]) != words.end();
+            break;
+        case Kind::Phrase: {
+            const auto& p = clause.words;
+            for (size_t i = 0; !found && i + p.size() <= words.size(); ++i) {
+                found = true;
+                for (size_t k = 0; found && k < p.size(); ++k)
+                    found = StripMark(words[i + k]) == StripMark(p[k]);
+            }
+            break;
+        }
+        case Kind::From:
+            found = author == clause.words[0];
+            break;
+        case Kind::Lang:
+            found = lang == clause.words[0];
+            break;
+        case Kind::Retweets:
+            found = isRetweet;
+            break;
+    }
+    return found != clause.negated;
+}
+
+bool SearchQuery::Matches(std::string_view text, std::string_view authorLower, std::string_view lang,
+                          bool isRetweet) const {
+    if (m_groups.empty()) return false;
+    std::vector<std::string> words = Words(text);
+    for (const Group& group : m_groups) {
+        bool any = false;
+        for (const Clause& clause : group) {
+            if (ClauseMatches(clause, words, authorLower, lang, isRetweet)) {
+                any = true;
+                break;
+            }
+        }
+        if (!any) return false;
+    }
+    return true;
+}
+
+}  // namespace marlin::emulator

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marlin::emulator {
+
+// A search query in the service's operator language: terms (all must match), "OR" between terms,
+// quoted phrases, -term to exclude, #tag, @name, from:name, lang:xx and filter:retweets. Matching is by
+// whole words, ignoring ASCII case; a plain term also matches the hashtag or mention of that word.
+class SearchQuery {
+  public:
+    explicit SearchQuery(std::string_view q);
+
+    bool Empty() const { return m_groups.empty(); }
+    // The screen name (lower case) that every match must come from, or "" when any author may match.
+    const std::string& RequiredAuthor() const { return m_requiredAuthor; }
+
+    // authorLower: the author's screen name in lower case; lang: the tweet's language.
+    bool Matches(std::string_view text, std::string_view authorLower, std::string_view lang,
+                 bool isRetweet) const;
+
+    // Splits a tweet text into lower-cased words; "#" and "@" stay in front of the word they mark.
+    static std::vector<std::string> Words(std::string_view text);
+
+  private:
+    enum class Kind { Word, Hashtag, Mention, Phrase, From, Lang, Retweets };
+    struct Clause {
+        Kind kind = Kind::Word;
+        bool negated = false;
+        std::vector<std::string> words;  // one word, or the words of a phrase
+    };
+    using Group = std::vector<Clause>;  // any clause of a group may match
+
+    bool ClauseMatches(const Clause& clause, const std::vector<std::string>& words, std::string_view author,
+                       std::string_view lang, bool isRetweet) const;
+    void AddClause(Clause clause, bool joinWithPrevious);
+
+    std::vector<Group> m_groups;  // every group must match
+    std::string m_requiredAuthor;
+};
+
+}  // namespace marlin::emulator
