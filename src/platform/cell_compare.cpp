@@ -17,75 +17,93 @@ bool AllDigits(std::string_view text) {
     return true;
 }
 
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+unsigned char FoldCase(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+int Sign(int value) {
+    return value < 0 ? -1 : (value > 0 ? 1 : 0);
 }
 
 int CompareText(std::string_view a, std::string_view b) {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(FoldCase(a[i]));
-        const auto y = static_cast<unsigned char>(FoldCase(b[i]));
+        const unsigned char x = FoldCase(a[i]);
+        const unsigned char y = FoldCase(b[i]);
         if (x != y) return x < y ? -1 : 1;
     }
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    const int exact = a.compare(b);
-    return exact < 0 ? -1 : (exact > 0 ? 1 : 0);
+    return Sign(a.compare(b));
 }
 
-// Magnitudes of any length, compared without converting: fewer significant digits is smaller.
-int CompareMagnitudes(std::string_view a, std::string_view b) {
-    while (a.size() > 1 && a.front() == '0') a.remove_prefix(1);
-    while (b.size() > 1 && b.front() == '0') b.remove_prefix(1);
+// Big-endian, so that comparing figures compares the first bytes as text does.
+std::uint64_t TextFigure(std::string_view text) {
+    std::uint64_t figure = 0;
+    for (std::size_t i = 0; i < 8; ++i) figure = (figure << 8) | (i < text.size() ? FoldCase(text[i]) : 0u);
+    return figure;
+}
+
+// Magnitudes of any length compared without converting: fewer digits is smaller.
+int CompareDigits(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    const int c = a.compare(b);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    return Sign(a.compare(b));
 }
 
-bool IsZero(std::string_view digits) {
-    return digits.find_first_not_of('0') == std::string_view::npos;
-}
-
-int CompareNumbers(std::string_view a, std::string_view b) {
-    bool negA = a.front() == '-';
-    bool negB = b.front() == '-';
-    if (negA) a.remove_prefix(1);
-    if (negB) b.remove_prefix(1);
-    // "-0" is zero, not below it.
-    if (negA && IsZero(a)) negA = false;
-    if (negB && IsZero(b)) negB = false;
-    if (negA != negB) return negA ? -1 : 1;
-    const int magnitude = CompareMagnitudes(a, b);
-    return negA ? -magnitude : magnitude;
+int CompareNumbers(const CellKey& a, const CellKey& b) {
+    if (a.negative != b.negative) return a.negative ? -1 : 1;
+    int magnitude = 0;
+    if (a.exact && b.exact) {
+        magnitude = a.figure < b.figure ? -1 : (a.figure > b.figure ? 1 : 0);
+    } else {
+        magnitude = CompareDigits(a.digits, b.digits);
+    }
+    return a.negative ? -magnitude : magnitude;
 }
 
 }  // namespace
 
-bool IsWholeNumber(std::string_view text) {
-    return MakeCellKey(text).number;
-}
-
 CellKey MakeCellKey(std::string_view text) {
     CellKey key;
     key.text = text;
-    key.trimmed = TrimBlanks(text);
-    std::string_view digits = key.trimmed;
-    if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
-    key.number = AllDigits(digits);
+    std::string_view number = TrimBlanks(text);
+    const bool minus = !number.empty() && number.front() == '-';
+    if (minus) number.remove_prefix(1);
+    if (AllDigits(number)) {
+        while (number.size() > 1 && number.front() == '0') number.remove_prefix(1);
+        key.group = 1;
+        key.digits = number;
+        key.negative = minus && number != "0";  // minus zero is zero
+        // 19 digits always fit 64 bits; every tweet id does.
+        key.exact = number.size() <= 19;
+        if (key.exact) {
+            for (char c : number) key.figure = key.figure * 10 + static_cast<unsigned>(c - '0');
+        }
+        return key;
+    }
+    key.group = CompareText(text, "0") < 0 ? 0 : 2;
+    key.figure = TextFigure(text);
     return key;
 }
 
 int CompareCellKeys(const CellKey& a, const CellKey& b) {
-    if (a.number && b.number) {
-        const int byValue = CompareNumbers(a.trimmed, b.trimmed);
+    if (a.group != b.group) return a.group < b.group ? -1 : 1;
+    if (a.group == 1) {
+        const int byValue = CompareNumbers(a, b);
         if (byValue != 0) return byValue;
         // Equal values written differently ("007" and "7") still need a fixed order.
+    } else if (a.figure != b.figure) {
+        return a.figure < b.figure ? -1 : 1;
     }
     return CompareText(a.text, b.text);
 }
 
 int CompareCells(std::string_view a, std::string_view b) {
     return CompareCellKeys(MakeCellKey(a), MakeCellKey(b));
+}
+
+bool IsWholeNumber(std::string_view text) {
+    return MakeCellKey(text).group == 1;
 }
 
 }  // namespace marlin

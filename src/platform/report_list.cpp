@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <numeric>
 #include <stdexcept>
 
 #include "platform/cell_compare.h"
@@ -232,31 +231,36 @@ void ReportList::EnsureOrder() const {
 
 void ReportList::SortRows(std::size_t from) const {
     const std::size_t n = m_rows.size();
-    // Keys point into the rows' buffers, so the rows stay put while an index array is
-    // sorted, and move once at the end.
-    std::vector<CellKey> keys(n);
-    for (std::size_t i = 0; i < n; ++i) keys[i] = MakeCellKey(m_rows[i].Cell(m_sortKey));
-    std::vector<std::uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
+    // Keys point into the rows' buffers, so the rows stay put while the keys (with the
+    // row each came from) are sorted, and move once at the end. Sorting the keys
+    // themselves rather than indices into them keeps the merge passes sequential.
+    struct Entry {
+        CellKey key;
+        std::uint32_t row;
+    };
+    std::vector<Entry> entries(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        entries[i] = {MakeCellKey(m_rows[i].Cell(m_sortKey)), static_cast<std::uint32_t>(i)};
+    }
     const bool descending = m_sortOrder == SortDirection::Descending;
-    auto before = [&](std::uint32_t a, std::uint32_t b) {
-        const int c = CompareCellKeys(keys[a], keys[b]);
+    auto before = [descending](const Entry& a, const Entry& b) {
+        const int c = CompareCellKeys(a.key, b.key);
         return descending ? c > 0 : c < 0;
     };
+    const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(from);
     if (from == 0) {
-        std::stable_sort(order.begin(), order.end(), before);
+        std::stable_sort(entries.begin(), entries.end(), before);
     } else {
         // Rows added since the last sort: sort them alone, then merge (older rows first on ties).
-        std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(from), order.end(), before);
-        std::inplace_merge(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(from), order.end(),
-                           before);
+        std::stable_sort(middle, entries.end(), before);
+        std::inplace_merge(entries.begin(), middle, entries.end(), before);
     }
     std::vector<ReportRow> sorted;
     sorted.reserve(n);
     int newSelected = -1;
     for (std::size_t i = 0; i < n; ++i) {
-        if (static_cast<int>(order[i]) == m_selected) newSelected = static_cast<int>(i);
-        sorted.push_back(std::move(m_rows[order[i]]));
+        if (static_cast<int>(entries[i].row) == m_selected) newSelected = static_cast<int>(i);
+        sorted.push_back(std::move(m_rows[entries[i].row]));
     }
     m_rows = std::move(sorted);
     m_selected = newSelected;

@@ -50,6 +50,46 @@ TEST(CellCompareTest, OtherCellsCompareAsTextIgnoringCaseFirst) {
     EXPECT_LT(CompareCells("10", "9x"), 0);
 }
 
+TEST(CellCompareTest, MixedColumnsStillHaveOneConsistentOrder) {
+    // Numbers as numbers and texts as text must not go round in circles when both kinds
+    // share a column, or a sort of such a column has no right answer.
+    const std::vector<std::string> cells = {"",
+                                            "   ",
+                                            "10",
+                                            "9",
+                                            "5x",
+                                            "-3",
+                                            "-x",
+                                            "#tag",
+                                            "0",
+                                            "007",
+                                            "    1.5",
+                                            "abc",
+                                            "ABC",
+                                            "@u",
+                                            "-0",
+                                            " 42 ",
+                                            "1e3",
+                                            "99999999999999999999",
+                                            "18446744073709551616",
+                                            "-18446744073709551616"};
+    for (const auto& a : cells) {
+        EXPECT_EQ(CompareCells(a, a), 0) << a;
+        for (const auto& b : cells) {
+            EXPECT_EQ(CompareCells(a, b), -CompareCells(b, a)) << a << " / " << b;
+            for (const auto& c : cells) {
+                if (CompareCells(a, b) < 0 && CompareCells(b, c) < 0) {
+                    EXPECT_LT(CompareCells(a, c), 0) << a << " < " << b << " < " << c;
+                }
+            }
+        }
+    }
+    // Whole numbers sit together where "0" would: after "#tag" and "-x", before "5x" and "abc".
+    EXPECT_LT(CompareCells("#tag", "-3"), 0);
+    EXPECT_LT(CompareCells("10", "5x"), 0);
+    EXPECT_LT(CompareCells("99999999999999999999", "abc"), 0);
+}
+
 TEST(ReportListTest, RowsKeepInsertionOrderWhileSortingIsOff) {
     TwoColumnList list;
     list.AddRow({"b", "2"});
