@@ -175,11 +175,5 @@ TEST_F(RunSentiStrengthTest, JavaThatCannotStartFailsWithoutAMessageButSaysWhy) 
         << m_data.LastScorerError();
 }
 
-TEST(ScorerTimeLimit, GrowsWithTheTable) {
-    EXPECT_EQ(MarlinData::ScorerTimeLimit(0), 20000);
-    EXPECT_EQ(MarlinData::ScorerTimeLimit(10000), 30000);
-    EXPECT_EQ(MarlinData::ScorerTimeLimit(50000), 70000);
-}
-
 }  // namespace
 }  // namespace marlin::testing
