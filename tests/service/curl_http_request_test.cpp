@@ -55,10 +55,12 @@ TEST(CurlHttpRequestTest, KeepsTheReasonPhraseAndSendsEmptyHeaderValues) {
     CurlHttpRequest request;
     request.Open("GET", server.BaseUrl() + "/", false);
     request.SetRequestHeader("User-Agent", "");
+    request.SetRequestHeader("Authorization", "Bearer ");
     request.Send();
     EXPECT_EQ(request.Status(), 429);
     EXPECT_EQ(request.StatusText(), "Too Many Requests");
-    EXPECT_NE(Head(server.Requests()[0]).find("\r\nUser-Agent:"), std::string::npos);
+    EXPECT_NE(Head(server.Requests()[0]).find("\r\nUser-Agent:\r\nAuthorization: Bearer \r\n"),
+              std::string::npos);
 }
 
 TEST(CurlHttpRequestTest, PostsTheBodyAsynchronouslyAndWaitsForTheAnswer) {
