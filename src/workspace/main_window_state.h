@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "platform/label.h"
 #include "platform/log_list.h"
 #include "platform/menu_item.h"
+#include "platform/option_group.h"
 #include "platform/report_list.h"
 #include "platform/status_bar.h"
 #include "platform/text_box.h"
@@ -118,6 +120,34 @@ class MainWindowState {
     std::vector<std::string> UserTableName;
     int CurUserTable = 0;
     ReportList& CurrentUserTable() { return *UserTable.at(static_cast<std::size_t>(CurUserTable)); }
+
+    // ---- User side: the User list's companions, the user tables' switches, the
+    // followers/friends frame and the menus over them. Captions, tooltips and actions are
+    // set by UserSide, which runs these commands.
+    TextBox UserMeta;   // read-only summary of the selected user's profile
+    Label ULCount;      // "<n> users displayed" after a paste
+    OptionGroup UserHandle{{"Screen Name", "User Id"}};  // what the User list items are
+    ControlModel UTFrame;                               // the "User Timelines" frame
+    OptionGroup UTToggle{{"Tweets", "Other:"}};          // the "Tweets" table or a named one
+    Button BuildTweetsUT{"Build Table"};
+    Button GetUTTL{"Get User Timelines"};
+    Button MergeRemUT{"Add"};
+    Button AddRemUT{"Remove"};
+    OptionGroup GUFOp{{"Selected Users", "This ScreenName", "This User Id"}};
+    TextBox GUF_Id;
+    std::array<Button, 2> GetFF;  // "Get Followers", "Get Friends"
+    int UserTableCounter = 0;     // numbers the tables made without a name
+    // Popup over the User list.
+    MenuItem mUsers, mCopyUL, mCopyUT, mPasteUL, mSelAllUL, mULClear, mAddUser, mDeleteUser, mGetUFT,
+        mGetUserFollowers, mGetUserFriends;
+    // Popup over a User table.
+    MenuItem mUT, mUTUnselAll;
+    std::array<MenuItem, 3> mUTSelAll;
+    // File › Open › "User Table", File › Save › "User Table", File › "Import Profiler Attributes".
+    MenuItem mOpenUsersMenu, mSaveUsersMenu, mImportProfiler;
+    std::array<MenuItem, 2> mOpenUsers;
+    std::array<MenuItem, 3> mSaveUsers;
+    // ---- End of the user side
 
     // ---- Helpers the workflows share
     // No retrieval runs and none is still unwinding.
