@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <stdexcept>
 #include <string_view>
 
@@ -11,24 +12,66 @@ namespace {
 
 constexpr std::uint8_t kMaxLevel = 255;
 constexpr int kMaxMatches = 32767;
+// The scan lets the window process its events once per this many characters: often
+// enough to stay responsive, rare enough to cost nothing beside the scan itself.
+constexpr int kYieldEvery = 1024;
 
-// Removes every occurrence of needle, scanning left to right without overlaps (the
-// text that results is not searched again).
-void RemoveAll(std::string& text, std::string_view needle) {
-    if (needle.empty() || needle.size() > text.size()) return;
-    std::string_view view(text);
-    std::size_t hit = view.find(needle);
-    if (hit == std::string_view::npos) return;
-    std::string out;
-    out.reserve(text.size() - needle.size());
+// The 1-based position of the quote that closes the string opened at `open`, or n when
+// the text ends first. A quote preceded by an odd run of backslashes is escaped.
+int StringEnd(const char* text, int n, int open) {
+    int from = open;  // 0-based index of the first character inside the string
+    for (;;) {
+        const void* hit = std::memchr(text + from, '"', n - from);
+        if (hit == nullptr) return n;
+        const int q = static_cast<int>(static_cast<const char*>(hit) - text);
+        int backslashes = 0;
+        while (q - 1 - backslashes >= open && text[q - 1 - backslashes] == '\\') ++backslashes;
+        if (backslashes % 2 == 0) return q + 1;
+        from = q + 1;
+    }
+}
+
+// The first occurrence of needle in text at or after from, or npos.
+std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) {
+#if defined(__GLIBC__)
+    // A child's text starts with a quote, of which JSON is full, so a search that stops
+    // at every first-character match crawls. glibc's memmem skips ahead for needles up
+    // to 256 bytes; a longer needle is found by its first 256 bytes, then compared.
+    const std::size_t prefix = std::min<std::size_t>(needle.size(), 256);
+    while (from + needle.size() <= text.size()) {
+        const void* hit = memmem(text.data() + from, text.size() - from, needle.data(), prefix);
+        if (hit == nullptr) return std::string_view::npos;
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        if (at + needle.size() > text.size()) return std::string_view::npos;
+        if (std::memcmp(text.data() + at + prefix, needle.data() + prefix, needle.size() - prefix) == 0) {
+            return at;
+        }
+        from = at + 1;
+    }
+    return std::string_view::npos;
+#else
+    return text.find(needle, from);
+#endif
+}
+
+// The source without any occurrence of needle, scanning left to right without overlaps
+// (the text that results is not searched again). False, and out untouched, when there
+// is none.
+bool Without(std::string_view source, std::string_view needle, std::string& out) {
+    if (needle.empty() || needle.size() > source.size()) return false;
+    std::size_t hit = Find(source, needle, 0);
+    if (hit == std::string_view::npos) return false;
+    std::string result;
+    result.reserve(source.size() - needle.size());
     std::size_t from = 0;
     while (hit != std::string_view::npos) {
-        out.append(view.substr(from, hit - from));
+        result.append(source.substr(from, hit - from));
         from = hit + needle.size();
-        hit = view.find(needle, from);
+        hit = Find(source, needle, from);
     }
-    out.append(view.substr(from));
-    text = std::move(out);
+    result.append(source.substr(from));
+    out = std::move(result);
+    return true;
 }
 
 void RemoveChars(std::string& text, std::string_view chars) {
@@ -37,7 +80,7 @@ void RemoveChars(std::string& text, std::string_view chars) {
 
 }  // namespace
 
-JSONDeserializer::JSONDeserializer(Toolkit& toolkit) : m_toolkit(toolkit), m_entries(2), m_ownTexts(1) {}
+JSONDeserializer::JSONDeserializer(Toolkit& toolkit) : m_toolkit(toolkit), m_entries(2) {}
 
 void JSONDeserializer::CheckIndex(int index) const {
     if (index < 0 || index > m_count + 1) {
@@ -57,7 +100,7 @@ int JSONDeserializer::ObjectCount(const std::string& CObjectName) const {
 
 std::string JSONDeserializer::ObjectName(int Index) const {
     CheckIndex(Index);
-    return m_entries[Index].name;
+    return std::string(m_entries[Index].name);
 }
 
 std::uint8_t JSONDeserializer::ObjectLevel(int Index) const {
@@ -72,7 +115,11 @@ int JSONDeserializer::ObjectParent(int Index) const {
 
 std::string JSONDeserializer::ObjectText(int Index) const {
     CheckIndex(Index);
-    Entry& entry = m_entries[Index];
+    return std::string(TextView(Index));
+}
+
+std::string_view JSONDeserializer::TextView(int index) const {
+    Entry& entry = m_entries[index];
     if (entry.end == 0) entry.end = static_cast<int>(m_text.size());
     // Stray closing braces can leave an end before the start.
     if (entry.end - entry.start - 1 <= 0) return {};
@@ -80,19 +127,26 @@ std::string JSONDeserializer::ObjectText(int Index) const {
 }
 
 bool JSONDeserializer::Read(const std::string& JSON, bool IgnoreTopLevel) {
+    m_storage = JSON;
+    return ReadBorrowed(m_storage, IgnoreTopLevel);
+}
+
+bool JSONDeserializer::ReadBorrowed(std::string_view JSON, bool IgnoreTopLevel) {
     m_text = JSON;
     if (m_text.size() < 8) return false;
     const bool complete = Scan(IgnoreTopLevel);
     m_entries.resize(m_count + 2);
     m_entries[m_count + 1] = Entry{};
-    BuildOwnTexts();
+    // Own texts are cut out when first asked for: most entries are never searched.
+    m_ownTexts.clear();
+    m_boundedOwnTexts.clear();
     return complete;
 }
 
 // The name rule: the quoted key right before the brace names the object, and an object
 // after a comma with no key of its own (an array element) is left unnamed here, to take
 // the name of the previous object at its level. False when the segment cannot be read.
-bool JSONDeserializer::NameFor(int braceAt, int lastBrace, std::string& name, bool& keyed) const {
+bool JSONDeserializer::NameFor(int braceAt, int lastBrace, std::string_view& name, bool& keyed) const {
     // The segment runs from lastBrace + 1 through braceAt (1-based, the brace included).
     const std::string_view g(m_text.data() + lastBrace, braceAt - lastBrace);
     const std::size_t q2 = g.rfind('"');
@@ -103,11 +157,8 @@ bool JSONDeserializer::NameFor(int braceAt, int lastBrace, std::string& name, bo
     }
     // Keyed when the last comma comes before q1 (no comma counting as position 0).
     keyed = q1 != std::string_view::npos && g.find(',', q1) == std::string_view::npos;
-    name.clear();
-    if (keyed) {
-        name.assign(g.substr(q1, q2 - q1 + 1));
-        RemoveChars(name, "\"");
-    }
+    // The key between its quotes (there is no quote between q1 and q2).
+    name = keyed ? g.substr(q1 + 1, q2 - q1 - 1) : std::string_view();
     return true;
 }
 
@@ -125,9 +176,9 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
     const std::size_t firstBrace = m_text.find('{');
     int start;  // 1-based position where the scan begins
     if (ignoreTopLevel) {
-        start = firstBrace == std::string::npos ? 1 : static_cast<int>(firstBrace) + 2;
+        start = firstBrace == std::string_view::npos ? 1 : static_cast<int>(firstBrace) + 2;
     } else {
-        if (firstBrace == std::string::npos) return false;
+        if (firstBrace == std::string_view::npos) return false;
         start = static_cast<int>(firstBrace) + 1;
     }
 
@@ -135,24 +186,22 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
     std::uint8_t level = 0;
     LevelIndex lastAtLevel{};  // the latest entry of each level
     std::vector<int> open;     // entries from 2 up still waiting for their "}"
-    bool inString = false;
-    std::string name;
+    std::string_view name;
     bool keyed = false;
     const char* text = m_text.data();
+    // Service responses hold about one object per 150 bytes; start with room for that.
+    m_entries.reserve(m_text.size() / 128 + 2);
+    int nextYield = start + kYieldEvery;
 
     for (int i = start; i <= n; ++i) {
+        if (i >= nextYield) {
+            m_toolkit.DoEvents();
+            nextYield = i + kYieldEvery;
+        }
         const char c = text[i - 1];
-        if (inString) {
-            // Braces inside string values are text, not structure; a backslash escapes
-            // the character after it.
-            if (c == '\\') {
-                ++i;
-                m_toolkit.DoEvents();
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
+        if (c == '"') {
+            // Braces inside string values are text, not structure.
+            i = StringEnd(text, n, i);
         } else if (c == '{') {
             if (level == kMaxLevel) return false;
             ++level;
@@ -180,45 +229,36 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
             closed.end = i;
             if (level > 0) --level;
         }
-        m_toolkit.DoEvents();
     }
+    m_toolkit.DoEvents();
     return true;
-}
-
-void JSONDeserializer::BuildOwnTexts() {
-    m_ownTexts.assign(1, std::string());
-    m_ownTexts.reserve(m_count + 1);
-    for (int d = 1; d <= m_count; ++d) m_ownTexts.push_back(OwnTextWithin(d, 0));
-    m_boundedOwnTexts.clear();
-    for (int d = 1; d <= m_count; ++d) {
-        const Entry& entry = m_entries[d];
-        if (entry.matchedEnd != 0 && entry.matchedEnd != entry.end) {
-            m_boundedOwnTexts.emplace_back(d, OwnTextWithin(d, entry.matchedEnd));
-        }
-    }
 }
 
 // The entry's text (up to `end` when given, else up to its recorded end) without the
 // texts of its children that directly follow it. A grandchild ends that run.
 std::string JSONDeserializer::OwnTextWithin(int index, int end) const {
-    std::string t;
-    if (end == 0) {
-        t = ObjectText(index);
-    } else {
+    std::string_view whole = TextView(index);
+    if (end != 0) {
         const int start = m_entries[index].start;
-        if (end - start - 1 > 0) t = m_text.substr(start, end - start - 1);
+        whole = end - start - 1 > 0 ? m_text.substr(start, end - start - 1) : std::string_view();
     }
+    std::string t;
+    bool cut = false;
     for (int e = index + 1; e <= m_count && m_entries[e].parent == index; ++e) {
         // An empty child ({}) leaves nothing to remove.
-        RemoveAll(t, ObjectText(e));
+        cut = Without(cut ? std::string_view(t) : whole, TextView(e), t) || cut;
     }
+    if (!cut) t.assign(whole);
     return t;
 }
 
 const std::string& JSONDeserializer::OwnText(int Index) const {
     CheckIndex(Index);
     static const std::string kEmpty;
-    return Index < static_cast<int>(m_ownTexts.size()) ? m_ownTexts[Index] : kEmpty;
+    if (Index == 0 || Index > m_count) return kEmpty;
+    auto found = m_ownTexts.find(Index);
+    if (found == m_ownTexts.end()) found = m_ownTexts.emplace(Index, OwnTextWithin(Index, 0)).first;
+    return found->second;
 }
 
 std::string JSONDeserializer::GetElementInObject(int ObjectIndex, const std::string& ElementName) const {
@@ -274,10 +314,15 @@ std::vector<std::string> JSONDeserializer::AllElementsIn(const std::string& t,
 
 const std::string& JSONDeserializer::BoundedOwnText(int index) const {
     CheckIndex(index);
-    for (const auto& [entry, text] : m_boundedOwnTexts) {
-        if (entry == index) return text;
+    if (index == 0 || index > m_count) return OwnText(index);
+    TextView(index);  // fixes the end of an entry never closed
+    const Entry& entry = m_entries[index];
+    if (entry.matchedEnd == 0 || entry.matchedEnd == entry.end) return OwnText(index);
+    auto found = m_boundedOwnTexts.find(index);
+    if (found == m_boundedOwnTexts.end()) {
+        found = m_boundedOwnTexts.emplace(index, OwnTextWithin(index, entry.matchedEnd)).first;
     }
-    return OwnText(index);
+    return found->second;
 }
 
 std::string JSONDeserializer::GetElementWithinObject(int ObjectIndex, const std::string& ElementName) const {

@@ -3,7 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <utility>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/toolkit.h"
@@ -25,6 +26,8 @@ namespace marlin {
 class JSONDeserializer {
   public:
     explicit JSONDeserializer(Toolkit& toolkit);
+    JSONDeserializer(const JSONDeserializer&) = delete;
+    JSONDeserializer& operator=(const JSONDeserializer&) = delete;
 
     // With an empty name the number of entries, else the number of entries so named.
     int ObjectCount(const std::string& CObjectName = std::string()) const;
@@ -38,6 +41,9 @@ class JSONDeserializer {
     // Scans the text and builds the object list. False when the text is shorter than 8
     // bytes (nothing built) or cannot be read on (entries built so far are kept).
     bool Read(const std::string& JSON, bool IgnoreTopLevel);
+    // Read without taking a copy: the reader refers to the caller's text, which must
+    // outlive it. For the record sets, whose reader lives for one call.
+    bool ReadBorrowed(std::string_view JSON, bool IgnoreTopLevel);
 
     // The first element of that name in the entry's own text as a bare value text;
     // empty when there is none.
@@ -65,7 +71,7 @@ class JSONDeserializer {
 
   private:
     struct Entry {
-        std::string name;
+        std::string_view name;  // a part of the text
         std::uint8_t level = 0;
         int parent = 0;
         int start = 0;
@@ -77,20 +83,21 @@ class JSONDeserializer {
 
     void CheckIndex(int index) const;
     bool Scan(bool ignoreTopLevel);
-    bool NameFor(int braceAt, int lastBrace, std::string& name, bool& keyed) const;
+    bool NameFor(int braceAt, int lastBrace, std::string_view& name, bool& keyed) const;
     static int ParentFor(int index, std::uint8_t level, const LevelIndex& lastAtLevel);
-    void BuildOwnTexts();
+    std::string_view TextView(int index) const;
     std::string OwnTextWithin(int index, int end) const;
     std::string ElementIn(const std::string& t, const std::string& ElementName) const;
     const std::string& BoundedOwnText(int index) const;
     static std::vector<std::string> AllElementsIn(const std::string& t, const std::string& ElementName);
 
     Toolkit& m_toolkit;
-    std::string m_text;
+    std::string m_storage;  // the text, when Read took a copy
+    std::string_view m_text;
     mutable std::vector<Entry> m_entries;  // 0..count+1 after Read; ObjectText may fix an end
-    std::vector<std::string> m_ownTexts;   // 0..own-text count
+    mutable std::unordered_map<int, std::string> m_ownTexts;  // built on first use
     // Own texts cut at the first closing brace, for the entries whose end moved later.
-    std::vector<std::pair<int, std::string>> m_boundedOwnTexts;
+    mutable std::unordered_map<int, std::string> m_boundedOwnTexts;
     int m_count = 0;
 };
 

@@ -93,7 +93,7 @@ std::string TweetSet::OldestTweetId(bool Dec) const {
 
 void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
     JSONDeserializer reader(m_toolkit);
-    if (!reader.Read(JSON, IgnoreTopLevel)) {
+    if (!reader.ReadBorrowed(JSON, IgnoreTopLevel)) {
         m_lastSetDataSize = 0;
         return;
     }

@@ -122,7 +122,7 @@ std::string UserSet::ProfileBanner(int i) const {
 
 void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
     JSONDeserializer reader(m_toolkit);
-    if (!reader.Read(JSON, IgnoreTopLevel)) {
+    if (!reader.ReadBorrowed(JSON, IgnoreTopLevel)) {
         m_lastSetDataSize = 0;
         return;
     }
