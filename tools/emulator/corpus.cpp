@@ -18,6 +18,7 @@ namespace {
 
 constexpr int64_t kDayMs = 86400000;
 constexpr int kMaxUsers = 1000000;
+constexpr int kOriginalLength = 116;                // longest text of a tweet that is not a retweet
 constexpr int64_t kFirstAccount = 1174435200;       // 21 March 2007
 constexpr int64_t kSnowflakeAccounts = 1451606400;  // accounts from 2016 on carry time-based ids
 
@@ -537,6 +538,12 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
     if (language == -2)
         language = static_cast<int>(Pick(h >> 50, 5));  // Greek, Russian, Arabic, Hebrew, Thai
     double birthday = Unit(Hash(h, 7));
+    // What follows the body is chosen first, so that the body can leave room for it: an original must stay
+    // short enough that "RT @name: " and the original still fit in 140 characters.
+    int tagCount = Unit(Hash(h, 13)) < 0.25 ? (Unit(Hash(h, 14)) < 0.2 ? 2 : 1) : 0;
+    bool link = t.quoteOf.Valid() || Unit(Hash(h, 21)) < 0.2;
+    bool withEmoji = Unit(Hash(h, 25)) < 0.12;
+    const int budget = kOriginalLength - tagCount * 19 - (link ? 24 : 0) - (withEmoji ? 3 : 0);
     if (t.ref.user == kProlific) {
         auto words = Vocabulary::EnglishWords();
         text.Append("High tide at ");
@@ -586,15 +593,15 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
         if (Unit(Hash(h, 9)) < 0.06) insert(awkward[Pick(Hash(h, 10), awkward.size())], Hash(h, 11));
         bool newline = Unit(Hash(h, 12)) < 0.01;
         for (size_t k = 0; k < chosen.size(); ++k) {
+            if (k && text.Length() + 1 + TextBuilder::CodePoints(chosen[k]) > budget) continue;
             if (k) text.Append(newline && k == chosen.size() / 2 ? "\n" : " ");
             text.Append(chosen[k]);
         }
         t.lang = "en";
     }
-    if (Unit(Hash(h, 13)) < 0.25) {
+    if (tagCount > 0) {
         auto tags = Vocabulary::Hashtags();
-        int count = Unit(Hash(h, 14)) < 0.2 ? 2 : 1;
-        for (int k = 0; k < count; ++k) {
+        for (int k = 0; k < tagCount; ++k) {
             text.Append(" ");
             std::string_view tag = tags[Pick(Hash(h, 15 + k), tags.size())];
             t.hashtags.push_back(text.AppendHashtag(tag));
@@ -605,14 +612,14 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
         std::string target = "https://twitter.com/" + m_users[t.quoteOf.user].screenName + "/status/" +
                              std::to_string(TweetId(t.quoteOf));
         t.urls.push_back(text.AppendLink(Hash(h, 20), target));
-    } else if (Unit(Hash(h, 21)) < 0.2) {
+    } else if (link) {
         auto sites = Vocabulary::LinkSites();
         text.Append(" ");
         std::string target =
             std::string(sites[Pick(Hash(h, 22), sites.size())]) + std::to_string(Pick(Hash(h, 23), 99999999));
         t.urls.push_back(text.AppendLink(Hash(h, 24), target));
     }
-    if (Unit(Hash(h, 25)) < 0.12 && t.lang != "und") {
+    if (withEmoji && t.lang != "und") {
         auto emoji = Vocabulary::Emoji();
         text.Append(" ");
         text.Append(emoji[Pick(Hash(h, 26), emoji.size())]);

@@ -56,6 +56,26 @@ std::vector<std::string> SplitQuery(std::string_view q) {
     return items;
 }
 
+std::string Unescape(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&') {
+            bool done = true;
+            if (text.substr(i, 5) == "&amp;")
+                out += '&', i += 4;
+            else if (text.substr(i, 4) == "&lt;")
+                out += '<', i += 3;
+            else if (text.substr(i, 4) == "&gt;")
+                out += '>', i += 3;
+            else
+                done = false;
+            if (done) continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 std::string StripMark(const std::string& word) {
     return !word.empty() && (word[0] == '#' || word[0] == '@') ? word.substr(1) : word;
 }
@@ -179,7 +199,8 @@ bool SearchQuery::ClauseMatches(const Clause& clause, const std::vector<std::str
 bool SearchQuery::Matches(std::string_view text, std::string_view authorLower, std::string_view lang,
                           bool isRetweet) const {
     if (m_groups.empty()) return false;
-    std::vector<std::string> words = Words(text);
+    // Texts arrive HTML-escaped; people search for what they read ("R&D", not "amp").
+    std::vector<std::string> words = Words(text.find('&') == std::string_view::npos ? text : Unescape(text));
     for (const Group& group : m_groups) {
         bool any = false;
         for (const Clause& clause : group) {
