@@ -11,7 +11,8 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_view(*m_state),
       m_files(*m_state, m_view),
       m_search(*m_state, m_view, m_files),
-      m_editing(*m_state) {
+      m_editing(*m_state),
+      m_session(*m_state, m_files) {
     MainWindowState& w = *m_state;
     m_view.CreateColumns();
     CreateMenus();

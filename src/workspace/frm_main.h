@@ -11,6 +11,7 @@
 #include "workspace/tweet_editing.h"
 #include "workspace/tweet_files.h"
 #include "workspace/tweet_table_view.h"
+#include "workspace/window_session.h"
 
 namespace marlin {
 
@@ -39,6 +40,7 @@ class frmMain {
     TweetFiles& Files() { return m_files; }
     SearchRetrieval& Search() { return m_search; }
     TweetEditing& Editing() { return m_editing; }
+    WindowSession& Session() { return m_session; }
 
     // ---- Search retrieval
     void GetSrch_Click() { m_search.GetSrch_Click(); }
@@ -71,9 +73,12 @@ class frmMain {
     void mCopyLog_Click() { m_editing.mCopyLog_Click(); }
     void Progress_MouseDown(int button) { m_editing.Progress_MouseDown(button); }
 
-    // ---- Start-up, preferences and histories: Form_Load, LoadPrefs, SavePrefs, the
-    // history open/remove commands, the status timer, query clean-up, Set Search
-    // Language, Set Proxy, About and shut-down go here.
+    // ---- Start-up, preferences and histories, the credentials dialog, shut-down
+    void Form_Load() { m_session.Form_Load(); }
+    bool Form_QueryUnload() { return m_session.Form_QueryUnload(); }
+    void LoadPrefs() { m_session.LoadPrefs(); }
+    bool SavePrefs() { return m_session.SavePrefs(); }
+    frmAbout& About() { return m_session.About; }
 
     // ---- User side: the User list, user tables and timeline retrieval commands go here
     // (mAddU2UL and mDelUFUL of the row popup are theirs).
@@ -87,6 +92,7 @@ class frmMain {
     TweetFiles m_files;
     SearchRetrieval m_search;
     TweetEditing m_editing;
+    WindowSession m_session;
 };
 
 }  // namespace marlin

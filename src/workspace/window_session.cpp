@@ -1,0 +1,254 @@
+#include "workspace/window_session.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/code_page.h"
+#include "core/skd_funcs.h"
+#include "workspace/preferences.h"
+
+namespace marlin {
+
+namespace {
+
+// Sets a flag for as long as it lives, also when the guarded call throws.
+class FlagScope {
+  public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+  private:
+    bool& m_flag;
+};
+
+std::size_t CharacterCount(const std::string& utf8) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < utf8.size(); ++count) CodePage::NextCodePoint(utf8, pos);
+    return count;
+}
+
+std::string RemoveCrLf(std::string text) {
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 2);
+    return text;
+}
+
+}  // namespace
+
+WindowSession::WindowSession(MainWindowState& window, TweetFiles& files)
+    : About(window.Tk, window.Twitter, window.AppFolder), m_window(window), m_files(files) {
+    for (Button& clear : HistoryItemClear) {
+        clear.SetCaption("X");
+        clear.SetToolTip("Remove current item from history (will not delete file)");
+    }
+    SearchHelp.SetToolTip("Show query help");
+    m_window.QPHistory.SetToolTip("Open query and data from a recently saved session");
+    m_window.UTLHistory.SetToolTip("Open data and user list from a recently saved session");
+    // On institutional networks a proxy is often the only way out, so the item is offered.
+    mSetProxy.SetVisible(true);
+    WireControls();
+}
+
+void WindowSession::WireControls() {
+    MainWindowState& w = m_window;
+    w.QPHistory.SetOpenAction([this](int index) { OpenQueryEntry(index); });
+    w.UTLHistory.SetOpenAction([this](int index) { OpenTimelineEntry(index); });
+    HistoryItemClear[0].SetClickAction([this] { HistoryItemClear_Click(0); });
+    HistoryItemClear[1].SetClickAction([this] { HistoryItemClear_Click(1); });
+    w.SearchQuery.SetLostFocusAction([this] { SearchQuery_LostFocus(); });
+    Timer1.SetTickAction([this] { Timer1_Timer(); });
+    mSetLang.SetAction([this] { mSetLang_Click(); });
+    mSetProxy.SetAction([this] { mSetProxy_Click(); });
+    SearchHelp.SetClickAction([this] { SearchHelp_Click(); });
+    mAbout.SetAction([this] { mAbout_Click(); });
+
+    frmAbout::MainWindowLink link;
+    link.setEnabled = [this](bool enabled) { m_window.Window.SetEnabled(enabled); };
+    link.setFocus = [this] {
+        if (m_focus) m_focus();
+    };
+    link.setSearchQuery = [this](const std::string& query) { m_window.SearchQuery.SetText(query); };
+    link.loadPrefs = [this] { LoadPrefs(); };
+    link.endProgram = [this] {
+        if (m_endProgram) m_endProgram();
+    };
+    About.SetMainWindowLink(std::move(link));
+}
+
+void WindowSession::Form_Load() {
+    MainWindowState& w = m_window;
+    w.Window.SetCaption(kApplicationTitle);
+    w.mVBDateTime.SetChecked(false);
+    w.SearchLang = "en";
+    // The window stays disabled until the credentials dialog has a token.
+    w.Window.SetVisible(true);
+    w.Window.SetEnabled(false);
+    About.Form_Load();
+    About.Show();
+    DeleteScorerLeftovers();
+}
+
+void WindowSession::DeleteScorerLeftovers() {
+    for (int n = 0; n < kScorerFileLimit; ++n) {
+        std::filesystem::path file = m_window.AppFolder / ("tmp" + std::to_string(n) + "_out.txt");
+        if (!SKDFuncs::FileExists(file.string())) break;
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+    }
+}
+
+bool WindowSession::Form_QueryUnload() {
+    MainWindowState& w = m_window;
+    if (w.OutTable.RowCount() > 0) {
+        MsgResult answer = w.Tk.MessageBox(kSaveOnExitQuestion, MsgButtons::YesNoCancel);
+        if (answer == MsgResult::Cancel) return false;
+        if (answer == MsgResult::Yes) {
+            m_files.SaveTweetsTable();
+            // A save the user cancelled or that failed would otherwise throw the
+            // retrieved rows away with the window.
+            if (w.TweetsDirty) return false;
+        }
+    }
+    SavePrefs();
+    About.Window.SetVisible(false);
+    w.Window.SetVisible(false);
+    return true;
+}
+
+void WindowSession::LoadPrefs() {
+    MainWindowState& w = m_window;
+    auto lines = Preferences::Read(w.AppFolder / Preferences::kFileName);
+    if (!lines) return;
+    for (const Preferences::Line& line : *lines) {
+        switch (line.tag) {
+            case Preferences::Tag::Query:
+                w.QPHistory.AddItem(line.value);
+                // The newest query and its tweets are the starting state of the run.
+                if (w.QPHistory.Count() == 1) w.QPHistory.SetSelectedIndex(0);
+                break;
+            case Preferences::Tag::Timeline:
+                w.UTLHistory.AddItem(line.value);
+                if (w.UTLHistory.Count() == 1 && w.QPHistory.Count() == 0) w.UTLHistory.SetSelectedIndex(0);
+                break;
+            case Preferences::Tag::Language:
+                w.SearchLang = line.value;
+                break;
+            case Preferences::Tag::Widths:
+                ApplyColumnWidths(line.value);
+                break;
+        }
+    }
+}
+
+bool WindowSession::SavePrefs() {
+    MainWindowState& w = m_window;
+    std::string text =
+        Preferences::Format(w.QPHistory.Items(), w.UTLHistory.Items(), w.SearchLang, ColumnWidths());
+    return Preferences::Write(w.AppFolder / Preferences::kFileName, text);
+}
+
+std::vector<int> WindowSession::ColumnWidths() const {
+    std::vector<int> widths;
+    for (const ReportColumn& column : m_window.OutTable.Columns()) widths.push_back(column.width);
+    return widths;
+}
+
+void WindowSession::ApplyColumnWidths(const std::string& hwLine) {
+    ReportList& table = m_window.OutTable;
+    auto widths = Preferences::ParseWidths(hwLine, table.ColumnCount());
+    if (!widths || table.ColumnCount() == 0) return;
+    for (int i = 0; i < table.ColumnCount(); ++i)
+        table.SetColumnWidth(i, (*widths)[static_cast<std::size_t>(i)]);
+}
+
+void WindowSession::OpenFromHistory(const std::string& fileName) {
+    m_window.Req.FileName = fileName;
+    FlagScope starting(m_window.Starting);
+    m_files.OpenTweetsTable();
+}
+
+void WindowSession::OpenQueryEntry(int index) {
+    MainWindowState& w = m_window;
+    if (index < 0 || index >= w.QPHistory.Count()) return;
+    auto [query, fileName] = Preferences::SplitQueryEntry(w.QPHistory.Item(index));
+    w.SearchQuery.SetText(query);
+    if (SKDFuncs::FileExists(fileName)) {
+        OpenFromHistory(fileName);
+        w.CurTweetSrc = 1;
+        w.UpdateSearch.SetEnabled(true);
+        w.UpdateUTL.SetEnabled(false);
+        return;
+    }
+    w.CurTweetSrc = 0;
+    std::string question = fileName + " was not found [" + w.SearchQuery.Text() +
+                           "]. Remove this query-data pair from the history? (Note: It may be stored on the "
+                           "local drive of another PC)";
+    if (w.Tk.MessageBox(question, kLoadErrorTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes) {
+        w.QPHistory.RemoveItem(index);
+    }
+}
+
+void WindowSession::OpenTimelineEntry(int index) {
+    MainWindowState& w = m_window;
+    if (index < 0 || index >= w.UTLHistory.Count()) return;
+    std::string fileName = w.UTLHistory.Item(index);
+    if (SKDFuncs::FileExists(fileName)) {
+        OpenFromHistory(fileName);
+        w.CurTweetSrc = 2;
+        if (w.OutTable.RowCount() > 0 && m_getUsersFromTweets) m_getUsersFromTweets();
+        w.UpdateSearch.SetEnabled(false);
+        w.UpdateUTL.SetEnabled(true);
+        return;
+    }
+    w.CurTweetSrc = 0;
+    std::string question =
+        fileName +
+        " [User Timeline] was not found. Remove this item from the history? (Note: It may be "
+        "stored on the local drive of another PC)";
+    if (w.Tk.MessageBox(question, kLoadErrorTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes) {
+        w.UTLHistory.RemoveItem(index);
+    }
+}
+
+void WindowSession::HistoryItemClear_Click(int index) {
+    DropDownList& history = index == 1 ? m_window.QPHistory : m_window.UTLHistory;
+    if (history.Count() > 0 && history.SelectedIndex() >= 0) history.RemoveItem(history.SelectedIndex());
+}
+
+void WindowSession::SearchQuery_LostFocus() {
+    TextBox& query = m_window.SearchQuery;
+    std::string cleaned = RemoveCrLf(query.Text());
+    if (cleaned != query.Text()) query.SetText(cleaned);
+}
+
+void WindowSession::Timer1_Timer() {
+    MainWindowState& w = m_window;
+    w.InfoBar.SetPanel(1, std::to_string(w.OutTable.RowCount()) + " tweets displayed");
+    w.InfoBar.SetPanel(2, std::to_string(w.UserList.Count()) + " users displayed (" +
+                              std::to_string(w.UserList.CheckedCount()) + " checked)");
+}
+
+void WindowSession::mSetLang_Click() {
+    std::string answer = m_window.Tk.InputBox(kLanguagePrompt, kLanguageTitle, m_window.SearchLang);
+    if (CharacterCount(answer) == 2) m_window.SearchLang = answer;
+}
+
+void WindowSession::mSetProxy_Click() {
+    const std::string& current = m_window.Twitter.ProxyServer();
+    std::string answer =
+        m_window.Tk.InputBox(kProxyPrompt, kProxyTitle, current.empty() ? kDefaultProxy : current);
+    m_window.Twitter.SetProxyServer(answer);
+}
+
+void WindowSession::SearchHelp_Click() {
+    m_window.Tk.OpenUrl(kSearchGuideUrl);
+}
+
+void WindowSession::mAbout_Click() {
+    m_window.Window.SetEnabled(false);
+    About.Show();
+}
+
+}  // namespace marlin

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "platform/button.h"
+#include "platform/menu_item.h"
+#include "platform/timer.h"
+#include "workspace/frm_about.h"
+#include "workspace/main_window_state.h"
+#include "workspace/tweet_files.h"
+
+namespace marlin {
+
+// The main window's run from start-up to shut-down: the credentials dialog as the gate,
+// the preferences file and the two histories, the one-second status refresh, the query
+// clean-up and the small Settings and About commands.
+class WindowSession {
+  public:
+    static constexpr const char* kSaveOnExitQuestion = "Save Tweets before exiting?";
+    static constexpr const char* kLoadErrorTitle = "Load Error";
+    static constexpr const char* kLanguagePrompt =
+        "Enter the ISO-639-1 code (e.g. English = en, French = fr)";
+    static constexpr const char* kLanguageTitle = "Set Search Language";
+    static constexpr const char* kProxyPrompt = "Enter proxy address";
+    static constexpr const char* kProxyTitle = "Set Proxy";
+    // Offered by Set Proxy while no proxy is set: the usual local web proxy.
+    static constexpr const char* kDefaultProxy = "127.0.0.1:8080";
+    static constexpr const char* kSearchGuideUrl =
+        "https://developer.twitter.com/en/docs/twitter-api/v1/rules-and-filtering/search-operators";
+    // Left-over scorer output files are numbered from 0 and never reach this many.
+    static constexpr int kScorerFileLimit = 255;
+
+    WindowSession(MainWindowState& window, TweetFiles& files);
+    WindowSession(const WindowSession&) = delete;
+    WindowSession& operator=(const WindowSession&) = delete;
+
+    // --- Controls handled here
+    Timer Timer1{1000};
+    // Index 1 clears the query history, index 0 the timeline history.
+    std::array<Button, 2> HistoryItemClear;
+    Button SearchHelp{"?"};
+    MenuItem mSetLang{"Set Search Language"};
+    MenuItem mSetProxy{"Set Proxy"};
+    MenuItem mAbout{"About"};
+    // The credentials dialog, created with the window and hidden rather than destroyed.
+    frmAbout About;
+
+    // --- Hooks into the rest of the program
+    // The user side's "Get Users From Tweets", run after a timeline entry is opened.
+    void SetGetUsersFromTweetsAction(std::function<void()> action) {
+        m_getUsersFromTweets = std::move(action);
+    }
+    // Ends the program at once (the credentials dialog closed without a token).
+    void SetEndProgramAction(std::function<void()> action) { m_endProgram = std::move(action); }
+    // Brings the main window to the front with the focus.
+    void SetFocusAction(std::function<void()> action) { m_focus = std::move(action); }
+
+    // --- Operations
+    // Window load: disables the window behind the credentials dialog and removes the
+    // scorer's left-over output files.
+    void Form_Load();
+    // The window is asked to close; false keeps it open.
+    bool Form_QueryUnload();
+
+    void LoadPrefs();
+    // False when the prefs file could not be written (the earlier one is then kept).
+    bool SavePrefs();
+
+    void OpenQueryEntry(int index);
+    void OpenTimelineEntry(int index);
+    void HistoryItemClear_Click(int index);
+    void SearchQuery_LostFocus();
+    void Timer1_Timer();
+    void mSetLang_Click();
+    void mSetProxy_Click();
+    void SearchHelp_Click();
+    void mAbout_Click();
+
+    // Deletes tmp0_out.txt, tmp1_out.txt, ... in the program folder up to the first gap.
+    void DeleteScorerLeftovers();
+
+  private:
+    void WireControls();
+    std::vector<int> ColumnWidths() const;
+    void ApplyColumnWidths(const std::string& hwLine);
+    // Opens a history file with Starting set for exactly the duration of the open.
+    void OpenFromHistory(const std::string& fileName);
+
+    MainWindowState& m_window;
+    TweetFiles& m_files;
+    std::function<void()> m_getUsersFromTweets;
+    std::function<void()> m_endProgram;
+    std::function<void()> m_focus;
+};
+
+}  // namespace marlin
