@@ -437,9 +437,15 @@ Answer Emulator::Impl::Search(const httplib::Request& req) {
     std::snprintf(completed, sizeof completed, "%.3f", seconds);
     json.Key("completed_in").Raw(completed);
     json.Key("max_id").UInt(newest).Field("max_id_str", std::to_string(newest));
-    if (static_cast<int>(tweets.size()) == options.count)
-        json.Field("next_results", "?max_id=" + std::to_string(tweets.back().id - 1) + "&q=" + encoded +
-                                       extra + "&include_entities=1");
+    // The service's links: the next page keeps the count and puts the result type last.
+    if (static_cast<int>(tweets.size()) == options.count) {
+        std::string next = "?max_id=" + std::to_string(tweets.back().id - 1) + "&q=" + encoded;
+        if (!lang.empty()) next += "&lang=" + PercentEncode(lang, false);
+        if (req.has_param("count")) next += "&count=" + std::to_string(options.count);
+        next += "&include_entities=1";
+        if (!resultType.empty()) next += "&result_type=" + PercentEncode(resultType, false);
+        json.Field("next_results", next);
+    }
     json.Field("query", PercentEncode(q, true));
     json.Field("refresh_url",
                "?since_id=" + std::to_string(newest) + "&q=" + encoded + extra + "&include_entities=1");
@@ -645,8 +651,9 @@ void Emulator::Impl::Routes() {
     route("/1.1/followers/list.json", Family::FollowersList, &Impl::FollowersList);
     route("/1.1/friends/list.json", Family::FriendsList, &Impl::FriendsList);
     route("/1.1/followers/ids.json", Family::FollowerIds, &Impl::FollowerIds);
+    // The library calls this for every answer of 400 and above; only an empty one is a path nobody serves.
     s.set_error_handler([this](const httplib::Request& req, httplib::Response& res) {
-        if (res.status != 404) return;
+        if (res.status != 404 || !res.body.empty()) return;
         Log(req);
         Finish(res, 404, kNoPageBody);
     });

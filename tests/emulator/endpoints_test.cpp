@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "emulator/emulator.h"
+#include "emulator_client.h"
+#include "mini_json.h"
+
+namespace marlin::emulator {
+namespace {
+
+using testing::EmulatorClient;
+using testing::JsonParser;
+using testing::JsonValue;
+using testing::Reply;
+
+// One emulator for the whole suite; every test reads, none changes quotas or faults.
+class EndpointsTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        EmulatorConfig config = testing::SmallConfig();
+        for (int& limit : config.limits) limit = 100000;  // paging through everything must not hit a quota
+        s_emulator = new Emulator(config);
+        s_emulator->Start();
+    }
+    static void TearDownTestSuite() {
+        delete s_emulator;
+        s_emulator = nullptr;
+    }
+    static Emulator& E() { return *s_emulator; }
+    static const Corpus& C() { return s_emulator->Data(); }
+
+    static JsonValue GetJson(const std::string& target, int expectedStatus = 200) {
+        Reply reply = EmulatorClient(E()).Get(target);
+        EXPECT_EQ(reply.status, expectedStatus) << target << " " << reply.body;
+        return JsonParser::Parse(reply.body);
+    }
+
+    static Emulator* s_emulator;
+};
+Emulator* EndpointsTest::s_emulator = nullptr;
+
+TEST_F(EndpointsTest, TokenExchangeAcceptsOnlyTheConfiguredApplication) {
+    EmulatorClient client(E());
+    Reply good = client.PostToken(E().BasicCredentials());
+    ASSERT_EQ(good.status, 200);
+    EXPECT_EQ(good.reason, "OK");
+    EXPECT_EQ(good.body, "{\"token_type\":\"bearer\",\"access_token\":\"" + client.Token() + "\"}");
+    EXPECT_EQ(good.Header("Content-Type"), "application/json;charset=utf-8");
+    // The grant type may also travel as the form body.
+    EXPECT_EQ(
+        client.PostToken(E().BasicCredentials(), "/oauth2/token", "grant_type=client_credentials").status,
+        200);
+
+    Reply bad = client.PostToken("Basic " + std::string("bm90OnJpZ2h0"));  // not:right
+    EXPECT_EQ(bad.status, 403);
+    EXPECT_EQ(bad.reason, "Forbidden");
+    EXPECT_EQ(JsonParser::Parse(bad.body)["errors"][0]["code"].text, "99");
+    EXPECT_EQ(client.PostToken("Bearer " + client.Token()).status, 403);
+    EXPECT_EQ(client.PostToken(E().BasicCredentials(), "/oauth2/token").status, 403);  // no grant type
+}
+
+TEST_F(EndpointsTest, EveryEndpointWantsTheIssuedBearerToken) {
+    EmulatorClient client(E());
+    for (const char* target :
+         {"/1.1/search/tweets.json?q=data", "/1.1/statuses/user_timeline.json?screen_name=city_library",
+          "/1.1/users/lookup.json?screen_name=city_library",
+          "/1.1/followers/list.json?screen_name=city_library",
+          "/1.1/friends/list.json?screen_name=city_library",
+          "/1.1/followers/ids.json?screen_name=city_library"}) {
+        Reply wrong = client.Get(target, "AAAAnotthetoken");
+        EXPECT_EQ(wrong.status, 401) << target;
+        EXPECT_EQ(wrong.reason, "Unauthorized");
+        EXPECT_EQ(wrong.body, "{\"errors\":[{\"code\":89,\"message\":\"Invalid or expired token.\"}]}");
+        EXPECT_FALSE(wrong.Has("x-rate-limit-remaining"));
+        Reply none = client.Get(target, "");
+        EXPECT_EQ(none.status, 400) << target;
+        EXPECT_EQ(none.body, "{\"errors\":[{\"code\":215,\"message\":\"Bad Authentication data.\"}]}");
+        EXPECT_EQ(client.Get(target).status, 200) << target;
+    }
+    Reply unknown = client.Get("/1.1/statuses/home_timeline.json");
+    EXPECT_EQ(unknown.status, 404);
+    EXPECT_EQ(JsonParser::Parse(unknown.body)["errors"][0]["code"].text, "34");
+}
+
+TEST_F(EndpointsTest, SearchPagesByMaxIdReturnEveryMatchExactlyOnce) {
+    const std::string word = E().Queries().common;
+    std::vector<std::string> seen;
+    std::string next = "?q=" + word + "&count=100";
+    int pages = 0;
+    while (!next.empty()) {
+        JsonValue page = GetJson("/1.1/search/tweets.json" + next);
+        for (const JsonValue& t : page["statuses"].items) seen.push_back(t["id_str"].text);
+        const JsonValue& meta = page["search_metadata"];
+        next = meta.Has("next_results") ? meta["next_results"].text : "";
+        EXPECT_EQ(meta["count"].text, "100");
+        ++pages;
+    }
+    EXPECT_GT(pages, 3);
+    EXPECT_EQ(seen, C().SearchIds(word));
+    // An update asks only for what is newer than what it has.
+    JsonValue update = GetJson("/1.1/search/tweets.json?q=" + word + "&count=100&since_id=" + seen[5]);
+    ASSERT_EQ(update["statuses"].size(), 5u);
+    EXPECT_EQ(update["statuses"][0]["id_str"].text, seen[0]);
+    EXPECT_EQ(update["search_metadata"]["since_id_str"].text, seen[5]);
+}
+
+TEST_F(EndpointsTest, SearchHonoursCountLanguageAndTheQueryOperators) {
+    EXPECT_EQ(GetJson("/1.1/search/tweets.json?q=data")["statuses"].size(), 15u);  // the default
+    EXPECT_EQ(GetJson("/1.1/search/tweets.json?q=data&count=500")["statuses"].size(), 100u);
+    EXPECT_EQ(GetJson("/1.1/search/tweets.json?q=data&count=abc", 400)["errors"][0]["code"].text, "44");
+    EXPECT_EQ(GetJson("/1.1/search/tweets.json?q=", 400)["errors"][0]["code"].text, "25");
+    JsonValue greek = GetJson("/1.1/search/tweets.json?q=from%3Apolyglot_voices&lang=el&count=100");
+    ASSERT_GT(greek["statuses"].size(), 0u);
+    for (const JsonValue& t : greek["statuses"].items) {
+        EXPECT_EQ(t["lang"].text, "el");
+        EXPECT_EQ(t["user"]["screen_name"].text, "polyglot_voices");
+        EXPECT_EQ(t["metadata"]["iso_language_code"].text, "el");
+    }
+    JsonValue none = GetJson("/1.1/search/tweets.json?q=" + E().Queries().none);
+    EXPECT_EQ(none["statuses"].size(), 0u);
+    EXPECT_FALSE(none["search_metadata"].Has("next_results"));
+    JsonValue tagged = GetJson("/1.1/search/tweets.json?q=%23OpenData&count=100");
+    for (const JsonValue& t : tagged["statuses"].items)
+        EXPECT_NE(t["text"].text.find("#OpenData"), std::string::npos) << t["text"].text;
+    JsonValue phrase =
+        GetJson("/1.1/search/tweets.json?q=%22happy%20birthday%22%20-filter%3Aretweets&count=100");
+    ASSERT_GT(phrase["statuses"].size(), 0u);
+    for (const JsonValue& t : phrase["statuses"].items) {
+        EXPECT_NE(t["text"].text.find("Happy birthday"), std::string::npos) << t["text"].text;
+        EXPECT_FALSE(t.Has("retweeted_status"));
+    }
+}
+
+TEST_F(EndpointsTest, TimelinePagesCoverTheMostRecent3200TweetsOnce) {
+    const std::string name = E().Users().prolific;
+    std::vector<std::string> seen;
+    std::string maxId;
+    while (true) {
+        std::string target = "/1.1/statuses/user_timeline.json?screen_name=" + name + "&count=250";
+        if (!maxId.empty()) target += "&max_id=" + maxId;
+        JsonValue page = GetJson(target);
+        if (page.size() == 0) break;
+        ASSERT_LE(page.size(), 200u);
+        for (const JsonValue& t : page.items) seen.push_back(t["id_str"].text);
+        maxId = std::to_string(std::stoull(seen.back()) - 1);
+    }
+    EXPECT_EQ(seen.size(), 3200u);
+    EXPECT_EQ(seen, C().TimelineIds(name));
+
+    // By user id, newer than a known tweet, without retweets.
+    std::string demoId = C().UserIdText(E().Users().demo);
+    auto demo = C().TimelineIds(E().Users().demo);
+    JsonValue recent = GetJson("/1.1/statuses/user_timeline.json?user_id=" + demoId +
+                               "&since_id=" + demo[30] + "&count=200");
+    ASSERT_EQ(recent.size(), 30u);
+    EXPECT_EQ(recent[0]["id_str"].text, demo[0]);
+    EXPECT_EQ(GetJson("/1.1/statuses/user_timeline.json?screen_name=demo_researcher").size(), 20u);
+    JsonValue noRetweets =
+        GetJson("/1.1/statuses/user_timeline.json?screen_name=demo_researcher&count=200&include_rts=false");
+    EXPECT_LT(noRetweets.size(), 200u);
+    for (const JsonValue& t : noRetweets.items) EXPECT_FALSE(t.Has("retweeted_status"));
+}
+
+TEST_F(EndpointsTest, TimelinesOfUnknownAndProtectedAccountsAreRefused) {
+    EXPECT_EQ(
+        GetJson("/1.1/statuses/user_timeline.json?screen_name=no_such_person", 404)["errors"][0]["code"].text,
+        "34");
+    Reply hidden =
+        EmulatorClient(E()).Get("/1.1/statuses/user_timeline.json?screen_name=" + E().Users().protectedUser);
+    EXPECT_EQ(hidden.status, 401);
+    EXPECT_EQ(hidden.body,
+              "{\"request\":\"\\/1.1\\/statuses\\/user_timeline.json\",\"error\":\"Not authorized.\"}");
+    EXPECT_EQ(GetJson("/1.1/statuses/user_timeline.json?screen_name=" + E().Users().silent).size(), 0u);
+}
+
+TEST_F(EndpointsTest, FollowerAndFriendListsWalkByCursorOverEveryUserOnce) {
+    const std::string name = E().Users().midsize;
+    for (bool friends : {false, true}) {
+        std::string base =
+            friends ? "/1.1/friends/list.json?screen_name=" : "/1.1/followers/list.json?screen_name=";
+        std::vector<std::string> ids;
+        std::vector<std::string> previousCursors;
+        std::string cursor = "-1";
+        while (cursor != "0") {
+            JsonValue page = GetJson(base + name + "&count=200&cursor=" + cursor);
+            ASSERT_LE(page["users"].size(), 200u);
+            for (const JsonValue& u : page["users"].items) ids.push_back(u["id_str"].text);
+            EXPECT_EQ(page["next_cursor"].text, page["next_cursor_str"].text);
+            EXPECT_EQ(page["previous_cursor"].text, page["previous_cursor_str"].text);
+            EXPECT_TRUE(page["total_count"].IsNull());
+            previousCursors.push_back(page["previous_cursor_str"].text);
+            cursor = page["next_cursor_str"].text;
+        }
+        EXPECT_EQ(ids, friends ? C().FriendIds(name) : C().FollowerIds(name)) << base;
+        EXPECT_GT(previousCursors.size(), 1u);
+        EXPECT_EQ(previousCursors.front(), "0");
+        // A previous cursor leads back to the page before.
+        JsonValue back = GetJson(base + name + "&count=200&cursor=" + previousCursors[1]);
+        EXPECT_EQ(back["users"][0]["id_str"].text, ids[0]);
+        EXPECT_EQ(back["previous_cursor_str"].text, "0");
+    }
+    EXPECT_EQ(GetJson("/1.1/followers/list.json?screen_name=" + name)["users"].size(), 20u);  // the default
+    JsonValue bare = GetJson("/1.1/followers/list.json?screen_name=" + name + "&skip_status=true");
+    for (const JsonValue& u : bare["users"].items) EXPECT_FALSE(u.Has("status"));
+    JsonValue silent = GetJson("/1.1/followers/list.json?screen_name=" + E().Users().silent);
+    EXPECT_EQ(silent["users"].size(), 0u);
+    EXPECT_EQ(silent["next_cursor_str"].text, "0");
+    EXPECT_EQ(
+        EmulatorClient(E()).Get("/1.1/followers/list.json?screen_name=" + E().Users().protectedUser).status,
+        401);
+    EXPECT_EQ(EmulatorClient(E()).Get("/1.1/friends/list.json?screen_name=nobody_at_all").status, 404);
+}
+
+TEST_F(EndpointsTest, FollowerIdsComeFiveThousandAPage) {
+    const std::string name = E().Users().popular;
+    std::vector<std::string> ids;
+    std::string cursor = "-1";
+    int pages = 0;
+    while (cursor != "0") {
+        JsonValue page =
+            GetJson("/1.1/followers/ids.json?cursor=" + cursor + "&screen_name=" + name + "&count=5000");
+        EXPECT_LE(page["ids"].size(), 5000u);
+        for (const JsonValue& id : page["ids"].items) {
+            EXPECT_EQ(id.type, JsonValue::Type::Number);
+            ids.push_back(id.text);
+        }
+        cursor = page["next_cursor_str"].text;
+        ++pages;
+    }
+    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(ids, C().FollowerIds(name));
+    JsonValue text = GetJson("/1.1/followers/ids.json?screen_name=" + name + "&stringify_ids=true&count=3");
+    ASSERT_EQ(text["ids"].size(), 3u);
+    EXPECT_EQ(text["ids"][0].type, JsonValue::Type::String);
+    EXPECT_EQ(text["ids"][0].text, ids[0]);
+}
+
+TEST_F(EndpointsTest, LookupTakesUpToAHundredIdsOrNames) {
+    std::string demoId = C().UserIdText(E().Users().demo);
+    JsonValue users = GetJson(
+        "/1.1/users/lookup.json?screen_name=CITY_LIBRARY,nobody_here,science_museum,&user_id=" + demoId +
+        ",");
+    ASSERT_EQ(users.size(), 3u);
+    std::set<std::string> names;
+    for (const JsonValue& u : users.items) names.insert(u["screen_name"].text);
+    EXPECT_EQ(names, (std::set<std::string>{"city_library", "science_museum", "demo_researcher"}));
+    for (const JsonValue& u : users.items) EXPECT_TRUE(u.Has("status"));
+
+    JsonValue hidden = GetJson("/1.1/users/lookup.json?screen_name=" + E().Users().protectedUser);
+    EXPECT_EQ(hidden[0]["protected"].text, "true");
+    EXPECT_FALSE(hidden[0].Has("status"));
+
+    Reply none = EmulatorClient(E()).Get("/1.1/users/lookup.json?screen_name=nobody_here,nor_here");
+    EXPECT_EQ(none.status, 404);
+    EXPECT_EQ(none.body, "{\"errors\":[{\"code\":17,\"message\":\"No user matches for specified terms.\"}]}");
+
+    std::string hundred, hundredAndOne;
+    for (int u = 0; u < 101; ++u) (u < 100 ? hundred : hundredAndOne) += C().ScreenName(u) + ",";
+    EXPECT_EQ(GetJson("/1.1/users/lookup.json?screen_name=" + hundred).size(), 100u);
+    EXPECT_EQ(EmulatorClient(E()).Get("/1.1/users/lookup.json?screen_name=" + hundred + hundredAndOne).status,
+              403);
+}
+
+}  // namespace
+}  // namespace marlin::emulator
