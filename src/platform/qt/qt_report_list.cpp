@@ -11,7 +11,8 @@ QtReportList::QtReportList(ReportList& list, QAbstractItemView* view)
     : QtControl(list, view, ContextMenu::Route),
       m_list(list),
       m_view(view),
-      m_model(new ReportListItemModel(list, this)) {
+      m_model(new ReportListItemModel(
+          list, [this] { return ModelAlive(); }, this)) {
     m_model->SetDimmedColor(view->palette().color(QPalette::Disabled, QPalette::Text));
     PrepareView();
     m_view->setModel(m_model);
@@ -93,6 +94,7 @@ void QtReportList::OnChange(const ModelChange& change) {
 }
 
 void QtReportList::Flush() {
+    if (!ModelAlive()) return;
     if (!m_model->Flush()) ApplySelection();
 }
 

@@ -21,9 +21,10 @@ Qt::Alignment ToQtAlignment(Alignment alignment) {
 
 }  // namespace
 
-ReportListItemModel::ReportListItemModel(ReportList& list, QObject* parent)
+ReportListItemModel::ReportListItemModel(ReportList& list, std::function<bool()> alive, QObject* parent)
     : QAbstractTableModel(parent),
       m_list(list),
+      m_alive(std::move(alive)),
       m_rowCount(list.RowCount()),
       m_columnCount(list.ColumnCount()),
       m_dimmedColor(Qt::gray) {}
@@ -40,7 +41,7 @@ QVariant ReportListItemModel::data(const QModelIndex& index, int role) const {
     const int row = index.row();
     const int column = index.column();
     // Between a change and its flush Qt may still ask for rows that have gone.
-    if (!index.isValid() || row >= m_list.RowCount() || column >= m_list.ColumnCount()) return {};
+    if (!index.isValid() || !Alive() || row >= m_list.RowCount() || column >= m_list.ColumnCount()) return {};
     switch (role) {
         case Qt::DisplayRole:
             return ToQt(m_list.Cell(row, column));
@@ -58,7 +59,7 @@ QVariant ReportListItemModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ReportListItemModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= m_list.ColumnCount()) {
+    if (orientation != Qt::Horizontal || section < 0 || !Alive() || section >= m_list.ColumnCount()) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (role == Qt::DisplayRole) return ToQt(m_list.Column(section).header);
@@ -69,7 +70,7 @@ QVariant ReportListItemModel::headerData(int section, Qt::Orientation orientatio
 }
 
 Qt::ItemFlags ReportListItemModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::NoItemFlags;
+    if (!index.isValid() || !Alive()) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.column() == 0 && m_list.CheckBoxes()) flags |= Qt::ItemIsUserCheckable;
     return flags;
@@ -131,7 +132,7 @@ void ReportListItemModel::ScheduleFlush() {
 
 bool ReportListItemModel::Flush() {
     m_flushScheduled = false;
-    if (!HasPending()) return false;
+    if (!HasPending() || !Alive()) return false;
     const int newCount = m_list.RowCount();
     if (m_resetPending || newCount < m_rowCount || m_list.ColumnCount() != m_columnCount) {
         beginResetModel();

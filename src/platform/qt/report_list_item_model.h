@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <functional>
 
 #include "platform/report_list.h"
 
@@ -16,7 +17,8 @@ class ReportListItemModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
-    ReportListItemModel(ReportList& list, QObject* parent = nullptr);
+    // alive says whether the list still exists; once it does not, the model shows nothing.
+    ReportListItemModel(ReportList& list, std::function<bool()> alive, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -42,7 +44,10 @@ class ReportListItemModel : public QAbstractTableModel {
   private:
     void ScheduleFlush();
 
+    bool Alive() const { return m_alive(); }
+
     ReportList& m_list;
+    std::function<bool()> m_alive;
     int m_rowCount = 0;
     int m_columnCount = 0;
     bool m_resetPending = false;
