@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "emulator/emulator.h"
+#include "emulator_client.h"
+#include "mini_json.h"
+
+namespace marlin::emulator {
+namespace {
+
+using testing::EmulatorClient;
+using testing::JsonParser;
+using testing::Reply;
+
+const char* kTargets[kLimitedFamilyCount] = {
+    "/1.1/search/tweets.json?q=data&count=1",
+    "/1.1/statuses/user_timeline.json?screen_name=city_library&count=1",
+    "/1.1/users/lookup.json?screen_name=city_library",
+    "/1.1/followers/list.json?screen_name=city_library&count=1",
+    "/1.1/friends/list.json?screen_name=city_library&count=1",
+    "/1.1/followers/ids.json?screen_name=city_library&count=1",
+};
+
+const char* Target(Family family) {
+    return kTargets[static_cast<int>(family)];
+}
+
+int HeaderNumber(const Reply& reply, const char* name) {
+    return std::stoi(reply.Header(name));
+}
+
+TEST(QuotaTest, EveryFamilyCountsItsOwnWindowWithTheAppOnlyLimits) {
+    Emulator emulator(testing::SmallConfig());
+    emulator.Start();
+    EmulatorClient client(emulator);
+    const int limits[] = {450, 1500, 300, 15, 15, 15};
+    for (int k = 0; k < kLimitedFamilyCount; ++k) {
+        const Family family = static_cast<Family>(k);
+        int64_t before = static_cast<int64_t>(std::time(nullptr));
+        Reply first = client.Get(Target(family));
+        Reply second = client.Get(Target(family));
+        ASSERT_EQ(first.status, 200) << FamilyName(family);
+        EXPECT_EQ(HeaderNumber(first, "x-rate-limit-limit"), limits[k]);
+        EXPECT_EQ(HeaderNumber(first, "x-rate-limit-remaining"), limits[k] - 1);
+        EXPECT_EQ(HeaderNumber(second, "x-rate-limit-remaining"), limits[k] - 2);
+        int64_t reset = std::stoll(first.Header("x-rate-limit-reset"));
+        EXPECT_GE(reset, before + 900);
+        EXPECT_LE(reset, before + 902);
+        EXPECT_EQ(second.Header("x-rate-limit-reset"), first.Header("x-rate-limit-reset"));
+    }
+    // Requests that fail for want of a user still count, as they did with the service.
+    Reply missing = client.Get("/1.1/followers/ids.json?screen_name=nobody_at_all");
+    EXPECT_EQ(missing.status, 404);
+    EXPECT_EQ(HeaderNumber(missing, "x-rate-limit-remaining"), 12);
+}
+
+TEST(QuotaTest, ASpentWindowAnswersTooManyRequestsUntilItResets) {
+    EmulatorConfig config = testing::SmallConfig();
+    config.windowSeconds = 2;
+    config.startRemaining[static_cast<int>(Family::FollowersList)] = 2;
+    Emulator emulator(config);
+    emulator.Start();
+    EmulatorClient client(emulator);
+    const char* target = Target(Family::FollowersList);
+    EXPECT_EQ(HeaderNumber(client.Get(target), "x-rate-limit-remaining"), 1);
+    EXPECT_EQ(HeaderNumber(client.Get(target), "x-rate-limit-remaining"), 0);
+    Reply refused = client.Get(target);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_EQ(refused.reason, "Too Many Requests");
+    EXPECT_EQ(refused.body, "{\"errors\":[{\"message\":\"Rate limit exceeded\",\"code\":88}]}");
+    EXPECT_EQ(HeaderNumber(refused, "x-rate-limit-remaining"), 0);
+    EXPECT_EQ(HeaderNumber(refused, "x-rate-limit-limit"), 15);
+    EXPECT_EQ(client.Get(Target(Family::FriendsList)).status, 200);  // another family is untouched
+
+    int64_t reset = std::stoll(refused.Header("x-rate-limit-reset"));
+    while (static_cast<int64_t>(std::time(nullptr)) < reset)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Reply fresh = client.Get(target);
+    EXPECT_EQ(fresh.status, 200);
+    EXPECT_EQ(HeaderNumber(fresh, "x-rate-limit-remaining"), 14);  // a new window is full
+}
+
+TEST(QuotaTest, SetRemainingBringsAWindowNearItsEnd) {
+    Emulator emulator(testing::SmallConfig());
+    emulator.Start();
+    EmulatorClient client(emulator);
+    EXPECT_EQ(HeaderNumber(client.Get(Target(Family::Search)), "x-rate-limit-remaining"), 449);
+    emulator.SetRemaining(Family::Search, 9);
+    EXPECT_EQ(HeaderNumber(client.Get(Target(Family::Search)), "x-rate-limit-remaining"), 8);
+    emulator.SetRemaining(Family::UserTimeline, 0);
+    EXPECT_EQ(client.Get(Target(Family::UserTimeline)).status, 429);
+}
+
+class FaultTest : public ::testing::Test {
+  protected:
+    void SetUp() override { m_emulator.Start(); }
+    Emulator m_emulator{testing::SmallConfig()};
+    EmulatorClient m_client{m_emulator};
+};
+
+TEST_F(FaultTest, CloseEndsTheConnectionWithoutAnAnswerForTheNextRequestsOnly) {
+    m_emulator.InjectFault(Family::Search, Fault::CloseConnection, 2);
+    EXPECT_FALSE(m_client.Get(Target(Family::Search)).answered);
+    EXPECT_EQ(m_client.Get(Target(Family::UserTimeline)).status, 200);  // other families go on
+    EXPECT_FALSE(m_client.Get(Target(Family::Search)).answered);
+    Reply after = m_client.Get(Target(Family::Search));
+    EXPECT_EQ(after.status, 200);
+    EXPECT_EQ(HeaderNumber(after, "x-rate-limit-remaining"), 449);  // dropped requests were not counted
+    EXPECT_EQ(m_emulator.Requests().size(), 4u);
+}
+
+TEST_F(FaultTest, StallDelaysTheAnswer) {
+    m_emulator.InjectFault(Family::UsersLookup, Fault::Stall, 1, 1);
+    auto start = std::chrono::steady_clock::now();
+    Reply slow = m_client.Get(Target(Family::UsersLookup));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(950));
+    EXPECT_EQ(slow.status, 200);
+}
+
+TEST_F(FaultTest, EachRateLimitHeaderCanBeLeftOut) {
+    const std::pair<Fault, const char*> cases[] = {{Fault::OmitLimit, "x-rate-limit-limit"},
+                                                   {Fault::OmitRemaining, "x-rate-limit-remaining"},
+                                                   {Fault::OmitReset, "x-rate-limit-reset"}};
+    for (const auto& [fault, header] : cases) {
+        m_emulator.InjectFault(Family::UserTimeline, fault, 1);
+        Reply reply = m_client.Get(Target(Family::UserTimeline));
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_FALSE(reply.Has(header)) << header;
+        for (const char* other : {"x-rate-limit-limit", "x-rate-limit-remaining", "x-rate-limit-reset"}) {
+            if (std::string(other) != header) EXPECT_TRUE(reply.Has(other)) << other;
+        }
+        EXPECT_TRUE(m_client.Get(Target(Family::UserTimeline)).Has(header));
+    }
+}
+
+TEST_F(FaultTest, ServerErrorsCarryTheirReasonPhrases) {
+    m_emulator.InjectFault(Family::FollowerIds, Fault::Error500, 1);
+    Reply internal = m_client.Get(Target(Family::FollowerIds));
+    EXPECT_EQ(internal.status, 500);
+    EXPECT_EQ(internal.reason, "Internal Server Error");
+    EXPECT_EQ(JsonParser::Parse(internal.body)["errors"][0]["code"].text, "131");
+    m_emulator.InjectFault(Family::FollowerIds, Fault::Error503, 1);
+    Reply over = m_client.Get(Target(Family::FollowerIds));
+    EXPECT_EQ(over.status, 503);
+    EXPECT_EQ(over.reason, "Service Unavailable");
+    EXPECT_EQ(m_client.Get(Target(Family::FollowerIds)).status, 200);
+}
+
+TEST_F(FaultTest, AFractionOfRequestsFailsEvenlyAndTheTokenExchangeCanFailToo) {
+    m_emulator.InjectFaultFraction(Family::FriendsList, Fault::Error503, 0.25);
+    std::vector<int> statuses;
+    for (int k = 0; k < 8; ++k) statuses.push_back(m_client.Get(Target(Family::FriendsList)).status);
+    EXPECT_EQ(statuses, (std::vector<int>{200, 200, 200, 503, 200, 200, 200, 503}));
+    m_emulator.ClearFaults();
+    EXPECT_EQ(m_client.Get(Target(Family::FriendsList)).status, 200);
+
+    m_emulator.InjectFault(Family::Token, Fault::CloseConnection, 1);
+    EXPECT_FALSE(m_client.PostToken(m_emulator.BasicCredentials()).answered);
+    EXPECT_EQ(m_client.PostToken(m_emulator.BasicCredentials()).status, 200);
+}
+
+TEST(FaultConfigTest, FaultsGivenAtStartApply) {
+    EmulatorConfig config = testing::SmallConfig();
+    config.faults.push_back({Family::Search, Fault::Error500, 1, 0.0, 0});
+    Emulator emulator(config);
+    emulator.Start();
+    EmulatorClient client(emulator);
+    EXPECT_EQ(client.Get(Target(Family::Search)).status, 500);
+    EXPECT_EQ(client.Get(Target(Family::Search)).status, 200);
+}
+
+TEST(EmulatorLifeTest, StopEndsAStallAtOnceAndTheEmulatorCanStartAgain) {
+    Emulator emulator(testing::SmallConfig());
+    emulator.Start();
+    emulator.InjectFault(Family::Search, Fault::Stall, 1, 60);
+    EmulatorClient client(emulator);
+    std::thread waiting([&] { client.Get(Target(Family::Search)); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    auto start = std::chrono::steady_clock::now();
+    emulator.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    waiting.join();
+    EXPECT_FALSE(emulator.Running());
+    emulator.Start();
+    EXPECT_EQ(EmulatorClient(emulator).Get(Target(Family::Search)).status, 200);
+}
+
+}  // namespace
+}  // namespace marlin::emulator
