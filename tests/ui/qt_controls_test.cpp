@@ -37,6 +37,7 @@
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_text_box.h"
 #include "platform/qt/qt_timer.h"
+#include "platform/qt/qt_window.h"
 #include "platform/status_bar.h"
 #include "platform/text_box.h"
 #include "platform/timer.h"
@@ -294,6 +295,17 @@ TEST(QtSmallControlsTest, LabelColourTimerTicksOptionsAndFrames) {
     EXPECT_FALSE(frame.isEnabled());
     frameModel.SetVisible(false);
     EXPECT_TRUE(frame.isHidden());
+}
+
+TEST(QtWindowTest, CaptionIsTheTitleAndDisablingBlocksTheWindow) {
+    Label state;
+    QMainWindow window;
+    new QtWindow(state, &window);
+    state.SetCaption("Marlin Skimmer Desktop Edition [*]");
+    state.SetEnabled(false);
+    EXPECT_EQ(window.windowTitle(), "Marlin Skimmer Desktop Edition [*]");
+    EXPECT_FALSE(window.isEnabled());
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST(QtControlTest, BindingNeverShowsAWindowAndStopsWhenTheModelGoes) {

@@ -169,6 +169,25 @@ TEST(QtReportListTest, CheckClicksAndColumnResizesGoBackToTheList) {
     EXPECT_EQ(view.horizontalHeader()->sectionSize(2), QtReportList::TwipsToPixels(3000, &view));
 }
 
+TEST(QtReportListTest, OneViewCanShowAnotherListOnceTheOldBindingIsDeleted) {
+    TweetsTable first;
+    TweetsTable second;
+    first.AddRow({"d", "from first"});
+    second.AddRow({"d", "from second"});
+    second.AddRow({"d", "also second"});
+    int firstClicks = 0;
+    first.SetColumnClickAction([&](int) { ++firstClicks; });
+    QTableView view;
+    auto* binding = new QtReportList(first, &view);
+    delete binding;
+    new QtReportList(second, &view);
+    EXPECT_EQ(view.model()->rowCount(), 2);
+    EXPECT_EQ(Shown(view, 0, 1), "from second");
+    emit view.horizontalHeader()->sectionClicked(1);
+    EXPECT_EQ(firstClicks, 0);
+    EXPECT_EQ(second.SortKey(), 1);
+}
+
 TEST(QtReportListTest, AViewOutlivingItsListShowsNothingAndDoesNotCrash) {
     auto table = std::make_unique<TweetsTable>();
     table->AddRow({"d", "u", "1"});
