@@ -457,7 +457,8 @@ Answer Emulator::Impl::Search(const httplib::Request& req) {
 
 std::optional<int> Emulator::Impl::TargetUser(const httplib::Request& req, Answer& error) const {
     std::optional<int> user;
-    if (req.has_param("user_id")) {
+    // An empty user_id counts as absent: the list requests always send both parameters.
+    if (req.has_param("user_id") && !req.get_param_value("user_id").empty()) {
         if (auto id = ParseId(req.get_param_value("user_id"))) user = corpus.FindUserId(*id);
     } else if (req.has_param("screen_name")) {
         std::string name = req.get_param_value("screen_name");
