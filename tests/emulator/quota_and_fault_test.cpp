@@ -129,7 +129,7 @@ TEST_F(FaultTest, EachRateLimitHeaderCanBeLeftOut) {
         EXPECT_EQ(reply.status, 200);
         EXPECT_FALSE(reply.Has(header)) << header;
         for (const char* other : {"x-rate-limit-limit", "x-rate-limit-remaining", "x-rate-limit-reset"}) {
-            if (std::string(other) != header) EXPECT_TRUE(reply.Has(other)) << other;
+            EXPECT_TRUE(std::string(other) == header || reply.Has(other)) << other;
         }
         EXPECT_TRUE(m_client.Get(Target(Family::UserTimeline)).Has(header));
     }
