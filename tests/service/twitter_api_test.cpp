@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 
 #include "emulator/corpus.h"
 #include "emulator/emulator.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
+#include "test_support.h"
 
 namespace marlin {
 namespace {
@@ -390,6 +392,32 @@ TEST_F(TwitterApiTest, PagingAWholeSearchReturnsEveryMatchingTweetOnce) {
     const std::vector<std::string> expected = service.Data().SearchIds(query);
     EXPECT_EQ(ids, expected);  // newest first, as the service hands them out
     EXPECT_EQ(api.SearchRateLimitRemaining(), 450 - pages - 1);
+}
+
+TEST(TwitterApiTlsTest, TheServerCertificateIsAlwaysVerified) {
+    testing::TempFolder folder;
+    const std::string cert = (folder / "cert.pem").string();
+    const std::string key = (folder / "key.pem").string();
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1"
+        " -addext subjectAltName=IP:127.0.0.1 -keyout " +
+        key + " -out " + cert + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "openssl cannot make a test certificate here";
+
+    emulator::EmulatorConfig config;
+    config.certFile = cert;
+    config.keyFile = key;
+    emulator::Emulator service(config);
+    service.Start();
+    ASSERT_EQ(service.BaseUrl().rfind("https://", 0), 0u);
+
+    ScriptedToolkit kit;
+    TwitterAPI untrusting(kit, CurlHttpRequest::Factory(), service.BaseUrl());
+    EXPECT_EQ(untrusting.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret), "");
+
+    TwitterAPI trusting(kit, CurlHttpRequest::Factory({.caFile = cert}), service.BaseUrl());
+    EXPECT_EQ(trusting.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret),
+              service.IssueToken());
 }
 
 }  // namespace
