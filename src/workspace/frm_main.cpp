@@ -12,7 +12,8 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_files(*m_state, m_view),
       m_search(*m_state, m_view, m_files),
       m_editing(*m_state),
-      m_session(*m_state, m_files) {
+      m_session(*m_state, m_files),
+      m_users(*m_state, m_view, m_files, m_search) {
     MainWindowState& w = *m_state;
     m_view.CreateColumns();
     CreateMenus();
@@ -33,6 +34,7 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
     w.Window.SetCaption(kApplicationTitle);
 
     WireControls();
+    WireUserSide();
 }
 
 void frmMain::CreateMenus() {
@@ -97,5 +99,13 @@ void frmMain::WireControls() {
     w.OutTable.SetContextMenuAction([this] { OutTable_MouseUp(2); });
     w.Progress.SetContextMenuAction([this] { Progress_MouseDown(2); });
 }
+
+// ---- User side
+void frmMain::WireUserSide() {
+    // Opening a timeline history entry rebuilds the user list from the tweets.
+    m_session.SetGetUsersFromTweetsAction([this] { mGetUFT_Click(); });
+    m_users.SetStatusTimerSwitch([this](bool on) { m_session.Timer1.SetEnabled(on); });
+}
+// ---- End of the user side
 
 }  // namespace marlin

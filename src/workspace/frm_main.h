@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/toolkit.h"
 #include "service/http_request.h"
@@ -11,6 +12,7 @@
 #include "workspace/tweet_editing.h"
 #include "workspace/tweet_files.h"
 #include "workspace/tweet_table_view.h"
+#include "workspace/user_side.h"
 #include "workspace/window_session.h"
 
 namespace marlin {
@@ -80,8 +82,58 @@ class frmMain {
     bool SavePrefs() { return m_session.SavePrefs(); }
     frmAbout& About() { return m_session.About; }
 
-    // ---- User side: the User list, user tables and timeline retrieval commands go here
-    // (mAddU2UL and mDelUFUL of the row popup are theirs).
+    // ---- User side: the User list, the user tables with their samples and files, and the
+    // timeline retrieval (mAddU2UL and mDelUFUL of the row popup are theirs too).
+    UserSide& Users() { return m_users; }
+    // Timeline retrieval
+    void GetAllUTL_Click() { m_users.Timelines().GetAllUTL_Click(); }
+    void UpdateUTL_Click() { m_users.Timelines().UpdateUTL_Click(); }
+    void UserList_DblClick() { m_users.Timelines().UserList_DblClick(); }
+    void RetrieveTimeline(const std::string& user, const std::string& sinceId) {
+        m_users.Timelines().RetrieveTimeline(user, sinceId);
+    }
+    // The User list and its menu
+    void mGetUserFollowers_Click() { m_users.List().mGetUserFollowers_Click(); }
+    void mGetUserFriends_Click() { m_users.List().mGetUserFriends_Click(); }
+    void mGetUFT_Click() { m_users.List().mGetUFT_Click(); }
+    void mPasteUL_Click() { m_users.List().mPasteUL_Click(); }
+    void mCopyUL_Click() { m_users.List().mCopyUL_Click(); }
+    void mAddUser_Click() { m_users.List().mAddUser_Click(); }
+    void mDeleteUser_Click() { m_users.List().mDeleteUser_Click(); }
+    void mSelAllUL_Click() { m_users.List().mSelAllUL_Click(); }
+    void mULClear_Click() { m_users.List().mULClear_Click(); }
+    void mAddU2UL_Click() { m_users.List().mAddU2UL_Click(); }
+    void mDelUFUL_Click() { m_users.List().mDelUFUL_Click(); }
+    void UserList_Click() { m_users.List().UserList_Click(); }
+    void UserList_MouseUp(int button) { m_users.List().UserList_MouseUp(button); }
+    void UserHandle_Click(int index) { m_users.List().UserHandle_Click(index); }
+    void GUFOp_Click(int index) { m_users.List().GUFOp_Click(index); }
+    void GetFF_Click(int index) { m_users.List().GetFF_Click(index); }
+    // The user tables
+    void GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId, bool update) {
+        m_users.Profiles().GetUsers(client, list, userId, update);
+    }
+    void FillUserTable(TwitterAPI& client, bool withTweetStats) {
+        m_users.Profiles().FillUserTable(client, withTweetStats);
+    }
+    void mCopyUT_Click() { m_users.Profiles().mCopyUT_Click(); }
+    void UserTable_ColumnClick(int position) { m_users.Profiles().UserTable_ColumnClick(position); }
+    void UserTable_MouseUp(int button) { m_users.Profiles().UserTable_MouseUp(button); }
+    void mUTSelAll_Click(int index) { m_users.Profiles().mUTSelAll_Click(index); }
+    void mUTUnselAll_Click() { m_users.Profiles().mUTUnselAll_Click(); }
+    void BuildTweetsUT_Click() { m_users.Samples().BuildTweetsUT_Click(); }
+    void GetUTTL_Click() { m_users.Samples().GetUTTL_Click(); }
+    void MergeRemUT_Click() { m_users.Samples().MergeRemUT_Click(); }
+    void AddRemUT_Click() { m_users.Samples().AddRemUT_Click(); }
+    void UTList_Click() { m_users.Samples().UTList_Click(); }
+    void UTList_DblClick() { m_users.Samples().UTList_DblClick(); }
+    void UTToggle_Click(int index) { m_users.Samples().UTToggle_Click(index); }
+    bool AddUserTable(const std::string& name) { return m_users.Samples().AddUserTable(name); }
+    // The user table files
+    void mSaveUsers_Click(int index) { m_users.Files().mSaveUsers_Click(index); }
+    void mOpenUsers_Click(int index) { m_users.Files().mOpenUsers_Click(index); }
+    void mImportProfiler_Click() { m_users.Files().mImportProfiler_Click(); }
+    // ---- End of the user side
 
   private:
     void CreateMenus();
@@ -93,6 +145,9 @@ class frmMain {
     SearchRetrieval m_search;
     TweetEditing m_editing;
     WindowSession m_session;
+    // The user side (its own block; see the end of frm_main.cpp).
+    void WireUserSide();
+    UserSide m_users;
 };
 
 }  // namespace marlin

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+
+#include "workspace/main_window_state.h"
+#include "workspace/search_retrieval.h"
+#include "workspace/tweet_files.h"
+#include "workspace/tweet_table_view.h"
+
+namespace marlin {
+
+// The timelines of the checked users of the User list, one user after the other, each
+// back to the threshold date: "New" starts a fresh Tweets table, "Update" adds what each
+// user posted since that user's newest row, and a double click on a list entry retrieves
+// that one user's timeline.
+class TimelineRetrieval {
+  public:
+    static constexpr const char* kNewTip = "Retrieve timelines for all checked users";
+    static constexpr const char* kUpdateTip =
+        "Update existing table with latest timelines for all checked users";
+    // The quota dialog appears below this many user-timeline requests.
+    static constexpr int kQuotaLow = 10;
+
+    TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files,
+                      SearchRetrieval& search);
+
+    void GetAllUTL_Click();    // "New"
+    void UpdateUTL_Click();    // "Update"
+    void UserList_DblClick();  // one timeline
+
+    // Pages backwards through one user's timeline (the entry always sent as a screen
+    // name), appending to the tweet set of `Twitter`, until a page adds nothing, the
+    // threshold date is passed or the user cancels.
+    void RetrieveTimeline(const std::string& user, const std::string& sinceId);
+
+    // The newest TweetID among the Tweets table rows of that author (letter case counts);
+    // empty when the author has none.
+    std::string NewestTweetIdOf(const std::string& screenName) const;
+
+  private:
+    // What New and the double click do before retrieving: the table is emptied and its
+    // file forgotten.
+    void StartFreshTable();
+    void FinishFreshTable();
+
+    MainWindowState& m_window;
+    TweetTableView& m_view;
+    TweetFiles& m_files;
+    SearchRetrieval& m_search;
+};
+
+}  // namespace marlin

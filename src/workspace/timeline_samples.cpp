@@ -1,0 +1,276 @@
+#include "workspace/timeline_samples.h"
+
+#include <algorithm>
+#include <cctype>
+#include <unordered_set>
+
+#include "service/app_cred_file.h"
+#include "workspace/search_retrieval.h"
+
+namespace marlin {
+
+namespace {
+
+constexpr int kTweetAuthor = 1;  // "UserScreenName" of the Tweets table
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool MentionsBirthday(const std::string& text) {
+    const std::string lower = Lower(text);
+    return lower.find(" bday") != std::string::npos || lower.find("birthday") != std::string::npos;
+}
+
+// The calendar day of a tweet's date-time, whichever text form the set holds.
+long long TweetDay(const TweetSet& tweets, int index) {
+    return SKDFuncs::DayNumber(SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(tweets.DateTime(index))));
+}
+
+// The toggle and the table list select each other; this keeps one switch from running
+// the other's handler again.
+class SwitchGuard {
+  public:
+    explicit SwitchGuard(bool& flag) : m_flag(flag), m_was(flag) { m_flag = true; }
+    ~SwitchGuard() { m_flag = m_was; }
+    SwitchGuard(const SwitchGuard&) = delete;
+    SwitchGuard& operator=(const SwitchGuard&) = delete;
+
+  private:
+    bool& m_flag;
+    bool m_was;
+};
+
+}  // namespace
+
+TimelineSamples::TimelineSamples(MainWindowState& window, UserProfileTable& profiles)
+    : m_window(window), m_profiles(profiles) {}
+
+// ---- Build Table
+
+void TimelineSamples::BuildTweetsUT_Click() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    RetrievalScope running(w);
+    w.Busy = true;
+    w.UTToggle.SetSelectedIndex(0);
+    w.UserTable.front()->ClearRows();
+    w.InfoBar.SetPanel(2, "Empty");
+
+    std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
+    for (int row = 0; row < w.OutTable.RowCount(); ++row) {
+        std::string name = UserProfileTable::Trimmed(w.OutTable.Cell(row, kTweetAuthor));
+        if (!name.empty() && seen.insert(name).second) names.push_back(std::move(name));
+        w.Tk.DoEvents();
+    }
+    if (!names.empty()) {
+        w.Tk.SetCursor(CursorShape::ArrowAndBusy);
+        m_profiles.GetUsers(w.Twitter, names, false, false);
+        m_profiles.FillUserTable(w.Twitter, true);
+        w.Tk.SetCursor(CursorShape::Normal);
+    }
+    w.Busy = false;
+    w.Cancelled = false;
+}
+
+// ---- Get User Timelines
+
+SKDFuncs::DateValue TimelineSamples::OneYearBack(const SKDFuncs::DateValue& day) {
+    SKDFuncs::DateValue back{day.year - 1, day.month, day.day, 0, 0, 0};
+    if (back.month == 2 && back.day == 29) back.day = 28;
+    return back;
+}
+
+UserStats TimelineSamples::SampleStats(const TweetSet& tweets, int sampleSize) {
+    UserStats stats;
+    const int m = tweets.Count();
+    int taken = 0;
+    int rt = 0;
+    int geo = 0;
+    long long sumRT = 0;
+    for (int j = 1; j <= m; ++j) {
+        const std::string text = tweets.Text(j);
+        const bool retweet = text.starts_with("RT ");
+        if (retweet) {
+            ++rt;
+        } else {
+            sumRT += tweets.Retweeted(j);
+            if (taken < sampleSize) {
+                stats.TwtSample += text + "|";
+                ++taken;
+            }
+            if (MentionsBirthday(text)) stats.BDayTwts += text + "|";
+        }
+        if (tweets.GeoCoords(j) != "null") ++geo;
+    }
+    if (m == 0) return stats;
+    try {
+        // Tweet 1 is the newest.
+        stats.TwtDay =
+            static_cast<float>(static_cast<double>(m) / (TweetDay(tweets, 1) - TweetDay(tweets, m) + 1));
+    } catch (const SKDFuncs::ConversionError&) {
+        stats.TwtDay = 0;
+    }
+    if (m > rt) stats.AvRT = static_cast<float>(static_cast<double>(sumRT) / (m - rt));
+    stats.PctRT = static_cast<float>(100.0 * rt / m);
+    stats.PctGeo = static_cast<float>(100.0 * geo / m);
+    return stats;
+}
+
+void TimelineSamples::GetUTTL_Click() {
+    MainWindowState& w = m_window;
+    // The sample reuses the clients' tweet sets; a retrieval running meanwhile would lose its own.
+    if (!w.CanStartRetrieval()) return;
+    RetrievalScope running(w);
+    w.Tk.SetCursor(CursorShape::ArrowAndBusy);
+    // Calendar arithmetic: a year back from 29 February is 28 February.
+    const std::string earliest = SKDFuncs::FormatShortDate(OneYearBack(m_profiles.LocalNow()));
+    const std::string answer = w.Tk.InputBox(kSamplePrompt, kApplicationTitle, "50");
+    const int sampleSize = std::max(0, SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(answer)));
+
+    TwitterAPI& client = w.CurUserTable == 0 ? w.Twitter : w.UTwitter;
+    ReportList& table = w.CurrentUserTable();
+    for (int row = 0; row < table.RowCount(); ++row) {
+        if (table.Checked(row)) SampleOneUser(client, row, earliest, sampleSize);
+    }
+    w.Tk.SetCursor(CursorShape::Normal);
+    w.Tk.MessageBox(kSamplesDone);
+}
+
+void TimelineSamples::SampleOneUser(TwitterAPI& client, int row, const std::string& earliest,
+                                    int sampleSize) {
+    MainWindowState& w = m_window;
+    ReportList& table = w.CurrentUserTable();
+    const std::string screenName = UserProfileTable::Trimmed(table.Cell(row, UserProfileTable::kScreenName));
+    TweetSet& tweets = client.Tweets;
+    tweets.Clear();
+    w.Tk.DoEvents();
+
+    std::string maxId;
+    bool trimmed = false;
+    do {
+        client.GetUserTimeLine(screenName, true, "", maxId, "200", true);
+        maxId = client.LastResponseCount() < 1 ? std::string() : tweets.OldestTweetId(true);
+        try {
+            trimmed = tweets.TrimToDateRange(earliest, SearchRetrieval::LatestBound());
+        } catch (const SKDFuncs::ConversionError&) {
+            break;  // a tweet without a readable date: keep what the sample holds
+        }
+    } while (!maxId.empty() && tweets.Count() < kSampleCap && !trimmed);
+
+    const UserStats s = SampleStats(tweets, sampleSize);
+    table.SetCell(row, UserProfileTable::kPrfTwtSamp, s.TwtSample);
+    table.SetCell(row, UserProfileTable::kPrfBDayTwts, s.BDayTwts);
+    table.SetCell(row, UserProfileTable::kTLTwtDay, UserProfileTable::FormatPadded(s.TwtDay, 0, 4));
+    table.SetCell(row, UserProfileTable::kTLPctRT, UserProfileTable::FormatPadded(s.PctRT, 0, 3));
+    table.SetCell(row, UserProfileTable::kTLAvRT, UserProfileTable::FormatPadded(s.AvRT, 0, 4));
+    table.SetCell(row, UserProfileTable::kTLPctGeo, UserProfileTable::FormatPadded(s.PctGeo, 0, 3));
+
+    w.InfoBar.SetPanel(3,
+                       std::to_string(client.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining");
+    w.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(client.UTLNextLimitReset()));
+    w.Tk.DoEvents();
+}
+
+// ---- The named tables
+
+void TimelineSamples::ShowCurrentTable() {
+    MainWindowState& w = m_window;
+    for (std::size_t k = 0; k < w.UserTable.size(); ++k)
+        w.UserTable[k]->SetVisible(static_cast<int>(k) == w.CurUserTable);
+}
+
+int TimelineSamples::NamedTable(const std::string& name) const {
+    // The list holds the names in element order, so the chosen entry names its element
+    // even when two tables share a name.
+    const CheckList& list = m_window.UTList;
+    const int selected = list.SelectedIndex();
+    if (selected >= 0 && list.Item(selected) == name) return selected + 1;
+    for (std::size_t k = 1; k < m_window.UserTableName.size(); ++k)
+        if (m_window.UserTableName[k] == name) return static_cast<int>(k);
+    return 0;
+}
+
+void TimelineSamples::UTList_Click() {
+    if (m_switching) return;
+    // Choosing "Other:" makes the table chosen in the list current.
+    m_window.UTToggle.SetSelectedIndex(1);
+}
+
+void TimelineSamples::UTToggle_Click(int index) {
+    MainWindowState& w = m_window;
+    if (m_switching) return;
+    SwitchGuard guard(m_switching);
+    w.CurUserTable = 0;
+    if (index == 1 && w.UserTable.size() > 1) w.CurUserTable = NamedTable(w.UTList.SelectedText());
+    if (index == 1 && w.CurUserTable == 0) w.UTToggle.SetSelectedIndex(0);
+    ShowCurrentTable();
+    if (w.CurUserTable > 0) w.UTList.SetSelectedIndex(w.CurUserTable - 1);
+}
+
+void TimelineSamples::AddRemUT_Click() {
+    MainWindowState& w = m_window;
+    // A running command may be filling one of the tables.
+    if (!w.CanStartRetrieval()) return;
+    SwitchGuard guard(m_switching);
+    const std::string name = w.UTList.SelectedText();
+    w.UTList.Clear();
+    std::vector<std::unique_ptr<ReportList>> tables;
+    std::vector<std::string> names;
+    tables.push_back(std::move(w.UserTable.front()));
+    names.push_back(w.UserTableName.front());
+    for (std::size_t k = 1; k < w.UserTable.size(); ++k) {
+        w.UserTable[k]->SetVisible(false);
+        if (w.UserTableName[k] == name) continue;  // unloaded
+        w.UTList.AddItem(w.UserTableName[k]);
+        tables.push_back(std::move(w.UserTable[k]));
+        names.push_back(w.UserTableName[k]);
+    }
+    w.UserTable = std::move(tables);
+    w.UserTableName = std::move(names);
+    w.CurUserTable = static_cast<int>(w.UserTable.size()) - 1;
+    if (w.UTList.Count() > 0) w.UTList.SetSelectedIndex(w.UTList.Count() - 1);
+    w.UTToggle.SetSelectedIndex(w.CurUserTable == 0 ? 0 : 1);
+    ShowCurrentTable();
+}
+
+void TimelineSamples::AuthenticateUTwitter() {
+    MainWindowState& w = m_window;
+    if (!w.UTwitter.BearerToken().empty()) return;
+    const AppCredFile::Credentials stored = AppCredFile::InFolder(w.AppFolder).Read();
+    w.UTwitter.AuthAppAccess(stored.appName, stored.consumerKey, stored.consumerSecret);
+}
+
+bool TimelineSamples::AddUserTable(std::string name) {
+    MainWindowState& w = m_window;
+    AuthenticateUTwitter();
+    auto table = std::make_unique<ReportList>();
+    m_profiles.PrepareTable(*table);
+    if (name.empty()) name = std::to_string(++w.UserTableCounter) + "UserTable";
+
+    SwitchGuard guard(m_switching);
+    w.UserTable.push_back(std::move(table));
+    w.UserTableName.push_back(name);
+    w.CurUserTable = static_cast<int>(w.UserTable.size()) - 1;
+    w.UTList.AddItem(name);
+    w.UTList.SetSelectedIndex(w.UTList.Count() - 1);
+    w.UTToggle.SetSelectedIndex(1);
+    ShowCurrentTable();
+    return true;
+}
+
+void TimelineSamples::UTList_DblClick() {
+    MainWindowState& w = m_window;
+    const int selected = w.UTList.SelectedIndex();
+    if (selected < 0) return;
+    const std::string answer = w.Tk.InputBox(kRenamePrompt, kApplicationTitle, w.UTList.Item(selected));
+    // A cancelled prompt gives the empty text, which is no name.
+    if (answer.empty()) return;
+    w.UTList.SetItem(selected, answer);
+    w.UserTableName[static_cast<std::size_t>(selected) + 1] = answer;
+}
+
+}  // namespace marlin

@@ -1,0 +1,430 @@
+#include "workspace/user_list_builder.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "core/code_page.h"
+
+namespace marlin {
+
+namespace {
+
+struct ListTexts {
+    const char* getting;    // "Getting followers of "
+    const char* remaining;  // " GET FOLLOWERS/LIST requests remaining"
+    const char* resource;   // shown while waiting for the next window
+    const char* tooltip;    // "List contains followers of "
+    const char* none;       // the warning when nothing came back
+    const char* tableSuffix;
+};
+
+const ListTexts& Texts(UserListBuilder::ListKind kind) {
+    static const ListTexts followers{
+        "Getting followers of ",
+        " GET FOLLOWERS/LIST requests remaining",
+        "GET FOLLOWERS/LIST",
+        "List contains followers of ",
+        "No followers retrieved. Verify that you are entering a valid Screen Name",
+        "_followers"};
+    static const ListTexts friends{"Getting friends of ",
+                                   " GET FRIENDS/LIST requests remaining",
+                                   "GET FRIENDS/LIST",
+                                   "List contains friends of ",
+                                   "No friends retrieved. Verify that you are entering a valid Screen Name",
+                                   "_friends"};
+    return kind == UserListBuilder::ListKind::Followers ? followers : friends;
+}
+
+ResourceFamily Family(UserListBuilder::ListKind kind) {
+    return kind == UserListBuilder::ListKind::Followers ? ResourceFamily::FollowersList
+                                                        : ResourceFamily::FriendsList;
+}
+
+// A refusal that asking again cannot change (no such account, a protected one). A spent
+// window (429) or a server error may pass, so those pages are asked for again.
+bool LastingFailure(const std::string& responseCode) {
+    const int status = static_cast<int>(SKDFuncs::LeadingNumber(responseCode));
+    return status >= 400 && status < 500 && status != 429;
+}
+
+// The first `count` characters of a UTF-8 text.
+std::string FirstCharacters(const std::string& text, int count) {
+    std::size_t pos = 0;
+    for (int n = 0; n < count && pos < text.size(); ++n) CodePage::NextCodePoint(text, pos);
+    return text.substr(0, pos);
+}
+
+// A number as the classic Str$ writes it: at most 15 significant digits, the exponent
+// form from 1E+15 up, no zero before the decimal point, a blank before a value of 0 or more.
+std::string ClassicStr(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    std::string text = buffer;
+    if (const auto e = text.find('E'); e != std::string::npos) {
+        // "1E+015" style exponents of some C libraries aside, keep at least two digits.
+        std::string mantissa = text.substr(0, e);
+        const char sign = text[e + 1];
+        std::string digits = text.substr(e + 2);
+        while (digits.size() > 2 && digits.front() == '0') digits.erase(0, 1);
+        if (digits.size() < 2) digits.insert(0, "0");
+        text = mantissa + "E" + sign + digits;
+    }
+    if (text.starts_with("0.")) text.erase(0, 1);
+    if (text.starts_with("-0.")) text.erase(1, 1);
+    return value >= 0 ? " " + text : text;
+}
+
+}  // namespace
+
+UserListBuilder::UserListBuilder(MainWindowState& window, UserProfileTable& profiles,
+                                 TimelineSamples& samples)
+    : m_window(window), m_profiles(profiles), m_samples(samples) {}
+
+void UserListBuilder::BeginRetrieval() {
+    MainWindowState& w = m_window;
+    w.Busy = true;
+    w.Cancelled = false;
+    if (m_switchTimer) m_switchTimer(false);
+}
+
+void UserListBuilder::EndRetrieval() {
+    MainWindowState& w = m_window;
+    w.Tk.SetCursor(CursorShape::Normal);
+    w.Busy = false;
+    // The loops use the flag as their end marker; left set it would stop the next
+    // retrieval after its first page.
+    w.Cancelled = false;
+    if (m_switchTimer) m_switchTimer(true);
+}
+
+// ---- Followers and friends
+
+bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const std::string& userId,
+                                       const std::string& screenName, const std::string& label) {
+    MainWindowState& w = m_window;
+    const ListTexts& texts = Texts(kind);
+    const ResourceFamily family = Family(kind);
+    UserSet& users = client.Users;
+    w.Progress.Append(texts.getting + label + " (0 retrieved)");
+    w.Cancelled = false;
+
+    bool reachedEnd = false;
+    while (!w.Cancelled) {
+        // A spent window answers 429 until it renews: wait for it instead of asking again and again.
+        const QuotaWindow& window = client.Window(family);
+        if (window.remaining == 0 && window.reset != 0 &&
+            client.NextLimitReset(family) > m_profiles.LocalNow() &&
+            !m_profiles.PauseUntilNextWindow(client.NextLimitReset(family), texts.resource)) {
+            break;
+        }
+        const std::string response = kind == ListKind::Followers
+                                         ? client.GetFollowersList(userId, screenName, "200", true)
+                                         : client.GetFriendsList(userId, screenName, "200", true);
+        if (!response.empty() && response != TwitterAPI::kFailed && users.NextCursor() == "0") {
+            reachedEnd = true;
+            w.Cancelled = true;
+        }
+        w.Progress.ReplaceLast(texts.getting + label + " (" + std::to_string(users.Count()) + " retrieved)");
+        w.InfoBar.SetPanel(2, std::to_string(users.Count()) + " users displayed");
+        w.InfoBar.SetPanel(3, std::to_string(window.remaining) + texts.remaining);
+        w.InfoBar.SetPanel(4, "Next Reset: " + SKDFuncs::FormatLocalDateTime(client.NextLimitReset(family)));
+        w.Tk.DoEvents();
+        if (response == TwitterAPI::kFailed && LastingFailure(client.LastResponseCode())) break;
+    }
+    return reachedEnd;
+}
+
+void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    const std::string suggested =
+        w.UserList.SelectedIndex() >= 0 ? w.UserList.SelectedText() : kDefaultAccount;
+    const std::string name = w.Tk.InputBox("Enter screen name", kApplicationTitle, suggested);
+    if (name.empty()) return;
+
+    RetrievalScope running(w);
+    w.Tk.SetCursor(CursorShape::Busy);
+    w.Twitter.Users.Clear();
+    BeginRetrieval();
+    try {
+        RetrieveUserList(w.Twitter, kind, "", name, name);
+    } catch (const std::exception&) {
+        // An error of the exchange ends the command; what arrived so far is kept.
+    }
+    w.LastGET.SetText(w.Twitter.ResponseText());
+    EndRetrieval();
+    w.UserList.SetBold(false);
+
+    const UserSet& users = w.Twitter.Users;
+    if (users.Count() == 0) {
+        NoListRetrieved(kind);
+        return;
+    }
+    FillListFromUsers();
+    w.UserList.SetToolTip(Texts(kind).tooltip + name);
+    w.UserList.SetSelectedIndex(0);
+    if (kind == ListKind::Friends) {
+        w.Tk.MessageBox(std::to_string(users.Count()) + " Screen Names of friends of " + name +
+                        " were copied to the User Timeline list.");
+    }
+}
+
+void UserListBuilder::NoListRetrieved(ListKind kind) {
+    m_window.Tk.MessageBox(Texts(kind).none, MsgButtons::OK, MsgIcon::Exclamation);
+}
+
+void UserListBuilder::FillListFromUsers() {
+    const UserSet& users = m_window.Twitter.Users;
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(users.Count()));
+    for (int i = 1; i <= users.Count(); ++i) names.push_back(users.ScreenName(i));
+    m_window.UserList.SetItems(std::move(names));
+}
+
+// ---- Other sources
+
+void UserListBuilder::mGetUFT_Click() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    m_samples.BuildTweetsUT_Click();
+    w.UserList.Clear();
+    w.UserHandle.SetSelectedIndex(0);
+    FillListFromUsers();
+    w.UserList.SetBold(true);
+    w.UserList.SetToolTip(kFromTweetsTip);
+    UserList_Click();
+}
+
+bool UserListBuilder::LooksLikeUserId(const std::string& field) {
+    return ClassicStr(SKDFuncs::LeadingNumber(field)).substr(1).size() == field.size();
+}
+
+void UserListBuilder::mPasteUL_Click() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    if (w.UserList.Count() > 0 &&
+        w.Tk.MessageBox(kReplaceQuestion, MsgButtons::OKCancel) == MsgResult::Cancel)
+        return;
+    const std::string text = w.Tk.ClipboardGetText();
+    if (text.find('\n') == std::string::npos) return;
+
+    UserSet& users = w.Twitter.Users;
+    w.UserList.Clear();
+    if (users.Count() != 0) users.Clear();
+    std::vector<std::string> items;
+    bool userIds = false;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string piece = text.substr(start, end - start);
+        start = end + 1;
+        if (piece.empty()) continue;
+        std::string field = piece.substr(0, piece.find('\t'));
+        if (const auto at = field.find('@'); at != std::string::npos) field.erase(at, 1);
+        // A header line, and a line with no name in its first field.
+        if (field.find("UserId") != std::string::npos) continue;
+        if (field.empty() || static_cast<unsigned char>(field.front()) <= 32) continue;
+        if (LooksLikeUserId(field)) userIds = true;
+        std::string item;
+        for (char c : field)
+            if (c != '\r') item += c;
+        items.push_back(std::move(item));
+    }
+    for (const std::string& item : items) w.UserList.AddItem(item);
+    if (userIds &&
+        w.Tk.MessageBox(kIdQuestion, kIdQuestionTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::No)
+        userIds = false;
+    if (w.UserList.Count() == users.Count()) return;  // nothing was added
+
+    RetrievalScope running(w);
+    w.Tk.SetCursor(CursorShape::Busy);
+    w.Busy = true;
+    w.UTFrame.SetEnabled(false);
+    w.Progress.Append(kPasteLookupLine);
+    m_profiles.GetUsers(w.Twitter, items, userIds, false);
+
+    w.Tk.SetCursor(CursorShape::Normal);
+    w.Busy = false;
+    w.Cancelled = false;
+    w.UTFrame.SetEnabled(true);
+    w.UserList.SetToolTip(kPastedTip);
+    // Ids become the screen names of the profiles found, so that the list and the user
+    // set stay in step; an id that found no profile has no name to show and is dropped.
+    if (userIds) FillListFromUsers();
+    w.ULCount.SetCaption(std::to_string(w.UserList.Count()) + " users displayed");
+}
+
+void UserListBuilder::mCopyUL_Click() {
+    std::string text;
+    for (const std::string& item : m_window.UserList.Items()) text += item + "\r\n";
+    m_window.Tk.ClipboardClear();
+    m_window.Tk.ClipboardSetText(text);
+}
+
+void UserListBuilder::mAddUser_Click() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    const std::string name = w.Tk.InputBox("Enter user ScreenName", kApplicationTitle, "");
+    if (name.empty() || name.front() == ' ') return;
+    UserSet& users = w.Twitter.Users;
+    const int before = users.Count();
+    m_profiles.GetUsers(w.Twitter, {name}, false, true);
+    w.Cancelled = false;
+    if (users.Count() == before) {
+        w.Progress.Append(kNoUserFound);
+        return;
+    }
+    w.UserList.AddItem(users.ScreenName(users.Count()));
+    w.UserList.SetSelectedIndex(w.UserList.Count() - 1);
+    UserList_Click();
+}
+
+void UserListBuilder::mDeleteUser_Click() {
+    MainWindowState& w = m_window;
+    const int k = w.UserList.SelectedIndex();
+    if (k < 0) return;
+    w.UserList.RemoveItem(k);
+    w.UserMeta.SetText("");
+    if (w.UserList.Count() > 0 && k > 0) w.UserList.SetSelectedIndex(k - 1);
+    UserList_Click();
+}
+
+void UserListBuilder::mAddU2UL_Click() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    const int row = w.OutTable.SelectedIndex();
+    if (row < 0) return;
+    const std::string name = UserProfileTable::Trimmed(w.OutTable.Cell(row, 1));
+    if (name.empty()) return;
+    const int found = w.UserList.Find(name);
+    if (found >= 0) {
+        w.UserList.SetSelectedIndex(found);
+    } else {
+        w.UserList.AddItem(name);
+    }
+    m_profiles.GetUsers(w.Twitter, w.UserList.Items(), false, false);
+    w.Cancelled = false;
+    w.UserList.SetSelectedIndex(w.UserList.Count() - 1);
+    UserList_Click();
+}
+
+void UserListBuilder::mDelUFUL_Click() {
+    MainWindowState& w = m_window;
+    const int row = w.OutTable.SelectedIndex();
+    if (row < 0) return;
+    const int found = w.UserList.Find(UserProfileTable::Trimmed(w.OutTable.Cell(row, 1)));
+    if (found >= 0) w.UserList.RemoveItem(found);
+}
+
+void UserListBuilder::mSelAllUL_Click() {
+    MainWindowState& w = m_window;
+    const bool noneChecked = w.UserList.CheckedCount() == 0;
+    w.UserList.SetAllChecked(noneChecked);
+    w.mSelAllUL.SetCaption(noneChecked ? "Deselect All" : "Select All");
+}
+
+void UserListBuilder::UserList_ItemCheck(int /*index*/) {
+    m_window.mSelAllUL.SetCaption("Deselect All");
+}
+
+void UserListBuilder::mULClear_Click() {
+    MainWindowState& w = m_window;
+    w.UserList.Clear();
+    w.Twitter.Users.Clear();
+    w.mSelAllUL.SetCaption("Select All");
+    w.UserMeta.SetText("");
+}
+
+void UserListBuilder::UserHandle_Click(int index) {
+    MainWindowState& w = m_window;
+    const UserSet& users = w.Twitter.Users;
+    // Only a list in step with the user set can be rewritten item by item.
+    if (w.UserList.Count() != users.Count()) return;
+    for (int i = 0; i < w.UserList.Count(); ++i)
+        w.UserList.SetItem(i, index == 0 ? users.ScreenName(i + 1) : users.Id(i + 1));
+}
+
+// ---- Summary and menu
+
+std::string UserListBuilder::Summary(int index) const {
+    const UserSet::Record& r = m_window.Twitter.Users.Item(index);
+    return r.RealName + " - " + FirstCharacters(r.Description, kSummaryDescription) + ". Is located in " +
+           r.Location + " (" + r.Lang + "), has " + std::to_string(r.Followers) + " Followers" + ", " +
+           std::to_string(r.Friends) + " Friends" + " and " + std::to_string(r.StatusCount) + " Tweets";
+}
+
+void UserListBuilder::UserList_Click() {
+    MainWindowState& w = m_window;
+    const UserSet& users = w.Twitter.Users;
+    if (users.Count() == 0) return;
+    if (w.UserList.SelectedIndex() < 0) {
+        w.UserMeta.SetText("");
+        return;
+    }
+    // Items are screen names or, after the item-type switch, ids.
+    const std::string item = w.UserList.SelectedText();
+    w.UserMeta.SetText(Summary(users.FindUserIndex(item, item)));
+}
+
+void UserListBuilder::UserList_MouseUp(int button) {
+    if (button == 2) m_window.mUsers.ShowPopup();
+}
+
+// ---- The followers/friends frame
+
+void UserListBuilder::GUFOp_Click(int index) {
+    MainWindowState& w = m_window;
+    w.GUF_Id.SetEnabled(index != 0);
+    if (index != 0) w.GUF_Id.SetText("");
+}
+
+std::vector<std::string> UserListBuilder::FrameTargets() const {
+    const MainWindowState& w = m_window;
+    if (w.GUFOp.SelectedIndex() > 0) {
+        if (w.GUF_Id.Text().empty()) return {};
+        return {w.GUF_Id.Text()};
+    }
+    // The rows chosen in the current user table, by their ids.
+    const ReportList& table = *w.UserTable.at(static_cast<std::size_t>(w.CurUserTable));
+    const int row = table.SelectedIndex();
+    if (row < 0 || table.Text(row).empty()) return {};
+    return {std::string(table.Text(row))};
+}
+
+void UserListBuilder::GetFF_Click(int index) {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    const ListKind kind = index == 0 ? ListKind::Followers : ListKind::Friends;
+    const bool byScreenName = w.GUFOp.SelectedIndex() == 1;
+    const std::vector<std::string> targets = FrameTargets();
+    w.UTwitter.Users.Clear();
+    if (targets.empty()) return;
+
+    RetrievalScope running(w);
+    m_samples.AuthenticateUTwitter();
+    w.Tk.SetCursor(CursorShape::Busy);
+    BeginRetrieval();
+    int tables = 0;
+    try {
+        for (const std::string& target : targets) {
+            w.UTwitter.Users.Clear();
+            const bool complete = RetrieveUserList(w.UTwitter, kind, byScreenName ? "" : target,
+                                                   byScreenName ? target : "", target);
+            const bool userCancelled = !complete && w.Cancelled;
+            if (w.UTwitter.Users.Count() > 0) {
+                m_samples.AddUserTable(target + Texts(kind).tableSuffix);
+                m_profiles.FillUserTable(w.UTwitter, false);
+                ++tables;
+            }
+            if (userCancelled) break;
+        }
+    } catch (const std::exception&) {
+        // An error of the exchange ends the command; the tables made so far stay.
+    }
+    w.LastGET.SetText(w.UTwitter.ResponseText());
+    EndRetrieval();
+    if (tables == 0) NoListRetrieved(kind);
+}
+
+}  // namespace marlin

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "service/twitter_api.h"
+#include "workspace/main_window_state.h"
+#include "workspace/timeline_samples.h"
+#include "workspace/user_profile_table.h"
+
+namespace marlin {
+
+// The User list: filled from an account's followers or friends, from the authors of the
+// Tweets table, from the clipboard or one account at a time; copied, cleared, checked and
+// pruned; with the one-line profile summary of the selected item. Also the
+// followers/friends frame, which makes a named user table per target account.
+class UserListBuilder {
+  public:
+    static constexpr const char* kDefaultAccount = "marlin_team";
+    static constexpr const char* kListTip =
+        "Copy users here to get their timelines. Items can be either screen names or user ids but not both";
+    static constexpr const char* kFromTweetsTip =
+        "List contains users extracted from a Tweets table. To make sure this list relates to the Tweets "
+        "currently displayed, select 'Get Users from Tweets' again.";
+    static constexpr const char* kPastedTip = "List contains users pasted from external list/metadata table";
+    static constexpr const char* kReplaceQuestion = "Replace current user list with list on clipboard?";
+    static constexpr const char* kIdQuestion =
+        "At least one item in the list looks like a UserID (number), not a ScreenName. If this IS a list of "
+        "UserIDs then click YES. If this is a list of ScreenNames then click NO";
+    static constexpr const char* kIdQuestionTitle = "Define list item type";
+    static constexpr const char* kPasteLookupLine = "Retrieving user details (click cancel to abort) ...";
+    static constexpr const char* kNoUserFound = "No user found";
+    // Characters of the description the summary shows.
+    static constexpr int kSummaryDescription = 200;
+
+    enum class ListKind { Followers, Friends };
+
+    UserListBuilder(MainWindowState& window, UserProfileTable& profiles, TimelineSamples& samples);
+
+    // Switches the one-second status refresh, which would otherwise overwrite the user
+    // count that the followers and friends loops show.
+    void SetStatusTimerSwitch(std::function<void(bool on)> switchTimer) {
+        m_switchTimer = std::move(switchTimer);
+    }
+
+    // ---- The "User List" menu
+    void mGetUserFollowers_Click() { GetFollowersOrFriends(ListKind::Followers); }
+    void mGetUserFriends_Click() { GetFollowersOrFriends(ListKind::Friends); }
+    void mGetUFT_Click();
+    void mPasteUL_Click();
+    void mCopyUL_Click();
+    void mAddUser_Click();
+    void mDeleteUser_Click();
+    void mSelAllUL_Click();
+    void mULClear_Click();
+    // ---- The Tweets table's row menu
+    void mAddU2UL_Click();
+    void mDelUFUL_Click();
+    // ---- The list and its item type
+    void UserList_Click();  // the summary of the selected item
+    void UserList_ItemCheck(int index);
+    void UserList_MouseUp(int button);
+    void UserHandle_Click(int index);  // 0 screen names, 1 user ids
+    // ---- The followers/friends frame
+    void GUFOp_Click(int index);
+    void GetFF_Click(int index);  // 0 "Get Followers", 1 "Get Friends"
+
+    // The summary line of record `index` of the main user set.
+    std::string Summary(int index) const;
+    // True when the text is exactly the canonical decimal form of its own leading number,
+    // which is how a pasted item is taken for a user id.
+    static bool LooksLikeUserId(const std::string& field);
+
+  private:
+    // Pages through the followers or friends list of one account into the client's user
+    // set until the last page, a lasting failure or "Cancel ". True when it reached the end.
+    bool RetrieveUserList(TwitterAPI& client, ListKind kind, const std::string& userId,
+                          const std::string& screenName, const std::string& label);
+    void GetFollowersOrFriends(ListKind kind);
+    // Starts and ends the retrievals that hold the window busy.
+    void BeginRetrieval();
+    void EndRetrieval();
+    void FillListFromUsers();
+    void NoListRetrieved(ListKind kind);
+    std::vector<std::string> FrameTargets() const;
+
+    MainWindowState& m_window;
+    UserProfileTable& m_profiles;
+    TimelineSamples& m_samples;
+    std::function<void(bool)> m_switchTimer;
+};
+
+}  // namespace marlin

@@ -1,0 +1,295 @@
+#include "workspace/user_profile_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <optional>
+
+namespace marlin {
+
+namespace {
+
+// The Tweets table columns the per-user figures read.
+constexpr int kTweetAuthor = 1;
+constexpr int kTweetText = 2;
+constexpr int kTweetRetweets = 11;
+constexpr int kTweetSentPos = 13;
+constexpr int kTweetSentNeg = 14;
+
+constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
+
+int WholeValue(std::string_view cell) {
+    return SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(std::string(cell)));
+}
+
+std::string Padded(long long value, int width) {
+    return SKDFuncs::PadNumber(std::to_string(value), static_cast<std::uint8_t>(width));
+}
+
+}  // namespace
+
+const std::array<const char*, UserProfileTable::kColumnCount> UserProfileTable::kHeaders = {
+    "ID",         "ScreenName",  "RealName",     "Description", "URL",        "Language",    "Location",
+    "GeoEnabled", "TimeZone",    "UTC_Offset",   "Followers",   "Friends",    "StatusCount", "Favourites",
+    "CreatedAt",  "Verified",    "Protected",    "Image",       "Banner",     "Background",  "FF Ratio",
+    "TwtDay",     "Prf_TwtSamp", "Prf_BDayTwts", "Prf_Gender",  "Prf_Age",    "Prf_Conf",    "TL_TwtDay",
+    "TL_PctRT",   "TL_AvRT",     "TL_PctGeo",    "Tw_NoTwts",   "Tw_AvSent+", "Tw_AvSent-",  "Tw_PctRT",
+    "Tw_AvRT",    "Tw_MaxRT"};
+
+UserProfileTable::UserProfileTable(MainWindowState& window)
+    : m_window(window), m_clock([] { return SKDFuncs::Now(); }) {}
+
+void UserProfileTable::CreateColumns(ReportList& table) {
+    // Numbers and flags sit on the right, texts on the left.
+    static constexpr std::array<bool, kColumnCount> kRight = {
+        false, false, false, false, false, false, false, true, false, true,  true,  true, true,
+        true,  true,  true,  true,  false, false, false, true, true,  false, false, true, true,
+        true,  true,  true,  true,  true,  true,  true,  true, true,  true,  true};
+    table.ClearColumns();
+    for (int k = 0; k < kColumnCount; ++k)
+        table.AddColumn(kHeaders[k], 1000, kRight[k] ? Alignment::Right : Alignment::Left);
+    table.SetCheckBoxes(true);
+}
+
+std::string UserProfileTable::Trimmed(std::string_view cell) {
+    const auto first = cell.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const auto last = cell.find_last_not_of(' ');
+    return std::string(cell.substr(first, last - first + 1));
+}
+
+void UserProfileTable::PrepareTable(ReportList& table) {
+    CreateColumns(table);
+    table.SetColumnClickAction([this](int position) { UserTable_ColumnClick(position); });
+    table.SetContextMenuAction([this] { UserTable_MouseUp(2); });
+}
+
+// ---- Look-up
+
+bool UserProfileTable::LookupQuotaLow(const TwitterAPI& client) const {
+    const int remaining = client.ULRateLimitRemaining();
+    if (remaining > 0) return remaining < kLookupQuotaLow;
+    // A spent window answers every further batch with 429, and the batch would be lost.
+    // Before the first answer nothing is known of the window, so there is nothing to wait for.
+    const bool resetKnown = client.Window(ResourceFamily::UsersLookup).reset != 0;
+    return resetKnown && client.ULNextLimitReset() > LocalNow();
+}
+
+void UserProfileTable::ShowLookupQuota(const TwitterAPI& client) {
+    m_window.InfoBar.SetPanel(
+        3, std::to_string(client.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");
+    m_window.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(client.ULNextLimitReset()));
+}
+
+void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId,
+                                bool update) {
+    MainWindowState& w = m_window;
+    const int n = static_cast<int>(list.size());
+    if (!update) client.Users.Clear();
+    w.Cancelled = false;
+
+    bool early = false;
+    for (int p = 0; p < n; p += kLookupBatch) {
+        if (LookupQuotaLow(client)) {
+            const SKDFuncs::DateValue reset = client.ULNextLimitReset();
+            w.Tk.MessageBox(kQuotaWarning + SKDFuncs::FormatLocalDateTime(reset), MsgButtons::OK,
+                            MsgIcon::Exclamation);
+            if (!PauseUntilNextWindow(reset, "USER_LOOKUP")) {
+                early = true;
+                break;
+            }
+        }
+        const int end = std::min(p + kLookupBatch, n);
+        std::string joined;
+        for (int i = p; i < end; ++i) joined += list[static_cast<std::size_t>(i)] + ",";
+        client.GetUsersLookUp(userId ? joined : "", userId ? "" : joined, true);
+
+        w.Progress.ReplaceLast("Getting profile details for user list (" + std::to_string(end) + " out of " +
+                               std::to_string(n) + " retrieved)");
+        w.Progress.SelectLast();
+        ShowLookupQuota(client);
+        if (w.Cancelled) {
+            early = true;
+            break;
+        }
+        w.Tk.DoEvents();
+    }
+    if (!early) return;
+    w.Tk.MessageBox(kNotCompleted, MsgButtons::OK, MsgIcon::Exclamation);
+    w.InfoBar.SetPanel(3,
+                       std::to_string(client.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");
+}
+
+bool UserProfileTable::PauseUntilNextWindow(const SKDFuncs::DateValue& resetTime,
+                                            const std::string& twitMethod) {
+    MainWindowState& w = m_window;
+    w.InfoBar.SetPanel(3, "Waiting for next quota window on " + twitMethod);
+    w.QuotaWaiting = true;
+    // "Cancel " acts only while the window is busy; a look-up started by a command that
+    // does not mark it (Add User) must still be able to stop waiting.
+    const bool markedBusy = !w.Busy;
+    w.Busy = true;
+
+    bool resumed = false;
+    for (;;) {
+        if (LocalNow() >= resetTime) {
+            resumed = true;
+            break;
+        }
+        w.Tk.DoEvents();
+        if (!w.QuotaWaiting) break;
+        // Without a pause between checks the wait would keep a processor core busy for
+        // up to a whole quota window.
+        w.Tk.Sleep(kWaitStepMilliseconds);
+    }
+    w.QuotaWaiting = false;
+    if (markedBusy) w.Busy = false;
+    return resumed;
+}
+
+// ---- Filling the table
+
+std::string UserProfileTable::FormatFixed(double value, int decimals) {
+    if (!std::isfinite(value)) return {};
+    const double scale = std::pow(10.0, decimals);
+    double rounded = std::round(value * scale) / scale;
+    if (rounded == 0) rounded = 0;  // no "-0.0"
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, rounded);
+    return buffer;
+}
+
+std::string UserProfileTable::FormatPadded(double value, int decimals, int width) {
+    return SKDFuncs::PadNumber(FormatFixed(value, decimals), static_cast<std::uint8_t>(width));
+}
+
+std::vector<std::string> UserProfileTable::ProfileCells(const UserSet& users, int index) const {
+    const UserSet::Record& r = users.Item(index);
+    std::vector<std::string> cells(kColumnCount);
+    cells[0] = r.Id;
+    cells[1] = r.ScreenName;
+    cells[2] = r.RealName;
+    cells[3] = r.Description;
+    cells[4] = r.URL;
+    cells[5] = r.Lang;
+    cells[6] = r.Location;
+    cells[7] = TrueFalse(r.GeoEnabled);
+    cells[8] = r.TimeZone;
+    cells[9] = Padded(r.UTC_Offset, 2);
+    cells[10] = Padded(r.Followers, 8);
+    cells[11] = Padded(r.Friends, 8);
+    cells[12] = Padded(r.StatusCount, 8);
+    cells[13] = Padded(r.Favourites, 5);
+    cells[14] = r.CreatedAt;
+    cells[15] = TrueFalse(r.Verified);
+    cells[16] = TrueFalse(r.Protected);
+    cells[17] = r.ProfileImage;
+    cells[18] = r.ProfileBanner;
+    cells[19] = r.ProfileBackgroundImage;
+    // A ratio or rate that cannot be computed leaves its cell empty.
+    if (r.Friends != 0) cells[kFFRatio] = FormatPadded(static_cast<double>(r.Followers) / r.Friends, 1, 7);
+    cells[kTwtDay] = TwtDayCell(r);
+    return cells;
+}
+
+std::string UserProfileTable::TwtDayCell(const UserSet::Record& r) const {
+    std::optional<SKDFuncs::DateValue> created;
+    try {
+        created = SKDFuncs::ReadDate(SKDFuncs::ToLocalDateTime(r.CreatedAt));
+    } catch (const SKDFuncs::ConversionError&) {
+    }
+    if (!created) return {};  // an unreadable creation date only costs this cell
+    const long long days = SKDFuncs::DayNumber(LocalNow()) - SKDFuncs::DayNumber(*created) + 1;
+    if (days == 0) return {};
+    return FormatPadded(static_cast<double>(r.StatusCount) / days, 1, 5);
+}
+
+void UserProfileTable::FillUserTable(TwitterAPI& client, bool withTweetStats) {
+    ReportList& table = m_window.CurrentUserTable();
+    const UserSet& users = client.Users;
+    table.BeginUpdate();
+    for (int i = 1; i <= users.Count(); ++i) {
+        std::vector<std::string> cells = ProfileCells(users, i);
+        if (withTweetStats) {
+            const UserStats s = TweetStatsForUser(users.ScreenName(i));
+            // No tweets in the table: nothing to show, rather than zeros that read as figures.
+            if (s.NoTwts > 0) {
+                cells[kTwNoTwts] = Padded(s.NoTwts, 5);
+                cells[kTwAvSentPos] = FormatFixed(s.AvSentPos, 1);
+                cells[kTwAvSentNeg] = FormatFixed(s.AvSentNeg, 1);
+                cells[kTwPctRT] = FormatPadded(s.PctRT, 0, 6);
+                cells[kTwAvRT] = FormatPadded(s.AvRT, 0, 6);
+                cells[kTwMaxRT] = FormatPadded(s.MaxRT, 0, 6);
+            }
+        }
+        table.AddRow(cells);
+    }
+    table.EndUpdate();
+    m_window.InfoBar.SetPanel(2, std::to_string(table.RowCount()) + " users displayed");
+}
+
+UserStats UserProfileTable::TweetStatsForUser(const std::string& screenName) const {
+    const ReportList& tweets = m_window.OutTable;
+    int n = 0;
+    int rt = 0;
+    long long sumPos = 0;
+    long long sumNeg = 0;
+    long long sumRT = 0;
+    int maxRT = 0;
+    for (int row = 0; row < tweets.RowCount(); ++row) {
+        if (Trimmed(tweets.Cell(row, kTweetAuthor)) != screenName) continue;
+        ++n;
+        sumPos += WholeValue(tweets.Cell(row, kTweetSentPos));
+        sumNeg += WholeValue(tweets.Cell(row, kTweetSentNeg));
+        if (tweets.Cell(row, kTweetText).starts_with("RT ")) {
+            ++rt;
+        } else {
+            const int retweets = WholeValue(tweets.Cell(row, kTweetRetweets));
+            sumRT += retweets;
+            maxRT = std::max(maxRT, retweets);
+        }
+    }
+    UserStats stats;
+    stats.NoTwts = n;
+    stats.MaxRT = maxRT;
+    stats.AvRT = n > rt ? static_cast<float>(static_cast<double>(sumRT) / (n - rt)) : kNoValue;
+    stats.PctRT = n > 0 ? static_cast<float>(100.0 * rt / n) : kNoValue;
+    stats.AvSentPos = n > 0 ? static_cast<float>(static_cast<double>(sumPos) / n) : kNoValue;
+    stats.AvSentNeg = n > 0 ? static_cast<float>(static_cast<double>(sumNeg) / n) : kNoValue;
+    return stats;
+}
+
+// ---- Commands of a table
+
+void UserProfileTable::UserTable_ColumnClick(int position) {
+    ReportList& table = m_window.CurrentUserTable();
+    table.SetSortKeyOrReverse(position);
+    table.SetSorted(true);
+}
+
+void UserProfileTable::mUTSelAll_Click(int index) {
+    ReportList& table = m_window.CurrentUserTable();
+    const int selected = table.SelectedIndex();
+    for (int row = 0; row < table.RowCount(); ++row) {
+        bool check = true;
+        if (index == 1) check = table.Cell(row, kPrfTwtSamp).empty();
+        if (index == 2) check = row <= selected;
+        table.SetChecked(row, check);
+    }
+}
+
+void UserProfileTable::mUTUnselAll_Click() {
+    ReportList& table = m_window.CurrentUserTable();
+    for (int row = 0; row < table.RowCount(); ++row) table.SetChecked(row, false);
+}
+
+void UserProfileTable::mCopyUT_Click() {
+    m_window.Twitter.Users.ToClipboard();
+}
+
+void UserProfileTable::UserTable_MouseUp(int button) {
+    if (button == 2) m_window.mUT.ShowPopup();
+}
+
+}  // namespace marlin

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/skd_funcs.h"
+#include "platform/report_list.h"
+#include "service/twitter_api.h"
+#include "workspace/main_window_state.h"
+#include "workspace/user_stats.h"
+
+namespace marlin {
+
+// The User tables: their 37 columns, the batched profile look-up GetUsers with its quota
+// wait, the rows filled from a user set with the derived columns, the per-user figures
+// over the Tweets table, and the sorting, check and copy commands of a table.
+class UserProfileTable {
+  public:
+    // Column positions (0 is the row text).
+    enum Column {
+        kId = 0,
+        kScreenName = 1,
+        kLanguage = 5,
+        kUtcOffset = 9,
+        kFollowers = 10,
+        kFriends = 11,
+        kStatusCount = 12,
+        kCreatedAt = 14,
+        kBackground = 19,
+        kFFRatio = 20,
+        kTwtDay = 21,
+        kPrfTwtSamp = 22,
+        kPrfBDayTwts = 23,
+        kPrfGender = 24,
+        kPrfAge = 25,
+        kPrfConf = 26,
+        kTLTwtDay = 27,
+        kTLPctRT = 28,
+        kTLAvRT = 29,
+        kTLPctGeo = 30,
+        kTwNoTwts = 31,
+        kTwAvSentPos = 32,
+        kTwAvSentNeg = 33,
+        kTwPctRT = 34,
+        kTwAvRT = 35,
+        kTwMaxRT = 36,
+    };
+    static constexpr int kColumnCount = 37;
+    static const std::array<const char*, kColumnCount> kHeaders;
+
+    // At most this many names or ids go into one users/lookup request.
+    static constexpr int kLookupBatch = 100;
+    // Below this many look-ups left in the window, GetUsers waits for the next window.
+    static constexpr int kLookupQuotaLow = 5;
+    // The quota wait checks the clock and lets window events run this often.
+    static constexpr int kWaitStepMilliseconds = 100;
+
+    static constexpr const char* kQuotaWarning =
+        "Approaching API quota limit for this window. Pausing until ";
+    static constexpr const char* kNotCompleted = "User table update was not completed";
+
+    // The local date and time now; replaceable so tests can move the clock.
+    using LocalClock = std::function<SKDFuncs::DateValue()>;
+
+    explicit UserProfileTable(MainWindowState& window);
+
+    void SetClock(LocalClock clock) { m_clock = std::move(clock); }
+    SKDFuncs::DateValue LocalNow() const { return m_clock(); }
+
+    // The 37 columns, check boxes, no rows.
+    static void CreateColumns(ReportList& table);
+    // CreateColumns, and the table's header clicks and popup bound to the commands here.
+    void PrepareTable(ReportList& table);
+
+    // Looks up the profiles of the names (or ids) into the client's user set, 100 to a
+    // request, waiting for the next quota window when the current one runs out. Without
+    // update the set is cleared first. A run that ends early (the wait or the look-up
+    // cancelled) says "User table update was not completed"; what arrived stays.
+    void GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId, bool update);
+
+    // Waits until the local time reaches resetTime, letting window events run, with the
+    // resource named in status panel 3. False when "Cancel " ended the wait.
+    bool PauseUntilNextWindow(const SKDFuncs::DateValue& resetTime, const std::string& twitMethod);
+
+    // Appends one row per record of the client's user set to the current table; with
+    // withTweetStats the Tw_ columns too.
+    void FillUserTable(TwitterAPI& client, bool withTweetStats);
+    // The profile cells of one record (positions 0 to 21; the rest empty).
+    std::vector<std::string> ProfileCells(const UserSet& users, int index) const;
+
+    // The figures of one author's rows in the Tweets table (letter case counts).
+    UserStats TweetStatsForUser(const std::string& screenName) const;
+
+    // ---- Commands of a User table
+    void UserTable_ColumnClick(int position);
+    // 0 "Select All", 1 "Select Cases With No TL Sample", 2 "Select Cases Down To This Row".
+    void mUTSelAll_Click(int index);
+    void mUTUnselAll_Click();
+    // "Copy Metadata": the main client's user set, not the table.
+    void mCopyUT_Click();
+    void UserTable_MouseUp(int button);
+
+    // ---- Number formats of the table
+    // value with `decimals` decimals, halves rounded away from zero; empty when the
+    // value is not a number (a division by zero).
+    static std::string FormatFixed(double value, int decimals);
+    // FormatFixed followed by PadNumber.
+    static std::string FormatPadded(double value, int decimals, int width);
+    // A Tweets table cell less the blanks that pad numbers for sorting (a screen name of
+    // digits alone is padded too).
+    static std::string Trimmed(std::string_view cell);
+    // "True" or "False".
+    static std::string TrueFalse(bool value) { return value ? "True" : "False"; }
+
+  private:
+    // Statuses per day since the account was made, counted in calendar days.
+    std::string TwtDayCell(const UserSet::Record& record) const;
+    // The look-up window is spent or nearly so, and its next start is known.
+    bool LookupQuotaLow(const TwitterAPI& client) const;
+    void ShowLookupQuota(const TwitterAPI& client);
+
+    MainWindowState& m_window;
+    LocalClock m_clock;
+};
+
+}  // namespace marlin

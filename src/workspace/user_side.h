@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+
+#include "workspace/main_window_state.h"
+#include "workspace/search_retrieval.h"
+#include "workspace/timeline_retrieval.h"
+#include "workspace/timeline_samples.h"
+#include "workspace/tweet_files.h"
+#include "workspace/tweet_table_view.h"
+#include "workspace/user_list_builder.h"
+#include "workspace/user_profile_table.h"
+#include "workspace/user_table_files.h"
+
+namespace marlin {
+
+// The main window's user side: the User list, the user tables with their samples and
+// files, and the timeline retrieval. It gives the user-side controls of the window state
+// their captions, tooltips and starting state, and binds their actions to the commands,
+// so a click on a control and a call of the command are the same.
+class UserSide {
+  public:
+    UserSide(MainWindowState& window, TweetTableView& view, TweetFiles& files, SearchRetrieval& search);
+    UserSide(const UserSide&) = delete;
+    UserSide& operator=(const UserSide&) = delete;
+
+    UserProfileTable& Profiles() { return m_profiles; }
+    TimelineSamples& Samples() { return m_samples; }
+    UserListBuilder& List() { return m_list; }
+    UserTableFiles& Files() { return m_files; }
+    TimelineRetrieval& Timelines() { return m_timelines; }
+
+    // Switches the one-second status refresh (owned by the window's session) off and on
+    // around the followers and friends loops.
+    void SetStatusTimerSwitch(std::function<void(bool on)> switchTimer);
+
+  private:
+    void SetUpControls();
+    void WireControls();
+
+    MainWindowState& m_window;
+    UserProfileTable m_profiles;
+    TimelineSamples m_samples;
+    UserListBuilder m_list;
+    UserTableFiles m_files;
+    TimelineRetrieval m_timelines;
+};
+
+}  // namespace marlin

@@ -1,0 +1,304 @@
+#include "workspace/user_table_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <unordered_map>
+
+#include "core/code_page.h"
+#include "core/skd_funcs.h"
+
+namespace marlin {
+
+namespace {
+
+// The whole file as it is on disk. Any failure to read, also part-way, throws.
+std::string ReadWholeFile(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw std::runtime_error(std::strerror(errno));
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(fd);
+            throw std::runtime_error(std::strerror(error));
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// Lines without their CR LF (a lone LF ends a line too); empty lines are left out, as
+// they hold no user.
+std::vector<std::string> NonEmptyLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    return fields;
+}
+
+std::string Field(const std::vector<std::string>& fields, std::size_t k) {
+    return k < fields.size() ? fields[k] : std::string();
+}
+
+std::string WithoutEvery(std::string text, const std::string& part) {
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at))
+        text.erase(at, part.size());
+    return text;
+}
+
+}  // namespace
+
+UserTableFiles::UserTableFiles(MainWindowState& window, UserProfileTable& profiles, TimelineSamples& samples)
+    : m_window(window), m_profiles(profiles), m_samples(samples) {}
+
+const char* UserTableFiles::Extension(Layout layout) {
+    switch (layout) {
+        case Layout::Keys:
+            return ".muk";
+        case Layout::Profiler:
+            return ".mprf";
+        case Layout::All:
+            break;
+    }
+    return ".mut";
+}
+
+std::vector<std::string> UserTableFiles::LineFields(const ReportList& table, int row, Layout layout) {
+    std::vector<int> positions;
+    if (layout == Layout::Keys) {
+        positions = {UserProfileTable::kId, UserProfileTable::kScreenName};
+    } else if (layout == Layout::Profiler) {
+        // "FF Ratio" and "TwtDay" are not the classifier's business.
+        for (int k = UserProfileTable::kId; k <= UserProfileTable::kBackground; ++k) positions.push_back(k);
+        positions.push_back(UserProfileTable::kPrfTwtSamp);
+        positions.push_back(UserProfileTable::kPrfBDayTwts);
+    } else {
+        for (int k = 0; k < UserProfileTable::kColumnCount; ++k) positions.push_back(k);
+    }
+    std::vector<std::string> fields;
+    fields.reserve(positions.size());
+    for (int k : positions) fields.emplace_back(table.Cell(row, k));
+    return fields;
+}
+
+bool UserTableFiles::WriteTable(const ReportList& table, const std::string& fileName, Layout layout) {
+    std::string text;
+    for (int row = 0; row < table.RowCount(); ++row) {
+        const std::vector<std::string> fields = LineFields(table, row, layout);
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            if (k > 0) text += '\t';
+            text += fields[k];
+        }
+        text += "\r\n";
+    }
+    const std::string bytes = CodePage::ToWindows1252(text);
+
+    // Written beside the target and renamed over it once complete, so a failure part-way
+    // leaves an earlier file whole.
+    const std::filesystem::path target(fileName);
+    std::filesystem::path partial = target;
+    partial += ".partial";
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(partial, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(partial, target, error);
+    if (error) std::filesystem::remove(partial, error);
+    return !error;
+}
+
+// ---- Save
+
+std::string UserTableFiles::ProposedName() const {
+    const MainWindowState& w = m_window;
+    if (w.CurUserTable == 0 && w.TweetsFN.ends_with(".txt")) return WithoutEvery(w.TweetsFN, ".txt");
+    return w.UTList.SelectedText();
+}
+
+void UserTableFiles::mSaveUsers_Click(int index) {
+    MainWindowState& w = m_window;
+    const Layout layout = index == 0 ? Layout::Keys : index == 1 ? Layout::Profiler : Layout::All;
+    const ReportList& table = w.CurrentUserTable();
+    if (layout == Layout::Profiler) {
+        for (int row = 0; row < table.RowCount(); ++row) {
+            if (!table.Cell(row, UserProfileTable::kPrfTwtSamp).empty()) continue;
+            w.Tk.MessageBox(kNoSample, MsgButtons::OK, MsgIcon::Exclamation);
+            return;
+        }
+    }
+    static constexpr const char* kFilters[] = {"Marlin User Keys (*.muk)|*.muk",
+                                               "Marlin Profiler Input (*.mprf)|*.mprf",
+                                               "Marlin User Table (*.mut)|*.mut"};
+    // No default extension: the layout's own is appended below, always.
+    const FileDialogRequest request{"", kFilters[static_cast<int>(layout)], "", ProposedName()};
+    const std::optional<std::string> chosen = w.Tk.SaveFileDialog(request);
+    if (!chosen || chosen->empty()) return;
+
+    const std::string fileName = *chosen + Extension(layout);
+    if (SKDFuncs::FileExists(fileName) && w.Tk.MessageBox(fileName + " already exists. Overwrite this file?",
+                                                          MsgButtons::OKCancel) == MsgResult::Cancel)
+        return;
+    w.Tk.SetCursor(CursorShape::ArrowAndBusy);
+    WriteTable(table, fileName, layout);
+    w.Tk.SetCursor(CursorShape::Normal);
+}
+
+// ---- Open
+
+void UserTableFiles::ShowOpenError(const std::string& fileName) {
+    m_window.Tk.MessageBox("Couldn't open: " + fileName + " -- Contents may be corrupted.", kOpenErrorTitle,
+                           MsgButtons::OK, MsgIcon::Exclamation);
+}
+
+void UserTableFiles::mOpenUsers_Click(int index) {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    const Layout layout = index == 0 ? Layout::Keys : Layout::All;
+    w.Req.DefaultExt = "muk";
+    w.Req.Filter = kOpenFilter;
+    // The chosen file stays out of the shared dialog's file name: the next tweet table
+    // save would otherwise offer to write over this user file.
+    FileDialogRequest request = w.Req.Request();
+    request.fileName.clear();
+    const std::string fileName = w.Tk.OpenFileDialog(request).value_or("");
+
+    RetrievalScope running(w);
+    if (SKDFuncs::FileExists(fileName)) {
+        w.Busy = true;
+        w.Tk.SetCursor(CursorShape::ArrowAndBusy);
+        const std::string title = std::filesystem::path(fileName).filename().string();
+        for (const char* extension : {".txt", ".muk", ".mut"}) {
+            if (title.find(extension) != std::string::npos)
+                m_samples.AddUserTable(WithoutEvery(title, extension));
+        }
+        try {
+            ReadIntoTable(fileName, layout);
+        } catch (const std::exception&) {
+            ShowOpenError(fileName);
+        }
+    }
+    w.InfoBar.SetPanel(2, std::to_string(w.CurrentUserTable().RowCount()) + " users displayed");
+    w.Tk.SetCursor(CursorShape::Normal);
+    w.Busy = false;
+    w.Cancelled = false;
+}
+
+void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
+    MainWindowState& w = m_window;
+    const std::vector<std::string> lines = NonEmptyLines(CodePage::FromWindows1252(ReadWholeFile(fileName)));
+    ReportList& table = w.CurrentUserTable();
+    if (layout == Layout::All) {
+        table.BeginUpdate();
+        for (const std::string& line : lines) table.AddRow(SplitTabs(line));
+        table.EndUpdate();
+        return;
+    }
+    // Keys: ids when the first line has one, else screen names from the second field.
+    std::vector<std::string> keys;
+    std::size_t keyField = 1;
+    if (!lines.empty() && !SplitTabs(lines.front()).front().empty()) keyField = 0;
+    for (const std::string& line : lines) {
+        std::string key = Field(SplitTabs(line), keyField);
+        if (!key.empty()) keys.push_back(std::move(key));  // a line without its key names nobody
+    }
+    m_profiles.GetUsers(w.UTwitter, keys, keyField == 0, false);
+    m_profiles.FillUserTable(w.UTwitter, true);
+}
+
+// ---- Import
+
+std::vector<UserTableFiles::ProfilerAttributes> UserTableFiles::ReadProfilerAttributes(
+    const std::string& text) {
+    const std::vector<std::string> lines = NonEmptyLines(text);
+    std::vector<ProfilerAttributes> result;
+    if (lines.empty()) return result;
+    // The first line tells the short form (five fields) from the wide one.
+    const bool shortForm = SplitTabs(lines.front()).size() <= 5;
+    const std::array<std::size_t, 3> positions =
+        shortForm ? std::array<std::size_t, 3>{2, 3, 4} : std::array<std::size_t, 3>{23, 22, 24};
+    for (const std::string& line : lines) {
+        const std::vector<std::string> fields = SplitTabs(line);
+        ProfilerAttributes attributes{Field(fields, 0), Field(fields, 1), {}};
+        for (std::size_t k = 0; k < 3; ++k) attributes.values[k] = Field(fields, positions[k]);
+        result.push_back(std::move(attributes));
+    }
+    return result;
+}
+
+void UserTableFiles::mImportProfiler_Click() {
+    MainWindowState& w = m_window;
+    FileDialogRequest request = w.Req.Request();
+    request.fileName.clear();
+    const std::string fileName = w.Tk.OpenFileDialog(request).value_or("");
+    if (!SKDFuncs::FileExists(fileName)) return;
+
+    std::vector<ProfilerAttributes> lines;
+    try {
+        lines = ReadProfilerAttributes(CodePage::FromWindows1252(ReadWholeFile(fileName)));
+    } catch (const std::exception&) {
+        ShowOpenError(fileName);
+        return;
+    }
+    std::unordered_map<std::string, std::size_t> byId;
+    std::unordered_map<std::string, std::size_t> byName;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].id.empty()) byId.emplace(lines[i].id, i);
+        if (!lines[i].screenName.empty()) byName.emplace(lines[i].screenName, i);
+    }
+    ReportList& table = w.CurrentUserTable();
+    for (int row = 0; row < table.RowCount(); ++row) {
+        std::size_t line = 0;
+        if (const auto id = byId.find(std::string(table.Text(row))); id != byId.end()) {
+            line = id->second;
+        } else if (const auto name = byName.find(std::string(table.Cell(row, UserProfileTable::kScreenName)));
+                   name != byName.end()) {
+            line = name->second;
+        } else {
+            continue;
+        }
+        const ProfilerAttributes& a = lines[line];
+        table.SetCell(row, UserProfileTable::kPrfGender, a.values[0]);
+        table.SetCell(row, UserProfileTable::kPrfAge, a.values[1]);
+        table.SetCell(row, UserProfileTable::kPrfConf, a.values[2]);
+    }
+}
+
+}  // namespace marlin

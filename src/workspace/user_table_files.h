@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/report_list.h"
+#include "workspace/main_window_state.h"
+#include "workspace/timeline_samples.h"
+#include "workspace/user_profile_table.h"
+
+namespace marlin {
+
+// The user table files: user keys (".muk"), the classifier's input (".mprf") and the
+// whole table (".mut"), all tab-separated lines in the table's row order with cells as
+// shown; reopening keys or a whole table as a named table; and reading the classifier's
+// output into the current table.
+class UserTableFiles {
+  public:
+    enum class Layout { Keys, Profiler, All };
+
+    static constexpr const char* kOpenFilter =
+        "Text (*.txt)|*.txt|Marlin User Keys (*.muk)|*.muk|Marlin User Table (*.mut)|*.mut";
+    static constexpr const char* kNoSample =
+        "Some/all rows in the table have no Timeline sample. This is required by Profiler. Exiting Export "
+        "operation.";
+    static constexpr const char* kOpenErrorTitle = "File Open Error";
+
+    // One line of the classifier's output: the user's id and screen name and the three
+    // attributes, in the order they go to "Prf_Gender", "Prf_Age" and "Prf_Conf".
+    struct ProfilerAttributes {
+        std::string id;
+        std::string screenName;
+        std::array<std::string, 3> values;
+    };
+
+    UserTableFiles(MainWindowState& window, UserProfileTable& profiles, TimelineSamples& samples);
+
+    // File › Save › "User Table": 0 "Key Fields Only", 1 "Profiler Input Fields", 2 "All Fields".
+    void mSaveUsers_Click(int index);
+    // File › Open › "User Table": 0 "Key Fields Only", 1 "All Fields".
+    void mOpenUsers_Click(int index);
+    // File › "Import Profiler Attributes".
+    void mImportProfiler_Click();
+
+    static const char* Extension(Layout layout);
+    // The fields one row contributes to a file of that layout.
+    static std::vector<std::string> LineFields(const ReportList& table, int row, Layout layout);
+    // Writes every row of the table; false when the file could not be written, in which
+    // case a file already there is left as it was.
+    static bool WriteTable(const ReportList& table, const std::string& fileName, Layout layout);
+    // The lines of a classifier output file (already decoded).
+    static std::vector<ProfilerAttributes> ReadProfilerAttributes(const std::string& text);
+
+  private:
+    std::string ProposedName() const;
+    void ReadIntoTable(const std::string& fileName, Layout layout);
+    void ShowOpenError(const std::string& fileName);
+
+    MainWindowState& m_window;
+    UserProfileTable& m_profiles;
+    TimelineSamples& m_samples;
+};
+
+}  // namespace marlin
