@@ -1,0 +1,333 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "emulator/emulator.h"
+#include "platform/testing/scripted_toolkit.h"
+#include "service/app_cred_file.h"
+#include "service/curl_http_request.h"
+#include "test_support.h"
+#include "workspace/frm_main.h"
+#include "workspace/preferences.h"
+
+namespace marlin {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::ScriptedToolkit;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+
+// A tweet table file of `rows` rows whose scores are set, so opening it asks nothing.
+std::string TweetFileBytes(int rows, const std::string& author = "alice") {
+    std::string bytes;
+    for (int i = 0; i < rows; ++i) {
+        const std::vector<std::string> fields = {"27/08/2008 13:08:" + std::to_string(10 + i),
+                                                 author,
+                                                 "tweet number " + std::to_string(i),
+                                                 std::to_string(1000 + i),
+                                                 "Alice A",
+                                                 "12",
+                                                 "34",
+                                                 "Leeds",
+                                                 "0",
+                                                 "",
+                                                 "56",
+                                                 "0",
+                                                 "",
+                                                 "2",
+                                                 "-1",
+                                                 "about me"};
+        for (const auto& field : fields) bytes += field + "\t";
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+// The main window against the emulator, started the way the program starts it: behind
+// the credentials dialog, with the stored credentials of the emulator's demo application.
+class WindowSessionTest : public ::testing::Test {
+  protected:
+    WindowSessionTest() {
+        emulator::EmulatorConfig config;
+        config.users = 64;
+        config.tweetsPerDay = 200;
+        service = std::make_unique<emulator::Emulator>(config);
+        service->Start();
+        const auto& c = service->Config();
+        AppCredFile::InFolder(app.path()).Write({c.appName, c.consumerKey, c.consumerSecret});
+        NewWindow();
+    }
+
+    void NewWindow() {
+        frm.reset();
+        frm = std::make_unique<frmMain>(tk, CurlHttpRequest::Factory(), service->BaseUrl(), app.path());
+        frm->Session().SetGetUsersFromTweetsAction([this] { ++usersFromTweets; });
+        frm->Session().SetEndProgramAction([this] { ++endProgram; });
+    }
+
+    // Start-up and a successful OK in the credentials dialog.
+    void StartAndAuthenticate() {
+        frm->Form_Load();
+        ASSERT_TRUE(frm->About().cmdOK.Enabled());
+        frm->About().cmdOK.Click();
+        ASSERT_FALSE(W().Twitter.BearerToken().empty());
+    }
+
+    MainWindowState& W() { return frm->State(); }
+    WindowSession& S() { return frm->Session(); }
+    std::string Path(const std::string& name) const { return (app / name).string(); }
+    std::string WriteTable(const std::string& name, int rows) {
+        WriteFileBytes(Path(name), TweetFileBytes(rows));
+        return Path(name);
+    }
+    void WritePrefs(const std::string& text) { WriteFileBytes(app / "prefs", text); }
+
+    TempFolder app;
+    ScriptedToolkit tk;
+    std::unique_ptr<emulator::Emulator> service;
+    std::unique_ptr<frmMain> frm;
+    int usersFromTweets = 0;
+    int endProgram = 0;
+};
+
+TEST_F(WindowSessionTest, StartsDisabledBehindTheDialogAndClearsScorerLeftovers) {
+    for (const char* name : {"tmp0_out.txt", "tmp1_out.txt", "tmp3_out.txt"}) WriteFileBytes(app / name, "x");
+    frm->Form_Load();
+
+    EXPECT_FALSE(W().Window.Enabled());
+    EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition");
+    EXPECT_TRUE(frm->About().Window.Visible());
+    EXPECT_EQ(frm->About().Status.Caption(), "Loaded previous credentials. Click OK to authenticate.");
+    EXPECT_FALSE(std::filesystem::exists(app / "tmp0_out.txt"));
+    EXPECT_FALSE(std::filesystem::exists(app / "tmp1_out.txt"));
+    EXPECT_TRUE(std::filesystem::exists(app / "tmp3_out.txt"));
+
+    // Closing the dialog before authenticating ends the program.
+    EXPECT_TRUE(frm->About().Form_QueryUnload());
+    EXPECT_EQ(endProgram, 1);
+}
+
+TEST_F(WindowSessionTest, AuthenticationReopensTheNewestQueryWithItsTable) {
+    std::string cats = WriteTable("cats.txt", 3);
+    std::string dogs = WriteTable("dogs.txt", 2);
+    WritePrefs("UP-" + Path("timeline.txt") + "\r\nQP-cats," + cats + "\r\nQP-dogs," + dogs +
+               "\r\nLA-fr\r\nHW-100,101,102,103,104,105,106,107,108,109,110,111,112,113,114,115\r\n");
+    WriteTable("timeline.txt", 2);
+    StartAndAuthenticate();
+
+    EXPECT_TRUE(W().Window.Enabled());
+    EXPECT_FALSE(frm->About().Window.Visible());
+    EXPECT_EQ(W().SearchQuery.Text(), "cats");
+    EXPECT_EQ(W().TweetsFN, cats);
+    EXPECT_EQ(W().OutTable.RowCount(), 3);
+    EXPECT_EQ(W().CurTweetSrc, 1);
+    EXPECT_TRUE(W().UpdateSearch.Enabled());
+    EXPECT_FALSE(W().UpdateUTL.Enabled());
+    EXPECT_FALSE(W().Starting);
+    // The timeline line came first and was opened then; the query line took over.
+    EXPECT_EQ(W().QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "dogs  " + dogs}));
+    EXPECT_EQ(W().UTLHistory.Count(), 1);
+    EXPECT_EQ(W().SearchLang, "fr");
+    EXPECT_EQ(W().OutTable.Column(0).width, 100);
+    EXPECT_EQ(W().OutTable.Column(15).width, 115);
+    for (const auto& m : tk.messages) ADD_FAILURE() << m.text;
+}
+
+TEST_F(WindowSessionTest, WithoutQueriesTheFirstTimelineIsOpenedAndItsAuthorsListed) {
+    std::string first = WriteTable("tl1.txt", 4);
+    std::string second = WriteTable("tl2.txt", 2);
+    WritePrefs("UP-" + first + "\r\nUP-" + second + "\r\n");
+    StartAndAuthenticate();
+
+    EXPECT_EQ(W().TweetsFN, first);
+    EXPECT_EQ(W().OutTable.RowCount(), 4);
+    EXPECT_EQ(W().CurTweetSrc, 2);
+    EXPECT_EQ(usersFromTweets, 1);
+    EXPECT_FALSE(W().UpdateSearch.Enabled());
+    EXPECT_TRUE(W().UpdateUTL.Enabled());
+    EXPECT_EQ(W().SearchQuery.Text(), "marlin AND twitter");
+}
+
+TEST_F(WindowSessionTest, MissingFilesAskToLeaveTheHistory) {
+    std::string gone = Path("gone.txt");
+    WritePrefs("QP-cats," + gone + "\r\nUP-" + Path("gone-tl.txt") + "\r\n");
+    tk.messageAnswers = {MsgResult::No};
+    StartAndAuthenticate();
+
+    ASSERT_EQ(tk.messages.size(), 1u);
+    EXPECT_EQ(tk.messages[0].text, gone +
+                                       " was not found [cats]. Remove this query-data pair from the history? "
+                                       "(Note: It may be stored on the local drive of another PC)");
+    EXPECT_EQ(tk.messages[0].title, "Load Error");
+    EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(W().CurTweetSrc, 0);
+    EXPECT_EQ(W().QPHistory.Count(), 1);
+
+    tk.messageAnswers = {MsgResult::Yes};
+    W().UTLHistory.SetSelectedIndex(0);
+    EXPECT_EQ(tk.messages.back().text,
+              Path("gone-tl.txt") +
+                  " [User Timeline] was not found. Remove this item from the history? "
+                  "(Note: It may be stored on the local drive of another PC)");
+    EXPECT_EQ(W().UTLHistory.Count(), 0);
+
+    // A query with two blanks in it is cut there: the rest is taken as the file name.
+    W().QPHistory.InsertItem(0, "big  cats  " + WriteTable("big.txt", 1));
+    tk.messageAnswers = {MsgResult::Yes};
+    W().QPHistory.SetSelectedIndex(0);
+    EXPECT_EQ(W().SearchQuery.Text(), "big");
+    EXPECT_EQ(tk.messages.back().text.rfind("cats was not found [big]", 0), 0u);
+    EXPECT_EQ(W().QPHistory.Count(), 1);
+}
+
+TEST_F(WindowSessionTest, ClearButtonsRemoveTheSelectedEntryOfTheirOwnHistory) {
+    W().QPHistory.AddItem("q1  /nowhere/a");
+    W().QPHistory.AddItem("q2  /nowhere/b");
+    W().UTLHistory.AddItem("/nowhere/c");
+    S().HistoryItemClear[1].Click();  // nothing selected yet
+    EXPECT_EQ(W().QPHistory.Count(), 2);
+
+    tk.messageAnswers = {MsgResult::No};
+    W().QPHistory.SetSelectedIndex(1);
+    S().HistoryItemClear[1].Click();
+    EXPECT_EQ(W().QPHistory.Items(), std::vector<std::string>{"q1  /nowhere/a"});
+    EXPECT_EQ(W().UTLHistory.Count(), 1);
+
+    tk.messageAnswers = {MsgResult::No};
+    W().UTLHistory.SetSelectedIndex(0);
+    S().HistoryItemClear[0].Click();
+    EXPECT_EQ(W().UTLHistory.Count(), 0);
+    EXPECT_EQ(W().QPHistory.Count(), 1);
+}
+
+TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
+    std::string cats = WriteTable("cats.txt", 2);
+    W().QPHistory.AddItem("cats  " + cats);
+    W().QPHistory.AddItem("a, b  " + Path("x.txt"));
+    W().UTLHistory.AddItem(Path("tl.txt"));
+    W().SearchLang = "de";
+    for (int i = 0; i < 16; ++i) W().OutTable.SetColumnWidth(i, 700 + i);
+
+    EXPECT_TRUE(frm->Form_QueryUnload());  // empty table: no question
+    EXPECT_TRUE(tk.messages.empty());
+    EXPECT_EQ(ReadFileBytes(app / "prefs"),
+              "QP-cats," + cats + "\r\nQP-a, b," + Path("x.txt") + "\r\nUP-" + Path("tl.txt") +
+                  "\r\nLA-de\r\nHW-700,701,702,703,704,705,706,707,708,709,710,711,712,713,714,715\r\n");
+
+    NewWindow();
+    StartAndAuthenticate();
+    EXPECT_EQ(W().QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "a   b"}));
+    EXPECT_EQ(W().SearchLang, "de");
+    EXPECT_EQ(W().OutTable.Column(9).width, 709);
+
+    // A short HW- line leaves the widths alone.
+    NewWindow();
+    WritePrefs("HW-1,2,3,4,5,6,7,8,9,10,11,12,13,14,15\r\n");
+    StartAndAuthenticate();
+    EXPECT_EQ(W().OutTable.Column(0).width, 1000);
+}
+
+TEST_F(WindowSessionTest, ShutDownOffersToSaveTheTable) {
+    std::string cats = WriteTable("cats.txt", 2);
+    W().QPHistory.AddItem("cats  " + cats);
+    W().QPHistory.SetSelectedIndex(0);
+    ASSERT_EQ(W().OutTable.RowCount(), 2);
+
+    tk.messageAnswers = {MsgResult::Cancel};
+    EXPECT_FALSE(frm->Form_QueryUnload());
+    EXPECT_EQ(tk.messages.back().text, "Save Tweets before exiting?");
+    EXPECT_EQ(tk.messages.back().buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(tk.messages.back().title, "Marlin Skimmer Desktop Edition");
+    EXPECT_FALSE(std::filesystem::exists(app / "prefs"));
+
+    tk.messageAnswers = {MsgResult::No};
+    EXPECT_TRUE(frm->Form_QueryUnload());
+    EXPECT_TRUE(std::filesystem::exists(app / "prefs"));
+}
+
+TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLost) {
+    std::string cats = WriteTable("cats.txt", 2);
+    W().QPHistory.AddItem("cats  " + cats);
+    W().QPHistory.SetSelectedIndex(0);
+    W().TweetsDirty = true;  // as after a retrieval
+    W().TweetsFN.clear();
+
+    // Yes, then the save dialog is cancelled: the rows are still unsaved.
+    tk.messageAnswers = {MsgResult::Yes};
+    tk.fileDialogAnswers = {std::nullopt};
+    EXPECT_FALSE(frm->Form_QueryUnload());
+    EXPECT_FALSE(std::filesystem::exists(app / "prefs"));
+
+    // Yes and a file: saved, recorded in the history, and the window closes.
+    std::string saved = Path("saved.txt");
+    tk.messageAnswers = {MsgResult::Yes};
+    tk.fileDialogAnswers = {saved};
+    EXPECT_TRUE(frm->Form_QueryUnload());
+    std::string written = ReadFileBytes(saved);
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2);
+    EXPECT_NE(written.find("\ttweet number 1\t"), std::string::npos);
+    EXPECT_EQ(W().QPHistory.Item(0), "cats  " + saved);
+    EXPECT_EQ(ReadFileBytes(app / "prefs").rfind("QP-cats," + saved + "\r\n", 0), 0u);
+}
+
+TEST_F(WindowSessionTest, SmallCommandsOfTheWindow) {
+    // Query clean-up: a pasted multi-line query becomes one line.
+    W().SearchQuery.SetText("cats\r\nAND\r\ndogs");
+    W().SearchQuery.LostFocus();
+    EXPECT_EQ(W().SearchQuery.Text(), "catsANDdogs");
+
+    // Status refresh.
+    W().UserList.AddItem("bob");
+    W().UserList.AddItem("eve");
+    W().UserList.SetChecked(1, true);
+    S().Timer1.Tick();
+    EXPECT_EQ(W().InfoBar.Panel(1), "0 tweets displayed");
+    EXPECT_EQ(W().InfoBar.Panel(2), "2 users displayed (1 checked)");
+
+    // Search language: two characters or nothing changes.
+    tk.promptAnswers = {"fra", "", "fr"};
+    S().mSetLang.Click();
+    S().mSetLang.Click();
+    EXPECT_EQ(W().SearchLang, "en");
+    S().mSetLang.Click();
+    EXPECT_EQ(W().SearchLang, "fr");
+    EXPECT_EQ(tk.prompts[0].prompt, "Enter the ISO-639-1 code (e.g. English = en, French = fr)");
+    EXPECT_EQ(tk.prompts[0].title, "Set Search Language");
+    EXPECT_EQ(tk.prompts[0].defaultAnswer, "en");
+
+    // Proxy: whatever is answered becomes the search client's proxy.
+    ASSERT_TRUE(S().mSetProxy.Visible());
+    tk.promptAnswers = {"10.0.0.1:3128", ""};
+    S().mSetProxy.Click();
+    EXPECT_EQ(W().Twitter.ProxyServer(), "10.0.0.1:3128");
+    EXPECT_EQ(tk.prompts.back().title, "Set Proxy");
+    EXPECT_EQ(tk.prompts.back().prompt, "Enter proxy address");
+    EXPECT_EQ(tk.prompts.back().defaultAnswer, "127.0.0.1:8080");
+    S().mSetProxy.Click();
+    EXPECT_EQ(tk.prompts.back().defaultAnswer, "10.0.0.1:3128");
+    EXPECT_EQ(W().Twitter.ProxyServer(), "");
+
+    S().SearchHelp.Click();
+    ASSERT_EQ(tk.openedUrls.size(), 1u);
+    EXPECT_EQ(tk.openedUrls[0].rfind("https://", 0), 0u);
+}
+
+TEST_F(WindowSessionTest, AboutDisablesTheWindowUntilOkHidesTheDialog) {
+    StartAndAuthenticate();
+    S().mAbout.Click();
+    EXPECT_FALSE(W().Window.Enabled());
+    EXPECT_TRUE(frm->About().Window.Visible());
+    EXPECT_FALSE(frm->About().Form_QueryUnload());
+    frm->About().cmdOK.Click();
+    EXPECT_TRUE(W().Window.Enabled());
+    EXPECT_FALSE(frm->About().Window.Visible());
+    EXPECT_EQ(endProgram, 0);
+}
+
+}  // namespace
+}  // namespace marlin
