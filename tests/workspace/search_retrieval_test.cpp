@@ -1,0 +1,246 @@
+// The search workflow end to end: "New ", "Update" and "Cancel " against the emulator,
+// with the scorer stand-in scoring what is shown.
+#include <algorithm>
+#include <cstdlib>
+#include <regex>
+#include <set>
+
+#include "core/skd_funcs.h"
+#include "main_window_fixture.h"
+
+namespace marlin::testing {
+namespace {
+
+const std::regex kStamp(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
+
+class SearchRetrievalTest : public MainWindowTest {};
+
+TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce) {
+    StartWindow();
+    BackDays(9);  // older than the emulator's 7-day search index
+    NewSearch("data");
+
+    std::vector<std::string> expected = Emu().Data().SearchIds("data", "en");
+    ASSERT_GT(expected.size(), 100u) << "the query must need more than one page";
+    EXPECT_EQ(TableIds(), expected);  // newest first, none lost, none doubled
+
+    const std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_TRUE(StartsWith(log[0], "Search initiated @"));
+    EXPECT_TRUE(std::regex_match(log[0].substr(18), kStamp)) << log[0];
+    EXPECT_TRUE(
+        StartsWith(log[1], "Retrieved " + std::to_string(expected.size()) + " statuses for [data] back to "))
+        << log[1];
+    EXPECT_TRUE(StartsWith(log[2], "Search ended @")) << log[2];
+    EXPECT_TRUE(EndsWith(log[2], ", no more statuses available: 200:OK")) << log[2];
+
+    EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
+    EXPECT_TRUE(W().TweetsDirty);
+    EXPECT_EQ(W().CurTweetSrc, 1);
+    EXPECT_FALSE(W().Busy);
+    EXPECT_TRUE(W().UpdateSearch.Enabled());
+    EXPECT_EQ(W().InfoBar.Panel(1), std::to_string(expected.size()) + " tweets displayed");
+    // Panel 3 tells the quota after the last page that brought tweets (the empty one came after).
+    EXPECT_EQ(W().InfoBar.Panel(3),
+              std::to_string(W().Twitter.SearchRateLimitRemaining() + 1) + " SEARCH requests remaining");
+    EXPECT_TRUE(StartsWith(W().InfoBar.Panel(4), "Next reset: "));
+    EXPECT_FALSE(W().LastGET.Text().empty());
+
+    // The scorer ran: some tweet got a score other than zero.
+    bool scored = false;
+    for (int row = 0; row < W().OutTable.RowCount() && !scored; ++row)
+        scored = W().OutTable.Cell(row, 13) != "      0" || W().OutTable.Cell(row, 14) != "      0";
+    EXPECT_TRUE(scored);
+    // Every request paged backwards from the oldest tweet held, 100 at a time, in English.
+    for (const auto& request : Emu().Requests()) {
+        if (request.path != "/1.1/search/tweets.json") continue;
+        EXPECT_EQ(request.Param("count"), "100");
+        EXPECT_EQ(request.Param("lang"), "en");
+        EXPECT_EQ(request.Param("result_type"), "Recent");
+        EXPECT_EQ(request.Param("since_id"), "");
+    }
+}
+
+TEST_F(SearchRetrievalTest, SearchThatReachesTheThresholdOnTheFirstPageStopsThere) {
+    StartWindow();
+    BackDays(1);
+    NewSearch("data");
+
+    EXPECT_EQ(SearchRequests(), 1);
+    const std::string threshold = W().ThresholdDateText();
+    const std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_TRUE(EndsWith(log[2], ", terminated at user threshold date (" + threshold + ")")) << log[2];
+    ASSERT_GT(W().OutTable.RowCount(), 0);
+    ASSERT_LT(W().OutTable.RowCount(), 100);
+    // Nothing older than local midnight of the threshold day is left.
+    const auto earliest = SKDFuncs::ToDate(threshold);
+    for (int row = 0; row < W().OutTable.RowCount(); ++row) {
+        // The table holds the service's form with its "+" removed.
+        const auto when = SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(std::string(W().OutTable.Text(row))));
+        EXPECT_GE(when, earliest);
+    }
+}
+
+TEST_F(SearchRetrievalTest, QuotaDialogAppearsBelowTenAndItsCancelEndsTheSearch) {
+    auto config = SmallCorpus();
+    config.tweetsPerDay = 1000;     // enough matches for five pages
+    config.startRemaining[0] = 12;  // search: the pages leave 11, 10, 9 ...
+    StartWindow(config);
+    BackDays(9);
+    tk.messageAnswers = {MsgResult::OK, MsgResult::Cancel};
+    NewSearch("data");
+
+    // Pages leave 11 and 10 (no dialog), then 9 and 8 (dialog each time; OK, then Cancel).
+    EXPECT_EQ(SearchRequests(), 4);
+    std::vector<std::string> quota;
+    for (const auto& m : tk.messages)
+        if (StartsWith(m.text, "Quota for this window running low. Wait until ")) quota.push_back(m.text);
+    ASSERT_EQ(quota.size(), 2u);
+    EXPECT_TRUE(EndsWith(quota[0], " before clicking OK to resume"));
+    EXPECT_EQ(tk.messages[0].title, "Marlin Skimmer Desktop Edition");
+    EXPECT_EQ(tk.messages[0].buttons, MsgButtons::OKCancel);
+    EXPECT_EQ(tk.messages[0].icon, MsgIcon::None);
+
+    EXPECT_TRUE(EndsWith(LogLines().back(), ", user cancelled the procedure"));
+    EXPECT_EQ(W().OutTable.RowCount(), 400);  // what was gathered is shown
+    EXPECT_FALSE(W().Cancelled);
+    EXPECT_FALSE(W().Busy);
+}
+
+TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGapIsIgnored) {
+    StartWindow();
+    BackDays(9);
+    W().SearchQuery.SetText("data");
+    int pressed = 0;
+    tk.onDoEvents = [&] {
+        // The first page has arrived: Cancel, then New while the loop still unwinds.
+        if (W().OutTable.RowCount() == 0 && W().Twitter.Tweets.Count() > 0 && pressed == 0) {
+            ++pressed;
+            frm->QuitGet_Click();
+        } else if (pressed == 1) {
+            ++pressed;
+            frm->GetSrch_Click();
+            frm->UpdateSearch_Click();
+        }
+    };
+    frm->GetSrch_Click();
+    tk.onDoEvents = nullptr;
+
+    EXPECT_EQ(SearchRequests(), 1);
+    const std::vector<std::string> log = LogLines();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& l) { return StartsWith(l, "Search initiated"); }),
+              1);
+    EXPECT_TRUE(EndsWith(log.back(), ", user cancelled the procedure"));
+    ASSERT_NE(tk.LastMessage(), nullptr);
+    EXPECT_EQ(tk.messages.front().text, "User cancelled the retrieval process");
+    EXPECT_EQ(tk.messages.front().icon, MsgIcon::Information);
+    EXPECT_EQ(W().OutTable.RowCount(), 100);
+
+    // With nothing running, "Cancel " shows nothing and changes nothing.
+    const std::size_t shown = tk.messages.size();
+    frm->QuitGet_Click();
+    EXPECT_EQ(tk.messages.size(), shown);
+    EXPECT_FALSE(W().Cancelled);
+}
+
+TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
+    StartWindow();
+    BackDays(9);
+    NewSearch("data");
+    const std::vector<std::string> all = TableIds();
+    ASSERT_GT(all.size(), 10u);
+
+    // Update with nothing newer: one request with since_id, the table unchanged.
+    Emu().ClearRequests();
+    frm->UpdateSearch_Click();
+    EXPECT_EQ(SearchRequests(), 1);
+    EXPECT_EQ(Emu().Requests().back().Param("since_id"), all.front());
+    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: 200:OK"));
+    EXPECT_EQ(TableIds(), all);
+
+    // Drop the three newest rows; Update must bring back all three.
+    for (int i = 0; i < 3; ++i) {
+        W().OutTable.SetSelectedIndex(0);
+        frm->mDelTweet_Click();
+    }
+    tk.messageAnswers.clear();
+    Emu().ClearRequests();
+    frm->UpdateSearch_Click();
+    EXPECT_EQ(Emu().Requests().front().Param("since_id"), all[3]);
+    EXPECT_EQ(TableIds(), all);
+    EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
+    EXPECT_EQ(W().CurTweetSrc, 1);
+}
+
+TEST_F(SearchRetrievalTest, UpdateOnAnEmptyTableSendsNothing) {
+    StartWindow();
+    W().SearchQuery.SetText("data");
+    frm->UpdateSearch_Click();
+    EXPECT_EQ(SearchRequests(), 0);
+    EXPECT_EQ(W().OutTable.RowCount(), 0);
+    EXPECT_TRUE(LogLines().empty());
+    EXPECT_FALSE(W().Busy);
+}
+
+TEST_F(SearchRetrievalTest, UpdateTakesTheNewestIdEvenWithSortingSwitchedOff) {
+    StartWindow();
+    BackDays(9);
+    NewSearch("data");
+    const std::vector<std::string> all = TableIds();
+    frm->mSortDT_Click();  // sorting off
+    frm->OutTable_ColumnClick(1);
+    W().OutTable.Sort();  // rows now in screen-name order, newest no longer first
+    ASSERT_NE(TableIds().front(), all.front());
+
+    Emu().ClearRequests();
+    frm->UpdateSearch_Click();
+    EXPECT_EQ(Emu().Requests().front().Param("since_id"), all.front());
+    EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(all.size()));
+}
+
+TEST_F(SearchRetrievalTest, NewAsksAboutUnsavedRowsAndAFailedRequestEndsWithItsCode) {
+    StartWindow();
+    BackDays(1);
+    NewSearch("data");
+    ASSERT_TRUE(W().TweetsDirty);
+    tk.messages.clear();
+
+    Emu().InjectFault(emulator::Family::Search, emulator::Fault::Error503, 1);
+    tk.messageAnswers = {MsgResult::No};
+    NewSearch("data");
+    ASSERT_FALSE(tk.messages.empty());
+    EXPECT_EQ(
+        tk.messages[0].text,
+        "The selected operation will replace the current contents of the Tweet table. Save contents now?");
+    EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(StartsWith(LogLines().back(), "Search ended @"));
+    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: 503:Service Unavailable"));
+    EXPECT_EQ(W().OutTable.RowCount(), 0);
+}
+
+TEST_F(SearchRetrievalTest, AScorerThatCannotRunIsNamedInTheLog) {
+    StartWindow(SmallCorpus(), /*withScorer=*/false);
+    BackDays(1);
+    NewSearch("data");
+    ASSERT_GT(W().OutTable.RowCount(), 0);
+    const std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_TRUE(StartsWith(log[3], "Sentiment scorer")) << log[3];
+    EXPECT_TRUE(EndsWith(log[3], "; Sent+ and Sent- hold 0 for these tweets, not scores")) << log[3];
+
+    // No Java runtime at all: the run fails without a message box, so the log line is the
+    // only sign of it.
+    const std::string path = getenv("PATH");
+    setenv("PATH", "/nonexistent", 1);
+    tk.messages.clear();
+    tk.messageAnswers = {MsgResult::No};
+    NewSearch("data");
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(tk.messages.size(), 1u);  // only the question about unsaved rows
+    EXPECT_TRUE(StartsWith(LogLines().back(), "Sentiment scorer: could not start")) << LogLines().back();
+}
+
+}  // namespace
+}  // namespace marlin::testing

@@ -1,0 +1,245 @@
+// Editing the Tweets table in place: filters, deletions, date-time conversion, sorting,
+// the row popup and Copy Log.
+#include "main_window_fixture.h"
+
+namespace marlin::testing {
+namespace {
+
+// One tweet table line; the id decides the display order (newest first).
+std::string Line(const std::string& when, const std::string& name, const std::string& text,
+                 const std::string& id, const std::string& followers = "10", const std::string& link = "") {
+    return when + "\t" + name + "\t" + text + "\t" + id + "\tReal\t" + followers + "\t1\t\t0\tnull\t5\t0\t" +
+           link + "\t1\t-1\t\t\r\n";
+}
+
+const std::string kWhen = "Wed Aug 27 13:08:45 0000 2008";
+
+class TweetEditingTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        StartWindow();
+        OpenTable("six.txt", Line(kWhen, "alice", "I like Skimmer", "16", "999", "http://a.example/x") +
+                                 Line(kWhen, "Alice", "RT @bob: skimmer rocks", "15") +
+                                 Line(kWhen, "alice", "middle rt @carol text", "14", "12345678") +
+                                 Line(kWhen, "bob", "nothing here", "13") +
+                                 Line(kWhen, "carol", "SKIMMER in caps", "12", "10", "ftp://old.example") +
+                                 Line(kWhen, "2cool", "plain", "11"));
+        ASSERT_EQ(W().OutTable.RowCount(), 6);
+        tk.messages.clear();
+    }
+
+    std::vector<std::string> Tweets() {
+        std::vector<std::string> tweets;
+        for (int row = 0; row < W().OutTable.RowCount(); ++row)
+            tweets.emplace_back(W().OutTable.Cell(row, 2));
+        return tweets;
+    }
+    void Select(int row) { W().OutTable.SetSelectedIndex(row); }
+};
+
+TEST_F(TweetEditingTest, FilterAsksWithTheCountAndRemovesMatchesInAnyLetterCase) {
+    tk.promptAnswers = {"skimmer"};  // no prefix: remove the rows that contain it
+    tk.messageAnswers = {MsgResult::OK};
+    frm->mFilterTweets_Click();
+    ASSERT_EQ(tk.prompts.size(), 1u);
+    EXPECT_EQ(tk.prompts[0].title, "Filter Tweets");
+    EXPECT_EQ(tk.prompts[0].defaultAnswer, "");
+    EXPECT_EQ(
+        tk.prompts[0].prompt,
+        "Enter a string (word or phrase) to filter by. Prefix with + to include and - to exclude. For e.g. "
+        "+skimmer will delete all tweets without skimmer in the main text, whilst -skimmer will do the "
+        "opposite.");
+    EXPECT_EQ(tk.messages[0].text, "There are 3 tweets that contain [skimmer] and will be removed. Proceed?");
+    EXPECT_EQ(tk.messages[0].title, "Filter Tweets");
+    EXPECT_EQ(tk.messages[0].buttons, MsgButtons::OKCancel);
+    EXPECT_EQ(Tweets(), (std::vector<std::string>{"middle rt @carol text", "nothing here", "plain"}));
+    EXPECT_TRUE(W().Window.Enabled());
+}
+
+TEST_F(TweetEditingTest, FilterWithPlusKeepsOnlyTheRowsThatContainTheWord) {
+    frm->mSortDT_Click();  // sorting off; a filter switches it on again
+    ASSERT_FALSE(W().OutTable.Sorted());
+    tk.promptAnswers = {"+SKIMMER"};
+    tk.messageAnswers = {MsgResult::OK};
+    frm->mFilterTweets_Click();
+    EXPECT_EQ(tk.messages[0].text,
+              "There are 3 tweets that don't contain [SKIMMER] and will be removed. Proceed?");
+    EXPECT_EQ(Tweets(),
+              (std::vector<std::string>{"I like Skimmer", "RT @bob: skimmer rocks", "SKIMMER in caps"}));
+    EXPECT_TRUE(W().OutTable.Sorted());
+    EXPECT_FALSE(W().mSortDT.Checked());
+}
+
+TEST_F(TweetEditingTest, AnEmptyOrCancelledFilterOffersToRemoveEverythingAndCancelKeepsIt) {
+    const auto before = Tweets();
+    tk.messageAnswers = {MsgResult::Cancel};
+    frm->mFilterTweets_Click();  // the prompt is cancelled: the empty text
+    EXPECT_EQ(tk.messages[0].text, "There are 6 tweets that contain [] and will be removed. Proceed?");
+    EXPECT_EQ(Tweets(), before);
+
+    // A filter that removes nothing still asks, and OK keeps every row in its order.
+    tk.promptAnswers = {"-zebra"};
+    tk.messageAnswers = {MsgResult::OK};
+    frm->mFilterTweets_Click();
+    EXPECT_EQ(tk.messages[1].text, "There are 0 tweets that contain [zebra] and will be removed. Proceed?");
+    EXPECT_EQ(Tweets(), before);
+}
+
+TEST_F(TweetEditingTest, RemoveRetweetsFindsRtAnywhereInAnyCase) {
+    tk.messageAnswers = {MsgResult::OK};
+    frm->mRemRT_Click();
+    EXPECT_EQ(tk.messages[0].text, "There are 2 tweets that contain [RT @] and will be removed. Proceed?");
+    EXPECT_EQ(W().OutTable.RowCount(), 4);
+}
+
+TEST_F(TweetEditingTest, FiltersOnAnEmptyTableOnlySaySo) {
+    W().OutTable.ClearRows();
+    frm->mFilterTweets_Click();
+    frm->mRemRT_Click();
+    ASSERT_EQ(tk.messages.size(), 2u);
+    for (const auto& m : tk.messages) {
+        EXPECT_EQ(m.text, "Tweet table is empty. You need to load or retrieve some tweets first.");
+        EXPECT_EQ(m.title, "Filter Tweets");
+        EXPECT_EQ(m.icon, MsgIcon::Information);
+    }
+    EXPECT_TRUE(tk.prompts.empty());
+}
+
+TEST_F(TweetEditingTest, DeleteAllTweetsByUserCountsOnlyExactEquals) {
+    Select(0);  // alice
+    tk.messageAnswers = {MsgResult::Cancel, MsgResult::OK};
+    frm->mDelUsersTweets_Click();
+    EXPECT_EQ(tk.messages[0].text, "Delete 2 occurences of alice from Tweets table?");
+    EXPECT_EQ(tk.messages[0].title, "Confirm deletion");
+    EXPECT_EQ(W().OutTable.RowCount(), 6);
+    frm->mDelUsersTweets_Click();
+    EXPECT_EQ(Tweets(), (std::vector<std::string>{"RT @bob: skimmer rocks", "nothing here", "SKIMMER in caps",
+                                                  "plain"}));
+
+    // Delete Tweet removes the selected row without asking; with none selected nothing happens.
+    Select(1);
+    frm->mDelTweet_Click();
+    EXPECT_EQ(W().OutTable.RowCount(), 3);
+    Select(-1);
+    frm->mDelTweet_Click();
+    frm->mDelUsersTweets_Click();
+    EXPECT_EQ(W().OutTable.RowCount(), 3);
+    EXPECT_EQ(tk.messages.size(), 2u);
+}
+
+TEST_F(TweetEditingTest, DateTimeConversionsRewriteEveryCellTheyCanRead) {
+    W().OutTable.SetText(4, "garbage text");  // a conversion rejects it
+    W().OutTable.SetText(5, "12345");         // no time of day: nothing to convert to
+    tk.messageAnswers = {MsgResult::Cancel, MsgResult::OK};
+    frm->mVBDateTime_Click();
+    EXPECT_EQ(
+        tk.messages[0].text,
+        "Convert the DateTime to local Numeric format e.g. dd/mm/yyyy hh:mm:ss? NOTE: Lumen expects the "
+        "original Twitter DateTime format.");
+    EXPECT_EQ(tk.messages[0].title, "Marlin Skimmer Desktop Edition");
+    EXPECT_EQ(W().OutTable.Text(0), kWhen);  // cancelled
+    frm->mVBDateTime_Click();
+    EXPECT_EQ(W().OutTable.Text(0), "27/08/2008 13:08:45");
+    EXPECT_EQ(W().OutTable.Text(3), "27/08/2008 13:08:45");
+    EXPECT_EQ(W().OutTable.Text(4), "garbage text");
+
+    tk.messageAnswers = {MsgResult::OK};
+    frm->mSPSSDateTime_Click();
+    EXPECT_EQ(tk.messages.back().text,
+              "Convert the DateTime to an SPSS compatible format (dd-mmm-yyyyy hh:mm:ss)?");
+    EXPECT_EQ(W().OutTable.Text(0), "27-Aug-2008 13:08:45");
+    EXPECT_EQ(W().OutTable.Text(4), "garbage text");
+    EXPECT_EQ(W().OutTable.Text(5), "12345");
+
+    const std::size_t asked = tk.messages.size();
+    frm->mTwitterDateTime_Click();  // no question
+    EXPECT_EQ(tk.messages.size(), asked);
+    EXPECT_EQ(W().OutTable.Text(0), kWhen);
+    EXPECT_EQ(W().OutTable.Text(2), kWhen);
+    EXPECT_EQ(W().OutTable.Text(4), "garbage text");
+}
+
+TEST_F(TweetEditingTest, ColumnsSortAsNumbersWhereBothCellsAreNumbers) {
+    // Ids of different lengths: the 19-digit one is the newest.
+    W().OutTable.SetCell(5, 3, "1000000000000000000");
+    W().OutTable.SetCell(0, 3, "999999999999999999");
+    frm->OutTable_ColumnClick(3);
+    W().OutTable.Sort();
+    EXPECT_EQ(W().OutTable.Cell(0, 3), "1000000000000000000");
+    EXPECT_EQ(W().OutTable.Cell(1, 3), "999999999999999999");
+
+    // Followers: 12345678 is longer than the padding width and still sorts above 999.
+    frm->OutTable_ColumnClick(5);
+    EXPECT_EQ(W().OutTable.SortKey(), 5);
+    EXPECT_EQ(W().OutTable.SortOrder(), SortDirection::Descending);
+    EXPECT_EQ(W().OutTable.Cell(0, 5), "12345678");
+    EXPECT_EQ(W().OutTable.Cell(1, 5), "    999");
+
+    // With sorting off a header click only chooses the key.
+    frm->mSortDT_Click();
+    frm->OutTable_ColumnClick(1);
+    EXPECT_EQ(W().OutTable.Cell(0, 5), "12345678");
+    frm->mSortDT_Click();
+    EXPECT_TRUE(W().mSortDT.Checked());
+    EXPECT_EQ(W().OutTable.Cell(0, 1), "carol");
+}
+
+TEST_F(TweetEditingTest, RowPopupNamesTheAuthorAndOffersOnlyWebLinks) {
+    frm->OutTable_MouseUp(2);
+    EXPECT_EQ(W().mTweet.PopupCount(), 0);  // nothing selected: no popup
+
+    const std::string longLink = "http://a.example/" + std::string(200, 'q');
+    W().OutTable.SetCell(0, 12, longLink);
+    Select(0);
+    frm->OutTable_MouseUp(1);
+    EXPECT_EQ(W().mTweet.PopupCount(), 0);
+    frm->OutTable_MouseUp(2);
+    EXPECT_EQ(W().mTweet.PopupCount(), 1);
+    EXPECT_TRUE(W().mNavLinkURL.Visible());
+    EXPECT_EQ(W().mNavLinkURL.Caption(), "Go to " + longLink.substr(0, 96));
+    EXPECT_EQ(W().mNavUserTwitter.Caption(), "Find alice on Twitter");
+    EXPECT_EQ(W().mAddU2UL.Caption(), "Add alice to User List");
+    EXPECT_EQ(W().mDelUFUL.Caption(), "Delete alice from User List");
+    EXPECT_EQ(W().mDelUsersTweets.Caption(), "Delete all Tweets by alice");
+    EXPECT_EQ(W().mDelTweet.Caption(), "Delete Tweet");
+    frm->mNavLinkURL_Click();
+    frm->mNavUserTwitter_Click();
+    EXPECT_EQ(tk.openedUrls, (std::vector<std::string>{longLink, "https://twitter.com/alice"}));
+
+    Select(3);  // bob: no link
+    frm->OutTable_MouseUp(2);
+    EXPECT_FALSE(W().mNavLinkURL.Visible());
+    Select(4);  // carol: a link that is not a web address is offered but not opened
+    frm->OutTable_MouseUp(2);
+    EXPECT_EQ(W().mNavLinkURL.Caption(), "Go to ftp://old.example");
+    frm->mNavLinkURL_Click();
+    Select(5);  // a screen name that starts with a digit is padded in the table, not on the web
+    frm->OutTable_MouseUp(2);
+    EXPECT_EQ(W().mNavUserTwitter.Caption(), "Find 2cool on Twitter");
+    frm->mNavUserTwitter_Click();
+    EXPECT_EQ(tk.openedUrls.back(), "https://twitter.com/2cool");
+    EXPECT_EQ(tk.openedUrls.size(), 3u);
+}
+
+TEST_F(TweetEditingTest, CopyLogPutsEveryLineWithItsLineEndOnTheClipboard) {
+    tk.clipboard = "old";
+    frm->mCopyLog_Click();
+    EXPECT_EQ(tk.clipboard, "");
+    W().Progress.Append("first");
+    W().Progress.Append("second");
+    frm->mCopyLog_Click();
+    EXPECT_EQ(tk.clipboard, "first\r\nsecond\r\n");
+
+    // The log's popup is the Tools menu with Copy Log alone, whole again afterwards.
+    std::vector<bool> seen;
+    auto watch =
+        W().mFilterTweets.Subscribe([&](const ModelChange&) { seen.push_back(W().mFilterTweets.Visible()); });
+    frm->Progress_MouseDown(2);
+    EXPECT_EQ(seen, (std::vector<bool>{false, true}));
+    EXPECT_EQ(W().mTools.PopupCount(), 1);
+    EXPECT_TRUE(W().mConvertDT.Visible());
+    EXPECT_TRUE(W().mCopyLog.Visible());
+}
+
+}  // namespace
+}  // namespace marlin::testing
