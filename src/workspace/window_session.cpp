@@ -79,6 +79,7 @@ void WindowSession::WireControls() {
 
 void WindowSession::Form_Load() {
     MainWindowState& w = m_window;
+    w.ULCount.SetCaption(std::to_string(w.UserList.Count()) + " users");
     w.Window.SetCaption(kApplicationTitle);
     w.mVBDateTime.SetChecked(false);
     w.SearchLang = "en";
