@@ -403,19 +403,22 @@ std::vector<Tweet> Corpus::Search(const SearchQuery& query, const SearchOptions&
         int seq;
         bool operator<(const Head& other) const { return id < other.id; }
     };
-    std::priority_queue<Head> heads;
+    std::vector<Head> first;
     auto enter = [&](int user) {
         if (m_users[user].isProtected || m_users[user].tweets == 0) return;
         int seq = Locate(user, options.maxId);
         if (seq >= m_users[user].tweets) return;
         uint64_t id = TweetId({user, seq});
-        if (admissible(id)) heads.push({id, user, seq});
+        if (admissible(id)) first.push_back({id, user, seq});
     };
     if (!query.RequiredAuthor().empty()) {
         if (auto user = FindScreenName(query.RequiredAuthor())) enter(*user);
     } else {
+        first.reserve(m_users.size());
         for (int user = 0; user < UserCount(); ++user) enter(user);
     }
+    // Each user's stream is already newest first; a heap of the streams' heads merges them.
+    std::priority_queue<Head> heads(std::less<Head>(), std::move(first));
 
     while (!heads.empty() && static_cast<int>(out.size()) < options.count) {
         Head head = heads.top();
@@ -587,7 +590,7 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
         auto insert = [&](std::string_view word, uint64_t where) {
             chosen.insert(chosen.begin() + static_cast<long>(Pick(where, chosen.size() + 1)), word);
         };
-        if (Unit(Hash(h, 3)) < 0.12) insert(Vocabulary::kCommonWord, Hash(h, 4));
+        if (Unit(Hash(h, 3)) < 0.2) insert(Vocabulary::kCommonWord, Hash(h, 4));
         if (Unit(Hash(h, 5)) < 0.0005) insert(Vocabulary::kRareWord, Hash(h, 6));
         auto awkward = Vocabulary::AwkwardFragments();
         if (Unit(Hash(h, 9)) < 0.06) insert(awkward[Pick(Hash(h, 10), awkward.size())], Hash(h, 11));

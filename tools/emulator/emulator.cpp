@@ -680,6 +680,9 @@ void Emulator::Start() {
     if (!d.server->is_valid()) throw std::runtime_error("the emulator cannot load its certificate or key");
     d.Routes();
     d.server->set_keep_alive_max_count(1000);
+    // Pages are large and written in pieces; without this, Nagle's algorithm meets the client's delayed
+    // acknowledgements and each answer waits tens of milliseconds.
+    d.server->set_tcp_nodelay(true);
     int port = d.config.port == 0
                    ? d.server->bind_to_any_port(d.config.host)
                    : (d.server->bind_to_port(d.config.host, d.config.port) ? d.config.port : -1);

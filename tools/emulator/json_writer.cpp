@@ -38,11 +38,23 @@ unsigned DecodeUtf8(std::string_view text, size_t& i) {
     return cp;
 }
 
+bool IsPlain(unsigned char c) {
+    return c >= 0x20 && c < 0x80 && c != '"' && c != '\\' && c != '/';
+}
+
 }  // namespace
 
 void JsonWriter::AppendQuoted(std::string& out, std::string_view text) {
     out += '"';
     for (size_t i = 0; i < text.size();) {
+        // Runs of characters that need no escape go in whole; most of a tweet is such a run.
+        size_t run = i;
+        while (run < text.size() && IsPlain(static_cast<unsigned char>(text[run]))) ++run;
+        if (run > i) {
+            out.append(text.data() + i, run - i);
+            i = run;
+            if (i == text.size()) break;
+        }
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             switch (c) {
@@ -124,8 +136,10 @@ JsonWriter& JsonWriter::EndArray() {
 
 JsonWriter& JsonWriter::Key(std::string_view key) {
     BeforeValue();
-    AppendQuoted(m_out, key);
-    m_out += ':';
+    // Keys are the service's own names: plain ASCII that needs no escape.
+    m_out += '"';
+    m_out += key;
+    m_out += "\":";
     m_afterKey = true;
     return *this;
 }

@@ -76,34 +76,40 @@ std::string Unescape(std::string_view text) {
     return out;
 }
 
-std::string StripMark(const std::string& word) {
+std::string_view StripMark(std::string_view word) {
     return !word.empty() && (word[0] == '#' || word[0] == '@') ? word.substr(1) : word;
 }
 
 }  // namespace
 
-std::vector<std::string> SearchQuery::Words(std::string_view text) {
-    std::vector<std::string> words;
-    std::string current;
-    char pendingMark = 0;
-    for (size_t i = 0; i < text.size();) {
+void SearchQuery::Split(std::string& text, std::vector<std::string_view>& words) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    std::string_view all(text);
+    size_t wordStart = std::string_view::npos;
+    for (size_t i = 0; i < all.size();) {
         size_t begin = i;
-        unsigned cp = NextCodePoint(text, i);
+        unsigned char c = static_cast<unsigned char>(all[i]);
+        unsigned cp = c < 0x80 ? (++i, c) : NextCodePoint(all, i);
         if (IsWordCodePoint(cp)) {
-            if (current.empty() && pendingMark) current += pendingMark;
-            if (cp < 0x80)
-                current += static_cast<char>(cp >= 'A' && cp <= 'Z' ? cp - 'A' + 'a' : cp);
-            else
-                current.append(text.substr(begin, i - begin));
-            pendingMark = 0;
+            if (wordStart == std::string_view::npos) {
+                // A "#" or "@" right before the word belongs to it.
+                bool marked = begin > 0 && (all[begin - 1] == '#' || all[begin - 1] == '@');
+                wordStart = marked ? begin - 1 : begin;
+            }
             continue;
         }
-        if (!current.empty()) words.push_back(current);
-        current.clear();
-        pendingMark = (cp == '#' || cp == '@') ? static_cast<char>(cp) : 0;
+        if (wordStart != std::string_view::npos) words.push_back(all.substr(wordStart, begin - wordStart));
+        wordStart = std::string_view::npos;
     }
-    if (!current.empty()) words.push_back(current);
-    return words;
+    if (wordStart != std::string_view::npos) words.push_back(all.substr(wordStart));
+}
+
+std::vector<std::string> SearchQuery::Words(std::string_view text) {
+    std::string copy(text);
+    std::vector<std::string_view> views;
+    Split(copy, views);
+    return {views.begin(), views.end()};
 }
 
 SearchQuery::SearchQuery(std::string_view q) {
@@ -126,7 +132,7 @@ SearchQuery::SearchQuery(std::string_view q) {
             clause.words = Words(lower);
         } else if (lower.rfind("from:", 0) == 0) {
             clause.kind = Kind::From;
-            clause.words = {StripMark(lower.substr(5))};
+            clause.words = {std::string(StripMark(lower.substr(5)))};
         } else if (lower.rfind("lang:", 0) == 0) {
             clause.kind = Kind::Lang;
             clause.words = {lower.substr(5)};
@@ -160,14 +166,14 @@ void SearchQuery::AddClause(Clause clause, bool joinWithPrevious) {
         m_groups.push_back({std::move(clause)});
 }
 
-bool SearchQuery::ClauseMatches(const Clause& clause, const std::vector<std::string>& words,
+bool SearchQuery::ClauseMatches(const Clause& clause, const std::vector<std::string_view>& words,
                                 std::string_view author, std::string_view lang, bool isRetweet) const {
     bool found = false;
     switch (clause.kind) {
         case Kind::Word: {
             const std::string& w = clause.words[0];
             found = std::any_of(words.begin(), words.end(),
-                                [&](const std::string& t) { return t == w || StripMark(t) == w; });
+                                [&](std::string_view t) { return t == w || StripMark(t) == w; });
             break;
         }
         case Kind::Hashtag:
@@ -200,7 +206,15 @@ bool SearchQuery::Matches(std::string_view text, std::string_view authorLower, s
                           bool isRetweet) const {
     if (m_groups.empty()) return false;
     // Texts arrive HTML-escaped; people search for what they read ("R&D", not "amp").
-    std::vector<std::string> words = Words(text.find('&') == std::string_view::npos ? text : Unescape(text));
+    // Reused per thread: matching runs for every candidate tweet of a search, and allocations showed.
+    thread_local std::string lowered;
+    thread_local std::vector<std::string_view> words;
+    if (text.find('&') == std::string_view::npos)
+        lowered.assign(text);
+    else
+        lowered = Unescape(text);
+    words.clear();
+    Split(lowered, words);
     for (const Group& group : m_groups) {
         bool any = false;
         for (const Clause& clause : group) {

@@ -33,8 +33,10 @@ class SearchQuery {
     };
     using Group = std::vector<Clause>;  // any clause of a group may match
 
-    bool ClauseMatches(const Clause& clause, const std::vector<std::string>& words, std::string_view author,
-                       std::string_view lang, bool isRetweet) const;
+    // Lower-cases the text in place and cuts it into words that point into it.
+    static void Split(std::string& text, std::vector<std::string_view>& words);
+    bool ClauseMatches(const Clause& clause, const std::vector<std::string_view>& words,
+                       std::string_view author, std::string_view lang, bool isRetweet) const;
     void AddClause(Clause clause, bool joinWithPrevious);
 
     std::vector<Group> m_groups;  // every group must match
