@@ -229,32 +229,46 @@ void ReportList::EnsureOrder() const {
     SortRows(m_orderedRows);
 }
 
+namespace {
+
+// A row's sort key with the row it came from, so that keys can be sorted on their own
+// and the rows moved once at the end.
+struct KeyedRow {
+    CellKey key;
+    std::uint32_t row;
+};
+
+}  // namespace
+
 void ReportList::SortRows(std::size_t from) const {
+    const std::size_t pending = m_rows.size() - from;
+    // A few rows added to many: find each one's place by binary search instead of
+    // preparing every key again; a view that shows rows as they arrive asks for the
+    // order after every few hundred additions.
+    if (from > 0 && pending * 8 <= from) {
+        MergePending(from);
+    } else {
+        SortAll();
+    }
+    m_orderedRows = m_rows.size();
+}
+
+bool ReportList::Before(const CellKey& a, const CellKey& b) const {
+    const int c = CompareCellKeys(a, b);
+    return m_sortOrder == SortDirection::Descending ? c > 0 : c < 0;
+}
+
+void ReportList::SortAll() const {
     const std::size_t n = m_rows.size();
-    // Keys point into the rows' buffers, so the rows stay put while the keys (with the
-    // row each came from) are sorted, and move once at the end. Sorting the keys
-    // themselves rather than indices into them keeps the merge passes sequential.
-    struct Entry {
-        CellKey key;
-        std::uint32_t row;
-    };
-    std::vector<Entry> entries(n);
+    // Keys point into the rows' buffers, so the rows stay put while the keys are sorted.
+    // Sorting the keys themselves rather than indices into them keeps the merge passes
+    // of the sort sequential in memory.
+    std::vector<KeyedRow> entries(n);
     for (std::size_t i = 0; i < n; ++i) {
         entries[i] = {MakeCellKey(m_rows[i].Cell(m_sortKey)), static_cast<std::uint32_t>(i)};
     }
-    const bool descending = m_sortOrder == SortDirection::Descending;
-    auto before = [descending](const Entry& a, const Entry& b) {
-        const int c = CompareCellKeys(a.key, b.key);
-        return descending ? c > 0 : c < 0;
-    };
-    const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(from);
-    if (from == 0) {
-        std::stable_sort(entries.begin(), entries.end(), before);
-    } else {
-        // Rows added since the last sort: sort them alone, then merge (older rows first on ties).
-        std::stable_sort(middle, entries.end(), before);
-        std::inplace_merge(entries.begin(), middle, entries.end(), before);
-    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [this](const KeyedRow& a, const KeyedRow& b) { return Before(a.key, b.key); });
     std::vector<ReportRow> sorted;
     sorted.reserve(n);
     int newSelected = -1;
@@ -264,7 +278,69 @@ void ReportList::SortRows(std::size_t from) const {
     }
     m_rows = std::move(sorted);
     m_selected = newSelected;
-    m_orderedRows = n;
+}
+
+void ReportList::MergePending(std::size_t from) const {
+    const std::size_t n = m_rows.size();
+    const std::size_t k = n - from;
+    std::vector<KeyedRow> added(k);
+    for (std::size_t i = 0; i < k; ++i) {
+        added[i] = {MakeCellKey(m_rows[from + i].Cell(m_sortKey)), static_cast<std::uint32_t>(from + i)};
+    }
+    std::stable_sort(added.begin(), added.end(),
+                     [this](const KeyedRow& a, const KeyedRow& b) { return Before(a.key, b.key); });
+    // Each added row goes after the ordered rows it does not sort before (so equal keys
+    // keep the older rows first). The places only grow, since the added rows are sorted,
+    // so each search gallops on from the previous place rather than halving all rows.
+    auto after = [&](const KeyedRow& entry, std::size_t row) {
+        return Before(entry.key, MakeCellKey(m_rows[row].Cell(m_sortKey)));
+    };
+    std::vector<std::size_t> place(k);
+    std::size_t low = 0;
+    for (std::size_t t = 0; t < k; ++t) {
+        std::size_t high = from;
+        for (std::size_t step = 1; low + step <= from; step *= 2) {
+            const std::size_t probe = low + step - 1;
+            if (after(added[t], probe)) {
+                high = probe;
+                break;
+            }
+            low = probe + 1;
+        }
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            if (after(added[t], middle)) {
+                high = middle;
+            } else {
+                low = middle + 1;
+            }
+        }
+        place[t] = low;
+    }
+    int newSelected = m_selected;
+    if (m_selected >= 0) {
+        const auto selected = static_cast<std::size_t>(m_selected);
+        if (selected < from) {
+            newSelected +=
+                static_cast<int>(std::upper_bound(place.begin(), place.end(), selected) - place.begin());
+        } else {
+            for (std::size_t t = 0; t < k; ++t) {
+                if (added[t].row == selected) newSelected = static_cast<int>(place[t] + t);
+            }
+        }
+    }
+    // The keys are not needed past this point; moving the rows may move the texts they show.
+    std::vector<ReportRow> moving;
+    moving.reserve(k);
+    for (const KeyedRow& entry : added) moving.push_back(std::move(m_rows[entry.row]));
+    // Fill from the back: ordered rows shift right past each added row's place.
+    std::size_t write = n;
+    std::size_t headEnd = from;
+    for (std::size_t t = k; t-- > 0;) {
+        while (headEnd > place[t]) m_rows[--write] = std::move(m_rows[--headEnd]);
+        m_rows[--write] = std::move(moving[t]);
+    }
+    m_selected = newSelected;
 }
 
 // --- actions

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cell_compare.h"
 #include "platform/control_model.h"
 #include "platform/report_column.h"
 #include "platform/report_row.h"
@@ -101,6 +102,9 @@ class ReportList : public ControlModel {
   private:
     void EnsureOrder() const;
     void SortRows(std::size_t from) const;
+    void SortAll() const;
+    void MergePending(std::size_t from) const;
+    bool Before(const CellKey& a, const CellKey& b) const;
     void Resort(bool settingsChanged);
     void CheckRow(int row) const;
     void Announce(ChangeKind kind, int first = -1, int last = -1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,46 @@ TEST(ReportListTest, SortingOnOrdersByTheKeyAndKeepsOrderedAsRowsArrive) {
     EXPECT_EQ(list.Cell(0, 1), "      7");
     list.SetSortKey(0);
     EXPECT_EQ(list.Cell(0, 0), "late");
+}
+
+TEST(ReportListTest, RowsMergedInBurstsEndInTheOrderOfOneStableSortAndKeepTheSelection) {
+    // Reads between bursts of additions make the list place a few new rows among many
+    // old ones; the result must be what one stable sort of everything gives.
+    for (const SortDirection direction : {SortDirection::Ascending, SortDirection::Descending}) {
+        ReportList list;
+        list.AddColumn("Key");
+        list.AddColumn("Id");
+        list.SetSortOrder(direction);
+        list.SetSorted(true);
+        const std::vector<std::string> keys = {"  12", "7", "abc", "ABC", "", "1000000000000000000",
+                                               "-4",   "5x"};
+        std::vector<std::pair<std::string, int>> expected;
+        unsigned seed = 99;
+        std::string selectedId;
+        for (int id = 0; id < 3000; ++id) {
+            seed = seed * 1103515245u + 12345u;
+            const std::string key = keys[(seed >> 16) % keys.size()] + std::to_string((seed >> 8) % 5);
+            list.AddRow({key, std::to_string(id)});
+            expected.emplace_back(key, id);
+            if (id % 97 == 96) {
+                (void)list.Text(0);  // a read places the rows added since the last one
+                if (selectedId.empty()) {
+                    list.SetSelectedIndex(list.RowCount() / 3);
+                    selectedId = std::string(list.Cell(list.SelectedIndex(), 1));
+                }
+                ASSERT_EQ(list.Cell(list.SelectedIndex(), 1), selectedId);
+            }
+        }
+        std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+            const int c = CompareCells(a.first, b.first);
+            return direction == SortDirection::Ascending ? c < 0 : c > 0;
+        });
+        ASSERT_EQ(list.RowCount(), static_cast<int>(expected.size()));
+        for (int i = 0; i < list.RowCount(); ++i) {
+            ASSERT_EQ(list.Cell(i, 1), std::to_string(expected[i].second)) << "row " << i;
+        }
+        EXPECT_EQ(list.Cell(list.SelectedIndex(), 1), selectedId);
+    }
 }
 
 TEST(ReportListTest, SwitchingSortingOffKeepsTheSortedOrderAndLaterRowsGoLast) {

@@ -127,7 +127,10 @@ void ReportListItemModel::ListChanged(const ModelChange& change) {
 void ReportListItemModel::ScheduleFlush() {
     if (m_flushScheduled) return;
     m_flushScheduled = true;
-    QTimer::singleShot(0, this, [this] { Flush(); });
+    // Showing a large table again costs a few milliseconds (the list places the new rows,
+    // the view lays out), so while one fills, a few refreshes a second are enough.
+    const int delay = m_rowCount >= kLargeTable ? kLargeTableDelayMs : 0;
+    QTimer::singleShot(delay, this, [this] { Flush(); });
 }
 
 bool ReportListItemModel::Flush() {

@@ -12,7 +12,8 @@ namespace marlin {
 // and announces the list's changes to Qt in batches: a burst of row additions, even a
 // quarter of a million one at a time, becomes one reset or insertion when the event
 // loop next runs (or when Flush is called). Until then Qt sees the row count it was
-// last told, and cells that have gone read as empty.
+// last told, and cells that have gone read as empty. A large table is refreshed a few
+// times a second at most.
 class ReportListItemModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -34,6 +35,10 @@ class ReportListItemModel : public QAbstractTableModel {
     bool HasPending() const { return m_resetPending || m_insertPending; }
 
     void SetDimmedColor(const QColor& color) { m_dimmedColor = color; }
+
+    // From this many rows on, changes reach Qt at most this often.
+    static constexpr int kLargeTable = 20000;
+    static constexpr int kLargeTableDelayMs = 150;
 
   signals:
     // After a flush that reset or inserted rows (the adapter restores selection and headers).
