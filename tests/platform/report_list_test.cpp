@@ -141,7 +141,8 @@ TEST(ReportListTest, RowsMergedInBurstsEndInTheOrderOfOneStableSortAndKeepTheSel
         std::string selectedId;
         for (int id = 0; id < 3000; ++id) {
             seed = seed * 1103515245u + 12345u;
-            const std::string key = keys[(seed >> 16) % keys.size()] + std::to_string((seed >> 8) % 5);
+            std::string key = keys[(seed >> 16) % keys.size()];
+            key += std::to_string((seed >> 8) % 5);
             list.AddRow({key, std::to_string(id)});
             expected.emplace_back(key, id);
             if (id % 97 == 96) {
