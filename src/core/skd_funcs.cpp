@@ -120,8 +120,9 @@ int MonthField(std::string_view field) {
     return 0;
 }
 
+// Digits only: a sign would let "-3:08" or "01/01/-1" pass for a date.
 bool NumberField(std::string_view field, int& value) {
-    if (field.empty() || field.size() > 4) return false;
+    if (field.empty() || field.size() > 4 || !IsDigit(field.front())) return false;
     const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
     return error == std::errc() && end == field.data() + field.size();
 }
