@@ -117,6 +117,13 @@ TEST_F(EndpointsTest, SearchHonoursCountLanguageAndTheQueryOperators) {
         EXPECT_EQ(t["user"]["screen_name"].text, "polyglot_voices");
         EXPECT_EQ(t["metadata"]["iso_language_code"].text, "el");
     }
+    JsonValue popular = GetJson("/1.1/search/tweets.json?q=the&result_type=popular&count=100");
+    ASSERT_GT(popular["statuses"].size(), 0u);
+    for (const JsonValue& t : popular["statuses"].items) {
+        EXPECT_EQ(t["metadata"]["result_type"].text, "popular");
+        EXPECT_GE(std::stoi(t["favorite_count"].text), 500);
+    }
+    EXPECT_NE(popular["search_metadata"]["refresh_url"].text.find("&result_type=popular"), std::string::npos);
     JsonValue none = GetJson("/1.1/search/tweets.json?q=" + E().Queries().none);
     EXPECT_EQ(none["statuses"].size(), 0u);
     EXPECT_FALSE(none["search_metadata"].Has("next_results"));
@@ -206,6 +213,11 @@ TEST_F(EndpointsTest, FollowerAndFriendListsWalkByCursorOverEveryUserOnce) {
     JsonValue silent = GetJson("/1.1/followers/list.json?screen_name=" + E().Users().silent);
     EXPECT_EQ(silent["users"].size(), 0u);
     EXPECT_EQ(silent["next_cursor_str"].text, "0");
+    // Cursors the emulator never handed out give a short page or none, whatever their size.
+    for (const char* cursor : {"12345", "9223372036854775807", "-9223372036854775807", "x"}) {
+        JsonValue odd = GetJson("/1.1/friends/list.json?screen_name=" + name + "&cursor=" + cursor);
+        EXPECT_LE(odd["users"].size(), 20u) << cursor;
+    }
     EXPECT_EQ(
         EmulatorClient(E()).Get("/1.1/followers/list.json?screen_name=" + E().Users().protectedUser).status,
         401);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -531,6 +532,7 @@ std::optional<int> Emulator::Impl::DecodeCursor(int user, int64_t cursor) const 
     if ((offset & 0xFFF) !=
         static_cast<int64_t>(Hash(config.seed, static_cast<uint64_t>(user), 0xC0) & 0xFFF))
         return std::nullopt;
+    if (offset / 4096 > INT_MAX) return std::nullopt;
     return static_cast<int>(offset / 4096);
 }
 
@@ -700,7 +702,14 @@ void Emulator::Start() {
     }
     d.running = true;
     d.thread = std::thread([&d] { d.server->listen_after_bind(); });
-    while (!d.server->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Start returns once requests are served, so a test may send its first request at once.
+    for (int waited = 0; !d.server->is_running(); ++waited) {
+        if (waited == 5000) {
+            Stop();
+            throw std::runtime_error("the emulator's server did not start");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 void Emulator::Stop() {

@@ -16,8 +16,10 @@ struct LoggedRequest {
     std::string method;  // "GET", "POST"
     std::string target;  // path and query as sent, e.g. "/1.1/search/tweets.json?q=a"
     std::string path;    // path only
-    std::multimap<std::string, std::string> params;            // decoded query (and form) parameters
-    std::vector<std::pair<std::string, std::string>> headers;  // as sent, names in the client's spelling
+    std::multimap<std::string, std::string> params;  // decoded query (and form) parameters
+    // As sent, names in the client's spelling, in name order (the server library sorts them). The library
+    // decodes percent escapes in header values before anyone sees them.
+    std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
 
     // The first header of that name (case-insensitive), or "" when the client sent none.
@@ -29,8 +31,10 @@ struct LoggedRequest {
 
 // Accounts and queries with known properties, for tests that need "a user with many followers" and the like.
 struct KnownUsers {
-    std::string demo;           // the demo account: a few hundred tweets, a few hundred followers
-    std::string popular;        // more than 5,000 followers (several follower-id pages, > 1,000 followers)
+    std::string demo;  // the demo account: a few hundred tweets, a few hundred followers
+    // More than 5,000 followers (two follower-id pages) when the corpus has at least 5,502 users, as by
+    // default; in a smaller corpus every other user follows it.
+    std::string popular;
     std::string midsize;        // between 200 and 1,000 followers (several follower-list pages)
     std::string prolific;       // more than 3,200 tweets in the corpus (the timeline cap applies)
     std::string protectedUser;  // protected: its timeline answers 401 "Not authorized."
