@@ -5,6 +5,10 @@ The JSON seeds are the recorded service responses cut down to a few records (the
 grows and splices them; whole pages would only slow every run), written compact with
 \\uXXXX escapes and escaped slashes as the service writes them. The rest are small
 hand-made files. Run from anywhere: python3 fuzz/make_seeds.py
+
+The emu_* seeds are pages the service emulator (tools/emulator) served: a search page, a
+timeline, a users/lookup answer and a followers/list page, each with its first byte set as
+above. They are kept as captured; this script leaves them alone.
 """
 import json
 import pathlib
