@@ -75,7 +75,7 @@ class JSONDeserializer {
         std::uint8_t level = 0;
         int parent = 0;
         int start = 0;
-        int end = 0;         // the end the documents speak of; may be overwritten
+        int end = 0;         // where ObjectText ends; a later stray "}" may move it
         int matchedEnd = 0;  // the first closing brace assigned to the entry
     };
 
