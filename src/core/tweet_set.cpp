@@ -174,6 +174,7 @@ void TweetSet::SetVBDateTimes() {
 void TweetSet::Clear() {
     m_records.resize(1);
     m_lastSetDataSize = 0;
+    m_times.clear();
 }
 
 bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest) {
@@ -183,10 +184,16 @@ bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest)
     const SKDFuncs::DateValue latest = SKDFuncs::ToDate(Latest);
     // Every date is read before anything is dropped, so a bad one changes nothing.
     std::vector<bool> keep(m_records.size(), false);
+    bool keepAll = true;
     for (int i = 1; i <= Count(); ++i) {
-        const SKDFuncs::DateValue t = SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(m_records[i].DateTime));
-        keep[i] = earliest <= t && t <= latest;
+        const std::string& text = m_records[i].DateTime;
+        auto known = m_times.find(text);
+        if (known == m_times.end())
+            known = m_times.emplace(text, SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(text))).first;
+        keep[i] = earliest <= known->second && known->second <= latest;
+        keepAll = keepAll && keep[i];
     }
+    if (keepAll) return false;
     const int oldCount = Count();
     std::vector<Record> kept(1);
     kept.reserve(m_records.size());

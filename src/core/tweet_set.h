@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "core/skd_funcs.h"
 #include "platform/toolkit.h"
 
 namespace marlin {
@@ -99,6 +101,9 @@ class TweetSet {
     int m_lastSetDataSize = 0;
     bool m_vbDateTimes = false;
     std::unique_ptr<UserSet> m_tweetUser;  // parses the user object of each tweet
+    // Each DateTime text read as a date once. A retrieval trims the whole set after every
+    // page; reading every date text again each time made a long retrieval quadratic.
+    std::unordered_map<std::string, SKDFuncs::DateValue> m_times;
 };
 
 }  // namespace marlin
