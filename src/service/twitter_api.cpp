@@ -1,8 +1,7 @@
 #include "service/twitter_api.h"
 
-#include <cctype>
+#include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <tuple>
 

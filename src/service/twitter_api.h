@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -85,13 +84,19 @@ class TwitterAPI {
     SKDFuncs::DateValue NextLimitReset(ResourceFamily family) const;
 
     // --- Methods ---
+    // An error of the exchange asks "Try again?" (Yes/No). GetSearch, GetUserTimeLine and
+    // GetUsersLookUp repeat the failed step on Yes, as often as asked; No gives "Failed".
+    // A caller that scripts the answers must queue a No, or a fault that stays (a missing
+    // header) is asked about for ever.
+
     // Profiles of up to 100 users, ids or screen names separated by commas; the id list
-    // wins when both are given.
+    // wins when both are given. Both empty: nothing is sent and the request counts as failed.
     std::string GetUsersLookUp(const std::string& userIdList, const std::string& screenNameList,
                                bool appendUsers);
     // One page of the accounts a user follows / that follow a user. With appendUsers
     // false Users starts afresh from the first page, otherwise it continues from its
-    // cursor. After a declined-then-accepted retry a second failure throws HttpError.
+    // cursor. Yes to the retry question sends the request once more, and an error of that
+    // second attempt is thrown to the caller as HttpError.
     std::string GetFriendsList(const std::string& userId, const std::string& screenName,
                                const std::string& count, bool appendUsers);
     std::string GetFollowersList(const std::string& userId, const std::string& screenName,
@@ -123,8 +128,8 @@ class TwitterAPI {
     enum class Retry { Step, Resend, None };
     struct Exchange;
 
-    // One exchange with the method's retry handling; the body, "Failed", or "Failed"
-    // after the user declined a retry.
+    // One exchange with the method's retry handling: the body, or "Failed" after a refusal
+    // or a declined retry.
     std::string RunExchange(const Exchange& exchange);
     // Creates, prepares and sends the request, then Receive; nothing when the user declined.
     std::optional<std::string> Perform(std::unique_ptr<HttpRequest>& request, const Exchange& exchange);
