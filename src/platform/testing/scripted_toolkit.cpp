@@ -1,6 +1,7 @@
 #include "platform/testing/scripted_toolkit.h"
 
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 namespace marlin::testing {
@@ -14,6 +15,8 @@ MsgResult FirstButton(MsgButtons buttons) {
 
 MsgResult ScriptedToolkit::MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
                                       MsgIcon icon) {
+    if (messages.size() >= maxMessages)
+        throw std::runtime_error("scripted toolkit: too many messages, last: " + text);
     ShownMessage shown{text, title, buttons, icon, FirstButton(buttons)};
     if (onMessage) onMessage(shown);
     if (!messageAnswers.empty()) {

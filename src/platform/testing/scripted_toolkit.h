@@ -47,6 +47,10 @@ public:
     // When false (the default) Sleep returns at once and only adds to sleptMilliseconds.
     bool realSleep = false;
 
+    // A workflow that asks the same question for ever (a retry answered Yes by default)
+    // would hang the suite; past this many messages MessageBox throws instead.
+    std::size_t maxMessages = 10000;
+
     std::vector<ShownMessage> messages;
     std::vector<ShownPrompt> prompts;
     std::vector<ShownFileDialog> fileDialogs;
