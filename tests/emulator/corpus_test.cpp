@@ -238,5 +238,26 @@ TEST_F(CorpusTest, SearchSeesOnlyTheIndexDaysNewestFirstWithoutProtectedAuthors)
     EXPECT_FALSE(C().SearchIds(Vocabulary::kRareWord).empty());
 }
 
+TEST_F(CorpusTest, ASearchAnsweredFromEarlierWorkPagesLikeAFreshOne) {
+    // The first search runs through the whole index; later ones reuse what it found.
+    Corpus fresh(SmallConfig(), SmallConfig().now);
+    const std::string word = "marlin twitter";
+    std::vector<std::string> all = fresh.SearchIds(word);
+    ASSERT_GT(all.size(), 6u);
+    EXPECT_EQ(fresh.SearchIds(word), all);
+    SearchOptions options;
+    options.count = 3;
+    options.maxId = std::stoull(all[1]);
+    options.sinceId = std::stoull(all[5]);
+    auto page = fresh.Search(SearchQuery(word), options);
+    ASSERT_EQ(page.size(), 3u);
+    EXPECT_EQ(std::to_string(page[0].id), all[1]);
+    EXPECT_EQ(std::to_string(page[2].id), all[3]);
+    options.count = 10;
+    EXPECT_EQ(fresh.Search(SearchQuery(word), options).size(), 4u);  // all[1] to all[4]
+    options.lang = "el";
+    EXPECT_TRUE(fresh.Search(SearchQuery(word), options).empty());
+}
+
 }  // namespace
 }  // namespace marlin::emulator

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <numeric>
 #include <queue>
 #include <utility>
@@ -394,6 +395,14 @@ std::vector<TweetRef> Corpus::Timeline(int user, uint64_t sinceId, uint64_t maxI
 std::vector<Tweet> Corpus::Search(const SearchQuery& query, const SearchOptions& options) const {
     std::vector<Tweet> out;
     if (query.Empty() || options.count <= 0) return out;
+    const std::string key = query.Text() + '\x1f' + options.lang + (options.popularOnly ? "\x1fpopular" : "");
+    if (auto ids = CompleteMatches(key)) {
+        auto it = std::lower_bound(ids->begin(), ids->end(), options.maxId, std::greater<uint64_t>());
+        for (; it != ids->end() && *it > options.sinceId && static_cast<int>(out.size()) < options.count;
+             ++it)
+            out.push_back(MakeTweet(*FindTweet(*it)));
+        return out;
+    }
     const uint64_t lowest = static_cast<uint64_t>(m_indexStartMs - kServiceEpochMs) << 22;
     auto admissible = [&](uint64_t id) { return id > options.sinceId && id >= lowest; };
 
@@ -433,7 +442,25 @@ std::vector<Tweet> Corpus::Search(const SearchQuery& query, const SearchOptions&
             if (admissible(id)) heads.push({id, head.user, head.seq + 1});
         }
     }
+    bool wholeIndex = heads.empty() && options.maxId == UINT64_MAX && options.sinceId == 0;
+    if (wholeIndex) KeepCompleteMatches(key, out);
     return out;
+}
+
+std::optional<std::vector<uint64_t>> Corpus::CompleteMatches(const std::string& key) const {
+    std::lock_guard lock(m_completeMutex);
+    for (const CompleteSearch& search : m_complete)
+        if (search.key == key) return search.ids;
+    return std::nullopt;
+}
+
+void Corpus::KeepCompleteMatches(const std::string& key, const std::vector<Tweet>& tweets) const {
+    CompleteSearch search{key, {}};
+    search.ids.reserve(tweets.size());
+    for (const Tweet& t : tweets) search.ids.push_back(t.id);
+    std::lock_guard lock(m_completeMutex);
+    m_complete.push_front(std::move(search));
+    if (m_complete.size() > 16) m_complete.pop_back();
 }
 
 // ---- tweets ------------------------------------------------------------------------------------------

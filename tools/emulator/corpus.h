@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -129,6 +131,17 @@ class Corpus {
     std::vector<int> m_celebrities;  // the most followed users, who are retweeted and quoted most
     std::unordered_map<std::string, int> m_byName;
     std::unordered_map<uint64_t, int> m_byId;
+
+    // Searches that went through the whole index: every match, newest first, so that asking again (the
+    // next page, an update, the same rare query in another test) costs no scan. A few are kept.
+    struct CompleteSearch {
+        std::string key;
+        std::vector<uint64_t> ids;
+    };
+    std::optional<std::vector<uint64_t>> CompleteMatches(const std::string& key) const;
+    void KeepCompleteMatches(const std::string& key, const std::vector<Tweet>& tweets) const;
+    mutable std::mutex m_completeMutex;
+    mutable std::deque<CompleteSearch> m_complete;
 };
 
 }  // namespace marlin::emulator

@@ -112,7 +112,7 @@ std::vector<std::string> SearchQuery::Words(std::string_view text) {
     return {views.begin(), views.end()};
 }
 
-SearchQuery::SearchQuery(std::string_view q) {
+SearchQuery::SearchQuery(std::string_view q) : m_text(q) {
     bool joinNext = false;
     for (const std::string& item : SplitQuery(q)) {
         if (item == "OR") {

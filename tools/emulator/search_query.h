@@ -14,6 +14,7 @@ class SearchQuery {
     explicit SearchQuery(std::string_view q);
 
     bool Empty() const { return m_groups.empty(); }
+    const std::string& Text() const { return m_text; }
     // The screen name (lower case) that every match must come from, or "" when any author may match.
     const std::string& RequiredAuthor() const { return m_requiredAuthor; }
 
@@ -41,6 +42,7 @@ class SearchQuery {
 
     std::vector<Group> m_groups;  // every group must match
     std::string m_requiredAuthor;
+    std::string m_text;
 };
 
 }  // namespace marlin::emulator
