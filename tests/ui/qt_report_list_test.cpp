@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -117,6 +118,24 @@ TEST(QtReportListTest, SelectionGoesBothWaysAndFollowsItsRowThroughASort) {
     EXPECT_EQ(table.SelectedIndex(), 0);
     EXPECT_EQ(view.currentIndex().row(), 0);
     EXPECT_EQ(Shown(view, 0, 1), "alice");
+}
+
+TEST(QtReportListTest, TheRightButtonChoosesTheRowThenAsksForTheContextMenu) {
+    TweetsTable table;
+    for (const char* name : {"ann", "bob", "cy"}) table.AddRow({"d", name, "1"});
+    int selectedWhenAsked = -2;
+    table.SetContextMenuAction([&] { selectedWhenAsked = table.SelectedIndex(); });
+    QTableView view;
+    new QtReportList(table, &view);
+    view.resize(600, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const QPoint third = view.visualRect(view.model()->index(2, 1)).center();
+    QTest::mousePress(view.viewport(), Qt::RightButton, {}, third);
+    QTest::mouseRelease(view.viewport(), Qt::RightButton, {}, third);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, third, view.viewport()->mapToGlobal(third));
+    QApplication::sendEvent(view.viewport(), &menuEvent);
+    EXPECT_EQ(selectedWhenAsked, 2);
 }
 
 TEST(QtReportListTest, HeaderClicksSortThroughTheListsOwnRule) {

@@ -108,7 +108,7 @@ void ReportListItemModel::ListChanged(const ModelChange& change) {
             break;
         case ChangeKind::RowsChanged:
             // Rows Qt has not been told about yet will be read whole at the flush.
-            if (!m_resetPending && change.first >= 0 && change.first < m_rowCount) {
+            if (!m_resetPending && m_columnCount > 0 && change.first >= 0 && change.first < m_rowCount) {
                 const int last = std::min(change.last, m_rowCount - 1);
                 emit dataChanged(index(change.first, 0), index(last, m_columnCount - 1));
             }
