@@ -258,7 +258,7 @@ struct Emulator::Impl {
     void ServeToken(const httplib::Request& req, httplib::Response& res);
     void Serve(const httplib::Request& req, httplib::Response& res, Family family, Producer produce);
     void ServiceHeaders(httplib::Response& res, int status) const;
-    void Finish(httplib::Response& res, int status, const std::string& body) const;
+    void Finish(httplib::Response& res, int status, std::string body) const;
 
     Answer Search(const httplib::Request& req);
     Answer UserTimeline(const httplib::Request& req);
@@ -344,10 +344,12 @@ void Emulator::Impl::ServiceHeaders(httplib::Response& res, int status) const {
     res.set_header("x-xss-protection", "0");
 }
 
-void Emulator::Impl::Finish(httplib::Response& res, int status, const std::string& body) const {
+void Emulator::Impl::Finish(httplib::Response& res, int status, std::string body) const {
     res.status = status;
     ServiceHeaders(res, status);
-    res.set_content(body, kJsonType);
+    // Moved rather than handed to set_content, which would copy a page of several hundred kilobytes.
+    res.set_header("Content-Type", kJsonType);
+    res.body = std::move(body);
 }
 
 void Emulator::Impl::ServeToken(const httplib::Request& req, httplib::Response& res) {
@@ -390,7 +392,7 @@ void Emulator::Impl::Serve(const httplib::Request& req, httplib::Response& res, 
 
     RateLimiter::Verdict v = limiter.Take(token, family, static_cast<int64_t>(std::time(nullptr)));
     Answer answer = v.allowed ? (this->*produce)(req) : Answer{429, kRateLimitBody};
-    Finish(res, answer.status, answer.body);
+    Finish(res, answer.status, std::move(answer.body));
     if (d.fault != Fault::OmitLimit) res.set_header("x-rate-limit-limit", std::to_string(v.limit));
     if (d.fault != Fault::OmitRemaining)
         res.set_header("x-rate-limit-remaining", std::to_string(v.remaining));
@@ -421,7 +423,7 @@ Answer Emulator::Impl::Search(const httplib::Request& req) {
     std::vector<Tweet> tweets = corpus.Search(query, options);
 
     std::string body;
-    body.reserve(tweets.size() * 5000 + 512);
+    body.reserve(tweets.size() * 3500 + 512);
     JsonWriter json(body);
     json.BeginObject().Key("statuses").BeginArray();
     for (const Tweet& t : tweets) renderer.WriteTweet(json, t, Renderer::TweetStyle::Search);
@@ -484,7 +486,7 @@ Answer Emulator::Impl::UserTimeline(const httplib::Request& req) {
     bool keepReplies = !IsTrue(req.get_param_value("exclude_replies"));
 
     std::string body;
-    body.reserve(static_cast<size_t>(count) * 5000);
+    body.reserve(static_cast<size_t>(count) * 3500);
     JsonWriter json(body);
     json.BeginArray();
     // As with the service, count is applied first and retweets or replies left out afterwards.
@@ -585,7 +587,7 @@ Answer Emulator::Impl::UserList(const httplib::Request& req, bool friends) {
                 : corpus.Followers(*user, page.first, page.end - page.first);
     bool skipStatus = IsTrue(req.get_param_value("skip_status"));
     std::string body;
-    body.reserve(members.size() * 4000 + 256);
+    body.reserve(members.size() * 3500 + 256);
     JsonWriter json(body);
     json.BeginObject().Key("users").BeginArray();
     for (int member : members) {

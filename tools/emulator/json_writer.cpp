@@ -1,6 +1,7 @@
 #include "emulator/json_writer.h"
 
 #include <charconv>
+#include <stdexcept>
 
 namespace marlin::emulator {
 
@@ -38,8 +39,17 @@ unsigned DecodeUtf8(std::string_view text, size_t& i) {
     return cp;
 }
 
+// The characters that go out as they are.
+struct PlainTable {
+    bool plain[256] = {};
+    constexpr PlainTable() {
+        for (int c = 0x20; c < 0x80; ++c) plain[c] = c != '"' && c != '\\' && c != '/';
+    }
+};
+constexpr PlainTable kPlain;
+
 bool IsPlain(unsigned char c) {
-    return c >= 0x20 && c < 0x80 && c != '"' && c != '\\' && c != '/';
+    return kPlain.plain[c];
 }
 
 }  // namespace
@@ -102,35 +112,40 @@ void JsonWriter::BeforeValue() {
         m_afterKey = false;
         return;
     }
-    if (!m_first.empty()) {
-        if (!m_first.back()) m_out += ',';
-        m_first.back() = false;
+    if (m_depth > 0) {
+        if (!m_first[m_depth - 1]) m_out += ',';
+        m_first[m_depth - 1] = false;
     }
+}
+
+void JsonWriter::Open() {
+    if (m_depth == kMaxDepth) throw std::length_error("JSON nested too deeply");
+    m_first[m_depth++] = true;
 }
 
 JsonWriter& JsonWriter::BeginObject() {
     BeforeValue();
     m_out += '{';
-    m_first.push_back(true);
+    Open();
     return *this;
 }
 
 JsonWriter& JsonWriter::EndObject() {
     m_out += '}';
-    m_first.pop_back();
+    if (m_depth > 0) --m_depth;
     return *this;
 }
 
 JsonWriter& JsonWriter::BeginArray() {
     BeforeValue();
     m_out += '[';
-    m_first.push_back(true);
+    Open();
     return *this;
 }
 
 JsonWriter& JsonWriter::EndArray() {
     m_out += ']';
-    m_first.pop_back();
+    if (m_depth > 0) --m_depth;
     return *this;
 }
 
@@ -150,15 +165,32 @@ JsonWriter& JsonWriter::String(std::string_view utf8) {
     return *this;
 }
 
+namespace {
+template <typename T>
+void AppendNumber(std::string& out, T value) {
+    char buffer[24];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+}  // namespace
+
 JsonWriter& JsonWriter::Int(int64_t value) {
     BeforeValue();
-    m_out += std::to_string(value);
+    AppendNumber(m_out, value);
     return *this;
 }
 
 JsonWriter& JsonWriter::UInt(uint64_t value) {
     BeforeValue();
-    m_out += std::to_string(value);
+    AppendNumber(m_out, value);
+    return *this;
+}
+
+JsonWriter& JsonWriter::UIntText(uint64_t value) {
+    BeforeValue();
+    m_out += '"';
+    AppendNumber(m_out, value);
+    m_out += '"';
     return *this;
 }
 

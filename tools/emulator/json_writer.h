@@ -1,9 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace marlin::emulator {
 
@@ -23,6 +23,8 @@ class JsonWriter {
     JsonWriter& String(std::string_view utf8);
     JsonWriter& Int(int64_t value);
     JsonWriter& UInt(uint64_t value);
+    // The number as a JSON string, as in "id_str".
+    JsonWriter& UIntText(uint64_t value);
     // The shortest form that reads back as the same double, as in 51.50735.
     JsonWriter& Double(double value);
     JsonWriter& Bool(bool value);
@@ -43,9 +45,13 @@ class JsonWriter {
 
   private:
     void BeforeValue();
+    void Open();
+
+    static constexpr int kMaxDepth = 64;
 
     std::string& m_out;
-    std::vector<bool> m_first;  // per open container: no element written yet
+    std::array<bool, kMaxDepth> m_first{};  // per open container: no element written yet
+    int m_depth = 0;
     bool m_afterKey = false;
 };
 

@@ -1,6 +1,6 @@
 #include "emulator/renderer.h"
 
-#include <ctime>
+#include <cstdio>
 
 #include "emulator/corpus.h"
 #include "emulator/json_writer.h"
@@ -21,7 +21,7 @@ void WriteIndices(JsonWriter& json, int start, int end) {
 
 void WriteIdPair(JsonWriter& json, const char* key, const char* keyStr, uint64_t id) {
     json.Key(key).UInt(id);
-    json.Field(keyStr, std::to_string(id));
+    json.Key(keyStr).UIntText(id);
 }
 
 void WriteNullIdPair(JsonWriter& json, const char* key, const char* keyStr) {
@@ -37,12 +37,47 @@ std::string SourceHtml(int client) {
 }  // namespace
 
 std::string Renderer::ServiceTime(int64_t secondsUtc) {
-    std::time_t t = static_cast<std::time_t>(secondsUtc);
-    std::tm parts{};
-    gmtime_r(&t, &parts);
+    // Formatted by hand: this runs for every tweet and user of a page, and strftime was a visible cost.
+    static const char kDays[] = "ThuFriSatSunMonTueWed";  // 1 January 1970 was a Thursday
+    static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    int64_t days = secondsUtc >= 0 ? secondsUtc / 86400 : (secondsUtc - 86399) / 86400;
+    int64_t secondOfDay = secondsUtc - days * 86400;
+    // Civil date from a day count (H. Hinnant's algorithm).
+    int64_t z = days + 719468;
+    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    int64_t doe = z - era * 146097;
+    int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    int64_t mp = (5 * doy + 2) / 153;
+    int64_t day = doy - (153 * mp + 2) / 5 + 1;
+    int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    int weekday = static_cast<int>(((days % 7) + 7) % 7);
     char buffer[40];
-    std::strftime(buffer, sizeof buffer, "%a %b %d %H:%M:%S +0000 %Y", &parts);
+    std::snprintf(buffer, sizeof buffer, "%.3s %.3s %02d %02d:%02d:%02d +0000 %04d", kDays + weekday * 3,
+                  kMonths + (month - 1) * 3, static_cast<int>(day), static_cast<int>(secondOfDay / 3600),
+                  static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60),
+                  static_cast<int>(year));
     return buffer;
+}
+
+Renderer::Renderer(const Corpus& corpus) : m_corpus(corpus) {
+    if (corpus.UserCount() <= 200000) {
+        m_authorOnce = std::make_unique<std::once_flag[]>(corpus.UserCount());
+        m_authorJson = std::make_unique<std::string[]>(corpus.UserCount());
+    }
+}
+
+void Renderer::WriteAuthor(JsonWriter& json, int user) const {
+    if (!m_authorJson) {
+        WriteUser(json, m_corpus.User(user), UserStyle::InTweet);
+        return;
+    }
+    std::call_once(m_authorOnce[user], [&] {
+        JsonWriter one(m_authorJson[user]);
+        WriteUser(one, m_corpus.User(user), UserStyle::InTweet);
+    });
+    json.Raw(m_authorJson[user]);
 }
 
 void Renderer::WriteUrlList(JsonWriter& json, const UrlEntity* links, size_t count) const {
@@ -147,7 +182,7 @@ void Renderer::WriteTweet(JsonWriter& json, const Tweet& tweet, TweetStyle style
     }
     if (style != TweetStyle::UserStatus) {
         json.Key("user");
-        WriteUser(json, m_corpus.User(tweet.ref.user), UserStyle::InTweet);
+        WriteAuthor(json, tweet.ref.user);
     }
     WritePlace(json, tweet);
     json.NullField("contributors");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "emulator/account.h"
@@ -25,7 +27,7 @@ class Renderer {
         List,     // followers/friends lists: with "status" and the relationship flags
     };
 
-    explicit Renderer(const Corpus& corpus) : m_corpus(corpus) {}
+    explicit Renderer(const Corpus& corpus);
 
     void WriteTweet(JsonWriter& json, const Tweet& tweet, TweetStyle style) const;
     // withStatus: whether Lookup and List users carry their latest tweet (skip_status asks them not to).
@@ -39,7 +41,13 @@ class Renderer {
     void WritePlace(JsonWriter& json, const Tweet& tweet) const;
     void WriteUrlList(JsonWriter& json, const UrlEntity* links, size_t count) const;
 
+    void WriteAuthor(JsonWriter& json, int user) const;
+
     const Corpus& m_corpus;
+    // The author object of each user, written once: every tweet carries one, and it never changes.
+    // Kept only for corpora of a size where that costs little memory.
+    std::unique_ptr<std::once_flag[]> m_authorOnce;
+    std::unique_ptr<std::string[]> m_authorJson;
 };
 
 }  // namespace marlin::emulator
