@@ -168,6 +168,7 @@ std::string TweetSet::GetVBDateTime(int Index) const {
 
 void TweetSet::SetVBDateTimes() {
     for (int i = 1; i <= Count(); ++i) m_records[i].DateTime = GetVBDateTime(i);
+    m_timesRead = 0;
     m_vbDateTimes = true;
 }
 
@@ -175,6 +176,7 @@ void TweetSet::Clear() {
     m_records.resize(1);
     m_lastSetDataSize = 0;
     m_times.clear();
+    m_timesRead = 0;
 }
 
 bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest) {
@@ -184,22 +186,29 @@ bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest)
     const SKDFuncs::DateValue latest = SKDFuncs::ToDate(Latest);
     // Every date is read before anything is dropped, so a bad one changes nothing.
     std::vector<bool> keep(m_records.size(), false);
+    m_times.resize(m_records.size());
+    for (int i = m_timesRead + 1; i <= Count(); ++i) {
+        m_times[i] = SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(m_records[i].DateTime));
+        m_timesRead = i;
+    }
     bool keepAll = true;
     for (int i = 1; i <= Count(); ++i) {
-        const std::string& text = m_records[i].DateTime;
-        auto known = m_times.find(text);
-        if (known == m_times.end())
-            known = m_times.emplace(text, SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(text))).first;
-        keep[i] = earliest <= known->second && known->second <= latest;
+        keep[i] = earliest <= m_times[i] && m_times[i] <= latest;
         keepAll = keepAll && keep[i];
     }
     if (keepAll) return false;
     const int oldCount = Count();
     std::vector<Record> kept(1);
+    std::vector<SKDFuncs::DateValue> keptTimes(1);
     kept.reserve(m_records.size());
+    keptTimes.reserve(m_records.size());
     for (int i = 1; i <= oldCount; ++i) {
-        if (keep[i]) kept.push_back(std::move(m_records[i]));
+        if (!keep[i]) continue;
+        kept.push_back(std::move(m_records[i]));
+        keptTimes.push_back(m_times[i]);
     }
+    m_times = std::move(keptTimes);
+    m_timesRead = static_cast<int>(kept.size()) - 1;
     m_records = std::move(kept);
     return Count() != oldCount;
 }

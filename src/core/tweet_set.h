@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "core/skd_funcs.h"
@@ -101,9 +100,12 @@ class TweetSet {
     int m_lastSetDataSize = 0;
     bool m_vbDateTimes = false;
     std::unique_ptr<UserSet> m_tweetUser;  // parses the user object of each tweet
-    // Each DateTime text read as a date once. A retrieval trims the whole set after every
-    // page; reading every date text again each time made a long retrieval quadratic.
-    std::unordered_map<std::string, SKDFuncs::DateValue> m_times;
+    // The DateTime of records 1..m_timesRead read as dates (slot i for record i). A
+    // retrieval trims the whole set after every page; reading every date text again each
+    // time made a long retrieval quadratic. Pages only add records at the end, so what was
+    // read stays right until Clear or SetVBDateTimes rewrites the records.
+    std::vector<SKDFuncs::DateValue> m_times;
+    int m_timesRead = 0;
 };
 
 }  // namespace marlin
