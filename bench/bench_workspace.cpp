@@ -1,0 +1,276 @@
+// The main window's tweet side at full size, headless:
+//  1. a 200,000-row tweet table file: Open (no re-scoring), Save, Filter, one sort, memory;
+//  2. a search of about 45,000 tweets (450 pages) from the emulator, from "New " to the
+//     filled table with the scorer stand-in: wall time, the program's own CPU per 1,000
+//     tweets, and how the time per page grows with the tweets already held.
+// Every figure is printed beside its target.
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "emulator/emulator.h"
+#include "platform/testing/scripted_toolkit.h"
+#include "service/curl_http_request.h"
+#include "workspace/frm_main.h"
+
+namespace fs = std::filesystem;
+using marlin::frmMain;
+using marlin::MsgResult;
+using marlin::testing::ScriptedToolkit;
+
+namespace {
+
+constexpr int kFileRows = 200000;
+constexpr int kSearchTweets = 45000;
+
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// CPU time of the calling thread: the window's own work, without the emulator's threads
+// (which serve the requests in this process) and without the scorer (a child process).
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+double ChildrenCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Resident memory in MiB: "VmRSS" now or "VmHWM" at its peak.
+double MemoryMiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string name;
+    while (status >> name) {
+        long kib = 0;
+        if (name == std::string(key) + ":" && status >> kib) return static_cast<double>(kib) / 1024.0;
+        status.ignore(1 << 12, '\n');
+    }
+    return 0;
+}
+
+void Report(const char* what, double value, const char* unit, const char* target, bool met) {
+    std::printf("  %-46s %10.3f %-4s target %-12s %s\n", what, value, unit, target, met ? "met" : "MISSED");
+}
+
+fs::path MakeAppFolder() {
+    char pattern[] = "/tmp/marlin-bench-ws-XXXXXX";
+    if (!mkdtemp(pattern)) std::exit(1);
+    const fs::path app = pattern;
+    const fs::path built = MARLIN_APP_FOLDER;
+    if (fs::exists(built / "bin" / "support.dll")) {
+        fs::create_directories(app / "bin");
+        fs::copy_file(built / "bin" / "support.dll", app / "bin" / "support.dll");
+        fs::copy(built / "SentiStrengthData", app / "SentiStrengthData");
+    } else {
+        std::printf("(the scorer stand-in is not built: scoring is left out of the figures)\n");
+    }
+    return app;
+}
+
+// A tweet table file of realistic rows: texts of 60-140 characters, a tenth of them
+// retweets, counts of every size, links and descriptions on some rows, scores non-zero.
+void WriteTableFile(const fs::path& file) {
+    const char* words[] = {"data",  "the",   "research", "great",   "awful", "today", "news", "city",
+                           "match", "happy", "sad",      "science", "open",  "good",  "bad",  "caf\xE9"};
+    std::string text;
+    text.reserve(static_cast<std::size_t>(kFileRows) * 330);
+    unsigned seed = 2024;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int i = 0; i < kFileRows; ++i) {
+        const unsigned user = next() % 20000;
+        std::string tweet = (i % 10 == 0) ? "RT @user" + std::to_string(next() % 500) + ":" : "";
+        const unsigned words_in = 8 + next() % 14;
+        for (unsigned w = 0; w < words_in; ++w) {
+            if (!tweet.empty()) tweet += ' ';
+            tweet += words[next() % 16];
+        }
+        text += "Wed Aug 27 13:08:45 0000 2014\tuser" + std::to_string(user) + "\t" + tweet + "\t" +
+                std::to_string(500000000000000000ull + static_cast<unsigned long long>(i) * 7919ull) +
+                "\tReal Name " + std::to_string(user) + "\t" + std::to_string(next() * 37 % 2000000) + "\t" +
+                std::to_string(next() % 5000) + "\tSome Town\t" +
+                std::to_string(static_cast<int>(next() % 24) - 12) + "\t" +
+                (i % 7 == 0 ? "51.5,-0.12" : "null") + "\t" + std::to_string(next() % 90000) + "\t" +
+                std::to_string(next() % 300) + "\t" +
+                (i % 3 == 0 ? "http://example.com/a/long/path/" + std::to_string(i) : "") + "\t" +
+                std::to_string(1 + next() % 5) + "\t-" + std::to_string(1 + next() % 5) + "\t" +
+                (i % 2 == 0 ? "Researcher of things, lover of data and coffee." : "") + "\t\r\n";
+    }
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+template <typename F>
+double Timed(F&& work) {
+    const double start = WallSeconds();
+    work();
+    return WallSeconds() - start;
+}
+
+bool FileBenchmark() {
+    std::printf("Tweet table file of %d rows\n", kFileRows);
+    const fs::path app = MakeAppFolder();
+    const fs::path input = app / "big table.txt";
+    WriteTableFile(input);
+    std::printf("  (file: %.1f MiB)\n", static_cast<double>(fs::file_size(input)) / (1024.0 * 1024.0));
+
+    ScriptedToolkit tk;
+    tk.realSleep = true;
+    auto frm = std::make_unique<frmMain>(tk, marlin::CurlHttpRequest::Factory(), "http://127.0.0.1:9", app);
+    marlin::MainWindowState& w = frm->State();
+    const double baseMiB = MemoryMiB("VmRSS");
+
+    tk.fileDialogAnswers.push_back(input.string());
+    const double open = Timed([&] { frm->mOpenTweets_Click(); });
+    const double heldMiB = MemoryMiB("VmRSS") - baseMiB;
+    const bool opened = w.OutTable.RowCount() == kFileRows && tk.messages.empty();
+
+    tk.messageAnswers = {MsgResult::No};  // do not overwrite the input: save as a new file
+    tk.fileDialogAnswers.push_back((app / "saved.txt").string());
+    const double save = Timed([&] { frm->mSaveTweets_Click(); });
+    const bool saved =
+        fs::exists(app / "saved.txt") && fs::file_size(app / "saved.txt") > fs::file_size(input) / 2;
+
+    tk.messageAnswers = {MsgResult::OK};
+    const double filter = Timed([&] { frm->mRemRT_Click(); });
+    const int kept = w.OutTable.RowCount();
+
+    const double sort = Timed([&] {
+        frm->OutTable_ColumnClick(5);  // UserFollowers: padded numbers, many of them equal
+        (void)w.OutTable.Cell(0, 5);
+    });
+    const double peakMiB = MemoryMiB("VmHWM");
+
+    bool ok = opened && saved;
+    Report("Open (read, pad, fill; no re-scoring)", open, "s", "<= 3 s", open <= 3.0);
+    Report("Save", save, "s", "<= 2 s", save <= 2.0);
+    Report("Filter (Remove Retweets, OK)", filter, "s", "<= 1 s", filter <= 1.0);
+    Report("One sort (UserFollowers)", sort, "s", "<= 1 s", sort <= 1.0);
+    Report("Memory held by the open table", heldMiB, "MiB", "<= 1024 MiB", heldMiB <= 1024);
+    Report("Peak resident memory of the process", peakMiB, "MiB", "<= 1024 MiB", peakMiB <= 1024);
+    std::printf("  (rows after filter: %d of %d; opened %s, saved %s)\n", kept, kFileRows,
+                opened ? "yes" : "NO", saved ? "yes" : "NO");
+    frm.reset();
+    fs::remove_all(app);
+    return ok && open <= 3.0 && save <= 2.0 && filter <= 1.0 && sort <= 1.0 && peakMiB <= 1024;
+}
+
+// Times every search request as it is sent, so the time per page can be followed.
+class PageClock {
+  public:
+    marlin::HttpRequestFactory Wrap(marlin::HttpRequestFactory inner) {
+        return [this, inner] {
+            wall.push_back(WallSeconds());
+            cpu.push_back(ThreadCpuSeconds());
+            return inner();
+        };
+    }
+    std::vector<double> wall;
+    std::vector<double> cpu;
+};
+
+// Mean of the intervals between consecutive marks in [from, to).
+double MeanInterval(const std::vector<double>& marks, std::size_t from, std::size_t to) {
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i) sum += marks[i + 1] - marks[i];
+    return sum / static_cast<double>(to - from);
+}
+
+bool SearchBenchmark() {
+    std::printf("Search of about %d tweets from the emulator, New to the filled table\n", kSearchTweets);
+    marlin::emulator::EmulatorConfig config;
+    config.users = 6000;
+    config.corpusDays = 8;
+    config.searchIndexDays = 7;
+    config.limits[0] = 2000;  // a quota large enough that no dialog interrupts the run
+    // Size the corpus so that the query matches about 45,000 tweets in the search index.
+    config.tweetsPerDay = 20000;
+    {
+        marlin::emulator::Emulator probe(config);
+        const double matches = static_cast<double>(probe.Data().SearchIds("data", "en").size());
+        config.tweetsPerDay = static_cast<int>(config.tweetsPerDay * (kSearchTweets + 50) / matches);
+    }
+    marlin::emulator::Emulator emulator(config);
+    emulator.Start();
+    const std::size_t expected = emulator.Data().SearchIds("data", "en").size();
+
+    const fs::path app = MakeAppFolder();
+    ScriptedToolkit tk;
+    tk.realSleep = true;
+    PageClock clock;
+    auto frm = std::make_unique<frmMain>(tk, clock.Wrap(marlin::CurlHttpRequest::Factory()),
+                                         emulator.BaseUrl(), app);
+    marlin::MainWindowState& w = frm->State();
+    w.Twitter.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret);
+    clock.wall.clear();
+    clock.cpu.clear();
+    using namespace std::chrono;
+    w.EarlyDate.SetValue(year_month_day{floor<days>(system_clock::now()) - days{9}});
+    w.SearchQuery.SetText("data");
+
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const double children0 = ChildrenCpuSeconds();
+    const double wall0 = WallSeconds();
+    const double cpu0 = ThreadCpuSeconds();
+    frm->GetSrch_Click();
+    const double wall = WallSeconds() - wall0;
+    const double cpu = ThreadCpuSeconds() - cpu0;
+    const double scorerCpu = ChildrenCpuSeconds() - children0;
+    clock.wall.push_back(clock.wall.empty() ? 0 : clock.wall.back());  // no further request
+
+    const int rows = w.OutTable.RowCount();
+    const std::size_t pages = clock.wall.size() - 1;
+    const double perThousand = cpu / (rows / 1000.0);
+    std::printf("  (%d rows shown of %zu matching, %zu requests, last log line: %s)\n", rows, expected, pages,
+                w.Progress.Last().c_str());
+    Report("Wall time, New to filled table", wall, "s", "(figure)", true);
+    Report("Program CPU per 1,000 tweets", perThousand, "s", "<= 0.2 s", perThousand <= 0.2);
+    std::printf("  (program CPU %.2f s in all; scorer, a child process, %.2f s CPU)\n", cpu, scorerCpu);
+
+    bool ok = perThousand <= 0.2 && rows == static_cast<int>(expected);
+    if (pages >= 40) {
+        // Intervals between requests: page i's exchange, parse, trim and log update.
+        const std::size_t n = 20;
+        const std::size_t last = pages - 2;  // the final interval holds the empty last page
+        const double firstWall = MeanInterval(clock.wall, 0, n);
+        const double lastWall = MeanInterval(clock.wall, last - n, last);
+        const double firstCpu = MeanInterval(clock.cpu, 0, n);
+        const double lastCpu = MeanInterval(clock.cpu, last - n, last);
+        std::printf("  time per page, first %zu pages: %.2f ms wall, %.2f ms program CPU\n", n,
+                    firstWall * 1e3, firstCpu * 1e3);
+        std::printf("  time per page, last %zu pages:  %.2f ms wall, %.2f ms program CPU\n", n,
+                    lastWall * 1e3, lastCpu * 1e3);
+        Report("Growth of wall time per page, last / first", lastWall / firstWall, "x", "<= 2x",
+               lastWall / firstWall <= 2.0);
+        Report("Growth of program CPU per page, last / first", lastCpu / firstCpu, "x", "<= 2x",
+               lastCpu / firstCpu <= 2.0);
+        ok = ok && lastWall / firstWall <= 2.0;
+    }
+    frm.reset();
+    emulator.Stop();
+    fs::remove_all(app);
+    return ok;
+}
+
+}  // namespace
+
+int main() {
+    const bool files = FileBenchmark();
+    const bool search = SearchBenchmark();
+    std::printf("%s\n", files && search ? "All targets met." : "Some targets MISSED.");
+    return 0;
+}
