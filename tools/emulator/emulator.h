@@ -37,7 +37,7 @@ struct KnownUsers {
     std::string popular;
     std::string midsize;        // between 200 and 1,000 followers (several follower-list pages)
     std::string prolific;       // more than 3,200 tweets in the corpus (the timeline cap applies)
-    std::string protectedUser;  // protected: its timeline answers 401 "Not authorized."
+    std::string protectedUser;  // protected: its timeline and lists answer 401 "Not authorized."
     std::string verified;       // a verified account
     std::string silent;         // no tweets at all and no followers
     std::string international;  // writes in Greek, Cyrillic, Arabic, Hebrew and Thai
@@ -74,14 +74,17 @@ class Emulator {
     std::vector<LoggedRequest> Requests() const;
     void ClearRequests();
 
-    // The next `count` requests of the family get the fault (stallSeconds: how long Fault::Stall waits).
+    // The next `count` requests of the family get the fault (stallSeconds: how long Fault::Stall waits);
+    // replaces the family's previous count rule. Dropped and failed (500/503) requests use no quota.
     void InjectFault(Family family, Fault fault, int count, int stallSeconds = 0);
-    // From now on, that fraction (0..1) of the family's requests gets the fault (chosen deterministically).
+    // From now on, that fraction (0..1) of the family's requests gets the fault, evenly spread and the same
+    // every run (0.25: the 4th, 8th, 12th...); replaces the family's previous fraction rule. A count rule
+    // that is still running goes first.
     void InjectFaultFraction(Family family, Fault fault, double fraction, int stallSeconds = 0);
     void ClearFaults();
 
-    // Sets the remaining count of the family's current window for every token (and for tokens issued later
-    // until their window resets).
+    // Sets the remaining count of the family's current window for every token, and of the first window of
+    // tokens not issued yet. A window that resets afterwards starts full again.
     void SetRemaining(Family family, int remaining);
 
     // A valid bearer token, as the token exchange would issue it (the same one for the configured app).
