@@ -10,6 +10,18 @@
 
 namespace marlin::testing {
 
+// Today in the service's date-time layout, at the given UTC hour.
+inline std::string ServiceDateToday(int hour = 0) {
+    const SKDFuncs::DateValue now = SKDFuncs::Now();
+    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %s %02d %02d:00:00 +0000 %d", kDays[SKDFuncs::Weekday(now) - 1],
+                  kMonths[now.month - 1], now.day, hour, now.year);
+    return text;
+}
+
 // The main window against the emulator, with what the user-side tests share: a corpus
 // with enough accounts for several follower pages, the requests of one path, rows put
 // straight into the Tweets table, and profiles made up for exact column checks.
@@ -88,18 +100,6 @@ class UserSideTest : public MainWindowTest {
         std::string json = "[";
         for (const Profile& p : profiles) json += (json.size() > 1 ? "," : "") + ProfileJson(p);
         client.Users.SetData(json + "]", false, false);
-    }
-
-    // Today in the service's date-time layout, at the given UTC hour.
-    static std::string ServiceDateToday(int hour = 0) {
-        const SKDFuncs::DateValue now = SKDFuncs::Now();
-        static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-        static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-        char text[64];
-        std::snprintf(text, sizeof text, "%s %s %02d %02d:00:00 +0000 %d", kDays[SKDFuncs::Weekday(now) - 1],
-                      kMonths[now.month - 1], now.day, hour, now.year);
-        return text;
     }
 
     ReportList& Table0() { return *W().UserTable.front(); }
