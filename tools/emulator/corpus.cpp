@@ -623,7 +623,7 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
         if (Unit(Hash(h, 9)) < 0.06) insert(awkward[Pick(Hash(h, 10), awkward.size())], Hash(h, 11));
         bool newline = Unit(Hash(h, 12)) < 0.01;
         for (size_t k = 0; k < chosen.size(); ++k) {
-            if (k && text.Length() + 1 + TextBuilder::CodePoints(chosen[k]) > budget) continue;
+            if (k && text.Length() + 1 + TextBuilder::ShownLength(chosen[k]) > budget) continue;
             if (k) text.Append(newline && k == chosen.size() / 2 ? "\n" : " ");
             text.Append(chosen[k]);
         }

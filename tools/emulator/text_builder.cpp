@@ -11,9 +11,21 @@ int TextBuilder::CodePoints(std::string_view utf8) {
     return n;
 }
 
+int TextBuilder::ShownLength(std::string_view escaped) {
+    int n = CodePoints(escaped);
+    for (size_t at = escaped.find('&'); at != std::string_view::npos; at = escaped.find('&', at + 1)) {
+        std::string_view rest = escaped.substr(at);
+        if (rest.rfind("&amp;", 0) == 0)
+            n -= 4;
+        else if (rest.rfind("&lt;", 0) == 0 || rest.rfind("&gt;", 0) == 0)
+            n -= 3;
+    }
+    return n;
+}
+
 void TextBuilder::Append(std::string_view utf8) {
     m_text += utf8;
-    m_length += CodePoints(utf8);
+    m_length += ShownLength(utf8);
 }
 
 MentionEntity TextBuilder::AppendMention(int user, std::string_view atName) {

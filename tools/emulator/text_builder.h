@@ -8,8 +8,8 @@
 
 namespace marlin::emulator {
 
-// Assembles a tweet text piece by piece and records where its entities sit, counting in code points as
-// the service does.
+// Assembles a tweet text piece by piece and records where its entities sit. Like the service, it counts
+// code points of the text as the reader sees it: "&amp;" in the sent text is one character.
 class TextBuilder {
   public:
     void Append(std::string_view utf8);
@@ -22,6 +22,8 @@ class TextBuilder {
     int Length() const { return m_length; }
 
     static int CodePoints(std::string_view utf8);
+    // Code points of an HTML-escaped text once "&amp;", "&lt;" and "&gt;" are read as one character each.
+    static int ShownLength(std::string_view escaped);
     // "&" "<" ">" as the service writes them inside texts.
     static std::string EscapeHtml(std::string_view text);
     // Letters and digits, as in t.co codes and image names.
