@@ -208,6 +208,9 @@ TEST_F(EndpointsTest, FollowerAndFriendListsWalkByCursorOverEveryUserOnce) {
         EXPECT_EQ(back["previous_cursor_str"].text, "0");
     }
     EXPECT_EQ(GetJson("/1.1/followers/list.json?screen_name=" + name)["users"].size(), 20u);  // the default
+    // An empty user_id beside a screen name names nobody; the screen name counts.
+    EXPECT_EQ(GetJson("/1.1/friends/list.json?user_id=&screen_name=" + name + "&count=200")["users"].size(),
+              200u);
     JsonValue bare = GetJson("/1.1/followers/list.json?screen_name=" + name + "&skip_status=true");
     for (const JsonValue& u : bare["users"].items) EXPECT_FALSE(u.Has("status"));
     JsonValue silent = GetJson("/1.1/followers/list.json?screen_name=" + E().Users().silent);
