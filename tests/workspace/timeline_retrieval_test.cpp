@@ -1,0 +1,213 @@
+// The timeline retrieval: "New", "Update" and the double click on a User list entry,
+// against the emulator, with the scorer stand-in scoring what is shown.
+#include <chrono>
+#include <regex>
+
+#include "emulator/corpus.h"
+#include "user_side_fixture.h"
+
+namespace marlin::testing {
+namespace {
+
+const std::regex kStamp(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
+
+class TimelineRetrievalTest : public UserSideTest {
+  protected:
+    void SetUp() override {
+        StartWindow(UserCorpus(), true);
+        BackDays(3);
+    }
+
+    void CheckAll(const std::vector<std::string>& users) {
+        for (const auto& user : users) W().UserList.AddItem(user, true);
+    }
+
+    // The statuses of a user that lie on or after the threshold date: tweet ids carry
+    // their time, and the trim reads the service's clock time as it stands.
+    std::vector<std::string> IdsSinceThreshold(const std::string& user) {
+        using namespace std::chrono;
+        const year_month_day threshold = W().EarlyDate.Value();
+        const long long startMs = duration_cast<milliseconds>(sys_days{threshold}.time_since_epoch()).count();
+        const unsigned long long bound =
+            static_cast<unsigned long long>(startMs - emulator::Corpus::kServiceEpochMs) << 22;
+        std::vector<std::string> ids;
+        for (const std::string& id : Emu().Data().TimelineIds(user))
+            if (std::stoull(id) >= bound) ids.push_back(id);
+        return ids;
+    }
+
+    int RowsOf(const std::string& user) {
+        int rows = 0;
+        for (int row = 0; row < W().OutTable.RowCount(); ++row)
+            rows += UserProfileTable::Trimmed(W().OutTable.Cell(row, 1)) == user;
+        return rows;
+    }
+
+    std::vector<std::string> TimelineUsersAsked() {
+        std::vector<std::string> users;
+        for (const auto& request : RequestsTo("/1.1/statuses/user_timeline.json"))
+            users.push_back(request.Param("screen_name"));
+        return users;
+    }
+};
+
+TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathered) {
+    const emulator::KnownUsers users = Emu().Users();
+    CheckAll({users.demo, users.prolific, users.midsize});
+    bool pressed = false;
+    tk.onDoEvents = [&] {
+        const std::string line = W().Progress.Last();
+        if (!pressed && line.find("[" + users.prolific + "] back to") != std::string::npos) {
+            pressed = true;
+            frm->QuitGet_Click();
+        }
+    };
+    W().GetAllUTL.Click();
+
+    // The first user back to the threshold on one page, one page of the second, none of the third.
+    EXPECT_EQ(TimelineUsersAsked(), (std::vector<std::string>{users.demo, users.prolific}));
+    const size_t demoCount = IdsSinceThreshold(users.demo).size();
+    ASSERT_GT(demoCount, 0u);
+    ASSERT_LT(demoCount, 200u);
+    EXPECT_EQ(RowsOf(users.demo), static_cast<int>(demoCount));
+    EXPECT_EQ(RowsOf(users.prolific), 200);
+    EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(demoCount) + 200);
+
+    const std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_TRUE(StartsWith(log[0], "User timeline retrieval started @"));
+    EXPECT_TRUE(std::regex_match(log[0].substr(33), kStamp)) << log[0];
+    EXPECT_TRUE(StartsWith(
+        log[1], "Retrieved " + std::to_string(demoCount) + " statuses for [" + users.demo + "] back to "))
+        << log[1];
+    EXPECT_TRUE(StartsWith(log[2], "Retrieval of [" + users.demo + "] ended @")) << log[2];
+    EXPECT_TRUE(EndsWith(log[2], ", terminated at user threshold date (" + W().ThresholdDateText() + ")"))
+        << log[2];
+    EXPECT_TRUE(StartsWith(log[3], "Retrieved 200 statuses for [" + users.prolific + "] back to ")) << log[3];
+    EXPECT_TRUE(EndsWith(log[4], ", user cancelled the procedure")) << log[4];
+
+    for (const auto& request : RequestsTo("/1.1/statuses/user_timeline.json")) {
+        EXPECT_EQ(request.Param("count"), "200");
+        EXPECT_EQ(request.Param("since_id"), "");
+        EXPECT_EQ(request.Param("max_id"), "");
+    }
+    EXPECT_EQ(W().UserList.SelectedIndex(), 1);
+    EXPECT_EQ(W().CurTweetSrc, 2);
+    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Cancelled);
+    EXPECT_TRUE(W().UpdateUTL.Enabled());
+    EXPECT_FALSE(W().UpdateSearch.Enabled());
+    EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
+    EXPECT_TRUE(StartsWith(W().InfoBar.Panel(3), std::to_string(W().Twitter.UTLRateLimitRemaining()) +
+                                                     " USER_TIMELINE requests remaining"));
+}
+
+TEST_F(TimelineRetrievalTest, AUserWithManyPagesIsFollowedBackwardsToTheThreshold) {
+    const std::string prolific = Emu().Users().prolific;
+    CheckAll({prolific});
+    W().GetAllUTL.Click();
+
+    const std::vector<std::string> expected = IdsSinceThreshold(prolific);
+    ASSERT_GT(expected.size(), 400u);
+    EXPECT_EQ(TableIds(), expected);  // newest first, none lost, none doubled
+    const auto pages = RequestsTo("/1.1/statuses/user_timeline.json");
+    ASSERT_GT(pages.size(), 2u);
+    // Each page asks for what lies below the oldest status held.
+    EXPECT_EQ(pages[1].Param("max_id"), std::to_string(std::stoull(TableIds()[199]) - 1));
+}
+
+TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) {
+    const emulator::KnownUsers users = Emu().Users();
+    CheckAll({users.midsize});
+    W().GetAllUTL.Click();
+    const int before = W().OutTable.RowCount();
+    ASSERT_GT(before, 0);
+    const std::string newest = TableIds().front();
+    W().TweetsFN = "kept.txt";
+    Emu().ClearRequests();
+    W().Progress.Clear();
+
+    // A user with rows, one without (after it in the list), and an id sent as a name.
+    CheckAll({users.demo, "12345"});
+    W().UpdateUTL.Click();
+
+    const auto requests = RequestsTo("/1.1/statuses/user_timeline.json");
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].Param("screen_name"), users.midsize);
+    EXPECT_EQ(requests[0].Param("since_id"), newest);
+    EXPECT_EQ(requests[1].Param("screen_name"), users.demo);
+    EXPECT_EQ(requests[1].Param("since_id"), "");
+    EXPECT_EQ(requests[2].Param("screen_name"), "12345");
+    EXPECT_EQ(requests[2].Param("user_id"), "");
+
+    EXPECT_EQ(W().OutTable.RowCount(), before + static_cast<int>(IdsSinceThreshold(users.demo).size()));
+    const std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 8u);
+    EXPECT_TRUE(StartsWith(log[0], "User timeline retrieval started @"));
+    EXPECT_TRUE(EndsWith(log[2], ", no more statuses available: 200:OK")) << log[2];
+    EXPECT_EQ(log[6], "Retrieval error: 404:Not Found");
+    EXPECT_TRUE(EndsWith(log[7], ", no more statuses available: 404:Not Found")) << log[7];
+    // The update asks nothing about unsaved rows and keeps the table's file.
+    EXPECT_TRUE(tk.messages.empty() ||
+                tk.MessageTexts().front().find("Save contents now?") == std::string::npos);
+    EXPECT_EQ(W().TweetsFN, "kept.txt");
+    EXPECT_EQ(W().CurTweetSrc, 2);
+    EXPECT_FALSE(W().Busy);
+}
+
+TEST_F(TimelineRetrievalTest, WithNoCheckedEntryNewClearsAndUpdateAddsNothing) {
+    W().UserList.AddItem(Emu().Users().demo, false);
+    AddTweetRow("someone", "old row", 0, 1, -1);
+    Table0().AddRow({"1", "old user row"});
+    W().GetAllUTL.Click();
+    EXPECT_EQ(W().OutTable.RowCount(), 0);
+    EXPECT_EQ(Table0().RowCount(), 0);
+    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_FALSE(W().UpdateUTL.Enabled());
+    EXPECT_TRUE(RequestsTo("/1.1/statuses/user_timeline.json").empty());
+
+    W().UpdateUTL.SetEnabled(true);
+    W().UpdateUTL.Click();
+    EXPECT_EQ(LogLines().size(), 2u);
+    EXPECT_EQ(W().OutTable.RowCount(), 0);
+}
+
+TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOfferingToSave) {
+    const std::string demo = Emu().Users().demo;
+    W().UserList.AddItem("unchecked_other");
+    W().UserList.AddItem(demo);
+    W().CurTweetSrc = 1;  // the table held a search before
+    W().TweetsDirty = true;
+    tk.messageAnswers.push_back(MsgResult::No);
+    W().UserList.SetSelectedIndex(1);
+    W().UserList.DoubleClick();
+
+    EXPECT_EQ(
+        tk.messages.at(0).text,
+        "The selected operation will replace the current contents of the Tweet table. Save contents now?");
+    EXPECT_EQ(TimelineUsersAsked(), std::vector<std::string>{demo});
+    EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(IdsSinceThreshold(demo).size()));
+    // A save now belongs in the timeline history, not with the earlier query.
+    EXPECT_EQ(W().CurTweetSrc, 2);
+    EXPECT_TRUE(W().UpdateUTL.Enabled());
+    EXPECT_FALSE(W().Busy);
+}
+
+TEST_F(TimelineRetrievalTest, CancelInTheQuotaDialogEndsTheUserAndTheCommand) {
+    const emulator::KnownUsers users = Emu().Users();
+    CheckAll({users.prolific, users.demo});
+    Emu().SetRemaining(emulator::Family::UserTimeline, 5);
+    tk.messageAnswers.push_back(MsgResult::Cancel);
+    W().GetAllUTL.Click();
+
+    ASSERT_FALSE(tk.messages.empty());
+    EXPECT_TRUE(StartsWith(tk.messages[0].text, "Quota for this window running low. Wait until "));
+    EXPECT_TRUE(EndsWith(tk.messages[0].text, " before clicking OK to resume"));
+    EXPECT_EQ(tk.messages[0].buttons, MsgButtons::OKCancel);
+    EXPECT_EQ(TimelineUsersAsked(), std::vector<std::string>{users.prolific});
+    EXPECT_TRUE(EndsWith(LogLines().back(), ", user cancelled the procedure"));
+    EXPECT_FALSE(W().Cancelled);
+}
+
+}  // namespace
+}  // namespace marlin::testing
