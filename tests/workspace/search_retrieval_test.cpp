@@ -61,6 +61,22 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     }
 }
 
+TEST_F(SearchRetrievalTest, WestOfGreenwichTheNewestTweetsAreNotTakenForTheThreshold) {
+    // Tweet times are the service's UTC clock times. Where local time is behind UTC the
+    // newest tweets look "later than now"; they must neither vanish nor end the search.
+    const std::string zone = getenv("TZ") ? getenv("TZ") : "";
+    setenv("TZ", "America/New_York", 1);
+    tzset();
+    StartWindow();
+    BackDays(9);
+    NewSearch("data");
+    setenv("TZ", zone.c_str(), 1);
+    tzset();
+
+    EXPECT_EQ(TableIds(), Emu().Data().SearchIds("data", "en"));
+    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: 200:OK")) << LogLines().back();
+}
+
 TEST_F(SearchRetrievalTest, SearchThatReachesTheThresholdOnTheFirstPageStopsThere) {
     StartWindow();
     BackDays(1);
