@@ -1,0 +1,206 @@
+#include "fault_fixture.h"
+
+#include <ctime>
+
+namespace marlin::testing {
+
+namespace {
+
+// The client's own request, except that once the token is revoked it carries one the
+// service never issued: the service then refuses it as it refuses an expired token.
+class RevocableRequest : public HttpRequest {
+  public:
+    RevocableRequest(std::unique_ptr<HttpRequest> inner, std::shared_ptr<std::atomic<bool>> revoked)
+        : m_inner(std::move(inner)), m_revoked(std::move(revoked)) {}
+
+    void Open(const std::string& verb, const std::string& url, bool asynchronous) override {
+        m_inner->Open(verb, url, asynchronous);
+    }
+    void SetRequestHeader(const std::string& name, const std::string& value) override {
+        const bool bearer = name == "Authorization" && value.rfind("Bearer ", 0) == 0;
+        m_inner->SetRequestHeader(name, bearer && *m_revoked ? "Bearer revoked-token" : value);
+    }
+    void Send(const std::string& body) override { m_inner->Send(body); }
+    bool WaitForResponse(int seconds) override { return m_inner->WaitForResponse(seconds); }
+    int Status() override { return m_inner->Status(); }
+    std::string StatusText() override { return m_inner->StatusText(); }
+    std::string ResponseText() override { return m_inner->ResponseText(); }
+    std::string GetResponseHeader(const std::string& name) override {
+        return m_inner->GetResponseHeader(name);
+    }
+    void Abort() override { m_inner->Abort(); }
+    void SetProxy(ProxySetting setting, const std::string& server, const std::string& bypassList) override {
+        m_inner->SetProxy(setting, server, bypassList);
+    }
+    void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total) override {
+        m_inner->SetTimeouts(connect, total);
+    }
+
+  private:
+    std::unique_ptr<HttpRequest> m_inner;
+    std::shared_ptr<std::atomic<bool>> m_revoked;
+};
+
+}  // namespace
+
+std::string FaultName(ServiceFault fault) {
+    switch (fault) {
+        case ServiceFault::Dropped:
+            return "Dropped";
+        case ServiceFault::Stalled:
+            return "Stalled";
+        case ServiceFault::NoLimit:
+            return "NoLimitHeader";
+        case ServiceFault::NoRemaining:
+            return "NoRemainingHeader";
+        case ServiceFault::NoReset:
+            return "NoResetHeader";
+        case ServiceFault::Error500:
+            return "Status500";
+        case ServiceFault::Error503:
+            return "Status503";
+        case ServiceFault::Unauthorized:
+            return "Status401";
+        case ServiceFault::RateLimited:
+            return "Status429";
+    }
+    return "Unknown";
+}
+
+bool AsksToRetry(ServiceFault fault) {
+    return fault == ServiceFault::Dropped || fault == ServiceFault::Stalled ||
+           fault == ServiceFault::NoLimit || fault == ServiceFault::NoRemaining ||
+           fault == ServiceFault::NoReset;
+}
+
+bool Resendable(ServiceFault fault) {
+    return fault == ServiceFault::Dropped || fault == ServiceFault::Stalled;
+}
+
+const std::vector<ServiceFault>& ExchangeFaults() {
+    static const std::vector<ServiceFault> faults = {ServiceFault::Dropped, ServiceFault::Stalled,
+                                                     ServiceFault::NoLimit, ServiceFault::NoRemaining,
+                                                     ServiceFault::NoReset};
+    return faults;
+}
+
+const std::vector<ServiceFault>& StatusFaults() {
+    static const std::vector<ServiceFault> faults = {ServiceFault::Error500, ServiceFault::Error503,
+                                                     ServiceFault::Unauthorized, ServiceFault::RateLimited};
+    return faults;
+}
+
+emulator::EmulatorConfig FaultTest::Corpus() {
+    emulator::EmulatorConfig config;
+    config.users = 600;
+    config.tweetsPerDay = 300;
+    config.corpusDays = 10;
+    return config;
+}
+
+HttpRequestFactory FaultTest::Factory() {
+    CurlRequestOptions options;
+    options.connectTimeout = kTimeout;
+    options.totalTimeout = kTimeout;
+    HttpRequestFactory curl = CurlHttpRequest::Factory(options);
+    return [curl, revoked = m_revoked]() -> std::unique_ptr<HttpRequest> {
+        return std::make_unique<RevocableRequest>(curl(), revoked);
+    };
+}
+
+void FaultTest::Start() {
+    namespace fs = std::filesystem;
+    tk.realSleep = true;  // the scorer runs for real
+    m_emulator = std::make_unique<emulator::Emulator>(Corpus());
+    m_emulator->Start();
+    const fs::path built = BuiltAppFolder();
+    fs::create_directories(m_app / "bin");
+    fs::copy_file(built / "bin" / "support.dll", m_app / "bin" / "support.dll");
+    fs::copy(built / "SentiStrengthData", m_app / "SentiStrengthData", fs::copy_options::recursive);
+
+    frm = std::make_unique<frmMain>(tk, Factory(), m_emulator->BaseUrl(), m_app.path());
+    const emulator::EmulatorConfig& c = m_emulator->Config();
+    ASSERT_FALSE(W().Twitter.AuthAppAccess(c.appName, c.consumerKey, c.consumerSecret).empty());
+}
+
+void FaultTest::Inject(ServiceFault fault, emulator::Family family) {
+    using emulator::Fault;
+    switch (fault) {
+        case ServiceFault::Dropped:
+            return Emu().InjectFault(family, Fault::CloseConnection, 1);
+        case ServiceFault::Stalled:
+            return Emu().InjectFault(family, Fault::Stall, 1, kStallSeconds);
+        case ServiceFault::NoLimit:
+            return Emu().InjectFault(family, Fault::OmitLimit, 1);
+        case ServiceFault::NoRemaining:
+            return Emu().InjectFault(family, Fault::OmitRemaining, 1);
+        case ServiceFault::NoReset:
+            return Emu().InjectFault(family, Fault::OmitReset, 1);
+        case ServiceFault::Error500:
+            return Emu().InjectFault(family, Fault::Error500, 1);
+        case ServiceFault::Error503:
+            return Emu().InjectFault(family, Fault::Error503, 1);
+        case ServiceFault::Unauthorized:
+            *m_revoked = true;
+            return;
+        case ServiceFault::RateLimited:
+            return Emu().SetRemaining(family, 0);
+    }
+}
+
+void FaultTest::Heal(emulator::Family family) {
+    Emu().ClearFaults();
+    *m_revoked = false;
+    Emu().SetRemaining(family, Emu().Config().limits[static_cast<int>(family)]);
+}
+
+void FaultTest::InjectWhen(std::function<bool()> ready, ServiceFault fault, emulator::Family family) {
+    tk.onDoEvents = [this, ready = std::move(ready), fault, family, done = false]() mutable {
+        if (done || !ready()) return;
+        done = true;
+        Inject(fault, family);
+    };
+}
+
+void FaultTest::BackDays(int days) {
+    using namespace std::chrono;
+    const auto now = system_clock::to_time_t(system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    const year_month_day today{year{local.tm_year + 1900}, month{static_cast<unsigned>(local.tm_mon + 1)},
+                               day{static_cast<unsigned>(local.tm_mday)}};
+    W().EarlyDate.SetValue(year_month_day{sys_days{today} - std::chrono::days{days}});
+}
+
+std::vector<std::string> FaultTest::TableIds() {
+    std::vector<std::string> ids;
+    for (int row = 0; row < W().OutTable.RowCount(); ++row) {
+        const std::string id(W().OutTable.Cell(row, 3));
+        ids.push_back(id.substr(id.find_first_not_of(' ')));
+    }
+    return ids;
+}
+
+int FaultTest::RequestsTo(const std::string& path) const {
+    int count = 0;
+    for (const auto& request : m_emulator->Requests()) count += request.path == path;
+    return count;
+}
+
+std::vector<std::string> FaultTest::Questions() const {
+    std::vector<std::string> shown;
+    for (const auto& message : tk.messages) {
+        if (message.title.rfind("Recoverable error within ", 0) == 0)
+            shown.push_back(message.title + "|" + message.text);
+    }
+    return shown;
+}
+
+std::string FaultTest::SaveTable(const std::string& name) {
+    const std::filesystem::path path = File(name);
+    tk.fileDialogAnswers.push_back(path.string());
+    frm->mSaveTweets_Click();
+    return ReadFileBytes(path);
+}
+
+}  // namespace marlin::testing

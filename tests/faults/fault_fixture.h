@@ -1,0 +1,107 @@
+#pragma once
+
+// The main window against the emulator with short HTTP time-outs, and the faults the
+// service can throw at a running workflow: those the emulator injects itself, a token
+// the service stops accepting (401) and a window it declares spent (429).
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "emulator/emulator.h"
+#include "platform/testing/scripted_toolkit.h"
+#include "service/curl_http_request.h"
+#include "test_support.h"
+#include "workspace/frm_main.h"
+
+namespace marlin::testing {
+
+// What goes wrong in the middle of a retrieval.
+enum class ServiceFault {
+    Dropped,      // the connection closes without an answer
+    Stalled,      // no answer before the client's time-out
+    NoLimit,      // a 200 without x-rate-limit-limit
+    NoRemaining,  // a 200 without x-rate-limit-remaining
+    NoReset,      // a 200 without x-rate-limit-reset
+    Error500,
+    Error503,
+    Unauthorized,  // the service stops accepting the token: 401 from then on
+    RateLimited,   // the window is spent: 429 from then on
+};
+
+std::string FaultName(ServiceFault fault);
+// The faults the client treats as errors of the exchange, which it offers to retry.
+bool AsksToRetry(ServiceFault fault);
+// The exchange errors a retry mends: the request is sent again. A missing header is read
+// again from the same answer, which cannot mend it.
+bool Resendable(ServiceFault fault);
+const std::vector<ServiceFault>& ExchangeFaults();
+const std::vector<ServiceFault>& StatusFaults();
+
+class FaultTest : public ::testing::Test {
+  protected:
+    // Long enough for any loopback answer, short enough that a stall costs little.
+    static constexpr std::chrono::milliseconds kTimeout{1500};
+    static constexpr int kStallSeconds = 3;
+
+    static constexpr const char* kSearchRetryText =
+        "SKD is having trouble accessing the API server. Try again?";
+    static constexpr const char* kRetryText = "SKD is having trouble contacting the server. Try again?";
+
+    // A few hundred tweets a day and enough accounts for several follower pages and
+    // several look-up batches.
+    static emulator::EmulatorConfig Corpus();
+
+    // Starts the emulator and the window, with the scorer installed and the main client
+    // authenticated.
+    void Start();
+
+    // From now on the next request of the family meets the fault (for 401 and 429 every
+    // request does, until Heal).
+    void Inject(ServiceFault fault, emulator::Family family);
+    // The service works again.
+    void Heal(emulator::Family family);
+    // Injects the fault once, the first time `ready` holds while the window lets events
+    // run, that is in the middle of the workflow after its first page arrived.
+    void InjectWhen(std::function<bool()> ready, ServiceFault fault, emulator::Family family);
+
+    MainWindowState& W() { return frm->State(); }
+    emulator::Emulator& Emu() { return *m_emulator; }
+    std::filesystem::path File(const std::string& name) const { return m_app / name; }
+
+    // Sets the threshold date to today minus this many days.
+    void BackDays(int days);
+    // The TweetID column of every row, padding removed, in display order.
+    std::vector<std::string> TableIds();
+    std::vector<std::string> LogLines() const { return frm->State().Progress.Lines(); }
+    // Requests the emulator has answered (or dropped) on that path.
+    int RequestsTo(const std::string& path) const;
+    // The retry questions shown, each as "title|text". Other messages (the notice of an
+    // empty last page among them) are the workflows' own business.
+    std::vector<std::string> Questions() const;
+    // Saves the Tweets table to a file of the program folder and returns its bytes.
+    std::string SaveTable(const std::string& name);
+
+    ScriptedToolkit tk;
+    std::unique_ptr<frmMain> frm;
+
+  private:
+    HttpRequestFactory Factory();
+
+    TempFolder m_app;
+    std::unique_ptr<emulator::Emulator> m_emulator;
+    std::shared_ptr<std::atomic<bool>> m_revoked = std::make_shared<std::atomic<bool>>(false);
+};
+
+inline bool EndsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace marlin::testing

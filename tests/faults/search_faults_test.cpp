@@ -1,0 +1,130 @@
+// The search workflow when the service fails in the middle of it: after the first page
+// of a multi-page search, the next request meets a fault.
+
+#include <map>
+
+#include "fault_fixture.h"
+
+namespace marlin::testing {
+namespace {
+
+using emulator::Family;
+
+constexpr const char* kQuery = "data";
+constexpr int kPage = 100;
+
+class SearchFaultTest : public FaultTest, public ::testing::WithParamInterface<ServiceFault> {
+  protected:
+    void SetUp() override {
+        Start();
+        BackDays(9);  // older than the search index: every page the service has is wanted
+        m_expected = Emu().Data().SearchIds(kQuery, "en");
+        ASSERT_GT(m_expected.size(), 2u * kPage) << "the search must need several pages";
+    }
+
+    // A new search whose second request meets the test's fault.
+    void SearchWithFault() {
+        InjectWhen([this] { return W().Twitter.Tweets.Count() > 0; }, GetParam(), Family::Search);
+        W().SearchQuery.SetText(kQuery);
+        frm->GetSrch_Click();
+        tk.onDoEvents = nullptr;
+    }
+
+    std::vector<std::string> FirstPage() const {
+        return std::vector<std::string>(m_expected.begin(), m_expected.begin() + kPage);
+    }
+
+    std::vector<std::string> m_expected;
+};
+
+class SearchExchangeFaultTest : public SearchFaultTest {};
+class SearchStatusFaultTest : public SearchFaultTest {};
+
+TEST_P(SearchExchangeFaultTest, RetryAnsweredYes) {
+    const bool resent = Resendable(GetParam());
+    if (!resent) tk.messageAnswers = {MsgResult::Yes, MsgResult::No};
+    SearchWithFault();
+
+    const std::string question = std::string("Recoverable error within GetSearch|") + kSearchRetryText;
+    ASSERT_FALSE(tk.messages.empty());
+    EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
+    EXPECT_FALSE(W().Busy);
+    if (resent) {
+        EXPECT_EQ(Questions(), std::vector<std::string>{question});
+        EXPECT_EQ(TableIds(), m_expected);  // none lost, none doubled
+        EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: 200:OK")) << LogLines().back();
+    } else {
+        // A missing header is read again from the same answer, so Yes brings the
+        // question back; No then ends the search with the pages that arrived whole.
+        EXPECT_EQ(Questions(), std::vector<std::string>(2, question));
+        EXPECT_EQ(TableIds(), FirstPage());
+        EXPECT_EQ(RequestsTo("/1.1/search/tweets.json"), 2);
+    }
+}
+
+TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
+    W().SearchQuery.SetText(kQuery);
+    frm->GetSrch_Click();
+    const std::string saved = SaveTable("saved.txt");
+    ASSERT_FALSE(saved.empty());
+    tk.messages.clear();
+
+    tk.messageAnswers.push_back(MsgResult::No);
+    SearchWithFault();
+
+    EXPECT_EQ(Questions().size(), 1u);
+    EXPECT_EQ(TableIds(), FirstPage());
+    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: Couldn't access the API server"))
+        << LogLines().back();
+    EXPECT_TRUE(W().TweetsDirty);
+    EXPECT_FALSE(W().Busy);
+    EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);
+
+    // The window goes on working: the next search is whole again.
+    Heal(Family::Search);
+    tk.messageAnswers.push_back(MsgResult::No);  // do not save the partial table
+    W().SearchQuery.SetText(kQuery);
+    frm->GetSrch_Click();
+    EXPECT_EQ(TableIds(), m_expected);
+}
+
+TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) {
+    W().SearchQuery.SetText(kQuery);
+    frm->GetSrch_Click();
+    const std::string saved = SaveTable("saved.txt");
+    tk.messages.clear();
+
+    SearchWithFault();
+
+    EXPECT_TRUE(Questions().empty()) << Questions().at(0);  // a refusal is no question
+    EXPECT_EQ(TableIds(), FirstPage());
+    const std::string code = W().Twitter.LastResponseCode();
+    const std::map<ServiceFault, std::string> expectedCode = {{ServiceFault::Error500, "500:"},
+                                                              {ServiceFault::Error503, "503:"},
+                                                              {ServiceFault::Unauthorized, "401:"},
+                                                              {ServiceFault::RateLimited, "429:"}};
+    EXPECT_EQ(code.substr(0, 4), expectedCode.at(GetParam()));
+    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: " + code)) << LogLines().back();
+    EXPECT_FALSE(W().Busy);
+    EXPECT_TRUE(W().UpdateSearch.Enabled());
+    EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);
+
+    // Once the service answers again, "Update" picks up from the newest row as usual
+    // and a new search is whole.
+    Heal(Family::Search);
+    frm->UpdateSearch_Click();
+    EXPECT_EQ(TableIds(), FirstPage());  // nothing newer than the newest row exists
+    tk.messageAnswers.push_back(MsgResult::No);
+    frm->GetSrch_Click();
+    EXPECT_EQ(TableIds(), m_expected);
+}
+
+std::string Name(const ::testing::TestParamInfo<ServiceFault>& info) {
+    return FaultName(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, SearchExchangeFaultTest, ::testing::ValuesIn(ExchangeFaults()), Name);
+INSTANTIATE_TEST_SUITE_P(Faults, SearchStatusFaultTest, ::testing::ValuesIn(StatusFaults()), Name);
+
+}  // namespace
+}  // namespace marlin::testing
