@@ -117,6 +117,19 @@ def text_seeds():
         write("prefs", "prefs%d" % k, text)
 
 
+def user_file_seeds():
+    keys, table = b"\x01", b"\x00"  # the first byte: which Open command reads the file
+    row = [b"12345", b"someone", b"Some One", b"Caf\xe9 owner", b"Wed Aug 27 13:08:45 0000 2008"]
+    row += [b"%5d" % k for k in range(32)]
+    write("user_table_files", "mut", table + b"\t".join(row) + b"\r\n" + b"\t".join(row[:5]) + b"\r\n")
+    write("user_table_files", "muk_ids", keys + b"12345\tsomeone\r\n67890\tother\r\n\r\n")
+    write("user_table_files", "muk_names", keys + b"\tsomeone\r\n\tother\r\nx\r\n")
+    write("user_table_files", "profiler_short", table + b"12345\tsomeone\tfemale\t25-34\t0.9\r\n")
+    wide = [b"12345", b"someone"] + [b"f%d" % k for k in range(2, 25)]
+    write("user_table_files", "profiler_wide", table + b"\t".join(wide) + b"\n")
+
+
 if __name__ == "__main__":
     json_seeds()
     text_seeds()
+    user_file_seeds()
