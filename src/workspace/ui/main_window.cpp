@@ -1,0 +1,456 @@
+#include "workspace/ui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "platform/qt/qt_button.h"
+#include "platform/qt/qt_check_list.h"
+#include "platform/qt/qt_control.h"
+#include "platform/qt/qt_date_picker.h"
+#include "platform/qt/qt_drop_down_list.h"
+#include "platform/qt/qt_label.h"
+#include "platform/qt/qt_log_list.h"
+#include "platform/qt/qt_menu_item.h"
+#include "platform/qt/qt_option_group.h"
+#include "platform/qt/qt_report_list.h"
+#include "platform/qt/qt_status_bar.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/qt_text_box.h"
+#include "platform/qt/qt_timer.h"
+#include "platform/qt/qt_window.h"
+
+namespace marlin {
+
+namespace {
+
+QString IndexedName(const char* name, int index) {
+    return QStringLiteral("%1(%2)").arg(name).arg(index);
+}
+
+template <typename Widget>
+Widget* Named(Widget* widget, const QString& name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+QPushButton* MakeButton(QWidget* parent, Button& model, const QString& name) {
+    auto* button = Named(new QPushButton(parent), name);
+    button->setAutoDefault(false);
+    new QtButton(model, button);
+    return button;
+}
+
+// A button that holds one short symbol ("?", "X") and need not be wider than tall.
+QPushButton* MakeSmallButton(QWidget* parent, Button& model, const QString& name) {
+    QPushButton* button = MakeButton(parent, model, name);
+    const int side = button->sizeHint().height();
+    button->setMaximumWidth(side * 3 / 2);
+    return button;
+}
+
+QComboBox* MakeHistory(QWidget* parent, DropDownList& model, const char* name) {
+    auto* combo = Named(new QComboBox(parent), name);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(20);
+    new QtDropDownList(model, combo);
+    return combo;
+}
+
+QAction* MakeAction(QMenu* menu, MenuItem& model, const char* name) {
+    QAction* action = menu->addAction(QString());
+    action->setObjectName(name);
+    new QtMenuItem(model, action);
+    return action;
+}
+
+QAction* MakeSeparator(QMenu* menu, MenuItem& model, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(name);
+    new QtMenuItem(model, action);
+    return action;
+}
+
+QMenu* MakeMenu(QWidget* parent, MenuItem& model, const QString& name) {
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name + "Item");
+    new QtMenuItem(model, menu);
+    return menu;
+}
+
+QTableView* MakeTable(QWidget* parent, const char* name) {
+    auto* view = Named(new QTableView(parent), name);
+    view->setAlternatingRowColors(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setWordWrap(false);
+    view->horizontalHeader()->setSectionsClickable(true);
+    view->verticalHeader()->setVisible(false);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    return view;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(frmMain& form, QWidget* parent)
+    : QMainWindow(parent), m_form(form), m_about(std::make_unique<AboutDialog>(form.About())) {
+    setObjectName("frmMain");
+
+    auto* top = Named(new QSplitter(Qt::Horizontal), "TopSplitter");
+    top->addWidget(BuildSearchFrame());
+    top->addWidget(BuildTimelineFrame());
+    top->addWidget(BuildLogFrame());
+    top->setStretchFactor(0, 3);
+    top->setStretchFactor(1, 3);
+    top->setStretchFactor(2, 4);
+
+    auto* bottom = Named(new QTabWidget, "BottomTabs");
+    bottom->addTab(BuildUserTablesPage(), tr("User tables"));
+    bottom->addTab(BuildRawResponsePage(), tr("Raw response"));
+
+    auto* main = Named(new QSplitter(Qt::Vertical), "MainSplitter");
+    main->addWidget(top);
+    main->addWidget(BuildTweetsTable());
+    main->addWidget(bottom);
+    main->setStretchFactor(0, 0);
+    main->setStretchFactor(1, 1);
+    main->setStretchFactor(2, 0);
+    main->setChildrenCollapsible(false);
+    setCentralWidget(main);
+
+    BuildMenus();
+    BuildPopups();
+    BuildStatusBar();
+
+    MainWindowState& w = m_form.State();
+    WindowSession& session = m_form.Session();
+    new QtWindow(w.Window, this);
+    new QtTimer(session.Timer1, this);
+    session.SetFocusAction([this] { FocusWindow(); });
+    session.SetEndProgramAction([] { QCoreApplication::exit(0); });
+
+    // A good share of the screen to start with; the user resizes from there.
+    if (const QScreen* screen = this->screen()) {
+        const QSize available = screen->availableSize();
+        resize(available.width() * 4 / 5, available.height() * 4 / 5);
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::Start() {
+    show();
+    m_form.Form_Load();
+}
+
+QWidget* MainWindow::BuildSearchFrame() {
+    MainWindowState& w = m_form.State();
+    WindowSession& session = m_form.Session();
+    auto* frame = Named(new QGroupBox(tr("Search")), "SearchFrame");
+
+    auto* query = Named(new QLineEdit(frame), "SearchQuery");
+    query->setToolTip(
+        tr("Enter your search query here; \"?\" opens the service's guide to search operators"));
+    new QtTextBox(w.SearchQuery, query);
+    auto* help = MakeSmallButton(frame, session.SearchHelp, "SearchHelp");
+
+    auto* backLabel = Named(new QLabel(tr("Retrieve back to"), frame), "lblEarlyDate");
+    auto* early = Named(new QDateEdit(frame), "EarlyDate");
+    new QtDatePicker(w.EarlyDate, early);
+    backLabel->setBuddy(early);
+
+    auto* history = MakeHistory(frame, w.QPHistory, "QPHistory");
+    auto* clear = MakeSmallButton(frame, session.HistoryItemClear[1], IndexedName("HistoryItemClear", 1));
+
+    auto* grid = new QGridLayout(frame);
+    grid->addWidget(query, 0, 0, 1, 3);
+    grid->addWidget(help, 0, 3);
+    grid->addWidget(backLabel, 1, 0);
+    grid->addWidget(early, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(MakeButton(frame, w.GetSrch, "GetSrch"));
+    buttons->addWidget(MakeButton(frame, w.UpdateSearch, "UpdateSearch"));
+    buttons->addWidget(MakeButton(frame, w.QuitGet, "QuitGet"));
+    buttons->addStretch(1);
+    grid->addLayout(buttons, 2, 0, 1, 4);
+    grid->addWidget(history, 3, 0, 1, 3);
+    grid->addWidget(clear, 3, 3);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(4, 1);
+    return frame;
+}
+
+QWidget* MainWindow::BuildTimelineFrame() {
+    MainWindowState& w = m_form.State();
+    WindowSession& session = m_form.Session();
+    auto* frame = Named(new QGroupBox(tr("User Timelines")), "UTFrame");
+    new QtControl(w.UTFrame, frame);
+
+    auto* users = Named(new QListWidget(frame), "UserList");
+    new QtCheckList(w.UserList, users);
+
+    auto* byName = Named(new QRadioButton(frame), IndexedName("UserHandle", 0));
+    auto* byId = Named(new QRadioButton(frame), IndexedName("UserHandle", 1));
+    new QtOptionGroup(w.UserHandle, QList<QAbstractButton*>{byName, byId});
+    auto* count = Named(new QLabel(frame), "ULCount");
+    new QtLabel(w.ULCount, count);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(byName);
+    side->addWidget(byId);
+    side->addWidget(count);
+    side->addStretch(1);
+    side->addWidget(MakeButton(frame, w.GetAllUTL, "GetAllUTL"));
+    side->addWidget(MakeButton(frame, w.UpdateUTL, "UpdateUTL"));
+
+    auto* history = MakeHistory(frame, w.UTLHistory, "UTLHistory");
+    auto* clear = MakeSmallButton(frame, session.HistoryItemClear[0], IndexedName("HistoryItemClear", 0));
+
+    auto* meta = Named(new QPlainTextEdit(frame), "UserMeta");
+    meta->setReadOnly(true);
+    meta->setMaximumHeight(meta->fontMetrics().height() * 4);
+    new QtTextBox(w.UserMeta, meta);
+
+    auto* grid = new QGridLayout(frame);
+    grid->addWidget(users, 0, 0, 1, 2);
+    grid->addLayout(side, 0, 2);
+    grid->addWidget(history, 1, 0, 1, 2);
+    grid->addWidget(clear, 1, 2, Qt::AlignLeft);
+    grid->addWidget(meta, 2, 0, 1, 3);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(0, 1);
+    return frame;
+}
+
+QWidget* MainWindow::BuildLogFrame() {
+    MainWindowState& w = m_form.State();
+    auto* frame = Named(new QGroupBox(tr("Request log")), "LogFrame");
+    auto* log = Named(new QListWidget(frame), "Progress");
+    new QtLogList(w.Progress, log);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(log);
+    return frame;
+}
+
+QWidget* MainWindow::BuildTweetsTable() {
+    auto* view = MakeTable(this, "OutTable");
+    view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 6);
+    new QtReportList(m_form.State().OutTable, view);
+    return view;
+}
+
+QWidget* MainWindow::BuildUserTablesPage() {
+    MainWindowState& w = m_form.State();
+    auto* page = Named(new QWidget, "UserTablesPage");
+
+    auto* tweetsTable = Named(new QRadioButton(page), IndexedName("UTToggle", 0));
+    auto* otherTable = Named(new QRadioButton(page), IndexedName("UTToggle", 1));
+    new QtOptionGroup(w.UTToggle, QList<QAbstractButton*>{tweetsTable, otherTable});
+    auto* tables = Named(new QListWidget(page), "UTList");
+    tables->setMaximumHeight(tables->fontMetrics().height() * 4);
+    new QtCheckList(w.UTList, tables);
+
+    auto* switches = new QHBoxLayout;
+    switches->addWidget(tweetsTable);
+    switches->addWidget(otherTable);
+    switches->addWidget(tables, 1);
+    auto* commands = new QVBoxLayout;
+    commands->addWidget(MakeButton(page, w.BuildTweetsUT, "BuildTweetsUT"));
+    commands->addWidget(MakeButton(page, w.GetUTTL, "GetUTTL"));
+    auto* addRemove = new QHBoxLayout;
+    addRemove->addWidget(MakeButton(page, w.MergeRemUT, "MergeRemUT"));
+    addRemove->addWidget(MakeButton(page, w.AddRemUT, "AddRemUT"));
+    commands->addLayout(addRemove);
+    switches->addLayout(commands);
+
+    auto* followers = Named(new QGroupBox(tr("Get Followers/Friends of")), "GUFFrame");
+    QList<QAbstractButton*> targets;
+    auto* targetRow = new QHBoxLayout(followers);
+    for (int i = 0; i < w.GUFOp.Count(); ++i) {
+        auto* option = Named(new QRadioButton(followers), IndexedName("GUFOp", i));
+        targets << option;
+        targetRow->addWidget(option);
+    }
+    new QtOptionGroup(w.GUFOp, targets);
+    auto* target = Named(new QLineEdit(followers), "GUF_Id");
+    new QtTextBox(w.GUF_Id, target);
+    targetRow->addWidget(target, 1);
+    targetRow->addWidget(MakeButton(followers, w.GetFF[0], IndexedName("GetFF", 0)));
+    targetRow->addWidget(MakeButton(followers, w.GetFF[1], IndexedName("GetFF", 1)));
+
+    m_userTableView = MakeTable(page, "UserTable");
+    BindCurrentUserTable();
+    // The current element changes with these two controls; the check runs once the
+    // command that changed them has finished rearranging the array.
+    m_subscriptions.push_back(w.UTList.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
+    m_subscriptions.push_back(w.UTToggle.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(switches);
+    layout->addWidget(followers);
+    layout->addWidget(m_userTableView, 1);
+    return page;
+}
+
+QWidget* MainWindow::BuildRawResponsePage() {
+    auto* raw = Named(new QPlainTextEdit, "LastGET");
+    raw->setReadOnly(true);
+    raw->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    raw->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    new QtTextBox(m_form.State().LastGET, raw);
+    return raw;
+}
+
+void MainWindow::ScheduleUserTableCheck() {
+    if (m_userTableCheckPending) return;
+    m_userTableCheckPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_userTableCheckPending = false;
+        BindCurrentUserTable();
+    });
+}
+
+void MainWindow::BindCurrentUserTable() {
+    MainWindowState& w = m_form.State();
+    const auto current = static_cast<std::size_t>(w.CurUserTable);
+    if (current >= w.UserTable.size() || !w.UserTable[current]) return;
+    ReportList& table = *w.UserTable[current];
+    if (&table == m_boundUserTable && m_userTableBinding && m_userTableBinding->ModelAlive()) return;
+    delete m_userTableBinding;
+    m_userTableBinding = new QtReportList(table, m_userTableView);
+    m_boundUserTable = &table;
+    // The binding of a table that was switched away from hid the shared view.
+    m_userTableView->setVisible(true);
+}
+
+void MainWindow::BuildMenus() {
+    MainWindowState& w = m_form.State();
+    WindowSession& session = m_form.Session();
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = MakeMenu(this, w.mFile, "mFile");
+    QMenu* open = MakeMenu(file, w.mOpen, "mOpen");
+    MakeAction(open, w.mOpenTweets, "mOpenTweets");
+    QMenu* openUsers = MakeMenu(open, w.mOpenUsersMenu, "mOpenUsersMenu");
+    for (int i = 0; i < 2; ++i)
+        MakeAction(openUsers, w.mOpenUsers[static_cast<std::size_t>(i)],
+                   qPrintable(IndexedName("mOpenUsers", i)));
+    open->addMenu(openUsers);
+    file->addMenu(open);
+    QMenu* save = MakeMenu(file, w.mSave, "mSave");
+    MakeAction(save, w.mSaveTweets, "mSaveTweets")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QMenu* saveUsers = MakeMenu(save, w.mSaveUsersMenu, "mSaveUsersMenu");
+    for (int i = 0; i < 3; ++i)
+        MakeAction(saveUsers, w.mSaveUsers[static_cast<std::size_t>(i)],
+                   qPrintable(IndexedName("mSaveUsers", i)));
+    save->addMenu(saveUsers);
+    file->addMenu(save);
+    MakeAction(file, w.mSaveSend, "mSaveSend");
+    MakeAction(file, w.mImportProfiler, "mImportProfiler");
+    bar->addMenu(file);
+
+    QMenu* tools = MakeMenu(this, w.mTools, "mTools");
+    QMenu* convert = MakeMenu(tools, w.mConvertDT, "mConvertDT");
+    MakeAction(convert, w.mVBDateTime, "mVBDateTime");
+    MakeAction(convert, w.mSPSSDateTime, "mSPSSDateTime");
+    MakeAction(convert, w.mTwitterDateTime, "mTwitterDateTime");
+    tools->addMenu(convert);
+    MakeSeparator(tools, w.mLine0, "mLine0");
+    MakeAction(tools, w.mRemRT, "mRemRT");
+    MakeAction(tools, w.mFilterTweets, "mFilterTweets");
+    MakeSeparator(tools, w.mLine1, "mLine1");
+    MakeAction(tools, w.mCopyLog, "mCopyLog");
+    bar->addMenu(tools);
+
+    QMenu* settings = MakeMenu(this, w.mSettings, "mSettings");
+    MakeAction(settings, session.mSetLang, "mSetLang");
+    MakeAction(settings, session.mSetProxy, "mSetProxy");
+    MakeAction(settings, w.mSortDT, "mSortDT")->setCheckable(true);
+    MakeAction(settings, w.mHeaders, "mHeaders")->setCheckable(true);
+    bar->addMenu(settings);
+
+    QAction* about = bar->addAction(QString());
+    about->setObjectName("mAbout");
+    new QtMenuItem(session.mAbout, about);
+}
+
+void MainWindow::BuildPopups() {
+    MainWindowState& w = m_form.State();
+
+    QMenu* tweet = MakeMenu(this, w.mTweet, "mTweet");
+    MakeAction(tweet, w.mNavLinkURL, "mNavLinkURL");
+    MakeAction(tweet, w.mNavUserTwitter, "mNavUserTwitter");
+    MakeSeparator(tweet, w.mTLine1, "mTLine1");
+    MakeAction(tweet, w.mAddU2UL, "mAddU2UL");
+    MakeAction(tweet, w.mDelUFUL, "mDelUFUL");
+    MakeSeparator(tweet, w.mTLine2, "mTLine2");
+    MakeAction(tweet, w.mDelTweet, "mDelTweet");
+    MakeAction(tweet, w.mDelUsersTweets, "mDelUsersTweets");
+
+    QMenu* users = MakeMenu(this, w.mUsers, "mUsers");
+    MakeAction(users, w.mCopyUL, "mCopyUL");
+    MakeAction(users, w.mCopyUT, "mCopyUT");
+    MakeAction(users, w.mPasteUL, "mPasteUL");
+    MakeAction(users, w.mSelAllUL, "mSelAllUL");
+    MakeAction(users, w.mULClear, "mULClear");
+    MakeAction(users, w.mAddUser, "mAddUser");
+    MakeAction(users, w.mDeleteUser, "mDeleteUser");
+    MakeAction(users, w.mGetUFT, "mGetUFT");
+    MakeAction(users, w.mGetUserFollowers, "mGetUserFollowers");
+    MakeAction(users, w.mGetUserFriends, "mGetUserFriends");
+
+    QMenu* userTable = MakeMenu(this, w.mUT, "mUT");
+    for (int i = 0; i < 3; ++i)
+        MakeAction(userTable, w.mUTSelAll[static_cast<std::size_t>(i)],
+                   qPrintable(IndexedName("mUTSelAll", i)));
+    MakeAction(userTable, w.mUTUnselAll, "mUTUnselAll");
+}
+
+void MainWindow::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("InfoBar");
+    new QtStatusBar(m_form.State().InfoBar, bar);
+}
+
+void MainWindow::FocusWindow() {
+    activateWindow();
+    raise();
+    if (auto* query = findChild<QLineEdit*>("SearchQuery")) query->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // A disabled window takes no commands, closing included: the credentials dialog is
+    // up and decides.
+    if (!m_form.State().Window.Enabled() || !m_form.Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    m_about->hide();
+}
+
+}  // namespace marlin

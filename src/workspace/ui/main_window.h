@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/change_notifier.h"
+#include "workspace/frm_main.h"
+#include "workspace/ui/about_dialog.h"
+
+class QAction;
+class QCloseEvent;
+class QMenu;
+class QTableView;
+
+namespace marlin {
+
+class QtReportList;
+
+// The main window on Qt Widgets: the controls of frmMain laid out in resizable panes,
+// each carrying its name as objectName, bound to the window state through the control
+// bindings. Everything the user does is forwarded to frmMain; nothing is decided here.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit MainWindow(frmMain& form, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    frmMain& form() const { return m_form; }
+    AboutDialog* aboutDialog() const { return m_about.get(); }
+
+    // Shows the window and runs the program's start-up: the window is disabled behind
+    // the credentials dialog until that dialog has a token.
+    void Start();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QWidget* BuildSearchFrame();
+    QWidget* BuildTimelineFrame();
+    QWidget* BuildLogFrame();
+    QWidget* BuildTweetsTable();
+    QWidget* BuildUserTablesPage();
+    QWidget* BuildRawResponsePage();
+    void BuildMenus();
+    void BuildPopups();
+    void BuildStatusBar();
+    // Follows the current element of the user table array with the one table view.
+    void ScheduleUserTableCheck();
+    void BindCurrentUserTable();
+    void FocusWindow();
+
+    frmMain& m_form;
+    std::unique_ptr<AboutDialog> m_about;
+    QTableView* m_userTableView = nullptr;
+    QPointer<QtReportList> m_userTableBinding;
+    const ReportList* m_boundUserTable = nullptr;
+    bool m_userTableCheckPending = false;
+    std::vector<Subscription> m_subscriptions;
+};
+
+}  // namespace marlin

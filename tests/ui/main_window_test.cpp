@@ -1,0 +1,230 @@
+// The desktop window driven through its real widgets, found by objectName, against the
+// emulator on loopback and the scorer stand-in in a program folder of the test's own.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "emulator/emulator.h"
+#include "platform/testing/scripted_toolkit.h"
+#include "service/curl_http_request.h"
+#include "test_support.h"
+#include "workspace/frm_main.h"
+#include "workspace/ui/main_window.h"
+
+namespace marlin {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::ScriptedToolkit;
+using testing::TempFolder;
+
+// Processes window events until the condition holds or two seconds have passed.
+bool WaitFor(const std::function<bool()>& condition) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > 2000) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+class MainWindowGuiTest : public ::testing::Test {
+  protected:
+    MainWindowGuiTest() {
+        emulator::EmulatorConfig config;
+        config.users = 200;
+        config.tweetsPerDay = 300;
+        service = std::make_unique<emulator::Emulator>(config);
+        service->Start();
+        InstallScorer();
+        // Questions and file dialogs are answered by the script; the widgets are real and
+        // every pending-events call of the program runs Qt's events.
+        tk.onDoEvents = [] { QCoreApplication::processEvents(); };
+        // The scorer's time limit is counted in the toolkit's sleeps.
+        tk.realSleep = true;
+        OpenWindow();
+    }
+
+    ~MainWindowGuiTest() override {
+        window.reset();
+        form.reset();
+    }
+
+    void InstallScorer() {
+        namespace fs = std::filesystem;
+        const fs::path built = testing::BuiltAppFolder();
+        fs::create_directories(app / "bin");
+        fs::copy_file(built / "bin" / "support.dll", app / "bin" / "support.dll");
+        fs::copy(built / "SentiStrengthData", app / "SentiStrengthData", fs::copy_options::recursive);
+    }
+
+    void OpenWindow() {
+        window.reset();
+        form = std::make_unique<frmMain>(tk, CurlHttpRequest::Factory(), service->BaseUrl(), app.path());
+        window = std::make_unique<MainWindow>(*form);
+        form->Session().SetEndProgramAction([this] { ++programEnded; });
+        window->Start();
+        QCoreApplication::processEvents();
+    }
+
+    template <typename T>
+    T* Find(const char* name) {
+        T* widget = window->findChild<T*>(name);
+        if (!widget) widget = window->aboutDialog()->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QAction* Action(const char* name) {
+        auto* action = window->findChild<QAction*>(name);
+        EXPECT_NE(action, nullptr) << name;
+        return action;
+    }
+
+    void Type(const char* name, const std::string& text) {
+        auto* edit = Find<QLineEdit>(name);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, QString::fromStdString(text));
+    }
+
+    void Authenticate() {
+        const auto& c = service->Config();
+        Type("tbCred(0)", c.appName);
+        Type("tbCred(1)", c.consumerKey);
+        Type("tbCred(2)", c.consumerSecret);
+        QTest::mouseClick(Find<QPushButton>("cmdOK"), Qt::LeftButton);
+    }
+
+    int TableRows(const char* name) { return Find<QTableView>(name)->model()->rowCount(); }
+
+    TempFolder app;
+    ScriptedToolkit tk;
+    std::unique_ptr<emulator::Emulator> service;
+    std::unique_ptr<frmMain> form;
+    std::unique_ptr<MainWindow> window;
+    int programEnded = 0;
+};
+
+TEST_F(MainWindowGuiTest, StartsDisabledBehindTheDialogAndOkAuthenticates) {
+    AboutDialog* dialog = window->aboutDialog();
+    EXPECT_FALSE(window->isEnabled());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), "About Marlin Skimmer Desktop Edition");
+    EXPECT_EQ(window->windowTitle(), "Marlin Skimmer Desktop Edition");
+    auto* ok = Find<QPushButton>("cmdOK");
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_EQ(Find<QLabel>("Status")->text(), "Enter valid credentials, then click OK to authenticate.");
+
+    // Closing the disabled main window does nothing; the dialog decides.
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+
+    Type("tbCred(0)", "someone");
+    Type("tbCred(1)", "wrong");
+    Type("tbCred(2)", "wrong");
+    EXPECT_TRUE(ok->isEnabled());
+    auto* secret = Find<QLineEdit>("tbCred(2)");
+    EXPECT_EQ(secret->echoMode(), QLineEdit::Password);
+    QTest::mousePress(Find<QPushButton>("ShowSecret"), Qt::LeftButton);
+    EXPECT_EQ(secret->echoMode(), QLineEdit::Normal);
+    QTest::mouseRelease(Find<QPushButton>("ShowSecret"), Qt::LeftButton);
+    EXPECT_EQ(secret->echoMode(), QLineEdit::Password);
+
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(Find<QLabel>("Status")->text(), "Authentication failed. Check credentials and try again.");
+    EXPECT_FALSE(window->isEnabled());
+
+    Authenticate();
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(Find<QLineEdit>("SearchQuery")->text(), "marlin AND twitter");
+    EXPECT_TRUE(std::filesystem::exists(app / "appcred"));
+    EXPECT_EQ(programEnded, 0);
+
+    // As the about box the dialog cannot be closed, only left with OK.
+    Action("mAbout")->trigger();
+    EXPECT_FALSE(window->isEnabled());
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->close();
+    EXPECT_TRUE(dialog->isVisible());
+    QTest::mouseClick(Find<QPushButton>("cmdOK"), Qt::LeftButton);
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(MainWindowGuiTest, ClosingTheDialogBeforeAuthenticatingEndsTheProgram) {
+    window->aboutDialog()->close();
+    EXPECT_EQ(programEnded, 1);
+}
+
+TEST_F(MainWindowGuiTest, SearchSaveAndTheHistoryCarryOverToTheNextRun) {
+    Authenticate();
+    const std::string query = service->Queries().common;
+    Type("SearchQuery", query);
+    QTest::mouseClick(Find<QPushButton>("GetSrch"), Qt::LeftButton);
+
+    const int rows = form->State().OutTable.RowCount();
+    ASSERT_GT(rows, 100);
+    EXPECT_TRUE(WaitFor([&] { return TableRows("OutTable") == rows; }));
+    QAbstractItemModel* table = Find<QTableView>("OutTable")->model();
+    EXPECT_EQ(table->headerData(13, Qt::Horizontal).toString(), "Sent+");
+    bool scored = false;
+    for (int row = 0; row < rows && !scored; ++row)
+        scored = table->index(row, 13).data().toString().trimmed() != "0";
+    EXPECT_TRUE(scored) << "no row has a positive score; log: " << form->State().Progress.AllText("\n");
+    EXPECT_TRUE(window->windowTitle().endsWith("[*]"));
+
+    // File › Save › Tweets Table writes the file and records the query in the history.
+    const std::string saved = (app / "cats.txt").string();
+    tk.fileDialogAnswers.push_back(saved);
+    Action("mSaveTweets")->trigger();
+    ASSERT_TRUE(std::filesystem::exists(saved));
+    std::string bytes = ReadFileBytes(saved);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), rows);
+    auto* history = Find<QComboBox>("QPHistory");
+    ASSERT_EQ(history->count(), 1);
+    EXPECT_EQ(history->itemText(0).toStdString(), query + "  " + saved);
+    EXPECT_EQ(window->windowTitle().toStdString(), "Marlin Skimmer Desktop Edition [" + saved + "]");
+    EXPECT_TRUE(WaitFor([&] {
+        return window->statusBar()->findChild<QLabel*>("InfoBarPanel1")->text().toStdString() ==
+               std::to_string(rows) + " tweets displayed";
+    }));
+
+    // Closing asks about the rows; the prefs file keeps the history for the next run.
+    tk.messageAnswers.push_back(MsgResult::No);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(tk.LastMessage()->text, "Save Tweets before exiting?");
+    EXPECT_NE(ReadFileBytes(app / "prefs").find("QP-" + query + "," + saved + "\r\n"), std::string::npos);
+
+    OpenWindow();
+    EXPECT_EQ(Find<QLabel>("Status")->text(), "Loaded previous credentials. Click OK to authenticate.");
+    QTest::mouseClick(Find<QPushButton>("cmdOK"), Qt::LeftButton);
+    EXPECT_EQ(Find<QLineEdit>("SearchQuery")->text().toStdString(), query);
+    EXPECT_EQ(Find<QComboBox>("QPHistory")->count(), 1);
+    EXPECT_TRUE(WaitFor([&] { return TableRows("OutTable") == rows; }));
+    EXPECT_TRUE(Find<QPushButton>("UpdateSearch")->isEnabled());
+
+    // "X" beside the query history forgets the entry, not the file.
+    QTest::mouseClick(Find<QPushButton>("HistoryItemClear(1)"), Qt::LeftButton);
+    EXPECT_EQ(Find<QComboBox>("QPHistory")->count(), 0);
+    EXPECT_TRUE(std::filesystem::exists(saved));
+}
+
+}  // namespace
+}  // namespace marlin
