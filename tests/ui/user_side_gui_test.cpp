@@ -1,0 +1,211 @@
+// The user side of the desktop window driven through its widgets, found by objectName:
+// the User list with its menu, the user tables with their switches and files.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "emulator/emulator.h"
+#include "platform/testing/scripted_toolkit.h"
+#include "service/curl_http_request.h"
+#include "test_support.h"
+#include "workspace/frm_main.h"
+#include "workspace/ui/main_window.h"
+
+namespace marlin {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::ScriptedToolkit;
+using testing::TempFolder;
+
+bool WaitFor(const std::function<bool()>& condition) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > 2000) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+std::vector<std::string> Lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(bytes.substr(start, end - start));
+    return lines;
+}
+
+std::size_t Fields(const std::string& line) {
+    return std::count(line.begin(), line.end(), '\t') + 1u;
+}
+
+class UserSideGuiTest : public ::testing::Test {
+  protected:
+    UserSideGuiTest() {
+        emulator::EmulatorConfig config;
+        config.users = 200;
+        config.tweetsPerDay = 300;
+        service = std::make_unique<emulator::Emulator>(config);
+        service->Start();
+        tk.onDoEvents = [] { QCoreApplication::processEvents(); };
+        form = std::make_unique<frmMain>(tk, CurlHttpRequest::Factory(), service->BaseUrl(), app.path());
+        window = std::make_unique<MainWindow>(*form);
+        window->Start();
+        QCoreApplication::processEvents();
+        Authenticate();
+    }
+    ~UserSideGuiTest() override {
+        window.reset();
+        form.reset();
+    }
+
+    template <typename T>
+    T* Find(const char* name) {
+        T* widget = window->findChild<T*>(name);
+        if (!widget) widget = window->aboutDialog()->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QAction* Action(const char* name) {
+        auto* action = window->findChild<QAction*>(name);
+        EXPECT_NE(action, nullptr) << name;
+        return action;
+    }
+    void Type(const char* name, const std::string& text) {
+        auto* edit = Find<QLineEdit>(name);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, QString::fromStdString(text));
+    }
+    void Click(const char* name) { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
+    void Authenticate() {
+        const auto& c = service->Config();
+        Type("tbCred(0)", c.appName);
+        Type("tbCred(1)", c.consumerKey);
+        Type("tbCred(2)", c.consumerSecret);
+        Click("cmdOK");
+    }
+    // A search back to today only, then the "Tweets" user table built from its authors.
+    int SearchAndBuildTable() {
+        Find<QDateEdit>("EarlyDate")->setDate(QDate::currentDate());
+        Type("SearchQuery", service->Queries().common);
+        Click("GetSrch");
+        EXPECT_GT(form->State().OutTable.RowCount(), 0);
+        Click("BuildTweetsUT");
+        const int users = form->State().UserTable.front()->RowCount();
+        EXPECT_GT(users, 0);
+        EXPECT_TRUE(WaitFor([&] { return UserTableRows() == users; }));
+        return users;
+    }
+    int UserTableRows() { return Find<QTableView>("UserTable")->model()->rowCount(); }
+    QString UserTableCell(int row, int column) {
+        QAbstractItemModel* model = Find<QTableView>("UserTable")->model();
+        return model->index(row, column).data().toString();
+    }
+
+    TempFolder app;
+    ScriptedToolkit tk;
+    std::unique_ptr<emulator::Emulator> service;
+    std::unique_ptr<frmMain> form;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(UserSideGuiTest, FromASearchToAUserTableWithStatisticsSavedForTheClassifier) {
+    const int users = SearchAndBuildTable();
+    EXPECT_FALSE(UserTableCell(0, 10).trimmed().isEmpty());  // followers
+    EXPECT_FALSE(UserTableCell(0, 31).trimmed().isEmpty());  // tweets in the Tweets table
+
+    Action("mUTSelAll(0)")->trigger();
+    QAbstractItemModel* model = Find<QTableView>("UserTable")->model();
+    EXPECT_TRUE(
+        WaitFor([&] { return model->index(users - 1, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked; }));
+    tk.promptAnswers.push_back("10");
+    Click("GetUTTL");
+    EXPECT_EQ(tk.LastMessage()->text, "Retrieval of User timeline samples completed");
+    EXPECT_TRUE(WaitFor([&] { return !UserTableCell(0, 27).isEmpty(); }));  // TL_TwtDay
+
+    const std::string base = (app / "authors").string();
+    tk.fileDialogAnswers.push_back(base);
+    Action("mSaveUsers(2)")->trigger();
+    const std::vector<std::string> table = Lines(ReadFileBytes(base + ".mut"));
+    ASSERT_EQ(table.size(), static_cast<std::size_t>(users));
+    for (const auto& line : table) EXPECT_EQ(Fields(line), 37u);
+
+    tk.fileDialogAnswers.push_back(base);
+    Action("mSaveUsers(1)")->trigger();
+    ASSERT_TRUE(std::filesystem::exists(base + ".mprf")) << tk.LastMessage()->text;
+    const std::vector<std::string> input = Lines(ReadFileBytes(base + ".mprf"));
+    ASSERT_EQ(input.size(), static_cast<std::size_t>(users));
+    for (const auto& line : input) EXPECT_EQ(Fields(line), 22u);
+}
+
+TEST_F(UserSideGuiTest, APastedListShowsSummariesAndADoubleClickRetrievesATimeline) {
+    const emulator::KnownUsers known = service->Users();
+    tk.clipboard = known.demo + "\r\n" + known.midsize + "\r\n";
+    Action("mPasteUL")->trigger();
+    auto* list = Find<QListWidget>("UserList");
+    ASSERT_TRUE(WaitFor([&] { return list->count() == 2; }));
+    EXPECT_EQ(list->item(0)->text().toStdString(), known.demo);
+    EXPECT_EQ(Find<QLabel>("ULCount")->text(), "2 users displayed");
+
+    const QPoint first = list->visualItemRect(list->item(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+    auto* meta = Find<QPlainTextEdit>("UserMeta");
+    EXPECT_TRUE(WaitFor([&] { return meta->toPlainText().startsWith("Demo Researcher - "); }))
+        << meta->toPlainText().toStdString();
+
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
+    EXPECT_TRUE(WaitFor([&] { return form->State().OutTable.RowCount() > 0; }));
+    EXPECT_TRUE(WaitFor([&] { return Find<QPushButton>("UpdateUTL")->isEnabled(); }));
+    EXPECT_EQ(form->State().CurTweetSrc, 2);
+}
+
+TEST_F(UserSideGuiTest, NamedTablesSwitchTheUserTableView) {
+    const int users = SearchAndBuildTable();
+    Click("MergeRemUT");
+    auto* tables = Find<QListWidget>("UTList");
+    ASSERT_TRUE(WaitFor([&] { return tables->count() == 1; }));
+    EXPECT_EQ(tables->item(0)->text(), "1UserTable");
+    EXPECT_TRUE(Find<QRadioButton>("UTToggle(1)")->isChecked());
+    EXPECT_TRUE(WaitFor([&] { return UserTableRows() == 0; }));
+
+    Click("UTToggle(0)");
+    EXPECT_TRUE(WaitFor([&] { return UserTableRows() == users; }));
+    Click("UTToggle(1)");
+    EXPECT_TRUE(WaitFor([&] { return UserTableRows() == 0; }));
+
+    // A second table, then a click on the first entry shows the first named table.
+    Click("MergeRemUT");
+    ASSERT_TRUE(WaitFor([&] { return tables->count() == 2; }));
+    QTest::mouseClick(tables->viewport(), Qt::LeftButton, {},
+                      tables->visualItemRect(tables->item(0)).center());
+    EXPECT_TRUE(WaitFor([&] { return form->State().CurUserTable == 1; }));
+
+    Click("AddRemUT");
+    Click("AddRemUT");
+    EXPECT_TRUE(WaitFor([&] { return tables->count() == 0; }));
+    EXPECT_TRUE(Find<QRadioButton>("UTToggle(0)")->isChecked());
+    EXPECT_TRUE(WaitFor([&] { return UserTableRows() == users; }));
+}
+
+}  // namespace
+}  // namespace marlin
