@@ -16,20 +16,44 @@ struct JsonValue {
     std::vector<JsonValue> items;
     std::vector<std::pair<std::string, JsonValue>> members;
 
-    const JsonValue& operator[](const std::string& key) const {
-        for (const auto& [name, value] : members)
-            if (name == key) return value;
-        throw std::out_of_range("no key " + key);
-    }
-    bool Has(const std::string& key) const {
-        for (const auto& member : members)
-            if (member.first == key) return true;
-        return false;
-    }
+    // Declared here and defaulted below the struct: with clang the pairs of `members` need
+    // JsonValue complete before any of these is generated.
+    JsonValue();
+    JsonValue(const JsonValue&);
+    JsonValue(JsonValue&&) noexcept;
+    JsonValue& operator=(const JsonValue&);
+    JsonValue& operator=(JsonValue&&) noexcept;
+    ~JsonValue();
+
+    const JsonValue& operator[](const std::string& key) const;
+    bool Has(const std::string& key) const;
     const JsonValue& operator[](size_t index) const { return items.at(index); }
-    size_t size() const { return type == Type::Array ? items.size() : members.size(); }
+    size_t size() const;
     bool IsNull() const { return type == Type::Null; }
 };
+
+inline JsonValue::JsonValue() = default;
+inline JsonValue::JsonValue(const JsonValue&) = default;
+inline JsonValue::JsonValue(JsonValue&&) noexcept = default;
+inline JsonValue& JsonValue::operator=(const JsonValue&) = default;
+inline JsonValue& JsonValue::operator=(JsonValue&&) noexcept = default;
+inline JsonValue::~JsonValue() = default;
+
+inline const JsonValue& JsonValue::operator[](const std::string& key) const {
+    for (const auto& [name, value] : members)
+        if (name == key) return value;
+    throw std::out_of_range("no key " + key);
+}
+
+inline size_t JsonValue::size() const {
+    return type == Type::Array ? items.size() : members.size();
+}
+
+inline bool JsonValue::Has(const std::string& key) const {
+    for (const auto& member : members)
+        if (member.first == key) return true;
+    return false;
+}
 
 class JsonParser {
   public:
