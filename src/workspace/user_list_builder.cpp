@@ -66,12 +66,14 @@ std::string ClassicStr(double value) {
         const char sign = text[e + 1];
         std::string digits = text.substr(e + 2);
         while (digits.size() > 2 && digits.front() == '0') digits.erase(0, 1);
-        if (digits.size() < 2) digits.insert(0, "0");
-        text = mantissa + "E" + sign + digits;
+        if (digits.size() < 2) digits.insert(digits.begin(), '0');
+        mantissa.append(1, 'E').append(1, sign).append(digits);
+        text = std::move(mantissa);
     }
     if (text.starts_with("0.")) text.erase(0, 1);
     if (text.starts_with("-0.")) text.erase(1, 1);
-    return value >= 0 ? " " + text : text;
+    if (value >= 0) text.insert(0, 1, ' ');
+    return text;
 }
 
 }  // namespace

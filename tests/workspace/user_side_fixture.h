@@ -98,7 +98,10 @@ class UserSideTest : public MainWindowTest {
     // Puts the profiles into a client's user set as one look-up page would.
     static void SetProfiles(TwitterAPI& client, const std::vector<Profile>& profiles) {
         std::string json = "[";
-        for (const Profile& p : profiles) json += (json.size() > 1 ? "," : "") + ProfileJson(p);
+        for (const Profile& p : profiles) {
+            if (json.size() > 1) json += ',';
+            json += ProfileJson(p);
+        }
         client.Users.SetData(json + "]", false, false);
     }
 
