@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!w.Busy);
     FUZZ_CHECK(w.InfoBar.Panel(2) == std::to_string(w.CurrentUserTable().RowCount()) + " users displayed");
     if (!keys) {
-        // Every line that is not empty is a row; a line of CR alone still counts as one.
+        // Every line that is not empty once its line end is gone becomes a row.
         const std::string text = marlin::CodePage::FromWindows1252(input.text);
         std::size_t lines = 0;
         std::size_t start = 0;
