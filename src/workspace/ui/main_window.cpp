@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -42,6 +41,7 @@
 #include "platform/qt/qt_text_box.h"
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_window.h"
+#include "workspace/ui/raw_text_view.h"
 
 namespace marlin {
 
@@ -164,6 +164,11 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::Start() {
     show();
+    // Most of the height for the Tweets table, the rest shared by the panes around it.
+    if (auto* panes = findChild<QSplitter*>("MainSplitter")) {
+        const int height = panes->height();
+        panes->setSizes({height * 26 / 100, height * 44 / 100, height * 30 / 100});
+    }
     m_form.Form_Load();
 }
 
@@ -267,6 +272,7 @@ QWidget* MainWindow::BuildUserTablesPage() {
     MainWindowState& w = m_form.State();
     auto* page = Named(new QWidget, "UserTablesPage");
 
+    // The commands in a column on the left, so the table keeps the whole height.
     auto* tweetsTable = Named(new QRadioButton(page), IndexedName("UTToggle", 0));
     auto* otherTable = Named(new QRadioButton(page), IndexedName("UTToggle", 1));
     new QtOptionGroup(w.UTToggle, QList<QAbstractButton*>{tweetsTable, otherTable});
@@ -274,33 +280,39 @@ QWidget* MainWindow::BuildUserTablesPage() {
     tables->setMaximumHeight(tables->fontMetrics().height() * 4);
     new QtCheckList(w.UTList, tables);
 
-    auto* switches = new QHBoxLayout;
-    switches->addWidget(tweetsTable);
-    switches->addWidget(otherTable);
-    switches->addWidget(tables, 1);
-    auto* commands = new QVBoxLayout;
-    commands->addWidget(MakeButton(page, w.BuildTweetsUT, "BuildTweetsUT"));
-    commands->addWidget(MakeButton(page, w.GetUTTL, "GetUTTL"));
+    auto* toggles = new QHBoxLayout;
+    toggles->addWidget(tweetsTable);
+    toggles->addWidget(otherTable);
+    toggles->addStretch(1);
     auto* addRemove = new QHBoxLayout;
     addRemove->addWidget(MakeButton(page, w.MergeRemUT, "MergeRemUT"));
     addRemove->addWidget(MakeButton(page, w.AddRemUT, "AddRemUT"));
-    commands->addLayout(addRemove);
-    switches->addLayout(commands);
 
     auto* followers = Named(new QGroupBox(tr("Get Followers/Friends of")), "GUFFrame");
+    auto* targetColumn = new QVBoxLayout(followers);
     QList<QAbstractButton*> targets;
-    auto* targetRow = new QHBoxLayout(followers);
     for (int i = 0; i < w.GUFOp.Count(); ++i) {
         auto* option = Named(new QRadioButton(followers), IndexedName("GUFOp", i));
         targets << option;
-        targetRow->addWidget(option);
+        targetColumn->addWidget(option);
     }
     new QtOptionGroup(w.GUFOp, targets);
     auto* target = Named(new QLineEdit(followers), "GUF_Id");
     new QtTextBox(w.GUF_Id, target);
-    targetRow->addWidget(target, 1);
-    targetRow->addWidget(MakeButton(followers, w.GetFF[0], IndexedName("GetFF", 0)));
-    targetRow->addWidget(MakeButton(followers, w.GetFF[1], IndexedName("GetFF", 1)));
+    targetColumn->addWidget(target);
+    auto* getButtons = new QHBoxLayout;
+    getButtons->addWidget(MakeButton(followers, w.GetFF[0], IndexedName("GetFF", 0)));
+    getButtons->addWidget(MakeButton(followers, w.GetFF[1], IndexedName("GetFF", 1)));
+    targetColumn->addLayout(getButtons);
+
+    auto* commands = new QVBoxLayout;
+    commands->addLayout(toggles);
+    commands->addWidget(tables);
+    commands->addWidget(MakeButton(page, w.BuildTweetsUT, "BuildTweetsUT"));
+    commands->addWidget(MakeButton(page, w.GetUTTL, "GetUTTL"));
+    commands->addLayout(addRemove);
+    commands->addWidget(followers);
+    commands->addStretch(1);
 
     m_userTableView = MakeTable(page, "UserTable");
     BindCurrentUserTable();
@@ -309,20 +321,15 @@ QWidget* MainWindow::BuildUserTablesPage() {
     m_subscriptions.push_back(w.UTList.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
     m_subscriptions.push_back(w.UTToggle.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
 
-    auto* layout = new QVBoxLayout(page);
-    layout->addLayout(switches);
-    layout->addWidget(followers);
+    auto* layout = new QHBoxLayout(page);
+    layout->addLayout(commands);
     layout->addWidget(m_userTableView, 1);
     return page;
 }
 
 QWidget* MainWindow::BuildRawResponsePage() {
-    auto* raw = Named(new QPlainTextEdit, "LastGET");
-    raw->setReadOnly(true);
-    raw->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    raw->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    new QtTextBox(m_form.State().LastGET, raw);
-    return raw;
+    // Whole responses are large; this view keeps replacing them cheap during a retrieval.
+    return Named(new RawTextView(m_form.State().LastGET), "LastGET");
 }
 
 void MainWindow::ScheduleUserTableCheck() {

@@ -1,0 +1,88 @@
+// Renders the main window after a search into a PNG:
+//   marlin-screenshot OUTPUT.png [QUERY]
+// The window runs against the emulator in-process, from a temporary program folder that
+// holds the scorer stand-in copied from beside this program.
+#include <QApplication>
+#include <QPixmap>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "emulator/emulator.h"
+#include "platform/qt/qt_toolkit.h"
+#include "service/app_cred_file.h"
+#include "service/curl_http_request.h"
+#include "workspace/frm_main.h"
+#include "workspace/ui/main_window.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Nobody is there to answer: questions are printed and take their first button.
+class UnattendedToolkit : public marlin::QtToolkit {
+  public:
+    using marlin::QtToolkit::MessageBox;
+    marlin::MsgResult MessageBox(const std::string& text, const std::string& title,
+                                 marlin::MsgButtons buttons, marlin::MsgIcon) override {
+        std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
+        const bool yes = buttons == marlin::MsgButtons::YesNo || buttons == marlin::MsgButtons::YesNoCancel;
+        return yes ? marlin::MsgResult::Yes : marlin::MsgResult::OK;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png [QUERY]\n", argv[0]);
+        return 2;
+    }
+    QApplication application(argc, argv);
+    const fs::path built = fs::path(QApplication::applicationDirPath().toStdString());
+
+    marlin::emulator::Emulator service;
+    service.Start();
+    const std::string query = argc > 2 ? argv[2] : service.Queries().common;
+
+    char pattern[] = "/tmp/marlin-screenshot-XXXXXX";
+    if (!mkdtemp(pattern)) return 1;
+    const fs::path folder = pattern;
+    fs::create_directories(folder / "bin");
+    fs::copy_file(built / "bin" / "support.dll", folder / "bin" / "support.dll");
+    fs::copy(built / "SentiStrengthData", folder / "SentiStrengthData", fs::copy_options::recursive);
+    const auto& c = service.Config();
+    marlin::AppCredFile::InFolder(folder).Write({c.appName, c.consumerKey, c.consumerSecret});
+
+    int status = 1;
+    {
+        UnattendedToolkit toolkit;
+        marlin::frmMain form(toolkit, marlin::CurlHttpRequest::Factory(), service.BaseUrl(), folder);
+        marlin::MainWindow window(form);
+        toolkit.SetWindow(&window);
+        window.resize(1500, 920);
+        window.Start();
+        form.About().cmdOK.Click();
+
+        form.State().SearchQuery.SetText(query);
+        form.GetSrch_Click();
+        form.mGetUFT_Click();
+        if (form.State().UserList.Count() > 2) {
+            form.State().UserList.SetChecked(0, true);
+            form.State().UserList.SetChecked(2, true);
+            form.State().UserList.SetSelectedIndex(0);
+        }
+        form.State().OutTable.SetSelectedIndex(1);
+        form.Session().Timer1.Tick();
+        for (int i = 0; i < 50; ++i) {
+            QApplication::processEvents();
+            QThread::msleep(10);
+        }
+        status = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
+    }
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return status;
+}
