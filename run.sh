@@ -10,6 +10,11 @@ root=$(pwd)
 
 ./scripts/install-deps.sh
 
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "No display found (DISPLAY/WAYLAND_DISPLAY are unset); the window needs a desktop session." >&2
+    exit 1
+fi
+
 build_dir=${MARLIN_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build_dir" -j2 --target marlin-skimmer marlin-emulator marlin_scorer
@@ -62,11 +67,6 @@ cp -r "$bin/SentiStrengthData" "$demo/"
     printf '%s\r\n%s\r\n%s' "$app_name" "$consumer_key" "$consumer_secret" | base64 -w 0 >"$demo/appcred"
     printf '\r\n' >>"$demo/appcred"
 )
-
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    echo "No display found (DISPLAY/WAYLAND_DISPLAY are unset); the window needs a desktop session." >&2
-    exit 1
-fi
 
 echo "Service emulator on http://127.0.0.1:$port (demo application \"$app_name\")"
 echo "Program folder: $demo"
