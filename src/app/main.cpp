@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/qt/guarded_application.h"
 #include "platform/qt/qt_toolkit.h"
 #include "service/curl_http_request.h"
 #include "service/twitter_api.h"
@@ -12,7 +13,7 @@
 #include "workspace/ui/main_window.h"
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    marlin::GuardedApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marlin Skimmer Desktop Edition"));
 
     // The service's base address; the demo and the tests point it at the local emulator.

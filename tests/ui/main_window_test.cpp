@@ -226,5 +226,30 @@ TEST_F(MainWindowGuiTest, SearchSaveAndTheHistoryCarryOverToTheNextRun) {
     EXPECT_TRUE(std::filesystem::exists(saved));
 }
 
+TEST_F(MainWindowGuiTest, ClosingDuringASearchStopsItFirstAndThenOffersToSave) {
+    Authenticate();
+    Type("SearchQuery", service->Queries().common);
+    int closeAttempts = 0;
+    bool closedWhileRunning = true;
+    tk.onDoEvents = [&] {
+        QCoreApplication::processEvents();
+        if (form->State().Busy && closeAttempts == 0) {
+            ++closeAttempts;
+            closedWhileRunning = window->close();
+        }
+    };
+    // "User cancelled the retrieval process", then "Save Tweets before exiting?".
+    tk.messageAnswers = {MsgResult::OK, MsgResult::No};
+    QTest::mouseClick(Find<QPushButton>("GetSrch"), Qt::LeftButton);
+
+    EXPECT_EQ(closeAttempts, 1);
+    EXPECT_FALSE(closedWhileRunning) << "the window went while its retrieval still ran";
+    EXPECT_FALSE(form->State().RetrievalRunning);
+    // The postponed close comes once the loop has unwound, with the usual question.
+    EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }));
+    ASSERT_NE(tk.LastMessage(), nullptr);
+    EXPECT_EQ(tk.LastMessage()->text, "Save Tweets before exiting?");
+}
+
 }  // namespace
 }  // namespace marlin

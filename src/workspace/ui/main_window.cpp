@@ -452,7 +452,20 @@ void MainWindow::FocusWindow() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // A disabled window takes no commands, closing included: the credentials dialog is
     // up and decides.
-    if (!m_form.State().Window.Enabled() || !m_form.Form_QueryUnload()) {
+    if (!m_form.State().Window.Enabled()) {
+        event->ignore();
+        return;
+    }
+    const MainWindowState& state = m_form.State();
+    if (state.RetrievalRunning || state.Busy || state.QuotaWaiting) {
+        // The retrieval loop still runs below us and uses this window: stop it, and
+        // close (with the usual save question) once it has unwound.
+        event->ignore();
+        m_form.QuitGet_Click();
+        QTimer::singleShot(200, this, [this] { close(); });
+        return;
+    }
+    if (!m_form.Form_QueryUnload()) {
         event->ignore();
         return;
     }
