@@ -38,4 +38,12 @@ TempFolder::~TempFolder() {
 
 std::filesystem::path BuiltAppFolder() { return MARLIN_APP_FOLDER; }
 
+void InstallScorer(const std::filesystem::path& appFolder) {
+    namespace fs = std::filesystem;
+    const fs::path built = BuiltAppFolder();
+    fs::create_directories(appFolder / "bin");
+    fs::copy_file(built / "bin" / "support.dll", appFolder / "bin" / "support.dll");
+    fs::copy(built / "SentiStrengthData", appFolder / "SentiStrengthData", fs::copy_options::recursive);
+}
+
 }  // namespace marlin::testing

@@ -31,4 +31,8 @@ private:
 // The folder the build puts the program and its support files in.
 std::filesystem::path BuiltAppFolder();
 
+// Copies the built scorer stand-in (bin/support.dll and its lexicon folder) into a
+// program folder, so the scoring path of a test runs for real.
+void InstallScorer(const std::filesystem::path& appFolder);
+
 }  // namespace marlin::testing

@@ -51,7 +51,7 @@ class MainWindowGuiTest : public ::testing::Test {
         config.tweetsPerDay = 300;
         service = std::make_unique<emulator::Emulator>(config);
         service->Start();
-        InstallScorer();
+        testing::InstallScorer(app.path());
         // Questions and file dialogs are answered by the script; the widgets are real and
         // every pending-events call of the program runs Qt's events.
         tk.onDoEvents = [] { QCoreApplication::processEvents(); };
@@ -63,14 +63,6 @@ class MainWindowGuiTest : public ::testing::Test {
     ~MainWindowGuiTest() override {
         window.reset();
         form.reset();
-    }
-
-    void InstallScorer() {
-        namespace fs = std::filesystem;
-        const fs::path built = testing::BuiltAppFolder();
-        fs::create_directories(app / "bin");
-        fs::copy_file(built / "bin" / "support.dll", app / "bin" / "support.dll");
-        fs::copy(built / "SentiStrengthData", app / "SentiStrengthData", fs::copy_options::recursive);
     }
 
     void OpenWindow() {

@@ -40,14 +40,6 @@ class MainWindowTest : public ::testing::Test {
         ASSERT_FALSE(W().Twitter.AuthAppAccess(c.appName, c.consumerKey, c.consumerSecret).empty());
     }
 
-    static void InstallScorer(const std::filesystem::path& folder) {
-        namespace fs = std::filesystem;
-        const fs::path built = BuiltAppFolder();
-        fs::create_directories(folder / "bin");
-        fs::copy_file(built / "bin" / "support.dll", folder / "bin" / "support.dll");
-        fs::copy(built / "SentiStrengthData", folder / "SentiStrengthData", fs::copy_options::recursive);
-    }
-
     MainWindowState& W() { return frm->State(); }
     emulator::Emulator& Emu() { return *m_emulator; }
     const std::filesystem::path& AppFolder() const { return m_app.path(); }
