@@ -22,6 +22,7 @@
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
 #include "test_support.h"
+#include "window_driver.h"
 #include "workspace/frm_main.h"
 #include "workspace/ui/main_window.h"
 
@@ -32,16 +33,7 @@ using testing::ReadFileBytes;
 using testing::ScriptedToolkit;
 using testing::TempFolder;
 
-// Processes window events until the condition holds or two seconds have passed.
-bool WaitFor(const std::function<bool()>& condition) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 2000) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testing::WaitFor;
 
 class MainWindowGuiTest : public ::testing::Test {
   protected:
@@ -76,32 +68,12 @@ class MainWindowGuiTest : public ::testing::Test {
 
     template <typename T>
     T* Find(const char* name) {
-        T* widget = window->findChild<T*>(name);
-        if (!widget) widget = window->aboutDialog()->findChild<T*>(name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return testing::FindWidget<T>(*window, name);
     }
-    QAction* Action(const char* name) {
-        auto* action = window->findChild<QAction*>(name);
-        EXPECT_NE(action, nullptr) << name;
-        return action;
-    }
+    QAction* Action(const char* name) { return testing::FindAction(*window, name); }
+    void Type(const char* name, const std::string& text) { testing::TypeInto(*window, name, text); }
 
-    void Type(const char* name, const std::string& text) {
-        auto* edit = Find<QLineEdit>(name);
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, QString::fromStdString(text));
-    }
-
-    void Authenticate() {
-        const auto& c = service->Config();
-        Type("tbCred(0)", c.appName);
-        Type("tbCred(1)", c.consumerKey);
-        Type("tbCred(2)", c.consumerSecret);
-        QTest::mouseClick(Find<QPushButton>("cmdOK"), Qt::LeftButton);
-    }
+    void Authenticate() { testing::TypeCredentialsAndOk(*window, *service); }
 
     int TableRows(const char* name) { return Find<QTableView>(name)->model()->rowCount(); }
 

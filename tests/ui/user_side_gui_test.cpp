@@ -25,6 +25,7 @@
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
 #include "test_support.h"
+#include "window_driver.h"
 #include "workspace/frm_main.h"
 #include "workspace/ui/main_window.h"
 
@@ -35,15 +36,7 @@ using testing::ReadFileBytes;
 using testing::ScriptedToolkit;
 using testing::TempFolder;
 
-bool WaitFor(const std::function<bool()>& condition) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 2000) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testing::WaitFor;
 
 std::vector<std::string> Lines(const std::string& bytes) {
     std::vector<std::string> lines;
@@ -79,31 +72,12 @@ class UserSideGuiTest : public ::testing::Test {
 
     template <typename T>
     T* Find(const char* name) {
-        T* widget = window->findChild<T*>(name);
-        if (!widget) widget = window->aboutDialog()->findChild<T*>(name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return testing::FindWidget<T>(*window, name);
     }
-    QAction* Action(const char* name) {
-        auto* action = window->findChild<QAction*>(name);
-        EXPECT_NE(action, nullptr) << name;
-        return action;
-    }
-    void Type(const char* name, const std::string& text) {
-        auto* edit = Find<QLineEdit>(name);
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, QString::fromStdString(text));
-    }
+    QAction* Action(const char* name) { return testing::FindAction(*window, name); }
+    void Type(const char* name, const std::string& text) { testing::TypeInto(*window, name, text); }
     void Click(const char* name) { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
-    void Authenticate() {
-        const auto& c = service->Config();
-        Type("tbCred(0)", c.appName);
-        Type("tbCred(1)", c.consumerKey);
-        Type("tbCred(2)", c.consumerSecret);
-        Click("cmdOK");
-    }
+    void Authenticate() { testing::TypeCredentialsAndOk(*window, *service); }
     // A search back to today only, then the "Tweets" user table built from its authors.
     int SearchAndBuildTable() {
         Find<QDateEdit>("EarlyDate")->setDate(QDate::currentDate());
