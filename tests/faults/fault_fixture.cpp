@@ -109,14 +109,10 @@ HttpRequestFactory FaultTest::Factory() {
 }
 
 void FaultTest::Start() {
-    namespace fs = std::filesystem;
     tk.realSleep = true;  // the scorer runs for real
     m_emulator = std::make_unique<emulator::Emulator>(Corpus());
     m_emulator->Start();
-    const fs::path built = BuiltAppFolder();
-    fs::create_directories(m_app / "bin");
-    fs::copy_file(built / "bin" / "support.dll", m_app / "bin" / "support.dll");
-    fs::copy(built / "SentiStrengthData", m_app / "SentiStrengthData", fs::copy_options::recursive);
+    InstallScorer(m_app.path());
 
     frm = std::make_unique<frmMain>(tk, Factory(), m_emulator->BaseUrl(), m_app.path());
     const emulator::EmulatorConfig& c = m_emulator->Config();
