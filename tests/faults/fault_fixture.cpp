@@ -74,7 +74,10 @@ bool AsksToRetry(ServiceFault fault) {
 }
 
 bool Resendable(ServiceFault fault) {
-    return fault == ServiceFault::Dropped || fault == ServiceFault::Stalled;
+    // A missing quota header is fetched again by sending the request again, like a lost answer.
+    return fault == ServiceFault::Dropped || fault == ServiceFault::Stalled ||
+           fault == ServiceFault::NoLimit || fault == ServiceFault::NoRemaining ||
+           fault == ServiceFault::NoReset;
 }
 
 const std::vector<ServiceFault>& ExchangeFaults() {
