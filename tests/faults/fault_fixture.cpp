@@ -73,13 +73,6 @@ bool AsksToRetry(ServiceFault fault) {
            fault == ServiceFault::NoReset;
 }
 
-bool Resendable(ServiceFault fault) {
-    // A missing quota header is fetched again by sending the request again, like a lost answer.
-    return fault == ServiceFault::Dropped || fault == ServiceFault::Stalled ||
-           fault == ServiceFault::NoLimit || fault == ServiceFault::NoRemaining ||
-           fault == ServiceFault::NoReset;
-}
-
 const std::vector<ServiceFault>& ExchangeFaults() {
     static const std::vector<ServiceFault> faults = {ServiceFault::Dropped, ServiceFault::Stalled,
                                                      ServiceFault::NoLimit, ServiceFault::NoRemaining,

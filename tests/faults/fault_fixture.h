@@ -40,7 +40,6 @@ std::string FaultName(ServiceFault fault);
 bool AsksToRetry(ServiceFault fault);
 // The exchange errors a retry mends: the request is sent again. A missing header is read
 // again from the same answer, which cannot mend it.
-bool Resendable(ServiceFault fault);
 const std::vector<ServiceFault>& ExchangeFaults();
 const std::vector<ServiceFault>& StatusFaults();
 
