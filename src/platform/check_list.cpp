@@ -46,11 +46,7 @@ void CheckList::SetItem(int index, std::string text) {
 void CheckList::RemoveItem(int index) {
     CheckIndex(index);
     m_items.erase(m_items.begin() + index);
-    if (m_selected == index) {
-        m_selected = -1;
-    } else if (m_selected > index) {
-        --m_selected;
-    }
+    m_selected = SelectionAfterRemoval(m_selected, index);
     Notify(ChangeKind::Reset);
 }
 

@@ -38,6 +38,13 @@ class ControlModel {
     void ContextMenu();
 
   protected:
+    // Where a list's selection goes when entry `removed` is taken out: the removed entry
+    // leaves nothing selected, a later one moves up with its text.
+    static int SelectionAfterRemoval(int selected, int removed) {
+        if (selected == removed) return -1;
+        return selected > removed ? selected - 1 : selected;
+    }
+
     void Notify(ChangeKind kind, int first = -1, int last = -1) const {
         m_notifier.Notify(ModelChange{kind, first, last});
     }
