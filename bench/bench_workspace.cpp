@@ -218,8 +218,8 @@ bool SearchBenchmark() {
     clock.wall.clear();
     clock.cpu.clear();
     using namespace std::chrono;
-    w.EarlyDate.SetValue(year_month_day{floor<days>(system_clock::now()) - days{9}});
-    w.SearchQuery.SetText("data");
+    w.Tweets.EarlyDate.SetValue(year_month_day{floor<days>(system_clock::now()) - days{9}});
+    w.Tweets.SearchQuery.SetText("data");
 
     rusage before{};
     getrusage(RUSAGE_SELF, &before);

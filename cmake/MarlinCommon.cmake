@@ -11,17 +11,24 @@ if(MARLIN_SANITIZE)
     target_link_options(marlin_common INTERFACE -fsanitize=address,undefined)
 endif()
 
-# Adds one library floor from every source file in its folder (subfolders excluded).
+# Adds one library floor from every source file in its folder and in the subfolders named
+# after SUBFOLDERS (a floor's parts); other subfolders hold floors of their own.
+#   marlin_add_floor(<target> <folder> <libs...> [SUBFOLDERS <names...>])
 function(marlin_add_floor target folder)
-    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    cmake_parse_arguments(ARG "" "" "SUBFOLDERS" ${ARGN})
+    set(globs ${folder}/*.cpp)
+    foreach(sub IN LISTS ARG_SUBFOLDERS)
+        list(APPEND globs ${folder}/${sub}/*.cpp)
+    endforeach()
+    file(GLOB sources CONFIGURE_DEPENDS ${globs})
     if(sources)
         add_library(${target} STATIC ${sources})
         target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-        target_link_libraries(${target} PUBLIC marlin_common ${ARGN})
+        target_link_libraries(${target} PUBLIC marlin_common ${ARG_UNPARSED_ARGUMENTS})
     else()
         # A floor that holds no code yet still exists for the floors above it.
         add_library(${target} INTERFACE)
         target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-        target_link_libraries(${target} INTERFACE marlin_common ${ARGN})
+        target_link_libraries(${target} INTERFACE marlin_common ${ARG_UNPARSED_ARGUMENTS})
     endif()
 endfunction()

@@ -3,7 +3,7 @@
 
 #include "core/code_page.h"
 #include "fuzz_support.h"
-#include "workspace/preferences.h"
+#include "workspace/session/preferences.h"
 
 using marlin::Preferences;
 

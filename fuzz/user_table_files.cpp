@@ -2,7 +2,7 @@
 // command: a whole table (".mut") into a named table, user keys (".muk") into a look-up,
 // and the classifier's output file.
 
-#include "workspace/user_table_files.h"
+#include "workspace/users/user_table_files.h"
 #include "core/code_page.h"
 #include "fuzz_support.h"
 #include "platform/testing/scripted_toolkit.h"

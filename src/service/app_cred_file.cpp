@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/atomic_file.h"
 #include "core/code_page.h"
 #include "service/enc64.h"
 
@@ -57,18 +58,6 @@ AppCredFile::Credentials FromParts(const std::vector<std::string>& parts) {
     return credentials;
 }
 
-void WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0)
-            throw std::runtime_error(std::string("Cannot write the credentials file: ") +
-                                     std::strerror(errno));
-        done += static_cast<size_t>(written);
-    }
-}
-
 }  // namespace
 
 bool AppCredFile::Exists() const {
@@ -101,30 +90,10 @@ void AppCredFile::Write(const Credentials& credentials) const {
                                                     "\r\n" + credentials.consumerSecret) +
                              "\r\n";
 
-    // Written beside the old file and renamed over it, so the secret never sits
-    // in a file with wider permissions and a failed write leaves the previous
-    // file whole.
-    const std::filesystem::path temporary = m_path.string() + ".new";
-    ::unlink(temporary.c_str());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
-    if (fd < 0)
-        throw std::runtime_error(std::string("Cannot create the credentials file: ") + std::strerror(errno));
-    try {
-        ::fchmod(fd,
-                 S_IRUSR | S_IWUSR);  // the umask may only have narrowed it; make it exact
-        WriteAll(fd, line);
-        if (::fsync(fd) != 0) throw std::runtime_error("Cannot write the credentials file");
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    ::close(fd);
-    if (::rename(temporary.c_str(), m_path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throw std::runtime_error(std::string("Cannot replace the credentials file: ") + std::strerror(error));
-    }
+    // The secret never sits in a file with wider permissions, and a failed write leaves
+    // the previous file whole.
+    if (!AtomicFile::Write(m_path, line, S_IRUSR | S_IWUSR))
+        throw std::runtime_error(std::string("Cannot write the credentials file: ") + std::strerror(errno));
 }
 
 }  // namespace marlin

@@ -8,25 +8,26 @@
 #include "platform/toolkit.h"
 #include "service/http_request.h"
 #include "workspace/main_window_state.h"
-#include "workspace/search_retrieval.h"
-#include "workspace/tweet_editing.h"
-#include "workspace/tweet_files.h"
-#include "workspace/tweet_table_view.h"
-#include "workspace/user_side.h"
-#include "workspace/window_session.h"
+#include "workspace/session/window_session.h"
+#include "workspace/tweets/tweet_side.h"
+#include "workspace/users/user_side.h"
 
 namespace marlin {
 
 // The main window without a toolkit. It owns the window state (controls, flags, the two
-// service clients) and one object per group of commands; every user command is a public
-// method here that forwards to its group. The constructor wires the controls' actions to
-// these methods, so a click on a control model and a call of the method are the same.
+// service clients) and puts the window's parts together:
+//   TweetSide      — the search frame, the Tweets table with its files and editing, the menus
+//                    (TweetTableView, TweetFiles, SearchRetrieval, TweetEditing)
+//   UserSide       — the User list, the user tables with their samples and files, the
+//                    timeline retrieval and the followers/friends frame
+//   WindowSession  — start-up and shut-down, the credentials dialog, prefs and the two
+//                    histories, the status refresh and the small Settings commands
 //
-// Groups:
-//   TweetTableView  — the Tweets table, ShowTweets, sorting
-//   TweetFiles      — Open / Save / Save and Send of tweet table files
-//   SearchRetrieval — New / Update / Cancel and the page loop
-//   TweetEditing    — filter, retweets, deletions, date-time conversion, row popup, Copy Log
+// The rule of this facade: every window command is a public method here that forwards to
+// the part holding it, and each part binds its controls' actions to those same commands,
+// so a click on a control model and a call of the method are the same. The Qt window only
+// lays out views over the control models and calls these methods; it holds no command of
+// its own.
 class frmMain {
   public:
     // apiBase: scheme, host and port of the service (the emulator's in tests).
@@ -38,42 +39,43 @@ class frmMain {
 
     MainWindowState& State() { return *m_state; }
     const MainWindowState& State() const { return *m_state; }
-    TweetTableView& TableView() { return m_view; }
-    TweetFiles& Files() { return m_files; }
-    SearchRetrieval& Search() { return m_search; }
-    TweetEditing& Editing() { return m_editing; }
+    TweetSide& Tweets() { return m_tweets; }
+    TweetTableView& TableView() { return m_tweets.View(); }
+    TweetFiles& Files() { return m_tweets.Files(); }
+    SearchRetrieval& Search() { return m_tweets.Search(); }
+    TweetEditing& Editing() { return m_tweets.Editing(); }
     WindowSession& Session() { return m_session; }
 
     // ---- Search retrieval
-    void GetSrch_Click() { m_search.GetSrch_Click(); }
-    void UpdateSearch_Click() { m_search.UpdateSearch_Click(); }
-    void QuitGet_Click() { m_search.QuitGet_Click(); }
+    void GetSrch_Click() { m_tweets.Search().GetSrch_Click(); }
+    void UpdateSearch_Click() { m_tweets.Search().UpdateSearch_Click(); }
+    void QuitGet_Click() { m_tweets.Search().QuitGet_Click(); }
     void RetrieveSearch(const std::string& query, const std::string& sinceId) {
-        m_search.RetrieveSearch(query, sinceId);
+        m_tweets.Search().RetrieveSearch(query, sinceId);
     }
 
     // ---- Tweets table and its files
-    void ShowTweets(bool append) { m_view.ShowTweets(append); }
-    void mOpenTweets_Click() { m_files.OpenTweetsTable(); }
-    void mSaveTweets_Click() { m_files.SaveTweetsTable(); }
-    void mSaveSend_Click() { m_files.SaveAndSend(); }
-    void mHeaders_Click() { m_view.mHeaders_Click(); }
-    void mSortDT_Click() { m_view.mSortDT_Click(); }
-    void OutTable_ColumnClick(int position) { m_view.OutTable_ColumnClick(position); }
+    void ShowTweets(bool append) { m_tweets.View().ShowTweets(append); }
+    void mOpenTweets_Click() { m_tweets.Files().OpenTweetsTable(); }
+    void mSaveTweets_Click() { m_tweets.Files().SaveTweetsTable(); }
+    void mSaveSend_Click() { m_tweets.Files().SaveAndSend(); }
+    void mHeaders_Click() { m_tweets.View().mHeaders_Click(); }
+    void mSortDT_Click() { m_tweets.View().mSortDT_Click(); }
+    void OutTable_ColumnClick(int position) { m_tweets.View().OutTable_ColumnClick(position); }
 
     // ---- Tweets table editing
-    void mFilterTweets_Click() { m_editing.mFilterTweets_Click(); }
-    void mRemRT_Click() { m_editing.mRemRT_Click(); }
-    void mDelTweet_Click() { m_editing.mDelTweet_Click(); }
-    void mDelUsersTweets_Click() { m_editing.mDelUsersTweets_Click(); }
-    void mVBDateTime_Click() { m_editing.mVBDateTime_Click(); }
-    void mSPSSDateTime_Click() { m_editing.mSPSSDateTime_Click(); }
-    void mTwitterDateTime_Click() { m_editing.mTwitterDateTime_Click(); }
-    void OutTable_MouseUp(int button) { m_editing.OutTable_MouseUp(button); }
-    void mNavLinkURL_Click() { m_editing.mNavLinkURL_Click(); }
-    void mNavUserTwitter_Click() { m_editing.mNavUserTwitter_Click(); }
-    void mCopyLog_Click() { m_editing.mCopyLog_Click(); }
-    void Progress_MouseDown(int button) { m_editing.Progress_MouseDown(button); }
+    void mFilterTweets_Click() { m_tweets.Editing().mFilterTweets_Click(); }
+    void mRemRT_Click() { m_tweets.Editing().mRemRT_Click(); }
+    void mDelTweet_Click() { m_tweets.Editing().mDelTweet_Click(); }
+    void mDelUsersTweets_Click() { m_tweets.Editing().mDelUsersTweets_Click(); }
+    void mVBDateTime_Click() { m_tweets.Editing().mVBDateTime_Click(); }
+    void mSPSSDateTime_Click() { m_tweets.Editing().mSPSSDateTime_Click(); }
+    void mTwitterDateTime_Click() { m_tweets.Editing().mTwitterDateTime_Click(); }
+    void OutTable_MouseUp(int button) { m_tweets.Editing().OutTable_MouseUp(button); }
+    void mNavLinkURL_Click() { m_tweets.Editing().mNavLinkURL_Click(); }
+    void mNavUserTwitter_Click() { m_tweets.Editing().mNavUserTwitter_Click(); }
+    void mCopyLog_Click() { m_tweets.Editing().mCopyLog_Click(); }
+    void Progress_MouseDown(int button) { m_tweets.Editing().Progress_MouseDown(button); }
 
     // ---- Start-up, preferences and histories, the credentials dialog, shut-down
     void Form_Load() { m_session.Form_Load(); }
@@ -81,6 +83,15 @@ class frmMain {
     void LoadPrefs() { m_session.LoadPrefs(); }
     bool SavePrefs() { return m_session.SavePrefs(); }
     frmAbout& About() { return m_session.About; }
+    void OpenQueryEntry(int index) { m_session.OpenQueryEntry(index); }
+    void OpenTimelineEntry(int index) { m_session.OpenTimelineEntry(index); }
+    void HistoryItemClear_Click(int index) { m_session.HistoryItemClear_Click(index); }
+    void SearchQuery_LostFocus() { m_session.SearchQuery_LostFocus(); }
+    void Timer1_Timer() { m_session.Timer1_Timer(); }
+    void mSetLang_Click() { m_session.mSetLang_Click(); }
+    void mSetProxy_Click() { m_session.mSetProxy_Click(); }
+    void SearchHelp_Click() { m_session.SearchHelp_Click(); }
+    void mAbout_Click() { m_session.mAbout_Click(); }
 
     // ---- User side: the User list, the user tables with their samples and files, and the
     // timeline retrieval (mAddU2UL and mDelUFUL of the row popup are theirs too).
@@ -136,17 +147,11 @@ class frmMain {
     // ---- End of the user side
 
   private:
-    void CreateMenus();
-    void WireControls();
+    void WireParts();
 
     std::unique_ptr<MainWindowState> m_state;
-    TweetTableView m_view;
-    TweetFiles m_files;
-    SearchRetrieval m_search;
-    TweetEditing m_editing;
+    TweetSide m_tweets;
     WindowSession m_session;
-    // The user side (its own block; see the end of frm_main.cpp).
-    void WireUserSide();
     UserSide m_users;
 };
 

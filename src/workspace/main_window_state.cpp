@@ -1,7 +1,5 @@
 #include "workspace/main_window_state.h"
 
-#include <exception>
-
 namespace marlin {
 
 MainWindowState::MainWindowState(Toolkit& toolkit, HttpRequestFactory requestFactory, std::string apiBase,
@@ -12,14 +10,16 @@ MainWindowState::MainWindowState(Toolkit& toolkit, HttpRequestFactory requestFac
       LMPATH((AppFolder / "Lumen").string()),
       Twitter(toolkit, requestFactory, apiBase),
       UTwitter(toolkit, requestFactory, apiBase),
-      Window(kApplicationTitle) {
+      Window(kApplicationTitle) {}
+
+UserControls::UserControls() {
     UTList.SetCheckBoxes(false);
     UserTable.push_back(std::make_unique<ReportList>());
     UserTableName.emplace_back("Tweets");
 }
 
 std::string MainWindowState::ThresholdDateText() const {
-    const std::chrono::year_month_day date = EarlyDate.Value();
+    const std::chrono::year_month_day date = Tweets.EarlyDate.Value();
     SKDFuncs::DateValue value;
     value.year = static_cast<int>(date.year());
     value.month = static_cast<int>(static_cast<unsigned>(date.month()));
@@ -33,20 +33,6 @@ void MainWindowState::SetTitle(bool unsaved) {
 
 void MainWindowState::ShowTweetCount() {
     InfoBar.SetPanel(1, std::to_string(OutTable.RowCount()) + " tweets displayed");
-}
-
-RetrievalScope::RetrievalScope(MainWindowState& window)
-    : m_window(window), m_exceptions(std::uncaught_exceptions()) {
-    m_window.RetrievalRunning = true;
-}
-
-RetrievalScope::~RetrievalScope() {
-    m_window.RetrievalRunning = false;
-    if (std::uncaught_exceptions() > m_exceptions) {
-        m_window.Busy = false;
-        m_window.Cancelled = false;
-        m_window.Tk.SetCursor(CursorShape::Normal);
-    }
 }
 
 }  // namespace marlin

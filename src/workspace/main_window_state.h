@@ -37,10 +37,76 @@ struct FileDialogState {
     }
 };
 
-// Everything the main window holds that more than one of its workflows reads or writes:
-// the two service clients, the controls, the window flags and the common file dialog.
-// The workflow classes (TweetTableView, TweetFiles, SearchRetrieval, TweetEditing, and
-// those of the start-up and the user side) each take this state; frmMain owns it.
+// Where the rows of the Tweets table came from; a save records the file in the history of
+// that source. The values are those the window has always used.
+enum class TweetSource { None = 0, Search = 1, Timelines = 2 };
+
+// The tweet side's controls: the search frame with its two histories, the main menus and
+// the popup over a Tweets table row. Captions and actions are set by TweetSide.
+struct TweetControls {
+    TextBox SearchQuery;
+    DatePicker EarlyDate;  // "Retrieve back to"
+    Button GetSrch{"New "};
+    Button UpdateSearch{"Update"};
+    Button QuitGet{"Cancel "};
+    DropDownList QPHistory;   // query history: query, two blanks, file name
+    DropDownList UTLHistory;  // timeline history: file names
+
+    MenuItem mFile, mOpen, mOpenTweets, mSave, mSaveTweets, mSaveSend;
+    MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
+        mLine1, mCopyLog;
+    MenuItem mSettings, mSortDT, mHeaders;
+    // Popup over a Tweets table row.
+    MenuItem mTweet, mNavLinkURL, mNavUserTwitter, mTLine1, mAddU2UL, mDelUFUL, mTLine2, mDelTweet,
+        mDelUsersTweets;
+};
+
+// The user side's controls: the timeline frame, the User list and its companions, the user
+// tables with their switches, the followers/friends frame and the menus over them.
+// Captions, tooltips and actions are set by UserSide.
+struct UserControls {
+    UserControls();
+
+    Button GetAllUTL{"New"};
+    Button UpdateUTL{"Update"};
+    CheckList UserList;
+    CheckList UTList;  // names of the named user tables, in element order (a plain list box)
+    // Element 0 is the "Tweets" table; named tables follow. UserTableName holds each
+    // element's name (its tag).
+    std::vector<std::unique_ptr<ReportList>> UserTable;
+    std::vector<std::string> UserTableName;
+    int CurUserTable = 0;
+    ReportList& CurrentUserTable() { return *UserTable.at(static_cast<std::size_t>(CurUserTable)); }
+
+    TextBox UserMeta;                                    // read-only summary of the selected user's profile
+    Label ULCount;                                       // "<n> users displayed" after a paste
+    OptionGroup UserHandle{{"Screen Name", "User Id"}};  // what the User list items are
+    ControlModel UTFrame;                                // the "User Timelines" frame
+    OptionGroup UTToggle{{"Tweets", "Other:"}};          // the "Tweets" table or a named one
+    Button BuildTweetsUT{"Build Table"};
+    Button GetUTTL{"Get User Timelines"};
+    Button MergeRemUT{"Add"};
+    Button AddRemUT{"Remove"};
+    OptionGroup GUFOp{{"Selected Users", "This ScreenName", "This User Id"}};
+    TextBox GUF_Id;
+    std::array<Button, 2> GetFF;  // "Get Followers", "Get Friends"
+    int UserTableCounter = 0;     // numbers the tables made without a name
+    // Popup over the User list.
+    MenuItem mUsers, mCopyUL, mCopyUT, mPasteUL, mSelAllUL, mULClear, mAddUser, mDeleteUser, mGetUFT,
+        mGetUserFollowers, mGetUserFriends;
+    // Popup over a User table.
+    MenuItem mUT, mUTUnselAll;
+    std::array<MenuItem, 3> mUTSelAll;
+    // File › Open › "User Table", File › Save › "User Table", File › "Import Profiler Attributes".
+    MenuItem mOpenUsersMenu, mSaveUsersMenu, mImportProfiler;
+    std::array<MenuItem, 2> mOpenUsers;
+    std::array<MenuItem, 3> mSaveUsers;
+};
+
+// What more than one part of the main window reads or writes: the toolkit, the two service
+// clients, the request log, the status bar, the Tweets table, the common file dialog and
+// the window flags, beside the controls of each side. The parts (TweetSide, UserSide,
+// WindowSession and the classes they hold) each take this state; frmMain owns it.
 //
 // Controls and flags carry the names the windows have always used, so that a control
 // found by name in the window is the same member here.
@@ -66,15 +132,6 @@ class MainWindowState {
     // every command until it is enabled again.
     Label Window;
 
-    // ---- Search frame
-    TextBox SearchQuery;
-    DatePicker EarlyDate;  // "Retrieve back to"
-    Button GetSrch{"New "};
-    Button UpdateSearch{"Update"};
-    Button QuitGet{"Cancel "};
-    DropDownList QPHistory;   // query history: query, two blanks, file name
-    DropDownList UTLHistory;  // timeline history: file names
-
     // ---- Request log, raw response, status bar
     LogList Progress;
     TextBox LastGET;
@@ -83,75 +140,30 @@ class MainWindowState {
     // ---- The Tweets table
     ReportList OutTable;
 
-    // ---- Menus (captions set by the window's constructor)
-    MenuItem mFile, mOpen, mOpenTweets, mSave, mSaveTweets, mSaveSend;
-    MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
-        mLine1, mCopyLog;
-    MenuItem mSettings, mSortDT, mHeaders;
-    // Popup over a Tweets table row.
-    MenuItem mTweet, mNavLinkURL, mNavUserTwitter, mTLine1, mAddU2UL, mDelUFUL, mTLine2, mDelTweet,
-        mDelUsersTweets;
+    // ---- The common file dialog (`Req`)
+    FileDialogState Req;
 
     // ---- Window flags
     bool Busy = false;          // a retrieval runs; the start commands do nothing meanwhile
     bool Cancelled = false;     // the user asked the running retrieval to stop
     bool QuotaWaiting = false;  // a profile look-up waits for the next quota window
     bool TweetsDirty = false;   // the Tweets table holds rows not saved since they were shown
-    int CurTweetSrc = 0;        // 0 none, 1 a search, 2 user timelines
-    std::string TweetsFN;       // the file the table was last saved to or opened from
-    bool Starting = false;      // a history entry is being opened
+    TweetSource CurTweetSrc = TweetSource::None;
+    std::string TweetsFN;   // the file the table was last saved to or opened from
+    bool Starting = false;  // a history entry is being opened
     // True from the start of a retrieval command to its very end. Cancel clears Busy at
     // once while the loop still unwinds (and lets window events run); a start command
     // pressed in that gap must find the retrieval still there.
     bool RetrievalRunning = false;
 
-    // ---- The common file dialog (`Req`)
-    FileDialogState Req;
+    // ---- The controls of each side
+    TweetControls Tweets;
+    UserControls Users;
 
-    // ---- User side. The timeline frame's buttons and the user tables are owned here so
-    // the tweet-side commands can clear and enable them; the user-side commands fill them.
-    Button GetAllUTL{"New"};
-    Button UpdateUTL{"Update"};
-    CheckList UserList;
-    CheckList UTList;  // names of the named user tables, in element order (a plain list box)
-    // Element 0 is the "Tweets" table; named tables follow. UserTableName holds each
-    // element's name (its tag).
-    std::vector<std::unique_ptr<ReportList>> UserTable;
-    std::vector<std::string> UserTableName;
-    int CurUserTable = 0;
-    ReportList& CurrentUserTable() { return *UserTable.at(static_cast<std::size_t>(CurUserTable)); }
-
-    // ---- User side: the User list's companions, the user tables' switches, the
-    // followers/friends frame and the menus over them. Captions, tooltips and actions are
-    // set by UserSide, which runs these commands.
-    TextBox UserMeta;   // read-only summary of the selected user's profile
-    Label ULCount;      // "<n> users displayed" after a paste
-    OptionGroup UserHandle{{"Screen Name", "User Id"}};  // what the User list items are
-    ControlModel UTFrame;                               // the "User Timelines" frame
-    OptionGroup UTToggle{{"Tweets", "Other:"}};          // the "Tweets" table or a named one
-    Button BuildTweetsUT{"Build Table"};
-    Button GetUTTL{"Get User Timelines"};
-    Button MergeRemUT{"Add"};
-    Button AddRemUT{"Remove"};
-    OptionGroup GUFOp{{"Selected Users", "This ScreenName", "This User Id"}};
-    TextBox GUF_Id;
-    std::array<Button, 2> GetFF;  // "Get Followers", "Get Friends"
-    int UserTableCounter = 0;     // numbers the tables made without a name
-    // Popup over the User list.
-    MenuItem mUsers, mCopyUL, mCopyUT, mPasteUL, mSelAllUL, mULClear, mAddUser, mDeleteUser, mGetUFT,
-        mGetUserFollowers, mGetUserFriends;
-    // Popup over a User table.
-    MenuItem mUT, mUTUnselAll;
-    std::array<MenuItem, 3> mUTSelAll;
-    // File › Open › "User Table", File › Save › "User Table", File › "Import Profiler Attributes".
-    MenuItem mOpenUsersMenu, mSaveUsersMenu, mImportProfiler;
-    std::array<MenuItem, 2> mOpenUsers;
-    std::array<MenuItem, 3> mSaveUsers;
-    // ---- End of the user side
-
-    // ---- Helpers the workflows share
+    // ---- Helpers the parts share
     // No retrieval runs and none is still unwinding.
     bool CanStartRetrieval() const { return !Busy && !RetrievalRunning; }
+    ReportList& CurrentUserTable() { return Users.CurrentUserTable(); }
     // The threshold date of EarlyDate as a short date text ("dd/mm/yyyy").
     std::string ThresholdDateText() const;
     // The window title: the application title and the table's file, with "*" while the
@@ -159,20 +171,6 @@ class MainWindowState {
     void SetTitle(bool unsaved);
     // Panel 1: the row count of the Tweets table.
     void ShowTweetCount();
-};
-
-// Marks a retrieval command as running for as long as it lives (see RetrievalRunning).
-// When the command ends by an exception the window is made usable again.
-class RetrievalScope {
-  public:
-    explicit RetrievalScope(MainWindowState& window);
-    ~RetrievalScope();
-    RetrievalScope(const RetrievalScope&) = delete;
-    RetrievalScope& operator=(const RetrievalScope&) = delete;
-
-  private:
-    MainWindowState& m_window;
-    int m_exceptions;
 };
 
 }  // namespace marlin

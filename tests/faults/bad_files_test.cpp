@@ -7,7 +7,7 @@
 #include "core/code_page.h"
 #include "fault_fixture.h"
 #include "service/app_cred_file.h"
-#include "workspace/preferences.h"
+#include "workspace/session/preferences.h"
 
 namespace marlin::testing {
 namespace {
@@ -118,11 +118,11 @@ TEST_F(BadFileTest, OddButWholeTweetTablesOpen) {
 }
 
 TEST_F(BadFileTest, UserTablesOfAnyShapeOpenAsNamedTablesAndLeaveTheOthers) {
-    const int tablesBefore = static_cast<int>(W().UserTable.size());
+    const int tablesBefore = static_cast<int>(W().Users.UserTable.size());
     tk.fileDialogAnswers.push_back(Write("binary.mut", Binary(20000)));
     frm->mOpenUsers_Click(1);
-    EXPECT_EQ(static_cast<int>(W().UserTable.size()), tablesBefore + 1);
-    EXPECT_EQ(W().UserTableName.back(), "binary");
+    EXPECT_EQ(static_cast<int>(W().Users.UserTable.size()), tablesBefore + 1);
+    EXPECT_EQ(W().Users.UserTableName.back(), "binary");
     EXPECT_GT(W().CurrentUserTable().RowCount(), 0);
     EXPECT_FALSE(W().Busy);
 
@@ -149,12 +149,12 @@ TEST_F(BadFileTest, UserTablesOfAnyShapeOpenAsNamedTablesAndLeaveTheOthers) {
 }
 
 TEST_F(BadFileTest, AUserTableGoneBetweenTheDialogAndTheReadChangesNothing) {
-    const int tablesBefore = static_cast<int>(W().UserTable.size());
+    const int tablesBefore = static_cast<int>(W().Users.UserTable.size());
     const std::string path = Write("gone.mut", "1\tsomeone\r\n");
     std::filesystem::remove(path);
     tk.fileDialogAnswers.push_back(path);
     frm->mOpenUsers_Click(1);
-    EXPECT_EQ(static_cast<int>(W().UserTable.size()), tablesBefore);
+    EXPECT_EQ(static_cast<int>(W().Users.UserTable.size()), tablesBefore);
     EXPECT_FALSE(W().Busy);
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
 }
@@ -168,10 +168,10 @@ TEST_F(BadFileTest, PrefsOfAnyShapeLoadWhatTheyCanAndNeverStopTheStart) {
     Write("prefs", prefs);
     frm->LoadPrefs();
     EXPECT_TRUE(tk.messages.empty()) << tk.messages.at(0).text;
-    EXPECT_EQ(W().SearchQuery.Text(), "cats");
+    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "cats");
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
-    EXPECT_EQ(W().QPHistory.Count(), 2);
-    EXPECT_EQ(W().UTLHistory.Count(), 1);
+    EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
+    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
     EXPECT_EQ(W().SearchLang, CodePage::FromWindows1252("\x81\x9D"));
     // Written back, the file reads as the same histories.
     ASSERT_TRUE(frm->SavePrefs());
@@ -183,7 +183,7 @@ TEST_F(BadFileTest, PrefsOfAnyShapeLoadWhatTheyCanAndNeverStopTheStart) {
 TEST_F(BadFileTest, PrefsThatAreAFolderOrBinaryLeaveTheDefaults) {
     std::filesystem::create_directory(File("prefs"));
     frm->LoadPrefs();
-    EXPECT_EQ(W().QPHistory.Count(), 0);
+    EXPECT_EQ(W().Tweets.QPHistory.Count(), 0);
     EXPECT_EQ(W().SearchLang, "en");
     std::filesystem::remove(File("prefs"));
 

@@ -161,7 +161,7 @@ void FaultTest::BackDays(int days) {
     localtime_r(&now, &local);
     const year_month_day today{year{local.tm_year + 1900}, month{static_cast<unsigned>(local.tm_mon + 1)},
                                day{static_cast<unsigned>(local.tm_mday)}};
-    W().EarlyDate.SetValue(year_month_day{sys_days{today} - std::chrono::days{days}});
+    W().Tweets.EarlyDate.SetValue(year_month_day{sys_days{today} - std::chrono::days{days}});
 }
 
 std::vector<std::string> FaultTest::TableIds() {

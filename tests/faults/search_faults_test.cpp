@@ -25,7 +25,7 @@ class SearchFaultTest : public FaultTest, public ::testing::WithParamInterface<S
     // A new search whose second request meets the test's fault.
     void SearchWithFault() {
         InjectWhen([this] { return W().Twitter.Tweets.Count() > 0; }, GetParam(), Family::Search);
-        W().SearchQuery.SetText(kQuery);
+        W().Tweets.SearchQuery.SetText(kQuery);
         frm->GetSrch_Click();
         tk.onDoEvents = nullptr;
     }
@@ -54,7 +54,7 @@ TEST_P(SearchExchangeFaultTest, RetryAnsweredYes) {
 }
 
 TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
-    W().SearchQuery.SetText(kQuery);
+    W().Tweets.SearchQuery.SetText(kQuery);
     frm->GetSrch_Click();
     const std::string saved = SaveTable("saved.txt");
     ASSERT_FALSE(saved.empty());
@@ -74,13 +74,13 @@ TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
     // The window goes on working: the next search is whole again.
     Heal(Family::Search);
     tk.messageAnswers.push_back(MsgResult::No);  // do not save the partial table
-    W().SearchQuery.SetText(kQuery);
+    W().Tweets.SearchQuery.SetText(kQuery);
     frm->GetSrch_Click();
     EXPECT_EQ(TableIds(), m_expected);
 }
 
 TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) {
-    W().SearchQuery.SetText(kQuery);
+    W().Tweets.SearchQuery.SetText(kQuery);
     frm->GetSrch_Click();
     const std::string saved = SaveTable("saved.txt");
     tk.messages.clear();
@@ -97,7 +97,7 @@ TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) 
     EXPECT_EQ(code.substr(0, 4), expectedCode.at(GetParam()));
     EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: " + code)) << LogLines().back();
     EXPECT_FALSE(W().Busy);
-    EXPECT_TRUE(W().UpdateSearch.Enabled());
+    EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);
 
     // Once the service answers again, "Update" picks up from the newest row as usual

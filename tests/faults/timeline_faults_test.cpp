@@ -23,8 +23,8 @@ class TimelineFaultTest : public FaultTest, public ::testing::WithParamInterface
         m_secondIds = Emu().Data().TimelineIds(m_second);
         ASSERT_GT(m_firstIds.size(), static_cast<std::size_t>(kPage)) << "the first timeline needs two pages";
         ASSERT_FALSE(m_secondIds.empty());
-        W().UserList.AddItem(m_first, true);
-        W().UserList.AddItem(m_second, true);
+        W().Users.UserList.AddItem(m_first, true);
+        W().Users.UserList.AddItem(m_second, true);
     }
 
     void RetrieveWithFault() {
@@ -69,7 +69,7 @@ TEST_P(TimelineExchangeFaultTest, RetryAnsweredYes) {
     EXPECT_EQ(Rows(), Sorted(all));
     EXPECT_EQ(ErrorLines(), 0);
     EXPECT_FALSE(W().Busy);
-    EXPECT_EQ(W().CurTweetSrc, 2);
+    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
 }
 
 TEST_P(TimelineExchangeFaultTest, RetryDeclinedEndsThatUserAndGoesOnWithTheNext) {

@@ -51,7 +51,7 @@ TEST_P(FollowerExchangeFaultTest, RetryAnsweredEitherWayLosesNothing) {
     EXPECT_EQ(Questions(), std::vector<std::string>{
                                std::string("Recoverable error within GetFollowersList|") + kRetryText});
     EXPECT_EQ(ListIds(), m_expected);
-    EXPECT_EQ(W().UserList.Count(), static_cast<int>(m_expected.size()));
+    EXPECT_EQ(W().Users.UserList.Count(), static_cast<int>(m_expected.size()));
 
     // Declined, the page is asked for again: a failed page is repeated until it arrives.
     frm->mULClear_Click();
@@ -64,7 +64,7 @@ TEST_P(FollowerExchangeFaultTest, RetryAnsweredEitherWayLosesNothing) {
 }
 
 TEST_F(FollowerFaultTest, ASecondFailureOfTheResentPageEndsTheCommandWithTheFirstPage) {
-    W().UserList.AddItem("kept");
+    W().Users.UserList.AddItem("kept");
     tk.onDoEvents = [this, done = false]() mutable {
         if (done || W().Twitter.Users.Count() == 0) return;
         done = true;
@@ -75,7 +75,7 @@ TEST_F(FollowerFaultTest, ASecondFailureOfTheResentPageEndsTheCommandWithTheFirs
 
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(ListIds(), FirstPage());
-    EXPECT_EQ(W().UserList.Count(), 200);
+    EXPECT_EQ(W().Users.UserList.Count(), 200);
     EXPECT_FALSE(W().Busy);
 
     frm->mULClear_Click();
@@ -106,7 +106,7 @@ TEST_P(FollowerStatusFaultTest, RefusalMidListKeepsTheFirstPage) {
         // A passing refusal is repeated; a refused token ends the list.
         EXPECT_EQ(ListIds(), GetParam() == ServiceFault::Unauthorized ? FirstPage() : m_expected);
     }
-    EXPECT_EQ(W().UserList.Count(), W().Twitter.Users.Count());
+    EXPECT_EQ(W().Users.UserList.Count(), W().Twitter.Users.Count());
     EXPECT_FALSE(W().Busy);
     EXPECT_FALSE(W().Cancelled);
 
@@ -134,7 +134,7 @@ class LookupFaultTest : public FaultTest, public ::testing::WithParamInterface<S
         tk.onDoEvents = nullptr;
     }
     void Paste() {
-        W().UserList.Clear();
+        W().Users.UserList.Clear();
         tk.clipboard = m_clipboard;
         frm->mPasteUL_Click();
     }
@@ -158,7 +158,7 @@ TEST_P(LookupExchangeFaultTest, RetryAnsweredYesLosesNothingAndNoLosesOneBatch) 
     PasteWithFault();
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Found(), kNames - kBatch);  // the second batch is missing, the third is there
-    EXPECT_EQ(W().UserList.Count(), kNames);
+    EXPECT_EQ(W().Users.UserList.Count(), kNames);
     EXPECT_FALSE(W().Busy);
 }
 

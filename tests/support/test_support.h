@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace marlin::testing {
 
@@ -15,7 +16,7 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 // A fresh folder under the system's temporary folder, removed with everything in it
 // when the object goes.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -24,9 +25,27 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
+
+// Limits the size of the files this process may write (RLIMIT_FSIZE) for as long as it
+// lives, with SIGXFSZ ignored so a write past the limit fails instead of ending the test:
+// a full disk that even root cannot write past.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    unsigned long m_soft;
+    void (*m_handler)(int);
+};
+
+// The names of the entries of a folder, sorted.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 
 // The folder the build puts the program and its support files in.
 std::filesystem::path BuiltAppFolder();

@@ -85,7 +85,7 @@ class UserSideGuiTest : public ::testing::Test {
         Click("GetSrch");
         EXPECT_GT(form->State().OutTable.RowCount(), 0);
         Click("BuildTweetsUT");
-        const int users = form->State().UserTable.front()->RowCount();
+        const int users = form->State().Users.UserTable.front()->RowCount();
         EXPECT_GT(users, 0);
         EXPECT_TRUE(WaitFor([&] { return UserTableRows() == users; }));
         return users;
@@ -150,7 +150,7 @@ TEST_F(UserSideGuiTest, APastedListShowsSummariesAndADoubleClickRetrievesATimeli
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
     EXPECT_TRUE(WaitFor([&] { return form->State().OutTable.RowCount() > 0; }));
     EXPECT_TRUE(WaitFor([&] { return Find<QPushButton>("UpdateUTL")->isEnabled(); }));
-    EXPECT_EQ(form->State().CurTweetSrc, 2);
+    EXPECT_EQ(form->State().CurTweetSrc, TweetSource::Timelines);
 }
 
 TEST_F(UserSideGuiTest, NamedTablesSwitchTheUserTableView) {
@@ -172,7 +172,7 @@ TEST_F(UserSideGuiTest, NamedTablesSwitchTheUserTableView) {
     ASSERT_TRUE(WaitFor([&] { return tables->count() == 2; }));
     QTest::mouseClick(tables->viewport(), Qt::LeftButton, {},
                       tables->visualItemRect(tables->item(0)).center());
-    EXPECT_TRUE(WaitFor([&] { return form->State().CurUserTable == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return form->State().Users.CurUserTable == 1; }));
 
     Click("AddRemUT");
     Click("AddRemUT");

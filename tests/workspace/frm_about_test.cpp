@@ -13,7 +13,7 @@
 #include "service/enc64.h"
 #include "service/twitter_api.h"
 #include "test_support.h"
-#include "workspace/frm_about.h"
+#include "workspace/session/frm_about.h"
 
 namespace marlin {
 namespace {

@@ -53,12 +53,12 @@ class MainWindowTest : public ::testing::Test {
         localtime_r(&now, &local);
         const year_month_day today{year{local.tm_year + 1900}, month{static_cast<unsigned>(local.tm_mon + 1)},
                                    day{static_cast<unsigned>(local.tm_mday)}};
-        W().EarlyDate.SetValue(year_month_day{sys_days{today} - std::chrono::days{days}});
+        W().Tweets.EarlyDate.SetValue(year_month_day{sys_days{today} - std::chrono::days{days}});
     }
 
     // Runs a New search for the query, answering No to any question about unsaved rows.
     void NewSearch(const std::string& query) {
-        W().SearchQuery.SetText(query);
+        W().Tweets.SearchQuery.SetText(query);
         frm->GetSrch_Click();
     }
 

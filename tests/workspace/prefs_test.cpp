@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "test_support.h"
-#include "workspace/preferences.h"
+#include "workspace/session/preferences.h"
 
 namespace marlin {
 namespace {
@@ -105,18 +105,15 @@ TEST(PreferencesFile, AFailedWriteKeepsTheOldFileAndLeavesNoLitter) {
     TempFolder folder;
     auto file = folder / Preferences::kFileName;
     WriteFileBytes(file, "QP-old,/old.txt\r\n");
-    // A folder squatting on the temporary name makes the new file unwritable.
-    std::filesystem::path blocker = file;
-    blocker += ".new-" + std::to_string(::getpid());
-    std::filesystem::create_directory(blocker);
-
-    EXPECT_FALSE(Preferences::Write(file, "QP-new,/new.txt\r\n"));
+    {
+        testing::FileSizeLimit fullDisk(4);
+        EXPECT_FALSE(Preferences::Write(file, "QP-new,/new.txt\r\n"));
+    }
     EXPECT_EQ(ReadFileBytes(file), "QP-old,/old.txt\r\n");
 
-    std::filesystem::remove(blocker);
     EXPECT_TRUE(Preferences::Write(file, "QP-new,/new.txt\r\n"));
     EXPECT_EQ(ReadFileBytes(file), "QP-new,/new.txt\r\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+    EXPECT_EQ(testing::FolderEntries(folder.path()), std::vector<std::string>{"prefs"});
 }
 
 }  // namespace

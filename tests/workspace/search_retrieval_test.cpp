@@ -36,9 +36,9 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
 
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
     EXPECT_TRUE(W().TweetsDirty);
-    EXPECT_EQ(W().CurTweetSrc, 1);
+    EXPECT_EQ(W().CurTweetSrc, TweetSource::Search);
     EXPECT_FALSE(W().Busy);
-    EXPECT_TRUE(W().UpdateSearch.Enabled());
+    EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(W().InfoBar.Panel(1), std::to_string(expected.size()) + " tweets displayed");
     // Panel 3 tells the quota after the last page that brought tweets (the empty one came after).
     EXPECT_EQ(W().InfoBar.Panel(3),
@@ -127,7 +127,7 @@ TEST_F(SearchRetrievalTest, QuotaDialogAppearsBelowTenAndItsCancelEndsTheSearch)
 TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGapIsIgnored) {
     StartWindow();
     BackDays(9);
-    W().SearchQuery.SetText("data");
+    W().Tweets.SearchQuery.SetText("data");
     int pressed = 0;
     tk.onDoEvents = [&] {
         // The first page has arrived: Cancel, then New while the loop still unwinds.
@@ -187,12 +187,12 @@ TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
     EXPECT_EQ(Emu().Requests().front().Param("since_id"), all[3]);
     EXPECT_EQ(TableIds(), all);
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
-    EXPECT_EQ(W().CurTweetSrc, 1);
+    EXPECT_EQ(W().CurTweetSrc, TweetSource::Search);
 }
 
 TEST_F(SearchRetrievalTest, UpdateOnAnEmptyTableSendsNothing) {
     StartWindow();
-    W().SearchQuery.SetText("data");
+    W().Tweets.SearchQuery.SetText("data");
     frm->UpdateSearch_Click();
     EXPECT_EQ(SearchRequests(), 0);
     EXPECT_EQ(W().OutTable.RowCount(), 0);

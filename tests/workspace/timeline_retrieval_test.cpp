@@ -19,14 +19,14 @@ class TimelineRetrievalTest : public UserSideTest {
     }
 
     void CheckAll(const std::vector<std::string>& users) {
-        for (const auto& user : users) W().UserList.AddItem(user, true);
+        for (const auto& user : users) W().Users.UserList.AddItem(user, true);
     }
 
     // The statuses of a user that lie on or after the threshold date: tweet ids carry
     // their time, and the trim reads the service's clock time as it stands.
     std::vector<std::string> IdsSinceThreshold(const std::string& user) {
         using namespace std::chrono;
-        const year_month_day threshold = W().EarlyDate.Value();
+        const year_month_day threshold = W().Tweets.EarlyDate.Value();
         const long long startMs = duration_cast<milliseconds>(sys_days{threshold}.time_since_epoch()).count();
         const unsigned long long bound =
             static_cast<unsigned long long>(startMs - emulator::Corpus::kServiceEpochMs) << 22;
@@ -62,7 +62,7 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
             frm->QuitGet_Click();
         }
     };
-    W().GetAllUTL.Click();
+    W().Users.GetAllUTL.Click();
 
     // The first user back to the threshold on one page, one page of the second, none of the third.
     EXPECT_EQ(TimelineUsersAsked(), (std::vector<std::string>{users.demo, users.prolific}));
@@ -90,12 +90,12 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
         EXPECT_EQ(request.Param("since_id"), "");
         EXPECT_EQ(request.Param("max_id"), "");
     }
-    EXPECT_EQ(W().UserList.SelectedIndex(), 1);
-    EXPECT_EQ(W().CurTweetSrc, 2);
+    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
+    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
     EXPECT_FALSE(W().Busy);
     EXPECT_FALSE(W().Cancelled);
-    EXPECT_TRUE(W().UpdateUTL.Enabled());
-    EXPECT_FALSE(W().UpdateSearch.Enabled());
+    EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
+    EXPECT_FALSE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
     EXPECT_TRUE(StartsWith(W().InfoBar.Panel(3), std::to_string(W().Twitter.UTLRateLimitRemaining()) +
                                                      " USER_TIMELINE requests remaining"));
@@ -104,7 +104,7 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
 TEST_F(TimelineRetrievalTest, AUserWithManyPagesIsFollowedBackwardsToTheThreshold) {
     const std::string prolific = Emu().Users().prolific;
     CheckAll({prolific});
-    W().GetAllUTL.Click();
+    W().Users.GetAllUTL.Click();
 
     const std::vector<std::string> expected = IdsSinceThreshold(prolific);
     ASSERT_GT(expected.size(), 400u);
@@ -118,7 +118,7 @@ TEST_F(TimelineRetrievalTest, AUserWithManyPagesIsFollowedBackwardsToTheThreshol
 TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) {
     const emulator::KnownUsers users = Emu().Users();
     CheckAll({users.midsize});
-    W().GetAllUTL.Click();
+    W().Users.GetAllUTL.Click();
     const int before = W().OutTable.RowCount();
     ASSERT_GT(before, 0);
     const std::string newest = TableIds().front();
@@ -128,7 +128,7 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
 
     // A user with rows, one without (after it in the list), and an id sent as a name.
     CheckAll({users.demo, "12345"});
-    W().UpdateUTL.Click();
+    W().Users.UpdateUTL.Click();
 
     const auto requests = RequestsTo("/1.1/statuses/user_timeline.json");
     ASSERT_EQ(requests.size(), 3u);
@@ -150,36 +150,36 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
     EXPECT_TRUE(tk.messages.empty() ||
                 tk.MessageTexts().front().find("Save contents now?") == std::string::npos);
     EXPECT_EQ(W().TweetsFN, "kept.txt");
-    EXPECT_EQ(W().CurTweetSrc, 2);
+    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
     EXPECT_FALSE(W().Busy);
 }
 
 TEST_F(TimelineRetrievalTest, WithNoCheckedEntryNewClearsAndUpdateAddsNothing) {
-    W().UserList.AddItem(Emu().Users().demo, false);
+    W().Users.UserList.AddItem(Emu().Users().demo, false);
     AddTweetRow("someone", "old row", 0, 1, -1);
     Table0().AddRow({"1", "old user row"});
-    W().GetAllUTL.Click();
+    W().Users.GetAllUTL.Click();
     EXPECT_EQ(W().OutTable.RowCount(), 0);
     EXPECT_EQ(Table0().RowCount(), 0);
     EXPECT_EQ(LogLines().size(), 1u);
-    EXPECT_FALSE(W().UpdateUTL.Enabled());
+    EXPECT_FALSE(W().Users.UpdateUTL.Enabled());
     EXPECT_TRUE(RequestsTo("/1.1/statuses/user_timeline.json").empty());
 
-    W().UpdateUTL.SetEnabled(true);
-    W().UpdateUTL.Click();
+    W().Users.UpdateUTL.SetEnabled(true);
+    W().Users.UpdateUTL.Click();
     EXPECT_EQ(LogLines().size(), 2u);
     EXPECT_EQ(W().OutTable.RowCount(), 0);
 }
 
 TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOfferingToSave) {
     const std::string demo = Emu().Users().demo;
-    W().UserList.AddItem("unchecked_other");
-    W().UserList.AddItem(demo);
-    W().CurTweetSrc = 1;  // the table held a search before
+    W().Users.UserList.AddItem("unchecked_other");
+    W().Users.UserList.AddItem(demo);
+    W().CurTweetSrc = TweetSource::Search;  // the table held a search before
     W().TweetsDirty = true;
     tk.messageAnswers.push_back(MsgResult::No);
-    W().UserList.SetSelectedIndex(1);
-    W().UserList.DoubleClick();
+    W().Users.UserList.SetSelectedIndex(1);
+    W().Users.UserList.DoubleClick();
 
     EXPECT_EQ(
         tk.messages.at(0).text,
@@ -187,8 +187,8 @@ TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOffer
     EXPECT_EQ(TimelineUsersAsked(), std::vector<std::string>{demo});
     EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(IdsSinceThreshold(demo).size()));
     // A save now belongs in the timeline history, not with the earlier query.
-    EXPECT_EQ(W().CurTweetSrc, 2);
-    EXPECT_TRUE(W().UpdateUTL.Enabled());
+    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
+    EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
     EXPECT_FALSE(W().Busy);
 }
 
@@ -197,7 +197,7 @@ TEST_F(TimelineRetrievalTest, CancelInTheQuotaDialogEndsTheUserAndTheCommand) {
     CheckAll({users.prolific, users.demo});
     Emu().SetRemaining(emulator::Family::UserTimeline, 5);
     tk.messageAnswers.push_back(MsgResult::Cancel);
-    W().GetAllUTL.Click();
+    W().Users.GetAllUTL.Click();
 
     ASSERT_FALSE(tk.messages.empty());
     EXPECT_TRUE(StartsWith(tk.messages[0].text, "Quota for this window running low. Wait until "));

@@ -89,14 +89,14 @@ TEST_F(TimelineSamplesTest, SamplesAreTakenForCheckedRowsOnlyAndStopAt600Tweets)
     AddTweetRow(users.demo, "a", 0, 1, -1);
     AddTweetRow(users.prolific, "b", 0, 1, -1);
     AddTweetRow(users.midsize, "c", 0, 1, -1);
-    W().BuildTweetsUT.Click();
+    W().Users.BuildTweetsUT.Click();
     ASSERT_EQ(Table0().RowCount(), 3);
     for (int row = 0; row < 2; ++row) Table0().SetChecked(row, true);
     Table0().SetCell(2, UserProfileTable::kPrfTwtSamp, "kept|");
     Emu().ClearRequests();
 
     tk.promptAnswers.push_back("5");
-    W().GetUTTL.Click();
+    W().Users.GetUTTL.Click();
 
     ASSERT_EQ(tk.prompts.size(), 1u);
     EXPECT_EQ(tk.prompts[0].prompt,
@@ -131,7 +131,7 @@ TEST_F(TimelineSamplesTest, SamplesAreTakenForCheckedRowsOnlyAndStopAt600Tweets)
 TEST_F(TimelineSamplesTest, BuildTableWithAnEmptyTweetsTableRequestsNothing) {
     Start();
     Table0().AddRow({"1", "left over"});
-    W().BuildTweetsUT.Click();
+    W().Users.BuildTweetsUT.Click();
     EXPECT_EQ(Table0().RowCount(), 0);
     EXPECT_TRUE(RequestsTo("/1.1/users/lookup.json").empty());
     EXPECT_EQ(W().InfoBar.Panel(2), "Empty");
@@ -141,49 +141,49 @@ TEST_F(TimelineSamplesTest, BuildTableWithAnEmptyTweetsTableRequestsNothing) {
 TEST_F(TimelineSamplesTest, NamedTablesAreAddedShownToggledRenamedAndRemoved) {
     Start();
     StoreCredentials();
-    W().MergeRemUT.Click();
-    W().MergeRemUT.Click();
+    W().Users.MergeRemUT.Click();
+    W().Users.MergeRemUT.Click();
     EXPECT_FALSE(W().UTwitter.BearerToken().empty());  // authenticated from the stored credentials
-    EXPECT_EQ(W().UTList.Items(), (std::vector<std::string>{"1UserTable", "2UserTable"}));
-    EXPECT_EQ(W().CurUserTable, 2);
-    EXPECT_EQ(W().UTToggle.SelectedIndex(), 1);
+    EXPECT_EQ(W().Users.UTList.Items(), (std::vector<std::string>{"1UserTable", "2UserTable"}));
+    EXPECT_EQ(W().Users.CurUserTable, 2);
+    EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 1);
     auto visible = [this] {
         std::string shown;
-        for (const auto& table : W().UserTable) shown += table->Visible() ? 'v' : '.';
+        for (const auto& table : W().Users.UserTable) shown += table->Visible() ? 'v' : '.';
         return shown;
     };
     EXPECT_EQ(visible(), "..v");
-    EXPECT_EQ(W().UserTable[2]->ColumnCount(), UserProfileTable::kColumnCount);
+    EXPECT_EQ(W().Users.UserTable[2]->ColumnCount(), UserProfileTable::kColumnCount);
 
-    W().UTToggle.SetSelectedIndex(0);
-    EXPECT_EQ(W().CurUserTable, 0);
+    W().Users.UTToggle.SetSelectedIndex(0);
+    EXPECT_EQ(W().Users.CurUserTable, 0);
     EXPECT_EQ(visible(), "v..");
-    W().UTList.SetSelectedIndex(0);
-    EXPECT_EQ(W().CurUserTable, 1);
-    EXPECT_EQ(W().UTToggle.SelectedIndex(), 1);
+    W().Users.UTList.SetSelectedIndex(0);
+    EXPECT_EQ(W().Users.CurUserTable, 1);
+    EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 1);
     EXPECT_EQ(visible(), ".v.");
 
     tk.promptAnswers.push_back("mine");
-    W().UTList.DoubleClick();
+    W().Users.UTList.DoubleClick();
     EXPECT_EQ(tk.prompts.back().prompt, "Enter New Table Name");
     EXPECT_EQ(tk.prompts.back().defaultAnswer, "1UserTable");
-    EXPECT_EQ(W().UserTableName[1], "mine");
-    W().UTList.DoubleClick();  // a cancelled prompt keeps the name
-    EXPECT_EQ(W().UTList.Item(0), "mine");
+    EXPECT_EQ(W().Users.UserTableName[1], "mine");
+    W().Users.UTList.DoubleClick();  // a cancelled prompt keeps the name
+    EXPECT_EQ(W().Users.UTList.Item(0), "mine");
 
-    W().AddRemUT.Click();  // removes "mine"
-    EXPECT_EQ(W().UTList.Items(), std::vector<std::string>{"2UserTable"});
-    EXPECT_EQ(W().CurUserTable, 1);
+    W().Users.AddRemUT.Click();  // removes "mine"
+    EXPECT_EQ(W().Users.UTList.Items(), std::vector<std::string>{"2UserTable"});
+    EXPECT_EQ(W().Users.CurUserTable, 1);
     EXPECT_EQ(visible(), ".v");
-    W().AddRemUT.Click();  // the only named table: "Tweets" becomes current
-    EXPECT_EQ(W().UserTable.size(), 1u);
-    EXPECT_EQ(W().CurUserTable, 0);
-    EXPECT_EQ(W().UTToggle.SelectedIndex(), 0);
+    W().Users.AddRemUT.Click();  // the only named table: "Tweets" becomes current
+    EXPECT_EQ(W().Users.UserTable.size(), 1u);
+    EXPECT_EQ(W().Users.CurUserTable, 0);
+    EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 0);
     EXPECT_EQ(visible(), "v");
 
     // "Other:" without a named table falls back to "Tweets".
-    W().UTToggle.SetSelectedIndex(1);
-    EXPECT_EQ(W().UTToggle.SelectedIndex(), 0);
+    W().Users.UTToggle.SetSelectedIndex(1);
+    EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 0);
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(TweetEditingTest, FilterWithPlusKeepsOnlyTheRowsThatContainTheWord) {
     EXPECT_EQ(Tweets(),
               (std::vector<std::string>{"I like Skimmer", "RT @bob: skimmer rocks", "SKIMMER in caps"}));
     EXPECT_TRUE(W().OutTable.Sorted());
-    EXPECT_FALSE(W().mSortDT.Checked());
+    EXPECT_FALSE(W().Tweets.mSortDT.Checked());
 }
 
 TEST_F(TweetEditingTest, AnEmptyOrCancelledFilterOffersToRemoveEverythingAndCancelKeepsIt) {
@@ -180,42 +180,42 @@ TEST_F(TweetEditingTest, ColumnsSortAsNumbersWhereBothCellsAreNumbers) {
     frm->OutTable_ColumnClick(1);
     EXPECT_EQ(W().OutTable.Cell(0, 5), "12345678");
     frm->mSortDT_Click();
-    EXPECT_TRUE(W().mSortDT.Checked());
+    EXPECT_TRUE(W().Tweets.mSortDT.Checked());
     EXPECT_EQ(W().OutTable.Cell(0, 1), "carol");
 }
 
 TEST_F(TweetEditingTest, RowPopupNamesTheAuthorAndOffersOnlyWebLinks) {
     frm->OutTable_MouseUp(2);
-    EXPECT_EQ(W().mTweet.PopupCount(), 0);  // nothing selected: no popup
+    EXPECT_EQ(W().Tweets.mTweet.PopupCount(), 0);  // nothing selected: no popup
 
     const std::string longLink = "http://a.example/" + std::string(200, 'q');
     W().OutTable.SetCell(0, 12, longLink);
     Select(0);
     frm->OutTable_MouseUp(1);
-    EXPECT_EQ(W().mTweet.PopupCount(), 0);
+    EXPECT_EQ(W().Tweets.mTweet.PopupCount(), 0);
     frm->OutTable_MouseUp(2);
-    EXPECT_EQ(W().mTweet.PopupCount(), 1);
-    EXPECT_TRUE(W().mNavLinkURL.Visible());
-    EXPECT_EQ(W().mNavLinkURL.Caption(), "Go to " + longLink.substr(0, 96));
-    EXPECT_EQ(W().mNavUserTwitter.Caption(), "Find alice on Twitter");
-    EXPECT_EQ(W().mAddU2UL.Caption(), "Add alice to User List");
-    EXPECT_EQ(W().mDelUFUL.Caption(), "Delete alice from User List");
-    EXPECT_EQ(W().mDelUsersTweets.Caption(), "Delete all Tweets by alice");
-    EXPECT_EQ(W().mDelTweet.Caption(), "Delete Tweet");
+    EXPECT_EQ(W().Tweets.mTweet.PopupCount(), 1);
+    EXPECT_TRUE(W().Tweets.mNavLinkURL.Visible());
+    EXPECT_EQ(W().Tweets.mNavLinkURL.Caption(), "Go to " + longLink.substr(0, 96));
+    EXPECT_EQ(W().Tweets.mNavUserTwitter.Caption(), "Find alice on Twitter");
+    EXPECT_EQ(W().Tweets.mAddU2UL.Caption(), "Add alice to User List");
+    EXPECT_EQ(W().Tweets.mDelUFUL.Caption(), "Delete alice from User List");
+    EXPECT_EQ(W().Tweets.mDelUsersTweets.Caption(), "Delete all Tweets by alice");
+    EXPECT_EQ(W().Tweets.mDelTweet.Caption(), "Delete Tweet");
     frm->mNavLinkURL_Click();
     frm->mNavUserTwitter_Click();
     EXPECT_EQ(tk.openedUrls, (std::vector<std::string>{longLink, "https://twitter.com/alice"}));
 
     Select(3);  // bob: no link
     frm->OutTable_MouseUp(2);
-    EXPECT_FALSE(W().mNavLinkURL.Visible());
+    EXPECT_FALSE(W().Tweets.mNavLinkURL.Visible());
     Select(4);  // carol: a link that is not a web address is offered but not opened
     frm->OutTable_MouseUp(2);
-    EXPECT_EQ(W().mNavLinkURL.Caption(), "Go to ftp://old.example");
+    EXPECT_EQ(W().Tweets.mNavLinkURL.Caption(), "Go to ftp://old.example");
     frm->mNavLinkURL_Click();
     Select(5);  // a screen name that starts with a digit is padded in the table, not on the web
     frm->OutTable_MouseUp(2);
-    EXPECT_EQ(W().mNavUserTwitter.Caption(), "Find 2cool on Twitter");
+    EXPECT_EQ(W().Tweets.mNavUserTwitter.Caption(), "Find 2cool on Twitter");
     frm->mNavUserTwitter_Click();
     EXPECT_EQ(tk.openedUrls.back(), "https://twitter.com/2cool");
     EXPECT_EQ(tk.openedUrls.size(), 3u);
@@ -232,13 +232,13 @@ TEST_F(TweetEditingTest, CopyLogPutsEveryLineWithItsLineEndOnTheClipboard) {
 
     // The log's popup is the Tools menu with Copy Log alone, whole again afterwards.
     std::vector<bool> seen;
-    auto watch =
-        W().mFilterTweets.Subscribe([&](const ModelChange&) { seen.push_back(W().mFilterTweets.Visible()); });
+    auto watch = W().Tweets.mFilterTweets.Subscribe(
+        [&](const ModelChange&) { seen.push_back(W().Tweets.mFilterTweets.Visible()); });
     frm->Progress_MouseDown(2);
     EXPECT_EQ(seen, (std::vector<bool>{false, true}));
-    EXPECT_EQ(W().mTools.PopupCount(), 1);
-    EXPECT_TRUE(W().mConvertDT.Visible());
-    EXPECT_TRUE(W().mCopyLog.Visible());
+    EXPECT_EQ(W().Tweets.mTools.PopupCount(), 1);
+    EXPECT_TRUE(W().Tweets.mConvertDT.Visible());
+    EXPECT_TRUE(W().Tweets.mCopyLog.Visible());
 }
 
 }  // namespace

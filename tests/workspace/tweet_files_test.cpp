@@ -52,8 +52,8 @@ TEST_F(TweetFilesTest, OpenShowsPaddedDimmedRowsAndSaveWritesTheSameBytes) {
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [" + path + "]");
     EXPECT_FALSE(W().TweetsDirty);
     EXPECT_EQ(W().TweetsFN, path);
-    EXPECT_TRUE(W().UpdateSearch.Enabled());
-    EXPECT_TRUE(W().UpdateUTL.Enabled());
+    EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
+    EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
     EXPECT_EQ(W().InfoBar.Panel(1), "2 tweets displayed");
     EXPECT_EQ(W().InfoBar.Panel(2), "Empty");
     ASSERT_EQ(tk.fileDialogs.size(), 1u);
@@ -71,7 +71,7 @@ TEST_F(TweetFilesTest, OpenShowsPaddedDimmedRowsAndSaveWritesTheSameBytes) {
 TEST_F(TweetFilesTest, HeadersAreWrittenOnRequestAndSkippedWhenRead) {
     Open(Written("two.txt", kRow1 + kRow2));
     frm->mHeaders_Click();
-    EXPECT_TRUE(W().mHeaders.Checked());
+    EXPECT_TRUE(W().Tweets.mHeaders.Checked());
     tk.messageAnswers = {MsgResult::No};  // do not overwrite: choose a new file
     const std::string target = File("with headers.mtwt").string();
     tk.fileDialogAnswers.push_back(target);
@@ -176,27 +176,27 @@ TEST_F(TweetFilesTest, SaveProposesAFreeUntitledNameAndACancelledDialogWritesNot
 
 TEST_F(TweetFilesTest, SavingTheSameQueryToTheSameFileKeepsOneHistoryEntryOnTop) {
     Open(Written("two.txt", kRow1 + kRow2));
-    W().CurTweetSrc = 1;
-    W().SearchQuery.SetText("tea");
-    W().QPHistory.AddItem("older  /somewhere/else.txt");
+    W().CurTweetSrc = TweetSource::Search;
+    W().Tweets.SearchQuery.SetText("tea");
+    W().Tweets.QPHistory.AddItem("older  /somewhere/else.txt");
     int opened = 0;
-    W().QPHistory.SetOpenAction([&](int index) { opened += index == 0; });
+    W().Tweets.QPHistory.SetOpenAction([&](int index) { opened += index == 0; });
 
     tk.messageAnswers = {MsgResult::Yes, MsgResult::Yes};
     frm->mSaveTweets_Click();
     frm->mSaveTweets_Click();
     const std::string entry = "tea  " + File("two.txt").string();
-    ASSERT_EQ(W().QPHistory.Count(), 2);
-    EXPECT_EQ(W().QPHistory.Item(0), entry);
-    EXPECT_EQ(W().QPHistory.Item(1), "older  /somewhere/else.txt");
+    ASSERT_EQ(W().Tweets.QPHistory.Count(), 2);
+    EXPECT_EQ(W().Tweets.QPHistory.Item(0), entry);
+    EXPECT_EQ(W().Tweets.QPHistory.Item(1), "older  /somewhere/else.txt");
     EXPECT_EQ(opened, 2);  // choosing the entry reopens it, as the user's choice would
 
-    W().CurTweetSrc = 2;
+    W().CurTweetSrc = TweetSource::Timelines;
     tk.messageAnswers = {MsgResult::Yes};
     frm->mSaveTweets_Click();
-    ASSERT_EQ(W().UTLHistory.Count(), 1);
-    EXPECT_EQ(W().UTLHistory.Item(0), File("two.txt").string());
-    EXPECT_EQ(W().QPHistory.Count(), 2);
+    ASSERT_EQ(W().Tweets.UTLHistory.Count(), 1);
+    EXPECT_EQ(W().Tweets.UTLHistory.Item(0), File("two.txt").string());
+    EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
 }
 
 TEST_F(TweetFilesTest, ASaveThatFailsPartWayKeepsTheEarlierFile) {

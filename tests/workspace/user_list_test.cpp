@@ -28,7 +28,7 @@ class UserListTest : public UserSideTest {
         return found;
     }
     void FillList(const std::vector<std::string>& items) {
-        for (const auto& item : items) W().UserList.AddItem(item);
+        for (const auto& item : items) W().Users.UserList.AddItem(item);
     }
 };
 
@@ -41,7 +41,7 @@ TEST_F(UserListTest, FollowersOfAnAccountWithMoreThanOnePageArriveWholeAndOnce) 
     const std::vector<std::string> expected = Emu().Data().FollowerIds(library);
     ASSERT_GT(expected.size(), 200u);
     EXPECT_EQ(SetIds(), expected);
-    EXPECT_EQ(W().UserList.Items(), SetNames());
+    EXPECT_EQ(W().Users.UserList.Items(), SetNames());
     EXPECT_EQ(std::set<std::string>(expected.begin(), expected.end()).size(), expected.size());
 
     const auto pages = RequestsTo("/1.1/followers/list.json");
@@ -61,9 +61,9 @@ TEST_F(UserListTest, FollowersOfAnAccountWithMoreThanOnePageArriveWholeAndOnce) 
     EXPECT_EQ(W().InfoBar.Panel(2), count + " users displayed");
     EXPECT_TRUE(EndsWith(W().InfoBar.Panel(3), " GET FOLLOWERS/LIST requests remaining"));
     EXPECT_TRUE(StartsWith(W().InfoBar.Panel(4), "Next Reset: "));
-    EXPECT_EQ(W().UserList.ToolTip(), "List contains followers of " + library);
-    EXPECT_EQ(W().UserList.SelectedIndex(), 0);
-    EXPECT_TRUE(StartsWith(W().UserMeta.Text(), W().Twitter.Users.RealName(1) + " - "));
+    EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains followers of " + library);
+    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 0);
+    EXPECT_TRUE(StartsWith(W().Users.UserMeta.Text(), W().Twitter.Users.RealName(1) + " - "));
     EXPECT_TRUE(tk.messages.empty());  // followers show no information box
     EXPECT_FALSE(W().Busy);
     // The loop's end marker must not stop the next retrieval after one page.
@@ -75,7 +75,7 @@ TEST_F(UserListTest, FriendsDefaultToTheSelectedItemAndReportTheirCount) {
     Start();
     const std::string demo = Emu().Users().demo;
     FillList({"someone", demo});
-    W().UserList.SetSelectedIndex(1);
+    W().Users.UserList.SetSelectedIndex(1);
     tk.promptAnswers.push_back(demo);
     frm->mGetUserFriends_Click();
 
@@ -86,7 +86,7 @@ TEST_F(UserListTest, FriendsDefaultToTheSelectedItemAndReportTheirCount) {
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(tk.messages[0].text, std::to_string(expected.size()) + " Screen Names of friends of " + demo +
                                        " were copied to the User Timeline list.");
-    EXPECT_EQ(W().UserList.ToolTip(), "List contains friends of " + demo);
+    EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains friends of " + demo);
     EXPECT_TRUE(EndsWith(W().InfoBar.Panel(3), " GET FRIENDS/LIST requests remaining"));
 }
 
@@ -102,7 +102,7 @@ TEST_F(UserListTest, AnUnknownAccountEndsTheLoopAtOnceAndKeepsTheList) {
     EXPECT_EQ(tk.messages[0].text,
               "No followers retrieved. Verify that you are entering a valid Screen Name");
     EXPECT_EQ(tk.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(W().UserList.Items(), std::vector<std::string>{"kept"});
+    EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"kept"});
     EXPECT_FALSE(W().Busy);
 
     // A cancelled prompt does nothing at all.
@@ -148,7 +148,7 @@ TEST_F(UserListTest, FollowersWaitForASpentWindowAndCancelKeepsWhatArrived) {
     tk.promptAnswers.push_back(library);
     frm->mGetUserFollowers_Click();
     EXPECT_EQ(W().Twitter.Users.Count(), 200);
-    EXPECT_EQ(W().UserList.Count(), 200);
+    EXPECT_EQ(W().Users.UserList.Count(), 200);
     EXPECT_FALSE(W().Cancelled);
     EXPECT_FALSE(W().QuotaWaiting);
 }
@@ -175,11 +175,11 @@ TEST_F(UserListTest, PastedMetadataTableSkipsItsHeaderTakesIdsAndShowsNames) {
     const auto lookups = RequestsTo("/1.1/users/lookup.json");
     ASSERT_EQ(lookups.size(), 1u);
     EXPECT_EQ(lookups[0].Param("user_id"), idList);
-    EXPECT_EQ(W().UserList.Items(), names);
-    EXPECT_EQ(W().ULCount.Caption(), "3 users displayed");
-    EXPECT_EQ(W().UserList.ToolTip(), "List contains users pasted from external list/metadata table");
+    EXPECT_EQ(W().Users.UserList.Items(), names);
+    EXPECT_EQ(W().Users.ULCount.Caption(), "3 users displayed");
+    EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains users pasted from external list/metadata table");
     EXPECT_EQ(LogLines().back(), "Getting profile details for user list (3 out of 3 retrieved)");
-    EXPECT_TRUE(W().UTFrame.Enabled());
+    EXPECT_TRUE(W().Users.UTFrame.Enabled());
     EXPECT_FALSE(W().Busy);
 
     // Answering No keeps the items as screen names.
@@ -197,7 +197,7 @@ TEST_F(UserListTest, PastedNamesLoseOneAtSignAndSkipLinesWithoutAName) {
     frm->mPasteUL_Click();
 
     EXPECT_TRUE(tk.messages.empty());  // nothing looked like an id
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{"@alice", "bob", demo}));
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"@alice", "bob", demo}));
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").at(0).Param("screen_name"), "@alice,bob," + demo + ",");
 
     // Ids each ending in CR LF carry the CR in their field, so only an unterminated last
@@ -205,7 +205,7 @@ TEST_F(UserListTest, PastedNamesLoseOneAtSignAndSkipLinesWithoutAName) {
     tk.clipboard = "1000123\r\n1500456\r\n";
     frm->mPasteUL_Click();
     EXPECT_EQ(tk.messages.size(), 1u);  // only the replace question
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{"1000123", "1500456"}));
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"1000123", "1500456"}));
     tk.clipboard = "1000123\r\n1500456";
     tk.messageAnswers = {MsgResult::OK, MsgResult::No};
     frm->mPasteUL_Click();
@@ -218,12 +218,12 @@ TEST_F(UserListTest, PasteWithoutALineFeedOrWithTheReplaceDeclinedChangesNothing
     tk.clipboard = "single_line";
     frm->mPasteUL_Click();
     EXPECT_EQ(tk.messages.at(0).text, "Replace current user list with list on clipboard?");
-    EXPECT_EQ(W().UserList.Items(), std::vector<std::string>{"kept"});
+    EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"kept"});
 
     tk.clipboard = "a\nb\n";
     tk.messageAnswers = {MsgResult::Cancel};
     frm->mPasteUL_Click();
-    EXPECT_EQ(W().UserList.Items(), std::vector<std::string>{"kept"});
+    EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"kept"});
     EXPECT_TRUE(RequestsTo("/1.1/users/lookup.json").empty());
 }
 
@@ -247,16 +247,16 @@ TEST_F(UserListTest, AddUserAppendsWhatItFindsAndNothingOtherwise) {
     tk.promptAnswers.push_back(demo);
     frm->mAddUser_Click();
     EXPECT_EQ(tk.prompts.at(0).prompt, "Enter user ScreenName");
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{"first", demo}));
-    EXPECT_EQ(W().UserList.SelectedIndex(), 1);
-    EXPECT_TRUE(StartsWith(W().UserMeta.Text(), "Demo Researcher - ")) << W().UserMeta.Text();
-    EXPECT_NE(W().UserMeta.Text().find(". Is located in "), std::string::npos);
-    EXPECT_NE(W().UserMeta.Text().find("), has 320 Followers, "), std::string::npos);
-    EXPECT_TRUE(EndsWith(W().UserMeta.Text(), " Tweets"));
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"first", demo}));
+    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
+    EXPECT_TRUE(StartsWith(W().Users.UserMeta.Text(), "Demo Researcher - ")) << W().Users.UserMeta.Text();
+    EXPECT_NE(W().Users.UserMeta.Text().find(". Is located in "), std::string::npos);
+    EXPECT_NE(W().Users.UserMeta.Text().find("), has 320 Followers, "), std::string::npos);
+    EXPECT_TRUE(EndsWith(W().Users.UserMeta.Text(), " Tweets"));
 
     tk.promptAnswers.push_back("nobody_by_this_name");
     frm->mAddUser_Click();
-    EXPECT_EQ(W().UserList.Count(), 2);
+    EXPECT_EQ(W().Users.UserList.Count(), 2);
     EXPECT_EQ(LogLines().back(), "No user found");
 
     tk.promptAnswers.push_back(" leading_blank");
@@ -268,20 +268,20 @@ TEST_F(UserListTest, AddUserAppendsWhatItFindsAndNothingOtherwise) {
 TEST_F(UserListTest, DeleteUserSelectsThePreviousItemOrNone) {
     Start();
     FillList({"a", "b", "c"});
-    W().UserList.SetSelectedIndex(2);
+    W().Users.UserList.SetSelectedIndex(2);
     frm->mDeleteUser_Click();
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(W().UserList.SelectedIndex(), 1);
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
 
-    W().UserMeta.SetText("old summary");
-    W().UserList.SetSelectedIndex(0);
+    W().Users.UserMeta.SetText("old summary");
+    W().Users.UserList.SetSelectedIndex(0);
     frm->mDeleteUser_Click();
-    EXPECT_EQ(W().UserList.Items(), std::vector<std::string>{"b"});
-    EXPECT_EQ(W().UserList.SelectedIndex(), -1);
-    EXPECT_EQ(W().UserMeta.Text(), "");
+    EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"b"});
+    EXPECT_EQ(W().Users.UserList.SelectedIndex(), -1);
+    EXPECT_EQ(W().Users.UserMeta.Text(), "");
 
     frm->mDeleteUser_Click();  // nothing selected: nothing removed
-    EXPECT_EQ(W().UserList.Count(), 1);
+    EXPECT_EQ(W().Users.UserList.Count(), 1);
 }
 
 TEST_F(UserListTest, TweetAuthorsAreAddedOnceAndRemovedByExactName) {
@@ -291,39 +291,39 @@ TEST_F(UserListTest, TweetAuthorsAreAddedOnceAndRemovedByExactName) {
     FillList({"other"});
     W().OutTable.SetSelectedIndex(0);
     frm->mAddU2UL_Click();
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{"other", demo}));
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"other", demo}));
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").back().Param("screen_name"), "other," + demo + ",");
 
     frm->mAddU2UL_Click();  // already there: selected, not added again
-    EXPECT_EQ(W().UserList.Count(), 2);
-    EXPECT_EQ(W().UserList.SelectedIndex(), 1);
+    EXPECT_EQ(W().Users.UserList.Count(), 2);
+    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
 
-    W().UserList.AddItem(demo);
+    W().Users.UserList.AddItem(demo);
     frm->mDelUFUL_Click();  // the first equal item goes
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{"other", demo}));
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"other", demo}));
 }
 
 TEST_F(UserListTest, SelectAllFlipsBetweenAllAndNoneAndClearEmptiesEverything) {
     Start();
     FillList({"a", "b", "c"});
-    W().UserList.SetChecked(1, true);
-    EXPECT_EQ(W().mSelAllUL.Caption(), "Deselect All");
+    W().Users.UserList.SetChecked(1, true);
+    EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Deselect All");
     frm->mSelAllUL_Click();  // one checked: all unchecked
-    EXPECT_EQ(W().UserList.CheckedCount(), 0);
-    EXPECT_EQ(W().mSelAllUL.Caption(), "Select All");
+    EXPECT_EQ(W().Users.UserList.CheckedCount(), 0);
+    EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Select All");
     frm->mSelAllUL_Click();
-    EXPECT_EQ(W().UserList.CheckedCount(), 3);
-    EXPECT_EQ(W().mSelAllUL.Caption(), "Deselect All");
+    EXPECT_EQ(W().Users.UserList.CheckedCount(), 3);
+    EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Deselect All");
 
     frm->mCopyUL_Click();
     EXPECT_EQ(tk.clipboard, "a\r\nb\r\nc\r\n");
 
-    W().UserMeta.SetText("summary");
+    W().Users.UserMeta.SetText("summary");
     frm->mULClear_Click();
-    EXPECT_EQ(W().UserList.Count(), 0);
+    EXPECT_EQ(W().Users.UserList.Count(), 0);
     EXPECT_EQ(W().Twitter.Users.Count(), 0);
-    EXPECT_EQ(W().mSelAllUL.Caption(), "Select All");
-    EXPECT_EQ(W().UserMeta.Text(), "");
+    EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Select All");
+    EXPECT_EQ(W().Users.UserMeta.Text(), "");
 }
 
 TEST_F(UserListTest, TheItemTypeSwitchRewritesOnlyAListInStepWithTheUserSet) {
@@ -336,16 +336,17 @@ TEST_F(UserListTest, TheItemTypeSwitchRewritesOnlyAListInStepWithTheUserSet) {
     b.screenName = "bob";
     SetProfiles(W().Twitter, {a, b});
     FillList({"ann", "bob"});
-    W().UserHandle.SetSelectedIndex(1);
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{"111", "222"}));
-    W().UserList.SetSelectedIndex(1);  // the summary finds an id item too
-    EXPECT_TRUE(StartsWith(W().UserMeta.Text(), "Some One - Reads a lot. Is located in Leeds (en), has 123"));
-    W().UserHandle.SetSelectedIndex(0);
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{"ann", "bob"}));
+    W().Users.UserHandle.SetSelectedIndex(1);
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"111", "222"}));
+    W().Users.UserList.SetSelectedIndex(1);  // the summary finds an id item too
+    EXPECT_TRUE(
+        StartsWith(W().Users.UserMeta.Text(), "Some One - Reads a lot. Is located in Leeds (en), has 123"));
+    W().Users.UserHandle.SetSelectedIndex(0);
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"ann", "bob"}));
 
-    W().UserList.AddItem("extra");
-    W().UserHandle.SetSelectedIndex(1);
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{"ann", "bob", "extra"}));
+    W().Users.UserList.AddItem("extra");
+    W().Users.UserHandle.SetSelectedIndex(1);
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"ann", "bob", "extra"}));
 }
 
 TEST_F(UserListTest, UsersFromTweetsListTheDistinctAuthorsInBold) {
@@ -357,10 +358,11 @@ TEST_F(UserListTest, UsersFromTweetsListTheDistinctAuthorsInBold) {
     AddTweetRow(demo, "three", 0, 1, -1);
     frm->mGetUFT_Click();
 
-    EXPECT_EQ(W().UserList.Items(), (std::vector<std::string>{demo, library}));
-    EXPECT_TRUE(W().UserList.Bold());
-    EXPECT_EQ(W().UserHandle.SelectedIndex(), 0);
-    EXPECT_TRUE(StartsWith(W().UserList.ToolTip(), "List contains users extracted from a Tweets table."));
+    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{demo, library}));
+    EXPECT_TRUE(W().Users.UserList.Bold());
+    EXPECT_EQ(W().Users.UserHandle.SelectedIndex(), 0);
+    EXPECT_TRUE(
+        StartsWith(W().Users.UserList.ToolTip(), "List contains users extracted from a Tweets table."));
     EXPECT_EQ(Table0().RowCount(), 2);
 }
 
@@ -368,26 +370,26 @@ TEST_F(UserListTest, TheFollowersFrameMakesANamedTablePerTarget) {
     Start();
     StoreCredentials();
     const std::string library = Emu().Users().midsize;
-    W().GUFOp.SetSelectedIndex(1);
-    EXPECT_TRUE(W().GUF_Id.Enabled());
-    W().GUF_Id.SetText(library);
-    W().GetFF[0].Click();
+    W().Users.GUFOp.SetSelectedIndex(1);
+    EXPECT_TRUE(W().Users.GUF_Id.Enabled());
+    W().Users.GUF_Id.SetText(library);
+    W().Users.GetFF[0].Click();
 
     const size_t expected = Emu().Data().FollowerIds(library).size();
-    ASSERT_EQ(W().UserTable.size(), 2u);
-    EXPECT_EQ(W().UserTableName[1], library + "_followers");
-    EXPECT_EQ(W().CurUserTable, 1);
+    ASSERT_EQ(W().Users.UserTable.size(), 2u);
+    EXPECT_EQ(W().Users.UserTableName[1], library + "_followers");
+    EXPECT_EQ(W().Users.CurUserTable, 1);
     EXPECT_EQ(W().CurrentUserTable().RowCount(), static_cast<int>(expected));
     EXPECT_FALSE(W().CurrentUserTable().Cell(0, 10).empty());  // profile columns filled
-    EXPECT_EQ(W().UTList.Items(), std::vector<std::string>{library + "_followers"});
+    EXPECT_EQ(W().Users.UTList.Items(), std::vector<std::string>{library + "_followers"});
     EXPECT_FALSE(W().UTwitter.BearerToken().empty());
 
     // "Selected Users": the id of the row chosen in the current table.
-    W().GUFOp.SetSelectedIndex(0);
-    EXPECT_FALSE(W().GUF_Id.Enabled());
+    W().Users.GUFOp.SetSelectedIndex(0);
+    EXPECT_FALSE(W().Users.GUF_Id.Enabled());
     W().CurrentUserTable().SetSelectedIndex(0);
     const std::string id(W().CurrentUserTable().Text(0));
-    W().GetFF[1].Click();
+    W().Users.GetFF[1].Click();
     EXPECT_EQ(RequestsTo("/1.1/friends/list.json").at(0).Param("user_id"), id);
 }
 

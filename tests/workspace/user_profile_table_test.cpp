@@ -293,18 +293,18 @@ TEST_F(UserProfileTableTest, CheckCommandsFollowTheSelectionAndTheSamples) {
         return marks;
     };
     table.SetSelectedIndex(4);
-    W().mUTSelAll[2].Click();
+    W().Users.mUTSelAll[2].Click();
     EXPECT_EQ(checks(), "xxxxx....");
     table.SetCell(1, UserProfileTable::kPrfTwtSamp, "a sample|");
     table.SetCell(3, UserProfileTable::kPrfTwtSamp, "another|");
-    W().mUTSelAll[1].Click();
+    W().Users.mUTSelAll[1].Click();
     EXPECT_EQ(checks(), "x.x.xxxxx");
-    W().mUTUnselAll.Click();
+    W().Users.mUTUnselAll.Click();
     EXPECT_EQ(checks(), ".........");
-    W().mUTSelAll[0].Click();
+    W().Users.mUTSelAll[0].Click();
     EXPECT_EQ(checks(), "xxxxxxxxx");
 
-    W().mCopyUT.Click();  // the user set, not the table
+    W().Users.mCopyUT.Click();  // the user set, not the table
     EXPECT_TRUE(StartsWith(tk.clipboard, "UserId\tScreenName\t"));
     EXPECT_NE(tk.clipboard.find("\r\n108\tuser8\t"), std::string::npos);
 }

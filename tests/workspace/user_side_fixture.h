@@ -105,7 +105,7 @@ class UserSideTest : public MainWindowTest {
         client.Users.SetData(json + "]", false, false);
     }
 
-    ReportList& Table0() { return *W().UserTable.front(); }
+    ReportList& Table0() { return *W().Users.UserTable.front(); }
 };
 
 }  // namespace marlin::testing

@@ -50,11 +50,11 @@ class UserTableFilesTest : public UserSideTest {
     }
     void Save(int layout, const std::string& answer) {
         tk.fileDialogAnswers.push_back(answer);
-        W().mSaveUsers[layout].Click();
+        W().Users.mSaveUsers[layout].Click();
     }
     void Open(int layout, const std::string& path) {
         tk.fileDialogAnswers.push_back(path);
-        W().mOpenUsers[layout].Click();
+        W().Users.mOpenUsers[layout].Click();
     }
 };
 
@@ -72,9 +72,9 @@ TEST_F(UserTableFilesTest, AWholeTableSavedAndReopenedReproducesEveryCell) {
     EXPECT_EQ(Split(lines[0], "\t")[2], "Zo\xEB Ann");  // the single-byte code page on disk
 
     Open(1, File("roundtrip.mut").string());
-    ASSERT_EQ(W().UserTableName.size(), 2u);
-    EXPECT_EQ(W().UserTableName[1], "roundtrip");
-    EXPECT_EQ(W().CurUserTable, 1);
+    ASSERT_EQ(W().Users.UserTableName.size(), 2u);
+    EXPECT_EQ(W().Users.UserTableName[1], "roundtrip");
+    EXPECT_EQ(W().Users.CurUserTable, 1);
     ASSERT_EQ(W().CurrentUserTable().RowCount(), 3);
     for (int row = 0; row < 3; ++row) EXPECT_EQ(W().CurrentUserTable().RowCells(row), Table0().RowCells(row));
     EXPECT_EQ(W().CurrentUserTable().Cell(0, 10), "     123");  // padding included
@@ -103,7 +103,7 @@ TEST_F(UserTableFilesTest, SavingAlwaysAppendsTheExtensionAndAsksBeforeOverwriti
     EXPECT_EQ(Lines(File("keys.muk").string()).size(), 3u);
 
     tk.fileDialogAnswers.push_back(std::nullopt);  // a cancelled dialog writes nothing
-    W().mSaveUsers[2].Click();
+    W().Users.mSaveUsers[2].Click();
     EXPECT_FALSE(std::filesystem::exists(File(".mut")));
 }
 
@@ -149,7 +149,7 @@ TEST_F(UserTableFilesTest, KeyFilesAreLookedUpByIdsOrByScreenNames) {
 
     EXPECT_FALSE(W().UTwitter.BearerToken().empty());
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").at(0).Param("user_id"), idList);
-    EXPECT_EQ(W().UserTableName.back(), "ids");
+    EXPECT_EQ(W().Users.UserTableName.back(), "ids");
     ASSERT_EQ(W().CurrentUserTable().RowCount(), 3);
     EXPECT_EQ(W().CurrentUserTable().Cell(1, 1), data.ScreenName(9));
     EXPECT_FALSE(W().CurrentUserTable().Cell(1, 10).empty());
@@ -162,7 +162,7 @@ TEST_F(UserTableFilesTest, KeyFilesAreLookedUpByIdsOrByScreenNames) {
     Open(0, File("names.muk").string());
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").back().Param("screen_name"),
               users.demo + "," + users.midsize + ",");
-    EXPECT_EQ(W().UserTableName.back(), "names");
+    EXPECT_EQ(W().Users.UserTableName.back(), "names");
     EXPECT_EQ(W().CurrentUserTable().RowCount(), 2);
     EXPECT_FALSE(W().Busy);
 }
@@ -181,7 +181,7 @@ TEST_F(UserTableFilesTest, AReadErrorPartWayEndsWithAMessageAndTheWindowUsable) 
 
     // A file that is not there: nothing read, the status line and cursor still reset.
     Open(1, File("missing.mut").string());
-    EXPECT_EQ(W().UserTable.size(), 1u);
+    EXPECT_EQ(W().Users.UserTable.size(), 1u);
     EXPECT_EQ(W().InfoBar.Panel(2), "0 users displayed");
     EXPECT_FALSE(W().Busy);
 }
@@ -191,7 +191,7 @@ TEST_F(UserTableFilesTest, ClassifierAttributesGoToTheirColumnsByIdOrElseByName)
     FillTable0();
     WriteFileBytes(File("short.txt"), "100\tnobody\tmale\t30\t0.9\r\n999\tloner\tfemale\t40\t0.8\r\n");
     tk.fileDialogAnswers.push_back(File("short.txt").string());
-    W().mImportProfiler.Click();
+    W().Users.mImportProfiler.Click();
     auto attributes = [this](int row) {
         return std::vector<std::string>{std::string(Table0().Cell(row, UserProfileTable::kPrfGender)),
                                         std::string(Table0().Cell(row, UserProfileTable::kPrfAge)),
@@ -211,7 +211,7 @@ TEST_F(UserTableFilesTest, ClassifierAttributesGoToTheirColumnsByIdOrElseByName)
     for (const auto& field : wide) line += (line.empty() ? "" : "\t") + field;
     WriteFileBytes(File("wide.txt"), line + "\r\n");
     tk.fileDialogAnswers.push_back(File("wide.txt").string());
-    W().mImportProfiler.Click();
+    W().Users.mImportProfiler.Click();
     EXPECT_EQ(attributes(2), (std::vector<std::string>{"gender f", "age 25", "conf 0.7"}));
 }
 

@@ -12,7 +12,7 @@
 #include "service/curl_http_request.h"
 #include "test_support.h"
 #include "workspace/frm_main.h"
-#include "workspace/preferences.h"
+#include "workspace/session/preferences.h"
 
 namespace marlin {
 namespace {
@@ -122,16 +122,16 @@ TEST_F(WindowSessionTest, AuthenticationReopensTheNewestQueryWithItsTable) {
 
     EXPECT_TRUE(W().Window.Enabled());
     EXPECT_FALSE(frm->About().Window.Visible());
-    EXPECT_EQ(W().SearchQuery.Text(), "cats");
+    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "cats");
     EXPECT_EQ(W().TweetsFN, cats);
     EXPECT_EQ(W().OutTable.RowCount(), 3);
-    EXPECT_EQ(W().CurTweetSrc, 1);
-    EXPECT_TRUE(W().UpdateSearch.Enabled());
-    EXPECT_FALSE(W().UpdateUTL.Enabled());
+    EXPECT_EQ(W().CurTweetSrc, TweetSource::Search);
+    EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
+    EXPECT_FALSE(W().Users.UpdateUTL.Enabled());
     EXPECT_FALSE(W().Starting);
     // The timeline line came first and was opened then; the query line took over.
-    EXPECT_EQ(W().QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "dogs  " + dogs}));
-    EXPECT_EQ(W().UTLHistory.Count(), 1);
+    EXPECT_EQ(W().Tweets.QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "dogs  " + dogs}));
+    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
     EXPECT_EQ(W().SearchLang, "fr");
     EXPECT_EQ(W().OutTable.Column(0).width, 100);
     EXPECT_EQ(W().OutTable.Column(15).width, 115);
@@ -146,11 +146,11 @@ TEST_F(WindowSessionTest, WithoutQueriesTheFirstTimelineIsOpenedAndItsAuthorsLis
 
     EXPECT_EQ(W().TweetsFN, first);
     EXPECT_EQ(W().OutTable.RowCount(), 4);
-    EXPECT_EQ(W().CurTweetSrc, 2);
+    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
     EXPECT_EQ(usersFromTweets, 1);
-    EXPECT_FALSE(W().UpdateSearch.Enabled());
-    EXPECT_TRUE(W().UpdateUTL.Enabled());
-    EXPECT_EQ(W().SearchQuery.Text(), "marlin AND twitter");
+    EXPECT_FALSE(W().Tweets.UpdateSearch.Enabled());
+    EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
+    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "marlin AND twitter");
 }
 
 TEST_F(WindowSessionTest, MissingFilesAskToLeaveTheHistory) {
@@ -165,51 +165,51 @@ TEST_F(WindowSessionTest, MissingFilesAskToLeaveTheHistory) {
                                        "(Note: It may be stored on the local drive of another PC)");
     EXPECT_EQ(tk.messages[0].title, "Load Error");
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(W().CurTweetSrc, 0);
-    EXPECT_EQ(W().QPHistory.Count(), 1);
+    EXPECT_EQ(W().CurTweetSrc, TweetSource::None);
+    EXPECT_EQ(W().Tweets.QPHistory.Count(), 1);
 
     tk.messageAnswers = {MsgResult::Yes};
-    W().UTLHistory.SetSelectedIndex(0);
+    W().Tweets.UTLHistory.SetSelectedIndex(0);
     EXPECT_EQ(tk.messages.back().text,
               Path("gone-tl.txt") +
                   " [User Timeline] was not found. Remove this item from the history? "
                   "(Note: It may be stored on the local drive of another PC)");
-    EXPECT_EQ(W().UTLHistory.Count(), 0);
+    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 0);
 
     // A query with two blanks in it is cut there: the rest is taken as the file name.
-    W().QPHistory.InsertItem(0, "big  cats  " + WriteTable("big.txt", 1));
+    W().Tweets.QPHistory.InsertItem(0, "big  cats  " + WriteTable("big.txt", 1));
     tk.messageAnswers = {MsgResult::Yes};
-    W().QPHistory.SetSelectedIndex(0);
-    EXPECT_EQ(W().SearchQuery.Text(), "big");
+    W().Tweets.QPHistory.SetSelectedIndex(0);
+    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "big");
     EXPECT_EQ(tk.messages.back().text.rfind("cats was not found [big]", 0), 0u);
-    EXPECT_EQ(W().QPHistory.Count(), 1);
+    EXPECT_EQ(W().Tweets.QPHistory.Count(), 1);
 }
 
 TEST_F(WindowSessionTest, ClearButtonsRemoveTheSelectedEntryOfTheirOwnHistory) {
-    W().QPHistory.AddItem("q1  /nowhere/a");
-    W().QPHistory.AddItem("q2  /nowhere/b");
-    W().UTLHistory.AddItem("/nowhere/c");
+    W().Tweets.QPHistory.AddItem("q1  /nowhere/a");
+    W().Tweets.QPHistory.AddItem("q2  /nowhere/b");
+    W().Tweets.UTLHistory.AddItem("/nowhere/c");
     S().HistoryItemClear[1].Click();  // nothing selected yet
-    EXPECT_EQ(W().QPHistory.Count(), 2);
+    EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
 
     tk.messageAnswers = {MsgResult::No};
-    W().QPHistory.SetSelectedIndex(1);
+    W().Tweets.QPHistory.SetSelectedIndex(1);
     S().HistoryItemClear[1].Click();
-    EXPECT_EQ(W().QPHistory.Items(), std::vector<std::string>{"q1  /nowhere/a"});
-    EXPECT_EQ(W().UTLHistory.Count(), 1);
+    EXPECT_EQ(W().Tweets.QPHistory.Items(), std::vector<std::string>{"q1  /nowhere/a"});
+    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
 
     tk.messageAnswers = {MsgResult::No};
-    W().UTLHistory.SetSelectedIndex(0);
+    W().Tweets.UTLHistory.SetSelectedIndex(0);
     S().HistoryItemClear[0].Click();
-    EXPECT_EQ(W().UTLHistory.Count(), 0);
-    EXPECT_EQ(W().QPHistory.Count(), 1);
+    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 0);
+    EXPECT_EQ(W().Tweets.QPHistory.Count(), 1);
 }
 
 TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
     std::string cats = WriteTable("cats.txt", 2);
-    W().QPHistory.AddItem("cats  " + cats);
-    W().QPHistory.AddItem("a, b  " + Path("x.txt"));
-    W().UTLHistory.AddItem(Path("tl.txt"));
+    W().Tweets.QPHistory.AddItem("cats  " + cats);
+    W().Tweets.QPHistory.AddItem("a, b  " + Path("x.txt"));
+    W().Tweets.UTLHistory.AddItem(Path("tl.txt"));
     W().SearchLang = "de";
     for (int i = 0; i < 16; ++i) W().OutTable.SetColumnWidth(i, 700 + i);
 
@@ -221,7 +221,7 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
 
     NewWindow();
     StartAndAuthenticate();
-    EXPECT_EQ(W().QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "a   b"}));
+    EXPECT_EQ(W().Tweets.QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "a   b"}));
     EXPECT_EQ(W().SearchLang, "de");
     EXPECT_EQ(W().OutTable.Column(9).width, 709);
 
@@ -234,8 +234,8 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
 
 TEST_F(WindowSessionTest, ShutDownOffersToSaveTheTable) {
     std::string cats = WriteTable("cats.txt", 2);
-    W().QPHistory.AddItem("cats  " + cats);
-    W().QPHistory.SetSelectedIndex(0);
+    W().Tweets.QPHistory.AddItem("cats  " + cats);
+    W().Tweets.QPHistory.SetSelectedIndex(0);
     ASSERT_EQ(W().OutTable.RowCount(), 2);
 
     tk.messageAnswers = {MsgResult::Cancel};
@@ -252,8 +252,8 @@ TEST_F(WindowSessionTest, ShutDownOffersToSaveTheTable) {
 
 TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLost) {
     std::string cats = WriteTable("cats.txt", 2);
-    W().QPHistory.AddItem("cats  " + cats);
-    W().QPHistory.SetSelectedIndex(0);
+    W().Tweets.QPHistory.AddItem("cats  " + cats);
+    W().Tweets.QPHistory.SetSelectedIndex(0);
     W().TweetsDirty = true;  // as after a retrieval
     W().TweetsFN.clear();
 
@@ -271,20 +271,20 @@ TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLo
     std::string written = ReadFileBytes(saved);
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2);
     EXPECT_NE(written.find("\ttweet number 1\t"), std::string::npos);
-    EXPECT_EQ(W().QPHistory.Item(0), "cats  " + saved);
+    EXPECT_EQ(W().Tweets.QPHistory.Item(0), "cats  " + saved);
     EXPECT_EQ(ReadFileBytes(app / "prefs").rfind("QP-cats," + saved + "\r\n", 0), 0u);
 }
 
 TEST_F(WindowSessionTest, SmallCommandsOfTheWindow) {
     // Query clean-up: a pasted multi-line query becomes one line.
-    W().SearchQuery.SetText("cats\r\nAND\r\ndogs");
-    W().SearchQuery.LostFocus();
-    EXPECT_EQ(W().SearchQuery.Text(), "catsANDdogs");
+    W().Tweets.SearchQuery.SetText("cats\r\nAND\r\ndogs");
+    W().Tweets.SearchQuery.LostFocus();
+    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "catsANDdogs");
 
     // Status refresh.
-    W().UserList.AddItem("bob");
-    W().UserList.AddItem("eve");
-    W().UserList.SetChecked(1, true);
+    W().Users.UserList.AddItem("bob");
+    W().Users.UserList.AddItem("eve");
+    W().Users.UserList.SetChecked(1, true);
     S().Timer1.Tick();
     EXPECT_EQ(W().InfoBar.Panel(1), "0 tweets displayed");
     EXPECT_EQ(W().InfoBar.Panel(2), "2 users displayed (1 checked)");

@@ -66,13 +66,13 @@ int main(int argc, char** argv) {
         window.Start();
         form.About().cmdOK.Click();
 
-        form.State().SearchQuery.SetText(query);
+        form.State().Tweets.SearchQuery.SetText(query);
         form.GetSrch_Click();
         form.mGetUFT_Click();
-        if (form.State().UserList.Count() > 2) {
-            form.State().UserList.SetChecked(0, true);
-            form.State().UserList.SetChecked(2, true);
-            form.State().UserList.SetSelectedIndex(0);
+        if (form.State().Users.UserList.Count() > 2) {
+            form.State().Users.UserList.SetChecked(0, true);
+            form.State().Users.UserList.SetChecked(2, true);
+            form.State().Users.UserList.SetSelectedIndex(0);
         }
         form.State().OutTable.SetSelectedIndex(1);
         form.Session().Timer1.Tick();

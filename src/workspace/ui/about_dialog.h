@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "workspace/frm_about.h"
+#include "workspace/session/frm_about.h"
 
 class QCloseEvent;
 class QShowEvent;

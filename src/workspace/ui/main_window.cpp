@@ -180,15 +180,15 @@ QWidget* MainWindow::BuildSearchFrame() {
     auto* query = Named(new QLineEdit(frame), "SearchQuery");
     query->setToolTip(
         tr("Enter your search query here; \"?\" opens the service's guide to search operators"));
-    new QtTextBox(w.SearchQuery, query);
+    new QtTextBox(w.Tweets.SearchQuery, query);
     auto* help = MakeSmallButton(frame, session.SearchHelp, "SearchHelp");
 
     auto* backLabel = Named(new QLabel(tr("Retrieve back to"), frame), "lblEarlyDate");
     auto* early = Named(new QDateEdit(frame), "EarlyDate");
-    new QtDatePicker(w.EarlyDate, early);
+    new QtDatePicker(w.Tweets.EarlyDate, early);
     backLabel->setBuddy(early);
 
-    auto* history = MakeHistory(frame, w.QPHistory, "QPHistory");
+    auto* history = MakeHistory(frame, w.Tweets.QPHistory, "QPHistory");
     auto* clear = MakeSmallButton(frame, session.HistoryItemClear[1], IndexedName("HistoryItemClear", 1));
 
     auto* grid = new QGridLayout(frame);
@@ -197,9 +197,9 @@ QWidget* MainWindow::BuildSearchFrame() {
     grid->addWidget(backLabel, 1, 0);
     grid->addWidget(early, 1, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(MakeButton(frame, w.GetSrch, "GetSrch"));
-    buttons->addWidget(MakeButton(frame, w.UpdateSearch, "UpdateSearch"));
-    buttons->addWidget(MakeButton(frame, w.QuitGet, "QuitGet"));
+    buttons->addWidget(MakeButton(frame, w.Tweets.GetSrch, "GetSrch"));
+    buttons->addWidget(MakeButton(frame, w.Tweets.UpdateSearch, "UpdateSearch"));
+    buttons->addWidget(MakeButton(frame, w.Tweets.QuitGet, "QuitGet"));
     buttons->addStretch(1);
     grid->addLayout(buttons, 2, 0, 1, 4);
     grid->addWidget(history, 3, 0, 1, 3);
@@ -213,32 +213,32 @@ QWidget* MainWindow::BuildTimelineFrame() {
     MainWindowState& w = m_form.State();
     WindowSession& session = m_form.Session();
     auto* frame = Named(new QGroupBox(tr("User Timelines")), "UTFrame");
-    new QtControl(w.UTFrame, frame);
+    new QtControl(w.Users.UTFrame, frame);
 
     auto* users = Named(new QListWidget(frame), "UserList");
-    new QtCheckList(w.UserList, users);
+    new QtCheckList(w.Users.UserList, users);
 
     auto* byName = Named(new QRadioButton(frame), IndexedName("UserHandle", 0));
     auto* byId = Named(new QRadioButton(frame), IndexedName("UserHandle", 1));
-    new QtOptionGroup(w.UserHandle, QList<QAbstractButton*>{byName, byId});
+    new QtOptionGroup(w.Users.UserHandle, QList<QAbstractButton*>{byName, byId});
     auto* count = Named(new QLabel(frame), "ULCount");
-    new QtLabel(w.ULCount, count);
+    new QtLabel(w.Users.ULCount, count);
 
     auto* side = new QVBoxLayout;
     side->addWidget(byName);
     side->addWidget(byId);
     side->addWidget(count);
     side->addStretch(1);
-    side->addWidget(MakeButton(frame, w.GetAllUTL, "GetAllUTL"));
-    side->addWidget(MakeButton(frame, w.UpdateUTL, "UpdateUTL"));
+    side->addWidget(MakeButton(frame, w.Users.GetAllUTL, "GetAllUTL"));
+    side->addWidget(MakeButton(frame, w.Users.UpdateUTL, "UpdateUTL"));
 
-    auto* history = MakeHistory(frame, w.UTLHistory, "UTLHistory");
+    auto* history = MakeHistory(frame, w.Tweets.UTLHistory, "UTLHistory");
     auto* clear = MakeSmallButton(frame, session.HistoryItemClear[0], IndexedName("HistoryItemClear", 0));
 
     auto* meta = Named(new QPlainTextEdit(frame), "UserMeta");
     meta->setReadOnly(true);
     meta->setMaximumHeight(meta->fontMetrics().height() * 4);
-    new QtTextBox(w.UserMeta, meta);
+    new QtTextBox(w.Users.UserMeta, meta);
 
     auto* grid = new QGridLayout(frame);
     grid->addWidget(users, 0, 0, 1, 2);
@@ -275,41 +275,41 @@ QWidget* MainWindow::BuildUserTablesPage() {
     // The commands in a column on the left, so the table keeps the whole height.
     auto* tweetsTable = Named(new QRadioButton(page), IndexedName("UTToggle", 0));
     auto* otherTable = Named(new QRadioButton(page), IndexedName("UTToggle", 1));
-    new QtOptionGroup(w.UTToggle, QList<QAbstractButton*>{tweetsTable, otherTable});
+    new QtOptionGroup(w.Users.UTToggle, QList<QAbstractButton*>{tweetsTable, otherTable});
     auto* tables = Named(new QListWidget(page), "UTList");
     tables->setMaximumHeight(tables->fontMetrics().height() * 4);
-    new QtCheckList(w.UTList, tables);
+    new QtCheckList(w.Users.UTList, tables);
 
     auto* toggles = new QHBoxLayout;
     toggles->addWidget(tweetsTable);
     toggles->addWidget(otherTable);
     toggles->addStretch(1);
     auto* addRemove = new QHBoxLayout;
-    addRemove->addWidget(MakeButton(page, w.MergeRemUT, "MergeRemUT"));
-    addRemove->addWidget(MakeButton(page, w.AddRemUT, "AddRemUT"));
+    addRemove->addWidget(MakeButton(page, w.Users.MergeRemUT, "MergeRemUT"));
+    addRemove->addWidget(MakeButton(page, w.Users.AddRemUT, "AddRemUT"));
 
     auto* followers = Named(new QGroupBox(tr("Get Followers/Friends of")), "GUFFrame");
     auto* targetColumn = new QVBoxLayout(followers);
     QList<QAbstractButton*> targets;
-    for (int i = 0; i < w.GUFOp.Count(); ++i) {
+    for (int i = 0; i < w.Users.GUFOp.Count(); ++i) {
         auto* option = Named(new QRadioButton(followers), IndexedName("GUFOp", i));
         targets << option;
         targetColumn->addWidget(option);
     }
-    new QtOptionGroup(w.GUFOp, targets);
+    new QtOptionGroup(w.Users.GUFOp, targets);
     auto* target = Named(new QLineEdit(followers), "GUF_Id");
-    new QtTextBox(w.GUF_Id, target);
+    new QtTextBox(w.Users.GUF_Id, target);
     targetColumn->addWidget(target);
     auto* getButtons = new QHBoxLayout;
-    getButtons->addWidget(MakeButton(followers, w.GetFF[0], IndexedName("GetFF", 0)));
-    getButtons->addWidget(MakeButton(followers, w.GetFF[1], IndexedName("GetFF", 1)));
+    getButtons->addWidget(MakeButton(followers, w.Users.GetFF[0], IndexedName("GetFF", 0)));
+    getButtons->addWidget(MakeButton(followers, w.Users.GetFF[1], IndexedName("GetFF", 1)));
     targetColumn->addLayout(getButtons);
 
     auto* commands = new QVBoxLayout;
     commands->addLayout(toggles);
     commands->addWidget(tables);
-    commands->addWidget(MakeButton(page, w.BuildTweetsUT, "BuildTweetsUT"));
-    commands->addWidget(MakeButton(page, w.GetUTTL, "GetUTTL"));
+    commands->addWidget(MakeButton(page, w.Users.BuildTweetsUT, "BuildTweetsUT"));
+    commands->addWidget(MakeButton(page, w.Users.GetUTTL, "GetUTTL"));
     commands->addLayout(addRemove);
     commands->addWidget(followers);
     commands->addStretch(1);
@@ -318,8 +318,10 @@ QWidget* MainWindow::BuildUserTablesPage() {
     BindCurrentUserTable();
     // The current element changes with these two controls; the check runs once the
     // command that changed them has finished rearranging the array.
-    m_subscriptions.push_back(w.UTList.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
-    m_subscriptions.push_back(w.UTToggle.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
+    m_subscriptions.push_back(
+        w.Users.UTList.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
+    m_subscriptions.push_back(
+        w.Users.UTToggle.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
 
     auto* layout = new QHBoxLayout(page);
     layout->addLayout(commands);
@@ -343,9 +345,9 @@ void MainWindow::ScheduleUserTableCheck() {
 
 void MainWindow::BindCurrentUserTable() {
     MainWindowState& w = m_form.State();
-    const auto current = static_cast<std::size_t>(w.CurUserTable);
-    if (current >= w.UserTable.size() || !w.UserTable[current]) return;
-    ReportList& table = *w.UserTable[current];
+    const auto current = static_cast<std::size_t>(w.Users.CurUserTable);
+    if (current >= w.Users.UserTable.size() || !w.Users.UserTable[current]) return;
+    ReportList& table = *w.Users.UserTable[current];
     if (&table == m_boundUserTable && m_userTableBinding && m_userTableBinding->ModelAlive()) return;
     delete m_userTableBinding;
     m_userTableBinding = new QtReportList(table, m_userTableView);
@@ -359,45 +361,45 @@ void MainWindow::BuildMenus() {
     WindowSession& session = m_form.Session();
     QMenuBar* bar = menuBar();
 
-    QMenu* file = MakeMenu(this, w.mFile, "mFile");
-    QMenu* open = MakeMenu(file, w.mOpen, "mOpen");
-    MakeAction(open, w.mOpenTweets, "mOpenTweets");
-    QMenu* openUsers = MakeMenu(open, w.mOpenUsersMenu, "mOpenUsersMenu");
+    QMenu* file = MakeMenu(this, w.Tweets.mFile, "mFile");
+    QMenu* open = MakeMenu(file, w.Tweets.mOpen, "mOpen");
+    MakeAction(open, w.Tweets.mOpenTweets, "mOpenTweets");
+    QMenu* openUsers = MakeMenu(open, w.Users.mOpenUsersMenu, "mOpenUsersMenu");
     for (int i = 0; i < 2; ++i)
-        MakeAction(openUsers, w.mOpenUsers[static_cast<std::size_t>(i)],
+        MakeAction(openUsers, w.Users.mOpenUsers[static_cast<std::size_t>(i)],
                    qPrintable(IndexedName("mOpenUsers", i)));
     open->addMenu(openUsers);
     file->addMenu(open);
-    QMenu* save = MakeMenu(file, w.mSave, "mSave");
-    MakeAction(save, w.mSaveTweets, "mSaveTweets")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    QMenu* saveUsers = MakeMenu(save, w.mSaveUsersMenu, "mSaveUsersMenu");
+    QMenu* save = MakeMenu(file, w.Tweets.mSave, "mSave");
+    MakeAction(save, w.Tweets.mSaveTweets, "mSaveTweets")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QMenu* saveUsers = MakeMenu(save, w.Users.mSaveUsersMenu, "mSaveUsersMenu");
     for (int i = 0; i < 3; ++i)
-        MakeAction(saveUsers, w.mSaveUsers[static_cast<std::size_t>(i)],
+        MakeAction(saveUsers, w.Users.mSaveUsers[static_cast<std::size_t>(i)],
                    qPrintable(IndexedName("mSaveUsers", i)));
     save->addMenu(saveUsers);
     file->addMenu(save);
-    MakeAction(file, w.mSaveSend, "mSaveSend");
-    MakeAction(file, w.mImportProfiler, "mImportProfiler");
+    MakeAction(file, w.Tweets.mSaveSend, "mSaveSend");
+    MakeAction(file, w.Users.mImportProfiler, "mImportProfiler");
     bar->addMenu(file);
 
-    QMenu* tools = MakeMenu(this, w.mTools, "mTools");
-    QMenu* convert = MakeMenu(tools, w.mConvertDT, "mConvertDT");
-    MakeAction(convert, w.mVBDateTime, "mVBDateTime");
-    MakeAction(convert, w.mSPSSDateTime, "mSPSSDateTime");
-    MakeAction(convert, w.mTwitterDateTime, "mTwitterDateTime");
+    QMenu* tools = MakeMenu(this, w.Tweets.mTools, "mTools");
+    QMenu* convert = MakeMenu(tools, w.Tweets.mConvertDT, "mConvertDT");
+    MakeAction(convert, w.Tweets.mVBDateTime, "mVBDateTime");
+    MakeAction(convert, w.Tweets.mSPSSDateTime, "mSPSSDateTime");
+    MakeAction(convert, w.Tweets.mTwitterDateTime, "mTwitterDateTime");
     tools->addMenu(convert);
-    MakeSeparator(tools, w.mLine0, "mLine0");
-    MakeAction(tools, w.mRemRT, "mRemRT");
-    MakeAction(tools, w.mFilterTweets, "mFilterTweets");
-    MakeSeparator(tools, w.mLine1, "mLine1");
-    MakeAction(tools, w.mCopyLog, "mCopyLog");
+    MakeSeparator(tools, w.Tweets.mLine0, "mLine0");
+    MakeAction(tools, w.Tweets.mRemRT, "mRemRT");
+    MakeAction(tools, w.Tweets.mFilterTweets, "mFilterTweets");
+    MakeSeparator(tools, w.Tweets.mLine1, "mLine1");
+    MakeAction(tools, w.Tweets.mCopyLog, "mCopyLog");
     bar->addMenu(tools);
 
-    QMenu* settings = MakeMenu(this, w.mSettings, "mSettings");
+    QMenu* settings = MakeMenu(this, w.Tweets.mSettings, "mSettings");
     MakeAction(settings, session.mSetLang, "mSetLang");
     MakeAction(settings, session.mSetProxy, "mSetProxy");
-    MakeAction(settings, w.mSortDT, "mSortDT")->setCheckable(true);
-    MakeAction(settings, w.mHeaders, "mHeaders")->setCheckable(true);
+    MakeAction(settings, w.Tweets.mSortDT, "mSortDT")->setCheckable(true);
+    MakeAction(settings, w.Tweets.mHeaders, "mHeaders")->setCheckable(true);
     bar->addMenu(settings);
 
     QAction* about = bar->addAction(QString());
@@ -408,33 +410,33 @@ void MainWindow::BuildMenus() {
 void MainWindow::BuildPopups() {
     MainWindowState& w = m_form.State();
 
-    QMenu* tweet = MakeMenu(this, w.mTweet, "mTweet");
-    MakeAction(tweet, w.mNavLinkURL, "mNavLinkURL");
-    MakeAction(tweet, w.mNavUserTwitter, "mNavUserTwitter");
-    MakeSeparator(tweet, w.mTLine1, "mTLine1");
-    MakeAction(tweet, w.mAddU2UL, "mAddU2UL");
-    MakeAction(tweet, w.mDelUFUL, "mDelUFUL");
-    MakeSeparator(tweet, w.mTLine2, "mTLine2");
-    MakeAction(tweet, w.mDelTweet, "mDelTweet");
-    MakeAction(tweet, w.mDelUsersTweets, "mDelUsersTweets");
+    QMenu* tweet = MakeMenu(this, w.Tweets.mTweet, "mTweet");
+    MakeAction(tweet, w.Tweets.mNavLinkURL, "mNavLinkURL");
+    MakeAction(tweet, w.Tweets.mNavUserTwitter, "mNavUserTwitter");
+    MakeSeparator(tweet, w.Tweets.mTLine1, "mTLine1");
+    MakeAction(tweet, w.Tweets.mAddU2UL, "mAddU2UL");
+    MakeAction(tweet, w.Tweets.mDelUFUL, "mDelUFUL");
+    MakeSeparator(tweet, w.Tweets.mTLine2, "mTLine2");
+    MakeAction(tweet, w.Tweets.mDelTweet, "mDelTweet");
+    MakeAction(tweet, w.Tweets.mDelUsersTweets, "mDelUsersTweets");
 
-    QMenu* users = MakeMenu(this, w.mUsers, "mUsers");
-    MakeAction(users, w.mCopyUL, "mCopyUL");
-    MakeAction(users, w.mCopyUT, "mCopyUT");
-    MakeAction(users, w.mPasteUL, "mPasteUL");
-    MakeAction(users, w.mSelAllUL, "mSelAllUL");
-    MakeAction(users, w.mULClear, "mULClear");
-    MakeAction(users, w.mAddUser, "mAddUser");
-    MakeAction(users, w.mDeleteUser, "mDeleteUser");
-    MakeAction(users, w.mGetUFT, "mGetUFT");
-    MakeAction(users, w.mGetUserFollowers, "mGetUserFollowers");
-    MakeAction(users, w.mGetUserFriends, "mGetUserFriends");
+    QMenu* users = MakeMenu(this, w.Users.mUsers, "mUsers");
+    MakeAction(users, w.Users.mCopyUL, "mCopyUL");
+    MakeAction(users, w.Users.mCopyUT, "mCopyUT");
+    MakeAction(users, w.Users.mPasteUL, "mPasteUL");
+    MakeAction(users, w.Users.mSelAllUL, "mSelAllUL");
+    MakeAction(users, w.Users.mULClear, "mULClear");
+    MakeAction(users, w.Users.mAddUser, "mAddUser");
+    MakeAction(users, w.Users.mDeleteUser, "mDeleteUser");
+    MakeAction(users, w.Users.mGetUFT, "mGetUFT");
+    MakeAction(users, w.Users.mGetUserFollowers, "mGetUserFollowers");
+    MakeAction(users, w.Users.mGetUserFriends, "mGetUserFriends");
 
-    QMenu* userTable = MakeMenu(this, w.mUT, "mUT");
+    QMenu* userTable = MakeMenu(this, w.Users.mUT, "mUT");
     for (int i = 0; i < 3; ++i)
-        MakeAction(userTable, w.mUTSelAll[static_cast<std::size_t>(i)],
+        MakeAction(userTable, w.Users.mUTSelAll[static_cast<std::size_t>(i)],
                    qPrintable(IndexedName("mUTSelAll", i)));
-    MakeAction(userTable, w.mUTUnselAll, "mUTUnselAll");
+    MakeAction(userTable, w.Users.mUTUnselAll, "mUTUnselAll");
 }
 
 void MainWindow::BuildStatusBar() {

@@ -1,4 +1,4 @@
-#include "workspace/user_list_builder.h"
+#include "workspace/users/user_list_builder.h"
 
 #include <cstdio>
 #include <exception>
@@ -83,19 +83,12 @@ UserListBuilder::UserListBuilder(MainWindowState& window, UserProfileTable& prof
     : m_window(window), m_profiles(profiles), m_samples(samples) {}
 
 void UserListBuilder::BeginRetrieval() {
-    MainWindowState& w = m_window;
-    w.Busy = true;
-    w.Cancelled = false;
+    m_window.Cancelled = false;
     if (m_switchTimer) m_switchTimer(false);
 }
 
-void UserListBuilder::EndRetrieval() {
-    MainWindowState& w = m_window;
-    w.Tk.SetCursor(CursorShape::Normal);
-    w.Busy = false;
-    // The loops use the flag as their end marker; left set it would stop the next
-    // retrieval after its first page.
-    w.Cancelled = false;
+void UserListBuilder::EndRetrieval(RetrievalGuard& running) {
+    running.Release();
     if (m_switchTimer) m_switchTimer(true);
 }
 
@@ -140,12 +133,11 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     const std::string suggested =
-        w.UserList.SelectedIndex() >= 0 ? w.UserList.SelectedText() : kDefaultAccount;
+        w.Users.UserList.SelectedIndex() >= 0 ? w.Users.UserList.SelectedText() : kDefaultAccount;
     const std::string name = w.Tk.InputBox("Enter screen name", kApplicationTitle, suggested);
     if (name.empty()) return;
 
-    RetrievalScope running(w);
-    w.Tk.SetCursor(CursorShape::Busy);
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Users.Clear();
     BeginRetrieval();
     try {
@@ -154,8 +146,8 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
         // An error of the exchange ends the command; what arrived so far is kept.
     }
     w.LastGET.SetText(w.Twitter.ResponseText());
-    EndRetrieval();
-    w.UserList.SetBold(false);
+    EndRetrieval(running);
+    w.Users.UserList.SetBold(false);
 
     const UserSet& users = w.Twitter.Users;
     if (users.Count() == 0) {
@@ -163,8 +155,8 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
         return;
     }
     FillListFromUsers();
-    w.UserList.SetToolTip(Texts(kind).tooltip + name);
-    w.UserList.SetSelectedIndex(0);
+    w.Users.UserList.SetToolTip(Texts(kind).tooltip + name);
+    w.Users.UserList.SetSelectedIndex(0);
     if (kind == ListKind::Friends) {
         w.Tk.MessageBox(std::to_string(users.Count()) + " Screen Names of friends of " + name +
                         " were copied to the User Timeline list.");
@@ -180,7 +172,7 @@ void UserListBuilder::FillListFromUsers() {
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(users.Count()));
     for (int i = 1; i <= users.Count(); ++i) names.push_back(users.ScreenName(i));
-    m_window.UserList.SetItems(std::move(names));
+    m_window.Users.UserList.SetItems(std::move(names));
 }
 
 // ---- Other sources
@@ -189,11 +181,11 @@ void UserListBuilder::mGetUFT_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     m_samples.BuildTweetsUT_Click();
-    w.UserList.Clear();
-    w.UserHandle.SetSelectedIndex(0);
+    w.Users.UserList.Clear();
+    w.Users.UserHandle.SetSelectedIndex(0);
     FillListFromUsers();
-    w.UserList.SetBold(true);
-    w.UserList.SetToolTip(kFromTweetsTip);
+    w.Users.UserList.SetBold(true);
+    w.Users.UserList.SetToolTip(kFromTweetsTip);
     UserList_Click();
 }
 
@@ -204,14 +196,14 @@ bool UserListBuilder::LooksLikeUserId(const std::string& field) {
 void UserListBuilder::mPasteUL_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
-    if (w.UserList.Count() > 0 &&
+    if (w.Users.UserList.Count() > 0 &&
         w.Tk.MessageBox(kReplaceQuestion, MsgButtons::OKCancel) == MsgResult::Cancel)
         return;
     const std::string text = w.Tk.ClipboardGetText();
     if (text.find('\n') == std::string::npos) return;
 
     UserSet& users = w.Twitter.Users;
-    w.UserList.Clear();
+    w.Users.UserList.Clear();
     if (users.Count() != 0) users.Clear();
     std::vector<std::string> items;
     bool userIds = false;
@@ -233,33 +225,29 @@ void UserListBuilder::mPasteUL_Click() {
             if (c != '\r') item += c;
         items.push_back(std::move(item));
     }
-    for (const std::string& item : items) w.UserList.AddItem(item);
+    for (const std::string& item : items) w.Users.UserList.AddItem(item);
     if (userIds &&
         w.Tk.MessageBox(kIdQuestion, kIdQuestionTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::No)
         userIds = false;
-    if (w.UserList.Count() == users.Count()) return;  // nothing was added
+    if (w.Users.UserList.Count() == users.Count()) return;  // nothing was added
 
-    RetrievalScope running(w);
-    w.Tk.SetCursor(CursorShape::Busy);
-    w.Busy = true;
-    w.UTFrame.SetEnabled(false);
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
+    w.Users.UTFrame.SetEnabled(false);
     w.Progress.Append(kPasteLookupLine);
     m_profiles.GetUsers(w.Twitter, items, userIds, false);
 
-    w.Tk.SetCursor(CursorShape::Normal);
-    w.Busy = false;
-    w.Cancelled = false;
-    w.UTFrame.SetEnabled(true);
-    w.UserList.SetToolTip(kPastedTip);
+    running.Release();
+    w.Users.UTFrame.SetEnabled(true);
+    w.Users.UserList.SetToolTip(kPastedTip);
     // Ids become the screen names of the profiles found, so that the list and the user
     // set stay in step; an id that found no profile has no name to show and is dropped.
     if (userIds) FillListFromUsers();
-    w.ULCount.SetCaption(std::to_string(w.UserList.Count()) + " users displayed");
+    w.Users.ULCount.SetCaption(std::to_string(w.Users.UserList.Count()) + " users displayed");
 }
 
 void UserListBuilder::mCopyUL_Click() {
     std::string text;
-    for (const std::string& item : m_window.UserList.Items()) text += item + "\r\n";
+    for (const std::string& item : m_window.Users.UserList.Items()) text += item + "\r\n";
     m_window.Tk.ClipboardClear();
     m_window.Tk.ClipboardSetText(text);
 }
@@ -277,18 +265,18 @@ void UserListBuilder::mAddUser_Click() {
         w.Progress.Append(kNoUserFound);
         return;
     }
-    w.UserList.AddItem(users.ScreenName(users.Count()));
-    w.UserList.SetSelectedIndex(w.UserList.Count() - 1);
+    w.Users.UserList.AddItem(users.ScreenName(users.Count()));
+    w.Users.UserList.SetSelectedIndex(w.Users.UserList.Count() - 1);
     UserList_Click();
 }
 
 void UserListBuilder::mDeleteUser_Click() {
     MainWindowState& w = m_window;
-    const int k = w.UserList.SelectedIndex();
+    const int k = w.Users.UserList.SelectedIndex();
     if (k < 0) return;
-    w.UserList.RemoveItem(k);
-    w.UserMeta.SetText("");
-    if (w.UserList.Count() > 0 && k > 0) w.UserList.SetSelectedIndex(k - 1);
+    w.Users.UserList.RemoveItem(k);
+    w.Users.UserMeta.SetText("");
+    if (w.Users.UserList.Count() > 0 && k > 0) w.Users.UserList.SetSelectedIndex(k - 1);
     UserList_Click();
 }
 
@@ -299,15 +287,15 @@ void UserListBuilder::mAddU2UL_Click() {
     if (row < 0) return;
     const std::string name = UserProfileTable::Trimmed(w.OutTable.Cell(row, 1));
     if (name.empty()) return;
-    const int found = w.UserList.Find(name);
+    const int found = w.Users.UserList.Find(name);
     if (found >= 0) {
-        w.UserList.SetSelectedIndex(found);
+        w.Users.UserList.SetSelectedIndex(found);
     } else {
-        w.UserList.AddItem(name);
+        w.Users.UserList.AddItem(name);
     }
-    m_profiles.GetUsers(w.Twitter, w.UserList.Items(), false, false);
+    m_profiles.GetUsers(w.Twitter, w.Users.UserList.Items(), false, false);
     w.Cancelled = false;
-    w.UserList.SetSelectedIndex(w.UserList.Count() - 1);
+    w.Users.UserList.SetSelectedIndex(w.Users.UserList.Count() - 1);
     UserList_Click();
 }
 
@@ -315,36 +303,36 @@ void UserListBuilder::mDelUFUL_Click() {
     MainWindowState& w = m_window;
     const int row = w.OutTable.SelectedIndex();
     if (row < 0) return;
-    const int found = w.UserList.Find(UserProfileTable::Trimmed(w.OutTable.Cell(row, 1)));
-    if (found >= 0) w.UserList.RemoveItem(found);
+    const int found = w.Users.UserList.Find(UserProfileTable::Trimmed(w.OutTable.Cell(row, 1)));
+    if (found >= 0) w.Users.UserList.RemoveItem(found);
 }
 
 void UserListBuilder::mSelAllUL_Click() {
     MainWindowState& w = m_window;
-    const bool noneChecked = w.UserList.CheckedCount() == 0;
-    w.UserList.SetAllChecked(noneChecked);
-    w.mSelAllUL.SetCaption(noneChecked ? "Deselect All" : "Select All");
+    const bool noneChecked = w.Users.UserList.CheckedCount() == 0;
+    w.Users.UserList.SetAllChecked(noneChecked);
+    w.Users.mSelAllUL.SetCaption(noneChecked ? "Deselect All" : "Select All");
 }
 
 void UserListBuilder::UserList_ItemCheck(int /*index*/) {
-    m_window.mSelAllUL.SetCaption("Deselect All");
+    m_window.Users.mSelAllUL.SetCaption("Deselect All");
 }
 
 void UserListBuilder::mULClear_Click() {
     MainWindowState& w = m_window;
-    w.UserList.Clear();
+    w.Users.UserList.Clear();
     w.Twitter.Users.Clear();
-    w.mSelAllUL.SetCaption("Select All");
-    w.UserMeta.SetText("");
+    w.Users.mSelAllUL.SetCaption("Select All");
+    w.Users.UserMeta.SetText("");
 }
 
 void UserListBuilder::UserHandle_Click(int index) {
     MainWindowState& w = m_window;
     const UserSet& users = w.Twitter.Users;
     // Only a list in step with the user set can be rewritten item by item.
-    if (w.UserList.Count() != users.Count()) return;
-    for (int i = 0; i < w.UserList.Count(); ++i)
-        w.UserList.SetItem(i, index == 0 ? users.ScreenName(i + 1) : users.Id(i + 1));
+    if (w.Users.UserList.Count() != users.Count()) return;
+    for (int i = 0; i < w.Users.UserList.Count(); ++i)
+        w.Users.UserList.SetItem(i, index == 0 ? users.ScreenName(i + 1) : users.Id(i + 1));
 }
 
 // ---- Summary and menu
@@ -360,35 +348,35 @@ void UserListBuilder::UserList_Click() {
     MainWindowState& w = m_window;
     const UserSet& users = w.Twitter.Users;
     if (users.Count() == 0) return;
-    if (w.UserList.SelectedIndex() < 0) {
-        w.UserMeta.SetText("");
+    if (w.Users.UserList.SelectedIndex() < 0) {
+        w.Users.UserMeta.SetText("");
         return;
     }
     // Items are screen names or, after the item-type switch, ids.
-    const std::string item = w.UserList.SelectedText();
-    w.UserMeta.SetText(Summary(users.FindUserIndex(item, item)));
+    const std::string item = w.Users.UserList.SelectedText();
+    w.Users.UserMeta.SetText(Summary(users.FindUserIndex(item, item)));
 }
 
 void UserListBuilder::UserList_MouseUp(int button) {
-    if (button == 2) m_window.mUsers.ShowPopup();
+    if (button == 2) m_window.Users.mUsers.ShowPopup();
 }
 
 // ---- The followers/friends frame
 
 void UserListBuilder::GUFOp_Click(int index) {
     MainWindowState& w = m_window;
-    w.GUF_Id.SetEnabled(index != 0);
-    if (index != 0) w.GUF_Id.SetText("");
+    w.Users.GUF_Id.SetEnabled(index != 0);
+    if (index != 0) w.Users.GUF_Id.SetText("");
 }
 
 std::vector<std::string> UserListBuilder::FrameTargets() const {
     const MainWindowState& w = m_window;
-    if (w.GUFOp.SelectedIndex() > 0) {
-        if (w.GUF_Id.Text().empty()) return {};
-        return {w.GUF_Id.Text()};
+    if (w.Users.GUFOp.SelectedIndex() > 0) {
+        if (w.Users.GUF_Id.Text().empty()) return {};
+        return {w.Users.GUF_Id.Text()};
     }
     // The rows chosen in the current user table, by their ids.
-    const ReportList& table = *w.UserTable.at(static_cast<std::size_t>(w.CurUserTable));
+    const ReportList& table = *w.Users.UserTable.at(static_cast<std::size_t>(w.Users.CurUserTable));
     const int row = table.SelectedIndex();
     if (row < 0 || table.Text(row).empty()) return {};
     return {std::string(table.Text(row))};
@@ -398,14 +386,14 @@ void UserListBuilder::GetFF_Click(int index) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     const ListKind kind = index == 0 ? ListKind::Followers : ListKind::Friends;
-    const bool byScreenName = w.GUFOp.SelectedIndex() == 1;
+    const bool byScreenName = w.Users.GUFOp.SelectedIndex() == 1;
     const std::vector<std::string> targets = FrameTargets();
     w.UTwitter.Users.Clear();
     if (targets.empty()) return;
 
-    RetrievalScope running(w);
+    RetrievalGuard running(w, RetrievalGuard::Mark::RunningOnly);
     m_samples.AuthenticateUTwitter();
-    w.Tk.SetCursor(CursorShape::Busy);
+    running.MarkBusy(CursorShape::Busy);
     BeginRetrieval();
     int tables = 0;
     try {
@@ -425,7 +413,7 @@ void UserListBuilder::GetFF_Click(int index) {
         // An error of the exchange ends the command; the tables made so far stay.
     }
     w.LastGET.SetText(w.UTwitter.ResponseText());
-    EndRetrieval();
+    EndRetrieval(running);
     if (tables == 0) NoListRetrieved(kind);
 }
 

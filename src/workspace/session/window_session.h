@@ -7,9 +7,9 @@
 #include "platform/button.h"
 #include "platform/menu_item.h"
 #include "platform/timer.h"
-#include "workspace/frm_about.h"
 #include "workspace/main_window_state.h"
-#include "workspace/tweet_files.h"
+#include "workspace/session/frm_about.h"
+#include "workspace/tweets/tweet_files.h"
 
 namespace marlin {
 

@@ -5,8 +5,9 @@
 
 #include "service/twitter_api.h"
 #include "workspace/main_window_state.h"
-#include "workspace/timeline_samples.h"
-#include "workspace/user_profile_table.h"
+#include "workspace/retrieval/retrieval_guard.h"
+#include "workspace/users/timeline_samples.h"
+#include "workspace/users/user_profile_table.h"
 
 namespace marlin {
 
@@ -79,7 +80,7 @@ class UserListBuilder {
     void GetFollowersOrFriends(ListKind kind);
     // Starts and ends the retrievals that hold the window busy.
     void BeginRetrieval();
-    void EndRetrieval();
+    void EndRetrieval(RetrievalGuard& running);
     void FillListFromUsers();
     void NoListRetrieved(ListKind kind);
     std::vector<std::string> FrameTargets() const;

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "workspace/main_window_state.h"
-#include "workspace/search_retrieval.h"
-#include "workspace/tweet_files.h"
-#include "workspace/tweet_table_view.h"
+#include "workspace/retrieval/retrieval_steps.h"
+#include "workspace/tweets/tweet_files.h"
+#include "workspace/tweets/tweet_table_view.h"
 
 namespace marlin {
 
@@ -21,8 +21,7 @@ class TimelineRetrieval {
     // The quota dialog appears below this many user-timeline requests.
     static constexpr int kQuotaLow = 10;
 
-    TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files,
-                      SearchRetrieval& search);
+    TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files);
 
     void GetAllUTL_Click();    // "New"
     void UpdateUTL_Click();    // "Update"
@@ -46,7 +45,7 @@ class TimelineRetrieval {
     MainWindowState& m_window;
     TweetTableView& m_view;
     TweetFiles& m_files;
-    SearchRetrieval& m_search;
+    RetrievalSteps m_steps;
 };
 
 }  // namespace marlin

@@ -1,6 +1,5 @@
-#include "workspace/preferences.h"
+#include "workspace/session/preferences.h"
 
-#include <unistd.h>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/atomic_file.h"
 #include "core/code_page.h"
 
 namespace marlin {
@@ -142,26 +142,7 @@ std::optional<std::vector<Preferences::Line>> Preferences::Read(const std::files
 }
 
 bool Preferences::Write(const std::filesystem::path& file, const std::string& text) {
-    std::filesystem::path temporary = file;
-    temporary += ".new-" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << CodePage::ToWindows1252(text);
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, file, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+    return AtomicFile::Write(file, CodePage::ToWindows1252(text));
 }
 
 }  // namespace marlin

@@ -1,17 +1,11 @@
-#include "workspace/search_retrieval.h"
+#include "workspace/retrieval/search_retrieval.h"
+
+#include "workspace/retrieval/retrieval_guard.h"
 
 namespace marlin {
 
 SearchRetrieval::SearchRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files)
-    : m_window(window), m_view(view), m_files(files) {}
-
-std::string SearchRetrieval::NowText() {
-    return SKDFuncs::FormatLocalDateTime(SKDFuncs::Now());
-}
-
-std::string SearchRetrieval::LatestBound() {
-    return "31/12/9999 23:59:59";
-}
+    : m_window(window), m_view(view), m_files(files), m_steps(window) {}
 
 void SearchRetrieval::GetSrch_Click() {
     MainWindowState& w = m_window;
@@ -19,48 +13,41 @@ void SearchRetrieval::GetSrch_Click() {
     m_files.OfferToSave();
     if (!w.CanStartRetrieval()) return;  // the save let events run
 
-    RetrievalScope running(w);
-    w.Busy = true;
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Tweets.Clear();
-    w.UpdateUTL.SetEnabled(false);
+    w.Users.UpdateUTL.SetEnabled(false);
     w.OutTable.ClearRows();
     w.CurrentUserTable().ClearRows();
     w.UTwitter.Clear();
     w.InfoBar.SetPanel(1, "Empty");
     w.InfoBar.SetPanel(2, "Empty");
-    w.Tk.SetCursor(CursorShape::Busy);
 
-    RetrieveSearch(w.SearchQuery.Text(), "");
+    RetrieveSearch(w.Tweets.SearchQuery.Text(), "");
 
     // A new retrieval is a new table: the next save proposes a new file.
     w.TweetsFN.clear();
     w.Req.FileName.clear();
     m_view.ShowTweets(false);
 
-    w.Tk.SetCursor(CursorShape::Normal);
-    w.CurTweetSrc = 1;
-    w.Busy = false;
-    w.Cancelled = false;
-    if (w.OutTable.RowCount() > 0) w.UpdateSearch.SetEnabled(true);
+    running.Release();
+    w.CurTweetSrc = TweetSource::Search;
+    if (w.OutTable.RowCount() > 0) w.Tweets.UpdateSearch.SetEnabled(true);
 }
 
 void SearchRetrieval::UpdateSearch_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
-    RetrievalScope running(w);
-    w.Busy = true;
+    RetrievalGuard running(w);
     w.Twitter.Tweets.Clear();
 
     if (w.OutTable.RowCount() > 0) {
         w.OutTable.SetSortKey(TweetTableView::kTweetIdColumn);
         w.Tk.DoEvents();
-        RetrieveSearch(w.SearchQuery.Text(), m_view.NewestTweetId());
+        RetrieveSearch(w.Tweets.SearchQuery.Text(), m_view.NewestTweetId());
         m_view.ShowTweets(true);
     }
 
-    w.CurTweetSrc = 1;
-    w.Cancelled = false;
-    w.Busy = false;
+    w.CurTweetSrc = TweetSource::Search;
 }
 
 void SearchRetrieval::QuitGet_Click() {
@@ -79,7 +66,7 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
     const std::string intro = "Retrieved ";
     const std::string about = " statuses for [" + query + "] ";
 
-    w.Progress.Append("Search initiated @" + NowText());
+    w.Progress.Append("Search initiated @" + RetrievalSteps::NowText());
     w.Progress.Append(intro + std::to_string(tweets.Count()) + about);
     w.Progress.ScrollToLast();
     w.Tk.DoEvents();
@@ -91,7 +78,7 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
         w.LastGET.SetText(twitter.GetSearch(query, w.SearchLang, "", sinceId, maxId, count, true, "Recent"));
         if (twitter.LastResponseCount() > 0) {
             maxId = tweets.OldestTweetId(true);
-            reached = tweets.TrimToDateRange(w.ThresholdDateText(), LatestBound());
+            reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
             w.InfoBar.SetPanel(
                 3, std::to_string(twitter.SearchRateLimitRemaining()) + " SEARCH requests remaining");
             w.InfoBar.SetPanel(
@@ -102,23 +89,11 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
         }
         w.Progress.ScrollToLast();
         w.Tk.DoEvents();
-        if (twitter.SearchRateLimitRemaining() < kQuotaLow) AskQuota(twitter.SearchNextLimitReset());
+        if (twitter.SearchRateLimitRemaining() < kQuotaLow) m_steps.AskQuota(twitter.SearchNextLimitReset());
     } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
 
-    w.Progress.Append(EndLine("Search ended @" + NowText() + ", ", reached));
+    w.Progress.Append(m_steps.EndLine("Search ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
-}
-
-void SearchRetrieval::AskQuota(const SKDFuncs::DateValue& nextReset) {
-    const std::string text = "Quota for this window running low. Wait until " +
-                             SKDFuncs::FormatLocalDateTime(nextReset) + " before clicking OK to resume";
-    if (m_window.Tk.MessageBox(text, MsgButtons::OKCancel) == MsgResult::Cancel) m_window.Cancelled = true;
-}
-
-std::string SearchRetrieval::EndLine(const std::string& prefix, bool reached) const {
-    if (reached) return prefix + "terminated at user threshold date (" + m_window.ThresholdDateText() + ")";
-    if (m_window.Cancelled) return prefix + "user cancelled the procedure";
-    return prefix + "no more statuses available: " + m_window.Twitter.LastResponseCode();
 }
 
 }  // namespace marlin

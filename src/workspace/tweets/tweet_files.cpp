@@ -1,4 +1,4 @@
-#include "workspace/tweet_files.h"
+#include "workspace/tweets/tweet_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "core/atomic_file.h"
 #include "core/code_page.h"
 #include "core/skd_funcs.h"
 #include "sentiment/shell_and_wait.h"
@@ -40,28 +41,6 @@ double ScoreValue(const std::string& field) {
 bool IsExecutable(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
-// Writes all bytes, going on after short writes and interruptions.
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// The mode the finished file gets: the old file's, or what a plain create would give.
-mode_t TargetMode(const std::string& fileName) {
-    struct stat info {};
-    if (::stat(fileName.c_str(), &info) == 0) return info.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 }  // namespace
@@ -131,7 +110,7 @@ void TweetFiles::FillTable(const MarlinData& data) {
     table.BeginUpdate();
     table.ClearRows();
     w.CurrentUserTable().ClearRows();
-    if (w.CurUserTable > 0) {
+    if (w.Users.CurUserTable > 0) {
         w.UTwitter.Users.Clear();
         RenameCurrentUserTable(w.Req.FileName);
     }
@@ -143,8 +122,8 @@ void TweetFiles::FillTable(const MarlinData& data) {
     }
     table.EndUpdate();
 
-    w.UpdateSearch.SetEnabled(true);
-    w.UpdateUTL.SetEnabled(true);
+    w.Tweets.UpdateSearch.SetEnabled(true);
+    w.Users.UpdateUTL.SetEnabled(true);
     w.ShowTweetCount();
     w.InfoBar.SetPanel(2, "Empty");
     w.SetTitle(false);
@@ -155,11 +134,11 @@ void TweetFiles::RenameCurrentUserTable(const std::string& fileName) {
     MainWindowState& w = m_window;
     std::string name = std::filesystem::path(fileName).filename().string();
     for (std::size_t at; (at = name.find(".txt")) != std::string::npos;) name.erase(at, 4);
-    const std::size_t slot = static_cast<std::size_t>(w.CurUserTable);
-    if (slot >= w.UserTableName.size()) return;
-    const int entry = w.UTList.Find(w.UserTableName[slot]);
-    if (entry >= 0) w.UTList.SetItem(entry, name);
-    w.UserTableName[slot] = name;
+    const std::size_t slot = static_cast<std::size_t>(w.Users.CurUserTable);
+    if (slot >= w.Users.UserTableName.size()) return;
+    const int entry = w.Users.UTList.Find(w.Users.UserTableName[slot]);
+    if (entry >= 0) w.Users.UTList.SetItem(entry, name);
+    w.Users.UserTableName[slot] = name;
 }
 
 // ---- Save
@@ -216,23 +195,13 @@ std::string TweetFiles::ProposeUntitledName() const {
 
 bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
     const ReportList& table = m_window.OutTable;
-    std::filesystem::path target(fileName);
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string hidden = ".";
-    hidden += target.filename().string();
-    hidden += ".XXXXXX";
-    std::string tempName = (folder / hidden).string();
-    const int fd = ::mkstemp(tempName.data());
-    if (fd < 0) return false;
-
-    bool ok = true;
+    AtomicFile file(fileName);
     std::string text;
     auto flush = [&] {
-        ok = ok && WriteAll(fd, CodePage::ToWindows1252(text));
+        file.Append(CodePage::ToWindows1252(text));
         text.clear();
     };
-    if (m_window.mHeaders.Checked()) {
+    if (m_window.Tweets.mHeaders.Checked()) {
         for (int position = 0; position < TweetTableView::kColumnCount; ++position) {
             if (position > 0) text += '\t';
             text += TweetTableView::kHeaders[position];
@@ -240,7 +209,7 @@ bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
         text += "\r\n";
     }
     const int rows = table.RowCount();
-    for (int row = 0; row < rows && ok; ++row) {
+    for (int row = 0; row < rows && file.Good(); ++row) {
         // The row text as shown; the padding of the numbers is not stored.
         text += table.Text(row);
         text += '\t';
@@ -252,23 +221,18 @@ bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
         if (text.size() >= (1u << 20)) flush();
     }
     flush();
-    ok = ok && ::fchmod(fd, TargetMode(fileName)) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(tempName.c_str(), fileName.c_str()) == 0;
-    if (!ok) ::unlink(tempName.c_str());
-    return ok;
+    return file.Commit();
 }
 
 void TweetFiles::RecordInHistory(const std::string& fileName) {
     MainWindowState& w = m_window;
     DropDownList* history = nullptr;
     std::string entry;
-    if (w.CurTweetSrc == 1) {
-        history = &w.QPHistory;
-        entry = w.SearchQuery.Text() + "  " + fileName;
-    } else if (w.CurTweetSrc == 2) {
-        history = &w.UTLHistory;
+    if (w.CurTweetSrc == TweetSource::Search) {
+        history = &w.Tweets.QPHistory;
+        entry = w.Tweets.SearchQuery.Text() + "  " + fileName;
+    } else if (w.CurTweetSrc == TweetSource::Timelines) {
+        history = &w.Tweets.UTLHistory;
         entry = fileName;
     } else {
         return;

@@ -1,7 +1,8 @@
-#include "workspace/timeline_retrieval.h"
+#include "workspace/retrieval/timeline_retrieval.h"
 
 #include "platform/cell_compare.h"
-#include "workspace/user_profile_table.h"
+#include "workspace/retrieval/retrieval_guard.h"
+#include "workspace/users/user_profile_table.h"
 
 namespace marlin {
 
@@ -11,15 +12,13 @@ constexpr int kTweetAuthor = 1;  // "UserScreenName"
 
 }  // namespace
 
-TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files,
-                                     SearchRetrieval& search)
-    : m_window(window), m_view(view), m_files(files), m_search(search) {}
+TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files)
+    : m_window(window), m_view(view), m_files(files), m_steps(window) {}
 
 void TimelineRetrieval::StartFreshTable() {
     MainWindowState& w = m_window;
-    w.Busy = true;
     w.Twitter.Tweets.Clear();
-    w.UpdateSearch.SetEnabled(false);
+    w.Tweets.UpdateSearch.SetEnabled(false);
     w.OutTable.ClearRows();
     // A new retrieval is a new table: the next save proposes a new file.
     w.TweetsFN.clear();
@@ -29,11 +28,8 @@ void TimelineRetrieval::StartFreshTable() {
 void TimelineRetrieval::FinishFreshTable() {
     MainWindowState& w = m_window;
     // The table now holds timelines, so a save belongs in the timeline history.
-    w.CurTweetSrc = 2;
-    w.Cancelled = false;
-    w.Busy = false;
-    w.Tk.SetCursor(CursorShape::Normal);
-    if (w.OutTable.RowCount() > 0) w.UpdateUTL.SetEnabled(true);
+    w.CurTweetSrc = TweetSource::Timelines;
+    if (w.OutTable.RowCount() > 0) w.Users.UpdateUTL.SetEnabled(true);
 }
 
 void TimelineRetrieval::GetAllUTL_Click() {
@@ -42,62 +38,57 @@ void TimelineRetrieval::GetAllUTL_Click() {
     m_files.OfferToSave();
     if (!w.CanStartRetrieval()) return;  // the save let events run
 
-    RetrievalScope running(w);
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     StartFreshTable();
     w.CurrentUserTable().ClearRows();
-    w.Tk.SetCursor(CursorShape::Busy);
-    w.Progress.Append("User timeline retrieval started @" + SearchRetrieval::NowText());
+    w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
 
     // The list may change while events run; its length is read again for every entry.
-    for (int i = 0; i < w.UserList.Count(); ++i) {
-        if (w.UserList.Checked(i)) {
-            w.UserList.SetSelectedIndex(i);
-            RetrieveTimeline(w.UserList.Item(i), "");
+    for (int i = 0; i < w.Users.UserList.Count(); ++i) {
+        if (w.Users.UserList.Checked(i)) {
+            w.Users.UserList.SetSelectedIndex(i);
+            RetrieveTimeline(w.Users.UserList.Item(i), "");
             // Everything gathered so far is shown after each user.
             m_view.ShowTweets(false);
         }
         if (w.Cancelled) break;
     }
+    running.Release();
     FinishFreshTable();
 }
 
 void TimelineRetrieval::UpdateUTL_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
-    RetrievalScope running(w);
-    w.Busy = true;
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Tweets.Clear();
     w.OutTable.SetSortKey(TweetTableView::kTweetIdColumn);
-    w.Tk.SetCursor(CursorShape::Busy);
-    w.Progress.Append("User timeline retrieval started @" + SearchRetrieval::NowText());
+    w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
     w.Tk.DoEvents();
 
-    for (int c = 0; c < w.UserList.Count(); ++c) {
-        if (w.UserList.Checked(c)) {
-            const std::string user = w.UserList.Item(c);
+    for (int c = 0; c < w.Users.UserList.Count(); ++c) {
+        if (w.Users.UserList.Checked(c)) {
+            const std::string user = w.Users.UserList.Item(c);
             RetrieveTimeline(user, NewestTweetIdOf(user));
         }
         if (w.Cancelled) break;
     }
-    w.CurTweetSrc = 2;
+    w.CurTweetSrc = TweetSource::Timelines;
     m_view.ShowTweets(true);
-    w.Cancelled = false;
-    w.Busy = false;
-    w.Tk.SetCursor(CursorShape::Normal);
 }
 
 void TimelineRetrieval::UserList_DblClick() {
     MainWindowState& w = m_window;
-    if (!w.CanStartRetrieval() || w.UserList.SelectedIndex() < 0) return;
+    if (!w.CanStartRetrieval() || w.Users.UserList.SelectedIndex() < 0) return;
     m_files.OfferToSave();
-    if (!w.CanStartRetrieval() || w.UserList.SelectedIndex() < 0) return;
+    if (!w.CanStartRetrieval() || w.Users.UserList.SelectedIndex() < 0) return;
 
-    RetrievalScope running(w);
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::ArrowAndBusy);
     StartFreshTable();
     w.InfoBar.SetPanel(1, "Empty");
-    w.Tk.SetCursor(CursorShape::ArrowAndBusy);
-    RetrieveTimeline(w.UserList.SelectedText(), "");
+    RetrieveTimeline(w.Users.UserList.SelectedText(), "");
     m_view.ShowTweets(false);
+    running.Release();
     FinishFreshTable();
 }
 
@@ -134,7 +125,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
             w.Progress.Append("Retrieval error: " + twitter.LastResponseCode());
         } else if (count > 0) {
             maxId = tweets.OldestTweetId(true);
-            reached = tweets.TrimToDateRange(w.ThresholdDateText(), SearchRetrieval::LatestBound());
+            reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
             w.InfoBar.SetPanel(
                 3, std::to_string(twitter.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining\r\n");
             w.InfoBar.SetPanel(4,
@@ -146,11 +137,11 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
         }
         w.Progress.ScrollToLast();
         w.Tk.DoEvents();
-        if (twitter.UTLRateLimitRemaining() < kQuotaLow) m_search.AskQuota(twitter.UTLNextLimitReset());
+        if (twitter.UTLRateLimitRemaining() < kQuotaLow) m_steps.AskQuota(twitter.UTLNextLimitReset());
     } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
 
     w.Progress.Append(
-        m_search.EndLine("Retrieval of [" + user + "] ended @" + SearchRetrieval::NowText() + ", ", reached));
+        m_steps.EndLine("Retrieval of [" + user + "] ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
 }
 

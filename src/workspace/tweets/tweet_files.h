@@ -3,7 +3,7 @@
 #include <string>
 
 #include "workspace/main_window_state.h"
-#include "workspace/tweet_table_view.h"
+#include "workspace/tweets/tweet_table_view.h"
 
 namespace marlin {
 

@@ -6,8 +6,8 @@
 
 #include "platform/report_list.h"
 #include "workspace/main_window_state.h"
-#include "workspace/timeline_samples.h"
-#include "workspace/user_profile_table.h"
+#include "workspace/users/timeline_samples.h"
+#include "workspace/users/user_profile_table.h"
 
 namespace marlin {
 

@@ -1,4 +1,4 @@
-#include "workspace/frm_about.h"
+#include "workspace/session/frm_about.h"
 
 #include <algorithm>
 #include <exception>

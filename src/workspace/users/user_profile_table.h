@@ -10,7 +10,7 @@
 #include "platform/report_list.h"
 #include "service/twitter_api.h"
 #include "workspace/main_window_state.h"
-#include "workspace/user_stats.h"
+#include "workspace/users/user_stats.h"
 
 namespace marlin {
 

@@ -4,8 +4,8 @@
 
 #include "core/skd_funcs.h"
 #include "workspace/main_window_state.h"
-#include "workspace/user_profile_table.h"
-#include "workspace/user_stats.h"
+#include "workspace/users/user_profile_table.h"
+#include "workspace/users/user_stats.h"
 
 namespace marlin {
 

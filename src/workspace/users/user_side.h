@@ -3,14 +3,13 @@
 #include <functional>
 
 #include "workspace/main_window_state.h"
-#include "workspace/search_retrieval.h"
-#include "workspace/timeline_retrieval.h"
-#include "workspace/timeline_samples.h"
-#include "workspace/tweet_files.h"
-#include "workspace/tweet_table_view.h"
-#include "workspace/user_list_builder.h"
-#include "workspace/user_profile_table.h"
-#include "workspace/user_table_files.h"
+#include "workspace/retrieval/timeline_retrieval.h"
+#include "workspace/tweets/tweet_files.h"
+#include "workspace/tweets/tweet_table_view.h"
+#include "workspace/users/timeline_samples.h"
+#include "workspace/users/user_list_builder.h"
+#include "workspace/users/user_profile_table.h"
+#include "workspace/users/user_table_files.h"
 
 namespace marlin {
 
@@ -20,7 +19,7 @@ namespace marlin {
 // so a click on a control and a call of the command are the same.
 class UserSide {
   public:
-    UserSide(MainWindowState& window, TweetTableView& view, TweetFiles& files, SearchRetrieval& search);
+    UserSide(MainWindowState& window, TweetTableView& view, TweetFiles& files);
     UserSide(const UserSide&) = delete;
     UserSide& operator=(const UserSide&) = delete;
 

@@ -1,4 +1,4 @@
-#include "workspace/user_profile_table.h"
+#include "workspace/users/user_profile_table.h"
 
 #include <algorithm>
 #include <cmath>
@@ -289,7 +289,7 @@ void UserProfileTable::mCopyUT_Click() {
 }
 
 void UserProfileTable::UserTable_MouseUp(int button) {
-    if (button == 2) m_window.mUT.ShowPopup();
+    if (button == 2) m_window.Users.mUT.ShowPopup();
 }
 
 }  // namespace marlin

@@ -1,4 +1,4 @@
-#include "workspace/user_table_files.h"
+#include "workspace/users/user_table_files.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,8 +10,10 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "core/atomic_file.h"
 #include "core/code_page.h"
 #include "core/skd_funcs.h"
+#include "workspace/retrieval/retrieval_guard.h"
 
 namespace marlin {
 
@@ -121,36 +123,15 @@ bool UserTableFiles::WriteTable(const ReportList& table, const std::string& file
         }
         text += "\r\n";
     }
-    const std::string bytes = CodePage::ToWindows1252(text);
-
-    // Written beside the target and renamed over it once complete, so a failure part-way
-    // leaves an earlier file whole.
-    const std::filesystem::path target(fileName);
-    std::filesystem::path partial = target;
-    partial += ".partial";
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(partial, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(partial, target, error);
-    if (error) std::filesystem::remove(partial, error);
-    return !error;
+    return AtomicFile::Write(fileName, CodePage::ToWindows1252(text));
 }
 
 // ---- Save
 
 std::string UserTableFiles::ProposedName() const {
     const MainWindowState& w = m_window;
-    if (w.CurUserTable == 0 && w.TweetsFN.ends_with(".txt")) return WithoutEvery(w.TweetsFN, ".txt");
-    return w.UTList.SelectedText();
+    if (w.Users.CurUserTable == 0 && w.TweetsFN.ends_with(".txt")) return WithoutEvery(w.TweetsFN, ".txt");
+    return w.Users.UTList.SelectedText();
 }
 
 void UserTableFiles::mSaveUsers_Click(int index) {
@@ -200,10 +181,9 @@ void UserTableFiles::mOpenUsers_Click(int index) {
     request.fileName.clear();
     const std::string fileName = w.Tk.OpenFileDialog(request).value_or("");
 
-    RetrievalScope running(w);
+    RetrievalGuard running(w, RetrievalGuard::Mark::RunningOnly);
     if (SKDFuncs::FileExists(fileName)) {
-        w.Busy = true;
-        w.Tk.SetCursor(CursorShape::ArrowAndBusy);
+        running.MarkBusy(CursorShape::ArrowAndBusy);
         const std::string title = std::filesystem::path(fileName).filename().string();
         for (const char* extension : {".txt", ".muk", ".mut"}) {
             if (title.find(extension) != std::string::npos)
@@ -216,9 +196,7 @@ void UserTableFiles::mOpenUsers_Click(int index) {
         }
     }
     w.InfoBar.SetPanel(2, std::to_string(w.CurrentUserTable().RowCount()) + " users displayed");
-    w.Tk.SetCursor(CursorShape::Normal);
-    w.Busy = false;
-    w.Cancelled = false;
+    running.Release();
 }
 
 void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {

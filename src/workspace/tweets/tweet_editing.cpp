@@ -1,4 +1,4 @@
-#include "workspace/tweet_editing.h"
+#include "workspace/tweets/tweet_editing.h"
 
 #include <algorithm>
 #include <vector>
@@ -166,21 +166,21 @@ void TweetEditing::OutTable_MouseUp(int button) {
     MainWindowState& w = m_window;
     if (button != 2 || w.OutTable.SelectedIndex() < 0) return;
 
-    w.mNavLinkURL.SetVisible(false);
+    w.Tweets.mNavLinkURL.SetVisible(false);
     const std::string link = SelectedCell(kLinkColumn);
     // A row without a link offers no "Go to".
     if (!link.empty()) {
-        w.mNavLinkURL.SetCaption("Go to " + FirstCharacters(link, kLinkCaptionLength));
-        w.mNavLinkURL.SetVisible(true);
+        w.Tweets.mNavLinkURL.SetCaption("Go to " + FirstCharacters(link, kLinkCaptionLength));
+        w.Tweets.mNavLinkURL.SetVisible(true);
     } else {
-        w.mNavLinkURL.SetCaption("");
+        w.Tweets.mNavLinkURL.SetCaption("");
     }
     const std::string name = SelectedCell(kScreenNameColumn);
-    w.mNavUserTwitter.SetCaption("Find " + name + " on Twitter");
-    w.mAddU2UL.SetCaption("Add " + name + " to User List");
-    w.mDelUFUL.SetCaption("Delete " + name + " from User List");
-    w.mDelUsersTweets.SetCaption("Delete all Tweets by " + name);
-    w.mTweet.ShowPopup();
+    w.Tweets.mNavUserTwitter.SetCaption("Find " + name + " on Twitter");
+    w.Tweets.mAddU2UL.SetCaption("Add " + name + " to User List");
+    w.Tweets.mDelUFUL.SetCaption("Delete " + name + " from User List");
+    w.Tweets.mDelUsersTweets.SetCaption("Delete all Tweets by " + name);
+    w.Tweets.mTweet.ShowPopup();
 }
 
 void TweetEditing::mNavLinkURL_Click() {
@@ -205,9 +205,10 @@ void TweetEditing::mCopyLog_Click() {
 void TweetEditing::Progress_MouseDown(int button) {
     MainWindowState& w = m_window;
     if (button != 2) return;
-    MenuItem* hidden[] = {&w.mConvertDT, &w.mLine0, &w.mRemRT, &w.mFilterTweets, &w.mLine1};
+    MenuItem* hidden[] = {&w.Tweets.mConvertDT, &w.Tweets.mLine0, &w.Tweets.mRemRT, &w.Tweets.mFilterTweets,
+                          &w.Tweets.mLine1};
     for (MenuItem* item : hidden) item->SetVisible(false);
-    w.mTools.ShowPopup();
+    w.Tweets.mTools.ShowPopup();
     for (MenuItem* item : hidden) item->SetVisible(true);
 }
 

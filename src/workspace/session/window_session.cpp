@@ -1,11 +1,11 @@
-#include "workspace/window_session.h"
+#include "workspace/session/window_session.h"
 
 #include <filesystem>
 #include <system_error>
 
 #include "core/code_page.h"
 #include "core/skd_funcs.h"
-#include "workspace/preferences.h"
+#include "workspace/session/preferences.h"
 
 namespace marlin {
 
@@ -44,8 +44,8 @@ WindowSession::WindowSession(MainWindowState& window, TweetFiles& files)
         clear.SetToolTip("Remove current item from history (will not delete file)");
     }
     SearchHelp.SetToolTip("Show query help");
-    m_window.QPHistory.SetToolTip("Open query and data from a recently saved session");
-    m_window.UTLHistory.SetToolTip("Open data and user list from a recently saved session");
+    m_window.Tweets.QPHistory.SetToolTip("Open query and data from a recently saved session");
+    m_window.Tweets.UTLHistory.SetToolTip("Open data and user list from a recently saved session");
     // On institutional networks a proxy is often the only way out, so the item is offered.
     mSetProxy.SetVisible(true);
     WireControls();
@@ -53,11 +53,11 @@ WindowSession::WindowSession(MainWindowState& window, TweetFiles& files)
 
 void WindowSession::WireControls() {
     MainWindowState& w = m_window;
-    w.QPHistory.SetOpenAction([this](int index) { OpenQueryEntry(index); });
-    w.UTLHistory.SetOpenAction([this](int index) { OpenTimelineEntry(index); });
+    w.Tweets.QPHistory.SetOpenAction([this](int index) { OpenQueryEntry(index); });
+    w.Tweets.UTLHistory.SetOpenAction([this](int index) { OpenTimelineEntry(index); });
     HistoryItemClear[0].SetClickAction([this] { HistoryItemClear_Click(0); });
     HistoryItemClear[1].SetClickAction([this] { HistoryItemClear_Click(1); });
-    w.SearchQuery.SetLostFocusAction([this] { SearchQuery_LostFocus(); });
+    w.Tweets.SearchQuery.SetLostFocusAction([this] { SearchQuery_LostFocus(); });
     Timer1.SetTickAction([this] { Timer1_Timer(); });
     mSetLang.SetAction([this] { mSetLang_Click(); });
     mSetProxy.SetAction([this] { mSetProxy_Click(); });
@@ -69,7 +69,7 @@ void WindowSession::WireControls() {
     link.setFocus = [this] {
         if (m_focus) m_focus();
     };
-    link.setSearchQuery = [this](const std::string& query) { m_window.SearchQuery.SetText(query); };
+    link.setSearchQuery = [this](const std::string& query) { m_window.Tweets.SearchQuery.SetText(query); };
     link.loadPrefs = [this] { LoadPrefs(); };
     link.endProgram = [this] {
         if (m_endProgram) m_endProgram();
@@ -79,9 +79,9 @@ void WindowSession::WireControls() {
 
 void WindowSession::Form_Load() {
     MainWindowState& w = m_window;
-    w.ULCount.SetCaption(std::to_string(w.UserList.Count()) + " users");
+    w.Users.ULCount.SetCaption(std::to_string(w.Users.UserList.Count()) + " users");
     w.Window.SetCaption(kApplicationTitle);
-    w.mVBDateTime.SetChecked(false);
+    w.Tweets.mVBDateTime.SetChecked(false);
     w.SearchLang = "en";
     // The window stays disabled until the credentials dialog has a token.
     w.Window.SetVisible(true);
@@ -125,13 +125,14 @@ void WindowSession::LoadPrefs() {
     for (const Preferences::Line& line : *lines) {
         switch (line.tag) {
             case Preferences::Tag::Query:
-                w.QPHistory.AddItem(line.value);
+                w.Tweets.QPHistory.AddItem(line.value);
                 // The newest query and its tweets are the starting state of the run.
-                if (w.QPHistory.Count() == 1) w.QPHistory.SetSelectedIndex(0);
+                if (w.Tweets.QPHistory.Count() == 1) w.Tweets.QPHistory.SetSelectedIndex(0);
                 break;
             case Preferences::Tag::Timeline:
-                w.UTLHistory.AddItem(line.value);
-                if (w.UTLHistory.Count() == 1 && w.QPHistory.Count() == 0) w.UTLHistory.SetSelectedIndex(0);
+                w.Tweets.UTLHistory.AddItem(line.value);
+                if (w.Tweets.UTLHistory.Count() == 1 && w.Tweets.QPHistory.Count() == 0)
+                    w.Tweets.UTLHistory.SetSelectedIndex(0);
                 break;
             case Preferences::Tag::Language:
                 w.SearchLang = line.value;
@@ -145,8 +146,8 @@ void WindowSession::LoadPrefs() {
 
 bool WindowSession::SavePrefs() {
     MainWindowState& w = m_window;
-    std::string text =
-        Preferences::Format(w.QPHistory.Items(), w.UTLHistory.Items(), w.SearchLang, ColumnWidths());
+    std::string text = Preferences::Format(w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(),
+                                           w.SearchLang, ColumnWidths());
     return Preferences::Write(w.AppFolder / Preferences::kFileName, text);
 }
 
@@ -172,54 +173,54 @@ void WindowSession::OpenFromHistory(const std::string& fileName) {
 
 void WindowSession::OpenQueryEntry(int index) {
     MainWindowState& w = m_window;
-    if (index < 0 || index >= w.QPHistory.Count()) return;
-    auto [query, fileName] = Preferences::SplitQueryEntry(w.QPHistory.Item(index));
-    w.SearchQuery.SetText(query);
+    if (index < 0 || index >= w.Tweets.QPHistory.Count()) return;
+    auto [query, fileName] = Preferences::SplitQueryEntry(w.Tweets.QPHistory.Item(index));
+    w.Tweets.SearchQuery.SetText(query);
     if (SKDFuncs::FileExists(fileName)) {
         OpenFromHistory(fileName);
-        w.CurTweetSrc = 1;
-        w.UpdateSearch.SetEnabled(true);
-        w.UpdateUTL.SetEnabled(false);
+        w.CurTweetSrc = TweetSource::Search;
+        w.Tweets.UpdateSearch.SetEnabled(true);
+        w.Users.UpdateUTL.SetEnabled(false);
         return;
     }
-    w.CurTweetSrc = 0;
-    std::string question = fileName + " was not found [" + w.SearchQuery.Text() +
+    w.CurTweetSrc = TweetSource::None;
+    std::string question = fileName + " was not found [" + w.Tweets.SearchQuery.Text() +
                            "]. Remove this query-data pair from the history? (Note: It may be stored on the "
                            "local drive of another PC)";
     if (w.Tk.MessageBox(question, kLoadErrorTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes) {
-        w.QPHistory.RemoveItem(index);
+        w.Tweets.QPHistory.RemoveItem(index);
     }
 }
 
 void WindowSession::OpenTimelineEntry(int index) {
     MainWindowState& w = m_window;
-    if (index < 0 || index >= w.UTLHistory.Count()) return;
-    std::string fileName = w.UTLHistory.Item(index);
+    if (index < 0 || index >= w.Tweets.UTLHistory.Count()) return;
+    std::string fileName = w.Tweets.UTLHistory.Item(index);
     if (SKDFuncs::FileExists(fileName)) {
         OpenFromHistory(fileName);
-        w.CurTweetSrc = 2;
+        w.CurTweetSrc = TweetSource::Timelines;
         if (w.OutTable.RowCount() > 0 && m_getUsersFromTweets) m_getUsersFromTweets();
-        w.UpdateSearch.SetEnabled(false);
-        w.UpdateUTL.SetEnabled(true);
+        w.Tweets.UpdateSearch.SetEnabled(false);
+        w.Users.UpdateUTL.SetEnabled(true);
         return;
     }
-    w.CurTweetSrc = 0;
+    w.CurTweetSrc = TweetSource::None;
     std::string question =
         fileName +
         " [User Timeline] was not found. Remove this item from the history? (Note: It may be "
         "stored on the local drive of another PC)";
     if (w.Tk.MessageBox(question, kLoadErrorTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes) {
-        w.UTLHistory.RemoveItem(index);
+        w.Tweets.UTLHistory.RemoveItem(index);
     }
 }
 
 void WindowSession::HistoryItemClear_Click(int index) {
-    DropDownList& history = index == 1 ? m_window.QPHistory : m_window.UTLHistory;
+    DropDownList& history = index == 1 ? m_window.Tweets.QPHistory : m_window.Tweets.UTLHistory;
     if (history.Count() > 0 && history.SelectedIndex() >= 0) history.RemoveItem(history.SelectedIndex());
 }
 
 void WindowSession::SearchQuery_LostFocus() {
-    TextBox& query = m_window.SearchQuery;
+    TextBox& query = m_window.Tweets.SearchQuery;
     std::string cleaned = RemoveCrLf(query.Text());
     if (cleaned != query.Text()) query.SetText(cleaned);
 }
@@ -227,8 +228,8 @@ void WindowSession::SearchQuery_LostFocus() {
 void WindowSession::Timer1_Timer() {
     MainWindowState& w = m_window;
     w.InfoBar.SetPanel(1, std::to_string(w.OutTable.RowCount()) + " tweets displayed");
-    w.InfoBar.SetPanel(2, std::to_string(w.UserList.Count()) + " users displayed (" +
-                              std::to_string(w.UserList.CheckedCount()) + " checked)");
+    w.InfoBar.SetPanel(2, std::to_string(w.Users.UserList.Count()) + " users displayed (" +
+                              std::to_string(w.Users.UserList.CheckedCount()) + " checked)");
 }
 
 void WindowSession::mSetLang_Click() {

@@ -1,4 +1,4 @@
-#include "workspace/tweet_table_view.h"
+#include "workspace/tweets/tweet_table_view.h"
 
 #include "core/skd_funcs.h"
 #include "platform/cell_compare.h"
@@ -44,9 +44,9 @@ void TweetTableView::CreateColumns() {
     // what an update asks the service for tweets after.
     table.SetSortOrder(SortDirection::Descending);
     table.SetSortKey(kTweetIdColumn);
-    m_window.mSortDT.SetChecked(true);
+    m_window.Tweets.mSortDT.SetChecked(true);
     table.SetSorted(true);
-    m_window.mHeaders.SetChecked(false);
+    m_window.Tweets.mHeaders.SetChecked(false);
 }
 
 std::vector<std::string> TweetTableView::RowCells(const MarlinData& data, int record) {
@@ -108,8 +108,8 @@ void TweetTableView::LogScorerFailure(const MarlinData& data) {
 }
 
 void TweetTableView::mSortDT_Click() {
-    const bool on = !m_window.mSortDT.Checked();
-    m_window.mSortDT.SetChecked(on);
+    const bool on = !m_window.Tweets.mSortDT.Checked();
+    m_window.Tweets.mSortDT.SetChecked(on);
     m_window.OutTable.SetSorted(on);
 }
 
@@ -118,7 +118,7 @@ void TweetTableView::OutTable_ColumnClick(int position) {
 }
 
 void TweetTableView::mHeaders_Click() {
-    m_window.mHeaders.SetChecked(!m_window.mHeaders.Checked());
+    m_window.Tweets.mHeaders.SetChecked(!m_window.Tweets.mHeaders.Checked());
 }
 
 }  // namespace marlin

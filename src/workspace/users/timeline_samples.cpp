@@ -1,11 +1,12 @@
-#include "workspace/timeline_samples.h"
+#include "workspace/users/timeline_samples.h"
 
 #include <algorithm>
 #include <cctype>
 #include <unordered_set>
 
 #include "service/app_cred_file.h"
-#include "workspace/search_retrieval.h"
+#include "workspace/retrieval/retrieval_guard.h"
+#include "workspace/retrieval/retrieval_steps.h"
 
 namespace marlin {
 
@@ -53,10 +54,9 @@ TimelineSamples::TimelineSamples(MainWindowState& window, UserProfileTable& prof
 void TimelineSamples::BuildTweetsUT_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
-    RetrievalScope running(w);
-    w.Busy = true;
-    w.UTToggle.SetSelectedIndex(0);
-    w.UserTable.front()->ClearRows();
+    RetrievalGuard running(w);
+    w.Users.UTToggle.SetSelectedIndex(0);
+    w.Users.UserTable.front()->ClearRows();
     w.InfoBar.SetPanel(2, "Empty");
 
     std::vector<std::string> names;
@@ -70,10 +70,7 @@ void TimelineSamples::BuildTweetsUT_Click() {
         w.Tk.SetCursor(CursorShape::ArrowAndBusy);
         m_profiles.GetUsers(w.Twitter, names, false, false);
         m_profiles.FillUserTable(w.Twitter, true);
-        w.Tk.SetCursor(CursorShape::Normal);
     }
-    w.Busy = false;
-    w.Cancelled = false;
 }
 
 // ---- Get User Timelines
@@ -124,19 +121,18 @@ void TimelineSamples::GetUTTL_Click() {
     MainWindowState& w = m_window;
     // The sample reuses the clients' tweet sets; a retrieval running meanwhile would lose its own.
     if (!w.CanStartRetrieval()) return;
-    RetrievalScope running(w);
-    w.Tk.SetCursor(CursorShape::ArrowAndBusy);
+    RetrievalGuard running(w, RetrievalGuard::Mark::RunningOnly, CursorShape::ArrowAndBusy);
     // Calendar arithmetic: a year back from 29 February is 28 February.
     const std::string earliest = SKDFuncs::FormatShortDate(OneYearBack(m_profiles.LocalNow()));
     const std::string answer = w.Tk.InputBox(kSamplePrompt, kApplicationTitle, "50");
     const int sampleSize = std::max(0, SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(answer)));
 
-    TwitterAPI& client = w.CurUserTable == 0 ? w.Twitter : w.UTwitter;
+    TwitterAPI& client = w.Users.CurUserTable == 0 ? w.Twitter : w.UTwitter;
     ReportList& table = w.CurrentUserTable();
     for (int row = 0; row < table.RowCount(); ++row) {
         if (table.Checked(row)) SampleOneUser(client, row, earliest, sampleSize);
     }
-    w.Tk.SetCursor(CursorShape::Normal);
+    running.Release();
     w.Tk.MessageBox(kSamplesDone);
 }
 
@@ -155,7 +151,7 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, int row, const std::stri
         client.GetUserTimeLine(screenName, true, "", maxId, "200", true);
         maxId = client.LastResponseCount() < 1 ? std::string() : tweets.OldestTweetId(true);
         try {
-            trimmed = tweets.TrimToDateRange(earliest, SearchRetrieval::LatestBound());
+            trimmed = tweets.TrimToDateRange(earliest, RetrievalSteps::LatestBound());
         } catch (const SKDFuncs::ConversionError&) {
             break;  // a tweet without a readable date: keep what the sample holds
         }
@@ -179,36 +175,37 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, int row, const std::stri
 
 void TimelineSamples::ShowCurrentTable() {
     MainWindowState& w = m_window;
-    for (std::size_t k = 0; k < w.UserTable.size(); ++k)
-        w.UserTable[k]->SetVisible(static_cast<int>(k) == w.CurUserTable);
+    for (std::size_t k = 0; k < w.Users.UserTable.size(); ++k)
+        w.Users.UserTable[k]->SetVisible(static_cast<int>(k) == w.Users.CurUserTable);
 }
 
 int TimelineSamples::NamedTable(const std::string& name) const {
     // The list holds the names in element order, so the chosen entry names its element
     // even when two tables share a name.
-    const CheckList& list = m_window.UTList;
+    const CheckList& list = m_window.Users.UTList;
     const int selected = list.SelectedIndex();
     if (selected >= 0 && list.Item(selected) == name) return selected + 1;
-    for (std::size_t k = 1; k < m_window.UserTableName.size(); ++k)
-        if (m_window.UserTableName[k] == name) return static_cast<int>(k);
+    for (std::size_t k = 1; k < m_window.Users.UserTableName.size(); ++k)
+        if (m_window.Users.UserTableName[k] == name) return static_cast<int>(k);
     return 0;
 }
 
 void TimelineSamples::UTList_Click() {
     if (m_switching) return;
     // Choosing "Other:" makes the table chosen in the list current.
-    m_window.UTToggle.SetSelectedIndex(1);
+    m_window.Users.UTToggle.SetSelectedIndex(1);
 }
 
 void TimelineSamples::UTToggle_Click(int index) {
     MainWindowState& w = m_window;
     if (m_switching) return;
     SwitchGuard guard(m_switching);
-    w.CurUserTable = 0;
-    if (index == 1 && w.UserTable.size() > 1) w.CurUserTable = NamedTable(w.UTList.SelectedText());
-    if (index == 1 && w.CurUserTable == 0) w.UTToggle.SetSelectedIndex(0);
+    w.Users.CurUserTable = 0;
+    if (index == 1 && w.Users.UserTable.size() > 1)
+        w.Users.CurUserTable = NamedTable(w.Users.UTList.SelectedText());
+    if (index == 1 && w.Users.CurUserTable == 0) w.Users.UTToggle.SetSelectedIndex(0);
     ShowCurrentTable();
-    if (w.CurUserTable > 0) w.UTList.SetSelectedIndex(w.CurUserTable - 1);
+    if (w.Users.CurUserTable > 0) w.Users.UTList.SetSelectedIndex(w.Users.CurUserTable - 1);
 }
 
 void TimelineSamples::AddRemUT_Click() {
@@ -216,24 +213,24 @@ void TimelineSamples::AddRemUT_Click() {
     // A running command may be filling one of the tables.
     if (!w.CanStartRetrieval()) return;
     SwitchGuard guard(m_switching);
-    const std::string name = w.UTList.SelectedText();
-    w.UTList.Clear();
+    const std::string name = w.Users.UTList.SelectedText();
+    w.Users.UTList.Clear();
     std::vector<std::unique_ptr<ReportList>> tables;
     std::vector<std::string> names;
-    tables.push_back(std::move(w.UserTable.front()));
-    names.push_back(w.UserTableName.front());
-    for (std::size_t k = 1; k < w.UserTable.size(); ++k) {
-        w.UserTable[k]->SetVisible(false);
-        if (w.UserTableName[k] == name) continue;  // unloaded
-        w.UTList.AddItem(w.UserTableName[k]);
-        tables.push_back(std::move(w.UserTable[k]));
-        names.push_back(w.UserTableName[k]);
+    tables.push_back(std::move(w.Users.UserTable.front()));
+    names.push_back(w.Users.UserTableName.front());
+    for (std::size_t k = 1; k < w.Users.UserTable.size(); ++k) {
+        w.Users.UserTable[k]->SetVisible(false);
+        if (w.Users.UserTableName[k] == name) continue;  // unloaded
+        w.Users.UTList.AddItem(w.Users.UserTableName[k]);
+        tables.push_back(std::move(w.Users.UserTable[k]));
+        names.push_back(w.Users.UserTableName[k]);
     }
-    w.UserTable = std::move(tables);
-    w.UserTableName = std::move(names);
-    w.CurUserTable = static_cast<int>(w.UserTable.size()) - 1;
-    if (w.UTList.Count() > 0) w.UTList.SetSelectedIndex(w.UTList.Count() - 1);
-    w.UTToggle.SetSelectedIndex(w.CurUserTable == 0 ? 0 : 1);
+    w.Users.UserTable = std::move(tables);
+    w.Users.UserTableName = std::move(names);
+    w.Users.CurUserTable = static_cast<int>(w.Users.UserTable.size()) - 1;
+    if (w.Users.UTList.Count() > 0) w.Users.UTList.SetSelectedIndex(w.Users.UTList.Count() - 1);
+    w.Users.UTToggle.SetSelectedIndex(w.Users.CurUserTable == 0 ? 0 : 1);
     ShowCurrentTable();
 }
 
@@ -249,28 +246,28 @@ bool TimelineSamples::AddUserTable(std::string name) {
     AuthenticateUTwitter();
     auto table = std::make_unique<ReportList>();
     m_profiles.PrepareTable(*table);
-    if (name.empty()) name = std::to_string(++w.UserTableCounter) + "UserTable";
+    if (name.empty()) name = std::to_string(++w.Users.UserTableCounter) + "UserTable";
 
     SwitchGuard guard(m_switching);
-    w.UserTable.push_back(std::move(table));
-    w.UserTableName.push_back(name);
-    w.CurUserTable = static_cast<int>(w.UserTable.size()) - 1;
-    w.UTList.AddItem(name);
-    w.UTList.SetSelectedIndex(w.UTList.Count() - 1);
-    w.UTToggle.SetSelectedIndex(1);
+    w.Users.UserTable.push_back(std::move(table));
+    w.Users.UserTableName.push_back(name);
+    w.Users.CurUserTable = static_cast<int>(w.Users.UserTable.size()) - 1;
+    w.Users.UTList.AddItem(name);
+    w.Users.UTList.SetSelectedIndex(w.Users.UTList.Count() - 1);
+    w.Users.UTToggle.SetSelectedIndex(1);
     ShowCurrentTable();
     return true;
 }
 
 void TimelineSamples::UTList_DblClick() {
     MainWindowState& w = m_window;
-    const int selected = w.UTList.SelectedIndex();
+    const int selected = w.Users.UTList.SelectedIndex();
     if (selected < 0) return;
-    const std::string answer = w.Tk.InputBox(kRenamePrompt, kApplicationTitle, w.UTList.Item(selected));
+    const std::string answer = w.Tk.InputBox(kRenamePrompt, kApplicationTitle, w.Users.UTList.Item(selected));
     // A cancelled prompt gives the empty text, which is no name.
     if (answer.empty()) return;
-    w.UTList.SetItem(selected, answer);
-    w.UserTableName[static_cast<std::size_t>(selected) + 1] = answer;
+    w.Users.UTList.SetItem(selected, answer);
+    w.Users.UserTableName[static_cast<std::size_t>(selected) + 1] = answer;
 }
 
 }  // namespace marlin

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "core/skd_funcs.h"
+#include "workspace/main_window_state.h"
+
+namespace marlin {
+
+// The steps the page loops of the search and of the timelines share: the quota dialog, the
+// line that ends a retrieval and the clock texts they write.
+class RetrievalSteps {
+  public:
+    explicit RetrievalSteps(MainWindowState& window) : m_window(window) {}
+
+    // The quota dialog; Cancel sets `Cancelled`.
+    void AskQuota(const SKDFuncs::DateValue& nextReset);
+    // The line that ends a retrieval: prefix ("Search ended @" + now + ", " and the like)
+    // followed by why it ended.
+    std::string EndLine(const std::string& prefix, bool reached) const;
+    // The local date and time now, as the log writes it.
+    static std::string NowText();
+    // The upper bound of the threshold trim. Tweet times are the service's UTC clock
+    // times; trimming at the local "now" would drop the newest tweets wherever local
+    // time is behind UTC (or the clock is a little slow) and end the retrieval as if the
+    // threshold had been reached. No tweet the service sends is from the future.
+    static std::string LatestBound();
+
+  private:
+    MainWindowState& m_window;
+};
+
+}  // namespace marlin

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "workspace/main_window_state.h"
+#include "workspace/retrieval/search_retrieval.h"
+#include "workspace/tweets/tweet_editing.h"
+#include "workspace/tweets/tweet_files.h"
+#include "workspace/tweets/tweet_table_view.h"
+
+namespace marlin {
+
+// The main window's tweet side: the search frame, the Tweets table with its files and
+// editing commands, and the main menus. It gives the tweet-side controls of the window
+// state their captions, tooltips and starting state, and binds their actions to the
+// commands, so a click on a control and a call of the command are the same.
+class TweetSide {
+  public:
+    explicit TweetSide(MainWindowState& window);
+    TweetSide(const TweetSide&) = delete;
+    TweetSide& operator=(const TweetSide&) = delete;
+
+    TweetTableView& View() { return m_view; }
+    TweetFiles& Files() { return m_files; }
+    SearchRetrieval& Search() { return m_search; }
+    TweetEditing& Editing() { return m_editing; }
+
+  private:
+    void SetUpControls();
+    void CreateMenus();
+    void WireControls();
+
+    MainWindowState& m_window;
+    TweetTableView m_view;
+    TweetFiles m_files;
+    SearchRetrieval m_search;
+    TweetEditing m_editing;
+};
+
+}  // namespace marlin
