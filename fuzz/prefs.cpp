@@ -2,6 +2,7 @@
 // entries and the column widths, read from text and from the file alike.
 
 #include "core/code_page.h"
+#include "core/tweet_column.h"
 #include "fuzz_support.h"
 #include "workspace/session/preferences.h"
 
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 language = line.value;
                 break;
             case Preferences::Tag::Widths:
-                for (int columns : {1, 3, Preferences::kTweetColumns}) {
+                for (int columns : {1, 3, TweetColumn::Count}) {
                     if (const auto widths = Preferences::ParseWidths(line.value, columns)) {
                         FUZZ_CHECK(static_cast<int>(widths->size()) == columns);
                         for (int w : *widths) FUZZ_CHECK(w >= 0);

@@ -1,5 +1,7 @@
 #include "core/skd_funcs.h"
 
+#include "platform/blank_trim.h"
+
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -381,15 +383,9 @@ std::string MonthNumber(const std::string& abbreviation) {
 // ---- Numbers and queries ----
 
 std::string PadNumber(std::string& text, std::uint8_t width) {
-    const std::size_t b = text.find_first_not_of(' ');
-    if (b == std::string::npos) {
-        text.clear();
-    } else {
-        text = text.substr(b, text.find_last_not_of(' ') - b + 1);
-    }
+    text = Trimmed(text);
     const bool numeric = text == "0" || (!text.empty() && text[0] >= '1' && text[0] <= '9');
-    std::size_t length = 0;  // in characters, not bytes
-    for (char c : text) length += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    const std::size_t length = CharacterCount(text);
     if (numeric && length < width) return std::string(width - length, ' ') + text;
     return text;
 }

@@ -1,13 +1,9 @@
 #include "platform/cell_compare.h"
 
+#include "platform/blank_trim.h"
+
 namespace marlin {
 namespace {
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
 
 bool AllDigits(std::string_view text) {
     if (text.empty()) return false;

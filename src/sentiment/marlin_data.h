@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/tweet_column.h"
 #include "platform/toolkit.h"
 
 namespace marlin {
@@ -20,9 +21,9 @@ class TweetSet;
 // 13 LinkURL   14 Sent+       15 Sent-      16 Description
 class MarlinData {
   public:
-    static constexpr int kColumns = 16;
-    static constexpr int kPositiveColumn = 14;
-    static constexpr int kNegativeColumn = 15;
+    static constexpr int kColumns = TweetColumn::Count;
+    static constexpr int kPositiveColumn = TweetColumn::Field(TweetColumn::SentPositive);
+    static constexpr int kNegativeColumn = TweetColumn::Field(TweetColumn::SentNegative);
     // One record; element c is column c. Column 0 exists only after SetData and stays empty.
     using Record = std::array<std::string, kColumns + 1>;
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "core/tweet_column.h"
 
 #include <filesystem>
 
@@ -15,7 +16,7 @@ using Tag = Preferences::Tag;
 
 std::vector<int> Widths(int first) {
     std::vector<int> widths;
-    for (int i = 0; i < Preferences::kTweetColumns; ++i) widths.push_back(first + i);
+    for (int i = 0; i < TweetColumn::Count; ++i) widths.push_back(first + i);
     return widths;
 }
 

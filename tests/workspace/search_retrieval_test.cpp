@@ -49,7 +49,8 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     // The scorer ran: some tweet got a score other than zero.
     bool scored = false;
     for (int row = 0; row < W().OutTable.RowCount() && !scored; ++row)
-        scored = W().OutTable.Cell(row, 13) != "      0" || W().OutTable.Cell(row, 14) != "      0";
+        scored = W().OutTable.Cell(row, TweetColumn::SentPositive) != "      0" ||
+                 W().OutTable.Cell(row, TweetColumn::SentNegative) != "      0";
     EXPECT_TRUE(scored);
     // Every request paged backwards from the oldest tweet held, 100 at a time, in English.
     for (const auto& request : Emu().Requests()) {

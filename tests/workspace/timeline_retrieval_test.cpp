@@ -39,7 +39,7 @@ class TimelineRetrievalTest : public UserSideTest {
     int RowsOf(const std::string& user) {
         int rows = 0;
         for (int row = 0; row < W().OutTable.RowCount(); ++row)
-            rows += UserProfileTable::Trimmed(W().OutTable.Cell(row, 1)) == user;
+            rows += Trimmed(W().OutTable.Cell(row, TweetColumn::UserScreenName)) == user;
         return rows;
     }
 

@@ -31,7 +31,7 @@ class TweetEditingTest : public MainWindowTest {
     std::vector<std::string> Tweets() {
         std::vector<std::string> tweets;
         for (int row = 0; row < W().OutTable.RowCount(); ++row)
-            tweets.emplace_back(W().OutTable.Cell(row, 2));
+            tweets.emplace_back(W().OutTable.Cell(row, TweetColumn::Tweet));
         return tweets;
     }
     void Select(int row) { W().OutTable.SetSelectedIndex(row); }

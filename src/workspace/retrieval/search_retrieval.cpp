@@ -1,4 +1,5 @@
 #include "workspace/retrieval/search_retrieval.h"
+#include "core/tweet_column.h"
 
 #include "workspace/retrieval/retrieval_guard.h"
 
@@ -41,7 +42,7 @@ void SearchRetrieval::UpdateSearch_Click() {
     w.Twitter.Tweets.Clear();
 
     if (w.OutTable.RowCount() > 0) {
-        w.OutTable.SetSortKey(TweetTableView::kTweetIdColumn);
+        w.OutTable.SetSortKey(TweetColumn::TweetID);
         w.Tk.DoEvents();
         RetrieveSearch(w.Tweets.SearchQuery.Text(), m_view.NewestTweetId());
         m_view.ShowTweets(true);

@@ -1,4 +1,5 @@
 #include "workspace/retrieval/timeline_retrieval.h"
+#include "core/tweet_column.h"
 
 #include "platform/cell_compare.h"
 #include "workspace/retrieval/retrieval_guard.h"
@@ -6,11 +7,7 @@
 
 namespace marlin {
 
-namespace {
-
-constexpr int kTweetAuthor = 1;  // "UserScreenName"
-
-}  // namespace
+namespace {}  // namespace
 
 TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files)
     : m_window(window), m_view(view), m_files(files), m_steps(window) {}
@@ -62,7 +59,7 @@ void TimelineRetrieval::UpdateUTL_Click() {
     if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Tweets.Clear();
-    w.OutTable.SetSortKey(TweetTableView::kTweetIdColumn);
+    w.OutTable.SetSortKey(TweetColumn::TweetID);
     w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
     w.Tk.DoEvents();
 
@@ -98,11 +95,11 @@ std::string TimelineRetrieval::NewestTweetIdOf(const std::string& screenName) co
     // newest first; taking the largest id keeps the update right when it is not.
     std::string_view newest;
     for (int row = 0; row < table.RowCount(); ++row) {
-        if (UserProfileTable::Trimmed(table.Cell(row, kTweetAuthor)) != screenName) continue;
-        const std::string_view id = table.Cell(row, TweetTableView::kTweetIdColumn);
+        if (Trimmed(table.Cell(row, TweetColumn::UserScreenName)) != screenName) continue;
+        const std::string_view id = table.Cell(row, TweetColumn::TweetID);
         if (newest.empty() || CompareCells(id, newest) > 0) newest = id;
     }
-    return UserProfileTable::Trimmed(newest);
+    return Trimmed(newest);
 }
 
 void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::string& sinceId) {

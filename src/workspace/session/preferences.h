@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/tweet_column.h"
+
 namespace marlin {
 
 // The preferences file "prefs" in the program folder: the two histories, the search
@@ -14,8 +16,6 @@ namespace marlin {
 class Preferences {
   public:
     static constexpr const char* kFileName = "prefs";
-    // The Tweets table's column count; an HW- line with fewer widths is ignored.
-    static constexpr int kTweetColumns = 16;
 
     enum class Tag { Query, Timeline, Language, Widths };
     struct Line {
@@ -47,7 +47,8 @@ class Preferences {
 
     // The widths of an HW- line, rounded to whole twips, when it holds at least
     // `columns` numbers; extra values are ignored. Nothing for a short or bad line.
-    static std::optional<std::vector<int>> ParseWidths(const std::string& body, int columns = kTweetColumns);
+    static std::optional<std::vector<int>> ParseWidths(const std::string& body,
+                                                       int columns = TweetColumn::Count);
 
     // Reads the prefs file (Windows-1252 on disk). Nothing when the file is missing or
     // unreadable.

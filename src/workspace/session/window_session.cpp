@@ -1,5 +1,7 @@
 #include "workspace/session/window_session.h"
 
+#include "platform/blank_trim.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -22,12 +24,6 @@ class FlagScope {
   private:
     bool& m_flag;
 };
-
-std::size_t CharacterCount(const std::string& utf8) {
-    std::size_t count = 0;
-    for (std::size_t pos = 0; pos < utf8.size(); ++count) CodePage::NextCodePoint(utf8, pos);
-    return count;
-}
 
 std::string RemoveCrLf(std::string text) {
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))

@@ -1,4 +1,7 @@
 #include "workspace/tweets/tweet_editing.h"
+#include "core/tweet_column.h"
+
+#include "platform/blank_trim.h"
 
 #include <algorithm>
 #include <vector>
@@ -8,17 +11,6 @@
 
 namespace marlin {
 namespace {
-
-constexpr int kScreenNameColumn = 1;
-constexpr int kTweetColumn = 2;
-constexpr int kLinkColumn = 12;
-
-std::string_view TrimBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 char FoldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -81,7 +73,7 @@ void TweetEditing::FilterTweetsByText(const std::string& filter, bool removeIfFo
     std::vector<char> remove(static_cast<std::size_t>(rows));
     int removed = 0;
     for (int row = 0; row < rows; ++row) {
-        const bool found = ContainsIgnoringCase(table.Cell(row, kTweetColumn), needle);
+        const bool found = ContainsIgnoringCase(table.Cell(row, TweetColumn::Tweet), needle);
         remove[row] = found == removeIfFound;
         removed += remove[row];
     }
@@ -113,14 +105,15 @@ void TweetEditing::mDelUsersTweets_Click() {
     ReportList& table = w.OutTable;
     const int selected = table.SelectedIndex();
     if (selected < 0) return;
-    const std::string name(table.Cell(selected, kScreenNameColumn));
+    const std::string name(table.Cell(selected, TweetColumn::UserScreenName));
     int count = 0;
-    for (int row = 0; row < table.RowCount(); ++row) count += table.Cell(row, kScreenNameColumn) == name;
+    for (int row = 0; row < table.RowCount(); ++row)
+        count += table.Cell(row, TweetColumn::UserScreenName) == name;
     const std::string question = "Delete " + std::to_string(count) + " occurences of " +
                                  std::string(TrimBlanks(name)) + " from Tweets table?";
     if (w.Tk.MessageBox(question, "Confirm deletion", MsgButtons::OKCancel, MsgIcon::None) != MsgResult::OK)
         return;
-    table.RemoveRowsIf([&](int row) { return table.Cell(row, kScreenNameColumn) == name; });
+    table.RemoveRowsIf([&](int row) { return table.Cell(row, TweetColumn::UserScreenName) == name; });
 }
 
 // ---- DateTime conversion
@@ -167,7 +160,7 @@ void TweetEditing::OutTable_MouseUp(int button) {
     if (button != 2 || w.OutTable.SelectedIndex() < 0) return;
 
     w.Tweets.mNavLinkURL.SetVisible(false);
-    const std::string link = SelectedCell(kLinkColumn);
+    const std::string link = SelectedCell(TweetColumn::LinkURL);
     // A row without a link offers no "Go to".
     if (!link.empty()) {
         w.Tweets.mNavLinkURL.SetCaption("Go to " + FirstCharacters(link, kLinkCaptionLength));
@@ -175,7 +168,7 @@ void TweetEditing::OutTable_MouseUp(int button) {
     } else {
         w.Tweets.mNavLinkURL.SetCaption("");
     }
-    const std::string name = SelectedCell(kScreenNameColumn);
+    const std::string name = SelectedCell(TweetColumn::UserScreenName);
     w.Tweets.mNavUserTwitter.SetCaption("Find " + name + " on Twitter");
     w.Tweets.mAddU2UL.SetCaption("Add " + name + " to User List");
     w.Tweets.mDelUFUL.SetCaption("Delete " + name + " from User List");
@@ -184,13 +177,13 @@ void TweetEditing::OutTable_MouseUp(int button) {
 }
 
 void TweetEditing::mNavLinkURL_Click() {
-    const std::string link = SelectedCell(kLinkColumn);
+    const std::string link = SelectedCell(TweetColumn::LinkURL);
     if (link.rfind("http", 0) == 0) m_window.Tk.OpenUrl(link);
 }
 
 void TweetEditing::mNavUserTwitter_Click() {
     if (m_window.OutTable.SelectedIndex() < 0) return;
-    m_window.Tk.OpenUrl(kUserPageBase + SelectedCell(kScreenNameColumn));
+    m_window.Tk.OpenUrl(kUserPageBase + SelectedCell(TweetColumn::UserScreenName));
 }
 
 // ---- Request log

@@ -1,4 +1,7 @@
 #include "workspace/tweets/tweet_files.h"
+#include "core/tweet_column.h"
+
+#include "platform/blank_trim.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,13 +23,6 @@ namespace {
 
 constexpr const char* kOpenErrorTitle = "File Open Error";
 constexpr const char* kSaveErrorTitle = "File Save Error";
-
-std::string_view TrimBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 // A score field read as a number; anything that is not one makes the file unreadable.
 double ScoreValue(const std::string& field) {
@@ -202,7 +198,7 @@ bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
         text.clear();
     };
     if (m_window.Tweets.mHeaders.Checked()) {
-        for (int position = 0; position < TweetTableView::kColumnCount; ++position) {
+        for (int position = 0; position < TweetColumn::Count; ++position) {
             if (position > 0) text += '\t';
             text += TweetTableView::kHeaders[position];
         }
@@ -213,7 +209,7 @@ bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
         // The row text as shown; the padding of the numbers is not stored.
         text += table.Text(row);
         text += '\t';
-        for (int position = 1; position < TweetTableView::kColumnCount; ++position) {
+        for (int position = 1; position < TweetColumn::Count; ++position) {
             text += TrimBlanks(table.Cell(row, position));
             text += '\t';
         }

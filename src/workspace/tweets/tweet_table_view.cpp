@@ -1,11 +1,12 @@
 #include "workspace/tweets/tweet_table_view.h"
+#include "core/tweet_column.h"
 
 #include "core/skd_funcs.h"
 #include "platform/cell_compare.h"
 
 namespace marlin {
 
-const std::array<const char*, TweetTableView::kColumnCount> TweetTableView::kHeaders = {
+const std::array<const char*, TweetColumn::Count> TweetTableView::kHeaders = {
     "DateTime",    "UserScreenName", "Tweet",          "TweetID",        "UserRealName", "UserFollowers",
     "UserFriends", "UserLocation",   "UserUTC_Offset", "GeoCoords",      "UserTweets",   "Retweets",
     "LinkURL",     "Sent+",          "Sent-",          "UserDescription"};
@@ -37,22 +38,22 @@ TweetTableView::TweetTableView(MainWindowState& window) : m_window(window) {}
 void TweetTableView::CreateColumns() {
     ReportList& table = m_window.OutTable;
     table.ClearColumns();
-    for (int position = 0; position < kColumnCount; ++position)
+    for (int position = 0; position < TweetColumn::Count; ++position)
         table.AddColumn(kHeaders[position], 1000,
                         RightAligned(position) ? Alignment::Right : Alignment::Left);
     // Newest first with sorting on: the first row then holds the newest TweetID, which is
     // what an update asks the service for tweets after.
     table.SetSortOrder(SortDirection::Descending);
-    table.SetSortKey(kTweetIdColumn);
+    table.SetSortKey(TweetColumn::TweetID);
     m_window.Tweets.mSortDT.SetChecked(true);
     table.SetSorted(true);
     m_window.Tweets.mHeaders.SetChecked(false);
 }
 
 std::vector<std::string> TweetTableView::RowCells(const MarlinData& data, int record) {
-    std::vector<std::string> cells(kColumnCount);
+    std::vector<std::string> cells(TweetColumn::Count);
     cells[0] = data.Value(record, 1);
-    for (int k = 1; k < kColumnCount; ++k) {
+    for (int k = 1; k < TweetColumn::Count; ++k) {
         std::string field = data.Value(record, static_cast<std::uint8_t>(k + 1));
         cells[k] = SKDFuncs::PadNumber(field, kPadWidth);
     }
@@ -73,7 +74,7 @@ void TweetTableView::ShowTweets(bool append) {
         if (!data.RunSentiStrength(folder, folder, false)) LogScorerFailure(data);
 
         ReportList& table = w.OutTable;
-        table.SetSortKey(kTweetIdColumn);
+        table.SetSortKey(TweetColumn::TweetID);
         table.BeginUpdate();
         if (!append) table.ClearRows();
         // Every record of the retrieval goes in, the last one included: an update's set
@@ -93,7 +94,7 @@ std::string TweetTableView::NewestTweetId() const {
     // taking the largest id keeps the update right when sorting was switched off.
     std::string_view newest;
     for (int row = 0; row < table.RowCount(); ++row) {
-        const std::string_view id = table.Cell(row, kTweetIdColumn);
+        const std::string_view id = table.Cell(row, TweetColumn::TweetID);
         if (row == 0 || CompareCells(id, newest) > 0) newest = id;
     }
     std::string id(newest);

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <vector>
+#include "core/tweet_column.h"
 
 #include "sentiment/marlin_data.h"
 #include "workspace/main_window_state.h"
@@ -13,11 +14,9 @@ namespace marlin {
 // it, and its sorting switches.
 class TweetTableView {
   public:
-    static constexpr int kColumnCount = 16;
-    static constexpr int kTweetIdColumn = 3;
     // Numbers are padded to this width so the text sort orders them as numbers.
     static constexpr int kPadWidth = 7;
-    static const std::array<const char*, kColumnCount> kHeaders;
+    static const std::array<const char*, TweetColumn::Count> kHeaders;
 
     explicit TweetTableView(MainWindowState& window);
 

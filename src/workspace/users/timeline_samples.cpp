@@ -1,4 +1,5 @@
 #include "workspace/users/timeline_samples.h"
+#include "core/tweet_column.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,8 +12,6 @@
 namespace marlin {
 
 namespace {
-
-constexpr int kTweetAuthor = 1;  // "UserScreenName" of the Tweets table
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -62,7 +61,7 @@ void TimelineSamples::BuildTweetsUT_Click() {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
     for (int row = 0; row < w.OutTable.RowCount(); ++row) {
-        std::string name = UserProfileTable::Trimmed(w.OutTable.Cell(row, kTweetAuthor));
+        std::string name = Trimmed(w.OutTable.Cell(row, TweetColumn::UserScreenName));
         if (!name.empty() && seen.insert(name).second) names.push_back(std::move(name));
         w.Tk.DoEvents();
     }
@@ -140,7 +139,7 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, int row, const std::stri
                                     int sampleSize) {
     MainWindowState& w = m_window;
     ReportList& table = w.CurrentUserTable();
-    const std::string screenName = UserProfileTable::Trimmed(table.Cell(row, UserProfileTable::kScreenName));
+    const std::string screenName = Trimmed(table.Cell(row, UserProfileTable::kScreenName));
     TweetSet& tweets = client.Tweets;
     tweets.Clear();
     w.Tk.DoEvents();

@@ -285,7 +285,7 @@ void UserListBuilder::mAddU2UL_Click() {
     if (!w.CanStartRetrieval()) return;
     const int row = w.OutTable.SelectedIndex();
     if (row < 0) return;
-    const std::string name = UserProfileTable::Trimmed(w.OutTable.Cell(row, 1));
+    const std::string name = Trimmed(w.OutTable.Cell(row, 1));
     if (name.empty()) return;
     const int found = w.Users.UserList.Find(name);
     if (found >= 0) {
@@ -303,7 +303,7 @@ void UserListBuilder::mDelUFUL_Click() {
     MainWindowState& w = m_window;
     const int row = w.OutTable.SelectedIndex();
     if (row < 0) return;
-    const int found = w.Users.UserList.Find(UserProfileTable::Trimmed(w.OutTable.Cell(row, 1)));
+    const int found = w.Users.UserList.Find(Trimmed(w.OutTable.Cell(row, 1)));
     if (found >= 0) w.Users.UserList.RemoveItem(found);
 }
 

@@ -1,4 +1,5 @@
 #include "workspace/users/user_profile_table.h"
+#include "core/tweet_column.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +12,6 @@ namespace marlin {
 namespace {
 
 // The Tweets table columns the per-user figures read.
-constexpr int kTweetAuthor = 1;
 constexpr int kTweetText = 2;
 constexpr int kTweetRetweets = 11;
 constexpr int kTweetSentPos = 13;
@@ -50,13 +50,6 @@ void UserProfileTable::CreateColumns(ReportList& table) {
     for (int k = 0; k < kColumnCount; ++k)
         table.AddColumn(kHeaders[k], 1000, kRight[k] ? Alignment::Right : Alignment::Left);
     table.SetCheckBoxes(true);
-}
-
-std::string UserProfileTable::Trimmed(std::string_view cell) {
-    const auto first = cell.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const auto last = cell.find_last_not_of(' ');
-    return std::string(cell.substr(first, last - first + 1));
 }
 
 void UserProfileTable::PrepareTable(ReportList& table) {
@@ -238,7 +231,7 @@ UserStats UserProfileTable::TweetStatsForUser(const std::string& screenName) con
     long long sumRT = 0;
     int maxRT = 0;
     for (int row = 0; row < tweets.RowCount(); ++row) {
-        if (Trimmed(tweets.Cell(row, kTweetAuthor)) != screenName) continue;
+        if (Trimmed(tweets.Cell(row, TweetColumn::UserScreenName)) != screenName) continue;
         ++n;
         sumPos += WholeValue(tweets.Cell(row, kTweetSentPos));
         sumNeg += WholeValue(tweets.Cell(row, kTweetSentNeg));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/skd_funcs.h"
+#include "platform/blank_trim.h"
 #include "platform/report_list.h"
 #include "service/twitter_api.h"
 #include "workspace/main_window_state.h"
@@ -109,9 +110,6 @@ class UserProfileTable {
     static std::string FormatFixed(double value, int decimals);
     // FormatFixed followed by PadNumber.
     static std::string FormatPadded(double value, int decimals, int width);
-    // A Tweets table cell less the blanks that pad numbers for sorting (a screen name of
-    // digits alone is padded too).
-    static std::string Trimmed(std::string_view cell);
     // "True" or "False".
     static std::string TrueFalse(bool value) { return value ? "True" : "False"; }
 
