@@ -11,6 +11,7 @@ packages=(
     default-jdk-headless
     clang libclang-rt-14-dev
     clang-format
+    dpkg-dev file
 )
 
 missing=()

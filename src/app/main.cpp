@@ -1,10 +1,12 @@
 // The desktop program: the Qt application, the toolkit, the main window and its
 // credentials dialog, against the service named by MARLIN_API_BASE.
 #include <QApplication>
-#include <QDir>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
+#include "platform/command_line.h"
+#include "platform/program_folder.h"
 #include "platform/qt/guarded_application.h"
 #include "platform/qt/qt_toolkit.h"
 #include "service/curl_http_request.h"
@@ -12,20 +14,43 @@
 #include "workspace/frm_main.h"
 #include "workspace/ui/main_window.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int OpenWindow(int argc, char** argv, const marlin::ProgramFolder& folder) {
+    if (const std::error_code error = folder.Create())
+        std::cerr << "marlin-skimmer: cannot create the program folder " << folder.Path().string() << ": "
+                  << error.message() << "\n";
+
     marlin::GuardedApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marlin Skimmer Desktop Edition"));
+    QApplication::setDesktopFileName(QStringLiteral("marlin-skimmer"));
 
     // The service's base address; the demo and the tests point it at the local emulator.
     const char* base = std::getenv("MARLIN_API_BASE");
     const std::string apiBase = base && *base ? base : marlin::TwitterAPI::kDefaultApiBase;
-    // prefs, appcred and the scorer's files live beside the program.
-    const std::string appFolder = QDir::toNativeSeparators(QApplication::applicationDirPath()).toStdString();
 
     marlin::QtToolkit toolkit;
-    marlin::frmMain form(toolkit, marlin::CurlHttpRequest::Factory(), apiBase, appFolder);
+    marlin::frmMain form(toolkit, marlin::CurlHttpRequest::Factory(), apiBase, folder.Path());
+    form.State().InstalledScorerFolder = folder.InstalledDataFolder();
     marlin::MainWindow window(form);
     toolkit.SetWindow(&window);
     window.Start();
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const marlin::ProgramFolder folder = marlin::ProgramFolder::OfThisProgram();
+    switch (marlin::CommandLine::FromMain(argc, argv).Requested()) {
+        case marlin::CommandLine::Action::PrintVersion:
+            std::cout << marlin::CommandLine::VersionText(MARLIN_VERSION, folder);
+            return 0;
+        case marlin::CommandLine::Action::PrintHelp:
+            std::cout << marlin::CommandLine::HelpText();
+            return 0;
+        case marlin::CommandLine::Action::OpenWindow:
+            break;
+    }
+    return OpenWindow(argc, argv, folder);
 }

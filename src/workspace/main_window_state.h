@@ -15,6 +15,7 @@
 #include "platform/log_list.h"
 #include "platform/menu_item.h"
 #include "platform/option_group.h"
+#include "platform/program_folder.h"
 #include "platform/report_list.h"
 #include "platform/status_bar.h"
 #include "platform/text_box.h"
@@ -123,6 +124,8 @@ class MainWindowState {
     const std::filesystem::path AppFolder;  // prefs, appcred and the scorer's files live here
     std::string LMPATH;                     // the Lumen visualiser started by Save and Send
     std::string SearchLang = "en";          // sent with every search request
+    // The scorer that came with the program (empty when none did); see ScorerFolder.
+    std::filesystem::path InstalledScorerFolder;
 
     // ---- Service clients
     TwitterAPI Twitter;   // tweet retrievals and most user commands
@@ -171,6 +174,10 @@ class MainWindowState {
     void SetTitle(bool unsaved);
     // Panel 1: the row count of the Tweets table.
     void ShowTweetCount();
+    // The scorer of the program folder, else the one that came with the program.
+    std::filesystem::path ScorerFolder() const {
+        return ProgramFolder::FindScorer(AppFolder, InstalledScorerFolder);
+    }
 };
 
 }  // namespace marlin

@@ -80,6 +80,7 @@ TEST_F(FrmAboutTest, LoadShowsTitleVersionAndAsksForCredentialsWithoutAFile) {
     EXPECT_EQ(dialog.Caption(), "About Marlin Skimmer Desktop Edition");
     EXPECT_EQ(dialog.lblTitle.Caption(), "Marlin Skimmer Desktop Edition");
     EXPECT_EQ(dialog.lblVersion.Caption(), "Version 1.0.0 (2015)");
+    EXPECT_EQ(dialog.lblFolder.Caption(), "Program folder: " + folder.path().string());
     EXPECT_EQ(dialog.lblCred[2].Caption(), "Consumer Secret");
     EXPECT_EQ(dialog.tbCred[2].PasswordChar(), "*");
     EXPECT_EQ(Fields(), (std::vector<std::string>{"", "", ""}));

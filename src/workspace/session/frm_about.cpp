@@ -44,6 +44,7 @@ void frmAbout::Form_Load() {
     lblTitle.SetCaption(kApplicationTitle);
     lblVersion.SetCaption("Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
                           "." + std::to_string(kVersionRevision) + " (2015)");
+    lblFolder.SetCaption("Program folder: " + m_appFolder.string());
 
     // A damaged file (empty, two lines, bad Base64, too few parts) yields incomplete
     // credentials; half-filled fields would only invite a doomed OK, so all stay empty.

@@ -61,6 +61,7 @@ class frmAbout {
     Label Status;
     Label lblTitle;
     Label lblVersion;
+    Label lblFolder;  // the program folder in use
     Label lblDescription{kDescription};
     // The dialog window itself: Visible is whether it is shown.
     ControlModel Window;

@@ -94,7 +94,7 @@ bool TweetFiles::LoadTable(MarlinData& data) {
                        ScoreValue(data.Value(2, MarlinData::kNegativeColumn)) == 0;
     if (zeros && w.Tk.MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
                                  MsgButtons::YesNo) == MsgResult::Yes) {
-        const std::string folder = w.AppFolder.string();
+        const std::string folder = w.ScorerFolder().string();
         if (!data.RunSentiStrength(folder, folder, true)) m_view.LogScorerFailure(data);
     }
     return true;

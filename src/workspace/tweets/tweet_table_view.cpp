@@ -70,7 +70,7 @@ void TweetTableView::ShowTweets(bool append) {
     if (count > 0) {
         MarlinData data(w.Tk, w.AppFolder);
         data.SetData(w.Twitter.Tweets);
-        const std::string folder = w.AppFolder.string();
+        const std::string folder = w.ScorerFolder().string();
         if (!data.RunSentiStrength(folder, folder, false)) LogScorerFailure(data);
 
         ReportList& table = w.OutTable;

@@ -56,6 +56,11 @@ void AboutDialog::Build() {
     version->setObjectName("lblVersion");
     new QtLabel(f.lblVersion, version);
 
+    auto* folder = new QLabel(this);
+    folder->setObjectName("lblFolder");
+    folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    new QtLabel(f.lblFolder, folder);
+
     auto* description = new QLabel(this);
     description->setObjectName("lblDescription");
     description->setWordWrap(true);
@@ -64,6 +69,7 @@ void AboutDialog::Build() {
     auto* heading = new QVBoxLayout;
     heading->addWidget(title);
     heading->addWidget(version);
+    heading->addWidget(folder);
     heading->addSpacing(fontMetrics().height() / 2);
     heading->addWidget(description);
     auto* top = new QHBoxLayout;
