@@ -31,7 +31,7 @@ int OpenWindow(int argc, char** argv, const marlin::ProgramFolder& folder) {
 
     marlin::QtToolkit toolkit;
     marlin::frmMain form(toolkit, marlin::CurlHttpRequest::Factory(), apiBase, folder.Path());
-    form.State().InstalledScorerFolder = folder.InstalledDataFolder();
+    form.State().Settings.InstalledScorerFolder = folder.InstalledDataFolder();
     marlin::MainWindow window(form);
     toolkit.SetWindow(&window);
     window.Start();

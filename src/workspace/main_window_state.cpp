@@ -6,11 +6,12 @@ MainWindowState::MainWindowState(Toolkit& toolkit, HttpRequestFactory requestFac
                                  std::filesystem::path appFolder)
     : Tk(toolkit),
       AppFolder(std::move(appFolder)),
-      // A Linux build of the visualiser carries no ".exe"; the user can point elsewhere.
-      LMPATH((AppFolder / "Lumen").string()),
       Twitter(toolkit, requestFactory, apiBase),
       UTwitter(toolkit, requestFactory, apiBase),
-      Window(kApplicationTitle) {}
+      Window(kApplicationTitle) {
+    // A Linux build of the visualiser carries no ".exe"; the user can point elsewhere.
+    Settings.LMPATH = (AppFolder / "Lumen").string();
+}
 
 UserControls::UserControls() {
     UTList.SetCheckBoxes(false);

@@ -42,6 +42,15 @@ struct FileDialogState {
 // that source. The values are those the window has always used.
 enum class TweetSource { None = 0, Search = 1, Timelines = 2 };
 
+// What the user chooses for the whole session (kept in prefs where the window keeps it)
+// and where the outside programs are.
+struct WindowSettings {
+    std::string LMPATH;             // the Lumen visualiser started by Save and Send
+    std::string SearchLang = "en";  // sent with every search request
+    // The scorer that came with the program (empty when none did); see ScorerFolder.
+    std::filesystem::path InstalledScorerFolder;
+};
+
 // The tweet side's controls: the search frame with its two histories, the main menus and
 // the popup over a Tweets table row. Captions and actions are set by TweetSide.
 struct TweetControls {
@@ -120,12 +129,9 @@ class MainWindowState {
 
     Toolkit& Tk;
 
-    // ---- Program folder and outside programs
+    // ---- Program folder and the session's settings
     const std::filesystem::path AppFolder;  // prefs, appcred and the scorer's files live here
-    std::string LMPATH;                     // the Lumen visualiser started by Save and Send
-    std::string SearchLang = "en";          // sent with every search request
-    // The scorer that came with the program (empty when none did); see ScorerFolder.
-    std::filesystem::path InstalledScorerFolder;
+    WindowSettings Settings;
 
     // ---- Service clients
     TwitterAPI Twitter;   // tweet retrievals and most user commands
@@ -176,7 +182,7 @@ class MainWindowState {
     void ShowTweetCount();
     // The scorer of the program folder, else the one that came with the program.
     std::filesystem::path ScorerFolder() const {
-        return ProgramFolder::FindScorer(AppFolder, InstalledScorerFolder);
+        return ProgramFolder::FindScorer(AppFolder, Settings.InstalledScorerFolder);
     }
 };
 

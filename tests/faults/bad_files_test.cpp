@@ -172,7 +172,7 @@ TEST_F(BadFileTest, PrefsOfAnyShapeLoadWhatTheyCanAndNeverStopTheStart) {
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
     EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
     EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
-    EXPECT_EQ(W().SearchLang, CodePage::FromWindows1252("\x81\x9D"));
+    EXPECT_EQ(W().Settings.SearchLang, CodePage::FromWindows1252("\x81\x9D"));
     // Written back, the file reads as the same histories.
     ASSERT_TRUE(frm->SavePrefs());
     const auto lines = Preferences::Read(File("prefs"));
@@ -184,7 +184,7 @@ TEST_F(BadFileTest, PrefsThatAreAFolderOrBinaryLeaveTheDefaults) {
     std::filesystem::create_directory(File("prefs"));
     frm->LoadPrefs();
     EXPECT_EQ(W().Tweets.QPHistory.Count(), 0);
-    EXPECT_EQ(W().SearchLang, "en");
+    EXPECT_EQ(W().Settings.SearchLang, "en");
     std::filesystem::remove(File("prefs"));
 
     Write("prefs", Binary(100000));

@@ -16,7 +16,7 @@ class InstalledScorerTest : public MainWindowTest {
             GTEST_SKIP() << "the scorer stand-in is not built (no JDK)";
         InstallScorer(m_installed.path());
         StartWindow(SmallCorpus(), /*withScorer=*/false);
-        W().InstalledScorerFolder = m_installed.path();
+        W().Settings.InstalledScorerFolder = m_installed.path();
         BackDays(1);
         NewSearch("data");
         ASSERT_GT(W().OutTable.RowCount(), 0);

@@ -250,7 +250,7 @@ TEST_F(TweetFilesTest, SaveAndSendStartsTheVisualiserOnTheSavedFile) {
     tk.fileDialogAnswers.push_back(lumen);
     frm->mSaveSend_Click();
     EXPECT_EQ(tk.LastMessage()->text, "Changed LM path to " + lumen);
-    EXPECT_EQ(W().LMPATH, lumen);
+    EXPECT_EQ(W().Settings.LMPATH, lumen);
     EXPECT_EQ(ReadFileBytes(record), File("two.txt").string());
     // The visualiser's dialog never touched the table's file name.
     EXPECT_EQ(W().Req.FileName, File("two.txt").string());

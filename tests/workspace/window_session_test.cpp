@@ -132,7 +132,7 @@ TEST_F(WindowSessionTest, AuthenticationReopensTheNewestQueryWithItsTable) {
     // The timeline line came first and was opened then; the query line took over.
     EXPECT_EQ(W().Tweets.QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "dogs  " + dogs}));
     EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
-    EXPECT_EQ(W().SearchLang, "fr");
+    EXPECT_EQ(W().Settings.SearchLang, "fr");
     EXPECT_EQ(W().OutTable.Column(0).width, 100);
     EXPECT_EQ(W().OutTable.Column(15).width, 115);
     for (const auto& m : tk.messages) ADD_FAILURE() << m.text;
@@ -210,7 +210,7 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
     W().Tweets.QPHistory.AddItem("cats  " + cats);
     W().Tweets.QPHistory.AddItem("a, b  " + Path("x.txt"));
     W().Tweets.UTLHistory.AddItem(Path("tl.txt"));
-    W().SearchLang = "de";
+    W().Settings.SearchLang = "de";
     for (int i = 0; i < 16; ++i) W().OutTable.SetColumnWidth(i, 700 + i);
 
     EXPECT_TRUE(frm->Form_QueryUnload());  // empty table: no question
@@ -222,7 +222,7 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
     NewWindow();
     StartAndAuthenticate();
     EXPECT_EQ(W().Tweets.QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "a   b"}));
-    EXPECT_EQ(W().SearchLang, "de");
+    EXPECT_EQ(W().Settings.SearchLang, "de");
     EXPECT_EQ(W().OutTable.Column(9).width, 709);
 
     // A short HW- line leaves the widths alone.
@@ -293,9 +293,9 @@ TEST_F(WindowSessionTest, SmallCommandsOfTheWindow) {
     tk.promptAnswers = {"fra", "", "fr"};
     S().mSetLang.Click();
     S().mSetLang.Click();
-    EXPECT_EQ(W().SearchLang, "en");
+    EXPECT_EQ(W().Settings.SearchLang, "en");
     S().mSetLang.Click();
-    EXPECT_EQ(W().SearchLang, "fr");
+    EXPECT_EQ(W().Settings.SearchLang, "fr");
     EXPECT_EQ(tk.prompts[0].prompt, "Enter the ISO-639-1 code (e.g. English = en, French = fr)");
     EXPECT_EQ(tk.prompts[0].title, "Set Search Language");
     EXPECT_EQ(tk.prompts[0].defaultAnswer, "en");

@@ -76,7 +76,8 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
     bool reached = false;
     do {
         std::string count = "100";
-        w.LastGET.SetText(twitter.GetSearch(query, w.SearchLang, "", sinceId, maxId, count, true, "Recent"));
+        w.LastGET.SetText(
+            twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent"));
         if (twitter.LastResponseCount() > 0) {
             maxId = tweets.OldestTweetId(true);
             reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());

@@ -78,7 +78,7 @@ void WindowSession::Form_Load() {
     w.Users.ULCount.SetCaption(std::to_string(w.Users.UserList.Count()) + " users");
     w.Window.SetCaption(kApplicationTitle);
     w.Tweets.mVBDateTime.SetChecked(false);
-    w.SearchLang = "en";
+    w.Settings.SearchLang = "en";
     // The window stays disabled until the credentials dialog has a token.
     w.Window.SetVisible(true);
     w.Window.SetEnabled(false);
@@ -131,7 +131,7 @@ void WindowSession::LoadPrefs() {
                     w.Tweets.UTLHistory.SetSelectedIndex(0);
                 break;
             case Preferences::Tag::Language:
-                w.SearchLang = line.value;
+                w.Settings.SearchLang = line.value;
                 break;
             case Preferences::Tag::Widths:
                 ApplyColumnWidths(line.value);
@@ -143,7 +143,7 @@ void WindowSession::LoadPrefs() {
 bool WindowSession::SavePrefs() {
     MainWindowState& w = m_window;
     std::string text = Preferences::Format(w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(),
-                                           w.SearchLang, ColumnWidths());
+                                           w.Settings.SearchLang, ColumnWidths());
     return Preferences::Write(w.AppFolder / Preferences::kFileName, text);
 }
 
@@ -229,8 +229,8 @@ void WindowSession::Timer1_Timer() {
 }
 
 void WindowSession::mSetLang_Click() {
-    std::string answer = m_window.Tk.InputBox(kLanguagePrompt, kLanguageTitle, m_window.SearchLang);
-    if (CharacterCount(answer) == 2) m_window.SearchLang = answer;
+    std::string answer = m_window.Tk.InputBox(kLanguagePrompt, kLanguageTitle, m_window.Settings.SearchLang);
+    if (CharacterCount(answer) == 2) m_window.Settings.SearchLang = answer;
 }
 
 void WindowSession::mSetProxy_Click() {

@@ -248,8 +248,8 @@ void TweetFiles::RecordInHistory(const std::string& fileName) {
 void TweetFiles::SaveAndSend() {
     MainWindowState& w = m_window;
     const std::string saved = SaveTweetsTable() ? w.TweetsFN : std::string();
-    if (!SKDFuncs::FileExists(w.LMPATH) && !LocateVisualiser()) return;
-    std::string commandLine = QuoteArgument(w.LMPATH);
+    if (!SKDFuncs::FileExists(w.Settings.LMPATH) && !LocateVisualiser()) return;
+    std::string commandLine = QuoteArgument(w.Settings.LMPATH);
     if (!saved.empty()) {
         commandLine += ' ';
         commandLine += QuoteArgument(saved);
@@ -268,8 +268,8 @@ bool TweetFiles::LocateVisualiser() {
                         MsgIcon::Exclamation);
         return false;
     }
-    w.LMPATH = *chosen;
-    w.Tk.MessageBox("Changed LM path to " + w.LMPATH);
+    w.Settings.LMPATH = *chosen;
+    w.Tk.MessageBox("Changed LM path to " + w.Settings.LMPATH);
     return true;
 }
 
