@@ -1,6 +1,6 @@
 #include "fault_fixture.h"
 
-#include <ctime>
+#include "service/curl_http_request.h"
 
 namespace marlin::testing {
 
@@ -105,14 +105,7 @@ HttpRequestFactory FaultTest::Factory() {
 }
 
 void FaultTest::Start() {
-    tk.realSleep = true;  // the scorer runs for real
-    m_emulator = std::make_unique<emulator::Emulator>(Corpus());
-    m_emulator->Start();
-    InstallScorer(m_app.path());
-
-    frm = std::make_unique<frmMain>(tk, Factory(), m_emulator->BaseUrl(), m_app.path());
-    const emulator::EmulatorConfig& c = m_emulator->Config();
-    ASSERT_FALSE(W().Twitter.AuthAppAccess(c.appName, c.consumerKey, c.consumerSecret).empty());
+    StartWindow(Corpus(), true, Factory());
 }
 
 void FaultTest::Inject(ServiceFault fault, emulator::Family family) {
@@ -152,31 +145,6 @@ void FaultTest::InjectWhen(std::function<bool()> ready, ServiceFault fault, emul
         done = true;
         Inject(fault, family);
     };
-}
-
-void FaultTest::BackDays(int days) {
-    using namespace std::chrono;
-    const auto now = system_clock::to_time_t(system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
-    const year_month_day today{year{local.tm_year + 1900}, month{static_cast<unsigned>(local.tm_mon + 1)},
-                               day{static_cast<unsigned>(local.tm_mday)}};
-    W().Tweets.EarlyDate.SetValue(year_month_day{sys_days{today} - std::chrono::days{days}});
-}
-
-std::vector<std::string> FaultTest::TableIds() {
-    std::vector<std::string> ids;
-    for (int row = 0; row < W().OutTable.RowCount(); ++row) {
-        const std::string id(W().OutTable.Cell(row, 3));
-        ids.push_back(id.substr(id.find_first_not_of(' ')));
-    }
-    return ids;
-}
-
-int FaultTest::RequestsTo(const std::string& path) const {
-    int count = 0;
-    for (const auto& request : m_emulator->Requests()) count += request.path == path;
-    return count;
 }
 
 std::vector<std::string> FaultTest::Questions() const {

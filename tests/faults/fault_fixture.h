@@ -4,8 +4,6 @@
 // service can throw at a running workflow: those the emulator injects itself, a token
 // the service stops accepting (401) and a window it declares spent (429).
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -14,11 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "emulator/emulator.h"
-#include "platform/testing/scripted_toolkit.h"
-#include "service/curl_http_request.h"
-#include "test_support.h"
-#include "workspace/frm_main.h"
+#include "window_harness.h"
 
 namespace marlin::testing {
 
@@ -43,7 +37,7 @@ bool AsksToRetry(ServiceFault fault);
 const std::vector<ServiceFault>& ExchangeFaults();
 const std::vector<ServiceFault>& StatusFaults();
 
-class FaultTest : public ::testing::Test {
+class FaultTest : public WindowHarness {
   protected:
     // Long enough for any loopback answer, short enough that a stall costs little.
     static constexpr std::chrono::milliseconds kTimeout{1500};
@@ -70,37 +64,16 @@ class FaultTest : public ::testing::Test {
     // run, that is in the middle of the workflow after its first page arrived.
     void InjectWhen(std::function<bool()> ready, ServiceFault fault, emulator::Family family);
 
-    MainWindowState& W() { return frm->State(); }
-    emulator::Emulator& Emu() { return *m_emulator; }
-    std::filesystem::path File(const std::string& name) const { return m_app / name; }
-
-    // Sets the threshold date to today minus this many days.
-    void BackDays(int days);
-    // The TweetID column of every row, padding removed, in display order.
-    std::vector<std::string> TableIds();
-    std::vector<std::string> LogLines() const { return frm->State().Progress.Lines(); }
-    // Requests the emulator has answered (or dropped) on that path.
-    int RequestsTo(const std::string& path) const;
     // The retry questions shown, each as "title|text". Other messages (the notice of an
     // empty last page among them) are the workflows' own business.
     std::vector<std::string> Questions() const;
     // Saves the Tweets table to a file of the program folder and returns its bytes.
     std::string SaveTable(const std::string& name);
 
-    ScriptedToolkit tk;
-    std::unique_ptr<frmMain> frm;
-
   private:
     HttpRequestFactory Factory();
 
-    TempFolder m_app;
-    std::unique_ptr<emulator::Emulator> m_emulator;
     std::shared_ptr<std::atomic<bool>> m_revoked = std::make_shared<std::atomic<bool>>(false);
 };
-
-inline bool EndsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 }  // namespace marlin::testing

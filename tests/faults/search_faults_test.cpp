@@ -50,7 +50,7 @@ TEST_P(SearchExchangeFaultTest, RetryAnsweredYes) {
     // Yes sends the request again, whether the answer was lost or came without a quota header.
     EXPECT_EQ(Questions(), std::vector<std::string>{question});
     EXPECT_EQ(TableIds(), m_expected);  // none lost, none doubled
-    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: 200:OK")) << LogLines().back();
+    EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: 200:OK")) << LogLines().back();
 }
 
 TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
@@ -65,7 +65,7 @@ TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
 
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(TableIds(), FirstPage());
-    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: Couldn't access the API server"))
+    EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: Couldn't access the API server"))
         << LogLines().back();
     EXPECT_TRUE(W().TweetsDirty);
     EXPECT_FALSE(W().Busy);
@@ -95,7 +95,7 @@ TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) 
                                                               {ServiceFault::Unauthorized, "401:"},
                                                               {ServiceFault::RateLimited, "429:"}};
     EXPECT_EQ(code.substr(0, 4), expectedCode.at(GetParam()));
-    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: " + code)) << LogLines().back();
+    EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: " + code)) << LogLines().back();
     EXPECT_FALSE(W().Busy);
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);

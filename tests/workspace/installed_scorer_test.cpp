@@ -50,7 +50,7 @@ TEST_F(InstalledScorerTest, AScorerInTheProgramFolderComesFirst) {
     tk.messageAnswers = {MsgResult::No};
     NewSearch("data");
     EXPECT_FALSE(AnyRowScored());
-    EXPECT_TRUE(StartsWith(LogLines().back(), "Sentiment scorer")) << LogLines().back();
+    EXPECT_THAT(LogLines().back(), StartsWith("Sentiment scorer")) << LogLines().back();
 }
 
 }  // namespace

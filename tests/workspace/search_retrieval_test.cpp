@@ -26,13 +26,13 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
 
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_TRUE(StartsWith(log[0], "Search initiated @"));
+    EXPECT_THAT(log[0], StartsWith("Search initiated @"));
     EXPECT_TRUE(std::regex_match(log[0].substr(18), kStamp)) << log[0];
-    EXPECT_TRUE(
-        StartsWith(log[1], "Retrieved " + std::to_string(expected.size()) + " statuses for [data] back to "))
+    EXPECT_THAT(log[1],
+                StartsWith("Retrieved " + std::to_string(expected.size()) + " statuses for [data] back to "))
         << log[1];
-    EXPECT_TRUE(StartsWith(log[2], "Search ended @")) << log[2];
-    EXPECT_TRUE(EndsWith(log[2], ", no more statuses available: 200:OK")) << log[2];
+    EXPECT_THAT(log[2], StartsWith("Search ended @")) << log[2];
+    EXPECT_THAT(log[2], EndsWith(", no more statuses available: 200:OK")) << log[2];
 
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
     EXPECT_TRUE(W().TweetsDirty);
@@ -43,7 +43,7 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     // Panel 3 tells the quota after the last page that brought tweets (the empty one came after).
     EXPECT_EQ(W().InfoBar.Panel(3),
               std::to_string(W().Twitter.SearchRateLimitRemaining() + 1) + " SEARCH requests remaining");
-    EXPECT_TRUE(StartsWith(W().InfoBar.Panel(4), "Next reset: "));
+    EXPECT_THAT(W().InfoBar.Panel(4), StartsWith("Next reset: "));
     EXPECT_FALSE(W().LastGET.Text().empty());
 
     // The scorer ran: some tweet got a score other than zero.
@@ -75,7 +75,7 @@ TEST_F(SearchRetrievalTest, WestOfGreenwichTheNewestTweetsAreNotTakenForTheThres
     tzset();
 
     EXPECT_EQ(TableIds(), Emu().Data().SearchIds("data", "en"));
-    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: 200:OK")) << LogLines().back();
+    EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: 200:OK")) << LogLines().back();
 }
 
 TEST_F(SearchRetrievalTest, SearchThatReachesTheThresholdOnTheFirstPageStopsThere) {
@@ -87,7 +87,7 @@ TEST_F(SearchRetrievalTest, SearchThatReachesTheThresholdOnTheFirstPageStopsTher
     const std::string threshold = W().ThresholdDateText();
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_TRUE(EndsWith(log[2], ", terminated at user threshold date (" + threshold + ")")) << log[2];
+    EXPECT_THAT(log[2], EndsWith(", terminated at user threshold date (" + threshold + ")")) << log[2];
     ASSERT_GT(W().OutTable.RowCount(), 0);
     ASSERT_LT(W().OutTable.RowCount(), 100);
     // Nothing older than local midnight of the threshold day is left.
@@ -112,14 +112,14 @@ TEST_F(SearchRetrievalTest, QuotaDialogAppearsBelowTenAndItsCancelEndsTheSearch)
     EXPECT_EQ(SearchRequests(), 4);
     std::vector<std::string> quota;
     for (const auto& m : tk.messages)
-        if (StartsWith(m.text, "Quota for this window running low. Wait until ")) quota.push_back(m.text);
+        if (m.text.starts_with("Quota for this window running low. Wait until ")) quota.push_back(m.text);
     ASSERT_EQ(quota.size(), 2u);
-    EXPECT_TRUE(EndsWith(quota[0], " before clicking OK to resume"));
+    EXPECT_THAT(quota[0], EndsWith(" before clicking OK to resume"));
     EXPECT_EQ(tk.messages[0].title, "Marlin Skimmer Desktop Edition");
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::OKCancel);
     EXPECT_EQ(tk.messages[0].icon, MsgIcon::None);
 
-    EXPECT_TRUE(EndsWith(LogLines().back(), ", user cancelled the procedure"));
+    EXPECT_THAT(LogLines().back(), EndsWith(", user cancelled the procedure"));
     EXPECT_EQ(W().OutTable.RowCount(), 400);  // what was gathered is shown
     EXPECT_FALSE(W().Cancelled);
     EXPECT_FALSE(W().Busy);
@@ -147,9 +147,9 @@ TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGa
     EXPECT_EQ(SearchRequests(), 1);
     const std::vector<std::string> log = LogLines();
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                            [](const std::string& l) { return StartsWith(l, "Search initiated"); }),
+                            [](const std::string& l) { return l.starts_with("Search initiated"); }),
               1);
-    EXPECT_TRUE(EndsWith(log.back(), ", user cancelled the procedure"));
+    EXPECT_THAT(log.back(), EndsWith(", user cancelled the procedure"));
     ASSERT_NE(tk.LastMessage(), nullptr);
     EXPECT_EQ(tk.messages.front().text, "User cancelled the retrieval process");
     EXPECT_EQ(tk.messages.front().icon, MsgIcon::Information);
@@ -174,7 +174,7 @@ TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
     frm->UpdateSearch_Click();
     EXPECT_EQ(SearchRequests(), 1);
     EXPECT_EQ(Emu().Requests().back().Param("since_id"), all.front());
-    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: 200:OK"));
+    EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: 200:OK"));
     EXPECT_EQ(TableIds(), all);
 
     // Drop the three newest rows; Update must bring back all three.
@@ -232,8 +232,8 @@ TEST_F(SearchRetrievalTest, NewAsksAboutUnsavedRowsAndAFailedRequestEndsWithItsC
         tk.messages[0].text,
         "The selected operation will replace the current contents of the Tweet table. Save contents now?");
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
-    EXPECT_TRUE(StartsWith(LogLines().back(), "Search ended @"));
-    EXPECT_TRUE(EndsWith(LogLines().back(), ", no more statuses available: 503:Service Unavailable"));
+    EXPECT_THAT(LogLines().back(), StartsWith("Search ended @"));
+    EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: 503:Service Unavailable"));
     EXPECT_EQ(W().OutTable.RowCount(), 0);
 }
 
@@ -244,8 +244,8 @@ TEST_F(SearchRetrievalTest, AScorerThatCannotRunIsNamedInTheLog) {
     ASSERT_GT(W().OutTable.RowCount(), 0);
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 4u);
-    EXPECT_TRUE(StartsWith(log[3], "Sentiment scorer")) << log[3];
-    EXPECT_TRUE(EndsWith(log[3], "; Sent+ and Sent- hold 0 for these tweets, not scores")) << log[3];
+    EXPECT_THAT(log[3], StartsWith("Sentiment scorer")) << log[3];
+    EXPECT_THAT(log[3], EndsWith("; Sent+ and Sent- hold 0 for these tweets, not scores")) << log[3];
 
     // No Java runtime at all: the run fails without a message box, so the log line is the
     // only sign of it.
@@ -256,7 +256,7 @@ TEST_F(SearchRetrievalTest, AScorerThatCannotRunIsNamedInTheLog) {
     NewSearch("data");
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(tk.messages.size(), 1u);  // only the question about unsaved rows
-    EXPECT_TRUE(StartsWith(LogLines().back(), "Sentiment scorer: could not start")) << LogLines().back();
+    EXPECT_THAT(LogLines().back(), StartsWith("Sentiment scorer: could not start")) << LogLines().back();
 }
 
 }  // namespace

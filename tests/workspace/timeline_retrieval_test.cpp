@@ -75,15 +75,15 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
 
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 5u);
-    EXPECT_TRUE(StartsWith(log[0], "User timeline retrieval started @"));
+    EXPECT_THAT(log[0], StartsWith("User timeline retrieval started @"));
     EXPECT_TRUE(std::regex_match(log[0].substr(33), kStamp)) << log[0];
     // The count is of statuses received, before the trim.
-    EXPECT_TRUE(StartsWith(log[1], "Retrieved 200 statuses for [" + users.demo + "] back to ")) << log[1];
-    EXPECT_TRUE(StartsWith(log[2], "Retrieval of [" + users.demo + "] ended @")) << log[2];
-    EXPECT_TRUE(EndsWith(log[2], ", terminated at user threshold date (" + W().ThresholdDateText() + ")"))
+    EXPECT_THAT(log[1], StartsWith("Retrieved 200 statuses for [" + users.demo + "] back to ")) << log[1];
+    EXPECT_THAT(log[2], StartsWith("Retrieval of [" + users.demo + "] ended @")) << log[2];
+    EXPECT_THAT(log[2], EndsWith(", terminated at user threshold date (" + W().ThresholdDateText() + ")"))
         << log[2];
-    EXPECT_TRUE(StartsWith(log[3], "Retrieved 200 statuses for [" + users.prolific + "] back to ")) << log[3];
-    EXPECT_TRUE(EndsWith(log[4], ", user cancelled the procedure")) << log[4];
+    EXPECT_THAT(log[3], StartsWith("Retrieved 200 statuses for [" + users.prolific + "] back to ")) << log[3];
+    EXPECT_THAT(log[4], EndsWith(", user cancelled the procedure")) << log[4];
 
     for (const auto& request : RequestsTo("/1.1/statuses/user_timeline.json")) {
         EXPECT_EQ(request.Param("count"), "200");
@@ -97,8 +97,8 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
     EXPECT_FALSE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
-    EXPECT_TRUE(StartsWith(W().InfoBar.Panel(3), std::to_string(W().Twitter.UTLRateLimitRemaining()) +
-                                                     " USER_TIMELINE requests remaining"));
+    EXPECT_THAT(W().InfoBar.Panel(3), StartsWith(std::to_string(W().Twitter.UTLRateLimitRemaining()) +
+                                                 " USER_TIMELINE requests remaining"));
 }
 
 TEST_F(TimelineRetrievalTest, AUserWithManyPagesIsFollowedBackwardsToTheThreshold) {
@@ -142,10 +142,10 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
     EXPECT_EQ(W().OutTable.RowCount(), before + static_cast<int>(IdsSinceThreshold(users.demo).size()));
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 8u);
-    EXPECT_TRUE(StartsWith(log[0], "User timeline retrieval started @"));
-    EXPECT_TRUE(EndsWith(log[2], ", no more statuses available: 200:OK")) << log[2];
+    EXPECT_THAT(log[0], StartsWith("User timeline retrieval started @"));
+    EXPECT_THAT(log[2], EndsWith(", no more statuses available: 200:OK")) << log[2];
     EXPECT_EQ(log[6], "Retrieval error: 404:Not Found");
-    EXPECT_TRUE(EndsWith(log[7], ", no more statuses available: 404:Not Found")) << log[7];
+    EXPECT_THAT(log[7], EndsWith(", no more statuses available: 404:Not Found")) << log[7];
     // The update asks nothing about unsaved rows and keeps the table's file.
     EXPECT_TRUE(tk.messages.empty() ||
                 tk.MessageTexts().front().find("Save contents now?") == std::string::npos);
@@ -200,11 +200,11 @@ TEST_F(TimelineRetrievalTest, CancelInTheQuotaDialogEndsTheUserAndTheCommand) {
     W().Users.GetAllUTL.Click();
 
     ASSERT_FALSE(tk.messages.empty());
-    EXPECT_TRUE(StartsWith(tk.messages[0].text, "Quota for this window running low. Wait until "));
-    EXPECT_TRUE(EndsWith(tk.messages[0].text, " before clicking OK to resume"));
+    EXPECT_THAT(tk.messages[0].text, StartsWith("Quota for this window running low. Wait until "));
+    EXPECT_THAT(tk.messages[0].text, EndsWith(" before clicking OK to resume"));
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::OKCancel);
     EXPECT_EQ(TimelineUsersAsked(), std::vector<std::string>{users.prolific});
-    EXPECT_TRUE(EndsWith(LogLines().back(), ", user cancelled the procedure"));
+    EXPECT_THAT(LogLines().back(), EndsWith(", user cancelled the procedure"));
     EXPECT_FALSE(W().Cancelled);
 }
 

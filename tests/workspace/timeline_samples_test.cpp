@@ -49,7 +49,7 @@ TEST(TimelineSampleStatsTest, TheSampleKeepsNOriginalsAndEveryBirthdayTweet) {
 
     const UserStats s = TimelineSamples::SampleStats(tweets, 50);
     EXPECT_EQ(Bars(s.TwtSample), 50);
-    EXPECT_TRUE(StartsWith(s.TwtSample, "HAPPY BIRTHDAY to me|my bday cake|original 0|"));
+    EXPECT_THAT(s.TwtSample, StartsWith("HAPPY BIRTHDAY to me|my bday cake|original 0|"));
     // A retweet goes into neither text; originals mention birthdays in any letter case.
     EXPECT_EQ(s.BDayTwts, "HAPPY BIRTHDAY to me|my bday cake|");
     EXPECT_FLOAT_EQ(s.TwtDay, 83.0f);  // all today
@@ -125,7 +125,7 @@ TEST_F(TimelineSamplesTest, SamplesAreTakenForCheckedRowsOnlyAndStopAt600Tweets)
     }
     EXPECT_EQ(Table0().Cell(2, UserProfileTable::kPrfTwtSamp), "kept|");
     EXPECT_EQ(Table0().Cell(2, UserProfileTable::kTLTwtDay), "");
-    EXPECT_TRUE(EndsWith(W().InfoBar.Panel(3), " USER_TIMELINE requests remaining"));
+    EXPECT_THAT(W().InfoBar.Panel(3), EndsWith(" USER_TIMELINE requests remaining"));
 }
 
 TEST_F(TimelineSamplesTest, BuildTableWithAnEmptyTweetsTableRequestsNothing) {

@@ -216,7 +216,7 @@ TEST_F(TweetFilesTest, ASaveThatFailsPartWayKeepsTheEarlierFile) {
 
     EXPECT_EQ(ReadFileBytes(path), kRow1 + kRow2);
     for (const auto& entry : std::filesystem::directory_iterator(AppFolder()))
-        EXPECT_FALSE(StartsWith(entry.path().filename().string(), ".earlier.txt")) << entry.path();
+        EXPECT_THAT(entry.path().filename().string(), Not(StartsWith(".earlier.txt"))) << entry.path();
     ASSERT_NE(tk.LastMessage(), nullptr);
     EXPECT_EQ(tk.LastMessage()->title, "File Save Error");
     EXPECT_TRUE(W().TweetsDirty);

@@ -59,11 +59,11 @@ TEST_F(UserListTest, FollowersOfAnAccountWithMoreThanOnePageArriveWholeAndOnce) 
     const std::string count = std::to_string(expected.size());
     EXPECT_EQ(LogLines().back(), "Getting followers of " + library + " (" + count + " retrieved)");
     EXPECT_EQ(W().InfoBar.Panel(2), count + " users displayed");
-    EXPECT_TRUE(EndsWith(W().InfoBar.Panel(3), " GET FOLLOWERS/LIST requests remaining"));
-    EXPECT_TRUE(StartsWith(W().InfoBar.Panel(4), "Next Reset: "));
+    EXPECT_THAT(W().InfoBar.Panel(3), EndsWith(" GET FOLLOWERS/LIST requests remaining"));
+    EXPECT_THAT(W().InfoBar.Panel(4), StartsWith("Next Reset: "));
     EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains followers of " + library);
     EXPECT_EQ(W().Users.UserList.SelectedIndex(), 0);
-    EXPECT_TRUE(StartsWith(W().Users.UserMeta.Text(), W().Twitter.Users.RealName(1) + " - "));
+    EXPECT_THAT(W().Users.UserMeta.Text(), StartsWith(W().Twitter.Users.RealName(1) + " - "));
     EXPECT_TRUE(tk.messages.empty());  // followers show no information box
     EXPECT_FALSE(W().Busy);
     // The loop's end marker must not stop the next retrieval after one page.
@@ -87,7 +87,7 @@ TEST_F(UserListTest, FriendsDefaultToTheSelectedItemAndReportTheirCount) {
     EXPECT_EQ(tk.messages[0].text, std::to_string(expected.size()) + " Screen Names of friends of " + demo +
                                        " were copied to the User Timeline list.");
     EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains friends of " + demo);
-    EXPECT_TRUE(EndsWith(W().InfoBar.Panel(3), " GET FRIENDS/LIST requests remaining"));
+    EXPECT_THAT(W().InfoBar.Panel(3), EndsWith(" GET FRIENDS/LIST requests remaining"));
 }
 
 TEST_F(UserListTest, AnUnknownAccountEndsTheLoopAtOnceAndKeepsTheList) {
@@ -249,10 +249,10 @@ TEST_F(UserListTest, AddUserAppendsWhatItFindsAndNothingOtherwise) {
     EXPECT_EQ(tk.prompts.at(0).prompt, "Enter user ScreenName");
     EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"first", demo}));
     EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
-    EXPECT_TRUE(StartsWith(W().Users.UserMeta.Text(), "Demo Researcher - ")) << W().Users.UserMeta.Text();
+    EXPECT_THAT(W().Users.UserMeta.Text(), StartsWith("Demo Researcher - ")) << W().Users.UserMeta.Text();
     EXPECT_NE(W().Users.UserMeta.Text().find(". Is located in "), std::string::npos);
     EXPECT_NE(W().Users.UserMeta.Text().find("), has 320 Followers, "), std::string::npos);
-    EXPECT_TRUE(EndsWith(W().Users.UserMeta.Text(), " Tweets"));
+    EXPECT_THAT(W().Users.UserMeta.Text(), EndsWith(" Tweets"));
 
     tk.promptAnswers.push_back("nobody_by_this_name");
     frm->mAddUser_Click();
@@ -339,8 +339,8 @@ TEST_F(UserListTest, TheItemTypeSwitchRewritesOnlyAListInStepWithTheUserSet) {
     W().Users.UserHandle.SetSelectedIndex(1);
     EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"111", "222"}));
     W().Users.UserList.SetSelectedIndex(1);  // the summary finds an id item too
-    EXPECT_TRUE(
-        StartsWith(W().Users.UserMeta.Text(), "Some One - Reads a lot. Is located in Leeds (en), has 123"));
+    EXPECT_THAT(W().Users.UserMeta.Text(),
+                StartsWith("Some One - Reads a lot. Is located in Leeds (en), has 123"));
     W().Users.UserHandle.SetSelectedIndex(0);
     EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"ann", "bob"}));
 
@@ -361,8 +361,8 @@ TEST_F(UserListTest, UsersFromTweetsListTheDistinctAuthorsInBold) {
     EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{demo, library}));
     EXPECT_TRUE(W().Users.UserList.Bold());
     EXPECT_EQ(W().Users.UserHandle.SelectedIndex(), 0);
-    EXPECT_TRUE(
-        StartsWith(W().Users.UserList.ToolTip(), "List contains users extracted from a Tweets table."));
+    EXPECT_THAT(W().Users.UserList.ToolTip(),
+                StartsWith("List contains users extracted from a Tweets table."));
     EXPECT_EQ(Table0().RowCount(), 2);
 }
 

@@ -49,7 +49,7 @@ TEST_F(UserProfileTableTest, TwoHundredFiftyNamesGoInThreeLookupsWithTheProgress
     std::vector<std::string> progress;
     tk.onDoEvents = [&] {
         const std::string line = W().Progress.Last();
-        if (StartsWith(line, "Getting") && (progress.empty() || progress.back() != line))
+        if (line.starts_with("Getting") && (progress.empty() || progress.back() != line))
             progress.push_back(line);
     };
     W().Progress.Append("Retrieving user details (click cancel to abort) ...");
@@ -61,7 +61,7 @@ TEST_F(UserProfileTableTest, TwoHundredFiftyNamesGoInThreeLookupsWithTheProgress
     for (size_t k = 0; k < 3; ++k) {
         const std::string list = lookups[k].Param("screen_name");
         EXPECT_EQ(std::count(list.begin(), list.end(), ','), static_cast<long>(sizes[k]));
-        EXPECT_TRUE(EndsWith(list, ","));
+        EXPECT_THAT(list, EndsWith(","));
     }
     EXPECT_EQ(progress,
               (std::vector<std::string>{"Getting profile details for user list (100 out of 250 retrieved)",
@@ -72,7 +72,7 @@ TEST_F(UserProfileTableTest, TwoHundredFiftyNamesGoInThreeLookupsWithTheProgress
     EXPECT_EQ(W().Twitter.Users.Count(), 250);
     EXPECT_EQ(W().InfoBar.Panel(3),
               std::to_string(W().Twitter.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");
-    EXPECT_TRUE(StartsWith(W().InfoBar.Panel(4), "Next reset: "));
+    EXPECT_THAT(W().InfoBar.Panel(4), StartsWith("Next reset: "));
     EXPECT_TRUE(tk.messages.empty());
 
     // Update appends; otherwise the set starts afresh.
@@ -90,8 +90,8 @@ TEST_F(UserProfileTableTest, ANearlySpentWindowIsWaitedOutInShortSleeps) {
 
     // No wait before the first batch (nothing known yet), one after it (2 left).
     ASSERT_EQ(tk.messages.size(), 1u);
-    EXPECT_TRUE(
-        StartsWith(tk.messages[0].text, "Approaching API quota limit for this window. Pausing until "));
+    EXPECT_THAT(tk.messages[0].text,
+                StartsWith("Approaching API quota limit for this window. Pausing until "));
     EXPECT_TRUE(
         std::regex_match(tk.messages[0].text.substr(std::string(UserProfileTable::kQuotaWarning).size()),
                          std::regex(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)")))
@@ -305,7 +305,7 @@ TEST_F(UserProfileTableTest, CheckCommandsFollowTheSelectionAndTheSamples) {
     EXPECT_EQ(checks(), "xxxxxxxxx");
 
     W().Users.mCopyUT.Click();  // the user set, not the table
-    EXPECT_TRUE(StartsWith(tk.clipboard, "UserId\tScreenName\t"));
+    EXPECT_THAT(tk.clipboard, StartsWith("UserId\tScreenName\t"));
     EXPECT_NE(tk.clipboard.find("\r\n108\tuser8\t"), std::string::npos);
 }
 

@@ -1,26 +1,14 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "core/skd_funcs.h"
+#include "core/tweet_column.h"
 #include "main_window_fixture.h"
 #include "service/app_cred_file.h"
 
 namespace marlin::testing {
-
-// Today in the service's date-time layout, at the given UTC hour.
-inline std::string ServiceDateToday(int hour = 0) {
-    const SKDFuncs::DateValue now = SKDFuncs::Now();
-    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    char text[64];
-    std::snprintf(text, sizeof text, "%s %s %02d %02d:00:00 +0000 %d", kDays[SKDFuncs::Weekday(now) - 1],
-                  kMonths[now.month - 1], now.day, hour, now.year);
-    return text;
-}
 
 // The main window against the emulator, with what the user-side tests share: a corpus
 // with enough accounts for several follower pages, the requests of one path, rows put
@@ -36,14 +24,6 @@ class UserSideTest : public MainWindowTest {
 
     void Start(bool withScorer = false) { StartWindow(UserCorpus(), withScorer); }
 
-    std::vector<emulator::LoggedRequest> RequestsTo(const std::string& path) {
-        std::vector<emulator::LoggedRequest> found;
-        for (auto& request : Emu().Requests()) {
-            if (request.path == path) found.push_back(request);
-        }
-        return found;
-    }
-
     // The stored credentials, which the secondary client authenticates itself with.
     void StoreCredentials() {
         const emulator::EmulatorConfig& c = Emu().Config();
@@ -53,15 +33,15 @@ class UserSideTest : public MainWindowTest {
     // A Tweets table row as ShowTweets would show it: sub-items padded to 7.
     void AddTweetRow(const std::string& author, const std::string& text, int retweets, int positive,
                      int negative, const std::string& id = "1") {
-        std::vector<std::string> cells(16);
-        cells[0] = "01/01/2024 10:00:00";
-        cells[1] = author;
-        cells[2] = text;
-        cells[3] = id;
-        cells[11] = std::to_string(retweets);
-        cells[13] = std::to_string(positive);
-        cells[14] = std::to_string(negative);
-        for (int k = 1; k < 16; ++k) cells[k] = SKDFuncs::PadNumber(cells[k], 7);
+        std::vector<std::string> cells(TweetColumn::Count);
+        cells[TweetColumn::DateTime] = "01/01/2024 10:00:00";
+        cells[TweetColumn::UserScreenName] = author;
+        cells[TweetColumn::Tweet] = text;
+        cells[TweetColumn::TweetID] = id;
+        cells[TweetColumn::Retweets] = std::to_string(retweets);
+        cells[TweetColumn::SentPositive] = std::to_string(positive);
+        cells[TweetColumn::SentNegative] = std::to_string(negative);
+        for (int k = 1; k < TweetColumn::Count; ++k) cells[k] = SKDFuncs::PadNumber(cells[k], 7);
         W().OutTable.AddRow(cells);
     }
 

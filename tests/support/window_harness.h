@@ -1,0 +1,78 @@
+#pragma once
+
+// The one set-up of the main window that the workspace, fault and window tests share: the
+// emulator on loopback, a program folder of the test's own with the scorer stand-in, the
+// scripted toolkit and frmMain, with the helpers they all use.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "emulator/emulator.h"
+#include "platform/testing/scripted_toolkit.h"
+#include "service/http_request.h"
+#include "test_support.h"
+#include "workspace/frm_main.h"
+
+namespace marlin::testing {
+
+// Text checks read as sentences in the tests.
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+// Today minus this many days, in the local calendar (the threshold date picker's value).
+std::chrono::year_month_day DaysAgo(int days);
+
+// Today in the service's date-time layout ("Wed Aug 27 13:00:00 +0000 2008"), at the given
+// UTC hour.
+std::string ServiceDateToday(int hour = 0);
+
+class WindowHarness : public ::testing::Test {
+  protected:
+    // A small corpus: a few hundred tweets a day, so that a search spans days in a few
+    // pages and every test runs in a second or two.
+    static emulator::EmulatorConfig SmallCorpus();
+
+    // Starts the emulator, installs the scorer into the program folder when asked.
+    void StartService(emulator::EmulatorConfig config = SmallCorpus(), bool withScorer = true);
+    // Makes the window (again) over the running service; the default factory is libcurl's.
+    void OpenForm(HttpRequestFactory factory = {});
+    // Both, with the main client authenticated.
+    void StartWindow(emulator::EmulatorConfig config = SmallCorpus(), bool withScorer = true,
+                     HttpRequestFactory factory = {});
+
+    MainWindowState& W() { return frm->State(); }
+    emulator::Emulator& Emu() { return *m_emulator; }
+    const std::filesystem::path& AppFolder() const { return m_app.path(); }
+    std::filesystem::path File(const std::string& name) const { return m_app / name; }
+
+    // Sets the threshold date to today minus this many days.
+    void BackDays(int days);
+    // The TweetID column of every row, padding removed, in display order.
+    std::vector<std::string> TableIds();
+    std::vector<std::string> LogLines() const { return frm->State().Progress.Lines(); }
+    // The requests the emulator has answered (or dropped) on that path, and their count.
+    std::vector<emulator::LoggedRequest> RequestsTo(const std::string& path) const;
+    int CountRequests(const std::string& path) const;
+    // Runs a New search for the query.
+    void NewSearch(const std::string& query);
+    // Writes a tweet table file into the program folder and opens it through the dialog.
+    std::string OpenTable(const std::string& name, const std::string& bytes);
+
+    ScriptedToolkit tk;
+    std::unique_ptr<frmMain> frm;
+
+  private:
+    TempFolder m_app;
+    std::unique_ptr<emulator::Emulator> m_emulator;
+};
+
+}  // namespace marlin::testing
