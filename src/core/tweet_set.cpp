@@ -97,13 +97,16 @@ void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel
         m_lastSetDataSize = 0;
         return;
     }
-    if (!Append) Clear();
-
     const int entries = reader.ObjectCount();
     int tweets = 0;
     for (int k = 1; k <= entries; ++k) {
         if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++tweets;
     }
+    if (tweets > JSONDeserializer::kMaxPageRecords) {
+        m_lastSetDataSize = 0;  // unreadable as a page of tweets
+        return;
+    }
+    if (!Append) Clear();
     m_lastSetDataSize = tweets;
     if (tweets == 0) {
         m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/json_deserializer.h"
 #include "core/skd_funcs.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "test_support.h"
@@ -155,6 +156,15 @@ TEST_F(TweetSetTest, EmptyAndUnreadablePages) {
     EXPECT_EQ(toolkit.messages[0].title, kApplicationTitle);
     EXPECT_EQ(toolkit.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(toolkit.messages[0].buttons, MsgButtons::OK);
+
+    // More tweets than any service page holds: unreadable, so nothing changes.
+    std::string flood = R"({"statuses":[)";
+    for (int i = 0; i <= JSONDeserializer::kMaxPageRecords; ++i) flood += i == 0 ? "{}" : ",{}";
+    tweets.SetData(TimelinePage({"a"}), false, false);
+    tweets.SetData(flood + "]}", false, true);
+    EXPECT_EQ(tweets.Count(), 1);
+    EXPECT_EQ(tweets.LastSetDataSize(), 0);
+    EXPECT_EQ(toolkit.messages.size(), 1u);
 }
 
 TEST_F(TweetSetTest, IndexesOutsideTheRecords) {
