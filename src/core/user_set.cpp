@@ -15,7 +15,7 @@ constexpr const char* kNoRecords = "JSON response contained no records";
 
 std::string WithoutBackslashes(std::string text) {
     std::erase(text, '\\');
-    return text;
+    return SKDFuncs::BlankControlCharacters(std::move(text));
 }
 
 std::int32_t Number(const std::string& text) {
@@ -140,7 +140,8 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
     // page of an account without followers says "0", and a list that kept asking for the
     // first page again would never end.
     if (JSON.find("next_cursor_str") != std::string::npos) {
-        if (auto cursor = PageCursor(reader, users > 0, JSON)) m_cursor = std::move(*cursor);
+        if (auto cursor = PageCursor(reader, users > 0, JSON))
+            m_cursor = SKDFuncs::BlankControlCharacters(std::move(*cursor));
     }
     m_lastSetDataSize = users;
     if (users == 0) {
@@ -185,7 +186,11 @@ std::optional<std::string> UserSet::PageCursor(const JSONDeserializer& reader, b
 void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) const {
     // Within the user's own braces: the first user of a page read with IgnoreTopLevel
     // would otherwise find a key it lacks (profile_banner_url) in the users after it.
-    auto element = [&](const char* name) { return reader.GetElementWithinObject(entry, name); };
+    // No text of a record may hold a control character (a TAB or line break would shift or
+    // split the table's row), whether it passes through ReplaceEscapes or not.
+    auto element = [&](const char* name) {
+        return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
+    };
     r.CreatedAt = element("created_at");
     r.Id = element("id_str");
     r.RealName = SKDFuncs::ReplaceEscapes(element("name"), m_toolkit);

@@ -205,6 +205,28 @@ TEST_F(UserSetTest, PageOfMoreRecordsThanAnyServicePageIsUnreadable) {
     EXPECT_EQ(users.NextCursor(), "3");
 }
 
+// Escaped or raw, a TAB, CR or LF in any field would shift or split the user table's row.
+TEST_F(UserSetTest, NoTextHoldsAControlCharacter) {
+    const std::string page =
+        "{\"users\":[{\"created_at\":\"Wed\tAug\",\"id_str\":\"1\n\",\"name\":\"a\\u0009b\",\"screen_name\":"
+        "\"s\tn\","
+        "\"location\":\"\\u000d\\u000a\",\"description\":\"d\x7f\\nx\",\"url\":\"u\t\",\"time_zone\":"
+        "\"t\x1f\","
+        "\"lang\":\"e\tn\",\"profile_image_url\":\"p\r\",\"profile_background_image_url\":\"b\n\","
+        "\"profile_banner_url\":\"x\t\"}],\"next_cursor_str\":\"5\t\"}";
+    users.SetData(page, false, true);
+    ASSERT_EQ(users.Count(), 1);
+    const UserSet::Record& r = users.Item(1);
+    EXPECT_EQ(r.RealName, "a b");
+    EXPECT_EQ(r.Description, "d nx");  // the escaped line feed "\n" stays the letter n
+    EXPECT_EQ(users.NextCursor(), "5 ");
+    for (const std::string* field :
+         {&r.CreatedAt, &r.Description, &r.Id, &r.Lang, &r.Location, &r.RealName, &r.ScreenName, &r.TimeZone,
+          &r.URL, &r.ProfileImage, &r.ProfileBanner, &r.ProfileBackgroundImage}) {
+        EXPECT_EQ(field->find_first_of("\t\r\n\x1f\x7f"), std::string::npos) << *field;
+    }
+}
+
 TEST_F(UserSetTest, ToClipboardWritesATable) {
     const std::string header =
         "UserId\tScreenName\tRealName\tDescription\tCreatedAt\tFollowers\tFriends\tFavourites\tStatusCount\t"
