@@ -18,7 +18,8 @@ class RunSentiStrengthTest : public ::testing::Test {
     void SetUp() override { fs::create_directories(m_app); }
 
     // A loaded table whose column 3 holds the texts.
-    void LoadTexts(const std::vector<std::string>& texts) {
+    void LoadTexts(const std::vector<std::string>& texts) { LoadTexts(texts, m_data); }
+    void LoadTexts(const std::vector<std::string>& texts, MarlinData& data) {
         std::string file;
         for (std::size_t i = 0; i < texts.size(); ++i) {
             file += "d" + std::to_string(i + 1) + "\tuser\t" + texts[i];
@@ -26,7 +27,7 @@ class RunSentiStrengthTest : public ::testing::Test {
             file += "\t\r\n";
         }
         WriteFileBytes(m_temp / "table.txt", file);
-        ASSERT_TRUE(m_data.Load((m_temp / "table.txt").string()));
+        ASSERT_TRUE(data.Load((m_temp / "table.txt").string()));
     }
 
     bool Run(bool recalc = true) { return m_data.RunSentiStrength(m_app.string(), m_app.string(), recalc); }
@@ -171,14 +172,7 @@ TEST_F(WithFakeScorer, TwoCopiesInOneFolderKeepTheirOwnScores) {
         "awk '{ print length($0) \"\\t-1\\t\" $0 }'; } > \"$out\"\n");
     LoadTexts({"aa", "bbbb"});
     MarlinData second(m_toolkit, m_app);
-    std::string table;
-    for (const char* text : {"cccccc", "d", "eee"}) {
-        table += std::string("d\tuser\t") + text;
-        for (int c = 4; c <= 16; ++c) table += c == 14 || c == 15 ? "\t0" : "\tf";
-        table += "\t\r\n";
-    }
-    WriteFileBytes(m_temp / "second.txt", table);
-    ASSERT_TRUE(second.Load((m_temp / "second.txt").string()));
+    LoadTexts({"cccccc", "d", "eee"}, second);
 
     // The first run lets events run once before it starts its scorer, then while waiting.
     int calls = 0;

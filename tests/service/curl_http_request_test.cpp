@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <functional>
 #include <new>
-#include <stdexcept>
 
 #include "loopback_server.h"
 
@@ -183,15 +182,10 @@ TEST(CurlHttpRequestTest, AResponseLargerThanTheLimitIsAnErrorOfTheExchange) {
 // with an HttpError that names it, and the same request works the next time.
 TEST(CurlHttpRequestTest, AnExceptionInsideTheTransferEndsOnlyThatExchange) {
     LoopbackServer server([](const std::string&) { return Ok("[1,2]"); });
-    const std::function<void()> throwers[] = {
-        [] { throw std::bad_alloc(); },
-        [] { throw std::runtime_error("hook failed"); },
-        [] { throw 42; },
-    };
+    const std::function<void()> throwers[] = {[] { throw std::bad_alloc(); }, [] { throw 42; }};
     const char* reasons[] = {"The response could not be received: std::bad_alloc",
-                             "The response could not be received: hook failed",
                              "The response could not be received"};
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 2; ++i) {
         CurlHttpRequest request;
         request.Open("GET", server.BaseUrl() + "/", false);
         request.SetReceiveHook([&, i](std::size_t received) {
