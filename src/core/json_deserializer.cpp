@@ -89,18 +89,22 @@ void JSONDeserializer::CheckIndex(int index) const {
     }
 }
 
+std::string_view JSONDeserializer::NameOf(const Entry& entry) const {
+    return m_text.substr(entry.nameAt, entry.nameSize);
+}
+
 int JSONDeserializer::ObjectCount(const std::string& CObjectName) const {
     if (CObjectName.empty()) return m_count;
     int n = 0;
     for (int k = 1; k <= m_count; ++k) {
-        if (m_entries[k].name == CObjectName) ++n;
+        if (NameOf(m_entries[k]) == CObjectName) ++n;
     }
     return n;
 }
 
 std::string JSONDeserializer::ObjectName(int Index) const {
     CheckIndex(Index);
-    return std::string(m_entries[Index].name);
+    return std::string(NameOf(m_entries[Index]));
 }
 
 std::uint8_t JSONDeserializer::ObjectLevel(int Index) const {
@@ -137,9 +141,10 @@ bool JSONDeserializer::ReadBorrowed(std::string_view JSON, bool IgnoreTopLevel) 
     const bool complete = Scan(IgnoreTopLevel);
     m_entries.resize(m_count + 2);
     m_entries[m_count + 1] = Entry{};
+    m_entries.shrink_to_fit();
     // Own texts are cut out when first asked for: most entries are never searched.
-    m_ownTexts.clear();
-    m_boundedOwnTexts.clear();
+    m_ownText = CachedText{};
+    m_boundedOwnText = CachedText{};
     return complete;
 }
 
@@ -185,12 +190,10 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
     int lastBrace = start - 1;  // follows opening braces only
     std::uint8_t level = 0;
     LevelIndex lastAtLevel{};  // the latest entry of each level
-    std::vector<int> open;     // entries from 2 up still waiting for their "}"
+    std::vector<int> open;     // entries from 2 up still waiting for their "}" (at most 255)
     std::string_view name;
     bool keyed = false;
     const char* text = m_text.data();
-    // Service responses hold about one object per 150 bytes; start with room for that.
-    m_entries.reserve(m_text.size() / 128 + 2);
     int nextYield = start + kYieldEvery;
 
     for (int i = start; i <= n; ++i) {
@@ -207,9 +210,15 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
             ++level;
             if (!NameFor(i, lastBrace, name, keyed)) return false;
             const int index = ++m_count;
-            if (static_cast<int>(m_entries.size()) <= index + 1) m_entries.resize(index + 2);
+            if (static_cast<int>(m_entries.size()) <= index) m_entries.emplace_back();
             Entry& entry = m_entries[index];
-            entry.name = keyed ? name : m_entries[lastAtLevel[level]].name;
+            if (keyed) {
+                entry.nameAt = static_cast<std::uint32_t>(name.data() - text);
+                entry.nameSize = static_cast<std::uint32_t>(name.size());
+            } else {
+                entry.nameAt = m_entries[lastAtLevel[level]].nameAt;
+                entry.nameSize = m_entries[lastAtLevel[level]].nameSize;
+            }
             entry.level = level;
             entry.start = i;
             entry.parent = ParentFor(index, level, lastAtLevel);
@@ -225,7 +234,7 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
                 open.pop_back();
             }
             Entry& closed = m_entries[k];
-            if (closed.end == 0 && closed.matchedEnd == 0) closed.matchedEnd = i;
+            if (k == 1 && m_entryOneFirstEnd == 0) m_entryOneFirstEnd = i;
             closed.end = i;
             if (level > 0) --level;
         }
@@ -252,17 +261,23 @@ std::string JSONDeserializer::OwnTextWithin(int index, int end) const {
     return t;
 }
 
-const std::string& JSONDeserializer::OwnText(int Index) const {
-    CheckIndex(Index);
+std::string JSONDeserializer::OwnText(int Index) const {
+    return CachedOwnText(Index);
+}
+
+const std::string& JSONDeserializer::CachedOwnText(int index) const {
+    CheckIndex(index);
     static const std::string kEmpty;
-    if (Index == 0 || Index > m_count) return kEmpty;
-    auto found = m_ownTexts.find(Index);
-    if (found == m_ownTexts.end()) found = m_ownTexts.emplace(Index, OwnTextWithin(Index, 0)).first;
-    return found->second;
+    if (index == 0 || index > m_count) return kEmpty;
+    if (m_ownText.index != index) {
+        m_ownText.text = OwnTextWithin(index, 0);
+        m_ownText.index = index;
+    }
+    return m_ownText.text;
 }
 
 std::string JSONDeserializer::GetElementInObject(int ObjectIndex, const std::string& ElementName) const {
-    return ElementIn(OwnText(ObjectIndex), ElementName);
+    return ElementIn(CachedOwnText(ObjectIndex), ElementName);
 }
 
 std::string JSONDeserializer::ElementIn(const std::string& t, const std::string& ElementName) const {
@@ -284,7 +299,7 @@ std::string JSONDeserializer::ElementIn(const std::string& t, const std::string&
 
 std::vector<std::string> JSONDeserializer::GetAllElementsInObject(int ObjectIndex,
                                                                   const std::string& ElementName) const {
-    return AllElementsIn(OwnText(ObjectIndex), ElementName);
+    return AllElementsIn(CachedOwnText(ObjectIndex), ElementName);
 }
 
 std::vector<std::string> JSONDeserializer::AllElementsIn(const std::string& t,
@@ -314,15 +329,14 @@ std::vector<std::string> JSONDeserializer::AllElementsIn(const std::string& t,
 
 const std::string& JSONDeserializer::BoundedOwnText(int index) const {
     CheckIndex(index);
-    if (index == 0 || index > m_count) return OwnText(index);
+    if (index != 1 || m_count < 1) return CachedOwnText(index);
     TextView(index);  // fixes the end of an entry never closed
-    const Entry& entry = m_entries[index];
-    if (entry.matchedEnd == 0 || entry.matchedEnd == entry.end) return OwnText(index);
-    auto found = m_boundedOwnTexts.find(index);
-    if (found == m_boundedOwnTexts.end()) {
-        found = m_boundedOwnTexts.emplace(index, OwnTextWithin(index, entry.matchedEnd)).first;
+    if (m_entryOneFirstEnd == 0 || m_entryOneFirstEnd == m_entries[1].end) return CachedOwnText(index);
+    if (m_boundedOwnText.index != index) {
+        m_boundedOwnText.text = OwnTextWithin(index, m_entryOneFirstEnd);
+        m_boundedOwnText.index = index;
     }
-    return found->second;
+    return m_boundedOwnText.text;
 }
 
 std::string JSONDeserializer::GetElementWithinObject(int ObjectIndex, const std::string& ElementName) const {
@@ -337,7 +351,7 @@ std::string JSONDeserializer::GetLastElementInObject(int ObjectIndex, const std:
 int JSONDeserializer::ObjectIndex(const std::string& ObjectName, int Index) const {
     int matches = 0;
     for (int k = 1; k <= m_count; ++k) {
-        if (m_entries[k].name == ObjectName && ++matches == Index) return k < m_count ? k : 0;
+        if (NameOf(m_entries[k]) == ObjectName && ++matches == Index) return k < m_count ? k : 0;
     }
     return 0;
 }

@@ -2,9 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/toolkit.h"
@@ -23,8 +23,18 @@ namespace marlin {
 // given to a per-entry member throws std::out_of_range.
 //
 // A reader parses one text in its lifetime: Read once, right after construction.
+//
+// Memory: besides the text, 24 bytes or so per object. Names are parts of the text, and
+// an object's own text is cut out when it is searched and kept only until another
+// object's is needed (the record sets search one object after the other).
 class JSONDeserializer {
   public:
+    // No service page holds more records than this (the object list's first capacity).
+    // The list itself grows past it, as a long page of tweets needs, but the record sets
+    // refuse a page of more records: each costs hundreds of bytes, so a page of a few
+    // million empty objects would take gigabytes.
+    static constexpr int kMaxPageRecords = 9999;
+
     explicit JSONDeserializer(Toolkit& toolkit);
     JSONDeserializer(const JSONDeserializer&) = delete;
     JSONDeserializer& operator=(const JSONDeserializer&) = delete;
@@ -67,16 +77,21 @@ class JSONDeserializer {
     std::string GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const;
 
     // The entry's own text: its text without the texts of its directly following children.
-    const std::string& OwnText(int Index) const;
+    std::string OwnText(int Index) const;
 
   private:
     struct Entry {
-        std::string_view name;  // a part of the text
-        std::uint8_t level = 0;
+        std::uint32_t nameAt = 0;  // the name is this part of the text
+        std::uint32_t nameSize = 0;
         int parent = 0;
         int start = 0;
-        int end = 0;         // where ObjectText ends; a later stray "}" may move it
-        int matchedEnd = 0;  // the first closing brace assigned to the entry
+        int end = 0;  // where ObjectText ends; a later stray "}" may move it
+        std::uint8_t level = 0;
+    };
+    // An own text cut out for one entry, kept while that entry is searched.
+    struct CachedText {
+        int index = -1;
+        std::string text;
     };
 
     using LevelIndex = std::array<int, 256>;
@@ -85,8 +100,10 @@ class JSONDeserializer {
     bool Scan(bool ignoreTopLevel);
     bool NameFor(int braceAt, int lastBrace, std::string_view& name, bool& keyed) const;
     static int ParentFor(int index, std::uint8_t level, const LevelIndex& lastAtLevel);
+    std::string_view NameOf(const Entry& entry) const;
     std::string_view TextView(int index) const;
     std::string OwnTextWithin(int index, int end) const;
+    const std::string& CachedOwnText(int index) const;
     std::string ElementIn(const std::string& t, const std::string& ElementName) const;
     const std::string& BoundedOwnText(int index) const;
     static std::vector<std::string> AllElementsIn(const std::string& t, const std::string& ElementName);
@@ -94,10 +111,14 @@ class JSONDeserializer {
     Toolkit& m_toolkit;
     std::string m_storage;  // the text, when Read took a copy
     std::string_view m_text;
-    mutable std::vector<Entry> m_entries;  // 0..count+1 after Read; ObjectText may fix an end
-    mutable std::unordered_map<int, std::string> m_ownTexts;  // built on first use
-    // Own texts cut at the first closing brace, for the entries whose end moved later.
-    mutable std::unordered_map<int, std::string> m_boundedOwnTexts;
+    // 0..count+1 after Read; ObjectText may fix an end. In blocks, so that a long list
+    // grows without a moment of holding it twice.
+    mutable std::deque<Entry> m_entries;
+    // Only entry 1 can take a closing brace after its own (the outermost one, or a stray
+    // one): where its own brace was, 0 while it has none.
+    int m_entryOneFirstEnd = 0;
+    mutable CachedText m_ownText;
+    mutable CachedText m_boundedOwnText;  // cut at entry 1's first closing brace
     int m_count = 0;
 };
 

@@ -41,6 +41,12 @@ std::string Mid(const std::string& s, std::size_t start, std::size_t length) {
     return s.substr(start - 1, length);
 }
 
+// Codes 1-31 and 127. In a table cell a TAB shifts the columns and a CR or LF splits the
+// row, so the program would then call its own saved file corrupt.
+bool IsControlCode(unsigned code) {
+    return (code >= 1 && code <= 31) || code == 127;
+}
+
 void ReplaceAll(std::string& text, std::string_view find, std::string_view with, std::size_t from = 0) {
     std::size_t hit = text.find(find, from);
     if (hit == std::string::npos) return;
@@ -456,6 +462,12 @@ std::int32_t RoundHalfEven(double value) {
 
 // ---- Service texts ----
 
+std::string BlankControlCharacters(std::string text) {
+    for (char& c : text)
+        if (IsControlCode(static_cast<unsigned char>(c))) c = ' ';
+    return text;
+}
+
 std::string UnicodePlaceholder(const std::string& code) {
     const std::string_view digits =
         code.size() >= 4 ? std::string_view(code).substr(code.size() - 4) : std::string_view(code);
@@ -464,6 +476,7 @@ std::string UnicodePlaceholder(const std::string& code) {
     if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) v = 0;
 
     if (v == 0) return {};
+    if (IsControlCode(v)) return " ";
     if (v <= 0xFF) {
         std::string out;
         CodePage::AppendUtf8(out, CodePage::CodePointOf(static_cast<unsigned char>(v)));
@@ -508,7 +521,7 @@ std::string CleanEscapes(const std::string& text, Toolkit* toolkit) {
     }
     ReplaceAll(s, "&amp;", "&");
     std::erase(s, '\\');
-    return s;
+    return BlankControlCharacters(std::move(s));
 }
 
 }  // namespace

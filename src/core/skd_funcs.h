@@ -65,13 +65,18 @@ std::string PadNumber(const std::string& text, std::uint8_t width);
 // becomes %XX.
 std::string UrlEncode(const std::string& text);
 
+// Every control character (codes 1-31 and 127) becomes one blank, so that no text of a
+// record can split a table row or shift its columns.
+std::string BlankControlCharacters(std::string text);
+
 // The replacement of one "\uXXXX" code: a character, a bracketed placeholder such as
-// "[<3]" or "[cyr]", or the empty text.
+// "[<3]" or "[cyr]", one blank for a control character, or the empty text.
 std::string UnicodePlaceholder(const std::string& code);
 
 // Cleans a text as the service sent it: every "\uXXXX" code becomes its placeholder,
-// "&amp;" becomes "&", and every remaining backslash is dropped. The toolkit, when
-// given, is let to process pending events once per code replaced.
+// "&amp;" becomes "&", every remaining backslash is dropped (so "\n" becomes "n") and
+// every control character becomes one blank. The toolkit, when given, is let to process
+// pending events once per code replaced.
 std::string ReplaceEscapes(const std::string& text);
 std::string ReplaceEscapes(const std::string& text, Toolkit& toolkit);
 

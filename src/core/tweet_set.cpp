@@ -97,13 +97,16 @@ void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel
         m_lastSetDataSize = 0;
         return;
     }
-    if (!Append) Clear();
-
     const int entries = reader.ObjectCount();
     int tweets = 0;
     for (int k = 1; k <= entries; ++k) {
         if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++tweets;
     }
+    if (tweets > JSONDeserializer::kMaxPageRecords) {
+        m_lastSetDataSize = 0;  // unreadable as a page of tweets
+        return;
+    }
+    if (!Append) Clear();
     m_lastSetDataSize = tweets;
     if (tweets == 0) {
         m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
@@ -133,11 +136,16 @@ void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel
 void TweetSet::FillTweet(Record& r, const JSONDeserializer& reader, int entry) {
     // Searches stay within the tweet's braces: the first tweet of a search page would
     // otherwise find a key it lacks in the tweets after it.
-    r.DateTime = reader.GetElementWithinObject(entry, "created_at");
+    // No text of a record may hold a control character (a TAB or line break would shift or
+    // split the table's row); ReplaceEscapes blanks them in the texts it cleans.
+    auto element = [&](const char* name) {
+        return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
+    };
+    r.DateTime = element("created_at");
     r.Text = SKDFuncs::ReplaceEscapes(reader.GetElementWithinObject(entry, "text"), m_toolkit);
-    r.TweetID = reader.GetElementWithinObject(entry, "id_str");
+    r.TweetID = element("id_str");
     // The first "coordinates" is that of the geo object (latitude first) when present.
-    r.GeoCoords = reader.GetElementWithinObject(entry, "coordinates");
+    r.GeoCoords = element("coordinates");
     // A quoted tweet (with a count of its own) comes before the tweet's own count, which
     // is always the last in the tweet's text.
     r.Retweeted = SKDFuncs::RoundHalfEven(

@@ -15,7 +15,7 @@ constexpr const char* kNoRecords = "JSON response contained no records";
 
 std::string WithoutBackslashes(std::string text) {
     std::erase(text, '\\');
-    return text;
+    return SKDFuncs::BlankControlCharacters(std::move(text));
 }
 
 std::int32_t Number(const std::string& text) {
@@ -126,26 +126,27 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
         m_lastSetDataSize = 0;
         return;
     }
-    if (!Append) Clear();
-    const bool cursored = JSON.find("next_cursor_str") != std::string::npos;
-
     const int entries = reader.ObjectCount();
     int users = 0;
     for (int k = 1; k <= entries; ++k) {
         if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++users;
     }
+    if (users > JSONDeserializer::kMaxPageRecords) {
+        m_lastSetDataSize = 0;  // unreadable as a page of users
+        return;
+    }
+    if (!Append) Clear();
+    // The cursor of a readable page counts even when the page holds no users: the last
+    // page of an account without followers says "0", and a list that kept asking for the
+    // first page again would never end.
+    if (JSON.find("next_cursor_str") != std::string::npos) {
+        if (auto cursor = PageCursor(reader, users > 0, JSON))
+            m_cursor = SKDFuncs::BlankControlCharacters(std::move(*cursor));
+    }
     m_lastSetDataSize = users;
     if (users == 0) {
         m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
         return;
-    }
-
-    // With IgnoreTopLevel the own text of entry 1 runs to the end of the response, so
-    // it holds the cursor that follows the users array. It is the same for every user.
-    std::optional<std::string> cursor;
-    if (cursored) {
-        const auto slots = reader.GetAllElementsInObject(1, "next_cursor_str");
-        if (slots.size() > 1) cursor = slots[1];
     }
 
     const int oldCount = Count();
@@ -158,7 +159,6 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
             if (++i > Count()) break;
             userEntry = k;
             FillRecord(m_records[i], reader, k);
-            if (cursor) m_cursor = *cursor;
         } else if (level == 4 && i > oldCount && IsProfileLink(reader, k, userEntry)) {
             // The last url object under the user's entities wins.
             m_records[i].URL = WithoutBackslashes(reader.GetElementInObject(k, "expanded_url"));
@@ -167,10 +167,30 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
     }
 }
 
+// With IgnoreTopLevel the own text of entry 1 runs to the end of the response, so it
+// holds the cursor that follows the users array. A page without users has no entry 1;
+// its cursor is then read from the outermost object.
+std::optional<std::string> UserSet::PageCursor(const JSONDeserializer& reader, bool hasUsers,
+                                               const std::string& JSON) const {
+    std::vector<std::string> slots;
+    if (hasUsers) {
+        slots = reader.GetAllElementsInObject(1, "next_cursor_str");
+    } else {
+        JSONDeserializer whole(m_toolkit);
+        if (whole.ReadBorrowed(JSON, false)) slots = whole.GetAllElementsInObject(1, "next_cursor_str");
+    }
+    if (slots.size() < 2) return std::nullopt;
+    return std::move(slots[1]);
+}
+
 void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) const {
     // Within the user's own braces: the first user of a page read with IgnoreTopLevel
     // would otherwise find a key it lacks (profile_banner_url) in the users after it.
-    auto element = [&](const char* name) { return reader.GetElementWithinObject(entry, name); };
+    // No text of a record may hold a control character (a TAB or line break would shift or
+    // split the table's row), whether it passes through ReplaceEscapes or not.
+    auto element = [&](const char* name) {
+        return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
+    };
     r.CreatedAt = element("created_at");
     r.Id = element("id_str");
     r.RealName = SKDFuncs::ReplaceEscapes(element("name"), m_toolkit);

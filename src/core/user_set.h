@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,8 @@ class UserSet {
     const Record& Item(int index) const;
 
   private:
+    std::optional<std::string> PageCursor(const JSONDeserializer& reader, bool hasUsers,
+                                          const std::string& JSON) const;
     void FillRecord(Record& record, const JSONDeserializer& reader, int entry) const;
 
     Toolkit& m_toolkit;

@@ -1,7 +1,14 @@
 #include "sentiment/marlin_data.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
@@ -80,8 +87,26 @@ std::string OneLine(const std::string& text) {
 }
 
 void RemoveFile(const std::filesystem::path& path) {
+    if (path.empty()) return;
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
+}
+
+// An optional minus and at least one digit: what the scorer writes for a score.
+bool IsWholeNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "tmp-" and 16 random hexadecimal digits: a name no other run, in this program or in a
+// second copy sharing its folder, can hold at the same time.
+std::string RandomExchangeName() {
+    static std::random_device source;
+    const unsigned long long value = (static_cast<unsigned long long>(source()) << 32) ^ source();
+    char name[32];
+    std::snprintf(name, sizeof name, "tmp-%016llx.txt", value);
+    return name;
 }
 
 }  // namespace
@@ -168,8 +193,33 @@ bool MarlinData::FailScorerRun(const std::string& reason, bool showMessage) {
     return false;
 }
 
+std::filesystem::path MarlinData::ScorerOutputPath() const {
+    if (m_scorerInput.empty()) return {};
+    std::filesystem::path output = m_scorerInput;
+    return output.replace_filename(m_scorerInput.stem().string() + "0_out.txt");
+}
+
+// Creates the input file under a name of this run's own; creating it exclusively makes the
+// name ours until the run removes it.
+bool MarlinData::ReserveScorerInput() {
+    int error = 0;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::filesystem::path path = m_appFolder / RandomExchangeName();
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            m_scorerInput = path;
+            return true;
+        }
+        error = errno;
+        if (error != EEXIST) break;
+    }
+    return FailScorerRun("Sentiment scorer: cannot create its input file in " + m_appFolder.string() + ": " +
+                             std::strerror(error),
+                         true);
+}
+
 bool MarlinData::WriteScorerInput(bool recalc) {
-    if (!recalc && !m_tweets) return FailScorerRun("Sentiment scorer: there is no tweet set to score", true);
     std::string text;
     try {
         for (std::int32_t i = 1; i <= RecordCount(); ++i) {
@@ -191,11 +241,19 @@ bool MarlinData::WriteScorerInput(bool recalc) {
 
 bool MarlinData::RunSentiStrength(const std::string& ssJarDir, const std::string& ssDataDir, bool recalc) {
     m_lastScorerError.clear();
-    if (!WriteScorerInput(recalc)) return false;
-    m_toolkit.DoEvents();
-
-    // An output file left by an earlier failed run must not pass for this run's scores.
+    m_scorerInput.clear();
+    const bool scored = RunScorer(ssJarDir, ssDataDir, recalc);
+    // Whatever happened, the exchange files of this run go: the next run has names of its own.
+    RemoveFile(ScorerInputPath());
     RemoveFile(ScorerOutputPath());
+    m_toolkit.DoEvents();
+    return scored;
+}
+
+bool MarlinData::RunScorer(const std::string& ssJarDir, const std::string& ssDataDir, bool recalc) {
+    if (!recalc && !m_tweets) return FailScorerRun("Sentiment scorer: there is no tweet set to score", true);
+    if (!ReserveScorerInput() || !WriteScorerInput(recalc)) return false;
+    m_toolkit.DoEvents();
 
     const std::string jar = (std::filesystem::path(ssJarDir) / "bin" / "support.dll").string();
     const std::string dataFolder = (std::filesystem::path(ssDataDir) / "SentiStrengthData").string() + "/";
@@ -218,15 +276,12 @@ bool MarlinData::RunSentiStrength(const std::string& ssJarDir, const std::string
     }
     if (result != ShellResult::Ended) return FailScorerRun("Sentiment scorer: " + report.message, false);
 
-    RemoveFile(ScorerInputPath());
     m_toolkit.DoEvents();
     if (!ReadScorerOutput()) {
         if (report.exitCode > 0)
             m_lastScorerError += " (the scorer ended with exit code " + std::to_string(report.exitCode) + ")";
         return false;
     }
-    RemoveFile(ScorerOutputPath());
-    m_toolkit.DoEvents();
     return true;
 }
 
@@ -244,20 +299,35 @@ bool MarlinData::ReadScorerOutput() {
         lines.push_back(rest.substr(0, end));
         rest.remove_prefix(std::min(end + 1, rest.size()));
     }
-    for (std::int32_t i = 1; i <= RecordCount(); ++i) {
-        if (static_cast<std::size_t>(i) >= lines.size())
-            return FailScorerRun("Sentiment scorer wrote " +
-                                     std::to_string(lines.size() ? lines.size() - 1 : 0) +
-                                     " result lines for " + std::to_string(RecordCount()) + " tweets",
-                                 true);
+    // Taken whole or not at all: scores written for some records only, or words where the
+    // numbers belong, would pass for the scores of the tweets. Blank lines at the end carry
+    // no scores and count for nothing.
+    while (lines.size() > 1 && lines.back().empty()) lines.pop_back();
+    const std::size_t results = lines.empty() ? 0 : lines.size() - 1;
+    if (results != static_cast<std::size_t>(RecordCount()))
+        return FailScorerRun("Sentiment scorer wrote " + std::to_string(results) + " result lines for " +
+                                 std::to_string(RecordCount()) + " tweets",
+                             true);
+    std::vector<std::pair<std::string_view, std::string_view>> scores;
+    scores.reserve(results);
+    for (std::size_t i = 1; i <= results; ++i) {
         const std::string_view line = lines[i];
         const std::size_t tab = line.find('\t');
         if (tab == std::string_view::npos)
             return FailScorerRun("Sentiment scorer: result line " + std::to_string(i) + " has no tab", true);
         const std::size_t next = line.find('\t', tab + 1);
-        m_records[i - 1][kPositiveColumn] = std::string(line.substr(0, tab));
-        m_records[i - 1][kNegativeColumn] =
-            std::string(line.substr(tab + 1, next == std::string_view::npos ? next : next - tab - 1));
+        const std::string_view positive = line.substr(0, tab);
+        const std::string_view negative =
+            line.substr(tab + 1, next == std::string_view::npos ? next : next - tab - 1);
+        if (!IsWholeNumber(positive) || !IsWholeNumber(negative))
+            return FailScorerRun("Sentiment scorer: result line " + std::to_string(i) +
+                                     " does not start with two whole numbers",
+                                 true);
+        scores.emplace_back(positive, negative);
+    }
+    for (std::size_t i = 0; i < scores.size(); ++i) {
+        m_records[i][kPositiveColumn] = std::string(scores[i].first);
+        m_records[i][kNegativeColumn] = std::string(scores[i].second);
     }
     return true;
 }

@@ -50,19 +50,27 @@ class MarlinData {
 
     // Runs the outside scorer on the table and fills the score columns. With recalc true the
     // texts come from column 3, otherwise from the kept tweet set. True when the scores were
-    // read back. A scorer that cannot start or runs out of time fails without a message box;
-    // LastScorerError says why in every failure.
+    // read back. Its output is taken only when it has one line per record and two whole
+    // numbers on each; otherwise no score changes. A scorer that cannot start or runs out of
+    // time fails without a message box; LastScorerError says why in every failure.
+    //
+    // Each run exchanges files of its own with the scorer (a name no other run in the folder
+    // holds), removed when it ends, so copies of the program sharing a folder cannot take
+    // each other's scores.
     bool RunSentiStrength(const std::string& ssJarDir, const std::string& ssDataDir, bool recalc);
     // Why the last scorer run failed; empty after a run that succeeded.
     const std::string& LastScorerError() const { return m_lastScorerError; }
 
     // How long a scorer run may take: 20 s, plus 1 s for every 1,000 records.
     static long long ScorerTimeLimit(std::int32_t records);
-    // The exchange files of the scorer run (the output name is the scorer's own rule).
-    std::filesystem::path ScorerInputPath() const { return m_appFolder / "tmp.txt"; }
-    std::filesystem::path ScorerOutputPath() const { return m_appFolder / "tmp0_out.txt"; }
+    // The exchange files of the latest scorer run (the output name is the scorer's own rule:
+    // "<input without .txt>0_out.txt"); empty before the first run.
+    const std::filesystem::path& ScorerInputPath() const { return m_scorerInput; }
+    std::filesystem::path ScorerOutputPath() const;
 
   private:
+    bool RunScorer(const std::string& ssJarDir, const std::string& ssDataDir, bool recalc);
+    bool ReserveScorerInput();
     bool WriteScorerInput(bool recalc);
     bool ReadScorerOutput();
     bool FailScorerRun(const std::string& reason, bool showMessage);
@@ -73,6 +81,7 @@ class MarlinData {
     int m_firstColumn = 1;  // 0 after SetData, 1 after Load
     const TweetSet* m_tweets = nullptr;
     std::string m_lastScorerError;
+    std::filesystem::path m_scorerInput;
 };
 
 }  // namespace marlin

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <mutex>
 
 namespace marlin {
@@ -155,6 +156,8 @@ void CurlHttpRequest::Configure(const std::string& body) {
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, Milliseconds(m_options.totalTimeout));
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    // An announced length beyond the limit is refused before any of the body arrives.
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_options.maxResponseBytes));
     if (!m_options.caFile.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, m_options.caFile.c_str());
 
     // An empty proxy text stops libcurl from picking one up from the environment.
@@ -230,9 +233,15 @@ void CurlHttpRequest::Finish(int curlResult) {
     curl_multi_remove_handle(Multi(m_multi), Easy(m_easy));
     m_inFlight = false;
     const auto result = static_cast<CURLcode>(curlResult);
-    m_complete = result == CURLE_OK;
-    if (!m_complete)
+    m_complete = result == CURLE_OK && m_stopReason[0] == '\0';
+    if (m_complete) return;
+    if (result == CURLE_FILESIZE_EXCEEDED) StopForSize();
+    if (m_stopReason[0] != '\0') {
+        m_failure = m_stopReason;
+    } else {
         m_failure = m_errorText[0] ? std::string(m_errorText) : std::string(curl_easy_strerror(result));
+    }
+    ReleaseResponse();
 }
 
 void CurlHttpRequest::RequireResponse() const {
@@ -244,10 +253,34 @@ void CurlHttpRequest::RequireResponse() const {
 void CurlHttpRequest::ResetResponse() {
     m_complete = false;
     m_failure.clear();
+    m_stopReason[0] = '\0';
     m_status = 0;
     m_statusText.clear();
-    m_responseHeaders.clear();
-    m_body.clear();
+    ReleaseResponse();
+}
+
+// Gives back the memory of what arrived, not just its contents: a failed answer may have
+// been many megabytes.
+void CurlHttpRequest::ReleaseResponse() noexcept {
+    std::vector<std::pair<std::string, std::string>>().swap(m_responseHeaders);
+    std::string().swap(m_body);
+    m_headerBytes = 0;
+}
+
+void CurlHttpRequest::StopTransfer(const char* reason, const char* detail) noexcept {
+    if (m_stopReason[0] != '\0') return;  // the first reason is the one that counts
+    std::snprintf(m_stopReason, sizeof m_stopReason, "%s%s", reason, detail);
+    ReleaseResponse();
+}
+
+void CurlHttpRequest::StopForSize() noexcept {
+    char limit[32];
+    std::snprintf(limit, sizeof limit, "%zu bytes", m_options.maxResponseBytes);
+    StopTransfer("The response is larger than the limit of ", limit);
+}
+
+void CurlHttpRequest::NoteReceived(std::size_t bytes) {
+    if (m_receiveHook) m_receiveHook(m_headerBytes + m_body.size() + bytes);
 }
 
 void CurlHttpRequest::OnHeaderLine(std::string line) {
@@ -267,13 +300,48 @@ void CurlHttpRequest::OnHeaderLine(std::string line) {
 }
 
 size_t CurlHttpRequest::WriteBody(char* data, size_t size, size_t count, void* self) {
-    static_cast<CurlHttpRequest*>(self)->m_body.append(data, size * count);
-    return size * count;
+    return static_cast<CurlHttpRequest*>(self)->TakeBody(data, size * count);
 }
 
 size_t CurlHttpRequest::WriteHeader(char* data, size_t size, size_t count, void* self) {
-    static_cast<CurlHttpRequest*>(self)->OnHeaderLine(std::string(data, size * count));
-    return size * count;
+    return static_cast<CurlHttpRequest*>(self)->TakeHeader(data, size * count);
+}
+
+// Returning fewer bytes than offered makes libcurl end the transfer with a write error,
+// which Finish replaces by the recorded reason.
+std::size_t CurlHttpRequest::TakeBody(const char* data, std::size_t bytes) noexcept {
+    try {
+        if (bytes > m_options.maxResponseBytes - std::min(m_body.size(), m_options.maxResponseBytes)) {
+            StopForSize();
+            return 0;
+        }
+        NoteReceived(bytes);
+        m_body.append(data, bytes);
+        return bytes;
+    } catch (const std::exception& error) {
+        StopTransfer("The response could not be received: ", error.what());
+    } catch (...) {
+        StopTransfer("The response could not be received");
+    }
+    return 0;
+}
+
+std::size_t CurlHttpRequest::TakeHeader(const char* data, std::size_t bytes) noexcept {
+    try {
+        if (bytes > m_options.maxResponseBytes - std::min(m_headerBytes, m_options.maxResponseBytes)) {
+            StopForSize();
+            return 0;
+        }
+        NoteReceived(bytes);
+        m_headerBytes += bytes;
+        OnHeaderLine(std::string(data, bytes));
+        return bytes;
+    } catch (const std::exception& error) {
+        StopTransfer("The response could not be received: ", error.what());
+    } catch (...) {
+        StopTransfer("The response could not be received");
+    }
+    return 0;
 }
 
 }  // namespace marlin

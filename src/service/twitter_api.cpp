@@ -25,7 +25,10 @@ constexpr int kResponseWaitSeconds = 5;
 template <class Int>
 Int HeaderNumber(const std::string& value) {
     const double rounded = std::nearbyint(SKDFuncs::LeadingNumber(value));
-    if (!(rounded >= std::numeric_limits<Int>::min() && rounded <= std::numeric_limits<Int>::max()))
+    // -min is 2 to the power of the field's bits less one, exact as a double even for 64
+    // bits, where max itself is not.
+    constexpr double kBelow = -static_cast<double>(std::numeric_limits<Int>::min());
+    if (!(rounded >= -kBelow && rounded < kBelow))
         throw HttpError("Rate-limit header out of range: " + value);
     return static_cast<Int>(rounded);
 }
@@ -353,7 +356,7 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
             }))
             return std::nullopt;
         if (!headerStep([&] {
-                window.reset = HeaderNumber<int32_t>(request.GetResponseHeader("x-rate-limit-reset"));
+                window.reset = HeaderNumber<int64_t>(request.GetResponseHeader("x-rate-limit-reset"));
             }))
             return std::nullopt;
     }

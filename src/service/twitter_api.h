@@ -23,7 +23,9 @@ enum class ResourceFamily { UserTimeline, Search, FollowersList, FriendsList, Us
 struct QuotaWindow {
     int16_t remaining = 0;
     int16_t limit = 0;
-    int32_t reset = 0;  // seconds since 1970-01-01 00:00:00 UTC; 0 before the first answer
+    // Seconds since 1970-01-01 00:00:00 UTC; 0 before the first answer. In 64 bits: a reset
+    // after January 2038 is still a good answer.
+    int64_t reset = 0;
 };
 
 // The client of the service's REST API v1.1. Every request method makes one exchange

@@ -1,6 +1,7 @@
 #include "core/json_deserializer.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <stdexcept>
 #include <string>
@@ -163,6 +164,31 @@ TEST_F(JSONDeserializerTest, ObjectIndexAndLastChild) {
     EXPECT_EQ(reader.LastChild(1), 4);
     EXPECT_EQ(reader.LastChild(2), 2);  // no deeper followers: its own index
     EXPECT_EQ(reader.LastChild(0), 0);
+}
+
+// Heap bytes in use (glibc's count, large blocks included).
+std::size_t HeapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// Besides the text, the reader keeps about 24 bytes an object, however many objects a
+// page holds and however many of them are searched: a page of small objects must not
+// take many times its own size.
+TEST_F(JSONDeserializerTest, KeepsFewBytesPerObjectBesidesTheText) {
+    constexpr int kObjects = 200'000;
+    std::string text = R"({"list":[)";
+    for (int i = 0; i < kObjects; ++i) text += i == 0 ? R"({"a":1})" : R"(,{"a":1})";
+    text += "]}";
+    const std::size_t before = HeapInUse();
+    {
+        JSONDeserializer paged(toolkit);
+        ASSERT_TRUE(paged.ReadBorrowed(text, false));
+        ASSERT_EQ(paged.ObjectCount(), kObjects + 1);
+        for (int k = 2; k <= kObjects + 1; ++k) ASSERT_EQ(paged.GetElementInObject(k, "a"), "1");
+        const double perObject = static_cast<double>(HeapInUse() - before) / kObjects;
+        EXPECT_LE(perObject, 40) << "bytes per object";
+    }
 }
 
 }  // namespace

@@ -120,6 +120,25 @@ TEST(ReplaceEscapesTest, CleansServiceTexts) {
     EXPECT_EQ(ReplaceEscapes("short \\u12"), "short u12");
 }
 
+// A TAB, CR or LF in a cell would shift the columns of a saved table or split its row.
+TEST(ReplaceEscapesTest, EveryControlCharacterBecomesOneBlank) {
+    const struct {
+        const char* text;
+        const char* cleaned;
+    } cases[] = {
+        {"a\\u0009b", "a b"},
+        {"\\u000d\\u000a", "  "},
+        {"x\\u0001\\u001Fy\\u007f", "x  y "},
+        {"a\tb\r\nc\x01\x1f\x7f", "a b  c   "},      // sent raw
+        {"a\\nb", "anb"},                            // the escape loses its backslash only
+        {"\\u0020\\u0000\\u0080", " \xE2\x82\xAC"},  // blank, nothing, the euro sign
+        {"caf\xC3\xA9", "caf\xC3\xA9"},              // UTF-8 bytes are not control codes
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReplaceEscapes(c.text), c.cleaned) << c.text;
+    EXPECT_EQ(UnicodePlaceholder("\\u0009"), " ");
+    EXPECT_EQ(BlankControlCharacters("\t1\n2\x7f"), " 1 2 ");
+}
+
 TEST(ReplaceEscapesTest, YieldsOncePerCode) {
     testing::ScriptedToolkit toolkit;
     ReplaceEscapes("\\u2026 \\u2026 \\u00e9", toolkit);

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "core/json_deserializer.h"
 #include "core/skd_funcs.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "test_support.h"
@@ -155,6 +158,38 @@ TEST_F(TweetSetTest, EmptyAndUnreadablePages) {
     EXPECT_EQ(toolkit.messages[0].title, kApplicationTitle);
     EXPECT_EQ(toolkit.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(toolkit.messages[0].buttons, MsgButtons::OK);
+
+    // More tweets than any service page holds: unreadable, so nothing changes.
+    std::string flood = R"({"statuses":[)";
+    for (int i = 0; i <= JSONDeserializer::kMaxPageRecords; ++i) flood += i == 0 ? "{}" : ",{}";
+    tweets.SetData(TimelinePage({"a"}), false, false);
+    tweets.SetData(flood + "]}", false, true);
+    EXPECT_EQ(tweets.Count(), 1);
+    EXPECT_EQ(tweets.LastSetDataSize(), 0);
+    EXPECT_EQ(toolkit.messages.size(), 1u);
+}
+
+bool HoldsAControlCharacter(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return (c >= 1 && c <= 31) || c == 127; });
+}
+
+// Escaped or raw, a TAB, CR or LF in any field would shift or split the table's row.
+TEST_F(TweetSetTest, NoTextHoldsAControlCharacter) {
+    const std::string page =
+        "[{\"created_at\":\"Wed Aug 27\t13:08:45 +0000 2008\",\"id_str\":\"7\r\",\"text\":\"a\\u0009b\\u000d"
+        "\\u000ac\x7f\\nd\",\"user\":{\"name\":\"N\\u0009M\",\"screen_name\":\"s\tn\",\"location\":"
+        "\"L\\u000a\","
+        "\"description\":\"d\r\n\",\"statuses_count\":3},\"coordinates\":\"1\x01\",\"retweet_count\":0,"
+        "\"entities\":{\"urls\":[{\"expanded_url\":\"http:\\/\\/x\\u0009y\"}]}}]";
+    tweets.SetData(page, false, false);
+    ASSERT_EQ(tweets.Count(), 1);
+    const TweetSet::Record& r = tweets.Item(1);
+    EXPECT_EQ(r.Text, "a b  c nd");  // the escaped line feed "\n" stays the letter n
+    EXPECT_EQ(r.ScreenName, "s n");
+    for (const std::string* field : {&r.DateTime, &r.ScreenName, &r.Text, &r.TweetID, &r.RealName,
+                                     &r.Location, &r.GeoCoords, &r.UserTweets, &r.LinkURL, &r.Description}) {
+        EXPECT_FALSE(HoldsAControlCharacter(*field)) << *field;
+    }
 }
 
 TEST_F(TweetSetTest, IndexesOutsideTheRecords) {

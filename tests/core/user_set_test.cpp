@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/json_deserializer.h"
 #include "core/skd_funcs.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "test_support.h"
@@ -149,7 +150,6 @@ TEST_F(UserSetTest, PageWithoutUsers) {
     users.SetData("[" + User("a") + "]", false, false);
     users.SetData(R"({"users":[],"next_cursor":0,"next_cursor_str":"0","previous_cursor":0})", false, true);
     EXPECT_EQ(users.Count(), 0);
-    EXPECT_EQ(users.NextCursor(), "-1");
     ASSERT_EQ(toolkit.messages.size(), 1u);
     EXPECT_EQ(toolkit.messages[0].text, "JSON response contained no records");
     EXPECT_EQ(toolkit.messages[0].icon, MsgIcon::Information);
@@ -159,6 +159,72 @@ TEST_F(UserSetTest, PageWithoutUsers) {
     EXPECT_EQ(users.Count(), 1);
     EXPECT_EQ(users.LastSetDataSize(), 0);
     EXPECT_EQ(toolkit.messages.size(), 1u);
+}
+
+// A list loop asks for pages until the cursor is "0": the cursor of every readable page
+// counts, users or none, or an account without followers would be asked for for ever.
+TEST_F(UserSetTest, CursorOfAReadablePageCountsWithOrWithoutUsers) {
+    const std::string emptyLast = R"({"users":[],"next_cursor":0,"next_cursor_str":"0","previous_cursor":0})";
+    const std::string emptyMore = R"({"users":[],"next_cursor_str":"77","previous_cursor_str":"0"})";
+    const std::string oneUser = R"({"users":[)" + User("a") + R"(],"next_cursor_str":"55"})";
+    struct Case {
+        std::string page;
+        bool append;
+        int count;
+        std::string cursor;
+    } cases[] = {
+        {emptyLast, false, 0, "0"},  {emptyLast, true, 1, "0"},
+        {emptyMore, false, 0, "77"}, {emptyMore, true, 1, "77"},
+        {oneUser, true, 2, "55"},    {R"({"users":[],"other":1})", true, 1, "9"},  // no cursor: kept
+        {"{}", false, 1, "9"},                                                     // unreadable: kept
+    };
+    for (const Case& c : cases) {
+        UserSet set(toolkit);
+        set.SetData(R"({"users":[)" + User("first") + R"(],"next_cursor_str":"9"})", false, true);
+        set.SetData(c.page, c.append, true);
+        EXPECT_EQ(set.Count(), c.count) << c.page;
+        EXPECT_EQ(set.NextCursor(), c.cursor) << c.page;
+    }
+}
+
+// A page of more records than any service page holds is refused as unreadable: as
+// records, a few million empty objects would take gigabytes.
+TEST_F(UserSetTest, PageOfMoreRecordsThanAnyServicePageIsUnreadable) {
+    auto page = [](int objects) {
+        std::string text = R"({"users":[)";
+        for (int i = 0; i < objects; ++i) text += i == 0 ? "{}" : ",{}";
+        return text + R"(],"next_cursor_str":"3"})";
+    };
+    users.SetData("[" + User("a") + "]", false, false);
+    users.SetData(page(JSONDeserializer::kMaxPageRecords + 1), false, true);
+    EXPECT_EQ(users.Count(), 1);
+    EXPECT_EQ(users.LastSetDataSize(), 0);
+    EXPECT_EQ(users.NextCursor(), "-1");
+    users.SetData(page(JSONDeserializer::kMaxPageRecords), true, true);
+    EXPECT_EQ(users.Count(), 1 + JSONDeserializer::kMaxPageRecords);
+    EXPECT_EQ(users.NextCursor(), "3");
+}
+
+// Escaped or raw, a TAB, CR or LF in any field would shift or split the user table's row.
+TEST_F(UserSetTest, NoTextHoldsAControlCharacter) {
+    const std::string page =
+        "{\"users\":[{\"created_at\":\"Wed\tAug\",\"id_str\":\"1\n\",\"name\":\"a\\u0009b\",\"screen_name\":"
+        "\"s\tn\","
+        "\"location\":\"\\u000d\\u000a\",\"description\":\"d\x7f\\nx\",\"url\":\"u\t\",\"time_zone\":"
+        "\"t\x1f\","
+        "\"lang\":\"e\tn\",\"profile_image_url\":\"p\r\",\"profile_background_image_url\":\"b\n\","
+        "\"profile_banner_url\":\"x\t\"}],\"next_cursor_str\":\"5\t\"}";
+    users.SetData(page, false, true);
+    ASSERT_EQ(users.Count(), 1);
+    const UserSet::Record& r = users.Item(1);
+    EXPECT_EQ(r.RealName, "a b");
+    EXPECT_EQ(r.Description, "d nx");  // the escaped line feed "\n" stays the letter n
+    EXPECT_EQ(users.NextCursor(), "5 ");
+    for (const std::string* field :
+         {&r.CreatedAt, &r.Description, &r.Id, &r.Lang, &r.Location, &r.RealName, &r.ScreenName, &r.TimeZone,
+          &r.URL, &r.ProfileImage, &r.ProfileBanner, &r.ProfileBackgroundImage}) {
+        EXPECT_EQ(field->find_first_of("\t\r\n\x1f\x7f"), std::string::npos) << *field;
+    }
 }
 
 TEST_F(UserSetTest, ToClipboardWritesATable) {

@@ -18,7 +18,8 @@ class RunSentiStrengthTest : public ::testing::Test {
     void SetUp() override { fs::create_directories(m_app); }
 
     // A loaded table whose column 3 holds the texts.
-    void LoadTexts(const std::vector<std::string>& texts) {
+    void LoadTexts(const std::vector<std::string>& texts) { LoadTexts(texts, m_data); }
+    void LoadTexts(const std::vector<std::string>& texts, MarlinData& data) {
         std::string file;
         for (std::size_t i = 0; i < texts.size(); ++i) {
             file += "d" + std::to_string(i + 1) + "\tuser\t" + texts[i];
@@ -26,7 +27,7 @@ class RunSentiStrengthTest : public ::testing::Test {
             file += "\t\r\n";
         }
         WriteFileBytes(m_temp / "table.txt", file);
-        ASSERT_TRUE(m_data.Load((m_temp / "table.txt").string()));
+        ASSERT_TRUE(data.Load((m_temp / "table.txt").string()));
     }
 
     bool Run(bool recalc = true) { return m_data.RunSentiStrength(m_app.string(), m_app.string(), recalc); }
@@ -102,9 +103,14 @@ TEST_F(WithFakeScorer, GetsQuotedPathsAndWindows1252Lines) {
                 "\"\nprintf 'Positive\\tNegative\\tText\\n2\\t-3\\ta\\n4\\t-1\\n' > \"$out\"\n");
     LoadTexts({"caf\xE9 \x80", "second"});
     ASSERT_TRUE(Run()) << m_data.LastScorerError();
+    const fs::path input = m_data.ScorerInputPath();
+    EXPECT_EQ(input.parent_path(), m_app);
+    EXPECT_TRUE(input.filename().string().starts_with("tmp-")) << input;
+    EXPECT_EQ(input.extension(), ".txt");
+    EXPECT_EQ(m_data.ScorerOutputPath(), m_app / (input.stem().string() + "0_out.txt"));
     EXPECT_EQ(ReadFileBytes(m_temp / "args"), "-jar\n" + (m_app / "bin" / "support.dll").string() +
                                                   "\nsentidata\n" + (m_app / "SentiStrengthData").string() +
-                                                  "/\ninput\n" + (m_app / "tmp.txt").string() + "\n");
+                                                  "/\ninput\n" + input.string() + "\n");
     EXPECT_EQ(ReadFileBytes(m_temp / "input copy"), "caf\xE9 \x80\r\nsecond\r\n");
     EXPECT_EQ(Scores(1), "2 -3");
     EXPECT_EQ(Scores(2), "4 -1");
@@ -113,8 +119,8 @@ TEST_F(WithFakeScorer, GetsQuotedPathsAndWindows1252Lines) {
 TEST_F(WithFakeScorer, MissingOrStaleOutputFailsWithTheMessage) {
     InstallFake("exit 1\n");
     LoadTexts({"one"});
-    // Left behind by an earlier run that failed; it must not pass for this run's scores.
-    WriteFileBytes(m_data.ScorerOutputPath(), "Positive\tNegative\tText\n5\t-5\tone\n");
+    // Left behind by an earlier version's run; it must not pass for this run's scores.
+    WriteFileBytes(m_app / "tmp0_out.txt", "Positive\tNegative\tText\n5\t-5\tone\n");
     EXPECT_FALSE(Run());
     ASSERT_EQ(m_toolkit.messages.size(), 1u);
     EXPECT_EQ(m_toolkit.messages[0].text, kFailed);
@@ -125,21 +131,65 @@ TEST_F(WithFakeScorer, MissingOrStaleOutputFailsWithTheMessage) {
     EXPECT_EQ(Scores(1), "0 0");
 }
 
-TEST_F(WithFakeScorer, ShortOrTablessOutputFailsAndKeepsTheScoresReadSoFar) {
-    InstallFake("printf 'Positive\\tNegative\\tText\\n3\\t-2\\tone\\n' > \"$out\"\n");
-    LoadTexts({"one", "two"});
-    EXPECT_FALSE(Run());
-    EXPECT_EQ(m_toolkit.MessageTexts(), std::vector<std::string>{kFailed});
-    EXPECT_NE(m_data.LastScorerError().find("1 result lines for 2"), std::string::npos)
-        << m_data.LastScorerError();
-    EXPECT_EQ(Scores(1), "3 -2");
-    EXPECT_EQ(Scores(2), "0 0");
+// Scores are taken only from an output with one line per record and two whole numbers on
+// each; anything else leaves every score at 0 and says why.
+TEST_F(WithFakeScorer, OutputIsTakenWholeOrNotAtAll) {
+    const struct {
+        const char* results;  // the lines after the header
+        const char* reason;   // empty: taken
+    } cases[] = {
+        {"3\\t-2\\tone\\n1\\t-4\\ttwo\\n", ""},
+        {"3\\t-2\\tone\\n1\\t-4\\ttwo\\n\\n", ""},  // a blank line at the end counts for nothing
+        {"3\\t-2\\tone\\n", "1 result lines for 2"},
+        {"3\\t-2\\tone\\n1\\t-4\\ttwo\\n2\\t-1\\tthree\\n", "3 result lines for 2"},
+        {"3\\t-2\\tone\\ngood\\tbad\\ttwo\\n", "result line 2 does not start with two whole numbers"},
+        {"3\\t-2.5\\tone\\n1\\t-4\\ttwo\\n", "result line 1 does not start with two whole numbers"},
+        {"3\\t\\tone\\n1\\t-4\\ttwo\\n", "result line 1 does not start with two whole numbers"},
+        {"3 -2 one\\n1\\t-4\\ttwo\\n", "result line 1 has no tab"},
+    };
+    for (const auto& c : cases) {
+        InstallFake(std::string("printf 'Positive\\tNegative\\tText\\n") + c.results + "' > \"$out\"\n");
+        m_toolkit.messages.clear();
+        LoadTexts({"one", "two"});
+        const bool taken = *c.reason == '\0';
+        EXPECT_EQ(Run(), taken) << c.results;
+        if (taken) {
+            EXPECT_EQ(Scores(1) + ", " + Scores(2), "3 -2, 1 -4");
+            continue;
+        }
+        EXPECT_EQ(Scores(1) + ", " + Scores(2), "0 0, 0 0") << c.results;
+        EXPECT_EQ(m_toolkit.MessageTexts(), std::vector<std::string>{kFailed});
+        EXPECT_NE(m_data.LastScorerError().find(c.reason), std::string::npos) << m_data.LastScorerError();
+    }
+}
 
-    InstallFake("printf 'Positive\\tNegative\\tText\\n3 -2 one\\n' > \"$out\"\n");
-    LoadTexts({"one"});
-    EXPECT_FALSE(Run());
-    EXPECT_EQ(m_toolkit.messages.size(), 2u);
-    EXPECT_NE(m_data.LastScorerError().find("no tab"), std::string::npos) << m_data.LastScorerError();
+// Two copies of the program in one folder score at the same time: each reads its own
+// scores. The second copy's run happens while the first one's scorer is still working.
+TEST_F(WithFakeScorer, TwoCopiesInOneFolderKeepTheirOwnScores) {
+    // Scores a line by its length, after a pause long enough for the runs to overlap.
+    InstallFake(
+        "sleep 1\n{ printf 'Positive\\tNegative\\tText\\n'; tr -d '\\r' < \"$6\" | "
+        "awk '{ print length($0) \"\\t-1\\t\" $0 }'; } > \"$out\"\n");
+    LoadTexts({"aa", "bbbb"});
+    MarlinData second(m_toolkit, m_app);
+    LoadTexts({"cccccc", "d", "eee"}, second);
+
+    // The first run lets events run once before it starts its scorer, then while waiting.
+    int calls = 0;
+    bool secondRan = false;
+    bool secondScored = false;
+    m_toolkit.onDoEvents = [&] {
+        if (++calls != 2) return;
+        secondRan = true;
+        secondScored = second.RunSentiStrength(m_app.string(), m_app.string(), true);
+    };
+    EXPECT_TRUE(Run()) << m_data.LastScorerError();
+    ASSERT_TRUE(secondRan);
+    EXPECT_TRUE(secondScored) << second.LastScorerError();
+    EXPECT_EQ(Scores(1) + ", " + Scores(2), "2 -1, 4 -1");
+    EXPECT_EQ(second.Value(1, 14) + " " + second.Value(2, 14) + " " + second.Value(3, 14), "6 1 3");
+    EXPECT_NE(second.ScorerInputPath(), m_data.ScorerInputPath());
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_app), fs::directory_iterator()), 0);
 }
 
 TEST_F(WithFakeScorer, ScorerThatOutlivesItsLimitIsStoppedAndReported) {
@@ -161,7 +211,9 @@ TEST_F(WithFakeScorer, ScorerThatOutlivesItsLimitIsStoppedAndReported) {
     EXPECT_NE(m_data.LastScorerError().find("out of time"), std::string::npos) << m_data.LastScorerError();
     ASSERT_TRUE(fs::exists(pidFile));
     EXPECT_FALSE(ProcessAlive(std::stoi(ReadFileBytes(pidFile))));
-    EXPECT_TRUE(fs::exists(m_data.ScorerInputPath()));
+    // Stopped, it can no longer write: its files go like those of every run.
+    EXPECT_FALSE(m_data.ScorerInputPath().empty());
+    EXPECT_FALSE(fs::exists(m_data.ScorerInputPath()));
     EXPECT_EQ(Scores(2500), "0 0");
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <new>
 
 #include "loopback_server.h"
 
@@ -144,6 +146,59 @@ TEST(CurlHttpRequestTest, GoesThroughTheNamedProxyOnlyAndIgnoresTheEnvironment) 
     ::unsetenv("http_proxy");
     EXPECT_EQ(direct.ResponseText(), "direct");
     EXPECT_EQ(proxy.Requests().size(), 1u);
+}
+
+// The text of the HttpError that Send throws, or "" when it throws none.
+std::string SendError(CurlHttpRequest& request) {
+    try {
+        request.Send();
+    } catch (const HttpError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// A body past the limit ends the exchange like a dropped connection, whether its length
+// was announced or not; what arrived is gone, and the next Send works.
+TEST(CurlHttpRequestTest, AResponseLargerThanTheLimitIsAnErrorOfTheExchange) {
+    const std::string body(5000, 'x');
+    const std::string unannounced = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + body;
+    for (const std::string& bytes : {Ok(body).bytes, unannounced}) {
+        LoopbackServer server([&](const std::string&) { return LoopbackServer::Reply{bytes}; });
+        CurlHttpRequest request;
+        request.Open("GET", server.BaseUrl() + "/", false);
+        request.SetMaxResponseBytes(4096);
+        EXPECT_EQ(SendError(request), "The response is larger than the limit of 4096 bytes");
+        EXPECT_THROW(request.ResponseText(), HttpError);
+
+        request.SetMaxResponseBytes(5000);
+        EXPECT_EQ(SendError(request), "");
+        EXPECT_EQ(request.ResponseText(), body);
+    }
+    EXPECT_EQ(CurlRequestOptions{}.maxResponseBytes, 64u << 20);
+}
+
+// Whatever is thrown inside a transfer stays on this side of libcurl: the exchange ends
+// with an HttpError that names it, and the same request works the next time.
+TEST(CurlHttpRequestTest, AnExceptionInsideTheTransferEndsOnlyThatExchange) {
+    LoopbackServer server([](const std::string&) { return Ok("[1,2]"); });
+    const std::function<void()> throwers[] = {[] { throw std::bad_alloc(); }, [] { throw 42; }};
+    const char* reasons[] = {"The response could not be received: std::bad_alloc",
+                             "The response could not be received"};
+    for (int i = 0; i < 2; ++i) {
+        CurlHttpRequest request;
+        request.Open("GET", server.BaseUrl() + "/", false);
+        request.SetReceiveHook([&, i](std::size_t received) {
+            if (received > 20) throwers[i]();
+        });
+        EXPECT_EQ(SendError(request), reasons[i]);
+        EXPECT_THROW(request.Status(), HttpError);
+
+        request.SetReceiveHook(nullptr);
+        EXPECT_EQ(SendError(request), "");
+        EXPECT_EQ(request.Status(), 200);
+        EXPECT_EQ(request.ResponseText(), "[1,2]");
+    }
 }
 
 TEST(CurlHttpRequestTest, ReadingBeforeSendingIsAnError) {

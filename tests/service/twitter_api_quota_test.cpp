@@ -99,6 +99,32 @@ TEST_F(TwitterApiQuotaTest, AValueTooLargeForItsFieldIsAnErrorOfTheExchange) {
     EXPECT_EQ(api.LastResponseCount(), -1);
 }
 
+// Reset times past January 2038 are good answers, not a retry question.
+TEST_F(TwitterApiQuotaTest, ResetTimesAfter2038AreKept) {
+    const struct {
+        const char* header;
+        std::int64_t reset;
+        DateValue local;  // in British summer time
+    } cases[] = {
+        {"2147483647", 2147483647, {2038, 1, 19, 4, 14, 7}},
+        {"2147483648", 2147483648, {2038, 1, 19, 4, 14, 8}},
+        {"4102444800", 4102444800, {2100, 1, 1, 1, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, "180", "180", c.header));
+        EXPECT_EQ(Timeline(), kTimelinePage) << c.header;
+        EXPECT_EQ(api.Window(ResourceFamily::UserTimeline).reset, c.reset);
+        EXPECT_EQ(api.UTLNextLimitReset(), c.local) << c.header;
+    }
+    EXPECT_TRUE(kit.messages.empty());
+
+    // Beyond 64 bits it is still an error of the exchange.
+    service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, "180", "180", "1e19"));
+    kit.messageAnswers = {MsgResult::No};
+    EXPECT_EQ(Timeline(), "Failed");
+    EXPECT_EQ(kit.messages.size(), 1u);
+}
+
 TEST_F(TwitterApiQuotaTest, LocalOffsetIsTheDifferenceOfHourNumbersAcrossTheDateLine) {
     auto offsetAt = [&](std::time_t t) {
         api.SetClock([t] { return t; });

@@ -315,6 +315,20 @@ TEST_F(TwitterApiTest, SearchRetriesADroppedConnectionUntilTheUserGivesUp) {
     EXPECT_EQ(api.ResponseText(), body);
 }
 
+TEST_F(TwitterApiTest, AnAnswerLargerThanTheLimitBringsTheQuestion) {
+    CurlRequestOptions small;
+    small.maxResponseBytes = 2000;
+    TwitterAPI bounded(kit, CurlHttpRequest::Factory(small), service.BaseUrl());
+    Authenticate(bounded);
+    kit.messageAnswers = {MsgResult::No};
+    std::string count = "100";
+    EXPECT_EQ(bounded.GetSearch(service.Queries().rare, "", "", "", "", count, false, "recent"), "Failed");
+    ASSERT_EQ(Questions().size(), 1u);
+    EXPECT_EQ(Questions()[0].title, "Recoverable error within GetSearch");
+    EXPECT_EQ(bounded.LastResponseCode(), "Couldn't access the API server");
+    EXPECT_EQ(bounded.Tweets.Count(), 0);
+}
+
 TEST_F(TwitterApiTest, AMissingResetHeaderKeepsWhatWasReadBeforeIt) {
     service.InjectFault(Family::UserTimeline, Fault::OmitReset, 1);
     kit.messageAnswers = {MsgResult::No};
