@@ -326,45 +326,44 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
     }
 
     if (!step([&] { m_responseText = request.ResponseText(); })) return std::nullopt;
-    if (exchange.family) {
-        // A header missing from this answer stays missing however often it is read again, so
-        // Yes sends the same request again and reads the new answer's header. The page itself
-        // is the one already received (the request is the same).
-        auto headerStep = [&](auto&& action) {
-            return RunStep(
-                exchange.retry == Retry::Step,
-                [&] {
-                    if (!AskToRetry(exchange)) return false;
-                    try {
-                        request.Send();
-                        request.WaitForResponse(kResponseWaitSeconds);
-                    } catch (const std::exception&) {
-                        // The header read fails again and the question comes back.
-                    }
-                    return true;
-                },
-                action);
-        };
-        // Each value is kept as soon as it is read, so a missing later header leaves the earlier ones.
-        QuotaWindow& window = MutableWindow(*exchange.family);
-        if (!headerStep([&] {
-                window.remaining = HeaderNumber<int16_t>(request.GetResponseHeader("x-rate-limit-remaining"));
-            }))
-            return std::nullopt;
-        if (!headerStep([&] {
-                window.limit = HeaderNumber<int16_t>(request.GetResponseHeader("x-rate-limit-limit"));
-            }))
-            return std::nullopt;
-        if (!headerStep([&] {
-                window.reset = HeaderNumber<int64_t>(request.GetResponseHeader("x-rate-limit-reset"));
-            }))
-            return std::nullopt;
-    }
+    if (exchange.family && !ReadQuotaHeaders(request, exchange)) return std::nullopt;
     if (!step([&] { m_lastResponseCode = std::to_string(request.Status()) + ":" + request.StatusText(); }))
         return std::nullopt;
     if (exchange.handBody && !step([&] { exchange.handBody(m_responseText); })) return std::nullopt;
     m_failed = false;
     return m_responseText;
+}
+
+bool TwitterAPI::ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange) {
+    // A header missing from this answer stays missing however often it is read again, so
+    // Yes sends the same request again and reads the new answer's header. The page itself
+    // is the one already received (the request is the same).
+    auto headerStep = [&](auto&& action) {
+        return RunStep(
+            exchange.retry == Retry::Step,
+            [&] {
+                if (!AskToRetry(exchange)) return false;
+                try {
+                    request.Send();
+                    request.WaitForResponse(kResponseWaitSeconds);
+                } catch (const std::exception&) {
+                    // The header read fails again and the question comes back.
+                }
+                return true;
+            },
+            action);
+    };
+    // Each value is kept as soon as it is read, so a missing later header leaves the earlier ones.
+    QuotaWindow& window = MutableWindow(*exchange.family);
+    return headerStep([&] {
+               window.remaining = HeaderNumber<int16_t>(request.GetResponseHeader("x-rate-limit-remaining"));
+           }) &&
+           headerStep([&] {
+               window.limit = HeaderNumber<int16_t>(request.GetResponseHeader("x-rate-limit-limit"));
+           }) &&
+           headerStep([&] {
+               window.reset = HeaderNumber<int64_t>(request.GetResponseHeader("x-rate-limit-reset"));
+           });
 }
 
 }  // namespace marlin

@@ -137,6 +137,9 @@ class TwitterAPI {
     std::optional<std::string> Perform(std::unique_ptr<HttpRequest>& request, const Exchange& exchange);
     // Reads the response into the client state and hands the body on.
     std::optional<std::string> Receive(HttpRequest& request, const Exchange& exchange);
+    // Reads the quota window of the exchange's family from the answer's headers; false when
+    // the user declined to retry a missing one.
+    bool ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange);
     bool AskToRetry(const Exchange& exchange);
     std::string ListRequest(const char* path, const char* methodName, ResourceFamily family,
                             const std::string& userId, const std::string& screenName,

@@ -17,9 +17,8 @@ constexpr const char* kHeader =
     "UTC_Offset\tGeoCoords\tUserTweets\tRetweeted\tLinkURL\tSent+\tSent-\tDescription\t\r\n";
 
 // One tweet table line (Windows-1252) with scores, so opening it asks nothing.
-std::string TweetLine(const std::string& id, const std::string& text = "hello") {
-    return "Wed Aug 27 13:08:45 0000 2008\tsomeone\t" + text + "\t" + id +
-           "\tSome One\t12\t3\tLeeds\t0\tnull\t40\t0\t\t2\t-1\tReads\t\r\n";
+std::string Tweet(const std::string& id, const std::string& text = "hello") {
+    return TweetLine{.text = text, .id = id}.Line();
 }
 
 std::string Binary(std::size_t size) {
@@ -37,7 +36,7 @@ class BadFileTest : public FaultTest {
     void SetUp() override {
         Start();
         m_good = File("good.txt").string();
-        WriteFileBytes(m_good, kHeader + TweetLine("300") + TweetLine("200") + TweetLine("100"));
+        WriteFileBytes(m_good, kHeader + Tweet("300") + Tweet("200") + Tweet("100"));
         ASSERT_TRUE(OpenTweets(m_good));
         ASSERT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
     }
@@ -68,7 +67,7 @@ class BadFileTest : public FaultTest {
 };
 
 TEST_F(BadFileTest, TweetTablesThatCannotBeReadAreRefusedAndTheTableStays) {
-    const std::string whole = kHeader + TweetLine("9") + TweetLine("8");
+    const std::string whole = kHeader + Tweet("9") + Tweet("8");
     const std::vector<std::pair<std::string, std::string>> bad = {
         {"truncated.txt", whole.substr(0, whole.size() - 40)},  // the last line lost its end
         {"binary.txt", Binary(20000)},                          // not text at all
@@ -86,7 +85,7 @@ TEST_F(BadFileTest, TweetTablesThatCannotBeReadAreRefusedAndTheTableStays) {
 }
 
 TEST_F(BadFileTest, ATweetTableGoneBetweenTheDialogAndTheReadIsRefused) {
-    const std::string path = Write("gone.txt", kHeader + TweetLine("9") + TweetLine("8"));
+    const std::string path = Write("gone.txt", kHeader + Tweet("9") + Tweet("8"));
     std::filesystem::remove(path);
     OpenTweets(path);
     ExpectRefused(path);
@@ -102,10 +101,10 @@ TEST_F(BadFileTest, OddButWholeTweetTablesOpen) {
     // undefined come through as the control characters of those numbers.
     const std::string huge(1'000'000, 'y');
     const std::string undefined = "\x81\x8D\x8F\x90\x9D \x80 caf\xE9";
-    std::string wide = TweetLine("7");
+    std::string wide = Tweet("7");
     wide.insert(wide.size() - 2, "extra\tfields\t");
     const std::string whole =
-        Write("whole.txt", kHeader + TweetLine("9", huge) + TweetLine("8", undefined) + "\r\n" + wide);
+        Write("whole.txt", kHeader + Tweet("9", huge) + Tweet("8", undefined) + "\r\n" + wide);
     EXPECT_TRUE(OpenTweets(whole)) << tk.messages.at(0).text;
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"9", "8", "7"}));
     EXPECT_EQ(W().OutTable.Cell(0, 2).size(), huge.size());

@@ -24,12 +24,6 @@ std::string TableLine(std::vector<std::string> fields, const std::string& end = 
     return line + end;
 }
 
-std::string HeaderLine() {
-    return "DateTime\tUserScreenName\tTweet\tTweetID\tUserRealName\tUserFollowers\tUserFriends\tUserLocation"
-           "\t"
-           "UserUTC_Offset\tGeoCoords\tUserTweets\tRetweets\tLinkURL\tSent+\tSent-\tUserDescription\r\n";
-}
-
 std::size_t Count(const std::string& text, const std::string& piece) {
     std::size_t n = 0;
     for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size())) ++n;
@@ -119,7 +113,7 @@ TEST_F(MarlinDataTest, SaveNeedsATweetSet) {
 }
 
 TEST_F(MarlinDataTest, LoadKeepsTheHeaderAsRecordOneAndChecksIndexes) {
-    ASSERT_TRUE(LoadBytes(HeaderLine() +
+    ASSERT_TRUE(LoadBytes(TweetTableHeader() +
                           TableLine({"Wed Aug 27 13:08:45 0000 2008", "ann", "caf\xE9 \x80 5"}) + "\r\n" +
                           TableLine({"d2", "bob"})));
     ASSERT_EQ(m_data.RecordCount(), 3);

@@ -13,6 +13,33 @@ std::string Fixture(const std::string& name);
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
+// One record of a tweet table file as the program writes it: every field followed by a
+// tab, the record ended by CR LF. The defaults make a plain tweet with scores, so opening
+// a table of them asks nothing.
+struct TweetLine {
+    std::string dateTime = "Wed Aug 27 13:08:45 0000 2008";
+    std::string screenName = "someone";
+    std::string text = "hello";
+    std::string id = "1";
+    std::string realName = "Some One";
+    std::string followers = "12";
+    std::string friends = "3";
+    std::string location = "Leeds";
+    std::string utcOffset = "0";
+    std::string geo = "null";
+    std::string tweets = "40";
+    std::string retweets = "0";
+    std::string link;
+    std::string positive = "2";
+    std::string negative = "-1";
+    std::string description = "Reads";
+
+    std::string Line() const;
+};
+
+// The header line a table saved with headers starts with.
+std::string TweetTableHeader();
+
 // A fresh folder under the system's temporary folder, removed with everything in it
 // when the object goes.
 class TempFolder {

@@ -22,7 +22,7 @@
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
 #include "test_support.h"
-#include "window_driver.h"
+#include "gui_window_test.h"
 #include "workspace/frm_main.h"
 #include "workspace/ui/main_window.h"
 
@@ -35,54 +35,12 @@ using testing::TempFolder;
 
 using testing::WaitFor;
 
-class MainWindowGuiTest : public ::testing::Test {
+class MainWindowGuiTest : public testing::GuiWindowTest {
   protected:
-    MainWindowGuiTest() {
-        emulator::EmulatorConfig config;
-        config.users = 200;
-        config.tweetsPerDay = 300;
-        service = std::make_unique<emulator::Emulator>(config);
-        service->Start();
-        testing::InstallScorer(app.path());
-        // Questions and file dialogs are answered by the script; the widgets are real and
-        // every pending-events call of the program runs Qt's events.
-        tk.onDoEvents = [] { QCoreApplication::processEvents(); };
-        // The scorer's time limit is counted in the toolkit's sleeps.
-        tk.realSleep = true;
-        OpenWindow();
-    }
-
-    ~MainWindowGuiTest() override {
-        window.reset();
-        form.reset();
-    }
-
-    void OpenWindow() {
-        window.reset();
-        form = std::make_unique<frmMain>(tk, CurlHttpRequest::Factory(), service->BaseUrl(), app.path());
-        window = std::make_unique<MainWindow>(*form);
-        form->Session().SetEndProgramAction([this] { ++programEnded; });
-        window->Start();
-        QCoreApplication::processEvents();
-    }
-
-    template <typename T>
-    T* Find(const char* name) {
-        return testing::FindWidget<T>(*window, name);
-    }
-    QAction* Action(const char* name) { return testing::FindAction(*window, name); }
-    void Type(const char* name, const std::string& text) { testing::TypeInto(*window, name, text); }
-
-    void Authenticate() { testing::TypeCredentialsAndOk(*window, *service); }
+    MainWindowGuiTest() { StartGui(SmallCorpus(), true); }
 
     int TableRows(const char* name) { return Find<QTableView>(name)->model()->rowCount(); }
 
-    TempFolder app;
-    ScriptedToolkit tk;
-    std::unique_ptr<emulator::Emulator> service;
-    std::unique_ptr<frmMain> form;
-    std::unique_ptr<MainWindow> window;
-    int programEnded = 0;
 };
 
 TEST_F(MainWindowGuiTest, StartsDisabledBehindTheDialogAndOkAuthenticates) {
@@ -118,7 +76,7 @@ TEST_F(MainWindowGuiTest, StartsDisabledBehindTheDialogAndOkAuthenticates) {
     EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(Find<QLineEdit>("SearchQuery")->text(), "marlin AND twitter");
-    EXPECT_TRUE(std::filesystem::exists(app / "appcred"));
+    EXPECT_TRUE(std::filesystem::exists(AppFolder() / "appcred"));
     EXPECT_EQ(programEnded, 0);
 
     // As the about box the dialog cannot be closed, only left with OK.
@@ -139,11 +97,11 @@ TEST_F(MainWindowGuiTest, ClosingTheDialogBeforeAuthenticatingEndsTheProgram) {
 
 TEST_F(MainWindowGuiTest, SearchSaveAndTheHistoryCarryOverToTheNextRun) {
     Authenticate();
-    const std::string query = service->Queries().common;
+    const std::string query = Emu().Queries().common;
     Type("SearchQuery", query);
     QTest::mouseClick(Find<QPushButton>("GetSrch"), Qt::LeftButton);
 
-    const int rows = form->State().OutTable.RowCount();
+    const int rows = frm->State().OutTable.RowCount();
     ASSERT_GT(rows, 100);
     EXPECT_TRUE(WaitFor([&] { return TableRows("OutTable") == rows; }));
     QAbstractItemModel* table = Find<QTableView>("OutTable")->model();
@@ -151,11 +109,11 @@ TEST_F(MainWindowGuiTest, SearchSaveAndTheHistoryCarryOverToTheNextRun) {
     bool scored = false;
     for (int row = 0; row < rows && !scored; ++row)
         scored = table->index(row, 13).data().toString().trimmed() != "0";
-    EXPECT_TRUE(scored) << "no row has a positive score; log: " << form->State().Progress.AllText("\n");
+    EXPECT_TRUE(scored) << "no row has a positive score; log: " << frm->State().Progress.AllText("\n");
     EXPECT_TRUE(window->windowTitle().endsWith("[*]"));
 
     // File › Save › Tweets Table writes the file and records the query in the history.
-    const std::string saved = (app / "cats.txt").string();
+    const std::string saved = (AppFolder() / "cats.txt").string();
     tk.fileDialogAnswers.push_back(saved);
     Action("mSaveTweets")->trigger();
     ASSERT_TRUE(std::filesystem::exists(saved));
@@ -174,7 +132,7 @@ TEST_F(MainWindowGuiTest, SearchSaveAndTheHistoryCarryOverToTheNextRun) {
     tk.messageAnswers.push_back(MsgResult::No);
     EXPECT_TRUE(window->close());
     EXPECT_EQ(tk.LastMessage()->text, "Save Tweets before exiting?");
-    EXPECT_NE(ReadFileBytes(app / "prefs").find("QP-" + query + "," + saved + "\r\n"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(AppFolder() / "prefs").find("QP-" + query + "," + saved + "\r\n"), std::string::npos);
 
     OpenWindow();
     EXPECT_EQ(Find<QLabel>("Status")->text(), "Loaded previous credentials. Click OK to authenticate.");
@@ -192,12 +150,12 @@ TEST_F(MainWindowGuiTest, SearchSaveAndTheHistoryCarryOverToTheNextRun) {
 
 TEST_F(MainWindowGuiTest, ClosingDuringASearchStopsItFirstAndThenOffersToSave) {
     Authenticate();
-    Type("SearchQuery", service->Queries().common);
+    Type("SearchQuery", Emu().Queries().common);
     int closeAttempts = 0;
     bool closedWhileRunning = true;
     tk.onDoEvents = [&] {
         QCoreApplication::processEvents();
-        if (form->State().Busy && closeAttempts == 0) {
+        if (frm->State().Busy && closeAttempts == 0) {
             ++closeAttempts;
             closedWhileRunning = window->close();
         }
@@ -208,7 +166,7 @@ TEST_F(MainWindowGuiTest, ClosingDuringASearchStopsItFirstAndThenOffersToSave) {
 
     EXPECT_EQ(closeAttempts, 1);
     EXPECT_FALSE(closedWhileRunning) << "the window went while its retrieval still ran";
-    EXPECT_FALSE(form->State().RetrievalRunning);
+    EXPECT_FALSE(frm->State().RetrievalRunning);
     // The postponed close comes once the loop has unwound, with the usual question.
     EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }));
     ASSERT_NE(tk.LastMessage(), nullptr);

@@ -25,7 +25,7 @@
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
 #include "test_support.h"
-#include "window_driver.h"
+#include "gui_window_test.h"
 #include "workspace/frm_main.h"
 #include "workspace/ui/main_window.h"
 
@@ -50,42 +50,22 @@ std::size_t Fields(const std::string& line) {
     return std::count(line.begin(), line.end(), '\t') + 1u;
 }
 
-class UserSideGuiTest : public ::testing::Test {
+class UserSideGuiTest : public testing::GuiWindowTest {
   protected:
     UserSideGuiTest() {
-        emulator::EmulatorConfig config;
-        config.users = 200;
-        config.tweetsPerDay = 300;
-        service = std::make_unique<emulator::Emulator>(config);
-        service->Start();
-        tk.onDoEvents = [] { QCoreApplication::processEvents(); };
-        form = std::make_unique<frmMain>(tk, CurlHttpRequest::Factory(), service->BaseUrl(), app.path());
-        window = std::make_unique<MainWindow>(*form);
-        window->Start();
-        QCoreApplication::processEvents();
+        StartGui(SmallCorpus(), false);
+        tk.realSleep = false;
         Authenticate();
     }
-    ~UserSideGuiTest() override {
-        window.reset();
-        form.reset();
-    }
 
-    template <typename T>
-    T* Find(const char* name) {
-        return testing::FindWidget<T>(*window, name);
-    }
-    QAction* Action(const char* name) { return testing::FindAction(*window, name); }
-    void Type(const char* name, const std::string& text) { testing::TypeInto(*window, name, text); }
-    void Click(const char* name) { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
-    void Authenticate() { testing::TypeCredentialsAndOk(*window, *service); }
     // A search back to today only, then the "Tweets" user table built from its authors.
     int SearchAndBuildTable() {
         Find<QDateEdit>("EarlyDate")->setDate(QDate::currentDate());
-        Type("SearchQuery", service->Queries().common);
+        Type("SearchQuery", Emu().Queries().common);
         Click("GetSrch");
-        EXPECT_GT(form->State().OutTable.RowCount(), 0);
+        EXPECT_GT(frm->State().OutTable.RowCount(), 0);
         Click("BuildTweetsUT");
-        const int users = form->State().Users.UserTable.front()->RowCount();
+        const int users = frm->State().Users.UserTable.front()->RowCount();
         EXPECT_GT(users, 0);
         EXPECT_TRUE(WaitFor([&] { return UserTableRows() == users; }));
         return users;
@@ -96,11 +76,6 @@ class UserSideGuiTest : public ::testing::Test {
         return model->index(row, column).data().toString();
     }
 
-    TempFolder app;
-    ScriptedToolkit tk;
-    std::unique_ptr<emulator::Emulator> service;
-    std::unique_ptr<frmMain> form;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(UserSideGuiTest, FromASearchToAUserTableWithStatisticsSavedForTheClassifier) {
@@ -117,7 +92,7 @@ TEST_F(UserSideGuiTest, FromASearchToAUserTableWithStatisticsSavedForTheClassifi
     EXPECT_EQ(tk.LastMessage()->text, "Retrieval of User timeline samples completed");
     EXPECT_TRUE(WaitFor([&] { return !UserTableCell(0, 27).isEmpty(); }));  // TL_TwtDay
 
-    const std::string base = (app / "authors").string();
+    const std::string base = (AppFolder() / "authors").string();
     tk.fileDialogAnswers.push_back(base);
     Action("mSaveUsers(2)")->trigger();
     const std::vector<std::string> table = Lines(ReadFileBytes(base + ".mut"));
@@ -133,7 +108,7 @@ TEST_F(UserSideGuiTest, FromASearchToAUserTableWithStatisticsSavedForTheClassifi
 }
 
 TEST_F(UserSideGuiTest, APastedListShowsSummariesAndADoubleClickRetrievesATimeline) {
-    const emulator::KnownUsers known = service->Users();
+    const emulator::KnownUsers known = Emu().Users();
     tk.clipboard = known.demo + "\r\n" + known.midsize + "\r\n";
     Action("mPasteUL")->trigger();
     auto* list = Find<QListWidget>("UserList");
@@ -148,9 +123,9 @@ TEST_F(UserSideGuiTest, APastedListShowsSummariesAndADoubleClickRetrievesATimeli
         << meta->toPlainText().toStdString();
 
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
-    EXPECT_TRUE(WaitFor([&] { return form->State().OutTable.RowCount() > 0; }));
+    EXPECT_TRUE(WaitFor([&] { return frm->State().OutTable.RowCount() > 0; }));
     EXPECT_TRUE(WaitFor([&] { return Find<QPushButton>("UpdateUTL")->isEnabled(); }));
-    EXPECT_EQ(form->State().CurTweetSrc, TweetSource::Timelines);
+    EXPECT_EQ(frm->State().CurTweetSrc, TweetSource::Timelines);
 }
 
 TEST_F(UserSideGuiTest, NamedTablesSwitchTheUserTableView) {
@@ -172,7 +147,7 @@ TEST_F(UserSideGuiTest, NamedTablesSwitchTheUserTableView) {
     ASSERT_TRUE(WaitFor([&] { return tables->count() == 2; }));
     QTest::mouseClick(tables->viewport(), Qt::LeftButton, {},
                       tables->visualItemRect(tables->item(0)).center());
-    EXPECT_TRUE(WaitFor([&] { return form->State().Users.CurUserTable == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return frm->State().Users.CurUserTable == 1; }));
 
     Click("AddRemUT");
     Click("AddRemUT");

@@ -8,8 +8,10 @@ namespace {
 // One tweet table line; the id decides the display order (newest first).
 std::string Line(const std::string& when, const std::string& name, const std::string& text,
                  const std::string& id, const std::string& followers = "10", const std::string& link = "") {
-    return when + "\t" + name + "\t" + text + "\t" + id + "\tReal\t" + followers + "\t1\t\t0\tnull\t5\t0\t" +
-           link + "\t1\t-1\t\t\r\n";
+    return TweetLine{.dateTime = when, .screenName = name, .text = text, .id = id, .realName = "Real",
+                     .followers = followers, .friends = "1", .location = "", .tweets = "5", .link = link,
+                     .positive = "1", .description = ""}
+        .Line();
 }
 
 const std::string kWhen = "Wed Aug 27 13:08:45 0000 2008";

@@ -11,16 +11,17 @@
 namespace marlin::testing {
 namespace {
 
-const std::string kRow1 =
-    "Wed Aug 27 13:08:45 0000 2008\talice\tHello good world\t250000000000000002\tAlice "
-    "A\t123\t45\tLondon\t0\t"
-    "null\t999\t0\thttp://example.com/a\t2\t-1\tlikes tea\t\r\n";
-const std::string kRow2 =
-    "Tue Aug 26 10:00:00 0000 2008\tbob\tRT @alice: good\t250000000000000001\tBob B\t12345678\t7\t\t-5\t"
-    "51.5,-0.1\t3\t4\t\t1\t-3\t\t\r\n";
-const std::string kHeader =
-    "DateTime\tUserScreenName\tTweet\tTweetID\tUserRealName\tUserFollowers\tUserFriends\tUserLocation\t"
-    "UserUTC_Offset\tGeoCoords\tUserTweets\tRetweets\tLinkURL\tSent+\tSent-\tUserDescription\r\n";
+const std::string kRow1 = TweetLine{.screenName = "alice", .text = "Hello good world", .id = "250000000000000002",
+                                    .realName = "Alice A", .followers = "123", .friends = "45", .location = "London",
+                                    .tweets = "999", .link = "http://example.com/a", .description = "likes tea"}
+                              .Line();
+const std::string kRow2 = TweetLine{.dateTime = "Tue Aug 26 10:00:00 0000 2008", .screenName = "bob",
+                                    .text = "RT @alice: good", .id = "250000000000000001", .realName = "Bob B",
+                                    .followers = "12345678", .friends = "7", .location = "", .utcOffset = "-5",
+                                    .geo = "51.5,-0.1", .tweets = "3", .retweets = "4", .positive = "1",
+                                    .negative = "-3", .description = ""}
+                              .Line();
+const std::string kHeader = TweetTableHeader();
 
 class TweetFilesTest : public MainWindowTest {
   protected:

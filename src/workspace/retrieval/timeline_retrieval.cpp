@@ -123,6 +123,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
         } else if (count > 0) {
             maxId = tweets.OldestTweetId(true);
             reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
+            // The CR LF at the end is the panel text as it has always been (kept on purpose).
             w.InfoBar.SetPanel(
                 3, std::to_string(twitter.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining\r\n");
             w.InfoBar.SetPanel(4,

@@ -9,10 +9,8 @@ namespace marlin {
 
 namespace {
 
-// The program's version as the about box shows it; keep in step with the project version.
-constexpr int kVersionMajor = 1;
-constexpr int kVersionMinor = 0;
-constexpr int kVersionRevision = 0;
+// The project version, set once in the top-level CMakeLists.txt.
+constexpr const char* kVersion = MARLIN_VERSION;
 
 // The pause after success is waited out in slices this long, with the window's
 // events run between them, so the window repaints and stays responsive.
@@ -42,8 +40,7 @@ frmAbout::frmAbout(Toolkit& toolkit, TwitterAPI& twitter, std::filesystem::path 
 void frmAbout::Form_Load() {
     m_caption = std::string("About ") + kApplicationTitle;
     lblTitle.SetCaption(kApplicationTitle);
-    lblVersion.SetCaption("Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
-                          "." + std::to_string(kVersionRevision) + " (2015)");
+    lblVersion.SetCaption(std::string("Version ") + kVersion + " (2015)");
     lblFolder.SetCaption("Program folder: " + m_appFolder.string());
 
     // A damaged file (empty, two lines, bad Base64, too few parts) yields incomplete

@@ -70,6 +70,8 @@ bool UserProfileTable::LookupQuotaLow(const TwitterAPI& client) const {
 }
 
 void UserProfileTable::ShowLookupQuota(const TwitterAPI& client) {
+    // The look-up and timeline panel texts end in CR LF as they always have; the status bar
+    // shows them on one line and tests read them as they are.
     m_window.InfoBar.SetPanel(
         3, std::to_string(client.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");
     m_window.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(client.ULNextLimitReset()));
