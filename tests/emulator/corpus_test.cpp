@@ -166,22 +166,42 @@ TEST_F(CorpusTest, FollowersAndFriendsDescribeOneGraph) {
 
 TEST_F(CorpusTest, TweetsCarryEveryContentFeatureWithConsistentEntities) {
     int retweets = 0, quotes = 0, replies = 0, geo = 0, amp = 0, braces = 0, quotesInText = 0, emoji = 0,
-        birthday = 0;
+        birthday = 0, longTexts = 0, cutRetweets = 0, photos = 0, originals = 0;
     std::set<std::string> scripts;
-    for (const Tweet& t : Sample()) {
+    const std::vector<Tweet> sample = Sample();
+    for (const Tweet& t : sample) {
         if (t.IsRetweet()) {
             ++retweets;
             Tweet original = C().MakeTweet(t.retweetOf);
-            EXPECT_EQ(t.text, "RT @" + C().ScreenName(t.retweetOf.user) + ": " + original.text);
+            std::string whole = "RT @" + C().ScreenName(t.retweetOf.user) + ": " + original.text;
+            // Cut at 140 characters, the last of them an ellipsis.
+            if (TextBuilder::ShownLength(whole) > 140) {
+                ++cutRetweets;
+                whole = whole.substr(0, TextBuilder::ShownOffsets(whole)[139]) + "\u2026";
+            }
+            EXPECT_EQ(t.text, whole);
             EXPECT_FALSE(original.IsRetweet());
             EXPECT_LT(original.id, t.id);
+        } else {
+            ++originals;
+            longTexts += t.length > 140;
         }
         if (t.IsQuote()) {
             ++quotes;
-            ASSERT_FALSE(t.urls.empty());
-            EXPECT_NE(t.urls.back().expanded.find("/status/" + std::to_string(C().TweetId(t.quoteOf))),
-                      std::string::npos);
+            EXPECT_EQ(t.quoteLink.expanded, "https://twitter.com/" + C().ScreenName(t.quoteOf.user) +
+                                                "/status/" + std::to_string(C().TweetId(t.quoteOf)));
+            EXPECT_EQ(t.text.substr(t.text.size() - t.quoteLink.url.size()), t.quoteLink.url);  // last
         }
+        if (!t.photos.empty()) {
+            ++photos;
+            EXPECT_LE(t.photos.size(), 4u);
+            EXPECT_EQ(CodePointSlice(t.text, t.photoLink.start, t.photoLink.end), t.photoLink.url);
+            for (const Photo& p : t.photos) EXPECT_LT(p.id, t.IsRetweet() ? C().TweetId(t.retweetOf) : t.id);
+        }
+        // What a client shows leaves out a reply's leading mention and the trailing links.
+        EXPECT_EQ(t.displayStart, t.replyToUser >= 0 ? t.mentions.front().end + 1 : 0);
+        EXPECT_LE(t.displayEnd, t.length);
+        EXPECT_EQ(t.displayEnd < t.length, t.IsQuote() || (!t.photos.empty() && !t.IsRetweet())) << t.text;
         if (t.replyToUser >= 0) ++replies;
         if (t.place >= 0) {
             ++geo;
@@ -199,15 +219,19 @@ TEST_F(CorpusTest, TweetsCarryEveryContentFeatureWithConsistentEntities) {
         if (HasCodePointIn(t.text, 0x600, 0x6FF)) scripts.insert("Arabic");
         if (HasCodePointIn(t.text, 0x590, 0x5FF)) scripts.insert("Hebrew");
         if (HasCodePointIn(t.text, 0xE00, 0xE7F)) scripts.insert("Thai");
-        EXPECT_LE(TextBuilder::ShownLength(t.text), 140) << t.text;
-        EXPECT_EQ(TextBuilder::ShownLength(t.text), TextBuilder::CodePoints(Unescape(t.text)));
+        EXPECT_LE(t.length, t.IsRetweet() ? 140 : 280) << t.text;
+        EXPECT_EQ(t.length, TextBuilder::CodePoints(Unescape(t.text)));
         for (const auto& h : t.hashtags) EXPECT_EQ(CodePointSlice(t.text, h.start, h.end), "#" + h.text);
         for (const auto& m : t.mentions)
             EXPECT_EQ(CodePointSlice(t.text, m.start, m.end), "@" + C().ScreenName(m.user)) << t.text;
         for (const auto& u : t.urls) EXPECT_EQ(CodePointSlice(t.text, u.start, u.end), u.url);
     }
-    for (int count : {retweets, quotes, replies, geo, amp, braces, quotesInText, emoji, birthday})
+    for (int count :
+         {retweets, quotes, replies, geo, amp, braces, quotesInText, emoji, birthday, cutRetweets})
         EXPECT_GT(count, 0);
+    // The configured shares, give or take what a sample allows.
+    EXPECT_NEAR(static_cast<double>(longTexts) / originals, SmallConfig().longTextShare, 0.04);
+    EXPECT_NEAR(static_cast<double>(photos) / sample.size(), SmallConfig().photoShare, 0.05);
     EXPECT_EQ(scripts.size(), 5u);
 }
 

@@ -16,6 +16,7 @@
 namespace marlin::emulator {
 
 class SearchQuery;
+class TextBuilder;
 
 // What a search may return besides the query itself.
 struct SearchOptions {
@@ -122,11 +123,14 @@ class Corpus {
     bool IsPlainKind(TweetRef ref) const;
     uint64_t H(uint64_t a, uint64_t b = 0, uint64_t c = 0) const;
     void WriteText(Tweet& tweet, uint64_t h) const;
+    void AddPhotos(Tweet& tweet, uint64_t h, TextBuilder& text) const;
 
     uint64_t m_seed;
     int64_t m_nowMs;
     int64_t m_startMs;
     int64_t m_indexStartMs;
+    double m_longTextShare;
+    double m_photoShare;
     std::vector<UserCore> m_users;
     std::vector<int> m_celebrities;  // the most followed users, who are retweeted and quoted most
     std::unordered_map<std::string, int> m_byName;

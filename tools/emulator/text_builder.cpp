@@ -23,6 +23,25 @@ int TextBuilder::ShownLength(std::string_view escaped) {
     return n;
 }
 
+std::vector<size_t> TextBuilder::ShownOffsets(std::string_view escaped) {
+    std::vector<size_t> offsets;
+    offsets.reserve(escaped.size() + 1);
+    for (size_t at = 0; at < escaped.size();) {
+        offsets.push_back(at);
+        std::string_view rest = escaped.substr(at);
+        if (rest.rfind("&amp;", 0) == 0) {
+            at += 5;
+        } else if (rest.rfind("&lt;", 0) == 0 || rest.rfind("&gt;", 0) == 0) {
+            at += 4;
+        } else {
+            ++at;
+            while (at < escaped.size() && (static_cast<unsigned char>(escaped[at]) & 0xC0) == 0x80) ++at;
+        }
+    }
+    offsets.push_back(escaped.size());
+    return offsets;
+}
+
 void TextBuilder::Append(std::string_view utf8) {
     m_text += utf8;
     m_length += ShownLength(utf8);

@@ -34,6 +34,14 @@ struct UrlEntity {
     int end = 0;
 };
 
+// One photo of a tweet. All photos of a tweet share one link in its text, and so its indices.
+struct Photo {
+    uint64_t id = 0;
+    std::string file;  // the image's name on the media host, as "FhEfpSDXEAAZAY7.jpg"
+    int width = 0;     // of the largest size
+    int height = 0;
+};
+
 // One generated tweet, with everything the JSON of it needs.
 struct Tweet {
     TweetRef ref;
@@ -44,7 +52,15 @@ struct Tweet {
     std::vector<HashtagEntity> hashtags;
     std::vector<MentionEntity> mentions;
     std::vector<UrlEntity> urls;
-    int source = 0;  // index into the client list
+    std::vector<Photo> photos;
+    UrlEntity photoLink;     // the text's link to the photos, when there are any
+    TweetRef photoSource;    // a retweet's photos: the tweet they were posted with
+    UrlEntity quoteLink;     // a quote tweet's link to the quoted tweet
+    int length = 0;          // code points of the text as the reader sees it
+    int displayStart = 0;    // the text's shown part: after a reply's leading mention...
+    int displayEnd = 0;      // ...and before trailing links to a quoted tweet or photos
+    bool truncated = false;  // cut for a client that did not ask for the extended text mode
+    int source = 0;          // index into the client list
     TweetRef replyTo;
     int replyToUser = -1;
     TweetRef retweetOf;
