@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "emulator/emulator.h"
@@ -260,6 +261,94 @@ TEST_F(EndpointsTest, FollowerIdsComeFiveThousandAPage) {
     ASSERT_EQ(text["ids"].size(), 3u);
     EXPECT_EQ(text["ids"][0].type, JsonValue::Type::String);
     EXPECT_EQ(text["ids"][0].text, ids[0]);
+}
+
+TEST_F(EndpointsTest, IdListsOfFollowersAndFriendsWalkByCursorOverEveryoneOnce) {
+    struct Case {
+        const char* list;  // "followers" or "friends"
+        std::string name;
+        int count;  // 0: the default of 5000
+        bool asText;
+        int pages;
+    };
+    const Case cases[] = {
+        {"friends", E().Users().midsize, 0, false, 1},      {"friends", E().Users().popular, 40, true, 0},
+        {"friends", E().Users().silent, 0, true, 1},        {"followers", E().Users().midsize, 100, true, 0},
+        {"followers", E().Users().popular, 9000, false, 2},  // at most 5000 a page
+    };
+    for (const Case& c : cases) {
+        const bool friends = std::string(c.list) == "friends";
+        const std::vector<std::string> expected = friends ? C().FriendIds(c.name) : C().FollowerIds(c.name);
+        const int size = c.count ? std::min(c.count, 5000) : 5000;
+        const int pages = c.pages ? c.pages : static_cast<int>((expected.size() + size - 1) / size);
+        std::string base = "/1.1/" + std::string(c.list) + "/ids.json?screen_name=" + c.name +
+                           (c.count ? "&count=" + std::to_string(c.count) : "") +
+                           (c.asText ? "&stringify_ids=true" : "");
+        std::vector<std::string> ids;
+        std::string cursor = "-1";
+        int walked = 0;
+        for (; cursor != "0" && walked < 200; ++walked) {
+            JsonValue page = GetJson(base + "&cursor=" + cursor);
+            EXPECT_LE(page["ids"].size(), static_cast<size_t>(size)) << base;
+            for (const JsonValue& id : page["ids"].items) {
+                EXPECT_EQ(id.type, c.asText ? JsonValue::Type::String : JsonValue::Type::Number);
+                ids.push_back(id.text);
+            }
+            cursor = page["next_cursor_str"].text;
+        }
+        EXPECT_EQ(ids, expected) << base;
+        EXPECT_EQ(walked, std::max(pages, 1)) << base;
+    }
+    EXPECT_GT(C().FriendIds(E().Users().popular).size(), 40u);  // the walk above took several pages
+    EXPECT_EQ(
+        EmulatorClient(E()).Get("/1.1/friends/ids.json?screen_name=" + E().Users().protectedUser).status,
+        401);
+    EXPECT_EQ(EmulatorClient(E()).Get("/1.1/friends/ids.json?screen_name=nobody_at_all").status, 404);
+}
+
+// A full page now and then comes short in the middle of a result set; its link to the next page goes on
+// from its own last tweet, so a client that follows the links loses nothing.
+TEST(ShortPageTest, ShortPagesStillLeadToEveryMatchAndComeTheSameEachTime) {
+    struct Case {
+        double share;
+        bool someShort;
+        bool allShort;  // every page but the last
+    };
+    for (const Case& c : {Case{0.0, false, false}, Case{0.3, true, false}, Case{1.0, true, true}}) {
+        EmulatorConfig config = testing::SmallConfig();
+        config.shortPageShare = c.share;
+        Emulator emulator(config);
+        emulator.Start();
+        EmulatorClient client(emulator);
+        const std::string word = emulator.Queries().common;
+        std::vector<std::string> seen;
+        std::vector<size_t> sizes;
+        std::string next = "?q=" + word + "&count=100";
+        std::string second;
+        while (!next.empty()) {
+            if (sizes.size() == 1) second = next;
+            JsonValue page = JsonParser::Parse(client.Get("/1.1/search/tweets.json" + next).body);
+            for (const JsonValue& t : page["statuses"].items) seen.push_back(t["id_str"].text);
+            sizes.push_back(page["statuses"].size());
+            const JsonValue& meta = page["search_metadata"];
+            next = meta.Has("next_results") ? meta["next_results"].text : "";
+        }
+        EXPECT_EQ(seen, emulator.Data().SearchIds(word)) << c.share;
+        // No page but the last is empty.
+        size_t shortPages = std::count_if(sizes.begin(), sizes.end() - 1, [](size_t n) { return n < 100; });
+        EXPECT_EQ(std::count(sizes.begin(), sizes.end() - 1, 0u), 0) << c.share;
+        EXPECT_EQ(shortPages > 0, c.someShort) << c.share;
+        EXPECT_EQ(shortPages == sizes.size() - 1, c.allShort) << c.share;
+        ASSERT_FALSE(second.empty());
+        auto pageIds = [&] {
+            std::vector<std::string> ids;
+            JsonValue page = JsonParser::Parse(client.Get("/1.1/search/tweets.json" + second).body);
+            for (const JsonValue& t : page["statuses"].items) ids.push_back(t["id_str"].text);
+            return ids;
+        };
+        EXPECT_EQ(pageIds(), pageIds());
+        EXPECT_EQ(pageIds().size(), sizes[1]);
+    }
 }
 
 TEST_F(EndpointsTest, LookupTakesUpToAHundredIdsOrNames) {

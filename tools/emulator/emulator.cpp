@@ -293,7 +293,7 @@ struct Emulator::Impl {
     Answer UserList(const httplib::Request& req, bool friends);
     Answer IdList(const httplib::Request& req, bool friends);
     // Whether the full search page that the request asks for comes short, and how many tweets it keeps.
-    size_t ShortPageSize(const httplib::Request& req, size_t full) const;
+    size_t ShortPageSize(const httplib::Request& req, const SearchOptions& options, size_t full) const;
 
     // The user a request names by user_id or screen_name, or an error answer.
     std::optional<int> TargetUser(const httplib::Request& req, Answer& error) const;
@@ -449,7 +449,7 @@ Answer Emulator::Impl::Search(const httplib::Request& req) {
     if (maxId) options.maxId = *maxId;
     std::vector<Tweet> tweets = corpus.Search(query, options);
     const bool full = static_cast<int>(tweets.size()) == options.count;
-    if (full) tweets.resize(ShortPageSize(req, tweets.size()));
+    if (full) tweets.resize(ShortPageSize(req, options, tweets.size()));
 
     const Renderer::TextMode mode = TextModeOf(req);
     std::string body;
@@ -488,12 +488,16 @@ Answer Emulator::Impl::Search(const httplib::Request& req) {
     return {200, std::move(body)};
 }
 
-size_t Emulator::Impl::ShortPageSize(const httplib::Request& req, size_t full) const {
+size_t Emulator::Impl::ShortPageSize(const httplib::Request& req, const SearchOptions& options,
+                                     size_t full) const {
     if (full < 2) return full;
-    // The same request always gets the same page, whatever came before it.
-    uint64_t h = Hash(config.seed, HashText(req.get_param_value("q")), HashText(req.get_param_value("lang")),
-                      HashText(req.get_param_value("max_id") + "/" + req.get_param_value("since_id") + "/" +
-                               req.get_param_value("result_type")));
+    // The same request always gets the same page, whatever came before it. Ids are read relative to the
+    // corpus's present, so that a corpus made at another moment cuts the same pages short.
+    const uint64_t present = static_cast<uint64_t>(corpus.NowMs() - Corpus::kServiceEpochMs) << 22;
+    auto relative = [present](uint64_t id) { return id == 0 || id == UINT64_MAX ? id : present - id; };
+    uint64_t h = Hash(config.seed, HashText(req.get_param_value("q") + "\x1f" + options.lang),
+                      HashText(req.get_param_value("result_type")),
+                      Hash(relative(options.maxId), relative(options.sinceId)));
     if (Unit(h) >= config.shortPageShare) return full;
     return 1 + Pick(Mix(h), full - 1);
 }
