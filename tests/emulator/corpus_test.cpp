@@ -9,6 +9,7 @@
 #include "emulator/renderer.h"
 #include "emulator/search_query.h"
 #include "emulator/text_builder.h"
+#include "emulator/text_cutter.h"
 #include "emulator/vocabulary.h"
 #include "emulator_client.h"
 
@@ -233,6 +234,97 @@ TEST_F(CorpusTest, TweetsCarryEveryContentFeatureWithConsistentEntities) {
     EXPECT_NEAR(static_cast<double>(longTexts) / originals, SmallConfig().longTextShare, 0.04);
     EXPECT_NEAR(static_cast<double>(photos) / sample.size(), SmallConfig().photoShare, 0.05);
     EXPECT_EQ(scripts.size(), 5u);
+}
+
+// ---- texts cut for 140-character clients ---------------------------------------------------------------
+
+// A tweet assembled from pieces: 't' plain text, '#' a hashtag, 'l' a link to the given address.
+struct Piece {
+    char kind;
+    std::string text;
+};
+Tweet Assemble(const std::vector<Piece>& pieces) {
+    Tweet t;
+    t.id = 1234567890123456789ULL;
+    TextBuilder text;
+    for (const Piece& p : pieces) {
+        if (p.kind == '#') t.hashtags.push_back(text.AppendHashtag(p.text));
+        if (p.kind == 'l') t.urls.push_back(text.AppendLink(7, p.text));
+        if (p.kind == 't') text.Append(p.text);
+    }
+    t.text = text.Text();
+    t.length = t.displayEnd = text.Length();
+    return t;
+}
+
+// "word00 word01 ...": n words of six letters.
+std::string Words(int n) {
+    std::string out;
+    for (int k = 0; k < n; ++k)
+        out += (k ? " word" : "word") + std::string(k < 10 ? "0" : "") + std::to_string(k);
+    return out;
+}
+
+TEST(TextCutterTest, LongTextsAreCutAtAWordAndEndWithALinkToTheWhole) {
+    struct Case {
+        const char* what;
+        std::vector<Piece> pieces;
+        std::string kept;  // what precedes the ellipsis; the whole text when nothing is cut
+        size_t entities;   // hashtags and links that survive, the link to the whole included
+    };
+    const std::string x(200, 'x');
+    const Case cases[] = {
+        {"a text of 140 characters stays whole",
+         {{'t', x.substr(0, 136)}, {'#', "abc"}},
+         x.substr(0, 136) + "#abc",
+         1},
+        {"the last word that does not fit goes", {{'t', Words(30)}}, Words(16), 1},
+        {"a tag across the cut goes with its word",
+         {{'t', Words(15) + " "}, {'#', "AVeryLongHashtag"}, {'t', " " + Words(10)}},
+         Words(15),
+         1},
+        {"a text without blanks is cut at the limit", {{'t', x}}, x.substr(0, 115), 1},
+        {"...or before a link it would split",
+         {{'t', x.substr(0, 100)}, {'l', "https://example.org/a"}, {'t', x.substr(0, 60)}},
+         x.substr(0, 100),
+         1},
+        {"an escaped ampersand is one character",
+         {{'t', x.substr(0, 114) + "&amp;" + x}},
+         x.substr(0, 114) + "&amp;",
+         1},
+        {"entities before the cut stay", {{'#', "first"}, {'t', " " + Words(30)}}, "#first " + Words(15), 2},
+    };
+    for (const Case& c : cases) {
+        Tweet whole = Assemble(c.pieces);
+        Tweet shown = TextCutter::Compatible(whole);
+        EXPECT_LE(shown.length, 140) << c.what;
+        EXPECT_EQ(shown.length, TextBuilder::ShownLength(shown.text)) << c.what;
+        EXPECT_EQ(shown.hashtags.size() + shown.urls.size(), c.entities) << c.what;
+        if (!shown.truncated) {
+            EXPECT_EQ(shown.text, c.kept) << c.what;
+            continue;
+        }
+        ASSERT_FALSE(shown.urls.empty());
+        const UrlEntity& link = shown.urls.back();
+        EXPECT_EQ(shown.text, c.kept + "\u2026 " + link.url) << c.what;
+        EXPECT_EQ(link.expanded, "https://twitter.com/i/web/status/1234567890123456789");
+        EXPECT_EQ(link.end, shown.length);
+        EXPECT_EQ(link.end - link.start, 23);
+    }
+}
+
+TEST(TextCutterTest, ARetweetIsCutAt140CharactersWithAnEllipsisAndItsPhotosGoWithTheLink) {
+    Tweet retweet =
+        Assemble({{'t', "RT @someone: " + Words(20)}, {'t', " "}, {'l', "https://example.org/b"}});
+    retweet.photos.push_back({1, "a.jpg", 100, 100});
+    retweet.photoLink = retweet.urls.back();
+    TextCutter::CutRetweet(retweet);
+    EXPECT_EQ(retweet.length, 140);
+    EXPECT_EQ(retweet.text, ("RT @someone: " + Words(20)).substr(0, 139) + "\u2026");
+    EXPECT_TRUE(retweet.urls.empty());
+    EXPECT_TRUE(retweet.photos.empty());
+    EXPECT_EQ(retweet.displayEnd, 140);
+    EXPECT_FALSE(retweet.truncated);  // the service left the flag alone for retweets
 }
 
 TEST_F(CorpusTest, ProfilesVaryInBannersZonesAndProtection) {
