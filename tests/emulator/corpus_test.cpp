@@ -193,16 +193,19 @@ TEST_F(CorpusTest, TweetsCarryEveryContentFeatureWithConsistentEntities) {
                                                 "/status/" + std::to_string(C().TweetId(t.quoteOf)));
             EXPECT_EQ(t.text.substr(t.text.size() - t.quoteLink.url.size()), t.quoteLink.url);  // last
         }
-        if (!t.photos.empty()) {
+        if (t.HasPhotos()) {
             ++photos;
-            EXPECT_LE(t.photos.size(), 4u);
+            EXPECT_LE(t.photoCount, 4);
+            EXPECT_EQ(t.photoSource, t.IsRetweet() ? t.retweetOf : t.ref);
             EXPECT_EQ(CodePointSlice(t.text, t.photoLink.start, t.photoLink.end), t.photoLink.url);
-            for (const Photo& p : t.photos) EXPECT_LT(p.id, t.IsRetweet() ? C().TweetId(t.retweetOf) : t.id);
+            std::vector<Photo> shown = C().Photos(t);
+            EXPECT_EQ(shown.size(), static_cast<size_t>(t.photoCount));
+            for (const Photo& p : shown) EXPECT_LT(p.id, C().TweetId(t.photoSource));  // uploaded first
         }
         // What a client shows leaves out a reply's leading mention and the trailing links.
         EXPECT_EQ(t.displayStart, t.replyToUser >= 0 ? t.mentions.front().end + 1 : 0);
         EXPECT_LE(t.displayEnd, t.length);
-        EXPECT_EQ(t.displayEnd < t.length, t.IsQuote() || (!t.photos.empty() && !t.IsRetweet())) << t.text;
+        EXPECT_EQ(t.displayEnd < t.length, t.IsQuote() || (t.HasPhotos() && !t.IsRetweet())) << t.text;
         if (t.replyToUser >= 0) ++replies;
         if (t.place >= 0) {
             ++geo;
@@ -316,13 +319,13 @@ TEST(TextCutterTest, LongTextsAreCutAtAWordAndEndWithALinkToTheWhole) {
 TEST(TextCutterTest, ARetweetIsCutAt140CharactersWithAnEllipsisAndItsPhotosGoWithTheLink) {
     Tweet retweet =
         Assemble({{'t', "RT @someone: " + Words(20)}, {'t', " "}, {'l', "https://example.org/b"}});
-    retweet.photos.push_back({1, "a.jpg", 100, 100});
+    retweet.photoCount = 1;
     retweet.photoLink = retweet.urls.back();
     TextCutter::CutRetweet(retweet);
     EXPECT_EQ(retweet.length, 140);
     EXPECT_EQ(retweet.text, ("RT @someone: " + Words(20)).substr(0, 139) + "\u2026");
     EXPECT_TRUE(retweet.urls.empty());
-    EXPECT_TRUE(retweet.photos.empty());
+    EXPECT_FALSE(retweet.HasPhotos());
     EXPECT_EQ(retweet.displayEnd, 140);
     EXPECT_FALSE(retweet.truncated);  // the service left the flag alone for retweets
 }

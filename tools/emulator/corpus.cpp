@@ -47,6 +47,7 @@ enum Purpose : uint64_t {
     kProfile,
     kReply,
     kPopularity,
+    kPhotos,
 };
 
 struct RoleSpec {
@@ -525,12 +526,12 @@ Tweet Corpus::MakeTweet(TweetRef ref) const {
             for (auto h : o.hashtags) t.hashtags.push_back({h.text, h.start + shift, h.end + shift});
             for (auto u : o.urls)
                 t.urls.push_back({u.url, u.expanded, u.display, u.start + shift, u.end + shift});
-            if (!o.photos.empty()) {
-                t.photos = o.photos;
+            if (o.HasPhotos()) {
+                t.photoCount = o.photoCount;
+                t.photoSource = original;
                 t.photoLink = o.photoLink;
                 t.photoLink.start += shift;
                 t.photoLink.end += shift;
-                t.photoSource = original;
             }
             t.text = text.Text();
             t.length = t.displayEnd = text.Length();
@@ -632,8 +633,9 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
         t.lang = std::string(lang.code);
     } else {
         auto words = Vocabulary::EnglishWords();
-        int n = longText ? 48 : 4 + static_cast<int>(Pick(h, 9));
+        int n = longText ? budget / 5 : 4 + static_cast<int>(Pick(h, 9));
         std::vector<std::string_view> chosen;
+        chosen.reserve(n + 3);
         for (int k = 0; k < n; ++k) {
             double u = Unit(Hash(h, 100 + k));
             chosen.push_back(words[static_cast<size_t>(u * u * words.size())]);
@@ -646,7 +648,7 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
         auto awkward = Vocabulary::AwkwardFragments();
         if (Unit(Hash(h, 9)) < 0.06) insert(awkward[Pick(Hash(h, 10), awkward.size())], Hash(h, 11));
         bool newline = Unit(Hash(h, 12)) < 0.01;
-        for (size_t k = 0; k < chosen.size(); ++k) {
+        for (size_t k = 0; k < chosen.size() && text.Length() + 2 <= budget; ++k) {
             if (k && text.Length() + 1 + TextBuilder::ShownLength(chosen[k]) > budget) continue;
             if (k) text.Append(newline && k == chosen.size() / 2 ? "\n" : " ");
             text.Append(chosen[k]);
@@ -684,35 +686,36 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
         t.urls.push_back(t.quoteLink);
     }
     if (photos) {
+        double u = Unit(Hash(h, 30));  // Hash(h, 27) decided that there are photos
+        t.photoCount = u < 0.7 ? 1 : u < 0.82 ? 2 : u < 0.9 ? 3 : 4;
+        t.photoSource = t.ref;
         text.Append(" ");
-        AddPhotos(t, Hash(h, 27), text);
+        t.photoLink = text.AppendLink(Hash(h, 31), "");
     }
     t.text = text.Text();
     t.length = text.Length();
 }
 
-void Corpus::AddPhotos(Tweet& t, uint64_t h, TextBuilder& text) const {
+std::vector<Photo> Corpus::Photos(const Tweet& t) const {
     // Sizes of the largest form, as cameras, phones and screenshots make them.
     static constexpr int kSizes[][2] = {{2048, 1536}, {1536, 2048}, {1080, 1350}, {1200, 675},
                                         {900, 900},   {640, 480},   {1242, 2208}};
-    double u = Unit(Hash(h, 3));  // h itself decided that there are photos
-    int count = u < 0.7 ? 1 : u < 0.82 ? 2 : u < 0.9 ? 3 : 4;
-    std::string page = "https://twitter.com/" + m_users[t.ref.user].screenName + "/status/" +
-                       std::to_string(t.id) + "/photo/1";
-    t.photoLink = text.AppendLink(Hash(h, 1), page);
-    t.photoLink.display = "pic.twitter.com/" + t.photoLink.url.substr(t.photoLink.url.rfind('/') + 1);
-    // Photos are uploaded a little before the tweet that carries them, so their ids are a little smaller.
-    int64_t uploadedMs = t.timeMs - 1000 - static_cast<int64_t>(Pick(Hash(h, 2), 120000));
-    for (int k = 0; k < count; ++k) {
+    std::vector<Photo> photos;
+    if (!t.HasPhotos()) return photos;
+    const TweetRef source = t.photoSource;
+    uint64_t h = H(source.user, kPhotos, source.seq);
+    // Uploaded a little before the tweet that carries them, so their ids are a little smaller.
+    int64_t uploadedMs = TweetTimeMs(source) - 1000 - static_cast<int64_t>(Pick(h, 120000));
+    for (int k = 0; k < t.photoCount; ++k) {
         Photo p;
         p.id =
             (static_cast<uint64_t>(uploadedMs + k - kServiceEpochMs) << 22) | Pick(Hash(h, 10 + k), 1 << 22);
-        p.file = TextBuilder::ShortCode(Hash(h, 20 + k), 15) + ".jpg";
         const auto& size = kSizes[Pick(Hash(h, 30 + k), std::size(kSizes))];
         p.width = size[0];
         p.height = size[1];
-        t.photos.push_back(std::move(p));
+        photos.push_back(p);
     }
+    return photos;
 }
 
 // ---- expectations ------------------------------------------------------------------------------------

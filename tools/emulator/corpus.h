@@ -16,7 +16,6 @@
 namespace marlin::emulator {
 
 class SearchQuery;
-class TextBuilder;
 
 // What a search may return besides the query itself.
 struct SearchOptions {
@@ -60,6 +59,8 @@ class Corpus {
     uint64_t TweetId(TweetRef ref) const;
     int64_t TweetTimeMs(TweetRef ref) const;
     std::optional<TweetRef> FindTweet(uint64_t id) const;
+    // The photos a tweet shows, first to last.
+    std::vector<Photo> Photos(const Tweet& tweet) const;
 
     // Searching: tweets of the search index (the last searchIndexDays) that match, newest first.
     std::vector<Tweet> Search(const SearchQuery& query, const SearchOptions& options) const;
@@ -123,7 +124,6 @@ class Corpus {
     bool IsPlainKind(TweetRef ref) const;
     uint64_t H(uint64_t a, uint64_t b = 0, uint64_t c = 0) const;
     void WriteText(Tweet& tweet, uint64_t h) const;
-    void AddPhotos(Tweet& tweet, uint64_t h, TextBuilder& text) const;
 
     uint64_t m_seed;
     int64_t m_nowMs;

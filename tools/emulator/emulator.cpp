@@ -697,7 +697,7 @@ Answer Emulator::Impl::RateLimitStatus(const httplib::Request& req) {
             open = r.family;
         }
         RateLimiter::Verdict v = limiter.Peek(token, r.window, at);
-        json.Key(r.path).BeginObject().Field("limit", v.limit).Field("remaining", v.remaining);
+        json.EscapedKey(r.path).BeginObject().Field("limit", v.limit).Field("remaining", v.remaining);
         json.Field("reset", v.reset).EndObject();
     }
     if (open) json.EndObject();

@@ -131,7 +131,7 @@ std::string CommandLineHelp() {
            "  --search-days N         days the search index reaches back (default 7)\n"
            "  --now EPOCH             the corpus's present, seconds since 1970 (default: the start)\n"
            "  --long-texts SHARE      share of original tweets longer than 140 characters, up to 280\n"
-           "                          (default 0.12); without tweet_mode=extended they come truncated\n"
+           "                          (default 0.05); without tweet_mode=extended they come truncated\n"
            "  --photos SHARE          share of original tweets with one to four photos (default 0.15)\n"
            "  --short-pages SHARE     share of full search pages cut short in the middle of a result set,\n"
            "                          still with next_results (default 0.05; 0 turns them off)\n"

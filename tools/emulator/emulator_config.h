@@ -64,7 +64,7 @@ struct EmulatorConfig {
     // Shares (0..1) of what the service sent now and then: original tweets longer than 140 characters,
     // original tweets with one to four photos, and full search pages cut short in the middle of a result
     // set (still with a link to the next page).
-    double longTextShare = 0.12;
+    double longTextShare = 0.05;
     double photoShare = 0.15;
     double shortPageShare = 0.05;
 

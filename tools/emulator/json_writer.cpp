@@ -151,15 +151,17 @@ JsonWriter& JsonWriter::EndArray() {
 
 JsonWriter& JsonWriter::Key(std::string_view key) {
     BeforeValue();
-    // Keys are the service's own names, mostly plain ASCII that needs no escape; the endpoint paths of the
-    // rate-limit status hold slashes, which are escaped there as everywhere.
-    if (key.find_first_of("/\\\"") == std::string_view::npos) {
-        m_out += '"';
-        m_out += key;
-        m_out += '"';
-    } else {
-        AppendQuoted(m_out, key);
-    }
+    // Keys are the service's own names: plain ASCII that needs no escape.
+    m_out += '"';
+    m_out += key;
+    m_out += "\":";
+    m_afterKey = true;
+    return *this;
+}
+
+JsonWriter& JsonWriter::EscapedKey(std::string_view key) {
+    BeforeValue();
+    AppendQuoted(m_out, key);
     m_out += ':';
     m_afterKey = true;
     return *this;

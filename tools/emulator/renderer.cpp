@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "emulator/corpus.h"
+#include "emulator/hashing.h"
 #include "emulator/json_writer.h"
 #include "emulator/text_builder.h"
 #include "emulator/text_cutter.h"
@@ -115,27 +116,38 @@ void Renderer::WriteEntities(JsonWriter& json, const Tweet& tweet) const {
     json.EndArray();
     json.Key("urls");
     WriteUrlList(json, tweet.urls.data(), tweet.urls.size());
-    // The first photo only; all of them are in extended_entities.
-    if (!tweet.photos.empty()) WritePhotos(json.Key("media"), tweet, 1);
-    json.EndObject();
-    if (!tweet.photos.empty()) {
-        json.Key("extended_entities").BeginObject().Key("media");
-        WritePhotos(json, tweet, tweet.photos.size());
+    if (!tweet.HasPhotos()) {
         json.EndObject();
+        return;
     }
+    // The first photo only; all of them are in extended_entities.
+    const std::vector<Photo> photos = m_corpus.Photos(tweet);
+    WritePhotos(json.Key("media"), tweet, photos, 1);
+    json.EndObject();
+    json.Key("extended_entities").BeginObject().Key("media");
+    WritePhotos(json, tweet, photos, photos.size());
+    json.EndObject();
 }
 
-void Renderer::WritePhotos(JsonWriter& json, const Tweet& tweet, size_t count) const {
+void Renderer::WritePhotos(JsonWriter& json, const Tweet& tweet, const std::vector<Photo>& photos,
+                           size_t count) const {
+    const TweetRef source = tweet.photoSource;
+    const uint64_t sourceId = m_corpus.TweetId(source);
+    const UrlEntity& link = tweet.photoLink;
+    const std::string page = "https://twitter.com/" + m_corpus.ScreenName(source.user) + "/status/" +
+                             std::to_string(sourceId) + "/photo/1";
+    const std::string shown = "pic.twitter.com/" + link.url.substr(link.url.rfind('/') + 1);
     json.BeginArray();
     for (size_t k = 0; k < count; ++k) {
-        const Photo& p = tweet.photos[k];
-        const UrlEntity& link = tweet.photoLink;
+        const Photo& p = photos[k];
+        // The image's name on the media host, made only here: most tweets made are never shown.
+        const std::string file = TextBuilder::ShortCode(Hash(p.id, 0x9f), 15) + ".jpg";
         json.BeginObject();
         WriteIdPair(json, "id", "id_str", p.id);
         WriteIndices(json, link.start, link.end);
-        json.Field("media_url", "http://pbs.twimg.com/media/" + p.file);
-        json.Field("media_url_https", "https://pbs.twimg.com/media/" + p.file);
-        json.Field("url", link.url).Field("display_url", link.display).Field("expanded_url", link.expanded);
+        json.Field("media_url", "http://pbs.twimg.com/media/" + file);
+        json.Field("media_url_https", "https://pbs.twimg.com/media/" + file);
+        json.Field("url", link.url).Field("display_url", shown).Field("expanded_url", page);
         json.Field("type", "photo");
         json.Key("sizes").BeginObject();
         json.Key("thumb").BeginObject().Field("w", 150).Field("h", 150).Field("resize", "crop").EndObject();
@@ -149,11 +161,9 @@ void Renderer::WritePhotos(JsonWriter& json, const Tweet& tweet, size_t count) c
         }
         json.EndObject();
         // A retweet's photos say which tweet they came with.
-        if (tweet.photoSource.Valid()) {
-            WriteIdPair(json, "source_status_id", "source_status_id_str",
-                        m_corpus.TweetId(tweet.photoSource));
-            WriteIdPair(json, "source_user_id", "source_user_id_str",
-                        m_corpus.UserId(tweet.photoSource.user));
+        if (tweet.IsRetweet()) {
+            WriteIdPair(json, "source_status_id", "source_status_id_str", sourceId);
+            WriteIdPair(json, "source_user_id", "source_user_id_str", m_corpus.UserId(source.user));
         }
         json.EndObject();
     }
@@ -267,7 +277,7 @@ void Renderer::WriteShown(JsonWriter& json, const Tweet& tweet, TweetStyle style
         .Field("favorite_count", tweet.IsRetweet() ? 0 : tweet.favoriteCount);
     json.Field("favorited", false).Field("retweeted", false);
     // The service only says whether a tweet may be sensitive when the tweet carries a link or a photo.
-    if ((!tweet.urls.empty() && !tweet.IsRetweet()) || !tweet.photos.empty())
+    if ((!tweet.urls.empty() && !tweet.IsRetweet()) || tweet.HasPhotos())
         json.Field("possibly_sensitive", false);
     json.Field("lang", tweet.lang);
     json.EndObject();

@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "emulator/account.h"
 #include "emulator/tweet.h"
@@ -44,7 +45,8 @@ class Renderer {
     void WriteShown(JsonWriter& json, const Tweet& tweet, TweetStyle style, TextMode mode) const;
     void WriteText(JsonWriter& json, const Tweet& tweet, TextMode mode) const;
     void WriteEntities(JsonWriter& json, const Tweet& tweet) const;
-    void WritePhotos(JsonWriter& json, const Tweet& tweet, size_t count) const;
+    void WritePhotos(JsonWriter& json, const Tweet& tweet, const std::vector<Photo>& photos,
+                     size_t count) const;
     void WriteQuote(JsonWriter& json, const Tweet& tweet, TweetStyle style, TextMode mode) const;
     void WritePlace(JsonWriter& json, const Tweet& tweet) const;
     void WriteUrlList(JsonWriter& json, const UrlEntity* links, size_t count) const;

@@ -28,6 +28,8 @@ class TextBuilder {
     // Where each code point of an HTML-escaped text begins, counted as ShownLength counts them, and the
     // text's size last: element k is the byte offset of code point k.
     static std::vector<size_t> ShownOffsets(std::string_view escaped);
+    // The byte offset of code point n alone (the text's size when it has no more).
+    static size_t ShownOffset(std::string_view escaped, int n);
     // "&" "<" ">" as the service writes them inside texts.
     static std::string EscapeHtml(std::string_view text);
     // Letters and digits, as in t.co codes and image names.

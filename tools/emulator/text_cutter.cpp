@@ -43,12 +43,12 @@ int WordEnd(const Tweet& tweet, int limit) {
 
 void TextCutter::Cut(Tweet& tweet, int keep) {
     if (keep >= tweet.length) return;
-    tweet.text.resize(TextBuilder::ShownOffsets(tweet.text)[keep]);
+    tweet.text.resize(TextBuilder::ShownOffset(tweet.text, keep));
     KeepWithin(tweet.mentions, keep);
     KeepWithin(tweet.hashtags, keep);
     KeepWithin(tweet.urls, keep);
     if (tweet.photoLink.end > keep) {
-        tweet.photos.clear();
+        tweet.photoCount = 0;
         tweet.photoSource = {};
     }
     tweet.length = keep;

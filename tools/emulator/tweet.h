@@ -37,8 +37,7 @@ struct UrlEntity {
 // One photo of a tweet. All photos of a tweet share one link in its text, and so its indices.
 struct Photo {
     uint64_t id = 0;
-    std::string file;  // the image's name on the media host, as "FhEfpSDXEAAZAY7.jpg"
-    int width = 0;     // of the largest size
+    int width = 0;  // of the largest size
     int height = 0;
 };
 
@@ -52,9 +51,11 @@ struct Tweet {
     std::vector<HashtagEntity> hashtags;
     std::vector<MentionEntity> mentions;
     std::vector<UrlEntity> urls;
-    std::vector<Photo> photos;
-    UrlEntity photoLink;     // the text's link to the photos, when there are any
-    TweetRef photoSource;    // a retweet's photos: the tweet they were posted with
+    // Photos: how many, and the tweet they were posted with (a retweet shows its original's). Their details
+    // come from Corpus::Photos when a tweet is written: most tweets made are only searched.
+    int photoCount = 0;
+    TweetRef photoSource;
+    UrlEntity photoLink;     // the text's link to the photos: only the short link and where it sits
     UrlEntity quoteLink;     // a quote tweet's link to the quoted tweet
     int length = 0;          // code points of the text as the reader sees it
     int displayStart = 0;    // the text's shown part: after a reply's leading mention...
@@ -72,6 +73,7 @@ struct Tweet {
     int favoriteCount = 0;
     bool IsRetweet() const { return retweetOf.Valid(); }
     bool IsQuote() const { return quoteOf.Valid(); }
+    bool HasPhotos() const { return photoCount > 0; }
 };
 
 }  // namespace marlin::emulator
