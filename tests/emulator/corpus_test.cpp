@@ -9,6 +9,7 @@
 #include "emulator/renderer.h"
 #include "emulator/search_query.h"
 #include "emulator/text_builder.h"
+#include "emulator/text_cutter.h"
 #include "emulator/vocabulary.h"
 #include "emulator_client.h"
 
@@ -166,22 +167,39 @@ TEST_F(CorpusTest, FollowersAndFriendsDescribeOneGraph) {
 
 TEST_F(CorpusTest, TweetsCarryEveryContentFeatureWithConsistentEntities) {
     int retweets = 0, quotes = 0, replies = 0, geo = 0, amp = 0, braces = 0, quotesInText = 0, emoji = 0,
-        birthday = 0;
+        birthday = 0, longTexts = 0, cutRetweets = 0, photos = 0, originals = 0;
     std::set<std::string> scripts;
-    for (const Tweet& t : Sample()) {
+    const std::vector<Tweet> sample = Sample();
+    for (const Tweet& t : sample) {
         if (t.IsRetweet()) {
             ++retweets;
             Tweet original = C().MakeTweet(t.retweetOf);
-            EXPECT_EQ(t.text, "RT @" + C().ScreenName(t.retweetOf.user) + ": " + original.text);
+            std::string whole = "RT @" + C().ScreenName(t.retweetOf.user) + ": " + original.text;
+            // Cut at 140 characters, the last of them an ellipsis.
+            if (TextBuilder::ShownLength(whole) > 140) {
+                ++cutRetweets;
+                whole = whole.substr(0, TextBuilder::ShownOffsets(whole)[139]) + "\u2026";
+            }
+            EXPECT_EQ(t.text, whole);
             EXPECT_FALSE(original.IsRetweet());
             EXPECT_LT(original.id, t.id);
+        } else {
+            ++originals;
+            longTexts += t.length > 140;
         }
         if (t.IsQuote()) {
             ++quotes;
-            ASSERT_FALSE(t.urls.empty());
-            EXPECT_NE(t.urls.back().expanded.find("/status/" + std::to_string(C().TweetId(t.quoteOf))),
-                      std::string::npos);
+            EXPECT_EQ(t.quoteLink.expanded, "https://twitter.com/" + C().ScreenName(t.quoteOf.user) +
+                                                "/status/" + std::to_string(C().TweetId(t.quoteOf)));
+            EXPECT_EQ(t.text.substr(t.text.size() - t.quoteLink.url.size()), t.quoteLink.url);  // last
         }
+        // A retweet cut short loses the photos whose link it cut away.
+        photos += t.HasPhotos();
+        if (t.HasPhotos()) {
+            EXPECT_EQ(CodePointSlice(t.text, t.photoLink.start, t.photoLink.end), t.photoLink.url);
+        }
+        // What a client shows leaves out the trailing links to a quoted tweet and to photos.
+        EXPECT_EQ(t.displayEnd < t.length, t.IsQuote() || (t.HasPhotos() && !t.IsRetweet())) << t.text;
         if (t.replyToUser >= 0) ++replies;
         if (t.place >= 0) {
             ++geo;
@@ -199,16 +217,57 @@ TEST_F(CorpusTest, TweetsCarryEveryContentFeatureWithConsistentEntities) {
         if (HasCodePointIn(t.text, 0x600, 0x6FF)) scripts.insert("Arabic");
         if (HasCodePointIn(t.text, 0x590, 0x5FF)) scripts.insert("Hebrew");
         if (HasCodePointIn(t.text, 0xE00, 0xE7F)) scripts.insert("Thai");
-        EXPECT_LE(TextBuilder::ShownLength(t.text), 140) << t.text;
-        EXPECT_EQ(TextBuilder::ShownLength(t.text), TextBuilder::CodePoints(Unescape(t.text)));
+        EXPECT_LE(t.length, t.IsRetweet() ? 140 : 280) << t.text;
+        EXPECT_EQ(t.length, TextBuilder::CodePoints(Unescape(t.text)));
         for (const auto& h : t.hashtags) EXPECT_EQ(CodePointSlice(t.text, h.start, h.end), "#" + h.text);
         for (const auto& m : t.mentions)
             EXPECT_EQ(CodePointSlice(t.text, m.start, m.end), "@" + C().ScreenName(m.user)) << t.text;
         for (const auto& u : t.urls) EXPECT_EQ(CodePointSlice(t.text, u.start, u.end), u.url);
     }
-    for (int count : {retweets, quotes, replies, geo, amp, braces, quotesInText, emoji, birthday})
+    for (int count :
+         {retweets, quotes, replies, geo, amp, braces, quotesInText, emoji, birthday, cutRetweets})
         EXPECT_GT(count, 0);
+    // The configured shares, give or take what a sample allows.
+    EXPECT_NEAR(static_cast<double>(longTexts) / originals, SmallConfig().longTextShare, 0.04);
+    EXPECT_NEAR(static_cast<double>(photos) / sample.size(), SmallConfig().photoShare, 0.05);
     EXPECT_EQ(scripts.size(), 5u);
+}
+
+// The cases a corpus text rarely meets: no blank to cut at, an entity or an escape across the cut.
+TEST(TextCutterTest, ALongTextIsCutBeforeAWordOrEntityItWouldSplit) {
+    struct Case {
+        const char* what;
+        std::string before;  // plain text, then a hashtag ('#...') or a link, then 60 letters
+        std::string entity;
+        std::string kept;  // what precedes the ellipsis
+    };
+    const std::string x(200, 'x'), words = "one two three four five six seven eight nine ten";
+    const Case cases[] = {
+        {"a tag across the cut goes with its word", words + " " + x.substr(0, 50) + " ", "#AVeryLongHashtag",
+         words + " " + x.substr(0, 50)},
+        {"a text without blanks is cut at the limit", x, "", x.substr(0, 115)},
+        {"...or before a link it would split", x.substr(0, 100), "https://example.org/a", x.substr(0, 100)},
+        {"an escaped ampersand is one character", x.substr(0, 114) + "&amp;" + x, "",
+         x.substr(0, 114) + "&amp;"},
+    };
+    for (const Case& c : cases) {
+        Tweet whole;
+        whole.id = 1234567890123456789ULL;
+        TextBuilder text;
+        text.Append(c.before);
+        if (c.entity.starts_with("#")) whole.hashtags.push_back(text.AppendHashtag(c.entity.substr(1)));
+        if (c.entity.starts_with("http")) whole.urls.push_back(text.AppendLink(7, c.entity));
+        text.Append(x.substr(0, 60));
+        whole.text = text.Text();
+        whole.length = whole.displayEnd = text.Length();
+        Tweet shown = TextCutter::Compatible(whole);
+        ASSERT_TRUE(shown.truncated) << c.what;
+        ASSERT_EQ(shown.hashtags.size() + shown.urls.size(), 1u) << c.what;  // the link to the whole only
+        EXPECT_EQ(shown.text, c.kept + "\u2026 " + shown.urls[0].url) << c.what;
+        EXPECT_EQ(shown.urls[0].expanded, "https://twitter.com/i/web/status/1234567890123456789");
+        EXPECT_EQ(shown.urls[0].end, shown.length);
+        EXPECT_LE(shown.length, 140);
+    }
 }
 
 TEST_F(CorpusTest, ProfilesVaryInBannersZonesAndProtection) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "emulator/emulator.h"
 #include "emulator_client.h"
 #include "mini_json.h"
+#include "test_support.h"
 
 namespace marlin::emulator {
 namespace {
@@ -60,22 +62,31 @@ TEST_F(EndpointsTest, TokenExchangeAcceptsOnlyTheConfiguredApplication) {
     EXPECT_EQ(client.PostToken(E().BasicCredentials(), "/oauth2/token").status, 403);  // no grant type
 }
 
+// The service answered a missing or unknown token before it looked at any quota window: those answers
+// carry no rate-limit header (the recorded 215 answer has none), and a client must not expect one.
 TEST_F(EndpointsTest, EveryEndpointWantsTheIssuedBearerToken) {
     EmulatorClient client(E());
+    const char* kLimitHeaders[] = {"x-rate-limit-limit", "x-rate-limit-remaining", "x-rate-limit-reset"};
+    const std::string recorded = marlin::testing::Fixture("error_bad_auth_215.headers.txt");
+    for (const char* header : kLimitHeaders) EXPECT_EQ(recorded.find(header), std::string::npos) << header;
     for (const char* target :
          {"/1.1/search/tweets.json?q=data", "/1.1/statuses/user_timeline.json?screen_name=city_library",
           "/1.1/users/lookup.json?screen_name=city_library",
           "/1.1/followers/list.json?screen_name=city_library",
           "/1.1/friends/list.json?screen_name=city_library",
-          "/1.1/followers/ids.json?screen_name=city_library"}) {
+          "/1.1/followers/ids.json?screen_name=city_library",
+          "/1.1/friends/ids.json?screen_name=city_library", "/1.1/application/rate_limit_status.json"}) {
         Reply wrong = client.Get(target, "AAAAnotthetoken");
         EXPECT_EQ(wrong.status, 401) << target;
         EXPECT_EQ(wrong.reason, "Unauthorized");
         EXPECT_EQ(wrong.body, "{\"errors\":[{\"code\":89,\"message\":\"Invalid or expired token.\"}]}");
-        EXPECT_FALSE(wrong.Has("x-rate-limit-remaining"));
         Reply none = client.Get(target, "");
         EXPECT_EQ(none.status, 400) << target;
         EXPECT_EQ(none.body, "{\"errors\":[{\"code\":215,\"message\":\"Bad Authentication data.\"}]}");
+        for (const char* header : kLimitHeaders) {
+            EXPECT_FALSE(wrong.Has(header)) << target << " " << header;
+            EXPECT_FALSE(none.Has(header)) << target << " " << header;
+        }
         EXPECT_EQ(client.Get(target).status, 200) << target;
     }
     Reply unknown = client.Get("/1.1/statuses/home_timeline.json");
@@ -127,9 +138,10 @@ TEST_F(EndpointsTest, SearchHonoursCountLanguageAndTheQueryOperators) {
     JsonValue none = GetJson("/1.1/search/tweets.json?q=" + E().Queries().none);
     EXPECT_EQ(none["statuses"].size(), 0u);
     EXPECT_FALSE(none["search_metadata"].Has("next_results"));
-    JsonValue tagged = GetJson("/1.1/search/tweets.json?q=%23OpenData&count=100");
+    // The whole text holds the tag; a truncated one may have lost it.
+    JsonValue tagged = GetJson("/1.1/search/tweets.json?q=%23OpenData&count=100&tweet_mode=extended");
     for (const JsonValue& t : tagged["statuses"].items)
-        EXPECT_NE(t["text"].text.find("#OpenData"), std::string::npos) << t["text"].text;
+        EXPECT_NE(t["full_text"].text.find("#OpenData"), std::string::npos) << t["full_text"].text;
     JsonValue phrase =
         GetJson("/1.1/search/tweets.json?q=%22happy%20birthday%22%20-filter%3Aretweets&count=100");
     ASSERT_GT(phrase["statuses"].size(), 0u);
@@ -249,6 +261,82 @@ TEST_F(EndpointsTest, FollowerIdsComeFiveThousandAPage) {
     ASSERT_EQ(text["ids"].size(), 3u);
     EXPECT_EQ(text["ids"][0].type, JsonValue::Type::String);
     EXPECT_EQ(text["ids"][0].text, ids[0]);
+}
+
+TEST_F(EndpointsTest, IdListsOfFollowersAndFriendsWalkByCursorOverEveryoneOnce) {
+    struct Case {
+        const char* list;  // "followers" or "friends"
+        std::string name;
+        int count;  // 0: the default of 5000
+        bool asText;
+    };
+    const Case cases[] = {
+        {"friends", E().Users().midsize, 0, false},      {"friends", E().Users().popular, 40, true},
+        {"friends", E().Users().silent, 0, true},        {"followers", E().Users().midsize, 100, true},
+        {"followers", E().Users().popular, 9000, false},  // at most 5000 a page
+    };
+    for (const Case& c : cases) {
+        const bool friends = std::string(c.list) == "friends";
+        const std::vector<std::string> expected = friends ? C().FriendIds(c.name) : C().FollowerIds(c.name);
+        const int size = c.count ? std::min(c.count, 5000) : 5000;
+        const int pages = std::max<int>(1, static_cast<int>((expected.size() + size - 1) / size));
+        std::string base = "/1.1/" + std::string(c.list) + "/ids.json?screen_name=" + c.name +
+                           (c.count ? "&count=" + std::to_string(c.count) : "") +
+                           (c.asText ? "&stringify_ids=true" : "");
+        std::vector<std::string> ids;
+        std::string cursor = "-1";
+        int walked = 0;
+        for (; cursor != "0" && walked < 200; ++walked) {
+            JsonValue page = GetJson(base + "&cursor=" + cursor);
+            EXPECT_LE(page["ids"].size(), static_cast<size_t>(size)) << base;
+            for (const JsonValue& id : page["ids"].items) {
+                EXPECT_EQ(id.type, c.asText ? JsonValue::Type::String : JsonValue::Type::Number);
+                ids.push_back(id.text);
+            }
+            cursor = page["next_cursor_str"].text;
+        }
+        EXPECT_EQ(ids, expected) << base;
+        EXPECT_EQ(walked, pages) << base;
+    }
+    EXPECT_GT(C().FriendIds(E().Users().popular).size(), 40u);  // a walk above took several pages
+    EXPECT_EQ(
+        EmulatorClient(E()).Get("/1.1/friends/ids.json?screen_name=" + E().Users().protectedUser).status,
+        401);
+    EXPECT_EQ(EmulatorClient(E()).Get("/1.1/friends/ids.json?screen_name=nobody_at_all").status, 404);
+}
+
+// A full page now and then comes short in the middle of a result set; its link to the next page goes on
+// from its own last tweet, so a client that follows the links loses nothing.
+TEST(ShortPageTest, ShortPagesStillLeadToEveryMatchAndComeTheSameEachTime) {
+    for (double share : {0.0, 1.0}) {
+        EmulatorConfig config = testing::SmallConfig();
+        config.shortPageShare = share;
+        Emulator emulator(config);
+        emulator.Start();
+        EmulatorClient client(emulator);
+        const std::string word = emulator.Queries().common;
+        std::vector<std::string> seen;
+        std::vector<size_t> sizes;
+        std::string next = "?q=" + word + "&count=100";
+        std::string second;
+        while (!next.empty()) {
+            if (sizes.size() == 1) second = next;
+            JsonValue page = JsonParser::Parse(client.Get("/1.1/search/tweets.json" + next).body);
+            for (const JsonValue& t : page["statuses"].items) seen.push_back(t["id_str"].text);
+            sizes.push_back(page["statuses"].size());
+            const JsonValue& meta = page["search_metadata"];
+            next = meta.Has("next_results") ? meta["next_results"].text : "";
+        }
+        EXPECT_EQ(seen, emulator.Data().SearchIds(word)) << share;
+        // No page but the last is empty; all or none are short.
+        size_t shortPages = std::count_if(sizes.begin(), sizes.end() - 1, [](size_t n) { return n < 100; });
+        EXPECT_EQ(std::count(sizes.begin(), sizes.end() - 1, 0u), 0) << share;
+        EXPECT_EQ(shortPages, share == 0 ? 0 : sizes.size() - 1) << share;
+        // Asked again, a page comes the same.
+        ASSERT_FALSE(second.empty());
+        EXPECT_EQ(JsonParser::Parse(client.Get("/1.1/search/tweets.json" + second).body)["statuses"].size(),
+                  sizes[1]);
+    }
 }
 
 TEST_F(EndpointsTest, LookupTakesUpToAHundredIdsOrNames) {

@@ -30,8 +30,8 @@ TEST(JsonWriterTest, WritesCompactNestedValuesInTheGivenOrder) {
     std::string out;
     JsonWriter json(out);
     json.BeginObject().Field("b", 1).Key("a").BeginArray().Int(-2).Double(51.5).Bool(true).Null().EndArray();
-    json.Key("o").BeginObject().EndObject().Field("s", "x").EndObject();
-    EXPECT_EQ(out, R"({"b":1,"a":[-2,51.5,true,null],"o":{},"s":"x"})");
+    json.Key("o").BeginObject().EndObject().Field("s", "x").EscapedKey("/search/tweets").Int(0).EndObject();
+    EXPECT_EQ(out, R"({"b":1,"a":[-2,51.5,true,null],"o":{},"s":"x","\/search\/tweets":0})");
 }
 
 }  // namespace

@@ -83,7 +83,17 @@ TEST(CommandLineTest, ReadsEveryOption) {
                                          "--fault",
                                          "timeline:503:0.25",
                                          "--fault",
-                                         "ids:stall:1:4"},
+                                         "ids:stall:1:4",
+                                         "--limit",
+                                         "friend-ids=5",
+                                         "--remaining",
+                                         "limit-status=7",
+                                         "--long-texts",
+                                         "0.5",
+                                         "--photos",
+                                         "1",
+                                         "--short-pages",
+                                         "0"},
                                         &help);
     EXPECT_FALSE(help);
     EXPECT_EQ(c.host, "0.0.0.0");
@@ -106,8 +116,15 @@ TEST(CommandLineTest, ReadsEveryOption) {
     EXPECT_EQ(c.faults[1].family, Family::UserTimeline);
     EXPECT_DOUBLE_EQ(c.faults[1].fraction, 0.25);
     EXPECT_EQ(c.faults[2].stallSeconds, 4);
+    EXPECT_EQ(c.limits[static_cast<int>(Family::FriendIds)], 5);
+    EXPECT_EQ(c.startRemaining[static_cast<int>(Family::RateLimitStatus)], 7);
+    EXPECT_DOUBLE_EQ(c.longTextShare, 0.5);
+    EXPECT_DOUBLE_EQ(c.photoShare, 1.0);
+    EXPECT_DOUBLE_EQ(c.shortPageShare, 0.0);
     ParseCommandLine({"--help"}, &help);
     EXPECT_TRUE(help);
+    for (const char* documented : {"--long-texts", "--photos", "--short-pages", "friend-ids", "limit-status"})
+        EXPECT_NE(CommandLineHelp().find(documented), std::string::npos) << documented;
     EXPECT_EQ(EmulatorConfig().host, "127.0.0.1");  // loopback unless asked
 }
 
@@ -120,6 +137,9 @@ TEST(CommandLineTest, RefusesWhatItCannotRead) {
                                                {"--limit", "moon=3"},
                                                {"--fault", "search:explode:1"},
                                                {"--fault", "search:500:1.5"},
+                                               {"--photos", "1.5"},
+                                               {"--short-pages", "-0.1"},
+                                               {"--long-texts", "some"},
                                                {"--cert", "a.pem"},
                                                {"--colour", "red"}}) {
         EXPECT_THROW(ParseCommandLine(args), std::invalid_argument) << args[0];

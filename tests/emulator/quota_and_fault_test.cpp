@@ -12,6 +12,7 @@ namespace {
 
 using testing::EmulatorClient;
 using testing::JsonParser;
+using testing::JsonValue;
 using testing::Reply;
 
 const char* kTargets[kLimitedFamilyCount] = {
@@ -21,6 +22,8 @@ const char* kTargets[kLimitedFamilyCount] = {
     "/1.1/followers/list.json?screen_name=city_library&count=1",
     "/1.1/friends/list.json?screen_name=city_library&count=1",
     "/1.1/followers/ids.json?screen_name=city_library&count=1",
+    "/1.1/friends/ids.json?screen_name=city_library&count=1",
+    "/1.1/application/rate_limit_status.json",
 };
 
 const char* Target(Family family) {
@@ -35,7 +38,7 @@ TEST(QuotaTest, EveryFamilyCountsItsOwnWindowWithTheAppOnlyLimits) {
     Emulator emulator(testing::SmallConfig());
     emulator.Start();
     EmulatorClient client(emulator);
-    const int limits[] = {450, 1500, 300, 15, 15, 15};
+    const int limits[] = {450, 1500, 300, 15, 15, 15, 15, 180};
     for (int k = 0; k < kLimitedFamilyCount; ++k) {
         const Family family = static_cast<Family>(k);
         int64_t before = static_cast<int64_t>(std::time(nullptr));
@@ -54,6 +57,55 @@ TEST(QuotaTest, EveryFamilyCountsItsOwnWindowWithTheAppOnlyLimits) {
     Reply missing = client.Get("/1.1/followers/ids.json?screen_name=nobody_at_all");
     EXPECT_EQ(missing.status, 404);
     EXPECT_EQ(HeaderNumber(missing, "x-rate-limit-remaining"), 12);
+}
+
+// The status answer reads every window of the calling token without counting a request in any but its own.
+TEST(QuotaTest, TheRateLimitStatusReportsTheLiveWindowsOfTheCallingToken) {
+    EmulatorConfig config = testing::SmallConfig();
+    config.startRemaining[static_cast<int>(Family::FriendIds)] = 4;
+    Emulator emulator(config);
+    emulator.Start();
+    EmulatorClient client(emulator);
+    Reply search = client.Get(Target(Family::Search));
+    client.Get(Target(Family::Search));
+    Reply status = client.Get("/1.1/application/rate_limit_status.json");
+    ASSERT_EQ(status.status, 200);
+    JsonValue body = JsonParser::Parse(status.body);
+    EXPECT_EQ(body["rate_limit_context"]["application"].text, config.consumerKey);
+    const JsonValue& resources = body["resources"];
+    struct Expected {
+        const char* family;
+        const char* path;
+        int limit;
+        int remaining;
+    };
+    const Expected table[] = {
+        {"search", "/search/tweets", 450, 448},
+        {"statuses", "/statuses/user_timeline", 1500, 1500},
+        {"users", "/users/lookup", 300, 300},
+        {"followers", "/followers/list", 15, 15},
+        {"followers", "/followers/ids", 15, 15},
+        {"friends", "/friends/list", 15, 15},
+        {"friends", "/friends/ids", 15, 4},  // a window not opened yet starts as configured
+        {"application", "/application/rate_limit_status", 180, 179},
+    };
+    for (const Expected& e : table) {
+        const JsonValue& window = resources[e.family][e.path];
+        EXPECT_EQ(window["limit"].text, std::to_string(e.limit)) << e.path;
+        EXPECT_EQ(window["remaining"].text, std::to_string(e.remaining)) << e.path;
+    }
+    EXPECT_EQ(resources["search"]["/search/tweets"]["reset"].text, search.Header("x-rate-limit-reset"));
+    EXPECT_EQ(HeaderNumber(status, "x-rate-limit-limit"), 180);
+    EXPECT_EQ(HeaderNumber(status, "x-rate-limit-remaining"), 179);
+    // Reading the status took nothing from the windows it reports.
+    EXPECT_EQ(HeaderNumber(client.Get(Target(Family::UserTimeline)), "x-rate-limit-remaining"), 1499);
+
+    JsonValue some = JsonParser::Parse(
+        client.Get("/1.1/application/rate_limit_status.json?resources=friends,search,moon").body);
+    std::vector<std::string> families;
+    for (const auto& [name, value] : some["resources"].members) families.push_back(name);
+    EXPECT_EQ(families, (std::vector<std::string>{"friends", "search"}));
+    EXPECT_EQ(some["resources"]["search"]["/search/tweets"]["remaining"].text, "448");
 }
 
 TEST(QuotaTest, ASpentWindowAnswersTooManyRequestsUntilItResets) {

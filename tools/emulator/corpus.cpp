@@ -11,6 +11,7 @@
 #include "emulator/hashing.h"
 #include "emulator/search_query.h"
 #include "emulator/text_builder.h"
+#include "emulator/text_cutter.h"
 #include "emulator/vocabulary.h"
 
 namespace marlin::emulator {
@@ -19,7 +20,8 @@ namespace {
 
 constexpr int64_t kDayMs = 86400000;
 constexpr int kMaxUsers = 1000000;
-constexpr int kOriginalLength = 116;                // longest text of a tweet that is not a retweet
+constexpr int kOriginalLength = 116;  // longest text of most tweets that are not retweets
+constexpr int kLongestText = 280;
 constexpr int64_t kFirstAccount = 1174435200;       // 21 March 2007
 constexpr int64_t kSnowflakeAccounts = 1451606400;  // accounts from 2016 on carry time-based ids
 
@@ -45,6 +47,7 @@ enum Purpose : uint64_t {
     kProfile,
     kReply,
     kPopularity,
+    kPhotos,
 };
 
 struct RoleSpec {
@@ -102,7 +105,9 @@ Corpus::Corpus(const EmulatorConfig& config, int64_t nowSeconds)
     : m_seed(Mix(config.seed)),
       m_nowMs(nowSeconds * 1000),
       m_startMs(m_nowMs - static_cast<int64_t>(std::max(1, config.corpusDays)) * kDayMs),
-      m_indexStartMs(m_nowMs - static_cast<int64_t>(std::max(1, config.searchIndexDays)) * kDayMs) {
+      m_indexStartMs(m_nowMs - static_cast<int64_t>(std::max(1, config.searchIndexDays)) * kDayMs),
+      m_longTextShare(config.longTextShare),
+      m_photoShare(config.photoShare) {
     BuildUsers(config);
     AssignTweetCounts(config);
     AssignFollowers();
@@ -521,7 +526,16 @@ Tweet Corpus::MakeTweet(TweetRef ref) const {
             for (auto h : o.hashtags) t.hashtags.push_back({h.text, h.start + shift, h.end + shift});
             for (auto u : o.urls)
                 t.urls.push_back({u.url, u.expanded, u.display, u.start + shift, u.end + shift});
+            if (o.HasPhotos()) {
+                t.photoCount = o.photoCount;
+                t.photoSource = original;
+                t.photoLink = o.photoLink;
+                t.photoLink.start += shift;
+                t.photoLink.end += shift;
+            }
             t.text = text.Text();
+            t.length = t.displayEnd = text.Length();
+            TextCutter::CutRetweet(t);
             t.lang = o.lang;
             t.retweetOf = original;
             t.retweetCount = o.retweetCount;
@@ -568,12 +582,17 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
     if (language == -2)
         language = static_cast<int>(Pick(h >> 50, 5));  // Greek, Russian, Arabic, Hebrew, Thai
     double birthday = Unit(Hash(h, 7));
-    // What follows the body is chosen first, so that the body can leave room for it: an original must stay
-    // short enough that "RT @name: " and the original still fit in 140 characters.
+    // What follows the body is chosen first, so that the body can leave room for it. Most originals stay
+    // short enough that "RT @name: " and the original still fit in 140 characters; long ones run to 280.
     int tagCount = Unit(Hash(h, 13)) < 0.25 ? (Unit(Hash(h, 14)) < 0.2 ? 2 : 1) : 0;
     bool link = t.quoteOf.Valid() || Unit(Hash(h, 21)) < 0.2;
     bool withEmoji = Unit(Hash(h, 25)) < 0.12;
-    const int budget = kOriginalLength - tagCount * 19 - (link ? 24 : 0) - (withEmoji ? 3 : 0);
+    const bool ordinary = t.ref.user != kProlific;  // the bot writes short texts without photos
+    const bool longText = ordinary && Unit(Hash(h, 28)) < m_longTextShare;
+    const bool photos = ordinary && !t.quoteOf.Valid() && Unit(Hash(h, 27)) < m_photoShare;
+    const int room =
+        longText ? 150 + static_cast<int>(Pick(Hash(h, 29), kLongestText - 149)) : kOriginalLength;
+    const int budget = room - tagCount * 19 - (link ? 24 : 0) - (withEmoji ? 3 : 0) - (photos ? 24 : 0);
     if (t.ref.user == kProlific) {
         auto words = Vocabulary::EnglishWords();
         text.Append("High tide at ");
@@ -605,11 +624,18 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
             text.Append(". ");
             text.Append(lang.phrases[Pick(h >> 16, lang.phrases.size())]);
         }
+        for (int k = 0; longText && k < 12; ++k) {
+            std::string_view more = lang.phrases[Pick(Hash(h, 40 + k), lang.phrases.size())];
+            if (text.Length() + 2 + TextBuilder::ShownLength(more) > budget) break;
+            text.Append(". ");
+            text.Append(more);
+        }
         t.lang = std::string(lang.code);
     } else {
         auto words = Vocabulary::EnglishWords();
-        int n = 4 + static_cast<int>(Pick(h, 9));
+        int n = longText ? budget / 5 : 4 + static_cast<int>(Pick(h, 9));
         std::vector<std::string_view> chosen;
+        chosen.reserve(n + 3);
         for (int k = 0; k < n; ++k) {
             double u = Unit(Hash(h, 100 + k));
             chosen.push_back(words[static_cast<size_t>(u * u * words.size())]);
@@ -622,7 +648,7 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
         auto awkward = Vocabulary::AwkwardFragments();
         if (Unit(Hash(h, 9)) < 0.06) insert(awkward[Pick(Hash(h, 10), awkward.size())], Hash(h, 11));
         bool newline = Unit(Hash(h, 12)) < 0.01;
-        for (size_t k = 0; k < chosen.size(); ++k) {
+        for (size_t k = 0; k < chosen.size() && text.Length() + 2 <= budget; ++k) {
             if (k && text.Length() + 1 + TextBuilder::ShownLength(chosen[k]) > budget) continue;
             if (k) text.Append(newline && k == chosen.size() / 2 ? "\n" : " ");
             text.Append(chosen[k]);
@@ -637,12 +663,7 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
             t.hashtags.push_back(text.AppendHashtag(tag));
         }
     }
-    if (t.quoteOf.Valid()) {
-        text.Append(" ");
-        std::string target = "https://twitter.com/" + m_users[t.quoteOf.user].screenName + "/status/" +
-                             std::to_string(TweetId(t.quoteOf));
-        t.urls.push_back(text.AppendLink(Hash(h, 20), target));
-    } else if (link) {
+    if (link && !t.quoteOf.Valid()) {
         auto sites = Vocabulary::LinkSites();
         text.Append(" ");
         std::string target =
@@ -654,7 +675,47 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
         text.Append(" ");
         text.Append(emoji[Pick(Hash(h, 26), emoji.size())]);
     }
+    // Links to a quoted tweet and to photos come last, outside the text's shown part.
+    t.displayStart = t.replyToUser >= 0 ? t.mentions.front().end + 1 : 0;
+    t.displayEnd = text.Length();
+    if (t.quoteOf.Valid()) {
+        text.Append(" ");
+        std::string target = "https://twitter.com/" + m_users[t.quoteOf.user].screenName + "/status/" +
+                             std::to_string(TweetId(t.quoteOf));
+        t.quoteLink = text.AppendLink(Hash(h, 20), target);
+        t.urls.push_back(t.quoteLink);
+    }
+    if (photos) {
+        double u = Unit(Hash(h, 30));  // Hash(h, 27) decided that there are photos
+        t.photoCount = u < 0.7 ? 1 : u < 0.82 ? 2 : u < 0.9 ? 3 : 4;
+        t.photoSource = t.ref;
+        text.Append(" ");
+        t.photoLink = text.AppendLink(Hash(h, 31), "");
+    }
     t.text = text.Text();
+    t.length = text.Length();
+}
+
+std::vector<Photo> Corpus::Photos(const Tweet& t) const {
+    // Sizes of the largest form, as cameras, phones and screenshots make them.
+    static constexpr int kSizes[][2] = {{2048, 1536}, {1536, 2048}, {1080, 1350}, {1200, 675},
+                                        {900, 900},   {640, 480},   {1242, 2208}};
+    std::vector<Photo> photos;
+    if (!t.HasPhotos()) return photos;
+    const TweetRef source = t.photoSource;
+    uint64_t h = H(source.user, kPhotos, source.seq);
+    // Uploaded a little before the tweet that carries them, so their ids are a little smaller.
+    int64_t uploadedMs = TweetTimeMs(source) - 1000 - static_cast<int64_t>(Pick(h, 120000));
+    for (int k = 0; k < t.photoCount; ++k) {
+        Photo p;
+        p.id =
+            (static_cast<uint64_t>(uploadedMs + k - kServiceEpochMs) << 22) | Pick(Hash(h, 10 + k), 1 << 22);
+        const auto& size = kSizes[Pick(Hash(h, 30 + k), std::size(kSizes))];
+        p.width = size[0];
+        p.height = size[1];
+        photos.push_back(p);
+    }
+    return photos;
 }
 
 // ---- expectations ------------------------------------------------------------------------------------

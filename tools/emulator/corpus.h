@@ -59,6 +59,8 @@ class Corpus {
     uint64_t TweetId(TweetRef ref) const;
     int64_t TweetTimeMs(TweetRef ref) const;
     std::optional<TweetRef> FindTweet(uint64_t id) const;
+    // The photos a tweet shows, first to last.
+    std::vector<Photo> Photos(const Tweet& tweet) const;
 
     // Searching: tweets of the search index (the last searchIndexDays) that match, newest first.
     std::vector<Tweet> Search(const SearchQuery& query, const SearchOptions& options) const;
@@ -127,6 +129,8 @@ class Corpus {
     int64_t m_nowMs;
     int64_t m_startMs;
     int64_t m_indexStartMs;
+    double m_longTextShare;
+    double m_photoShare;
     std::vector<UserCore> m_users;
     std::vector<int> m_celebrities;  // the most followed users, who are retweeted and quoted most
     std::unordered_map<std::string, int> m_byName;

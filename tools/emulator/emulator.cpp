@@ -159,6 +159,28 @@ bool IsTrue(const std::string& value) {
     return value == "true" || value == "1" || value == "t" || value == "True";
 }
 
+Renderer::TextMode TextModeOf(const httplib::Request& req) {
+    return req.get_param_value("tweet_mode") == "extended" ? Renderer::TextMode::Extended
+                                                           : Renderer::TextMode::Compatible;
+}
+
+// The endpoints served, by the service's resource families in the order of its rate-limit status.
+struct Resource {
+    const char* family;
+    const char* path;
+    Family window;
+};
+constexpr Resource kResources[] = {
+    {"application", "/application/rate_limit_status", Family::RateLimitStatus},
+    {"users", "/users/lookup", Family::UsersLookup},
+    {"followers", "/followers/ids", Family::FollowerIds},
+    {"followers", "/followers/list", Family::FollowersList},
+    {"statuses", "/statuses/user_timeline", Family::UserTimeline},
+    {"friends", "/friends/list", Family::FriendsList},
+    {"friends", "/friends/ids", Family::FriendIds},
+    {"search", "/search/tweets", Family::Search},
+};
+
 std::vector<std::string> SplitList(const std::string& text) {
     std::vector<std::string> items;
     size_t begin = 0;
@@ -265,8 +287,13 @@ struct Emulator::Impl {
     Answer UsersLookup(const httplib::Request& req);
     Answer FollowersList(const httplib::Request& req) { return UserList(req, false); }
     Answer FriendsList(const httplib::Request& req) { return UserList(req, true); }
-    Answer FollowerIds(const httplib::Request& req);
+    Answer FollowerIds(const httplib::Request& req) { return IdList(req, false); }
+    Answer FriendIds(const httplib::Request& req) { return IdList(req, true); }
+    Answer RateLimitStatus(const httplib::Request& req);
     Answer UserList(const httplib::Request& req, bool friends);
+    Answer IdList(const httplib::Request& req, bool friends);
+    // Whether the full search page that the request asks for comes short, and how many tweets it keeps.
+    size_t ShortPageSize(const httplib::Request& req, const SearchOptions& options, size_t full) const;
 
     // The user a request names by user_id or screen_name, or an error answer.
     std::optional<int> TargetUser(const httplib::Request& req, Answer& error) const;
@@ -421,12 +448,15 @@ Answer Emulator::Impl::Search(const httplib::Request& req) {
     if (sinceId) options.sinceId = *sinceId;
     if (maxId) options.maxId = *maxId;
     std::vector<Tweet> tweets = corpus.Search(query, options);
+    const bool full = static_cast<int>(tweets.size()) == options.count;
+    if (full) tweets.resize(ShortPageSize(req, options, tweets.size()));
 
+    const Renderer::TextMode mode = TextModeOf(req);
     std::string body;
     body.reserve(tweets.size() * 3500 + 512);
     JsonWriter json(body);
     json.BeginObject().Key("statuses").BeginArray();
-    for (const Tweet& t : tweets) renderer.WriteTweet(json, t, Renderer::TweetStyle::Search);
+    for (const Tweet& t : tweets) renderer.WriteTweet(json, t, Renderer::TweetStyle::Search, mode);
     json.EndArray();
 
     uint64_t newest = !tweets.empty() ? tweets.front().id : maxId.value_or(0);
@@ -441,7 +471,7 @@ Answer Emulator::Impl::Search(const httplib::Request& req) {
     json.Key("completed_in").Raw(completed);
     json.Key("max_id").UInt(newest).Field("max_id_str", std::to_string(newest));
     // The service's links: the next page keeps the count and puts the result type last.
-    if (static_cast<int>(tweets.size()) == options.count) {
+    if (full) {
         std::string next = "?max_id=" + std::to_string(tweets.back().id - 1) + "&q=" + encoded;
         if (!lang.empty()) next += "&lang=" + PercentEncode(lang, false);
         if (req.has_param("count")) next += "&count=" + std::to_string(options.count);
@@ -456,6 +486,20 @@ Answer Emulator::Impl::Search(const httplib::Request& req) {
     json.Key("since_id").UInt(options.sinceId).Field("since_id_str", std::to_string(options.sinceId));
     json.EndObject().EndObject();
     return {200, std::move(body)};
+}
+
+size_t Emulator::Impl::ShortPageSize(const httplib::Request& req, const SearchOptions& options,
+                                     size_t full) const {
+    if (full < 2) return full;
+    // The same request always gets the same page, whatever came before it. Ids are read relative to the
+    // corpus's present, so that a corpus made at another moment cuts the same pages short.
+    const uint64_t present = static_cast<uint64_t>(corpus.NowMs() - Corpus::kServiceEpochMs) << 22;
+    auto relative = [present](uint64_t id) { return id == 0 || id == UINT64_MAX ? id : present - id; };
+    uint64_t h = Hash(config.seed, HashText(req.get_param_value("q") + "\x1f" + options.lang),
+                      HashText(req.get_param_value("result_type")),
+                      Hash(relative(options.maxId), relative(options.sinceId)));
+    if (Unit(h) >= config.shortPageShare) return full;
+    return 1 + Pick(Mix(h), full - 1);
 }
 
 std::optional<int> Emulator::Impl::TargetUser(const httplib::Request& req, Answer& error) const {
@@ -484,6 +528,7 @@ Answer Emulator::Impl::UserTimeline(const httplib::Request& req) {
     uint64_t maxId = ParseId(req.get_param_value("max_id")).value_or(UINT64_MAX);
     bool keepRetweets = !req.has_param("include_rts") || IsTrue(req.get_param_value("include_rts"));
     bool keepReplies = !IsTrue(req.get_param_value("exclude_replies"));
+    const Renderer::TextMode mode = TextModeOf(req);
 
     std::string body;
     body.reserve(static_cast<size_t>(count) * 3500);
@@ -493,7 +538,7 @@ Answer Emulator::Impl::UserTimeline(const httplib::Request& req) {
     for (TweetRef ref : corpus.Timeline(*user, sinceId, maxId, count)) {
         Tweet t = corpus.MakeTweet(ref);
         if ((!keepRetweets && t.IsRetweet()) || (!keepReplies && t.replyToUser >= 0)) continue;
-        renderer.WriteTweet(json, t, Renderer::TweetStyle::Timeline);
+        renderer.WriteTweet(json, t, Renderer::TweetStyle::Timeline, mode);
     }
     json.EndArray();
     return {200, std::move(body)};
@@ -517,7 +562,8 @@ Answer Emulator::Impl::UsersLookup(const httplib::Request& req) {
     std::string body;
     JsonWriter json(body);
     json.BeginArray();
-    for (int user : found) renderer.WriteUser(json, corpus.User(user), Renderer::UserStyle::Lookup);
+    for (int user : found)
+        renderer.WriteUser(json, corpus.User(user), Renderer::UserStyle::Lookup, true, TextModeOf(req));
     json.EndArray();
     return {200, std::move(body)};
 }
@@ -592,7 +638,7 @@ Answer Emulator::Impl::UserList(const httplib::Request& req, bool friends) {
     json.BeginObject().Key("users").BeginArray();
     for (int member : members) {
         Account account = corpus.User(member);
-        renderer.WriteUser(json, account, Renderer::UserStyle::List, !skipStatus);
+        renderer.WriteUser(json, account, Renderer::UserStyle::List, !skipStatus, TextModeOf(req));
     }
     json.EndArray();
     WriteCursors(json, page);
@@ -600,7 +646,7 @@ Answer Emulator::Impl::UserList(const httplib::Request& req, bool friends) {
     return {200, std::move(body)};
 }
 
-Answer Emulator::Impl::FollowerIds(const httplib::Request& req) {
+Answer Emulator::Impl::IdList(const httplib::Request& req, bool friends) {
     Answer error;
     auto user = TargetUser(req, error);
     if (!user) return error;
@@ -608,12 +654,21 @@ Answer Emulator::Impl::FollowerIds(const httplib::Request& req) {
     int count = 5000;
     if (auto c = ParseSigned(req.get_param_value("count")))
         count = static_cast<int>(std::clamp<int64_t>(*c, 1, 5000));
-    Page page = CursorPage(req, *user, corpus.FollowerCount(*user), count);
+    std::vector<int> everyone;
+    int total = corpus.FollowerCount(*user);
+    if (friends) {
+        everyone = corpus.Friends(*user);
+        total = static_cast<int>(everyone.size());
+    }
+    Page page = CursorPage(req, *user, total, count);
+    std::vector<int> members =
+        friends ? std::vector<int>(everyone.begin() + page.first, everyone.begin() + page.end)
+                : corpus.Followers(*user, page.first, page.end - page.first);
     bool asText = IsTrue(req.get_param_value("stringify_ids"));
     std::string body;
     JsonWriter json(body);
     json.BeginObject().Key("ids").BeginArray();
-    for (int member : corpus.Followers(*user, page.first, page.end - page.first)) {
+    for (int member : members) {
         if (asText)
             json.String(std::to_string(corpus.UserId(member)));
         else
@@ -622,6 +677,31 @@ Answer Emulator::Impl::FollowerIds(const httplib::Request& req) {
     json.EndArray();
     WriteCursors(json, page);
     json.EndObject();
+    return {200, std::move(body)};
+}
+
+Answer Emulator::Impl::RateLimitStatus(const httplib::Request& req) {
+    std::vector<std::string> wanted = SplitList(req.get_param_value("resources"));
+    const int64_t at = static_cast<int64_t>(std::time(nullptr));
+    std::string body;
+    JsonWriter json(body);
+    // An application-only token's limits belong to the application, which the service named by its key.
+    json.BeginObject().Key("rate_limit_context").BeginObject().Field("application", config.consumerKey);
+    json.EndObject().Key("resources").BeginObject();
+    const char* open = nullptr;
+    for (const Resource& r : kResources) {
+        if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), r.family) == wanted.end()) continue;
+        if (!open || std::string_view(open) != r.family) {
+            if (open) json.EndObject();
+            json.Key(r.family).BeginObject();
+            open = r.family;
+        }
+        RateLimiter::Verdict v = limiter.Peek(token, r.window, at);
+        json.EscapedKey(r.path).BeginObject().Field("limit", v.limit).Field("remaining", v.remaining);
+        json.Field("reset", v.reset).EndObject();
+    }
+    if (open) json.EndObject();
+    json.EndObject().EndObject();
     return {200, std::move(body)};
 }
 
@@ -656,6 +736,8 @@ void Emulator::Impl::Routes() {
     route("/1.1/followers/list.json", Family::FollowersList, &Impl::FollowersList);
     route("/1.1/friends/list.json", Family::FriendsList, &Impl::FriendsList);
     route("/1.1/followers/ids.json", Family::FollowerIds, &Impl::FollowerIds);
+    route("/1.1/friends/ids.json", Family::FriendIds, &Impl::FriendIds);
+    route("/1.1/application/rate_limit_status.json", Family::RateLimitStatus, &Impl::RateLimitStatus);
     // The library calls this for every answer of 400 and above; only an empty one is a path nobody serves.
     s.set_error_handler([this](const httplib::Request& req, httplib::Response& res) {
         if (res.status != 404 || !res.body.empty()) return;

@@ -7,8 +7,8 @@ namespace marlin::emulator {
 
 namespace {
 
-constexpr const char* kFamilyNames[kFamilyCount] = {"search",  "timeline", "lookup", "followers",
-                                                    "friends", "ids",      "token"};
+constexpr const char* kFamilyNames[kFamilyCount] = {
+    "search", "timeline", "lookup", "followers", "friends", "ids", "friend-ids", "limit-status", "token"};
 
 struct FaultNameEntry {
     Fault fault;
@@ -35,6 +35,14 @@ int64_t ParseInteger(const std::string& text, const std::string& option, int64_t
     if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
         Bad("option " + option + ": \"" + text + "\" is not a number from " + std::to_string(low) + " to " +
             std::to_string(high));
+    return value;
+}
+
+double ParseShare(const std::string& text, const std::string& option) {
+    double value = -1;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !(value >= 0 && value <= 1))
+        Bad("option " + option + ": \"" + text + "\" is not a share from 0 to 1");
     return value;
 }
 
@@ -122,13 +130,18 @@ std::string CommandLineHelp() {
            "  --days N                days of tweets up to now (default 10)\n"
            "  --search-days N         days the search index reaches back (default 7)\n"
            "  --now EPOCH             the corpus's present, seconds since 1970 (default: the start)\n"
+           "  --long-texts SHARE      share of original tweets longer than 140 characters, up to 280\n"
+           "                          (default 0.05); without tweet_mode=extended they come truncated\n"
+           "  --photos SHARE          share of original tweets with one to four photos (default 0.15)\n"
+           "  --short-pages SHARE     share of full search pages cut short in the middle of a result set,\n"
+           "                          still with next_results (default 0.05; 0 turns them off)\n"
            "  --window SECONDS        quota window length (default 900)\n"
            "  --limit FAMILY=N        a family's window limit\n"
            "  --remaining FAMILY=N    the remaining count of a family's first window\n"
            "  --app-name TEXT --consumer-key TEXT --consumer-secret TEXT   the demo application\n"
            "  --cert FILE --cert-key FILE   serve HTTPS with this PEM certificate and key\n"
            "  --fault FAMILY:FAULT:COUNT[:SECONDS]   or FAMILY:FAULT:FRACTION (a number with a point)\n"
-           "      families: search timeline lookup followers friends ids token\n"
+           "      families: search timeline lookup followers friends ids friend-ids limit-status token\n"
            "      faults:   close stall omit-limit omit-remaining omit-reset 500 503\n";
 }
 
@@ -159,6 +172,12 @@ EmulatorConfig ParseCommandLine(const std::vector<std::string>& args, bool* want
             config.searchIndexDays = static_cast<int>(ParseInteger(value, option, 1, 3650));
         else if (option == "--now")
             config.now = ParseInteger(value, option, 1325376000, 4102444800);
+        else if (option == "--long-texts")
+            config.longTextShare = ParseShare(value, option);
+        else if (option == "--photos")
+            config.photoShare = ParseShare(value, option);
+        else if (option == "--short-pages")
+            config.shortPageShare = ParseShare(value, option);
         else if (option == "--window")
             config.windowSeconds = static_cast<int>(ParseInteger(value, option, 1, 86400));
         else if (option == "--limit") {

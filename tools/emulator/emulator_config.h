@@ -9,10 +9,20 @@
 namespace marlin::emulator {
 
 // The resource families that have quota windows of their own. Token is the token exchange: it has no
-// quota but faults can be injected into it.
-enum class Family { Search, UserTimeline, UsersLookup, FollowersList, FriendsList, FollowerIds, Token };
-constexpr int kFamilyCount = 7;
-constexpr int kLimitedFamilyCount = 6;  // every family but Token
+// quota but faults can be injected into it. Token stays last: the limited families index the arrays below.
+enum class Family {
+    Search,
+    UserTimeline,
+    UsersLookup,
+    FollowersList,
+    FriendsList,
+    FollowerIds,
+    FriendIds,
+    RateLimitStatus,
+    Token
+};
+constexpr int kFamilyCount = 9;
+constexpr int kLimitedFamilyCount = 8;  // every family but Token
 
 enum class Fault {
     None,
@@ -25,8 +35,8 @@ enum class Fault {
     Error503,         // 503 Service Unavailable
 };
 
-const char* FamilyName(
-    Family family);  // "search", "timeline", "lookup", "followers", "friends", "ids", "token"
+// "search", "timeline", "lookup", "followers", "friends", "ids", "friend-ids", "limit-status", "token"
+const char* FamilyName(Family family);
 std::optional<Family> FamilyFromName(const std::string& name);
 const char* FaultName(
     Fault fault);  // "close", "stall", "omit-limit", "omit-remaining", "omit-reset", "500", "503"
@@ -51,14 +61,20 @@ struct EmulatorConfig {
     int corpusDays = 10;       // tweets spread over this many days up to `now`
     int searchIndexDays = 7;   // search sees only this many recent days
     int64_t now = 0;           // seconds since 1970 UTC; 0 = the moment the emulator is made
+    // Shares (0..1) of what the service sent now and then: original tweets longer than 140 characters,
+    // original tweets with one to four photos, and full search pages cut short in the middle of a result
+    // set (still with a link to the next page).
+    double longTextShare = 0.05;
+    double photoShare = 0.15;
+    double shortPageShare = 0.05;
 
     // Quota windows.
     int windowSeconds = 900;
     // Indexed by Family (Token excluded): search, user timeline, users lookup, followers list, friends list,
-    // follower ids.
-    std::array<int, kLimitedFamilyCount> limits{450, 1500, 300, 15, 15, 15};
+    // follower ids, friend ids, rate-limit status.
+    std::array<int, kLimitedFamilyCount> limits{450, 1500, 300, 15, 15, 15, 15, 180};
     // The remaining count a fresh window starts with; -1 = the limit.
-    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1};
+    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1};
 
     // The demo application whose Basic credentials the token exchange accepts.
     std::string appName = "Marlin Demo";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace marlin::emulator {
 
@@ -15,6 +16,13 @@ constexpr uint64_t Mix(uint64_t x) {
 
 constexpr uint64_t Hash(uint64_t a, uint64_t b, uint64_t c = 0, uint64_t d = 0) {
     return Mix(Mix(Mix(Mix(a) ^ b) ^ c) ^ d);
+}
+
+// A text's hash that is the same in every build (FNV-1a).
+constexpr uint64_t HashText(std::string_view text) {
+    uint64_t h = 0xcbf29ce484222325ULL;
+    for (char c : text) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    return h;
 }
 
 // A uniform pick in [0, n) from a hash.

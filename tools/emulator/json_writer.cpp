@@ -159,6 +159,14 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
     return *this;
 }
 
+JsonWriter& JsonWriter::EscapedKey(std::string_view key) {
+    BeforeValue();
+    AppendQuoted(m_out, key);
+    m_out += ':';
+    m_afterKey = true;
+    return *this;
+}
+
 JsonWriter& JsonWriter::String(std::string_view utf8) {
     BeforeValue();
     AppendQuoted(m_out, utf8);

@@ -19,6 +19,8 @@ class JsonWriter {
     JsonWriter& BeginArray();
     JsonWriter& EndArray();
     JsonWriter& Key(std::string_view key);
+    // A key that holds characters to escape, as the endpoint paths of the rate-limit status do.
+    JsonWriter& EscapedKey(std::string_view key);
 
     JsonWriter& String(std::string_view utf8);
     JsonWriter& Int(int64_t value);

@@ -38,8 +38,15 @@ RateLimiter::Verdict RateLimiter::Take(const std::string& token, Family family, 
 
 RateLimiter::Verdict RateLimiter::Peek(const std::string& token, Family family, int64_t now) {
     std::lock_guard lock(m_mutex);
-    Window& w = Current(token, family, now);
-    return {w.remaining > 0, m_limits[static_cast<int>(family)], w.remaining, w.reset};
+    int k = static_cast<int>(family);
+    // Looking opens no window: one that is not open yet (or has ended) is reported as the next would start.
+    Window w{now + m_windowSeconds, m_firstRemaining[k], true};
+    auto it = m_windows.find(token);
+    if (it != m_windows.end() && it->second[k].opened) {
+        w = it->second[k];
+        if (now >= w.reset) w = {now + m_windowSeconds, m_limits[k], true};
+    }
+    return {w.remaining > 0, m_limits[k], w.remaining, w.reset};
 }
 
 void RateLimiter::SetRemaining(Family family, int remaining, int64_t now) {

@@ -25,7 +25,7 @@ class RateLimiter {
 
     // Counts one request of the family at `now` (seconds since 1970 UTC).
     Verdict Take(const std::string& token, Family family, int64_t now);
-    // The window as it stands, without counting a request.
+    // The window as it stands, without counting a request or opening a window.
     Verdict Peek(const std::string& token, Family family, int64_t now);
     // Sets the remaining count of the family's current window for every token seen so far, and of the
     // first window of tokens not seen yet.

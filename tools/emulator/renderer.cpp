@@ -1,10 +1,13 @@
 #include "emulator/renderer.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "emulator/corpus.h"
+#include "emulator/hashing.h"
 #include "emulator/json_writer.h"
 #include "emulator/text_builder.h"
+#include "emulator/text_cutter.h"
 #include "emulator/vocabulary.h"
 
 namespace marlin::emulator {
@@ -113,7 +116,58 @@ void Renderer::WriteEntities(JsonWriter& json, const Tweet& tweet) const {
     json.EndArray();
     json.Key("urls");
     WriteUrlList(json, tweet.urls.data(), tweet.urls.size());
+    if (!tweet.HasPhotos()) {
+        json.EndObject();
+        return;
+    }
+    // The first photo only; all of them are in extended_entities.
+    const std::vector<Photo> photos = m_corpus.Photos(tweet);
+    WritePhotos(json.Key("media"), tweet, photos, 1);
     json.EndObject();
+    json.Key("extended_entities").BeginObject().Key("media");
+    WritePhotos(json, tweet, photos, photos.size());
+    json.EndObject();
+}
+
+void Renderer::WritePhotos(JsonWriter& json, const Tweet& tweet, const std::vector<Photo>& photos,
+                           size_t count) const {
+    const TweetRef source = tweet.photoSource;
+    const uint64_t sourceId = m_corpus.TweetId(source);
+    const UrlEntity& link = tweet.photoLink;
+    const std::string page = "https://twitter.com/" + m_corpus.ScreenName(source.user) + "/status/" +
+                             std::to_string(sourceId) + "/photo/1";
+    const std::string shown = "pic.twitter.com/" + link.url.substr(link.url.rfind('/') + 1);
+    json.BeginArray();
+    for (size_t k = 0; k < count; ++k) {
+        const Photo& p = photos[k];
+        // The image's name on the media host, made only here: most tweets made are never shown.
+        const std::string file = TextBuilder::ShortCode(Hash(p.id, 0x9f), 15) + ".jpg";
+        json.BeginObject();
+        WriteIdPair(json, "id", "id_str", p.id);
+        WriteIndices(json, link.start, link.end);
+        json.Field("media_url", "http://pbs.twimg.com/media/" + file);
+        json.Field("media_url_https", "https://pbs.twimg.com/media/" + file);
+        json.Field("url", link.url).Field("display_url", shown).Field("expanded_url", page);
+        json.Field("type", "photo");
+        json.Key("sizes").BeginObject();
+        json.Key("thumb").BeginObject().Field("w", 150).Field("h", 150).Field("resize", "crop").EndObject();
+        // Each smaller size fits the photo into a square of that side.
+        for (auto [name, side] : {std::pair{"small", 680}, {"medium", 1200}, {"large", 2048}}) {
+            double scale = std::min(1.0, static_cast<double>(side) / std::max(p.width, p.height));
+            json.Key(name).BeginObject();
+            json.Field("w", static_cast<int>(p.width * scale + 0.5))
+                .Field("h", static_cast<int>(p.height * scale + 0.5));
+            json.Field("resize", "fit").EndObject();
+        }
+        json.EndObject();
+        // A retweet's photos say which tweet they came with.
+        if (tweet.IsRetweet()) {
+            WriteIdPair(json, "source_status_id", "source_status_id_str", sourceId);
+            WriteIdPair(json, "source_user_id", "source_user_id_str", m_corpus.UserId(source.user));
+        }
+        json.EndObject();
+    }
+    json.EndArray();
 }
 
 void Renderer::WritePlace(JsonWriter& json, const Tweet& tweet) const {
@@ -154,11 +208,38 @@ void Renderer::WritePlace(JsonWriter& json, const Tweet& tweet) const {
     json.EndObject();
 }
 
-void Renderer::WriteTweet(JsonWriter& json, const Tweet& tweet, TweetStyle style) const {
+void Renderer::WriteTweet(JsonWriter& json, const Tweet& tweet, TweetStyle style, TextMode mode) const {
+    if (mode == TextMode::Compatible && tweet.length > TextCutter::kClassicLength)
+        WriteShown(json, TextCutter::Compatible(tweet), style, mode);
+    else
+        WriteShown(json, tweet, style, mode);
+}
+
+void Renderer::WriteText(JsonWriter& json, const Tweet& tweet, TextMode mode) const {
+    if (mode == TextMode::Compatible) {
+        json.Field("text", tweet.text).Field("truncated", tweet.truncated);
+        return;
+    }
+    json.Field("full_text", tweet.text).Field("truncated", false);
+    json.Key("display_text_range").BeginArray().Int(tweet.displayStart).Int(tweet.displayEnd).EndArray();
+}
+
+void Renderer::WriteQuote(JsonWriter& json, const Tweet& tweet, TweetStyle style, TextMode mode) const {
+    WriteIdPair(json, "quoted_status_id", "quoted_status_id_str", m_corpus.TweetId(tweet.quoteOf));
+    // The latest tweet inside a user object names the quoted tweet by id only.
+    if (style == TweetStyle::UserStatus) return;
+    const UrlEntity& link = tweet.quoteLink;
+    json.Key("quoted_status_permalink").BeginObject();
+    json.Field("url", link.url).Field("expanded", link.expanded).Field("display", link.display).EndObject();
+    json.Key("quoted_status");
+    WriteTweet(json, m_corpus.MakeTweet(tweet.quoteOf), style, mode);
+}
+
+void Renderer::WriteShown(JsonWriter& json, const Tweet& tweet, TweetStyle style, TextMode mode) const {
     json.BeginObject();
     json.Field("created_at", ServiceTime(tweet.timeMs / 1000));
     WriteIdPair(json, "id", "id_str", tweet.id);
-    json.Field("text", tweet.text).Field("truncated", false);
+    WriteText(json, tweet, mode);
     WriteEntities(json, tweet);
     if (style == TweetStyle::Search) {
         json.Key("metadata").BeginObject().Field("iso_language_code", tweet.lang);
@@ -188,26 +269,22 @@ void Renderer::WriteTweet(JsonWriter& json, const Tweet& tweet, TweetStyle style
     json.NullField("contributors");
     if (tweet.IsRetweet()) {
         json.Key("retweeted_status");
-        WriteTweet(json, m_corpus.MakeTweet(tweet.retweetOf), style);
+        WriteTweet(json, m_corpus.MakeTweet(tweet.retweetOf), style, mode);
     }
     json.Field("is_quote_status", tweet.IsQuote());
-    if (tweet.IsQuote()) {
-        WriteIdPair(json, "quoted_status_id", "quoted_status_id_str", m_corpus.TweetId(tweet.quoteOf));
-        if (style != TweetStyle::UserStatus) {
-            json.Key("quoted_status");
-            WriteTweet(json, m_corpus.MakeTweet(tweet.quoteOf), style);
-        }
-    }
+    if (tweet.IsQuote()) WriteQuote(json, tweet, style, mode);
     json.Field("retweet_count", tweet.retweetCount)
         .Field("favorite_count", tweet.IsRetweet() ? 0 : tweet.favoriteCount);
     json.Field("favorited", false).Field("retweeted", false);
-    // The service only says whether a tweet may be sensitive when the tweet carries a link.
-    if (!tweet.urls.empty() && !tweet.IsRetweet()) json.Field("possibly_sensitive", false);
+    // The service only says whether a tweet may be sensitive when the tweet carries a link or a photo.
+    if ((!tweet.urls.empty() && !tweet.IsRetweet()) || tweet.HasPhotos())
+        json.Field("possibly_sensitive", false);
     json.Field("lang", tweet.lang);
     json.EndObject();
 }
 
-void Renderer::WriteUser(JsonWriter& json, const Account& a, UserStyle style, bool withStatus) const {
+void Renderer::WriteUser(JsonWriter& json, const Account& a, UserStyle style, bool withStatus,
+                         TextMode mode) const {
     json.BeginObject();
     WriteIdPair(json, "id", "id_str", a.id);
     json.Field("name", a.name).Field("screen_name", a.screenName).Field("location", a.location);
@@ -242,7 +319,7 @@ void Renderer::WriteUser(JsonWriter& json, const Account& a, UserStyle style, bo
     // Profiles that come on their own carry the latest tweet, unless the account hides its tweets.
     if (withStatus && style != UserStyle::InTweet && !a.isProtected && m_corpus.TweetCount(a.index) > 0) {
         json.Key("status");
-        WriteTweet(json, m_corpus.MakeTweet({a.index, 0}), TweetStyle::UserStatus);
+        WriteTweet(json, m_corpus.MakeTweet({a.index, 0}), TweetStyle::UserStatus, mode);
     }
     json.Field("contributors_enabled", false)
         .Field("is_translator", false)

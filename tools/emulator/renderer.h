@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "emulator/account.h"
 #include "emulator/tweet.h"
@@ -21,6 +22,8 @@ class Renderer {
         Search,      // a search result: with "user" and "metadata" after "entities"
         UserStatus,  // the latest tweet inside a user object: no "user", quoted tweet by id only
     };
+    // How a client asked for texts: tweet_mode=extended, or the 140-character mode that was the default.
+    enum class TextMode { Compatible, Extended };
     enum class UserStyle {
         InTweet,  // the author inside a tweet
         Lookup,   // users/lookup: with "status"
@@ -29,15 +32,22 @@ class Renderer {
 
     explicit Renderer(const Corpus& corpus);
 
-    void WriteTweet(JsonWriter& json, const Tweet& tweet, TweetStyle style) const;
+    void WriteTweet(JsonWriter& json, const Tweet& tweet, TweetStyle style,
+                    TextMode mode = TextMode::Compatible) const;
     // withStatus: whether Lookup and List users carry their latest tweet (skip_status asks them not to).
-    void WriteUser(JsonWriter& json, const Account& account, UserStyle style, bool withStatus = true) const;
+    void WriteUser(JsonWriter& json, const Account& account, UserStyle style, bool withStatus = true,
+                   TextMode mode = TextMode::Compatible) const;
 
     // "Wed Aug 27 13:08:45 +0000 2008"
     static std::string ServiceTime(int64_t secondsUtc);
 
   private:
+    void WriteShown(JsonWriter& json, const Tweet& tweet, TweetStyle style, TextMode mode) const;
+    void WriteText(JsonWriter& json, const Tweet& tweet, TextMode mode) const;
     void WriteEntities(JsonWriter& json, const Tweet& tweet) const;
+    void WritePhotos(JsonWriter& json, const Tweet& tweet, const std::vector<Photo>& photos,
+                     size_t count) const;
+    void WriteQuote(JsonWriter& json, const Tweet& tweet, TweetStyle style, TextMode mode) const;
     void WritePlace(JsonWriter& json, const Tweet& tweet) const;
     void WriteUrlList(JsonWriter& json, const UrlEntity* links, size_t count) const;
 

@@ -23,6 +23,32 @@ int TextBuilder::ShownLength(std::string_view escaped) {
     return n;
 }
 
+namespace {
+// The byte after the code point that starts at `at`, "&amp;" and the like counted as one.
+size_t NextShown(std::string_view escaped, size_t at) {
+    std::string_view rest = escaped.substr(at);
+    if (rest.starts_with("&amp;")) return at + 5;
+    if (rest.starts_with("&lt;") || rest.starts_with("&gt;")) return at + 4;
+    ++at;
+    while (at < escaped.size() && (static_cast<unsigned char>(escaped[at]) & 0xC0) == 0x80) ++at;
+    return at;
+}
+}  // namespace
+
+std::vector<size_t> TextBuilder::ShownOffsets(std::string_view escaped) {
+    std::vector<size_t> offsets;
+    offsets.reserve(escaped.size() + 1);
+    for (size_t at = 0; at < escaped.size(); at = NextShown(escaped, at)) offsets.push_back(at);
+    offsets.push_back(escaped.size());
+    return offsets;
+}
+
+size_t TextBuilder::ShownOffset(std::string_view escaped, int n) {
+    size_t at = 0;
+    for (int k = 0; k < n && at < escaped.size(); ++k) at = NextShown(escaped, at);
+    return at;
+}
+
 void TextBuilder::Append(std::string_view utf8) {
     m_text += utf8;
     m_length += ShownLength(utf8);

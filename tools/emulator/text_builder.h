@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "emulator/tweet.h"
 
@@ -24,6 +25,11 @@ class TextBuilder {
     static int CodePoints(std::string_view utf8);
     // Code points of an HTML-escaped text once "&amp;", "&lt;" and "&gt;" are read as one character each.
     static int ShownLength(std::string_view escaped);
+    // Where each code point of an HTML-escaped text begins, counted as ShownLength counts them, and the
+    // text's size last: element k is the byte offset of code point k.
+    static std::vector<size_t> ShownOffsets(std::string_view escaped);
+    // The byte offset of code point n alone (the text's size when it has no more).
+    static size_t ShownOffset(std::string_view escaped, int n);
     // "&" "<" ">" as the service writes them inside texts.
     static std::string EscapeHtml(std::string_view text);
     // Letters and digits, as in t.co codes and image names.

@@ -34,6 +34,13 @@ struct UrlEntity {
     int end = 0;
 };
 
+// One photo of a tweet. All photos of a tweet share one link in its text, and so its indices.
+struct Photo {
+    uint64_t id = 0;
+    int width = 0;  // of the largest size
+    int height = 0;
+};
+
 // One generated tweet, with everything the JSON of it needs.
 struct Tweet {
     TweetRef ref;
@@ -44,7 +51,17 @@ struct Tweet {
     std::vector<HashtagEntity> hashtags;
     std::vector<MentionEntity> mentions;
     std::vector<UrlEntity> urls;
-    int source = 0;  // index into the client list
+    // Photos: how many, and the tweet they were posted with (a retweet shows its original's). Their details
+    // come from Corpus::Photos when a tweet is written: most tweets made are only searched.
+    int photoCount = 0;
+    TweetRef photoSource;
+    UrlEntity photoLink;     // the text's link to the photos: only the short link and where it sits
+    UrlEntity quoteLink;     // a quote tweet's link to the quoted tweet
+    int length = 0;          // code points of the text as the reader sees it
+    int displayStart = 0;    // the text's shown part: after a reply's leading mention...
+    int displayEnd = 0;      // ...and before trailing links to a quoted tweet or photos
+    bool truncated = false;  // cut for a client that did not ask for the extended text mode
+    int source = 0;          // index into the client list
     TweetRef replyTo;
     int replyToUser = -1;
     TweetRef retweetOf;
@@ -56,6 +73,7 @@ struct Tweet {
     int favoriteCount = 0;
     bool IsRetweet() const { return retweetOf.Valid(); }
     bool IsQuote() const { return quoteOf.Valid(); }
+    bool HasPhotos() const { return photoCount > 0; }
 };
 
 }  // namespace marlin::emulator
