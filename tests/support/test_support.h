@@ -29,7 +29,7 @@ struct TweetLine {
     std::string geo = "null";
     std::string tweets = "40";
     std::string retweets = "0";
-    std::string link;
+    std::string link = {};
     std::string positive = "2";
     std::string negative = "-1";
     std::string description = "Reads";
