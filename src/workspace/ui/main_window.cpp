@@ -380,6 +380,10 @@ void MainWindow::BuildMenus() {
     file->addMenu(save);
     MakeAction(file, w.Tweets.mSaveSend, "mSaveSend");
     MakeAction(file, w.Users.mImportProfiler, "mImportProfiler");
+    file->addSeparator();
+    MakeAction(file, w.Tweets.mExportNetwork, "mExportNetwork");
+    MakeAction(file, w.Tweets.mExportTweetsCsv, "mExportTweetsCsv");
+    MakeAction(file, w.Users.mExportUsersCsv, "mExportUsersCsv");
     bar->addMenu(file);
 
     QMenu* tools = MakeMenu(this, w.Tweets.mTools, "mTools");
