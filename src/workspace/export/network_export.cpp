@@ -23,6 +23,17 @@ bool NameCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (Lower(a[k]) != Lower(b[k])) return false;
+    return true;
+}
+
 std::string LowerCase(std::string_view text) {
     std::string out(text);
     for (char& c : out)
@@ -116,8 +127,7 @@ std::vector<NetworkExport::Mention> NetworkExport::Mentions(std::string_view tex
     std::vector<Mention> found;
     auto add = [&found](std::string_view name, Kind kind) {
         for (const Mention& m : found)
-            if (m.kind == kind && m.name.size() == name.size() && LowerCase(m.name) == LowerCase(name))
-                return;
+            if (m.kind == kind && SameName(m.name, name)) return;
         found.push_back({name, kind});
     };
     const std::string_view trimmed = TrimBlanks(text);
@@ -143,15 +153,16 @@ std::vector<NetworkExport::Mention> NetworkExport::Mentions(std::string_view tex
 }
 
 int NetworkExport::NodeFor(std::string_view name) {
-    std::string key = LowerCase(name);
-    const auto [it, added] = m_nodeIndex.try_emplace(key, static_cast<int>(m_nodes.size()));
-    if (added) {
-        Node node;
-        node.key = std::move(key);
-        node.label = std::string(name);
-        m_nodes.push_back(std::move(node));
-    }
-    return it->second;
+    m_keyBuffer.assign(name);
+    for (char& c : m_keyBuffer) c = Lower(c);
+    if (const auto found = m_nodeIndex.find(m_keyBuffer); found != m_nodeIndex.end()) return found->second;
+    const int index = static_cast<int>(m_nodes.size());
+    m_nodeIndex.emplace(m_keyBuffer, index);
+    Node node;
+    node.key = m_keyBuffer;
+    node.label = std::string(name);
+    m_nodes.push_back(std::move(node));
+    return index;
 }
 
 void NetworkExport::AddEdge(int source, int target, Kind kind, std::optional<long long> time) {
@@ -170,6 +181,8 @@ void NetworkExport::AddEdge(int source, int target, Kind kind, std::optional<lon
 NetworkExport NetworkExport::FromTweets(const ReportList& tweets) {
     NetworkExport graph;
     const int rows = tweets.RowCount();
+    graph.m_nodeIndex.reserve(static_cast<std::size_t>(rows) / 2);
+    graph.m_edgeIndex.reserve(static_cast<std::size_t>(rows));
     for (int row = 0; row < rows; ++row) {
         const std::string_view author = TrimBlanks(tweets.Cell(row, TweetColumn::UserScreenName));
         if (author.empty()) continue;

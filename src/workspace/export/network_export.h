@@ -80,6 +80,7 @@ class NetworkExport {
     std::vector<Edge> m_edges;
     std::unordered_map<std::string, int> m_nodeIndex;
     std::unordered_map<std::uint64_t, int> m_edgeIndex;  // source, target and kind packed
+    std::string m_keyBuffer;
 };
 
 }  // namespace marlin

@@ -99,10 +99,20 @@ std::optional<long long> TweetTime::LocalForm(std::string_view cell) {
 std::string TweetTime::Iso(long long seconds) {
     int year, month, day, hour, minute, second;
     Split(seconds, year, month, day, hour, minute, second);
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day, hour, minute,
-                  second);
-    return buffer;
+    if (year < 0 || year > 9999) return "0000-00-00T00:00:00";
+    // By hand rather than by snprintf: a large graph writes two of these per edge.
+    std::string text = "0000-00-00T00:00:00";
+    const auto put = [&text](std::size_t at, int value, int digits) {
+        for (int k = digits - 1; k >= 0; --k, value /= 10)
+            text[at + static_cast<std::size_t>(k)] = static_cast<char>('0' + value % 10);
+    };
+    put(0, year, 4);
+    put(5, month, 2);
+    put(8, day, 2);
+    put(11, hour, 2);
+    put(14, minute, 2);
+    put(17, second, 2);
+    return text;
 }
 
 std::string TweetTime::Local(long long seconds) {
