@@ -78,7 +78,7 @@ void Fill(marlin::ReportList& table) {
         cells[TweetColumn::UserFriends] = marlin::SKDFuncs::PadNumber(std::to_string(row % 700), 7);
         cells[TweetColumn::UserLocation] = "Leeds";
         cells[TweetColumn::SentPositive] = std::to_string(score(random));
-        cells[TweetColumn::SentNegative] = "-" + std::to_string(score(random));
+        cells[TweetColumn::SentNegative] = std::to_string(-score(random));
         table.AddRow(cells);
     }
     table.EndUpdate();
