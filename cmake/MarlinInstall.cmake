@@ -24,7 +24,8 @@ if(TARGET marlin_scorer)
             DESTINATION ${MARLIN_INSTALL_DATADIR}/SentiStrengthData)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${MARLIN_INSTALL_DOCDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/main-window.png DESTINATION ${MARLIN_INSTALL_DOCDIR}/docs)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/main-window.png ${PROJECT_SOURCE_DIR}/docs/chart.png
+        DESTINATION ${MARLIN_INSTALL_DOCDIR}/docs)
 
 # ---- The Debian package
 set(MARLIN_PACKAGE_MAINTAINER "Marlin Skimmer developers <marlin-skimmer@example.org>"

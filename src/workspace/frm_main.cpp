@@ -8,7 +8,8 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
                                                 std::move(appFolder))),
       m_tweets(*m_state),
       m_session(*m_state, m_tweets.Files()),
-      m_users(*m_state, m_tweets.View(), m_tweets.Files()) {
+      m_users(*m_state, m_tweets.View(), m_tweets.Files()),
+      m_export(*m_state) {
     WireParts();
 }
 

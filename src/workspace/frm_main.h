@@ -7,6 +7,7 @@
 
 #include "platform/toolkit.h"
 #include "service/http_request.h"
+#include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
 #include "workspace/session/window_session.h"
 #include "workspace/tweets/tweet_side.h"
@@ -22,6 +23,7 @@ namespace marlin {
 //                    timeline retrieval and the followers/friends frame
 //   WindowSession  — start-up and shut-down, the credentials dialog, prefs and the two
 //                    histories, the status refresh and the small Settings commands
+//   ExportCommands — the tables as GraphML and CSV files
 //
 // The rule of this facade: every window command is a public method here that forwards to
 // the part holding it, and each part binds its controls' actions to those same commands,
@@ -146,6 +148,12 @@ class frmMain {
     void mImportProfiler_Click() { m_users.Files().mImportProfiler_Click(); }
     // ---- End of the user side
 
+    // ---- Exports for graph programs and spreadsheets
+    ExportCommands& Export() { return m_export; }
+    void mExportNetwork_Click() { m_export.mExportNetwork_Click(); }
+    void mExportTweetsCsv_Click() { m_export.mExportTweetsCsv_Click(); }
+    void mExportUsersCsv_Click() { m_export.mExportUsersCsv_Click(); }
+
   private:
     void WireParts();
 
@@ -153,6 +161,7 @@ class frmMain {
     TweetSide m_tweets;
     WindowSession m_session;
     UserSide m_users;
+    ExportCommands m_export;
 };
 
 }  // namespace marlin

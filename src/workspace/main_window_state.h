@@ -63,6 +63,7 @@ struct TweetControls {
     DropDownList UTLHistory;  // timeline history: file names
 
     MenuItem mFile, mOpen, mOpenTweets, mSave, mSaveTweets, mSaveSend;
+    MenuItem mExportNetwork, mExportTweetsCsv;  // File › "Export Network…", "Export Tweets as CSV…"
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
         mLine1, mCopyLog;
     MenuItem mSettings, mSortDT, mHeaders;
@@ -109,6 +110,7 @@ struct UserControls {
     std::array<MenuItem, 3> mUTSelAll;
     // File › Open › "User Table", File › Save › "User Table", File › "Import Profiler Attributes".
     MenuItem mOpenUsersMenu, mSaveUsersMenu, mImportProfiler;
+    MenuItem mExportUsersCsv;  // File › "Export Users as CSV (UTF-8)…": the current user table
     std::array<MenuItem, 2> mOpenUsers;
     std::array<MenuItem, 3> mSaveUsers;
 };

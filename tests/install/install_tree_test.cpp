@@ -65,6 +65,7 @@ TEST_F(InstallTreeTest, HoldsTheProgramItsMenuEntryIconScorerAndReadmeAndNothing
         "bin/marlin-skimmer",
         "share/applications/marlin-skimmer.desktop",
         "share/doc/marlin-skimmer/README.md",
+        "share/doc/marlin-skimmer/docs/chart.png",
         "share/doc/marlin-skimmer/docs/main-window.png",
         "share/icons/hicolor/scalable/apps/marlin-skimmer.svg",
     };

@@ -1,9 +1,12 @@
 // Renders the main window after a search into a PNG:
-//   marlin-screenshot OUTPUT.png [QUERY]
+//   marlin-screenshot OUTPUT.png [QUERY [TAB]]
+// TAB names the bottom tab to show (its objectName, e.g. "Chart"); an empty QUERY is the
+// emulator's common one.
 // The window runs against the emulator in-process, from a temporary program folder that
 // holds the scorer stand-in copied from beside this program.
 #include <QApplication>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
@@ -45,7 +48,7 @@ int main(int argc, char** argv) {
 
     marlin::emulator::Emulator service;
     service.Start();
-    const std::string query = argc > 2 ? argv[2] : service.Queries().common;
+    const std::string query = argc > 2 && argv[2][0] != 0 ? argv[2] : service.Queries().common;
 
     char pattern[] = "/tmp/marlin-screenshot-XXXXXX";
     if (!mkdtemp(pattern)) return 1;
@@ -76,6 +79,11 @@ int main(int argc, char** argv) {
         }
         form.State().OutTable.SetSelectedIndex(1);
         form.Session().Timer1.Tick();
+        if (argc > 3) {
+            auto* tabs = window.findChild<QTabWidget*>("BottomTabs");
+            if (QWidget* tab = window.findChild<QWidget*>(QString::fromLocal8Bit(argv[3])); tabs && tab)
+                tabs->setCurrentWidget(tab);
+        }
         for (int i = 0; i < 50; ++i) {
             QApplication::processEvents();
             QThread::msleep(10);

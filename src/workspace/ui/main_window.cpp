@@ -42,6 +42,7 @@
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_window.h"
 #include "workspace/ui/raw_text_view.h"
+#include "workspace/ui/tweet_chart_view.h"
 
 namespace marlin {
 
@@ -131,6 +132,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     auto* bottom = Named(new QTabWidget, "BottomTabs");
     bottom->addTab(BuildUserTablesPage(), tr("User tables"));
     bottom->addTab(BuildRawResponsePage(), tr("Raw response"));
+    bottom->addTab(Named(new TweetChartView(m_form.State().OutTable), "Chart"), tr("Chart"));
 
     auto* main = Named(new QSplitter(Qt::Vertical), "MainSplitter");
     main->addWidget(top);
@@ -380,6 +382,10 @@ void MainWindow::BuildMenus() {
     file->addMenu(save);
     MakeAction(file, w.Tweets.mSaveSend, "mSaveSend");
     MakeAction(file, w.Users.mImportProfiler, "mImportProfiler");
+    file->addSeparator();
+    MakeAction(file, w.Tweets.mExportNetwork, "mExportNetwork");
+    MakeAction(file, w.Tweets.mExportTweetsCsv, "mExportTweetsCsv");
+    MakeAction(file, w.Users.mExportUsersCsv, "mExportUsersCsv");
     bar->addMenu(file);
 
     QMenu* tools = MakeMenu(this, w.Tweets.mTools, "mTools");

@@ -1,0 +1,102 @@
+#include "workspace/export/export_commands.h"
+
+#include <filesystem>
+
+#include "workspace/export/csv_export.h"
+#include "workspace/export/network_export.h"
+
+namespace marlin {
+
+ExportCommands::ExportCommands(MainWindowState& window) : m_window(window) {
+    SetUpControls();
+}
+
+void ExportCommands::SetUpControls() {
+    MainWindowState& w = m_window;
+    w.Tweets.mExportNetwork.SetCaption("Export Network…");
+    w.Tweets.mExportTweetsCsv.SetCaption("Export Tweets as CSV (UTF-8)…");
+    w.Users.mExportUsersCsv.SetCaption("Export Users as CSV (UTF-8)…");
+    w.Tweets.mExportNetwork.SetAction([this] { mExportNetwork_Click(); });
+    w.Tweets.mExportTweetsCsv.SetAction([this] { mExportTweetsCsv_Click(); });
+    w.Users.mExportUsersCsv.SetAction([this] { mExportUsersCsv_Click(); });
+}
+
+std::string ExportCommands::TableStem() const {
+    if (m_window.TweetsFN.empty()) return "Tweets";
+    return std::filesystem::path(m_window.TweetsFN).replace_extension().string();
+}
+
+std::string ExportCommands::AskFile(const std::string& title, const char* filter, const char* extension,
+                                    const std::string& proposedStem) const {
+    const FileDialogRequest request{title, filter, extension, proposedStem + "." + extension};
+    const std::optional<std::string> chosen = m_window.Tk.SaveFileDialog(request);
+    return chosen ? *chosen : std::string();
+}
+
+void ExportCommands::Written(bool ok, const std::string& fileName) const {
+    MainWindowState& w = m_window;
+    w.Tk.SetCursor(CursorShape::Normal);
+    if (!ok)
+        w.Tk.MessageBox("Couldn't save: " + fileName + " -- The file could not be written.", kSaveErrorTitle,
+                        MsgButtons::OK, MsgIcon::Exclamation);
+}
+
+bool ExportCommands::UseUserList() const {
+    MainWindowState& w = m_window;
+    const std::size_t current = static_cast<std::size_t>(w.Users.CurUserTable);
+    if (current == 0 || current >= w.Users.UserTableName.size()) return false;
+    const std::string& name = w.Users.UserTableName[current];
+    if (!NetworkExport::IsUserListName(name) || w.CurrentUserTable().RowCount() == 0) return false;
+    if (w.OutTable.RowCount() == 0) return true;
+    return w.Tk.MessageBox(
+               "Export the follower edges of " + name + " instead of the network of the Tweets table?",
+               MsgButtons::YesNo) == MsgResult::Yes;
+}
+
+void ExportCommands::mExportNetwork_Click() {
+    MainWindowState& w = m_window;
+    const bool userList = UseUserList();
+    if (!userList && w.OutTable.RowCount() == 0) {
+        w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    const std::string name =
+        userList ? w.Users.UserTableName[static_cast<std::size_t>(w.Users.CurUserTable)] : TableStem();
+    const std::string fileName = AskFile("Export Network", kGraphFilter, "graphml", name);
+    if (fileName.empty()) return;
+    w.Tk.SetCursor(CursorShape::Busy);
+    const NetworkExport graph = userList ? NetworkExport::FromUserList(w.CurrentUserTable(), name)
+                                         : NetworkExport::FromTweets(w.OutTable);
+    Written(graph.Write(fileName), fileName);
+}
+
+void ExportCommands::mExportTweetsCsv_Click() {
+    MainWindowState& w = m_window;
+    if (w.OutTable.RowCount() == 0) {
+        w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    const std::string fileName = AskFile("Export Tweets as CSV", kCsvFilter, "csv", TableStem());
+    if (fileName.empty()) return;
+    w.Tk.SetCursor(CursorShape::Busy);
+    Written(CsvExport::Write(fileName, CsvExport::TweetsText(w.OutTable)), fileName);
+}
+
+void ExportCommands::mExportUsersCsv_Click() {
+    MainWindowState& w = m_window;
+    const ReportList& table = w.CurrentUserTable();
+    if (table.RowCount() == 0) {
+        w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    const std::size_t current = static_cast<std::size_t>(w.Users.CurUserTable);
+    const std::string stem = current > 0 && current < w.Users.UserTableName.size()
+                                 ? w.Users.UserTableName[current]
+                                 : TableStem() + "_users";
+    const std::string fileName = AskFile("Export Users as CSV", kCsvFilter, "csv", stem);
+    if (fileName.empty()) return;
+    w.Tk.SetCursor(CursorShape::Busy);
+    Written(CsvExport::Write(fileName, CsvExport::UsersText(table)), fileName);
+}
+
+}  // namespace marlin

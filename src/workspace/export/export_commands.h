@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "workspace/main_window_state.h"
+
+namespace marlin {
+
+// File › "Export Network…", "Export Tweets as CSV (UTF-8)…" and "Export Users as CSV
+// (UTF-8)…": the tables as files for graph programs and spreadsheets. Each asks for a file
+// of its own (the common dialog's file name belongs to the table files) and writes it
+// through the atomic writer; a file that cannot be written is said so, and an earlier file
+// of that name is left as it was.
+class ExportCommands {
+  public:
+    static constexpr const char* kNothingToExport = "Nothing to Export yet!";
+    static constexpr const char* kSaveErrorTitle = "File Save Error";
+    static constexpr const char* kGraphFilter = "GraphML (*.graphml)|*.graphml";
+    static constexpr const char* kCsvFilter = "CSV (*.csv)|*.csv";
+
+    explicit ExportCommands(MainWindowState& window);
+    ExportCommands(const ExportCommands&) = delete;
+    ExportCommands& operator=(const ExportCommands&) = delete;
+
+    // The Tweets table's network; the follower edges instead when the current user table
+    // is a follower or friend list (asked first when the Tweets table holds rows too).
+    void mExportNetwork_Click();
+    void mExportTweetsCsv_Click();
+    void mExportUsersCsv_Click();  // the current user table
+
+  private:
+    void SetUpControls();
+    // The file to write, proposed beside the table's own file; empty when cancelled.
+    std::string AskFile(const std::string& title, const char* filter, const char* extension,
+                        const std::string& proposedStem) const;
+    bool UseUserList() const;
+    void Written(bool ok, const std::string& fileName) const;
+    std::string TableStem() const;
+
+    MainWindowState& m_window;
+};
+
+}  // namespace marlin

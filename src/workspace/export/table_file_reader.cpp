@@ -1,0 +1,92 @@
+#include "workspace/export/table_file_reader.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "core/code_page.h"
+#include "sentiment/marlin_data.h"
+#include "workspace/tweets/tweet_table_view.h"
+#include "workspace/users/user_profile_table.h"
+
+namespace marlin {
+namespace {
+
+// Reading a table file asks nothing of the user; MarlinData only needs a toolkit for the
+// scorer, which is never run here.
+class SilentToolkit : public Toolkit {
+  public:
+    MsgResult MessageBox(const std::string&, const std::string&, MsgButtons, MsgIcon) override {
+        return MsgResult::Cancel;
+    }
+    std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
+    std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+    void ClipboardClear() override {}
+    void ClipboardSetText(const std::string&) override {}
+    std::string ClipboardGetText() override { return {}; }
+    void SetCursor(CursorShape) override {}
+    void DoEvents() override {}
+    void Sleep(int) override {}
+    void OpenUrl(const std::string&) override {}
+};
+
+std::vector<std::string> SplitTabs(std::string_view line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.emplace_back(
+            line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) break;
+        start = tab + 1;
+    }
+    return fields;
+}
+
+}  // namespace
+
+bool TableFileReader::ReadTweets(const std::string& fileName, ReportList& table) {
+    SilentToolkit toolkit;
+    MarlinData data(toolkit, std::filesystem::temp_directory_path());
+    if (!data.Load(fileName)) return false;
+    table.BeginUpdate();
+    table.ClearRows();
+    table.ClearColumns();
+    for (const char* header : TweetTableView::kHeaders) table.AddColumn(header);
+    try {
+        for (int record = 1; record <= data.RecordCount(); ++record) {
+            if (record == 1 && data.Value(1, 1) == "DateTime") continue;  // the header line
+            table.AddRow(TweetTableView::RowCells(data, record));
+        }
+    } catch (const std::out_of_range&) {
+        table.EndUpdate();
+        return false;
+    }
+    table.EndUpdate();
+    return true;
+}
+
+bool TableFileReader::ReadUsers(const std::string& fileName, ReportList& table) {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return false;
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return false;
+    const std::string text = CodePage::FromWindows1252(bytes);
+    table.BeginUpdate();
+    table.ClearRows();
+    UserProfileTable::CreateColumns(table);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) table.AddRow(SplitTabs(line));
+        start = end + 1;
+    }
+    table.EndUpdate();
+    return true;
+}
+
+}  // namespace marlin

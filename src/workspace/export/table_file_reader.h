@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "platform/report_list.h"
+
+namespace marlin {
+
+// Reads saved table files into tables shaped like the window's, for the exports that run
+// on a file rather than on the window: a tweet table file (".txt"/".mtwt", with or
+// without its header line) into the 16 Tweets table columns, and a whole user table file
+// (".mut") into the 37 user table columns. The table given is emptied first.
+class TableFileReader {
+  public:
+    // False when the file is missing or is not a tweet table.
+    static bool ReadTweets(const std::string& fileName, ReportList& table);
+    // False when the file cannot be read.
+    static bool ReadUsers(const std::string& fileName, ReportList& table);
+};
+
+}  // namespace marlin

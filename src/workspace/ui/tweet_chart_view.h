@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "platform/change_notifier.h"
+#include "platform/report_list.h"
+#include "workspace/export/tweet_time_buckets.h"
+
+class QChart;
+class QChartView;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace marlin {
+
+// The "Chart" tab: the tweets of the Tweets table per hour (per day past seven days) as
+// bars, and the mean Sent+ and Sent- of each bucket as two lines on a second axis. It
+// follows the table through its change notification; changes are gathered and the chart is
+// rebuilt once they stop for a moment, and only while the tab can be seen, so a retrieval
+// adding row after row does not redraw per row. Hovering a bar shows its bucket, count and
+// means; "Save Chart As…" writes the chart as PNG or SVG.
+class TweetChartView : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit TweetChartView(ReportList& tweets, QWidget* parent = nullptr);
+
+    // Rebuilds the chart from the table now.
+    void Redraw();
+    // Writes the chart to a PNG or SVG file (by its extension); false when it could not.
+    bool SaveTo(const QString& fileName);
+
+    const TweetTimeBuckets& Buckets() const { return m_buckets; }
+    QString HoverText() const;
+    QChart* Chart() const { return m_chart; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void TableChanged(const ModelChange& change);
+    void BarHovered(bool status, int index);
+    void SaveChartAs();
+
+    ReportList& m_tweets;
+    TweetTimeBuckets m_buckets;
+    QChart* m_chart = nullptr;
+    QChartView* m_view = nullptr;
+    QLabel* m_hover = nullptr;
+    QPushButton* m_save = nullptr;
+    QTimer* m_settle = nullptr;
+    bool m_stale = true;
+    Subscription m_subscription;
+};
+
+}  // namespace marlin
