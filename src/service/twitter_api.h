@@ -123,6 +123,11 @@ class TwitterAPI {
 
     // --- Seams ---
     void SetClock(UtcClock clock) { m_clock = std::move(clock); }
+    // Receives one line naming the method and the exchange's own error before each retry question.
+    void SetErrorLog(std::function<void(const std::string& line)> log) { m_errorLog = std::move(log); }
+    // Asked while a request waits (window events run meanwhile); true drops the request
+    // and the method returns "Failed" with no question.
+    void SetCancelCheck(std::function<bool()> check) { m_cancelCheck = std::move(check); }
 
   private:
     enum class Retry { Step, Resend, None };
@@ -131,11 +136,12 @@ class TwitterAPI {
     // One exchange with the method's retry handling: the body, or "Failed" after a refusal
     // or a declined retry.
     std::string RunExchange(const Exchange& exchange);
+    std::string RunExchangeSteps(const Exchange& exchange);
     // Creates, prepares and sends the request, then Receive; nothing when the user declined.
     std::optional<std::string> Perform(std::unique_ptr<HttpRequest>& request, const Exchange& exchange);
     // Reads the response into the client state and hands the body on.
     std::optional<std::string> Receive(HttpRequest& request, const Exchange& exchange);
-    bool AskToRetry(const Exchange& exchange);
+    bool AskToRetry(const Exchange& exchange, const std::string& error);
     std::string ListRequest(const char* path, const char* methodName, ResourceFamily family,
                             const std::string& userId, const std::string& screenName,
                             const std::string& count, bool appendUsers);
@@ -147,6 +153,8 @@ class TwitterAPI {
     HttpRequestFactory m_requestFactory;
     std::string m_apiBase;
     UtcClock m_clock;
+    std::function<void(const std::string&)> m_errorLog;
+    std::function<bool()> m_cancelCheck;
 
     std::string m_bearerToken;
     std::string m_appName;
