@@ -47,6 +47,7 @@ class WindowRoomTest : public ::testing::Test {
         config.tweetsPerDay = 300;
         service = std::make_unique<emulator::Emulator>(config);
         service->Start();
+        testing::InstallScorer(app.path());
         tk.onDoEvents = [] { QCoreApplication::processEvents(); };
         tk.realSleep = true;
         form = std::make_unique<frmMain>(tk, CurlHttpRequest::Factory(), service->BaseUrl(), app.path());

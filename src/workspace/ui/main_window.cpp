@@ -134,8 +134,14 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     bottom->addTab(BuildUserTablesPage(), tr("User tables"));
     bottom->addTab(BuildRawResponsePage(), tr("Raw response"));
 
+    // The frames above scroll when the user gives their room to the Tweets table.
+    auto* topScroll = Named(new QScrollArea, "TopPanes");
+    topScroll->setWidget(top);
+    topScroll->setWidgetResizable(true);
+    topScroll->setFrameShape(QFrame::NoFrame);
+
     auto* main = Named(new QSplitter(Qt::Vertical), "MainSplitter");
-    main->addWidget(top);
+    main->addWidget(topScroll);
     main->addWidget(BuildTweetsTable());
     main->addWidget(bottom);
     main->setStretchFactor(0, 0);
