@@ -37,12 +37,12 @@ const char* TrueFalse(bool value) {
     return value ? "True" : "False";
 }
 
-// A url object of the user's own entities (entities.url or entities.description).
-// Other objects four levels down belong to the user's latest status (its entities, a
-// retweeted tweet) and say nothing about the profile.
+// A url object of the profile's own website (entities.url.urls). Links in the
+// description (entities.description.urls) are not the website, and other objects four
+// levels down belong to the user's latest status (its entities, a retweeted tweet).
 bool IsProfileLink(const JSONDeserializer& reader, int entry, int userEntry) {
     const int group = reader.ObjectParent(entry);
-    if (group < 1 || reader.ObjectLevel(group) != 3) return false;
+    if (group < 1 || reader.ObjectLevel(group) != 3 || reader.ObjectName(group) != "url") return false;
     const int entities = reader.ObjectParent(group);
     return entities >= 1 && reader.ObjectLevel(entities) == 2 && reader.ObjectName(entities) == "entities" &&
            reader.ObjectParent(entities) == userEntry;

@@ -94,6 +94,10 @@ void CheckList::SetSelectedIndex(int index) {
     if (index >= 0 && m_click) m_click();
 }
 
+void CheckList::ClickSelected() {
+    if (m_selected >= 0 && m_click) m_click();
+}
+
 std::string CheckList::SelectedText() const {
     return m_selected >= 0 ? m_items[m_selected].text : std::string();
 }

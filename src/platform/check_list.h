@@ -49,6 +49,9 @@ class CheckList : public ControlModel {
     void SetItemCheckAction(std::function<void(int index)> action) { m_itemCheck = std::move(action); }
     void SetDoubleClickAction(std::function<void()> action) { m_doubleClick = std::move(action); }
     void DoubleClick();
+    // A click on the entry already selected: no change of selection, but the click
+    // action runs as for any other entry.
+    void ClickSelected();
 
   private:
     struct Entry {

@@ -85,6 +85,13 @@ AppCredFile::Credentials AppCredFile::Read() const {
     return FromParts(texts);
 }
 
+bool AppCredFile::PlainForm() const {
+    if (!Exists()) return false;
+    std::ifstream in(m_path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return SplitLines(bytes).size() >= 3;
+}
+
 void AppCredFile::Write(const Credentials& credentials) const {
     const std::string line = Base64EncodeSingleLine(credentials.appName + "\r\n" + credentials.consumerKey +
                                                     "\r\n" + credentials.consumerSecret) +

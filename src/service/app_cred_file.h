@@ -35,6 +35,8 @@ class AppCredFile {
     // The stored credentials. A missing, empty or unreadable file, a line that is not
     // Base64, or a file with fewer than three texts leaves the missing fields empty.
     Credentials Read() const;
+    // The file is in the older plain form: three lines (or more) of text as they are.
+    bool PlainForm() const;
 
     // Replaces the file with the single-line form, owner read and write only. Throws
     // std::runtime_error when the file cannot be written; an earlier file is then kept.

@@ -218,13 +218,19 @@ bool CurlHttpRequest::Drive(const Clock::time_point* deadline) {
             if (message->msg == CURLMSG_DONE) Finish(message->data.result);
         if (!m_inFlight) break;
 
-        int waitMs = 1000;
+        // With a wait hook the caller's window runs between polls, so poll in short steps.
+        int waitMs = m_waitHook ? kHookStepMs : 1000;
         if (deadline) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
             if (left.count() <= 0) return false;
             waitMs = static_cast<int>(std::min<long long>(left.count(), waitMs));
         }
         curl_multi_poll(multi, nullptr, 0, waitMs, nullptr);
+        if (m_waitHook && !m_waitHook()) {
+            m_failure = "The request was cancelled";
+            Abort();
+            throw RequestAborted(m_failure);
+        }
     }
     return m_complete;
 }

@@ -68,6 +68,7 @@ class CurlHttpRequest : public HttpRequest {
 
   private:
     using Clock = std::chrono::steady_clock;
+    static constexpr int kHookStepMs = 50;
 
     void Configure(const std::string& body);
     void BuildHeaderList();

@@ -16,6 +16,13 @@ class HttpError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The caller's wait hook asked to stop: the request was dropped on purpose, which is no
+// fault of the exchange to ask about.
+class RequestAborted : public HttpError {
+  public:
+    using HttpError::HttpError;
+};
+
 // The proxy settings a request accepts; only "named proxy" is used by the client.
 enum class ProxySetting { Default = 0, Direct = 1, Proxy = 2 };
 
@@ -58,6 +65,15 @@ class HttpRequest {
     // Gives up connecting after `connect` and the whole exchange after `total`;
     // running into either is an HttpError.
     virtual void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total) = 0;
+
+    // Called again and again while the request waits for the service, at least ten times a
+    // second, so the caller's window keeps answering. Returning false drops the request:
+    // the waiting operation throws RequestAborted. A request that never waits may ignore it.
+    using WaitHook = std::function<bool()>;
+    virtual void SetWaitHook(WaitHook hook) { m_waitHook = std::move(hook); }
+
+  protected:
+    WaitHook m_waitHook;
 };
 
 // Makes a fresh request object for every exchange.

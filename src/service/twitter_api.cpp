@@ -35,15 +35,18 @@ Int HeaderNumber(const std::string& value) {
 
 // Runs one step of an exchange. When the exchange retries steps, a failing step is offered
 // again until it succeeds (true) or the user declines (false); otherwise its error goes on.
+// A request the caller dropped is not offered again.
 template <class Ask, class Action>
 bool RunStep(bool retrySteps, Ask&& askToRetry, Action&& action) {
     for (;;) {
         try {
             action();
             return true;
-        } catch (const std::exception&) {
+        } catch (const RequestAborted&) {
+            throw;
+        } catch (const std::exception& error) {
             if (!retrySteps) throw;
-            if (!askToRetry()) return false;
+            if (!askToRetry(error.what())) return false;
         }
     }
 }
@@ -257,19 +260,33 @@ std::string TwitterAPI::Url(const std::string& pathAndQuery) const {
     return m_apiBase + pathAndQuery;
 }
 
-bool TwitterAPI::AskToRetry(const Exchange& exchange) {
+bool TwitterAPI::AskToRetry(const Exchange& exchange, const std::string& error) {
+    // The question cannot say what went wrong; the log can.
+    if (m_errorLog) m_errorLog(exchange.methodName + ": " + error);
     return m_toolkit.MessageBox(exchange.question, "Recoverable error within " + exchange.methodName,
                                 MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes;
 }
 
 std::string TwitterAPI::RunExchange(const Exchange& exchange) {
+    try {
+        return RunExchangeSteps(exchange);
+    } catch (const RequestAborted&) {
+        // Dropped on the caller's word: the page in flight is lost, as if never asked for.
+        m_failed = true;
+        return kFailed;
+    }
+}
+
+std::string TwitterAPI::RunExchangeSteps(const Exchange& exchange) {
     std::unique_ptr<HttpRequest> request;
     std::optional<std::string> result;
     if (exchange.retry == Retry::Resend) {
         try {
             result = Perform(request, exchange);
-        } catch (const std::exception&) {
-            if (AskToRetry(exchange)) {
+        } catch (const RequestAborted&) {
+            throw;
+        } catch (const std::exception& error) {
+            if (AskToRetry(exchange, error.what())) {
                 if (!request) throw;
                 // The second attempt has no question of its own: its error goes to the caller.
                 request->Send();
@@ -293,9 +310,14 @@ std::optional<std::string> TwitterAPI::Perform(std::unique_ptr<HttpRequest>& req
                                                const Exchange& exchange) {
     auto step = [&](auto&& action) {
         return RunStep(
-            exchange.retry == Retry::Step, [&] { return AskToRetry(exchange); }, action);
+            exchange.retry == Retry::Step,
+            [&](const std::string& error) { return AskToRetry(exchange, error); }, action);
     };
     if (!step([&] { request = m_requestFactory(); })) return std::nullopt;
+    request->SetWaitHook([this] {
+        m_toolkit.DoEvents();
+        return !(m_cancelCheck && m_cancelCheck());
+    });
     if (exchange.viaProxy) {
         m_toolkit.MessageBox("Testing connection via proxy", "Test", MsgButtons::OK, MsgIcon::Information);
         if (!step([&] { request->SetProxy(ProxySetting::Proxy, m_proxyServer, ""); })) return std::nullopt;
@@ -312,7 +334,8 @@ std::optional<std::string> TwitterAPI::Perform(std::unique_ptr<HttpRequest>& req
 std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Exchange& exchange) {
     auto step = [&](auto&& action) {
         return RunStep(
-            exchange.retry == Retry::Step, [&] { return AskToRetry(exchange); }, action);
+            exchange.retry == Retry::Step,
+            [&](const std::string& error) { return AskToRetry(exchange, error); }, action);
     };
     int status = 0;
     if (!step([&] { status = request.Status(); })) return std::nullopt;
@@ -341,11 +364,13 @@ bool TwitterAPI::ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange
     auto headerStep = [&](auto&& action) {
         return RunStep(
             exchange.retry == Retry::Step,
-            [&] {
-                if (!AskToRetry(exchange)) return false;
+            [&](const std::string& error) {
+                if (!AskToRetry(exchange, error)) return false;
                 try {
                     request.Send();
                     request.WaitForResponse(kResponseWaitSeconds);
+                } catch (const RequestAborted&) {
+                    throw;
                 } catch (const std::exception&) {
                     // The header read fails again and the question comes back.
                 }

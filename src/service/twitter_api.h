@@ -125,6 +125,11 @@ class TwitterAPI {
 
     // --- Seams ---
     void SetClock(UtcClock clock) { m_clock = std::move(clock); }
+    // Receives one line naming the method and the exchange's own error before each retry question.
+    void SetErrorLog(std::function<void(const std::string& line)> log) { m_errorLog = std::move(log); }
+    // Asked while a request waits (window events run meanwhile); true drops the request
+    // and the method returns "Failed" with no question.
+    void SetCancelCheck(std::function<bool()> check) { m_cancelCheck = std::move(check); }
 
   private:
     enum class Retry { Step, Resend, None };
@@ -133,6 +138,7 @@ class TwitterAPI {
     // One exchange with the method's retry handling: the body, or "Failed" after a refusal
     // or a declined retry.
     std::string RunExchange(const Exchange& exchange);
+    std::string RunExchangeSteps(const Exchange& exchange);
     // Creates, prepares and sends the request, then Receive; nothing when the user declined.
     std::optional<std::string> Perform(std::unique_ptr<HttpRequest>& request, const Exchange& exchange);
     // Reads the response into the client state and hands the body on.
@@ -140,7 +146,7 @@ class TwitterAPI {
     // Reads the quota window of the exchange's family from the answer's headers; false when
     // the user declined to retry a missing one.
     bool ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange);
-    bool AskToRetry(const Exchange& exchange);
+    bool AskToRetry(const Exchange& exchange, const std::string& error);
     std::string ListRequest(const char* path, const char* methodName, ResourceFamily family,
                             const std::string& userId, const std::string& screenName,
                             const std::string& count, bool appendUsers);
@@ -152,6 +158,8 @@ class TwitterAPI {
     HttpRequestFactory m_requestFactory;
     std::string m_apiBase;
     UtcClock m_clock;
+    std::function<void(const std::string&)> m_errorLog;
+    std::function<bool()> m_cancelCheck;
 
     std::string m_bearerToken;
     std::string m_appName;

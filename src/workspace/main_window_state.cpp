@@ -11,6 +11,14 @@ MainWindowState::MainWindowState(Toolkit& toolkit, HttpRequestFactory requestFac
       Window(kApplicationTitle) {
     // A Linux build of the visualiser carries no ".exe"; the user can point elsewhere.
     Settings.LMPATH = (AppFolder / "Lumen").string();
+    for (TwitterAPI* client : {&Twitter, &UTwitter}) {
+        client->SetErrorLog([this](const std::string& line) {
+            Progress.Append(line);
+            Progress.ScrollToLast();
+        });
+        // "Cancel " (or closing the window) while a page is on its way drops that page.
+        client->SetCancelCheck([this] { return Cancelled; });
+    }
 }
 
 UserControls::UserControls() {

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -102,6 +104,17 @@ struct UserControls {
     TextBox GUF_Id;
     std::array<Button, 2> GetFF;  // "Get Followers", "Get Friends"
     int UserTableCounter = 0;     // numbers the tables made without a name
+    // The user tables holding rows or cells from the service that were not saved since.
+    std::set<const ReportList*> UnsavedUserTables;
+    bool Unsaved(const ReportList& table) const {
+        return table.RowCount() > 0 && UnsavedUserTables.count(&table) > 0;
+    }
+    // Set by the user side. Asks whether to save user table `table` (every user table with
+    // kAllUserTables) when it holds unsaved rows, and saves on Yes. False when a save the
+    // user asked for did not happen.
+    static constexpr int kAllUserTables = -1;
+    std::function<bool(int table)> OfferToSaveUserTables;
+    bool OfferToSaveUserTable(int table) { return !OfferToSaveUserTables || OfferToSaveUserTables(table); }
     // Popup over the User list.
     MenuItem mUsers, mCopyUL, mCopyUT, mPasteUL, mSelAllUL, mULClear, mAddUser, mDeleteUser, mGetUFT,
         mGetUserFollowers, mGetUserFriends;
@@ -180,6 +193,12 @@ class MainWindowState {
     // The window title: the application title and the table's file, with "*" while the
     // table holds unsaved rows.
     void SetTitle(bool unsaved);
+    // The one way to mark the Tweets table saved or not: the flag and the title's "*"
+    // always agree, so no command can leave edited rows looking saved.
+    void SetTweetsDirty(bool dirty) {
+        TweetsDirty = dirty;
+        SetTitle(dirty);
+    }
     // Panel 1: the row count of the Tweets table.
     void ShowTweetCount();
     // The scorer of the program folder, else the one that came with the program.

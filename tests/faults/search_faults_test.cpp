@@ -65,8 +65,12 @@ TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
 
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(TableIds(), FirstPage());
-    EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: Couldn't access the API server"))
-        << LogLines().back();
+    const auto lines = LogLines();
+    EXPECT_THAT(lines[lines.size() - 2], EndsWith(", no more statuses available: Couldn't access the API server"))
+        << lines[lines.size() - 2];
+    EXPECT_EQ(
+        lines.back().rfind("Retrieval stopped early (Couldn't access the API server), oldest tweet held", 0),
+        0u);
     EXPECT_TRUE(W().TweetsDirty);
     EXPECT_FALSE(W().Busy);
     EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);
@@ -95,7 +99,10 @@ TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) 
                                                               {ServiceFault::Unauthorized, "401:"},
                                                               {ServiceFault::RateLimited, "429:"}};
     EXPECT_EQ(code.substr(0, 4), expectedCode.at(GetParam()));
-    EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: " + code)) << LogLines().back();
+    const auto lines = LogLines();
+    EXPECT_THAT(lines[lines.size() - 2], EndsWith(", no more statuses available: " + code))
+        << lines[lines.size() - 2];
+    EXPECT_EQ(lines.back().rfind("Retrieval stopped early (" + code + "), oldest tweet held", 0), 0u);
     EXPECT_FALSE(W().Busy);
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);

@@ -232,8 +232,10 @@ TEST_F(SearchRetrievalTest, NewAsksAboutUnsavedRowsAndAFailedRequestEndsWithItsC
         tk.messages[0].text,
         "The selected operation will replace the current contents of the Tweet table. Save contents now?");
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
-    EXPECT_THAT(LogLines().back(), StartsWith("Search ended @"));
-    EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: 503:Service Unavailable"));
+    const std::vector<std::string> lines = LogLines();
+    EXPECT_THAT(lines[lines.size() - 2], StartsWith("Search ended @"));
+    EXPECT_THAT(lines[lines.size() - 2], EndsWith(", no more statuses available: 503:Service Unavailable"));
+    EXPECT_EQ(lines.back(), "Retrieval stopped early (503:Service Unavailable), no tweets held");
     EXPECT_EQ(W().OutTable.RowCount(), 0);
 }
 

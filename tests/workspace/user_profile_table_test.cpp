@@ -67,8 +67,9 @@ TEST_F(UserProfileTableTest, TwoHundredFiftyNamesGoInThreeLookupsWithTheProgress
               (std::vector<std::string>{"Getting profile details for user list (100 out of 250 retrieved)",
                                         "Getting profile details for user list (200 out of 250 retrieved)",
                                         "Getting profile details for user list (250 out of 250 retrieved)"}));
-    EXPECT_EQ(W().Progress.Count(), 1);
-    EXPECT_EQ(W().Progress.SelectedIndex(), 0);
+    // The announcement stays; the look-up's own line follows it.
+    EXPECT_EQ(W().Progress.Count(), 2);
+    EXPECT_EQ(W().Progress.SelectedIndex(), 1);
     EXPECT_EQ(W().Twitter.Users.Count(), 250);
     EXPECT_EQ(W().InfoBar.Panel(3),
               std::to_string(W().Twitter.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");

@@ -1,5 +1,8 @@
 #include "platform/qt/qt_check_list.h"
 
+#include <QApplication>
+#include <utility>
+
 #include <QScopedValueRollback>
 
 #include "platform/qt/qt_text.h"
@@ -19,7 +22,14 @@ QtCheckList::QtCheckList(CheckList& list, QListWidget* widget)
     });
     connect(m_widget, &QListWidget::currentRowChanged, this, [this](int row) {
         if (m_applying || !ModelAlive() || row >= m_list.Count()) return;
+        m_clickMovedSelection = QApplication::mouseButtons() != Qt::NoButton;
         m_list.SetSelectedIndex(row);
+    });
+    connect(m_widget, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        // A click that moved the selection has run the click action already.
+        const bool moved = std::exchange(m_clickMovedSelection, false);
+        if (!moved && !m_applying && ModelAlive() && m_widget->row(item) == m_list.SelectedIndex())
+            m_list.ClickSelected();
     });
     connect(m_widget, &QListWidget::itemDoubleClicked, this, [this] {
         if (ModelAlive()) m_list.DoubleClick();

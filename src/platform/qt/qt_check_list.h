@@ -29,6 +29,7 @@ class QtCheckList : public QtControl {
     CheckList& m_list;
     QListWidget* m_widget;
     bool m_applying = false;
+    bool m_clickMovedSelection = false;  // the press of the click being made changed the row
 };
 
 }  // namespace marlin

@@ -62,7 +62,8 @@ QVariant ReportListItemModel::headerData(int section, Qt::Orientation orientatio
     if (orientation != Qt::Horizontal || section < 0 || !Alive() || section >= m_list.ColumnCount()) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    if (role == Qt::DisplayRole) return ToQt(m_list.Column(section).header);
+    // The tooltip gives the whole name of a header the column is too narrow to show.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return ToQt(m_list.Column(section).header);
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(ToQtAlignment(m_list.Column(section).alignment));
     }

@@ -13,8 +13,15 @@ class RetrievalSteps {
   public:
     explicit RetrievalSteps(MainWindowState& window) : m_window(window) {}
 
-    // The quota dialog; Cancel sets `Cancelled`.
-    void AskQuota(const SKDFuncs::DateValue& nextReset);
+    // The quota dialog; Cancel sets `Cancelled`. OK with the window spent (no requests
+    // `remaining`) waits for it to renew, since the next request would only be refused;
+    // Cancel during that wait sets `Cancelled` too.
+    void AskQuota(const SKDFuncs::DateValue& nextReset, int remaining, const std::string& resource);
+    // A loop that an error answer ended (not the user, not the threshold) holds less than
+    // asked for: one more log line says so, why, and how far back the table goes, and a
+    // warning box says the table does not reach the threshold date. oldestHeld is the
+    // service date-time of the oldest tweet this retrieval holds, empty for none.
+    void ReportIncomplete(const std::string& why, const std::string& oldestHeld);
     // The line that ends a retrieval: prefix ("Search ended @" + now + ", " and the like)
     // followed by why it ended.
     std::string EndLine(const std::string& prefix, bool reached) const;

@@ -12,6 +12,7 @@ void SearchRetrieval::GetSrch_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     m_files.OfferToSave();
+    w.Users.OfferToSaveUserTable(w.Users.CurUserTable);
     if (!w.CanStartRetrieval()) return;  // the save let events run
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
@@ -91,11 +92,15 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
         }
         w.Progress.ScrollToLast();
         w.Tk.DoEvents();
-        if (twitter.SearchRateLimitRemaining() < kQuotaLow) m_steps.AskQuota(twitter.SearchNextLimitReset());
+        if (twitter.SearchRateLimitRemaining() < kQuotaLow)
+            m_steps.AskQuota(twitter.SearchNextLimitReset(), twitter.SearchRateLimitRemaining(), "SEARCH");
     } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
 
     w.Progress.Append(m_steps.EndLine("Search ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
+    if (twitter.LastResponseCount() < 0 && !reached && !w.Cancelled)
+        m_steps.ReportIncomplete(twitter.LastResponseCode(),
+                                 tweets.Count() > 0 ? tweets.DateTime(tweets.Count()) : "");
 }
 
 }  // namespace marlin

@@ -33,6 +33,7 @@ void TimelineRetrieval::GetAllUTL_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     m_files.OfferToSave();
+    w.Users.OfferToSaveUserTable(w.Users.CurUserTable);
     if (!w.CanStartRetrieval()) return;  // the save let events run
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
@@ -115,10 +116,11 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     std::string maxId;
     bool reached = false;
     int total = 0;
+    const int heldBefore = tweets.Count();
     do {
         w.LastGET.SetText(twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true));
         const int count = twitter.LastResponseCount();
-        if (count == -1) {
+        if (count == -1 && !w.Cancelled) {
             w.Progress.Append("Retrieval error: " + twitter.LastResponseCode());
         } else if (count > 0) {
             maxId = tweets.OldestTweetId(true);
@@ -135,12 +137,20 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
         }
         w.Progress.ScrollToLast();
         w.Tk.DoEvents();
-        if (twitter.UTLRateLimitRemaining() < kQuotaLow) m_steps.AskQuota(twitter.UTLNextLimitReset());
+        if (twitter.UTLRateLimitRemaining() < kQuotaLow)
+            m_steps.AskQuota(twitter.UTLNextLimitReset(), twitter.UTLRateLimitRemaining(), "USER_TIMELINE");
     } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
 
     w.Progress.Append(
         m_steps.EndLine("Retrieval of [" + user + "] ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
+    // A timeline cut short: pages came before the refusal, or the refusal may pass (a
+    // spent window, a server error). An account that is not there or not open is no gap.
+    const bool midway = tweets.Count() > heldBefore;
+    const int status = static_cast<int>(SKDFuncs::LeadingNumber(twitter.LastResponseCode()));
+    if (twitter.LastResponseCount() < 0 && !reached && !w.Cancelled &&
+        (midway || status == 429 || status >= 500))
+        m_steps.ReportIncomplete(twitter.LastResponseCode(), midway ? tweets.DateTime(tweets.Count()) : "");
 }
 
 }  // namespace marlin

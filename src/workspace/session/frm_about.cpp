@@ -45,8 +45,11 @@ void frmAbout::Form_Load() {
 
     // A damaged file (empty, two lines, bad Base64, too few parts) yields incomplete
     // credentials; half-filled fields would only invite a doomed OK, so all stay empty.
-    AppCredFile::Credentials stored = AppCredFile::InFolder(m_appFolder).Read();
-    if (!stored.Complete()) stored = {};
+    // The plain three-line form is shown as written, an empty line included, for the
+    // user to complete.
+    const AppCredFile file = AppCredFile::InFolder(m_appFolder);
+    AppCredFile::Credentials stored = file.Read();
+    if (!stored.Complete() && !file.PlainForm()) stored = {};
     tbCred[0].SetText(stored.appName);
     tbCred[1].SetText(stored.consumerKey);
     tbCred[2].SetText(stored.consumerSecret);

@@ -108,6 +108,8 @@ bool WindowSession::Form_QueryUnload() {
             if (w.TweetsDirty) return false;
         }
     }
+    // The follower and friend tables of a whole quota window would otherwise go with it.
+    if (!w.Users.OfferToSaveUserTable(UserControls::kAllUserTables)) return false;
     SavePrefs();
     About.Window.SetVisible(false);
     w.Window.SetVisible(false);

@@ -12,16 +12,34 @@
 namespace marlin {
 namespace {
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+// The lower-case twin of a letter the code page has in both cases; other characters
+// are their own fold. The program's files are Windows-1252, so these are all the letters
+// a table can hold in two cases.
+char32_t FoldLetter(char32_t c) {
+    if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    switch (c) {
+        case 0x160:  // S caron
+        case 0x152:  // OE
+        case 0x17D:  // Z caron
+            return c + 1;
+        case 0x178:  // Y diaeresis
+            return 0xFF;
+        default:
+            return c;
+    }
 }
 
-// Letter case is ignored for ASCII letters; other characters must match exactly.
-bool ContainsIgnoringCase(std::string_view text, std::string_view lowerNeedle) {
-    if (lowerNeedle.empty()) return true;
-    const auto found = std::search(text.begin(), text.end(), lowerNeedle.begin(), lowerNeedle.end(),
-                                   [](char a, char b) { return FoldAscii(a) == b; });
-    return found != text.end();
+std::u32string FoldedCodePoints(std::string_view utf8) {
+    std::u32string folded;
+    folded.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();)
+        folded.push_back(FoldLetter(CodePage::NextCodePoint(utf8, pos)));
+    return folded;
+}
+
+bool ContainsIgnoringCase(std::string_view text, const std::u32string& foldedNeedle) {
+    if (foldedNeedle.empty()) return true;
+    return FoldedCodePoints(text).find(foldedNeedle) != std::u32string::npos;
 }
 
 // The first `count` characters of a UTF-8 text.
@@ -66,8 +84,7 @@ void TweetEditing::mRemRT_Click() {
 void TweetEditing::FilterTweetsByText(const std::string& filter, bool removeIfFound) {
     MainWindowState& w = m_window;
     ReportList& table = w.OutTable;
-    std::string needle(filter);
-    std::transform(needle.begin(), needle.end(), needle.begin(), FoldAscii);
+    const std::u32string needle = FoldedCodePoints(filter);
 
     const int rows = table.RowCount();
     std::vector<char> remove(static_cast<std::size_t>(rows));
@@ -89,6 +106,7 @@ void TweetEditing::FilterTweetsByText(const std::string& filter, bool removeIfFo
     table.SetSorted(false);
     table.RemoveRowsIf([&remove](int row) { return remove[static_cast<std::size_t>(row)] != 0; });
     table.SetSorted(true);
+    if (removed > 0) w.SetTweetsDirty(true);
     w.Tk.SetCursor(CursorShape::Normal);
     w.Window.SetEnabled(true);
 }
@@ -97,7 +115,9 @@ void TweetEditing::FilterTweetsByText(const std::string& filter, bool removeIfFo
 
 void TweetEditing::mDelTweet_Click() {
     const int row = m_window.OutTable.SelectedIndex();
-    if (row >= 0) m_window.OutTable.RemoveRow(row);
+    if (row < 0) return;
+    m_window.OutTable.RemoveRow(row);
+    m_window.SetTweetsDirty(true);
 }
 
 void TweetEditing::mDelUsersTweets_Click() {
@@ -114,6 +134,7 @@ void TweetEditing::mDelUsersTweets_Click() {
     if (w.Tk.MessageBox(question, "Confirm deletion", MsgButtons::OKCancel, MsgIcon::None) != MsgResult::OK)
         return;
     table.RemoveRowsIf([&](int row) { return table.Cell(row, TweetColumn::UserScreenName) == name; });
+    w.SetTweetsDirty(true);
 }
 
 // ---- DateTime conversion
@@ -122,21 +143,26 @@ void TweetEditing::mVBDateTime_Click() {
     if (m_window.Tk.MessageBox("Convert the DateTime to local Numeric format e.g. dd/mm/yyyy hh:mm:ss? NOTE: "
                                "Lumen expects the original Twitter DateTime format.",
                                MsgButtons::OKCancel) == MsgResult::OK)
-        ConvertTweetDateTimes(0, m_window.OutTable);
+        ConvertDates(0);
 }
 
 void TweetEditing::mSPSSDateTime_Click() {
     if (m_window.Tk.MessageBox("Convert the DateTime to an SPSS compatible format (dd-mmm-yyyyy hh:mm:ss)?",
                                MsgButtons::OKCancel) == MsgResult::OK)
-        ConvertTweetDateTimes(1, m_window.OutTable);
+        ConvertDates(1);
 }
 
 void TweetEditing::mTwitterDateTime_Click() {
-    ConvertTweetDateTimes(2, m_window.OutTable);
+    ConvertDates(2);
 }
 
-void TweetEditing::ConvertTweetDateTimes(int mode, ReportList& table) {
-    if (mode < 0 || mode > 2) return;
+void TweetEditing::ConvertDates(int mode) {
+    if (ConvertTweetDateTimes(mode, m_window.OutTable) > 0) m_window.SetTweetsDirty(true);
+}
+
+int TweetEditing::ConvertTweetDateTimes(int mode, ReportList& table) {
+    if (mode < 0 || mode > 2) return 0;
+    int changed = 0;
     // Rewriting a cell never moves its row, so the loop visits every row once even when
     // the table is sorted on this column; the next sort puts the rows in order.
     for (int row = 0; row < table.RowCount(); ++row) {
@@ -149,8 +175,11 @@ void TweetEditing::ConvertTweetDateTimes(int mode, ReportList& table) {
         } catch (const std::exception&) {
             continue;  // a cell that is no date keeps its text
         }
-        if (!converted.empty()) table.SetText(row, converted);
+        if (converted.empty() || converted == text) continue;
+        table.SetText(row, converted);
+        ++changed;
     }
+    return changed;
 }
 
 // ---- Row popup
@@ -160,9 +189,10 @@ void TweetEditing::OutTable_MouseUp(int button) {
     if (button != 2 || w.OutTable.SelectedIndex() < 0) return;
 
     w.Tweets.mNavLinkURL.SetVisible(false);
-    const std::string link = SelectedCell(TweetColumn::LinkURL);
-    // A row without a link offers no "Go to".
-    if (!link.empty()) {
+    // A row without a link offers no "Go to"; neither does a cell that starts with a blank,
+    // which is a number padded for sorting, not a link.
+    const std::string link(w.OutTable.Cell(w.OutTable.SelectedIndex(), TweetColumn::LinkURL));
+    if (!link.empty() && link[0] != ' ') {
         w.Tweets.mNavLinkURL.SetCaption("Go to " + FirstCharacters(link, kLinkCaptionLength));
         w.Tweets.mNavLinkURL.SetVisible(true);
     } else {

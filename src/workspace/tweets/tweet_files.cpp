@@ -122,8 +122,7 @@ void TweetFiles::FillTable(const MarlinData& data) {
     w.Users.UpdateUTL.SetEnabled(true);
     w.ShowTweetCount();
     w.InfoBar.SetPanel(2, "Empty");
-    w.SetTitle(false);
-    w.TweetsDirty = false;
+    w.SetTweetsDirty(false);
 }
 
 void TweetFiles::RenameCurrentUserTable(const std::string& fileName) {
@@ -173,8 +172,7 @@ bool TweetFiles::SaveTweetsTable() {
         return false;
     }
     w.TweetsFN = fileName;
-    w.TweetsDirty = false;
-    w.SetTitle(false);
+    w.SetTweetsDirty(false);
     RecordInHistory(fileName);
     return true;
 }

@@ -83,8 +83,7 @@ void TweetTableView::ShowTweets(bool append) {
         table.EndUpdate();
     }
     w.ShowTweetCount();
-    w.SetTitle(true);
-    w.TweetsDirty = true;
+    w.SetTweetsDirty(true);
     w.Tk.DoEvents();
 }
 

@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -134,8 +136,14 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     bottom->addTab(BuildRawResponsePage(), tr("Raw response"));
     bottom->addTab(Named(new TweetChartView(m_form.State().OutTable), "Chart"), tr("Chart"));
 
+    // The frames above scroll when the user gives their room to the Tweets table.
+    auto* topScroll = Named(new QScrollArea, "TopPanes");
+    topScroll->setWidget(top);
+    topScroll->setWidgetResizable(true);
+    topScroll->setFrameShape(QFrame::NoFrame);
+
     auto* main = Named(new QSplitter(Qt::Vertical), "MainSplitter");
-    main->addWidget(top);
+    main->addWidget(topScroll);
     main->addWidget(BuildTweetsTable());
     main->addWidget(bottom);
     main->setStretchFactor(0, 0);
@@ -169,7 +177,7 @@ void MainWindow::Start() {
     // Most of the height for the Tweets table, the rest shared by the panes around it.
     if (auto* panes = findChild<QSplitter*>("MainSplitter")) {
         const int height = panes->height();
-        panes->setSizes({height * 26 / 100, height * 44 / 100, height * 30 / 100});
+        panes->setSizes({height * 24 / 100, height * 56 / 100, height * 20 / 100});
     }
     m_form.Form_Load();
 }
@@ -265,7 +273,7 @@ QWidget* MainWindow::BuildLogFrame() {
 
 QWidget* MainWindow::BuildTweetsTable() {
     auto* view = MakeTable(this, "OutTable");
-    view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 6);
+    view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 4);
     new QtReportList(m_form.State().OutTable, view);
     return view;
 }
@@ -325,8 +333,20 @@ QWidget* MainWindow::BuildUserTablesPage() {
     m_subscriptions.push_back(
         w.Users.UTToggle.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
 
+    // The commands scroll rather than set a minimum height on the whole window, so the
+    // window fits a laptop screen and the panes above keep their room.
+    auto* commandPanel = new QWidget;
+    commandPanel->setLayout(commands);
+    auto* commandScroll = Named(new QScrollArea(page), "UserTableCommands");
+    commandScroll->setWidget(commandPanel);
+    commandScroll->setWidgetResizable(true);
+    commandScroll->setFrameShape(QFrame::NoFrame);
+    commandScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    commandScroll->setMinimumWidth(commandPanel->sizeHint().width() +
+                                   commandScroll->verticalScrollBar()->sizeHint().width());
+
     auto* layout = new QHBoxLayout(page);
-    layout->addLayout(commands);
+    layout->addWidget(commandScroll);
     layout->addWidget(m_userTableView, 1);
     return page;
 }

@@ -55,7 +55,9 @@ void TimelineSamples::BuildTweetsUT_Click() {
     if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w);
     w.Users.UTToggle.SetSelectedIndex(0);
-    w.Users.UserTable.front()->ClearRows();
+    // The look-up lets events run; a table switched to meanwhile is not this command's.
+    ReportList& table = *w.Users.UserTable.front();
+    table.ClearRows();
     w.InfoBar.SetPanel(2, "Empty");
 
     std::vector<std::string> names;
@@ -68,7 +70,7 @@ void TimelineSamples::BuildTweetsUT_Click() {
     if (!names.empty()) {
         w.Tk.SetCursor(CursorShape::ArrowAndBusy);
         m_profiles.GetUsers(w.Twitter, names, false, false);
-        m_profiles.FillUserTable(w.Twitter, true);
+        m_profiles.FillUserTable(w.Twitter, true, table);
     }
 }
 
@@ -129,16 +131,15 @@ void TimelineSamples::GetUTTL_Click() {
     TwitterAPI& client = w.Users.CurUserTable == 0 ? w.Twitter : w.UTwitter;
     ReportList& table = w.CurrentUserTable();
     for (int row = 0; row < table.RowCount(); ++row) {
-        if (table.Checked(row)) SampleOneUser(client, row, earliest, sampleSize);
+        if (table.Checked(row)) SampleOneUser(client, table, row, earliest, sampleSize);
     }
     running.Release();
     w.Tk.MessageBox(kSamplesDone);
 }
 
-void TimelineSamples::SampleOneUser(TwitterAPI& client, int row, const std::string& earliest,
-                                    int sampleSize) {
+void TimelineSamples::SampleOneUser(TwitterAPI& client, ReportList& table, int row,
+                                    const std::string& earliest, int sampleSize) {
     MainWindowState& w = m_window;
-    ReportList& table = w.CurrentUserTable();
     const std::string screenName = Trimmed(table.Cell(row, UserProfileTable::kScreenName));
     TweetSet& tweets = client.Tweets;
     tweets.Clear();
@@ -163,6 +164,7 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, int row, const std::stri
     table.SetCell(row, UserProfileTable::kTLPctRT, UserProfileTable::FormatPadded(s.PctRT, 0, 3));
     table.SetCell(row, UserProfileTable::kTLAvRT, UserProfileTable::FormatPadded(s.AvRT, 0, 4));
     table.SetCell(row, UserProfileTable::kTLPctGeo, UserProfileTable::FormatPadded(s.PctGeo, 0, 3));
+    w.Users.UnsavedUserTables.insert(&table);
 
     w.InfoBar.SetPanel(3,
                        std::to_string(client.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining");
@@ -211,8 +213,9 @@ void TimelineSamples::AddRemUT_Click() {
     MainWindowState& w = m_window;
     // A running command may be filling one of the tables.
     if (!w.CanStartRetrieval()) return;
-    SwitchGuard guard(m_switching);
     const std::string name = w.Users.UTList.SelectedText();
+    if (const int removed = NamedTable(name); removed > 0) w.Users.OfferToSaveUserTable(removed);
+    SwitchGuard guard(m_switching);
     w.Users.UTList.Clear();
     std::vector<std::unique_ptr<ReportList>> tables;
     std::vector<std::string> names;
@@ -220,7 +223,10 @@ void TimelineSamples::AddRemUT_Click() {
     names.push_back(w.Users.UserTableName.front());
     for (std::size_t k = 1; k < w.Users.UserTable.size(); ++k) {
         w.Users.UserTable[k]->SetVisible(false);
-        if (w.Users.UserTableName[k] == name) continue;  // unloaded
+        if (w.Users.UserTableName[k] == name) {  // unloaded
+            w.Users.UnsavedUserTables.erase(w.Users.UserTable[k].get());
+            continue;
+        }
         w.Users.UTList.AddItem(w.Users.UserTableName[k]);
         tables.push_back(std::move(w.Users.UserTable[k]));
         names.push_back(w.Users.UserTableName[k]);

@@ -50,7 +50,9 @@ class TimelineSamples {
     static UserStats SampleStats(const TweetSet& tweets, int sampleSize);
 
   private:
-    void SampleOneUser(TwitterAPI& client, int row, const std::string& earliest, int sampleSize);
+    // The table is the one current when the command started, whatever is shown now.
+    void SampleOneUser(TwitterAPI& client, ReportList& table, int row, const std::string& earliest,
+                       int sampleSize);
     // Exactly the current table is visible.
     void ShowCurrentTable();
     // The first named table of that name, or 0.

@@ -159,7 +159,8 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
     w.Users.UserList.SetSelectedIndex(0);
     if (kind == ListKind::Friends) {
         w.Tk.MessageBox(std::to_string(users.Count()) + " Screen Names of friends of " + name +
-                        " were copied to the User Timeline list.");
+                            " were copied to the User Timeline list.",
+                        MsgButtons::OK, MsgIcon::Information);
     }
 }
 
@@ -226,6 +227,7 @@ void UserListBuilder::mPasteUL_Click() {
         items.push_back(std::move(item));
     }
     for (const std::string& item : items) w.Users.UserList.AddItem(item);
+    w.Users.UserList.SetBold(false);  // bold marks a list taken from the Tweets table alone
     if (userIds &&
         w.Tk.MessageBox(kIdQuestion, kIdQuestionTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::No)
         userIds = false;
@@ -404,7 +406,7 @@ void UserListBuilder::GetFF_Click(int index) {
             const bool userCancelled = !complete && w.Cancelled;
             if (w.UTwitter.Users.Count() > 0) {
                 m_samples.AddUserTable(target + Texts(kind).tableSuffix);
-                m_profiles.FillUserTable(w.UTwitter, false);
+                m_profiles.FillUserTable(w.UTwitter, false, *w.Users.UserTable.back());
                 ++tables;
             }
             if (userCancelled) break;

@@ -100,8 +100,14 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
         for (int i = p; i < end; ++i) joined += list[static_cast<std::size_t>(i)] + ",";
         client.GetUsersLookUp(userId ? joined : "", userId ? "" : joined, true);
 
-        w.Progress.ReplaceLast("Getting profile details for user list (" + std::to_string(end) + " out of " +
-                               std::to_string(n) + " retrieved)");
+        // The line before the look-up (how the last retrieval ended) stays; from the
+        // second batch on the look-up rewrites its own line.
+        const std::string line = "Getting profile details for user list (" + std::to_string(end) +
+                                 " out of " + std::to_string(n) + " retrieved)";
+        if (p == 0)
+            w.Progress.Append(line);
+        else
+            w.Progress.ReplaceLast(line);
         w.Progress.SelectLast();
         ShowLookupQuota(client);
         if (w.Cancelled) {
@@ -201,7 +207,10 @@ std::string UserProfileTable::TwtDayCell(const UserSet::Record& r) const {
 }
 
 void UserProfileTable::FillUserTable(TwitterAPI& client, bool withTweetStats) {
-    ReportList& table = m_window.CurrentUserTable();
+    FillUserTable(client, withTweetStats, m_window.CurrentUserTable());
+}
+
+void UserProfileTable::FillUserTable(TwitterAPI& client, bool withTweetStats, ReportList& table) {
     const UserSet& users = client.Users;
     table.BeginUpdate();
     for (int i = 1; i <= users.Count(); ++i) {
@@ -221,6 +230,7 @@ void UserProfileTable::FillUserTable(TwitterAPI& client, bool withTweetStats) {
         table.AddRow(cells);
     }
     table.EndUpdate();
+    if (users.Count() > 0) m_window.Users.UnsavedUserTables.insert(&table);
     m_window.InfoBar.SetPanel(2, std::to_string(table.RowCount()) + " users displayed");
 }
 

@@ -89,6 +89,8 @@ class UserProfileTable {
     // Appends one row per record of the client's user set to the current table; with
     // withTweetStats the Tw_ columns too.
     void FillUserTable(TwitterAPI& client, bool withTweetStats);
+    // The same into a given table: a run fills the table it started on.
+    void FillUserTable(TwitterAPI& client, bool withTweetStats, ReportList& table);
     // The profile cells of one record (positions 0 to 21; the rest empty).
     std::vector<std::string> ProfileCells(const UserSet& users, int index) const;
 

@@ -106,6 +106,7 @@ void UserSide::WireControls() {
     for (int i = 0; i < 3; ++i) w.Users.mSaveUsers[i].SetAction([this, i] { m_files.mSaveUsers_Click(i); });
     for (int i = 0; i < 2; ++i) w.Users.mOpenUsers[i].SetAction([this, i] { m_files.mOpenUsers_Click(i); });
     w.Users.mImportProfiler.SetAction([this] { m_files.mImportProfiler_Click(); });
+    w.Users.OfferToSaveUserTables = [this](int table) { return m_files.OfferToSave(table); };
 }
 
 }  // namespace marlin

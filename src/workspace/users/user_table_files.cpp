@@ -128,38 +128,59 @@ bool UserTableFiles::WriteTable(const ReportList& table, const std::string& file
 
 // ---- Save
 
-std::string UserTableFiles::ProposedName() const {
+std::string UserTableFiles::ProposedName(std::size_t table) const {
     const MainWindowState& w = m_window;
-    if (w.Users.CurUserTable == 0 && w.TweetsFN.ends_with(".txt")) return WithoutEvery(w.TweetsFN, ".txt");
-    return w.Users.UTList.SelectedText();
+    if (table == 0 && w.TweetsFN.ends_with(".txt")) return WithoutEvery(w.TweetsFN, ".txt");
+    if (static_cast<int>(table) == w.Users.CurUserTable) return w.Users.UTList.SelectedText();
+    return table == 0 ? std::string() : w.Users.UserTableName.at(table);
 }
 
 void UserTableFiles::mSaveUsers_Click(int index) {
-    MainWindowState& w = m_window;
     const Layout layout = index == 0 ? Layout::Keys : index == 1 ? Layout::Profiler : Layout::All;
-    const ReportList& table = w.CurrentUserTable();
+    SaveTable(static_cast<std::size_t>(m_window.Users.CurUserTable), layout);
+}
+
+bool UserTableFiles::OfferToSave(int table) {
+    MainWindowState& w = m_window;
+    std::vector<std::size_t> unsaved;
+    for (std::size_t k = 0; k < w.Users.UserTable.size(); ++k) {
+        const bool asked = table == UserControls::kAllUserTables || static_cast<int>(k) == table;
+        if (asked && w.Users.Unsaved(*w.Users.UserTable[k])) unsaved.push_back(k);
+    }
+    if (unsaved.empty()) return true;
+    if (w.Tk.MessageBox(kReplaceQuestion, MsgButtons::YesNo) != MsgResult::Yes) return true;
+    bool saved = true;
+    for (std::size_t k : unsaved) saved = SaveTable(k, Layout::All) && saved;
+    return saved;
+}
+
+bool UserTableFiles::SaveTable(std::size_t tableIndex, Layout layout) {
+    MainWindowState& w = m_window;
+    const ReportList& table = *w.Users.UserTable.at(tableIndex);
     if (layout == Layout::Profiler) {
         for (int row = 0; row < table.RowCount(); ++row) {
             if (!table.Cell(row, UserProfileTable::kPrfTwtSamp).empty()) continue;
             w.Tk.MessageBox(kNoSample, MsgButtons::OK, MsgIcon::Exclamation);
-            return;
+            return false;
         }
     }
     static constexpr const char* kFilters[] = {"Marlin User Keys (*.muk)|*.muk",
                                                "Marlin Profiler Input (*.mprf)|*.mprf",
                                                "Marlin User Table (*.mut)|*.mut"};
     // No default extension: the layout's own is appended below, always.
-    const FileDialogRequest request{"", kFilters[static_cast<int>(layout)], "", ProposedName()};
+    const FileDialogRequest request{"", kFilters[static_cast<int>(layout)], "", ProposedName(tableIndex)};
     const std::optional<std::string> chosen = w.Tk.SaveFileDialog(request);
-    if (!chosen || chosen->empty()) return;
+    if (!chosen || chosen->empty()) return false;
 
     const std::string fileName = *chosen + Extension(layout);
     if (SKDFuncs::FileExists(fileName) && w.Tk.MessageBox(fileName + " already exists. Overwrite this file?",
                                                           MsgButtons::OKCancel) == MsgResult::Cancel)
-        return;
+        return false;
     w.Tk.SetCursor(CursorShape::ArrowAndBusy);
-    WriteTable(table, fileName, layout);
+    const bool written = WriteTable(table, fileName, layout);
     w.Tk.SetCursor(CursorShape::Normal);
+    if (written) w.Users.UnsavedUserTables.erase(&table);
+    return written;
 }
 
 // ---- Open
@@ -209,6 +230,7 @@ void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
         table.EndUpdate();
         return;
     }
+
     // Keys: ids when the first line has one, else screen names from the second field.
     std::vector<std::string> keys;
     std::size_t keyField = 1;
@@ -217,8 +239,11 @@ void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
         std::string key = Field(SplitTabs(line), keyField);
         if (!key.empty()) keys.push_back(std::move(key));  // a line without its key names nobody
     }
+    // The look-up lets events run; the rows go to the table this command opened.
     m_profiles.GetUsers(w.UTwitter, keys, keyField == 0, false);
-    m_profiles.FillUserTable(w.UTwitter, true);
+    m_profiles.FillUserTable(w.UTwitter, true, table);
+    // The keys are in the file; opening it again brings the same rows back.
+    w.Users.UnsavedUserTables.erase(&table);
 }
 
 // ---- Import

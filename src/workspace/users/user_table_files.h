@@ -25,6 +25,8 @@ class UserTableFiles {
         "Some/all rows in the table have no Timeline sample. This is required by Profiler. Exiting Export "
         "operation.";
     static constexpr const char* kOpenErrorTitle = "File Open Error";
+    static constexpr const char* kReplaceQuestion =
+        "The selected operation will replace the current contents of the user table. Save contents now?";
 
     // One line of the classifier's output: the user's id and screen name and the three
     // attributes, in the order they go to "Prf_Gender", "Prf_Age" and "Prf_Conf".
@@ -42,6 +44,10 @@ class UserTableFiles {
     void mOpenUsers_Click(int index);
     // File › "Import Profiler Attributes".
     void mImportProfiler_Click();
+    // Before user table `table` (every one with UserControls::kAllUserTables) is replaced
+    // or dropped: one question when any holds unsaved service rows; Yes saves each with
+    // all fields. False when a save the user asked for did not happen.
+    bool OfferToSave(int table);
 
     static const char* Extension(Layout layout);
     // The fields one row contributes to a file of that layout.
@@ -53,7 +59,9 @@ class UserTableFiles {
     static std::vector<ProfilerAttributes> ReadProfilerAttributes(const std::string& text);
 
   private:
-    std::string ProposedName() const;
+    std::string ProposedName(std::size_t table) const;
+    // Saves one of the user tables; true when the file was written.
+    bool SaveTable(std::size_t table, Layout layout);
     void ReadIntoTable(const std::string& fileName, Layout layout);
     void ShowOpenError(const std::string& fileName);
 

@@ -1,0 +1,187 @@
+// The user's work is never dropped without a question: every change to the Tweets table
+// marks it unsaved, user tables with service rows are offered for saving before they go,
+// and the request log keeps the line before a look-up.
+#include <functional>
+
+#include <gmock/gmock.h>
+
+#include "user_side_fixture.h"
+#include "workspace/users/user_table_files.h"
+
+namespace marlin::testing {
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+
+std::string Line(const std::string& id, const std::string& name, const std::string& text) {
+    return "Wed Aug 27 13:08:45 +0000 2008\t" + name + "\t" + text + "\t" + id +
+           "\tReal\t10\t1\t\t0\tnull\t5\t0\t\t1\t-1\t\t\r\n";
+}
+
+class UnsavedWorkTest : public UserSideTest {
+  protected:
+    void OpenThreeRows() {
+        W().TweetsDirty = false;  // the previous case's edits are not this case's business
+        OpenTable("three.txt", Line("3", "alice", "RT @bob: hello") + Line("2", "alice", "plain") +
+                                   Line("1", "bob", "other words"));
+        ASSERT_FALSE(W().TweetsDirty);
+        ASSERT_THAT(W().Window.Caption(), EndsWith("]"));
+        ASSERT_THAT(W().Window.Caption(), ::testing::Not(EndsWith("*]")));
+        tk.messages.clear();
+    }
+    // Followers of the library account into a named table of their own.
+    void FollowersTable() {
+        StoreCredentials();
+        W().Users.GUFOp.SetSelectedIndex(1);
+        W().Users.GUF_Id.SetText(Emu().Users().midsize);
+        W().Users.GetFF[0].Click();
+        ASSERT_EQ(W().Users.UserTable.size(), 2u);
+        ASSERT_GT(W().CurrentUserTable().RowCount(), 0);
+        tk.messages.clear();
+    }
+    int Questions() {
+        int asked = 0;
+        for (const auto& m : tk.messages) asked += m.text == UserTableFiles::kReplaceQuestion;
+        return asked;
+    }
+};
+
+TEST_F(UnsavedWorkTest, EveryCommandThatChangesTheTweetsTableMarksItUnsaved) {
+    Start();
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    };
+    const std::vector<Case> cases = {
+        {"Delete Tweet", [&] { W().OutTable.SetSelectedIndex(0), frm->mDelTweet_Click(); }},
+        {"Delete All Tweets By User",
+         [&] {
+             W().OutTable.SetSelectedIndex(0);
+             tk.messageAnswers = {MsgResult::OK};
+             frm->mDelUsersTweets_Click();
+         }},
+        {"Remove Retweets",
+         [&] {
+             tk.messageAnswers = {MsgResult::OK};
+             frm->mRemRT_Click();
+         }},
+        {"Filter Tweets",
+         [&] {
+             tk.promptAnswers = {"plain"};
+             tk.messageAnswers = {MsgResult::OK};
+             frm->mFilterTweets_Click();
+         }},
+        {"to Numeric format",
+         [&] {
+             tk.messageAnswers = {MsgResult::OK};
+             frm->mVBDateTime_Click();
+         }},
+        {"to SPSS compatible format",
+         [&] {
+             tk.messageAnswers = {MsgResult::OK};
+             frm->mSPSSDateTime_Click();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenThreeRows();
+        c.run();
+        EXPECT_TRUE(W().TweetsDirty);
+        EXPECT_THAT(W().Window.Caption(), EndsWith("*]"));
+    }
+
+    // An edited table is offered for saving before Open replaces it.
+    OpenThreeRows();
+    W().OutTable.SetSelectedIndex(0);
+    frm->mDelTweet_Click();
+    tk.messageAnswers = {MsgResult::No};
+    OpenTable("again.txt", Line("9", "carol", "x") + Line("8", "carol", "y"));
+    ASSERT_FALSE(tk.messages.empty());
+    EXPECT_EQ(
+        tk.messages[0].text,
+        "The selected operation will replace the current contents of the Tweet table. Save contents now?");
+}
+
+TEST_F(UnsavedWorkTest, AFilterThatRemovesNothingAndACancelledOneLeaveTheTableSaved) {
+    Start();
+    OpenThreeRows();
+    tk.promptAnswers = {"absent"};
+    tk.messageAnswers = {MsgResult::OK};
+    frm->mFilterTweets_Click();
+    tk.messageAnswers = {MsgResult::Cancel};
+    frm->mRemRT_Click();
+    EXPECT_FALSE(W().TweetsDirty);
+    EXPECT_THAT(W().Window.Caption(), ::testing::Not(EndsWith("*]")));
+}
+
+TEST_F(UnsavedWorkTest, ANewSearchShowsTheMarkOfItsUnsavedTable) {
+    Start();
+    BackDays(1);
+    NewSearch("data");
+    ASSERT_GT(W().OutTable.RowCount(), 0);
+    EXPECT_TRUE(W().TweetsDirty);
+    EXPECT_THAT(W().Window.Caption(), EndsWith("*]"));
+}
+
+TEST_F(UnsavedWorkTest, ServiceRowsOfAUserTableAreOfferedBeforeRemoveAndAtClose) {
+    Start();
+    FollowersTable();
+    // Remove: No drops the table after the question.
+    tk.messageAnswers = {MsgResult::No};
+    frm->AddRemUT_Click();
+    EXPECT_EQ(Questions(), 1);
+    EXPECT_EQ(W().Users.UserTable.size(), 1u);
+
+    // Close: one question for all unsaved tables; Yes saves each, all fields.
+    FollowersTable();
+    frm->MergeRemUT_Click();  // an empty table is nothing to save
+    const std::string saved = File("kept").string();
+    tk.fileDialogAnswers = {saved};
+    ASSERT_TRUE(frm->Form_QueryUnload());
+    EXPECT_EQ(Questions(), 1);
+    ASSERT_EQ(tk.fileDialogs.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(saved + ".mut"));
+}
+
+TEST_F(UnsavedWorkTest, ACancelledSaveAtCloseKeepsTheWindowAndASavedTableIsNotAskedAbout) {
+    Start();
+    FollowersTable();
+    tk.fileDialogAnswers = {std::nullopt};  // Yes, then the dialog is cancelled
+    EXPECT_FALSE(frm->Form_QueryUnload());
+
+    tk.messages.clear();
+    tk.fileDialogAnswers = {File("followers").string()};
+    frm->mSaveUsers_Click(2);
+    ASSERT_TRUE(frm->Form_QueryUnload());
+    EXPECT_EQ(Questions(), 0);
+}
+
+TEST_F(UnsavedWorkTest, ANewTimelineRetrievalAsksBeforeItEmptiesTheUserTable) {
+    Start();
+    BackDays(1);
+    NewSearch("data");
+    tk.messageAnswers = {MsgResult::No};  // the Tweets table
+    frm->BuildTweetsUT_Click();
+    ASSERT_GT(Table0().RowCount(), 0);
+    tk.messages.clear();
+    W().Users.UserList.AddItem(Emu().Users().demo);
+    tk.messageAnswers = {MsgResult::No, MsgResult::No};
+    frm->GetAllUTL_Click();
+    EXPECT_EQ(Questions(), 1);
+    EXPECT_EQ(Table0().RowCount(), 0);
+}
+
+TEST_F(UnsavedWorkTest, ALookUpAddsItsLineAfterTheOneBeforeIt) {
+    Start();
+    W().Progress.Append("Search ended @now, user cancelled the procedure");
+    tk.promptAnswers = {Emu().Users().demo};
+    frm->mAddUser_Click();
+    const auto lines = LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Search ended @now, user cancelled the procedure");
+    EXPECT_THAT(lines.back(), HasSubstr("Getting profile details for user list (1 out of 1 retrieved)"));
+}
+
+}  // namespace
+}  // namespace marlin::testing
