@@ -1,13 +1,14 @@
 #include "workspace/retrieval/timeline_retrieval.h"
 #include "core/tweet_column.h"
 
+#include <new>
+
 #include "platform/cell_compare.h"
+#include "workspace/retrieval/page_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/users/user_profile_table.h"
 
 namespace marlin {
-
-namespace {}  // namespace
 
 TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files)
     : m_window(window), m_view(view), m_files(files), m_steps(window) {}
@@ -115,28 +116,44 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     std::string maxId;
     bool reached = false;
     int total = 0;
-    do {
-        w.LastGET.SetText(twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true));
-        const int count = twitter.LastResponseCount();
-        if (count == -1) {
-            w.Progress.Append("Retrieval error: " + twitter.LastResponseCode());
-        } else if (count > 0) {
-            maxId = tweets.OldestTweetId(true);
-            reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
-            w.InfoBar.SetPanel(
-                3, std::to_string(twitter.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining\r\n");
-            w.InfoBar.SetPanel(4,
-                               "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
-            total += count;
-            w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
-                                   tweets.DateTime(tweets.Count()));
+    PageProgress progress("max_id", maxId);
+    std::string stopLine;
+    const int undatedBefore = tweets.UndatedCount();
+    int before = 0;
+    try {
+        do {
+            before = tweets.Count();
+            w.LastGET.SetText(twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true));
+            const int count = twitter.LastResponseCount();
+            if (count == -1) {
+                w.Progress.Append("Retrieval error: " + twitter.LastResponseCode());
+            } else if (count > 0) {
+                if (!progress.TweetPageMoved(tweets, before)) {
+                    stopLine = progress.StopLine();
+                    break;
+                }
+                maxId = tweets.OldestTweetId(true);
+                reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
+                w.InfoBar.SetPanel(3, std::to_string(twitter.UTLRateLimitRemaining()) +
+                                          " USER_TIMELINE requests remaining\r\n");
+                w.InfoBar.SetPanel(
+                    4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
+                total += count;
+                w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
+                                       tweets.DateTime(tweets.Count()));
+                w.Tk.DoEvents();
+            }
+            w.Progress.ScrollToLast();
             w.Tk.DoEvents();
-        }
-        w.Progress.ScrollToLast();
-        w.Tk.DoEvents();
-        if (twitter.UTLRateLimitRemaining() < kQuotaLow) m_steps.AskQuota(twitter.UTLNextLimitReset());
-    } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
+            if (twitter.UTLRateLimitRemaining() < kQuotaLow) m_steps.AskQuota(twitter.UTLNextLimitReset());
+        } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
+    } catch (const std::bad_alloc&) {
+        stopLine = RetrievalSteps::OutOfMemory(tweets, before);
+    }
 
+    if (!stopLine.empty()) w.Progress.Append(stopLine);
+    if (tweets.UndatedCount() > undatedBefore)
+        w.Progress.Append(RetrievalSteps::UndatedLine(tweets.UndatedCount() - undatedBefore));
     w.Progress.Append(
         m_steps.EndLine("Retrieval of [" + user + "] ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
