@@ -158,8 +158,13 @@ void UserTableFiles::mSaveUsers_Click(int index) {
                                                           MsgButtons::OKCancel) == MsgResult::Cancel)
         return;
     w.Tk.SetCursor(CursorShape::ArrowAndBusy);
-    WriteTable(table, fileName, layout);
+    const bool written = WriteTable(table, fileName, layout);
     w.Tk.SetCursor(CursorShape::Normal);
+    // The earlier file is untouched; say so rather than leave the user believing the
+    // table is safe.
+    if (!written)
+        w.Tk.MessageBox("Couldn't save: " + fileName + " -- The file could not be written.", kSaveErrorTitle,
+                        MsgButtons::OK, MsgIcon::Exclamation);
 }
 
 // ---- Open

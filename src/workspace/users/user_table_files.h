@@ -25,6 +25,7 @@ class UserTableFiles {
         "Some/all rows in the table have no Timeline sample. This is required by Profiler. Exiting Export "
         "operation.";
     static constexpr const char* kOpenErrorTitle = "File Open Error";
+    static constexpr const char* kSaveErrorTitle = "File Save Error";
 
     // One line of the classifier's output: the user's id and screen name and the three
     // attributes, in the order they go to "Prf_Gender", "Prf_Age" and "Prf_Conf".
