@@ -108,6 +108,10 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     TwitterAPI& twitter = w.Twitter;
     TweetSet& tweets = twitter.Tweets;
     const std::string about = " statuses for [" + user + "] ";
+    if (!UserProfileTable::CanBeScreenNameOrId(user)) {
+        w.Progress.Append(UserProfileTable::SkippedLine({user}));
+        return;
+    }
 
     w.Progress.Append("Retrieved 0" + about);
     w.Progress.ScrollToLast();
