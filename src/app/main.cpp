@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/command_line.h"
+#include "platform/process_signals.h"
 #include "platform/program_folder.h"
 #include "platform/qt/guarded_application.h"
 #include "platform/qt/qt_toolkit.h"
@@ -41,6 +42,7 @@ int OpenWindow(int argc, char** argv, const marlin::ProgramFolder& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    marlin::ProcessSignals::IgnoreFileSizeLimit();
     const marlin::ProgramFolder folder = marlin::ProgramFolder::OfThisProgram();
     switch (marlin::CommandLine::FromMain(argc, argv).Requested()) {
         case marlin::CommandLine::Action::PrintVersion:

@@ -1,5 +1,7 @@
 #include "core/tweet_set.h"
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -12,6 +14,14 @@ namespace marlin {
 namespace {
 
 constexpr const char* kNoRecords = "JSON response contained no records";
+
+std::optional<SKDFuncs::DateValue> ReadRecordDate(const std::string& dateTime) {
+    try {
+        return SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(dateTime));
+    } catch (const SKDFuncs::ConversionError&) {
+        return std::nullopt;
+    }
+}
 
 std::string Mid(const std::string& s, std::size_t start, std::size_t length) {
     if (start < 1 || start > s.size()) return {};
@@ -115,6 +125,19 @@ void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel
 
     const int oldCount = Count();
     m_records.resize(m_records.size() + tweets);
+    try {
+        FillPage(reader, oldCount);
+    } catch (...) {
+        // A page that could not be read whole (memory ran out) adds nothing, so that a
+        // retried page is not added on top of a half-filled one.
+        KeepFirst(oldCount);
+        m_lastSetDataSize = 0;
+        throw;
+    }
+}
+
+void TweetSet::FillPage(const JSONDeserializer& reader, int oldCount) {
+    const int entries = reader.ObjectCount();
     int i = oldCount;
     for (int k = 1; k <= entries; ++k) {
         const std::uint8_t level = reader.ObjectLevel(k);
@@ -187,27 +210,40 @@ void TweetSet::Clear() {
     m_timesRead = 0;
 }
 
+int TweetSet::UndatedCount() const {
+    int undated = 0;
+    for (int i = 1; i <= m_timesRead; ++i) undated += m_times[i] ? 0 : 1;
+    return undated;
+}
+
+void TweetSet::KeepFirst(int count) {
+    if (count < 0 || count >= Count()) return;
+    m_records.resize(static_cast<std::size_t>(count) + 1);
+    m_timesRead = std::min(m_timesRead, count);
+}
+
 bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest) {
     if (Latest.empty()) Latest = SKDFuncs::FormatLocalDateTime(SKDFuncs::Now());
     if (Count() == 0) return false;
     const SKDFuncs::DateValue earliest = SKDFuncs::ToDate(Earliest);
     const SKDFuncs::DateValue latest = SKDFuncs::ToDate(Latest);
-    // Every date is read before anything is dropped, so a bad one changes nothing.
+    // Every date is read before anything is dropped. A record whose date cannot be read
+    // is kept: one odd tweet must not cost the retrieval its other records.
     std::vector<bool> keep(m_records.size(), false);
     m_times.resize(m_records.size());
     for (int i = m_timesRead + 1; i <= Count(); ++i) {
-        m_times[i] = SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(m_records[i].DateTime));
+        m_times[i] = ReadRecordDate(m_records[i].DateTime);
         m_timesRead = i;
     }
     bool keepAll = true;
     for (int i = 1; i <= Count(); ++i) {
-        keep[i] = earliest <= m_times[i] && m_times[i] <= latest;
+        keep[i] = !m_times[i] || (earliest <= *m_times[i] && *m_times[i] <= latest);
         keepAll = keepAll && keep[i];
     }
     if (keepAll) return false;
     const int oldCount = Count();
     std::vector<Record> kept(1);
-    std::vector<SKDFuncs::DateValue> keptTimes(1);
+    std::vector<std::optional<SKDFuncs::DateValue>> keptTimes(1);
     kept.reserve(m_records.size());
     keptTimes.reserve(m_records.size());
     for (int i = 1; i <= oldCount; ++i) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,12 +77,17 @@ class TweetSet {
     std::string GetVBDateTime(int Index) const;
     void SetVBDateTimes();
     void Clear();
+    // Keeps records 1..count and drops those after them (a page a loop will not use).
+    void KeepFirst(int count);
     // Keeps, in order, the tweets whose time lies within Earliest..Latest (inclusive,
     // both read as local date-time texts). An empty Latest becomes now and is written
-    // back. True when records were removed. Throws SKDFuncs::ConversionError when a
-    // bound or a DateTime is not a date (the records are then unchanged).
+    // back. True when records were removed. A record whose DateTime is not a date is
+    // kept. Throws SKDFuncs::ConversionError when a bound is not a date (the records are
+    // then unchanged).
     bool TrimToDateRange(const std::string& Earliest, std::string& Latest);
     bool TrimToDateRange(const std::string& Earliest, const std::string& Latest);
+    // The records the last trim kept because their DateTime could not be read.
+    int UndatedCount() const;
     // The distinct screen names in order of first appearance. The list is 1-based like
     // the records: slot 0 is empty, slots 1..n hold the names. Throws std::logic_error
     // on an empty set.
@@ -92,6 +98,7 @@ class TweetSet {
 
   private:
     const Record& At(int index) const;
+    void FillPage(const JSONDeserializer& reader, int oldCount);
     void FillTweet(Record& record, const JSONDeserializer& reader, int entry);
     void FillUser(Record& record, const std::string& userText);
 
@@ -104,7 +111,7 @@ class TweetSet {
     // retrieval trims the whole set after every page; reading every date text again each
     // time made a long retrieval quadratic. Pages only add records at the end, so what was
     // read stays right until Clear or SetVBDateTimes rewrites the records.
-    std::vector<SKDFuncs::DateValue> m_times;
+    std::vector<std::optional<SKDFuncs::DateValue>> m_times;  // empty: unreadable
     int m_timesRead = 0;
 };
 

@@ -223,6 +223,11 @@ void UserSet::Clear() {
     m_cursor = "-1";
 }
 
+void UserSet::KeepFirst(int count) {
+    if (count < 0 || count >= Count()) return;
+    m_records.resize(static_cast<std::size_t>(count) + 1);
+}
+
 bool UserSet::TrimToDateRange(const std::string& Earliest, std::string& Latest) {
     if (Latest.empty()) Latest = SKDFuncs::FormatLocalDateTime(SKDFuncs::Now());
     if (Count() == 0) throw std::logic_error("TrimToDateRange on an empty user set");

@@ -77,6 +77,8 @@ class UserSet {
     // "JSON response contained no records".
     void SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel);
     void Clear();
+    // Keeps records 1..count and drops those after them (a page a loop will not use).
+    void KeepFirst(int count);
     // Keeps, in order, the users whose CreatedAt lies within Earliest..Latest (inclusive).
     // An empty Latest becomes now and is written back. True when records were removed.
     // Throws std::logic_error on an empty set and SKDFuncs::ConversionError when a date

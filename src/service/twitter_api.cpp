@@ -1,5 +1,6 @@
 #include "service/twitter_api.h"
 
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -48,6 +49,39 @@ bool RunStep(bool retrySteps, Ask&& askToRetry, Action&& action) {
             if (!retrySteps) throw;
             if (!askToRetry(error.what())) return false;
         }
+    }
+}
+
+// A parameter value with every byte but the unreserved ones percent-encoded: a name or id
+// from the user, or a position from the service, cannot add a parameter or cut the URL.
+std::string EncodeParam(const std::string& value) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char ch : value) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (std::isalnum(c) || ch == '-' || ch == '_' || ch == '.' || ch == '~') {
+            encoded += ch;
+        } else {
+            encoded += '%';
+            encoded += kHex[c >> 4];
+            encoded += kHex[c & 0x0F];
+        }
+    }
+    return encoded;
+}
+
+// A comma-separated list with every item encoded and the commas kept, so that no item
+// can end the list or add a parameter of its own.
+std::string EncodeList(const std::string& list) {
+    std::string encoded;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = list.find(',', start);
+        encoded +=
+            EncodeParam(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos) return encoded;
+        encoded += ',';
+        start = comma + 1;
     }
 }
 
@@ -124,8 +158,9 @@ std::string TwitterAPI::GetUsersLookUp(const std::string& userIdList, const std:
     Exchange exchange;
     exchange.methodName = "GetUsersLookUp";
     exchange.question = kTroubleContacting;
-    exchange.url = Url("/1.1/users/lookup.json?" +
-                       (userIdList.empty() ? "screen_name=" + screenNameList : "user_id=" + userIdList));
+    exchange.url =
+        Url("/1.1/users/lookup.json?" + (userIdList.empty() ? "screen_name=" + EncodeList(screenNameList)
+                                                            : "user_id=" + EncodeList(userIdList)));
     exchange.family = ResourceFamily::UsersLookup;
     exchange.retry = Retry::Step;
     exchange.handBody = [this, appendUsers](const std::string& body) {
@@ -155,8 +190,9 @@ std::string TwitterAPI::ListRequest(const char* path, const char* methodName, Re
     Exchange exchange;
     exchange.methodName = methodName;
     exchange.question = kTroubleContacting;
-    exchange.url = Url(std::string(path) + "?screen_name=" + screenName + "&user_id=" + userId +
-                       "&count=" + count + "&cursor=" + Users.NextCursor());
+    exchange.url = Url(std::string(path) + "?screen_name=" + EncodeParam(screenName) +
+                       "&user_id=" + EncodeParam(userId) + "&count=" + EncodeParam(count) +
+                       "&cursor=" + EncodeParam(Users.NextCursor()));
     exchange.family = family;
     exchange.retry = Retry::Resend;
     exchange.handBody = [this, appendUsers](const std::string& body) {
@@ -171,9 +207,9 @@ std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScre
     if (!Authenticated() || user.empty()) return {};
     // The query starts with an empty parameter ("?&count="); the service accepts it.
     std::string query = "/1.1/statuses/user_timeline.json?&count=" + count;
-    query += userIsScreenName ? "&screen_name=" + user : "&user_id=" + user;
-    if (!maxId.empty()) query += "&max_id=" + maxId;
-    if (!sinceId.empty()) query += "&since_id=" + sinceId;
+    query += (userIsScreenName ? "&screen_name=" : "&user_id=") + EncodeParam(user);
+    if (!maxId.empty()) query += "&max_id=" + EncodeParam(maxId);
+    if (!sinceId.empty()) query += "&since_id=" + EncodeParam(sinceId);
 
     Exchange exchange;
     exchange.methodName = "GetUserTimeLine";
@@ -197,8 +233,8 @@ std::string TwitterAPI::GetSearch(const std::string& query, const std::string& l
 
     std::string pathAndQuery = "/1.1/search/tweets.json?q=" + SKDFuncs::UrlEncode(query) + "&count=" + count +
                                "&lang=" + lang + "&result_type=" + resultType;
-    if (!maxId.empty()) pathAndQuery += "&max_id=" + maxId;
-    if (!sinceId.empty()) pathAndQuery += "&since_id=" + sinceId;
+    if (!maxId.empty()) pathAndQuery += "&max_id=" + EncodeParam(maxId);
+    if (!sinceId.empty()) pathAndQuery += "&since_id=" + EncodeParam(sinceId);
 
     Exchange exchange;
     exchange.methodName = "GetSearch";
@@ -218,7 +254,8 @@ std::string TwitterAPI::GetFollowerIds(const std::string& screenName) {
     if (screenName.empty()) return {};
     Exchange exchange;
     exchange.methodName = "GetFollowerIds";
-    exchange.url = Url("/1.1/followers/ids.json?cursor=-1&screen_name=" + screenName + "&count=5000");
+    exchange.url =
+        Url("/1.1/followers/ids.json?cursor=-1&screen_name=" + EncodeParam(screenName) + "&count=5000");
     exchange.retry = Retry::None;
     return RunExchange(exchange);
 }

@@ -248,12 +248,15 @@ TEST_F(TweetSetTest, TrimToDateRangeKeepsTweetsInsideBothBounds) {
     EXPECT_FALSE(tweets.TrimToDateRange("01/01/2008", "31/12/2099"));
 }
 
-TEST_F(TweetSetTest, TrimToDateRangeWithABadDateChangesNothing) {
+TEST_F(TweetSetTest, TrimToDateRangeKeepsARecordWithABadDate) {
     std::string page = TimelinePage({"a", "b"});
     page.replace(page.rfind("Wed Aug 27"), 10, "Wed Xyz 27");
     tweets.SetData(page, false, false);
-    EXPECT_THROW(tweets.TrimToDateRange("01/01/2009", "01/01/2010"), SKDFuncs::ConversionError);
-    EXPECT_EQ(tweets.Count(), 2);
+    EXPECT_TRUE(tweets.TrimToDateRange("01/01/2009", "01/01/2010"));
+    EXPECT_EQ(tweets.Count(), 1);
+    EXPECT_EQ(tweets.UndatedCount(), 1);
+    EXPECT_THROW(tweets.TrimToDateRange("01/01/2009", "Xyz"), SKDFuncs::ConversionError);
+    EXPECT_EQ(tweets.Count(), 1);
     std::string latest;
     tweets.Clear();
     EXPECT_FALSE(tweets.TrimToDateRange("01/01/2009", latest));

@@ -60,18 +60,22 @@ TEST_F(TweetSetTrimTest, PagesAppendedAfterATrimAreJudgedByTheirOwnDates) {
     EXPECT_EQ(Ids(set), (std::vector<std::string>{"8"}));
 }
 
-TEST_F(TweetSetTrimTest, AnUnreadableDateChangesNothingAndClearStartsAfresh) {
+TEST_F(TweetSetTrimTest, AnUnreadableDateIsKeptAndCountedAndClearStartsAfresh) {
     set.SetData(Page({{"Sat Mar 10 12:00:00 +0000 2018", "9"}}), true, true);
     EXPECT_FALSE(set.TrimToDateRange("01/03/2018", far));
-    set.SetData(Page({{"Xyz Qqq 99 12:00:00 +0000 2018", "8"}}), true, true);
-    EXPECT_THROW(set.TrimToDateRange("01/03/2018", far), SKDFuncs::ConversionError);
+    set.SetData(Page({{"Xyz Qqq 99 12:00:00 +0000 2018", "8"}, {"Wed Feb 28 12:00:00 +0000 2018", "7"}}),
+                true, true);
+    EXPECT_TRUE(set.TrimToDateRange("01/03/2018", far));
     EXPECT_EQ(Ids(set), (std::vector<std::string>{"9", "8"}));
+    EXPECT_EQ(set.UndatedCount(), 1);
+    EXPECT_THROW(set.TrimToDateRange("not a date", far), SKDFuncs::ConversionError);
 
     set.Clear();
     set.SetData(Page({{"Wed Feb 28 12:00:00 +0000 2018", "5"}, {"Sat Mar 10 12:00:00 +0000 2018", "4"}}),
                 true, true);
     EXPECT_TRUE(set.TrimToDateRange("01/03/2018", far));
     EXPECT_EQ(Ids(set), (std::vector<std::string>{"4"}));
+    EXPECT_EQ(set.UndatedCount(), 0);
 }
 
 TEST_F(TweetSetTrimTest, RewrittenDateTimesAreReadAgain) {

@@ -47,8 +47,8 @@ TEST(PreferencesFormat, RoundTripKeepsHistoriesLanguageAndWidths) {
     EXPECT_EQ(Preferences::ParseWidths(lines[5].value), Widths(500));
 }
 
-// The stored form uses a comma for the two-blank separator, so a query holding a comma
-// or two blanks does not come back whole. Files already on disk depend on this form.
+// The plain stored form uses a comma for the two-blank separator. Files already on disk
+// depend on this form, so a line in it reads as it always did.
 TEST(PreferencesFormat, CommaAndDoubleBlankQuirksOfTheQueryLine) {
     EXPECT_EQ(Preferences::QueryEntryToLine("a   b    c  /f"), "a, b,,c,/f");
     EXPECT_EQ(Preferences::QueryLineToEntry("cats,/data/cats.txt"), "cats  /data/cats.txt");
@@ -58,9 +58,48 @@ TEST(PreferencesFormat, CommaAndDoubleBlankQuirksOfTheQueryLine) {
     EXPECT_EQ(Preferences::SplitQueryEntry("cats  /data/cats.txt"),
               (std::pair<std::string, std::string>{"cats", "/data/cats.txt"}));
     EXPECT_EQ(Preferences::SplitQueryEntry("big  cats  /data/cats.txt"),
+              (std::pair<std::string, std::string>{"big  cats", "/data/cats.txt"}));
+    EXPECT_EQ(Preferences::SplitQueryEntry("cats  /my  data/cats.txt"),
+              (std::pair<std::string, std::string>{"cats", "/my  data/cats.txt"}));
+    EXPECT_EQ(Preferences::SplitQueryEntry("big  cats  data.txt"),
               (std::pair<std::string, std::string>{"big", "cats"}));
     EXPECT_EQ(Preferences::SplitQueryEntry("no separator"),
               (std::pair<std::string, std::string>{"no separator", ""}));
+}
+
+// Entries the plain line cannot carry come back identical after a restart, and none can
+// add a line of its own; entries that fit a plain line are written as before.
+TEST(PreferencesFile, EveryHistoryEntryComesBackIdentical) {
+    const std::vector<std::string> queries = {
+        "cats, dogs  /data/pets.txt",  // a comma in the query
+        "cats  /my  data/cats.txt",    // two blanks in the file name
+        "\xCE\xB3\xCE\xB1\xCF\x84\xCE\xB1  /data/\xE2\x82\xAC\xF0\x9F\x90\x88.txt",  // outside the code page
+        "100% cotton  /data/a%2Cb.txt",  // the escape character itself
+        "plain  /data/plain.txt",
+    };
+    const std::vector<std::string> timelines = {"/data/x\nUP-/etc/passwd\r\nLA-zz.txt",
+                                                "/data/\xE2\x82\xAC.txt", "/data/tl.txt"};
+    TempFolder folder;
+    const auto file = folder / Preferences::kFileName;
+    ASSERT_TRUE(Preferences::Write(file, Preferences::Format(queries, timelines, "en", Widths(10))));
+
+    const auto lines = Preferences::Read(file);
+    ASSERT_TRUE(lines.has_value());
+    ASSERT_EQ(lines->size(), queries.size() + timelines.size() + 2);
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        EXPECT_EQ((*lines)[i].tag, Tag::Query);
+        EXPECT_EQ((*lines)[i].value, queries[i]);
+    }
+    for (std::size_t i = 0; i < timelines.size(); ++i) {
+        EXPECT_EQ((*lines)[queries.size() + i].tag, Tag::Timeline);
+        EXPECT_EQ((*lines)[queries.size() + i].value, timelines[i]);
+    }
+    EXPECT_EQ((*lines)[queries.size() + timelines.size()].value, "en");
+
+    const std::string bytes = ReadFileBytes(file);
+    EXPECT_NE(bytes.find("\r\nQP-plain,/data/plain.txt\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nUP-/data/tl.txt\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find("\nUP-/etc"), std::string::npos);
 }
 
 TEST(PreferencesParse, IgnoresForeignLinesAndAcceptsAnyLineEnd) {

@@ -85,16 +85,19 @@ TEST_F(TweetFilesTest, HeadersAreWrittenOnRequestAndSkippedWhenRead) {
     EXPECT_EQ(W().OutTable.RowCount(), 2);
     EXPECT_EQ(W().OutTable.Text(0), "Wed Aug 27 13:08:45 0000 2008");
 
-    // A header and exactly one data row opens; a single line does not.
+    // One data row opens, under a header line or alone.
     Open(Written("one.txt", kHeader + kRow1));
     EXPECT_EQ(W().OutTable.RowCount(), 1);
+    Open(Written("single.txt", kRow1));
+    EXPECT_EQ(W().OutTable.RowCount(), 1);
+    EXPECT_EQ(W().TweetsFN, File("single.txt").string());
 }
 
 TEST_F(TweetFilesTest, UnreadableFilesAreReportedAndLeaveTheTableAsItWas) {
     Open(Written("two.txt", kRow1 + kRow2));
     const std::string fifteen = kRow1.substr(0, kRow1.rfind("\tlikes tea"));  // 15 fields
     const std::string cases[] = {
-        Written("single.txt", kRow1),                    // record 2 is missing
+        Written("header.txt", kHeader),                  // no data record
         Written("short.txt", kRow1 + fifteen + "\r\n"),  // fewer than 16 fields
         Written("words.txt", kRow1 + kRow2.substr(0, kRow2.find("\t1\t-3")) + "\tone\t-3\t\t\r\n"),
         File("missing.txt").string(),
@@ -112,7 +115,7 @@ TEST_F(TweetFilesTest, UnreadableFilesAreReportedAndLeaveTheTableAsItWas) {
     }
 
     // Opening a history entry: a file the reader rejects is skipped silently, a file it
-    // reads but that holds one record still gives the message.
+    // reads but that holds no data record still gives the message.
     tk.messages.clear();
     W().Starting = true;
     W().Req.FileName = cases[1];
@@ -134,6 +137,7 @@ TEST_F(TweetFilesTest, UnreadableFilesAreReportedAndLeaveTheTableAsItWas) {
 TEST_F(TweetFilesTest, ZeroSentimentAsksToScoreAgain) {
     std::string zeros = kRow1 + kRow2;
     zeros.replace(zeros.find("\t1\t-3\t"), 6, "\t0\t0\t");
+    zeros.replace(zeros.find("\t2\t-1\t"), 6, "\t0\t0\t");  // the first record is the one checked
     const std::string path = Written("zeros.txt", zeros);
 
     tk.messageAnswers = {MsgResult::No};

@@ -198,7 +198,10 @@ TEST_F(UserListTest, PastedNamesLoseOneAtSignAndSkipLinesWithoutAName) {
 
     EXPECT_TRUE(tk.messages.empty());  // nothing looked like an id
     EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"@alice", "bob", demo}));
-    EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").at(0).Param("screen_name"), "@alice,bob," + demo + ",");
+    // "@alice" cannot be a screen name: it is left out of the look-up, and the log says so.
+    EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").at(0).Param("screen_name"), "bob," + demo + ",");
+    EXPECT_EQ(W().Progress.Lines().back(),
+              "Skipped 1 entries that are not screen names or user ids: [@alice]");
 
     // Ids each ending in CR LF carry the CR in their field, so only an unterminated last
     // line can mark the list as ids.

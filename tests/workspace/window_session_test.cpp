@@ -176,13 +176,15 @@ TEST_F(WindowSessionTest, MissingFilesAskToLeaveTheHistory) {
                   "(Note: It may be stored on the local drive of another PC)");
     EXPECT_EQ(W().Tweets.UTLHistory.Count(), 0);
 
-    // A query with two blanks in it is cut there: the rest is taken as the file name.
-    W().Tweets.QPHistory.InsertItem(0, "big  cats  " + WriteTable("big.txt", 1));
-    tk.messageAnswers = {MsgResult::Yes};
+    // A query with two blanks in it keeps them, and its file is found.
+    const std::string big = WriteTable("big.txt", 1);
+    W().Tweets.QPHistory.InsertItem(0, "big  cats  " + big);
+    tk.messages.clear();
     W().Tweets.QPHistory.SetSelectedIndex(0);
-    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "big");
-    EXPECT_EQ(tk.messages.back().text.rfind("cats was not found [big]", 0), 0u);
-    EXPECT_EQ(W().Tweets.QPHistory.Count(), 1);
+    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "big  cats");
+    EXPECT_TRUE(tk.messages.empty());
+    EXPECT_EQ(W().TweetsFN, big);
+    EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
 }
 
 TEST_F(WindowSessionTest, ClearButtonsRemoveTheSelectedEntryOfTheirOwnHistory) {
@@ -216,12 +218,13 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
     EXPECT_TRUE(frm->Form_QueryUnload());  // empty table: no question
     EXPECT_TRUE(tk.messages.empty());
     EXPECT_EQ(ReadFileBytes(app / "prefs"),
-              "QP-cats," + cats + "\r\nQP-a, b," + Path("x.txt") + "\r\nUP-" + Path("tl.txt") +
+              "QP-cats," + cats + "\r\nQX-a, b  " + Path("x.txt") + "\r\nUP-" + Path("tl.txt") +
                   "\r\nLA-de\r\nHW-700,701,702,703,704,705,706,707,708,709,710,711,712,713,714,715\r\n");
 
     NewWindow();
     StartAndAuthenticate();
-    EXPECT_EQ(W().Tweets.QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "a   b"}));
+    EXPECT_EQ(W().Tweets.QPHistory.Items(),
+              (std::vector<std::string>{"cats  " + cats, "a, b  " + Path("x.txt")}));
     EXPECT_EQ(W().Settings.SearchLang, "de");
     EXPECT_EQ(W().OutTable.Column(9).width, 709);
 

@@ -40,4 +40,13 @@ std::string RetrievalSteps::EndLine(const std::string& prefix, bool reached) con
     return prefix + "no more statuses available: " + m_window.Twitter.LastResponseCode();
 }
 
+std::string RetrievalSteps::UndatedLine(int count) {
+    return std::to_string(count) + " statuses kept without a readable date (created_at)";
+}
+
+std::string RetrievalSteps::OutOfMemory(TweetSet& tweets, int before) {
+    tweets.KeepFirst(before);
+    return "Retrieval stopped: a page was too large for the memory available";
+}
+
 }  // namespace marlin

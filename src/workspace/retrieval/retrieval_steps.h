@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/skd_funcs.h"
+#include "core/tweet_set.h"
 #include "workspace/main_window_state.h"
 
 namespace marlin {
@@ -32,6 +33,12 @@ class RetrievalSteps {
     // time is behind UTC (or the clock is a little slow) and end the retrieval as if the
     // threshold had been reached. No tweet the service sends is from the future.
     static std::string LatestBound();
+
+    // The line that counts the statuses a trim kept because their date could not be read.
+    static std::string UndatedLine(int count);
+    // After a page too large for the memory left: drops what the page added after record
+    // `before` and gives the line that says why the retrieval stopped.
+    static std::string OutOfMemory(TweetSet& tweets, int before);
 
   private:
     MainWindowState& m_window;

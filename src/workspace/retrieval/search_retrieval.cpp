@@ -1,6 +1,9 @@
 #include "workspace/retrieval/search_retrieval.h"
 #include "core/tweet_column.h"
 
+#include <new>
+
+#include "workspace/retrieval/page_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
 
 namespace marlin {
@@ -75,27 +78,43 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
 
     std::string maxId;
     bool reached = false;
-    do {
-        std::string count = "100";
-        w.LastGET.SetText(
-            twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent"));
-        if (twitter.LastResponseCount() > 0) {
-            maxId = tweets.OldestTweetId(true);
-            reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
-            w.InfoBar.SetPanel(
-                3, std::to_string(twitter.SearchRateLimitRemaining()) + " SEARCH requests remaining");
-            w.InfoBar.SetPanel(
-                4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.SearchNextLimitReset()));
-            const int held = tweets.Count();
-            w.Progress.ReplaceLast(intro + std::to_string(held) + about + "back to " + tweets.DateTime(held));
+    PageProgress progress("max_id", maxId);
+    std::string stopLine;
+    int before = 0;
+    try {
+        do {
+            before = tweets.Count();
+            std::string count = "100";
+            w.LastGET.SetText(
+                twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent"));
+            if (twitter.LastResponseCount() > 0) {
+                if (!progress.TweetPageMoved(tweets, before)) {
+                    stopLine = progress.StopLine();
+                    break;
+                }
+                maxId = tweets.OldestTweetId(true);
+                reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
+                w.InfoBar.SetPanel(
+                    3, std::to_string(twitter.SearchRateLimitRemaining()) + " SEARCH requests remaining");
+                w.InfoBar.SetPanel(
+                    4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.SearchNextLimitReset()));
+                const int held = tweets.Count();
+                w.Progress.ReplaceLast(intro + std::to_string(held) + about + "back to " +
+                                       tweets.DateTime(held));
+                w.Tk.DoEvents();
+            }
+            w.Progress.ScrollToLast();
             w.Tk.DoEvents();
-        }
-        w.Progress.ScrollToLast();
-        w.Tk.DoEvents();
-        if (twitter.SearchRateLimitRemaining() < kQuotaLow)
-            m_steps.AskQuota(twitter.SearchNextLimitReset(), twitter.SearchRateLimitRemaining(), "SEARCH");
-    } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
+            if (twitter.SearchRateLimitRemaining() < kQuotaLow)
+                m_steps.AskQuota(twitter.SearchNextLimitReset(), twitter.SearchRateLimitRemaining(),
+                                 "SEARCH");
+        } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
+    } catch (const std::bad_alloc&) {
+        stopLine = RetrievalSteps::OutOfMemory(tweets, before);
+    }
 
+    if (!stopLine.empty()) w.Progress.Append(stopLine);
+    if (tweets.UndatedCount() > 0) w.Progress.Append(RetrievalSteps::UndatedLine(tweets.UndatedCount()));
     w.Progress.Append(m_steps.EndLine("Search ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
     if (twitter.LastResponseCount() < 0 && !reached && !w.Cancelled)

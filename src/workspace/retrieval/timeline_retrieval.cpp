@@ -1,13 +1,14 @@
 #include "workspace/retrieval/timeline_retrieval.h"
 #include "core/tweet_column.h"
 
+#include <new>
+
 #include "platform/cell_compare.h"
+#include "workspace/retrieval/page_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/users/user_profile_table.h"
 
 namespace marlin {
-
-namespace {}  // namespace
 
 TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files)
     : m_window(window), m_view(view), m_files(files), m_steps(window) {}
@@ -108,6 +109,10 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     TwitterAPI& twitter = w.Twitter;
     TweetSet& tweets = twitter.Tweets;
     const std::string about = " statuses for [" + user + "] ";
+    if (!UserProfileTable::CanBeScreenNameOrId(user)) {
+        w.Progress.Append(UserProfileTable::SkippedLine({user}));
+        return;
+    }
 
     w.Progress.Append("Retrieved 0" + about);
     w.Progress.ScrollToLast();
@@ -117,30 +122,46 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     bool reached = false;
     int total = 0;
     const int heldBefore = tweets.Count();
-    do {
-        w.LastGET.SetText(twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true));
-        const int count = twitter.LastResponseCount();
-        if (count == -1 && !w.Cancelled) {
-            w.Progress.Append("Retrieval error: " + twitter.LastResponseCode());
-        } else if (count > 0) {
-            maxId = tweets.OldestTweetId(true);
-            reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
-            // The CR LF at the end is the panel text as it has always been (kept on purpose).
-            w.InfoBar.SetPanel(
-                3, std::to_string(twitter.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining\r\n");
-            w.InfoBar.SetPanel(4,
-                               "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
-            total += count;
-            w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
-                                   tweets.DateTime(tweets.Count()));
+    PageProgress progress("max_id", maxId);
+    std::string stopLine;
+    const int undatedBefore = tweets.UndatedCount();
+    int before = 0;
+    try {
+        do {
+            before = tweets.Count();
+            w.LastGET.SetText(twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true));
+            const int count = twitter.LastResponseCount();
+            if (count == -1 && !w.Cancelled) {
+                w.Progress.Append("Retrieval error: " + twitter.LastResponseCode());
+            } else if (count > 0) {
+                if (!progress.TweetPageMoved(tweets, before)) {
+                    stopLine = progress.StopLine();
+                    break;
+                }
+                maxId = tweets.OldestTweetId(true);
+                reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
+                // The CR LF at the end is the panel text as it has always been (kept on purpose).
+                w.InfoBar.SetPanel(3, std::to_string(twitter.UTLRateLimitRemaining()) +
+                                          " USER_TIMELINE requests remaining\r\n");
+                w.InfoBar.SetPanel(
+                    4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
+                total += count;
+                w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
+                                       tweets.DateTime(tweets.Count()));
+                w.Tk.DoEvents();
+            }
+            w.Progress.ScrollToLast();
             w.Tk.DoEvents();
-        }
-        w.Progress.ScrollToLast();
-        w.Tk.DoEvents();
-        if (twitter.UTLRateLimitRemaining() < kQuotaLow)
-            m_steps.AskQuota(twitter.UTLNextLimitReset(), twitter.UTLRateLimitRemaining(), "USER_TIMELINE");
-    } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
+            if (twitter.UTLRateLimitRemaining() < kQuotaLow)
+                m_steps.AskQuota(twitter.UTLNextLimitReset(), twitter.UTLRateLimitRemaining(), "USER_TIMELINE");
+        } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
+    } catch (const std::bad_alloc&) {
+        stopLine = RetrievalSteps::OutOfMemory(tweets, before);
+    }
 
+    if (!stopLine.empty()) w.Progress.Append(stopLine);
+    if (tweets.UndatedCount() > undatedBefore)
+        w.Progress.Append(RetrievalSteps::UndatedLine(tweets.UndatedCount() - undatedBefore));
     w.Progress.Append(
         m_steps.EndLine("Retrieval of [" + user + "] ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();

@@ -1,5 +1,6 @@
 #include "workspace/session/preferences.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +20,47 @@ constexpr const char* kTimelineTag = "UP-";
 constexpr const char* kLanguageTag = "LA-";
 constexpr const char* kWidthsTag = "HW-";
 constexpr const char* kCrLf = "\r\n";
+// Entries the plain lines cannot carry (see Preferences::Format).
+constexpr const char* kEscapedQueryTag = "QX-";
+constexpr const char* kEscapedTimelineTag = "UX-";
+
+// Every byte outside printable ASCII, and "%" itself, as "%" and two hex digits, so the
+// line is plain ASCII: one line, and the same in every code page.
+std::string PercentEncode(const std::string& text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F || c == '%') {
+            encoded += '%';
+            encoded += kHex[byte >> 4];
+            encoded += kHex[byte & 0xF];
+        } else {
+            encoded += c;
+        }
+    }
+    return encoded;
+}
+
+std::string PercentDecode(const std::string& text) {
+    std::string decoded;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            decoded += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            decoded += text[i];
+        }
+    }
+    return decoded;
+}
+
+// True when the text is one line whose every character the single-byte code page holds.
+bool PlainLineKeeps(const std::string& text) {
+    return text.find_first_of("\r\n") == std::string::npos &&
+           CodePage::FromWindows1252(CodePage::ToWindows1252(text)) == text;
+}
 
 std::vector<std::string> SplitAll(const std::string& text, const std::string& separator) {
     std::vector<std::string> pieces;
@@ -76,6 +118,10 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
             parsed.push_back({Tag::Language, rest});
         } else if (StartsWith(line, kWidthsTag)) {
             parsed.push_back({Tag::Widths, rest});
+        } else if (StartsWith(line, kEscapedQueryTag)) {
+            parsed.push_back({Tag::Query, PercentDecode(rest)});
+        } else if (StartsWith(line, kEscapedTimelineTag)) {
+            parsed.push_back({Tag::Timeline, PercentDecode(rest)});
         }
     }
     return parsed;
@@ -85,8 +131,21 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
                                 const std::vector<std::string>& timelineHistory,
                                 const std::string& searchLang, const std::vector<int>& columnWidths) {
     std::string text;
-    for (const auto& entry : queryHistory) text += kQueryTag + QueryEntryToLine(entry) + kCrLf;
-    for (const auto& file : timelineHistory) text += kTimelineTag + file + kCrLf;
+    for (const auto& entry : queryHistory) {
+        const std::string line = QueryEntryToLine(entry);
+        if (PlainLineKeeps(entry) && QueryLineToEntry(line) == entry) {
+            text += kQueryTag + line + kCrLf;
+        } else {
+            text += kEscapedQueryTag + PercentEncode(entry) + kCrLf;
+        }
+    }
+    for (const auto& file : timelineHistory) {
+        if (PlainLineKeeps(file)) {
+            text += kTimelineTag + file + kCrLf;
+        } else {
+            text += kEscapedTimelineTag + PercentEncode(file) + kCrLf;
+        }
+    }
     text += kLanguageTag + searchLang + kCrLf;
     text += kWidthsTag;
     for (std::size_t i = 0; i < columnWidths.size(); ++i) {
@@ -116,6 +175,8 @@ std::string Preferences::QueryLineToEntry(const std::string& body) {
 }
 
 std::pair<std::string, std::string> Preferences::SplitQueryEntry(const std::string& entry) {
+    if (const auto at = entry.find("  /"); at != std::string::npos)
+        return {entry.substr(0, at), entry.substr(at + 2)};
     std::vector<std::string> pieces = SplitAll(entry, "  ");
     return {pieces[0], pieces.size() > 1 ? pieces[1] : std::string()};
 }

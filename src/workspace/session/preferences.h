@@ -31,6 +31,15 @@ class Preferences {
 
     // The whole prefs text: QP- lines, UP- lines, the LA- line, the HW- line, each
     // ended by CR LF.
+    //
+    // A history entry the plain line would not bring back whole (a query holding a comma
+    // or two blanks, a file name with two blanks, a line break, or a character the
+    // single-byte code page lacks) is written instead, in its place in the list, as a
+    // "QX-" or "UX-" line: the entry exactly as the list holds it, with every byte outside
+    // printable ASCII and every "%" written as "%" and two hex digits. Such a line is one
+    // ASCII line whatever the entry holds; readers that know only the plain tags skip it,
+    // and every entry that fits a plain line is written as before, so files of earlier
+    // versions and for earlier versions stay as they were.
     static std::string Format(const std::vector<std::string>& queryHistory,
                               const std::vector<std::string>& timelineHistory, const std::string& searchLang,
                               const std::vector<int>& columnWidths);
@@ -43,6 +52,9 @@ class Preferences {
     static std::string QueryLineToEntry(const std::string& body);
 
     // Splits a query history entry at its two-blank separators: query and file name.
+    // The file name begins at the first separator followed by an absolute path, so a
+    // query or a file name holding two blanks keeps them; an entry without such a
+    // separator gives the first two pieces.
     static std::pair<std::string, std::string> SplitQueryEntry(const std::string& entry);
 
     // The widths of an HW- line, rounded to whole twips, when it holds at least

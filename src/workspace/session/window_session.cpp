@@ -110,7 +110,15 @@ bool WindowSession::Form_QueryUnload() {
     }
     // The follower and friend tables of a whole quota window would otherwise go with it.
     if (!w.Users.OfferToSaveUserTable(UserControls::kAllUserTables)) return false;
-    SavePrefs();
+    // Settings that cannot be stored are said once, and the window stays open as it does
+    // for unsaved tweets; closing again ends the program without them.
+    if (!SavePrefs() && !m_prefsFailureShown) {
+        m_prefsFailureShown = true;
+        w.Tk.MessageBox("Couldn't save: " + (w.AppFolder / Preferences::kFileName).string() +
+                            " -- The file could not be written." + kPrefsNotSavedAdvice,
+                        kSaveErrorTitle, MsgButtons::OK, MsgIcon::Exclamation);
+        return false;
+    }
     About.Window.SetVisible(false);
     w.Window.SetVisible(false);
     return true;

@@ -20,6 +20,10 @@ class WindowSession {
   public:
     static constexpr const char* kSaveOnExitQuestion = "Save Tweets before exiting?";
     static constexpr const char* kLoadErrorTitle = "Load Error";
+    static constexpr const char* kSaveErrorTitle = "File Save Error";
+    static constexpr const char* kPrefsNotSavedAdvice =
+        " The histories and settings of this session are not stored; close the window again to quit "
+        "without them.";
     static constexpr const char* kLanguagePrompt =
         "Enter the ISO-639-1 code (e.g. English = en, French = fr)";
     static constexpr const char* kLanguageTitle = "Set Search Language";
@@ -93,6 +97,7 @@ class WindowSession {
     std::function<void()> m_getUsersFromTweets;
     std::function<void()> m_endProgram;
     std::function<void()> m_focus;
+    bool m_prefsFailureShown = false;
 };
 
 }  // namespace marlin

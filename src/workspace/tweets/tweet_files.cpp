@@ -88,10 +88,16 @@ void TweetFiles::OpenTweetsTable() {
 bool TweetFiles::LoadTable(MarlinData& data) {
     MainWindowState& w = m_window;
     if (!data.Load(w.Req.FileName)) return false;
-    // Record 2 is the first data row of a file with a header; a file of one record, or
-    // scores that are not numbers, make the file unreadable (Value and ScoreValue throw).
-    const bool zeros = ScoreValue(data.Value(2, MarlinData::kPositiveColumn)) == 0 &&
-                       ScoreValue(data.Value(2, MarlinData::kNegativeColumn)) == 0;
+    // The zero check reads the first data record: record 2 under a header line, record 1
+    // in a file saved without headers. A file with no data record, or scores that are not
+    // numbers in any record, make the file unreadable (Value and ScoreValue throw).
+    const int first = data.Value(1, 1) == "DateTime" ? 2 : 1;
+    for (int record = first + 1; record <= data.RecordCount(); ++record) {
+        ScoreValue(data.Value(record, MarlinData::kPositiveColumn));
+        ScoreValue(data.Value(record, MarlinData::kNegativeColumn));
+    }
+    const bool zeros = ScoreValue(data.Value(first, MarlinData::kPositiveColumn)) == 0 &&
+                       ScoreValue(data.Value(first, MarlinData::kNegativeColumn)) == 0;
     if (zeros && w.Tk.MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
                                  MsgButtons::YesNo) == MsgResult::Yes) {
         const std::string folder = w.ScorerFolder().string();

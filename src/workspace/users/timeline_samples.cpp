@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "service/app_cred_file.h"
+#include "workspace/retrieval/page_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/retrieval/retrieval_steps.h"
 
@@ -147,8 +148,14 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, ReportList& table, int r
 
     std::string maxId;
     bool trimmed = false;
+    PageProgress progress("max_id", maxId);
     do {
+        const int before = tweets.Count();
         client.GetUserTimeLine(screenName, true, "", maxId, "200", true);
+        if (client.LastResponseCount() > 0 && !progress.TweetPageMoved(tweets, before)) {
+            w.Progress.Append(progress.StopLine());
+            break;
+        }
         maxId = client.LastResponseCount() < 1 ? std::string() : tweets.OldestTweetId(true);
         try {
             trimmed = tweets.TrimToDateRange(earliest, RetrievalSteps::LatestBound());

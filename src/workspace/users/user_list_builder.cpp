@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/code_page.h"
+#include "workspace/retrieval/page_progress.h"
 
 namespace marlin {
 
@@ -104,6 +105,7 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
     w.Cancelled = false;
 
     bool reachedEnd = false;
+    PageProgress progress("cursor", users.NextCursor());
     while (!w.Cancelled) {
         // A spent window answers 429 until it renews: wait for it instead of asking again and again.
         const QuotaWindow& window = client.Window(family);
@@ -112,12 +114,17 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
             !m_profiles.PauseUntilNextWindow(client.NextLimitReset(family), texts.resource)) {
             break;
         }
+        const int before = users.Count();
         const std::string response = kind == ListKind::Followers
                                          ? client.GetFollowersList(userId, screenName, "200", true)
                                          : client.GetFriendsList(userId, screenName, "200", true);
-        if (!response.empty() && response != TwitterAPI::kFailed && users.NextCursor() == "0") {
+        const bool pageRead = !response.empty() && response != TwitterAPI::kFailed;
+        if (pageRead && users.NextCursor() == "0") {
             reachedEnd = true;
             w.Cancelled = true;
+        } else if (pageRead && !progress.UserPageMoved(users, before)) {
+            w.Progress.Append(progress.StopLine());
+            break;
         }
         w.Progress.ReplaceLast(texts.getting + label + " (" + std::to_string(users.Count()) + " retrieved)");
         w.InfoBar.SetPanel(2, std::to_string(users.Count()) + " users displayed");

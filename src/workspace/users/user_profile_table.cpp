@@ -2,6 +2,7 @@
 #include "core/tweet_column.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -77,9 +78,26 @@ void UserProfileTable::ShowLookupQuota(const TwitterAPI& client) {
     m_window.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(client.ULNextLimitReset()));
 }
 
-void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId,
+bool UserProfileTable::CanBeScreenNameOrId(const std::string& text) {
+    constexpr std::size_t kLongest = 50;  // older accounts have names beyond today's 15
+    return !text.empty() && text.size() <= kLongest && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    });
+}
+
+std::string UserProfileTable::SkippedLine(const std::vector<std::string>& skipped) {
+    std::string line =
+        "Skipped " + std::to_string(skipped.size()) + " entries that are not screen names or user ids:";
+    for (std::size_t i = 0; i < skipped.size(); ++i) line += (i == 0 ? " [" : ", [") + skipped[i] + "]";
+    return line;
+}
+
+void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::string>& requested, bool userId,
                                 bool update) {
     MainWindowState& w = m_window;
+    std::vector<std::string> list;
+    std::vector<std::string> skipped;
+    for (const std::string& entry : requested) (CanBeScreenNameOrId(entry) ? list : skipped).push_back(entry);
     const int n = static_cast<int>(list.size());
     if (!update) client.Users.Clear();
     w.Cancelled = false;
@@ -116,6 +134,8 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
         }
         w.Tk.DoEvents();
     }
+    // After the loop, which rewrites the log's last line with its progress.
+    if (!skipped.empty()) w.Progress.Append(SkippedLine(skipped));
     if (!early) return;
     w.Tk.MessageBox(kNotCompleted, MsgButtons::OK, MsgIcon::Exclamation);
     w.InfoBar.SetPanel(3,

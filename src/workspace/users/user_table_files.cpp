@@ -179,6 +179,11 @@ bool UserTableFiles::SaveTable(std::size_t tableIndex, Layout layout) {
     w.Tk.SetCursor(CursorShape::ArrowAndBusy);
     const bool written = WriteTable(table, fileName, layout);
     w.Tk.SetCursor(CursorShape::Normal);
+    // The earlier file is untouched; say so rather than leave the user believing the
+    // table is safe.
+    if (!written)
+        w.Tk.MessageBox("Couldn't save: " + fileName + " -- The file could not be written.", kSaveErrorTitle,
+                        MsgButtons::OK, MsgIcon::Exclamation);
     if (written) w.Users.UnsavedUserTables.erase(&table);
     return written;
 }

@@ -27,6 +27,7 @@ class UserTableFiles {
     static constexpr const char* kOpenErrorTitle = "File Open Error";
     static constexpr const char* kReplaceQuestion =
         "The selected operation will replace the current contents of the user table. Save contents now?";
+    static constexpr const char* kSaveErrorTitle = "File Save Error";
 
     // One line of the classifier's output: the user's id and screen name and the three
     // attributes, in the order they go to "Prf_Gender", "Prf_Age" and "Prf_Conf".

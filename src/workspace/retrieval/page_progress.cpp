@@ -1,0 +1,47 @@
+#include "workspace/retrieval/page_progress.h"
+
+#include <utility>
+
+namespace marlin {
+
+PageProgress::PageProgress(std::string keyName, std::string firstKey)
+    : m_keyName(std::move(keyName)), m_lastKey(std::move(firstKey)) {}
+
+bool PageProgress::Add(const std::string& id) {
+    const bool added = m_seen.insert(id).second;
+    m_newOnPage += added ? 1 : 0;
+    return added;
+}
+
+bool PageProgress::PageMoved(const std::string& nextKey) {
+    const int newRecords = m_newOnPage;
+    m_newOnPage = 0;
+    if (newRecords == 0) {
+        m_stopLine = "Paging stopped: the service sent no record that had not already been retrieved";
+        return false;
+    }
+    if (nextKey == m_lastKey) {
+        m_stopLine = "Paging stopped: the service repeated the previous " + m_keyName + " (" + nextKey + ")";
+        return false;
+    }
+    m_lastKey = nextKey;
+    return true;
+}
+
+bool PageProgress::TweetPageMoved(TweetSet& tweets, int before) {
+    for (int i = before + 1; i <= tweets.Count(); ++i) Add(tweets.TweetID(i));
+    const bool nothingNew = m_newOnPage == 0;
+    const bool moved = PageMoved(tweets.OldestTweetId(true));
+    if (nothingNew) tweets.KeepFirst(before);
+    return moved;
+}
+
+bool PageProgress::UserPageMoved(UserSet& users, int before) {
+    for (int i = before + 1; i <= users.Count(); ++i) Add(users.Id(i));
+    const bool nothingNew = m_newOnPage == 0;
+    const bool moved = PageMoved(users.NextCursor());
+    if (nothingNew) users.KeepFirst(before);
+    return moved;
+}
+
+}  // namespace marlin

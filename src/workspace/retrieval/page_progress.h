@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <unordered_set>
+
+#include "core/tweet_set.h"
+#include "core/user_set.h"
+
+namespace marlin {
+
+// Watches a paging loop for a service that stops moving it on. A service that ignores
+// max_id or a cursor answers the same page again and again; without this watch the loop
+// would pile up the same records until memory ran out. The loop stops at the first page
+// that repeats the position it was asked for, or that brings no record the loop did not
+// already have; what came before that page stays.
+class PageProgress {
+  public:
+    // `keyName` names the position in the stop line ("max_id", "cursor"); `firstKey` is
+    // the position the first request sends.
+    PageProgress(std::string keyName, std::string firstKey);
+
+    // Counts a record of the page just read; true when the loop had not seen its id.
+    bool Add(const std::string& id);
+    // Ends the page: `nextKey` is the position the next request would send. True when
+    // the page moved the loop on; otherwise StopLine() says why it did not.
+    bool PageMoved(const std::string& nextKey);
+    // The tweets a page added after record `before`, the next max_id being the oldest of
+    // them less one. A page that brought nothing new is dropped from the set.
+    bool TweetPageMoved(TweetSet& tweets, int before);
+    // The users a page added after record `before`, the next cursor the set's own. A page
+    // that brought nothing new is dropped from the set.
+    bool UserPageMoved(UserSet& users, int before);
+    // The one request-log line that says why the loop stopped.
+    const std::string& StopLine() const { return m_stopLine; }
+
+  private:
+    std::string m_keyName;
+    std::string m_lastKey;
+    std::unordered_set<std::string> m_seen;
+    int m_newOnPage = 0;
+    std::string m_stopLine;
+};
+
+}  // namespace marlin

@@ -1,0 +1,195 @@
+// Paging loops against a service that does not move them on (max_id or cursor ignored),
+// that sends a tweet whose date cannot be read, or a page too large for memory: every
+// loop ends, and what arrived before stays.
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <new>
+#include <regex>
+
+#include "fault_fixture.h"
+
+namespace marlin::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+enum class Misbehaviour {
+    IgnoreMaxId,
+    IgnoreCursor,
+    BadDateOnPage2,
+    NoMemoryReadingPage2,
+    NoMemoryAfterPage2
+};
+
+// The client's own request, bent the way the test's service misbehaves: the position a
+// request asks for is dropped on its way out, or the second page is spoilt on its way in.
+// (The page too large for memory is the toolkit's doing: see SetUp.)
+class MisbehavingRequest : public HttpRequest {
+  public:
+    MisbehavingRequest(std::unique_ptr<HttpRequest> inner, Misbehaviour how, std::shared_ptr<int> pages)
+        : m_inner(std::move(inner)), m_how(how), m_pages(std::move(pages)) {}
+
+    void Open(const std::string& verb, const std::string& url, bool asynchronous) override {
+        std::string sent = url;
+        if (m_how == Misbehaviour::IgnoreMaxId)
+            sent = std::regex_replace(sent, std::regex("max_id=[^&]*"), "");
+        if (m_how == Misbehaviour::IgnoreCursor)
+            sent = std::regex_replace(sent, std::regex("([?&])cursor=[^&]*"), "$1cursor=-1");
+        m_page = url.find("/1.1/") == std::string::npos ? 0 : ++*m_pages;
+        m_inner->Open(verb, sent, asynchronous);
+    }
+    void SetRequestHeader(const std::string& name, const std::string& value) override {
+        m_inner->SetRequestHeader(name, value);
+    }
+    void Send(const std::string& body) override { m_inner->Send(body); }
+    bool WaitForResponse(int seconds) override { return m_inner->WaitForResponse(seconds); }
+    int Status() override { return m_inner->Status(); }
+    std::string StatusText() override { return m_inner->StatusText(); }
+    std::string ResponseText() override {
+        std::string text = m_inner->ResponseText();
+        if (m_page != 2) return text;
+        if (m_how == Misbehaviour::BadDateOnPage2)
+            return std::regex_replace(text, std::regex("\"created_at\":\"[^\"]*\""),
+                                      "\"created_at\":\"soon\"", std::regex_constants::format_first_only);
+        return text;
+    }
+    std::string GetResponseHeader(const std::string& name) override {
+        return m_inner->GetResponseHeader(name);
+    }
+    void Abort() override { m_inner->Abort(); }
+    void SetProxy(ProxySetting setting, const std::string& server, const std::string& bypassList) override {
+        m_inner->SetProxy(setting, server, bypassList);
+    }
+    void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total) override {
+        m_inner->SetTimeouts(connect, total);
+    }
+
+  private:
+    std::unique_ptr<HttpRequest> m_inner;
+    Misbehaviour m_how;
+    std::shared_ptr<int> m_pages;
+    int m_page = 0;
+};
+
+enum class Command { Search, Timeline, Followers };
+
+struct PagingCase {
+    const char* name;
+    Command command;
+    Misbehaviour how;
+    int pages;              // of the service's own answer that the table must hold (0: all)
+    const char* extraLine;  // the one log line that says what happened
+};
+
+class PagingFaultTest : public FaultTest, public ::testing::WithParamInterface<PagingCase> {
+  protected:
+    void SetUp() override {
+        Start();
+        const PagingCase& c = GetParam();
+        frm = std::make_unique<frmMain>(tk, Misbehaving(c.how), Emu().BaseUrl(), File("x").parent_path());
+        BackDays(3650);  // before every tweet: every page is wanted
+        const emulator::EmulatorConfig& config = Emu().Config();
+        ASSERT_FALSE(
+            W().Twitter.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret).empty());
+        *m_pages = 0;
+        const int page = c.command == Command::Search ? 100 : 200;
+        if (c.how == Misbehaviour::NoMemoryReadingPage2) {
+            // Memory runs out part-way through reading the second page into the set.
+            tk.onDoEvents = [this, page, thrown = false]() mutable {
+                if (thrown || W().Twitter.Tweets.Count() <= page) return;
+                thrown = true;
+                throw std::bad_alloc();
+            };
+        }
+        if (c.how == Misbehaviour::NoMemoryAfterPage2) {
+            // Memory runs out once the second page is in, while the command goes on.
+            tk.onDoEvents = [this, page, thrown = false]() mutable {
+                const std::string line = LogLines().back();
+                if (thrown || !line.starts_with("Retrieved ") || std::stoi(line.substr(10)) <= page) return;
+                thrown = true;
+                throw std::bad_alloc();
+            };
+        }
+    }
+
+    HttpRequestFactory Misbehaving(Misbehaviour how) {
+        HttpRequestFactory curl = CurlHttpRequest::Factory({});
+        return
+            [curl, how, pages = m_pages] { return std::make_unique<MisbehavingRequest>(curl(), how, pages); };
+    }
+
+    // Runs the command; the ids the service holds and the ids the window ended with.
+    std::pair<std::vector<std::string>, std::vector<std::string>> Run(Command command) {
+        const std::string account = Emu().Users().midsize;
+        switch (command) {
+            case Command::Search:
+                W().Tweets.SearchQuery.SetText("data");
+                frm->GetSrch_Click();
+                return {Emu().Data().SearchIds("data", "en"), TableIds()};
+            case Command::Timeline:
+                W().Users.UserList.AddItem(Emu().Users().demo, true);
+                frm->GetAllUTL_Click();
+                return {Emu().Data().TimelineIds(Emu().Users().demo), TableIds()};
+            case Command::Followers: {
+                tk.promptAnswers.push_back(account);
+                frm->mGetUserFollowers_Click();
+                std::vector<std::string> ids;
+                for (int i = 1; i <= W().Twitter.Users.Count(); ++i) ids.push_back(W().Twitter.Users.Id(i));
+                return {Emu().Data().FollowerIds(account), ids};
+            }
+        }
+        return {};
+    }
+
+    std::shared_ptr<int> m_pages = std::make_shared<int>(0);
+};
+
+TEST_P(PagingFaultTest, EndsAndKeepsWhatArrived) {
+    const PagingCase& c = GetParam();
+    auto [expected, got] = Run(c.command);
+    const std::size_t page = c.command == Command::Search ? 100 : 200;
+    ASSERT_GT(expected.size(), page) << "the service's answer must need several pages";
+    if (c.pages > 0) expected.resize(page * static_cast<std::size_t>(c.pages));
+    std::sort(expected.begin(), expected.end());
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, expected) << ::testing::PrintToString(LogLines());
+    // One page asked for again at most; the loop did not run on.
+    EXPECT_LE(*m_pages, static_cast<int>(expected.size() / page) + 2);
+
+    const auto lines = LogLines();
+    const auto extra = std::count_if(lines.begin(), lines.end(),
+                                     [&](const std::string& l) { return l.rfind(c.extraLine, 0) == 0; });
+    EXPECT_EQ(extra, 1) << ::testing::PrintToString(lines);
+    EXPECT_FALSE(W().Busy);
+}
+
+const PagingCase kPagingCases[] = {
+    {"SearchIgnoringMaxId", Command::Search, Misbehaviour::IgnoreMaxId, 1,
+     "Paging stopped: the service sent no record that had not already been retrieved"},
+    {"TimelineIgnoringMaxId", Command::Timeline, Misbehaviour::IgnoreMaxId, 1,
+     "Paging stopped: the service sent no record that had not already been retrieved"},
+    {"FollowersIgnoringCursor", Command::Followers, Misbehaviour::IgnoreCursor, 1,
+     "Paging stopped: the service sent no record that had not already been retrieved"},
+    // Asked again, the page is read whole once: nothing doubled, nothing lost.
+    {"SearchOutOfMemoryReadingAPage", Command::Search, Misbehaviour::NoMemoryReadingPage2, 0,
+     "Search ended @"},
+    {"TimelineOutOfMemoryReadingAPage", Command::Timeline, Misbehaviour::NoMemoryReadingPage2, 0,
+     "Retrieval of ["},
+    {"SearchOutOfMemoryAfterAPage", Command::Search, Misbehaviour::NoMemoryAfterPage2, 1,
+     "Retrieval stopped: a page was too large for the memory available"},
+    {"TimelineOutOfMemoryAfterAPage", Command::Timeline, Misbehaviour::NoMemoryAfterPage2, 1,
+     "Retrieval stopped: a page was too large for the memory available"},
+    {"SearchWithAnUnreadableDate", Command::Search, Misbehaviour::BadDateOnPage2, 0,
+     "1 statuses kept without a readable date (created_at)"},
+    {"TimelineWithAnUnreadableDate", Command::Timeline, Misbehaviour::BadDateOnPage2, 0,
+     "1 statuses kept without a readable date (created_at)"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Service, PagingFaultTest, ::testing::ValuesIn(kPagingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace marlin::testing
