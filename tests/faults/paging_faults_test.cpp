@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "fault_fixture.h"
+#include "service/curl_http_request.h"
 
 namespace marlin::testing {
 namespace {

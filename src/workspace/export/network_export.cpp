@@ -34,13 +34,6 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string LowerCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 // The text and attribute values of XML 1.0: the five special characters escaped, and the
 // control characters XML cannot carry at all dropped.
 void AppendXml(std::string& out, std::string_view text) {
