@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -90,10 +91,15 @@ class UserSet {
     // The whole record (index 1..Count()); an empty record outside that range.
     const Record& Item(int index) const;
 
+    // Where the note that a response held no records goes instead of an information box,
+    // for a run that must not stop at it; an empty function brings the box back.
+    void SetNoticeSink(std::function<void(const std::string&)> sink) { m_noticeSink = std::move(sink); }
+
   private:
     void FillRecord(Record& record, const JSONDeserializer& reader, int entry) const;
 
     Toolkit& m_toolkit;
+    std::function<void(const std::string&)> m_noticeSink;
     std::vector<Record> m_records;  // slot 0 is an empty record
     int m_lastSetDataSize = 0;
     std::string m_cursor = "-1";

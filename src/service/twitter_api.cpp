@@ -254,12 +254,40 @@ std::string TwitterAPI::Url(const std::string& pathAndQuery) const {
     return m_apiBase + pathAndQuery;
 }
 
+TwitterAPI::AutoRetry TwitterAPI::NextAutoRetry() {
+    if (!m_autoRetry) return AutoRetry::Ask;
+    const AutoRetry answer = m_autoRetry(m_autoRetries);
+    if (answer == AutoRetry::Retry) ++m_autoRetries;
+    return answer;
+}
+
+bool TwitterAPI::ServerErrorAnswered() const {
+    return m_lastResponseCode.size() > 3 && m_lastResponseCode[0] == '5' && m_lastResponseCode[3] == ':';
+}
+
 bool TwitterAPI::AskToRetry(const Exchange& exchange) {
+    switch (NextAutoRetry()) {
+        case AutoRetry::Retry:
+            return true;
+        case AutoRetry::GiveUp:
+            return false;
+        case AutoRetry::Ask:
+            break;
+    }
     return m_toolkit.MessageBox(exchange.question, "Recoverable error within " + exchange.methodName,
                                 MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes;
 }
 
 std::string TwitterAPI::RunExchange(const Exchange& exchange) {
+    m_autoRetries = 0;
+    for (;;) {
+        std::string body = RunExchangeOnce(exchange);
+        // A server error asks no question; only the policy may send the request again.
+        if (body != kFailed || !ServerErrorAnswered() || NextAutoRetry() != AutoRetry::Retry) return body;
+    }
+}
+
+std::string TwitterAPI::RunExchangeOnce(const Exchange& exchange) {
     std::unique_ptr<HttpRequest> request;
     std::optional<std::string> result;
     if (exchange.retry == Retry::Resend) {

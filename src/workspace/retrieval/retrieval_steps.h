@@ -15,6 +15,19 @@ class RetrievalSteps {
 
     // The quota dialog; Cancel sets `Cancelled`.
     void AskQuota(const SKDFuncs::DateValue& nextReset);
+    // A low quota: the quota dialog, or with automatic waits on the wait for the
+    // family's next window (Cancel there sets `Cancelled` too).
+    void QuotaLow(const TwitterAPI& client, ResourceFamily family, const std::string& windowName);
+    // After a request: true when it was refused for a spent window and the wait for the
+    // next one is over, so the same page is asked for again.
+    bool ResendAfterSpentWindow(const TwitterAPI& client, ResourceFamily family,
+                                const std::string& windowName);
+    // The id below a tweet id ("" stays ""), for paging on from the oldest tweet held.
+    static std::string IdBelow(std::string id);
+    // The share of the span from the newest tweet back to the threshold date that the
+    // oldest tweet has covered (0 when a date cannot be read).
+    static double SpanShare(const std::string& newest, const std::string& oldest,
+                            const std::string& threshold);
     // The line that ends a retrieval: prefix ("Search ended @" + now + ", " and the like)
     // followed by why it ended.
     std::string EndLine(const std::string& prefix, bool reached) const;

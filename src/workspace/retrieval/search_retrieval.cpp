@@ -51,6 +51,20 @@ void SearchRetrieval::UpdateSearch_Click() {
     w.CurTweetSrc = TweetSource::Search;
 }
 
+void SearchRetrieval::ContinueBack() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
+    w.Twitter.Tweets.Clear();
+    if (w.OutTable.RowCount() > 0) {
+        // Below the oldest row exactly: the page at the seam neither repeats a row nor
+        // skips a tweet.
+        RetrieveSearch(w.Tweets.SearchQuery.Text(), "", RetrievalSteps::IdBelow(m_view.OldestTweetId()));
+        m_view.ShowTweets(true);
+    }
+    w.CurTweetSrc = TweetSource::Search;
+}
+
 void SearchRetrieval::QuitGet_Click() {
     MainWindowState& w = m_window;
     if (!w.Busy) return;
@@ -61,23 +75,31 @@ void SearchRetrieval::QuitGet_Click() {
 }
 
 void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string& sinceId) {
+    RetrieveSearch(query, sinceId, "");
+}
+
+void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string& sinceId,
+                                     const std::string& firstMaxId) {
     MainWindowState& w = m_window;
     TwitterAPI& twitter = w.Twitter;
     TweetSet& tweets = twitter.Tweets;
     const std::string intro = "Retrieved ";
     const std::string about = " statuses for [" + query + "] ";
 
+    w.RetrievalBar.Begin("tweets");
     w.Progress.Append("Search initiated @" + RetrievalSteps::NowText());
     w.Progress.Append(intro + std::to_string(tweets.Count()) + about);
     w.Progress.ScrollToLast();
     w.Tk.DoEvents();
 
-    std::string maxId;
+    std::string maxId = firstMaxId;
     bool reached = false;
     do {
         std::string count = "100";
-        w.LastGET.SetText(
-            twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent"));
+        do {
+            w.LastGET.SetText(
+                twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent"));
+        } while (m_steps.ResendAfterSpentWindow(twitter, ResourceFamily::Search, "search"));
         if (twitter.LastResponseCount() > 0) {
             maxId = tweets.OldestTweetId(true);
             reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
@@ -87,15 +109,20 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
                 4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.SearchNextLimitReset()));
             const int held = tweets.Count();
             w.Progress.ReplaceLast(intro + std::to_string(held) + about + "back to " + tweets.DateTime(held));
+            w.RetrievalBar.Advance(
+                RetrievalSteps::SpanShare(tweets.DateTime(1), tweets.DateTime(held), w.ThresholdDateText()),
+                held);
             w.Tk.DoEvents();
         }
         w.Progress.ScrollToLast();
         w.Tk.DoEvents();
-        if (twitter.SearchRateLimitRemaining() < kQuotaLow) m_steps.AskQuota(twitter.SearchNextLimitReset());
+        if (twitter.SearchRateLimitRemaining() < kQuotaLow)
+            m_steps.QuotaLow(twitter, ResourceFamily::Search, "search");
     } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
 
     w.Progress.Append(m_steps.EndLine("Search ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
+    w.RetrievalBar.End();
 }
 
 }  // namespace marlin

@@ -18,6 +18,8 @@ constexpr const char* kQueryTag = "QP-";
 constexpr const char* kTimelineTag = "UP-";
 constexpr const char* kLanguageTag = "LA-";
 constexpr const char* kWidthsTag = "HW-";
+constexpr const char* kWaitTag = "AW-";
+constexpr const char* kRawTag = "RA-";
 constexpr const char* kCrLf = "\r\n";
 
 std::vector<std::string> SplitAll(const std::string& text, const std::string& separator) {
@@ -76,6 +78,10 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
             parsed.push_back({Tag::Language, rest});
         } else if (StartsWith(line, kWidthsTag)) {
             parsed.push_back({Tag::Widths, rest});
+        } else if (StartsWith(line, kWaitTag)) {
+            parsed.push_back({Tag::WaitForQuota, rest});
+        } else if (StartsWith(line, kRawTag)) {
+            parsed.push_back({Tag::KeepRaw, rest});
         }
     }
     return parsed;
@@ -84,6 +90,13 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
 std::string Preferences::Format(const std::vector<std::string>& queryHistory,
                                 const std::vector<std::string>& timelineHistory,
                                 const std::string& searchLang, const std::vector<int>& columnWidths) {
+    return Format(queryHistory, timelineHistory, searchLang, columnWidths, Switches{});
+}
+
+std::string Preferences::Format(const std::vector<std::string>& queryHistory,
+                                const std::vector<std::string>& timelineHistory,
+                                const std::string& searchLang, const std::vector<int>& columnWidths,
+                                const Switches& switches) {
     std::string text;
     for (const auto& entry : queryHistory) text += kQueryTag + QueryEntryToLine(entry) + kCrLf;
     for (const auto& file : timelineHistory) text += kTimelineTag + file + kCrLf;
@@ -94,6 +107,8 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
         text += std::to_string(columnWidths[i]);
     }
     text += kCrLf;
+    if (switches.waitForQuota) text += std::string(kWaitTag) + "1" + kCrLf;
+    if (switches.keepRaw) text += std::string(kRawTag) + "1" + kCrLf;
     return text;
 }
 

@@ -58,6 +58,9 @@ void TweetSide::CreateMenus() {
     w.Tweets.mSettings.SetCaption("Settings");
     w.Tweets.mSortDT.SetCaption("Sort Tweets Table");
     w.Tweets.mHeaders.SetCaption("Save Tweets With Headers");
+    w.Tweets.mWaitQuota.SetCaption("Wait for Quota Windows Automatically");
+    w.Tweets.mKeepRaw.SetCaption("Keep Raw Responses");
+    w.Tweets.mContinueBack.SetCaption("Continue Back to Threshold");
 
     w.Tweets.mTweet.SetCaption("Tweet");
     w.Tweets.mNavLinkURL.SetCaption("Go to cited URL");
