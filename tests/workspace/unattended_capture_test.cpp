@@ -185,7 +185,7 @@ TEST_F(UnattendedCaptureTest, TheSettingsAreKeptInPrefsAndOlderPrefsReadAsUnchec
     EXPECT_THAT(ReadFileBytes(File("prefs")), ::testing::Not(HasSubstr("AW-")));
 
     frm->mWaitQuota_Click();
-    frm->mKeepRaw_Click();
+    frm->Session().SetKeepRawResponses(true);  // the entry is hidden until the archive exists
     ASSERT_TRUE(frm->SavePrefs());
     EXPECT_THAT(ReadFileBytes(File("prefs")), EndsWith("AW-1\r\nRA-1\r\n"));
 

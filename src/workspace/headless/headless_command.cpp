@@ -32,7 +32,6 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--out") return &command.out;
     if (name == "--users") return &command.users;
     if (name == "--lang") return &command.lang;
-    if (name == "--archive") return &command.archive;
     return nullptr;
 }
 
@@ -102,10 +101,10 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
 
 std::string HeadlessCommand::UsageText() {
     return "Usage: marlin-skimmer --headless COMMAND ...\n"
-           "  search QUERY --back DAYS --out FILE [--lang LL] [--archive FILE.jsonl]\n"
-           "  update FILE --query QUERY [--archive FILE.jsonl]\n"
-           "  continue FILE --query QUERY --back DAYS [--archive FILE.jsonl]\n"
-           "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS] [--archive FILE.jsonl]\n"
+           "  search QUERY --back DAYS --out FILE [--lang LL]\n"
+           "  update FILE --query QUERY\n"
+           "  continue FILE --query QUERY --back DAYS\n"
+           "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS]\n"
            "  lookup --users FILE --out FILE.mut\n"
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"

@@ -17,7 +17,6 @@ struct HeadlessCommand {
     std::string out;              // --out
     std::string users;            // --users
     std::string lang;             // --lang
-    std::string archive;          // --archive
     std::optional<int> backDays;  // --back
 
     // The command, or nothing with the reason in *error.
