@@ -119,7 +119,10 @@ void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel
     if (!Append) Clear();
     m_lastSetDataSize = tweets;
     if (tweets == 0) {
-        m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
+        if (m_noticeSink)
+            m_noticeSink(kNoRecords);
+        else
+            m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
         return;
     }
 

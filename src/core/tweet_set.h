@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -96,6 +97,10 @@ class TweetSet {
     // The whole record (Index 1..Count()).
     const Record& Item(int Index) const;
 
+    // Where the note that a response held no records goes instead of an information box,
+    // for a run that must not stop at it; an empty function brings the box back.
+    void SetNoticeSink(std::function<void(const std::string&)> sink) { m_noticeSink = std::move(sink); }
+
   private:
     const Record& At(int index) const;
     void FillPage(const JSONDeserializer& reader, int oldCount);
@@ -103,6 +108,7 @@ class TweetSet {
     void FillUser(Record& record, const std::string& userText);
 
     Toolkit& m_toolkit;
+    std::function<void(const std::string&)> m_noticeSink;
     std::vector<Record> m_records;  // slot 0 is an empty record
     int m_lastSetDataSize = 0;
     bool m_vbDateTimes = false;

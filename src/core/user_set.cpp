@@ -145,7 +145,10 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
     }
     m_lastSetDataSize = users;
     if (users == 0) {
-        m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
+        if (m_noticeSink)
+            m_noticeSink(kNoRecords);
+        else
+            m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
         return;
     }
 

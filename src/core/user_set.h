@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -93,12 +94,17 @@ class UserSet {
     // The whole record (index 1..Count()); an empty record outside that range.
     const Record& Item(int index) const;
 
+    // Where the note that a response held no records goes instead of an information box,
+    // for a run that must not stop at it; an empty function brings the box back.
+    void SetNoticeSink(std::function<void(const std::string&)> sink) { m_noticeSink = std::move(sink); }
+
   private:
     std::optional<std::string> PageCursor(const JSONDeserializer& reader, bool hasUsers,
                                           const std::string& JSON) const;
     void FillRecord(Record& record, const JSONDeserializer& reader, int entry) const;
 
     Toolkit& m_toolkit;
+    std::function<void(const std::string&)> m_noticeSink;
     std::vector<Record> m_records;  // slot 0 is an empty record
     int m_lastSetDataSize = 0;
     std::string m_cursor = "-1";

@@ -17,18 +17,21 @@ struct Option {
 constexpr Option kOptions[] = {
     {"--version", CommandLine::Action::PrintVersion, "print the version and the program folder in use"},
     {"--help", CommandLine::Action::PrintHelp, "print this help"},
+    {"--headless", CommandLine::Action::RunHeadless,
+     "COMMAND ...: capture without a window (--headless --help lists the commands)"},
     {"-h", CommandLine::Action::PrintHelp, nullptr},
 };
 
 }  // namespace
 
 CommandLine::CommandLine(const std::vector<std::string>& arguments) {
-    for (const std::string& argument : arguments) {
+    for (auto argument = arguments.begin(); argument != arguments.end(); ++argument) {
         for (const Option& option : kOptions) {
-            if (argument == option.name) {
-                m_action = option.action;
-                return;
-            }
+            if (*argument != option.name) continue;
+            m_action = option.action;
+            // Everything after it belongs to the headless command, its own --help included.
+            if (m_action == Action::RunHeadless) m_headless.assign(argument + 1, arguments.end());
+            return;
         }
     }
 }
@@ -53,12 +56,13 @@ std::string CommandLine::VersionText(const std::string& version, const ProgramFo
 std::string CommandLine::HelpText() {
     std::string text =
         "Usage: marlin-skimmer [option]\n"
+        "       marlin-skimmer --headless COMMAND ...\n"
         "Captures Twitter REST API v1.1 data for social-science research. Without an option it\n"
         "opens the main window.\n\n";
     for (const Option& option : kOptions) {
         if (!option.help) continue;
         std::string name = option.name;
-        name.resize(std::max<std::size_t>(name.size() + 2, 12), ' ');
+        name.resize(std::max<std::size_t>(name.size() + 2, 13), ' ');
         text += "  " + name + option.help + "\n";
     }
     text +=

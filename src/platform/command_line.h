@@ -15,13 +15,15 @@ namespace marlin {
 // know either.
 class CommandLine {
   public:
-    enum class Action { OpenWindow, PrintVersion, PrintHelp };
+    enum class Action { OpenWindow, PrintVersion, PrintHelp, RunHeadless };
 
     // arguments: without the program name. The first option of the program's own decides.
     explicit CommandLine(const std::vector<std::string>& arguments);
     static CommandLine FromMain(int argc, const char* const* argv);
 
     Action Requested() const { return m_action; }
+    // The arguments after "--headless": the command and its options.
+    const std::vector<std::string>& HeadlessArguments() const { return m_headless; }
 
     // The answers of the print actions, each ending in a line feed.
     static std::string VersionText(const std::string& version, const ProgramFolder& folder);
@@ -29,6 +31,7 @@ class CommandLine {
 
   private:
     Action m_action = Action::OpenWindow;
+    std::vector<std::string> m_headless;
 };
 
 }  // namespace marlin

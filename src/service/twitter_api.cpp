@@ -297,16 +297,40 @@ std::string TwitterAPI::Url(const std::string& pathAndQuery) const {
     return m_apiBase + pathAndQuery;
 }
 
+TwitterAPI::AutoRetry TwitterAPI::NextAutoRetry() {
+    if (!m_autoRetry) return AutoRetry::Ask;
+    const AutoRetry answer = m_autoRetry(m_autoRetries);
+    if (answer == AutoRetry::Retry) ++m_autoRetries;
+    return answer;
+}
+
+bool TwitterAPI::ServerErrorAnswered() const {
+    return m_lastResponseCode.size() > 3 && m_lastResponseCode[0] == '5' && m_lastResponseCode[3] == ':';
+}
+
 bool TwitterAPI::AskToRetry(const Exchange& exchange, const std::string& error) {
     // The question cannot say what went wrong; the log can.
     if (m_errorLog) m_errorLog(exchange.methodName + ": " + error);
+    switch (NextAutoRetry()) {
+        case AutoRetry::Retry:
+            return true;
+        case AutoRetry::GiveUp:
+            return false;
+        case AutoRetry::Ask:
+            break;
+    }
     return m_toolkit.MessageBox(exchange.question, "Recoverable error within " + exchange.methodName,
                                 MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes;
 }
 
 std::string TwitterAPI::RunExchange(const Exchange& exchange) {
     try {
-        return RunExchangeSteps(exchange);
+        m_autoRetries = 0;
+        for (;;) {
+            std::string body = RunExchangeOnce(exchange);
+            // A server error asks no question; only the policy may send the request again.
+            if (body != kFailed || !ServerErrorAnswered() || NextAutoRetry() != AutoRetry::Retry) return body;
+        }
     } catch (const RequestAborted&) {
         // Dropped on the caller's word: the page in flight is lost, as if never asked for.
         m_failed = true;
@@ -314,7 +338,7 @@ std::string TwitterAPI::RunExchange(const Exchange& exchange) {
     }
 }
 
-std::string TwitterAPI::RunExchangeSteps(const Exchange& exchange) {
+std::string TwitterAPI::RunExchangeOnce(const Exchange& exchange) {
     std::unique_ptr<HttpRequest> request;
     std::optional<std::string> result;
     if (exchange.retry == Retry::Resend) {

@@ -123,6 +123,14 @@ class TwitterAPI {
     // Local hour of day minus UTC hour of day, across the date line (minutes ignored).
     int16_t GetLocalUTCOffset() const;
 
+    // --- Automatic retries ---
+    // Asked before the retry question of a failed exchange and after a 5xx answer, with the
+    // number of automatic retries this request has had so far: Retry sends it again (the
+    // policy has waited already), Ask goes on as without a policy, GiveUp fails at once.
+    enum class AutoRetry { Retry, Ask, GiveUp };
+    using AutoRetryPolicy = std::function<AutoRetry(int attempt)>;
+    void SetAutoRetryPolicy(AutoRetryPolicy policy) { m_autoRetry = std::move(policy); }
+
     // --- Seams ---
     void SetClock(UtcClock clock) { m_clock = std::move(clock); }
     // Receives one line naming the method and the exchange's own error before each retry question.
@@ -138,7 +146,7 @@ class TwitterAPI {
     // One exchange with the method's retry handling: the body, or "Failed" after a refusal
     // or a declined retry.
     std::string RunExchange(const Exchange& exchange);
-    std::string RunExchangeSteps(const Exchange& exchange);
+    std::string RunExchangeOnce(const Exchange& exchange);
     // Creates, prepares and sends the request, then Receive; nothing when the user declined.
     std::optional<std::string> Perform(std::unique_ptr<HttpRequest>& request, const Exchange& exchange);
     // Reads the response into the client state and hands the body on.
@@ -147,6 +155,8 @@ class TwitterAPI {
     // the user declined to retry a missing one.
     bool ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange);
     bool AskToRetry(const Exchange& exchange, const std::string& error);
+    AutoRetry NextAutoRetry();
+    bool ServerErrorAnswered() const;
     std::string ListRequest(const char* path, const char* methodName, ResourceFamily family,
                             const std::string& userId, const std::string& screenName,
                             const std::string& count, bool appendUsers);
@@ -168,6 +178,8 @@ class TwitterAPI {
     bool m_failed = false;
     std::string m_proxyServer;
     std::array<QuotaWindow, 5> m_windows;
+    AutoRetryPolicy m_autoRetry;
+    int m_autoRetries = 0;  // automatic retries of the request in progress
 };
 
 }  // namespace marlin

@@ -1,5 +1,7 @@
 #include "workspace/frm_main.h"
 
+#include "workspace/retrieval/unattended_mode.h"
+
 namespace marlin {
 
 frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::string apiBase,
@@ -17,6 +19,15 @@ void frmMain::WireParts() {
     // Opening a timeline history entry rebuilds the user list from the tweets.
     m_session.SetGetUsersFromTweetsAction([this] { mGetUFT_Click(); });
     m_users.SetStatusTimerSwitch([this](bool on) { m_session.Timer1.SetEnabled(on); });
+    W().Tweets.mContinueBack.SetAction([this] { mContinueBack_Click(); });
+    UnattendedMode::Install(W());
+}
+
+void frmMain::mContinueBack_Click() {
+    if (W().CurTweetSrc == TweetSource::Timelines)
+        m_users.Timelines().ContinueBack();
+    else
+        m_tweets.Search().ContinueBack();
 }
 
 }  // namespace marlin

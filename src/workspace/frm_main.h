@@ -52,6 +52,8 @@ class frmMain {
     void GetSrch_Click() { m_tweets.Search().GetSrch_Click(); }
     void UpdateSearch_Click() { m_tweets.Search().UpdateSearch_Click(); }
     void QuitGet_Click() { m_tweets.Search().QuitGet_Click(); }
+    // Tools › "Continue Back to Threshold": the search or the timelines the table came from.
+    void mContinueBack_Click();
     void RetrieveSearch(const std::string& query, const std::string& sinceId) {
         m_tweets.Search().RetrieveSearch(query, sinceId);
     }
@@ -94,6 +96,8 @@ class frmMain {
     void mSetProxy_Click() { m_session.mSetProxy_Click(); }
     void SearchHelp_Click() { m_session.SearchHelp_Click(); }
     void mAbout_Click() { m_session.mAbout_Click(); }
+    void mWaitQuota_Click() { W().Tweets.mWaitQuota.Click(); }
+    void mKeepRaw_Click() { W().Tweets.mKeepRaw.Click(); }
 
     // ---- User side: the User list, the user tables with their samples and files, and the
     // timeline retrieval (mAddU2UL and mDelUFUL of the row popup are theirs too).
@@ -155,6 +159,7 @@ class frmMain {
     void mExportUsersCsv_Click() { m_export.mExportUsersCsv_Click(); }
 
   private:
+    MainWindowState& W() { return *m_state; }
     void WireParts();
 
     std::unique_ptr<MainWindowState> m_state;

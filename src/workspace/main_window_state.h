@@ -18,6 +18,7 @@
 #include "platform/menu_item.h"
 #include "platform/option_group.h"
 #include "platform/program_folder.h"
+#include "platform/progress_bar.h"
 #include "platform/report_list.h"
 #include "platform/status_bar.h"
 #include "platform/text_box.h"
@@ -51,6 +52,13 @@ struct WindowSettings {
     std::string SearchLang = "en";  // sent with every search request
     // The scorer that came with the program (empty when none did); see ScorerFolder.
     std::filesystem::path InstalledScorerFolder;
+    // Unattended capture: a spent quota window is waited out instead of asked about, a
+    // failed request is sent again by itself after each of RetryDelays (milliseconds)
+    // before the retry question, and the end-of-run notes go to the request log.
+    bool WaitForQuota = false;
+    std::vector<int> RetryDelays{5000, 15000, 60000};
+    // Every tweet and user object the service returns is kept as it came, in the archive.
+    bool KeepRawResponses = false;
 };
 
 // The tweet side's controls: the search frame with its two histories, the main menus and
@@ -67,8 +75,8 @@ struct TweetControls {
     MenuItem mFile, mOpen, mOpenTweets, mSave, mSaveTweets, mSaveSend;
     MenuItem mExportNetwork, mExportTweetsCsv;  // File › "Export Network…", "Export Tweets as CSV…"
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
-        mLine1, mCopyLog;
-    MenuItem mSettings, mSortDT, mHeaders;
+        mLine1, mCopyLog, mContinueBack;
+    MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw;
     // Popup over a Tweets table row.
     MenuItem mTweet, mNavLinkURL, mNavUserTwitter, mTLine1, mAddU2UL, mDelUFUL, mTLine2, mDelTweet,
         mDelUsersTweets;
@@ -159,7 +167,8 @@ class MainWindowState {
     // ---- Request log, raw response, status bar
     LogList Progress;
     TextBox LastGET;
-    StatusBar InfoBar;  // 1 tweets shown, 2 users shown, 3 requests remaining, 4 next reset
+    StatusBar InfoBar;         // 1 tweets shown, 2 users shown, 3 requests remaining, 4 next reset
+    ProgressBar RetrievalBar;  // beside the status panels while a retrieval runs
 
     // ---- The Tweets table
     ReportList OutTable;

@@ -77,8 +77,7 @@ TEST_F(RequestAnswersTest, OkOnASpentWindowWaitsForTheResetCountingDownThenGoesO
     NewSearch("data");
 
     ASSERT_FALSE(panels.empty());
-    EXPECT_THAT(panels.front(), StartsWith("Waiting for next quota window on SEARCH ("));
-    EXPECT_THAT(panels.front(), ::testing::EndsWith(" left)"));
+    EXPECT_THAT(panels.front(), StartsWith("Waiting for the next search window: "));
     EXPECT_FALSE(LogHas("429"));
     EXPECT_THAT(LogLines().back(), HasSubstr("terminated at user threshold date"));
 }
@@ -145,13 +144,6 @@ TEST_F(RequestAnswersTest, SetProxyOffersTheProxyInUseAndAnEmptyAnswerStopsUsing
     EXPECT_EQ(W().Twitter.ProxyServer(), "");
     frm->mSetProxy_Click();
     EXPECT_EQ(tk.prompts[2].defaultAnswer, WindowSession::kDefaultProxy);
-}
-
-TEST(QuotaWaitText, CountsMinutesAndSecondsLeftAndStopsAtZero) {
-    const SKDFuncs::DateValue now{2024, 2, 28, 23, 59, 30};
-    EXPECT_EQ(QuotaWait::TimeLeft(now, {2024, 2, 29, 0, 14, 35}), "15:05");
-    EXPECT_EQ(QuotaWait::TimeLeft(now, {2024, 2, 28, 23, 59, 39}), "0:09");
-    EXPECT_EQ(QuotaWait::TimeLeft(now, {2024, 2, 28, 23, 0, 0}), "0:00");
 }
 
 }  // namespace

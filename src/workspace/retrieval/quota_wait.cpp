@@ -1,46 +1,105 @@
 #include "workspace/retrieval/quota_wait.h"
 
-#include <algorithm>
+#include <chrono>
 
 namespace marlin {
 
 namespace {
 
-long long Seconds(const SKDFuncs::DateValue& v) {
-    return SKDFuncs::DayNumber(v) * 86400LL + v.hour * 3600LL + v.minute * 60LL + v.second;
+long long Seconds(const SKDFuncs::DateValue& value) {
+    return SKDFuncs::DayNumber(value) * 86400LL + value.hour * 3600LL + value.minute * 60LL + value.second;
 }
 
 }  // namespace
 
-QuotaWait::QuotaWait(MainWindowState& window, LocalClock clock)
-    : m_window(window), m_clock(std::move(clock)) {}
-
-std::string QuotaWait::TimeLeft(const SKDFuncs::DateValue& now, const SKDFuncs::DateValue& then) {
-    const long long left = std::max(0LL, Seconds(then) - Seconds(now));
-    const long long seconds = left % 60;
-    return std::to_string(left / 60) + (seconds < 10 ? ":0" : ":") + std::to_string(seconds);
+std::string QuotaWait::Countdown(long long seconds) {
+    if (seconds < 0) seconds = 0;
+    const std::string ss = std::to_string(seconds % 60);
+    return std::to_string(seconds / 60) + ":" + (ss.size() < 2 ? "0" + ss : ss);
 }
 
-bool QuotaWait::Until(const SKDFuncs::DateValue& resetTime, const std::string& resource) {
+long long QuotaWait::SecondsUntil(const SKDFuncs::DateValue& resetTime) {
+    return Seconds(resetTime) - Seconds(SKDFuncs::Now());
+}
+
+bool QuotaWait::Begin() {
+    m_window.QuotaWaiting = true;
+    const bool markedBusy = !m_window.Busy;
+    m_window.Busy = true;
+    return markedBusy;
+}
+
+void QuotaWait::End(bool markedBusy) {
+    m_window.QuotaWaiting = false;
+    if (markedBusy) m_window.Busy = false;
+}
+
+bool QuotaWait::UntilReset(const SKDFuncs::DateValue& resetTime, const std::string& windowName) {
     MainWindowState& w = m_window;
-    w.QuotaWaiting = true;
-    bool renewed = false;
+    const bool markedBusy = Begin();
+    const std::string before = w.InfoBar.Panel(3);
+    bool reset = false;
     for (;;) {
-        const SKDFuncs::DateValue now = m_clock();
-        if (!(now < resetTime)) {
-            renewed = true;
+        const long long left = SecondsUntil(resetTime);
+        if (left <= 0) {
+            reset = true;
             break;
         }
-        w.InfoBar.SetPanel(
-            3, "Waiting for next quota window on " + resource + " (" + TimeLeft(now, resetTime) + " left)");
+        w.InfoBar.SetPanel(3, "Waiting for the next " + windowName + " window: " + Countdown(left));
         w.Tk.DoEvents();
-        if (!w.QuotaWaiting || w.Cancelled) break;
-        // Without a pause between checks the wait would keep a processor core busy for
-        // up to a whole quota window.
+        if (Stopped()) break;
+        // Without a pause between checks the wait would keep a processor core busy for a
+        // whole quota window.
         w.Tk.Sleep(kStepMilliseconds);
     }
-    w.QuotaWaiting = false;
-    return renewed;
+    w.InfoBar.SetPanel(3, before);
+    End(markedBusy);
+    return reset;
+}
+
+bool QuotaWait::For(int milliseconds, const std::string& what) {
+    MainWindowState& w = m_window;
+    const bool markedBusy = Begin();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    bool done = false;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            done = true;
+            break;
+        }
+        w.InfoBar.SetPanel(3, what + " " + Countdown((left.count() + 999) / 1000));
+        w.Tk.DoEvents();
+        if (Stopped()) break;
+        w.Tk.Sleep(static_cast<int>(std::min<long long>(left.count(), kStepMilliseconds)));
+    }
+    End(markedBusy);
+    return done;
+}
+
+TwitterAPI::AutoRetry QuotaWait::RetryPause(int attempt) {
+    const std::vector<int>& delays = m_window.Settings.RetryDelays;
+    if (!m_window.Settings.WaitForQuota || attempt < 0 || attempt >= static_cast<int>(delays.size()))
+        return TwitterAPI::AutoRetry::Ask;
+    if (m_window.Cancelled) return TwitterAPI::AutoRetry::GiveUp;
+    const std::string what = "Retrying the request (" + std::to_string(attempt + 1) + " of " +
+                             std::to_string(delays.size()) + ") in";
+    return For(delays[static_cast<std::size_t>(attempt)], what) ? TwitterAPI::AutoRetry::Retry
+                                                                : TwitterAPI::AutoRetry::GiveUp;
+}
+
+bool QuotaWait::WaitedOutSpentWindow(const TwitterAPI& client, ResourceFamily family,
+                                     const std::string& windowName) {
+    if (!m_window.Settings.WaitForQuota || m_window.Cancelled) return false;
+    if (client.LastResponseCode().rfind("429", 0) != 0) return false;
+    m_window.Progress.Append("Quota window spent @" + SKDFuncs::FormatLocalDateTime(SKDFuncs::Now()) +
+                             ", waiting for the next " + windowName + " window");
+    SKDFuncs::DateValue reset = client.NextLimitReset(family);
+    // A window whose reset is already behind us answers 429 once more; a second's pause
+    // keeps that from becoming a tight loop.
+    if (SecondsUntil(reset) < 1) return For(1000, "Waiting for the next " + windowName + " window:");
+    return UntilReset(reset, windowName);
 }
 
 }  // namespace marlin

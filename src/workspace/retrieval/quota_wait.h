@@ -1,36 +1,50 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "core/skd_funcs.h"
+#include "service/twitter_api.h"
 #include "workspace/main_window_state.h"
 
 namespace marlin {
 
-// Waits for a quota window to renew while the window keeps answering: status panel 3
-// counts down the time left, and "Cancel " (Cancelled set or QuotaWaiting cleared) ends
-// the wait early. Any command that must not send into a spent window waits here.
+// Waiting instead of asking: a spent quota window waited out until its reset, and the
+// pause before a request that failed on the way is sent again by itself. The status bar
+// counts down, the window keeps handling events, and "Cancel " ends the wait (and the
+// retrieval, as Cancel always does).
 class QuotaWait {
   public:
-    // The local date and time now; replaceable so tests can move the clock.
-    using LocalClock = std::function<SKDFuncs::DateValue()>;
-    // The wait checks the clock and lets window events run this often.
-    static constexpr int kStepMilliseconds = 100;
+    static constexpr int kStepMilliseconds = 200;
 
-    explicit QuotaWait(
-        MainWindowState& window, LocalClock clock = [] { return SKDFuncs::Now(); });
+    explicit QuotaWait(MainWindowState& window) : m_window(window) {}
 
-    // Waits until the local time reaches resetTime; `resource` names the family in the
-    // status bar ("SEARCH"). True when the window renewed, false when Cancel ended the wait.
-    bool Until(const SKDFuncs::DateValue& resetTime, const std::string& resource);
+    // Waits until the local time resetTime. windowName names the window in the status bar
+    // ("Waiting for the next search window: 4:31"). False when Cancel ended the wait.
+    bool UntilReset(const SKDFuncs::DateValue& resetTime, const std::string& windowName);
 
-    // "m:ss" from now until then; "0:00" once it has passed.
-    static std::string TimeLeft(const SKDFuncs::DateValue& now, const SKDFuncs::DateValue& then);
+    // Waits this long; the status bar shows `what` and the time left. False when cancelled.
+    bool For(int milliseconds, const std::string& what);
+
+    // The answer to a failed exchange before its retry question: with automatic waits on,
+    // the first Settings.RetryDelays.size() failures are sent again after their pause.
+    TwitterAPI::AutoRetry RetryPause(int attempt);
+
+    // A request answered 429 while automatic waits are on: waits for the family's reset
+    // and says so (true), so the caller sends the same page again.
+    bool WaitedOutSpentWindow(const TwitterAPI& client, ResourceFamily family, const std::string& windowName);
+
+    // "m:ss" for a number of seconds (negative counts as 0).
+    static std::string Countdown(long long seconds);
+    // resetTime minus the local time now, in seconds.
+    static long long SecondsUntil(const SKDFuncs::DateValue& resetTime);
 
   private:
+    bool Stopped() const { return m_window.Cancelled || !m_window.QuotaWaiting; }
+    // Marks the window busy for the wait, so "Cancel " acts even for a command that did not.
+    bool Begin();
+    void End(bool markedBusy);
+
     MainWindowState& m_window;
-    LocalClock m_clock;
 };
 
 }  // namespace marlin

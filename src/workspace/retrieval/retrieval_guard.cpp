@@ -28,6 +28,7 @@ void RetrievalGuard::Release() {
     // The loops use the flag as their end marker; left set it would stop the next
     // retrieval after its first page.
     m_window.Cancelled = false;
+    m_window.RetrievalBar.End();
     m_window.Tk.SetCursor(CursorShape::Normal);
 }
 

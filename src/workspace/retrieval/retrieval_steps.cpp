@@ -1,5 +1,7 @@
 #include "workspace/retrieval/retrieval_steps.h"
 
+#include <optional>
+
 #include "workspace/retrieval/quota_wait.h"
 
 namespace marlin {
@@ -13,14 +15,14 @@ std::string RetrievalSteps::LatestBound() {
 }
 
 void RetrievalSteps::AskQuota(const SKDFuncs::DateValue& nextReset, int remaining,
-                              const std::string& resource) {
+                              const std::string& windowName) {
     const std::string text = "Quota for this window running low. Wait until " +
                              SKDFuncs::FormatLocalDateTime(nextReset) + " before clicking OK to resume";
     if (m_window.Tk.MessageBox(text, MsgButtons::OKCancel) == MsgResult::Cancel) {
         m_window.Cancelled = true;
         return;
     }
-    if (remaining <= 0 && !QuotaWait(m_window).Until(nextReset, resource)) m_window.Cancelled = true;
+    if (remaining <= 0 && !QuotaWait(m_window).UntilReset(nextReset, windowName)) m_window.Cancelled = true;
 }
 
 void RetrievalSteps::ReportIncomplete(const std::string& why, const std::string& oldestHeld) {
@@ -32,6 +34,46 @@ void RetrievalSteps::ReportIncomplete(const std::string& why, const std::string&
                         "). The table does not reach back to the threshold date (" + w.ThresholdDateText() +
                         ").",
                     MsgButtons::OK, MsgIcon::Exclamation);
+}
+
+void RetrievalSteps::QuotaLow(const TwitterAPI& client, ResourceFamily family,
+                              const std::string& windowName) {
+    if (!m_window.Settings.WaitForQuota) {
+        AskQuota(client.NextLimitReset(family), client.Window(family).remaining, windowName);
+        return;
+    }
+    if (!QuotaWait(m_window).UntilReset(client.NextLimitReset(family), windowName)) m_window.Cancelled = true;
+}
+
+bool RetrievalSteps::ResendAfterSpentWindow(const TwitterAPI& client, ResourceFamily family,
+                                            const std::string& windowName) {
+    return QuotaWait(m_window).WaitedOutSpentWindow(client, family, windowName);
+}
+
+std::string RetrievalSteps::IdBelow(std::string id) {
+    const std::size_t last = id.find_last_not_of('0');
+    if (last == std::string::npos) return id;
+    id[last] = static_cast<char>(id[last] - 1);
+    for (std::size_t k = last + 1; k < id.size(); ++k) id[k] = '9';
+    const std::size_t first = id.find_first_not_of('0');
+    return first == std::string::npos ? "0" : id.substr(first);
+}
+
+double RetrievalSteps::SpanShare(const std::string& newest, const std::string& oldest,
+                                 const std::string& threshold) {
+    const auto seconds = [](const std::string& text) -> std::optional<long long> {
+        std::optional<SKDFuncs::DateValue> date;
+        try {
+            date = SKDFuncs::ReadDate(SKDFuncs::ToLocalDateTime(text));
+        } catch (const SKDFuncs::ConversionError&) {
+        }
+        if (!date) return std::nullopt;
+        return SKDFuncs::DayNumber(*date) * 86400LL + date->hour * 3600LL + date->minute * 60LL +
+               date->second;
+    };
+    const auto top = seconds(newest), low = seconds(oldest), bottom = seconds(threshold);
+    if (!top || !low || !bottom || *top <= *bottom) return 0;
+    return static_cast<double>(*top - *low) / static_cast<double>(*top - *bottom);
 }
 
 std::string RetrievalSteps::EndLine(const std::string& prefix, bool reached) const {

@@ -17,12 +17,25 @@ class RetrievalSteps {
     // The quota dialog; Cancel sets `Cancelled`. OK with the window spent (no requests
     // `remaining`) waits for it to renew, since the next request would only be refused;
     // Cancel during that wait sets `Cancelled` too.
-    void AskQuota(const SKDFuncs::DateValue& nextReset, int remaining, const std::string& resource);
+    void AskQuota(const SKDFuncs::DateValue& nextReset, int remaining, const std::string& windowName);
     // A loop that an error answer ended (not the user, not the threshold) holds less than
     // asked for: one more log line says so, why, and how far back the table goes, and a
     // warning box says the table does not reach the threshold date. oldestHeld is the
     // service date-time of the oldest tweet this retrieval holds, empty for none.
     void ReportIncomplete(const std::string& why, const std::string& oldestHeld);
+    // A low quota: the quota dialog, or with automatic waits on the wait for the
+    // family's next window (Cancel there sets `Cancelled` too).
+    void QuotaLow(const TwitterAPI& client, ResourceFamily family, const std::string& windowName);
+    // After a request: true when it was refused for a spent window and the wait for the
+    // next one is over, so the same page is asked for again.
+    bool ResendAfterSpentWindow(const TwitterAPI& client, ResourceFamily family,
+                                const std::string& windowName);
+    // The id below a tweet id ("" stays ""), for paging on from the oldest tweet held.
+    static std::string IdBelow(std::string id);
+    // The share of the span from the newest tweet back to the threshold date that the
+    // oldest tweet has covered (0 when a date cannot be read).
+    static double SpanShare(const std::string& newest, const std::string& oldest,
+                            const std::string& threshold);
     // The line that ends a retrieval: prefix ("Search ended @" + now + ", " and the like)
     // followed by why it ended.
     std::string EndLine(const std::string& prefix, bool reached) const;

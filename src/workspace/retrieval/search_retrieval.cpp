@@ -55,6 +55,20 @@ void SearchRetrieval::UpdateSearch_Click() {
     w.CurTweetSrc = TweetSource::Search;
 }
 
+void SearchRetrieval::ContinueBack() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
+    w.Twitter.Tweets.Clear();
+    if (w.OutTable.RowCount() > 0) {
+        // Below the oldest row exactly: the page at the seam neither repeats a row nor
+        // skips a tweet.
+        RetrieveSearch(w.Tweets.SearchQuery.Text(), "", RetrievalSteps::IdBelow(m_view.OldestTweetId()));
+        m_view.ShowTweets(true);
+    }
+    w.CurTweetSrc = TweetSource::Search;
+}
+
 void SearchRetrieval::QuitGet_Click() {
     MainWindowState& w = m_window;
     if (!w.Busy) return;
@@ -65,18 +79,24 @@ void SearchRetrieval::QuitGet_Click() {
 }
 
 void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string& sinceId) {
+    RetrieveSearch(query, sinceId, "");
+}
+
+void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string& sinceId,
+                                     const std::string& firstMaxId) {
     MainWindowState& w = m_window;
     TwitterAPI& twitter = w.Twitter;
     TweetSet& tweets = twitter.Tweets;
     const std::string intro = "Retrieved ";
     const std::string about = " statuses for [" + query + "] ";
 
+    w.RetrievalBar.Begin("tweets");
     w.Progress.Append("Search initiated @" + RetrievalSteps::NowText());
     w.Progress.Append(intro + std::to_string(tweets.Count()) + about);
     w.Progress.ScrollToLast();
     w.Tk.DoEvents();
 
-    std::string maxId;
+    std::string maxId = firstMaxId;
     bool reached = false;
     PageProgress progress("max_id", maxId);
     std::string stopLine;
@@ -85,8 +105,10 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
         do {
             before = tweets.Count();
             std::string count = "100";
-            w.LastGET.SetText(
-                twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent"));
+            do {
+                w.LastGET.SetText(
+                    twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent"));
+            } while (m_steps.ResendAfterSpentWindow(twitter, ResourceFamily::Search, "search"));
             if (twitter.LastResponseCount() > 0) {
                 if (!progress.TweetPageMoved(tweets, before)) {
                     stopLine = progress.StopLine();
@@ -101,13 +123,15 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
                 const int held = tweets.Count();
                 w.Progress.ReplaceLast(intro + std::to_string(held) + about + "back to " +
                                        tweets.DateTime(held));
+                w.RetrievalBar.Advance(RetrievalSteps::SpanShare(tweets.DateTime(1), tweets.DateTime(held),
+                                                                 w.ThresholdDateText()),
+                                       held);
                 w.Tk.DoEvents();
             }
             w.Progress.ScrollToLast();
             w.Tk.DoEvents();
             if (twitter.SearchRateLimitRemaining() < kQuotaLow)
-                m_steps.AskQuota(twitter.SearchNextLimitReset(), twitter.SearchRateLimitRemaining(),
-                                 "SEARCH");
+                m_steps.QuotaLow(twitter, ResourceFamily::Search, "search");
         } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
     } catch (const std::bad_alloc&) {
         stopLine = RetrievalSteps::OutOfMemory(tweets, before);
@@ -120,6 +144,7 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
     if (twitter.LastResponseCount() < 0 && !reached && !w.Cancelled)
         m_steps.ReportIncomplete(twitter.LastResponseCode(),
                                  tweets.Count() > 0 ? tweets.DateTime(tweets.Count()) : "");
+    w.RetrievalBar.End();
 }
 
 }  // namespace marlin

@@ -20,10 +20,15 @@ class SearchRetrieval {
     void GetSrch_Click();       // New search
     void UpdateSearch_Click();  // Update search
     void QuitGet_Click();       // Cancel (also stops a timeline retrieval)
+    // Tools › "Continue Back to Threshold" for a search table: pages on from below the
+    // oldest tweet of the table down to the threshold date, adding to the table.
+    void ContinueBack();
 
     // The page loop: appends every page to the tweet set of `Twitter` until a page adds
     // nothing, the threshold date is passed or the user cancels.
     void RetrieveSearch(const std::string& query, const std::string& sinceId);
+    // The same loop starting at a given max_id (empty: the newest).
+    void RetrieveSearch(const std::string& query, const std::string& sinceId, const std::string& firstMaxId);
 
   private:
     MainWindowState& m_window;

@@ -1,6 +1,7 @@
 #include "workspace/retrieval/timeline_retrieval.h"
 #include "core/tweet_column.h"
 
+#include <algorithm>
 #include <new>
 
 #include "platform/cell_compare.h"
@@ -41,17 +42,20 @@ void TimelineRetrieval::GetAllUTL_Click() {
     StartFreshTable();
     w.CurrentUserTable().ClearRows();
     w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
+    BeginUsers(CheckedUsers());
 
     // The list may change while events run; its length is read again for every entry.
     for (int i = 0; i < w.Users.UserList.Count(); ++i) {
         if (w.Users.UserList.Checked(i)) {
             w.Users.UserList.SetSelectedIndex(i);
             RetrieveTimeline(w.Users.UserList.Item(i), "");
+            ++m_usersDone;
             // Everything gathered so far is shown after each user.
             m_view.ShowTweets(false);
         }
         if (w.Cancelled) break;
     }
+    w.RetrievalBar.End();
     running.Release();
     FinishFreshTable();
 }
@@ -63,15 +67,18 @@ void TimelineRetrieval::UpdateUTL_Click() {
     w.Twitter.Tweets.Clear();
     w.OutTable.SetSortKey(TweetColumn::TweetID);
     w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
+    BeginUsers(CheckedUsers());
     w.Tk.DoEvents();
 
     for (int c = 0; c < w.Users.UserList.Count(); ++c) {
         if (w.Users.UserList.Checked(c)) {
             const std::string user = w.Users.UserList.Item(c);
             RetrieveTimeline(user, NewestTweetIdOf(user));
+            ++m_usersDone;
         }
         if (w.Cancelled) break;
     }
+    w.RetrievalBar.End();
     w.CurTweetSrc = TweetSource::Timelines;
     m_view.ShowTweets(true);
 }
@@ -85,10 +92,56 @@ void TimelineRetrieval::UserList_DblClick() {
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::ArrowAndBusy);
     StartFreshTable();
     w.InfoBar.SetPanel(1, "Empty");
+    BeginUsers(1);
     RetrieveTimeline(w.Users.UserList.SelectedText(), "");
     m_view.ShowTweets(false);
+    w.RetrievalBar.End();
     running.Release();
     FinishFreshTable();
+}
+
+void TimelineRetrieval::ContinueBack() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
+    w.Twitter.Tweets.Clear();
+    w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
+    BeginUsers(CheckedUsers());
+    w.Tk.DoEvents();
+    for (int c = 0; c < w.Users.UserList.Count(); ++c) {
+        if (w.Users.UserList.Checked(c)) {
+            const std::string user = w.Users.UserList.Item(c);
+            RetrieveTimeline(user, "", RetrievalSteps::IdBelow(OldestTweetIdOf(user)));
+            ++m_usersDone;
+        }
+        if (w.Cancelled) break;
+    }
+    w.RetrievalBar.End();
+    w.CurTweetSrc = TweetSource::Timelines;
+    m_view.ShowTweets(true);
+}
+
+int TimelineRetrieval::CheckedUsers() const {
+    int checked = 0;
+    for (int i = 0; i < m_window.Users.UserList.Count(); ++i) checked += m_window.Users.UserList.Checked(i);
+    return checked;
+}
+
+void TimelineRetrieval::BeginUsers(int total) {
+    m_usersDone = 0;
+    m_usersTotal = total;
+    m_window.RetrievalBar.Begin("tweets");
+}
+
+std::string TimelineRetrieval::OldestTweetIdOf(const std::string& screenName) const {
+    const ReportList& table = m_window.OutTable;
+    std::string_view oldest;
+    for (int row = 0; row < table.RowCount(); ++row) {
+        if (Trimmed(table.Cell(row, TweetColumn::UserScreenName)) != screenName) continue;
+        const std::string_view id = table.Cell(row, TweetColumn::TweetID);
+        if (oldest.empty() || CompareCells(id, oldest) < 0) oldest = id;
+    }
+    return Trimmed(oldest);
 }
 
 std::string TimelineRetrieval::NewestTweetIdOf(const std::string& screenName) const {
@@ -104,7 +157,8 @@ std::string TimelineRetrieval::NewestTweetIdOf(const std::string& screenName) co
     return Trimmed(newest);
 }
 
-void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::string& sinceId) {
+void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::string& sinceId,
+                                         const std::string& firstMaxId) {
     MainWindowState& w = m_window;
     TwitterAPI& twitter = w.Twitter;
     TweetSet& tweets = twitter.Tweets;
@@ -118,7 +172,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     w.Progress.ScrollToLast();
     w.Tk.DoEvents();
 
-    std::string maxId;
+    std::string maxId = firstMaxId;
     bool reached = false;
     int total = 0;
     const int heldBefore = tweets.Count();
@@ -129,7 +183,9 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     try {
         do {
             before = tweets.Count();
-            w.LastGET.SetText(twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true));
+            do {
+                w.LastGET.SetText(twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true));
+            } while (m_steps.ResendAfterSpentWindow(twitter, ResourceFamily::UserTimeline, "user timeline"));
             const int count = twitter.LastResponseCount();
             if (count == -1 && !w.Cancelled) {
                 w.Progress.Append("Retrieval error: " + twitter.LastResponseCode());
@@ -146,6 +202,8 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
                 w.InfoBar.SetPanel(
                     4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
                 total += count;
+                w.RetrievalBar.Advance(static_cast<double>(m_usersDone) / std::max(1, m_usersTotal),
+                                       tweets.Count());
                 w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
                                        tweets.DateTime(tweets.Count()));
                 w.Tk.DoEvents();
@@ -153,7 +211,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
             w.Progress.ScrollToLast();
             w.Tk.DoEvents();
             if (twitter.UTLRateLimitRemaining() < kQuotaLow)
-                m_steps.AskQuota(twitter.UTLNextLimitReset(), twitter.UTLRateLimitRemaining(), "USER_TIMELINE");
+                m_steps.QuotaLow(twitter, ResourceFamily::UserTimeline, "user timeline");
         } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
     } catch (const std::bad_alloc&) {
         stopLine = RetrievalSteps::OutOfMemory(tweets, before);

@@ -26,26 +26,38 @@ class TimelineRetrieval {
     void GetAllUTL_Click();    // "New"
     void UpdateUTL_Click();    // "Update"
     void UserList_DblClick();  // one timeline
+    // Tools › "Continue Back to Threshold" for a timelines table: each checked user's
+    // timeline from below that user's oldest row down to the threshold date, added to
+    // the table.
+    void ContinueBack();
 
     // Pages backwards through one user's timeline (the entry always sent as a screen
     // name), appending to the tweet set of `Twitter`, until a page adds nothing, the
     // threshold date is passed or the user cancels.
-    void RetrieveTimeline(const std::string& user, const std::string& sinceId);
+    void RetrieveTimeline(const std::string& user, const std::string& sinceId,
+                          const std::string& firstMaxId = "");
 
     // The newest TweetID among the Tweets table rows of that author (letter case counts);
     // empty when the author has none.
     std::string NewestTweetIdOf(const std::string& screenName) const;
+    // The oldest likewise.
+    std::string OldestTweetIdOf(const std::string& screenName) const;
 
   private:
     // What New and the double click do before retrieving: the table is emptied and its
     // file forgotten.
     void StartFreshTable();
     void FinishFreshTable();
+    // The progress bar counts users done of those checked.
+    int CheckedUsers() const;
+    void BeginUsers(int total);
 
     MainWindowState& m_window;
     TweetTableView& m_view;
     TweetFiles& m_files;
     RetrievalSteps m_steps;
+    int m_usersDone = 0;
+    int m_usersTotal = 0;
 };
 
 }  // namespace marlin

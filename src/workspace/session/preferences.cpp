@@ -19,6 +19,8 @@ constexpr const char* kQueryTag = "QP-";
 constexpr const char* kTimelineTag = "UP-";
 constexpr const char* kLanguageTag = "LA-";
 constexpr const char* kWidthsTag = "HW-";
+constexpr const char* kWaitTag = "AW-";
+constexpr const char* kRawTag = "RA-";
 constexpr const char* kCrLf = "\r\n";
 // Entries the plain lines cannot carry (see Preferences::Format).
 constexpr const char* kEscapedQueryTag = "QX-";
@@ -122,6 +124,10 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
             parsed.push_back({Tag::Query, PercentDecode(rest)});
         } else if (StartsWith(line, kEscapedTimelineTag)) {
             parsed.push_back({Tag::Timeline, PercentDecode(rest)});
+        } else if (StartsWith(line, kWaitTag)) {
+            parsed.push_back({Tag::WaitForQuota, rest});
+        } else if (StartsWith(line, kRawTag)) {
+            parsed.push_back({Tag::KeepRaw, rest});
         }
     }
     return parsed;
@@ -130,6 +136,13 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
 std::string Preferences::Format(const std::vector<std::string>& queryHistory,
                                 const std::vector<std::string>& timelineHistory,
                                 const std::string& searchLang, const std::vector<int>& columnWidths) {
+    return Format(queryHistory, timelineHistory, searchLang, columnWidths, Switches{});
+}
+
+std::string Preferences::Format(const std::vector<std::string>& queryHistory,
+                                const std::vector<std::string>& timelineHistory,
+                                const std::string& searchLang, const std::vector<int>& columnWidths,
+                                const Switches& switches) {
     std::string text;
     for (const auto& entry : queryHistory) {
         const std::string line = QueryEntryToLine(entry);
@@ -153,6 +166,8 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
         text += std::to_string(columnWidths[i]);
     }
     text += kCrLf;
+    if (switches.waitForQuota) text += std::string(kWaitTag) + "1" + kCrLf;
+    if (switches.keepRaw) text += std::string(kRawTag) + "1" + kCrLf;
     return text;
 }
 

@@ -17,7 +17,7 @@ class Preferences {
   public:
     static constexpr const char* kFileName = "prefs";
 
-    enum class Tag { Query, Timeline, Language, Widths };
+    enum class Tag { Query, Timeline, Language, Widths, WaitForQuota, KeepRaw };
     struct Line {
         Tag tag;
         // Query: the rebuilt history entry (query, two blanks, file name);
@@ -29,8 +29,16 @@ class Preferences {
     // Accepts CR LF, LF or CR line ends.
     static std::vector<Line> Parse(const std::string& text);
 
-    // The whole prefs text: QP- lines, UP- lines, the LA- line, the HW- line, each
-    // ended by CR LF.
+    // Switches kept beside the histories; a switch that is off writes no line, so a file
+    // written with both off is what the program wrote before they existed.
+    struct Switches {
+        bool waitForQuota = false;  // "AW-1"
+        bool keepRaw = false;       // "RA-1"
+    };
+
+
+    // The whole prefs text: QP- lines, UP- lines, the LA- line, the HW- line, then the
+    // lines of the switches that are on, each ended by CR LF.
     //
     // A history entry the plain line would not bring back whole (a query holding a comma
     // or two blanks, a file name with two blanks, a line break, or a character the
@@ -40,6 +48,9 @@ class Preferences {
     // ASCII line whatever the entry holds; readers that know only the plain tags skip it,
     // and every entry that fits a plain line is written as before, so files of earlier
     // versions and for earlier versions stay as they were.
+    static std::string Format(const std::vector<std::string>& queryHistory,
+                              const std::vector<std::string>& timelineHistory, const std::string& searchLang,
+                              const std::vector<int>& columnWidths, const Switches& switches);
     static std::string Format(const std::vector<std::string>& queryHistory,
                               const std::vector<std::string>& timelineHistory, const std::string& searchLang,
                               const std::vector<int>& columnWidths);

@@ -59,6 +59,8 @@ void WindowSession::WireControls() {
     mSetProxy.SetAction([this] { mSetProxy_Click(); });
     SearchHelp.SetClickAction([this] { SearchHelp_Click(); });
     mAbout.SetAction([this] { mAbout_Click(); });
+    w.Tweets.mWaitQuota.SetAction([this] { SetWaitForQuota(!m_window.Settings.WaitForQuota); });
+    w.Tweets.mKeepRaw.SetAction([this] { SetKeepRawResponses(!m_window.Settings.KeepRawResponses); });
 
     frmAbout::MainWindowLink link;
     link.setEnabled = [this](bool enabled) { m_window.Window.SetEnabled(enabled); };
@@ -146,14 +148,21 @@ void WindowSession::LoadPrefs() {
             case Preferences::Tag::Widths:
                 ApplyColumnWidths(line.value);
                 break;
+            case Preferences::Tag::WaitForQuota:
+                SetWaitForQuota(line.value == "1");
+                break;
+            case Preferences::Tag::KeepRaw:
+                SetKeepRawResponses(line.value == "1");
+                break;
         }
     }
 }
 
 bool WindowSession::SavePrefs() {
     MainWindowState& w = m_window;
-    std::string text = Preferences::Format(w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(),
-                                           w.Settings.SearchLang, ColumnWidths());
+    std::string text =
+        Preferences::Format(w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(), w.Settings.SearchLang,
+                            ColumnWidths(), {w.Settings.WaitForQuota, w.Settings.KeepRawResponses});
     return Preferences::Write(w.AppFolder / Preferences::kFileName, text);
 }
 
@@ -257,6 +266,16 @@ void WindowSession::SearchHelp_Click() {
 void WindowSession::mAbout_Click() {
     m_window.Window.SetEnabled(false);
     About.Show();
+}
+
+void WindowSession::SetWaitForQuota(bool on) {
+    m_window.Settings.WaitForQuota = on;
+    m_window.Tweets.mWaitQuota.SetChecked(on);
+}
+
+void WindowSession::SetKeepRawResponses(bool on) {
+    m_window.Settings.KeepRawResponses = on;
+    m_window.Tweets.mKeepRaw.SetChecked(on);
 }
 
 }  // namespace marlin

@@ -62,6 +62,10 @@ class WindowSession {
     void SetFocusAction(std::function<void()> action) { m_focus = std::move(action); }
 
     // --- Operations
+    // Settings › "Wait for Quota Windows Automatically" and "Keep Raw Responses": the
+    // setting and its check mark.
+    void SetWaitForQuota(bool on);
+    void SetKeepRawResponses(bool on);
     // Window load: disables the window behind the credentials dialog and removes the
     // scorer's left-over output files.
     void Form_Load();

@@ -2,6 +2,7 @@
 #include "core/tweet_column.h"
 
 #include "core/skd_funcs.h"
+#include "platform/blank_trim.h"
 #include "platform/cell_compare.h"
 
 namespace marlin {
@@ -98,6 +99,16 @@ std::string TweetTableView::NewestTweetId() const {
     }
     std::string id(newest);
     return SKDFuncs::PadNumber(id, 0);
+}
+
+std::string TweetTableView::OldestTweetId() const {
+    const ReportList& table = m_window.OutTable;
+    std::string_view oldest;
+    for (int row = 0; row < table.RowCount(); ++row) {
+        const std::string_view id = table.Cell(row, TweetColumn::TweetID);
+        if (row == 0 || CompareCells(id, oldest) < 0) oldest = id;
+    }
+    return Trimmed(oldest);
 }
 
 void TweetTableView::LogScorerFailure(const MarlinData& data) {

@@ -35,6 +35,8 @@ class TweetTableView {
 
     // The newest TweetID among the rows, for an update's since_id; empty for no rows.
     std::string NewestTweetId() const;
+    // The smallest TweetID of the table, without padding; empty for an empty table.
+    std::string OldestTweetId() const;
 
     // Puts a failed scorer run into the request log: zeros in Sent+/Sent- look like scores.
     void LogScorerFailure(const MarlinData& data);

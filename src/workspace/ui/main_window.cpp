@@ -37,6 +37,7 @@
 #include "platform/qt/qt_log_list.h"
 #include "platform/qt/qt_menu_item.h"
 #include "platform/qt/qt_option_group.h"
+#include "platform/qt/qt_progress_bar.h"
 #include "platform/qt/qt_report_list.h"
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_text.h"
@@ -419,6 +420,7 @@ void MainWindow::BuildMenus() {
     MakeAction(tools, w.Tweets.mFilterTweets, "mFilterTweets");
     MakeSeparator(tools, w.Tweets.mLine1, "mLine1");
     MakeAction(tools, w.Tweets.mCopyLog, "mCopyLog");
+    MakeAction(tools, w.Tweets.mContinueBack, "mContinueBack");
     bar->addMenu(tools);
 
     QMenu* settings = MakeMenu(this, w.Tweets.mSettings, "mSettings");
@@ -426,6 +428,8 @@ void MainWindow::BuildMenus() {
     MakeAction(settings, session.mSetProxy, "mSetProxy");
     MakeAction(settings, w.Tweets.mSortDT, "mSortDT")->setCheckable(true);
     MakeAction(settings, w.Tweets.mHeaders, "mHeaders")->setCheckable(true);
+    MakeAction(settings, w.Tweets.mWaitQuota, "mWaitQuota")->setCheckable(true);
+    MakeAction(settings, w.Tweets.mKeepRaw, "mKeepRaw")->setCheckable(true);
     bar->addMenu(settings);
 
     QAction* about = bar->addAction(QString());
@@ -469,6 +473,10 @@ void MainWindow::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("InfoBar");
     new QtStatusBar(m_form.State().InfoBar, bar);
+    auto* progress = new QWidget(bar);
+    progress->setObjectName("RetrievalBar");
+    new QtProgressBar(m_form.State().RetrievalBar, progress);
+    bar->addPermanentWidget(progress);
 }
 
 void MainWindow::FocusWindow() {

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "platform/control_model.h"
+
+namespace marlin {
+
+// The progress of a running retrieval: the share done, and once a few pages have arrived
+// the rate and the time left ("1,240 tweets/min, about 3 min left"). Hidden while idle.
+class ProgressBar : public ControlModel {
+  public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    static constexpr int kPagesBeforeRate = 3;
+
+    explicit ProgressBar(Clock clock = [] { return std::chrono::steady_clock::now(); });
+
+    // A retrieval starts: shown at 0; unit names what is counted ("tweets", "users").
+    void Begin(std::string unit);
+    // A page arrived: share is the part done (0..1), items what was received so far.
+    void Advance(double share, long long items);
+    // The retrieval ended: hidden.
+    void End();
+
+    double Share() const { return m_share; }
+    int Percent() const { return static_cast<int>(m_share * 100.0 + 0.5); }
+    // Empty until kPagesBeforeRate pages have arrived.
+    const std::string& RateText() const { return m_rateText; }
+
+    // 1240 -> "1,240".
+    static std::string Grouped(long long value);
+
+  private:
+    void UpdateRate();
+
+    Clock m_clock;
+    std::chrono::steady_clock::time_point m_start{};
+    std::string m_unit;
+    double m_share = 0;
+    long long m_items = 0;
+    int m_pages = 0;
+    std::string m_rateText;
+};
+
+}  // namespace marlin

@@ -1,0 +1,35 @@
+#include "platform/qt/qt_progress_bar.h"
+
+#include <QHBoxLayout>
+
+#include "platform/qt/qt_text.h"
+
+namespace marlin {
+
+QtProgressBar::QtProgressBar(ProgressBar& model, QWidget* container)
+    : QtControl(model, container),
+      m_model(model),
+      m_bar(new QProgressBar(container)),
+      m_rate(new QLabel(container)) {
+    auto* layout = new QHBoxLayout(container);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_rate);
+    m_bar->setObjectName(container->objectName() + "Bar");
+    m_rate->setObjectName(container->objectName() + "Rate");
+    m_bar->setRange(0, 100);
+    m_bar->setMaximumWidth(160);
+    Apply();
+}
+
+void QtProgressBar::OnChange(const ModelChange& change) {
+    QtControl::OnChange(change);
+    if (change.kind == ChangeKind::Properties || change.kind == ChangeKind::Reset) Apply();
+}
+
+void QtProgressBar::Apply() {
+    m_bar->setValue(m_model.Percent());
+    m_rate->setText(ToQt(m_model.RateText()));
+}
+
+}  // namespace marlin

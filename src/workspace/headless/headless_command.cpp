@@ -1,0 +1,115 @@
+#include "workspace/headless/headless_command.h"
+
+#include <charconv>
+#include <map>
+
+namespace marlin {
+
+namespace {
+
+struct Shape {
+    HeadlessCommand::Kind kind;
+    bool subject;  // takes one positional argument
+    std::vector<std::string> required;
+};
+
+const std::map<std::string, Shape>& Shapes() {
+    using K = HeadlessCommand::Kind;
+    static const std::map<std::string, Shape> shapes = {
+        {"search", {K::Search, true, {"--back", "--out"}}},
+        {"update", {K::Update, true, {"--query"}}},
+        {"continue", {K::Continue, true, {"--query", "--back"}}},
+        {"timelines", {K::Timelines, false, {"--users", "--out"}}},
+        {"lookup", {K::Lookup, false, {"--users", "--out"}}},
+        {"followers", {K::Followers, true, {"--out"}}},
+        {"friends", {K::Friends, true, {"--out"}}},
+    };
+    return shapes;
+}
+
+std::string* OptionField(HeadlessCommand& command, const std::string& name) {
+    if (name == "--query") return &command.query;
+    if (name == "--out") return &command.out;
+    if (name == "--users") return &command.users;
+    if (name == "--lang") return &command.lang;
+    return nullptr;
+}
+
+bool Fail(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+    return false;
+}
+
+bool TakeOption(HeadlessCommand& command, const std::string& name, const std::string& value,
+                std::string* error) {
+    if (name == "--back") {
+        int days = -1;
+        const auto [end, code] = std::from_chars(value.data(), value.data() + value.size(), days);
+        if (code != std::errc() || end != value.data() + value.size() || days < 0 || days > 36500)
+            return Fail(error, "--back takes a number of days, not \"" + value + "\"");
+        command.backDays = days;
+        return true;
+    }
+    std::string* field = OptionField(command, name);
+    if (!field) return Fail(error, "unknown option " + name);
+    *field = value;
+    return true;
+}
+
+bool Given(const HeadlessCommand& command, const std::string& name) {
+    if (name == "--back") return command.backDays.has_value();
+    HeadlessCommand copy = command;
+    const std::string* field = OptionField(copy, name);
+    return field && !field->empty();
+}
+
+std::optional<HeadlessCommand> Refuse(std::string* error, std::string text) {
+    Fail(error, std::move(text));
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::string>& arguments,
+                                                      std::string* error) {
+    if (arguments.empty()) return Refuse(error, "no command given");
+    const auto shape = Shapes().find(arguments[0]);
+    if (shape == Shapes().end()) return Refuse(error, "unknown command " + arguments[0]);
+
+    HeadlessCommand command;
+    command.kind = shape->second.kind;
+    bool haveSubject = false;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.rfind("--", 0) == 0) {
+            if (i + 1 >= arguments.size()) return Refuse(error, argument + " needs a value");
+            if (!TakeOption(command, argument, arguments[++i], error)) return std::nullopt;
+        } else if (shape->second.subject && !haveSubject) {
+            command.subject = argument;
+            haveSubject = true;
+        } else {
+            return Refuse(error, "unexpected argument \"" + argument + "\"");
+        }
+    }
+    if (shape->second.subject && command.subject.empty())
+        return Refuse(error,
+                      arguments[0] + " needs its " + (command.kind == Kind::Search ? "QUERY" : "argument"));
+    for (const std::string& name : shape->second.required)
+        if (!Given(command, name)) return Refuse(error, arguments[0] + " needs " + name);
+    return command;
+}
+
+std::string HeadlessCommand::UsageText() {
+    return "Usage: marlin-skimmer --headless COMMAND ...\n"
+           "  search QUERY --back DAYS --out FILE [--lang LL]\n"
+           "  update FILE --query QUERY\n"
+           "  continue FILE --query QUERY --back DAYS\n"
+           "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS]\n"
+           "  lookup --users FILE --out FILE.mut\n"
+           "  followers|friends SCREEN_NAME --out FILE.muk\n"
+           "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
+           "MARLIN_CONSUMER_SECRET. Quota windows are waited out. Exit codes: 0 done, 1 failed,\n"
+           "2 bad usage, 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
+}
+
+}  // namespace marlin

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace marlin {
+
+// One capture asked for on the command line after "--headless": what to run and with
+// which files, checked before anything is sent.
+struct HeadlessCommand {
+    enum class Kind { Search, Update, Continue, Timelines, Lookup, Followers, Friends };
+
+    Kind kind = Kind::Search;
+    std::string subject;          // the query (search), the table file (update, continue), the account
+    std::string query;            // --query
+    std::string out;              // --out
+    std::string users;            // --users
+    std::string lang;             // --lang
+    std::optional<int> backDays;  // --back
+
+    // The command, or nothing with the reason in *error.
+    static std::optional<HeadlessCommand> Parse(const std::vector<std::string>& arguments,
+                                                std::string* error);
+    static std::string UsageText();
+};
+
+}  // namespace marlin

@@ -1,0 +1,266 @@
+#include "workspace/headless/headless_run.h"
+
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "core/atomic_file.h"
+#include "core/code_page.h"
+#include "platform/blank_trim.h"
+#include "workspace/frm_main.h"
+#include "workspace/users/user_table_files.h"
+
+namespace marlin {
+
+namespace {
+
+constexpr const char* kNoMoreStatuses = "no more statuses available: ";
+
+std::vector<std::string> SplitFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string::npos; tab = line.find('\t', start)) {
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+}  // namespace
+
+HeadlessRun::HeadlessRun(ConsoleToolkit& toolkit, Setup setup) : m_tk(toolkit), m_setup(std::move(setup)) {
+    m_tk.SetIdleAction([this] { Idle(); });
+}
+
+HeadlessRun::~HeadlessRun() {
+    m_tk.SetIdleAction(nullptr);
+}
+
+AppCredFile::Credentials HeadlessRun::FindCredentials() const {
+    auto env = [this](const char* name) {
+        const char* value = m_setup.getEnv ? m_setup.getEnv(name) : nullptr;
+        return std::string(value ? value : "");
+    };
+    AppCredFile::Credentials fromEnv{env("MARLIN_APP_NAME"), env("MARLIN_CONSUMER_KEY"),
+                                     env("MARLIN_CONSUMER_SECRET")};
+    if (fromEnv.Complete()) return fromEnv;
+    return AppCredFile::InFolder(m_setup.appFolder).Read();
+}
+
+int HeadlessRun::Run(const std::vector<std::string>& arguments) {
+    std::string error;
+    const std::optional<HeadlessCommand> command = HeadlessCommand::Parse(arguments, &error);
+    if (!command) {
+        m_tk.Line(error);
+        m_tk.Text(HeadlessCommand::UsageText());
+        return kBadUsage;
+    }
+    return Execute(*command);
+}
+
+int HeadlessRun::Fail(const std::string& reason) {
+    m_tk.Line("failed: " + reason);
+    return kFailed;
+}
+
+int HeadlessRun::Execute(const HeadlessCommand& command) {
+    const AppCredFile::Credentials credentials = FindCredentials();
+    if (!credentials.Complete())
+        return Fail(
+            "no credentials: set MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and MARLIN_CONSUMER_SECRET, "
+            "or store them with the window in " +
+            (m_setup.appFolder / AppCredFile::kFileName).string());
+
+    m_frm = std::make_unique<frmMain>(m_tk, m_setup.requestFactory, m_setup.apiBase, m_setup.appFolder);
+    MainWindowState& w = m_frm->State();
+    w.Settings.InstalledScorerFolder = m_setup.installedScorerFolder;
+    if (!m_setup.retryDelays.empty()) w.Settings.RetryDelays = m_setup.retryDelays;
+    m_frm->Session().SetWaitForQuota(true);
+    if (!command.lang.empty()) w.Settings.SearchLang = command.lang;
+    if (w.Twitter.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
+            .empty())
+        return Fail("the service did not accept the credentials of \"" + credentials.appName + "\" at " +
+                    m_setup.apiBase);
+
+    switch (command.kind) {
+        case HeadlessCommand::Kind::Search:
+            return RunSearch(command);
+        case HeadlessCommand::Kind::Update:
+        case HeadlessCommand::Kind::Continue:
+            return RunTableUpdate(command);
+        case HeadlessCommand::Kind::Timelines:
+            return RunTimelines(command);
+        case HeadlessCommand::Kind::Lookup:
+            return RunLookup(command);
+        case HeadlessCommand::Kind::Followers:
+        case HeadlessCommand::Kind::Friends:
+            return RunUserList(command);
+    }
+    return kFailed;
+}
+
+void HeadlessRun::SetBackDays(int days) {
+    using namespace std::chrono;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const year_month_day today{year{local.tm_year + 1900}, month{static_cast<unsigned>(local.tm_mon + 1)},
+                               day{static_cast<unsigned>(local.tm_mday)}};
+    m_frm->State().Tweets.EarlyDate.SetValue(year_month_day{sys_days{today} - std::chrono::days{days}});
+}
+
+int HeadlessRun::RunSearch(const HeadlessCommand& command) {
+    SetBackDays(*command.backDays);
+    m_frm->State().Tweets.SearchQuery.SetText(command.subject);
+    m_frm->GetSrch_Click();
+    return RetrievalOutcome(SaveTweets(command.out));
+}
+
+bool HeadlessRun::OpenTable(const std::string& file) {
+    MainWindowState& w = m_frm->State();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) return false;
+    // The history's way of opening: the file named, no dialog.
+    w.Req.FileName = file;
+    w.Starting = true;
+    m_frm->mOpenTweets_Click();
+    w.Starting = false;
+    return w.TweetsFN == file;
+}
+
+int HeadlessRun::RunTableUpdate(const HeadlessCommand& command) {
+    if (!OpenTable(command.subject)) return Fail("cannot read the tweet table " + command.subject);
+    MainWindowState& w = m_frm->State();
+    m_tk.Line("Opened " + command.subject + " (" + std::to_string(w.OutTable.RowCount()) + " tweets)");
+    w.Tweets.SearchQuery.SetText(command.query);
+    if (command.kind == HeadlessCommand::Kind::Update) {
+        SetBackDays(command.backDays.value_or(7));
+        m_frm->UpdateSearch_Click();
+    } else {
+        SetBackDays(*command.backDays);
+        m_frm->Search().ContinueBack();
+    }
+    return RetrievalOutcome(SaveTweets(command.out.empty() ? command.subject : command.out));
+}
+
+std::vector<std::string> HeadlessRun::ReadUserNames(const std::string& file, std::string* error) const {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        *error = "cannot read the user list " + file;
+        return {};
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    // A .muk line is the user's id and screen name; a plain list holds one name a line.
+    std::vector<std::string> names;
+    std::istringstream lines(CodePage::FromWindows1252(bytes.str()));
+    for (std::string line; std::getline(lines, line);) {
+        const std::vector<std::string> fields = SplitFields(line);
+        std::string name = Trimmed(fields.size() > 1 ? fields[1] : fields[0]);
+        while (!name.empty() && (name.back() == '\r' || name.back() == ' ')) name.pop_back();
+        if (!name.empty()) names.push_back(name);
+    }
+    if (names.empty()) *error = "no users in " + file;
+    return names;
+}
+
+int HeadlessRun::RunTimelines(const HeadlessCommand& command) {
+    std::string error;
+    const std::vector<std::string> names = ReadUserNames(command.users, &error);
+    if (names.empty()) return Fail(error);
+    MainWindowState& w = m_frm->State();
+    for (const std::string& name : names) w.Users.UserList.AddItem(name, true);
+    SetBackDays(command.backDays.value_or(7));
+    m_frm->GetAllUTL_Click();
+    return RetrievalOutcome(SaveTweets(command.out));
+}
+
+int HeadlessRun::RunLookup(const HeadlessCommand& command) {
+    std::string error;
+    const std::vector<std::string> names = ReadUserNames(command.users, &error);
+    if (names.empty()) return Fail(error);
+    MainWindowState& w = m_frm->State();
+    m_frm->GetUsers(w.Twitter, names, false, false);
+    m_frm->FillUserTable(w.Twitter, false);
+    ReportLog(true);
+    if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All))
+        return Fail("cannot write " + command.out);
+    m_tk.Line("Saved " + std::to_string(w.CurrentUserTable().RowCount()) + " profiles to " + command.out);
+    if (m_stopping) return kStopped;
+    return w.Twitter.Users.Count() > 0 ? kDone : Fail("no profile was found");
+}
+
+int HeadlessRun::RunUserList(const HeadlessCommand& command) {
+    MainWindowState& w = m_frm->State();
+    m_tk.SetNextPromptAnswer(command.subject);
+    if (command.kind == HeadlessCommand::Kind::Followers)
+        m_frm->mGetUserFollowers_Click();
+    else
+        m_frm->mGetUserFriends_Click();
+    ReportLog(true);
+    const UserSet& users = w.Twitter.Users;
+    std::string text;
+    for (int i = 1; i <= users.Count(); ++i)
+        text += users.Item(i).Id + "\t" + users.Item(i).ScreenName + "\r\n";
+    if (!AtomicFile::Write(command.out, CodePage::ToWindows1252(text)))
+        return Fail("cannot write " + command.out);
+    m_tk.Line("Saved " + std::to_string(users.Count()) + " users to " + command.out);
+    if (m_stopping) return kStopped;
+    return users.Count() > 0 ? kDone : Fail("no user list was retrieved for " + command.subject);
+}
+
+int HeadlessRun::SaveTweets(const std::string& file) {
+    ReportLog(true);
+    MainWindowState& w = m_frm->State();
+    if (!m_frm->Files().WriteTweetTable(file)) return Fail("cannot write " + file);
+    m_tk.Line("Saved " + std::to_string(w.OutTable.RowCount()) + " tweets to " + file);
+    return kDone;
+}
+
+int HeadlessRun::RetrievalOutcome(int saved) {
+    if (saved != kDone) return saved;
+    if (m_stopping) return kStopped;
+    for (const std::string& line : m_frm->State().Progress.Lines()) {
+        if (line.rfind("Retrieval error: ", 0) == 0) return Fail(line);
+        const std::size_t at = line.find(kNoMoreStatuses);
+        if (at != std::string::npos && line.compare(at + std::string(kNoMoreStatuses).size(), 4, "200:") != 0)
+            return Fail(line);
+    }
+    return kDone;
+}
+
+void HeadlessRun::Idle() {
+    if (m_frm && !m_stopping && m_setup.stopRequested && m_setup.stopRequested->load()) {
+        m_stopping = true;
+        m_tk.Line("Stopping: what was retrieved so far is saved");
+        MainWindowState& w = m_frm->State();
+        if (w.Busy)
+            m_frm->QuitGet_Click();
+        else
+            w.Cancelled = true;
+    }
+    ReportLog(false);
+}
+
+void HeadlessRun::ReportLog(bool force) {
+    if (!m_frm) return;
+    const std::vector<std::string>& lines = m_frm->State().Progress.Lines();
+    if (lines.size() < m_logNext) {  // the log was cleared
+        m_logNext = 0;
+        m_logShown.clear();
+    }
+    // Lines that can no longer change are written as soon as they are complete.
+    for (; m_logNext + 1 < lines.size(); ++m_logNext) {
+        if (lines[m_logNext] != m_logShown) m_tk.Line(lines[m_logNext]);
+        m_logShown.clear();
+    }
+    if (m_logNext >= lines.size() || lines[m_logNext] == m_logShown) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!force && !m_logShown.empty() && now - m_lastProgress < std::chrono::seconds(1)) return;
+    m_tk.Line(lines[m_logNext]);
+    m_logShown = lines[m_logNext];
+    m_lastProgress = now;
+}
+
+}  // namespace marlin

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/console_toolkit.h"
+#include "service/app_cred_file.h"
+#include "service/http_request.h"
+#include "workspace/headless/headless_command.h"
+
+namespace marlin {
+
+class frmMain;
+
+// A capture without a window: the same frmMain over a console toolkit, running the same
+// commands the window runs, with quota windows always waited out. Messages and the
+// request log go to the error stream (the rewritten progress line at most once a second).
+class HeadlessRun {
+  public:
+    enum ExitCode { kDone = 0, kFailed = 1, kBadUsage = 2, kStopped = 130 };
+
+    struct Setup {
+        HttpRequestFactory requestFactory;
+        std::string apiBase;
+        std::filesystem::path appFolder;
+        std::filesystem::path installedScorerFolder;
+        // Reads an environment variable (nullptr when unset); std::getenv in the program.
+        std::function<const char*(const char*)> getEnv;
+        // Set from a signal handler: the run stops, saves what it has and ends with kStopped.
+        const std::atomic<bool>* stopRequested = nullptr;
+        // The pauses before automatic retries; empty keeps the window's defaults.
+        std::vector<int> retryDelays;
+    };
+
+    HeadlessRun(ConsoleToolkit& toolkit, Setup setup);
+    ~HeadlessRun();
+    HeadlessRun(const HeadlessRun&) = delete;
+    HeadlessRun& operator=(const HeadlessRun&) = delete;
+
+    // arguments: what follows "--headless".
+    int Run(const std::vector<std::string>& arguments);
+
+    // The credentials from the environment when all three variables are set, else from
+    // the program folder's appcred.
+    AppCredFile::Credentials FindCredentials() const;
+
+  private:
+    int Execute(const HeadlessCommand& command);
+    int RunSearch(const HeadlessCommand& command);
+    int RunTableUpdate(const HeadlessCommand& command);
+    int RunTimelines(const HeadlessCommand& command);
+    int RunLookup(const HeadlessCommand& command);
+    int RunUserList(const HeadlessCommand& command);
+    int SaveTweets(const std::string& file);
+    int Fail(const std::string& reason);
+    // The exit code of a finished tweet retrieval: failed when the service's last answer
+    // was an error, stopped when a signal asked for it.
+    int RetrievalOutcome(int saved);
+    bool OpenTable(const std::string& file);
+    void SetBackDays(int days);
+    std::vector<std::string> ReadUserNames(const std::string& file, std::string* error) const;
+    void Idle();
+    void ReportLog(bool force);
+
+    ConsoleToolkit& m_tk;
+    Setup m_setup;
+    std::unique_ptr<frmMain> m_frm;
+    bool m_stopping = false;
+    // The request log as reported so far: lines before m_logNext are out; m_logShown is
+    // the text of line m_logNext last written.
+    std::size_t m_logNext = 0;
+    std::string m_logShown;
+    std::chrono::steady_clock::time_point m_lastProgress{};
+};
+
+}  // namespace marlin

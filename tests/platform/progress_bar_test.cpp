@@ -1,0 +1,43 @@
+#include <gmock/gmock.h>
+
+#include "platform/progress_bar.h"
+
+namespace marlin {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ProgressBarTest, RateAndTimeLeftAppearAfterThreePagesAndTheBarHidesWhenIdle) {
+    std::chrono::steady_clock::time_point now{};
+    ProgressBar bar([&] { return now; });
+    EXPECT_FALSE(bar.Visible());
+
+    bar.Begin("tweets");
+    EXPECT_TRUE(bar.Visible());
+    now += 20s;
+    bar.Advance(0.1, 400);
+    now += 20s;
+    bar.Advance(0.2, 800);
+    EXPECT_EQ(bar.RateText(), "");
+    now += 20s;
+    bar.Advance(0.25, 1240);  // a minute for a quarter: three minutes to go
+    EXPECT_EQ(bar.RateText(), "1,240 tweets/min, about 3 min left");
+    EXPECT_EQ(bar.Percent(), 25);
+    bar.Advance(0.1, 1300);  // an estimate that falls back keeps the bar where it was
+    EXPECT_EQ(bar.Percent(), 25);
+
+    bar.End();
+    EXPECT_FALSE(bar.Visible());
+    bar.Begin("tweets");
+    EXPECT_EQ(bar.Percent(), 0);
+    EXPECT_EQ(bar.RateText(), "");
+}
+
+TEST(ProgressBarTest, GroupsThousands) {
+    for (const auto& [value, text] : std::vector<std::pair<long long, std::string>>{
+             {0, "0"}, {999, "999"}, {1000, "1,000"}, {1234567, "1,234,567"}, {-45000, "-45,000"}})
+        EXPECT_EQ(ProgressBar::Grouped(value), text);
+}
+
+}  // namespace
+}  // namespace marlin

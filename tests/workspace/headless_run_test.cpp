@@ -1,0 +1,211 @@
+// The command line's captures: the same workflows over the console toolkit, in process
+// against the emulator, and the built program as a subprocess stopped by SIGINT.
+#include <gmock/gmock.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "emulator/emulator.h"
+#include "platform/console_toolkit.h"
+#include "service/curl_http_request.h"
+#include "test_support.h"
+#include "workspace/headless/headless_run.h"
+
+extern char** environ;
+
+namespace marlin::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+class HeadlessRunTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        emulator::EmulatorConfig config;
+        config.users = 200;
+        config.tweetsPerDay = 300;
+        config.windowSeconds = 600;
+        m_emulator = std::make_unique<emulator::Emulator>(config);
+        m_emulator->Start();
+        const auto& c = m_emulator->Config();
+        env = {{"MARLIN_APP_NAME", c.appName},
+               {"MARLIN_CONSUMER_KEY", c.consumerKey},
+               {"MARLIN_CONSUMER_SECRET", c.consumerSecret}};
+    }
+
+    int Run(std::vector<std::string> arguments) {
+        err.str("");
+        ConsoleToolkit toolkit(err);
+        HeadlessRun::Setup setup;
+        setup.requestFactory = CurlHttpRequest::Factory();
+        setup.apiBase = m_emulator->BaseUrl();
+        setup.appFolder = app.path();
+        setup.getEnv = [this](const char* name) -> const char* {
+            auto found = env.find(name);
+            return found == env.end() ? nullptr : found->second.c_str();
+        };
+        setup.stopRequested = &stop;
+        setup.retryDelays = {20, 20, 20};
+        HeadlessRun run(toolkit, std::move(setup));
+        return run.Run(arguments);
+    }
+
+    // The TweetID of every line of a tweet table file, sorted.
+    std::vector<std::string> FileIds(const std::string& name) {
+        std::vector<std::string> ids;
+        std::istringstream lines(ReadFileBytes(app / name));
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream fields(line);
+            std::string field;
+            for (int k = 0; k <= 3; ++k) std::getline(fields, field, '\t');
+            ids.push_back(field.substr(field.find_first_not_of(' ')));
+        }
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+    std::vector<std::string> Expected() {
+        std::vector<std::string> ids = m_emulator->Data().SearchIds("data", "en");
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+    int SearchRequests() const {
+        int count = 0;
+        for (const auto& request : m_emulator->Requests()) count += request.path == "/1.1/search/tweets.json";
+        return count;
+    }
+    std::string Out(const std::string& name) const { return (app / name).string(); }
+
+    TempFolder app;
+    std::map<std::string, std::string> env;
+    std::atomic<bool> stop{false};
+    std::ostringstream err;
+    std::unique_ptr<emulator::Emulator> m_emulator;
+};
+
+TEST_F(HeadlessRunTest, ExitCodesTellDoneFailedAndBadUsage) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool credentials;
+        int code;
+        std::string says;
+    };
+    const std::string out = Out("t.txt");
+    const std::vector<Case> cases = {
+        {{"search", "data", "--out", out}, true, 2, "search needs --back"},
+        {{"fetch", "data"}, true, 2, "unknown command fetch"},
+        {{"search", "data", "--back", "many", "--out", out}, true, 2, "--back takes a number of days"},
+        {{}, true, 2, "Usage: marlin-skimmer --headless COMMAND"},
+        {{"search", "data", "--back", "9", "--out", out}, false, 1, "failed: no credentials"},
+        {{"update", Out("missing.txt"), "--query", "data"}, true, 1, "cannot read the tweet table"},
+        {{"search", "data", "--back", "9", "--out", out}, true, 0, "Saved "},
+    };
+    const auto all = env;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        env = c.credentials ? all : decltype(env){};
+        EXPECT_EQ(Run(c.arguments), c.code);
+        EXPECT_THAT(err.str(), HasSubstr(c.says));
+    }
+    EXPECT_EQ(FileIds("t.txt"), Expected());
+}
+
+TEST_F(HeadlessRunTest, AStoppedSearchSavesWhatItHasAndContinueFinishesIt) {
+    std::thread watcher([this] {
+        while (SearchRequests() < 2) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        stop = true;
+    });
+    const int code = Run({"search", "data", "--back", "9", "--out", Out("cut.txt")});
+    watcher.join();
+    EXPECT_EQ(code, HeadlessRun::kStopped);
+    const std::size_t saved = FileIds("cut.txt").size();
+    EXPECT_GT(saved, 0u);
+    EXPECT_LT(saved, Expected().size());
+
+    stop = false;
+    EXPECT_EQ(Run({"continue", Out("cut.txt"), "--query", "data", "--back", "9"}), HeadlessRun::kDone)
+        << err.str();
+    EXPECT_EQ(FileIds("cut.txt"), Expected());
+    EXPECT_THAT(err.str(), HasSubstr("no more statuses available: 200:OK"));
+}
+
+TEST_F(HeadlessRunTest, MessagesAreOneLineEachAndProgressIsThrottled) {
+    ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt")}), 0);
+    std::istringstream lines(err.str());
+    int progress = 0;
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_THAT(line, ::testing::StartsWith("marlin-skimmer: "));
+        progress += line.find("statuses for [data]") != std::string::npos;
+    }
+    // Several pages, but far less than a second apart: the first state and the last.
+    EXPECT_LE(progress, 3);
+    EXPECT_GE(progress, 1);
+}
+
+// The built program, copied into a folder of its own so its program folder is a fresh one.
+TEST_F(HeadlessRunTest, SigintMidRunSavesAndExits130) {
+    const std::filesystem::path built = BuiltAppFolder() / "marlin-skimmer";
+    if (!std::filesystem::exists(built)) GTEST_SKIP() << "the program is not built (MARLIN_GUI off)";
+    const std::filesystem::path program = app / "marlin-skimmer";
+    std::filesystem::copy_file(built, program);
+    // Two pages fit in the window before the wait, and the wait is long: the signal comes
+    // while the run waits.
+    m_emulator->SetRemaining(emulator::Family::Search, 11);
+
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e) envText.emplace_back(*e);
+    envText.push_back("MARLIN_API_BASE=" + m_emulator->BaseUrl());
+    for (const auto& [name, value] : env) envText.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& text : envText) envp.push_back(text.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argText = {program.string(), "--headless", "search", "data",
+                                        "--back",         "9",          "--out",  Out("sig.txt")};
+    std::vector<char*> argv;
+    for (std::string& text : argText) argv.push_back(text.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, Out("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    for (int i = 0; i < 3000 && SearchRequests() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    const std::string stderrText = ReadFileBytes(app / "stderr.txt");
+    ASSERT_TRUE(WIFEXITED(status)) << stderrText;
+    EXPECT_EQ(WEXITSTATUS(status), 130) << stderrText;
+    EXPECT_EQ(FileIds("sig.txt").size(), 200u);
+    EXPECT_THAT(stderrText, HasSubstr("user cancelled the procedure"));
+}
+
+TEST(ConsoleToolkitAnswers, QuestionsTakeTheSafeAnswerAndPrintOneLine) {
+    std::ostringstream err;
+    ConsoleToolkit tk(err);
+    EXPECT_EQ(tk.MessageBox("Try again?\r\nsecond line", "Recoverable error within GetSearch",
+                            MsgButtons::YesNo, MsgIcon::Question),
+              MsgResult::No);
+    EXPECT_EQ(tk.MessageBox("Quota low", MsgButtons::OKCancel), MsgResult::OK);
+    EXPECT_EQ(tk.InputBox("Enter screen name", "t", "marlin"), "marlin");
+    EXPECT_EQ(err.str(),
+              "marlin-skimmer: Recoverable error within GetSearch: Try again?  second line [No]\n"
+              "marlin-skimmer: Quota low [OK]\n"
+              "marlin-skimmer: Enter screen name [marlin]\n");
+}
+
+}  // namespace
+}  // namespace marlin::testing
