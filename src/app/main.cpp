@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/command_line.h"
-#include "platform/process_signals.h"
 #include "platform/console_toolkit.h"
+#include "platform/process_signals.h"
 #include "platform/program_folder.h"
 #include "platform/qt/guarded_application.h"
 #include "platform/qt/qt_toolkit.h"

@@ -66,7 +66,8 @@ TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(TableIds(), FirstPage());
     const auto lines = LogLines();
-    EXPECT_THAT(lines[lines.size() - 2], EndsWith(", no more statuses available: Couldn't access the API server"))
+    EXPECT_THAT(lines[lines.size() - 2],
+                EndsWith(", no more statuses available: Couldn't access the API server"))
         << lines[lines.size() - 2];
     EXPECT_EQ(
         lines.back().rfind("Retrieval stopped early (Couldn't access the API server), oldest tweet held", 0),

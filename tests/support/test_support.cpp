@@ -13,15 +13,16 @@ namespace marlin::testing {
 
 std::string TweetLine::Line() const {
     std::string line;
-    for (const std::string* field : {&dateTime, &screenName, &text, &id, &realName, &followers, &friends,
-                                     &location, &utcOffset, &geo, &tweets, &retweets, &link, &positive,
-                                     &negative, &description})
+    for (const std::string* field :
+         {&dateTime, &screenName, &text, &id, &realName, &followers, &friends, &location, &utcOffset, &geo,
+          &tweets, &retweets, &link, &positive, &negative, &description})
         line += *field + '\t';
     return line + "\r\n";
 }
 
 std::string TweetTableHeader() {
-    return "DateTime\tUserScreenName\tTweet\tTweetID\tUserRealName\tUserFollowers\tUserFriends\tUserLocation\t"
+    return "DateTime\tUserScreenName\tTweet\tTweetID\tUserRealName\tUserFollowers\tUserFriends\tUserLocation"
+           "\t"
            "UserUTC_Offset\tGeoCoords\tUserTweets\tRetweets\tLinkURL\tSent+\tSent-\tUserDescription\r\n";
 }
 

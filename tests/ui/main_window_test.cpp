@@ -19,10 +19,10 @@
 #include <string>
 
 #include "emulator/emulator.h"
+#include "gui_window_test.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
 #include "test_support.h"
-#include "gui_window_test.h"
 #include "workspace/frm_main.h"
 #include "workspace/ui/main_window.h"
 
@@ -40,7 +40,6 @@ class MainWindowGuiTest : public testing::GuiWindowTest {
     MainWindowGuiTest() { StartGui(SmallCorpus(), true); }
 
     int TableRows(const char* name) { return Find<QTableView>(name)->model()->rowCount(); }
-
 };
 
 TEST_F(MainWindowGuiTest, StartsDisabledBehindTheDialogAndOkAuthenticates) {
@@ -132,7 +131,8 @@ TEST_F(MainWindowGuiTest, SearchSaveAndTheHistoryCarryOverToTheNextRun) {
     tk.messageAnswers.push_back(MsgResult::No);
     EXPECT_TRUE(window->close());
     EXPECT_EQ(tk.LastMessage()->text, "Save Tweets before exiting?");
-    EXPECT_NE(ReadFileBytes(AppFolder() / "prefs").find("QP-" + query + "," + saved + "\r\n"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(AppFolder() / "prefs").find("QP-" + query + "," + saved + "\r\n"),
+              std::string::npos);
 
     OpenWindow();
     EXPECT_EQ(Find<QLabel>("Status")->text(), "Loaded previous credentials. Click OK to authenticate.");

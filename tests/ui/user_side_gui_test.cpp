@@ -22,10 +22,10 @@
 #include <string>
 
 #include "emulator/emulator.h"
+#include "gui_window_test.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
 #include "test_support.h"
-#include "gui_window_test.h"
 #include "workspace/frm_main.h"
 #include "workspace/ui/main_window.h"
 
@@ -75,7 +75,6 @@ class UserSideGuiTest : public testing::GuiWindowTest {
         QAbstractItemModel* model = Find<QTableView>("UserTable")->model();
         return model->index(row, column).data().toString();
     }
-
 };
 
 TEST_F(UserSideGuiTest, FromASearchToAUserTableWithStatisticsSavedForTheClassifier) {

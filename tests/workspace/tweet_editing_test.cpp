@@ -8,9 +8,18 @@ namespace {
 // One tweet table line; the id decides the display order (newest first).
 std::string Line(const std::string& when, const std::string& name, const std::string& text,
                  const std::string& id, const std::string& followers = "10", const std::string& link = "") {
-    return TweetLine{.dateTime = when, .screenName = name, .text = text, .id = id, .realName = "Real",
-                     .followers = followers, .friends = "1", .location = "", .tweets = "5", .link = link,
-                     .positive = "1", .description = ""}
+    return TweetLine{.dateTime = when,
+                     .screenName = name,
+                     .text = text,
+                     .id = id,
+                     .realName = "Real",
+                     .followers = followers,
+                     .friends = "1",
+                     .location = "",
+                     .tweets = "5",
+                     .link = link,
+                     .positive = "1",
+                     .description = ""}
         .Line();
 }
 

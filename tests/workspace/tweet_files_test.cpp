@@ -11,15 +11,32 @@
 namespace marlin::testing {
 namespace {
 
-const std::string kRow1 = TweetLine{.screenName = "alice", .text = "Hello good world", .id = "250000000000000002",
-                                    .realName = "Alice A", .followers = "123", .friends = "45", .location = "London",
-                                    .tweets = "999", .link = "http://example.com/a", .description = "likes tea"}
+const std::string kRow1 = TweetLine{.screenName = "alice",
+                                    .text = "Hello good world",
+                                    .id = "250000000000000002",
+                                    .realName = "Alice A",
+                                    .followers = "123",
+                                    .friends = "45",
+                                    .location = "London",
+                                    .tweets = "999",
+                                    .link = "http://example.com/a",
+                                    .description = "likes tea"}
                               .Line();
-const std::string kRow2 = TweetLine{.dateTime = "Tue Aug 26 10:00:00 0000 2008", .screenName = "bob",
-                                    .text = "RT @alice: good", .id = "250000000000000001", .realName = "Bob B",
-                                    .followers = "12345678", .friends = "7", .location = "", .utcOffset = "-5",
-                                    .geo = "51.5,-0.1", .tweets = "3", .retweets = "4", .positive = "1",
-                                    .negative = "-3", .description = ""}
+const std::string kRow2 = TweetLine{.dateTime = "Tue Aug 26 10:00:00 0000 2008",
+                                    .screenName = "bob",
+                                    .text = "RT @alice: good",
+                                    .id = "250000000000000001",
+                                    .realName = "Bob B",
+                                    .followers = "12345678",
+                                    .friends = "7",
+                                    .location = "",
+                                    .utcOffset = "-5",
+                                    .geo = "51.5,-0.1",
+                                    .tweets = "3",
+                                    .retweets = "4",
+                                    .positive = "1",
+                                    .negative = "-3",
+                                    .description = ""}
                               .Line();
 const std::string kHeader = TweetTableHeader();
 

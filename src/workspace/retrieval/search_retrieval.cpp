@@ -106,8 +106,8 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
             before = tweets.Count();
             std::string count = "100";
             do {
-                w.LastGET.SetText(
-                    twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent"));
+                w.LastGET.SetText(twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count,
+                                                    true, "Recent"));
             } while (m_steps.ResendAfterSpentWindow(twitter, ResourceFamily::Search, "search"));
             if (twitter.LastResponseCount() > 0) {
                 if (!progress.TweetPageMoved(tweets, before)) {

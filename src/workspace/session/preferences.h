@@ -36,7 +36,6 @@ class Preferences {
         bool keepRaw = false;       // "RA-1"
     };
 
-
     // The whole prefs text: QP- lines, UP- lines, the LA- line, the HW- line, then the
     // lines of the switches that are on, each ended by CR LF.
     //
