@@ -1,5 +1,6 @@
 #include "fault_fixture.h"
 
+#include "forwarding_request.h"
 #include "service/curl_http_request.h"
 
 namespace marlin::testing {
@@ -8,36 +9,17 @@ namespace {
 
 // The client's own request, except that once the token is revoked it carries one the
 // service never issued: the service then refuses it as it refuses an expired token.
-class RevocableRequest : public HttpRequest {
+class RevocableRequest : public ForwardingRequest {
   public:
     RevocableRequest(std::unique_ptr<HttpRequest> inner, std::shared_ptr<std::atomic<bool>> revoked)
-        : m_inner(std::move(inner)), m_revoked(std::move(revoked)) {}
+        : ForwardingRequest(std::move(inner)), m_revoked(std::move(revoked)) {}
 
-    void Open(const std::string& verb, const std::string& url, bool asynchronous) override {
-        m_inner->Open(verb, url, asynchronous);
-    }
     void SetRequestHeader(const std::string& name, const std::string& value) override {
         const bool bearer = name == "Authorization" && value.rfind("Bearer ", 0) == 0;
-        m_inner->SetRequestHeader(name, bearer && *m_revoked ? "Bearer revoked-token" : value);
-    }
-    void Send(const std::string& body) override { m_inner->Send(body); }
-    bool WaitForResponse(int seconds) override { return m_inner->WaitForResponse(seconds); }
-    int Status() override { return m_inner->Status(); }
-    std::string StatusText() override { return m_inner->StatusText(); }
-    std::string ResponseText() override { return m_inner->ResponseText(); }
-    std::string GetResponseHeader(const std::string& name) override {
-        return m_inner->GetResponseHeader(name);
-    }
-    void Abort() override { m_inner->Abort(); }
-    void SetProxy(ProxySetting setting, const std::string& server, const std::string& bypassList) override {
-        m_inner->SetProxy(setting, server, bypassList);
-    }
-    void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total) override {
-        m_inner->SetTimeouts(connect, total);
+        Inner().SetRequestHeader(name, bearer && *m_revoked ? "Bearer revoked-token" : value);
     }
 
   private:
-    std::unique_ptr<HttpRequest> m_inner;
     std::shared_ptr<std::atomic<bool>> m_revoked;
 };
 
@@ -87,10 +69,8 @@ const std::vector<ServiceFault>& StatusFaults() {
 }
 
 emulator::EmulatorConfig FaultTest::Corpus() {
-    emulator::EmulatorConfig config;
+    emulator::EmulatorConfig config = SmallCorpus();
     config.users = 600;
-    config.tweetsPerDay = 300;
-    config.corpusDays = 10;
     return config;
 }
 

@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "fault_fixture.h"
+#include "forwarding_request.h"
 #include "service/curl_http_request.h"
 
 namespace marlin::testing {
@@ -28,10 +29,10 @@ enum class Misbehaviour {
 // The client's own request, bent the way the test's service misbehaves: the position a
 // request asks for is dropped on its way out, or the second page is spoilt on its way in.
 // (The page too large for memory is the toolkit's doing: see SetUp.)
-class MisbehavingRequest : public HttpRequest {
+class MisbehavingRequest : public ForwardingRequest {
   public:
     MisbehavingRequest(std::unique_ptr<HttpRequest> inner, Misbehaviour how, std::shared_ptr<int> pages)
-        : m_inner(std::move(inner)), m_how(how), m_pages(std::move(pages)) {}
+        : ForwardingRequest(std::move(inner)), m_how(how), m_pages(std::move(pages)) {}
 
     void Open(const std::string& verb, const std::string& url, bool asynchronous) override {
         std::string sent = url;
@@ -40,36 +41,18 @@ class MisbehavingRequest : public HttpRequest {
         if (m_how == Misbehaviour::IgnoreCursor)
             sent = std::regex_replace(sent, std::regex("([?&])cursor=[^&]*"), "$1cursor=-1");
         m_page = url.find("/1.1/") == std::string::npos ? 0 : ++*m_pages;
-        m_inner->Open(verb, sent, asynchronous);
+        Inner().Open(verb, sent, asynchronous);
     }
-    void SetRequestHeader(const std::string& name, const std::string& value) override {
-        m_inner->SetRequestHeader(name, value);
-    }
-    void Send(const std::string& body) override { m_inner->Send(body); }
-    bool WaitForResponse(int seconds) override { return m_inner->WaitForResponse(seconds); }
-    int Status() override { return m_inner->Status(); }
-    std::string StatusText() override { return m_inner->StatusText(); }
     std::string ResponseText() override {
-        std::string text = m_inner->ResponseText();
+        std::string text = Inner().ResponseText();
         if (m_page != 2) return text;
         if (m_how == Misbehaviour::BadDateOnPage2)
             return std::regex_replace(text, std::regex("\"created_at\":\"[^\"]*\""),
                                       "\"created_at\":\"soon\"", std::regex_constants::format_first_only);
         return text;
     }
-    std::string GetResponseHeader(const std::string& name) override {
-        return m_inner->GetResponseHeader(name);
-    }
-    void Abort() override { m_inner->Abort(); }
-    void SetProxy(ProxySetting setting, const std::string& server, const std::string& bypassList) override {
-        m_inner->SetProxy(setting, server, bypassList);
-    }
-    void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds total) override {
-        m_inner->SetTimeouts(connect, total);
-    }
 
   private:
-    std::unique_ptr<HttpRequest> m_inner;
     Misbehaviour m_how;
     std::shared_ptr<int> m_pages;
     int m_page = 0;
