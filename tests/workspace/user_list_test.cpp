@@ -90,6 +90,18 @@ TEST_F(UserListTest, FriendsDefaultToTheSelectedItemAndReportTheirCount) {
     EXPECT_THAT(W().InfoBar.Panel(3), EndsWith(" GET FRIENDS/LIST requests remaining"));
 }
 
+TEST_F(UserListTest, AnAccountWithNoFollowersEndsAfterOneRequest) {
+    Start();
+    tk.promptAnswers.push_back("quiet_observer");
+    frm->mGetUserFollowers_Click();
+    // The empty page's cursor "0" is the end of the list, not a page to ask for again.
+    EXPECT_EQ(RequestsTo("/1.1/followers/list.json").size(), 1u);
+    ASSERT_FALSE(tk.messages.empty());
+    EXPECT_EQ(tk.messages.back().text,
+              "No followers retrieved. Verify that you are entering a valid Screen Name");
+    EXPECT_FALSE(W().Busy);
+}
+
 TEST_F(UserListTest, AnUnknownAccountEndsTheLoopAtOnceAndKeepsTheList) {
     Start();
     FillList({"kept"});
