@@ -90,6 +90,17 @@ TEST_F(UserListTest, FriendsDefaultToTheSelectedItemAndReportTheirCount) {
     EXPECT_THAT(W().InfoBar.Panel(3), EndsWith(" GET FRIENDS/LIST requests remaining"));
 }
 
+TEST_F(UserListTest, ANameThatCannotBeAnAccountIsSkippedWithOneLogLine) {
+    Start();
+    for (const char* name : {"#tag", "John Smith", "a&user_id=1"}) {
+        tk.promptAnswers.push_back(name);
+        frm->mGetUserFollowers_Click();
+        EXPECT_THAT(LogLines().back(), HasSubstr(name));
+    }
+    EXPECT_TRUE(RequestsTo("/1.1/followers/list.json").empty());
+    EXPECT_FALSE(W().Busy);
+}
+
 TEST_F(UserListTest, AnAccountWithNoFollowersEndsAfterOneRequest) {
     Start();
     tk.promptAnswers.push_back("quiet_observer");

@@ -143,6 +143,11 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
         w.Users.UserList.SelectedIndex() >= 0 ? w.Users.UserList.SelectedText() : kDefaultAccount;
     const std::string name = w.Tk.InputBox("Enter screen name", kApplicationTitle, suggested);
     if (name.empty()) return;
+    // "#tag" or "John Smith" names nobody; the service would only be asked in vain.
+    if (!UserProfileTable::CanBeScreenNameOrId(name)) {
+        w.Progress.Append(UserProfileTable::SkippedLine({name}));
+        return;
+    }
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Users.Clear();
