@@ -117,6 +117,29 @@ TEST_F(HeadlessRunTest, ExitCodesTellDoneFailedAndBadUsage) {
     EXPECT_EQ(FileIds("t.txt"), Expected());
 }
 
+TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
+    ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt")}), HeadlessRun::kDone);
+    env.clear();  // an export never talks to the service
+    struct Case {
+        std::vector<std::string> arguments;
+        int code;
+        const char* starts;  // the written file's first bytes
+    };
+    const std::vector<Case> cases = {
+        {{"export-network", Out("t.txt"), "--out", Out("t.graphml")}, 0, "<?xml"},
+        {{"export-csv", Out("t.txt"), "--out", Out("t.csv")}, 0, "\xEF\xBB\xBF\"DateTime\""},
+        {{"export-csv", Out("gone.txt"), "--out", Out("gone.csv")}, 1, nullptr},
+        {{"export-network", Out("t.txt")}, 2, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.front() + " " + std::to_string(c.code));
+        EXPECT_EQ(Run(c.arguments), c.code) << err.str();
+        if (c.starts) {
+            EXPECT_THAT(ReadFileBytes(c.arguments.back()), ::testing::StartsWith(c.starts));
+        }
+    }
+}
+
 TEST_F(HeadlessRunTest, AStoppedSearchSavesWhatItHasAndContinueFinishesIt) {
     std::thread watcher([this] {
         while (SearchRequests() < 2) std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -23,6 +23,8 @@ const std::map<std::string, Shape>& Shapes() {
         {"lookup", {K::Lookup, false, {"--users", "--out"}}},
         {"followers", {K::Followers, true, {"--out"}}},
         {"friends", {K::Friends, true, {"--out"}}},
+        {"export-network", {K::ExportNetwork, true, {"--out"}}},
+        {"export-csv", {K::ExportCsv, true, {"--out"}}},
     };
     return shapes;
 }
@@ -107,6 +109,8 @@ std::string HeadlessCommand::UsageText() {
            "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS]\n"
            "  lookup --users FILE --out FILE.mut\n"
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
+           "  export-network TABLE --out FILE.graphml   (a saved tweet table, or a follower/friend .mut)\n"
+           "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
            "MARLIN_CONSUMER_SECRET. Quota windows are waited out. Exit codes: 0 done, 1 failed,\n"
            "2 bad usage, 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";

@@ -9,14 +9,24 @@ namespace marlin {
 // One capture asked for on the command line after "--headless": what to run and with
 // which files, checked before anything is sent.
 struct HeadlessCommand {
-    enum class Kind { Search, Update, Continue, Timelines, Lookup, Followers, Friends };
+    enum class Kind {
+        Search,
+        Update,
+        Continue,
+        Timelines,
+        Lookup,
+        Followers,
+        Friends,
+        ExportNetwork,
+        ExportCsv
+    };
 
     Kind kind = Kind::Search;
-    std::string subject;          // the query (search), the table file (update, continue), the account
-    std::string query;            // --query
-    std::string out;              // --out
-    std::string users;            // --users
-    std::string lang;             // --lang
+    std::string subject;  // the query (search), the table file (update, continue, exports), the account
+    std::string query;    // --query
+    std::string out;      // --out
+    std::string users;    // --users
+    std::string lang;     // --lang
     std::optional<int> backDays;  // --back
 
     // The command, or nothing with the reason in *error.

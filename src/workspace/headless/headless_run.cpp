@@ -1,4 +1,6 @@
 #include "workspace/headless/headless_run.h"
+#include "workspace/export/csv_export.h"
+#include "workspace/export/network_export.h"
 
 #include <ctime>
 #include <fstream>
@@ -65,6 +67,9 @@ int HeadlessRun::Fail(const std::string& reason) {
 }
 
 int HeadlessRun::Execute(const HeadlessCommand& command) {
+    if (command.kind == HeadlessCommand::Kind::ExportNetwork ||
+        command.kind == HeadlessCommand::Kind::ExportCsv)
+        return RunExport(command);
     const AppCredFile::Credentials credentials = FindCredentials();
     if (!credentials.Complete())
         return Fail(
@@ -96,6 +101,9 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
         case HeadlessCommand::Kind::Followers:
         case HeadlessCommand::Kind::Friends:
             return RunUserList(command);
+        case HeadlessCommand::Kind::ExportNetwork:
+        case HeadlessCommand::Kind::ExportCsv:
+            return RunExport(command);
     }
     return kFailed;
 }
@@ -261,6 +269,19 @@ void HeadlessRun::ReportLog(bool force) {
     m_tk.Line(lines[m_logNext]);
     m_logShown = lines[m_logNext];
     m_lastProgress = now;
+}
+
+int HeadlessRun::RunExport(const HeadlessCommand& command) {
+    const bool users = command.subject.ends_with(".mut");
+    bool written = false;
+    if (command.kind == HeadlessCommand::Kind::ExportNetwork)
+        written = NetworkExport::FromTableFile(command.subject, command.out);
+    else
+        written = users ? CsvExport::UsersFromTableFile(command.subject, command.out)
+                        : CsvExport::TweetsFromTableFile(command.subject, command.out);
+    if (!written) return Fail("cannot read " + command.subject + " or write " + command.out);
+    m_tk.Line("Saved " + command.out);
+    return kDone;
 }
 
 }  // namespace marlin

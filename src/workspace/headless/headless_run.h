@@ -55,6 +55,8 @@ class HeadlessRun {
     int RunTimelines(const HeadlessCommand& command);
     int RunLookup(const HeadlessCommand& command);
     int RunUserList(const HeadlessCommand& command);
+    // The exports read a saved table and need neither credentials nor the service.
+    int RunExport(const HeadlessCommand& command);
     int SaveTweets(const std::string& file);
     int Fail(const std::string& reason);
     // The exit code of a finished tweet retrieval: failed when the service's last answer
