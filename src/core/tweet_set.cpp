@@ -6,14 +6,13 @@
 #include <unordered_set>
 
 #include "core/json_deserializer.h"
+#include "core/record_page.h"
 #include "core/skd_funcs.h"
 #include "core/user_set.h"
 
 namespace marlin {
 
 namespace {
-
-constexpr const char* kNoRecords = "JSON response contained no records";
 
 std::optional<SKDFuncs::DateValue> ReadRecordDate(const std::string& dateTime) {
     try {
@@ -103,26 +102,16 @@ std::string TweetSet::OldestTweetId(bool Dec) const {
 
 void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
     JSONDeserializer reader(m_toolkit);
-    if (!reader.ReadBorrowed(JSON, IgnoreTopLevel)) {
-        m_lastSetDataSize = 0;
-        return;
-    }
-    const int entries = reader.ObjectCount();
-    int tweets = 0;
-    for (int k = 1; k <= entries; ++k) {
-        if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++tweets;
-    }
-    if (tweets > JSONDeserializer::kMaxPageRecords) {
+    const std::optional<int> page = RecordPage::Count(reader, JSON, IgnoreTopLevel);
+    if (!page) {
         m_lastSetDataSize = 0;  // unreadable as a page of tweets
         return;
     }
+    const int tweets = *page;
     if (!Append) Clear();
     m_lastSetDataSize = tweets;
     if (tweets == 0) {
-        if (m_noticeSink)
-            m_noticeSink(kNoRecords);
-        else
-            m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
+        RecordPage::ReportEmpty(m_toolkit, m_noticeSink);
         return;
     }
 

@@ -5,13 +5,12 @@
 #include <stdexcept>
 
 #include "core/json_deserializer.h"
+#include "core/record_page.h"
 #include "core/skd_funcs.h"
 
 namespace marlin {
 
 namespace {
-
-constexpr const char* kNoRecords = "JSON response contained no records";
 
 std::string WithoutBackslashes(std::string text) {
     std::erase(text, '\\');
@@ -122,19 +121,12 @@ std::string UserSet::ProfileBanner(int i) const {
 
 void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
     JSONDeserializer reader(m_toolkit);
-    if (!reader.ReadBorrowed(JSON, IgnoreTopLevel)) {
-        m_lastSetDataSize = 0;
-        return;
-    }
-    const int entries = reader.ObjectCount();
-    int users = 0;
-    for (int k = 1; k <= entries; ++k) {
-        if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++users;
-    }
-    if (users > JSONDeserializer::kMaxPageRecords) {
+    const std::optional<int> page = RecordPage::Count(reader, JSON, IgnoreTopLevel);
+    if (!page) {
         m_lastSetDataSize = 0;  // unreadable as a page of users
         return;
     }
+    const int users = *page;
     if (!Append) Clear();
     // The cursor of a readable page counts even when the page holds no users: the last
     // page of an account without followers says "0", and a list that kept asking for the
@@ -145,15 +137,13 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
     }
     m_lastSetDataSize = users;
     if (users == 0) {
-        if (m_noticeSink)
-            m_noticeSink(kNoRecords);
-        else
-            m_toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
+        RecordPage::ReportEmpty(m_toolkit, m_noticeSink);
         return;
     }
 
     const int oldCount = Count();
     m_records.resize(m_records.size() + users);
+    const int entries = reader.ObjectCount();
     int i = oldCount;
     int userEntry = 0;
     for (int k = 1; k <= entries; ++k) {

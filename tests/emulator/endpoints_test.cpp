@@ -8,13 +8,8 @@
 #include "mini_json.h"
 #include "test_support.h"
 
-namespace marlin::emulator {
+namespace marlin::emulator::testing {
 namespace {
-
-using testing::EmulatorClient;
-using testing::JsonParser;
-using testing::JsonValue;
-using testing::Reply;
 
 // One emulator for the whole suite; every test reads, none changes quotas or faults.
 class EndpointsTest : public ::testing::Test {
@@ -366,4 +361,4 @@ TEST_F(EndpointsTest, LookupTakesUpToAHundredIdsOrNames) {
 }
 
 }  // namespace
-}  // namespace marlin::emulator
+}  // namespace marlin::emulator::testing

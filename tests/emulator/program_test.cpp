@@ -15,10 +15,8 @@
 
 extern char** environ;
 
-namespace marlin::emulator {
+namespace marlin::emulator::testing {
 namespace {
-
-using testing::EmulatorClient;
 
 // ---- the request log ------------------------------------------------------------------------------------
 
@@ -261,4 +259,4 @@ TEST(HttpsTest, AMissingCertificateIsReportedAtStart) {
 }
 
 }  // namespace
-}  // namespace marlin::emulator
+}  // namespace marlin::emulator::testing

@@ -7,13 +7,8 @@
 #include "emulator_client.h"
 #include "mini_json.h"
 
-namespace marlin::emulator {
+namespace marlin::emulator::testing {
 namespace {
-
-using testing::EmulatorClient;
-using testing::JsonParser;
-using testing::JsonValue;
-using testing::Reply;
 
 const char* kTargets[kLimitedFamilyCount] = {
     "/1.1/search/tweets.json?q=data&count=1",
@@ -240,4 +235,4 @@ TEST(EmulatorLifeTest, StopEndsAStallAtOnceAndTheEmulatorCanStartAgain) {
 }
 
 }  // namespace
-}  // namespace marlin::emulator
+}  // namespace marlin::emulator::testing

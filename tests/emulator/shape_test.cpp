@@ -10,12 +10,8 @@
 #include "mini_json.h"
 #include "test_support.h"
 
-namespace marlin::emulator {
+namespace marlin::emulator::testing {
 namespace {
-
-using testing::EmulatorClient;
-using testing::JsonParser;
-using testing::JsonValue;
 
 // Key sequences of every object, grouped by what the object is: "tweet", "user", or a path below the
 // nearest tweet or user ("tweet.entities.urls", "user.entities.url"). Grouping by kind rather than by full
@@ -258,4 +254,4 @@ TEST_F(ShapeTest, TheCheckItselfNoticesAWrongOrderAndAStrangeKey) {
 }
 
 }  // namespace
-}  // namespace marlin::emulator
+}  // namespace marlin::emulator::testing

@@ -18,22 +18,11 @@
 #include <memory>
 #include <string>
 
-#include "emulator/emulator.h"
 #include "gui_window_test.h"
-#include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
-#include "test_support.h"
-#include "workspace/frm_main.h"
-#include "workspace/ui/main_window.h"
 
-namespace marlin {
+namespace marlin::testing {
 namespace {
-
-using testing::ReadFileBytes;
-using testing::ScriptedToolkit;
-using testing::TempFolder;
-
-using testing::WaitFor;
 
 class MainWindowGuiTest : public testing::GuiWindowTest {
   protected:
@@ -175,4 +164,4 @@ TEST_F(MainWindowGuiTest, ClosingDuringASearchStopsItFirstAndThenOffersToSave) {
 }
 
 }  // namespace
-}  // namespace marlin
+}  // namespace marlin::testing

@@ -21,22 +21,11 @@
 #include <memory>
 #include <string>
 
-#include "emulator/emulator.h"
 #include "gui_window_test.h"
-#include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
-#include "test_support.h"
-#include "workspace/frm_main.h"
-#include "workspace/ui/main_window.h"
 
-namespace marlin {
+namespace marlin::testing {
 namespace {
-
-using testing::ReadFileBytes;
-using testing::ScriptedToolkit;
-using testing::TempFolder;
-
-using testing::WaitFor;
 
 std::vector<std::string> Lines(const std::string& bytes) {
     std::vector<std::string> lines;
@@ -156,4 +145,4 @@ TEST_F(UserSideGuiTest, NamedTablesSwitchTheUserTableView) {
 }
 
 }  // namespace
-}  // namespace marlin
+}  // namespace marlin::testing

@@ -2,70 +2,45 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "emulator/emulator.h"
-#include "platform/testing/scripted_toolkit.h"
 #include "service/app_cred_file.h"
-#include "service/curl_http_request.h"
-#include "test_support.h"
-#include "workspace/frm_main.h"
-#include "workspace/session/preferences.h"
+#include "window_harness.h"
 
-namespace marlin {
+namespace marlin::testing {
 namespace {
 
-using testing::ReadFileBytes;
-using testing::ScriptedToolkit;
-using testing::TempFolder;
-using testing::WriteFileBytes;
-
 // A tweet table file of `rows` rows whose scores are set, so opening it asks nothing.
-std::string TweetFileBytes(int rows, const std::string& author = "alice") {
+std::string TweetFileBytes(int rows) {
     std::string bytes;
     for (int i = 0; i < rows; ++i) {
-        const std::vector<std::string> fields = {"27/08/2008 13:08:" + std::to_string(10 + i),
-                                                 author,
-                                                 "tweet number " + std::to_string(i),
-                                                 std::to_string(1000 + i),
-                                                 "Alice A",
-                                                 "12",
-                                                 "34",
-                                                 "Leeds",
-                                                 "0",
-                                                 "",
-                                                 "56",
-                                                 "0",
-                                                 "",
-                                                 "2",
-                                                 "-1",
-                                                 "about me"};
-        for (const auto& field : fields) bytes += field + "\t";
-        bytes += "\r\n";
+        TweetLine line;
+        line.dateTime = "27/08/2008 13:08:" + std::to_string(10 + i);
+        line.screenName = "alice";
+        line.text = "tweet number " + std::to_string(i);
+        line.id = std::to_string(1000 + i);
+        bytes += line.Line();
     }
     return bytes;
 }
 
 // The main window against the emulator, started the way the program starts it: behind
 // the credentials dialog, with the stored credentials of the emulator's demo application.
-class WindowSessionTest : public ::testing::Test {
+class WindowSessionTest : public WindowHarness {
   protected:
     WindowSessionTest() {
         emulator::EmulatorConfig config;
         config.users = 64;
         config.tweetsPerDay = 200;
-        service = std::make_unique<emulator::Emulator>(config);
-        service->Start();
-        const auto& c = service->Config();
-        AppCredFile::InFolder(app.path()).Write({c.appName, c.consumerKey, c.consumerSecret});
+        StartService(config, false);
+        const auto& c = Emu().Config();
+        AppCredFile::InFolder(AppFolder()).Write({c.appName, c.consumerKey, c.consumerSecret});
         NewWindow();
     }
 
     void NewWindow() {
-        frm.reset();
-        frm = std::make_unique<frmMain>(tk, CurlHttpRequest::Factory(), service->BaseUrl(), app.path());
+        OpenForm();
         frm->Session().SetGetUsersFromTweetsAction([this] { ++usersFromTweets; });
         frm->Session().SetEndProgramAction([this] { ++endProgram; });
     }
@@ -78,34 +53,29 @@ class WindowSessionTest : public ::testing::Test {
         ASSERT_FALSE(W().Twitter.BearerToken().empty());
     }
 
-    MainWindowState& W() { return frm->State(); }
     WindowSession& S() { return frm->Session(); }
-    std::string Path(const std::string& name) const { return (app / name).string(); }
+    std::string Path(const std::string& name) const { return File(name).string(); }
     std::string WriteTable(const std::string& name, int rows) {
         WriteFileBytes(Path(name), TweetFileBytes(rows));
         return Path(name);
     }
-    void WritePrefs(const std::string& text) { WriteFileBytes(app / "prefs", text); }
+    void WritePrefs(const std::string& text) { WriteFileBytes(File("prefs"), text); }
 
-    TempFolder app;
-    ScriptedToolkit tk;
-    std::unique_ptr<emulator::Emulator> service;
-    std::unique_ptr<frmMain> frm;
     int usersFromTweets = 0;
     int endProgram = 0;
 };
 
 TEST_F(WindowSessionTest, StartsDisabledBehindTheDialogAndClearsScorerLeftovers) {
-    for (const char* name : {"tmp0_out.txt", "tmp1_out.txt", "tmp3_out.txt"}) WriteFileBytes(app / name, "x");
+    for (const char* name : {"tmp0_out.txt", "tmp1_out.txt", "tmp3_out.txt"}) WriteFileBytes(File(name), "x");
     frm->Form_Load();
 
     EXPECT_FALSE(W().Window.Enabled());
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition");
     EXPECT_TRUE(frm->About().Window.Visible());
     EXPECT_EQ(frm->About().Status.Caption(), "Loaded previous credentials. Click OK to authenticate.");
-    EXPECT_FALSE(std::filesystem::exists(app / "tmp0_out.txt"));
-    EXPECT_FALSE(std::filesystem::exists(app / "tmp1_out.txt"));
-    EXPECT_TRUE(std::filesystem::exists(app / "tmp3_out.txt"));
+    EXPECT_FALSE(std::filesystem::exists(File("tmp0_out.txt")));
+    EXPECT_FALSE(std::filesystem::exists(File("tmp1_out.txt")));
+    EXPECT_TRUE(std::filesystem::exists(File("tmp3_out.txt")));
 
     // Closing the dialog before authenticating ends the program.
     EXPECT_TRUE(frm->About().Form_QueryUnload());
@@ -217,7 +187,7 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
 
     EXPECT_TRUE(frm->Form_QueryUnload());  // empty table: no question
     EXPECT_TRUE(tk.messages.empty());
-    EXPECT_EQ(ReadFileBytes(app / "prefs"),
+    EXPECT_EQ(ReadFileBytes(File("prefs")),
               "QP-cats," + cats + "\r\nQX-a, b  " + Path("x.txt") + "\r\nUP-" + Path("tl.txt") +
                   "\r\nLA-de\r\nHW-700,701,702,703,704,705,706,707,708,709,710,711,712,713,714,715\r\n");
 
@@ -246,11 +216,11 @@ TEST_F(WindowSessionTest, ShutDownOffersToSaveTheTable) {
     EXPECT_EQ(tk.messages.back().text, "Save Tweets before exiting?");
     EXPECT_EQ(tk.messages.back().buttons, MsgButtons::YesNoCancel);
     EXPECT_EQ(tk.messages.back().title, "Marlin Skimmer Desktop Edition");
-    EXPECT_FALSE(std::filesystem::exists(app / "prefs"));
+    EXPECT_FALSE(std::filesystem::exists(File("prefs")));
 
     tk.messageAnswers = {MsgResult::No};
     EXPECT_TRUE(frm->Form_QueryUnload());
-    EXPECT_TRUE(std::filesystem::exists(app / "prefs"));
+    EXPECT_TRUE(std::filesystem::exists(File("prefs")));
 }
 
 TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLost) {
@@ -264,7 +234,7 @@ TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLo
     tk.messageAnswers = {MsgResult::Yes};
     tk.fileDialogAnswers = {std::nullopt};
     EXPECT_FALSE(frm->Form_QueryUnload());
-    EXPECT_FALSE(std::filesystem::exists(app / "prefs"));
+    EXPECT_FALSE(std::filesystem::exists(File("prefs")));
 
     // Yes and a file: saved, recorded in the history, and the window closes.
     std::string saved = Path("saved.txt");
@@ -275,7 +245,7 @@ TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLo
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2);
     EXPECT_NE(written.find("\ttweet number 1\t"), std::string::npos);
     EXPECT_EQ(W().Tweets.QPHistory.Item(0), "cats  " + saved);
-    EXPECT_EQ(ReadFileBytes(app / "prefs").rfind("QP-cats," + saved + "\r\n", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(File("prefs")).rfind("QP-cats," + saved + "\r\n", 0), 0u);
 }
 
 TEST_F(WindowSessionTest, SmallCommandsOfTheWindow) {
@@ -333,4 +303,4 @@ TEST_F(WindowSessionTest, AboutDisablesTheWindowUntilOkHidesTheDialog) {
 }
 
 }  // namespace
-}  // namespace marlin
+}  // namespace marlin::testing

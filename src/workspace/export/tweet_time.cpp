@@ -34,27 +34,15 @@ int MonthOf(std::string_view name) {
     return 0;
 }
 
-// "yyyy-mm-dd" and "hh:mm:ss" from a day number and a second of the day.
-void Split(long long seconds, int& year, int& month, int& day, int& hour, int& minute, int& second) {
+// The date and time of a second count, as SecondsNumber counts them.
+SKDFuncs::DateValue DateOf(long long seconds) {
     long long days = seconds / kDay;
     long long rest = seconds % kDay;
     if (rest < 0) {
         rest += kDay;
         --days;
     }
-    // Civil date from a day number (Howard Hinnant's algorithm).
-    days += 719468;
-    const long long era = (days >= 0 ? days : days - 146096) / 146097;
-    const long long doe = days - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
-    hour = static_cast<int>(rest / 3600);
-    minute = static_cast<int>(rest / 60 % 60);
-    second = static_cast<int>(rest % 60);
+    return SKDFuncs::MakeDate(1970, 1, 1 + static_cast<int>(days), 0, 0, static_cast<int>(rest));
 }
 
 }  // namespace
@@ -97,30 +85,28 @@ std::optional<long long> TweetTime::LocalForm(std::string_view cell) {
 }
 
 std::string TweetTime::Iso(long long seconds) {
-    int year, month, day, hour, minute, second;
-    Split(seconds, year, month, day, hour, minute, second);
-    if (year < 0 || year > 9999) return "0000-00-00T00:00:00";
+    const SKDFuncs::DateValue date = DateOf(seconds);
+    if (date.year < 0 || date.year > 9999) return "0000-00-00T00:00:00";
     // By hand rather than by snprintf: a large graph writes two of these per edge.
     std::string text = "0000-00-00T00:00:00";
     const auto put = [&text](std::size_t at, int value, int digits) {
         for (int k = digits - 1; k >= 0; --k, value /= 10)
             text[at + static_cast<std::size_t>(k)] = static_cast<char>('0' + value % 10);
     };
-    put(0, year, 4);
-    put(5, month, 2);
-    put(8, day, 2);
-    put(11, hour, 2);
-    put(14, minute, 2);
-    put(17, second, 2);
+    put(0, date.year, 4);
+    put(5, date.month, 2);
+    put(8, date.day, 2);
+    put(11, date.hour, 2);
+    put(14, date.minute, 2);
+    put(17, date.second, 2);
     return text;
 }
 
 std::string TweetTime::Local(long long seconds) {
-    int year, month, day, hour, minute, second;
-    Split(seconds, year, month, day, hour, minute, second);
+    const SKDFuncs::DateValue date = DateOf(seconds);
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d %02d:%02d:%02d", day, month, year, hour, minute,
-                  second);
+    std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d %02d:%02d:%02d", date.day, date.month, date.year,
+                  date.hour, date.minute, date.second);
     return buffer;
 }
 
