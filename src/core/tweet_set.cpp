@@ -102,14 +102,10 @@ std::string TweetSet::OldestTweetId(bool Dec) const {
 
 void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
     JSONDeserializer reader(m_toolkit);
-    const std::optional<int> page = RecordPage::Count(reader, JSON, IgnoreTopLevel);
-    if (!page) {
-        m_lastSetDataSize = 0;  // unreadable as a page of tweets
-        return;
-    }
-    const int tweets = *page;
-    if (!Append) Clear();
-    m_lastSetDataSize = tweets;
+    const int tweets = RecordPage::Count(reader, JSON, IgnoreTopLevel).value_or(-1);
+    if (tweets >= 0 && !Append) Clear();
+    m_lastSetDataSize = std::max(tweets, 0);
+    if (tweets < 0) return;  // unreadable as a page of tweets
     if (tweets == 0) {
         RecordPage::ReportEmpty(m_toolkit, m_noticeSink);
         return;

@@ -1,5 +1,6 @@
 #include "core/user_set.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <stdexcept>
@@ -121,13 +122,10 @@ std::string UserSet::ProfileBanner(int i) const {
 
 void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
     JSONDeserializer reader(m_toolkit);
-    const std::optional<int> page = RecordPage::Count(reader, JSON, IgnoreTopLevel);
-    if (!page) {
-        m_lastSetDataSize = 0;  // unreadable as a page of users
-        return;
-    }
-    const int users = *page;
-    if (!Append) Clear();
+    const int users = RecordPage::Count(reader, JSON, IgnoreTopLevel).value_or(-1);
+    if (users >= 0 && !Append) Clear();
+    m_lastSetDataSize = std::max(users, 0);
+    if (users < 0) return;  // unreadable as a page of users
     // The cursor of a readable page counts even when the page holds no users: the last
     // page of an account without followers says "0", and a list that kept asking for the
     // first page again would never end.
@@ -135,7 +133,6 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
         if (auto cursor = PageCursor(reader, users > 0, JSON))
             m_cursor = SKDFuncs::BlankControlCharacters(std::move(*cursor));
     }
-    m_lastSetDataSize = users;
     if (users == 0) {
         RecordPage::ReportEmpty(m_toolkit, m_noticeSink);
         return;

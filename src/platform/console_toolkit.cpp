@@ -32,8 +32,8 @@ void ConsoleToolkit::Text(const std::string& text) {
     m_err << text << std::flush;
 }
 
-MsgResult ConsoleToolkit::MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
-                                     MsgIcon) {
+MsgResult ConsoleToolkit::ShowMessageBox(const std::string& text, const std::string& title,
+                                         MsgButtons buttons, MsgIcon) {
     const MsgResult answer = SafeAnswer(buttons);
     std::string line = title == kApplicationTitle ? text : title + ": " + text;
     if (buttons != MsgButtons::OK) line += answer == MsgResult::OK ? " [OK]" : " [No]";
@@ -47,14 +47,6 @@ std::string ConsoleToolkit::InputBox(const std::string& prompt, const std::strin
     m_promptAnswer.reset();
     Line(prompt + " [" + answer + "]");
     return answer;
-}
-
-std::optional<std::string> ConsoleToolkit::OpenFileDialog(const FileDialogRequest&) {
-    return std::nullopt;
-}
-
-std::optional<std::string> ConsoleToolkit::SaveFileDialog(const FileDialogRequest&) {
-    return std::nullopt;
 }
 
 void ConsoleToolkit::DoEvents() {

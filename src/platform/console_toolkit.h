@@ -34,25 +34,24 @@ class ConsoleToolkit : public Toolkit {
     // Text as it stands (the usage text).
     void Text(const std::string& text);
 
-    using Toolkit::MessageBox;
-    MsgResult MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
-                         MsgIcon icon) override;
     std::string InputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultAnswer) override;
-    std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
-    std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
-    void ClipboardClear() override { m_clipboard.clear(); }
-    void ClipboardSetText(const std::string& text) override { m_clipboard = text; }
-    std::string ClipboardGetText() override { return m_clipboard; }
     void SetCursor(CursorShape) override {}
     void DoEvents() override;
     void Sleep(int milliseconds) override;
     void OpenUrl(const std::string& url) override;
 
+  protected:
+    MsgResult ShowMessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
+                             MsgIcon icon) override;
+    // There is nobody to choose a file: every dialog is cancelled.
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest&, bool) override {
+        return std::nullopt;
+    }
+
   private:
     std::ostream& m_err;
     std::string m_prefix;
-    std::string m_clipboard;
     std::optional<std::string> m_promptAnswer;
     std::function<void()> m_idle;
     bool m_inIdle = false;

@@ -26,15 +26,17 @@ struct FileDialogRequest {
 // never talks to a toolkit directly: the Qt build passes a Qt implementation,
 // the tests a scripted one.
 class Toolkit {
-public:
+  public:
     virtual ~Toolkit() = default;
 
     // Modal; returns the button pressed.
-    virtual MsgResult MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
-                                 MsgIcon icon) = 0;
+    MsgResult MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
+                         MsgIcon icon) {
+        return ShowMessageBox(text, title, buttons, icon);
+    }
     MsgResult MessageBox(const std::string& text, MsgButtons buttons = MsgButtons::OK,
                          MsgIcon icon = MsgIcon::None) {
-        return MessageBox(text, kApplicationTitle, buttons, icon);
+        return ShowMessageBox(text, kApplicationTitle, buttons, icon);
     }
 
     // Modal; returns the answer, or the empty text when cancelled.
@@ -42,12 +44,17 @@ public:
                                  const std::string& defaultAnswer) = 0;
 
     // Modal; the chosen path, or nothing when the user cancelled.
-    virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) = 0;
-    virtual std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) = 0;
+    std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) {
+        return ShowFileDialog(request, false);
+    }
+    std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) {
+        return ShowFileDialog(request, true);
+    }
 
-    virtual void ClipboardClear() = 0;
-    virtual void ClipboardSetText(const std::string& text) = 0;
-    virtual std::string ClipboardGetText() = 0;
+    // A toolkit without a desktop keeps the clipboard's text to itself.
+    virtual void ClipboardClear() { m_clipboard.clear(); }
+    virtual void ClipboardSetText(const std::string& text) { m_clipboard = text; }
+    virtual std::string ClipboardGetText() { return m_clipboard; }
 
     virtual void SetCursor(CursorShape shape) = 0;
 
@@ -61,6 +68,14 @@ public:
 
     // Opens a web address with the desktop's opener.
     virtual void OpenUrl(const std::string& url) = 0;
+
+  protected:
+    virtual MsgResult ShowMessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
+                                     MsgIcon icon) = 0;
+    virtual std::optional<std::string> ShowFileDialog(const FileDialogRequest& request, bool save) = 0;
+
+  private:
+    std::string m_clipboard;
 };
 
 }  // namespace marlin

@@ -315,14 +315,15 @@ size_t CurlHttpRequest::WriteHeader(char* data, size_t size, size_t count, void*
 
 // Returning fewer bytes than offered makes libcurl end the transfer with a write error,
 // which Finish replaces by the recorded reason.
-std::size_t CurlHttpRequest::TakeBody(const char* data, std::size_t bytes) noexcept {
+template <typename Keep>
+std::size_t CurlHttpRequest::Take(std::size_t bytes, std::size_t held, Keep&& keep) noexcept {
     try {
-        if (bytes > m_options.maxResponseBytes - std::min(m_body.size(), m_options.maxResponseBytes)) {
+        if (bytes > m_options.maxResponseBytes - std::min(held, m_options.maxResponseBytes)) {
             StopForSize();
             return 0;
         }
         NoteReceived(bytes);
-        m_body.append(data, bytes);
+        keep();
         return bytes;
     } catch (const std::exception& error) {
         StopTransfer("The response could not be received: ", error.what());
@@ -332,22 +333,15 @@ std::size_t CurlHttpRequest::TakeBody(const char* data, std::size_t bytes) noexc
     return 0;
 }
 
+std::size_t CurlHttpRequest::TakeBody(const char* data, std::size_t bytes) noexcept {
+    return Take(bytes, m_body.size(), [&] { m_body.append(data, bytes); });
+}
+
 std::size_t CurlHttpRequest::TakeHeader(const char* data, std::size_t bytes) noexcept {
-    try {
-        if (bytes > m_options.maxResponseBytes - std::min(m_headerBytes, m_options.maxResponseBytes)) {
-            StopForSize();
-            return 0;
-        }
-        NoteReceived(bytes);
+    return Take(bytes, m_headerBytes, [&] {
         m_headerBytes += bytes;
         OnHeaderLine(std::string(data, bytes));
-        return bytes;
-    } catch (const std::exception& error) {
-        StopTransfer("The response could not be received: ", error.what());
-    } catch (...) {
-        StopTransfer("The response could not be received");
-    }
-    return 0;
+    });
 }
 
 }  // namespace marlin

@@ -82,6 +82,10 @@ class CurlHttpRequest : public HttpRequest {
     // The callbacks' work; each returns what libcurl expects, 0 to stop the transfer.
     std::size_t TakeBody(const char* data, std::size_t bytes) noexcept;
     std::size_t TakeHeader(const char* data, std::size_t bytes) noexcept;
+    // What both callbacks share: the size cap on what is held so far, the progress mark,
+    // and no exception crossing into libcurl. `keep` stores the bytes.
+    template <typename Keep>
+    std::size_t Take(std::size_t bytes, std::size_t held, Keep&& keep) noexcept;
     void NoteReceived(std::size_t bytes);
     void StopTransfer(const char* reason, const char* detail = "") noexcept;
     void StopForSize() noexcept;

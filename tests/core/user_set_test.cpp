@@ -231,13 +231,13 @@ TEST_F(UserSetTest, ToClipboardWritesATable) {
     const std::string header =
         "UserId\tScreenName\tRealName\tDescription\tCreatedAt\tFollowers\tFriends\tFavourites\tStatusCount\t"
         "Location\tUTC_Offset\tGeoEnabled\tLanguage\tProfileImage\tVerified\r\n";
-    toolkit.clipboard = "old";
+    toolkit.ClipboardSetText("old");
     users.ToClipboard();
-    EXPECT_EQ(toolkit.clipboard, header);
+    EXPECT_EQ(toolkit.ClipboardGetText(), header);
 
     users.SetData("[" + User("a", R"(,"geo_enabled":true,"lang":"en")") + "]", false, false);
     users.ToClipboard();
-    EXPECT_EQ(toolkit.clipboard,
+    EXPECT_EQ(toolkit.ClipboardGetText(),
               header + "1a\ta\tN\td\tWed Aug 27 13:08:45 +0000 2008\t5\t0\t0\t9\t\t0\tTrue\ten\t\tFalse\r\n");
 }
 

@@ -49,6 +49,10 @@ std::string FaultName(ServiceFault fault) {
     return "Unknown";
 }
 
+std::string FaultTestName(const ::testing::TestParamInfo<ServiceFault>& info) {
+    return FaultName(info.param);
+}
+
 bool AsksToRetry(ServiceFault fault) {
     return fault == ServiceFault::Dropped || fault == ServiceFault::Stalled ||
            fault == ServiceFault::NoLimit || fault == ServiceFault::NoRemaining ||

@@ -30,6 +30,8 @@ enum class ServiceFault {
 };
 
 std::string FaultName(ServiceFault fault);
+// The fault's name as the name of a parameterised test.
+std::string FaultTestName(const ::testing::TestParamInfo<ServiceFault>& info);
 // The faults the client treats as errors of the exchange, which it offers to retry.
 bool AsksToRetry(ServiceFault fault);
 // The exchange errors a retry mends: the request is sent again. A missing header is read

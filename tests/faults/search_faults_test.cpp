@@ -118,12 +118,9 @@ TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) 
     EXPECT_EQ(TableIds(), m_expected);
 }
 
-std::string Name(const ::testing::TestParamInfo<ServiceFault>& info) {
-    return FaultName(info.param);
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, SearchExchangeFaultTest, ::testing::ValuesIn(ExchangeFaults()), Name);
-INSTANTIATE_TEST_SUITE_P(Faults, SearchStatusFaultTest, ::testing::ValuesIn(StatusFaults()), Name);
+INSTANTIATE_TEST_SUITE_P(Faults, SearchExchangeFaultTest, ::testing::ValuesIn(ExchangeFaults()),
+                         FaultTestName);
+INSTANTIATE_TEST_SUITE_P(Faults, SearchStatusFaultTest, ::testing::ValuesIn(StatusFaults()), FaultTestName);
 
 }  // namespace
 }  // namespace marlin::testing

@@ -106,12 +106,9 @@ TEST_P(TimelineStatusFaultTest, RefusalEndsThatUserAndKeepsWhatArrived) {
     EXPECT_EQ(Rows(), FirstPageAnd(true));
 }
 
-std::string Name(const ::testing::TestParamInfo<ServiceFault>& info) {
-    return FaultName(info.param);
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, TimelineExchangeFaultTest, ::testing::ValuesIn(ExchangeFaults()), Name);
-INSTANTIATE_TEST_SUITE_P(Faults, TimelineStatusFaultTest, ::testing::ValuesIn(StatusFaults()), Name);
+INSTANTIATE_TEST_SUITE_P(Faults, TimelineExchangeFaultTest, ::testing::ValuesIn(ExchangeFaults()),
+                         FaultTestName);
+INSTANTIATE_TEST_SUITE_P(Faults, TimelineStatusFaultTest, ::testing::ValuesIn(StatusFaults()), FaultTestName);
 
 }  // namespace
 }  // namespace marlin::testing

@@ -27,7 +27,7 @@ class UserEntryFaultTest : public FaultTest {
 TEST_F(UserEntryFaultTest, PastedEntriesThatAreNotNamesAreLeftOutOfTheLookup) {
     const std::string demo = Emu().Users().demo;
     const std::string verified = Emu().Users().verified;
-    tk.clipboard = "#tag\r\n" + demo + "\r\nJohn Smith\r\na&user_id=1\r\n" + verified + "\r\n";
+    tk.ClipboardSetText("#tag\r\n" + demo + "\r\nJohn Smith\r\na&user_id=1\r\n" + verified + "\r\n");
     frm->mPasteUL_Click();
 
     const auto sent = Sent("/1.1/users/lookup.json");

@@ -135,7 +135,7 @@ class LookupFaultTest : public FaultTest, public ::testing::WithParamInterface<S
     }
     void Paste() {
         W().Users.UserList.Clear();
-        tk.clipboard = m_clipboard;
+        tk.ClipboardSetText(m_clipboard);
         frm->mPasteUL_Click();
     }
     int Found() { return W().Twitter.Users.Count(); }
@@ -174,14 +174,12 @@ TEST_P(LookupStatusFaultTest, RefusedBatchIsMissingAndTheRestArrive) {
     EXPECT_EQ(Found(), kNames);
 }
 
-std::string Name(const ::testing::TestParamInfo<ServiceFault>& info) {
-    return FaultName(info.param);
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, FollowerExchangeFaultTest, ::testing::ValuesIn(ExchangeFaults()), Name);
-INSTANTIATE_TEST_SUITE_P(Faults, FollowerStatusFaultTest, ::testing::ValuesIn(StatusFaults()), Name);
-INSTANTIATE_TEST_SUITE_P(Faults, LookupExchangeFaultTest, ::testing::ValuesIn(ExchangeFaults()), Name);
-INSTANTIATE_TEST_SUITE_P(Faults, LookupStatusFaultTest, ::testing::ValuesIn(StatusFaults()), Name);
+INSTANTIATE_TEST_SUITE_P(Faults, FollowerExchangeFaultTest, ::testing::ValuesIn(ExchangeFaults()),
+                         FaultTestName);
+INSTANTIATE_TEST_SUITE_P(Faults, FollowerStatusFaultTest, ::testing::ValuesIn(StatusFaults()), FaultTestName);
+INSTANTIATE_TEST_SUITE_P(Faults, LookupExchangeFaultTest, ::testing::ValuesIn(ExchangeFaults()),
+                         FaultTestName);
+INSTANTIATE_TEST_SUITE_P(Faults, LookupStatusFaultTest, ::testing::ValuesIn(StatusFaults()), FaultTestName);
 
 }  // namespace
 }  // namespace marlin::testing

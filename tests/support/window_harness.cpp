@@ -89,6 +89,12 @@ void WindowHarness::NewSearch(const std::string& query) {
     frm->GetSrch_Click();
 }
 
+std::vector<std::string> WindowHarness::SearchBack(int days, const std::string& query) {
+    BackDays(days);
+    NewSearch(query);
+    return TableIds();
+}
+
 std::string WindowHarness::OpenTable(const std::string& name, const std::string& bytes) {
     const std::string path = File(name).string();
     WriteFileBytes(path, bytes);

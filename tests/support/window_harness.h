@@ -64,6 +64,8 @@ class WindowHarness : public ::testing::Test {
     int CountRequests(const std::string& path) const;
     // Runs a New search for the query.
     void NewSearch(const std::string& query);
+    // Runs a New search back this many days; the table's ids.
+    std::vector<std::string> SearchBack(int days, const std::string& query);
     // Writes a tweet table file into the program folder and opens it through the dialog.
     std::string OpenTable(const std::string& name, const std::string& bytes);
 

@@ -97,7 +97,7 @@ TEST_F(UserSideGuiTest, FromASearchToAUserTableWithStatisticsSavedForTheClassifi
 
 TEST_F(UserSideGuiTest, APastedListShowsSummariesAndADoubleClickRetrievesATimeline) {
     const emulator::KnownUsers known = Emu().Users();
-    tk.clipboard = known.demo + "\r\n" + known.midsize + "\r\n";
+    tk.ClipboardSetText(known.demo + "\r\n" + known.midsize + "\r\n");
     Action("mPasteUL")->trigger();
     auto* list = Find<QListWidget>("UserList");
     ASSERT_TRUE(WaitFor([&] { return list->count() == 2; }));

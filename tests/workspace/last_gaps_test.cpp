@@ -79,7 +79,7 @@ TEST_F(LastGapsTest, ThePlainCredentialsFileWithAnEmptyLineIsShownAsWritten) {
 TEST_F(LastGapsTest, PasteClearsTheBoldOfAListFromTheTweetsTableAndFriendsShowAnInformationBox) {
     Start();
     W().Users.UserList.SetBold(true);
-    tk.clipboard = "someone\r\nsomeone_else\r\n";
+    tk.ClipboardSetText("someone\r\nsomeone_else\r\n");
     tk.messageAnswers = {MsgResult::OK};
     frm->mPasteUL_Click();
     EXPECT_FALSE(W().Users.UserList.Bold());

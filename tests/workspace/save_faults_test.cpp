@@ -18,9 +18,7 @@ class SaveFaultTest : public UserSideTest {
   protected:
     void SetUp() override {
         Start();
-        Profile carl;
-        carl.id = "300";
-        carl.screenName = "carl";
+        const Profile carl{.id = "300", .screenName = "carl"};
         SetProfiles(W().Twitter, {Profile{}, carl});
         frm->FillUserTable(W().Twitter, true);
         ASSERT_EQ(Table0().RowCount(), 2);

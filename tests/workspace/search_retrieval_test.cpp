@@ -164,9 +164,7 @@ TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGa
 
 TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
     StartWindow();
-    BackDays(9);
-    NewSearch("data");
-    const std::vector<std::string> all = TableIds();
+    const std::vector<std::string> all = SearchBack(9, "data");
     ASSERT_GT(all.size(), 10u);
 
     // Update with nothing newer: one request with since_id, the table unchanged.
@@ -203,9 +201,7 @@ TEST_F(SearchRetrievalTest, UpdateOnAnEmptyTableSendsNothing) {
 
 TEST_F(SearchRetrievalTest, UpdateTakesTheNewestIdEvenWithSortingSwitchedOff) {
     StartWindow();
-    BackDays(9);
-    NewSearch("data");
-    const std::vector<std::string> all = TableIds();
+    const std::vector<std::string> all = SearchBack(9, "data");
     frm->mSortDT_Click();  // sorting off
     frm->OutTable_ColumnClick(1);
     W().OutTable.Sort();  // rows now in screen-name order, newest no longer first

@@ -233,13 +233,13 @@ TEST_F(TweetEditingTest, RowPopupNamesTheAuthorAndOffersOnlyWebLinks) {
 }
 
 TEST_F(TweetEditingTest, CopyLogPutsEveryLineWithItsLineEndOnTheClipboard) {
-    tk.clipboard = "old";
+    tk.ClipboardSetText("old");
     frm->mCopyLog_Click();
-    EXPECT_EQ(tk.clipboard, "");
+    EXPECT_EQ(tk.ClipboardGetText(), "");
     W().Progress.Append("first");
     W().Progress.Append("second");
     frm->mCopyLog_Click();
-    EXPECT_EQ(tk.clipboard, "first\r\nsecond\r\n");
+    EXPECT_EQ(tk.ClipboardGetText(), "first\r\nsecond\r\n");
 
     // The log's popup is the Tools menu with Copy Log alone, whole again afterwards.
     std::vector<bool> seen;

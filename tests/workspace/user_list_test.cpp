@@ -189,7 +189,7 @@ TEST_F(UserListTest, PastedMetadataTableSkipsItsHeaderTakesIdsAndShowsNames) {
         idList += id + ",";
         names.push_back(Emu().Data().ScreenName(a));
     }
-    tk.clipboard = clip;
+    tk.ClipboardSetText(clip);
     frm->mPasteUL_Click();
 
     ASSERT_EQ(tk.messages.size(), 1u);
@@ -207,7 +207,7 @@ TEST_F(UserListTest, PastedMetadataTableSkipsItsHeaderTakesIdsAndShowsNames) {
 
     // Answering No keeps the items as screen names.
     tk.messageAnswers = {MsgResult::OK, MsgResult::No};
-    tk.clipboard = std::to_string(Emu().Data().UserId(accounts[0])) + "\n";
+    tk.ClipboardSetText(std::to_string(Emu().Data().UserId(accounts[0])) + "\n");
     frm->mPasteUL_Click();
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").back().Param("screen_name"),
               std::to_string(Emu().Data().UserId(accounts[0])) + ",");
@@ -216,7 +216,7 @@ TEST_F(UserListTest, PastedMetadataTableSkipsItsHeaderTakesIdsAndShowsNames) {
 TEST_F(UserListTest, PastedNamesLoseOneAtSignAndSkipLinesWithoutAName) {
     Start();
     const std::string demo = Emu().Users().demo;
-    tk.clipboard = "@@alice\r\n@bob\tsecond field\r\n\tno first field\r\n carol\r\n\r\n" + demo;
+    tk.ClipboardSetText("@@alice\r\n@bob\tsecond field\r\n\tno first field\r\n carol\r\n\r\n" + demo);
     frm->mPasteUL_Click();
 
     EXPECT_TRUE(tk.messages.empty());  // nothing looked like an id
@@ -228,11 +228,11 @@ TEST_F(UserListTest, PastedNamesLoseOneAtSignAndSkipLinesWithoutAName) {
 
     // Ids each ending in CR LF carry the CR in their field, so only an unterminated last
     // line can mark the list as ids.
-    tk.clipboard = "1000123\r\n1500456\r\n";
+    tk.ClipboardSetText("1000123\r\n1500456\r\n");
     frm->mPasteUL_Click();
     EXPECT_EQ(tk.messages.size(), 1u);  // only the replace question
     EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"1000123", "1500456"}));
-    tk.clipboard = "1000123\r\n1500456";
+    tk.ClipboardSetText("1000123\r\n1500456");
     tk.messageAnswers = {MsgResult::OK, MsgResult::No};
     frm->mPasteUL_Click();
     EXPECT_EQ(tk.messages.back().title, "Define list item type");
@@ -241,12 +241,12 @@ TEST_F(UserListTest, PastedNamesLoseOneAtSignAndSkipLinesWithoutAName) {
 TEST_F(UserListTest, PasteWithoutALineFeedOrWithTheReplaceDeclinedChangesNothing) {
     Start();
     FillList({"kept"});
-    tk.clipboard = "single_line";
+    tk.ClipboardSetText("single_line");
     frm->mPasteUL_Click();
     EXPECT_EQ(tk.messages.at(0).text, "Replace current user list with list on clipboard?");
     EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"kept"});
 
-    tk.clipboard = "a\nb\n";
+    tk.ClipboardSetText("a\nb\n");
     tk.messageAnswers = {MsgResult::Cancel};
     frm->mPasteUL_Click();
     EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"kept"});
@@ -342,7 +342,7 @@ TEST_F(UserListTest, SelectAllFlipsBetweenAllAndNoneAndClearEmptiesEverything) {
     EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Deselect All");
 
     frm->mCopyUL_Click();
-    EXPECT_EQ(tk.clipboard, "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(tk.ClipboardGetText(), "a\r\nb\r\nc\r\n");
 
     W().Users.UserMeta.SetText("summary");
     frm->mULClear_Click();
@@ -354,12 +354,8 @@ TEST_F(UserListTest, SelectAllFlipsBetweenAllAndNoneAndClearEmptiesEverything) {
 
 TEST_F(UserListTest, TheItemTypeSwitchRewritesOnlyAListInStepWithTheUserSet) {
     Start();
-    Profile a;
-    a.id = "111";
-    a.screenName = "ann";
-    Profile b;
-    b.id = "222";
-    b.screenName = "bob";
+    const Profile a{.id = "111", .screenName = "ann"};
+    const Profile b{.id = "222", .screenName = "bob"};
     SetProfiles(W().Twitter, {a, b});
     FillList({"ann", "bob"});
     W().Users.UserHandle.SetSelectedIndex(1);

@@ -150,15 +150,9 @@ TEST_F(UserProfileTableTest, TheWaitEndsAtOnceWhenTheResetHasPassed) {
 TEST_F(UserProfileTableTest, ProfileColumnsAreFormattedPaddedAndLeftEmptyWhenTheyCannotBeComputed) {
     Start();
     Profile regular;
-    Profile noFriends;
-    noFriends.id = "200";
-    noFriends.screenName = "loner";
-    noFriends.friends = 0;
-    Profile newcomer;
-    newcomer.id = "300";
-    newcomer.screenName = "newcomer";
-    newcomer.statuses = 10;
-    newcomer.createdAt = ServiceDateToday();
+    const Profile noFriends{.id = "200", .screenName = "loner", .friends = 0};
+    const Profile newcomer{
+        .id = "300", .screenName = "newcomer", .createdAt = ServiceDateToday(), .statuses = 10};
     SetProfiles(W().Twitter, {regular, noFriends, newcomer});
     frm->FillUserTable(W().Twitter, false);
 
@@ -228,17 +222,10 @@ TEST_F(UserProfileTableTest, TweetFiguresCountOnlyTheUsersOwnRowsAndStayEmptyWit
     AddTweetRow("ann", "third", 7, 4, -2);
     AddTweetRow("bob", "RT @ann: second", 5, 1, -1);
     AddTweetRow("12345", "digits only", 2, 1, -1);
-    Profile ann;
-    ann.screenName = "ann";
-    Profile bob;
-    bob.id = "200";
-    bob.screenName = "bob";
-    Profile carl;
-    carl.id = "300";
-    carl.screenName = "carl";
-    Profile digits;
-    digits.id = "400";
-    digits.screenName = "12345";
+    const Profile ann{.screenName = "ann"};
+    const Profile bob{.id = "200", .screenName = "bob"};
+    const Profile carl{.id = "300", .screenName = "carl"};
+    const Profile digits{.id = "400", .screenName = "12345"};
     SetProfiles(W().Twitter, {ann, bob, carl, digits});
     frm->FillUserTable(W().Twitter, true);
 
@@ -306,8 +293,8 @@ TEST_F(UserProfileTableTest, CheckCommandsFollowTheSelectionAndTheSamples) {
     EXPECT_EQ(checks(), "xxxxxxxxx");
 
     W().Users.mCopyUT.Click();  // the user set, not the table
-    EXPECT_THAT(tk.clipboard, StartsWith("UserId\tScreenName\t"));
-    EXPECT_NE(tk.clipboard.find("\r\n108\tuser8\t"), std::string::npos);
+    EXPECT_THAT(tk.ClipboardGetText(), StartsWith("UserId\tScreenName\t"));
+    EXPECT_NE(tk.ClipboardGetText().find("\r\n108\tuser8\t"), std::string::npos);
 }
 
 TEST(UserProfileFormatTest, FiguresRoundHalvesAwayFromZeroAndStayEmptyWithoutAValue) {

@@ -22,16 +22,9 @@ class UserTableFilesTest : public UserSideTest {
   protected:
     // Three profiled users, one with statistics from the Tweets table and samples.
     void FillTable0() {
-        Profile ann;
-        ann.screenName = "ann";
-        ann.name = "Zo\\u00eb Ann";
-        Profile loner;
-        loner.id = "200";
-        loner.screenName = "loner";
-        loner.friends = 0;
-        Profile carl;
-        carl.id = "300";
-        carl.screenName = "carl";
+        const Profile ann{.screenName = "ann", .name = "Zo\\u00eb Ann"};
+        const Profile loner{.id = "200", .screenName = "loner", .friends = 0};
+        const Profile carl{.id = "300", .screenName = "carl"};
         SetProfiles(W().Twitter, {ann, loner, carl});
         AddTweetRow("ann", "hello", 3, 2, -1);
         AddTweetRow("ann", "RT @x: hi", 0, 1, -1);

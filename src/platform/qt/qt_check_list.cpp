@@ -10,20 +10,13 @@
 namespace marlin {
 
 QtCheckList::QtCheckList(CheckList& list, QListWidget* widget)
-    : QtControl(list, widget, ContextMenu::Route), m_list(list), m_widget(widget) {
-    m_widget->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_widget->setUniformItemSizes(true);
+    : QtListWidgetBinding(list, widget), m_list(list) {
     connect(m_widget, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         if (m_applying || !ModelAlive()) return;
         const int row = m_widget->row(item);
         if (row < 0 || row >= m_list.Count() || !m_list.CheckBoxes()) return;
         const bool checked = item->checkState() == Qt::Checked;
         if (checked != m_list.Checked(row)) m_list.SetChecked(row, checked);
-    });
-    connect(m_widget, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (m_applying || !ModelAlive() || row >= m_list.Count()) return;
-        m_clickMovedSelection = QApplication::mouseButtons() != Qt::NoButton;
-        m_list.SetSelectedIndex(row);
     });
     connect(m_widget, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         // A click that moved the selection has run the click action already.
@@ -38,47 +31,33 @@ QtCheckList::QtCheckList(CheckList& list, QListWidget* widget)
     ApplyBold();
 }
 
-void QtCheckList::OnChange(const ModelChange& change) {
-    QtControl::OnChange(change);
-    switch (change.kind) {
-        case ChangeKind::Reset:
-            Rebuild();
-            break;
-        case ChangeKind::RowsInserted:
-            AppendItems(change.first, change.last);
-            break;
-        case ChangeKind::RowsChanged:
-            for (int i = change.first; i <= change.last && i < m_widget->count(); ++i) ApplyItem(i);
-            break;
-        case ChangeKind::Selection:
-            ApplySelection();
-            break;
-        case ChangeKind::Properties:
-            ApplyBold();
-            break;
-        default:
-            break;
-    }
+void QtCheckList::UserChoseRow(int row) {
+    m_clickMovedSelection = QApplication::mouseButtons() != Qt::NoButton;
+    m_list.SetSelectedIndex(row);
+}
+
+void QtCheckList::ApplyOther(ChangeKind kind) {
+    if (kind == ChangeKind::Properties) ApplyBold();
 }
 
 void QtCheckList::Rebuild() {
     QScopedValueRollback<bool> guard(m_applying, true);
     m_widget->clear();
-    AppendItems(0, m_list.Count() - 1);
+    InsertRows(0, m_list.Count() - 1);
     ApplySelection();
 }
 
-void QtCheckList::AppendItems(int first, int last) {
+void QtCheckList::InsertRows(int first, int last) {
     QScopedValueRollback<bool> guard(m_applying, true);
     for (int i = first; i <= last && i < m_list.Count(); ++i) {
         auto* item = new QListWidgetItem(m_widget);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         m_widget->addItem(item);
-        ApplyItem(i);
+        ApplyRow(i);
     }
 }
 
-void QtCheckList::ApplyItem(int index) {
+void QtCheckList::ApplyRow(int index) {
     QScopedValueRollback<bool> guard(m_applying, true);
     QListWidgetItem* item = m_widget->item(index);
     if (!item) return;
@@ -90,13 +69,6 @@ void QtCheckList::ApplyItem(int index) {
         item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
         item->setData(Qt::CheckStateRole, QVariant());
     }
-}
-
-void QtCheckList::ApplySelection() {
-    QScopedValueRollback<bool> guard(m_applying, true);
-    const int row = m_list.SelectedIndex();
-    m_widget->setCurrentRow(row);
-    if (row < 0) m_widget->clearSelection();
 }
 
 void QtCheckList::ApplyBold() {

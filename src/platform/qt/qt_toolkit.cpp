@@ -69,8 +69,8 @@ MsgResult FromQtButton(int button) {
 
 }  // namespace
 
-MsgResult QtToolkit::MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
-                                MsgIcon icon) {
+MsgResult QtToolkit::ShowMessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
+                                    MsgIcon icon) {
     const ButtonSet set = ToQtButtons(buttons);
     QMessageBox box(ToQtIcon(icon), ToQt(title), ToQt(text), set.buttons, m_window);
     box.setDefaultButton(set.first);
@@ -88,15 +88,7 @@ std::string QtToolkit::InputBox(const std::string& prompt, const std::string& ti
     return ok ? FromQt(answer) : std::string();
 }
 
-std::optional<std::string> QtToolkit::OpenFileDialog(const FileDialogRequest& request) {
-    return RunFileDialog(request, false);
-}
-
-std::optional<std::string> QtToolkit::SaveFileDialog(const FileDialogRequest& request) {
-    return RunFileDialog(request, true);
-}
-
-std::optional<std::string> QtToolkit::RunFileDialog(const FileDialogRequest& request, bool save) {
+std::optional<std::string> QtToolkit::ShowFileDialog(const FileDialogRequest& request, bool save) {
     QFileDialog dialog(m_window, ToQt(request.title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -18,13 +18,8 @@ class QtToolkit : public Toolkit {
 
     void SetWindow(QWidget* window) { m_window = window; }
 
-    using Toolkit::MessageBox;
-    MsgResult MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
-                         MsgIcon icon) override;
     std::string InputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultAnswer) override;
-    std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
-    std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
     void ClipboardClear() override;
     void ClipboardSetText(const std::string& text) override;
     std::string ClipboardGetText() override;
@@ -42,9 +37,12 @@ class QtToolkit : public Toolkit {
 
     static constexpr std::chrono::milliseconds kEventPassInterval{10};
 
-  private:
-    std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool save);
+  protected:
+    MsgResult ShowMessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
+                             MsgIcon icon) override;
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest& request, bool save) override;
 
+  private:
     QPointer<QWidget> m_window;
     bool m_cursorOverridden = false;
     std::chrono::steady_clock::time_point m_lastEventPass{};

@@ -9,12 +9,12 @@ namespace marlin::testing {
 namespace {
 MsgResult FirstButton(MsgButtons buttons) {
     return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) ? MsgResult::Yes
-                                                                               : MsgResult::OK;
+                                                                                : MsgResult::OK;
 }
 }  // namespace
 
-MsgResult ScriptedToolkit::MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
-                                      MsgIcon icon) {
+MsgResult ScriptedToolkit::ShowMessageBox(const std::string& text, const std::string& title,
+                                          MsgButtons buttons, MsgIcon icon) {
     if (messages.size() >= maxMessages)
         throw std::runtime_error("scripted toolkit: too many messages, last: " + text);
     ShownMessage shown{text, title, buttons, icon, FirstButton(buttons)};
@@ -38,7 +38,7 @@ std::string ScriptedToolkit::InputBox(const std::string& prompt, const std::stri
     return answer;
 }
 
-std::optional<std::string> ScriptedToolkit::NextFileAnswer(bool save, const FileDialogRequest& request) {
+std::optional<std::string> ScriptedToolkit::ShowFileDialog(const FileDialogRequest& request, bool save) {
     std::optional<std::string> answer;
     if (!fileDialogAnswers.empty()) {
         answer = fileDialogAnswers.front();
@@ -46,14 +46,6 @@ std::optional<std::string> ScriptedToolkit::NextFileAnswer(bool save, const File
     }
     fileDialogs.push_back({save, request, answer});
     return answer;
-}
-
-std::optional<std::string> ScriptedToolkit::OpenFileDialog(const FileDialogRequest& request) {
-    return NextFileAnswer(false, request);
-}
-
-std::optional<std::string> ScriptedToolkit::SaveFileDialog(const FileDialogRequest& request) {
-    return NextFileAnswer(true, request);
 }
 
 void ScriptedToolkit::DoEvents() {

@@ -13,7 +13,7 @@ namespace marlin::testing {
 // A toolkit for headless tests: answers come from queues the test fills before the
 // action, and everything shown is recorded so a test can assert the exact texts.
 class ScriptedToolkit : public Toolkit {
-public:
+  public:
     struct ShownMessage {
         std::string text;
         std::string title;
@@ -56,20 +56,11 @@ public:
     std::vector<ShownFileDialog> fileDialogs;
     std::vector<std::string> openedUrls;
     std::vector<CursorShape> cursors;
-    std::string clipboard;
     long long doEventsCount = 0;
     long long sleptMilliseconds = 0;
 
-    using Toolkit::MessageBox;
-    MsgResult MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
-                         MsgIcon icon) override;
     std::string InputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultAnswer) override;
-    std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
-    std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
-    void ClipboardClear() override { clipboard.clear(); }
-    void ClipboardSetText(const std::string& text) override { clipboard = text; }
-    std::string ClipboardGetText() override { return clipboard; }
     void SetCursor(CursorShape shape) override { cursors.push_back(shape); }
     void DoEvents() override;
     void Sleep(int milliseconds) override;
@@ -79,8 +70,10 @@ public:
     std::vector<std::string> MessageTexts() const;
     const ShownMessage* LastMessage() const { return messages.empty() ? nullptr : &messages.back(); }
 
-private:
-    std::optional<std::string> NextFileAnswer(bool save, const FileDialogRequest& request);
+  protected:
+    MsgResult ShowMessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
+                             MsgIcon icon) override;
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest& request, bool save) override;
 };
 
 }  // namespace marlin::testing

@@ -16,19 +16,19 @@ namespace {
 // scorer, which is never run here.
 class SilentToolkit : public Toolkit {
   public:
-    MsgResult MessageBox(const std::string&, const std::string&, MsgButtons, MsgIcon) override {
-        return MsgResult::Cancel;
-    }
     std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-    void ClipboardClear() override {}
-    void ClipboardSetText(const std::string&) override {}
-    std::string ClipboardGetText() override { return {}; }
     void SetCursor(CursorShape) override {}
     void DoEvents() override {}
     void Sleep(int) override {}
     void OpenUrl(const std::string&) override {}
+
+  protected:
+    MsgResult ShowMessageBox(const std::string&, const std::string&, MsgButtons, MsgIcon) override {
+        return MsgResult::Cancel;
+    }
+    std::optional<std::string> ShowFileDialog(const FileDialogRequest&, bool) override {
+        return std::nullopt;
+    }
 };
 
 std::vector<std::string> SplitTabs(std::string_view line) {

@@ -1,10 +1,8 @@
 #include "workspace/retrieval/search_retrieval.h"
+
 #include "core/tweet_column.h"
-
-#include <new>
-
-#include "workspace/retrieval/page_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
+#include "workspace/retrieval/tweet_page_loop.h"
 
 namespace marlin {
 
@@ -13,10 +11,7 @@ SearchRetrieval::SearchRetrieval(MainWindowState& window, TweetTableView& view, 
 
 void SearchRetrieval::GetSrch_Click() {
     MainWindowState& w = m_window;
-    if (!w.CanStartRetrieval()) return;
-    m_files.OfferToSave();
-    w.Users.OfferToSaveUserTable(w.Users.CurUserTable);
-    if (!w.CanStartRetrieval()) return;  // the save let events run
+    if (!m_files.ReadyToReplaceTables()) return;
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Tweets.Clear();
@@ -96,48 +91,26 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
     w.Progress.ScrollToLast();
     w.Tk.DoEvents();
 
-    std::string maxId = firstMaxId;
-    bool reached = false;
-    PageProgress progress("max_id", maxId);
-    std::string stopLine;
-    int before = 0;
-    try {
-        do {
-            before = tweets.Count();
-            std::string count = "100";
-            do {
-                w.LastGET.SetText(twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count,
-                                                    true, "Recent"));
-            } while (m_steps.ResendAfterSpentWindow(twitter, ResourceFamily::Search, "search"));
-            if (twitter.LastResponseCount() > 0) {
-                if (!progress.TweetPageMoved(tweets, before)) {
-                    stopLine = progress.StopLine();
-                    break;
-                }
-                maxId = tweets.OldestTweetId(true);
-                reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
-                w.InfoBar.SetPanel(
-                    3, std::to_string(twitter.SearchRateLimitRemaining()) + " SEARCH requests remaining");
-                w.InfoBar.SetPanel(
-                    4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.SearchNextLimitReset()));
-                const int held = tweets.Count();
-                w.Progress.ReplaceLast(intro + std::to_string(held) + about + "back to " +
-                                       tweets.DateTime(held));
-                w.RetrievalBar.Advance(RetrievalSteps::SpanShare(tweets.DateTime(1), tweets.DateTime(held),
-                                                                 w.ThresholdDateText()),
-                                       held);
-                w.Tk.DoEvents();
-            }
-            w.Progress.ScrollToLast();
-            w.Tk.DoEvents();
-            if (twitter.SearchRateLimitRemaining() < kQuotaLow)
-                m_steps.QuotaLow(twitter, ResourceFamily::Search, "search");
-        } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
-    } catch (const std::bad_alloc&) {
-        stopLine = RetrievalSteps::OutOfMemory(tweets, before);
-    }
+    TweetPageLoop::Source source;
+    source.family = ResourceFamily::Search;
+    source.windowName = "search";
+    source.fetch = [&](const std::string& maxId) {
+        std::string count = "100";
+        return twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent");
+    };
+    source.remaining = [&] { return twitter.SearchRateLimitRemaining(); };
+    source.taken = [&](int) {
+        w.InfoBar.SetPanel(3,
+                           std::to_string(twitter.SearchRateLimitRemaining()) + " SEARCH requests remaining");
+        w.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.SearchNextLimitReset()));
+        const int held = tweets.Count();
+        w.Progress.ReplaceLast(intro + std::to_string(held) + about + "back to " + tweets.DateTime(held));
+        w.RetrievalBar.Advance(
+            RetrievalSteps::SpanShare(tweets.DateTime(1), tweets.DateTime(held), w.ThresholdDateText()),
+            held);
+    };
+    const bool reached = TweetPageLoop(w, m_steps).Run(source, firstMaxId);
 
-    if (!stopLine.empty()) w.Progress.Append(stopLine);
     if (tweets.UndatedCount() > 0) w.Progress.Append(RetrievalSteps::UndatedLine(tweets.UndatedCount()));
     w.Progress.Append(m_steps.EndLine("Search ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();

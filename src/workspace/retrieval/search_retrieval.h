@@ -13,8 +13,6 @@ namespace marlin {
 // threshold date and show the result; "Cancel " stops any running retrieval.
 class SearchRetrieval {
   public:
-    static constexpr int kQuotaLow = 10;  // the quota dialog appears below this many requests
-
     SearchRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files);
 
     void GetSrch_Click();       // New search

@@ -2,11 +2,10 @@
 #include "core/tweet_column.h"
 
 #include <algorithm>
-#include <new>
 
 #include "platform/cell_compare.h"
-#include "workspace/retrieval/page_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
+#include "workspace/retrieval/tweet_page_loop.h"
 #include "workspace/users/user_profile_table.h"
 
 namespace marlin {
@@ -33,54 +32,23 @@ void TimelineRetrieval::FinishFreshTable() {
 
 void TimelineRetrieval::GetAllUTL_Click() {
     MainWindowState& w = m_window;
-    if (!w.CanStartRetrieval()) return;
-    m_files.OfferToSave();
-    w.Users.OfferToSaveUserTable(w.Users.CurUserTable);
-    if (!w.CanStartRetrieval()) return;  // the save let events run
+    if (!m_files.ReadyToReplaceTables()) return;
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     StartFreshTable();
     w.CurrentUserTable().ClearRows();
-    w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
-    BeginUsers(CheckedUsers());
-
-    // The list may change while events run; its length is read again for every entry.
-    for (int i = 0; i < w.Users.UserList.Count(); ++i) {
-        if (w.Users.UserList.Checked(i)) {
-            w.Users.UserList.SetSelectedIndex(i);
-            RetrieveTimeline(w.Users.UserList.Item(i), "");
-            ++m_usersDone;
-            // Everything gathered so far is shown after each user.
-            m_view.ShowTweets(false);
-        }
-        if (w.Cancelled) break;
-    }
-    w.RetrievalBar.End();
+    WalkCheckedUsers([&](int i) {
+        w.Users.UserList.SetSelectedIndex(i);
+        RetrieveTimeline(w.Users.UserList.Item(i), "");
+        // Everything gathered so far is shown after each user.
+        m_view.ShowTweets(false);
+    });
     running.Release();
     FinishFreshTable();
 }
 
 void TimelineRetrieval::UpdateUTL_Click() {
-    MainWindowState& w = m_window;
-    if (!w.CanStartRetrieval()) return;
-    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
-    w.Twitter.Tweets.Clear();
-    w.OutTable.SetSortKey(TweetColumn::TweetID);
-    w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
-    BeginUsers(CheckedUsers());
-    w.Tk.DoEvents();
-
-    for (int c = 0; c < w.Users.UserList.Count(); ++c) {
-        if (w.Users.UserList.Checked(c)) {
-            const std::string user = w.Users.UserList.Item(c);
-            RetrieveTimeline(user, NewestTweetIdOf(user));
-            ++m_usersDone;
-        }
-        if (w.Cancelled) break;
-    }
-    w.RetrievalBar.End();
-    w.CurTweetSrc = TweetSource::Timelines;
-    m_view.ShowTweets(true);
+    AddToTable(true, [this](const std::string& user) { RetrieveTimeline(user, NewestTweetIdOf(user)); });
 }
 
 void TimelineRetrieval::UserList_DblClick() {
@@ -101,24 +69,36 @@ void TimelineRetrieval::UserList_DblClick() {
 }
 
 void TimelineRetrieval::ContinueBack() {
+    AddToTable(false, [this](const std::string& user) {
+        RetrieveTimeline(user, "", RetrievalSteps::IdBelow(OldestTweetIdOf(user)));
+    });
+}
+
+void TimelineRetrieval::AddToTable(bool sortById, const std::function<void(const std::string&)>& retrieve) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Tweets.Clear();
+    if (sortById) w.OutTable.SetSortKey(TweetColumn::TweetID);
+    WalkCheckedUsers([&](int c) { retrieve(w.Users.UserList.Item(c)); });
+    w.CurTweetSrc = TweetSource::Timelines;
+    m_view.ShowTweets(true);
+}
+
+void TimelineRetrieval::WalkCheckedUsers(const std::function<void(int)>& step) {
+    MainWindowState& w = m_window;
     w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
     BeginUsers(CheckedUsers());
     w.Tk.DoEvents();
-    for (int c = 0; c < w.Users.UserList.Count(); ++c) {
-        if (w.Users.UserList.Checked(c)) {
-            const std::string user = w.Users.UserList.Item(c);
-            RetrieveTimeline(user, "", RetrievalSteps::IdBelow(OldestTweetIdOf(user)));
+    // The list may change while events run; its length is read again for every entry.
+    for (int i = 0; i < w.Users.UserList.Count(); ++i) {
+        if (w.Users.UserList.Checked(i)) {
+            step(i);
             ++m_usersDone;
         }
         if (w.Cancelled) break;
     }
     w.RetrievalBar.End();
-    w.CurTweetSrc = TweetSource::Timelines;
-    m_view.ShowTweets(true);
 }
 
 int TimelineRetrieval::CheckedUsers() const {
@@ -172,52 +152,29 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     w.Progress.ScrollToLast();
     w.Tk.DoEvents();
 
-    std::string maxId = firstMaxId;
-    bool reached = false;
     int total = 0;
     const int heldBefore = tweets.Count();
-    PageProgress progress("max_id", maxId);
-    std::string stopLine;
     const int undatedBefore = tweets.UndatedCount();
-    int before = 0;
-    try {
-        do {
-            before = tweets.Count();
-            do {
-                w.LastGET.SetText(twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true));
-            } while (m_steps.ResendAfterSpentWindow(twitter, ResourceFamily::UserTimeline, "user timeline"));
-            const int count = twitter.LastResponseCount();
-            if (count == -1 && !w.Cancelled) {
-                w.Progress.Append("Retrieval error: " + twitter.LastResponseCode());
-            } else if (count > 0) {
-                if (!progress.TweetPageMoved(tweets, before)) {
-                    stopLine = progress.StopLine();
-                    break;
-                }
-                maxId = tweets.OldestTweetId(true);
-                reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
-                // The CR LF at the end is the panel text as it has always been (kept on purpose).
-                w.InfoBar.SetPanel(3, std::to_string(twitter.UTLRateLimitRemaining()) +
-                                          " USER_TIMELINE requests remaining\r\n");
-                w.InfoBar.SetPanel(
-                    4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
-                total += count;
-                w.RetrievalBar.Advance(static_cast<double>(m_usersDone) / std::max(1, m_usersTotal),
-                                       tweets.Count());
-                w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
-                                       tweets.DateTime(tweets.Count()));
-                w.Tk.DoEvents();
-            }
-            w.Progress.ScrollToLast();
-            w.Tk.DoEvents();
-            if (twitter.UTLRateLimitRemaining() < kQuotaLow)
-                m_steps.QuotaLow(twitter, ResourceFamily::UserTimeline, "user timeline");
-        } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
-    } catch (const std::bad_alloc&) {
-        stopLine = RetrievalSteps::OutOfMemory(tweets, before);
-    }
+    TweetPageLoop::Source source;
+    source.family = ResourceFamily::UserTimeline;
+    source.windowName = "user timeline";
+    source.fetch = [&](const std::string& maxId) {
+        return twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true);
+    };
+    source.remaining = [&] { return twitter.UTLRateLimitRemaining(); };
+    source.refused = [&] { w.Progress.Append("Retrieval error: " + twitter.LastResponseCode()); };
+    source.taken = [&](int count) {
+        // The CR LF at the end is the panel text as it has always been (kept on purpose).
+        w.InfoBar.SetPanel(
+            3, std::to_string(twitter.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining\r\n");
+        w.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
+        total += count;
+        w.RetrievalBar.Advance(static_cast<double>(m_usersDone) / std::max(1, m_usersTotal), tweets.Count());
+        w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
+                               tweets.DateTime(tweets.Count()));
+    };
+    const bool reached = TweetPageLoop(w, m_steps).Run(source, firstMaxId);
 
-    if (!stopLine.empty()) w.Progress.Append(stopLine);
     if (tweets.UndatedCount() > undatedBefore)
         w.Progress.Append(RetrievalSteps::UndatedLine(tweets.UndatedCount() - undatedBefore));
     w.Progress.Append(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "workspace/main_window_state.h"
@@ -18,8 +19,6 @@ class TimelineRetrieval {
     static constexpr const char* kNewTip = "Retrieve timelines for all checked users";
     static constexpr const char* kUpdateTip =
         "Update existing table with latest timelines for all checked users";
-    // The quota dialog appears below this many user-timeline requests.
-    static constexpr int kQuotaLow = 10;
 
     TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files);
 
@@ -48,6 +47,12 @@ class TimelineRetrieval {
     // file forgotten.
     void StartFreshTable();
     void FinishFreshTable();
+    // Update and Continue Back: the tweets `retrieve` gets for each checked user are added
+    // to the table as it stands (sorted on TweetID first when asked).
+    void AddToTable(bool sortById, const std::function<void(const std::string&)>& retrieve);
+    // The start line, the progress bar over the checked users and the step for each of
+    // them (by list index), in list order, until a Cancel.
+    void WalkCheckedUsers(const std::function<void(int)>& step);
     // The progress bar counts users done of those checked.
     int CheckedUsers() const;
     void BeginUsers(int total);

@@ -43,6 +43,13 @@ bool IsExecutable(const std::string& path) {
 
 TweetFiles::TweetFiles(MainWindowState& window, TweetTableView& view) : m_window(window), m_view(view) {}
 
+bool TweetFiles::ReadyToReplaceTables() {
+    if (!m_window.CanStartRetrieval()) return false;
+    OfferToSave();
+    m_window.Users.OfferToSaveUserTable(m_window.Users.CurUserTable);
+    return m_window.CanStartRetrieval();
+}
+
 void TweetFiles::OfferToSave() {
     if (!m_window.TweetsDirty) return;
     if (m_window.Tk.MessageBox(kReplaceQuestion, MsgButtons::YesNo) == MsgResult::Yes) SaveTweetsTable();

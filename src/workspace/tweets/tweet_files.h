@@ -20,6 +20,10 @@ class TweetFiles {
 
     // With unsaved rows, asks kReplaceQuestion; Yes saves first. There is no way to back out.
     void OfferToSave();
+    // Before a retrieval that replaces the Tweets table and the current user table: the
+    // questions that offer to save both; true when the retrieval may start (the questions
+    // let events run, so it is asked again after them).
+    bool ReadyToReplaceTables();
 
     // Open Tweets Table. With `Starting` set (a history entry) the file comes from the
     // dialog's file name, no dialog is shown and a file that cannot be read is skipped

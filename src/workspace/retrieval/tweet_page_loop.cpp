@@ -1,0 +1,48 @@
+#include "workspace/retrieval/tweet_page_loop.h"
+
+#include <new>
+
+#include "workspace/retrieval/page_progress.h"
+
+namespace marlin {
+
+bool TweetPageLoop::Run(const Source& source, const std::string& firstMaxId) {
+    MainWindowState& w = m_window;
+    TwitterAPI& twitter = w.Twitter;
+    TweetSet& tweets = twitter.Tweets;
+    std::string maxId = firstMaxId;
+    bool reached = false;
+    PageProgress progress("max_id", maxId);
+    std::string stopLine;
+    int before = 0;
+    try {
+        do {
+            before = tweets.Count();
+            do {
+                w.LastGET.SetText(source.fetch(maxId));
+            } while (m_steps.ResendAfterSpentWindow(twitter, source.family, source.windowName));
+            const int count = twitter.LastResponseCount();
+            if (count == -1 && !w.Cancelled && source.refused) {
+                source.refused();
+            } else if (count > 0) {
+                if (!progress.TweetPageMoved(tweets, before)) {
+                    stopLine = progress.StopLine();
+                    break;
+                }
+                maxId = tweets.OldestTweetId(true);
+                reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
+                source.taken(count);
+                w.Tk.DoEvents();
+            }
+            w.Progress.ScrollToLast();
+            w.Tk.DoEvents();
+            if (source.remaining() < kQuotaLow) m_steps.QuotaLow(twitter, source.family, source.windowName);
+        } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
+    } catch (const std::bad_alloc&) {
+        stopLine = RetrievalSteps::OutOfMemory(tweets, before);
+    }
+    if (!stopLine.empty()) w.Progress.Append(stopLine);
+    return reached;
+}
+
+}  // namespace marlin
