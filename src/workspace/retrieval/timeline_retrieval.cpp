@@ -12,7 +12,7 @@
 namespace marlin {
 
 TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files)
-    : m_window(window), m_view(view), m_files(files), m_steps(window) {}
+    : m_window(window), m_view(view), m_files(files), m_steps(window), m_users(window.RetrievalBar) {}
 
 void TimelineRetrieval::StartFreshTable() {
     MainWindowState& w = m_window;
@@ -49,7 +49,7 @@ void TimelineRetrieval::GetAllUTL_Click() {
         if (w.Users.UserList.Checked(i)) {
             w.Users.UserList.SetSelectedIndex(i);
             RetrieveTimeline(w.Users.UserList.Item(i), "");
-            ++m_usersDone;
+            m_users.Next();
             // Everything gathered so far is shown after each user.
             m_view.ShowTweets(false);
         }
@@ -74,7 +74,7 @@ void TimelineRetrieval::UpdateUTL_Click() {
         if (w.Users.UserList.Checked(c)) {
             const std::string user = w.Users.UserList.Item(c);
             RetrieveTimeline(user, NewestTweetIdOf(user));
-            ++m_usersDone;
+            m_users.Next();
         }
         if (w.Cancelled) break;
     }
@@ -112,7 +112,7 @@ void TimelineRetrieval::ContinueBack() {
         if (w.Users.UserList.Checked(c)) {
             const std::string user = w.Users.UserList.Item(c);
             RetrieveTimeline(user, "", RetrievalSteps::IdBelow(OldestTweetIdOf(user)));
-            ++m_usersDone;
+            m_users.Next();
         }
         if (w.Cancelled) break;
     }
@@ -128,9 +128,7 @@ int TimelineRetrieval::CheckedUsers() const {
 }
 
 void TimelineRetrieval::BeginUsers(int total) {
-    m_usersDone = 0;
-    m_usersTotal = total;
-    m_window.RetrievalBar.Begin("tweets");
+    m_users.Begin("tweets", total);
 }
 
 std::string TimelineRetrieval::OldestTweetIdOf(const std::string& screenName) const {
@@ -202,8 +200,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
                 w.InfoBar.SetPanel(
                     4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
                 total += count;
-                w.RetrievalBar.Advance(static_cast<double>(m_usersDone) / std::max(1, m_usersTotal),
-                                       tweets.Count());
+                m_users.Page(count);
                 w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
                                        tweets.DateTime(tweets.Count()));
                 w.Tk.DoEvents();
