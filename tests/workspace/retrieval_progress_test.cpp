@@ -101,15 +101,5 @@ TEST_F(RetrievalProgressTest, RunsThroughUsersShowTheirShareAndRateAndHideAfterw
     }
 }
 
-TEST_F(RetrievalProgressTest, AListWithNoKnownEndShowsTheCountSoFar) {
-    Start();
-    const std::string library = Emu().Users().midsize;
-    tk.promptAnswers.push_back(library);
-    const Seen seen = Watch([&] { frm->mGetUserFollowers_Click(); }, "users");
-    const std::string count =
-        ProgressBar::Grouped(static_cast<long long>(Emu().Data().FollowerIds(library).size()));
-    EXPECT_THAT(seen.lastRate, StartsWith(count + " users, "));
-}
-
 }  // namespace
 }  // namespace marlin::testing
