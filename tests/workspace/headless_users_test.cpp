@@ -39,6 +39,7 @@ class HeadlessUsersTest : public UserSideTest {
         setup.requestFactory = CurlHttpRequest::Factory();
         setup.apiBase = Emu().BaseUrl();
         setup.appFolder = AppFolder();
+        setup.retryDelays = {20, 20, 20};
         HeadlessRun run(console, std::move(setup));
         const int code = run.Run(arguments);
         err = stream.str();
@@ -135,6 +136,7 @@ TEST_F(HeadlessUsersTest, FailuresAndBadUsageGiveTheirCodeAndReasonAndKeepAnEarl
         int code;
         std::string says;
         bool credentials = true;
+        int serverErrors = 0;  // the follower list's next requests answer 500
     };
     const std::string kept = Out("kept.muk");
     const std::vector<Case> cases = {
@@ -145,6 +147,12 @@ TEST_F(HeadlessUsersTest, FailuresAndBadUsageGiveTheirCodeAndReasonAndKeepAnEarl
         {{"followers", "--out", kept}, 2, "followers needs its argument"},
         {{"friends", "a", "b", "--out", kept}, 2, "unexpected argument \"b\""},
         {{"followers", "nobody_by_that_name", "--out", kept}, 1, "no user list was retrieved"},
+        // The client's three retries, then the run gives up instead of asking on.
+        {{"followers", names[2], "--out", kept},
+         1,
+         "no user list was retrieved for " + names[2] + " (500",
+         true,
+         4},
         {{"lookup", "--users", Out("strangers.txt"), "--out", kept}, 1, "no profile was found"},
         {{"timelines", "--users", Out("strangers.txt"), "--out", kept}, 1, "Retrieval error: 404"},
         {{"timelines", "--users", Out("names.txt"), "--out", kept}, 1, "failed: no credentials", false},
@@ -158,6 +166,9 @@ TEST_F(HeadlessUsersTest, FailuresAndBadUsageGiveTheirCodeAndReasonAndKeepAnEarl
             StoreCredentials();
         else
             std::filesystem::remove(File(AppCredFile::kFileName));
+        Emu().ClearFaults();
+        if (c.serverErrors > 0)
+            Emu().InjectFault(emulator::Family::FollowersList, emulator::Fault::Error500, c.serverErrors);
         EXPECT_EQ(Run(c.arguments), c.code);
         EXPECT_THAT(err, HasSubstr(c.says));
         if (c.code == HeadlessRun::kBadUsage) {

@@ -209,15 +209,19 @@ int HeadlessRun::RunUserList(const HeadlessCommand& command) {
         m_frm->mGetUserFriends_Click();
     ReportLog(true);
     const UserSet& users = w.Twitter.Users;
+    const std::string failure =
+        w.Twitter.LastResponseCount() < 0 ? " (" + w.Twitter.LastResponseCode() + ")" : "";
     if (users.Count() == 0)
-        return m_stopping ? kStopped : Fail("no user list was retrieved for " + command.subject);
+        return m_stopping ? kStopped : Fail("no user list was retrieved for " + command.subject + failure);
     std::string text;
     for (int i = 1; i <= users.Count(); ++i)
         text += users.Item(i).Id + "\t" + users.Item(i).ScreenName + "\r\n";
     if (!AtomicFile::Write(command.out, CodePage::ToWindows1252(text)))
         return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(users.Count()) + " users to " + command.out);
-    return m_stopping ? kStopped : kDone;
+    if (m_stopping) return kStopped;
+    // What arrived is saved; a list cut short by an error is still no success.
+    return failure.empty() ? kDone : Fail("the list of " + command.subject + " is incomplete" + failure);
 }
 
 int HeadlessRun::SaveTweets(const std::string& file) {

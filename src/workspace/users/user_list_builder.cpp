@@ -42,10 +42,13 @@ ResourceFamily Family(UserListBuilder::ListKind kind) {
 }
 
 // A refusal that asking again cannot change (no such account, a protected one). A spent
-// window (429) or a server error may pass, so those pages are asked for again.
-bool LastingFailure(const std::string& responseCode) {
+// window (429) or a server error may pass, so those pages are asked for again; but in
+// unattended mode the client has already retried a failed page itself, and asking on
+// would never end while the service stays down.
+bool LastingFailure(const std::string& responseCode, bool unattended) {
     const int status = static_cast<int>(SKDFuncs::LeadingNumber(responseCode));
-    return status >= 400 && status < 500 && status != 429;
+    if (status == 429) return false;
+    return unattended || (status >= 400 && status < 500);
 }
 
 // The first `count` characters of a UTF-8 text.
@@ -156,7 +159,9 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
         w.InfoBar.SetPanel(3, std::to_string(window.remaining) + texts.remaining);
         w.InfoBar.SetPanel(4, "Next Reset: " + SKDFuncs::FormatLocalDateTime(client.NextLimitReset(family)));
         w.Tk.DoEvents();
-        if (response == TwitterAPI::kFailed && LastingFailure(client.LastResponseCode())) break;
+        if (response == TwitterAPI::kFailed &&
+            LastingFailure(client.LastResponseCode(), w.Settings.WaitForQuota))
+            break;
     }
     return reachedEnd;
 }
