@@ -19,8 +19,9 @@ std::string ProgressBar::Grouped(long long value) {
     return text;
 }
 
-void ProgressBar::Begin(std::string unit) {
+void ProgressBar::Begin(std::string unit, bool endKnown) {
     m_unit = std::move(unit);
+    m_endKnown = endKnown;
     m_start = m_clock();
     m_share = 0;
     m_items = 0;
@@ -45,10 +46,14 @@ void ProgressBar::End() {
 }
 
 void ProgressBar::UpdateRate() {
-    m_rateText.clear();
+    m_rateText = m_endKnown ? "" : Grouped(m_items) + " " + m_unit;
     if (m_pages < kPagesBeforeRate) return;
     const double minutes = std::chrono::duration<double>(m_clock() - m_start).count() / 60.0;
     if (minutes <= 0) return;
+    if (!m_endKnown) {
+        m_rateText += ", " + Grouped(std::llround(m_items / minutes)) + " " + m_unit + "/min";
+        return;
+    }
     m_rateText = Grouped(std::llround(m_items / minutes)) + " " + m_unit + "/min";
     if (m_share <= 0 || m_share >= 1) return;
     const double left = minutes * (1 - m_share) / m_share;

@@ -17,16 +17,20 @@ class ProgressBar : public ControlModel {
 
     explicit ProgressBar(Clock clock = [] { return std::chrono::steady_clock::now(); });
 
-    // A retrieval starts: shown at 0; unit names what is counted ("tweets", "users").
-    void Begin(std::string unit);
+    // A retrieval starts: shown at 0; unit names what is counted ("tweets", "users"). A run
+    // whose end is not known up front (a follower list of an account whose size is not at
+    // hand) shows a busy bar and the count instead of a share.
+    void Begin(std::string unit, bool endKnown = true);
     // A page arrived: share is the part done (0..1), items what was received so far.
     void Advance(double share, long long items);
     // The retrieval ended: hidden.
     void End();
 
+    bool EndKnown() const { return m_endKnown; }
     double Share() const { return m_share; }
     int Percent() const { return static_cast<int>(m_share * 100.0 + 0.5); }
-    // Empty until kPagesBeforeRate pages have arrived.
+    // Empty until kPagesBeforeRate pages have arrived; with no known end, the count so far
+    // ("3,400 users") and from then on the rate.
     const std::string& RateText() const { return m_rateText; }
 
     // 1240 -> "1,240".
@@ -38,6 +42,7 @@ class ProgressBar : public ControlModel {
     Clock m_clock;
     std::chrono::steady_clock::time_point m_start{};
     std::string m_unit;
+    bool m_endKnown = true;
     double m_share = 0;
     long long m_items = 0;
     int m_pages = 0;

@@ -33,6 +33,23 @@ TEST(ProgressBarTest, RateAndTimeLeftAppearAfterThreePagesAndTheBarHidesWhenIdle
     EXPECT_EQ(bar.RateText(), "");
 }
 
+TEST(ProgressBarTest, WithNoKnownEndTheCountLeadsAndNoTimeLeftIsGuessed) {
+    std::chrono::steady_clock::time_point now{};
+    ProgressBar bar([&] { return now; });
+    bar.Begin("users", false);
+    EXPECT_FALSE(bar.EndKnown());
+    const std::vector<std::string> texts = {"200 users", "400 users", "1,200 users, 1,200 users/min"};
+    for (std::size_t page = 0; page < texts.size(); ++page) {
+        now += 20s;
+        bar.Advance(0, page == 2 ? 1200 : 200 * static_cast<long long>(page + 1));
+        EXPECT_EQ(bar.RateText(), texts[page]);
+    }
+    EXPECT_EQ(bar.Percent(), 0);
+    bar.Begin("tweets");
+    EXPECT_TRUE(bar.EndKnown());
+    EXPECT_EQ(bar.RateText(), "");
+}
+
 TEST(ProgressBarTest, GroupsThousands) {
     for (const auto& [value, text] : std::vector<std::pair<long long, std::string>>{
              {0, "0"}, {999, "999"}, {1000, "1,000"}, {1234567, "1,234,567"}, {-45000, "-45,000"}})

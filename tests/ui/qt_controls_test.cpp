@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -25,6 +26,7 @@
 #include "platform/log_list.h"
 #include "platform/menu_item.h"
 #include "platform/option_group.h"
+#include "platform/progress_bar.h"
 #include "platform/qt/qt_button.h"
 #include "platform/qt/qt_check_list.h"
 #include "platform/qt/qt_control.h"
@@ -34,6 +36,7 @@
 #include "platform/qt/qt_log_list.h"
 #include "platform/qt/qt_menu_item.h"
 #include "platform/qt/qt_option_group.h"
+#include "platform/qt/qt_progress_bar.h"
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_text_box.h"
 #include "platform/qt/qt_timer.h"
@@ -128,6 +131,20 @@ TEST(QtStatusBarTest, FourNamedPanelsShowOneLineEach) {
     EXPECT_EQ(binding->panel(3)->text(), "179 SEARCH requests remaining");
     EXPECT_EQ(binding->panel(1)->text(), "12 tweets displayed");
     EXPECT_EQ(window.findChild<QLabel*>("InfoBarPanel4"), binding->panel(4));
+}
+
+TEST(QtProgressBarTest, ShowsTheShareOrABusyBarWhenTheEndIsNotKnown) {
+    ProgressBar model;
+    QWidget container;
+    auto* binding = new QtProgressBar(model, &container);
+    model.Begin("tweets");
+    model.Advance(0.4, 10);
+    EXPECT_EQ(binding->bar()->maximum(), 100);
+    EXPECT_EQ(binding->bar()->value(), 40);
+    model.Begin("users", false);
+    model.Advance(0, 200);
+    EXPECT_EQ(binding->bar()->maximum(), 0);  // Qt's busy bar
+    EXPECT_EQ(binding->rate()->text(), "200 users");
 }
 
 TEST(QtDatePickerTest, LimitsTheWidgetToTheRangeAndPassesTheUsersDate) {

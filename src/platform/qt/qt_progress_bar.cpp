@@ -17,7 +17,6 @@ QtProgressBar::QtProgressBar(ProgressBar& model, QWidget* container)
     layout->addWidget(m_rate);
     m_bar->setObjectName(container->objectName() + "Bar");
     m_rate->setObjectName(container->objectName() + "Rate");
-    m_bar->setRange(0, 100);
     m_bar->setMaximumWidth(160);
     Apply();
 }
@@ -28,6 +27,8 @@ void QtProgressBar::OnChange(const ModelChange& change) {
 }
 
 void QtProgressBar::Apply() {
+    // An empty range is Qt's busy bar.
+    m_bar->setRange(0, m_model.EndKnown() ? 100 : 0);
     m_bar->setValue(m_model.Percent());
     m_rate->setText(ToQt(m_model.RateText()));
 }

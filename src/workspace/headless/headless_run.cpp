@@ -122,7 +122,7 @@ int HeadlessRun::RunSearch(const HeadlessCommand& command) {
     SetBackDays(*command.backDays);
     m_frm->State().Tweets.SearchQuery.SetText(command.subject);
     m_frm->GetSrch_Click();
-    return RetrievalOutcome(SaveTweets(command.out));
+    return SaveRetrieved(command.out);
 }
 
 bool HeadlessRun::OpenTable(const std::string& file) {
@@ -181,7 +181,7 @@ int HeadlessRun::RunTimelines(const HeadlessCommand& command) {
     for (const std::string& name : names) w.Users.UserList.AddItem(name, true);
     SetBackDays(command.backDays.value_or(7));
     m_frm->GetAllUTL_Click();
-    return RetrievalOutcome(SaveTweets(command.out));
+    return SaveRetrieved(command.out);
 }
 
 int HeadlessRun::RunLookup(const HeadlessCommand& command) {
@@ -192,11 +192,12 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     m_frm->GetUsers(w.Twitter, names, false, false);
     m_frm->FillUserTable(w.Twitter, false);
     ReportLog(true);
+    // An empty table would only write over what an earlier run saved there.
+    if (w.Twitter.Users.Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
     if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All))
         return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(w.CurrentUserTable().RowCount()) + " profiles to " + command.out);
-    if (m_stopping) return kStopped;
-    return w.Twitter.Users.Count() > 0 ? kDone : Fail("no profile was found");
+    return m_stopping ? kStopped : kDone;
 }
 
 int HeadlessRun::RunUserList(const HeadlessCommand& command) {
@@ -208,6 +209,10 @@ int HeadlessRun::RunUserList(const HeadlessCommand& command) {
         m_frm->mGetUserFriends_Click();
     ReportLog(true);
     const UserSet& users = w.Twitter.Users;
+    const std::string failure =
+        w.Twitter.LastResponseCount() < 0 ? " (" + w.Twitter.LastResponseCode() + ")" : "";
+    if (users.Count() == 0)
+        return m_stopping ? kStopped : Fail("no user list was retrieved for " + command.subject + failure);
     std::string text;
     for (int i = 1; i <= users.Count(); ++i)
         text += users.Item(i).Id + "\t" + users.Item(i).ScreenName + "\r\n";
@@ -215,7 +220,8 @@ int HeadlessRun::RunUserList(const HeadlessCommand& command) {
         return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(users.Count()) + " users to " + command.out);
     if (m_stopping) return kStopped;
-    return users.Count() > 0 ? kDone : Fail("no user list was retrieved for " + command.subject);
+    // What arrived is saved; a list cut short by an error is still no success.
+    return failure.empty() ? kDone : Fail("the list of " + command.subject + " is incomplete" + failure);
 }
 
 int HeadlessRun::SaveTweets(const std::string& file) {
@@ -224,6 +230,15 @@ int HeadlessRun::SaveTweets(const std::string& file) {
     if (!m_frm->Files().WriteTweetTable(file)) return Fail("cannot write " + file);
     m_tk.Line("Saved " + std::to_string(w.OutTable.RowCount()) + " tweets to " + file);
     return kDone;
+}
+
+int HeadlessRun::SaveRetrieved(const std::string& file) {
+    // A run that failed before its first tweet leaves an earlier file of that name as it was.
+    if (m_frm->State().OutTable.RowCount() == 0) {
+        ReportLog(true);
+        if (const int outcome = RetrievalOutcome(kDone); outcome != kDone) return outcome;
+    }
+    return RetrievalOutcome(SaveTweets(file));
 }
 
 int HeadlessRun::RetrievalOutcome(int saved) {

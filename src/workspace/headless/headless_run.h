@@ -58,6 +58,8 @@ class HeadlessRun {
     // The exports read a saved table and need neither credentials nor the service.
     int RunExport(const HeadlessCommand& command);
     int SaveTweets(const std::string& file);
+    // SaveTweets and RetrievalOutcome of a run that made a new table.
+    int SaveRetrieved(const std::string& file);
     int Fail(const std::string& reason);
     // The exit code of a finished tweet retrieval: failed when the service's last answer
     // was an error, stopped when a signal asked for it.

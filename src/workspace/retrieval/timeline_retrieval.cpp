@@ -11,7 +11,7 @@
 namespace marlin {
 
 TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files)
-    : m_window(window), m_view(view), m_files(files), m_steps(window) {}
+    : m_window(window), m_view(view), m_files(files), m_steps(window), m_users(window.RetrievalBar) {}
 
 void TimelineRetrieval::StartFreshTable() {
     MainWindowState& w = m_window;
@@ -94,7 +94,7 @@ void TimelineRetrieval::WalkCheckedUsers(const std::function<void(int)>& step) {
     for (int i = 0; i < w.Users.UserList.Count(); ++i) {
         if (w.Users.UserList.Checked(i)) {
             step(i);
-            ++m_usersDone;
+            m_users.Next();
         }
         if (w.Cancelled) break;
     }
@@ -108,9 +108,7 @@ int TimelineRetrieval::CheckedUsers() const {
 }
 
 void TimelineRetrieval::BeginUsers(int total) {
-    m_usersDone = 0;
-    m_usersTotal = total;
-    m_window.RetrievalBar.Begin("tweets");
+    m_users.Begin("tweets", total);
 }
 
 std::string TimelineRetrieval::OldestTweetIdOf(const std::string& screenName) const {
@@ -169,7 +167,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
             3, std::to_string(twitter.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining\r\n");
         w.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
         total += count;
-        w.RetrievalBar.Advance(static_cast<double>(m_usersDone) / std::max(1, m_usersTotal), tweets.Count());
+        m_users.Page(count);
         w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
                                tweets.DateTime(tweets.Count()));
     };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "workspace/main_window_state.h"
+#include "workspace/retrieval/counted_progress.h"
 #include "workspace/retrieval/retrieval_steps.h"
 #include "workspace/tweets/tweet_files.h"
 #include "workspace/tweets/tweet_table_view.h"
@@ -61,8 +62,7 @@ class TimelineRetrieval {
     TweetTableView& m_view;
     TweetFiles& m_files;
     RetrievalSteps m_steps;
-    int m_usersDone = 0;
-    int m_usersTotal = 0;
+    CountedProgress m_users;
 };
 
 }  // namespace marlin

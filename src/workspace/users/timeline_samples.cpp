@@ -47,7 +47,7 @@ class SwitchGuard {
 }  // namespace
 
 TimelineSamples::TimelineSamples(MainWindowState& window, UserProfileTable& profiles)
-    : m_window(window), m_profiles(profiles) {}
+    : m_window(window), m_profiles(profiles), m_sampled(window.RetrievalBar) {}
 
 // ---- Build Table
 
@@ -131,8 +131,13 @@ void TimelineSamples::GetUTTL_Click() {
 
     TwitterAPI& client = w.Users.CurUserTable == 0 ? w.Twitter : w.UTwitter;
     ReportList& table = w.CurrentUserTable();
+    int checked = 0;
+    for (int row = 0; row < table.RowCount(); ++row) checked += table.Checked(row);
+    m_sampled.Begin("tweets", checked);
     for (int row = 0; row < table.RowCount(); ++row) {
-        if (table.Checked(row)) SampleOneUser(client, table, row, earliest, sampleSize);
+        if (!table.Checked(row)) continue;
+        SampleOneUser(client, table, row, earliest, sampleSize);
+        m_sampled.Next();
     }
     running.Release();
     w.Tk.MessageBox(kSamplesDone);
@@ -156,6 +161,7 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, ReportList& table, int r
             w.Progress.Append(progress.StopLine());
             break;
         }
+        if (client.LastResponseCount() > 0) m_sampled.Page(client.LastResponseCount());
         maxId = client.LastResponseCount() < 1 ? std::string() : tweets.OldestTweetId(true);
         try {
             trimmed = tweets.TrimToDateRange(earliest, RetrievalSteps::LatestBound());

@@ -4,6 +4,7 @@
 
 #include "core/skd_funcs.h"
 #include "workspace/main_window_state.h"
+#include "workspace/retrieval/counted_progress.h"
 #include "workspace/users/user_profile_table.h"
 #include "workspace/users/user_stats.h"
 
@@ -60,7 +61,8 @@ class TimelineSamples {
 
     MainWindowState& m_window;
     UserProfileTable& m_profiles;
-    bool m_switching = false;  // the toggle and the list select each other
+    bool m_switching = false;   // the toggle and the list select each other
+    CountedProgress m_sampled;  // users sampled of the checked ones
 };
 
 }  // namespace marlin

@@ -42,10 +42,13 @@ ResourceFamily Family(UserListBuilder::ListKind kind) {
 }
 
 // A refusal that asking again cannot change (no such account, a protected one). A spent
-// window (429) or a server error may pass, so those pages are asked for again.
-bool LastingFailure(const std::string& responseCode) {
+// window (429) or a server error may pass, so those pages are asked for again; but in
+// unattended mode the client has already retried a failed page itself, and asking on
+// would never end while the service stays down.
+bool LastingFailure(const std::string& responseCode, bool unattended) {
     const int status = static_cast<int>(SKDFuncs::LeadingNumber(responseCode));
-    return status >= 400 && status < 500 && status != 429;
+    if (status == 429) return false;
+    return unattended || (status >= 400 && status < 500);
 }
 
 // The first `count` characters of a UTF-8 text.
@@ -77,11 +80,30 @@ std::string ClassicStr(double value) {
     return text;
 }
 
+// The length of the account's list as a profile at hand gives it: the main user set, or a
+// row of the current user table. 0 when neither knows the account.
+long long ListedCount(MainWindowState& w, UserListBuilder::ListKind kind, const std::string& account) {
+    const bool followers = kind == UserListBuilder::ListKind::Followers;
+    const UserSet& users = w.Twitter.Users;
+    if (const int at = users.FindUserIndex(account, account); at > 0)
+        return followers ? users.Item(at).Followers : users.Item(at).Friends;
+    const ReportList& table = w.CurrentUserTable();
+    for (int row = 0; row < table.RowCount(); ++row) {
+        if (Trimmed(table.Text(row)) != account &&
+            Trimmed(table.Cell(row, UserProfileTable::kScreenName)) != account)
+            continue;
+        const auto count =
+            table.Cell(row, followers ? UserProfileTable::kFollowers : UserProfileTable::kFriends);
+        return static_cast<long long>(SKDFuncs::LeadingNumber(std::string(count)));
+    }
+    return 0;
+}
+
 }  // namespace
 
 UserListBuilder::UserListBuilder(MainWindowState& window, UserProfileTable& profiles,
                                  TimelineSamples& samples)
-    : m_window(window), m_profiles(profiles), m_samples(samples) {}
+    : m_window(window), m_profiles(profiles), m_samples(samples), m_listed(window.RetrievalBar) {}
 
 void UserListBuilder::BeginRetrieval() {
     m_window.Cancelled = false;
@@ -96,7 +118,8 @@ void UserListBuilder::EndRetrieval(RetrievalGuard& running) {
 // ---- Followers and friends
 
 bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const std::string& userId,
-                                       const std::string& screenName, const std::string& label) {
+                                       const std::string& screenName, const std::string& label,
+                                       long long listed) {
     MainWindowState& w = m_window;
     const ListTexts& texts = Texts(kind);
     const ResourceFamily family = Family(kind);
@@ -106,6 +129,7 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
 
     bool reachedEnd = false;
     PageProgress progress("cursor", users.NextCursor());
+    m_listed.Begin("users", listed);
     while (!w.Cancelled) {
         // A spent window answers 429 until it renews: wait for it instead of asking again and again.
         const QuotaWindow& window = client.Window(family);
@@ -126,12 +150,18 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
             w.Progress.Append(progress.StopLine());
             break;
         }
+        if (pageRead) {
+            m_listed.Next(users.Count() - before);
+            m_listed.Page(users.Count() - before);
+        }
         w.Progress.ReplaceLast(texts.getting + label + " (" + std::to_string(users.Count()) + " retrieved)");
         w.InfoBar.SetPanel(2, std::to_string(users.Count()) + " users displayed");
         w.InfoBar.SetPanel(3, std::to_string(window.remaining) + texts.remaining);
         w.InfoBar.SetPanel(4, "Next Reset: " + SKDFuncs::FormatLocalDateTime(client.NextLimitReset(family)));
         w.Tk.DoEvents();
-        if (response == TwitterAPI::kFailed && LastingFailure(client.LastResponseCode())) break;
+        if (response == TwitterAPI::kFailed &&
+            LastingFailure(client.LastResponseCode(), w.Settings.WaitForQuota))
+            break;
     }
     return reachedEnd;
 }
@@ -149,11 +179,12 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
         return;
     }
 
+    const long long listed = ListedCount(w, kind, name);  // before the user set is cleared
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Users.Clear();
     BeginRetrieval();
     try {
-        RetrieveUserList(w.Twitter, kind, "", name, name);
+        RetrieveUserList(w.Twitter, kind, "", name, name, listed);
     } catch (const std::exception&) {
         // An error of the exchange ends the command; what arrived so far is kept.
     }
@@ -413,8 +444,9 @@ void UserListBuilder::GetFF_Click(int index) {
     try {
         for (const std::string& target : targets) {
             w.UTwitter.Users.Clear();
-            const bool complete = RetrieveUserList(w.UTwitter, kind, byScreenName ? "" : target,
-                                                   byScreenName ? target : "", target);
+            const bool complete =
+                RetrieveUserList(w.UTwitter, kind, byScreenName ? "" : target, byScreenName ? target : "",
+                                 target, ListedCount(w, kind, target));
             const bool userCancelled = !complete && w.Cancelled;
             if (w.UTwitter.Users.Count() > 0) {
                 m_samples.AddUserTable(target + Texts(kind).tableSuffix);

@@ -5,6 +5,7 @@
 
 #include "service/twitter_api.h"
 #include "workspace/main_window_state.h"
+#include "workspace/retrieval/counted_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/users/timeline_samples.h"
 #include "workspace/users/user_profile_table.h"
@@ -75,8 +76,10 @@ class UserListBuilder {
   private:
     // Pages through the followers or friends list of one account into the client's user
     // set until the last page, a lasting failure or "Cancel ". True when it reached the end.
+    // The progress bar counts the users against `listed`, the account's own count when a
+    // profile at hand tells it; 0 shows a busy bar with the count.
     bool RetrieveUserList(TwitterAPI& client, ListKind kind, const std::string& userId,
-                          const std::string& screenName, const std::string& label);
+                          const std::string& screenName, const std::string& label, long long listed);
     void GetFollowersOrFriends(ListKind kind);
     // Starts and ends the retrievals that hold the window busy.
     void BeginRetrieval();
@@ -89,6 +92,7 @@ class UserListBuilder {
     UserProfileTable& m_profiles;
     TimelineSamples& m_samples;
     std::function<void(bool)> m_switchTimer;
+    CountedProgress m_listed;
 };
 
 }  // namespace marlin

@@ -39,7 +39,7 @@ const std::array<const char*, UserProfileTable::kColumnCount> UserProfileTable::
     "Tw_AvRT",    "Tw_MaxRT"};
 
 UserProfileTable::UserProfileTable(MainWindowState& window)
-    : m_window(window), m_clock([] { return SKDFuncs::Now(); }) {}
+    : m_window(window), m_clock([] { return SKDFuncs::Now(); }), m_lookedUp(window.RetrievalBar) {}
 
 void UserProfileTable::CreateColumns(ReportList& table) {
     // Numbers and flags sit on the right, texts on the left.
@@ -103,6 +103,7 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
     w.Cancelled = false;
 
     bool early = false;
+    m_lookedUp.Begin("users", n);
     for (int p = 0; p < n; p += kLookupBatch) {
         if (LookupQuotaLow(client)) {
             const SKDFuncs::DateValue reset = client.ULNextLimitReset();
@@ -116,7 +117,10 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
         const int end = std::min(p + kLookupBatch, n);
         std::string joined;
         for (int i = p; i < end; ++i) joined += list[static_cast<std::size_t>(i)] + ",";
+        const int found = client.Users.Count();
         client.GetUsersLookUp(userId ? joined : "", userId ? "" : joined, true);
+        m_lookedUp.Next(end - p);
+        m_lookedUp.Page(client.Users.Count() - found);
 
         // The line before the look-up (how the last retrieval ended) stays; from the
         // second batch on the look-up rewrites its own line.
@@ -134,6 +138,8 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
         }
         w.Tk.DoEvents();
     }
+    // Not every caller holds a retrieval guard (Add User, the command line's look-up).
+    m_lookedUp.End();
     // After the loop, which rewrites the log's last line with its progress.
     if (!skipped.empty()) w.Progress.Append(SkippedLine(skipped));
     if (!early) return;

@@ -11,6 +11,7 @@
 #include "platform/report_list.h"
 #include "service/twitter_api.h"
 #include "workspace/main_window_state.h"
+#include "workspace/retrieval/counted_progress.h"
 #include "workspace/users/user_stats.h"
 
 namespace marlin {
@@ -79,7 +80,8 @@ class UserProfileTable {
     // Looks up the profiles of the names (or ids) into the client's user set, 100 to a
     // request, waiting for the next quota window when the current one runs out. Without
     // update the set is cleared first. A run that ends early (the wait or the look-up
-    // cancelled) says "User table update was not completed"; what arrived stays.
+    // cancelled) says "User table update was not completed"; what arrived stays. The
+    // progress bar counts the names looked up while it runs.
     void GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId, bool update);
     // True when the text can be a screen name or a numeric user id: letters, digits and
     // "_" only (a "#tag", a name with a blank or a pasted "a&user_id=1" cannot).
@@ -129,6 +131,7 @@ class UserProfileTable {
 
     MainWindowState& m_window;
     LocalClock m_clock;
+    CountedProgress m_lookedUp;  // names looked up of those asked for
 };
 
 }  // namespace marlin
