@@ -56,6 +56,10 @@ void WindowHarness::OpenForm(HttpRequestFactory factory) {
 void WindowHarness::StartWindow(emulator::EmulatorConfig config, bool withScorer,
                                 HttpRequestFactory factory) {
     StartService(std::move(config), withScorer);
+    ReopenWindow(std::move(factory));
+}
+
+void WindowHarness::ReopenWindow(HttpRequestFactory factory) {
     OpenForm(std::move(factory));
     const emulator::EmulatorConfig& c = m_emulator->Config();
     ASSERT_FALSE(W().Twitter.AuthAppAccess(c.appName, c.consumerKey, c.consumerSecret).empty());

@@ -45,6 +45,8 @@ class WindowHarness : public ::testing::Test {
     void StartService(emulator::EmulatorConfig config = SmallCorpus(), bool withScorer = true);
     // Makes the window (again) over the running service; the default factory is libcurl's.
     void OpenForm(HttpRequestFactory factory = {});
+    // A fresh window on the running service, its main client authenticated.
+    void ReopenWindow(HttpRequestFactory factory = {});
     // Both, with the main client authenticated.
     void StartWindow(emulator::EmulatorConfig config = SmallCorpus(), bool withScorer = true,
                      HttpRequestFactory factory = {});

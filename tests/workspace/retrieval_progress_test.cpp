@@ -74,7 +74,7 @@ TEST_F(RetrievalProgressTest, RunsThroughUsersShowTheirShareAndRateAndHideAfterw
          [this] {
              std::string clip;
              for (const std::string& name : AccountNames(250)) clip += name + "\r\n";
-             tk.clipboard = clip;
+             tk.ClipboardSetText(clip);
          },
          [this] { frm->mPasteUL_Click(); }, "users", true, 100, 100},
         {"followers of an account whose profile is not at hand",

@@ -163,7 +163,8 @@ TEST_F(UnattendedCaptureTest, ContinueBackStopsAtTheThresholdDate) {
     NewSearch("data");
     const std::vector<std::string> full = SortedIds();
 
-    StartWindow(SmallCorpus(), false);  // the scorer is there from the first
+    // The same service again: another one would number its tweets from its own start.
+    ReopenWindow();
     BackDays(3);
     // Cancelled once the first page is held (a Cancel while a request is out drops that page).
     tk.onDoEvents = [&] {
