@@ -178,11 +178,6 @@ void ReportList::SetMultiSelect(bool on) {
     if (!on && m_selectedCount > 1) SetSelectedIndex(m_selected);
 }
 
-bool ReportList::RowSelected(int row) const {
-    CheckRow(row);
-    return m_rows[row].selected;
-}
-
 void ReportList::SetRowSelected(int row, bool selected) {
     CheckRow(row);
     if (!m_multiSelect) {

@@ -74,7 +74,6 @@ class ReportList : public ControlModel {
     // Whether the user may select several rows (views allow extending the selection).
     bool MultiSelect() const { return m_multiSelect; }
     void SetMultiSelect(bool on);
-    bool RowSelected(int row) const;
     // Adds a row to the selection (it becomes current) or takes it out, as a click with
     // the control key does. A list without multi-select keeps one row at most.
     void SetRowSelected(int row, bool selected);
