@@ -20,6 +20,11 @@ void ControlModel::SetToolTip(std::string toolTip) {
     Notify(ChangeKind::Properties);
 }
 
+void ControlModel::SetFocus() {
+    ++m_focusRequests;
+    Notify(ChangeKind::Focus);
+}
+
 void ControlModel::ContextMenu() {
     if (m_contextMenuAction) m_contextMenuAction();
 }

@@ -37,6 +37,10 @@ class ControlModel {
     void SetContextMenuAction(std::function<void()> action) { m_contextMenuAction = std::move(action); }
     void ContextMenu();
 
+    // The program gives the control the input focus; views honour it, tests count it.
+    void SetFocus();
+    int FocusRequests() const { return m_focusRequests; }
+
   protected:
     // Where a list's selection goes when entry `removed` is taken out: the removed entry
     // leaves nothing selected, a later one moves up with its text.
@@ -54,6 +58,7 @@ class ControlModel {
     bool m_enabled = true;
     bool m_visible = true;
     std::string m_toolTip;
+    int m_focusRequests = 0;
     std::function<void()> m_contextMenuAction;
 };
 

@@ -14,6 +14,7 @@ enum class ChangeKind {
     Properties,    // enabled, visible, tooltip, caption, text or any other scalar property
     Scroll,        // the program asked to bring the last item into view (log list)
     Popup,         // the program asked to show this menu as a popup at the mouse
+    Focus,         // the program asked to give this control the input focus
 };
 
 struct ModelChange {

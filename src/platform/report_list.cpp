@@ -55,10 +55,11 @@ void ReportList::AddRow(const std::vector<std::string>& cells, bool dimmed, bool
 
 void ReportList::RemoveRow(int row) {
     CheckRow(row);
+    if (m_rows[row].selected) --m_selectedCount;
     m_rows.erase(m_rows.begin() + row);
     m_orderedRows = m_rows.size();
     if (m_selected == row) {
-        m_selected = -1;
+        m_selected = FirstSelectedRow();
     } else if (m_selected > row) {
         --m_selected;
     }
@@ -72,15 +73,17 @@ int ReportList::RemoveRowsIf(const std::function<bool(int row)>& predicate) {
     std::vector<ReportRow> kept;
     kept.reserve(m_rows.size());
     int newSelected = -1;
+    m_selectedCount = 0;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         if (remove[i]) continue;
         if (static_cast<int>(i) == m_selected) newSelected = static_cast<int>(kept.size());
+        m_selectedCount += m_rows[i].selected ? 1 : 0;
         kept.push_back(std::move(m_rows[i]));
     }
     const int removed = RowCount() - static_cast<int>(kept.size());
     m_rows = std::move(kept);
     m_orderedRows = m_rows.size();
-    m_selected = newSelected;
+    m_selected = newSelected >= 0 ? newSelected : FirstSelectedRow();
     if (removed > 0) Announce(ChangeKind::Reset);
     return removed;
 }
@@ -91,6 +94,7 @@ void ReportList::ClearRows() {
     m_orderedRows = 0;
     m_headStale = false;
     m_selected = -1;
+    m_selectedCount = 0;
     Announce(ChangeKind::Reset);
 }
 
@@ -160,9 +164,87 @@ int ReportList::SelectedIndex() const {
 void ReportList::SetSelectedIndex(int row) {
     if (row != -1) CheckRow(row);
     EnsureOrder();
-    if (m_selected == row) return;
+    if (m_selected == row && m_selectedCount == (row >= 0 ? 1 : 0)) return;
+    ClearSelectionMarks();
+    if (row >= 0) MarkSelected(row, true);
     m_selected = row;
     Announce(ChangeKind::Selection, row, row);
+}
+
+void ReportList::SetMultiSelect(bool on) {
+    if (m_multiSelect == on) return;
+    m_multiSelect = on;
+    Announce(ChangeKind::Properties);
+    if (!on && m_selectedCount > 1) SetSelectedIndex(m_selected);
+}
+
+void ReportList::SetRowSelected(int row, bool selected) {
+    CheckRow(row);
+    if (!m_multiSelect) {
+        if (selected) {
+            SetSelectedIndex(row);
+        } else if (m_rows[row].selected) {
+            SetSelectedIndex(-1);
+        }
+        return;
+    }
+    if (m_rows[row].selected == selected && (!selected || m_selected == row)) return;
+    MarkSelected(row, selected);
+    if (selected) {
+        m_selected = row;
+    } else if (m_selected == row) {
+        m_selected = FirstSelectedRow();
+    }
+    Announce(ChangeKind::Selection);
+}
+
+void ReportList::SetSelectedRows(const std::vector<int>& rows, int current) {
+    for (const int row : rows) CheckRow(row);
+    EnsureOrder();
+    const bool currentAmongRows = std::find(rows.begin(), rows.end(), current) != rows.end();
+    const int newCurrent = currentAmongRows ? current : (rows.empty() ? -1 : rows.back());
+    if (!m_multiSelect) {
+        SetSelectedIndex(newCurrent);
+        return;
+    }
+    ClearSelectionMarks();
+    for (const int row : rows) MarkSelected(row, true);
+    m_selected = newCurrent;
+    Announce(ChangeKind::Selection);
+}
+
+std::vector<int> ReportList::SelectedRows() const {
+    EnsureOrder();
+    if (m_selectedCount <= 1) return m_selected >= 0 ? std::vector<int>{m_selected} : std::vector<int>{};
+    std::vector<int> rows;
+    rows.reserve(static_cast<std::size_t>(m_selectedCount));
+    for (int i = 0; i < RowCount(); ++i)
+        if (m_rows[i].selected) rows.push_back(i);
+    return rows;
+}
+
+int ReportList::FirstSelectedRow() const {
+    if (m_selectedCount == 0) return -1;
+    const auto first =
+        std::find_if(m_rows.begin(), m_rows.end(), [](const ReportRow& row) { return row.selected; });
+    return static_cast<int>(first - m_rows.begin());
+}
+
+void ReportList::MarkSelected(int row, bool selected) {
+    ReportRow& marked = m_rows[row];
+    if (marked.selected == selected) return;
+    marked.selected = selected;
+    m_selectedCount += selected ? 1 : -1;
+}
+
+void ReportList::ClearSelectionMarks() {
+    // The usual single selection is cleared without walking a table of 200,000 rows.
+    if (m_selectedCount == 1 && m_selected >= 0) {
+        m_rows[m_selected].selected = false;
+    } else if (m_selectedCount > 0) {
+        for (ReportRow& row : m_rows) row.selected = false;
+    }
+    m_selectedCount = 0;
 }
 
 // --- sorting

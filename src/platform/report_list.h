@@ -16,8 +16,9 @@ enum class SortDirection { Ascending, Descending };
 
 // A report-style list view without a toolkit: columns with header, width and
 // alignment; rows of a text and sub-items (position 0 is the row's text, sub-items
-// count from 1); a check box and a dimmed style per row; one selected row; a sort key
-// column, a sort order and an automatic-sorting switch.
+// count from 1); a check box and a dimmed style per row; one selected row, or several
+// where the list allows it; a sort key column, a sort order and an automatic-sorting
+// switch.
 //
 // Row order: while automatic sorting is off, rows stay in the order they were added
 // (and in whatever order the last sort left them). While it is on, every read sees the
@@ -65,9 +66,22 @@ class ReportList : public ControlModel {
     bool Dimmed(int row) const;
     void SetDimmed(int row, bool dimmed);
 
-    // --- selection (follows its row when the rows are re-sorted)
+    // --- selection (follows its rows when the rows are re-sorted)
+    // The current row, which the commands on one row act on; it is always selected.
     int SelectedIndex() const;
+    // Makes `row` the only selected row and the current one (-1: none selected).
     void SetSelectedIndex(int row);
+    // Whether the user may select several rows (views allow extending the selection).
+    bool MultiSelect() const { return m_multiSelect; }
+    void SetMultiSelect(bool on);
+    // Adds a row to the selection (it becomes current) or takes it out, as a click with
+    // the control key does. A list without multi-select keeps one row at most.
+    void SetRowSelected(int row, bool selected);
+    // Replaces the selection; `current` becomes current when it is among `rows`, else the
+    // last of them does.
+    void SetSelectedRows(const std::vector<int>& rows, int current);
+    // Every selected row, in row order.
+    std::vector<int> SelectedRows() const;
 
     // --- sorting
     int SortKey() const { return m_sortKey; }
@@ -107,6 +121,9 @@ class ReportList : public ControlModel {
     bool Before(const CellKey& a, const CellKey& b) const;
     void Resort(bool settingsChanged);
     void CheckRow(int row) const;
+    int FirstSelectedRow() const;
+    void ClearSelectionMarks();
+    void MarkSelected(int row, bool selected);
     void Announce(ChangeKind kind, int first = -1, int last = -1);
 
     std::vector<ReportColumn> m_columns;
@@ -115,6 +132,8 @@ class ReportList : public ControlModel {
     mutable std::size_t m_orderedRows = 0;  // while sorted: rows [0, m_orderedRows) are in order
     bool m_headStale = false;               // a key cell was edited since the last full sort
     mutable int m_selected = -1;
+    int m_selectedCount = 0;  // rows marked selected, the current one included
+    bool m_multiSelect = false;
     int m_sortKey = 0;
     SortDirection m_sortOrder = SortDirection::Ascending;
     bool m_sorted = false;

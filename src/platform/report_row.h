@@ -23,6 +23,7 @@ class ReportRow {
 
     bool checked = false;
     bool dimmed = false;
+    bool selected = false;
 
     // Bytes held by this row, buffers included (for the memory figures).
     std::size_t MemoryBytes() const;

@@ -25,9 +25,4 @@ void TextBox::LostFocus() {
     if (m_lostFocus) m_lostFocus();
 }
 
-void TextBox::SetFocus() {
-    ++m_focusRequests;
-    Notify(ChangeKind::Selection);
-}
-
 }  // namespace marlin

@@ -24,15 +24,10 @@ class TextBox : public ControlModel {
     void SetLostFocusAction(std::function<void()> action) { m_lostFocus = std::move(action); }
     void LostFocus();
 
-    // The program gives the box the input focus; views honour it, tests read it.
-    void SetFocus();
-    int FocusRequests() const { return m_focusRequests; }
-
   private:
     std::string m_text;
     std::string m_passwordChar;
     bool m_readOnly = false;
-    int m_focusRequests = 0;
     std::function<void()> m_change;
     std::function<void()> m_lostFocus;
 };

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
 #include <functional>
 #include <string>
@@ -50,6 +51,22 @@ inline void TypeInto(MainWindow& window, const char* name, const std::string& te
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, QString::fromStdString(text));
+}
+
+// Presses a splitter handle, moves it by `by` with the button held, and lets go.
+inline void DragHandle(QWidget* handle, QPoint by) {
+    const QPoint from(handle->width() / 2, handle->height() / 2);
+    const QPoint to = from + by;
+    QMouseEvent press(QEvent::MouseButtonPress, from, handle->mapToGlobal(from), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(handle, &press);
+    QMouseEvent move(QEvent::MouseMove, to, handle->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(handle, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, handle->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(handle, &release);
+    QCoreApplication::processEvents();
 }
 
 // Types the emulator's demo credentials into the dialog and presses OK.

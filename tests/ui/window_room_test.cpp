@@ -5,7 +5,6 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -22,22 +21,6 @@
 
 namespace marlin {
 namespace {
-
-// Presses the handle, moves it by `by` with the button held, and lets go.
-void DragHandle(QWidget* handle, QPoint by) {
-    const QPoint from(handle->width() / 2, handle->height() / 2);
-    const QPoint to = from + by;
-    QMouseEvent press(QEvent::MouseButtonPress, from, handle->mapToGlobal(from), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(handle, &press);
-    QMouseEvent move(QEvent::MouseMove, to, handle->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QCoreApplication::sendEvent(handle, &move);
-    QMouseEvent release(QEvent::MouseButtonRelease, to, handle->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(handle, &release);
-    QCoreApplication::processEvents();
-}
 
 class WindowRoomTest : public ::testing::Test {
   protected:
@@ -102,8 +85,8 @@ TEST_F(WindowRoomTest, OnALaptopScreenTheTweetsTableTakesMostOfTheHeight) {
     for (QSplitter* splitter : window->findChildren<QSplitter*>()) {
         SCOPED_TRACE(splitter->objectName().toStdString());
         const QList<int> before = splitter->sizes();
-        DragHandle(splitter->handle(1),
-                   splitter->orientation() == Qt::Vertical ? QPoint(0, -30) : QPoint(-30, 0));
+        testing::DragHandle(splitter->handle(1),
+                            splitter->orientation() == Qt::Vertical ? QPoint(0, -30) : QPoint(-30, 0));
         EXPECT_NE(splitter->sizes(), before);
     }
 

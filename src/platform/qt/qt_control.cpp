@@ -22,6 +22,7 @@ QtControl::QtControl(ControlModel& model, QWidget* widget, ContextMenu contextMe
 QtControl::~QtControl() = default;
 
 void QtControl::OnChange(const ModelChange& change) {
+    if (change.kind == ChangeKind::Focus && m_widget) m_widget->setFocus(Qt::OtherFocusReason);
     if (change.kind != ChangeKind::Properties && change.kind != ChangeKind::Reset) return;
     ApplyCommonProperties();
     ApplyVisibility();

@@ -9,8 +9,8 @@
 namespace marlin {
 
 // Binds a control model to an existing widget (found by its objectName in the window's
-// form) for the properties every control has: enabled, visible and tooltip, and, when
-// asked, the right-button context-menu request. The binding lives as a child of the
+// form) for what every control has: enabled, visible and tooltip, the program's focus
+// requests and, when asked, the right-button context-menu request. The binding lives as a child of the
 // widget, so it goes when the widget goes; it stops touching the model once the model
 // is destroyed.
 //

@@ -3,7 +3,9 @@
 #include <QScopedValueRollback>
 #include <QTableView>
 #include <QTreeView>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace marlin {
 
@@ -31,7 +33,7 @@ QHeaderView* QtReportList::Header() const {
 void QtReportList::PrepareView() {
     // Settings that keep a view of 200,000 rows fast and make it behave as a report list.
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    ApplySelectionMode();
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setAlternatingRowColors(true);
     m_view->setTextElideMode(Qt::ElideRight);
@@ -67,9 +69,20 @@ void QtReportList::ConnectView() {
             [this](const QModelIndex& current) {
                 if (m_applying || !ModelAlive() || m_model->HasPending()) return;
                 QScopedValueRollback<bool> guard(m_applying, true);
+                if (m_list.MultiSelect()) {
+                    TakeViewSelection();
+                    return;
+                }
                 m_list.SetSelectedIndex(current.isValid() && current.row() < m_list.RowCount() ? current.row()
                                                                                                : -1);
             });
+    // A click with the control key changes the selection without always moving the
+    // current row.
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_applying || !ModelAlive() || m_model->HasPending() || !m_list.MultiSelect()) return;
+        QScopedValueRollback<bool> guard(m_applying, true);
+        TakeViewSelection();
+    });
     connect(m_view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (ModelAlive() && index.isValid()) m_list.DoubleClick();
     });
@@ -90,7 +103,25 @@ void QtReportList::OnChange(const ModelChange& change) {
     QtControl::OnChange(change);
     m_model->ListChanged(change);
     if (change.kind == ChangeKind::Selection && !m_model->HasPending()) ApplySelection();
-    if (change.kind == ChangeKind::Properties) ApplySortIndicator();
+    if (change.kind == ChangeKind::Properties) {
+        ApplySortIndicator();
+        ApplySelectionMode();
+    }
+}
+
+void QtReportList::ApplySelectionMode() {
+    m_view->setSelectionMode(m_list.MultiSelect() ? QAbstractItemView::ExtendedSelection
+                                                  : QAbstractItemView::SingleSelection);
+}
+
+void QtReportList::TakeViewSelection() {
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_view->selectionModel()->selectedRows()) {
+        if (index.row() < m_list.RowCount()) rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    const QModelIndex current = m_view->selectionModel()->currentIndex();
+    m_list.SetSelectedRows(rows, current.isValid() ? current.row() : -1);
 }
 
 void QtReportList::Flush() {
@@ -113,7 +144,9 @@ void QtReportList::ApplySelection() {
     QScopedValueRollback<bool> guard(m_applying, true);
     const int row = m_list.SelectedIndex();
     QItemSelectionModel* selection = m_view->selectionModel();
-    if (row >= 0 && row < m_model->rowCount()) {
+    if (const std::vector<int> rows = m_list.SelectedRows(); rows.size() > 1) {
+        ApplyRows(rows);
+    } else if (row >= 0 && row < m_model->rowCount()) {
         const QModelIndex index = m_model->index(row, 0);
         selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         m_view->scrollTo(index);
@@ -121,6 +154,25 @@ void QtReportList::ApplySelection() {
         selection->clearSelection();
         selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
     }
+}
+
+void QtReportList::ApplyRows(const std::vector<int>& rows) {
+    // Runs of neighbouring rows become one range each, so selecting a block of thousands
+    // of rows costs one range.
+    QItemSelection ranges;
+    const int lastColumn = std::max(0, m_model->columnCount() - 1);
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t end = i + 1;
+        while (end < rows.size() && rows[end] == rows[end - 1] + 1) ++end;
+        if (rows[end - 1] < m_model->rowCount())
+            ranges.select(m_model->index(rows[i], 0), m_model->index(rows[end - 1], lastColumn));
+        i = end;
+    }
+    QItemSelectionModel* selection = m_view->selectionModel();
+    selection->select(ranges, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const int current = m_list.SelectedIndex();
+    if (current >= 0 && current < m_model->rowCount())
+        selection->setCurrentIndex(m_model->index(current, 0), QItemSelectionModel::NoUpdate);
 }
 
 void QtReportList::ApplySortIndicator() {

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QHeaderView>
+#include <vector>
 
 #include "platform/qt/qt_control.h"
 #include "platform/qt/report_list_item_model.h"
@@ -12,9 +13,9 @@ namespace marlin {
 // Binds a ReportList to a QTableView or QTreeView of the form. The view shows the
 // list through ReportListItemModel: check boxes in the first column, dimmed rows in
 // the disabled text colour, each column aligned as the list says, widths from twips.
-// The user's row choice, check clicks, double clicks, header clicks (which sort through
-// the list's own rule, never Qt's) and column resizes go back to the list; the right
-// button asks the list for its context menu.
+// The user's row choice (several rows where the list allows it), check clicks, double
+// clicks, header clicks (which sort through the list's own rule, never Qt's) and column
+// resizes go back to the list; the right button asks the list for its context menu.
 class QtReportList : public QtControl {
     Q_OBJECT
 
@@ -37,6 +38,10 @@ class QtReportList : public QtControl {
     void ConnectView();
     void ApplyColumns();
     void ApplySelection();
+    void ApplyRows(const std::vector<int>& rows);
+    void ApplySelectionMode();
+    // The view's selection, which the user changed, becomes the list's.
+    void TakeViewSelection();
     void ApplySortIndicator();
 
     ReportList& m_list;

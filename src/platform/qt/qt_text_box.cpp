@@ -7,8 +7,7 @@
 
 namespace marlin {
 
-QtTextBox::QtTextBox(TextBox& box, QLineEdit* widget)
-    : QtControl(box, widget), m_box(box), m_line(widget), m_focusRequests(box.FocusRequests()) {
+QtTextBox::QtTextBox(TextBox& box, QLineEdit* widget) : QtControl(box, widget), m_box(box), m_line(widget) {
     connect(widget, &QLineEdit::textEdited, this, &QtTextBox::TakeUserText);
     widget->installEventFilter(this);
     ApplyProperties();
@@ -16,7 +15,7 @@ QtTextBox::QtTextBox(TextBox& box, QLineEdit* widget)
 }
 
 QtTextBox::QtTextBox(TextBox& box, QPlainTextEdit* widget)
-    : QtControl(box, widget), m_box(box), m_plain(widget), m_focusRequests(box.FocusRequests()) {
+    : QtControl(box, widget), m_box(box), m_plain(widget) {
     // textChanged also fires for the program's own setPlainText; the guard tells them apart.
     connect(widget, &QPlainTextEdit::textChanged, this, [this] {
         if (m_plain) TakeUserText(m_plain->toPlainText());
@@ -42,9 +41,6 @@ void QtTextBox::OnChange(const ModelChange& change) {
     if (change.kind == ChangeKind::Properties || change.kind == ChangeKind::Reset) {
         ApplyProperties();
         ApplyText();
-    } else if (change.kind == ChangeKind::Selection && m_box.FocusRequests() != m_focusRequests) {
-        m_focusRequests = m_box.FocusRequests();
-        if (widget()) widget()->setFocus(Qt::OtherFocusReason);
     }
 }
 

@@ -32,7 +32,6 @@ class QtTextBox : public QtControl {
     TextBox& m_box;
     QPointer<QLineEdit> m_line;
     QPointer<QPlainTextEdit> m_plain;
-    int m_focusRequests = 0;
     bool m_applying = false;
 };
 

@@ -1,5 +1,6 @@
 #include "workspace/session/preferences.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -21,6 +22,7 @@ constexpr const char* kLanguageTag = "LA-";
 constexpr const char* kWidthsTag = "HW-";
 constexpr const char* kWaitTag = "AW-";
 constexpr const char* kRawTag = "RA-";
+constexpr const char* kPaneTag = "SP-";
 constexpr const char* kCrLf = "\r\n";
 // Entries the plain lines cannot carry (see Preferences::Format).
 constexpr const char* kEscapedQueryTag = "QX-";
@@ -92,6 +94,16 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
+// Decimal numbers joined by "," with no comma at the end.
+std::string JoinNumbers(const std::vector<int>& numbers) {
+    std::string joined;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0) joined += ',';
+        joined += std::to_string(numbers[i]);
+    }
+    return joined;
+}
+
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
@@ -128,6 +140,8 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
             parsed.push_back({Tag::WaitForQuota, rest});
         } else if (StartsWith(line, kRawTag)) {
             parsed.push_back({Tag::KeepRaw, rest});
+        } else if (StartsWith(line, kPaneTag)) {
+            parsed.push_back({Tag::PaneSizes, rest});
         }
     }
     return parsed;
@@ -142,7 +156,7 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
 std::string Preferences::Format(const std::vector<std::string>& queryHistory,
                                 const std::vector<std::string>& timelineHistory,
                                 const std::string& searchLang, const std::vector<int>& columnWidths,
-                                const Switches& switches) {
+                                const Switches& switches, const std::vector<PaneSizes>& panes) {
     std::string text;
     for (const auto& entry : queryHistory) {
         const std::string line = QueryEntryToLine(entry);
@@ -160,14 +174,12 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
         }
     }
     text += kLanguageTag + searchLang + kCrLf;
-    text += kWidthsTag;
-    for (std::size_t i = 0; i < columnWidths.size(); ++i) {
-        if (i > 0) text += ',';
-        text += std::to_string(columnWidths[i]);
-    }
-    text += kCrLf;
+    text += kWidthsTag + JoinNumbers(columnWidths) + kCrLf;
     if (switches.waitForQuota) text += std::string(kWaitTag) + "1" + kCrLf;
     if (switches.keepRaw) text += std::string(kRawTag) + "1" + kCrLf;
+    for (const PaneSizes& pane : panes) {
+        text += kPaneTag + pane.name + ":" + JoinNumbers(pane.sizes) + kCrLf;
+    }
     return text;
 }
 
@@ -206,6 +218,16 @@ std::optional<std::vector<int>> Preferences::ParseWidths(const std::string& body
         widths.push_back(static_cast<int>(std::nearbyint(*value)));
     }
     return widths;
+}
+
+std::optional<Preferences::PaneSizes> Preferences::ParsePaneSizes(const std::string& body) {
+    const std::size_t colon = body.find(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == body.size()) return std::nullopt;
+    const std::string numbers = body.substr(colon + 1);
+    const auto count = std::count(numbers.begin(), numbers.end(), ',') + 1;
+    std::optional<std::vector<int>> sizes = ParseWidths(numbers, static_cast<int>(count));
+    if (!sizes) return std::nullopt;
+    return PaneSizes{body.substr(0, colon), std::move(*sizes)};
 }
 
 std::optional<std::vector<Preferences::Line>> Preferences::Read(const std::filesystem::path& file) {

@@ -11,17 +11,18 @@ namespace marlin {
 
 // The preferences file "prefs" in the program folder: the two histories, the search
 // language and the Tweets table column widths, one tagged line each ("QP-", "UP-",
-// "LA-", "HW-"). Only the text format lives here; when lines are read and what they
-// open is the start-up's business.
+// "LA-", "HW-"), and the window's settings after them. Only the text format lives here; when lines are read
+// and what they open is the start-up's business.
 class Preferences {
   public:
     static constexpr const char* kFileName = "prefs";
 
-    enum class Tag { Query, Timeline, Language, Widths, WaitForQuota, KeepRaw };
+    enum class Tag { Query, Timeline, Language, Widths, WaitForQuota, KeepRaw, PaneSizes };
     struct Line {
         Tag tag;
         // Query: the rebuilt history entry (query, two blanks, file name);
-        // Timeline: the file name; Language: the code; Widths: the text after "HW-".
+        // Timeline: the file name; Language: the code; Widths: the text after "HW-";
+        // PaneSizes: the text after "SP-" (see ParsePaneSizes).
         std::string value;
     };
 
@@ -36,8 +37,17 @@ class Preferences {
         bool keepRaw = false;       // "RA-1"
     };
 
+    // The sizes of one splitter's panes as the user left them: "SP-", the splitter's
+    // name, ":" and the sizes joined by ",". A window never rearranged writes none.
+    struct PaneSizes {
+        std::string name;
+        std::vector<int> sizes;
+        bool operator==(const PaneSizes&) const = default;
+    };
+
     // The whole prefs text: QP- lines, UP- lines, the LA- line, the HW- line, then the
-    // lines of the switches that are on, each ended by CR LF.
+    // lines of the switches that are on and one SP- line per splitter given, each ended
+    // by CR LF.
     //
     // A history entry the plain line would not bring back whole (a query holding a comma
     // or two blanks, a file name with two blanks, a line break, or a character the
@@ -49,7 +59,8 @@ class Preferences {
     // versions and for earlier versions stay as they were.
     static std::string Format(const std::vector<std::string>& queryHistory,
                               const std::vector<std::string>& timelineHistory, const std::string& searchLang,
-                              const std::vector<int>& columnWidths, const Switches& switches);
+                              const std::vector<int>& columnWidths, const Switches& switches,
+                              const std::vector<PaneSizes>& panes = {});
     static std::string Format(const std::vector<std::string>& queryHistory,
                               const std::vector<std::string>& timelineHistory, const std::string& searchLang,
                               const std::vector<int>& columnWidths);
@@ -71,6 +82,10 @@ class Preferences {
     // `columns` numbers; extra values are ignored. Nothing for a short or bad line.
     static std::optional<std::vector<int>> ParseWidths(const std::string& body,
                                                        int columns = TweetColumn::Count);
+
+    // An SP- line's text back as its splitter's name and sizes (rounded to whole units);
+    // nothing for a line without a name or sizes, or with a size that is no number from 0 up.
+    static std::optional<PaneSizes> ParsePaneSizes(const std::string& body);
 
     // Reads the prefs file (Windows-1252 on disk). Nothing when the file is missing or
     // unreadable.

@@ -154,15 +154,18 @@ void WindowSession::LoadPrefs() {
             case Preferences::Tag::KeepRaw:
                 SetKeepRawResponses(line.value == "1");
                 break;
+            case Preferences::Tag::PaneSizes:
+                ApplyPaneSizes(line.value);
+                break;
         }
     }
 }
 
 bool WindowSession::SavePrefs() {
     MainWindowState& w = m_window;
-    std::string text =
-        Preferences::Format(w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(), w.Settings.SearchLang,
-                            ColumnWidths(), {w.Settings.WaitForQuota, w.Settings.KeepRawResponses});
+    std::string text = Preferences::Format(
+        w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(), w.Settings.SearchLang, ColumnWidths(),
+        {w.Settings.WaitForQuota, w.Settings.KeepRawResponses}, StoredPaneSizes());
     return Preferences::Write(w.AppFolder / Preferences::kFileName, text);
 }
 
@@ -178,6 +181,20 @@ void WindowSession::ApplyColumnWidths(const std::string& hwLine) {
     if (!widths || table.ColumnCount() == 0) return;
     for (int i = 0; i < table.ColumnCount(); ++i)
         table.SetColumnWidth(i, (*widths)[static_cast<std::size_t>(i)]);
+}
+
+void WindowSession::ApplyPaneSizes(const std::string& spLine) {
+    const auto pane = Preferences::ParsePaneSizes(spLine);
+    if (!pane) return;
+    for (Splitter* splitter : {&MainSplitter, &TopSplitter})
+        if (splitter->Name() == pane->name) splitter->SetSizes(pane->sizes);
+}
+
+std::vector<Preferences::PaneSizes> WindowSession::StoredPaneSizes() const {
+    std::vector<Preferences::PaneSizes> panes;
+    for (const Splitter* splitter : {&MainSplitter, &TopSplitter})
+        if (!splitter->Sizes().empty()) panes.push_back({splitter->Name(), splitter->Sizes()});
+    return panes;
 }
 
 void WindowSession::OpenFromHistory(const std::string& fileName) {

@@ -6,9 +6,11 @@
 
 #include "platform/button.h"
 #include "platform/menu_item.h"
+#include "platform/splitter.h"
 #include "platform/timer.h"
 #include "workspace/main_window_state.h"
 #include "workspace/session/frm_about.h"
+#include "workspace/session/preferences.h"
 #include "workspace/tweets/tweet_files.h"
 
 namespace marlin {
@@ -48,6 +50,10 @@ class WindowSession {
     MenuItem mSetLang{"Set Search Language"};
     MenuItem mSetProxy{"Set Proxy"};
     MenuItem mAbout{"About"};
+    // The window's two splitters: the panes above, the Tweets table and the tabs below, and
+    // the three frames side by side at the top. Their sizes live in the prefs file.
+    Splitter MainSplitter{"MainSplitter"};
+    Splitter TopSplitter{"TopSplitter"};
     // The credentials dialog, created with the window and hidden rather than destroyed.
     frmAbout About;
 
@@ -93,6 +99,8 @@ class WindowSession {
     void WireControls();
     std::vector<int> ColumnWidths() const;
     void ApplyColumnWidths(const std::string& hwLine);
+    void ApplyPaneSizes(const std::string& spLine);
+    std::vector<Preferences::PaneSizes> StoredPaneSizes() const;
     // Opens a history file with Starting set for exactly the duration of the open.
     void OpenFromHistory(const std::string& fileName);
 

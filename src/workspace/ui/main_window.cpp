@@ -39,6 +39,7 @@
 #include "platform/qt/qt_option_group.h"
 #include "platform/qt/qt_progress_bar.h"
 #include "platform/qt/qt_report_list.h"
+#include "platform/qt/qt_splitter.h"
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_text_box.h"
@@ -131,6 +132,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     top->setStretchFactor(0, 3);
     top->setStretchFactor(1, 3);
     top->setStretchFactor(2, 4);
+    new QtSplitter(m_form.Session().TopSplitter, top);
 
     auto* bottom = Named(new QTabWidget, "BottomTabs");
     bottom->addTab(BuildUserTablesPage(), tr("User tables"));
@@ -152,6 +154,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     main->setStretchFactor(2, 0);
     main->setChildrenCollapsible(false);
     setCentralWidget(main);
+    m_mainSplitter = new QtSplitter(m_form.Session().MainSplitter, main);
 
     BuildMenus();
     BuildPopups();
@@ -175,10 +178,14 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::Start() {
     show();
-    // Most of the height for the Tweets table, the rest shared by the panes around it.
-    if (auto* panes = findChild<QSplitter*>("MainSplitter")) {
+    // Most of the height for the Tweets table, the rest shared by the panes around it,
+    // unless the user's own sizes are known already.
+    auto* panes = findChild<QSplitter*>("MainSplitter");
+    if (panes && m_form.Session().MainSplitter.Sizes().empty()) {
         const int height = panes->height();
         panes->setSizes({height * 24 / 100, height * 56 / 100, height * 20 / 100});
+    } else if (m_mainSplitter) {
+        m_mainSplitter->Apply();
     }
     m_form.Form_Load();
 }

@@ -18,6 +18,7 @@ class QTableView;
 namespace marlin {
 
 class QtReportList;
+class QtSplitter;
 
 // The main window on Qt Widgets: the controls of frmMain laid out in resizable panes,
 // each carrying its name as objectName, bound to the window state through the control
@@ -58,6 +59,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<AboutDialog> m_about;
     QTableView* m_userTableView = nullptr;
     QPointer<QtReportList> m_userTableBinding;
+    QtSplitter* m_mainSplitter = nullptr;
     const ReportList* m_boundUserTable = nullptr;
     bool m_userTableCheckPending = false;
     std::vector<Subscription> m_subscriptions;

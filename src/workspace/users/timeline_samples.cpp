@@ -149,6 +149,7 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, ReportList& table, int r
     const std::string screenName = Trimmed(table.Cell(row, UserProfileTable::kScreenName));
     TweetSet& tweets = client.Tweets;
     tweets.Clear();
+    table.SetFocus();
     w.Tk.DoEvents();
 
     std::string maxId;

@@ -420,11 +420,12 @@ std::vector<std::string> UserListBuilder::FrameTargets() const {
         if (w.Users.GUF_Id.Text().empty()) return {};
         return {w.Users.GUF_Id.Text()};
     }
-    // The rows chosen in the current user table, by their ids.
+    // The rows chosen in the current user table, by their ids, in row order.
     const ReportList& table = *w.Users.UserTable.at(static_cast<std::size_t>(w.Users.CurUserTable));
-    const int row = table.SelectedIndex();
-    if (row < 0 || table.Text(row).empty()) return {};
-    return {std::string(table.Text(row))};
+    std::vector<std::string> targets;
+    for (const int row : table.SelectedRows())
+        if (!table.Text(row).empty()) targets.emplace_back(table.Text(row));
+    return targets;
 }
 
 void UserListBuilder::GetFF_Click(int index) {

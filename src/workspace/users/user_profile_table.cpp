@@ -55,6 +55,8 @@ void UserProfileTable::CreateColumns(ReportList& table) {
 
 void UserProfileTable::PrepareTable(ReportList& table) {
     CreateColumns(table);
+    // "Selected Users" of the followers frame takes every selected row.
+    table.SetMultiSelect(true);
     table.SetColumnClickAction([this](int position) { UserTable_ColumnClick(position); });
     table.SetContextMenuAction([this] { UserTable_MouseUp(2); });
 }

@@ -74,7 +74,8 @@ class UserProfileTable {
 
     // The 37 columns, check boxes, no rows.
     static void CreateColumns(ReportList& table);
-    // CreateColumns, and the table's header clicks and popup bound to the commands here.
+    // CreateColumns, several rows selectable, and the table's header clicks and popup
+    // bound to the commands here.
     void PrepareTable(ReportList& table);
 
     // Looks up the profiles of the names (or ids) into the client's user set, 100 to a
