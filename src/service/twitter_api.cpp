@@ -149,24 +149,30 @@ void TwitterAPI::Clear() {
 
 // --- Request methods ---
 
+TwitterAPI::Exchange TwitterAPI::PageExchange(const char* methodName, const std::string& pathAndQuery,
+                                              ResourceFamily family, Retry retry,
+                                              std::function<void(const std::string&)> handBody) const {
+    Exchange exchange;
+    exchange.methodName = methodName;
+    exchange.question = kTroubleContacting;
+    exchange.url = Url(pathAndQuery);
+    exchange.family = family;
+    exchange.retry = retry;
+    exchange.handBody = std::move(handBody);
+    return exchange;
+}
+
 std::string TwitterAPI::GetUsersLookUp(const std::string& userIdList, const std::string& screenNameList,
                                        bool appendUsers) {
     if (userIdList.empty() && screenNameList.empty()) {
         m_failed = true;
         return {};
     }
-    Exchange exchange;
-    exchange.methodName = "GetUsersLookUp";
-    exchange.question = kTroubleContacting;
-    exchange.url =
-        Url("/1.1/users/lookup.json?" + (userIdList.empty() ? "screen_name=" + EncodeList(screenNameList)
-                                                            : "user_id=" + EncodeList(userIdList)));
-    exchange.family = ResourceFamily::UsersLookup;
-    exchange.retry = Retry::Step;
-    exchange.handBody = [this, appendUsers](const std::string& body) {
-        Users.SetData(body, appendUsers, false);
-    };
-    return RunExchange(exchange);
+    const std::string names = userIdList.empty() ? "screen_name=" + EncodeList(screenNameList)
+                                                 : "user_id=" + EncodeList(userIdList);
+    return RunExchange(PageExchange(
+        "GetUsersLookUp", "/1.1/users/lookup.json?" + names, ResourceFamily::UsersLookup, Retry::Step,
+        [this, appendUsers](const std::string& body) { Users.SetData(body, appendUsers, false); }));
 }
 
 std::string TwitterAPI::GetFriendsList(const std::string& userId, const std::string& screenName,
@@ -187,18 +193,12 @@ std::string TwitterAPI::ListRequest(const char* path, const char* methodName, Re
     if (userId.empty() && screenName.empty()) return {};
     // A fresh set asks for the first page; this happens whether or not the request succeeds.
     if (!appendUsers) Users.Clear();
-    Exchange exchange;
-    exchange.methodName = methodName;
-    exchange.question = kTroubleContacting;
-    exchange.url = Url(std::string(path) + "?screen_name=" + EncodeParam(screenName) +
-                       "&user_id=" + EncodeParam(userId) + "&count=" + EncodeParam(count) +
-                       "&cursor=" + EncodeParam(Users.NextCursor()));
-    exchange.family = family;
-    exchange.retry = Retry::Resend;
-    exchange.handBody = [this, appendUsers](const std::string& body) {
-        Users.SetData(body, appendUsers, true);
-    };
-    return RunExchange(exchange);
+    const std::string query = std::string(path) + "?screen_name=" + EncodeParam(screenName) +
+                              "&user_id=" + EncodeParam(userId) + "&count=" + EncodeParam(count) +
+                              "&cursor=" + EncodeParam(Users.NextCursor());
+    return RunExchange(PageExchange(
+        methodName, query, family, Retry::Resend,
+        [this, appendUsers](const std::string& body) { Users.SetData(body, appendUsers, true); }));
 }
 
 std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScreenName,
@@ -211,16 +211,9 @@ std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScre
     if (!maxId.empty()) query += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) query += "&since_id=" + EncodeParam(sinceId);
 
-    Exchange exchange;
-    exchange.methodName = "GetUserTimeLine";
-    exchange.question = kTroubleContacting;
-    exchange.url = Url(query);
-    exchange.family = ResourceFamily::UserTimeline;
-    exchange.retry = Retry::Step;
-    exchange.handBody = [this, appendTweets](const std::string& body) {
-        Tweets.SetData(body, appendTweets, false);
-    };
-    return RunExchange(exchange);
+    return RunExchange(PageExchange(
+        "GetUserTimeLine", query, ResourceFamily::UserTimeline, Retry::Step,
+        [this, appendTweets](const std::string& body) { Tweets.SetData(body, appendTweets, false); }));
 }
 
 std::string TwitterAPI::GetSearch(const std::string& query, const std::string& lang,
@@ -236,17 +229,12 @@ std::string TwitterAPI::GetSearch(const std::string& query, const std::string& l
     if (!maxId.empty()) pathAndQuery += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) pathAndQuery += "&since_id=" + EncodeParam(sinceId);
 
-    Exchange exchange;
-    exchange.methodName = "GetSearch";
+    Exchange exchange = PageExchange(
+        "GetSearch", pathAndQuery, ResourceFamily::Search, Retry::Step,
+        [this, appendTweets](const std::string& body) { Tweets.SetData(body, appendTweets, true); });
     exchange.question = kTroubleAccessing;
-    exchange.url = Url(pathAndQuery);
-    exchange.family = ResourceFamily::Search;
-    exchange.retry = Retry::Step;
     exchange.viaProxy = !m_proxyServer.empty();
     exchange.declineMeansNoAccess = true;
-    exchange.handBody = [this, appendTweets](const std::string& body) {
-        Tweets.SetData(body, appendTweets, true);
-    };
     return RunExchange(exchange);
 }
 

@@ -157,6 +157,9 @@ class TwitterAPI {
     bool AskToRetry(const Exchange& exchange, const std::string& error);
     AutoRetry NextAutoRetry();
     bool ServerErrorAnswered() const;
+    // An exchange whose body fills the tweet or the user set, with the usual retry question.
+    Exchange PageExchange(const char* methodName, const std::string& pathAndQuery, ResourceFamily family,
+                          Retry retry, std::function<void(const std::string&)> handBody) const;
     std::string ListRequest(const char* path, const char* methodName, ResourceFamily family,
                             const std::string& userId, const std::string& screenName,
                             const std::string& count, bool appendUsers);

@@ -7,6 +7,12 @@
 
 namespace marlin {
 
+namespace {
+
+constexpr const char* kCsvFilter = "CSV (*.csv)|*.csv";
+
+}  // namespace
+
 ExportCommands::ExportCommands(MainWindowState& window) : m_window(window) {
     SetUpControls();
 }

@@ -16,7 +16,6 @@ class ExportCommands {
     static constexpr const char* kNothingToExport = "Nothing to Export yet!";
     static constexpr const char* kSaveErrorTitle = "File Save Error";
     static constexpr const char* kGraphFilter = "GraphML (*.graphml)|*.graphml";
-    static constexpr const char* kCsvFilter = "CSV (*.csv)|*.csv";
 
     explicit ExportCommands(MainWindowState& window);
     ExportCommands(const ExportCommands&) = delete;

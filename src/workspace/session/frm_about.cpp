@@ -9,6 +9,12 @@ namespace marlin {
 
 namespace {
 
+constexpr const char* kLoadedStatus = "Loaded previous credentials. Click OK to authenticate.";
+constexpr const char* kEnterStatus = "Enter valid credentials, then click OK to authenticate.";
+constexpr const char* kFailedStatus = "Authentication failed. Check credentials and try again.";
+constexpr const char* kNoSysInfo = "System Information Is Unavailable At This Time";
+constexpr const char* kDefaultQuery = "marlin AND twitter";
+
 // The project version, set once in the top-level CMakeLists.txt.
 constexpr const char* kVersion = MARLIN_VERSION;
 

@@ -25,12 +25,7 @@ class frmAbout {
     static constexpr const char* kDescription =
         "Before you start you need to create an application in Twitter and complete the fields displayed "
         "below:";
-    static constexpr const char* kLoadedStatus = "Loaded previous credentials. Click OK to authenticate.";
-    static constexpr const char* kEnterStatus = "Enter valid credentials, then click OK to authenticate.";
     static constexpr const char* kSuccessStatus = "Authentication successful. Skimmer is now operational!";
-    static constexpr const char* kFailedStatus = "Authentication failed. Check credentials and try again.";
-    static constexpr const char* kNoSysInfo = "System Information Is Unavailable At This Time";
-    static constexpr const char* kDefaultQuery = "marlin AND twitter";
     static constexpr std::uint32_t kBlue = Label::Rgb(0, 0, 255);
     static constexpr std::uint32_t kRed = Label::Rgb(255, 0, 0);
 

@@ -13,6 +13,18 @@ namespace marlin {
 
 namespace {
 
+constexpr const char* kSaveOnExitQuestion = "Save Tweets before exiting?";
+constexpr const char* kLoadErrorTitle = "Load Error";
+constexpr const char* kSaveErrorTitle = "File Save Error";
+constexpr const char* kLanguagePrompt = "Enter the ISO-639-1 code (e.g. English = en, French = fr)";
+constexpr const char* kLanguageTitle = "Set Search Language";
+constexpr const char* kProxyPrompt = "Enter proxy address";
+constexpr const char* kProxyTitle = "Set Proxy";
+constexpr const char* kSearchGuideUrl =
+    "https://developer.twitter.com/en/docs/twitter-api/v1/rules-and-filtering/search-operators";
+// Left-over scorer output files are numbered from 0 and never reach this many.
+constexpr int kScorerFileLimit = 255;
+
 // Sets a flag for as long as it lives, also when the guarded call throws.
 class FlagScope {
   public:

@@ -20,23 +20,11 @@ namespace marlin {
 // clean-up and the small Settings and About commands.
 class WindowSession {
   public:
-    static constexpr const char* kSaveOnExitQuestion = "Save Tweets before exiting?";
-    static constexpr const char* kLoadErrorTitle = "Load Error";
-    static constexpr const char* kSaveErrorTitle = "File Save Error";
     static constexpr const char* kPrefsNotSavedAdvice =
         " The histories and settings of this session are not stored; close the window again to quit "
         "without them.";
-    static constexpr const char* kLanguagePrompt =
-        "Enter the ISO-639-1 code (e.g. English = en, French = fr)";
-    static constexpr const char* kLanguageTitle = "Set Search Language";
-    static constexpr const char* kProxyPrompt = "Enter proxy address";
-    static constexpr const char* kProxyTitle = "Set Proxy";
     // Offered by Set Proxy while no proxy is set: the usual local web proxy.
     static constexpr const char* kDefaultProxy = "127.0.0.1:8080";
-    static constexpr const char* kSearchGuideUrl =
-        "https://developer.twitter.com/en/docs/twitter-api/v1/rules-and-filtering/search-operators";
-    // Left-over scorer output files are numbered from 0 and never reach this many.
-    static constexpr int kScorerFileLimit = 255;
 
     WindowSession(MainWindowState& window, TweetFiles& files);
     WindowSession(const WindowSession&) = delete;

@@ -10,7 +10,17 @@
 #include "core/skd_funcs.h"
 
 namespace marlin {
+
 namespace {
+
+constexpr const char* kEmptyTable = "Tweet table is empty. You need to load or retrieve some tweets first.";
+constexpr const char* kFilterTitle = "Filter Tweets";
+constexpr const char* kFilterPrompt =
+    "Enter a string (word or phrase) to filter by. Prefix with + to include and - to exclude. For e.g. "
+    "+skimmer will delete all tweets without skimmer in the main text, whilst -skimmer will do the "
+    "opposite.";
+constexpr int kLinkCaptionLength = 96;
+constexpr const char* kUserPageBase = "https://twitter.com/";
 
 // The lower-case twin of a letter the code page has in both cases; other characters
 // are their own fold. The program's files are Windows-1252, so these are all the letters

@@ -9,16 +9,6 @@ namespace marlin {
 // The commands that change the Tweets table in place, the row popup and Copy Log.
 class TweetEditing {
   public:
-    static constexpr const char* kEmptyTable =
-        "Tweet table is empty. You need to load or retrieve some tweets first.";
-    static constexpr const char* kFilterTitle = "Filter Tweets";
-    static constexpr const char* kFilterPrompt =
-        "Enter a string (word or phrase) to filter by. Prefix with + to include and - to exclude. For e.g. "
-        "+skimmer will delete all tweets without skimmer in the main text, whilst -skimmer will do the "
-        "opposite.";
-    static constexpr int kLinkCaptionLength = 96;
-    static constexpr const char* kUserPageBase = "https://twitter.com/";
-
     explicit TweetEditing(MainWindowState& window);
 
     void mFilterTweets_Click();

@@ -19,7 +19,12 @@
 #include "sentiment/shell_and_wait.h"
 
 namespace marlin {
+
 namespace {
+
+constexpr const char* kReplaceQuestion =
+    "The selected operation will replace the current contents of the Tweet table. Save contents now?";
+constexpr const char* kFilter = "Text (*.txt)|*.txt|Marlin Tweet Table (*.mtwt)|*.mtwt";
 
 constexpr const char* kOpenErrorTitle = "File Open Error";
 constexpr const char* kSaveErrorTitle = "File Save Error";

@@ -12,13 +12,9 @@ namespace marlin {
 // replace the table ask first.
 class TweetFiles {
   public:
-    static constexpr const char* kReplaceQuestion =
-        "The selected operation will replace the current contents of the Tweet table. Save contents now?";
-    static constexpr const char* kFilter = "Text (*.txt)|*.txt|Marlin Tweet Table (*.mtwt)|*.mtwt";
-
     TweetFiles(MainWindowState& window, TweetTableView& view);
 
-    // With unsaved rows, asks kReplaceQuestion; Yes saves first. There is no way to back out.
+    // With unsaved rows, asks whether to save them first; Yes saves. There is no way to back out.
     void OfferToSave();
     // Before a retrieval that replaces the Tweets table and the current user table: the
     // questions that offer to save both; true when the retrieval may start (the questions

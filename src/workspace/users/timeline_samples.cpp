@@ -14,6 +14,13 @@ namespace marlin {
 
 namespace {
 
+constexpr const char* kSamplePrompt =
+    "How many original tweets to save for each user? For Profiler, use default value of 50";
+constexpr const char* kSamplesDone = "Retrieval of User timeline samples completed";
+constexpr const char* kRenamePrompt = "Enter New Table Name";
+// A sample stops after the page that brings it to this many tweets.
+constexpr int kSampleCap = 600;
+
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

@@ -15,14 +15,8 @@ namespace marlin {
 // the set of named user tables (add, show, toggle, rename, remove).
 class TimelineSamples {
   public:
-    static constexpr const char* kSamplePrompt =
-        "How many original tweets to save for each user? For Profiler, use default value of 50";
-    static constexpr const char* kSamplesDone = "Retrieval of User timeline samples completed";
-    static constexpr const char* kRenamePrompt = "Enter New Table Name";
     static constexpr const char* kGetUTTLTip =
         "Retrieves recent tweets and derives behavioural statistics for selected users. Required by Profiler";
-    // A sample stops after the page that brings it to this many tweets.
-    static constexpr int kSampleCap = 600;
 
     TimelineSamples(MainWindowState& window, UserProfileTable& profiles);
 

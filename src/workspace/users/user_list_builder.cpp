@@ -10,6 +10,21 @@ namespace marlin {
 
 namespace {
 
+constexpr const char* kDefaultAccount = "marlin_team";
+constexpr const char* kFromTweetsTip =
+    "List contains users extracted from a Tweets table. To make sure this list relates to the Tweets "
+    "currently displayed, select 'Get Users from Tweets' again.";
+constexpr const char* kPastedTip = "List contains users pasted from external list/metadata table";
+constexpr const char* kReplaceQuestion = "Replace current user list with list on clipboard?";
+constexpr const char* kIdQuestion =
+    "At least one item in the list looks like a UserID (number), not a ScreenName. If this IS a list of "
+    "UserIDs then click YES. If this is a list of ScreenNames then click NO";
+constexpr const char* kIdQuestionTitle = "Define list item type";
+constexpr const char* kPasteLookupLine = "Retrieving user details (click cancel to abort) ...";
+constexpr const char* kNoUserFound = "No user found";
+// Characters of the description the summary shows.
+constexpr int kSummaryDescription = 200;
+
 struct ListTexts {
     const char* getting;    // "Getting followers of "
     const char* remaining;  // " GET FOLLOWERS/LIST requests remaining"

@@ -18,22 +18,8 @@ namespace marlin {
 // followers/friends frame, which makes a named user table per target account.
 class UserListBuilder {
   public:
-    static constexpr const char* kDefaultAccount = "marlin_team";
     static constexpr const char* kListTip =
         "Copy users here to get their timelines. Items can be either screen names or user ids but not both";
-    static constexpr const char* kFromTweetsTip =
-        "List contains users extracted from a Tweets table. To make sure this list relates to the Tweets "
-        "currently displayed, select 'Get Users from Tweets' again.";
-    static constexpr const char* kPastedTip = "List contains users pasted from external list/metadata table";
-    static constexpr const char* kReplaceQuestion = "Replace current user list with list on clipboard?";
-    static constexpr const char* kIdQuestion =
-        "At least one item in the list looks like a UserID (number), not a ScreenName. If this IS a list of "
-        "UserIDs then click YES. If this is a list of ScreenNames then click NO";
-    static constexpr const char* kIdQuestionTitle = "Define list item type";
-    static constexpr const char* kPasteLookupLine = "Retrieving user details (click cancel to abort) ...";
-    static constexpr const char* kNoUserFound = "No user found";
-    // Characters of the description the summary shows.
-    static constexpr int kSummaryDescription = 200;
 
     enum class ListKind { Followers, Friends };
 

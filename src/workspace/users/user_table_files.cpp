@@ -19,6 +19,14 @@ namespace marlin {
 
 namespace {
 
+constexpr const char* kOpenFilter =
+    "Text (*.txt)|*.txt|Marlin User Keys (*.muk)|*.muk|Marlin User Table (*.mut)|*.mut";
+constexpr const char* kNoSample =
+    "Some/all rows in the table have no Timeline sample. This is required by Profiler. Exiting Export "
+    "operation.";
+constexpr const char* kOpenErrorTitle = "File Open Error";
+constexpr const char* kSaveErrorTitle = "File Save Error";
+
 // The whole file as it is on disk. Any failure to read, also part-way, throws.
 std::string ReadWholeFile(const std::string& fileName) {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);

@@ -19,15 +19,8 @@ class UserTableFiles {
   public:
     enum class Layout { Keys, Profiler, All };
 
-    static constexpr const char* kOpenFilter =
-        "Text (*.txt)|*.txt|Marlin User Keys (*.muk)|*.muk|Marlin User Table (*.mut)|*.mut";
-    static constexpr const char* kNoSample =
-        "Some/all rows in the table have no Timeline sample. This is required by Profiler. Exiting Export "
-        "operation.";
-    static constexpr const char* kOpenErrorTitle = "File Open Error";
     static constexpr const char* kReplaceQuestion =
         "The selected operation will replace the current contents of the user table. Save contents now?";
-    static constexpr const char* kSaveErrorTitle = "File Save Error";
 
     // One line of the classifier's output: the user's id and screen name and the three
     // attributes, in the order they go to "Prf_Gender", "Prf_Age" and "Prf_Conf".
