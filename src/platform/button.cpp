@@ -3,9 +3,7 @@
 namespace marlin {
 
 void Button::SetCaption(std::string caption) {
-    if (m_caption == caption) return;
-    m_caption = std::move(caption);
-    Notify(ChangeKind::Properties);
+    SetProperty(m_caption, std::move(caption));
 }
 
 void Button::Click() {

@@ -103,15 +103,11 @@ std::string CheckList::SelectedText() const {
 }
 
 void CheckList::SetCheckBoxes(bool on) {
-    if (m_checkBoxes == on) return;
-    m_checkBoxes = on;
-    Notify(ChangeKind::Reset);
+    SetProperty(m_checkBoxes, on, ChangeKind::Reset);
 }
 
 void CheckList::SetBold(bool bold) {
-    if (m_bold == bold) return;
-    m_bold = bold;
-    Notify(ChangeKind::Properties);
+    SetProperty(m_bold, bold);
 }
 
 void CheckList::DoubleClick() {

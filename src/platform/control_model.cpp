@@ -3,21 +3,15 @@
 namespace marlin {
 
 void ControlModel::SetEnabled(bool enabled) {
-    if (m_enabled == enabled) return;
-    m_enabled = enabled;
-    Notify(ChangeKind::Properties);
+    SetProperty(m_enabled, enabled);
 }
 
 void ControlModel::SetVisible(bool visible) {
-    if (m_visible == visible) return;
-    m_visible = visible;
-    Notify(ChangeKind::Properties);
+    SetProperty(m_visible, visible);
 }
 
 void ControlModel::SetToolTip(std::string toolTip) {
-    if (m_toolTip == toolTip) return;
-    m_toolTip = std::move(toolTip);
-    Notify(ChangeKind::Properties);
+    SetProperty(m_toolTip, std::move(toolTip));
 }
 
 void ControlModel::SetFocus() {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/change_notifier.h"
 
@@ -51,6 +52,13 @@ class ControlModel {
 
     void Notify(ChangeKind kind, int first = -1, int last = -1) const {
         m_notifier.Notify(ModelChange{kind, first, last});
+    }
+    // Gives a property its new value and tells the views, unless the value is the same.
+    template <typename T>
+    void SetProperty(T& property, T value, ChangeKind kind = ChangeKind::Properties) {
+        if (property == value) return;
+        property = std::move(value);
+        Notify(kind);
     }
 
   private:

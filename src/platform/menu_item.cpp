@@ -3,15 +3,11 @@
 namespace marlin {
 
 void MenuItem::SetCaption(std::string caption) {
-    if (m_caption == caption) return;
-    m_caption = std::move(caption);
-    Notify(ChangeKind::Properties);
+    SetProperty(m_caption, std::move(caption));
 }
 
 void MenuItem::SetChecked(bool checked) {
-    if (m_checked == checked) return;
-    m_checked = checked;
-    Notify(ChangeKind::Properties);
+    SetProperty(m_checked, checked);
 }
 
 void MenuItem::Click() {

@@ -3,9 +3,7 @@
 namespace marlin {
 
 void Splitter::SetSizes(std::vector<int> sizes) {
-    if (m_sizes == sizes) return;
-    m_sizes = std::move(sizes);
-    Notify(ChangeKind::Properties);
+    SetProperty(m_sizes, std::move(sizes));
 }
 
 }  // namespace marlin

@@ -10,15 +10,11 @@ void TextBox::SetText(std::string text) {
 }
 
 void TextBox::SetPasswordChar(std::string passwordChar) {
-    if (m_passwordChar == passwordChar) return;
-    m_passwordChar = std::move(passwordChar);
-    Notify(ChangeKind::Properties);
+    SetProperty(m_passwordChar, std::move(passwordChar));
 }
 
 void TextBox::SetReadOnly(bool readOnly) {
-    if (m_readOnly == readOnly) return;
-    m_readOnly = readOnly;
-    Notify(ChangeKind::Properties);
+    SetProperty(m_readOnly, readOnly);
 }
 
 void TextBox::LostFocus() {

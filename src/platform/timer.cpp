@@ -3,9 +3,7 @@
 namespace marlin {
 
 void Timer::SetInterval(int milliseconds) {
-    if (m_interval == milliseconds) return;
-    m_interval = milliseconds;
-    Notify(ChangeKind::Properties);
+    SetProperty(m_interval, milliseconds);
 }
 
 void Timer::Tick() {
