@@ -241,7 +241,7 @@ bool SearchBenchmark() {
     config.users = 6000;
     config.corpusDays = 8;
     config.searchIndexDays = 7;
-    config.limits[0] = 4000;  // a quota large enough that no dialog interrupts the two runs
+    config.limits[0] = 4000;  // a quota large enough that no dialog interrupts the six runs
     // Size the corpus so that the query matches about 45,000 tweets in the search index.
     config.tweetsPerDay = 20000;
     {
@@ -285,16 +285,28 @@ bool SearchBenchmark() {
         ok = ok && lastWall / firstWall <= 2.0;
     }
 
-    // The same search with Settings › "Keep Raw Responses" checked.
-    const SearchRun kept = RunSearch(emulator, true);
-    const double keptPerThousand = kept.cpu / (kept.rows / 1000.0);
-    const double share = keptPerThousand / perThousand;
+    // The same search with Settings › "Keep Raw Responses" checked. The machine is shared,
+    // so runs without and with the archive alternate and each side counts its fastest.
+    double without = run.cpu / static_cast<double>(run.rows);
+    double with = 1e9;
+    int keptRows = 0;
+    for (int round = 0; round < 3; ++round) {
+        const SearchRun kept = RunSearch(emulator, true);
+        with = std::min(with, kept.cpu / static_cast<double>(kept.rows));
+        keptRows = kept.rows;
+        if (round < 2) {
+            const SearchRun plain = RunSearch(emulator, false);
+            without = std::min(without, plain.cpu / static_cast<double>(plain.rows));
+        }
+    }
+    const double share = with / without;
+    const double tweetsPerPage = static_cast<double>(run.rows) / static_cast<double>(pages);
     std::printf("  Program CPU per 1,000 tweets without the raw archive: %.4f s, with it: %.4f s\n",
-                perThousand, keptPerThousand);
+                without * 1000, with * 1000);
     std::printf("  Program CPU per page without the raw archive: %.2f ms, with it: %.2f ms\n",
-                run.cpu / static_cast<double>(pages) * 1e3, kept.cpu / static_cast<double>(kept.pages) * 1e3);
+                without * tweetsPerPage * 1e3, with * tweetsPerPage * 1e3);
     Report("Program CPU with the raw archive / without", share, "x", "<= 1.2x", share <= 1.2);
-    ok = ok && share <= 1.2 && kept.rows == run.rows;
+    ok = ok && share <= 1.2 && keptRows == run.rows;
     emulator.Stop();
     return ok;
 }

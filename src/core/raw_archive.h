@@ -57,6 +57,10 @@ class RawArchive {
   private:
     struct Parser;
 
+    // Calls take(id, raw text) for each object of the body, in order.
+    template <typename Take>
+    void ForEachObject(std::string_view body, Take&& take);
+    static void AppendOneLine(std::string& out, std::string_view raw);
     void Open();
     void ReadIds();
     void WriteAll(const std::string& bytes);
