@@ -2,10 +2,12 @@
 // archive file of its kind and name, as the service sent them, once each.
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 #include "forwarding_request.h"
 #include "service/curl_http_request.h"
 #include "user_side_fixture.h"
+#include "workspace/retrieval/response_archive.h"
 
 namespace marlin::testing {
 namespace {
@@ -118,6 +120,19 @@ TEST_F(ResponseArchiveTest, AnArchiveThatCannotBeWrittenIsReportedOnceAndTheSear
                   lines.begin(), lines.end(),
                   [](const std::string& line) { return line.rfind("Raw responses not archived: ", 0) == 0; }),
               1);
+}
+
+TEST(ResponseArchiveNameTest, TheNameIsTheDecodedParameterOfTheRequest) {
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        {"/1.1/search/tweets.json?q=climate%20AND%20%23policy%2F%C3%A9&count=100", "q",
+         "climate AND #policy/\xC3\xA9"},
+        {"/1.1/followers/list.json?screen_name=&user_id=12&count=200", "screen_name", ""},
+        {"/1.1/followers/list.json?screen_name=&user_id=12&count=200", "user_id", "12"},
+        {"/1.1/search/tweets.json?qq=a&q=b%2", "q", "b%2"},
+        {"/1.1/users/lookup.json", "q", ""},
+    };
+    for (const auto& [url, name, value] : cases)
+        EXPECT_EQ(ResponseArchive::Parameter(url, name), value) << url;
 }
 
 }  // namespace
