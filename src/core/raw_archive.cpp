@@ -208,8 +208,10 @@ void RawArchive::WriteAll(const std::string& bytes) {
 
 int RawArchive::AppendPage(std::string_view body) {
     if (m_fd < 0) Open();
-    std::string bytes;
-    bytes.reserve(body.size());
+    // The page's lines are gathered in a buffer kept from page to page: a page is about as
+    // large as its body, and a fresh buffer of that size each time costs its memory anew.
+    std::string& bytes = m_page;
+    bytes.clear();
     if (m_needsLineEnd) bytes += '\n';
     std::vector<std::string> added;
     ForEachObject(body, [&](const std::string& id, std::string_view raw) {

@@ -68,6 +68,7 @@ class RawArchive {
     std::filesystem::path m_file;
     std::unique_ptr<Parser> m_parser;
     std::unordered_set<std::string> m_ids;
+    std::string m_page;  // the lines of the page being written
     int m_fd = -1;
     bool m_needsLineEnd = false;  // the file ends in a line cut short (a crash of the machine)
 };
