@@ -8,7 +8,7 @@ packages=(
     qt6-charts-dev qt6-svg-dev
     libcurl4-openssl-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libcpp-httplib-dev
+    libcpp-httplib-dev libsimdjson-dev
     default-jdk-headless
     clang libclang-rt-14-dev
     clang-format

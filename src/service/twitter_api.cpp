@@ -403,6 +403,7 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
         return std::nullopt;
     if (exchange.handBody && !step([&] { exchange.handBody(m_responseText); })) return std::nullopt;
     m_failed = false;
+    if (exchange.family && m_bodyTap) m_bodyTap(*exchange.family, exchange.url, m_responseText);
     return m_responseText;
 }
 

@@ -138,6 +138,11 @@ class TwitterAPI {
     // Asked while a request waits (window events run meanwhile); true drops the request
     // and the method returns "Failed" with no question.
     void SetCancelCheck(std::function<bool()> check) { m_cancelCheck = std::move(check); }
+    // Receives the body of every successful request of a resource family, with the
+    // request's address, after the records have taken it (the raw archive keeps its objects).
+    using BodyTap =
+        std::function<void(ResourceFamily family, const std::string& url, const std::string& body)>;
+    void SetBodyTap(BodyTap tap) { m_bodyTap = std::move(tap); }
 
   private:
     enum class Retry { Step, Resend, None };
@@ -173,6 +178,7 @@ class TwitterAPI {
     UtcClock m_clock;
     std::function<void(const std::string&)> m_errorLog;
     std::function<bool()> m_cancelCheck;
+    BodyTap m_bodyTap;
 
     std::string m_bearerToken;
     std::string m_appName;

@@ -9,6 +9,7 @@
 #include "service/http_request.h"
 #include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
+#include "workspace/retrieval/response_archive.h"
 #include "workspace/session/window_session.h"
 #include "workspace/tweets/tweet_side.h"
 #include "workspace/users/user_side.h"
@@ -167,6 +168,7 @@ class frmMain {
     WindowSession m_session;
     UserSide m_users;
     ExportCommands m_export;
+    ResponseArchive m_archive;
 };
 
 }  // namespace marlin

@@ -59,6 +59,9 @@ struct WindowSettings {
     std::vector<int> RetryDelays{5000, 15000, 60000};
     // Every tweet and user object the service returns is kept as it came, in the archive.
     bool KeepRawResponses = false;
+    // When set, the objects of this run go to this one file instead, whatever
+    // KeepRawResponses says (the command line's --archive).
+    std::filesystem::path ArchiveFile;
 };
 
 // The tweet side's controls: the search frame with its two histories, the main menus and

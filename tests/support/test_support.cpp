@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "../emulator/mini_json.h"
+
 namespace marlin::testing {
 
 std::string TweetLine::Line() const {
@@ -57,6 +59,14 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
     std::ostringstream buffer;
     buffer << in.rdbuf();
     return buffer.str();
+}
+
+std::vector<std::string> JsonLineIds(const std::filesystem::path& path) {
+    std::vector<std::string> ids;
+    std::istringstream lines(ReadFileBytes(path));
+    for (std::string line; std::getline(lines, line);)
+        ids.push_back(emulator::testing::JsonParser::Parse(line)["id_str"].text);
+    return ids;
 }
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {

@@ -12,6 +12,9 @@ std::string Fixture(const std::string& name);
 // Reads and writes whole files byte for byte.
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+// The id_str of each line of a JSON-lines file, in file order. Every line is read as one
+// complete JSON object; a line that is not one throws.
+std::vector<std::string> JsonLineIds(const std::filesystem::path& path);
 
 // One record of a tweet table file as the program writes it: every field followed by a
 // tab, the record ended by CR LF. The defaults make a plain tweet with scores, so opening

@@ -102,6 +102,10 @@ TEST_F(HeadlessRunTest, ExitCodesTellDoneFailedAndBadUsage) {
         {{"search", "data", "--out", out}, true, 2, "search needs --back"},
         {{"fetch", "data"}, true, 2, "unknown command fetch"},
         {{"search", "data", "--back", "many", "--out", out}, true, 2, "--back takes a number of days"},
+        {{"lookup", "--users", out, "--out", out, "--archive", Out("r.jsonl")},
+         true,
+         2,
+         "lookup takes no --archive"},
         {{}, true, 2, "Usage: marlin-skimmer --headless COMMAND"},
         {{"search", "data", "--back", "9", "--out", out}, false, 1, "failed: no credentials"},
         {{"update", Out("missing.txt"), "--query", "data"}, true, 1, "cannot read the tweet table"},
@@ -115,6 +119,16 @@ TEST_F(HeadlessRunTest, ExitCodesTellDoneFailedAndBadUsage) {
         EXPECT_THAT(err.str(), HasSubstr(c.says));
     }
     EXPECT_EQ(FileIds("t.txt"), Expected());
+}
+
+TEST_F(HeadlessRunTest, TheArchiveOptionKeepsEachTweetOfTheRunsOnce) {
+    const std::string archive = Out("raw.jsonl");
+    ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt"), "--archive", archive}), 0);
+    ASSERT_EQ(Run({"update", Out("t.txt"), "--query", "data", "--archive", archive}), 0);
+    std::vector<std::string> ids = JsonLineIds(archive);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, Expected());
+    EXPECT_FALSE(std::filesystem::exists(app / "archive"));  // the window's setting is not asked
 }
 
 TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {

@@ -187,7 +187,7 @@ TEST_F(UnattendedCaptureTest, TheSettingsAreKeptInPrefsAndOlderPrefsReadAsUnchec
     EXPECT_THAT(ReadFileBytes(File("prefs")), ::testing::Not(HasSubstr("AW-")));
 
     frm->mWaitQuota_Click();
-    frm->Session().SetKeepRawResponses(true);  // the entry is hidden until the archive exists
+    frm->mKeepRaw_Click();
     ASSERT_TRUE(frm->SavePrefs());
     EXPECT_THAT(ReadFileBytes(File("prefs")), EndsWith("AW-1\r\nRA-1\r\n"));
 

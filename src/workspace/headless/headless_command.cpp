@@ -11,15 +11,16 @@ struct Shape {
     HeadlessCommand::Kind kind;
     bool subject;  // takes one positional argument
     std::vector<std::string> required;
+    bool archives = false;  // takes --archive
 };
 
 const std::map<std::string, Shape>& Shapes() {
     using K = HeadlessCommand::Kind;
     static const std::map<std::string, Shape> shapes = {
-        {"search", {K::Search, true, {"--back", "--out"}}},
-        {"update", {K::Update, true, {"--query"}}},
-        {"continue", {K::Continue, true, {"--query", "--back"}}},
-        {"timelines", {K::Timelines, false, {"--users", "--out"}}},
+        {"search", {K::Search, true, {"--back", "--out"}, true}},
+        {"update", {K::Update, true, {"--query"}, true}},
+        {"continue", {K::Continue, true, {"--query", "--back"}, true}},
+        {"timelines", {K::Timelines, false, {"--users", "--out"}, true}},
         {"lookup", {K::Lookup, false, {"--users", "--out"}}},
         {"followers", {K::Followers, true, {"--out"}}},
         {"friends", {K::Friends, true, {"--out"}}},
@@ -34,6 +35,7 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--out") return &command.out;
     if (name == "--users") return &command.users;
     if (name == "--lang") return &command.lang;
+    if (name == "--archive") return &command.archive;
     return nullptr;
 }
 
@@ -85,6 +87,8 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
         const std::string& argument = arguments[i];
         if (argument.rfind("--", 0) == 0) {
             if (i + 1 >= arguments.size()) return Refuse(error, argument + " needs a value");
+            if (argument == "--archive" && !shape->second.archives)
+                return Refuse(error, arguments[0] + " takes no --archive");
             if (!TakeOption(command, argument, arguments[++i], error)) return std::nullopt;
         } else if (shape->second.subject && !haveSubject) {
             command.subject = argument;
@@ -103,17 +107,18 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
 
 std::string HeadlessCommand::UsageText() {
     return "Usage: marlin-skimmer --headless COMMAND ...\n"
-           "  search QUERY --back DAYS --out FILE [--lang LL]\n"
-           "  update FILE --query QUERY\n"
-           "  continue FILE --query QUERY --back DAYS\n"
-           "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS]\n"
+           "  search QUERY --back DAYS --out FILE [--lang LL] [--archive FILE.jsonl]\n"
+           "  update FILE --query QUERY [--archive FILE.jsonl]\n"
+           "  continue FILE --query QUERY --back DAYS [--archive FILE.jsonl]\n"
+           "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS] [--archive FILE.jsonl]\n"
            "  lookup --users FILE --out FILE.mut\n"
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
            "  export-network TABLE --out FILE.graphml   (a saved tweet table, or a follower/friend .mut)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
-           "MARLIN_CONSUMER_SECRET. Quota windows are waited out. Exit codes: 0 done, 1 failed,\n"
-           "2 bad usage, 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
+           "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
+           "object a line, unless the file holds it. Quota windows are waited out. Exit codes:\n"
+           "0 done, 1 failed, 2 bad usage, 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
 }
 
 }  // namespace marlin

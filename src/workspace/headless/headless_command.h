@@ -27,6 +27,7 @@ struct HeadlessCommand {
     std::string out;      // --out
     std::string users;    // --users
     std::string lang;     // --lang
+    std::string archive;  // --archive: the run's raw objects go to this file
     std::optional<int> backDays;  // --back
 
     // The command, or nothing with the reason in *error.

@@ -83,6 +83,7 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     if (!m_setup.retryDelays.empty()) w.Settings.RetryDelays = m_setup.retryDelays;
     m_frm->Session().SetWaitForQuota(true);
     if (!command.lang.empty()) w.Settings.SearchLang = command.lang;
+    w.Settings.ArchiveFile = command.archive;
     if (w.Twitter.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
             .empty())
         return Fail("the service did not accept the credentials of \"" + credentials.appName + "\" at " +

@@ -60,8 +60,6 @@ void TweetSide::CreateMenus() {
     w.Tweets.mHeaders.SetCaption("Save Tweets With Headers");
     w.Tweets.mWaitQuota.SetCaption("Wait for Quota Windows Automatically");
     w.Tweets.mKeepRaw.SetCaption("Keep Raw Responses");
-    // The setting is kept in prefs already; the entry shows once responses are archived.
-    w.Tweets.mKeepRaw.SetVisible(false);
     w.Tweets.mContinueBack.SetCaption("Continue Back to Threshold");
 
     w.Tweets.mTweet.SetCaption("Tweet");

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace marlin {
+
+// One archive file of service objects: each tweet or user object of a response body,
+// exactly as the service sent it, on a line of its own ("JSON lines"). An object whose
+// id_str is already in the file is not written again.
+//
+// The objects are cut out of the body by a JSON parser made for the job (simdjson), so
+// every byte of an object stays as it came: escapes, field order, numbers, every field.
+class RawArchive {
+  public:
+    // A failure to read or write the file; the page that met it left nothing in the file.
+    struct Error : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
+
+    // One object of a body: its id_str and its text on one line (no line break).
+    struct Object {
+        std::string id;
+        std::string line;
+    };
+
+    explicit RawArchive(std::filesystem::path file);
+    ~RawArchive();
+    RawArchive(const RawArchive&) = delete;
+    RawArchive& operator=(const RawArchive&) = delete;
+
+    const std::filesystem::path& File() const { return m_file; }
+
+    // Appends the objects of one response body that the file does not hold yet, all in one
+    // write; the number appended. The first call reads the ids already in the file. A body
+    // that is not JSON, or holds no tweet or user objects, appends nothing. Throws Error.
+    int AppendPage(std::string_view body);
+
+    // The tweet or user objects of a body: the elements of a top-level array (timelines,
+    // look-ups), or of the "statuses" (search) or "users" (follower and friend lists) array
+    // of a top-level object. Objects without an id_str are left out.
+    std::vector<Object> Objects(std::string_view body);
+
+    // The object text on one line. The service sends objects compact; one that spans lines
+    // loses the whitespace between its tokens, and nothing else. A raw line break cannot
+    // stand inside a JSON string, so no string content is touched.
+    static std::string OneLine(std::string_view raw);
+
+    // A query or list name made fit to be part of a file name (see the definition for why).
+    static std::string SafeName(std::string_view name);
+
+  private:
+    struct Parser;
+
+    // Calls take(id, raw text) for each object of the body, in order.
+    template <typename Take>
+    void ForEachObject(std::string_view body, Take&& take);
+    static void AppendOneLine(std::string& out, std::string_view raw);
+    void Open();
+    void ReadIds();
+    void WriteAll(const std::string& bytes);
+
+    std::filesystem::path m_file;
+    std::unique_ptr<Parser> m_parser;
+    std::unordered_set<std::string> m_ids;
+    std::string m_page;  // the lines of the page being written
+    int m_fd = -1;
+    bool m_needsLineEnd = false;  // the file ends in a line cut short (a crash of the machine)
+};
+
+}  // namespace marlin

@@ -1,0 +1,132 @@
+#include "workspace/retrieval/response_archive.h"
+
+#include <cstdio>
+
+namespace marlin {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string PercentDecoded(const std::string& text) {
+    std::string decoded;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const int high = k + 2 < text.size() && text[k] == '%' ? HexValue(text[k + 1]) : -1;
+        const int low = high >= 0 ? HexValue(text[k + 2]) : -1;
+        if (low < 0) {
+            decoded += text[k];
+            continue;
+        }
+        decoded += static_cast<char>(high * 16 + low);
+        k += 2;
+    }
+    return decoded;
+}
+
+std::string TodayText() {
+    const SKDFuncs::DateValue today = SKDFuncs::Now();
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", today.year, today.month, today.day);
+    return text;
+}
+
+}  // namespace
+
+ResponseArchive::ResponseArchive(MainWindowState& window) : m_window(window) {
+    for (TwitterAPI* client : {&window.Twitter, &window.UTwitter}) {
+        client->SetBodyTap([this](ResourceFamily family, const std::string& url, const std::string& body) {
+            Keep(family, url, body);
+        });
+    }
+}
+
+const char* ResponseArchive::KindOf(ResourceFamily family) {
+    switch (family) {
+        case ResourceFamily::Search:
+            return "search";
+        case ResourceFamily::UserTimeline:
+            return "timelines";
+        case ResourceFamily::UsersLookup:
+            return "users";
+        case ResourceFamily::FollowersList:
+            return "followers";
+        case ResourceFamily::FriendsList:
+            return "friends";
+    }
+    return "other";
+}
+
+std::string ResponseArchive::Parameter(const std::string& url, const std::string& name) {
+    const std::size_t query = url.find('?');
+    if (query == std::string::npos) return {};
+    for (std::size_t start = query + 1; start <= url.size();) {
+        std::size_t end = url.find('&', start);
+        if (end == std::string::npos) end = url.size();
+        const std::string pair = url.substr(start, end - start);
+        if (pair.size() > name.size() && pair.compare(0, name.size(), name) == 0 && pair[name.size()] == '=')
+            return PercentDecoded(pair.substr(name.size() + 1));
+        start = end + 1;
+    }
+    return {};
+}
+
+std::string ResponseArchive::NameOf(ResourceFamily family, const std::string& url) const {
+    switch (family) {
+        case ResourceFamily::Search:
+            return Parameter(url, "q");
+        case ResourceFamily::FollowersList:
+        case ResourceFamily::FriendsList: {
+            const std::string screenName = Parameter(url, "screen_name");
+            return screenName.empty() ? Parameter(url, "user_id") : screenName;
+        }
+        case ResourceFamily::UserTimeline:
+            return kUserListName;
+        case ResourceFamily::UsersLookup:
+            // The look-up fills the current user table ("Tweets" or a named one).
+            return m_window.Users.UserTableName.at(static_cast<std::size_t>(m_window.Users.CurUserTable));
+    }
+    return {};
+}
+
+std::filesystem::path ResponseArchive::FileFor(ResourceFamily family, const std::string& url) const {
+    const WindowSettings& settings = m_window.Settings;
+    if (!settings.ArchiveFile.empty()) return settings.ArchiveFile;
+    if (!settings.KeepRawResponses) return {};
+    return m_window.AppFolder / kFolder /
+           (TodayText() + "-" + KindOf(family) + "-" + RawArchive::SafeName(NameOf(family, url)) + ".jsonl");
+}
+
+void ResponseArchive::Keep(ResourceFamily family, const std::string& url, const std::string& body) {
+    const std::filesystem::path file = FileFor(family, url);
+    if (file.empty()) return;
+    std::unique_ptr<RawArchive>& archive = m_files[file];
+    if (!archive) archive = std::make_unique<RawArchive>(file);
+    try {
+        archive->AppendPage(body);
+    } catch (const RawArchive::Error& error) {
+        // The retrieval goes on; the log says once per file that its archive is missing.
+        if (m_reported.insert(file).second)
+            Report(std::string("Raw responses not archived: ") + error.what());
+    }
+}
+
+void ResponseArchive::Report(const std::string& line) {
+    // The page loops rewrite the last line of the log with their progress after each page,
+    // so the note goes just above it.
+    LogList& log = m_window.Progress;
+    if (log.Count() == 0) {
+        log.Append(line);
+    } else {
+        const std::string last = log.Last();
+        log.ReplaceLast(line);
+        log.Append(last);
+    }
+    log.ScrollToLast();
+}
+
+}  // namespace marlin

@@ -1,0 +1,80 @@
+// The archive file of service objects: objects cut out of a body byte for byte, one a
+// line, none twice, and a file that stays whole lines.
+#include "core/raw_archive.h"
+
+#include <gmock/gmock.h>
+
+#include "test_support.h"
+
+namespace marlin::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST(RawArchiveTest, AnObjectBecomesOneLineWithItsStringsUntouched) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {R"({"id_str":"1","text":"a  b"})", R"({"id_str":"1","text":"a  b"})"},
+        {"{\"a\": 1, \"b\" : [1, 2]} \n ", "{\"a\": 1, \"b\" : [1, 2]}"},  // one line: kept as sent
+        {"{\n  \"text\": \"x \\\" y\\\\\",\n  \"n\": [ 1,\r\n 2 ]\n}", R"({"text":"x \" y\\","n":[1,2]})"},
+        {"{\"t\":\"\\n\\t{ }\",\n\"u\":\"\xE2\x9C\x93 \\ud83d\\ude00\"}",
+         "{\"t\":\"\\n\\t{ }\",\"u\":\"\xE2\x9C\x93 \\ud83d\\ude00\"}"},
+    };
+    for (const auto& [raw, line] : cases) EXPECT_EQ(RawArchive::OneLine(raw), line) << raw;
+}
+
+TEST(RawArchiveTest, ANameIsMadeSafeForAFileName) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"climate change", "climate change"},
+        {"#café OR \xD0\xBC\xD0\xB8\xD1\x80", "#café OR \xD0\xBC\xD0\xB8\xD1\x80"},
+        {"../etc/passwd", "_._etc_passwd"},
+        {"a\nb\tc\x7f", "a_b_c_"},
+        {"\"a\" OR b:c*?", "_a_ OR b_c__"},
+        {"", "unnamed"},
+        {std::string(119, 'a') + "\xC3\xA9" + "z", std::string(119, 'a')},  // never half a character
+    };
+    for (const auto& [name, safe] : cases) EXPECT_EQ(RawArchive::SafeName(name), safe) << name;
+}
+
+TEST(RawArchiveTest, ObjectsComeFromEachShapeOfBody) {
+    RawArchive archive("unused.jsonl");
+    const auto ids = [&archive](const std::string& body) {
+        std::vector<std::string> found;
+        for (const RawArchive::Object& object : archive.Objects(body)) found.push_back(object.id);
+        return found;
+    };
+    EXPECT_THAT(ids(R"({"statuses":[{"id_str":"1","user":{"id_str":"9"}}],"search_metadata":{}})"),
+                ElementsAre("1"));
+    EXPECT_THAT(ids(R"({"next_cursor":0,"users":[{"id_str":"2"},{"id_str":"3"}]})"), ElementsAre("2", "3"));
+    EXPECT_THAT(ids(R"([{"id_str":"4"}, 5, {"id":6}, {"id_str":"7"}])"), ElementsAre("4", "7"));
+    EXPECT_THAT(ids(R"({"ids":[1,2]})"), ElementsAre());
+    EXPECT_THAT(ids("not json"), ElementsAre());
+}
+
+TEST(RawArchiveTest, AppendsOnlyWhatTheFileDoesNotHoldAndMendsACutLine) {
+    TempFolder folder;
+    const auto file = folder.path() / "archive" / "a.jsonl";
+    std::filesystem::create_directories(file.parent_path());
+    const std::string before = "{\"id_str\":\"1\"}\n{\"id_str\":\"2\",\"te";  // the last line was cut
+    WriteFileBytes(file, before);
+
+    const std::string body =
+        "[{\"id_str\":\"1\"},\n {\"id_str\": \"3\",\n \"t\":\"a b\"},{\"id_str\":\"3\"}]";
+    RawArchive archive(file);
+    EXPECT_EQ(archive.AppendPage(body), 1);
+    EXPECT_EQ(archive.AppendPage(body), 0);
+    EXPECT_EQ(ReadFileBytes(file), before + "\n{\"id_str\":\"3\",\"t\":\"a b\"}\n");
+
+    RawArchive again(file);  // a later run reads the ids once
+    EXPECT_EQ(again.AppendPage(R"([{"id_str":"3"},{"id_str":"4"}])"), 1);
+    EXPECT_EQ(ReadFileBytes(file), before + "\n{\"id_str\":\"3\",\"t\":\"a b\"}\n{\"id_str\":\"4\"}\n");
+}
+
+TEST(RawArchiveTest, AFileThatCannotBeMadeThrows) {
+    TempFolder folder;
+    WriteFileBytes(folder.path() / "archive", "a file, not a folder");
+    RawArchive archive(folder.path() / "archive" / "a.jsonl");
+    EXPECT_THROW(archive.AppendPage(R"([{"id_str":"1"}])"), RawArchive::Error);
+}
+
+}  // namespace
+}  // namespace marlin::testing
