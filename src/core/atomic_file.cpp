@@ -13,7 +13,10 @@ AtomicFile::AtomicFile(std::filesystem::path target, std::optional<mode_t> fixed
     std::filesystem::path folder = m_target.parent_path();
     if (folder.empty()) folder = ".";
     // Hidden, so a half-written table never shows in a file dialog.
-    m_temporary = (folder / ("." + m_target.filename().string() + ".XXXXXX")).string();
+    std::string name = ".";
+    name += m_target.filename().string();
+    name += ".XXXXXX";
+    m_temporary = (folder / name).string();
     m_fd = ::mkstemp(m_temporary.data());
     m_good = m_fd >= 0;
     if (!m_good) m_temporary.clear();  // nothing was made, so nothing to remove
