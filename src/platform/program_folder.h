@@ -41,7 +41,6 @@ class ProgramFolder {
 
     // The program folder in use.
     const std::filesystem::path& Path() const { return m_path; }
-    const std::filesystem::path& BinaryFolder() const { return m_binaryFolder; }
     bool BesideBinary() const { return m_path == m_binaryFolder; }
     // Where an installation keeps the files that come with the program (the scorer).
     std::filesystem::path InstalledDataFolder() const;

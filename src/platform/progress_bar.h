@@ -27,7 +27,6 @@ class ProgressBar : public ControlModel {
     void End();
 
     bool EndKnown() const { return m_endKnown; }
-    double Share() const { return m_share; }
     int Percent() const { return static_cast<int>(m_share * 100.0 + 0.5); }
     // Empty until kPagesBeforeRate pages have arrived; with no known end, the count so far
     // ("3,400 users") and from then on the rate.

@@ -216,8 +216,7 @@ std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScre
         [this, appendTweets](const std::string& body) { Tweets.SetData(body, appendTweets, false); }));
 }
 
-std::string TwitterAPI::GetSearch(const std::string& query, const std::string& lang,
-                                  const std::string& /*geoCode*/, const std::string& sinceId,
+std::string TwitterAPI::GetSearch(const std::string& query, const std::string& lang, const std::string& sinceId,
                                   const std::string& maxId, std::string& count, bool appendTweets,
                                   const std::string& resultType) {
     if (!Authenticated() || query.empty()) return {};

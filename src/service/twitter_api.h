@@ -66,12 +66,6 @@ class TwitterAPI {
     int16_t UTLRateLimitRemaining() const { return Window(ResourceFamily::UserTimeline).remaining; }
     int16_t UTLRateLimit() const { return Window(ResourceFamily::UserTimeline).limit; }
     SKDFuncs::DateValue UTLNextLimitReset() const { return NextLimitReset(ResourceFamily::UserTimeline); }
-    int16_t FLRateLimitRemaining() const { return Window(ResourceFamily::FollowersList).remaining; }
-    int16_t FLRateLimit() const { return Window(ResourceFamily::FollowersList).limit; }
-    SKDFuncs::DateValue FLNextLimitReset() const { return NextLimitReset(ResourceFamily::FollowersList); }
-    int16_t FrRateLimitRemaining() const { return Window(ResourceFamily::FriendsList).remaining; }
-    int16_t FrRateLimit() const { return Window(ResourceFamily::FriendsList).limit; }
-    SKDFuncs::DateValue FrNextLimitReset() const { return NextLimitReset(ResourceFamily::FriendsList); }
     int16_t ULRateLimitRemaining() const { return Window(ResourceFamily::UsersLookup).remaining; }
     int16_t ULRateLimit() const { return Window(ResourceFamily::UsersLookup).limit; }
     SKDFuncs::DateValue ULNextLimitReset() const { return NextLimitReset(ResourceFamily::UsersLookup); }
@@ -107,9 +101,8 @@ class TwitterAPI {
     std::string GetUserTimeLine(const std::string& user, bool userIsScreenName, const std::string& sinceId,
                                 const std::string& maxId, const std::string& count, bool appendTweets);
     // One page of search results. count is clamped to 10..100 and the clamped text is
-    // written back. geoCode is accepted and not sent.
-    std::string GetSearch(const std::string& query, const std::string& lang, const std::string& geoCode,
-                          const std::string& sinceId, const std::string& maxId, std::string& count,
+    // written back.
+    std::string GetSearch(const std::string& query, const std::string& lang, const std::string& sinceId, const std::string& maxId, std::string& count,
                           bool appendTweets, const std::string& resultType);
     // Creates/returns the bearer token required for app-only requests: the token, or the
     // empty text on any failure (nothing is shown, nothing else changes).

@@ -60,8 +60,8 @@ TEST_F(TwitterApiQuotaTest, ANewClientStartsWithTheDocumentedWindows) {
     fresh.SetClock([] { return kSummerNoonUtc; });
     EXPECT_EQ(fresh.UTLRateLimitRemaining(), 300);
     EXPECT_EQ(fresh.SearchRateLimitRemaining(), 450);
-    EXPECT_EQ(fresh.FLRateLimitRemaining(), 0);
-    EXPECT_EQ(fresh.FrRateLimitRemaining(), 0);
+    EXPECT_EQ(fresh.Window(ResourceFamily::FollowersList).remaining, 0);
+    EXPECT_EQ(fresh.Window(ResourceFamily::FriendsList).remaining, 0);
     EXPECT_EQ(fresh.ULRateLimitRemaining(), 0);
     EXPECT_EQ(fresh.SearchRateLimit(), 0);
     // Reset 0 shown in local time: one hour past the epoch in British summer time.
@@ -155,7 +155,7 @@ TEST_F(TwitterApiQuotaTest, TheTokenMustBeOfTypeBearer) {
     // Unauthenticated: nothing is sent.
     std::string count = "50";
     const size_t before = service.sent.size();
-    EXPECT_EQ(other.GetSearch("a", "", "", "", "", count, false, "recent"), "");
+    EXPECT_EQ(other.GetSearch("a", "", "", "", count, false, "recent"), "");
     EXPECT_EQ(service.sent.size(), before);
     EXPECT_TRUE(kit.messages.empty());
 }
@@ -181,7 +181,7 @@ TEST_F(TwitterApiQuotaTest, TheProxyIsNamedBeforeEverySearchAndNeverForOtherRequ
     for (int page = 0; page < 2; ++page) {
         service.answers.push_back(FakeHttpService::WithLimits(R"({"statuses":[],"search_metadata":{}})",
                                                               "449", "450", "1420070400"));
-        api.GetSearch("marlin", "", "", "", "", count, true, "recent");
+        api.GetSearch("marlin", "", "", "", count, true, "recent");
     }
     service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, "1", "1", "1"));
     Timeline();

@@ -65,7 +65,7 @@ class TwitterApiTest : public ::testing::Test {
 
     std::string Search(const std::string& query, std::string count = "100", const std::string& maxId = "",
                        bool append = true) {
-        return api.GetSearch(query, "", "", "", maxId, count, append, "recent");
+        return api.GetSearch(query, "", "", maxId, count, append, "recent");
     }
     // The path and query of the only request since the last call.
     std::string OnlyTarget() {
@@ -116,7 +116,7 @@ TEST_F(TwitterApiTest, FailedTokenRequestsGiveAnEmptyTextAndStoreNothing) {
     // Without a token the status requests send nothing.
     std::string count = "100";
     service.ClearRequests();
-    EXPECT_EQ(client.GetSearch("marlin", "", "", "", "", count, false, "recent"), "");
+    EXPECT_EQ(client.GetSearch("marlin", "", "", "", count, false, "recent"), "");
     EXPECT_EQ(client.GetUserTimeLine("somebody", true, "", "", "200", false), "");
     EXPECT_TRUE(service.Requests().empty());
 }
@@ -143,18 +143,18 @@ TEST_F(TwitterApiTest, RequestsCarryOnlyTheApplicationNameAndTheBearerToken) {
 
 TEST_F(TwitterApiTest, SearchClampsTheCountAndOrdersItsParameters) {
     std::string count = "500";
-    api.GetSearch("a b#c", "", "geocode ignored", "", "", count, false, "recent");
+    api.GetSearch("a b#c", "", "", "", count, false, "recent");
     EXPECT_EQ(count, "100");
     EXPECT_EQ(OnlyTarget(), "/1.1/search/tweets.json?q=a%20b%23c&count=100&lang=&result_type=recent");
 
     for (std::string small : {"5", "abc", ""}) {
-        api.GetSearch("x", "en", "", "", "", small, false, "recent");
+        api.GetSearch("x", "en", "", "", small, false, "recent");
         EXPECT_EQ(small, "10");
         EXPECT_EQ(OnlyTarget(), "/1.1/search/tweets.json?q=x&count=10&lang=en&result_type=recent");
     }
 
     count = "50";
-    api.GetSearch("x", "", "", "300", "900", count, false, "recent");
+    api.GetSearch("x", "", "300", "900", count, false, "recent");
     EXPECT_EQ(count, "50");
     EXPECT_EQ(OnlyTarget(),
               "/1.1/search/tweets.json?q=x&count=50&lang=&result_type=recent&max_id=900&since_id=300");
@@ -185,7 +185,7 @@ TEST_F(TwitterApiTest, FollowerPagesContinueFromTheCursorAndAFreshRequestStartsO
     const std::string cursor = api.Users.NextCursor();
     ASSERT_NE(cursor, "-1");
     ASSERT_NE(cursor, "0");
-    EXPECT_EQ(api.FLRateLimitRemaining(), service.Config().limits[3] - 1);
+    EXPECT_EQ(api.Window(ResourceFamily::FollowersList).remaining, service.Config().limits[3] - 1);
     EXPECT_EQ(api.LastResponseCount(), 0);  // counts tweets only
 
     api.GetFollowersList("", name, "200", true);
@@ -322,7 +322,7 @@ TEST_F(TwitterApiTest, AnAnswerLargerThanTheLimitBringsTheQuestion) {
     Authenticate(bounded);
     kit.messageAnswers = {MsgResult::No};
     std::string count = "100";
-    EXPECT_EQ(bounded.GetSearch(service.Queries().rare, "", "", "", "", count, false, "recent"), "Failed");
+    EXPECT_EQ(bounded.GetSearch(service.Queries().rare, "", "", "", count, false, "recent"), "Failed");
     ASSERT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Questions()[0].title, "Recoverable error within GetSearch");
     EXPECT_EQ(bounded.LastResponseCode(), "Couldn't access the API server");

@@ -27,7 +27,6 @@ class TweetTimeBuckets {
 
     const std::vector<Bucket>& Buckets() const { return m_buckets; }
     bool Daily() const { return m_width == kDay; }
-    long long Width() const { return m_width; }
     // Rows whose DateTime holds no date (left out of the buckets).
     int Undated() const { return m_undated; }
     int MaxCount() const;

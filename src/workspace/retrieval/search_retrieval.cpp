@@ -96,7 +96,7 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
     source.windowName = "search";
     source.fetch = [&](const std::string& maxId) {
         std::string count = "100";
-        return twitter.GetSearch(query, w.Settings.SearchLang, "", sinceId, maxId, count, true, "Recent");
+        return twitter.GetSearch(query, w.Settings.SearchLang, sinceId, maxId, count, true, "Recent");
     };
     source.remaining = [&] { return twitter.SearchRateLimitRemaining(); };
     source.taken = [&](int) {

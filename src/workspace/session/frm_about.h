@@ -75,7 +75,6 @@ class frmAbout {
     bool Form_QueryUnload();
 
     // The pause after a successful authentication, in case a caller needs to shorten it.
-    void SetSuccessPause(std::chrono::milliseconds pause) { m_successPause = pause; }
 
   private:
     void UpdateOkButton();
