@@ -68,7 +68,7 @@ std::string ReadFixture(const std::string& name) {
 // The texts of the tweets of a recorded page (without their braces).
 std::vector<std::string> TweetTexts(const std::string& page, bool search) {
     marlin::testing::ScriptedToolkit toolkit;
-    marlin::JSONDeserializer reader(toolkit);
+    marlin::JSONDeserializer reader(toolkit.Yielder());
     reader.Read(page, false);
     const int tweetLevel = search ? 2 : 1;
     std::vector<std::string> tweets;
@@ -144,19 +144,19 @@ Figures Measure(const std::string& page, bool search, int runs) {
     marlin::testing::ScriptedToolkit toolkit;
     const double read = Time(
         [&] {
-            marlin::JSONDeserializer reader(toolkit);
+            marlin::JSONDeserializer reader(toolkit.Yielder());
             reader.Read(page, search);
         },
         runs);
     // Own texts are cut out when first searched; this shows the cost of all of them.
     const double fullRead = Time(
         [&] {
-            marlin::JSONDeserializer reader(toolkit);
+            marlin::JSONDeserializer reader(toolkit.Yielder());
             reader.Read(page, search);
             for (int k = 1; k <= reader.ObjectCount(); ++k) reader.OwnText(k);
         },
         runs);
-    marlin::TweetSet tweets(toolkit);
+    marlin::TweetSet tweets(toolkit.Yielder());
     const double setData = Time([&] { tweets.SetData(page, false, search); }, runs);
     return {static_cast<double>(page.size()), page.size() / read / 1e6, page.size() / fullRead / 1e6,
             setData * 1e3};
@@ -203,7 +203,7 @@ bool ReportMemory() {
          {std::tuple{"objects nested in one tweet", &nested, true},
           std::tuple{"objects as the tweets of a timeline page", &flat, false}}) {
         const double peak = PeakBytes([&] {
-            marlin::TweetSet tweets(toolkit);
+            marlin::TweetSet tweets(toolkit.Yielder());
             tweets.SetData(*page, false, search);
         });
         const double ratio = peak / static_cast<double>(page->size());

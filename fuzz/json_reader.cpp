@@ -52,7 +52,7 @@ void CheckEntry(const JSONDeserializer& reader, int k, std::uint8_t pick) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const marlin::fuzz::Input input(data, size);
     marlin::testing::ScriptedToolkit toolkit;
-    JSONDeserializer reader(toolkit);
+    JSONDeserializer reader(toolkit.Yielder());
     reader.Read(input.text, input.Flag(0));
 
     const int count = reader.ObjectCount();

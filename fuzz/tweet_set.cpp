@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const marlin::fuzz::Input input(data, size);
     marlin::testing::ScriptedToolkit toolkit;
-    TweetSet tweets(toolkit);
+    TweetSet tweets(toolkit.Yielder());
 
     tweets.SetData(input.text, false, input.Flag(0));
     const int first = tweets.Count();

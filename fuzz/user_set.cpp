@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const marlin::fuzz::Input input(data, size);
     marlin::testing::ScriptedToolkit toolkit;
-    UserSet users(toolkit);
+    UserSet users(toolkit.Yielder());
 
     users.SetData(input.text, false, input.Flag(0));
     users.SetData(input.text, true, input.Flag(0));
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         users.ProfileBanner(i);
     }
     users.NextCursor();
-    users.ToClipboard();
+    users.ToClipboard([&](const std::string& text) { toolkit.ClipboardSetText(text); });
     FUZZ_CHECK(toolkit.clipboard.rfind("UserId\t", 0) == 0);
     if (users.Count() > 0) {
         const int found = users.FindUserIndex(users.ScreenName(users.Count()), "");

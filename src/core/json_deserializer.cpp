@@ -80,7 +80,7 @@ void RemoveChars(std::string& text, std::string_view chars) {
 
 }  // namespace
 
-JSONDeserializer::JSONDeserializer(Toolkit& toolkit) : m_toolkit(toolkit), m_entries(2) {}
+JSONDeserializer::JSONDeserializer(Yield yield) : m_yield(std::move(yield)), m_entries(2) {}
 
 void JSONDeserializer::CheckIndex(int index) const {
     if (index < 0 || index > m_count + 1) {
@@ -198,7 +198,7 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
 
     for (int i = start; i <= n; ++i) {
         if (i >= nextYield) {
-            m_toolkit.DoEvents();
+            m_yield();
             nextYield = i + kYieldEvery;
         }
         const char c = text[i - 1];
@@ -239,7 +239,7 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
             if (level > 0) --level;
         }
     }
-    m_toolkit.DoEvents();
+    m_yield();
     return true;
 }
 
@@ -289,7 +289,7 @@ std::string JSONDeserializer::ElementIn(const std::string& t, const std::string&
     const char terminator = t[b] == '"' ? '"' : t[b] == '[' ? ']' : ',';
     std::size_t f = t.find(terminator, b + 1);
     while (f != std::string::npos && t[f - 1] == '\\') {
-        m_toolkit.DoEvents();
+        m_yield();
         f = t.find(terminator, f + 1);
     }
     std::string value = f == std::string::npos ? t.substr(b) : t.substr(b, f - b);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/toolkit.h"
+#include "core/yield.h"
 
 namespace marlin {
 
@@ -35,7 +35,7 @@ class JSONDeserializer {
     // million empty objects would take gigabytes.
     static constexpr int kMaxPageRecords = 9999;
 
-    explicit JSONDeserializer(Toolkit& toolkit);
+    explicit JSONDeserializer(Yield yield);
     JSONDeserializer(const JSONDeserializer&) = delete;
     JSONDeserializer& operator=(const JSONDeserializer&) = delete;
 
@@ -108,7 +108,7 @@ class JSONDeserializer {
     const std::string& BoundedOwnText(int index) const;
     static std::vector<std::string> AllElementsIn(const std::string& t, const std::string& ElementName);
 
-    Toolkit& m_toolkit;
+    Yield m_yield;
     std::string m_storage;  // the text, when Read took a copy
     std::string_view m_text;
     // 0..count+1 after Read; ObjectText may fix an end. In blocks, so that a long list

@@ -17,11 +17,8 @@ std::optional<int> RecordPage::Count(JSONDeserializer& reader, std::string_view 
     return records;
 }
 
-void RecordPage::ReportEmpty(Toolkit& toolkit, const NoticeSink& sink) {
-    if (sink)
-        sink(kNoRecords);
-    else
-        toolkit.MessageBox(kNoRecords, kApplicationTitle, MsgButtons::OK, MsgIcon::Information);
+void RecordPage::ReportEmpty(const NoticeSink& sink) {
+    if (sink) sink(kNoRecords);
 }
 
 }  // namespace marlin

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "core/json_deserializer.h"
-#include "platform/toolkit.h"
 
 namespace marlin {
 
@@ -21,9 +20,8 @@ class RecordPage {
     // or nothing when the text is unreadable or holds more records than any page can.
     static std::optional<int> Count(JSONDeserializer& reader, std::string_view json, bool ignoreTopLevel);
 
-    // The note that a page held no records: to the sink when one is set, else in an
-    // information box.
-    static void ReportEmpty(Toolkit& toolkit, const NoticeSink& sink);
+    // The note that a page held no records, to the sink its owner installed.
+    static void ReportEmpty(const NoticeSink& sink);
 };
 
 }  // namespace marlin

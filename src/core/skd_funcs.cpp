@@ -507,7 +507,7 @@ std::string UnicodePlaceholder(const std::string& code) {
 
 namespace {
 
-std::string CleanEscapes(const std::string& text, Toolkit* toolkit) {
+std::string CleanEscapes(const std::string& text, const Yield* yield) {
     std::string s = text;
     std::size_t from = 0;
     for (;;) {
@@ -517,7 +517,7 @@ std::string CleanEscapes(const std::string& text, Toolkit* toolkit) {
         ReplaceAll(s, code, UnicodePlaceholder(code), at);
         // A placeholder may join the character before it into a new "\u".
         from = at > 0 ? at - 1 : 0;
-        if (toolkit) toolkit->DoEvents();
+        if (yield) (*yield)();
     }
     ReplaceAll(s, "&amp;", "&");
     std::erase(s, '\\');
@@ -530,8 +530,8 @@ std::string ReplaceEscapes(const std::string& text) {
     return CleanEscapes(text, nullptr);
 }
 
-std::string ReplaceEscapes(const std::string& text, Toolkit& toolkit) {
-    return CleanEscapes(text, &toolkit);
+std::string ReplaceEscapes(const std::string& text, const Yield& yield) {
+    return CleanEscapes(text, &yield);
 }
 
 }  // namespace marlin::SKDFuncs

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/toolkit.h"
+#include "core/yield.h"
 
 // Shared helpers: the file check, the conversions between the three date-time text
 // forms, number padding, query encoding and the clean-up of service texts.
@@ -75,10 +75,10 @@ std::string UnicodePlaceholder(const std::string& code);
 
 // Cleans a text as the service sent it: every "\uXXXX" code becomes its placeholder,
 // "&amp;" becomes "&", every remaining backslash is dropped (so "\n" becomes "n") and
-// every control character becomes one blank. The toolkit, when given, is let to process
-// pending events once per code replaced.
+// every control character becomes one blank. The yield, when given, runs once per code
+// replaced.
 std::string ReplaceEscapes(const std::string& text);
-std::string ReplaceEscapes(const std::string& text, Toolkit& toolkit);
+std::string ReplaceEscapes(const std::string& text, const Yield& yield);
 
 // ---- Date values behind the texts above ----
 

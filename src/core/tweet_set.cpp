@@ -29,8 +29,8 @@ std::string Mid(const std::string& s, std::size_t start, std::size_t length) {
 
 }  // namespace
 
-TweetSet::TweetSet(Toolkit& toolkit)
-    : m_toolkit(toolkit), m_records(1), m_tweetUser(std::make_unique<UserSet>(toolkit)) {}
+TweetSet::TweetSet(Yield yield)
+    : m_yield(yield), m_records(1), m_tweetUser(std::make_unique<UserSet>(yield)) {}
 
 TweetSet::~TweetSet() = default;
 
@@ -101,13 +101,13 @@ std::string TweetSet::OldestTweetId(bool Dec) const {
 }
 
 void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
-    JSONDeserializer reader(m_toolkit);
+    JSONDeserializer reader(m_yield);
     const int tweets = RecordPage::Count(reader, JSON, IgnoreTopLevel).value_or(-1);
     if (tweets >= 0 && !Append) Clear();
     m_lastSetDataSize = std::max(tweets, 0);
     if (tweets < 0) return;  // unreadable as a page of tweets
     if (tweets == 0) {
-        RecordPage::ReportEmpty(m_toolkit, m_noticeSink);
+        RecordPage::ReportEmpty(m_noticeSink);
         return;
     }
 
@@ -138,9 +138,9 @@ void TweetSet::FillPage(const JSONDeserializer& reader, int oldCount) {
         } else if (i > oldCount && level == 3 && reader.ObjectName(k) == "urls") {
             // The tweet's own links; those of a retweeted or quoted tweet lie deeper.
             m_records[i].LinkURL =
-                SKDFuncs::ReplaceEscapes(reader.GetElementInObject(k, "expanded_url"), m_toolkit);
+                SKDFuncs::ReplaceEscapes(reader.GetElementInObject(k, "expanded_url"), m_yield);
         }
-        m_toolkit.DoEvents();
+        m_yield();
     }
 }
 
@@ -153,7 +153,7 @@ void TweetSet::FillTweet(Record& r, const JSONDeserializer& reader, int entry) {
         return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
     };
     r.DateTime = element("created_at");
-    r.Text = SKDFuncs::ReplaceEscapes(reader.GetElementWithinObject(entry, "text"), m_toolkit);
+    r.Text = SKDFuncs::ReplaceEscapes(reader.GetElementWithinObject(entry, "text"), m_yield);
     r.TweetID = element("id_str");
     // The first "coordinates" is that of the geo object (latitude first) when present.
     r.GeoCoords = element("coordinates");

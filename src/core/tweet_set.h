@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/skd_funcs.h"
-#include "platform/toolkit.h"
+#include "core/yield.h"
 
 namespace marlin {
 
@@ -38,7 +38,7 @@ class TweetSet {
         std::string Description;
     };
 
-    explicit TweetSet(Toolkit& toolkit);
+    explicit TweetSet(Yield yield);
     ~TweetSet();
     TweetSet(const TweetSet&) = delete;
     TweetSet& operator=(const TweetSet&) = delete;
@@ -97,8 +97,8 @@ class TweetSet {
     // The whole record (Index 1..Count()).
     const Record& Item(int Index) const;
 
-    // Where the note that a response held no records goes instead of an information box,
-    // for a run that must not stop at it; an empty function brings the box back.
+    // Where the note that a response held no records goes; the owner decides how it is
+    // shown (none: it is dropped).
     void SetNoticeSink(std::function<void(const std::string&)> sink) { m_noticeSink = std::move(sink); }
 
   private:
@@ -107,7 +107,7 @@ class TweetSet {
     void FillTweet(Record& record, const JSONDeserializer& reader, int entry);
     void FillUser(Record& record, const std::string& userText);
 
-    Toolkit& m_toolkit;
+    Yield m_yield;
     std::function<void(const std::string&)> m_noticeSink;
     std::vector<Record> m_records;  // slot 0 is an empty record
     int m_lastSetDataSize = 0;

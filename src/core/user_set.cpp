@@ -50,7 +50,7 @@ bool IsProfileLink(const JSONDeserializer& reader, int entry, int userEntry) {
 
 }  // namespace
 
-UserSet::UserSet(Toolkit& toolkit) : m_toolkit(toolkit), m_records(1) {}
+UserSet::UserSet(Yield yield) : m_yield(std::move(yield)), m_records(1) {}
 
 const UserSet::Record& UserSet::Item(int index) const {
     return (index < 1 || index > Count()) ? m_records[0] : m_records[index];
@@ -121,7 +121,7 @@ std::string UserSet::ProfileBanner(int i) const {
 }
 
 void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel) {
-    JSONDeserializer reader(m_toolkit);
+    JSONDeserializer reader(m_yield);
     const int users = RecordPage::Count(reader, JSON, IgnoreTopLevel).value_or(-1);
     if (users >= 0 && !Append) Clear();
     m_lastSetDataSize = std::max(users, 0);
@@ -134,7 +134,7 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
             m_cursor = SKDFuncs::BlankControlCharacters(std::move(*cursor));
     }
     if (users == 0) {
-        RecordPage::ReportEmpty(m_toolkit, m_noticeSink);
+        RecordPage::ReportEmpty(m_noticeSink);
         return;
     }
 
@@ -153,7 +153,7 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
             // The last url object under the user's entities wins.
             m_records[i].URL = WithoutBackslashes(reader.GetElementInObject(k, "expanded_url"));
         }
-        m_toolkit.DoEvents();
+        m_yield();
     }
 }
 
@@ -166,7 +166,7 @@ std::optional<std::string> UserSet::PageCursor(const JSONDeserializer& reader, b
     if (hasUsers) {
         slots = reader.GetAllElementsInObject(1, "next_cursor_str");
     } else {
-        JSONDeserializer whole(m_toolkit);
+        JSONDeserializer whole(m_yield);
         if (whole.ReadBorrowed(JSON, false)) slots = whole.GetAllElementsInObject(1, "next_cursor_str");
     }
     if (slots.size() < 2) return std::nullopt;
@@ -183,10 +183,10 @@ void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) c
     };
     r.CreatedAt = element("created_at");
     r.Id = element("id_str");
-    r.RealName = SKDFuncs::ReplaceEscapes(element("name"), m_toolkit);
+    r.RealName = SKDFuncs::ReplaceEscapes(element("name"), m_yield);
     r.ScreenName = element("screen_name");
-    r.Location = SKDFuncs::ReplaceEscapes(element("location"), m_toolkit);
-    r.Description = SKDFuncs::ReplaceEscapes(element("description"), m_toolkit);
+    r.Location = SKDFuncs::ReplaceEscapes(element("location"), m_yield);
+    r.Description = SKDFuncs::ReplaceEscapes(element("description"), m_yield);
     r.URL = WithoutBackslashes(element("url"));
     ReadBoolean(element("protected"), r.Protected);
     r.Followers = Number(element("followers_count"));
@@ -243,7 +243,7 @@ bool UserSet::TrimToDateRange(const std::string& Earliest, const std::string& La
     return TrimToDateRange(Earliest, latest);
 }
 
-void UserSet::ToClipboard() {
+void UserSet::ToClipboard(const std::function<void(const std::string& text)>& replaceClipboard) const {
     std::string text =
         "UserId\tScreenName\tRealName\tDescription\tCreatedAt\tFollowers\tFriends\tFavourites\tStatusCount\t"
         "Location\tUTC_Offset\tGeoEnabled\tLanguage\tProfileImage\tVerified\r\n";
@@ -255,8 +255,7 @@ void UserSet::ToClipboard() {
                 '\t' + std::to_string(r.UTC_Offset) + '\t' + TrueFalse(r.GeoEnabled) + '\t' + r.Lang + '\t' +
                 r.ProfileImage + '\t' + TrueFalse(r.Verified) + "\r\n";
     }
-    m_toolkit.ClipboardClear();
-    m_toolkit.ClipboardSetText(text);
+    replaceClipboard(text);
 }
 
 int UserSet::FindUserIndex(const std::string& ScreenName, const std::string& UserID) const {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/toolkit.h"
+#include "core/yield.h"
 
 namespace marlin {
 
@@ -42,7 +42,7 @@ class UserSet {
         std::string ProfileBackgroundImage;
     };
 
-    explicit UserSet(Toolkit& toolkit);
+    explicit UserSet(Yield yield);
 
     std::string CreatedAt(int index) const;
     std::string Description(int index) const;
@@ -87,15 +87,15 @@ class UserSet {
     bool TrimToDateRange(const std::string& Earliest, std::string& Latest);
     bool TrimToDateRange(const std::string& Earliest, const std::string& Latest);
     // Puts a tab-separated table of the users (with a header line) on the clipboard.
-    void ToClipboard();
+    void ToClipboard(const std::function<void(const std::string& text)>& replaceClipboard) const;
     // The first user whose ScreenName or Id matches exactly, or 0.
     int FindUserIndex(const std::string& ScreenName, const std::string& UserID) const;
 
     // The whole record (index 1..Count()); an empty record outside that range.
     const Record& Item(int index) const;
 
-    // Where the note that a response held no records goes instead of an information box,
-    // for a run that must not stop at it; an empty function brings the box back.
+    // Where the note that a response held no records goes; the owner decides how it is
+    // shown (none: it is dropped).
     void SetNoticeSink(std::function<void(const std::string&)> sink) { m_noticeSink = std::move(sink); }
 
   private:
@@ -103,7 +103,7 @@ class UserSet {
                                           const std::string& JSON) const;
     void FillRecord(Record& record, const JSONDeserializer& reader, int entry) const;
 
-    Toolkit& m_toolkit;
+    Yield m_yield;
     std::function<void(const std::string&)> m_noticeSink;
     std::vector<Record> m_records;  // slot 0 is an empty record
     int m_lastSetDataSize = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -61,6 +62,11 @@ class Toolkit {
     // Lets queued window events (paint, clicks, the status timer) run once and returns.
     // Long work calls it often; implementations keep it cheap.
     virtual void DoEvents() = 0;
+    // DoEvents as a callback, for work in the floors above that yields without knowing
+    // which toolkit runs it.
+    std::function<void()> Yielder() {
+        return [this] { DoEvents(); };
+    }
 
     // Sleeps about this long without processing events. Waits for a quota window or an
     // outside program alternate this with DoEvents so the window stays responsive.

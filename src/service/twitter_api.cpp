@@ -99,8 +99,8 @@ struct TwitterAPI::Exchange {
 };
 
 TwitterAPI::TwitterAPI(Toolkit& toolkit, HttpRequestFactory requestFactory, std::string apiBase)
-    : Tweets(toolkit),
-      Users(toolkit),
+    : Tweets(toolkit.Yielder()),
+      Users(toolkit.Yielder()),
       m_toolkit(toolkit),
       m_requestFactory(std::move(requestFactory)),
       m_apiBase(std::move(apiBase)),
@@ -216,9 +216,9 @@ std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScre
         [this, appendTweets](const std::string& body) { Tweets.SetData(body, appendTweets, false); }));
 }
 
-std::string TwitterAPI::GetSearch(const std::string& query, const std::string& lang, const std::string& sinceId,
-                                  const std::string& maxId, std::string& count, bool appendTweets,
-                                  const std::string& resultType) {
+std::string TwitterAPI::GetSearch(const std::string& query, const std::string& lang,
+                                  const std::string& sinceId, const std::string& maxId, std::string& count,
+                                  bool appendTweets, const std::string& resultType) {
     if (!Authenticated() || query.empty()) return {};
     if (SKDFuncs::LeadingNumber(count) > 100) count = "100";
     if (!(SKDFuncs::LeadingNumber(count) >= 10)) count = "10";
@@ -265,7 +265,7 @@ std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::str
             request->Abort();
             return {};
         }
-        JSONDeserializer reader(m_toolkit);
+        JSONDeserializer reader(m_toolkit.Yielder());
         reader.Read(request->ResponseText(), false);
         if (reader.GetElementInObject(1, "token_type") != "bearer") return {};
         const std::string token = reader.GetElementInObject(1, "access_token");

@@ -102,8 +102,9 @@ class TwitterAPI {
                                 const std::string& maxId, const std::string& count, bool appendTweets);
     // One page of search results. count is clamped to 10..100 and the clamped text is
     // written back.
-    std::string GetSearch(const std::string& query, const std::string& lang, const std::string& sinceId, const std::string& maxId, std::string& count,
-                          bool appendTweets, const std::string& resultType);
+    std::string GetSearch(const std::string& query, const std::string& lang, const std::string& sinceId,
+                          const std::string& maxId, std::string& count, bool appendTweets,
+                          const std::string& resultType);
     // Creates/returns the bearer token required for app-only requests: the token, or the
     // empty text on any failure (nothing is shown, nothing else changes).
     std::string AuthAppAccess(const std::string& appName, const std::string& consumerKey,

@@ -16,7 +16,7 @@ using testing::ScriptedToolkit;
 class JSONDeserializerTest : public ::testing::Test {
   protected:
     ScriptedToolkit toolkit;
-    JSONDeserializer reader{toolkit};
+    JSONDeserializer reader{toolkit.Yielder()};
 };
 
 constexpr const char* kNested = R"({"a":{"b":1},"c":[{"d":2},{"e":3}]})";
@@ -66,7 +66,7 @@ TEST_F(JSONDeserializerTest, IgnoringTheTopLevelStretchesEntryOneToTheEnd) {
 TEST_F(JSONDeserializerTest, TextWithoutBraces) {
     EXPECT_TRUE(reader.Read("no objects here at all", true));
     EXPECT_EQ(reader.ObjectCount(), 0);
-    JSONDeserializer other(toolkit);
+    JSONDeserializer other(toolkit.Yielder());
     EXPECT_FALSE(other.Read("no objects here at all", false));
 }
 
@@ -121,7 +121,7 @@ TEST_F(JSONDeserializerTest, NestingDeeperThan255IsUnreadable) {
         return text;
     };
     EXPECT_TRUE(reader.Read(nested(255), false));
-    JSONDeserializer deeper(toolkit);
+    JSONDeserializer deeper(toolkit.Yielder());
     EXPECT_FALSE(deeper.Read(nested(256), false));
     EXPECT_EQ(deeper.ObjectCount(), 255);  // what was built is kept
 }
@@ -182,7 +182,7 @@ TEST_F(JSONDeserializerTest, KeepsFewBytesPerObjectBesidesTheText) {
     text += "]}";
     const std::size_t before = HeapInUse();
     {
-        JSONDeserializer paged(toolkit);
+        JSONDeserializer paged(toolkit.Yielder());
         ASSERT_TRUE(paged.ReadBorrowed(text, false));
         ASSERT_EQ(paged.ObjectCount(), kObjects + 1);
         for (int k = 2; k <= kObjects + 1; ++k) ASSERT_EQ(paged.GetElementInObject(k, "a"), "1");

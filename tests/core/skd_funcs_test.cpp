@@ -141,7 +141,7 @@ TEST(ReplaceEscapesTest, EveryControlCharacterBecomesOneBlank) {
 
 TEST(ReplaceEscapesTest, YieldsOncePerCode) {
     testing::ScriptedToolkit toolkit;
-    ReplaceEscapes("\\u2026 \\u2026 \\u00e9", toolkit);
+    ReplaceEscapes("\\u2026 \\u2026 \\u00e9", toolkit.Yielder());
     EXPECT_EQ(toolkit.doEventsCount, 2);
 }
 

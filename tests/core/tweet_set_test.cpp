@@ -43,7 +43,13 @@ std::string TimelinePage(const std::vector<std::string>& names,
 class TweetSetTest : public ::testing::Test {
   protected:
     ScriptedToolkit toolkit;
-    TweetSet tweets{toolkit};
+    TweetSet tweets{toolkit.Yielder()};
+    // The window shows the note of an empty page in an information box.
+    TweetSetTest() {
+        tweets.SetNoticeSink([this](const std::string& note) {
+            toolkit.MessageBox(note, MsgButtons::OK, MsgIcon::Information);
+        });
+    }
 };
 
 TEST_F(TweetSetTest, SearchPageGivesTheTweetsTheServiceSent) {

@@ -38,7 +38,7 @@ std::vector<std::string> Ids(const TweetSet& set) {
 class TweetSetTrimTest : public ::testing::Test {
   protected:
     testing::ScriptedToolkit tk;
-    TweetSet set{tk};
+    TweetSet set{tk.Yielder()};
     const std::string far = "31/12/2099 23:59:59";
 };
 

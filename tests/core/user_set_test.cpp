@@ -27,7 +27,13 @@ std::string User(const std::string& screenName, const std::string& extra = "") {
 class UserSetTest : public ::testing::Test {
   protected:
     ScriptedToolkit toolkit;
-    UserSet users{toolkit};
+    UserSet users{toolkit.Yielder()};
+    // The window shows the note of an empty page in an information box.
+    UserSetTest() {
+        users.SetNoticeSink([this](const std::string& note) {
+            toolkit.MessageBox(note, MsgButtons::OK, MsgIcon::Information);
+        });
+    }
 };
 
 TEST_F(UserSetTest, LookupArrayGivesTheProfilesTheServiceSent) {
@@ -179,7 +185,7 @@ TEST_F(UserSetTest, CursorOfAReadablePageCountsWithOrWithoutUsers) {
         {"{}", false, 1, "9"},                                                     // unreadable: kept
     };
     for (const Case& c : cases) {
-        UserSet set(toolkit);
+        UserSet set(toolkit.Yielder());
         set.SetData(R"({"users":[)" + User("first") + R"(],"next_cursor_str":"9"})", false, true);
         set.SetData(c.page, c.append, true);
         EXPECT_EQ(set.Count(), c.count) << c.page;
@@ -232,11 +238,11 @@ TEST_F(UserSetTest, ToClipboardWritesATable) {
         "UserId\tScreenName\tRealName\tDescription\tCreatedAt\tFollowers\tFriends\tFavourites\tStatusCount\t"
         "Location\tUTC_Offset\tGeoEnabled\tLanguage\tProfileImage\tVerified\r\n";
     toolkit.ClipboardSetText("old");
-    users.ToClipboard();
+    users.ToClipboard([this](const std::string& text) { toolkit.ClipboardSetText(text); });
     EXPECT_EQ(toolkit.ClipboardGetText(), header);
 
     users.SetData("[" + User("a", R"(,"geo_enabled":true,"lang":"en")") + "]", false, false);
-    users.ToClipboard();
+    users.ToClipboard([this](const std::string& text) { toolkit.ClipboardSetText(text); });
     EXPECT_EQ(toolkit.ClipboardGetText(),
               header + "1a\ta\tN\td\tWed Aug 27 13:08:45 +0000 2008\t5\t0\t0\t9\t\t0\tTrue\ten\t\tFalse\r\n");
 }

@@ -10,7 +10,7 @@ namespace {
 
 TEST(UserUrlTest, TheWebsiteWinsOverLinksInTheDescription) {
     testing::ScriptedToolkit toolkit;
-    UserSet users(toolkit);
+    UserSet users(toolkit.Yielder());
     users.SetData(testing::Fixture("followers_list_page.json"), false, true);
     int found = 0;
     for (int i = 1; i <= users.Count(); ++i)

@@ -50,7 +50,7 @@ class MarlinDataFromTweets : public MarlinDataTest {
         ASSERT_GT(m_tweets.Count(), 3);
         m_data.SetData(m_tweets);
     }
-    TweetSet m_tweets{m_toolkit};
+    TweetSet m_tweets{m_toolkit.Yielder()};
 };
 
 TEST_F(MarlinDataFromTweets, SetDataFillsSixteenColumnsInTableOrder) {

@@ -70,7 +70,7 @@ TEST_F(WithStandIn, ScoresLandInTheirOwnRecordsAndTheExchangeFilesGo) {
 }
 
 TEST_F(WithStandIn, ScoresTheTextsOfTheTweetSet) {
-    TweetSet tweets(m_toolkit);
+    TweetSet tweets(m_toolkit.Yielder());
     tweets.SetData(Fixture("search_tweets_page.json"), false, true);
     m_data.SetData(tweets);
     ASSERT_TRUE(Run(false)) << m_data.LastScorerError();

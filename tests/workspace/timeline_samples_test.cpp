@@ -38,7 +38,7 @@ class TimelineSamplesTest : public UserSideTest {
 
 TEST(TimelineSampleStatsTest, TheSampleKeepsNOriginalsAndEveryBirthdayTweet) {
     ScriptedToolkit tk;
-    TweetSet tweets(tk);
+    TweetSet tweets(tk.Yielder());
     std::vector<MadeTweet> made;
     made.push_back({"RT @bob: happy birthday bob", 50, false});
     made.push_back({"HAPPY BIRTHDAY to me", 2, true});
@@ -60,7 +60,7 @@ TEST(TimelineSampleStatsTest, TheSampleKeepsNOriginalsAndEveryBirthdayTweet) {
 
 TEST(TimelineSampleStatsTest, FiguresOfAllRetweetsTenTodayAndNoTweets) {
     ScriptedToolkit tk;
-    TweetSet tweets(tk);
+    TweetSet tweets(tk.Yielder());
     std::vector<MadeTweet> retweets(10, MadeTweet{"RT @x: something", 9, false});
     tweets.SetData(TimelineJson(retweets, ServiceDateToday(2)), false, false);
     UserStats s = TimelineSamples::SampleStats(tweets, 50);

@@ -318,7 +318,10 @@ void UserProfileTable::mUTUnselAll_Click() {
 }
 
 void UserProfileTable::mCopyUT_Click() {
-    m_window.Twitter.Users.ToClipboard();
+    m_window.Twitter.Users.ToClipboard([this](const std::string& text) {
+        m_window.Tk.ClipboardClear();
+        m_window.Tk.ClipboardSetText(text);
+    });
 }
 
 void UserProfileTable::UserTable_MouseUp(int button) {
