@@ -279,6 +279,13 @@ std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::str
     }
 }
 
+std::optional<std::vector<TweetCountDay>> TwitterAPI::GetTweetCounts(const std::string& /*query*/,
+                                                                     const std::string& /*lang*/,
+                                                                     std::time_t /*startTime*/,
+                                                                     std::time_t /*endTime*/) {
+    return std::nullopt;
+}
+
 // --- The exchange ---
 
 std::string TwitterAPI::Url(const std::string& pathAndQuery) const {

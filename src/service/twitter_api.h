@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/skd_funcs.h"
 #include "core/tweet_set.h"
@@ -18,6 +20,16 @@ namespace marlin {
 
 // The resource families that the service counts requests for, each with its own window.
 enum class ResourceFamily { UserTimeline, Search, FollowersList, FriendsList, UsersLookup };
+
+// The dialect the client speaks: v1.1 (the documented requests) or v2 (the service as sold
+// today). Either way the record sets receive the same records.
+enum class ApiVersion { V1_1, V2 };
+
+// The posts a v2 count answer gives for one UTC day.
+struct TweetCountDay {
+    std::string date;  // yyyy-mm-dd
+    int64_t posts = 0;
+};
 
 // One rate-limit window as the service last announced it.
 struct QuotaWindow {
@@ -123,6 +135,23 @@ class TwitterAPI {
     // Local hour of day minus UTC hour of day, across the date line (minutes ignored).
     int16_t GetLocalUTCOffset() const;
 
+    // --- Dialect ---
+    // V1_1 by default. In V2 every request method sends the v2 request and its records are
+    // those the v1.1 page would have given.
+    void SetApiVersion(ApiVersion version) { m_apiVersion = version; }
+    ApiVersion GetApiVersion() const { return m_apiVersion; }
+    // v2 searches go to the full archive (one request a second) instead of the last 7 days.
+    void SetFullArchiveSearch(bool on) { m_fullArchiveSearch = on; }
+    bool FullArchiveSearch() const { return m_fullArchiveSearch; }
+    // v2 searches ask for no post older than this (seconds since 1970 UTC; 0: no bound), so
+    // none beyond the threshold is paid for. An update (since_id) never sends it: v2
+    // refuses the two together.
+    void SetSearchStartTime(std::time_t utcSeconds) { m_searchStartTime = utcSeconds; }
+    // The posts per day of a v2 query between the two times, every page of the answer;
+    // nothing when the exchange failed (after the usual retry handling).
+    std::optional<std::vector<TweetCountDay>> GetTweetCounts(const std::string& query, const std::string& lang,
+                                                             std::time_t startTime, std::time_t endTime);
+
     // --- Automatic retries ---
     // Asked before the retry question of a failed exchange and after a 5xx answer, with the
     // number of automatic retries this request has had so far: Retry sends it again (the
@@ -189,6 +218,10 @@ class TwitterAPI {
     std::array<QuotaWindow, 5> m_windows;
     AutoRetryPolicy m_autoRetry;
     int m_autoRetries = 0;  // automatic retries of the request in progress
+
+    ApiVersion m_apiVersion = ApiVersion::V1_1;
+    bool m_fullArchiveSearch = false;
+    std::time_t m_searchStartTime = 0;
 };
 
 }  // namespace marlin
