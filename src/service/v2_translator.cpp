@@ -48,6 +48,58 @@ std::string Unescaped(std::string_view raw) {
     return text;
 }
 
+constexpr char kHex[] = "0123456789abcdef";
+
+void AppendUnit(std::string& out, unsigned unit) {
+    out += "\\u";
+    out += kHex[(unit >> 12) & 0xF];
+    out += kHex[(unit >> 8) & 0xF];
+    out += kHex[(unit >> 4) & 0xF];
+    out += kHex[unit & 0xF];
+}
+
+// A string token in the form v1.1 sends: "/" as "\/" and every character beyond ASCII as
+// \u escapes (a pair of them beyond the first plane), the escapes v2 sent kept as they are.
+// v2 sends UTF-8 with the least escaping; the record sets read v1.1's escapes (and the
+// texts they clean say so), so the same text must reach them in v1.1's form.
+void AppendV11(std::string& out, std::string_view value) {
+    if (value.empty() || value.front() != '"') {
+        out += value;
+        return;
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(value.data());
+    std::size_t k = 0;
+    const std::size_t end = value.size();
+    while (k < end) {
+        std::size_t run = k;
+        while (run < end && bytes[run] < 0x80 && bytes[run] != '/' && bytes[run] != '\\') ++run;
+        out.append(value.data() + k, run - k);
+        k = run;
+        if (k == end) break;
+        const unsigned char c = bytes[k];
+        if (c == '\\') {
+            // An escape of v2 is one of v1.1 too; "\\" and "\/" included.
+            out.append(value.data() + k, std::min<std::size_t>(2, end - k));
+            k += 2;
+        } else if (c == '/') {
+            out += "\\/";
+            ++k;
+        } else {
+            const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+            unsigned cp = c & (0x3F >> extra);
+            for (int n = 1; n <= extra && k + n < end; ++n) cp = (cp << 6) | (bytes[k + n] & 0x3F);
+            k += extra + 1;
+            if (cp >= 0x10000) {
+                cp -= 0x10000;
+                AppendUnit(out, 0xD800 + (cp >> 10));
+                AppendUnit(out, 0xDC00 + (cp & 0x3FF));
+            } else {
+                AppendUnit(out, cp);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::string V2Translator::ServiceTime(std::string_view iso) {
@@ -204,10 +256,10 @@ void V2Translator::WritePost(std::string& out, std::string_view post) {
     out += "{\"created_at\":\"";
     out += ServiceTime(v[2]);
     out += "\",\"id_str\":";
-    out += Or(v[0], "\"\"");
+    AppendV11(out, Or(v[0], "\"\""));
     out += ",\"text\":";
     const std::string_view note = v[7].empty() ? "" : m_page.Pick(v[7], {"text"})[0];
-    out += Or(Or(note, v[1]), "\"\"");
+    AppendV11(out, Or(Or(note, v[1]), "\"\""));
     out += ",\"entities\":{\"urls\":";
     WriteUrls(out, v[4].empty() ? "" : m_page.Pick(v[4], {"urls"})[0], true);
     out += '}';
@@ -220,9 +272,9 @@ void V2Translator::WritePost(std::string& out, std::string_view post) {
     }
     WriteGeo(out, v[5]);
     out += ",\"retweet_count\":";
-    out += Or(v[6].empty() ? "" : m_page.Pick(v[6], {"retweet_count"})[0], "0");
+    AppendV11(out, Or(v[6].empty() ? "" : m_page.Pick(v[6], {"retweet_count"})[0], "0"));
     out += ",\"lang\":";
-    out += Or(v[8], kNull);
+    AppendV11(out, Or(v[8], kNull));
     out += '}';
 }
 
@@ -247,15 +299,15 @@ void V2Translator::WriteUrls(std::string& out, std::string_view urls, bool skipM
             if (!first) out += ',';
             first = false;
             out += "{\"url\":";
-            out += Or(v[0], "\"\"");
+            AppendV11(out, Or(v[0], "\"\""));
             out += ",\"expanded_url\":";
-            out += Or(v[1], kNull);
+            AppendV11(out, Or(v[1], kNull));
             out += ",\"display_url\":";
-            out += Or(v[2], kNull);
+            AppendV11(out, Or(v[2], kNull));
             out += ",\"indices\":[";
-            out += Or(v[3], "0");
+            AppendV11(out, Or(v[3], "0"));
             out += ',';
-            out += Or(v[4], "0");
+            AppendV11(out, Or(v[4], "0"));
             out += "]}";
         }
     }
@@ -295,17 +347,17 @@ void V2Translator::WriteUser(std::string& out, std::string_view user) {
         if (!url.empty()) profileUrls = m_page.Pick(url, {"urls"})[0];
     }
     out += "{\"id_str\":";
-    out += Or(v[0], "\"\"");
+    AppendV11(out, Or(v[0], "\"\""));
     out += ",\"name\":";
-    out += Or(v[1], "\"\"");
+    AppendV11(out, Or(v[1], "\"\""));
     out += ",\"screen_name\":";
-    out += Or(v[2], "\"\"");
+    AppendV11(out, Or(v[2], "\"\""));
     out += ",\"location\":";
-    out += Or(v[3], "\"\"");
+    AppendV11(out, Or(v[3], "\"\""));
     out += ",\"description\":";
-    out += Or(v[4], "\"\"");
+    AppendV11(out, Or(v[4], "\"\""));
     out += ",\"url\":";
-    out += V2Page::Absent(v[5]) ? kNull : v[5];
+    AppendV11(out, V2Page::Absent(v[5]) ? kNull : v[5]);
     out += ",\"entities\":{";
     if (!profileUrls.empty()) {
         out += "\"url\":{\"urls\":";
@@ -313,23 +365,29 @@ void V2Translator::WriteUser(std::string& out, std::string_view user) {
         out += "},";
     }
     out += "\"description\":{\"urls\":[]}},\"protected\":";
-    out += Or(v[7], "false");
+    AppendV11(out, Or(v[7], "false"));
     out += ",\"followers_count\":";
-    out += Or(m[0], "0");
+    AppendV11(out, Or(m[0], "0"));
     out += ",\"friends_count\":";
-    out += Or(m[1], "0");
+    AppendV11(out, Or(m[1], "0"));
     out += ",\"listed_count\":";
-    out += Or(m[3], "0");
+    AppendV11(out, Or(m[3], "0"));
     out += ",\"created_at\":\"";
     out += ServiceTime(v[9]);
     out += "\",\"favourites_count\":";
-    out += Or(m[4], kNull);
+    AppendV11(out, Or(m[4], kNull));
     out += ",\"utc_offset\":null,\"time_zone\":null,\"geo_enabled\":null,\"verified\":";
-    out += Or(v[10], "false");
+    AppendV11(out, Or(v[10], "false"));
     out += ",\"statuses_count\":";
-    out += Or(m[2], "0");
+    AppendV11(out, Or(m[2], "0"));
     out += ",\"lang\":null,\"profile_background_image_url\":null,\"profile_image_url\":";
-    out += Or(v[11], "\"\"");
+    // v1.1's profile_image_url is the http address (its https twin is another field).
+    std::string_view image = Or(v[11], "\"\"");
+    if (image.substr(0, 9) == "\"https://") {
+        out += "\"http://";
+        image.remove_prefix(9);
+    }
+    AppendV11(out, image);
     out += '}';
 }
 
