@@ -579,7 +579,8 @@ void TwitterAPI::ReadRefusal(HttpRequest& request, int status, const Exchange& e
 }
 
 void TwitterAPI::KeepPace() {
-    const auto due = m_lastPacedSend + std::chrono::seconds(1);
+    // A little over the second, so that no jitter on the way makes two arrive closer.
+    const auto due = m_lastPacedSend + std::chrono::milliseconds(1050);
     while (std::chrono::steady_clock::now() < due) {
         m_toolkit.DoEvents();
         if (m_cancelCheck && m_cancelCheck()) throw RequestAborted("cancelled while keeping the pace");

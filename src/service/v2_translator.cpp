@@ -48,6 +48,12 @@ std::string Unescaped(std::string_view raw) {
     return text;
 }
 
+std::string TitleAndDetail(std::string_view title, std::string_view detail) {
+    std::string text = Unescaped(title);
+    if (!detail.empty()) text += (text.empty() ? "" : ": ") + Unescaped(detail);
+    return text;
+}
+
 constexpr char kHex[] = "0123456789abcdef";
 
 void AppendUnit(std::string& out, unsigned unit) {
@@ -163,11 +169,11 @@ void V2Translator::CollectErrorKinds() {
 
 std::string V2Translator::ErrorAnswer(std::string_view body) {
     if (!Read(body)) return {};
-    std::string text = Unescaped(m_page.Title());
-    if (!m_page.Detail().empty()) text += (text.empty() ? "" : ": ") + Unescaped(m_page.Detail());
+    std::string text = TitleAndDetail(m_page.Title(), m_page.Detail());
     for (std::string_view error : m_page.Errors()) {
-        const std::string_view message = m_page.Pick(error, {"message"})[0];
-        if (!message.empty()) text += (text.empty() ? "" : "; ") + Unescaped(message);
+        const std::vector<std::string_view> v = m_page.Pick(error, {"message", "title", "detail"});
+        const std::string said = v[0].empty() ? TitleAndDetail(v[1], v[2]) : Unescaped(v[0]);
+        if (!said.empty()) text += (text.empty() ? "" : "; ") + said;
     }
     return text;
 }
