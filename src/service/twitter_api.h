@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "core/user_set.h"
 #include "platform/toolkit.h"
 #include "service/http_request.h"
+#include "service/v2_translator.h"
 
 namespace marlin {
 
@@ -149,8 +151,9 @@ class TwitterAPI {
     void SetSearchStartTime(std::time_t utcSeconds) { m_searchStartTime = utcSeconds; }
     // The posts per day of a v2 query between the two times, every page of the answer;
     // nothing when the exchange failed (after the usual retry handling).
-    std::optional<std::vector<TweetCountDay>> GetTweetCounts(const std::string& query, const std::string& lang,
-                                                             std::time_t startTime, std::time_t endTime);
+    std::optional<std::vector<TweetCountDay>> GetTweetCounts(const std::string& query,
+                                                             const std::string& lang, std::time_t startTime,
+                                                             std::time_t endTime);
 
     // --- Automatic retries ---
     // Asked before the retry question of a failed exchange and after a 5xx answer, with the
@@ -198,6 +201,24 @@ class TwitterAPI {
                             const std::string& userId, const std::string& screenName,
                             const std::string& count, bool appendUsers);
     std::string Url(const std::string& pathAndQuery) const;
+
+    // The v2 dialect of the request methods.
+    std::string SearchV2(const std::string& query, const std::string& lang, const std::string& sinceId,
+                         const std::string& maxId, const std::string& count, bool appendTweets);
+    std::string UserTimeLineV2(const std::string& user, bool userIsScreenName, const std::string& sinceId,
+                               const std::string& maxId, const std::string& count, bool appendTweets);
+    std::string ListRequestV2(bool followers, const char* methodName, ResourceFamily family,
+                              const std::string& userId, const std::string& screenName,
+                              const std::string& count, bool appendUsers);
+    // The id of a screen name, asked for once a run; empty when the service gave none.
+    std::string UserIdOf(const std::string& screenName, const char* methodName);
+    void HandTweetsV2(const std::string& body, bool appendTweets, bool search, const std::string& methodName);
+    void HandUsersV2(const std::string& body, bool appendUsers, bool list, const std::string& methodName);
+    void LogPartialErrors(const std::string& methodName);
+    // What a refusal's body says goes after the status in the response code.
+    void ReadRefusal(HttpRequest& request, int status, const Exchange& exchange);
+    // Full-archive search allows one request a second.
+    void KeepPace();
     bool Authenticated() const { return !m_appName.empty() && !m_bearerToken.empty(); }
     QuotaWindow& MutableWindow(ResourceFamily family) { return m_windows[static_cast<size_t>(family)]; }
 
@@ -222,6 +243,10 @@ class TwitterAPI {
     ApiVersion m_apiVersion = ApiVersion::V1_1;
     bool m_fullArchiveSearch = false;
     std::time_t m_searchStartTime = 0;
+    V2Translator m_v2;
+    std::unordered_map<std::string, std::string> m_userIds;  // screen name (lower case) to id
+    std::chrono::steady_clock::time_point m_lastPacedSend{};
+    bool m_tooFast = false;  // the last refusal was a 429 with requests left in the window
 };
 
 }  // namespace marlin

@@ -162,7 +162,8 @@ std::optional<V2Answer> V2Service::ReadBounds(const httplib::Request& req, bool 
                        "Invalid 'end_time':'" + req.get_param_value("end_time") +
                            "'. 'end_time' must be a minimum of 10 ms after the 'start_time'");
     // A since_id replaces the time bound: the two were refused together above.
-    if (!req.has_param("since_id")) b.sinceId = Corpus::FirstIdAt(b.startMs) - (b.startMs > 0 ? 1 : 0);
+    // A start before the first id (the service's epoch) bounds nothing.
+    if (!req.has_param("since_id")) b.sinceId = std::max<uint64_t>(Corpus::FirstIdAt(b.startMs), 1) - 1;
     b.maxId = std::min(b.maxId, Corpus::FirstIdAt(b.endMs) - 1);
     return std::nullopt;
 }
