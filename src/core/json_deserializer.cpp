@@ -78,6 +78,23 @@ void RemoveChars(std::string& text, std::string_view chars) {
     std::erase_if(text, [chars](char c) { return chars.find(c) != std::string_view::npos; });
 }
 
+// RemoveChars(text, "\"[") but for the quote of each escape pair, which the text's
+// clean-up decodes into a quote.
+void RemoveQuotesKeepingEscaped(std::string& text) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\' && i + 1 < text.size()) {
+            text[kept++] = c;
+            if (text[i + 1] != '[') text[kept++] = text[i + 1];
+            ++i;
+        } else if (c != '"' && c != '[') {
+            text[kept++] = c;
+        }
+    }
+    text.resize(kept);
+}
+
 }  // namespace
 
 JSONDeserializer::JSONDeserializer(Toolkit& toolkit) : m_toolkit(toolkit), m_entries(2) {}
@@ -280,7 +297,8 @@ std::string JSONDeserializer::GetElementInObject(int ObjectIndex, const std::str
     return ElementIn(CachedOwnText(ObjectIndex), ElementName);
 }
 
-std::string JSONDeserializer::ElementIn(const std::string& t, const std::string& ElementName) const {
+std::string JSONDeserializer::ElementIn(const std::string& t, const std::string& ElementName,
+                                        bool keepEscapedQuotes) const {
     const std::size_t a = t.find(ElementName + '"');
     if (a == std::string::npos) return {};
     // In compact JSON the value starts right after the key's closing quote and colon.
@@ -293,7 +311,11 @@ std::string JSONDeserializer::ElementIn(const std::string& t, const std::string&
         f = t.find(terminator, f + 1);
     }
     std::string value = f == std::string::npos ? t.substr(b) : t.substr(b, f - b);
-    RemoveChars(value, "\"[");
+    if (keepEscapedQuotes) {
+        RemoveQuotesKeepingEscaped(value);
+    } else {
+        RemoveChars(value, "\"[");
+    }
     return value;
 }
 
@@ -341,6 +363,10 @@ const std::string& JSONDeserializer::BoundedOwnText(int index) const {
 
 std::string JSONDeserializer::GetElementWithinObject(int ObjectIndex, const std::string& ElementName) const {
     return ElementIn(BoundedOwnText(ObjectIndex), ElementName);
+}
+
+std::string JSONDeserializer::GetTextWithinObject(int ObjectIndex, const std::string& ElementName) const {
+    return ElementIn(BoundedOwnText(ObjectIndex), ElementName, true);
 }
 
 std::string JSONDeserializer::GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const {

@@ -73,6 +73,10 @@ class JSONDeserializer {
 
     // GetElementInObject within the entry's own braces.
     std::string GetElementWithinObject(int ObjectIndex, const std::string& ElementName) const;
+    // GetElementWithinObject, but an escaped quote keeps its quote beside its backslash,
+    // so that the text's clean-up can decode the escape rather than guess at a lone
+    // backslash.
+    std::string GetTextWithinObject(int ObjectIndex, const std::string& ElementName) const;
     // The last element of that name within the entry's own braces; empty when none.
     std::string GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const;
 
@@ -104,7 +108,8 @@ class JSONDeserializer {
     std::string_view TextView(int index) const;
     std::string OwnTextWithin(int index, int end) const;
     const std::string& CachedOwnText(int index) const;
-    std::string ElementIn(const std::string& t, const std::string& ElementName) const;
+    std::string ElementIn(const std::string& t, const std::string& ElementName,
+                          bool keepEscapedQuotes = false) const;
     const std::string& BoundedOwnText(int index) const;
     static std::vector<std::string> AllElementsIn(const std::string& t, const std::string& ElementName);
 

@@ -183,10 +183,13 @@ void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) c
     };
     r.CreatedAt = element("created_at");
     r.Id = element("id_str");
-    r.RealName = SKDFuncs::ReplaceEscapes(element("name"), m_toolkit);
+    auto text = [&](const char* name) {
+        return SKDFuncs::ReplaceEscapes(reader.GetTextWithinObject(entry, name), m_toolkit);
+    };
+    r.RealName = text("name");
     r.ScreenName = element("screen_name");
-    r.Location = SKDFuncs::ReplaceEscapes(element("location"), m_toolkit);
-    r.Description = SKDFuncs::ReplaceEscapes(element("description"), m_toolkit);
+    r.Location = text("location");
+    r.Description = text("description");
     r.URL = WithoutBackslashes(element("url"));
     ReadBoolean(element("protected"), r.Protected);
     r.Followers = Number(element("followers_count"));
