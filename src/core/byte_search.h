@@ -43,7 +43,20 @@ inline std::size_t First(const char* text, std::size_t n, std::size_t from, char
 struct Block {
     std::uint64_t quotes = 0;
     std::uint64_t braces = 0;
+    std::uint64_t backslashes = 0;
 };
+
+// Bit k set when an odd number of the bits 0..k of x are: over a mask of quotes, the
+// bytes from an opening quote up to its closing one.
+inline std::uint64_t PrefixXor(std::uint64_t x) {
+    x ^= x << 1;
+    x ^= x << 2;
+    x ^= x << 4;
+    x ^= x << 8;
+    x ^= x << 16;
+    x ^= x << 32;
+    return x;
+}
 
 inline Block BlockAt(const char* text, std::size_t n, std::size_t base) {
     Block block;
@@ -56,19 +69,24 @@ inline Block BlockAt(const char* text, std::size_t n, std::size_t base) {
     const __m128i quote = _mm_set1_epi8('"');
     const __m128i open = _mm_set1_epi8('{');
     const __m128i close = _mm_set1_epi8('}');
+    const __m128i backslash = _mm_set1_epi8('\\');
     for (int part = 0; part < 4; ++part) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + base + 16 * part));
         const auto quotes = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote)));
         const auto braces = static_cast<std::uint16_t>(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, open), _mm_cmpeq_epi8(bytes, close))));
+        const auto backslashes =
+            static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, backslash)));
         block.quotes |= std::uint64_t{quotes} << (16 * part);
         block.braces |= std::uint64_t{braces} << (16 * part);
+        block.backslashes |= std::uint64_t{backslashes} << (16 * part);
     }
 #else
     for (int k = 0; k < 64; ++k) {
         const char c = text[base + k];
         if (c == '"') block.quotes |= std::uint64_t{1} << k;
         if (c == '{' || c == '}') block.braces |= std::uint64_t{1} << k;
+        if (c == '\\') block.backslashes |= std::uint64_t{1} << k;
     }
 #endif
     return block;

@@ -15,6 +15,7 @@ std::uint32_t ElementIndex::Bucket(const char* keyEnd) const {
 
 void ElementIndex::Reset(std::string_view text) {
     m_text = text;
+    m_searches = 0;
     m_filedUpTo = 0;
     m_quotes.clear();
     m_next.clear();
@@ -61,25 +62,39 @@ void ElementIndex::File(std::size_t quote) {
 }
 
 ElementIndex::Search::Search(ElementIndex& index, std::string_view name) : m_index(index), m_name(name) {
-    if (name.size() >= kKeyBytes) {
-        if (index.m_heads.empty()) index.FileMore();
-        m_bucket = index.Bucket(name.data() + name.size());
-        m_at = index.m_heads[m_bucket];
-    }
+    m_plain = ++index.m_searches <= kPlainSearches || name.size() < kKeyBytes;
+    if (m_plain) return;
+    if (index.m_heads.empty()) index.FileMore();
+    m_bucket = index.Bucket(name.data() + name.size());
+    m_at = index.m_heads[m_bucket];
 }
 
 std::size_t ElementIndex::Search::NextInText(std::size_t from) const {
     const std::string_view text = m_index.m_text;
-    for (std::size_t at = text.find(m_name, from); at != std::string_view::npos;
-         at = text.find(m_name, at + 1)) {
-        if (at + m_name.size() < text.size() && text[at + m_name.size()] == '"') return at;
+    const std::size_t size = m_name.size();
+    while (from + size < text.size()) {
+        // The last byte of the text cannot start the name: a quote must follow it.
+        const std::string_view rest = text.substr(from, text.size() - from - 1);
+#if defined(__GLIBC__)
+        // glibc's memmem skips ahead; a search that stops at every first-character match
+        // crawls through texts full of the same few letters.
+        const void* hit = size == 0 ? rest.data() : memmem(rest.data(), rest.size(), m_name.data(), size);
+        if (hit == nullptr) break;
+        const std::size_t at = from + static_cast<std::size_t>(static_cast<const char*>(hit) - rest.data());
+#else
+        const std::size_t found = rest.find(m_name);
+        if (found == std::string_view::npos) break;
+        const std::size_t at = from + found;
+#endif
+        if (text[at + size] == '"') return at;
+        from = at + 1;
     }
     return std::string_view::npos;
 }
 
 std::size_t ElementIndex::Search::Next(std::size_t from) {
     const std::size_t size = m_name.size();
-    if (size < kKeyBytes) return NextInText(from);  // short names are rare
+    if (m_plain) return NextInText(from);
     const char* data = m_index.m_text.data();
     for (;;) {
         for (; m_at >= 0; m_last = m_at, m_at = m_index.m_next[m_at]) {

@@ -11,7 +11,8 @@ namespace marlin {
 // text again for every name: every such occurrence ends at a quote, so the quotes are
 // filed by the bytes before them, and a search looks only at the quotes filed under its
 // name's last bytes. Quotes are filed as far into the text as the searches have had to
-// go, so that a name found near the start costs no more than reading up to it. The
+// go, so that a name found near the start costs no more than reading up to it; the first
+// few searches of a text read it as it stands. The
 // answers are those of a plain substring search, overlaps and all.
 class ElementIndex {
   public:
@@ -31,6 +32,7 @@ class ElementIndex {
         std::uint32_t m_bucket = 0;
         std::int32_t m_at = -1;    // the quote of the name's chain to look at next
         std::int32_t m_last = -1;  // the last quote of the chain looked at
+        bool m_plain = true;       // searching the text as it stands
     };
 
     // Starts on a text, which must outlive the index's use.
@@ -39,6 +41,9 @@ class ElementIndex {
   private:
     // Names shorter than this are searched in the text itself.
     static constexpr std::size_t kKeyBytes = 3;
+    // A text searched this often is searched as it stands: filing its quotes would cost
+    // more than it saves.
+    static constexpr int kPlainSearches = 5;
     // Quotes filed at a time.
     static constexpr int kFileAtATime = 32;
 
@@ -48,6 +53,7 @@ class ElementIndex {
     void File(std::size_t quote);
 
     std::string_view m_text;
+    int m_searches = 0;
     std::size_t m_filedUpTo = 0;          // where the next quote is looked for
     std::vector<std::uint32_t> m_quotes;  // positions, ascending
     std::vector<std::int32_t> m_next;     // per quote, the next one of its bucket

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -218,9 +219,27 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
             m_toolkit.DoEvents();
             nextYield = static_cast<int>(base) + 64 + kYieldEvery;
         }
-        const ByteSearch::Block block = ByteSearch::BlockAt(text, n, base);
-        std::uint64_t pending = block.quotes | block.braces;
-        if (base < first) pending &= ~std::uint64_t{0} << (first - base);
+        ByteSearch::Block block = ByteSearch::BlockAt(text, n, base);
+        if (base < first) {
+            const std::uint64_t from = ~std::uint64_t{0} << (first - base);
+            block.quotes &= from;
+            block.braces &= from;
+        }
+        std::uint64_t pending;
+        std::optional<bool> stringAtEnd;
+        const bool backslashBefore = base > 0 && text[base - 1] == '\\';
+        if ((block.quotes & ((block.backslashes << 1) | std::uint64_t{backslashBefore})) == 0) {
+            // No quote of the block can be escaped, so every quote opens or closes a
+            // string: the braces outside strings follow from the quotes alone.
+            std::uint64_t inside = ByteSearch::PrefixXor(block.quotes);
+            if (inString) inside = ~inside;
+            stringAtEnd = (inside >> 63) != 0;
+            pending = block.braces & ~inside;
+            block.quotes = 0;
+            inString = false;  // for the braces below, all outside strings
+        } else {
+            pending = block.quotes | block.braces;
+        }
         for (; pending != 0; pending &= pending - 1) {
             const int bit = __builtin_ctzll(pending);
             const std::size_t at = base + static_cast<std::size_t>(bit);
@@ -270,6 +289,7 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
                 if (level > 0) --level;
             }
         }
+        if (stringAtEnd) inString = *stringAtEnd;
     }
     m_toolkit.DoEvents();
     return true;
