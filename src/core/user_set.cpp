@@ -1,5 +1,7 @@
 #include "core/user_set.h"
 
+#include "core/exact_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -187,6 +189,12 @@ void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) c
     r.ScreenName = element("screen_name");
     r.Location = SKDFuncs::ReplaceEscapes(element("location"), m_toolkit);
     r.Description = SKDFuncs::ReplaceEscapes(element("description"), m_toolkit);
+    if (m_exactTexts) {
+        const std::string own = reader.OwnText(entry);
+        r.RealName = ExactText::StringElement(own, "name").value_or(std::string());
+        r.Location = ExactText::StringElement(own, "location").value_or(std::string());
+        r.Description = ExactText::StringElement(own, "description").value_or(std::string());
+    }
     r.URL = WithoutBackslashes(element("url"));
     ReadBoolean(element("protected"), r.Protected);
     r.Followers = Number(element("followers_count"));

@@ -99,6 +99,7 @@ class frmMain {
     void mAbout_Click() { m_session.mAbout_Click(); }
     void mWaitQuota_Click() { W().Tweets.mWaitQuota.Click(); }
     void mKeepRaw_Click() { W().Tweets.mKeepRaw.Click(); }
+    void mExactTexts_Click() { W().Tweets.mExactTexts.Click(); }
 
     // ---- User side: the User list, the user tables with their samples and files, and the
     // timeline retrieval (mAddU2UL and mDelUFUL of the row popup are theirs too).

@@ -1,7 +1,10 @@
 #include "workspace/headless/headless_command.h"
 
 #include <charconv>
+#include <filesystem>
 #include <map>
+
+#include "workspace/export/network_export.h"
 
 namespace marlin {
 
@@ -36,6 +39,8 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--users") return &command.users;
     if (name == "--lang") return &command.lang;
     if (name == "--archive") return &command.archive;
+    if (name == "--follows-of") return &command.followsOf;
+    if (name == "--kind") return &command.followKind;
     return nullptr;
 }
 
@@ -54,6 +59,8 @@ bool TakeOption(HeadlessCommand& command, const std::string& name, const std::st
         command.backDays = days;
         return true;
     }
+    if (name == "--kind" && value != "followers" && value != "friends")
+        return Fail(error, "--kind takes followers or friends, not \"" + value + "\"");
     std::string* field = OptionField(command, name);
     if (!field) return Fail(error, "unknown option " + name);
     *field = value;
@@ -72,6 +79,25 @@ std::optional<HeadlessCommand> Refuse(std::string* error, std::string text) {
     return std::nullopt;
 }
 
+// A user table's rows are the followers or friends of one account; the table itself does
+// not say whose, so the name or the options must. Fills in what the name tells.
+bool SettleFollowList(HeadlessCommand& command, std::string* error) {
+    const bool userTable = command.subject.ends_with(".mut");
+    if (!userTable) {
+        if (command.followsOf.empty() && command.followKind.empty()) return true;
+        return Fail(error, "--follows-of and --kind are for a user table (.mut)");
+    }
+    const std::string stem = std::filesystem::path(command.subject).stem().string();
+    if (NetworkExport::IsUserListName(stem)) {
+        const NetworkExport::FollowList list = NetworkExport::FollowListOf(stem);
+        if (command.followsOf.empty()) command.followsOf = list.account;
+        if (command.followKind.empty()) command.followKind = list.followers ? "followers" : "friends";
+    }
+    if (command.followsOf.empty() || command.followKind.empty())
+        return Fail(error, "export-network of a user table needs --follows-of ACCOUNT and --kind followers|friends");
+    return true;
+}
+
 }  // namespace
 
 std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::string>& arguments,
@@ -85,7 +111,9 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
     bool haveSubject = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument.rfind("--", 0) == 0) {
+        if (argument == "--exact-texts") {
+            command.exactTexts = true;
+        } else if (argument.rfind("--", 0) == 0) {
             if (i + 1 >= arguments.size()) return Refuse(error, argument + " needs a value");
             if (argument == "--archive" && !shape->second.archives)
                 return Refuse(error, arguments[0] + " takes no --archive");
@@ -102,6 +130,11 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
                       arguments[0] + " needs its " + (command.kind == Kind::Search ? "QUERY" : "argument"));
     for (const std::string& name : shape->second.required)
         if (!Given(command, name)) return Refuse(error, arguments[0] + " needs " + name);
+    if (command.kind == Kind::ExportNetwork) {
+        if (!SettleFollowList(command, error)) return std::nullopt;
+    } else if (!command.followsOf.empty() || !command.followKind.empty()) {
+        return Refuse(error, arguments[0] + " takes no --follows-of or --kind");
+    }
     return command;
 }
 
@@ -113,10 +146,14 @@ std::string HeadlessCommand::UsageText() {
            "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS] [--archive FILE.jsonl]\n"
            "  lookup --users FILE --out FILE.mut\n"
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
-           "  export-network TABLE --out FILE.graphml   (a saved tweet table, or a follower/friend .mut)\n"
+           "  export-network TABLE --out FILE.graphml   (a saved tweet table)\n"
+           "  export-network TABLE.mut --out FILE.graphml --follows-of ACCOUNT --kind followers|friends\n"
+           "                 (a user table of ACCOUNT's followers or friends; a table named\n"
+           "                 ACCOUNT_followers.mut or ACCOUNT_friends.mut needs neither)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
-           "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
+           "MARLIN_CONSUMER_SECRET. --exact-texts keeps texts whole and every character (the table\n"
+           "file is then UTF-8 with a byte-order mark). --archive appends each tweet as the service sent it, one JSON\n"
            "object a line, unless the file holds it. Quota windows are waited out. Exit codes:\n"
            "0 done, 1 failed, 2 bad usage, 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
 }

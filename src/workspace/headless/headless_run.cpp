@@ -84,6 +84,7 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     m_frm->Session().SetWaitForQuota(true);
     if (!command.lang.empty()) w.Settings.SearchLang = command.lang;
     w.Settings.ArchiveFile = command.archive;
+    w.SetExactTexts(command.exactTexts);
     if (w.Twitter.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
             .empty())
         return Fail("the service did not accept the credentials of \"" + credentials.appName + "\" at " +
@@ -290,7 +291,10 @@ void HeadlessRun::ReportLog(bool force) {
 int HeadlessRun::RunExport(const HeadlessCommand& command) {
     const bool users = command.subject.ends_with(".mut");
     bool written = false;
-    if (command.kind == HeadlessCommand::Kind::ExportNetwork)
+    if (command.kind == HeadlessCommand::Kind::ExportNetwork && users)
+        written = NetworkExport::FromUserTableFile(command.subject, command.out,
+                                                   {command.followsOf, command.followKind == "followers"});
+    else if (command.kind == HeadlessCommand::Kind::ExportNetwork)
         written = NetworkExport::FromTableFile(command.subject, command.out);
     else
         written = users ? CsvExport::UsersFromTableFile(command.subject, command.out)

@@ -22,6 +22,7 @@ constexpr const char* kLanguageTag = "LA-";
 constexpr const char* kWidthsTag = "HW-";
 constexpr const char* kWaitTag = "AW-";
 constexpr const char* kRawTag = "RA-";
+constexpr const char* kExactTextsTag = "ET-";
 constexpr const char* kPaneTag = "SP-";
 constexpr const char* kCrLf = "\r\n";
 // Entries the plain lines cannot carry (see Preferences::Format).
@@ -140,6 +141,8 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
             parsed.push_back({Tag::WaitForQuota, rest});
         } else if (StartsWith(line, kRawTag)) {
             parsed.push_back({Tag::KeepRaw, rest});
+        } else if (StartsWith(line, kExactTextsTag)) {
+            parsed.push_back({Tag::ExactTexts, rest});
         } else if (StartsWith(line, kPaneTag)) {
             parsed.push_back({Tag::PaneSizes, rest});
         }
@@ -177,6 +180,7 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
     text += kWidthsTag + JoinNumbers(columnWidths) + kCrLf;
     if (switches.waitForQuota) text += std::string(kWaitTag) + "1" + kCrLf;
     if (switches.keepRaw) text += std::string(kRawTag) + "1" + kCrLf;
+    if (switches.exactTexts) text += std::string(kExactTextsTag) + "1" + kCrLf;
     for (const PaneSizes& pane : panes) {
         text += kPaneTag + pane.name + ":" + JoinNumbers(pane.sizes) + kCrLf;
     }

@@ -17,7 +17,7 @@ class Preferences {
   public:
     static constexpr const char* kFileName = "prefs";
 
-    enum class Tag { Query, Timeline, Language, Widths, WaitForQuota, KeepRaw, PaneSizes };
+    enum class Tag { Query, Timeline, Language, Widths, WaitForQuota, KeepRaw, PaneSizes, ExactTexts };
     struct Line {
         Tag tag;
         // Query: the rebuilt history entry (query, two blanks, file name);
@@ -35,6 +35,7 @@ class Preferences {
     struct Switches {
         bool waitForQuota = false;  // "AW-1"
         bool keepRaw = false;       // "RA-1"
+        bool exactTexts = false;    // "ET-1"
     };
 
     // The sizes of one splitter's panes as the user left them: "SP-", the splitter's

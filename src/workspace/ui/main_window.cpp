@@ -437,6 +437,7 @@ void MainWindow::BuildMenus() {
     MakeAction(settings, w.Tweets.mHeaders, "mHeaders")->setCheckable(true);
     MakeAction(settings, w.Tweets.mWaitQuota, "mWaitQuota")->setCheckable(true);
     MakeAction(settings, w.Tweets.mKeepRaw, "mKeepRaw")->setCheckable(true);
+    MakeAction(settings, w.Tweets.mExactTexts, "mExactTexts")->setCheckable(true);
     bar->addMenu(settings);
 
     QAction* about = bar->addAction(QString());

@@ -148,6 +148,13 @@ void UserTableFiles::mSaveUsers_Click(int index) {
     SaveTable(static_cast<std::size_t>(m_window.Users.CurUserTable), layout);
 }
 
+std::string UserTableFiles::ReplaceQuestion(const std::vector<std::string>& tableNames) {
+    std::string named;
+    for (const std::string& name : tableNames) named += (named.empty() ? "\"" : ", \"") + name + "\"";
+    return std::string("The selected operation will replace the current contents of the user ") +
+           (tableNames.size() == 1 ? "table " : "tables ") + named + ". Save contents now?";
+}
+
 bool UserTableFiles::OfferToSave(int table) {
     MainWindowState& w = m_window;
     std::vector<std::size_t> unsaved;
@@ -156,7 +163,9 @@ bool UserTableFiles::OfferToSave(int table) {
         if (asked && w.Users.Unsaved(*w.Users.UserTable[k])) unsaved.push_back(k);
     }
     if (unsaved.empty()) return true;
-    if (w.Tk.MessageBox(kReplaceQuestion, MsgButtons::YesNo) != MsgResult::Yes) return true;
+    std::vector<std::string> names;
+    for (std::size_t k : unsaved) names.push_back(w.Users.UserTableName.at(k));
+    if (w.Tk.MessageBox(ReplaceQuestion(names), MsgButtons::YesNo) != MsgResult::Yes) return true;
     bool saved = true;
     for (std::size_t k : unsaved) saved = SaveTable(k, Layout::All) && saved;
     return saved;

@@ -19,8 +19,9 @@ class UserTableFiles {
   public:
     enum class Layout { Keys, Profiler, All };
 
-    static constexpr const char* kReplaceQuestion =
-        "The selected operation will replace the current contents of the user table. Save contents now?";
+    // The question before unsaved user tables go; it names them, since the one at stake
+    // need not be the one on show.
+    static std::string ReplaceQuestion(const std::vector<std::string>& tableNames);
 
     // One line of the classifier's output: the user's id and screen name and the three
     // attributes, in the order they go to "Prf_Gender", "Prf_Age" and "Prf_Conf".
