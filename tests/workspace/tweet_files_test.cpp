@@ -212,7 +212,8 @@ TEST_F(TweetFilesTest, SavingTheSameQueryToTheSameFileKeepsOneHistoryEntryOnTop)
     ASSERT_EQ(W().Tweets.QPHistory.Count(), 2);
     EXPECT_EQ(W().Tweets.QPHistory.Item(0), entry);
     EXPECT_EQ(W().Tweets.QPHistory.Item(1), "older  /somewhere/else.txt");
-    EXPECT_EQ(opened, 2);  // choosing the entry reopens it, as the user's choice would
+    EXPECT_EQ(opened, 0);  // the entry names the table on show: nothing is reopened
+    EXPECT_EQ(W().Tweets.QPHistory.SelectedIndex(), 0);
 
     W().CurTweetSrc = TweetSource::Timelines;
     tk.messageAnswers = {MsgResult::Yes};
