@@ -65,6 +65,19 @@ std::string BlankControls(std::string text) {
     return out;
 }
 
+// "&amp;" as "&", left to right, as the documented clean-up does it.
+std::string WithoutAmpEntities(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find("&amp;", from)) != std::string::npos; from = at + 5) {
+        out.append(text, from, at - from);
+        out += '&';
+    }
+    out.append(text, from);
+    return out;
+}
+
 std::string Placeholder(unsigned unit) {
     char code[7];
     std::snprintf(code, sizeof code, "\\u%04X", unit & 0xFFFFu);
@@ -74,7 +87,9 @@ std::string Placeholder(unsigned unit) {
 }  // namespace
 
 std::optional<std::string> ExactText::StringElement(std::string_view objectText, std::string_view name) {
-    const std::string key = "\"" + std::string(name) + "\":";
+    std::string key(1, '"');
+    key += name;
+    key += "\":";
     const std::size_t at = objectText.find(key);
     if (at == std::string_view::npos) return std::nullopt;
     std::size_t open = at + key.size();
@@ -114,9 +129,7 @@ std::string ExactText::Decode(std::string_view body) {
         }
         i += 2;
     }
-    for (std::size_t at = out.find("&amp;"); at != std::string::npos; at = out.find("&amp;", at + 1))
-        out.replace(at, 5, "&");
-    return BlankControls(std::move(out));
+    return BlankControls(WithoutAmpEntities(out));
 }
 
 std::string ExactText::WithPlaceholders(std::string_view utf8) {
@@ -136,6 +149,18 @@ std::string ExactText::WithPlaceholders(std::string_view utf8) {
         }
     }
     return out;
+}
+
+std::string ExactText::TableFileBytes(std::string_view text, bool exact) {
+    if (!exact) return CodePage::ToWindows1252(text);
+    std::string bytes(kUtf8Mark);
+    bytes += text;
+    return bytes;
+}
+
+std::string ExactText::TableFileText(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Mark)) return std::string(bytes.substr(kUtf8Mark.size()));
+    return CodePage::FromWindows1252(bytes);
 }
 
 }  // namespace marlin

@@ -26,6 +26,13 @@ class ExactText {
     // character beyond Latin-1 becomes the placeholder its "\u" code gets (an emoji, two
     // codes, "[?][?]"). For readers that know only the single-byte code page (the scorer).
     static std::string WithPlaceholders(std::string_view utf8);
+
+    // A table file's bytes: exact texts as UTF-8 after a byte-order mark, which tells
+    // readers so; other texts in the single-byte code page, as the files have always been.
+    static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    static std::string TableFileBytes(std::string_view text, bool exact);
+    // A table file's text: UTF-8 after the mark, the single-byte code page without it.
+    static std::string TableFileText(std::string_view bytes);
 };
 
 }  // namespace marlin

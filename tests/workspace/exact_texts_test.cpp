@@ -62,7 +62,8 @@ TEST_F(ExactTextsTest, OnTheTableHoldsTheArchivedTextsAndTheFileIsUtf8WithItsMar
     EXPECT_EQ(shown, archived);
     // The corpus the capture drew on holds what the clean-up used to lose.
     const std::string corpus = ReadFileBytes(File("run.jsonl"));
-    for (const char* escaped : {"\\n", "\\\\", "\\ud83c", "\\u041f", "\\\""}) EXPECT_THAT(corpus, HasSubstr(escaped));
+    for (const char* escaped : {"\\n", "\\\\", "\\ud83c", "\\u041f", "\\\""})
+        EXPECT_THAT(corpus, HasSubstr(escaped));
     std::size_t longest = 0;
     for (const auto& [id, text] : shown) longest = std::max(longest, text.size());
     EXPECT_GT(longest, 200u);

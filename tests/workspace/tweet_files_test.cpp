@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 
 #include "main_window_fixture.h"
 
@@ -286,8 +286,7 @@ TEST_F(TweetFilesTest, TheDateTimeColumnSortsByTimeInEachOfItsThreeForms) {
                            "Tue Dec 08 10:00:00 0000 2026", "Thu Dec 10 09:00:00 +0000 2026",
                            "Sun Jan 03 10:00:00 0000 2027"};
     std::string bytes;
-    for (int k = 0; k < 5; ++k)
-        bytes += TweetLine{.dateTime = times[k], .id = std::to_string(k + 1)}.Line();
+    for (int k = 0; k < 5; ++k) bytes += TweetLine{.dateTime = times[k], .id = std::to_string(k + 1)}.Line();
     Open(Written("times.txt", bytes));
     struct Case {
         const char* form;

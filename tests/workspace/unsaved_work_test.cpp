@@ -43,7 +43,8 @@ class UnsavedWorkTest : public UserSideTest {
     int Questions() {
         int asked = 0;
         for (const auto& m : tk.messages)
-            asked += m.text.starts_with("The selected operation will replace the current contents of the user");
+            asked +=
+                m.text.starts_with("The selected operation will replace the current contents of the user");
         return asked;
     }
 };
@@ -197,8 +198,9 @@ TEST_F(UnsavedWorkTest, SavingTheTweetsTableLeavesTheUserSideAloneAndReopeningAs
     tk.messageAnswers = {MsgResult::No, MsgResult::No};
     W().Tweets.QPHistory.SetSelectedIndex(0);
     ASSERT_EQ(Questions(), 1);
-    EXPECT_EQ(tk.messages[0].text, "The selected operation will replace the current contents of the user table \"" +
-                                       name + "\". Save contents now?");
+    EXPECT_EQ(tk.messages[0].text,
+              "The selected operation will replace the current contents of the user table \"" + name +
+                  "\". Save contents now?");
 }
 
 TEST_F(UnsavedWorkTest, ClosingAsksOnlyAfterAChangeAndYesSavesToTheTablesOwnFile) {

@@ -94,7 +94,8 @@ bool SettleFollowList(HeadlessCommand& command, std::string* error) {
         if (command.followKind.empty()) command.followKind = list.followers ? "followers" : "friends";
     }
     if (command.followsOf.empty() || command.followKind.empty())
-        return Fail(error, "export-network of a user table needs --follows-of ACCOUNT and --kind followers|friends");
+        return Fail(error,
+                    "export-network of a user table needs --follows-of ACCOUNT and --kind followers|friends");
     return true;
 }
 
@@ -152,9 +153,10 @@ std::string HeadlessCommand::UsageText() {
            "                 ACCOUNT_followers.mut or ACCOUNT_friends.mut needs neither)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
-           "MARLIN_CONSUMER_SECRET. --exact-texts keeps texts whole and every character (the table\n"
-           "file is then UTF-8 with a byte-order mark). --archive appends each tweet as the service sent it, one JSON\n"
-           "object a line, unless the file holds it. Quota windows are waited out. Exit codes:\n"
+           "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
+           "object a line, unless the file holds it. --exact-texts keeps texts whole and every\n"
+           "character (the table file is then UTF-8 with a byte-order mark). Quota windows are waited\n"
+           "out. Exit codes:\n"
            "0 done, 1 failed, 2 bad usage, 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
 }
 

@@ -32,8 +32,8 @@ struct HeadlessCommand {
     // export-network of a user table: whose followers or friends its rows are. Taken from
     // --follows-of and --kind, or else from a table name "<account>_followers" or
     // "<account>_friends".
-    std::string followsOf;  // --follows-of
-    std::string followKind;  // --kind: "followers" or "friends"
+    std::string followsOf;    // --follows-of
+    std::string followKind;   // --kind: "followers" or "friends"
     bool exactTexts = false;  // --exact-texts: "Keep Texts Exactly" for this run
 
     // The command, or nothing with the reason in *error.

@@ -196,7 +196,8 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     ReportLog(true);
     // An empty table would only write over what an earlier run saved there.
     if (w.Twitter.Users.Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
-    if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All))
+    if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All,
+                                    w.Settings.ExactTexts))
         return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(w.CurrentUserTable().RowCount()) + " profiles to " + command.out);
     return m_stopping ? kStopped : kDone;

@@ -23,7 +23,8 @@ void UnattendedMode::InstallOn(MainWindowState& window, TwitterAPI& client) {
         }
     };
     TwitterAPI* c = &client;
-    client.Tweets.SetNoticeSink([c, notice](const std::string& text) { notice(c->Tweets.Count() > 0, text); });
+    client.Tweets.SetNoticeSink(
+        [c, notice](const std::string& text) { notice(c->Tweets.Count() > 0, text); });
     client.Users.SetNoticeSink([c, notice](const std::string& text) { notice(c->Users.Count() > 0, text); });
 }
 

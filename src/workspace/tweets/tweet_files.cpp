@@ -15,6 +15,7 @@
 
 #include "core/atomic_file.h"
 #include "core/code_page.h"
+#include "core/exact_text.h"
 #include "core/skd_funcs.h"
 #include "sentiment/shell_and_wait.h"
 
@@ -27,7 +28,6 @@ constexpr const char* kReplaceQuestion =
 constexpr const char* kFilter = "Text (*.txt)|*.txt|Marlin Tweet Table (*.mtwt)|*.mtwt";
 
 constexpr const char* kOpenErrorTitle = "File Open Error";
-constexpr const char* kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kSaveErrorTitle = "File Save Error";
 
 // A score field read as a number; anything that is not one makes the file unreadable.
@@ -224,7 +224,7 @@ bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
     std::string text;
     // Exact texts keep every character: UTF-8, marked as such for the readers that tell.
     const bool utf8 = m_window.Settings.ExactTexts;
-    if (utf8) file.Append(kUtf8ByteOrderMark);
+    if (utf8) file.Append(ExactText::kUtf8Mark);
     auto flush = [&] {
         file.Append(utf8 ? text : CodePage::ToWindows1252(text));
         text.clear();

@@ -49,7 +49,8 @@ void TweetTableView::CreateColumns() {
     table.SetSortKey(TweetColumn::TweetID);
     // "Wed Dec 09" must not sort before "Tue Dec 08": the column orders by time in each
     // of the forms Convert DateTime writes.
-    table.SetTimeColumn(TweetColumn::DateTime, [](std::string_view cell) { return TweetTime::Seconds(cell); });
+    table.SetTimeColumn(TweetColumn::DateTime,
+                        [](std::string_view cell) { return TweetTime::Seconds(cell); });
     m_window.Tweets.mSortDT.SetChecked(true);
     table.SetSorted(true);
     m_window.Tweets.mHeaders.SetChecked(false);

@@ -12,6 +12,7 @@
 
 #include "core/atomic_file.h"
 #include "core/code_page.h"
+#include "core/exact_text.h"
 #include "core/skd_funcs.h"
 #include "workspace/retrieval/retrieval_guard.h"
 
@@ -121,7 +122,8 @@ std::vector<std::string> UserTableFiles::LineFields(const ReportList& table, int
     return fields;
 }
 
-bool UserTableFiles::WriteTable(const ReportList& table, const std::string& fileName, Layout layout) {
+bool UserTableFiles::WriteTable(const ReportList& table, const std::string& fileName, Layout layout,
+                                bool exact) {
     std::string text;
     for (int row = 0; row < table.RowCount(); ++row) {
         const std::vector<std::string> fields = LineFields(table, row, layout);
@@ -131,7 +133,7 @@ bool UserTableFiles::WriteTable(const ReportList& table, const std::string& file
         }
         text += "\r\n";
     }
-    return AtomicFile::Write(fileName, CodePage::ToWindows1252(text));
+    return AtomicFile::Write(fileName, ExactText::TableFileBytes(text, exact));
 }
 
 // ---- Save
@@ -194,7 +196,7 @@ bool UserTableFiles::SaveTable(std::size_t tableIndex, Layout layout) {
                                                           MsgButtons::OKCancel) == MsgResult::Cancel)
         return false;
     w.Tk.SetCursor(CursorShape::ArrowAndBusy);
-    const bool written = WriteTable(table, fileName, layout);
+    const bool written = WriteTable(table, fileName, layout, w.Settings.ExactTexts);
     w.Tk.SetCursor(CursorShape::Normal);
     // The earlier file is untouched; say so rather than leave the user believing the
     // table is safe.
@@ -244,7 +246,7 @@ void UserTableFiles::mOpenUsers_Click(int index) {
 
 void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
     MainWindowState& w = m_window;
-    const std::vector<std::string> lines = NonEmptyLines(CodePage::FromWindows1252(ReadWholeFile(fileName)));
+    const std::vector<std::string> lines = NonEmptyLines(ExactText::TableFileText(ReadWholeFile(fileName)));
     ReportList& table = w.CurrentUserTable();
     if (layout == Layout::All) {
         table.BeginUpdate();

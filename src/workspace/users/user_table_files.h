@@ -49,7 +49,9 @@ class UserTableFiles {
     static std::vector<std::string> LineFields(const ReportList& table, int row, Layout layout);
     // Writes every row of the table; false when the file could not be written, in which
     // case a file already there is left as it was.
-    static bool WriteTable(const ReportList& table, const std::string& fileName, Layout layout);
+    // exact: "Keep Texts Exactly", the file in UTF-8 with its mark.
+    static bool WriteTable(const ReportList& table, const std::string& fileName, Layout layout,
+                           bool exact = false);
     // The lines of a classifier output file (already decoded).
     static std::vector<ProfilerAttributes> ReadProfilerAttributes(const std::string& text);
 
