@@ -17,9 +17,9 @@
 #include "platform/report_list.h"
 #include "workspace/export/csv_export.h"
 #include "workspace/export/network_export.h"
-#include "workspace/export/tweet_time.h"
 #include "workspace/export/tweet_time_buckets.h"
 #include "workspace/tweets/tweet_table_view.h"
+#include "workspace/tweets/tweet_time.h"
 #include "workspace/ui/tweet_chart_view.h"
 
 namespace {

@@ -10,7 +10,7 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
                                                 std::move(appFolder))),
       m_tweets(*m_state),
       m_session(*m_state, m_tweets.Files()),
-      m_users(*m_state, m_tweets.View(), m_tweets.Files()),
+      m_users(*m_state, m_tweets),
       m_export(*m_state),
       m_archive(*m_state),
       m_estimate(*m_state) {

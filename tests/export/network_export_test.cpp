@@ -5,7 +5,7 @@
 
 #include "test_support.h"
 #include "tweet_rows.h"
-#include "workspace/export/tweet_time.h"
+#include "workspace/tweets/tweet_time.h"
 #include "workspace/users/user_profile_table.h"
 
 namespace marlin::testing {

@@ -9,7 +9,7 @@
 #include "core/tweet_column.h"
 #include "platform/blank_trim.h"
 #include "workspace/export/table_file_reader.h"
-#include "workspace/export/tweet_time.h"
+#include "workspace/tweets/tweet_time.h"
 #include "workspace/users/user_profile_table.h"
 
 namespace marlin {

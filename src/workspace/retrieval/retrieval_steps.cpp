@@ -1,5 +1,7 @@
 #include "workspace/retrieval/retrieval_steps.h"
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "workspace/retrieval/quota_wait.h"
@@ -48,6 +50,20 @@ void RetrievalSteps::QuotaLow(const TwitterAPI& client, ResourceFamily family,
 bool RetrievalSteps::ResendAfterSpentWindow(const TwitterAPI& client, ResourceFamily family,
                                             const std::string& windowName) {
     return QuotaWait(m_window).WaitedOutSpentWindow(client, family, windowName);
+}
+
+bool RetrievalSteps::CanBeScreenNameOrId(const std::string& text) {
+    constexpr std::size_t kLongest = 50;  // older accounts have names beyond today's 15
+    return !text.empty() && text.size() <= kLongest && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    });
+}
+
+std::string RetrievalSteps::SkippedLine(const std::vector<std::string>& skipped) {
+    std::string line =
+        "Skipped " + std::to_string(skipped.size()) + " entries that are not screen names or user ids:";
+    for (std::size_t i = 0; i < skipped.size(); ++i) line += (i == 0 ? " [" : ", [") + skipped[i] + "]";
+    return line;
 }
 
 std::string RetrievalSteps::IdBelow(std::string id) {

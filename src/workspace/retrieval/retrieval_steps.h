@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/skd_funcs.h"
 #include "core/tweet_set.h"
@@ -30,6 +31,11 @@ class RetrievalSteps {
     // next one is over, so the same page is asked for again.
     bool ResendAfterSpentWindow(const TwitterAPI& client, ResourceFamily family,
                                 const std::string& windowName);
+    // True when the text can be a screen name or a numeric user id: letters, digits and
+    // "_" only (a "#tag", a name with a blank or a pasted "a&user_id=1" cannot).
+    static bool CanBeScreenNameOrId(const std::string& text);
+    // The one log line naming the entries a request left out.
+    static std::string SkippedLine(const std::vector<std::string>& skipped);
     // The id below a tweet id ("" stays ""), for paging on from the oldest tweet held.
     static std::string IdBelow(std::string id);
     // The share of the span from the newest tweet back to the threshold date that the

@@ -6,12 +6,12 @@
 
 namespace marlin {
 
-SearchRetrieval::SearchRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files)
-    : m_window(window), m_view(view), m_files(files), m_steps(window) {}
+SearchRetrieval::SearchRetrieval(MainWindowState& window, TweetTableTarget& table)
+    : m_window(window), m_table(table), m_steps(window) {}
 
 void SearchRetrieval::GetSrch_Click() {
     MainWindowState& w = m_window;
-    if (!m_files.ReadyToReplaceTables()) return;
+    if (!m_table.ReadyToReplaceTables()) return;
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Tweets.Clear();
@@ -27,7 +27,7 @@ void SearchRetrieval::GetSrch_Click() {
     // A new retrieval is a new table: the next save proposes a new file.
     w.TweetsFN.clear();
     w.Req.FileName.clear();
-    m_view.ShowTweets(false);
+    m_table.ShowTweets(false);
 
     running.Release();
     w.CurTweetSrc = TweetSource::Search;
@@ -43,8 +43,8 @@ void SearchRetrieval::UpdateSearch_Click() {
     if (w.OutTable.RowCount() > 0) {
         w.OutTable.SetSortKey(TweetColumn::TweetID);
         w.Tk.DoEvents();
-        RetrieveSearch(w.Tweets.SearchQuery.Text(), m_view.NewestTweetId());
-        m_view.ShowTweets(true);
+        RetrieveSearch(w.Tweets.SearchQuery.Text(), m_table.NewestTweetId());
+        m_table.ShowTweets(true);
     }
 
     w.CurTweetSrc = TweetSource::Search;
@@ -58,8 +58,8 @@ void SearchRetrieval::ContinueBack() {
     if (w.OutTable.RowCount() > 0) {
         // Below the oldest row exactly: the page at the seam neither repeats a row nor
         // skips a tweet.
-        RetrieveSearch(w.Tweets.SearchQuery.Text(), "", RetrievalSteps::IdBelow(m_view.OldestTweetId()));
-        m_view.ShowTweets(true);
+        RetrieveSearch(w.Tweets.SearchQuery.Text(), "", RetrievalSteps::IdBelow(m_table.OldestTweetId()));
+        m_table.ShowTweets(true);
     }
     w.CurTweetSrc = TweetSource::Search;
 }

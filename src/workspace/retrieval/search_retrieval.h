@@ -4,8 +4,7 @@
 
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/retrieval_steps.h"
-#include "workspace/tweets/tweet_files.h"
-#include "workspace/tweets/tweet_table_view.h"
+#include "workspace/retrieval/tweet_table_target.h"
 
 namespace marlin {
 
@@ -13,7 +12,7 @@ namespace marlin {
 // threshold date and show the result; "Cancel " stops any running retrieval.
 class SearchRetrieval {
   public:
-    SearchRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files);
+    SearchRetrieval(MainWindowState& window, TweetTableTarget& table);
 
     void GetSrch_Click();       // New search
     void UpdateSearch_Click();  // Update search
@@ -30,8 +29,7 @@ class SearchRetrieval {
 
   private:
     MainWindowState& m_window;
-    TweetTableView& m_view;
-    TweetFiles& m_files;
+    TweetTableTarget& m_table;
     RetrievalSteps m_steps;
 };
 

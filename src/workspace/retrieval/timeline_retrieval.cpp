@@ -3,15 +3,15 @@
 
 #include <algorithm>
 
+#include "platform/blank_trim.h"
 #include "platform/cell_compare.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/retrieval/tweet_page_loop.h"
-#include "workspace/users/user_profile_table.h"
 
 namespace marlin {
 
-TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files)
-    : m_window(window), m_view(view), m_files(files), m_steps(window), m_users(window.RetrievalBar) {}
+TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableTarget& table)
+    : m_window(window), m_table(table), m_steps(window), m_users(window.RetrievalBar) {}
 
 void TimelineRetrieval::StartFreshTable() {
     MainWindowState& w = m_window;
@@ -32,7 +32,7 @@ void TimelineRetrieval::FinishFreshTable() {
 
 void TimelineRetrieval::GetAllUTL_Click() {
     MainWindowState& w = m_window;
-    if (!m_files.ReadyToReplaceTables()) return;
+    if (!m_table.ReadyToReplaceTables()) return;
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     StartFreshTable();
@@ -41,7 +41,7 @@ void TimelineRetrieval::GetAllUTL_Click() {
         w.Users.UserList.SetSelectedIndex(i);
         RetrieveTimeline(w.Users.UserList.Item(i), "");
         // Everything gathered so far is shown after each user.
-        m_view.ShowTweets(false);
+        m_table.ShowTweets(false);
     });
     running.Release();
     FinishFreshTable();
@@ -54,7 +54,7 @@ void TimelineRetrieval::UpdateUTL_Click() {
 void TimelineRetrieval::UserList_DblClick() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval() || w.Users.UserList.SelectedIndex() < 0) return;
-    m_files.OfferToSave();
+    m_table.OfferToSave();
     if (!w.CanStartRetrieval() || w.Users.UserList.SelectedIndex() < 0) return;
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::ArrowAndBusy);
@@ -62,7 +62,7 @@ void TimelineRetrieval::UserList_DblClick() {
     w.InfoBar.SetPanel(1, "Empty");
     BeginUsers(1);
     RetrieveTimeline(w.Users.UserList.SelectedText(), "");
-    m_view.ShowTweets(false);
+    m_table.ShowTweets(false);
     w.RetrievalBar.End();
     running.Release();
     FinishFreshTable();
@@ -82,7 +82,7 @@ void TimelineRetrieval::AddToTable(bool sortById, const std::function<void(const
     if (sortById) w.OutTable.SetSortKey(TweetColumn::TweetID);
     WalkCheckedUsers([&](int c) { retrieve(w.Users.UserList.Item(c)); });
     w.CurTweetSrc = TweetSource::Timelines;
-    m_view.ShowTweets(true);
+    m_table.ShowTweets(true);
 }
 
 void TimelineRetrieval::WalkCheckedUsers(const std::function<void(int)>& step) {
@@ -141,8 +141,8 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     TwitterAPI& twitter = w.Twitter;
     TweetSet& tweets = twitter.Tweets;
     const std::string about = " statuses for [" + user + "] ";
-    if (!UserProfileTable::CanBeScreenNameOrId(user)) {
-        w.Progress.Append(UserProfileTable::SkippedLine({user}));
+    if (!RetrievalSteps::CanBeScreenNameOrId(user)) {
+        w.Progress.Append(RetrievalSteps::SkippedLine({user}));
         return;
     }
 

@@ -6,8 +6,7 @@
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/counted_progress.h"
 #include "workspace/retrieval/retrieval_steps.h"
-#include "workspace/tweets/tweet_files.h"
-#include "workspace/tweets/tweet_table_view.h"
+#include "workspace/retrieval/tweet_table_target.h"
 
 namespace marlin {
 
@@ -21,7 +20,7 @@ class TimelineRetrieval {
     static constexpr const char* kUpdateTip =
         "Update existing table with latest timelines for all checked users";
 
-    TimelineRetrieval(MainWindowState& window, TweetTableView& view, TweetFiles& files);
+    TimelineRetrieval(MainWindowState& window, TweetTableTarget& table);
 
     void GetAllUTL_Click();    // "New"
     void UpdateUTL_Click();    // "Update"
@@ -59,8 +58,7 @@ class TimelineRetrieval {
     void BeginUsers(int total);
 
     MainWindowState& m_window;
-    TweetTableView& m_view;
-    TweetFiles& m_files;
+    TweetTableTarget& m_table;
     RetrievalSteps m_steps;
     CountedProgress m_users;
 };

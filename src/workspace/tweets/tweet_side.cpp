@@ -5,11 +5,7 @@
 namespace marlin {
 
 TweetSide::TweetSide(MainWindowState& window)
-    : m_window(window),
-      m_view(window),
-      m_files(window, m_view),
-      m_search(window, m_view, m_files),
-      m_editing(window) {
+    : m_window(window), m_view(window), m_files(window, m_view), m_search(window, *this), m_editing(window) {
     SetUpControls();
     WireControls();
 }

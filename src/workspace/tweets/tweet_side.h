@@ -2,6 +2,7 @@
 
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/search_retrieval.h"
+#include "workspace/retrieval/tweet_table_target.h"
 #include "workspace/tweets/tweet_editing.h"
 #include "workspace/tweets/tweet_files.h"
 #include "workspace/tweets/tweet_table_view.h"
@@ -12,7 +13,7 @@ namespace marlin {
 // editing commands, and the main menus. It gives the tweet-side controls of the window
 // state their captions, tooltips and starting state, and binds their actions to the
 // commands, so a click on a control and a call of the command are the same.
-class TweetSide {
+class TweetSide : public TweetTableTarget {
   public:
     explicit TweetSide(MainWindowState& window);
     TweetSide(const TweetSide&) = delete;
@@ -22,6 +23,13 @@ class TweetSide {
     TweetFiles& Files() { return m_files; }
     SearchRetrieval& Search() { return m_search; }
     TweetEditing& Editing() { return m_editing; }
+
+    // ---- The Tweets table as the retrievals see it
+    bool ReadyToReplaceTables() override { return m_files.ReadyToReplaceTables(); }
+    void OfferToSave() override { m_files.OfferToSave(); }
+    void ShowTweets(bool append) override { m_view.ShowTweets(append); }
+    std::string NewestTweetId() override { return m_view.NewestTweetId(); }
+    std::string OldestTweetId() override { return m_view.OldestTweetId(); }
 
   private:
     void SetUpControls();

@@ -4,7 +4,7 @@
 #include "core/skd_funcs.h"
 #include "platform/blank_trim.h"
 #include "platform/cell_compare.h"
-#include "workspace/export/tweet_time.h"
+#include "workspace/tweets/tweet_time.h"
 
 namespace marlin {
 

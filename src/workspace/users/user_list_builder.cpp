@@ -5,6 +5,7 @@
 
 #include "core/code_page.h"
 #include "workspace/retrieval/page_progress.h"
+#include "workspace/retrieval/retrieval_steps.h"
 
 namespace marlin {
 
@@ -189,8 +190,8 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
     const std::string name = w.Tk.InputBox("Enter screen name", kApplicationTitle, suggested);
     if (name.empty()) return;
     // "#tag" or "John Smith" names nobody; the service would only be asked in vain.
-    if (!UserProfileTable::CanBeScreenNameOrId(name)) {
-        w.Progress.Append(UserProfileTable::SkippedLine({name}));
+    if (!RetrievalSteps::CanBeScreenNameOrId(name)) {
+        w.Progress.Append(RetrievalSteps::SkippedLine({name}));
         return;
     }
 

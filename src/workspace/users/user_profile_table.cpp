@@ -1,5 +1,6 @@
 #include "workspace/users/user_profile_table.h"
 #include "core/tweet_column.h"
+#include "workspace/retrieval/retrieval_steps.h"
 
 #include <algorithm>
 #include <cctype>
@@ -80,26 +81,13 @@ void UserProfileTable::ShowLookupQuota(const TwitterAPI& client) {
     m_window.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(client.ULNextLimitReset()));
 }
 
-bool UserProfileTable::CanBeScreenNameOrId(const std::string& text) {
-    constexpr std::size_t kLongest = 50;  // older accounts have names beyond today's 15
-    return !text.empty() && text.size() <= kLongest && std::all_of(text.begin(), text.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-    });
-}
-
-std::string UserProfileTable::SkippedLine(const std::vector<std::string>& skipped) {
-    std::string line =
-        "Skipped " + std::to_string(skipped.size()) + " entries that are not screen names or user ids:";
-    for (std::size_t i = 0; i < skipped.size(); ++i) line += (i == 0 ? " [" : ", [") + skipped[i] + "]";
-    return line;
-}
-
 void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::string>& requested, bool userId,
                                 bool update) {
     MainWindowState& w = m_window;
     std::vector<std::string> list;
     std::vector<std::string> skipped;
-    for (const std::string& entry : requested) (CanBeScreenNameOrId(entry) ? list : skipped).push_back(entry);
+    for (const std::string& entry : requested)
+        (RetrievalSteps::CanBeScreenNameOrId(entry) ? list : skipped).push_back(entry);
     const int n = static_cast<int>(list.size());
     if (!update) client.Users.Clear();
     w.Cancelled = false;
@@ -143,7 +131,7 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
     // Not every caller holds a retrieval guard (Add User, the command line's look-up).
     m_lookedUp.End();
     // After the loop, which rewrites the log's last line with its progress.
-    if (!skipped.empty()) w.Progress.Append(SkippedLine(skipped));
+    if (!skipped.empty()) w.Progress.Append(RetrievalSteps::SkippedLine(skipped));
     if (!early) return;
     w.Tk.MessageBox(kNotCompleted, MsgButtons::OK, MsgIcon::Exclamation);
     w.InfoBar.SetPanel(3,

@@ -84,11 +84,6 @@ class UserProfileTable {
     // cancelled) says "User table update was not completed"; what arrived stays. The
     // progress bar counts the names looked up while it runs.
     void GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId, bool update);
-    // True when the text can be a screen name or a numeric user id: letters, digits and
-    // "_" only (a "#tag", a name with a blank or a pasted "a&user_id=1" cannot).
-    static bool CanBeScreenNameOrId(const std::string& text);
-    // The one log line naming the entries a request left out.
-    static std::string SkippedLine(const std::vector<std::string>& skipped);
 
     // Waits until the local time reaches resetTime, letting window events run, with the
     // resource named in status panel 3. False when "Cancel " ended the wait.

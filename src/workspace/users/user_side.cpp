@@ -2,13 +2,13 @@
 
 namespace marlin {
 
-UserSide::UserSide(MainWindowState& window, TweetTableView& view, TweetFiles& files)
+UserSide::UserSide(MainWindowState& window, TweetTableTarget& tweetTable)
     : m_window(window),
       m_profiles(window),
       m_samples(window, m_profiles),
       m_list(window, m_profiles, m_samples),
       m_files(window, m_profiles, m_samples),
-      m_timelines(window, view, files) {
+      m_timelines(window, tweetTable) {
     SetUpControls();
     WireControls();
 }

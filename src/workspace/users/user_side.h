@@ -4,8 +4,7 @@
 
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/timeline_retrieval.h"
-#include "workspace/tweets/tweet_files.h"
-#include "workspace/tweets/tweet_table_view.h"
+#include "workspace/retrieval/tweet_table_target.h"
 #include "workspace/users/timeline_samples.h"
 #include "workspace/users/user_list_builder.h"
 #include "workspace/users/user_profile_table.h"
@@ -19,7 +18,7 @@ namespace marlin {
 // so a click on a control and a call of the command are the same.
 class UserSide {
   public:
-    UserSide(MainWindowState& window, TweetTableView& view, TweetFiles& files);
+    UserSide(MainWindowState& window, TweetTableTarget& tweetTable);
     UserSide(const UserSide&) = delete;
     UserSide& operator=(const UserSide&) = delete;
 

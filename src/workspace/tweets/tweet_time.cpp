@@ -1,4 +1,4 @@
-#include "workspace/export/tweet_time.h"
+#include "workspace/tweets/tweet_time.h"
 
 #include <cstdio>
 

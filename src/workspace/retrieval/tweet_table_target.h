@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace marlin {
+
+// What a tweet retrieval asks of the Tweets table it fills: to offer a save before the
+// table is replaced, to show the pages that arrived, and the newest and oldest rows an
+// update or a continuation starts from. The tweet side answers it, so the retrievals
+// need not know the tweet side's classes.
+class TweetTableTarget {
+  public:
+    virtual ~TweetTableTarget() = default;
+
+    // Offers to save the Tweets table and the current user table; false when a retrieval
+    // started meanwhile, so the command must not go on.
+    virtual bool ReadyToReplaceTables() = 0;
+    // Offers to save the Tweets table when it holds unsaved rows.
+    virtual void OfferToSave() = 0;
+    // The tweets of the main client's set into the table, after its rows or instead of them.
+    virtual void ShowTweets(bool append) = 0;
+    // The TweetID of the table's newest and oldest row; empty for an empty table.
+    virtual std::string NewestTweetId() = 0;
+    virtual std::string OldestTweetId() = 0;
+};
+
+}  // namespace marlin
