@@ -156,7 +156,7 @@ void TweetSet::FillTweet(Record& r, const JSONDeserializer& reader, int entry) {
     };
     r.DateTime = element("created_at");
     r.Text = m_exactTexts ? ExactTweetText(reader, entry)
-                          : SKDFuncs::ReplaceEscapes(reader.GetElementWithinObject(entry, "text"), m_toolkit);
+                          : SKDFuncs::ReplaceEscapes(reader.GetTextWithinObject(entry, "text"), m_toolkit);
     r.TweetID = element("id_str");
     // The first "coordinates" is that of the geo object (latitude first) when present.
     r.GeoCoords = element("coordinates");
