@@ -25,7 +25,6 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     EXPECT_EQ(TableIds(), expected);  // newest first, none lost, none doubled
 
     const std::vector<std::string> log = LogLines();
-    // The empty last page is a note in the log, not a box to click away.
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[2], "JSON response contained no records");
     EXPECT_THAT(tk.messages, IsEmpty());
@@ -63,7 +62,7 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
         EXPECT_EQ(request.Param("result_type"), "Recent");
         EXPECT_EQ(request.Param("since_id"), "");
     }
-    // A search that found nothing still says so in a box (after the question to save the rows).
+    // The empty last page was a log note (log[2]); only a search that found nothing gets the box.
     NewSearch("zzzznothingmatches");
     EXPECT_EQ(tk.messages.back().text, "JSON response contained no records");
 }

@@ -177,15 +177,13 @@ TEST_F(UnsavedWorkTest, SamplesOfNoCheckedUserAndSavingTheTweetsTableLeaveTheUse
     BackDays(1);
     NewSearch("data");
     FollowersTable();
-    // Rows highlighted but none checked: a sample of nobody is no sample.
-    frm->mUTUnselAll_Click();
+    frm->mUTUnselAll_Click();  // rows highlighted below, none checked
     W().CurrentUserTable().SetSelectedRows({0, 1}, 0);
     frm->GetUTTL_Click();
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_THAT(tk.messages[0].text, StartsWith("No user is checked."));
     EXPECT_EQ(CountRequests("/1.1/statuses/user_timeline.json"), 0);
     tk.messages.clear();
-
     const std::string name = W().Users.UserTableName[1];
     const int rows = W().CurrentUserTable().RowCount();
     tk.fileDialogAnswers = {File("saved.txt").string()};
