@@ -180,8 +180,7 @@ TEST_F(UnsavedWorkTest, SamplesOfNoCheckedUserAndSavingTheTweetsTableLeaveTheUse
     frm->mUTUnselAll_Click();  // rows highlighted below, none checked
     W().CurrentUserTable().SetSelectedRows({0, 1}, 0);
     frm->GetUTTL_Click();
-    ASSERT_EQ(tk.messages.size(), 1u);
-    EXPECT_THAT(tk.messages[0].text, StartsWith("No user is checked."));
+    EXPECT_THAT(tk.LastMessage()->text, StartsWith("No user is checked."));
     EXPECT_EQ(CountRequests("/1.1/statuses/user_timeline.json"), 0);
     tk.messages.clear();
     const std::string name = W().Users.UserTableName[1];
