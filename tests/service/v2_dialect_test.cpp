@@ -6,10 +6,14 @@
 #include <functional>
 #include <set>
 
+#include <simdjson.h>
+
+#include "core/raw_archive.h"
 #include "emulator/emulator.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
 #include "service/twitter_api.h"
+#include "test_support.h"
 
 namespace marlin {
 namespace {
@@ -194,7 +198,7 @@ TEST(V2DialectQuirksTest, RefusalsCarryTheServicesReason) {
     EXPECT_EQ(v2.api.LastResponseCode().rfind("404:Not Found: Not Found Error: Could not find user", 0), 0u)
         << v2.api.LastResponseCode();
     std::string ids = "1";
-    for (int k = 2; k <= 101; ++k) ids += "," + std::to_string(k);
+    for (int k = 2; k <= 101; ++k) ids.append(",").append(std::to_string(k));
     EXPECT_EQ(v2.api.GetUsersLookUp(ids, "", false), TwitterAPI::kFailed);
     EXPECT_EQ(v2.api.LastResponseCode().rfind("400:Bad Request: Invalid Request", 0), 0u)
         << v2.api.LastResponseCode();
@@ -256,6 +260,44 @@ TEST_F(V2DialectTest, CountsFollowEveryPageAndMatchTheSearch) {
     EXPECT_GE(days->size(), 6u);
     EXPECT_TRUE(std::is_sorted(days->begin(), days->end(),
                                [](const auto& a, const auto& b) { return a.date < b.date; }));
+}
+
+// Each post of a v2 page is one archive line that needs nothing else of the page.
+TEST_F(V2DialectTest, TheArchiveLineOfAPostStandsAlone) {
+    std::string count = "100";
+    v2.api.GetSearch(service.Queries().common, "", "", "", "", count, false, "recent");
+    testing::TempFolder folder;
+    RawArchive archive(folder / "a.jsonl");
+    EXPECT_EQ(archive.AppendPage(v2.api.ResponseText()), v2.api.Tweets.Count());
+    EXPECT_EQ(archive.AppendPage(v2.api.ResponseText()), 0);  // the same ids again
+
+    simdjson::dom::parser parser;
+    int references = 0;
+    int joined = 0;
+    int places = 0;
+    const std::string text = testing::ReadFileBytes(folder / "a.jsonl");
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        const simdjson::dom::element post = parser.parse(text.substr(start, end - start));
+        EXPECT_EQ(post["author"]["id"].get_string().value(), post["author_id"].get_string().value());
+        std::string_view placeId;
+        if (post["geo"]["place_id"].get(placeId) == simdjson::SUCCESS) {
+            ++places;
+            EXPECT_EQ(post["geo"]["place"]["id"].get_string().value(), placeId);
+        }
+        simdjson::dom::array refs;
+        if (post["referenced_tweets"].get(refs) != simdjson::SUCCESS) continue;
+        for (simdjson::dom::element ref : refs) {
+            ++references;
+            simdjson::dom::element tweet;
+            if (ref["tweet"].get(tweet) != simdjson::SUCCESS) continue;  // gone
+            ++joined;
+            EXPECT_EQ(tweet["id"].get_string().value(), ref["id"].get_string().value());
+            EXPECT_EQ(tweet["author"]["id"].get_string().value(), tweet["author_id"].get_string().value());
+        }
+    }
+    EXPECT_GT(joined, 0);
+    EXPECT_LE(joined, references);
+    EXPECT_GT(places, 0);
 }
 
 }  // namespace
