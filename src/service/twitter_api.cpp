@@ -158,6 +158,12 @@ void TwitterAPI::Clear() {
     Users.Clear();
 }
 
+void TwitterAPI::SetExactTexts(bool on) {
+    m_exactTexts = on;
+    Tweets.SetExactTexts(on);
+    Users.SetExactTexts(on);
+}
+
 // --- Request methods ---
 
 TwitterAPI::Exchange TwitterAPI::PageExchange(const char* methodName, const std::string& pathAndQuery,
@@ -233,6 +239,7 @@ std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScre
     query += (userIsScreenName ? "&screen_name=" : "&user_id=") + EncodeParam(user);
     if (!maxId.empty()) query += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) query += "&since_id=" + EncodeParam(sinceId);
+    if (m_exactTexts) query += "&tweet_mode=extended";
 
     return RunExchange(PageExchange(
         "GetUserTimeLine", query, ResourceFamily::UserTimeline, Retry::Step,
@@ -252,6 +259,7 @@ std::string TwitterAPI::GetSearch(const std::string& query, const std::string& l
                                "&lang=" + lang + "&result_type=" + resultType;
     if (!maxId.empty()) pathAndQuery += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) pathAndQuery += "&since_id=" + EncodeParam(sinceId);
+    if (m_exactTexts) pathAndQuery += "&tweet_mode=extended";
 
     Exchange exchange = PageExchange(
         "GetSearch", pathAndQuery, ResourceFamily::Search, Retry::Step,

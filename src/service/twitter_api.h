@@ -68,6 +68,10 @@ class TwitterAPI {
     // Proxy as host:port, stored without any check; only searches use it.
     const std::string& ProxyServer() const { return m_proxyServer; }
     void SetProxyServer(const std::string& server) { m_proxyServer = server; }
+    // Texts whole and with every character ("Keep Texts Exactly"): the status requests ask
+    // for tweet_mode=extended and both record sets keep every character.
+    bool ExactTexts() const { return m_exactTexts; }
+    void SetExactTexts(bool on);
     // Returns the last HTTP request response code: status and status text joined by ":".
     const std::string& LastResponseCode() const { return m_lastResponseCode; }
     // Returns the number of records in the last response: -1 after a failed request,
@@ -236,6 +240,7 @@ class TwitterAPI {
     std::string m_responseText;
     std::string m_lastResponseCode;
     bool m_failed = false;
+    bool m_exactTexts = false;
     std::string m_proxyServer;
     std::array<QuotaWindow, 5> m_windows;
     AutoRetryPolicy m_autoRetry;
