@@ -22,7 +22,13 @@ void frmMain::WireParts() {
     m_session.SetGetUsersFromTweetsAction([this] { mGetUFT_Click(); });
     m_users.SetStatusTimerSwitch([this](bool on) { m_session.Timer1.SetEnabled(on); });
     W().Tweets.mContinueBack.SetAction([this] { mContinueBack_Click(); });
+    W().Tweets.QuitGet.SetClickAction([this] { QuitGet_Click(); });
     UnattendedMode::Install(W());
+}
+
+void frmMain::QuitGet_Click() {
+    if (W().Run.Cancel())
+        W().Tk.MessageBox("User cancelled the retrieval process", MsgButtons::OK, MsgIcon::Information);
 }
 
 void frmMain::mContinueBack_Click() {

@@ -53,7 +53,9 @@ class frmMain {
     // ---- Search retrieval
     void GetSrch_Click() { m_tweets.Search().GetSrch_Click(); }
     void UpdateSearch_Click() { m_tweets.Search().UpdateSearch_Click(); }
-    void QuitGet_Click() { m_tweets.Search().QuitGet_Click(); }
+    // "Cancel ": stops whatever runs (a search, timelines, a list, a look-up waiting for
+    // its window).
+    void QuitGet_Click();
     // Tools › "Continue Back to Threshold": the search or the timelines the table came from.
     void mContinueBack_Click();
     void RetrieveSearch(const std::string& query, const std::string& sinceId) {

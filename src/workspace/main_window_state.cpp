@@ -17,7 +17,7 @@ MainWindowState::MainWindowState(Toolkit& toolkit, HttpRequestFactory requestFac
             Progress.ScrollToLast();
         });
         // "Cancel " (or closing the window) while a page is on its way drops that page.
-        client->SetCancelCheck([this] { return Cancelled; });
+        client->SetCancelCheck([this] { return Run.Cancelled(); });
     }
 }
 

@@ -26,6 +26,7 @@
 #include "platform/toolkit.h"
 #include "service/http_request.h"
 #include "service/twitter_api.h"
+#include "workspace/engine/run_state.h"
 
 namespace marlin {
 
@@ -193,17 +194,11 @@ class MainWindowState {
     FileDialogState Req;
 
     // ---- Window flags
-    bool Busy = false;          // a retrieval runs; the start commands do nothing meanwhile
-    bool Cancelled = false;     // the user asked the running retrieval to stop
-    bool QuotaWaiting = false;  // a profile look-up waits for the next quota window
-    bool TweetsDirty = false;   // the Tweets table holds rows not saved since they were shown
+    RunState Run;              // busy, cancelled, quota waiting, running: the capture's own state
+    bool TweetsDirty = false;  // the Tweets table holds rows not saved since they were shown
     TweetSource CurTweetSrc = TweetSource::None;
     std::string TweetsFN;   // the file the table was last saved to or opened from
     bool Starting = false;  // a history entry is being opened
-    // True from the start of a retrieval command to its very end. Cancel clears Busy at
-    // once while the loop still unwinds (and lets window events run); a start command
-    // pressed in that gap must find the retrieval still there.
-    bool RetrievalRunning = false;
 
     // ---- The controls of each side
     TweetControls Tweets;
@@ -211,7 +206,7 @@ class MainWindowState {
 
     // ---- Helpers the parts share
     // No retrieval runs and none is still unwinding.
-    bool CanStartRetrieval() const { return !Busy && !RetrievalRunning; }
+    bool CanStartRetrieval() const { return Run.CanStart(); }
     ReportList& CurrentUserTable() { return Users.CurrentUserTable(); }
     // The threshold date of EarlyDate as a short date text ("dd/mm/yyyy").
     std::string ThresholdDateText() const;

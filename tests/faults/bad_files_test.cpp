@@ -123,7 +123,7 @@ TEST_F(BadFileTest, UserTablesOfAnyShapeOpenAsNamedTablesAndLeaveTheOthers) {
     EXPECT_EQ(static_cast<int>(W().Users.UserTable.size()), tablesBefore + 1);
     EXPECT_EQ(W().Users.UserTableName.back(), "binary");
     EXPECT_GT(W().CurrentUserTable().RowCount(), 0);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 
     // Short and long lines, a huge cell and undefined bytes: one row each.
     std::string lines = "1\tshort\r\n";
@@ -144,7 +144,7 @@ TEST_F(BadFileTest, UserTablesOfAnyShapeOpenAsNamedTablesAndLeaveTheOthers) {
     tk.fileDialogAnswers.push_back(Write("nobody.muk", "\tno_such_user_1\r\n\tno_such_user_2\r\n\t\r\n"));
     frm->mOpenUsers_Click(0);
     EXPECT_EQ(W().CurrentUserTable().RowCount(), 0);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(BadFileTest, AUserTableGoneBetweenTheDialogAndTheReadChangesNothing) {
@@ -154,7 +154,7 @@ TEST_F(BadFileTest, AUserTableGoneBetweenTheDialogAndTheReadChangesNothing) {
     tk.fileDialogAnswers.push_back(path);
     frm->mOpenUsers_Click(1);
     EXPECT_EQ(static_cast<int>(W().Users.UserTable.size()), tablesBefore);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
 }
 
@@ -188,7 +188,7 @@ TEST_F(BadFileTest, PrefsThatAreAFolderOrBinaryLeaveTheDefaults) {
 
     Write("prefs", Binary(100000));
     frm->LoadPrefs();
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
 }
 

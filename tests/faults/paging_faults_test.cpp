@@ -147,7 +147,7 @@ TEST_P(PagingFaultTest, EndsAndKeepsWhatArrived) {
     const auto extra = std::count_if(lines.begin(), lines.end(),
                                      [&](const std::string& l) { return l.rfind(c.extraLine, 0) == 0; });
     EXPECT_EQ(extra, 1) << ::testing::PrintToString(lines);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 const PagingCase kPagingCases[] = {

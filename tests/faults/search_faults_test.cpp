@@ -46,7 +46,7 @@ TEST_P(SearchExchangeFaultTest, RetryAnsweredYes) {
     const std::string question = std::string("Recoverable error within GetSearch|") + kSearchRetryText;
     ASSERT_FALSE(tk.messages.empty());
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     // Yes sends the request again, whether the answer was lost or came without a quota header.
     EXPECT_EQ(Questions(), std::vector<std::string>{question});
     EXPECT_EQ(TableIds(), m_expected);  // none lost, none doubled
@@ -73,7 +73,7 @@ TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
         lines.back().rfind("Retrieval stopped early (Couldn't access the API server), oldest tweet held", 0),
         0u);
     EXPECT_TRUE(W().TweetsDirty);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);
 
     // The window goes on working: the next search is whole again.
@@ -104,7 +104,7 @@ TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) 
     EXPECT_THAT(lines[lines.size() - 2], EndsWith(", no more statuses available: " + code))
         << lines[lines.size() - 2];
     EXPECT_EQ(lines.back().rfind("Retrieval stopped early (" + code + "), oldest tweet held", 0), 0u);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);
 

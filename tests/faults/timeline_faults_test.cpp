@@ -68,7 +68,7 @@ TEST_P(TimelineExchangeFaultTest, RetryAnsweredYes) {
     all.insert(all.end(), m_secondIds.begin(), m_secondIds.end());
     EXPECT_EQ(Rows(), Sorted(all));
     EXPECT_EQ(ErrorLines(), 0);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
 }
 
@@ -79,7 +79,7 @@ TEST_P(TimelineExchangeFaultTest, RetryDeclinedEndsThatUserAndGoesOnWithTheNext)
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Rows(), FirstPageAnd(true));
     EXPECT_EQ(ErrorLines(), 1);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_P(TimelineStatusFaultTest, RefusalEndsThatUserAndKeepsWhatArrived) {
@@ -97,7 +97,7 @@ TEST_P(TimelineStatusFaultTest, RefusalEndsThatUserAndKeepsWhatArrived) {
                l.find(", no more statuses available: ") != std::string::npos;
     });
     EXPECT_TRUE(ended);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 
     // Once the service answers again, "Update" brings what each user posted since their
     // newest row: nothing for the first user, the whole timeline for a user without rows.

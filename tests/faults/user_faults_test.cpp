@@ -60,7 +60,7 @@ TEST_P(FollowerExchangeFaultTest, RetryAnsweredEitherWayLosesNothing) {
     GetFollowersWithFault();
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(ListIds(), m_expected);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(FollowerFaultTest, ASecondFailureOfTheResentPageEndsTheCommandWithTheFirstPage) {
@@ -76,7 +76,7 @@ TEST_F(FollowerFaultTest, ASecondFailureOfTheResentPageEndsTheCommandWithTheFirs
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(ListIds(), FirstPage());
     EXPECT_EQ(W().Users.UserList.Count(), 200);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 
     frm->mULClear_Click();
     GetFollowers();
@@ -91,7 +91,7 @@ TEST_P(FollowerStatusFaultTest, RefusalMidListKeepsTheFirstPage) {
             if (!injected && W().Twitter.Users.Count() > 0) {
                 injected = true;
                 Inject(ServiceFault::RateLimited, Family::FollowersList);
-            } else if (injected && W().Twitter.LastResponseCode().rfind("429", 0) == 0 && W().Busy) {
+            } else if (injected && W().Twitter.LastResponseCode().rfind("429", 0) == 0 && W().Run.Busy()) {
                 frm->QuitGet_Click();
             }
         };
@@ -107,8 +107,8 @@ TEST_P(FollowerStatusFaultTest, RefusalMidListKeepsTheFirstPage) {
         EXPECT_EQ(ListIds(), GetParam() == ServiceFault::Unauthorized ? FirstPage() : m_expected);
     }
     EXPECT_EQ(W().Users.UserList.Count(), W().Twitter.Users.Count());
-    EXPECT_FALSE(W().Busy);
-    EXPECT_FALSE(W().Cancelled);
+    EXPECT_FALSE(W().Run.Busy());
+    EXPECT_FALSE(W().Run.Cancelled());
 
     Heal(Family::FollowersList);
     frm->mULClear_Click();
@@ -159,7 +159,7 @@ TEST_P(LookupExchangeFaultTest, RetryAnsweredYesLosesNothingAndNoLosesOneBatch) 
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Found(), kNames - kBatch);  // the second batch is missing, the third is there
     EXPECT_EQ(W().Users.UserList.Count(), kNames);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_P(LookupStatusFaultTest, RefusedBatchIsMissingAndTheRestArrive) {
@@ -167,7 +167,7 @@ TEST_P(LookupStatusFaultTest, RefusedBatchIsMissingAndTheRestArrive) {
     EXPECT_TRUE(Questions().empty()) << Questions().at(0);
     const bool lasting = GetParam() == ServiceFault::Unauthorized || GetParam() == ServiceFault::RateLimited;
     EXPECT_EQ(Found(), lasting ? kBatch : kNames - kBatch);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 
     Heal(Family::UsersLookup);
     Paste();

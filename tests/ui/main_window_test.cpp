@@ -144,7 +144,7 @@ TEST_F(MainWindowGuiTest, ClosingDuringASearchStopsItFirstAndThenOffersToSave) {
     tk.onDoEvents = [&] {
         QCoreApplication::processEvents();
         // Once the first page is held: closing drops the page in flight and keeps that one.
-        if (frm->State().Busy && frm->State().Twitter.Tweets.Count() > 0 && closeAttempts == 0) {
+        if (frm->State().Run.Busy() && frm->State().Twitter.Tweets.Count() > 0 && closeAttempts == 0) {
             ++closeAttempts;
             closedWhileRunning = window->close();
         }
@@ -155,7 +155,7 @@ TEST_F(MainWindowGuiTest, ClosingDuringASearchStopsItFirstAndThenOffersToSave) {
 
     EXPECT_EQ(closeAttempts, 1);
     EXPECT_FALSE(closedWhileRunning) << "the window went while its retrieval still ran";
-    EXPECT_FALSE(frm->State().RetrievalRunning);
+    EXPECT_FALSE(frm->State().Run.Running());
     // The postponed close comes once the loop has unwound, with the usual question.
     EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }));
     ASSERT_NE(tk.LastMessage(), nullptr);

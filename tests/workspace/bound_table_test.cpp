@@ -16,7 +16,7 @@ class BoundTableTest : public UserSideTest {
     // becomes current.
     void SwitchDuringTheRun(std::function<bool()> ready = [] { return true; }) {
         tk.onDoEvents = [this, ready, switched = false]() mutable {
-            if (switched || !W().RetrievalRunning || !ready()) return;
+            if (switched || !W().Run.Running() || !ready()) return;
             switched = true;
             frm->MergeRemUT_Click();
         };

@@ -60,8 +60,8 @@ TEST_F(RequestAnswersTest, CancelWhileARequestStallsDropsThatPageAndKeepsTheEarl
     EXPECT_THAT(LogLines().back(), ::testing::EndsWith(", user cancelled the procedure"));
     EXPECT_FALSE(LogHas("Retrieval stopped early"));
     EXPECT_THAT(tk.MessageTexts(), ::testing::Not(Contains(HasSubstr("Try again?"))));
-    EXPECT_FALSE(W().Busy);
-    EXPECT_FALSE(W().RetrievalRunning);
+    EXPECT_FALSE(W().Run.Busy());
+    EXPECT_FALSE(W().Run.Running());
 }
 
 TEST_F(RequestAnswersTest, OkOnASpentWindowWaitsForTheResetCountingDownThenGoesOn) {
@@ -95,7 +95,7 @@ TEST_F(RequestAnswersTest, CancelEndsTheWaitForTheResetAndKeepsThePages) {
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));
     EXPECT_EQ(W().OutTable.RowCount(), 100);
     EXPECT_THAT(LogLines().back(), ::testing::EndsWith(", user cancelled the procedure"));
-    EXPECT_FALSE(W().QuotaWaiting);
+    EXPECT_FALSE(W().Run.QuotaWaiting());
 }
 
 TEST_F(RequestAnswersTest, ASearchThatARefusalEndsSaysItIsIncomplete) {

@@ -39,7 +39,7 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
     EXPECT_TRUE(W().TweetsDirty);
     EXPECT_EQ(W().CurTweetSrc, TweetSource::Search);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(W().InfoBar.Panel(1), std::to_string(expected.size()) + " tweets displayed");
     // Panel 3 tells the quota after the last page that brought tweets (the empty one came after).
@@ -126,8 +126,8 @@ TEST_F(SearchRetrievalTest, QuotaDialogAppearsBelowTenAndItsCancelEndsTheSearch)
 
     EXPECT_THAT(LogLines().back(), EndsWith(", user cancelled the procedure"));
     EXPECT_EQ(W().OutTable.RowCount(), 400);  // what was gathered is shown
-    EXPECT_FALSE(W().Cancelled);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Cancelled());
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGapIsIgnored) {
@@ -164,7 +164,7 @@ TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGa
     const std::size_t shown = tk.messages.size();
     frm->QuitGet_Click();
     EXPECT_EQ(tk.messages.size(), shown);
-    EXPECT_FALSE(W().Cancelled);
+    EXPECT_FALSE(W().Run.Cancelled());
 }
 
 TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
@@ -201,7 +201,7 @@ TEST_F(SearchRetrievalTest, UpdateOnAnEmptyTableSendsNothing) {
     EXPECT_EQ(SearchRequests(), 0);
     EXPECT_EQ(W().OutTable.RowCount(), 0);
     EXPECT_TRUE(LogLines().empty());
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(SearchRetrievalTest, UpdateTakesTheNewestIdEvenWithSortingSwitchedOff) {

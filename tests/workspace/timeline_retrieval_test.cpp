@@ -92,8 +92,8 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
     }
     EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
     EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
-    EXPECT_FALSE(W().Busy);
-    EXPECT_FALSE(W().Cancelled);
+    EXPECT_FALSE(W().Run.Busy());
+    EXPECT_FALSE(W().Run.Cancelled());
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
     EXPECT_FALSE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
@@ -151,7 +151,7 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
                 tk.MessageTexts().front().find("Save contents now?") == std::string::npos);
     EXPECT_EQ(W().TweetsFN, "kept.txt");
     EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(TimelineRetrievalTest, WithNoCheckedEntryNewClearsAndUpdateAddsNothing) {
@@ -176,7 +176,7 @@ TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOffer
     W().Users.UserList.AddItem("unchecked_other");
     W().Users.UserList.AddItem(demo);
     W().CurTweetSrc = TweetSource::Search;  // the table held a search before
-    W().TweetsDirty = true;
+    W().SetTweetsDirty(true);
     tk.messageAnswers.push_back(MsgResult::No);
     W().Users.UserList.SetSelectedIndex(1);
     W().Users.UserList.DoubleClick();
@@ -189,7 +189,7 @@ TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOffer
     // A save now belongs in the timeline history, not with the earlier query.
     EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(TimelineRetrievalTest, CancelInTheQuotaDialogEndsTheUserAndTheCommand) {
@@ -205,7 +205,7 @@ TEST_F(TimelineRetrievalTest, CancelInTheQuotaDialogEndsTheUserAndTheCommand) {
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::OKCancel);
     EXPECT_EQ(TimelineUsersAsked(), std::vector<std::string>{users.prolific});
     EXPECT_THAT(LogLines().back(), EndsWith(", user cancelled the procedure"));
-    EXPECT_FALSE(W().Cancelled);
+    EXPECT_FALSE(W().Run.Cancelled());
 }
 
 }  // namespace

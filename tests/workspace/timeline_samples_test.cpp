@@ -135,7 +135,7 @@ TEST_F(TimelineSamplesTest, BuildTableWithAnEmptyTweetsTableRequestsNothing) {
     EXPECT_EQ(Table0().RowCount(), 0);
     EXPECT_TRUE(RequestsTo("/1.1/users/lookup.json").empty());
     EXPECT_EQ(W().InfoBar.Panel(2), "Empty");
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(TimelineSamplesTest, NamedTablesAreAddedShownToggledRenamedAndRemoved) {

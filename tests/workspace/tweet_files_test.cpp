@@ -135,14 +135,10 @@ TEST_F(TweetFilesTest, UnreadableFilesAreReportedAndLeaveTheTableAsItWas) {
     // Opening a history entry: a file the reader rejects is skipped silently, a file it
     // reads but that holds no data record still gives the message.
     tk.messages.clear();
-    W().Starting = true;
-    W().Req.FileName = cases[1];
-    frm->mOpenTweets_Click();
+    frm->Files().OpenNamed(cases[1]);
     EXPECT_TRUE(tk.messages.empty());
-    W().Req.FileName = cases[0];
-    frm->mOpenTweets_Click();
+    frm->Files().OpenNamed(cases[0]);
     EXPECT_EQ(tk.messages.size(), 1u);
-    W().Starting = false;
     EXPECT_EQ(W().OutTable.RowCount(), 2);
 
     // A cancelled dialog changes nothing.

@@ -74,7 +74,7 @@ TEST_F(UnattendedCaptureTest, SearchAcrossThreeQuotaWindowsHoldsEveryTweetOnceWi
     const std::vector<std::string> log = LogLines();
     EXPECT_THAT(log, ::testing::Contains("JSON response contained no records"));
     EXPECT_THAT(log.back(), EndsWith(", no more statuses available: 200:OK"));
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(UnattendedCaptureTest, CancelDuringAWaitEndsTheRetrievalWithWhatItHas) {
@@ -89,8 +89,8 @@ TEST_F(UnattendedCaptureTest, CancelDuringAWaitEndsTheRetrievalWithWhatItHas) {
     EXPECT_EQ(TableIds().size(), 200u);  // the two pages before the wait
     EXPECT_THAT(LogLines().back(), EndsWith(", user cancelled the procedure"));
     EXPECT_THAT(tk.MessageTexts(), ::testing::ElementsAre("User cancelled the retrieval process"));
-    EXPECT_FALSE(W().Busy);
-    EXPECT_FALSE(W().QuotaWaiting);
+    EXPECT_FALSE(W().Run.Busy());
+    EXPECT_FALSE(W().Run.QuotaWaiting());
     EXPECT_EQ(SearchRequests(), 2);
 }
 
@@ -131,7 +131,7 @@ TEST_F(UnattendedCaptureTest, ContinueBackAfterACancelledSearchGivesWhatAFullSea
     StartWindow();
     BackDays(9);
     tk.onDoEvents = [&] {
-        if (SearchRequests() >= 2 && W().Busy) frm->QuitGet_Click();
+        if (SearchRequests() >= 2 && W().Run.Busy()) frm->QuitGet_Click();
     };
     NewSearch("data");
     tk.onDoEvents = nullptr;
@@ -168,7 +168,7 @@ TEST_F(UnattendedCaptureTest, ContinueBackStopsAtTheThresholdDate) {
     BackDays(3);
     // Cancelled once the first page is held (a Cancel while a request is out drops that page).
     tk.onDoEvents = [&] {
-        if (W().Twitter.Tweets.Count() > 0 && W().Busy) frm->QuitGet_Click();
+        if (W().Twitter.Tweets.Count() > 0 && W().Run.Busy()) frm->QuitGet_Click();
     };
     NewSearch("data");
     tk.onDoEvents = nullptr;

@@ -22,7 +22,7 @@ std::string Line(const std::string& id, const std::string& name, const std::stri
 class UnsavedWorkTest : public UserSideTest {
   protected:
     void OpenThreeRows() {
-        W().TweetsDirty = false;  // the previous case's edits are not this case's business
+        W().SetTweetsDirty(false);  // the previous case's edits are not this case's business
         OpenTable("three.txt", Line("3", "alice", "RT @bob: hello") + Line("2", "alice", "plain") +
                                    Line("1", "bob", "other words"));
         ASSERT_FALSE(W().TweetsDirty);

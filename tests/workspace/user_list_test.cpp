@@ -65,9 +65,9 @@ TEST_F(UserListTest, FollowersOfAnAccountWithMoreThanOnePageArriveWholeAndOnce) 
     EXPECT_EQ(W().Users.UserList.SelectedIndex(), 0);
     EXPECT_THAT(W().Users.UserMeta.Text(), StartsWith(W().Twitter.Users.RealName(1) + " - "));
     EXPECT_TRUE(tk.messages.empty());  // followers show no information box
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     // The loop's end marker must not stop the next retrieval after one page.
-    EXPECT_FALSE(W().Cancelled);
+    EXPECT_FALSE(W().Run.Cancelled());
     EXPECT_TRUE(frm->Session().Timer1.Enabled());
 }
 
@@ -98,7 +98,7 @@ TEST_F(UserListTest, ANameThatCannotBeAnAccountIsSkippedWithOneLogLine) {
         EXPECT_THAT(LogLines().back(), HasSubstr(name));
     }
     EXPECT_TRUE(RequestsTo("/1.1/followers/list.json").empty());
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(UserListTest, AnAccountWithNoFollowersEndsAfterOneRequest) {
@@ -110,7 +110,7 @@ TEST_F(UserListTest, AnAccountWithNoFollowersEndsAfterOneRequest) {
     ASSERT_FALSE(tk.messages.empty());
     EXPECT_EQ(tk.messages.back().text,
               "No followers retrieved. Verify that you are entering a valid Screen Name");
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(UserListTest, AnUnknownAccountEndsTheLoopAtOnceAndKeepsTheList) {
@@ -126,7 +126,7 @@ TEST_F(UserListTest, AnUnknownAccountEndsTheLoopAtOnceAndKeepsTheList) {
               "No followers retrieved. Verify that you are entering a valid Screen Name");
     EXPECT_EQ(tk.messages[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"kept"});
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 
     // A cancelled prompt does nothing at all.
     frm->mGetUserFollowers_Click();
@@ -144,7 +144,7 @@ TEST_F(UserListTest, FollowersWaitForASpentWindowAndCancelKeepsWhatArrived) {
     });
     std::vector<std::string> waitingPanels;
     tk.onDoEvents = [&] {
-        if (!W().QuotaWaiting) return;
+        if (!W().Run.QuotaWaiting()) return;
         waitingPanels.push_back(W().InfoBar.Panel(3));
         Emu().SetRemaining(emulator::Family::FollowersList, 15);  // the service opens the next window
         hoursAhead = 1;
@@ -166,14 +166,14 @@ TEST_F(UserListTest, FollowersWaitForASpentWindowAndCancelKeepsWhatArrived) {
     hoursAhead = 0;
     Emu().SetRemaining(emulator::Family::FollowersList, 1);
     tk.onDoEvents = [&] {
-        if (W().QuotaWaiting) frm->QuitGet_Click();
+        if (W().Run.QuotaWaiting()) frm->QuitGet_Click();
     };
     tk.promptAnswers.push_back(library);
     frm->mGetUserFollowers_Click();
     EXPECT_EQ(W().Twitter.Users.Count(), 200);
     EXPECT_EQ(W().Users.UserList.Count(), 200);
-    EXPECT_FALSE(W().Cancelled);
-    EXPECT_FALSE(W().QuotaWaiting);
+    EXPECT_FALSE(W().Run.Cancelled());
+    EXPECT_FALSE(W().Run.QuotaWaiting());
 }
 
 TEST_F(UserListTest, PastedMetadataTableSkipsItsHeaderTakesIdsAndShowsNames) {
@@ -203,7 +203,7 @@ TEST_F(UserListTest, PastedMetadataTableSkipsItsHeaderTakesIdsAndShowsNames) {
     EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains users pasted from external list/metadata table");
     EXPECT_EQ(LogLines().back(), "Getting profile details for user list (3 out of 3 retrieved)");
     EXPECT_TRUE(W().Users.UTFrame.Enabled());
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 
     // Answering No keeps the items as screen names.
     tk.messageAnswers = {MsgResult::OK, MsgResult::No};

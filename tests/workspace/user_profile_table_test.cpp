@@ -30,7 +30,7 @@ class UserProfileTableTest : public UserSideTest {
                                       now.second);
         });
         tk.onDoEvents = [this] {
-            if (!W().QuotaWaiting) return;
+            if (!W().Run.QuotaWaiting()) return;
             m_waitingPanels.push_back(W().InfoBar.Panel(3));
             Emu().SetRemaining(emulator::Family::UsersLookup, 300);
             m_hoursAhead = 1;
@@ -104,8 +104,8 @@ TEST_F(UserProfileTableTest, ANearlySpentWindowIsWaitedOutInShortSleeps) {
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").size(), 3u);
     EXPECT_GT(tk.sleptMilliseconds, 0);
     EXPECT_EQ(tk.sleptMilliseconds % UserProfileTable::kWaitStepMilliseconds, 0);
-    EXPECT_FALSE(W().QuotaWaiting);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.QuotaWaiting());
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(UserProfileTableTest, ASpentWindowIsWaitedOutInsteadOfLosingTheBatch) {
@@ -123,7 +123,7 @@ TEST_F(UserProfileTableTest, ASpentWindowIsWaitedOutInsteadOfLosingTheBatch) {
 TEST_F(UserProfileTableTest, CancelDuringTheWaitEndsTheLookupUnfinished) {
     Start();
     tk.onDoEvents = [this] {
-        if (W().QuotaWaiting) frm->QuitGet_Click();
+        if (W().Run.QuotaWaiting()) frm->QuitGet_Click();
     };
     Emu().SetRemaining(emulator::Family::UsersLookup, 3);
     frm->GetUsers(W().Twitter, CorpusNames(250), false, false);
@@ -135,8 +135,8 @@ TEST_F(UserProfileTableTest, CancelDuringTheWaitEndsTheLookupUnfinished) {
     EXPECT_EQ(tk.messages[2].icon, MsgIcon::Exclamation);
     EXPECT_EQ(W().Twitter.Users.Count(), 100);  // what arrived stays
     EXPECT_EQ(W().InfoBar.Panel(3), "2 USER_LOOKUP requests remaining\r\n");
-    EXPECT_FALSE(W().QuotaWaiting);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.QuotaWaiting());
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(UserProfileTableTest, TheWaitEndsAtOnceWhenTheResetHasPassed) {

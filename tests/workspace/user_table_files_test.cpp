@@ -72,7 +72,7 @@ TEST_F(UserTableFilesTest, AWholeTableSavedAndReopenedReproducesEveryCell) {
     for (int row = 0; row < 3; ++row) EXPECT_EQ(W().CurrentUserTable().RowCells(row), Table0().RowCells(row));
     EXPECT_EQ(W().CurrentUserTable().Cell(0, 10), "     123");  // padding included
     EXPECT_EQ(W().InfoBar.Panel(2), "3 users displayed");
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(tk.fileDialogs.at(1).request.filter,
               "Text (*.txt)|*.txt|Marlin User Keys (*.muk)|*.muk|Marlin User Table (*.mut)|*.mut");
     EXPECT_EQ(tk.fileDialogs.at(1).request.defaultExtension, "muk");
@@ -157,7 +157,7 @@ TEST_F(UserTableFilesTest, KeyFilesAreLookedUpByIdsOrByScreenNames) {
               users.demo + "," + users.midsize + ",");
     EXPECT_EQ(W().Users.UserTableName.back(), "names");
     EXPECT_EQ(W().CurrentUserTable().RowCount(), 2);
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(UserTableFilesTest, AReadErrorPartWayEndsWithAMessageAndTheWindowUsable) {
@@ -169,14 +169,14 @@ TEST_F(UserTableFilesTest, AReadErrorPartWayEndsWithAMessageAndTheWindowUsable) 
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(tk.messages[0].text, "Couldn't open: /proc/self/mem -- Contents may be corrupted.");
     EXPECT_EQ(tk.messages[0].title, "File Open Error");
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(tk.cursors.back(), CursorShape::Normal);
 
     // A file that is not there: nothing read, the status line and cursor still reset.
     Open(1, File("missing.mut").string());
     EXPECT_EQ(W().Users.UserTable.size(), 1u);
     EXPECT_EQ(W().InfoBar.Panel(2), "0 users displayed");
-    EXPECT_FALSE(W().Busy);
+    EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(UserTableFilesTest, ClassifierAttributesGoToTheirColumnsByIdOrElseByName) {

@@ -228,7 +228,7 @@ TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLo
     std::string cats = WriteTable("cats.txt", 2);
     W().Tweets.QPHistory.AddItem("cats  " + cats);
     W().Tweets.QPHistory.SetSelectedIndex(0);
-    W().TweetsDirty = true;  // as after a retrieval
+    W().SetTweetsDirty(true);  // as after a retrieval
     W().TweetsFN.clear();
 
     // Yes, then the save dialog is cancelled: the rows are still unsaved.

@@ -168,7 +168,9 @@ std::string HeadlessCommand::UsageText() {
            "object a line, unless the file holds it. --exact-texts keeps texts whole and every\n"
            "character (the table file is then UTF-8 with a byte-order mark). Quota windows are waited\n"
            "out. Exit codes:\n"
-           "0 done, 1 failed, 2 bad usage, 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
+           "0 done, 1 failed, 2 bad usage, 3 stopped early (an error, a paging stop, a quota wait cut "
+           "short;\n"
+           "what was retrieved is saved), 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
 }
 
 }  // namespace marlin

@@ -16,8 +16,6 @@ namespace marlin {
 
 namespace {
 
-constexpr const char* kNoMoreStatuses = "no more statuses available: ";
-
 std::vector<std::string> SplitFields(const std::string& line) {
     std::vector<std::string> fields;
     std::size_t start = 0;
@@ -139,11 +137,7 @@ bool HeadlessRun::OpenTable(const std::string& file) {
     MainWindowState& w = m_frm->State();
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return false;
-    // The history's way of opening: the file named, no dialog.
-    w.Req.FileName = file;
-    w.Starting = true;
-    m_frm->mOpenTweets_Click();
-    w.Starting = false;
+    m_frm->Files().OpenNamed(file);
     return w.TweetsFN == file;
 }
 
@@ -208,16 +202,15 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
                                     w.Settings.ExactTexts))
         return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(w.CurrentUserTable().RowCount()) + " profiles to " + command.out);
-    return m_stopping ? kStopped : kDone;
+    return RetrievalOutcome(kDone);
 }
 
 int HeadlessRun::RunUserList(const HeadlessCommand& command) {
     MainWindowState& w = m_frm->State();
-    m_tk.SetNextPromptAnswer(command.subject);
-    if (command.kind == HeadlessCommand::Kind::Followers)
-        m_frm->mGetUserFollowers_Click();
-    else
-        m_frm->mGetUserFriends_Click();
+    m_frm->Users().List().RetrieveListOf(command.kind == HeadlessCommand::Kind::Followers
+                                             ? UserListBuilder::ListKind::Followers
+                                             : UserListBuilder::ListKind::Friends,
+                                         command.subject);
     ReportLog(true);
     const UserSet& users = w.Twitter.Users;
     const std::string failure =
@@ -230,9 +223,11 @@ int HeadlessRun::RunUserList(const HeadlessCommand& command) {
     if (!AtomicFile::Write(command.out, CodePage::ToWindows1252(text)))
         return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(users.Count()) + " users to " + command.out);
-    if (m_stopping) return kStopped;
-    // What arrived is saved; a list cut short by an error is still no success.
-    return failure.empty() ? kDone : Fail("the list of " + command.subject + " is incomplete" + failure);
+    const int code = RetrievalOutcome(kDone);
+    // What arrived is saved; a list cut short is still no success.
+    if (code == kStoppedEarly)
+        m_tk.Line("stopped early: the list of " + command.subject + " is incomplete" + failure);
+    return code;
 }
 
 int HeadlessRun::SaveTweets(const std::string& file) {
@@ -244,24 +239,23 @@ int HeadlessRun::SaveTweets(const std::string& file) {
 }
 
 int HeadlessRun::SaveRetrieved(const std::string& file) {
-    // A run that failed before its first tweet leaves an earlier file of that name as it was.
-    if (m_frm->State().OutTable.RowCount() == 0) {
+    // A run that got nothing before it stopped leaves an earlier file of that name as it was.
+    if (m_frm->State().OutTable.RowCount() == 0 && (m_stopping || !Complete())) {
         ReportLog(true);
-        if (const int outcome = RetrievalOutcome(kDone); outcome != kDone) return outcome;
+        return m_stopping ? kStopped
+                          : Fail("nothing was retrieved (" + m_frm->State().Twitter.LastResponseCode() + ")");
     }
     return RetrievalOutcome(SaveTweets(file));
+}
+
+bool HeadlessRun::Complete() const {
+    return m_frm->State().Run.Outcome() == CaptureOutcome::Complete;
 }
 
 int HeadlessRun::RetrievalOutcome(int saved) {
     if (saved != kDone) return saved;
     if (m_stopping) return kStopped;
-    for (const std::string& line : m_frm->State().Progress.Lines()) {
-        if (line.rfind("Retrieval error: ", 0) == 0) return Fail(line);
-        const std::size_t at = line.find(kNoMoreStatuses);
-        if (at != std::string::npos && line.compare(at + std::string(kNoMoreStatuses).size(), 4, "200:") != 0)
-            return Fail(line);
-    }
-    return kDone;
+    return Complete() ? kDone : kStoppedEarly;
 }
 
 void HeadlessRun::Idle() {
@@ -269,10 +263,12 @@ void HeadlessRun::Idle() {
         m_stopping = true;
         m_tk.Line("Stopping: what was retrieved so far is saved");
         MainWindowState& w = m_frm->State();
-        if (w.Busy)
-            m_frm->QuitGet_Click();
+        // A signal stops the run as "Cancel " does; a command not yet busy stops at its
+        // next check.
+        if (w.Run.Cancel())
+            m_tk.MessageBox("User cancelled the retrieval process", MsgButtons::OK, MsgIcon::Information);
         else
-            w.Cancelled = true;
+            w.Run.Stop();
     }
     ReportLog(false);
 }

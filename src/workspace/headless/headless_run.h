@@ -22,7 +22,7 @@ class frmMain;
 // request log go to the error stream (the rewritten progress line at most once a second).
 class HeadlessRun {
   public:
-    enum ExitCode { kDone = 0, kFailed = 1, kBadUsage = 2, kStopped = 130 };
+    enum ExitCode { kDone = 0, kFailed = 1, kBadUsage = 2, kStoppedEarly = 3, kStopped = 130 };
 
     struct Setup {
         HttpRequestFactory requestFactory;
@@ -66,9 +66,10 @@ class HeadlessRun {
     // SaveTweets and RetrievalOutcome of a run that made a new table.
     int SaveRetrieved(const std::string& file);
     int Fail(const std::string& reason);
-    // The exit code of a finished tweet retrieval: failed when the service's last answer
-    // was an error, stopped when a signal asked for it.
+    // The exit code of a capture whose records were saved (`saved` is kDone): done when it
+    // was complete, stopped early when it was not, stopped when a signal asked for it.
     int RetrievalOutcome(int saved);
+    bool Complete() const;
     bool OpenTable(const std::string& file);
     void SetBackDays(int days);
     std::vector<std::string> ReadUserNames(const std::string& file, std::string* error) const;

@@ -1,5 +1,6 @@
 #include "workspace/retrieval/quota_wait.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace marlin {
@@ -22,67 +23,65 @@ long long QuotaWait::SecondsUntil(const SKDFuncs::DateValue& resetTime) {
     return Seconds(resetTime) - Seconds(SKDFuncs::Now());
 }
 
-bool QuotaWait::Begin() {
-    m_window.QuotaWaiting = true;
-    const bool markedBusy = !m_window.Busy;
-    m_window.Busy = true;
-    return markedBusy;
-}
-
-void QuotaWait::End(bool markedBusy) {
-    m_window.QuotaWaiting = false;
-    if (markedBusy) m_window.Busy = false;
+bool QuotaWait::Wait(const std::function<long long()>& leftMilliseconds,
+                     const std::function<void(long long left)>& show, int stepMilliseconds) {
+    MainWindowState& w = m_window;
+    // The wait marks the run busy, so "Cancel " acts even for a command that did not.
+    const bool markedBusy = w.Run.BeginQuotaWait();
+    bool over = false;
+    for (;;) {
+        const long long left = leftMilliseconds();
+        if (left <= 0) {
+            over = true;
+            break;
+        }
+        if (show) show(left);
+        w.Tk.DoEvents();
+        if (w.Run.QuotaWaitStopped()) break;
+        // Without a pause between checks the wait would keep a processor core busy for a
+        // whole quota window.
+        w.Tk.Sleep(static_cast<int>(std::min<long long>(left, stepMilliseconds)));
+    }
+    w.Run.EndQuotaWait(markedBusy);
+    return over;
 }
 
 bool QuotaWait::UntilReset(const SKDFuncs::DateValue& resetTime, const std::string& windowName) {
     MainWindowState& w = m_window;
-    const bool markedBusy = Begin();
     const std::string before = w.InfoBar.Panel(3);
-    bool reset = false;
-    for (;;) {
-        const long long left = SecondsUntil(resetTime);
-        if (left <= 0) {
-            reset = true;
-            break;
-        }
-        w.InfoBar.SetPanel(3, "Waiting for the next " + windowName + " window: " + Countdown(left));
-        w.Tk.DoEvents();
-        if (Stopped()) break;
-        // Without a pause between checks the wait would keep a processor core busy for a
-        // whole quota window.
-        w.Tk.Sleep(kStepMilliseconds);
-    }
+    const bool reset = Wait([&] { return SecondsUntil(resetTime) * 1000; },
+                            [&](long long left) {
+                                w.InfoBar.SetPanel(3, "Waiting for the next " + windowName +
+                                                          " window: " + Countdown(left / 1000));
+                            },
+                            kStepMilliseconds);
     w.InfoBar.SetPanel(3, before);
-    End(markedBusy);
     return reset;
 }
 
+bool QuotaWait::UntilNextWindowOn(const SKDFuncs::DateValue& resetTime, const std::string& method,
+                                  const std::function<SKDFuncs::DateValue()>& now, int stepMilliseconds) {
+    m_window.InfoBar.SetPanel(3, "Waiting for next quota window on " + method);
+    return Wait([&] { return (Seconds(resetTime) - Seconds(now())) * 1000; }, nullptr, stepMilliseconds);
+}
+
 bool QuotaWait::For(int milliseconds, const std::string& what) {
-    MainWindowState& w = m_window;
-    const bool markedBusy = Begin();
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    bool done = false;
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            done = true;
-            break;
-        }
-        w.InfoBar.SetPanel(3, what + " " + Countdown((left.count() + 999) / 1000));
-        w.Tk.DoEvents();
-        if (Stopped()) break;
-        w.Tk.Sleep(static_cast<int>(std::min<long long>(left.count(), kStepMilliseconds)));
-    }
-    End(markedBusy);
-    return done;
+    return Wait(
+        [&] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(until -
+                                                                         std::chrono::steady_clock::now())
+                .count();
+        },
+        [&](long long left) { m_window.InfoBar.SetPanel(3, what + " " + Countdown((left + 999) / 1000)); },
+        kStepMilliseconds);
 }
 
 TwitterAPI::AutoRetry QuotaWait::RetryPause(int attempt) {
     const std::vector<int>& delays = m_window.Settings.RetryDelays;
     if (!m_window.Settings.WaitForQuota || attempt < 0 || attempt >= static_cast<int>(delays.size()))
         return TwitterAPI::AutoRetry::Ask;
-    if (m_window.Cancelled) return TwitterAPI::AutoRetry::GiveUp;
+    if (m_window.Run.Cancelled()) return TwitterAPI::AutoRetry::GiveUp;
     const std::string what = "Retrying the request (" + std::to_string(attempt + 1) + " of " +
                              std::to_string(delays.size()) + ") in";
     return For(delays[static_cast<std::size_t>(attempt)], what) ? TwitterAPI::AutoRetry::Retry
@@ -91,7 +90,7 @@ TwitterAPI::AutoRetry QuotaWait::RetryPause(int attempt) {
 
 bool QuotaWait::WaitedOutSpentWindow(const TwitterAPI& client, ResourceFamily family,
                                      const std::string& windowName) {
-    if (!m_window.Settings.WaitForQuota || m_window.Cancelled) return false;
+    if (!m_window.Settings.WaitForQuota || m_window.Run.Cancelled()) return false;
     if (client.LastResponseCode().rfind("429", 0) != 0) return false;
     m_window.Progress.Append("Quota window spent @" + SKDFuncs::FormatLocalDateTime(SKDFuncs::Now()) +
                              ", waiting for the next " + windowName + " window");

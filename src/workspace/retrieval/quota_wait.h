@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/skd_funcs.h"
@@ -22,6 +23,12 @@ class QuotaWait {
     // ("Waiting for the next search window: 4:31"). False when Cancel ended the wait.
     bool UntilReset(const SKDFuncs::DateValue& resetTime, const std::string& windowName);
 
+    // The wait of the profile look-ups and the follower lists: until the clock `now`
+    // reaches resetTime, the status bar naming the method ("Waiting for next quota window
+    // on USER_LOOKUP"). False when Cancel ended the wait.
+    bool UntilNextWindowOn(const SKDFuncs::DateValue& resetTime, const std::string& method,
+                           const std::function<SKDFuncs::DateValue()>& now, int stepMilliseconds);
+
     // Waits this long; the status bar shows `what` and the time left. False when cancelled.
     bool For(int milliseconds, const std::string& what);
 
@@ -39,10 +46,10 @@ class QuotaWait {
     static long long SecondsUntil(const SKDFuncs::DateValue& resetTime);
 
   private:
-    bool Stopped() const { return m_window.Cancelled || !m_window.QuotaWaiting; }
-    // Marks the window busy for the wait, so "Cancel " acts even for a command that did not.
-    bool Begin();
-    void End(bool markedBusy);
+    // Waits while leftMilliseconds() is above 0, showing the time left between checks;
+    // false when Cancel ended the wait.
+    bool Wait(const std::function<long long()>& leftMilliseconds,
+              const std::function<void(long long left)>& show, int stepMilliseconds);
 
     MainWindowState& m_window;
 };

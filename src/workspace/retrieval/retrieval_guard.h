@@ -8,10 +8,10 @@
 namespace marlin {
 
 // The start and end of a retrieval or another long command, in one place. While the guard
-// lives the command counts as running (RetrievalRunning), so no other retrieval starts
+// lives the command counts as running (RunState::Running), so no other retrieval starts
 // even while Cancel lets it unwind. A command that marks the window Busy (the state Cancel
 // acts on) shows its cursor too. Release, or the guard's end on any path (normal end,
-// Cancel, an exception), clears Busy and Cancelled and brings the normal cursor back.
+// Cancel, an exception), clears busy and cancelled and brings the normal cursor back.
 class RetrievalGuard {
   public:
     enum class Mark { Busy, RunningOnly };

@@ -21,10 +21,10 @@ void RetrievalSteps::AskQuota(const SKDFuncs::DateValue& nextReset, int remainin
     const std::string text = "Quota for this window running low. Wait until " +
                              SKDFuncs::FormatLocalDateTime(nextReset) + " before clicking OK to resume";
     if (m_window.Tk.MessageBox(text, MsgButtons::OKCancel) == MsgResult::Cancel) {
-        m_window.Cancelled = true;
+        m_window.Run.Stop();
         return;
     }
-    if (remaining <= 0 && !QuotaWait(m_window).UntilReset(nextReset, windowName)) m_window.Cancelled = true;
+    if (remaining <= 0 && !QuotaWait(m_window).UntilReset(nextReset, windowName)) m_window.Run.Stop();
 }
 
 void RetrievalSteps::ReportIncomplete(const std::string& why, const std::string& oldestHeld) {
@@ -44,7 +44,7 @@ void RetrievalSteps::QuotaLow(const TwitterAPI& client, ResourceFamily family,
         AskQuota(client.NextLimitReset(family), client.Window(family).remaining, windowName);
         return;
     }
-    if (!QuotaWait(m_window).UntilReset(client.NextLimitReset(family), windowName)) m_window.Cancelled = true;
+    if (!QuotaWait(m_window).UntilReset(client.NextLimitReset(family), windowName)) m_window.Run.Stop();
 }
 
 bool RetrievalSteps::ResendAfterSpentWindow(const TwitterAPI& client, ResourceFamily family,
@@ -94,7 +94,7 @@ double RetrievalSteps::SpanShare(const std::string& newest, const std::string& o
 
 std::string RetrievalSteps::EndLine(const std::string& prefix, bool reached) const {
     if (reached) return prefix + "terminated at user threshold date (" + m_window.ThresholdDateText() + ")";
-    if (m_window.Cancelled) return prefix + "user cancelled the procedure";
+    if (m_window.Run.Cancelled()) return prefix + "user cancelled the procedure";
     return prefix + "no more statuses available: " + m_window.Twitter.LastResponseCode();
 }
 

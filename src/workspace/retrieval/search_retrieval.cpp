@@ -64,15 +64,6 @@ void SearchRetrieval::ContinueBack() {
     w.CurTweetSrc = TweetSource::Search;
 }
 
-void SearchRetrieval::QuitGet_Click() {
-    MainWindowState& w = m_window;
-    if (!w.Busy) return;
-    w.Cancelled = true;
-    w.Busy = false;
-    w.QuotaWaiting = false;  // a profile look-up waiting for its window stops waiting
-    w.Tk.MessageBox("User cancelled the retrieval process", MsgButtons::OK, MsgIcon::Information);
-}
-
 void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string& sinceId) {
     RetrieveSearch(query, sinceId, "");
 }
@@ -116,7 +107,7 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
     if (tweets.UndatedCount() > 0) w.Progress.Append(RetrievalSteps::UndatedLine(tweets.UndatedCount()));
     w.Progress.Append(m_steps.EndLine("Search ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
-    if (twitter.LastResponseCount() < 0 && !reached && !w.Cancelled)
+    if (twitter.LastResponseCount() < 0 && !reached && !w.Run.Cancelled())
         m_steps.ReportIncomplete(twitter.LastResponseCode(),
                                  tweets.Count() > 0 ? tweets.DateTime(tweets.Count()) : "");
     w.RetrievalBar.End();

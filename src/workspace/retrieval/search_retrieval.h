@@ -9,14 +9,13 @@
 namespace marlin {
 
 // The search retrieval: "New " and "Update" run the page loop RetrieveSearch back to the
-// threshold date and show the result; "Cancel " stops any running retrieval.
+// threshold date and show the result.
 class SearchRetrieval {
   public:
     SearchRetrieval(MainWindowState& window, TweetTableTarget& table);
 
     void GetSrch_Click();       // New search
     void UpdateSearch_Click();  // Update search
-    void QuitGet_Click();       // Cancel (also stops a timeline retrieval)
     // Tools › "Continue Back to Threshold" for a search table: pages on from below the
     // oldest tweet of the table down to the threshold date, adding to the table.
     void ContinueBack();

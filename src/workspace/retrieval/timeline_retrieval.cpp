@@ -96,7 +96,7 @@ void TimelineRetrieval::WalkCheckedUsers(const std::function<void(int)>& step) {
             step(i);
             m_users.Next();
         }
-        if (w.Cancelled) break;
+        if (w.Run.Cancelled()) break;
     }
     w.RetrievalBar.End();
 }
@@ -112,27 +112,25 @@ void TimelineRetrieval::BeginUsers(int total) {
 }
 
 std::string TimelineRetrieval::OldestTweetIdOf(const std::string& screenName) const {
-    const ReportList& table = m_window.OutTable;
-    std::string_view oldest;
-    for (int row = 0; row < table.RowCount(); ++row) {
-        if (Trimmed(table.Cell(row, TweetColumn::UserScreenName)) != screenName) continue;
-        const std::string_view id = table.Cell(row, TweetColumn::TweetID);
-        if (oldest.empty() || CompareCells(id, oldest) < 0) oldest = id;
-    }
-    return Trimmed(oldest);
+    return ExtremeTweetIdOf(screenName, -1);
 }
 
 std::string TimelineRetrieval::NewestTweetIdOf(const std::string& screenName) const {
-    const ReportList& table = m_window.OutTable;
     // The first row of the user is the newest while the table is sorted on TweetID,
     // newest first; taking the largest id keeps the update right when it is not.
-    std::string_view newest;
+    return ExtremeTweetIdOf(screenName, 1);
+}
+
+std::string TimelineRetrieval::ExtremeTweetIdOf(const std::string& screenName, int direction) const {
+    const ReportList& table = m_window.OutTable;
+    std::string_view found;
     for (int row = 0; row < table.RowCount(); ++row) {
         if (Trimmed(table.Cell(row, TweetColumn::UserScreenName)) != screenName) continue;
         const std::string_view id = table.Cell(row, TweetColumn::TweetID);
-        if (newest.empty() || CompareCells(id, newest) > 0) newest = id;
+        const int order = CompareCells(id, found);
+        if (found.empty() || (direction > 0 ? order > 0 : order < 0)) found = id;
     }
-    return Trimmed(newest);
+    return Trimmed(found);
 }
 
 void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::string& sinceId,
@@ -182,7 +180,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     // spent window, a server error). An account that is not there or not open is no gap.
     const bool midway = tweets.Count() > heldBefore;
     const int status = static_cast<int>(SKDFuncs::LeadingNumber(twitter.LastResponseCode()));
-    if (twitter.LastResponseCount() < 0 && !reached && !w.Cancelled &&
+    if (twitter.LastResponseCount() < 0 && !reached && !w.Run.Cancelled() &&
         (midway || status == 429 || status >= 500))
         m_steps.ReportIncomplete(twitter.LastResponseCode(), midway ? tweets.DateTime(tweets.Count()) : "");
 }

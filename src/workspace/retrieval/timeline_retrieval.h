@@ -55,6 +55,8 @@ class TimelineRetrieval {
     void WalkCheckedUsers(const std::function<void(int)>& step);
     // The progress bar counts users done of those checked.
     int CheckedUsers() const;
+    // The largest (direction 1) or smallest (-1) TweetID among the author's rows.
+    std::string ExtremeTweetIdOf(const std::string& screenName, int direction) const;
     void BeginUsers(int total);
 
     MainWindowState& m_window;

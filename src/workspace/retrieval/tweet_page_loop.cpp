@@ -22,7 +22,7 @@ bool TweetPageLoop::Run(const Source& source, const std::string& firstMaxId) {
                 w.LastGET.SetText(source.fetch(maxId));
             } while (m_steps.ResendAfterSpentWindow(twitter, source.family, source.windowName));
             const int count = twitter.LastResponseCount();
-            if (count == -1 && !w.Cancelled && source.refused) {
+            if (count == -1 && !w.Run.Cancelled() && source.refused) {
                 source.refused();
             } else if (count > 0) {
                 if (!progress.TweetPageMoved(tweets, before)) {
@@ -37,11 +37,14 @@ bool TweetPageLoop::Run(const Source& source, const std::string& firstMaxId) {
             w.Progress.ScrollToLast();
             w.Tk.DoEvents();
             if (source.remaining() < kQuotaLow) m_steps.QuotaLow(twitter, source.family, source.windowName);
-        } while (!(twitter.LastResponseCount() < 1 || reached || w.Cancelled));
+        } while (!(twitter.LastResponseCount() < 1 || reached || w.Run.Cancelled()));
     } catch (const std::bad_alloc&) {
         stopLine = RetrievalSteps::OutOfMemory(tweets, before);
     }
     if (!stopLine.empty()) w.Progress.Append(stopLine);
+    // The service's last page (an empty one) ends a capture as completely as the threshold.
+    const bool lastPage = stopLine.empty() && !w.Run.Cancelled() && twitter.LastResponseCount() == 0;
+    w.Run.Record(reached || lastPage ? CaptureOutcome::Complete : CaptureOutcome::StoppedEarly);
     return reached;
 }
 

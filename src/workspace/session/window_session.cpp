@@ -25,18 +25,6 @@ constexpr const char* kSearchGuideUrl =
 // Left-over scorer output files are numbered from 0 and never reach this many.
 constexpr int kScorerFileLimit = 255;
 
-// Sets a flag for as long as it lives, also when the guarded call throws.
-class FlagScope {
-  public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-  private:
-    bool& m_flag;
-};
-
 std::string RemoveCrLf(std::string text) {
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
         text.erase(at, 2);
@@ -225,9 +213,7 @@ std::vector<Preferences::PaneSizes> WindowSession::StoredPaneSizes() const {
 }
 
 void WindowSession::OpenFromHistory(const std::string& fileName) {
-    m_window.Req.FileName = fileName;
-    FlagScope starting(m_window.Starting);
-    m_files.OpenTweetsTable();
+    m_files.OpenNamed(fileName);
 }
 
 void WindowSession::OpenQueryEntry(int index) {

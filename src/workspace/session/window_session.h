@@ -94,7 +94,7 @@ class WindowSession {
     void ApplyColumnWidths(const std::string& hwLine);
     void ApplyPaneSizes(const std::string& spLine);
     std::vector<Preferences::PaneSizes> StoredPaneSizes() const;
-    // Opens a history file with Starting set for exactly the duration of the open.
+    // Opens a history file: no dialog, a file that cannot be read is skipped silently.
     void OpenFromHistory(const std::string& fileName);
 
     MainWindowState& m_window;

@@ -23,6 +23,18 @@ namespace marlin {
 
 namespace {
 
+// Sets a flag for as long as it lives, also when the guarded call throws.
+class FlagScope {
+  public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+  private:
+    bool& m_flag;
+};
+
 constexpr const char* kReplaceQuestion =
     "The selected operation will replace the current contents of the Tweet table. Save contents now?";
 constexpr const char* kFilter = "Text (*.txt)|*.txt|Marlin Tweet Table (*.mtwt)|*.mtwt";
@@ -62,6 +74,12 @@ void TweetFiles::OfferToSave() {
 }
 
 // ---- Open
+
+void TweetFiles::OpenNamed(const std::string& fileName) {
+    m_window.Req.FileName = fileName;
+    FlagScope starting(m_window.Starting);
+    OpenTweetsTable();
+}
 
 void TweetFiles::OpenTweetsTable() {
     MainWindowState& w = m_window;

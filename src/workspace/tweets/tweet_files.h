@@ -25,6 +25,9 @@ class TweetFiles {
     // dialog's file name, no dialog is shown and a file that cannot be read is skipped
     // silently.
     void OpenTweetsTable();
+    // The history's way of opening: the named file, with `Starting` set for exactly the
+    // duration of the open.
+    void OpenNamed(const std::string& fileName);
     // Save Tweets Table; true when the table was written.
     bool SaveTweetsTable();
     // Saves to the table's own file without a question; a table that has none yet is

@@ -74,7 +74,6 @@ void TweetSide::WireControls() {
     MainWindowState& w = m_window;
     w.Tweets.GetSrch.SetClickAction([this] { m_search.GetSrch_Click(); });
     w.Tweets.UpdateSearch.SetClickAction([this] { m_search.UpdateSearch_Click(); });
-    w.Tweets.QuitGet.SetClickAction([this] { m_search.QuitGet_Click(); });
 
     w.Tweets.mOpenTweets.SetAction([this] { m_files.OpenTweetsTable(); });
     w.Tweets.mSaveTweets.SetAction([this] { m_files.SaveTweetsTable(); });

@@ -519,7 +519,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     const MainWindowState& state = m_form.State();
-    if (state.RetrievalRunning || state.Busy || state.QuotaWaiting) {
+    if (state.Run.Running() || state.Run.Busy() || state.Run.QuotaWaiting()) {
         // The retrieval loop still runs below us and uses this window: stop it, and
         // close (with the usual save question) once it has unwound.
         event->ignore();

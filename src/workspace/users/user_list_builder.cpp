@@ -122,7 +122,7 @@ UserListBuilder::UserListBuilder(MainWindowState& window, UserProfileTable& prof
     : m_window(window), m_profiles(profiles), m_samples(samples), m_listed(window.RetrievalBar) {}
 
 void UserListBuilder::BeginRetrieval() {
-    m_window.Cancelled = false;
+    m_window.Run.ClearCancel();
     if (m_switchTimer) m_switchTimer(false);
 }
 
@@ -141,12 +141,12 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
     const ResourceFamily family = Family(kind);
     UserSet& users = client.Users;
     w.Progress.Append(texts.getting + label + " (0 retrieved)");
-    w.Cancelled = false;
+    w.Run.ClearCancel();
 
     bool reachedEnd = false;
     PageProgress progress("cursor", users.NextCursor());
     m_listed.Begin("users", listed);
-    while (!w.Cancelled) {
+    while (!w.Run.Cancelled()) {
         // A spent window answers 429 until it renews: wait for it instead of asking again and again.
         const QuotaWindow& window = client.Window(family);
         if (window.remaining == 0 && window.reset != 0 &&
@@ -161,7 +161,7 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
         const bool pageRead = !response.empty() && response != TwitterAPI::kFailed;
         if (pageRead && users.NextCursor() == "0") {
             reachedEnd = true;
-            w.Cancelled = true;
+            w.Run.Stop();
         } else if (pageRead && !progress.UserPageMoved(users, before)) {
             w.Progress.Append(progress.StopLine());
             break;
@@ -179,6 +179,7 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
             LastingFailure(client.LastResponseCode(), w.Settings.WaitForQuota))
             break;
     }
+    w.Run.Record(reachedEnd ? CaptureOutcome::Complete : CaptureOutcome::StoppedEarly);
     return reachedEnd;
 }
 
@@ -189,6 +190,12 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
         w.Users.UserList.SelectedIndex() >= 0 ? w.Users.UserList.SelectedText() : kDefaultAccount;
     const std::string name = w.Tk.InputBox("Enter screen name", kApplicationTitle, suggested);
     if (name.empty()) return;
+    RetrieveListOf(kind, name);
+}
+
+void UserListBuilder::RetrieveListOf(ListKind kind, const std::string& name) {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
     // "#tag" or "John Smith" names nobody; the service would only be asked in vain.
     if (!RetrievalSteps::CanBeScreenNameOrId(name)) {
         w.Progress.Append(RetrievalSteps::SkippedLine({name}));
@@ -202,6 +209,7 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
     try {
         RetrieveUserList(w.Twitter, kind, "", name, name, listed);
     } catch (const std::exception&) {
+        w.Run.Record(CaptureOutcome::StoppedEarly);
         // An error of the exchange ends the command; what arrived so far is kept.
     }
     w.LastGET.SetText(w.Twitter.ResponseText());
@@ -321,7 +329,7 @@ void UserListBuilder::mAddUser_Click() {
     UserSet& users = w.Twitter.Users;
     const int before = users.Count();
     m_profiles.GetUsers(w.Twitter, {name}, false, true);
-    w.Cancelled = false;
+    w.Run.ClearCancel();
     if (users.Count() == before) {
         w.Progress.Append(kNoUserFound);
         return;
@@ -355,7 +363,7 @@ void UserListBuilder::mAddU2UL_Click() {
         w.Users.UserList.AddItem(name);
     }
     m_profiles.GetUsers(w.Twitter, w.Users.UserList.Items(), false, false);
-    w.Cancelled = false;
+    w.Run.ClearCancel();
     w.Users.UserList.SetSelectedIndex(w.Users.UserList.Count() - 1);
     UserList_Click();
 }
@@ -464,7 +472,7 @@ void UserListBuilder::GetFF_Click(int index) {
             const bool complete =
                 RetrieveUserList(w.UTwitter, kind, byScreenName ? "" : target, byScreenName ? target : "",
                                  target, ListedCount(w, kind, target));
-            const bool userCancelled = !complete && w.Cancelled;
+            const bool userCancelled = !complete && w.Run.Cancelled();
             if (w.UTwitter.Users.Count() > 0) {
                 m_samples.AddUserTable(target + Texts(kind).tableSuffix);
                 m_profiles.FillUserTable(w.UTwitter, false, *w.Users.UserTable.back());
@@ -473,6 +481,7 @@ void UserListBuilder::GetFF_Click(int index) {
             if (userCancelled) break;
         }
     } catch (const std::exception&) {
+        w.Run.Record(CaptureOutcome::StoppedEarly);
         // An error of the exchange ends the command; the tables made so far stay.
     }
     w.LastGET.SetText(w.UTwitter.ResponseText());

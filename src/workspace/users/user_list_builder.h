@@ -35,6 +35,9 @@ class UserListBuilder {
     void mGetUserFollowers_Click() { GetFollowersOrFriends(ListKind::Followers); }
     void mGetUserFriends_Click() { GetFollowersOrFriends(ListKind::Friends); }
     void mGetUFT_Click();
+    // What those two do once they have the account's screen name: its list into the main
+    // client's user set and the User list.
+    void RetrieveListOf(ListKind kind, const std::string& name);
     void mPasteUL_Click();
     void mCopyUL_Click();
     void mAddUser_Click();

@@ -1,5 +1,6 @@
 #include "workspace/users/user_profile_table.h"
 #include "core/tweet_column.h"
+#include "workspace/retrieval/quota_wait.h"
 #include "workspace/retrieval/retrieval_steps.h"
 
 #include <algorithm>
@@ -90,7 +91,7 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
         (RetrievalSteps::CanBeScreenNameOrId(entry) ? list : skipped).push_back(entry);
     const int n = static_cast<int>(list.size());
     if (!update) client.Users.Clear();
-    w.Cancelled = false;
+    w.Run.ClearCancel();
 
     bool early = false;
     m_lookedUp.Begin("users", n);
@@ -122,7 +123,7 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
             w.Progress.ReplaceLast(line);
         w.Progress.SelectLast();
         ShowLookupQuota(client);
-        if (w.Cancelled) {
+        if (w.Run.Cancelled()) {
             early = true;
             break;
         }
@@ -133,36 +134,15 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
     // After the loop, which rewrites the log's last line with its progress.
     if (!skipped.empty()) w.Progress.Append(RetrievalSteps::SkippedLine(skipped));
     if (!early) return;
+    w.Run.Record(CaptureOutcome::StoppedEarly);
     w.Tk.MessageBox(kNotCompleted, MsgButtons::OK, MsgIcon::Exclamation);
     w.InfoBar.SetPanel(3,
                        std::to_string(client.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");
 }
 
 bool UserProfileTable::PauseUntilNextWindow(const SKDFuncs::DateValue& resetTime,
-                                            const std::string& twitMethod) {
-    MainWindowState& w = m_window;
-    w.InfoBar.SetPanel(3, "Waiting for next quota window on " + twitMethod);
-    w.QuotaWaiting = true;
-    // "Cancel " acts only while the window is busy; a look-up started by a command that
-    // does not mark it (Add User) must still be able to stop waiting.
-    const bool markedBusy = !w.Busy;
-    w.Busy = true;
-
-    bool resumed = false;
-    for (;;) {
-        if (LocalNow() >= resetTime) {
-            resumed = true;
-            break;
-        }
-        w.Tk.DoEvents();
-        if (!w.QuotaWaiting) break;
-        // Without a pause between checks the wait would keep a processor core busy for
-        // up to a whole quota window.
-        w.Tk.Sleep(kWaitStepMilliseconds);
-    }
-    w.QuotaWaiting = false;
-    if (markedBusy) w.Busy = false;
-    return resumed;
+                                            const std::string& twitMethod) const {
+    return QuotaWait(m_window).UntilNextWindowOn(resetTime, twitMethod, m_clock, kWaitStepMilliseconds);
 }
 
 // ---- Filling the table

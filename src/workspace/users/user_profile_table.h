@@ -85,9 +85,9 @@ class UserProfileTable {
     // progress bar counts the names looked up while it runs.
     void GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId, bool update);
 
-    // Waits until the local time reaches resetTime, letting window events run, with the
-    // resource named in status panel 3. False when "Cancel " ended the wait.
-    bool PauseUntilNextWindow(const SKDFuncs::DateValue& resetTime, const std::string& twitMethod);
+    // The quota wait of the look-ups and the follower lists on this table's clock, the
+    // method named in status panel 3. False when "Cancel " ended the wait.
+    bool PauseUntilNextWindow(const SKDFuncs::DateValue& resetTime, const std::string& twitMethod) const;
 
     // Appends one row per record of the client's user set to the current table; with
     // withTweetStats the Tw_ columns too.
