@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake make pkg-config git ca-certificates
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb
+    fonts-noto-core fonts-noto-color-emoji
     qt6-charts-dev qt6-svg-dev
     libcurl4-openssl-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -14,7 +15,7 @@ packages=(
     clang libclang-rt-14-dev
     clang-format
     dpkg-dev file
-    python3-pandas
+    python3 python3-tweepy python3-pandas
 )
 
 missing=()

@@ -17,6 +17,7 @@
 #include <system_error>
 
 #include "core/code_page.h"
+#include "core/exact_text.h"
 #include "core/skd_funcs.h"
 #include "core/tweet_set.h"
 #include "sentiment/shell_and_wait.h"
@@ -50,12 +51,11 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
     return true;
 }
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 // The file's text as UTF-8: after a byte-order mark it is UTF-8 already; otherwise it is
 // Windows-1252, which only its bytes from 128 up tell apart from UTF-8.
 std::string FileText(std::string bytes) {
-    if (std::string_view(bytes).starts_with(kUtf8Mark)) return bytes.substr(kUtf8Mark.size());
+    if (std::string_view(bytes).starts_with(ExactText::kUtf8Mark))
+        return bytes.substr(ExactText::kUtf8Mark.size());
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
     return ascii ? bytes : CodePage::FromWindows1252(bytes);
 }
@@ -291,7 +291,9 @@ bool MarlinData::WriteScorerInput(bool recalc) {
     std::string text;
     try {
         for (std::int32_t i = 1; i <= RecordCount(); ++i) {
-            text += OneLine(recalc ? Value(i, 3) : m_tweets->Text(i));
+            // The scorer reads the single-byte code page: exact texts reach it in the
+            // placeholder form the documented clean-up gives.
+            text += OneLine(ExactText::WithPlaceholders(recalc ? Value(i, 3) : m_tweets->Text(i)));
             text += "\r\n";
         }
     } catch (const std::exception& e) {
