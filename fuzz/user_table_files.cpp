@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     toolkit.fileDialogAnswers.push_back(path);
     window.mOpenUsers_Click(keys ? 0 : 1);
     marlin::MainWindowState& w = window.State();
-    FUZZ_CHECK(!w.Busy);
+    FUZZ_CHECK(!w.Run.Busy());
     FUZZ_CHECK(w.InfoBar.Panel(2) == std::to_string(w.CurrentUserTable().RowCount()) + " users displayed");
     if (!keys) {
         // Every line that is not empty once its line end is gone becomes a row.
