@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "core/json_deserializer.h"
+#include "core/page_check.h"
 #include "core/skd_funcs.h"
 #include "service/enc64.h"
 
@@ -224,8 +225,13 @@ std::string TwitterAPI::GetSearch(const std::string& query, const std::string& l
     if (SKDFuncs::LeadingNumber(count) > 100) count = "100";
     if (!(SKDFuncs::LeadingNumber(count) >= 10)) count = "10";
 
-    std::string pathAndQuery = "/1.1/search/tweets.json?q=" + SKDFuncs::UrlEncode(query) + "&count=" + count +
-                               "&lang=" + lang + "&result_type=" + resultType;
+    // A control character cannot stand in a URL (the HTTP layer refuses it); as a blank it
+    // still separates the words of the query.
+    std::string words = query;
+    for (char& c : words)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    std::string pathAndQuery = "/1.1/search/tweets.json?q=" + SKDFuncs::UrlEncode(words) + "&count=" + count +
+                               "&lang=" + EncodeParam(lang) + "&result_type=" + resultType;
     if (!maxId.empty()) pathAndQuery += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) pathAndQuery += "&since_id=" + EncodeParam(sinceId);
 
@@ -397,7 +403,8 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
         return std::string(kFailed);
     }
 
-    if (!step([&] { m_responseText = request.ResponseText(); })) return std::nullopt;
+    if (!ResendStep(request, exchange, [&] { m_responseText = ReadPage(request, exchange); }))
+        return std::nullopt;
     if (exchange.family && !ReadQuotaHeaders(request, exchange)) return std::nullopt;
     if (!step([&] { m_lastResponseCode = std::to_string(request.Status()) + ":" + request.StatusText(); }))
         return std::nullopt;
@@ -407,27 +414,43 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
     return m_responseText;
 }
 
+std::string TwitterAPI::ReadPage(HttpRequest& request, const Exchange& exchange) {
+    std::string body = request.ResponseText();
+    // A page of records that is not one (a portal's HTML, a body cut short) is an error of
+    // the exchange, not a last page: no record is taken from it.
+    if (exchange.handBody) {
+        if (const std::optional<std::string> problem = PageCheck::Problem(body)) {
+            m_lastResponseCode = "Unreadable page (" + *problem + ")";
+            throw HttpError("the answer is not a readable page: " + *problem);
+        }
+    }
+    return body;
+}
+
+bool TwitterAPI::ResendStep(HttpRequest& request, const Exchange& exchange,
+                            const std::function<void()>& action) {
+    // A fault in the answer stays however often the answer is read again, so Yes sends the
+    // same request again and reads the new answer.
+    return RunStep(
+        exchange.retry == Retry::Step,
+        [&](const std::string& error) {
+            if (!AskToRetry(exchange, error)) return false;
+            try {
+                request.Send();
+                request.WaitForResponse(kResponseWaitSeconds);
+            } catch (const RequestAborted&) {
+                throw;
+            } catch (const std::exception&) {
+                // The read fails again and the question comes back.
+            }
+            return true;
+        },
+        action);
+}
+
 bool TwitterAPI::ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange) {
-    // A header missing from this answer stays missing however often it is read again, so
-    // Yes sends the same request again and reads the new answer's header. The page itself
-    // is the one already received (the request is the same).
-    auto headerStep = [&](auto&& action) {
-        return RunStep(
-            exchange.retry == Retry::Step,
-            [&](const std::string& error) {
-                if (!AskToRetry(exchange, error)) return false;
-                try {
-                    request.Send();
-                    request.WaitForResponse(kResponseWaitSeconds);
-                } catch (const RequestAborted&) {
-                    throw;
-                } catch (const std::exception&) {
-                    // The header read fails again and the question comes back.
-                }
-                return true;
-            },
-            action);
-    };
+    // The page itself is the one already received (the request is the same).
+    auto headerStep = [&](auto&& action) { return ResendStep(request, exchange, action); };
     // Each value is kept as soon as it is read, so a missing later header leaves the earlier ones.
     QuotaWindow& window = MutableWindow(*exchange.family);
     return headerStep([&] {

@@ -159,6 +159,9 @@ class TwitterAPI {
     // Reads the quota window of the exchange's family from the answer's headers; false when
     // the user declined to retry a missing one.
     bool ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange);
+    // A step on the answer whose retry sends the request again; the body read and checked.
+    bool ResendStep(HttpRequest& request, const Exchange& exchange, const std::function<void()>& action);
+    std::string ReadPage(HttpRequest& request, const Exchange& exchange);
     bool AskToRetry(const Exchange& exchange, const std::string& error);
     AutoRetry NextAutoRetry();
     bool ServerErrorAnswered() const;
