@@ -256,6 +256,8 @@ std::string TwitterAPI::GetFollowerIds(const std::string& screenName) {
 
 std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::string& consumerKey,
                                       const std::string& consumerSecret) {
+    m_authFailure.clear();
+    m_authRefused = false;
     try {
         const std::string authorization =
             "Basic " + Base64EncodeSingleLine(consumerKey + ":" + consumerSecret);
@@ -268,19 +270,27 @@ std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::str
         request->Send(kTokenRequestBody);
         request->WaitForResponse(kResponseWaitSeconds);
         // A response still missing after the wait makes Status throw: a failed exchange.
-        if (request->Status() != 200) {
+        if (const int status = request->Status(); status != 200) {
+            m_authFailure = std::to_string(status) + ":" + request->StatusText();
+            m_authRefused = status == 400 || status == 401 || status == 403;
             request->Abort();
             return {};
         }
         JSONDeserializer reader(m_toolkit);
         reader.Read(request->ResponseText(), false);
-        if (reader.GetElementInObject(1, "token_type") != "bearer") return {};
         const std::string token = reader.GetElementInObject(1, "access_token");
-        if (token.empty()) return {};
+        if (reader.GetElementInObject(1, "token_type") != "bearer" || token.empty()) {
+            m_authFailure = "the answer held no bearer token";
+            return {};
+        }
         m_bearerToken = token;
         m_appName = appName;
         return token;
+    } catch (const std::exception& error) {
+        m_authFailure = error.what();
+        return {};
     } catch (...) {
+        m_authFailure = "the token exchange failed";
         return {};
     }
 }

@@ -115,6 +115,11 @@ class TwitterAPI {
     // empty text on any failure (nothing is shown, nothing else changes).
     std::string AuthAppAccess(const std::string& appName, const std::string& consumerKey,
                               const std::string& consumerSecret);
+    // Why the last AuthAppAccess gave no token: the exchange's own error (a certificate the
+    // client refused, a time-out, no connection), the service's status, or an answer
+    // without a token. AuthRefused: the service answered and refused the credentials.
+    const std::string& AuthFailure() const { return m_authFailure; }
+    bool AuthRefused() const { return m_authRefused; }
     // Empties Tweets and Users; token, windows, proxy and last response are kept.
     void Clear();
     // The first page (up to 5000) of a user's follower ids. Updates no window; an error of
@@ -184,6 +189,8 @@ class TwitterAPI {
     BodyTap m_bodyTap;
 
     std::string m_bearerToken;
+    std::string m_authFailure;
+    bool m_authRefused = false;
     std::string m_appName;
     std::string m_responseText;
     std::string m_lastResponseCode;
