@@ -13,6 +13,7 @@ packages=(
     clang libclang-rt-14-dev
     clang-format
     dpkg-dev file
+    python3 python3-tweepy
 )
 
 missing=()

@@ -18,13 +18,30 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The top-level id_str read straight off the text. The service puts it near the start
-// of every object, so a line costs a few dozen bytes of scanning; anything unusual
-// (an escape in the value, a key nested oddly) is left to the full parser.
+// The top-level id read straight off the text: "id_str", or in a line of the other
+// dialect (which has none) the string "id". The service puts the id near the start of
+// every object, so a line costs a few dozen bytes of scanning; anything unusual (an
+// escape in the value, a key nested oddly) is left to the full parser.
 enum class Scan { Found, Absent, Unsure };
 
+// The string value after a key that ends at `k`; Unsure when it is not a plain string.
+Scan StringAfter(std::string_view line, std::size_t k, std::string& value) {
+    while (k < line.size() && IsBlank(line[k])) ++k;
+    if (k >= line.size() || line[k] != ':') return Scan::Unsure;
+    ++k;
+    while (k < line.size() && IsBlank(line[k])) ++k;
+    if (k >= line.size() || line[k] != '"') return Scan::Absent;  // a number: not the string id
+    const std::size_t end = line.find_first_of("\"\\", k + 1);
+    if (end == std::string_view::npos || line[end] != '"') return Scan::Unsure;
+    value.assign(line.substr(k + 1, end - k - 1));
+    return Scan::Found;
+}
+
 Scan ScanId(std::string_view line, std::string& id) {
-    constexpr std::string_view kKey = "\"id_str\"";
+    constexpr std::string_view kIdStr = "\"id_str\"";
+    constexpr std::string_view kId = "\"id\"";
+    Scan plainId = Scan::Absent;
+    std::string plain;
     int depth = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
@@ -33,24 +50,19 @@ Scan ScanId(std::string_view line, std::string& id) {
         } else if (c == '}' || c == ']') {
             --depth;
         } else if (c == '"') {
-            if (depth == 1 && line.substr(i, kKey.size()) == kKey) {
-                std::size_t k = i + kKey.size();
-                while (k < line.size() && IsBlank(line[k])) ++k;
-                if (k >= line.size() || line[k] != ':') return Scan::Unsure;
-                ++k;
-                while (k < line.size() && IsBlank(line[k])) ++k;
-                if (k >= line.size() || line[k] != '"') return Scan::Unsure;
-                const std::size_t end = line.find_first_of("\"\\", k + 1);
-                if (end == std::string_view::npos || line[end] != '"') return Scan::Unsure;
-                id.assign(line.substr(k + 1, end - k - 1));
-                return Scan::Found;
+            if (depth == 1 && line.substr(i, kIdStr.size()) == kIdStr) {
+                const Scan found = StringAfter(line, i + kIdStr.size(), id);
+                return found == Scan::Absent ? Scan::Unsure : found;
             }
+            if (depth == 1 && plainId == Scan::Absent && line.substr(i, kId.size()) == kId)
+                plainId = StringAfter(line, i + kId.size(), plain);
             // Past the string, escapes included.
             for (++i; i < line.size() && line[i] != '"'; ++i)
                 if (line[i] == '\\') ++i;
         }
     }
-    return Scan::Absent;
+    if (plainId == Scan::Found) id = plain;
+    return plainId;
 }
 
 }  // namespace
@@ -71,8 +83,11 @@ std::optional<std::string> ArchiveIds::LineId(std::string_view line) {
     simdjson::ondemand::object object;
     std::string_view value;
     if (parser.iterate(padded).get(document) != simdjson::SUCCESS ||
-        document.get_object().get(object) != simdjson::SUCCESS ||
-        object.find_field_unordered("id_str").get_string().get(value) != simdjson::SUCCESS)
+        document.get_object().get(object) != simdjson::SUCCESS)
+        return std::nullopt;
+    if (object.find_field_unordered("id_str").get_string().get(value) != simdjson::SUCCESS &&
+        (object.reset().error() != simdjson::SUCCESS ||
+         object.find_field_unordered("id").get_string().get(value) != simdjson::SUCCESS))
         return std::nullopt;
     return std::string(value);
 }

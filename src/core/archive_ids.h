@@ -23,7 +23,8 @@ class ArchiveIds {
 
     IdSet& Ids() { return m_ids; }
 
-    // The top-level "id_str" of one JSON line; nothing when it has none.
+    // The top-level "id_str" of one JSON line, or the string "id" of a line of the other
+    // dialect; nothing when it has neither.
     static std::optional<std::string> LineId(std::string_view line);
 
   private:

@@ -153,7 +153,7 @@ void TweetSet::FillTweet(Record& r, const JSONDeserializer& reader, int entry) {
         return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
     };
     r.DateTime = element("created_at");
-    r.Text = SKDFuncs::ReplaceEscapes(reader.GetElementWithinObject(entry, "text"), m_toolkit);
+    r.Text = SKDFuncs::ReplaceEscapes(reader.GetTextWithinObject(entry, "text"), m_toolkit);
     r.TweetID = element("id_str");
     // The first "coordinates" is that of the geo object (latitude first) when present.
     r.GeoCoords = element("coordinates");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -62,6 +63,11 @@ struct WindowSettings {
     // When set, the objects of this run go to this one file instead, whatever
     // KeepRawResponses says (the command line's --archive).
     std::filesystem::path ArchiveFile;
+    // Settings › "Service API" › "v2" (v1.1 when off), "Full-Archive Search (v2)" and "Price per Post
+    // Read…", which the search volume estimate counts with (in dollars).
+    bool ApiV2 = false;
+    bool FullArchiveSearch = false;
+    double PricePerPostRead = 0.005;
 };
 
 // The tweet side's controls: the search frame with its two histories, the main menus and
@@ -80,6 +86,9 @@ struct TweetControls {
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
         mLine1, mCopyLog, mContinueBack;
     MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw;
+    // Settings › "Service API" with its two radio items, "Full-Archive Search (v2)", "Price per Post
+    // Read…"; Tools › "Estimate Search Volume…".
+    MenuItem mServiceApi, mApiV11, mApiV2, mFullArchive, mPricePerPost, mEstimateVolume;
     // Popup over a Tweets table row.
     MenuItem mTweet, mNavLinkURL, mNavUserTwitter, mTLine1, mAddU2UL, mDelUFUL, mTLine2, mDelTweet,
         mDelUsersTweets;
@@ -202,6 +211,8 @@ class MainWindowState {
     ReportList& CurrentUserTable() { return Users.CurrentUserTable(); }
     // The threshold date of EarlyDate as a short date text ("dd/mm/yyyy").
     std::string ThresholdDateText() const;
+    // Local midnight at the start of the threshold date, in seconds since 1970 UTC.
+    std::time_t ThresholdTime() const;
     // The window title: the application title and the table's file, with "*" while the
     // table holds unsaved rows.
     void SetTitle(bool unsaved);

@@ -26,6 +26,7 @@ const std::map<std::string, Shape>& Shapes() {
         {"friends", {K::Friends, true, {"--out"}}},
         {"export-network", {K::ExportNetwork, true, {"--out"}}},
         {"export-csv", {K::ExportCsv, true, {"--out"}}},
+        {"count", {K::Count, true, {"--back"}}},
     };
     return shapes;
 }
@@ -36,6 +37,7 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--users") return &command.users;
     if (name == "--lang") return &command.lang;
     if (name == "--archive") return &command.archive;
+    if (name == "--api") return &command.api;
     return nullptr;
 }
 
@@ -54,6 +56,8 @@ bool TakeOption(HeadlessCommand& command, const std::string& name, const std::st
         command.backDays = days;
         return true;
     }
+    if (name == "--api" && value != "v2" && value != "v1.1")
+        return Fail(error, "--api takes v2 or v1.1, not \"" + value + "\"");
     std::string* field = OptionField(command, name);
     if (!field) return Fail(error, "unknown option " + name);
     *field = value;
@@ -85,7 +89,9 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
     bool haveSubject = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument.rfind("--", 0) == 0) {
+        if (argument == "--archive-search") {
+            command.archiveSearch = true;
+        } else if (argument.rfind("--", 0) == 0) {
             if (i + 1 >= arguments.size()) return Refuse(error, argument + " needs a value");
             if (argument == "--archive" && !shape->second.archives)
                 return Refuse(error, arguments[0] + " takes no --archive");
@@ -115,6 +121,11 @@ std::string HeadlessCommand::UsageText() {
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
            "  export-network TABLE --out FILE.graphml   (a saved tweet table, or a follower/friend .mut)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
+           "  count QUERY --back DAYS [--lang LL] --api v2 [--archive-search]\n"
+           "      the posts per day of the query (\"date,posts\" lines), the search requests, quota\n"
+           "      windows and cost a capture of them takes\n"
+           "Every command that asks the service takes --api v2|v1.1 (v1.1 by default) and\n"
+           "--archive-search (v2 searches go to the full archive, back to 2006, one request a second).\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
            "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
            "object a line, unless the file holds it. Quota windows are waited out. Exit codes:\n"

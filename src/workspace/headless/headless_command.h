@@ -18,7 +18,8 @@ struct HeadlessCommand {
         Followers,
         Friends,
         ExportNetwork,
-        ExportCsv
+        ExportCsv,
+        Count
     };
 
     Kind kind = Kind::Search;
@@ -29,6 +30,8 @@ struct HeadlessCommand {
     std::string lang;     // --lang
     std::string archive;  // --archive: the run's raw objects go to this file
     std::optional<int> backDays;  // --back
+    std::string api;              // --api: "v2", "v1.1", or "" for the default (v1.1)
+    bool archiveSearch = false;   // --archive-search: v2 searches and counts go to the full archive
 
     // The command, or nothing with the reason in *error.
     static std::optional<HeadlessCommand> Parse(const std::vector<std::string>& arguments,

@@ -73,6 +73,10 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     if (command.kind == HeadlessCommand::Kind::ExportNetwork ||
         command.kind == HeadlessCommand::Kind::ExportCsv)
         return RunExport(command);
+    if (command.kind == HeadlessCommand::Kind::Count && command.api != "v2") {
+        m_tk.Line(SearchVolumeEstimate::kNeedsV2);
+        return kBadUsage;
+    }
     std::string credentialsProblem;
     const AppCredFile::Credentials credentials = FindCredentials(&credentialsProblem);
     if (!credentialsProblem.empty()) return Fail(credentialsProblem);
@@ -89,6 +93,8 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     m_frm->Session().SetWaitForQuota(true);
     if (!command.lang.empty()) w.Settings.SearchLang = command.lang;
     w.Settings.ArchiveFile = HeadlessTargets::Archive(command.archive);
+    m_frm->Service().SetApiV2(command.api == "v2");
+    m_frm->Service().SetFullArchiveSearch(command.archiveSearch);
     if (w.Twitter.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
             .empty()) {
         if (!w.Twitter.AuthRefused())
@@ -113,6 +119,8 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
         case HeadlessCommand::Kind::ExportNetwork:
         case HeadlessCommand::Kind::ExportCsv:
             return RunExport(command);
+        case HeadlessCommand::Kind::Count:
+            return RunCount(command);
     }
     return kFailed;
 }
@@ -292,6 +300,24 @@ void HeadlessRun::ReportLog(bool force) {
     m_tk.Line(lines[m_logNext]);
     m_logShown = lines[m_logNext];
     m_lastProgress = now;
+}
+
+int HeadlessRun::RunCount(const HeadlessCommand& command) {
+    SetBackDays(*command.backDays);
+    m_frm->State().Tweets.SearchQuery.SetText(command.subject);
+    const std::optional<VolumeEstimate> estimate = m_frm->Estimator().Estimate();
+    ReportLog(true);
+    if (!estimate)
+        return Fail("no counts for [" + command.subject + "]: " + m_frm->State().Twitter.LastResponseCode());
+    std::string lines = "date,posts\n";
+    for (const TweetCountDay& day : estimate->days)
+        lines += day.date + "," + std::to_string(day.posts) + "\n";
+    lines += "# " + estimate->Summary(m_frm->State().Settings.PricePerPostRead) + "\n";
+    if (m_setup.out)
+        *m_setup.out << lines << std::flush;
+    else
+        m_tk.Text(lines);
+    return m_stopping ? kStopped : kDone;
 }
 
 int HeadlessRun::RunExport(const HeadlessCommand& command) {

@@ -46,7 +46,7 @@ std::string RemoveCrLf(std::string text) {
 }  // namespace
 
 WindowSession::WindowSession(MainWindowState& window, TweetFiles& files)
-    : About(window.Tk, window.Twitter, window.AppFolder), m_window(window), m_files(files) {
+    : About(window.Tk, window.Twitter, window.AppFolder), Service(window), m_window(window), m_files(files) {
     for (Button& clear : HistoryItemClear) {
         clear.SetCaption("X");
         clear.SetToolTip("Remove current item from history (will not delete file)");
@@ -169,15 +169,24 @@ void WindowSession::LoadPrefs() {
             case Preferences::Tag::PaneSizes:
                 ApplyPaneSizes(line.value);
                 break;
+            case Preferences::Tag::ServiceApi:
+            case Preferences::Tag::FullArchive:
+            case Preferences::Tag::PricePerPost:
+                Service.ApplyPrefsLine(line);
+                break;
         }
     }
 }
 
 bool WindowSession::SavePrefs() {
     MainWindowState& w = m_window;
-    std::string text = Preferences::Format(
-        w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(), w.Settings.SearchLang, ColumnWidths(),
-        {w.Settings.WaitForQuota, w.Settings.KeepRawResponses}, StoredPaneSizes());
+    Preferences::Switches switches;
+    switches.waitForQuota = w.Settings.WaitForQuota;
+    switches.keepRaw = w.Settings.KeepRawResponses;
+    Service.FillSwitches(switches);
+    std::string text =
+        Preferences::Format(w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(), w.Settings.SearchLang,
+                            ColumnWidths(), switches, StoredPaneSizes());
     return Preferences::Write(w.AppFolder / Preferences::kFileName, text);
 }
 

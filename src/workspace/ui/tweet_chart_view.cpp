@@ -81,14 +81,49 @@ void TweetChartView::showEvent(QShowEvent* event) {
     if (m_stale) Redraw();
 }
 
-void TweetChartView::Redraw() {
-    m_stale = false;
-    m_buckets = TweetTimeBuckets::FromTable(m_tweets);
+void TweetChartView::ClearChart() {
     m_chart->removeAllSeries();
     for (QAbstractAxis* axis : m_chart->axes()) {
         m_chart->removeAxis(axis);
         delete axis;
     }
+}
+
+void TweetChartView::ShowEstimate(const std::vector<TweetCountDay>& days) {
+    m_stale = false;
+    m_buckets = TweetTimeBuckets();
+    ClearChart();
+    m_hover->clear();
+    m_chart->setTitle(tr("Estimated posts per day"));
+    auto* counts = new QBarSet(tr("Posts"));
+    QStringList categories;
+    qreal highest = 1;
+    for (const TweetCountDay& day : days) {
+        counts->append(static_cast<qreal>(day.posts));
+        categories.append(QString::fromStdString(day.date));
+        highest = std::max(highest, static_cast<qreal>(day.posts));
+    }
+    auto* bars = new QBarSeries;
+    bars->setBarWidth(0.9);
+    bars->append(counts);
+    m_chart->addSeries(bars);
+    auto* x = new QBarCategoryAxis;
+    x->append(categories);
+    x->setLabelsAngle(-90);
+    auto* y = new QValueAxis;
+    y->setRange(0, highest);
+    y->setLabelFormat("%d");
+    y->setTitleText(tr("Posts"));
+    m_chart->addAxis(x, Qt::AlignBottom);
+    m_chart->addAxis(y, Qt::AlignLeft);
+    bars->attachAxis(x);
+    bars->attachAxis(y);
+}
+
+void TweetChartView::Redraw() {
+    m_stale = false;
+    m_buckets = TweetTimeBuckets::FromTable(m_tweets);
+    ClearChart();
     const auto& buckets = m_buckets.Buckets();
     const bool daily = m_buckets.Daily();
     m_chart->setTitle(buckets.empty() ? tr("No dated tweets in the table")

@@ -5,6 +5,7 @@
 
 #include "platform/change_notifier.h"
 #include "platform/report_list.h"
+#include "service/twitter_api.h"
 #include "workspace/export/tweet_time_buckets.h"
 
 class QChart;
@@ -29,6 +30,8 @@ class TweetChartView : public QWidget {
 
     // Rebuilds the chart from the table now.
     void Redraw();
+    // Shows a search volume estimate's posts per day instead, until the table changes.
+    void ShowEstimate(const std::vector<TweetCountDay>& days);
     // Writes the chart to a PNG or SVG file (by its extension); false when it could not.
     bool SaveTo(const QString& fileName);
 
@@ -40,6 +43,7 @@ class TweetChartView : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void ClearChart();
     void TableChanged(const ModelChange& change);
     void BarHovered(bool status, int index);
     void SaveChartAs();
