@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, when any is missing.
+# Installs the Debian packages the build, the tests, the benchmarks and the demo need, when
+# any is missing. (The benchmarks time CPython's json and pandas as peers.)
 set -euo pipefail
 
 packages=(
     g++ cmake make pkg-config git ca-certificates
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb
+    fonts-noto-core fonts-noto-color-emoji
     qt6-charts-dev qt6-svg-dev
     libcurl4-openssl-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -13,7 +15,7 @@ packages=(
     clang libclang-rt-14-dev
     clang-format
     dpkg-dev file
-    python3 python3-tweepy
+    python3 python3-tweepy python3-pandas
 )
 
 missing=()

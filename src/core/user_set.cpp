@@ -1,5 +1,7 @@
 #include "core/user_set.h"
 
+#include "core/exact_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <functional>
@@ -197,6 +199,12 @@ void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) c
     r.ScreenName = element("screen_name");
     r.Location = text("location");
     r.Description = text("description");
+    if (m_exactTexts) {
+        const std::string own = reader.OwnText(entry);
+        r.RealName = ExactText::StringElement(own, "name").value_or(std::string());
+        r.Location = ExactText::StringElement(own, "location").value_or(std::string());
+        r.Description = ExactText::StringElement(own, "description").value_or(std::string());
+    }
     r.URL = WithoutBackslashes(element("url"));
     ReadBoolean(element("protected"), r.Protected);
     r.Followers = Number(element("followers_count"));

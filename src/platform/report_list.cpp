@@ -36,15 +36,19 @@ void ReportList::SetColumnWidth(int position, int widthTwips) {
 // --- rows
 
 void ReportList::AddRow(const std::vector<std::string>& cells, bool dimmed, bool checked) {
+    AddRow(ReportRow(cells), dimmed, checked);
+}
+
+void ReportList::AddRow(ReportRow row, bool dimmed, bool checked) {
     if (m_sorted && m_headStale) {
         // Edited key cells left the old rows out of order: sort them all with the new ones.
         m_orderedRows = 0;
         m_headStale = false;
     }
     if (!m_sorted) m_orderedRows = m_rows.size() + 1;
-    ReportRow& row = m_rows.emplace_back(cells);
-    row.dimmed = dimmed;
-    row.checked = checked;
+    ReportRow& added = m_rows.emplace_back(std::move(row));
+    added.dimmed = dimmed;
+    added.checked = checked;
     const int last = RowCount() - 1;
     if (m_sorted) {
         Announce(ChangeKind::Reset);
@@ -293,6 +297,20 @@ void ReportList::SetSortKeyOrReverse(int position) {
     }
 }
 
+void ReportList::SetTimeColumn(int position, TimeReader reader) {
+    m_timeColumn = position;
+    m_timeReader = std::move(reader);
+    Resort(position == m_sortKey);
+}
+
+CellKey ReportList::SortKeyOf(const ReportRow& row) const {
+    const std::string_view cell = row.Cell(m_sortKey);
+    if (m_sortKey == m_timeColumn && m_timeReader) {
+        if (const std::optional<long long> seconds = m_timeReader(cell)) return MakeTimeKey(cell, *seconds);
+    }
+    return MakeCellKey(cell);
+}
+
 void ReportList::Resort(bool settingsChanged) {
     if (!m_sorted) return;
     // A stable sort of rows already in order is the identity, so skip it when nothing
@@ -347,7 +365,7 @@ void ReportList::SortAll() const {
     // of the sort sequential in memory.
     std::vector<KeyedRow> entries(n);
     for (std::size_t i = 0; i < n; ++i) {
-        entries[i] = {MakeCellKey(m_rows[i].Cell(m_sortKey)), static_cast<std::uint32_t>(i)};
+        entries[i] = {SortKeyOf(m_rows[i]), static_cast<std::uint32_t>(i)};
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [this](const KeyedRow& a, const KeyedRow& b) { return Before(a.key, b.key); });
@@ -367,7 +385,7 @@ void ReportList::MergePending(std::size_t from) const {
     const std::size_t k = n - from;
     std::vector<KeyedRow> added(k);
     for (std::size_t i = 0; i < k; ++i) {
-        added[i] = {MakeCellKey(m_rows[from + i].Cell(m_sortKey)), static_cast<std::uint32_t>(from + i)};
+        added[i] = {SortKeyOf(m_rows[from + i]), static_cast<std::uint32_t>(from + i)};
     }
     std::stable_sort(added.begin(), added.end(),
                      [this](const KeyedRow& a, const KeyedRow& b) { return Before(a.key, b.key); });
@@ -375,7 +393,7 @@ void ReportList::MergePending(std::size_t from) const {
     // keep the older rows first). The places only grow, since the added rows are sorted,
     // so each search gallops on from the previous place rather than halving all rows.
     auto after = [&](const KeyedRow& entry, std::size_t row) {
-        return Before(entry.key, MakeCellKey(m_rows[row].Cell(m_sortKey)));
+        return Before(entry.key, SortKeyOf(m_rows[row]));
     };
     std::vector<std::size_t> place(k);
     std::size_t low = 0;

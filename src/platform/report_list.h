@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +45,13 @@ class ReportList : public ControlModel {
     int RowCount() const { return static_cast<int>(m_rows.size()); }
     // cells[0] is the row text, cells[k] sub-item k. Fewer cells than columns is fine.
     void AddRow(const std::vector<std::string>& cells, bool dimmed = false, bool checked = false);
+    // The same with the row built by the caller, taken without a copy.
+    void AddRow(ReportRow row, bool dimmed = false, bool checked = false);
+    // Room for so many more rows, so that a large table grows without holding its rows
+    // twice while they move.
+    void ReserveRows(int more) {
+        m_rows.reserve(m_rows.size() + static_cast<std::size_t>(std::max(more, 0)));
+    }
     void RemoveRow(int row);
     // Removes every row for which the predicate, asked once per row index of the table
     // as it stands before the call, returns true; the rest keep their order. Returns the
@@ -95,6 +104,10 @@ class ReportList : public ControlModel {
     // The header-click rule of the user tables: the key column again reverses the
     // order, another column becomes the key in the current order.
     void SetSortKeyOrReverse(int position);
+    // Cells of column `position` that `reader` takes as a moment sort by that moment, after
+    // the cells it does not take; the other columns keep the cell order.
+    using TimeReader = std::function<std::optional<long long>(std::string_view cell)>;
+    void SetTimeColumn(int position, TimeReader reader);
 
     // --- actions
     // A header click (views call ColumnClick). Without an action the clicked column
@@ -114,6 +127,7 @@ class ReportList : public ControlModel {
     std::size_t MemoryBytes() const;
 
   private:
+    CellKey SortKeyOf(const ReportRow& row) const;
     void EnsureOrder() const;
     void SortRows(std::size_t from) const;
     void SortAll() const;
@@ -135,6 +149,8 @@ class ReportList : public ControlModel {
     int m_selectedCount = 0;  // rows marked selected, the current one included
     bool m_multiSelect = false;
     int m_sortKey = 0;
+    int m_timeColumn = -1;
+    TimeReader m_timeReader;
     SortDirection m_sortOrder = SortDirection::Ascending;
     bool m_sorted = false;
     bool m_checkBoxes = false;

@@ -159,6 +159,12 @@ void TwitterAPI::Clear() {
     Users.Clear();
 }
 
+void TwitterAPI::SetExactTexts(bool on) {
+    m_exactTexts = on;
+    Tweets.SetExactTexts(on);
+    Users.SetExactTexts(on);
+}
+
 // --- Request methods ---
 
 TwitterAPI::Exchange TwitterAPI::PageExchange(const char* methodName, const std::string& pathAndQuery,
@@ -234,6 +240,7 @@ std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScre
     query += (userIsScreenName ? "&screen_name=" : "&user_id=") + EncodeParam(user);
     if (!maxId.empty()) query += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) query += "&since_id=" + EncodeParam(sinceId);
+    if (m_exactTexts) query += "&tweet_mode=extended";
 
     return RunExchange(PageExchange(
         "GetUserTimeLine", query, ResourceFamily::UserTimeline, Retry::Step,
@@ -258,6 +265,7 @@ std::string TwitterAPI::GetSearch(const std::string& query, const std::string& l
                                "&lang=" + EncodeParam(lang) + "&result_type=" + resultType;
     if (!maxId.empty()) pathAndQuery += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) pathAndQuery += "&since_id=" + EncodeParam(sinceId);
+    if (m_exactTexts) pathAndQuery += "&tweet_mode=extended";
 
     Exchange exchange = PageExchange(
         "GetSearch", pathAndQuery, ResourceFamily::Search, Retry::Step,
@@ -417,6 +425,10 @@ std::optional<std::vector<TweetCountDay>> TwitterAPI::GetTweetCounts(const std::
                                                                      std::time_t startTime,
                                                                      std::time_t endTime) {
     if (!Authenticated() || query.empty()) return std::nullopt;
+    // Bounds the service would refuse: a recent count reaching past its 7 days, an end less
+    // than 10 seconds ago. Without them it counts its whole reach up to now.
+    if (!m_fullArchiveSearch && startTime > 0 && startTime < m_clock() - kRecentSearchReach) startTime = 0;
+    if (endTime > m_clock() - 10) endTime = 0;
     std::vector<TweetCountDay> days;
     std::string token;
     do {

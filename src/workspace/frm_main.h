@@ -104,6 +104,7 @@ class frmMain {
     // Tools › "Estimate Search Volume…"
     SearchVolumeEstimate& Estimator() { return m_estimate; }
     void mEstimateVolume_Click() { m_estimate.mEstimateVolume_Click(); }
+    void mExactTexts_Click() { W().Tweets.mExactTexts.Click(); }
 
     // ---- User side: the User list, the user tables with their samples and files, and the
     // timeline retrieval (mAddU2UL and mDelUFUL of the row popup are theirs too).

@@ -50,6 +50,13 @@ void MainWindowState::SetTitle(bool unsaved) {
     Window.SetCaption(std::string(kApplicationTitle) + " [" + TweetsFN + (unsaved ? "*]" : "]"));
 }
 
+void MainWindowState::SetExactTexts(bool on) {
+    Settings.ExactTexts = on;
+    Tweets.mExactTexts.SetChecked(on);
+    Twitter.SetExactTexts(on);
+    UTwitter.SetExactTexts(on);
+}
+
 void MainWindowState::ShowTweetCount() {
     InfoBar.SetPanel(1, std::to_string(OutTable.RowCount()) + " tweets displayed");
 }

@@ -60,6 +60,10 @@ struct WindowSettings {
     std::vector<int> RetryDelays{5000, 15000, 60000};
     // Every tweet and user object the service returns is kept as it came, in the archive.
     bool KeepRawResponses = false;
+    // Texts as the service sent them: whole (never cut at 140 characters), every character
+    // kept, and the tweet table files written as UTF-8 with a byte-order mark. Off, texts
+    // and files are what the program always made of them.
+    bool ExactTexts = false;
     // When set, the objects of this run go to this one file instead, whatever
     // KeepRawResponses says (the command line's --archive).
     std::filesystem::path ArchiveFile;
@@ -85,7 +89,7 @@ struct TweetControls {
     MenuItem mExportNetwork, mExportTweetsCsv;  // File › "Export Network…", "Export Tweets as CSV…"
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
         mLine1, mCopyLog, mContinueBack;
-    MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw;
+    MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw, mExactTexts;
     // Settings › "Service API" with its two radio items, "Full-Archive Search (v2)", "Price per Post
     // Read…"; Tools › "Estimate Search Volume…".
     MenuItem mServiceApi, mApiV11, mApiV2, mFullArchive, mPricePerPost, mEstimateVolume;
@@ -222,6 +226,8 @@ class MainWindowState {
         TweetsDirty = dirty;
         SetTitle(dirty);
     }
+    // "Keep Texts Exactly": the setting, its check mark and both service clients.
+    void SetExactTexts(bool on);
     // Panel 1: the row count of the Tweets table.
     void ShowTweetCount();
     // The scorer of the program folder, else the one that came with the program.

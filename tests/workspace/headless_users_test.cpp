@@ -178,5 +178,26 @@ TEST_F(HeadlessUsersTest, FailuresAndBadUsageGiveTheirCodeAndReasonAndKeepAnEarl
     }
 }
 
+TEST_F(HeadlessUsersTest, AUserTableNetworkIsTheFollowersOrFriendsOfTheAccountTheCommandNames) {
+    ASSERT_EQ(Run({"lookup", "--users", Out("names.txt"), "--out", Out("u.mut"), "--exact-texts"}), 0) << err;
+    ASSERT_THAT(ReadFileBytes(File("u.mut")), StartsWith("\xEF\xBB\xBF"));  // exact: UTF-8, read back below
+    const std::vector<std::string> table = {"export-network", Out("u.mut"), "--out", Out("u.graphml")};
+    EXPECT_EQ(Run(table), HeadlessRun::kBadUsage);
+    EXPECT_THAT(err, HasSubstr("needs --follows-of ACCOUNT and --kind followers|friends"));
+    EXPECT_EQ(Run({"export-csv", Out("u.mut"), "--out", Out("u.csv"), "--kind", "friends"}),
+              HeadlessRun::kBadUsage);
+    for (const std::string kind : {"friends", "followers"}) {
+        std::vector<std::string> arguments = table;
+        arguments.insert(arguments.end(), {"--follows-of", "Lib", "--kind", kind});
+        ASSERT_EQ(Run(arguments), HeadlessRun::kDone) << err;
+        const std::string graph = ReadFileBytes(File("u.graphml"));
+        const std::string edge = kind == "friends" ? "<edge source=\"lib\"" : "target=\"lib\"";
+        std::size_t edges = 0;
+        for (std::size_t at = graph.find(edge); at != std::string::npos; at = graph.find(edge, at + 1))
+            ++edges;
+        EXPECT_EQ(edges, names.size()) << kind;
+    }
+}
+
 }  // namespace
 }  // namespace marlin::testing

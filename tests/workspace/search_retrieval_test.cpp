@@ -25,14 +25,16 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     EXPECT_EQ(TableIds(), expected);  // newest first, none lost, none doubled
 
     const std::vector<std::string> log = LogLines();
-    ASSERT_EQ(log.size(), 3u);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[2], "JSON response contained no records");
+    EXPECT_THAT(tk.messages, IsEmpty());
     EXPECT_THAT(log[0], StartsWith("Search initiated @"));
     EXPECT_TRUE(std::regex_match(log[0].substr(18), kStamp)) << log[0];
     EXPECT_THAT(log[1],
                 StartsWith("Retrieved " + std::to_string(expected.size()) + " statuses for [data] back to "))
         << log[1];
-    EXPECT_THAT(log[2], StartsWith("Search ended @")) << log[2];
-    EXPECT_THAT(log[2], EndsWith(", no more statuses available: 200:OK")) << log[2];
+    EXPECT_THAT(log[3], StartsWith("Search ended @")) << log[3];
+    EXPECT_THAT(log[3], EndsWith(", no more statuses available: 200:OK")) << log[3];
 
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
     EXPECT_TRUE(W().TweetsDirty);
@@ -60,6 +62,9 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
         EXPECT_EQ(request.Param("result_type"), "Recent");
         EXPECT_EQ(request.Param("since_id"), "");
     }
+    // The empty last page was a log note (log[2]); only a search that found nothing gets the box.
+    NewSearch("zzzznothingmatches");
+    EXPECT_EQ(tk.messages.back().text, "JSON response contained no records");
 }
 
 TEST_F(SearchRetrievalTest, WestOfGreenwichTheNewestTweetsAreNotTakenForTheThreshold) {

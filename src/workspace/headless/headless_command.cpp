@@ -1,7 +1,10 @@
 #include "workspace/headless/headless_command.h"
 
 #include <charconv>
+#include <filesystem>
 #include <map>
+
+#include "workspace/export/network_export.h"
 
 namespace marlin {
 
@@ -38,6 +41,8 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--lang") return &command.lang;
     if (name == "--archive") return &command.archive;
     if (name == "--api") return &command.api;
+    if (name == "--follows-of") return &command.followsOf;
+    if (name == "--kind") return &command.followKind;
     return nullptr;
 }
 
@@ -58,6 +63,8 @@ bool TakeOption(HeadlessCommand& command, const std::string& name, const std::st
     }
     if (name == "--api" && value != "v2" && value != "v1.1")
         return Fail(error, "--api takes v2 or v1.1, not \"" + value + "\"");
+    if (name == "--kind" && value != "followers" && value != "friends")
+        return Fail(error, "--kind takes followers or friends, not \"" + value + "\"");
     std::string* field = OptionField(command, name);
     if (!field) return Fail(error, "unknown option " + name);
     *field = value;
@@ -76,6 +83,26 @@ std::optional<HeadlessCommand> Refuse(std::string* error, std::string text) {
     return std::nullopt;
 }
 
+// A user table's rows are the followers or friends of one account; the table itself does
+// not say whose, so the name or the options must. Fills in what the name tells.
+bool SettleFollowList(HeadlessCommand& command, std::string* error) {
+    const bool userTable = command.subject.ends_with(".mut");
+    if (!userTable) {
+        if (command.followsOf.empty() && command.followKind.empty()) return true;
+        return Fail(error, "--follows-of and --kind are for a user table (.mut)");
+    }
+    const std::string stem = std::filesystem::path(command.subject).stem().string();
+    if (NetworkExport::IsUserListName(stem)) {
+        const NetworkExport::FollowList list = NetworkExport::FollowListOf(stem);
+        if (command.followsOf.empty()) command.followsOf = list.account;
+        if (command.followKind.empty()) command.followKind = list.followers ? "followers" : "friends";
+    }
+    if (command.followsOf.empty() || command.followKind.empty())
+        return Fail(error,
+                    "export-network of a user table needs --follows-of ACCOUNT and --kind followers|friends");
+    return true;
+}
+
 }  // namespace
 
 std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::string>& arguments,
@@ -91,6 +118,8 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
         const std::string& argument = arguments[i];
         if (argument == "--archive-search") {
             command.archiveSearch = true;
+        } else if (argument == "--exact-texts") {
+            command.exactTexts = true;
         } else if (argument.rfind("--", 0) == 0) {
             if (i + 1 >= arguments.size()) return Refuse(error, argument + " needs a value");
             if (argument == "--archive" && !shape->second.archives)
@@ -108,6 +137,11 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
                       arguments[0] + " needs its " + (command.kind == Kind::Search ? "QUERY" : "argument"));
     for (const std::string& name : shape->second.required)
         if (!Given(command, name)) return Refuse(error, arguments[0] + " needs " + name);
+    if (command.kind == Kind::ExportNetwork) {
+        if (!SettleFollowList(command, error)) return std::nullopt;
+    } else if (!command.followsOf.empty() || !command.followKind.empty()) {
+        return Refuse(error, arguments[0] + " takes no --follows-of or --kind");
+    }
     return command;
 }
 
@@ -119,7 +153,10 @@ std::string HeadlessCommand::UsageText() {
            "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS] [--archive FILE.jsonl]\n"
            "  lookup --users FILE --out FILE.mut\n"
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
-           "  export-network TABLE --out FILE.graphml   (a saved tweet table, or a follower/friend .mut)\n"
+           "  export-network TABLE --out FILE.graphml   (a saved tweet table)\n"
+           "  export-network TABLE.mut --out FILE.graphml --follows-of ACCOUNT --kind followers|friends\n"
+           "                 (a user table of ACCOUNT's followers or friends; a table named\n"
+           "                 ACCOUNT_followers.mut or ACCOUNT_friends.mut needs neither)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
            "  count QUERY --back DAYS [--lang LL] --api v2 [--archive-search]\n"
            "      the posts per day of the query (\"date,posts\" lines), the search requests, quota\n"
@@ -128,7 +165,9 @@ std::string HeadlessCommand::UsageText() {
            "--archive-search (v2 searches go to the full archive, back to 2006, one request a second).\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
            "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
-           "object a line, unless the file holds it. Quota windows are waited out. Exit codes:\n"
+           "object a line, unless the file holds it. --exact-texts keeps texts whole and every\n"
+           "character (the table file is then UTF-8 with a byte-order mark). Quota windows are waited\n"
+           "out. Exit codes:\n"
            "0 done, 1 failed, 2 bad usage, 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
 }
 

@@ -95,6 +95,7 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     w.Settings.ArchiveFile = HeadlessTargets::Archive(command.archive);
     m_frm->Service().SetApiV2(command.api == "v2");
     m_frm->Service().SetFullArchiveSearch(command.archiveSearch);
+    w.SetExactTexts(command.exactTexts);
     if (w.Twitter.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
             .empty()) {
         if (!w.Twitter.AuthRefused())
@@ -210,7 +211,8 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     ReportLog(true);
     // An empty table would only write over what an earlier run saved there.
     if (w.Twitter.Users.Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
-    if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All))
+    if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All,
+                                    w.Settings.ExactTexts))
         return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(w.CurrentUserTable().RowCount()) + " profiles to " + command.out);
     return m_stopping ? kStopped : kDone;
@@ -327,7 +329,10 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
         return Fail(command.subject + " is not a table file");
     const bool users = command.subject.ends_with(".mut");
     bool written = false;
-    if (command.kind == HeadlessCommand::Kind::ExportNetwork)
+    if (command.kind == HeadlessCommand::Kind::ExportNetwork && users)
+        written = NetworkExport::FromUserTableFile(command.subject, command.out,
+                                                   {command.followsOf, command.followKind == "followers"});
+    else if (command.kind == HeadlessCommand::Kind::ExportNetwork)
         written = NetworkExport::FromTableFile(command.subject, command.out);
     else
         written = users ? CsvExport::UsersFromTableFile(command.subject, command.out)

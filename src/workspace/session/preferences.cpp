@@ -23,6 +23,7 @@ constexpr const char* kLanguageTag = "LA-";
 constexpr const char* kWidthsTag = "HW-";
 constexpr const char* kWaitTag = "AW-";
 constexpr const char* kRawTag = "RA-";
+constexpr const char* kExactTextsTag = "ET-";
 constexpr const char* kPaneTag = "SP-";
 constexpr const char* kApiTag = "AV-";
 constexpr const char* kArchiveTag = "FA-";
@@ -144,6 +145,8 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
             parsed.push_back({Tag::WaitForQuota, rest});
         } else if (StartsWith(line, kRawTag)) {
             parsed.push_back({Tag::KeepRaw, rest});
+        } else if (StartsWith(line, kExactTextsTag)) {
+            parsed.push_back({Tag::ExactTexts, rest});
         } else if (StartsWith(line, kPaneTag)) {
             parsed.push_back({Tag::PaneSizes, rest});
         } else if (StartsWith(line, kApiTag)) {
@@ -187,6 +190,7 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
     text += kWidthsTag + JoinNumbers(columnWidths) + kCrLf;
     if (switches.waitForQuota) text += std::string(kWaitTag) + "1" + kCrLf;
     if (switches.keepRaw) text += std::string(kRawTag) + "1" + kCrLf;
+    if (switches.exactTexts) text += std::string(kExactTextsTag) + "1" + kCrLf;
     if (switches.apiV2) text += std::string(kApiTag) + "2" + kCrLf;
     if (switches.fullArchive) text += std::string(kArchiveTag) + "1" + kCrLf;
     if (switches.pricePerPost) {

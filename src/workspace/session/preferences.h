@@ -27,7 +27,8 @@ class Preferences {
         PaneSizes,
         ServiceApi,
         FullArchive,
-        PricePerPost
+        PricePerPost,
+        ExactTexts
     };
     struct Line {
         Tag tag;
@@ -50,6 +51,7 @@ class Preferences {
         bool fullArchive = false;   // "FA-1"
         // "PP-" and the price per post read, written only when it is not the published price.
         std::optional<double> pricePerPost;
+        bool exactTexts = false;  // "ET-1"
     };
 
     // The sizes of one splitter's panes as the user left them: "SP-", the splitter's

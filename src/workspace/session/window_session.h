@@ -63,6 +63,8 @@ class WindowSession {
     // setting and its check mark.
     void SetWaitForQuota(bool on);
     void SetKeepRawResponses(bool on);
+    // Settings › "Keep Texts Exactly".
+    void SetExactTexts(bool on);
     // Window load: disables the window behind the credentials dialog and removes the
     // scorer's left-over output files.
     void Form_Load();

@@ -455,6 +455,7 @@ void MainWindow::BuildMenus() {
     settings->addMenu(api);
     MakeAction(settings, w.Tweets.mFullArchive, "mFullArchive")->setCheckable(true);
     MakeAction(settings, w.Tweets.mPricePerPost, "mPricePerPost");
+    MakeAction(settings, w.Tweets.mExactTexts, "mExactTexts")->setCheckable(true);
     bar->addMenu(settings);
 
     QAction* about = bar->addAction(QString());
