@@ -77,6 +77,7 @@ struct TweetControls {
 
     MenuItem mFile, mOpen, mOpenTweets, mSave, mSaveTweets, mSaveSend;
     MenuItem mExportNetwork, mExportTweetsCsv;  // File › "Export Network…", "Export Tweets as CSV…"
+    MenuItem mExportXlsx;                       // File › "Export as Excel Workbook…"
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
         mLine1, mCopyLog, mContinueBack;
     MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw;

@@ -21,7 +21,8 @@ struct TweetRow {
 inline void FillTweets(ReportList& table, const std::vector<TweetRow>& rows) {
     table.ClearRows();
     table.ClearColumns();
-    for (const char* header : TweetTableView::kHeaders) table.AddColumn(header);
+    for (int k = 0; k < TweetColumn::Count; ++k)
+        table.AddColumn(TweetTableView::kHeaders[k], 1000, TweetTableView::ColumnAlignment(k));
     for (const TweetRow& r : rows) {
         std::vector<std::string> cells(TweetColumn::Count);
         cells[TweetColumn::DateTime] = r.dateTime;

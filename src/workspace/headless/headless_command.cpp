@@ -26,6 +26,7 @@ const std::map<std::string, Shape>& Shapes() {
         {"friends", {K::Friends, true, {"--out"}}},
         {"export-network", {K::ExportNetwork, true, {"--out"}}},
         {"export-csv", {K::ExportCsv, true, {"--out"}}},
+        {"export-xlsx", {K::ExportXlsx, true, {"--out"}}},
     };
     return shapes;
 }
@@ -115,6 +116,7 @@ std::string HeadlessCommand::UsageText() {
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
            "  export-network TABLE --out FILE.graphml   (a saved tweet table, or a follower/friend .mut)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
+           "  export-xlsx TABLE --out FILE.xlsx         (the same, as an Excel workbook)\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
            "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
            "object a line, unless the file holds it. Quota windows are waited out. Exit codes:\n"

@@ -18,7 +18,8 @@ struct HeadlessCommand {
         Followers,
         Friends,
         ExportNetwork,
-        ExportCsv
+        ExportCsv,
+        ExportXlsx
     };
 
     Kind kind = Kind::Search;

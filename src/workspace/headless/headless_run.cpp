@@ -1,6 +1,7 @@
 #include "workspace/headless/headless_run.h"
 #include "workspace/export/csv_export.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/xlsx_export.h"
 
 #include <ctime>
 #include <fstream>
@@ -68,7 +69,7 @@ int HeadlessRun::Fail(const std::string& reason) {
 
 int HeadlessRun::Execute(const HeadlessCommand& command) {
     if (command.kind == HeadlessCommand::Kind::ExportNetwork ||
-        command.kind == HeadlessCommand::Kind::ExportCsv)
+        command.kind == HeadlessCommand::Kind::ExportCsv || command.kind == HeadlessCommand::Kind::ExportXlsx)
         return RunExport(command);
     const AppCredFile::Credentials credentials = FindCredentials();
     if (!credentials.Complete())
@@ -104,6 +105,7 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
             return RunUserList(command);
         case HeadlessCommand::Kind::ExportNetwork:
         case HeadlessCommand::Kind::ExportCsv:
+        case HeadlessCommand::Kind::ExportXlsx:
             return RunExport(command);
     }
     return kFailed;
@@ -292,6 +294,9 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
     bool written = false;
     if (command.kind == HeadlessCommand::Kind::ExportNetwork)
         written = NetworkExport::FromTableFile(command.subject, command.out);
+    else if (command.kind == HeadlessCommand::Kind::ExportXlsx)
+        written = users ? XlsxExport::UsersFromTableFile(command.subject, command.out)
+                        : XlsxExport::TweetsFromTableFile(command.subject, command.out);
     else
         written = users ? CsvExport::UsersFromTableFile(command.subject, command.out)
                         : CsvExport::TweetsFromTableFile(command.subject, command.out);

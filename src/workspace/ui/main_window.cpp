@@ -414,6 +414,7 @@ void MainWindow::BuildMenus() {
     MakeAction(file, w.Tweets.mExportNetwork, "mExportNetwork");
     MakeAction(file, w.Tweets.mExportTweetsCsv, "mExportTweetsCsv");
     MakeAction(file, w.Users.mExportUsersCsv, "mExportUsersCsv");
+    MakeAction(file, w.Tweets.mExportXlsx, "mExportXlsx");
     bar->addMenu(file);
 
     QMenu* tools = MakeMenu(this, w.Tweets.mTools, "mTools");
