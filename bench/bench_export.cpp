@@ -4,6 +4,7 @@
 //   network export: graph built, GraphML written  (target <= 2 s)
 //   CSV export: text built and written  (printed for reference)
 //   Excel workbook export: 200,000 rows written  (target <= 5 s)
+//   frequencies: the four frequency tables and the summary, per hour  (target <= 2 s)
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "platform/report_list.h"
 #include "workspace/export/csv_export.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/tweet_frequencies.h"
 #include "workspace/export/tweet_time.h"
 #include "workspace/export/tweet_time_buckets.h"
 #include "workspace/export/xlsx_export.h"
@@ -76,7 +78,9 @@ void Fill(marlin::ReportList& table) {
         cells[TweetColumn::Tweet] =
             k == 0   ? "RT @" + other + ": a text of some length, \"quoted\", with a link"
             : k == 1 ? "Talking to @" + other + " and @friend_" + std::to_string(row % 97)
-                     : "A text that names nobody, long enough to look like a tweet";
+                     : "A text about #Topic_" + std::to_string(row % 300) + " and #data, naming nobody";
+        if (k == 2)
+            cells[TweetColumn::LinkURL] = "https://www.site" + std::to_string(row % 500) + ".org/page";
         cells[TweetColumn::TweetID] = std::to_string(1000000000000000000LL + row);
         cells[TweetColumn::UserFollowers] = marlin::SKDFuncs::PadNumber(std::to_string(row % 5000), 7);
         cells[TweetColumn::UserFriends] = marlin::SKDFuncs::PadNumber(std::to_string(row % 700), 7);
@@ -134,6 +138,15 @@ int main(int argc, char** argv) {
                                                      marlin::CsvExport::TweetsText(table));
     Report("CSV export (200,000 tweets)", Seconds(t), 0);
     std::printf("  written: %s\n", csvWritten ? "yes" : "NO");
+
+    t = std::chrono::steady_clock::now();
+    g_cpuStart = CpuSeconds();
+    const auto frequencies =
+        marlin::TweetFrequencies::FromTable(table, marlin::TweetFrequencies::Interval::Hour);
+    Report("frequencies per hour (200,000 tweets)", Seconds(t), 2.0);
+    std::printf("  %zu hashtag rows, %zu intervals\n",
+                frequencies.Items(marlin::TweetFrequencies::Kind::Hashtags).size(),
+                frequencies.Summaries().size());
 
     t = std::chrono::steady_clock::now();
     g_cpuStart = CpuSeconds();

@@ -15,6 +15,7 @@ struct TweetRow {
     std::string dateTime{}, author{}, text{}, id{};
     std::string followers{}, friends{}, location{}, userTweets{};
     std::string positive = "1", negative = "-1";
+    std::string link{};
 };
 
 // A table with the Tweets table's 16 columns holding the rows, numbers padded as shown.
@@ -35,6 +36,7 @@ inline void FillTweets(ReportList& table, const std::vector<TweetRow>& rows) {
         cells[TweetColumn::UserTweets] = r.userTweets;
         cells[TweetColumn::SentPositive] = r.positive;
         cells[TweetColumn::SentNegative] = r.negative;
+        cells[TweetColumn::LinkURL] = r.link;
         for (int k = 1; k < TweetColumn::Count; ++k) cells[k] = SKDFuncs::PadNumber(cells[k], 7);
         table.AddRow(cells);
     }

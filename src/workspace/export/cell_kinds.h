@@ -21,6 +21,9 @@ class CellKinds {
     static std::vector<CellKind> ForTweets(const ReportList& tweets);
     // A user table: ID an id, CreatedAt a date.
     static std::vector<CellKind> ForUsers(const ReportList& users);
+    // Any table: the right-aligned columns numbers, the rest texts, and the columns named
+    // (if any) an id and a date.
+    static std::vector<CellKind> ByAlignment(const ReportList& table, int idColumn = -1, int dateColumn = -1);
 
     // A cell of a number column as a number: an optional minus, digits and an optional
     // fraction, with no more digits than a spreadsheet keeps and no leading zero a number
@@ -29,9 +32,6 @@ class CellKinds {
     // "2026-12-09T08:28:09Z": the table's times are the service's UTC times, whichever form
     // they are shown in. Nothing when the cell holds no date.
     static std::optional<std::string> IsoDate(std::string_view cell);
-
-  private:
-    static std::vector<CellKind> ByAlignment(const ReportList& table, int idColumn, int dateColumn);
 };
 
 }  // namespace marlin

@@ -26,6 +26,13 @@ void ExportCommands::SetUpControls() {
     w.Users.mExportUsersCsv.SetCaption("Export Users as CSV (UTF-8)…");
     w.Tweets.mExportXlsx.SetCaption("Export as Excel Workbook…");
     w.Tweets.mExportXlsx.SetAction([this] { mExportXlsx_Click(); });
+    w.Tweets.mExportCoHashtag.SetCaption("Export Co-hashtag Network…");
+    w.Tweets.mExportHashtagUser.SetCaption("Export Hashtag–User Network…");
+    w.Tweets.mExportCoHashtag.SetAction(
+        [this] { mExportHashtagNetwork_Click(HashtagNetwork::Shape::CoHashtag); });
+    w.Tweets.mExportHashtagUser.SetAction(
+        [this] { mExportHashtagNetwork_Click(HashtagNetwork::Shape::HashtagUser); });
+    w.Tweets.mFrequencies.SetCaption("Frequencies…");
     w.Tweets.mExportNetwork.SetAction([this] { mExportNetwork_Click(); });
     w.Tweets.mExportTweetsCsv.SetAction([this] { mExportTweetsCsv_Click(); });
     w.Users.mExportUsersCsv.SetAction([this] { mExportUsersCsv_Click(); });
@@ -110,6 +117,21 @@ void ExportCommands::mExportUsersCsv_Click() {
     if (fileName.empty()) return;
     w.Tk.SetCursor(CursorShape::Busy);
     Written(CsvExport::Write(fileName, CsvExport::UsersText(table)), fileName);
+}
+
+void ExportCommands::mExportHashtagNetwork_Click(HashtagNetwork::Shape shape) {
+    MainWindowState& w = m_window;
+    if (w.OutTable.RowCount() == 0) {
+        w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    const bool co = shape == HashtagNetwork::Shape::CoHashtag;
+    const std::string fileName =
+        AskFile(co ? "Export Co-hashtag Network" : "Export Hashtag–User Network", kGraphFilter, "graphml",
+                TableStem() + (co ? "_cohashtag" : "_hashtag_user"));
+    if (fileName.empty()) return;
+    w.Tk.SetCursor(CursorShape::Busy);
+    Written(HashtagNetwork::FromTweets(w.OutTable, shape).Write(fileName), fileName);
 }
 
 void ExportCommands::mExportXlsx_Click() {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "workspace/export/hashtag_network.h"
 #include "workspace/main_window_state.h"
 
 namespace marlin {
@@ -30,6 +31,8 @@ class ExportCommands {
     // The Tweets table and the current user table, each that holds rows, as the sheets of
     // one workbook.
     void mExportXlsx_Click();
+    // The hashtag graphs of the Tweets table.
+    void mExportHashtagNetwork_Click(HashtagNetwork::Shape shape);
 
   private:
     void SetUpControls();

@@ -27,6 +27,7 @@ const std::map<std::string, Shape>& Shapes() {
         {"export-network", {K::ExportNetwork, true, {"--out"}}},
         {"export-csv", {K::ExportCsv, true, {"--out"}}},
         {"export-xlsx", {K::ExportXlsx, true, {"--out"}}},
+        {"frequencies", {K::Frequencies, true, {"--out"}}},
     };
     return shapes;
 }
@@ -37,6 +38,8 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--users") return &command.users;
     if (name == "--lang") return &command.lang;
     if (name == "--archive") return &command.archive;
+    if (name == "--by") return &command.by;
+    if (name == "--graph") return &command.graph;
     return nullptr;
 }
 
@@ -66,6 +69,12 @@ bool Given(const HeadlessCommand& command, const std::string& name) {
     HeadlessCommand copy = command;
     const std::string* field = OptionField(copy, name);
     return field && !field->empty();
+}
+
+bool OneOf(const std::string& value, std::initializer_list<const char*> allowed) {
+    for (const char* name : allowed)
+        if (value == name) return true;
+    return false;
 }
 
 std::optional<HeadlessCommand> Refuse(std::string* error, std::string text) {
@@ -103,6 +112,12 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
                       arguments[0] + " needs its " + (command.kind == Kind::Search ? "QUERY" : "argument"));
     for (const std::string& name : shape->second.required)
         if (!Given(command, name)) return Refuse(error, arguments[0] + " needs " + name);
+    if (!command.by.empty() &&
+        (command.kind != Kind::Frequencies || !OneOf(command.by, {"hour", "day", "week"})))
+        return Refuse(error, "--by takes hour, day or week, with frequencies");
+    if (!command.graph.empty() && (command.kind != Kind::ExportNetwork ||
+                                   !OneOf(command.graph, {"mention", "cohashtag", "hashtag-user"})))
+        return Refuse(error, "--graph takes mention, cohashtag or hashtag-user, with export-network");
     return command;
 }
 
@@ -114,9 +129,13 @@ std::string HeadlessCommand::UsageText() {
            "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS] [--archive FILE.jsonl]\n"
            "  lookup --users FILE --out FILE.mut\n"
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
-           "  export-network TABLE --out FILE.graphml   (a saved tweet table, or a follower/friend .mut)\n"
+           "  export-network TABLE --out FILE.graphml [--graph mention|cohashtag|hashtag-user]\n"
+           "                                            (a saved tweet table, or a follower/friend .mut)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
            "  export-xlsx TABLE --out FILE.xlsx         (the same, as an Excel workbook)\n"
+           "  frequencies TABLE --out FILE.csv|FILE.xlsx [--by hour|day|week]\n"
+           "                                            (FILE-hashtags.csv, -mentions, -authors, -domains,\n"
+           "                                            -intervals; or one workbook with those sheets)\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
            "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
            "object a line, unless the file holds it. Quota windows are waited out. Exit codes:\n"

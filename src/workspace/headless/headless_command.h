@@ -19,7 +19,8 @@ struct HeadlessCommand {
         Friends,
         ExportNetwork,
         ExportCsv,
-        ExportXlsx
+        ExportXlsx,
+        Frequencies
     };
 
     Kind kind = Kind::Search;
@@ -29,6 +30,8 @@ struct HeadlessCommand {
     std::string users;    // --users
     std::string lang;     // --lang
     std::string archive;  // --archive: the run's raw objects go to this file
+    std::string by;       // --by hour|day|week (frequencies; the whole table when empty)
+    std::string graph;    // --graph mention|cohashtag|hashtag-user (export-network; mention when empty)
     std::optional<int> backDays;  // --back
 
     // The command, or nothing with the reason in *error.

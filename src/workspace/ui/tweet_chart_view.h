@@ -7,6 +7,8 @@
 #include "platform/report_list.h"
 #include "workspace/export/tweet_time_buckets.h"
 
+class QBarSet;
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QLabel;
@@ -20,7 +22,7 @@ namespace marlin {
 // follows the table through its change notification; changes are gathered and the chart is
 // rebuilt once they stop for a moment, and only while the tab can be seen, so a retrieval
 // adding row after row does not redraw per row. Hovering a bar shows its bucket, count and
-// means; "Save Chart As…" writes the chart as PNG or SVG.
+// means; "Save Chart As…" writes the chart as PNG or SVG at a fixed 1600×900.
 class TweetChartView : public QWidget {
     Q_OBJECT
 
@@ -29,7 +31,7 @@ class TweetChartView : public QWidget {
 
     // Rebuilds the chart from the table now.
     void Redraw();
-    // Writes the chart to a PNG or SVG file (by its extension); false when it could not.
+    // Writes the chart at 1600×900 to a PNG or SVG file (by its extension); false when it could not.
     bool SaveTo(const QString& fileName);
 
     const TweetTimeBuckets& Buckets() const { return m_buckets; }
@@ -43,6 +45,10 @@ class TweetChartView : public QWidget {
     void TableChanged(const ModelChange& change);
     void BarHovered(bool status, int index);
     void SaveChartAs();
+    // Builds the bars, lines and axes from m_buckets into a chart drawn `width` pixels wide;
+    // the bar set, or null for a table without dated tweets.
+    QBarSet* Fill(QChart* chart, int width) const;
+    QCategoryAxis* TimeAxis(int width) const;
 
     ReportList& m_tweets;
     TweetTimeBuckets m_buckets;
