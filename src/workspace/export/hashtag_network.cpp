@@ -67,8 +67,7 @@ HashtagNetwork HashtagNetwork::FromTweets(const ReportList& tweets, Shape shape)
         std::sort(tags.begin(), tags.end());
         tags.erase(std::unique(tags.begin(), tags.end()), tags.end());
         if (tags.empty()) continue;
-        const std::string author =
-            "@" + TweetFrequencies::Lower(TrimBlanks(tweets.Cell(row, TweetColumn::UserScreenName)));
+        const std::string author = TweetFrequencies::Handle(tweets.Cell(row, TweetColumn::UserScreenName));
         for (const std::string& tag : tags) {
             NodeTally& node = nodes[tag];
             ++node.tweets;

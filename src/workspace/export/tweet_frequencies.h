@@ -52,6 +52,8 @@ class TweetFrequencies {
     // "example.com" of "https://www.Example.com:8080/path"; empty when there is no host.
     static std::string Domain(std::string_view link);
     static std::string Lower(std::string_view text);
+    // "@bob" of "Bob" (blanks around the name dropped).
+    static std::string Handle(std::string_view name);
 
     static const char* KindName(Kind kind);  // "hashtags", "mentions", "authors", "domains"
 
