@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     users.NextCursor();
     users.ToClipboard();
-    FUZZ_CHECK(toolkit.clipboard.rfind("UserId\t", 0) == 0);
+    FUZZ_CHECK(toolkit.ClipboardGetText().rfind("UserId\t", 0) == 0);
     if (users.Count() > 0) {
         const int found = users.FindUserIndex(users.ScreenName(users.Count()), "");
         FUZZ_CHECK(found >= 1 && found <= users.Count());

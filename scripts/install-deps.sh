@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     g++ cmake make pkg-config git ca-certificates
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb
+    fonts-noto-core fonts-noto-color-emoji
     qt6-charts-dev qt6-svg-dev
     libxlsxwriter-dev python3-openpyxl
     libcurl4-openssl-dev libssl-dev
@@ -14,6 +15,7 @@ packages=(
     clang libclang-rt-14-dev
     clang-format
     dpkg-dev file
+    python3 python3-tweepy
 )
 
 missing=()

@@ -57,6 +57,7 @@ int RunHeadless(const std::vector<std::string>& arguments, const marlin::Program
     setup.installedScorerFolder = folder.InstalledDataFolder();
     setup.getEnv = [](const char* name) -> const char* { return std::getenv(name); };
     setup.stopRequested = &g_stopRequested;
+    setup.out = &std::cout;
     marlin::HeadlessRun run(toolkit, std::move(setup));
     return run.Run(arguments);
 }

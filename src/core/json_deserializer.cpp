@@ -1,8 +1,11 @@
 #include "core/json_deserializer.h"
 
+#include "core/byte_search.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -16,19 +19,12 @@ constexpr int kMaxMatches = 32767;
 // enough to stay responsive, rare enough to cost nothing beside the scan itself.
 constexpr int kYieldEvery = 1024;
 
-// The 1-based position of the quote that closes the string opened at `open`, or n when
-// the text ends first. A quote preceded by an odd run of backslashes is escaped.
-int StringEnd(const char* text, int n, int open) {
-    int from = open;  // 0-based index of the first character inside the string
-    for (;;) {
-        const void* hit = std::memchr(text + from, '"', n - from);
-        if (hit == nullptr) return n;
-        const int q = static_cast<int>(static_cast<const char*>(hit) - text);
-        int backslashes = 0;
-        while (q - 1 - backslashes >= open && text[q - 1 - backslashes] == '\\') ++backslashes;
-        if (backslashes % 2 == 0) return q + 1;
-        from = q + 1;
-    }
+// Whether the quote at `at` is escaped: an odd run of backslashes, within the string
+// that opened at `open`, precedes it.
+bool Escaped(const char* text, std::size_t open, std::size_t at) {
+    std::size_t backslashes = 0;
+    while (at - backslashes > open && text[at - 1 - backslashes] == '\\') ++backslashes;
+    return backslashes % 2 == 1;
 }
 
 // The first occurrence of needle in text at or after from, or npos.
@@ -76,6 +72,23 @@ bool Without(std::string_view source, std::string_view needle, std::string& out)
 
 void RemoveChars(std::string& text, std::string_view chars) {
     std::erase_if(text, [chars](char c) { return chars.find(c) != std::string_view::npos; });
+}
+
+// RemoveChars(text, "\"[") but for the quote of each escape pair, which the text's
+// clean-up decodes into a quote.
+void RemoveQuotesKeepingEscaped(std::string& text) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\' && i + 1 < text.size()) {
+            text[kept++] = c;
+            if (text[i + 1] != '[') text[kept++] = text[i + 1];
+            ++i;
+        } else if (c != '"' && c != '[') {
+            text[kept++] = c;
+        }
+    }
+    text.resize(kept);
 }
 
 }  // namespace
@@ -143,8 +156,8 @@ bool JSONDeserializer::ReadBorrowed(std::string_view JSON, bool IgnoreTopLevel) 
     m_entries[m_count + 1] = Entry{};
     m_entries.shrink_to_fit();
     // Own texts are cut out when first asked for: most entries are never searched.
-    m_ownText = CachedText{};
-    m_boundedOwnText = CachedText{};
+    m_ownText.index = -1;
+    m_boundedOwnText.index = -1;
     return complete;
 }
 
@@ -196,48 +209,87 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
     const char* text = m_text.data();
     int nextYield = start + kYieldEvery;
 
-    for (int i = start; i <= n; ++i) {
-        if (i >= nextYield) {
+    // Quotes and braces are found 64 bytes at a time. Braces inside string values are text,
+    // not structure; a quote ends a string unless an odd run of backslashes precedes it.
+    bool inString = false;
+    std::size_t stringOpen = 0;  // the first character inside the open string
+    const auto first = static_cast<std::size_t>(start - 1);
+    for (std::size_t base = first & ~std::size_t{63}; base < static_cast<std::size_t>(n); base += 64) {
+        if (static_cast<int>(base) + 64 >= nextYield) {
             m_toolkit.DoEvents();
-            nextYield = i + kYieldEvery;
+            nextYield = static_cast<int>(base) + 64 + kYieldEvery;
         }
-        const char c = text[i - 1];
-        if (c == '"') {
-            // Braces inside string values are text, not structure.
-            i = StringEnd(text, n, i);
-        } else if (c == '{') {
-            if (level == kMaxLevel) return false;
-            ++level;
-            if (!NameFor(i, lastBrace, name, keyed)) return false;
-            const int index = ++m_count;
-            if (static_cast<int>(m_entries.size()) <= index) m_entries.emplace_back();
-            Entry& entry = m_entries[index];
-            if (keyed) {
-                entry.nameAt = static_cast<std::uint32_t>(name.data() - text);
-                entry.nameSize = static_cast<std::uint32_t>(name.size());
-            } else {
-                entry.nameAt = m_entries[lastAtLevel[level]].nameAt;
-                entry.nameSize = m_entries[lastAtLevel[level]].nameSize;
-            }
-            entry.level = level;
-            entry.start = i;
-            entry.parent = ParentFor(index, level, lastAtLevel);
-            lastAtLevel[level] = index;
-            lastBrace = i;
-            if (index >= 2) open.push_back(index);
-        } else if (c == '}') {
-            // The latest entry still open takes the brace; when none is, entry 1 (or 0
-            // in an empty list) does, overwriting its end.
-            int k = m_count >= 1 ? 1 : 0;
-            if (!open.empty()) {
-                k = open.back();
-                open.pop_back();
-            }
-            Entry& closed = m_entries[k];
-            if (k == 1 && m_entryOneFirstEnd == 0) m_entryOneFirstEnd = i;
-            closed.end = i;
-            if (level > 0) --level;
+        ByteSearch::Block block = ByteSearch::BlockAt(text, n, base);
+        if (base < first) {
+            const std::uint64_t from = ~std::uint64_t{0} << (first - base);
+            block.quotes &= from;
+            block.braces &= from;
         }
+        std::uint64_t pending;
+        std::optional<bool> stringAtEnd;
+        const bool backslashBefore = base > 0 && text[base - 1] == '\\';
+        if ((block.quotes & ((block.backslashes << 1) | std::uint64_t{backslashBefore})) == 0) {
+            // No quote of the block can be escaped, so every quote opens or closes a
+            // string: the braces outside strings follow from the quotes alone.
+            std::uint64_t inside = ByteSearch::PrefixXor(block.quotes);
+            if (inString) inside = ~inside;
+            stringAtEnd = (inside >> 63) != 0;
+            pending = block.braces & ~inside;
+            block.quotes = 0;
+            inString = false;  // for the braces below, all outside strings
+        } else {
+            pending = block.quotes | block.braces;
+        }
+        for (; pending != 0; pending &= pending - 1) {
+            const int bit = __builtin_ctzll(pending);
+            const std::size_t at = base + static_cast<std::size_t>(bit);
+            const bool quote = (block.quotes >> bit & 1) != 0;
+            if (inString) {
+                if (quote && !Escaped(text, stringOpen, at)) inString = false;
+                continue;
+            }
+            if (quote) {
+                inString = true;
+                stringOpen = at + 1;
+                continue;
+            }
+            const int i = static_cast<int>(at) + 1;
+            const char c = text[at];
+            if (c == '{') {
+                if (level == kMaxLevel) return false;
+                ++level;
+                if (!NameFor(i, lastBrace, name, keyed)) return false;
+                const int index = ++m_count;
+                if (static_cast<int>(m_entries.size()) <= index) m_entries.emplace_back();
+                Entry& entry = m_entries[index];
+                if (keyed) {
+                    entry.nameAt = static_cast<std::uint32_t>(name.data() - text);
+                    entry.nameSize = static_cast<std::uint32_t>(name.size());
+                } else {
+                    entry.nameAt = m_entries[lastAtLevel[level]].nameAt;
+                    entry.nameSize = m_entries[lastAtLevel[level]].nameSize;
+                }
+                entry.level = level;
+                entry.start = i;
+                entry.parent = ParentFor(index, level, lastAtLevel);
+                lastAtLevel[level] = index;
+                lastBrace = i;
+                if (index >= 2) open.push_back(index);
+            } else if (c == '}') {
+                // The latest entry still open takes the brace; when none is, entry 1 (or 0
+                // in an empty list) does, overwriting its end.
+                int k = m_count >= 1 ? 1 : 0;
+                if (!open.empty()) {
+                    k = open.back();
+                    open.pop_back();
+                }
+                Entry& closed = m_entries[k];
+                if (k == 1 && m_entryOneFirstEnd == 0) m_entryOneFirstEnd = i;
+                closed.end = i;
+                if (level > 0) --level;
+            }
+        }
+        if (stringAtEnd) inString = *stringAtEnd;
     }
     m_toolkit.DoEvents();
     return true;
@@ -245,55 +297,61 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
 
 // The entry's text (up to `end` when given, else up to its recorded end) without the
 // texts of its children that directly follow it. A grandchild ends that run.
-std::string JSONDeserializer::OwnTextWithin(int index, int end) const {
+void JSONDeserializer::CutOwnText(int index, int end, SearchedText& own) const {
     std::string_view whole = TextView(index);
     if (end != 0) {
         const int start = m_entries[index].start;
         whole = end - start - 1 > 0 ? m_text.substr(start, end - start - 1) : std::string_view();
     }
-    std::string t;
     bool cut = false;
     for (int e = index + 1; e <= m_count && m_entries[e].parent == index; ++e) {
         // An empty child ({}) leaves nothing to remove.
-        cut = Without(cut ? std::string_view(t) : whole, TextView(e), t) || cut;
+        cut = Without(cut ? std::string_view(own.storage) : whole, TextView(e), own.storage) || cut;
     }
-    if (!cut) t.assign(whole);
-    return t;
+    own.text = cut ? std::string_view(own.storage) : whole;
+    own.index = index;
+    own.elements.Reset(own.text);
 }
 
 std::string JSONDeserializer::OwnText(int Index) const {
-    return CachedOwnText(Index);
+    return std::string(CachedOwnText(Index).text);
 }
 
-const std::string& JSONDeserializer::CachedOwnText(int index) const {
+JSONDeserializer::SearchedText& JSONDeserializer::CachedOwnText(int index) const {
     CheckIndex(index);
-    static const std::string kEmpty;
-    if (index == 0 || index > m_count) return kEmpty;
-    if (m_ownText.index != index) {
-        m_ownText.text = OwnTextWithin(index, 0);
-        m_ownText.index = index;
-    }
-    return m_ownText.text;
+    if (index == 0 || index > m_count) return m_noText;
+    if (m_ownText.index != index) CutOwnText(index, 0, m_ownText);
+    return m_ownText;
+}
+
+ElementIndex::Search JSONDeserializer::SearchFor(SearchedText& own, std::string_view ElementName) {
+    return ElementIndex::Search(own.elements, ElementName);
 }
 
 std::string JSONDeserializer::GetElementInObject(int ObjectIndex, const std::string& ElementName) const {
     return ElementIn(CachedOwnText(ObjectIndex), ElementName);
 }
 
-std::string JSONDeserializer::ElementIn(const std::string& t, const std::string& ElementName) const {
-    const std::size_t a = t.find(ElementName + '"');
-    if (a == std::string::npos) return {};
+std::string JSONDeserializer::ElementIn(SearchedText& own, const std::string& ElementName,
+                                        bool keepEscapedQuotes) const {
+    const std::string_view t = own.text;
+    const std::size_t a = SearchFor(own, ElementName).Next(0);
+    if (a == std::string_view::npos) return {};
     // In compact JSON the value starts right after the key's closing quote and colon.
     const std::size_t b = a + ElementName.size() + 2;
     if (b >= t.size()) return {};
     const char terminator = t[b] == '"' ? '"' : t[b] == '[' ? ']' : ',';
     std::size_t f = t.find(terminator, b + 1);
-    while (f != std::string::npos && t[f - 1] == '\\') {
+    while (f != std::string_view::npos && t[f - 1] == '\\') {
         m_toolkit.DoEvents();
         f = t.find(terminator, f + 1);
     }
-    std::string value = f == std::string::npos ? t.substr(b) : t.substr(b, f - b);
-    RemoveChars(value, "\"[");
+    std::string value(f == std::string_view::npos ? t.substr(b) : t.substr(b, f - b));
+    if (keepEscapedQuotes) {
+        RemoveQuotesKeepingEscaped(value);
+    } else {
+        RemoveChars(value, "\"[");
+    }
     return value;
 }
 
@@ -302,15 +360,15 @@ std::vector<std::string> JSONDeserializer::GetAllElementsInObject(int ObjectInde
     return AllElementsIn(CachedOwnText(ObjectIndex), ElementName);
 }
 
-std::vector<std::string> JSONDeserializer::AllElementsIn(const std::string& t,
-                                                         const std::string& ElementName) {
+std::vector<std::string> JSONDeserializer::AllElementsIn(SearchedText& own, const std::string& ElementName) {
+    const std::string_view t = own.text;
     std::vector<std::string> slots;
-    const std::string pattern = ElementName + '"';
+    ElementIndex::Search search = SearchFor(own, ElementName);
     std::size_t from = 0;
     int m = 0;
     while (m < kMaxMatches) {
-        const std::size_t a = t.find(pattern, from);
-        if (a == std::string::npos) break;
+        const std::size_t a = search.Next(from);
+        if (a == std::string_view::npos) break;
         if (slots.empty()) slots.emplace_back();
         ++m;
         const std::size_t b = a + ElementName.size() + 2;
@@ -318,7 +376,7 @@ std::vector<std::string> JSONDeserializer::AllElementsIn(const std::string& t,
         if (b < t.size()) {
             const char terminator = t[b] == '"' ? '"' : ',';
             const std::size_t f = t.find(terminator, b + 1);
-            value = f == std::string::npos ? t.substr(b) : t.substr(b, f - b);
+            value = f == std::string_view::npos ? t.substr(b) : t.substr(b, f - b);
         }
         RemoveChars(value, "\"");
         slots.push_back(std::move(value));
@@ -327,20 +385,21 @@ std::vector<std::string> JSONDeserializer::AllElementsIn(const std::string& t,
     return slots;
 }
 
-const std::string& JSONDeserializer::BoundedOwnText(int index) const {
+JSONDeserializer::SearchedText& JSONDeserializer::BoundedOwnText(int index) const {
     CheckIndex(index);
     if (index != 1 || m_count < 1) return CachedOwnText(index);
     TextView(index);  // fixes the end of an entry never closed
     if (m_entryOneFirstEnd == 0 || m_entryOneFirstEnd == m_entries[1].end) return CachedOwnText(index);
-    if (m_boundedOwnText.index != index) {
-        m_boundedOwnText.text = OwnTextWithin(index, m_entryOneFirstEnd);
-        m_boundedOwnText.index = index;
-    }
-    return m_boundedOwnText.text;
+    if (m_boundedOwnText.index != index) CutOwnText(index, m_entryOneFirstEnd, m_boundedOwnText);
+    return m_boundedOwnText;
 }
 
 std::string JSONDeserializer::GetElementWithinObject(int ObjectIndex, const std::string& ElementName) const {
     return ElementIn(BoundedOwnText(ObjectIndex), ElementName);
+}
+
+std::string JSONDeserializer::GetTextWithinObject(int ObjectIndex, const std::string& ElementName) const {
+    return ElementIn(BoundedOwnText(ObjectIndex), ElementName, true);
 }
 
 std::string JSONDeserializer::GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/element_index.h"
 #include "platform/toolkit.h"
 
 namespace marlin {
@@ -73,6 +74,10 @@ class JSONDeserializer {
 
     // GetElementInObject within the entry's own braces.
     std::string GetElementWithinObject(int ObjectIndex, const std::string& ElementName) const;
+    // GetElementWithinObject, but an escaped quote keeps its quote beside its backslash,
+    // so that the text's clean-up can decode the escape rather than guess at a lone
+    // backslash.
+    std::string GetTextWithinObject(int ObjectIndex, const std::string& ElementName) const;
     // The last element of that name within the entry's own braces; empty when none.
     std::string GetLastElementInObject(int ObjectIndex, const std::string& ElementName) const;
 
@@ -88,10 +93,13 @@ class JSONDeserializer {
         int end = 0;  // where ObjectText ends; a later stray "}" may move it
         std::uint8_t level = 0;
     };
-    // An own text cut out for one entry, kept while that entry is searched.
-    struct CachedText {
+    // An own text cut out for one entry, kept while that entry is searched, with the
+    // index its searches go through.
+    struct SearchedText {
         int index = -1;
-        std::string text;
+        std::string storage;    // the own text, when children had to be cut out of it
+        std::string_view text;  // the own text: storage, or a part of the source
+        ElementIndex elements;
     };
 
     using LevelIndex = std::array<int, 256>;
@@ -102,11 +110,13 @@ class JSONDeserializer {
     static int ParentFor(int index, std::uint8_t level, const LevelIndex& lastAtLevel);
     std::string_view NameOf(const Entry& entry) const;
     std::string_view TextView(int index) const;
-    std::string OwnTextWithin(int index, int end) const;
-    const std::string& CachedOwnText(int index) const;
-    std::string ElementIn(const std::string& t, const std::string& ElementName) const;
-    const std::string& BoundedOwnText(int index) const;
-    static std::vector<std::string> AllElementsIn(const std::string& t, const std::string& ElementName);
+    void CutOwnText(int index, int end, SearchedText& own) const;
+    SearchedText& CachedOwnText(int index) const;
+    SearchedText& BoundedOwnText(int index) const;
+    static ElementIndex::Search SearchFor(SearchedText& own, std::string_view ElementName);
+    std::string ElementIn(SearchedText& own, const std::string& ElementName,
+                          bool keepEscapedQuotes = false) const;
+    static std::vector<std::string> AllElementsIn(SearchedText& own, const std::string& ElementName);
 
     Toolkit& m_toolkit;
     std::string m_storage;  // the text, when Read took a copy
@@ -117,8 +127,9 @@ class JSONDeserializer {
     // Only entry 1 can take a closing brace after its own (the outermost one, or a stray
     // one): where its own brace was, 0 while it has none.
     int m_entryOneFirstEnd = 0;
-    mutable CachedText m_ownText;
-    mutable CachedText m_boundedOwnText;  // cut at entry 1's first closing brace
+    mutable SearchedText m_ownText;
+    mutable SearchedText m_boundedOwnText;  // cut at entry 1's first closing brace
+    mutable SearchedText m_noText;          // of the empty entries at both ends
     int m_count = 0;
 };
 

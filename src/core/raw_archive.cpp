@@ -11,6 +11,8 @@
 
 #include <simdjson.h>
 
+#include "core/v2_archive_lines.h"
+
 namespace marlin {
 
 namespace ondemand = simdjson::ondemand;
@@ -86,6 +88,9 @@ void RawArchive::ForEachObject(std::string_view body, Take&& take) {
             return;
         }
     }
+    // A v2 answer: its objects with what they refer to joined in.
+    if (!m_v2) m_v2 = std::make_unique<V2ArchiveLines>();
+    for (const V2ArchiveLines::Line& line : m_v2->Lines(body)) take(line.id, line.text);
 }
 
 std::vector<RawArchive::Object> RawArchive::Objects(std::string_view body) {
@@ -181,7 +186,10 @@ void RawArchive::ReadIds() {
             m_parser->Iterate(std::string_view(text).substr(start, end - start), document) ==
                 simdjson::SUCCESS &&
             document.get_object().get(object) == simdjson::SUCCESS &&
-            object.find_field_unordered("id_str").get_string().get(id) == simdjson::SUCCESS)
+            (object.find_field_unordered("id_str").get_string().get(id) == simdjson::SUCCESS ||
+             // a v2 line: its id is a string and there is no id_str
+             (object.reset().error() == simdjson::SUCCESS &&
+              object.find_field_unordered("id").get_string().get(id) == simdjson::SUCCESS)))
             m_ids.emplace(id);
         start = end + 1;
     }

@@ -10,6 +10,8 @@
 
 namespace marlin {
 
+class V2ArchiveLines;
+
 // One archive file of service objects: each tweet or user object of a response body,
 // exactly as the service sent it, on a line of its own ("JSON lines"). An object whose
 // id_str is already in the file is not written again.
@@ -43,7 +45,8 @@ class RawArchive {
 
     // The tweet or user objects of a body: the elements of a top-level array (timelines,
     // look-ups), or of the "statuses" (search) or "users" (follower and friend lists) array
-    // of a top-level object. Objects without an id_str are left out.
+    // of a top-level object. Objects without an id_str are left out. For a v2 answer, the
+    // objects of its "data" by their "id", a post joined with what it refers to (V2ArchiveLines).
     std::vector<Object> Objects(std::string_view body);
 
     // The object text on one line. The service sends objects compact; one that spans lines
@@ -67,6 +70,7 @@ class RawArchive {
 
     std::filesystem::path m_file;
     std::unique_ptr<Parser> m_parser;
+    std::unique_ptr<V2ArchiveLines> m_v2;  // made for the first v2 answer
     std::unordered_set<std::string> m_ids;
     std::string m_page;  // the lines of the page being written
     int m_fd = -1;

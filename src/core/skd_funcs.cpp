@@ -507,20 +507,72 @@ std::string UnicodePlaceholder(const std::string& code) {
 
 namespace {
 
-std::string CleanEscapes(const std::string& text, Toolkit* toolkit) {
-    std::string s = text;
+// The replacement of a one-character JSON escape: the control codes become one blank, as
+// every other control character does; anything else is the character itself, which also
+// drops the backslash the JSON reader leaves from an escaped quote.
+char EscapedCharacter(char c) {
+    switch (c) {
+        case 'n':
+        case 'r':
+        case 't':
+        case 'b':
+        case 'f':
+            return ' ';
+        default:
+            return c;
+    }
+}
+
+// Codes already replaced in one text, so that the window is yielded to once per code
+// however often the code recurs.
+class SeenCodes {
+  public:
+    bool FirstTime(const char* code) {
+        unsigned v = 0;
+        const auto [end, error] = std::from_chars(code + 2, code + 6, v, 16);
+        if (error != std::errc() || end != code + 6) return true;
+        if (m_seen.empty()) m_seen.resize(kCodes / 64);
+        std::uint64_t& word = m_seen[v / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (v % 64);
+        const bool first = (word & bit) == 0;
+        word |= bit;
+        return first;
+    }
+
+  private:
+    static constexpr unsigned kCodes = 0x10000;
+    std::vector<std::uint64_t> m_seen;
+};
+
+// One pass from left to right: each escape is decoded once, so that what it yields is
+// never read as the start of another.
+std::string DecodeEscapes(std::string_view text, Toolkit* toolkit) {
+    std::string out;
+    out.reserve(text.size());
+    SeenCodes seen;
     std::size_t from = 0;
     for (;;) {
-        const std::size_t at = s.find("\\u", from);
-        if (at == std::string::npos || s.size() - at < 6) break;
-        const std::string code = s.substr(at, 6);
-        ReplaceAll(s, code, UnicodePlaceholder(code), at);
-        // A placeholder may join the character before it into a new "\u".
-        from = at > 0 ? at - 1 : 0;
-        if (toolkit) toolkit->DoEvents();
+        const std::size_t at = text.find('\\', from);
+        out.append(text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+        if (at == std::string_view::npos) break;
+        if (at + 1 == text.size()) break;  // a lone backslash at the end goes
+        const char next = text[at + 1];
+        if (next == 'u' && text.size() - at >= 6) {
+            const std::string code(text.substr(at, 6));
+            out += UnicodePlaceholder(code);
+            if (toolkit != nullptr && seen.FirstTime(code.data())) toolkit->DoEvents();
+            from = at + 6;
+        } else {
+            out += EscapedCharacter(next);
+            from = at + 2;
+        }
     }
+    return out;
+}
+
+std::string CleanEscapes(const std::string& text, Toolkit* toolkit) {
+    std::string s = DecodeEscapes(text, toolkit);
     ReplaceAll(s, "&amp;", "&");
-    std::erase(s, '\\');
     return BlankControlCharacters(std::move(s));
 }
 

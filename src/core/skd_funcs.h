@@ -73,10 +73,12 @@ std::string BlankControlCharacters(std::string text);
 // "[<3]" or "[cyr]", one blank for a control character, or the empty text.
 std::string UnicodePlaceholder(const std::string& code);
 
-// Cleans a text as the service sent it: every "\uXXXX" code becomes its placeholder,
-// "&amp;" becomes "&", every remaining backslash is dropped (so "\n" becomes "n") and
-// every control character becomes one blank. The toolkit, when given, is let to process
-// pending events once per code replaced.
+// Cleans a text as the service sent it, in one pass: each JSON escape is decoded once
+// ("\uXXXX" to its placeholder, "\n", "\r" and "\t" to one blank, "\\" to one backslash,
+// "\"" to a quote, "\/" to a slash), a backslash before any other character is dropped
+// (the reader leaves one from each escaped quote), "&amp;" becomes "&" and every control
+// character becomes one blank. The toolkit, when given, is let to process pending events
+// once per distinct code replaced.
 std::string ReplaceEscapes(const std::string& text);
 std::string ReplaceEscapes(const std::string& text, Toolkit& toolkit);
 

@@ -1,5 +1,7 @@
 #include "core/tweet_set.h"
 
+#include "core/exact_text.h"
+
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
@@ -153,7 +155,8 @@ void TweetSet::FillTweet(Record& r, const JSONDeserializer& reader, int entry) {
         return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
     };
     r.DateTime = element("created_at");
-    r.Text = SKDFuncs::ReplaceEscapes(reader.GetElementWithinObject(entry, "text"), m_toolkit);
+    r.Text = m_exactTexts ? ExactTweetText(reader, entry)
+                          : SKDFuncs::ReplaceEscapes(reader.GetTextWithinObject(entry, "text"), m_toolkit);
     r.TweetID = element("id_str");
     // The first "coordinates" is that of the geo object (latitude first) when present.
     r.GeoCoords = element("coordinates");
@@ -161,6 +164,19 @@ void TweetSet::FillTweet(Record& r, const JSONDeserializer& reader, int entry) {
     // is always the last in the tweet's text.
     r.Retweeted = SKDFuncs::RoundHalfEven(
         SKDFuncs::LeadingNumber(reader.GetLastElementInObject(entry, "retweet_count")));
+}
+
+void TweetSet::SetExactTexts(bool on) {
+    m_exactTexts = on;
+    m_tweetUser->SetExactTexts(on);
+}
+
+std::string TweetSet::ExactTweetText(const JSONDeserializer& reader, int entry) const {
+    // The tweet's own text: the texts of a retweeted or quoted tweet are its children's.
+    const std::string own = reader.OwnText(entry);
+    std::optional<std::string> text = ExactText::StringElement(own, "full_text");
+    if (!text) text = ExactText::StringElement(own, "text");
+    return text.value_or(std::string());
 }
 
 void TweetSet::FillUser(Record& r, const std::string& userText) {

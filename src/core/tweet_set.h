@@ -101,16 +101,22 @@ class TweetSet {
     // for a run that must not stop at it; an empty function brings the box back.
     void SetNoticeSink(std::function<void(const std::string&)> sink) { m_noticeSink = std::move(sink); }
 
+    // Texts as the service sent them: "full_text" where the page has it (a request in
+    // tweet_mode=extended), every character kept (ExactText), for the tweet's author too.
+    void SetExactTexts(bool on);
+
   private:
     const Record& At(int index) const;
     void FillPage(const JSONDeserializer& reader, int oldCount);
     void FillTweet(Record& record, const JSONDeserializer& reader, int entry);
     void FillUser(Record& record, const std::string& userText);
+    std::string ExactTweetText(const JSONDeserializer& reader, int entry) const;
 
     Toolkit& m_toolkit;
     std::function<void(const std::string&)> m_noticeSink;
     std::vector<Record> m_records;  // slot 0 is an empty record
     int m_lastSetDataSize = 0;
+    bool m_exactTexts = false;
     bool m_vbDateTimes = false;
     std::unique_ptr<UserSet> m_tweetUser;  // parses the user object of each tweet
     // The DateTime of records 1..m_timesRead read as dates (slot i for record i). A

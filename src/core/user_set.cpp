@@ -1,7 +1,10 @@
 #include "core/user_set.h"
 
+#include "core/exact_text.h"
+
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -12,6 +15,12 @@
 namespace marlin {
 
 namespace {
+
+// A search that skips ahead: the page is full of the cursor's first letter.
+bool Contains(std::string_view text, std::string_view needle) {
+    const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
+    return std::search(text.begin(), text.end(), searcher) != text.end();
+}
 
 std::string WithoutBackslashes(std::string text) {
     std::erase(text, '\\');
@@ -129,7 +138,7 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
     // The cursor of a readable page counts even when the page holds no users: the last
     // page of an account without followers says "0", and a list that kept asking for the
     // first page again would never end.
-    if (JSON.find("next_cursor_str") != std::string::npos) {
+    if (Contains(JSON, "next_cursor_str")) {
         if (auto cursor = PageCursor(reader, users > 0, JSON))
             m_cursor = SKDFuncs::BlankControlCharacters(std::move(*cursor));
     }
@@ -183,10 +192,19 @@ void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) c
     };
     r.CreatedAt = element("created_at");
     r.Id = element("id_str");
-    r.RealName = SKDFuncs::ReplaceEscapes(element("name"), m_toolkit);
+    auto text = [&](const char* name) {
+        return SKDFuncs::ReplaceEscapes(reader.GetTextWithinObject(entry, name), m_toolkit);
+    };
+    r.RealName = text("name");
     r.ScreenName = element("screen_name");
-    r.Location = SKDFuncs::ReplaceEscapes(element("location"), m_toolkit);
-    r.Description = SKDFuncs::ReplaceEscapes(element("description"), m_toolkit);
+    r.Location = text("location");
+    r.Description = text("description");
+    if (m_exactTexts) {
+        const std::string own = reader.OwnText(entry);
+        r.RealName = ExactText::StringElement(own, "name").value_or(std::string());
+        r.Location = ExactText::StringElement(own, "location").value_or(std::string());
+        r.Description = ExactText::StringElement(own, "description").value_or(std::string());
+    }
     r.URL = WithoutBackslashes(element("url"));
     ReadBoolean(element("protected"), r.Protected);
     r.Followers = Number(element("followers_count"));

@@ -98,12 +98,17 @@ class UserSet {
     // for a run that must not stop at it; an empty function brings the box back.
     void SetNoticeSink(std::function<void(const std::string&)> sink) { m_noticeSink = std::move(sink); }
 
+    // Names, locations and descriptions with every character kept (ExactText) instead of
+    // the documented clean-up.
+    void SetExactTexts(bool on) { m_exactTexts = on; }
+
   private:
     std::optional<std::string> PageCursor(const JSONDeserializer& reader, bool hasUsers,
                                           const std::string& JSON) const;
     void FillRecord(Record& record, const JSONDeserializer& reader, int entry) const;
 
     Toolkit& m_toolkit;
+    bool m_exactTexts = false;
     std::function<void(const std::string&)> m_noticeSink;
     std::vector<Record> m_records;  // slot 0 is an empty record
     int m_lastSetDataSize = 0;

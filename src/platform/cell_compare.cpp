@@ -82,6 +82,15 @@ CellKey MakeCellKey(std::string_view text) {
     return key;
 }
 
+CellKey MakeTimeKey(std::string_view text, long long seconds) {
+    CellKey key;
+    key.text = text;
+    key.group = 3;
+    // Biased so that moments before the origin still order as unsigned figures.
+    key.figure = static_cast<std::uint64_t>(seconds) + (std::uint64_t{1} << 63);
+    return key;
+}
+
 int CompareCellKeys(const CellKey& a, const CellKey& b) {
     if (a.group != b.group) return a.group < b.group ? -1 : 1;
     if (a.group == 1) {

@@ -29,11 +29,14 @@ struct CellKey {
     std::string_view text;     // the cell as it is
     std::string_view digits;   // whole numbers: the digits without sign, blanks or leading zeros
     std::uint64_t figure = 0;  // numbers: the value when exact; texts: the first 8 bytes, case folded
-    std::uint8_t group = 0;    // 0 texts before "0", 1 whole numbers, 2 texts after "0"
+    std::uint8_t group = 0;    // 0 texts before "0", 1 whole numbers, 2 texts after "0", 3 times
     bool negative = false;
     bool exact = false;  // numbers: the value fits the figure
 };
 CellKey MakeCellKey(std::string_view text);
+// A cell that a column's own reader took as a moment (seconds from any fixed origin):
+// such cells order by time, after every cell that is not one.
+CellKey MakeTimeKey(std::string_view text, long long seconds);
 int CompareCellKeys(const CellKey& a, const CellKey& b);
 
 }  // namespace marlin

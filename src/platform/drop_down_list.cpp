@@ -35,12 +35,16 @@ void DropDownList::Clear() {
 }
 
 void DropDownList::SetSelectedIndex(int index) {
+    ShowAsSelected(index);
+    if (index >= 0 && m_open) m_open(index);
+}
+
+void DropDownList::ShowAsSelected(int index) {
     if (index != -1) CheckIndex(index);
     if (m_selected != index) {
         m_selected = index;
         Notify(ChangeKind::Selection, index, index);
     }
-    if (index >= 0 && m_open) m_open(index);
 }
 
 std::string DropDownList::SelectedText() const {

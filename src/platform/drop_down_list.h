@@ -25,6 +25,8 @@ class DropDownList : public ControlModel {
     int SelectedIndex() const { return m_selected; }
     // Runs the open action for any index >= 0; -1 only clears the selection.
     void SetSelectedIndex(int index);
+    // Marks an entry selected without opening it: the entry names what is already shown.
+    void ShowAsSelected(int index);
     std::string SelectedText() const;
 
     void SetOpenAction(std::function<void(int index)> action) { m_open = std::move(action); }

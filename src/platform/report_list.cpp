@@ -293,6 +293,20 @@ void ReportList::SetSortKeyOrReverse(int position) {
     }
 }
 
+void ReportList::SetTimeColumn(int position, TimeReader reader) {
+    m_timeColumn = position;
+    m_timeReader = std::move(reader);
+    Resort(position == m_sortKey);
+}
+
+CellKey ReportList::SortKeyOf(const ReportRow& row) const {
+    const std::string_view cell = row.Cell(m_sortKey);
+    if (m_sortKey == m_timeColumn && m_timeReader) {
+        if (const std::optional<long long> seconds = m_timeReader(cell)) return MakeTimeKey(cell, *seconds);
+    }
+    return MakeCellKey(cell);
+}
+
 void ReportList::Resort(bool settingsChanged) {
     if (!m_sorted) return;
     // A stable sort of rows already in order is the identity, so skip it when nothing
@@ -347,7 +361,7 @@ void ReportList::SortAll() const {
     // of the sort sequential in memory.
     std::vector<KeyedRow> entries(n);
     for (std::size_t i = 0; i < n; ++i) {
-        entries[i] = {MakeCellKey(m_rows[i].Cell(m_sortKey)), static_cast<std::uint32_t>(i)};
+        entries[i] = {SortKeyOf(m_rows[i]), static_cast<std::uint32_t>(i)};
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [this](const KeyedRow& a, const KeyedRow& b) { return Before(a.key, b.key); });
@@ -367,7 +381,7 @@ void ReportList::MergePending(std::size_t from) const {
     const std::size_t k = n - from;
     std::vector<KeyedRow> added(k);
     for (std::size_t i = 0; i < k; ++i) {
-        added[i] = {MakeCellKey(m_rows[from + i].Cell(m_sortKey)), static_cast<std::uint32_t>(from + i)};
+        added[i] = {SortKeyOf(m_rows[from + i]), static_cast<std::uint32_t>(from + i)};
     }
     std::stable_sort(added.begin(), added.end(),
                      [this](const KeyedRow& a, const KeyedRow& b) { return Before(a.key, b.key); });
@@ -375,7 +389,7 @@ void ReportList::MergePending(std::size_t from) const {
     // keep the older rows first). The places only grow, since the added rows are sorted,
     // so each search gallops on from the previous place rather than halving all rows.
     auto after = [&](const KeyedRow& entry, std::size_t row) {
-        return Before(entry.key, MakeCellKey(m_rows[row].Cell(m_sortKey)));
+        return Before(entry.key, SortKeyOf(m_rows[row]));
     };
     std::vector<std::size_t> place(k);
     std::size_t low = 0;

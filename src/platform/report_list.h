@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,6 +96,10 @@ class ReportList : public ControlModel {
     // The header-click rule of the user tables: the key column again reverses the
     // order, another column becomes the key in the current order.
     void SetSortKeyOrReverse(int position);
+    // Cells of column `position` that `reader` takes as a moment sort by that moment, after
+    // the cells it does not take; the other columns keep the cell order.
+    using TimeReader = std::function<std::optional<long long>(std::string_view cell)>;
+    void SetTimeColumn(int position, TimeReader reader);
 
     // --- actions
     // A header click (views call ColumnClick). Without an action the clicked column
@@ -114,6 +119,7 @@ class ReportList : public ControlModel {
     std::size_t MemoryBytes() const;
 
   private:
+    CellKey SortKeyOf(const ReportRow& row) const;
     void EnsureOrder() const;
     void SortRows(std::size_t from) const;
     void SortAll() const;
@@ -135,6 +141,8 @@ class ReportList : public ControlModel {
     int m_selectedCount = 0;  // rows marked selected, the current one included
     bool m_multiSelect = false;
     int m_sortKey = 0;
+    int m_timeColumn = -1;
+    TimeReader m_timeReader;
     SortDirection m_sortOrder = SortDirection::Ascending;
     bool m_sorted = false;
     bool m_checkBoxes = false;

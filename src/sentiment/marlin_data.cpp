@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "core/code_page.h"
+#include "core/exact_text.h"
 #include "core/skd_funcs.h"
 #include "core/tweet_set.h"
 #include "sentiment/shell_and_wait.h"
@@ -223,7 +224,9 @@ bool MarlinData::WriteScorerInput(bool recalc) {
     std::string text;
     try {
         for (std::int32_t i = 1; i <= RecordCount(); ++i) {
-            text += OneLine(recalc ? m_records[i - 1][3] : m_tweets->Text(i));
+            // The scorer reads the single-byte code page: exact texts reach it in the
+            // placeholder form the documented clean-up gives.
+            text += OneLine(ExactText::WithPlaceholders(recalc ? m_records[i - 1][3] : m_tweets->Text(i)));
             text += "\r\n";
         }
     } catch (const std::exception& e) {

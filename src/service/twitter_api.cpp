@@ -4,11 +4,13 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <thread>
 #include <tuple>
 
 #include "core/json_deserializer.h"
 #include "core/skd_funcs.h"
 #include "service/enc64.h"
+#include "service/v2_request.h"
 
 namespace marlin {
 
@@ -20,6 +22,14 @@ constexpr const char* kCouldNotAccess = "Couldn't access the API server";
 // What the token endpoint expects in the form body; its length is the announced 29 bytes.
 constexpr const char* kTokenRequestBody = "grant_type=client_credentials";
 constexpr int kResponseWaitSeconds = 5;
+// A v1.1 request the application's access does not cover (error code 453).
+constexpr const char* kV11NotInAccess =
+    "the application's access does not include this v1.1 request; choose Settings \u203A \"Service API\" "
+    "\u203A \"v2\"";
+// The recent search refuses a start more than 7 days back; a minute spares the way there.
+constexpr std::time_t kRecentSearchReach = 7 * 86400 - 60;
+// How often a 429 with requests left is sent again before it counts as a refusal.
+constexpr int kMaxTooFastRetries = 30;
 
 // The header value as a whole number of the field's width, rounded half to even. A value
 // the field cannot hold is an error of the exchange, like a missing header.
@@ -95,6 +105,7 @@ struct TwitterAPI::Exchange {
     Retry retry = Retry::None;
     bool viaProxy = false;
     bool declineMeansNoAccess = false;  // a declined retry also sets the "no access" response code
+    bool paced = false;                 // one request a second (full-archive search)
     std::function<void(const std::string&)> handBody;
 };
 
@@ -147,6 +158,12 @@ void TwitterAPI::Clear() {
     Users.Clear();
 }
 
+void TwitterAPI::SetExactTexts(bool on) {
+    m_exactTexts = on;
+    Tweets.SetExactTexts(on);
+    Users.SetExactTexts(on);
+}
+
 // --- Request methods ---
 
 TwitterAPI::Exchange TwitterAPI::PageExchange(const char* methodName, const std::string& pathAndQuery,
@@ -167,6 +184,13 @@ std::string TwitterAPI::GetUsersLookUp(const std::string& userIdList, const std:
     if (userIdList.empty() && screenNameList.empty()) {
         m_failed = true;
         return {};
+    }
+    if (m_apiVersion == ApiVersion::V2) {
+        return RunExchange(PageExchange("GetUsersLookUp", V2Request::Lookup(userIdList, screenNameList),
+                                        ResourceFamily::UsersLookup, Retry::Step,
+                                        [this, appendUsers](const std::string& body) {
+                                            HandUsersV2(body, appendUsers, false, "GetUsersLookUp");
+                                        }));
     }
     const std::string names = userIdList.empty() ? "screen_name=" + EncodeList(screenNameList)
                                                  : "user_id=" + EncodeList(userIdList);
@@ -193,6 +217,9 @@ std::string TwitterAPI::ListRequest(const char* path, const char* methodName, Re
     if (userId.empty() && screenName.empty()) return {};
     // A fresh set asks for the first page; this happens whether or not the request succeeds.
     if (!appendUsers) Users.Clear();
+    if (m_apiVersion == ApiVersion::V2)
+        return ListRequestV2(family == ResourceFamily::FollowersList, methodName, family, userId, screenName,
+                             count, appendUsers);
     const std::string query = std::string(path) + "?screen_name=" + EncodeParam(screenName) +
                               "&user_id=" + EncodeParam(userId) + "&count=" + EncodeParam(count) +
                               "&cursor=" + EncodeParam(Users.NextCursor());
@@ -205,11 +232,14 @@ std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScre
                                         const std::string& sinceId, const std::string& maxId,
                                         const std::string& count, bool appendTweets) {
     if (!Authenticated() || user.empty()) return {};
+    if (m_apiVersion == ApiVersion::V2)
+        return UserTimeLineV2(user, userIsScreenName, sinceId, maxId, count, appendTweets);
     // The query starts with an empty parameter ("?&count="); the service accepts it.
     std::string query = "/1.1/statuses/user_timeline.json?&count=" + count;
     query += (userIsScreenName ? "&screen_name=" : "&user_id=") + EncodeParam(user);
     if (!maxId.empty()) query += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) query += "&since_id=" + EncodeParam(sinceId);
+    if (m_exactTexts) query += "&tweet_mode=extended";
 
     return RunExchange(PageExchange(
         "GetUserTimeLine", query, ResourceFamily::UserTimeline, Retry::Step,
@@ -223,11 +253,13 @@ std::string TwitterAPI::GetSearch(const std::string& query, const std::string& l
     if (!Authenticated() || query.empty()) return {};
     if (SKDFuncs::LeadingNumber(count) > 100) count = "100";
     if (!(SKDFuncs::LeadingNumber(count) >= 10)) count = "10";
+    if (m_apiVersion == ApiVersion::V2) return SearchV2(query, lang, sinceId, maxId, count, appendTweets);
 
     std::string pathAndQuery = "/1.1/search/tweets.json?q=" + SKDFuncs::UrlEncode(query) + "&count=" + count +
                                "&lang=" + lang + "&result_type=" + resultType;
     if (!maxId.empty()) pathAndQuery += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) pathAndQuery += "&since_id=" + EncodeParam(sinceId);
+    if (m_exactTexts) pathAndQuery += "&tweet_mode=extended";
 
     Exchange exchange = PageExchange(
         "GetSearch", pathAndQuery, ResourceFamily::Search, Retry::Step,
@@ -279,6 +311,124 @@ std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::str
     }
 }
 
+// --- The v2 dialect ---
+
+std::string TwitterAPI::SearchV2(const std::string& query, const std::string& lang,
+                                 const std::string& sinceId, const std::string& maxId,
+                                 const std::string& count, bool appendTweets) {
+    // v2 refuses since_id beside start_time; the recent search refuses a start beyond its
+    // 7 days, and the full archive without one searches only the last 30.
+    std::time_t start = sinceId.empty() ? m_searchStartTime : 0;
+    if (!m_fullArchiveSearch && start > 0 && start < m_clock() - kRecentSearchReach) start = 0;
+    if (m_fullArchiveSearch && sinceId.empty() && start <= 0) start = V2Request::kFirstPostTime;
+    const std::string untilId = maxId.empty() ? "" : V2Translator::IdPlusOne(maxId);
+    Exchange exchange = PageExchange(
+        "GetSearch", V2Request::Search(m_fullArchiveSearch, query, lang, sinceId, untilId, count, start),
+        ResourceFamily::Search, Retry::Step, [this, appendTweets](const std::string& body) {
+            HandTweetsV2(body, appendTweets, true, "GetSearch");
+        });
+    exchange.question = kTroubleAccessing;
+    exchange.viaProxy = !m_proxyServer.empty();
+    exchange.declineMeansNoAccess = true;
+    exchange.paced = m_fullArchiveSearch;
+    return RunExchange(exchange);
+}
+
+std::string TwitterAPI::UserTimeLineV2(const std::string& user, bool userIsScreenName,
+                                       const std::string& sinceId, const std::string& maxId,
+                                       const std::string& count, bool appendTweets) {
+    const std::string userId = userIsScreenName ? UserIdOf(user, "GetUserTimeLine") : user;
+    if (userId.empty()) return kFailed;
+    const std::string untilId = maxId.empty() ? "" : V2Translator::IdPlusOne(maxId);
+    return RunExchange(PageExchange("GetUserTimeLine", V2Request::UserPosts(userId, sinceId, untilId, count),
+                                    ResourceFamily::UserTimeline, Retry::Step,
+                                    [this, appendTweets](const std::string& body) {
+                                        HandTweetsV2(body, appendTweets, false, "GetUserTimeLine");
+                                    }));
+}
+
+std::string TwitterAPI::ListRequestV2(bool followers, const char* methodName, ResourceFamily family,
+                                      const std::string& userId, const std::string& screenName,
+                                      const std::string& count, bool appendUsers) {
+    const std::string id = userId.empty() ? UserIdOf(screenName, methodName) : userId;
+    if (id.empty()) return kFailed;
+    const std::string cursor = Users.NextCursor();
+    const std::string token = cursor == "-1" ? "" : cursor;
+    return RunExchange(PageExchange(methodName, V2Request::Follows(id, followers, count, token), family,
+                                    Retry::Resend, [this, appendUsers, methodName](const std::string& body) {
+                                        HandUsersV2(body, appendUsers, true, methodName);
+                                    }));
+}
+
+std::string TwitterAPI::UserIdOf(const std::string& screenName, const char* methodName) {
+    std::string key = screenName;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (const auto known = m_userIds.find(key); known != m_userIds.end()) return known->second;
+    Exchange exchange;
+    exchange.methodName = methodName;
+    exchange.question = kTroubleContacting;
+    exchange.url = Url(V2Request::UserByName(screenName));
+    exchange.retry = Retry::Step;
+    std::string id;
+    exchange.handBody = [this, &id](const std::string& body) { id = m_v2.UserId(body); };
+    if (RunExchange(exchange) == kFailed) return {};
+    if (id.empty()) {
+        // An unknown account: v2 answers 200 with an error, v1.1 answered 404, and the
+        // workflows take it as v1.1's lasting refusal.
+        m_failed = true;
+        m_lastResponseCode = "404:Not Found";
+        const std::string why = m_v2.ErrorAnswer(m_responseText);
+        if (!why.empty()) m_lastResponseCode += ": " + why;
+        return {};
+    }
+    m_userIds.emplace(key, id);
+    return id;
+}
+
+void TwitterAPI::HandTweetsV2(const std::string& body, bool appendTweets, bool search,
+                              const std::string& methodName) {
+    const std::optional<std::string> page = m_v2.TweetPage(body, search);
+    Tweets.SetData(page ? *page : body, appendTweets, search);
+    LogPartialErrors(methodName);
+}
+
+void TwitterAPI::HandUsersV2(const std::string& body, bool appendUsers, bool list,
+                             const std::string& methodName) {
+    const std::optional<std::string> page = m_v2.UserPage(body, list);
+    Users.SetData(page ? *page : body, appendUsers, list);
+    LogPartialErrors(methodName);
+}
+
+void TwitterAPI::LogPartialErrors(const std::string& methodName) {
+    if (!m_errorLog) return;
+    for (const std::string& kind : m_v2.ErrorKinds()) m_errorLog(methodName + ": partial answer, " + kind);
+}
+
+std::optional<std::vector<TweetCountDay>> TwitterAPI::GetTweetCounts(const std::string& query,
+                                                                     const std::string& lang,
+                                                                     std::time_t startTime,
+                                                                     std::time_t endTime) {
+    if (!Authenticated() || query.empty()) return std::nullopt;
+    std::vector<TweetCountDay> days;
+    std::string token;
+    do {
+        std::optional<std::vector<V2Translator::Count>> page;
+        std::string next;
+        Exchange exchange;
+        exchange.methodName = "GetTweetCounts";
+        exchange.question = kTroubleAccessing;
+        exchange.url = Url(V2Request::Counts(m_fullArchiveSearch, query, lang, startTime, endTime, token));
+        exchange.retry = Retry::Step;
+        exchange.paced = m_fullArchiveSearch;
+        exchange.handBody = [this, &page, &next](const std::string& body) { page = m_v2.Counts(body, next); };
+        if (RunExchange(exchange) == kFailed || !page) return std::nullopt;
+        for (V2Translator::Count& count : *page) days.push_back({std::move(count.date), count.posts});
+        if (next == token) break;  // a token that does not move would never end
+        token = next;
+    } while (!token.empty());
+    return days;
+}
+
 // --- The exchange ---
 
 std::string TwitterAPI::Url(const std::string& pathAndQuery) const {
@@ -314,8 +464,11 @@ bool TwitterAPI::AskToRetry(const Exchange& exchange, const std::string& error) 
 std::string TwitterAPI::RunExchange(const Exchange& exchange) {
     try {
         m_autoRetries = 0;
-        for (;;) {
+        for (int tooFast = 0;;) {
+            m_tooFast = false;
             std::string body = RunExchangeOnce(exchange);
+            // Requests left and still a 429: faster than the service allows; KeepPace waits.
+            if (body == kFailed && m_tooFast && ++tooFast <= kMaxTooFastRetries) continue;
             // A server error asks no question; only the policy may send the request again.
             if (body != kFailed || !ServerErrorAnswered() || NextAutoRetry() != AutoRetry::Retry) return body;
         }
@@ -375,7 +528,9 @@ std::optional<std::string> TwitterAPI::Perform(std::unique_ptr<HttpRequest>& req
     if (!step([&] { request->SetRequestHeader("User-Agent", m_appName); })) return std::nullopt;
     if (!step([&] { request->SetRequestHeader("Authorization", "Bearer " + m_bearerToken); }))
         return std::nullopt;
+    if (exchange.paced) KeepPace();
     if (!step([&] { request->Send(); })) return std::nullopt;
+    if (exchange.paced) m_lastPacedSend = std::chrono::steady_clock::now();
     if (!step([&] { request->WaitForResponse(kResponseWaitSeconds); })) return std::nullopt;
     return Receive(*request, exchange);
 }
@@ -392,6 +547,7 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
         if (!step(
                 [&] { m_lastResponseCode = std::to_string(request.Status()) + ":" + request.StatusText(); }))
             return std::nullopt;
+        ReadRefusal(request, status, exchange);
         if (!step([&] { request.Abort(); })) return std::nullopt;
         m_failed = true;
         return std::string(kFailed);
@@ -405,6 +561,39 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
     m_failed = false;
     if (exchange.family && m_bodyTap) m_bodyTap(*exchange.family, exchange.url, m_responseText);
     return m_responseText;
+}
+
+void TwitterAPI::ReadRefusal(HttpRequest& request, int status, const Exchange& exchange) {
+    std::string body;
+    try {
+        body = request.ResponseText();
+    } catch (const std::exception&) {
+        return;  // a refusal without a readable body says no more than its status
+    }
+    if (m_apiVersion == ApiVersion::V1_1) {
+        if (status == 403 && body.find("\"code\":453") != std::string::npos)
+            m_lastResponseCode += std::string(": ") + kV11NotInAccess;
+        return;
+    }
+    const std::string why = m_v2.ErrorAnswer(body);
+    if (!why.empty()) m_lastResponseCode += ": " + why;
+    if (status == 429 && exchange.paced) {
+        try {
+            m_tooFast = SKDFuncs::LeadingNumber(request.GetResponseHeader("x-rate-limit-remaining")) > 0;
+        } catch (const std::exception&) {
+            m_tooFast = false;
+        }
+    }
+}
+
+void TwitterAPI::KeepPace() {
+    // A little over the second, so that no jitter on the way makes two arrive closer.
+    const auto due = m_lastPacedSend + std::chrono::milliseconds(1050);
+    while (std::chrono::steady_clock::now() < due) {
+        m_toolkit.DoEvents();
+        if (m_cancelCheck && m_cancelCheck()) throw RequestAborted("cancelled while keeping the pace");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 bool TwitterAPI::ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange) {

@@ -1,23 +1,37 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/skd_funcs.h"
 #include "core/tweet_set.h"
 #include "core/user_set.h"
 #include "platform/toolkit.h"
 #include "service/http_request.h"
+#include "service/v2_translator.h"
 
 namespace marlin {
 
 // The resource families that the service counts requests for, each with its own window.
 enum class ResourceFamily { UserTimeline, Search, FollowersList, FriendsList, UsersLookup };
+
+// The dialect the client speaks: v1.1 (the documented requests) or v2 (the service as sold
+// today). Either way the record sets receive the same records.
+enum class ApiVersion { V1_1, V2 };
+
+// The posts a v2 count answer gives for one UTC day.
+struct TweetCountDay {
+    std::string date;  // yyyy-mm-dd
+    int64_t posts = 0;
+};
 
 // One rate-limit window as the service last announced it.
 struct QuotaWindow {
@@ -53,6 +67,10 @@ class TwitterAPI {
     // Proxy as host:port, stored without any check; only searches use it.
     const std::string& ProxyServer() const { return m_proxyServer; }
     void SetProxyServer(const std::string& server) { m_proxyServer = server; }
+    // Texts whole and with every character ("Keep Texts Exactly"): the status requests ask
+    // for tweet_mode=extended and both record sets keep every character.
+    bool ExactTexts() const { return m_exactTexts; }
+    void SetExactTexts(bool on);
     // Returns the last HTTP request response code: status and status text joined by ":".
     const std::string& LastResponseCode() const { return m_lastResponseCode; }
     // Returns the number of records in the last response: -1 after a failed request,
@@ -123,6 +141,24 @@ class TwitterAPI {
     // Local hour of day minus UTC hour of day, across the date line (minutes ignored).
     int16_t GetLocalUTCOffset() const;
 
+    // --- Dialect ---
+    // V1_1 by default. In V2 every request method sends the v2 request and its records are
+    // those the v1.1 page would have given.
+    void SetApiVersion(ApiVersion version) { m_apiVersion = version; }
+    ApiVersion GetApiVersion() const { return m_apiVersion; }
+    // v2 searches go to the full archive (one request a second) instead of the last 7 days.
+    void SetFullArchiveSearch(bool on) { m_fullArchiveSearch = on; }
+    bool FullArchiveSearch() const { return m_fullArchiveSearch; }
+    // v2 searches ask for no post older than this (seconds since 1970 UTC; 0: no bound), so
+    // none beyond the threshold is paid for. An update (since_id) never sends it: v2
+    // refuses the two together.
+    void SetSearchStartTime(std::time_t utcSeconds) { m_searchStartTime = utcSeconds; }
+    // The posts per day of a v2 query between the two times, every page of the answer;
+    // nothing when the exchange failed (after the usual retry handling).
+    std::optional<std::vector<TweetCountDay>> GetTweetCounts(const std::string& query,
+                                                             const std::string& lang, std::time_t startTime,
+                                                             std::time_t endTime);
+
     // --- Automatic retries ---
     // Asked before the retry question of a failed exchange and after a 5xx answer, with the
     // number of automatic retries this request has had so far: Retry sends it again (the
@@ -169,6 +205,24 @@ class TwitterAPI {
                             const std::string& userId, const std::string& screenName,
                             const std::string& count, bool appendUsers);
     std::string Url(const std::string& pathAndQuery) const;
+
+    // The v2 dialect of the request methods.
+    std::string SearchV2(const std::string& query, const std::string& lang, const std::string& sinceId,
+                         const std::string& maxId, const std::string& count, bool appendTweets);
+    std::string UserTimeLineV2(const std::string& user, bool userIsScreenName, const std::string& sinceId,
+                               const std::string& maxId, const std::string& count, bool appendTweets);
+    std::string ListRequestV2(bool followers, const char* methodName, ResourceFamily family,
+                              const std::string& userId, const std::string& screenName,
+                              const std::string& count, bool appendUsers);
+    // The id of a screen name, asked for once a run; empty when the service gave none.
+    std::string UserIdOf(const std::string& screenName, const char* methodName);
+    void HandTweetsV2(const std::string& body, bool appendTweets, bool search, const std::string& methodName);
+    void HandUsersV2(const std::string& body, bool appendUsers, bool list, const std::string& methodName);
+    void LogPartialErrors(const std::string& methodName);
+    // What a refusal's body says goes after the status in the response code.
+    void ReadRefusal(HttpRequest& request, int status, const Exchange& exchange);
+    // Full-archive search allows one request a second.
+    void KeepPace();
     bool Authenticated() const { return !m_appName.empty() && !m_bearerToken.empty(); }
     QuotaWindow& MutableWindow(ResourceFamily family) { return m_windows[static_cast<size_t>(family)]; }
 
@@ -185,10 +239,19 @@ class TwitterAPI {
     std::string m_responseText;
     std::string m_lastResponseCode;
     bool m_failed = false;
+    bool m_exactTexts = false;
     std::string m_proxyServer;
     std::array<QuotaWindow, 5> m_windows;
     AutoRetryPolicy m_autoRetry;
     int m_autoRetries = 0;  // automatic retries of the request in progress
+
+    ApiVersion m_apiVersion = ApiVersion::V1_1;
+    bool m_fullArchiveSearch = false;
+    std::time_t m_searchStartTime = 0;
+    V2Translator m_v2;
+    std::unordered_map<std::string, std::string> m_userIds;  // screen name (lower case) to id
+    std::chrono::steady_clock::time_point m_lastPacedSend{};
+    bool m_tooFast = false;  // the last refusal was a 429 with requests left in the window
 };
 
 }  // namespace marlin

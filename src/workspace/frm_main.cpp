@@ -12,7 +12,8 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_session(*m_state, m_tweets.Files()),
       m_users(*m_state, m_tweets.View(), m_tweets.Files()),
       m_export(*m_state),
-      m_archive(*m_state) {
+      m_archive(*m_state),
+      m_estimate(*m_state) {
     WireParts();
 }
 

@@ -10,6 +10,7 @@
 #include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/response_archive.h"
+#include "workspace/retrieval/search_volume_estimate.h"
 #include "workspace/session/window_session.h"
 #include "workspace/tweets/tweet_side.h"
 #include "workspace/users/user_side.h"
@@ -99,6 +100,11 @@ class frmMain {
     void mAbout_Click() { m_session.mAbout_Click(); }
     void mWaitQuota_Click() { W().Tweets.mWaitQuota.Click(); }
     void mKeepRaw_Click() { W().Tweets.mKeepRaw.Click(); }
+    ServiceSettings& Service() { return m_session.Service; }
+    // Tools › "Estimate Search Volume…"
+    SearchVolumeEstimate& Estimator() { return m_estimate; }
+    void mEstimateVolume_Click() { m_estimate.mEstimateVolume_Click(); }
+    void mExactTexts_Click() { W().Tweets.mExactTexts.Click(); }
 
     // ---- User side: the User list, the user tables with their samples and files, and the
     // timeline retrieval (mAddU2UL and mDelUFUL of the row popup are theirs too).
@@ -170,6 +176,7 @@ class frmMain {
     UserSide m_users;
     ExportCommands m_export;
     ResponseArchive m_archive;
+    SearchVolumeEstimate m_estimate;
 };
 
 }  // namespace marlin

@@ -36,8 +36,25 @@ std::string MainWindowState::ThresholdDateText() const {
     return SKDFuncs::FormatShortDate(value);
 }
 
+std::time_t MainWindowState::ThresholdTime() const {
+    const std::chrono::year_month_day date = Tweets.EarlyDate.Value();
+    std::tm local{};
+    local.tm_year = static_cast<int>(date.year()) - 1900;
+    local.tm_mon = static_cast<int>(static_cast<unsigned>(date.month())) - 1;
+    local.tm_mday = static_cast<int>(static_cast<unsigned>(date.day()));
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
 void MainWindowState::SetTitle(bool unsaved) {
     Window.SetCaption(std::string(kApplicationTitle) + " [" + TweetsFN + (unsaved ? "*]" : "]"));
+}
+
+void MainWindowState::SetExactTexts(bool on) {
+    Settings.ExactTexts = on;
+    Tweets.mExactTexts.SetChecked(on);
+    Twitter.SetExactTexts(on);
+    UTwitter.SetExactTexts(on);
 }
 
 void MainWindowState::ShowTweetCount() {

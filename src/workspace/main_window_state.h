@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -59,9 +60,18 @@ struct WindowSettings {
     std::vector<int> RetryDelays{5000, 15000, 60000};
     // Every tweet and user object the service returns is kept as it came, in the archive.
     bool KeepRawResponses = false;
+    // Texts as the service sent them: whole (never cut at 140 characters), every character
+    // kept, and the tweet table files written as UTF-8 with a byte-order mark. Off, texts
+    // and files are what the program always made of them.
+    bool ExactTexts = false;
     // When set, the objects of this run go to this one file instead, whatever
     // KeepRawResponses says (the command line's --archive).
     std::filesystem::path ArchiveFile;
+    // Settings › "Service API" › "v2" (v1.1 when off), "Full-Archive Search (v2)" and "Price per Post
+    // Read…", which the search volume estimate counts with (in dollars).
+    bool ApiV2 = false;
+    bool FullArchiveSearch = false;
+    double PricePerPostRead = 0.005;
 };
 
 // The tweet side's controls: the search frame with its two histories, the main menus and
@@ -83,7 +93,10 @@ struct TweetControls {
     MenuItem mFrequencies;  // Tools › "Frequencies…" (the window shows the table)
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
         mLine1, mCopyLog, mContinueBack;
-    MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw;
+    MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw, mExactTexts;
+    // Settings › "Service API" with its two radio items, "Full-Archive Search (v2)", "Price per Post
+    // Read…"; Tools › "Estimate Search Volume…".
+    MenuItem mServiceApi, mApiV11, mApiV2, mFullArchive, mPricePerPost, mEstimateVolume;
     // Popup over a Tweets table row.
     MenuItem mTweet, mNavLinkURL, mNavUserTwitter, mTLine1, mAddU2UL, mDelUFUL, mTLine2, mDelTweet,
         mDelUsersTweets;
@@ -206,6 +219,8 @@ class MainWindowState {
     ReportList& CurrentUserTable() { return Users.CurrentUserTable(); }
     // The threshold date of EarlyDate as a short date text ("dd/mm/yyyy").
     std::string ThresholdDateText() const;
+    // Local midnight at the start of the threshold date, in seconds since 1970 UTC.
+    std::time_t ThresholdTime() const;
     // The window title: the application title and the table's file, with "*" while the
     // table holds unsaved rows.
     void SetTitle(bool unsaved);
@@ -215,6 +230,8 @@ class MainWindowState {
         TweetsDirty = dirty;
         SetTitle(dirty);
     }
+    // "Keep Texts Exactly": the setting, its check mark and both service clients.
+    void SetExactTexts(bool on);
     // Panel 1: the row count of the Tweets table.
     void ShowTweetCount();
     // The scorer of the program folder, else the one that came with the program.

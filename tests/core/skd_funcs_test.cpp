@@ -112,7 +112,6 @@ TEST(Placeholders, TableRows) {
 TEST(ReplaceEscapesTest, CleansServiceTexts) {
     EXPECT_EQ(ReplaceEscapes("Caf\\u00e9 \\u2026 \\u2764 \\u0627"), "Caf\xC3\xA9 [...] [<3] [ar]");
     EXPECT_EQ(ReplaceEscapes("AT&amp;T"), "AT&T");
-    EXPECT_EQ(ReplaceEscapes("a\\nb"), "anb");
     EXPECT_EQ(ReplaceEscapes("https:\\/\\/t.co\\/x"), "https://t.co/x");
     EXPECT_EQ(ReplaceEscapes("hi \\ud83d\\ude00!"), "hi [?][?]!");
     EXPECT_EQ(ReplaceEscapes("\\u27c0gone\\u0000"), "gone");
@@ -130,13 +129,28 @@ TEST(ReplaceEscapesTest, EveryControlCharacterBecomesOneBlank) {
         {"\\u000d\\u000a", "  "},
         {"x\\u0001\\u001Fy\\u007f", "x  y "},
         {"a\tb\r\nc\x01\x1f\x7f", "a b  c   "},      // sent raw
-        {"a\\nb", "anb"},                            // the escape loses its backslash only
+        {"a\\nb\\r\\tc", "a b  c"},                  // each escape one blank
         {"\\u0020\\u0000\\u0080", " \xE2\x82\xAC"},  // blank, nothing, the euro sign
         {"caf\xC3\xA9", "caf\xC3\xA9"},              // UTF-8 bytes are not control codes
     };
     for (const auto& c : cases) EXPECT_EQ(ReplaceEscapes(c.text), c.cleaned) << c.text;
     EXPECT_EQ(UnicodePlaceholder("\\u0009"), " ");
     EXPECT_EQ(BlankControlCharacters("\t1\n2\x7f"), " 1 2 ");
+}
+
+// What one escape yields is never read as part of another.
+TEST(ReplaceEscapesTest, DecodesEachEscapeOnce) {
+    const struct {
+        const char* text;
+        const char* cleaned;
+    } cases[] = {
+        {R"(that\ndata)", "that data"},
+        {R"(C:\\temp\\)", R"(C:\temp\)"},
+        {R"(\\u0041 \u005Cu0041)", R"(\u0041 \u0041)"},
+        {R"(say \"hi\" \/ \hi\)", R"(say "hi" / hi)"},  // a lone backslash is the reader's
+        {R"(\u0026amp; end\)", "& end"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReplaceEscapes(c.text), c.cleaned) << c.text;
 }
 
 TEST(ReplaceEscapesTest, YieldsOncePerCode) {

@@ -70,7 +70,7 @@ TEST_F(TweetSetTest, SearchPageGivesTheTweetsTheServiceSent) {
 
     EXPECT_EQ(
         tweets.Text(3),
-        "RT @BBCRajiniV: An important thread [?][?][?][?]nnMany of us take water for granted - but imagine "
+        "RT @BBCRajiniV: An important thread [?][?][?][?]  Many of us take water for granted - but imagine "
         "living in a big city, where the taps have run dry.[...]");
     EXPECT_EQ(tweets.Retweeted(3), 3845);
     EXPECT_EQ(tweets.LinkURL(7), "https://www.data-blogger.com/2017/02/24/gathering-tweets-with-python/");
@@ -173,6 +173,17 @@ bool HoldsAControlCharacter(const std::string& text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return (c >= 1 && c <= 31) || c == 127; });
 }
 
+// An escaped quote before an "n" stays a quote, not a line break.
+TEST_F(TweetSetTest, TextsKeepTheirEscapedQuotesAndBackslashes) {
+    std::string page = TimelinePage({"a"});
+    page.replace(page.find("by a"), 4, R"(say \"no\" to C:\\temp)");
+    page.replace(page.find(R"("name":"N")"), 10, R"("name":"\"N\"")");
+    tweets.SetData(page, false, false);
+    ASSERT_EQ(tweets.Count(), 1);
+    EXPECT_EQ(tweets.Text(1), R"(say "no" to C:\temp)");
+    EXPECT_EQ(tweets.Item(1).RealName, R"("N")");
+}
+
 // Escaped or raw, a TAB, CR or LF in any field would shift or split the table's row.
 TEST_F(TweetSetTest, NoTextHoldsAControlCharacter) {
     const std::string page =
@@ -184,7 +195,7 @@ TEST_F(TweetSetTest, NoTextHoldsAControlCharacter) {
     tweets.SetData(page, false, false);
     ASSERT_EQ(tweets.Count(), 1);
     const TweetSet::Record& r = tweets.Item(1);
-    EXPECT_EQ(r.Text, "a b  c nd");  // the escaped line feed "\n" stays the letter n
+    EXPECT_EQ(r.Text, "a b  c  d");
     EXPECT_EQ(r.ScreenName, "s n");
     for (const std::string* field : {&r.DateTime, &r.ScreenName, &r.Text, &r.TweetID, &r.RealName,
                                      &r.Location, &r.GeoCoords, &r.UserTweets, &r.LinkURL, &r.Description}) {

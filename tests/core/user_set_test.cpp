@@ -218,7 +218,7 @@ TEST_F(UserSetTest, NoTextHoldsAControlCharacter) {
     ASSERT_EQ(users.Count(), 1);
     const UserSet::Record& r = users.Item(1);
     EXPECT_EQ(r.RealName, "a b");
-    EXPECT_EQ(r.Description, "d nx");  // the escaped line feed "\n" stays the letter n
+    EXPECT_EQ(r.Description, "d  x");
     EXPECT_EQ(users.NextCursor(), "5 ");
     for (const std::string* field :
          {&r.CreatedAt, &r.Description, &r.Id, &r.Lang, &r.Location, &r.RealName, &r.ScreenName, &r.TimeZone,

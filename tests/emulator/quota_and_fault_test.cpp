@@ -19,6 +19,14 @@ const char* kTargets[kLimitedFamilyCount] = {
     "/1.1/followers/ids.json?screen_name=city_library&count=1",
     "/1.1/friends/ids.json?screen_name=city_library&count=1",
     "/1.1/application/rate_limit_status.json",
+    "/2/tweets/search/recent?query=data",
+    "/2/tweets/search/all?query=data",
+    "/2/tweets/counts/recent?query=data",
+    "/2/tweets/counts/all?query=data",
+    "/2/users/1/tweets",
+    "/2/users/by?usernames=city_library",
+    "/2/users/1/followers",
+    "/2/users/1/following",
 };
 
 const char* Target(Family family) {
@@ -30,10 +38,12 @@ int HeaderNumber(const Reply& reply, const char* name) {
 }
 
 TEST(QuotaTest, EveryFamilyCountsItsOwnWindowWithTheAppOnlyLimits) {
-    Emulator emulator(testing::SmallConfig());
+    EmulatorConfig config = testing::SmallConfig();
+    config.archivePaceMs = 0;
+    Emulator emulator(config);
     emulator.Start();
     EmulatorClient client(emulator);
-    const int limits[] = {450, 1500, 300, 15, 15, 15, 15, 180};
+    const int limits[] = {450, 1500, 300, 15, 15, 15, 15, 180, 450, 300, 300, 300, 10000, 300, 300, 300};
     for (int k = 0; k < kLimitedFamilyCount; ++k) {
         const Family family = static_cast<Family>(k);
         int64_t before = static_cast<int64_t>(std::time(nullptr));

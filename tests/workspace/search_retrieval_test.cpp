@@ -25,14 +25,17 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     EXPECT_EQ(TableIds(), expected);  // newest first, none lost, none doubled
 
     const std::vector<std::string> log = LogLines();
-    ASSERT_EQ(log.size(), 3u);
+    // The empty last page is a note in the log, not a box to click away.
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[2], "JSON response contained no records");
+    EXPECT_THAT(tk.messages, IsEmpty());
     EXPECT_THAT(log[0], StartsWith("Search initiated @"));
     EXPECT_TRUE(std::regex_match(log[0].substr(18), kStamp)) << log[0];
     EXPECT_THAT(log[1],
                 StartsWith("Retrieved " + std::to_string(expected.size()) + " statuses for [data] back to "))
         << log[1];
-    EXPECT_THAT(log[2], StartsWith("Search ended @")) << log[2];
-    EXPECT_THAT(log[2], EndsWith(", no more statuses available: 200:OK")) << log[2];
+    EXPECT_THAT(log[3], StartsWith("Search ended @")) << log[3];
+    EXPECT_THAT(log[3], EndsWith(", no more statuses available: 200:OK")) << log[3];
 
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
     EXPECT_TRUE(W().TweetsDirty);
@@ -60,6 +63,11 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
         EXPECT_EQ(request.Param("result_type"), "Recent");
         EXPECT_EQ(request.Param("since_id"), "");
     }
+    // A search that found nothing still says so in a box.
+    tk.messageAnswers = {MsgResult::No};  // the rows above are not saved
+    NewSearch("zzzznothingmatches");
+    ASSERT_EQ(tk.messages.size(), 2u);
+    EXPECT_EQ(tk.messages[1].text, "JSON response contained no records");
 }
 
 TEST_F(SearchRetrievalTest, WestOfGreenwichTheNewestTweetsAreNotTakenForTheThreshold) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "main_window_fixture.h"
 
@@ -211,7 +212,8 @@ TEST_F(TweetFilesTest, SavingTheSameQueryToTheSameFileKeepsOneHistoryEntryOnTop)
     ASSERT_EQ(W().Tweets.QPHistory.Count(), 2);
     EXPECT_EQ(W().Tweets.QPHistory.Item(0), entry);
     EXPECT_EQ(W().Tweets.QPHistory.Item(1), "older  /somewhere/else.txt");
-    EXPECT_EQ(opened, 2);  // choosing the entry reopens it, as the user's choice would
+    EXPECT_EQ(opened, 0);  // the entry names the table on show: nothing is reopened
+    EXPECT_EQ(W().Tweets.QPHistory.SelectedIndex(), 0);
 
     W().CurTweetSrc = TweetSource::Timelines;
     tk.messageAnswers = {MsgResult::Yes};
@@ -276,6 +278,31 @@ TEST_F(TweetFilesTest, SaveAndSendStartsTheVisualiserOnTheSavedFile) {
     EXPECT_EQ(ReadFileBytes(record), File("two.txt").string());
     // The visualiser's dialog never touched the table's file name.
     EXPECT_EQ(W().Req.FileName, File("two.txt").string());
+}
+
+TEST_F(TweetFilesTest, TheDateTimeColumnSortsByTimeInEachOfItsThreeForms) {
+    // As text, descending: Wed Dec 09, Wed Dec 02, Tue, Thu, Sun.
+    const char* times[] = {"Wed Dec 09 10:00:00 0000 2026", "Wed Dec 02 10:00:00 0000 2026",
+                           "Tue Dec 08 10:00:00 0000 2026", "Thu Dec 10 09:00:00 +0000 2026",
+                           "Sun Jan 03 10:00:00 0000 2027"};
+    std::string bytes;
+    for (int k = 0; k < 5; ++k) bytes += TweetLine{.dateTime = times[k], .id = std::to_string(k + 1)}.Line();
+    Open(Written("times.txt", bytes));
+    struct Case {
+        const char* form;
+        std::function<void()> convert;
+    };
+    const std::vector<Case> cases = {
+        {"service", [] {}},
+        {"local", [&] { tk.messageAnswers = {MsgResult::OK}, frm->mVBDateTime_Click(); }},
+        {"SPSS", [&] { tk.messageAnswers = {MsgResult::OK}, frm->mSPSSDateTime_Click(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.form);
+        c.convert();
+        frm->OutTable_ColumnClick(0);
+        EXPECT_THAT(TableIds(), ElementsAre("5", "4", "1", "3", "2"));
+    }
 }
 
 }  // namespace

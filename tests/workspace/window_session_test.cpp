@@ -210,6 +210,7 @@ TEST_F(WindowSessionTest, ShutDownOffersToSaveTheTable) {
     W().Tweets.QPHistory.AddItem("cats  " + cats);
     W().Tweets.QPHistory.SetSelectedIndex(0);
     ASSERT_EQ(W().OutTable.RowCount(), 2);
+    W().SetTweetsDirty(true);  // as after an edit: the table just opened is not asked about
 
     tk.messageAnswers = {MsgResult::Cancel};
     EXPECT_FALSE(frm->Form_QueryUnload());

@@ -22,6 +22,7 @@ constexpr int64_t kDayMs = 86400000;
 constexpr int kMaxUsers = 1000000;
 constexpr int kOriginalLength = 116;  // longest text of most tweets that are not retweets
 constexpr int kLongestText = 280;
+constexpr int kLongestNote = 1000;                  // a note post: the service's limit is far above this
 constexpr int64_t kFirstAccount = 1174435200;       // 21 March 2007
 constexpr int64_t kSnowflakeAccounts = 1451606400;  // accounts from 2016 on carry time-based ids
 
@@ -48,6 +49,7 @@ enum Purpose : uint64_t {
     kReply,
     kPopularity,
     kPhotos,
+    kGone,
 };
 
 struct RoleSpec {
@@ -107,7 +109,9 @@ Corpus::Corpus(const EmulatorConfig& config, int64_t nowSeconds)
       m_startMs(m_nowMs - static_cast<int64_t>(std::max(1, config.corpusDays)) * kDayMs),
       m_indexStartMs(m_nowMs - static_cast<int64_t>(std::max(1, config.searchIndexDays)) * kDayMs),
       m_longTextShare(config.longTextShare),
-      m_photoShare(config.photoShare) {
+      m_photoShare(config.photoShare),
+      m_noteShare(config.noteShare),
+      m_goneShare(config.goneShare) {
     BuildUsers(config);
     AssignTweetCounts(config);
     AssignFollowers();
@@ -400,7 +404,11 @@ std::vector<TweetRef> Corpus::Timeline(int user, uint64_t sinceId, uint64_t maxI
 std::vector<Tweet> Corpus::Search(const SearchQuery& query, const SearchOptions& options) const {
     std::vector<Tweet> out;
     if (query.Empty() || options.count <= 0) return out;
-    const std::string key = query.Text() + '\x1f' + options.lang + (options.popularOnly ? "\x1fpopular" : "");
+    const std::string key = query.Text() + '\x1f' + options.lang +
+                            (options.popularOnly ? "\x1fpopular" : "") +
+                            (options.wholeArchive ? "\x1f"
+                                                    "all"
+                                                  : "");
     if (auto ids = CompleteMatches(key)) {
         auto it = std::lower_bound(ids->begin(), ids->end(), options.maxId, std::greater<uint64_t>());
         for (; it != ids->end() && *it > options.sinceId && static_cast<int>(out.size()) < options.count;
@@ -408,7 +416,8 @@ std::vector<Tweet> Corpus::Search(const SearchQuery& query, const SearchOptions&
             out.push_back(MakeTweet(*FindTweet(*it)));
         return out;
     }
-    const uint64_t lowest = static_cast<uint64_t>(m_indexStartMs - kServiceEpochMs) << 22;
+    const uint64_t lowest =
+        static_cast<uint64_t>((options.wholeArchive ? m_startMs : m_indexStartMs) - kServiceEpochMs) << 22;
     auto admissible = [&](uint64_t id) { return id > options.sinceId && id >= lowest; };
 
     struct Head {
@@ -588,10 +597,13 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
     bool link = t.quoteOf.Valid() || Unit(Hash(h, 21)) < 0.2;
     bool withEmoji = Unit(Hash(h, 25)) < 0.12;
     const bool ordinary = t.ref.user != kProlific;  // the bot writes short texts without photos
-    const bool longText = ordinary && Unit(Hash(h, 28)) < m_longTextShare;
+    // Drawn apart from the long texts, so that a corpus with notes keeps every other text as it was.
+    const bool note = ordinary && Unit(Hash(h, 32)) < m_noteShare;
+    const bool longText = note || (ordinary && Unit(Hash(h, 28)) < m_longTextShare);
     const bool photos = ordinary && !t.quoteOf.Valid() && Unit(Hash(h, 27)) < m_photoShare;
-    const int room =
-        longText ? 150 + static_cast<int>(Pick(Hash(h, 29), kLongestText - 149)) : kOriginalLength;
+    const int room = note       ? kLongestText + 40 + static_cast<int>(Pick(Hash(h, 33), kLongestNote - 320))
+                     : longText ? 150 + static_cast<int>(Pick(Hash(h, 29), kLongestText - 149))
+                                : kOriginalLength;
     const int budget = room - tagCount * 19 - (link ? 24 : 0) - (withEmoji ? 3 : 0) - (photos ? 24 : 0);
     if (t.ref.user == kProlific) {
         auto words = Vocabulary::EnglishWords();
@@ -694,6 +706,10 @@ void Corpus::WriteText(Tweet& t, uint64_t h) const {
     }
     t.text = text.Text();
     t.length = text.Length();
+}
+
+bool Corpus::IsGone(TweetRef ref) const {
+    return ref.Valid() && Unit(H(ref.user, kGone, ref.seq)) < m_goneShare;
 }
 
 std::vector<Photo> Corpus::Photos(const Tweet& t) const {

@@ -24,6 +24,7 @@ struct SearchOptions {
     uint64_t sinceId = 0;         // only ids above this
     uint64_t maxId = UINT64_MAX;  // only ids up to this
     int count = 15;
+    bool wholeArchive = false;  // the whole corpus (v2 full-archive search), not only the search index
 };
 
 // The service's data: users, their tweets and who follows whom, all derived from the seed on demand.
@@ -43,6 +44,11 @@ class Corpus {
 
     int UserCount() const { return static_cast<int>(m_users.size()); }
     int64_t NowMs() const { return m_nowMs; }
+    int64_t IndexStartMs() const { return m_indexStartMs; }  // the oldest moment recent search sees
+    // The smallest id a post made at that moment can have.
+    static uint64_t FirstIdAt(int64_t ms) {
+        return ms <= kServiceEpochMs ? 0 : static_cast<uint64_t>(ms - kServiceEpochMs) << 22;
+    }
 
     // Users.
     std::optional<int> FindScreenName(std::string_view screenName) const;  // ignores case
@@ -59,6 +65,8 @@ class Corpus {
     uint64_t TweetId(TweetRef ref) const;
     int64_t TweetTimeMs(TweetRef ref) const;
     std::optional<TweetRef> FindTweet(uint64_t id) const;
+    // Whether a v2 answer finds the post deleted when another post refers to it (replies and quotes).
+    bool IsGone(TweetRef ref) const;
     // The photos a tweet shows, first to last.
     std::vector<Photo> Photos(const Tweet& tweet) const;
 
@@ -131,6 +139,8 @@ class Corpus {
     int64_t m_indexStartMs;
     double m_longTextShare;
     double m_photoShare;
+    double m_noteShare;
+    double m_goneShare;
     std::vector<UserCore> m_users;
     std::vector<int> m_celebrities;  // the most followed users, who are retweeted and quoted most
     std::unordered_map<std::string, int> m_byName;

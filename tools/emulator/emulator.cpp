@@ -13,7 +13,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -25,6 +27,8 @@
 #include "emulator/renderer.h"
 #include "emulator/search_query.h"
 #include "emulator/text_builder.h"
+#include "emulator/v2_errors.h"
+#include "emulator/v2_service.h"
 #include "emulator/vocabulary.h"
 
 namespace marlin::emulator {
@@ -43,6 +47,13 @@ const std::string kInvalidTokenBody = ErrorBody(89, "Invalid or expired token.")
 const std::string kNoPageBody = ErrorBody(34, "Sorry, that page does not exist.");
 const std::string kNoUsersBody = ErrorBody(17, "No user matches for specified terms.");
 const std::string kOverCapacityBody = "{\"errors\":[{\"message\":\"Over capacity\",\"code\":130}]}";
+const std::string kSubsetAccessBody =
+    "{\"errors\":[{\"message\":\"You currently have access to a subset of Twitter API v2 endpoints and "
+    "limited "
+    "v1.1 endpoints (e.g. media post, oauth) only. If you need access to this endpoint, you may need a "
+    "different "
+    "access level. You can learn more here: "
+    "https://developer.twitter.com/en/portal/product\",\"code\":453}]}";
 const std::string kInternalErrorBody = "{\"errors\":[{\"message\":\"Internal error\",\"code\":131}]}";
 const std::string kBadCredentialsBody =
     "{\"errors\":[{\"code\":99,\"message\":\"Unable to verify your "
@@ -263,6 +274,7 @@ struct Emulator::Impl {
           now(config.now ? config.now : static_cast<int64_t>(std::time(nullptr))),
           corpus(config, now),
           renderer(corpus),
+          v2(corpus, config),
           limiter(config) {
         for (const FaultRule& rule : config.faults) faults.Add(rule);
         uint64_t h = Hash(config.seed, std::hash<std::string>{}(config.consumerKey));
@@ -272,13 +284,17 @@ struct Emulator::Impl {
                 TextBuilder::ShortCode(h + 1, 20) + "x" + TextBuilder::ShortCode(h + 2, 50);
     }
 
-    using Producer = Answer (Impl::*)(const httplib::Request&);
+    using Producer = std::function<Answer(const httplib::Request&)>;
 
     void Routes();
+    template <typename Route>
+    void V2Routes(Route& route);
     void Log(const httplib::Request& req);
     bool Stall(int seconds);
     void ServeToken(const httplib::Request& req, httplib::Response& res);
-    void Serve(const httplib::Request& req, httplib::Response& res, Family family, Producer produce);
+    void Serve(const httplib::Request& req, httplib::Response& res, Family family, const Producer& produce);
+    // Full-archive search allows one request a pace; false when this one comes too soon after the last.
+    bool KeepsArchivePace();
     void ServiceHeaders(httplib::Response& res, int status) const;
     void Finish(httplib::Response& res, int status, std::string body) const;
 
@@ -313,6 +329,7 @@ struct Emulator::Impl {
     int64_t now;
     Corpus corpus;
     Renderer renderer;
+    V2Service v2;
     RateLimiter limiter;
     FaultPlan faults;
     std::string token;
@@ -324,6 +341,9 @@ struct Emulator::Impl {
 
     mutable std::mutex logMutex;
     std::vector<LoggedRequest> log;
+
+    std::mutex paceMutex;
+    std::optional<std::chrono::steady_clock::time_point> lastArchiveSearch;
 
     std::mutex stopMutex;
     std::condition_variable stopSignal;
@@ -403,8 +423,17 @@ void Emulator::Impl::ServeToken(const httplib::Request& req, httplib::Response& 
     Finish(res, 200, "{\"token_type\":\"bearer\",\"access_token\":\"" + token + "\"}");
 }
 
+bool Emulator::Impl::KeepsArchivePace() {
+    const auto at = std::chrono::steady_clock::now();
+    std::lock_guard lock(paceMutex);
+    if (lastArchiveSearch && at - *lastArchiveSearch < std::chrono::milliseconds(config.archivePaceMs))
+        return false;
+    lastArchiveSearch = at;
+    return true;
+}
+
 void Emulator::Impl::Serve(const httplib::Request& req, httplib::Response& res, Family family,
-                           Producer produce) {
+                           const Producer& produce) {
     Log(req);
     FaultPlan::Decision d = faults.Next(family);
     if (d.fault == Fault::CloseConnection) return DropConnection(req);
@@ -412,13 +441,21 @@ void Emulator::Impl::Serve(const httplib::Request& req, httplib::Response& res, 
     if (d.fault == Fault::Error500) return Finish(res, 500, kInternalErrorBody);
     if (d.fault == Fault::Error503) return Finish(res, 503, kOverCapacityBody);
 
+    const bool v2Path = req.path.rfind("/2/", 0) == 0;
     std::string auth = req.get_header_value("Authorization");
     const std::string prefix = "Bearer ";
+    if (v2Path && auth != prefix + token) return Finish(res, 401, V2Errors::Unauthorized());
     if (auth.compare(0, prefix.size(), prefix) != 0) return Finish(res, 400, kBadAuthBody);
     if (auth.substr(prefix.size()) != token) return Finish(res, 401, kInvalidTokenBody);
+    if (config.v11Refused && (family == Family::Search || family == Family::UserTimeline))
+        return Finish(res, 403, kSubsetAccessBody);
 
-    RateLimiter::Verdict v = limiter.Take(token, family, static_cast<int64_t>(std::time(nullptr)));
-    Answer answer = v.allowed ? (this->*produce)(req) : Answer{429, kRateLimitBody};
+    const int64_t at = static_cast<int64_t>(std::time(nullptr));
+    // Too fast for the full archive: refused while the window still has requests, which it keeps.
+    const bool tooSoon = family == Family::V2Archive && !KeepsArchivePace();
+    RateLimiter::Verdict v = tooSoon ? limiter.Peek(token, family, at) : limiter.Take(token, family, at);
+    const std::string spentBody = v2Path ? V2Errors::TooManyRequests() : kRateLimitBody;
+    Answer answer = v.allowed && !tooSoon ? produce(req) : Answer{429, spentBody};
     Finish(res, answer.status, std::move(answer.body));
     if (d.fault != Fault::OmitLimit) res.set_header("x-rate-limit-limit", std::to_string(v.limit));
     if (d.fault != Fault::OmitRemaining)
@@ -705,6 +742,43 @@ Answer Emulator::Impl::RateLimitStatus(const httplib::Request& req) {
     return {200, std::move(body)};
 }
 
+template <typename Route>
+void Emulator::Impl::V2Routes(Route& route) {
+    // Paths are matched in the order given: the literal /2/users/by before the pattern of an id.
+    auto answer = [](V2Answer a) { return Answer{a.status, std::move(a.body)}; };
+    auto match = [](const httplib::Request& req) { return req.matches[1].str(); };
+    route("/2/tweets/search/recent", Family::V2Search,
+          [this, answer](const httplib::Request& req) { return answer(v2.Search(req, false)); });
+    route("/2/tweets/search/all", Family::V2Archive,
+          [this, answer](const httplib::Request& req) { return answer(v2.Search(req, true)); });
+    route("/2/tweets/counts/recent", Family::V2Counts,
+          [this, answer](const httplib::Request& req) { return answer(v2.Counts(req, false)); });
+    route("/2/tweets/counts/all", Family::V2ArchiveCounts,
+          [this, answer](const httplib::Request& req) { return answer(v2.Counts(req, true)); });
+    route(
+        R"(/2/users/([^/]+)/tweets)", Family::V2UserPosts,
+        [this, answer, match](const httplib::Request& req) { return answer(v2.UserPosts(req, match(req))); });
+    route(R"(/2/users/([^/]+)/followers)", Family::V2Followers,
+          [this, answer, match](const httplib::Request& req) {
+              return answer(v2.Connections(req, match(req), false));
+          });
+    route(R"(/2/users/([^/]+)/following)", Family::V2Following,
+          [this, answer, match](const httplib::Request& req) {
+              return answer(v2.Connections(req, match(req), true));
+          });
+    route("/2/users/by", Family::V2Users,
+          [this, answer](const httplib::Request& req) { return answer(v2.Users(req, true)); });
+    route("/2/users", Family::V2Users,
+          [this, answer](const httplib::Request& req) { return answer(v2.Users(req, false)); });
+    route(R"(/2/users/by/username/([^/]+))", Family::V2Users,
+          [this, answer, match](const httplib::Request& req) {
+              return answer(v2.OneUser(req, match(req), true));
+          });
+    route(R"(/2/users/([^/]+))", Family::V2Users, [this, answer, match](const httplib::Request& req) {
+        return answer(v2.OneUser(req, match(req), false));
+    });
+}
+
 void Emulator::Impl::Routes() {
     httplib::Server& s = *server;
     // The token request is read through a content reader: a request without a body and without a
@@ -730,14 +804,18 @@ void Emulator::Impl::Routes() {
         s.Get(path, handler);
         if (post) s.Post(path, handler);
     };
-    route("/1.1/search/tweets.json", Family::Search, &Impl::Search);
-    route("/1.1/statuses/user_timeline.json", Family::UserTimeline, &Impl::UserTimeline);
-    route("/1.1/users/lookup.json", Family::UsersLookup, &Impl::UsersLookup, true);
-    route("/1.1/followers/list.json", Family::FollowersList, &Impl::FollowersList);
-    route("/1.1/friends/list.json", Family::FriendsList, &Impl::FriendsList);
-    route("/1.1/followers/ids.json", Family::FollowerIds, &Impl::FollowerIds);
-    route("/1.1/friends/ids.json", Family::FriendIds, &Impl::FriendIds);
-    route("/1.1/application/rate_limit_status.json", Family::RateLimitStatus, &Impl::RateLimitStatus);
+    auto own = [this](Answer (Impl::*method)(const httplib::Request&)) {
+        return [this, method](const httplib::Request& req) { return (this->*method)(req); };
+    };
+    route("/1.1/search/tweets.json", Family::Search, own(&Impl::Search));
+    route("/1.1/statuses/user_timeline.json", Family::UserTimeline, own(&Impl::UserTimeline));
+    route("/1.1/users/lookup.json", Family::UsersLookup, own(&Impl::UsersLookup), true);
+    route("/1.1/followers/list.json", Family::FollowersList, own(&Impl::FollowersList));
+    route("/1.1/friends/list.json", Family::FriendsList, own(&Impl::FriendsList));
+    route("/1.1/followers/ids.json", Family::FollowerIds, own(&Impl::FollowerIds));
+    route("/1.1/friends/ids.json", Family::FriendIds, own(&Impl::FriendIds));
+    route("/1.1/application/rate_limit_status.json", Family::RateLimitStatus, own(&Impl::RateLimitStatus));
+    V2Routes(route);
     // The library calls this for every answer of 400 and above; only an empty one is a path nobody serves.
     s.set_error_handler([this](const httplib::Request& req, httplib::Response& res) {
         if (res.status != 404 || !res.body.empty()) return;

@@ -8,7 +8,9 @@ namespace marlin::emulator {
 namespace {
 
 constexpr const char* kFamilyNames[kFamilyCount] = {
-    "search", "timeline", "lookup", "followers", "friends", "ids", "friend-ids", "limit-status", "token"};
+    "search",     "timeline",     "lookup",       "followers",    "friends",   "ids",
+    "friend-ids", "limit-status", "v2-search",    "v2-archive",   "v2-counts", "v2-archive-counts",
+    "v2-posts",   "v2-users",     "v2-followers", "v2-following", "token"};
 
 struct FaultNameEntry {
     Fault fault;
@@ -121,7 +123,7 @@ std::optional<Fault> FaultFromName(const std::string& name) {
 }
 
 std::string CommandLineHelp() {
-    return "marlin-emulator: a local stand-in of the v1.1 service\n"
+    return "marlin-emulator: a local stand-in of the service, v1.1 and v2 (under /2/)\n"
            "  --host ADDRESS          address to bind (default 127.0.0.1)\n"
            "  --port N                port; 0 picks a free one (default 0); printed as the first line\n"
            "  --seed N                corpus seed (default 1)\n"
@@ -135,6 +137,14 @@ std::string CommandLineHelp() {
            "  --photos SHARE          share of original tweets with one to four photos (default 0.15)\n"
            "  --short-pages SHARE     share of full search pages cut short in the middle of a result set,\n"
            "                          still with next_results (default 0.05; 0 turns them off)\n"
+           "  --note-texts SHARE      share of original posts longer than 280 characters (default 0.005);\n"
+           "                          v2 sends their whole text as note_tweet, text and v1.1 come cut\n"
+           "  --gone SHARE            share of replied-to and quoted posts that are gone: v2 answers name\n"
+           "                          them in a partial errors array (default 0.05)\n"
+           "  --archive-pace MS       full-archive search allows one request in MS milliseconds besides its\n"
+           "                          window; a faster one gets 429 (default 1000; 0 turns it off)\n"
+           "  --v11-refused           answer v1.1 search and timeline requests with 403 and error code 453,\n"
+           "                          as the service answers self-serve applications today\n"
            "  --window SECONDS        quota window length (default 900)\n"
            "  --limit FAMILY=N        a family's window limit\n"
            "  --remaining FAMILY=N    the remaining count of a family's first window\n"
@@ -142,6 +152,8 @@ std::string CommandLineHelp() {
            "  --cert FILE --cert-key FILE   serve HTTPS with this PEM certificate and key\n"
            "  --fault FAMILY:FAULT:COUNT[:SECONDS]   or FAMILY:FAULT:FRACTION (a number with a point)\n"
            "      families: search timeline lookup followers friends ids friend-ids limit-status token\n"
+           "                v2-search v2-archive v2-counts v2-archive-counts v2-posts v2-users\n"
+           "                v2-followers v2-following\n"
            "      faults:   close stall omit-limit omit-remaining omit-reset 500 503\n";
 }
 
@@ -152,6 +164,10 @@ EmulatorConfig ParseCommandLine(const std::vector<std::string>& args, bool* want
         const std::string& option = args[i];
         if (option == "--help" || option == "-h") {
             if (wantsHelp) *wantsHelp = true;
+            continue;
+        }
+        if (option == "--v11-refused") {
+            config.v11Refused = true;
             continue;
         }
         if (i + 1 >= args.size()) Bad("option " + option + " needs a value (see --help)");
@@ -178,6 +194,12 @@ EmulatorConfig ParseCommandLine(const std::vector<std::string>& args, bool* want
             config.photoShare = ParseShare(value, option);
         else if (option == "--short-pages")
             config.shortPageShare = ParseShare(value, option);
+        else if (option == "--note-texts")
+            config.noteShare = ParseShare(value, option);
+        else if (option == "--gone")
+            config.goneShare = ParseShare(value, option);
+        else if (option == "--archive-pace")
+            config.archivePaceMs = static_cast<int>(ParseInteger(value, option, 0, 60000));
         else if (option == "--window")
             config.windowSeconds = static_cast<int>(ParseInteger(value, option, 1, 86400));
         else if (option == "--limit") {

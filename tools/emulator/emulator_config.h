@@ -19,10 +19,19 @@ enum class Family {
     FollowerIds,
     FriendIds,
     RateLimitStatus,
+    // The v2 endpoints, each with a window of its own.
+    V2Search,         // /2/tweets/search/recent
+    V2Archive,        // /2/tweets/search/all
+    V2Counts,         // /2/tweets/counts/recent
+    V2ArchiveCounts,  // /2/tweets/counts/all
+    V2UserPosts,      // /2/users/:id/tweets
+    V2Users,          // /2/users, /2/users/by, /2/users/by/username/:username, /2/users/:id
+    V2Followers,      // /2/users/:id/followers
+    V2Following,      // /2/users/:id/following
     Token
 };
-constexpr int kFamilyCount = 9;
-constexpr int kLimitedFamilyCount = 8;  // every family but Token
+constexpr int kFamilyCount = 17;
+constexpr int kLimitedFamilyCount = 16;  // every family but Token
 
 enum class Fault {
     None,
@@ -35,7 +44,9 @@ enum class Fault {
     Error503,         // 503 Service Unavailable
 };
 
-// "search", "timeline", "lookup", "followers", "friends", "ids", "friend-ids", "limit-status", "token"
+// "search", "timeline", "lookup", "followers", "friends", "ids", "friend-ids", "limit-status", "v2-search",
+// "v2-archive", "v2-counts", "v2-archive-counts", "v2-posts", "v2-users", "v2-followers", "v2-following",
+// "token"
 const char* FamilyName(Family family);
 std::optional<Family> FamilyFromName(const std::string& name);
 const char* FaultName(
@@ -67,14 +78,25 @@ struct EmulatorConfig {
     double longTextShare = 0.05;
     double photoShare = 0.15;
     double shortPageShare = 0.05;
+    // Original posts longer than 280 characters (v2 sends them whole as note_tweet), and the share of
+    // replied-to and quoted posts that are gone by the time a v2 answer would include them.
+    double noteShare = 0.005;
+    double goneShare = 0.05;
 
     // Quota windows.
     int windowSeconds = 900;
     // Indexed by Family (Token excluded): search, user timeline, users lookup, followers list, friends list,
-    // follower ids, friend ids, rate-limit status.
-    std::array<int, kLimitedFamilyCount> limits{450, 1500, 300, 15, 15, 15, 15, 180};
+    // follower ids, friend ids, rate-limit status, then the v2 families in their order.
+    std::array<int, kLimitedFamilyCount> limits{450, 1500, 300, 15,  15,    15,  15,  180,
+                                                450, 300,  300, 300, 10000, 300, 300, 300};
     // The remaining count a fresh window starts with; -1 = the limit.
-    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1};
+    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1,
+                                                        -1, -1, -1, -1, -1, -1, -1, -1};
+    // Full-archive search also allows one request in this many milliseconds, whatever the window holds.
+    int archivePaceMs = 1000;
+    // Answer v1.1 search and timeline requests as the service answers self-serve applications today:
+    // 403 with error code 453.
+    bool v11Refused = false;
 
     // The demo application whose Basic credentials the token exchange accepts.
     std::string appName = "Marlin Demo";

@@ -107,6 +107,24 @@ void JsonWriter::AppendQuoted(std::string& out, std::string_view text) {
     out += '"';
 }
 
+void JsonWriter::AppendMinimallyQuoted(std::string& out, std::string_view text) {
+    out += '"';
+    for (char ch : text) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c < 0x20) {
+            AppendEscape(out, c);
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+}
+
 void JsonWriter::BeforeValue() {
     if (m_afterKey) {
         m_afterKey = false;
@@ -169,7 +187,10 @@ JsonWriter& JsonWriter::EscapedKey(std::string_view key) {
 
 JsonWriter& JsonWriter::String(std::string_view utf8) {
     BeforeValue();
-    AppendQuoted(m_out, utf8);
+    if (m_escaping == Escaping::Minimal)
+        AppendMinimallyQuoted(m_out, utf8);
+    else
+        AppendQuoted(m_out, utf8);
     return *this;
 }
 

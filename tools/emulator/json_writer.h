@@ -12,7 +12,12 @@ namespace marlin::emulator {
 // Keys are written in the order they are given, which is how the callers reproduce the service's order.
 class JsonWriter {
   public:
-    explicit JsonWriter(std::string& out) : m_out(out) {}
+    // The v1.1 pages escaped every slash and every character outside ASCII; the v2 answers send UTF-8 as it
+    // is and escape only what JSON requires.
+    enum class Escaping { Service, Minimal };
+
+    explicit JsonWriter(std::string& out, Escaping escaping = Escaping::Service)
+        : m_out(out), m_escaping(escaping) {}
 
     JsonWriter& BeginObject();
     JsonWriter& EndObject();
@@ -44,6 +49,8 @@ class JsonWriter {
 
     // Appends a JSON string literal of the text to out (quotes included).
     static void AppendQuoted(std::string& out, std::string_view utf8);
+    // The same with only quotes, backslashes and control characters escaped.
+    static void AppendMinimallyQuoted(std::string& out, std::string_view utf8);
 
   private:
     void BeforeValue();
@@ -52,6 +59,7 @@ class JsonWriter {
     static constexpr int kMaxDepth = 64;
 
     std::string& m_out;
+    Escaping m_escaping;
     std::array<bool, kMaxDepth> m_first{};  // per open container: no element written yet
     int m_depth = 0;
     bool m_afterKey = false;

@@ -211,6 +211,8 @@ void Renderer::WritePlace(JsonWriter& json, const Tweet& tweet) const {
 void Renderer::WriteTweet(JsonWriter& json, const Tweet& tweet, TweetStyle style, TextMode mode) const {
     if (mode == TextMode::Compatible && tweet.length > TextCutter::kClassicLength)
         WriteShown(json, TextCutter::Compatible(tweet), style, mode);
+    else if (tweet.length > TextCutter::kPostLength)
+        WriteShown(json, TextCutter::Shortened(tweet, TextCutter::kPostLength), style, mode);
     else
         WriteShown(json, tweet, style, mode);
 }

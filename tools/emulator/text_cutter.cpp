@@ -64,9 +64,13 @@ void TextCutter::CutRetweet(Tweet& tweet) {
 }
 
 Tweet TextCutter::Compatible(const Tweet& tweet) {
+    return Shortened(tweet, kClassicLength);
+}
+
+Tweet TextCutter::Shortened(const Tweet& tweet, int limit) {
     Tweet shown = tweet;
-    if (tweet.length <= kClassicLength) return shown;
-    Cut(shown, WordEnd(tweet, kClassicLength - kLinkLength - 2));
+    if (tweet.length <= limit) return shown;
+    Cut(shown, WordEnd(tweet, limit - kLinkLength - 2));
     shown.text += kEllipsis;
     shown.text += ' ';
     UrlEntity whole;

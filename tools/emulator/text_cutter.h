@@ -11,6 +11,8 @@ namespace marlin::emulator {
 class TextCutter {
   public:
     static constexpr int kClassicLength = 140;
+    // The longest text sent whole; a longer post is a note, whose whole text only v2 sends (note_tweet).
+    static constexpr int kPostLength = 280;
 
     // Keeps the first `keep` code points of the text and the entities and photos that lie wholly within.
     static void Cut(Tweet& tweet, int keep);
@@ -18,6 +20,8 @@ class TextCutter {
     static void CutRetweet(Tweet& tweet);
     // The tweet as a client in the 140-character mode saw it; shorter tweets come back unchanged.
     static Tweet Compatible(const Tweet& tweet);
+    // The same cut at any length: the text of a note post in the extended mode and in v2 is cut at 280.
+    static Tweet Shortened(const Tweet& tweet, int limit);
 };
 
 }  // namespace marlin::emulator

@@ -201,12 +201,20 @@ NetworkExport NetworkExport::FromTweets(const ReportList& tweets) {
     return graph;
 }
 
-NetworkExport NetworkExport::FromUserList(const ReportList& users, const std::string& tableName) {
-    NetworkExport graph;
-    const bool followers = std::string_view(tableName).ends_with(kFollowersSuffix);
+NetworkExport::FollowList NetworkExport::FollowListOf(std::string_view tableName) {
+    const bool followers = tableName.ends_with(kFollowersSuffix);
     const std::string_view suffix = followers ? kFollowersSuffix : kFriendsSuffix;
-    const std::string_view account = std::string_view(tableName).substr(0, tableName.size() - suffix.size());
-    const int accountNode = graph.NodeFor(account);
+    return {std::string(tableName.substr(0, tableName.size() - suffix.size())), followers};
+}
+
+NetworkExport NetworkExport::FromUserList(const ReportList& users, const std::string& tableName) {
+    return FromFollowList(users, FollowListOf(tableName));
+}
+
+NetworkExport NetworkExport::FromFollowList(const ReportList& users, const FollowList& list) {
+    NetworkExport graph;
+    const bool followers = list.followers;
+    const int accountNode = graph.NodeFor(list.account);
     for (int row = 0; row < users.RowCount(); ++row) {
         std::string_view name = TrimBlanks(users.Cell(row, UserProfileTable::kScreenName));
         if (name.empty()) name = TrimBlanks(users.Cell(row, UserProfileTable::kId));
@@ -300,6 +308,13 @@ bool NetworkExport::FromTableFile(const std::string& tableFile, const std::strin
     }
     if (!TableFileReader::ReadTweets(tableFile, table)) return false;
     return FromTweets(table).Write(graphFile);
+}
+
+bool NetworkExport::FromUserTableFile(const std::string& tableFile, const std::string& graphFile,
+                                      const FollowList& list) {
+    ReportList table;
+    if (!TableFileReader::ReadUsers(tableFile, table)) return false;
+    return FromFollowList(table, list).Write(graphFile);
 }
 
 }  // namespace marlin

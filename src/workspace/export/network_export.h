@@ -51,9 +51,17 @@ class NetworkExport {
     };
 
     static NetworkExport FromTweets(const ReportList& tweets);
+    // Whose followers (or friends) the rows of a user table are.
+    struct FollowList {
+        std::string account;
+        bool followers = true;
+    };
     static NetworkExport FromUserList(const ReportList& users, const std::string& tableName);
+    static NetworkExport FromFollowList(const ReportList& users, const FollowList& list);
     // True for the name of a table that Get Followers/Friends made.
     static bool IsUserListName(std::string_view tableName);
+    // The account and kind such a name tells.
+    static FollowList FollowListOf(std::string_view tableName);
 
     // The retweeted and mentioned names of one text, each name once per kind, in order.
     static std::vector<Mention> Mentions(std::string_view text);
@@ -70,6 +78,9 @@ class NetworkExport {
     // "<account>_friends.mut" gives the follower edges, any other file is read as a tweet
     // table. False when the table cannot be read or the graph cannot be written.
     static bool FromTableFile(const std::string& tableFile, const std::string& graphFile);
+    // A user table file of the followers or friends of list.account, whatever its name.
+    static bool FromUserTableFile(const std::string& tableFile, const std::string& graphFile,
+                                  const FollowList& list);
 
   private:
     int NodeFor(std::string_view name);

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "core/code_page.h"
+#include "core/exact_text.h"
 #include "sentiment/marlin_data.h"
 #include "workspace/tweets/tweet_table_view.h"
 #include "workspace/users/user_profile_table.h"
@@ -73,7 +73,7 @@ bool TableFileReader::ReadUsers(const std::string& fileName, ReportList& table) 
     if (!in) return false;
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad()) return false;
-    const std::string text = CodePage::FromWindows1252(bytes);
+    const std::string text = ExactText::TableFileText(bytes);
     table.BeginUpdate();
     table.ClearRows();
     UserProfileTable::CreateColumns(table);

@@ -1,7 +1,10 @@
 #include "workspace/headless/headless_command.h"
 
 #include <charconv>
+#include <filesystem>
 #include <map>
+
+#include "workspace/export/network_export.h"
 
 namespace marlin {
 
@@ -28,6 +31,7 @@ const std::map<std::string, Shape>& Shapes() {
         {"export-csv", {K::ExportCsv, true, {"--out"}}},
         {"export-xlsx", {K::ExportXlsx, true, {"--out"}}},
         {"frequencies", {K::Frequencies, true, {"--out"}}},
+        {"count", {K::Count, true, {"--back"}}},
     };
     return shapes;
 }
@@ -40,6 +44,9 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--archive") return &command.archive;
     if (name == "--by") return &command.by;
     if (name == "--graph") return &command.graph;
+    if (name == "--api") return &command.api;
+    if (name == "--follows-of") return &command.followsOf;
+    if (name == "--kind") return &command.followKind;
     return nullptr;
 }
 
@@ -58,6 +65,10 @@ bool TakeOption(HeadlessCommand& command, const std::string& name, const std::st
         command.backDays = days;
         return true;
     }
+    if (name == "--api" && value != "v2" && value != "v1.1")
+        return Fail(error, "--api takes v2 or v1.1, not \"" + value + "\"");
+    if (name == "--kind" && value != "followers" && value != "friends")
+        return Fail(error, "--kind takes followers or friends, not \"" + value + "\"");
     std::string* field = OptionField(command, name);
     if (!field) return Fail(error, "unknown option " + name);
     *field = value;
@@ -82,6 +93,26 @@ std::optional<HeadlessCommand> Refuse(std::string* error, std::string text) {
     return std::nullopt;
 }
 
+// A user table's rows are the followers or friends of one account; the table itself does
+// not say whose, so the name or the options must. Fills in what the name tells.
+bool SettleFollowList(HeadlessCommand& command, std::string* error) {
+    const bool userTable = command.subject.ends_with(".mut");
+    if (!userTable) {
+        if (command.followsOf.empty() && command.followKind.empty()) return true;
+        return Fail(error, "--follows-of and --kind are for a user table (.mut)");
+    }
+    const std::string stem = std::filesystem::path(command.subject).stem().string();
+    if (NetworkExport::IsUserListName(stem)) {
+        const NetworkExport::FollowList list = NetworkExport::FollowListOf(stem);
+        if (command.followsOf.empty()) command.followsOf = list.account;
+        if (command.followKind.empty()) command.followKind = list.followers ? "followers" : "friends";
+    }
+    if (command.followsOf.empty() || command.followKind.empty())
+        return Fail(error,
+                    "export-network of a user table needs --follows-of ACCOUNT and --kind followers|friends");
+    return true;
+}
+
 }  // namespace
 
 std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::string>& arguments,
@@ -95,7 +126,11 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
     bool haveSubject = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument.rfind("--", 0) == 0) {
+        if (argument == "--archive-search") {
+            command.archiveSearch = true;
+        } else if (argument == "--exact-texts") {
+            command.exactTexts = true;
+        } else if (argument.rfind("--", 0) == 0) {
             if (i + 1 >= arguments.size()) return Refuse(error, argument + " needs a value");
             if (argument == "--archive" && !shape->second.archives)
                 return Refuse(error, arguments[0] + " takes no --archive");
@@ -118,6 +153,11 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
     if (!command.graph.empty() && (command.kind != Kind::ExportNetwork ||
                                    !OneOf(command.graph, {"mention", "cohashtag", "hashtag-user"})))
         return Refuse(error, "--graph takes mention, cohashtag or hashtag-user, with export-network");
+    if (command.kind == Kind::ExportNetwork) {
+        if (!SettleFollowList(command, error)) return std::nullopt;
+    } else if (!command.followsOf.empty() || !command.followKind.empty()) {
+        return Refuse(error, arguments[0] + " takes no --follows-of or --kind");
+    }
     return command;
 }
 
@@ -130,15 +170,25 @@ std::string HeadlessCommand::UsageText() {
            "  lookup --users FILE --out FILE.mut\n"
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
            "  export-network TABLE --out FILE.graphml [--graph mention|cohashtag|hashtag-user]\n"
-           "                                            (a saved tweet table, or a follower/friend .mut)\n"
+           "                                            (a saved tweet table)\n"
+           "  export-network TABLE.mut --out FILE.graphml --follows-of ACCOUNT --kind followers|friends\n"
+           "                 (a user table of ACCOUNT's followers or friends; a table named\n"
+           "                 ACCOUNT_followers.mut or ACCOUNT_friends.mut needs neither)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
            "  export-xlsx TABLE --out FILE.xlsx         (the same, as an Excel workbook)\n"
            "  frequencies TABLE --out FILE.csv|FILE.xlsx [--by hour|day|week]\n"
            "                                            (FILE-hashtags.csv, -mentions, -authors, -domains,\n"
            "                                            -intervals; or one workbook with those sheets)\n"
+           "  count QUERY --back DAYS [--lang LL] --api v2 [--archive-search]\n"
+           "      the posts per day of the query (\"date,posts\" lines), the search requests, quota\n"
+           "      windows and cost a capture of them takes\n"
+           "Every command that asks the service takes --api v2|v1.1 (v1.1 by default) and\n"
+           "--archive-search (v2 searches go to the full archive, back to 2006, one request a second).\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
            "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
-           "object a line, unless the file holds it. Quota windows are waited out. Exit codes:\n"
+           "object a line, unless the file holds it. --exact-texts keeps texts whole and every\n"
+           "character (the table file is then UTF-8 with a byte-order mark). Quota windows are waited\n"
+           "out. Exit codes:\n"
            "0 done, 1 failed, 2 bad usage, 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
 }
 

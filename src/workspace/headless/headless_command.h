@@ -20,7 +20,8 @@ struct HeadlessCommand {
         ExportNetwork,
         ExportCsv,
         ExportXlsx,
-        Frequencies
+        Frequencies,
+        Count
     };
 
     Kind kind = Kind::Search;
@@ -33,6 +34,14 @@ struct HeadlessCommand {
     std::string by;       // --by hour|day|week (frequencies; the whole table when empty)
     std::string graph;    // --graph mention|cohashtag|hashtag-user (export-network; mention when empty)
     std::optional<int> backDays;  // --back
+    std::string api;              // --api: "v2", "v1.1", or "" for the default (v1.1)
+    bool archiveSearch = false;   // --archive-search: v2 searches and counts go to the full archive
+    // export-network of a user table: whose followers or friends its rows are. Taken from
+    // --follows-of and --kind, or else from a table name "<account>_followers" or
+    // "<account>_friends".
+    std::string followsOf;    // --follows-of
+    std::string followKind;   // --kind: "followers" or "friends"
+    bool exactTexts = false;  // --exact-texts: "Keep Texts Exactly" for this run
 
     // The command, or nothing with the reason in *error.
     static std::optional<HeadlessCommand> Parse(const std::vector<std::string>& arguments,

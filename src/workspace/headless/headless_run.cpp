@@ -75,6 +75,10 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
         command.kind == HeadlessCommand::Kind::ExportXlsx ||
         command.kind == HeadlessCommand::Kind::Frequencies)
         return RunExport(command);
+    if (command.kind == HeadlessCommand::Kind::Count && command.api != "v2") {
+        m_tk.Line(SearchVolumeEstimate::kNeedsV2);
+        return kBadUsage;
+    }
     const AppCredFile::Credentials credentials = FindCredentials();
     if (!credentials.Complete())
         return Fail(
@@ -89,6 +93,9 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     m_frm->Session().SetWaitForQuota(true);
     if (!command.lang.empty()) w.Settings.SearchLang = command.lang;
     w.Settings.ArchiveFile = command.archive;
+    m_frm->Service().SetApiV2(command.api == "v2");
+    m_frm->Service().SetFullArchiveSearch(command.archiveSearch);
+    w.SetExactTexts(command.exactTexts);
     if (w.Twitter.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
             .empty())
         return Fail("the service did not accept the credentials of \"" + credentials.appName + "\" at " +
@@ -112,6 +119,8 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
         case HeadlessCommand::Kind::ExportXlsx:
         case HeadlessCommand::Kind::Frequencies:
             return RunExport(command);
+        case HeadlessCommand::Kind::Count:
+            return RunCount(command);
     }
     return kFailed;
 }
@@ -202,7 +211,8 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     ReportLog(true);
     // An empty table would only write over what an earlier run saved there.
     if (w.Twitter.Users.Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
-    if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All))
+    if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All,
+                                    w.Settings.ExactTexts))
         return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(w.CurrentUserTable().RowCount()) + " profiles to " + command.out);
     return m_stopping ? kStopped : kDone;
@@ -294,6 +304,24 @@ void HeadlessRun::ReportLog(bool force) {
     m_lastProgress = now;
 }
 
+int HeadlessRun::RunCount(const HeadlessCommand& command) {
+    SetBackDays(*command.backDays);
+    m_frm->State().Tweets.SearchQuery.SetText(command.subject);
+    const std::optional<VolumeEstimate> estimate = m_frm->Estimator().Estimate();
+    ReportLog(true);
+    if (!estimate)
+        return Fail("no counts for [" + command.subject + "]: " + m_frm->State().Twitter.LastResponseCode());
+    std::string lines = "date,posts\n";
+    for (const TweetCountDay& day : estimate->days)
+        lines += day.date + "," + std::to_string(day.posts) + "\n";
+    lines += "# " + estimate->Summary(m_frm->State().Settings.PricePerPostRead) + "\n";
+    if (m_setup.out)
+        *m_setup.out << lines << std::flush;
+    else
+        m_tk.Text(lines);
+    return m_stopping ? kStopped : kDone;
+}
+
 int HeadlessRun::RunExport(const HeadlessCommand& command) {
     const bool users = command.subject.ends_with(".mut");
     bool written = false;
@@ -303,8 +331,11 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
         for (const std::string& file : FrequencyFiles::FilesFor(command.out)) Saved(file);
         return kDone;
     }
-    if (command.kind == HeadlessCommand::Kind::ExportNetwork && !command.graph.empty() &&
-        command.graph != "mention")
+    if (command.kind == HeadlessCommand::Kind::ExportNetwork && users)
+        written = NetworkExport::FromUserTableFile(command.subject, command.out,
+                                                   {command.followsOf, command.followKind == "followers"});
+    else if (command.kind == HeadlessCommand::Kind::ExportNetwork && !command.graph.empty() &&
+             command.graph != "mention")
         written =
             HashtagNetwork::FromTableFile(command.subject, command.out,
                                           command.graph == "cohashtag" ? HashtagNetwork::Shape::CoHashtag

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ class HeadlessRun {
         const std::atomic<bool>* stopRequested = nullptr;
         // The pauses before automatic retries; empty keeps the window's defaults.
         std::vector<int> retryDelays;
+        // Where results meant for a pipe go (the count's "date,posts" lines); the error stream
+        // when not set.
+        std::ostream* out = nullptr;
     };
 
     HeadlessRun(ConsoleToolkit& toolkit, Setup setup);
@@ -55,6 +59,7 @@ class HeadlessRun {
     int RunTimelines(const HeadlessCommand& command);
     int RunLookup(const HeadlessCommand& command);
     int RunUserList(const HeadlessCommand& command);
+    int RunCount(const HeadlessCommand& command);
     // The exports read a saved table and need neither credentials nor the service.
     int RunExport(const HeadlessCommand& command);
     int Saved(const std::string& fileName);

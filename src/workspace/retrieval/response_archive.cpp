@@ -35,6 +35,23 @@ std::string TodayText() {
     return text;
 }
 
+// A v2 search names its query "query" and carries the language in it; the file is named
+// by the query the user typed, as in v1.1.
+std::string V2SearchName(const std::string& url) {
+    std::string query = ResponseArchive::Parameter(url, "query");
+    const std::size_t lang = query.rfind(" lang:");
+    if (lang != std::string::npos && query.find(' ', lang + 1) == std::string::npos) query.resize(lang);
+    return query;
+}
+
+// The account of a v2 list is the id in its path: /2/users/<id>/followers.
+std::string V2UserOfPath(const std::string& url) {
+    const std::size_t start = url.find("/2/users/");
+    if (start == std::string::npos) return {};
+    const std::size_t from = start + 9;
+    return url.substr(from, url.find('/', from) - from);
+}
+
 }  // namespace
 
 ResponseArchive::ResponseArchive(MainWindowState& window) : m_window(window) {
@@ -78,11 +95,13 @@ std::string ResponseArchive::Parameter(const std::string& url, const std::string
 std::string ResponseArchive::NameOf(ResourceFamily family, const std::string& url) const {
     switch (family) {
         case ResourceFamily::Search:
-            return Parameter(url, "q");
+            return url.find("?q=") != std::string::npos ? Parameter(url, "q") : V2SearchName(url);
         case ResourceFamily::FollowersList:
         case ResourceFamily::FriendsList: {
             const std::string screenName = Parameter(url, "screen_name");
-            return screenName.empty() ? Parameter(url, "user_id") : screenName;
+            if (!screenName.empty()) return screenName;
+            const std::string userId = Parameter(url, "user_id");
+            return userId.empty() ? V2UserOfPath(url) : userId;
         }
         case ResourceFamily::UserTimeline:
             return kUserListName;

@@ -85,6 +85,8 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
     const std::string intro = "Retrieved ";
     const std::string about = " statuses for [" + query + "] ";
 
+    // In v2 no post older than the threshold is asked for (and paid for); an update's since_id goes alone.
+    twitter.SetSearchStartTime(sinceId.empty() ? w.ThresholdTime() : 0);
     w.RetrievalBar.Begin("tweets");
     w.Progress.Append("Search initiated @" + RetrievalSteps::NowText());
     w.Progress.Append(intro + std::to_string(tweets.Count()) + about);

@@ -12,16 +12,20 @@ void UnattendedMode::Install(MainWindowState& window) {
 void UnattendedMode::InstallOn(MainWindowState& window, TwitterAPI& client) {
     MainWindowState* w = &window;
     client.SetAutoRetryPolicy([w](int attempt) { return QuotaWait(*w).RetryPause(attempt); });
-    auto notice = [w](const std::string& text) {
-        if (w->Settings.WaitForQuota) {
+    // The empty last page ends every retrieval that found something: a note for the log.
+    // Only a retrieval that found nothing is worth a box.
+    auto notice = [w](bool heldRecords, const std::string& text) {
+        if (w->Settings.WaitForQuota || heldRecords) {
             w->Progress.Append(text);
             w->Progress.ScrollToLast();
         } else {
             w->Tk.MessageBox(text, MsgButtons::OK, MsgIcon::Information);
         }
     };
-    client.Tweets.SetNoticeSink(notice);
-    client.Users.SetNoticeSink(notice);
+    TwitterAPI* c = &client;
+    client.Tweets.SetNoticeSink(
+        [c, notice](const std::string& text) { notice(c->Tweets.Count() > 0, text); });
+    client.Users.SetNoticeSink([c, notice](const std::string& text) { notice(c->Users.Count() > 0, text); });
 }
 
 }  // namespace marlin

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +23,11 @@ constexpr const char* kLanguageTag = "LA-";
 constexpr const char* kWidthsTag = "HW-";
 constexpr const char* kWaitTag = "AW-";
 constexpr const char* kRawTag = "RA-";
+constexpr const char* kExactTextsTag = "ET-";
 constexpr const char* kPaneTag = "SP-";
+constexpr const char* kApiTag = "AV-";
+constexpr const char* kArchiveTag = "FA-";
+constexpr const char* kPriceTag = "PP-";
 constexpr const char* kCrLf = "\r\n";
 // Entries the plain lines cannot carry (see Preferences::Format).
 constexpr const char* kEscapedQueryTag = "QX-";
@@ -140,8 +145,16 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
             parsed.push_back({Tag::WaitForQuota, rest});
         } else if (StartsWith(line, kRawTag)) {
             parsed.push_back({Tag::KeepRaw, rest});
+        } else if (StartsWith(line, kExactTextsTag)) {
+            parsed.push_back({Tag::ExactTexts, rest});
         } else if (StartsWith(line, kPaneTag)) {
             parsed.push_back({Tag::PaneSizes, rest});
+        } else if (StartsWith(line, kApiTag)) {
+            parsed.push_back({Tag::ServiceApi, rest});
+        } else if (StartsWith(line, kArchiveTag)) {
+            parsed.push_back({Tag::FullArchive, rest});
+        } else if (StartsWith(line, kPriceTag)) {
+            parsed.push_back({Tag::PricePerPost, rest});
         }
     }
     return parsed;
@@ -177,6 +190,14 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
     text += kWidthsTag + JoinNumbers(columnWidths) + kCrLf;
     if (switches.waitForQuota) text += std::string(kWaitTag) + "1" + kCrLf;
     if (switches.keepRaw) text += std::string(kRawTag) + "1" + kCrLf;
+    if (switches.exactTexts) text += std::string(kExactTextsTag) + "1" + kCrLf;
+    if (switches.apiV2) text += std::string(kApiTag) + "2" + kCrLf;
+    if (switches.fullArchive) text += std::string(kArchiveTag) + "1" + kCrLf;
+    if (switches.pricePerPost) {
+        char price[32];
+        const auto written = std::to_chars(price, price + sizeof price, *switches.pricePerPost);
+        text += kPriceTag + std::string(price, written.ptr) + kCrLf;
+    }
     for (const PaneSizes& pane : panes) {
         text += kPaneTag + pane.name + ":" + JoinNumbers(pane.sizes) + kCrLf;
     }

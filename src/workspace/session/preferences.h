@@ -17,7 +17,19 @@ class Preferences {
   public:
     static constexpr const char* kFileName = "prefs";
 
-    enum class Tag { Query, Timeline, Language, Widths, WaitForQuota, KeepRaw, PaneSizes };
+    enum class Tag {
+        Query,
+        Timeline,
+        Language,
+        Widths,
+        WaitForQuota,
+        KeepRaw,
+        PaneSizes,
+        ServiceApi,
+        FullArchive,
+        PricePerPost,
+        ExactTexts
+    };
     struct Line {
         Tag tag;
         // Query: the rebuilt history entry (query, two blanks, file name);
@@ -35,6 +47,11 @@ class Preferences {
     struct Switches {
         bool waitForQuota = false;  // "AW-1"
         bool keepRaw = false;       // "RA-1"
+        bool apiV2 = false;         // "AV-2": Settings › "Service API" › "v2"
+        bool fullArchive = false;   // "FA-1"
+        // "PP-" and the price per post read, written only when it is not the published price.
+        std::optional<double> pricePerPost;
+        bool exactTexts = false;    // "ET-1"
     };
 
     // The sizes of one splitter's panes as the user left them: "SP-", the splitter's

@@ -46,7 +46,7 @@ std::string RemoveCrLf(std::string text) {
 }  // namespace
 
 WindowSession::WindowSession(MainWindowState& window, TweetFiles& files)
-    : About(window.Tk, window.Twitter, window.AppFolder), m_window(window), m_files(files) {
+    : About(window.Tk, window.Twitter, window.AppFolder), Service(window), m_window(window), m_files(files) {
     for (Button& clear : HistoryItemClear) {
         clear.SetCaption("X");
         clear.SetToolTip("Remove current item from history (will not delete file)");
@@ -73,6 +73,7 @@ void WindowSession::WireControls() {
     mAbout.SetAction([this] { mAbout_Click(); });
     w.Tweets.mWaitQuota.SetAction([this] { SetWaitForQuota(!m_window.Settings.WaitForQuota); });
     w.Tweets.mKeepRaw.SetAction([this] { SetKeepRawResponses(!m_window.Settings.KeepRawResponses); });
+    w.Tweets.mExactTexts.SetAction([this] { SetExactTexts(!m_window.Settings.ExactTexts); });
 
     frmAbout::MainWindowLink link;
     link.setEnabled = [this](bool enabled) { m_window.Window.SetEnabled(enabled); };
@@ -112,11 +113,12 @@ void WindowSession::DeleteScorerLeftovers() {
 
 bool WindowSession::Form_QueryUnload() {
     MainWindowState& w = m_window;
-    if (w.OutTable.RowCount() > 0) {
+    // Only rows changed since they were last saved or opened are worth the question.
+    if (w.OutTable.RowCount() > 0 && w.TweetsDirty) {
         MsgResult answer = w.Tk.MessageBox(kSaveOnExitQuestion, MsgButtons::YesNoCancel);
         if (answer == MsgResult::Cancel) return false;
         if (answer == MsgResult::Yes) {
-            m_files.SaveTweetsTable();
+            m_files.SaveToOwnFile();
             // A save the user cancelled or that failed would otherwise throw the
             // retrieved rows away with the window.
             if (w.TweetsDirty) return false;
@@ -166,8 +168,16 @@ void WindowSession::LoadPrefs() {
             case Preferences::Tag::KeepRaw:
                 SetKeepRawResponses(line.value == "1");
                 break;
+            case Preferences::Tag::ExactTexts:
+                SetExactTexts(line.value == "1");
+                break;
             case Preferences::Tag::PaneSizes:
                 ApplyPaneSizes(line.value);
+                break;
+            case Preferences::Tag::ServiceApi:
+            case Preferences::Tag::FullArchive:
+            case Preferences::Tag::PricePerPost:
+                Service.ApplyPrefsLine(line);
                 break;
         }
     }
@@ -175,9 +185,14 @@ void WindowSession::LoadPrefs() {
 
 bool WindowSession::SavePrefs() {
     MainWindowState& w = m_window;
-    std::string text = Preferences::Format(
-        w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(), w.Settings.SearchLang, ColumnWidths(),
-        {w.Settings.WaitForQuota, w.Settings.KeepRawResponses}, StoredPaneSizes());
+    Preferences::Switches switches;
+    switches.waitForQuota = w.Settings.WaitForQuota;
+    switches.keepRaw = w.Settings.KeepRawResponses;
+    switches.exactTexts = w.Settings.ExactTexts;
+    Service.FillSwitches(switches);
+    std::string text =
+        Preferences::Format(w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(), w.Settings.SearchLang,
+                            ColumnWidths(), switches, StoredPaneSizes());
     return Preferences::Write(w.AppFolder / Preferences::kFileName, text);
 }
 
@@ -300,6 +315,10 @@ void WindowSession::mAbout_Click() {
 void WindowSession::SetWaitForQuota(bool on) {
     m_window.Settings.WaitForQuota = on;
     m_window.Tweets.mWaitQuota.SetChecked(on);
+}
+
+void WindowSession::SetExactTexts(bool on) {
+    m_window.SetExactTexts(on);
 }
 
 void WindowSession::SetKeepRawResponses(bool on) {

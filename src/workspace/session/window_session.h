@@ -11,6 +11,7 @@
 #include "workspace/main_window_state.h"
 #include "workspace/session/frm_about.h"
 #include "workspace/session/preferences.h"
+#include "workspace/session/service_settings.h"
 #include "workspace/tweets/tweet_files.h"
 
 namespace marlin {
@@ -50,6 +51,8 @@ class WindowSession {
     Splitter WindowGeometry{"Window"};
     // The credentials dialog, created with the window and hidden rather than destroyed.
     frmAbout About;
+    // Settings › "Service API", "Full-Archive Search (v2)", "Price per Post Read…".
+    ServiceSettings Service;
 
     // --- Hooks into the rest of the program
     // The user side's "Get Users From Tweets", run after a timeline entry is opened.
@@ -66,6 +69,8 @@ class WindowSession {
     // setting and its check mark.
     void SetWaitForQuota(bool on);
     void SetKeepRawResponses(bool on);
+    // Settings › "Keep Texts Exactly".
+    void SetExactTexts(bool on);
     // Window load: disables the window behind the credentials dialog and removes the
     // scorer's left-over output files.
     void Form_Load();

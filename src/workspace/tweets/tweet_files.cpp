@@ -15,6 +15,7 @@
 
 #include "core/atomic_file.h"
 #include "core/code_page.h"
+#include "core/exact_text.h"
 #include "core/skd_funcs.h"
 #include "sentiment/shell_and_wait.h"
 
@@ -80,6 +81,8 @@ void TweetFiles::OpenTweetsTable() {
     }
 
     const std::string fileName = w.Req.FileName;
+    // The current user table goes with the rows it was built from.
+    w.Users.OfferToSaveUserTable(w.Users.CurUserTable);
     try {
         MarlinData data(w.Tk, w.AppFolder);
         if (!LoadTable(data)) {
@@ -179,8 +182,18 @@ bool TweetFiles::SaveTweetsTable() {
         }
         w.Req.FileName = *chosen;
     }
+    return WriteAndRecord(w.Req.FileName);
+}
 
-    const std::string fileName = w.Req.FileName;
+bool TweetFiles::SaveToOwnFile() {
+    MainWindowState& w = m_window;
+    if (w.TweetsFN.empty() || w.OutTable.RowCount() == 0) return SaveTweetsTable();
+    w.Req.FileName = w.TweetsFN;
+    return WriteAndRecord(w.TweetsFN);
+}
+
+bool TweetFiles::WriteAndRecord(std::string fileName) {
+    MainWindowState& w = m_window;
     if (!WriteTweetTable(fileName)) {
         // The earlier file is untouched; say so rather than leave the user believing
         // the table is safe.
@@ -209,8 +222,11 @@ bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
     const ReportList& table = m_window.OutTable;
     AtomicFile file(fileName);
     std::string text;
+    // Exact texts keep every character: UTF-8, marked as such for the readers that tell.
+    const bool utf8 = m_window.Settings.ExactTexts;
+    if (utf8) file.Append(ExactText::kUtf8Mark);
     auto flush = [&] {
-        file.Append(CodePage::ToWindows1252(text));
+        file.Append(utf8 ? text : CodePage::ToWindows1252(text));
         text.clear();
     };
     if (m_window.Tweets.mHeaders.Checked()) {
@@ -250,13 +266,21 @@ void TweetFiles::RecordInHistory(const std::string& fileName) {
         return;
     }
     history->InsertItem(0, entry);
-    // Choosing the entry reopens it, as the user's choice would: the table is read back
-    // from the file just written.
-    history->SetSelectedIndex(0);
+    // The entry names the table on show; opening it again would clear and rename the
+    // current user table, and a save must change nothing but the file and the history.
+    history->ShowAsSelected(0);
+    ShowRowsAsSaved();
     // Keep the newest position of every entry.
     for (int i = 0; i < history->Count(); ++i)
         for (int j = history->Count() - 1; j > i; --j)
             if (history->Item(j) == history->Item(i)) history->RemoveItem(j);
+}
+
+void TweetFiles::ShowRowsAsSaved() {
+    ReportList& table = m_window.OutTable;
+    table.BeginUpdate();
+    for (int row = 0; row < table.RowCount(); ++row) table.SetDimmed(row, true);
+    table.EndUpdate();
 }
 
 // ---- Save and Send

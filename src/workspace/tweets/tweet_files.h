@@ -27,6 +27,9 @@ class TweetFiles {
     void OpenTweetsTable();
     // Save Tweets Table; true when the table was written.
     bool SaveTweetsTable();
+    // Saves to the table's own file without a question; a table that has none yet is
+    // saved as Save Tweets Table does. True when the table was written.
+    bool SaveToOwnFile();
     // Save and Send: saves, then starts the visualiser on the saved file.
     void SaveAndSend();
 
@@ -43,6 +46,9 @@ class TweetFiles {
     void FillTable(const MarlinData& data);
     void RenameCurrentUserTable(const std::string& fileName);
     void RecordInHistory(const std::string& fileName);
+    bool WriteAndRecord(std::string fileName);
+    // Rows read back from their file are dimmed; the saved rows look the same.
+    void ShowRowsAsSaved();
     bool LocateVisualiser();
 
     MainWindowState& m_window;

@@ -60,6 +60,7 @@ void TweetSide::CreateMenus() {
     w.Tweets.mHeaders.SetCaption("Save Tweets With Headers");
     w.Tweets.mWaitQuota.SetCaption("Wait for Quota Windows Automatically");
     w.Tweets.mKeepRaw.SetCaption("Keep Raw Responses");
+    w.Tweets.mExactTexts.SetCaption("Keep Texts Exactly");
     w.Tweets.mContinueBack.SetCaption("Continue Back to Threshold");
 
     w.Tweets.mTweet.SetCaption("Tweet");

@@ -4,6 +4,7 @@
 #include "core/skd_funcs.h"
 #include "platform/blank_trim.h"
 #include "platform/cell_compare.h"
+#include "workspace/export/tweet_time.h"
 
 namespace marlin {
 
@@ -49,6 +50,10 @@ void TweetTableView::CreateColumns() {
     // what an update asks the service for tweets after.
     table.SetSortOrder(SortDirection::Descending);
     table.SetSortKey(TweetColumn::TweetID);
+    // "Wed Dec 09" must not sort before "Tue Dec 08": the column orders by time in each
+    // of the forms Convert DateTime writes.
+    table.SetTimeColumn(TweetColumn::DateTime,
+                        [](std::string_view cell) { return TweetTime::Seconds(cell); });
     m_window.Tweets.mSortDT.SetChecked(true);
     table.SetSorted(true);
     m_window.Tweets.mHeaders.SetChecked(false);

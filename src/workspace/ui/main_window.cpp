@@ -1,6 +1,7 @@
 #include "workspace/ui/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -138,7 +139,12 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     auto* bottom = Named(new QTabWidget, "BottomTabs");
     bottom->addTab(BuildUserTablesPage(), tr("User tables"));
     bottom->addTab(BuildRawResponsePage(), tr("Raw response"));
-    bottom->addTab(Named(new TweetChartView(m_form.State().OutTable), "Chart"), tr("Chart"));
+    auto* chart = Named(new TweetChartView(m_form.State().OutTable), "Chart");
+    bottom->addTab(chart, tr("Chart"));
+    m_form.Estimator().SetChartAction([chart, bottom](const std::vector<TweetCountDay>& days) {
+        chart->ShowEstimate(days);
+        bottom->setCurrentWidget(chart);
+    });
     auto* frequencies = Named(new FrequencyView(m_form.State().OutTable), "Frequencies");
     bottom->addTab(frequencies, tr("Frequencies"));
 
@@ -477,6 +483,7 @@ void MainWindow::BuildMenus() {
     MakeSeparator(tools, w.Tweets.mLine1, "mLine1");
     MakeAction(tools, w.Tweets.mCopyLog, "mCopyLog");
     MakeAction(tools, w.Tweets.mContinueBack, "mContinueBack");
+    MakeAction(tools, w.Tweets.mEstimateVolume, "mEstimateVolume");
     bar->addMenu(tools);
 
     QMenu* settings = MakeMenu(this, w.Tweets.mSettings, "mSettings");
@@ -486,6 +493,18 @@ void MainWindow::BuildMenus() {
     MakeAction(settings, w.Tweets.mHeaders, "mHeaders")->setCheckable(true);
     MakeAction(settings, w.Tweets.mWaitQuota, "mWaitQuota")->setCheckable(true);
     MakeAction(settings, w.Tweets.mKeepRaw, "mKeepRaw")->setCheckable(true);
+    settings->addSeparator();
+    QMenu* api = MakeMenu(settings, w.Tweets.mServiceApi, "mServiceApi");
+    auto* dialects = new QActionGroup(api);
+    for (auto [item, name] : {std::pair{&w.Tweets.mApiV11, "mApiV11"}, {&w.Tweets.mApiV2, "mApiV2"}}) {
+        QAction* action = MakeAction(api, *item, name);
+        action->setCheckable(true);
+        dialects->addAction(action);
+    }
+    settings->addMenu(api);
+    MakeAction(settings, w.Tweets.mFullArchive, "mFullArchive")->setCheckable(true);
+    MakeAction(settings, w.Tweets.mPricePerPost, "mPricePerPost");
+    MakeAction(settings, w.Tweets.mExactTexts, "mExactTexts")->setCheckable(true);
     bar->addMenu(settings);
 
     QAction* about = bar->addAction(QString());

@@ -1,5 +1,6 @@
 #include "workspace/ui/tweet_chart_view.h"
 
+#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
@@ -86,8 +87,53 @@ void TweetChartView::showEvent(QShowEvent* event) {
     if (m_stale) Redraw();
 }
 
+void TweetChartView::ClearChart(QChart* chart) const {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
+void TweetChartView::ShowEstimate(const std::vector<TweetCountDay>& days) {
+    m_stale = false;
+    m_buckets = TweetTimeBuckets();
+    m_estimate = days;
+    m_hover->clear();
+    ClearChart(m_chart);
+    FillEstimate(m_chart, days);
+}
+
+void TweetChartView::FillEstimate(QChart* chart, const std::vector<TweetCountDay>& days) {
+    chart->setTitle(tr("Estimated posts per day"));
+    auto* counts = new QBarSet(tr("Posts"));
+    QStringList categories;
+    qreal highest = 1;
+    for (const TweetCountDay& day : days) {
+        counts->append(static_cast<qreal>(day.posts));
+        categories.append(QString::fromStdString(day.date));
+        highest = std::max(highest, static_cast<qreal>(day.posts));
+    }
+    auto* bars = new QBarSeries;
+    bars->setBarWidth(0.9);
+    bars->append(counts);
+    chart->addSeries(bars);
+    auto* x = new QBarCategoryAxis;
+    x->append(categories);
+    x->setLabelsAngle(-90);
+    auto* y = new QValueAxis;
+    y->setRange(0, highest);
+    y->setLabelFormat("%d");
+    y->setTitleText(tr("Posts"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    bars->attachAxis(x);
+    bars->attachAxis(y);
+}
+
 void TweetChartView::Redraw() {
     m_stale = false;
+    m_estimate.reset();
     m_buckets = TweetTimeBuckets::FromTable(m_tweets);
     m_hover->clear();
     QBarSet* counts = Fill(m_chart, m_view->width());
@@ -95,10 +141,10 @@ void TweetChartView::Redraw() {
 }
 
 QBarSet* TweetChartView::Fill(QChart* chart, int width) const {
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
+    ClearChart(chart);
+    if (m_estimate) {
+        FillEstimate(chart, *m_estimate);
+        return nullptr;
     }
     const auto& buckets = m_buckets.Buckets();
     const bool daily = m_buckets.Daily();

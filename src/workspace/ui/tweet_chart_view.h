@@ -2,9 +2,12 @@
 
 #include <QString>
 #include <QWidget>
+#include <optional>
+#include <vector>
 
 #include "platform/change_notifier.h"
 #include "platform/report_list.h"
+#include "service/twitter_api.h"
 #include "workspace/export/tweet_time_buckets.h"
 
 class QBarSet;
@@ -31,6 +34,8 @@ class TweetChartView : public QWidget {
 
     // Rebuilds the chart from the table now.
     void Redraw();
+    // Shows a search volume estimate's posts per day instead, until the table changes.
+    void ShowEstimate(const std::vector<TweetCountDay>& days);
     // Writes the chart at 1600×900 to a PNG or SVG file (by its extension); false when it could not.
     bool SaveTo(const QString& fileName);
 
@@ -42,6 +47,8 @@ class TweetChartView : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    void ClearChart(QChart* chart) const;
+    static void FillEstimate(QChart* chart, const std::vector<TweetCountDay>& days);
     void TableChanged(const ModelChange& change);
     void BarHovered(bool status, int index);
     void SaveChartAs();
@@ -58,6 +65,8 @@ class TweetChartView : public QWidget {
     QPushButton* m_save = nullptr;
     QTimer* m_settle = nullptr;
     bool m_stale = true;
+    // The estimate on show, until the table is drawn again (a saved chart draws it too).
+    std::optional<std::vector<TweetCountDay>> m_estimate;
     Subscription m_subscription;
 };
 

@@ -17,6 +17,9 @@ namespace {
 constexpr const char* kSamplePrompt =
     "How many original tweets to save for each user? For Profiler, use default value of 50";
 constexpr const char* kSamplesDone = "Retrieval of User timeline samples completed";
+constexpr const char* kNoUserChecked =
+    "No user is checked. Check the box of each user whose timeline sample you want (highlighting a row "
+    "does not check it).";
 constexpr const char* kRenamePrompt = "Enter New Table Name";
 // A sample stops after the page that brings it to this many tweets.
 constexpr int kSampleCap = 600;
@@ -130,6 +133,11 @@ void TimelineSamples::GetUTTL_Click() {
     MainWindowState& w = m_window;
     // The sample reuses the clients' tweet sets; a retrieval running meanwhile would lose its own.
     if (!w.CanStartRetrieval()) return;
+    // Highlighted rows are not checked ones; a run over none would report a sample taken.
+    if (w.CurrentUserTable().CheckedCount() == 0) {
+        w.Tk.MessageBox(kNoUserChecked, MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
     RetrievalGuard running(w, RetrievalGuard::Mark::RunningOnly, CursorShape::ArrowAndBusy);
     // Calendar arithmetic: a year back from 29 February is 28 February.
     const std::string earliest = SKDFuncs::FormatShortDate(OneYearBack(m_profiles.LocalNow()));

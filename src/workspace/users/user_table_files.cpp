@@ -12,6 +12,7 @@
 
 #include "core/atomic_file.h"
 #include "core/code_page.h"
+#include "core/exact_text.h"
 #include "core/skd_funcs.h"
 #include "workspace/retrieval/retrieval_guard.h"
 
@@ -124,7 +125,8 @@ std::vector<std::string> UserTableFiles::LineFields(const ReportList& table, int
     return fields;
 }
 
-bool UserTableFiles::WriteTable(const ReportList& table, const std::string& fileName, Layout layout) {
+bool UserTableFiles::WriteTable(const ReportList& table, const std::string& fileName, Layout layout,
+                                bool exact) {
     std::string text;
     for (int row = 0; row < table.RowCount(); ++row) {
         const std::vector<std::string> fields = LineFields(table, row, layout);
@@ -134,7 +136,7 @@ bool UserTableFiles::WriteTable(const ReportList& table, const std::string& file
         }
         text += "\r\n";
     }
-    return AtomicFile::Write(fileName, CodePage::ToWindows1252(text));
+    return AtomicFile::Write(fileName, ExactText::TableFileBytes(text, exact));
 }
 
 // ---- Save
@@ -151,6 +153,13 @@ void UserTableFiles::mSaveUsers_Click(int index) {
     SaveTable(static_cast<std::size_t>(m_window.Users.CurUserTable), layout);
 }
 
+std::string UserTableFiles::ReplaceQuestion(const std::vector<std::string>& tableNames) {
+    std::string named;
+    for (const std::string& name : tableNames) named += (named.empty() ? "\"" : ", \"") + name + "\"";
+    return std::string("The selected operation will replace the current contents of the user ") +
+           (tableNames.size() == 1 ? "table " : "tables ") + named + ". Save contents now?";
+}
+
 bool UserTableFiles::OfferToSave(int table) {
     MainWindowState& w = m_window;
     std::vector<std::size_t> unsaved;
@@ -159,7 +168,9 @@ bool UserTableFiles::OfferToSave(int table) {
         if (asked && w.Users.Unsaved(*w.Users.UserTable[k])) unsaved.push_back(k);
     }
     if (unsaved.empty()) return true;
-    if (w.Tk.MessageBox(kReplaceQuestion, MsgButtons::YesNo) != MsgResult::Yes) return true;
+    std::vector<std::string> names;
+    for (std::size_t k : unsaved) names.push_back(w.Users.UserTableName.at(k));
+    if (w.Tk.MessageBox(ReplaceQuestion(names), MsgButtons::YesNo) != MsgResult::Yes) return true;
     bool saved = true;
     for (std::size_t k : unsaved) saved = SaveTable(k, Layout::All) && saved;
     return saved;
@@ -188,7 +199,7 @@ bool UserTableFiles::SaveTable(std::size_t tableIndex, Layout layout) {
                                                           MsgButtons::OKCancel) == MsgResult::Cancel)
         return false;
     w.Tk.SetCursor(CursorShape::ArrowAndBusy);
-    const bool written = WriteTable(table, fileName, layout);
+    const bool written = WriteTable(table, fileName, layout, w.Settings.ExactTexts);
     w.Tk.SetCursor(CursorShape::Normal);
     // The earlier file is untouched; say so rather than leave the user believing the
     // table is safe.
@@ -238,7 +249,7 @@ void UserTableFiles::mOpenUsers_Click(int index) {
 
 void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
     MainWindowState& w = m_window;
-    const std::vector<std::string> lines = NonEmptyLines(CodePage::FromWindows1252(ReadWholeFile(fileName)));
+    const std::vector<std::string> lines = NonEmptyLines(ExactText::TableFileText(ReadWholeFile(fileName)));
     ReportList& table = w.CurrentUserTable();
     if (layout == Layout::All) {
         table.BeginUpdate();

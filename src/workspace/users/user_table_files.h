@@ -19,8 +19,9 @@ class UserTableFiles {
   public:
     enum class Layout { Keys, Profiler, All };
 
-    static constexpr const char* kReplaceQuestion =
-        "The selected operation will replace the current contents of the user table. Save contents now?";
+    // The question before unsaved user tables go; it names them, since the one at stake
+    // need not be the one on show.
+    static std::string ReplaceQuestion(const std::vector<std::string>& tableNames);
 
     // One line of the classifier's output: the user's id and screen name and the three
     // attributes, in the order they go to "Prf_Gender", "Prf_Age" and "Prf_Conf".
@@ -48,7 +49,9 @@ class UserTableFiles {
     static std::vector<std::string> LineFields(const ReportList& table, int row, Layout layout);
     // Writes every row of the table; false when the file could not be written, in which
     // case a file already there is left as it was.
-    static bool WriteTable(const ReportList& table, const std::string& fileName, Layout layout);
+    // exact: "Keep Texts Exactly", the file in UTF-8 with its mark.
+    static bool WriteTable(const ReportList& table, const std::string& fileName, Layout layout,
+                           bool exact = false);
     // The lines of a classifier output file (already decoded).
     static std::vector<ProfilerAttributes> ReadProfilerAttributes(const std::string& text);
 

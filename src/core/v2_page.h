@@ -1,0 +1,71 @@
+#pragma once
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace marlin {
+
+// One answer of the service's v2 API, read with a JSON parser made for the job (simdjson)
+// and kept as the exact texts the service sent: the objects of `data`, those of `includes`
+// by id, the `errors`, `meta` and, for an error answer, `title` and `detail`. Every text
+// handed out is a view into the page's own copy of the body, valid until the next Read.
+//
+// Values are raw JSON: objects and arrays whole, strings with their quotes and escapes,
+// numbers as written. So a value copied on is the very bytes the service sent.
+class V2Page {
+  public:
+    V2Page();
+    ~V2Page();
+    V2Page(const V2Page&) = delete;
+    V2Page& operator=(const V2Page&) = delete;
+
+    // Reads one body; false when it is not a JSON object (nothing is held then).
+    bool Read(std::string_view body);
+
+    // The objects of `data`, in order (a single object counts as a list of one).
+    const std::vector<std::string_view>& Data() const { return m_data; }
+    // An object of includes.users / includes.tweets / includes.places; empty when absent.
+    std::string_view IncludedUser(std::string_view id) const { return Find(m_users, id); }
+    std::string_view IncludedTweet(std::string_view id) const { return Find(m_tweets, id); }
+    std::string_view IncludedPlace(std::string_view id) const { return Find(m_places, id); }
+    const std::vector<std::string_view>& Errors() const { return m_errors; }
+    std::string_view Meta() const { return m_meta; }
+    std::string_view Title() const { return m_title; }
+    std::string_view Detail() const { return m_detail; }
+
+    // The raw values of the named fields of one object of this page, in the order of
+    // names; empty where a field is missing or the object cannot be read.
+    std::vector<std::string_view> Pick(std::string_view object,
+                                       std::initializer_list<std::string_view> names);
+    // The raw elements of one array of this page.
+    std::vector<std::string_view> Elements(std::string_view array);
+
+    // A string value without its quotes (its escapes stay); other values as they are.
+    static std::string_view Unquoted(std::string_view value);
+    // True for a value that says nothing: empty, null or "".
+    static bool Absent(std::string_view value) { return value.empty() || value == "null" || value == "\"\""; }
+
+  private:
+    struct Parser;
+    using ById = std::unordered_map<std::string_view, std::string_view>;
+
+    static std::string_view Find(const ById& map, std::string_view id);
+    void Index(std::string_view array, ById& map);
+    void Clear();
+
+    std::unique_ptr<Parser> m_parser;
+    std::vector<std::string_view> m_data;
+    ById m_users;
+    ById m_tweets;
+    ById m_places;
+    std::vector<std::string_view> m_errors;
+    std::string_view m_meta;
+    std::string_view m_title;
+    std::string_view m_detail;
+};
+
+}  // namespace marlin

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/v2_page.h"
+
+namespace marlin {
+
+// Turns answers of the service's v2 API into the pages v1.1 gives for the same posts and
+// users, so the record sets read them as they read v1.1 and every record comes out the
+// same. Only what the record sets read is written, in the order v1.1 writes it, and every
+// value is copied as the service sent it (the same escapes, the same digits). A field v2
+// does not carry is written as v1.1 writes an absent value (null).
+class V2Translator {
+  public:
+    struct Count {
+        std::string date;  // yyyy-mm-dd
+        int64_t posts = 0;
+    };
+
+    // A page of posts: a search page ({"statuses":[…],"search_metadata":{…}}) or a timeline
+    // page ([…]). Nothing when the body is not a JSON object.
+    std::optional<std::string> TweetPage(std::string_view body, bool searchLayout);
+    // A page of users: a look-up page ([…]) or a list page ({"users":[…],"next_cursor_str":…},
+    // the cursor being the v2 pagination token, "0" after the last page).
+    std::optional<std::string> UserPage(std::string_view body, bool listLayout);
+    // The follower ids of a v2 user list as the v1.1 id page gives them.
+    std::optional<std::string> IdPage(std::string_view body);
+    // The days of a count answer; the next page's token goes to nextToken ("" at the end).
+    std::optional<std::vector<Count>> Counts(std::string_view body, std::string& nextToken);
+    // The id of a user answer (GET /2/users/by/username/…); empty when it holds none.
+    std::string UserId(std::string_view body);
+
+    // The partial errors of the last page read, one line per kind: "3 x Not Found Error (tweet)".
+    const std::vector<std::string>& ErrorKinds() const { return m_errorKinds; }
+    // What an error answer says: "title: detail" and the messages of its errors; empty
+    // when the body says nothing readable.
+    std::string ErrorAnswer(std::string_view body);
+
+    // "2026-12-09T08:28:09.000Z" as the v1.1 service time "Wed Dec 09 08:28:09 +0000 2026";
+    // a text that is not such a time stays as it is.
+    static std::string ServiceTime(std::string_view iso);
+    // Seconds since 1970 UTC as "2026-12-09T08:28:09Z".
+    static std::string IsoTime(std::time_t utcSeconds);
+    // A decimal id plus one, of any length ("0999" gives "1000").
+    static std::string IdPlusOne(const std::string& id);
+
+  private:
+    bool Read(std::string_view body);
+    void WritePost(std::string& out, std::string_view post);
+    void WriteUser(std::string& out, std::string_view user);
+    const std::string& AuthorText(std::string_view authorId);
+    void WriteUrls(std::string& out, std::string_view urls, bool skipMedia);
+    void WriteGeo(std::string& out, std::string_view geo);
+    void CollectErrorKinds();
+
+    V2Page m_page;
+    std::unordered_map<std::string_view, std::string> m_authors;  // v1.1 user texts of this page
+    std::vector<std::string> m_errorKinds;
+};
+
+}  // namespace marlin

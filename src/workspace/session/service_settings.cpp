@@ -1,0 +1,91 @@
+#include "workspace/session/service_settings.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace marlin {
+
+ServiceSettings::ServiceSettings(MainWindowState& window) : m_window(window) {
+    TweetControls& t = window.Tweets;
+    t.mServiceApi.SetCaption("Service API");
+    t.mApiV11.SetCaption("v1.1");
+    t.mApiV2.SetCaption("v2");
+    t.mFullArchive.SetCaption("Full-Archive Search (v2)");
+    t.mPricePerPost.SetCaption("Price per Post Read…");
+    t.mApiV11.SetAction([this] { SetApiV2(false); });
+    t.mApiV2.SetAction([this] { SetApiV2(true); });
+    t.mFullArchive.SetAction([this] { SetFullArchiveSearch(!m_window.Settings.FullArchiveSearch); });
+    t.mPricePerPost.SetAction([this] { mPricePerPost_Click(); });
+    SetApiV2(false);
+    SetFullArchiveSearch(false);
+}
+
+void ServiceSettings::SetApiV2(bool on) {
+    MainWindowState& w = m_window;
+    w.Settings.ApiV2 = on;
+    w.Tweets.mApiV11.SetChecked(!on);
+    w.Tweets.mApiV2.SetChecked(on);
+    const ApiVersion version = on ? ApiVersion::V2 : ApiVersion::V1_1;
+    w.Twitter.SetApiVersion(version);
+    w.UTwitter.SetApiVersion(version);
+}
+
+void ServiceSettings::SetFullArchiveSearch(bool on) {
+    MainWindowState& w = m_window;
+    w.Settings.FullArchiveSearch = on;
+    w.Tweets.mFullArchive.SetChecked(on);
+    w.Twitter.SetFullArchiveSearch(on);
+    w.UTwitter.SetFullArchiveSearch(on);
+}
+
+void ServiceSettings::SetPricePerPostRead(double dollars) {
+    m_window.Settings.PricePerPostRead = dollars;
+}
+
+std::optional<double> ServiceSettings::ParsePrice(const std::string& text) {
+    std::size_t begin = text.find_first_not_of(" $");
+    std::size_t end = text.find_last_not_of(' ');
+    if (begin == std::string::npos || end < begin) return std::nullopt;
+    double value = -1;
+    const auto [stop, error] = std::from_chars(text.data() + begin, text.data() + end + 1, value);
+    if (error != std::errc() || stop != text.data() + end + 1 || !std::isfinite(value) || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+void ServiceSettings::mPricePerPost_Click() {
+    MainWindowState& w = m_window;
+    char current[32];
+    const auto written = std::to_chars(current, current + sizeof current, w.Settings.PricePerPostRead);
+    const std::string answer = w.Tk.InputBox(kPricePrompt, kPriceTitle, std::string(current, written.ptr));
+    if (answer.empty()) return;  // cancelled
+    if (const std::optional<double> price = ParsePrice(answer))
+        SetPricePerPostRead(*price);
+    else
+        w.Tk.MessageBox(kBadPrice, kPriceTitle, MsgButtons::OK, MsgIcon::Exclamation);
+}
+
+bool ServiceSettings::ApplyPrefsLine(const Preferences::Line& line) {
+    switch (line.tag) {
+        case Preferences::Tag::ServiceApi:
+            SetApiV2(line.value == "2");
+            return true;
+        case Preferences::Tag::FullArchive:
+            SetFullArchiveSearch(line.value == "1");
+            return true;
+        case Preferences::Tag::PricePerPost:
+            if (const std::optional<double> price = ParsePrice(line.value)) SetPricePerPostRead(*price);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void ServiceSettings::FillSwitches(Preferences::Switches& switches) const {
+    const WindowSettings& s = m_window.Settings;
+    switches.apiV2 = s.ApiV2;
+    switches.fullArchive = s.FullArchiveSearch;
+    if (s.PricePerPostRead != kPublishedPricePerPost) switches.pricePerPost = s.PricePerPostRead;
+}
+
+}  // namespace marlin

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "emulator/emulator_config.h"
+#include "emulator/tweet.h"
+#include "emulator/v2_renderer.h"
+
+namespace httplib {
+struct Request;
+}
+
+namespace marlin::emulator {
+
+class Corpus;
+class JsonWriter;
+class V2Fields;
+
+struct V2Answer {
+    int status = 200;
+    std::string body;
+};
+
+// The v2 endpoints over the same corpus as the v1.1 ones, so that a query asked in either dialect finds
+// the same posts. Quota, faults and the bearer check are the server's; these only answer.
+class V2Service {
+  public:
+    V2Service(const Corpus& corpus, const EmulatorConfig& config);
+
+    // GET /2/tweets/search/recent and /all.
+    V2Answer Search(const httplib::Request& req, bool archive) const;
+    // GET /2/tweets/counts/recent and /all.
+    V2Answer Counts(const httplib::Request& req, bool archive) const;
+    // GET /2/users/:id/tweets.
+    V2Answer UserPosts(const httplib::Request& req, const std::string& id) const;
+    // GET /2/users/by?usernames= and /2/users?ids=.
+    V2Answer Users(const httplib::Request& req, bool byName) const;
+    // GET /2/users/by/username/:username and /2/users/:id.
+    V2Answer OneUser(const httplib::Request& req, const std::string& key, bool byName) const;
+    // GET /2/users/:id/followers and /following.
+    V2Answer Connections(const httplib::Request& req, const std::string& id, bool following) const;
+
+  private:
+    struct Bounds;
+    std::optional<V2Answer> ReadBounds(const httplib::Request& req, bool archive, Bounds& bounds) const;
+    std::optional<int> FindUser(const std::string& id, V2Answer& error, bool seeingPosts) const;
+    std::string Token(uint64_t value) const;
+    std::optional<uint64_t> FromToken(const std::string& token) const;
+    void WritePosts(JsonWriter& json, const std::vector<Tweet>& posts, const V2Fields& fields) const;
+
+    const Corpus& m_corpus;
+    const EmulatorConfig& m_config;
+    V2Renderer m_renderer;
+};
+
+}  // namespace marlin::emulator
