@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, when any is missing.
+# Installs the Debian packages the build, the tests, the benchmarks and the demo need, when
+# any is missing. (The benchmarks time CPython's json and pandas as peers.)
 set -euo pipefail
 
 packages=(
@@ -15,7 +16,7 @@ packages=(
     clang libclang-rt-14-dev
     clang-format
     dpkg-dev file
-    python3 python3-tweepy
+    python3 python3-tweepy python3-pandas
 )
 
 missing=()

@@ -101,8 +101,22 @@ std::string ToWindows1252(std::string_view utf8) {
 
 std::string FromWindows1252(std::string_view bytes) {
     std::string out;
-    out.reserve(bytes.size() + bytes.size() / 8);
-    for (char c : bytes) AppendUtf8(out, CodePointOf(static_cast<unsigned char>(c)));
+    std::size_t size = 0;
+    for (char c : bytes) {
+        const char32_t code = CodePointOf(static_cast<unsigned char>(c));
+        size += code < 0x80 ? 1 : code < 0x800 ? 2 : 3;
+    }
+    out.reserve(size);  // exactly: a table file's text is tens of megabytes
+    // ASCII reads the same in both, so runs of it are taken as they stand.
+    std::size_t from = 0;
+    while (from < bytes.size()) {
+        std::size_t high = from;
+        while (high < bytes.size() && (static_cast<unsigned char>(bytes[high]) & 0x80) == 0) ++high;
+        out.append(bytes.substr(from, high - from));
+        if (high == bytes.size()) break;
+        AppendUtf8(out, CodePointOf(static_cast<unsigned char>(bytes[high])));
+        from = high + 1;
+    }
     return out;
 }
 

@@ -138,7 +138,7 @@ std::string ExactText::WithPlaceholders(std::string_view utf8) {
     for (std::size_t pos = 0; pos < utf8.size();) {
         const std::size_t start = pos;
         const char32_t c = CodePage::NextCodePoint(utf8, pos);
-        if (c <= 0xFF) {
+        if (c <= 0xFF || CodePage::ByteOf(c) >= 0) {
             out.append(utf8.substr(start, pos - start));
         } else if (c > 0xFFFF) {
             const char32_t v = c - 0x10000;

@@ -23,8 +23,8 @@ class ExactText {
     static std::string Decode(std::string_view body);
 
     // The text as the documented clean-up would have made it of the same characters: each
-    // character beyond Latin-1 becomes the placeholder its "\u" code gets (an emoji, two
-    // codes, "[?][?]"). For readers that know only the single-byte code page (the scorer).
+    // character the single-byte code page lacks becomes the placeholder its "\u" code gets
+    // (an emoji, two codes, "[?][?]"). For readers that know only that code page (the scorer).
     static std::string WithPlaceholders(std::string_view utf8);
 
     // A table file's bytes: exact texts as UTF-8 after a byte-order mark, which tells

@@ -36,15 +36,19 @@ void ReportList::SetColumnWidth(int position, int widthTwips) {
 // --- rows
 
 void ReportList::AddRow(const std::vector<std::string>& cells, bool dimmed, bool checked) {
+    AddRow(ReportRow(cells), dimmed, checked);
+}
+
+void ReportList::AddRow(ReportRow row, bool dimmed, bool checked) {
     if (m_sorted && m_headStale) {
         // Edited key cells left the old rows out of order: sort them all with the new ones.
         m_orderedRows = 0;
         m_headStale = false;
     }
     if (!m_sorted) m_orderedRows = m_rows.size() + 1;
-    ReportRow& row = m_rows.emplace_back(cells);
-    row.dimmed = dimmed;
-    row.checked = checked;
+    ReportRow& added = m_rows.emplace_back(std::move(row));
+    added.dimmed = dimmed;
+    added.checked = checked;
     const int last = RowCount() - 1;
     if (m_sorted) {
         Announce(ChangeKind::Reset);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -44,6 +45,13 @@ class ReportList : public ControlModel {
     int RowCount() const { return static_cast<int>(m_rows.size()); }
     // cells[0] is the row text, cells[k] sub-item k. Fewer cells than columns is fine.
     void AddRow(const std::vector<std::string>& cells, bool dimmed = false, bool checked = false);
+    // The same with the row built by the caller, taken without a copy.
+    void AddRow(ReportRow row, bool dimmed = false, bool checked = false);
+    // Room for so many more rows, so that a large table grows without holding its rows
+    // twice while they move.
+    void ReserveRows(int more) {
+        m_rows.reserve(m_rows.size() + static_cast<std::size_t>(std::max(more, 0)));
+    }
     void RemoveRow(int row);
     // Removes every row for which the predicate, asked once per row index of the table
     // as it stands before the call, returns true; the rest keep their order. Returns the

@@ -15,6 +15,17 @@ ReportRow::ReportRow(const std::vector<std::string>& cells) {
     }
 }
 
+void ReportRow::AppendCell(std::string_view text, std::size_t leadingBlanks) {
+    m_buffer.append(leadingBlanks, ' ');
+    m_buffer += text;
+    m_ends.push_back(static_cast<std::uint32_t>(m_buffer.size()));
+}
+
+void ReportRow::Reserve(std::size_t bytes, int cells) {
+    m_buffer.reserve(bytes);
+    m_ends.reserve(static_cast<std::size_t>(cells));
+}
+
 std::string_view ReportRow::Cell(int position) const {
     if (position < 0 || position >= CellCount()) return {};
     const std::size_t begin = position == 0 ? 0 : m_ends[position - 1];

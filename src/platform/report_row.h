@@ -19,6 +19,9 @@ class ReportRow {
     // The empty text for a position the row never had.
     std::string_view Cell(int position) const;
     void SetCell(int position, std::string_view text);
+    // Adds a cell after the last: the text after so many blanks.
+    void AppendCell(std::string_view text, std::size_t leadingBlanks = 0);
+    void Reserve(std::size_t bytes, int cells);
     std::vector<std::string> Cells() const;
 
     bool checked = false;

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -35,13 +37,27 @@ std::string WithoutSigns(const std::string& dateTime) {
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
+    const std::streamoff size = in.tellg();
+    if (size < 0) return false;
+    std::string read(static_cast<std::size_t>(size), '\0');
+    in.seekg(0);
+    if (!in.read(read.data(), size)) return false;
+    // A file that grew while it was read is read on to its end.
+    read.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad()) return false;
-    bytes = std::move(buffer).str();
+    bytes = std::move(read);
     return true;
+}
+
+// The file's text as UTF-8: after a byte-order mark it is UTF-8 already; otherwise it is
+// Windows-1252, which only its bytes from 128 up tell apart from UTF-8.
+std::string FileText(std::string bytes) {
+    if (std::string_view(bytes).starts_with(ExactText::kUtf8Mark))
+        return bytes.substr(ExactText::kUtf8Mark.size());
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+    return ascii ? bytes : CodePage::FromWindows1252(bytes);
 }
 
 // Tweet table files are written with CR LF, but files made by other tools on other systems end
@@ -64,15 +80,17 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
-// Fields 1 to 16 of one tweet table line; false when it has fewer. Pieces beyond the 16th
-// (the empty one after the trailing tab among them) are ignored.
-bool SplitRecord(std::string_view line, MarlinData::Record& record) {
+// The starts of fields 1 to 16 of one tweet table line (at, within the whole text) and where
+// field 16 ends; false when it has fewer. Pieces beyond the 16th (the empty one after the
+// trailing tab among them) are ignored.
+bool SplitRecord(std::string_view line, std::size_t at, std::uint32_t* starts) {
     std::size_t start = 0;
     for (int column = 1; column <= MarlinData::kColumns; ++column) {
         if (start > line.size()) return false;
         std::size_t tab = line.find('\t', start);
         if (tab == std::string_view::npos) tab = line.size();
-        record[column] = std::string(line.substr(start, tab - start));
+        starts[column - 1] = static_cast<std::uint32_t>(at + start);
+        starts[column] = static_cast<std::uint32_t>(at + tab + 1);  // one past the separator
         start = tab + 1;
     }
     return true;
@@ -115,39 +133,63 @@ std::string RandomExchangeName() {
 MarlinData::MarlinData(Toolkit& toolkit, std::filesystem::path appFolder)
     : m_toolkit(toolkit), m_appFolder(std::move(appFolder)) {}
 
-std::string MarlinData::Value(std::int32_t record, std::uint8_t field) const {
+void MarlinData::CheckCell(std::int32_t record, std::uint8_t field) const {
     if (record < 1 || record > RecordCount())
         throw std::out_of_range("record " + std::to_string(record) + " is outside the table");
     if (field < m_firstColumn || field > kColumns)
         throw std::out_of_range("column " + std::to_string(field) + " is outside the table");
-    return m_records[record - 1][field];
+}
+
+std::string_view MarlinData::Cell(std::int32_t record, std::uint8_t field) const {
+    CheckCell(record, field);
+    if (field == 0) return {};  // column 0 stays empty
+    const std::uint32_t* starts = &m_starts[static_cast<std::size_t>(record - 1) * kStride];
+    return std::string_view(m_cells).substr(starts[field - 1], starts[field] - 1 - starts[field - 1]);
+}
+
+std::string MarlinData::Value(std::int32_t record, std::uint8_t field) const {
+    return std::string(Cell(record, field));
+}
+
+std::vector<MarlinData::Record> MarlinData::Data() const {
+    std::vector<Record> records(RecordCount());
+    for (std::int32_t r = 1; r <= RecordCount(); ++r)
+        for (int c = 1; c <= kColumns; ++c) records[r - 1][c] = Value(r, static_cast<std::uint8_t>(c));
+    return records;
+}
+
+void MarlinData::AppendCell(std::string_view text) {
+    m_cells += text;
+    m_cells += '\t';
+    AppendRecordStart();
 }
 
 void MarlinData::SetData(const TweetSet& tweets) {
     m_tweets = &tweets;
     const std::int32_t count = tweets.Count();
-    std::vector<Record> records(count > 0 ? count : 0);
+    m_cells.clear();
+    m_starts.clear();
+    m_starts.reserve(static_cast<std::size_t>(std::max(count, 0)) * kStride);
     const bool keepSigns = tweets.VBDateTimes();
     for (std::int32_t i = 1; i <= count; ++i) {
-        Record& r = records[i - 1];
-        r[1] = keepSigns ? tweets.DateTime(i) : WithoutSigns(tweets.DateTime(i));
-        r[2] = tweets.ScreenName(i);
-        r[3] = tweets.Text(i);
-        r[4] = tweets.TweetID(i);
-        r[5] = tweets.RealName(i);
-        r[6] = std::to_string(tweets.Followers(i));
-        r[7] = std::to_string(tweets.Following(i));
-        r[8] = tweets.Location(i);
-        r[9] = tweets.UTC_Offset(i);
-        r[10] = tweets.GeoCoords(i);
-        r[11] = std::to_string(tweets.UserTweets(i));
-        r[12] = std::to_string(tweets.Retweeted(i));
-        r[13] = tweets.LinkURL(i);
-        r[kPositiveColumn].assign(1, '0');
-        r[kNegativeColumn].assign(1, '0');
-        r[16] = tweets.Description(i);
+        AppendRecordStart();
+        AppendCell(keepSigns ? tweets.DateTime(i) : WithoutSigns(tweets.DateTime(i)));
+        AppendCell(tweets.ScreenName(i));
+        AppendCell(tweets.Text(i));
+        AppendCell(tweets.TweetID(i));
+        AppendCell(tweets.RealName(i));
+        AppendCell(std::to_string(tweets.Followers(i)));
+        AppendCell(std::to_string(tweets.Following(i)));
+        AppendCell(tweets.Location(i));
+        AppendCell(tweets.UTC_Offset(i));
+        AppendCell(tweets.GeoCoords(i));
+        AppendCell(std::to_string(tweets.UserTweets(i)));
+        AppendCell(std::to_string(tweets.Retweeted(i)));
+        AppendCell(tweets.LinkURL(i));
+        AppendCell("0");  // Sent+
+        AppendCell("0");  // Sent-
+        AppendCell(tweets.Description(i));
     }
-    m_records = std::move(records);
     m_firstColumn = 0;
 }
 
@@ -155,13 +197,17 @@ bool MarlinData::Load(const std::string& fileName) {
     if (!SKDFuncs::FileExists(fileName)) return false;
     std::string bytes;
     if (!ReadWholeFile(fileName, bytes)) return false;
-    const std::string text = CodePage::FromWindows1252(bytes);
+    std::string text = FileText(std::move(bytes));
+    if (text.size() >= std::numeric_limits<std::uint32_t>::max()) return false;
 
     const std::vector<std::string_view> lines = SplitLines(text);
-    std::vector<Record> records(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        if (!SplitRecord(lines[i], records[i])) return false;  // the table stays as it was
-    m_records = std::move(records);
+    std::vector<std::uint32_t> starts(lines.size() * kStride);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto at = static_cast<std::size_t>(lines[i].data() - text.data());
+        if (!SplitRecord(lines[i], at, &starts[i * kStride])) return false;  // the table stays as it was
+    }
+    m_cells = std::move(text);
+    m_starts = std::move(starts);
     m_firstColumn = 1;
     return true;
 }
@@ -180,6 +226,27 @@ void MarlinData::Save(const std::string& fileName, bool append) {
     out << CodePage::ToWindows1252(text);
     out.close();
     if (!out) throw std::runtime_error("cannot write " + fileName);
+}
+
+// The score cells change length, so the cells are laid out anew.
+void MarlinData::SetScores(const std::vector<std::pair<std::string_view, std::string_view>>& scores) {
+    MarlinData scored(m_toolkit, m_appFolder);
+    scored.m_cells.reserve(m_cells.size());
+    scored.m_starts.reserve(m_starts.size());
+    for (std::int32_t r = 1; r <= RecordCount(); ++r) {
+        scored.AppendRecordStart();
+        for (int c = 1; c <= kColumns; ++c) {
+            if (c == kPositiveColumn) {
+                scored.AppendCell(scores[r - 1].first);
+            } else if (c == kNegativeColumn) {
+                scored.AppendCell(scores[r - 1].second);
+            } else {
+                scored.AppendCell(Cell(r, static_cast<std::uint8_t>(c)));
+            }
+        }
+    }
+    m_cells = std::move(scored.m_cells);
+    m_starts = std::move(scored.m_starts);
 }
 
 long long MarlinData::ScorerTimeLimit(std::int32_t records) {
@@ -226,7 +293,7 @@ bool MarlinData::WriteScorerInput(bool recalc) {
         for (std::int32_t i = 1; i <= RecordCount(); ++i) {
             // The scorer reads the single-byte code page: exact texts reach it in the
             // placeholder form the documented clean-up gives.
-            text += OneLine(ExactText::WithPlaceholders(recalc ? m_records[i - 1][3] : m_tweets->Text(i)));
+            text += OneLine(ExactText::WithPlaceholders(recalc ? Value(i, 3) : m_tweets->Text(i)));
             text += "\r\n";
         }
     } catch (const std::exception& e) {
@@ -328,10 +395,7 @@ bool MarlinData::ReadScorerOutput() {
                                  true);
         scores.emplace_back(positive, negative);
     }
-    for (std::size_t i = 0; i < scores.size(); ++i) {
-        m_records[i][kPositiveColumn] = std::string(scores[i].first);
-        m_records[i][kNegativeColumn] = std::string(scores[i].second);
-    }
+    SetScores(scores);
     return true;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/tweet_column.h"
@@ -31,17 +33,20 @@ class MarlinData {
     MarlinData(Toolkit& toolkit, std::filesystem::path appFolder);
 
     // A copy of the whole table: element r - 1 is record r.
-    std::vector<Record> Data() const { return m_records; }
+    std::vector<Record> Data() const;
     // Throws std::out_of_range for a record outside 1..RecordCount or a column the table lacks
     // (0 after Load, above 16 always).
     std::string Value(std::int32_t record, std::uint8_t field) const;
-    std::int32_t RecordCount() const { return static_cast<std::int32_t>(m_records.size()); }
+    // Value without a copy; valid until the table changes.
+    std::string_view Cell(std::int32_t record, std::uint8_t field) const;
+    std::int32_t RecordCount() const { return static_cast<std::int32_t>(m_starts.size() / kStride); }
 
     // Keeps the set (by reference: it must outlive this table) and rebuilds the table from it,
     // with "0" in both score columns.
     void SetData(const TweetSet& tweets);
     // Reads a tweet table file; false, without a message, when it is missing or malformed.
-    // The header line, if any, is record 1 like any other.
+    // The header line, if any, is record 1 like any other. A file that starts with the UTF-8
+    // byte-order mark is read as UTF-8, every other one as Windows-1252.
     bool Load(const std::string& fileName);
     // Writes the records of the kept set as tweet table lines (Windows-1252, CR LF, a tab after
     // every field). Throws std::logic_error when SetData was never called, std::runtime_error
@@ -73,11 +78,22 @@ class MarlinData {
     bool ReserveScorerInput();
     bool WriteScorerInput(bool recalc);
     bool ReadScorerOutput();
+    void SetScores(const std::vector<std::pair<std::string_view, std::string_view>>& scores);
     bool FailScorerRun(const std::string& reason, bool showMessage);
+
+    // Each record is its 16 cells in a row in m_cells, one separator byte after each, and 17
+    // starts in m_starts: cell c begins at start c - 1 and ends one byte before start c. A
+    // loaded file's text is the buffer as it stands, so a 200,000-row file costs no
+    // allocation per cell.
+    static constexpr int kStride = kColumns + 1;
+    void AppendRecordStart() { m_starts.push_back(static_cast<std::uint32_t>(m_cells.size())); }
+    void AppendCell(std::string_view text);
+    void CheckCell(std::int32_t record, std::uint8_t field) const;
 
     Toolkit& m_toolkit;
     std::filesystem::path m_appFolder;
-    std::vector<Record> m_records;
+    std::string m_cells;
+    std::vector<std::uint32_t> m_starts;
     int m_firstColumn = 1;  // 0 after SetData, 1 after Load
     const TweetSet* m_tweets = nullptr;
     std::string m_lastScorerError;

@@ -409,6 +409,10 @@ std::optional<std::vector<TweetCountDay>> TwitterAPI::GetTweetCounts(const std::
                                                                      std::time_t startTime,
                                                                      std::time_t endTime) {
     if (!Authenticated() || query.empty()) return std::nullopt;
+    // Bounds the service would refuse: a recent count reaching past its 7 days, an end less
+    // than 10 seconds ago. Without them it counts its whole reach up to now.
+    if (!m_fullArchiveSearch && startTime > 0 && startTime < m_clock() - kRecentSearchReach) startTime = 0;
+    if (endTime > m_clock() - 10) endTime = 0;
     std::vector<TweetCountDay> days;
     std::string token;
     do {

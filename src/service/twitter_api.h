@@ -42,10 +42,11 @@ struct QuotaWindow {
     int64_t reset = 0;
 };
 
-// The client of the service's REST API v1.1. Every request method makes one exchange
-// through a fresh request object, records the family's quota headers and hands the body
-// to Tweets or Users. Request methods return the body, "Failed", or the empty text when
-// nothing was sent. Everything runs on the calling (user-interface) thread.
+// The client of the service's REST API, v1.1 or (SetApiVersion) v2. Every request method
+// makes one exchange through a fresh request object, records the family's quota headers
+// and hands the body to Tweets or Users; a v2 body goes as the v1.1 page of the same posts
+// or users (V2Translator), so the records are the same in both dialects. Request methods return the body,
+// "Failed", or the empty text when nothing was sent. Everything runs on the calling (user-interface) thread.
 class TwitterAPI {
   public:
     static constexpr const char* kDefaultApiBase = "https://api.twitter.com";
@@ -136,7 +137,7 @@ class TwitterAPI {
     // Empties Tweets and Users; token, windows, proxy and last response are kept.
     void Clear();
     // The first page (up to 5000) of a user's follower ids. Updates no window; an error of
-    // the exchange is thrown to the caller as HttpError.
+    // the exchange is thrown to the caller as HttpError. Always v1.1: v2 has no id list.
     std::string GetFollowerIds(const std::string& screenName);
     // Local hour of day minus UTC hour of day, across the date line (minutes ignored).
     int16_t GetLocalUTCOffset() const;

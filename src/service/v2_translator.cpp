@@ -216,22 +216,6 @@ std::optional<std::string> V2Translator::UserPage(std::string_view body, bool li
     return out;
 }
 
-std::optional<std::string> V2Translator::IdPage(std::string_view body) {
-    if (!Read(body)) return std::nullopt;
-    std::string out = "{\"ids\":[";
-    bool first = true;
-    for (std::string_view user : m_page.Data()) {
-        if (!first) out += ',';
-        first = false;
-        out += V2Page::Unquoted(m_page.Pick(user, {"id"})[0]);
-    }
-    const std::string_view token = m_page.Meta().empty() ? "" : m_page.Pick(m_page.Meta(), {"next_token"})[0];
-    out += "],\"next_cursor_str\":";
-    out += token.empty() ? std::string_view("\"0\"") : token;
-    out += '}';
-    return out;
-}
-
 std::optional<std::vector<V2Translator::Count>> V2Translator::Counts(std::string_view body,
                                                                      std::string& nextToken) {
     nextToken.clear();

@@ -30,8 +30,6 @@ class V2Translator {
     // A page of users: a look-up page ([…]) or a list page ({"users":[…],"next_cursor_str":…},
     // the cursor being the v2 pagination token, "0" after the last page).
     std::optional<std::string> UserPage(std::string_view body, bool listLayout);
-    // The follower ids of a v2 user list as the v1.1 id page gives them.
-    std::optional<std::string> IdPage(std::string_view body);
     // The days of a count answer; the next page's token goes to nextToken ("" at the end).
     std::optional<std::vector<Count>> Counts(std::string_view body, std::string& nextToken);
     // The id of a user answer (GET /2/users/by/username/…); empty when it holds none.

@@ -186,5 +186,17 @@ TEST_F(MarlinDataTest, LoadOfCrLfFileKeepsLongLinesAndLineFeedsInsideFields) {
     EXPECT_EQ(m_data.Value(5, 1), "r5");
 }
 
+// A byte-order mark says UTF-8; without it the bytes are Windows-1252 (E9 is "é" there).
+TEST_F(MarlinDataTest, LoadReadsAFileWithTheUtf8MarkAsUtf8) {
+    const std::string cafe = "caf\xC3\xA9 \xF0\x9F\x98\x80";
+    ASSERT_TRUE(LoadBytes("\xEF\xBB\xBF" + TableLine({"r1", cafe})));
+    EXPECT_EQ(m_data.Value(1, 1), "r1");
+    EXPECT_EQ(m_data.Value(1, 2), cafe);
+    ASSERT_TRUE(LoadBytes(TableLine({"r1", "caf\xE9"})));
+    EXPECT_EQ(m_data.Value(1, 2), "caf\xC3\xA9");
+    ASSERT_TRUE(LoadBytes(TableLine({"\xEF\xBB"})));  // no whole mark: Windows-1252
+    EXPECT_EQ(m_data.Value(1, 1), "\xC3\xAF\xC2\xBB");
+}
+
 }  // namespace
 }  // namespace marlin::testing

@@ -319,10 +319,9 @@ TEST(QtWindowTest, CaptionIsTheTitleAndDisablingBlocksTheWindow) {
     Label state;
     QMainWindow window;
     new QtWindow(state, &window);
-    window.winId();  // the native window, whose title is what the user sees
+    window.winId();  // the native title is what the user sees; Qt hides a "[*]" it takes for its own
     state.SetCaption("Marlin Skimmer Desktop Edition [*]");
     state.SetEnabled(false);
-    // Qt would take "[*]" for its modified mark and hide it; the unsaved mark shows.
     EXPECT_EQ(window.windowHandle()->title(), "Marlin Skimmer Desktop Edition [*]");
     EXPECT_FALSE(window.isEnabled());
     EXPECT_FALSE(window.isVisible());

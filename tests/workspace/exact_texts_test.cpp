@@ -1,6 +1,5 @@
-// Settings › "Keep Texts Exactly" against the emulator: the Tweets table holds each text
-// as the service sent it, whole and with every character, and the table file is UTF-8
-// with its mark; with the item off, requests, texts and files are what they always were.
+// Settings › "Keep Texts Exactly" against the emulator: on, the Tweets table holds each text
+// as the service sent it and the file is UTF-8 with its mark; off, all is as it was.
 #include <simdjson.h>
 
 #include <map>
@@ -11,94 +10,59 @@
 namespace marlin::testing {
 namespace {
 
-constexpr std::string_view kMark = "\xEF\xBB\xBF";
-
-// English words, a Russian greeting, birthdays (emoji) and the path with backslashes.
-constexpr const char* kBroadQuery = "the OR a OR to OR birthday OR path OR Привет OR Спасибо";
-
 class ExactTextsTest : public MainWindowTest {
   protected:
-    // Searches every language; the run's objects go to the archive file.
-    void Capture(bool exact) {
-        StartWindow();
-        if (exact) frm->mExactTexts_Click();
-        W().Settings.SearchLang.clear();
-        W().Settings.ArchiveFile = File("run.jsonl");
-        BackDays(9);
-        NewSearch(kBroadQuery);
-        ASSERT_GT(W().OutTable.RowCount(), 300);
+    // Every language: English words, Russian, birthdays (emoji) and the path with backslashes.
+    std::string CaptureAndSave(const std::string& name) {
+        W().Settings.ArchiveFile = File(name + ".jsonl");
+        tk.messageAnswers = {MsgResult::No};
+        NewSearch("the OR a OR to OR birthday OR path OR Привет OR Спасибо");
+        tk.fileDialogAnswers = {File(name + ".txt").string()};
+        frm->mSaveTweets_Click();
+        return ReadFileBytes(File(name + ".txt"));
     }
-    // Each archived tweet's text by id, as the table shows a text: control codes as
-    // blanks and "&amp;" as "&".
-    std::map<std::string, std::string> ArchivedTexts() {
+    // Each archived text by id, as a table shows it: control codes blank, "&amp;" as "&".
+    std::map<std::string, std::string> Archived(const std::string& name) {
         simdjson::dom::parser parser;
         std::map<std::string, std::string> texts;
-        std::istringstream lines(ReadFileBytes(File("run.jsonl")));
+        std::istringstream lines(ReadFileBytes(File(name + ".jsonl")));
         for (std::string line; std::getline(lines, line);) {
             const simdjson::dom::element tweet = parser.parse(line);
-            std::string_view text;
-            if (tweet["full_text"].get(text) != simdjson::SUCCESS) text = tweet["text"].get_string().value();
-            std::string shown(text);
-            for (char& c : shown)
-                if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-            for (std::size_t at; (at = shown.find("&amp;")) != std::string::npos;) shown.replace(at, 5, "&");
-            texts[std::string(tweet["id_str"].get_string().value())] = shown;
+            std::string text(tweet["full_text"].get_string().value());
+            for (char& c : text) c = c >= 0 && c < 0x20 ? ' ' : c;
+            for (std::size_t at = 0; (at = text.find("&amp;", at)) != std::string::npos; ++at)
+                text.erase(at + 1, 4);
+            texts[std::string(tweet["id_str"].get_string().value())] = text;
         }
         return texts;
     }
-    std::map<std::string, std::string> TableTexts() {
-        std::map<std::string, std::string> texts;
-        for (int row = 0; row < W().OutTable.RowCount(); ++row)
-            texts[Trimmed(W().OutTable.Cell(row, TweetColumn::TweetID))] =
-                std::string(W().OutTable.Cell(row, TweetColumn::Tweet));
-        return texts;
-    }
+    std::string LastTweetMode() { return RequestsTo("/1.1/search/tweets.json").back().Param("tweet_mode"); }
 };
 
-TEST_F(ExactTextsTest, OnTheTableHoldsTheArchivedTextsAndTheFileIsUtf8WithItsMark) {
-    Capture(true);
-    const std::map<std::string, std::string> archived = ArchivedTexts();
-    const std::map<std::string, std::string> shown = TableTexts();
-    EXPECT_EQ(shown, archived);
-    // The corpus the capture drew on holds what the clean-up used to lose.
-    const std::string corpus = ReadFileBytes(File("run.jsonl"));
-    for (const char* escaped : {"\\n", "\\\\", "\\ud83c", "\\u041f", "\\\""})
-        EXPECT_THAT(corpus, HasSubstr(escaped));
-    std::size_t longest = 0;
-    for (const auto& [id, text] : shown) longest = std::max(longest, text.size());
-    EXPECT_GT(longest, 200u);
-    for (const auto& request : RequestsTo("/1.1/search/tweets.json"))
-        EXPECT_THAT(request.target, HasSubstr("&tweet_mode=extended"));
+TEST_F(ExactTextsTest, OnTheCellsAreTheArchivedTextsInAUtf8FileAndOffAllIsAsBefore) {
+    StartWindow();
+    W().Settings.SearchLang.clear();
+    BackDays(9);
+    const std::string plain = CaptureAndSave("plain");
+    EXPECT_THAT(plain,
+                ::testing::AllOf(Not(StartsWith("\xEF\xBB\xBF")), HasSubstr("[cyr]"), HasSubstr("[?][?]")));
+    EXPECT_EQ(LastTweetMode(), "");
 
-    const std::string file = File("exact.txt").string();
-    tk.fileDialogAnswers = {file};
-    frm->mSaveTweets_Click();
-    const std::string bytes = ReadFileBytes(file);
-    ASSERT_TRUE(bytes.starts_with(kMark));
-    for (const auto& [id, text] : shown) EXPECT_THAT(bytes, HasSubstr("\t" + text + "\t" + id + "\t"));
-}
-
-TEST_F(ExactTextsTest, OffTheRequestsTextsAndFileAreAsBefore) {
-    Capture(false);
-    for (const auto& request : RequestsTo("/1.1/search/tweets.json"))
-        EXPECT_THAT(request.target, Not(HasSubstr("tweet_mode")));
-    const std::string bytes = [&] {
-        tk.fileDialogAnswers = {File("plain.txt").string()};
-        frm->mSaveTweets_Click();
-        return ReadFileBytes(File("plain.txt"));
-    }();
-    EXPECT_FALSE(bytes.starts_with(kMark));
-    EXPECT_THAT(bytes, HasSubstr("[cyr]"));
-    EXPECT_THAT(bytes, HasSubstr("[?][?]"));
-    // Preferences keep the item under a tag of its own, and only when it is on.
     frm->mExactTexts_Click();
-    ASSERT_TRUE(frm->SavePrefs());
-    EXPECT_THAT(ReadFileBytes(File("prefs")), HasSubstr("\r\nET-1\r\n"));
-    ReopenWindow();
-    frm->LoadPrefs();
-    EXPECT_TRUE(W().Settings.ExactTexts);
-    EXPECT_TRUE(W().Tweets.mExactTexts.Checked());
-    EXPECT_TRUE(W().Twitter.ExactTexts());
+    const std::string exact = CaptureAndSave("exact");
+    EXPECT_EQ(LastTweetMode(), "extended");
+    ASSERT_TRUE(exact.starts_with("\xEF\xBB\xBF"));
+    const std::map<std::string, std::string> archived = Archived("exact");
+    ASSERT_EQ(archived.size(), static_cast<std::size_t>(W().OutTable.RowCount()));
+    for (const auto& [id, text] : archived) EXPECT_THAT(exact, HasSubstr("\t" + text + "\t" + id + "\t"));
+    // The capture held line breaks, backslashes, emoji, Cyrillic, quotes and texts over 140 characters.
+    for (const char* escaped : {"\\n", "\\\\", "\\ud83c", "\\u041f", "\\\""})
+        EXPECT_THAT(ReadFileBytes(File("exact.jsonl")), HasSubstr(escaped));
+    EXPECT_TRUE(std::any_of(archived.begin(), archived.end(), [](const auto& t) {
+        return std::count_if(t.second.begin(), t.second.end(), [](char c) { return (c & 0xC0) != 0x80; }) >
+               140;
+    }));
+    EXPECT_TRUE(frm->SavePrefs() && ReadFileBytes(File("prefs")).find("\r\nET-1\r\n") != std::string::npos);
 }
 
 }  // namespace

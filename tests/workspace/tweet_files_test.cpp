@@ -281,27 +281,18 @@ TEST_F(TweetFilesTest, SaveAndSendStartsTheVisualiserOnTheSavedFile) {
 }
 
 TEST_F(TweetFilesTest, TheDateTimeColumnSortsByTimeInEachOfItsThreeForms) {
-    // As text, descending: Wed Dec 09, Wed Dec 02, Tue, Thu, Sun.
     const char* times[] = {"Wed Dec 09 10:00:00 0000 2026", "Wed Dec 02 10:00:00 0000 2026",
                            "Tue Dec 08 10:00:00 0000 2026", "Thu Dec 10 09:00:00 +0000 2026",
-                           "Sun Jan 03 10:00:00 0000 2027"};
+                           "Sun Jan 03 10:00:00 0000 2027"};  // as text: 1 2 3 4 5, descending
     std::string bytes;
     for (int k = 0; k < 5; ++k) bytes += TweetLine{.dateTime = times[k], .id = std::to_string(k + 1)}.Line();
     Open(Written("times.txt", bytes));
-    struct Case {
-        const char* form;
-        std::function<void()> convert;
-    };
-    const std::vector<Case> cases = {
-        {"service", [] {}},
-        {"local", [&] { tk.messageAnswers = {MsgResult::OK}, frm->mVBDateTime_Click(); }},
-        {"SPSS", [&] { tk.messageAnswers = {MsgResult::OK}, frm->mSPSSDateTime_Click(); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.form);
-        c.convert();
+    for (void (frmMain::*convert)() :
+         {&frmMain::mTwitterDateTime_Click, &frmMain::mVBDateTime_Click, &frmMain::mSPSSDateTime_Click}) {
+        tk.messageAnswers = {MsgResult::OK};
+        (frm.get()->*convert)();
         frm->OutTable_ColumnClick(0);
-        EXPECT_THAT(TableIds(), ElementsAre("5", "4", "1", "3", "2"));
+        EXPECT_THAT(TableIds(), ElementsAre("5", "4", "1", "3", "2")) << W().OutTable.Text(0);
     }
 }
 

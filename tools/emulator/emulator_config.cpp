@@ -124,6 +124,9 @@ std::optional<Fault> FaultFromName(const std::string& name) {
 
 std::string CommandLineHelp() {
     return "marlin-emulator: a local stand-in of the service, v1.1 and v2 (under /2/)\n"
+           "  v2: /2/tweets/search/recent|all, /2/tweets/counts/recent|all, /2/users/:id/tweets,\n"
+           "      /2/users/by?usernames=, /2/users?ids=, /2/users/by/username/:name, /2/users/:id,\n"
+           "      /2/users/:id/followers|following; the same posts and users as v1.1\n"
            "  --host ADDRESS          address to bind (default 127.0.0.1)\n"
            "  --port N                port; 0 picks a free one (default 0); printed as the first line\n"
            "  --seed N                corpus seed (default 1)\n"

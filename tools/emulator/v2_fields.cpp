@@ -63,11 +63,15 @@ bool ReadList(const V2Fields::Params& params, const FieldList& list, std::set<st
         for (const char* k : list.known) known = known || name == k;
         if (!known) {
             std::string all;
-            for (const char* k : list.known) all += (all.empty() ? "" : ",") + std::string(k);
-            *problem =
-                V2Errors::InvalidRequest(list.parameter, text,
-                                         "The `" + std::string(list.parameter) + "` query parameter value [" +
-                                             name + "] is not one of [" + all + "]");
+            for (const char* k : list.known) {
+                if (!all.empty()) all += ',';
+                all += k;
+            }
+            // Built in steps: GCC 12 warns of a false overlap in the one-expression form.
+            std::string message = "The `";
+            message += list.parameter;
+            message += "` query parameter value [" + name + "] is not one of [" + all + "]";
+            *problem = V2Errors::InvalidRequest(list.parameter, text, message);
             return false;
         }
         into.insert(name);

@@ -51,7 +51,7 @@ class Preferences {
         bool fullArchive = false;   // "FA-1"
         // "PP-" and the price per post read, written only when it is not the published price.
         std::optional<double> pricePerPost;
-        bool exactTexts = false;    // "ET-1"
+        bool exactTexts = false;  // "ET-1"
     };
 
     // The sizes of one splitter's panes as the user left them: "SP-", the splitter's

@@ -133,6 +133,7 @@ void TweetFiles::FillTable(const MarlinData& data) {
     }
     w.TweetsFN = w.Req.FileName;
     const int records = data.RecordCount();
+    table.ReserveRows(records);
     for (int record = 1; record <= records; ++record) {
         if (record == 1 && data.Value(1, 1) == "DateTime") continue;  // the header line
         m_view.AddRecord(data, record, true);

@@ -5,6 +5,7 @@
 #include <vector>
 #include "core/tweet_column.h"
 
+#include "platform/report_row.h"
 #include "sentiment/marlin_data.h"
 #include "workspace/main_window_state.h"
 
@@ -34,6 +35,7 @@ class TweetTableView {
     // other field padded.
     void AddRecord(const MarlinData& data, int record, bool dimmed);
     static std::vector<std::string> RowCells(const MarlinData& data, int record);
+    static ReportRow Row(const MarlinData& data, int record);
 
     // The newest TweetID among the rows, for an update's since_id; empty for no rows.
     std::string NewestTweetId() const;

@@ -1,0 +1,148 @@
+// The service settings and the search volume estimate, in the window and on the command line.
+#include <sstream>
+
+#include "platform/console_toolkit.h"
+#include "service/curl_http_request.h"
+#include "user_side_fixture.h"
+#include "workspace/headless/headless_run.h"
+
+namespace marlin::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+TEST(VolumeEstimateTest, RequestsWindowsAndCostFollowFromThePosts) {
+    struct Case {
+        std::vector<int64_t> posts;
+        bool archive;
+        int64_t requests, windows;
+        const char* summary;
+    };
+    const Case cases[] = {
+        {{},
+         false,
+         1,
+         1,
+         "0 posts, 1 search request, 1 quota window (15 minutes), $0.00 at $0.005 a post read"},
+        {{60, 41},
+         false,
+         2,
+         1,
+         "101 posts, 2 search requests, 1 quota window (15 minutes), $0.51 at $0.005 a post read"},
+        {{45000, 1},
+         false,
+         451,
+         2,
+         "45001 posts, 451 search requests, 2 quota windows (30 minutes), $225.01 at $0.005 a post read"},
+        {{30001},
+         true,
+         301,
+         2,
+         "30001 posts, 301 search requests, 2 quota windows (30 minutes), $150.01 at $0.005 a post read"},
+    };
+    for (const Case& c : cases) {
+        std::vector<TweetCountDay> days;
+        for (int64_t posts : c.posts) days.push_back({"2026-12-01", posts});
+        const VolumeEstimate e = VolumeEstimate::From(days, c.archive, 0.005);
+        EXPECT_EQ(e.requests, c.requests);
+        EXPECT_EQ(e.windows, c.windows);
+        EXPECT_EQ(e.Summary(0.005), c.summary);
+    }
+}
+
+class ServiceSettingsTest : public UserSideTest {};
+
+TEST_F(ServiceSettingsTest, TheDialectArchiveAndPriceAreKeptInPrefsAndOffByDefault) {
+    StartWindow(SmallCorpus(), false);
+    EXPECT_TRUE(W().Tweets.mApiV11.Checked());
+    EXPECT_FALSE(W().Tweets.mApiV2.Checked());
+    EXPECT_FALSE(W().Tweets.mFullArchive.Checked());
+    ASSERT_TRUE(frm->SavePrefs());
+    EXPECT_THAT(ReadFileBytes(File("prefs")), ::testing::Not(HasSubstr("AV-")));
+
+    W().Tweets.mApiV2.Click();
+    W().Tweets.mFullArchive.Click();
+    tk.promptAnswers.push_back("$0.01");
+    W().Tweets.mPricePerPost.Click();
+    EXPECT_EQ(W().Twitter.GetApiVersion(), ApiVersion::V2);
+    EXPECT_TRUE(W().UTwitter.FullArchiveSearch());
+    ASSERT_TRUE(frm->SavePrefs());
+    EXPECT_THAT(ReadFileBytes(File("prefs")), HasSubstr("AV-2\r\nFA-1\r\nPP-0.01\r\n"));
+
+    StartWindow(SmallCorpus(), false);
+    frm->LoadPrefs();
+    EXPECT_TRUE(W().Tweets.mApiV2.Checked());
+    EXPECT_FALSE(W().Tweets.mApiV11.Checked());
+    EXPECT_EQ(W().UTwitter.GetApiVersion(), ApiVersion::V2);
+    EXPECT_DOUBLE_EQ(W().Settings.PricePerPostRead, 0.01);
+    tk.promptAnswers.push_back("cheap");
+    W().Tweets.mPricePerPost.Click();
+    EXPECT_EQ(tk.messages.back().text, ServiceSettings::kBadPrice);
+    EXPECT_DOUBLE_EQ(W().Settings.PricePerPostRead, 0.01);
+}
+
+TEST_F(ServiceSettingsTest, TheEstimateCountsTheQueryByDayInTheLogTheChartAndAMessage) {
+    StartWindow(SmallCorpus(), false);
+    W().Tweets.SearchQuery.SetText(Emu().Queries().common);
+    BackDays(3);
+    frm->mEstimateVolume_Click();
+    EXPECT_EQ(tk.messages.back().text, SearchVolumeEstimate::kNeedsV2);
+    EXPECT_EQ(CountRequests("/2/tweets/counts/recent"), 0);
+
+    std::vector<TweetCountDay> charted;
+    frm->Estimator().SetChartAction([&](const std::vector<TweetCountDay>& days) { charted = days; });
+    frm->Service().SetApiV2(true);
+    frm->mEstimateVolume_Click();
+    ASSERT_EQ(charted.size(), 4u);  // three days back and today
+    int64_t total = 0;
+    for (const TweetCountDay& day : charted) total += day.posts;
+    const std::vector<std::string> log = LogLines();
+    EXPECT_EQ(log[log.size() - 2], charted[3].date + ": " + std::to_string(charted[3].posts) + " posts");
+    const std::string summary = VolumeEstimate::From(charted, false, 0.005).Summary(0.005);
+    EXPECT_EQ(log.back(), "Estimate: " + summary);
+    EXPECT_THAT(summary, ::testing::StartsWith(std::to_string(total) + " posts, " +
+                                               std::to_string((total + 99) / 100) + " search requests"));
+    EXPECT_THAT(tk.messages.back().text, HasSubstr(summary));
+    EXPECT_EQ(RequestsTo("/2/tweets/counts/recent").back().Param("granularity"), "day");
+}
+
+TEST_F(ServiceSettingsTest, TheCountCommandPrintsDaysAndASummaryAndNeedsV2) {
+    StartService(SmallCorpus(), false);
+    StoreCredentials();
+    auto run = [this](std::vector<std::string> arguments, std::string& out, std::string& err) {
+        std::ostringstream outStream, errStream;
+        ConsoleToolkit console(errStream);
+        HeadlessRun::Setup setup;
+        setup.requestFactory = CurlHttpRequest::Factory();
+        setup.apiBase = Emu().BaseUrl();
+        setup.appFolder = AppFolder();
+        setup.out = &outStream;
+        const int code = HeadlessRun(console, std::move(setup)).Run(arguments);
+        out = outStream.str();
+        err = errStream.str();
+        return code;
+    };
+    std::string out, err;
+    const std::string query = Emu().Queries().common;
+    EXPECT_EQ(run({"count", query, "--back", "2"}, out, err), HeadlessRun::kBadUsage);
+    EXPECT_THAT(err, HasSubstr(SearchVolumeEstimate::kNeedsV2));
+    EXPECT_EQ(run({"count", query, "--back", "2", "--api", "v3"}, out, err), HeadlessRun::kBadUsage);
+    EXPECT_THAT(err, HasSubstr("--api takes v2 or v1.1"));
+
+    ASSERT_EQ(run({"count", query, "--back", "2", "--api", "v2", "--archive-search"}, out, err),
+              HeadlessRun::kDone);
+    std::istringstream lines(out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "date,posts");
+    int days = 0;
+    for (; std::getline(lines, line) && line[0] != '#'; ++days) {
+        EXPECT_THAT(line, ::testing::MatchesRegex("20[0-9-]+,[0-9]+"));
+    }
+    EXPECT_EQ(days, 3);
+    EXPECT_THAT(line, HasSubstr("quota window"));
+    EXPECT_EQ(CountRequests("/2/tweets/counts/all"), 1);
+}
+
+}  // namespace
+}  // namespace marlin::testing
