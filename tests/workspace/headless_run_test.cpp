@@ -145,6 +145,10 @@ TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
         {{"export-network", Out("t.txt"), "--out", Out("t.graphml")}, 0, "<?xml"},
         {{"export-csv", Out("t.txt"), "--out", Out("t.csv")}, 0, "\xEF\xBB\xBF\"DateTime\""},
         {{"export-csv", Out("gone.txt"), "--out", Out("gone.csv")}, 1, nullptr},
+        {{"export-xlsx", Out("t.txt"), "--out", Out("t.xlsx")}, 0, "PK"},
+        {{"frequencies", Out("t.txt"), "--by", "week", "--out", Out("f.xlsx")}, 0, "PK"},
+        {{"frequencies", Out("t.txt"), "--out", Out("f.csv"), "--by", "month"}, 2, nullptr},
+        {{"export-network", Out("t.txt"), "--graph", "hashtag-user", "--out", Out("h.graphml")}, 0, "<?xml"},
         {{"export-network", Out("t.txt")}, 2, nullptr},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,9 @@
 #include "workspace/headless/headless_run.h"
 #include "workspace/export/csv_export.h"
+#include "workspace/export/frequency_files.h"
+#include "workspace/export/hashtag_network.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/xlsx_export.h"
 
 #include <ctime>
 #include <fstream>
@@ -71,7 +74,9 @@ int HeadlessRun::Fail(const std::string& reason) {
 int HeadlessRun::Execute(const HeadlessCommand& command) {
     if (const std::string problem = HeadlessTargets::Problem(command); !problem.empty()) return Fail(problem);
     if (command.kind == HeadlessCommand::Kind::ExportNetwork ||
-        command.kind == HeadlessCommand::Kind::ExportCsv)
+        command.kind == HeadlessCommand::Kind::ExportCsv ||
+        command.kind == HeadlessCommand::Kind::ExportXlsx ||
+        command.kind == HeadlessCommand::Kind::Frequencies)
         return RunExport(command);
     if (command.kind == HeadlessCommand::Kind::Count && command.api != "v2") {
         m_tk.Line(SearchVolumeEstimate::kNeedsV2);
@@ -119,6 +124,8 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
             return RunUserList(command);
         case HeadlessCommand::Kind::ExportNetwork:
         case HeadlessCommand::Kind::ExportCsv:
+        case HeadlessCommand::Kind::ExportXlsx:
+        case HeadlessCommand::Kind::Frequencies:
             return RunExport(command);
         case HeadlessCommand::Kind::Count:
             return RunCount(command);
@@ -329,16 +336,35 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
         return Fail(command.subject + " is not a table file");
     const bool users = command.subject.ends_with(".mut");
     bool written = false;
+    if (command.kind == HeadlessCommand::Kind::Frequencies) {
+        if (!FrequencyFiles::FromTableFile(command.subject, command.out, command.by))
+            return Fail("cannot read " + command.subject + " or write " + command.out);
+        for (const std::string& file : FrequencyFiles::FilesFor(command.out)) Saved(file);
+        return kDone;
+    }
     if (command.kind == HeadlessCommand::Kind::ExportNetwork && users)
         written = NetworkExport::FromUserTableFile(command.subject, command.out,
                                                    {command.followsOf, command.followKind == "followers"});
+    else if (command.kind == HeadlessCommand::Kind::ExportNetwork && !command.graph.empty() &&
+             command.graph != "mention")
+        written =
+            HashtagNetwork::FromTableFile(command.subject, command.out,
+                                          command.graph == "cohashtag" ? HashtagNetwork::Shape::CoHashtag
+                                                                       : HashtagNetwork::Shape::HashtagUser);
     else if (command.kind == HeadlessCommand::Kind::ExportNetwork)
         written = NetworkExport::FromTableFile(command.subject, command.out);
+    else if (command.kind == HeadlessCommand::Kind::ExportXlsx)
+        written = users ? XlsxExport::UsersFromTableFile(command.subject, command.out)
+                        : XlsxExport::TweetsFromTableFile(command.subject, command.out);
     else
         written = users ? CsvExport::UsersFromTableFile(command.subject, command.out)
                         : CsvExport::TweetsFromTableFile(command.subject, command.out);
     if (!written) return Fail("cannot read " + command.subject + " or write " + command.out);
-    m_tk.Line("Saved " + command.out);
+    return Saved(command.out);
+}
+
+int HeadlessRun::Saved(const std::string& fileName) {
+    m_tk.Line("Saved " + fileName);
     return kDone;
 }
 

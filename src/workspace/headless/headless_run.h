@@ -65,6 +65,7 @@ class HeadlessRun {
     int RunCount(const HeadlessCommand& command);
     // The exports read a saved table and need neither credentials nor the service.
     int RunExport(const HeadlessCommand& command);
+    int Saved(const std::string& fileName);
     int SaveTweets(const std::string& file);
     // SaveTweets and RetrievalOutcome of a run that made a new table.
     int SaveRetrieved(const std::string& file);
