@@ -39,7 +39,7 @@ std::string SearchBody(emulator::Emulator& service, testing::ScriptedToolkit& ki
     api.SetApiVersion(version);
     api.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret);
     std::string count = "100";
-    api.GetSearch(service.Queries().common, "", "", "", "", count, false, "recent");
+    api.GetSearch(service.Queries().common, "", "", "", count, false, "recent");
     return api.ResponseText();
 }
 

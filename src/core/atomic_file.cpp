@@ -12,9 +12,20 @@ AtomicFile::AtomicFile(std::filesystem::path target, std::optional<mode_t> fixed
     : m_target(std::move(target)), m_fixedMode(fixedMode) {
     std::filesystem::path folder = m_target.parent_path();
     if (folder.empty()) folder = ".";
-    // Hidden, so a half-written table never shows in a file dialog.
+    // Hidden, so a half-written table never shows in a file dialog. The target's name is
+    // shortened as far as needed for the temporary name to stay within the folder's limit
+    // on a name's length (a target named with 248 to 255 bytes would otherwise fail).
+    std::string base = m_target.filename().string();
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const std::size_t room = (limit > 0 ? static_cast<std::size_t>(limit) : 255) - 8;  // "." and ".XXXXXX"
+    if (base.size() > room) {
+        base.resize(room);
+        // Never a UTF-8 character cut in two.
+        while (!base.empty() && (static_cast<unsigned char>(base.back()) & 0xC0) == 0x80) base.pop_back();
+        if (!base.empty() && static_cast<unsigned char>(base.back()) >= 0xC0) base.pop_back();
+    }
     std::string name = ".";
-    name += m_target.filename().string();
+    name += base;
     name += ".XXXXXX";
     m_temporary = (folder / name).string();
     m_fd = ::mkstemp(m_temporary.data());

@@ -1,13 +1,13 @@
 #include "core/raw_archive.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <optional>
 
 #include <simdjson.h>
 
@@ -160,39 +160,27 @@ std::string RawArchive::SafeName(std::string_view name) {
 void RawArchive::Open() {
     std::error_code error;
     std::filesystem::create_directories(m_file.parent_path(), error);
-    ReadIds();
     // Appended, not rewritten through AtomicFile: the archive grows page by page over a
     // capture that can last days, and a rewrite of the whole file per page would cost
     // ever more. A page goes out in one write, and a failed write is cut off again, so
     // the file never holds part of a line. Nothing is buffered on our side: each page is
     // with the system as soon as it is written, so a crash loses at most the page in flight.
-    m_fd = ::open(m_file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // A symbolic link where the file should be is refused, not followed: it could send the
+    // captured data anywhere the user may write.
+    m_fd = ::open(m_file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (m_fd < 0 && errno == ELOOP) throw Error("refused to follow the symbolic link " + m_file.string());
     if (m_fd < 0) throw Error(SystemError("cannot open", m_file));
 }
 
-void RawArchive::ReadIds() {
-    std::ifstream in(m_file, std::ios::binary);
-    if (!in) return;  // a new file
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) throw Error(SystemError("cannot read", m_file));
-    m_needsLineEnd = !text.empty() && text.back() != '\n';
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        ondemand::document document;
-        ondemand::object object;
-        std::string_view id;
-        if (end > start &&
-            m_parser->Iterate(std::string_view(text).substr(start, end - start), document) ==
-                simdjson::SUCCESS &&
-            document.get_object().get(object) == simdjson::SUCCESS &&
-            (object.find_field_unordered("id_str").get_string().get(id) == simdjson::SUCCESS ||
-             // a v2 line: its id is a string and there is no id_str
-             (object.reset().error() == simdjson::SUCCESS &&
-              object.find_field_unordered("id").get_string().get(id) == simdjson::SUCCESS)))
-            m_ids.emplace(id);
-        start = end + 1;
-    }
+void RawArchive::CatchUp() {
+    struct stat now {};
+    if (::fstat(m_fd, &now) != 0) throw Error(SystemError("cannot read", m_file));
+    const auto size = static_cast<std::uint64_t>(now.st_size);
+    if (size == m_knownEnd) return;
+    // A file that shrank was rewritten by someone else: learn it afresh (ids only gained).
+    const std::uint64_t from = size < m_knownEnd ? 0 : m_knownEnd;
+    if (!m_known.Learn(m_fd, from, m_knownEnd)) throw Error(SystemError("cannot read", m_file));
+    m_needsLineEnd = m_known.CutLine();
 }
 
 void RawArchive::WriteAll(const std::string& bytes) {
@@ -214,8 +202,34 @@ void RawArchive::WriteAll(const std::string& bytes) {
     }
 }
 
+namespace {
+
+// Holds the exclusive lock of an open file for one page's append.
+class FileLock {
+  public:
+    explicit FileLock(int fd) : m_fd(fd) {
+        while (::flock(m_fd, LOCK_EX) != 0)
+            if (errno != EINTR) throw std::runtime_error(std::strerror(errno));
+    }
+    ~FileLock() { ::flock(m_fd, LOCK_UN); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+  private:
+    int m_fd;
+};
+
+}  // namespace
+
 int RawArchive::AppendPage(std::string_view body) {
     if (m_fd < 0) Open();
+    std::optional<FileLock> lock;
+    try {
+        lock.emplace(m_fd);
+    } catch (const std::runtime_error& error) {
+        throw Error("cannot lock " + m_file.string() + ": " + error.what());
+    }
+    CatchUp();
     // The page's lines are gathered in a buffer kept from page to page: a page is about as
     // large as its body, and a fresh buffer of that size each time costs its memory anew.
     std::string& bytes = m_page;
@@ -223,7 +237,7 @@ int RawArchive::AppendPage(std::string_view body) {
     if (m_needsLineEnd) bytes += '\n';
     std::vector<std::string> added;
     ForEachObject(body, [&](const std::string& id, std::string_view raw) {
-        if (!m_ids.insert(id).second) return;
+        if (!m_known.Ids().Insert(id)) return;
         AppendOneLine(bytes, raw);
         bytes += '\n';
         added.push_back(id);
@@ -232,9 +246,10 @@ int RawArchive::AppendPage(std::string_view body) {
     try {
         WriteAll(bytes);
     } catch (const Error&) {
-        for (const std::string& id : added) m_ids.erase(id);
+        for (const std::string& id : added) m_known.Ids().Erase(id);
         throw;
     }
+    m_knownEnd += bytes.size();
     m_needsLineEnd = false;
     return static_cast<int>(added.size());
 }

@@ -5,8 +5,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
+
+#include "core/archive_ids.h"
 
 namespace marlin {
 
@@ -39,8 +40,12 @@ class RawArchive {
     const std::filesystem::path& File() const { return m_file; }
 
     // Appends the objects of one response body that the file does not hold yet, all in one
-    // write; the number appended. The first call reads the ids already in the file. A body
-    // that is not JSON, or holds no tweet or user objects, appends nothing. Throws Error.
+    // write; the number appended. A body that is not JSON, or holds no tweet or user
+    // objects, appends nothing. Throws Error.
+    //
+    // Two runs may append to one file at once: each page is appended under an exclusive
+    // lock (flock), after the ids that others appended since this run's last look have
+    // been read. The file is never followed through a symbolic link planted in its place.
     int AppendPage(std::string_view body);
 
     // The tweet or user objects of a body: the elements of a top-level array (timelines,
@@ -65,14 +70,16 @@ class RawArchive {
     void ForEachObject(std::string_view body, Take&& take);
     static void AppendOneLine(std::string& out, std::string_view raw);
     void Open();
-    void ReadIds();
+    // Under the lock: learns the ids the file gained since the last look.
+    void CatchUp();
     void WriteAll(const std::string& bytes);
 
     std::filesystem::path m_file;
     std::unique_ptr<Parser> m_parser;
     std::unique_ptr<V2ArchiveLines> m_v2;  // made for the first v2 answer
-    std::unordered_set<std::string> m_ids;
-    std::string m_page;  // the lines of the page being written
+    ArchiveIds m_known;                    // the ids the file holds
+    std::uint64_t m_knownEnd = 0;          // the file's bytes whose ids m_known holds
+    std::string m_page;                    // the lines of the page being written
     int m_fd = -1;
     bool m_needsLineEnd = false;  // the file ends in a line cut short (a crash of the machine)
 };

@@ -226,6 +226,13 @@ void TweetSet::KeepFirst(int count) {
     m_timesRead = std::min(m_timesRead, count);
 }
 
+void TweetSet::DropAfter(int count, const std::function<bool(const Record&)>& drop) {
+    if (count < 0 || count >= Count()) return;
+    const auto first = m_records.begin() + count + 1;
+    m_records.erase(std::remove_if(first, m_records.end(), drop), m_records.end());
+    m_timesRead = std::min(m_timesRead, count);
+}
+
 bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest) {
     if (Latest.empty()) Latest = SKDFuncs::FormatLocalDateTime(SKDFuncs::Now());
     if (Count() == 0) return false;

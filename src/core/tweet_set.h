@@ -80,6 +80,8 @@ class TweetSet {
     void Clear();
     // Keeps records 1..count and drops those after them (a page a loop will not use).
     void KeepFirst(int count);
+    // Drops, of the records after record `count`, those `drop` picks; the rest keep their order.
+    void DropAfter(int count, const std::function<bool(const Record&)>& drop);
     // Keeps, in order, the tweets whose time lies within Earliest..Latest (inclusive,
     // both read as local date-time texts). An empty Latest becomes now and is written
     // back. True when records were removed. A record whose DateTime is not a date is

@@ -4,6 +4,8 @@
 #include <ostream>
 #include <thread>
 
+#include "platform/visible_text.h"
+
 namespace marlin {
 
 ConsoleToolkit::ConsoleToolkit(std::ostream& err, std::string prefix)
@@ -22,10 +24,7 @@ MsgResult ConsoleToolkit::SafeAnswer(MsgButtons buttons) {
 }
 
 void ConsoleToolkit::Line(const std::string& text) {
-    std::string line = text;
-    for (char& c : line)
-        if (c == '\r' || c == '\n') c = ' ';
-    m_err << m_prefix << line << '\n' << std::flush;
+    m_err << m_prefix << VisibleText::Of(text) << '\n' << std::flush;
 }
 
 void ConsoleToolkit::Text(const std::string& text) {

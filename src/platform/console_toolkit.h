@@ -29,7 +29,8 @@ class ConsoleToolkit : public Toolkit {
     // progress there.
     void SetIdleAction(std::function<void()> action) { m_idle = std::move(action); }
 
-    // One line on the error stream; line breaks inside the text become blanks.
+    // One line on the error stream; line breaks inside the text become blanks, other control
+    // characters \xNN (VisibleText).
     void Line(const std::string& text);
     // Text as it stands (the usage text).
     void Text(const std::string& text);

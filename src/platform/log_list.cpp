@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "platform/visible_text.h"
+
 namespace marlin {
 
 const std::string& LogList::Line(int index) const {
@@ -10,7 +12,7 @@ const std::string& LogList::Line(int index) const {
 }
 
 void LogList::Append(std::string line) {
-    m_lines.push_back(std::move(line));
+    m_lines.push_back(Visible(std::move(line)));
     Notify(ChangeKind::RowsInserted, Count() - 1, Count() - 1);
 }
 
@@ -19,8 +21,22 @@ void LogList::ReplaceLast(std::string line) {
         Append(std::move(line));
         return;
     }
-    m_lines.back() = std::move(line);
+    m_lines.back() = Visible(std::move(line));
     Notify(ChangeKind::RowsChanged, Count() - 1, Count() - 1);
+}
+
+std::string LogList::Visible(std::string line) {
+    return VisibleText::Clean(line) ? line : VisibleText::Of(line);
+}
+
+void LogList::AppendAboveLast(std::string line) {
+    if (m_lines.empty()) {
+        Append(std::move(line));
+        return;
+    }
+    std::string last = std::move(m_lines.back());
+    ReplaceLast(std::move(line));
+    Append(std::move(last));
 }
 
 void LogList::Clear() {

@@ -20,6 +20,9 @@ class LogList : public ControlModel {
     void Append(std::string line);
     // Rewrites the newest line; on an empty log it appends instead.
     void ReplaceLast(std::string line);
+    // Adds a line just above the newest one, which a running loop keeps rewriting with its
+    // progress; on an empty log it appends.
+    void AppendAboveLast(std::string line);
     void Clear();
     void ScrollToLast();
 
@@ -32,6 +35,9 @@ class LogList : public ControlModel {
     std::string AllText(std::string_view lineEnd = "\r\n") const;
 
   private:
+    // Text from the service reaches the log; no control character is kept (see VisibleText).
+    static std::string Visible(std::string line);
+
     std::vector<std::string> m_lines;
     int m_selected = -1;
 };

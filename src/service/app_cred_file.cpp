@@ -6,12 +6,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include "core/atomic_file.h"
+#include "core/bounded_file.h"
 #include "core/code_page.h"
 #include "service/enc64.h"
 
@@ -65,12 +65,15 @@ bool AppCredFile::Exists() const {
     return std::filesystem::exists(m_path, error) && !std::filesystem::is_directory(m_path, error);
 }
 
-AppCredFile::Credentials AppCredFile::Read() const {
+AppCredFile::Credentials AppCredFile::Read(std::string* problem) const {
     if (!Exists()) return {};
-    std::ifstream in(m_path, std::ios::binary);
-    if (!in) return {};
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::vector<std::string> lines = SplitLines(bytes);
+    std::string error;
+    const std::optional<std::string> bytes = BoundedFile::Read(m_path, kMaxBytes, &error);
+    if (!bytes) {
+        if (problem) *problem = error;
+        return {};
+    }
+    const std::vector<std::string> lines = SplitLines(*bytes);
     if (lines.empty()) return {};
 
     if (lines.size() == 1) {
@@ -87,9 +90,9 @@ AppCredFile::Credentials AppCredFile::Read() const {
 
 bool AppCredFile::PlainForm() const {
     if (!Exists()) return false;
-    std::ifstream in(m_path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return SplitLines(bytes).size() >= 3;
+    std::string error;
+    const std::optional<std::string> bytes = BoundedFile::Read(m_path, kMaxBytes, &error);
+    return bytes && SplitLines(*bytes).size() >= 3;
 }
 
 void AppCredFile::Write(const Credentials& credentials) const {

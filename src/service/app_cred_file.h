@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -33,8 +34,11 @@ class AppCredFile {
     bool Exists() const;
 
     // The stored credentials. A missing, empty or unreadable file, a line that is not
-    // Base64, or a file with fewer than three texts leaves the missing fields empty.
-    Credentials Read() const;
+    // Base64, or a file with fewer than three texts leaves the missing fields empty. A
+    // file larger than any credentials file (kMaxBytes: /dev/zero, a log written there by
+    // mistake) is not read: nothing is returned and *problem, when given, says why.
+    static constexpr std::size_t kMaxBytes = std::size_t{64} << 10;
+    Credentials Read(std::string* problem = nullptr) const;
     // The file is in the older plain form: three lines (or more) of text as they are.
     bool PlainForm() const;
 

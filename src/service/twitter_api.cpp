@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "core/json_deserializer.h"
+#include "core/page_check.h"
 #include "core/skd_funcs.h"
 #include "service/enc64.h"
 #include "service/v2_request.h"
@@ -254,8 +255,13 @@ std::string TwitterAPI::GetSearch(const std::string& query, const std::string& l
     if (!(SKDFuncs::LeadingNumber(count) >= 10)) count = "10";
     if (m_apiVersion == ApiVersion::V2) return SearchV2(query, lang, sinceId, maxId, count, appendTweets);
 
-    std::string pathAndQuery = "/1.1/search/tweets.json?q=" + SKDFuncs::UrlEncode(query) + "&count=" + count +
-                               "&lang=" + lang + "&result_type=" + resultType;
+    // A control character cannot stand in a URL (the HTTP layer refuses it); as a blank it
+    // still separates the words of the query.
+    std::string words = query;
+    for (char& c : words)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    std::string pathAndQuery = "/1.1/search/tweets.json?q=" + SKDFuncs::UrlEncode(words) + "&count=" + count +
+                               "&lang=" + EncodeParam(lang) + "&result_type=" + resultType;
     if (!maxId.empty()) pathAndQuery += "&max_id=" + EncodeParam(maxId);
     if (!sinceId.empty()) pathAndQuery += "&since_id=" + EncodeParam(sinceId);
     if (m_exactTexts) pathAndQuery += "&tweet_mode=extended";
@@ -281,6 +287,8 @@ std::string TwitterAPI::GetFollowerIds(const std::string& screenName) {
 
 std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::string& consumerKey,
                                       const std::string& consumerSecret) {
+    m_authFailure.clear();
+    m_authRefused = false;
     try {
         const std::string authorization =
             "Basic " + Base64EncodeSingleLine(consumerKey + ":" + consumerSecret);
@@ -293,19 +301,27 @@ std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::str
         request->Send(kTokenRequestBody);
         request->WaitForResponse(kResponseWaitSeconds);
         // A response still missing after the wait makes Status throw: a failed exchange.
-        if (request->Status() != 200) {
+        if (const int status = request->Status(); status != 200) {
+            m_authFailure = std::to_string(status) + ":" + request->StatusText();
+            m_authRefused = status == 400 || status == 401 || status == 403;
             request->Abort();
             return {};
         }
         JSONDeserializer reader(m_toolkit.Yielder());
         reader.Read(request->ResponseText(), false);
-        if (reader.GetElementInObject(1, "token_type") != "bearer") return {};
         const std::string token = reader.GetElementInObject(1, "access_token");
-        if (token.empty()) return {};
+        if (reader.GetElementInObject(1, "token_type") != "bearer" || token.empty()) {
+            m_authFailure = "the answer held no bearer token";
+            return {};
+        }
         m_bearerToken = token;
         m_appName = appName;
         return token;
+    } catch (const std::exception& error) {
+        m_authFailure = error.what();
+        return {};
     } catch (...) {
+        m_authFailure = "the token exchange failed";
         return {};
     }
 }
@@ -556,7 +572,8 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
         return std::string(kFailed);
     }
 
-    if (!step([&] { m_responseText = request.ResponseText(); })) return std::nullopt;
+    if (!ResendStep(request, exchange, [&] { m_responseText = ReadPage(request, exchange); }))
+        return std::nullopt;
     if (exchange.family && !ReadQuotaHeaders(request, exchange)) return std::nullopt;
     if (!step([&] { m_lastResponseCode = std::to_string(request.Status()) + ":" + request.StatusText(); }))
         return std::nullopt;
@@ -564,6 +581,40 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
     m_failed = false;
     if (exchange.family && m_bodyTap) m_bodyTap(*exchange.family, exchange.url, m_responseText);
     return m_responseText;
+}
+
+std::string TwitterAPI::ReadPage(HttpRequest& request, const Exchange& exchange) {
+    std::string body = request.ResponseText();
+    // A page of records that is not one (a portal's HTML, a body cut short) is an error of
+    // the exchange, not a last page: no record is taken from it.
+    if (exchange.handBody) {
+        if (const std::optional<std::string> problem = PageCheck::Problem(body)) {
+            m_lastResponseCode = "Unreadable page (" + *problem + ")";
+            throw HttpError("the answer is not a readable page: " + *problem);
+        }
+    }
+    return body;
+}
+
+bool TwitterAPI::ResendStep(HttpRequest& request, const Exchange& exchange,
+                            const std::function<void()>& action) {
+    // A fault in the answer stays however often the answer is read again, so Yes sends the
+    // same request again and reads the new answer.
+    return RunStep(
+        exchange.retry == Retry::Step,
+        [&](const std::string& error) {
+            if (!AskToRetry(exchange, error)) return false;
+            try {
+                request.Send();
+                request.WaitForResponse(kResponseWaitSeconds);
+            } catch (const RequestAborted&) {
+                throw;
+            } catch (const std::exception&) {
+                // The read fails again and the question comes back.
+            }
+            return true;
+        },
+        action);
 }
 
 void TwitterAPI::ReadRefusal(HttpRequest& request, int status, const Exchange& exchange) {
@@ -600,26 +651,8 @@ void TwitterAPI::KeepPace() {
 }
 
 bool TwitterAPI::ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange) {
-    // A header missing from this answer stays missing however often it is read again, so
-    // Yes sends the same request again and reads the new answer's header. The page itself
-    // is the one already received (the request is the same).
-    auto headerStep = [&](auto&& action) {
-        return RunStep(
-            exchange.retry == Retry::Step,
-            [&](const std::string& error) {
-                if (!AskToRetry(exchange, error)) return false;
-                try {
-                    request.Send();
-                    request.WaitForResponse(kResponseWaitSeconds);
-                } catch (const RequestAborted&) {
-                    throw;
-                } catch (const std::exception&) {
-                    // The header read fails again and the question comes back.
-                }
-                return true;
-            },
-            action);
-    };
+    // The page itself is the one already received (the request is the same).
+    auto headerStep = [&](auto&& action) { return ResendStep(request, exchange, action); };
     // Each value is kept as soon as it is read, so a missing later header leaves the earlier ones.
     QuotaWindow& window = MutableWindow(*exchange.family);
     return headerStep([&] {

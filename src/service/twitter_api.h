@@ -128,6 +128,11 @@ class TwitterAPI {
     // empty text on any failure (nothing is shown, nothing else changes).
     std::string AuthAppAccess(const std::string& appName, const std::string& consumerKey,
                               const std::string& consumerSecret);
+    // Why the last AuthAppAccess gave no token: the exchange's own error (a certificate the
+    // client refused, a time-out, no connection), the service's status, or an answer
+    // without a token. AuthRefused: the service answered and refused the credentials.
+    const std::string& AuthFailure() const { return m_authFailure; }
+    bool AuthRefused() const { return m_authRefused; }
     // Empties Tweets and Users; token, windows, proxy and last response are kept.
     void Clear();
     // The first page (up to 5000) of a user's follower ids. Updates no window; an error of
@@ -190,6 +195,9 @@ class TwitterAPI {
     // Reads the quota window of the exchange's family from the answer's headers; false when
     // the user declined to retry a missing one.
     bool ReadQuotaHeaders(HttpRequest& request, const Exchange& exchange);
+    // A step on the answer whose retry sends the request again; the body read and checked.
+    bool ResendStep(HttpRequest& request, const Exchange& exchange, const std::function<void()>& action);
+    std::string ReadPage(HttpRequest& request, const Exchange& exchange);
     bool AskToRetry(const Exchange& exchange, const std::string& error);
     AutoRetry NextAutoRetry();
     bool ServerErrorAnswered() const;
@@ -230,6 +238,8 @@ class TwitterAPI {
     BodyTap m_bodyTap;
 
     std::string m_bearerToken;
+    std::string m_authFailure;
+    bool m_authRefused = false;
     std::string m_appName;
     std::string m_responseText;
     std::string m_lastResponseCode;

@@ -166,6 +166,7 @@ class frmMain {
     void mExportNetwork_Click() { m_export.mExportNetwork_Click(); }
     void mExportTweetsCsv_Click() { m_export.mExportTweetsCsv_Click(); }
     void mExportUsersCsv_Click() { m_export.mExportUsersCsv_Click(); }
+    void mExportXlsx_Click() { m_export.mExportXlsx_Click(); }
 
   private:
     MainWindowState& W() { return *m_state; }

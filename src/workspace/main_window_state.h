@@ -88,6 +88,10 @@ struct TweetControls {
 
     MenuItem mFile, mOpen, mOpenTweets, mSave, mSaveTweets, mSaveSend;
     MenuItem mExportNetwork, mExportTweetsCsv;  // File › "Export Network…", "Export Tweets as CSV…"
+    MenuItem mExportXlsx;                       // File › "Export as Excel Workbook…"
+    // File › "Export Co-hashtag Network…", "Export Hashtag–User Network…"
+    MenuItem mExportCoHashtag, mExportHashtagUser;
+    MenuItem mFrequencies;  // Tools › "Frequencies…" (the window shows the table)
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
         mLine1, mCopyLog, mContinueBack;
     MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw, mExactTexts;

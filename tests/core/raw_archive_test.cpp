@@ -76,5 +76,26 @@ TEST(RawArchiveTest, AFileThatCannotBeMadeThrows) {
     EXPECT_THROW(archive.AppendPage(R"([{"id_str":"1"}])"), RawArchive::Error);
 }
 
+TEST(RawArchiveTest, TwoRunsAppendingAtOnceWriteEachIdOnce) {
+    TempFolder folder;
+    const auto file = folder.path() / "a.jsonl";
+    RawArchive first(file), second(file);
+    // Alternate pages that overlap: each run must see what the other added since its last look.
+    EXPECT_EQ(first.AppendPage(R"([{"id_str":"1"},{"id_str":"2"}])"), 2);
+    EXPECT_EQ(second.AppendPage(R"([{"id_str":"2"},{"id_str":"3"}])"), 1);
+    EXPECT_EQ(first.AppendPage(R"([{"id_str":"3"},{"id_str":"99999999999999999999999"}])"), 1);
+    EXPECT_EQ(second.AppendPage(R"([{"id_str":"99999999999999999999999"},{"id_str":"01"}])"), 1);
+    EXPECT_THAT(JsonLineIds(file), ElementsAre("1", "2", "3", "99999999999999999999999", "01"));
+}
+
+TEST(RawArchiveTest, ALinkPlantedInPlaceOfTheFileIsNotFollowed) {
+    TempFolder folder;
+    WriteFileBytes(folder.path() / "elsewhere", "kept\n");
+    std::filesystem::create_symlink(folder.path() / "elsewhere", folder.path() / "a.jsonl");
+    RawArchive archive(folder.path() / "a.jsonl");
+    EXPECT_THROW(archive.AppendPage(R"([{"id_str":"1"}])"), RawArchive::Error);
+    EXPECT_EQ(ReadFileBytes(folder.path() / "elsewhere"), "kept\n");
+}
+
 }  // namespace
 }  // namespace marlin::testing

@@ -50,12 +50,6 @@ std::vector<std::vector<std::string>> ReadCsv(std::string_view text) {
     return records;
 }
 
-// What a spreadsheet shows for an id field: the text the ="..." formula gives.
-std::string SpreadsheetValue(const std::string& field) {
-    if (field.starts_with("=\"") && field.ends_with("\"")) return field.substr(2, field.size() - 3);
-    return field;
-}
-
 const std::string kAwkward = "He said \"no, never\",\nthen left\r\nfor good";
 
 std::vector<TweetRow> KnownTweets() {
@@ -80,14 +74,14 @@ TEST(CsvExportTest, TweetsRoundTripThroughACsvReaderWithEveryIdAndTextIntact) {
 
     const auto& first = records[1];
     EXPECT_EQ(first[TweetColumn::Tweet], kAwkward);
-    EXPECT_EQ(first[TweetColumn::TweetID], "=\"1234567890123456789\"");
+    EXPECT_EQ(first[TweetColumn::TweetID], "1234567890123456789");
+    EXPECT_EQ(first[TweetColumn::DateTime], "2008-08-27T13:08:45Z");
     EXPECT_EQ(first[TweetColumn::UserFollowers], "12");  // padding removed
     EXPECT_EQ(first[TweetColumn::UserLocation], "Köln");
     EXPECT_EQ(first[TweetColumn::SentNegative], "-1");
     // Leading zeros and a long digit run outside the id column survive as well.
-    EXPECT_EQ(SpreadsheetValue(records[2][TweetColumn::TweetID]), "0000000000000000001");
-    EXPECT_EQ(SpreadsheetValue(records[2][TweetColumn::UserScreenName]), "12345678901234567");
-    // An empty id is an empty field, not a formula.
+    EXPECT_EQ(records[2][TweetColumn::TweetID], "0000000000000000001");
+    EXPECT_EQ(records[2][TweetColumn::UserScreenName], "12345678901234567");
     EXPECT_EQ(records[3][TweetColumn::TweetID], "");
 }
 
@@ -97,7 +91,7 @@ TEST(CsvExportTest, EveryFieldIsQuotedSoNoSpreadsheetGuessesAtIt) {
     const std::string text = CsvExport::TweetsText(table);
     const std::size_t secondRecord = text.find("\r\n") + 2;
     EXPECT_THAT(text.substr(secondRecord),
-                StartsWith("\"Wed Aug 27 15:00:00 +0000 2008\",\"bob\",\"\",\"\",\"\",\"\",\"\","));
+                StartsWith("\"2008-08-27T15:00:00Z\",\"bob\",\"\",\"\",\"\",\"\",\"\","));
 }
 
 class CsvFileTest : public ::testing::Test {
@@ -117,14 +111,14 @@ TEST_F(CsvFileTest, ASavedTweetTableFileBecomesCsv) {
     const auto records = ReadCsv(ReadFileBytes(folder / "t.csv").substr(3));
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1][TweetColumn::Tweet], "caf\xC3\xA9");
-    EXPECT_EQ(records[1][TweetColumn::TweetID], "=\"1234567890123456789\"");
+    EXPECT_EQ(records[1][TweetColumn::TweetID], "1234567890123456789");
     EXPECT_EQ(records[1][TweetColumn::SentNegative], "-3");
 
     EXPECT_FALSE(CsvExport::TweetsFromTableFile((folder / "none.txt").string(), (folder / "n.csv").string()));
     EXPECT_FALSE(std::filesystem::exists(folder / "n.csv"));
 }
 
-TEST_F(CsvFileTest, AUserTableFileBecomesCsvWithItsIdsAsText) {
+TEST_F(CsvFileTest, AUserTableFileBecomesCsvWithItsIdsAsPlainDigits) {
     std::string line = "987654321098765432\tcarol";
     for (int k = 2; k < UserProfileTable::kColumnCount; ++k) {
         line += '\t';
@@ -136,7 +130,7 @@ TEST_F(CsvFileTest, AUserTableFileBecomesCsvWithItsIdsAsText) {
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0][0], "ID");
     EXPECT_EQ(records[0].size(), static_cast<std::size_t>(UserProfileTable::kColumnCount));
-    EXPECT_EQ(records[1][0], "=\"987654321098765432\"");
+    EXPECT_EQ(records[1][0], "987654321098765432");
     EXPECT_EQ(records[1][1], "carol");
     EXPECT_EQ(records[1][36], "36");
 }

@@ -15,13 +15,15 @@ struct TweetRow {
     std::string dateTime{}, author{}, text{}, id{};
     std::string followers{}, friends{}, location{}, userTweets{};
     std::string positive = "1", negative = "-1";
+    std::string link{};
 };
 
 // A table with the Tweets table's 16 columns holding the rows, numbers padded as shown.
 inline void FillTweets(ReportList& table, const std::vector<TweetRow>& rows) {
     table.ClearRows();
     table.ClearColumns();
-    for (const char* header : TweetTableView::kHeaders) table.AddColumn(header);
+    for (int k = 0; k < TweetColumn::Count; ++k)
+        table.AddColumn(TweetTableView::kHeaders[k], 1000, TweetTableView::ColumnAlignment(k));
     for (const TweetRow& r : rows) {
         std::vector<std::string> cells(TweetColumn::Count);
         cells[TweetColumn::DateTime] = r.dateTime;
@@ -34,6 +36,7 @@ inline void FillTweets(ReportList& table, const std::vector<TweetRow>& rows) {
         cells[TweetColumn::UserTweets] = r.userTweets;
         cells[TweetColumn::SentPositive] = r.positive;
         cells[TweetColumn::SentNegative] = r.negative;
+        cells[TweetColumn::LinkURL] = r.link;
         for (int k = 1; k < TweetColumn::Count; ++k) cells[k] = SKDFuncs::PadNumber(cells[k], 7);
         table.AddRow(cells);
     }

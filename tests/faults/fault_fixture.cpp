@@ -1,5 +1,7 @@
 #include "fault_fixture.h"
 
+#include <algorithm>
+
 #include "forwarding_request.h"
 #include "service/curl_http_request.h"
 
@@ -37,6 +39,14 @@ std::string FaultName(ServiceFault fault) {
             return "NoRemainingHeader";
         case ServiceFault::NoReset:
             return "NoResetHeader";
+        case ServiceFault::HtmlPage:
+            return "HtmlPage";
+        case ServiceFault::CutPage:
+            return "CutPage";
+        case ServiceFault::DeepPage:
+            return "DeepPage";
+        case ServiceFault::ManyRecords:
+            return "ManyRecords";
         case ServiceFault::Error500:
             return "Status500";
         case ServiceFault::Error503:
@@ -54,15 +64,15 @@ std::string FaultTestName(const ::testing::TestParamInfo<ServiceFault>& info) {
 }
 
 bool AsksToRetry(ServiceFault fault) {
-    return fault == ServiceFault::Dropped || fault == ServiceFault::Stalled ||
-           fault == ServiceFault::NoLimit || fault == ServiceFault::NoRemaining ||
-           fault == ServiceFault::NoReset;
+    const auto& faults = ExchangeFaults();
+    return std::find(faults.begin(), faults.end(), fault) != faults.end();
 }
 
 const std::vector<ServiceFault>& ExchangeFaults() {
-    static const std::vector<ServiceFault> faults = {ServiceFault::Dropped, ServiceFault::Stalled,
-                                                     ServiceFault::NoLimit, ServiceFault::NoRemaining,
-                                                     ServiceFault::NoReset};
+    static const std::vector<ServiceFault> faults = {
+        ServiceFault::Dropped,     ServiceFault::Stalled,  ServiceFault::NoLimit,
+        ServiceFault::NoRemaining, ServiceFault::NoReset,  ServiceFault::HtmlPage,
+        ServiceFault::CutPage,     ServiceFault::DeepPage, ServiceFault::ManyRecords};
     return faults;
 }
 
@@ -105,6 +115,14 @@ void FaultTest::Inject(ServiceFault fault, emulator::Family family) {
             return Emu().InjectFault(family, Fault::OmitRemaining, 1);
         case ServiceFault::NoReset:
             return Emu().InjectFault(family, Fault::OmitReset, 1);
+        case ServiceFault::HtmlPage:
+            return Emu().InjectFault(family, Fault::HtmlPage, 1);
+        case ServiceFault::CutPage:
+            return Emu().InjectFault(family, Fault::CutPage, 1);
+        case ServiceFault::DeepPage:
+            return Emu().InjectFault(family, Fault::DeepPage, 1);
+        case ServiceFault::ManyRecords:
+            return Emu().InjectFault(family, Fault::ManyRecords, 1);
         case ServiceFault::Error500:
             return Emu().InjectFault(family, Fault::Error500, 1);
         case ServiceFault::Error503:

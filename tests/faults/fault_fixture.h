@@ -23,6 +23,10 @@ enum class ServiceFault {
     NoLimit,      // a 200 without x-rate-limit-limit
     NoRemaining,  // a 200 without x-rate-limit-remaining
     NoReset,      // a 200 without x-rate-limit-reset
+    HtmlPage,     // a 200 whose body is a captive portal's HTML
+    CutPage,      // a 200 cut short by the connection's end, with no Content-Length to tell
+    DeepPage,     // a 200 nested deeper than any service page
+    ManyRecords,  // a 200 with more records than any page holds
     Error500,
     Error503,
     Unauthorized,  // the service stops accepting the token: 401 from then on

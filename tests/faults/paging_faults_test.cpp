@@ -20,11 +20,19 @@ using ::testing::StartsWith;
 
 enum class Misbehaviour {
     IgnoreMaxId,
+    RisingIds,    // every page newer than the one before, whatever max_id asked for
+    CursorCycle,  // cursors 5, 6, 7, 5 ... with new users on every page
     IgnoreCursor,
     BadDateOnPage2,
     NoMemoryReadingPage2,
     NoMemoryAfterPage2
 };
+
+// The service's own cursor of the page after the last one (the cycling service hides it).
+std::string& RealCursor() {
+    static std::string cursor;
+    return cursor;
+}
 
 // The client's own request, bent the way the test's service misbehaves: the position a
 // request asks for is dropped on its way out, or the second page is spoilt on its way in.
@@ -41,10 +49,25 @@ class MisbehavingRequest : public ForwardingRequest {
         if (m_how == Misbehaviour::IgnoreCursor)
             sent = std::regex_replace(sent, std::regex("([?&])cursor=[^&]*"), "$1cursor=-1");
         m_page = url.find("/1.1/") == std::string::npos ? 0 : ++*m_pages;
+        if (m_how == Misbehaviour::CursorCycle &&
+            m_page > 1)  // the service's own next page, whatever was sent
+            sent = std::regex_replace(sent, std::regex("cursor=[^&]*"), "cursor=" + RealCursor());
+        if (m_how == Misbehaviour::CursorCycle)
+            sent = std::regex_replace(sent, std::regex("count=200"), "count=100");
         Inner().Open(verb, sent, asynchronous);
     }
     std::string ResponseText() override {
         std::string text = Inner().ResponseText();
+        if (m_page > 40) return text[0] == '[' ? "[]" : R"({"statuses":[],"users":[],"next_cursor_str":"0"})";
+        if (m_how == Misbehaviour::RisingIds) return ShiftIds(text, (m_page - 1) * 100000000000000000ULL);
+        if (m_how == Misbehaviour::CursorCycle) {
+            std::smatch next;
+            std::regex_search(text, next, std::regex(R"re("next_cursor_str":"([^"]*)")re"));
+            RealCursor() = next[1];
+            const std::string told = RealCursor() == "0" ? "0" : std::to_string(5 + (m_page - 1) % 3);
+            return std::regex_replace(text, std::regex(R"re("next_cursor_str":"[^"]*")re"),
+                                      "\"next_cursor_str\":\"" + told + "\"");
+        }
         if (m_page != 2) return text;
         if (m_how == Misbehaviour::BadDateOnPage2)
             return std::regex_replace(text, std::regex("\"created_at\":\"[^\"]*\""),
@@ -53,6 +76,18 @@ class MisbehavingRequest : public ForwardingRequest {
     }
 
   private:
+    static std::string ShiftIds(const std::string& text, unsigned long long by) {
+        std::string out;
+        std::size_t at = 0;
+        for (std::size_t key; (key = text.find("\"id_str\":\"", at)) != std::string::npos;) {
+            const std::size_t start = key + 10, end = text.find('"', start);
+            out += text.substr(at, start - at) +
+                   std::to_string(std::stoull(text.substr(start, end - start)) + by);
+            at = end;
+        }
+        return out + text.substr(at);
+    }
+
     Misbehaviour m_how;
     std::shared_ptr<int> m_pages;
     int m_page = 0;
@@ -79,6 +114,7 @@ class PagingFaultTest : public FaultTest, public ::testing::WithParamInterface<P
         ASSERT_FALSE(
             W().Twitter.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret).empty());
         *m_pages = 0;
+        RealCursor() = "-1";
         const int page = c.command == Command::Search ? 100 : 200;
         if (c.how == Misbehaviour::NoMemoryReadingPage2) {
             // Memory runs out part-way through reading the second page into the set.
@@ -152,9 +188,16 @@ TEST_P(PagingFaultTest, EndsAndKeepsWhatArrived) {
 
 const PagingCase kPagingCases[] = {
     {"SearchIgnoringMaxId", Command::Search, Misbehaviour::IgnoreMaxId, 1,
-     "Paging stopped: the service sent no record that had not already been retrieved"},
+     "Paging stopped: the service sent no record below the max_id asked for ("},
     {"TimelineIgnoringMaxId", Command::Timeline, Misbehaviour::IgnoreMaxId, 1,
-     "Paging stopped: the service sent no record that had not already been retrieved"},
+     "Paging stopped: the service sent no record below the max_id asked for ("},
+    {"SearchWithRisingIds", Command::Search, Misbehaviour::RisingIds, 1,
+     "Paging stopped: the service sent no record below the max_id asked for ("},
+    {"TimelineWithRisingIds", Command::Timeline, Misbehaviour::RisingIds, 1,
+     "Paging stopped: the service sent no record below the max_id asked for ("},
+    // Four pages of 100 before the cursor comes round again.
+    {"FollowersWithACursorCycle", Command::Followers, Misbehaviour::CursorCycle, 2,
+     "Paging stopped: the service sent an earlier cursor again (5)"},
     {"FollowersIgnoringCursor", Command::Followers, Misbehaviour::IgnoreCursor, 1,
      "Paging stopped: the service sent no record that had not already been retrieved"},
     // Asked again, the page is read whole once: nothing doubled, nothing lost.

@@ -115,7 +115,7 @@ TEST_F(V2DialectTest, EachRequestGivesTheRecordsOfTheV11Page) {
          [](TwitterAPI& api, const emulator::Emulator& s) {
              TweetPages(api, 3, [&](const std::string& maxId) {
                  std::string count = "100";
-                 return api.GetSearch(s.Queries().common, "", "", "", maxId, count, true, "recent");
+                 return api.GetSearch(s.Queries().common, "", "", maxId, count, true, "recent");
              });
          }},
         {"timeline",
@@ -166,7 +166,7 @@ TEST(V2DialectQuirksTest, PartialErrorsKeepTheRecordsAndLogOneLinePerKind) {
     Client v2(service, ApiVersion::V2);
     for (Client* client : {&v11, &v2}) {
         std::string count = "100";
-        client->api.GetSearch(service.Queries().common, "", "", "", "", count, false, "recent");
+        client->api.GetSearch(service.Queries().common, "", "", "", count, false, "recent");
     }
     EXPECT_EQ(v2.api.Tweets.Count(), v11.api.Tweets.Count());
     ASSERT_FALSE(v2.log.empty());
@@ -185,12 +185,12 @@ TEST(V2DialectQuirksTest, RefusalsCarryTheServicesReason) {
     Client v11(service, ApiVersion::V1_1);
     Client v2(service, ApiVersion::V2);
     std::string count = "100";
-    EXPECT_EQ(v11.api.GetSearch(service.Queries().rare, "", "", "", "", count, false, "recent"),
+    EXPECT_EQ(v11.api.GetSearch(service.Queries().rare, "", "", "", count, false, "recent"),
               TwitterAPI::kFailed);
     EXPECT_EQ(v11.api.LastResponseCode(),
               "403:Forbidden: the application's access does not include this v1.1 request; choose Settings "
               "\u203A \"Service API\" \u203A \"v2\"");
-    EXPECT_NE(v2.api.GetSearch(service.Queries().rare, "", "", "", "", count, false, "recent"),
+    EXPECT_NE(v2.api.GetSearch(service.Queries().rare, "", "", "", count, false, "recent"),
               TwitterAPI::kFailed);
     EXPECT_GT(v2.api.Tweets.Count(), 0);
 
@@ -220,7 +220,7 @@ TEST(V2DialectQuirksTest, FullArchiveSearchKeepsThePaceAndResendsWhenTooFast) {
         service.ClearRequests();
         TweetPages(v2.api, 3, [&](const std::string& maxId) {
             std::string count = "100";
-            return v2.api.GetSearch(service.Queries().common, "", "", "", maxId, count, true, "recent");
+            return v2.api.GetSearch(service.Queries().common, "", "", maxId, count, true, "recent");
         });
         EXPECT_EQ(v2.api.Tweets.Count(), 300);
         const auto requests = service.Requests();
@@ -234,8 +234,8 @@ TEST_F(V2DialectTest, SearchesSendTheV2RequestOfTheV11One) {
     const std::time_t start = service.Now() - 3 * 86400;
     v2.api.SetSearchStartTime(start);
     std::string count = "100";
-    v2.api.GetSearch("data", "en", "", "", "2130651782903235499", count, false, "recent");
-    v2.api.GetSearch("data", "en", "", "2130651782903235503", "", count, false, "recent");
+    v2.api.GetSearch("data", "en", "", "2130651782903235499", count, false, "recent");
+    v2.api.GetSearch("data", "en", "2130651782903235503", "", count, false, "recent");
     const auto requests = service.Requests();
     ASSERT_GE(requests.size(), 2u);
     const emulator::LoggedRequest& back = requests[requests.size() - 2];
@@ -265,7 +265,7 @@ TEST_F(V2DialectTest, CountsFollowEveryPageAndMatchTheSearch) {
 // Each post of a v2 page is one archive line that needs nothing else of the page.
 TEST_F(V2DialectTest, TheArchiveLineOfAPostStandsAlone) {
     std::string count = "100";
-    v2.api.GetSearch(service.Queries().common, "", "", "", "", count, false, "recent");
+    v2.api.GetSearch(service.Queries().common, "", "", "", count, false, "recent");
     testing::TempFolder folder;
     RawArchive archive(folder / "a.jsonl");
     EXPECT_EQ(archive.AppendPage(v2.api.ResponseText()), v2.api.Tweets.Count());

@@ -76,6 +76,13 @@ TEST_F(MainWindowGuiTest, StartsDisabledBehindTheDialogAndOkAuthenticates) {
     QTest::mouseClick(Find<QPushButton>("cmdOK"), Qt::LeftButton);
     EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(dialog->isVisible());
+
+    // Separators are lines, not "-"; File › Quit closes as the close button does.
+    EXPECT_TRUE(Action("mLine0")->isSeparator());
+    EXPECT_TRUE(Action("mLine0")->text().isEmpty());
+    EXPECT_EQ(Action("mQuit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    Action("mQuit")->trigger();
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(MainWindowGuiTest, ClosingTheDialogBeforeAuthenticatingEndsTheProgram) {

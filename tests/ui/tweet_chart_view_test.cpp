@@ -6,7 +6,9 @@
 #include <QAbstractButton>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
+#include <QImage>
 #include <QLineSeries>
 #include <QTest>
 
@@ -90,7 +92,27 @@ TEST_F(TweetChartViewTest, SavesAsPngAndSvg) {
     ASSERT_TRUE(view.SaveTo(QString::fromStdString((folder / "c.svg").string())));
     EXPECT_THAT(testing::ReadFileBytes(folder / "c.png"), StartsWith("\x89PNG"));
     EXPECT_THAT(testing::ReadFileBytes(folder / "c.svg"), HasSubstr("<svg"));
+    EXPECT_EQ(QImage(QString::fromStdString((folder / "c.png").string())).size(), QSize(1600, 900));
     EXPECT_FALSE(view.SaveTo(QString::fromStdString((folder / "no" / "c.png").string())));
+}
+
+TEST_F(TweetChartViewTest, TheTimeAxisLabelsAsManyBucketsAsFitLevelAndWhole) {
+    for (int hour = 0; hour < 72; ++hour)
+        AddTweet(table, ("Thu Aug 28 " + std::to_string(10 + hour % 10) + ":00:00 +0000 2008").c_str(), "1",
+                 "-1");
+    TweetChartView view(table);
+    view.resize(900, 400);
+    view.show();
+    view.Redraw();
+    auto* axis = view.Chart()->findChild<QCategoryAxis*>("TimeAxis");
+    if (!axis)
+        for (QAbstractAxis* a : view.Chart()->axes(Qt::Horizontal)) axis = qobject_cast<QCategoryAxis*>(a);
+    ASSERT_NE(axis, nullptr);
+    const QStringList labels = axis->categoriesLabels();
+    ASSERT_GE(labels.size(), 2);
+    EXPECT_LE(labels.size() * view.fontMetrics().horizontalAdvance(labels.front()), 900);
+    EXPECT_EQ(labels.front().toStdString(), "27/08/2008 13:00");
+    EXPECT_EQ(axis->labelsAngle(), 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The window answers while a request is out, and the Tweets table gets the room on a
 // laptop-sized screen.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
@@ -91,6 +92,23 @@ TEST_F(WindowRoomTest, OnALaptopScreenTheTweetsTableTakesMostOfTheHeight) {
     }
 
     EXPECT_EQ(table->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(), "UserScreenName");
+}
+
+TEST_F(WindowRoomTest, TheFirstStartGivesTheTableMostOfTheHeightAndLaterStartsComeBackWhereTheyWere) {
+    auto* table = testing::FindWidget<QTableView>(*window, "OutTable");
+    EXPECT_GE(table->height(), window->height() * 60 / 100);
+    window->showNormal();
+    window->setGeometry(40, 50, 1000, 700);
+    QCoreApplication::processEvents();
+    window->close();
+    EXPECT_THAT(testing::ReadFileBytes(app / "prefs"), ::testing::HasSubstr("SP-Window:40,50,1000,700,0"));
+
+    frmMain again(tk, CurlHttpRequest::Factory(), service->BaseUrl(), app.path());
+    MainWindow second(again);
+    second.Start();
+    testing::TypeCredentialsAndOk(second, *service);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(second.geometry().size(), QSize(1000, 700));
 }
 
 }  // namespace

@@ -29,9 +29,10 @@ TEST_F(ExportCommandsTest, EmptyTablesHaveNothingToExport) {
     frm->mExportNetwork_Click();
     frm->mExportTweetsCsv_Click();
     frm->mExportUsersCsv_Click();
+    frm->mExportXlsx_Click();
     EXPECT_THAT(tk.MessageTexts(),
                 ElementsAre(ExportCommands::kNothingToExport, ExportCommands::kNothingToExport,
-                            ExportCommands::kNothingToExport));
+                            ExportCommands::kNothingToExport, ExportCommands::kNothingToExport));
     EXPECT_TRUE(tk.fileDialogs.empty());
 }
 
@@ -44,15 +45,19 @@ TEST_F(ExportCommandsTest, TheTweetsTableGoesToTheChosenFiles) {
     frm->mExportNetwork_Click();
     tk.fileDialogAnswers.push_back(File("capture.csv").string());
     frm->mExportTweetsCsv_Click();
+    tk.fileDialogAnswers.push_back(File("capture.xlsx").string());
+    frm->mExportXlsx_Click();
 
-    ASSERT_EQ(tk.fileDialogs.size(), 3u);  // Open, then the two exports
+    ASSERT_EQ(tk.fileDialogs.size(), 4u);  // Open, then the three exports
+    EXPECT_THAT(tk.fileDialogs[3].request.fileName, EndsWith("capture.xlsx"));
+    EXPECT_THAT(ReadFileBytes(File("capture.xlsx")), StartsWith("PK"));
     EXPECT_TRUE(tk.fileDialogs[1].save);
     EXPECT_EQ(tk.fileDialogs[1].request.filter, ExportCommands::kGraphFilter);
     EXPECT_THAT(tk.fileDialogs[1].request.fileName, EndsWith("capture.graphml"));
     EXPECT_THAT(tk.fileDialogs[2].request.fileName, EndsWith("capture.csv"));
     EXPECT_THAT(ReadFileBytes(File("capture.graphml")), HasSubstr("<edge source=\"ann\" target=\"ben\">"));
     EXPECT_THAT(ReadFileBytes(File("capture.csv")), StartsWith("\xEF\xBB\xBF\"DateTime\""));
-    EXPECT_THAT(ReadFileBytes(File("capture.csv")), HasSubstr("\"=\"\"1234567890123456789\"\"\""));
+    EXPECT_THAT(ReadFileBytes(File("capture.csv")), HasSubstr(",\"1234567890123456789\","));
     // The table files' own dialog state is not the exports' business.
     EXPECT_EQ(W().Req.FileName, requested);
     EXPECT_TRUE(tk.messages.empty());
@@ -77,7 +82,7 @@ TEST_F(ExportCommandsTest, AFollowerListExportsItsFollowerEdgesWhenChosen) {
 
     tk.fileDialogAnswers.push_back(File("u.csv").string());
     frm->mExportUsersCsv_Click();
-    EXPECT_THAT(ReadFileBytes(File("u.csv")), HasSubstr("\"=\"\"7\"\"\",\"Cid\""));
+    EXPECT_THAT(ReadFileBytes(File("u.csv")), HasSubstr("\"7\",\"Cid\""));
 }
 
 TEST_F(ExportCommandsTest, AFileThatCannotBeWrittenIsSaidSo) {

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "emulator/emulator.h"
+#include "forwarding_request.h"
 #include "platform/console_toolkit.h"
 #include "service/curl_http_request.h"
 #include "test_support.h"
@@ -45,7 +46,7 @@ class HeadlessRunTest : public ::testing::Test {
         err.str("");
         ConsoleToolkit toolkit(err);
         HeadlessRun::Setup setup;
-        setup.requestFactory = CurlHttpRequest::Factory();
+        setup.requestFactory = factory ? factory : CurlHttpRequest::Factory();
         setup.apiBase = m_emulator->BaseUrl();
         setup.appFolder = app.path();
         setup.getEnv = [this](const char* name) -> const char* {
@@ -84,6 +85,7 @@ class HeadlessRunTest : public ::testing::Test {
     std::string Out(const std::string& name) const { return (app / name).string(); }
 
     TempFolder app;
+    HttpRequestFactory factory;  // none: the program's own
     std::map<std::string, std::string> env;
     std::atomic<bool> stop{false};
     std::ostringstream err;
@@ -143,6 +145,10 @@ TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
         {{"export-network", Out("t.txt"), "--out", Out("t.graphml")}, 0, "<?xml"},
         {{"export-csv", Out("t.txt"), "--out", Out("t.csv")}, 0, "\xEF\xBB\xBF\"DateTime\""},
         {{"export-csv", Out("gone.txt"), "--out", Out("gone.csv")}, 1, nullptr},
+        {{"export-xlsx", Out("t.txt"), "--out", Out("t.xlsx")}, 0, "PK"},
+        {{"frequencies", Out("t.txt"), "--by", "week", "--out", Out("f.xlsx")}, 0, "PK"},
+        {{"frequencies", Out("t.txt"), "--out", Out("f.csv"), "--by", "month"}, 2, nullptr},
+        {{"export-network", Out("t.txt"), "--graph", "hashtag-user", "--out", Out("h.graphml")}, 0, "<?xml"},
         {{"export-network", Out("t.txt")}, 2, nullptr},
     };
     for (const Case& c : cases) {
@@ -242,6 +248,85 @@ TEST(ConsoleToolkitAnswers, QuestionsTakeTheSafeAnswerAndPrintOneLine) {
               "marlin-skimmer: Recoverable error within GetSearch: Try again?  second line [No]\n"
               "marlin-skimmer: Quota low [OK]\n"
               "marlin-skimmer: Enter screen name [marlin]\n");
+}
+
+TEST_F(HeadlessRunTest, HostileFilesAreRefusedWithTheirReason) {
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string says;
+        bool sendsNothing;  // refused before the first request
+    };
+    WriteFileBytes(app / "afile", "not a folder");
+    const std::vector<Case> cases = {
+        {{"search", "data", "--back", "9", "--out", Out("gone/t.txt")}, "folder " + Out("gone"), true},
+        {{"search", "data", "--back", "9", "--out", Out("t.txt"), "--archive", Out("afile/r.jsonl")},
+         "--archive " + Out("afile/r.jsonl") + ": the folder",
+         true},
+        {{"export-csv", "/dev/zero", "--out", Out("c.csv")}, "/dev/zero is not a table file", true},
+        {{"timelines", "--users", "/dev/zero", "--out", Out("t.txt")}, "is larger than 64 MiB", false},
+        {{"search", "data", "--back", "9", "--out", Out("t.txt")}, "is larger than 64 KiB", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        if (&c == &cases.back()) {  // credentials from a file that never ends
+            env.clear();
+            std::filesystem::create_symlink("/dev/zero", app / "appcred");
+        }
+        m_emulator->ClearRequests();
+        EXPECT_EQ(Run(c.arguments), HeadlessRun::kFailed);
+        EXPECT_THAT(err.str(), HasSubstr(c.says));
+        if (c.sendsNothing) {
+            EXPECT_TRUE(m_emulator->Requests().empty());
+        }
+    }
+}
+
+// Control characters in the reason phrase of every answer.
+class EscapingRequest : public ForwardingRequest {
+  public:
+    using ForwardingRequest::ForwardingRequest;
+    std::string StatusText() override { return Inner().StatusText() + "\x1b]0;owned\x07"; }
+};
+
+TEST_F(HeadlessRunTest, HostileTextsNeitherBreakTheUrlNorReachTheTerminal) {
+    factory = [curl = CurlHttpRequest::Factory()] { return std::make_unique<EscapingRequest>(curl()); };
+    const std::string longName(250, 'n');  // with ".XXXXXX" and "." past 255 bytes
+    ASSERT_EQ(Run({"search", "data\tmining\r\n", "--back", "9", "--lang", "en&q=injected&max_id=1", "--out",
+                   Out(longName)}),
+              HeadlessRun::kDone)
+        << err.str();
+    EXPECT_TRUE(std::filesystem::exists(app / longName));
+    const emulator::LoggedRequest search = m_emulator->Requests().back();
+    EXPECT_EQ(search.params.find("q")->second, "data mining  ");
+    EXPECT_EQ(search.params.find("lang")->second, "en&q=injected&max_id=1");
+    EXPECT_EQ(search.params.count("max_id"), 0u);
+    EXPECT_THAT(err.str(), HasSubstr("200:OK\\x1B]0;owned\\x07"));
+    EXPECT_EQ(err.str().find('\x1b'), std::string::npos);
+}
+
+TEST_F(HeadlessRunTest, ATokenExchangeThatFailsSaysWhy) {
+    CurlRequestOptions quick;
+    quick.totalTimeout = std::chrono::milliseconds(300);
+    factory = CurlHttpRequest::Factory(quick);
+    m_emulator->InjectFault(emulator::Family::Token, emulator::Fault::Stall, 1, 2);
+    EXPECT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt")}), HeadlessRun::kFailed);
+    EXPECT_THAT(err.str(), HasSubstr("failed: no token from " + m_emulator->BaseUrl() + ": "));
+    EXPECT_THAT(err.str(), HasSubstr("timed out"));
+
+    const std::string cert = Out("cert.pem"), key = Out("key.pem");
+    if (std::system(("openssl req -x509 -newkey rsa:2048 -nodes -subj /CN=localhost -days 1 -keyout '" + key +
+                     "' -out '" + cert + "' >/dev/null 2>&1")
+                        .c_str()) != 0)
+        GTEST_SKIP() << "no openssl command to make a certificate";
+    emulator::EmulatorConfig tls = m_emulator->Config();
+    tls.certFile = cert;
+    tls.keyFile = key;
+    m_emulator = std::make_unique<emulator::Emulator>(tls);
+    m_emulator->Start();
+    factory = nullptr;
+    EXPECT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt")}), HeadlessRun::kFailed);
+    EXPECT_THAT(err.str(), HasSubstr("failed: no token from https://"));
+    EXPECT_THAT(err.str(), HasSubstr("certificate"));
 }
 
 }  // namespace

@@ -73,9 +73,10 @@ TEST_F(UserTableFilesTest, AWholeTableSavedAndReopenedReproducesEveryCell) {
     EXPECT_EQ(W().CurrentUserTable().Cell(0, 10), "     123");  // padding included
     EXPECT_EQ(W().InfoBar.Panel(2), "3 users displayed");
     EXPECT_FALSE(W().Run.Busy());
+    // "All Fields" offers whole user tables first.
     EXPECT_EQ(tk.fileDialogs.at(1).request.filter,
-              "Text (*.txt)|*.txt|Marlin User Keys (*.muk)|*.muk|Marlin User Table (*.mut)|*.mut");
-    EXPECT_EQ(tk.fileDialogs.at(1).request.defaultExtension, "muk");
+              "Marlin User Table (*.mut)|*.mut|Marlin User Keys (*.muk)|*.muk|Text (*.txt)|*.txt");
+    EXPECT_EQ(tk.fileDialogs.at(1).request.defaultExtension, "mut");
 }
 
 TEST_F(UserTableFilesTest, SavingAlwaysAppendsTheExtensionAndAsksBeforeOverwriting) {

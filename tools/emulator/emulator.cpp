@@ -215,7 +215,8 @@ int PortOf(const sockaddr_storage& address) {
 
 // Ends the connection that carries the request without a byte of answer. The server library does not
 // hand its socket to handlers, so the socket is found by its two port numbers.
-void DropConnection(const httplib::Request& req) {
+// The socket of the request's connection, or -1.
+int SocketOf(const httplib::Request& req) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
         int fd = std::atoi(entry.path().filename().c_str());
@@ -223,10 +224,50 @@ void DropConnection(const httplib::Request& req) {
         socklen_t localSize = sizeof local, peerSize = sizeof peer;
         if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0) continue;
         if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) != 0) continue;
-        if (PortOf(local) == req.local_port && PortOf(peer) == req.remote_port) {
-            ::shutdown(fd, SHUT_RDWR);
-            return;
+        if (PortOf(local) == req.local_port && PortOf(peer) == req.remote_port) return fd;
+    }
+    return -1;
+}
+
+void DropConnection(const httplib::Request& req) {
+    if (const int fd = SocketOf(req); fd >= 0) ::shutdown(fd, SHUT_RDWR);
+}
+
+// Answers with the response's status line and headers but no Content-Length, and closes
+// the connection half-way through the body: the end of the connection looks like the end
+// of the page.
+void CutConnection(const httplib::Request& req, const httplib::Response& res) {
+    const int fd = SocketOf(req);
+    if (fd < 0) return;
+    std::string bytes = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
+    for (const auto& [name, value] : res.headers) bytes += name + ": " + value + "\r\n";
+    bytes += "\r\n" + res.body.substr(0, res.body.size() / 2);
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) break;
+        sent += static_cast<std::size_t>(n);
+    }
+    ::shutdown(fd, SHUT_RDWR);
+}
+
+// A 200 body that is not a page of the service, for the faults that send one.
+std::string SpoiltBody(Fault fault) {
+    switch (fault) {
+        case Fault::HtmlPage:
+            return "<!DOCTYPE html><html><head><title>Sign in to the network</title></head>"
+                   "<body><form action=\"/login\"><input name=\"user\"></form></body></html>";
+        case Fault::DeepPage: {
+            std::string body = "[";
+            for (int i = 0; i < 200; ++i) body += "{\"a\":";
+            return body + "1" + std::string(200, '}') + "]";
         }
+        case Fault::ManyRecords: {
+            std::string body = "[{}";
+            for (int i = 0; i < 10000; ++i) body += ",{}";
+            return body + "]";
+        }
+        default:
+            return {};
     }
 }
 
@@ -461,6 +502,15 @@ void Emulator::Impl::Serve(const httplib::Request& req, httplib::Response& res, 
     if (d.fault != Fault::OmitRemaining)
         res.set_header("x-rate-limit-remaining", std::to_string(v.remaining));
     if (d.fault != Fault::OmitReset) res.set_header("x-rate-limit-reset", std::to_string(v.reset));
+    if (answer.status != 200) return;
+    if (d.fault == Fault::CutPage) return CutConnection(req, res);
+    if (std::string spoilt = SpoiltBody(d.fault); !spoilt.empty()) {
+        if (d.fault == Fault::HtmlPage) {
+            res.headers.erase("Content-Type");
+            res.set_header("Content-Type", "text/html");
+        }
+        res.body = std::move(spoilt);
+    }
 }
 
 // ---- endpoints ----------------------------------------------------------------------------------------

@@ -25,6 +25,10 @@ constexpr FaultNameEntry kFaultNames[] = {
     {Fault::OmitReset, "omit-reset"},
     {Fault::Error500, "500"},
     {Fault::Error503, "503"},
+    {Fault::HtmlPage, "html"},
+    {Fault::CutPage, "cut"},
+    {Fault::DeepPage, "deep"},
+    {Fault::ManyRecords, "many"},
 };
 
 [[noreturn]] void Bad(const std::string& message) {

@@ -42,6 +42,10 @@ enum class Fault {
     OmitReset,        // answer without x-rate-limit-reset
     Error500,         // 500 Internal Server Error
     Error503,         // 503 Service Unavailable
+    HtmlPage,         // 200 with a captive portal's HTML (and the quota headers)
+    CutPage,          // 200 without Content-Length, the connection closed half-way through the page
+    DeepPage,         // 200 with a page nested deeper than any service object
+    ManyRecords,      // 200 with a page of more records than any page holds
 };
 
 // "search", "timeline", "lookup", "followers", "friends", "ids", "friend-ids", "limit-status", "v2-search",
@@ -49,8 +53,8 @@ enum class Fault {
 // "token"
 const char* FamilyName(Family family);
 std::optional<Family> FamilyFromName(const std::string& name);
-const char* FaultName(
-    Fault fault);  // "close", "stall", "omit-limit", "omit-remaining", "omit-reset", "500", "503"
+const char* FaultName(Fault fault);  // "close", "stall", "omit-limit", "omit-remaining", "omit-reset", "500",
+                                     // "503", "html", "cut", "deep", "many"
 std::optional<Fault> FaultFromName(const std::string& name);
 
 struct FaultRule {

@@ -6,6 +6,7 @@
 // holds the scorer stand-in copied from beside this program.
 #include <QApplication>
 #include <QPixmap>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QThread>
 #include <cstdio>
@@ -26,10 +27,9 @@ namespace {
 
 // Nobody is there to answer: questions are printed and take their first button.
 class UnattendedToolkit : public marlin::QtToolkit {
-  public:
-    using marlin::QtToolkit::MessageBox;
-    marlin::MsgResult MessageBox(const std::string& text, const std::string& title,
-                                 marlin::MsgButtons buttons, marlin::MsgIcon) override {
+  protected:
+    marlin::MsgResult ShowMessageBox(const std::string& text, const std::string& title,
+                                     marlin::MsgButtons buttons, marlin::MsgIcon) override {
         std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
         const bool yes = buttons == marlin::MsgButtons::YesNo || buttons == marlin::MsgButtons::YesNoCancel;
         return yes ? marlin::MsgResult::Yes : marlin::MsgResult::OK;
@@ -79,6 +79,15 @@ int main(int argc, char** argv) {
         }
         form.State().OutTable.SetSelectedIndex(1);
         form.Session().Timer1.Tick();
+        // The Frequencies tab counts when asked, as the Tools menu asks it, and gets the room
+        // to show its list.
+        if (argc > 3 && std::string(argv[3]) == "Frequencies") {
+            form.State().Tweets.mFrequencies.Click();
+            if (auto* panes = window.findChild<QSplitter*>("MainSplitter")) {
+                const int height = panes->height();
+                panes->setSizes({height * 20 / 100, height * 30 / 100, height * 50 / 100});
+            }
+        }
         if (argc > 3) {
             auto* tabs = window.findChild<QTabWidget*>("BottomTabs");
             if (QWidget* tab = window.findChild<QWidget*>(QString::fromLocal8Bit(argv[3])); tabs && tab)

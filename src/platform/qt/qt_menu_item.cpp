@@ -43,7 +43,9 @@ void QtMenuItem::Apply() {
     const QString caption = ToQt(m_item.Caption());
     if (m_menu) {
         m_menu->setTitle(caption);
-    } else {
+    } else if (!m_action->isSeparator()) {
+        // A separator's caption ("-") names it in the model; the line is what is drawn,
+        // and some styles would draw the text as well.
         m_action->setText(caption);
     }
     if (m_item.Checked() && !m_action->isCheckable()) m_action->setCheckable(true);

@@ -5,34 +5,31 @@
 #include <vector>
 
 #include "platform/report_list.h"
+#include "workspace/export/cell_kinds.h"
 
 namespace marlin {
 
-// A table as CSV that spreadsheets open without harm: RFC 4180 (a header row, records
-// ended by CR LF, every field in double quotes with inner quotes doubled, line breaks kept
-// inside their field), UTF-8 behind a byte-order mark so the characters come out right, and
-// the padding of the numbers removed.
+// A table as CSV that spreadsheets and programs read alike: RFC 4180 (a header row,
+// records ended by CR LF, every field in double quotes with inner quotes doubled, line
+// breaks kept inside their field), UTF-8 behind a byte-order mark so the characters come
+// out right, and the padding of the numbers removed.
 //
-// Ids of 18 and 19 digits are more than a spreadsheet's number keeps (15 significant
-// digits), so an id field is written as the formula ="<digits>", which Excel and Google
-// Sheets (and LibreOffice Calc when it evaluates formulas on import) turn into the text of
-// every digit; it then sorts and matches as text.
-// A plain digit field in quotes would not help: the quotes only group the field and the
-// spreadsheet still reads a number. Any other field that is a run of more than 15 digits
-// gets the same form.
+// Ids are written as their plain digits: pandas and R read them whole when told the
+// column is a text, and a formula such as ="…" would reach such programs as the formula.
+// Dates are ISO 8601 in UTC ("2026-12-09T08:28:09Z"), which every program parses.
 class CsvExport {
   public:
     static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
     // One quoted field, padding removed.
     static std::string Field(std::string_view cell);
-    // One id field: ="<digits>" in quotes; an empty cell stays an empty field.
-    static std::string IdField(std::string_view cell);
+    // One field of a date column: the ISO form, or the cell as it stands when it holds no date.
+    static std::string DateField(std::string_view cell);
 
-    // The whole table with its column headers as the first record. idColumns are the
-    // positions written with IdField.
-    static std::string Text(const ReportList& table, const std::vector<int>& idColumns);
-    // The Tweets table (TweetID as an id) and a user table (ID as an id).
+    // The whole table with its column headers as the first record; kinds[k] says how
+    // column k is written (a column without a kind is text).
+    static std::string Text(const ReportList& table, const std::vector<CellKind>& kinds);
+    // The Tweets table and a user table with their ids and dates (CellKinds).
     static std::string TweetsText(const ReportList& tweets);
     static std::string UsersText(const ReportList& users);
 
@@ -44,9 +41,6 @@ class CsvExport {
     // False when the table file cannot be read or the CSV cannot be written.
     static bool TweetsFromTableFile(const std::string& tableFile, const std::string& csvFile);
     static bool UsersFromTableFile(const std::string& tableFile, const std::string& csvFile);
-
-  private:
-    static bool LongDigitRun(std::string_view text);
 };
 
 }  // namespace marlin

@@ -4,12 +4,14 @@
 
 #include "workspace/export/csv_export.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/xlsx_export.h"
 
 namespace marlin {
 
 namespace {
 
 constexpr const char* kCsvFilter = "CSV (*.csv)|*.csv";
+constexpr const char* kXlsxFilter = "Excel Workbook (*.xlsx)|*.xlsx";
 
 }  // namespace
 
@@ -22,6 +24,15 @@ void ExportCommands::SetUpControls() {
     w.Tweets.mExportNetwork.SetCaption("Export Network…");
     w.Tweets.mExportTweetsCsv.SetCaption("Export Tweets as CSV (UTF-8)…");
     w.Users.mExportUsersCsv.SetCaption("Export Users as CSV (UTF-8)…");
+    w.Tweets.mExportXlsx.SetCaption("Export as Excel Workbook…");
+    w.Tweets.mExportXlsx.SetAction([this] { mExportXlsx_Click(); });
+    w.Tweets.mExportCoHashtag.SetCaption("Export Co-hashtag Network…");
+    w.Tweets.mExportHashtagUser.SetCaption("Export Hashtag–User Network…");
+    w.Tweets.mExportCoHashtag.SetAction(
+        [this] { mExportHashtagNetwork_Click(HashtagNetwork::Shape::CoHashtag); });
+    w.Tweets.mExportHashtagUser.SetAction(
+        [this] { mExportHashtagNetwork_Click(HashtagNetwork::Shape::HashtagUser); });
+    w.Tweets.mFrequencies.SetCaption("Frequencies…");
     w.Tweets.mExportNetwork.SetAction([this] { mExportNetwork_Click(); });
     w.Tweets.mExportTweetsCsv.SetAction([this] { mExportTweetsCsv_Click(); });
     w.Users.mExportUsersCsv.SetAction([this] { mExportUsersCsv_Click(); });
@@ -45,6 +56,13 @@ void ExportCommands::Written(bool ok, const std::string& fileName) const {
     if (!ok)
         w.Tk.MessageBox("Couldn't save: " + fileName + " -- The file could not be written.", kSaveErrorTitle,
                         MsgButtons::OK, MsgIcon::Exclamation);
+}
+
+std::string ExportCommands::UserTableStem() const {
+    const std::size_t current = static_cast<std::size_t>(m_window.Users.CurUserTable);
+    if (current > 0 && current < m_window.Users.UserTableName.size())
+        return m_window.Users.UserTableName[current];
+    return TableStem() + "_users";
 }
 
 bool ExportCommands::UseUserList() const {
@@ -95,14 +113,45 @@ void ExportCommands::mExportUsersCsv_Click() {
         w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
         return;
     }
-    const std::size_t current = static_cast<std::size_t>(w.Users.CurUserTable);
-    const std::string stem = current > 0 && current < w.Users.UserTableName.size()
-                                 ? w.Users.UserTableName[current]
-                                 : TableStem() + "_users";
-    const std::string fileName = AskFile("Export Users as CSV", kCsvFilter, "csv", stem);
+    const std::string fileName = AskFile("Export Users as CSV", kCsvFilter, "csv", UserTableStem());
     if (fileName.empty()) return;
     w.Tk.SetCursor(CursorShape::Busy);
     Written(CsvExport::Write(fileName, CsvExport::UsersText(table)), fileName);
+}
+
+void ExportCommands::mExportHashtagNetwork_Click(HashtagNetwork::Shape shape) {
+    MainWindowState& w = m_window;
+    if (w.OutTable.RowCount() == 0) {
+        w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    const bool co = shape == HashtagNetwork::Shape::CoHashtag;
+    const std::string fileName =
+        AskFile(co ? "Export Co-hashtag Network" : "Export Hashtag–User Network", kGraphFilter, "graphml",
+                TableStem() + (co ? "_cohashtag" : "_hashtag_user"));
+    if (fileName.empty()) return;
+    w.Tk.SetCursor(CursorShape::Busy);
+    Written(HashtagNetwork::FromTweets(w.OutTable, shape).Write(fileName), fileName);
+}
+
+void ExportCommands::mExportXlsx_Click() {
+    MainWindowState& w = m_window;
+    std::vector<XlsxExport::Sheet> sheets;
+    if (w.OutTable.RowCount() > 0) sheets.push_back(XlsxExport::TweetsSheet(w.OutTable));
+    const ReportList& users = w.CurrentUserTable();
+    if (users.RowCount() > 0) {
+        const std::string name = w.Users.CurUserTable == 0 ? std::string("Users") : UserTableStem();
+        sheets.push_back(XlsxExport::UsersSheet(users, name));
+    }
+    if (sheets.empty()) {
+        w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    const std::string stem = w.OutTable.RowCount() > 0 ? TableStem() : UserTableStem();
+    const std::string fileName = AskFile("Export as Excel Workbook", kXlsxFilter, "xlsx", stem);
+    if (fileName.empty()) return;
+    w.Tk.SetCursor(CursorShape::Busy);
+    Written(XlsxExport::Write(fileName, sheets), fileName);
 }
 
 }  // namespace marlin

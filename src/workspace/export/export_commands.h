@@ -2,12 +2,14 @@
 
 #include <string>
 
+#include "workspace/export/hashtag_network.h"
 #include "workspace/main_window_state.h"
 
 namespace marlin {
 
-// File › "Export Network…", "Export Tweets as CSV (UTF-8)…" and "Export Users as CSV
-// (UTF-8)…": the tables as files for graph programs and spreadsheets. Each asks for a file
+// File › "Export Network…", "Export Tweets as CSV (UTF-8)…", "Export Users as CSV
+// (UTF-8)…" and "Export as Excel Workbook…": the tables as files for graph programs,
+// spreadsheets and statistics programs. Each asks for a file
 // of its own (the common dialog's file name belongs to the table files) and writes it
 // through the atomic writer; a file that cannot be written is said so, and an earlier file
 // of that name is left as it was.
@@ -26,6 +28,11 @@ class ExportCommands {
     void mExportNetwork_Click();
     void mExportTweetsCsv_Click();
     void mExportUsersCsv_Click();  // the current user table
+    // The Tweets table and the current user table, each that holds rows, as the sheets of
+    // one workbook.
+    void mExportXlsx_Click();
+    // The hashtag graphs of the Tweets table.
+    void mExportHashtagNetwork_Click(HashtagNetwork::Shape shape);
 
   private:
     void SetUpControls();
@@ -35,6 +42,7 @@ class ExportCommands {
     bool UseUserList() const;
     void Written(bool ok, const std::string& fileName) const;
     std::string TableStem() const;
+    std::string UserTableStem() const;
 
     MainWindowState& m_window;
 };

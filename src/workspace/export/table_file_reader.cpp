@@ -53,7 +53,8 @@ bool TableFileReader::ReadTweets(const std::string& fileName, ReportList& table)
     table.BeginUpdate();
     table.ClearRows();
     table.ClearColumns();
-    for (const char* header : TweetTableView::kHeaders) table.AddColumn(header);
+    for (int position = 0; position < TweetColumn::Count; ++position)
+        table.AddColumn(TweetTableView::kHeaders[position], 1000, TweetTableView::ColumnAlignment(position));
     try {
         for (int record = 1; record <= data.RecordCount(); ++record) {
             if (record == 1 && data.Value(1, 1) == "DateTime") continue;  // the header line

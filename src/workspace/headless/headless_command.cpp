@@ -29,6 +29,8 @@ const std::map<std::string, Shape>& Shapes() {
         {"friends", {K::Friends, true, {"--out"}}},
         {"export-network", {K::ExportNetwork, true, {"--out"}}},
         {"export-csv", {K::ExportCsv, true, {"--out"}}},
+        {"export-xlsx", {K::ExportXlsx, true, {"--out"}}},
+        {"frequencies", {K::Frequencies, true, {"--out"}}},
         {"count", {K::Count, true, {"--back"}}},
     };
     return shapes;
@@ -40,6 +42,8 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--users") return &command.users;
     if (name == "--lang") return &command.lang;
     if (name == "--archive") return &command.archive;
+    if (name == "--by") return &command.by;
+    if (name == "--graph") return &command.graph;
     if (name == "--api") return &command.api;
     if (name == "--follows-of") return &command.followsOf;
     if (name == "--kind") return &command.followKind;
@@ -76,6 +80,12 @@ bool Given(const HeadlessCommand& command, const std::string& name) {
     HeadlessCommand copy = command;
     const std::string* field = OptionField(copy, name);
     return field && !field->empty();
+}
+
+bool OneOf(const std::string& value, std::initializer_list<const char*> allowed) {
+    for (const char* name : allowed)
+        if (value == name) return true;
+    return false;
 }
 
 std::optional<HeadlessCommand> Refuse(std::string* error, std::string text) {
@@ -137,6 +147,12 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
                       arguments[0] + " needs its " + (command.kind == Kind::Search ? "QUERY" : "argument"));
     for (const std::string& name : shape->second.required)
         if (!Given(command, name)) return Refuse(error, arguments[0] + " needs " + name);
+    if (!command.by.empty() &&
+        (command.kind != Kind::Frequencies || !OneOf(command.by, {"hour", "day", "week"})))
+        return Refuse(error, "--by takes hour, day or week, with frequencies");
+    if (!command.graph.empty() && (command.kind != Kind::ExportNetwork ||
+                                   !OneOf(command.graph, {"mention", "cohashtag", "hashtag-user"})))
+        return Refuse(error, "--graph takes mention, cohashtag or hashtag-user, with export-network");
     if (command.kind == Kind::ExportNetwork) {
         if (!SettleFollowList(command, error)) return std::nullopt;
     } else if (!command.followsOf.empty() || !command.followKind.empty()) {
@@ -153,11 +169,16 @@ std::string HeadlessCommand::UsageText() {
            "  timelines --users FILE.muk|FILE.txt --out FILE [--back DAYS] [--archive FILE.jsonl]\n"
            "  lookup --users FILE --out FILE.mut\n"
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
-           "  export-network TABLE --out FILE.graphml   (a saved tweet table)\n"
+           "  export-network TABLE --out FILE.graphml [--graph mention|cohashtag|hashtag-user]\n"
+           "                                            (a saved tweet table)\n"
            "  export-network TABLE.mut --out FILE.graphml --follows-of ACCOUNT --kind followers|friends\n"
            "                 (a user table of ACCOUNT's followers or friends; a table named\n"
            "                 ACCOUNT_followers.mut or ACCOUNT_friends.mut needs neither)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
+           "  export-xlsx TABLE --out FILE.xlsx         (the same, as an Excel workbook)\n"
+           "  frequencies TABLE --out FILE.csv|FILE.xlsx [--by hour|day|week]\n"
+           "                                            (FILE-hashtags.csv, -mentions, -authors, -domains,\n"
+           "                                            -intervals; or one workbook with those sheets)\n"
            "  count QUERY --back DAYS [--lang LL] --api v2 [--archive-search]\n"
            "      the posts per day of the query (\"date,posts\" lines), the search requests, quota\n"
            "      windows and cost a capture of them takes\n"

@@ -19,6 +19,8 @@ struct HeadlessCommand {
         Friends,
         ExportNetwork,
         ExportCsv,
+        ExportXlsx,
+        Frequencies,
         Count
     };
 
@@ -29,6 +31,8 @@ struct HeadlessCommand {
     std::string users;    // --users
     std::string lang;     // --lang
     std::string archive;  // --archive: the run's raw objects go to this file
+    std::string by;       // --by hour|day|week (frequencies; the whole table when empty)
+    std::string graph;    // --graph mention|cohashtag|hashtag-user (export-network; mention when empty)
     std::optional<int> backDays;  // --back
     std::string api;              // --api: "v2", "v1.1", or "" for the default (v1.1)
     bool archiveSearch = false;   // --archive-search: v2 searches and counts go to the full archive

@@ -1,15 +1,20 @@
 #include "workspace/headless/headless_run.h"
 #include "workspace/export/csv_export.h"
+#include "workspace/export/frequency_files.h"
+#include "workspace/export/hashtag_network.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/xlsx_export.h"
 
 #include <ctime>
 #include <fstream>
 #include <sstream>
 
 #include "core/atomic_file.h"
+#include "core/bounded_file.h"
 #include "core/code_page.h"
 #include "platform/blank_trim.h"
 #include "workspace/frm_main.h"
+#include "workspace/headless/headless_targets.h"
 #include "workspace/users/user_table_files.h"
 
 namespace marlin {
@@ -37,7 +42,7 @@ HeadlessRun::~HeadlessRun() {
     m_tk.SetIdleAction(nullptr);
 }
 
-AppCredFile::Credentials HeadlessRun::FindCredentials() const {
+AppCredFile::Credentials HeadlessRun::FindCredentials(std::string* problem) const {
     auto env = [this](const char* name) {
         const char* value = m_setup.getEnv ? m_setup.getEnv(name) : nullptr;
         return std::string(value ? value : "");
@@ -45,7 +50,7 @@ AppCredFile::Credentials HeadlessRun::FindCredentials() const {
     AppCredFile::Credentials fromEnv{env("MARLIN_APP_NAME"), env("MARLIN_CONSUMER_KEY"),
                                      env("MARLIN_CONSUMER_SECRET")};
     if (fromEnv.Complete()) return fromEnv;
-    return AppCredFile::InFolder(m_setup.appFolder).Read();
+    return AppCredFile::InFolder(m_setup.appFolder).Read(problem);
 }
 
 int HeadlessRun::Run(const std::vector<std::string>& arguments) {
@@ -65,14 +70,19 @@ int HeadlessRun::Fail(const std::string& reason) {
 }
 
 int HeadlessRun::Execute(const HeadlessCommand& command) {
+    if (const std::string problem = HeadlessTargets::Problem(command); !problem.empty()) return Fail(problem);
     if (command.kind == HeadlessCommand::Kind::ExportNetwork ||
-        command.kind == HeadlessCommand::Kind::ExportCsv)
+        command.kind == HeadlessCommand::Kind::ExportCsv ||
+        command.kind == HeadlessCommand::Kind::ExportXlsx ||
+        command.kind == HeadlessCommand::Kind::Frequencies)
         return RunExport(command);
     if (command.kind == HeadlessCommand::Kind::Count && command.api != "v2") {
         m_tk.Line(SearchVolumeEstimate::kNeedsV2);
         return kBadUsage;
     }
-    const AppCredFile::Credentials credentials = FindCredentials();
+    std::string credentialsProblem;
+    const AppCredFile::Credentials credentials = FindCredentials(&credentialsProblem);
+    if (!credentialsProblem.empty()) return Fail(credentialsProblem);
     if (!credentials.Complete())
         return Fail(
             "no credentials: set MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and MARLIN_CONSUMER_SECRET, "
@@ -85,14 +95,17 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     if (!m_setup.retryDelays.empty()) w.Settings.RetryDelays = m_setup.retryDelays;
     m_frm->Session().SetWaitForQuota(true);
     if (!command.lang.empty()) w.Settings.SearchLang = command.lang;
-    w.Settings.ArchiveFile = command.archive;
+    w.Settings.ArchiveFile = HeadlessTargets::Archive(command.archive);
     m_frm->Service().SetApiV2(command.api == "v2");
     m_frm->Service().SetFullArchiveSearch(command.archiveSearch);
     w.SetExactTexts(command.exactTexts);
     if (w.Twitter.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
-            .empty())
+            .empty()) {
+        if (!w.Twitter.AuthRefused())
+            return Fail("no token from " + m_setup.apiBase + ": " + w.Twitter.AuthFailure());
         return Fail("the service did not accept the credentials of \"" + credentials.appName + "\" at " +
-                    m_setup.apiBase);
+                    m_setup.apiBase + " (" + w.Twitter.AuthFailure() + ")");
+    }
 
     switch (command.kind) {
         case HeadlessCommand::Kind::Search:
@@ -109,6 +122,8 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
             return RunUserList(command);
         case HeadlessCommand::Kind::ExportNetwork:
         case HeadlessCommand::Kind::ExportCsv:
+        case HeadlessCommand::Kind::ExportXlsx:
+        case HeadlessCommand::Kind::Frequencies:
             return RunExport(command);
         case HeadlessCommand::Kind::Count:
             return RunCount(command);
@@ -157,16 +172,15 @@ int HeadlessRun::RunTableUpdate(const HeadlessCommand& command) {
 }
 
 std::vector<std::string> HeadlessRun::ReadUserNames(const std::string& file, std::string* error) const {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        *error = "cannot read the user list " + file;
+    std::string why;
+    const std::optional<std::string> bytes = BoundedFile::Read(file, kMaxUserListBytes, &why);
+    if (!bytes) {
+        *error = "cannot read the user list " + file + " (" + why + ")";
         return {};
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
     // A .muk line is the user's id and screen name; a plain list holds one name a line.
     std::vector<std::string> names;
-    std::istringstream lines(CodePage::FromWindows1252(bytes.str()));
+    std::istringstream lines(CodePage::FromWindows1252(*bytes));
     for (std::string line; std::getline(lines, line);) {
         const std::vector<std::string> fields = SplitFields(line);
         std::string name = Trimmed(fields.size() > 1 ? fields[1] : fields[0]);
@@ -312,18 +326,41 @@ int HeadlessRun::RunCount(const HeadlessCommand& command) {
 }
 
 int HeadlessRun::RunExport(const HeadlessCommand& command) {
+    // A table file is a file: a device or a FIFO (/dev/zero) would be read without end.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(command.subject, error))
+        return Fail(command.subject + " is not a table file");
     const bool users = command.subject.ends_with(".mut");
     bool written = false;
+    if (command.kind == HeadlessCommand::Kind::Frequencies) {
+        if (!FrequencyFiles::FromTableFile(command.subject, command.out, command.by))
+            return Fail("cannot read " + command.subject + " or write " + command.out);
+        for (const std::string& file : FrequencyFiles::FilesFor(command.out)) Saved(file);
+        return kDone;
+    }
     if (command.kind == HeadlessCommand::Kind::ExportNetwork && users)
         written = NetworkExport::FromUserTableFile(command.subject, command.out,
                                                    {command.followsOf, command.followKind == "followers"});
+    else if (command.kind == HeadlessCommand::Kind::ExportNetwork && !command.graph.empty() &&
+             command.graph != "mention")
+        written =
+            HashtagNetwork::FromTableFile(command.subject, command.out,
+                                          command.graph == "cohashtag" ? HashtagNetwork::Shape::CoHashtag
+                                                                       : HashtagNetwork::Shape::HashtagUser);
     else if (command.kind == HeadlessCommand::Kind::ExportNetwork)
         written = NetworkExport::FromTableFile(command.subject, command.out);
+    else if (command.kind == HeadlessCommand::Kind::ExportXlsx)
+        written = users ? XlsxExport::UsersFromTableFile(command.subject, command.out)
+                        : XlsxExport::TweetsFromTableFile(command.subject, command.out);
     else
         written = users ? CsvExport::UsersFromTableFile(command.subject, command.out)
                         : CsvExport::TweetsFromTableFile(command.subject, command.out);
     if (!written) return Fail("cannot read " + command.subject + " or write " + command.out);
-    m_tk.Line("Saved " + command.out);
+    return Saved(command.out);
+}
+
+int HeadlessRun::Saved(const std::string& fileName) {
+    m_tk.Line("Saved " + fileName);
     return kDone;
 }
 

@@ -48,9 +48,12 @@ class HeadlessRun {
     // arguments: what follows "--headless".
     int Run(const std::vector<std::string>& arguments);
 
+    // A user list is names, one a line: more than this is not a user list.
+    static constexpr std::size_t kMaxUserListBytes = std::size_t{64} << 20;
+
     // The credentials from the environment when all three variables are set, else from
-    // the program folder's appcred.
-    AppCredFile::Credentials FindCredentials() const;
+    // the program folder's appcred (*problem says why a file too large was not read).
+    AppCredFile::Credentials FindCredentials(std::string* problem = nullptr) const;
 
   private:
     int Execute(const HeadlessCommand& command);
@@ -62,6 +65,7 @@ class HeadlessRun {
     int RunCount(const HeadlessCommand& command);
     // The exports read a saved table and need neither credentials nor the service.
     int RunExport(const HeadlessCommand& command);
+    int Saved(const std::string& fileName);
     int SaveTweets(const std::string& file);
     // SaveTweets and RetrievalOutcome of a run that made a new table.
     int SaveRetrieved(const std::string& file);

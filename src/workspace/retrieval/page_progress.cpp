@@ -5,7 +5,7 @@
 namespace marlin {
 
 PageProgress::PageProgress(std::string keyName, std::string firstKey)
-    : m_keyName(std::move(keyName)), m_lastKey(std::move(firstKey)) {}
+    : m_keyName(std::move(keyName)), m_lastKey(std::move(firstKey)), m_keys{m_lastKey} {}
 
 bool PageProgress::Add(const std::string& id) {
     const bool added = m_seen.insert(id).second;
@@ -22,6 +22,10 @@ bool PageProgress::PageMoved(const std::string& nextKey) {
     }
     if (nextKey == m_lastKey) {
         m_stopLine = "Paging stopped: the service repeated the previous " + m_keyName + " (" + nextKey + ")";
+        return false;
+    }
+    if (!m_keys.insert(nextKey).second) {
+        m_stopLine = "Paging stopped: the service sent an earlier " + m_keyName + " again (" + nextKey + ")";
         return false;
     }
     m_lastKey = nextKey;

@@ -11,7 +11,8 @@ namespace marlin {
 // Watches a paging loop for a service that stops moving it on. A service that ignores
 // max_id or a cursor answers the same page again and again; without this watch the loop
 // would pile up the same records until memory ran out. The loop stops at the first page
-// that repeats the position it was asked for, or that brings no record the loop did not
+// that names a position the loop was at before (a cursor cycle 5, 6, 5 would bring new
+// records on every page and never end), or that brings no record the loop did not
 // already have; what came before that page stays.
 class PageProgress {
   public:
@@ -36,6 +37,7 @@ class PageProgress {
   private:
     std::string m_keyName;
     std::string m_lastKey;
+    std::unordered_set<std::string> m_keys;  // every position asked for in this run
     std::unordered_set<std::string> m_seen;
     int m_newOnPage = 0;
     std::string m_stopLine;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 
 namespace marlin {
 
@@ -46,8 +47,27 @@ bool QuotaWait::Wait(const std::function<long long()>& leftMilliseconds,
     return over;
 }
 
-bool QuotaWait::UntilReset(const SKDFuncs::DateValue& resetTime, const std::string& windowName) {
+SKDFuncs::DateValue QuotaWait::BelievedReset(const SKDFuncs::DateValue& resetTime,
+                                             const std::string& windowName) {
+    if (SecondsUntil(resetTime) <= kWindowSeconds + kMarginSeconds) return resetTime;
+    const std::string announced = SKDFuncs::FormatLocalDateTime(resetTime);
+    const std::time_t now = std::time(nullptr) + static_cast<std::time_t>(kWindowSeconds);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const SKDFuncs::DateValue oneWindow{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                        local.tm_hour,        local.tm_min,     local.tm_sec};
+    m_window.Progress.AppendAboveLast(
+        "The service announced the next " + windowName + " window for " + announced +
+        ", more than one window ahead: waiting one window (15 minutes) instead");
+    return oneWindow;
+}
+
+bool QuotaWait::UntilReset(const SKDFuncs::DateValue& announcedReset, const std::string& windowName) {
     MainWindowState& w = m_window;
+    const SKDFuncs::DateValue resetTime = BelievedReset(announcedReset, windowName);
+    if (SecondsUntil(resetTime) > 0)
+        w.Progress.AppendAboveLast("Waiting until " + SKDFuncs::FormatLocalDateTime(resetTime) +
+                                   " for the next " + windowName + " window");
     const std::string before = w.InfoBar.Panel(3);
     const bool reset = Wait([&] { return SecondsUntil(resetTime) * 1000; },
                             [&](long long left) {
@@ -84,8 +104,9 @@ TwitterAPI::AutoRetry QuotaWait::RetryPause(int attempt) {
     if (m_window.Run.Cancelled()) return TwitterAPI::AutoRetry::GiveUp;
     const std::string what = "Retrying the request (" + std::to_string(attempt + 1) + " of " +
                              std::to_string(delays.size()) + ") in";
-    return For(delays[static_cast<std::size_t>(attempt)], what) ? TwitterAPI::AutoRetry::Retry
-                                                                : TwitterAPI::AutoRetry::GiveUp;
+    const int pause = delays[static_cast<std::size_t>(attempt)];
+    m_window.Progress.AppendAboveLast(what + " " + Countdown((pause + 999) / 1000));
+    return For(pause, what) ? TwitterAPI::AutoRetry::Retry : TwitterAPI::AutoRetry::GiveUp;
 }
 
 bool QuotaWait::WaitedOutSpentWindow(const TwitterAPI& client, ResourceFamily family,

@@ -16,11 +16,16 @@ namespace marlin {
 class QuotaWait {
   public:
     static constexpr int kStepMilliseconds = 200;
+    // The service's windows last 15 minutes; a reset announced further ahead than one
+    // window and this margin is not believed (a reset in the year 2100 would wait for ever).
+    static constexpr long long kWindowSeconds = 15 * 60;
+    static constexpr long long kMarginSeconds = 60;
 
     explicit QuotaWait(MainWindowState& window) : m_window(window) {}
 
-    // Waits until the local time resetTime. windowName names the window in the status bar
-    // ("Waiting for the next search window: 4:31"). False when Cancel ended the wait.
+    // Waits until the local time resetTime, at most one window length. windowName names the
+    // window in the status bar ("Waiting for the next search window: 4:31") and in the log
+    // line every wait adds. False when Cancel ended the wait.
     bool UntilReset(const SKDFuncs::DateValue& resetTime, const std::string& windowName);
 
     // The wait of the profile look-ups and the follower lists: until the clock `now`
@@ -50,6 +55,8 @@ class QuotaWait {
     // false when Cancel ended the wait.
     bool Wait(const std::function<long long()>& leftMilliseconds,
               const std::function<void(long long left)>& show, int stepMilliseconds);
+    // The reset to wait for: resetTime, or one window from now when resetTime lies further.
+    SKDFuncs::DateValue BelievedReset(const SKDFuncs::DateValue& resetTime, const std::string& windowName);
 
     MainWindowState& m_window;
 };

@@ -1,5 +1,6 @@
 #include "workspace/retrieval/search_volume_estimate.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -21,6 +22,11 @@ std::string Dollars(double amount, const char* format) {
     char text[48];
     std::snprintf(text, sizeof text, format, amount);
     return text;
+}
+
+// Half a cent goes up, as a bill rounds it; the binary fraction would otherwise round it either way.
+double Cents(double dollars) {
+    return std::round(dollars * 100 + 1e-6) / 100;
 }
 
 std::string Plural(int64_t n, const std::string& word) {
@@ -45,7 +51,7 @@ VolumeEstimate VolumeEstimate::From(std::vector<TweetCountDay> days, bool fullAr
 std::string VolumeEstimate::Summary(double pricePerPost) const {
     return Plural(posts, "post") + ", " + Plural(requests, "search request") + ", " +
            Plural(windows, "quota window") + " (" + std::to_string(minutes) + " minutes), " +
-           Dollars(cost, "$%.2f") + " at " + Dollars(pricePerPost, "$%g") + " a post read";
+           Dollars(Cents(cost), "$%.2f") + " at " + Dollars(pricePerPost, "$%g") + " a post read";
 }
 
 SearchVolumeEstimate::SearchVolumeEstimate(MainWindowState& window) : m_window(window) {

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "workspace/retrieval/page_bound.h"
 #include "workspace/retrieval/page_progress.h"
 
 namespace marlin {
@@ -10,28 +11,32 @@ bool TweetPageLoop::Run(const Source& source, const std::string& firstMaxId) {
     MainWindowState& w = m_window;
     TwitterAPI& twitter = w.Twitter;
     TweetSet& tweets = twitter.Tweets;
-    std::string maxId = firstMaxId;
+    PageBound bound(firstMaxId);
     bool reached = false;
-    PageProgress progress("max_id", maxId);
+    PageProgress progress("max_id", firstMaxId);
     std::string stopLine;
     int before = 0;
     try {
         do {
             before = tweets.Count();
             do {
-                w.LastGET.SetText(source.fetch(maxId));
+                w.LastGET.SetText(source.fetch(bound.MaxId()));
             } while (m_steps.ResendAfterSpentWindow(twitter, source.family, source.windowName));
             const int count = twitter.LastResponseCount();
             if (count == -1 && !w.Run.Cancelled() && source.refused) {
                 source.refused();
             } else if (count > 0) {
+                if (!bound.Keep(tweets, before)) {
+                    stopLine = bound.StopLine();
+                    break;
+                }
                 if (!progress.TweetPageMoved(tweets, before)) {
                     stopLine = progress.StopLine();
                     break;
                 }
-                maxId = tweets.OldestTweetId(true);
+                const int kept = tweets.Count() - before;
                 reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
-                source.taken(count);
+                source.taken(kept);
                 w.Tk.DoEvents();
             }
             w.Progress.ScrollToLast();

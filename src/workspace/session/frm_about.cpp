@@ -86,7 +86,9 @@ void frmAbout::cmdOK_Click() {
     m_busy = true;
     std::string token = m_twitter.AuthAppAccess(tbCred[0].Text(), tbCred[1].Text(), tbCred[2].Text());
     if (token.empty()) {
-        Status.SetCaption(kFailedStatus);
+        // Only a refusal is the credentials' fault; a certificate or a time-out is named.
+        Status.SetCaption(m_twitter.AuthRefused() ? std::string(kFailedStatus)
+                                                  : "Authentication failed: " + m_twitter.AuthFailure());
         Status.SetForeColor(kRed);
         m_busy = false;
         return;

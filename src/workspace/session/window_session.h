@@ -39,10 +39,16 @@ class WindowSession {
     MenuItem mSetLang{"Set Search Language"};
     MenuItem mSetProxy{"Set Proxy"};
     MenuItem mAbout{"About"};
+    // File › "Quit" (Ctrl+Q): closes the window as its close button does (the window sets the action).
+    MenuItem mQuit{"Quit"};
     // The window's two splitters: the panes above, the Tweets table and the tabs below, and
     // the three frames side by side at the top. Their sizes live in the prefs file.
     Splitter MainSplitter{"MainSplitter"};
     Splitter TopSplitter{"TopSplitter"};
+    // The window's place on the screen, stored with the panes: left, top, width and height
+    // of the normal (not maximised) window, and 1 when it was maximised. Empty until the
+    // window closes once, so the first start chooses its own size.
+    Splitter WindowGeometry{"Window"};
     // The credentials dialog, created with the window and hidden rather than destroyed.
     frmAbout About;
     // Settings › "Service API", "Full-Archive Search (v2)", "Price per Post Read…".

@@ -37,12 +37,15 @@ bool RightAligned(int position) {
 
 TweetTableView::TweetTableView(MainWindowState& window) : m_window(window) {}
 
+Alignment TweetTableView::ColumnAlignment(int position) {
+    return RightAligned(position) ? Alignment::Right : Alignment::Left;
+}
+
 void TweetTableView::CreateColumns() {
     ReportList& table = m_window.OutTable;
     table.ClearColumns();
     for (int position = 0; position < TweetColumn::Count; ++position)
-        table.AddColumn(kHeaders[position], 1000,
-                        RightAligned(position) ? Alignment::Right : Alignment::Left);
+        table.AddColumn(kHeaders[position], 1000, ColumnAlignment(position));
     // Newest first with sorting on: the first row then holds the newest TweetID, which is
     // what an update asks the service for tweets after.
     table.SetSortOrder(SortDirection::Descending);

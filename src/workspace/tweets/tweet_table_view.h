@@ -18,6 +18,8 @@ class TweetTableView {
     // Numbers are padded to this width so the text sort orders them as numbers.
     static constexpr int kPadWidth = 7;
     static const std::array<const char*, TweetColumn::Count> kHeaders;
+    // Numbers sit on the right (the exports write those columns' cells as numbers).
+    static Alignment ColumnAlignment(int position);
 
     explicit TweetTableView(MainWindowState& window);
 

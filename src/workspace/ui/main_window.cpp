@@ -46,6 +46,7 @@
 #include "platform/qt/qt_text_box.h"
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_window.h"
+#include "workspace/ui/frequency_view.h"
 #include "workspace/ui/raw_text_view.h"
 #include "workspace/ui/tweet_chart_view.h"
 
@@ -144,6 +145,8 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
         chart->ShowEstimate(days);
         bottom->setCurrentWidget(chart);
     });
+    auto* frequencies = Named(new FrequencyView(m_form.State().OutTable), "Frequencies");
+    bottom->addTab(frequencies, tr("Frequencies"));
 
     // The frames above scroll when the user gives their room to the Tweets table.
     auto* topScroll = Named(new QScrollArea, "TopPanes");
@@ -163,6 +166,10 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     m_mainSplitter = new QtSplitter(m_form.Session().MainSplitter, main);
 
     BuildMenus();
+    m_form.State().Tweets.mFrequencies.SetAction([bottom, frequencies] {
+        bottom->setCurrentWidget(frequencies);
+        frequencies->Count();
+    });
     BuildPopups();
     BuildStatusBar();
 
@@ -173,11 +180,39 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     session.SetFocusAction([this] { FocusWindow(); });
     session.SetEndProgramAction([] { QCoreApplication::exit(0); });
 
-    // A good share of the screen to start with; the user resizes from there.
+    // Most of the screen at the first start; later starts put the window back where it was.
     if (const QScreen* screen = this->screen()) {
-        const QSize available = screen->availableSize();
-        resize(available.width() * 4 / 5, available.height() * 4 / 5);
+        const QRect available = screen->availableGeometry();
+        const QSize size(available.width() * 9 / 10, available.height() * 9 / 10);
+        setGeometry(QRect(available.center() - QPoint(size.width() / 2, size.height() / 2), size));
     }
+    m_subscriptions.push_back(session.WindowGeometry.Subscribe([this](const ModelChange&) {
+        if (!m_storingGeometry) ApplyGeometry();
+    }));
+}
+
+void MainWindow::ApplyGeometry() {
+    const std::vector<int>& stored = m_form.Session().WindowGeometry.Sizes();
+    if (stored.size() < 5 || stored[2] <= 0 || stored[3] <= 0) return;
+    QRect place(stored[0], stored[1], stored[2], stored[3]);
+    // A screen that has gone since leaves the window where it is, at the stored size.
+    if (const QScreen* screen = this->screen(); screen && !screen->availableGeometry().intersects(place))
+        place.moveTopLeft(screen->availableGeometry().topLeft());
+    if (stored[4] != 0) {
+        setGeometry(place);
+        showMaximized();
+    } else {
+        if (isMaximized()) showNormal();
+        setGeometry(place);
+    }
+}
+
+void MainWindow::StoreGeometry() {
+    const QRect place = isMaximized() ? normalGeometry() : geometry();
+    m_storingGeometry = true;
+    m_form.Session().WindowGeometry.SetSizes({std::max(0, place.x()), std::max(0, place.y()), place.width(),
+                                              place.height(), isMaximized() ? 1 : 0});
+    m_storingGeometry = false;
 }
 
 MainWindow::~MainWindow() = default;
@@ -188,8 +223,15 @@ void MainWindow::Start() {
     // unless the user's own sizes are known already.
     auto* panes = findChild<QSplitter*>("MainSplitter");
     if (panes && m_form.Session().MainSplitter.Sizes().empty()) {
-        const int height = panes->height();
-        panes->setSizes({height * 24 / 100, height * 56 / 100, height * 20 / 100});
+        // The Tweets table takes 62 % of the window's height; the frames above get what they
+        // ask for, up to half of the rest, and the tabs below the remainder.
+        const int total = panes->height();
+        const int topLeast = panes->widget(0)->minimumSizeHint().height();
+        const int bottomLeast = panes->widget(2)->minimumSizeHint().height();
+        const int tweets = std::min(total - topLeast - bottomLeast, height() * 62 / 100);
+        const int bottom = std::max(bottomLeast, (total - tweets) / 2);
+        const int top = std::min(panes->widget(0)->sizeHint().height(), total - tweets - bottom);
+        panes->setSizes({top, tweets, total - tweets - top});
     } else if (m_mainSplitter) {
         m_mainSplitter->Apply();
     }
@@ -418,8 +460,14 @@ void MainWindow::BuildMenus() {
     MakeAction(file, w.Users.mImportProfiler, "mImportProfiler");
     file->addSeparator();
     MakeAction(file, w.Tweets.mExportNetwork, "mExportNetwork");
+    MakeAction(file, w.Tweets.mExportCoHashtag, "mExportCoHashtag");
+    MakeAction(file, w.Tweets.mExportHashtagUser, "mExportHashtagUser");
     MakeAction(file, w.Tweets.mExportTweetsCsv, "mExportTweetsCsv");
     MakeAction(file, w.Users.mExportUsersCsv, "mExportUsersCsv");
+    MakeAction(file, w.Tweets.mExportXlsx, "mExportXlsx");
+    file->addSeparator();
+    MakeAction(file, session.mQuit, "mQuit")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    session.mQuit.SetAction([this] { close(); });
     bar->addMenu(file);
 
     QMenu* tools = MakeMenu(this, w.Tweets.mTools, "mTools");
@@ -431,6 +479,7 @@ void MainWindow::BuildMenus() {
     MakeSeparator(tools, w.Tweets.mLine0, "mLine0");
     MakeAction(tools, w.Tweets.mRemRT, "mRemRT");
     MakeAction(tools, w.Tweets.mFilterTweets, "mFilterTweets");
+    MakeAction(tools, w.Tweets.mFrequencies, "mFrequencies");
     MakeSeparator(tools, w.Tweets.mLine1, "mLine1");
     MakeAction(tools, w.Tweets.mCopyLog, "mCopyLog");
     MakeAction(tools, w.Tweets.mContinueBack, "mContinueBack");
@@ -527,6 +576,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         QTimer::singleShot(200, this, [this] { close(); });
         return;
     }
+    StoreGeometry();
     if (!m_form.Form_QueryUnload()) {
         event->ignore();
         return;

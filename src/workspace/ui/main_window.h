@@ -54,6 +54,9 @@ class MainWindow : public QMainWindow {
     void ScheduleUserTableCheck();
     void BindCurrentUserTable();
     void FocusWindow();
+    // The window's place from prefs (WindowGeometry), and back into it before the prefs are written.
+    void ApplyGeometry();
+    void StoreGeometry();
 
     frmMain& m_form;
     std::unique_ptr<AboutDialog> m_about;
@@ -62,6 +65,7 @@ class MainWindow : public QMainWindow {
     QtSplitter* m_mainSplitter = nullptr;
     const ReportList* m_boundUserTable = nullptr;
     bool m_userTableCheckPending = false;
+    bool m_storingGeometry = false;
     std::vector<Subscription> m_subscriptions;
 };
 

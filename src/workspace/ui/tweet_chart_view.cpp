@@ -3,10 +3,13 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QFileDialog>
+#include <QGraphicsScene>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMessageBox>
@@ -23,8 +26,11 @@ namespace {
 
 // Changes are gathered for this long before the chart is rebuilt.
 constexpr int kSettleMilliseconds = 250;
-// Beyond this many buckets the category labels would overlap into a smear.
-constexpr int kMaxLabelledBuckets = 48;
+// The width a time label takes on the axis, in average characters ("27/08/2008 13:00" and room).
+constexpr int kLabelCharacters = 20;
+// A saved chart has this size whatever the pane's, so figures made from it match.
+constexpr int kSavedWidth = 1600;
+constexpr int kSavedHeight = 900;
 // The scorer's scale: Sent+ 1..5, Sent- -1..-5.
 constexpr double kScoreLimit = 5;
 
@@ -81,10 +87,10 @@ void TweetChartView::showEvent(QShowEvent* event) {
     if (m_stale) Redraw();
 }
 
-void TweetChartView::ClearChart() {
-    m_chart->removeAllSeries();
-    for (QAbstractAxis* axis : m_chart->axes()) {
-        m_chart->removeAxis(axis);
+void TweetChartView::ClearChart(QChart* chart) const {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
         delete axis;
     }
 }
@@ -92,9 +98,14 @@ void TweetChartView::ClearChart() {
 void TweetChartView::ShowEstimate(const std::vector<TweetCountDay>& days) {
     m_stale = false;
     m_buckets = TweetTimeBuckets();
-    ClearChart();
+    m_estimate = days;
     m_hover->clear();
-    m_chart->setTitle(tr("Estimated posts per day"));
+    ClearChart(m_chart);
+    FillEstimate(m_chart, days);
+}
+
+void TweetChartView::FillEstimate(QChart* chart, const std::vector<TweetCountDay>& days) {
+    chart->setTitle(tr("Estimated posts per day"));
     auto* counts = new QBarSet(tr("Posts"));
     QStringList categories;
     qreal highest = 1;
@@ -106,7 +117,7 @@ void TweetChartView::ShowEstimate(const std::vector<TweetCountDay>& days) {
     auto* bars = new QBarSeries;
     bars->setBarWidth(0.9);
     bars->append(counts);
-    m_chart->addSeries(bars);
+    chart->addSeries(bars);
     auto* x = new QBarCategoryAxis;
     x->append(categories);
     x->setLabelsAngle(-90);
@@ -114,36 +125,44 @@ void TweetChartView::ShowEstimate(const std::vector<TweetCountDay>& days) {
     y->setRange(0, highest);
     y->setLabelFormat("%d");
     y->setTitleText(tr("Posts"));
-    m_chart->addAxis(x, Qt::AlignBottom);
-    m_chart->addAxis(y, Qt::AlignLeft);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
     bars->attachAxis(x);
     bars->attachAxis(y);
 }
 
 void TweetChartView::Redraw() {
     m_stale = false;
+    m_estimate.reset();
     m_buckets = TweetTimeBuckets::FromTable(m_tweets);
-    ClearChart();
+    m_hover->clear();
+    QBarSet* counts = Fill(m_chart, m_view->width());
+    if (counts) connect(counts, &QBarSet::hovered, this, &TweetChartView::BarHovered);
+}
+
+QBarSet* TweetChartView::Fill(QChart* chart, int width) const {
+    ClearChart(chart);
+    if (m_estimate) {
+        FillEstimate(chart, *m_estimate);
+        return nullptr;
+    }
     const auto& buckets = m_buckets.Buckets();
     const bool daily = m_buckets.Daily();
-    m_chart->setTitle(buckets.empty() ? tr("No dated tweets in the table")
-                                      : (daily ? tr("Tweets per day") : tr("Tweets per hour")));
-    m_hover->clear();
-    if (buckets.empty()) return;
+    chart->setTitle(buckets.empty() ? tr("No dated tweets in the table")
+                                    : (daily ? tr("Tweets per day") : tr("Tweets per hour")));
+    if (buckets.empty()) return nullptr;
 
     auto* counts = new QBarSet(tr("Tweets"));
     auto* positive = new QLineSeries;
     positive->setName(tr("Mean Sent+"));
     auto* negative = new QLineSeries;
     negative->setName(tr("Mean Sent-"));
-    QStringList categories;
     QList<qreal> values;
     QList<QPointF> positivePoints, negativePoints;
     values.reserve(static_cast<qsizetype>(buckets.size()));
     for (std::size_t k = 0; k < buckets.size(); ++k) {
         const auto& bucket = buckets[k];
         values.append(bucket.count);
-        categories.append(QString::fromStdString(m_buckets.Label(bucket)));
         if (bucket.count == 0) continue;  // no tweets, no mean: the lines skip the gap
         positivePoints.append(QPointF(static_cast<qreal>(k), bucket.meanPositive));
         negativePoints.append(QPointF(static_cast<qreal>(k), bucket.meanNegative));
@@ -154,19 +173,12 @@ void TweetChartView::Redraw() {
     auto* bars = new QBarSeries;
     bars->setBarWidth(0.9);
     bars->append(counts);
-    connect(counts, &QBarSet::hovered, this, &TweetChartView::BarHovered);
 
-    m_chart->addSeries(bars);
-    m_chart->addSeries(positive);
-    m_chart->addSeries(negative);
+    chart->addSeries(bars);
+    chart->addSeries(positive);
+    chart->addSeries(negative);
 
-    auto* x = new QBarCategoryAxis;
-    x->append(categories);
-    x->setLabelsAngle(-90);
-    x->setLabelsVisible(categories.size() <= kMaxLabelledBuckets);
-    x->setTitleText(categories.size() <= kMaxLabelledBuckets
-                        ? QString()
-                        : categories.front() + QStringLiteral(" – ") + categories.back());
+    QCategoryAxis* x = TimeAxis(width);
     auto* y = new QValueAxis;
     y->setRange(0, std::max(1, m_buckets.MaxCount()));
     y->setLabelFormat("%d");
@@ -174,15 +186,34 @@ void TweetChartView::Redraw() {
     auto* scores = new QValueAxis;
     scores->setRange(-kScoreLimit, kScoreLimit);
     scores->setTitleText(tr("Mean sentiment"));
-    m_chart->addAxis(x, Qt::AlignBottom);
-    m_chart->addAxis(y, Qt::AlignLeft);
-    m_chart->addAxis(scores, Qt::AlignRight);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    chart->addAxis(scores, Qt::AlignRight);
     bars->attachAxis(x);
     bars->attachAxis(y);
     for (QLineSeries* line : {positive, negative}) {
         line->attachAxis(x);
         line->attachAxis(scores);
     }
+    return counts;
+}
+
+QCategoryAxis* TweetChartView::TimeAxis(int width) const {
+    // Bucket k is drawn at x = k. Labels stand level under every step-th bucket, as many
+    // as the width holds without touching, rather than one per bucket turned on end.
+    const auto& buckets = m_buckets.Buckets();
+    const int count = static_cast<int>(buckets.size());
+    const int room = std::max(2, width / std::max(1, fontMetrics().averageCharWidth() * kLabelCharacters));
+    const int step = std::max(1, (count + room - 1) / room);
+    auto* x = new QCategoryAxis;
+    x->setObjectName("TimeAxis");
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setRange(-0.5, count - 0.5);
+    for (int k = 0; k < count; k += step)
+        x->append(QString::fromStdString(m_buckets.Label(buckets[static_cast<std::size_t>(k)])), k);
+    x->setGridLineVisible(false);
+    x->setTitleText(m_buckets.Daily() ? tr("Day") : tr("Hour (as the table's times stand)"));
+    return x;
 }
 
 void TweetChartView::BarHovered(bool status, int index) {
@@ -202,18 +233,33 @@ QString TweetChartView::HoverText() const {
 }
 
 bool TweetChartView::SaveTo(const QString& fileName) {
+    // A chart of its own at the fixed size, drawn off the screen.
+    QGraphicsScene scene;
+    auto* chart = new QChart;
+    scene.addItem(chart);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setGeometry(0, 0, kSavedWidth, kSavedHeight);
+    Fill(chart, kSavedWidth);
+    const QRectF area(0, 0, kSavedWidth, kSavedHeight);
     if (fileName.endsWith(".svg", Qt::CaseInsensitive)) {
         QSvgGenerator svg;
         svg.setFileName(fileName);
-        svg.setSize(m_view->size());
-        svg.setViewBox(m_view->rect());
-        svg.setTitle(m_chart->title());
+        svg.setSize(QSize(kSavedWidth, kSavedHeight));
+        svg.setViewBox(area);
+        svg.setTitle(chart->title());
         QPainter painter;
         if (!painter.begin(&svg)) return false;
-        m_view->render(&painter);
+        scene.render(&painter, area, area);
         return painter.end();
     }
-    return m_view->grab().save(fileName, "PNG");
+    QImage image(kSavedWidth, kSavedHeight, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    scene.render(&painter, area, area);
+    painter.end();
+    return image.save(fileName, "PNG");
 }
 
 void TweetChartView::SaveChartAs() {

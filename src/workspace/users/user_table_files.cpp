@@ -22,6 +22,9 @@ namespace {
 
 constexpr const char* kOpenFilter =
     "Text (*.txt)|*.txt|Marlin User Keys (*.muk)|*.muk|Marlin User Table (*.mut)|*.mut";
+// "All Fields" reads whole user tables, so their files come first.
+constexpr const char* kOpenAllFilter =
+    "Marlin User Table (*.mut)|*.mut|Marlin User Keys (*.muk)|*.muk|Text (*.txt)|*.txt";
 constexpr const char* kNoSample =
     "Some/all rows in the table have no Timeline sample. This is required by Profiler. Exiting Export "
     "operation.";
@@ -218,8 +221,8 @@ void UserTableFiles::mOpenUsers_Click(int index) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     const Layout layout = index == 0 ? Layout::Keys : Layout::All;
-    w.Req.DefaultExt = "muk";
-    w.Req.Filter = kOpenFilter;
+    w.Req.DefaultExt = layout == Layout::All ? "mut" : "muk";
+    w.Req.Filter = layout == Layout::All ? kOpenAllFilter : kOpenFilter;
     // The chosen file stays out of the shared dialog's file name: the next tweet table
     // save would otherwise offer to write over this user file.
     FileDialogRequest request = w.Req.Request();

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/report_list.h"
+#include "workspace/export/cell_kinds.h"
+
+namespace marlin {
+
+// Tables as an Excel workbook (.xlsx, written with libxlsxwriter), which Excel, LibreOffice
+// Calc, Google Sheets, pandas (openpyxl) and R (readxl) open without an import dialog.
+// Each table is one sheet: a bold header row that stays in sight (frozen) with an
+// autofilter, ids as text cells that keep every digit, dates as date cells, numbers as
+// numbers, and every other cell as a string, so a text that starts with "=", "+", "-" or
+// "@" is shown as written and never run as a formula.
+class XlsxExport {
+  public:
+    struct Sheet {
+        std::string name;  // made fit for a sheet tab by SheetName
+        const ReportList* table = nullptr;
+        std::vector<CellKind> kinds;
+    };
+
+    // The most rows a sheet holds, the header included.
+    static constexpr int kMaxRows = 1048576;
+    // The most bytes of a cell's text that are kept (a cell holds 32,767 characters).
+    static constexpr std::size_t kMaxCellBytes = 32767;
+
+    static Sheet TweetsSheet(const ReportList& tweets);
+    static Sheet UsersSheet(const ReportList& users, const std::string& name);
+
+    // Writes the sheets to a temporary file beside fileName, renamed over it once whole, so
+    // an earlier file of that name survives a failure. False when the workbook could not be
+    // written or a table has more rows than a sheet holds.
+    static bool Write(const std::string& fileName, const std::vector<Sheet>& sheets);
+
+    // A saved tweet table file or a whole user table file (".mut") to a workbook.
+    static bool TweetsFromTableFile(const std::string& tableFile, const std::string& xlsxFile);
+    static bool UsersFromTableFile(const std::string& tableFile, const std::string& xlsxFile);
+
+    // At most 31 characters, none of []:*?/\, not empty.
+    static std::string SheetName(std::string_view name);
+    // Valid UTF-8 of at most kMaxCellBytes (an invalid byte becomes U+FFFD).
+    static std::string CellText(std::string_view cell);
+};
+
+}  // namespace marlin
