@@ -66,19 +66,7 @@ bool RunStep(bool retrySteps, Ask&& askToRetry, Action&& action) {
 // A parameter value with every byte but the unreserved ones percent-encoded: a name or id
 // from the user, or a position from the service, cannot add a parameter or cut the URL.
 std::string EncodeParam(const std::string& value) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string encoded;
-    for (const char ch : value) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (std::isalnum(c) || ch == '-' || ch == '_' || ch == '.' || ch == '~') {
-            encoded += ch;
-        } else {
-            encoded += '%';
-            encoded += kHex[c >> 4];
-            encoded += kHex[c & 0x0F];
-        }
-    }
-    return encoded;
+    return V2Request::Encoded(value);
 }
 
 // A comma-separated list with every item encoded and the commas kept, so that no item
@@ -615,6 +603,10 @@ bool TwitterAPI::ResendStep(HttpRequest& request, const Exchange& exchange,
             return true;
         },
         action);
+}
+
+bool TwitterAPI::V11AccessRefused() const {
+    return m_lastResponseCode.ends_with(kV11NotInAccess);
 }
 
 void TwitterAPI::ReadRefusal(HttpRequest& request, int status, const Exchange& exchange) {

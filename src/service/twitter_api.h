@@ -74,6 +74,9 @@ class TwitterAPI {
     void SetExactTexts(bool on);
     // Returns the last HTTP request response code: status and status text joined by ":".
     const std::string& LastResponseCode() const { return m_lastResponseCode; }
+    // True when the last answer refused a v1.1 request the application's access does not
+    // cover (403, code 453): every further v1.1 request would be refused the same way.
+    bool V11AccessRefused() const;
     // Returns the number of records in the last response: -1 after a failed request,
     // otherwise the tweets the last page added (users are not counted).
     int32_t LastResponseCount() const;

@@ -101,6 +101,21 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
                                                  " USER_TIMELINE requests remaining"));
 }
 
+// An application whose access has no v1.1 timelines is told so once, not once a user.
+TEST_F(TimelineRetrievalTest, AV11RefusalStopsTheWalkWithOneMessage) {
+    emulator::EmulatorConfig config = UserCorpus();
+    config.v11Refused = true;
+    StartWindow(config, false);
+    const emulator::KnownUsers users = Emu().Users();
+    CheckAll({users.demo, users.prolific, users.midsize});
+    W().Users.GetAllUTL.Click();
+
+    EXPECT_EQ(TimelineUsersAsked(), (std::vector<std::string>{users.demo}));
+    ASSERT_NE(tk.LastMessage(), nullptr);
+    EXPECT_THAT(tk.LastMessage()->text, HasSubstr("\"Service API\" \u203A \"v2\""));
+    EXPECT_FALSE(W().Run.Busy());
+}
+
 TEST_F(TimelineRetrievalTest, AUserWithManyPagesIsFollowedBackwardsToTheThreshold) {
     const std::string prolific = Emu().Users().prolific;
     CheckAll({prolific});

@@ -179,6 +179,21 @@ void V2Service::WritePosts(JsonWriter& json, const std::vector<Tweet>& posts, co
     includes.Write(json, m_renderer);
 }
 
+// A page of posts: one more than the page size was asked for, so its presence tells
+// whether a next page exists.
+V2Answer V2Service::PostsPage(std::vector<Tweet> posts, int pageSize, const V2Fields& fields) const {
+    const bool more = static_cast<int>(posts.size()) > pageSize;
+    if (more) posts.resize(pageSize);
+    std::string body;
+    body.reserve(posts.size() * 2500 + 256);
+    JsonWriter json(body, kV2);
+    json.BeginObject();
+    if (!posts.empty()) WritePosts(json, posts, fields);
+    WriteMeta(json, posts, more ? Token(posts.back().id) : "");
+    json.EndObject();
+    return {200, std::move(body)};
+}
+
 V2Answer V2Service::Search(const httplib::Request& req, bool archive) const {
     std::string problem;
     auto fields = V2Fields::Read(req.params, &problem);
@@ -202,17 +217,7 @@ V2Answer V2Service::Search(const httplib::Request& req, bool archive) const {
     }
     options.count = pageSize + 1;  // one more tells whether there is a next page
     std::vector<Tweet> posts = m_corpus.Search(SearchQuery(query), options);
-    const bool more = static_cast<int>(posts.size()) > pageSize;
-    if (more) posts.resize(pageSize);
-
-    std::string body;
-    body.reserve(posts.size() * 2500 + 256);
-    JsonWriter json(body, kV2);
-    json.BeginObject();
-    if (!posts.empty()) WritePosts(json, posts, *fields);
-    WriteMeta(json, posts, more ? Token(posts.back().id) : "");
-    json.EndObject();
-    return {200, std::move(body)};
+    return PostsPage(std::move(posts), pageSize, *fields);
 }
 
 V2Answer V2Service::Counts(const httplib::Request& req, bool archive) const {
@@ -320,15 +325,7 @@ V2Answer V2Service::UserPosts(const httplib::Request& req, const std::string& id
         posts.push_back(std::move(t));
         if (static_cast<int>(posts.size()) > pageSize) break;
     }
-    const bool more = static_cast<int>(posts.size()) > pageSize;
-    if (more) posts.resize(pageSize);
-    std::string body;
-    JsonWriter json(body, kV2);
-    json.BeginObject();
-    if (!posts.empty()) WritePosts(json, posts, *fields);
-    WriteMeta(json, posts, more ? Token(posts.back().id) : "");
-    json.EndObject();
-    return {200, std::move(body)};
+    return PostsPage(std::move(posts), pageSize, *fields);
 }
 
 V2Answer V2Service::Users(const httplib::Request& req, bool byName) const {

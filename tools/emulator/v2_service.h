@@ -50,6 +50,7 @@ class V2Service {
     std::string Token(uint64_t value) const;
     std::optional<uint64_t> FromToken(const std::string& token) const;
     void WritePosts(JsonWriter& json, const std::vector<Tweet>& posts, const V2Fields& fields) const;
+    V2Answer PostsPage(std::vector<Tweet> posts, int pageSize, const V2Fields& fields) const;
 
     const Corpus& m_corpus;
     const EmulatorConfig& m_config;

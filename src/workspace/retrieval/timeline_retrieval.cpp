@@ -95,6 +95,13 @@ void TimelineRetrieval::WalkCheckedUsers(const std::function<void(int)>& step) {
         if (w.Users.UserList.Checked(i)) {
             step(i);
             m_users.Next();
+            if (w.Twitter.V11AccessRefused()) {
+                // The other users would be refused the same way: one message, not one a user.
+                w.Progress.Append("Retrieval stopped: " + w.Twitter.LastResponseCode());
+                w.Tk.MessageBox("The retrieval stopped: " + w.Twitter.LastResponseCode(), MsgButtons::OK,
+                                MsgIcon::Exclamation);
+                break;
+            }
         }
         if (w.Run.Cancelled()) break;
     }
