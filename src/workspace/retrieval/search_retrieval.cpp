@@ -102,6 +102,7 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
             RetrievalSteps::SpanShare(tweets.DateTime(1), tweets.DateTime(held), w.ThresholdDateText()),
             held);
     };
+    source.table = &m_table;
     const bool reached = TweetPageLoop(w, m_steps).Run(source, firstMaxId);
 
     if (tweets.UndatedCount() > 0) w.Progress.Append(RetrievalSteps::UndatedLine(tweets.UndatedCount()));

@@ -176,6 +176,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
         w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
                                tweets.DateTime(tweets.Count()));
     };
+    source.table = &m_table;
     const bool reached = TweetPageLoop(w, m_steps).Run(source, firstMaxId);
 
     if (tweets.UndatedCount() > undatedBefore)

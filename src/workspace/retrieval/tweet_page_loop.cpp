@@ -37,6 +37,7 @@ bool TweetPageLoop::Run(const Source& source, const std::string& firstMaxId) {
                 const int kept = tweets.Count() - before;
                 reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
                 source.taken(kept);
+                if (source.table) source.table->ShowArrivedTweets();
                 w.Tk.DoEvents();
             }
             w.Progress.ScrollToLast();

@@ -6,6 +6,7 @@
 #include "service/twitter_api.h"
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/retrieval_steps.h"
+#include "workspace/retrieval/tweet_table_target.h"
 
 namespace marlin {
 
@@ -30,6 +31,8 @@ class TweetPageLoop {
         std::function<void(int count)> taken;
         // After an error answer that no Cancel caused; may be empty.
         std::function<void()> refused;
+        // The table the tweets go to, shown the pages as they arrive; may be null.
+        TweetTableTarget* table = nullptr;
     };
 
     TweetPageLoop(MainWindowState& window, RetrievalSteps& steps) : m_window(window), m_steps(steps) {}

@@ -35,7 +35,7 @@ bool RightAligned(int position) {
 
 }  // namespace
 
-TweetTableView::TweetTableView(MainWindowState& window) : m_window(window) {}
+TweetTableView::TweetTableView(MainWindowState& window) : m_window(window), m_live(window) {}
 
 Alignment TweetTableView::ColumnAlignment(int position) {
     return RightAligned(position) ? Alignment::Right : Alignment::Left;
@@ -98,6 +98,9 @@ void TweetTableView::AddRecord(const MarlinData& data, int record, bool dimmed) 
 void TweetTableView::ShowTweets(bool append) {
     MainWindowState& w = m_window;
     const int count = w.Twitter.Tweets.Count();
+    // The rows shown while the retrieval ran make way for the scored ones; a table that is
+    // replaced loses them anyway.
+    if (append || count == 0) m_live.Withdraw();
     if (count > 0) {
         MarlinData data(w.Tk, w.AppFolder);
         data.SetData(w.Twitter.Tweets);
@@ -113,6 +116,7 @@ void TweetTableView::ShowTweets(bool append) {
         for (int record = 1; record <= count; ++record) AddRecord(data, record, false);
         table.EndUpdate();
     }
+    m_live.Settled();
     w.ShowTweetCount();
     w.SetTweetsDirty(true);
     w.Tk.DoEvents();

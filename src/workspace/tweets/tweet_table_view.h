@@ -8,6 +8,7 @@
 #include "platform/report_row.h"
 #include "sentiment/marlin_data.h"
 #include "workspace/main_window_state.h"
+#include "workspace/tweets/live_tweet_rows.h"
 
 namespace marlin {
 
@@ -30,6 +31,8 @@ class TweetTableView {
     // Copies the tweet set of `Twitter` into the table, scored. With append the rows
     // already there stay and the new ones are added.
     void ShowTweets(bool append);
+    // While a retrieval runs: the tweets that arrived since the last look, appended.
+    void ShowArrivedTweets() { m_live.ShowArrived(); }
 
     // Adds one record of a MarlinData table as a row: the DateTime as it stands, every
     // other field padded.
@@ -54,6 +57,7 @@ class TweetTableView {
 
   private:
     MainWindowState& m_window;
+    LiveTweetRows m_live;
 };
 
 }  // namespace marlin
