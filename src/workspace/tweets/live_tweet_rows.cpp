@@ -22,7 +22,8 @@ std::string Padded(std::string field) {
 
 }  // namespace
 
-LiveTweetRows::LiveTweetRows(MainWindowState& window, Clock clock) : m_window(window), m_clock(std::move(clock)) {}
+LiveTweetRows::LiveTweetRows(MainWindowState& window, Clock clock)
+    : m_window(window), m_clock(std::move(clock)) {}
 
 bool LiveTweetRows::SetReplaced() const {
     const TweetSet& tweets = m_window.Twitter.Tweets;

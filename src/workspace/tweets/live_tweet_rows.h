@@ -18,7 +18,8 @@ class LiveTweetRows {
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     static constexpr std::chrono::seconds kEvery{2};
 
-    explicit LiveTweetRows(MainWindowState& window, Clock clock = [] { return std::chrono::steady_clock::now(); });
+    explicit LiveTweetRows(
+        MainWindowState& window, Clock clock = [] { return std::chrono::steady_clock::now(); });
 
     // Appends the tweets of the set that are not in the table yet, unless the last
     // refresh is less than kEvery ago.
@@ -38,8 +39,8 @@ class LiveTweetRows {
     Clock m_clock;
     std::chrono::steady_clock::time_point m_lastRefresh{};
     bool m_refreshed = false;
-    int m_inTable = 0;             // the set's first so many tweets are in the table
-    std::string m_lastInTableId;   // the TweetID of the last of them
+    int m_inTable = 0;                                // the set's first so many tweets are in the table
+    std::string m_lastInTableId;                      // the TweetID of the last of them
     std::unordered_map<std::string, int> m_shownIds;  // rows this class added, by TweetID
 };
 

@@ -98,9 +98,6 @@ void TweetTableView::AddRecord(const MarlinData& data, int record, bool dimmed) 
 void TweetTableView::ShowTweets(bool append) {
     MainWindowState& w = m_window;
     const int count = w.Twitter.Tweets.Count();
-    // The rows shown while the retrieval ran make way for the scored ones; a table that is
-    // replaced loses them anyway.
-    if (append || count == 0) m_live.Withdraw();
     if (count > 0) {
         MarlinData data(w.Tk, w.AppFolder);
         data.SetData(w.Twitter.Tweets);
@@ -110,11 +107,15 @@ void TweetTableView::ShowTweets(bool append) {
         ReportList& table = w.OutTable;
         table.SetSortKey(TweetColumn::TweetID);
         table.BeginUpdate();
+        // The rows shown while the retrieval ran make way for the scored ones.
+        if (append) m_live.Withdraw();
         if (!append) table.ClearRows();
         // Every record of the retrieval goes in, the last one included: an update's set
         // holds only tweets newer than the table's newest, so none can double a row.
         for (int record = 1; record <= count; ++record) AddRecord(data, record, false);
         table.EndUpdate();
+    } else {
+        m_live.Withdraw();
     }
     m_live.Settled();
     w.ShowTweetCount();

@@ -330,7 +330,7 @@ QWidget* MainWindow::BuildLogFrame() {
 QWidget* MainWindow::BuildTweetsTable() {
     auto* view = MakeTable(this, "OutTable");
     view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 4);
-    new QtReportList(m_form.State().OutTable, view);
+    (new QtReportList(m_form.State().OutTable, view))->SetFillsWidth(true);
     return view;
 }
 
