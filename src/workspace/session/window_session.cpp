@@ -201,13 +201,13 @@ void WindowSession::ApplyColumnWidths(const std::string& hwLine) {
 void WindowSession::ApplyPaneSizes(const std::string& spLine) {
     const auto pane = Preferences::ParsePaneSizes(spLine);
     if (!pane) return;
-    for (Splitter* splitter : {&MainSplitter, &TopSplitter, &WindowGeometry})
+    for (Splitter* splitter : {&MainSplitter, &TopSplitter, &LowerSplitter, &WindowGeometry})
         if (splitter->Name() == pane->name) splitter->SetSizes(pane->sizes);
 }
 
 std::vector<Preferences::PaneSizes> WindowSession::StoredPaneSizes() const {
     std::vector<Preferences::PaneSizes> panes;
-    for (const Splitter* splitter : {&MainSplitter, &TopSplitter, &WindowGeometry})
+    for (const Splitter* splitter : {&MainSplitter, &TopSplitter, &LowerSplitter, &WindowGeometry})
         if (!splitter->Sizes().empty()) panes.push_back({splitter->Name(), splitter->Sizes()});
     return panes;
 }
