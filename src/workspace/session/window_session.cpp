@@ -273,8 +273,11 @@ void WindowSession::SearchQuery_LostFocus() {
 void WindowSession::Timer1_Timer() {
     MainWindowState& w = m_window;
     w.InfoBar.SetPanel(1, std::to_string(w.OutTable.RowCount()) + " tweets displayed");
-    w.InfoBar.SetPanel(2, std::to_string(w.Users.UserList.Count()) + " users displayed (" +
-                              std::to_string(w.Users.UserList.CheckedCount()) + " checked)");
+    // The user table in sight, as the commands that fill it count it; the user list has its
+    // own count beside it.
+    const ReportList& users = w.CurrentUserTable();
+    w.InfoBar.SetPanel(2, std::to_string(users.RowCount()) + " users displayed (" +
+                              std::to_string(users.CheckedCount()) + " checked)");
 }
 
 void WindowSession::mSetLang_Click() {

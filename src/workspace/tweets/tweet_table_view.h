@@ -32,7 +32,11 @@ class TweetTableView {
     // already there stay and the new ones are added.
     void ShowTweets(bool append);
     // While a retrieval runs: the tweets that arrived since the last look, appended.
-    void ShowArrivedTweets() { m_live.ShowArrived(); }
+    void ShowArrivedTweets() {
+        if (m_showArrived) m_live.ShowArrived();
+    }
+    // Off, the table stays as it was until the retrieval ends (the benchmark compares the two).
+    void SetShowArrived(bool on) { m_showArrived = on; }
 
     // Adds one record of a MarlinData table as a row: the DateTime as it stands, every
     // other field padded.
@@ -58,6 +62,7 @@ class TweetTableView {
   private:
     MainWindowState& m_window;
     LiveTweetRows m_live;
+    bool m_showArrived = true;
 };
 
 }  // namespace marlin
