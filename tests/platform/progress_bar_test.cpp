@@ -51,35 +51,28 @@ TEST(ProgressBarTest, WithNoKnownEndTheCountLeadsAndNoTimeLeftIsGuessed) {
 }
 
 TEST(ProgressBarTest, RateComesFromTheLastMinuteAndALongWaitIsNamed) {
-    struct Step {
-        std::chrono::seconds after;
-        enum { Page, Waiting, Answered } what;
-        long long items;  // for a page: the count so far (the share is items / 10,000)
-        const char* text;
-    };
-    // Two minutes at 1,000 a minute, then a minute at 100: the rate is the last minute's.
-    const std::vector<Step> steps = {
-        {30s, Step::Page, 500, ""},
-        {30s, Step::Page, 1000, ""},
-        {60s, Step::Page, 2000, "1,000 tweets/min, about 8 min left"},
-        {30s, Step::Page, 2050, "700 tweets/min, about 11 min left"},
-        {30s, Step::Page, 2100, "100 tweets/min, about 79 min left"},
-        {0s, Step::Waiting, 0, "100 tweets/min, about 79 min left"},
-        {5s, Step::Waiting, 0, "100 tweets/min, about 79 min left"},
-        {7s, Step::Waiting, 0, "waiting for the service (12 s)"},
-        {0s, Step::Answered, 0, "100 tweets/min, about 79 min left"},
-        {6s, Step::Waiting, 0, "100 tweets/min, about 79 min left"},
-    };
+    // After so long: a page ('p', the count so far, a share of count / 10,000), a request
+    // still waiting ('w') or answered ('a'); then the text. Two minutes at 1,000 a minute,
+    // then a minute at 100: the rate is the last minute's.
+    const std::vector<std::tuple<std::chrono::seconds, char, long long, const char*>> steps = {
+        {30s, 'p', 500, ""},
+        {30s, 'p', 1000, ""},
+        {60s, 'p', 2000, "1,000 tweets/min, about 8 min left"},
+        {30s, 'p', 2050, "700 tweets/min, about 11 min left"},
+        {30s, 'p', 2100, "100 tweets/min, about 79 min left"},
+        {0s, 'w', 0, "100 tweets/min, about 79 min left"},
+        {5s, 'w', 0, "100 tweets/min, about 79 min left"},
+        {7s, 'w', 0, "waiting for the service (12 s)"},
+        {0s, 'a', 0, "100 tweets/min, about 79 min left"},
+        {6s, 'w', 0, "100 tweets/min, about 79 min left"}};
     std::chrono::steady_clock::time_point now{};
     ProgressBar bar([&] { return now; });
     bar.Begin("tweets");
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        SCOPED_TRACE(i);
-        now += steps[i].after;
-        if (steps[i].what == Step::Page) bar.Advance(steps[i].items / 10000.0, steps[i].items);
-        if (steps[i].what == Step::Waiting) bar.RequestWaiting();
-        if (steps[i].what == Step::Answered) bar.RequestAnswered();
-        EXPECT_EQ(bar.RateText(), steps[i].text);
+    for (const auto& [after, what, items, text] : steps) {
+        now += after;
+        if (what == 'p') bar.Advance(static_cast<double>(items) / 10000.0, items);
+        what == 'w' ? bar.RequestWaiting() : bar.RequestAnswered();
+        EXPECT_EQ(bar.RateText(), text) << "after " << now.time_since_epoch().count();
     }
 }
 
