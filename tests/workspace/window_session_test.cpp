@@ -264,6 +264,7 @@ TEST_F(WindowSessionTest, SmallCommandsOfTheWindow) {
     S().Timer1.Tick();
     EXPECT_EQ(W().InfoBar.Panel(1), "0 tweets displayed");
     EXPECT_EQ(W().InfoBar.Panel(2), "3 users displayed (1 checked)");
+    EXPECT_EQ(W().Users.ULCount.Caption(), "2 users displayed");
 
     // Search language: two characters or nothing changes.
     tk.promptAnswers = {"fra", "", "fr"};

@@ -278,6 +278,9 @@ void WindowSession::Timer1_Timer() {
     const ReportList& users = w.CurrentUserTable();
     w.InfoBar.SetPanel(2, std::to_string(users.RowCount()) + " users displayed (" +
                               std::to_string(users.CheckedCount()) + " checked)");
+    // The label under the user list follows the list, whichever command changed it.
+    const std::string listed = std::to_string(w.Users.UserList.Count()) + " users";
+    if (w.Users.ULCount.Caption().rfind(listed, 0) != 0) w.Users.ULCount.SetCaption(listed + " displayed");
 }
 
 void WindowSession::mSetLang_Click() {
