@@ -1,6 +1,5 @@
 #include "workspace/tweets/live_tweet_rows.h"
 
-#include "core/skd_funcs.h"
 #include "core/tweet_column.h"
 #include "platform/blank_trim.h"
 #include "workspace/tweets/tweet_table_view.h"
@@ -14,10 +13,6 @@ std::string WithoutSigns(const std::string& dateTime) {
     for (char ch : dateTime)
         if (ch != '+' && ch != '-') out += ch;
     return out;
-}
-
-std::string Padded(std::string field) {
-    return SKDFuncs::PadNumber(field, TweetTableView::kPadWidth);
 }
 
 }  // namespace
@@ -47,8 +42,8 @@ void LiveTweetRows::ShowArrived() {
     table.BeginUpdate();
     table.ReserveRows(tweets.Count() - m_inTable);
     for (int record = m_inTable + 1; record <= tweets.Count(); ++record) {
-        table.AddRow(Cells(record));
-        ++m_shownIds[tweets.TweetID(record)];
+        table.AddRow(Row(record));
+        ++m_shownIds[tweets.Item(record).TweetID];
     }
     table.EndUpdate();
     m_inTable = tweets.Count();
@@ -56,25 +51,17 @@ void LiveTweetRows::ShowArrived() {
     m_window.ShowTweetCount();
 }
 
-std::vector<std::string> LiveTweetRows::Cells(int record) const {
+ReportRow LiveTweetRows::Row(int record) const {
     const TweetSet& tweets = m_window.Twitter.Tweets;
-    std::vector<std::string> cells(TweetColumn::Count);
-    cells[0] = tweets.VBDateTimes() ? tweets.DateTime(record) : WithoutSigns(tweets.DateTime(record));
-    cells[1] = Padded(tweets.ScreenName(record));
-    cells[2] = Padded(tweets.Text(record));
-    cells[3] = Padded(tweets.TweetID(record));
-    cells[4] = Padded(tweets.RealName(record));
-    cells[5] = Padded(std::to_string(tweets.Followers(record)));
-    cells[6] = Padded(std::to_string(tweets.Following(record)));
-    cells[7] = Padded(tweets.Location(record));
-    cells[8] = Padded(tweets.UTC_Offset(record));
-    cells[9] = Padded(tweets.GeoCoords(record));
-    cells[10] = Padded(std::to_string(tweets.UserTweets(record)));
-    cells[11] = Padded(std::to_string(tweets.Retweeted(record)));
-    cells[12] = Padded(tweets.LinkURL(record));
+    const TweetSet::Record& tweet = tweets.Item(record);
+    const std::string dateTime = tweets.VBDateTimes() ? tweet.DateTime : WithoutSigns(tweet.DateTime);
+    const std::array<std::string, 5> numbers = {
+        std::to_string(tweet.Followers), std::to_string(tweet.Following), std::to_string(tweet.UTC_Offset),
+        std::to_string(tweets.UserTweets(record)), std::to_string(tweet.Retweeted)};
     // Sent+ and Sent- stay empty: a 0 there would read as a score.
-    cells[15] = Padded(tweets.Description(record));
-    return cells;
+    return TweetTableView::Row({dateTime, tweet.ScreenName, tweet.Text, tweet.TweetID, tweet.RealName,
+                                numbers[0], numbers[1], tweet.Location, numbers[2], tweet.GeoCoords,
+                                numbers[3], numbers[4], tweet.LinkURL, "", "", tweet.Description});
 }
 
 void LiveTweetRows::Withdraw() {

@@ -4,7 +4,6 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 #include "workspace/main_window_state.h"
 
@@ -34,7 +33,7 @@ class LiveTweetRows {
   private:
     // A set emptied and filled again since the last look starts again from its first tweet.
     bool SetReplaced() const;
-    std::vector<std::string> Cells(int record) const;
+    ReportRow Row(int record) const;
 
     MainWindowState& m_window;
     Clock m_clock;

@@ -72,13 +72,18 @@ std::vector<std::string> TweetTableView::RowCells(const MarlinData& data, int re
 // RowCells built in place from the table's cells, so that a 200,000-row file is shown
 // without a text per cell on the way.
 ReportRow TweetTableView::Row(const MarlinData& data, int record) {
-    // SKDFuncs::PadNumber on views: cells 1 on are trimmed, and numbers get leading blanks.
     std::array<std::string_view, TweetColumn::Count> fields;
+    for (int k = 0; k < TweetColumn::Count; ++k)
+        fields[k] = data.Cell(record, static_cast<std::uint8_t>(k + 1));
+    return Row(fields);
+}
+
+ReportRow TweetTableView::Row(std::array<std::string_view, TweetColumn::Count> fields) {
+    // SKDFuncs::PadNumber on views: cells 1 on are trimmed, and numbers get leading blanks.
     std::array<std::size_t, TweetColumn::Count> blanks{};
-    fields[0] = data.Cell(record, 1);
     std::size_t bytes = fields[0].size();
     for (int k = 1; k < TweetColumn::Count; ++k) {
-        const std::string_view field = TrimBlanks(data.Cell(record, static_cast<std::uint8_t>(k + 1)));
+        const std::string_view field = TrimBlanks(fields[k]);
         const bool numeric = field == "0" || (!field.empty() && field[0] >= '1' && field[0] <= '9');
         const std::size_t length = numeric ? CharacterCount(field) : kPadWidth;
         fields[k] = field;

@@ -43,6 +43,8 @@ class TweetTableView {
     void AddRecord(const MarlinData& data, int record, bool dimmed);
     static std::vector<std::string> RowCells(const MarlinData& data, int record);
     static ReportRow Row(const MarlinData& data, int record);
+    // The row of these 16 cells as a table file's record shows them.
+    static ReportRow Row(std::array<std::string_view, TweetColumn::Count> fields);
 
     // The newest TweetID among the rows, for an update's since_id; empty for no rows.
     std::string NewestTweetId() const;
