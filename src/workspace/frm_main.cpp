@@ -28,7 +28,7 @@ void frmMain::WireParts() {
 
 void frmMain::QuitGet_Click() {
     if (W().Run.Cancel())
-        W().Tk.MessageBox("User cancelled the retrieval process", MsgButtons::OK, MsgIcon::Information);
+        W().Events().Tell("User cancelled the retrieval process", CaptureEvents::Notice::Information);
 }
 
 void frmMain::mContinueBack_Click() {

@@ -27,6 +27,7 @@
 #include "service/http_request.h"
 #include "service/twitter_api.h"
 #include "workspace/engine/run_state.h"
+#include "workspace/window_capture_events.h"
 
 namespace marlin {
 
@@ -208,6 +209,11 @@ class MainWindowState {
     TweetControls Tweets;
     UserControls Users;
 
+    // ---- Who watches the captures: the window itself unless another watcher is set.
+    CaptureEvents& Events() { return *m_events; }
+    // nullptr gives the captures back to the window.
+    void SetEvents(CaptureEvents* events) { m_events = events ? events : &m_windowEvents; }
+
     // ---- Helpers the parts share
     // No retrieval runs and none is still unwinding.
     bool CanStartRetrieval() const { return Run.CanStart(); }
@@ -233,6 +239,10 @@ class MainWindowState {
     std::filesystem::path ScorerFolder() const {
         return ProgramFolder::FindScorer(AppFolder, Settings.InstalledScorerFolder);
     }
+
+  private:
+    WindowCaptureEvents m_windowEvents{Progress, Tk};
+    CaptureEvents* m_events = &m_windowEvents;
 };
 
 }  // namespace marlin

@@ -56,9 +56,8 @@ SKDFuncs::DateValue QuotaWait::BelievedReset(const SKDFuncs::DateValue& resetTim
     localtime_r(&now, &local);
     const SKDFuncs::DateValue oneWindow{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                                         local.tm_hour,        local.tm_min,     local.tm_sec};
-    m_window.Progress.AppendAboveLast(
-        "The service announced the next " + windowName + " window for " + announced +
-        ", more than one window ahead: waiting one window (15 minutes) instead");
+    m_window.Events().Aside("The service announced the next " + windowName + " window for " + announced +
+                            ", more than one window ahead: waiting one window (15 minutes) instead");
     return oneWindow;
 }
 
@@ -66,8 +65,8 @@ bool QuotaWait::UntilReset(const SKDFuncs::DateValue& announcedReset, const std:
     MainWindowState& w = m_window;
     const SKDFuncs::DateValue resetTime = BelievedReset(announcedReset, windowName);
     if (SecondsUntil(resetTime) > 0)
-        w.Progress.AppendAboveLast("Waiting until " + SKDFuncs::FormatLocalDateTime(resetTime) +
-                                   " for the next " + windowName + " window");
+        w.Events().Aside("Waiting until " + SKDFuncs::FormatLocalDateTime(resetTime) + " for the next " +
+                         windowName + " window");
     const std::string before = w.InfoBar.Panel(3);
     const bool reset = Wait([&] { return SecondsUntil(resetTime) * 1000; },
                             [&](long long left) {
@@ -105,7 +104,7 @@ TwitterAPI::AutoRetry QuotaWait::RetryPause(int attempt) {
     const std::string what = "Retrying the request (" + std::to_string(attempt + 1) + " of " +
                              std::to_string(delays.size()) + ") in";
     const int pause = delays[static_cast<std::size_t>(attempt)];
-    m_window.Progress.AppendAboveLast(what + " " + Countdown((pause + 999) / 1000));
+    m_window.Events().Aside(what + " " + Countdown((pause + 999) / 1000));
     return For(pause, what) ? TwitterAPI::AutoRetry::Retry : TwitterAPI::AutoRetry::GiveUp;
 }
 
@@ -113,8 +112,8 @@ bool QuotaWait::WaitedOutSpentWindow(const TwitterAPI& client, ResourceFamily fa
                                      const std::string& windowName) {
     if (!m_window.Settings.WaitForQuota || m_window.Run.Cancelled()) return false;
     if (client.LastResponseCode().rfind("429", 0) != 0) return false;
-    m_window.Progress.Append("Quota window spent @" + SKDFuncs::FormatLocalDateTime(SKDFuncs::Now()) +
-                             ", waiting for the next " + windowName + " window");
+    m_window.Events().Log("Quota window spent @" + SKDFuncs::FormatLocalDateTime(SKDFuncs::Now()) +
+                          ", waiting for the next " + windowName + " window");
     SKDFuncs::DateValue reset = client.NextLimitReset(family);
     // A window whose reset is already behind us answers 429 once more; a second's pause
     // keeps that from becoming a tight loop.

@@ -20,7 +20,7 @@ void RetrievalSteps::AskQuota(const SKDFuncs::DateValue& nextReset, int remainin
                               const std::string& windowName) {
     const std::string text = "Quota for this window running low. Wait until " +
                              SKDFuncs::FormatLocalDateTime(nextReset) + " before clicking OK to resume";
-    if (m_window.Tk.MessageBox(text, MsgButtons::OKCancel) == MsgResult::Cancel) {
+    if (!m_window.Events().Ask(text)) {
         m_window.Run.Stop();
         return;
     }
@@ -30,12 +30,12 @@ void RetrievalSteps::AskQuota(const SKDFuncs::DateValue& nextReset, int remainin
 void RetrievalSteps::ReportIncomplete(const std::string& why, const std::string& oldestHeld) {
     MainWindowState& w = m_window;
     const std::string reach = oldestHeld.empty() ? "no tweets held" : "oldest tweet held from " + oldestHeld;
-    w.Progress.Append("Retrieval stopped early (" + why + "), " + reach);
+    w.Events().Log("Retrieval stopped early (" + why + "), " + reach);
     w.Progress.ScrollToLast();
-    w.Tk.MessageBox("The retrieval stopped early (" + why +
+    w.Events().Tell("The retrieval stopped early (" + why +
                         "). The table does not reach back to the threshold date (" + w.ThresholdDateText() +
                         ").",
-                    MsgButtons::OK, MsgIcon::Exclamation);
+                    CaptureEvents::Notice::Warning);
 }
 
 void RetrievalSteps::QuotaLow(const TwitterAPI& client, ResourceFamily family,

@@ -37,6 +37,7 @@ bool TweetPageLoop::Run(const Source& source, const std::string& firstMaxId) {
                 const int kept = tweets.Count() - before;
                 reached = tweets.TrimToDateRange(w.ThresholdDateText(), RetrievalSteps::LatestBound());
                 source.taken(kept);
+                w.Events().RecordsAdded(kept);
                 w.Tk.DoEvents();
             }
             w.Progress.ScrollToLast();
@@ -46,7 +47,7 @@ bool TweetPageLoop::Run(const Source& source, const std::string& firstMaxId) {
     } catch (const std::bad_alloc&) {
         stopLine = RetrievalSteps::OutOfMemory(tweets, before);
     }
-    if (!stopLine.empty()) w.Progress.Append(stopLine);
+    if (!stopLine.empty()) w.Events().Log(stopLine);
     // The service's last page (an empty one) ends a capture as completely as the threshold.
     const bool lastPage = stopLine.empty() && !w.Run.Cancelled() && twitter.LastResponseCount() == 0;
     w.Run.Record(reached || lastPage ? CaptureOutcome::Complete : CaptureOutcome::StoppedEarly);

@@ -16,10 +16,10 @@ void UnattendedMode::InstallOn(MainWindowState& window, TwitterAPI& client) {
     // Only a retrieval that found nothing is worth a box.
     auto notice = [w](bool heldRecords, const std::string& text) {
         if (w->Settings.WaitForQuota || heldRecords) {
-            w->Progress.Append(text);
+            w->Events().Log(text);
             w->Progress.ScrollToLast();
         } else {
-            w->Tk.MessageBox(text, MsgButtons::OK, MsgIcon::Information);
+            w->Events().Tell(text, CaptureEvents::Notice::Information);
         }
     };
     TwitterAPI* c = &client;

@@ -174,7 +174,7 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, ReportList& table, int r
         const int before = tweets.Count();
         client.GetUserTimeLine(screenName, true, "", maxId, "200", true);
         if (client.LastResponseCount() > 0 && !progress.TweetPageMoved(tweets, before)) {
-            w.Progress.Append(progress.StopLine());
+            w.Events().Log(progress.StopLine());
             break;
         }
         if (client.LastResponseCount() > 0) m_sampled.Page(client.LastResponseCount());
