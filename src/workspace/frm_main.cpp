@@ -32,7 +32,7 @@ void frmMain::QuitGet_Click() {
 }
 
 void frmMain::mContinueBack_Click() {
-    if (W().CurTweetSrc == TweetSource::Timelines)
+    if (W().CurTweetSrc() == TweetSource::Timelines)
         m_users.Timelines().ContinueBack();
     else
         m_tweets.Search().ContinueBack();

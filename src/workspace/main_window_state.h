@@ -199,11 +199,16 @@ class MainWindowState {
     FileDialogState Req;
 
     // ---- Window flags
-    RunState Run;              // busy, cancelled, quota waiting, running: the capture's own state
-    bool TweetsDirty = false;  // the Tweets table holds rows not saved since they were shown
-    TweetSource CurTweetSrc = TweetSource::None;
-    std::string TweetsFN;   // the file the table was last saved to or opened from
-    bool Starting = false;  // a history entry is being opened
+    RunState Run;  // busy, cancelled, quota waiting, running: the capture's own state
+    // The Tweets table holds rows not saved since they were shown (SetTweetsDirty sets it).
+    bool TweetsDirty() const { return m_tweetsDirty; }
+    // Where the rows came from; a retrieval or an opened history entry says so.
+    TweetSource CurTweetSrc() const { return m_curTweetSrc; }
+    void SetTweetSource(TweetSource source) { m_curTweetSrc = source; }
+    std::string TweetsFN;  // the file the table was last saved to or opened from
+    // A history entry is being opened: set for exactly the length of that Open.
+    bool Starting() const { return m_starting; }
+    void SetStarting(bool starting) { m_starting = starting; }
 
     // ---- The controls of each side
     TweetControls Tweets;
@@ -228,7 +233,7 @@ class MainWindowState {
     // The one way to mark the Tweets table saved or not: the flag and the title's "*"
     // always agree, so no command can leave edited rows looking saved.
     void SetTweetsDirty(bool dirty) {
-        TweetsDirty = dirty;
+        m_tweetsDirty = dirty;
         SetTitle(dirty);
     }
     // "Keep Texts Exactly": the setting, its check mark and both service clients.
@@ -241,6 +246,9 @@ class MainWindowState {
     }
 
   private:
+    bool m_tweetsDirty = false;
+    TweetSource m_curTweetSrc = TweetSource::None;
+    bool m_starting = false;
     WindowCaptureEvents m_windowEvents{Progress, Tk};
     CaptureEvents* m_events = &m_windowEvents;
 };

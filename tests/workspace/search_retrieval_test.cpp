@@ -37,8 +37,8 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     EXPECT_THAT(log[3], EndsWith(", no more statuses available: 200:OK")) << log[3];
 
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
-    EXPECT_TRUE(W().TweetsDirty);
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Search);
+    EXPECT_TRUE(W().TweetsDirty());
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Search);
     EXPECT_FALSE(W().Run.Busy());
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(W().InfoBar.Panel(1), std::to_string(expected.size()) + " tweets displayed");
@@ -191,7 +191,7 @@ TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
     EXPECT_EQ(Emu().Requests().front().Param("since_id"), all[3]);
     EXPECT_EQ(TableIds(), all);
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Search);
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Search);
 }
 
 TEST_F(SearchRetrievalTest, UpdateOnAnEmptyTableSendsNothing) {
@@ -222,7 +222,7 @@ TEST_F(SearchRetrievalTest, NewAsksAboutUnsavedRowsAndAFailedRequestEndsWithItsC
     StartWindow();
     BackDays(1);
     NewSearch("data");
-    ASSERT_TRUE(W().TweetsDirty);
+    ASSERT_TRUE(W().TweetsDirty());
     tk.messages.clear();
 
     Emu().InjectFault(emulator::Family::Search, emulator::Fault::Error503, 1);

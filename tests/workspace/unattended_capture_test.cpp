@@ -154,7 +154,7 @@ TEST_F(UnattendedCaptureTest, ContinueBackAfterACancelledSearchGivesWhatAFullSea
         if (request.path == "/1.1/search/tweets.json") maxIds.push_back(request.Param("max_id"));
     ASSERT_GE(maxIds.size(), 3u);
     EXPECT_FALSE(maxIds[2].empty());
-    EXPECT_TRUE(W().TweetsDirty);
+    EXPECT_TRUE(W().TweetsDirty());
 }
 
 TEST_F(UnattendedCaptureTest, ContinueBackStopsAtTheThresholdDate) {

@@ -12,8 +12,9 @@ std::string RetrievalSteps::NowText() {
     return SKDFuncs::FormatLocalDateTime(SKDFuncs::Now());
 }
 
-std::string RetrievalSteps::LatestBound() {
-    return "31/12/9999 23:59:59";
+void RetrievalSteps::PageDone() {
+    m_window.Progress.ScrollToLast();
+    m_window.Tk.DoEvents();
 }
 
 void RetrievalSteps::AskQuota(const SKDFuncs::DateValue& nextReset, int remaining,
@@ -66,15 +67,6 @@ std::string RetrievalSteps::SkippedLine(const std::vector<std::string>& skipped)
     return line;
 }
 
-std::string RetrievalSteps::IdBelow(std::string id) {
-    const std::size_t last = id.find_last_not_of('0');
-    if (last == std::string::npos) return id;
-    id[last] = static_cast<char>(id[last] - 1);
-    for (std::size_t k = last + 1; k < id.size(); ++k) id[k] = '9';
-    const std::size_t first = id.find_first_not_of('0');
-    return first == std::string::npos ? "0" : id.substr(first);
-}
-
 double RetrievalSteps::SpanShare(const std::string& newest, const std::string& oldest,
                                  const std::string& threshold) {
     const auto seconds = [](const std::string& text) -> std::optional<long long> {
@@ -100,11 +92,6 @@ std::string RetrievalSteps::EndLine(const std::string& prefix, bool reached) con
 
 std::string RetrievalSteps::UndatedLine(int count) {
     return std::to_string(count) + " statuses kept without a readable date (created_at)";
-}
-
-std::string RetrievalSteps::OutOfMemory(TweetSet& tweets, int before) {
-    tweets.KeepFirst(before);
-    return "Retrieval stopped: a page was too large for the memory available";
 }
 
 }  // namespace marlin

@@ -1,8 +1,8 @@
 #include "workspace/retrieval/search_retrieval.h"
 
 #include "core/tweet_column.h"
+#include "workspace/engine/tweet_page_loop.h"
 #include "workspace/retrieval/retrieval_guard.h"
-#include "workspace/retrieval/tweet_page_loop.h"
 
 namespace marlin {
 
@@ -42,7 +42,7 @@ void SearchRetrieval::RunNew(const std::string& query) {
     m_table.ShowTweets(false);
 
     running.Release();
-    w.CurTweetSrc = TweetSource::Search;
+    w.SetTweetSource(TweetSource::Search);
     if (w.OutTable.RowCount() > 0) w.Tweets.UpdateSearch.SetEnabled(true);
 }
 
@@ -59,7 +59,7 @@ void SearchRetrieval::RunUpdate(const std::string& query) {
         m_table.ShowTweets(true);
     }
 
-    w.CurTweetSrc = TweetSource::Search;
+    w.SetTweetSource(TweetSource::Search);
 }
 
 void SearchRetrieval::RunContinue(const std::string& query) {
@@ -73,7 +73,7 @@ void SearchRetrieval::RunContinue(const std::string& query) {
         RetrieveSearch(query, "", RetrievalSteps::IdBelow(m_table.OldestTweetId()));
         m_table.ShowTweets(true);
     }
-    w.CurTweetSrc = TweetSource::Search;
+    w.SetTweetSource(TweetSource::Search);
 }
 
 void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string& sinceId) {
@@ -114,7 +114,7 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
             RetrievalSteps::SpanShare(tweets.DateTime(1), tweets.DateTime(held), w.ThresholdDateText()),
             held);
     };
-    const bool reached = TweetPageLoop(w, m_steps).Run(source, firstMaxId);
+    const bool reached = TweetPageLoop(w.Twitter, w.Run, w.Events(), m_steps).Run(source, firstMaxId);
 
     if (tweets.UndatedCount() > 0) w.Events().Log(RetrievalSteps::UndatedLine(tweets.UndatedCount()));
     w.Events().Log(m_steps.EndLine("Search ended @" + RetrievalSteps::NowText() + ", ", reached));

@@ -5,8 +5,8 @@
 
 #include "platform/blank_trim.h"
 #include "platform/cell_compare.h"
+#include "workspace/engine/tweet_page_loop.h"
 #include "workspace/retrieval/retrieval_guard.h"
-#include "workspace/retrieval/tweet_page_loop.h"
 
 namespace marlin {
 
@@ -26,7 +26,7 @@ void TimelineRetrieval::StartFreshTable() {
 void TimelineRetrieval::FinishFreshTable() {
     MainWindowState& w = m_window;
     // The table now holds timelines, so a save belongs in the timeline history.
-    w.CurTweetSrc = TweetSource::Timelines;
+    w.SetTweetSource(TweetSource::Timelines);
     if (w.OutTable.RowCount() > 0) w.Users.UpdateUTL.SetEnabled(true);
 }
 
@@ -91,7 +91,7 @@ void TimelineRetrieval::AddToTable(bool sortById, const std::function<void(const
     w.Twitter.Tweets.Clear();
     if (sortById) w.OutTable.SetSortKey(TweetColumn::TweetID);
     WalkCheckedUsers([&](int c) { retrieve(w.Users.UserList.Item(c)); });
-    w.CurTweetSrc = TweetSource::Timelines;
+    w.SetTweetSource(TweetSource::Timelines);
     m_table.ShowTweets(true);
 }
 
@@ -186,7 +186,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
         w.Events().Progress("Retrieved " + std::to_string(total) + about + "back to " +
                             tweets.DateTime(tweets.Count()));
     };
-    const bool reached = TweetPageLoop(w, m_steps).Run(source, firstMaxId);
+    const bool reached = TweetPageLoop(w.Twitter, w.Run, w.Events(), m_steps).Run(source, firstMaxId);
 
     if (tweets.UndatedCount() > undatedBefore)
         w.Events().Log(RetrievalSteps::UndatedLine(tweets.UndatedCount() - undatedBefore));

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "core/code_page.h"
-#include "workspace/retrieval/page_progress.h"
+#include "workspace/engine/page_progress.h"
 #include "workspace/retrieval/retrieval_steps.h"
 
 namespace marlin {
