@@ -28,6 +28,7 @@
 #include "service/twitter_api.h"
 #include "workspace/engine/run_state.h"
 #include "workspace/window_capture_events.h"
+#include "workspace/window_wait_host.h"
 
 namespace marlin {
 
@@ -218,6 +219,10 @@ class MainWindowState {
     CaptureEvents& Events() { return *m_events; }
     // nullptr gives the captures back to the window.
     void SetEvents(CaptureEvents* events) { m_events = events ? events : &m_windowEvents; }
+    // A wait for a quota window or before a retry, on the settings as they are now.
+    QuotaWait QuotaWaits() {
+        return QuotaWait(Run, Events(), m_waitHost, {Settings.WaitForQuota, Settings.RetryDelays});
+    }
 
     // ---- Helpers the parts share
     // No retrieval runs and none is still unwinding.
@@ -250,6 +255,7 @@ class MainWindowState {
     TweetSource m_curTweetSrc = TweetSource::None;
     bool m_starting = false;
     WindowCaptureEvents m_windowEvents{Progress, Tk};
+    WindowWaitHost m_waitHost{Tk, InfoBar};
     CaptureEvents* m_events = &m_windowEvents;
 };
 

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "main_window_fixture.h"
-#include "workspace/retrieval/quota_wait.h"
+#include "workspace/engine/quota_wait.h"
 #include "workspace/session/preferences.h"
 
 namespace marlin::testing {

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <optional>
 
-#include "workspace/retrieval/quota_wait.h"
+#include "workspace/engine/quota_wait.h"
 
 namespace marlin {
 
@@ -25,7 +25,7 @@ void RetrievalSteps::AskQuota(const SKDFuncs::DateValue& nextReset, int remainin
         m_window.Run.Stop();
         return;
     }
-    if (remaining <= 0 && !QuotaWait(m_window).UntilReset(nextReset, windowName)) m_window.Run.Stop();
+    if (remaining <= 0 && !m_window.QuotaWaits().UntilReset(nextReset, windowName)) m_window.Run.Stop();
 }
 
 void RetrievalSteps::ReportIncomplete(const std::string& why, const std::string& oldestHeld) {
@@ -45,12 +45,12 @@ void RetrievalSteps::QuotaLow(const TwitterAPI& client, ResourceFamily family,
         AskQuota(client.NextLimitReset(family), client.Window(family).remaining, windowName);
         return;
     }
-    if (!QuotaWait(m_window).UntilReset(client.NextLimitReset(family), windowName)) m_window.Run.Stop();
+    if (!m_window.QuotaWaits().UntilReset(client.NextLimitReset(family), windowName)) m_window.Run.Stop();
 }
 
 bool RetrievalSteps::ResendAfterSpentWindow(const TwitterAPI& client, ResourceFamily family,
                                             const std::string& windowName) {
-    return QuotaWait(m_window).WaitedOutSpentWindow(client, family, windowName);
+    return m_window.QuotaWaits().WaitedOutSpentWindow(client, family, windowName);
 }
 
 bool RetrievalSteps::CanBeScreenNameOrId(const std::string& text) {

@@ -1,6 +1,6 @@
 #include "workspace/users/user_profile_table.h"
 #include "core/tweet_column.h"
-#include "workspace/retrieval/quota_wait.h"
+#include "workspace/engine/quota_wait.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/retrieval/retrieval_steps.h"
 
@@ -14,12 +14,6 @@
 namespace marlin {
 
 namespace {
-
-// The Tweets table columns the per-user figures read.
-constexpr int kTweetText = 2;
-constexpr int kTweetRetweets = 11;
-constexpr int kTweetSentPos = 13;
-constexpr int kTweetSentNeg = 14;
 
 constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 
@@ -151,7 +145,7 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
 
 bool UserProfileTable::PauseUntilNextWindow(const SKDFuncs::DateValue& resetTime,
                                             const std::string& twitMethod) const {
-    return QuotaWait(m_window).UntilNextWindowOn(resetTime, twitMethod, m_clock, kWaitStepMilliseconds);
+    return m_window.QuotaWaits().UntilNextWindowOn(resetTime, twitMethod, m_clock, kWaitStepMilliseconds);
 }
 
 // ---- Filling the table
@@ -250,12 +244,12 @@ UserStats UserProfileTable::TweetStatsForUser(const std::string& screenName) con
     for (int row = 0; row < tweets.RowCount(); ++row) {
         if (Trimmed(tweets.Cell(row, TweetColumn::UserScreenName)) != screenName) continue;
         ++n;
-        sumPos += WholeValue(tweets.Cell(row, kTweetSentPos));
-        sumNeg += WholeValue(tweets.Cell(row, kTweetSentNeg));
-        if (tweets.Cell(row, kTweetText).starts_with("RT ")) {
+        sumPos += WholeValue(tweets.Cell(row, TweetColumn::SentPositive));
+        sumNeg += WholeValue(tweets.Cell(row, TweetColumn::SentNegative));
+        if (tweets.Cell(row, TweetColumn::Tweet).starts_with("RT ")) {
             ++rt;
         } else {
-            const int retweets = WholeValue(tweets.Cell(row, kTweetRetweets));
+            const int retweets = WholeValue(tweets.Cell(row, TweetColumn::Retweets));
             sumRT += retweets;
             maxRT = std::max(maxRT, retweets);
         }
