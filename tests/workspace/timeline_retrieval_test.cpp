@@ -190,8 +190,8 @@ TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOffer
     const std::string demo = Emu().Users().demo;
     W().Users.UserList.AddItem("unchecked_other");
     W().Users.UserList.AddItem(demo);
-    W().SetTweetSource(TweetSource::Search);  // the table held a search before
-    W().SetTweetsDirty(true);
+    W().Tweets.SearchQuery.SetText("data");
+    W().Tweets.GetSrch.Click();  // the table holds a search, not saved
     tk.messageAnswers.push_back(MsgResult::No);
     W().Users.UserList.SetSelectedIndex(1);
     W().Users.UserList.DoubleClick();

@@ -194,10 +194,9 @@ TEST_F(TweetFilesTest, SaveProposesAFreeUntitledNameAndACancelledDialogWritesNot
 }
 
 TEST_F(TweetFilesTest, SavingTheSameQueryToTheSameFileKeepsOneHistoryEntryOnTop) {
-    Open(Written("two.txt", kRow1 + kRow2));
-    W().SetTweetSource(TweetSource::Search);
-    W().Tweets.SearchQuery.SetText("tea");
+    W().Tweets.QPHistory.AddItem("tea  " + Written("two.txt", kRow1 + kRow2));
     W().Tweets.QPHistory.AddItem("older  /somewhere/else.txt");
+    frm->OpenQueryEntry(0);
     int opened = 0;
     W().Tweets.QPHistory.SetOpenAction([&](int index) { opened += index == 0; });
 
@@ -211,7 +210,8 @@ TEST_F(TweetFilesTest, SavingTheSameQueryToTheSameFileKeepsOneHistoryEntryOnTop)
     EXPECT_EQ(opened, 0);  // the entry names the table on show: nothing is reopened
     EXPECT_EQ(W().Tweets.QPHistory.SelectedIndex(), 0);
 
-    W().SetTweetSource(TweetSource::Timelines);
+    W().Tweets.UTLHistory.AddItem(File("two.txt").string());
+    frm->OpenTimelineEntry(0);
     tk.messageAnswers = {MsgResult::Yes};
     frm->mSaveTweets_Click();
     ASSERT_EQ(W().Tweets.UTLHistory.Count(), 1);
