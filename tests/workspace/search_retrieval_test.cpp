@@ -15,6 +15,41 @@ const std::regex kStamp(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
 
 class SearchRetrievalTest : public MainWindowTest {};
 
+// Another watcher of the captures gets every line, page and end the window would have.
+class RecordingEvents : public CaptureEvents {
+  public:
+    void Log(const std::string& line) override { lines.push_back(line); }
+    void Progress(const std::string& line) override { lines.back() = line; }
+    void Aside(const std::string& line) override { lines.insert(lines.end() - 1, line); }
+    void RecordsAdded(int count) override { records += count; }
+    bool Ask(const std::string&) override { return true; }
+    void Tell(const std::string& text, Notice) override { lines.push_back("told: " + text); }
+    void Ended(CaptureOutcome outcome) override { ended.push_back(outcome); }
+
+    std::vector<std::string> lines;
+    int records = 0;
+    std::vector<CaptureOutcome> ended;
+};
+
+TEST_F(SearchRetrievalTest, AnotherWatcherGetsTheWholeCaptureAndTheWindowLogNothing) {
+    StartWindow();
+    BackDays(9);
+    RecordingEvents watcher;
+    W().SetEvents(&watcher);
+    NewSearch("data");
+
+    const std::size_t expected = Emu().Data().SearchIds("data", "en").size();
+    EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(expected));
+    EXPECT_EQ(watcher.records, static_cast<int>(expected));
+    ASSERT_EQ(watcher.lines.size(), 4u);
+    EXPECT_THAT(watcher.lines[1],
+                StartsWith("Retrieved " + std::to_string(expected) + " statuses for [data]"));
+    EXPECT_THAT(watcher.lines[3], EndsWith(", no more statuses available: 200:OK"));
+    EXPECT_EQ(watcher.ended.back(), CaptureOutcome::Complete);
+    EXPECT_THAT(LogLines(), IsEmpty());
+    EXPECT_THAT(tk.messages, IsEmpty());
+}
+
 TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce) {
     StartWindow();
     BackDays(9);  // older than the emulator's 7-day search index
