@@ -5,6 +5,7 @@
 #include "workspace/export/network_export.h"
 #include "workspace/export/xlsx_export.h"
 
+#include <chrono>
 #include <ctime>
 #include <fstream>
 #include <sstream>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
