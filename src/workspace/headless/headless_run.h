@@ -82,8 +82,9 @@ class HeadlessRun {
 
     ConsoleToolkit& m_tk;
     Setup m_setup;
-    std::unique_ptr<frmMain> m_frm;
+    // Before the window state that points at it, so it outlives every capture there.
     HeadlessEvents m_events{m_tk};
+    std::unique_ptr<frmMain> m_frm;
     bool m_stopping = false;
 };
 
