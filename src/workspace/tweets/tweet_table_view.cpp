@@ -154,7 +154,7 @@ std::string TweetTableView::OldestTweetId() const {
 void TweetTableView::LogScorerFailure(const MarlinData& data) {
     std::string reason = data.LastScorerError();
     if (reason.empty()) reason = "Sentiment scorer did not run";
-    m_window.Progress.Append(reason + "; Sent+ and Sent- hold 0 for these tweets, not scores");
+    m_window.Events().Log(reason + "; Sent+ and Sent- hold 0 for these tweets, not scores");
     m_window.Progress.ScrollToLast();
 }
 
