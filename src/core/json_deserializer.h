@@ -48,6 +48,11 @@ class JSONDeserializer {
     // The text strictly between the entry's braces. An entry never closed is taken to
     // run to the end of the text (and keeps that end from then on).
     std::string ObjectText(int Index) const;
+    // Whether a closing brace of its own ended the entry (not the end of the text).
+    bool ObjectClosed(int Index) const;
+    // The entry's name when it is written within Outer's braces, else empty: an object
+    // without a key of its own takes the name of an earlier one, which may lie before Outer.
+    std::string_view ObjectNameWithin(int Index, int Outer) const;
 
     // Scans the text and builds the object list. False when the text is shorter than 8
     // bytes (nothing built) or cannot be read on (entries built so far are kept).
@@ -92,6 +97,7 @@ class JSONDeserializer {
         int start = 0;
         int end = 0;  // where ObjectText ends; a later stray "}" may move it
         std::uint8_t level = 0;
+        bool closed = false;
     };
     // An own text cut out for one entry, kept while that entry is searched, with the
     // index its searches go through.

@@ -47,13 +47,20 @@ const char* TrueFalse(bool value) {
 }
 
 // A url object of the profile's own website (entities.url.urls). Links in the
-// description (entities.description.urls) are not the website, and other objects four
-// levels down belong to the user's latest status (its entities, a retweeted tweet).
-bool IsProfileLink(const JSONDeserializer& reader, int entry, int userEntry) {
+// description (entities.description.urls) are not the website, and other objects three
+// levels below the user belong to the user's latest status (its entities, a retweeted
+// tweet). With ownNames, a name an unnamed object took over from before the user does
+// not count: an embedded user is read as a page of its own.
+bool IsProfileLink(const JSONDeserializer& reader, int entry, int userEntry, bool ownNames) {
+    auto named = [&](int index, std::string_view wanted) {
+        return ownNames ? reader.ObjectNameWithin(index, userEntry) == wanted
+                        : reader.ObjectName(index) == wanted;
+    };
+    const int userLevel = reader.ObjectLevel(userEntry);
     const int group = reader.ObjectParent(entry);
-    if (group < 1 || reader.ObjectLevel(group) != 3 || reader.ObjectName(group) != "url") return false;
+    if (group < 1 || reader.ObjectLevel(group) != userLevel + 2 || !named(group, "url")) return false;
     const int entities = reader.ObjectParent(group);
-    return entities >= 1 && reader.ObjectLevel(entities) == 2 && reader.ObjectName(entities) == "entities" &&
+    return entities >= 1 && reader.ObjectLevel(entities) == userLevel + 1 && named(entities, "entities") &&
            reader.ObjectParent(entities) == userEntry;
 }
 
@@ -158,12 +165,28 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
             if (++i > Count()) break;
             userEntry = k;
             FillRecord(m_records[i], reader, k);
-        } else if (level == 4 && i > oldCount && IsProfileLink(reader, k, userEntry)) {
-            // The last url object under the user's entities wins.
-            m_records[i].URL = WithoutBackslashes(reader.GetElementInObject(k, "expanded_url"));
+        } else if (level == 4 && i > oldCount && IsProfileLink(reader, k, userEntry, false)) {
+            ReadProfileLink(m_records[i], reader, k);
         }
         m_yield();
     }
+}
+
+UserSet::Record UserSet::ReadEmbedded(const JSONDeserializer& reader, int entry) const {
+    Record r;
+    FillRecord(r, reader, entry);
+    const int linkLevel = reader.ObjectLevel(entry) + 3;
+    const int last = reader.LastChild(entry);
+    for (int k = entry + 1; k <= last; ++k) {
+        if (reader.ObjectLevel(k) == linkLevel && IsProfileLink(reader, k, entry, true))
+            ReadProfileLink(r, reader, k);
+    }
+    return r;
+}
+
+// The last url object under the user's entities wins.
+void UserSet::ReadProfileLink(Record& r, const JSONDeserializer& reader, int entry) {
+    r.URL = WithoutBackslashes(reader.GetElementInObject(entry, "expanded_url"));
 }
 
 // With IgnoreTopLevel the own text of entry 1 runs to the end of the response, so it
