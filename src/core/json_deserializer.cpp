@@ -149,13 +149,6 @@ bool JSONDeserializer::ObjectClosed(int Index) const {
     return m_entries[Index].closed;
 }
 
-std::string_view JSONDeserializer::ObjectNameWithin(int Index, int Outer) const {
-    CheckIndex(Index);
-    CheckIndex(Outer);
-    const Entry& entry = m_entries[Index];
-    return static_cast<int>(entry.nameAt) >= m_entries[Outer].start ? NameOf(entry) : std::string_view();
-}
-
 std::string_view JSONDeserializer::TextView(int index) const {
     Entry& entry = m_entries[index];
     if (entry.end == 0) entry.end = static_cast<int>(m_text.size());

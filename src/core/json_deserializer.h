@@ -50,9 +50,6 @@ class JSONDeserializer {
     std::string ObjectText(int Index) const;
     // Whether a closing brace of its own ended the entry (not the end of the text).
     bool ObjectClosed(int Index) const;
-    // The entry's name when it is written within Outer's braces, else empty: an object
-    // without a key of its own takes the name of an earlier one, which may lie before Outer.
-    std::string_view ObjectNameWithin(int Index, int Outer) const;
 
     // Scans the text and builds the object list. False when the text is shorter than 8
     // bytes (nothing built) or cannot be read on (entries built so far are kept).

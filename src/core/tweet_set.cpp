@@ -192,7 +192,7 @@ std::string TweetSet::ExactTweetText(const JSONDeserializer& reader, int entry) 
 
 void TweetSet::FillUser(Record& r, const JSONDeserializer& reader, int entry) {
     if (reader.ObjectClosed(entry)) {
-        CopyUser(r, m_tweetUser->ReadEmbedded(reader, entry));
+        CopyUser(r, m_tweetUser->ReadAuthor(reader, entry));
         return;
     }
     // A page cut off inside the user object: its text runs to the page's end, and read as

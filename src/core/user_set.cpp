@@ -47,20 +47,13 @@ const char* TrueFalse(bool value) {
 }
 
 // A url object of the profile's own website (entities.url.urls). Links in the
-// description (entities.description.urls) are not the website, and other objects three
-// levels below the user belong to the user's latest status (its entities, a retweeted
-// tweet). With ownNames, a name an unnamed object took over from before the user does
-// not count: an embedded user is read as a page of its own.
-bool IsProfileLink(const JSONDeserializer& reader, int entry, int userEntry, bool ownNames) {
-    auto named = [&](int index, std::string_view wanted) {
-        return ownNames ? reader.ObjectNameWithin(index, userEntry) == wanted
-                        : reader.ObjectName(index) == wanted;
-    };
-    const int userLevel = reader.ObjectLevel(userEntry);
+// description (entities.description.urls) are not the website, and other objects four
+// levels down belong to the user's latest status (its entities, a retweeted tweet).
+bool IsProfileLink(const JSONDeserializer& reader, int entry, int userEntry) {
     const int group = reader.ObjectParent(entry);
-    if (group < 1 || reader.ObjectLevel(group) != userLevel + 2 || !named(group, "url")) return false;
+    if (group < 1 || reader.ObjectLevel(group) != 3 || reader.ObjectName(group) != "url") return false;
     const int entities = reader.ObjectParent(group);
-    return entities >= 1 && reader.ObjectLevel(entities) == userLevel + 1 && named(entities, "entities") &&
+    return entities >= 1 && reader.ObjectLevel(entities) == 2 && reader.ObjectName(entities) == "entities" &&
            reader.ObjectParent(entities) == userEntry;
 }
 
@@ -165,28 +158,12 @@ void UserSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel)
             if (++i > Count()) break;
             userEntry = k;
             FillRecord(m_records[i], reader, k);
-        } else if (level == 4 && i > oldCount && IsProfileLink(reader, k, userEntry, false)) {
-            ReadProfileLink(m_records[i], reader, k);
+        } else if (level == 4 && i > oldCount && IsProfileLink(reader, k, userEntry)) {
+            // The last url object under the user's entities wins.
+            m_records[i].URL = WithoutBackslashes(reader.GetElementInObject(k, "expanded_url"));
         }
         m_yield();
     }
-}
-
-UserSet::Record UserSet::ReadEmbedded(const JSONDeserializer& reader, int entry) const {
-    Record r;
-    FillRecord(r, reader, entry);
-    const int linkLevel = reader.ObjectLevel(entry) + 3;
-    const int last = reader.LastChild(entry);
-    for (int k = entry + 1; k <= last; ++k) {
-        if (reader.ObjectLevel(k) == linkLevel && IsProfileLink(reader, k, entry, true))
-            ReadProfileLink(r, reader, k);
-    }
-    return r;
-}
-
-// The last url object under the user's entities wins.
-void UserSet::ReadProfileLink(Record& r, const JSONDeserializer& reader, int entry) {
-    r.URL = WithoutBackslashes(reader.GetElementInObject(entry, "expanded_url"));
 }
 
 // With IgnoreTopLevel the own text of entry 1 runs to the end of the response, so it
@@ -205,16 +182,43 @@ std::optional<std::string> UserSet::PageCursor(const JSONDeserializer& reader, b
     return std::move(slots[1]);
 }
 
+UserSet::Record UserSet::ReadAuthor(const JSONDeserializer& reader, int entry) const {
+    Record r;
+    FillAuthorFields(r, reader, entry);
+    return r;
+}
+
+// Within the user's own braces: the first user of a page read with IgnoreTopLevel would
+// otherwise find a key it lacks (profile_banner_url) in the users after it. No text of a
+// record may hold a control character (a TAB or line break would shift or split the
+// table's row), whether it passes through ReplaceEscapes or not.
 void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) const {
-    // Within the user's own braces: the first user of a page read with IgnoreTopLevel
-    // would otherwise find a key it lacks (profile_banner_url) in the users after it.
-    // No text of a record may hold a control character (a TAB or line break would shift or
-    // split the table's row), whether it passes through ReplaceEscapes or not.
     auto element = [&](const char* name) {
         return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
     };
     r.CreatedAt = element("created_at");
     r.Id = element("id_str");
+    FillAuthorFields(r, reader, entry);
+    r.URL = WithoutBackslashes(element("url"));
+    ReadBoolean(element("protected"), r.Protected);
+    r.Favourites = Number(element("favourites_count"));
+    r.TimeZone = element("time_zone");
+    ReadBoolean(element("geo_enabled"), r.GeoEnabled);
+    ReadBoolean(element("verified"), r.Verified);
+    r.ListedCount = Number(element("listed_count"));
+    r.Lang = element("lang");
+    // Without "_normal" the address is that of the full-size image.
+    std::string image = element("profile_image_url");
+    for (std::size_t at; (at = image.find("_normal")) != std::string::npos;) image.erase(at, 7);
+    r.ProfileImage = WithoutBackslashes(image);
+    r.ProfileBackgroundImage = WithoutBackslashes(element("profile_background_image_url"));
+    r.ProfileBanner = WithoutBackslashes(element("profile_banner_url")) + "/web";
+}
+
+void UserSet::FillAuthorFields(Record& r, const JSONDeserializer& reader, int entry) const {
+    auto element = [&](const char* name) {
+        return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
+    };
     auto text = [&](const char* name) {
         return SKDFuncs::ReplaceEscapes(reader.GetTextWithinObject(entry, name), m_yield);
     };
@@ -228,24 +232,10 @@ void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) c
         r.Location = ExactText::StringElement(own, "location").value_or(std::string());
         r.Description = ExactText::StringElement(own, "description").value_or(std::string());
     }
-    r.URL = WithoutBackslashes(element("url"));
-    ReadBoolean(element("protected"), r.Protected);
     r.Followers = Number(element("followers_count"));
     r.Friends = Number(element("friends_count"));
-    r.Favourites = Number(element("favourites_count"));
     r.UTC_Offset = SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(element("utc_offset")) / 3600.0);
-    r.TimeZone = element("time_zone");
-    ReadBoolean(element("geo_enabled"), r.GeoEnabled);
-    ReadBoolean(element("verified"), r.Verified);
     r.StatusCount = Number(element("statuses_count"));
-    r.ListedCount = Number(element("listed_count"));
-    r.Lang = element("lang");
-    // Without "_normal" the address is that of the full-size image.
-    std::string image = element("profile_image_url");
-    for (std::size_t at; (at = image.find("_normal")) != std::string::npos;) image.erase(at, 7);
-    r.ProfileImage = WithoutBackslashes(image);
-    r.ProfileBackgroundImage = WithoutBackslashes(element("profile_background_image_url"));
-    r.ProfileBanner = WithoutBackslashes(element("profile_banner_url")) + "/web";
 }
 
 void UserSet::Clear() {
