@@ -29,28 +29,7 @@ ObjectCutter::~ObjectCutter() = default;
 
 ObjectCutter::Shape ObjectCutter::Read(std::string_view paddedBody, std::vector<Cut>& cuts) {
     cuts.clear();
-    if (paddedBody.empty()) return Shape::Unsure;
-    // The processor's own kernel builds the index: the implementation simdjson picks at run
-    // time, whatever the kernel this program was compiled for.
-    if (!m_stage1) {
-        if (simdjson::get_active_implementation()->create_dom_parser_implementation(
-                paddedBody.size(), simdjson::DEFAULT_MAX_DEPTH, m_stage1) != simdjson::SUCCESS) {
-            m_stage1.reset();
-            return Shape::Unsure;
-        }
-    } else if (m_stage1->capacity() < paddedBody.size() &&
-               m_stage1->set_capacity(paddedBody.size()) != simdjson::SUCCESS) {
-        m_stage1.reset();
-        return Shape::Unsure;
-    }
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(paddedBody.data());
-    if (m_stage1->stage1(bytes, paddedBody.size(), simdjson::stage1_mode::regular) != simdjson::SUCCESS)
-        return Shape::Unsure;
-    m_text = paddedBody.data();
-    m_index = m_stage1->structural_indexes.get();
-    m_count = m_stage1->n_structural_indexes;
-    if (m_count < 2) return Shape::Unsure;
-
+    if (!Index(paddedBody) || m_count < 2) return Shape::Unsure;
     std::size_t array = 0;
     if (At(0) == '[') {
         if (At(m_count - 1) != ']') return Shape::Unsure;
@@ -64,6 +43,30 @@ ObjectCutter::Shape ObjectCutter::Read(std::string_view paddedBody, std::vector<
     if (ReadArray(array, cuts)) return Shape::Records;
     cuts.clear();
     return Shape::Unsure;
+}
+
+// The processor's own kernel builds the index: the implementation simdjson picks at run
+// time, whatever the kernel this program was compiled for.
+bool ObjectCutter::Index(std::string_view paddedBody) {
+    if (paddedBody.empty()) return false;
+    const std::size_t size = paddedBody.size();
+    simdjson::error_code ready = simdjson::SUCCESS;
+    if (!m_stage1) {
+        ready = simdjson::get_active_implementation()->create_dom_parser_implementation(
+            size, simdjson::DEFAULT_MAX_DEPTH, m_stage1);
+    } else if (m_stage1->capacity() < size) {
+        ready = m_stage1->set_capacity(size);
+    }
+    if (ready != simdjson::SUCCESS) {
+        m_stage1.reset();
+        return false;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(paddedBody.data());
+    if (m_stage1->stage1(bytes, size, simdjson::stage1_mode::regular) != simdjson::SUCCESS) return false;
+    m_text = paddedBody.data();
+    m_index = m_stage1->structural_indexes.get();
+    m_count = m_stage1->n_structural_indexes;
+    return true;
 }
 
 // The closing bracket of the one at `open`, or m_count when the text ends first.

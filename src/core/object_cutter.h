@@ -38,6 +38,7 @@ class ObjectCutter {
     Shape Read(std::string_view paddedBody, std::vector<Cut>& cuts);
 
   private:
+    bool Index(std::string_view paddedBody);
     char At(std::size_t i) const { return m_text[m_index[i]]; }
     std::size_t Close(std::size_t open) const;
     std::size_t After(std::size_t value) const;
