@@ -141,7 +141,8 @@ bool ObjectCutter::ReadObject(std::size_t& pos, std::vector<Cut>& cuts) const {
         if (field + 3 >= m_count || At(field) != '"' || At(field + 1) != ':') return false;
         const std::size_t value = field + 2;
         if (KeyIs(field, "id_str")) {
-            if (At(value) != '"') return false;
+            // A string before a colon the full parser would skip as a key.
+            if (At(value) != '"' || (At(value + 1) != ',' && At(value + 1) != '}')) return false;
             const char* first = m_text + m_index[value] + 1;
             const char* end = m_text + m_index[value + 1];
             const auto* quote = static_cast<const char*>(std::memchr(first, '"', end - first));
