@@ -28,11 +28,11 @@ void frmMain::WireParts() {
 
 void frmMain::QuitGet_Click() {
     if (W().Run.Cancel())
-        W().Tk.MessageBox("User cancelled the retrieval process", MsgButtons::OK, MsgIcon::Information);
+        W().Events().Tell("User cancelled the retrieval process", CaptureEvents::Notice::Information);
 }
 
 void frmMain::mContinueBack_Click() {
-    if (W().CurTweetSrc == TweetSource::Timelines)
+    if (W().CurTweetSrc() == TweetSource::Timelines)
         m_users.Timelines().ContinueBack();
     else
         m_tweets.Search().ContinueBack();

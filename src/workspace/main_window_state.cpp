@@ -13,7 +13,7 @@ MainWindowState::MainWindowState(Toolkit& toolkit, HttpRequestFactory requestFac
     Settings.LMPATH = (AppFolder / "Lumen").string();
     for (TwitterAPI* client : {&Twitter, &UTwitter}) {
         client->SetErrorLog([this](const std::string& line) {
-            Progress.Append(line);
+            Events().Log(line);
             Progress.ScrollToLast();
         });
         // "Cancel " (or closing the window) while a page is on its way drops that page.

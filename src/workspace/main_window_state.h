@@ -27,6 +27,8 @@
 #include "service/http_request.h"
 #include "service/twitter_api.h"
 #include "workspace/engine/run_state.h"
+#include "workspace/window_capture_events.h"
+#include "workspace/window_wait_host.h"
 
 namespace marlin {
 
@@ -198,15 +200,29 @@ class MainWindowState {
     FileDialogState Req;
 
     // ---- Window flags
-    RunState Run;              // busy, cancelled, quota waiting, running: the capture's own state
-    bool TweetsDirty = false;  // the Tweets table holds rows not saved since they were shown
-    TweetSource CurTweetSrc = TweetSource::None;
-    std::string TweetsFN;   // the file the table was last saved to or opened from
-    bool Starting = false;  // a history entry is being opened
+    RunState Run;  // busy, cancelled, quota waiting, running: the capture's own state
+    // The Tweets table holds rows not saved since they were shown (SetTweetsDirty sets it).
+    bool TweetsDirty() const { return m_tweetsDirty; }
+    // Where the rows came from; a retrieval or an opened history entry says so.
+    TweetSource CurTweetSrc() const { return m_curTweetSrc; }
+    void SetTweetSource(TweetSource source) { m_curTweetSrc = source; }
+    std::string TweetsFN;  // the file the table was last saved to or opened from
+    // A history entry is being opened: set for exactly the length of that Open.
+    bool Starting() const { return m_starting; }
+    void SetStarting(bool starting) { m_starting = starting; }
 
     // ---- The controls of each side
     TweetControls Tweets;
     UserControls Users;
+
+    // ---- Who watches the captures: the window itself unless another watcher is set.
+    CaptureEvents& Events() { return *m_events; }
+    // nullptr gives the captures back to the window.
+    void SetEvents(CaptureEvents* events) { m_events = events ? events : &m_windowEvents; }
+    // A wait for a quota window or before a retry, on the settings as they are now.
+    QuotaWait QuotaWaits() {
+        return QuotaWait(Run, Events(), m_waitHost, {Settings.WaitForQuota, Settings.RetryDelays});
+    }
 
     // ---- Helpers the parts share
     // No retrieval runs and none is still unwinding.
@@ -222,7 +238,7 @@ class MainWindowState {
     // The one way to mark the Tweets table saved or not: the flag and the title's "*"
     // always agree, so no command can leave edited rows looking saved.
     void SetTweetsDirty(bool dirty) {
-        TweetsDirty = dirty;
+        m_tweetsDirty = dirty;
         SetTitle(dirty);
     }
     // "Keep Texts Exactly": the setting, its check mark and both service clients.
@@ -233,6 +249,14 @@ class MainWindowState {
     std::filesystem::path ScorerFolder() const {
         return ProgramFolder::FindScorer(AppFolder, Settings.InstalledScorerFolder);
     }
+
+  private:
+    bool m_tweetsDirty = false;
+    TweetSource m_curTweetSrc = TweetSource::None;
+    bool m_starting = false;
+    WindowCaptureEvents m_windowEvents{Progress, Tk};
+    WindowWaitHost m_waitHost{Tk, InfoBar};
+    CaptureEvents* m_events = &m_windowEvents;
 };
 
 }  // namespace marlin

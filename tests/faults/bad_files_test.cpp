@@ -60,7 +60,7 @@ class BadFileTest : public FaultTest {
         EXPECT_EQ(tk.messages[0].icon, MsgIcon::Exclamation);
         EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
         EXPECT_EQ(W().TweetsFN, m_good);
-        EXPECT_FALSE(W().TweetsDirty);
+        EXPECT_FALSE(W().TweetsDirty());
     }
 
     std::string m_good;

@@ -72,7 +72,7 @@ TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
     EXPECT_EQ(
         lines.back().rfind("Retrieval stopped early (Couldn't access the API server), oldest tweet held", 0),
         0u);
-    EXPECT_TRUE(W().TweetsDirty);
+    EXPECT_TRUE(W().TweetsDirty());
     EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);
 

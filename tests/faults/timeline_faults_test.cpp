@@ -69,7 +69,7 @@ TEST_P(TimelineExchangeFaultTest, RetryAnsweredYes) {
     EXPECT_EQ(Rows(), Sorted(all));
     EXPECT_EQ(ErrorLines(), 0);
     EXPECT_FALSE(W().Run.Busy());
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
 }
 
 TEST_P(TimelineExchangeFaultTest, RetryDeclinedEndsThatUserAndGoesOnWithTheNext) {

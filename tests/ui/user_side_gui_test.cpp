@@ -113,7 +113,7 @@ TEST_F(UserSideGuiTest, APastedListShowsSummariesAndADoubleClickRetrievesATimeli
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
     EXPECT_TRUE(WaitFor([&] { return frm->State().OutTable.RowCount() > 0; }));
     EXPECT_TRUE(WaitFor([&] { return Find<QPushButton>("UpdateUTL")->isEnabled(); }));
-    EXPECT_EQ(frm->State().CurTweetSrc, TweetSource::Timelines);
+    EXPECT_EQ(frm->State().CurTweetSrc(), TweetSource::Timelines);
 }
 
 TEST_F(UserSideGuiTest, NamedTablesSwitchTheUserTableView) {

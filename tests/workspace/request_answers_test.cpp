@@ -6,7 +6,7 @@
 #include <gmock/gmock.h>
 
 #include "main_window_fixture.h"
-#include "workspace/retrieval/quota_wait.h"
+#include "workspace/engine/quota_wait.h"
 #include "workspace/session/window_session.h"
 
 namespace marlin::testing {

@@ -15,6 +15,41 @@ const std::regex kStamp(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)");
 
 class SearchRetrievalTest : public MainWindowTest {};
 
+// Another watcher of the captures gets every line, page and end the window would have.
+class RecordingEvents : public CaptureEvents {
+  public:
+    void Log(const std::string& line) override { lines.push_back(line); }
+    void Progress(const std::string& line) override { lines.back() = line; }
+    void Aside(const std::string& line) override { lines.insert(lines.end() - 1, line); }
+    void RecordsAdded(int count) override { records += count; }
+    bool Ask(const std::string&) override { return true; }
+    void Tell(const std::string& text, Notice) override { lines.push_back("told: " + text); }
+    void Ended(CaptureOutcome outcome) override { ended.push_back(outcome); }
+
+    std::vector<std::string> lines;
+    int records = 0;
+    std::vector<CaptureOutcome> ended;
+};
+
+TEST_F(SearchRetrievalTest, AnotherWatcherGetsTheWholeCaptureAndTheWindowLogNothing) {
+    StartWindow();
+    BackDays(9);
+    RecordingEvents watcher;
+    W().SetEvents(&watcher);
+    NewSearch("data");
+
+    const std::size_t expected = Emu().Data().SearchIds("data", "en").size();
+    EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(expected));
+    EXPECT_EQ(watcher.records, static_cast<int>(expected));
+    ASSERT_EQ(watcher.lines.size(), 4u);
+    EXPECT_THAT(watcher.lines[1],
+                StartsWith("Retrieved " + std::to_string(expected) + " statuses for [data]"));
+    EXPECT_THAT(watcher.lines[3], EndsWith(", no more statuses available: 200:OK"));
+    EXPECT_EQ(watcher.ended.back(), CaptureOutcome::Complete);
+    EXPECT_THAT(LogLines(), IsEmpty());
+    EXPECT_THAT(tk.messages, IsEmpty());
+}
+
 TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce) {
     StartWindow();
     BackDays(9);  // older than the emulator's 7-day search index
@@ -37,8 +72,8 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     EXPECT_THAT(log[3], EndsWith(", no more statuses available: 200:OK")) << log[3];
 
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
-    EXPECT_TRUE(W().TweetsDirty);
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Search);
+    EXPECT_TRUE(W().TweetsDirty());
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Search);
     EXPECT_FALSE(W().Run.Busy());
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(W().InfoBar.Panel(1), std::to_string(expected.size()) + " tweets displayed");
@@ -191,7 +226,7 @@ TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
     EXPECT_EQ(Emu().Requests().front().Param("since_id"), all[3]);
     EXPECT_EQ(TableIds(), all);
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Search);
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Search);
 }
 
 TEST_F(SearchRetrievalTest, UpdateOnAnEmptyTableSendsNothing) {
@@ -222,7 +257,7 @@ TEST_F(SearchRetrievalTest, NewAsksAboutUnsavedRowsAndAFailedRequestEndsWithItsC
     StartWindow();
     BackDays(1);
     NewSearch("data");
-    ASSERT_TRUE(W().TweetsDirty);
+    ASSERT_TRUE(W().TweetsDirty());
     tk.messages.clear();
 
     Emu().InjectFault(emulator::Family::Search, emulator::Fault::Error503, 1);

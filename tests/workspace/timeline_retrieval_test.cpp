@@ -91,7 +91,7 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
         EXPECT_EQ(request.Param("max_id"), "");
     }
     EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
     EXPECT_FALSE(W().Run.Busy());
     EXPECT_FALSE(W().Run.Cancelled());
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
@@ -165,7 +165,7 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
     EXPECT_TRUE(tk.messages.empty() ||
                 tk.MessageTexts().front().find("Save contents now?") == std::string::npos);
     EXPECT_EQ(W().TweetsFN, "kept.txt");
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
     EXPECT_FALSE(W().Run.Busy());
 }
 
@@ -190,8 +190,8 @@ TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOffer
     const std::string demo = Emu().Users().demo;
     W().Users.UserList.AddItem("unchecked_other");
     W().Users.UserList.AddItem(demo);
-    W().CurTweetSrc = TweetSource::Search;  // the table held a search before
-    W().SetTweetsDirty(true);
+    W().Tweets.SearchQuery.SetText("data");
+    W().Tweets.GetSrch.Click();  // the table holds a search, not saved
     tk.messageAnswers.push_back(MsgResult::No);
     W().Users.UserList.SetSelectedIndex(1);
     W().Users.UserList.DoubleClick();
@@ -202,7 +202,7 @@ TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOffer
     EXPECT_EQ(TimelineUsersAsked(), std::vector<std::string>{demo});
     EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(IdsSinceThreshold(demo).size()));
     // A save now belongs in the timeline history, not with the earlier query.
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
     EXPECT_FALSE(W().Run.Busy());
 }

@@ -69,7 +69,7 @@ TEST_F(TweetFilesTest, OpenShowsPaddedDimmedRowsAndSaveWritesTheSameBytes) {
     EXPECT_EQ(table.Cell(0, 12), "http://example.com/a");
     EXPECT_TRUE(table.Dimmed(0));
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [" + path + "]");
-    EXPECT_FALSE(W().TweetsDirty);
+    EXPECT_FALSE(W().TweetsDirty());
     EXPECT_EQ(W().TweetsFN, path);
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
@@ -194,10 +194,9 @@ TEST_F(TweetFilesTest, SaveProposesAFreeUntitledNameAndACancelledDialogWritesNot
 }
 
 TEST_F(TweetFilesTest, SavingTheSameQueryToTheSameFileKeepsOneHistoryEntryOnTop) {
-    Open(Written("two.txt", kRow1 + kRow2));
-    W().CurTweetSrc = TweetSource::Search;
-    W().Tweets.SearchQuery.SetText("tea");
+    W().Tweets.QPHistory.AddItem("tea  " + Written("two.txt", kRow1 + kRow2));
     W().Tweets.QPHistory.AddItem("older  /somewhere/else.txt");
+    frm->OpenQueryEntry(0);
     int opened = 0;
     W().Tweets.QPHistory.SetOpenAction([&](int index) { opened += index == 0; });
 
@@ -211,7 +210,8 @@ TEST_F(TweetFilesTest, SavingTheSameQueryToTheSameFileKeepsOneHistoryEntryOnTop)
     EXPECT_EQ(opened, 0);  // the entry names the table on show: nothing is reopened
     EXPECT_EQ(W().Tweets.QPHistory.SelectedIndex(), 0);
 
-    W().CurTweetSrc = TweetSource::Timelines;
+    W().Tweets.UTLHistory.AddItem(File("two.txt").string());
+    frm->OpenTimelineEntry(0);
     tk.messageAnswers = {MsgResult::Yes};
     frm->mSaveTweets_Click();
     ASSERT_EQ(W().Tweets.UTLHistory.Count(), 1);
@@ -239,7 +239,7 @@ TEST_F(TweetFilesTest, ASaveThatFailsPartWayKeepsTheEarlierFile) {
         EXPECT_THAT(entry.path().filename().string(), Not(StartsWith(".earlier.txt"))) << entry.path();
     ASSERT_NE(tk.LastMessage(), nullptr);
     EXPECT_EQ(tk.LastMessage()->title, "File Save Error");
-    EXPECT_TRUE(W().TweetsDirty);
+    EXPECT_TRUE(W().TweetsDirty());
     EXPECT_EQ(W().TweetsFN, "");
 
     // Without the limit the same save goes through.

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "main_window_fixture.h"
-#include "workspace/retrieval/quota_wait.h"
+#include "workspace/engine/quota_wait.h"
 #include "workspace/session/preferences.h"
 
 namespace marlin::testing {
@@ -154,7 +154,7 @@ TEST_F(UnattendedCaptureTest, ContinueBackAfterACancelledSearchGivesWhatAFullSea
         if (request.path == "/1.1/search/tweets.json") maxIds.push_back(request.Param("max_id"));
     ASSERT_GE(maxIds.size(), 3u);
     EXPECT_FALSE(maxIds[2].empty());
-    EXPECT_TRUE(W().TweetsDirty);
+    EXPECT_TRUE(W().TweetsDirty());
 }
 
 TEST_F(UnattendedCaptureTest, ContinueBackStopsAtTheThresholdDate) {

@@ -25,7 +25,7 @@ class UnsavedWorkTest : public UserSideTest {
         W().SetTweetsDirty(false);  // the previous case's edits are not this case's business
         OpenTable("three.txt", Line("3", "alice", "RT @bob: hello") + Line("2", "alice", "plain") +
                                    Line("1", "bob", "other words"));
-        ASSERT_FALSE(W().TweetsDirty);
+        ASSERT_FALSE(W().TweetsDirty());
         ASSERT_THAT(W().Window.Caption(), EndsWith("]"));
         ASSERT_THAT(W().Window.Caption(), ::testing::Not(EndsWith("*]")));
         tk.messages.clear();
@@ -87,7 +87,7 @@ TEST_F(UnsavedWorkTest, EveryCommandThatChangesTheTweetsTableMarksItUnsaved) {
         SCOPED_TRACE(c.name);
         OpenThreeRows();
         c.run();
-        EXPECT_TRUE(W().TweetsDirty);
+        EXPECT_TRUE(W().TweetsDirty());
         EXPECT_THAT(W().Window.Caption(), EndsWith("*]"));
     }
 
@@ -111,7 +111,7 @@ TEST_F(UnsavedWorkTest, AFilterThatRemovesNothingAndACancelledOneLeaveTheTableSa
     frm->mFilterTweets_Click();
     tk.messageAnswers = {MsgResult::Cancel};
     frm->mRemRT_Click();
-    EXPECT_FALSE(W().TweetsDirty);
+    EXPECT_FALSE(W().TweetsDirty());
     EXPECT_THAT(W().Window.Caption(), ::testing::Not(EndsWith("*]")));
 }
 
@@ -120,7 +120,7 @@ TEST_F(UnsavedWorkTest, ANewSearchShowsTheMarkOfItsUnsavedTable) {
     BackDays(1);
     NewSearch("data");
     ASSERT_GT(W().OutTable.RowCount(), 0);
-    EXPECT_TRUE(W().TweetsDirty);
+    EXPECT_TRUE(W().TweetsDirty());
     EXPECT_THAT(W().Window.Caption(), EndsWith("*]"));
 }
 

@@ -95,10 +95,10 @@ TEST_F(WindowSessionTest, AuthenticationReopensTheNewestQueryWithItsTable) {
     EXPECT_EQ(W().Tweets.SearchQuery.Text(), "cats");
     EXPECT_EQ(W().TweetsFN, cats);
     EXPECT_EQ(W().OutTable.RowCount(), 3);
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Search);
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Search);
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_FALSE(W().Users.UpdateUTL.Enabled());
-    EXPECT_FALSE(W().Starting);
+    EXPECT_FALSE(W().Starting());
     // The timeline line came first and was opened then; the query line took over.
     EXPECT_EQ(W().Tweets.QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "dogs  " + dogs}));
     EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
@@ -116,7 +116,7 @@ TEST_F(WindowSessionTest, WithoutQueriesTheFirstTimelineIsOpenedAndItsAuthorsLis
 
     EXPECT_EQ(W().TweetsFN, first);
     EXPECT_EQ(W().OutTable.RowCount(), 4);
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::Timelines);
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
     EXPECT_EQ(usersFromTweets, 1);
     EXPECT_FALSE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
@@ -135,7 +135,7 @@ TEST_F(WindowSessionTest, MissingFilesAskToLeaveTheHistory) {
                                        "(Note: It may be stored on the local drive of another PC)");
     EXPECT_EQ(tk.messages[0].title, "Load Error");
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(W().CurTweetSrc, TweetSource::None);
+    EXPECT_EQ(W().CurTweetSrc(), TweetSource::None);
     EXPECT_EQ(W().Tweets.QPHistory.Count(), 1);
 
     tk.messageAnswers = {MsgResult::Yes};

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <numeric>
 #include <tuple>
+#include <utility>
 
 #include "core/atomic_file.h"
 #include "core/tweet_column.h"
@@ -99,14 +100,10 @@ std::string CountOf(std::string_view cell) {
 }  // namespace
 
 const char* NetworkExport::KindName(Kind kind) {
-    switch (kind) {
-        case Kind::Retweet:
-            return "retweet";
-        case Kind::Mention:
-            return "mention";
-        case Kind::Follows:
-            return "follows";
-    }
+    static constexpr std::pair<Kind, const char*> kNames[] = {
+        {Kind::Retweet, "retweet"}, {Kind::Mention, "mention"}, {Kind::Follows, "follows"}};
+    for (const auto& [known, name] : kNames)
+        if (known == kind) return name;
     return "";
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <tuple>
 #include <unordered_map>
+#include <utility>
 
 #include "core/code_page.h"
 #include "core/skd_funcs.h"
@@ -334,16 +335,12 @@ std::vector<TweetFrequencies::Item> TweetFrequencies::Top(Kind kind, int top) co
 }
 
 const char* TweetFrequencies::KindName(Kind kind) {
-    switch (kind) {
-        case Kind::Hashtags:
-            return "hashtags";
-        case Kind::Mentions:
-            return "mentions";
-        case Kind::Authors:
-            return "authors";
-        case Kind::Domains:
-            return "domains";
-    }
+    static constexpr std::pair<Kind, const char*> kNames[] = {{Kind::Hashtags, "hashtags"},
+                                                              {Kind::Mentions, "mentions"},
+                                                              {Kind::Authors, "authors"},
+                                                              {Kind::Domains, "domains"}};
+    for (const auto& [known, name] : kNames)
+        if (known == kind) return name;
     return "";
 }
 

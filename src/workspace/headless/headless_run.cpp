@@ -5,6 +5,7 @@
 #include "workspace/export/network_export.h"
 #include "workspace/export/xlsx_export.h"
 
+#include <chrono>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -91,6 +92,7 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
 
     m_frm = std::make_unique<frmMain>(m_tk, m_setup.requestFactory, m_setup.apiBase, m_setup.appFolder);
     MainWindowState& w = m_frm->State();
+    w.SetEvents(&m_events);
     w.Settings.InstalledScorerFolder = m_setup.installedScorerFolder;
     if (!m_setup.retryDelays.empty()) w.Settings.RetryDelays = m_setup.retryDelays;
     m_frm->Session().SetWaitForQuota(true);
@@ -143,8 +145,7 @@ void HeadlessRun::SetBackDays(int days) {
 
 int HeadlessRun::RunSearch(const HeadlessCommand& command) {
     SetBackDays(*command.backDays);
-    m_frm->State().Tweets.SearchQuery.SetText(command.subject);
-    m_frm->GetSrch_Click();
+    m_frm->Search().RunNew(command.subject);
     return SaveRetrieved(command.out);
 }
 
@@ -160,13 +161,12 @@ int HeadlessRun::RunTableUpdate(const HeadlessCommand& command) {
     if (!OpenTable(command.subject)) return Fail("cannot read the tweet table " + command.subject);
     MainWindowState& w = m_frm->State();
     m_tk.Line("Opened " + command.subject + " (" + std::to_string(w.OutTable.RowCount()) + " tweets)");
-    w.Tweets.SearchQuery.SetText(command.query);
     if (command.kind == HeadlessCommand::Kind::Update) {
         SetBackDays(command.backDays.value_or(7));
-        m_frm->UpdateSearch_Click();
+        m_frm->Search().RunUpdate(command.query);
     } else {
         SetBackDays(*command.backDays);
-        m_frm->Search().ContinueBack();
+        m_frm->Search().RunContinue(command.query);
     }
     return RetrievalOutcome(SaveTweets(command.out.empty() ? command.subject : command.out));
 }
@@ -195,10 +195,8 @@ int HeadlessRun::RunTimelines(const HeadlessCommand& command) {
     std::string error;
     const std::vector<std::string> names = ReadUserNames(command.users, &error);
     if (names.empty()) return Fail(error);
-    MainWindowState& w = m_frm->State();
-    for (const std::string& name : names) w.Users.UserList.AddItem(name, true);
     SetBackDays(command.backDays.value_or(7));
-    m_frm->GetAllUTL_Click();
+    m_frm->Users().Timelines().RunNew(names);
     return SaveRetrieved(command.out);
 }
 
@@ -207,9 +205,8 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     const std::vector<std::string> names = ReadUserNames(command.users, &error);
     if (names.empty()) return Fail(error);
     MainWindowState& w = m_frm->State();
-    m_frm->GetUsers(w.Twitter, names, false, false);
-    m_frm->FillUserTable(w.Twitter, false);
-    ReportLog(true);
+    m_frm->Users().Profiles().LookUp(names);
+    m_events.Flush();
     // An empty table would only write over what an earlier run saved there.
     if (w.Twitter.Users.Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
     if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All,
@@ -225,7 +222,7 @@ int HeadlessRun::RunUserList(const HeadlessCommand& command) {
                                              ? UserListBuilder::ListKind::Followers
                                              : UserListBuilder::ListKind::Friends,
                                          command.subject);
-    ReportLog(true);
+    m_events.Flush();
     const UserSet& users = w.Twitter.Users;
     const std::string failure =
         w.Twitter.LastResponseCount() < 0 ? " (" + w.Twitter.LastResponseCode() + ")" : "";
@@ -245,7 +242,7 @@ int HeadlessRun::RunUserList(const HeadlessCommand& command) {
 }
 
 int HeadlessRun::SaveTweets(const std::string& file) {
-    ReportLog(true);
+    m_events.Flush();
     MainWindowState& w = m_frm->State();
     if (!m_frm->Files().WriteTweetTable(file)) return Fail("cannot write " + file);
     m_tk.Line("Saved " + std::to_string(w.OutTable.RowCount()) + " tweets to " + file);
@@ -255,7 +252,7 @@ int HeadlessRun::SaveTweets(const std::string& file) {
 int HeadlessRun::SaveRetrieved(const std::string& file) {
     // A run that got nothing before it stopped leaves an earlier file of that name as it was.
     if (m_frm->State().OutTable.RowCount() == 0 && (m_stopping || !Complete())) {
-        ReportLog(true);
+        m_events.Flush();
         return m_stopping ? kStopped
                           : Fail("nothing was retrieved (" + m_frm->State().Twitter.LastResponseCode() + ")");
     }
@@ -263,7 +260,7 @@ int HeadlessRun::SaveRetrieved(const std::string& file) {
 }
 
 bool HeadlessRun::Complete() const {
-    return m_frm->State().Run.Outcome() == CaptureOutcome::Complete;
+    return m_events.Outcome() == CaptureOutcome::Complete;
 }
 
 int HeadlessRun::RetrievalOutcome(int saved) {
@@ -280,38 +277,16 @@ void HeadlessRun::Idle() {
         // A signal stops the run as "Cancel " does; a command not yet busy stops at its
         // next check.
         if (w.Run.Cancel())
-            m_tk.MessageBox("User cancelled the retrieval process", MsgButtons::OK, MsgIcon::Information);
+            m_events.Tell("User cancelled the retrieval process", CaptureEvents::Notice::Information);
         else
             w.Run.Stop();
     }
-    ReportLog(false);
-}
-
-void HeadlessRun::ReportLog(bool force) {
-    if (!m_frm) return;
-    const std::vector<std::string>& lines = m_frm->State().Progress.Lines();
-    if (lines.size() < m_logNext) {  // the log was cleared
-        m_logNext = 0;
-        m_logShown.clear();
-    }
-    // Lines that can no longer change are written as soon as they are complete.
-    for (; m_logNext + 1 < lines.size(); ++m_logNext) {
-        if (lines[m_logNext] != m_logShown) m_tk.Line(lines[m_logNext]);
-        m_logShown.clear();
-    }
-    if (m_logNext >= lines.size() || lines[m_logNext] == m_logShown) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (!force && !m_logShown.empty() && now - m_lastProgress < std::chrono::seconds(1)) return;
-    m_tk.Line(lines[m_logNext]);
-    m_logShown = lines[m_logNext];
-    m_lastProgress = now;
 }
 
 int HeadlessRun::RunCount(const HeadlessCommand& command) {
     SetBackDays(*command.backDays);
-    m_frm->State().Tweets.SearchQuery.SetText(command.subject);
-    const std::optional<VolumeEstimate> estimate = m_frm->Estimator().Estimate();
-    ReportLog(true);
+    const std::optional<VolumeEstimate> estimate = m_frm->Estimator().Estimate(command.subject);
+    m_events.Flush();
     if (!estimate)
         return Fail("no counts for [" + command.subject + "]: " + m_frm->State().Twitter.LastResponseCode());
     std::string lines = "date,posts\n";

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +12,7 @@
 #include "service/app_cred_file.h"
 #include "service/http_request.h"
 #include "workspace/headless/headless_command.h"
+#include "workspace/headless/headless_events.h"
 
 namespace marlin {
 
@@ -78,17 +79,13 @@ class HeadlessRun {
     void SetBackDays(int days);
     std::vector<std::string> ReadUserNames(const std::string& file, std::string* error) const;
     void Idle();
-    void ReportLog(bool force);
 
     ConsoleToolkit& m_tk;
     Setup m_setup;
+    // Before the window state that points at it, so it outlives every capture there.
+    HeadlessEvents m_events{m_tk};
     std::unique_ptr<frmMain> m_frm;
     bool m_stopping = false;
-    // The request log as reported so far: lines before m_logNext are out; m_logShown is
-    // the text of line m_logNext last written.
-    std::size_t m_logNext = 0;
-    std::string m_logShown;
-    std::chrono::steady_clock::time_point m_lastProgress{};
 };
 
 }  // namespace marlin

@@ -1,6 +1,7 @@
 #include "workspace/retrieval/response_archive.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace marlin {
 
@@ -63,18 +64,13 @@ ResponseArchive::ResponseArchive(MainWindowState& window) : m_window(window) {
 }
 
 const char* ResponseArchive::KindOf(ResourceFamily family) {
-    switch (family) {
-        case ResourceFamily::Search:
-            return "search";
-        case ResourceFamily::UserTimeline:
-            return "timelines";
-        case ResourceFamily::UsersLookup:
-            return "users";
-        case ResourceFamily::FollowersList:
-            return "followers";
-        case ResourceFamily::FriendsList:
-            return "friends";
-    }
+    static constexpr std::pair<ResourceFamily, const char*> kKinds[] = {
+        {ResourceFamily::Search, "search"},       {ResourceFamily::UserTimeline, "timelines"},
+        {ResourceFamily::UsersLookup, "users"},   {ResourceFamily::FollowersList, "followers"},
+        {ResourceFamily::FriendsList, "friends"},
+    };
+    for (const auto& [kind, name] : kKinds)
+        if (kind == family) return name;
     return "other";
 }
 

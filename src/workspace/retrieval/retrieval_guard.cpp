@@ -15,6 +15,7 @@ RetrievalGuard::RetrievalGuard(MainWindowState& window, Mark mark, std::optional
 RetrievalGuard::~RetrievalGuard() {
     if (!m_released) Release();
     m_window.Run.EndRunning();
+    m_window.Events().Ended(m_window.Run.Outcome());
 }
 
 void RetrievalGuard::MarkBusy(std::optional<CursorShape> cursor) {

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <optional>
 
-#include "workspace/retrieval/quota_wait.h"
+#include "workspace/engine/quota_wait.h"
 
 namespace marlin {
 
@@ -12,30 +12,31 @@ std::string RetrievalSteps::NowText() {
     return SKDFuncs::FormatLocalDateTime(SKDFuncs::Now());
 }
 
-std::string RetrievalSteps::LatestBound() {
-    return "31/12/9999 23:59:59";
+void RetrievalSteps::PageDone() {
+    m_window.Progress.ScrollToLast();
+    m_window.Tk.DoEvents();
 }
 
 void RetrievalSteps::AskQuota(const SKDFuncs::DateValue& nextReset, int remaining,
                               const std::string& windowName) {
     const std::string text = "Quota for this window running low. Wait until " +
                              SKDFuncs::FormatLocalDateTime(nextReset) + " before clicking OK to resume";
-    if (m_window.Tk.MessageBox(text, MsgButtons::OKCancel) == MsgResult::Cancel) {
+    if (!m_window.Events().Ask(text)) {
         m_window.Run.Stop();
         return;
     }
-    if (remaining <= 0 && !QuotaWait(m_window).UntilReset(nextReset, windowName)) m_window.Run.Stop();
+    if (remaining <= 0 && !m_window.QuotaWaits().UntilReset(nextReset, windowName)) m_window.Run.Stop();
 }
 
 void RetrievalSteps::ReportIncomplete(const std::string& why, const std::string& oldestHeld) {
     MainWindowState& w = m_window;
     const std::string reach = oldestHeld.empty() ? "no tweets held" : "oldest tweet held from " + oldestHeld;
-    w.Progress.Append("Retrieval stopped early (" + why + "), " + reach);
+    w.Events().Log("Retrieval stopped early (" + why + "), " + reach);
     w.Progress.ScrollToLast();
-    w.Tk.MessageBox("The retrieval stopped early (" + why +
+    w.Events().Tell("The retrieval stopped early (" + why +
                         "). The table does not reach back to the threshold date (" + w.ThresholdDateText() +
                         ").",
-                    MsgButtons::OK, MsgIcon::Exclamation);
+                    CaptureEvents::Notice::Warning);
 }
 
 void RetrievalSteps::QuotaLow(const TwitterAPI& client, ResourceFamily family,
@@ -44,12 +45,12 @@ void RetrievalSteps::QuotaLow(const TwitterAPI& client, ResourceFamily family,
         AskQuota(client.NextLimitReset(family), client.Window(family).remaining, windowName);
         return;
     }
-    if (!QuotaWait(m_window).UntilReset(client.NextLimitReset(family), windowName)) m_window.Run.Stop();
+    if (!m_window.QuotaWaits().UntilReset(client.NextLimitReset(family), windowName)) m_window.Run.Stop();
 }
 
 bool RetrievalSteps::ResendAfterSpentWindow(const TwitterAPI& client, ResourceFamily family,
                                             const std::string& windowName) {
-    return QuotaWait(m_window).WaitedOutSpentWindow(client, family, windowName);
+    return m_window.QuotaWaits().WaitedOutSpentWindow(client, family, windowName);
 }
 
 bool RetrievalSteps::CanBeScreenNameOrId(const std::string& text) {
@@ -64,15 +65,6 @@ std::string RetrievalSteps::SkippedLine(const std::vector<std::string>& skipped)
         "Skipped " + std::to_string(skipped.size()) + " entries that are not screen names or user ids:";
     for (std::size_t i = 0; i < skipped.size(); ++i) line += (i == 0 ? " [" : ", [") + skipped[i] + "]";
     return line;
-}
-
-std::string RetrievalSteps::IdBelow(std::string id) {
-    const std::size_t last = id.find_last_not_of('0');
-    if (last == std::string::npos) return id;
-    id[last] = static_cast<char>(id[last] - 1);
-    for (std::size_t k = last + 1; k < id.size(); ++k) id[k] = '9';
-    const std::size_t first = id.find_first_not_of('0');
-    return first == std::string::npos ? "0" : id.substr(first);
 }
 
 double RetrievalSteps::SpanShare(const std::string& newest, const std::string& oldest,
@@ -100,11 +92,6 @@ std::string RetrievalSteps::EndLine(const std::string& prefix, bool reached) con
 
 std::string RetrievalSteps::UndatedLine(int count) {
     return std::to_string(count) + " statuses kept without a readable date (created_at)";
-}
-
-std::string RetrievalSteps::OutOfMemory(TweetSet& tweets, int before) {
-    tweets.KeepFirst(before);
-    return "Retrieval stopped: a page was too large for the memory available";
 }
 
 }  // namespace marlin

@@ -1,8 +1,8 @@
 #include "workspace/retrieval/search_retrieval.h"
 
 #include "core/tweet_column.h"
+#include "workspace/engine/tweet_page_loop.h"
 #include "workspace/retrieval/retrieval_guard.h"
-#include "workspace/retrieval/tweet_page_loop.h"
 
 namespace marlin {
 
@@ -10,9 +10,21 @@ SearchRetrieval::SearchRetrieval(MainWindowState& window, TweetTableTarget& tabl
     : m_window(window), m_table(table), m_steps(window) {}
 
 void SearchRetrieval::GetSrch_Click() {
-    MainWindowState& w = m_window;
     if (!m_table.ReadyToReplaceTables()) return;
+    RunNew(m_window.Tweets.SearchQuery.Text());
+}
 
+void SearchRetrieval::UpdateSearch_Click() {
+    RunUpdate(m_window.Tweets.SearchQuery.Text());
+}
+
+void SearchRetrieval::ContinueBack() {
+    RunContinue(m_window.Tweets.SearchQuery.Text());
+}
+
+void SearchRetrieval::RunNew(const std::string& query) {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Twitter.Tweets.Clear();
     w.Users.UpdateUTL.SetEnabled(false);
@@ -22,7 +34,7 @@ void SearchRetrieval::GetSrch_Click() {
     w.InfoBar.SetPanel(1, "Empty");
     w.InfoBar.SetPanel(2, "Empty");
 
-    RetrieveSearch(w.Tweets.SearchQuery.Text(), "");
+    RetrieveSearch(query, "");
 
     // A new retrieval is a new table: the next save proposes a new file.
     w.TweetsFN.clear();
@@ -30,11 +42,11 @@ void SearchRetrieval::GetSrch_Click() {
     m_table.ShowTweets(false);
 
     running.Release();
-    w.CurTweetSrc = TweetSource::Search;
+    w.SetTweetSource(TweetSource::Search);
     if (w.OutTable.RowCount() > 0) w.Tweets.UpdateSearch.SetEnabled(true);
 }
 
-void SearchRetrieval::UpdateSearch_Click() {
+void SearchRetrieval::RunUpdate(const std::string& query) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w);
@@ -43,14 +55,14 @@ void SearchRetrieval::UpdateSearch_Click() {
     if (w.OutTable.RowCount() > 0) {
         w.OutTable.SetSortKey(TweetColumn::TweetID);
         w.Tk.DoEvents();
-        RetrieveSearch(w.Tweets.SearchQuery.Text(), m_table.NewestTweetId());
+        RetrieveSearch(query, m_table.NewestTweetId());
         m_table.ShowTweets(true);
     }
 
-    w.CurTweetSrc = TweetSource::Search;
+    w.SetTweetSource(TweetSource::Search);
 }
 
-void SearchRetrieval::ContinueBack() {
+void SearchRetrieval::RunContinue(const std::string& query) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
@@ -58,10 +70,10 @@ void SearchRetrieval::ContinueBack() {
     if (w.OutTable.RowCount() > 0) {
         // Below the oldest row exactly: the page at the seam neither repeats a row nor
         // skips a tweet.
-        RetrieveSearch(w.Tweets.SearchQuery.Text(), "", RetrievalSteps::IdBelow(m_table.OldestTweetId()));
+        RetrieveSearch(query, "", RetrievalSteps::IdBelow(m_table.OldestTweetId()));
         m_table.ShowTweets(true);
     }
-    w.CurTweetSrc = TweetSource::Search;
+    w.SetTweetSource(TweetSource::Search);
 }
 
 void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string& sinceId) {
@@ -79,8 +91,8 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
     // In v2 no post older than the threshold is asked for (and paid for); an update's since_id goes alone.
     twitter.SetSearchStartTime(sinceId.empty() ? w.ThresholdTime() : 0);
     w.RetrievalBar.Begin("tweets");
-    w.Progress.Append("Search initiated @" + RetrievalSteps::NowText());
-    w.Progress.Append(intro + std::to_string(tweets.Count()) + about);
+    w.Events().Log("Search initiated @" + RetrievalSteps::NowText());
+    w.Events().Log(intro + std::to_string(tweets.Count()) + about);
     w.Progress.ScrollToLast();
     w.Tk.DoEvents();
 
@@ -97,15 +109,15 @@ void SearchRetrieval::RetrieveSearch(const std::string& query, const std::string
                            std::to_string(twitter.SearchRateLimitRemaining()) + " SEARCH requests remaining");
         w.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.SearchNextLimitReset()));
         const int held = tweets.Count();
-        w.Progress.ReplaceLast(intro + std::to_string(held) + about + "back to " + tweets.DateTime(held));
+        w.Events().Progress(intro + std::to_string(held) + about + "back to " + tweets.DateTime(held));
         w.RetrievalBar.Advance(
             RetrievalSteps::SpanShare(tweets.DateTime(1), tweets.DateTime(held), w.ThresholdDateText()),
             held);
     };
-    const bool reached = TweetPageLoop(w, m_steps).Run(source, firstMaxId);
+    const bool reached = TweetPageLoop(w.Twitter, w.Run, w.Events(), m_steps).Run(source, firstMaxId);
 
-    if (tweets.UndatedCount() > 0) w.Progress.Append(RetrievalSteps::UndatedLine(tweets.UndatedCount()));
-    w.Progress.Append(m_steps.EndLine("Search ended @" + RetrievalSteps::NowText() + ", ", reached));
+    if (tweets.UndatedCount() > 0) w.Events().Log(RetrievalSteps::UndatedLine(tweets.UndatedCount()));
+    w.Events().Log(m_steps.EndLine("Search ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
     if (twitter.LastResponseCount() < 0 && !reached && !w.Run.Cancelled())
         m_steps.ReportIncomplete(twitter.LastResponseCode(),

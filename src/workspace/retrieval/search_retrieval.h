@@ -20,6 +20,13 @@ class SearchRetrieval {
     // oldest tweet of the table down to the threshold date, adding to the table.
     void ContinueBack();
 
+    // The three runs with their query, for callers that hold no query box: a new table
+    // (replacing the one on show without asking), the tweets since the table's newest
+    // row, and the tweets below its oldest row.
+    void RunNew(const std::string& query);
+    void RunUpdate(const std::string& query);
+    void RunContinue(const std::string& query);
+
     // The page loop: appends every page to the tweet set of `Twitter` until a page adds
     // nothing, the threshold date is passed or the user cancels.
     void RetrieveSearch(const std::string& query, const std::string& sinceId);

@@ -60,29 +60,32 @@ SearchVolumeEstimate::SearchVolumeEstimate(MainWindowState& window) : m_window(w
 }
 
 std::optional<VolumeEstimate> SearchVolumeEstimate::Estimate() {
+    return Estimate(m_window.Tweets.SearchQuery.Text());
+}
+
+std::optional<VolumeEstimate> SearchVolumeEstimate::Estimate(const std::string& query) {
     MainWindowState& w = m_window;
     if (!w.Settings.ApiV2) {
-        w.Progress.Append(kNeedsV2);
+        w.Events().Log(kNeedsV2);
         return std::nullopt;
     }
-    const std::string query = w.Tweets.SearchQuery.Text();
     const std::time_t end = std::time(nullptr) - kCountsLag;
     std::time_t start = w.ThresholdTime();
     // Recent counts reach back seven days; a threshold before that is counted from there.
     if (!w.Settings.FullArchiveSearch) start = std::max(start, end + kCountsLag - kRecentSeconds + 60);
-    w.Progress.Append("Estimate initiated @" + RetrievalSteps::NowText() + " for [" + query + "]");
+    w.Events().Log("Estimate initiated @" + RetrievalSteps::NowText() + " for [" + query + "]");
     std::optional<std::vector<TweetCountDay>> days =
         w.Twitter.GetTweetCounts(query, w.Settings.SearchLang, start, end);
     if (!days) {
-        w.Progress.Append(kFailed + w.Twitter.LastResponseCode());
+        w.Events().Log(kFailed + w.Twitter.LastResponseCode());
         w.Progress.ScrollToLast();
         return std::nullopt;
     }
     VolumeEstimate estimate =
         VolumeEstimate::From(std::move(*days), w.Settings.FullArchiveSearch, w.Settings.PricePerPostRead);
     for (const TweetCountDay& day : estimate.days)
-        w.Progress.Append(day.date + ": " + std::to_string(day.posts) + " posts");
-    w.Progress.Append("Estimate: " + estimate.Summary(w.Settings.PricePerPostRead));
+        w.Events().Log(day.date + ": " + std::to_string(day.posts) + " posts");
+    w.Events().Log("Estimate: " + estimate.Summary(w.Settings.PricePerPostRead));
     w.Progress.ScrollToLast();
     if (m_chart) m_chart(estimate.days);
     return estimate;

@@ -52,6 +52,7 @@ class SearchVolumeEstimate {
     // The estimate for the search frame's query back to the threshold date, its lines in the
     // request log; nothing in v1.1 mode or when the exchange failed (the reason logged).
     std::optional<VolumeEstimate> Estimate();
+    std::optional<VolumeEstimate> Estimate(const std::string& query);
 
     // Called with each estimate's days; the window's Chart tab draws them.
     void SetChartAction(std::function<void(const std::vector<TweetCountDay>&)> action) {

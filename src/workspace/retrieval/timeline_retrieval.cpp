@@ -5,8 +5,8 @@
 
 #include "platform/blank_trim.h"
 #include "platform/cell_compare.h"
+#include "workspace/engine/tweet_page_loop.h"
 #include "workspace/retrieval/retrieval_guard.h"
-#include "workspace/retrieval/tweet_page_loop.h"
 
 namespace marlin {
 
@@ -26,14 +26,24 @@ void TimelineRetrieval::StartFreshTable() {
 void TimelineRetrieval::FinishFreshTable() {
     MainWindowState& w = m_window;
     // The table now holds timelines, so a save belongs in the timeline history.
-    w.CurTweetSrc = TweetSource::Timelines;
+    w.SetTweetSource(TweetSource::Timelines);
     if (w.OutTable.RowCount() > 0) w.Users.UpdateUTL.SetEnabled(true);
 }
 
 void TimelineRetrieval::GetAllUTL_Click() {
-    MainWindowState& w = m_window;
     if (!m_table.ReadyToReplaceTables()) return;
+    RunNewOnCheckedUsers();
+}
 
+void TimelineRetrieval::RunNew(const std::vector<std::string>& users) {
+    if (!m_window.CanStartRetrieval()) return;
+    for (const std::string& user : users) m_window.Users.UserList.AddItem(user, true);
+    RunNewOnCheckedUsers();
+}
+
+void TimelineRetrieval::RunNewOnCheckedUsers() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     StartFreshTable();
     w.CurrentUserTable().ClearRows();
@@ -81,13 +91,13 @@ void TimelineRetrieval::AddToTable(bool sortById, const std::function<void(const
     w.Twitter.Tweets.Clear();
     if (sortById) w.OutTable.SetSortKey(TweetColumn::TweetID);
     WalkCheckedUsers([&](int c) { retrieve(w.Users.UserList.Item(c)); });
-    w.CurTweetSrc = TweetSource::Timelines;
+    w.SetTweetSource(TweetSource::Timelines);
     m_table.ShowTweets(true);
 }
 
 void TimelineRetrieval::WalkCheckedUsers(const std::function<void(int)>& step) {
     MainWindowState& w = m_window;
-    w.Progress.Append("User timeline retrieval started @" + RetrievalSteps::NowText());
+    w.Events().Log("User timeline retrieval started @" + RetrievalSteps::NowText());
     BeginUsers(CheckedUsers());
     w.Tk.DoEvents();
     // The list may change while events run; its length is read again for every entry.
@@ -97,9 +107,9 @@ void TimelineRetrieval::WalkCheckedUsers(const std::function<void(int)>& step) {
             m_users.Next();
             if (w.Twitter.V11AccessRefused()) {
                 // The other users would be refused the same way: one message, not one a user.
-                w.Progress.Append("Retrieval stopped: " + w.Twitter.LastResponseCode());
-                w.Tk.MessageBox("The retrieval stopped: " + w.Twitter.LastResponseCode(), MsgButtons::OK,
-                                MsgIcon::Exclamation);
+                w.Events().Log("Retrieval stopped: " + w.Twitter.LastResponseCode());
+                w.Events().Tell("The retrieval stopped: " + w.Twitter.LastResponseCode(),
+                                CaptureEvents::Notice::Warning);
                 break;
             }
         }
@@ -147,11 +157,11 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
     TweetSet& tweets = twitter.Tweets;
     const std::string about = " statuses for [" + user + "] ";
     if (!RetrievalSteps::CanBeScreenNameOrId(user)) {
-        w.Progress.Append(RetrievalSteps::SkippedLine({user}));
+        w.Events().Log(RetrievalSteps::SkippedLine({user}));
         return;
     }
 
-    w.Progress.Append("Retrieved 0" + about);
+    w.Events().Log("Retrieved 0" + about);
     w.Progress.ScrollToLast();
     w.Tk.DoEvents();
 
@@ -165,7 +175,7 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
         return twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true);
     };
     source.remaining = [&] { return twitter.UTLRateLimitRemaining(); };
-    source.refused = [&] { w.Progress.Append("Retrieval error: " + twitter.LastResponseCode()); };
+    source.refused = [&] { w.Events().Log("Retrieval error: " + twitter.LastResponseCode()); };
     source.taken = [&](int count) {
         // The CR LF at the end is the panel text as it has always been (kept on purpose).
         w.InfoBar.SetPanel(
@@ -173,14 +183,14 @@ void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::str
         w.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
         total += count;
         m_users.Page(count);
-        w.Progress.ReplaceLast("Retrieved " + std::to_string(total) + about + "back to " +
-                               tweets.DateTime(tweets.Count()));
+        w.Events().Progress("Retrieved " + std::to_string(total) + about + "back to " +
+                            tweets.DateTime(tweets.Count()));
     };
-    const bool reached = TweetPageLoop(w, m_steps).Run(source, firstMaxId);
+    const bool reached = TweetPageLoop(w.Twitter, w.Run, w.Events(), m_steps).Run(source, firstMaxId);
 
     if (tweets.UndatedCount() > undatedBefore)
-        w.Progress.Append(RetrievalSteps::UndatedLine(tweets.UndatedCount() - undatedBefore));
-    w.Progress.Append(
+        w.Events().Log(RetrievalSteps::UndatedLine(tweets.UndatedCount() - undatedBefore));
+    w.Events().Log(
         m_steps.EndLine("Retrieval of [" + user + "] ended @" + RetrievalSteps::NowText() + ", ", reached));
     w.Progress.ScrollToLast();
     // A timeline cut short: pages came before the refusal, or the refusal may pass (a

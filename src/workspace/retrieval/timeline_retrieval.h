@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/counted_progress.h"
@@ -29,6 +30,9 @@ class TimelineRetrieval {
     // timeline from below that user's oldest row down to the threshold date, added to
     // the table.
     void ContinueBack();
+    // "New" for callers that hold no User list of their own: the users are added to the
+    // list, checked, and a new table is made of their timelines without asking first.
+    void RunNew(const std::vector<std::string>& users);
 
     // Pages backwards through one user's timeline (the entry always sent as a screen
     // name), appending to the tweet set of `Twitter`, until a page adds nothing, the
@@ -43,6 +47,7 @@ class TimelineRetrieval {
     std::string OldestTweetIdOf(const std::string& screenName) const;
 
   private:
+    void RunNewOnCheckedUsers();
     // What New and the double click do before retrieving: the table is emptied and its
     // file forgotten.
     void StartFreshTable();

@@ -1,6 +1,6 @@
 #include "workspace/retrieval/unattended_mode.h"
 
-#include "workspace/retrieval/quota_wait.h"
+#include "workspace/engine/quota_wait.h"
 
 namespace marlin {
 
@@ -11,15 +11,15 @@ void UnattendedMode::Install(MainWindowState& window) {
 
 void UnattendedMode::InstallOn(MainWindowState& window, TwitterAPI& client) {
     MainWindowState* w = &window;
-    client.SetAutoRetryPolicy([w](int attempt) { return QuotaWait(*w).RetryPause(attempt); });
+    client.SetAutoRetryPolicy([w](int attempt) { return w->QuotaWaits().RetryPause(attempt); });
     // The empty last page ends every retrieval that found something: a note for the log.
     // Only a retrieval that found nothing is worth a box.
     auto notice = [w](bool heldRecords, const std::string& text) {
         if (w->Settings.WaitForQuota || heldRecords) {
-            w->Progress.Append(text);
+            w->Events().Log(text);
             w->Progress.ScrollToLast();
         } else {
-            w->Tk.MessageBox(text, MsgButtons::OK, MsgIcon::Information);
+            w->Events().Tell(text, CaptureEvents::Notice::Information);
         }
     };
     TwitterAPI* c = &client;

@@ -102,14 +102,14 @@ void WindowSession::DeleteScorerLeftovers() {
 bool WindowSession::Form_QueryUnload() {
     MainWindowState& w = m_window;
     // Only rows changed since they were last saved or opened are worth the question.
-    if (w.OutTable.RowCount() > 0 && w.TweetsDirty) {
+    if (w.OutTable.RowCount() > 0 && w.TweetsDirty()) {
         MsgResult answer = w.Tk.MessageBox(kSaveOnExitQuestion, MsgButtons::YesNoCancel);
         if (answer == MsgResult::Cancel) return false;
         if (answer == MsgResult::Yes) {
             m_files.SaveToOwnFile();
             // A save the user cancelled or that failed would otherwise throw the
             // retrieved rows away with the window.
-            if (w.TweetsDirty) return false;
+            if (w.TweetsDirty()) return false;
         }
     }
     // The follower and friend tables of a whole quota window would otherwise go with it.
@@ -223,12 +223,12 @@ void WindowSession::OpenQueryEntry(int index) {
     w.Tweets.SearchQuery.SetText(query);
     if (SKDFuncs::FileExists(fileName)) {
         OpenFromHistory(fileName);
-        w.CurTweetSrc = TweetSource::Search;
+        w.SetTweetSource(TweetSource::Search);
         w.Tweets.UpdateSearch.SetEnabled(true);
         w.Users.UpdateUTL.SetEnabled(false);
         return;
     }
-    w.CurTweetSrc = TweetSource::None;
+    w.SetTweetSource(TweetSource::None);
     std::string question = fileName + " was not found [" + w.Tweets.SearchQuery.Text() +
                            "]. Remove this query-data pair from the history? (Note: It may be stored on the "
                            "local drive of another PC)";
@@ -243,13 +243,13 @@ void WindowSession::OpenTimelineEntry(int index) {
     std::string fileName = w.Tweets.UTLHistory.Item(index);
     if (SKDFuncs::FileExists(fileName)) {
         OpenFromHistory(fileName);
-        w.CurTweetSrc = TweetSource::Timelines;
+        w.SetTweetSource(TweetSource::Timelines);
         if (w.OutTable.RowCount() > 0 && m_getUsersFromTweets) m_getUsersFromTweets();
         w.Tweets.UpdateSearch.SetEnabled(false);
         w.Users.UpdateUTL.SetEnabled(true);
         return;
     }
-    w.CurTweetSrc = TweetSource::None;
+    w.SetTweetSource(TweetSource::None);
     std::string question =
         fileName +
         " [User Timeline] was not found. Remove this item from the history? (Note: It may be "

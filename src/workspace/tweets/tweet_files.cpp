@@ -23,16 +23,16 @@ namespace marlin {
 
 namespace {
 
-// Sets a flag for as long as it lives, also when the guarded call throws.
-class FlagScope {
+// Marks a history entry as being opened for as long as it lives, also when the Open throws.
+class StartingScope {
   public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
+    explicit StartingScope(MainWindowState& window) : m_window(window) { m_window.SetStarting(true); }
+    ~StartingScope() { m_window.SetStarting(false); }
+    StartingScope(const StartingScope&) = delete;
+    StartingScope& operator=(const StartingScope&) = delete;
 
   private:
-    bool& m_flag;
+    MainWindowState& m_window;
 };
 
 constexpr const char* kReplaceQuestion =
@@ -69,7 +69,7 @@ bool TweetFiles::ReadyToReplaceTables() {
 }
 
 void TweetFiles::OfferToSave() {
-    if (!m_window.TweetsDirty) return;
+    if (!m_window.TweetsDirty()) return;
     if (m_window.Tk.MessageBox(kReplaceQuestion, MsgButtons::YesNo) == MsgResult::Yes) SaveTweetsTable();
 }
 
@@ -77,7 +77,7 @@ void TweetFiles::OfferToSave() {
 
 void TweetFiles::OpenNamed(const std::string& fileName) {
     m_window.Req.FileName = fileName;
-    FlagScope starting(m_window.Starting);
+    StartingScope starting(m_window);
     OpenTweetsTable();
 }
 
@@ -89,7 +89,7 @@ void TweetFiles::OpenTweetsTable() {
     OfferToSave();
     w.Req.DefaultExt = "mtwt";
     w.Req.Filter = kFilter;
-    if (w.Starting) {
+    if (w.Starting()) {
         w.Req.FileName = requested;
     } else {
         const std::optional<std::string> chosen = w.Tk.OpenFileDialog(w.Req.Request());
@@ -104,7 +104,7 @@ void TweetFiles::OpenTweetsTable() {
     try {
         MarlinData data(w.Tk, w.AppFolder);
         if (!LoadTable(data)) {
-            if (!w.Starting)
+            if (!w.Starting())
                 w.Tk.MessageBox("Couldn't open: " + fileName + " -- Contents may be corrupted.",
                                 kOpenErrorTitle, MsgButtons::OK, MsgIcon::Exclamation);
             w.Tk.SetCursor(CursorShape::Normal);
@@ -275,10 +275,10 @@ void TweetFiles::RecordInHistory(const std::string& fileName) {
     MainWindowState& w = m_window;
     DropDownList* history = nullptr;
     std::string entry;
-    if (w.CurTweetSrc == TweetSource::Search) {
+    if (w.CurTweetSrc() == TweetSource::Search) {
         history = &w.Tweets.QPHistory;
         entry = w.Tweets.SearchQuery.Text() + "  " + fileName;
-    } else if (w.CurTweetSrc == TweetSource::Timelines) {
+    } else if (w.CurTweetSrc() == TweetSource::Timelines) {
         history = &w.Tweets.UTLHistory;
         entry = fileName;
     } else {

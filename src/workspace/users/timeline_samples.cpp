@@ -6,7 +6,7 @@
 #include <unordered_set>
 
 #include "service/app_cred_file.h"
-#include "workspace/retrieval/page_progress.h"
+#include "workspace/engine/page_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/retrieval/retrieval_steps.h"
 
@@ -174,13 +174,13 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, ReportList& table, int r
         const int before = tweets.Count();
         client.GetUserTimeLine(screenName, true, "", maxId, "200", true);
         if (client.LastResponseCount() > 0 && !progress.TweetPageMoved(tweets, before)) {
-            w.Progress.Append(progress.StopLine());
+            w.Events().Log(progress.StopLine());
             break;
         }
         if (client.LastResponseCount() > 0) m_sampled.Page(client.LastResponseCount());
         maxId = client.LastResponseCount() < 1 ? std::string() : tweets.OldestTweetId(true);
         try {
-            trimmed = tweets.TrimToDateRange(earliest, RetrievalSteps::LatestBound());
+            trimmed = tweets.TrimToDateRange(earliest, TweetPageLoop::LatestBound());
         } catch (const SKDFuncs::ConversionError&) {
             break;  // a tweet without a readable date: keep what the sample holds
         }

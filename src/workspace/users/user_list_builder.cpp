@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "core/code_page.h"
-#include "workspace/retrieval/page_progress.h"
+#include "workspace/engine/page_progress.h"
 #include "workspace/retrieval/retrieval_steps.h"
 
 namespace marlin {
@@ -140,7 +140,7 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
     const ListTexts& texts = Texts(kind);
     const ResourceFamily family = Family(kind);
     UserSet& users = client.Users;
-    w.Progress.Append(texts.getting + label + " (0 retrieved)");
+    w.Events().Log(texts.getting + label + " (0 retrieved)");
     w.Run.ClearCancel();
 
     bool reachedEnd = false;
@@ -163,14 +163,14 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
             reachedEnd = true;
             w.Run.Stop();
         } else if (pageRead && !progress.UserPageMoved(users, before)) {
-            w.Progress.Append(progress.StopLine());
+            w.Events().Log(progress.StopLine());
             break;
         }
         if (pageRead) {
             m_listed.Next(users.Count() - before);
             m_listed.Page(users.Count() - before);
         }
-        w.Progress.ReplaceLast(texts.getting + label + " (" + std::to_string(users.Count()) + " retrieved)");
+        w.Events().Progress(texts.getting + label + " (" + std::to_string(users.Count()) + " retrieved)");
         w.InfoBar.SetPanel(2, std::to_string(users.Count()) + " users displayed");
         w.InfoBar.SetPanel(3, std::to_string(window.remaining) + texts.remaining);
         w.InfoBar.SetPanel(4, "Next Reset: " + SKDFuncs::FormatLocalDateTime(client.NextLimitReset(family)));
@@ -198,7 +198,7 @@ void UserListBuilder::RetrieveListOf(ListKind kind, const std::string& name) {
     if (!w.CanStartRetrieval()) return;
     // "#tag" or "John Smith" names nobody; the service would only be asked in vain.
     if (!RetrievalSteps::CanBeScreenNameOrId(name)) {
-        w.Progress.Append(RetrievalSteps::SkippedLine({name}));
+        w.Events().Log(RetrievalSteps::SkippedLine({name}));
         return;
     }
 
@@ -225,14 +225,14 @@ void UserListBuilder::RetrieveListOf(ListKind kind, const std::string& name) {
     w.Users.UserList.SetToolTip(Texts(kind).tooltip + name);
     w.Users.UserList.SetSelectedIndex(0);
     if (kind == ListKind::Friends) {
-        w.Tk.MessageBox(std::to_string(users.Count()) + " Screen Names of friends of " + name +
+        w.Events().Tell(std::to_string(users.Count()) + " Screen Names of friends of " + name +
                             " were copied to the User Timeline list.",
-                        MsgButtons::OK, MsgIcon::Information);
+                        CaptureEvents::Notice::Information);
     }
 }
 
 void UserListBuilder::NoListRetrieved(ListKind kind) {
-    m_window.Tk.MessageBox(Texts(kind).none, MsgButtons::OK, MsgIcon::Exclamation);
+    m_window.Events().Tell(Texts(kind).none, CaptureEvents::Notice::Warning);
 }
 
 void UserListBuilder::FillListFromUsers() {
@@ -302,7 +302,7 @@ void UserListBuilder::mPasteUL_Click() {
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Users.UTFrame.SetEnabled(false);
-    w.Progress.Append(kPasteLookupLine);
+    w.Events().Log(kPasteLookupLine);
     m_profiles.GetUsers(w.Twitter, items, userIds, false);
 
     running.Release();
@@ -331,7 +331,7 @@ void UserListBuilder::mAddUser_Click() {
     m_profiles.GetUsers(w.Twitter, {name}, false, true);
     w.Run.ClearCancel();
     if (users.Count() == before) {
-        w.Progress.Append(kNoUserFound);
+        w.Events().Log(kNoUserFound);
         return;
     }
     w.Users.UserList.AddItem(users.ScreenName(users.Count()));

@@ -1,6 +1,7 @@
 #include "workspace/users/user_profile_table.h"
 #include "core/tweet_column.h"
-#include "workspace/retrieval/quota_wait.h"
+#include "workspace/engine/quota_wait.h"
+#include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/retrieval/retrieval_steps.h"
 
 #include <algorithm>
@@ -13,12 +14,6 @@
 namespace marlin {
 
 namespace {
-
-// The Tweets table columns the per-user figures read.
-constexpr int kTweetText = 2;
-constexpr int kTweetRetweets = 11;
-constexpr int kTweetSentPos = 13;
-constexpr int kTweetSentNeg = 14;
 
 constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 
@@ -82,6 +77,14 @@ void UserProfileTable::ShowLookupQuota(const TwitterAPI& client) {
     m_window.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(client.ULNextLimitReset()));
 }
 
+void UserProfileTable::LookUp(const std::vector<std::string>& names) {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    RetrievalGuard running(w, RetrievalGuard::Mark::RunningOnly);
+    GetUsers(w.Twitter, names, false, false);
+    FillUserTable(w.Twitter, false);
+}
+
 void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::string>& requested, bool userId,
                                 bool update) {
     MainWindowState& w = m_window;
@@ -98,8 +101,8 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
     for (int p = 0; p < n; p += kLookupBatch) {
         if (LookupQuotaLow(client)) {
             const SKDFuncs::DateValue reset = client.ULNextLimitReset();
-            w.Tk.MessageBox(kQuotaWarning + SKDFuncs::FormatLocalDateTime(reset), MsgButtons::OK,
-                            MsgIcon::Exclamation);
+            w.Events().Tell(kQuotaWarning + SKDFuncs::FormatLocalDateTime(reset),
+                            CaptureEvents::Notice::Warning);
             if (!PauseUntilNextWindow(reset, "USER_LOOKUP")) {
                 early = true;
                 break;
@@ -118,9 +121,9 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
         const std::string line = "Getting profile details for user list (" + std::to_string(end) +
                                  " out of " + std::to_string(n) + " retrieved)";
         if (p == 0)
-            w.Progress.Append(line);
+            w.Events().Log(line);
         else
-            w.Progress.ReplaceLast(line);
+            w.Events().Progress(line);
         w.Progress.SelectLast();
         ShowLookupQuota(client);
         if (w.Run.Cancelled()) {
@@ -132,17 +135,17 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
     // Not every caller holds a retrieval guard (Add User, the command line's look-up).
     m_lookedUp.End();
     // After the loop, which rewrites the log's last line with its progress.
-    if (!skipped.empty()) w.Progress.Append(RetrievalSteps::SkippedLine(skipped));
+    if (!skipped.empty()) w.Events().Log(RetrievalSteps::SkippedLine(skipped));
     if (!early) return;
     w.Run.Record(CaptureOutcome::StoppedEarly);
-    w.Tk.MessageBox(kNotCompleted, MsgButtons::OK, MsgIcon::Exclamation);
+    w.Events().Tell(kNotCompleted, CaptureEvents::Notice::Warning);
     w.InfoBar.SetPanel(3,
                        std::to_string(client.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");
 }
 
 bool UserProfileTable::PauseUntilNextWindow(const SKDFuncs::DateValue& resetTime,
                                             const std::string& twitMethod) const {
-    return QuotaWait(m_window).UntilNextWindowOn(resetTime, twitMethod, m_clock, kWaitStepMilliseconds);
+    return m_window.QuotaWaits().UntilNextWindowOn(resetTime, twitMethod, m_clock, kWaitStepMilliseconds);
 }
 
 // ---- Filling the table
@@ -241,12 +244,12 @@ UserStats UserProfileTable::TweetStatsForUser(const std::string& screenName) con
     for (int row = 0; row < tweets.RowCount(); ++row) {
         if (Trimmed(tweets.Cell(row, TweetColumn::UserScreenName)) != screenName) continue;
         ++n;
-        sumPos += WholeValue(tweets.Cell(row, kTweetSentPos));
-        sumNeg += WholeValue(tweets.Cell(row, kTweetSentNeg));
-        if (tweets.Cell(row, kTweetText).starts_with("RT ")) {
+        sumPos += WholeValue(tweets.Cell(row, TweetColumn::SentPositive));
+        sumNeg += WholeValue(tweets.Cell(row, TweetColumn::SentNegative));
+        if (tweets.Cell(row, TweetColumn::Tweet).starts_with("RT ")) {
             ++rt;
         } else {
-            const int retweets = WholeValue(tweets.Cell(row, kTweetRetweets));
+            const int retweets = WholeValue(tweets.Cell(row, TweetColumn::Retweets));
             sumRT += retweets;
             maxRT = std::max(maxRT, retweets);
         }

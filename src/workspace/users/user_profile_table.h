@@ -84,6 +84,9 @@ class UserProfileTable {
     // cancelled) says "User table update was not completed"; what arrived stays. The
     // progress bar counts the names looked up while it runs.
     void GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId, bool update);
+    // The screen names' profiles into the current user table as one capture of its own,
+    // which ends (and tells how it ended) when the rows are in.
+    void LookUp(const std::vector<std::string>& names);
 
     // The quota wait of the look-ups and the follower lists on this table's clock, the
     // method named in status panel 3. False when "Cancel " ended the wait.

@@ -2,10 +2,13 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/skd_funcs.h"
 #include "service/twitter_api.h"
-#include "workspace/main_window_state.h"
+#include "workspace/engine/capture_events.h"
+#include "workspace/engine/run_state.h"
 
 namespace marlin {
 
@@ -21,7 +24,24 @@ class QuotaWait {
     static constexpr long long kWindowSeconds = 15 * 60;
     static constexpr long long kMarginSeconds = 60;
 
-    explicit QuotaWait(MainWindowState& window) : m_window(window) {}
+    // What a wait leaves to whoever watches it: letting events run between its checks,
+    // the pause itself, and the status panel that counts down.
+    class Host {
+      public:
+        virtual ~Host() = default;
+        virtual void LetEventsRun() = 0;
+        virtual void Pause(int milliseconds) = 0;
+        virtual std::string WaitPanel() const = 0;
+        virtual void ShowWaitPanel(const std::string& text) = 0;
+    };
+    // The user's choice of unattended waits, and the pauses before the automatic retries.
+    struct Policy {
+        bool waitForQuota = false;
+        std::vector<int> retryDelays;
+    };
+
+    QuotaWait(RunState& run, CaptureEvents& events, Host& host, Policy policy)
+        : m_run(run), m_events(events), m_host(host), m_policy(std::move(policy)) {}
 
     // Waits until the local time resetTime, at most one window length. windowName names the
     // window in the status bar ("Waiting for the next search window: 4:31") and in the log
@@ -58,7 +78,10 @@ class QuotaWait {
     // The reset to wait for: resetTime, or one window from now when resetTime lies further.
     SKDFuncs::DateValue BelievedReset(const SKDFuncs::DateValue& resetTime, const std::string& windowName);
 
-    MainWindowState& m_window;
+    RunState& m_run;
+    CaptureEvents& m_events;
+    Host& m_host;
+    Policy m_policy;
 };
 
 }  // namespace marlin

@@ -31,6 +31,8 @@ class PageBound {
     // bound, since it cannot be shown to lie below one.
     static bool Above(const std::string& id, const std::string& bound);
     static bool Decimal(const std::string& id);
+    // The id below a tweet id ("" stays ""), for paging on from the oldest tweet held.
+    static std::string IdBelow(std::string id);
 
   private:
     std::string m_maxId;

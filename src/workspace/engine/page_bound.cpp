@@ -1,9 +1,7 @@
-#include "workspace/retrieval/page_bound.h"
+#include "workspace/engine/page_bound.h"
 
 #include <algorithm>
 #include <cctype>
-
-#include "workspace/retrieval/retrieval_steps.h"
 
 namespace marlin {
 
@@ -40,8 +38,17 @@ bool PageBound::Keep(TweetSet& tweets, int before) {
             "Paging stopped: the service sent no record below the max_id asked for (" + m_maxId + ")";
         return false;
     }
-    m_maxId = RetrievalSteps::IdBelow(WithoutLeadingZeros(lowest));
+    m_maxId = IdBelow(WithoutLeadingZeros(lowest));
     return true;
+}
+
+std::string PageBound::IdBelow(std::string id) {
+    const std::size_t last = id.find_last_not_of('0');
+    if (last == std::string::npos) return id;
+    id[last] = static_cast<char>(id[last] - 1);
+    for (std::size_t k = last + 1; k < id.size(); ++k) id[k] = '9';
+    const std::size_t first = id.find_first_not_of('0');
+    return first == std::string::npos ? "0" : id.substr(first);
 }
 
 }  // namespace marlin

@@ -1,4 +1,4 @@
-#include "workspace/retrieval/quota_wait.h"
+#include "workspace/engine/quota_wait.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,9 +26,8 @@ long long QuotaWait::SecondsUntil(const SKDFuncs::DateValue& resetTime) {
 
 bool QuotaWait::Wait(const std::function<long long()>& leftMilliseconds,
                      const std::function<void(long long left)>& show, int stepMilliseconds) {
-    MainWindowState& w = m_window;
     // The wait marks the run busy, so "Cancel " acts even for a command that did not.
-    const bool markedBusy = w.Run.BeginQuotaWait();
+    const bool markedBusy = m_run.BeginQuotaWait();
     bool over = false;
     for (;;) {
         const long long left = leftMilliseconds();
@@ -37,13 +36,13 @@ bool QuotaWait::Wait(const std::function<long long()>& leftMilliseconds,
             break;
         }
         if (show) show(left);
-        w.Tk.DoEvents();
-        if (w.Run.QuotaWaitStopped()) break;
+        m_host.LetEventsRun();
+        if (m_run.QuotaWaitStopped()) break;
         // Without a pause between checks the wait would keep a processor core busy for a
         // whole quota window.
-        w.Tk.Sleep(static_cast<int>(std::min<long long>(left, stepMilliseconds)));
+        m_host.Pause(static_cast<int>(std::min<long long>(left, stepMilliseconds)));
     }
-    w.Run.EndQuotaWait(markedBusy);
+    m_run.EndQuotaWait(markedBusy);
     return over;
 }
 
@@ -56,32 +55,30 @@ SKDFuncs::DateValue QuotaWait::BelievedReset(const SKDFuncs::DateValue& resetTim
     localtime_r(&now, &local);
     const SKDFuncs::DateValue oneWindow{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                                         local.tm_hour,        local.tm_min,     local.tm_sec};
-    m_window.Progress.AppendAboveLast(
-        "The service announced the next " + windowName + " window for " + announced +
-        ", more than one window ahead: waiting one window (15 minutes) instead");
+    m_events.Aside("The service announced the next " + windowName + " window for " + announced +
+                   ", more than one window ahead: waiting one window (15 minutes) instead");
     return oneWindow;
 }
 
 bool QuotaWait::UntilReset(const SKDFuncs::DateValue& announcedReset, const std::string& windowName) {
-    MainWindowState& w = m_window;
     const SKDFuncs::DateValue resetTime = BelievedReset(announcedReset, windowName);
     if (SecondsUntil(resetTime) > 0)
-        w.Progress.AppendAboveLast("Waiting until " + SKDFuncs::FormatLocalDateTime(resetTime) +
-                                   " for the next " + windowName + " window");
-    const std::string before = w.InfoBar.Panel(3);
-    const bool reset = Wait([&] { return SecondsUntil(resetTime) * 1000; },
-                            [&](long long left) {
-                                w.InfoBar.SetPanel(3, "Waiting for the next " + windowName +
-                                                          " window: " + Countdown(left / 1000));
-                            },
-                            kStepMilliseconds);
-    w.InfoBar.SetPanel(3, before);
+        m_events.Aside("Waiting until " + SKDFuncs::FormatLocalDateTime(resetTime) + " for the next " +
+                       windowName + " window");
+    const std::string before = m_host.WaitPanel();
+    const bool reset = Wait(
+        [&] { return SecondsUntil(resetTime) * 1000; },
+        [&](long long left) {
+            m_host.ShowWaitPanel("Waiting for the next " + windowName + " window: " + Countdown(left / 1000));
+        },
+        kStepMilliseconds);
+    m_host.ShowWaitPanel(before);
     return reset;
 }
 
 bool QuotaWait::UntilNextWindowOn(const SKDFuncs::DateValue& resetTime, const std::string& method,
                                   const std::function<SKDFuncs::DateValue()>& now, int stepMilliseconds) {
-    m_window.InfoBar.SetPanel(3, "Waiting for next quota window on " + method);
+    m_host.ShowWaitPanel("Waiting for next quota window on " + method);
     return Wait([&] { return (Seconds(resetTime) - Seconds(now())) * 1000; }, nullptr, stepMilliseconds);
 }
 
@@ -93,28 +90,28 @@ bool QuotaWait::For(int milliseconds, const std::string& what) {
                                                                          std::chrono::steady_clock::now())
                 .count();
         },
-        [&](long long left) { m_window.InfoBar.SetPanel(3, what + " " + Countdown((left + 999) / 1000)); },
+        [&](long long left) { m_host.ShowWaitPanel(what + " " + Countdown((left + 999) / 1000)); },
         kStepMilliseconds);
 }
 
 TwitterAPI::AutoRetry QuotaWait::RetryPause(int attempt) {
-    const std::vector<int>& delays = m_window.Settings.RetryDelays;
-    if (!m_window.Settings.WaitForQuota || attempt < 0 || attempt >= static_cast<int>(delays.size()))
+    const std::vector<int>& delays = m_policy.retryDelays;
+    if (!m_policy.waitForQuota || attempt < 0 || attempt >= static_cast<int>(delays.size()))
         return TwitterAPI::AutoRetry::Ask;
-    if (m_window.Run.Cancelled()) return TwitterAPI::AutoRetry::GiveUp;
+    if (m_run.Cancelled()) return TwitterAPI::AutoRetry::GiveUp;
     const std::string what = "Retrying the request (" + std::to_string(attempt + 1) + " of " +
                              std::to_string(delays.size()) + ") in";
     const int pause = delays[static_cast<std::size_t>(attempt)];
-    m_window.Progress.AppendAboveLast(what + " " + Countdown((pause + 999) / 1000));
+    m_events.Aside(what + " " + Countdown((pause + 999) / 1000));
     return For(pause, what) ? TwitterAPI::AutoRetry::Retry : TwitterAPI::AutoRetry::GiveUp;
 }
 
 bool QuotaWait::WaitedOutSpentWindow(const TwitterAPI& client, ResourceFamily family,
                                      const std::string& windowName) {
-    if (!m_window.Settings.WaitForQuota || m_window.Run.Cancelled()) return false;
+    if (!m_policy.waitForQuota || m_run.Cancelled()) return false;
     if (client.LastResponseCode().rfind("429", 0) != 0) return false;
-    m_window.Progress.Append("Quota window spent @" + SKDFuncs::FormatLocalDateTime(SKDFuncs::Now()) +
-                             ", waiting for the next " + windowName + " window");
+    m_events.Log("Quota window spent @" + SKDFuncs::FormatLocalDateTime(SKDFuncs::Now()) +
+                 ", waiting for the next " + windowName + " window");
     SKDFuncs::DateValue reset = client.NextLimitReset(family);
     // A window whose reset is already behind us answers 429 once more; a second's pause
     // keeps that from becoming a tight loop.

@@ -1,4 +1,4 @@
-#include "workspace/retrieval/page_progress.h"
+#include "workspace/engine/page_progress.h"
 
 #include <utility>
 

@@ -1,0 +1,46 @@
+#include "workspace/headless/headless_events.h"
+
+namespace marlin {
+
+void HeadlessEvents::Write(const std::string& line) {
+    m_tk.Line(line);
+    m_lastWritten = std::chrono::steady_clock::now();
+}
+
+void HeadlessEvents::Flush() {
+    if (m_pending.empty()) return;
+    Write(m_pending);
+    m_pending.clear();
+}
+
+void HeadlessEvents::Log(const std::string& line) {
+    Flush();
+    Write(line);
+}
+
+void HeadlessEvents::Progress(const std::string& line) {
+    // A page every few milliseconds would otherwise flood the stream.
+    if (std::chrono::steady_clock::now() - m_lastWritten < std::chrono::seconds(1)) {
+        m_pending = line;
+        return;
+    }
+    m_pending.clear();
+    Write(line);
+}
+
+void HeadlessEvents::Aside(const std::string& line) {
+    Write(line);
+}
+
+bool HeadlessEvents::Ask(const std::string& question) {
+    Flush();
+    m_tk.Line(question + " [OK]");
+    return true;
+}
+
+void HeadlessEvents::Tell(const std::string& text, Notice) {
+    Flush();
+    m_tk.Line(text);
+}
+
+}  // namespace marlin
