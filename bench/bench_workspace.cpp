@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include <simdjson.h>
+
 #include "emulator/emulator.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
@@ -366,8 +368,10 @@ bool SearchBenchmark() {
                 without * 1000, with * 1000);
     std::printf("  Program CPU per page without the raw archive: %.2f ms, with it: %.2f ms\n",
                 without * tweetsPerPage * 1e3, with * tweetsPerPage * 1e3);
-    Report("Program CPU with the raw archive / without", share, "x", "<= 1.2x", share <= 1.2);
-    ok = ok && share <= 1.2 && keptRows == run.rows;
+    Report("Program CPU with the raw archive / without", share, "x", "<= 1.1x", share <= 1.1);
+    std::printf("  (the archive's parser runs the %s kernel, chosen for this processor at run time)\n",
+                simdjson::get_active_implementation()->name().c_str());
+    ok = ok && share <= 1.1 && keptRows == run.rows;
     ok = LiveTableCost(emulator, run.rows) && ok;
     emulator.Stop();
     return ok;

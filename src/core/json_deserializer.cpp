@@ -70,11 +70,20 @@ bool Without(std::string_view source, std::string_view needle, std::string& out)
     return true;
 }
 
-void RemoveChars(std::string& text, std::string_view chars) {
-    std::erase_if(text, [chars](char c) { return chars.find(c) != std::string_view::npos; });
+// The part without any `a` or `b`. Values are short and mostly hold none: a copy that
+// keeps every byte and steps past the dropped ones costs less than searching for them.
+std::string CopyWithout(std::string_view part, char a, char b) {
+    std::string out(part.size(), '\0');
+    std::size_t kept = 0;
+    for (const char c : part) {
+        out[kept] = c;
+        kept += c != a && c != b ? 1 : 0;
+    }
+    out.resize(kept);
+    return out;
 }
 
-// RemoveChars(text, "\"[") but for the quote of each escape pair, which the text's
+// CopyWithout(text, '"', '[') but for the quote of each escape pair, which the text's
 // clean-up decodes into a quote.
 void RemoveQuotesKeepingEscaped(std::string& text) {
     std::size_t kept = 0;
@@ -133,6 +142,11 @@ int JSONDeserializer::ObjectParent(int Index) const {
 std::string JSONDeserializer::ObjectText(int Index) const {
     CheckIndex(Index);
     return std::string(TextView(Index));
+}
+
+bool JSONDeserializer::ObjectClosed(int Index) const {
+    CheckIndex(Index);
+    return m_entries[Index].closed;
 }
 
 std::string_view JSONDeserializer::TextView(int index) const {
@@ -286,6 +300,7 @@ bool JSONDeserializer::Scan(bool ignoreTopLevel) {
                 Entry& closed = m_entries[k];
                 if (k == 1 && m_entryOneFirstEnd == 0) m_entryOneFirstEnd = i;
                 closed.end = i;
+                closed.closed = true;
                 if (level > 0) --level;
             }
         }
@@ -346,12 +361,10 @@ std::string JSONDeserializer::ElementIn(SearchedText& own, const std::string& El
         m_yield();
         f = t.find(terminator, f + 1);
     }
-    std::string value(f == std::string_view::npos ? t.substr(b) : t.substr(b, f - b));
-    if (keepEscapedQuotes) {
-        RemoveQuotesKeepingEscaped(value);
-    } else {
-        RemoveChars(value, "\"[");
-    }
+    const std::string_view part = f == std::string_view::npos ? t.substr(b) : t.substr(b, f - b);
+    if (!keepEscapedQuotes) return CopyWithout(part, '"', '[');
+    std::string value(part);
+    RemoveQuotesKeepingEscaped(value);
     return value;
 }
 
@@ -372,14 +385,13 @@ std::vector<std::string> JSONDeserializer::AllElementsIn(SearchedText& own, cons
         if (slots.empty()) slots.emplace_back();
         ++m;
         const std::size_t b = a + ElementName.size() + 2;
-        std::string value;
+        std::string_view part;
         if (b < t.size()) {
             const char terminator = t[b] == '"' ? '"' : ',';
             const std::size_t f = t.find(terminator, b + 1);
-            value = f == std::string_view::npos ? t.substr(b) : t.substr(b, f - b);
+            part = f == std::string_view::npos ? t.substr(b) : t.substr(b, f - b);
         }
-        RemoveChars(value, "\"");
-        slots.push_back(std::move(value));
+        slots.push_back(CopyWithout(part, '"', '"'));
         from = b;
     }
     return slots;

@@ -48,6 +48,8 @@ class JSONDeserializer {
     // The text strictly between the entry's braces. An entry never closed is taken to
     // run to the end of the text (and keeps that end from then on).
     std::string ObjectText(int Index) const;
+    // Whether a closing brace of its own ended the entry (not the end of the text).
+    bool ObjectClosed(int Index) const;
 
     // Scans the text and builds the object list. False when the text is shorter than 8
     // bytes (nothing built) or cannot be read on (entries built so far are kept).
@@ -92,6 +94,7 @@ class JSONDeserializer {
         int start = 0;
         int end = 0;  // where ObjectText ends; a later stray "}" may move it
         std::uint8_t level = 0;
+        bool closed = false;
     };
     // An own text cut out for one entry, kept while that entry is searched, with the
     // index its searches go through.

@@ -11,22 +11,28 @@
 
 #include <simdjson.h>
 
+#include "core/object_cutter.h"
 #include "core/v2_archive_lines.h"
 
 namespace marlin {
 
 namespace ondemand = simdjson::ondemand;
 
-// The parser keeps its buffers from page to page; the body is copied once into a buffer
-// with the padding the parser reads past the end.
+// The parsers keep their buffers from page to page; the body is copied once into a buffer
+// with the padding the parsers read past the end.
 struct RawArchive::Parser {
     ondemand::parser parser;
+    ObjectCutter cutter;
+    std::vector<ObjectCutter::Cut> cuts;
     std::string buffer;
 
-    simdjson::error_code Iterate(std::string_view body, ondemand::document& document) {
+    std::string_view Padded(std::string_view body) {
         buffer.assign(body);
         buffer.resize(body.size() + simdjson::SIMDJSON_PADDING, ' ');
-        return parser.iterate(simdjson::padded_string_view(buffer.data(), body.size(), buffer.size()))
+        return std::string_view(buffer.data(), body.size());
+    }
+    simdjson::error_code Iterate(std::string_view padded, ondemand::document& document) {
+        return parser.iterate(simdjson::padded_string_view(padded.data(), padded.size(), buffer.size()))
             .get(document);
     }
 };
@@ -71,8 +77,20 @@ RawArchive::~RawArchive() {
 
 template <typename Take>
 void RawArchive::ForEachObject(std::string_view body, Take&& take) {
+    const std::string_view padded = m_parser->Padded(body);
+    // The pages the service sends are cut by the quick walk; any other the full parser reads.
+    switch (m_parser->cutter.Read(padded, m_parser->cuts)) {
+        case ObjectCutter::Shape::Records:
+            for (const ObjectCutter::Cut& cut : m_parser->cuts) take(std::string(cut.id), cut.raw);
+            return;
+        case ObjectCutter::Shape::Other:
+            TakeV2Lines(body, take);
+            return;
+        case ObjectCutter::Shape::Unsure:
+            break;
+    }
     ondemand::document document;
-    if (m_parser->Iterate(body, document) != simdjson::SUCCESS) return;
+    if (m_parser->Iterate(padded, document) != simdjson::SUCCESS) return;
     ondemand::json_type type;
     if (document.type().get(type) != simdjson::SUCCESS) return;
     ondemand::array array;
@@ -83,12 +101,23 @@ void RawArchive::ForEachObject(std::string_view body, Take&& take) {
     ondemand::object top;
     if (type != ondemand::json_type::object || document.get_object().get(top) != simdjson::SUCCESS) return;
     for (const char* name : {"statuses", "users"}) {
-        if (top.find_field_unordered(name).get_array().get(array) == simdjson::SUCCESS) {
+        ondemand::value records;
+        const simdjson::error_code found = top.find_field_unordered(name).get(records);
+        if (found == simdjson::NO_SUCH_FIELD) continue;
+        // The parser gives up on a body that breaks off or breaks the rules, and a further
+        // search of it would read through a parser it has let go of.
+        if (found != simdjson::SUCCESS) return;
+        if (records.get_array().get(array) == simdjson::SUCCESS) {
             ReadArray(array, take);
             return;
         }
     }
-    // A v2 answer: its objects with what they refer to joined in.
+    TakeV2Lines(body, take);
+}
+
+// A v2 answer: its objects with what they refer to joined in.
+template <typename Take>
+void RawArchive::TakeV2Lines(std::string_view body, Take&& take) {
     if (!m_v2) m_v2 = std::make_unique<V2ArchiveLines>();
     for (const V2ArchiveLines::Line& line : m_v2->Lines(body)) take(line.id, line.text);
 }

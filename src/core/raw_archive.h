@@ -68,6 +68,8 @@ class RawArchive {
     // Calls take(id, raw text) for each object of the body, in order.
     template <typename Take>
     void ForEachObject(std::string_view body, Take&& take);
+    template <typename Take>
+    void TakeV2Lines(std::string_view body, Take&& take);
     static void AppendOneLine(std::string& out, std::string_view raw);
     void Open();
     // Under the lock: learns the ids the file gained since the last look.

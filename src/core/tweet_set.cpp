@@ -29,6 +29,17 @@ std::string Mid(const std::string& s, std::size_t start, std::size_t length) {
     return s.substr(start - 1, length);
 }
 
+void CopyUser(TweetSet::Record& r, const UserSet::Record& user) {
+    r.ScreenName = user.ScreenName;
+    r.RealName = user.RealName;
+    r.Followers = user.Followers;
+    r.Following = user.Friends;
+    r.Location = user.Location;
+    r.UTC_Offset = user.UTC_Offset;
+    r.UserTweets = std::to_string(user.StatusCount);
+    r.Description = user.Description;
+}
+
 }  // namespace
 
 TweetSet::TweetSet(Yield yield)
@@ -136,7 +147,7 @@ void TweetSet::FillPage(const JSONDeserializer& reader, int oldCount) {
             if (++i > Count()) break;
             FillTweet(m_records[i], reader, k);
         } else if (i > oldCount && level == 2 && reader.ObjectName(k) == "user") {
-            FillUser(m_records[i], reader.ObjectText(k));
+            FillUser(m_records[i], reader, k);
         } else if (i > oldCount && level == 3 && reader.ObjectName(k) == "urls") {
             // The tweet's own links; those of a retweeted or quoted tweet lie deeper.
             m_records[i].LinkURL =
@@ -179,18 +190,16 @@ std::string TweetSet::ExactTweetText(const JSONDeserializer& reader, int entry) 
     return text.value_or(std::string());
 }
 
-void TweetSet::FillUser(Record& r, const std::string& userText) {
+void TweetSet::FillUser(Record& r, const JSONDeserializer& reader, int entry) {
+    if (reader.ObjectClosed(entry)) {
+        CopyUser(r, m_tweetUser->ReadAuthor(reader, entry));
+        return;
+    }
+    // A page cut off inside the user object: its text runs to the page's end, and read as
+    // a page of its own it is closed where that page's braces close it.
     m_tweetUser->Clear();
-    m_tweetUser->SetData("{\"Users\":[{" + userText + "}]}", false, true);
-    const UserSet::Record& user = m_tweetUser->Item(1);
-    r.ScreenName = user.ScreenName;
-    r.RealName = user.RealName;
-    r.Followers = user.Followers;
-    r.Following = user.Friends;
-    r.Location = user.Location;
-    r.UTC_Offset = user.UTC_Offset;
-    r.UserTweets = std::to_string(user.StatusCount);
-    r.Description = user.Description;
+    m_tweetUser->SetData("{\"Users\":[{" + reader.ObjectText(entry) + "}]}", false, true);
+    CopyUser(r, m_tweetUser->Item(1));
 }
 
 std::string TweetSet::GetVBDateTime(int Index) const {

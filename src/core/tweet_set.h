@@ -111,7 +111,7 @@ class TweetSet {
     const Record& At(int index) const;
     void FillPage(const JSONDeserializer& reader, int oldCount);
     void FillTweet(Record& record, const JSONDeserializer& reader, int entry);
-    void FillUser(Record& record, const std::string& userText);
+    void FillUser(Record& record, const JSONDeserializer& reader, int entry);
     std::string ExactTweetText(const JSONDeserializer& reader, int entry) const;
 
     Yield m_yield;

@@ -182,16 +182,43 @@ std::optional<std::string> UserSet::PageCursor(const JSONDeserializer& reader, b
     return std::move(slots[1]);
 }
 
+UserSet::Record UserSet::ReadAuthor(const JSONDeserializer& reader, int entry) const {
+    Record r;
+    FillAuthorFields(r, reader, entry);
+    return r;
+}
+
+// Within the user's own braces: the first user of a page read with IgnoreTopLevel would
+// otherwise find a key it lacks (profile_banner_url) in the users after it. No text of a
+// record may hold a control character (a TAB or line break would shift or split the
+// table's row), whether it passes through ReplaceEscapes or not.
 void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) const {
-    // Within the user's own braces: the first user of a page read with IgnoreTopLevel
-    // would otherwise find a key it lacks (profile_banner_url) in the users after it.
-    // No text of a record may hold a control character (a TAB or line break would shift or
-    // split the table's row), whether it passes through ReplaceEscapes or not.
     auto element = [&](const char* name) {
         return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
     };
     r.CreatedAt = element("created_at");
     r.Id = element("id_str");
+    FillAuthorFields(r, reader, entry);
+    r.URL = WithoutBackslashes(element("url"));
+    ReadBoolean(element("protected"), r.Protected);
+    r.Favourites = Number(element("favourites_count"));
+    r.TimeZone = element("time_zone");
+    ReadBoolean(element("geo_enabled"), r.GeoEnabled);
+    ReadBoolean(element("verified"), r.Verified);
+    r.ListedCount = Number(element("listed_count"));
+    r.Lang = element("lang");
+    // Without "_normal" the address is that of the full-size image.
+    std::string image = element("profile_image_url");
+    for (std::size_t at; (at = image.find("_normal")) != std::string::npos;) image.erase(at, 7);
+    r.ProfileImage = WithoutBackslashes(image);
+    r.ProfileBackgroundImage = WithoutBackslashes(element("profile_background_image_url"));
+    r.ProfileBanner = WithoutBackslashes(element("profile_banner_url")) + "/web";
+}
+
+void UserSet::FillAuthorFields(Record& r, const JSONDeserializer& reader, int entry) const {
+    auto element = [&](const char* name) {
+        return SKDFuncs::BlankControlCharacters(reader.GetElementWithinObject(entry, name));
+    };
     auto text = [&](const char* name) {
         return SKDFuncs::ReplaceEscapes(reader.GetTextWithinObject(entry, name), m_yield);
     };
@@ -205,24 +232,10 @@ void UserSet::FillRecord(Record& r, const JSONDeserializer& reader, int entry) c
         r.Location = ExactText::StringElement(own, "location").value_or(std::string());
         r.Description = ExactText::StringElement(own, "description").value_or(std::string());
     }
-    r.URL = WithoutBackslashes(element("url"));
-    ReadBoolean(element("protected"), r.Protected);
     r.Followers = Number(element("followers_count"));
     r.Friends = Number(element("friends_count"));
-    r.Favourites = Number(element("favourites_count"));
     r.UTC_Offset = SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(element("utc_offset")) / 3600.0);
-    r.TimeZone = element("time_zone");
-    ReadBoolean(element("geo_enabled"), r.GeoEnabled);
-    ReadBoolean(element("verified"), r.Verified);
     r.StatusCount = Number(element("statuses_count"));
-    r.ListedCount = Number(element("listed_count"));
-    r.Lang = element("lang");
-    // Without "_normal" the address is that of the full-size image.
-    std::string image = element("profile_image_url");
-    for (std::size_t at; (at = image.find("_normal")) != std::string::npos;) image.erase(at, 7);
-    r.ProfileImage = WithoutBackslashes(image);
-    r.ProfileBackgroundImage = WithoutBackslashes(element("profile_background_image_url"));
-    r.ProfileBanner = WithoutBackslashes(element("profile_banner_url")) + "/web";
 }
 
 void UserSet::Clear() {

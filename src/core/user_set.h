@@ -91,6 +91,11 @@ class UserSet {
     // The first user whose ScreenName or Id matches exactly, or 0.
     int FindUserIndex(const std::string& ScreenName, const std::string& UserID) const;
 
+    // The fields a tweet shows of its author (names, location, description, counts and
+    // offset) from the user object at `entry` of a tweet page, as a page holding only that
+    // user would give them; the other fields stay empty and the set is left as it is.
+    Record ReadAuthor(const JSONDeserializer& reader, int entry) const;
+
     // The whole record (index 1..Count()); an empty record outside that range.
     const Record& Item(int index) const;
 
@@ -106,6 +111,7 @@ class UserSet {
     std::optional<std::string> PageCursor(const JSONDeserializer& reader, bool hasUsers,
                                           const std::string& JSON) const;
     void FillRecord(Record& record, const JSONDeserializer& reader, int entry) const;
+    void FillAuthorFields(Record& record, const JSONDeserializer& reader, int entry) const;
 
     Yield m_yield;
     bool m_exactTexts = false;

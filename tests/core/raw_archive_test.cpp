@@ -48,6 +48,8 @@ TEST(RawArchiveTest, ObjectsComeFromEachShapeOfBody) {
     EXPECT_THAT(ids(R"([{"id_str":"4"}, 5, {"id":6}, {"id_str":"7"}])"), ElementsAre("4", "7"));
     EXPECT_THAT(ids(R"({"ids":[1,2]})"), ElementsAre());
     EXPECT_THAT(ids("not json"), ElementsAre());
+    EXPECT_THAT(ids(R"({"a":0,"b" "c","users":[{"id_str":"1"}]})"), ElementsAre());  // a key without colon
+    EXPECT_THAT(ids(R"([{"text":"x","id_str":"1\u0032"}])"), ElementsAre("12"));
 }
 
 TEST(RawArchiveTest, AppendsOnlyWhatTheFileDoesNotHoldAndMendsACutLine) {

@@ -6,10 +6,12 @@
 
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/json_deserializer.h"
 #include "core/skd_funcs.h"
+#include "core/user_set.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "test_support.h"
 
@@ -114,6 +116,33 @@ TEST_F(TweetSetTest, TimelinePageWithGeoTagsAndLinks) {
               "http://t.co/wiUL07jE (and also visit http://t.co/ZoyQxqWA)");
     EXPECT_EQ(tweets.TweetID(20), "244099460672679938");
     EXPECT_EQ(tweets.ScreenName(20), "dwiskus");
+}
+
+// The author's fields are those the user object gives read alone as a page of users (not
+// those of the user's latest status); so too in a page cut off inside the user, and with
+// texts kept exactly.
+TEST_F(TweetSetTest, AuthorIsReadAsTheUserAlone) {
+    const std::string user =
+        R"("status":{"name":"not N","location":"not L","followers_count":9},"name":"N \"q\"",)"
+        R"("screen_name":"sn","location":"L","description":"a\nb","followers_count":12,)"
+        R"("friends_count":3,"utc_offset":-18000,"statuses_count":40,"entities":{"x":1})";
+    for (const bool exact : {false, true}) {
+        UserSet alone(toolkit.Yielder());
+        alone.SetExactTexts(exact);
+        alone.SetData("[{" + user + "}]", false, false);
+        tweets.SetExactTexts(exact);
+        for (const char* end : {"},\"retweet_count\":1}]", ",\"x\":0"}) {
+            tweets.SetData(R"([{"id_str":"5","text":"t","user":{)" + user + end, false, false);
+            ASSERT_EQ(tweets.Count(), 1) << end;
+            const TweetSet::Record& r = tweets.Item(1);
+            const UserSet::Record& u = alone.Item(1);
+            EXPECT_EQ(std::make_tuple(r.ScreenName, r.RealName, r.Location, r.Description, r.Followers,
+                                      r.Following, r.UTC_Offset, r.UserTweets),
+                      std::make_tuple(u.ScreenName, u.RealName, u.Location, u.Description, u.Followers,
+                                      u.Friends, u.UTC_Offset, std::to_string(u.StatusCount)))
+                << exact << end;
+        }
+    }
 }
 
 TEST_F(TweetSetTest, QuoteTweetCountsItsOwnRetweets) {
