@@ -122,6 +122,8 @@ class UserProfileTable {
     static std::string TrueFalse(bool value) { return value ? "True" : "False"; }
 
   private:
+    friend class LookupBatches;
+
     // Statuses per day since the account was made, counted in calendar days.
     std::string TwtDayCell(const UserSet::Record& record) const;
     // The look-up window is spent or nearly so, and its next start is known.
