@@ -143,9 +143,9 @@ class ListPager : public PageLoop::Pager {
         if (m_window.Run.Cancelled()) return false;
         // A spent window answers 429 until it renews: wait for it instead of asking again and again.
         const QuotaWindow& window = m_client.Window(m_family);
+        if (window.remaining != 0 || window.reset == 0) return true;
         const SKDFuncs::DateValue reset = m_client.NextLimitReset(m_family);
-        return !(window.remaining == 0 && window.reset != 0 && reset > m_profiles.LocalNow() &&
-                 !m_profiles.PauseUntilNextWindow(reset, m_texts.resource));
+        return reset <= m_profiles.LocalNow() || m_profiles.PauseUntilNextWindow(reset, m_texts.resource);
     }
 
     void Fetch() override {
