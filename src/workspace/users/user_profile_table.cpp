@@ -88,7 +88,7 @@ void UserProfileTable::LookUp(const std::vector<std::string>& names) {
 
 // The batches of a look-up, 100 names to a request, each a page of the one loop; a spent
 // window is waited out before the batch that would meet it.
-class LookupBatches : public PageLoop::Pager {
+class UserProfileTable::LookupBatches : public PageLoop::Pager {
   public:
     LookupBatches(UserProfileTable& table, TwitterAPI& client, const std::vector<std::string>& list,
                   bool userId)
@@ -98,14 +98,14 @@ class LookupBatches : public PageLoop::Pager {
         if (m_next >= Total()) return false;
         if (!m_table.LookupQuotaLow(m_client)) return true;
         const SKDFuncs::DateValue reset = m_client.ULNextLimitReset();
-        m_table.m_window.Events().Tell(UserProfileTable::kQuotaWarning + SKDFuncs::FormatLocalDateTime(reset),
+        m_table.m_window.Events().Tell(kQuotaWarning + SKDFuncs::FormatLocalDateTime(reset),
                                        CaptureEvents::Notice::Warning);
         m_early = !m_table.PauseUntilNextWindow(reset, "USER_LOOKUP");
         return !m_early;
     }
 
     void Fetch() override {
-        m_end = std::min(m_next + UserProfileTable::kLookupBatch, Total());
+        m_end = std::min(m_next + kLookupBatch, Total());
         std::string joined;
         for (int i = m_next; i < m_end; ++i) joined += m_list[static_cast<std::size_t>(i)] + ",";
         m_found = m_client.Users.Count();

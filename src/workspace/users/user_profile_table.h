@@ -122,7 +122,8 @@ class UserProfileTable {
     static std::string TrueFalse(bool value) { return value ? "True" : "False"; }
 
   private:
-    friend class LookupBatches;
+    // The batches of GetUsers, pages of the engine's one page loop.
+    class LookupBatches;
 
     // Statuses per day since the account was made, counted in calendar days.
     std::string TwtDayCell(const UserSet::Record& record) const;
