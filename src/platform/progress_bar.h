@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -9,11 +10,16 @@
 namespace marlin {
 
 // The progress of a running retrieval: the share done, and once a few pages have arrived
-// the rate and the time left ("1,240 tweets/min, about 3 min left"). Hidden while idle.
+// the rate and the time left ("1,240 tweets/min, about 3 min left"), from the pages of the
+// last minute, so a stall or a burst shows within a minute. While a request has been out
+// longer than kPatience the text says so instead ("waiting for the service (12 s)").
+// Hidden while idle.
 class ProgressBar : public ControlModel {
   public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     static constexpr int kPagesBeforeRate = 3;
+    static constexpr std::chrono::seconds kRateWindow{60};
+    static constexpr std::chrono::seconds kPatience{5};
 
     explicit ProgressBar(Clock clock = [] { return std::chrono::steady_clock::now(); });
 
@@ -25,6 +31,10 @@ class ProgressBar : public ControlModel {
     void Advance(double share, long long items);
     // The retrieval ended: hidden.
     void End();
+    // A request is out, its answer awaited; called again and again while it waits.
+    void RequestWaiting();
+    // The awaited answer came (or the request gave up).
+    void RequestAnswered();
 
     bool EndKnown() const { return m_endKnown; }
     int Percent() const { return static_cast<int>(m_share * 100.0 + 0.5); }
@@ -36,10 +46,21 @@ class ProgressBar : public ControlModel {
     static std::string Grouped(long long value);
 
   private:
+    // What the bar knew when a page arrived.
+    struct Sample {
+        std::chrono::steady_clock::time_point at;
+        double share;
+        long long items;
+    };
+
     void UpdateRate();
+    void ShowText(std::string text);
 
     Clock m_clock;
-    std::chrono::steady_clock::time_point m_start{};
+    std::deque<Sample> m_samples;  // the first one is the latest at least kRateWindow old
+    bool m_waiting = false;
+    std::chrono::steady_clock::time_point m_requestSent{};
+    std::string m_pageText;  // the rate text, under any waiting text
     std::string m_unit;
     bool m_endKnown = true;
     double m_share = 0;

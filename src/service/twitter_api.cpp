@@ -524,6 +524,7 @@ std::optional<std::string> TwitterAPI::Perform(std::unique_ptr<HttpRequest>& req
     };
     if (!step([&] { request = m_requestFactory(); })) return std::nullopt;
     request->SetWaitHook([this] {
+        if (m_waitWatch) m_waitWatch(true);
         m_toolkit.DoEvents();
         return !(m_cancelCheck && m_cancelCheck());
     });
@@ -538,6 +539,13 @@ std::optional<std::string> TwitterAPI::Perform(std::unique_ptr<HttpRequest>& req
     if (exchange.paced) KeepPace();
     if (!step([&] { request->Send(); })) return std::nullopt;
     if (exchange.paced) m_lastPacedSend = std::chrono::steady_clock::now();
+    // The watch hears the end of the wait on every way out, a cancel's exception included.
+    struct WaitEnd {
+        const std::function<void(bool)>& watch;
+        ~WaitEnd() {
+            if (watch) watch(false);
+        }
+    } waitEnd{m_waitWatch};
     if (!step([&] { request->WaitForResponse(kResponseWaitSeconds); })) return std::nullopt;
     return Receive(*request, exchange);
 }

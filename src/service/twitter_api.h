@@ -177,6 +177,9 @@ class TwitterAPI {
     // Asked while a request waits (window events run meanwhile); true drops the request
     // and the method returns "Failed" with no question.
     void SetCancelCheck(std::function<bool()> check) { m_cancelCheck = std::move(check); }
+    // Told while a request waits for its answer (true, again and again) and once the wait
+    // is over, however it ended (false).
+    void SetWaitWatch(std::function<void(bool waiting)> watch) { m_waitWatch = std::move(watch); }
     // Receives the body of every successful request of a resource family, with the
     // request's address, after the records have taken it (the raw archive keeps its objects).
     using BodyTap =
@@ -238,6 +241,7 @@ class TwitterAPI {
     UtcClock m_clock;
     std::function<void(const std::string&)> m_errorLog;
     std::function<bool()> m_cancelCheck;
+    std::function<void(bool)> m_waitWatch;
     BodyTap m_bodyTap;
 
     std::string m_bearerToken;

@@ -18,6 +18,13 @@ MainWindowState::MainWindowState(Toolkit& toolkit, HttpRequestFactory requestFac
         });
         // "Cancel " (or closing the window) while a page is on its way drops that page.
         client->SetCancelCheck([this] { return Run.Cancelled(); });
+        client->SetWaitWatch([this](bool waiting) {
+            if (waiting) {
+                RetrievalBar.RequestWaiting();
+            } else {
+                RetrievalBar.RequestAnswered();
+            }
+        });
     }
 }
 

@@ -219,6 +219,8 @@ class MainWindowState {
     CaptureEvents& Events() { return *m_events; }
     // nullptr gives the captures back to the window.
     void SetEvents(CaptureEvents* events) { m_events = events ? events : &m_windowEvents; }
+    // What the window does with the records of each page while a capture runs.
+    void SetShowRecords(std::function<void()> show) { m_windowEvents.SetShowRecords(std::move(show)); }
     // A wait for a quota window or before a retry, on the settings as they are now.
     QuotaWait QuotaWaits() {
         return QuotaWait(Run, Events(), m_waitHost, {Settings.WaitForQuota, Settings.RetryDelays});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "platform/log_list.h"
 #include "platform/toolkit.h"
 #include "workspace/engine/capture_events.h"
@@ -15,8 +17,11 @@ class WindowCaptureEvents : public CaptureEvents {
     void Log(const std::string& line) override { m_log.Append(line); }
     void Progress(const std::string& line) override { m_log.ReplaceLast(line); }
     void Aside(const std::string& line) override { m_log.AppendAboveLast(line); }
-    // The table shows the records of a page through TweetTableTarget.
-    void RecordsAdded(int) override {}
+    // The Tweets table shows the records of each page as they come (TweetTableTarget).
+    void RecordsAdded(int) override {
+        if (m_showRecords) m_showRecords();
+    }
+    void SetShowRecords(std::function<void()> show) { m_showRecords = std::move(show); }
     bool Ask(const std::string& question) override;
     void Tell(const std::string& text, Notice notice) override;
     // The log's last line already says how the capture ended.
@@ -25,6 +30,7 @@ class WindowCaptureEvents : public CaptureEvents {
   private:
     LogList& m_log;
     Toolkit& m_tk;
+    std::function<void()> m_showRecords;
 };
 
 }  // namespace marlin

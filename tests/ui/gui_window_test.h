@@ -23,12 +23,14 @@ class GuiWindowTest : public WindowHarness {
         frm.reset();
     }
 
-    // Starts the service and opens the window on it (again, when one is open).
-    void OpenWindow() {
+    // Starts the service and opens the window on it (again, when one is open), at its first
+    // start on a screen of the given size when one is given.
+    void OpenWindow(QSize firstSize = {}) {
         window.reset();
         OpenForm();
         window = std::make_unique<MainWindow>(*frm);
         frm->Session().SetEndProgramAction([this] { ++programEnded; });
+        if (firstSize.isValid()) window->resize(firstSize);
         window->Start();
         QCoreApplication::processEvents();
     }

@@ -255,13 +255,16 @@ TEST_F(WindowSessionTest, SmallCommandsOfTheWindow) {
     W().Tweets.SearchQuery.LostFocus();
     EXPECT_EQ(W().Tweets.SearchQuery.Text(), "catsANDdogs");
 
-    // Status refresh.
+    // Status refresh: the user table in sight is counted, not the user list.
     W().Users.UserList.AddItem("bob");
     W().Users.UserList.AddItem("eve");
     W().Users.UserList.SetChecked(1, true);
+    for (const char* name : {"bob", "eve", "ann"}) W().CurrentUserTable().AddRow({name});
+    W().CurrentUserTable().SetChecked(2, true);
     S().Timer1.Tick();
     EXPECT_EQ(W().InfoBar.Panel(1), "0 tweets displayed");
-    EXPECT_EQ(W().InfoBar.Panel(2), "2 users displayed (1 checked)");
+    EXPECT_EQ(W().InfoBar.Panel(2), "3 users displayed (1 checked)");
+    EXPECT_EQ(W().Users.ULCount.Caption(), "2 users displayed");
 
     // Search language: two characters or nothing changes.
     tk.promptAnswers = {"fra", "", "fr"};

@@ -83,10 +83,8 @@ int main(int argc, char** argv) {
         // to show its list.
         if (argc > 3 && std::string(argv[3]) == "Frequencies") {
             form.State().Tweets.mFrequencies.Click();
-            if (auto* panes = window.findChild<QSplitter*>("MainSplitter")) {
-                const int height = panes->height();
-                panes->setSizes({height * 20 / 100, height * 30 / 100, height * 50 / 100});
-            }
+            if (auto* panes = window.findChild<QSplitter*>("LowerSplitter"))
+                panes->setSizes({panes->width() / 2, panes->width() / 2});
         }
         if (argc > 3) {
             auto* tabs = window.findChild<QTabWidget*>("BottomTabs");

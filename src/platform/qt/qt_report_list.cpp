@@ -1,5 +1,6 @@
 #include "platform/qt/qt_report_list.h"
 
+#include <QEvent>
 #include <QScopedValueRollback>
 #include <QTableView>
 #include <QTreeView>
@@ -93,8 +94,7 @@ void QtReportList::ConnectView() {
         });
         connect(header, &QHeaderView::sectionResized, this, [this](int section, int, int size) {
             if (m_applying || !ModelAlive() || section >= m_list.ColumnCount()) return;
-            QScopedValueRollback<bool> guard(m_applying, true);
-            m_list.SetColumnWidth(section, PixelsToTwips(size, m_view));
+            TakeColumnWidths(section, size);
         });
     }
 }
@@ -129,14 +129,57 @@ void QtReportList::Flush() {
     if (!m_model->Flush()) ApplySelection();
 }
 
+void QtReportList::SetFillsWidth(bool fills) {
+    m_fillsWidth = fills;
+    if (fills) m_view->viewport()->installEventFilter(this);
+    ApplyColumns();
+}
+
+bool QtReportList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_view->viewport() && event->type() == QEvent::Resize) ApplyColumns();
+    return QtControl::eventFilter(watched, event);
+}
+
+std::vector<int> QtReportList::ShownWidths() const {
+    std::vector<int> widths;
+    int total = 0;
+    bool alike = true;
+    for (int i = 0; i < m_list.ColumnCount(); ++i) {
+        widths.push_back(TwipsToPixels(m_list.Column(i).width, m_view));
+        total += widths.back();
+        alike = alike && m_list.Column(i).width == m_list.Column(0).width;
+    }
+    const int room = m_view->viewport()->width();
+    if (!m_fillsWidth || !alike || widths.empty() || total >= room) return widths;
+    const int count = static_cast<int>(widths.size());
+    for (int i = 0; i < count; ++i)
+        widths[static_cast<std::size_t>(i)] = room / count + (i < room % count ? 1 : 0);
+    return widths;
+}
+
 void QtReportList::ApplyColumns() {
     QHeaderView* header = Header();
     if (!header || m_applying || !ModelAlive()) return;
     QScopedValueRollback<bool> guard(m_applying, true);
+    const std::vector<int> widths = ShownWidths();
+    m_filled = false;
     for (int i = 0; i < m_list.ColumnCount() && i < header->count(); ++i) {
-        const int pixels = TwipsToPixels(m_list.Column(i).width, m_view);
+        const int pixels = widths[static_cast<std::size_t>(i)];
+        m_filled = m_filled || pixels != TwipsToPixels(m_list.Column(i).width, m_view);
         if (header->sectionSize(i) != pixels) header->resizeSection(i, pixels);
     }
+}
+
+void QtReportList::TakeColumnWidths(int resized, int size) {
+    QScopedValueRollback<bool> guard(m_applying, true);
+    if (m_filled) {
+        // The user sizes a column of the shared layout: what they see becomes theirs.
+        QHeaderView* header = Header();
+        for (int i = 0; i < m_list.ColumnCount() && i < header->count(); ++i)
+            m_list.SetColumnWidth(i, PixelsToTwips(header->sectionSize(i), m_view));
+        m_filled = false;
+    }
+    m_list.SetColumnWidth(resized, PixelsToTwips(size, m_view));
 }
 
 void QtReportList::ApplySelection() {

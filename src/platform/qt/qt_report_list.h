@@ -25,18 +25,26 @@ class QtReportList : public QtControl {
     ReportListItemModel* itemModel() const { return m_model; }
     // Shows pending changes now instead of at the next event pass.
     void Flush();
+    // While no column was sized by the user (the list's widths all alike), the columns
+    // share a view wider than they are. The shared widths are the view's alone: the list
+    // keeps its own until the user drags one, which makes the shown widths the list's.
+    void SetFillsWidth(bool fills);
 
     static int TwipsToPixels(int twips, const QWidget* widget);
     static int PixelsToTwips(int pixels, const QWidget* widget);
 
   protected:
     void OnChange(const ModelChange& change) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QHeaderView* Header() const;
     void PrepareView();
     void ConnectView();
     void ApplyColumns();
+    // The widths the view shows: the list's, or the view's width shared while it fills.
+    std::vector<int> ShownWidths() const;
+    void TakeColumnWidths(int resized, int size);
     void ApplySelection();
     void ApplyRows(const std::vector<int>& rows);
     void ApplySelectionMode();
@@ -48,6 +56,8 @@ class QtReportList : public QtControl {
     QAbstractItemView* m_view;
     ReportListItemModel* m_model;
     bool m_applying = false;  // set while the list's state is pushed to the view
+    bool m_fillsWidth = false;
+    bool m_filled = false;  // the shown widths are shares of the view, not the list's
 };
 
 }  // namespace marlin

@@ -9,8 +9,10 @@ QtStatusBar::QtStatusBar(StatusBar& bar, QStatusBar* widget) : QtControl(bar, wi
     for (int i = 0; i < StatusBar::kPanelCount; ++i) {
         auto* label = new QLabel(widget);
         label->setObjectName(widget->objectName() + QStringLiteral("Panel") + QString::number(i + 1));
-        // Long texts are cut rather than allowed to widen the window.
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        // Each panel asks for its whole text, but a narrow window cuts long texts rather
+        // than growing for them.
+        label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        label->setMinimumWidth(label->fontMetrics().averageCharWidth() * 4);
         label->setFrameShape(QFrame::StyledPanel);
         label->setFrameShadow(QFrame::Sunken);
         widget->addPermanentWidget(label, kStretch[i]);

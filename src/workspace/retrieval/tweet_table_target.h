@@ -19,6 +19,8 @@ class TweetTableTarget {
     virtual void OfferToSave() = 0;
     // The tweets of the main client's set into the table, after its rows or instead of them.
     virtual void ShowTweets(bool append) = 0;
+    // While the retrieval runs, after each page: the tweets that arrived, shown as they come.
+    virtual void ShowArrivedTweets() {}
     // The TweetID of the table's newest and oldest row; empty for an empty table.
     virtual std::string NewestTweetId() = 0;
     virtual std::string OldestTweetId() = 0;

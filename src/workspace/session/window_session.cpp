@@ -201,13 +201,13 @@ void WindowSession::ApplyColumnWidths(const std::string& hwLine) {
 void WindowSession::ApplyPaneSizes(const std::string& spLine) {
     const auto pane = Preferences::ParsePaneSizes(spLine);
     if (!pane) return;
-    for (Splitter* splitter : {&MainSplitter, &TopSplitter, &WindowGeometry})
+    for (Splitter* splitter : {&MainSplitter, &TopSplitter, &LowerSplitter, &WindowGeometry})
         if (splitter->Name() == pane->name) splitter->SetSizes(pane->sizes);
 }
 
 std::vector<Preferences::PaneSizes> WindowSession::StoredPaneSizes() const {
     std::vector<Preferences::PaneSizes> panes;
-    for (const Splitter* splitter : {&MainSplitter, &TopSplitter, &WindowGeometry})
+    for (const Splitter* splitter : {&MainSplitter, &TopSplitter, &LowerSplitter, &WindowGeometry})
         if (!splitter->Sizes().empty()) panes.push_back({splitter->Name(), splitter->Sizes()});
     return panes;
 }
@@ -273,8 +273,14 @@ void WindowSession::SearchQuery_LostFocus() {
 void WindowSession::Timer1_Timer() {
     MainWindowState& w = m_window;
     w.InfoBar.SetPanel(1, std::to_string(w.OutTable.RowCount()) + " tweets displayed");
-    w.InfoBar.SetPanel(2, std::to_string(w.Users.UserList.Count()) + " users displayed (" +
-                              std::to_string(w.Users.UserList.CheckedCount()) + " checked)");
+    // The user table in sight, as the commands that fill it count it; the user list has its
+    // own count beside it.
+    const ReportList& users = w.CurrentUserTable();
+    w.InfoBar.SetPanel(2, std::to_string(users.RowCount()) + " users displayed (" +
+                              std::to_string(users.CheckedCount()) + " checked)");
+    // The label under the user list follows the list, whichever command changed it.
+    const std::string listed = std::to_string(w.Users.UserList.Count()) + " users";
+    if (w.Users.ULCount.Caption().rfind(listed, 0) != 0) w.Users.ULCount.SetCaption(listed + " displayed");
 }
 
 void WindowSession::mSetLang_Click() {

@@ -41,10 +41,11 @@ class WindowSession {
     MenuItem mAbout{"About"};
     // File › "Quit" (Ctrl+Q): closes the window as its close button does (the window sets the action).
     MenuItem mQuit{"Quit"};
-    // The window's two splitters: the panes above, the Tweets table and the tabs below, and
-    // the three frames side by side at the top. Their sizes live in the prefs file.
+    // The window's splitters: the frames above and the rest below, the three frames side by
+    // side at the top, and the Tweets table beside the tabs. Their sizes live in the prefs file.
     Splitter MainSplitter{"MainSplitter"};
     Splitter TopSplitter{"TopSplitter"};
+    Splitter LowerSplitter{"LowerSplitter"};
     // The window's place on the screen, stored with the panes: left, top, width and height
     // of the normal (not maximised) window, and 1 when it was maximised. Empty until the
     // window closes once, so the first start chooses its own size.

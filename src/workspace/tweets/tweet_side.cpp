@@ -8,6 +8,8 @@ TweetSide::TweetSide(MainWindowState& window)
     : m_window(window), m_view(window), m_files(window, m_view), m_search(window, *this), m_editing(window) {
     SetUpControls();
     WireControls();
+    // Every tweet capture fills this table, so the table shows every capture's pages.
+    window.SetShowRecords([this] { ShowArrivedTweets(); });
 }
 
 void TweetSide::SetUpControls() {

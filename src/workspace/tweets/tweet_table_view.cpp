@@ -35,7 +35,7 @@ bool RightAligned(int position) {
 
 }  // namespace
 
-TweetTableView::TweetTableView(MainWindowState& window) : m_window(window) {}
+TweetTableView::TweetTableView(MainWindowState& window) : m_window(window), m_live(window) {}
 
 Alignment TweetTableView::ColumnAlignment(int position) {
     return RightAligned(position) ? Alignment::Right : Alignment::Left;
@@ -72,13 +72,18 @@ std::vector<std::string> TweetTableView::RowCells(const MarlinData& data, int re
 // RowCells built in place from the table's cells, so that a 200,000-row file is shown
 // without a text per cell on the way.
 ReportRow TweetTableView::Row(const MarlinData& data, int record) {
-    // SKDFuncs::PadNumber on views: cells 1 on are trimmed, and numbers get leading blanks.
     std::array<std::string_view, TweetColumn::Count> fields;
+    for (int k = 0; k < TweetColumn::Count; ++k)
+        fields[k] = data.Cell(record, static_cast<std::uint8_t>(k + 1));
+    return Row(fields);
+}
+
+ReportRow TweetTableView::Row(std::array<std::string_view, TweetColumn::Count> fields) {
+    // SKDFuncs::PadNumber on views: cells 1 on are trimmed, and numbers get leading blanks.
     std::array<std::size_t, TweetColumn::Count> blanks{};
-    fields[0] = data.Cell(record, 1);
     std::size_t bytes = fields[0].size();
     for (int k = 1; k < TweetColumn::Count; ++k) {
-        const std::string_view field = TrimBlanks(data.Cell(record, static_cast<std::uint8_t>(k + 1)));
+        const std::string_view field = TrimBlanks(fields[k]);
         const bool numeric = field == "0" || (!field.empty() && field[0] >= '1' && field[0] <= '9');
         const std::size_t length = numeric ? CharacterCount(field) : kPadWidth;
         fields[k] = field;
@@ -107,12 +112,17 @@ void TweetTableView::ShowTweets(bool append) {
         ReportList& table = w.OutTable;
         table.SetSortKey(TweetColumn::TweetID);
         table.BeginUpdate();
+        // The rows shown while the retrieval ran make way for the scored ones.
+        if (append) m_live.Withdraw();
         if (!append) table.ClearRows();
         // Every record of the retrieval goes in, the last one included: an update's set
         // holds only tweets newer than the table's newest, so none can double a row.
         for (int record = 1; record <= count; ++record) AddRecord(data, record, false);
         table.EndUpdate();
+    } else {
+        m_live.Withdraw();
     }
+    m_live.Settled();
     w.ShowTweetCount();
     w.SetTweetsDirty(true);
     w.Tk.DoEvents();
@@ -144,7 +154,7 @@ std::string TweetTableView::OldestTweetId() const {
 void TweetTableView::LogScorerFailure(const MarlinData& data) {
     std::string reason = data.LastScorerError();
     if (reason.empty()) reason = "Sentiment scorer did not run";
-    m_window.Progress.Append(reason + "; Sent+ and Sent- hold 0 for these tweets, not scores");
+    m_window.Events().Log(reason + "; Sent+ and Sent- hold 0 for these tweets, not scores");
     m_window.Progress.ScrollToLast();
 }
 

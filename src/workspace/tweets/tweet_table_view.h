@@ -8,6 +8,7 @@
 #include "platform/report_row.h"
 #include "sentiment/marlin_data.h"
 #include "workspace/main_window_state.h"
+#include "workspace/tweets/live_tweet_rows.h"
 
 namespace marlin {
 
@@ -30,12 +31,20 @@ class TweetTableView {
     // Copies the tweet set of `Twitter` into the table, scored. With append the rows
     // already there stay and the new ones are added.
     void ShowTweets(bool append);
+    // While a retrieval runs: the tweets that arrived since the last look, appended.
+    void ShowArrivedTweets() {
+        if (m_showArrived) m_live.ShowArrived();
+    }
+    // Off, the table stays as it was until the retrieval ends (the benchmark compares the two).
+    void SetShowArrived(bool on) { m_showArrived = on; }
 
     // Adds one record of a MarlinData table as a row: the DateTime as it stands, every
     // other field padded.
     void AddRecord(const MarlinData& data, int record, bool dimmed);
     static std::vector<std::string> RowCells(const MarlinData& data, int record);
     static ReportRow Row(const MarlinData& data, int record);
+    // The row of these 16 cells as a table file's record shows them.
+    static ReportRow Row(std::array<std::string_view, TweetColumn::Count> fields);
 
     // The newest TweetID among the rows, for an update's since_id; empty for no rows.
     std::string NewestTweetId() const;
@@ -54,6 +63,8 @@ class TweetTableView {
 
   private:
     MainWindowState& m_window;
+    LiveTweetRows m_live;
+    bool m_showArrived = true;
 };
 
 }  // namespace marlin

@@ -1,5 +1,7 @@
 #include "workspace/ui/main_window.h"
 
+#include <array>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -154,13 +156,21 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     topScroll->setWidgetResizable(true);
     topScroll->setFrameShape(QFrame::NoFrame);
 
+    // The Tweets table and the tabs side by side below the frames: the table keeps most of
+    // the height, and the user tables and the chart get a useful height too.
+    auto* lower = Named(new QSplitter(Qt::Horizontal), "LowerSplitter");
+    lower->addWidget(BuildTweetsTable());
+    lower->addWidget(bottom);
+    lower->setStretchFactor(0, 1);
+    lower->setStretchFactor(1, 0);
+    lower->setChildrenCollapsible(false);
+    m_lowerSplitter = new QtSplitter(m_form.Session().LowerSplitter, lower);
+
     auto* main = Named(new QSplitter(Qt::Vertical), "MainSplitter");
     main->addWidget(topScroll);
-    main->addWidget(BuildTweetsTable());
-    main->addWidget(bottom);
+    main->addWidget(lower);
     main->setStretchFactor(0, 0);
     main->setStretchFactor(1, 1);
-    main->setStretchFactor(2, 0);
     main->setChildrenCollapsible(false);
     setCentralWidget(main);
     m_mainSplitter = new QtSplitter(m_form.Session().MainSplitter, main);
@@ -219,23 +229,49 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::Start() {
     show();
-    // Most of the height for the Tweets table, the rest shared by the panes around it,
-    // unless the user's own sizes are known already.
+    // Most of the height for the Tweets table, unless the user's own sizes are known already.
     auto* panes = findChild<QSplitter*>("MainSplitter");
     if (panes && m_form.Session().MainSplitter.Sizes().empty()) {
-        // The Tweets table takes 62 % of the window's height; the frames above get what they
-        // ask for, up to half of the rest, and the tabs below the remainder.
-        const int total = panes->height();
-        const int topLeast = panes->widget(0)->minimumSizeHint().height();
-        const int bottomLeast = panes->widget(2)->minimumSizeHint().height();
-        const int tweets = std::min(total - topLeast - bottomLeast, height() * 62 / 100);
-        const int bottom = std::max(bottomLeast, (total - tweets) / 2);
-        const int top = std::min(panes->widget(0)->sizeHint().height(), total - tweets - bottom);
-        panes->setSizes({top, tweets, total - tweets - top});
+        // The frames above get the height they ask for (the request log takes what the
+        // frames beside it need), the table and the tabs the rest.
+        int top = 0;
+        for (const char* frame : {"SearchFrame", "UTFrame"})
+            if (const QWidget* widget = findChild<QWidget*>(frame))
+                top = std::max(top, widget->sizeHint().height());
+        top = std::min(top, panes->height() - height() * 62 / 100);
+        panes->setSizes({top, panes->height() - top});
     } else if (m_mainSplitter) {
         m_mainSplitter->Apply();
     }
+    auto* lower = findChild<QSplitter*>("LowerSplitter");
+    if (lower && m_form.Session().LowerSplitter.Sizes().empty()) {
+        // Most of the width for the Tweets table, the tabs at least what they need.
+        const int tabs = std::max(lower->widget(1)->minimumSizeHint().width(), lower->width() * 36 / 100);
+        lower->setSizes({lower->width() - tabs, tabs});
+    } else if (m_lowerSplitter) {
+        m_lowerSplitter->Apply();
+    }
+    ShareTopWidth();
     m_form.Form_Load();
+}
+
+void MainWindow::ShareTopWidth() {
+    auto* frames = findChild<QSplitter*>("TopSplitter");
+    if (!frames || !m_form.Session().TopSplitter.Sizes().empty()) return;
+    // Each frame its least width and a share of the rest (3 : 3 : 4), so that each can
+    // give some of it up to its neighbour.
+    const std::array<int, 3> shares{3, 3, 4};
+    QList<int> least;
+    int spare = frames->width() - frames->handleWidth() * (frames->count() - 1);
+    for (int i = 0; i < frames->count(); ++i) {
+        least << frames->widget(i)->minimumSizeHint().width();
+        spare -= least.back();
+    }
+    if (frames->count() != static_cast<int>(shares.size())) return;
+    // Set even when there is no room to spare: a window that grows later shares its growth alike.
+    for (int i = 0; i < frames->count(); ++i)
+        least[i] += std::max(spare, 0) * shares[static_cast<std::size_t>(i)] / 10;
+    frames->setSizes(least);
 }
 
 QWidget* MainWindow::BuildSearchFrame() {
@@ -257,21 +293,22 @@ QWidget* MainWindow::BuildSearchFrame() {
     auto* history = MakeHistory(frame, w.Tweets.QPHistory, "QPHistory");
     auto* clear = MakeSmallButton(frame, session.HistoryItemClear[1], IndexedName("HistoryItemClear", 1));
 
+    // Three rows, so the frames above the Tweets table ask for little height.
     auto* grid = new QGridLayout(frame);
     grid->addWidget(query, 0, 0, 1, 3);
     grid->addWidget(help, 0, 3);
-    grid->addWidget(backLabel, 1, 0);
-    grid->addWidget(early, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(MakeButton(frame, w.Tweets.GetSrch, "GetSrch"));
-    buttons->addWidget(MakeButton(frame, w.Tweets.UpdateSearch, "UpdateSearch"));
-    buttons->addWidget(MakeButton(frame, w.Tweets.QuitGet, "QuitGet"));
-    buttons->addStretch(1);
-    grid->addLayout(buttons, 2, 0, 1, 4);
-    grid->addWidget(history, 3, 0, 1, 3);
-    grid->addWidget(clear, 3, 3);
+    auto* dateAndButtons = new QHBoxLayout;
+    dateAndButtons->addWidget(backLabel);
+    dateAndButtons->addWidget(early);
+    dateAndButtons->addStretch(1);
+    dateAndButtons->addWidget(MakeButton(frame, w.Tweets.GetSrch, "GetSrch"));
+    dateAndButtons->addWidget(MakeButton(frame, w.Tweets.UpdateSearch, "UpdateSearch"));
+    dateAndButtons->addWidget(MakeButton(frame, w.Tweets.QuitGet, "QuitGet"));
+    grid->addLayout(dateAndButtons, 1, 0, 1, 4);
+    grid->addWidget(history, 2, 0, 1, 3);
+    grid->addWidget(clear, 2, 3);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(3, 1);
     return frame;
 }
 
@@ -290,30 +327,31 @@ QWidget* MainWindow::BuildTimelineFrame() {
     auto* count = Named(new QLabel(frame), "ULCount");
     new QtLabel(w.Users.ULCount, count);
 
-    auto* side = new QVBoxLayout;
-    side->addWidget(byName);
-    side->addWidget(byId);
-    side->addWidget(count);
-    side->addStretch(1);
-    side->addWidget(MakeButton(frame, w.Users.GetAllUTL, "GetAllUTL"));
-    side->addWidget(MakeButton(frame, w.Users.UpdateUTL, "UpdateUTL"));
-
     auto* history = MakeHistory(frame, w.Tweets.UTLHistory, "UTLHistory");
     auto* clear = MakeSmallButton(frame, session.HistoryItemClear[0], IndexedName("HistoryItemClear", 0));
 
+    // One line: the summary of the chosen user.
     auto* meta = Named(new QPlainTextEdit(frame), "UserMeta");
     meta->setReadOnly(true);
-    meta->setMaximumHeight(meta->fontMetrics().height() * 4);
+    meta->setLineWrapMode(QPlainTextEdit::NoWrap);
+    meta->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    meta->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    meta->setFixedHeight(history->sizeHint().height());
     new QtTextBox(w.Users.UserMeta, meta);
 
+    // The list on the left, three rows of controls beside it, as high as the search frame.
     auto* grid = new QGridLayout(frame);
-    grid->addWidget(users, 0, 0, 1, 2);
-    grid->addLayout(side, 0, 2);
-    grid->addWidget(history, 1, 0, 1, 2);
-    grid->addWidget(clear, 1, 2, Qt::AlignLeft);
-    grid->addWidget(meta, 2, 0, 1, 3);
+    grid->addWidget(users, 0, 0, 3, 1);
+    grid->addWidget(byName, 0, 1);
+    grid->addWidget(byId, 0, 2);
+    grid->addWidget(MakeButton(frame, w.Users.GetAllUTL, "GetAllUTL"), 0, 3);
+    grid->addWidget(count, 1, 1);
+    grid->addWidget(meta, 1, 2);
+    grid->addWidget(MakeButton(frame, w.Users.UpdateUTL, "UpdateUTL"), 1, 3);
+    grid->addWidget(history, 2, 1, 1, 2);
+    grid->addWidget(clear, 2, 3, Qt::AlignLeft);
     grid->setColumnStretch(0, 1);
-    grid->setRowStretch(0, 1);
+    grid->setColumnStretch(2, 1);
     return frame;
 }
 
@@ -330,7 +368,7 @@ QWidget* MainWindow::BuildLogFrame() {
 QWidget* MainWindow::BuildTweetsTable() {
     auto* view = MakeTable(this, "OutTable");
     view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 4);
-    new QtReportList(m_form.State().OutTable, view);
+    (new QtReportList(m_form.State().OutTable, view))->SetFillsWidth(true);
     return view;
 }
 
@@ -338,47 +376,40 @@ QWidget* MainWindow::BuildUserTablesPage() {
     MainWindowState& w = m_form.State();
     auto* page = Named(new QWidget, "UserTablesPage");
 
-    // The commands in a column on the left, so the table keeps the whole height.
+    // The commands in a few short rows above the table, so the table keeps most of the page.
     auto* tweetsTable = Named(new QRadioButton(page), IndexedName("UTToggle", 0));
     auto* otherTable = Named(new QRadioButton(page), IndexedName("UTToggle", 1));
     new QtOptionGroup(w.Users.UTToggle, QList<QAbstractButton*>{tweetsTable, otherTable});
     auto* tables = Named(new QListWidget(page), "UTList");
-    tables->setMaximumHeight(tables->fontMetrics().height() * 4);
     new QtCheckList(w.Users.UTList, tables);
 
-    auto* toggles = new QHBoxLayout;
-    toggles->addWidget(tweetsTable);
-    toggles->addWidget(otherTable);
-    toggles->addStretch(1);
-    auto* addRemove = new QHBoxLayout;
-    addRemove->addWidget(MakeButton(page, w.Users.MergeRemUT, "MergeRemUT"));
-    addRemove->addWidget(MakeButton(page, w.Users.AddRemUT, "AddRemUT"));
+    auto* commands = new QGridLayout;
+    commands->setContentsMargins(0, 0, 0, 0);
+    commands->addWidget(tweetsTable, 0, 0);
+    commands->addWidget(otherTable, 0, 1);
+    commands->addWidget(tables, 1, 0, 2, 2);
+    commands->addWidget(MakeButton(page, w.Users.BuildTweetsUT, "BuildTweetsUT"), 0, 2, 1, 2);
+    commands->addWidget(MakeButton(page, w.Users.GetUTTL, "GetUTTL"), 1, 2, 1, 2);
+    commands->addWidget(MakeButton(page, w.Users.MergeRemUT, "MergeRemUT"), 2, 2);
+    commands->addWidget(MakeButton(page, w.Users.AddRemUT, "AddRemUT"), 2, 3);
 
     auto* followers = Named(new QGroupBox(tr("Get Followers/Friends of")), "GUFFrame");
-    auto* targetColumn = new QVBoxLayout(followers);
+    auto* targetGrid = new QGridLayout(followers);
     QList<QAbstractButton*> targets;
     for (int i = 0; i < w.Users.GUFOp.Count(); ++i) {
         auto* option = Named(new QRadioButton(followers), IndexedName("GUFOp", i));
         targets << option;
-        targetColumn->addWidget(option);
+        targetGrid->addWidget(option, 0, i);
     }
     new QtOptionGroup(w.Users.GUFOp, targets);
     auto* target = Named(new QLineEdit(followers), "GUF_Id");
     new QtTextBox(w.Users.GUF_Id, target);
-    targetColumn->addWidget(target);
-    auto* getButtons = new QHBoxLayout;
-    getButtons->addWidget(MakeButton(followers, w.Users.GetFF[0], IndexedName("GetFF", 0)));
-    getButtons->addWidget(MakeButton(followers, w.Users.GetFF[1], IndexedName("GetFF", 1)));
-    targetColumn->addLayout(getButtons);
-
-    auto* commands = new QVBoxLayout;
-    commands->addLayout(toggles);
-    commands->addWidget(tables);
-    commands->addWidget(MakeButton(page, w.Users.BuildTweetsUT, "BuildTweetsUT"));
-    commands->addWidget(MakeButton(page, w.Users.GetUTTL, "GetUTTL"));
-    commands->addLayout(addRemove);
-    commands->addWidget(followers);
-    commands->addStretch(1);
+    targetGrid->addWidget(target, 1, 0);
+    targetGrid->addWidget(MakeButton(followers, w.Users.GetFF[0], IndexedName("GetFF", 0)), 1, 1);
+    targetGrid->addWidget(MakeButton(followers, w.Users.GetFF[1], IndexedName("GetFF", 1)), 1, 2);
+    commands->addWidget(followers, 3, 0, 1, 4);
+    // The list of tables is as high as the two rows beside it; it scrolls when there are more.
+    tables->setMaximumHeight(target->sizeHint().height() * 2);
 
     m_userTableView = MakeTable(page, "UserTable");
     BindCurrentUserTable();
@@ -389,20 +420,10 @@ QWidget* MainWindow::BuildUserTablesPage() {
     m_subscriptions.push_back(
         w.Users.UTToggle.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
 
-    // The commands scroll rather than set a minimum height on the whole window, so the
-    // window fits a laptop screen and the panes above keep their room.
-    auto* commandPanel = new QWidget;
+    auto* commandPanel = Named(new QWidget(page), "UserTableCommands");
     commandPanel->setLayout(commands);
-    auto* commandScroll = Named(new QScrollArea(page), "UserTableCommands");
-    commandScroll->setWidget(commandPanel);
-    commandScroll->setWidgetResizable(true);
-    commandScroll->setFrameShape(QFrame::NoFrame);
-    commandScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    commandScroll->setMinimumWidth(commandPanel->sizeHint().width() +
-                                   commandScroll->verticalScrollBar()->sizeHint().width());
-
-    auto* layout = new QHBoxLayout(page);
-    layout->addWidget(commandScroll);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(commandPanel);
     layout->addWidget(m_userTableView, 1);
     return page;
 }

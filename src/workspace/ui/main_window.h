@@ -56,6 +56,8 @@ class MainWindow : public QMainWindow {
     void FocusWindow();
     // The window's place from prefs (WindowGeometry), and back into it before the prefs are written.
     void ApplyGeometry();
+    // The first start's widths of the frames above the Tweets table.
+    void ShareTopWidth();
     void StoreGeometry();
 
     frmMain& m_form;
@@ -63,6 +65,7 @@ class MainWindow : public QMainWindow {
     QTableView* m_userTableView = nullptr;
     QPointer<QtReportList> m_userTableBinding;
     QtSplitter* m_mainSplitter = nullptr;
+    QtSplitter* m_lowerSplitter = nullptr;
     const ReportList* m_boundUserTable = nullptr;
     bool m_userTableCheckPending = false;
     bool m_storingGeometry = false;
