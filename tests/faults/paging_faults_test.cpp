@@ -93,7 +93,7 @@ class MisbehavingRequest : public ForwardingRequest {
     int m_page = 0;
 };
 
-enum class Command { Search, Timeline, Followers };
+enum class Command { Search, Timeline, Followers, Sample };
 
 struct PagingCase {
     const char* name;
@@ -160,6 +160,15 @@ class PagingFaultTest : public FaultTest, public ::testing::WithParamInterface<P
                 for (int i = 1; i <= W().Twitter.Users.Count(); ++i) ids.push_back(W().Twitter.Users.Id(i));
                 return {Emu().Data().FollowerIds(account), ids};
             }
+            case Command::Sample: {
+                W().Users.UserTable.front()->AddRow({"1", Emu().Users().demo});
+                W().Users.UserTable.front()->SetChecked(0, true);
+                W().Users.GetUTTL.Click();
+                std::vector<std::string> ids;
+                for (int i = 1; i <= W().Twitter.Tweets.Count(); ++i)
+                    ids.push_back(W().Twitter.Tweets.TweetID(i));
+                return {Emu().Data().TimelineIds(Emu().Users().demo), ids};
+            }
         }
         return {};
     }
@@ -201,6 +210,8 @@ const PagingCase kPagingCases[] = {
     {"FollowersIgnoringCursor", Command::Followers, Misbehaviour::IgnoreCursor, 1,
      "Paging stopped: the service sent no record that had not already been retrieved"},
     // Asked again, the page is read whole once: nothing doubled, nothing lost.
+    {"SampleIgnoringMaxId", Command::Sample, Misbehaviour::IgnoreMaxId, 1,
+     "Paging stopped: the service sent no record that had not already been retrieved"},
     {"SearchOutOfMemoryReadingAPage", Command::Search, Misbehaviour::NoMemoryReadingPage2, 0,
      "Search ended @"},
     {"TimelineOutOfMemoryReadingAPage", Command::Timeline, Misbehaviour::NoMemoryReadingPage2, 0,

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "service/app_cred_file.h"
+#include "workspace/engine/page_loop.h"
 #include "workspace/engine/page_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/retrieval/retrieval_steps.h"
@@ -39,6 +40,53 @@ bool MentionsBirthday(const std::string& text) {
 long long TweetDay(const TweetSet& tweets, int index) {
     return SKDFuncs::DayNumber(SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(tweets.DateTime(index))));
 }
+
+// The pages of one user's timeline sample: back from the newest tweet, up to a year
+// earlier or the sample cap.
+class SamplePager : public PageLoop::Pager {
+  public:
+    SamplePager(TwitterAPI& client, const std::string& screenName, const std::string& earliest,
+                CountedProgress& sampled)
+        : m_client(client), m_screenName(screenName), m_earliest(earliest), m_sampled(sampled) {}
+
+    void Fetch() override {
+        m_before = m_client.Tweets.Count();
+        m_client.GetUserTimeLine(m_screenName, true, "", m_maxId, "200", true);
+    }
+
+    bool Check(std::string& stopLine) override {
+        if (m_client.LastResponseCount() < 1 || m_progress.TweetPageMoved(m_client.Tweets, m_before))
+            return true;
+        stopLine = m_progress.StopLine();
+        return false;
+    }
+
+    void Take() override {
+        TweetSet& tweets = m_client.Tweets;
+        if (m_client.LastResponseCount() > 0) m_sampled.Page(m_client.LastResponseCount());
+        m_maxId = m_client.LastResponseCount() < 1 ? std::string() : tweets.OldestTweetId(true);
+        try {
+            m_trimmed = tweets.TrimToDateRange(m_earliest, TweetPageLoop::LatestBound());
+        } catch (const SKDFuncs::ConversionError&) {
+            m_unreadable = true;  // a tweet without a readable date: keep what the sample holds
+        }
+    }
+
+    bool More() override {
+        return !m_unreadable && !m_maxId.empty() && m_client.Tweets.Count() < kSampleCap && !m_trimmed;
+    }
+
+  private:
+    TwitterAPI& m_client;
+    const std::string& m_screenName;
+    const std::string& m_earliest;
+    CountedProgress& m_sampled;
+    std::string m_maxId;
+    PageProgress m_progress{"max_id", ""};
+    int m_before = 0;
+    bool m_trimmed = false;
+    bool m_unreadable = false;
+};
 
 // The toggle and the table list select each other; this keeps one switch from running
 // the other's handler again.
@@ -167,24 +215,8 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, ReportList& table, int r
     table.SetFocus();
     w.Tk.DoEvents();
 
-    std::string maxId;
-    bool trimmed = false;
-    PageProgress progress("max_id", maxId);
-    do {
-        const int before = tweets.Count();
-        client.GetUserTimeLine(screenName, true, "", maxId, "200", true);
-        if (client.LastResponseCount() > 0 && !progress.TweetPageMoved(tweets, before)) {
-            w.Events().Log(progress.StopLine());
-            break;
-        }
-        if (client.LastResponseCount() > 0) m_sampled.Page(client.LastResponseCount());
-        maxId = client.LastResponseCount() < 1 ? std::string() : tweets.OldestTweetId(true);
-        try {
-            trimmed = tweets.TrimToDateRange(earliest, TweetPageLoop::LatestBound());
-        } catch (const SKDFuncs::ConversionError&) {
-            break;  // a tweet without a readable date: keep what the sample holds
-        }
-    } while (!maxId.empty() && tweets.Count() < kSampleCap && !trimmed);
+    SamplePager pages(client, screenName, earliest, m_sampled);
+    PageLoop(w.Events()).Run(pages);
 
     const UserStats s = SampleStats(tweets, sampleSize);
     table.SetCell(row, UserProfileTable::kPrfTwtSamp, s.TwtSample);

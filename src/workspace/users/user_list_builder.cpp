@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/code_page.h"
+#include "workspace/engine/page_loop.h"
 #include "workspace/engine/page_progress.h"
 #include "workspace/retrieval/retrieval_steps.h"
 
@@ -115,6 +116,96 @@ long long ListedCount(MainWindowState& w, UserListBuilder::ListKind kind, const 
     return 0;
 }
 
+// The account whose list is paged through, and how the log names it.
+struct ListAccount {
+    std::string userId;
+    std::string screenName;
+    std::string label;
+};
+
+// The cursor pages of an account's followers or friends, until the last page, a lasting
+// failure or "Cancel ".
+class ListPager : public PageLoop::Pager {
+  public:
+    ListPager(MainWindowState& window, const UserProfileTable& profiles, CountedProgress& listed,
+              TwitterAPI& client, UserListBuilder::ListKind kind, ListAccount account)
+        : m_window(window),
+          m_profiles(profiles),
+          m_listed(listed),
+          m_client(client),
+          m_kind(kind),
+          m_family(Family(kind)),
+          m_texts(Texts(kind)),
+          m_account(std::move(account)),
+          m_progress("cursor", client.Users.NextCursor()) {}
+
+    bool Ready() override {
+        if (m_window.Run.Cancelled()) return false;
+        // A spent window answers 429 until it renews: wait for it instead of asking again and again.
+        const QuotaWindow& window = m_client.Window(m_family);
+        if (window.remaining != 0 || window.reset == 0) return true;
+        const SKDFuncs::DateValue reset = m_client.NextLimitReset(m_family);
+        return reset <= m_profiles.LocalNow() || m_profiles.PauseUntilNextWindow(reset, m_texts.resource);
+    }
+
+    void Fetch() override {
+        m_before = m_client.Users.Count();
+        m_response = m_kind == UserListBuilder::ListKind::Followers
+                         ? m_client.GetFollowersList(m_account.userId, m_account.screenName, "200", true)
+                         : m_client.GetFriendsList(m_account.userId, m_account.screenName, "200", true);
+    }
+
+    bool Check(std::string& stopLine) override {
+        UserSet& users = m_client.Users;
+        if (PageRead() && users.NextCursor() == "0") {
+            m_reachedEnd = true;
+            m_window.Run.Stop();
+        } else if (PageRead() && !m_progress.UserPageMoved(users, m_before)) {
+            stopLine = m_progress.StopLine();
+            return false;
+        }
+        return true;
+    }
+
+    void Take() override {
+        MainWindowState& w = m_window;
+        const int count = m_client.Users.Count();
+        if (PageRead()) {
+            m_listed.Next(count - m_before);
+            m_listed.Page(count - m_before);
+        }
+        w.Events().Progress(m_texts.getting + m_account.label + " (" + std::to_string(count) + " retrieved)");
+        w.InfoBar.SetPanel(2, std::to_string(count) + " users displayed");
+        w.InfoBar.SetPanel(3, std::to_string(m_client.Window(m_family).remaining) + m_texts.remaining);
+        w.InfoBar.SetPanel(4,
+                           "Next Reset: " + SKDFuncs::FormatLocalDateTime(m_client.NextLimitReset(m_family)));
+        w.Tk.DoEvents();
+    }
+
+    bool More() override {
+        return !(m_response == TwitterAPI::kFailed &&
+                 LastingFailure(m_client.LastResponseCode(), m_window.Settings.WaitForQuota));
+    }
+
+    bool ReachedEnd() const { return m_reachedEnd; }
+
+  private:
+    bool PageRead() const { return !m_response.empty() && m_response != TwitterAPI::kFailed; }
+
+    MainWindowState& m_window;
+    const UserProfileTable& m_profiles;
+    CountedProgress& m_listed;
+    TwitterAPI& m_client;
+    UserListBuilder::ListKind m_kind;
+    ResourceFamily m_family;
+    const ListTexts& m_texts;
+    ListAccount m_account;
+    PageProgress m_progress;
+    std::string m_response;
+    int m_before = 0;
+    bool m_reachedEnd = false;
+};
+
 }  // namespace
 
 UserListBuilder::UserListBuilder(MainWindowState& window, UserProfileTable& profiles,
@@ -137,50 +228,14 @@ bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const 
                                        const std::string& screenName, const std::string& label,
                                        long long listed) {
     MainWindowState& w = m_window;
-    const ListTexts& texts = Texts(kind);
-    const ResourceFamily family = Family(kind);
-    UserSet& users = client.Users;
-    w.Events().Log(texts.getting + label + " (0 retrieved)");
+    w.Events().Log(Texts(kind).getting + label + " (0 retrieved)");
     w.Run.ClearCancel();
 
-    bool reachedEnd = false;
-    PageProgress progress("cursor", users.NextCursor());
     m_listed.Begin("users", listed);
-    while (!w.Run.Cancelled()) {
-        // A spent window answers 429 until it renews: wait for it instead of asking again and again.
-        const QuotaWindow& window = client.Window(family);
-        if (window.remaining == 0 && window.reset != 0 &&
-            client.NextLimitReset(family) > m_profiles.LocalNow() &&
-            !m_profiles.PauseUntilNextWindow(client.NextLimitReset(family), texts.resource)) {
-            break;
-        }
-        const int before = users.Count();
-        const std::string response = kind == ListKind::Followers
-                                         ? client.GetFollowersList(userId, screenName, "200", true)
-                                         : client.GetFriendsList(userId, screenName, "200", true);
-        const bool pageRead = !response.empty() && response != TwitterAPI::kFailed;
-        if (pageRead && users.NextCursor() == "0") {
-            reachedEnd = true;
-            w.Run.Stop();
-        } else if (pageRead && !progress.UserPageMoved(users, before)) {
-            w.Events().Log(progress.StopLine());
-            break;
-        }
-        if (pageRead) {
-            m_listed.Next(users.Count() - before);
-            m_listed.Page(users.Count() - before);
-        }
-        w.Events().Progress(texts.getting + label + " (" + std::to_string(users.Count()) + " retrieved)");
-        w.InfoBar.SetPanel(2, std::to_string(users.Count()) + " users displayed");
-        w.InfoBar.SetPanel(3, std::to_string(window.remaining) + texts.remaining);
-        w.InfoBar.SetPanel(4, "Next Reset: " + SKDFuncs::FormatLocalDateTime(client.NextLimitReset(family)));
-        w.Tk.DoEvents();
-        if (response == TwitterAPI::kFailed &&
-            LastingFailure(client.LastResponseCode(), w.Settings.WaitForQuota))
-            break;
-    }
-    w.Run.Record(reachedEnd ? CaptureOutcome::Complete : CaptureOutcome::StoppedEarly);
-    return reachedEnd;
+    ListPager pages(w, m_profiles, m_listed, client, kind, {userId, screenName, label});
+    PageLoop(w.Events()).Run(pages);
+    w.Run.Record(pages.ReachedEnd() ? CaptureOutcome::Complete : CaptureOutcome::StoppedEarly);
+    return pages.ReachedEnd();
 }
 
 void UserListBuilder::GetFollowersOrFriends(ListKind kind) {

@@ -1,5 +1,6 @@
 #include "workspace/users/user_profile_table.h"
 #include "core/tweet_column.h"
+#include "workspace/engine/page_loop.h"
 #include "workspace/engine/quota_wait.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/retrieval/retrieval_steps.h"
@@ -85,6 +86,76 @@ void UserProfileTable::LookUp(const std::vector<std::string>& names) {
     FillUserTable(w.Twitter, false);
 }
 
+// The batches of a look-up, 100 names to a request, each a page of the one loop; a spent
+// window is waited out before the batch that would meet it.
+class UserProfileTable::LookupBatches : public PageLoop::Pager {
+  public:
+    LookupBatches(UserProfileTable& table, TwitterAPI& client, const std::vector<std::string>& list,
+                  bool userId)
+        : m_table(table), m_client(client), m_list(list), m_userId(userId) {}
+
+    bool Ready() override {
+        if (m_next >= Total()) return false;
+        if (!m_table.LookupQuotaLow(m_client)) return true;
+        const SKDFuncs::DateValue reset = m_client.ULNextLimitReset();
+        m_table.m_window.Events().Tell(kQuotaWarning + SKDFuncs::FormatLocalDateTime(reset),
+                                       CaptureEvents::Notice::Warning);
+        m_early = !m_table.PauseUntilNextWindow(reset, "USER_LOOKUP");
+        return !m_early;
+    }
+
+    void Fetch() override {
+        m_end = std::min(m_next + kLookupBatch, Total());
+        std::string joined;
+        for (int i = m_next; i < m_end; ++i) joined += m_list[static_cast<std::size_t>(i)] + ",";
+        m_found = m_client.Users.Count();
+        m_client.GetUsersLookUp(m_userId ? joined : "", m_userId ? "" : joined, true);
+    }
+
+    bool Check(std::string& /*stopLine*/) override { return true; }
+
+    void Take() override {
+        MainWindowState& w = m_table.m_window;
+        m_table.m_lookedUp.Next(m_end - m_next);
+        m_table.m_lookedUp.Page(m_client.Users.Count() - m_found);
+        // The line before the look-up (how the last retrieval ended) stays; from the
+        // second batch on the look-up rewrites its own line.
+        const std::string line = "Getting profile details for user list (" + std::to_string(m_end) +
+                                 " out of " + std::to_string(Total()) + " retrieved)";
+        if (m_next == 0)
+            w.Events().Log(line);
+        else
+            w.Events().Progress(line);
+        w.Progress.SelectLast();
+        m_table.ShowLookupQuota(m_client);
+    }
+
+    bool More() override {
+        if (m_table.m_window.Run.Cancelled()) {
+            m_early = true;
+            return false;
+        }
+        m_table.m_window.Tk.DoEvents();
+        m_next = m_end;
+        return true;
+    }
+
+    // The look-up ended before its last batch: a Cancel, or a quota wait cut short.
+    bool Early() const { return m_early; }
+
+  private:
+    int Total() const { return static_cast<int>(m_list.size()); }
+
+    UserProfileTable& m_table;
+    TwitterAPI& m_client;
+    const std::vector<std::string>& m_list;
+    bool m_userId;
+    int m_next = 0;
+    int m_end = 0;
+    int m_found = 0;
+    bool m_early = false;
+};
+
 void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::string>& requested, bool userId,
                                 bool update) {
     MainWindowState& w = m_window;
@@ -96,47 +167,14 @@ void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::strin
     if (!update) client.Users.Clear();
     w.Run.ClearCancel();
 
-    bool early = false;
     m_lookedUp.Begin("users", n);
-    for (int p = 0; p < n; p += kLookupBatch) {
-        if (LookupQuotaLow(client)) {
-            const SKDFuncs::DateValue reset = client.ULNextLimitReset();
-            w.Events().Tell(kQuotaWarning + SKDFuncs::FormatLocalDateTime(reset),
-                            CaptureEvents::Notice::Warning);
-            if (!PauseUntilNextWindow(reset, "USER_LOOKUP")) {
-                early = true;
-                break;
-            }
-        }
-        const int end = std::min(p + kLookupBatch, n);
-        std::string joined;
-        for (int i = p; i < end; ++i) joined += list[static_cast<std::size_t>(i)] + ",";
-        const int found = client.Users.Count();
-        client.GetUsersLookUp(userId ? joined : "", userId ? "" : joined, true);
-        m_lookedUp.Next(end - p);
-        m_lookedUp.Page(client.Users.Count() - found);
-
-        // The line before the look-up (how the last retrieval ended) stays; from the
-        // second batch on the look-up rewrites its own line.
-        const std::string line = "Getting profile details for user list (" + std::to_string(end) +
-                                 " out of " + std::to_string(n) + " retrieved)";
-        if (p == 0)
-            w.Events().Log(line);
-        else
-            w.Events().Progress(line);
-        w.Progress.SelectLast();
-        ShowLookupQuota(client);
-        if (w.Run.Cancelled()) {
-            early = true;
-            break;
-        }
-        w.Tk.DoEvents();
-    }
+    LookupBatches batches(*this, client, list, userId);
+    PageLoop(w.Events()).Run(batches);
     // Not every caller holds a retrieval guard (Add User, the command line's look-up).
     m_lookedUp.End();
     // After the loop, which rewrites the log's last line with its progress.
     if (!skipped.empty()) w.Events().Log(RetrievalSteps::SkippedLine(skipped));
-    if (!early) return;
+    if (!batches.Early()) return;
     w.Run.Record(CaptureOutcome::StoppedEarly);
     w.Events().Tell(kNotCompleted, CaptureEvents::Notice::Warning);
     w.InfoBar.SetPanel(3,

@@ -122,6 +122,9 @@ class UserProfileTable {
     static std::string TrueFalse(bool value) { return value ? "True" : "False"; }
 
   private:
+    // The batches of GetUsers, pages of the engine's one page loop.
+    class LookupBatches;
+
     // Statuses per day since the account was made, counted in calendar days.
     std::string TwtDayCell(const UserSet::Record& record) const;
     // The look-up window is spent or nearly so, and its next start is known.
