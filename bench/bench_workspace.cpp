@@ -382,8 +382,8 @@ bool SearchBenchmark() {
 int main() {
     // BENCH_SEARCH_ONLY=1 leaves out the table files while the capture side is worked on,
     // BENCH_FILES_ONLY=1 the search (minutes) while the table side is.
-    const bool files =
-        std::getenv("BENCH_LIVE_ONLY") != nullptr || std::getenv("BENCH_SEARCH_ONLY") != nullptr || FileBenchmark();
+    const bool files = std::getenv("BENCH_LIVE_ONLY") != nullptr ||
+                       std::getenv("BENCH_SEARCH_ONLY") != nullptr || FileBenchmark();
     const bool search = std::getenv("BENCH_FILES_ONLY") != nullptr || SearchBenchmark();
     std::printf("%s\n", files && search ? "All targets met." : "Some targets MISSED.");
     return 0;
