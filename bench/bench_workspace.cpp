@@ -301,7 +301,7 @@ bool SearchBenchmark() {
     config.users = 6000;
     config.corpusDays = 8;
     config.searchIndexDays = 7;
-    config.limits[0] = 4000;  // a quota large enough that no dialog interrupts the eight runs
+    config.limits[0] = 10000;  // a quota large enough that no dialog interrupts the fifteen runs
     // Size the corpus so that the query matches about 45,000 tweets in the search index.
     config.tweetsPerDay = 20000;
     {
