@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "core/archive_ids.h"
+#include "core/page_check.h"
+#include "core/page_lines.h"
+#include "core/v2_archive_lines.h"
 
 namespace marlin {
-
-class V2ArchiveLines;
 
 // One archive file of service objects: each tweet or user object of a response body,
 // exactly as the service sent it, on a line of its own ("JSON lines"). An object whose
@@ -46,7 +47,11 @@ class RawArchive {
     // Two runs may append to one file at once: each page is appended under an exclusive
     // lock (flock), after the ids that others appended since this run's last look have
     // been read. The file is never followed through a symbolic link planted in its place.
-    int AppendPage(std::string_view body);
+    //
+    // `room`: the bytes that may be read past the body's end (the spare capacity of the
+    // string that holds it). With 64 or more the body is read where it lies, not copied.
+    // `records`: where the page check found the body's records, so that it is not read again.
+    int AppendPage(std::string_view body, std::size_t room = 0, const PageRecords* records = nullptr);
 
     // The tweet or user objects of a body: the elements of a top-level array (timelines,
     // look-ups), or of the "statuses" (search) or "users" (follower and friend lists) array
@@ -67,21 +72,26 @@ class RawArchive {
 
     // Calls take(id, raw text) for each object of the body, in order.
     template <typename Take>
-    void ForEachObject(std::string_view body, Take&& take);
+    void ForEachObject(std::string_view body, std::size_t room, const PageRecords* records, Take&& take);
     template <typename Take>
     void TakeV2Lines(std::string_view body, Take&& take);
-    static void AppendOneLine(std::string& out, std::string_view raw);
     void Open();
     // Under the lock: learns the ids the file gained since the last look.
     void CatchUp();
-    void WriteAll(const std::string& bytes);
+    void WriteAll(std::vector<iovec>& parts);
+    void Reserve(std::uint64_t end);
+    void ReleaseReserve();
 
     std::filesystem::path m_file;
     std::unique_ptr<Parser> m_parser;
-    std::unique_ptr<V2ArchiveLines> m_v2;  // made for the first v2 answer
-    ArchiveIds m_known;                    // the ids the file holds
-    std::uint64_t m_knownEnd = 0;          // the file's bytes whose ids m_known holds
-    std::string m_page;                    // the lines of the page being written
+    std::unique_ptr<V2ArchiveLines> m_v2;         // made for the first v2 answer
+    std::vector<V2ArchiveLines::Line> m_v2Lines;  // the lines of the last v2 answer
+    ArchiveIds m_known;                           // the ids the file holds
+    std::uint64_t m_knownEnd = 0;                 // the file's bytes whose ids m_known holds
+    PageLines m_lines;                            // the lines of the page being written
+    std::vector<std::string> m_added;             // their ids, taken back if the write fails
+    std::uint64_t m_reservedEnd = 0;              // blocks are reserved up to here
+    bool m_reserving = true;                      // until the file system refuses
     int m_fd = -1;
     bool m_needsLineEnd = false;  // the file ends in a line cut short (a crash of the machine)
 };

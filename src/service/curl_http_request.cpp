@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "core/page_check.h"
+
 namespace marlin {
 
 namespace {
@@ -113,7 +115,11 @@ std::string CurlHttpRequest::StatusText() {
 
 std::string CurlHttpRequest::ResponseText() {
     RequireResponse();
-    return m_body;
+    // A copy with room behind it, so that the page's JSON readers need not copy it again.
+    std::string text;
+    text.reserve(m_body.size() + PageCheck::kReadPastEnd);
+    text.append(m_body);
+    return text;
 }
 
 std::string CurlHttpRequest::GetResponseHeader(const std::string& name) {

@@ -575,16 +575,21 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
         return std::nullopt;
     if (exchange.handBody && !step([&] { exchange.handBody(m_responseText); })) return std::nullopt;
     m_failed = false;
-    if (exchange.family && m_bodyTap) m_bodyTap(*exchange.family, exchange.url, m_responseText);
+    if (exchange.family && m_bodyTap)
+        m_bodyTap(*exchange.family, exchange.url, m_responseText, m_pageRecords);
     return m_responseText;
 }
 
 std::string TwitterAPI::ReadPage(HttpRequest& request, const Exchange& exchange) {
     std::string body = request.ResponseText();
+    m_pageRecords = PageRecords{};
     // A page of records that is not one (a portal's HTML, a body cut short) is an error of
     // the exchange, not a last page: no record is taken from it.
     if (exchange.handBody) {
-        if (const std::optional<std::string> problem = PageCheck::Problem(body)) {
+        // The readers of the page read past its end: room for them spares a copy each.
+        body.reserve(body.size() + PageCheck::kReadPastEnd);
+        if (const std::optional<std::string> problem =
+                PageCheck::Problem(body, body.capacity() - body.size(), &m_pageRecords)) {
             m_lastResponseCode = "Unreadable page (" + *problem + ")";
             throw HttpError("the answer is not a readable page: " + *problem);
         }

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/page_check.h"
 #include "core/skd_funcs.h"
 #include "core/tweet_set.h"
 #include "core/user_set.h"
@@ -181,9 +182,10 @@ class TwitterAPI {
     // is over, however it ended (false).
     void SetWaitWatch(std::function<void(bool waiting)> watch) { m_waitWatch = std::move(watch); }
     // Receives the body of every successful request of a resource family, with the
-    // request's address, after the records have taken it (the raw archive keeps its objects).
-    using BodyTap =
-        std::function<void(ResourceFamily family, const std::string& url, const std::string& body)>;
+    // request's address and where the page check found its records, after the records
+    // have taken it (the raw archive keeps its objects).
+    using BodyTap = std::function<void(ResourceFamily family, const std::string& url, const std::string& body,
+                                       const PageRecords& records)>;
     void SetBodyTap(BodyTap tap) { m_bodyTap = std::move(tap); }
 
   private:
@@ -243,6 +245,7 @@ class TwitterAPI {
     std::function<bool()> m_cancelCheck;
     std::function<void(bool)> m_waitWatch;
     BodyTap m_bodyTap;
+    PageRecords m_pageRecords;  // where the records of m_responseText lie
 
     std::string m_bearerToken;
     std::string m_authFailure;

@@ -2,7 +2,11 @@
 // line, none twice, and a file that stays whole lines.
 #include "core/raw_archive.h"
 
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
+
+#include "core/page_check.h"
 
 #include "test_support.h"
 
@@ -97,6 +101,70 @@ TEST(RawArchiveTest, ALinkPlantedInPlaceOfTheFileIsNotFollowed) {
     RawArchive archive(folder.path() / "a.jsonl");
     EXPECT_THROW(archive.AppendPage(R"([{"id_str":"1"}])"), RawArchive::Error);
     EXPECT_EQ(ReadFileBytes(folder.path() / "elsewhere"), "kept\n");
+}
+
+// The page check finds the records as it reads a page; the archive then writes them without
+// reading the page again, and its file must be the one it writes from the body alone.
+TEST(RawArchiveTest, RecordsFoundByThePageCheckAreWrittenAsTheBodyReads) {
+    struct Case {
+        std::string body;
+        bool found;
+    };
+    const std::vector<Case> cases = {
+        {Fixture("search_tweets_page.json"), true},
+        {Fixture("user_timeline_extended_page.json"), true},
+        {Fixture("followers_list_page.json"), true},
+        {Fixture("home_timeline_page_geo_2012.json"), true},
+        {"[ {\"id_str\":\"4\"} ,\n {\"a\":[1,{\"id_str\":\"x\"}],\"id_str\":\"7\", \"t\":\"a \\\" b\"}\r\n ] "
+         " ",
+         true},
+        {R"({"users":[{"id_str":"1"}],"statuses":[{"id_str":"2"}],"statuses":[{"id_str":"3"}]})", true},
+        {R"({"statuses":[],"users":[{"id_str":"1"}]})", true},
+        // Left to the archive's own reading:
+        {R"({"stat\u0075ses":[{"id_str":"1"}],"users":[{"id_str":"2"}]})", true},
+        {R"({"statuses":{"a":1},"users":[{"id_str":"1"}]})", false},
+        {R"([{"text":"x","id_str":"1\u0032"},{"id_str":"3"}])", false},
+        {R"([{"id_str":1},{"id_str":"2"},5])", false},
+        {R"({"data":[{"id":"1","text":"a"}]})", false},
+    };
+    TempFolder folder;
+    int n = 0;
+    for (const auto& [body, found] : cases) {
+        PageRecords records;
+        ASSERT_EQ(PageCheck::Problem(body, 0, &records), std::nullopt) << body;
+        EXPECT_EQ(records.found, found) << body;
+        const auto fromRecords = folder / (std::to_string(++n) + "r.jsonl");
+        const auto fromBody = folder / (std::to_string(n) + "b.jsonl");
+        RawArchive(fromRecords).AppendPage(body, 0, &records);
+        RawArchive(fromBody).AppendPage(body);
+        EXPECT_EQ(ReadFileBytes(fromRecords), ReadFileBytes(fromBody)) << body;
+    }
+}
+
+// A page goes out in one gathered write; a disk that fills in the middle of it leaves the
+// file as it was, and the page goes whole once there is room again.
+TEST(RawArchiveTest, ADiskFullInTheMiddleOfAPageLeavesWholeLinesAndNoReserve) {
+    TempFolder folder;
+    const auto file = folder / "a.jsonl";
+    std::string body = "[{\"id_str\":\"1\"}";
+    for (int id = 2; id <= 300; ++id) body += R"(,{"id_str":")" + std::to_string(id) + R"(","t":"text"})";
+    body += "]";
+    {
+        RawArchive archive(file);
+        ASSERT_EQ(archive.AppendPage(R"([{"id_str":"0"}])"), 1);
+        {
+            FileSizeLimit full(4000);
+            EXPECT_THROW(archive.AppendPage(body), RawArchive::Error);
+        }
+        EXPECT_EQ(ReadFileBytes(file), "{\"id_str\":\"0\"}\n");
+        EXPECT_EQ(archive.AppendPage(body), 300);
+    }
+    RawArchive(file).AppendPage(R"([{"id_str":"301"}])");
+    EXPECT_EQ(JsonLineIds(file).size(), 302u);
+    // The blocks reserved ahead of the writes are given back when the archive closes.
+    struct stat closed {};
+    ASSERT_EQ(::stat(file.c_str(), &closed), 0);
+    EXPECT_LE(closed.st_blocks * 512, closed.st_size + 64 * 1024);
 }
 
 }  // namespace

@@ -57,9 +57,8 @@ std::string V2UserOfPath(const std::string& url) {
 
 ResponseArchive::ResponseArchive(MainWindowState& window) : m_window(window) {
     for (TwitterAPI* client : {&window.Twitter, &window.UTwitter}) {
-        client->SetBodyTap([this](ResourceFamily family, const std::string& url, const std::string& body) {
-            Keep(family, url, body);
-        });
+        client->SetBodyTap([this](ResourceFamily family, const std::string& url, const std::string& body,
+                                  const PageRecords& records) { Keep(family, url, body, records); });
     }
 }
 
@@ -116,13 +115,14 @@ std::filesystem::path ResponseArchive::FileFor(ResourceFamily family, const std:
            (TodayText() + "-" + KindOf(family) + "-" + RawArchive::SafeName(NameOf(family, url)) + ".jsonl");
 }
 
-void ResponseArchive::Keep(ResourceFamily family, const std::string& url, const std::string& body) {
+void ResponseArchive::Keep(ResourceFamily family, const std::string& url, const std::string& body,
+                           const PageRecords& records) {
     const std::filesystem::path file = FileFor(family, url);
     if (file.empty()) return;
     std::unique_ptr<RawArchive>& archive = m_files[file];
     if (!archive) archive = std::make_unique<RawArchive>(file);
     try {
-        archive->AppendPage(body);
+        archive->AppendPage(body, body.capacity() - body.size(), records.found ? &records : nullptr);
     } catch (const RawArchive::Error& error) {
         // The retrieval goes on; the log says once per file that its archive is missing.
         if (m_reported.insert(file).second)

@@ -36,7 +36,8 @@ class ResponseArchive {
     static std::string Parameter(const std::string& url, const std::string& name);
 
   private:
-    void Keep(ResourceFamily family, const std::string& url, const std::string& body);
+    void Keep(ResourceFamily family, const std::string& url, const std::string& body,
+              const PageRecords& records);
     std::string NameOf(ResourceFamily family, const std::string& url) const;
     void Report(const std::string& line);
 
