@@ -185,6 +185,9 @@ TEST(CodePageTest, Windows1252AtTheFileBoundary) {
     std::string every;
     for (int b = 1; b < 256; ++b) every += static_cast<char>(b);
     EXPECT_EQ(CodePage::ToWindows1252(CodePage::FromWindows1252(every)), every);
+    for (std::size_t at = 0; at <= 17; ++at)  // a character at each place of the words read at once
+        EXPECT_EQ(CodePage::FromWindows1252(std::string(at, 'a') + "\xE9" + std::string(17 - at, 'b')),
+                  std::string(at, 'a') + "\xC3\xA9" + std::string(17 - at, 'b'));
 }
 
 }  // namespace

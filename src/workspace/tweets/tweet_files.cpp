@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -43,12 +44,24 @@ constexpr const char* kOpenErrorTitle = "File Open Error";
 constexpr const char* kSaveErrorTitle = "File Save Error";
 
 // A score field read as a number; anything that is not one makes the file unreadable.
-double ScoreValue(const std::string& field) {
-    const std::string text(TrimBlanks(field));
-    if (text.empty()) throw std::invalid_argument("empty score");
+double ScoreValue(std::string_view field) {
+    const std::string_view trimmed = TrimBlanks(field);
+    if (trimmed.empty()) throw std::invalid_argument("empty score");
+    // strtod reads up to a NUL; a score of a few characters (every one of 200,000 rows has
+    // two) is copied onto the stack rather than into a string of its own.
+    std::array<char, 32> shortText{};
+    std::string longText;
+    const char* text = shortText.data();
+    if (trimmed.size() < shortText.size()) {
+        trimmed.copy(shortText.data(), trimmed.size());
+    } else {
+        longText = trimmed;
+        text = longText.c_str();
+    }
     char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size()) throw std::invalid_argument("score is not a number: " + text);
+    const double value = std::strtod(text, &end);
+    if (end != text + trimmed.size())
+        throw std::invalid_argument("score is not a number: " + std::string(trimmed));
     return value;
 }
 
@@ -126,11 +139,11 @@ bool TweetFiles::LoadTable(MarlinData& data) {
     // numbers in any record, make the file unreadable (Value and ScoreValue throw).
     const int first = data.Value(1, 1) == "DateTime" ? 2 : 1;
     for (int record = first + 1; record <= data.RecordCount(); ++record) {
-        ScoreValue(data.Value(record, MarlinData::kPositiveColumn));
-        ScoreValue(data.Value(record, MarlinData::kNegativeColumn));
+        ScoreValue(data.Cell(record, MarlinData::kPositiveColumn));
+        ScoreValue(data.Cell(record, MarlinData::kNegativeColumn));
     }
-    const bool zeros = ScoreValue(data.Value(first, MarlinData::kPositiveColumn)) == 0 &&
-                       ScoreValue(data.Value(first, MarlinData::kNegativeColumn)) == 0;
+    const bool zeros = ScoreValue(data.Cell(first, MarlinData::kPositiveColumn)) == 0 &&
+                       ScoreValue(data.Cell(first, MarlinData::kNegativeColumn)) == 0;
     if (zeros && w.Tk.MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
                                  MsgButtons::YesNo) == MsgResult::Yes) {
         const std::string folder = w.ScorerFolder().string();
