@@ -1,11 +1,12 @@
 // The main window's tweet side at full size, headless:
-//  1. a 200,000-row tweet table file: Open (no re-scoring), Save, Filter, one sort, memory;
+//  1. a 200,000-row tweet table file: Open (no re-scoring; the first, and the best of three
+//     after it, as pandas is timed), Save, Filter, one sort, memory;
 //  2. a search of about 45,000 tweets (450 pages) from the emulator, from "New " to the
 //     filled table with the scorer stand-in: wall time, the program's own CPU per 1,000
 //     tweets, and how the time per page grows with the tweets already held; then the
 //     same search with the raw archive kept, and what the archive adds to the CPU; then the
 //     same search with the table left empty until the end, and what showing the rows as
-//     they arrive adds to the CPU.
+//     they arrive adds to the CPU (both from paired runs, the median pair).
 // Every figure is printed beside its target.
 #include <sys/resource.h>
 #include <time.h>
@@ -172,6 +173,12 @@ bool FileBenchmark() {
     const double heldMiB = MemoryMiB("VmRSS") - baseMiB;
     const double openPeakMiB = MemoryMiB("VmHWM");
     const bool opened = w.OutTable.RowCount() == kFileRows && tk.messages.empty();
+    // pandas is timed as the best of three runs after a first one: Open is timed so too.
+    double openBest = 1e9;
+    for (int again = 0; again < 3; ++again) {
+        tk.fileDialogAnswers.push_back(input.string());
+        openBest = std::min(openBest, Timed([&] { frm->mOpenTweets_Click(); }));
+    }
 
     tk.messageAnswers = {MsgResult::No};  // do not overwrite the input: save as a new file
     tk.fileDialogAnswers.push_back((app / "saved.txt").string());
@@ -191,10 +198,13 @@ bool FileBenchmark() {
 
     bool ok = opened && saved;
     const double pandas = PandasReadSeconds(input);
-    const double pandasRatio = pandas > 0 ? open / pandas : 0;
+    const double pandasRatio = pandas > 0 ? openBest / pandas : 0;
     Report("Open (read, pad, fill; no re-scoring)", open, "s", "<= 3 s", open <= 3.0);
+    Report("Open, best of three after the first", openBest, "s", "(as pandas)", true);
     Report("pandas read_csv(dtype=str) of the same file", pandas, "s", "(peer)", pandas > 0);
-    Report("Open / pandas", pandasRatio, "x", "<= 0.4x", pandas > 0 && pandasRatio <= 0.4);
+    Report("Open / pandas, each the best of three", pandasRatio, "x", "<= 0.4x",
+           pandas > 0 && pandasRatio <= 0.4);
+    if (pandas > 0) std::printf("  (the first Open / pandas: %.3f x)\n", open / pandas);
     Report("Peak resident memory of the process in Open", openPeakMiB, "MiB", "<= 150 MiB",
            openPeakMiB <= 150);
     Report("Save", save, "s", "<= 2 s", save <= 2.0);
