@@ -27,6 +27,12 @@ const char* kTargets[kLimitedFamilyCount] = {
     "/2/users/by?usernames=city_library",
     "/2/users/1/followers",
     "/2/users/1/following",
+    "/2/tweets?ids=1",
+    "/2/tweets/1/quote_tweets",
+    "/2/tweets/1/retweeted_by",
+    "/2/tweets/1/liking_users",
+    "/2/lists/1500000000000000000/members",
+    "/1.1/statuses/lookup.json?id=1",
 };
 
 const char* Target(Family family) {
@@ -43,7 +49,8 @@ TEST(QuotaTest, EveryFamilyCountsItsOwnWindowWithTheAppOnlyLimits) {
     Emulator emulator(config);
     emulator.Start();
     EmulatorClient client(emulator);
-    const int limits[] = {450, 1500, 300, 15, 15, 15, 15, 180, 450, 300, 300, 300, 10000, 300, 300, 300};
+    const int limits[] = {450, 1500,  300, 15,  15,  15,   15, 180, 450, 300, 300,
+                          300, 10000, 300, 300, 300, 3500, 75, 75,  75,  900, 300};
     for (int k = 0; k < kLimitedFamilyCount; ++k) {
         const Family family = static_cast<Family>(k);
         int64_t before = static_cast<int64_t>(std::time(nullptr));

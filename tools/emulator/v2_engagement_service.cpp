@@ -1,0 +1,120 @@
+#include "emulator/v2_engagement_service.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+
+#include "emulator/corpus.h"
+#include "emulator/json_writer.h"
+#include "emulator/v2_errors.h"
+#include "emulator/v2_fields.h"
+#include "emulator/v2_params.h"
+
+namespace marlin::emulator {
+
+namespace {
+
+// A 200 answer whose only content is one partial error, as the service answers for a post or list it
+// cannot show.
+template <typename WriteError>
+V2Answer ErrorOnly(WriteError&& write) {
+    std::string body;
+    JsonWriter json(body, JsonWriter::Escaping::Minimal);
+    json.BeginObject().Key("errors").BeginArray();
+    write(json);
+    json.EndArray().EndObject();
+    return {200, std::move(body)};
+}
+
+std::optional<V2Answer> InvalidToken(const httplib::Request& req) {
+    return V2Params::Invalid("pagination_token", req.get_param_value("pagination_token"),
+                             "The `pagination_token` query parameter value is invalid");
+}
+
+}  // namespace
+
+V2EngagementService::V2EngagementService(const Corpus& corpus, const V2Service& v2, uint64_t seed)
+    : m_corpus(corpus), m_v2(v2), m_lists(corpus, seed) {}
+
+std::optional<Tweet> V2EngagementService::TargetPost(const std::string& id, V2Answer& refusal) const {
+    const std::optional<uint64_t> number = V2Params::Id(id);
+    if (!number) {
+        refusal = V2Params::Invalid("id", id, "The `id` query parameter value [" + id + "] is not valid");
+        return std::nullopt;
+    }
+    const std::optional<TweetRef> ref = m_corpus.FindTweet(*number);
+    const PostGraph::Visibility seen = ref ? m_v2.Graph().Of(*ref) : PostGraph::Visibility::Deleted;
+    if (seen == PostGraph::Visibility::Visible) return m_corpus.MakeTweet(*ref);
+    refusal = ErrorOnly([&](JsonWriter& json) {
+        if (seen == PostGraph::Visibility::Deleted)
+            V2Errors::WriteNotFound(json, id, "tweet", "id");
+        else
+            V2Errors::WriteNotAuthorizedPost(json, id, "id");
+    });
+    return std::nullopt;
+}
+
+V2Answer V2EngagementService::Quotes(const httplib::Request& req, const std::string& id) const {
+    std::string problem;
+    auto fields = V2Fields::Read(req.params, &problem);
+    if (!fields) return {400, problem};
+    int pageSize = 10;
+    if (auto bad = V2Params::PageSize(req, 10, 100, pageSize)) return *bad;
+    V2Answer refusal;
+    const std::optional<Tweet> post = TargetPost(id, refusal);
+    if (!post) return refusal;
+    uint64_t below = UINT64_MAX;  // the quotes older than the last page's oldest
+    if (req.has_param("pagination_token")) {
+        const std::optional<uint64_t> oldest = m_v2.FromToken(req.get_param_value("pagination_token"));
+        if (!oldest) return *InvalidToken(req);
+        below = *oldest;
+    }
+    std::vector<Tweet> quotes;
+    for (uint64_t quote : m_v2.Graph().Quotes(post->id)) {
+        if (quote >= below) continue;
+        quotes.push_back(m_corpus.MakeTweet(*m_corpus.FindTweet(quote)));
+        if (static_cast<int>(quotes.size()) > pageSize) break;
+    }
+    return m_v2.PostsPage(std::move(quotes), pageSize, *fields);
+}
+
+V2Answer V2EngagementService::RetweetedBy(const httplib::Request& req, const std::string& id) const {
+    V2Answer refusal;
+    const std::optional<Tweet> post = TargetPost(id, refusal);
+    return post ? UserPage(req, m_v2.Graph().Reposters(post->id)) : refusal;
+}
+
+V2Answer V2EngagementService::LikingUsers(const httplib::Request& req, const std::string& id) const {
+    V2Answer refusal;
+    const std::optional<Tweet> post = TargetPost(id, refusal);
+    return post ? UserPage(req, m_v2.Graph().LikingUsers(*post)) : refusal;
+}
+
+V2Answer V2EngagementService::ListMembers(const httplib::Request& req, const std::string& id) const {
+    const std::optional<uint64_t> number = V2Params::Id(id);
+    if (!number)
+        return V2Params::Invalid("id", id, "The `id` query parameter value [" + id + "] is not valid");
+    const std::optional<CorpusLists::List> list = m_lists.Find(*number);
+    if (!list) return ErrorOnly([&](JsonWriter& json) { V2Errors::WriteNotFound(json, id, "list", "id"); });
+    return UserPage(req, m_lists.Members(*list));
+}
+
+V2Answer V2EngagementService::UserPage(const httplib::Request& req, const std::vector<int>& users) const {
+    std::string problem;
+    auto fields = V2Fields::Read(req.params, &problem);
+    if (!fields) return {400, problem};
+    int pageSize = 100;
+    if (auto bad = V2Params::PageSize(req, 1, 100, pageSize)) return *bad;
+    const int total = static_cast<int>(users.size());
+    int first = 0;
+    if (req.has_param("pagination_token")) {
+        const std::optional<uint64_t> position = m_v2.FromToken(req.get_param_value("pagination_token"));
+        if (!position || *position > static_cast<uint64_t>(total)) return *InvalidToken(req);
+        first = static_cast<int>(*position);
+    }
+    const int end = std::min(total, first + pageSize);
+    return m_v2.UsersPage(std::vector<int>(users.begin() + first, users.begin() + end), first, total,
+                          pageSize, *fields);
+}
+
+}  // namespace marlin::emulator
