@@ -54,67 +54,70 @@ std::optional<Tweet> V2EngagementService::TargetPost(const std::string& id, V2An
     return std::nullopt;
 }
 
-V2Answer V2EngagementService::Quotes(const httplib::Request& req, const std::string& id) const {
+std::optional<V2Answer> V2EngagementService::ReadPaging(const httplib::Request& req, int low, int high,
+                                                        Paging& paging) const {
     std::string problem;
-    auto fields = V2Fields::Read(req.params, &problem);
-    if (!fields) return {400, problem};
-    int pageSize = 10;
-    if (auto bad = V2Params::PageSize(req, 10, 100, pageSize)) return *bad;
+    paging.fields = V2Fields::Read(req.params, &problem);
+    if (!paging.fields) return V2Answer{400, problem};
+    paging.pageSize = standard;
+    if (auto bad = V2Params::PageSize(req, low, high, paging.pageSize)) return bad;
+    if (!req.has_param("pagination_token")) return std::nullopt;
+    paging.token = m_v2.FromToken(req.get_param_value("pagination_token"));
+    if (!paging.token) return InvalidToken(req);
+    return std::nullopt;
+}
+
+V2Answer V2EngagementService::Quotes(const httplib::Request& req, const std::string& id) const {
+    Paging paging;
+    if (auto bad = ReadPaging(req, 10, 100, 10, paging)) return *bad;
     V2Answer refusal;
     const std::optional<Tweet> post = TargetPost(id, refusal);
     if (!post) return refusal;
-    uint64_t below = UINT64_MAX;  // the quotes older than the last page's oldest
-    if (req.has_param("pagination_token")) {
-        const std::optional<uint64_t> oldest = m_v2.FromToken(req.get_param_value("pagination_token"));
-        if (!oldest) return *InvalidToken(req);
-        below = *oldest;
-    }
+    const uint64_t below = paging.token.value_or(UINT64_MAX);  // the quotes older than the last page's oldest
     std::vector<Tweet> quotes;
     for (uint64_t quote : m_v2.Graph().Quotes(post->id)) {
         if (quote >= below) continue;
         quotes.push_back(m_corpus.MakeTweet(*m_corpus.FindTweet(quote)));
-        if (static_cast<int>(quotes.size()) > pageSize) break;
+        if (static_cast<int>(quotes.size()) > paging.pageSize) break;
     }
-    return m_v2.PostsPage(std::move(quotes), pageSize, *fields);
+    return m_v2.PostsPage(std::move(quotes), paging.pageSize, *paging.fields);
 }
 
 V2Answer V2EngagementService::RetweetedBy(const httplib::Request& req, const std::string& id) const {
+    Paging paging;
+    if (auto bad = ReadPaging(req, 1, 100, 100, paging)) return *bad;
     V2Answer refusal;
     const std::optional<Tweet> post = TargetPost(id, refusal);
-    return post ? UserPage(req, m_v2.Graph().Reposters(post->id)) : refusal;
+    return post ? UserPage(req, paging, m_v2.Graph().Reposters(post->id)) : refusal;
 }
 
 V2Answer V2EngagementService::LikingUsers(const httplib::Request& req, const std::string& id) const {
+    Paging paging;
+    if (auto bad = ReadPaging(req, 1, 100, 100, paging)) return *bad;
     V2Answer refusal;
     const std::optional<Tweet> post = TargetPost(id, refusal);
-    return post ? UserPage(req, m_v2.Graph().LikingUsers(*post)) : refusal;
+    return post ? UserPage(req, paging, m_v2.Graph().LikingUsers(*post)) : refusal;
 }
 
 V2Answer V2EngagementService::ListMembers(const httplib::Request& req, const std::string& id) const {
+    Paging paging;
+    if (auto bad = ReadPaging(req, 1, 100, 100, paging)) return *bad;
     const std::optional<uint64_t> number = V2Params::Id(id);
     if (!number)
         return V2Params::Invalid("id", id, "The `id` query parameter value [" + id + "] is not valid");
     const std::optional<CorpusLists::List> list = m_lists.Find(*number);
     if (!list) return ErrorOnly([&](JsonWriter& json) { V2Errors::WriteNotFound(json, id, "list", "id"); });
-    return UserPage(req, m_lists.Members(*list));
+    return UserPage(req, paging, m_lists.Members(*list));
 }
 
-V2Answer V2EngagementService::UserPage(const httplib::Request& req, const std::vector<int>& users) const {
-    std::string problem;
-    auto fields = V2Fields::Read(req.params, &problem);
-    if (!fields) return {400, problem};
-    int pageSize = 100;
-    if (auto bad = V2Params::PageSize(req, 1, 100, pageSize)) return *bad;
+V2Answer V2EngagementService::UserPage(const httplib::Request& req, const Paging& paging,
+                                       const std::vector<int>& users) const {
     const int total = static_cast<int>(users.size());
-    int first = 0;
-    if (req.has_param("pagination_token")) {
-        const std::optional<uint64_t> position = m_v2.FromToken(req.get_param_value("pagination_token"));
-        if (!position || *position > static_cast<uint64_t>(total)) return *InvalidToken(req);
-        first = static_cast<int>(*position);
-    }
-    const int end = std::min(total, first + pageSize);
+    if (paging.token.value_or(0) > static_cast<uint64_t>(total)) return *InvalidToken(req);
+    const int first = static_cast<int>(paging.token.value_or(0));
+    const int end = std::min(total, first + paging.pageSize);
     return m_v2.UsersPage(std::vector<int>(users.begin() + first, users.begin() + end), first, total,
-                          pageSize, *fields);
+                          paging.pageSize, *paging.fields);
 }
 
 }  // namespace marlin::emulator

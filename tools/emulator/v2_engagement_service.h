@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "emulator/corpus_lists.h"
+#include "emulator/v2_fields.h"
 #include "emulator/v2_service.h"
 
 namespace httplib {
@@ -34,10 +35,18 @@ class V2EngagementService {
     const CorpusLists& Lists() const { return m_lists; }
 
   private:
+    // What a request asks to see of one page: read, and refused, before anything is looked up.
+    struct Paging {
+        std::optional<V2Fields> fields;
+        int pageSize = 0;
+        std::optional<uint64_t> token;  // the pagination_token read, when one was sent
+    };
+    std::optional<V2Answer> ReadPaging(const httplib::Request& req, int low, int high, int standard,
+                                       Paging& paging) const;
     // The post a request names, or the answer that says why there is none to answer about.
     std::optional<Tweet> TargetPost(const std::string& id, V2Answer& refusal) const;
     // One page of the users, from the position the request's pagination_token names.
-    V2Answer UserPage(const httplib::Request& req, const std::vector<int>& users) const;
+    V2Answer UserPage(const httplib::Request& req, const Paging& paging, const std::vector<int>& users) const;
 
     const Corpus& m_corpus;
     const V2Service& m_v2;
