@@ -55,7 +55,7 @@ std::optional<Tweet> V2EngagementService::TargetPost(const std::string& id, V2An
 }
 
 std::optional<V2Answer> V2EngagementService::ReadPaging(const httplib::Request& req, int low, int high,
-                                                        Paging& paging) const {
+                                                        int standard, Paging& paging) const {
     std::string problem;
     paging.fields = V2Fields::Read(req.params, &problem);
     if (!paging.fields) return V2Answer{400, problem};
