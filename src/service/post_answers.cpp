@@ -63,7 +63,7 @@ std::optional<PostAnswers::Lookup> PostAnswers::LookupV11(std::string_view body,
     return Lookup{std::string(body), NotGiven(asked, given)};
 }
 
-std::optional<std::string> PostAnswers::Quotes(std::string_view body, std::string& nextToken) {
+std::optional<std::string> PostAnswers::Posts(std::string_view body, std::string& nextToken) {
     std::optional<std::string> page = m_v2.TweetPage(body, true);
     nextToken = page ? m_v2.NextToken() : std::string();
     return page;

@@ -34,9 +34,9 @@ class PostAnswers {
     // A v1.1 look-up answer (statuses/lookup, an array of posts): every id asked it left out is
     // missing, kNotReturned. Nothing when the body is not such an array.
     std::optional<Lookup> LookupV11(std::string_view body, const std::vector<std::uint64_t>& asked);
-    // A page of quotes as a v1.1 search page; the next page's token goes to nextToken ("" after
-    // the last).
-    std::optional<std::string> Quotes(std::string_view body, std::string& nextToken);
+    // A page of posts (the quotes of a post, the replies of a conversation) as a v1.1 search page;
+    // the next page's token goes to nextToken ("" after the last).
+    std::optional<std::string> Posts(std::string_view body, std::string& nextToken);
     // A page of users (reposted by, liking users, list members) as a v1.1 list page; its
     // next_cursor_str is the next page's token, "0" after the last.
     std::optional<std::string> Users(std::string_view body);
