@@ -1,11 +1,10 @@
-// Beyond search: posts by id, quotes, reposters, liking users, list members and conversations, all from
-// what the one corpus implies.
+// Beyond search: posts by id and conversations from what the one corpus implies (the paged lists are
+// read through the service floor's readers in the service tests, and by tweepy).
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>
 
-#include "emulator/corpus_lists.h"
 #include "emulator/emulator.h"
 #include "emulator/post_graph.h"
 #include "emulator_client.h"
@@ -33,35 +32,12 @@ class PostGraphEndpointsTest : public ::testing::Test {
         EXPECT_EQ(reply.status, 200) << target << " " << reply.body.substr(0, 300);
         return JsonParser::Parse(reply.body);
     }
-    // The ids of every page, following pagination_token.
-    static std::vector<std::string> AllPages(const std::string& target) {
-        std::vector<std::string> ids;
-        std::string token;
-        for (int page = 0; page < 500; ++page) {
-            JsonValue answer = Get(target + token);
-            for (size_t k = 0; answer.Has("data") && k < answer["data"].size(); ++k)
-                ids.push_back(answer["data"][k]["id"].text);
-            if (!answer["meta"].Has("next_token")) break;
-            token = "&pagination_token=" + answer["meta"]["next_token"].text;
-        }
-        return ids;
-    }
     // The first post of the whole corpus (the newest of each user first) that the test wants.
     static std::optional<Tweet> FindPost(const std::function<bool(const Tweet&)>& wanted) {
         for (int user = 0; user < C().UserCount(); ++user)
             for (int seq = 0; seq < C().TweetCount(user); ++seq)
                 if (Tweet t = C().MakeTweet({user, seq}); wanted(t)) return t;
         return std::nullopt;
-    }
-    static std::vector<std::string> Texts(const std::vector<uint64_t>& ids) {
-        std::vector<std::string> texts;
-        for (uint64_t id : ids) texts.push_back(std::to_string(id));
-        return texts;
-    }
-    static std::vector<std::string> UserIds(const std::vector<int>& users) {
-        std::vector<std::string> ids;
-        for (int user : users) ids.push_back(std::to_string(C().UserId(user)));
-        return ids;
     }
     static Emulator* s_emulator;
     static PostGraph* s_graph;
@@ -100,39 +76,6 @@ TEST_F(PostGraphEndpointsTest, PostsByIdAreGivenOrMissedWithTheServiceReason) {
     }
     EXPECT_EQ(missing, v2["errors"].size());
     EXPECT_EQ(Get("/1.1/statuses/lookup.json?id=" + ids).size(), 1u);
-}
-
-TEST_F(PostGraphEndpointsTest, EveryListPagesToWhatTheCorpusImplies) {
-    const Tweet quoted = *FindPost([](const Tweet& t) { return s_graph->Quotes(t.id).size() >= 3; });
-    const Tweet reposted = *FindPost([](const Tweet& t) { return s_graph->Reposters(t.id).size() >= 3; });
-    const Tweet liked = *FindPost([](const Tweet& t) {
-        return t.favoriteCount > 120 && t.favoriteCount < 400 && !t.IsRetweet() &&
-               s_graph->Of(t.ref) == PostGraph::Visibility::Visible;
-    });
-    const CorpusLists lists(C(), s_emulator->Config().seed);
-    const CorpusLists::List list = lists.OwnedBy(Corpus::kMidsize).at(0);
-    struct Case {
-        std::string target;
-        std::vector<std::string> expected;
-    };
-    const Case cases[] = {
-        {"/2/tweets/" + std::to_string(quoted.id) + "/quote_tweets?max_results=10",
-         Texts(s_graph->Quotes(quoted.id))},
-        {"/2/tweets/" + std::to_string(reposted.id) + "/retweeted_by?max_results=2",
-         UserIds(s_graph->Reposters(reposted.id))},
-        {"/2/tweets/" + std::to_string(liked.id) + "/liking_users?max_results=100",
-         UserIds(s_graph->LikingUsers(liked))},
-        {"/2/lists/" + std::to_string(list.id) + "/members?max_results=7", UserIds(lists.Members(list))},
-    };
-    for (const Case& c : cases) {
-        EXPECT_FALSE(c.expected.empty()) << c.target;
-        EXPECT_EQ(AllPages(c.target), c.expected) << c.target;
-    }
-    EXPECT_GT(s_graph->LikingUsers(liked).size(), 100u);  // more than one page
-    for (const std::string& quote : Texts(s_graph->Quotes(quoted.id))) {
-        JsonValue post = Get("/2/tweets?ids=" + quote + "&tweet.fields=referenced_tweets")["data"][0];
-        EXPECT_EQ(post["referenced_tweets"][0]["id"].text, std::to_string(quoted.id));
-    }
 }
 
 TEST_F(PostGraphEndpointsTest, AConversationSearchFindsEveryReplyOfTheThreadWithItsConversationId) {
