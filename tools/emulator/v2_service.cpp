@@ -64,8 +64,10 @@ struct V2Service::Bounds {
 V2Service::V2Service(const Corpus& corpus, const EmulatorConfig& config)
     : m_corpus(corpus), m_config(config), m_renderer(corpus), m_graph(corpus, config.seed) {}
 
-std::string V2Service::IndexQuery(const std::string& query) const {
-    return m_config.searchWithoutReposts ? "(" + query + ") -filter:retweets" : query;
+std::vector<Tweet> V2Service::Find(const std::string& query, const SearchOptions& options) const {
+    // Since the search index changed, keyword search finds no reposts; the emulator follows when told so.
+    const SearchQuery asked(m_config.searchWithoutReposts ? "(" + query + ") -filter:retweets" : query);
+    return asked.RequiredConversation() ? m_graph.Search(asked, options) : m_corpus.Search(asked, options);
 }
 
 std::string V2Service::Token(uint64_t value) const {
@@ -187,10 +189,7 @@ V2Answer V2Service::Search(const httplib::Request& req, bool archive) const {
         options.maxId = std::min(options.maxId, *oldest - 1);
     }
     options.count = pageSize + 1;  // one more tells whether there is a next page
-    const SearchQuery asked(IndexQuery(query));
-    std::vector<Tweet> posts =
-        asked.RequiredConversation() ? m_graph.Search(asked, options) : m_corpus.Search(asked, options);
-    return PostsPage(std::move(posts), pageSize, *fields);
+    return PostsPage(Find(query, options), pageSize, *fields);
 }
 
 V2Answer V2Service::Counts(const httplib::Request& req, bool archive) const {
@@ -223,7 +222,7 @@ V2Answer V2Service::Counts(const httplib::Request& req, bool archive) const {
     options.sinceId = std::max(bounds.sinceId, Corpus::FirstIdAt(pageStart) - 1);
     options.maxId = std::min(bounds.maxId, Corpus::FirstIdAt(endMs) - 1);
     options.count = INT_MAX;
-    std::vector<Tweet> posts = m_corpus.Search(SearchQuery(IndexQuery(query)), options);
+    std::vector<Tweet> posts = Find(query, options);
 
     std::string body;
     JsonWriter json(body, kV2);

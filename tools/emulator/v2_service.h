@@ -18,6 +18,7 @@ namespace marlin::emulator {
 
 class Corpus;
 class JsonWriter;
+struct SearchOptions;
 class V2Fields;
 
 struct V2Answer {
@@ -63,8 +64,8 @@ class V2Service {
     std::optional<V2Answer> ReadBounds(const httplib::Request& req, bool archive, Bounds& bounds) const;
     std::optional<int> FindUser(const std::string& id, V2Answer& error, bool seeingPosts) const;
     void WritePosts(JsonWriter& json, const std::vector<Tweet>& posts, const V2Fields& fields) const;
-    // The query as the search index answers it: without reposts when the emulator is told so.
-    std::string IndexQuery(const std::string& query) const;
+    // The posts of a search or a count: a conversation's from the post graph, others from the corpus.
+    std::vector<Tweet> Find(const std::string& query, const SearchOptions& options) const;
 
     const Corpus& m_corpus;
     const EmulatorConfig& m_config;
