@@ -12,7 +12,8 @@
 
 namespace marlin {
 
-HydrateQueue::HydrateQueue(std::vector<std::uint64_t> ids) : m_ids(std::move(ids)), m_settled(m_ids.size()) {}
+HydrateQueue::HydrateQueue(std::vector<std::uint64_t> ids)
+    : m_ids(std::move(ids)), m_settled(m_ids.size()), m_remaining(m_ids.size()) {}
 
 template <typename Known>
 std::size_t HydrateQueue::Settle(Known&& known) {
@@ -21,6 +22,7 @@ std::size_t HydrateQueue::Settle(Known&& known) {
         if (m_settled[k] || !known(m_ids[k])) continue;
         m_settled[k] = true;
         ++settled;
+        if (k >= m_next) --m_remaining;
     }
     m_settledCount += settled;
     return settled;
@@ -49,13 +51,8 @@ std::vector<std::uint64_t> HydrateQueue::NextBatch(std::size_t most) {
     std::vector<std::uint64_t> batch;
     for (; m_next < m_ids.size() && batch.size() < most; ++m_next)
         if (!m_settled[m_next]) batch.push_back(m_ids[m_next]);
+    m_remaining -= batch.size();
     return batch;
-}
-
-std::size_t HydrateQueue::Remaining() const {
-    std::size_t remaining = 0;
-    for (std::size_t k = m_next; k < m_ids.size(); ++k) remaining += m_settled[k] ? 0 : 1;
-    return remaining;
 }
 
 }  // namespace marlin

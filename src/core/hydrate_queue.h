@@ -38,7 +38,7 @@ class HydrateQueue {
     std::size_t Total() const { return m_ids.size(); }
     std::size_t Settled() const { return m_settledCount; }
     // Ids neither settled nor handed out yet.
-    std::size_t Remaining() const;
+    std::size_t Remaining() const { return m_remaining; }
 
   private:
     // Leaves out every id `known` holds.
@@ -49,6 +49,7 @@ class HydrateQueue {
     std::vector<bool> m_settled;  // by position in m_ids
     std::size_t m_settledCount = 0;
     std::size_t m_next = 0;
+    std::size_t m_remaining = 0;
 };
 
 }  // namespace marlin

@@ -15,6 +15,11 @@ namespace marlin {
 // reason being the title the service gave ("Not Found Error" for a deleted post, "Authorization
 // Error" for one whose author is protected or suspended) and the detail its sentence. A resumed
 // hydrate loads the rows of the run before and adds to them.
+//
+// The list is written whole, so a run writes it when it ends, however it ends (an interrupted run
+// saves what it has), not after every page: a million ids would rewrite it ten thousand times. A
+// run that crashes loses its list, and the next run asks again for those ids only, which costs
+// nothing (the service charges no read for a post it does not give).
 class MissingPostsFile {
   public:
     struct Row {

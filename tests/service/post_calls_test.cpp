@@ -179,13 +179,15 @@ TEST_F(PostCallsTest, AnInterruptedHydrateGoesOnWithoutAskingAgainForWhatItSettl
         const std::size_t settled = queue.SettleArchived(archive) + queue.SettleListed(missing);
         RawArchive kept(archive);
         PostAnswers answers;
-        for (auto batch = queue.NextBatch(); !batch.empty() && batches-- > 0; batch = queue.NextBatch()) {
+        for (int asked = 0; asked < batches && queue.Remaining() > 0; ++asked) {
+            const std::vector<std::uint64_t> batch = queue.NextBatch();
             const std::string body = Get(PostRequests::LookupV2(batch));
             kept.AppendPage(body);
             const auto lookup = answers.LookupV2(body, batch);
             for (const PostAnswers::Missing& m : lookup->missing) missing.Add(m.id, m.reason, m.detail);
-            EXPECT_TRUE(missing.Write());
         }
+        EXPECT_TRUE(missing.Write());
+        EXPECT_EQ(queue.Remaining(), batches == 2 ? shared.size() - 200 : 0u);
         return settled;
     };
     EXPECT_EQ(run(2), 0u);
