@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <utility>
 
 #include <simdjson.h>
 
@@ -70,9 +71,13 @@ Layout LayoutOf(std::istream& in) {
 }
 
 void ReadLines(std::istream& in, Collector& ids) {
+    bool first = true;
     for (std::string line; std::getline(in, line);) {
         CsvRecords::DropByteOrderMark(line);
-        if (!Trimmed(line).empty()) ids.Add(line);
+        if (Trimmed(line).empty()) continue;
+        // A one-column table may name its column.
+        if (std::exchange(first, false) && PostIdFile::IsIdColumnName(line)) continue;
+        ids.Add(line);
     }
 }
 

@@ -44,6 +44,7 @@ TEST(PostIdFileTest, ReadsEveryLayoutDroppingDoublesAndWhatIsNoId) {
          {30, 31},
          1,
          0},
+        {"one column with its name", "tweet_id\n5\n", "", {5}, 0, 0},
         {"csv named column", "a,b,post\n1,2,40\n3,4,41\n", "POST", {40, 41}, 0, 0},
         {"csv numbered column", "1,2,40\n3,4,\n", "3", {40}, 0, 1},
         {"csv without header", "50,x\n51,y\n", "", {50, 51}, 0, 0},
