@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <numeric>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -36,6 +37,11 @@ PostGraph::Visibility PostGraph::Of(TweetRef ref) const {
     if (IsSuspended(ref.user)) return Visibility::Suspended;
     if (m_corpus.IsProtected(ref.user)) return Visibility::Protected;
     return Visibility::Visible;
+}
+
+PostGraph::Visibility PostGraph::OfId(uint64_t postId) const {
+    const std::optional<TweetRef> ref = m_corpus.FindTweet(postId);
+    return ref ? Of(*ref) : Visibility::Deleted;
 }
 
 uint64_t PostGraph::ConversationId(const Corpus& corpus, const Tweet& tweet) {

@@ -26,6 +26,8 @@ class PostGraph {
     // Deleted: gone since it was searched (Corpus::IsGone). Suspended: its author's account was suspended
     // since; a search still finds what it posted before, a look-up by id no longer does.
     Visibility Of(TweetRef ref) const;
+    // The same for a post id; an id the corpus never had is Deleted, as the service cannot tell them apart.
+    Visibility OfId(uint64_t postId) const;
     bool IsSuspended(int user) const;
 
     // The id of the post that started the conversation the tweet belongs to: its own id unless it replies.

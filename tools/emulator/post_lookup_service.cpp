@@ -34,9 +34,8 @@ PostLookupService::PostLookupService(const Corpus& corpus, const Renderer& rende
     : m_corpus(corpus), m_renderer(renderer), m_v2(v2), m_v2Renderer(corpus) {}
 
 std::optional<Tweet> PostLookupService::Visible(uint64_t id) const {
-    const std::optional<TweetRef> ref = m_corpus.FindTweet(id);
-    if (!ref || m_v2.Graph().Of(*ref) != PostGraph::Visibility::Visible) return std::nullopt;
-    return m_corpus.MakeTweet(*ref);
+    if (m_v2.Graph().OfId(id) != PostGraph::Visibility::Visible) return std::nullopt;
+    return m_corpus.MakeTweet(*m_corpus.FindTweet(id));
 }
 
 V2Answer PostLookupService::Posts(const httplib::Request& req) const {
@@ -56,18 +55,14 @@ V2Answer PostLookupService::Posts(const httplib::Request& req) const {
         if (!number)
             return V2Params::Invalid("ids", text,
                                      "The `ids` query parameter value [" + id + "] is not valid");
-        const std::optional<TweetRef> ref = m_corpus.FindTweet(*number);
-        const PostGraph::Visibility seen = ref ? m_v2.Graph().Of(*ref) : PostGraph::Visibility::Deleted;
+        const PostGraph::Visibility seen = m_v2.Graph().OfId(*number);
         if (seen == PostGraph::Visibility::Visible) {
-            posts.push_back(m_corpus.MakeTweet(*ref));
+            posts.push_back(m_corpus.MakeTweet(*m_corpus.FindTweet(*number)));
             continue;
         }
         std::string entry;
         JsonWriter error(entry, JsonWriter::Escaping::Minimal);
-        if (seen == PostGraph::Visibility::Deleted)
-            V2Errors::WriteNotFound(error, id, "tweet", "ids");
-        else
-            V2Errors::WriteNotAuthorizedPost(error, id, "ids");
+        V2Errors::WriteUnseenPost(error, id, "ids", seen == PostGraph::Visibility::Deleted);
         includes.AddError(std::move(entry));
     }
     std::string body;

@@ -42,14 +42,10 @@ std::optional<Tweet> V2EngagementService::TargetPost(const std::string& id, V2An
         refusal = V2Params::Invalid("id", id, "The `id` query parameter value [" + id + "] is not valid");
         return std::nullopt;
     }
-    const std::optional<TweetRef> ref = m_corpus.FindTweet(*number);
-    const PostGraph::Visibility seen = ref ? m_v2.Graph().Of(*ref) : PostGraph::Visibility::Deleted;
-    if (seen == PostGraph::Visibility::Visible) return m_corpus.MakeTweet(*ref);
+    const PostGraph::Visibility seen = m_v2.Graph().OfId(*number);
+    if (seen == PostGraph::Visibility::Visible) return m_corpus.MakeTweet(*m_corpus.FindTweet(*number));
     refusal = ErrorOnly([&](JsonWriter& json) {
-        if (seen == PostGraph::Visibility::Deleted)
-            V2Errors::WriteNotFound(json, id, "tweet", "id");
-        else
-            V2Errors::WriteNotAuthorizedPost(json, id, "id");
+        V2Errors::WriteUnseenPost(json, id, "id", seen == PostGraph::Visibility::Deleted);
     });
     return std::nullopt;
 }

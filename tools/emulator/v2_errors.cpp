@@ -60,8 +60,9 @@ void V2Errors::WriteNotAuthorized(JsonWriter& json, const std::string& userId, c
     json.EndObject();
 }
 
-void V2Errors::WriteNotAuthorizedPost(JsonWriter& json, const std::string& postId,
-                                      const std::string& parameter) {
+void V2Errors::WriteUnseenPost(JsonWriter& json, const std::string& postId, const std::string& parameter,
+                               bool deleted) {
+    if (deleted) return WriteNotFound(json, postId, "tweet", parameter);
     json.BeginObject().Field("value", postId);
     json.Field("detail",
                "Sorry, you are not authorized to see the Tweet with " + parameter + ": [" + postId + "].");
