@@ -1,6 +1,7 @@
 #include "core/bsky_post_id.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace marlin {
 
@@ -17,15 +18,6 @@ bool Digits(std::string_view text, std::size_t from, std::size_t count, int& val
         value = value * 10 + (text[k] - '0');
     }
     return true;
-}
-
-// Days since 1970-01-01 of a civil date (H. Hinnant's algorithm).
-int64_t DaysFromCivil(int64_t year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    return era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
 }
 
 struct Civil {
@@ -85,8 +77,14 @@ std::optional<int64_t> BskyPostId::ParseIso(std::string_view t) {
     } else {
         return std::nullopt;
     }
-    const int64_t days = DaysFromCivil(year, month, day);
-    return days * kDayMs + (hour * 3600 + minute * 60 + second) * 1000LL + ms - offsetMs;
+    std::tm civil{};
+    civil.tm_year = year - 1900;
+    civil.tm_mon = month - 1;
+    civil.tm_mday = day;
+    civil.tm_hour = hour;
+    civil.tm_min = minute;
+    civil.tm_sec = second;
+    return static_cast<int64_t>(timegm(&civil)) * 1000 + ms - offsetMs;
 }
 
 std::optional<int64_t> BskyPostId::SortAtMs(std::string_view createdAt, std::string_view indexedAt,
