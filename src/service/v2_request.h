@@ -38,9 +38,10 @@ class V2Request {
 
     // Every byte but the unreserved ones percent-encoded; with keepCommas a list stays a list.
     static std::string Encoded(const std::string& value, bool keepCommas = false);
+    // The fields and expansions every request for posts asks for (no leading "&").
+    static std::string TweetExpansions();
 
   private:
-    static std::string TweetExpansions();
     static std::string Query(const std::string& query, const std::string& lang);
     static std::string Clamped(const std::string& count, int low, int high);
 };

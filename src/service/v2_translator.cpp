@@ -167,6 +167,20 @@ void V2Translator::CollectErrorKinds() {
     for (const auto& [kind, count] : kinds) m_errorKinds.push_back(std::to_string(count) + " x " + kind);
 }
 
+std::vector<V2Translator::PartialError> V2Translator::PartialErrors() {
+    std::vector<PartialError> errors;
+    for (std::string_view error : m_page.Errors()) {
+        const std::vector<std::string_view> v =
+            m_page.Pick(error, {"value", "resource_id", "title", "detail"});
+        errors.push_back({Unescaped(Or(v[0], v[1])), Unescaped(v[2]), Unescaped(v[3])});
+    }
+    return errors;
+}
+
+std::string V2Translator::NextToken() {
+    return m_page.Meta().empty() ? std::string() : Unescaped(m_page.Pick(m_page.Meta(), {"next_token"})[0]);
+}
+
 std::string V2Translator::ErrorAnswer(std::string_view body) {
     if (!Read(body)) return {};
     std::string text = TitleAndDetail(m_page.Title(), m_page.Detail());
@@ -179,6 +193,7 @@ std::string V2Translator::ErrorAnswer(std::string_view body) {
 }
 
 std::optional<std::string> V2Translator::TweetPage(std::string_view body, bool searchLayout) {
+    m_postIds.clear();
     if (!Read(body)) return std::nullopt;
     std::string out;
     out.reserve(body.size());
@@ -228,7 +243,7 @@ std::optional<std::vector<V2Translator::Count>> V2Translator::Counts(std::string
         count.posts = std::strtoll(std::string(v[1]).c_str(), nullptr, 10);
         days.push_back(std::move(count));
     }
-    if (!m_page.Meta().empty()) nextToken = Unescaped(m_page.Pick(m_page.Meta(), {"next_token"})[0]);
+    nextToken = NextToken();
     return days;
 }
 
@@ -243,6 +258,7 @@ void V2Translator::WritePost(std::string& out, std::string_view post) {
     const std::vector<std::string_view> v = m_page.Pick(
         post,
         {"id", "text", "created_at", "author_id", "entities", "geo", "public_metrics", "note_tweet", "lang"});
+    m_postIds.push_back(V2Page::Unquoted(v[0]));
     out += "{\"created_at\":\"";
     out += ServiceTime(v[2]);
     out += "\",\"id_str\":";

@@ -23,6 +23,13 @@ class V2Translator {
         std::string date;  // yyyy-mm-dd
         int64_t posts = 0;
     };
+    // One entry of the partial errors of a page: what could not be given (a requested post, a
+    // referenced one) and the service's reason.
+    struct PartialError {
+        std::string value;  // the id or name concerned
+        std::string title;  // "Not Found Error", "Authorization Error"
+        std::string detail;
+    };
 
     // A page of posts: a search page ({"statuses":[…],"search_metadata":{…}}) or a timeline
     // page ([…]). Nothing when the body is not a JSON object.
@@ -37,6 +44,12 @@ class V2Translator {
 
     // The partial errors of the last page read, one line per kind: "3 x Not Found Error (tweet)".
     const std::vector<std::string>& ErrorKinds() const { return m_errorKinds; }
+    // The partial errors of the last page read, each whole.
+    std::vector<PartialError> PartialErrors();
+    // The meta.next_token of the last page read; empty after the last page.
+    std::string NextToken();
+    // The ids of the posts the last TweetPage wrote, in order (views into the page read).
+    const std::vector<std::string_view>& PostIds() const { return m_postIds; }
     // What an error answer says: "title: detail" and the messages of its errors; empty
     // when the body says nothing readable.
     std::string ErrorAnswer(std::string_view body);
@@ -61,6 +74,7 @@ class V2Translator {
     V2Page m_page;
     std::unordered_map<std::string_view, std::string> m_authors;  // v1.1 user texts of this page
     std::vector<std::string> m_errorKinds;
+    std::vector<std::string_view> m_postIds;
 };
 
 }  // namespace marlin

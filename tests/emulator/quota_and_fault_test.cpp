@@ -10,27 +10,42 @@
 namespace marlin::emulator::testing {
 namespace {
 
-const char* kTargets[kLimitedFamilyCount] = {
-    "/1.1/search/tweets.json?q=data&count=1",
-    "/1.1/statuses/user_timeline.json?screen_name=city_library&count=1",
-    "/1.1/users/lookup.json?screen_name=city_library",
-    "/1.1/followers/list.json?screen_name=city_library&count=1",
-    "/1.1/friends/list.json?screen_name=city_library&count=1",
-    "/1.1/followers/ids.json?screen_name=city_library&count=1",
-    "/1.1/friends/ids.json?screen_name=city_library&count=1",
-    "/1.1/application/rate_limit_status.json",
-    "/2/tweets/search/recent?query=data",
-    "/2/tweets/search/all?query=data",
-    "/2/tweets/counts/recent?query=data",
-    "/2/tweets/counts/all?query=data",
-    "/2/users/1/tweets",
-    "/2/users/by?usernames=city_library",
-    "/2/users/1/followers",
-    "/2/users/1/following",
+// The first service's families, a request of each and its window's limit; the second's speak its own
+// headers (BskyClientTest).
+struct Window {
+    Family family;
+    const char* target;
+    int limit;
+};
+const Window kWindows[] = {
+    {Family::Search, "/1.1/search/tweets.json?q=data&count=1", 450},
+    {Family::UserTimeline, "/1.1/statuses/user_timeline.json?screen_name=city_library&count=1", 1500},
+    {Family::UsersLookup, "/1.1/users/lookup.json?screen_name=city_library", 300},
+    {Family::FollowersList, "/1.1/followers/list.json?screen_name=city_library&count=1", 15},
+    {Family::FriendsList, "/1.1/friends/list.json?screen_name=city_library&count=1", 15},
+    {Family::FollowerIds, "/1.1/followers/ids.json?screen_name=city_library&count=1", 15},
+    {Family::FriendIds, "/1.1/friends/ids.json?screen_name=city_library&count=1", 15},
+    {Family::RateLimitStatus, "/1.1/application/rate_limit_status.json", 180},
+    {Family::V2Search, "/2/tweets/search/recent?query=data", 450},
+    {Family::V2Archive, "/2/tweets/search/all?query=data", 300},
+    {Family::V2Counts, "/2/tweets/counts/recent?query=data", 300},
+    {Family::V2ArchiveCounts, "/2/tweets/counts/all?query=data", 300},
+    {Family::V2UserPosts, "/2/users/1/tweets", 10000},
+    {Family::V2Users, "/2/users/by?usernames=city_library", 300},
+    {Family::V2Followers, "/2/users/1/followers", 300},
+    {Family::V2Following, "/2/users/1/following", 300},
+    {Family::V2PostLookup, "/2/tweets?ids=1", 3500},
+    {Family::V2Quotes, "/2/tweets/1/quote_tweets", 75},
+    {Family::V2RetweetedBy, "/2/tweets/1/retweeted_by", 75},
+    {Family::V2LikingUsers, "/2/tweets/1/liking_users", 75},
+    {Family::V2ListMembers, "/2/lists/1500000000000000000/members", 900},
+    {Family::StatusesLookup, "/1.1/statuses/lookup.json?id=1", 300},
 };
 
 const char* Target(Family family) {
-    return kTargets[static_cast<int>(family)];
+    for (const Window& window : kWindows)
+        if (window.family == family) return window.target;
+    return nullptr;
 }
 
 int HeaderNumber(const Reply& reply, const char* name) {
@@ -43,17 +58,14 @@ TEST(QuotaTest, EveryFamilyCountsItsOwnWindowWithTheAppOnlyLimits) {
     Emulator emulator(config);
     emulator.Start();
     EmulatorClient client(emulator);
-    const int limits[] = {450, 1500, 300, 15, 15, 15, 15, 180, 450, 300, 300, 300, 10000, 300, 300, 300};
-    // The first service's families; the second's speak its own headers (BskyClientTest).
-    for (int k = 0; k < static_cast<int>(Family::BskySession); ++k) {
-        const Family family = static_cast<Family>(k);
+    for (const Window& window : kWindows) {
         int64_t before = static_cast<int64_t>(std::time(nullptr));
-        Reply first = client.Get(Target(family));
-        Reply second = client.Get(Target(family));
-        ASSERT_EQ(first.status, 200) << FamilyName(family);
-        EXPECT_EQ(HeaderNumber(first, "x-rate-limit-limit"), limits[k]);
-        EXPECT_EQ(HeaderNumber(first, "x-rate-limit-remaining"), limits[k] - 1);
-        EXPECT_EQ(HeaderNumber(second, "x-rate-limit-remaining"), limits[k] - 2);
+        Reply first = client.Get(window.target);
+        Reply second = client.Get(window.target);
+        ASSERT_EQ(first.status, 200) << FamilyName(window.family);
+        EXPECT_EQ(HeaderNumber(first, "x-rate-limit-limit"), window.limit);
+        EXPECT_EQ(HeaderNumber(first, "x-rate-limit-remaining"), window.limit - 1);
+        EXPECT_EQ(HeaderNumber(second, "x-rate-limit-remaining"), window.limit - 2);
         int64_t reset = std::stoll(first.Header("x-rate-limit-reset"));
         EXPECT_GE(reset, before + 900);
         EXPECT_LE(reset, before + 902);

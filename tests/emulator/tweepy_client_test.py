@@ -3,6 +3,7 @@
 
 Usage: tweepy_client_test.py PATH/TO/marlin-emulator
 """
+import contextlib
 import subprocess
 import sys
 import time
@@ -33,6 +34,20 @@ def client_for(base_url, token):
     return client
 
 
+@contextlib.contextmanager
+def emulator_client(program, *options):
+    """The emulator started with the options, and a tweepy Client of its demo application."""
+    emulator = subprocess.Popen([program, *options], stdout=subprocess.PIPE, text=True)
+    try:
+        base_url = "http://127.0.0.1:" + emulator.stdout.readline().strip()
+        token = requests.post(base_url + "/oauth2/token", params={"grant_type": "client_credentials"},
+                              auth=(KEY, SECRET)).json()["access_token"]
+        yield client_for(base_url, token)
+    finally:
+        emulator.terminate()
+        emulator.wait()
+
+
 def check_pages(name, pages, expanded=False, pause=0.0):
     seen = set()
     count = 0
@@ -56,14 +71,8 @@ def check_pages(name, pages, expanded=False, pause=0.0):
 
 
 def main():
-    emulator = subprocess.Popen([sys.argv[1], "--users", "600", "--tweets-per-day", "3000", "--seed", "11",
-                                 "--archive-pace", "250"],
-                                stdout=subprocess.PIPE, text=True)
-    try:
-        base_url = "http://127.0.0.1:" + emulator.stdout.readline().strip()
-        token = requests.post(base_url + "/oauth2/token", params={"grant_type": "client_credentials"},
-                              auth=(KEY, SECRET)).json()["access_token"]
-        client = client_for(base_url, token)
+    with emulator_client(sys.argv[1], "--users", "600", "--tweets-per-day", "3000", "--seed", "11",
+                         "--archive-pace", "250") as client:
         search = dict(query="data", max_results=100, tweet_fields=POST_FIELDS, expansions=EXPANSIONS,
                       user_fields=USER_FIELDS, place_fields=PLACE_FIELDS)
         recent = check_pages("search_recent_tweets",
@@ -90,9 +99,6 @@ def main():
         total = sum(day["tweet_count"] for day in counts.data)
         assert total == counts.meta["total_tweet_count"] == len(recent), (total, counts.meta, len(recent))
         print(f"get_recent_tweets_count: {len(counts.data)} days, {total} posts")
-    finally:
-        emulator.terminate()
-        emulator.wait()
 
 
 if __name__ == "__main__":

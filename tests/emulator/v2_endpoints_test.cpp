@@ -111,6 +111,8 @@ TEST_F(V2Test, RetweetsNotesAndGoneReferencesLookAsTheServiceSendsThem) {
 TEST_F(V2Test, RequestsTheServiceRefusesGet400WithTheV2Body) {
     const std::string recent = "/2/tweets/search/recent?query=data";
     const std::string user = "/2/users/" + s_emulator->Data().UserIdText("city_library");
+    std::string manyIds = "1";
+    for (int id = 2; id <= 101; ++id) manyIds.append(",").append(std::to_string(id));
     for (const std::string& target : std::vector<std::string>{
              recent + "&since_id=1&start_time=2022-11-07T00:00:00Z",
              recent + "&until_id=9&end_time=2022-11-07T00:00:00Z", recent + "&max_results=9",
@@ -118,7 +120,9 @@ TEST_F(V2Test, RequestsTheServiceRefusesGet400WithTheV2Body) {
              recent + "&tweet.fields=colour", recent + "&next_token=made_up_token",
              std::string("/2/tweets/search/all?query="), "/2/tweets/search/all?query=data&max_results=501",
              "/2/tweets/counts/recent?query=data&granularity=week", user + "/tweets?max_results=4",
-             user + "/followers?max_results=1001"}) {
+             user + "/followers?max_results=1001", "/2/tweets?ids=" + manyIds,
+             std::string("/2/tweets?ids=12,x3"), std::string("/2/tweets/1/quote_tweets?max_results=9"),
+             std::string("/2/tweets/x/retweeted_by"), std::string("/2/lists/1/members?max_results=101")}) {
         JsonValue body = Get(target, 400);
         EXPECT_EQ(body["title"].text, "Invalid Request") << target;
         EXPECT_TRUE(body["errors"][0].Has("message")) << target;

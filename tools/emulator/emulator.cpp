@@ -24,10 +24,12 @@
 #include "emulator/fault_plan.h"
 #include "emulator/hashing.h"
 #include "emulator/json_writer.h"
+#include "emulator/post_lookup_service.h"
 #include "emulator/rate_limiter.h"
 #include "emulator/renderer.h"
 #include "emulator/search_query.h"
 #include "emulator/text_builder.h"
+#include "emulator/v2_engagement_service.h"
 #include "emulator/v2_errors.h"
 #include "emulator/v2_service.h"
 #include "emulator/vocabulary.h"
@@ -188,6 +190,7 @@ constexpr Resource kResources[] = {
     {"followers", "/followers/ids", Family::FollowerIds},
     {"followers", "/followers/list", Family::FollowersList},
     {"statuses", "/statuses/user_timeline", Family::UserTimeline},
+    {"statuses", "/statuses/lookup", Family::StatusesLookup},
     {"friends", "/friends/list", Family::FriendsList},
     {"friends", "/friends/ids", Family::FriendIds},
     {"search", "/search/tweets", Family::Search},
@@ -317,6 +320,8 @@ struct Emulator::Impl {
           corpus(config, now),
           renderer(corpus),
           v2(corpus, config),
+          lookup(corpus, renderer, v2),
+          engagement(corpus, v2, config.seed),
           limiter(config),
           bsky(corpus, config, limiter) {
         for (const FaultRule& rule : config.faults) faults.Add(rule);
@@ -373,6 +378,8 @@ struct Emulator::Impl {
     Corpus corpus;
     Renderer renderer;
     V2Service v2;
+    PostLookupService lookup;
+    V2EngagementService engagement;
     RateLimiter limiter;
     BlueskyService bsky;
     FaultPlan faults;
@@ -819,6 +826,24 @@ void Emulator::Impl::V2Routes(Route& route) {
           [this, answer, match](const httplib::Request& req) {
               return answer(v2.Connections(req, match(req), true));
           });
+    route("/2/tweets", Family::V2PostLookup,
+          [this, answer](const httplib::Request& req) { return answer(lookup.Posts(req)); });
+    route(R"(/2/tweets/([^/]+)/quote_tweets)", Family::V2Quotes,
+          [this, answer, match](const httplib::Request& req) {
+              return answer(engagement.Quotes(req, match(req)));
+          });
+    route(R"(/2/tweets/([^/]+)/retweeted_by)", Family::V2RetweetedBy,
+          [this, answer, match](const httplib::Request& req) {
+              return answer(engagement.RetweetedBy(req, match(req)));
+          });
+    route(R"(/2/tweets/([^/]+)/liking_users)", Family::V2LikingUsers,
+          [this, answer, match](const httplib::Request& req) {
+              return answer(engagement.LikingUsers(req, match(req)));
+          });
+    route(R"(/2/lists/([^/]+)/members)", Family::V2ListMembers,
+          [this, answer, match](const httplib::Request& req) {
+              return answer(engagement.ListMembers(req, match(req)));
+          });
     route("/2/users/by", Family::V2Users,
           [this, answer](const httplib::Request& req) { return answer(v2.Users(req, true)); });
     route("/2/users", Family::V2Users,
@@ -863,6 +888,13 @@ void Emulator::Impl::Routes() {
     route("/1.1/search/tweets.json", Family::Search, own(&Impl::Search));
     route("/1.1/statuses/user_timeline.json", Family::UserTimeline, own(&Impl::UserTimeline));
     route("/1.1/users/lookup.json", Family::UsersLookup, own(&Impl::UsersLookup), true);
+    route(
+        "/1.1/statuses/lookup.json", Family::StatusesLookup,
+        [this](const httplib::Request& req) {
+            V2Answer a = lookup.StatusesLookup(req);
+            return Answer{a.status, std::move(a.body)};
+        },
+        true);
     route("/1.1/followers/list.json", Family::FollowersList, own(&Impl::FollowersList));
     route("/1.1/friends/list.json", Family::FriendsList, own(&Impl::FriendsList));
     route("/1.1/followers/ids.json", Family::FollowerIds, own(&Impl::FollowerIds));

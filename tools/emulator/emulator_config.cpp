@@ -7,11 +7,20 @@ namespace marlin::emulator {
 
 namespace {
 
-constexpr const char* kFamilyNames[kFamilyCount] = {
-    "search",     "timeline",     "lookup",        "followers",    "friends",      "ids",
-    "friend-ids", "limit-status", "v2-search",     "v2-archive",   "v2-counts",    "v2-archive-counts",
-    "v2-posts",   "v2-users",     "v2-followers",  "v2-following", "bsky-session", "bsky-search",
-    "bsky-feed",  "bsky-follows", "bsky-profiles", "token"};
+constexpr const char* kFamilyNames[kFamilyCount] = {"search",          "timeline",
+                                                    "lookup",          "followers",
+                                                    "friends",         "ids",
+                                                    "friend-ids",      "limit-status",
+                                                    "v2-search",       "v2-archive",
+                                                    "v2-counts",       "v2-archive-counts",
+                                                    "v2-posts",        "v2-users",
+                                                    "v2-followers",    "v2-following",
+                                                    "bsky-session",    "bsky-search",
+                                                    "bsky-feed",       "bsky-follows",
+                                                    "bsky-profiles",   "v2-lookup",
+                                                    "v2-quotes",       "v2-retweeted-by",
+                                                    "v2-liking-users", "v2-list-members",
+                                                    "statuses-lookup", "token"};
 
 struct FaultNameEntry {
     Fault fault;
@@ -131,7 +140,10 @@ std::string CommandLineHelp() {
     return "marlin-emulator: a local stand-in of the service, v1.1 and v2 (under /2/)\n"
            "  v2: /2/tweets/search/recent|all, /2/tweets/counts/recent|all, /2/users/:id/tweets,\n"
            "      /2/users/by?usernames=, /2/users?ids=, /2/users/by/username/:name, /2/users/:id,\n"
-           "      /2/users/:id/followers|following; the same posts and users as v1.1\n"
+           "      /2/users/:id/followers|following, /2/tweets?ids=, "
+           "/2/tweets/:id/quote_tweets|retweeted_by|\n"
+           "      liking_users, /2/lists/:id/members, the conversation_id: operator; the same posts and\n"
+           "      users as v1.1 (and /1.1/statuses/lookup)\n"
            "  --host ADDRESS          address to bind (default 127.0.0.1)\n"
            "  --port N                port; 0 picks a free one (default 0); printed as the first line\n"
            "  --seed N                corpus seed (default 1)\n"
@@ -147,12 +159,16 @@ std::string CommandLineHelp() {
            "                          still with next_results (default 0.05; 0 turns them off)\n"
            "  --note-texts SHARE      share of original posts longer than 280 characters (default 0.005);\n"
            "                          v2 sends their whole text as note_tweet, text and v1.1 come cut\n"
-           "  --gone SHARE            share of replied-to and quoted posts that are gone: v2 answers name\n"
-           "                          them in a partial errors array (default 0.05)\n"
+           "  --gone SHARE            share of posts deleted since they were searched: v2 answers name a "
+           "gone\n"
+           "                          replied-to or quoted post in a partial errors array, and look-ups by\n"
+           "                          id miss them (default 0.05)\n"
            "  --archive-pace MS       full-archive search allows one request in MS milliseconds besides its\n"
            "                          window; a faster one gets 429 (default 1000; 0 turns it off)\n"
            "  --v11-refused           answer v1.1 search and timeline requests with 403 and error code 453,\n"
            "                          as the service answers self-serve applications today\n"
+           "  --no-reposts-in-search  v2 keyword search and counts leave reposts out, as the service's\n"
+           "                          search does since 2026-05-04\n"
            "  --window SECONDS        quota window length (default 900)\n"
            "  bluesky: /xrpc/com.atproto.server.createSession|refreshSession, app.bsky.feed.searchPosts,\n"
            "      app.bsky.feed.getAuthorFeed, app.bsky.graph.getFollowers|getFollows,\n"
@@ -169,7 +185,8 @@ std::string CommandLineHelp() {
            "      families: search timeline lookup followers friends ids friend-ids limit-status token\n"
            "                v2-search v2-archive v2-counts v2-archive-counts v2-posts v2-users\n"
            "                v2-followers v2-following bsky-session bsky-search bsky-feed\n"
-           "                bsky-follows bsky-profiles\n"
+           "                bsky-follows bsky-profiles v2-lookup v2-quotes v2-retweeted-by\n"
+           "                v2-liking-users v2-list-members statuses-lookup\n"
            "      faults:   close stall omit-limit omit-remaining omit-reset 500 503\n";
 }
 
@@ -184,6 +201,10 @@ EmulatorConfig ParseCommandLine(const std::vector<std::string>& args, bool* want
         }
         if (option == "--v11-refused") {
             config.v11Refused = true;
+            continue;
+        }
+        if (option == "--no-reposts-in-search") {
+            config.searchWithoutReposts = true;
             continue;
         }
         if (i + 1 >= args.size()) Bad("option " + option + " needs a value (see --help)");

@@ -34,10 +34,17 @@ enum class Family {
     BskyFeed,      // app.bsky.feed.getAuthorFeed
     BskyFollows,   // app.bsky.graph.getFollowers and getFollows
     BskyProfiles,  // app.bsky.actor.getProfiles
+    // The v2 calls beyond search.
+    V2PostLookup,    // /2/tweets?ids=
+    V2Quotes,        // /2/tweets/:id/quote_tweets
+    V2RetweetedBy,   // /2/tweets/:id/retweeted_by
+    V2LikingUsers,   // /2/tweets/:id/liking_users
+    V2ListMembers,   // /2/lists/:id/members
+    StatusesLookup,  // /1.1/statuses/lookup
     Token
 };
-constexpr int kFamilyCount = 22;
-constexpr int kLimitedFamilyCount = 21;  // every family but Token
+constexpr int kFamilyCount = 28;
+constexpr int kLimitedFamilyCount = 27;  // every family but Token
 
 enum class Fault {
     None,
@@ -56,7 +63,8 @@ enum class Fault {
 
 // "search", "timeline", "lookup", "followers", "friends", "ids", "friend-ids", "limit-status", "v2-search",
 // "v2-archive", "v2-counts", "v2-archive-counts", "v2-posts", "v2-users", "v2-followers", "v2-following",
-// "bsky-session", "bsky-search", "bsky-feed", "bsky-follows", "bsky-profiles", "token"
+// "bsky-session", "bsky-search", "bsky-feed", "bsky-follows", "bsky-profiles", "v2-lookup", "v2-quotes",
+// "v2-retweeted-by", "v2-liking-users", "v2-list-members", "statuses-lookup", "token"
 const char* FamilyName(Family family);
 std::optional<Family> FamilyFromName(const std::string& name);
 const char* FaultName(Fault fault);  // "close", "stall", "omit-limit", "omit-remaining", "omit-reset", "500",
@@ -88,8 +96,9 @@ struct EmulatorConfig {
     double longTextShare = 0.05;
     double photoShare = 0.15;
     double shortPageShare = 0.05;
-    // Original posts longer than 280 characters (v2 sends them whole as note_tweet), and the share of
-    // replied-to and quoted posts that are gone by the time a v2 answer would include them.
+    // Original posts longer than 280 characters (v2 sends them whole as note_tweet), and the share of posts
+    // deleted since they were searched: gone when a v2 answer would include them as referenced posts, and
+    // when they are looked up by id.
     double noteShare = 0.005;
     double goneShare = 0.05;
 
@@ -97,16 +106,22 @@ struct EmulatorConfig {
     int windowSeconds = 900;
     // Indexed by Family (Token excluded): search, user timeline, users lookup, followers list, friends list,
     // follower ids, friend ids, rate-limit status, then the v2 families in their order.
-    std::array<int, kLimitedFamilyCount> limits{450, 1500,  300, 15,  15,  15, 15,   180,  450,  300, 300,
-                                                300, 10000, 300, 300, 300, 30, 3000, 3000, 3000, 3000};
+    // The numbers of the service's rate-limit tables for an application's token.
+    std::array<int, kLimitedFamilyCount> limits{450,  1500, 300,  15,    15,  15,  15,  180, 450,
+                                                300,  300,  300,  10000, 300, 300, 300, 30,  3000,
+                                                3000, 3000, 3000, 3500,  75,  75,  75,  900, 300};
     // The remaining count a fresh window starts with; -1 = the limit.
-    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                                        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                        -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                        -1, -1, -1, -1, -1, -1, -1, -1, -1};
     // Full-archive search also allows one request in this many milliseconds, whatever the window holds.
     int archivePaceMs = 1000;
     // Answer v1.1 search and timeline requests as the service answers self-serve applications today:
     // 403 with error code 453.
     bool v11Refused = false;
+    // Answer keyword searches (v2 recent and full-archive search and their counts) without reposts, as the
+    // service's search index does since 2026-05-04.
+    bool searchWithoutReposts = false;
 
     // The demo application whose Basic credentials the token exchange accepts.
     std::string appName = "Marlin Demo";

@@ -136,6 +136,9 @@ SearchQuery::SearchQuery(std::string_view q) : m_text(q) {
         } else if (lower.rfind("lang:", 0) == 0) {
             clause.kind = Kind::Lang;
             clause.words = {lower.substr(5)};
+        } else if (lower.rfind("conversation_id:", 0) == 0) {
+            clause.kind = Kind::Conversation;
+            clause.words = {lower.substr(16)};
         } else if (lower == "filter:retweets" || lower == "filter:nativeretweets") {
             clause.kind = Kind::Retweets;
         } else {
@@ -154,9 +157,23 @@ SearchQuery::SearchQuery(std::string_view q) : m_text(q) {
         joinNext = false;
     }
     // A lone, positive from: clause restricts the search to one author's tweets.
-    for (const Group& group : m_groups)
-        if (group.size() == 1 && group[0].kind == Kind::From && !group[0].negated)
-            m_requiredAuthor = group[0].words[0];
+    // Likewise a lone, positive conversation_id: clause to the posts of one conversation.
+    for (const Group& group : m_groups) {
+        if (group.size() != 1 || group[0].negated) continue;
+        if (group[0].kind == Kind::From) m_requiredAuthor = group[0].words[0];
+        if (group[0].kind == Kind::Conversation) m_requiredConversation = ConversationNumber(group[0]);
+    }
+}
+
+uint64_t SearchQuery::ConversationNumber(const Clause& clause) {
+    const std::string& digits = clause.words[0];
+    uint64_t value = 0;
+    if (digits.empty() || digits.size() > 19) return 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return value;
 }
 
 void SearchQuery::AddClause(Clause clause, bool joinWithPrevious) {
@@ -167,7 +184,7 @@ void SearchQuery::AddClause(Clause clause, bool joinWithPrevious) {
 }
 
 bool SearchQuery::ClauseMatches(const Clause& clause, const std::vector<std::string_view>& words,
-                                std::string_view author, std::string_view lang, bool isRetweet) const {
+                                const Post& post) const {
     bool found = false;
     switch (clause.kind) {
         case Kind::Word: {
@@ -190,20 +207,23 @@ bool SearchQuery::ClauseMatches(const Clause& clause, const std::vector<std::str
             break;
         }
         case Kind::From:
-            found = author == clause.words[0];
+            found = post.author == clause.words[0];
             break;
         case Kind::Lang:
-            found = lang == clause.words[0];
+            found = post.lang == clause.words[0];
             break;
         case Kind::Retweets:
-            found = isRetweet;
+            found = post.isRetweet;
+            break;
+        case Kind::Conversation:
+            found = post.conversationId != 0 && post.conversationId == ConversationNumber(clause);
             break;
     }
     return found != clause.negated;
 }
 
 bool SearchQuery::Matches(std::string_view text, std::string_view authorLower, std::string_view lang,
-                          bool isRetweet) const {
+                          bool isRetweet, uint64_t conversationId) const {
     if (m_groups.empty()) return false;
     // Texts arrive HTML-escaped; people search for what they read ("R&D", not "amp").
     // Reused per thread: matching runs for every candidate tweet of a search, and allocations showed.
@@ -218,7 +238,7 @@ bool SearchQuery::Matches(std::string_view text, std::string_view authorLower, s
     for (const Group& group : m_groups) {
         bool any = false;
         for (const Clause& clause : group) {
-            if (ClauseMatches(clause, words, authorLower, lang, isRetweet)) {
+            if (ClauseMatches(clause, words, {authorLower, lang, isRetweet, conversationId})) {
                 any = true;
                 break;
             }

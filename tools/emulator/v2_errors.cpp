@@ -60,4 +60,15 @@ void V2Errors::WriteNotAuthorized(JsonWriter& json, const std::string& userId, c
     json.EndObject();
 }
 
+void V2Errors::WriteUnseenPost(JsonWriter& json, const std::string& postId, const std::string& parameter,
+                               bool deleted) {
+    if (deleted) return WriteNotFound(json, postId, "tweet", parameter);
+    json.BeginObject().Field("value", postId);
+    json.Field("detail",
+               "Sorry, you are not authorized to see the Tweet with " + parameter + ": [" + postId + "].");
+    json.Field("title", "Authorization Error").Field("resource_type", "tweet").Field("parameter", parameter);
+    json.Field("resource_id", postId).Field("section", "data");
+    json.Field("type", ProblemType("not-authorized-for-resource")).EndObject();
+}
+
 }  // namespace marlin::emulator

@@ -24,6 +24,10 @@ class V2Errors {
                               const std::string& parameter);
     // One entry for an account whose posts or lists the caller may not see.
     static void WriteNotAuthorized(JsonWriter& json, const std::string& userId, const std::string& parameter);
+    // One entry for a post that cannot be given: not found (deleted, or never posted), or not authorized
+    // (its author's account is protected or suspended).
+    static void WriteUnseenPost(JsonWriter& json, const std::string& postId, const std::string& parameter,
+                                bool deleted);
 };
 
 }  // namespace marlin::emulator

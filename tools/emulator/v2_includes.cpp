@@ -63,8 +63,9 @@ void V2Includes::Write(JsonWriter& json, const V2Renderer& renderer) const {
         }
         json.EndObject();
     }
-    if (m_gone.empty()) return;
+    if (m_gone.empty() && m_errors.empty()) return;
     json.Key("errors").BeginArray();
+    for (const std::string& entry : m_errors) json.Raw(entry);
     for (const std::string& id : m_gone) V2Errors::WriteNotFound(json, id, "tweet", "referenced_tweets.id");
     json.EndArray();
 }

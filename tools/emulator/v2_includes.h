@@ -20,8 +20,12 @@ class V2Includes {
     V2Includes(const Corpus& corpus, const V2Fields& fields) : m_corpus(corpus), m_fields(fields) {}
 
     void AddPost(const Tweet& tweet);
+    // An entry of the partial errors (raw JSON) that goes before those of gone references: a requested
+    // post that could not be given, say.
+    void AddError(std::string entry) { m_errors.push_back(std::move(entry)); }
 
-    // Writes "includes" (when anything was gathered) and "errors" (when a reference was gone).
+    // Writes "includes" (when anything was gathered) and "errors" (when an error was added or a reference
+    // was gone).
     void Write(JsonWriter& json, const V2Renderer& renderer) const;
 
   private:
@@ -34,6 +38,7 @@ class V2Includes {
     std::vector<TweetRef> m_posts;
     std::vector<int> m_places;
     std::vector<std::string> m_gone;
+    std::vector<std::string> m_errors;
 };
 
 }  // namespace marlin::emulator

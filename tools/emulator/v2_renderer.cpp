@@ -6,6 +6,7 @@
 #include "emulator/corpus.h"
 #include "emulator/hashing.h"
 #include "emulator/json_writer.h"
+#include "emulator/post_graph.h"
 #include "emulator/renderer.h"
 #include "emulator/text_builder.h"
 #include "emulator/text_cutter.h"
@@ -65,8 +66,7 @@ void V2Renderer::WritePost(JsonWriter& json, const Tweet& whole, const V2Fields&
     if (fields.Post("author_id")) json.Field("author_id", std::to_string(m_corpus.UserId(tweet.ref.user)));
     if (fields.Post("created_at")) json.Field("created_at", IsoTime(tweet.timeMs / 1000));
     if (fields.Post("conversation_id"))
-        json.Field("conversation_id",
-                   std::to_string(tweet.replyTo.Valid() ? m_corpus.TweetId(tweet.replyTo) : tweet.id));
+        json.Field("conversation_id", std::to_string(PostGraph::ConversationId(m_corpus, tweet)));
     if (fields.Post("lang")) json.Field("lang", tweet.lang);
     if (fields.Post("possibly_sensitive") && PossiblySensitiveKnown(tweet))
         json.Field("possibly_sensitive", false);

@@ -14,6 +14,7 @@
 #include "emulator/v2_errors.h"
 #include "emulator/v2_fields.h"
 #include "emulator/v2_includes.h"
+#include "emulator/v2_params.h"
 
 namespace marlin::emulator {
 
@@ -21,16 +22,10 @@ namespace {
 
 constexpr int64_t kDayMs = 86400000;
 constexpr JsonWriter::Escaping kV2 = JsonWriter::Escaping::Minimal;
-
-std::optional<uint64_t> ParseId(const std::string& text) {
-    if (text.empty() || text.size() > 19) return std::nullopt;
-    uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return value;
-}
+constexpr auto ParseId = &V2Params::Id;
+constexpr auto SplitList = &V2Params::List;
+constexpr auto Invalid = &V2Params::Invalid;
+constexpr auto ReadPageSize = &V2Params::PageSize;
 
 // "YYYY-MM-DDTHH:mm:ssZ", with or without fractions of a second; milliseconds since 1970.
 std::optional<int64_t> ParseTime(const std::string& text) {
@@ -42,34 +37,6 @@ std::optional<int64_t> ParseTime(const std::string& text) {
         for (++end; *end >= '0' && *end <= '9'; ++end) ++fractionDigits;
     if (std::string_view(end) != "Z") return std::nullopt;
     return static_cast<int64_t>(timegm(&parts)) * 1000;
-}
-
-std::vector<std::string> SplitList(const std::string& text) {
-    std::vector<std::string> items;
-    size_t begin = 0;
-    while (begin < text.size()) {
-        size_t comma = std::min(text.find(',', begin), text.size());
-        if (comma > begin) items.push_back(text.substr(begin, comma - begin));
-        begin = comma + 1;
-    }
-    return items;
-}
-
-V2Answer Invalid(const std::string& parameter, const std::string& value, const std::string& message) {
-    return {400, V2Errors::InvalidRequest(parameter, value, message)};
-}
-
-// max_results when given: a number within the endpoint's range.
-std::optional<V2Answer> ReadPageSize(const httplib::Request& req, int low, int high, int& size) {
-    if (!req.has_param("max_results")) return std::nullopt;
-    const std::string text = req.get_param_value("max_results");
-    auto value = ParseId(text);
-    if (!value || *value < static_cast<uint64_t>(low) || *value > static_cast<uint64_t>(high))
-        return Invalid("max_results", text,
-                       "The `max_results` query parameter value [" + text + "] is not between " +
-                           std::to_string(low) + " and " + std::to_string(high));
-    size = static_cast<int>(*value);
-    return std::nullopt;
 }
 
 void WriteMeta(JsonWriter& json, const std::vector<Tweet>& posts, const std::string& nextToken) {
@@ -95,7 +62,13 @@ struct V2Service::Bounds {
 };
 
 V2Service::V2Service(const Corpus& corpus, const EmulatorConfig& config)
-    : m_corpus(corpus), m_config(config), m_renderer(corpus) {}
+    : m_corpus(corpus), m_config(config), m_renderer(corpus), m_graph(corpus, config.seed) {}
+
+std::vector<Tweet> V2Service::Find(const std::string& query, const SearchOptions& options) const {
+    // Since the search index changed, keyword search finds no reposts; the emulator follows when told so.
+    const SearchQuery asked(m_config.searchWithoutReposts ? "(" + query + ") -filter:retweets" : query);
+    return asked.RequiredConversation() ? m_graph.Search(asked, options) : m_corpus.Search(asked, options);
+}
 
 std::string V2Service::Token(uint64_t value) const {
     // Opaque to clients, as the service's are; the check letters catch a token that was made up.
@@ -216,8 +189,7 @@ V2Answer V2Service::Search(const httplib::Request& req, bool archive) const {
         options.maxId = std::min(options.maxId, *oldest - 1);
     }
     options.count = pageSize + 1;  // one more tells whether there is a next page
-    std::vector<Tweet> posts = m_corpus.Search(SearchQuery(query), options);
-    return PostsPage(std::move(posts), pageSize, *fields);
+    return PostsPage(Find(query, options), pageSize, *fields);
 }
 
 V2Answer V2Service::Counts(const httplib::Request& req, bool archive) const {
@@ -250,7 +222,7 @@ V2Answer V2Service::Counts(const httplib::Request& req, bool archive) const {
     options.sinceId = std::max(bounds.sinceId, Corpus::FirstIdAt(pageStart) - 1);
     options.maxId = std::min(bounds.maxId, Corpus::FirstIdAt(endMs) - 1);
     options.count = INT_MAX;
-    std::vector<Tweet> posts = m_corpus.Search(SearchQuery(query), options);
+    std::vector<Tweet> posts = Find(query, options);
 
     std::string body;
     JsonWriter json(body, kV2);
@@ -425,16 +397,22 @@ V2Answer V2Service::Connections(const httplib::Request& req, const std::string& 
     const std::vector<int> members = following
                                          ? std::vector<int>(friends.begin() + first, friends.begin() + end)
                                          : m_corpus.Followers(*user, first, end - first);
+    return UsersPage(members, first, total, pageSize, *fields);
+}
+
+V2Answer V2Service::UsersPage(const std::vector<int>& users, int first, int total, int pageSize,
+                              const V2Fields& fields) const {
+    const int end = first + static_cast<int>(users.size());
     std::string body;
-    body.reserve(members.size() * 600 + 128);
+    body.reserve(users.size() * 600 + 128);
     JsonWriter json(body, kV2);
     json.BeginObject();
-    if (!members.empty()) {
+    if (!users.empty()) {
         json.Key("data").BeginArray();
-        for (int member : members) m_renderer.WriteUser(json, m_corpus.User(member), *fields);
+        for (int user : users) m_renderer.WriteUser(json, m_corpus.User(user), fields);
         json.EndArray();
     }
-    json.Key("meta").BeginObject().Field("result_count", static_cast<int>(members.size()));
+    json.Key("meta").BeginObject().Field("result_count", static_cast<int>(users.size()));
     if (end < total) json.Field("next_token", Token(static_cast<uint64_t>(end)));
     if (first > 0) json.Field("previous_token", Token(static_cast<uint64_t>(std::max(0, first - pageSize))));
     json.EndObject().EndObject();

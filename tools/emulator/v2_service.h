@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "emulator/emulator_config.h"
+#include "emulator/post_graph.h"
 #include "emulator/tweet.h"
 #include "emulator/v2_renderer.h"
 
@@ -17,6 +18,7 @@ namespace marlin::emulator {
 
 class Corpus;
 class JsonWriter;
+struct SearchOptions;
 class V2Fields;
 
 struct V2Answer {
@@ -43,18 +45,32 @@ class V2Service {
     // GET /2/users/:id/followers and /following.
     V2Answer Connections(const httplib::Request& req, const std::string& id, bool following) const;
 
+    // What the corpus implies beyond each post: quotes, reposts, likes, conversations, who is gone.
+    const PostGraph& Graph() const { return m_graph; }
+
+    // The paging tokens: opaque to clients, as the service's are; a made-up token reads as nothing.
+    std::string Token(uint64_t value) const;
+    std::optional<uint64_t> FromToken(const std::string& token) const;
+    // A page of posts, newest first: one more than the page size was asked for, so its presence tells
+    // whether a next page exists (whose token is the oldest post's id).
+    V2Answer PostsPage(std::vector<Tweet> posts, int pageSize, const V2Fields& fields) const;
+    // A page of users that starts at position `first` of `total`, with the tokens of the pages after and
+    // before it (positions) where there are such pages.
+    V2Answer UsersPage(const std::vector<int>& users, int first, int total, int pageSize,
+                       const V2Fields& fields) const;
+
   private:
     struct Bounds;
     std::optional<V2Answer> ReadBounds(const httplib::Request& req, bool archive, Bounds& bounds) const;
     std::optional<int> FindUser(const std::string& id, V2Answer& error, bool seeingPosts) const;
-    std::string Token(uint64_t value) const;
-    std::optional<uint64_t> FromToken(const std::string& token) const;
     void WritePosts(JsonWriter& json, const std::vector<Tweet>& posts, const V2Fields& fields) const;
-    V2Answer PostsPage(std::vector<Tweet> posts, int pageSize, const V2Fields& fields) const;
+    // The posts of a search or a count: a conversation's from the post graph, others from the corpus.
+    std::vector<Tweet> Find(const std::string& query, const SearchOptions& options) const;
 
     const Corpus& m_corpus;
     const EmulatorConfig& m_config;
     V2Renderer m_renderer;
+    PostGraph m_graph;
 };
 
 }  // namespace marlin::emulator
