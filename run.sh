@@ -20,7 +20,8 @@ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build_dir" -j2 --target marlin-skimmer marlin-emulator marlin_scorer
 bin="$root/$build_dir/bin"
 
-# The emulator prints its port first, then the demo application's name, key and secret.
+# The emulator prints its port first, then the demo application's name, key and secret and the
+# demo Bluesky account's handle and app password.
 work=$(mktemp -d)
 emulator_pid=""
 cleanup() {
@@ -36,7 +37,7 @@ trap 'exit 130' INT TERM
 "$bin/marlin-emulator" --host 127.0.0.1 --port 0 >"$work/emulator.out" 2>"$work/emulator.err" &
 emulator_pid=$!
 for _ in $(seq 1 100); do
-    grep -q '^consumer secret:' "$work/emulator.out" 2>/dev/null && break
+    grep -q '^bluesky app password:' "$work/emulator.out" 2>/dev/null && break
     if ! kill -0 "$emulator_pid" 2>/dev/null; then
         echo "The emulator did not start:" >&2
         cat "$work/emulator.err" >&2
@@ -49,6 +50,8 @@ field() { sed -n "s/^$1: //p" "$work/emulator.out" | head -n 1; }
 app_name=$(field "application name")
 consumer_key=$(field "consumer key")
 consumer_secret=$(field "consumer secret")
+bsky_handle=$(field "bluesky handle")
+bsky_app_password=$(field "bluesky app password")
 if [ -z "$port" ] || [ -z "$consumer_secret" ]; then
     echo "The emulator did not report its port and demo credentials." >&2
     exit 1
@@ -69,5 +72,7 @@ cp -r "$bin/SentiStrengthData" "$demo/"
 )
 
 echo "Service emulator on http://127.0.0.1:$port (demo application \"$app_name\")"
+echo "Bluesky demo account: $bsky_handle (app password $bsky_app_password)"
 echo "Program folder: $demo"
-MARLIN_API_BASE="http://127.0.0.1:$port" "$demo/marlin-skimmer"
+MARLIN_API_BASE="http://127.0.0.1:$port" MARLIN_BSKY_BASE="http://127.0.0.1:$port" \
+    MARLIN_BSKY_HANDLE="$bsky_handle" MARLIN_BSKY_APP_PASSWORD="$bsky_app_password" "$demo/marlin-skimmer"

@@ -31,3 +31,17 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${sudo_cmd[@]}" apt-get update -q
     "${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
 fi
+
+# The second service's own client for the tests, from the npm registry, at the version the lock file
+# pins (one that runs on Node 20). Node and npm come from the system's packages when they are missing.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get install -y -q nodejs npm
+fi
+client="$(dirname "$0")/../tests/emulator/atproto_client"
+if ! cmp -s "$client/package-lock.json" "$client/node_modules/.installed-lock.json" 2>/dev/null; then
+    echo "Installing the test client @atproto/api"
+    (cd "$client" && npm ci --no-audit --no-fund --loglevel=error &&
+        cp package-lock.json node_modules/.installed-lock.json)
+fi

@@ -8,6 +8,8 @@
 
 #include <simdjson.h>
 
+#include "core/bsky_archive_lines.h"
+
 namespace marlin {
 
 namespace {
@@ -37,11 +39,16 @@ Scan StringAfter(std::string_view line, std::size_t k, std::string& value) {
     return Scan::Found;
 }
 
+// After "id_str", the keys of the other services' lines in the order they are tried: a v2 object's
+// "id", a Bluesky post's "uri", a Bluesky profile's "did".
+constexpr std::string_view kOtherKeys[] = {"\"id\"", "\"uri\"", "\"did\""};
+
 Scan ScanId(std::string_view line, std::string& id) {
     constexpr std::string_view kIdStr = "\"id_str\"";
-    constexpr std::string_view kId = "\"id\"";
-    Scan plainId = Scan::Absent;
-    std::string plain;
+    constexpr std::string_view kReason = "\"reason\"";
+    Scan other[3] = {Scan::Absent, Scan::Absent, Scan::Absent};
+    std::string values[3];
+    bool repost = false;
     int depth = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
@@ -54,15 +61,24 @@ Scan ScanId(std::string_view line, std::string& id) {
                 const Scan found = StringAfter(line, i + kIdStr.size(), id);
                 return found == Scan::Absent ? Scan::Unsure : found;
             }
-            if (depth == 1 && plainId == Scan::Absent && line.substr(i, kId.size()) == kId)
-                plainId = StringAfter(line, i + kId.size(), plain);
+            for (int k = 0; k < 3; ++k)
+                if (depth == 1 && other[k] == Scan::Absent &&
+                    line.substr(i, kOtherKeys[k].size()) == kOtherKeys[k])
+                    other[k] = StringAfter(line, i + kOtherKeys[k].size(), values[k]);
+            repost = repost || (depth == 1 && line.substr(i, kReason.size()) == kReason);
             // Past the string, escapes included.
             for (++i; i < line.size() && line[i] != '"'; ++i)
                 if (line[i] == '\\') ++i;
         }
     }
-    if (plainId == Scan::Found) id = plain;
-    return plainId;
+    // A feed item with a repost is known by the repost's key, which lies deeper.
+    if (repost) return Scan::Unsure;
+    for (int k = 0; k < 3; ++k) {
+        if (other[k] == Scan::Absent) continue;
+        if (other[k] == Scan::Found) id = values[k];
+        return other[k];
+    }
+    return Scan::Absent;
 }
 
 }  // namespace
@@ -85,11 +101,17 @@ std::optional<std::string> ArchiveIds::LineId(std::string_view line) {
     if (parser.iterate(padded).get(document) != simdjson::SUCCESS ||
         document.get_object().get(object) != simdjson::SUCCESS)
         return std::nullopt;
-    if (object.find_field_unordered("id_str").get_string().get(value) != simdjson::SUCCESS &&
-        (object.reset().error() != simdjson::SUCCESS ||
-         object.find_field_unordered("id").get_string().get(value) != simdjson::SUCCESS))
-        return std::nullopt;
-    return std::string(value);
+    if (object.find_field_unordered("reason").error() == simdjson::SUCCESS) {
+        BskyPage page;
+        if (!page.Read(line)) return std::nullopt;
+        const std::vector<std::string_view> parts = page.Pick(page.Top(), {"post", "reason"});
+        return BskyArchiveLines::RepostKey(page, parts[1], parts[0]);
+    }
+    for (const char* key : {"id_str", "id", "uri", "did"})
+        if (object.reset().error() == simdjson::SUCCESS &&
+            object.find_field_unordered(key).get_string().get(value) == simdjson::SUCCESS)
+            return std::string(value);
+    return std::nullopt;
 }
 
 void ArchiveIds::LearnLine(std::string_view line) {

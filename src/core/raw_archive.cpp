@@ -12,6 +12,7 @@
 
 #include <simdjson.h>
 
+#include "core/bsky_archive_lines.h"
 #include "core/object_cutter.h"
 #include "core/v2_archive_lines.h"
 
@@ -127,9 +128,18 @@ void RawArchive::ForEachObject(std::string_view body, std::size_t room, const Pa
     TakeV2Lines(body, take);
 }
 
-// A v2 answer: its objects with what they refer to joined in.
+// A v2 answer: its objects with what they refer to joined in; or an answer of the second service: its
+// posts, reposts and profiles as they came.
 template <typename Take>
 void RawArchive::TakeV2Lines(std::string_view body, Take&& take) {
+    const std::size_t first = body.find_first_not_of(" \t\r\n");
+    // Every v2 answer with records starts with its data; no answer of the second service has any.
+    if (first == std::string_view::npos || body.substr(first, 7) != "{\"data\"") {
+        if (!m_bsky) m_bsky = std::make_unique<BskyArchiveLines>();
+        m_bskyLines = m_bsky->Lines(body);
+        for (const BskyArchiveLines::Line& line : m_bskyLines) take(std::string_view(line.key), line.text);
+        if (!m_bskyLines.empty()) return;
+    }
     if (!m_v2) m_v2 = std::make_unique<V2ArchiveLines>();
     // Kept until the next page: the lines are written from where they lie.
     m_v2Lines = m_v2->Lines(body);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/archive_ids.h"
+#include "core/bsky_archive_lines.h"
 #include "core/page_check.h"
 #include "core/page_lines.h"
 #include "core/v2_archive_lines.h"
@@ -86,12 +87,14 @@ class RawArchive {
     std::unique_ptr<Parser> m_parser;
     std::unique_ptr<V2ArchiveLines> m_v2;         // made for the first v2 answer
     std::vector<V2ArchiveLines::Line> m_v2Lines;  // the lines of the last v2 answer
-    ArchiveIds m_known;                           // the ids the file holds
-    std::uint64_t m_knownEnd = 0;                 // the file's bytes whose ids m_known holds
-    PageLines m_lines;                            // the lines of the page being written
-    std::vector<std::string> m_added;             // their ids, taken back if the write fails
-    std::uint64_t m_reservedEnd = 0;              // blocks are reserved up to here
-    bool m_reserving = true;                      // until the file system refuses
+    std::unique_ptr<BskyArchiveLines> m_bsky;     // made for the first answer of the second service
+    std::vector<BskyArchiveLines::Line> m_bskyLines;
+    ArchiveIds m_known;                // the ids the file holds
+    std::uint64_t m_knownEnd = 0;      // the file's bytes whose ids m_known holds
+    PageLines m_lines;                 // the lines of the page being written
+    std::vector<std::string> m_added;  // their ids, taken back if the write fails
+    std::uint64_t m_reservedEnd = 0;   // blocks are reserved up to here
+    bool m_reserving = true;           // until the file system refuses
     int m_fd = -1;
     bool m_needsLineEnd = false;  // the file ends in a line cut short (a crash of the machine)
 };

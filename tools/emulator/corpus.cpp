@@ -408,7 +408,8 @@ std::vector<Tweet> Corpus::Search(const SearchQuery& query, const SearchOptions&
                             (options.popularOnly ? "\x1fpopular" : "") +
                             (options.wholeArchive ? "\x1f"
                                                     "all"
-                                                  : "");
+                                                  : "") +
+                            (options.noRetweets ? "\x1fposts" : "");
     if (auto ids = CompleteMatches(key)) {
         auto it = std::lower_bound(ids->begin(), ids->end(), options.maxId, std::greater<uint64_t>());
         for (; it != ids->end() && *it > options.sinceId && static_cast<int>(out.size()) < options.count;
@@ -448,6 +449,7 @@ std::vector<Tweet> Corpus::Search(const SearchQuery& query, const SearchOptions&
         heads.pop();
         Tweet tweet = MakeTweet({head.user, head.seq});
         bool wanted = (options.lang.empty() || tweet.lang == options.lang) &&
+                      !(options.noRetweets && tweet.IsRetweet()) &&
                       (!options.popularOnly || (!tweet.IsRetweet() && tweet.favoriteCount >= 500)) &&
                       query.Matches(tweet.text, m_users[head.user].lowerName, tweet.lang, tweet.IsRetweet());
         if (wanted) out.push_back(std::move(tweet));

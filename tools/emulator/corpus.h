@@ -25,6 +25,7 @@ struct SearchOptions {
     uint64_t maxId = UINT64_MAX;  // only ids up to this
     int count = 15;
     bool wholeArchive = false;  // the whole corpus (v2 full-archive search), not only the search index
+    bool noRetweets = false;    // the second service's search: a repost is no post of its own
 };
 
 // The service's data: users, their tweets and who follows whom, all derived from the seed on demand.

@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "emulator/bluesky_service.h"
 #include "emulator/corpus.h"
 #include "emulator/fault_plan.h"
 #include "emulator/hashing.h"
@@ -316,7 +317,8 @@ struct Emulator::Impl {
           corpus(config, now),
           renderer(corpus),
           v2(corpus, config),
-          limiter(config) {
+          limiter(config),
+          bsky(corpus, config, limiter) {
         for (const FaultRule& rule : config.faults) faults.Add(rule);
         uint64_t h = Hash(config.seed, std::hash<std::string>{}(config.consumerKey));
         // Real tokens often hold %2F and %3D; the server library decodes percent escapes in header values
@@ -372,6 +374,7 @@ struct Emulator::Impl {
     Renderer renderer;
     V2Service v2;
     RateLimiter limiter;
+    BlueskyService bsky;
     FaultPlan faults;
     std::string token;
 
@@ -866,6 +869,9 @@ void Emulator::Impl::Routes() {
     route("/1.1/friends/ids.json", Family::FriendIds, own(&Impl::FriendIds));
     route("/1.1/application/rate_limit_status.json", Family::RateLimitStatus, own(&Impl::RateLimitStatus));
     V2Routes(route);
+    bsky.Register(s, {[this](const httplib::Request& req) { Log(req); },
+                      [this](Family family) { return faults.Next(family); }, DropConnection,
+                      [this](int seconds) { return Stall(seconds); }, CutConnection});
     // The library calls this for every answer of 400 and above; only an empty one is a path nobody serves.
     s.set_error_handler([this](const httplib::Request& req, httplib::Response& res) {
         if (res.status != 404 || !res.body.empty()) return;
@@ -1019,6 +1025,20 @@ KnownUsers Emulator::Users() const {
     k.silent = Corpus::RoleScreenName(Corpus::kSilent);
     k.international = Corpus::RoleScreenName(Corpus::kInternational);
     return k;
+}
+
+std::string Emulator::BlueskyHandle(std::string_view screenName) const {
+    const auto user = m_impl->corpus.FindScreenName(screenName);
+    return user ? m_impl->bsky.Names().Handle(*user) : "";
+}
+
+std::string Emulator::BlueskyDid(std::string_view screenName) const {
+    const auto user = m_impl->corpus.FindScreenName(screenName);
+    return user ? m_impl->bsky.Names().Did(*user) : "";
+}
+
+void Emulator::ExpireBlueskySessions() {
+    m_impl->bsky.ExpireSessions();
 }
 
 KnownQueries Emulator::Queries() const {

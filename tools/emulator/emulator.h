@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulator/corpus.h"
@@ -96,6 +97,13 @@ class Emulator {
     int64_t Now() const;
 
     const Corpus& Data() const;
+
+    // The second service's names of an account ("demo-researcher.bsky.social", "did:plc:…"); empty for
+    // a screen name the corpus lacks. The demo account's handle and app password are in the config.
+    std::string BlueskyHandle(std::string_view screenName) const;
+    std::string BlueskyDid(std::string_view screenName) const;
+    // Every access token issued so far answers ExpiredToken from now on (refresh tokens still work).
+    void ExpireBlueskySessions();
     KnownUsers Users() const;
     KnownQueries Queries() const;
 

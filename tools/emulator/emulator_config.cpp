@@ -8,9 +8,10 @@ namespace marlin::emulator {
 namespace {
 
 constexpr const char* kFamilyNames[kFamilyCount] = {
-    "search",     "timeline",     "lookup",       "followers",    "friends",   "ids",
-    "friend-ids", "limit-status", "v2-search",    "v2-archive",   "v2-counts", "v2-archive-counts",
-    "v2-posts",   "v2-users",     "v2-followers", "v2-following", "token"};
+    "search",     "timeline",     "lookup",        "followers",    "friends",      "ids",
+    "friend-ids", "limit-status", "v2-search",     "v2-archive",   "v2-counts",    "v2-archive-counts",
+    "v2-posts",   "v2-users",     "v2-followers",  "v2-following", "bsky-session", "bsky-search",
+    "bsky-feed",  "bsky-follows", "bsky-profiles", "token"};
 
 struct FaultNameEntry {
     Fault fault;
@@ -153,6 +154,13 @@ std::string CommandLineHelp() {
            "  --v11-refused           answer v1.1 search and timeline requests with 403 and error code 453,\n"
            "                          as the service answers self-serve applications today\n"
            "  --window SECONDS        quota window length (default 900)\n"
+           "  bluesky: /xrpc/com.atproto.server.createSession|refreshSession, app.bsky.feed.searchPosts,\n"
+           "      app.bsky.feed.getAuthorFeed, app.bsky.graph.getFollowers|getFollows,\n"
+           "      app.bsky.actor.getProfiles; the same people and posts, with handles and DIDs\n"
+           "  --bsky-session-life S   seconds an access token lives before ExpiredToken (default 7200)\n"
+           "  --bsky-search-cap N     posts one search query answers at most (default 10000)\n"
+           "  --bsky-odd-dates SHARE  share of posts whose createdAt is wrong (default 0.003)\n"
+           "  --bsky-handle TEXT --bsky-app-password TEXT   the demo account\n"
            "  --limit FAMILY=N        a family's window limit\n"
            "  --remaining FAMILY=N    the remaining count of a family's first window\n"
            "  --app-name TEXT --consumer-key TEXT --consumer-secret TEXT   the demo application\n"
@@ -160,7 +168,8 @@ std::string CommandLineHelp() {
            "  --fault FAMILY:FAULT:COUNT[:SECONDS]   or FAMILY:FAULT:FRACTION (a number with a point)\n"
            "      families: search timeline lookup followers friends ids friend-ids limit-status token\n"
            "                v2-search v2-archive v2-counts v2-archive-counts v2-posts v2-users\n"
-           "                v2-followers v2-following\n"
+           "                v2-followers v2-following bsky-session bsky-search bsky-feed\n"
+           "                bsky-follows bsky-profiles\n"
            "      faults:   close stall omit-limit omit-remaining omit-reset 500 503\n";
 }
 
@@ -225,6 +234,16 @@ EmulatorConfig ParseCommandLine(const std::vector<std::string>& args, bool* want
             config.certFile = value;
         else if (option == "--cert-key")
             config.keyFile = value;
+        else if (option == "--bsky-session-life")
+            config.bskySessionSeconds = static_cast<int>(ParseInteger(value, option, 1, 86400 * 90));
+        else if (option == "--bsky-search-cap")
+            config.bskySearchCap = static_cast<int>(ParseInteger(value, option, 1, 10000000));
+        else if (option == "--bsky-odd-dates")
+            config.bskyOddDateShare = ParseShare(value, option);
+        else if (option == "--bsky-handle")
+            config.bskyHandle = value;
+        else if (option == "--bsky-app-password")
+            config.bskyAppPassword = value;
         else if (option == "--fault")
             config.faults.push_back(ParseFault(value));
         else

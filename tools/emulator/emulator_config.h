@@ -28,10 +28,16 @@ enum class Family {
     V2Users,          // /2/users, /2/users/by, /2/users/by/username/:username, /2/users/:id
     V2Followers,      // /2/users/:id/followers
     V2Following,      // /2/users/:id/following
+    // The second service (Bluesky) under /xrpc/, each call with a window of its own.
+    BskySession,   // com.atproto.server.createSession and refreshSession (per account)
+    BskySearch,    // app.bsky.feed.searchPosts
+    BskyFeed,      // app.bsky.feed.getAuthorFeed
+    BskyFollows,   // app.bsky.graph.getFollowers and getFollows
+    BskyProfiles,  // app.bsky.actor.getProfiles
     Token
 };
-constexpr int kFamilyCount = 17;
-constexpr int kLimitedFamilyCount = 16;  // every family but Token
+constexpr int kFamilyCount = 22;
+constexpr int kLimitedFamilyCount = 21;  // every family but Token
 
 enum class Fault {
     None,
@@ -50,7 +56,7 @@ enum class Fault {
 
 // "search", "timeline", "lookup", "followers", "friends", "ids", "friend-ids", "limit-status", "v2-search",
 // "v2-archive", "v2-counts", "v2-archive-counts", "v2-posts", "v2-users", "v2-followers", "v2-following",
-// "token"
+// "bsky-session", "bsky-search", "bsky-feed", "bsky-follows", "bsky-profiles", "token"
 const char* FamilyName(Family family);
 std::optional<Family> FamilyFromName(const std::string& name);
 const char* FaultName(Fault fault);  // "close", "stall", "omit-limit", "omit-remaining", "omit-reset", "500",
@@ -91,11 +97,11 @@ struct EmulatorConfig {
     int windowSeconds = 900;
     // Indexed by Family (Token excluded): search, user timeline, users lookup, followers list, friends list,
     // follower ids, friend ids, rate-limit status, then the v2 families in their order.
-    std::array<int, kLimitedFamilyCount> limits{450, 1500, 300, 15,  15,    15,  15,  180,
-                                                450, 300,  300, 300, 10000, 300, 300, 300};
+    std::array<int, kLimitedFamilyCount> limits{450, 1500,  300, 15,  15,  15, 15,   180,  450,  300, 300,
+                                                300, 10000, 300, 300, 300, 30, 3000, 3000, 3000, 3000};
     // The remaining count a fresh window starts with; -1 = the limit.
-    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1,
-                                                        -1, -1, -1, -1, -1, -1, -1, -1};
+    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     // Full-archive search also allows one request in this many milliseconds, whatever the window holds.
     int archivePaceMs = 1000;
     // Answer v1.1 search and timeline requests as the service answers self-serve applications today:
@@ -106,6 +112,21 @@ struct EmulatorConfig {
     std::string appName = "Marlin Demo";
     std::string consumerKey = "mDemoConsumerKey0000000000";
     std::string consumerSecret = "mDemoConsumerSecret000000000000000000000000000000";
+
+    // The second service: its windows are 5 minutes long (its "ratelimit-policy" says so), and a session
+    // may be created 30 times a window (the bsky-session limit) and 300 times a day.
+    int bskyWindowSeconds = 300;
+    int bskySessionsPerDay = 300;
+    // How long an access token lives before the service answers ExpiredToken (the refresh token lives on).
+    int bskySessionSeconds = 7200;
+    // A search query answers at most this many posts, however its cursor is followed.
+    int bskySearchCap = 10000;
+    // Share of posts whose record's createdAt the writing client got wrong: in the future, before the
+    // network existed, or not a date at all. The service's own indexedAt is always right.
+    double bskyOddDateShare = 0.003;
+    // The demo account: its handle and the app password createSession accepts for it.
+    std::string bskyHandle = "demo-researcher.bsky.social";
+    std::string bskyAppPassword = "mdem-o2ap-pp4s-sw0d";
 
     // HTTPS when both are set (PEM files).
     std::string certFile;

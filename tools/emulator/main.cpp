@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
                   << "application name: " << config.appName << "\n"
                   << "consumer key: " << config.consumerKey << "\n"
                   << "consumer secret: " << config.consumerSecret << "\n"
+                  << "bluesky handle: " << config.bskyHandle << "\n"
+                  << "bluesky app password: " << config.bskyAppPassword << "\n"
                   << "users: " << emulator.Data().UserCount() << ", demo account: " << emulator.Users().demo
                   << "\n"
                   << std::flush;

@@ -5,7 +5,9 @@
 namespace marlin::emulator {
 
 RateLimiter::RateLimiter(const EmulatorConfig& config)
-    : m_windowSeconds(std::max(1, config.windowSeconds)), m_limits(config.limits) {
+    : m_windowSeconds(std::max(1, config.windowSeconds)),
+      m_bskyWindowSeconds(std::max(1, config.bskyWindowSeconds)),
+      m_limits(config.limits) {
     for (int k = 0; k < kLimitedFamilyCount; ++k)
         m_firstRemaining[k] =
             config.startRemaining[k] < 0 ? m_limits[k] : std::min(config.startRemaining[k], m_limits[k]);
@@ -16,13 +18,18 @@ void RateLimiter::AddToken(const std::string& token) {
     m_windows.try_emplace(token);
 }
 
+int RateLimiter::WindowSeconds(Family family) const {
+    return family >= Family::BskySession && family <= Family::BskyProfiles ? m_bskyWindowSeconds
+                                                                            : m_windowSeconds;
+}
+
 RateLimiter::Window& RateLimiter::Current(const std::string& token, Family family, int64_t now) {
     int k = static_cast<int>(family);
     Window& w = m_windows[token][k];
     if (!w.opened) {
-        w = {now + m_windowSeconds, m_firstRemaining[k], true};
+        w = {now + WindowSeconds(family), m_firstRemaining[k], true};
     } else if (now >= w.reset) {
-        w = {now + m_windowSeconds, m_limits[k], true};
+        w = {now + WindowSeconds(family), m_limits[k], true};
     }
     return w;
 }
@@ -40,11 +47,11 @@ RateLimiter::Verdict RateLimiter::Peek(const std::string& token, Family family, 
     std::lock_guard lock(m_mutex);
     int k = static_cast<int>(family);
     // Looking opens no window: one that is not open yet (or has ended) is reported as the next would start.
-    Window w{now + m_windowSeconds, m_firstRemaining[k], true};
+    Window w{now + WindowSeconds(family), m_firstRemaining[k], true};
     auto it = m_windows.find(token);
     if (it != m_windows.end() && it->second[k].opened) {
         w = it->second[k];
-        if (now >= w.reset) w = {now + m_windowSeconds, m_limits[k], true};
+        if (now >= w.reset) w = {now + WindowSeconds(family), m_limits[k], true};
     }
     return {w.remaining > 0, m_limits[k], w.remaining, w.reset};
 }

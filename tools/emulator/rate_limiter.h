@@ -41,9 +41,11 @@ class RateLimiter {
     using Windows = std::array<Window, kLimitedFamilyCount>;
 
     Window& Current(const std::string& token, Family family, int64_t now);
+    int WindowSeconds(Family family) const;
 
     std::mutex m_mutex;
     int m_windowSeconds;
+    int m_bskyWindowSeconds;  // the second service's windows
     std::array<int, kLimitedFamilyCount> m_limits;
     std::array<int, kLimitedFamilyCount> m_firstRemaining;
     std::map<std::string, Windows> m_windows;

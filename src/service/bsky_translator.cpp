@@ -1,0 +1,233 @@
+#include "service/bsky_translator.h"
+
+#include <chrono>
+
+#include "core/bsky_archive_lines.h"
+#include "core/bsky_post_id.h"
+
+namespace marlin {
+
+namespace {
+
+int64_t SystemNowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+void AppendUnit(std::string& out, unsigned unit) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
+}
+
+void AppendNumber(std::string& out, std::string_view raw) {
+    out += std::to_string(BskyPage::Number(raw));
+}
+
+// Built in steps: GCC 12 warns of a false overlap in the one-expression form.
+std::string Marked(char mark, const std::string& name) {
+    std::string marked(1, mark);
+    marked += name;
+    return marked;
+}
+
+// The record key: the last part of an at:// URI.
+std::string_view RecordKey(std::string_view uri) {
+    const std::size_t slash = uri.rfind('/');
+    return slash == std::string_view::npos ? uri : uri.substr(slash + 1);
+}
+
+}  // namespace
+
+BskyTranslator::BskyTranslator(int64_t (*nowMs)()) : m_nowMs(nowMs ? nowMs : SystemNowMs) {}
+
+void BskyTranslator::AppendV11String(std::string& out, std::string_view utf8) {
+    out += '"';
+    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+    for (std::size_t k = 0; k < utf8.size();) {
+        const unsigned char c = bytes[k];
+        if (c < 0x80) {
+            if (c == '"' || c == '\\' || c == '/') {
+                out += '\\';
+                out += static_cast<char>(c);
+            } else if (c < 0x20) {
+                AppendUnit(out, c);
+            } else {
+                out += static_cast<char>(c);
+            }
+            ++k;
+            continue;
+        }
+        const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+        unsigned code = c & (0x3F >> extra);
+        for (int n = 1; n <= extra && k + n < utf8.size(); ++n) code = (code << 6) | (bytes[k + n] & 0x3F);
+        k += extra + 1;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            AppendUnit(out, 0xD800 + (code >> 10));
+            AppendUnit(out, 0xDC00 + (code & 0x3FF));
+        } else {
+            AppendUnit(out, code);
+        }
+    }
+    out += '"';
+}
+
+std::string BskyTranslator::WebAddress(std::string_view handle, std::string_view uri) {
+    return "https://bsky.app/profile/" + std::string(handle) + "/post/" + std::string(RecordKey(uri));
+}
+
+BskyTranslator::Facets BskyTranslator::ReadFacets(BskyPage& page, std::string_view record) {
+    Facets facets;
+    const std::vector<std::string_view> v = page.Pick(record, {"text", "facets"});
+    const std::string text = BskyPage::Text(v[0]);
+    for (std::string_view facet : page.Elements(v[1])) {
+        const std::vector<std::string_view> f = page.Pick(facet, {"index", "features"});
+        const std::vector<std::string_view> index = page.Pick(f[0], {"byteStart", "byteEnd"});
+        const long long start = BskyPage::Number(index[0], -1), end = BskyPage::Number(index[1], -1);
+        // The range as the writer's client counted it: bytes of the UTF-8 text, never characters.
+        std::string_view slice;
+        if (start >= 0 && end > start && static_cast<std::size_t>(end) <= text.size())
+            slice = std::string_view(text).substr(static_cast<std::size_t>(start),
+                                                  static_cast<std::size_t>(end - start));
+        for (std::string_view feature : page.Elements(f[1])) {
+            const std::vector<std::string_view> g = page.Pick(feature, {"$type", "did", "uri", "tag"});
+            const std::string type = BskyPage::Text(g[0]);
+            if (type == "app.bsky.richtext.facet#tag") {
+                facets.hashtags.push_back(Marked('#', BskyPage::Text(g[3])));
+            } else if (type == "app.bsky.richtext.facet#link") {
+                facets.links.push_back(BskyPage::Text(g[2]));
+            } else if (type == "app.bsky.richtext.facet#mention") {
+                // The text names the handle at the range; a range that does not hold one leaves the DID.
+                if (slice.size() > 1 && slice.front() == '@')
+                    facets.mentions.emplace_back(slice);
+                else
+                    facets.mentions.push_back(Marked('@', BskyPage::Text(g[1])));
+            }
+        }
+    }
+    return facets;
+}
+
+std::optional<std::string> BskyTranslator::PostPage(std::string_view body, bool searchLayout,
+                                                    std::string* cursor) {
+    m_extras.clear();
+    if (!m_page.Read(body)) return std::nullopt;
+    const std::vector<std::string_view> v = m_page.Pick(m_page.Top(), {"posts", "feed", "cursor"});
+    if (cursor) *cursor = BskyPage::Text(v[2]);
+    std::string out;
+    out.reserve(body.size());
+    out += searchLayout ? "{\"statuses\":[" : "[";
+    for (std::string_view post : m_page.Elements(v[0])) {
+        if (!m_extras.empty()) out += ',';
+        WritePost(out, post, {});
+    }
+    for (std::string_view item : m_page.Elements(v[1])) {
+        const std::vector<std::string_view> parts = m_page.Pick(item, {"post", "reason"});
+        if (parts[0].empty()) continue;
+        if (!m_extras.empty()) out += ',';
+        WritePost(out, parts[0], parts[1].empty() || parts[1].front() != '{' ? std::string_view() : parts[1]);
+    }
+    out += ']';
+    if (searchLayout) out += ",\"search_metadata\":{\"count\":" + std::to_string(m_extras.size()) + "}}";
+    return out;
+}
+
+void BskyTranslator::WritePost(std::string& out, std::string_view post, std::string_view reason) {
+    const std::vector<std::string_view> v =
+        m_page.Pick(post, {"uri", "author", "record", "repostCount", "indexedAt"});
+    const std::vector<std::string_view> r = m_page.Pick(v[2], {"text", "createdAt", "langs"});
+    const std::string uri = BskyPage::Text(v[0]);
+    const std::string authorHandle = BskyPage::Text(m_page.Member(v[1], "handle"));
+    PostExtra extra{uri, uri, ReadFacets(m_page, v[2])};
+    std::optional<int64_t> date = BskyPostId::SortAtMs(BskyPage::Text(r[1]), BskyPage::Text(v[4]), m_nowMs());
+    std::string text = BskyPage::Text(r[0]);
+    std::string_view user = v[1];
+    if (!reason.empty()) {
+        const std::vector<std::string_view> w = m_page.Pick(reason, {"by", "indexedAt"});
+        user = w[0];
+        extra.uri = BskyArchiveLines::RepostKey(m_page, reason, post);
+        if (const std::optional<int64_t> reposted = BskyPostId::ParseIso(BskyPage::Text(w[1])))
+            date = reposted;
+        text = "RT @" + authorHandle + ": " + text;
+    }
+    out += "{\"created_at\":";
+    AppendV11String(out, date ? BskyPostId::ServiceTime(*date) : "");
+    out += ",\"id_str\":\"" + BskyPostId::Id(date.value_or(0), extra.uri) + "\",\"text\":";
+    AppendV11String(out, text);
+    out += ",\"entities\":{\"urls\":[{\"expanded_url\":";
+    AppendV11String(out, WebAddress(authorHandle, uri));
+    out += "}]},\"user\":";
+    WriteUser(out, user);
+    out += ",\"geo\":null,\"coordinates\":null,\"place\":null,\"retweet_count\":";
+    AppendNumber(out, v[3]);
+    const std::vector<std::string_view> langs = m_page.Elements(r[2]);
+    out += ",\"lang\":";
+    if (langs.empty())
+        out += "null";
+    else
+        AppendV11String(out, BskyPage::Text(langs.front()));
+    out += '}';
+    m_extras.push_back(std::move(extra));
+}
+
+std::optional<std::string> BskyTranslator::ProfilePage(std::string_view body, bool listLayout) {
+    if (!m_page.Read(body)) return std::nullopt;
+    const std::vector<std::string_view> v =
+        m_page.Pick(m_page.Top(), {"profiles", "followers", "follows", "cursor"});
+    std::string out;
+    out.reserve(body.size() * 2);
+    out += listLayout ? "{\"users\":[" : "[";
+    bool first = true;
+    for (int list = 0; list < 3; ++list) {
+        for (std::string_view profile : m_page.Elements(v[list])) {
+            if (!first) out += ',';
+            first = false;
+            WriteUser(out, profile);
+        }
+    }
+    out += ']';
+    if (listLayout) {
+        const std::string cursor = BskyPage::Text(v[3]);
+        out += ",\"next_cursor_str\":";
+        AppendV11String(out, cursor.empty() ? "0" : cursor);
+        out += '}';
+    }
+    return out;
+}
+
+// The fields the user set reads, in the order v1.1 writes them; the service has no location, time zone,
+// geo setting, banner of the old kind or count of likes given.
+void BskyTranslator::WriteUser(std::string& out, std::string_view profile) {
+    const std::vector<std::string_view> v =
+        m_page.Pick(profile, {"did", "handle", "displayName", "description", "avatar", "followersCount",
+                              "followsCount", "postsCount", "createdAt", "indexedAt", "verification"});
+    out += "{\"id_str\":";
+    AppendV11String(out, BskyPage::Text(v[0]));
+    out += ",\"name\":";
+    AppendV11String(out, BskyPage::Text(v[2]));
+    out += ",\"screen_name\":";
+    AppendV11String(out, BskyPage::Text(v[1]));
+    out += ",\"location\":\"\",\"description\":";
+    AppendV11String(out, BskyPage::Text(v[3]));
+    out +=
+        ",\"url\":null,\"entities\":{\"description\":{\"urls\":[]}},\"protected\":false,\"followers_count\":";
+    AppendNumber(out, v[5]);
+    out += ",\"friends_count\":";
+    AppendNumber(out, v[6]);
+    out += ",\"listed_count\":0,\"created_at\":";
+    const std::optional<int64_t> created = BskyPostId::ParseIso(BskyPage::Text(v[8].empty() ? v[9] : v[8]));
+    AppendV11String(out, created ? BskyPostId::ServiceTime(*created) : "");
+    out +=
+        ",\"favourites_count\":null,\"utc_offset\":null,\"time_zone\":null,\"geo_enabled\":null,"
+        "\"verified\":";
+    const std::string verified = BskyPage::Text(m_page.Member(v[10], "verifiedStatus"));
+    out += verified == "valid" ? "true" : "false";
+    out += ",\"statuses_count\":";
+    AppendNumber(out, v[7]);
+    out += ",\"lang\":null,\"profile_background_image_url\":null,\"profile_image_url\":";
+    AppendV11String(out, BskyPage::Text(v[4]));
+    out += '}';
+}
+
+}  // namespace marlin
