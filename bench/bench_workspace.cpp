@@ -261,7 +261,7 @@ SearchRun RunSearch(marlin::emulator::Emulator& emulator, bool keepRaw, bool liv
     auto frm = std::make_unique<frmMain>(tk, run.clock.Wrap(marlin::CurlHttpRequest::Factory()),
                                          emulator.BaseUrl(), app);
     marlin::MainWindowState& w = frm->State();
-    w.Twitter.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret);
+    w.Engine.Client().AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret);
     if (keepRaw) frm->mKeepRaw_Click();
     frm->TableView().SetShowArrived(liveTable);
     run.clock.wall.clear();

@@ -130,8 +130,8 @@ std::string RandomExchangeName() {
 
 }  // namespace
 
-MarlinData::MarlinData(Toolkit& toolkit, std::filesystem::path appFolder)
-    : m_toolkit(toolkit), m_appFolder(std::move(appFolder)) {}
+MarlinData::MarlinData(ProcessHost& host, std::filesystem::path appFolder)
+    : m_host(host), m_appFolder(std::move(appFolder)) {}
 
 void MarlinData::CheckCell(std::int32_t record, std::uint8_t field) const {
     if (record < 1 || record > RecordCount())
@@ -230,7 +230,7 @@ void MarlinData::Save(const std::string& fileName, bool append) {
 
 // The score cells change length, so the cells are laid out anew.
 void MarlinData::SetScores(const std::vector<std::pair<std::string_view, std::string_view>>& scores) {
-    MarlinData scored(m_toolkit, m_appFolder);
+    MarlinData scored(m_host, m_appFolder);
     scored.m_cells.reserve(m_cells.size());
     scored.m_starts.reserve(m_starts.size());
     for (std::int32_t r = 1; r <= RecordCount(); ++r) {
@@ -257,7 +257,7 @@ long long MarlinData::ScorerTimeLimit(std::int32_t records) {
 
 bool MarlinData::FailScorerRun(const std::string& reason, bool showMessage) {
     m_lastScorerError = reason;
-    if (showMessage) m_toolkit.MessageBox(kScorerFailedMessage, "Error", MsgButtons::OK, MsgIcon::Error);
+    if (showMessage) m_host.ScorerFailed(kScorerFailedMessage, "Error");
     return false;
 }
 
@@ -316,14 +316,14 @@ bool MarlinData::RunSentiStrength(const std::string& ssJarDir, const std::string
     // Whatever happened, the exchange files of this run go: the next run has names of its own.
     RemoveFile(ScorerInputPath());
     RemoveFile(ScorerOutputPath());
-    m_toolkit.DoEvents();
+    m_host.LetEventsRun();
     return scored;
 }
 
 bool MarlinData::RunScorer(const std::string& ssJarDir, const std::string& ssDataDir, bool recalc) {
     if (!recalc && !m_tweets) return FailScorerRun("Sentiment scorer: there is no tweet set to score", true);
     if (!ReserveScorerInput() || !WriteScorerInput(recalc)) return false;
-    m_toolkit.DoEvents();
+    m_host.LetEventsRun();
 
     const std::string jar = (std::filesystem::path(ssJarDir) / "bin" / "support.dll").string();
     const std::string dataFolder = (std::filesystem::path(ssDataDir) / "SentiStrengthData").string() + "/";
@@ -336,7 +336,7 @@ bool MarlinData::RunScorer(const std::string& ssJarDir, const std::string& ssDat
 
     ShellReport report;
     const long long limit = ScorerTimeLimit(RecordCount());
-    const ShellResult result = ShellAndWait(m_toolkit, commandLine, limit, 0, 0, &report);
+    const ShellResult result = ShellAndWait(m_host, commandLine, limit, 0, 0, &report);
     if (result == ShellResult::TimedOut) {
         // Left running it would go on to write its output over that of the next run.
         TerminateProgram(report.pid);
@@ -346,7 +346,7 @@ bool MarlinData::RunScorer(const std::string& ssJarDir, const std::string& ssDat
     }
     if (result != ShellResult::Ended) return FailScorerRun("Sentiment scorer: " + report.message, false);
 
-    m_toolkit.DoEvents();
+    m_host.LetEventsRun();
     if (!ReadScorerOutput()) {
         if (report.exitCode > 0)
             m_lastScorerError += " (the scorer ended with exit code " + std::to_string(report.exitCode) + ")";

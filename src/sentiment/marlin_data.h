@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/tweet_column.h"
-#include "platform/toolkit.h"
+#include "sentiment/process_host.h"
 
 namespace marlin {
 
@@ -29,8 +29,9 @@ class MarlinData {
     // One record; element c is column c. Column 0 exists only after SetData and stays empty.
     using Record = std::array<std::string, kColumns + 1>;
 
-    // The scorer's exchange files live in appFolder (the program's folder).
-    MarlinData(Toolkit& toolkit, std::filesystem::path appFolder);
+    // The scorer's exchange files live in appFolder (the program's folder); the host lets
+    // its events run while the scorer works and hears of a failure the user must know of.
+    MarlinData(ProcessHost& host, std::filesystem::path appFolder);
 
     // A copy of the whole table: element r - 1 is record r.
     std::vector<Record> Data() const;
@@ -90,7 +91,7 @@ class MarlinData {
     void AppendCell(std::string_view text);
     void CheckCell(std::int32_t record, std::uint8_t field) const;
 
-    Toolkit& m_toolkit;
+    ProcessHost& m_host;
     std::filesystem::path m_appFolder;
     std::string m_cells;
     std::vector<std::uint32_t> m_starts;

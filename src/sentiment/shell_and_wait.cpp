@@ -69,13 +69,13 @@ int Spawn(const std::vector<std::string>& arguments, pid_t& pid) {
 enum class StepOutcome { Running, Ended, WaitFailed };
 
 // One step of the wait: up to 500 ms, ending early when the program does.
-StepOutcome WaitStep(Toolkit& toolkit, pid_t pid, int& status) {
+StepOutcome WaitStep(ProcessHost& host, pid_t pid, int& status) {
     for (int slept = 0;; slept += kSliceMilliseconds) {
         pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) return StepOutcome::Ended;
         if (done < 0 && errno != EINTR) return StepOutcome::WaitFailed;
         if (slept >= kStepMilliseconds) return StepOutcome::Running;
-        toolkit.Sleep(kSliceMilliseconds);
+        host.Pause(kSliceMilliseconds);
     }
 }
 
@@ -123,7 +123,7 @@ std::string QuoteArgument(const std::string& argument) {
     return "\"" + argument + "\"";
 }
 
-ShellResult ShellAndWait(Toolkit& toolkit, const std::string& commandLine, long long timeoutMilliseconds,
+ShellResult ShellAndWait(ProcessHost& host, const std::string& commandLine, long long timeoutMilliseconds,
                          int windowStyle, int breakKeyOption, ShellReport* report) {
     if (report) *report = ShellReport{};
     if (IsBlankText(commandLine))
@@ -146,7 +146,7 @@ ShellResult ShellAndWait(Toolkit& toolkit, const std::string& commandLine, long 
     long long elapsed = 0;
     for (;;) {
         int status = 0;
-        switch (WaitStep(toolkit, pid, status)) {
+        switch (WaitStep(host, pid, status)) {
             case StepOutcome::Ended:
                 return Ended(report, program, status);
             case StepOutcome::WaitFailed:
@@ -156,7 +156,7 @@ ShellResult ShellAndWait(Toolkit& toolkit, const std::string& commandLine, long 
             case StepOutcome::Running:
                 break;
         }
-        toolkit.DoEvents();
+        host.LetEventsRun();
         elapsed += kStepMilliseconds;
         if (timeoutMilliseconds > 0 && elapsed > timeoutMilliseconds)
             return Finish(report, ShellResult::TimedOut,

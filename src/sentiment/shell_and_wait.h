@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/toolkit.h"
+#include "sentiment/process_host.h"
 
 namespace marlin {
 
@@ -37,10 +37,10 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 std::string QuoteArgument(const std::string& argument);
 
 // Starts the command line (the program is looked up on PATH) and waits for it in 500 ms steps,
-// letting window events run between steps. A time limit of 0 waits for ever; otherwise the wait
+// letting the host's events run between steps. A time limit of 0 waits for ever; otherwise the wait
 // gives up at the first multiple of 500 ms above the limit. The break-key option must be 0, 1
 // or 2 and has no further effect.
-ShellResult ShellAndWait(Toolkit& toolkit, const std::string& commandLine, long long timeoutMilliseconds,
+ShellResult ShellAndWait(ProcessHost& host, const std::string& commandLine, long long timeoutMilliseconds,
                          int windowStyle, int breakKeyOption, ShellReport* report = nullptr);
 
 // Ends a program that ShellAndWait left running (it runs in a process group of its own, so

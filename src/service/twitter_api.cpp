@@ -23,10 +23,6 @@ constexpr const char* kCouldNotAccess = "Couldn't access the API server";
 // What the token endpoint expects in the form body; its length is the announced 29 bytes.
 constexpr const char* kTokenRequestBody = "grant_type=client_credentials";
 constexpr int kResponseWaitSeconds = 5;
-// A v1.1 request the application's access does not cover (error code 453).
-constexpr const char* kV11NotInAccess =
-    "the application's access does not include this v1.1 request; choose Settings \u203A \"Service API\" "
-    "\u203A \"v2\"";
 // The recent search refuses a start more than 7 days back; a minute spares the way there.
 constexpr std::time_t kRecentSearchReach = 7 * 86400 - 60;
 // How often a 429 with requests left is sent again before it counts as a refusal.
@@ -95,23 +91,18 @@ struct TwitterAPI::Exchange {
     bool viaProxy = false;
     bool declineMeansNoAccess = false;  // a declined retry also sets the "no access" response code
     bool paced = false;                 // one request a second (full-archive search)
-    std::function<void(const std::string&)> handBody;
+    // Hands the body to the caller's records and gives how many the page held.
+    std::function<int(const std::string&)> handBody;
 };
 
-TwitterAPI::TwitterAPI(Toolkit& toolkit, HttpRequestFactory requestFactory, std::string apiBase)
-    : Tweets(toolkit.Yielder()),
-      Users(toolkit.Yielder()),
-      m_toolkit(toolkit),
+TwitterAPI::TwitterAPI(ExchangeHost& host, HttpRequestFactory requestFactory, std::string apiBase)
+    : m_host(host),
       m_requestFactory(std::move(requestFactory)),
       m_apiBase(std::move(apiBase)),
       m_clock([] { return std::time(nullptr); }) {
     while (!m_apiBase.empty() && m_apiBase.back() == '/') m_apiBase.pop_back();
     MutableWindow(ResourceFamily::UserTimeline).remaining = 300;
     MutableWindow(ResourceFamily::Search).remaining = 450;
-}
-
-int32_t TwitterAPI::LastResponseCount() const {
-    return m_failed ? -1 : Tweets.LastSetDataSize();
 }
 
 SKDFuncs::DateValue TwitterAPI::NextLimitReset(ResourceFamily family) const {
@@ -142,22 +133,18 @@ int16_t TwitterAPI::GetLocalUTCOffset() const {
     return static_cast<int16_t>(offset);
 }
 
-void TwitterAPI::Clear() {
-    Tweets.Clear();
-    Users.Clear();
-}
-
-void TwitterAPI::SetExactTexts(bool on) {
-    m_exactTexts = on;
-    Tweets.SetExactTexts(on);
-    Users.SetExactTexts(on);
-}
-
 // --- Request methods ---
+
+RequestOutcome TwitterAPI::NotSent(bool failed) {
+    RequestOutcome outcome;
+    outcome.status = failed ? RequestOutcome::Status::Failed : RequestOutcome::Status::NotSent;
+    outcome.responseCode = m_lastResponseCode;
+    return outcome;
+}
 
 TwitterAPI::Exchange TwitterAPI::PageExchange(const char* methodName, const std::string& pathAndQuery,
                                               ResourceFamily family, Retry retry,
-                                              std::function<void(const std::string&)> handBody) const {
+                                              std::function<int(const std::string&)> handBody) const {
     Exchange exchange;
     exchange.methodName = methodName;
     exchange.question = kTroubleContacting;
@@ -168,61 +155,65 @@ TwitterAPI::Exchange TwitterAPI::PageExchange(const char* methodName, const std:
     return exchange;
 }
 
-std::string TwitterAPI::GetUsersLookUp(const std::string& userIdList, const std::string& screenNameList,
-                                       bool appendUsers) {
-    if (userIdList.empty() && screenNameList.empty()) {
-        m_failed = true;
-        return {};
-    }
+RequestOutcome TwitterAPI::GetUsersLookUp(const std::string& userIdList, const std::string& screenNameList,
+                                          UserSet& users, bool appendUsers) {
+    if (userIdList.empty() && screenNameList.empty()) return NotSent(true);
     if (m_apiVersion == ApiVersion::V2) {
-        return RunExchange(PageExchange("GetUsersLookUp", V2Request::Lookup(userIdList, screenNameList),
-                                        ResourceFamily::UsersLookup, Retry::Step,
-                                        [this, appendUsers](const std::string& body) {
-                                            HandUsersV2(body, appendUsers, false, "GetUsersLookUp");
-                                        }));
+        return RunExchange(PageExchange(
+            "GetUsersLookUp", V2Request::Lookup(userIdList, screenNameList), ResourceFamily::UsersLookup,
+            Retry::Step, [this, &users, appendUsers](const std::string& body) {
+                return HandUsersV2(body, users, appendUsers, false, "GetUsersLookUp");
+            }));
     }
     const std::string names = userIdList.empty() ? "screen_name=" + EncodeList(screenNameList)
                                                  : "user_id=" + EncodeList(userIdList);
-    return RunExchange(PageExchange(
-        "GetUsersLookUp", "/1.1/users/lookup.json?" + names, ResourceFamily::UsersLookup, Retry::Step,
-        [this, appendUsers](const std::string& body) { Users.SetData(body, appendUsers, false); }));
+    return RunExchange(PageExchange("GetUsersLookUp", "/1.1/users/lookup.json?" + names,
+                                    ResourceFamily::UsersLookup, Retry::Step,
+                                    [&users, appendUsers](const std::string& body) {
+                                        const int before = appendUsers ? users.Count() : 0;
+                                        users.SetData(body, appendUsers, false);
+                                        return users.Count() - before;
+                                    }));
 }
 
-std::string TwitterAPI::GetFriendsList(const std::string& userId, const std::string& screenName,
-                                       const std::string& count, bool appendUsers) {
+RequestOutcome TwitterAPI::GetFriendsList(const std::string& userId, const std::string& screenName,
+                                          const std::string& count, UserSet& users, bool appendUsers) {
     return ListRequest("/1.1/friends/list.json", "GetFriendsList", ResourceFamily::FriendsList, userId,
-                       screenName, count, appendUsers);
+                       screenName, count, users, appendUsers);
 }
 
-std::string TwitterAPI::GetFollowersList(const std::string& userId, const std::string& screenName,
-                                         const std::string& count, bool appendUsers) {
+RequestOutcome TwitterAPI::GetFollowersList(const std::string& userId, const std::string& screenName,
+                                            const std::string& count, UserSet& users, bool appendUsers) {
     return ListRequest("/1.1/followers/list.json", "GetFollowersList", ResourceFamily::FollowersList, userId,
-                       screenName, count, appendUsers);
+                       screenName, count, users, appendUsers);
 }
 
-std::string TwitterAPI::ListRequest(const char* path, const char* methodName, ResourceFamily family,
-                                    const std::string& userId, const std::string& screenName,
-                                    const std::string& count, bool appendUsers) {
-    if (userId.empty() && screenName.empty()) return {};
+RequestOutcome TwitterAPI::ListRequest(const char* path, const char* methodName, ResourceFamily family,
+                                       const std::string& userId, const std::string& screenName,
+                                       const std::string& count, UserSet& users, bool appendUsers) {
+    if (userId.empty() && screenName.empty()) return NotSent(false);
     // A fresh set asks for the first page; this happens whether or not the request succeeds.
-    if (!appendUsers) Users.Clear();
+    if (!appendUsers) users.Clear();
     if (m_apiVersion == ApiVersion::V2)
         return ListRequestV2(family == ResourceFamily::FollowersList, methodName, family, userId, screenName,
-                             count, appendUsers);
+                             count, users, appendUsers);
     const std::string query = std::string(path) + "?screen_name=" + EncodeParam(screenName) +
                               "&user_id=" + EncodeParam(userId) + "&count=" + EncodeParam(count) +
-                              "&cursor=" + EncodeParam(Users.NextCursor());
-    return RunExchange(PageExchange(
-        methodName, query, family, Retry::Resend,
-        [this, appendUsers](const std::string& body) { Users.SetData(body, appendUsers, true); }));
+                              "&cursor=" + EncodeParam(users.NextCursor());
+    return RunExchange(PageExchange(methodName, query, family, Retry::Resend,
+                                    [&users, appendUsers](const std::string& body) {
+                                        const int before = appendUsers ? users.Count() : 0;
+                                        users.SetData(body, appendUsers, true);
+                                        return users.Count() - before;
+                                    }));
 }
 
-std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScreenName,
-                                        const std::string& sinceId, const std::string& maxId,
-                                        const std::string& count, bool appendTweets) {
-    if (!Authenticated() || user.empty()) return {};
+RequestOutcome TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScreenName,
+                                           const std::string& sinceId, const std::string& maxId,
+                                           const std::string& count, TweetSet& tweets, bool appendTweets) {
+    if (!Authenticated() || user.empty()) return NotSent(false);
     if (m_apiVersion == ApiVersion::V2)
-        return UserTimeLineV2(user, userIsScreenName, sinceId, maxId, count, appendTweets);
+        return UserTimeLineV2(user, userIsScreenName, sinceId, maxId, count, tweets, appendTweets);
     // The query starts with an empty parameter ("?&count="); the service accepts it.
     std::string query = "/1.1/statuses/user_timeline.json?&count=" + count;
     query += (userIsScreenName ? "&screen_name=" : "&user_id=") + EncodeParam(user);
@@ -230,18 +221,21 @@ std::string TwitterAPI::GetUserTimeLine(const std::string& user, bool userIsScre
     if (!sinceId.empty()) query += "&since_id=" + EncodeParam(sinceId);
     if (m_exactTexts) query += "&tweet_mode=extended";
 
-    return RunExchange(PageExchange(
-        "GetUserTimeLine", query, ResourceFamily::UserTimeline, Retry::Step,
-        [this, appendTweets](const std::string& body) { Tweets.SetData(body, appendTweets, false); }));
+    return RunExchange(PageExchange("GetUserTimeLine", query, ResourceFamily::UserTimeline, Retry::Step,
+                                    [&tweets, appendTweets](const std::string& body) {
+                                        tweets.SetData(body, appendTweets, false);
+                                        return tweets.LastSetDataSize();
+                                    }));
 }
 
-std::string TwitterAPI::GetSearch(const std::string& query, const std::string& lang,
-                                  const std::string& sinceId, const std::string& maxId, std::string& count,
-                                  bool appendTweets, const std::string& resultType) {
-    if (!Authenticated() || query.empty()) return {};
+RequestOutcome TwitterAPI::GetSearch(const std::string& query, const std::string& lang,
+                                     const std::string& sinceId, const std::string& maxId, std::string& count,
+                                     TweetSet& tweets, bool appendTweets, const std::string& resultType) {
+    if (!Authenticated() || query.empty()) return NotSent(false);
     if (SKDFuncs::LeadingNumber(count) > 100) count = "100";
     if (!(SKDFuncs::LeadingNumber(count) >= 10)) count = "10";
-    if (m_apiVersion == ApiVersion::V2) return SearchV2(query, lang, sinceId, maxId, count, appendTweets);
+    if (m_apiVersion == ApiVersion::V2)
+        return SearchV2(query, lang, sinceId, maxId, count, tweets, appendTweets);
 
     // A control character cannot stand in a URL (the HTTP layer refuses it); as a blank it
     // still separates the words of the query.
@@ -254,17 +248,19 @@ std::string TwitterAPI::GetSearch(const std::string& query, const std::string& l
     if (!sinceId.empty()) pathAndQuery += "&since_id=" + EncodeParam(sinceId);
     if (m_exactTexts) pathAndQuery += "&tweet_mode=extended";
 
-    Exchange exchange = PageExchange(
-        "GetSearch", pathAndQuery, ResourceFamily::Search, Retry::Step,
-        [this, appendTweets](const std::string& body) { Tweets.SetData(body, appendTweets, true); });
+    Exchange exchange = PageExchange("GetSearch", pathAndQuery, ResourceFamily::Search, Retry::Step,
+                                     [&tweets, appendTweets](const std::string& body) {
+                                         tweets.SetData(body, appendTweets, true);
+                                         return tweets.LastSetDataSize();
+                                     });
     exchange.question = kTroubleAccessing;
     exchange.viaProxy = !m_proxyServer.empty();
     exchange.declineMeansNoAccess = true;
     return RunExchange(exchange);
 }
 
-std::string TwitterAPI::GetFollowerIds(const std::string& screenName) {
-    if (screenName.empty()) return {};
+RequestOutcome TwitterAPI::GetFollowerIds(const std::string& screenName) {
+    if (screenName.empty()) return NotSent(false);
     Exchange exchange;
     exchange.methodName = "GetFollowerIds";
     exchange.url =
@@ -295,7 +291,7 @@ std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::str
             request->Abort();
             return {};
         }
-        JSONDeserializer reader(m_toolkit.Yielder());
+        JSONDeserializer reader(Yield([this] { m_host.LetEventsRun(); }));
         reader.Read(request->ResponseText(), false);
         const std::string token = reader.GetElementInObject(1, "access_token");
         if (reader.GetElementInObject(1, "token_type") != "bearer" || token.empty()) {
@@ -316,9 +312,9 @@ std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::str
 
 // --- The v2 dialect ---
 
-std::string TwitterAPI::SearchV2(const std::string& query, const std::string& lang,
-                                 const std::string& sinceId, const std::string& maxId,
-                                 const std::string& count, bool appendTweets) {
+RequestOutcome TwitterAPI::SearchV2(const std::string& query, const std::string& lang,
+                                    const std::string& sinceId, const std::string& maxId,
+                                    const std::string& count, TweetSet& tweets, bool appendTweets) {
     // v2 refuses since_id beside start_time; the recent search refuses a start beyond its
     // 7 days, and the full archive without one searches only the last 30.
     std::time_t start = sinceId.empty() ? m_searchStartTime : 0;
@@ -327,8 +323,8 @@ std::string TwitterAPI::SearchV2(const std::string& query, const std::string& la
     const std::string untilId = maxId.empty() ? "" : V2Translator::IdPlusOne(maxId);
     Exchange exchange = PageExchange(
         "GetSearch", V2Request::Search(m_fullArchiveSearch, query, lang, sinceId, untilId, count, start),
-        ResourceFamily::Search, Retry::Step, [this, appendTweets](const std::string& body) {
-            HandTweetsV2(body, appendTweets, true, "GetSearch");
+        ResourceFamily::Search, Retry::Step, [this, &tweets, appendTweets](const std::string& body) {
+            return HandTweetsV2(body, tweets, appendTweets, true, "GetSearch");
         });
     exchange.question = kTroubleAccessing;
     exchange.viaProxy = !m_proxyServer.empty();
@@ -337,33 +333,37 @@ std::string TwitterAPI::SearchV2(const std::string& query, const std::string& la
     return RunExchange(exchange);
 }
 
-std::string TwitterAPI::UserTimeLineV2(const std::string& user, bool userIsScreenName,
-                                       const std::string& sinceId, const std::string& maxId,
-                                       const std::string& count, bool appendTweets) {
-    const std::string userId = userIsScreenName ? UserIdOf(user, "GetUserTimeLine") : user;
-    if (userId.empty()) return kFailed;
+RequestOutcome TwitterAPI::UserTimeLineV2(const std::string& user, bool userIsScreenName,
+                                          const std::string& sinceId, const std::string& maxId,
+                                          const std::string& count, TweetSet& tweets, bool appendTweets) {
+    RequestOutcome failure;
+    const std::string userId = userIsScreenName ? UserIdOf(user, "GetUserTimeLine", &failure) : user;
+    if (userId.empty()) return failure;
     const std::string untilId = maxId.empty() ? "" : V2Translator::IdPlusOne(maxId);
-    return RunExchange(PageExchange("GetUserTimeLine", V2Request::UserPosts(userId, sinceId, untilId, count),
-                                    ResourceFamily::UserTimeline, Retry::Step,
-                                    [this, appendTweets](const std::string& body) {
-                                        HandTweetsV2(body, appendTweets, false, "GetUserTimeLine");
-                                    }));
+    return RunExchange(PageExchange(
+        "GetUserTimeLine", V2Request::UserPosts(userId, sinceId, untilId, count),
+        ResourceFamily::UserTimeline, Retry::Step, [this, &tweets, appendTweets](const std::string& body) {
+            return HandTweetsV2(body, tweets, appendTweets, false, "GetUserTimeLine");
+        }));
 }
 
-std::string TwitterAPI::ListRequestV2(bool followers, const char* methodName, ResourceFamily family,
-                                      const std::string& userId, const std::string& screenName,
-                                      const std::string& count, bool appendUsers) {
-    const std::string id = userId.empty() ? UserIdOf(screenName, methodName) : userId;
-    if (id.empty()) return kFailed;
-    const std::string cursor = Users.NextCursor();
+RequestOutcome TwitterAPI::ListRequestV2(bool followers, const char* methodName, ResourceFamily family,
+                                         const std::string& userId, const std::string& screenName,
+                                         const std::string& count, UserSet& users, bool appendUsers) {
+    RequestOutcome failure;
+    const std::string id = userId.empty() ? UserIdOf(screenName, methodName, &failure) : userId;
+    if (id.empty()) return failure;
+    const std::string cursor = users.NextCursor();
     const std::string token = cursor == "-1" ? "" : cursor;
     return RunExchange(PageExchange(methodName, V2Request::Follows(id, followers, count, token), family,
-                                    Retry::Resend, [this, appendUsers, methodName](const std::string& body) {
-                                        HandUsersV2(body, appendUsers, true, methodName);
+                                    Retry::Resend,
+                                    [this, &users, appendUsers, methodName](const std::string& body) {
+                                        return HandUsersV2(body, users, appendUsers, true, methodName);
                                     }));
 }
 
-std::string TwitterAPI::UserIdOf(const std::string& screenName, const char* methodName) {
+std::string TwitterAPI::UserIdOf(const std::string& screenName, const char* methodName,
+                                 RequestOutcome* failure) {
     std::string key = screenName;
     for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (const auto known = m_userIds.find(key); known != m_userIds.end()) return known->second;
@@ -373,50 +373,65 @@ std::string TwitterAPI::UserIdOf(const std::string& screenName, const char* meth
     exchange.url = Url(V2Request::UserByName(screenName));
     exchange.retry = Retry::Step;
     std::string id;
-    exchange.handBody = [this, &id](const std::string& body) { id = m_v2.UserId(body); };
-    if (RunExchange(exchange) == kFailed) return {};
+    exchange.handBody = [this, &id](const std::string& body) {
+        id = m_v2.UserId(body);
+        return id.empty() ? 0 : 1;
+    };
+    RequestOutcome asked = RunExchange(exchange);
+    if (!asked.Answered()) {
+        *failure = std::move(asked);
+        return {};
+    }
     if (id.empty()) {
         // An unknown account: v2 answers 200 with an error, v1.1 answered 404, and the
         // workflows take it as v1.1's lasting refusal.
-        m_failed = true;
+        failure->status = RequestOutcome::Status::Refused;
+        failure->httpStatus = 404;
+        failure->reason = "Not Found";
+        failure->serviceError = m_v2.ErrorAnswer(asked.body);
         m_lastResponseCode = "404:Not Found";
-        const std::string why = m_v2.ErrorAnswer(m_responseText);
-        if (!why.empty()) m_lastResponseCode += ": " + why;
+        if (!failure->serviceError.empty()) m_lastResponseCode += ": " + failure->serviceError;
+        failure->responseCode = m_lastResponseCode;
+        failure->url = asked.url;
         return {};
     }
     m_userIds.emplace(key, id);
     return id;
 }
 
-void TwitterAPI::HandTweetsV2(const std::string& body, bool appendTweets, bool search,
-                              const std::string& methodName) {
+int TwitterAPI::HandTweetsV2(const std::string& body, TweetSet& tweets, bool appendTweets, bool search,
+                             const std::string& methodName) {
     const std::optional<std::string> page = m_v2.TweetPage(body, search);
-    Tweets.SetData(page ? *page : body, appendTweets, search);
+    tweets.SetData(page ? *page : body, appendTweets, search);
     LogPartialErrors(methodName);
+    return tweets.LastSetDataSize();
 }
 
-void TwitterAPI::HandUsersV2(const std::string& body, bool appendUsers, bool list,
-                             const std::string& methodName) {
+int TwitterAPI::HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
+                            const std::string& methodName) {
     const std::optional<std::string> page = m_v2.UserPage(body, list);
-    Users.SetData(page ? *page : body, appendUsers, list);
+    const int before = appendUsers ? users.Count() : 0;
+    users.SetData(page ? *page : body, appendUsers, list);
     LogPartialErrors(methodName);
+    return users.Count() - before;
 }
 
 void TwitterAPI::LogPartialErrors(const std::string& methodName) {
-    if (!m_errorLog) return;
-    for (const std::string& kind : m_v2.ErrorKinds()) m_errorLog(methodName + ": partial answer, " + kind);
+    for (const std::string& kind : m_v2.ErrorKinds())
+        m_host.ErrorLine(methodName + ": partial answer, " + kind);
 }
 
-std::optional<std::vector<TweetCountDay>> TwitterAPI::GetTweetCounts(const std::string& query,
-                                                                     const std::string& lang,
-                                                                     std::time_t startTime,
-                                                                     std::time_t endTime) {
-    if (!Authenticated() || query.empty()) return std::nullopt;
+TwitterAPI::Counts TwitterAPI::GetTweetCounts(const std::string& query, const std::string& lang,
+                                              std::time_t startTime, std::time_t endTime) {
+    Counts counts;
+    if (!Authenticated() || query.empty()) {
+        counts.outcome = NotSent(true);
+        return counts;
+    }
     // Bounds the service would refuse: a recent count reaching past its 7 days, an end less
     // than 10 seconds ago. Without them it counts its whole reach up to now.
     if (!m_fullArchiveSearch && startTime > 0 && startTime < m_clock() - kRecentSearchReach) startTime = 0;
     if (endTime > m_clock() - 10) endTime = 0;
-    std::vector<TweetCountDay> days;
     std::string token;
     do {
         std::optional<std::vector<V2Translator::Count>> page;
@@ -427,13 +442,22 @@ std::optional<std::vector<TweetCountDay>> TwitterAPI::GetTweetCounts(const std::
         exchange.url = Url(V2Request::Counts(m_fullArchiveSearch, query, lang, startTime, endTime, token));
         exchange.retry = Retry::Step;
         exchange.paced = m_fullArchiveSearch;
-        exchange.handBody = [this, &page, &next](const std::string& body) { page = m_v2.Counts(body, next); };
-        if (RunExchange(exchange) == kFailed || !page) return std::nullopt;
-        for (V2Translator::Count& count : *page) days.push_back({std::move(count.date), count.posts});
+        exchange.handBody = [this, &page, &next](const std::string& body) {
+            page = m_v2.Counts(body, next);
+            return page ? static_cast<int>(page->size()) : 0;
+        };
+        counts.outcome = RunExchange(exchange);
+        if (!counts.outcome.Answered()) return counts;
+        if (!page) {
+            // An answer that holds no counts gives none, however it was answered.
+            counts.outcome.status = RequestOutcome::Status::Failed;
+            return counts;
+        }
+        for (V2Translator::Count& count : *page) counts.days.push_back({std::move(count.date), count.posts});
         if (next == token) break;  // a token that does not move would never end
         token = next;
     } while (!token.empty());
-    return days;
+    return counts;
 }
 
 // --- The exchange ---
@@ -442,10 +466,9 @@ std::string TwitterAPI::Url(const std::string& pathAndQuery) const {
     return m_apiBase + pathAndQuery;
 }
 
-TwitterAPI::AutoRetry TwitterAPI::NextAutoRetry() {
-    if (!m_autoRetry) return AutoRetry::Ask;
-    const AutoRetry answer = m_autoRetry(m_autoRetries);
-    if (answer == AutoRetry::Retry) ++m_autoRetries;
+ExchangeHost::AutoRetry TwitterAPI::NextAutoRetry() {
+    const ExchangeHost::AutoRetry answer = m_host.RetryOnItsOwn(m_autoRetries);
+    if (answer == ExchangeHost::AutoRetry::Retry) ++m_autoRetries;
     return answer;
 }
 
@@ -455,38 +478,50 @@ bool TwitterAPI::ServerErrorAnswered() const {
 
 bool TwitterAPI::AskToRetry(const Exchange& exchange, const std::string& error) {
     // The question cannot say what went wrong; the log can.
-    if (m_errorLog) m_errorLog(exchange.methodName + ": " + error);
+    m_host.ErrorLine(exchange.methodName + ": " + error);
     switch (NextAutoRetry()) {
-        case AutoRetry::Retry:
+        case ExchangeHost::AutoRetry::Retry:
             return true;
-        case AutoRetry::GiveUp:
+        case ExchangeHost::AutoRetry::GiveUp:
             return false;
-        case AutoRetry::Ask:
+        case ExchangeHost::AutoRetry::Ask:
             break;
     }
-    return m_toolkit.MessageBox(exchange.question, "Recoverable error within " + exchange.methodName,
-                                MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes;
+    return m_host.AskToRetry(exchange.question, "Recoverable error within " + exchange.methodName);
 }
 
-std::string TwitterAPI::RunExchange(const Exchange& exchange) {
+RequestOutcome TwitterAPI::RunExchange(const Exchange& exchange) {
+    m_autoRetries = 0;
     try {
-        m_autoRetries = 0;
         for (int tooFast = 0;;) {
             m_tooFast = false;
-            std::string body = RunExchangeOnce(exchange);
+            m_outcome = RequestOutcome{};
+            m_outcome.url = exchange.url;
+            std::optional<std::string> body = RunExchangeOnce(exchange);
+            if (body) {
+                m_outcome.status = RequestOutcome::Status::Answered;
+                m_outcome.body = std::move(*body);
+                break;
+            }
+            if (m_outcome.status != RequestOutcome::Status::Refused)
+                m_outcome.status = RequestOutcome::Status::Failed;
             // Requests left and still a 429: faster than the service allows; KeepPace waits.
-            if (body == kFailed && m_tooFast && ++tooFast <= kMaxTooFastRetries) continue;
-            // A server error asks no question; only the policy may send the request again.
-            if (body != kFailed || !ServerErrorAnswered() || NextAutoRetry() != AutoRetry::Retry) return body;
+            if (m_tooFast && ++tooFast <= kMaxTooFastRetries) continue;
+            // A server error asks no question; only the host may send the request again.
+            if (!ServerErrorAnswered() || NextAutoRetry() != ExchangeHost::AutoRetry::Retry) break;
         }
     } catch (const RequestAborted&) {
         // Dropped on the caller's word: the page in flight is lost, as if never asked for.
-        m_failed = true;
-        return kFailed;
+        m_outcome.status = RequestOutcome::Status::Cancelled;
+        m_outcome.body.clear();
     }
+    m_outcome.responseCode = m_lastResponseCode;
+    if (m_outcome.httpStatus == 429 && exchange.family && Window(*exchange.family).reset != 0)
+        m_outcome.retryAt = static_cast<std::time_t>(Window(*exchange.family).reset);
+    return std::move(m_outcome);
 }
 
-std::string TwitterAPI::RunExchangeOnce(const Exchange& exchange) {
+std::optional<std::string> TwitterAPI::RunExchangeOnce(const Exchange& exchange) {
     std::unique_ptr<HttpRequest> request;
     std::optional<std::string> result;
     if (exchange.retry == Retry::Resend) {
@@ -506,13 +541,13 @@ std::string TwitterAPI::RunExchangeOnce(const Exchange& exchange) {
     } else {
         result = Perform(request, exchange);
     }
-    if (result) return *result;
+    if (result) return result;
+    if (m_outcome.status == RequestOutcome::Status::Refused) return std::nullopt;
 
     // The user declined to retry.
     if (request) request->Abort();
-    m_failed = true;
     if (exchange.declineMeansNoAccess) m_lastResponseCode = kCouldNotAccess;
-    return kFailed;
+    return std::nullopt;
 }
 
 std::optional<std::string> TwitterAPI::Perform(std::unique_ptr<HttpRequest>& request,
@@ -524,12 +559,12 @@ std::optional<std::string> TwitterAPI::Perform(std::unique_ptr<HttpRequest>& req
     };
     if (!step([&] { request = m_requestFactory(); })) return std::nullopt;
     request->SetWaitHook([this] {
-        if (m_waitWatch) m_waitWatch(true);
-        m_toolkit.DoEvents();
-        return !(m_cancelCheck && m_cancelCheck());
+        m_host.Waiting(true);
+        m_host.LetEventsRun();
+        return !m_host.CancelRequested();
     });
     if (exchange.viaProxy) {
-        m_toolkit.MessageBox("Testing connection via proxy", "Test", MsgButtons::OK, MsgIcon::Information);
+        m_host.Note("Testing connection via proxy", "Test");
         if (!step([&] { request->SetProxy(ProxySetting::Proxy, m_proxyServer, ""); })) return std::nullopt;
     }
     if (!step([&] { request->Open("GET", exchange.url, false); })) return std::nullopt;
@@ -539,13 +574,11 @@ std::optional<std::string> TwitterAPI::Perform(std::unique_ptr<HttpRequest>& req
     if (exchange.paced) KeepPace();
     if (!step([&] { request->Send(); })) return std::nullopt;
     if (exchange.paced) m_lastPacedSend = std::chrono::steady_clock::now();
-    // The watch hears the end of the wait on every way out, a cancel's exception included.
+    // The host hears the end of the wait on every way out, a cancel's exception included.
     struct WaitEnd {
-        const std::function<void(bool)>& watch;
-        ~WaitEnd() {
-            if (watch) watch(false);
-        }
-    } waitEnd{m_waitWatch};
+        ExchangeHost& host;
+        ~WaitEnd() { host.Waiting(false); }
+    } waitEnd{m_host};
     if (!step([&] { request->WaitForResponse(kResponseWaitSeconds); })) return std::nullopt;
     return Receive(*request, exchange);
 }
@@ -558,38 +591,42 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
     };
     int status = 0;
     if (!step([&] { status = request.Status(); })) return std::nullopt;
+    auto readCode = [&] {
+        m_outcome.httpStatus = request.Status();
+        m_outcome.reason = request.StatusText();
+        m_lastResponseCode = std::to_string(m_outcome.httpStatus) + ":" + m_outcome.reason;
+    };
     if (status != 200) {
-        if (!step(
-                [&] { m_lastResponseCode = std::to_string(request.Status()) + ":" + request.StatusText(); }))
-            return std::nullopt;
+        if (!step(readCode)) return std::nullopt;
         ReadRefusal(request, status, exchange);
         if (!step([&] { request.Abort(); })) return std::nullopt;
-        m_failed = true;
-        return std::string(kFailed);
+        m_outcome.status = RequestOutcome::Status::Refused;
+        return std::nullopt;
     }
 
-    if (!ResendStep(request, exchange, [&] { m_responseText = ReadPage(request, exchange); }))
+    std::string body;
+    if (!ResendStep(request, exchange, [&] { body = ReadPage(request, exchange); })) return std::nullopt;
+    // An answer that came but could not be taken is still there to be seen.
+    auto declined = [&] {
+        m_outcome.body = std::move(body);
         return std::nullopt;
-    if (exchange.family && !ReadQuotaHeaders(request, exchange)) return std::nullopt;
-    if (!step([&] { m_lastResponseCode = std::to_string(request.Status()) + ":" + request.StatusText(); }))
-        return std::nullopt;
-    if (exchange.handBody && !step([&] { exchange.handBody(m_responseText); })) return std::nullopt;
-    m_failed = false;
-    if (exchange.family && m_bodyTap)
-        m_bodyTap(*exchange.family, exchange.url, m_responseText, m_pageRecords);
-    return m_responseText;
+    };
+    if (exchange.family && !ReadQuotaHeaders(request, exchange)) return declined();
+    if (!step(readCode)) return declined();
+    if (exchange.handBody && !step([&] { m_outcome.records = exchange.handBody(body); })) return declined();
+    return body;
 }
 
 std::string TwitterAPI::ReadPage(HttpRequest& request, const Exchange& exchange) {
     std::string body = request.ResponseText();
-    m_pageRecords = PageRecords{};
+    m_outcome.pageRecords = PageRecords{};
     // A page of records that is not one (a portal's HTML, a body cut short) is an error of
     // the exchange, not a last page: no record is taken from it.
     if (exchange.handBody) {
         // The readers of the page read past its end: room for them spares a copy each.
         body.reserve(body.size() + PageCheck::kReadPastEnd);
         if (const std::optional<std::string> problem =
-                PageCheck::Problem(body, body.capacity() - body.size(), &m_pageRecords)) {
+                PageCheck::Problem(body, body.capacity() - body.size(), &m_outcome.pageRecords)) {
             m_lastResponseCode = "Unreadable page (" + *problem + ")";
             throw HttpError("the answer is not a readable page: " + *problem);
         }
@@ -618,10 +655,6 @@ bool TwitterAPI::ResendStep(HttpRequest& request, const Exchange& exchange,
         action);
 }
 
-bool TwitterAPI::V11AccessRefused() const {
-    return m_lastResponseCode.ends_with(kV11NotInAccess);
-}
-
 void TwitterAPI::ReadRefusal(HttpRequest& request, int status, const Exchange& exchange) {
     std::string body;
     try {
@@ -630,11 +663,14 @@ void TwitterAPI::ReadRefusal(HttpRequest& request, int status, const Exchange& e
         return;  // a refusal without a readable body says no more than its status
     }
     if (m_apiVersion == ApiVersion::V1_1) {
-        if (status == 403 && body.find("\"code\":453") != std::string::npos)
-            m_lastResponseCode += std::string(": ") + kV11NotInAccess;
+        if (status == 403 && body.find("\"code\":453") != std::string::npos) {
+            m_outcome.serviceError = RequestOutcome::kV11NotInAccess;
+            m_lastResponseCode += std::string(": ") + RequestOutcome::kV11NotInAccess;
+        }
         return;
     }
     const std::string why = m_v2.ErrorAnswer(body);
+    m_outcome.serviceError = why;
     if (!why.empty()) m_lastResponseCode += ": " + why;
     if (status == 429 && exchange.paced) {
         try {
@@ -649,8 +685,8 @@ void TwitterAPI::KeepPace() {
     // A little over the second, so that no jitter on the way makes two arrive closer.
     const auto due = m_lastPacedSend + std::chrono::milliseconds(1050);
     while (std::chrono::steady_clock::now() < due) {
-        m_toolkit.DoEvents();
-        if (m_cancelCheck && m_cancelCheck()) throw RequestAborted("cancelled while keeping the pace");
+        m_host.LetEventsRun();
+        if (m_host.CancelRequested()) throw RequestAborted("cancelled while keeping the pace");
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }

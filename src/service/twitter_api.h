@@ -15,8 +15,9 @@
 #include "core/skd_funcs.h"
 #include "core/tweet_set.h"
 #include "core/user_set.h"
-#include "platform/toolkit.h"
+#include "service/exchange_host.h"
 #include "service/http_request.h"
+#include "service/request_outcome.h"
 #include "service/v2_translator.h"
 
 namespace marlin {
@@ -45,46 +46,33 @@ struct QuotaWindow {
 
 // The client of the service's REST API, v1.1 or (SetApiVersion) v2. Every request method
 // makes one exchange through a fresh request object, records the family's quota headers
-// and hands the body to Tweets or Users; a v2 body goes as the v1.1 page of the same posts
-// or users (V2Translator), so the records are the same in both dialects. Request methods return the body,
-// "Failed", or the empty text when nothing was sent. Everything runs on the calling (user-interface) thread.
+// and hands the body to the caller's record set; a v2 body goes as the v1.1 page of the
+// same posts or users (V2Translator), so the records are the same in both dialects. The
+// client holds no records: the set is the caller's, filled inside the exchange so that a
+// page that cannot be taken whole is asked about (and sent again) like any other fault of
+// the exchange. Every request method returns how it ended (RequestOutcome). Everything
+// runs on the calling thread; the host lets its events run while a request waits.
 class TwitterAPI {
   public:
     static constexpr const char* kDefaultApiBase = "https://api.twitter.com";
-    static constexpr const char* kFailed = "Failed";
 
     // The current time, seconds since 1970 UTC; replaceable so tests can fix the clock.
     using UtcClock = std::function<std::time_t()>;
 
     // apiBase is scheme, host and port without a trailing path, e.g. "http://127.0.0.1:8080".
-    TwitterAPI(Toolkit& toolkit, HttpRequestFactory requestFactory, std::string apiBase = kDefaultApiBase);
+    TwitterAPI(ExchangeHost& host, HttpRequestFactory requestFactory, std::string apiBase = kDefaultApiBase);
     TwitterAPI(const TwitterAPI&) = delete;
     TwitterAPI& operator=(const TwitterAPI&) = delete;
-
-    // Records of the status requests and of the user requests.
-    TweetSet Tweets;
-    UserSet Users;
 
     // --- Properties ---
     // Proxy as host:port, stored without any check; only searches use it.
     const std::string& ProxyServer() const { return m_proxyServer; }
     void SetProxyServer(const std::string& server) { m_proxyServer = server; }
-    // Texts whole and with every character ("Keep Texts Exactly"): the status requests ask
-    // for tweet_mode=extended and both record sets keep every character.
+    // Texts whole ("Keep Texts Exactly"): the status requests ask for tweet_mode=extended.
     bool ExactTexts() const { return m_exactTexts; }
-    void SetExactTexts(bool on);
-    // Returns the last HTTP request response code: status and status text joined by ":".
-    const std::string& LastResponseCode() const { return m_lastResponseCode; }
-    // True when the last answer refused a v1.1 request the application's access does not
-    // cover (403, code 453): every further v1.1 request would be refused the same way.
-    bool V11AccessRefused() const;
-    // Returns the number of records in the last response: -1 after a failed request,
-    // otherwise the tweets the last page added (users are not counted).
-    int32_t LastResponseCount() const;
+    void SetExactTexts(bool on) { m_exactTexts = on; }
     // Returns bearer token (if created).
     const std::string& BearerToken() const { return m_bearerToken; }
-    // Returns the raw JSON text of the last response with status 200.
-    const std::string& ResponseText() const { return m_responseText; }
 
     int16_t UTLRateLimitRemaining() const { return Window(ResourceFamily::UserTimeline).remaining; }
     int16_t UTLRateLimit() const { return Window(ResourceFamily::UserTimeline).limit; }
@@ -103,31 +91,33 @@ class TwitterAPI {
     SKDFuncs::DateValue NextLimitReset(ResourceFamily family) const;
 
     // --- Methods ---
-    // An error of the exchange asks "Try again?" (Yes/No). GetSearch, GetUserTimeLine and
-    // GetUsersLookUp repeat the failed step on Yes, as often as asked; No gives "Failed".
-    // A caller that scripts the answers must queue a No, or a fault that stays (a missing
-    // header) is asked about for ever.
+    // An error of the exchange asks the host "Try again?" (Yes/No). GetSearch,
+    // GetUserTimeLine and GetUsersLookUp repeat the failed step on Yes, as often as asked; No
+    // ends the request Failed. A host that scripts the answers must give a No, or a fault
+    // that stays (a missing header) is asked about for ever.
 
-    // Profiles of up to 100 users, ids or screen names separated by commas; the id list
-    // wins when both are given. Both empty: nothing is sent and the request counts as failed.
-    std::string GetUsersLookUp(const std::string& userIdList, const std::string& screenNameList,
-                               bool appendUsers);
+    // Profiles of up to 100 users, ids or screen names separated by commas, into `users`;
+    // the id list wins when both are given. Both empty: nothing is sent and the request
+    // counts as failed.
+    RequestOutcome GetUsersLookUp(const std::string& userIdList, const std::string& screenNameList,
+                                  UserSet& users, bool appendUsers);
     // One page of the accounts a user follows / that follow a user. With appendUsers
-    // false Users starts afresh from the first page, otherwise it continues from its
+    // false `users` starts afresh from the first page, otherwise it continues from its
     // cursor. Yes to the retry question sends the request once more, and an error of that
     // second attempt is thrown to the caller as HttpError.
-    std::string GetFriendsList(const std::string& userId, const std::string& screenName,
-                               const std::string& count, bool appendUsers);
-    std::string GetFollowersList(const std::string& userId, const std::string& screenName,
-                                 const std::string& count, bool appendUsers);
-    // One page of a user's timeline; user is a screen name or a numeric id.
-    std::string GetUserTimeLine(const std::string& user, bool userIsScreenName, const std::string& sinceId,
-                                const std::string& maxId, const std::string& count, bool appendTweets);
-    // One page of search results. count is clamped to 10..100 and the clamped text is
-    // written back.
-    std::string GetSearch(const std::string& query, const std::string& lang, const std::string& sinceId,
-                          const std::string& maxId, std::string& count, bool appendTweets,
-                          const std::string& resultType);
+    RequestOutcome GetFriendsList(const std::string& userId, const std::string& screenName,
+                                  const std::string& count, UserSet& users, bool appendUsers);
+    RequestOutcome GetFollowersList(const std::string& userId, const std::string& screenName,
+                                    const std::string& count, UserSet& users, bool appendUsers);
+    // One page of a user's timeline into `tweets`; user is a screen name or a numeric id.
+    RequestOutcome GetUserTimeLine(const std::string& user, bool userIsScreenName, const std::string& sinceId,
+                                   const std::string& maxId, const std::string& count, TweetSet& tweets,
+                                   bool appendTweets);
+    // One page of search results into `tweets`. count is clamped to 10..100 and the clamped
+    // text is written back.
+    RequestOutcome GetSearch(const std::string& query, const std::string& lang, const std::string& sinceId,
+                             const std::string& maxId, std::string& count, TweetSet& tweets,
+                             bool appendTweets, const std::string& resultType);
     // Creates/returns the bearer token required for app-only requests: the token, or the
     // empty text on any failure (nothing is shown, nothing else changes).
     std::string AuthAppAccess(const std::string& appName, const std::string& consumerKey,
@@ -137,11 +127,10 @@ class TwitterAPI {
     // without a token. AuthRefused: the service answered and refused the credentials.
     const std::string& AuthFailure() const { return m_authFailure; }
     bool AuthRefused() const { return m_authRefused; }
-    // Empties Tweets and Users; token, windows, proxy and last response are kept.
-    void Clear();
-    // The first page (up to 5000) of a user's follower ids. Updates no window; an error of
-    // the exchange is thrown to the caller as HttpError. Always v1.1: v2 has no id list.
-    std::string GetFollowerIds(const std::string& screenName);
+    // The first page (up to 5000) of a user's follower ids, in the outcome's body. Updates
+    // no window; an error of the exchange is thrown to the caller as HttpError. Always
+    // v1.1: v2 has no id list.
+    RequestOutcome GetFollowerIds(const std::string& screenName);
     // Local hour of day minus UTC hour of day, across the date line (minutes ignored).
     int16_t GetLocalUTCOffset() const;
 
@@ -157,45 +146,26 @@ class TwitterAPI {
     // none beyond the threshold is paid for. An update (since_id) never sends it: v2
     // refuses the two together.
     void SetSearchStartTime(std::time_t utcSeconds) { m_searchStartTime = utcSeconds; }
-    // The posts per day of a v2 query between the two times, every page of the answer;
-    // nothing when the exchange failed (after the usual retry handling).
-    std::optional<std::vector<TweetCountDay>> GetTweetCounts(const std::string& query,
-                                                             const std::string& lang, std::time_t startTime,
-                                                             std::time_t endTime);
-
-    // --- Automatic retries ---
-    // Asked before the retry question of a failed exchange and after a 5xx answer, with the
-    // number of automatic retries this request has had so far: Retry sends it again (the
-    // policy has waited already), Ask goes on as without a policy, GiveUp fails at once.
-    enum class AutoRetry { Retry, Ask, GiveUp };
-    using AutoRetryPolicy = std::function<AutoRetry(int attempt)>;
-    void SetAutoRetryPolicy(AutoRetryPolicy policy) { m_autoRetry = std::move(policy); }
+    // The posts per day of a v2 query between the two times, every page of the answer; the
+    // outcome of the last request (after the usual retry handling) says whether they came.
+    struct Counts {
+        RequestOutcome outcome;
+        std::vector<TweetCountDay> days;
+    };
+    Counts GetTweetCounts(const std::string& query, const std::string& lang, std::time_t startTime,
+                          std::time_t endTime);
 
     // --- Seams ---
     void SetClock(UtcClock clock) { m_clock = std::move(clock); }
-    // Receives one line naming the method and the exchange's own error before each retry question.
-    void SetErrorLog(std::function<void(const std::string& line)> log) { m_errorLog = std::move(log); }
-    // Asked while a request waits (window events run meanwhile); true drops the request
-    // and the method returns "Failed" with no question.
-    void SetCancelCheck(std::function<bool()> check) { m_cancelCheck = std::move(check); }
-    // Told while a request waits for its answer (true, again and again) and once the wait
-    // is over, however it ended (false).
-    void SetWaitWatch(std::function<void(bool waiting)> watch) { m_waitWatch = std::move(watch); }
-    // Receives the body of every successful request of a resource family, with the
-    // request's address and where the page check found its records, after the records
-    // have taken it (the raw archive keeps its objects).
-    using BodyTap = std::function<void(ResourceFamily family, const std::string& url, const std::string& body,
-                                       const PageRecords& records)>;
-    void SetBodyTap(BodyTap tap) { m_bodyTap = std::move(tap); }
 
   private:
     enum class Retry { Step, Resend, None };
     struct Exchange;
 
-    // One exchange with the method's retry handling: the body, or "Failed" after a refusal
-    // or a declined retry.
-    std::string RunExchange(const Exchange& exchange);
-    std::string RunExchangeOnce(const Exchange& exchange);
+    // One exchange with the method's retry handling.
+    RequestOutcome RunExchange(const Exchange& exchange);
+    // The body, or nothing after a refusal or a declined retry.
+    std::optional<std::string> RunExchangeOnce(const Exchange& exchange);
     // Creates, prepares and sends the request, then Receive; nothing when the user declined.
     std::optional<std::string> Perform(std::unique_ptr<HttpRequest>& request, const Exchange& exchange);
     // Reads the response into the client state and hands the body on.
@@ -207,28 +177,36 @@ class TwitterAPI {
     bool ResendStep(HttpRequest& request, const Exchange& exchange, const std::function<void()>& action);
     std::string ReadPage(HttpRequest& request, const Exchange& exchange);
     bool AskToRetry(const Exchange& exchange, const std::string& error);
-    AutoRetry NextAutoRetry();
+    ExchangeHost::AutoRetry NextAutoRetry();
     bool ServerErrorAnswered() const;
-    // An exchange whose body fills the tweet or the user set, with the usual retry question.
+    // An exchange whose body fills a record set (handBody gives the records it took), with
+    // the usual retry question.
     Exchange PageExchange(const char* methodName, const std::string& pathAndQuery, ResourceFamily family,
-                          Retry retry, std::function<void(const std::string&)> handBody) const;
-    std::string ListRequest(const char* path, const char* methodName, ResourceFamily family,
-                            const std::string& userId, const std::string& screenName,
-                            const std::string& count, bool appendUsers);
+                          Retry retry, std::function<int(const std::string&)> handBody) const;
+    RequestOutcome ListRequest(const char* path, const char* methodName, ResourceFamily family,
+                               const std::string& userId, const std::string& screenName,
+                               const std::string& count, UserSet& users, bool appendUsers);
     std::string Url(const std::string& pathAndQuery) const;
+    // A request that went nowhere: nothing to ask for, or (failed) a request that counts as failed.
+    RequestOutcome NotSent(bool failed);
 
     // The v2 dialect of the request methods.
-    std::string SearchV2(const std::string& query, const std::string& lang, const std::string& sinceId,
-                         const std::string& maxId, const std::string& count, bool appendTweets);
-    std::string UserTimeLineV2(const std::string& user, bool userIsScreenName, const std::string& sinceId,
-                               const std::string& maxId, const std::string& count, bool appendTweets);
-    std::string ListRequestV2(bool followers, const char* methodName, ResourceFamily family,
-                              const std::string& userId, const std::string& screenName,
-                              const std::string& count, bool appendUsers);
-    // The id of a screen name, asked for once a run; empty when the service gave none.
-    std::string UserIdOf(const std::string& screenName, const char* methodName);
-    void HandTweetsV2(const std::string& body, bool appendTweets, bool search, const std::string& methodName);
-    void HandUsersV2(const std::string& body, bool appendUsers, bool list, const std::string& methodName);
+    RequestOutcome SearchV2(const std::string& query, const std::string& lang, const std::string& sinceId,
+                            const std::string& maxId, const std::string& count, TweetSet& tweets,
+                            bool appendTweets);
+    RequestOutcome UserTimeLineV2(const std::string& user, bool userIsScreenName, const std::string& sinceId,
+                                  const std::string& maxId, const std::string& count, TweetSet& tweets,
+                                  bool appendTweets);
+    RequestOutcome ListRequestV2(bool followers, const char* methodName, ResourceFamily family,
+                                 const std::string& userId, const std::string& screenName,
+                                 const std::string& count, UserSet& users, bool appendUsers);
+    // The id of a screen name, asked for once a run; empty when the service gave none
+    // (*failure then says how the request for it ended).
+    std::string UserIdOf(const std::string& screenName, const char* methodName, RequestOutcome* failure);
+    int HandTweetsV2(const std::string& body, TweetSet& tweets, bool appendTweets, bool search,
+                     const std::string& methodName);
+    int HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
+                    const std::string& methodName);
     void LogPartialErrors(const std::string& methodName);
     // What a refusal's body says goes after the status in the response code.
     void ReadRefusal(HttpRequest& request, int status, const Exchange& exchange);
@@ -237,27 +215,23 @@ class TwitterAPI {
     bool Authenticated() const { return !m_appName.empty() && !m_bearerToken.empty(); }
     QuotaWindow& MutableWindow(ResourceFamily family) { return m_windows[static_cast<size_t>(family)]; }
 
-    Toolkit& m_toolkit;
+    ExchangeHost& m_host;
     HttpRequestFactory m_requestFactory;
     std::string m_apiBase;
     UtcClock m_clock;
-    std::function<void(const std::string&)> m_errorLog;
-    std::function<bool()> m_cancelCheck;
-    std::function<void(bool)> m_waitWatch;
-    BodyTap m_bodyTap;
-    PageRecords m_pageRecords;  // where the records of m_responseText lie
 
     std::string m_bearerToken;
     std::string m_authFailure;
     bool m_authRefused = false;
     std::string m_appName;
-    std::string m_responseText;
+    // The response code the log shows, kept from one request to the next: a request that
+    // produced none of its own (a declined retry) reports the last one, as it always has.
     std::string m_lastResponseCode;
-    bool m_failed = false;
+    // The request in progress: how it is ending so far.
+    RequestOutcome m_outcome;
     bool m_exactTexts = false;
     std::string m_proxyServer;
     std::array<QuotaWindow, 5> m_windows;
-    AutoRetryPolicy m_autoRetry;
     int m_autoRetries = 0;  // automatic retries of the request in progress
 
     ApiVersion m_apiVersion = ApiVersion::V1_1;

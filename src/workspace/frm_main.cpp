@@ -1,7 +1,5 @@
 #include "workspace/frm_main.h"
 
-#include "workspace/retrieval/unattended_mode.h"
-
 namespace marlin {
 
 frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::string apiBase,
@@ -12,7 +10,6 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_session(*m_state, m_tweets.Files()),
       m_users(*m_state, m_tweets),
       m_export(*m_state),
-      m_archive(*m_state),
       m_estimate(*m_state) {
     WireParts();
 }
@@ -23,7 +20,6 @@ void frmMain::WireParts() {
     m_users.SetStatusTimerSwitch([this](bool on) { m_session.Timer1.SetEnabled(on); });
     W().Tweets.mContinueBack.SetAction([this] { mContinueBack_Click(); });
     W().Tweets.QuitGet.SetClickAction([this] { QuitGet_Click(); });
-    UnattendedMode::Install(W());
 }
 
 void frmMain::QuitGet_Click() {

@@ -9,7 +9,6 @@
 #include "service/http_request.h"
 #include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
-#include "workspace/retrieval/response_archive.h"
 #include "workspace/retrieval/search_volume_estimate.h"
 #include "workspace/session/window_session.h"
 #include "workspace/tweets/tweet_side.h"
@@ -58,9 +57,6 @@ class frmMain {
     void QuitGet_Click();
     // Tools › "Continue Back to Threshold": the search or the timelines the table came from.
     void mContinueBack_Click();
-    void RetrieveSearch(const std::string& query, const std::string& sinceId) {
-        m_tweets.Search().RetrieveSearch(query, sinceId);
-    }
 
     // ---- Tweets table and its files
     void ShowTweets(bool append) { m_tweets.View().ShowTweets(append); }
@@ -115,9 +111,6 @@ class frmMain {
     void GetAllUTL_Click() { m_users.Timelines().GetAllUTL_Click(); }
     void UpdateUTL_Click() { m_users.Timelines().UpdateUTL_Click(); }
     void UserList_DblClick() { m_users.Timelines().UserList_DblClick(); }
-    void RetrieveTimeline(const std::string& user, const std::string& sinceId) {
-        m_users.Timelines().RetrieveTimeline(user, sinceId);
-    }
     // The User list and its menu
     void mGetUserFollowers_Click() { m_users.List().mGetUserFollowers_Click(); }
     void mGetUserFriends_Click() { m_users.List().mGetUserFriends_Click(); }
@@ -136,11 +129,11 @@ class frmMain {
     void GUFOp_Click(int index) { m_users.List().GUFOp_Click(index); }
     void GetFF_Click(int index) { m_users.List().GetFF_Click(index); }
     // The user tables
-    void GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId, bool update) {
-        m_users.Profiles().GetUsers(client, list, userId, update);
+    void GetUsers(CaptureEngine& engine, const std::vector<std::string>& list, bool userId, bool update) {
+        m_users.Profiles().GetUsers(engine, list, userId, update);
     }
-    void FillUserTable(TwitterAPI& client, bool withTweetStats) {
-        m_users.Profiles().FillUserTable(client, withTweetStats);
+    void FillUserTable(const UserSet& users, bool withTweetStats) {
+        m_users.Profiles().FillUserTable(users, withTweetStats);
     }
     void mCopyUT_Click() { m_users.Profiles().mCopyUT_Click(); }
     void UserTable_ColumnClick(int position) { m_users.Profiles().UserTable_ColumnClick(position); }
@@ -177,7 +170,6 @@ class frmMain {
     WindowSession m_session;
     UserSide m_users;
     ExportCommands m_export;
-    ResponseArchive m_archive;
     SearchVolumeEstimate m_estimate;
 };
 

@@ -6,26 +6,36 @@ MainWindowState::MainWindowState(Toolkit& toolkit, HttpRequestFactory requestFac
                                  std::filesystem::path appFolder)
     : Tk(toolkit),
       AppFolder(std::move(appFolder)),
-      Twitter(toolkit, requestFactory, apiBase),
-      UTwitter(toolkit, requestFactory, apiBase),
-      Window(kApplicationTitle) {
+      Window(kApplicationTitle),
+      Engine({requestFactory, apiBase, AppFolder}, m_windowEvents),
+      TableEngine({requestFactory, apiBase, AppFolder}, m_windowEvents, Engine.State()),
+      Run(Engine.State()) {
     // A Linux build of the visualiser carries no ".exe"; the user can point elsewhere.
     Settings.LMPATH = (AppFolder / "Lumen").string();
-    for (TwitterAPI* client : {&Twitter, &UTwitter}) {
-        client->SetErrorLog([this](const std::string& line) {
-            Events().Log(line);
-            Progress.ScrollToLast();
-        });
-        // "Cancel " (or closing the window) while a page is on its way drops that page.
-        client->SetCancelCheck([this] { return Run.Cancelled(); });
-        client->SetWaitWatch([this](bool waiting) {
-            if (waiting) {
-                RetrievalBar.RequestWaiting();
-            } else {
-                RetrievalBar.RequestAnswered();
-            }
-        });
-    }
+}
+
+void MainWindowState::SetEvents(CaptureEvents* events) {
+    m_events = events ? events : &m_windowEvents;
+    Engine.SetEvents(*m_events);
+    TableEngine.SetEvents(*m_events);
+}
+
+CaptureRequest MainWindowState::Request(CaptureKind kind) const {
+    CaptureRequest request;
+    request.kind = kind;
+    request.query = Tweets.SearchQuery.Text();
+    request.backTo = Tweets.EarlyDate.Value();
+    request.language = Settings.SearchLang;
+    request.dialect = Settings.ApiV2 ? CaptureDialect::V2 : CaptureDialect::V1_1;
+    request.fullArchive = Settings.FullArchiveSearch;
+    request.exactTexts = Settings.ExactTexts;
+    request.archive.keepRaw = Settings.KeepRawResponses;
+    request.archive.file = Settings.ArchiveFile;
+    request.archive.lookupName = Users.UserTableName.at(static_cast<std::size_t>(Users.CurUserTable));
+    request.limits.waitForQuota = Settings.WaitForQuota;
+    request.limits.retryDelays = Settings.RetryDelays;
+    request.pricePerPostRead = Settings.PricePerPostRead;
+    return request;
 }
 
 UserControls::UserControls() {
@@ -60,8 +70,8 @@ void MainWindowState::SetTitle(bool unsaved) {
 void MainWindowState::SetExactTexts(bool on) {
     Settings.ExactTexts = on;
     Tweets.mExactTexts.SetChecked(on);
-    Twitter.SetExactTexts(on);
-    UTwitter.SetExactTexts(on);
+    Engine.SetExactTexts(on);
+    TableEngine.SetExactTexts(on);
 }
 
 void MainWindowState::ShowTweetCount() {

@@ -25,10 +25,10 @@
 #include "platform/text_box.h"
 #include "platform/toolkit.h"
 #include "service/http_request.h"
-#include "service/twitter_api.h"
-#include "workspace/engine/run_state.h"
+#include "workspace/engine/capture_engine.h"
+#include "workspace/engine/capture_request.h"
 #include "workspace/window_capture_events.h"
-#include "workspace/window_wait_host.h"
+#include "workspace/window_process_host.h"
 
 namespace marlin {
 
@@ -159,8 +159,8 @@ struct UserControls {
     std::array<MenuItem, 3> mSaveUsers;
 };
 
-// What more than one part of the main window reads or writes: the toolkit, the two service
-// clients, the request log, the status bar, the Tweets table, the common file dialog and
+// What more than one part of the main window reads or writes: the toolkit, the two capture
+// engines, the request log, the status bar, the Tweets table, the common file dialog and
 // the window flags, beside the controls of each side. The parts (TweetSide, UserSide,
 // WindowSession and the classes they hold) each take this state; frmMain owns it.
 //
@@ -179,10 +179,6 @@ class MainWindowState {
     const std::filesystem::path AppFolder;  // prefs, appcred and the scorer's files live here
     WindowSettings Settings;
 
-    // ---- Service clients
-    TwitterAPI Twitter;   // tweet retrievals and most user commands
-    TwitterAPI UTwitter;  // the named User tables made from user table files
-
     // ---- The window itself: its caption is the window title, and disabling it blocks
     // every command until it is enabled again.
     Label Window;
@@ -193,14 +189,22 @@ class MainWindowState {
     StatusBar InfoBar;         // 1 tweets shown, 2 users shown, 3 requests remaining, 4 next reset
     ProgressBar RetrievalBar;  // beside the status panels while a retrieval runs
 
+  private:
+    // Before the engines, which speak to it.
+    WindowCaptureEvents m_windowEvents{{Progress, LastGET, InfoBar, RetrievalBar}, Tk};
+
+  public:
+    // ---- The capture engines, each with its service client and its records
+    CaptureEngine Engine;       // tweet retrievals and most user commands
+    CaptureEngine TableEngine;  // the named User tables made from user table files
+    // Busy, cancelled, quota waiting, running: the capture's own state, which both engines share.
+    RunState& Run;
+
     // ---- The Tweets table
     ReportList OutTable;
 
     // ---- The common file dialog (`Req`)
     FileDialogState Req;
-
-    // ---- Window flags
-    RunState Run;  // busy, cancelled, quota waiting, running: the capture's own state
     // The Tweets table holds rows not saved since they were shown (SetTweetsDirty sets it).
     bool TweetsDirty() const { return m_tweetsDirty; }
     // Where the rows came from; a retrieval or an opened history entry says so.
@@ -218,13 +222,13 @@ class MainWindowState {
     // ---- Who watches the captures: the window itself unless another watcher is set.
     CaptureEvents& Events() { return *m_events; }
     // nullptr gives the captures back to the window.
-    void SetEvents(CaptureEvents* events) { m_events = events ? events : &m_windowEvents; }
+    void SetEvents(CaptureEvents* events);
     // What the window does with the records of each page while a capture runs.
     void SetShowRecords(std::function<void()> show) { m_windowEvents.SetShowRecords(std::move(show)); }
-    // A wait for a quota window or before a retry, on the settings as they are now.
-    QuotaWait QuotaWaits() {
-        return QuotaWait(Run, Events(), m_waitHost, {Settings.WaitForQuota, Settings.RetryDelays});
-    }
+    // A capture of that kind as the window's settings and threshold date say.
+    CaptureRequest Request(CaptureKind kind) const;
+    // The wait for the scorer and the other outside programs.
+    ProcessHost& Processes() { return m_processes; }
 
     // ---- Helpers the parts share
     // No retrieval runs and none is still unwinding.
@@ -243,7 +247,7 @@ class MainWindowState {
         m_tweetsDirty = dirty;
         SetTitle(dirty);
     }
-    // "Keep Texts Exactly": the setting, its check mark and both service clients.
+    // "Keep Texts Exactly": the setting, its check mark and both engines.
     void SetExactTexts(bool on);
     // Panel 1: the row count of the Tweets table.
     void ShowTweetCount();
@@ -256,9 +260,8 @@ class MainWindowState {
     bool m_tweetsDirty = false;
     TweetSource m_curTweetSrc = TweetSource::None;
     bool m_starting = false;
-    WindowCaptureEvents m_windowEvents{Progress, Tk};
-    WindowWaitHost m_waitHost{Tk, InfoBar};
     CaptureEvents* m_events = &m_windowEvents;
+    WindowProcessHost m_processes{Tk};
 };
 
 }  // namespace marlin

@@ -2,13 +2,44 @@
 
 namespace marlin {
 
-bool WindowCaptureEvents::Ask(const std::string& question) {
-    return m_tk.MessageBox(question, MsgButtons::OKCancel) != MsgResult::Cancel;
+void WindowCaptureEvents::Log(const std::string& line) {
+    m_c.log.Append(line);
+    m_c.log.ScrollToLast();
 }
 
-void WindowCaptureEvents::Tell(const std::string& text, Notice notice) {
-    m_tk.MessageBox(text, MsgButtons::OK,
+bool WindowCaptureEvents::Ask(const Question& question) {
+    const std::string title = question.title.empty() ? kApplicationTitle : question.title;
+    switch (question.kind) {
+        case Question::Kind::QuotaLow:
+            return m_tk.MessageBox(question.text, title, MsgButtons::OKCancel, MsgIcon::None) !=
+                   MsgResult::Cancel;
+        case Question::Kind::Retry:
+            return m_tk.MessageBox(question.text, title, MsgButtons::YesNo, MsgIcon::Question) ==
+                   MsgResult::Yes;
+        case Question::Kind::ReplaceTable:
+            return m_tk.MessageBox(question.text, title, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes;
+    }
+    return false;
+}
+
+void WindowCaptureEvents::Tell(const std::string& text, Notice notice, const std::string& title) {
+    m_tk.MessageBox(text, title.empty() ? kApplicationTitle : title, MsgButtons::OK,
                     notice == Notice::Warning ? MsgIcon::Exclamation : MsgIcon::Information);
+}
+
+void WindowCaptureEvents::Status(Panel panel, const std::string& text) {
+    m_c.status.SetPanel(static_cast<int>(panel), text);
+}
+
+std::string WindowCaptureEvents::StatusShown(Panel panel) const {
+    return m_c.status.Panel(static_cast<int>(panel));
+}
+
+void WindowCaptureEvents::Waiting(bool waiting) {
+    if (waiting)
+        m_c.meter.RequestWaiting();
+    else
+        m_c.meter.RequestAnswered();
 }
 
 }  // namespace marlin

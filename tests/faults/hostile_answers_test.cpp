@@ -31,8 +31,9 @@ class HostileAnswerTest : public FaultTest {
             tk, [curl] { return std::make_unique<HostileRequest>(curl()); }, Emu().BaseUrl(),
             File("x").parent_path());
         const emulator::EmulatorConfig& config = Emu().Config();
-        ASSERT_FALSE(
-            W().Twitter.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret).empty());
+        ASSERT_FALSE(W().Engine.Client()
+                         .AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret)
+                         .empty());
     }
 };
 

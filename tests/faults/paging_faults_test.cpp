@@ -111,15 +111,16 @@ class PagingFaultTest : public FaultTest, public ::testing::WithParamInterface<P
         frm = std::make_unique<frmMain>(tk, Misbehaving(c.how), Emu().BaseUrl(), File("x").parent_path());
         BackDays(3650);  // before every tweet: every page is wanted
         const emulator::EmulatorConfig& config = Emu().Config();
-        ASSERT_FALSE(
-            W().Twitter.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret).empty());
+        ASSERT_FALSE(W().Engine.Client()
+                         .AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret)
+                         .empty());
         *m_pages = 0;
         RealCursor() = "-1";
         const int page = c.command == Command::Search ? 100 : 200;
         if (c.how == Misbehaviour::NoMemoryReadingPage2) {
             // Memory runs out part-way through reading the second page into the set.
             tk.onDoEvents = [this, page, thrown = false]() mutable {
-                if (thrown || W().Twitter.Tweets.Count() <= page) return;
+                if (thrown || W().Engine.Tweets().Count() <= page) return;
                 thrown = true;
                 throw std::bad_alloc();
             };
@@ -157,7 +158,7 @@ class PagingFaultTest : public FaultTest, public ::testing::WithParamInterface<P
                 tk.promptAnswers.push_back(account);
                 frm->mGetUserFollowers_Click();
                 std::vector<std::string> ids;
-                for (int i = 1; i <= W().Twitter.Users.Count(); ++i) ids.push_back(W().Twitter.Users.Id(i));
+                for (int i = 1; i <= W().Engine.Users().Count(); ++i) ids.push_back(W().Engine.Users().Id(i));
                 return {Emu().Data().FollowerIds(account), ids};
             }
             case Command::Sample: {
@@ -165,8 +166,8 @@ class PagingFaultTest : public FaultTest, public ::testing::WithParamInterface<P
                 W().Users.UserTable.front()->SetChecked(0, true);
                 W().Users.GetUTTL.Click();
                 std::vector<std::string> ids;
-                for (int i = 1; i <= W().Twitter.Tweets.Count(); ++i)
-                    ids.push_back(W().Twitter.Tweets.TweetID(i));
+                for (int i = 1; i <= W().Engine.Tweets().Count(); ++i)
+                    ids.push_back(W().Engine.Tweets().TweetID(i));
                 return {Emu().Data().TimelineIds(Emu().Users().demo), ids};
             }
         }

@@ -24,7 +24,7 @@ class SearchFaultTest : public FaultTest, public ::testing::WithParamInterface<S
 
     // A new search whose second request meets the test's fault.
     void SearchWithFault() {
-        InjectWhen([this] { return W().Twitter.Tweets.Count() > 0; }, GetParam(), Family::Search);
+        InjectWhen([this] { return W().Engine.Tweets().Count() > 0; }, GetParam(), Family::Search);
         W().Tweets.SearchQuery.SetText(kQuery);
         frm->GetSrch_Click();
         tk.onDoEvents = nullptr;
@@ -94,7 +94,8 @@ TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) 
 
     EXPECT_TRUE(Questions().empty()) << Questions().at(0);  // a refusal is no question
     EXPECT_EQ(TableIds(), FirstPage());
-    const std::string code = W().Twitter.LastResponseCode();
+    const std::string ended = LogLines().at(LogLines().size() - 2);
+    const std::string code = ended.substr(ended.rfind("no more statuses available: ") + 28);
     const std::map<ServiceFault, std::string> expectedCode = {{ServiceFault::Error500, "500:"},
                                                               {ServiceFault::Error503, "503:"},
                                                               {ServiceFault::Unauthorized, "401:"},

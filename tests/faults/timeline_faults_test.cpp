@@ -28,7 +28,7 @@ class TimelineFaultTest : public FaultTest, public ::testing::WithParamInterface
     }
 
     void RetrieveWithFault() {
-        InjectWhen([this] { return W().Twitter.Tweets.Count() > 0; }, GetParam(), Family::UserTimeline);
+        InjectWhen([this] { return W().Engine.Tweets().Count() > 0; }, GetParam(), Family::UserTimeline);
         frm->GetAllUTL_Click();
         tk.onDoEvents = nullptr;
     }

@@ -34,7 +34,7 @@ TEST_F(UserEntryFaultTest, PastedEntriesThatAreNotNamesAreLeftOutOfTheLookup) {
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].Param("screen_name"), demo + "," + verified + ",");
     EXPECT_EQ(sent[0].Param("user_id"), "");
-    EXPECT_EQ(W().Twitter.Users.Count(), 2);
+    EXPECT_EQ(W().Engine.Users().Count(), 2);
     const auto lines = LogLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), kSkipped), 1);
 }
@@ -59,12 +59,12 @@ TEST_F(UserEntryFaultTest, TimelinesSkipAnEntryThatIsNotANameAndSendTheRest) {
 TEST_F(UserEntryFaultTest, AFollowerRequestSendsTheNameAsOneValue) {
     // The window skips such a name before asking; the client still sends any name it is
     // given as one value.
-    W().Twitter.GetFollowersList("", "a&user_id=1", "200", true);
+    W().Engine.Client().GetFollowersList("", "a&user_id=1", "200", W().Engine.Users(), true);
     const auto sent = Sent("/1.1/followers/list.json");
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].Param("screen_name"), "a&user_id=1");
     EXPECT_EQ(sent[0].Param("user_id"), "");
-    EXPECT_EQ(W().Twitter.Users.Count(), 0);
+    EXPECT_EQ(W().Engine.Users().Count(), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "core/tweet_set.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "test_support.h"
+#include "toolkit_hosts.h"
 
 namespace marlin::testing {
 namespace {
@@ -38,9 +39,10 @@ class MarlinDataTest : public ::testing::Test {
     }
 
     ScriptedToolkit m_toolkit;
+    ToolkitProcessHost m_host{m_toolkit};
     TempFolder m_temp;
     std::filesystem::path m_file = m_temp / "tweets.mtwt";
-    MarlinData m_data{m_toolkit, m_temp.path()};
+    MarlinData m_data{m_host, m_temp.path()};
 };
 
 class MarlinDataFromTweets : public MarlinDataTest {
@@ -95,7 +97,7 @@ TEST_F(MarlinDataFromTweets, SaveWritesWindows1252LinesThatLoadBack) {
     EXPECT_EQ(bytes.find("+0000"), std::string::npos);
 
     const auto saved = m_data.Data();
-    MarlinData reread(m_toolkit, m_temp.path());
+    MarlinData reread(m_host, m_temp.path());
     ASSERT_TRUE(reread.Load(m_file.string()));
     ASSERT_EQ(reread.RecordCount(), m_data.RecordCount());
     for (int i = 1; i <= reread.RecordCount(); ++i)

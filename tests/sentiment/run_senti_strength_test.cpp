@@ -5,6 +5,7 @@
 #include "platform/testing/scripted_toolkit.h"
 #include "sentiment/marlin_data.h"
 #include "sentiment_test_support.h"
+#include "toolkit_hosts.h"
 
 namespace marlin::testing {
 namespace {
@@ -34,9 +35,10 @@ class RunSentiStrengthTest : public ::testing::Test {
     std::string Scores(int record) { return m_data.Value(record, 14) + " " + m_data.Value(record, 15); }
 
     ScriptedToolkit m_toolkit;
+    ToolkitProcessHost m_host{m_toolkit};
     TempFolder m_temp;
     fs::path m_app = m_temp / "Program Files" / "Marlin Skimmer";
-    MarlinData m_data{m_toolkit, m_app};
+    MarlinData m_data{m_host, m_app};
 };
 
 // Runs the stand-in scorer that the build put in the program folder.
@@ -171,7 +173,7 @@ TEST_F(WithFakeScorer, TwoCopiesInOneFolderKeepTheirOwnScores) {
         "sleep 1\n{ printf 'Positive\\tNegative\\tText\\n'; tr -d '\\r' < \"$6\" | "
         "awk '{ print length($0) \"\\t-1\\t\" $0 }'; } > \"$out\"\n");
     LoadTexts({"aa", "bbbb"});
-    MarlinData second(m_toolkit, m_app);
+    MarlinData second(m_host, m_app);
     LoadTexts({"cccccc", "d", "eee"}, second);
 
     // The first run lets events run once before it starts its scorer, then while waiting.

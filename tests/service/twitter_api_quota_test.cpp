@@ -8,6 +8,7 @@
 #include "fake_http_request.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "service/twitter_api.h"
+#include "toolkit_hosts.h"
 
 namespace marlin {
 namespace {
@@ -15,6 +16,7 @@ namespace {
 using SKDFuncs::DateValue;
 using testing::FakeHttpService;
 using testing::ScriptedToolkit;
+using testing::ToolkitExchangeHost;
 
 constexpr std::time_t kSummerNoonUtc = 1435752000;  // 2015-07-01 12:00:00 UTC, BST in London
 constexpr std::time_t kWinterNoonUtc = 1420113600;  // 2015-01-01 12:00:00 UTC, GMT in London
@@ -48,15 +50,17 @@ class TwitterApiQuotaTest : public ::testing::Test {
         ASSERT_EQ(api.AuthAppAccess("Marlin Demo", "key", "secret"), "AAAA%2FBBBB");
     }
 
-    std::string Timeline() { return api.GetUserTimeLine("somebody", true, "", "", "200", false); }
+    RequestOutcome Timeline() { return api.GetUserTimeLine("somebody", true, "", "", "200", tweets, false); }
 
     ScriptedToolkit kit;
+    ToolkitExchangeHost host{kit};
+    TweetSet tweets{kit.Yielder()};
     FakeHttpService service;
-    TwitterAPI api{kit, service.Factory(), "https://api.example.test/"};
+    TwitterAPI api{host, service.Factory(), "https://api.example.test/"};
 };
 
 TEST_F(TwitterApiQuotaTest, ANewClientStartsWithTheDocumentedWindows) {
-    TwitterAPI fresh(kit, service.Factory());
+    TwitterAPI fresh(host, service.Factory());
     fresh.SetClock([] { return kSummerNoonUtc; });
     EXPECT_EQ(fresh.UTLRateLimitRemaining(), 300);
     EXPECT_EQ(fresh.SearchRateLimitRemaining(), 450);
@@ -66,18 +70,21 @@ TEST_F(TwitterApiQuotaTest, ANewClientStartsWithTheDocumentedWindows) {
     EXPECT_EQ(fresh.SearchRateLimit(), 0);
     // Reset 0 shown in local time: one hour past the epoch in British summer time.
     EXPECT_EQ(fresh.SearchNextLimitReset(), (DateValue{1970, 1, 1, 1, 0, 0}));
-    EXPECT_EQ(fresh.LastResponseCount(), 0);
+    // Without a token nothing is sent, and no earlier answer is there to report.
+    const RequestOutcome none = fresh.GetUserTimeLine("somebody", true, "", "", "200", tweets, false);
+    EXPECT_EQ(none.Count(), 0);
     EXPECT_EQ(fresh.BearerToken(), "");
-    EXPECT_EQ(fresh.LastResponseCode(), "");
+    EXPECT_EQ(none.responseCode, "");
 }
 
 TEST_F(TwitterApiQuotaTest, HeaderValuesAreReadAsRoundedNumbers) {
     service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, "180", "", "1420070400"));
-    EXPECT_EQ(Timeline(), kTimelinePage);
+    const RequestOutcome page = Timeline();
+    EXPECT_EQ(page.body, kTimelinePage);
     EXPECT_EQ(api.UTLRateLimitRemaining(), 180);
     EXPECT_EQ(api.UTLRateLimit(), 0);
     EXPECT_EQ(api.UTLNextLimitReset(), (DateValue{2015, 1, 1, 1, 0, 0}));
-    EXPECT_EQ(api.LastResponseCode(), "200:OK");
+    EXPECT_EQ(page.responseCode, "200:OK");
 
     service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, " 12.5", "13.5xyz", "-3"));
     Timeline();
@@ -90,13 +97,14 @@ TEST_F(TwitterApiQuotaTest, HeaderValuesAreReadAsRoundedNumbers) {
 TEST_F(TwitterApiQuotaTest, AValueTooLargeForItsFieldIsAnErrorOfTheExchange) {
     service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, "40000", "300", "1420070400"));
     kit.messageAnswers = {MsgResult::No};
-    EXPECT_EQ(Timeline(), "Failed");
+    const RequestOutcome declined = Timeline();
+    EXPECT_EQ(declined.status, RequestOutcome::Status::Failed);
     ASSERT_EQ(kit.messages.size(), 1u);
     EXPECT_EQ(kit.messages[0].title, "Recoverable error within GetUserTimeLine");
     EXPECT_EQ(kit.messages[0].text, "SKD is having trouble contacting the server. Try again?");
     EXPECT_EQ(kit.messages[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(api.UTLRateLimitRemaining(), 300);
-    EXPECT_EQ(api.LastResponseCount(), -1);
+    EXPECT_EQ(declined.Count(), -1);
 }
 
 // Reset times past January 2038 are good answers, not a retry question.
@@ -112,7 +120,7 @@ TEST_F(TwitterApiQuotaTest, ResetTimesAfter2038AreKept) {
     };
     for (const auto& c : cases) {
         service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, "180", "180", c.header));
-        EXPECT_EQ(Timeline(), kTimelinePage) << c.header;
+        EXPECT_EQ(Timeline().body, kTimelinePage) << c.header;
         EXPECT_EQ(api.Window(ResourceFamily::UserTimeline).reset, c.reset);
         EXPECT_EQ(api.UTLNextLimitReset(), c.local) << c.header;
     }
@@ -121,7 +129,7 @@ TEST_F(TwitterApiQuotaTest, ResetTimesAfter2038AreKept) {
     // Beyond 64 bits it is still an error of the exchange.
     service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, "180", "180", "1e19"));
     kit.messageAnswers = {MsgResult::No};
-    EXPECT_EQ(Timeline(), "Failed");
+    EXPECT_EQ(Timeline().status, RequestOutcome::Status::Failed);
     EXPECT_EQ(kit.messages.size(), 1u);
 }
 
@@ -144,7 +152,7 @@ TEST_F(TwitterApiQuotaTest, LocalOffsetIsTheDifferenceOfHourNumbersAcrossTheDate
 }
 
 TEST_F(TwitterApiQuotaTest, TheTokenMustBeOfTypeBearer) {
-    TwitterAPI other(kit, service.Factory());
+    TwitterAPI other(host, service.Factory());
     service.answers.push_back({200, "OK", R"({"token_type":"Bearer","access_token":"X"})", {}});
     EXPECT_EQ(other.AuthAppAccess("App", "k", "s"), "");
     service.answers.push_back({200, "OK", R"({"token_type":"mac","access_token":"X"})", {}});
@@ -155,24 +163,22 @@ TEST_F(TwitterApiQuotaTest, TheTokenMustBeOfTypeBearer) {
     // Unauthenticated: nothing is sent.
     std::string count = "50";
     const size_t before = service.sent.size();
-    EXPECT_EQ(other.GetSearch("a", "", "", "", count, false, "recent"), "");
+    EXPECT_EQ(other.GetSearch("a", "", "", "", count, tweets, false, "recent").status,
+              RequestOutcome::Status::NotSent);
     EXPECT_EQ(service.sent.size(), before);
     EXPECT_TRUE(kit.messages.empty());
 }
 
-TEST_F(TwitterApiQuotaTest, ClearKeepsTokenProxyWindowsAndLastResponse) {
+// The client holds no records: a request gives its answer and keeps token, proxy and windows.
+TEST_F(TwitterApiQuotaTest, ARequestKeepsTokenProxyAndWindowsAndGivesItsAnswer) {
     service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, "7", "300", "1420070400"));
-    Timeline();
+    const RequestOutcome page = Timeline();
     api.SetProxyServer("proxy.example:8080");
-    api.Clear();
-    EXPECT_EQ(api.Tweets.Count(), 0);
-    EXPECT_EQ(api.Users.Count(), 0);
-    EXPECT_EQ(api.Users.NextCursor(), "-1");
     EXPECT_EQ(api.BearerToken(), "AAAA%2FBBBB");
     EXPECT_EQ(api.ProxyServer(), "proxy.example:8080");
     EXPECT_EQ(api.UTLRateLimitRemaining(), 7);
-    EXPECT_EQ(api.ResponseText(), kTimelinePage);
-    EXPECT_EQ(api.LastResponseCode(), "200:OK");
+    EXPECT_EQ(page.body, kTimelinePage);
+    EXPECT_EQ(page.responseCode, "200:OK");
 }
 
 TEST_F(TwitterApiQuotaTest, TheProxyIsNamedBeforeEverySearchAndNeverForOtherRequests) {
@@ -181,7 +187,7 @@ TEST_F(TwitterApiQuotaTest, TheProxyIsNamedBeforeEverySearchAndNeverForOtherRequ
     for (int page = 0; page < 2; ++page) {
         service.answers.push_back(FakeHttpService::WithLimits(R"({"statuses":[],"search_metadata":{}})",
                                                               "449", "450", "1420070400"));
-        api.GetSearch("marlin", "", "", "", count, true, "recent");
+        api.GetSearch("marlin", "", "", "", count, tweets, true, "recent");
     }
     service.answers.push_back(FakeHttpService::WithLimits(kTimelinePage, "1", "1", "1"));
     Timeline();

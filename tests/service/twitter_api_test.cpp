@@ -13,6 +13,7 @@
 #include "platform/testing/scripted_toolkit.h"
 #include "service/curl_http_request.h"
 #include "test_support.h"
+#include "toolkit_hosts.h"
 
 namespace marlin {
 namespace {
@@ -22,6 +23,7 @@ using emulator::Family;
 using emulator::Fault;
 using emulator::LoggedRequest;
 using testing::ScriptedToolkit;
+using testing::ToolkitExchangeHost;
 
 constexpr const char* kTroubleContacting = "SKD is having trouble contacting the server. Try again?";
 
@@ -63,9 +65,9 @@ class TwitterApiTest : public ::testing::Test {
         service.ClearRequests();
     }
 
-    std::string Search(const std::string& query, std::string count = "100", const std::string& maxId = "",
-                       bool append = true) {
-        return api.GetSearch(query, "", "", maxId, count, append, "recent");
+    RequestOutcome Search(const std::string& query, std::string count = "100", const std::string& maxId = "",
+                          bool append = true) {
+        return api.GetSearch(query, "", "", maxId, count, tweets, append, "recent");
     }
     // The path and query of the only request since the last call.
     std::string OnlyTarget() {
@@ -77,11 +79,14 @@ class TwitterApiTest : public ::testing::Test {
 
     RunningEmulator service;
     ScriptedToolkit kit;
-    TwitterAPI api{kit, Requests(20s), service.BaseUrl()};
+    ToolkitExchangeHost host{kit};
+    TweetSet tweets{kit.Yielder()};
+    UserSet users{kit.Yielder()};
+    TwitterAPI api{host, Requests(20s), service.BaseUrl()};
 };
 
 TEST_F(TwitterApiTest, TokenRequestSendsFourHeadersAndTheFormBody) {
-    TwitterAPI client(kit, Requests(20s), service.BaseUrl());
+    TwitterAPI client(host, Requests(20s), service.BaseUrl());
     Authenticate(client);
     EXPECT_EQ(client.BearerToken(), service.IssueToken());
 
@@ -97,14 +102,16 @@ TEST_F(TwitterApiTest, TokenRequestSendsFourHeadersAndTheFormBody) {
     EXPECT_EQ(sent.Header("Content-Length"), "29");
     EXPECT_EQ(sent.body, "grant_type=client_credentials");
 
-    // The token request changes nothing else.
-    EXPECT_EQ(client.LastResponseCode(), "");
-    EXPECT_EQ(client.ResponseText(), "");
+    // The token request changes nothing else: the next request that sends nothing reports
+    // no code and no answer.
+    const RequestOutcome none = client.GetUserTimeLine("", true, "", "", "200", tweets, false);
+    EXPECT_EQ(none.responseCode, "");
+    EXPECT_EQ(none.body, "");
     EXPECT_EQ(client.SearchRateLimitRemaining(), 450);
 }
 
 TEST_F(TwitterApiTest, FailedTokenRequestsGiveAnEmptyTextAndStoreNothing) {
-    TwitterAPI client(kit, Requests(20s), service.BaseUrl());
+    TwitterAPI client(host, Requests(20s), service.BaseUrl());
     const auto& config = service.Config();
     EXPECT_EQ(client.AuthAppAccess(config.appName, config.consumerKey, "wrong"), "");
     service.InjectFault(Family::Token, Fault::CloseConnection, 1);
@@ -116,13 +123,15 @@ TEST_F(TwitterApiTest, FailedTokenRequestsGiveAnEmptyTextAndStoreNothing) {
     // Without a token the status requests send nothing.
     std::string count = "100";
     service.ClearRequests();
-    EXPECT_EQ(client.GetSearch("marlin", "", "", "", count, false, "recent"), "");
-    EXPECT_EQ(client.GetUserTimeLine("somebody", true, "", "", "200", false), "");
+    EXPECT_EQ(client.GetSearch("marlin", "", "", "", count, tweets, false, "recent").status,
+              RequestOutcome::Status::NotSent);
+    EXPECT_EQ(client.GetUserTimeLine("somebody", true, "", "", "200", tweets, false).status,
+              RequestOutcome::Status::NotSent);
     EXPECT_TRUE(service.Requests().empty());
 }
 
 TEST_F(TwitterApiTest, ATokenAnswerSlowerThanFiveSecondsIsAFailure) {
-    TwitterAPI client(kit, Requests(20s), service.BaseUrl());
+    TwitterAPI client(host, Requests(20s), service.BaseUrl());
     service.InjectFault(Family::Token, Fault::Stall, 1, 8);
     const auto& config = service.Config();
     const auto started = std::chrono::steady_clock::now();
@@ -143,94 +152,97 @@ TEST_F(TwitterApiTest, RequestsCarryOnlyTheApplicationNameAndTheBearerToken) {
 
 TEST_F(TwitterApiTest, SearchClampsTheCountAndOrdersItsParameters) {
     std::string count = "500";
-    api.GetSearch("a b#c", "", "", "", count, false, "recent");
+    api.GetSearch("a b#c", "", "", "", count, tweets, false, "recent");
     EXPECT_EQ(count, "100");
     EXPECT_EQ(OnlyTarget(), "/1.1/search/tweets.json?q=a%20b%23c&count=100&lang=&result_type=recent");
 
     for (std::string small : {"5", "abc", ""}) {
-        api.GetSearch("x", "en", "", "", small, false, "recent");
+        api.GetSearch("x", "en", "", "", small, tweets, false, "recent");
         EXPECT_EQ(small, "10");
         EXPECT_EQ(OnlyTarget(), "/1.1/search/tweets.json?q=x&count=10&lang=en&result_type=recent");
     }
 
     count = "50";
-    api.GetSearch("x", "", "300", "900", count, false, "recent");
+    api.GetSearch("x", "", "300", "900", count, tweets, false, "recent");
     EXPECT_EQ(count, "50");
     EXPECT_EQ(OnlyTarget(),
               "/1.1/search/tweets.json?q=x&count=50&lang=&result_type=recent&max_id=900&since_id=300");
 }
 
 TEST_F(TwitterApiTest, TimelineQueriesStartWithAnEmptyParameter) {
-    api.GetUserTimeLine("somebody", true, "", "", "200", false);
+    api.GetUserTimeLine("somebody", true, "", "", "200", tweets, false);
     EXPECT_EQ(OnlyTarget(), "/1.1/statuses/user_timeline.json?&count=200&screen_name=somebody");
-    api.GetUserTimeLine("12345", false, "3", "5", "200", false);
+    api.GetUserTimeLine("12345", false, "3", "5", "200", tweets, false);
     EXPECT_EQ(OnlyTarget(), "/1.1/statuses/user_timeline.json?&count=200&user_id=12345&max_id=5&since_id=3");
 
     const std::string demo = service.Users().demo;
-    const std::string body = api.GetUserTimeLine(demo, true, "", "", "200", false);
-    EXPECT_EQ(body, api.ResponseText());
-    EXPECT_EQ(api.LastResponseCode(), "200:OK");
-    EXPECT_EQ(api.LastResponseCount(), api.Tweets.Count());
-    EXPECT_GT(api.Tweets.Count(), 0);
-    EXPECT_EQ(api.Tweets.ScreenName(1), demo);
+    const RequestOutcome page = api.GetUserTimeLine(demo, true, "", "", "200", tweets, false);
+    EXPECT_TRUE(page.Answered());
+    EXPECT_NE(page.body.find("\"id_str\""), std::string::npos);
+    EXPECT_EQ(page.responseCode, "200:OK");
+    EXPECT_EQ(page.Count(), tweets.Count());
+    EXPECT_GT(tweets.Count(), 0);
+    EXPECT_EQ(tweets.ScreenName(1), demo);
     EXPECT_EQ(api.UTLRateLimit(), service.Config().limits[1]);
     EXPECT_LT(api.UTLRateLimitRemaining(), service.Config().limits[1]);
 }
 
 TEST_F(TwitterApiTest, FollowerPagesContinueFromTheCursorAndAFreshRequestStartsOver) {
     const std::string name = service.Users().midsize;
-    api.GetFollowersList("", name, "200", false);
+    const RequestOutcome first = api.GetFollowersList("", name, "200", users, false);
     EXPECT_EQ(OnlyTarget(), "/1.1/followers/list.json?screen_name=" + name + "&user_id=&count=200&cursor=-1");
-    EXPECT_EQ(api.Users.Count(), 200);
-    const std::string cursor = api.Users.NextCursor();
+    EXPECT_EQ(users.Count(), 200);
+    const std::string cursor = users.NextCursor();
     ASSERT_NE(cursor, "-1");
     ASSERT_NE(cursor, "0");
     EXPECT_EQ(api.Window(ResourceFamily::FollowersList).remaining, service.Config().limits[3] - 1);
-    EXPECT_EQ(api.LastResponseCount(), 0);  // counts tweets only
+    EXPECT_EQ(first.Count(), 200);  // the users of the page
+    EXPECT_EQ(tweets.Count(), 0);
 
-    api.GetFollowersList("", name, "200", true);
+    api.GetFollowersList("", name, "200", users, true);
     EXPECT_EQ(OnlyTarget(),
               "/1.1/followers/list.json?screen_name=" + name + "&user_id=&count=200&cursor=" + cursor);
-    EXPECT_GT(api.Users.Count(), 200);
+    EXPECT_GT(users.Count(), 200);
 
     // Starting afresh drops the earlier users even when the request is refused.
     service.SetRemaining(Family::FriendsList, 0);
-    EXPECT_EQ(api.GetFriendsList("42", "", "200", false), "Failed");
+    EXPECT_EQ(api.GetFriendsList("42", "", "200", users, false).status, RequestOutcome::Status::Refused);
     EXPECT_EQ(OnlyTarget(), "/1.1/friends/list.json?screen_name=&user_id=42&count=200&cursor=-1");
-    EXPECT_EQ(api.Users.Count(), 0);
-    EXPECT_EQ(api.Users.NextCursor(), "-1");
+    EXPECT_EQ(users.Count(), 0);
+    EXPECT_EQ(users.NextCursor(), "-1");
 
-    EXPECT_EQ(api.GetFriendsList("", "", "200", false), "");
+    EXPECT_EQ(api.GetFriendsList("", "", "200", users, false).status, RequestOutcome::Status::NotSent);
     EXPECT_TRUE(service.Requests().empty());
 }
 
 TEST_F(TwitterApiTest, UsersLookupPrefersIdsAndSendsListsAsGiven) {
-    api.GetUsersLookUp("1,2,3,", "alice,bob", false);
+    api.GetUsersLookUp("1,2,3,", "alice,bob", users, false);
     EXPECT_EQ(OnlyTarget(), "/1.1/users/lookup.json?user_id=1,2,3,");
 
     const auto names = service.Users();
     const std::string list = names.demo + "," + names.verified + ",";
-    EXPECT_NE(api.GetUsersLookUp("", list, false), "Failed");
+    EXPECT_TRUE(api.GetUsersLookUp("", list, users, false).Answered());
     EXPECT_EQ(OnlyTarget(), "/1.1/users/lookup.json?screen_name=" + list);
-    EXPECT_EQ(api.Users.Count(), 2);
+    EXPECT_EQ(users.Count(), 2);
     EXPECT_EQ(api.ULRateLimit(), service.Config().limits[2]);
 
-    EXPECT_EQ(api.GetUsersLookUp("", "", true), "");
+    const RequestOutcome none = api.GetUsersLookUp("", "", users, true);
+    EXPECT_EQ(none.body, "");
     EXPECT_TRUE(service.Requests().empty());
-    EXPECT_EQ(api.LastResponseCount(), -1);
+    EXPECT_EQ(none.Count(), -1);
 }
 
 TEST_F(TwitterApiTest, FollowerIdsAsksForTheFirstPageAndTouchesNoWindow) {
     const std::string name = service.Users().demo;
-    const std::string body = api.GetFollowerIds(name);
+    const RequestOutcome ids = api.GetFollowerIds(name);
     EXPECT_EQ(OnlyTarget(), "/1.1/followers/ids.json?cursor=-1&screen_name=" + name + "&count=5000");
-    EXPECT_EQ(body, api.ResponseText());
-    EXPECT_NE(body.find("\"ids\""), std::string::npos);
-    EXPECT_EQ(api.LastResponseCode(), "200:OK");
+    EXPECT_TRUE(ids.Answered());
+    EXPECT_NE(ids.body.find("\"ids\""), std::string::npos);
+    EXPECT_EQ(ids.responseCode, "200:OK");
     for (auto family : {ResourceFamily::UserTimeline, ResourceFamily::Search, ResourceFamily::FollowersList,
                         ResourceFamily::FriendsList, ResourceFamily::UsersLookup})
         EXPECT_EQ(api.Window(family).reset, 0);
-    EXPECT_EQ(api.GetFollowerIds(""), "");
+    EXPECT_EQ(api.GetFollowerIds("").status, RequestOutcome::Status::NotSent);
 }
 
 TEST_F(TwitterApiTest, QuotaWindowsFollowTheHeadersOfEachFamily) {
@@ -260,34 +272,43 @@ TEST_F(TwitterApiTest, QuotaWindowsFollowTheHeadersOfEachFamily) {
 
 TEST_F(TwitterApiTest, RefusedRequestsFailWithoutTouchingWindowsOrRecords) {
     const std::string common = service.Queries().common;
-    const std::string body = Search(common);
-    const int tweets = api.Tweets.Count();
-    ASSERT_GT(tweets, 0);
+    ASSERT_TRUE(Search(common).Answered());
+    const int held = tweets.Count();
+    ASSERT_GT(held, 0);
     const QuotaWindow before = api.Window(ResourceFamily::Search);
 
     service.SetRemaining(Family::Search, 0);
-    EXPECT_EQ(Search(common, "100", api.Tweets.OldestTweetId(true)), "Failed");
-    EXPECT_EQ(api.LastResponseCode(), "429:Too Many Requests");
-    EXPECT_EQ(api.LastResponseCount(), -1);
+    const RequestOutcome refused = Search(common, "100", tweets.OldestTweetId(true));
+    EXPECT_EQ(refused.status, RequestOutcome::Status::Refused);
+    EXPECT_EQ(refused.responseCode, "429:Too Many Requests");
+    EXPECT_EQ(refused.httpStatus, 429);
+    EXPECT_EQ(refused.reason, "Too Many Requests");
+    EXPECT_EQ(refused.retryAt, static_cast<std::time_t>(before.reset));
+    EXPECT_TRUE(refused.WindowSpent());
+    EXPECT_EQ(refused.Count(), -1);
     EXPECT_EQ(api.Window(ResourceFamily::Search).remaining, before.remaining);
     EXPECT_EQ(api.Window(ResourceFamily::Search).limit, before.limit);
     EXPECT_EQ(api.Window(ResourceFamily::Search).reset, before.reset);
-    EXPECT_EQ(api.Tweets.Count(), tweets);
-    EXPECT_EQ(api.ResponseText(), body);
+    EXPECT_EQ(tweets.Count(), held);
+    EXPECT_EQ(refused.body, "");
 
-    EXPECT_EQ(api.GetUserTimeLine(service.Users().protectedUser, true, "", "", "200", true), "Failed");
-    EXPECT_EQ(api.LastResponseCode().substr(0, 4), "401:");
+    const RequestOutcome closed =
+        api.GetUserTimeLine(service.Users().protectedUser, true, "", "", "200", tweets, true);
+    EXPECT_EQ(closed.status, RequestOutcome::Status::Refused);
+    EXPECT_EQ(closed.responseCode.substr(0, 4), "401:");
     EXPECT_EQ(api.UTLRateLimitRemaining(), 300);
-    EXPECT_EQ(api.Tweets.Count(), tweets);
+    EXPECT_EQ(tweets.Count(), held);
 
     service.InjectFault(Family::UsersLookup, Fault::Error500, 1);
-    EXPECT_EQ(api.GetUsersLookUp("", service.Users().demo, false), "Failed");
-    EXPECT_EQ(api.LastResponseCode(), "500:Internal Server Error");
+    const RequestOutcome broken = api.GetUsersLookUp("", service.Users().demo, users, false);
+    EXPECT_TRUE(broken.Failed());
+    EXPECT_EQ(broken.responseCode, "500:Internal Server Error");
 
     // A client without a token still sends user requests, with an empty bearer, and is refused.
-    TwitterAPI stranger(kit, Requests(20s), service.BaseUrl());
-    EXPECT_EQ(stranger.GetFollowersList("", service.Users().demo, "200", false), "Failed");
-    EXPECT_EQ(stranger.LastResponseCode().substr(0, 1), "4");
+    TwitterAPI stranger(host, Requests(20s), service.BaseUrl());
+    const RequestOutcome unknown = stranger.GetFollowersList("", service.Users().demo, "200", users, false);
+    EXPECT_TRUE(unknown.Failed());
+    EXPECT_EQ(unknown.responseCode.substr(0, 1), "4");
     EXPECT_EQ(service.Requests().back().Header("Authorization").rfind("Bearer", 0), 0u);
     EXPECT_TRUE(kit.messages.empty());
 }
@@ -296,9 +317,9 @@ TEST_F(TwitterApiTest, SearchRetriesADroppedConnectionUntilTheUserGivesUp) {
     const std::string rare = service.Queries().rare;
     service.InjectFault(Family::Search, Fault::CloseConnection, 2);
     kit.messageAnswers = {MsgResult::Yes, MsgResult::Yes};
-    const std::string body = Search(rare, "100", "", false);
-    EXPECT_EQ(body, api.ResponseText());
-    EXPECT_EQ(api.LastResponseCode(), "200:OK");
+    const RequestOutcome answered = Search(rare, "100", "", false);
+    EXPECT_TRUE(answered.Answered());
+    EXPECT_EQ(answered.responseCode, "200:OK");
     ASSERT_EQ(Questions().size(), 2u);
     EXPECT_EQ(Questions()[0].text, "SKD is having trouble accessing the API server. Try again?");
     EXPECT_EQ(Questions()[0].title, "Recoverable error within GetSearch");
@@ -308,43 +329,48 @@ TEST_F(TwitterApiTest, SearchRetriesADroppedConnectionUntilTheUserGivesUp) {
     kit.messages.clear();
     service.InjectFault(Family::Search, Fault::CloseConnection, 1);
     kit.messageAnswers = {MsgResult::No};
-    EXPECT_EQ(Search(rare), "Failed");
+    const RequestOutcome declined = Search(rare);
+    EXPECT_EQ(declined.status, RequestOutcome::Status::Failed);
     EXPECT_EQ(Questions().size(), 1u);
-    EXPECT_EQ(api.LastResponseCode(), "Couldn't access the API server");
-    EXPECT_EQ(api.LastResponseCount(), -1);
-    EXPECT_EQ(api.ResponseText(), body);
+    EXPECT_EQ(declined.responseCode, "Couldn't access the API server");
+    EXPECT_EQ(declined.Count(), -1);
+    EXPECT_EQ(declined.body, "");
 }
 
 TEST_F(TwitterApiTest, AnAnswerLargerThanTheLimitBringsTheQuestion) {
     CurlRequestOptions small;
     small.maxResponseBytes = 2000;
-    TwitterAPI bounded(kit, CurlHttpRequest::Factory(small), service.BaseUrl());
+    TwitterAPI bounded(host, CurlHttpRequest::Factory(small), service.BaseUrl());
     Authenticate(bounded);
     kit.messageAnswers = {MsgResult::No};
     std::string count = "100";
-    EXPECT_EQ(bounded.GetSearch(service.Queries().rare, "", "", "", count, false, "recent"), "Failed");
+    const RequestOutcome declined =
+        bounded.GetSearch(service.Queries().rare, "", "", "", count, tweets, false, "recent");
+    EXPECT_TRUE(declined.Failed());
     ASSERT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Questions()[0].title, "Recoverable error within GetSearch");
-    EXPECT_EQ(bounded.LastResponseCode(), "Couldn't access the API server");
-    EXPECT_EQ(bounded.Tweets.Count(), 0);
+    EXPECT_EQ(declined.responseCode, "Couldn't access the API server");
+    EXPECT_EQ(tweets.Count(), 0);
 }
 
 TEST_F(TwitterApiTest, AMissingResetHeaderKeepsWhatWasReadBeforeIt) {
     service.InjectFault(Family::UserTimeline, Fault::OmitReset, 1);
     kit.messageAnswers = {MsgResult::No};
-    EXPECT_EQ(api.GetUserTimeLine(service.Users().demo, true, "", "", "200", false), "Failed");
+    const RequestOutcome declined =
+        api.GetUserTimeLine(service.Users().demo, true, "", "", "200", tweets, false);
+    EXPECT_EQ(declined.status, RequestOutcome::Status::Failed);
 
     ASSERT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Questions()[0].text, kTroubleContacting);
     EXPECT_EQ(Questions()[0].title, "Recoverable error within GetUserTimeLine");
     EXPECT_EQ(service.Requests().size(), 1u);
-    EXPECT_NE(api.ResponseText().find("\"id_str\""), std::string::npos);
+    EXPECT_NE(declined.body.find("\"id_str\""), std::string::npos);
     EXPECT_EQ(api.UTLRateLimit(), service.Config().limits[1]);
     EXPECT_EQ(api.UTLRateLimitRemaining(), service.Config().limits[1] - 1);
     EXPECT_EQ(api.Window(ResourceFamily::UserTimeline).reset, 0);
-    EXPECT_EQ(api.Tweets.Count(), 0);
-    EXPECT_EQ(api.LastResponseCount(), -1);
-    EXPECT_EQ(api.LastResponseCode(), "");
+    EXPECT_EQ(tweets.Count(), 0);
+    EXPECT_EQ(declined.Count(), -1);
+    EXPECT_EQ(declined.responseCode, "");
 }
 
 TEST_F(TwitterApiTest, YesToAMissingHeaderSendsTheRequestAgain) {
@@ -352,48 +378,51 @@ TEST_F(TwitterApiTest, YesToAMissingHeaderSendsTheRequestAgain) {
     // back for ever.
     service.InjectFault(Family::UserTimeline, Fault::OmitReset, 1);
     kit.messageAnswers = {MsgResult::Yes};
-    EXPECT_NE(api.GetUserTimeLine(service.Users().demo, true, "", "", "200", false), "Failed");
+    const RequestOutcome answered =
+        api.GetUserTimeLine(service.Users().demo, true, "", "", "200", tweets, false);
+    EXPECT_TRUE(answered.Answered());
 
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(service.Requests().size(), 2u);
     EXPECT_GT(api.Window(ResourceFamily::UserTimeline).reset, 0);
-    EXPECT_GT(api.Tweets.Count(), 0);
-    EXPECT_EQ(api.LastResponseCode(), "200:OK");
+    EXPECT_GT(tweets.Count(), 0);
+    EXPECT_EQ(answered.responseCode, "200:OK");
 }
 
 TEST_F(TwitterApiTest, AStallPastTheTimeOutBringsTheQuestion) {
-    TwitterAPI impatient(kit, Requests(1000ms), service.BaseUrl());
+    TwitterAPI impatient(host, Requests(1000ms), service.BaseUrl());
     Authenticate(impatient);
     service.InjectFault(Family::UsersLookup, Fault::Stall, 1, 4);
     kit.messageAnswers = {MsgResult::Yes};
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_NE(impatient.GetUsersLookUp("", service.Users().demo, false), "Failed");
+    EXPECT_TRUE(impatient.GetUsersLookUp("", service.Users().demo, users, false).Answered());
     EXPECT_LT(std::chrono::steady_clock::now() - started, 3500ms);
     ASSERT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Questions()[0].text, kTroubleContacting);
     EXPECT_EQ(Questions()[0].title, "Recoverable error within GetUsersLookUp");
-    EXPECT_EQ(impatient.Users.Count(), 1);
+    EXPECT_EQ(users.Count(), 1);
 }
 
 TEST_F(TwitterApiTest, ListRequestsResendOnceAndThenPassTheErrorOn) {
     const std::string name = service.Users().demo;
     service.InjectFault(Family::FriendsList, Fault::CloseConnection, 1);
     kit.messageAnswers = {MsgResult::Yes};
-    EXPECT_NE(api.GetFriendsList("", name, "200", false), "Failed");
+    EXPECT_TRUE(api.GetFriendsList("", name, "200", users, false).Answered());
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Questions()[0].title, "Recoverable error within GetFriendsList");
-    EXPECT_GT(api.Users.Count(), 0);
+    EXPECT_GT(users.Count(), 0);
 
     service.InjectFault(Family::FollowersList, Fault::CloseConnection, 2);
     kit.messageAnswers = {MsgResult::Yes};
-    EXPECT_THROW(api.GetFollowersList("", name, "200", false), HttpError);
+    EXPECT_THROW(api.GetFollowersList("", name, "200", users, false), HttpError);
     EXPECT_EQ(Questions().size(), 2u);
     EXPECT_EQ(Questions()[1].title, "Recoverable error within GetFollowersList");
 
     service.InjectFault(Family::FollowersList, Fault::CloseConnection, 1);
     kit.messageAnswers = {MsgResult::No};
-    EXPECT_EQ(api.GetFollowersList("", name, "200", false), "Failed");
-    EXPECT_EQ(api.LastResponseCount(), -1);
+    const RequestOutcome declined = api.GetFollowersList("", name, "200", users, false);
+    EXPECT_EQ(declined.status, RequestOutcome::Status::Failed);
+    EXPECT_EQ(declined.Count(), -1);
 
     // Follower ids have no question of their own.
     service.InjectFault(Family::FollowerIds, Fault::CloseConnection, 1);
@@ -406,14 +435,15 @@ TEST_F(TwitterApiTest, PagingAWholeSearchReturnsEveryMatchingTweetOnce) {
     std::string maxId;
     int pages = 0;
     for (; pages < 200; ++pages) {
-        ASSERT_NE(Search(query, "100", maxId), "Failed");
-        if (api.LastResponseCount() == 0) break;
-        maxId = api.Tweets.OldestTweetId(true);
+        const RequestOutcome page = Search(query, "100", maxId);
+        ASSERT_TRUE(page.Answered());
+        if (page.Count() == 0) break;
+        maxId = tweets.OldestTweetId(true);
     }
     EXPECT_GT(pages, 2);
 
     std::vector<std::string> ids;
-    for (int i = 1; i <= api.Tweets.Count(); ++i) ids.push_back(api.Tweets.TweetID(i));
+    for (int i = 1; i <= tweets.Count(); ++i) ids.push_back(tweets.TweetID(i));
     const std::set<std::string> distinct(ids.begin(), ids.end());
     EXPECT_EQ(distinct.size(), ids.size());
     const std::vector<std::string> expected = service.Data().SearchIds(query);
@@ -439,10 +469,11 @@ TEST(TwitterApiTlsTest, TheServerCertificateIsAlwaysVerified) {
     ASSERT_EQ(service.BaseUrl().rfind("https://", 0), 0u);
 
     ScriptedToolkit kit;
-    TwitterAPI untrusting(kit, CurlHttpRequest::Factory(), service.BaseUrl());
+    ToolkitExchangeHost host(kit);
+    TwitterAPI untrusting(host, CurlHttpRequest::Factory(), service.BaseUrl());
     EXPECT_EQ(untrusting.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret), "");
 
-    TwitterAPI trusting(kit, CurlHttpRequest::Factory({.caFile = cert}), service.BaseUrl());
+    TwitterAPI trusting(host, CurlHttpRequest::Factory({.caFile = cert}), service.BaseUrl());
     EXPECT_EQ(trusting.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret),
               service.IssueToken());
 }

@@ -14,6 +14,7 @@
 #include "service/curl_http_request.h"
 #include "service/twitter_api.h"
 #include "test_support.h"
+#include "toolkit_hosts.h"
 
 namespace marlin {
 namespace {
@@ -25,30 +26,38 @@ struct RunningEmulator : emulator::Emulator {
     explicit RunningEmulator(emulator::EmulatorConfig config = {}) : Emulator(std::move(config)) { Start(); }
 };
 
-// A client of the emulator in one dialect, its request-log lines kept.
-struct Client {
-    Client(RunningEmulator& service, ApiVersion version) : api(kit, Requests(), service.BaseUrl()) {
+// A client of the emulator in one dialect with the records it asked for, its request-log
+// lines kept.
+struct Client : testing::ToolkitExchangeHost {
+    Client(RunningEmulator& service, ApiVersion version)
+        : ToolkitExchangeHost(kit), api(*this, Requests(), service.BaseUrl()) {
         const auto& config = service.Config();
         api.SetApiVersion(version);
         api.AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret);
-        api.SetErrorLog([this](const std::string& line) { log.push_back(line); });
-        api.Tweets.SetNoticeSink([](const std::string&) {});
-        api.Users.SetNoticeSink([](const std::string&) {});
+        tweets.SetNoticeSink([](const std::string&) {});
+        users.SetNoticeSink([](const std::string&) {});
     }
     static HttpRequestFactory Requests() {
         return CurlHttpRequest::Factory({.connectTimeout = 2000ms, .totalTimeout = 20s, .caFile = ""});
     }
+    void ErrorLine(const std::string& line) override { log.push_back(line); }
+    void Clear() {
+        tweets.Clear();
+        users.Clear();
+    }
     ScriptedToolkit kit;
+    TweetSet tweets{kit.Yielder()};
+    UserSet users{kit.Yielder()};
     TwitterAPI api;
     std::vector<std::string> log;
 };
 
 // Up to `pages` pages of a tweet request, each below the oldest tweet held.
-void TweetPages(TwitterAPI& api, int pages, const std::function<std::string(const std::string&)>& fetch) {
+void TweetPages(Client& client, int pages, const std::function<RequestOutcome(const std::string&)>& fetch) {
     std::string maxId;
     for (int page = 0; page < pages; ++page) {
-        if (fetch(maxId) == TwitterAPI::kFailed || api.LastResponseCount() <= 0) return;
-        maxId = api.Tweets.OldestTweetId(true);
+        if (fetch(maxId).Count() <= 0) return;
+        maxId = client.tweets.OldestTweetId(true);
     }
 }
 
@@ -99,7 +108,7 @@ std::vector<std::string> UserFields(const UserSet::Record& r) {
 
 struct Capture {
     const char* name;
-    std::function<void(TwitterAPI&, const emulator::Emulator&)> run;
+    std::function<void(Client&, const emulator::Emulator&)> run;
 };
 
 class V2DialectTest : public ::testing::Test {
@@ -112,49 +121,50 @@ class V2DialectTest : public ::testing::Test {
 TEST_F(V2DialectTest, EachRequestGivesTheRecordsOfTheV11Page) {
     const std::vector<Capture> captures = {
         {"search",
-         [](TwitterAPI& api, const emulator::Emulator& s) {
-             TweetPages(api, 3, [&](const std::string& maxId) {
+         [](Client& c, const emulator::Emulator& s) {
+             TweetPages(c, 3, [&](const std::string& maxId) {
                  std::string count = "100";
-                 return api.GetSearch(s.Queries().common, "", "", maxId, count, true, "recent");
+                 return c.api.GetSearch(s.Queries().common, "", "", maxId, count, c.tweets, true, "recent");
              });
          }},
         {"timeline",
-         [](TwitterAPI& api, const emulator::Emulator& s) {
-             TweetPages(api, 2, [&](const std::string& maxId) {
-                 return api.GetUserTimeLine(s.Users().international, true, "", maxId, "100", true);
+         [](Client& c, const emulator::Emulator& s) {
+             TweetPages(c, 2, [&](const std::string& maxId) {
+                 return c.api.GetUserTimeLine(s.Users().international, true, "", maxId, "100", c.tweets,
+                                              true);
              });
          }},
         {"look-up",
-         [](TwitterAPI& api, const emulator::Emulator& s) {
+         [](Client& c, const emulator::Emulator& s) {
              const std::string names = s.Users().demo + "," + s.Users().verified + "," +
                                        s.Users().international + "," + s.Users().midsize;
-             api.GetUsersLookUp("", names, false);
+             c.api.GetUsersLookUp("", names, c.users, false);
          }},
         {"followers",
-         [](TwitterAPI& api, const emulator::Emulator& s) {
-             api.GetFollowersList("", s.Users().midsize, "200", false);
-             api.GetFollowersList("", s.Users().midsize, "200", true);
+         [](Client& c, const emulator::Emulator& s) {
+             c.api.GetFollowersList("", s.Users().midsize, "200", c.users, false);
+             c.api.GetFollowersList("", s.Users().midsize, "200", c.users, true);
          }},
         {"friends",
-         [](TwitterAPI& api, const emulator::Emulator& s) {
-             api.GetFriendsList("", s.Users().demo, "200", false);
+         [](Client& c, const emulator::Emulator& s) {
+             c.api.GetFriendsList("", s.Users().demo, "200", c.users, false);
          }},
     };
     for (const Capture& capture : captures) {
         SCOPED_TRACE(capture.name);
-        v11.api.Clear();
-        v2.api.Clear();
-        capture.run(v11.api, service);
-        capture.run(v2.api, service);
-        const TweetSet& t1 = v11.api.Tweets;
-        const TweetSet& t2 = v2.api.Tweets;
+        v11.Clear();
+        v2.Clear();
+        capture.run(v11, service);
+        capture.run(v2, service);
+        const TweetSet& t1 = v11.tweets;
+        const TweetSet& t2 = v2.tweets;
         ASSERT_EQ(t2.Count(), t1.Count());
         for (int i = 1; i <= t1.Count(); ++i)
             EXPECT_EQ(TweetFields(t2, i), TweetFields(t1, i, &t2)) << "tweet " << i;
-        ASSERT_EQ(v2.api.Users.Count(), v11.api.Users.Count());
-        for (int i = 1; i <= v11.api.Users.Count(); ++i)
-            EXPECT_EQ(UserFields(v2.api.Users.Item(i)), UserFields(v11.api.Users.Item(i))) << "user " << i;
-        EXPECT_GT(t1.Count() + v11.api.Users.Count(), 0);
+        ASSERT_EQ(v2.users.Count(), v11.users.Count());
+        for (int i = 1; i <= v11.users.Count(); ++i)
+            EXPECT_EQ(UserFields(v2.users.Item(i)), UserFields(v11.users.Item(i))) << "user " << i;
+        EXPECT_GT(t1.Count() + v11.users.Count(), 0);
     }
 }
 
@@ -166,9 +176,9 @@ TEST(V2DialectQuirksTest, PartialErrorsKeepTheRecordsAndLogOneLinePerKind) {
     Client v2(service, ApiVersion::V2);
     for (Client* client : {&v11, &v2}) {
         std::string count = "100";
-        client->api.GetSearch(service.Queries().common, "", "", "", count, false, "recent");
+        client->api.GetSearch(service.Queries().common, "", "", "", count, client->tweets, false, "recent");
     }
-    EXPECT_EQ(v2.api.Tweets.Count(), v11.api.Tweets.Count());
+    EXPECT_EQ(v2.tweets.Count(), v11.tweets.Count());
     ASSERT_FALSE(v2.log.empty());
     const std::set<std::string> kinds(v2.log.begin(), v2.log.end());
     EXPECT_EQ(kinds.size(), v2.log.size());
@@ -185,23 +195,29 @@ TEST(V2DialectQuirksTest, RefusalsCarryTheServicesReason) {
     Client v11(service, ApiVersion::V1_1);
     Client v2(service, ApiVersion::V2);
     std::string count = "100";
-    EXPECT_EQ(v11.api.GetSearch(service.Queries().rare, "", "", "", count, false, "recent"),
-              TwitterAPI::kFailed);
-    EXPECT_EQ(v11.api.LastResponseCode(),
+    const RequestOutcome refused =
+        v11.api.GetSearch(service.Queries().rare, "", "", "", count, v11.tweets, false, "recent");
+    EXPECT_TRUE(refused.Failed());
+    EXPECT_EQ(refused.responseCode,
               "403:Forbidden: the application's access does not include this v1.1 request; choose Settings "
               "\u203A \"Service API\" \u203A \"v2\"");
-    EXPECT_NE(v2.api.GetSearch(service.Queries().rare, "", "", "", count, false, "recent"),
-              TwitterAPI::kFailed);
-    EXPECT_GT(v2.api.Tweets.Count(), 0);
+    EXPECT_TRUE(refused.V11AccessRefused());
+    EXPECT_TRUE(
+        v2.api.GetSearch(service.Queries().rare, "", "", "", count, v2.tweets, false, "recent").Answered());
+    EXPECT_GT(v2.tweets.Count(), 0);
 
-    EXPECT_EQ(v2.api.GetUserTimeLine("no_such_account_x", true, "", "", "100", false), TwitterAPI::kFailed);
-    EXPECT_EQ(v2.api.LastResponseCode().rfind("404:Not Found: Not Found Error: Could not find user", 0), 0u)
-        << v2.api.LastResponseCode();
+    const RequestOutcome unknown =
+        v2.api.GetUserTimeLine("no_such_account_x", true, "", "", "100", v2.tweets, false);
+    EXPECT_TRUE(unknown.Failed());
+    EXPECT_EQ(unknown.responseCode.rfind("404:Not Found: Not Found Error: Could not find user", 0), 0u)
+        << unknown.responseCode;
+    EXPECT_EQ(unknown.serviceError.rfind("Not Found Error: Could not find user", 0), 0u)
+        << unknown.serviceError;
     std::string ids = "1";
     for (int k = 2; k <= 101; ++k) ids.append(",").append(std::to_string(k));
-    EXPECT_EQ(v2.api.GetUsersLookUp(ids, "", false), TwitterAPI::kFailed);
-    EXPECT_EQ(v2.api.LastResponseCode().rfind("400:Bad Request: Invalid Request", 0), 0u)
-        << v2.api.LastResponseCode();
+    const RequestOutcome tooMany = v2.api.GetUsersLookUp(ids, "", v2.users, false);
+    EXPECT_TRUE(tooMany.Failed());
+    EXPECT_EQ(tooMany.responseCode.rfind("400:Bad Request: Invalid Request", 0), 0u) << tooMany.responseCode;
 }
 
 // The full archive allows one request a second; a 429 with requests left means "too fast".
@@ -218,11 +234,12 @@ TEST(V2DialectQuirksTest, FullArchiveSearchKeepsThePaceAndResendsWhenTooFast) {
         Client v2(service, ApiVersion::V2);
         v2.api.SetFullArchiveSearch(true);
         service.ClearRequests();
-        TweetPages(v2.api, 3, [&](const std::string& maxId) {
+        TweetPages(v2, 3, [&](const std::string& maxId) {
             std::string count = "100";
-            return v2.api.GetSearch(service.Queries().common, "", "", maxId, count, true, "recent");
+            return v2.api.GetSearch(service.Queries().common, "", "", maxId, count, v2.tweets, true,
+                                    "recent");
         });
-        EXPECT_EQ(v2.api.Tweets.Count(), 300);
+        EXPECT_EQ(v2.tweets.Count(), 300);
         const auto requests = service.Requests();
         EXPECT_EQ(requests.size() > 3, c.refusalsExpected) << requests.size();
         EXPECT_EQ(v2.api.SearchRateLimit(), 300);
@@ -234,8 +251,8 @@ TEST_F(V2DialectTest, SearchesSendTheV2RequestOfTheV11One) {
     const std::time_t start = service.Now() - 3 * 86400;
     v2.api.SetSearchStartTime(start);
     std::string count = "100";
-    v2.api.GetSearch("data", "en", "", "2130651782903235499", count, false, "recent");
-    v2.api.GetSearch("data", "en", "2130651782903235503", "", count, false, "recent");
+    v2.api.GetSearch("data", "en", "", "2130651782903235499", count, v2.tweets, false, "recent");
+    v2.api.GetSearch("data", "en", "2130651782903235503", "", count, v2.tweets, false, "recent");
     const auto requests = service.Requests();
     ASSERT_GE(requests.size(), 2u);
     const emulator::LoggedRequest& back = requests[requests.size() - 2];
@@ -252,8 +269,9 @@ TEST_F(V2DialectTest, SearchesSendTheV2RequestOfTheV11One) {
 
 TEST_F(V2DialectTest, CountsFollowEveryPageAndMatchTheSearch) {
     const std::string query = service.Queries().rare;
-    const auto days = v2.api.GetTweetCounts(query, "", 0, 0);
-    ASSERT_TRUE(days.has_value());
+    const TwitterAPI::Counts counts = v2.api.GetTweetCounts(query, "", 0, 0);
+    ASSERT_TRUE(counts.outcome.Answered());
+    const std::vector<TweetCountDay>* days = &counts.days;
     int64_t total = 0;
     for (const TweetCountDay& day : *days) total += day.posts;
     EXPECT_EQ(total, static_cast<int64_t>(service.Data().SearchIds(query).size()));
@@ -265,11 +283,12 @@ TEST_F(V2DialectTest, CountsFollowEveryPageAndMatchTheSearch) {
 // Each post of a v2 page is one archive line that needs nothing else of the page.
 TEST_F(V2DialectTest, TheArchiveLineOfAPostStandsAlone) {
     std::string count = "100";
-    v2.api.GetSearch(service.Queries().common, "", "", "", count, false, "recent");
+    const RequestOutcome page =
+        v2.api.GetSearch(service.Queries().common, "", "", "", count, v2.tweets, false, "recent");
     testing::TempFolder folder;
     RawArchive archive(folder / "a.jsonl");
-    EXPECT_EQ(archive.AppendPage(v2.api.ResponseText()), v2.api.Tweets.Count());
-    EXPECT_EQ(archive.AppendPage(v2.api.ResponseText()), 0);  // the same ids again
+    EXPECT_EQ(archive.AppendPage(page.body), v2.tweets.Count());
+    EXPECT_EQ(archive.AppendPage(page.body), 0);  // the same ids again
 
     simdjson::dom::parser parser;
     int references = 0;

@@ -62,7 +62,7 @@ void WindowHarness::StartWindow(emulator::EmulatorConfig config, bool withScorer
 void WindowHarness::ReopenWindow(HttpRequestFactory factory) {
     OpenForm(std::move(factory));
     const emulator::EmulatorConfig& c = m_emulator->Config();
-    ASSERT_FALSE(W().Twitter.AuthAppAccess(c.appName, c.consumerKey, c.consumerSecret).empty());
+    ASSERT_FALSE(W().Engine.Client().AuthAppAccess(c.appName, c.consumerKey, c.consumerSecret).empty());
 }
 
 void WindowHarness::BackDays(int days) {

@@ -151,7 +151,7 @@ TEST_F(MainWindowGuiTest, ClosingDuringASearchStopsItFirstAndThenOffersToSave) {
     tk.onDoEvents = [&] {
         QCoreApplication::processEvents();
         // Once the first page is held: closing drops the page in flight and keeps that one.
-        if (frm->State().Run.Busy() && frm->State().Twitter.Tweets.Count() > 0 && closeAttempts == 0) {
+        if (frm->State().Run.Busy() && frm->State().Engine.Tweets().Count() > 0 && closeAttempts == 0) {
             ++closeAttempts;
             closedWhileRunning = window->close();
         }

@@ -57,7 +57,7 @@ TEST_F(WindowRoomTest, ClosingWhileARequestStallsEndsItAtOnceAndKeepsThePagesFor
     QElapsedTimer sinceClose;
     tk.onDoEvents = [&] {
         QCoreApplication::processEvents();
-        if (sinceClose.isValid() || form->State().Twitter.Tweets.Count() == 0) return;
+        if (sinceClose.isValid() || form->State().Engine.Tweets().Count() == 0) return;
         service->InjectFault(emulator::Family::Search, emulator::Fault::Stall, 1, 10);
         sinceClose.start();
         window->close();

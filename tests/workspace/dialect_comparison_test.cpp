@@ -87,21 +87,21 @@ class DialectComparisonTest : public UserSideTest {
 
 TEST_F(DialectComparisonTest, TheWindowsCapturesInBothDialectsGiveTheSameTables) {
     OpenForm();
-    ASSERT_FALSE(
-        W().Twitter.AuthAppAccess("Marlin Demo", Emu().Config().consumerKey, Emu().Config().consumerSecret)
-            .empty());
+    ASSERT_FALSE(W().Engine.Client()
+                     .AuthAppAccess("Marlin Demo", Emu().Config().consumerKey, Emu().Config().consumerSecret)
+                     .empty());
     for (const std::string api : {"v1.1", "v2"}) {
         frm->Service().SetApiV2(api == "v2");
         BackDays(3);
         NewSearch(Emu().Queries().common);
         ASSERT_TRUE(frm->Files().WriteTweetTable(File("tweets-" + api + ".txt").string()));
-        frm->GetUsers(W().Twitter, names, false, false);
-        frm->FillUserTable(W().Twitter, false);
+        frm->GetUsers(W().Engine, names, false, false);
+        frm->FillUserTable(W().Engine.Users(), false);
         UserTableFiles::WriteTable(W().CurrentUserTable(), File("lookup-" + api + ".mut").string(),
                                    UserTableFiles::Layout::All);
         tk.promptAnswers.push_back(Emu().Users().midsize);
         frm->mGetUserFollowers_Click();
-        frm->FillUserTable(W().Twitter, false);
+        frm->FillUserTable(W().Engine.Users(), false);
         UserTableFiles::WriteTable(W().CurrentUserTable(), File("followers-" + api + ".mut").string(),
                                    UserTableFiles::Layout::All);
     }

@@ -13,6 +13,7 @@
 #include "service/enc64.h"
 #include "service/twitter_api.h"
 #include "test_support.h"
+#include "toolkit_hosts.h"
 #include "workspace/session/frm_about.h"
 
 namespace marlin {
@@ -21,6 +22,7 @@ namespace {
 using testing::ReadFileBytes;
 using testing::ScriptedToolkit;
 using testing::TempFolder;
+using testing::ToolkitExchangeHost;
 using testing::WriteFileBytes;
 
 emulator::EmulatorConfig SmallService() {
@@ -35,7 +37,7 @@ class FrmAboutTest : public ::testing::Test {
   protected:
     FrmAboutTest()
         : service(SmallService()),
-          twitter(toolkit, CurlHttpRequest::Factory(), (service.Start(), service.BaseUrl())),
+          twitter(host, CurlHttpRequest::Factory(), (service.Start(), service.BaseUrl())),
           dialog(toolkit, twitter, folder.path(), Link()) {}
 
     frmAbout::MainWindowLink Link() {
@@ -69,6 +71,7 @@ class FrmAboutTest : public ::testing::Test {
 
     TempFolder folder;
     ScriptedToolkit toolkit;
+    ToolkitExchangeHost host{toolkit};
     emulator::Emulator service;
     TwitterAPI twitter;
     frmAbout dialog;

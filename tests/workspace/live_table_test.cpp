@@ -18,7 +18,7 @@ TEST_F(MainWindowTest, LiveRowsAppearWhileTheRetrievalRunsAndTheEndShowsTheWhole
         W().Users.UserList.AddItem(name, true);
     const auto stopHalfWay = [this] {
         tk.onDoEvents = [this] {
-            if (W().Twitter.Tweets.Count() >= 100)
+            if (W().Engine.Tweets().Count() >= 100)
                 Emu().InjectFault(emulator::Family::Search, emulator::Fault::Error503, 1);
         };
         NewSearch("data");

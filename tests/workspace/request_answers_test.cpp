@@ -24,7 +24,7 @@ class RequestAnswersTest : public MainWindowTest {
     // Calls `once` the first time the search holds its first page and is asking for more.
     void AfterFirstPage(std::function<void()> once) {
         tk.onDoEvents = [this, once, done = false]() mutable {
-            if (!done && W().Twitter.Tweets.Count() > 0) {
+            if (!done && W().Engine.Tweets().Count() > 0) {
                 done = true;
                 once();
             }
@@ -43,7 +43,7 @@ TEST_F(RequestAnswersTest, CancelWhileARequestStallsDropsThatPageAndKeepsTheEarl
     Clock::time_point pressed{};
     int waits = 0;
     tk.onDoEvents = [&] {
-        if (W().Twitter.Tweets.Count() == 0 || pressed != Clock::time_point{}) return;
+        if (W().Engine.Tweets().Count() == 0 || pressed != Clock::time_point{}) return;
         if (waits++ == 0) Emu().InjectFault(Family::Search, Fault::Stall, 1, 10);
         // The stalled request keeps the window's events running; press Cancel among them.
         if (waits == 5) {
@@ -108,7 +108,7 @@ TEST_F(RequestAnswersTest, ASearchThatARefusalEndsSaysItIsIncomplete) {
     const auto lines = LogLines();
     EXPECT_THAT(lines[lines.size() - 2], HasSubstr("no more statuses available: 429:Too Many Requests"));
     EXPECT_EQ(lines.back(), "Retrieval stopped early (429:Too Many Requests), oldest tweet held from " +
-                                W().Twitter.Tweets.DateTime(W().Twitter.Tweets.Count()));
+                                W().Engine.Tweets().DateTime(W().Engine.Tweets().Count()));
     ASSERT_FALSE(tk.messages.empty());
     const auto& box = tk.messages.back();
     EXPECT_EQ(box.icon, MsgIcon::Exclamation);
@@ -138,10 +138,10 @@ TEST_F(RequestAnswersTest, SetProxyOffersTheProxyInUseAndAnEmptyAnswerStopsUsing
     StartWindow();
     tk.promptAnswers = {"10.0.0.1:3128", "", ""};
     frm->mSetProxy_Click();
-    EXPECT_EQ(W().Twitter.ProxyServer(), "10.0.0.1:3128");
+    EXPECT_EQ(W().Engine.Client().ProxyServer(), "10.0.0.1:3128");
     frm->mSetProxy_Click();
     EXPECT_EQ(tk.prompts[1].defaultAnswer, "10.0.0.1:3128");
-    EXPECT_EQ(W().Twitter.ProxyServer(), "");
+    EXPECT_EQ(W().Engine.Client().ProxyServer(), "");
     frm->mSetProxy_Click();
     EXPECT_EQ(tk.prompts[2].defaultAnswer, WindowSession::kDefaultProxy);
 }

@@ -7,7 +7,7 @@
 #include "forwarding_request.h"
 #include "service/curl_http_request.h"
 #include "user_side_fixture.h"
-#include "workspace/retrieval/response_archive.h"
+#include "workspace/engine/response_archive.h"
 
 namespace marlin::testing {
 namespace {

@@ -19,8 +19,8 @@ class SaveFaultTest : public UserSideTest {
     void SetUp() override {
         Start();
         const Profile carl{.id = "300", .screenName = "carl"};
-        SetProfiles(W().Twitter, {Profile{}, carl});
-        frm->FillUserTable(W().Twitter, true);
+        SetProfiles(W().Engine.Users(), {Profile{}, carl});
+        frm->FillUserTable(W().Engine.Users(), true);
         ASSERT_EQ(Table0().RowCount(), 2);
     }
     void SaveUsers(int layout, const fs::path& withoutExtension) {

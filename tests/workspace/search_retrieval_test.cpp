@@ -22,8 +22,10 @@ class RecordingEvents : public CaptureEvents {
     void Progress(const std::string& line) override { lines.back() = line; }
     void Aside(const std::string& line) override { lines.insert(lines.end() - 1, line); }
     void RecordsAdded(int count) override { records += count; }
-    bool Ask(const std::string&) override { return true; }
-    void Tell(const std::string& text, Notice) override { lines.push_back("told: " + text); }
+    bool Ask(const Question&) override { return true; }
+    void Tell(const std::string& text, Notice, const std::string& = {}) override {
+        lines.push_back("told: " + text);
+    }
     void Ended(CaptureOutcome outcome) override { ended.push_back(outcome); }
 
     std::vector<std::string> lines;
@@ -78,8 +80,8 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(W().InfoBar.Panel(1), std::to_string(expected.size()) + " tweets displayed");
     // Panel 3 tells the quota after the last page that brought tweets (the empty one came after).
-    EXPECT_EQ(W().InfoBar.Panel(3),
-              std::to_string(W().Twitter.SearchRateLimitRemaining() + 1) + " SEARCH requests remaining");
+    EXPECT_EQ(W().InfoBar.Panel(3), std::to_string(W().Engine.Client().SearchRateLimitRemaining() + 1) +
+                                        " SEARCH requests remaining");
     EXPECT_THAT(W().InfoBar.Panel(4), StartsWith("Next reset: "));
     EXPECT_FALSE(W().LastGET.Text().empty());
 
@@ -172,7 +174,7 @@ TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGa
     int pressed = 0;
     tk.onDoEvents = [&] {
         // The first page has arrived: Cancel, then New while the loop still unwinds.
-        if (W().OutTable.RowCount() == 0 && W().Twitter.Tweets.Count() > 0 && pressed == 0) {
+        if (W().OutTable.RowCount() == 0 && W().Engine.Tweets().Count() > 0 && pressed == 0) {
             ++pressed;
             frm->QuitGet_Click();
         } else if (pressed == 1) {

@@ -97,7 +97,7 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
     EXPECT_FALSE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
-    EXPECT_THAT(W().InfoBar.Panel(3), StartsWith(std::to_string(W().Twitter.UTLRateLimitRemaining()) +
+    EXPECT_THAT(W().InfoBar.Panel(3), StartsWith(std::to_string(W().Engine.Client().UTLRateLimitRemaining()) +
                                                  " USER_TIMELINE requests remaining"));
 }
 

@@ -143,7 +143,8 @@ TEST_F(TimelineSamplesTest, NamedTablesAreAddedShownToggledRenamedAndRemoved) {
     StoreCredentials();
     W().Users.MergeRemUT.Click();
     W().Users.MergeRemUT.Click();
-    EXPECT_FALSE(W().UTwitter.BearerToken().empty());  // authenticated from the stored credentials
+    EXPECT_FALSE(
+        W().TableEngine.Client().BearerToken().empty());  // authenticated from the stored credentials
     EXPECT_EQ(W().Users.UTList.Items(), (std::vector<std::string>{"1UserTable", "2UserTable"}));
     EXPECT_EQ(W().Users.CurUserTable, 2);
     EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 1);

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "main_window_fixture.h"
+#include "workspace/engine/page_bound.h"
 #include "workspace/engine/quota_wait.h"
 #include "workspace/session/preferences.h"
 
@@ -168,7 +169,7 @@ TEST_F(UnattendedCaptureTest, ContinueBackStopsAtTheThresholdDate) {
     BackDays(3);
     // Cancelled once the first page is held (a Cancel while a request is out drops that page).
     tk.onDoEvents = [&] {
-        if (W().Twitter.Tweets.Count() > 0 && W().Run.Busy()) frm->QuitGet_Click();
+        if (W().Engine.Tweets().Count() > 0 && W().Run.Busy()) frm->QuitGet_Click();
     };
     NewSearch("data");
     tk.onDoEvents = nullptr;
@@ -219,8 +220,8 @@ TEST(QuotaWaitTexts, CountdownIsMinutesAndSeconds) {
     EXPECT_EQ(QuotaWait::Countdown(271), "4:31");
     EXPECT_EQ(QuotaWait::Countdown(5), "0:05");
     EXPECT_EQ(QuotaWait::Countdown(-3), "0:00");
-    EXPECT_EQ(RetrievalSteps::IdBelow("1000"), "999");
-    EXPECT_EQ(RetrievalSteps::IdBelow("1234567890123456789"), "1234567890123456788");
+    EXPECT_EQ(PageBound::IdBelow("1000"), "999");
+    EXPECT_EQ(PageBound::IdBelow("1234567890123456789"), "1234567890123456788");
 }
 
 }  // namespace

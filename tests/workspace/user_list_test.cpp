@@ -11,12 +11,13 @@ class UserListTest : public UserSideTest {
   protected:
     std::vector<std::string> SetIds() {
         std::vector<std::string> ids;
-        for (int i = 1; i <= W().Twitter.Users.Count(); ++i) ids.push_back(W().Twitter.Users.Id(i));
+        for (int i = 1; i <= W().Engine.Users().Count(); ++i) ids.push_back(W().Engine.Users().Id(i));
         return ids;
     }
     std::vector<std::string> SetNames() {
         std::vector<std::string> names;
-        for (int i = 1; i <= W().Twitter.Users.Count(); ++i) names.push_back(W().Twitter.Users.ScreenName(i));
+        for (int i = 1; i <= W().Engine.Users().Count(); ++i)
+            names.push_back(W().Engine.Users().ScreenName(i));
         return names;
     }
     // Accounts whose ids are short enough to be taken for ids when pasted.
@@ -63,7 +64,7 @@ TEST_F(UserListTest, FollowersOfAnAccountWithMoreThanOnePageArriveWholeAndOnce) 
     EXPECT_THAT(W().InfoBar.Panel(4), StartsWith("Next Reset: "));
     EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains followers of " + library);
     EXPECT_EQ(W().Users.UserList.SelectedIndex(), 0);
-    EXPECT_THAT(W().Users.UserMeta.Text(), StartsWith(W().Twitter.Users.RealName(1) + " - "));
+    EXPECT_THAT(W().Users.UserMeta.Text(), StartsWith(W().Engine.Users().RealName(1) + " - "));
     EXPECT_TRUE(tk.messages.empty());  // followers show no information box
     EXPECT_FALSE(W().Run.Busy());
     // The loop's end marker must not stop the next retrieval after one page.
@@ -155,7 +156,7 @@ TEST_F(UserListTest, FollowersWaitForASpentWindowAndCancelKeepsWhatArrived) {
 
     // The spent window was waited out, not hammered with refused requests.
     const size_t expected = Emu().Data().FollowerIds(library).size();
-    EXPECT_EQ(W().Twitter.Users.Count(), static_cast<int>(expected));
+    EXPECT_EQ(W().Engine.Users().Count(), static_cast<int>(expected));
     EXPECT_EQ(RequestsTo("/1.1/followers/list.json").size(), (expected + 199) / 200);
     ASSERT_FALSE(waitingPanels.empty());
     EXPECT_EQ(waitingPanels[0], "Waiting for next quota window on GET FOLLOWERS/LIST");
@@ -170,7 +171,7 @@ TEST_F(UserListTest, FollowersWaitForASpentWindowAndCancelKeepsWhatArrived) {
     };
     tk.promptAnswers.push_back(library);
     frm->mGetUserFollowers_Click();
-    EXPECT_EQ(W().Twitter.Users.Count(), 200);
+    EXPECT_EQ(W().Engine.Users().Count(), 200);
     EXPECT_EQ(W().Users.UserList.Count(), 200);
     EXPECT_FALSE(W().Run.Cancelled());
     EXPECT_FALSE(W().Run.QuotaWaiting());
@@ -347,7 +348,7 @@ TEST_F(UserListTest, SelectAllFlipsBetweenAllAndNoneAndClearEmptiesEverything) {
     W().Users.UserMeta.SetText("summary");
     frm->mULClear_Click();
     EXPECT_EQ(W().Users.UserList.Count(), 0);
-    EXPECT_EQ(W().Twitter.Users.Count(), 0);
+    EXPECT_EQ(W().Engine.Users().Count(), 0);
     EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Select All");
     EXPECT_EQ(W().Users.UserMeta.Text(), "");
 }
@@ -356,7 +357,7 @@ TEST_F(UserListTest, TheItemTypeSwitchRewritesOnlyAListInStepWithTheUserSet) {
     Start();
     const Profile a{.id = "111", .screenName = "ann"};
     const Profile b{.id = "222", .screenName = "bob"};
-    SetProfiles(W().Twitter, {a, b});
+    SetProfiles(W().Engine.Users(), {a, b});
     FillList({"ann", "bob"});
     W().Users.UserHandle.SetSelectedIndex(1);
     EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"111", "222"}));
@@ -404,7 +405,7 @@ TEST_F(UserListTest, TheFollowersFrameMakesANamedTablePerTarget) {
     EXPECT_EQ(W().CurrentUserTable().RowCount(), static_cast<int>(expected));
     EXPECT_FALSE(W().CurrentUserTable().Cell(0, 10).empty());  // profile columns filled
     EXPECT_EQ(W().Users.UTList.Items(), std::vector<std::string>{library + "_followers"});
-    EXPECT_FALSE(W().UTwitter.BearerToken().empty());
+    EXPECT_FALSE(W().TableEngine.Client().BearerToken().empty());
 
     // "Selected Users": the id of the row chosen in the current table.
     W().Users.GUFOp.SetSelectedIndex(0);

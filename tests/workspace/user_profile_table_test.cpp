@@ -53,7 +53,7 @@ TEST_F(UserProfileTableTest, TwoHundredFiftyNamesGoInThreeLookupsWithTheProgress
             progress.push_back(line);
     };
     W().Progress.Append("Retrieving user details (click cancel to abort) ...");
-    frm->GetUsers(W().Twitter, names, false, false);
+    frm->GetUsers(W().Engine, names, false, false);
 
     const auto lookups = RequestsTo("/1.1/users/lookup.json");
     ASSERT_EQ(lookups.size(), 3u);
@@ -70,24 +70,24 @@ TEST_F(UserProfileTableTest, TwoHundredFiftyNamesGoInThreeLookupsWithTheProgress
     // The announcement stays; the look-up's own line follows it.
     EXPECT_EQ(W().Progress.Count(), 2);
     EXPECT_EQ(W().Progress.SelectedIndex(), 1);
-    EXPECT_EQ(W().Twitter.Users.Count(), 250);
-    EXPECT_EQ(W().InfoBar.Panel(3),
-              std::to_string(W().Twitter.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");
+    EXPECT_EQ(W().Engine.Users().Count(), 250);
+    EXPECT_EQ(W().InfoBar.Panel(3), std::to_string(W().Engine.Client().ULRateLimitRemaining()) +
+                                        " USER_LOOKUP requests remaining\r\n");
     EXPECT_THAT(W().InfoBar.Panel(4), StartsWith("Next reset: "));
     EXPECT_TRUE(tk.messages.empty());
 
     // Update appends; otherwise the set starts afresh.
-    frm->GetUsers(W().Twitter, {names[0]}, false, true);
-    EXPECT_EQ(W().Twitter.Users.Count(), 251);
-    frm->GetUsers(W().Twitter, {names[0]}, false, false);
-    EXPECT_EQ(W().Twitter.Users.Count(), 1);
+    frm->GetUsers(W().Engine, {names[0]}, false, true);
+    EXPECT_EQ(W().Engine.Users().Count(), 251);
+    frm->GetUsers(W().Engine, {names[0]}, false, false);
+    EXPECT_EQ(W().Engine.Users().Count(), 1);
 }
 
 TEST_F(UserProfileTableTest, ANearlySpentWindowIsWaitedOutInShortSleeps) {
     Start();
     MoveClockOnWhileWaiting();
     Emu().SetRemaining(emulator::Family::UsersLookup, 3);
-    frm->GetUsers(W().Twitter, CorpusNames(250), false, false);
+    frm->GetUsers(W().Engine, CorpusNames(250), false, false);
 
     // No wait before the first batch (nothing known yet), one after it (2 left).
     ASSERT_EQ(tk.messages.size(), 1u);
@@ -100,10 +100,10 @@ TEST_F(UserProfileTableTest, ANearlySpentWindowIsWaitedOutInShortSleeps) {
     EXPECT_EQ(tk.messages[0].icon, MsgIcon::Exclamation);
     ASSERT_FALSE(m_waitingPanels.empty());
     EXPECT_EQ(m_waitingPanels[0], "Waiting for next quota window on USER_LOOKUP");
-    EXPECT_EQ(W().Twitter.Users.Count(), 250);
+    EXPECT_EQ(W().Engine.Users().Count(), 250);
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").size(), 3u);
     EXPECT_GT(tk.sleptMilliseconds, 0);
-    EXPECT_EQ(tk.sleptMilliseconds % UserProfileTable::kWaitStepMilliseconds, 0);
+    EXPECT_EQ(tk.sleptMilliseconds % LookupCapture::kWaitStepMilliseconds, 0);
     EXPECT_FALSE(W().Run.QuotaWaiting());
     EXPECT_FALSE(W().Run.Busy());
 }
@@ -113,10 +113,10 @@ TEST_F(UserProfileTableTest, ASpentWindowIsWaitedOutInsteadOfLosingTheBatch) {
     MoveClockOnWhileWaiting();
     // One look-up left: the first batch spends it; the second would be refused.
     Emu().SetRemaining(emulator::Family::UsersLookup, 1);
-    frm->GetUsers(W().Twitter, CorpusNames(250), false, false);
+    frm->GetUsers(W().Engine, CorpusNames(250), false, false);
 
     EXPECT_EQ(tk.messages.size(), 1u);
-    EXPECT_EQ(W().Twitter.Users.Count(), 250);
+    EXPECT_EQ(W().Engine.Users().Count(), 250);
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").size(), 3u);
 }
 
@@ -126,25 +126,17 @@ TEST_F(UserProfileTableTest, CancelDuringTheWaitEndsTheLookupUnfinished) {
         if (W().Run.QuotaWaiting()) frm->QuitGet_Click();
     };
     Emu().SetRemaining(emulator::Family::UsersLookup, 3);
-    frm->GetUsers(W().Twitter, CorpusNames(250), false, false);
+    frm->GetUsers(W().Engine, CorpusNames(250), false, false);
 
     const std::vector<std::string> texts = tk.MessageTexts();
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[1], "User cancelled the retrieval process");
     EXPECT_EQ(texts[2], "User table update was not completed");
     EXPECT_EQ(tk.messages[2].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(W().Twitter.Users.Count(), 100);  // what arrived stays
+    EXPECT_EQ(W().Engine.Users().Count(), 100);  // what arrived stays
     EXPECT_EQ(W().InfoBar.Panel(3), "2 USER_LOOKUP requests remaining\r\n");
     EXPECT_FALSE(W().Run.QuotaWaiting());
     EXPECT_FALSE(W().Run.Busy());
-}
-
-TEST_F(UserProfileTableTest, TheWaitEndsAtOnceWhenTheResetHasPassed) {
-    Start();
-    const long long before = tk.doEventsCount;
-    EXPECT_TRUE(Profiles().PauseUntilNextWindow(SKDFuncs::MakeDate(2000, 1, 1), "USER_LOOKUP"));
-    EXPECT_EQ(tk.doEventsCount, before);
-    EXPECT_EQ(tk.sleptMilliseconds, 0);
 }
 
 TEST_F(UserProfileTableTest, ProfileColumnsAreFormattedPaddedAndLeftEmptyWhenTheyCannotBeComputed) {
@@ -153,8 +145,8 @@ TEST_F(UserProfileTableTest, ProfileColumnsAreFormattedPaddedAndLeftEmptyWhenThe
     const Profile noFriends{.id = "200", .screenName = "loner", .friends = 0};
     const Profile newcomer{
         .id = "300", .screenName = "newcomer", .createdAt = ServiceDateToday(), .statuses = 10};
-    SetProfiles(W().Twitter, {regular, noFriends, newcomer});
-    frm->FillUserTable(W().Twitter, false);
+    SetProfiles(W().Engine.Users(), {regular, noFriends, newcomer});
+    frm->FillUserTable(W().Engine.Users(), false);
 
     using namespace std::chrono;
     const SKDFuncs::DateValue now = SKDFuncs::Now();
@@ -208,7 +200,7 @@ TEST_F(UserProfileTableTest, ProfileColumnsAreFormattedPaddedAndLeftEmptyWhenThe
     EXPECT_EQ(W().InfoBar.Panel(2), "3 users displayed");
 
     // The table is not cleared: a second fill appends.
-    frm->FillUserTable(W().Twitter, false);
+    frm->FillUserTable(W().Engine.Users(), false);
     EXPECT_EQ(W().CurrentUserTable().RowCount(), 6);
 }
 
@@ -226,8 +218,8 @@ TEST_F(UserProfileTableTest, TweetFiguresCountOnlyTheUsersOwnRowsAndStayEmptyWit
     const Profile bob{.id = "200", .screenName = "bob"};
     const Profile carl{.id = "300", .screenName = "carl"};
     const Profile digits{.id = "400", .screenName = "12345"};
-    SetProfiles(W().Twitter, {ann, bob, carl, digits});
-    frm->FillUserTable(W().Twitter, true);
+    SetProfiles(W().Engine.Users(), {ann, bob, carl, digits});
+    frm->FillUserTable(W().Engine.Users(), true);
 
     auto figures = [this](int row) {
         const auto cells = Row(row);
@@ -250,8 +242,8 @@ TEST_F(UserProfileTableTest, HeaderClicksSortByTheColumnAndReverseOnTheSecondCli
         profiles[i].screenName = "user" + std::to_string(i);
         profiles[i].followers = followers[i];
     }
-    SetProfiles(W().Twitter, profiles);
-    frm->FillUserTable(W().Twitter, false);
+    SetProfiles(W().Engine.Users(), profiles);
+    frm->FillUserTable(W().Engine.Users(), false);
     auto order = [this] {
         std::vector<std::string> ids;
         for (int row = 0; row < Table0().RowCount(); ++row) ids.emplace_back(Table0().Text(row));
@@ -272,8 +264,8 @@ TEST_F(UserProfileTableTest, CheckCommandsFollowTheSelectionAndTheSamples) {
         profiles[i].id = std::to_string(100 + i);
         profiles[i].screenName = "user" + std::to_string(i);
     }
-    SetProfiles(W().Twitter, profiles);
-    frm->FillUserTable(W().Twitter, false);
+    SetProfiles(W().Engine.Users(), profiles);
+    frm->FillUserTable(W().Engine.Users(), false);
     ReportList& table = Table0();
     auto checks = [&] {
         std::string marks;

@@ -75,14 +75,14 @@ class UserSideTest : public MainWindowTest {
                "\"profile_image_url\":\"http:\\/\\/img\\/a_normal.jpg\",\"profile_banner_url\":\"https:\\/\\/"
                "b\\/1\"}";
     }
-    // Puts the profiles into a client's user set as one look-up page would.
-    static void SetProfiles(TwitterAPI& client, const std::vector<Profile>& profiles) {
+    // Puts the profiles into a user set as one look-up page would.
+    static void SetProfiles(UserSet& users, const std::vector<Profile>& profiles) {
         std::string json = "[";
         for (const Profile& p : profiles) {
             if (json.size() > 1) json += ',';
             json += ProfileJson(p);
         }
-        client.Users.SetData(json + "]", false, false);
+        users.SetData(json + "]", false, false);
     }
 
     ReportList& Table0() { return *W().Users.UserTable.front(); }

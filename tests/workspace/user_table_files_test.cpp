@@ -25,10 +25,10 @@ class UserTableFilesTest : public UserSideTest {
         const Profile ann{.screenName = "ann", .name = "Zo\\u00eb Ann"};
         const Profile loner{.id = "200", .screenName = "loner", .friends = 0};
         const Profile carl{.id = "300", .screenName = "carl"};
-        SetProfiles(W().Twitter, {ann, loner, carl});
+        SetProfiles(W().Engine.Users(), {ann, loner, carl});
         AddTweetRow("ann", "hello", 3, 2, -1);
         AddTweetRow("ann", "RT @x: hi", 0, 1, -1);
-        frm->FillUserTable(W().Twitter, true);
+        frm->FillUserTable(W().Engine.Users(), true);
         for (int row = 0; row < 3; ++row) {
             Table0().SetCell(row, UserProfileTable::kPrfTwtSamp, "one|two|");
             Table0().SetCell(row, UserProfileTable::kTLTwtDay, "  12");
@@ -141,7 +141,7 @@ TEST_F(UserTableFilesTest, KeyFilesAreLookedUpByIdsOrByScreenNames) {
     WriteFileBytes(File("ids.muk"), text);
     Open(0, File("ids.muk").string());
 
-    EXPECT_FALSE(W().UTwitter.BearerToken().empty());
+    EXPECT_FALSE(W().TableEngine.Client().BearerToken().empty());
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").at(0).Param("user_id"), idList);
     EXPECT_EQ(W().Users.UserTableName.back(), "ids");
     ASSERT_EQ(W().CurrentUserTable().RowCount(), 3);

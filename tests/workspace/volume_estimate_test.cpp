@@ -64,8 +64,8 @@ TEST_F(ServiceSettingsTest, TheDialectArchiveAndPriceAreKeptInPrefsAndOffByDefau
     W().Tweets.mFullArchive.Click();
     tk.promptAnswers.push_back("$0.01");
     W().Tweets.mPricePerPost.Click();
-    EXPECT_EQ(W().Twitter.GetApiVersion(), ApiVersion::V2);
-    EXPECT_TRUE(W().UTwitter.FullArchiveSearch());
+    EXPECT_EQ(W().Engine.Client().GetApiVersion(), ApiVersion::V2);
+    EXPECT_TRUE(W().TableEngine.Client().FullArchiveSearch());
     ASSERT_TRUE(frm->SavePrefs());
     EXPECT_THAT(ReadFileBytes(File("prefs")), HasSubstr("AV-2\r\nFA-1\r\nPP-0.01\r\n"));
 
@@ -73,7 +73,7 @@ TEST_F(ServiceSettingsTest, TheDialectArchiveAndPriceAreKeptInPrefsAndOffByDefau
     frm->LoadPrefs();
     EXPECT_TRUE(W().Tweets.mApiV2.Checked());
     EXPECT_FALSE(W().Tweets.mApiV11.Checked());
-    EXPECT_EQ(W().UTwitter.GetApiVersion(), ApiVersion::V2);
+    EXPECT_EQ(W().TableEngine.Client().GetApiVersion(), ApiVersion::V2);
     EXPECT_DOUBLE_EQ(W().Settings.PricePerPostRead, 0.01);
     tk.promptAnswers.push_back("cheap");
     W().Tweets.mPricePerPost.Click();

@@ -50,7 +50,7 @@ class WindowSessionTest : public WindowHarness {
         frm->Form_Load();
         ASSERT_TRUE(frm->About().cmdOK.Enabled());
         frm->About().cmdOK.Click();
-        ASSERT_FALSE(W().Twitter.BearerToken().empty());
+        ASSERT_FALSE(W().Engine.Client().BearerToken().empty());
     }
 
     WindowSession& S() { return frm->Session(); }
@@ -281,13 +281,13 @@ TEST_F(WindowSessionTest, SmallCommandsOfTheWindow) {
     ASSERT_TRUE(S().mSetProxy.Visible());
     tk.promptAnswers = {"10.0.0.1:3128", ""};
     S().mSetProxy.Click();
-    EXPECT_EQ(W().Twitter.ProxyServer(), "10.0.0.1:3128");
+    EXPECT_EQ(W().Engine.Client().ProxyServer(), "10.0.0.1:3128");
     EXPECT_EQ(tk.prompts.back().title, "Set Proxy");
     EXPECT_EQ(tk.prompts.back().prompt, "Enter proxy address");
     EXPECT_EQ(tk.prompts.back().defaultAnswer, "127.0.0.1:8080");
     S().mSetProxy.Click();
     EXPECT_EQ(tk.prompts.back().defaultAnswer, "10.0.0.1:3128");
-    EXPECT_EQ(W().Twitter.ProxyServer(), "");
+    EXPECT_EQ(W().Engine.Client().ProxyServer(), "");
 
     S().SearchHelp.Click();
     ASSERT_EQ(tk.openedUrls.size(), 1u);

@@ -36,11 +36,11 @@ bool QuotaWait::Wait(const std::function<long long()>& leftMilliseconds,
             break;
         }
         if (show) show(left);
-        m_host.LetEventsRun();
+        m_events.LetEventsRun();
         if (m_run.QuotaWaitStopped()) break;
         // Without a pause between checks the wait would keep a processor core busy for a
         // whole quota window.
-        m_host.Pause(static_cast<int>(std::min<long long>(left, stepMilliseconds)));
+        m_events.Pause(static_cast<int>(std::min<long long>(left, stepMilliseconds)));
     }
     m_run.EndQuotaWait(markedBusy);
     return over;
@@ -65,20 +65,21 @@ bool QuotaWait::UntilReset(const SKDFuncs::DateValue& announcedReset, const std:
     if (SecondsUntil(resetTime) > 0)
         m_events.Aside("Waiting until " + SKDFuncs::FormatLocalDateTime(resetTime) + " for the next " +
                        windowName + " window");
-    const std::string before = m_host.WaitPanel();
-    const bool reset = Wait(
-        [&] { return SecondsUntil(resetTime) * 1000; },
-        [&](long long left) {
-            m_host.ShowWaitPanel("Waiting for the next " + windowName + " window: " + Countdown(left / 1000));
-        },
-        kStepMilliseconds);
-    m_host.ShowWaitPanel(before);
+    const std::string before = m_events.StatusShown(CaptureEvents::Panel::Quota);
+    const bool reset =
+        Wait([&] { return SecondsUntil(resetTime) * 1000; },
+             [&](long long left) {
+                 m_events.Status(CaptureEvents::Panel::Quota,
+                                 "Waiting for the next " + windowName + " window: " + Countdown(left / 1000));
+             },
+             kStepMilliseconds);
+    m_events.Status(CaptureEvents::Panel::Quota, before);
     return reset;
 }
 
 bool QuotaWait::UntilNextWindowOn(const SKDFuncs::DateValue& resetTime, const std::string& method,
                                   const std::function<SKDFuncs::DateValue()>& now, int stepMilliseconds) {
-    m_host.ShowWaitPanel("Waiting for next quota window on " + method);
+    m_events.Status(CaptureEvents::Panel::Quota, "Waiting for next quota window on " + method);
     return Wait([&] { return (Seconds(resetTime) - Seconds(now())) * 1000; }, nullptr, stepMilliseconds);
 }
 
@@ -90,26 +91,28 @@ bool QuotaWait::For(int milliseconds, const std::string& what) {
                                                                          std::chrono::steady_clock::now())
                 .count();
         },
-        [&](long long left) { m_host.ShowWaitPanel(what + " " + Countdown((left + 999) / 1000)); },
+        [&](long long left) {
+            m_events.Status(CaptureEvents::Panel::Quota, what + " " + Countdown((left + 999) / 1000));
+        },
         kStepMilliseconds);
 }
 
-TwitterAPI::AutoRetry QuotaWait::RetryPause(int attempt) {
+ExchangeHost::AutoRetry QuotaWait::RetryPause(int attempt) {
     const std::vector<int>& delays = m_policy.retryDelays;
     if (!m_policy.waitForQuota || attempt < 0 || attempt >= static_cast<int>(delays.size()))
-        return TwitterAPI::AutoRetry::Ask;
-    if (m_run.Cancelled()) return TwitterAPI::AutoRetry::GiveUp;
+        return ExchangeHost::AutoRetry::Ask;
+    if (m_run.Cancelled()) return ExchangeHost::AutoRetry::GiveUp;
     const std::string what = "Retrying the request (" + std::to_string(attempt + 1) + " of " +
                              std::to_string(delays.size()) + ") in";
     const int pause = delays[static_cast<std::size_t>(attempt)];
     m_events.Aside(what + " " + Countdown((pause + 999) / 1000));
-    return For(pause, what) ? TwitterAPI::AutoRetry::Retry : TwitterAPI::AutoRetry::GiveUp;
+    return For(pause, what) ? ExchangeHost::AutoRetry::Retry : ExchangeHost::AutoRetry::GiveUp;
 }
 
-bool QuotaWait::WaitedOutSpentWindow(const TwitterAPI& client, ResourceFamily family,
-                                     const std::string& windowName) {
+bool QuotaWait::WaitedOutSpentWindow(const TwitterAPI& client, const RequestOutcome& answer,
+                                     ResourceFamily family, const std::string& windowName) {
     if (!m_policy.waitForQuota || m_run.Cancelled()) return false;
-    if (client.LastResponseCode().rfind("429", 0) != 0) return false;
+    if (answer.responseCode.rfind("429", 0) != 0) return false;
     m_events.Log("Quota window spent @" + SKDFuncs::FormatLocalDateTime(SKDFuncs::Now()) +
                  ", waiting for the next " + windowName + " window");
     SKDFuncs::DateValue reset = client.NextLimitReset(family);

@@ -24,24 +24,16 @@ class QuotaWait {
     static constexpr long long kWindowSeconds = 15 * 60;
     static constexpr long long kMarginSeconds = 60;
 
-    // What a wait leaves to whoever watches it: letting events run between its checks,
-    // the pause itself, and the status panel that counts down.
-    class Host {
-      public:
-        virtual ~Host() = default;
-        virtual void LetEventsRun() = 0;
-        virtual void Pause(int milliseconds) = 0;
-        virtual std::string WaitPanel() const = 0;
-        virtual void ShowWaitPanel(const std::string& text) = 0;
-    };
     // The user's choice of unattended waits, and the pauses before the automatic retries.
     struct Policy {
         bool waitForQuota = false;
         std::vector<int> retryDelays;
     };
 
-    QuotaWait(RunState& run, CaptureEvents& events, Host& host, Policy policy)
-        : m_run(run), m_events(events), m_host(host), m_policy(std::move(policy)) {}
+    // The watcher lets its events run between the checks, makes the pauses, and shows the
+    // countdown in its quota panel.
+    QuotaWait(RunState& run, CaptureEvents& events, Policy policy)
+        : m_run(run), m_events(events), m_policy(std::move(policy)) {}
 
     // Waits until the local time resetTime, at most one window length. windowName names the
     // window in the status bar ("Waiting for the next search window: 4:31") and in the log
@@ -59,11 +51,12 @@ class QuotaWait {
 
     // The answer to a failed exchange before its retry question: with automatic waits on,
     // the first Settings.RetryDelays.size() failures are sent again after their pause.
-    TwitterAPI::AutoRetry RetryPause(int attempt);
+    ExchangeHost::AutoRetry RetryPause(int attempt);
 
     // A request answered 429 while automatic waits are on: waits for the family's reset
     // and says so (true), so the caller sends the same page again.
-    bool WaitedOutSpentWindow(const TwitterAPI& client, ResourceFamily family, const std::string& windowName);
+    bool WaitedOutSpentWindow(const TwitterAPI& client, const RequestOutcome& answer, ResourceFamily family,
+                              const std::string& windowName);
 
     // "m:ss" for a number of seconds (negative counts as 0).
     static std::string Countdown(long long seconds);
@@ -80,7 +73,6 @@ class QuotaWait {
 
     RunState& m_run;
     CaptureEvents& m_events;
-    Host& m_host;
     Policy m_policy;
 };
 

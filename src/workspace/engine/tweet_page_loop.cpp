@@ -14,26 +14,19 @@ namespace {
 // tweet held.
 class TweetPager : public PageLoop::Pager {
   public:
-    TweetPager(TwitterAPI& client, RunState& run, CaptureEvents& events, TweetPageLoop::Host& host,
-               const TweetPageLoop::Source& source, const std::string& firstMaxId)
-        : m_client(client),
-          m_run(run),
-          m_events(events),
-          m_host(host),
-          m_source(source),
-          m_bound(firstMaxId),
-          m_progress("max_id", firstMaxId) {}
+    TweetPager(CaptureRun& run, const TweetPageLoop::Source& source, const std::string& firstMaxId)
+        : m_run(run), m_source(source), m_bound(firstMaxId), m_progress("max_id", firstMaxId) {}
 
     void Fetch() override {
-        m_before = m_client.Tweets.Count();
+        m_before = m_run.Tweets().Count();
         do {
-            m_host.ShowRequest(m_source.fetch(m_bound.MaxId()));
-        } while (m_host.ResendAfterSpentWindow(m_client, m_source.family, m_source.windowName));
+            m_answer = m_run.Page(m_source.family, [&] { return m_source.fetch(m_bound.MaxId()); });
+        } while (m_run.ResendAfterSpentWindow(m_answer, m_source.family, m_source.windowName));
     }
 
     bool Check(std::string& stopLine) override {
-        if (m_client.LastResponseCount() < 1) return true;
-        TweetSet& tweets = m_client.Tweets;
+        if (m_answer.Count() < 1) return true;
+        TweetSet& tweets = m_run.Tweets();
         if (!m_bound.Keep(tweets, m_before)) {
             stopLine = m_bound.StopLine();
             return false;
@@ -46,35 +39,34 @@ class TweetPager : public PageLoop::Pager {
     }
 
     void Take() override {
-        const int count = m_client.LastResponseCount();
-        if (count == -1 && !m_run.Cancelled() && m_source.refused) {
-            m_source.refused();
+        const int count = m_answer.Count();
+        if (count == -1 && !m_run.State().Cancelled() && m_source.refused) {
+            m_source.refused(m_answer);
         } else if (count > 0) {
-            TweetSet& tweets = m_client.Tweets;
+            TweetSet& tweets = m_run.Tweets();
             const int kept = tweets.Count() - m_before;
-            m_reached = tweets.TrimToDateRange(m_host.ThresholdDateText(), TweetPageLoop::LatestBound());
+            m_reached = tweets.TrimToDateRange(m_run.ThresholdDateText(), TweetPageLoop::LatestBound());
             m_source.taken(kept);
-            m_events.RecordsAdded(kept);
-            m_host.LetEventsRun();
+            m_run.Events().RecordsAdded(kept);
+            m_run.Events().LetEventsRun();
         }
-        m_host.PageDone();
+        m_run.Events().LetEventsRun();
         if (m_source.remaining() < TweetPageLoop::kQuotaLow)
-            m_host.QuotaLow(m_client, m_source.family, m_source.windowName);
+            m_run.QuotaLow(m_source.family, m_source.windowName);
     }
 
-    bool More() override { return !(m_client.LastResponseCount() < 1 || m_reached || m_run.Cancelled()); }
+    bool More() override { return !(m_answer.Count() < 1 || m_reached || m_run.State().Cancelled()); }
 
     bool Reached() const { return m_reached; }
     int Before() const { return m_before; }
+    const RequestOutcome& Answer() const { return m_answer; }
 
   private:
-    TwitterAPI& m_client;
-    RunState& m_run;
-    CaptureEvents& m_events;
-    TweetPageLoop::Host& m_host;
+    CaptureRun& m_run;
     const TweetPageLoop::Source& m_source;
     PageBound m_bound;
     PageProgress m_progress;
+    RequestOutcome m_answer;
     bool m_reached = false;
     int m_before = 0;
 };
@@ -82,16 +74,17 @@ class TweetPager : public PageLoop::Pager {
 }  // namespace
 
 bool TweetPageLoop::Run(const Source& source, const std::string& firstMaxId) {
-    TweetPager pages(m_client, m_run, m_events, m_host, source, firstMaxId);
+    TweetPager pages(m_run, source, firstMaxId);
     bool everyPageTaken = false;
     try {
-        everyPageTaken = PageLoop(m_events).Run(pages);
+        everyPageTaken = PageLoop(m_run.Events()).Run(pages);
     } catch (const std::bad_alloc&) {
-        m_events.Log(OutOfMemory(m_client.Tweets, pages.Before()));
+        m_run.Events().Log(OutOfMemory(m_run.Tweets(), pages.Before()));
     }
     // The service's last page (an empty one) ends a capture as completely as the threshold.
-    const bool lastPage = everyPageTaken && !m_run.Cancelled() && m_client.LastResponseCount() == 0;
-    m_run.Record(pages.Reached() || lastPage ? CaptureOutcome::Complete : CaptureOutcome::StoppedEarly);
+    const bool lastPage = everyPageTaken && !m_run.State().Cancelled() && pages.Answer().Count() == 0;
+    m_run.State().Record(pages.Reached() || lastPage ? CaptureOutcome::Complete
+                                                     : CaptureOutcome::StoppedEarly);
     return pages.Reached();
 }
 

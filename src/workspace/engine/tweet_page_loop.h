@@ -4,8 +4,7 @@
 #include <string>
 
 #include "service/twitter_api.h"
-#include "workspace/engine/capture_events.h"
-#include "workspace/engine/run_state.h"
+#include "workspace/engine/capture_run.h"
 
 namespace marlin {
 
@@ -22,36 +21,17 @@ class TweetPageLoop {
     struct Source {
         ResourceFamily family;
         std::string windowName;  // as the quota dialog names the window: "search", "user timeline"
-        // Sends the request for the page below maxId (none: the newest) and gives the URL.
-        std::function<std::string(const std::string& maxId)> fetch;
+        // Sends the request for the page below maxId (none: the newest) into the run's tweets.
+        std::function<RequestOutcome(const std::string& maxId)> fetch;
         // The requests left in the family's window.
         std::function<int()> remaining;
         // After a page was added and trimmed, with the records it brought: panels and log.
         std::function<void(int count)> taken;
         // After an error answer that no Cancel caused; may be empty.
-        std::function<void()> refused;
+        std::function<void(const RequestOutcome& answer)> refused;
     };
 
-    // What the loop leaves to whoever runs it: showing the request, letting events run,
-    // and the quota's waits and questions.
-    class Host {
-      public:
-        virtual ~Host() = default;
-        virtual void ShowRequest(const std::string& url) = 0;
-        virtual void LetEventsRun() = 0;
-        // After a page: the newest log line in sight, then events.
-        virtual void PageDone() = 0;
-        // True when the request was refused for a spent window that has since renewed.
-        virtual bool ResendAfterSpentWindow(const TwitterAPI& client, ResourceFamily family,
-                                            const std::string& windowName) = 0;
-        virtual void QuotaLow(const TwitterAPI& client, ResourceFamily family,
-                              const std::string& windowName) = 0;
-        // The threshold date as a short date text ("dd/mm/yyyy").
-        virtual std::string ThresholdDateText() const = 0;
-    };
-
-    TweetPageLoop(TwitterAPI& client, RunState& run, CaptureEvents& events, Host& host)
-        : m_client(client), m_run(run), m_events(events), m_host(host) {}
+    explicit TweetPageLoop(CaptureRun& run) : m_run(run) {}
 
     // Runs the loop from firstMaxId ("" for the newest page); true when the threshold
     // date was reached.
@@ -67,10 +47,7 @@ class TweetPageLoop {
     static std::string OutOfMemory(TweetSet& tweets, int before);
 
   private:
-    TwitterAPI& m_client;
-    RunState& m_run;
-    CaptureEvents& m_events;
-    Host& m_host;
+    CaptureRun& m_run;
 };
 
 }  // namespace marlin

@@ -12,25 +12,6 @@
 namespace marlin {
 namespace {
 
-// Reading a table file asks nothing of the user; MarlinData only needs a toolkit for the
-// scorer, which is never run here.
-class SilentToolkit : public Toolkit {
-  public:
-    std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-    void SetCursor(CursorShape) override {}
-    void DoEvents() override {}
-    void Sleep(int) override {}
-    void OpenUrl(const std::string&) override {}
-
-  protected:
-    MsgResult ShowMessageBox(const std::string&, const std::string&, MsgButtons, MsgIcon) override {
-        return MsgResult::Cancel;
-    }
-    std::optional<std::string> ShowFileDialog(const FileDialogRequest&, bool) override {
-        return std::nullopt;
-    }
-};
-
 std::vector<std::string> SplitTabs(std::string_view line) {
     std::vector<std::string> fields;
     std::size_t start = 0;
@@ -47,8 +28,9 @@ std::vector<std::string> SplitTabs(std::string_view line) {
 }  // namespace
 
 bool TableFileReader::ReadTweets(const std::string& fileName, ReportList& table) {
-    SilentToolkit toolkit;
-    MarlinData data(toolkit, std::filesystem::temp_directory_path());
+    // Reading a table file asks nothing of anyone: the scorer is never run here.
+    ProcessHost unattended;
+    MarlinData data(unattended, std::filesystem::temp_directory_path());
     if (!data.Load(fileName)) return false;
     table.BeginUpdate();
     table.ClearRows();

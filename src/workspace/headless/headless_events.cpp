@@ -32,15 +32,17 @@ void HeadlessEvents::Aside(const std::string& line) {
     Write(line);
 }
 
-bool HeadlessEvents::Ask(const std::string& question) {
+bool HeadlessEvents::Ask(const Question& question) {
     Flush();
-    m_tk.Line(question + " [OK]");
-    return true;
+    const bool ok = question.kind == Question::Kind::QuotaLow;
+    const std::string line = question.title.empty() ? question.text : question.title + ": " + question.text;
+    m_tk.Line(line + (ok ? " [OK]" : " [No]"));
+    return ok;
 }
 
-void HeadlessEvents::Tell(const std::string& text, Notice) {
+void HeadlessEvents::Tell(const std::string& text, Notice, const std::string& title) {
     Flush();
-    m_tk.Line(text);
+    m_tk.Line(title.empty() ? text : title + ": " + text);
 }
 
 }  // namespace marlin

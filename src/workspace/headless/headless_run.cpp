@@ -37,6 +37,7 @@ std::vector<std::string> SplitFields(const std::string& line) {
 
 HeadlessRun::HeadlessRun(ConsoleToolkit& toolkit, Setup setup) : m_tk(toolkit), m_setup(std::move(setup)) {
     m_tk.SetIdleAction([this] { Idle(); });
+    m_events.SetIdleAction([this] { Idle(); });
 }
 
 HeadlessRun::~HeadlessRun() {
@@ -78,7 +79,7 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
         command.kind == HeadlessCommand::Kind::Frequencies)
         return RunExport(command);
     if (command.kind == HeadlessCommand::Kind::Count && command.api != "v2") {
-        m_tk.Line(SearchVolumeEstimate::kNeedsV2);
+        m_tk.Line(VolumeEstimate::kNeedsV2);
         return kBadUsage;
     }
     std::string credentialsProblem;
@@ -101,12 +102,13 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     m_frm->Service().SetApiV2(command.api == "v2");
     m_frm->Service().SetFullArchiveSearch(command.archiveSearch);
     w.SetExactTexts(command.exactTexts);
-    if (w.Twitter.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
+    TwitterAPI& client = w.Engine.Client();
+    if (client.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
             .empty()) {
-        if (!w.Twitter.AuthRefused())
-            return Fail("no token from " + m_setup.apiBase + ": " + w.Twitter.AuthFailure());
+        if (!client.AuthRefused())
+            return Fail("no token from " + m_setup.apiBase + ": " + client.AuthFailure());
         return Fail("the service did not accept the credentials of \"" + credentials.appName + "\" at " +
-                    m_setup.apiBase + " (" + w.Twitter.AuthFailure() + ")");
+                    m_setup.apiBase + " (" + client.AuthFailure() + ")");
     }
 
     switch (command.kind) {
@@ -134,19 +136,12 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
 }
 
 void HeadlessRun::SetBackDays(int days) {
-    using namespace std::chrono;
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const year_month_day today{year{local.tm_year + 1900}, month{static_cast<unsigned>(local.tm_mon + 1)},
-                               day{static_cast<unsigned>(local.tm_mday)}};
-    m_frm->State().Tweets.EarlyDate.SetValue(year_month_day{sys_days{today} - std::chrono::days{days}});
+    m_frm->State().Tweets.EarlyDate.SetValue(CaptureRequest::DaysBack(days));
 }
 
 int HeadlessRun::RunSearch(const HeadlessCommand& command) {
     SetBackDays(*command.backDays);
-    m_frm->Search().RunNew(command.subject);
-    return SaveRetrieved(command.out);
+    return SaveRetrieved(command.out, m_frm->Search().RunNew(command.subject));
 }
 
 bool HeadlessRun::OpenTable(const std::string& file) {
@@ -196,8 +191,7 @@ int HeadlessRun::RunTimelines(const HeadlessCommand& command) {
     const std::vector<std::string> names = ReadUserNames(command.users, &error);
     if (names.empty()) return Fail(error);
     SetBackDays(command.backDays.value_or(7));
-    m_frm->Users().Timelines().RunNew(names);
-    return SaveRetrieved(command.out);
+    return SaveRetrieved(command.out, m_frm->Users().Timelines().RunNew(names));
 }
 
 int HeadlessRun::RunLookup(const HeadlessCommand& command) {
@@ -208,7 +202,7 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     m_frm->Users().Profiles().LookUp(names);
     m_events.Flush();
     // An empty table would only write over what an earlier run saved there.
-    if (w.Twitter.Users.Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
+    if (w.Engine.Users().Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
     if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All,
                                     w.Settings.ExactTexts))
         return Fail("cannot write " + command.out);
@@ -218,14 +212,13 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
 
 int HeadlessRun::RunUserList(const HeadlessCommand& command) {
     MainWindowState& w = m_frm->State();
-    m_frm->Users().List().RetrieveListOf(command.kind == HeadlessCommand::Kind::Followers
-                                             ? UserListBuilder::ListKind::Followers
-                                             : UserListBuilder::ListKind::Friends,
-                                         command.subject);
+    CaptureRequest request = w.Request(
+        command.kind == HeadlessCommand::Kind::Followers ? CaptureKind::Followers : CaptureKind::Friends);
+    request.accounts = {command.subject};
+    const CaptureResult result = w.Engine.Capture(request);
     m_events.Flush();
-    const UserSet& users = w.Twitter.Users;
-    const std::string failure =
-        w.Twitter.LastResponseCount() < 0 ? " (" + w.Twitter.LastResponseCode() + ")" : "";
+    const UserSet& users = w.Engine.Users();
+    const std::string failure = result.last.Failed() ? " (" + result.last.responseCode + ")" : "";
     if (users.Count() == 0)
         return m_stopping ? kStopped : Fail("no user list was retrieved for " + command.subject + failure);
     std::string text;
@@ -249,12 +242,11 @@ int HeadlessRun::SaveTweets(const std::string& file) {
     return kDone;
 }
 
-int HeadlessRun::SaveRetrieved(const std::string& file) {
+int HeadlessRun::SaveRetrieved(const std::string& file, const CaptureResult& result) {
     // A run that got nothing before it stopped leaves an earlier file of that name as it was.
     if (m_frm->State().OutTable.RowCount() == 0 && (m_stopping || !Complete())) {
         m_events.Flush();
-        return m_stopping ? kStopped
-                          : Fail("nothing was retrieved (" + m_frm->State().Twitter.LastResponseCode() + ")");
+        return m_stopping ? kStopped : Fail("nothing was retrieved (" + result.last.responseCode + ")");
     }
     return RetrievalOutcome(SaveTweets(file));
 }
@@ -285,10 +277,12 @@ void HeadlessRun::Idle() {
 
 int HeadlessRun::RunCount(const HeadlessCommand& command) {
     SetBackDays(*command.backDays);
-    const std::optional<VolumeEstimate> estimate = m_frm->Estimator().Estimate(command.subject);
+    CaptureRequest request = m_frm->State().Request(CaptureKind::Count);
+    request.query = command.subject;
+    const CaptureResult result = m_frm->State().Engine.Capture(request);
+    const std::optional<VolumeEstimate>& estimate = result.estimate;
     m_events.Flush();
-    if (!estimate)
-        return Fail("no counts for [" + command.subject + "]: " + m_frm->State().Twitter.LastResponseCode());
+    if (!estimate) return Fail("no counts for [" + command.subject + "]: " + result.last.responseCode);
     std::string lines = "date,posts\n";
     for (const TweetCountDay& day : estimate->days)
         lines += day.date + "," + std::to_string(day.posts) + "\n";

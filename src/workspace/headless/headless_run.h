@@ -11,6 +11,7 @@
 #include "platform/console_toolkit.h"
 #include "service/app_cred_file.h"
 #include "service/http_request.h"
+#include "workspace/engine/capture_result.h"
 #include "workspace/headless/headless_command.h"
 #include "workspace/headless/headless_events.h"
 
@@ -69,7 +70,7 @@ class HeadlessRun {
     int Saved(const std::string& fileName);
     int SaveTweets(const std::string& file);
     // SaveTweets and RetrievalOutcome of a run that made a new table.
-    int SaveRetrieved(const std::string& file);
+    int SaveRetrieved(const std::string& file, const CaptureResult& result);
     int Fail(const std::string& reason);
     // The exit code of a capture whose records were saved (`saved` is kDone): done when it
     // was complete, stopped early when it was not, stopped when a signal asked for it.

@@ -5,17 +5,16 @@
 
 #include "platform/blank_trim.h"
 #include "platform/cell_compare.h"
-#include "workspace/engine/tweet_page_loop.h"
 #include "workspace/retrieval/retrieval_guard.h"
 
 namespace marlin {
 
 TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableTarget& table)
-    : m_window(window), m_table(table), m_steps(window), m_users(window.RetrievalBar) {}
+    : m_window(window), m_table(table) {}
 
 void TimelineRetrieval::StartFreshTable() {
     MainWindowState& w = m_window;
-    w.Twitter.Tweets.Clear();
+    w.Engine.Tweets().Clear();
     w.Tweets.UpdateSearch.SetEnabled(false);
     w.OutTable.ClearRows();
     // A new retrieval is a new table: the next save proposes a new file.
@@ -35,30 +34,52 @@ void TimelineRetrieval::GetAllUTL_Click() {
     RunNewOnCheckedUsers();
 }
 
-void TimelineRetrieval::RunNew(const std::vector<std::string>& users) {
-    if (!m_window.CanStartRetrieval()) return;
+CaptureResult TimelineRetrieval::RunNew(const std::vector<std::string>& users) {
+    if (!m_window.CanStartRetrieval()) return {};
     for (const std::string& user : users) m_window.Users.UserList.AddItem(user, true);
-    RunNewOnCheckedUsers();
+    return RunNewOnCheckedUsers();
 }
 
-void TimelineRetrieval::RunNewOnCheckedUsers() {
+std::vector<int> TimelineRetrieval::CheckedEntries() const {
+    std::vector<int> entries;
+    const CheckList& list = m_window.Users.UserList;
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.Checked(i)) entries.push_back(i);
+    return entries;
+}
+
+CaptureResult TimelineRetrieval::WalkCheckedUsers(const CaptureRequest& request,
+                                                  const std::vector<int>& entries, Shown shown) {
     MainWindowState& w = m_window;
-    if (!w.CanStartRetrieval()) return;
+    // A new table follows the walk in the list, and shows everything gathered so far
+    // after each user.
+    AccountSteps steps;
+    if (shown == Shown::AfterEachUser) {
+        steps.started = [&w, &entries](int index) {
+            w.Users.UserList.SetSelectedIndex(entries[static_cast<std::size_t>(index)]);
+        };
+        steps.done = [this](int) { m_table.ShowTweets(false); };
+    }
+    return w.Engine.Capture(request, steps);
+}
+
+CaptureResult TimelineRetrieval::RunNewOnCheckedUsers() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return {};
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     StartFreshTable();
     w.CurrentUserTable().ClearRows();
-    WalkCheckedUsers([&](int i) {
-        w.Users.UserList.SetSelectedIndex(i);
-        RetrieveTimeline(w.Users.UserList.Item(i), "");
-        // Everything gathered so far is shown after each user.
-        m_table.ShowTweets(false);
-    });
+    const std::vector<int> entries = CheckedEntries();
+    CaptureRequest request = w.Request(CaptureKind::Timelines);
+    for (const int entry : entries) request.accounts.push_back(w.Users.UserList.Item(entry));
+    CaptureResult result = WalkCheckedUsers(request, entries, Shown::AfterEachUser);
     running.Release();
     FinishFreshTable();
+    return result;
 }
 
 void TimelineRetrieval::UpdateUTL_Click() {
-    AddToTable(true, [this](const std::string& user) { RetrieveTimeline(user, NewestTweetIdOf(user)); });
+    AddToTable(true, CaptureKind::Update);
 }
 
 void TimelineRetrieval::UserList_DblClick() {
@@ -70,8 +91,9 @@ void TimelineRetrieval::UserList_DblClick() {
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::ArrowAndBusy);
     StartFreshTable();
     w.InfoBar.SetPanel(1, "Empty");
-    BeginUsers(1);
-    RetrieveTimeline(w.Users.UserList.SelectedText(), "");
+    CaptureRequest request = w.Request(CaptureKind::Timeline);
+    request.accounts = {w.Users.UserList.SelectedText()};
+    w.Engine.Capture(request);
     m_table.ShowTweets(false);
     w.RetrievalBar.End();
     running.Release();
@@ -79,53 +101,28 @@ void TimelineRetrieval::UserList_DblClick() {
 }
 
 void TimelineRetrieval::ContinueBack() {
-    AddToTable(false, [this](const std::string& user) {
-        RetrieveTimeline(user, "", RetrievalSteps::IdBelow(OldestTweetIdOf(user)));
-    });
+    AddToTable(false, CaptureKind::ContinueBack);
 }
 
-void TimelineRetrieval::AddToTable(bool sortById, const std::function<void(const std::string&)>& retrieve) {
+void TimelineRetrieval::AddToTable(bool sortById, CaptureKind kind) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
-    w.Twitter.Tweets.Clear();
+    w.Engine.Tweets().Clear();
     if (sortById) w.OutTable.SetSortKey(TweetColumn::TweetID);
-    WalkCheckedUsers([&](int c) { retrieve(w.Users.UserList.Item(c)); });
+    const std::vector<int> entries = CheckedEntries();
+    CaptureRequest request = w.Request(CaptureKind::Timelines);
+    for (const int entry : entries) {
+        const std::string user = w.Users.UserList.Item(entry);
+        request.accounts.push_back(user);
+        CapturePosition position;
+        if (kind == CaptureKind::Update) position.sinceId = NewestTweetIdOf(user);
+        if (kind == CaptureKind::ContinueBack) position.belowId = OldestTweetIdOf(user);
+        request.accountPositions.push_back(position);
+    }
+    WalkCheckedUsers(request, entries, Shown::AddedAtTheEnd);
     w.SetTweetSource(TweetSource::Timelines);
     m_table.ShowTweets(true);
-}
-
-void TimelineRetrieval::WalkCheckedUsers(const std::function<void(int)>& step) {
-    MainWindowState& w = m_window;
-    w.Events().Log("User timeline retrieval started @" + RetrievalSteps::NowText());
-    BeginUsers(CheckedUsers());
-    w.Tk.DoEvents();
-    // The list may change while events run; its length is read again for every entry.
-    for (int i = 0; i < w.Users.UserList.Count(); ++i) {
-        if (w.Users.UserList.Checked(i)) {
-            step(i);
-            m_users.Next();
-            if (w.Twitter.V11AccessRefused()) {
-                // The other users would be refused the same way: one message, not one a user.
-                w.Events().Log("Retrieval stopped: " + w.Twitter.LastResponseCode());
-                w.Events().Tell("The retrieval stopped: " + w.Twitter.LastResponseCode(),
-                                CaptureEvents::Notice::Warning);
-                break;
-            }
-        }
-        if (w.Run.Cancelled()) break;
-    }
-    w.RetrievalBar.End();
-}
-
-int TimelineRetrieval::CheckedUsers() const {
-    int checked = 0;
-    for (int i = 0; i < m_window.Users.UserList.Count(); ++i) checked += m_window.Users.UserList.Checked(i);
-    return checked;
-}
-
-void TimelineRetrieval::BeginUsers(int total) {
-    m_users.Begin("tweets", total);
 }
 
 std::string TimelineRetrieval::OldestTweetIdOf(const std::string& screenName) const {
@@ -148,58 +145,6 @@ std::string TimelineRetrieval::ExtremeTweetIdOf(const std::string& screenName, i
         if (found.empty() || (direction > 0 ? order > 0 : order < 0)) found = id;
     }
     return Trimmed(found);
-}
-
-void TimelineRetrieval::RetrieveTimeline(const std::string& user, const std::string& sinceId,
-                                         const std::string& firstMaxId) {
-    MainWindowState& w = m_window;
-    TwitterAPI& twitter = w.Twitter;
-    TweetSet& tweets = twitter.Tweets;
-    const std::string about = " statuses for [" + user + "] ";
-    if (!RetrievalSteps::CanBeScreenNameOrId(user)) {
-        w.Events().Log(RetrievalSteps::SkippedLine({user}));
-        return;
-    }
-
-    w.Events().Log("Retrieved 0" + about);
-    w.Progress.ScrollToLast();
-    w.Tk.DoEvents();
-
-    int total = 0;
-    const int heldBefore = tweets.Count();
-    const int undatedBefore = tweets.UndatedCount();
-    TweetPageLoop::Source source;
-    source.family = ResourceFamily::UserTimeline;
-    source.windowName = "user timeline";
-    source.fetch = [&](const std::string& maxId) {
-        return twitter.GetUserTimeLine(user, true, sinceId, maxId, "200", true);
-    };
-    source.remaining = [&] { return twitter.UTLRateLimitRemaining(); };
-    source.refused = [&] { w.Events().Log("Retrieval error: " + twitter.LastResponseCode()); };
-    source.taken = [&](int count) {
-        // The CR LF at the end is the panel text as it has always been (kept on purpose).
-        w.InfoBar.SetPanel(
-            3, std::to_string(twitter.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining\r\n");
-        w.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(twitter.UTLNextLimitReset()));
-        total += count;
-        m_users.Page(count);
-        w.Events().Progress("Retrieved " + std::to_string(total) + about + "back to " +
-                            tweets.DateTime(tweets.Count()));
-    };
-    const bool reached = TweetPageLoop(w.Twitter, w.Run, w.Events(), m_steps).Run(source, firstMaxId);
-
-    if (tweets.UndatedCount() > undatedBefore)
-        w.Events().Log(RetrievalSteps::UndatedLine(tweets.UndatedCount() - undatedBefore));
-    w.Events().Log(
-        m_steps.EndLine("Retrieval of [" + user + "] ended @" + RetrievalSteps::NowText() + ", ", reached));
-    w.Progress.ScrollToLast();
-    // A timeline cut short: pages came before the refusal, or the refusal may pass (a
-    // spent window, a server error). An account that is not there or not open is no gap.
-    const bool midway = tweets.Count() > heldBefore;
-    const int status = static_cast<int>(SKDFuncs::LeadingNumber(twitter.LastResponseCode()));
-    if (twitter.LastResponseCount() < 0 && !reached && !w.Run.Cancelled() &&
-        (midway || status == 429 || status >= 500))
-        m_steps.ReportIncomplete(twitter.LastResponseCode(), midway ? tweets.DateTime(tweets.Count()) : "");
 }
 
 }  // namespace marlin

@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "workspace/engine/capture_request.h"
 #include "workspace/main_window_state.h"
-#include "workspace/retrieval/counted_progress.h"
-#include "workspace/retrieval/retrieval_steps.h"
 #include "workspace/retrieval/tweet_table_target.h"
 
 namespace marlin {
@@ -32,13 +31,7 @@ class TimelineRetrieval {
     void ContinueBack();
     // "New" for callers that hold no User list of their own: the users are added to the
     // list, checked, and a new table is made of their timelines without asking first.
-    void RunNew(const std::vector<std::string>& users);
-
-    // Pages backwards through one user's timeline (the entry always sent as a screen
-    // name), appending to the tweet set of `Twitter`, until a page adds nothing, the
-    // threshold date is passed or the user cancels.
-    void RetrieveTimeline(const std::string& user, const std::string& sinceId,
-                          const std::string& firstMaxId = "");
+    CaptureResult RunNew(const std::vector<std::string>& users);
 
     // The newest TweetID among the Tweets table rows of that author (letter case counts);
     // empty when the author has none.
@@ -47,27 +40,28 @@ class TimelineRetrieval {
     std::string OldestTweetIdOf(const std::string& screenName) const;
 
   private:
-    void RunNewOnCheckedUsers();
+    // How the table takes the timelines: after each user as a fresh table, or once at the
+    // end added to the rows already there.
+    enum class Shown { AfterEachUser, AddedAtTheEnd };
+
+    CaptureResult RunNewOnCheckedUsers();
     // What New and the double click do before retrieving: the table is emptied and its
     // file forgotten.
     void StartFreshTable();
     void FinishFreshTable();
-    // Update and Continue Back: the tweets `retrieve` gets for each checked user are added
-    // to the table as it stands (sorted on TweetID first when asked).
-    void AddToTable(bool sortById, const std::function<void(const std::string&)>& retrieve);
-    // The start line, the progress bar over the checked users and the step for each of
-    // them (by list index), in list order, until a Cancel.
-    void WalkCheckedUsers(const std::function<void(int)>& step);
-    // The progress bar counts users done of those checked.
-    int CheckedUsers() const;
+    // Update and Continue Back: the timelines of the checked users are added to the table
+    // as it stands (sorted on TweetID first when asked), each from its own position.
+    void AddToTable(bool sortById, CaptureKind kind);
+    // The engine's walk over the checked users of the list, the list following it.
+    CaptureResult WalkCheckedUsers(const CaptureRequest& request, const std::vector<int>& entries,
+                                   Shown shown);
+    // The list positions and names of the checked users, in list order.
+    std::vector<int> CheckedEntries() const;
     // The largest (direction 1) or smallest (-1) TweetID among the author's rows.
     std::string ExtremeTweetIdOf(const std::string& screenName, int direction) const;
-    void BeginUsers(int total);
 
     MainWindowState& m_window;
     TweetTableTarget& m_table;
-    RetrievalSteps m_steps;
-    CountedProgress m_users;
 };
 
 }  // namespace marlin

@@ -26,16 +26,16 @@ void ServiceSettings::SetApiV2(bool on) {
     w.Tweets.mApiV11.SetChecked(!on);
     w.Tweets.mApiV2.SetChecked(on);
     const ApiVersion version = on ? ApiVersion::V2 : ApiVersion::V1_1;
-    w.Twitter.SetApiVersion(version);
-    w.UTwitter.SetApiVersion(version);
+    w.Engine.Client().SetApiVersion(version);
+    w.TableEngine.Client().SetApiVersion(version);
 }
 
 void ServiceSettings::SetFullArchiveSearch(bool on) {
     MainWindowState& w = m_window;
     w.Settings.FullArchiveSearch = on;
     w.Tweets.mFullArchive.SetChecked(on);
-    w.Twitter.SetFullArchiveSearch(on);
-    w.UTwitter.SetFullArchiveSearch(on);
+    w.Engine.Client().SetFullArchiveSearch(on);
+    w.TableEngine.Client().SetFullArchiveSearch(on);
 }
 
 void ServiceSettings::SetPricePerPostRead(double dollars) {

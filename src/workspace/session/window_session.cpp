@@ -34,7 +34,10 @@ std::string RemoveCrLf(std::string text) {
 }  // namespace
 
 WindowSession::WindowSession(MainWindowState& window, TweetFiles& files)
-    : About(window.Tk, window.Twitter, window.AppFolder), Service(window), m_window(window), m_files(files) {
+    : About(window.Tk, window.Engine.Client(), window.AppFolder),
+      Service(window),
+      m_window(window),
+      m_files(files) {
     for (Button& clear : HistoryItemClear) {
         clear.SetCaption("X");
         clear.SetToolTip("Remove current item from history (will not delete file)");
@@ -289,10 +292,10 @@ void WindowSession::mSetLang_Click() {
 }
 
 void WindowSession::mSetProxy_Click() {
-    const std::string& current = m_window.Twitter.ProxyServer();
+    const std::string& current = m_window.Engine.Client().ProxyServer();
     std::string answer =
         m_window.Tk.InputBox(kProxyPrompt, kProxyTitle, current.empty() ? kDefaultProxy : current);
-    m_window.Twitter.SetProxyServer(answer);
+    m_window.Engine.Client().SetProxyServer(answer);
 }
 
 void WindowSession::SearchHelp_Click() {

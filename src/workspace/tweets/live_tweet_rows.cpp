@@ -21,7 +21,7 @@ LiveTweetRows::LiveTweetRows(MainWindowState& window, Clock clock)
     : m_window(window), m_clock(std::move(clock)) {}
 
 bool LiveTweetRows::SetReplaced() const {
-    const TweetSet& tweets = m_window.Twitter.Tweets;
+    const TweetSet& tweets = m_window.Engine.Tweets();
     if (m_inTable == 0) return false;
     return m_inTable > tweets.Count() || tweets.TweetID(m_inTable) != m_lastInTableId;
 }
@@ -29,7 +29,7 @@ bool LiveTweetRows::SetReplaced() const {
 void LiveTweetRows::ShowArrived() {
     const auto now = m_clock();
     if (m_refreshed && now - m_lastRefresh < kEvery) return;
-    const TweetSet& tweets = m_window.Twitter.Tweets;
+    const TweetSet& tweets = m_window.Engine.Tweets();
     if (SetReplaced()) {
         m_inTable = 0;
         m_lastInTableId.clear();
@@ -52,7 +52,7 @@ void LiveTweetRows::ShowArrived() {
 }
 
 ReportRow LiveTweetRows::Row(int record) const {
-    const TweetSet& tweets = m_window.Twitter.Tweets;
+    const TweetSet& tweets = m_window.Engine.Tweets();
     const TweetSet::Record& tweet = tweets.Item(record);
     const std::string dateTime = tweets.VBDateTimes() ? tweet.DateTime : WithoutSigns(tweet.DateTime);
     const std::array<std::string, 5> numbers = {
@@ -77,7 +77,7 @@ void LiveTweetRows::Withdraw() {
 }
 
 void LiveTweetRows::Settled() {
-    const TweetSet& tweets = m_window.Twitter.Tweets;
+    const TweetSet& tweets = m_window.Engine.Tweets();
     m_shownIds.clear();
     m_inTable = tweets.Count();
     m_lastInTableId = m_inTable > 0 ? tweets.TweetID(m_inTable) : std::string();

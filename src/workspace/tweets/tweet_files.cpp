@@ -83,7 +83,8 @@ bool TweetFiles::ReadyToReplaceTables() {
 
 void TweetFiles::OfferToSave() {
     if (!m_window.TweetsDirty()) return;
-    if (m_window.Tk.MessageBox(kReplaceQuestion, MsgButtons::YesNo) == MsgResult::Yes) SaveTweetsTable();
+    if (m_window.Events().Ask({CaptureEvents::Question::Kind::ReplaceTable, kReplaceQuestion, {}}))
+        SaveTweetsTable();
 }
 
 // ---- Open
@@ -115,7 +116,7 @@ void TweetFiles::OpenTweetsTable() {
     // The current user table goes with the rows it was built from.
     w.Users.OfferToSaveUserTable(w.Users.CurUserTable);
     try {
-        MarlinData data(w.Tk, w.AppFolder);
+        MarlinData data(w.Processes(), w.AppFolder);
         if (!LoadTable(data)) {
             if (!w.Starting())
                 w.Tk.MessageBox("Couldn't open: " + fileName + " -- Contents may be corrupted.",
@@ -159,7 +160,7 @@ void TweetFiles::FillTable(const MarlinData& data) {
     table.ClearRows();
     w.CurrentUserTable().ClearRows();
     if (w.Users.CurUserTable > 0) {
-        w.UTwitter.Users.Clear();
+        w.TableEngine.Users().Clear();
         RenameCurrentUserTable(w.Req.FileName);
     }
     w.TweetsFN = w.Req.FileName;
@@ -326,7 +327,7 @@ void TweetFiles::SaveAndSend() {
         commandLine += ' ';
         commandLine += QuoteArgument(saved);
     }
-    ShellAndWait(w.Tk, commandLine, 1000, 0, 0);
+    ShellAndWait(w.Processes(), commandLine, 1000, 0, 0);
 }
 
 bool TweetFiles::LocateVisualiser() {

@@ -102,10 +102,11 @@ void TweetTableView::AddRecord(const MarlinData& data, int record, bool dimmed) 
 
 void TweetTableView::ShowTweets(bool append) {
     MainWindowState& w = m_window;
-    const int count = w.Twitter.Tweets.Count();
+    const TweetSet& tweets = w.Engine.Tweets();
+    const int count = tweets.Count();
     if (count > 0) {
-        MarlinData data(w.Tk, w.AppFolder);
-        data.SetData(w.Twitter.Tweets);
+        MarlinData data(w.Processes(), w.AppFolder);
+        data.SetData(tweets);
         const std::string folder = w.ScorerFolder().string();
         if (!data.RunSentiStrength(folder, folder, false)) LogScorerFailure(data);
 

@@ -6,10 +6,7 @@
 #include <unordered_set>
 
 #include "service/app_cred_file.h"
-#include "workspace/engine/page_loop.h"
-#include "workspace/engine/page_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
-#include "workspace/retrieval/retrieval_steps.h"
 
 namespace marlin {
 
@@ -41,53 +38,6 @@ long long TweetDay(const TweetSet& tweets, int index) {
     return SKDFuncs::DayNumber(SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(tweets.DateTime(index))));
 }
 
-// The pages of one user's timeline sample: back from the newest tweet, up to a year
-// earlier or the sample cap.
-class SamplePager : public PageLoop::Pager {
-  public:
-    SamplePager(TwitterAPI& client, const std::string& screenName, const std::string& earliest,
-                CountedProgress& sampled)
-        : m_client(client), m_screenName(screenName), m_earliest(earliest), m_sampled(sampled) {}
-
-    void Fetch() override {
-        m_before = m_client.Tweets.Count();
-        m_client.GetUserTimeLine(m_screenName, true, "", m_maxId, "200", true);
-    }
-
-    bool Check(std::string& stopLine) override {
-        if (m_client.LastResponseCount() < 1 || m_progress.TweetPageMoved(m_client.Tweets, m_before))
-            return true;
-        stopLine = m_progress.StopLine();
-        return false;
-    }
-
-    void Take() override {
-        TweetSet& tweets = m_client.Tweets;
-        if (m_client.LastResponseCount() > 0) m_sampled.Page(m_client.LastResponseCount());
-        m_maxId = m_client.LastResponseCount() < 1 ? std::string() : tweets.OldestTweetId(true);
-        try {
-            m_trimmed = tweets.TrimToDateRange(m_earliest, TweetPageLoop::LatestBound());
-        } catch (const SKDFuncs::ConversionError&) {
-            m_unreadable = true;  // a tweet without a readable date: keep what the sample holds
-        }
-    }
-
-    bool More() override {
-        return !m_unreadable && !m_maxId.empty() && m_client.Tweets.Count() < kSampleCap && !m_trimmed;
-    }
-
-  private:
-    TwitterAPI& m_client;
-    const std::string& m_screenName;
-    const std::string& m_earliest;
-    CountedProgress& m_sampled;
-    std::string m_maxId;
-    PageProgress m_progress{"max_id", ""};
-    int m_before = 0;
-    bool m_trimmed = false;
-    bool m_unreadable = false;
-};
-
 // The toggle and the table list select each other; this keeps one switch from running
 // the other's handler again.
 class SwitchGuard {
@@ -105,7 +55,7 @@ class SwitchGuard {
 }  // namespace
 
 TimelineSamples::TimelineSamples(MainWindowState& window, UserProfileTable& profiles)
-    : m_window(window), m_profiles(profiles), m_sampled(window.RetrievalBar) {}
+    : m_window(window), m_profiles(profiles) {}
 
 // ---- Build Table
 
@@ -128,8 +78,8 @@ void TimelineSamples::BuildTweetsUT_Click() {
     }
     if (!names.empty()) {
         w.Tk.SetCursor(CursorShape::ArrowAndBusy);
-        m_profiles.GetUsers(w.Twitter, names, false, false);
-        m_profiles.FillUserTable(w.Twitter, true, table);
+        m_profiles.GetUsers(w.Engine, names, false, false);
+        m_profiles.FillUserTable(w.Engine.Users(), true, table);
     }
 }
 
@@ -188,37 +138,40 @@ void TimelineSamples::GetUTTL_Click() {
     }
     RetrievalGuard running(w, RetrievalGuard::Mark::RunningOnly, CursorShape::ArrowAndBusy);
     // Calendar arithmetic: a year back from 29 February is 28 February.
-    const std::string earliest = SKDFuncs::FormatShortDate(OneYearBack(m_profiles.LocalNow()));
+    const SKDFuncs::DateValue back = OneYearBack(m_profiles.LocalNow());
     const std::string answer = w.Tk.InputBox(kSamplePrompt, kApplicationTitle, "50");
     const int sampleSize = std::max(0, SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(answer)));
 
-    TwitterAPI& client = w.Users.CurUserTable == 0 ? w.Twitter : w.UTwitter;
+    CaptureEngine& engine = w.Users.CurUserTable == 0 ? w.Engine : w.TableEngine;
     ReportList& table = w.CurrentUserTable();
-    int checked = 0;
-    for (int row = 0; row < table.RowCount(); ++row) checked += table.Checked(row);
-    m_sampled.Begin("tweets", checked);
+    CaptureRequest request = w.Request(CaptureKind::Sample);
+    request.backTo = std::chrono::year_month_day{std::chrono::year{back.year},
+                                                 std::chrono::month{static_cast<unsigned>(back.month)},
+                                                 std::chrono::day{static_cast<unsigned>(back.day)}};
+    request.limits.maxRecords = kSampleCap;
+    std::vector<int> rows;
     for (int row = 0; row < table.RowCount(); ++row) {
         if (!table.Checked(row)) continue;
-        SampleOneUser(client, table, row, earliest, sampleSize);
-        m_sampled.Next();
+        rows.push_back(row);
+        request.accounts.push_back(Trimmed(table.Cell(row, UserProfileTable::kScreenName)));
     }
+    AccountSteps steps;
+    steps.started = [&](int) {
+        table.SetFocus();
+        w.Tk.DoEvents();
+    };
+    // The engine's tweets hold the account's sample; its figures go to the account's row.
+    steps.done = [&](int index) {
+        ShowSample(engine.Tweets(), table, rows[static_cast<std::size_t>(index)], sampleSize);
+    };
+    engine.Capture(request, steps);
     running.Release();
     w.Tk.MessageBox(kSamplesDone);
 }
 
-void TimelineSamples::SampleOneUser(TwitterAPI& client, ReportList& table, int row,
-                                    const std::string& earliest, int sampleSize) {
+void TimelineSamples::ShowSample(const TweetSet& sample, ReportList& table, int row, int sampleSize) {
     MainWindowState& w = m_window;
-    const std::string screenName = Trimmed(table.Cell(row, UserProfileTable::kScreenName));
-    TweetSet& tweets = client.Tweets;
-    tweets.Clear();
-    table.SetFocus();
-    w.Tk.DoEvents();
-
-    SamplePager pages(client, screenName, earliest, m_sampled);
-    PageLoop(w.Events()).Run(pages);
-
-    const UserStats s = SampleStats(tweets, sampleSize);
+    const UserStats s = SampleStats(sample, sampleSize);
     table.SetCell(row, UserProfileTable::kPrfTwtSamp, s.TwtSample);
     table.SetCell(row, UserProfileTable::kPrfBDayTwts, s.BDayTwts);
     table.SetCell(row, UserProfileTable::kTLTwtDay, UserProfileTable::FormatPadded(s.TwtDay, 0, 4));
@@ -226,10 +179,6 @@ void TimelineSamples::SampleOneUser(TwitterAPI& client, ReportList& table, int r
     table.SetCell(row, UserProfileTable::kTLAvRT, UserProfileTable::FormatPadded(s.AvRT, 0, 4));
     table.SetCell(row, UserProfileTable::kTLPctGeo, UserProfileTable::FormatPadded(s.PctGeo, 0, 3));
     w.Users.UnsavedUserTables.insert(&table);
-
-    w.InfoBar.SetPanel(3,
-                       std::to_string(client.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining");
-    w.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(client.UTLNextLimitReset()));
     w.Tk.DoEvents();
 }
 
@@ -302,9 +251,10 @@ void TimelineSamples::AddRemUT_Click() {
 
 void TimelineSamples::AuthenticateUTwitter() {
     MainWindowState& w = m_window;
-    if (!w.UTwitter.BearerToken().empty()) return;
+    TwitterAPI& client = w.TableEngine.Client();
+    if (!client.BearerToken().empty()) return;
     const AppCredFile::Credentials stored = AppCredFile::InFolder(w.AppFolder).Read();
-    w.UTwitter.AuthAppAccess(stored.appName, stored.consumerKey, stored.consumerSecret);
+    client.AuthAppAccess(stored.appName, stored.consumerKey, stored.consumerSecret);
 }
 
 bool TimelineSamples::AddUserTable(std::string name) {

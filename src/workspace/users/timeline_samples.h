@@ -4,7 +4,6 @@
 
 #include "core/skd_funcs.h"
 #include "workspace/main_window_state.h"
-#include "workspace/retrieval/counted_progress.h"
 #include "workspace/users/user_profile_table.h"
 #include "workspace/users/user_stats.h"
 
@@ -34,7 +33,7 @@ class TimelineSamples {
     // Makes a new named table current; an empty name becomes "<n>UserTable". The
     // secondary client is authenticated from the stored credentials the first time.
     bool AddUserTable(std::string name);
-    // Gives the secondary client a token from the stored credentials unless it has one.
+    // Gives the secondary engine's client a token from the stored credentials unless it has one.
     void AuthenticateUTwitter();
 
     // ---- Parts of the sample, public for their own checks
@@ -45,9 +44,9 @@ class TimelineSamples {
     static UserStats SampleStats(const TweetSet& tweets, int sampleSize);
 
   private:
-    // The table is the one current when the command started, whatever is shown now.
-    void SampleOneUser(TwitterAPI& client, ReportList& table, int row, const std::string& earliest,
-                       int sampleSize);
+    // The figures of one account's sample go to its row of the table current when the
+    // command started, whatever is shown now.
+    void ShowSample(const TweetSet& sample, ReportList& table, int row, int sampleSize);
     // Exactly the current table is visible.
     void ShowCurrentTable();
     // The first named table of that name, or 0.
@@ -55,8 +54,7 @@ class TimelineSamples {
 
     MainWindowState& m_window;
     UserProfileTable& m_profiles;
-    bool m_switching = false;   // the toggle and the list select each other
-    CountedProgress m_sampled;  // users sampled of the checked ones
+    bool m_switching = false;  // the toggle and the list select each other
 };
 
 }  // namespace marlin

@@ -4,9 +4,7 @@
 #include <exception>
 
 #include "core/code_page.h"
-#include "workspace/engine/page_loop.h"
-#include "workspace/engine/page_progress.h"
-#include "workspace/retrieval/retrieval_steps.h"
+#include "workspace/engine/capture_texts.h"
 
 namespace marlin {
 
@@ -28,44 +26,19 @@ constexpr const char* kNoUserFound = "No user found";
 constexpr int kSummaryDescription = 200;
 
 struct ListTexts {
-    const char* getting;    // "Getting followers of "
-    const char* remaining;  // " GET FOLLOWERS/LIST requests remaining"
-    const char* resource;   // shown while waiting for the next window
-    const char* tooltip;    // "List contains followers of "
-    const char* none;       // the warning when nothing came back
+    const char* tooltip;  // "List contains followers of "
+    const char* none;     // the warning when nothing came back
     const char* tableSuffix;
 };
 
 const ListTexts& Texts(UserListBuilder::ListKind kind) {
     static const ListTexts followers{
-        "Getting followers of ",
-        " GET FOLLOWERS/LIST requests remaining",
-        "GET FOLLOWERS/LIST",
         "List contains followers of ",
-        "No followers retrieved. Verify that you are entering a valid Screen Name",
-        "_followers"};
-    static const ListTexts friends{"Getting friends of ",
-                                   " GET FRIENDS/LIST requests remaining",
-                                   "GET FRIENDS/LIST",
-                                   "List contains friends of ",
+        "No followers retrieved. Verify that you are entering a valid Screen Name", "_followers"};
+    static const ListTexts friends{"List contains friends of ",
                                    "No friends retrieved. Verify that you are entering a valid Screen Name",
                                    "_friends"};
     return kind == UserListBuilder::ListKind::Followers ? followers : friends;
-}
-
-ResourceFamily Family(UserListBuilder::ListKind kind) {
-    return kind == UserListBuilder::ListKind::Followers ? ResourceFamily::FollowersList
-                                                        : ResourceFamily::FriendsList;
-}
-
-// A refusal that asking again cannot change (no such account, a protected one). A spent
-// window (429) or a server error may pass, so those pages are asked for again; but in
-// unattended mode the client has already retried a failed page itself, and asking on
-// would never end while the service stays down.
-bool LastingFailure(const std::string& responseCode, bool unattended) {
-    const int status = static_cast<int>(SKDFuncs::LeadingNumber(responseCode));
-    if (status == 429) return false;
-    return unattended || (status >= 400 && status < 500);
 }
 
 // The first `count` characters of a UTF-8 text.
@@ -101,7 +74,7 @@ std::string ClassicStr(double value) {
 // row of the current user table. 0 when neither knows the account.
 long long ListedCount(MainWindowState& w, UserListBuilder::ListKind kind, const std::string& account) {
     const bool followers = kind == UserListBuilder::ListKind::Followers;
-    const UserSet& users = w.Twitter.Users;
+    const UserSet& users = w.Engine.Users();
     if (const int at = users.FindUserIndex(account, account); at > 0)
         return followers ? users.Item(at).Followers : users.Item(at).Friends;
     const ReportList& table = w.CurrentUserTable();
@@ -116,101 +89,11 @@ long long ListedCount(MainWindowState& w, UserListBuilder::ListKind kind, const 
     return 0;
 }
 
-// The account whose list is paged through, and how the log names it.
-struct ListAccount {
-    std::string userId;
-    std::string screenName;
-    std::string label;
-};
-
-// The cursor pages of an account's followers or friends, until the last page, a lasting
-// failure or "Cancel ".
-class ListPager : public PageLoop::Pager {
-  public:
-    ListPager(MainWindowState& window, const UserProfileTable& profiles, CountedProgress& listed,
-              TwitterAPI& client, UserListBuilder::ListKind kind, ListAccount account)
-        : m_window(window),
-          m_profiles(profiles),
-          m_listed(listed),
-          m_client(client),
-          m_kind(kind),
-          m_family(Family(kind)),
-          m_texts(Texts(kind)),
-          m_account(std::move(account)),
-          m_progress("cursor", client.Users.NextCursor()) {}
-
-    bool Ready() override {
-        if (m_window.Run.Cancelled()) return false;
-        // A spent window answers 429 until it renews: wait for it instead of asking again and again.
-        const QuotaWindow& window = m_client.Window(m_family);
-        if (window.remaining != 0 || window.reset == 0) return true;
-        const SKDFuncs::DateValue reset = m_client.NextLimitReset(m_family);
-        return reset <= m_profiles.LocalNow() || m_profiles.PauseUntilNextWindow(reset, m_texts.resource);
-    }
-
-    void Fetch() override {
-        m_before = m_client.Users.Count();
-        m_response = m_kind == UserListBuilder::ListKind::Followers
-                         ? m_client.GetFollowersList(m_account.userId, m_account.screenName, "200", true)
-                         : m_client.GetFriendsList(m_account.userId, m_account.screenName, "200", true);
-    }
-
-    bool Check(std::string& stopLine) override {
-        UserSet& users = m_client.Users;
-        if (PageRead() && users.NextCursor() == "0") {
-            m_reachedEnd = true;
-            m_window.Run.Stop();
-        } else if (PageRead() && !m_progress.UserPageMoved(users, m_before)) {
-            stopLine = m_progress.StopLine();
-            return false;
-        }
-        return true;
-    }
-
-    void Take() override {
-        MainWindowState& w = m_window;
-        const int count = m_client.Users.Count();
-        if (PageRead()) {
-            m_listed.Next(count - m_before);
-            m_listed.Page(count - m_before);
-        }
-        w.Events().Progress(m_texts.getting + m_account.label + " (" + std::to_string(count) + " retrieved)");
-        w.InfoBar.SetPanel(2, std::to_string(count) + " users displayed");
-        w.InfoBar.SetPanel(3, std::to_string(m_client.Window(m_family).remaining) + m_texts.remaining);
-        w.InfoBar.SetPanel(4,
-                           "Next Reset: " + SKDFuncs::FormatLocalDateTime(m_client.NextLimitReset(m_family)));
-        w.Tk.DoEvents();
-    }
-
-    bool More() override {
-        return !(m_response == TwitterAPI::kFailed &&
-                 LastingFailure(m_client.LastResponseCode(), m_window.Settings.WaitForQuota));
-    }
-
-    bool ReachedEnd() const { return m_reachedEnd; }
-
-  private:
-    bool PageRead() const { return !m_response.empty() && m_response != TwitterAPI::kFailed; }
-
-    MainWindowState& m_window;
-    const UserProfileTable& m_profiles;
-    CountedProgress& m_listed;
-    TwitterAPI& m_client;
-    UserListBuilder::ListKind m_kind;
-    ResourceFamily m_family;
-    const ListTexts& m_texts;
-    ListAccount m_account;
-    PageProgress m_progress;
-    std::string m_response;
-    int m_before = 0;
-    bool m_reachedEnd = false;
-};
-
 }  // namespace
 
 UserListBuilder::UserListBuilder(MainWindowState& window, UserProfileTable& profiles,
                                  TimelineSamples& samples)
-    : m_window(window), m_profiles(profiles), m_samples(samples), m_listed(window.RetrievalBar) {}
+    : m_window(window), m_profiles(profiles), m_samples(samples) {}
 
 void UserListBuilder::BeginRetrieval() {
     m_window.Run.ClearCancel();
@@ -224,18 +107,14 @@ void UserListBuilder::EndRetrieval(RetrievalGuard& running) {
 
 // ---- Followers and friends
 
-bool UserListBuilder::RetrieveUserList(TwitterAPI& client, ListKind kind, const std::string& userId,
-                                       const std::string& screenName, const std::string& label,
-                                       long long listed) {
-    MainWindowState& w = m_window;
-    w.Events().Log(Texts(kind).getting + label + " (0 retrieved)");
-    w.Run.ClearCancel();
-
-    m_listed.Begin("users", listed);
-    ListPager pages(w, m_profiles, m_listed, client, kind, {userId, screenName, label});
-    PageLoop(w.Events()).Run(pages);
-    w.Run.Record(pages.ReachedEnd() ? CaptureOutcome::Complete : CaptureOutcome::StoppedEarly);
-    return pages.ReachedEnd();
+bool UserListBuilder::RetrieveUserList(CaptureEngine& engine, ListKind kind, const std::string& account,
+                                       bool byId, long long listed) {
+    CaptureRequest request =
+        m_window.Request(kind == ListKind::Followers ? CaptureKind::Followers : CaptureKind::Friends);
+    request.accounts = {account};
+    request.accountsAreIds = byId;
+    request.expectedRecords = listed;
+    return engine.Capture(request).reached;
 }
 
 void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
@@ -252,26 +131,19 @@ void UserListBuilder::RetrieveListOf(ListKind kind, const std::string& name) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     // "#tag" or "John Smith" names nobody; the service would only be asked in vain.
-    if (!RetrievalSteps::CanBeScreenNameOrId(name)) {
-        w.Events().Log(RetrievalSteps::SkippedLine({name}));
+    if (!CaptureTexts::CanBeScreenNameOrId(name)) {
+        w.Events().Log(CaptureTexts::SkippedLine({name}));
         return;
     }
 
     const long long listed = ListedCount(w, kind, name);  // before the user set is cleared
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
-    w.Twitter.Users.Clear();
     BeginRetrieval();
-    try {
-        RetrieveUserList(w.Twitter, kind, "", name, name, listed);
-    } catch (const std::exception&) {
-        w.Run.Record(CaptureOutcome::StoppedEarly);
-        // An error of the exchange ends the command; what arrived so far is kept.
-    }
-    w.LastGET.SetText(w.Twitter.ResponseText());
+    RetrieveUserList(w.Engine, kind, name, false, listed);
     EndRetrieval(running);
     w.Users.UserList.SetBold(false);
 
-    const UserSet& users = w.Twitter.Users;
+    const UserSet& users = w.Engine.Users();
     if (users.Count() == 0) {
         NoListRetrieved(kind);
         return;
@@ -291,7 +163,7 @@ void UserListBuilder::NoListRetrieved(ListKind kind) {
 }
 
 void UserListBuilder::FillListFromUsers() {
-    const UserSet& users = m_window.Twitter.Users;
+    const UserSet& users = m_window.Engine.Users();
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(users.Count()));
     for (int i = 1; i <= users.Count(); ++i) names.push_back(users.ScreenName(i));
@@ -325,7 +197,7 @@ void UserListBuilder::mPasteUL_Click() {
     const std::string text = w.Tk.ClipboardGetText();
     if (text.find('\n') == std::string::npos) return;
 
-    UserSet& users = w.Twitter.Users;
+    UserSet& users = w.Engine.Users();
     w.Users.UserList.Clear();
     if (users.Count() != 0) users.Clear();
     std::vector<std::string> items;
@@ -358,7 +230,7 @@ void UserListBuilder::mPasteUL_Click() {
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Users.UTFrame.SetEnabled(false);
     w.Events().Log(kPasteLookupLine);
-    m_profiles.GetUsers(w.Twitter, items, userIds, false);
+    m_profiles.GetUsers(w.Engine, items, userIds, false);
 
     running.Release();
     w.Users.UTFrame.SetEnabled(true);
@@ -381,9 +253,9 @@ void UserListBuilder::mAddUser_Click() {
     if (!w.CanStartRetrieval()) return;
     const std::string name = w.Tk.InputBox("Enter user ScreenName", kApplicationTitle, "");
     if (name.empty() || name.front() == ' ') return;
-    UserSet& users = w.Twitter.Users;
+    UserSet& users = w.Engine.Users();
     const int before = users.Count();
-    m_profiles.GetUsers(w.Twitter, {name}, false, true);
+    m_profiles.GetUsers(w.Engine, {name}, false, true);
     w.Run.ClearCancel();
     if (users.Count() == before) {
         w.Events().Log(kNoUserFound);
@@ -417,7 +289,7 @@ void UserListBuilder::mAddU2UL_Click() {
     } else {
         w.Users.UserList.AddItem(name);
     }
-    m_profiles.GetUsers(w.Twitter, w.Users.UserList.Items(), false, false);
+    m_profiles.GetUsers(w.Engine, w.Users.UserList.Items(), false, false);
     w.Run.ClearCancel();
     w.Users.UserList.SetSelectedIndex(w.Users.UserList.Count() - 1);
     UserList_Click();
@@ -445,14 +317,14 @@ void UserListBuilder::UserList_ItemCheck(int /*index*/) {
 void UserListBuilder::mULClear_Click() {
     MainWindowState& w = m_window;
     w.Users.UserList.Clear();
-    w.Twitter.Users.Clear();
+    w.Engine.Users().Clear();
     w.Users.mSelAllUL.SetCaption("Select All");
     w.Users.UserMeta.SetText("");
 }
 
 void UserListBuilder::UserHandle_Click(int index) {
     MainWindowState& w = m_window;
-    const UserSet& users = w.Twitter.Users;
+    const UserSet& users = w.Engine.Users();
     // Only a list in step with the user set can be rewritten item by item.
     if (w.Users.UserList.Count() != users.Count()) return;
     for (int i = 0; i < w.Users.UserList.Count(); ++i)
@@ -462,7 +334,7 @@ void UserListBuilder::UserHandle_Click(int index) {
 // ---- Summary and menu
 
 std::string UserListBuilder::Summary(int index) const {
-    const UserSet::Record& r = m_window.Twitter.Users.Item(index);
+    const UserSet::Record& r = m_window.Engine.Users().Item(index);
     return r.RealName + " - " + FirstCharacters(r.Description, kSummaryDescription) + ". Is located in " +
            r.Location + " (" + r.Lang + "), has " + std::to_string(r.Followers) + " Followers" + ", " +
            std::to_string(r.Friends) + " Friends" + " and " + std::to_string(r.StatusCount) + " Tweets";
@@ -470,7 +342,7 @@ std::string UserListBuilder::Summary(int index) const {
 
 void UserListBuilder::UserList_Click() {
     MainWindowState& w = m_window;
-    const UserSet& users = w.Twitter.Users;
+    const UserSet& users = w.Engine.Users();
     if (users.Count() == 0) return;
     if (w.Users.UserList.SelectedIndex() < 0) {
         w.Users.UserMeta.SetText("");
@@ -513,7 +385,8 @@ void UserListBuilder::GetFF_Click(int index) {
     const ListKind kind = index == 0 ? ListKind::Followers : ListKind::Friends;
     const bool byScreenName = w.Users.GUFOp.SelectedIndex() == 1;
     const std::vector<std::string> targets = FrameTargets();
-    w.UTwitter.Users.Clear();
+    CaptureEngine& engine = w.TableEngine;
+    engine.Users().Clear();
     if (targets.empty()) return;
 
     RetrievalGuard running(w, RetrievalGuard::Mark::RunningOnly);
@@ -521,25 +394,17 @@ void UserListBuilder::GetFF_Click(int index) {
     running.MarkBusy(CursorShape::Busy);
     BeginRetrieval();
     int tables = 0;
-    try {
-        for (const std::string& target : targets) {
-            w.UTwitter.Users.Clear();
-            const bool complete =
-                RetrieveUserList(w.UTwitter, kind, byScreenName ? "" : target, byScreenName ? target : "",
-                                 target, ListedCount(w, kind, target));
-            const bool userCancelled = !complete && w.Run.Cancelled();
-            if (w.UTwitter.Users.Count() > 0) {
-                m_samples.AddUserTable(target + Texts(kind).tableSuffix);
-                m_profiles.FillUserTable(w.UTwitter, false, *w.Users.UserTable.back());
-                ++tables;
-            }
-            if (userCancelled) break;
+    for (const std::string& target : targets) {
+        const bool complete =
+            RetrieveUserList(engine, kind, target, !byScreenName, ListedCount(w, kind, target));
+        const bool userCancelled = !complete && w.Run.Cancelled();
+        if (engine.Users().Count() > 0) {
+            m_samples.AddUserTable(target + Texts(kind).tableSuffix);
+            m_profiles.FillUserTable(engine.Users(), false, *w.Users.UserTable.back());
+            ++tables;
         }
-    } catch (const std::exception&) {
-        w.Run.Record(CaptureOutcome::StoppedEarly);
-        // An error of the exchange ends the command; the tables made so far stay.
+        if (userCancelled) break;
     }
-    w.LastGET.SetText(w.UTwitter.ResponseText());
     EndRetrieval(running);
     if (tables == 0) NoListRetrieved(kind);
 }

@@ -3,9 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "service/twitter_api.h"
 #include "workspace/main_window_state.h"
-#include "workspace/retrieval/counted_progress.h"
 #include "workspace/retrieval/retrieval_guard.h"
 #include "workspace/users/timeline_samples.h"
 #include "workspace/users/user_profile_table.h"
@@ -63,12 +61,12 @@ class UserListBuilder {
     static bool LooksLikeUserId(const std::string& field);
 
   private:
-    // Pages through the followers or friends list of one account into the client's user
-    // set until the last page, a lasting failure or "Cancel ". True when it reached the end.
-    // The progress bar counts the users against `listed`, the account's own count when a
-    // profile at hand tells it; 0 shows a busy bar with the count.
-    bool RetrieveUserList(TwitterAPI& client, ListKind kind, const std::string& userId,
-                          const std::string& screenName, const std::string& label, long long listed);
+    // Has the engine page through the followers or friends list of one account (a screen
+    // name, or an id) into its user set until the last page, a lasting failure or "Cancel ".
+    // True when it reached the end. The progress bar counts the users against `listed`, the
+    // account's own count when a profile at hand tells it; 0 shows a busy bar with the count.
+    bool RetrieveUserList(CaptureEngine& engine, ListKind kind, const std::string& account, bool byId,
+                          long long listed);
     void GetFollowersOrFriends(ListKind kind);
     // Starts and ends the retrievals that hold the window busy.
     void BeginRetrieval();
@@ -81,7 +79,6 @@ class UserListBuilder {
     UserProfileTable& m_profiles;
     TimelineSamples& m_samples;
     std::function<void(bool)> m_switchTimer;
-    CountedProgress m_listed;
 };
 
 }  // namespace marlin

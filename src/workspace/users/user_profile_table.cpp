@@ -1,9 +1,6 @@
 #include "workspace/users/user_profile_table.h"
 #include "core/tweet_column.h"
-#include "workspace/engine/page_loop.h"
-#include "workspace/engine/quota_wait.h"
 #include "workspace/retrieval/retrieval_guard.h"
-#include "workspace/retrieval/retrieval_steps.h"
 
 #include <algorithm>
 #include <cctype>
@@ -37,7 +34,7 @@ const std::array<const char*, UserProfileTable::kColumnCount> UserProfileTable::
     "Tw_AvRT",    "Tw_MaxRT"};
 
 UserProfileTable::UserProfileTable(MainWindowState& window)
-    : m_window(window), m_clock([] { return SKDFuncs::Now(); }), m_lookedUp(window.RetrievalBar) {}
+    : m_window(window), m_clock([] { return SKDFuncs::Now(); }) {}
 
 void UserProfileTable::CreateColumns(ReportList& table) {
     // Numbers and flags sit on the right, texts on the left.
@@ -61,129 +58,30 @@ void UserProfileTable::PrepareTable(ReportList& table) {
 
 // ---- Look-up
 
-bool UserProfileTable::LookupQuotaLow(const TwitterAPI& client) const {
-    const int remaining = client.ULRateLimitRemaining();
-    if (remaining > 0) return remaining < kLookupQuotaLow;
-    // A spent window answers every further batch with 429, and the batch would be lost.
-    // Before the first answer nothing is known of the window, so there is nothing to wait for.
-    const bool resetKnown = client.Window(ResourceFamily::UsersLookup).reset != 0;
-    return resetKnown && client.ULNextLimitReset() > LocalNow();
-}
-
-void UserProfileTable::ShowLookupQuota(const TwitterAPI& client) {
-    // The look-up and timeline panel texts end in CR LF as they always have; the status bar
-    // shows them on one line and tests read them as they are.
-    m_window.InfoBar.SetPanel(
-        3, std::to_string(client.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");
-    m_window.InfoBar.SetPanel(4, "Next reset: " + SKDFuncs::FormatLocalDateTime(client.ULNextLimitReset()));
+void UserProfileTable::SetClock(LocalClock clock) {
+    m_clock = clock;
+    m_window.Engine.SetLocalClock(clock);
+    m_window.TableEngine.SetLocalClock(std::move(clock));
 }
 
 void UserProfileTable::LookUp(const std::vector<std::string>& names) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w, RetrievalGuard::Mark::RunningOnly);
-    GetUsers(w.Twitter, names, false, false);
-    FillUserTable(w.Twitter, false);
+    GetUsers(w.Engine, names, false, false);
+    FillUserTable(w.Engine.Users(), false);
 }
 
-// The batches of a look-up, 100 names to a request, each a page of the one loop; a spent
-// window is waited out before the batch that would meet it.
-class UserProfileTable::LookupBatches : public PageLoop::Pager {
-  public:
-    LookupBatches(UserProfileTable& table, TwitterAPI& client, const std::vector<std::string>& list,
-                  bool userId)
-        : m_table(table), m_client(client), m_list(list), m_userId(userId) {}
-
-    bool Ready() override {
-        if (m_next >= Total()) return false;
-        if (!m_table.LookupQuotaLow(m_client)) return true;
-        const SKDFuncs::DateValue reset = m_client.ULNextLimitReset();
-        m_table.m_window.Events().Tell(kQuotaWarning + SKDFuncs::FormatLocalDateTime(reset),
-                                       CaptureEvents::Notice::Warning);
-        m_early = !m_table.PauseUntilNextWindow(reset, "USER_LOOKUP");
-        return !m_early;
-    }
-
-    void Fetch() override {
-        m_end = std::min(m_next + kLookupBatch, Total());
-        std::string joined;
-        for (int i = m_next; i < m_end; ++i) joined += m_list[static_cast<std::size_t>(i)] + ",";
-        m_found = m_client.Users.Count();
-        m_client.GetUsersLookUp(m_userId ? joined : "", m_userId ? "" : joined, true);
-    }
-
-    bool Check(std::string& /*stopLine*/) override { return true; }
-
-    void Take() override {
-        MainWindowState& w = m_table.m_window;
-        m_table.m_lookedUp.Next(m_end - m_next);
-        m_table.m_lookedUp.Page(m_client.Users.Count() - m_found);
-        // The line before the look-up (how the last retrieval ended) stays; from the
-        // second batch on the look-up rewrites its own line.
-        const std::string line = "Getting profile details for user list (" + std::to_string(m_end) +
-                                 " out of " + std::to_string(Total()) + " retrieved)";
-        if (m_next == 0)
-            w.Events().Log(line);
-        else
-            w.Events().Progress(line);
-        w.Progress.SelectLast();
-        m_table.ShowLookupQuota(m_client);
-    }
-
-    bool More() override {
-        if (m_table.m_window.Run.Cancelled()) {
-            m_early = true;
-            return false;
-        }
-        m_table.m_window.Tk.DoEvents();
-        m_next = m_end;
-        return true;
-    }
-
-    // The look-up ended before its last batch: a Cancel, or a quota wait cut short.
-    bool Early() const { return m_early; }
-
-  private:
-    int Total() const { return static_cast<int>(m_list.size()); }
-
-    UserProfileTable& m_table;
-    TwitterAPI& m_client;
-    const std::vector<std::string>& m_list;
-    bool m_userId;
-    int m_next = 0;
-    int m_end = 0;
-    int m_found = 0;
-    bool m_early = false;
-};
-
-void UserProfileTable::GetUsers(TwitterAPI& client, const std::vector<std::string>& requested, bool userId,
+void UserProfileTable::GetUsers(CaptureEngine& engine, const std::vector<std::string>& list, bool userId,
                                 bool update) {
     MainWindowState& w = m_window;
-    std::vector<std::string> list;
-    std::vector<std::string> skipped;
-    for (const std::string& entry : requested)
-        (RetrievalSteps::CanBeScreenNameOrId(entry) ? list : skipped).push_back(entry);
-    const int n = static_cast<int>(list.size());
-    if (!update) client.Users.Clear();
-    w.Run.ClearCancel();
-
-    m_lookedUp.Begin("users", n);
-    LookupBatches batches(*this, client, list, userId);
-    PageLoop(w.Events()).Run(batches);
-    // Not every caller holds a retrieval guard (Add User, the command line's look-up).
-    m_lookedUp.End();
-    // After the loop, which rewrites the log's last line with its progress.
-    if (!skipped.empty()) w.Events().Log(RetrievalSteps::SkippedLine(skipped));
-    if (!batches.Early()) return;
-    w.Run.Record(CaptureOutcome::StoppedEarly);
-    w.Events().Tell(kNotCompleted, CaptureEvents::Notice::Warning);
-    w.InfoBar.SetPanel(3,
-                       std::to_string(client.ULRateLimitRemaining()) + " USER_LOOKUP requests remaining\r\n");
-}
-
-bool UserProfileTable::PauseUntilNextWindow(const SKDFuncs::DateValue& resetTime,
-                                            const std::string& twitMethod) const {
-    return m_window.QuotaWaits().UntilNextWindowOn(resetTime, twitMethod, m_clock, kWaitStepMilliseconds);
+    CaptureRequest request = w.Request(CaptureKind::Lookup);
+    request.accounts = list;
+    request.accountsAreIds = userId;
+    request.addToRecords = update;
+    engine.Capture(request);
+    // The look-up's own line is the one in sight.
+    if (w.Progress.Last().starts_with("Getting profile details")) w.Progress.SelectLast();
 }
 
 // ---- Filling the table
@@ -243,12 +141,11 @@ std::string UserProfileTable::TwtDayCell(const UserSet::Record& r) const {
     return FormatPadded(static_cast<double>(r.StatusCount) / days, 1, 5);
 }
 
-void UserProfileTable::FillUserTable(TwitterAPI& client, bool withTweetStats) {
-    FillUserTable(client, withTweetStats, m_window.CurrentUserTable());
+void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats) {
+    FillUserTable(users, withTweetStats, m_window.CurrentUserTable());
 }
 
-void UserProfileTable::FillUserTable(TwitterAPI& client, bool withTweetStats, ReportList& table) {
-    const UserSet& users = client.Users;
+void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats, ReportList& table) {
     table.BeginUpdate();
     for (int i = 1; i <= users.Count(); ++i) {
         std::vector<std::string> cells = ProfileCells(users, i);
@@ -327,7 +224,7 @@ void UserProfileTable::mUTUnselAll_Click() {
 }
 
 void UserProfileTable::mCopyUT_Click() {
-    m_window.Twitter.Users.ToClipboard([this](const std::string& text) {
+    m_window.Engine.Users().ToClipboard([this](const std::string& text) {
         m_window.Tk.ClipboardClear();
         m_window.Tk.ClipboardSetText(text);
     });

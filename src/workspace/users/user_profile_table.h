@@ -9,16 +9,16 @@
 #include "core/skd_funcs.h"
 #include "platform/blank_trim.h"
 #include "platform/report_list.h"
-#include "service/twitter_api.h"
+#include "workspace/engine/capture_engine.h"
+#include "workspace/engine/lookup_capture.h"
 #include "workspace/main_window_state.h"
-#include "workspace/retrieval/counted_progress.h"
 #include "workspace/users/user_stats.h"
 
 namespace marlin {
 
-// The User tables: their 37 columns, the batched profile look-up GetUsers with its quota
-// wait, the rows filled from a user set with the derived columns, the per-user figures
-// over the Tweets table, and the sorting, check and copy commands of a table.
+// The User tables: their 37 columns, the profile look-up GetUsers (the engine's), the rows
+// filled from a user set with the derived columns, the per-user figures over the Tweets
+// table, and the sorting, check and copy commands of a table.
 class UserProfileTable {
   public:
     // Column positions (0 is the row text).
@@ -53,23 +53,16 @@ class UserProfileTable {
     static constexpr int kColumnCount = 37;
     static const std::array<const char*, kColumnCount> kHeaders;
 
-    // At most this many names or ids go into one users/lookup request.
-    static constexpr int kLookupBatch = 100;
-    // Below this many look-ups left in the window, GetUsers waits for the next window.
-    static constexpr int kLookupQuotaLow = 5;
-    // The quota wait checks the clock and lets window events run this often.
-    static constexpr int kWaitStepMilliseconds = 100;
-
-    static constexpr const char* kQuotaWarning =
-        "Approaching API quota limit for this window. Pausing until ";
-    static constexpr const char* kNotCompleted = "User table update was not completed";
+    static constexpr const char* kQuotaWarning = LookupCapture::kQuotaWarning;
+    static constexpr const char* kNotCompleted = LookupCapture::kNotCompleted;
 
     // The local date and time now; replaceable so tests can move the clock.
     using LocalClock = std::function<SKDFuncs::DateValue()>;
 
     explicit UserProfileTable(MainWindowState& window);
 
-    void SetClock(LocalClock clock) { m_clock = std::move(clock); }
+    // The clock of the derived columns and of both engines' quota waits.
+    void SetClock(LocalClock clock);
     SKDFuncs::DateValue LocalNow() const { return m_clock(); }
 
     // The 37 columns, check boxes, no rows.
@@ -78,25 +71,20 @@ class UserProfileTable {
     // bound to the commands here.
     void PrepareTable(ReportList& table);
 
-    // Looks up the profiles of the names (or ids) into the client's user set, 100 to a
+    // Has the engine look up the profiles of the names (or ids) into its user set, 100 to a
     // request, waiting for the next quota window when the current one runs out. Without
     // update the set is cleared first. A run that ends early (the wait or the look-up
-    // cancelled) says "User table update was not completed"; what arrived stays. The
-    // progress bar counts the names looked up while it runs.
-    void GetUsers(TwitterAPI& client, const std::vector<std::string>& list, bool userId, bool update);
+    // cancelled) says "User table update was not completed"; what arrived stays.
+    void GetUsers(CaptureEngine& engine, const std::vector<std::string>& list, bool userId, bool update);
     // The screen names' profiles into the current user table as one capture of its own,
     // which ends (and tells how it ended) when the rows are in.
     void LookUp(const std::vector<std::string>& names);
 
-    // The quota wait of the look-ups and the follower lists on this table's clock, the
-    // method named in status panel 3. False when "Cancel " ended the wait.
-    bool PauseUntilNextWindow(const SKDFuncs::DateValue& resetTime, const std::string& twitMethod) const;
-
-    // Appends one row per record of the client's user set to the current table; with
-    // withTweetStats the Tw_ columns too.
-    void FillUserTable(TwitterAPI& client, bool withTweetStats);
+    // Appends one row per record of a user set to the current table; with withTweetStats
+    // the Tw_ columns too.
+    void FillUserTable(const UserSet& users, bool withTweetStats);
     // The same into a given table: a run fills the table it started on.
-    void FillUserTable(TwitterAPI& client, bool withTweetStats, ReportList& table);
+    void FillUserTable(const UserSet& users, bool withTweetStats, ReportList& table);
     // The profile cells of one record (positions 0 to 21; the rest empty).
     std::vector<std::string> ProfileCells(const UserSet& users, int index) const;
 
@@ -122,18 +110,11 @@ class UserProfileTable {
     static std::string TrueFalse(bool value) { return value ? "True" : "False"; }
 
   private:
-    // The batches of GetUsers, pages of the engine's one page loop.
-    class LookupBatches;
-
     // Statuses per day since the account was made, counted in calendar days.
     std::string TwtDayCell(const UserSet::Record& record) const;
-    // The look-up window is spent or nearly so, and its next start is known.
-    bool LookupQuotaLow(const TwitterAPI& client) const;
-    void ShowLookupQuota(const TwitterAPI& client);
 
     MainWindowState& m_window;
     LocalClock m_clock;
-    CountedProgress m_lookedUp;  // names looked up of those asked for
 };
 
 }  // namespace marlin

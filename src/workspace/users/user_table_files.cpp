@@ -267,8 +267,8 @@ void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
         if (!key.empty()) keys.push_back(std::move(key));  // a line without its key names nobody
     }
     // The look-up lets events run; the rows go to the table this command opened.
-    m_profiles.GetUsers(w.UTwitter, keys, keyField == 0, false);
-    m_profiles.FillUserTable(w.UTwitter, true, table);
+    m_profiles.GetUsers(w.TableEngine, keys, keyField == 0, false);
+    m_profiles.FillUserTable(w.TableEngine.Users(), true, table);
     // The keys are in the file; opening it again brings the same rows back.
     w.Users.UnsavedUserTables.erase(&table);
 }

@@ -1,4 +1,4 @@
-#include "workspace/retrieval/response_archive.h"
+#include "workspace/engine/response_archive.h"
 
 #include <cstdio>
 #include <utility>
@@ -55,13 +55,6 @@ std::string V2UserOfPath(const std::string& url) {
 
 }  // namespace
 
-ResponseArchive::ResponseArchive(MainWindowState& window) : m_window(window) {
-    for (TwitterAPI* client : {&window.Twitter, &window.UTwitter}) {
-        client->SetBodyTap([this](ResourceFamily family, const std::string& url, const std::string& body,
-                                  const PageRecords& records) { Keep(family, url, body, records); });
-    }
-}
-
 const char* ResponseArchive::KindOf(ResourceFamily family) {
     static constexpr std::pair<ResourceFamily, const char*> kKinds[] = {
         {ResourceFamily::Search, "search"},       {ResourceFamily::UserTimeline, "timelines"},
@@ -87,7 +80,8 @@ std::string ResponseArchive::Parameter(const std::string& url, const std::string
     return {};
 }
 
-std::string ResponseArchive::NameOf(ResourceFamily family, const std::string& url) const {
+std::string ResponseArchive::NameOf(ResourceFamily family, const std::string& url,
+                                    const ArchiveChoice& choice) {
     switch (family) {
         case ResourceFamily::Search:
             return url.find("?q=") != std::string::npos ? Parameter(url, "q") : V2SearchName(url);
@@ -101,47 +95,37 @@ std::string ResponseArchive::NameOf(ResourceFamily family, const std::string& ur
         case ResourceFamily::UserTimeline:
             return kUserListName;
         case ResourceFamily::UsersLookup:
-            // The look-up fills the current user table ("Tweets" or a named one).
-            return m_window.Users.UserTableName.at(static_cast<std::size_t>(m_window.Users.CurUserTable));
+            // The look-up fills a user table ("Tweets" or a named one).
+            return choice.lookupName;
     }
     return {};
 }
 
-std::filesystem::path ResponseArchive::FileFor(ResourceFamily family, const std::string& url) const {
-    const WindowSettings& settings = m_window.Settings;
-    if (!settings.ArchiveFile.empty()) return settings.ArchiveFile;
-    if (!settings.KeepRawResponses) return {};
-    return m_window.AppFolder / kFolder /
-           (TodayText() + "-" + KindOf(family) + "-" + RawArchive::SafeName(NameOf(family, url)) + ".jsonl");
+std::filesystem::path ResponseArchive::FileFor(ResourceFamily family, const std::string& url,
+                                               const ArchiveChoice& choice) const {
+    if (!choice.file.empty()) return choice.file;
+    if (!choice.keepRaw) return {};
+    return m_appFolder / kFolder /
+           (TodayText() + "-" + KindOf(family) + "-" + RawArchive::SafeName(NameOf(family, url, choice)) +
+            ".jsonl");
 }
 
-void ResponseArchive::Keep(ResourceFamily family, const std::string& url, const std::string& body,
-                           const PageRecords& records) {
-    const std::filesystem::path file = FileFor(family, url);
+void ResponseArchive::Keep(ResourceFamily family, const RequestOutcome& answer, const ArchiveChoice& choice,
+                           CaptureEvents& events) {
+    const std::filesystem::path file = FileFor(family, answer.url, choice);
     if (file.empty()) return;
     std::unique_ptr<RawArchive>& archive = m_files[file];
     if (!archive) archive = std::make_unique<RawArchive>(file);
+    const std::string& body = answer.body;
+    const PageRecords& records = answer.pageRecords;
     try {
         archive->AppendPage(body, body.capacity() - body.size(), records.found ? &records : nullptr);
     } catch (const RawArchive::Error& error) {
-        // The retrieval goes on; the log says once per file that its archive is missing.
+        // The retrieval goes on; the log says once per file that its archive is missing. The
+        // page loops rewrite the log's last line with their progress, so the note goes above it.
         if (m_reported.insert(file).second)
-            Report(std::string("Raw responses not archived: ") + error.what());
+            events.Aside(std::string("Raw responses not archived: ") + error.what());
     }
-}
-
-void ResponseArchive::Report(const std::string& line) {
-    // The page loops rewrite the last line of the log with their progress after each page,
-    // so the note goes just above it.
-    LogList& log = m_window.Progress;
-    if (log.Count() == 0) {
-        log.Append(line);
-    } else {
-        const std::string last = log.Last();
-        log.ReplaceLast(line);
-        log.Append(last);
-    }
-    log.ScrollToLast();
 }
 
 }  // namespace marlin

@@ -1,0 +1,155 @@
+#include "workspace/engine/capture_engine.h"
+
+#include <exception>
+
+#include "workspace/engine/lookup_capture.h"
+#include "workspace/engine/sample_capture.h"
+#include "workspace/engine/tweet_capture.h"
+#include "workspace/engine/user_list_capture.h"
+
+namespace marlin {
+
+namespace {
+
+// Marks a run the engine owns as running and busy for as long as it lives, on every way out.
+class OwnedRun {
+  public:
+    OwnedRun(RunState& run, CaptureEvents*& events) : m_run(run), m_events(events), m_owned(!run.Running()) {
+        if (!m_owned) return;
+        m_run.BeginRunning();
+        m_run.StartOutcome();
+        m_run.MarkBusy();
+    }
+    ~OwnedRun() {
+        if (!m_owned) return;
+        m_run.Release();
+        m_run.EndRunning();
+        m_events->MeterEnd();
+        m_events->Ended(m_run.Outcome());
+    }
+    OwnedRun(const OwnedRun&) = delete;
+    OwnedRun& operator=(const OwnedRun&) = delete;
+
+  private:
+    RunState& m_run;
+    CaptureEvents*& m_events;
+    bool m_owned;
+};
+
+// The run under way, for the questions the client asks while it lasts.
+class CurrentRun {
+  public:
+    CurrentRun(CaptureRun*& slot, CaptureRun& run) : m_slot(slot), m_was(slot) { m_slot = &run; }
+    ~CurrentRun() { m_slot = m_was; }
+    CurrentRun(const CurrentRun&) = delete;
+    CurrentRun& operator=(const CurrentRun&) = delete;
+
+  private:
+    CaptureRun*& m_slot;
+    CaptureRun* m_was;
+};
+
+}  // namespace
+
+CaptureEngine::CaptureEngine(Setup setup, CaptureEvents& events)
+    : m_events(&events),
+      m_ownRun(std::make_unique<RunState>()),
+      m_run(m_ownRun.get()),
+      m_client(*this, std::move(setup.requestFactory), std::move(setup.apiBase)),
+      m_tweets(Yield([this] { m_events->LetEventsRun(); })),
+      m_users(Yield([this] { m_events->LetEventsRun(); })),
+      m_archive(std::move(setup.appFolder)),
+      m_localNow([] { return SKDFuncs::Now(); }) {
+    m_tweets.SetNoticeSink([this](const std::string& text) { NoRecords(m_tweets.Count() > 0, text); });
+    m_users.SetNoticeSink([this](const std::string& text) { NoRecords(m_users.Count() > 0, text); });
+}
+
+CaptureEngine::CaptureEngine(Setup setup, CaptureEvents& events, RunState& sharedRun)
+    : CaptureEngine(std::move(setup), events) {
+    m_ownRun.reset();
+    m_run = &sharedRun;
+}
+
+void CaptureEngine::SetExactTexts(bool on) {
+    m_client.SetExactTexts(on);
+    m_tweets.SetExactTexts(on);
+    m_users.SetExactTexts(on);
+}
+
+ExchangeHost::AutoRetry CaptureEngine::RetryOnItsOwn(int attempt) {
+    return m_current ? m_current->Waits().RetryPause(attempt) : AutoRetry::Ask;
+}
+
+bool CaptureEngine::AskToRetry(const std::string& question, const std::string& title) {
+    return m_events->Ask({CaptureEvents::Question::Kind::Retry, question, title});
+}
+
+void CaptureEngine::Note(const std::string& text, const std::string& title) {
+    m_events->Tell(text, CaptureEvents::Notice::Information, title);
+}
+
+void CaptureEngine::NoRecords(bool heldRecords, const std::string& text) {
+    // The empty last page ends every retrieval that found something: a note for the log.
+    // Only a retrieval that found nothing is worth a message.
+    if (m_unattended || heldRecords)
+        m_events->Log(text);
+    else
+        m_events->Tell(text, CaptureEvents::Notice::Information);
+}
+
+void CaptureEngine::Apply(const CaptureRequest& request) {
+    m_client.SetApiVersion(request.dialect == CaptureDialect::V2 ? ApiVersion::V2 : ApiVersion::V1_1);
+    m_client.SetFullArchiveSearch(request.fullArchive);
+    SetExactTexts(request.exactTexts);
+    m_unattended = request.limits.waitForQuota;
+}
+
+CaptureResult CaptureEngine::Capture(const CaptureRequest& request, const AccountSteps& steps) {
+    Apply(request);
+    CaptureRun run({request, m_client, m_tweets, m_users, *m_run, *m_events, m_archive, m_localNow, steps});
+    CurrentRun current(m_current, run);
+    OwnedRun owned(*m_run, m_events);
+    CaptureResult result = RunKind(run);
+    result.last = run.Last();
+    result.outcome = m_run->Outcome();
+    return result;
+}
+
+CaptureResult CaptureEngine::RunKind(CaptureRun& run) {
+    CaptureResult result;
+    switch (run.Request().kind) {
+        case CaptureKind::Search:
+        case CaptureKind::Update:
+        case CaptureKind::ContinueBack:
+            result.reached = TweetCapture(run).Search();
+            break;
+        case CaptureKind::Timelines:
+            TweetCapture(run).Timelines();
+            break;
+        case CaptureKind::Timeline:
+            TweetCapture(run).Timeline();
+            break;
+        case CaptureKind::Lookup:
+            result.reached = LookupCapture(run).Run();
+            break;
+        case CaptureKind::Followers:
+        case CaptureKind::Friends:
+            try {
+                result.reached = UserListCapture(run).Run();
+            } catch (const std::exception&) {
+                // An error of the exchange ends the list; what arrived so far is kept.
+                m_run->Record(CaptureOutcome::StoppedEarly);
+            }
+            break;
+        case CaptureKind::Count:
+            result.estimate = VolumeEstimate::Capture(run);
+            if (!result.estimate) m_run->Record(CaptureOutcome::Failed);
+            break;
+        case CaptureKind::Sample:
+            SampleCapture(run).Run();
+            break;
+    }
+    return result;
+}
+
+}  // namespace marlin

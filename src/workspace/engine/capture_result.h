@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+
+#include "service/request_outcome.h"
+#include "workspace/engine/run_state.h"
+#include "workspace/engine/volume_estimate.h"
+
+namespace marlin {
+
+// How a capture ended, as its caller decides on it: complete, stopped early or failed
+// (the worst part of the run decides), whether it reached what it was after, how its last
+// request ended, and what a count found.
+struct CaptureResult {
+    CaptureOutcome outcome = CaptureOutcome::Complete;
+    // The threshold date (searches, timelines), the list's last page (lists), every batch
+    // (look-ups).
+    bool reached = false;
+    // The run's last request, without its body: its response code says why a run ended.
+    RequestOutcome last;
+    std::optional<VolumeEstimate> estimate;  // counts
+};
+
+}  // namespace marlin

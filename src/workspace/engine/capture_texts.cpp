@@ -1,0 +1,57 @@
+#include "workspace/engine/capture_texts.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
+#include "core/skd_funcs.h"
+
+namespace marlin {
+
+std::string CaptureTexts::NowText() {
+    return SKDFuncs::FormatLocalDateTime(SKDFuncs::Now());
+}
+
+bool CaptureTexts::CanBeScreenNameOrId(const std::string& text) {
+    constexpr std::size_t kLongest = 50;  // older accounts have names beyond today's 15
+    return !text.empty() && text.size() <= kLongest && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    });
+}
+
+std::string CaptureTexts::SkippedLine(const std::vector<std::string>& skipped) {
+    std::string line =
+        "Skipped " + std::to_string(skipped.size()) + " entries that are not screen names or user ids:";
+    for (std::size_t i = 0; i < skipped.size(); ++i) line += (i == 0 ? " [" : ", [") + skipped[i] + "]";
+    return line;
+}
+
+double CaptureTexts::SpanShare(const std::string& newest, const std::string& oldest,
+                               const std::string& threshold) {
+    const auto seconds = [](const std::string& text) -> std::optional<long long> {
+        std::optional<SKDFuncs::DateValue> date;
+        try {
+            date = SKDFuncs::ReadDate(SKDFuncs::ToLocalDateTime(text));
+        } catch (const SKDFuncs::ConversionError&) {
+        }
+        if (!date) return std::nullopt;
+        return SKDFuncs::DayNumber(*date) * 86400LL + date->hour * 3600LL + date->minute * 60LL +
+               date->second;
+    };
+    const auto top = seconds(newest), low = seconds(oldest), bottom = seconds(threshold);
+    if (!top || !low || !bottom || *top <= *bottom) return 0;
+    return static_cast<double>(*top - *low) / static_cast<double>(*top - *bottom);
+}
+
+std::string CaptureTexts::UndatedLine(int count) {
+    return std::to_string(count) + " statuses kept without a readable date (created_at)";
+}
+
+std::string CaptureTexts::EndLine(const std::string& prefix, bool reached, bool cancelled,
+                                  const std::string& thresholdDate, const std::string& responseCode) {
+    if (reached) return prefix + "terminated at user threshold date (" + thresholdDate + ")";
+    if (cancelled) return prefix + "user cancelled the procedure";
+    return prefix + "no more statuses available: " + responseCode;
+}
+
+}  // namespace marlin

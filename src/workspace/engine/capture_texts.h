@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace marlin {
+
+// The texts the captures write into the request log, and the checks behind them, in one
+// place for every kind.
+class CaptureTexts {
+  public:
+    // What the raw response box shows for a request that got no page.
+    static constexpr const char* kNoAnswer = "Failed";
+
+    // True when the text can be a screen name or a numeric user id: letters, digits and
+    // "_" only (a "#tag", a name with a blank or a pasted "a&user_id=1" cannot).
+    static bool CanBeScreenNameOrId(const std::string& text);
+    // The one log line naming the entries a request left out.
+    static std::string SkippedLine(const std::vector<std::string>& skipped);
+    // The share of the span from the newest tweet back to the threshold date that the
+    // oldest tweet has covered (0 when a date cannot be read).
+    static double SpanShare(const std::string& newest, const std::string& oldest,
+                            const std::string& threshold);
+    // The local date and time now, as the log writes it.
+    static std::string NowText();
+    // The line that counts the statuses a trim kept because their date could not be read.
+    static std::string UndatedLine(int count);
+    // The line that ends a retrieval: prefix ("Search ended @" + now + ", " and the like)
+    // followed by why it ended: the threshold date reached, the user's Cancel, or the
+    // service's last answer (its response code).
+    static std::string EndLine(const std::string& prefix, bool reached, bool cancelled,
+                               const std::string& thresholdDate, const std::string& responseCode);
+};
+
+}  // namespace marlin
