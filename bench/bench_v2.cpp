@@ -12,6 +12,7 @@
 #include "service/curl_http_request.h"
 #include "service/twitter_api.h"
 #include "service/v2_translator.h"
+#include "thread_cpu.h"
 
 namespace {
 
@@ -21,13 +22,6 @@ using namespace std::chrono_literals;
 constexpr double kTargetRatio = 1.3;
 constexpr int kRounds = 7;
 constexpr int kPagesPerRound = 50;
-
-// Processor time of this thread: the machine is shared.
-double CpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 // The body of the first page of a search in one dialect.
 std::string SearchBody(emulator::Emulator& service, ApiVersion version) {
@@ -51,9 +45,9 @@ template <class Work>
 double PageMilliseconds(Work&& work) {
     double best = 1e9;
     for (int round = 0; round < kRounds; ++round) {
-        const double start = CpuSeconds();
+        const double start = ThreadCpuSeconds();
         for (int page = 0; page < kPagesPerRound; ++page) work();
-        best = std::min(best, (CpuSeconds() - start) / kPagesPerRound * 1000.0);
+        best = std::min(best, (ThreadCpuSeconds() - start) / kPagesPerRound * 1000.0);
     }
     return best;
 }

@@ -12,6 +12,7 @@ packages=(
     libcurl4-openssl-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev libsimdjson-dev
+    libsqlite3-dev
     default-jdk-headless
     clang libclang-rt-14-dev
     clang-format

@@ -40,6 +40,7 @@ const Window kWindows[] = {
     {Family::V2LikingUsers, "/2/tweets/1/liking_users", 75},
     {Family::V2ListMembers, "/2/lists/1500000000000000000/members", 900},
     {Family::StatusesLookup, "/1.1/statuses/lookup.json?id=1", 300},
+    {Family::V2Usage, "/2/usage/tweets", 50},
 };
 
 const char* Target(Family family) {

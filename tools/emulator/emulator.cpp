@@ -30,6 +30,7 @@
 #include "emulator/search_query.h"
 #include "emulator/text_builder.h"
 #include "emulator/v2_engagement_service.h"
+#include "emulator/usage_meter.h"
 #include "emulator/v2_errors.h"
 #include "emulator/v2_service.h"
 #include "emulator/vocabulary.h"
@@ -322,6 +323,7 @@ struct Emulator::Impl {
           v2(corpus, config),
           lookup(corpus, renderer, v2),
           engagement(corpus, v2, config.seed),
+          usage(config),
           limiter(config),
           bsky(corpus, config, limiter) {
         for (const FaultRule& rule : config.faults) faults.Add(rule);
@@ -380,6 +382,7 @@ struct Emulator::Impl {
     V2Service v2;
     PostLookupService lookup;
     V2EngagementService engagement;
+    UsageMeter usage;
     RateLimiter limiter;
     BlueskyService bsky;
     FaultPlan faults;
@@ -807,17 +810,29 @@ void Emulator::Impl::V2Routes(Route& route) {
     // Paths are matched in the order given: the literal /2/users/by before the pattern of an id.
     auto answer = [](V2Answer a) { return Answer{a.status, std::move(a.body)}; };
     auto match = [](const httplib::Request& req) { return req.matches[1].str(); };
+    // What serves posts is billed, and refused once the month's cap is spent.
+    auto billed = [this, answer](std::function<V2Answer(const httplib::Request&)> serve) {
+        return [this, answer, serve](const httplib::Request& req) {
+            const int64_t at = static_cast<int64_t>(std::time(nullptr));
+            if (usage.CapSpent(at)) return Answer{429, usage.CapBody()};
+            V2Answer served = serve(req);
+            if (served.status == 200) usage.Count(served.posts, at);
+            return answer(std::move(served));
+        };
+    };
     route("/2/tweets/search/recent", Family::V2Search,
-          [this, answer](const httplib::Request& req) { return answer(v2.Search(req, false)); });
+          billed([this](const httplib::Request& req) { return v2.Search(req, false); }));
     route("/2/tweets/search/all", Family::V2Archive,
-          [this, answer](const httplib::Request& req) { return answer(v2.Search(req, true)); });
+          billed([this](const httplib::Request& req) { return v2.Search(req, true); }));
     route("/2/tweets/counts/recent", Family::V2Counts,
           [this, answer](const httplib::Request& req) { return answer(v2.Counts(req, false)); });
     route("/2/tweets/counts/all", Family::V2ArchiveCounts,
           [this, answer](const httplib::Request& req) { return answer(v2.Counts(req, true)); });
-    route(
-        R"(/2/users/([^/]+)/tweets)", Family::V2UserPosts,
-        [this, answer, match](const httplib::Request& req) { return answer(v2.UserPosts(req, match(req))); });
+    route(R"(/2/users/([^/]+)/tweets)", Family::V2UserPosts,
+          billed([this, match](const httplib::Request& req) { return v2.UserPosts(req, match(req)); }));
+    route("/2/usage/tweets", Family::V2Usage, [this, answer](const httplib::Request& req) {
+        return answer(usage.Answer(req, static_cast<int64_t>(std::time(nullptr))));
+    });
     route(R"(/2/users/([^/]+)/followers)", Family::V2Followers,
           [this, answer, match](const httplib::Request& req) {
               return answer(v2.Connections(req, match(req), false));

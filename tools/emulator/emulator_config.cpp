@@ -20,7 +20,8 @@ constexpr const char* kFamilyNames[kFamilyCount] = {"search",          "timeline
                                                     "bsky-profiles",   "v2-lookup",
                                                     "v2-quotes",       "v2-retweeted-by",
                                                     "v2-liking-users", "v2-list-members",
-                                                    "statuses-lookup", "token"};
+                                                    "statuses-lookup", "v2-usage",
+                                                    "token"};
 
 struct FaultNameEntry {
     Fault fault;
@@ -144,6 +145,7 @@ std::string CommandLineHelp() {
            "/2/tweets/:id/quote_tweets|retweeted_by|\n"
            "      liking_users, /2/lists/:id/members, the conversation_id: operator; the same posts and\n"
            "      users as v1.1 (and /1.1/statuses/lookup)\n"
+           "      /2/usage/tweets: the posts served, each counted once a UTC day, as the service bills them\n"
            "  --host ADDRESS          address to bind (default 127.0.0.1)\n"
            "  --port N                port; 0 picks a free one (default 0); printed as the first line\n"
            "  --seed N                corpus seed (default 1)\n"
@@ -169,6 +171,8 @@ std::string CommandLineHelp() {
            "                          as the service answers self-serve applications today\n"
            "  --no-reposts-in-search  v2 keyword search and counts leave reposts out, as the service's\n"
            "                          search does since 2026-05-04\n"
+           "  --post-cap N            post reads a calendar month may bill before every request that\n"
+           "                          serves posts gets 429 UsageCapExceeded (default 3000000)\n"
            "  --window SECONDS        quota window length (default 900)\n"
            "  bluesky: /xrpc/com.atproto.server.createSession|refreshSession, app.bsky.feed.searchPosts,\n"
            "      app.bsky.feed.getAuthorFeed, app.bsky.graph.getFollowers|getFollows,\n"
@@ -186,7 +190,7 @@ std::string CommandLineHelp() {
            "                v2-search v2-archive v2-counts v2-archive-counts v2-posts v2-users\n"
            "                v2-followers v2-following bsky-session bsky-search bsky-feed\n"
            "                bsky-follows bsky-profiles v2-lookup v2-quotes v2-retweeted-by\n"
-           "                v2-liking-users v2-list-members statuses-lookup\n"
+           "                v2-liking-users v2-list-members statuses-lookup v2-usage\n"
            "      faults:   close stall omit-limit omit-remaining omit-reset 500 503\n";
 }
 
@@ -237,6 +241,8 @@ EmulatorConfig ParseCommandLine(const std::vector<std::string>& args, bool* want
             config.goneShare = ParseShare(value, option);
         else if (option == "--archive-pace")
             config.archivePaceMs = static_cast<int>(ParseInteger(value, option, 0, 60000));
+        else if (option == "--post-cap")
+            config.postCap = ParseInteger(value, option, 0, INT64_MAX);
         else if (option == "--window")
             config.windowSeconds = static_cast<int>(ParseInteger(value, option, 1, 86400));
         else if (option == "--limit") {

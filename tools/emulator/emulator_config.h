@@ -41,10 +41,12 @@ enum class Family {
     V2LikingUsers,   // /2/tweets/:id/liking_users
     V2ListMembers,   // /2/lists/:id/members
     StatusesLookup,  // /1.1/statuses/lookup
+    // The first service's report of what it billed.
+    V2Usage,  // /2/usage/tweets
     Token
 };
-constexpr int kFamilyCount = 28;
-constexpr int kLimitedFamilyCount = 27;  // every family but Token
+constexpr int kFamilyCount = 29;
+constexpr int kLimitedFamilyCount = 28;  // every family but Token
 
 enum class Fault {
     None,
@@ -64,7 +66,7 @@ enum class Fault {
 // "search", "timeline", "lookup", "followers", "friends", "ids", "friend-ids", "limit-status", "v2-search",
 // "v2-archive", "v2-counts", "v2-archive-counts", "v2-posts", "v2-users", "v2-followers", "v2-following",
 // "bsky-session", "bsky-search", "bsky-feed", "bsky-follows", "bsky-profiles", "v2-lookup", "v2-quotes",
-// "v2-retweeted-by", "v2-liking-users", "v2-list-members", "statuses-lookup", "token"
+// "v2-retweeted-by", "v2-liking-users", "v2-list-members", "statuses-lookup", "v2-usage", "token"
 const char* FamilyName(Family family);
 std::optional<Family> FamilyFromName(const std::string& name);
 const char* FaultName(Fault fault);  // "close", "stall", "omit-limit", "omit-remaining", "omit-reset", "500",
@@ -105,15 +107,16 @@ struct EmulatorConfig {
     // Quota windows.
     int windowSeconds = 900;
     // Indexed by Family (Token excluded): search, user timeline, users lookup, followers list, friends list,
-    // follower ids, friend ids, rate-limit status, then the v2 families in their order.
+    // follower ids, friend ids, rate-limit status, then the v2 families, the second service's, the v2 calls
+    // beyond search and the v2 usage report in their order.
     // The numbers of the service's rate-limit tables for an application's token.
-    std::array<int, kLimitedFamilyCount> limits{450,  1500, 300,  15,    15,  15,  15,  180, 450,
-                                                300,  300,  300,  10000, 300, 300, 300, 30,  3000,
-                                                3000, 3000, 3000, 3500,  75,  75,  75,  900, 300};
+    std::array<int, kLimitedFamilyCount> limits{450,  1500, 300,  15,    15,  15,  15,  180, 450, 300,
+                                                300,  300,  10000, 300, 300, 300, 30,  3000, 3000,
+                                                3000, 3000, 3500, 75,  75,  75,  900, 300, 50};
     // The remaining count a fresh window starts with; -1 = the limit.
-    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                                        -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                                        -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                        -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                        -1, -1, -1, -1, -1, -1, -1, -1};
     // Full-archive search also allows one request in this many milliseconds, whatever the window holds.
     int archivePaceMs = 1000;
     // Answer v1.1 search and timeline requests as the service answers self-serve applications today:
@@ -122,6 +125,10 @@ struct EmulatorConfig {
     // Answer keyword searches (v2 recent and full-archive search and their counts) without reposts, as the
     // service's search index does since 2026-05-04.
     bool searchWithoutReposts = false;
+    // The post reads a calendar month (UTC) may bill, counted as the service counts them (a post
+    // served again on the same UTC day counts once); past it, every request that serves posts is
+    // refused as the service refuses it (429 UsageCapExceeded). The service's cap by default.
+    int64_t postCap = 3000000;
 
     // The demo application whose Basic credentials the token exchange accepts.
     std::string appName = "Marlin Demo";

@@ -164,7 +164,10 @@ V2Answer V2Service::PostsPage(std::vector<Tweet> posts, int pageSize, const V2Fi
     if (!posts.empty()) WritePosts(json, posts, fields);
     WriteMeta(json, posts, more ? Token(posts.back().id) : "");
     json.EndObject();
-    return {200, std::move(body)};
+    std::vector<uint64_t> ids;
+    ids.reserve(posts.size());
+    for (const Tweet& t : posts) ids.push_back(t.id);
+    return {200, std::move(body), std::move(ids)};
 }
 
 V2Answer V2Service::Search(const httplib::Request& req, bool archive) const {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "emulator/emulator_config.h"
@@ -22,8 +23,12 @@ struct SearchOptions;
 class V2Fields;
 
 struct V2Answer {
-    int status = 200;
+    V2Answer(int status = 200, std::string body = {}, std::vector<uint64_t> posts = {})
+        : status(status), body(std::move(body)), posts(std::move(posts)) {}
+
+    int status;
     std::string body;
+    std::vector<uint64_t> posts;  // the posts of its data, which the usage meter counts as read
 };
 
 // The v2 endpoints over the same corpus as the v1.1 ones, so that a query asked in either dialect finds
