@@ -28,16 +28,20 @@ struct Finished {
 class CliProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        m_emulator = std::make_unique<emulator::Emulator>(SmallCorpus());
+        m_emulator->Start();
+        const auto& config = m_emulator->Config();
+        m_env["MARLIN_API_BASE"] = m_emulator->BaseUrl();
+        m_env["MARLIN_APP_NAME"] = config.appName;
+        m_env["MARLIN_CONSUMER_KEY"] = config.consumerKey;
+        m_env["MARLIN_CONSUMER_SECRET"] = config.consumerSecret;
+    }
+
+    static emulator::EmulatorConfig SmallCorpus() {
         emulator::EmulatorConfig config;
         config.users = 50;
         config.tweetsPerDay = 60;
-        m_emulator = std::make_unique<emulator::Emulator>(config);
-        m_emulator->Start();
-        const auto& c = m_emulator->Config();
-        m_env = {{"MARLIN_APP_NAME", c.appName},
-                 {"MARLIN_CONSUMER_KEY", c.consumerKey},
-                 {"MARLIN_CONSUMER_SECRET", c.consumerSecret},
-                 {"MARLIN_API_BASE", m_emulator->BaseUrl()}};
+        return config;
     }
 
     // The built program copied into a folder of its own, so its program folder (prefs,
