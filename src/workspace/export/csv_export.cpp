@@ -5,24 +5,25 @@
 #include "workspace/export/table_file_reader.h"
 
 namespace marlin {
-namespace {
 
-void AppendQuoted(std::string& out, std::string_view text) {
+bool CsvExport::StartsFormula(std::string_view text) {
+    if (text.empty() || std::string_view("=+-@\t\r").find(text.front()) == std::string_view::npos)
+        return false;
+    // A plain number ("-1", a negative score) is read as the number it is, never run.
+    return !CellKinds::Number(text);
+}
+
+std::string CsvExport::Field(std::string_view cell) {
+    const std::string_view text = TrimBlanks(cell);
+    std::string out;
+    out.reserve(text.size() + 3);
     out += '"';
+    if (StartsFormula(text)) out += '\'';
     for (const char c : text) {
         if (c == '"') out += '"';
         out += c;
     }
     out += '"';
-}
-
-}  // namespace
-
-std::string CsvExport::Field(std::string_view cell) {
-    const std::string_view text = TrimBlanks(cell);
-    std::string out;
-    out.reserve(text.size() + 2);
-    AppendQuoted(out, text);
     return out;
 }
 

@@ -17,11 +17,19 @@ namespace marlin {
 // Ids are written as their plain digits: pandas and R read them whole when told the
 // column is a text, and a formula such as ="…" would reach such programs as the formula.
 // Dates are ISO 8601 in UTC ("2026-12-09T08:28:09Z"), which every program parses.
+//
+// A cell that a spreadsheet would run as a formula (one that starts with "=", "+", "-", "@",
+// a tab or a carriage return, once its padding is off) is written behind a single quote,
+// as OWASP advises for CSV files: the spreadsheet shows the text, and a program reading
+// the file sees the quote. Plain numbers ("-1") are numbers, not formulas, and stay as
+// they are; ids and ISO dates never start with such a character.
 class CsvExport {
   public:
     static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-    // One quoted field, padding removed.
+    // True for a text a spreadsheet would take for a formula.
+    static bool StartsFormula(std::string_view text);
+    // One quoted field, padding removed, behind a single quote when it starts a formula.
     static std::string Field(std::string_view cell);
     // One field of a date column: the ISO form, or the cell as it stands when it holds no date.
     static std::string DateField(std::string_view cell);
