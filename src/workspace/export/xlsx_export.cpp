@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/code_page.h"
+#include "core/xml_text.h"
 #include "platform/blank_trim.h"
 #include "workspace/export/table_file_reader.h"
 #include "workspace/tweets/tweet_time.h"
@@ -22,9 +23,10 @@ constexpr double kSecondsPerDay = 86400.0;
 constexpr double kDefaultColumnWidth = 14;
 constexpr double kWideColumnWidth = 60;
 
-bool Ascii(std::string_view text) {
+// Printable ASCII needs no cleaning; anything else goes through XmlText.
+bool PlainAscii(std::string_view text) {
     for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
+        if (static_cast<unsigned char>(c) >= 0x80 || static_cast<unsigned char>(c) < 0x20) return false;
     return true;
 }
 
@@ -98,7 +100,7 @@ class WorkbookWriter {
             }
         }
         lxw_format* format = kind == CellKind::Id ? m_formats.text : nullptr;
-        if (text.size() <= XlsxExport::kMaxCellBytes && Ascii(text))
+        if (text.size() <= XlsxExport::kMaxCellBytes && PlainAscii(text))
             m_buffer.assign(text);
         else
             m_buffer = XlsxExport::CellText(text);
@@ -140,12 +142,12 @@ XlsxExport::Sheet XlsxExport::UsersSheet(const ReportList& users, const std::str
 std::string XlsxExport::SheetName(std::string_view name) {
     std::string out;
     for (std::size_t at = 0; at < name.size() && CharacterCount(out) < 31;) {
-        const std::size_t start = at;
         const char32_t code = CodePage::NextCodePoint(name, at);
-        if (std::u32string_view(U"[]:*?/\\'").find(code) != std::u32string_view::npos || code < 0x20)
+        if (std::u32string_view(U"[]:*?/\\'").find(code) != std::u32string_view::npos || code < 0x20 ||
+            !XmlText::Allowed(code))
             out += '_';
         else
-            out.append(name.substr(start, at - start));
+            CodePage::AppendUtf8(out, code);
     }
     return out.empty() ? "Sheet" : out;
 }
@@ -155,7 +157,9 @@ std::string XlsxExport::CellText(std::string_view cell) {
     out.reserve(std::min(cell.size(), kMaxCellBytes));
     for (std::size_t at = 0; at < cell.size();) {
         const std::size_t before = out.size();
-        CodePage::AppendUtf8(out, CodePage::NextCodePoint(cell, at));
+        const char32_t character = CodePage::NextCodePoint(cell, at);
+        if (!XmlText::Allowed(character)) continue;
+        CodePage::AppendUtf8(out, character);
         if (out.size() > kMaxCellBytes) {
             out.resize(before);
             break;

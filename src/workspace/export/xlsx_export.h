@@ -42,7 +42,8 @@ class XlsxExport {
 
     // At most 31 characters, none of []:*?/\, not empty.
     static std::string SheetName(std::string_view name);
-    // Valid UTF-8 of at most kMaxCellBytes (an invalid byte becomes U+FFFD).
+    // Valid UTF-8 of at most kMaxCellBytes (an invalid byte becomes U+FFFD), without the
+    // characters XML cannot hold (XmlText): a workbook is XML inside.
     static std::string CellText(std::string_view cell);
 };
 
