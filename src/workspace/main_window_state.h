@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -211,6 +212,12 @@ class MainWindowState {
     TweetSource CurTweetSrc() const { return m_curTweetSrc; }
     void SetTweetSource(TweetSource source) { m_curTweetSrc = source; }
     std::string TweetsFN;  // the file the table was last saved to or opened from
+    // Whether that file is UTF-8 (exact texts) rather than the single-byte code page. A
+    // table keeps the encoding it was opened in, whatever the setting says now: rewriting a
+    // UTF-8 table in the code page would turn its emoji and scripts into "?". Nothing for
+    // a new table, which the setting decides.
+    std::optional<bool> TweetsFileUtf8;
+    bool TweetsInUtf8() const { return TweetsFileUtf8.value_or(Settings.ExactTexts); }
     // A history entry is being opened: set for exactly the length of that Open.
     bool Starting() const { return m_starting; }
     void SetStarting(bool starting) { m_starting = starting; }

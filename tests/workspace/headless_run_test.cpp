@@ -133,6 +133,37 @@ TEST_F(HeadlessRunTest, TheArchiveOptionKeepsEachTweetOfTheRunsOnce) {
     EXPECT_FALSE(std::filesystem::exists(app / "archive"));  // the window's setting is not asked
 }
 
+TEST_F(HeadlessRunTest, AnUpdatedTableKeepsTheEncodingItWasOpenedIn) {
+    struct Case {
+        bool exactSearch, exactUpdate, utf8After;
+    };
+    const Case cases[] = {
+        {true, false, true},   // UTF-8 stays UTF-8: no emoji or Cyrillic becomes "?"
+        {false, true, false},  // a code-page table stays one for the readers that know only it
+        {true, true, true},
+        {false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.exactSearch) + " then " + std::to_string(c.exactUpdate));
+        std::vector<std::string> search = {"search", "data", "--back", "9", "--out", Out("t.txt")};
+        std::vector<std::string> update = {"update", Out("t.txt"), "--query", "data"};
+        if (c.exactSearch) search.push_back("--exact-texts");
+        if (c.exactUpdate) update.push_back("--exact-texts");
+        ASSERT_EQ(Run(search), 0) << err.str();
+        const std::string before = ReadFileBytes(app / "t.txt");
+        ASSERT_EQ(Run(update), 0) << err.str();
+        const std::string after = ReadFileBytes(app / "t.txt");
+        EXPECT_EQ(after.starts_with("\xEF\xBB\xBF"), c.utf8After);
+        std::istringstream lines(before);
+        for (std::string line; std::getline(lines, line);) {
+            ASSERT_THAT(after, HasSubstr(line));
+        }
+        if (c.utf8After) {
+            EXPECT_THAT(after, HasSubstr("\xD0"));  // the corpus's Cyrillic, kept
+        }
+    }
+}
+
 TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
     ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt")}), HeadlessRun::kDone);
     env.clear();  // an export never talks to the service

@@ -47,6 +47,7 @@ CaptureResult SearchRetrieval::RunNew(const std::string& query) {
 
     // A new retrieval is a new table: the next save proposes a new file.
     w.TweetsFN.clear();
+    w.TweetsFileUtf8.reset();
     w.Req.FileName.clear();
     m_table.ShowTweets(false);
 

@@ -19,6 +19,7 @@ void TimelineRetrieval::StartFreshTable() {
     w.OutTable.ClearRows();
     // A new retrieval is a new table: the next save proposes a new file.
     w.TweetsFN.clear();
+    w.TweetsFileUtf8.reset();
     w.Req.FileName.clear();
 }
 

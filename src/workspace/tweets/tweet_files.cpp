@@ -164,6 +164,7 @@ void TweetFiles::FillTable(const MarlinData& data) {
         RenameCurrentUserTable(w.Req.FileName);
     }
     w.TweetsFN = w.Req.FileName;
+    w.TweetsFileUtf8 = data.LoadedUtf8();
     const int records = data.RecordCount();
     table.ReserveRows(records);
     for (int record = 1; record <= records; ++record) {
@@ -235,6 +236,7 @@ bool TweetFiles::WriteAndRecord(std::string fileName) {
                         MsgButtons::OK, MsgIcon::Exclamation);
         return false;
     }
+    w.TweetsFileUtf8 = w.TweetsInUtf8();
     w.TweetsFN = fileName;
     w.SetTweetsDirty(false);
     RecordInHistory(fileName);
@@ -256,7 +258,7 @@ bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
     AtomicFile file(fileName);
     std::string text;
     // Exact texts keep every character: UTF-8, marked as such for the readers that tell.
-    const bool utf8 = m_window.Settings.ExactTexts;
+    const bool utf8 = m_window.TweetsInUtf8();
     if (utf8) file.Append(ExactText::kUtf8Mark);
     auto flush = [&] {
         file.Append(utf8 ? text : CodePage::ToWindows1252(text));
