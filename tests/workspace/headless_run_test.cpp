@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -191,6 +192,39 @@ TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
     }
 }
 
+TEST_F(HeadlessRunTest, AnExportOverAReadOnlyFileIsRefusedAndAWritableOneKeepsItsMode) {
+    ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt")}), HeadlessRun::kDone);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string target;  // the file made beforehand, with the mode below
+        mode_t mode;
+        int code;
+    };
+    const std::vector<Case> cases = {
+        {{"export-csv", Out("t.txt"), "--out", Out("a.csv")}, Out("a.csv"), 0444, 1},
+        {{"export-xlsx", Out("t.txt"), "--out", Out("a.xlsx")}, Out("a.xlsx"), 0400, 1},
+        {{"export-network", Out("t.txt"), "--out", Out("a.graphml")}, Out("a.graphml"), 0444, 1},
+        {{"frequencies", Out("t.txt"), "--out", Out("f.csv")}, Out("f-mentions.csv"), 0444, 1},
+        {{"export-xlsx", Out("t.txt"), "--out", Out("b.xlsx")}, Out("b.xlsx"), 0640, 0},
+        {{"export-csv", Out("t.txt"), "--out", Out("b.csv")}, Out("b.csv"), 0604, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.front() + " " + c.target);
+        WriteFileBytes(c.target, "earlier");
+        ::chmod(c.target.c_str(), c.mode);
+        EXPECT_EQ(Run(c.arguments), c.code) << err.str();
+        struct stat info {};
+        ::stat(c.target.c_str(), &info);
+        EXPECT_EQ(info.st_mode & 07777, c.mode);
+        if (c.code == HeadlessRun::kFailed) {
+            EXPECT_EQ(ReadFileBytes(c.target), "earlier");
+            EXPECT_THAT(err.str(), HasSubstr("failed: cannot write " + c.target + ": the file is read-only"));
+        } else {
+            EXPECT_NE(ReadFileBytes(c.target), "earlier");
+        }
+    }
+}
+
 TEST_F(HeadlessRunTest, AStoppedSearchSavesWhatItHasAndContinueFinishesIt) {
     std::thread watcher([this] {
         while (SearchRequests() < 2) std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -223,36 +257,45 @@ TEST_F(HeadlessRunTest, MessagesAreOneLineEachAndProgressIsThrottled) {
     EXPECT_GE(progress, 1);
 }
 
-// The built program, copied into a folder of its own so its program folder is a fresh one.
-TEST_F(HeadlessRunTest, SigintMidRunSavesAndExits130) {
+// The built program, copied into a folder of its own so its program folder is a fresh one,
+// started with the emulator's address and credentials and its error stream in
+// stderr.txt. No process when the program is not built (MARLIN_GUI off).
+pid_t StartProgram(const TempFolder& app, const emulator::Emulator& emulator,
+                   const std::map<std::string, std::string>& env, std::vector<std::string> arguments) {
     const std::filesystem::path built = BuiltAppFolder() / "marlin-skimmer";
-    if (!std::filesystem::exists(built)) GTEST_SKIP() << "the program is not built (MARLIN_GUI off)";
+    if (!std::filesystem::exists(built)) return 0;
     const std::filesystem::path program = app / "marlin-skimmer";
-    std::filesystem::copy_file(built, program);
-    // Two pages fit in the window before the wait, and the wait is long: the signal comes
-    // while the run waits.
-    m_emulator->SetRemaining(emulator::Family::Search, 11);
-
+    if (!std::filesystem::exists(program)) std::filesystem::copy_file(built, program);
     std::vector<std::string> envText;
     for (char** e = environ; *e; ++e) envText.emplace_back(*e);
-    envText.push_back("MARLIN_API_BASE=" + m_emulator->BaseUrl());
+    envText.push_back("MARLIN_API_BASE=" + emulator.BaseUrl());
     for (const auto& [name, value] : env) envText.push_back(name + "=" + value);
     std::vector<char*> envp;
     for (std::string& text : envText) envp.push_back(text.data());
     envp.push_back(nullptr);
-    std::vector<std::string> argText = {program.string(), "--headless", "search", "data",
-                                        "--back",         "9",          "--out",  Out("sig.txt")};
+    arguments.insert(arguments.begin(), {program.string(), "--headless"});
     std::vector<char*> argv;
-    for (std::string& text : argText) argv.push_back(text.data());
+    for (std::string& text : arguments) argv.push_back(text.data());
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, Out("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+    posix_spawn_file_actions_addopen(&actions, 2, (app / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
+}
+
+TEST_F(HeadlessRunTest, SigintMidRunSavesAndExits130) {
+    // Two pages fit in the window before the wait, and the wait is long: the signal comes
+    // while the run waits.
+    m_emulator->SetRemaining(emulator::Family::Search, 11);
+    const pid_t pid =
+        StartProgram(app, *m_emulator, env, {"search", "data", "--back", "9", "--out", Out("sig.txt")});
+    if (pid == 0) GTEST_SKIP() << "the program is not built (MARLIN_GUI off)";
+    ASSERT_GT(pid, 0);
 
     for (int i = 0; i < 3000 && SearchRequests() < 2; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -265,6 +308,56 @@ TEST_F(HeadlessRunTest, SigintMidRunSavesAndExits130) {
     EXPECT_EQ(WEXITSTATUS(status), 130) << stderrText;
     EXPECT_EQ(FileIds("sig.txt").size(), 200u);
     EXPECT_THAT(stderrText, HasSubstr("user cancelled the procedure"));
+}
+
+// The hidden files of the folder whose names start with prefix.
+std::vector<std::string> Temporaries(const TempFolder& folder, const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& name : FolderEntries(folder.path()))
+        if (name.starts_with(prefix)) found.push_back(name);
+    return found;
+}
+
+TEST_F(HeadlessRunTest, SigintMidExportStopsWithinASecondAndLeavesTheEarlierFile) {
+    // A table big enough that its export takes seconds, written in one go.
+    std::string table;
+    for (int row = 1; row <= 400000; ++row) {
+        TweetLine line;
+        line.id = std::to_string(1000000000 + row);
+        line.text = "a tweet of some length, with #tags and @names, number " + std::to_string(row);
+        table += line.Line();
+    }
+    WriteFileBytes(app / "big.txt", table);
+    for (const std::string kind : {"xlsx", "csv"}) {
+        SCOPED_TRACE(kind);
+        const std::string out = Out("big." + kind), leftover = ".big." + kind + ".Ab12cd";
+        WriteFileBytes(out, "earlier");
+        // What an export killed with kill -9 leaves; the next export into the folder sweeps it.
+        WriteFileBytes(app / leftover, "");
+        ::chmod((app / leftover).c_str(), 0600);
+        const pid_t pid =
+            StartProgram(app, *m_emulator, {}, {"export-" + kind, Out("big.txt"), "--out", out});
+        if (pid == 0) GTEST_SKIP() << "the program is not built (MARLIN_GUI off)";
+        ASSERT_GT(pid, 0);
+        // The export is under way once its own temporary file is there.
+        const std::vector<std::string> before{leftover};
+        for (int i = 0; i < 4000; ++i) {
+            const std::vector<std::string> now = Temporaries(app, ".big." + kind + ".");
+            if (!now.empty() && now != before) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        const auto signalled = std::chrono::steady_clock::now();
+        kill(pid, SIGINT);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        const auto took = std::chrono::steady_clock::now() - signalled;
+        const std::string stderrText = ReadFileBytes(app / "stderr.txt");
+        ASSERT_TRUE(WIFEXITED(status)) << stderrText;
+        EXPECT_EQ(WEXITSTATUS(status), 130) << stderrText;
+        EXPECT_LT(took, std::chrono::seconds(1));
+        EXPECT_EQ(ReadFileBytes(out), "earlier");
+        EXPECT_EQ(Temporaries(app, ".big."), std::vector<std::string>{});
+    }
 }
 
 TEST(ConsoleToolkitAnswers, QuestionsTakeTheSafeAnswerAndPrintOneLine) {

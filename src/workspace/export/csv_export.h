@@ -6,6 +6,7 @@
 
 #include "platform/report_list.h"
 #include "workspace/export/cell_kinds.h"
+#include "workspace/export/export_options.h"
 
 namespace marlin {
 
@@ -44,11 +45,17 @@ class CsvExport {
     // Writes the text through the atomic writer; false when the file could not be written
     // (an earlier file is then left as it was).
     static bool Write(const std::string& fileName, const std::string& text);
+    // The table written as Text gives it, a piece at a time; false when the file could not
+    // be written or the stop flag was raised (nothing is written then).
+    static bool Write(const std::string& fileName, const ReportList& table,
+                      const std::vector<CellKind>& kinds, const ExportOptions& options);
 
     // A saved tweet table file (".txt"/".mtwt") or a whole user table file (".mut") to CSV.
     // False when the table file cannot be read or the CSV cannot be written.
-    static bool TweetsFromTableFile(const std::string& tableFile, const std::string& csvFile);
-    static bool UsersFromTableFile(const std::string& tableFile, const std::string& csvFile);
+    static bool TweetsFromTableFile(const std::string& tableFile, const std::string& csvFile,
+                                    const ExportOptions& options = {});
+    static bool UsersFromTableFile(const std::string& tableFile, const std::string& csvFile,
+                                   const ExportOptions& options = {});
 };
 
 }  // namespace marlin

@@ -1,13 +1,12 @@
 #include "workspace/export/xlsx_export.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
+#include "core/atomic_file.h"
 #include "core/code_page.h"
 #include "core/xml_text.h"
 #include "platform/blank_trim.h"
@@ -47,10 +46,13 @@ class WorkbookWriter {
         format_set_num_format(m_formats.text, "@");
     }
 
-    bool AddSheet(const XlsxExport::Sheet& sheet) {
+    // The sheet's rows from `first` on, as many as a sheet holds, under the given name.
+    // False when a cell could not be written or the stop flag was raised.
+    bool AddSheet(const XlsxExport::Sheet& sheet, const std::string& name, int first,
+                  const ExportOptions& options) {
         const ReportList& table = *sheet.table;
-        if (table.RowCount() + 1 > XlsxExport::kMaxRows) return false;
-        lxw_worksheet* out = workbook_add_worksheet(m_book, XlsxExport::SheetName(sheet.name).c_str());
+        const int rows = std::min(table.RowCount() - first, options.sheetRows - 1);
+        lxw_worksheet* out = workbook_add_worksheet(m_book, XlsxExport::SheetName(name).c_str());
         if (!out) return false;
         const int columns = table.ColumnCount();
         SetColumns(out, sheet, columns);
@@ -59,13 +61,15 @@ class WorkbookWriter {
                                    XlsxExport::CellText(table.Column(position).header).c_str(),
                                    m_formats.header);
         bool good = true;
-        for (int row = 0; row < table.RowCount() && good; ++row)
+        for (int row = 0; row < rows && good; ++row) {
+            if (row % ExportOptions::kRowsPerCheck == 0 && options.Stopped()) return false;
             for (int position = 0; position < columns && good; ++position)
                 good = WriteCell(out, static_cast<lxw_row_t>(row + 1), static_cast<lxw_col_t>(position),
-                                 KindOf(sheet, position), table.Cell(row, position));
+                                 KindOf(sheet, position), table.Cell(first + row, position));
+        }
         worksheet_freeze_panes(out, 1, 0);
         if (columns > 0)
-            worksheet_autofilter(out, 0, 0, static_cast<lxw_row_t>(table.RowCount()),
+            worksheet_autofilter(out, 0, 0, static_cast<lxw_row_t>(rows),
                                  static_cast<lxw_col_t>(columns - 1));
         return good;
     }
@@ -112,21 +116,21 @@ class WorkbookWriter {
     std::string m_buffer;
 };
 
-// A name for the workbook beside the target that no other writer has.
-std::string TemporaryBeside(const std::filesystem::path& target) {
-    // Built in steps: GCC 12 warns of a false overlap in the one-expression form.
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".XXXXXX";
-    std::string pattern = (target.parent_path() / name).string();
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0) return {};
-    // mkstemp makes the file for its owner alone; the workbook gets what a plain create gives.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    return pattern;
+// "Tweets", then "Tweets (2)", "Tweets (3)"… for the rows a sheet cannot hold.
+std::string ContinuedName(const std::string& name, int part) {
+    if (part == 1) return name;
+    const std::string suffix = " (" + std::to_string(part) + ")";
+    return XlsxExport::SheetName(name).substr(0, 31 - suffix.size()) + suffix;
+}
+
+std::string Thousands(long long number) {
+    const std::string digits = std::to_string(number);
+    std::string out;
+    for (std::size_t at = 0; at < digits.size(); ++at) {
+        if (at > 0 && (digits.size() - at) % 3 == 0) out += ',';
+        out += digits[at];
+    }
+    return out;
 }
 
 }  // namespace
@@ -168,40 +172,55 @@ std::string XlsxExport::CellText(std::string_view cell) {
     return out;
 }
 
-bool XlsxExport::Write(const std::string& fileName, const std::vector<Sheet>& sheets) {
+bool XlsxExport::Write(const std::string& fileName, const std::vector<Sheet>& sheets,
+                       const ExportOptions& options) {
+    AtomicFile file(fileName);
+    if (!file.Good()) return false;
     const std::filesystem::path target(fileName);
-    const std::string temporary = TemporaryBeside(target);
-    if (temporary.empty()) return false;
     std::string folder = target.parent_path().empty() ? std::string(".") : target.parent_path().string();
-    lxw_workbook_options options{};
+    lxw_workbook_options settings{};
     // Rows go straight to a temporary file rather than staying in memory: a 200,000-row
     // table is written in one pass.
-    options.constant_memory = LXW_TRUE;
-    options.tmpdir = folder.data();
-    lxw_workbook* book = workbook_new_opt(temporary.c_str(), &options);
-    bool good = book != nullptr;
-    if (good) {
-        WorkbookWriter writer(book);
-        for (const Sheet& sheet : sheets) good = good && sheet.table && writer.AddSheet(sheet);
-        good = workbook_close(book) == LXW_NO_ERROR && good;
+    settings.constant_memory = LXW_TRUE;
+    settings.tmpdir = folder.data();
+    lxw_workbook* book = workbook_new_opt(file.TemporaryPath().c_str(), &settings);
+    if (!book) return false;
+    WorkbookWriter writer(book);
+    bool good = true;
+    for (const Sheet& sheet : sheets) {
+        good = good && sheet.table;
+        if (!good) break;
+        const int rows = sheet.table->RowCount();
+        const int perSheet = std::max(options.sheetRows - 1, 1);
+        for (int first = 0, part = 1; good && (first < rows || part == 1); first += perSheet, ++part)
+            good = writer.AddSheet(sheet, ContinuedName(sheet.name, part), first, options);
+        if (good && rows > perSheet)
+            options.Tell(fileName + ": " + Thousands(rows) + " rows of " + SheetName(sheet.name) +
+                         " are more than a sheet holds (" + Thousands(options.sheetRows) +
+                         " rows, the header included); the rest follow in the sheets " +
+                         ContinuedName(sheet.name, 2) + " onwards");
     }
-    std::error_code renameError, removeError;
-    if (good) std::filesystem::rename(temporary, target, renameError);
-    if (!good || renameError) std::filesystem::remove(temporary, removeError);
-    return good && !renameError;
+    if (!good || options.Stopped()) {
+        // Nothing is packed: the temporary file goes with the writer.
+        lxw_workbook_free(book);
+        return false;
+    }
+    return workbook_close(book) == LXW_NO_ERROR && file.Commit();
 }
 
-bool XlsxExport::TweetsFromTableFile(const std::string& tableFile, const std::string& xlsxFile) {
+bool XlsxExport::TweetsFromTableFile(const std::string& tableFile, const std::string& xlsxFile,
+                                     const ExportOptions& options) {
     ReportList table;
     if (!TableFileReader::ReadTweets(tableFile, table)) return false;
-    return Write(xlsxFile, {TweetsSheet(table)});
+    return Write(xlsxFile, {TweetsSheet(table)}, options);
 }
 
-bool XlsxExport::UsersFromTableFile(const std::string& tableFile, const std::string& xlsxFile) {
+bool XlsxExport::UsersFromTableFile(const std::string& tableFile, const std::string& xlsxFile,
+                                    const ExportOptions& options) {
     ReportList table;
     if (!TableFileReader::ReadUsers(tableFile, table)) return false;
     const std::string name = std::filesystem::path(tableFile).stem().string();
-    return Write(xlsxFile, {UsersSheet(table, name)});
+    return Write(xlsxFile, {UsersSheet(table, name)}, options);
 }
 
 }  // namespace marlin
