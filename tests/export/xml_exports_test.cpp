@@ -72,7 +72,8 @@ TEST_F(XmlExportsTest, EveryGraphAndWorkbookOpensWithTheTextsXmlCanHold) {
     std::vector<TweetRow> rows;
     std::vector<std::string> kept;
     for (std::size_t k = 0; k < std::size(kCases); ++k) {
-        const std::string author = "a" + std::to_string(k);
+        std::string author = std::to_string(k);
+        author.insert(author.begin(), 'a');
         rows.push_back({"Wed Aug 27 13:08:45 +0000 2008", author, kCases[k].raw, std::to_string(k + 1), "",
                         "", kCases[k].raw});
         kept.push_back(JsonString(kCases[k].kept));

@@ -108,14 +108,14 @@ bool CsvExport::Write(const std::string& fileName, const ReportList& table,
 bool CsvExport::TweetsFromTableFile(const std::string& tableFile, const std::string& csvFile,
                                     const ExportOptions& options) {
     ReportList table;
-    if (!TableFileReader::ReadTweets(tableFile, table)) return false;
+    if (!TableFileReader::ReadTweets(tableFile, table, options)) return false;
     return Write(csvFile, table, CellKinds::ForTweets(table), options);
 }
 
 bool CsvExport::UsersFromTableFile(const std::string& tableFile, const std::string& csvFile,
                                    const ExportOptions& options) {
     ReportList table;
-    if (!TableFileReader::ReadUsers(tableFile, table)) return false;
+    if (!TableFileReader::ReadUsers(tableFile, table, options)) return false;
     return Write(csvFile, table, CellKinds::ForUsers(table), options);
 }
 

@@ -309,7 +309,7 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
     options.stop = m_setup.stopRequested;
     options.tell = [this](const std::string& text) { m_tk.Line(text); };
     const bool written = WriteExport(command, options);
-    if (options.Stopped()) {
+    if (!written && options.Stopped()) {
         m_tk.Line("Stopped: " + command.out + " was not written");
         return kStopped;
     }
