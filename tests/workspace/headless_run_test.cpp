@@ -334,10 +334,9 @@ TEST_F(HeadlessRunTest, SigintMidExportStopsWithinASecondAndLeavesTheEarlierFile
         Phase phase;  // when the signal comes
     };
     const Case cases[] = {
-        {"xlsx", Phase::Reading},
-        {"xlsx", Phase::Rows},     // its temporary file is there
-        {"xlsx", Phase::Packing},  // and the zip is being written into it
-        {"csv", Phase::Rows},
+        {"xlsx", Phase::Reading}, {"xlsx", Phase::Rows},  // its temporary file is there
+        {"xlsx", Phase::Packing},                         // and the zip is being written into it
+        {"csv", Phase::Rows},     {"graphml", Phase::Reading},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind + " " + std::to_string(static_cast<int>(c.phase)));
@@ -346,8 +345,9 @@ TEST_F(HeadlessRunTest, SigintMidExportStopsWithinASecondAndLeavesTheEarlierFile
         // What an export killed with kill -9 leaves; the next export into the folder sweeps it.
         WriteFileBytes(app / leftover, "");
         ::chmod((app / leftover).c_str(), 0600);
-        const pid_t pid =
-            StartProgram(app, *m_emulator, {}, {"export-" + c.kind, Out("big.txt"), "--out", out});
+        const pid_t pid = StartProgram(
+            app, *m_emulator, {},
+            {c.kind == "graphml" ? "export-network" : "export-" + c.kind, Out("big.txt"), "--out", out});
         if (pid == 0) GTEST_SKIP() << "the program is not built (MARLIN_GUI off)";
         ASSERT_GT(pid, 0);
         const auto reached = [&] {

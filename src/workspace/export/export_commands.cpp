@@ -1,5 +1,6 @@
 #include "workspace/export/export_commands.h"
 
+#include <cctype>
 #include <filesystem>
 
 #include "workspace/export/csv_export.h"
@@ -49,7 +50,8 @@ std::string ExportCommands::AskFile(const std::string& title, const char* filter
     const FileDialogRequest request{title, filter, extension, proposedStem + "." + extension};
     const std::optional<std::string> chosen = m_window.Tk.SaveFileDialog(request);
     if (!chosen || chosen->empty()) return {};
-    if (const std::string problem = ExportTarget::Problem(*chosen); !problem.empty()) {
+    if (std::string problem = ExportTarget::Problem(*chosen); !problem.empty()) {
+        problem.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(problem.front())));
         m_window.Tk.MessageBox("Couldn't save: " + *chosen + " -- " + problem + ".", kSaveErrorTitle,
                                MsgButtons::OK, MsgIcon::Exclamation);
         return {};

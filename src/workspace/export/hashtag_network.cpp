@@ -109,10 +109,12 @@ bool HashtagNetwork::Write(const std::string& fileName) const {
     return AtomicFile::Write(fileName, GraphML());
 }
 
-bool HashtagNetwork::FromTableFile(const std::string& tableFile, const std::string& graphFile, Shape shape) {
+bool HashtagNetwork::FromTableFile(const std::string& tableFile, const std::string& graphFile, Shape shape,
+                                   const ExportOptions& options) {
     ReportList table;
-    if (!TableFileReader::ReadTweets(tableFile, table)) return false;
-    return FromTweets(table, shape).Write(graphFile);
+    if (!TableFileReader::ReadTweets(tableFile, table, options)) return false;
+    const HashtagNetwork graph = FromTweets(table, shape);
+    return !options.Stopped() && graph.Write(graphFile);
 }
 
 }  // namespace marlin

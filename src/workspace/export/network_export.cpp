@@ -269,23 +269,24 @@ bool NetworkExport::Write(const std::string& fileName) const {
     return AtomicFile::Write(fileName, GraphML());
 }
 
-bool NetworkExport::FromTableFile(const std::string& tableFile, const std::string& graphFile) {
+bool NetworkExport::FromTableFile(const std::string& tableFile, const std::string& graphFile,
+                                  const ExportOptions& options) {
     const std::filesystem::path path(tableFile);
     const std::string stem = path.stem().string();
+    if (path.extension() == ".mut" && IsUserListName(stem))
+        return FromUserTableFile(tableFile, graphFile, FollowListOf(stem), options);
     ReportList table;
-    if (path.extension() == ".mut" && IsUserListName(stem)) {
-        if (!TableFileReader::ReadUsers(tableFile, table)) return false;
-        return FromUserList(table, stem).Write(graphFile);
-    }
-    if (!TableFileReader::ReadTweets(tableFile, table)) return false;
-    return FromTweets(table).Write(graphFile);
+    if (!TableFileReader::ReadTweets(tableFile, table, options)) return false;
+    const NetworkExport graph = FromTweets(table);
+    return !options.Stopped() && graph.Write(graphFile);
 }
 
 bool NetworkExport::FromUserTableFile(const std::string& tableFile, const std::string& graphFile,
-                                      const FollowList& list) {
+                                      const FollowList& list, const ExportOptions& options) {
     ReportList table;
-    if (!TableFileReader::ReadUsers(tableFile, table)) return false;
-    return FromFollowList(table, list).Write(graphFile);
+    if (!TableFileReader::ReadUsers(tableFile, table, options)) return false;
+    const NetworkExport graph = FromFollowList(table, list);
+    return !options.Stopped() && graph.Write(graphFile);
 }
 
 }  // namespace marlin

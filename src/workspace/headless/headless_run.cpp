@@ -323,7 +323,7 @@ bool HeadlessRun::WriteExport(const HeadlessCommand& command, const ExportOption
     const bool users = command.subject.ends_with(".mut");
     switch (command.kind) {
         case HeadlessCommand::Kind::Frequencies:
-            return FrequencyFiles::FromTableFile(command.subject, command.out, command.by);
+            return FrequencyFiles::FromTableFile(command.subject, command.out, command.by, options);
         case HeadlessCommand::Kind::ExportXlsx:
             return users ? XlsxExport::UsersFromTableFile(command.subject, command.out, options)
                          : XlsxExport::TweetsFromTableFile(command.subject, command.out, options);
@@ -334,14 +334,15 @@ bool HeadlessRun::WriteExport(const HeadlessCommand& command, const ExportOption
             break;
     }
     if (users)
-        return NetworkExport::FromUserTableFile(command.subject, command.out,
-                                                {command.followsOf, command.followKind == "followers"});
+        return NetworkExport::FromUserTableFile(
+            command.subject, command.out, {command.followsOf, command.followKind == "followers"}, options);
     if (!command.graph.empty() && command.graph != "mention")
         return HashtagNetwork::FromTableFile(command.subject, command.out,
                                              command.graph == "cohashtag"
                                                  ? HashtagNetwork::Shape::CoHashtag
-                                                 : HashtagNetwork::Shape::HashtagUser);
-    return NetworkExport::FromTableFile(command.subject, command.out);
+                                                 : HashtagNetwork::Shape::HashtagUser,
+                                             options);
+    return NetworkExport::FromTableFile(command.subject, command.out, options);
 }
 
 int HeadlessRun::Saved(const std::string& fileName) {
