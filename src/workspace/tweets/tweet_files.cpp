@@ -129,6 +129,7 @@ void TweetFiles::FillTable(const MarlinData& data) {
         RenameCurrentUserTable(w.Req.FileName);
     }
     w.TweetsTable.SetFile(w.Req.FileName);
+    w.TweetsTable.KeepEncoding(data.LoadedUtf8());
     w.TweetsTable.AddRecords(data, true);
     table.EndUpdate();
 
@@ -195,6 +196,7 @@ bool TweetFiles::WriteAndRecord(std::string fileName) {
                         MsgButtons::OK, MsgIcon::Exclamation);
         return false;
     }
+    w.TweetsTable.KeepEncoding(w.TweetsTable.Utf8());
     w.TweetsTable.SetFile(fileName);
     w.SetTweetsDirty(false);
     RecordInHistory(fileName);
