@@ -96,6 +96,8 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     w.SetEvents(&m_events);
     w.Settings.InstalledScorerFolder = m_setup.installedScorerFolder;
     if (!m_setup.retryDelays.empty()) w.Settings.RetryDelays = m_setup.retryDelays;
+    if (m_setup.quotaWindowMilliseconds > 0)
+        w.Settings.QuotaWindowMilliseconds = m_setup.quotaWindowMilliseconds;
     m_frm->Session().SetWaitForQuota(true);
     if (!command.lang.empty()) w.Settings.SearchLang = command.lang;
     w.Settings.ArchiveFile = HeadlessTargets::Archive(command.archive);
@@ -287,11 +289,12 @@ int HeadlessRun::RunCount(const HeadlessCommand& command) {
     for (const TweetCountDay& day : estimate->days)
         lines += day.date + "," + std::to_string(day.posts) + "\n";
     lines += "# " + estimate->Summary(m_frm->State().Settings.PricePerPostRead) + "\n";
+    if (estimate->stoppedEarly) lines += "# stopped early: the days above are not the whole span\n";
     if (m_setup.out)
         *m_setup.out << lines << std::flush;
     else
         m_tk.Text(lines);
-    return m_stopping ? kStopped : kDone;
+    return RetrievalOutcome(kDone);
 }
 
 int HeadlessRun::RunExport(const HeadlessCommand& command) {
