@@ -682,7 +682,16 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
     };
     if (exchange.family && !ReadQuotaHeaders(request, exchange)) return declined();
     if (!step(readCode)) return declined();
-    if (exchange.handBody && !step([&] { m_outcome.records = exchange.handBody(body); })) return declined();
+    // A page the records cannot be taken from (one that is no page of records, a count that
+    // cannot be one) is an error of the answer: Yes sends the request again and takes the
+    // new answer.
+    bool resent = false;
+    if (exchange.handBody && !ResendStep(request, exchange, [&] {
+            if (resent) body = ReadPage(request, exchange);
+            resent = true;
+            m_outcome.records = exchange.handBody(body);
+        }))
+        return declined();
     return body;
 }
 

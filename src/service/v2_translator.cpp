@@ -191,12 +191,11 @@ std::vector<V2Translator::PartialError> V2Translator::PartialErrors() {
 }
 
 void V2Translator::Skip(std::string_view name, Type type, Type wanted) {
+    auto article = [](Type t) { return t == Type::Object || t == Type::Array ? "an " : "a "; };
     std::string kind(name);
-    kind += type == Type::Null
-                ? " given as null"
-                : std::string(" given as ") + (type == Type::Object ? "an " : "a ") + V2Page::TypeName(type);
-    kind += std::string(", not ") + (wanted == Type::Object || wanted == Type::Array ? "an " : "a ") +
-            V2Page::TypeName(wanted);
+    kind += type == Type::Null ? std::string(" given as null")
+                               : std::string(" given as ") + article(type) + V2Page::TypeName(type);
+    kind += std::string(", not ") + article(wanted) + V2Page::TypeName(wanted);
     ++m_skipped[kind];
 }
 
