@@ -721,7 +721,9 @@ bool TwitterAPI::ResendStep(HttpRequest& request, const Exchange& exchange,
         [&](const std::string& error) {
             if (!AskToRetry(exchange, error)) return false;
             try {
+                if (exchange.paced) KeepPace();
                 request.Send();
+                if (exchange.paced) m_lastPacedSend = std::chrono::steady_clock::now();
                 request.WaitForResponse(kResponseWaitSeconds);
             } catch (const RequestAborted&) {
                 throw;
