@@ -422,7 +422,9 @@ TEST_P(CountPagingTest, EndsPacedAndNeverAddsWhatCannotBeACount) {
     EXPECT_THAT(Err(), HasSubstr(c.says));
     EXPECT_THAT(m_out.str(), Not(HasSubstr(",-"))) << "no negative day";
     EXPECT_THAT(m_out.str(), Not(HasSubstr("$-"))) << "no negative cost";
-    if (c.exitCode == HeadlessRun::kStoppedEarly) EXPECT_THAT(m_out.str(), HasSubstr("# stopped early"));
+    if (c.exitCode == HeadlessRun::kStoppedEarly) {
+        EXPECT_THAT(m_out.str(), HasSubstr("# stopped early"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, CountPagingTest, ::testing::ValuesIn(kCountCases),
