@@ -431,7 +431,7 @@ std::string TwitterAPI::UserIdOf(const std::string& screenName, const char* meth
 int TwitterAPI::HandTweetsV2(const std::string& body, TweetSet& tweets, bool appendTweets, bool search,
                              const std::string& methodName) {
     const std::optional<std::string> page = m_v2.TweetPage(body, search);
-    RefuseBadListPage(methodName);
+    RefuseBadListPage(methodName, !search);
     tweets.SetData(page ? *page : body, appendTweets, search);
     LogPartialErrors(methodName);
     return tweets.LastSetDataSize();
@@ -440,7 +440,7 @@ int TwitterAPI::HandTweetsV2(const std::string& body, TweetSet& tweets, bool app
 int TwitterAPI::HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
                             const std::string& methodName) {
     const std::optional<std::string> page = m_v2.UserPage(body, list);
-    if (list) RefuseBadListPage(methodName);
+    if (list) RefuseBadListPage(methodName, true);
     const int before = appendUsers ? users.Count() : 0;
     users.SetData(page ? *page : body, appendUsers, list);
     LogPartialErrors(methodName);
@@ -449,10 +449,10 @@ int TwitterAPI::HandUsersV2(const std::string& body, UserSet& users, bool append
     return users.Count() - before;
 }
 
-void TwitterAPI::RefuseBadListPage(const std::string& methodName) {
+void TwitterAPI::RefuseBadListPage(const std::string& methodName, bool accountErrors) {
     // A page that cannot be read is no last page: taken as one, it would end the capture
     // as complete with every later page never asked for.
-    if (const std::optional<std::string> problem = m_v2.ListPageProblem()) {
+    if (const std::optional<std::string> problem = m_v2.ListPageProblem(accountErrors)) {
         LogPartialErrors(methodName);
         m_lastResponseCode = "Unreadable page (" + *problem + ")";
         throw HttpError("the answer is not a readable page: " + *problem);

@@ -214,8 +214,9 @@ class TwitterAPI {
     int HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
                     const std::string& methodName);
     void LogPartialErrors(const std::string& methodName);
-    // Throws the exchange error for a v2 list page that cannot be taken (ListPageProblem).
-    void RefuseBadListPage(const std::string& methodName);
+    // Throws the exchange error for a v2 list page that cannot be taken (ListPageProblem);
+    // accountErrors for the lists of one account (timelines, followers).
+    void RefuseBadListPage(const std::string& methodName, bool accountErrors);
     // A 429's own usable reset into the outcome's retryAt.
     void ReadSpentWindow(HttpRequest& request);
     // What a refusal's body says goes after the status in the response code.

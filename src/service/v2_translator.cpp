@@ -235,12 +235,13 @@ std::string V2Translator::NextToken() {
     return Unescaped(TokenValue());
 }
 
-std::optional<std::string> V2Translator::ListPageProblem() {
+std::optional<std::string> V2Translator::ListPageProblem(bool accountErrors) {
     const std::string_view data = m_page.DataValue();
     const Type type = V2Page::TypeOf(data);
     if (type != Type::Absent && type != Type::Array && type != Type::Object)
         return std::string("data given as a ") + V2Page::TypeName(type) + ", not a list";
-    if (type == Type::Absent && m_page.Meta().empty()) return std::string("neither data nor meta");
+    if (type == Type::Absent && m_page.Meta().empty() && !(accountErrors && !m_page.Errors().empty()))
+        return std::string("neither data nor meta");
     const bool more = !V2Page::Absent(TokenValue()) || m_tokenUnreadable;
     if (m_written == 0 && more) return std::string("no readable record, yet a next_token");
     return std::nullopt;

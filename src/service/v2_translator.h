@@ -60,10 +60,11 @@ class V2Translator {
     // "2 x created_at given as an object, not a text".
     std::vector<std::string> SkippedKinds() const;
     // Why the last page of a paged list (search, timeline, follower list) cannot be taken:
-    // `data` that is not a list, no `data` and no `meta` (only errors), or no readable
-    // record while `meta.next_token` says more follow. Nothing for a good page, the last
-    // one included.
-    std::optional<std::string> ListPageProblem();
+    // `data` that is not a list, no `data` and no `meta`, or no readable record while
+    // `meta.next_token` says more follow. Nothing for a good page, the last one included.
+    // accountErrors: a page of only errors is the service's word on the account asked
+    // for (a protected or suspended one), not a page gone wrong.
+    std::optional<std::string> ListPageProblem(bool accountErrors);
     // The last page's meta.next_token is there but is not a text: the paging cannot go on.
     bool NextTokenUnreadable() const { return m_tokenUnreadable; }
     // The partial errors of the last page read, each whole.
