@@ -229,6 +229,12 @@ int TweetSet::UndatedCount() const {
     return undated;
 }
 
+void TweetSet::SetReadableDates(const SKDFuncs::DateValue& first, const SKDFuncs::DateValue& last) {
+    m_firstReadable = first;
+    m_lastReadable = last;
+    m_timesRead = 0;  // read again within the new bounds
+}
+
 void TweetSet::KeepFirst(int count) {
     if (count < 0 || count >= Count()) return;
     m_records.resize(static_cast<std::size_t>(count) + 1);
@@ -253,6 +259,9 @@ bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest)
     m_times.resize(m_records.size());
     for (int i = m_timesRead + 1; i <= Count(); ++i) {
         m_times[i] = ReadRecordDate(m_records[i].DateTime);
+        if (m_times[i] && ((m_firstReadable && *m_times[i] < *m_firstReadable) ||
+                           (m_lastReadable && *m_lastReadable < *m_times[i])))
+            m_times[i].reset();
         m_timesRead = i;
     }
     bool keepAll = true;

@@ -91,6 +91,10 @@ class TweetSet {
     bool TrimToDateRange(const std::string& Earliest, const std::string& Latest);
     // The records the last trim kept because their DateTime could not be read.
     int UndatedCount() const;
+    // Dates outside first..last (local date-times) are taken as unreadable from now on: a
+    // post dated before the service existed, or after the capture began, is a date the
+    // service got wrong, and read as one it would end a capture at its threshold.
+    void SetReadableDates(const SKDFuncs::DateValue& first, const SKDFuncs::DateValue& last);
     // The distinct screen names in order of first appearance. The list is 1-based like
     // the records: slot 0 is empty, slots 1..n hold the names. Throws std::logic_error
     // on an empty set.
@@ -127,6 +131,8 @@ class TweetSet {
     // read stays right until Clear or SetVBDateTimes rewrites the records.
     std::vector<std::optional<SKDFuncs::DateValue>> m_times;  // empty: unreadable
     int m_timesRead = 0;
+    std::optional<SKDFuncs::DateValue> m_firstReadable;
+    std::optional<SKDFuncs::DateValue> m_lastReadable;
 };
 
 }  // namespace marlin

@@ -22,12 +22,17 @@ simdjson::error_code RawValue(ondemand::value value, std::string_view& raw) {
     if (type == ondemand::json_type::object) {
         ondemand::object object;
         if (auto error = value.get_object().get(object)) return error;
-        return object.raw_json().get(raw);
+        if (auto error = object.raw_json().get(raw)) return error;
+        // A pretty-printed page: the blanks up to the next token are not the object's.
+        raw = TrimmedEnd(raw);
+        return simdjson::SUCCESS;
     }
     if (type == ondemand::json_type::array) {
         ondemand::array array;
         if (auto error = value.get_array().get(array)) return error;
-        return array.raw_json().get(raw);
+        if (auto error = array.raw_json().get(raw)) return error;
+        raw = TrimmedEnd(raw);
+        return simdjson::SUCCESS;
     }
     raw = TrimmedEnd(value.raw_json_token());
     return simdjson::SUCCESS;
@@ -73,7 +78,46 @@ void V2Page::Clear() {
     m_tweets.clear();
     m_places.clear();
     m_errors.clear();
-    m_meta = m_title = m_detail = {};
+    m_top = m_dataValue = m_meta = m_title = m_detail = {};
+}
+
+V2Page::Type V2Page::TypeOf(std::string_view value) {
+    if (value.empty()) return Type::Absent;
+    switch (value.front()) {
+        case '{':
+            return Type::Object;
+        case '[':
+            return Type::Array;
+        case '"':
+            return Type::String;
+        case 't':
+        case 'f':
+            return Type::Boolean;
+        case 'n':
+            return Type::Null;
+        default:
+            return Type::Number;
+    }
+}
+
+const char* V2Page::TypeName(Type type) {
+    switch (type) {
+        case Type::Object:
+            return "object";
+        case Type::Array:
+            return "array";
+        case Type::String:
+            return "text";
+        case Type::Number:
+            return "number";
+        case Type::Boolean:
+            return "true or false";
+        case Type::Null:
+            return "null";
+        case Type::Absent:
+            break;
+    }
+    return "";
 }
 
 bool V2Page::Read(std::string_view body) {
@@ -86,6 +130,8 @@ bool V2Page::Read(std::string_view body) {
     ondemand::object top;
     if (p.Iterate(std::string_view(p.buffer.data(), body.size()), document) || document.get_object().get(top))
         return false;
+    m_top = TrimmedEnd(std::string_view(p.buffer.data(), body.size()));
+    while (!m_top.empty() && m_top.front() != '{') m_top.remove_prefix(1);
     std::string_view data, includes, errors;
     for (auto field : top) {
         ondemand::raw_json_string key;
@@ -104,6 +150,7 @@ bool V2Page::Read(std::string_view body) {
         else if (key == "detail")
             m_detail = raw;
     }
+    m_dataValue = data;
     if (!data.empty() && data.front() == '{')
         m_data.push_back(data);
     else if (!data.empty())

@@ -23,8 +23,15 @@ class V2Page {
     V2Page(const V2Page&) = delete;
     V2Page& operator=(const V2Page&) = delete;
 
+    // The JSON type of a raw value, read from its first byte.
+    enum class Type { Absent, Object, Array, String, Number, Boolean, Null };
+
     // Reads one body; false when it is not a JSON object (nothing is held then).
     bool Read(std::string_view body);
+
+    // The whole top-level object read, and its `data` member as sent (empty when absent).
+    std::string_view Top() const { return m_top; }
+    std::string_view DataValue() const { return m_dataValue; }
 
     // The objects of `data`, in order (a single object counts as a list of one).
     const std::vector<std::string_view>& Data() const { return m_data; }
@@ -48,6 +55,9 @@ class V2Page {
     static std::string_view Unquoted(std::string_view value);
     // True for a value that says nothing: empty, null or "".
     static bool Absent(std::string_view value) { return value.empty() || value == "null" || value == "\"\""; }
+    static Type TypeOf(std::string_view value);
+    // "object", "array", "text", "number", "true or false", "null"; "" for Absent.
+    static const char* TypeName(Type type);
 
   private:
     struct Parser;
@@ -63,6 +73,8 @@ class V2Page {
     ById m_tweets;
     ById m_places;
     std::vector<std::string_view> m_errors;
+    std::string_view m_top;
+    std::string_view m_dataValue;
     std::string_view m_meta;
     std::string_view m_title;
     std::string_view m_detail;

@@ -6,10 +6,12 @@
 #include <limits>
 #include <thread>
 #include <tuple>
+#include <unordered_set>
 
 #include "core/json_deserializer.h"
 #include "core/page_check.h"
 #include "core/skd_funcs.h"
+#include "core/v2_page.h"
 #include "service/enc64.h"
 #include "service/v2_request.h"
 
@@ -78,6 +80,28 @@ std::string EncodeList(const std::string& list) {
         encoded += ',';
         start = comma + 1;
     }
+}
+
+// A JSON string value as its text: the escapes a token or a word may hold undone (\uXXXX
+// only in the ASCII range, which is all a token holds).
+std::string JsonText(std::string_view value) {
+    value = V2Page::Unquoted(value);
+    std::string text;
+    for (std::size_t k = 0; k < value.size(); ++k) {
+        if (value[k] != '\\' || k + 1 >= value.size()) {
+            text += value[k];
+            continue;
+        }
+        const char c = value[++k];
+        if (c == 'u' && k + 4 < value.size()) {
+            text += static_cast<char>(std::strtol(std::string(value.substr(k + 1, 4)).c_str(), nullptr, 16) &
+                                      0x7F);
+            k += 4;
+        } else {
+            text += c;
+        }
+    }
+    return text;
 }
 
 }  // namespace
@@ -291,10 +315,15 @@ std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::str
             request->Abort();
             return {};
         }
-        JSONDeserializer reader(Yield([this] { m_host.LetEventsRun(); }));
-        reader.Read(request->ResponseText(), false);
-        const std::string token = reader.GetElementInObject(1, "access_token");
-        if (reader.GetElementInObject(1, "token_type") != "bearer" || token.empty()) {
+        // Any JSON the service may send: blanks anywhere, members in any order.
+        V2Page answer;
+        std::vector<std::string_view> fields(2);
+        if (answer.Read(request->ResponseText()))
+            fields = answer.Pick(answer.Top(), {"token_type", "access_token"});
+        const bool texts = V2Page::TypeOf(fields[0]) == V2Page::Type::String &&
+                           V2Page::TypeOf(fields[1]) == V2Page::Type::String;
+        const std::string token = texts ? JsonText(fields[1]) : std::string();
+        if (!texts || JsonText(fields[0]) != "bearer" || token.empty()) {
             m_authFailure = "the answer held no bearer token";
             return {};
         }
@@ -402,6 +431,7 @@ std::string TwitterAPI::UserIdOf(const std::string& screenName, const char* meth
 int TwitterAPI::HandTweetsV2(const std::string& body, TweetSet& tweets, bool appendTweets, bool search,
                              const std::string& methodName) {
     const std::optional<std::string> page = m_v2.TweetPage(body, search);
+    RefuseBadListPage(methodName, !search);
     tweets.SetData(page ? *page : body, appendTweets, search);
     LogPartialErrors(methodName);
     return tweets.LastSetDataSize();
@@ -410,15 +440,36 @@ int TwitterAPI::HandTweetsV2(const std::string& body, TweetSet& tweets, bool app
 int TwitterAPI::HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
                             const std::string& methodName) {
     const std::optional<std::string> page = m_v2.UserPage(body, list);
+    if (list) RefuseBadListPage(methodName, true);
     const int before = appendUsers ? users.Count() : 0;
     users.SetData(page ? *page : body, appendUsers, list);
     LogPartialErrors(methodName);
+    if (list && m_v2.NextTokenUnreadable())
+        m_host.ErrorLine(methodName + ": the next_token is not a text; the list cannot be paged on");
     return users.Count() - before;
+}
+
+void TwitterAPI::RefuseBadListPage(const std::string& methodName, bool accountErrors) {
+    // A page that cannot be read is no last page: taken as one, it would end the capture
+    // as complete with every later page never asked for.
+    if (const std::optional<std::string> problem = m_v2.ListPageProblem(accountErrors)) {
+        LogPartialErrors(methodName);
+        m_lastResponseCode = "Unreadable page (" + *problem + ")";
+        throw HttpError("the answer is not a readable page: " + *problem);
+    }
 }
 
 void TwitterAPI::LogPartialErrors(const std::string& methodName) {
     for (const std::string& kind : m_v2.ErrorKinds())
         m_host.ErrorLine(methodName + ": partial answer, " + kind);
+    for (const std::string& kind : m_v2.SkippedKinds()) m_host.ErrorLine(methodName + ": left out, " + kind);
+}
+
+int TwitterAPI::MaxCountPages(std::time_t startTime, std::time_t endTime) {
+    constexpr std::time_t kPageSpan = 31 * 86400;
+    // Without a start the service counts its last 30 days at most.
+    const std::time_t span = startTime > 0 && endTime > startTime ? endTime - startTime : kPageSpan;
+    return static_cast<int>((span + kPageSpan - 1) / kPageSpan) + 2;
 }
 
 TwitterAPI::Counts TwitterAPI::GetTweetCounts(const std::string& query, const std::string& lang,
@@ -432,31 +483,51 @@ TwitterAPI::Counts TwitterAPI::GetTweetCounts(const std::string& query, const st
     // than 10 seconds ago. Without them it counts its whole reach up to now.
     if (!m_fullArchiveSearch && startTime > 0 && startTime < m_clock() - kRecentSearchReach) startTime = 0;
     if (endTime > m_clock() - 10) endTime = 0;
+    const int maxPages = MaxCountPages(startTime, endTime > 0 ? endTime : m_clock());
+    std::unordered_set<std::string> tokensSeen{""};
     std::string token;
-    do {
+    for (int pages = 1;; ++pages) {
         std::optional<std::vector<V2Translator::Count>> page;
         std::string next;
         Exchange exchange;
         exchange.methodName = "GetTweetCounts";
         exchange.question = kTroubleAccessing;
         exchange.url = Url(V2Request::Counts(m_fullArchiveSearch, query, lang, startTime, endTime, token));
+        exchange.family = ResourceFamily::Counts;
         exchange.retry = Retry::Step;
-        exchange.paced = m_fullArchiveSearch;
+        exchange.paced = true;
         exchange.handBody = [this, &page, &next](const std::string& body) {
-            page = m_v2.Counts(body, next);
+            std::string problem;
+            page = m_v2.Counts(body, next, &problem);
+            if (!problem.empty()) {
+                m_lastResponseCode = "Unreadable page (" + problem + ")";
+                throw HttpError("the answer is not a readable page: " + problem);
+            }
             return page ? static_cast<int>(page->size()) : 0;
         };
         counts.outcome = RunExchange(exchange);
-        if (!counts.outcome.Answered()) return counts;
-        if (!page) {
+        if (!counts.outcome.Answered() || !page) {
             // An answer that holds no counts gives none, however it was answered.
-            counts.outcome.status = RequestOutcome::Status::Failed;
+            if (counts.outcome.Answered()) counts.outcome.status = RequestOutcome::Status::Failed;
+            if (!counts.days.empty() && counts.outcome.status != RequestOutcome::Status::Cancelled)
+                counts.stopLine = "a later page did not come (" + counts.outcome.responseCode + ")";
             return counts;
         }
         for (V2Translator::Count& count : *page) counts.days.push_back({std::move(count.date), count.posts});
-        if (next == token) break;  // a token that does not move would never end
+        if (m_v2.NextTokenUnreadable()) {
+            counts.stopLine = "the next_token is not a text";
+        } else if (next.empty()) {
+            break;
+        } else if (!tokensSeen.insert(next).second) {
+            counts.stopLine = "the service sent an earlier next_token again (" + next + ")";
+        } else if (pages >= maxPages) {
+            counts.stopLine = "more pages than the span can take (" + std::to_string(maxPages) + ")";
+        } else if (Window(ResourceFamily::Counts).remaining <= 0) {
+            counts.stopLine = "the counts window is spent";
+        }
+        if (!counts.stopLine.empty()) break;
         token = next;
-    } while (!token.empty());
+    }
     return counts;
 }
 
@@ -516,8 +587,6 @@ RequestOutcome TwitterAPI::RunExchange(const Exchange& exchange) {
         m_outcome.body.clear();
     }
     m_outcome.responseCode = m_lastResponseCode;
-    if (m_outcome.httpStatus == 429 && exchange.family && Window(*exchange.family).reset != 0)
-        m_outcome.retryAt = static_cast<std::time_t>(Window(*exchange.family).reset);
     return std::move(m_outcome);
 }
 
@@ -613,7 +682,16 @@ std::optional<std::string> TwitterAPI::Receive(HttpRequest& request, const Excha
     };
     if (exchange.family && !ReadQuotaHeaders(request, exchange)) return declined();
     if (!step(readCode)) return declined();
-    if (exchange.handBody && !step([&] { m_outcome.records = exchange.handBody(body); })) return declined();
+    // A page the records cannot be taken from (one that is no page of records, a count that
+    // cannot be one) is an error of the answer: Yes sends the request again and takes the
+    // new answer.
+    bool resent = false;
+    if (exchange.handBody && !ResendStep(request, exchange, [&] {
+            if (resent) body = ReadPage(request, exchange);
+            resent = true;
+            m_outcome.records = exchange.handBody(body);
+        }))
+        return declined();
     return body;
 }
 
@@ -643,7 +721,9 @@ bool TwitterAPI::ResendStep(HttpRequest& request, const Exchange& exchange,
         [&](const std::string& error) {
             if (!AskToRetry(exchange, error)) return false;
             try {
+                if (exchange.paced) KeepPace();
                 request.Send();
+                if (exchange.paced) m_lastPacedSend = std::chrono::steady_clock::now();
                 request.WaitForResponse(kResponseWaitSeconds);
             } catch (const RequestAborted&) {
                 throw;
@@ -655,7 +735,19 @@ bool TwitterAPI::ResendStep(HttpRequest& request, const Exchange& exchange,
         action);
 }
 
+void TwitterAPI::ReadSpentWindow(HttpRequest& request) {
+    // The 429's own header, not that of the last page that came: a reset that is missing,
+    // unreadable or already past tells nothing of when the window renews. The family's
+    // window stays as its last good answer left it.
+    try {
+        const int64_t reset = HeaderNumber<int64_t>(request.GetResponseHeader("x-rate-limit-reset"));
+        if (reset > m_clock()) m_outcome.retryAt = static_cast<std::time_t>(reset);
+    } catch (const std::exception&) {
+    }
+}
+
 void TwitterAPI::ReadRefusal(HttpRequest& request, int status, const Exchange& exchange) {
+    if (status == 429 && exchange.family) ReadSpentWindow(request);
     std::string body;
     try {
         body = request.ResponseText();

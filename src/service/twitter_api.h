@@ -23,7 +23,7 @@
 namespace marlin {
 
 // The resource families that the service counts requests for, each with its own window.
-enum class ResourceFamily { UserTimeline, Search, FollowersList, FriendsList, UsersLookup };
+enum class ResourceFamily { UserTimeline, Search, FollowersList, FriendsList, UsersLookup, Counts };
 
 // The dialect the client speaks: v1.1 (the documented requests) or v2 (the service as sold
 // today). Either way the record sets receive the same records.
@@ -148,10 +148,16 @@ class TwitterAPI {
     void SetSearchStartTime(std::time_t utcSeconds) { m_searchStartTime = utcSeconds; }
     // The posts per day of a v2 query between the two times, every page of the answer; the
     // outcome of the last request (after the usual retry handling) says whether they came.
+    // The pages are paced (one a second) and bounded: a token seen before, too many pages
+    // for the span asked, a token that is not a text, a spent counts window or a page
+    // that failed after others came end the paging with the days so far, stopLine saying why.
     struct Counts {
         RequestOutcome outcome;
         std::vector<TweetCountDay> days;
+        std::string stopLine;  // empty when every page came
     };
+    // The counts pages a span can take: one a 31 days (the full archive's page), and two more.
+    static int MaxCountPages(std::time_t startTime, std::time_t endTime);
     Counts GetTweetCounts(const std::string& query, const std::string& lang, std::time_t startTime,
                           std::time_t endTime);
 
@@ -208,6 +214,11 @@ class TwitterAPI {
     int HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
                     const std::string& methodName);
     void LogPartialErrors(const std::string& methodName);
+    // Throws the exchange error for a v2 list page that cannot be taken (ListPageProblem);
+    // accountErrors for the lists of one account (timelines, followers).
+    void RefuseBadListPage(const std::string& methodName, bool accountErrors);
+    // A 429's own usable reset into the outcome's retryAt.
+    void ReadSpentWindow(HttpRequest& request);
     // What a refusal's body says goes after the status in the response code.
     void ReadRefusal(HttpRequest& request, int status, const Exchange& exchange);
     // Full-archive search allows one request a second.
@@ -231,7 +242,7 @@ class TwitterAPI {
     RequestOutcome m_outcome;
     bool m_exactTexts = false;
     std::string m_proxyServer;
-    std::array<QuotaWindow, 5> m_windows;
+    std::array<QuotaWindow, 6> m_windows;
     int m_autoRetries = 0;  // automatic retries of the request in progress
 
     ApiVersion m_apiVersion = ApiVersion::V1_1;

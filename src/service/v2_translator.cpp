@@ -106,6 +106,16 @@ void AppendV11(std::string& out, std::string_view value) {
     }
 }
 
+// A day's count as the service writes it: plain decimal digits, no sign, fraction or
+// exponent, and no more than any day can hold.
+std::optional<int64_t> DayCount(std::string_view number) {
+    if (number.empty() || number.size() > 11 || !Digits(number, 0, number.size())) return std::nullopt;
+    int64_t value = 0;
+    for (char c : number) value = value * 10 + (c - '0');
+    if (value > V2Translator::kMaxDayPosts) return std::nullopt;
+    return value;
+}
+
 }  // namespace
 
 std::string V2Translator::ServiceTime(std::string_view iso) {
@@ -151,6 +161,9 @@ std::string V2Translator::IdPlusOne(const std::string& id) {
 bool V2Translator::Read(std::string_view body) {
     m_authors.clear();
     m_errorKinds.clear();
+    m_skipped.clear();
+    m_tokenUnreadable = false;
+    m_written = 0;
     if (!m_page.Read(body)) return false;
     CollectErrorKinds();
     return true;
@@ -177,8 +190,61 @@ std::vector<V2Translator::PartialError> V2Translator::PartialErrors() {
     return errors;
 }
 
+void V2Translator::Skip(std::string_view name, Type type, Type wanted) {
+    auto article = [](Type t) { return t == Type::Object || t == Type::Array ? "an " : "a "; };
+    std::string kind(name);
+    kind += type == Type::Null ? std::string(" given as null")
+                               : std::string(" given as ") + article(type) + V2Page::TypeName(type);
+    kind += std::string(", not ") + article(wanted) + V2Page::TypeName(wanted);
+    ++m_skipped[kind];
+}
+
+std::string_view V2Translator::Typed(std::string_view value, Type wanted, std::string_view name) {
+    const Type type = V2Page::TypeOf(value);
+    if (type == Type::Absent || type == wanted) return value;
+    Skip(name, type, wanted);
+    return {};
+}
+
+std::vector<std::string_view> V2Translator::Fields(std::string_view object,
+                                                   std::initializer_list<std::string_view> names,
+                                                   std::initializer_list<Type> types) {
+    std::vector<std::string_view> values = m_page.Pick(object, names);
+    auto type = types.begin();
+    auto name = names.begin();
+    for (std::string_view& value : values) value = Typed(value, *type++, *name++);
+    return values;
+}
+
+std::vector<std::string> V2Translator::SkippedKinds() const {
+    std::vector<std::string> lines;
+    for (const auto& [kind, count] : m_skipped) lines.push_back(std::to_string(count) + " x " + kind);
+    return lines;
+}
+
+std::string_view V2Translator::TokenValue() {
+    if (m_page.Meta().empty() || m_page.Meta().front() != '{') return {};
+    const std::string_view token = m_page.Pick(m_page.Meta(), {"next_token"})[0];
+    if (token.empty() || V2Page::TypeOf(token) == Type::String) return token;
+    if (!m_tokenUnreadable) Skip("next_token", V2Page::TypeOf(token), Type::String);
+    m_tokenUnreadable = true;
+    return {};
+}
+
 std::string V2Translator::NextToken() {
-    return m_page.Meta().empty() ? std::string() : Unescaped(m_page.Pick(m_page.Meta(), {"next_token"})[0]);
+    return Unescaped(TokenValue());
+}
+
+std::optional<std::string> V2Translator::ListPageProblem(bool accountErrors) {
+    const std::string_view data = m_page.DataValue();
+    const Type type = V2Page::TypeOf(data);
+    if (type != Type::Absent && type != Type::Array && type != Type::Object)
+        return std::string("data given as a ") + V2Page::TypeName(type) + ", not a list";
+    if (type == Type::Absent && m_page.Meta().empty() && !(accountErrors && !m_page.Errors().empty()))
+        return std::string("neither data nor meta");
+    const bool more = !V2Page::Absent(TokenValue()) || m_tokenUnreadable;
+    if (m_written == 0 && more) return std::string("no readable record, yet a next_token");
+    return std::nullopt;
 }
 
 std::string V2Translator::ErrorAnswer(std::string_view body) {
@@ -198,14 +264,13 @@ std::optional<std::string> V2Translator::TweetPage(std::string_view body, bool s
     std::string out;
     out.reserve(body.size());
     out += searchLayout ? "{\"statuses\":[" : "[";
-    bool first = true;
     for (std::string_view post : m_page.Data()) {
-        if (!first) out += ',';
-        first = false;
+        if (Typed(post, Type::Object, "entry of data").empty()) continue;
+        if (m_written++ > 0) out += ',';
         WritePost(out, post);
     }
     out += ']';
-    if (searchLayout) out += ",\"search_metadata\":{\"count\":" + std::to_string(m_page.Data().size()) + "}}";
+    if (searchLayout) out += ",\"search_metadata\":{\"count\":" + std::to_string(m_written) + "}}";
     return out;
 }
 
@@ -214,33 +279,44 @@ std::optional<std::string> V2Translator::UserPage(std::string_view body, bool li
     std::string out;
     out.reserve(body.size() * 2);
     out += listLayout ? "{\"users\":[" : "[";
-    bool first = true;
     for (std::string_view user : m_page.Data()) {
-        if (!first) out += ',';
-        first = false;
+        if (Typed(user, Type::Object, "entry of data").empty()) continue;
+        if (m_written++ > 0) out += ',';
         WriteUser(out, user);
     }
     out += ']';
     if (listLayout) {
-        const std::string_view token =
-            m_page.Meta().empty() ? "" : m_page.Pick(m_page.Meta(), {"next_token"})[0];
-        out += ",\"next_cursor_str\":";
-        out += token.empty() ? std::string_view("\"0\"") : token;
+        const std::string_view token = TokenValue();
+        // A token that is not a text gives no cursor at all: the list does not move on, and
+        // its paging stops short rather than at a last page it never saw.
+        if (!m_tokenUnreadable) {
+            out += ",\"next_cursor_str\":";
+            out += token.empty() ? std::string_view("\"0\"") : token;
+        }
         out += '}';
     }
     return out;
 }
 
 std::optional<std::vector<V2Translator::Count>> V2Translator::Counts(std::string_view body,
-                                                                     std::string& nextToken) {
+                                                                     std::string& nextToken,
+                                                                     std::string* problem) {
     nextToken.clear();
     if (!Read(body)) return std::nullopt;
     std::vector<Count> days;
     for (std::string_view day : m_page.Data()) {
-        const std::vector<std::string_view> v = m_page.Pick(day, {"start", "tweet_count"});
+        const std::vector<std::string_view> v =
+            Fields(day, {"start", "tweet_count"}, {Type::String, Type::Number});
         Count count;
         count.date = std::string(V2Page::Unquoted(v[0]).substr(0, 10));
-        count.posts = std::strtoll(std::string(v[1]).c_str(), nullptr, 10);
+        const std::optional<int64_t> posts = DayCount(v[1]);
+        if (!posts) {
+            if (problem)
+                *problem = "the count of " + count.date + " is not a whole number from 0 to " +
+                           std::to_string(kMaxDayPosts) + " (" + std::string(v[1]) + ")";
+            return std::nullopt;
+        }
+        count.posts = *posts;
         days.push_back(std::move(count));
     }
     nextToken = NextToken();
@@ -255,19 +331,36 @@ std::string V2Translator::UserId(std::string_view body) {
 // The fields the tweet set reads, in the order v1.1 writes them: a key the reader looks for
 // first must come before any deeper key of the same name, as it does in v1.1.
 void V2Translator::WritePost(std::string& out, std::string_view post) {
-    const std::vector<std::string_view> v = m_page.Pick(
-        post,
-        {"id", "text", "created_at", "author_id", "entities", "geo", "public_metrics", "note_tweet", "lang"});
-    m_postIds.push_back(V2Page::Unquoted(v[0]));
+    std::vector<std::string_view> v = m_page.Pick(post, {"id", "text", "created_at", "author_id", "entities",
+                                                         "geo", "public_metrics", "note_tweet", "lang"});
+    // An id as a JSON number (digits only) is still the post's id; v1.1 gives it as a text.
+    const bool numericId = V2Page::TypeOf(v[0]) == Type::Number && Digits(v[0], 0, v[0].size());
+    std::string quotedId;
+    if (numericId) {
+        quotedId.reserve(v[0].size() + 2);
+        quotedId.push_back('"');
+        quotedId.append(v[0]);
+        quotedId.push_back('"');
+    }
+    v[0] = numericId ? std::string_view(quotedId) : Typed(v[0], Type::String, "id");
+    v[1] = Typed(v[1], Type::String, "text");
+    v[2] = Typed(v[2], Type::String, "created_at");
+    v[3] = Typed(v[3], Type::String, "author_id");
+    v[4] = Typed(v[4], Type::Object, "entities");
+    v[5] = Typed(v[5], Type::Object, "geo");
+    v[6] = Typed(v[6], Type::Object, "public_metrics");
+    v[7] = Typed(v[7], Type::Object, "note_tweet");
+    v[8] = Typed(v[8], Type::String, "lang");
+    m_postIds.push_back(numericId ? m_page.Pick(post, {"id"})[0] : V2Page::Unquoted(v[0]));
     out += "{\"created_at\":\"";
     out += ServiceTime(v[2]);
     out += "\",\"id_str\":";
     AppendV11(out, Or(v[0], "\"\""));
     out += ",\"text\":";
-    const std::string_view note = v[7].empty() ? "" : m_page.Pick(v[7], {"text"})[0];
+    const std::string_view note = v[7].empty() ? "" : Fields(v[7], {"text"}, {Type::String})[0];
     AppendV11(out, Or(Or(note, v[1]), "\"\""));
     out += ",\"entities\":{\"urls\":";
-    WriteUrls(out, v[4].empty() ? "" : m_page.Pick(v[4], {"urls"})[0], true);
+    WriteUrls(out, v[4].empty() ? "" : Fields(v[4], {"urls"}, {Type::Array})[0], true);
     out += '}';
     if (!v[3].empty()) {
         const std::string& author = AuthorText(V2Page::Unquoted(v[3]));
@@ -278,7 +371,7 @@ void V2Translator::WritePost(std::string& out, std::string_view post) {
     }
     WriteGeo(out, v[5]);
     out += ",\"retweet_count\":";
-    AppendV11(out, Or(v[6].empty() ? "" : m_page.Pick(v[6], {"retweet_count"})[0], "0"));
+    AppendV11(out, Or(v[6].empty() ? "" : Fields(v[6], {"retweet_count"}, {Type::Number})[0], "0"));
     out += ",\"lang\":";
     AppendV11(out, Or(v[8], kNull));
     out += '}';
@@ -298,8 +391,10 @@ void V2Translator::WriteUrls(std::string& out, std::string_view urls, bool skipM
     bool first = true;
     if (!urls.empty()) {
         for (std::string_view url : m_page.Elements(urls)) {
+            if (Typed(url, Type::Object, "entry of urls").empty()) continue;
             const std::vector<std::string_view> v =
-                m_page.Pick(url, {"url", "expanded_url", "display_url", "start", "end", "media_key"});
+                Fields(url, {"url", "expanded_url", "display_url", "start", "end", "media_key"},
+                       {Type::String, Type::String, Type::String, Type::Number, Type::Number, Type::String});
             // v1.1 gives a photo's link in the media entities, not among the links.
             if (skipMedia && !v[5].empty()) continue;
             if (!first) out += ',';
@@ -325,9 +420,15 @@ void V2Translator::WriteGeo(std::string& out, std::string_view geo) {
     // gives latitude first.
     std::vector<std::string_view> point;
     if (!geo.empty()) {
-        const std::string_view coordinates = m_page.Pick(geo, {"coordinates"})[0];
-        if (!coordinates.empty()) point = m_page.Elements(m_page.Pick(coordinates, {"coordinates"})[0]);
+        const std::string_view coordinates = Fields(geo, {"coordinates"}, {Type::Object})[0];
+        if (!coordinates.empty()) {
+            const std::string_view pair = Fields(coordinates, {"coordinates"}, {Type::Array})[0];
+            if (!pair.empty()) point = m_page.Elements(pair);
+        }
     }
+    if (point.size() == 2 && (Typed(point[0], Type::Number, "coordinate").empty() ||
+                              Typed(point[1], Type::Number, "coordinate").empty()))
+        point.clear();
     if (point.size() != 2) {
         out += ",\"geo\":null,\"coordinates\":null,\"place\":null";
         return;
@@ -341,16 +442,19 @@ void V2Translator::WriteGeo(std::string& out, std::string_view geo) {
 
 void V2Translator::WriteUser(std::string& out, std::string_view user) {
     const std::vector<std::string_view> v =
-        m_page.Pick(user, {"id", "name", "username", "location", "description", "url", "entities",
-                           "protected", "public_metrics", "created_at", "verified", "profile_image_url"});
+        Fields(user,
+               {"id", "name", "username", "location", "description", "url", "entities", "protected",
+                "public_metrics", "created_at", "verified", "profile_image_url"},
+               {Type::String, Type::String, Type::String, Type::String, Type::String, Type::String,
+                Type::Object, Type::Boolean, Type::Object, Type::String, Type::Boolean, Type::String});
     std::vector<std::string_view> m(5);
     if (!v[8].empty())
-        m = m_page.Pick(v[8],
-                        {"followers_count", "following_count", "tweet_count", "listed_count", "like_count"});
+        m = Fields(v[8], {"followers_count", "following_count", "tweet_count", "listed_count", "like_count"},
+                   {Type::Number, Type::Number, Type::Number, Type::Number, Type::Number});
     std::string_view profileUrls;
     if (!v[6].empty()) {
-        const std::string_view url = m_page.Pick(v[6], {"url"})[0];
-        if (!url.empty()) profileUrls = m_page.Pick(url, {"urls"})[0];
+        const std::string_view url = Fields(v[6], {"url"}, {Type::Object})[0];
+        if (!url.empty()) profileUrls = Fields(url, {"urls"}, {Type::Array})[0];
     }
     out += "{\"id_str\":";
     AppendV11(out, Or(v[0], "\"\""));

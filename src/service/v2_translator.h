@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,11 @@ namespace marlin {
 // same. Only what the record sets read is written, in the order v1.1 writes it, and every
 // value is copied as the service sent it (the same escapes, the same digits). A field v2
 // does not carry is written as v1.1 writes an absent value (null).
+//
+// Every value is read by the type the service documents for it: a value of another type
+// is never copied (a JSON object pasted where a text belongs would add members, even
+// records, to the page) but left out as absent, and an entry of `data` that is not an
+// object is no post. Each such value is counted by kind (SkippedKinds).
 class V2Translator {
   public:
     struct Count {
@@ -38,15 +44,33 @@ class V2Translator {
     // the cursor being the v2 pagination token, "0" after the last page).
     std::optional<std::string> UserPage(std::string_view body, bool listLayout);
     // The days of a count answer; the next page's token goes to nextToken ("" at the end).
-    std::optional<std::vector<Count>> Counts(std::string_view body, std::string& nextToken);
+    // Nothing when the body is not a JSON object; a day whose count is not a whole number
+    // from 0 to kMaxDayPosts makes the answer unreadable, *problem saying why.
+    std::optional<std::vector<Count>> Counts(std::string_view body, std::string& nextToken,
+                                             std::string* problem = nullptr);
+    // More posts than the service has ever had in a day, by orders of magnitude; a sum of
+    // such days over any span the counts reach cannot overflow.
+    static constexpr int64_t kMaxDayPosts = 10'000'000'000;
     // The id of a user answer (GET /2/users/by/username/…); empty when it holds none.
     std::string UserId(std::string_view body);
 
     // The partial errors of the last page read, one line per kind: "3 x Not Found Error (tweet)".
     const std::vector<std::string>& ErrorKinds() const { return m_errorKinds; }
+    // The values of the last page left out for their type, one line per kind:
+    // "2 x created_at given as an object, not a text".
+    std::vector<std::string> SkippedKinds() const;
+    // Why the last page of a paged list (search, timeline, follower list) cannot be taken:
+    // `data` that is not a list, no `data` and no `meta`, or no readable record while
+    // `meta.next_token` says more follow. Nothing for a good page, the last one included.
+    // accountErrors: a page of only errors is the service's word on the account asked
+    // for (a protected or suspended one), not a page gone wrong.
+    std::optional<std::string> ListPageProblem(bool accountErrors);
+    // The last page's meta.next_token is there but is not a text: the paging cannot go on.
+    bool NextTokenUnreadable() const { return m_tokenUnreadable; }
     // The partial errors of the last page read, each whole.
     std::vector<PartialError> PartialErrors();
-    // The meta.next_token of the last page read; empty after the last page.
+    // The meta.next_token of the last page read; empty after the last page and when it is
+    // not a text (NextTokenUnreadable then says so).
     std::string NextToken();
     // The ids of the posts the last TweetPage wrote, in order (views into the page read).
     const std::vector<std::string_view>& PostIds() const { return m_postIds; }
@@ -63,7 +87,19 @@ class V2Translator {
     static std::string IdPlusOne(const std::string& id);
 
   private:
+    using Type = V2Page::Type;
+
     bool Read(std::string_view body);
+    // The named fields of an object, each kept only when it has the type given beside it.
+    std::vector<std::string_view> Fields(std::string_view object,
+                                         std::initializer_list<std::string_view> names,
+                                         std::initializer_list<Type> types);
+    // The value when it has the type wanted; otherwise counted as skipped and empty.
+    std::string_view Typed(std::string_view value, Type wanted, std::string_view name);
+    void Skip(std::string_view name, Type type, Type wanted);
+    // The raw meta.next_token, read and checked once a page.
+    std::string_view TokenValue();
+    int WrittenRecords() const { return m_written; }
     void WritePost(std::string& out, std::string_view post);
     void WriteUser(std::string& out, std::string_view user);
     const std::string& AuthorText(std::string_view authorId);
@@ -75,6 +111,9 @@ class V2Translator {
     std::unordered_map<std::string_view, std::string> m_authors;  // v1.1 user texts of this page
     std::vector<std::string> m_errorKinds;
     std::vector<std::string_view> m_postIds;
+    std::map<std::string, int> m_skipped;  // kind of value left out: how often
+    bool m_tokenUnreadable = false;
+    int m_written = 0;  // records the last page gave
 };
 
 }  // namespace marlin

@@ -34,6 +34,7 @@ CaptureRequest MainWindowState::Request(CaptureKind kind) const {
     request.archive.lookupName = Users.CurrentTable().Name();
     request.limits.waitForQuota = Settings.WaitForQuota;
     request.limits.retryDelays = Settings.RetryDelays;
+    request.limits.windowMilliseconds = Settings.QuotaWindowMilliseconds;
     request.pricePerPostRead = Settings.PricePerPostRead;
     return request;
 }

@@ -60,6 +60,8 @@ struct WindowSettings {
     // before the retry question, and the end-of-run notes go to the request log.
     bool WaitForQuota = false;
     std::vector<int> RetryDelays{5000, 15000, 60000};
+    // One quota window: the wait after repeated 429s that name no usable reset.
+    int QuotaWindowMilliseconds = 15 * 60 * 1000;
     // Every tweet and user object the service returns is kept as it came, in the archive.
     bool KeepRawResponses = false;
     // Texts as the service sent them: whole (never cut at 140 characters), every character

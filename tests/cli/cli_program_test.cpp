@@ -152,9 +152,9 @@ TEST_F(CliProgramTest, AnswersAndWritesAsTheHeadlessFormOfTheWindowProgram) {
         const Finished byWindow = Run(window, headless);
         EXPECT_EQ(byWindow.code, byCli.code) << byWindow.err;
         EXPECT_THAT(byWindow.err, HasSubstr(c.line));
-        if (!c.file.empty())
-            EXPECT_EQ(ReadFileBytes(window.parent_path() / c.file),
-                      ReadFileBytes(cli.parent_path() / c.file));
+        if (!c.file.empty()) {
+            EXPECT_EQ(ReadFileBytes(window.parent_path() / c.file), ReadFileBytes(cli.parent_path() / c.file));
+        }
     }
 }
 

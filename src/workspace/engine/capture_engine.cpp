@@ -1,5 +1,6 @@
 #include "workspace/engine/capture_engine.h"
 
+#include <ctime>
 #include <exception>
 
 #include "workspace/engine/lookup_capture.h"
@@ -104,8 +105,20 @@ void CaptureEngine::Apply(const CaptureRequest& request) {
     m_unattended = request.limits.waitForQuota;
 }
 
+void CaptureEngine::BoundPostDates() {
+    // A post of the service is dated from its first post (21 March 2006) to now; a day's
+    // margin on the far side spares a clock that runs a little behind.
+    constexpr std::time_t kDay = 86400;
+    const std::time_t tomorrow = std::time(nullptr) + kDay;
+    std::tm local{};
+    localtime_r(&tomorrow, &local);
+    m_tweets.SetReadableDates({2006, 3, 21, 0, 0, 0}, {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                                       local.tm_hour, local.tm_min, local.tm_sec});
+}
+
 CaptureResult CaptureEngine::Capture(const CaptureRequest& request, const AccountSteps& steps) {
     Apply(request);
+    BoundPostDates();
     CaptureRun run({request, m_client, m_tweets, m_users, *m_run, *m_events, m_archive, m_localNow, steps});
     CurrentRun current(m_current, run);
     OwnedRun owned(*m_run, m_events);

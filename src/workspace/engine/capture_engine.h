@@ -83,6 +83,8 @@ class CaptureEngine : private ExchangeHost {
     // The note that a page held no records: to the log when the run holds records or
     // runs unattended, else a message.
     void NoRecords(bool heldRecords, const std::string& text);
+    // Dates no post of the service can have are read as no date (kept, counted undated).
+    void BoundPostDates();
     void Apply(const CaptureRequest& request);
     CaptureResult RunKind(CaptureRun& run);
 

@@ -43,6 +43,8 @@ struct CaptureLimits {
     bool waitForQuota = false;
     std::vector<int> retryDelays{5000, 15000, 60000};
     int maxRecords = 0;  // 0: no cap
+    // One quota window, waited out after repeated 429s that name no usable reset.
+    int windowMilliseconds = 15 * 60 * 1000;
 };
 
 // Where an update or a continuation starts: the newest and the oldest id already held.

@@ -7,7 +7,8 @@ namespace marlin {
 CaptureRun::CaptureRun(Parts parts)
     : m_parts(std::move(parts)),
       m_waits(m_parts.run, m_parts.events,
-              {m_parts.request.limits.waitForQuota, m_parts.request.limits.retryDelays}) {}
+              {m_parts.request.limits.waitForQuota, m_parts.request.limits.retryDelays,
+               m_parts.request.limits.windowMilliseconds}) {}
 
 RequestOutcome CaptureRun::Page(ResourceFamily family, const std::function<RequestOutcome()>& ask) {
     RequestOutcome answer = ask();
@@ -53,9 +54,8 @@ void CaptureRun::QuotaLow(ResourceFamily family, const std::string& windowName) 
     if (!m_waits.UntilReset(client.NextLimitReset(family), windowName)) m_parts.run.Stop();
 }
 
-bool CaptureRun::ResendAfterSpentWindow(const RequestOutcome& answer, ResourceFamily family,
-                                        const std::string& windowName) {
-    return m_waits.WaitedOutSpentWindow(m_parts.client, answer, family, windowName);
+bool CaptureRun::ResendAfterSpentWindow(const RequestOutcome& answer, const std::string& windowName) {
+    return m_waits.WaitedOutSpentWindow(answer, windowName);
 }
 
 void CaptureRun::ReportIncomplete(const std::string& why, const std::string& oldestHeld) {

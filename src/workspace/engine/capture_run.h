@@ -72,8 +72,7 @@ class CaptureRun {
     void QuotaLow(ResourceFamily family, const std::string& windowName);
     // After a request: true when it was refused for a spent window and the wait for the
     // next one is over, so the same page is asked for again.
-    bool ResendAfterSpentWindow(const RequestOutcome& answer, ResourceFamily family,
-                                const std::string& windowName);
+    bool ResendAfterSpentWindow(const RequestOutcome& answer, const std::string& windowName);
     // A loop that an error answer ended (not the user, not the threshold) holds less than
     // asked for: one more log line says so, why, and how far back the records go, and a
     // warning says the table does not reach the threshold date. oldestHeld is the service

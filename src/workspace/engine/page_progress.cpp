@@ -33,7 +33,11 @@ bool PageProgress::PageMoved(const std::string& nextKey) {
 }
 
 bool PageProgress::TweetPageMoved(TweetSet& tweets, int before) {
-    for (int i = before + 1; i <= tweets.Count(); ++i) Add(tweets.TweetID(i));
+    // A post the run already holds (on an earlier page, or earlier on this one) is not
+    // taken again: the table never holds an id twice.
+    const int count = tweets.Count();
+    tweets.DropAfter(before, [this](const TweetSet::Record& r) { return !Add(r.TweetID); });
+    m_repeated += count - tweets.Count();
     const bool nothingNew = m_newOnPage == 0;
     const bool moved = PageMoved(tweets.OldestTweetId(true));
     if (nothingNew) tweets.KeepFirst(before);

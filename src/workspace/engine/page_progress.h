@@ -26,8 +26,10 @@ class PageProgress {
     // the page moved the loop on; otherwise StopLine() says why it did not.
     bool PageMoved(const std::string& nextKey);
     // The tweets a page added after record `before`, the next max_id being the oldest of
-    // them less one. A page that brought nothing new is dropped from the set.
+    // them less one. A tweet the loop already had is dropped from the set (Repeated counts
+    // them), and so is a page that brought nothing new.
     bool TweetPageMoved(TweetSet& tweets, int before);
+    int Repeated() const { return m_repeated; }
     // The users a page added after record `before`, the next cursor the set's own. A page
     // that brought nothing new is dropped from the set.
     bool UserPageMoved(UserSet& users, int before);
@@ -40,6 +42,7 @@ class PageProgress {
     std::unordered_set<std::string> m_keys;  // every position asked for in this run
     std::unordered_set<std::string> m_seen;
     int m_newOnPage = 0;
+    int m_repeated = 0;
     std::string m_stopLine;
 };
 

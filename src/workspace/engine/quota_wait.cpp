@@ -50,11 +50,8 @@ SKDFuncs::DateValue QuotaWait::BelievedReset(const SKDFuncs::DateValue& resetTim
                                              const std::string& windowName) {
     if (SecondsUntil(resetTime) <= kWindowSeconds + kMarginSeconds) return resetTime;
     const std::string announced = SKDFuncs::FormatLocalDateTime(resetTime);
-    const std::time_t now = std::time(nullptr) + static_cast<std::time_t>(kWindowSeconds);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const SKDFuncs::DateValue oneWindow{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                        local.tm_hour,        local.tm_min,     local.tm_sec};
+    const SKDFuncs::DateValue oneWindow =
+        LocalTime(std::time(nullptr) + static_cast<std::time_t>(kWindowSeconds));
     m_events.Aside("The service announced the next " + windowName + " window for " + announced +
                    ", more than one window ahead: waiting one window (15 minutes) instead");
     return oneWindow;
@@ -109,17 +106,38 @@ ExchangeHost::AutoRetry QuotaWait::RetryPause(int attempt) {
     return For(pause, what) ? ExchangeHost::AutoRetry::Retry : ExchangeHost::AutoRetry::GiveUp;
 }
 
-bool QuotaWait::WaitedOutSpentWindow(const TwitterAPI& client, const RequestOutcome& answer,
-                                     ResourceFamily family, const std::string& windowName) {
+bool QuotaWait::WaitedOutSpentWindow(const RequestOutcome& answer, const std::string& windowName) {
+    if (answer.responseCode.rfind("429", 0) != 0) {
+        m_unusableResets = 0;
+        return false;
+    }
     if (!m_policy.waitForQuota || m_run.Cancelled()) return false;
-    if (answer.responseCode.rfind("429", 0) != 0) return false;
     m_events.Log("Quota window spent @" + SKDFuncs::FormatLocalDateTime(SKDFuncs::Now()) +
                  ", waiting for the next " + windowName + " window");
-    SKDFuncs::DateValue reset = client.NextLimitReset(family);
-    // A window whose reset is already behind us answers 429 once more; a second's pause
-    // keeps that from becoming a tight loop.
-    if (SecondsUntil(reset) < 1) return For(1000, "Waiting for the next " + windowName + " window:");
-    return UntilReset(reset, windowName);
+    if (answer.retryAt) {
+        m_unusableResets = 0;
+        return UntilReset(LocalTime(*answer.retryAt), windowName);
+    }
+    // A 429 that names no reset still to come, again and again: a pause of a second each
+    // time would ask for ever. A few are asked again at once, then one window is waited out,
+    // and a 429 after that ends the capture with what it holds.
+    const std::string why = "The " + windowName + " window's 429 named no reset still to come: ";
+    if (++m_unusableResets <= kUnusableResetRetries) {
+        m_events.Aside(why + "asking again in a second");
+        return For(1000, "Waiting for the next " + windowName + " window:");
+    }
+    if (m_unusableResets == kUnusableResetRetries + 1) {
+        m_events.Aside(why + "waiting one window (" + Countdown(m_policy.windowMilliseconds / 1000) + ")");
+        return For(m_policy.windowMilliseconds, "Waiting for the next " + windowName + " window:");
+    }
+    m_events.Log(why + "the capture stops here");
+    return false;
+}
+
+SKDFuncs::DateValue QuotaWait::LocalTime(std::time_t utcSeconds) {
+    std::tm local{};
+    localtime_r(&utcSeconds, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 }  // namespace marlin

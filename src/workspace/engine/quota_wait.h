@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <functional>
 #include <string>
 #include <utility>
@@ -28,7 +29,11 @@ class QuotaWait {
     struct Policy {
         bool waitForQuota = false;
         std::vector<int> retryDelays;
+        // The wait after repeated 429s that name no usable reset: one window.
+        int windowMilliseconds = static_cast<int>(kWindowSeconds * 1000);
     };
+    // The 429s without a usable reset asked again after a second, before the window's wait.
+    static constexpr int kUnusableResetRetries = 2;
 
     // The watcher lets its events run between the checks, makes the pauses, and shows the
     // countdown in its quota panel.
@@ -53,11 +58,14 @@ class QuotaWait {
     // the first Settings.RetryDelays.size() failures are sent again after their pause.
     ExchangeHost::AutoRetry RetryPause(int attempt);
 
-    // A request answered 429 while automatic waits are on: waits for the family's reset
-    // and says so (true), so the caller sends the same page again.
-    bool WaitedOutSpentWindow(const TwitterAPI& client, const RequestOutcome& answer, ResourceFamily family,
-                              const std::string& windowName);
+    // A request answered 429 while automatic waits are on: waits for the reset the 429
+    // named and says so (true), so the caller sends the same page again. After repeated
+    // 429s that name no usable reset, one window is waited out; a 429 after that gives
+    // false, and the capture stops early with what it holds.
+    bool WaitedOutSpentWindow(const RequestOutcome& answer, const std::string& windowName);
 
+    // Seconds since 1970 UTC as a local date-time.
+    static SKDFuncs::DateValue LocalTime(std::time_t utcSeconds);
     // "m:ss" for a number of seconds (negative counts as 0).
     static std::string Countdown(long long seconds);
     // resetTime minus the local time now, in seconds.
@@ -74,6 +82,7 @@ class QuotaWait {
     RunState& m_run;
     CaptureEvents& m_events;
     Policy m_policy;
+    int m_unusableResets = 0;  // 429s in a row that named no reset still to come
 };
 
 }  // namespace marlin

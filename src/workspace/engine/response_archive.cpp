@@ -97,6 +97,8 @@ std::string ResponseArchive::NameOf(ResourceFamily family, const std::string& ur
         case ResourceFamily::UsersLookup:
             // The look-up fills a user table ("Tweets" or a named one).
             return choice.lookupName;
+        case ResourceFamily::Counts:
+            break;
     }
     return {};
 }

@@ -21,7 +21,7 @@ class TweetPager : public PageLoop::Pager {
         m_before = m_run.Tweets().Count();
         do {
             m_answer = m_run.Page(m_source.family, [&] { return m_source.fetch(m_bound.MaxId()); });
-        } while (m_run.ResendAfterSpentWindow(m_answer, m_source.family, m_source.windowName));
+        } while (m_run.ResendAfterSpentWindow(m_answer, m_source.windowName));
     }
 
     bool Check(std::string& stopLine) override {
@@ -59,6 +59,7 @@ class TweetPager : public PageLoop::Pager {
 
     bool Reached() const { return m_reached; }
     int Before() const { return m_before; }
+    int Repeated() const { return m_progress.Repeated(); }
     const RequestOutcome& Answer() const { return m_answer; }
 
   private:
@@ -81,6 +82,9 @@ bool TweetPageLoop::Run(const Source& source, const std::string& firstMaxId) {
     } catch (const std::bad_alloc&) {
         m_run.Events().Log(OutOfMemory(m_run.Tweets(), pages.Before()));
     }
+    if (pages.Repeated() > 0)
+        m_run.Events().Log(std::to_string(pages.Repeated()) +
+                           " statuses the service sent again were not added a second time");
     // The service's last page (an empty one) ends a capture as completely as the threshold.
     const bool lastPage = everyPageTaken && !m_run.State().Cancelled() && pages.Answer().Count() == 0;
     m_run.State().Record(pages.Reached() || lastPage ? CaptureOutcome::Complete

@@ -62,10 +62,12 @@ class ListPager : public PageLoop::Pager {
         const bool byId = m_run.Request().accountsAreIds;
         const std::string userId = byId ? m_account : "";
         const std::string screenName = byId ? "" : m_account;
-        m_answer = m_run.Page(m_family, [&] {
-            return m_followers ? client.GetFollowersList(userId, screenName, "200", users, true)
-                               : client.GetFriendsList(userId, screenName, "200", users, true);
-        });
+        do {
+            m_answer = m_run.Page(m_family, [&] {
+                return m_followers ? client.GetFollowersList(userId, screenName, "200", users, true)
+                                   : client.GetFriendsList(userId, screenName, "200", users, true);
+            });
+        } while (m_run.ResendAfterSpentWindow(m_answer, m_texts.resource));
         if (m_answer.Answered()) m_lastBody = m_answer.body;
     }
 
@@ -99,8 +101,10 @@ class ListPager : public PageLoop::Pager {
     }
 
     bool More() override {
-        return !(m_answer.Failed() &&
-                 LastingFailure(m_answer.responseCode, m_run.Request().limits.waitForQuota));
+        const bool unattended = m_run.Request().limits.waitForQuota;
+        // Unattended, a 429 still there after the fetch is one the waits gave up on.
+        if (unattended && m_answer.WindowSpent()) return false;
+        return !(m_answer.Failed() && LastingFailure(m_answer.responseCode, unattended));
     }
 
     bool ReachedEnd() const { return m_reachedEnd; }

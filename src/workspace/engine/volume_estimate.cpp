@@ -70,11 +70,16 @@ std::optional<VolumeEstimate> VolumeEstimate::Capture(CaptureRun& run) {
     events.Log("Estimate initiated @" + CaptureTexts::NowText() + " for [" + request.query + "]");
     TwitterAPI::Counts counts = run.Client().GetTweetCounts(request.query, request.language, start, end);
     run.Remember(counts.outcome);
-    if (!counts.outcome.Answered()) {
+    if (counts.days.empty() && !counts.outcome.Answered()) {
         events.Log(kFailed + counts.outcome.responseCode);
         return std::nullopt;
     }
+    if (!counts.stopLine.empty()) {
+        events.Log(std::string(kStoppedEarly) + counts.stopLine);
+        run.State().Record(CaptureOutcome::StoppedEarly);
+    }
     VolumeEstimate estimate = From(std::move(counts.days), request.fullArchive, request.pricePerPostRead);
+    estimate.stoppedEarly = !counts.stopLine.empty();
     for (const TweetCountDay& day : estimate.days)
         events.Log(day.date + ": " + std::to_string(day.posts) + " posts");
     events.Log("Estimate: " + estimate.Summary(request.pricePerPostRead));

@@ -22,6 +22,7 @@ struct VolumeEstimate {
     int64_t minutes = 0;
     double cost = 0;
     bool fullArchive = false;
+    bool stoppedEarly = false;  // the days of the pages that came, not the whole span
 
     static constexpr int kPostsPerRequest = 100;
     static constexpr int kWindowMinutes = 15;
@@ -33,6 +34,7 @@ struct VolumeEstimate {
         "\xE2\x80\xBA "
         "\"v2\" (on the command line --api v2).";
     static constexpr const char* kFailed = "The service did not give the counts: ";
+    static constexpr const char* kStoppedEarly = "Counts stopped early: ";
 
     static VolumeEstimate From(std::vector<TweetCountDay> days, bool fullArchive, double pricePerPost);
     // "12345 posts, 124 search requests, 1 quota window (15 minutes), $61.73 at $0.005 a post read"

@@ -152,6 +152,7 @@ CaptureRequest HeadlessRun::Request(CaptureKind kind, const HeadlessCommand& com
     // Unattended: every spent quota window is waited out.
     request.limits.waitForQuota = true;
     if (!m_setup.retryDelays.empty()) request.limits.retryDelays = m_setup.retryDelays;
+    if (m_setup.quotaWindowMilliseconds > 0) request.limits.windowMilliseconds = m_setup.quotaWindowMilliseconds;
     return request;
 }
 
@@ -343,11 +344,12 @@ int HeadlessRun::RunCount(const HeadlessCommand& command) {
     for (const TweetCountDay& day : estimate->days)
         lines += day.date + "," + std::to_string(day.posts) + "\n";
     lines += "# " + estimate->Summary(CaptureRequest{}.pricePerPostRead) + "\n";
+    if (estimate->stoppedEarly) lines += "# stopped early: the days above are not the whole span\n";
     if (m_setup.out)
         *m_setup.out << lines << std::flush;
     else
         m_tk.Text(lines);
-    return m_stopping ? kStopped : kDone;
+    return RetrievalOutcome(kDone);
 }
 
 int HeadlessRun::RunExport(const HeadlessCommand& command) {

@@ -42,6 +42,8 @@ class HeadlessRun {
         const std::atomic<bool>* stopRequested = nullptr;
         // The pauses before automatic retries; empty keeps the window's defaults.
         std::vector<int> retryDelays;
+        // One quota window (milliseconds); 0 keeps the service's 15 minutes.
+        int quotaWindowMilliseconds = 0;
         // Where results meant for a pipe go (the count's "date,posts" lines); the error stream
         // when not set.
         std::ostream* out = nullptr;
