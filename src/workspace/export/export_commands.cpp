@@ -3,7 +3,9 @@
 #include <filesystem>
 
 #include "workspace/export/csv_export.h"
+#include "workspace/export/interaction_network.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/network_files.h"
 #include "workspace/export/xlsx_export.h"
 
 namespace marlin {
@@ -86,12 +88,14 @@ void ExportCommands::mExportNetwork_Click() {
     }
     const std::string name =
         userList ? w.Users.UserTableName[static_cast<std::size_t>(w.Users.CurUserTable)] : TableStem();
-    const std::string fileName = AskFile("Export Network", kGraphFilter, "graphml", name);
+    const std::string fileName =
+        AskFile("Export Network", userList ? kGraphFilter : kNetworkFilter, "graphml", name);
     if (fileName.empty()) return;
     w.Tk.SetCursor(CursorShape::Busy);
-    const NetworkExport graph = userList ? NetworkExport::FromUserList(w.CurrentUserTable(), name)
-                                         : NetworkExport::FromTweets(w.OutTable);
-    Written(graph.Write(fileName), fileName);
+    if (userList)
+        Written(NetworkExport::FromUserList(w.CurrentUserTable(), name).Write(fileName), fileName);
+    else
+        Written(NetworkFiles::Write(fileName, InteractionNetwork::FromTweets(w.OutTable)), fileName);
 }
 
 void ExportCommands::mExportTweetsCsv_Click() {

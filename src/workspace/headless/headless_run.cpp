@@ -1,8 +1,11 @@
 #include "workspace/headless/headless_run.h"
+#include "workspace/export/coword_network.h"
 #include "workspace/export/csv_export.h"
 #include "workspace/export/frequency_files.h"
 #include "workspace/export/hashtag_network.h"
+#include "workspace/export/interaction_network.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/network_files.h"
 #include "workspace/export/xlsx_export.h"
 
 #include <chrono>
@@ -302,9 +305,23 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
     const bool users = command.subject.ends_with(".mut");
     bool written = false;
     if (command.kind == HeadlessCommand::Kind::Frequencies) {
-        if (!FrequencyFiles::FromTableFile(command.subject, command.out, command.by))
+        if (!FrequencyFiles::FromTableFile(command.subject, command.out, command.by, command.words))
             return Fail("cannot read " + command.subject + " or write " + command.out);
-        for (const std::string& file : FrequencyFiles::FilesFor(command.out)) Saved(file);
+        for (const std::string& file : FrequencyFiles::FilesFor(command.out, command.words)) Saved(file);
+        return kDone;
+    }
+    if (command.kind == HeadlessCommand::Kind::ExportNetwork && command.graph == "interaction") {
+        std::string problem;
+        if (!InteractionNetwork::FromTableFile(command.subject, command.archive, command.out, &problem))
+            return Fail(problem);
+        for (const std::string& file : NetworkFiles::FilesFor(command.out)) Saved(file);
+        return kDone;
+    }
+    if (command.kind == HeadlessCommand::Kind::ExportNetwork && command.graph == "coword") {
+        if (!CowordNetwork::FromTableFile(command.subject, command.out,
+                                          command.top.value_or(CowordNetwork::kDefaultTop)))
+            return Fail("cannot read " + command.subject + " or write " + command.out);
+        for (const std::string& file : NetworkFiles::FilesFor(command.out)) Saved(file);
         return kDone;
     }
     if (command.kind == HeadlessCommand::Kind::ExportNetwork && users)
