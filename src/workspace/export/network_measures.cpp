@@ -1,7 +1,5 @@
 #include "workspace/export/network_measures.h"
 
-#include <igraph.h>
-
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -9,61 +7,12 @@
 #include <stdexcept>
 #include <utility>
 
+#include "workspace/export/igraph_values.h"
+
 namespace marlin {
 namespace {
 
-// igraph's default handler ends the program on an error; here an error is a value to check.
-void QuietErrors() {
-    static const bool once = [] {
-        igraph_set_error_handler(igraph_error_handler_ignore);
-        igraph_set_warning_handler(igraph_warning_handler_ignore);
-        return true;
-    }();
-    (void)once;
-}
-
-void Check(igraph_error_t code, const char* what) {
-    if (code != IGRAPH_SUCCESS) throw std::runtime_error(std::string("igraph: ") + what + " failed");
-}
-
-struct RealVector {
-    igraph_vector_t v;
-    explicit RealVector(igraph_integer_t size = 0) { Check(igraph_vector_init(&v, size), "vector"); }
-    ~RealVector() { igraph_vector_destroy(&v); }
-    RealVector(const RealVector&) = delete;
-    RealVector& operator=(const RealVector&) = delete;
-    double operator[](igraph_integer_t k) const { return VECTOR(v)[k]; }
-};
-
-struct IntVector {
-    igraph_vector_int_t v;
-    explicit IntVector(igraph_integer_t size = 0) { Check(igraph_vector_int_init(&v, size), "vector"); }
-    ~IntVector() { igraph_vector_int_destroy(&v); }
-    IntVector(const IntVector&) = delete;
-    IntVector& operator=(const IntVector&) = delete;
-    igraph_integer_t operator[](igraph_integer_t k) const { return VECTOR(v)[k]; }
-};
-
-// An igraph graph with one weight an edge, from pairs already made simple.
-struct WeightedIgraph {
-    igraph_t graph;
-    RealVector weights;
-
-    WeightedIgraph(int nodes, const std::map<std::pair<int, int>, double>& pairs, bool directed)
-        : weights(static_cast<igraph_integer_t>(pairs.size())) {
-        IntVector ends(static_cast<igraph_integer_t>(pairs.size() * 2));
-        igraph_integer_t at = 0;
-        for (const auto& [pair, weight] : pairs) {
-            VECTOR(ends.v)[2 * at] = pair.first;
-            VECTOR(ends.v)[2 * at + 1] = pair.second;
-            VECTOR(weights.v)[at++] = weight;
-        }
-        Check(igraph_create(&graph, &ends.v, nodes, directed), "create");
-    }
-    ~WeightedIgraph() { igraph_destroy(&graph); }
-    WeightedIgraph(const WeightedIgraph&) = delete;
-    WeightedIgraph& operator=(const WeightedIgraph&) = delete;
-};
+using namespace igraph_values;
 
 std::map<std::pair<int, int>, double> SimplePairs(const NetworkGraph& graph, bool directed) {
     std::map<std::pair<int, int>, double> pairs;
