@@ -201,13 +201,14 @@ void NetworkFiles::FillEdges(ReportList& table, const NetworkGraph& graph) {
 void NetworkFiles::FillSummary(ReportList& table, const NetworkMeasures& measures) {
     table.ClearRows();
     table.ClearColumns();
-    for (const char* header :
-         {"nodes", "edges", "density", "components", "largest_component", "communities", "modularity"})
+    for (const char* header : {"nodes", "edges", "density", "components", "largest_component", "communities",
+                               "modularity", "betweenness_sources"})
         table.AddColumn(header, 1000, Alignment::Right);
     const NetworkMeasures::Summary& s = measures.Totals();
     table.AddRow({Padded(std::to_string(s.nodes)), Padded(std::to_string(s.edges)), Padded(Number(s.density)),
                   Padded(std::to_string(s.components)), Padded(std::to_string(s.largestComponent)),
-                  Padded(std::to_string(s.communities)), Padded(Number(s.modularity))});
+                  Padded(std::to_string(s.communities)), Padded(Number(s.modularity)),
+                  Padded(std::to_string(s.betweennessSources))});
 }
 
 bool NetworkFiles::Write(const std::string& out, const NetworkGraph& graph) {

@@ -14,7 +14,8 @@ namespace marlin {
 //   measure as node attributes; the edges with `weight` and, where the graph has them,
 //   `kind`, `first`, `last`, `mean_sent_pos` and `mean_sent_neg`;
 // - the nodes table (id, label, posts and the measures), the edges table and the summary
-//   (nodes, edges, density, components, largest_component, communities, modularity) as CSV
+//   (nodes, edges, density, components, largest_component, communities, modularity and
+//   betweenness_sources, the nodes the betweenness was computed from) as CSV
 //   beside the graph, or as the sheets of one workbook.
 // Numbers are padded so that a list sorts them as numbers; the files carry them plain.
 class NetworkFiles {

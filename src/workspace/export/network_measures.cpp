@@ -24,6 +24,38 @@ std::map<std::pair<int, int>, double> SimplePairs(const NetworkGraph& graph, boo
     return pairs;
 }
 
+// Exact betweenness visits every edge once from every node. Past this many node–edge visits
+// (about half a second) it is estimated from a sample of sources instead.
+constexpr double kExactBetweennessWork = 3e7;
+constexpr int kFewestSources = 100;
+
+// Betweenness into `out`, exact or, on a large graph, estimated from a seeded sample of
+// sources and scaled by nodes / sources (the estimator of Brandes and Pich, as networkx's
+// k= does it). The number of sources used.
+int Betweenness(const igraph_t& graph, bool directed, RealVector& out) {
+    const igraph_integer_t nodes = igraph_vcount(&graph);
+    const double work = static_cast<double>(nodes) * static_cast<double>(igraph_ecount(&graph));
+    if (work <= kExactBetweennessWork) {
+        Check(igraph_betweenness(&graph, &out.v, igraph_vss_all(), directed, nullptr), "betweenness");
+        return static_cast<int>(nodes);
+    }
+    const auto sources = std::max<igraph_integer_t>(
+        kFewestSources,
+        static_cast<igraph_integer_t>(kExactBetweennessWork / static_cast<double>(igraph_ecount(&graph))));
+    if (sources >= nodes) {
+        Check(igraph_betweenness(&graph, &out.v, igraph_vss_all(), directed, nullptr), "betweenness");
+        return static_cast<int>(nodes);
+    }
+    IntVector sample(sources);
+    igraph_rng_seed(igraph_rng_default(), 20260502);
+    Check(igraph_random_sample(&sample.v, 0, nodes - 1, sources), "sample");
+    Check(igraph_betweenness_subset(&graph, &out.v, igraph_vss_all(), directed, igraph_vss_vector(&sample.v),
+                                    igraph_vss_all(), nullptr),
+          "betweenness");
+    igraph_vector_scale(&out.v, static_cast<double>(nodes) / static_cast<double>(sources));
+    return static_cast<int>(sources);
+}
+
 // Communities renumbered by size, largest first (ties: the one holding the lower node), so
 // that community 0 is the largest on every run.
 std::vector<int> RankedCommunities(const IntVector& membership, int nodes) {
@@ -70,7 +102,7 @@ NetworkMeasures NetworkMeasures::Of(const NetworkGraph& graph) {
     Check(igraph_strength(&g.graph, &strengthOut.v, all, directed ? IGRAPH_OUT : IGRAPH_ALL, IGRAPH_NO_LOOPS,
                           &g.weights.v),
           "strength");
-    Check(igraph_betweenness(&g.graph, &betweenness.v, all, directed, nullptr), "betweenness");
+    result.m_summary.betweennessSources = Betweenness(g.graph, directed, betweenness);
     igraph_real_t eigenvalue = 0;
     Check(igraph_pagerank(&g.graph, IGRAPH_PAGERANK_ALGO_PRPACK, &pagerank.v, &eigenvalue, all, directed,
                           0.85, &g.weights.v, nullptr),

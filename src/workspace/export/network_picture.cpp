@@ -106,9 +106,12 @@ void NetworkPicture::Lay() {
 }
 
 double NetworkPicture::Size(int node, Measure measure) const {
-    double largest = 0;
-    for (const NetworkMeasures::Node& n : m_measures.Nodes())
-        largest = std::max(largest, NetworkMeasures::Value(n, measure));
+    double& largest = m_largest[static_cast<std::size_t>(measure)];
+    if (largest < 0) {
+        largest = 0;
+        for (const NetworkMeasures::Node& n : m_measures.Nodes())
+            largest = std::max(largest, NetworkMeasures::Value(n, measure));
+    }
     if (largest <= 0) return 0;
     const double value = NetworkMeasures::Value(m_measures.Nodes()[static_cast<std::size_t>(node)], measure);
     return std::sqrt(std::max(0.0, value) / largest);

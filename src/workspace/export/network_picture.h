@@ -55,6 +55,7 @@ class NetworkPicture {
     std::vector<int> m_drawnEdges;
     std::vector<Point> m_positions;
     std::string m_note;
+    mutable std::vector<double> m_largest = std::vector<double>(7, -1);  // by measure, once asked
 };
 
 }  // namespace marlin

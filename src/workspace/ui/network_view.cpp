@@ -150,7 +150,7 @@ bool NetworkView::SaveTo(const QString& fileName) const {
         NetworkCanvas::Paint(painter, area, *m_picture, ChosenMeasure());
         return painter.end();
     }
-    QImage image(kSavedWidth, kSavedHeight, QImage::Format_ARGB32);
+    QImage image(kSavedWidth, kSavedHeight, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
