@@ -37,9 +37,13 @@ NetworkPicture NetworkPicture::Of(NetworkGraph graph) {
 void NetworkPicture::ChooseDrawn() {
     const auto& nodes = m_measures.Nodes();
     const std::size_t count = nodes.size();
-    m_drawn.resize(count);
-    std::iota(m_drawn.begin(), m_drawn.end(), 0);
-    if (count > static_cast<std::size_t>(kMostDrawn)) {
+    // A node without ties says nothing in a picture of ties; it is left out.
+    m_drawn.clear();
+    for (std::size_t k = 0; k < count; ++k)
+        if (nodes[k].inDegree + nodes[k].outDegree > 0 || m_graph.edges.empty())
+            m_drawn.push_back(static_cast<int>(k));
+    const std::size_t untied = count - m_drawn.size();
+    if (m_drawn.size() > static_cast<std::size_t>(kMostDrawn)) {
         // Nodes by coreness, highest first: the cores nest, so a prefix ending at a change of
         // coreness is a whole k-core.
         std::vector<int> order = Top(Measure::KCore, static_cast<int>(count));
@@ -61,6 +65,8 @@ void NetworkPicture::ChooseDrawn() {
         std::sort(order.begin(), order.end());
         m_drawn = std::move(order);
     }
+    if (untied > 0)
+        m_note += (m_note.empty() ? "" : "; ") + Thousands(untied) + " nodes without ties not drawn";
     std::vector<bool> drawn(count, false);
     for (const int node : m_drawn) drawn[static_cast<std::size_t>(node)] = true;
     for (std::size_t k = 0; k < m_graph.edges.size(); ++k) {
@@ -92,17 +98,24 @@ void NetworkPicture::Lay() {
                                              std::sqrt(static_cast<double>(n)), IGRAPH_LAYOUT_AUTOGRID,
                                              &g.weights.v, nullptr, nullptr, nullptr, nullptr),
           "layout");
-    double minX = layout(0, 0), maxX = minX, minY = layout(0, 1), maxY = minY;
-    for (igraph_integer_t k = 1; k < n; ++k) {
-        minX = std::min(minX, layout(k, 0));
-        maxX = std::max(maxX, layout(k, 0));
-        minY = std::min(minY, layout(k, 1));
-        maxY = std::max(maxY, layout(k, 1));
-    }
-    const double spanX = maxX > minX ? maxX - minX : 1, spanY = maxY > minY ? maxY - minY : 1;
+    // The picture spans the middle 96% of the nodes on each axis: small components that the
+    // layout pushes far out would otherwise squeeze the rest into a dot. The few beyond sit on
+    // the border.
+    const auto range = [&](int axis) {
+        std::vector<double> values(static_cast<std::size_t>(n));
+        for (igraph_integer_t k = 0; k < n; ++k) values[static_cast<std::size_t>(k)] = layout(k, axis);
+        std::sort(values.begin(), values.end());
+        const std::size_t cut = values.size() / 50;
+        return std::pair{values[cut], values[values.size() - 1 - cut]};
+    };
+    const auto [minX, maxX] = range(0);
+    const auto [minY, maxY] = range(1);
+    const auto scaled = [](double value, double low, double high) {
+        return high > low ? std::clamp((value - low) / (high - low), 0.0, 1.0) : 0.5;
+    };
     for (igraph_integer_t k = 0; k < n; ++k)
         m_positions[static_cast<std::size_t>(m_drawn[static_cast<std::size_t>(k)])] = {
-            n == 1 ? 0.5 : (layout(k, 0) - minX) / spanX, n == 1 ? 0.5 : (layout(k, 1) - minY) / spanY};
+            scaled(layout(k, 0), minX, maxX), scaled(layout(k, 1), minY, maxY)};
 }
 
 double NetworkPicture::Size(int node, Measure measure) const {

@@ -12,7 +12,8 @@ namespace marlin {
 // where they lie (an igraph layout, Fruchterman–Reingold, seeded so the same graph lies the
 // same way), which the window only paints.
 //
-// Up to kMostDrawn nodes are all drawn. A larger graph is drawn by its densest part: the
+// Nodes without ties are left out (Note() says how many). Up to kMostDrawn nodes with ties
+// are all drawn. A larger graph is drawn by its densest part: the
 // nodes of the highest k-cores that together stay within kMostDrawn, or, when even the
 // highest core is larger, the kMostDrawn nodes of highest PageRank; Note() says which.
 class NetworkPicture {
