@@ -65,10 +65,14 @@ FrequencyView::FrequencyView(const ReportList& tweets, QWidget* parent) : QWidge
     controls->addWidget(m_interval);
     controls->addWidget(count);
     controls->addWidget(save);
-    controls->addWidget(coword);
-    controls->addWidget(m_note, 1);
+    controls->addStretch(1);
+    // A second row, so the tab asks no more width of the window than it did.
+    auto* more = new QHBoxLayout;
+    more->addWidget(coword);
+    more->addWidget(m_note, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addLayout(more);
     layout->addWidget(view, 1);
 
     connect(count, &QPushButton::clicked, this, &FrequencyView::Count);

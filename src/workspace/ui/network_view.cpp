@@ -52,6 +52,9 @@ NetworkView::NetworkView(ReportList& tweets, QWidget* parent) : QWidget(parent),
     m_hover = new QLabel(this);
     m_hover->setObjectName("NetworkHover");
     m_hover->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Long lines are cut at the pane's edge rather than widening the window.
+    for (QLabel* label : {m_note, m_hover})
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     m_canvas = new NetworkCanvas(this);
     m_canvas->setObjectName("NetworkCanvas");
@@ -73,10 +76,13 @@ NetworkView::NetworkView(ReportList& tweets, QWidget* parent) : QWidget(parent),
     controls->addWidget(m_graph);
     controls->addWidget(m_measure);
     controls->addWidget(draw);
-    controls->addWidget(save);
-    controls->addWidget(m_note, 1);
+    controls->addStretch(1);
+    auto* more = new QHBoxLayout;
+    more->addWidget(save);
+    more->addWidget(m_note, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addLayout(more);
     layout->addWidget(split, 1);
     layout->addWidget(m_hover);
 
