@@ -22,28 +22,6 @@ struct PostOfWords {
     std::optional<double> positive, negative;
 };
 
-std::optional<double> Score(std::string_view cell) {
-    const std::string_view text = TrimBlanks(cell);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
-void Count(NetworkGraph::Edge& edge, const PostOfWords& post) {
-    ++edge.weight;
-    if (post.time) {
-        if (!edge.timed || *post.time < edge.first) edge.first = *post.time;
-        if (!edge.timed || *post.time > edge.last) edge.last = *post.time;
-        edge.timed = true;
-    }
-    if (post.positive && post.negative) {
-        ++edge.scored;
-        edge.positiveSum += *post.positive;
-        edge.negativeSum += *post.negative;
-    }
-}
-
 }  // namespace
 
 NetworkGraph CowordNetwork::FromTweets(const ReportList& tweets, int top, const ArchiveReferences* archive) {
@@ -67,8 +45,8 @@ NetworkGraph CowordNetwork::FromTweets(const ReportList& tweets, int top, const 
             post.words.push_back(slot->second);
         }
         post.time = TweetTime::Seconds(tweets.Cell(row, TweetColumn::DateTime));
-        post.positive = Score(tweets.Cell(row, TweetColumn::SentPositive));
-        post.negative = Score(tweets.Cell(row, TweetColumn::SentNegative));
+        post.positive = NetworkGraph::Score(tweets.Cell(row, TweetColumn::SentPositive));
+        post.negative = NetworkGraph::Score(tweets.Cell(row, TweetColumn::SentNegative));
     }
 
     // The top words, by posts and then by the word; the nodes in the order of the words.
@@ -104,7 +82,7 @@ NetworkGraph CowordNetwork::FromTweets(const ReportList& tweets, int top, const 
                 NetworkGraph::Edge& edge = edges[{present[a], present[b]}];
                 edge.source = present[a];
                 edge.target = present[b];
-                Count(edge, post);
+                edge.Count(post.time, post.positive, post.negative);
             }
     }
     for (auto& [ends, edge] : edges) graph.edges.push_back(edge);

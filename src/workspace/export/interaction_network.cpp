@@ -75,14 +75,6 @@ std::vector<Reference> ReferencesOf(std::string_view text, const ArchiveReferenc
     return kept;
 }
 
-std::optional<double> Score(std::string_view cell) {
-    const std::string_view text = TrimBlanks(cell);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 class Builder {
   public:
     int NodeFor(std::string_view name, bool author) {
@@ -109,18 +101,7 @@ class Builder {
             edge.kind = InteractionNetwork::KindName(kind);
             m_graph.edges.push_back(edge);
         }
-        NetworkGraph::Edge& edge = m_graph.edges[static_cast<std::size_t>(slot->second)];
-        ++edge.weight;
-        if (time) {
-            if (!edge.timed || *time < edge.first) edge.first = *time;
-            if (!edge.timed || *time > edge.last) edge.last = *time;
-            edge.timed = true;
-        }
-        if (positive && negative) {
-            ++edge.scored;
-            edge.positiveSum += *positive;
-            edge.negativeSum += *negative;
-        }
+        m_graph.edges[static_cast<std::size_t>(slot->second)].Count(time, positive, negative);
     }
 
     // Nodes by id and edges by their ends and kind, so the same table gives the same file
@@ -177,8 +158,10 @@ NetworkGraph InteractionNetwork::FromTweets(const ReportList& tweets, const Arch
         const ArchiveReferences::Post* archived =
             archive ? archive->Find(TrimBlanks(tweets.Cell(row, TweetColumn::TweetID))) : nullptr;
         const std::optional<long long> time = TweetTime::Seconds(tweets.Cell(row, TweetColumn::DateTime));
-        const std::optional<double> positive = Score(tweets.Cell(row, TweetColumn::SentPositive));
-        const std::optional<double> negative = Score(tweets.Cell(row, TweetColumn::SentNegative));
+        const std::optional<double> positive =
+            NetworkGraph::Score(tweets.Cell(row, TweetColumn::SentPositive));
+        const std::optional<double> negative =
+            NetworkGraph::Score(tweets.Cell(row, TweetColumn::SentNegative));
         for (const Reference& r : ReferencesOf(tweets.Cell(row, TweetColumn::Tweet), archived))
             builder.AddEdge(source, builder.NodeFor(r.name, false), r.kind, time, positive, negative);
     }

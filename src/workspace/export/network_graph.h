@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace marlin {
@@ -26,8 +28,26 @@ struct NetworkGraph {
         double positiveSum = 0, negativeSum = 0;
 
         double MeanPositive() const { return scored > 0 ? positiveSum / scored : 0; }
+        // One more post behind the edge, with its time and scores where it has them.
+        void Count(std::optional<long long> time, std::optional<double> positive,
+                   std::optional<double> negative) {
+            ++weight;
+            if (time) {
+                if (!timed || *time < first) first = *time;
+                if (!timed || *time > last) last = *time;
+                timed = true;
+            }
+            if (positive && negative) {
+                ++scored;
+                positiveSum += *positive;
+                negativeSum += *negative;
+            }
+        }
         double MeanNegative() const { return scored > 0 ? negativeSum / scored : 0; }
     };
+
+    // A score cell of the table as a number; nothing for a blank or unreadable cell.
+    static std::optional<double> Score(std::string_view cell);
 
     bool directed = true;
     std::vector<Node> nodes;
