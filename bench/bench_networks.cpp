@@ -30,7 +30,7 @@
 #include "workspace/export/network_files.h"
 #include "workspace/export/network_measures.h"
 #include "workspace/export/network_picture.h"
-#include "workspace/tweets/tweet_table_view.h"
+#include "workspace/tables/tweet_table.h"
 #include "workspace/ui/network_canvas.h"
 
 namespace {
@@ -63,8 +63,7 @@ void CorpusPosts(marlin::ReportList& table, marlin::ArchiveReferences& archive) 
     const Corpus corpus(config, std::time(nullptr));
     const Renderer renderer(corpus);
     for (int k = 0; k < TweetColumn::Count; ++k)
-        table.AddColumn(marlin::TweetTableView::kHeaders[k], 1000,
-                        marlin::TweetTableView::ColumnAlignment(k));
+        table.AddColumn(marlin::TweetTable::kHeaders[k], 1000, marlin::TweetTable::ColumnAlignment(k));
     std::mt19937 random(7);
     std::uniform_int_distribution<int> score(1, 5);
     table.BeginUpdate();

@@ -11,7 +11,7 @@
 #include "workspace/export/network_files.h"
 #include "workspace/export/post_words.h"
 #include "workspace/export/table_file_reader.h"
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 
 namespace marlin {
 namespace {

@@ -17,7 +17,7 @@
 #include "workspace/export/network_files.h"
 #include "workspace/export/table_file_reader.h"
 #include "workspace/export/tweet_frequencies.h"
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 
 namespace marlin {
 namespace {

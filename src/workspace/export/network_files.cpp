@@ -12,7 +12,7 @@
 #include "workspace/export/cell_kinds.h"
 #include "workspace/export/csv_export.h"
 #include "workspace/export/xlsx_export.h"
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 
 namespace marlin {
 namespace {

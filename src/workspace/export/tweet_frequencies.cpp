@@ -14,7 +14,7 @@
 #include "platform/blank_trim.h"
 #include "workspace/export/network_export.h"
 #include "workspace/export/post_words.h"
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 
 namespace marlin {
 namespace {
