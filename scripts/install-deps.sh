@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev libsimdjson-dev
     libsqlite3-dev
+    libigraph-dev python3-networkx
     default-jdk-headless
     clang libclang-rt-14-dev
     clang-format

@@ -1,7 +1,8 @@
 #pragma once
 
 // Reads an exported file back with the Python libraries researchers open it with (the
-// Debian packages, hence the system python3): the script's output, one string a line.
+// Debian packages, hence the system python3, where networkx, pandas and openpyxl are
+// installed): the script's output and errors, one string a line.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,11 +10,12 @@
 
 namespace marlin::testing {
 
-inline std::vector<std::string> RunPython(const char* script, const std::vector<std::string>& arguments) {
-    std::string command = "/usr/bin/python3 -c \"$MARLIN_PY\"";
+inline std::vector<std::string> RunPython(const std::string& script,
+                                          const std::vector<std::string>& arguments) {
+    setenv("MARLIN_PYTHON_SCRIPT", script.c_str(), 1);
+    std::string command = "/usr/bin/python3 -c \"$MARLIN_PYTHON_SCRIPT\"";
     for (const std::string& argument : arguments) command += " '" + argument + "'";
     command += " 2>&1";
-    setenv("MARLIN_PY", script, 1);
     std::vector<std::string> lines;
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[4096];
@@ -51,6 +53,10 @@ inline std::string JsonString(const std::string& text) {
             out += c;
     }
     return out + "\"";
+}
+
+inline bool HavePythonModules(const std::string& modules) {
+    return std::system(("/usr/bin/python3 -c 'import " + modules + "' >/dev/null 2>&1").c_str()) == 0;
 }
 
 }  // namespace marlin::testing

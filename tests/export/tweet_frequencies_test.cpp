@@ -99,10 +99,10 @@ TEST(TweetFrequenciesTest, TheTablesAreSavedAsCsvFilesOrOneWorkbook) {
     FillTweets(table, KnownTweets());
     const TweetFrequencies daily = TweetFrequencies::FromTable(table, Interval::Day);
     ASSERT_TRUE(FrequencyFiles::Write((folder / "f.csv").string(), daily));
-    EXPECT_EQ(
-        ReadFileBytes(folder / "f-hashtags.csv"),
-        "\xEF\xBB\xBF\"interval\",\"item\",\"count\",\"users\"\r\n\"2014-08-27\",\"#data\",\"3\",\"2\"\r\n"
-        "\"2014-08-27\",\"#python\",\"1\",\"1\"\r\n");
+    EXPECT_EQ(ReadFileBytes(folder / "f-hashtags.csv"),
+              "\xEF\xBB\xBF\"interval\",\"item\",\"count\",\"users\",\"mean_sent_pos\",\"mean_sent_neg\"\r\n"
+              "\"2014-08-27\",\"#data\",\"3\",\"2\",\"2.333\",\"-1.667\"\r\n"
+              "\"2014-08-27\",\"#python\",\"1\",\"1\",\"1.000\",\"-1.000\"\r\n");
     EXPECT_THAT(
         ReadFileBytes(folder / "f-intervals.csv"),
         ::testing::HasSubstr("\"2014-08-27\",\"3\",\"2\",\"3\",\"2\",\"1\",\"2\",\"2.333\",\"-1.667\"\r\n"));

@@ -53,7 +53,7 @@ TEST_F(ExportCommandsTest, TheTweetsTableGoesToTheChosenFiles) {
     EXPECT_THAT(tk.fileDialogs[3].request.fileName, EndsWith("capture.xlsx"));
     EXPECT_THAT(ReadFileBytes(File("capture.xlsx")), StartsWith("PK"));
     EXPECT_TRUE(tk.fileDialogs[1].save);
-    EXPECT_EQ(tk.fileDialogs[1].request.filter, ExportCommands::kGraphFilter);
+    EXPECT_EQ(tk.fileDialogs[1].request.filter, ExportCommands::kNetworkFilter);
     EXPECT_THAT(tk.fileDialogs[1].request.fileName, EndsWith("capture.graphml"));
     EXPECT_THAT(tk.fileDialogs[2].request.fileName, EndsWith("capture.csv"));
     EXPECT_THAT(ReadFileBytes(File("capture.graphml")), HasSubstr("<edge source=\"ann\" target=\"ben\">"));

@@ -166,7 +166,8 @@ TEST_F(HeadlessRunTest, AnUpdatedTableKeepsTheEncodingItWasOpenedIn) {
 }
 
 TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
-    ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt")}), HeadlessRun::kDone);
+    ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt"), "--archive", Out("t.jsonl")}),
+              HeadlessRun::kDone);
     env.clear();  // an export never talks to the service
     struct Case {
         std::vector<std::string> arguments;
@@ -182,6 +183,23 @@ TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
         {{"frequencies", Out("t.txt"), "--out", Out("f.csv"), "--by", "month"}, 2, nullptr},
         {{"export-network", Out("t.txt"), "--graph", "hashtag-user", "--out", Out("h.graphml")}, 0, "<?xml"},
         {{"export-network", Out("t.txt")}, 2, nullptr},
+        {{"export-network", Out("t.txt"), "--graph", "interaction", "--archive", Out("t.jsonl"), "--out",
+          Out("i.graphml")},
+         0,
+         "<?xml"},
+        {{"export-network", Out("t.txt"), "--graph", "interaction", "--archive", Out("none.jsonl"), "--out",
+          Out("n.graphml")},
+         1,
+         nullptr},
+        {{"export-network", Out("t.txt"), "--graph", "coword", "--top", "20", "--out", Out("c.xlsx")},
+         0,
+         "PK"},
+        {{"export-network", Out("t.txt"), "--top", "20", "--out", Out("m.graphml")}, 2, nullptr},
+        {{"export-network", Out("t.txt"), "--archive", Out("t.jsonl"), "--out", Out("m.graphml")},
+         2,
+         nullptr},
+        {{"frequencies", Out("t.txt"), "--words", "--out", Out("w.csv")}, 0, nullptr},
+        {{"export-csv", Out("t.txt"), "--words", "--out", Out("w.csv")}, 2, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.front() + " " + std::to_string(c.code));
@@ -190,6 +208,12 @@ TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
             EXPECT_THAT(ReadFileBytes(c.arguments.back()), ::testing::StartsWith(c.starts));
         }
     }
+    // The archive tells the replies and quotes that the table's texts cannot.
+    const std::string interactions = ReadFileBytes(Out("i.graphml"));
+    EXPECT_THAT(interactions, HasSubstr("<data key=\"kind\">reply</data>"));
+    EXPECT_THAT(interactions, HasSubstr("<data key=\"pagerank\">"));
+    EXPECT_THAT(ReadFileBytes(Out("i-nodes.csv")), ::testing::StartsWith("\xEF\xBB\xBF\"id\",\"label\""));
+    EXPECT_THAT(ReadFileBytes(Out("w-words.csv")), HasSubstr("mean_sent_pos"));
 }
 
 TEST_F(HeadlessRunTest, AnExportOverAReadOnlyFileIsRefusedAndAWritableOneKeepsItsMode) {

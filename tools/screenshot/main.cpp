@@ -79,13 +79,13 @@ int main(int argc, char** argv) {
         }
         form.State().TweetsTable.Rows().SetSelectedIndex(1);
         form.Session().Timer1.Tick();
-        // The Frequencies tab counts when asked, as the Tools menu asks it, and gets the room
-        // to show its list.
-        if (argc > 3 && std::string(argv[3]) == "Frequencies") {
-            form.State().Tweets.mFrequencies.Click();
+        // The Frequencies tab counts when asked, as the Tools menu asks it; it and the Network
+        // tab get the room to show their lists.
+        const std::string tab = argc > 3 ? argv[3] : "";
+        if (tab == "Frequencies") form.State().Tweets.mFrequencies.Click();
+        if (tab == "Frequencies" || tab == "Network")
             if (auto* panes = window.findChild<QSplitter*>("LowerSplitter"))
                 panes->setSizes({panes->width() / 2, panes->width() / 2});
-        }
         if (argc > 3) {
             auto* tabs = window.findChild<QTabWidget*>("BottomTabs");
             if (QWidget* tab = window.findChild<QWidget*>(QString::fromLocal8Bit(argv[3])); tabs && tab)

@@ -5,7 +5,9 @@
 
 #include "workspace/export/csv_export.h"
 #include "workspace/export/export_target.h"
+#include "workspace/export/interaction_network.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/network_files.h"
 #include "workspace/export/xlsx_export.h"
 
 namespace marlin {
@@ -94,12 +96,14 @@ void ExportCommands::mExportNetwork_Click() {
         return;
     }
     const std::string name = userList ? w.Users.CurrentTable().Name() : TableStem();
-    const std::string fileName = AskFile("Export Network", kGraphFilter, "graphml", name);
+    const std::string fileName =
+        AskFile("Export Network", userList ? kGraphFilter : kNetworkFilter, "graphml", name);
     if (fileName.empty()) return;
     w.Tk.SetCursor(CursorShape::Busy);
-    const NetworkExport graph = userList ? NetworkExport::FromUserList(w.CurrentUserTable(), name)
-                                         : NetworkExport::FromTweets(w.TweetsTable.Rows());
-    Written(graph.Write(fileName), fileName);
+    if (userList)
+        Written(NetworkExport::FromUserList(w.CurrentUserTable(), name).Write(fileName), fileName);
+    else
+        Written(NetworkFiles::Write(fileName, InteractionNetwork::FromTweets(w.TweetsTable.Rows())), fileName);
 }
 
 void ExportCommands::mExportTweetsCsv_Click() {

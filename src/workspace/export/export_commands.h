@@ -18,13 +18,17 @@ class ExportCommands {
     static constexpr const char* kNothingToExport = "Nothing to Export yet!";
     static constexpr const char* kSaveErrorTitle = "File Save Error";
     static constexpr const char* kGraphFilter = "GraphML (*.graphml)|*.graphml";
+    static constexpr const char* kNetworkFilter =
+        "GraphML (*.graphml)|*.graphml|Excel Workbook (*.xlsx)|*.xlsx";
 
     explicit ExportCommands(MainWindowState& window);
     ExportCommands(const ExportCommands&) = delete;
     ExportCommands& operator=(const ExportCommands&) = delete;
 
-    // The Tweets table's network; the follower edges instead when the current user table
-    // is a follower or friend list (asked first when the Tweets table holds rows too).
+    // The Tweets table's interaction network with its measures (the nodes table and the
+    // summary beside the GraphML, or a workbook of them); the follower edges instead when the
+    // current user table is a follower or friend list (asked first when the Tweets table
+    // holds rows too).
     void mExportNetwork_Click();
     void mExportTweetsCsv_Click();
     void mExportUsersCsv_Click();  // the current user table

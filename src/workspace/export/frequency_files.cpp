@@ -16,7 +16,14 @@ namespace {
 constexpr int kPadWidth = 9;
 constexpr TweetFrequencies::Kind kKinds[] = {
     TweetFrequencies::Kind::Hashtags, TweetFrequencies::Kind::Mentions, TweetFrequencies::Kind::Authors,
-    TweetFrequencies::Kind::Domains};
+    TweetFrequencies::Kind::Domains, TweetFrequencies::Kind::Words};
+
+// The kinds a count holds: the words only when they were counted.
+std::vector<TweetFrequencies::Kind> KindsOf(bool words) {
+    std::vector<TweetFrequencies::Kind> kinds(std::begin(kKinds), std::end(kKinds));
+    if (!words) kinds.pop_back();
+    return kinds;
+}
 
 std::string Count(int value) {
     return SKDFuncs::PadNumber(std::to_string(value), kPadWidth);
@@ -49,9 +56,12 @@ void FrequencyFiles::FillItems(ReportList& table, const std::vector<TweetFrequen
     table.AddColumn("item", 3000);
     table.AddColumn("count", 1000, Alignment::Right);
     table.AddColumn("users", 1000, Alignment::Right);
+    table.AddColumn("mean_sent_pos", 1000, Alignment::Right);
+    table.AddColumn("mean_sent_neg", 1000, Alignment::Right);
     table.BeginUpdate();
     for (const TweetFrequencies::Item& item : items)
-        table.AddRow({item.interval, item.item, Count(item.count), Count(item.users)});
+        table.AddRow({item.interval, item.item, Count(item.count), Count(item.users), Mean(item.meanPositive),
+                      Mean(item.meanNegative)});
     table.EndUpdate();
 }
 
@@ -87,7 +97,7 @@ bool FrequencyFiles::SaveTable(const std::string& fileName, const ReportList& ta
 bool FrequencyFiles::Write(const std::string& out, const TweetFrequencies& frequencies) {
     std::vector<std::unique_ptr<ReportList>> tables;
     std::vector<std::string> names;
-    for (const TweetFrequencies::Kind kind : kKinds) {
+    for (const TweetFrequencies::Kind kind : KindsOf(frequencies.HasWords())) {
         tables.push_back(std::make_unique<ReportList>());
         FillItems(*tables.back(), frequencies.Items(kind));
         names.emplace_back(TweetFrequencies::KindName(kind));
@@ -108,21 +118,21 @@ bool FrequencyFiles::Write(const std::string& out, const TweetFrequencies& frequ
     return good;
 }
 
-std::vector<std::string> FrequencyFiles::FilesFor(const std::string& out) {
+std::vector<std::string> FrequencyFiles::FilesFor(const std::string& out, bool words) {
     if (IsWorkbook(out)) return {out};
     std::vector<std::string> files;
-    for (const TweetFrequencies::Kind kind : kKinds)
+    for (const TweetFrequencies::Kind kind : KindsOf(words))
         files.push_back(CsvFileFor(out, TweetFrequencies::KindName(kind)));
     files.push_back(CsvFileFor(out, kSummaryName));
     return files;
 }
 
 bool FrequencyFiles::FromTableFile(const std::string& tableFile, const std::string& out,
-                                   const std::string& by, const ExportOptions& options) {
+                                   const std::string& by, bool words, const ExportOptions& options) {
     const std::optional<TweetFrequencies::Interval> interval = IntervalNamed(by);
     ReportList table;
     if (!interval || !TableFileReader::ReadTweets(tableFile, table, options)) return false;
-    const TweetFrequencies frequencies = TweetFrequencies::FromTable(table, *interval);
+    const TweetFrequencies frequencies = TweetFrequencies::FromTable(table, *interval, {words, nullptr});
     return !options.Stopped() && Write(out, frequencies);
 }
 

@@ -10,7 +10,8 @@
 namespace marlin {
 
 // The frequency tables as tables and files: the window shows them in a report list, and
-// they are saved as CSV (interval,item,count,users; the summary with its own columns) or
+// they are saved as CSV (interval,item,count,users,mean_sent_pos,mean_sent_neg; the summary
+// with its own columns) or
 // as the sheets of one workbook. Counts are padded so that the list sorts them as numbers.
 class FrequencyFiles {
   public:
@@ -25,14 +26,15 @@ class FrequencyFiles {
     // One table by the file's extension: ".xlsx" a workbook of one sheet, else CSV.
     static bool SaveTable(const std::string& fileName, const ReportList& table, const std::string& sheetName);
     // Every table: "x.xlsx" one workbook with a sheet each; otherwise "x-hashtags.csv",
-    // "x-mentions.csv", "x-authors.csv", "x-domains.csv" and "x-intervals.csv" beside "x.csv".
+    // "x-mentions.csv", "x-authors.csv", "x-domains.csv", "x-words.csv" (when the words were
+    // counted) and "x-intervals.csv" beside "x.csv".
     static bool Write(const std::string& out, const TweetFrequencies& frequencies);
     // False also when options' stop flag was raised (nothing is written then).
     static bool FromTableFile(const std::string& tableFile, const std::string& out, const std::string& by,
-                              const ExportOptions& options = {});
+                              bool words = false, const ExportOptions& options = {});
     static std::string CsvFileFor(const std::string& out, const std::string& part);
     // The files Write makes for `out`.
-    static std::vector<std::string> FilesFor(const std::string& out);
+    static std::vector<std::string> FilesFor(const std::string& out, bool words = false);
 };
 
 }  // namespace marlin

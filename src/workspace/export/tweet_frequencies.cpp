@@ -7,11 +7,13 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/archive_references.h"
 #include "core/code_page.h"
 #include "core/skd_funcs.h"
 #include "core/tweet_column.h"
 #include "platform/blank_trim.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/post_words.h"
 #include "workspace/tables/tweet_time.h"
 
 namespace marlin {
@@ -19,7 +21,7 @@ namespace {
 
 constexpr long long kHour = 3600;
 constexpr long long kDay = 86400;
-constexpr std::size_t kKinds = 4;
+constexpr std::size_t kKinds = TweetFrequencies::kKinds;
 
 long long Floor(long long value, long long width) {
     const long long q = value / width;
@@ -70,13 +72,36 @@ bool HashtagCodePoint(char32_t c) {
     return true;
 }
 
-// One (interval, item, author) use: a tweet uses an item once.
+// The small letter of a capital of the Latin, Greek and Cyrillic alphabets (other
+// characters as they are), so that "#Données", "#ΕΛΛΑΔΑ" and "#Данные" fold as "#data" does.
+char32_t SmallLetter(char32_t code) {
+    // Latin-1 (À to Þ but ×), Greek (Α to Ϋ but the gap at U+03A2) and Cyrillic А to Я: 32 below.
+    if ((code >= 0xC0 && code <= 0xDE && code != 0xD7) || (code >= 0x391 && code <= 0x3AB && code != 0x3A2) ||
+        (code >= 0x410 && code <= 0x42F))
+        return code + 32;
+    if (code >= 0x400 && code <= 0x40F) return code + 80;  // Ѐ to Џ
+    // Latin Extended-A pairs capital and small letter, capital first (Ā ā … Ž ž), with the
+    // dotted İ, ı, ĸ and ŉ, which have no pair of that kind, standing in the way.
+    if ((code >= 0x100 && code <= 0x12F) || (code >= 0x132 && code <= 0x137) ||
+        (code >= 0x14A && code <= 0x177))
+        return code % 2 == 0 ? code + 1 : code;
+    if ((code >= 0x139 && code <= 0x148) || (code >= 0x179 && code <= 0x17E))
+        return code % 2 == 1 ? code + 1 : code;
+    if (code == 0x178) return 0xFF;  // Ÿ
+    return code;
+}
+
+// One (interval, item, author) use: a tweet uses an item once. The post's scores go with it.
 struct Use {
     int interval, item, author;
+    float positive = 0, negative = 0;
+    bool scored = false;
     bool operator<(const Use& other) const {
         return std::tie(interval, item, author) < std::tie(other.interval, other.item, other.author);
     }
-    bool operator==(const Use& other) const = default;
+    bool operator==(const Use& other) const {
+        return interval == other.interval && item == other.item && author == other.author;
+    }
 };
 
 class Counter {
@@ -117,10 +142,7 @@ std::string TweetFrequencies::Lower(std::string_view text) {
             ++at;
             continue;
         }
-        char32_t code = CodePage::NextCodePoint(text, at);
-        // The capitals of the Latin-1 letters (À to Þ, but ×) lie 32 below their small letters.
-        if (code >= 0xC0 && code <= 0xDE && code != 0xD7) code += 32;
-        CodePage::AppendUtf8(out, code);
+        CodePage::AppendUtf8(out, SmallLetter(CodePage::NextCodePoint(text, at)));
     }
     return out;
 }
@@ -192,7 +214,12 @@ std::string TweetFrequencies::IntervalName(long long seconds, Interval by) {
 }
 
 TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval by) {
+    return FromTable(tweets, by, Options{});
+}
+
+TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval by, const Options& options) {
     TweetFrequencies result;
+    result.m_words = options.words;
     std::unordered_map<long long, int> intervalIndex;
     std::vector<long long> intervalStarts;
     std::unordered_map<std::string, int> authorIndex;
@@ -202,11 +229,19 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
     std::vector<Use> intervalAuthors;
     Counter counter;
     std::vector<std::string> found;
+    const auto LanguageOf = [&](int row) -> std::string_view {
+        if (!options.archive) return {};
+        const ArchiveReferences::Post* post =
+            options.archive->Find(TrimBlanks(tweets.Cell(row, TweetColumn::TweetID)));
+        return post ? std::string_view(post->lang) : std::string_view();
+    };
 
+    Use scores;  // the row's
     const auto record = [&](Kind kind, int interval, int author, const std::vector<std::string>& items) {
         Tally& tally = tallies[static_cast<std::size_t>(kind)];
         for (const std::string& item : items)
-            tally.uses.push_back({interval, counter.IndexOf(item, tally.index, tally.names), author});
+            tally.uses.push_back({interval, counter.IndexOf(item, tally.index, tally.names), author,
+                                  scores.positive, scores.negative, scores.scored});
     };
     const auto unique = [&found] {
         std::sort(found.begin(), found.end());
@@ -232,6 +267,16 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
         IntervalSums& sum = sums[static_cast<std::size_t>(interval)];
         ++sum.summary.tweets;
         intervalAuthors.push_back({interval, 0, author});
+        double positive = 0, negative = 0;
+        scores.scored = Score(tweets.Cell(row, TweetColumn::SentPositive), positive) &&
+                        Score(tweets.Cell(row, TweetColumn::SentNegative), negative);
+        scores.positive = static_cast<float>(positive);
+        scores.negative = static_cast<float>(negative);
+        if (scores.scored) {
+            sum.positive += positive;
+            sum.negative += negative;
+            ++sum.scored;
+        }
 
         found.clear();
         for (const std::string_view tag : Hashtags(text)) found.push_back(Lower(tag));
@@ -255,13 +300,7 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
         record(Kind::Domains, interval, author, found);
 
         sum.summary.retweets += TrimBlanks(text).starts_with("RT @") ? 1 : 0;
-        double positive = 0, negative = 0;
-        if (Score(tweets.Cell(row, TweetColumn::SentPositive), positive) &&
-            Score(tweets.Cell(row, TweetColumn::SentNegative), negative)) {
-            sum.positive += positive;
-            sum.negative += negative;
-            ++sum.scored;
-        }
+        if (options.words) record(Kind::Words, interval, author, PostWords::Of(text, LanguageOf(row)));
     }
 
     // Intervals in time order: rank[i] is the place of interval i.
@@ -300,12 +339,22 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
             Item item{names[static_cast<std::size_t>(first.interval)],
                       tally.names[static_cast<std::size_t>(first.item)]};
             int lastAuthor = -1;
+            int scored = 0;
             for (; at < tally.uses.size() && tally.uses[at].interval == first.interval &&
                    tally.uses[at].item == first.item;
                  ++at) {
+                const Use& use = tally.uses[at];
                 ++item.count;
-                if (tally.uses[at].author != lastAuthor) ++item.users;
-                lastAuthor = tally.uses[at].author;
+                if (use.author != lastAuthor) ++item.users;
+                lastAuthor = use.author;
+                if (!use.scored) continue;
+                ++scored;
+                item.meanPositive += use.positive;
+                item.meanNegative += use.negative;
+            }
+            if (scored > 0) {
+                item.meanPositive /= scored;
+                item.meanNegative /= scored;
             }
             items.emplace_back(rank[static_cast<std::size_t>(first.interval)], std::move(item));
         }
@@ -338,7 +387,8 @@ const char* TweetFrequencies::KindName(Kind kind) {
     static constexpr std::pair<Kind, const char*> kNames[] = {{Kind::Hashtags, "hashtags"},
                                                               {Kind::Mentions, "mentions"},
                                                               {Kind::Authors, "authors"},
-                                                              {Kind::Domains, "domains"}};
+                                                              {Kind::Domains, "domains"},
+                                                              {Kind::Words, "words"}};
     for (const auto& [known, name] : kNames)
         if (known == kind) return name;
     return "";

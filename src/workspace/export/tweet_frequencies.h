@@ -7,6 +7,10 @@
 #include "platform/report_list.h"
 
 namespace marlin {
+class ArchiveReferences;
+}
+
+namespace marlin {
 
 // The first counts researchers take of a Tweets table, per hour, day or ISO week (or over
 // the whole table): how many tweets used each hashtag, named each user, were posted by each
@@ -18,16 +22,25 @@ namespace marlin {
 // "#data" are one item, as names are one node in the network; a domain is the host of the
 // expanded link without "www.". A tweet counts once for an item however often it names it.
 // Rows without a readable DateTime are left out of every interval and counted in Undated.
+// With words asked for, the words of the posts (PostWords) are counted too. Every item
+// carries the mean Sent+ and Sent- of the scored posts behind it.
 class TweetFrequencies {
   public:
     enum class Interval { Whole, Hour, Day, Week };
-    enum class Kind { Hashtags, Mentions, Authors, Domains };
+    enum class Kind { Hashtags, Mentions, Authors, Domains, Words };
+    static constexpr std::size_t kKinds = 5;
 
     struct Item {
         std::string interval;
         std::string item;
         int count = 0;
         int users = 0;
+        double meanPositive = 0, meanNegative = 0;  // over the scored posts; 0 when none is
+    };
+    struct Options {
+        bool words = false;
+        // The raw archive of the table's posts, for each post's language; null when none.
+        const ArchiveReferences* archive = nullptr;
     };
     struct Summary {
         std::string interval;
@@ -36,11 +49,13 @@ class TweetFrequencies {
     };
 
     static TweetFrequencies FromTable(const ReportList& tweets, Interval by);
+    static TweetFrequencies FromTable(const ReportList& tweets, Interval by, const Options& options);
 
     // Intervals in time order; within one, the most frequent items first, ties by item.
     const std::vector<Item>& Items(Kind kind) const { return m_items[static_cast<std::size_t>(kind)]; }
     const std::vector<Summary>& Summaries() const { return m_summaries; }
     int Undated() const { return m_undated; }
+    bool HasWords() const { return m_words; }
 
     // The first `top` items of each interval.
     std::vector<Item> Top(Kind kind, int top) const;
@@ -55,10 +70,11 @@ class TweetFrequencies {
     // "@bob" of "Bob" (blanks around the name dropped).
     static std::string Handle(std::string_view name);
 
-    static const char* KindName(Kind kind);  // "hashtags", "mentions", "authors", "domains"
+    static const char* KindName(Kind kind);  // "hashtags", "mentions", "authors", "domains", "words"
 
   private:
-    std::vector<Item> m_items[4];
+    std::vector<Item> m_items[kKinds];
+    bool m_words = false;
     std::vector<Summary> m_summaries;
     int m_undated = 0;
 };

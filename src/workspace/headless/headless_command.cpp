@@ -27,7 +27,7 @@ const std::map<std::string, Shape>& Shapes() {
         {"lookup", {K::Lookup, false, {"--users", "--out"}}},
         {"followers", {K::Followers, true, {"--out"}}},
         {"friends", {K::Friends, true, {"--out"}}},
-        {"export-network", {K::ExportNetwork, true, {"--out"}}},
+        {"export-network", {K::ExportNetwork, true, {"--out"}, true}},
         {"export-csv", {K::ExportCsv, true, {"--out"}}},
         {"export-xlsx", {K::ExportXlsx, true, {"--out"}}},
         {"frequencies", {K::Frequencies, true, {"--out"}}},
@@ -63,6 +63,14 @@ bool TakeOption(HeadlessCommand& command, const std::string& name, const std::st
         if (code != std::errc() || end != value.data() + value.size() || days < 0 || days > 36500)
             return Fail(error, "--back takes a number of days, not \"" + value + "\"");
         command.backDays = days;
+        return true;
+    }
+    if (name == "--top") {
+        int top = 0;
+        const auto [end, code] = std::from_chars(value.data(), value.data() + value.size(), top);
+        if (code != std::errc() || end != value.data() + value.size() || top < 2 || top > 100000)
+            return Fail(error, "--top takes a number of words from 2 to 100000, not \"" + value + "\"");
+        command.top = top;
         return true;
     }
     if (name == "--api" && value != "v2" && value != "v1.1")
@@ -130,6 +138,9 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
             command.archiveSearch = true;
         } else if (argument == "--exact-texts") {
             command.exactTexts = true;
+        } else if (argument == "--words") {
+            if (command.kind != Kind::Frequencies) return Refuse(error, "--words is for frequencies");
+            command.words = true;
         } else if (argument.rfind("--", 0) == 0) {
             if (i + 1 >= arguments.size()) return Refuse(error, argument + " needs a value");
             if (argument == "--archive" && !shape->second.archives)
@@ -150,9 +161,15 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
     if (!command.by.empty() &&
         (command.kind != Kind::Frequencies || !OneOf(command.by, {"hour", "day", "week"})))
         return Refuse(error, "--by takes hour, day or week, with frequencies");
-    if (!command.graph.empty() && (command.kind != Kind::ExportNetwork ||
-                                   !OneOf(command.graph, {"mention", "cohashtag", "hashtag-user"})))
-        return Refuse(error, "--graph takes mention, cohashtag or hashtag-user, with export-network");
+    if (!command.graph.empty() &&
+        (command.kind != Kind::ExportNetwork ||
+         !OneOf(command.graph, {"mention", "cohashtag", "hashtag-user", "interaction", "coword"})))
+        return Refuse(
+            error,
+            "--graph takes mention, cohashtag, hashtag-user, interaction or coword, with export-network");
+    if (command.top && command.graph != "coword") return Refuse(error, "--top is for --graph coword");
+    if (command.kind == Kind::ExportNetwork && !command.archive.empty() && command.graph != "interaction")
+        return Refuse(error, "export-network takes --archive with --graph interaction");
     if (command.kind == Kind::ExportNetwork) {
         if (!SettleFollowList(command, error)) return std::nullopt;
     } else if (!command.followsOf.empty() || !command.followKind.empty()) {
@@ -171,14 +188,18 @@ std::string HeadlessCommand::UsageText() {
            "  followers|friends SCREEN_NAME --out FILE.muk\n"
            "  export-network TABLE --out FILE.graphml [--graph mention|cohashtag|hashtag-user]\n"
            "                                            (a saved tweet table)\n"
+           "  export-network TABLE --graph interaction --out FILE.graphml|FILE.xlsx [--archive FILE.jsonl]\n"
+           "  export-network TABLE --graph coword --out FILE.graphml|FILE.xlsx [--top N]\n"
+           "                 (with the measures of every node: FILE-nodes.csv and FILE-summary.csv\n"
+           "                 beside the graph, or the sheets nodes, edges and summary of a workbook)\n"
            "  export-network TABLE.mut --out FILE.graphml --follows-of ACCOUNT --kind followers|friends\n"
            "                 (a user table of ACCOUNT's followers or friends; a table named\n"
            "                 ACCOUNT_followers.mut or ACCOUNT_friends.mut needs neither)\n"
            "  export-csv TABLE --out FILE.csv           (a saved tweet table, or a .mut user table)\n"
            "  export-xlsx TABLE --out FILE.xlsx         (the same, as an Excel workbook)\n"
-           "  frequencies TABLE --out FILE.csv|FILE.xlsx [--by hour|day|week]\n"
+           "  frequencies TABLE --out FILE.csv|FILE.xlsx [--by hour|day|week] [--words]\n"
            "                                            (FILE-hashtags.csv, -mentions, -authors, -domains,\n"
-           "                                            -intervals; or one workbook with those sheets)\n"
+           "                                            -intervals, with --words -words; or one workbook)\n"
            "  count QUERY --back DAYS [--lang LL] --api v2 [--archive-search]\n"
            "      the posts per day of the query (\"date,posts\" lines), the search requests, quota\n"
            "      windows and cost a capture of them takes\n"

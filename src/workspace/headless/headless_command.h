@@ -32,7 +32,8 @@ struct HeadlessCommand {
     std::string lang;     // --lang
     std::string archive;  // --archive: the run's raw objects go to this file
     std::string by;       // --by hour|day|week (frequencies; the whole table when empty)
-    std::string graph;    // --graph mention|cohashtag|hashtag-user (export-network; mention when empty)
+    // --graph mention|cohashtag|hashtag-user|interaction|coword (export-network; mention when empty)
+    std::string graph;
     std::optional<int> backDays;  // --back
     std::string api;              // --api: "v2", "v1.1", or "" for the default (v1.1)
     bool archiveSearch = false;   // --archive-search: v2 searches and counts go to the full archive
@@ -42,6 +43,8 @@ struct HeadlessCommand {
     std::string followsOf;    // --follows-of
     std::string followKind;   // --kind: "followers" or "friends"
     bool exactTexts = false;  // --exact-texts: "Keep Texts Exactly" for this run
+    bool words = false;       // --words: frequencies adds the words of the posts
+    std::optional<int> top;   // --top N: the words of the co-word graph
 
     // The command, or nothing with the reason in *error.
     static std::optional<HeadlessCommand> Parse(const std::vector<std::string>& arguments,

@@ -1,9 +1,12 @@
 #include "workspace/headless/headless_run.h"
+#include "workspace/export/coword_network.h"
 #include "workspace/export/csv_export.h"
 #include "workspace/export/export_target.h"
 #include "workspace/export/frequency_files.h"
 #include "workspace/export/hashtag_network.h"
+#include "workspace/export/interaction_network.h"
 #include "workspace/export/network_export.h"
+#include "workspace/export/network_files.h"
 #include "workspace/export/xlsx_export.h"
 
 #include <chrono>
@@ -358,10 +361,24 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
     if (!std::filesystem::is_regular_file(command.subject, error))
         return Fail(command.subject + " is not a table file");
     const bool frequencies = command.kind == HeadlessCommand::Kind::Frequencies;
-    for (const std::string& file :
-         frequencies ? FrequencyFiles::FilesFor(command.out) : std::vector<std::string>{command.out})
+    for (const std::string& file : frequencies ? FrequencyFiles::FilesFor(command.out, command.words)
+                                               : std::vector<std::string>{command.out})
         if (const std::string problem = ExportTarget::Problem(file); !problem.empty())
             return Fail("cannot write " + file + ": " + problem);
+    if (command.kind == HeadlessCommand::Kind::ExportNetwork && command.graph == "interaction") {
+        std::string problem;
+        if (!InteractionNetwork::FromTableFile(command.subject, command.archive, command.out, &problem))
+            return Fail(problem);
+        for (const std::string& file : NetworkFiles::FilesFor(command.out)) Saved(file);
+        return kDone;
+    }
+    if (command.kind == HeadlessCommand::Kind::ExportNetwork && command.graph == "coword") {
+        if (!CowordNetwork::FromTableFile(command.subject, command.out,
+                                          command.top.value_or(CowordNetwork::kDefaultTop)))
+            return Fail("cannot read " + command.subject + " or write " + command.out);
+        for (const std::string& file : NetworkFiles::FilesFor(command.out)) Saved(file);
+        return kDone;
+    }
     ExportOptions options;
     options.stop = m_setup.stopRequested;
     options.tell = [this](const std::string& text) { m_tk.Line(text); };
@@ -372,7 +389,7 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
     }
     if (!written) return Fail("cannot read " + command.subject + " or write " + command.out);
     if (!frequencies) return Saved(command.out);
-    for (const std::string& file : FrequencyFiles::FilesFor(command.out)) Saved(file);
+    for (const std::string& file : FrequencyFiles::FilesFor(command.out, command.words)) Saved(file);
     return kDone;
 }
 
@@ -380,7 +397,8 @@ bool HeadlessRun::WriteExport(const HeadlessCommand& command, const ExportOption
     const bool users = command.subject.ends_with(".mut");
     switch (command.kind) {
         case HeadlessCommand::Kind::Frequencies:
-            return FrequencyFiles::FromTableFile(command.subject, command.out, command.by, options);
+            return FrequencyFiles::FromTableFile(command.subject, command.out, command.by, command.words,
+                                                 options);
         case HeadlessCommand::Kind::ExportXlsx:
             return users ? XlsxExport::UsersFromTableFile(command.subject, command.out, options)
                          : XlsxExport::TweetsFromTableFile(command.subject, command.out, options);

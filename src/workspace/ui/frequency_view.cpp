@@ -12,7 +12,9 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/qt_report_list.h"
+#include "workspace/export/coword_network.h"
 #include "workspace/export/frequency_files.h"
+#include "workspace/export/network_files.h"
 #include "workspace/export/tweet_frequencies.h"
 
 namespace marlin {
@@ -21,7 +23,8 @@ namespace {
 // The kinds in the order of the chooser; the last entry is the per-interval summary.
 constexpr TweetFrequencies::Kind kKinds[] = {
     TweetFrequencies::Kind::Hashtags, TweetFrequencies::Kind::Mentions, TweetFrequencies::Kind::Authors,
-    TweetFrequencies::Kind::Domains};
+    TweetFrequencies::Kind::Domains, TweetFrequencies::Kind::Words};
+constexpr int kKindCount = static_cast<int>(std::size(kKinds));
 constexpr TweetFrequencies::Interval kIntervals[] = {
     TweetFrequencies::Interval::Whole, TweetFrequencies::Interval::Hour, TweetFrequencies::Interval::Day,
     TweetFrequencies::Interval::Week};
@@ -31,8 +34,8 @@ constexpr TweetFrequencies::Interval kIntervals[] = {
 FrequencyView::FrequencyView(const ReportList& tweets, QWidget* parent) : QWidget(parent), m_tweets(tweets) {
     m_kind = new QComboBox(this);
     m_kind->setObjectName("FrequencyKind");
-    m_kind->addItems(
-        {tr("Hashtags"), tr("Mentioned users"), tr("Posting users"), tr("Link domains"), tr("Per interval")});
+    m_kind->addItems({tr("Hashtags"), tr("Mentioned users"), tr("Posting users"), tr("Link domains"),
+                      tr("Words"), tr("Per interval")});
     m_interval = new QComboBox(this);
     m_interval->setObjectName("FrequencyInterval");
     m_interval->addItems({tr("Whole table"), tr("Per hour"), tr("Per day"), tr("Per week")});
@@ -40,6 +43,8 @@ FrequencyView::FrequencyView(const ReportList& tweets, QWidget* parent) : QWidge
     count->setObjectName("FrequencyCount");
     auto* save = new QPushButton(tr("Save As…"), this);
     save->setObjectName("FrequencySave");
+    auto* coword = new QPushButton(tr("Save Co-word Network…"), this);
+    coword->setObjectName("FrequencyCoword");
     m_note = new QLabel(this);
     m_note->setObjectName("FrequencyNote");
 
@@ -60,13 +65,19 @@ FrequencyView::FrequencyView(const ReportList& tweets, QWidget* parent) : QWidge
     controls->addWidget(m_interval);
     controls->addWidget(count);
     controls->addWidget(save);
-    controls->addWidget(m_note, 1);
+    controls->addStretch(1);
+    // A second row, so the tab asks no more width of the window than it did.
+    auto* more = new QHBoxLayout;
+    more->addWidget(coword);
+    more->addWidget(m_note, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addLayout(more);
     layout->addWidget(view, 1);
 
     connect(count, &QPushButton::clicked, this, &FrequencyView::Count);
     connect(save, &QPushButton::clicked, this, &FrequencyView::SaveAs);
+    connect(coword, &QPushButton::clicked, this, &FrequencyView::SaveCowordAs);
     connect(m_kind, &QComboBox::currentIndexChanged, this, &FrequencyView::Count);
     connect(m_interval, &QComboBox::currentIndexChanged, this, &FrequencyView::Count);
 }
@@ -74,10 +85,11 @@ FrequencyView::FrequencyView(const ReportList& tweets, QWidget* parent) : QWidge
 void FrequencyView::Count() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto interval = kIntervals[std::max(0, m_interval->currentIndex())];
-    const TweetFrequencies frequencies = TweetFrequencies::FromTable(m_tweets, interval);
     const int kind = m_kind->currentIndex();
+    const bool words = kind >= 0 && kind < kKindCount && kKinds[kind] == TweetFrequencies::Kind::Words;
+    const TweetFrequencies frequencies = TweetFrequencies::FromTable(m_tweets, interval, {words, nullptr});
     m_table.SetSorted(false);
-    if (kind >= 0 && kind < 4)
+    if (kind >= 0 && kind < kKindCount)
         FrequencyFiles::FillItems(m_table, frequencies.Top(kKinds[kind], kTop));
     else
         FrequencyFiles::FillSummary(m_table, frequencies);
@@ -104,6 +116,27 @@ void FrequencyView::SaveAs() {
     if (!SaveTo(target))
         QMessageBox::warning(this, tr("File Save Error"),
                              tr("Couldn't save: %1 -- The file could not be written.").arg(target));
+}
+
+}  // namespace marlin
+
+namespace marlin {
+
+bool FrequencyView::SaveCowordTo(const QString& fileName) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool written = NetworkFiles::Write(fileName.toStdString(), CowordNetwork::FromTweets(m_tweets));
+    QApplication::restoreOverrideCursor();
+    return written;
+}
+
+void FrequencyView::SaveCowordAs() {
+    const QString fileName =
+        QFileDialog::getSaveFileName(this, tr("Save Co-word Network As"), QStringLiteral("coword.graphml"),
+                                     tr("GraphML (*.graphml);;Excel Workbook (*.xlsx)"));
+    if (fileName.isEmpty()) return;
+    if (!SaveCowordTo(fileName))
+        QMessageBox::warning(this, tr("File Save Error"),
+                             tr("Couldn't save: %1 -- The file could not be written.").arg(fileName));
 }
 
 }  // namespace marlin

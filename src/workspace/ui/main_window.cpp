@@ -49,6 +49,7 @@
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_window.h"
 #include "workspace/ui/frequency_view.h"
+#include "workspace/ui/network_view.h"
 #include "workspace/ui/raw_text_view.h"
 #include "workspace/ui/tweet_chart_view.h"
 
@@ -149,6 +150,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     });
     auto* frequencies = Named(new FrequencyView(m_form.State().TweetsTable.Rows()), "Frequencies");
     bottom->addTab(frequencies, tr("Frequencies"));
+    bottom->addTab(Named(new NetworkView(m_form.State().TweetsTable.Rows()), "Network"), tr("Network"));
 
     // The frames above scroll when the user gives their room to the Tweets table.
     auto* topScroll = Named(new QScrollArea, "TopPanes");
