@@ -47,8 +47,10 @@ std::string CsvExport::Text(const ReportList& table, const std::vector<CellKind>
     for (int row = 0; row < rows; ++row) {
         for (int position = 0; position < columns; ++position) {
             if (position > 0) out += ',';
-            const std::string_view cell = table.Cell(row, position);
-            out += isDate[static_cast<std::size_t>(position)] ? DateField(cell) : Field(cell);
+            const auto at = static_cast<std::size_t>(position);
+            const std::string_view cell =
+                CellKinds::Value(table.Cell(row, position), at < kinds.size() ? kinds[at] : CellKind::Text);
+            out += isDate[at] ? DateField(cell) : Field(cell);
         }
         out += "\r\n";
     }
