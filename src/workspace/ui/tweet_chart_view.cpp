@@ -186,20 +186,24 @@ void TweetChartView::Redraw() {
 
 QBarSet* TweetChartView::Fill(QChart* chart, int width, qreal fontScale) const {
     ClearChart(chart);
+    QBarSet* counts = nullptr;
     if (m_estimate) {
         FillEstimate(chart, *m_estimate);
-        ScaleFonts(chart, fontScale);
-        return nullptr;
+    } else {
+        chart->setTitle(m_buckets.Buckets().empty()
+                            ? tr("No dated tweets in the table")
+                            : (m_buckets.Daily() ? tr("Tweets per day") : tr("Tweets per hour")));
+        if (!m_buckets.Buckets().empty()) counts = FillBuckets(chart);
     }
-    const auto& buckets = m_buckets.Buckets();
-    const bool daily = m_buckets.Daily();
-    chart->setTitle(buckets.empty() ? tr("No dated tweets in the table")
-                                    : (daily ? tr("Tweets per day") : tr("Tweets per hour")));
-    if (buckets.empty()) {
-        ScaleFonts(chart, fontScale);
-        return nullptr;
-    }
+    // The time labels are spaced by the size of their texts.
+    ScaleFonts(chart, fontScale);
+    for (QAbstractAxis* axis : chart->axes(Qt::Horizontal))
+        if (auto* x = qobject_cast<QCategoryAxis*>(axis)) LabelTimeAxis(chart, x, width);
+    return counts;
+}
 
+QBarSet* TweetChartView::FillBuckets(QChart* chart) const {
+    const auto& buckets = m_buckets.Buckets();
     auto* counts = new QBarSet(tr("Tweets"));
     auto* positive = new QLineSeries;
     positive->setName(tr("Mean Sent+"));
@@ -226,17 +230,7 @@ QBarSet* TweetChartView::Fill(QChart* chart, int width, qreal fontScale) const {
     chart->addSeries(positive);
     chart->addSeries(negative);
 
-    auto* x = new QCategoryAxis;
-    x->setObjectName("TimeAxis");
-    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    x->setRange(-0.5, static_cast<qreal>(buckets.size()) - 0.5);
-    x->setGridLineVisible(false);
-    const QString year = QString::fromStdString(m_buckets.Year());
-    if (year.isEmpty())
-        x->setTitleText(daily ? tr("Day") : tr("Hour (as the table's times stand)"));
-    else
-        x->setTitleText(daily ? tr("Day in %1").arg(year)
-                              : tr("Hour in %1 (as the table's times stand)").arg(year));
+    QCategoryAxis* x = TimeAxis();
     auto* y = new QValueAxis;
     ScaleCounts(y, m_buckets.MaxCount());
     y->setTitleText(tr("Tweets"));
@@ -254,9 +248,23 @@ QBarSet* TweetChartView::Fill(QChart* chart, int width, qreal fontScale) const {
         line->attachAxis(x);
         line->attachAxis(scores);
     }
-    ScaleFonts(chart, fontScale);
-    LabelTimeAxis(chart, x, width);
     return counts;
+}
+
+QCategoryAxis* TweetChartView::TimeAxis() const {
+    auto* x = new QCategoryAxis;
+    x->setObjectName("TimeAxis");
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setRange(-0.5, static_cast<qreal>(m_buckets.Buckets().size()) - 0.5);
+    x->setGridLineVisible(false);
+    const QString year = QString::fromStdString(m_buckets.Year());
+    const bool daily = m_buckets.Daily();
+    if (year.isEmpty())
+        x->setTitleText(daily ? tr("Day") : tr("Hour (as the table's times stand)"));
+    else
+        x->setTitleText(daily ? tr("Day in %1").arg(year)
+                              : tr("Hour in %1 (as the table's times stand)").arg(year));
+    return x;
 }
 
 void TweetChartView::LabelTimeAxis(QChart* chart, QCategoryAxis* x, int width) const {

@@ -56,6 +56,9 @@ class TweetChartView : public QWidget {
     // its texts `fontScale` times their usual size; the bar set, or null for a table without
     // dated tweets.
     QBarSet* Fill(QChart* chart, int width, qreal fontScale) const;
+    QBarSet* FillBuckets(QChart* chart) const;
+    // The time axis, titled, with its labels still to come.
+    QCategoryAxis* TimeAxis() const;
     void LabelTimeAxis(QChart* chart, QCategoryAxis* x, int width) const;
 
     ReportList& m_tweets;
