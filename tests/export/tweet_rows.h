@@ -6,8 +6,8 @@
 #include "core/skd_funcs.h"
 #include "core/tweet_column.h"
 #include "platform/report_list.h"
+#include "workspace/tables/user_table.h"
 #include "workspace/tweets/tweet_table_view.h"
-#include "workspace/users/user_profile_table.h"
 
 namespace marlin::testing {
 
@@ -25,7 +25,7 @@ inline void FillTweets(ReportList& table, const std::vector<TweetRow>& rows) {
     table.ClearRows();
     table.ClearColumns();
     for (int k = 0; k < TweetColumn::Count; ++k)
-        table.AddColumn(TweetTableView::kHeaders[k], 1000, TweetTableView::ColumnAlignment(k));
+        table.AddColumn(TweetTable::kHeaders[k], 1000, TweetTable::ColumnAlignment(k));
     for (const TweetRow& r : rows) {
         std::vector<std::string> cells(TweetColumn::Count);
         cells[TweetColumn::DateTime] = r.dateTime;
@@ -56,10 +56,10 @@ struct PlaceholderTables {
         none.geo = "null";
         some.geo = "[52.52,13.40]";
         FillTweets(tweets, {none, some});
-        UserProfileTable::CreateColumns(users);
+        UserTable::CreateColumns(users);
         for (const char* banner : {"/web", "https://pbs.twimg.com/profile_banners/7/1/web"}) {
-            std::vector<std::string> cells(UserProfileTable::kColumnCount);
-            cells[UserProfileTable::kScreenName] = "/web";
+            std::vector<std::string> cells(UserTable::kColumnCount);
+            cells[UserTable::kScreenName] = "/web";
             cells[kBanner] = banner;
             users.AddRow(cells);
         }

@@ -4,8 +4,8 @@
 
 #include "core/tweet_column.h"
 #include "platform/blank_trim.h"
-#include "workspace/tweets/tweet_time.h"
-#include "workspace/users/user_profile_table.h"
+#include "workspace/tables/tweet_time.h"
+#include "workspace/tables/user_table.h"
 
 namespace marlin {
 namespace {
@@ -47,7 +47,7 @@ std::vector<CellKind> CellKinds::ForTweets(const ReportList& tweets) {
 }
 
 std::vector<CellKind> CellKinds::ForUsers(const ReportList& users) {
-    std::vector<CellKind> kinds = ByAlignment(users, UserProfileTable::kId, UserProfileTable::kCreatedAt);
+    std::vector<CellKind> kinds = ByAlignment(users, UserTable::kId, UserTable::kCreatedAt);
     SetKindOf(kinds, users, "Banner", CellKind::Banner);
     return kinds;
 }

@@ -141,13 +141,13 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     auto* bottom = Named(new QTabWidget, "BottomTabs");
     bottom->addTab(BuildUserTablesPage(), tr("User tables"));
     bottom->addTab(BuildRawResponsePage(), tr("Raw response"));
-    auto* chart = Named(new TweetChartView(m_form.State().OutTable), "Chart");
+    auto* chart = Named(new TweetChartView(m_form.State().TweetsTable.Rows()), "Chart");
     bottom->addTab(chart, tr("Chart"));
     m_form.Estimator().SetChartAction([chart, bottom](const std::vector<TweetCountDay>& days) {
         chart->ShowEstimate(days);
         bottom->setCurrentWidget(chart);
     });
-    auto* frequencies = Named(new FrequencyView(m_form.State().OutTable), "Frequencies");
+    auto* frequencies = Named(new FrequencyView(m_form.State().TweetsTable.Rows()), "Frequencies");
     bottom->addTab(frequencies, tr("Frequencies"));
 
     // The frames above scroll when the user gives their room to the Tweets table.
@@ -368,7 +368,7 @@ QWidget* MainWindow::BuildLogFrame() {
 QWidget* MainWindow::BuildTweetsTable() {
     auto* view = MakeTable(this, "OutTable");
     view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 4);
-    (new QtReportList(m_form.State().OutTable, view))->SetFillsWidth(true);
+    (new QtReportList(m_form.State().TweetsTable.Rows(), view))->SetFillsWidth(true);
     return view;
 }
 
@@ -445,8 +445,8 @@ void MainWindow::ScheduleUserTableCheck() {
 void MainWindow::BindCurrentUserTable() {
     MainWindowState& w = m_form.State();
     const auto current = static_cast<std::size_t>(w.Users.CurUserTable);
-    if (current >= w.Users.UserTable.size() || !w.Users.UserTable[current]) return;
-    ReportList& table = *w.Users.UserTable[current];
+    if (current >= w.Users.UserTables.size() || !w.Users.UserTables[current]) return;
+    ReportList& table = w.Users.UserTables[current]->Rows();
     if (&table == m_boundUserTable && m_userTableBinding && m_userTableBinding->ModelAlive()) return;
     delete m_userTableBinding;
     m_userTableBinding = new QtReportList(table, m_userTableView);
