@@ -1,5 +1,6 @@
 #include "core/exact_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -65,16 +66,25 @@ std::string BlankControls(std::string text) {
     return out;
 }
 
-// "&amp;" as "&", left to right, as the documented clean-up does it.
-std::string WithoutAmpEntities(const std::string& text) {
+// The three entities the service writes into texts ("&amp;", "&lt;", "&gt;") as their
+// characters, in one pass from the left: "&amp;lt;" stays "&lt;", as the writer typed it.
+std::string WithoutEntities(const std::string& text) {
+    static constexpr std::pair<std::string_view, char> kEntities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}};
     std::string out;
     out.reserve(text.size());
-    std::size_t from = 0;
-    for (std::size_t at; (at = text.find("&amp;", from)) != std::string::npos; from = at + 5) {
-        out.append(text, from, at - from);
-        out += '&';
+    const std::string_view rest(text);
+    for (std::size_t at = 0; at < text.size();) {
+        const auto* entity = std::find_if(std::begin(kEntities), std::end(kEntities), [&](const auto& e) {
+            return text[at] == '&' && rest.substr(at).starts_with(e.first);
+        });
+        if (entity == std::end(kEntities)) {
+            out += text[at++];
+        } else {
+            out += entity->second;
+            at += entity->first.size();
+        }
     }
-    out.append(text, from);
     return out;
 }
 
@@ -129,7 +139,7 @@ std::string ExactText::Decode(std::string_view body) {
         }
         i += 2;
     }
-    return BlankControls(WithoutAmpEntities(out));
+    return BlankControls(WithoutEntities(out));
 }
 
 std::string ExactText::WithPlaceholders(std::string_view utf8) {

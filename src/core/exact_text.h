@@ -19,7 +19,8 @@ class ExactText {
 
     // The body of a JSON string (between its quotes) decoded: each escape once, a "\u"
     // code (a surrogate pair joined into one character) as its UTF-8 character, control
-    // codes as one blank, and "&amp;" as "&" as the documented clean-up has it.
+    // codes as one blank, and the entities the service escapes texts with ("&amp;", "&lt;",
+    // "&gt;") as their characters.
     static std::string Decode(std::string_view body);
 
     // The text as the documented clean-up would have made it of the same characters: each

@@ -24,6 +24,35 @@ std::optional<SKDFuncs::DateValue> ReadRecordDate(const std::string& dateTime) {
     }
 }
 
+// A tweet's whole text from its own text: "full_text" in tweet_mode=extended, else "text".
+std::optional<std::string> WholeText(const std::string& own) {
+    std::optional<std::string> text = ExactText::StringElement(own, "full_text");
+    if (!text) text = ExactText::StringElement(own, "text");
+    return text;
+}
+
+// The entry's direct child of that name, or 0.
+int ChildNamed(const JSONDeserializer& reader, int entry, std::string_view name) {
+    const int last = reader.LastChild(entry);
+    for (int k = entry + 1; k <= last; ++k)
+        if (reader.ObjectParent(k) == entry && reader.ObjectName(k) == name) return k;
+    return 0;
+}
+
+// The service cuts a retweet's own text to the classic length ("RT @name: " and the start
+// of the original, ending in "…") even in tweet_mode=extended, while the whole original
+// comes with it: a retweet's exact text is built from that. Nothing when it is no retweet
+// or the original lacks its author or text.
+std::optional<std::string> WholeRetweetText(const JSONDeserializer& reader, int entry) {
+    const int original = ChildNamed(reader, entry, "retweeted_status");
+    const int author = original > 0 ? ChildNamed(reader, original, "user") : 0;
+    if (author == 0) return std::nullopt;
+    const std::optional<std::string> name = ExactText::StringElement(reader.OwnText(author), "screen_name");
+    const std::optional<std::string> text = WholeText(reader.OwnText(original));
+    if (!name || !text) return std::nullopt;
+    return "RT @" + *name + ": " + *text;
+}
+
 std::string Mid(const std::string& s, std::size_t start, std::size_t length) {
     if (start < 1 || start > s.size()) return {};
     return s.substr(start - 1, length);
@@ -183,11 +212,9 @@ void TweetSet::SetExactTexts(bool on) {
 }
 
 std::string TweetSet::ExactTweetText(const JSONDeserializer& reader, int entry) const {
+    if (std::optional<std::string> retweet = WholeRetweetText(reader, entry)) return *retweet;
     // The tweet's own text: the texts of a retweeted or quoted tweet are its children's.
-    const std::string own = reader.OwnText(entry);
-    std::optional<std::string> text = ExactText::StringElement(own, "full_text");
-    if (!text) text = ExactText::StringElement(own, "text");
-    return text.value_or(std::string());
+    return WholeText(reader.OwnText(entry)).value_or(std::string());
 }
 
 void TweetSet::FillUser(Record& r, const JSONDeserializer& reader, int entry) {

@@ -24,8 +24,22 @@ enum class Dialect { V11, V2 };
 struct Post {
     Dialect dialect;
     std::string id;
-    std::string author;  // v2: the joined author, for the page's includes
+    // v2: the joined authors and referenced posts, for the page's includes
+    std::vector<std::string> users;
+    std::vector<std::string> tweets;
 };
+
+// The posts a v2 line refers to (joined in under "tweet") and their authors, as includes.
+void TakeReferences(V2Page& page, std::string_view references, Post& post) {
+    if (references.empty() || references.front() != '[') return;
+    for (std::string_view reference : page.Elements(references)) {
+        const std::string_view tweet = page.Pick(reference, {"tweet"})[0];
+        if (tweet.empty() || tweet.front() != '{') continue;
+        post.tweets.emplace_back(tweet);
+        const std::string_view author = page.Pick(tweet, {"author"})[0];
+        if (!author.empty()) post.users.emplace_back(author);
+    }
+}
 
 // What one line is: a post of either dialect, or nothing (a user, or no readable object).
 std::optional<Post> ReadLine(std::string_view line, V2Page& page) {
@@ -35,12 +49,16 @@ std::optional<Post> ReadLine(std::string_view line, V2Page& page) {
     body += '}';
     if (!page.Read(body) || page.Data().size() != 1 || page.Data().front().front() != '{')
         return std::nullopt;
-    const std::vector<std::string_view> v =
-        page.Pick(page.Data().front(), {"id_str", "user", "id", "username", "text", "author"});
-    if (!v[0].empty() && !v[1].empty()) return Post{Dialect::V11, std::string(V2Page::Unquoted(v[0])), {}};
-    if (v[0].empty() && !v[2].empty() && v[2].front() == '"' && v[3].empty() && !v[4].empty())
-        return Post{Dialect::V2, std::string(V2Page::Unquoted(v[2])), std::string(v[5])};
-    return std::nullopt;
+    const std::vector<std::string_view> v = page.Pick(
+        page.Data().front(), {"id_str", "user", "id", "username", "text", "author", "referenced_tweets"});
+    if (!v[0].empty() && !v[1].empty())
+        return Post{Dialect::V11, std::string(V2Page::Unquoted(v[0])), {}, {}};
+    if (!v[0].empty() || v[2].empty() || v[2].front() != '"' || !v[3].empty() || v[4].empty())
+        return std::nullopt;
+    Post post{Dialect::V2, std::string(V2Page::Unquoted(v[2])), {}, {}};
+    if (!v[5].empty()) post.users.emplace_back(v[5]);
+    TakeReferences(page, v[6], post);
+    return post;
 }
 
 // Posts of one dialect, made into one page as the service would have sent them.
@@ -52,7 +70,8 @@ class PageBuilder {
         if (!m_lines.empty() && (post.dialect != m_dialect || m_lines.size() == kPostsAPage)) Flush();
         m_dialect = post.dialect;
         m_lines.emplace_back(line);
-        if (!post.author.empty()) m_authors.push_back(post.author);
+        m_authors.insert(m_authors.end(), post.users.begin(), post.users.end());
+        m_referenced.insert(m_referenced.end(), post.tweets.begin(), post.tweets.end());
     }
 
     void Flush() {
@@ -62,13 +81,17 @@ class PageBuilder {
             m_tweets.SetData("{\"statuses\":" + data + ",\"search_metadata\":{}}", true, true);
         } else {
             // The joined members the archive added stay in each post; the translation reads only
-            // the fields the service sent, and finds each author among the includes again.
-            const std::optional<std::string> page = m_translator.TweetPage(
-                "{\"data\":" + data + ",\"includes\":{\"users\":" + Joined(m_authors) + "}}", true);
+            // the fields the service sent, and finds each author and referenced post among the
+            // includes again.
+            const std::optional<std::string> page =
+                m_translator.TweetPage("{\"data\":" + data + ",\"includes\":{\"users\":" + Joined(m_authors) +
+                                           ",\"tweets\":" + Joined(m_referenced) + "}}",
+                                       true);
             if (page) m_tweets.SetData(*page, true, true);
         }
         m_lines.clear();
         m_authors.clear();
+        m_referenced.clear();
     }
 
   private:
@@ -91,6 +114,7 @@ class PageBuilder {
     Dialect m_dialect = Dialect::V11;
     std::vector<std::string> m_lines;
     std::vector<std::string> m_authors;
+    std::vector<std::string> m_referenced;
 };
 
 }  // namespace

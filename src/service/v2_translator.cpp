@@ -332,7 +332,8 @@ std::string V2Translator::UserId(std::string_view body) {
 // first must come before any deeper key of the same name, as it does in v1.1.
 void V2Translator::WritePost(std::string& out, std::string_view post) {
     std::vector<std::string_view> v = m_page.Pick(post, {"id", "text", "created_at", "author_id", "entities",
-                                                         "geo", "public_metrics", "note_tweet", "lang"});
+                                                         "geo", "public_metrics", "note_tweet", "lang",
+                                                         "referenced_tweets"});
     // An id as a JSON number (digits only) is still the post's id; v1.1 gives it as a text.
     const bool numericId = V2Page::TypeOf(v[0]) == Type::Number && Digits(v[0], 0, v[0].size());
     std::string quotedId;
@@ -351,14 +352,14 @@ void V2Translator::WritePost(std::string& out, std::string_view post) {
     v[6] = Typed(v[6], Type::Object, "public_metrics");
     v[7] = Typed(v[7], Type::Object, "note_tweet");
     v[8] = Typed(v[8], Type::String, "lang");
+    v[9] = Typed(v[9], Type::Array, "referenced_tweets");
     m_postIds.push_back(numericId ? m_page.Pick(post, {"id"})[0] : V2Page::Unquoted(v[0]));
     out += "{\"created_at\":\"";
     out += ServiceTime(v[2]);
     out += "\",\"id_str\":";
     AppendV11(out, Or(v[0], "\"\""));
     out += ",\"text\":";
-    const std::string_view note = v[7].empty() ? "" : Fields(v[7], {"text"}, {Type::String})[0];
-    AppendV11(out, Or(Or(note, v[1]), "\"\""));
+    AppendV11(out, Or(WholeText(v[1], v[7]), "\"\""));
     out += ",\"entities\":{\"urls\":";
     WriteUrls(out, v[4].empty() ? "" : Fields(v[4], {"urls"}, {Type::Array})[0], true);
     out += '}';
@@ -370,11 +371,42 @@ void V2Translator::WritePost(std::string& out, std::string_view post) {
         }
     }
     WriteGeo(out, v[5]);
+    if (!v[9].empty()) WriteRetweeted(out, v[9]);
     out += ",\"retweet_count\":";
     AppendV11(out, Or(v[6].empty() ? "" : Fields(v[6], {"retweet_count"}, {Type::Number})[0], "0"));
     out += ",\"lang\":";
     AppendV11(out, Or(v[8], kNull));
     out += '}';
+}
+
+std::string_view V2Translator::WholeText(std::string_view text, std::string_view noteTweet) {
+    const std::string_view note = noteTweet.empty() ? "" : Fields(noteTweet, {"text"}, {Type::String})[0];
+    return Or(note, text);
+}
+
+// A retweet's own text is cut short; the original with its author's name comes as v1.1
+// gives it, in "retweeted_status", so that an exact text can be made whole. Only what that
+// needs is written, and the text as "text" as every post of the page has it: the searches
+// of a page's first post run over the whole page, and would take a later "full_text" or
+// any other key the posts lack for its own.
+void V2Translator::WriteRetweeted(std::string& out, std::string_view references) {
+    for (std::string_view reference : m_page.Elements(references)) {
+        const std::vector<std::string_view> r = m_page.Pick(reference, {"type", "id"});
+        if (V2Page::Unquoted(r[0]) != "retweeted") continue;
+        const std::string_view original = m_page.IncludedTweet(V2Page::Unquoted(r[1]));
+        if (original.empty()) return;
+        const std::vector<std::string_view> o = m_page.Pick(original, {"text", "note_tweet", "author_id"});
+        const std::string_view author = m_page.IncludedUser(V2Page::Unquoted(o[2]));
+        const std::string_view name = author.empty() ? "" : m_page.Pick(author, {"username"})[0];
+        const std::string_view text = WholeText(o[0], o[1]);
+        if (!name.starts_with('"') || !text.starts_with('"')) return;
+        out += ",\"retweeted_status\":{\"text\":";
+        AppendV11(out, text);
+        out += ",\"user\":{\"screen_name\":";
+        AppendV11(out, name);
+        out += "}}";
+        return;
+    }
 }
 
 const std::string& V2Translator::AuthorText(std::string_view authorId) {

@@ -102,6 +102,9 @@ class V2Translator {
     int WrittenRecords() const { return m_written; }
     void WritePost(std::string& out, std::string_view post);
     void WriteUser(std::string& out, std::string_view user);
+    // A post's whole text: its note's where it has one (a long post), else its text.
+    std::string_view WholeText(std::string_view text, std::string_view noteTweet);
+    void WriteRetweeted(std::string& out, std::string_view references);
     const std::string& AuthorText(std::string_view authorId);
     void WriteUrls(std::string& out, std::string_view urls, bool skipMedia);
     void WriteGeo(std::string& out, std::string_view geo);

@@ -145,6 +145,26 @@ TEST(CsvExportTest, AFormulaReachesSpreadsheetsAsTextAndPandasReadsIdsAndDatesUn
     }
 }
 
+TEST(CsvExportTest, APlaceholderForNoValueIsAnEmptyField) {
+    const PlaceholderTables tables;
+    const auto tweets = ReadCsv(CsvExport::TweetsText(tables.tweets).substr(3));
+    const auto users = ReadCsv(CsvExport::UsersText(tables.users).substr(3));
+    ASSERT_EQ(tweets.size(), 3u);
+    ASSERT_EQ(users.size(), 3u);
+    struct Case {
+        std::string shown, expected;
+    };
+    for (const auto& [shown, expected] : std::vector<Case>{
+             {tweets[1][TweetColumn::GeoCoords], ""},
+             {tweets[2][TweetColumn::GeoCoords], "[52.52,13.40]"},
+             {tweets[1][TweetColumn::Tweet], "null"},
+             {users[1][PlaceholderTables::kBanner], ""},
+             {users[2][PlaceholderTables::kBanner], "https://pbs.twimg.com/profile_banners/7/1/web"},
+             {users[1][UserTable::kScreenName], "/web"},
+         })
+        EXPECT_EQ(shown, expected);
+}
+
 class CsvFileTest : public ::testing::Test {
   protected:
     TempFolder folder;

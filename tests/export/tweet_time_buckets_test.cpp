@@ -84,5 +84,32 @@ TEST(TweetTimeBucketsTest, AnEmptyTableHasNoBuckets) {
     EXPECT_TRUE(TweetTimeBuckets::FromTable(table).Buckets().empty());
 }
 
+TEST(TweetTimeBucketsTest, AxisLabelsLeaveTheYearToTheAxisWhenItIsOne) {
+    struct Case {
+        std::vector<std::string> times;
+        std::string year, first, last;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"Wed Aug 27 13:08:45 +0000 2008", "Wed Aug 27 15:00:00 +0000 2008"},
+              "2008",
+              "27/08 13:00",
+              "27/08 15:00"},
+             {{"Fri Aug 01 23:00:00 +0000 2008", "Sat Aug 09 00:00:01 +0000 2008"}, "2008", "01/08", "09/08"},
+             {{"Wed Dec 31 22:00:00 +0000 2008", "Thu Jan 01 01:00:00 +0000 2009"},
+              "",
+              "31/12/2008 22:00",
+              "01/01/2009 01:00"},
+         }) {
+        ReportList table;
+        std::vector<TweetRow> rows;
+        for (const std::string& time : c.times) rows.push_back(At(time, "1", "-1"));
+        FillTweets(table, rows);
+        const TweetTimeBuckets buckets = TweetTimeBuckets::FromTable(table);
+        EXPECT_EQ(buckets.Year(), c.year) << c.first;
+        EXPECT_EQ(buckets.AxisLabel(buckets.Buckets().front()), c.first);
+        EXPECT_EQ(buckets.AxisLabel(buckets.Buckets().back()), c.last);
+    }
+}
+
 }  // namespace
 }  // namespace marlin::testing

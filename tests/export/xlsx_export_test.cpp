@@ -83,6 +83,25 @@ TEST_F(XlsxExportTest, CellsKeepTheirTypesAndNoTextBecomesAFormula) {
     EXPECT_TRUE(has("O2 n -1")) << "Sent-";
 }
 
+TEST_F(XlsxExportTest, APlaceholderForNoValueIsAnEmptyCell) {
+    const PlaceholderTables tables;
+    const auto file = folder / "p.xlsx";
+    ASSERT_TRUE(XlsxExport::Write(file.string(), {XlsxExport::TweetsSheet(tables.tweets),
+                                                  XlsxExport::UsersSheet(tables.users, "Users")}));
+    const std::vector<std::string> cells = Dump(file);
+    const auto has = [&](const std::string& line) {
+        return std::find(cells.begin(), cells.end(), line) != cells.end();
+    };
+    // Tweets: J is GeoCoords, C the text; users: S is Banner, B the screen name.
+    for (const char* absent : {"J2 ", "S2 "})
+        EXPECT_FALSE(std::any_of(cells.begin(), cells.end(), [&](const std::string& c) {
+            return c.starts_with(absent);
+        })) << absent;
+    for (const char* kept : {"J3 s '[52.52,13.40]'", "C2 s 'null'",
+                             "S3 s 'https://pbs.twimg.com/profile_banners/7/1/web'", "B2 s '/web'"})
+        EXPECT_TRUE(has(kept)) << kept;
+}
+
 TEST_F(XlsxExportTest, AUserTableFileBecomesANamedSheetAndAFailureLeavesTheEarlierFile) {
     std::string line = "987654321098765432\tcarol";
     for (int k = 2; k < UserTable::kColumnCount; ++k) {

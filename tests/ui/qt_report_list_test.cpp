@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -218,6 +219,66 @@ TEST(QtReportListTest, AViewOutlivingItsListShowsNothingAndDoesNotCrash) {
     EXPECT_FALSE(view.model()->index(0, 1).data().isValid());
     view.repaint();
     QApplication::processEvents();
+}
+
+// The viewport's last events come while the view's destructor has left only the widget:
+// the sanitizer run checks that nothing of the binding reaches into the view then.
+TEST(QtReportListTest, AViewThatFillsItsWidthGoesWithItsListAliveOrGone) {
+    for (const bool listOutlivesView : {true, false}) {
+        auto table = std::make_unique<TweetsTable>();
+        table->AddRow({"d", "u", "1"});
+        auto view = std::make_unique<QTableView>();
+        auto* binding = new QtReportList(*table, view.get());
+        binding->SetFillsWidth(true);
+        view->resize(500, 200);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        if (!listOutlivesView) table.reset();
+        view.reset();
+        QApplication::processEvents();
+    }
+}
+
+enum class Arrow { None, Up, Down };
+
+// Which way the arrow on the header's first section points: the ink it adds to the section
+// drawn without it, row by row; a down arrow is widest at its top.
+Arrow ArrowOf(const QImage& with, const QImage& without) {
+    std::vector<int> inkPerRow;
+    for (int y = 0; y < with.height(); ++y) {
+        int ink = 0;
+        for (int x = 0; x < with.width(); ++x)
+            ink += qGray(with.pixel(x, y)) + 40 < qGray(without.pixel(x, y));
+        if (ink > 0) inkPerRow.push_back(ink);
+    }
+    if (inkPerRow.size() < 2 || inkPerRow.front() == inkPerRow.back()) return Arrow::None;
+    return inkPerRow.front() > inkPerRow.back() ? Arrow::Down : Arrow::Up;
+}
+
+TEST(QtReportListTest, TheSortArrowPointsTheWayTheRowsRun) {
+    struct Case {
+        SortDirection order;
+        Arrow arrow;
+    };
+    for (const Case c :
+         {Case{SortDirection::Descending, Arrow::Down}, Case{SortDirection::Ascending, Arrow::Up}}) {
+        ReportList table;
+        table.AddColumn("", 2880);  // no header text to move aside for the arrow
+        table.SetSortKey(0);
+        table.SetSortOrder(c.order);
+        QTableView view;
+        new QtReportList(table, &view);
+        view.resize(300, 100);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        QHeaderView* header = view.horizontalHeader();
+        const QRect section(0, 0, header->sectionSize(0), header->height());
+        const QImage without = header->grab(section).toImage();
+        table.SetSorted(true);
+        QApplication::processEvents();
+        EXPECT_EQ(ArrowOf(header->grab(section).toImage(), without), c.arrow)
+            << (c.order == SortDirection::Descending ? "falling rows" : "rising rows");
+    }
 }
 
 }  // namespace

@@ -4,13 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QLineSeries>
 #include <QTest>
+#include <QValueAxis>
+#include <optional>
+#include <set>
 
 #include "core/tweet_column.h"
 #include "test_support.h"
@@ -83,36 +89,110 @@ TEST_F(TweetChartViewTest, HoveringABarShowsItsBucketCountAndMeans) {
     EXPECT_TRUE(view.HoverText().isEmpty());
 }
 
-TEST_F(TweetChartViewTest, SavesAsPngAndSvg) {
+// The texts an SVG drawing shows: what stands between each "<text …>" and its "</text>".
+std::set<std::string> SvgTexts(const std::string& svg) {
+    std::set<std::string> texts;
+    for (std::size_t at = 0; (at = svg.find("<text", at)) != std::string::npos;) {
+        const std::size_t open = svg.find('>', at) + 1;
+        at = svg.find("</text>", open);
+        texts.insert(svg.substr(open, at - open));
+    }
+    return texts;
+}
+
+// How many pixels of the picture's region are dark (text) or of the colour given.
+int Pixels(const QImage& image, const QRect& region, std::optional<QRgb> colour = std::nullopt) {
+    int found = 0;
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            found += colour ? (pixel & 0xFFFFFF) == (*colour & 0xFFFFFF) : qGray(pixel) < 100;
+        }
+    return found;
+}
+
+TEST_F(TweetChartViewTest, TheSavedChartHasTheTitleBothAxesTheirLabelsAndTheLegend) {
     testing::TempFolder folder;
     TweetChartView view(table);
     view.resize(640, 360);
     view.show();
-    ASSERT_TRUE(view.SaveTo(QString::fromStdString((folder / "c.png").string())));
+    const QString png = QString::fromStdString((folder / "c.png").string());
+    ASSERT_TRUE(view.SaveTo(png));
     ASSERT_TRUE(view.SaveTo(QString::fromStdString((folder / "c.svg").string())));
-    EXPECT_THAT(testing::ReadFileBytes(folder / "c.png"), StartsWith("\x89PNG"));
-    EXPECT_THAT(testing::ReadFileBytes(folder / "c.svg"), HasSubstr("<svg"));
-    EXPECT_EQ(QImage(QString::fromStdString((folder / "c.png").string())).size(), QSize(1600, 900));
     EXPECT_FALSE(view.SaveTo(QString::fromStdString((folder / "no" / "c.png").string())));
+
+    const std::set<std::string> texts = SvgTexts(testing::ReadFileBytes(folder / "c.svg"));
+    for (const char* shown :
+         {"Tweets per hour", "Tweets", "Mean sentiment", "Hour in 2008 (as the table's times stand)",
+          "27/08 13:00", "27/08 15:00", "0", "2", "-5", "5", "Mean Sent+", "Mean Sent-"})
+        EXPECT_EQ(texts.count(shown), 1u) << shown;
+
+    const QImage image(png);
+    ASSERT_EQ(image.size(), QSize(1600, 900));
+    struct Region {
+        const char* name;
+        QRect area;
+    };
+    for (const Region& r :
+         {Region{"title", QRect(400, 0, 800, 70)}, Region{"count axis", QRect(0, 100, 130, 600)},
+          Region{"score axis", QRect(1470, 100, 130, 600)}, Region{"time axis", QRect(130, 740, 1340, 60)}})
+        EXPECT_GT(Pixels(image, r.area), 200) << r.name;
+    // The legend's markers are filled with their series' colours, below the time axis.
+    auto* bars = qobject_cast<QBarSeries*>(view.Chart()->series().front());
+    ASSERT_NE(bars, nullptr);
+    EXPECT_GT(Pixels(image, QRect(0, 820, 1600, 80), bars->barSets().front()->color().rgb()), 50);
 }
 
-TEST_F(TweetChartViewTest, TheTimeAxisLabelsAsManyBucketsAsFitLevelAndWhole) {
+// What a chart shows of each of its texts: a text that did not fit ends in an ellipsis.
+std::vector<std::string> ShownTexts(QChart* chart) {
+    std::vector<std::string> texts;
+    for (QGraphicsItem* item : chart->scene()->items())
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && text->isVisible())
+            texts.push_back(text->toPlainText().toStdString());
+    return texts;
+}
+
+TEST_F(TweetChartViewTest, TheTimeAxisShowsWholeLevelLabelsAtAnyWidth) {
     for (int hour = 0; hour < 72; ++hour)
         AddTweet(table, ("Thu Aug 28 " + std::to_string(10 + hour % 10) + ":00:00 +0000 2008").c_str(), "1",
                  "-1");
+    for (const int width : {420, 900, 1600}) {
+        SCOPED_TRACE(width);
+        TweetChartView view(table);
+        view.resize(width, 400);
+        view.show();
+        view.Redraw();
+        QApplication::processEvents();
+        auto* axis = view.Chart()->findChild<QCategoryAxis*>("TimeAxis");
+        if (!axis)
+            for (QAbstractAxis* a : view.Chart()->axes(Qt::Horizontal))
+                axis = qobject_cast<QCategoryAxis*>(a);
+        ASSERT_NE(axis, nullptr);
+        const QStringList labels = axis->categoriesLabels();
+        EXPECT_GE(labels.size(), 2);
+        EXPECT_EQ(labels.front().toStdString(), "27/08 13:00");
+        EXPECT_EQ(axis->labelsAngle(), 0);
+        const std::vector<std::string> shown = ShownTexts(view.Chart());
+        EXPECT_NE(std::find(shown.begin(), shown.end(), "27/08 13:00"), shown.end());
+        for (const std::string& text : shown)
+            EXPECT_FALSE(text.ends_with("...") || text.ends_with("…")) << text;
+    }
+}
+
+TEST_F(TweetChartViewTest, AnEstimateCountsInRoundSteps) {
     TweetChartView view(table);
-    view.resize(900, 400);
+    view.resize(800, 400);
     view.show();
-    view.Redraw();
-    auto* axis = view.Chart()->findChild<QCategoryAxis*>("TimeAxis");
-    if (!axis)
-        for (QAbstractAxis* a : view.Chart()->axes(Qt::Horizontal)) axis = qobject_cast<QCategoryAxis*>(a);
-    ASSERT_NE(axis, nullptr);
-    const QStringList labels = axis->categoriesLabels();
-    ASSERT_GE(labels.size(), 2);
-    EXPECT_LE(labels.size() * view.fontMetrics().horizontalAdvance(labels.front()), 900);
-    EXPECT_EQ(labels.front().toStdString(), "27/08/2008 13:00");
-    EXPECT_EQ(axis->labelsAngle(), 0);
+    view.ShowEstimate({{"2026-12-05", 2595}, {"2026-12-06", 1200}, {"2026-12-07", 40}});
+    QApplication::processEvents();
+    auto* counts = qobject_cast<QValueAxis*>(view.Chart()->axes(Qt::Vertical).front());
+    ASSERT_NE(counts, nullptr);
+    EXPECT_EQ(counts->max(), 3000);
+    EXPECT_EQ(counts->tickType(), QValueAxis::TicksDynamic);
+    EXPECT_EQ(counts->tickInterval(), 500);
+    const std::vector<std::string> shown = ShownTexts(view.Chart());
+    for (const char* tick : {"0", "500", "1000", "2500", "3000"})
+        EXPECT_NE(std::find(shown.begin(), shown.end(), tick), shown.end()) << tick;
 }
 
 }  // namespace

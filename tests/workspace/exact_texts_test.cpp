@@ -5,10 +5,55 @@
 #include <map>
 #include <sstream>
 
+#include "core/tweet_column.h"
 #include "main_window_fixture.h"
+#include "platform/blank_trim.h"
 
 namespace marlin::testing {
 namespace {
+
+std::string Str(simdjson::dom::element value) {
+    return std::string(value.get_string().value());
+}
+
+std::size_t CodePoints(const std::string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// A post's whole text in either dialect: v1.1's full_text, v2's note where it has one.
+std::string WholeText(simdjson::dom::element post) {
+    if (auto full = post["full_text"]; !full.error()) return Str(full.value());
+    if (auto note = post["note_tweet"]["text"]; !note.error()) return Str(note.value());
+    return Str(post["text"]);
+}
+
+// What a table keeps of an archived post exactly: a retweet as "RT @name: " and the whole
+// original, control codes blank, the service's "&amp;" "&lt;" "&gt;" as their characters.
+std::string ExactText(simdjson::dom::element post) {
+    std::string text = WholeText(post);
+    if (auto original = post["retweeted_status"]; !original.error())
+        text = "RT @" + Str(original["user"]["screen_name"]) + ": " + WholeText(original.value());
+    if (auto references = post["referenced_tweets"].get_array(); !references.error())
+        for (const simdjson::dom::element reference : references.value())
+            if (Str(reference["type"]) == "retweeted")
+                text = "RT @" + Str(reference["tweet"]["author"]["username"]) + ": " +
+                       WholeText(reference["tweet"]);
+    for (char& c : text) c = c >= 0 && c < 0x20 ? ' ' : c;
+    std::string decoded;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const std::string_view rest = std::string_view(text).substr(at);
+        if (rest.starts_with("&amp;"))
+            decoded += '&', at += 4;
+        else if (rest.starts_with("&lt;"))
+            decoded += '<', at += 3;
+        else if (rest.starts_with("&gt;"))
+            decoded += '>', at += 3;
+        else
+            decoded += text[at];
+    }
+    return decoded;
+}
 
 class ExactTextsTest : public MainWindowTest {
   protected:
@@ -21,19 +66,24 @@ class ExactTextsTest : public MainWindowTest {
         frm->mSaveTweets_Click();
         return ReadFileBytes(File(name + ".txt"));
     }
-    // Each archived text by id, as a table shows it: control codes blank, "&amp;" as "&".
+    // Each archived post's exact text by id.
     std::map<std::string, std::string> Archived(const std::string& name) {
         simdjson::dom::parser parser;
         std::map<std::string, std::string> texts;
         std::istringstream lines(ReadFileBytes(File(name + ".jsonl")));
         for (std::string line; std::getline(lines, line);) {
-            const simdjson::dom::element tweet = parser.parse(line);
-            std::string text(tweet["full_text"].get_string().value());
-            for (char& c : text) c = c >= 0 && c < 0x20 ? ' ' : c;
-            for (std::size_t at = 0; (at = text.find("&amp;", at)) != std::string::npos; ++at)
-                text.erase(at + 1, 4);
-            texts[std::string(tweet["id_str"].get_string().value())] = text;
+            const simdjson::dom::element post = parser.parse(line);
+            auto v11Id = post["id_str"];
+            texts[v11Id.error() ? Str(post["id"]) : Str(v11Id.value())] = ExactText(post);
         }
+        return texts;
+    }
+    // Each row's text by id.
+    std::map<std::string, std::string> Shown() {
+        std::map<std::string, std::string> texts;
+        for (int row = 0; row < W().OutTable.RowCount(); ++row)
+            texts[std::string(TrimBlanks(W().OutTable.Cell(row, TweetColumn::TweetID)))] =
+                W().OutTable.Cell(row, TweetColumn::Tweet);
         return texts;
     }
     std::string LastTweetMode() { return RequestsTo("/1.1/search/tweets.json").back().Param("tweet_mode"); }
@@ -58,11 +108,37 @@ TEST_F(ExactTextsTest, OnTheCellsAreTheArchivedTextsInAUtf8FileAndOffAllIsAsBefo
     // The capture held line breaks, backslashes, emoji, Cyrillic, quotes and texts over 140 characters.
     for (const char* escaped : {"\\n", "\\\\", "\\ud83c", "\\u041f", "\\\""})
         EXPECT_THAT(ReadFileBytes(File("exact.jsonl")), HasSubstr(escaped));
-    EXPECT_TRUE(std::any_of(archived.begin(), archived.end(), [](const auto& t) {
-        return std::count_if(t.second.begin(), t.second.end(), [](char c) { return (c & 0xC0) != 0x80; }) >
-               140;
-    }));
+    EXPECT_TRUE(std::any_of(archived.begin(), archived.end(),
+                            [](const auto& t) { return CodePoints(t.second) > 140; }));
     EXPECT_TRUE(frm->SavePrefs() && ReadFileBytes(File("prefs")).find("\r\nET-1\r\n") != std::string::npos);
+}
+
+TEST_F(ExactTextsTest, RetweetsAreWholeAndEntitiesDecodedInBothDialects) {
+    StartWindow();
+    W().Settings.SearchLang.clear();
+    BackDays(9);
+    frm->mExactTexts_Click();
+    for (const bool v2 : {false, true}) {
+        SCOPED_TRACE(v2 ? "v2" : "v1.1");
+        frm->Service().SetApiV2(v2);
+        const std::string name = v2 ? "v2" : "v11";
+        CaptureAndSave(name);
+        const std::map<std::string, std::string> archived = Archived(name);
+        // The capture held retweets longer than the service's cut and every entity.
+        EXPECT_TRUE(std::any_of(archived.begin(), archived.end(), [](const auto& t) {
+            return t.second.starts_with("RT @") && CodePoints(t.second) > 140;
+        }));
+        for (const char c : {'<', '>', '&'})
+            EXPECT_TRUE(std::any_of(archived.begin(), archived.end(),
+                                    [c](const auto& t) { return t.second.find(c) != std::string::npos; }));
+        const std::map<std::string, std::string> shown = Shown();
+        ASSERT_EQ(shown.size(), archived.size());
+        std::vector<std::string> differences;
+        for (const auto& [id, text] : archived)
+            if (shown.at(id) != text)
+                differences.push_back(id + "\n  shown:    " + shown.at(id) + "\n  archived: " + text);
+        EXPECT_THAT(differences, IsEmpty());
+    }
 }
 
 }  // namespace

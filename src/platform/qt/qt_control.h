@@ -27,6 +27,14 @@ class QtControl : public QObject {
     ~QtControl() override;
 
     QWidget* widget() const { return m_widget; }
+    // Whether `object` is still all a T. A widget's own part goes first when it is destroyed,
+    // and the events of its last moments (its focus leaving, its children going) come while
+    // it is only a QWidget: a binding must not reach into it as a T then. qobject_cast reads
+    // the type the object has at this moment.
+    template <typename T>
+    static bool Whole(const QObject* object) {
+        return qobject_cast<const T*>(object) != nullptr;
+    }
     // False once the model has been destroyed.
     bool ModelAlive() const { return m_subscription.Active(); }
 

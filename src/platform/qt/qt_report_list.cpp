@@ -8,6 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/qt/sort_arrow_style.h"
+
 namespace marlin {
 
 QtReportList::QtReportList(ReportList& list, QAbstractItemView* view)
@@ -56,6 +58,10 @@ void QtReportList::PrepareView() {
         header->setSectionsClickable(true);
         header->setStretchLastSection(false);  // a stretched width would end up in the saved widths
         header->setSectionResizeMode(QHeaderView::Interactive);
+        // The style lives with the binding, which the view deletes after its header.
+        auto* arrows = new SortArrowStyle;
+        arrows->setParent(this);
+        header->setStyle(arrows);
     }
 }
 
@@ -131,12 +137,21 @@ void QtReportList::Flush() {
 
 void QtReportList::SetFillsWidth(bool fills) {
     m_fillsWidth = fills;
-    if (fills) m_view->viewport()->installEventFilter(this);
+    if (fills && !m_viewport) {
+        m_viewport = m_view->viewport();
+        m_viewport->installEventFilter(this);
+    }
     ApplyColumns();
 }
 
 bool QtReportList::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_view->viewport() && event->type() == QEvent::Resize) ApplyColumns();
+    // The viewport outlives the view's own part: the view's destructor leaves it to the
+    // widget's, which deletes the children, so its last events come while the view is no
+    // view any more. Nothing here may reach the view before the event is known to be a
+    // resize of a whole view, and a resize matters only while the list is there.
+    if (event->type() == QEvent::Resize && watched == m_viewport && Whole<QAbstractItemView>(widget()) &&
+        ModelAlive())
+        ApplyColumns();
     return QtControl::eventFilter(watched, event);
 }
 

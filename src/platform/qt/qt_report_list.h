@@ -54,6 +54,7 @@ class QtReportList : public QtControl {
 
     ReportList& m_list;
     QAbstractItemView* m_view;
+    QWidget* m_viewport = nullptr;  // watched for resizes while the columns fill the view
     ReportListItemModel* m_model;
     bool m_applying = false;  // set while the list's state is pushed to the view
     bool m_fillsWidth = false;

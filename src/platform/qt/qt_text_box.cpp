@@ -32,7 +32,10 @@ void QtTextBox::TakeUserText(const QString& text) {
 }
 
 bool QtTextBox::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut && ModelAlive()) m_box.LostFocus();
+    // A box destroyed with the focus in it loses the focus as a bare widget: not the user leaving it.
+    if (event->type() == QEvent::FocusOut && (Whole<QLineEdit>(watched) || Whole<QPlainTextEdit>(watched)) &&
+        ModelAlive())
+        m_box.LostFocus();
     return QtControl::eventFilter(watched, event);
 }
 

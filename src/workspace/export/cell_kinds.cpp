@@ -17,6 +17,13 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The kind of the column with that header, when the table has one.
+void SetKindOf(std::vector<CellKind>& kinds, const ReportList& table, std::string_view header,
+               CellKind kind) {
+    for (int position = 0; position < table.ColumnCount(); ++position)
+        if (table.Column(position).header == header) kinds[static_cast<std::size_t>(position)] = kind;
+}
+
 }  // namespace
 
 std::vector<CellKind> CellKinds::ByAlignment(const ReportList& table, int idColumn, int dateColumn) {
@@ -34,11 +41,26 @@ std::vector<CellKind> CellKinds::ByAlignment(const ReportList& table, int idColu
 }
 
 std::vector<CellKind> CellKinds::ForTweets(const ReportList& tweets) {
-    return ByAlignment(tweets, TweetColumn::TweetID, TweetColumn::DateTime);
+    std::vector<CellKind> kinds = ByAlignment(tweets, TweetColumn::TweetID, TweetColumn::DateTime);
+    SetKindOf(kinds, tweets, "GeoCoords", CellKind::Coordinates);
+    return kinds;
 }
 
 std::vector<CellKind> CellKinds::ForUsers(const ReportList& users) {
-    return ByAlignment(users, UserTable::kId, UserTable::kCreatedAt);
+    std::vector<CellKind> kinds = ByAlignment(users, UserTable::kId, UserTable::kCreatedAt);
+    SetKindOf(kinds, users, "Banner", CellKind::Banner);
+    return kinds;
+}
+
+std::string_view CellKinds::Value(std::string_view cell, CellKind kind) {
+    const std::string_view text = TrimBlanks(cell);
+    if ((kind == CellKind::Coordinates && text == "null") || (kind == CellKind::Banner && text == "/web"))
+        return {};
+    return cell;
+}
+
+bool CellKinds::Textual(CellKind kind) {
+    return kind == CellKind::Text || kind == CellKind::Coordinates || kind == CellKind::Banner;
 }
 
 std::optional<double> CellKinds::Number(std::string_view cell) {

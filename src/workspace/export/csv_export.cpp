@@ -54,9 +54,10 @@ bool EachRecord(const ReportList& table, const std::vector<CellKind>& kinds, Sin
         record.clear();
         for (int position = 0; position < columns; ++position) {
             if (position > 0) record += ',';
-            const std::string_view cell = table.Cell(row, position);
-            record += isDate[static_cast<std::size_t>(position)] ? CsvExport::DateField(cell)
-                                                                 : CsvExport::Field(cell);
+            const auto at = static_cast<std::size_t>(position);
+            const std::string_view cell =
+                CellKinds::Value(table.Cell(row, position), at < kinds.size() ? kinds[at] : CellKind::Text);
+            record += isDate[at] ? CsvExport::DateField(cell) : CsvExport::Field(cell);
         }
         record += "\r\n";
         if (!sink(record, row)) return false;

@@ -91,6 +91,18 @@ std::string TweetTimeBuckets::Label(const Bucket& bucket) const {
     return Daily() ? local.substr(0, 10) : local.substr(0, 16);
 }
 
+std::string TweetTimeBuckets::AxisLabel(const Bucket& bucket) const {
+    const std::string label = Label(bucket);  // "dd/mm/yyyy hh:mm" or "dd/mm/yyyy"
+    if (Year().empty()) return label;
+    return label.substr(0, 5) + (Daily() ? std::string() : label.substr(10));
+}
+
+std::string TweetTimeBuckets::Year() const {
+    if (m_buckets.empty()) return {};
+    const std::string first = Label(m_buckets.front()).substr(6, 4);
+    return first == Label(m_buckets.back()).substr(6, 4) ? first : std::string();
+}
+
 std::string TweetTimeBuckets::Summary(const Bucket& bucket) const {
     char means[96];
     std::snprintf(means, sizeof means, "mean Sent+ %.2f, mean Sent- %.2f", bucket.meanPositive,

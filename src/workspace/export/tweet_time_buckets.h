@@ -33,6 +33,11 @@ class TweetTimeBuckets {
 
     // "27/08/2008 13:00" per hour, "27/08/2008" per day.
     std::string Label(const Bucket& bucket) const;
+    // The label under the time axis: Label without the year ("27/08 13:00", "27/08") when
+    // every bucket lies in one year, which the axis then names once, so that more fit.
+    std::string AxisLabel(const Bucket& bucket) const;
+    // "2008" when every bucket lies in that year; empty when they span more than one.
+    std::string Year() const;
     // What hovering a bucket shows: its label, its count and the two means.
     std::string Summary(const Bucket& bucket) const;
 

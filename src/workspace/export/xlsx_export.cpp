@@ -88,7 +88,7 @@ class WorkbookWriter {
     void SetColumns(lxw_worksheet* out, const XlsxExport::Sheet& sheet, int columns) const {
         for (int position = 0; position < columns; ++position) {
             const CellKind kind = KindOf(sheet, position);
-            const double width = kind == CellKind::Text ? kWideColumnWidth / 2 : kDefaultColumnWidth;
+            const double width = CellKinds::Textual(kind) ? kWideColumnWidth / 2 : kDefaultColumnWidth;
             const auto column = static_cast<lxw_col_t>(position);
             worksheet_set_column(out, column, column, kind == CellKind::Date ? 20 : width,
                                  kind == CellKind::Id ? m_formats.text : nullptr);
@@ -97,7 +97,7 @@ class WorkbookWriter {
 
     bool WriteCell(lxw_worksheet* out, lxw_row_t row, lxw_col_t column, CellKind kind,
                    std::string_view cell) {
-        const std::string_view text = TrimBlanks(cell);
+        const std::string_view text = TrimBlanks(CellKinds::Value(cell, kind));
         if (text.empty()) return true;
         if (kind == CellKind::Number) {
             if (const std::optional<double> number = CellKinds::Number(text))

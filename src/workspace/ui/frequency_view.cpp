@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/qt/qt_report_list.h"
 #include "workspace/export/coword_network.h"
@@ -28,6 +29,9 @@ constexpr int kKindCount = static_cast<int>(std::size(kKinds));
 constexpr TweetFrequencies::Interval kIntervals[] = {
     TweetFrequencies::Interval::Whole, TweetFrequencies::Interval::Hour, TweetFrequencies::Interval::Day,
     TweetFrequencies::Interval::Week};
+
+// Room a cell's text needs beside it: the item's margins and the header's sort arrow.
+constexpr int kCellPadding = 28;
 
 }  // namespace
 
@@ -48,7 +52,7 @@ FrequencyView::FrequencyView(const ReportList& tweets, QWidget* parent) : QWidge
     m_note = new QLabel(this);
     m_note->setObjectName("FrequencyNote");
 
-    auto* view = new QTableView(this);
+    auto* view = m_view = new QTableView(this);
     view->setObjectName("FrequencyTable");
     view->setAlternatingRowColors(true);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -93,10 +97,22 @@ void FrequencyView::Count() {
         FrequencyFiles::FillItems(m_table, frequencies.Top(kKinds[kind], kTop));
     else
         FrequencyFiles::FillSummary(m_table, frequencies);
+    FitIntervals();
     m_note->setText(frequencies.Undated() > 0
                         ? tr("%n row(s) without a date left out", "", frequencies.Undated())
                         : QString());
     QApplication::restoreOverrideCursor();
+}
+
+void FrequencyView::FitIntervals() {
+    // "2026-12-07 13:00" and "2026-12-07" must be told apart: the interval column takes the
+    // width of its widest text, whatever the list's usual width.
+    const QFontMetrics metrics(m_view->font());
+    int widest = metrics.horizontalAdvance(QString::fromStdString(m_table.Column(0).header));
+    for (int row = 0; row < m_table.RowCount(); ++row)
+        widest = std::max(
+            widest, metrics.horizontalAdvance(QString::fromStdString(std::string(m_table.Cell(row, 0)))));
+    m_table.SetColumnWidth(0, QtReportList::PixelsToTwips(widest + kCellPadding, m_view));
 }
 
 bool FrequencyView::SaveTo(const QString& fileName) {

@@ -8,6 +8,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QTableView;
 
 namespace marlin {
 
@@ -35,12 +36,14 @@ class FrequencyView : public QWidget {
   private:
     void SaveAs();
     void SaveCowordAs();
+    void FitIntervals();
 
     const ReportList& m_tweets;
     ReportList m_table;
     QComboBox* m_kind = nullptr;
     QComboBox* m_interval = nullptr;
     QLabel* m_note = nullptr;
+    QTableView* m_view = nullptr;
 };
 
 }  // namespace marlin

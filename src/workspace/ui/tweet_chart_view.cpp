@@ -6,7 +6,10 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QImage>
@@ -21,18 +24,60 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include "workspace/export/chart_scale.h"
+
 namespace marlin {
 namespace {
 
 // Changes are gathered for this long before the chart is rebuilt.
 constexpr int kSettleMilliseconds = 250;
-// The width a time label takes on the axis, in average characters ("27/08/2008 13:00" and room).
-constexpr int kLabelCharacters = 20;
-// A saved chart has this size whatever the pane's, so figures made from it match.
+// Room kept between neighbouring time labels, in pixels, besides the axis's own padding.
+constexpr int kLabelGap = 24;
+// A saved chart has this size whatever the pane's, so figures made from it match, and its
+// texts this many times the window's size, so they stay readable when the picture is set at
+// a page's width.
 constexpr int kSavedWidth = 1600;
 constexpr int kSavedHeight = 900;
-// The scorer's scale: Sent+ 1..5, Sent- -1..-5.
+constexpr qreal kSavedFontScale = 1.6;
+// The scorer's scale: Sent+ 1..5, Sent- -1..-5, a line at every whole score.
 constexpr double kScoreLimit = 5;
+constexpr int kScoreTicks = 11;
+
+QFont Scaled(QFont font, qreal scale) {
+    if (font.pixelSize() > 0)
+        font.setPixelSize(qRound(font.pixelSize() * scale));
+    else
+        font.setPointSizeF(font.pointSizeF() * scale);
+    return font;
+}
+
+// Every text of the chart `scale` times its size.
+void ScaleFonts(QChart* chart, qreal scale) {
+    if (scale == 1) return;
+    chart->setTitleFont(Scaled(chart->titleFont(), scale));
+    chart->legend()->setFont(Scaled(chart->legend()->font(), scale));
+    for (QAbstractAxis* axis : chart->axes()) {
+        axis->setLabelsFont(Scaled(axis->labelsFont(), scale));
+        axis->setTitleFont(Scaled(axis->titleFont(), scale));
+    }
+}
+
+// The chart lays itself out when its posted layout request comes round; a picture drawn
+// now, or labels spaced to the plot's width, need that done first.
+void LayOut(QChart* chart) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    if (chart->layout()) chart->layout()->activate();
+}
+
+// From 0 to a round top in round steps.
+void ScaleCounts(QValueAxis* axis, long long highest) {
+    const ChartScale scale = ChartScale::ForCounts(highest);
+    axis->setRange(0, static_cast<qreal>(scale.top));
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(static_cast<qreal>(scale.step));
+    axis->setLabelFormat("%d");
+}
 
 }  // namespace
 
@@ -122,8 +167,7 @@ void TweetChartView::FillEstimate(QChart* chart, const std::vector<TweetCountDay
     x->append(categories);
     x->setLabelsAngle(-90);
     auto* y = new QValueAxis;
-    y->setRange(0, highest);
-    y->setLabelFormat("%d");
+    ScaleCounts(y, static_cast<long long>(highest));
     y->setTitleText(tr("Posts"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
@@ -136,22 +180,30 @@ void TweetChartView::Redraw() {
     m_estimate.reset();
     m_buckets = TweetTimeBuckets::FromTable(m_tweets);
     m_hover->clear();
-    QBarSet* counts = Fill(m_chart, m_view->width());
+    QBarSet* counts = Fill(m_chart, m_view->width(), 1);
     if (counts) connect(counts, &QBarSet::hovered, this, &TweetChartView::BarHovered);
 }
 
-QBarSet* TweetChartView::Fill(QChart* chart, int width) const {
+QBarSet* TweetChartView::Fill(QChart* chart, int width, qreal fontScale) const {
     ClearChart(chart);
+    QBarSet* counts = nullptr;
     if (m_estimate) {
         FillEstimate(chart, *m_estimate);
-        return nullptr;
+    } else {
+        chart->setTitle(m_buckets.Buckets().empty()
+                            ? tr("No dated tweets in the table")
+                            : (m_buckets.Daily() ? tr("Tweets per day") : tr("Tweets per hour")));
+        if (!m_buckets.Buckets().empty()) counts = FillBuckets(chart);
     }
-    const auto& buckets = m_buckets.Buckets();
-    const bool daily = m_buckets.Daily();
-    chart->setTitle(buckets.empty() ? tr("No dated tweets in the table")
-                                    : (daily ? tr("Tweets per day") : tr("Tweets per hour")));
-    if (buckets.empty()) return nullptr;
+    // The time labels are spaced by the size of their texts.
+    ScaleFonts(chart, fontScale);
+    for (QAbstractAxis* axis : chart->axes(Qt::Horizontal))
+        if (auto* x = qobject_cast<QCategoryAxis*>(axis)) LabelTimeAxis(chart, x, width);
+    return counts;
+}
 
+QBarSet* TweetChartView::FillBuckets(QChart* chart) const {
+    const auto& buckets = m_buckets.Buckets();
     auto* counts = new QBarSet(tr("Tweets"));
     auto* positive = new QLineSeries;
     positive->setName(tr("Mean Sent+"));
@@ -178,13 +230,14 @@ QBarSet* TweetChartView::Fill(QChart* chart, int width) const {
     chart->addSeries(positive);
     chart->addSeries(negative);
 
-    QCategoryAxis* x = TimeAxis(width);
+    QCategoryAxis* x = TimeAxis();
     auto* y = new QValueAxis;
-    y->setRange(0, std::max(1, m_buckets.MaxCount()));
-    y->setLabelFormat("%d");
+    ScaleCounts(y, m_buckets.MaxCount());
     y->setTitleText(tr("Tweets"));
     auto* scores = new QValueAxis;
     scores->setRange(-kScoreLimit, kScoreLimit);
+    scores->setTickCount(kScoreTicks);
+    scores->setLabelFormat("%d");
     scores->setTitleText(tr("Mean sentiment"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
@@ -198,22 +251,36 @@ QBarSet* TweetChartView::Fill(QChart* chart, int width) const {
     return counts;
 }
 
-QCategoryAxis* TweetChartView::TimeAxis(int width) const {
-    // Bucket k is drawn at x = k. Labels stand level under every step-th bucket, as many
-    // as the width holds without touching, rather than one per bucket turned on end.
-    const auto& buckets = m_buckets.Buckets();
-    const int count = static_cast<int>(buckets.size());
-    const int room = std::max(2, width / std::max(1, fontMetrics().averageCharWidth() * kLabelCharacters));
-    const int step = std::max(1, (count + room - 1) / room);
+QCategoryAxis* TweetChartView::TimeAxis() const {
     auto* x = new QCategoryAxis;
     x->setObjectName("TimeAxis");
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    x->setRange(-0.5, count - 0.5);
-    for (int k = 0; k < count; k += step)
-        x->append(QString::fromStdString(m_buckets.Label(buckets[static_cast<std::size_t>(k)])), k);
+    x->setRange(-0.5, static_cast<qreal>(m_buckets.Buckets().size()) - 0.5);
     x->setGridLineVisible(false);
-    x->setTitleText(m_buckets.Daily() ? tr("Day") : tr("Hour (as the table's times stand)"));
+    const QString year = QString::fromStdString(m_buckets.Year());
+    const bool daily = m_buckets.Daily();
+    if (year.isEmpty())
+        x->setTitleText(daily ? tr("Day") : tr("Hour (as the table's times stand)"));
+    else
+        x->setTitleText(daily ? tr("Day in %1").arg(year)
+                              : tr("Hour in %1 (as the table's times stand)").arg(year));
     return x;
+}
+
+void TweetChartView::LabelTimeAxis(QChart* chart, QCategoryAxis* x, int width) const {
+    // Bucket k is drawn at x = k. Labels stand level under every step-th bucket, as many as
+    // the plot's width holds whole: the axis gives each label an equal share of its width
+    // (its labels and one more), less its padding on both sides.
+    LayOut(chart);
+    const qreal plot = chart->plotArea().width() > 0 ? chart->plotArea().width() : width * 0.8;
+    const auto& buckets = m_buckets.Buckets();
+    const QString longest = QString::fromStdString(m_buckets.AxisLabel(buckets.back()));
+    const int share = QFontMetrics(x->labelsFont()).horizontalAdvance(longest) + kLabelGap;
+    const int room = std::max(1, static_cast<int>(plot / share) - 1);
+    const int count = static_cast<int>(buckets.size());
+    const int step = std::max(1, (count + room - 1) / room);
+    for (int k = 0; k < count; k += step)
+        x->append(QString::fromStdString(m_buckets.AxisLabel(buckets[static_cast<std::size_t>(k)])), k);
 }
 
 void TweetChartView::BarHovered(bool status, int index) {
@@ -240,7 +307,8 @@ bool TweetChartView::SaveTo(const QString& fileName) {
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setGeometry(0, 0, kSavedWidth, kSavedHeight);
-    Fill(chart, kSavedWidth);
+    Fill(chart, kSavedWidth, kSavedFontScale);
+    LayOut(chart);
     const QRectF area(0, 0, kSavedWidth, kSavedHeight);
     if (fileName.endsWith(".svg", Qt::CaseInsensitive)) {
         QSvgGenerator svg;

@@ -52,10 +52,14 @@ class TweetChartView : public QWidget {
     void TableChanged(const ModelChange& change);
     void BarHovered(bool status, int index);
     void SaveChartAs();
-    // Builds the bars, lines and axes from m_buckets into a chart drawn `width` pixels wide;
-    // the bar set, or null for a table without dated tweets.
-    QBarSet* Fill(QChart* chart, int width) const;
-    QCategoryAxis* TimeAxis(int width) const;
+    // Builds the bars, lines and axes from m_buckets into a chart drawn `width` pixels wide,
+    // its texts `fontScale` times their usual size; the bar set, or null for a table without
+    // dated tweets.
+    QBarSet* Fill(QChart* chart, int width, qreal fontScale) const;
+    QBarSet* FillBuckets(QChart* chart) const;
+    // The time axis, titled, with its labels still to come.
+    QCategoryAxis* TimeAxis() const;
+    void LabelTimeAxis(QChart* chart, QCategoryAxis* x, int width) const;
 
     ReportList& m_tweets;
     TweetTimeBuckets m_buckets;
