@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/tweet_column.h"
 #include "platform/qt/qt_button.h"
 #include "platform/qt/qt_check_list.h"
 #include "platform/qt/qt_control.h"
@@ -164,7 +165,13 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     lower->setStretchFactor(0, 1);
     lower->setStretchFactor(1, 0);
     lower->setChildrenCollapsible(false);
+    // The side pane folds away (View › "Side Pane"); its folded width of 0 is kept in prefs
+    // with the splitter's sizes.
+    lower->setCollapsible(1, true);
     m_lowerSplitter = new QtSplitter(m_form.Session().LowerSplitter, lower);
+    connect(lower, &QSplitter::splitterMoved, this, [this] { ShowSidePaneState(); });
+    m_subscriptions.push_back(
+        m_form.Session().LowerSplitter.Subscribe([this](const ModelChange&) { ShowSidePaneState(); }));
 
     auto* main = Named(new QSplitter(Qt::Vertical), "MainSplitter");
     main->addWidget(topScroll);
@@ -176,6 +183,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     m_mainSplitter = new QtSplitter(m_form.Session().MainSplitter, main);
 
     BuildMenus();
+    BuildViewMenu();
     m_form.State().Tweets.mFrequencies.SetAction([bottom, frequencies] {
         bottom->setCurrentWidget(frequencies);
         frequencies->Count();
@@ -252,7 +260,40 @@ void MainWindow::Start() {
         m_lowerSplitter->Apply();
     }
     ShareTopWidth();
+    ShowSidePaneState();
     m_form.Form_Load();
+}
+
+void MainWindow::BuildViewMenu() {
+    // Placed before About, after the menus of the documents.
+    QMenu* view = Named(new QMenu(tr("&View"), this), "mView");
+    m_sidePaneAction = view->addAction(tr("Side Pane"));
+    m_sidePaneAction->setObjectName("mSidePane");
+    m_sidePaneAction->setCheckable(true);
+    m_sidePaneAction->setChecked(true);
+    m_sidePaneAction->setShortcut(QKeySequence(Qt::Key_F9));
+    connect(m_sidePaneAction, &QAction::triggered, this, [this](bool shown) { SetSidePaneShown(shown); });
+    QList<QAction*> items = menuBar()->actions();
+    menuBar()->insertMenu(items.isEmpty() ? nullptr : items.back(), view);
+}
+
+void MainWindow::SetSidePaneShown(bool shown) {
+    auto* lower = findChild<QSplitter*>("LowerSplitter");
+    if (!lower) return;
+    const QList<int> sizes = lower->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (!shown && sizes.value(1) > 0) m_sidePaneWidth = sizes.value(1);
+    int side = 0;
+    if (shown)
+        side = m_sidePaneWidth > 0 ? m_sidePaneWidth
+                                   : std::max(lower->widget(1)->minimumSizeHint().width(), total * 36 / 100);
+    m_form.Session().LowerSplitter.SetSizes({total - side, side});
+    ShowSidePaneState();
+}
+
+void MainWindow::ShowSidePaneState() {
+    const auto* lower = findChild<QSplitter*>("LowerSplitter");
+    if (lower && m_sidePaneAction) m_sidePaneAction->setChecked(lower->sizes().value(1) > 0);
 }
 
 void MainWindow::ShareTopWidth() {
@@ -368,7 +409,7 @@ QWidget* MainWindow::BuildLogFrame() {
 QWidget* MainWindow::BuildTweetsTable() {
     auto* view = MakeTable(this, "OutTable");
     view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 4);
-    (new QtReportList(m_form.State().OutTable, view))->SetFillsWidth(true);
+    (new QtReportList(m_form.State().OutTable, view))->SetFitsContents(TweetColumn::Tweet);
     return view;
 }
 
@@ -450,6 +491,7 @@ void MainWindow::BindCurrentUserTable() {
     if (&table == m_boundUserTable && m_userTableBinding && m_userTableBinding->ModelAlive()) return;
     delete m_userTableBinding;
     m_userTableBinding = new QtReportList(table, m_userTableView);
+    m_userTableBinding->SetFitsContents(-1);
     m_boundUserTable = &table;
     // The binding of a table that was switched away from hid the shared view.
     m_userTableView->setVisible(true);

@@ -50,6 +50,10 @@ class MainWindow : public QMainWindow {
     void BuildMenus();
     void BuildPopups();
     void BuildStatusBar();
+    // View › "Side Pane" (F9): the tabs beside the Tweets table fold away and come back.
+    void BuildViewMenu();
+    void SetSidePaneShown(bool shown);
+    void ShowSidePaneState();
     // Follows the current element of the user table array with the one table view.
     void ScheduleUserTableCheck();
     void BindCurrentUserTable();
@@ -69,6 +73,8 @@ class MainWindow : public QMainWindow {
     const ReportList* m_boundUserTable = nullptr;
     bool m_userTableCheckPending = false;
     bool m_storingGeometry = false;
+    QAction* m_sidePaneAction = nullptr;
+    int m_sidePaneWidth = 0;  // the side pane's width before it was folded
     std::vector<Subscription> m_subscriptions;
 };
 

@@ -1,0 +1,94 @@
+// The window on a 1366×768 laptop screen, used as a researcher uses it: posts that can be
+// read, panes that fold, an estimate that leads to its search, a refusal that leads to v2.
+#include <QAction>
+#include <QHeaderView>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+
+#include "core/tweet_column.h"
+#include "gui_window_test.h"
+
+namespace marlin::testing {
+namespace {
+
+class LaptopWindowTest : public GuiWindowTest {
+  protected:
+    void OpenAtLaptopSize(emulator::EmulatorConfig config = SmallCorpus()) {
+        StartService(std::move(config), false);
+        tk.onDoEvents = [] { QCoreApplication::processEvents(); };
+        OpenWindow(QSize(1366, 768));
+        Authenticate();
+        QCoreApplication::processEvents();
+    }
+    void SearchToday() {
+        BackDays(0);
+        Type("SearchQuery", Emu().Queries().common);
+        Click("GetSrch");
+        QCoreApplication::processEvents();
+    }
+    // The header sections whose text does not fit them.
+    static std::vector<int> CutHeaders(QTableView* view) {
+        std::vector<int> cut;
+        QHeaderView* header = view->horizontalHeader();
+        for (int i = 0; i < header->count(); ++i)
+            if (header->sectionSize(i) < header->sectionSizeHint(i)) cut.push_back(i);
+        return cut;
+    }
+};
+
+TEST_F(LaptopWindowTest, TheTweetColumnTakesWhatIsLeftAndTheOthersTheirContentsUntilTheUserDrags) {
+    OpenAtLaptopSize();
+    SearchToday();
+    ASSERT_GT(W().OutTable.RowCount(), 0);
+    auto* table = Find<QTableView>("OutTable");
+    QHeaderView* header = table->horizontalHeader();
+    EXPECT_GE(header->sectionSize(TweetColumn::Tweet), table->viewport()->width() * 40 / 100);
+    EXPECT_THAT(CutHeaders(table), IsEmpty());
+    EXPECT_GT(header->sectionSize(TweetColumn::UserDescription), header->sectionSize(TweetColumn::Retweets));
+
+    Click("BuildTweetsUT");
+    auto* users = Find<QTableView>("UserTable");
+    ASSERT_TRUE(WaitFor([&] { return users->model()->rowCount() > 0; }));
+    EXPECT_THAT(CutHeaders(users), IsEmpty());
+
+    // A dragged column is the user's: the widths no longer follow the view.
+    header->resizeSection(TweetColumn::DateTime, 300);
+    window->resize(1200, 768);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(header->sectionSize(TweetColumn::DateTime), 300);
+}
+
+TEST_F(LaptopWindowTest, TheSidePaneFoldsAwayAndComesBackAndStaysFoldedInTheNextSession) {
+    OpenAtLaptopSize();
+    auto* table = Find<QTableView>("OutTable");
+    auto* side = Find<QTabWidget>("BottomTabs");
+    QAction* fold = Action("mSidePane");
+    const int sideWidth = side->width();
+    const int tableWidth = table->width();
+    ASSERT_GT(sideWidth, 0);
+    EXPECT_TRUE(fold->isChecked());
+    EXPECT_EQ(fold->shortcut(), QKeySequence(Qt::Key_F9));
+
+    fold->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(fold->isChecked());
+    EXPECT_EQ(Find<QSplitter>("LowerSplitter")->sizes().value(1), 0);
+    EXPECT_GT(table->width(), tableWidth + sideWidth / 2);
+
+    ASSERT_TRUE(window->close());
+    OpenWindow(QSize(1366, 768));
+    Authenticate();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Action("mSidePane")->isChecked());
+    EXPECT_EQ(Find<QSplitter>("LowerSplitter")->sizes().value(1), 0);
+
+    Action("mSidePane")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Action("mSidePane")->isChecked());
+    EXPECT_GE(Find<QTabWidget>("BottomTabs")->width(),
+              Find<QTabWidget>("BottomTabs")->minimumSizeHint().width());
+}
+
+}  // namespace
+}  // namespace marlin::testing
