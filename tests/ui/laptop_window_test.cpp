@@ -2,12 +2,14 @@
 // read, panes that fold, an estimate that leads to its search, a refusal that leads to v2.
 #include <QAction>
 #include <QHeaderView>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 
 #include "core/tweet_column.h"
 #include "gui_window_test.h"
+#include "platform/blank_trim.h"
 
 namespace marlin::testing {
 namespace {
@@ -88,6 +90,45 @@ TEST_F(LaptopWindowTest, TheSidePaneFoldsAwayAndComesBackAndStaysFoldedInTheNext
     EXPECT_TRUE(Action("mSidePane")->isChecked());
     EXPECT_GE(Find<QTabWidget>("BottomTabs")->width(),
               Find<QTabWidget>("BottomTabs")->minimumSizeHint().width());
+}
+
+TEST_F(LaptopWindowTest, TheStripUnderATableShowsTheSelectedPostOrUserWholeAndFoldsAway) {
+    OpenAtLaptopSize();
+    SearchToday();
+    auto* table = Find<QTableView>("OutTable");
+    auto* preview = Find<QPlainTextEdit>("TweetPreview");
+    EXPECT_THAT(preview->toPlainText().toStdString(), IsEmpty());
+    // The longest text of the table: the strip is where it can be read whole.
+    int longest = 0;
+    for (int row = 1; row < W().OutTable.RowCount(); ++row)
+        if (W().OutTable.Cell(row, TweetColumn::Tweet).size() >
+            W().OutTable.Cell(longest, TweetColumn::Tweet).size())
+            longest = row;
+    table->selectRow(longest);
+    QCoreApplication::processEvents();
+    const std::string shown = preview->toPlainText().toStdString();
+    const auto cell = [&](int column) { return Trimmed(W().OutTable.Cell(longest, column)); };
+    for (const int column :
+         {TweetColumn::UserScreenName, TweetColumn::UserRealName, TweetColumn::DateTime, TweetColumn::Tweet,
+          TweetColumn::TweetID, TweetColumn::Retweets, TweetColumn::UserFollowers})
+        EXPECT_THAT(shown, HasSubstr(cell(column))) << column;
+    EXPECT_GT(preview->height(), preview->fontMetrics().lineSpacing() * 3);
+
+    Click("BuildTweetsUT");
+    auto* users = Find<QTableView>("UserTable");
+    ASSERT_TRUE(WaitFor([&] { return users->model()->rowCount() > 0; }));
+    users->selectRow(0);
+    QCoreApplication::processEvents();
+    const ReportList& userRows = W().CurrentUserTable();
+    EXPECT_THAT(Find<QPlainTextEdit>("UserPreview")->toPlainText().toStdString(),
+                HasSubstr("@" + Trimmed(userRows.Cell(0, 1)) + " (" + Trimmed(userRows.Cell(0, 2)) + ")"));
+
+    Action("mPreviewStrip")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(preview->height(), 0);
+    Action("mPreviewStrip")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_GT(preview->height(), preview->fontMetrics().lineSpacing() * 3);
 }
 
 }  // namespace

@@ -49,9 +49,12 @@
 #include "platform/qt/qt_text_box.h"
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_window.h"
+#include "workspace/tweets/tweet_preview.h"
 #include "workspace/ui/frequency_view.h"
 #include "workspace/ui/raw_text_view.h"
+#include "workspace/ui/row_preview_view.h"
 #include "workspace/ui/tweet_chart_view.h"
+#include "workspace/users/user_preview.h"
 
 namespace marlin {
 
@@ -273,6 +276,12 @@ void MainWindow::BuildViewMenu() {
     m_sidePaneAction->setChecked(true);
     m_sidePaneAction->setShortcut(QKeySequence(Qt::Key_F9));
     connect(m_sidePaneAction, &QAction::triggered, this, [this](bool shown) { SetSidePaneShown(shown); });
+    QAction* previews = view->addAction(tr("Preview Strip"));
+    previews->setObjectName("mPreviewStrip");
+    previews->setCheckable(true);
+    previews->setChecked(true);
+    previews->setShortcut(QKeySequence(Qt::Key_F8));
+    connect(previews, &QAction::triggered, this, [this](bool shown) { SetPreviewsShown(shown); });
     QList<QAction*> items = menuBar()->actions();
     menuBar()->insertMenu(items.isEmpty() ? nullptr : items.back(), view);
 }
@@ -410,7 +419,29 @@ QWidget* MainWindow::BuildTweetsTable() {
     auto* view = MakeTable(this, "OutTable");
     view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 4);
     (new QtReportList(m_form.State().OutTable, view))->SetFitsContents(TweetColumn::Tweet);
-    return view;
+    auto* preview = Named(new RowPreviewView(&TweetPreview::Text), "TweetPreview");
+    preview->Follow(&m_form.State().OutTable);
+    return WithPreview(view, preview, "TweetSplitter");
+}
+
+QSplitter* MainWindow::WithPreview(QWidget* table, RowPreviewView* preview, const char* name) {
+    auto* strip = Named(new QSplitter(Qt::Vertical), name);
+    strip->addWidget(table);
+    strip->addWidget(preview);
+    strip->setStretchFactor(0, 1);
+    strip->setStretchFactor(1, 0);
+    strip->setCollapsible(0, false);
+    m_previews.push_back(strip);
+    return strip;
+}
+
+void MainWindow::SetPreviewsShown(bool shown) {
+    for (QSplitter* strip : m_previews) {
+        const QList<int> sizes = strip->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        const int preview = shown ? strip->widget(1)->sizeHint().height() : 0;
+        strip->setSizes({total - preview, preview});
+    }
 }
 
 QWidget* MainWindow::BuildUserTablesPage() {
@@ -453,7 +484,6 @@ QWidget* MainWindow::BuildUserTablesPage() {
     tables->setMaximumHeight(target->sizeHint().height() * 2);
 
     m_userTableView = MakeTable(page, "UserTable");
-    BindCurrentUserTable();
     // The current element changes with these two controls; the check runs once the
     // command that changed them has finished rearranging the array.
     m_subscriptions.push_back(
@@ -463,9 +493,11 @@ QWidget* MainWindow::BuildUserTablesPage() {
 
     auto* commandPanel = Named(new QWidget(page), "UserTableCommands");
     commandPanel->setLayout(commands);
+    m_userPreview = Named(new RowPreviewView(&UserPreview::Text), "UserPreview");
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(commandPanel);
-    layout->addWidget(m_userTableView, 1);
+    layout->addWidget(WithPreview(m_userTableView, m_userPreview, "UserSplitter"), 1);
+    BindCurrentUserTable();
     return page;
 }
 
@@ -493,6 +525,7 @@ void MainWindow::BindCurrentUserTable() {
     m_userTableBinding = new QtReportList(table, m_userTableView);
     m_userTableBinding->SetFitsContents(-1);
     m_boundUserTable = &table;
+    if (m_userPreview) m_userPreview->Follow(&table);
     // The binding of a table that was switched away from hid the shared view.
     m_userTableView->setVisible(true);
 }
