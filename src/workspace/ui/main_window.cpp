@@ -647,7 +647,8 @@ void MainWindow::BuildStatusBar() {
     auto* progress = new QWidget(bar);
     progress->setObjectName("RetrievalBar");
     new QtProgressBar(m_form.State().RetrievalBar, progress);
-    bar->addPermanentWidget(progress);
+    // At the left end: the panels on the right keep their places when it comes and goes.
+    bar->addWidget(progress);
 }
 
 void MainWindow::FocusWindow() {
