@@ -20,6 +20,7 @@ void frmMain::WireParts() {
     m_users.SetStatusTimerSwitch([this](bool on) { m_session.Timer1.SetEnabled(on); });
     W().Tweets.mContinueBack.SetAction([this] { mContinueBack_Click(); });
     W().Tweets.QuitGet.SetClickAction([this] { QuitGet_Click(); });
+    m_estimate.SetSearchAction([this] { GetSrch_Click(); });
 }
 
 void frmMain::QuitGet_Click() {

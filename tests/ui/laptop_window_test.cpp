@@ -1,8 +1,11 @@
 // The window on a 1366×768 laptop screen, used as a researcher uses it: posts that can be
 // read, panes that fold, an estimate that leads to its search, a refusal that leads to v2.
 #include <QAction>
+#include <QDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
@@ -120,8 +123,8 @@ TEST_F(LaptopWindowTest, TheStripUnderATableShowsTheSelectedPostOrUserWholeAndFo
     users->selectRow(0);
     QCoreApplication::processEvents();
     const ReportList& userRows = W().CurrentUserTable();
-    EXPECT_THAT(Find<QPlainTextEdit>("UserPreview")->toPlainText().toStdString(),
-                HasSubstr("@" + Trimmed(userRows.Cell(0, 1)) + " (" + Trimmed(userRows.Cell(0, 2)) + ")"));
+    const std::string account = Trimmed(userRows.Cell(0, 1)) + " (" + Trimmed(userRows.Cell(0, 2)) + ")";
+    EXPECT_THAT(Find<QPlainTextEdit>("UserPreview")->toPlainText().toStdString(), HasSubstr(account));
 
     Action("mPreviewStrip")->trigger();
     QCoreApplication::processEvents();
@@ -129,6 +132,39 @@ TEST_F(LaptopWindowTest, TheStripUnderATableShowsTheSelectedPostOrUserWholeAndFo
     Action("mPreviewStrip")->trigger();
     QCoreApplication::processEvents();
     EXPECT_GT(preview->height(), preview->fontMetrics().lineSpacing() * 3);
+}
+
+TEST_F(LaptopWindowTest, TheEstimatePanelShowsItsFiguresAndCaptureRunsTheSearchItEstimated) {
+    OpenAtLaptopSize();
+    frm->Service().SetApiV2(true);
+    BackDays(1);
+    const std::string query = Emu().Queries().common;
+    Type("SearchQuery", query);
+    Action("mEstimateVolume")->trigger();
+    auto* panel = window->findChild<QDialog*>("EstimatePanel");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_THAT(tk.messages, IsEmpty());
+    EXPECT_EQ(Find<QLabel>("EstimateSearch")->text().toStdString(),
+              "[" + query + "] back to " + W().ThresholdDateText());
+    std::vector<std::string> figures;
+    for (int i = 0; i < 5; ++i)
+        figures.push_back(
+            window->findChild<QLabel*>(QStringLiteral("EstimateFigure(%1)").arg(i))->text().toStdString());
+    const long long posts = std::stoll(figures[0]);
+    EXPECT_GT(posts, 0);
+    EXPECT_EQ(figures[1], std::to_string((posts + 99) / 100) + " of 100 posts");
+    EXPECT_THAT(figures[4], StartsWith("$"));
+
+    // The user types on; Capture runs what was estimated.
+    Type("SearchQuery", "something else");
+    QTest::mouseClick(window->findChild<QPushButton*>("EstimateCapture"), Qt::LeftButton);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_THAT(RequestsTo("/2/tweets/search/recent").front().Param("query"), StartsWith(query + " "));
+    EXPECT_EQ(W().OutTable.RowCount(), W().Engine.Tweets().Count());
+    EXPECT_GT(W().OutTable.RowCount(), 0);
+    // The log has a tab; its newest line is in the status bar.
+    EXPECT_EQ(Find<QLabel>("LatestLogLine")->toolTip().toStdString(), LogLines().back());
 }
 
 }  // namespace

@@ -50,7 +50,9 @@
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_window.h"
 #include "workspace/tweets/tweet_preview.h"
+#include "workspace/ui/estimate_panel.h"
 #include "workspace/ui/frequency_view.h"
+#include "workspace/ui/latest_log_line.h"
 #include "workspace/ui/raw_text_view.h"
 #include "workspace/ui/row_preview_view.h"
 #include "workspace/ui/tweet_chart_view.h"
@@ -136,14 +138,14 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     auto* top = Named(new QSplitter(Qt::Horizontal), "TopSplitter");
     top->addWidget(BuildSearchFrame());
     top->addWidget(BuildTimelineFrame());
-    top->addWidget(BuildLogFrame());
-    top->setStretchFactor(0, 3);
-    top->setStretchFactor(1, 3);
-    top->setStretchFactor(2, 4);
+    top->setStretchFactor(0, 1);
+    top->setStretchFactor(1, 1);
     new QtSplitter(m_form.Session().TopSplitter, top);
 
     auto* bottom = Named(new QTabWidget, "BottomTabs");
     bottom->addTab(BuildUserTablesPage(), tr("User tables"));
+    // The whole log has a page of its own; its newest line stays in sight in the status bar.
+    bottom->addTab(BuildLogFrame(), tr("Request log"));
     bottom->addTab(BuildRawResponsePage(), tr("Raw response"));
     auto* chart = Named(new TweetChartView(m_form.State().OutTable), "Chart");
     bottom->addTab(chart, tr("Chart"));
@@ -151,6 +153,9 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
         chart->ShowEstimate(days);
         bottom->setCurrentWidget(chart);
     });
+    auto* estimate = new EstimatePanel([this] { m_form.Estimator().Capture_Click(); }, this);
+    m_form.Estimator().SetShowAction(
+        [estimate](const SearchVolumeEstimate::Shown& shown) { estimate->Show(shown); });
     auto* frequencies = Named(new FrequencyView(m_form.State().OutTable), "Frequencies");
     bottom->addTab(frequencies, tr("Frequencies"));
 
@@ -308,9 +313,9 @@ void MainWindow::ShowSidePaneState() {
 void MainWindow::ShareTopWidth() {
     auto* frames = findChild<QSplitter*>("TopSplitter");
     if (!frames || !m_form.Session().TopSplitter.Sizes().empty()) return;
-    // Each frame its least width and a share of the rest (3 : 3 : 4), so that each can
-    // give some of it up to its neighbour.
-    const std::array<int, 3> shares{3, 3, 4};
+    // Each frame its least width and half of the rest, so that each can give some of it up
+    // to its neighbour.
+    const std::array<int, 2> shares{5, 5};
     QList<int> least;
     int spare = frames->width() - frames->handleWidth() * (frames->count() - 1);
     for (int i = 0; i < frames->count(); ++i) {
@@ -407,10 +412,11 @@ QWidget* MainWindow::BuildTimelineFrame() {
 
 QWidget* MainWindow::BuildLogFrame() {
     MainWindowState& w = m_form.State();
-    auto* frame = Named(new QGroupBox(tr("Request log")), "LogFrame");
+    auto* frame = Named(new QWidget, "LogFrame");
     auto* log = Named(new QListWidget(frame), "Progress");
     new QtLogList(w.Progress, log);
     auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(log);
     return frame;
 }
@@ -649,6 +655,7 @@ void MainWindow::BuildStatusBar() {
     new QtProgressBar(m_form.State().RetrievalBar, progress);
     // At the left end: the panels on the right keep their places when it comes and goes.
     bar->addWidget(progress);
+    bar->addWidget(Named(new LatestLogLine(m_form.State().Progress, bar), "LatestLogLine"), 1);
 }
 
 void MainWindow::FocusWindow() {
