@@ -96,8 +96,8 @@ ReportRow TweetTableView::Row(std::array<std::string_view, TweetColumn::Count> f
     return row;
 }
 
-void TweetTableView::AddRecord(const MarlinData& data, int record, bool dimmed) {
-    m_window.OutTable.AddRow(Row(data, record), dimmed);
+void TweetTableView::AddRecord(const MarlinData& data, int record) {
+    m_window.OutTable.AddRow(Row(data, record));
 }
 
 void TweetTableView::ShowTweets(bool append) {
@@ -118,7 +118,7 @@ void TweetTableView::ShowTweets(bool append) {
         if (!append) table.ClearRows();
         // Every record of the retrieval goes in, the last one included: an update's set
         // holds only tweets newer than the table's newest, so none can double a row.
-        for (int record = 1; record <= count; ++record) AddRecord(data, record, false);
+        for (int record = 1; record <= count; ++record) AddRecord(data, record);
         table.EndUpdate();
     } else {
         m_live.Withdraw();

@@ -40,7 +40,7 @@ class TweetTableView {
 
     // Adds one record of a MarlinData table as a row: the DateTime as it stands, every
     // other field padded.
-    void AddRecord(const MarlinData& data, int record, bool dimmed);
+    void AddRecord(const MarlinData& data, int record);
     static std::vector<std::string> RowCells(const MarlinData& data, int record);
     static ReportRow Row(const MarlinData& data, int record);
     // The row of these 16 cells as a table file's record shows them.
