@@ -21,6 +21,7 @@ void frmMain::WireParts() {
     W().Tweets.mContinueBack.SetAction([this] { mContinueBack_Click(); });
     W().Tweets.QuitGet.SetClickAction([this] { QuitGet_Click(); });
     m_estimate.SetSearchAction([this] { GetSrch_Click(); });
+    m_tweets.Search().SetUseV2Action([this] { m_session.Service.SetApiV2(true); });
 }
 
 void frmMain::QuitGet_Click() {

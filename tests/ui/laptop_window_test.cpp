@@ -13,6 +13,7 @@
 #include "core/tweet_column.h"
 #include "gui_window_test.h"
 #include "platform/blank_trim.h"
+#include "workspace/retrieval/search_retrieval.h"
 
 namespace marlin::testing {
 namespace {
@@ -165,6 +166,25 @@ TEST_F(LaptopWindowTest, TheEstimatePanelShowsItsFiguresAndCaptureRunsTheSearchI
     EXPECT_GT(W().OutTable.RowCount(), 0);
     // The log has a tab; its newest line is in the status bar.
     EXPECT_EQ(Find<QLabel>("LatestLogLine")->toolTip().toStdString(), LogLines().back());
+}
+
+TEST_F(LaptopWindowTest, AV11RefusalIsSaidOnceAndItsSwitchRunsTheSearchInV2AndKeepsTheSetting) {
+    emulator::EmulatorConfig config = SmallCorpus();
+    config.v11Refused = true;
+    OpenAtLaptopSize(config);
+    EXPECT_EQ(Find<QLabel>("ServiceInUse")->text(), "Twitter API v1.1");
+    SearchToday();
+
+    ASSERT_EQ(tk.messages.size(), 1u);
+    EXPECT_THAT(tk.messages[0].text, StartsWith(SearchRetrieval::kV11Refused));
+    EXPECT_THAT(tk.messages[0].text, HasSubstr(SearchRetrieval::kUseV2));
+    EXPECT_EQ(CountRequests("/1.1/search/tweets.json"), 1);
+    EXPECT_GT(CountRequests("/2/tweets/search/recent"), 0);
+    EXPECT_GT(W().OutTable.RowCount(), 0);
+    EXPECT_TRUE(Action("mApiV2")->isChecked());
+    EXPECT_EQ(Find<QLabel>("ServiceInUse")->text(), "Twitter API v2");
+    ASSERT_TRUE(frm->SavePrefs());
+    EXPECT_THAT(ReadFileBytes(File("prefs")), HasSubstr("AV-2\r\n"));
 }
 
 }  // namespace

@@ -68,6 +68,8 @@ class HeadlessRun {
     // The exports read a saved table and need neither credentials nor the service.
     int RunExport(const HeadlessCommand& command);
     int Saved(const std::string& fileName);
+    // Why an export of `table` to `out` failed: the table unreadable, or the file unwritable.
+    static std::string ExportFailure(const std::string& table, const std::string& out);
     int SaveTweets(const std::string& file);
     // SaveTweets and RetrievalOutcome of a run that made a new table.
     int SaveRetrieved(const std::string& file, const CaptureResult& result);

@@ -650,6 +650,11 @@ void MainWindow::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("InfoBar");
     new QtStatusBar(m_form.State().InfoBar, bar);
+    auto* service = Named(new QLabel(bar), "ServiceInUse");
+    service->setFrameShape(QFrame::StyledPanel);
+    service->setFrameShadow(QFrame::Sunken);
+    new QtLabel(m_form.State().ServiceInUse, service);
+    bar->insertPermanentWidget(0, service);
     auto* progress = new QWidget(bar);
     progress->setObjectName("RetrievalBar");
     new QtProgressBar(m_form.State().RetrievalBar, progress);
