@@ -125,7 +125,9 @@ void TweetTableView::ShowTweets(bool append) {
     }
     m_live.Settled();
     w.ShowTweetCount();
-    w.SetTweetsDirty(true);
+    // A retrieval that brought nothing leaves nothing unsaved: an empty table asks for no
+    // save, and an update without news leaves the table as saved as it was.
+    w.SetTweetsDirty(count > 0 || (w.TweetsDirty() && w.OutTable.RowCount() > 0));
     w.Tk.DoEvents();
 }
 
