@@ -137,20 +137,14 @@ TEST_F(PlainAnswersTest, ALookUpCountsWhatCameBackAndNamesWhatDidNot) {
 
 TEST_F(PlainAnswersTest, AFailedExportSaysWhichFileAndWhy) {
     StartService(UserCorpus(), false);
-    WriteFileBytes(File("empty.txt"), "");
     WriteFileBytes(
         File("table.txt"),
         "Wed Aug 27 13:08:45 +0000 2008\talice\thello #a #b\t1\tA\t1\t1\t\t0\t\t1\t0\t\t1\t-1\t\t\r\n");
-    const std::string out = File("out.csv").string();
     struct Case {
         std::vector<std::string> arguments;
         std::string says;
     };
     const std::vector<Case> cases = {
-        {{"export-csv", File("empty.txt").string(), "--out", out},
-         "cannot read " + File("empty.txt").string() + " (the file is empty)"},
-        {{"export-csv", File("table.txt").string(), "--out", File("gone/out.csv").string()},
-         "cannot write " + File("gone/out.csv").string() + " (no folder " + File("gone").string() + ")"},
         {{"export-csv", File("table.txt").string(), "--out", AppFolder().string()},
          "cannot write " + AppFolder().string() + " (it is a folder)"},
     };
@@ -180,10 +174,10 @@ TEST_F(PlainAnswersTest, AV2LookUpOfMoreThanAHundredUsersSaysItsCostAndAsksFirst
         frm->GetUsers(W().Engine, CorpusNames(c.users), false, false);
         const bool asked = !tk.messages.empty() && tk.messages[0].title == LookupCapture::kCostTitle;
         EXPECT_EQ(asked, c.asked);
-        if (asked)
+        if (asked) {
             EXPECT_EQ(tk.messages[0].text,
-                      "Looking up 150 users in v2 costs about $1.50 ($0.01 a user read). "
-                      "Look them up?");
+                      "Looking up 150 users in v2 costs about $1.50 ($0.01 a user read). Look them up?");
+        }
         EXPECT_EQ(CountRequests("/2/users/by") > before, c.sent);
     }
 }
