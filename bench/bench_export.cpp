@@ -22,8 +22,8 @@
 #include "workspace/export/tweet_frequencies.h"
 #include "workspace/export/tweet_time_buckets.h"
 #include "workspace/export/xlsx_export.h"
+#include "workspace/tables/tweet_time.h"
 #include "workspace/tweets/tweet_table_view.h"
-#include "workspace/tweets/tweet_time.h"
 #include "workspace/ui/tweet_chart_view.h"
 
 namespace {
@@ -63,8 +63,7 @@ std::string ServiceTime(long long seconds) {
 void Fill(marlin::ReportList& table) {
     using marlin::TweetColumn;
     for (int k = 0; k < TweetColumn::Count; ++k)
-        table.AddColumn(marlin::TweetTableView::kHeaders[k], 1000,
-                        marlin::TweetTableView::ColumnAlignment(k));
+        table.AddColumn(marlin::TweetTable::kHeaders[k], 1000, marlin::TweetTable::ColumnAlignment(k));
     std::mt19937 random(7);
     std::uniform_int_distribution<int> user(0, kUsers - 1), score(1, 5), kind(0, 2);
     const long long start = 1219795200;  // 27/08/2008 00:00:00

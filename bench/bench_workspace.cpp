@@ -172,7 +172,7 @@ bool FileBenchmark() {
     const double open = Timed([&] { frm->mOpenTweets_Click(); });
     const double heldMiB = MemoryMiB("VmRSS") - baseMiB;
     const double openPeakMiB = MemoryMiB("VmHWM");
-    const bool opened = w.OutTable.RowCount() == kFileRows && tk.messages.empty();
+    const bool opened = w.TweetsTable.Rows().RowCount() == kFileRows && tk.messages.empty();
     // pandas is timed as the best of three runs after a first one: Open is timed so too.
     double openBest = 1e9;
     for (int again = 0; again < 3; ++again) {
@@ -188,11 +188,11 @@ bool FileBenchmark() {
 
     tk.messageAnswers = {MsgResult::OK};
     const double filter = Timed([&] { frm->mRemRT_Click(); });
-    const int kept = w.OutTable.RowCount();
+    const int kept = w.TweetsTable.Rows().RowCount();
 
     const double sort = Timed([&] {
         frm->OutTable_ColumnClick(5);  // UserFollowers: padded numbers, many of them equal
-        (void)w.OutTable.Cell(0, 5);
+        (void)w.TweetsTable.Rows().Cell(0, 5);
     });
     const double peakMiB = MemoryMiB("VmHWM");
 
@@ -278,7 +278,7 @@ SearchRun RunSearch(marlin::emulator::Emulator& emulator, bool keepRaw, bool liv
     run.cpu = ThreadCpuSeconds() - cpu0;
     run.scorerCpu = ChildrenCpuSeconds() - children0;
     run.clock.wall.push_back(run.clock.wall.empty() ? 0 : run.clock.wall.back());  // no further request
-    run.rows = w.OutTable.RowCount();
+    run.rows = w.TweetsTable.Rows().RowCount();
     run.pages = run.clock.wall.size() - 1;
     run.lastLine = w.Progress.Last();
     frm.reset();

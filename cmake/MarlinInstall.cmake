@@ -18,6 +18,8 @@ if(TARGET marlin-skimmer)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/marlin-skimmer.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
+# The command-line program, for servers and schedulers: it needs no Qt.
+install(TARGETS marlin-skimmer-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET marlin_scorer)
     install(FILES ${MARLIN_APP_FOLDER}/bin/support.dll DESTINATION ${MARLIN_INSTALL_DATADIR}/bin)
     install(FILES ${MARLIN_APP_FOLDER}/SentiStrengthData/lexicon.txt

@@ -31,7 +31,7 @@ CaptureRequest MainWindowState::Request(CaptureKind kind) const {
     request.exactTexts = Settings.ExactTexts;
     request.archive.keepRaw = Settings.KeepRawResponses;
     request.archive.file = Settings.ArchiveFile;
-    request.archive.lookupName = Users.UserTableName.at(static_cast<std::size_t>(Users.CurUserTable));
+    request.archive.lookupName = Users.CurrentTable().Name();
     request.limits.waitForQuota = Settings.WaitForQuota;
     request.limits.retryDelays = Settings.RetryDelays;
     request.pricePerPostRead = Settings.PricePerPostRead;
@@ -40,8 +40,7 @@ CaptureRequest MainWindowState::Request(CaptureKind kind) const {
 
 UserControls::UserControls() {
     UTList.SetCheckBoxes(false);
-    UserTable.push_back(std::make_unique<ReportList>());
-    UserTableName.emplace_back("Tweets");
+    UserTables.push_back(std::make_unique<UserTable>("Tweets"));
 }
 
 std::string MainWindowState::ThresholdDateText() const {
@@ -64,18 +63,19 @@ std::time_t MainWindowState::ThresholdTime() const {
 }
 
 void MainWindowState::SetTitle(bool unsaved) {
-    Window.SetCaption(std::string(kApplicationTitle) + " [" + TweetsFN + (unsaved ? "*]" : "]"));
+    Window.SetCaption(std::string(kApplicationTitle) + " [" + TweetsTable.File() + (unsaved ? "*]" : "]"));
 }
 
 void MainWindowState::SetExactTexts(bool on) {
     Settings.ExactTexts = on;
     Tweets.mExactTexts.SetChecked(on);
+    TweetsTable.SetUtf8(on);
     Engine.SetExactTexts(on);
     TableEngine.SetExactTexts(on);
 }
 
 void MainWindowState::ShowTweetCount() {
-    InfoBar.SetPanel(1, std::to_string(OutTable.RowCount()) + " tweets displayed");
+    InfoBar.SetPanel(1, std::to_string(TweetsTable.Count()) + " tweets displayed");
 }
 
 }  // namespace marlin

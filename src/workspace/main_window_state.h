@@ -27,8 +27,10 @@
 #include "service/http_request.h"
 #include "workspace/engine/capture_engine.h"
 #include "workspace/engine/capture_request.h"
+#include "workspace/tables/tweet_table.h"
+#include "workspace/tables/user_table.h"
+#include "workspace/toolkit_process_host.h"
 #include "workspace/window_capture_events.h"
-#include "workspace/window_process_host.h"
 
 namespace marlin {
 
@@ -44,10 +46,6 @@ struct FileDialogState {
         return FileDialogRequest{std::move(title), Filter, DefaultExt, FileName};
     }
 };
-
-// Where the rows of the Tweets table came from; a save records the file in the history of
-// that source. The values are those the window has always used.
-enum class TweetSource { None = 0, Search = 1, Timelines = 2 };
 
 // What the user chooses for the whole session (kept in prefs where the window keeps it)
 // and where the outside programs are.
@@ -115,12 +113,12 @@ struct UserControls {
     Button UpdateUTL{"Update"};
     CheckList UserList;
     CheckList UTList;  // names of the named user tables, in element order (a plain list box)
-    // Element 0 is the "Tweets" table; named tables follow. UserTableName holds each
-    // element's name (its tag).
-    std::vector<std::unique_ptr<ReportList>> UserTable;
-    std::vector<std::string> UserTableName;
+    // Element 0 is the "Tweets" table; named tables follow, each with its name (its tag).
+    std::vector<std::unique_ptr<UserTable>> UserTables;
     int CurUserTable = 0;
-    ReportList& CurrentUserTable() { return *UserTable.at(static_cast<std::size_t>(CurUserTable)); }
+    UserTable& CurrentTable() { return *UserTables.at(static_cast<std::size_t>(CurUserTable)); }
+    const UserTable& CurrentTable() const { return *UserTables.at(static_cast<std::size_t>(CurUserTable)); }
+    ReportList& CurrentUserTable() { return CurrentTable().Rows(); }
 
     TextBox UserMeta;                                    // read-only summary of the selected user's profile
     Label ULCount;                                       // "<n> users displayed" after a paste
@@ -135,11 +133,6 @@ struct UserControls {
     TextBox GUF_Id;
     std::array<Button, 2> GetFF;  // "Get Followers", "Get Friends"
     int UserTableCounter = 0;     // numbers the tables made without a name
-    // The user tables holding rows or cells from the service that were not saved since.
-    std::set<const ReportList*> UnsavedUserTables;
-    bool Unsaved(const ReportList& table) const {
-        return table.RowCount() > 0 && UnsavedUserTables.count(&table) > 0;
-    }
     // Set by the user side. Asks whether to save user table `table` (every user table with
     // kAllUserTables, on the way out, where the question has Cancel too) when it holds
     // unsaved rows, and saves on Yes. False when the user cancelled or a save the
@@ -202,17 +195,16 @@ class MainWindowState {
     // Busy, cancelled, quota waiting, running: the capture's own state, which both engines share.
     RunState& Run;
 
-    // ---- The Tweets table
-    ReportList OutTable;
+    // ---- The Tweets table: its rows, file, encoding, unsaved mark and history
+    TweetTable TweetsTable;
 
     // ---- The common file dialog (`Req`)
     FileDialogState Req;
     // The Tweets table holds rows not saved since they were shown (SetTweetsDirty sets it).
-    bool TweetsDirty() const { return m_tweetsDirty; }
+    bool TweetsDirty() const { return TweetsTable.Unsaved(); }
     // Where the rows came from; a retrieval or an opened history entry says so.
-    TweetSource CurTweetSrc() const { return m_curTweetSrc; }
-    void SetTweetSource(TweetSource source) { m_curTweetSrc = source; }
-    std::string TweetsFN;  // the file the table was last saved to or opened from
+    TweetSource CurTweetSrc() const { return TweetsTable.Source(); }
+    void SetTweetSource(TweetSource source) { TweetsTable.SetSource(source); }
     // A history entry is being opened: set for exactly the length of that Open.
     bool Starting() const { return m_starting; }
     void SetStarting(bool starting) { m_starting = starting; }
@@ -246,7 +238,7 @@ class MainWindowState {
     // The one way to mark the Tweets table saved or not: the flag and the title's "*"
     // always agree, so no command can leave edited rows looking saved.
     void SetTweetsDirty(bool dirty) {
-        m_tweetsDirty = dirty;
+        TweetsTable.SetUnsaved(dirty);
         SetTitle(dirty);
     }
     // "Keep Texts Exactly": the setting, its check mark and both engines.
@@ -259,11 +251,9 @@ class MainWindowState {
     }
 
   private:
-    bool m_tweetsDirty = false;
-    TweetSource m_curTweetSrc = TweetSource::None;
     bool m_starting = false;
     CaptureEvents* m_events = &m_windowEvents;
-    WindowProcessHost m_processes{Tk};
+    ToolkitProcessHost m_processes{Tk};
 };
 
 }  // namespace marlin

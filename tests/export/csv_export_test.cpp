@@ -69,7 +69,7 @@ TEST(CsvExportTest, TweetsRoundTripThroughACsvReaderWithEveryIdAndTextIntact) {
 
     const auto records = ReadCsv(std::string_view(text).substr(3));
     ASSERT_EQ(records.size(), 4u);
-    EXPECT_THAT(records[0], ElementsAreArray(TweetTableView::kHeaders));
+    EXPECT_THAT(records[0], ElementsAreArray(TweetTable::kHeaders));
     for (const auto& record : records) EXPECT_EQ(record.size(), static_cast<std::size_t>(TweetColumn::Count));
 
     const auto& first = records[1];
@@ -102,7 +102,7 @@ class CsvFileTest : public ::testing::Test {
 TEST_F(CsvFileTest, ASavedTweetTableFileBecomesCsv) {
     const std::string table = (folder / "t.txt").string();
     std::string header;
-    for (const char* name : TweetTableView::kHeaders) header += std::string(name) + "\t";
+    for (const char* name : TweetTable::kHeaders) header += std::string(name) + "\t";
     WriteFileBytes(table, CodePage::ToWindows1252(
                               header + "\r\n" +
                               "Wed Aug 27 13:08:45 +0000 2008\talice\tcaf\xC3\xA9\t1234567890123456789\t"
@@ -120,7 +120,7 @@ TEST_F(CsvFileTest, ASavedTweetTableFileBecomesCsv) {
 
 TEST_F(CsvFileTest, AUserTableFileBecomesCsvWithItsIdsAsPlainDigits) {
     std::string line = "987654321098765432\tcarol";
-    for (int k = 2; k < UserProfileTable::kColumnCount; ++k) {
+    for (int k = 2; k < UserTable::kColumnCount; ++k) {
         line += '\t';
         line += std::to_string(k);
     }
@@ -129,7 +129,7 @@ TEST_F(CsvFileTest, AUserTableFileBecomesCsvWithItsIdsAsPlainDigits) {
     const auto records = ReadCsv(ReadFileBytes(folder / "u.csv").substr(3));
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0][0], "ID");
-    EXPECT_EQ(records[0].size(), static_cast<std::size_t>(UserProfileTable::kColumnCount));
+    EXPECT_EQ(records[0].size(), static_cast<std::size_t>(UserTable::kColumnCount));
     EXPECT_EQ(records[1][0], "987654321098765432");
     EXPECT_EQ(records[1][1], "carol");
     EXPECT_EQ(records[1][36], "36");

@@ -5,7 +5,7 @@
 
 #include "test_support.h"
 #include "tweet_rows.h"
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 #include "workspace/users/user_profile_table.h"
 
 namespace marlin::testing {
@@ -122,12 +122,12 @@ TEST(NetworkExportTest, TextsAreEscapedForXml) {
 }
 
 void FillUsers(ReportList& users, const std::vector<std::pair<std::string, std::string>>& idsAndNames) {
-    UserProfileTable::CreateColumns(users);
+    UserTable::CreateColumns(users);
     for (const auto& [id, name] : idsAndNames) {
-        std::vector<std::string> cells(UserProfileTable::kColumnCount);
-        cells[UserProfileTable::kId] = id;
-        cells[UserProfileTable::kScreenName] = name;
-        cells[UserProfileTable::kFollowers] = "   42";
+        std::vector<std::string> cells(UserTable::kColumnCount);
+        cells[UserTable::kId] = id;
+        cells[UserTable::kScreenName] = name;
+        cells[UserTable::kFollowers] = "   42";
         cells[6] = "Bath";
         users.AddRow(cells);
     }

@@ -7,7 +7,7 @@
 #include "tweet_rows.h"
 #include "workspace/export/frequency_files.h"
 #include "workspace/export/hashtag_network.h"
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 
 namespace marlin::testing {
 namespace {

@@ -23,7 +23,7 @@ inline void FillTweets(ReportList& table, const std::vector<TweetRow>& rows) {
     table.ClearRows();
     table.ClearColumns();
     for (int k = 0; k < TweetColumn::Count; ++k)
-        table.AddColumn(TweetTableView::kHeaders[k], 1000, TweetTableView::ColumnAlignment(k));
+        table.AddColumn(TweetTable::kHeaders[k], 1000, TweetTable::ColumnAlignment(k));
     for (const TweetRow& r : rows) {
         std::vector<std::string> cells(TweetColumn::Count);
         cells[TweetColumn::DateTime] = r.dateTime;

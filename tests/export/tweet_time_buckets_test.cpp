@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tweet_rows.h"
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 
 namespace marlin::testing {
 namespace {

@@ -84,10 +84,10 @@ TEST_F(XlsxExportTest, CellsKeepTheirTypesAndNoTextBecomesAFormula) {
 
 TEST_F(XlsxExportTest, AUserTableFileBecomesANamedSheetAndAFailureLeavesTheEarlierFile) {
     std::string line = "987654321098765432\tcarol";
-    for (int k = 2; k < UserProfileTable::kColumnCount; ++k) {
+    for (int k = 2; k < UserTable::kColumnCount; ++k) {
         line += '\t';
-        line += k == UserProfileTable::kCreatedAt ? std::string("Wed Aug 27 13:08:45 +0000 2008")
-                                                  : std::to_string(k);
+        line +=
+            k == UserTable::kCreatedAt ? std::string("Wed Aug 27 13:08:45 +0000 2008") : std::to_string(k);
     }
     WriteFileBytes(folder / "climate_followers.mut", line + "\r\n");
     const auto file = folder / "u.xlsx";
@@ -95,8 +95,8 @@ TEST_F(XlsxExportTest, AUserTableFileBecomesANamedSheetAndAFailureLeavesTheEarli
     const std::vector<std::string> cells = Dump(file);
     ASSERT_FALSE(cells.empty());
     EXPECT_EQ(cells[0], "sheet climate_followers A2 A1:AK2");
-    EXPECT_THAT(std::vector<std::string>(cells.begin() + 1 + UserProfileTable::kColumnCount,
-                                         cells.begin() + 4 + UserProfileTable::kColumnCount),
+    EXPECT_THAT(std::vector<std::string>(cells.begin() + 1 + UserTable::kColumnCount,
+                                         cells.begin() + 4 + UserTable::kColumnCount),
                 ElementsAre("A2 s '987654321098765432'", "B2 s 'carol'", "C2 s '2'"));
 
     WriteFileBytes(folder / "old.xlsx", "earlier");

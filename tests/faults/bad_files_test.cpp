@@ -59,7 +59,7 @@ class BadFileTest : public FaultTest {
         EXPECT_EQ(tk.messages[0].title, "File Open Error");
         EXPECT_EQ(tk.messages[0].icon, MsgIcon::Exclamation);
         EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
-        EXPECT_EQ(W().TweetsFN, m_good);
+        EXPECT_EQ(W().TweetsTable.File(), m_good);
         EXPECT_FALSE(W().TweetsDirty());
     }
 
@@ -107,8 +107,8 @@ TEST_F(BadFileTest, OddButWholeTweetTablesOpen) {
         Write("whole.txt", kHeader + Tweet("9", huge) + Tweet("8", undefined) + "\r\n" + wide);
     EXPECT_TRUE(OpenTweets(whole)) << tk.messages.at(0).text;
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"9", "8", "7"}));
-    EXPECT_EQ(W().OutTable.Cell(0, 2).size(), huge.size());
-    EXPECT_EQ(std::string(W().OutTable.Cell(1, 2)), CodePage::FromWindows1252(undefined));
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 2).size(), huge.size());
+    EXPECT_EQ(std::string(W().TweetsTable.Rows().Cell(1, 2)), CodePage::FromWindows1252(undefined));
 
     // Saved again, the odd bytes go back to the file as they came.
     tk.messageAnswers.push_back(MsgResult::Yes);  // overwrite
@@ -117,11 +117,11 @@ TEST_F(BadFileTest, OddButWholeTweetTablesOpen) {
 }
 
 TEST_F(BadFileTest, UserTablesOfAnyShapeOpenAsNamedTablesAndLeaveTheOthers) {
-    const int tablesBefore = static_cast<int>(W().Users.UserTable.size());
+    const int tablesBefore = static_cast<int>(W().Users.UserTables.size());
     tk.fileDialogAnswers.push_back(Write("binary.mut", Binary(20000)));
     frm->mOpenUsers_Click(1);
-    EXPECT_EQ(static_cast<int>(W().Users.UserTable.size()), tablesBefore + 1);
-    EXPECT_EQ(W().Users.UserTableName.back(), "binary");
+    EXPECT_EQ(static_cast<int>(W().Users.UserTables.size()), tablesBefore + 1);
+    EXPECT_EQ(W().Users.UserTables.back()->Name(), "binary");
     EXPECT_GT(W().CurrentUserTable().RowCount(), 0);
     EXPECT_FALSE(W().Run.Busy());
 
@@ -148,12 +148,12 @@ TEST_F(BadFileTest, UserTablesOfAnyShapeOpenAsNamedTablesAndLeaveTheOthers) {
 }
 
 TEST_F(BadFileTest, AUserTableGoneBetweenTheDialogAndTheReadChangesNothing) {
-    const int tablesBefore = static_cast<int>(W().Users.UserTable.size());
+    const int tablesBefore = static_cast<int>(W().Users.UserTables.size());
     const std::string path = Write("gone.mut", "1\tsomeone\r\n");
     std::filesystem::remove(path);
     tk.fileDialogAnswers.push_back(path);
     frm->mOpenUsers_Click(1);
-    EXPECT_EQ(static_cast<int>(W().Users.UserTable.size()), tablesBefore);
+    EXPECT_EQ(static_cast<int>(W().Users.UserTables.size()), tablesBefore);
     EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
 }

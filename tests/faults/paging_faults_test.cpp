@@ -162,8 +162,8 @@ class PagingFaultTest : public FaultTest, public ::testing::WithParamInterface<P
                 return {Emu().Data().FollowerIds(account), ids};
             }
             case Command::Sample: {
-                W().Users.UserTable.front()->AddRow({"1", Emu().Users().demo});
-                W().Users.UserTable.front()->SetChecked(0, true);
+                W().Users.UserTables.front()->Rows().AddRow({"1", Emu().Users().demo});
+                W().Users.UserTables.front()->Rows().SetChecked(0, true);
                 W().Users.GetUTTL.Click();
                 std::vector<std::string> ids;
                 for (int i = 1; i <= W().Engine.Tweets().Count(); ++i)

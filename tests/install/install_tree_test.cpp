@@ -63,6 +63,7 @@ class InstallTreeTest : public ::testing::Test {
 TEST_F(InstallTreeTest, HoldsTheProgramItsMenuEntryIconScorerAndReadmeAndNothingElse) {
     std::vector<std::string> expected = {
         "bin/marlin-skimmer",
+        "bin/marlin-skimmer-cli",  // the command line for servers and schedulers
         "share/applications/marlin-skimmer.desktop",
         "share/doc/marlin-skimmer/README.md",
         "share/doc/marlin-skimmer/docs/chart.png",

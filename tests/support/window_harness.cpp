@@ -71,8 +71,8 @@ void WindowHarness::BackDays(int days) {
 
 std::vector<std::string> WindowHarness::TableIds() {
     std::vector<std::string> ids;
-    for (int row = 0; row < W().OutTable.RowCount(); ++row)
-        ids.push_back(Trimmed(W().OutTable.Cell(row, TweetColumn::TweetID)));
+    for (int row = 0; row < W().TweetsTable.Rows().RowCount(); ++row)
+        ids.push_back(Trimmed(W().TweetsTable.Rows().Cell(row, TweetColumn::TweetID)));
     return ids;
 }
 

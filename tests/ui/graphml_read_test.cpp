@@ -73,7 +73,7 @@ void AddTweet(ReportList& table, const char* time, const char* author, const cha
 
 TEST(GraphMLReadTest, TheGraphOfAKnownTableParsesBackExactly) {
     ReportList table;
-    for (const char* header : TweetTableView::kHeaders) table.AddColumn(header);
+    for (const char* header : TweetTable::kHeaders) table.AddColumn(header);
     AddTweet(table, "Wed Aug 27 13:00:00 +0000 2008", "Ann", "RT @Ben: look @cy", "     10");
     AddTweet(table, "Wed Aug 27 14:00:00 +0000 2008", "ann", "@BEN @ben again", "     12");
     AddTweet(table, "Wed Aug 27 15:00:00 +0000 2008", "ann", "@ben third", "     12");

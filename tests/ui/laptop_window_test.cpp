@@ -46,7 +46,7 @@ class LaptopWindowTest : public GuiWindowTest {
 TEST_F(LaptopWindowTest, TheTweetColumnTakesWhatIsLeftAndTheOthersTheirContentsUntilTheUserDrags) {
     OpenAtLaptopSize();
     SearchToday();
-    ASSERT_GT(W().OutTable.RowCount(), 0);
+    ASSERT_GT(W().TweetsTable.Rows().RowCount(), 0);
     auto* table = Find<QTableView>("OutTable");
     QHeaderView* header = table->horizontalHeader();
     EXPECT_GE(header->sectionSize(TweetColumn::Tweet), table->viewport()->width() * 40 / 100);
@@ -104,14 +104,14 @@ TEST_F(LaptopWindowTest, TheStripUnderATableShowsTheSelectedPostOrUserWholeAndFo
     EXPECT_THAT(preview->toPlainText().toStdString(), IsEmpty());
     // The longest text of the table: the strip is where it can be read whole.
     int longest = 0;
-    for (int row = 1; row < W().OutTable.RowCount(); ++row)
-        if (W().OutTable.Cell(row, TweetColumn::Tweet).size() >
-            W().OutTable.Cell(longest, TweetColumn::Tweet).size())
+    for (int row = 1; row < W().TweetsTable.Rows().RowCount(); ++row)
+        if (W().TweetsTable.Rows().Cell(row, TweetColumn::Tweet).size() >
+            W().TweetsTable.Rows().Cell(longest, TweetColumn::Tweet).size())
             longest = row;
     table->selectRow(longest);
     QCoreApplication::processEvents();
     const std::string shown = preview->toPlainText().toStdString();
-    const auto cell = [&](int column) { return Trimmed(W().OutTable.Cell(longest, column)); };
+    const auto cell = [&](int column) { return Trimmed(W().TweetsTable.Rows().Cell(longest, column)); };
     for (const int column :
          {TweetColumn::UserScreenName, TweetColumn::UserRealName, TweetColumn::DateTime, TweetColumn::Tweet,
           TweetColumn::TweetID, TweetColumn::Retweets, TweetColumn::UserFollowers})
@@ -162,8 +162,8 @@ TEST_F(LaptopWindowTest, TheEstimatePanelShowsItsFiguresAndCaptureRunsTheSearchI
     QTest::mouseClick(window->findChild<QPushButton*>("EstimateCapture"), Qt::LeftButton);
     EXPECT_FALSE(panel->isVisible());
     EXPECT_THAT(RequestsTo("/2/tweets/search/recent").front().Param("query"), StartsWith(query + " "));
-    EXPECT_EQ(W().OutTable.RowCount(), W().Engine.Tweets().Count());
-    EXPECT_GT(W().OutTable.RowCount(), 0);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), W().Engine.Tweets().Count());
+    EXPECT_GT(W().TweetsTable.Rows().RowCount(), 0);
     // The log has a tab; its newest line is in the status bar.
     EXPECT_EQ(Find<QLabel>("LatestLogLine")->toolTip().toStdString(), LogLines().back());
 }
@@ -182,7 +182,7 @@ TEST_F(LaptopWindowTest, AV11RefusalIsSaidOnceAndItsSwitchRunsTheSearchInV2AndKe
     EXPECT_THAT(tk.messages[0].text, HasSubstr(SearchRetrieval::kUseV2));
     EXPECT_EQ(CountRequests("/1.1/search/tweets.json"), 1);
     EXPECT_GT(CountRequests("/2/tweets/search/recent"), 0);
-    EXPECT_GT(W().OutTable.RowCount(), 0);
+    EXPECT_GT(W().TweetsTable.Rows().RowCount(), 0);
     EXPECT_TRUE(Action("mApiV2")->isChecked());
     EXPECT_EQ(Find<QLabel>("ServiceInUse")->text(), "Twitter API v2");
     ASSERT_TRUE(frm->SavePrefs());

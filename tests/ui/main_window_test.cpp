@@ -96,7 +96,7 @@ TEST_F(MainWindowGuiTest, SearchSaveAndTheHistoryCarryOverToTheNextRun) {
     Type("SearchQuery", query);
     QTest::mouseClick(Find<QPushButton>("GetSrch"), Qt::LeftButton);
 
-    const int rows = frm->State().OutTable.RowCount();
+    const int rows = frm->State().TweetsTable.Rows().RowCount();
     ASSERT_GT(rows, 100);
     EXPECT_TRUE(WaitFor([&] { return TableRows("OutTable") == rows; }));
     QAbstractItemModel* table = Find<QTableView>("OutTable")->model();

@@ -45,7 +45,7 @@ std::vector<qreal> BarValues(QChart* chart) {
 class TweetChartViewTest : public ::testing::Test {
   protected:
     TweetChartViewTest() {
-        for (const char* header : TweetTableView::kHeaders) table.AddColumn(header);
+        for (const char* header : TweetTable::kHeaders) table.AddColumn(header);
         AddTweet(table, "Wed Aug 27 13:10:00 +0000 2008", "2", "-1");
         AddTweet(table, "Wed Aug 27 15:20:00 +0000 2008", "4", "-3");
         AddTweet(table, "Wed Aug 27 15:40:00 +0000 2008", "2", "-1");

@@ -52,9 +52,9 @@ class UserSideGuiTest : public testing::GuiWindowTest {
         Find<QDateEdit>("EarlyDate")->setDate(QDate::currentDate());
         Type("SearchQuery", Emu().Queries().common);
         Click("GetSrch");
-        EXPECT_GT(frm->State().OutTable.RowCount(), 0);
+        EXPECT_GT(frm->State().TweetsTable.Rows().RowCount(), 0);
         Click("BuildTweetsUT");
-        const int users = frm->State().Users.UserTable.front()->RowCount();
+        const int users = frm->State().Users.UserTables.front()->Rows().RowCount();
         EXPECT_GT(users, 0);
         EXPECT_TRUE(WaitFor([&] { return UserTableRows() == users; }));
         return users;
@@ -111,7 +111,7 @@ TEST_F(UserSideGuiTest, APastedListShowsSummariesAndADoubleClickRetrievesATimeli
         << meta->toPlainText().toStdString();
 
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
-    EXPECT_TRUE(WaitFor([&] { return frm->State().OutTable.RowCount() > 0; }));
+    EXPECT_TRUE(WaitFor([&] { return frm->State().TweetsTable.Rows().RowCount() > 0; }));
     EXPECT_TRUE(WaitFor([&] { return Find<QPushButton>("UpdateUTL")->isEnabled(); }));
     EXPECT_EQ(frm->State().CurTweetSrc(), TweetSource::Timelines);
 }

@@ -67,7 +67,7 @@ TEST_F(WindowRoomTest, ClosingWhileARequestStallsEndsItAtOnceAndKeepsThePagesFor
 
     ASSERT_TRUE(sinceClose.isValid());
     EXPECT_LT(sinceClose.elapsed(), 1000);
-    EXPECT_GT(form->State().OutTable.RowCount(), 0);
+    EXPECT_GT(form->State().TweetsTable.Rows().RowCount(), 0);
     EXPECT_TRUE(testing::WaitFor([&] { return !window->isVisible(); }));
 }
 

@@ -21,7 +21,7 @@ class BoundTableTest : public UserSideTest {
             frm->MergeRemUT_Click();
         };
     }
-    ReportList& Named(std::size_t k) { return *W().Users.UserTable.at(k); }
+    ReportList& Named(std::size_t k) { return W().Users.UserTables.at(k)->Rows(); }
 };
 
 TEST_F(BoundTableTest, BuildTableFillsTheTweetsUserTable) {
@@ -29,7 +29,7 @@ TEST_F(BoundTableTest, BuildTableFillsTheTweetsUserTable) {
     AddTweetRow(Emu().Users().demo, "a", 0, 1, -1);
     SwitchDuringTheRun();
     frm->BuildTweetsUT_Click();
-    ASSERT_EQ(W().Users.UserTable.size(), 2u);
+    ASSERT_EQ(W().Users.UserTables.size(), 2u);
     EXPECT_EQ(Table0().RowCount(), 1);
     EXPECT_EQ(Named(1).RowCount(), 0);
 }
@@ -42,8 +42,8 @@ TEST_F(BoundTableTest, GetUserTimelinesWritesSamplesIntoTheTableItWalks) {
     SwitchDuringTheRun();
     tk.promptAnswers = {"5"};
     frm->GetUTTL_Click();
-    ASSERT_EQ(W().Users.UserTable.size(), 2u);
-    EXPECT_FALSE(Table0().Cell(0, UserProfileTable::kPrfTwtSamp).empty());
+    ASSERT_EQ(W().Users.UserTables.size(), 2u);
+    EXPECT_FALSE(Table0().Cell(0, UserTable::kPrfTwtSamp).empty());
     EXPECT_EQ(Named(1).RowCount(), 0);
 }
 
@@ -53,10 +53,10 @@ TEST_F(BoundTableTest, OpeningKeysFillsTheTableTheFileOpened) {
     const std::string keys = File("keys.muk").string();
     WriteFileBytes(keys, "\t" + Emu().Users().demo + "\r\n");
     tk.fileDialogAnswers = {keys};
-    SwitchDuringTheRun([this] { return W().Users.UserTable.size() == 2; });  // the look-up is out
+    SwitchDuringTheRun([this] { return W().Users.UserTables.size() == 2; });  // the look-up is out
     frm->mOpenUsers_Click(0);
-    ASSERT_EQ(W().Users.UserTable.size(), 3u);
-    EXPECT_EQ(W().Users.UserTableName[1], "keys");
+    ASSERT_EQ(W().Users.UserTables.size(), 3u);
+    EXPECT_EQ(W().Users.UserTables[1]->Name(), "keys");
     EXPECT_EQ(Named(1).RowCount(), 1);
     EXPECT_EQ(Named(2).RowCount(), 0);
 }
@@ -69,8 +69,8 @@ TEST_F(BoundTableTest, TheFollowersFrameFillsTheTableMadeForItsTarget) {
     W().Users.GUF_Id.SetText(library);
     SwitchDuringTheRun();
     W().Users.GetFF[0].Click();
-    ASSERT_EQ(W().Users.UserTable.size(), 3u);
-    EXPECT_EQ(W().Users.UserTableName[2], library + "_followers");
+    ASSERT_EQ(W().Users.UserTables.size(), 3u);
+    EXPECT_EQ(W().Users.UserTables[2]->Name(), library + "_followers");
     EXPECT_GT(Named(2).RowCount(), 0);
     EXPECT_EQ(Named(1).RowCount(), 0);
 }

@@ -31,8 +31,7 @@ Rows Fields(const std::string& bytes) {
 
 // Fields (0-based) of a user table file that v2 does not carry: geo-enabled, time zone, UTC offset,
 // banner, background.
-const std::set<size_t> kUserFieldsV2Lacks = {7, 8, UserProfileTable::kUtcOffset, 18,
-                                             UserProfileTable::kBackground};
+const std::set<size_t> kUserFieldsV2Lacks = {7, 8, UserTable::kUtcOffset, 18, UserTable::kBackground};
 const std::set<size_t> kTweetFieldsV2Lacks = {TweetColumn::UserUTC_Offset};
 const std::set<size_t> kCutTextFields = {TweetColumn::Tweet, TweetColumn::LinkURL};
 
@@ -97,13 +96,13 @@ TEST_F(DialectComparisonTest, TheWindowsCapturesInBothDialectsGiveTheSameTables)
         ASSERT_TRUE(frm->Files().WriteTweetTable(File("tweets-" + api + ".txt").string()));
         frm->GetUsers(W().Engine, names, false, false);
         frm->FillUserTable(W().Engine.Users(), false);
-        UserTableFiles::WriteTable(W().CurrentUserTable(), File("lookup-" + api + ".mut").string(),
-                                   UserTableFiles::Layout::All);
+        UserTableFile::Write(W().CurrentUserTable(), File("lookup-" + api + ".mut").string(),
+                             UserTableFile::Layout::All);
         tk.promptAnswers.push_back(Emu().Users().midsize);
         frm->mGetUserFollowers_Click();
         frm->FillUserTable(W().Engine.Users(), false);
-        UserTableFiles::WriteTable(W().CurrentUserTable(), File("followers-" + api + ".mut").string(),
-                                   UserTableFiles::Layout::All);
+        UserTableFile::Write(W().CurrentUserTable(), File("followers-" + api + ".mut").string(),
+                             UserTableFile::Layout::All);
     }
     ExpectSameRows(Read("tweets-v1.1.txt"), Read("tweets-v2.txt"), kTweetFieldsV2Lacks, true);
     ExpectSameRows(Read("lookup-v1.1.mut"), Read("lookup-v2.mut"), kUserFieldsV2Lacks, false);

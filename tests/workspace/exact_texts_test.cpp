@@ -53,7 +53,7 @@ TEST_F(ExactTextsTest, OnTheCellsAreTheArchivedTextsInAUtf8FileAndOffAllIsAsBefo
     EXPECT_EQ(LastTweetMode(), "extended");
     ASSERT_TRUE(exact.starts_with("\xEF\xBB\xBF"));
     const std::map<std::string, std::string> archived = Archived("exact");
-    ASSERT_EQ(archived.size(), static_cast<std::size_t>(W().OutTable.RowCount()));
+    ASSERT_EQ(archived.size(), static_cast<std::size_t>(W().TweetsTable.Rows().RowCount()));
     for (const auto& [id, text] : archived) EXPECT_THAT(exact, HasSubstr("\t" + text + "\t" + id + "\t"));
     // The capture held line breaks, backslashes, emoji, Cyrillic, quotes and texts over 140 characters.
     for (const char* escaped : {"\\n", "\\\\", "\\ud83c", "\\u041f", "\\\""})

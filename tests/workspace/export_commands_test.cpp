@@ -38,7 +38,7 @@ TEST_F(ExportCommandsTest, EmptyTablesHaveNothingToExport) {
 
 TEST_F(ExportCommandsTest, TheTweetsTableGoesToTheChosenFiles) {
     const std::string table = OpenTable("capture.txt", kTable);
-    ASSERT_EQ(W().OutTable.RowCount(), 2);
+    ASSERT_EQ(W().TweetsTable.Rows().RowCount(), 2);
     const std::string requested = W().Req.FileName;
 
     tk.fileDialogAnswers.push_back(File("capture.graphml").string());

@@ -19,11 +19,12 @@ class InstalledScorerTest : public MainWindowTest {
         W().Settings.InstalledScorerFolder = m_installed.path();
         BackDays(1);
         NewSearch("data");
-        ASSERT_GT(W().OutTable.RowCount(), 0);
+        ASSERT_GT(W().TweetsTable.Rows().RowCount(), 0);
     }
     bool AnyRowScored() {
-        for (int row = 0; row < W().OutTable.RowCount(); ++row)
-            if (W().OutTable.Cell(row, 13) != "      0" || W().OutTable.Cell(row, 14) != "      0")
+        for (int row = 0; row < W().TweetsTable.Rows().RowCount(); ++row)
+            if (W().TweetsTable.Rows().Cell(row, 13) != "      0" ||
+                W().TweetsTable.Rows().Cell(row, 14) != "      0")
                 return true;
         return false;
     }
@@ -38,7 +39,7 @@ TEST_F(InstalledScorerTest, SearchAndReopenScoreWithTheInstalledScorerAndWriteNo
     const std::string row = "\tu\tsuch a good day\tf\tf\tf\tf\tf\tf\tf\tf\tf\tf\t0\t0\tf\t\r\n";
     tk.messageAnswers = {MsgResult::No, MsgResult::Yes};  // keep no rows; score the zeros again
     OpenTable("zeros.txt", "d1" + row + "d2" + row);
-    EXPECT_EQ(W().OutTable.Cell(1, 13), "      2");
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(1, 13), "      2");
     EXPECT_EQ(std::distance(fs::directory_iterator(m_installed.path()), fs::directory_iterator()), 2);
 }
 

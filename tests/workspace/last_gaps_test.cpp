@@ -16,8 +16,8 @@ class LastGapsTest : public UserSideTest {
   protected:
     std::vector<std::string> Tweets() {
         std::vector<std::string> texts;
-        for (int row = 0; row < W().OutTable.RowCount(); ++row)
-            texts.emplace_back(W().OutTable.Cell(row, TweetColumn::Tweet));
+        for (int row = 0; row < W().TweetsTable.Rows().RowCount(); ++row)
+            texts.emplace_back(W().TweetsTable.Rows().Cell(row, TweetColumn::Tweet));
         return texts;
     }
 };
@@ -52,11 +52,11 @@ TEST_F(LastGapsTest, FiltersFoldEveryLetterTheCodePageHasInBothCases) {
 TEST_F(LastGapsTest, ALinkCellThatStartsWithABlankOffersNoGoTo) {
     Start();
     OpenTable("t.txt", Line("2", "a", "123") + Line("1", "b", "http://x.example/"));
-    W().OutTable.SetSelectedIndex(0);  // the newest: the number, padded to "   123" or so
-    ASSERT_EQ(W().OutTable.Cell(0, TweetColumn::LinkURL).front(), ' ');
+    W().TweetsTable.Rows().SetSelectedIndex(0);  // the newest: the number, padded to "   123" or so
+    ASSERT_EQ(W().TweetsTable.Rows().Cell(0, TweetColumn::LinkURL).front(), ' ');
     frm->OutTable_MouseUp(2);
     EXPECT_FALSE(W().Tweets.mNavLinkURL.Visible());
-    W().OutTable.SetSelectedIndex(1);
+    W().TweetsTable.Rows().SetSelectedIndex(1);
     frm->OutTable_MouseUp(2);
     EXPECT_TRUE(W().Tweets.mNavLinkURL.Visible());
     EXPECT_EQ(W().Tweets.mNavLinkURL.Caption(), "Go to http://x.example/");
@@ -103,7 +103,7 @@ TEST_F(LastGapsTest, AClickOnTheChosenNamedTableShowsItAgain) {
     ASSERT_EQ(W().Users.UTList.SelectedIndex(), 0);
     W().Users.UTList.ClickSelected();
     EXPECT_EQ(W().Users.CurUserTable, 1);
-    EXPECT_TRUE(W().Users.UserTable[1]->Visible());
+    EXPECT_TRUE(W().Users.UserTables[1]->Rows().Visible());
 }
 
 }  // namespace

@@ -8,7 +8,8 @@ namespace {
 TEST_F(MainWindowTest, LiveRowsAppearWhileTheRetrievalRunsAndTheEndShowsTheWholeScoredTable) {
     const auto tableRows = [this] {
         std::vector<std::vector<std::string>> rows;
-        for (int row = 0; row < W().OutTable.RowCount(); ++row) rows.push_back(W().OutTable.RowCells(row));
+        for (int row = 0; row < W().TweetsTable.Rows().RowCount(); ++row)
+            rows.push_back(W().TweetsTable.Rows().RowCells(row));
         return rows;
     };
     StartWindow();
@@ -39,12 +40,12 @@ TEST_F(MainWindowTest, LiveRowsAppearWhileTheRetrievalRunsAndTheEndShowsTheWhole
         SCOPED_TRACE(c.name);
         tk.messageAnswers = {MsgResult::No};  // no save of the table it replaces
         c.before();
-        int last = W().OutTable.RowCount();
+        int last = W().TweetsTable.Rows().RowCount();
         bool grew = false;
         tk.onDoEvents = [&] {
-            if (!W().Run.Running() || W().OutTable.RowCount() == 0) return;
-            grew = grew || W().OutTable.RowCount() > last;
-            last = W().OutTable.RowCount();
+            if (!W().Run.Running() || W().TweetsTable.Rows().RowCount() == 0) return;
+            grew = grew || W().TweetsTable.Rows().RowCount() > last;
+            last = W().TweetsTable.Rows().RowCount();
             EXPECT_EQ(W().InfoBar.Panel(1), std::to_string(last) + " tweets displayed");
         };
         c.command();

@@ -43,7 +43,7 @@ TEST_F(PlainAnswersTest, ARetrievalThatBroughtNothingLeavesNothingToSave) {
     BackDays(1);
     tk.messageAnswers = {MsgResult::No};  // not now: stay with v1.1
     NewSearch("data");
-    ASSERT_EQ(W().OutTable.RowCount(), 0);
+    ASSERT_EQ(W().TweetsTable.Rows().RowCount(), 0);
     EXPECT_FALSE(W().TweetsDirty());
     EXPECT_THAT(W().Window.Caption(), Not(HasSubstr("*")));
 
@@ -80,7 +80,7 @@ TEST_F(PlainAnswersTest, TimelineNewWithNobodyCheckedSaysSoBeforeClearingAnythin
     Start();
     BackDays(1);
     NewSearch("data");
-    const int rows = W().OutTable.RowCount();
+    const int rows = W().TweetsTable.Rows().RowCount();
     ASSERT_GT(rows, 0);
     W().Users.UserList.AddItem(Emu().Users().demo);  // listed, not checked
     const std::size_t logged = LogLines().size();
@@ -88,7 +88,7 @@ TEST_F(PlainAnswersTest, TimelineNewWithNobodyCheckedSaysSoBeforeClearingAnythin
     frm->GetAllUTL_Click();
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(tk.messages[0].text, TimelineRetrieval::kNoUserChecked);
-    EXPECT_EQ(W().OutTable.RowCount(), rows);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), rows);
     EXPECT_EQ(LogLines().size(), logged);
     EXPECT_EQ(CountRequests("/1.1/statuses/user_timeline.json"), 0);
 }

@@ -56,7 +56,7 @@ TEST_F(RequestAnswersTest, CancelWhileARequestStallsDropsThatPageAndKeepsTheEarl
 
     ASSERT_NE(pressed, Clock::time_point{});
     EXPECT_LT(took, std::chrono::seconds(1));
-    EXPECT_EQ(W().OutTable.RowCount(), 100);  // the first page, and nothing of the stalled one
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 100);  // the first page, and nothing of the stalled one
     EXPECT_THAT(LogLines().back(), ::testing::EndsWith(", user cancelled the procedure"));
     EXPECT_FALSE(LogHas("Retrieval stopped early"));
     EXPECT_THAT(tk.MessageTexts(), ::testing::Not(Contains(HasSubstr("Try again?"))));
@@ -93,7 +93,7 @@ TEST_F(RequestAnswersTest, CancelEndsTheWaitForTheResetAndKeepsThePages) {
     const auto started = Clock::now();
     NewSearch("data");
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));
-    EXPECT_EQ(W().OutTable.RowCount(), 100);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 100);
     EXPECT_THAT(LogLines().back(), ::testing::EndsWith(", user cancelled the procedure"));
     EXPECT_FALSE(W().Run.QuotaWaiting());
 }
@@ -104,7 +104,7 @@ TEST_F(RequestAnswersTest, ASearchThatARefusalEndsSaysItIsIncomplete) {
     AfterFirstPage([&] { Emu().SetRemaining(Family::Search, 0); });
     NewSearch("data");
 
-    ASSERT_EQ(W().OutTable.RowCount(), 100);
+    ASSERT_EQ(W().TweetsTable.Rows().RowCount(), 100);
     const auto lines = LogLines();
     EXPECT_THAT(lines[lines.size() - 2], HasSubstr("no more statuses available: 429:Too Many Requests"));
     EXPECT_EQ(lines.back(), "Retrieval stopped early (429:Too Many Requests), oldest tweet held from " +

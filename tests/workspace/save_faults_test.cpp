@@ -76,7 +76,7 @@ TEST_F(SaveFaultTest, PrefsKeepTheirPermissionBits) {
     WriteFileBytes(File("prefs"), "LA-en\r\n");
     fs::permissions(File("prefs"), fs::perms::owner_read | fs::perms::owner_write);
     W().Settings.SearchLang = "fr";
-    W().Users.UnsavedUserTables.clear();  // only the prefs are in question here
+    for (auto& table : W().Users.UserTables) table->SetUnsaved(false);  // only the prefs are in question here
     ASSERT_TRUE(frm->Form_QueryUnload());
     EXPECT_THAT(ReadFileBytes(File("prefs")), ::testing::StartsWith("LA-fr\r\n"));
     struct stat info {};
@@ -87,7 +87,7 @@ TEST_F(SaveFaultTest, PrefsKeepTheirPermissionBits) {
 TEST_F(SaveFaultTest, PrefsThatCannotBeWrittenAtCloseAreSaidOnceAndTheWindowStays) {
     WriteFileBytes(File("prefs"), "LA-en\r\n");
     W().Settings.SearchLang = "fr";
-    W().Users.UnsavedUserTables.clear();  // only the prefs are in question here
+    for (auto& table : W().Users.UserTables) table->SetUnsaved(false);  // only the prefs are in question here
     W().Window.SetVisible(true);
     {
         FileSizeLimit fullDisk(4);

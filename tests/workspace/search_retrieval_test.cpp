@@ -41,7 +41,7 @@ TEST_F(SearchRetrievalTest, AnotherWatcherGetsTheWholeCaptureAndTheWindowLogNoth
     NewSearch("data");
 
     const std::size_t expected = Emu().Data().SearchIds("data", "en").size();
-    EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(expected));
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(expected));
     EXPECT_EQ(watcher.records, static_cast<int>(expected));
     ASSERT_EQ(watcher.lines.size(), 4u);
     EXPECT_THAT(watcher.lines[1],
@@ -87,9 +87,9 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
 
     // The scorer ran: some tweet got a score other than zero.
     bool scored = false;
-    for (int row = 0; row < W().OutTable.RowCount() && !scored; ++row)
-        scored = W().OutTable.Cell(row, TweetColumn::SentPositive) != "      0" ||
-                 W().OutTable.Cell(row, TweetColumn::SentNegative) != "      0";
+    for (int row = 0; row < W().TweetsTable.Rows().RowCount() && !scored; ++row)
+        scored = W().TweetsTable.Rows().Cell(row, TweetColumn::SentPositive) != "      0" ||
+                 W().TweetsTable.Rows().Cell(row, TweetColumn::SentNegative) != "      0";
     EXPECT_TRUE(scored);
     // Every request paged backwards from the oldest tweet held, 100 at a time, in English.
     for (const auto& request : Emu().Requests()) {
@@ -130,13 +130,14 @@ TEST_F(SearchRetrievalTest, SearchThatReachesTheThresholdOnTheFirstPageStopsTher
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 3u);
     EXPECT_THAT(log[2], EndsWith(", terminated at user threshold date (" + threshold + ")")) << log[2];
-    ASSERT_GT(W().OutTable.RowCount(), 0);
-    ASSERT_LT(W().OutTable.RowCount(), 100);
+    ASSERT_GT(W().TweetsTable.Rows().RowCount(), 0);
+    ASSERT_LT(W().TweetsTable.Rows().RowCount(), 100);
     // Nothing older than local midnight of the threshold day is left.
     const auto earliest = SKDFuncs::ToDate(threshold);
-    for (int row = 0; row < W().OutTable.RowCount(); ++row) {
+    for (int row = 0; row < W().TweetsTable.Rows().RowCount(); ++row) {
         // The table holds the service's form with its "+" removed.
-        const auto when = SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(std::string(W().OutTable.Text(row))));
+        const auto when =
+            SKDFuncs::ToDate(SKDFuncs::ToLocalDateTime(std::string(W().TweetsTable.Rows().Text(row))));
         EXPECT_GE(when, earliest);
     }
 }
@@ -162,7 +163,7 @@ TEST_F(SearchRetrievalTest, QuotaDialogAppearsBelowTenAndItsCancelEndsTheSearch)
     EXPECT_EQ(tk.messages[0].icon, MsgIcon::None);
 
     EXPECT_THAT(LogLines().back(), EndsWith(", user cancelled the procedure"));
-    EXPECT_EQ(W().OutTable.RowCount(), 400);  // what was gathered is shown
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 400);  // what was gathered is shown
     EXPECT_FALSE(W().Run.Cancelled());
     EXPECT_FALSE(W().Run.Busy());
 }
@@ -174,7 +175,7 @@ TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGa
     int pressed = 0;
     tk.onDoEvents = [&] {
         // The first page has arrived: Cancel, then New while the loop still unwinds.
-        if (W().OutTable.RowCount() == 0 && W().Engine.Tweets().Count() > 0 && pressed == 0) {
+        if (W().TweetsTable.Rows().RowCount() == 0 && W().Engine.Tweets().Count() > 0 && pressed == 0) {
             ++pressed;
             frm->QuitGet_Click();
         } else if (pressed == 1) {
@@ -195,7 +196,7 @@ TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGa
     ASSERT_NE(tk.LastMessage(), nullptr);
     EXPECT_EQ(tk.messages.front().text, "User cancelled the retrieval process");
     EXPECT_EQ(tk.messages.front().icon, MsgIcon::Information);
-    EXPECT_EQ(W().OutTable.RowCount(), 100);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 100);
 
     // With nothing running, "Cancel " shows nothing and changes nothing.
     const std::size_t shown = tk.messages.size();
@@ -219,7 +220,7 @@ TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
 
     // Drop the three newest rows; Update must bring back all three.
     for (int i = 0; i < 3; ++i) {
-        W().OutTable.SetSelectedIndex(0);
+        W().TweetsTable.Rows().SetSelectedIndex(0);
         frm->mDelTweet_Click();
     }
     tk.messageAnswers.clear();
@@ -236,7 +237,7 @@ TEST_F(SearchRetrievalTest, UpdateOnAnEmptyTableSendsNothing) {
     W().Tweets.SearchQuery.SetText("data");
     frm->UpdateSearch_Click();
     EXPECT_EQ(SearchRequests(), 0);
-    EXPECT_EQ(W().OutTable.RowCount(), 0);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 0);
     EXPECT_TRUE(LogLines().empty());
     EXPECT_FALSE(W().Run.Busy());
 }
@@ -246,13 +247,13 @@ TEST_F(SearchRetrievalTest, UpdateTakesTheNewestIdEvenWithSortingSwitchedOff) {
     const std::vector<std::string> all = SearchBack(9, "data");
     frm->mSortDT_Click();  // sorting off
     frm->OutTable_ColumnClick(1);
-    W().OutTable.Sort();  // rows now in screen-name order, newest no longer first
+    W().TweetsTable.Rows().Sort();  // rows now in screen-name order, newest no longer first
     ASSERT_NE(TableIds().front(), all.front());
 
     Emu().ClearRequests();
     frm->UpdateSearch_Click();
     EXPECT_EQ(Emu().Requests().front().Param("since_id"), all.front());
-    EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(all.size()));
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(all.size()));
 }
 
 TEST_F(SearchRetrievalTest, NewAsksAboutUnsavedRowsAndAFailedRequestEndsWithItsCode) {
@@ -274,14 +275,14 @@ TEST_F(SearchRetrievalTest, NewAsksAboutUnsavedRowsAndAFailedRequestEndsWithItsC
     EXPECT_THAT(lines[lines.size() - 2], StartsWith("Search ended @"));
     EXPECT_THAT(lines[lines.size() - 2], EndsWith(", no more statuses available: 503:Service Unavailable"));
     EXPECT_EQ(lines.back(), "Retrieval stopped early (503:Service Unavailable), no tweets held");
-    EXPECT_EQ(W().OutTable.RowCount(), 0);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 0);
 }
 
 TEST_F(SearchRetrievalTest, AScorerThatCannotRunIsNamedInTheLog) {
     StartWindow(SmallCorpus(), /*withScorer=*/false);
     BackDays(1);
     NewSearch("data");
-    ASSERT_GT(W().OutTable.RowCount(), 0);
+    ASSERT_GT(W().TweetsTable.Rows().RowCount(), 0);
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 4u);
     EXPECT_THAT(log[3], StartsWith("Sentiment scorer")) << log[3];

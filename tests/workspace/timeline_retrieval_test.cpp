@@ -39,8 +39,8 @@ class TimelineRetrievalTest : public UserSideTest {
 
     int RowsOf(const std::string& user) {
         int rows = 0;
-        for (int row = 0; row < W().OutTable.RowCount(); ++row)
-            rows += Trimmed(W().OutTable.Cell(row, TweetColumn::UserScreenName)) == user;
+        for (int row = 0; row < W().TweetsTable.Rows().RowCount(); ++row)
+            rows += Trimmed(W().TweetsTable.Rows().Cell(row, TweetColumn::UserScreenName)) == user;
         return rows;
     }
 
@@ -72,7 +72,7 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
     ASSERT_LT(demoCount, 200u);
     EXPECT_EQ(RowsOf(users.demo), static_cast<int>(demoCount));
     EXPECT_EQ(RowsOf(users.prolific), 200);
-    EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(demoCount) + 200);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(demoCount) + 200);
 
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 5u);
@@ -135,10 +135,10 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
     const emulator::KnownUsers users = Emu().Users();
     CheckAll({users.midsize});
     W().Users.GetAllUTL.Click();
-    const int before = W().OutTable.RowCount();
+    const int before = W().TweetsTable.Rows().RowCount();
     ASSERT_GT(before, 0);
     const std::string newest = TableIds().front();
-    W().TweetsFN = "kept.txt";
+    W().TweetsTable.SetFile("kept.txt");
     Emu().ClearRequests();
     W().Progress.Clear();
 
@@ -155,7 +155,8 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
     EXPECT_EQ(requests[2].Param("screen_name"), "12345");
     EXPECT_EQ(requests[2].Param("user_id"), "");
 
-    EXPECT_EQ(W().OutTable.RowCount(), before + static_cast<int>(IdsSinceThreshold(users.demo).size()));
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(),
+              before + static_cast<int>(IdsSinceThreshold(users.demo).size()));
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 8u);
     EXPECT_THAT(log[0], StartsWith("User timeline retrieval started @"));
@@ -165,7 +166,7 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
     // The update asks nothing about unsaved rows and keeps the table's file.
     EXPECT_TRUE(tk.messages.empty() ||
                 tk.MessageTexts().front().find("Save contents now?") == std::string::npos);
-    EXPECT_EQ(W().TweetsFN, "kept.txt");
+    EXPECT_EQ(W().TweetsTable.File(), "kept.txt");
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
     EXPECT_FALSE(W().Run.Busy());
 }
@@ -176,7 +177,7 @@ TEST_F(TimelineRetrievalTest, WithNoCheckedEntryNewSaysSoAndClearsNothingAndUpda
     Table0().AddRow({"1", "old user row"});
     W().Users.GetAllUTL.Click();
     EXPECT_EQ(tk.MessageTexts(), std::vector<std::string>{TimelineRetrieval::kNoUserChecked});
-    EXPECT_EQ(W().OutTable.RowCount(), 1);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 1);
     EXPECT_EQ(Table0().RowCount(), 1);
     EXPECT_TRUE(LogLines().empty());
     EXPECT_TRUE(RequestsTo("/1.1/statuses/user_timeline.json").empty());
@@ -184,7 +185,7 @@ TEST_F(TimelineRetrievalTest, WithNoCheckedEntryNewSaysSoAndClearsNothingAndUpda
     W().Users.UpdateUTL.SetEnabled(true);
     W().Users.UpdateUTL.Click();
     EXPECT_EQ(LogLines().size(), 1u);
-    EXPECT_EQ(W().OutTable.RowCount(), 1);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 1);
 }
 
 TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOfferingToSave) {
@@ -201,7 +202,7 @@ TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOffer
         tk.messages.at(0).text,
         "The selected operation will replace the current contents of the Tweet table. Save contents now?");
     EXPECT_EQ(TimelineUsersAsked(), std::vector<std::string>{demo});
-    EXPECT_EQ(W().OutTable.RowCount(), static_cast<int>(IdsSinceThreshold(demo).size()));
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(IdsSinceThreshold(demo).size()));
     // A save now belongs in the timeline history, not with the earlier query.
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());

@@ -64,15 +64,15 @@ TEST(TimelineSampleStatsTest, FiguresOfAllRetweetsTenTodayAndNoTweets) {
     std::vector<MadeTweet> retweets(10, MadeTweet{"RT @x: something", 9, false});
     tweets.SetData(TimelineJson(retweets, ServiceDateToday(2)), false, false);
     UserStats s = TimelineSamples::SampleStats(tweets, 50);
-    EXPECT_EQ(UserProfileTable::FormatPadded(s.AvRT, 0, 4), "   0");
-    EXPECT_EQ(UserProfileTable::FormatPadded(s.PctRT, 0, 3), "100");
-    EXPECT_EQ(UserProfileTable::FormatPadded(s.TwtDay, 0, 4), "  10");
+    EXPECT_EQ(ProfileRows::FormatPadded(s.AvRT, 0, 4), "   0");
+    EXPECT_EQ(ProfileRows::FormatPadded(s.PctRT, 0, 3), "100");
+    EXPECT_EQ(ProfileRows::FormatPadded(s.TwtDay, 0, 4), "  10");
     EXPECT_EQ(s.TwtSample, "");
 
     tweets.Clear();
     s = TimelineSamples::SampleStats(tweets, 50);
-    EXPECT_EQ(UserProfileTable::FormatPadded(s.TwtDay, 0, 4), "   0");
-    EXPECT_EQ(UserProfileTable::FormatPadded(s.PctGeo, 0, 3), "  0");
+    EXPECT_EQ(ProfileRows::FormatPadded(s.TwtDay, 0, 4), "   0");
+    EXPECT_EQ(ProfileRows::FormatPadded(s.PctGeo, 0, 3), "  0");
 }
 
 TEST(TimelineSampleStatsTest, OneYearBackIsCalendarArithmetic) {
@@ -92,7 +92,7 @@ TEST_F(TimelineSamplesTest, SamplesAreTakenForCheckedRowsOnlyAndStopAt600Tweets)
     W().Users.BuildTweetsUT.Click();
     ASSERT_EQ(Table0().RowCount(), 3);
     for (int row = 0; row < 2; ++row) Table0().SetChecked(row, true);
-    Table0().SetCell(2, UserProfileTable::kPrfTwtSamp, "kept|");
+    Table0().SetCell(2, UserTable::kPrfTwtSamp, "kept|");
     Emu().ClearRequests();
 
     tk.promptAnswers.push_back("5");
@@ -116,15 +116,15 @@ TEST_F(TimelineSamplesTest, SamplesAreTakenForCheckedRowsOnlyAndStopAt600Tweets)
                                                users.prolific, users.prolific}));
     for (int row = 0; row < 2; ++row) {
         const auto cells = Table0().RowCells(row);
-        EXPECT_LE(Bars(cells[UserProfileTable::kPrfTwtSamp]), 5);
-        EXPECT_GT(Bars(cells[UserProfileTable::kPrfTwtSamp]), 0);
-        EXPECT_EQ(cells[UserProfileTable::kTLTwtDay].size(), 4u);
-        EXPECT_EQ(cells[UserProfileTable::kTLPctRT].size(), 3u);
-        EXPECT_EQ(cells[UserProfileTable::kTLAvRT].size(), 4u);
-        EXPECT_EQ(cells[UserProfileTable::kTLPctGeo].size(), 3u);
+        EXPECT_LE(Bars(cells[UserTable::kPrfTwtSamp]), 5);
+        EXPECT_GT(Bars(cells[UserTable::kPrfTwtSamp]), 0);
+        EXPECT_EQ(cells[UserTable::kTLTwtDay].size(), 4u);
+        EXPECT_EQ(cells[UserTable::kTLPctRT].size(), 3u);
+        EXPECT_EQ(cells[UserTable::kTLAvRT].size(), 4u);
+        EXPECT_EQ(cells[UserTable::kTLPctGeo].size(), 3u);
     }
-    EXPECT_EQ(Table0().Cell(2, UserProfileTable::kPrfTwtSamp), "kept|");
-    EXPECT_EQ(Table0().Cell(2, UserProfileTable::kTLTwtDay), "");
+    EXPECT_EQ(Table0().Cell(2, UserTable::kPrfTwtSamp), "kept|");
+    EXPECT_EQ(Table0().Cell(2, UserTable::kTLTwtDay), "");
     EXPECT_THAT(W().InfoBar.Panel(3), EndsWith(" USER_TIMELINE requests remaining"));
 }
 
@@ -150,11 +150,11 @@ TEST_F(TimelineSamplesTest, NamedTablesAreAddedShownToggledRenamedAndRemoved) {
     EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 1);
     auto visible = [this] {
         std::string shown;
-        for (const auto& table : W().Users.UserTable) shown += table->Visible() ? 'v' : '.';
+        for (const auto& table : W().Users.UserTables) shown += table->Rows().Visible() ? 'v' : '.';
         return shown;
     };
     EXPECT_EQ(visible(), "..v");
-    EXPECT_EQ(W().Users.UserTable[2]->ColumnCount(), UserProfileTable::kColumnCount);
+    EXPECT_EQ(W().Users.UserTables[2]->Rows().ColumnCount(), UserTable::kColumnCount);
 
     W().Users.UTToggle.SetSelectedIndex(0);
     EXPECT_EQ(W().Users.CurUserTable, 0);
@@ -168,7 +168,7 @@ TEST_F(TimelineSamplesTest, NamedTablesAreAddedShownToggledRenamedAndRemoved) {
     W().Users.UTList.DoubleClick();
     EXPECT_EQ(tk.prompts.back().prompt, "Enter New Table Name");
     EXPECT_EQ(tk.prompts.back().defaultAnswer, "1UserTable");
-    EXPECT_EQ(W().Users.UserTableName[1], "mine");
+    EXPECT_EQ(W().Users.UserTables[1]->Name(), "mine");
     W().Users.UTList.DoubleClick();  // a cancelled prompt keeps the name
     EXPECT_EQ(W().Users.UTList.Item(0), "mine");
 
@@ -177,7 +177,7 @@ TEST_F(TimelineSamplesTest, NamedTablesAreAddedShownToggledRenamedAndRemoved) {
     EXPECT_EQ(W().Users.CurUserTable, 1);
     EXPECT_EQ(visible(), ".v");
     W().Users.AddRemUT.Click();  // the only named table: "Tweets" becomes current
-    EXPECT_EQ(W().Users.UserTable.size(), 1u);
+    EXPECT_EQ(W().Users.UserTables.size(), 1u);
     EXPECT_EQ(W().Users.CurUserTable, 0);
     EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 0);
     EXPECT_EQ(visible(), "v");

@@ -35,17 +35,17 @@ class TweetEditingTest : public MainWindowTest {
                                  Line(kWhen, "bob", "nothing here", "13") +
                                  Line(kWhen, "carol", "SKIMMER in caps", "12", "10", "ftp://old.example") +
                                  Line(kWhen, "2cool", "plain", "11"));
-        ASSERT_EQ(W().OutTable.RowCount(), 6);
+        ASSERT_EQ(W().TweetsTable.Rows().RowCount(), 6);
         tk.messages.clear();
     }
 
     std::vector<std::string> Tweets() {
         std::vector<std::string> tweets;
-        for (int row = 0; row < W().OutTable.RowCount(); ++row)
-            tweets.emplace_back(W().OutTable.Cell(row, TweetColumn::Tweet));
+        for (int row = 0; row < W().TweetsTable.Rows().RowCount(); ++row)
+            tweets.emplace_back(W().TweetsTable.Rows().Cell(row, TweetColumn::Tweet));
         return tweets;
     }
-    void Select(int row) { W().OutTable.SetSelectedIndex(row); }
+    void Select(int row) { W().TweetsTable.Rows().SetSelectedIndex(row); }
 };
 
 TEST_F(TweetEditingTest, FilterAsksWithTheCountAndRemovesMatchesInAnyLetterCase) {
@@ -69,7 +69,7 @@ TEST_F(TweetEditingTest, FilterAsksWithTheCountAndRemovesMatchesInAnyLetterCase)
 
 TEST_F(TweetEditingTest, FilterWithPlusKeepsOnlyTheRowsThatContainTheWord) {
     frm->mSortDT_Click();  // sorting off; a filter switches it on again
-    ASSERT_FALSE(W().OutTable.Sorted());
+    ASSERT_FALSE(W().TweetsTable.Rows().Sorted());
     tk.promptAnswers = {"+SKIMMER"};
     tk.messageAnswers = {MsgResult::OK};
     frm->mFilterTweets_Click();
@@ -77,7 +77,7 @@ TEST_F(TweetEditingTest, FilterWithPlusKeepsOnlyTheRowsThatContainTheWord) {
               "There are 3 tweets that don't contain [SKIMMER] and will be removed. Proceed?");
     EXPECT_EQ(Tweets(),
               (std::vector<std::string>{"I like Skimmer", "RT @bob: skimmer rocks", "SKIMMER in caps"}));
-    EXPECT_TRUE(W().OutTable.Sorted());
+    EXPECT_TRUE(W().TweetsTable.Rows().Sorted());
     EXPECT_FALSE(W().Tweets.mSortDT.Checked());
 }
 
@@ -100,11 +100,11 @@ TEST_F(TweetEditingTest, RemoveRetweetsFindsRtAnywhereInAnyCase) {
     tk.messageAnswers = {MsgResult::OK};
     frm->mRemRT_Click();
     EXPECT_EQ(tk.messages[0].text, "There are 2 tweets that contain [RT @] and will be removed. Proceed?");
-    EXPECT_EQ(W().OutTable.RowCount(), 4);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 4);
 }
 
 TEST_F(TweetEditingTest, FiltersOnAnEmptyTableOnlySaySo) {
-    W().OutTable.ClearRows();
+    W().TweetsTable.Rows().ClearRows();
     frm->mFilterTweets_Click();
     frm->mRemRT_Click();
     ASSERT_EQ(tk.messages.size(), 2u);
@@ -122,7 +122,7 @@ TEST_F(TweetEditingTest, DeleteAllTweetsByUserCountsOnlyExactEquals) {
     frm->mDelUsersTweets_Click();
     EXPECT_EQ(tk.messages[0].text, "Delete 2 occurences of alice from Tweets table?");
     EXPECT_EQ(tk.messages[0].title, "Confirm deletion");
-    EXPECT_EQ(W().OutTable.RowCount(), 6);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 6);
     frm->mDelUsersTweets_Click();
     EXPECT_EQ(Tweets(), (std::vector<std::string>{"RT @bob: skimmer rocks", "nothing here", "SKIMMER in caps",
                                                   "plain"}));
@@ -130,17 +130,17 @@ TEST_F(TweetEditingTest, DeleteAllTweetsByUserCountsOnlyExactEquals) {
     // Delete Tweet removes the selected row without asking; with none selected nothing happens.
     Select(1);
     frm->mDelTweet_Click();
-    EXPECT_EQ(W().OutTable.RowCount(), 3);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 3);
     Select(-1);
     frm->mDelTweet_Click();
     frm->mDelUsersTweets_Click();
-    EXPECT_EQ(W().OutTable.RowCount(), 3);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 3);
     EXPECT_EQ(tk.messages.size(), 2u);
 }
 
 TEST_F(TweetEditingTest, DateTimeConversionsRewriteEveryCellTheyCanRead) {
-    W().OutTable.SetText(4, "garbage text");  // a conversion rejects it
-    W().OutTable.SetText(5, "12345");         // no time of day: nothing to convert to
+    W().TweetsTable.Rows().SetText(4, "garbage text");  // a conversion rejects it
+    W().TweetsTable.Rows().SetText(5, "12345");         // no time of day: nothing to convert to
     tk.messageAnswers = {MsgResult::Cancel, MsgResult::OK};
     frm->mVBDateTime_Click();
     EXPECT_EQ(
@@ -148,51 +148,51 @@ TEST_F(TweetEditingTest, DateTimeConversionsRewriteEveryCellTheyCanRead) {
         "Convert the DateTime to local Numeric format e.g. dd/mm/yyyy hh:mm:ss? NOTE: Lumen expects the "
         "original Twitter DateTime format.");
     EXPECT_EQ(tk.messages[0].title, "Marlin Skimmer Desktop Edition");
-    EXPECT_EQ(W().OutTable.Text(0), kWhen);  // cancelled
+    EXPECT_EQ(W().TweetsTable.Rows().Text(0), kWhen);  // cancelled
     frm->mVBDateTime_Click();
-    EXPECT_EQ(W().OutTable.Text(0), "27/08/2008 13:08:45");
-    EXPECT_EQ(W().OutTable.Text(3), "27/08/2008 13:08:45");
-    EXPECT_EQ(W().OutTable.Text(4), "garbage text");
+    EXPECT_EQ(W().TweetsTable.Rows().Text(0), "27/08/2008 13:08:45");
+    EXPECT_EQ(W().TweetsTable.Rows().Text(3), "27/08/2008 13:08:45");
+    EXPECT_EQ(W().TweetsTable.Rows().Text(4), "garbage text");
 
     tk.messageAnswers = {MsgResult::OK};
     frm->mSPSSDateTime_Click();
     EXPECT_EQ(tk.messages.back().text,
               "Convert the DateTime to an SPSS compatible format (dd-mmm-yyyyy hh:mm:ss)?");
-    EXPECT_EQ(W().OutTable.Text(0), "27-Aug-2008 13:08:45");
-    EXPECT_EQ(W().OutTable.Text(4), "garbage text");
-    EXPECT_EQ(W().OutTable.Text(5), "12345");
+    EXPECT_EQ(W().TweetsTable.Rows().Text(0), "27-Aug-2008 13:08:45");
+    EXPECT_EQ(W().TweetsTable.Rows().Text(4), "garbage text");
+    EXPECT_EQ(W().TweetsTable.Rows().Text(5), "12345");
 
     const std::size_t asked = tk.messages.size();
     frm->mTwitterDateTime_Click();  // no question
     EXPECT_EQ(tk.messages.size(), asked);
-    EXPECT_EQ(W().OutTable.Text(0), kWhen);
-    EXPECT_EQ(W().OutTable.Text(2), kWhen);
-    EXPECT_EQ(W().OutTable.Text(4), "garbage text");
+    EXPECT_EQ(W().TweetsTable.Rows().Text(0), kWhen);
+    EXPECT_EQ(W().TweetsTable.Rows().Text(2), kWhen);
+    EXPECT_EQ(W().TweetsTable.Rows().Text(4), "garbage text");
 }
 
 TEST_F(TweetEditingTest, ColumnsSortAsNumbersWhereBothCellsAreNumbers) {
     // Ids of different lengths: the 19-digit one is the newest.
-    W().OutTable.SetCell(5, 3, "1000000000000000000");
-    W().OutTable.SetCell(0, 3, "999999999999999999");
+    W().TweetsTable.Rows().SetCell(5, 3, "1000000000000000000");
+    W().TweetsTable.Rows().SetCell(0, 3, "999999999999999999");
     frm->OutTable_ColumnClick(3);
-    W().OutTable.Sort();
-    EXPECT_EQ(W().OutTable.Cell(0, 3), "1000000000000000000");
-    EXPECT_EQ(W().OutTable.Cell(1, 3), "999999999999999999");
+    W().TweetsTable.Rows().Sort();
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 3), "1000000000000000000");
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(1, 3), "999999999999999999");
 
     // Followers: 12345678 is longer than the padding width and still sorts above 999.
     frm->OutTable_ColumnClick(5);
-    EXPECT_EQ(W().OutTable.SortKey(), 5);
-    EXPECT_EQ(W().OutTable.SortOrder(), SortDirection::Descending);
-    EXPECT_EQ(W().OutTable.Cell(0, 5), "12345678");
-    EXPECT_EQ(W().OutTable.Cell(1, 5), "    999");
+    EXPECT_EQ(W().TweetsTable.Rows().SortKey(), 5);
+    EXPECT_EQ(W().TweetsTable.Rows().SortOrder(), SortDirection::Descending);
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 5), "12345678");
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(1, 5), "    999");
 
     // With sorting off a header click only chooses the key.
     frm->mSortDT_Click();
     frm->OutTable_ColumnClick(1);
-    EXPECT_EQ(W().OutTable.Cell(0, 5), "12345678");
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 5), "12345678");
     frm->mSortDT_Click();
     EXPECT_TRUE(W().Tweets.mSortDT.Checked());
-    EXPECT_EQ(W().OutTable.Cell(0, 1), "carol");
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 1), "carol");
 }
 
 TEST_F(TweetEditingTest, RowPopupNamesTheAuthorAndOffersOnlyWebLinks) {
@@ -200,7 +200,7 @@ TEST_F(TweetEditingTest, RowPopupNamesTheAuthorAndOffersOnlyWebLinks) {
     EXPECT_EQ(W().Tweets.mTweet.PopupCount(), 0);  // nothing selected: no popup
 
     const std::string longLink = "http://a.example/" + std::string(200, 'q');
-    W().OutTable.SetCell(0, 12, longLink);
+    W().TweetsTable.Rows().SetCell(0, 12, longLink);
     Select(0);
     frm->OutTable_MouseUp(1);
     EXPECT_EQ(W().Tweets.mTweet.PopupCount(), 0);

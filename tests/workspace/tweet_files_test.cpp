@@ -60,7 +60,7 @@ TEST_F(TweetFilesTest, OpenShowsPaddedRowsNotDimmedAndSaveWritesTheSameBytes) {
     const std::string path = Written("two.txt", kRow1 + kRow2);
     Open(path);
 
-    ReportList& table = W().OutTable;
+    ReportList& table = W().TweetsTable.Rows();
     ASSERT_EQ(table.RowCount(), 2);
     EXPECT_EQ(table.Text(0), "Wed Aug 27 13:08:45 0000 2008");
     EXPECT_EQ(table.Cell(0, 5), "    123");  // padded to 7 for the text sort
@@ -71,7 +71,7 @@ TEST_F(TweetFilesTest, OpenShowsPaddedRowsNotDimmedAndSaveWritesTheSameBytes) {
     EXPECT_FALSE(table.Dimmed(0));
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [" + path + "]");
     EXPECT_FALSE(W().TweetsDirty());
-    EXPECT_EQ(W().TweetsFN, path);
+    EXPECT_EQ(W().TweetsTable.File(), path);
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
     EXPECT_EQ(W().InfoBar.Panel(1), "2 tweets displayed");
@@ -99,18 +99,18 @@ TEST_F(TweetFilesTest, HeadersAreWrittenOnRequestAndSkippedWhenRead) {
     frm->mSaveTweets_Click();
     EXPECT_EQ(ReadFileBytes(target), kHeader + kRow1 + kRow2);
     EXPECT_EQ(tk.fileDialogs.back().request.defaultExtension, "txt");
-    EXPECT_EQ(W().TweetsFN, target);
+    EXPECT_EQ(W().TweetsTable.File(), target);
 
     Open(target);
-    EXPECT_EQ(W().OutTable.RowCount(), 2);
-    EXPECT_EQ(W().OutTable.Text(0), "Wed Aug 27 13:08:45 0000 2008");
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 2);
+    EXPECT_EQ(W().TweetsTable.Rows().Text(0), "Wed Aug 27 13:08:45 0000 2008");
 
     // One data row opens, under a header line or alone.
     Open(Written("one.txt", kHeader + kRow1));
-    EXPECT_EQ(W().OutTable.RowCount(), 1);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 1);
     Open(Written("single.txt", kRow1));
-    EXPECT_EQ(W().OutTable.RowCount(), 1);
-    EXPECT_EQ(W().TweetsFN, File("single.txt").string());
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 1);
+    EXPECT_EQ(W().TweetsTable.File(), File("single.txt").string());
 }
 
 TEST_F(TweetFilesTest, UnreadableFilesAreReportedAndLeaveTheTableAsItWas) {
@@ -129,8 +129,8 @@ TEST_F(TweetFilesTest, UnreadableFilesAreReportedAndLeaveTheTableAsItWas) {
         EXPECT_EQ(tk.messages[0].text, "Couldn't open: " + path + " -- Contents may be corrupted.");
         EXPECT_EQ(tk.messages[0].title, "File Open Error");
         EXPECT_EQ(tk.messages[0].icon, MsgIcon::Exclamation);
-        EXPECT_EQ(W().OutTable.RowCount(), 2) << path;
-        EXPECT_EQ(W().TweetsFN, File("two.txt").string());
+        EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 2) << path;
+        EXPECT_EQ(W().TweetsTable.File(), File("two.txt").string());
         EXPECT_EQ(tk.cursors.back(), CursorShape::Normal);
     }
 
@@ -141,13 +141,13 @@ TEST_F(TweetFilesTest, UnreadableFilesAreReportedAndLeaveTheTableAsItWas) {
     EXPECT_TRUE(tk.messages.empty());
     frm->Files().OpenNamed(cases[0]);
     EXPECT_EQ(tk.messages.size(), 1u);
-    EXPECT_EQ(W().OutTable.RowCount(), 2);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 2);
 
     // A cancelled dialog changes nothing.
     tk.messages.clear();
     frm->mOpenTweets_Click();
     EXPECT_TRUE(tk.messages.empty());
-    EXPECT_EQ(W().OutTable.RowCount(), 2);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 2);
 }
 
 TEST_F(TweetFilesTest, ZeroSentimentAsksToScoreAgain) {
@@ -161,14 +161,14 @@ TEST_F(TweetFilesTest, ZeroSentimentAsksToScoreAgain) {
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(tk.messages[0].text, "Sentiment columns contain zeros - run sentiment analysis again?");
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(W().OutTable.Cell(1, 13), "      0");
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(1, 13), "      0");
 
     tk.messageAnswers = {MsgResult::Yes};
     Open(path);
     // The texts were scored again: "good" is worth 2 to the stand-in, and nothing is negative.
-    EXPECT_EQ(W().OutTable.Cell(0, 13), "      2");
-    EXPECT_EQ(W().OutTable.Cell(1, 13), "      2");
-    EXPECT_EQ(W().OutTable.Cell(1, 14), "-1");
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 13), "      2");
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(1, 13), "      2");
+    EXPECT_EQ(W().TweetsTable.Rows().Cell(1, 14), "-1");
     EXPECT_FALSE(std::filesystem::exists(File("tmp.txt")));
 }
 
@@ -190,7 +190,7 @@ TEST_F(TweetFilesTest, SaveProposesAFreeUntitledNameAndACancelledDialogWritesNot
     EXPECT_EQ(tk.fileDialogs.back().request.fileName, "UntitledTweets2.txt");
     EXPECT_TRUE(tk.fileDialogs.back().save);
     EXPECT_EQ(W().Req.FileName, "");
-    EXPECT_EQ(W().TweetsFN, File("two.txt").string());
+    EXPECT_EQ(W().TweetsTable.File(), File("two.txt").string());
     EXPECT_EQ(ReadFileBytes(File("UntitledTweets1.txt")), "taken");
     EXPECT_FALSE(std::filesystem::exists(File("UntitledTweets2.txt")));
 }
@@ -242,7 +242,7 @@ TEST_F(TweetFilesTest, ASaveThatFailsPartWayKeepsTheEarlierFile) {
     ASSERT_NE(tk.LastMessage(), nullptr);
     EXPECT_EQ(tk.LastMessage()->title, "File Save Error");
     EXPECT_TRUE(W().TweetsDirty());
-    EXPECT_EQ(W().TweetsFN, "");
+    EXPECT_EQ(W().TweetsTable.File(), "");
 
     // Without the limit the same save goes through.
     tk.fileDialogAnswers.push_back(path);
@@ -290,7 +290,7 @@ TEST_F(TweetFilesTest, TheDateTimeColumnSortsByTimeInEachOfItsThreeForms) {
         tk.messageAnswers = {MsgResult::OK};
         (frm.get()->*convert)();
         frm->OutTable_ColumnClick(0);
-        EXPECT_THAT(TableIds(), ElementsAre("5", "4", "1", "3", "2")) << W().OutTable.Text(0);
+        EXPECT_THAT(TableIds(), ElementsAre("5", "4", "1", "3", "2")) << W().TweetsTable.Rows().Text(0);
     }
 }
 

@@ -36,7 +36,7 @@ class UnsavedWorkTest : public UserSideTest {
         W().Users.GUFOp.SetSelectedIndex(1);
         W().Users.GUF_Id.SetText(Emu().Users().midsize);
         W().Users.GetFF[0].Click();
-        ASSERT_EQ(W().Users.UserTable.size(), 2u);
+        ASSERT_EQ(W().Users.UserTables.size(), 2u);
         ASSERT_GT(W().CurrentUserTable().RowCount(), 0);
         tk.messages.clear();
     }
@@ -54,10 +54,10 @@ TEST_F(UnsavedWorkTest, EveryCommandThatChangesTheTweetsTableMarksItUnsaved) {
         std::function<void()> run;
     };
     const std::vector<Case> cases = {
-        {"Delete Tweet", [&] { W().OutTable.SetSelectedIndex(0), frm->mDelTweet_Click(); }},
+        {"Delete Tweet", [&] { W().TweetsTable.Rows().SetSelectedIndex(0), frm->mDelTweet_Click(); }},
         {"Delete All Tweets By User",
          [&] {
-             W().OutTable.SetSelectedIndex(0);
+             W().TweetsTable.Rows().SetSelectedIndex(0);
              tk.messageAnswers = {MsgResult::OK};
              frm->mDelUsersTweets_Click();
          }},
@@ -93,7 +93,7 @@ TEST_F(UnsavedWorkTest, EveryCommandThatChangesTheTweetsTableMarksItUnsaved) {
 
     // An edited table is offered for saving before Open replaces it.
     OpenThreeRows();
-    W().OutTable.SetSelectedIndex(0);
+    W().TweetsTable.Rows().SetSelectedIndex(0);
     frm->mDelTweet_Click();
     tk.messageAnswers = {MsgResult::No};
     OpenTable("again.txt", Line("9", "carol", "x") + Line("8", "carol", "y"));
@@ -119,7 +119,7 @@ TEST_F(UnsavedWorkTest, ANewSearchShowsTheMarkOfItsUnsavedTable) {
     Start();
     BackDays(1);
     NewSearch("data");
-    ASSERT_GT(W().OutTable.RowCount(), 0);
+    ASSERT_GT(W().TweetsTable.Rows().RowCount(), 0);
     EXPECT_TRUE(W().TweetsDirty());
     EXPECT_THAT(W().Window.Caption(), EndsWith("*]"));
 }
@@ -131,7 +131,7 @@ TEST_F(UnsavedWorkTest, ServiceRowsOfAUserTableAreOfferedBeforeRemoveAndAtClose)
     tk.messageAnswers = {MsgResult::No};
     frm->AddRemUT_Click();
     EXPECT_EQ(Questions(), 1);
-    EXPECT_EQ(W().Users.UserTable.size(), 1u);
+    EXPECT_EQ(W().Users.UserTables.size(), 1u);
 
     // Close: one question for all unsaved tables; Yes saves each, all fields.
     FollowersTable();
@@ -183,13 +183,13 @@ TEST_F(UnsavedWorkTest, SamplesOfNoCheckedUserAndSavingTheTweetsTableLeaveTheUse
     EXPECT_THAT(tk.LastMessage()->text, StartsWith("No user is checked."));
     EXPECT_EQ(CountRequests("/1.1/statuses/user_timeline.json"), 0);
     tk.messages.clear();
-    const std::string name = W().Users.UserTableName[1];
+    const std::string name = W().Users.UserTables[1]->Name();
     const int rows = W().CurrentUserTable().RowCount();
     tk.fileDialogAnswers = {File("saved.txt").string()};
     frm->mSaveTweets_Click();
     EXPECT_EQ(Questions(), 0);
     EXPECT_EQ(W().CurrentUserTable().RowCount(), rows);
-    EXPECT_EQ(W().Users.UserTableName[1], name);
+    EXPECT_EQ(W().Users.UserTables[1]->Name(), name);
 
     tk.messageAnswers = {MsgResult::No, MsgResult::No};
     W().Tweets.QPHistory.SetSelectedIndex(0);  // the user's choice reopens the file
@@ -202,12 +202,12 @@ TEST_F(UnsavedWorkTest, ClosingAsksOnlyAfterAChangeAndYesSavesToTheTablesOwnFile
     OpenThreeRows();
     ASSERT_TRUE(frm->Form_QueryUnload());
     EXPECT_THAT(tk.messages, IsEmpty());
-    W().OutTable.SetSelectedIndex(0);
+    W().TweetsTable.Rows().SetSelectedIndex(0);
     frm->mDelTweet_Click();
     tk.messageAnswers = {MsgResult::Yes};
     ASSERT_TRUE(frm->Form_QueryUnload());
     ASSERT_EQ(tk.messages.size(), 1u);  // "Save Tweets before exiting?" alone, no dialog after it
-    EXPECT_EQ(ReadFileBytes(W().TweetsFN).find("RT @bob: hello"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(W().TweetsTable.File()).find("RT @bob: hello"), std::string::npos);
 }
 
 TEST_F(UnsavedWorkTest, ALookUpAddsItsLineAfterTheOneBeforeIt) {

@@ -318,7 +318,7 @@ TEST_F(UserListTest, TweetAuthorsAreAddedOnceAndRemovedByExactName) {
     const std::string demo = Emu().Users().demo;
     AddTweetRow(demo, "hello", 0, 1, -1);
     FillList({"other"});
-    W().OutTable.SetSelectedIndex(0);
+    W().TweetsTable.Rows().SetSelectedIndex(0);
     frm->mAddU2UL_Click();
     EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"other", demo}));
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").back().Param("screen_name"), "other," + demo + ",");
@@ -401,8 +401,8 @@ TEST_F(UserListTest, TheFollowersFrameMakesANamedTablePerTarget) {
     W().Users.GetFF[0].Click();
 
     const size_t expected = Emu().Data().FollowerIds(library).size();
-    ASSERT_EQ(W().Users.UserTable.size(), 2u);
-    EXPECT_EQ(W().Users.UserTableName[1], library + "_followers");
+    ASSERT_EQ(W().Users.UserTables.size(), 2u);
+    EXPECT_EQ(W().Users.UserTables[1]->Name(), library + "_followers");
     EXPECT_EQ(W().Users.CurUserTable, 1);
     EXPECT_EQ(W().CurrentUserTable().RowCount(), static_cast<int>(expected));
     EXPECT_FALSE(W().CurrentUserTable().Cell(0, 10).empty());  // profile columns filled

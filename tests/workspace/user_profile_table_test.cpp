@@ -152,7 +152,7 @@ TEST_F(UserProfileTableTest, ProfileColumnsAreFormattedPaddedAndLeftEmptyWhenThe
     const SKDFuncs::DateValue now = SKDFuncs::Now();
     const auto days =
         (sys_days{year{now.year} / now.month / now.day} - sys_days{2008y / August / 27}).count() + 1;
-    const std::string twtDay = UserProfileTable::FormatPadded(6789.0 / static_cast<double>(days), 1, 5);
+    const std::string twtDay = ProfileRows::FormatPadded(6789.0 / static_cast<double>(days), 1, 5);
     const std::vector<std::string> expected{"100",
                                             "someone",
                                             "Some One",
@@ -275,8 +275,8 @@ TEST_F(UserProfileTableTest, CheckCommandsFollowTheSelectionAndTheSamples) {
     table.SetSelectedIndex(4);
     W().Users.mUTSelAll[2].Click();
     EXPECT_EQ(checks(), "xxxxx....");
-    table.SetCell(1, UserProfileTable::kPrfTwtSamp, "a sample|");
-    table.SetCell(3, UserProfileTable::kPrfTwtSamp, "another|");
+    table.SetCell(1, UserTable::kPrfTwtSamp, "a sample|");
+    table.SetCell(3, UserTable::kPrfTwtSamp, "another|");
     W().Users.mUTSelAll[1].Click();
     EXPECT_EQ(checks(), "x.x.xxxxx");
     W().Users.mUTUnselAll.Click();
@@ -290,12 +290,12 @@ TEST_F(UserProfileTableTest, CheckCommandsFollowTheSelectionAndTheSamples) {
 }
 
 TEST(UserProfileFormatTest, FiguresRoundHalvesAwayFromZeroAndStayEmptyWithoutAValue) {
-    EXPECT_EQ(UserProfileTable::FormatFixed(2.25, 1), "2.3");
-    EXPECT_EQ(UserProfileTable::FormatFixed(-2.25, 1), "-2.3");
-    EXPECT_EQ(UserProfileTable::FormatFixed(2.5, 0), "3");
-    EXPECT_EQ(UserProfileTable::FormatFixed(-0.04, 1), "0.0");
-    EXPECT_EQ(UserProfileTable::FormatFixed(std::numeric_limits<double>::quiet_NaN(), 1), "");
-    EXPECT_EQ(UserProfileTable::FormatPadded(12.0, 0, 6), "    12");
+    EXPECT_EQ(ProfileRows::FormatFixed(2.25, 1), "2.3");
+    EXPECT_EQ(ProfileRows::FormatFixed(-2.25, 1), "-2.3");
+    EXPECT_EQ(ProfileRows::FormatFixed(2.5, 0), "3");
+    EXPECT_EQ(ProfileRows::FormatFixed(-0.04, 1), "0.0");
+    EXPECT_EQ(ProfileRows::FormatFixed(std::numeric_limits<double>::quiet_NaN(), 1), "");
+    EXPECT_EQ(ProfileRows::FormatPadded(12.0, 0, 6), "    12");
 }
 
 }  // namespace

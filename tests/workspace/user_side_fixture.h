@@ -42,7 +42,7 @@ class UserSideTest : public MainWindowTest {
         cells[TweetColumn::SentPositive] = std::to_string(positive);
         cells[TweetColumn::SentNegative] = std::to_string(negative);
         for (int k = 1; k < TweetColumn::Count; ++k) cells[k] = SKDFuncs::PadNumber(cells[k], 7);
-        W().OutTable.AddRow(cells);
+        W().TweetsTable.Rows().AddRow(cells);
     }
 
     // One made-up profile in the service's layout.
@@ -85,7 +85,7 @@ class UserSideTest : public MainWindowTest {
         users.SetData(json + "]", false, false);
     }
 
-    ReportList& Table0() { return *W().Users.UserTable.front(); }
+    ReportList& Table0() { return W().Users.UserTables.front()->Rows(); }
 };
 
 }  // namespace marlin::testing

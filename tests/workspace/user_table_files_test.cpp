@@ -30,9 +30,9 @@ class UserTableFilesTest : public UserSideTest {
         AddTweetRow("ann", "RT @x: hi", 0, 1, -1);
         frm->FillUserTable(W().Engine.Users(), true);
         for (int row = 0; row < 3; ++row) {
-            Table0().SetCell(row, UserProfileTable::kPrfTwtSamp, "one|two|");
-            Table0().SetCell(row, UserProfileTable::kTLTwtDay, "  12");
-            Table0().SetCell(row, UserProfileTable::kTLPctRT, "  5");
+            Table0().SetCell(row, UserTable::kPrfTwtSamp, "one|two|");
+            Table0().SetCell(row, UserTable::kTLTwtDay, "  12");
+            Table0().SetCell(row, UserTable::kTLPctRT, "  5");
         }
     }
     std::vector<std::string> Lines(const std::string& path) {
@@ -54,7 +54,7 @@ class UserTableFilesTest : public UserSideTest {
 TEST_F(UserTableFilesTest, AWholeTableSavedAndReopenedReproducesEveryCell) {
     Start();
     FillTable0();
-    W().TweetsFN = File("tweets.txt").string();
+    W().TweetsTable.SetFile(File("tweets.txt").string());
     Save(2, File("roundtrip").string());
 
     EXPECT_EQ(tk.fileDialogs.at(0).request.fileName,
@@ -65,8 +65,8 @@ TEST_F(UserTableFilesTest, AWholeTableSavedAndReopenedReproducesEveryCell) {
     EXPECT_EQ(Split(lines[0], "\t")[2], "Zo\xEB Ann");  // the single-byte code page on disk
 
     Open(1, File("roundtrip.mut").string());
-    ASSERT_EQ(W().Users.UserTableName.size(), 2u);
-    EXPECT_EQ(W().Users.UserTableName[1], "roundtrip");
+    ASSERT_EQ(W().Users.UserTables.size(), 2u);
+    EXPECT_EQ(W().Users.UserTables[1]->Name(), "roundtrip");
     EXPECT_EQ(W().Users.CurUserTable, 1);
     ASSERT_EQ(W().CurrentUserTable().RowCount(), 3);
     for (int row = 0; row < 3; ++row) EXPECT_EQ(W().CurrentUserTable().RowCells(row), Table0().RowCells(row));
@@ -104,7 +104,7 @@ TEST_F(UserTableFilesTest, SavingAppendsAMissingExtensionAndAsksBeforeOverwritin
 TEST_F(UserTableFilesTest, TheClassifierInputNeedsASampleInEveryRow) {
     Start();
     FillTable0();
-    Table0().SetCell(1, UserProfileTable::kPrfTwtSamp, "");
+    Table0().SetCell(1, UserTable::kPrfTwtSamp, "");
     Save(1, File("profiler").string());
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(
@@ -114,8 +114,8 @@ TEST_F(UserTableFilesTest, TheClassifierInputNeedsASampleInEveryRow) {
     EXPECT_EQ(tk.messages[0].icon, MsgIcon::Exclamation);
     EXPECT_TRUE(tk.fileDialogs.empty());
 
-    Table0().SetCell(1, UserProfileTable::kPrfTwtSamp, "x|");
-    Table0().SetCell(1, UserProfileTable::kPrfBDayTwts, "bday|");
+    Table0().SetCell(1, UserTable::kPrfTwtSamp, "x|");
+    Table0().SetCell(1, UserTable::kPrfBDayTwts, "bday|");
     Save(1, File("profiler").string());
     const std::vector<std::string> lines = Lines(File("profiler.mprf").string());
     ASSERT_EQ(lines.size(), 3u);
@@ -143,7 +143,7 @@ TEST_F(UserTableFilesTest, KeyFilesAreLookedUpByIdsOrByScreenNames) {
 
     EXPECT_FALSE(W().TableEngine.Client().BearerToken().empty());
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").at(0).Param("user_id"), idList);
-    EXPECT_EQ(W().Users.UserTableName.back(), "ids");
+    EXPECT_EQ(W().Users.UserTables.back()->Name(), "ids");
     ASSERT_EQ(W().CurrentUserTable().RowCount(), 3);
     EXPECT_EQ(W().CurrentUserTable().Cell(1, 1), data.ScreenName(9));
     EXPECT_FALSE(W().CurrentUserTable().Cell(1, 10).empty());
@@ -156,7 +156,7 @@ TEST_F(UserTableFilesTest, KeyFilesAreLookedUpByIdsOrByScreenNames) {
     Open(0, File("names.muk").string());
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").back().Param("screen_name"),
               users.demo + "," + users.midsize + ",");
-    EXPECT_EQ(W().Users.UserTableName.back(), "names");
+    EXPECT_EQ(W().Users.UserTables.back()->Name(), "names");
     EXPECT_EQ(W().CurrentUserTable().RowCount(), 2);
     EXPECT_FALSE(W().Run.Busy());
 }
@@ -175,7 +175,7 @@ TEST_F(UserTableFilesTest, AReadErrorPartWayEndsWithAMessageAndTheWindowUsable) 
 
     // A file that is not there: nothing read, the status line and cursor still reset.
     Open(1, File("missing.mut").string());
-    EXPECT_EQ(W().Users.UserTable.size(), 1u);
+    EXPECT_EQ(W().Users.UserTables.size(), 1u);
     EXPECT_EQ(W().InfoBar.Panel(2), "0 users displayed");
     EXPECT_FALSE(W().Run.Busy());
 }
@@ -187,9 +187,9 @@ TEST_F(UserTableFilesTest, ClassifierAttributesGoToTheirColumnsByIdOrElseByName)
     tk.fileDialogAnswers.push_back(File("short.txt").string());
     W().Users.mImportProfiler.Click();
     auto attributes = [this](int row) {
-        return std::vector<std::string>{std::string(Table0().Cell(row, UserProfileTable::kPrfGender)),
-                                        std::string(Table0().Cell(row, UserProfileTable::kPrfAge)),
-                                        std::string(Table0().Cell(row, UserProfileTable::kPrfConf))};
+        return std::vector<std::string>{std::string(Table0().Cell(row, UserTable::kPrfGender)),
+                                        std::string(Table0().Cell(row, UserTable::kPrfAge)),
+                                        std::string(Table0().Cell(row, UserTable::kPrfConf))};
     };
     EXPECT_EQ(attributes(0), (std::vector<std::string>{"male", "30", "0.9"}));
     EXPECT_EQ(attributes(1), (std::vector<std::string>{"female", "40", "0.8"}));

@@ -93,8 +93,8 @@ TEST_F(WindowSessionTest, AuthenticationReopensTheNewestQueryWithItsTable) {
     EXPECT_TRUE(W().Window.Enabled());
     EXPECT_FALSE(frm->About().Window.Visible());
     EXPECT_EQ(W().Tweets.SearchQuery.Text(), "cats");
-    EXPECT_EQ(W().TweetsFN, cats);
-    EXPECT_EQ(W().OutTable.RowCount(), 3);
+    EXPECT_EQ(W().TweetsTable.File(), cats);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 3);
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::Search);
     EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
     EXPECT_FALSE(W().Users.UpdateUTL.Enabled());
@@ -103,8 +103,8 @@ TEST_F(WindowSessionTest, AuthenticationReopensTheNewestQueryWithItsTable) {
     EXPECT_EQ(W().Tweets.QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "dogs  " + dogs}));
     EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
     EXPECT_EQ(W().Settings.SearchLang, "fr");
-    EXPECT_EQ(W().OutTable.Column(0).width, 100);
-    EXPECT_EQ(W().OutTable.Column(15).width, 115);
+    EXPECT_EQ(W().TweetsTable.Rows().Column(0).width, 100);
+    EXPECT_EQ(W().TweetsTable.Rows().Column(15).width, 115);
     for (const auto& m : tk.messages) ADD_FAILURE() << m.text;
 }
 
@@ -114,8 +114,8 @@ TEST_F(WindowSessionTest, WithoutQueriesTheFirstTimelineIsOpenedAndItsAuthorsLis
     WritePrefs("UP-" + first + "\r\nUP-" + second + "\r\n");
     StartAndAuthenticate();
 
-    EXPECT_EQ(W().TweetsFN, first);
-    EXPECT_EQ(W().OutTable.RowCount(), 4);
+    EXPECT_EQ(W().TweetsTable.File(), first);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 4);
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
     EXPECT_EQ(usersFromTweets, 1);
     EXPECT_FALSE(W().Tweets.UpdateSearch.Enabled());
@@ -153,7 +153,7 @@ TEST_F(WindowSessionTest, MissingFilesAskToLeaveTheHistory) {
     W().Tweets.QPHistory.SetSelectedIndex(0);
     EXPECT_EQ(W().Tweets.SearchQuery.Text(), "big  cats");
     EXPECT_TRUE(tk.messages.empty());
-    EXPECT_EQ(W().TweetsFN, big);
+    EXPECT_EQ(W().TweetsTable.File(), big);
     EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
 }
 
@@ -183,7 +183,7 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
     W().Tweets.QPHistory.AddItem("a, b  " + Path("x.txt"));
     W().Tweets.UTLHistory.AddItem(Path("tl.txt"));
     W().Settings.SearchLang = "de";
-    for (int i = 0; i < 16; ++i) W().OutTable.SetColumnWidth(i, 700 + i);
+    for (int i = 0; i < 16; ++i) W().TweetsTable.Rows().SetColumnWidth(i, 700 + i);
 
     EXPECT_TRUE(frm->Form_QueryUnload());  // empty table: no question
     EXPECT_TRUE(tk.messages.empty());
@@ -196,20 +196,20 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
     EXPECT_EQ(W().Tweets.QPHistory.Items(),
               (std::vector<std::string>{"cats  " + cats, "a, b  " + Path("x.txt")}));
     EXPECT_EQ(W().Settings.SearchLang, "de");
-    EXPECT_EQ(W().OutTable.Column(9).width, 709);
+    EXPECT_EQ(W().TweetsTable.Rows().Column(9).width, 709);
 
     // A short HW- line leaves the widths alone.
     NewWindow();
     WritePrefs("HW-1,2,3,4,5,6,7,8,9,10,11,12,13,14,15\r\n");
     StartAndAuthenticate();
-    EXPECT_EQ(W().OutTable.Column(0).width, 1000);
+    EXPECT_EQ(W().TweetsTable.Rows().Column(0).width, 1000);
 }
 
 TEST_F(WindowSessionTest, ShutDownOffersToSaveTheTable) {
     std::string cats = WriteTable("cats.txt", 2);
     W().Tweets.QPHistory.AddItem("cats  " + cats);
     W().Tweets.QPHistory.SetSelectedIndex(0);
-    ASSERT_EQ(W().OutTable.RowCount(), 2);
+    ASSERT_EQ(W().TweetsTable.Rows().RowCount(), 2);
     W().SetTweetsDirty(true);  // as after an edit: the table just opened is not asked about
 
     tk.messageAnswers = {MsgResult::Cancel};
@@ -229,7 +229,7 @@ TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLo
     W().Tweets.QPHistory.AddItem("cats  " + cats);
     W().Tweets.QPHistory.SetSelectedIndex(0);
     W().SetTweetsDirty(true);  // as after a retrieval
-    W().TweetsFN.clear();
+    W().TweetsTable.SetFile({});
 
     // Yes, then the save dialog is cancelled: the rows are still unsaved.
     tk.messageAnswers = {MsgResult::Yes};

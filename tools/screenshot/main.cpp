@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
             form.State().Users.UserList.SetChecked(2, true);
             form.State().Users.UserList.SetSelectedIndex(0);
         }
-        form.State().OutTable.SetSelectedIndex(1);
+        form.State().TweetsTable.Rows().SetSelectedIndex(1);
         form.Session().Timer1.Tick();
         // The Frequencies tab counts when asked, as the Tools menu asks it, and gets the room
         // to show its list.

@@ -4,8 +4,8 @@
 
 #include "core/tweet_column.h"
 #include "platform/blank_trim.h"
-#include "workspace/tweets/tweet_time.h"
-#include "workspace/users/user_profile_table.h"
+#include "workspace/tables/tweet_time.h"
+#include "workspace/tables/user_table.h"
 
 namespace marlin {
 namespace {
@@ -38,7 +38,7 @@ std::vector<CellKind> CellKinds::ForTweets(const ReportList& tweets) {
 }
 
 std::vector<CellKind> CellKinds::ForUsers(const ReportList& users) {
-    return ByAlignment(users, UserProfileTable::kId, UserProfileTable::kCreatedAt);
+    return ByAlignment(users, UserTable::kId, UserTable::kCreatedAt);
 }
 
 std::optional<double> CellKinds::Number(std::string_view cell) {

@@ -39,8 +39,8 @@ void ExportCommands::SetUpControls() {
 }
 
 std::string ExportCommands::TableStem() const {
-    if (m_window.TweetsFN.empty()) return "Tweets";
-    return std::filesystem::path(m_window.TweetsFN).replace_extension().string();
+    if (m_window.TweetsTable.File().empty()) return "Tweets";
+    return std::filesystem::path(m_window.TweetsTable.File()).replace_extension().string();
 }
 
 std::string ExportCommands::AskFile(const std::string& title, const char* filter, const char* extension,
@@ -60,18 +60,18 @@ void ExportCommands::Written(bool ok, const std::string& fileName) const {
 
 std::string ExportCommands::UserTableStem() const {
     const std::size_t current = static_cast<std::size_t>(m_window.Users.CurUserTable);
-    if (current > 0 && current < m_window.Users.UserTableName.size())
-        return m_window.Users.UserTableName[current];
+    if (current > 0 && current < m_window.Users.UserTables.size())
+        return m_window.Users.UserTables[current]->Name();
     return TableStem() + "_users";
 }
 
 bool ExportCommands::UseUserList() const {
     MainWindowState& w = m_window;
     const std::size_t current = static_cast<std::size_t>(w.Users.CurUserTable);
-    if (current == 0 || current >= w.Users.UserTableName.size()) return false;
-    const std::string& name = w.Users.UserTableName[current];
+    if (current == 0 || current >= w.Users.UserTables.size()) return false;
+    const std::string& name = w.Users.UserTables[current]->Name();
     if (!NetworkExport::IsUserListName(name) || w.CurrentUserTable().RowCount() == 0) return false;
-    if (w.OutTable.RowCount() == 0) return true;
+    if (w.TweetsTable.Rows().RowCount() == 0) return true;
     return w.Tk.MessageBox(
                "Export the follower edges of " + name + " instead of the network of the Tweets table?",
                MsgButtons::YesNo) == MsgResult::Yes;
@@ -80,30 +80,29 @@ bool ExportCommands::UseUserList() const {
 void ExportCommands::mExportNetwork_Click() {
     MainWindowState& w = m_window;
     const bool userList = UseUserList();
-    if (!userList && w.OutTable.RowCount() == 0) {
+    if (!userList && w.TweetsTable.Rows().RowCount() == 0) {
         w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
         return;
     }
-    const std::string name =
-        userList ? w.Users.UserTableName[static_cast<std::size_t>(w.Users.CurUserTable)] : TableStem();
+    const std::string name = userList ? w.Users.CurrentTable().Name() : TableStem();
     const std::string fileName = AskFile("Export Network", kGraphFilter, "graphml", name);
     if (fileName.empty()) return;
     w.Tk.SetCursor(CursorShape::Busy);
     const NetworkExport graph = userList ? NetworkExport::FromUserList(w.CurrentUserTable(), name)
-                                         : NetworkExport::FromTweets(w.OutTable);
+                                         : NetworkExport::FromTweets(w.TweetsTable.Rows());
     Written(graph.Write(fileName), fileName);
 }
 
 void ExportCommands::mExportTweetsCsv_Click() {
     MainWindowState& w = m_window;
-    if (w.OutTable.RowCount() == 0) {
+    if (w.TweetsTable.Rows().RowCount() == 0) {
         w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
         return;
     }
     const std::string fileName = AskFile("Export Tweets as CSV", kCsvFilter, "csv", TableStem());
     if (fileName.empty()) return;
     w.Tk.SetCursor(CursorShape::Busy);
-    Written(CsvExport::Write(fileName, CsvExport::TweetsText(w.OutTable)), fileName);
+    Written(CsvExport::Write(fileName, CsvExport::TweetsText(w.TweetsTable.Rows())), fileName);
 }
 
 void ExportCommands::mExportUsersCsv_Click() {
@@ -121,7 +120,7 @@ void ExportCommands::mExportUsersCsv_Click() {
 
 void ExportCommands::mExportHashtagNetwork_Click(HashtagNetwork::Shape shape) {
     MainWindowState& w = m_window;
-    if (w.OutTable.RowCount() == 0) {
+    if (w.TweetsTable.Rows().RowCount() == 0) {
         w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
         return;
     }
@@ -131,13 +130,13 @@ void ExportCommands::mExportHashtagNetwork_Click(HashtagNetwork::Shape shape) {
                 TableStem() + (co ? "_cohashtag" : "_hashtag_user"));
     if (fileName.empty()) return;
     w.Tk.SetCursor(CursorShape::Busy);
-    Written(HashtagNetwork::FromTweets(w.OutTable, shape).Write(fileName), fileName);
+    Written(HashtagNetwork::FromTweets(w.TweetsTable.Rows(), shape).Write(fileName), fileName);
 }
 
 void ExportCommands::mExportXlsx_Click() {
     MainWindowState& w = m_window;
     std::vector<XlsxExport::Sheet> sheets;
-    if (w.OutTable.RowCount() > 0) sheets.push_back(XlsxExport::TweetsSheet(w.OutTable));
+    if (w.TweetsTable.Rows().RowCount() > 0) sheets.push_back(XlsxExport::TweetsSheet(w.TweetsTable.Rows()));
     const ReportList& users = w.CurrentUserTable();
     if (users.RowCount() > 0) {
         const std::string name = w.Users.CurUserTable == 0 ? std::string("Users") : UserTableStem();
@@ -147,7 +146,7 @@ void ExportCommands::mExportXlsx_Click() {
         w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
         return;
     }
-    const std::string stem = w.OutTable.RowCount() > 0 ? TableStem() : UserTableStem();
+    const std::string stem = w.TweetsTable.Rows().RowCount() > 0 ? TableStem() : UserTableStem();
     const std::string fileName = AskFile("Export as Excel Workbook", kXlsxFilter, "xlsx", stem);
     if (fileName.empty()) return;
     w.Tk.SetCursor(CursorShape::Busy);

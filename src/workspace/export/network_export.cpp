@@ -10,8 +10,8 @@
 #include "core/tweet_column.h"
 #include "platform/blank_trim.h"
 #include "workspace/export/table_file_reader.h"
-#include "workspace/tweets/tweet_time.h"
-#include "workspace/users/user_profile_table.h"
+#include "workspace/tables/tweet_time.h"
+#include "workspace/tables/user_table.h"
 
 namespace marlin {
 namespace {
@@ -213,15 +213,15 @@ NetworkExport NetworkExport::FromFollowList(const ReportList& users, const Follo
     const bool followers = list.followers;
     const int accountNode = graph.NodeFor(list.account);
     for (int row = 0; row < users.RowCount(); ++row) {
-        std::string_view name = TrimBlanks(users.Cell(row, UserProfileTable::kScreenName));
-        if (name.empty()) name = TrimBlanks(users.Cell(row, UserProfileTable::kId));
+        std::string_view name = TrimBlanks(users.Cell(row, UserTable::kScreenName));
+        if (name.empty()) name = TrimBlanks(users.Cell(row, UserTable::kId));
         if (name.empty()) continue;
         const int user = graph.NodeFor(name);
         Node& node = graph.m_nodes[static_cast<std::size_t>(user)];
         node.hasRow = true;
-        node.followers = CountOf(users.Cell(row, UserProfileTable::kFollowers));
-        node.friends = CountOf(users.Cell(row, UserProfileTable::kFriends));
-        node.tweets = CountOf(users.Cell(row, UserProfileTable::kStatusCount));
+        node.followers = CountOf(users.Cell(row, UserTable::kFollowers));
+        node.friends = CountOf(users.Cell(row, UserTable::kFriends));
+        node.tweets = CountOf(users.Cell(row, UserTable::kStatusCount));
         node.location = Trimmed(users.Cell(row, kUserLocation));
         if (followers)
             graph.AddEdge(user, accountNode, Kind::Follows, std::nullopt);

@@ -6,8 +6,8 @@
 
 #include "core/exact_text.h"
 #include "sentiment/marlin_data.h"
-#include "workspace/tweets/tweet_table_view.h"
-#include "workspace/users/user_profile_table.h"
+#include "workspace/tables/tweet_table.h"
+#include "workspace/tables/user_table.h"
 
 namespace marlin {
 namespace {
@@ -36,11 +36,11 @@ bool TableFileReader::ReadTweets(const std::string& fileName, ReportList& table)
     table.ClearRows();
     table.ClearColumns();
     for (int position = 0; position < TweetColumn::Count; ++position)
-        table.AddColumn(TweetTableView::kHeaders[position], 1000, TweetTableView::ColumnAlignment(position));
+        table.AddColumn(TweetTable::kHeaders[position], 1000, TweetTable::ColumnAlignment(position));
     try {
         for (int record = 1; record <= data.RecordCount(); ++record) {
             if (record == 1 && data.Value(1, 1) == "DateTime") continue;  // the header line
-            table.AddRow(TweetTableView::RowCells(data, record));
+            table.AddRow(TweetTable::RowCells(data, record));
         }
     } catch (const std::out_of_range&) {
         table.EndUpdate();
@@ -58,7 +58,7 @@ bool TableFileReader::ReadUsers(const std::string& fileName, ReportList& table) 
     const std::string text = ExactText::TableFileText(bytes);
     table.BeginUpdate();
     table.ClearRows();
-    UserProfileTable::CreateColumns(table);
+    UserTable::CreateColumns(table);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);

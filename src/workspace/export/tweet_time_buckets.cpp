@@ -6,7 +6,7 @@
 
 #include "core/tweet_column.h"
 #include "platform/blank_trim.h"
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 
 namespace marlin {
 namespace {

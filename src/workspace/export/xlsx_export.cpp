@@ -11,7 +11,7 @@
 #include "core/code_page.h"
 #include "platform/blank_trim.h"
 #include "workspace/export/table_file_reader.h"
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 
 namespace marlin {
 namespace {

@@ -18,9 +18,12 @@
 #include "core/bounded_file.h"
 #include "core/code_page.h"
 #include "platform/blank_trim.h"
-#include "workspace/frm_main.h"
+#include "platform/program_folder.h"
 #include "workspace/headless/headless_targets.h"
-#include "workspace/users/user_table_files.h"
+#include "workspace/tables/profile_rows.h"
+#include "workspace/tables/scored_tweets.h"
+#include "workspace/tables/tweet_table_file.h"
+#include "workspace/tables/user_table_file.h"
 
 namespace marlin {
 
@@ -86,34 +89,7 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
         m_tk.Line(VolumeEstimate::kNeedsV2);
         return kBadUsage;
     }
-    std::string credentialsProblem;
-    const AppCredFile::Credentials credentials = FindCredentials(&credentialsProblem);
-    if (!credentialsProblem.empty()) return Fail(credentialsProblem);
-    if (!credentials.Complete())
-        return Fail(
-            "no credentials: set MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and MARLIN_CONSUMER_SECRET, "
-            "or store them with the window in " +
-            (m_setup.appFolder / AppCredFile::kFileName).string());
-
-    m_frm = std::make_unique<frmMain>(m_tk, m_setup.requestFactory, m_setup.apiBase, m_setup.appFolder);
-    MainWindowState& w = m_frm->State();
-    w.SetEvents(&m_events);
-    w.Settings.InstalledScorerFolder = m_setup.installedScorerFolder;
-    if (!m_setup.retryDelays.empty()) w.Settings.RetryDelays = m_setup.retryDelays;
-    m_frm->Session().SetWaitForQuota(true);
-    if (!command.lang.empty()) w.Settings.SearchLang = command.lang;
-    w.Settings.ArchiveFile = HeadlessTargets::Archive(command.archive);
-    m_frm->Service().SetApiV2(command.api == "v2");
-    m_frm->Service().SetFullArchiveSearch(command.archiveSearch);
-    w.SetExactTexts(command.exactTexts);
-    TwitterAPI& client = w.Engine.Client();
-    if (client.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
-            .empty()) {
-        if (!client.AuthRefused())
-            return Fail("no token from " + m_setup.apiBase + ": " + client.AuthFailure());
-        return Fail("the service did not accept the credentials of \"" + credentials.appName + "\" at " +
-                    m_setup.apiBase + " (" + client.AuthFailure() + ")");
-    }
+    if (const int refused = Connect(command); refused != kDone) return refused;
 
     switch (command.kind) {
         case HeadlessCommand::Kind::Search:
@@ -139,33 +115,106 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
     return kFailed;
 }
 
-void HeadlessRun::SetBackDays(int days) {
-    m_frm->State().Tweets.EarlyDate.SetValue(CaptureRequest::DaysBack(days));
+int HeadlessRun::Connect(const HeadlessCommand& command) {
+    std::string credentialsProblem;
+    const AppCredFile::Credentials credentials = FindCredentials(&credentialsProblem);
+    if (!credentialsProblem.empty()) return Fail(credentialsProblem);
+    if (!credentials.Complete())
+        return Fail(
+            "no credentials: set MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and MARLIN_CONSUMER_SECRET, "
+            "or store them with the window in " +
+            (m_setup.appFolder / AppCredFile::kFileName).string());
+
+    m_engine = std::make_unique<CaptureEngine>(
+        CaptureEngine::Setup{m_setup.requestFactory, m_setup.apiBase, m_setup.appFolder}, m_events);
+    m_tweets.SetUtf8(command.exactTexts);
+    TwitterAPI& client = m_engine->Client();
+    client.SetApiVersion(command.api == "v2" ? ApiVersion::V2 : ApiVersion::V1_1);
+    client.SetFullArchiveSearch(command.archiveSearch);
+    m_engine->SetExactTexts(command.exactTexts);
+    if (client.AuthAppAccess(credentials.appName, credentials.consumerKey, credentials.consumerSecret)
+            .empty()) {
+        if (!client.AuthRefused())
+            return Fail("no token from " + m_setup.apiBase + ": " + client.AuthFailure());
+        return Fail("the service did not accept the credentials of \"" + credentials.appName + "\" at " +
+                    m_setup.apiBase + " (" + client.AuthFailure() + ")");
+    }
+    return kDone;
+}
+
+CaptureRequest HeadlessRun::Request(CaptureKind kind, const HeadlessCommand& command) const {
+    CaptureRequest request;
+    request.kind = kind;
+    request.query = command.subject;
+    if (command.backDays) request.backTo = CaptureRequest::DaysBack(*command.backDays);
+    if (!command.lang.empty()) request.language = command.lang;
+    request.dialect = command.api == "v2" ? CaptureDialect::V2 : CaptureDialect::V1_1;
+    request.fullArchive = command.archiveSearch;
+    request.exactTexts = command.exactTexts;
+    request.archive.file = HeadlessTargets::Archive(command.archive);
+    // Unattended: every spent quota window is waited out.
+    request.limits.waitForQuota = true;
+    if (!m_setup.retryDelays.empty()) request.limits.retryDelays = m_setup.retryDelays;
+    return request;
+}
+
+void HeadlessRun::TakeTweets(bool append) {
+    // Nothing arrived: the table stays as it is (a new one is empty already).
+    if (m_engine->Tweets().Count() == 0) return;
+    MarlinData data(m_processes, m_setup.appFolder);
+    const std::filesystem::path scorer =
+        ProgramFolder::FindScorer(m_setup.appFolder, m_setup.installedScorerFolder);
+    const std::string failure = ScoredTweets::Score(m_engine->Tweets(), data, scorer);
+    if (!failure.empty()) m_events.Log(failure);
+    ScoredTweets::Add(data, m_tweets, append);
 }
 
 int HeadlessRun::RunSearch(const HeadlessCommand& command) {
-    SetBackDays(*command.backDays);
-    return SaveRetrieved(command.out, m_frm->Search().RunNew(command.subject));
+    const CaptureResult result = m_engine->Capture(Request(CaptureKind::Search, command));
+    TakeTweets(false);
+    return SaveRetrieved(command.out, result);
 }
 
 bool HeadlessRun::OpenTable(const std::string& file) {
-    MainWindowState& w = m_frm->State();
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return false;
-    m_frm->Files().OpenNamed(file);
-    return w.TweetsFN == file;
+    try {
+        MarlinData data(m_processes, m_setup.appFolder);
+        bool zeros = false;
+        // A file that cannot be read at all is passed over without a word, as a history
+        // entry is; one that reads wrong is told.
+        if (!TweetTableFile::Load(data, file, &zeros)) return false;
+        if (zeros && m_tk.MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
+                                     MsgButtons::YesNo) == MsgResult::Yes) {
+            const std::string folder =
+                ProgramFolder::FindScorer(m_setup.appFolder, m_setup.installedScorerFolder).string();
+            if (!data.RunSentiStrength(folder, folder, true)) m_events.Log(ScoredTweets::FailureLine(data));
+        }
+        m_tweets.Rows().ClearRows();
+        m_tweets.AddRecords(data, true);
+        m_tweets.SetFile(file);
+        return true;
+    } catch (const std::exception&) {
+        m_tk.MessageBox("Couldn't open: " + file + " -- Contents may be corrupted.", "File Open Error",
+                        MsgButtons::OK, MsgIcon::Exclamation);
+        return false;
+    }
 }
 
 int HeadlessRun::RunTableUpdate(const HeadlessCommand& command) {
     if (!OpenTable(command.subject)) return Fail("cannot read the tweet table " + command.subject);
-    MainWindowState& w = m_frm->State();
-    m_tk.Line("Opened " + command.subject + " (" + std::to_string(w.OutTable.RowCount()) + " tweets)");
-    if (command.kind == HeadlessCommand::Kind::Update) {
-        SetBackDays(command.backDays.value_or(7));
-        m_frm->Search().RunUpdate(command.query);
-    } else {
-        SetBackDays(*command.backDays);
-        m_frm->Search().RunContinue(command.query);
+    m_tk.Line("Opened " + command.subject + " (" + std::to_string(m_tweets.Count()) + " tweets)");
+    HeadlessCommand capture = command;
+    capture.subject = command.query;
+    const bool update = command.kind == HeadlessCommand::Kind::Update;
+    if (update) capture.backDays = command.backDays.value_or(7);
+    m_engine->Tweets().Clear();
+    if (m_tweets.Count() > 0) {
+        CaptureRequest request = Request(update ? CaptureKind::Update : CaptureKind::ContinueBack, capture);
+        if (update) request.position.sinceId = m_tweets.NewestTweetId();
+        if (!update) request.position.belowId = m_tweets.OldestTweetId();
+        m_engine->Capture(request);
+        TakeTweets(true);
     }
     return RetrievalOutcome(SaveTweets(command.out.empty() ? command.subject : command.out));
 }
@@ -194,34 +243,43 @@ int HeadlessRun::RunTimelines(const HeadlessCommand& command) {
     std::string error;
     const std::vector<std::string> names = ReadUserNames(command.users, &error);
     if (names.empty()) return Fail(error);
-    SetBackDays(command.backDays.value_or(7));
-    return SaveRetrieved(command.out, m_frm->Users().Timelines().RunNew(names));
+    HeadlessCommand capture = command;
+    capture.backDays = command.backDays.value_or(7);
+    CaptureRequest request = Request(CaptureKind::Timelines, capture);
+    request.accounts = names;
+    const CaptureResult result = m_engine->Capture(request);
+    TakeTweets(false);
+    return SaveRetrieved(command.out, result);
 }
 
 int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     std::string error;
     const std::vector<std::string> names = ReadUserNames(command.users, &error);
     if (names.empty()) return Fail(error);
-    MainWindowState& w = m_frm->State();
-    m_frm->Users().Profiles().LookUp(names);
+    CaptureRequest request = Request(CaptureKind::Lookup, command);
+    request.accounts = names;
+    m_engine->Capture(request);
+    const UserSet& users = m_engine->Users();
+    const SKDFuncs::DateValue today = SKDFuncs::Now();
+    ReportList& rows = m_users.Rows();
+    for (int i = 1; i <= users.Count(); ++i) rows.AddRow(ProfileRows::Cells(users, i, today));
     m_events.Flush();
     // An empty table would only write over what an earlier run saved there.
-    if (w.Engine.Users().Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
-    if (!UserTableFiles::WriteTable(w.CurrentUserTable(), command.out, UserTableFiles::Layout::All,
-                                    w.Settings.ExactTexts))
+    if (users.Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
+    if (!UserTableFile::Write(rows, command.out, UserTableFile::Layout::All, command.exactTexts))
         return Fail("cannot write " + command.out);
-    m_tk.Line("Saved " + std::to_string(w.CurrentUserTable().RowCount()) + " profiles to " + command.out);
+    m_tk.Line("Saved " + std::to_string(rows.RowCount()) + " profiles to " + command.out);
     return RetrievalOutcome(kDone);
 }
 
 int HeadlessRun::RunUserList(const HeadlessCommand& command) {
-    MainWindowState& w = m_frm->State();
-    CaptureRequest request = w.Request(
-        command.kind == HeadlessCommand::Kind::Followers ? CaptureKind::Followers : CaptureKind::Friends);
+    CaptureRequest request = Request(
+        command.kind == HeadlessCommand::Kind::Followers ? CaptureKind::Followers : CaptureKind::Friends,
+        command);
     request.accounts = {command.subject};
-    const CaptureResult result = w.Engine.Capture(request);
+    const CaptureResult result = m_engine->Capture(request);
     m_events.Flush();
-    const UserSet& users = w.Engine.Users();
+    const UserSet& users = m_engine->Users();
     const std::string failure = result.last.Failed() ? " (" + result.last.responseCode + ")" : "";
     if (users.Count() == 0)
         return m_stopping ? kStopped : Fail("no user list was retrieved for " + command.subject + failure);
@@ -240,15 +298,14 @@ int HeadlessRun::RunUserList(const HeadlessCommand& command) {
 
 int HeadlessRun::SaveTweets(const std::string& file) {
     m_events.Flush();
-    MainWindowState& w = m_frm->State();
-    if (!m_frm->Files().WriteTweetTable(file)) return Fail("cannot write " + file);
-    m_tk.Line("Saved " + std::to_string(w.OutTable.RowCount()) + " tweets to " + file);
+    if (!TweetTableFile::Write(m_tweets, file, false)) return Fail("cannot write " + file);
+    m_tk.Line("Saved " + std::to_string(m_tweets.Count()) + " tweets to " + file);
     return kDone;
 }
 
 int HeadlessRun::SaveRetrieved(const std::string& file, const CaptureResult& result) {
     // A run that got nothing before it stopped leaves an earlier file of that name as it was.
-    if (m_frm->State().OutTable.RowCount() == 0 && (m_stopping || !Complete())) {
+    if (m_tweets.Count() == 0 && (m_stopping || !Complete())) {
         m_events.Flush();
         if (result.last.V11AccessRefused())
             return Fail("the service refuses this application's v1.1 searches; run it again with --api v2");
@@ -268,31 +325,28 @@ int HeadlessRun::RetrievalOutcome(int saved) {
 }
 
 void HeadlessRun::Idle() {
-    if (m_frm && !m_stopping && m_setup.stopRequested && m_setup.stopRequested->load()) {
+    if (m_engine && !m_stopping && m_setup.stopRequested && m_setup.stopRequested->load()) {
         m_stopping = true;
         m_tk.Line("Stopping: what was retrieved so far is saved");
-        MainWindowState& w = m_frm->State();
+        RunState& run = m_engine->State();
         // A signal stops the run as "Cancel " does; a command not yet busy stops at its
         // next check.
-        if (w.Run.Cancel())
+        if (run.Cancel())
             m_events.Tell("User cancelled the retrieval process", CaptureEvents::Notice::Information);
         else
-            w.Run.Stop();
+            run.Stop();
     }
 }
 
 int HeadlessRun::RunCount(const HeadlessCommand& command) {
-    SetBackDays(*command.backDays);
-    CaptureRequest request = m_frm->State().Request(CaptureKind::Count);
-    request.query = command.subject;
-    const CaptureResult result = m_frm->State().Engine.Capture(request);
+    const CaptureResult result = m_engine->Capture(Request(CaptureKind::Count, command));
     const std::optional<VolumeEstimate>& estimate = result.estimate;
     m_events.Flush();
     if (!estimate) return Fail("no counts for [" + command.subject + "]: " + result.last.responseCode);
     std::string lines = "date,posts\n";
     for (const TweetCountDay& day : estimate->days)
         lines += day.date + "," + std::to_string(day.posts) + "\n";
-    lines += "# " + estimate->Summary(m_frm->State().Settings.PricePerPostRead) + "\n";
+    lines += "# " + estimate->Summary(CaptureRequest{}.pricePerPostRead) + "\n";
     if (m_setup.out)
         *m_setup.out << lines << std::flush;
     else

@@ -11,17 +11,21 @@
 #include "platform/console_toolkit.h"
 #include "service/app_cred_file.h"
 #include "service/http_request.h"
+#include "workspace/engine/capture_engine.h"
 #include "workspace/engine/capture_result.h"
 #include "workspace/headless/headless_command.h"
 #include "workspace/headless/headless_events.h"
+#include "workspace/tables/tweet_table.h"
+#include "workspace/tables/user_table.h"
+#include "workspace/toolkit_process_host.h"
 
 namespace marlin {
 
-class frmMain;
-
-// A capture without a window: the same frmMain over a console toolkit, running the same
-// commands the window runs, with quota windows always waited out. Messages and the
+// A capture without a window: the capture engine runs a request built from the arguments,
+// and its records go into a Tweets table or a user table, which are written to the named
+// file; the exports read a table file. Quota windows are always waited out. Messages and the
 // request log go to the error stream (the rewritten progress line at most once a second).
+// Nothing here knows the window or links a toolkit library.
 class HeadlessRun {
   public:
     enum ExitCode { kDone = 0, kFailed = 1, kBadUsage = 2, kStoppedEarly = 3, kStopped = 130 };
@@ -71,6 +75,12 @@ class HeadlessRun {
     // Why an export of `table` to `out` failed: the table unreadable, or the file unwritable.
     static std::string ExportFailure(const std::string& table, const std::string& out);
     int SaveTweets(const std::string& file);
+    // The engine, set up as the command asks, with its token; nothing and the exit code
+    // when there are no credentials or the service refuses them.
+    int Connect(const HeadlessCommand& command);
+    CaptureRequest Request(CaptureKind kind, const HeadlessCommand& command) const;
+    // The engine's tweets, scored, into the table (after its rows with append).
+    void TakeTweets(bool append);
     // SaveTweets and RetrievalOutcome of a run that made a new table.
     int SaveRetrieved(const std::string& file, const CaptureResult& result);
     int Fail(const std::string& reason);
@@ -79,15 +89,17 @@ class HeadlessRun {
     int RetrievalOutcome(int saved);
     bool Complete() const;
     bool OpenTable(const std::string& file);
-    void SetBackDays(int days);
     std::vector<std::string> ReadUserNames(const std::string& file, std::string* error) const;
     void Idle();
 
     ConsoleToolkit& m_tk;
     Setup m_setup;
-    // Before the window state that points at it, so it outlives every capture there.
+    // Before the engine that speaks to it, so it outlives every capture there.
     HeadlessEvents m_events{m_tk};
-    std::unique_ptr<frmMain> m_frm;
+    ToolkitProcessHost m_processes{m_tk};
+    std::unique_ptr<CaptureEngine> m_engine;
+    TweetTable m_tweets;
+    UserTable m_users{"Tweets"};
     bool m_stopping = false;
 };
 

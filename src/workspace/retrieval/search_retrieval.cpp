@@ -33,8 +33,8 @@ bool SearchRetrieval::OfferV2(const CaptureResult& result) {
 CaptureResult SearchRetrieval::Retrieve(CaptureKind kind, const std::string& query) {
     CaptureRequest request = m_window.Request(kind);
     request.query = query;
-    if (kind == CaptureKind::Update) request.position.sinceId = m_table.NewestTweetId();
-    if (kind == CaptureKind::ContinueBack) request.position.belowId = m_table.OldestTweetId();
+    if (kind == CaptureKind::Update) request.position.sinceId = m_window.TweetsTable.NewestTweetId();
+    if (kind == CaptureKind::ContinueBack) request.position.belowId = m_window.TweetsTable.OldestTweetId();
     return m_window.Engine.Capture(request);
 }
 
@@ -45,7 +45,7 @@ CaptureResult SearchRetrieval::RunNew(const std::string& query) {
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Engine.Tweets().Clear();
     w.Users.UpdateUTL.SetEnabled(false);
-    w.OutTable.ClearRows();
+    w.TweetsTable.Rows().ClearRows();
     w.CurrentUserTable().ClearRows();
     w.TableEngine.Tweets().Clear();
     w.TableEngine.Users().Clear();
@@ -55,13 +55,13 @@ CaptureResult SearchRetrieval::RunNew(const std::string& query) {
     result = Retrieve(CaptureKind::Search, query);
 
     // A new retrieval is a new table: the next save proposes a new file.
-    w.TweetsFN.clear();
+    w.TweetsTable.SetFile({});
     w.Req.FileName.clear();
     m_table.ShowTweets(false);
 
     running.Release();
     w.SetTweetSource(TweetSource::Search);
-    if (w.OutTable.RowCount() > 0) w.Tweets.UpdateSearch.SetEnabled(true);
+    if (w.TweetsTable.Rows().RowCount() > 0) w.Tweets.UpdateSearch.SetEnabled(true);
     return result;
 }
 
@@ -72,8 +72,8 @@ CaptureResult SearchRetrieval::RunUpdate(const std::string& query) {
     RetrievalGuard running(w);
     w.Engine.Tweets().Clear();
 
-    if (w.OutTable.RowCount() > 0) {
-        w.OutTable.SetSortKey(TweetColumn::TweetID);
+    if (w.TweetsTable.Rows().RowCount() > 0) {
+        w.TweetsTable.Rows().SetSortKey(TweetColumn::TweetID);
         w.Tk.DoEvents();
         result = Retrieve(CaptureKind::Update, query);
         m_table.ShowTweets(true);
@@ -89,7 +89,7 @@ CaptureResult SearchRetrieval::RunContinue(const std::string& query) {
     CaptureResult result;
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Engine.Tweets().Clear();
-    if (w.OutTable.RowCount() > 0) {
+    if (w.TweetsTable.Rows().RowCount() > 0) {
         result = Retrieve(CaptureKind::ContinueBack, query);
         m_table.ShowTweets(true);
     }

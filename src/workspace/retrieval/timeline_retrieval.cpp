@@ -16,9 +16,9 @@ void TimelineRetrieval::StartFreshTable() {
     MainWindowState& w = m_window;
     w.Engine.Tweets().Clear();
     w.Tweets.UpdateSearch.SetEnabled(false);
-    w.OutTable.ClearRows();
+    w.TweetsTable.Rows().ClearRows();
     // A new retrieval is a new table: the next save proposes a new file.
-    w.TweetsFN.clear();
+    w.TweetsTable.SetFile({});
     w.Req.FileName.clear();
 }
 
@@ -26,7 +26,7 @@ void TimelineRetrieval::FinishFreshTable() {
     MainWindowState& w = m_window;
     // The table now holds timelines, so a save belongs in the timeline history.
     w.SetTweetSource(TweetSource::Timelines);
-    if (w.OutTable.RowCount() > 0) w.Users.UpdateUTL.SetEnabled(true);
+    if (w.TweetsTable.Rows().RowCount() > 0) w.Users.UpdateUTL.SetEnabled(true);
 }
 
 void TimelineRetrieval::GetAllUTL_Click() {
@@ -114,42 +114,20 @@ void TimelineRetrieval::AddToTable(bool sortById, CaptureKind kind) {
     if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Engine.Tweets().Clear();
-    if (sortById) w.OutTable.SetSortKey(TweetColumn::TweetID);
+    if (sortById) w.TweetsTable.Rows().SetSortKey(TweetColumn::TweetID);
     const std::vector<int> entries = CheckedEntries();
     CaptureRequest request = w.Request(CaptureKind::Timelines);
     for (const int entry : entries) {
         const std::string user = w.Users.UserList.Item(entry);
         request.accounts.push_back(user);
         CapturePosition position;
-        if (kind == CaptureKind::Update) position.sinceId = NewestTweetIdOf(user);
-        if (kind == CaptureKind::ContinueBack) position.belowId = OldestTweetIdOf(user);
+        if (kind == CaptureKind::Update) position.sinceId = w.TweetsTable.NewestTweetIdOf(user);
+        if (kind == CaptureKind::ContinueBack) position.belowId = w.TweetsTable.OldestTweetIdOf(user);
         request.accountPositions.push_back(position);
     }
     WalkCheckedUsers(request, entries, Shown::AddedAtTheEnd);
     w.SetTweetSource(TweetSource::Timelines);
     m_table.ShowTweets(true);
-}
-
-std::string TimelineRetrieval::OldestTweetIdOf(const std::string& screenName) const {
-    return ExtremeTweetIdOf(screenName, -1);
-}
-
-std::string TimelineRetrieval::NewestTweetIdOf(const std::string& screenName) const {
-    // The first row of the user is the newest while the table is sorted on TweetID,
-    // newest first; taking the largest id keeps the update right when it is not.
-    return ExtremeTweetIdOf(screenName, 1);
-}
-
-std::string TimelineRetrieval::ExtremeTweetIdOf(const std::string& screenName, int direction) const {
-    const ReportList& table = m_window.OutTable;
-    std::string_view found;
-    for (int row = 0; row < table.RowCount(); ++row) {
-        if (Trimmed(table.Cell(row, TweetColumn::UserScreenName)) != screenName) continue;
-        const std::string_view id = table.Cell(row, TweetColumn::TweetID);
-        const int order = CompareCells(id, found);
-        if (found.empty() || (direction > 0 ? order > 0 : order < 0)) found = id;
-    }
-    return Trimmed(found);
 }
 
 }  // namespace marlin

@@ -37,12 +37,6 @@ class TimelineRetrieval {
     // list, checked, and a new table is made of their timelines without asking first.
     CaptureResult RunNew(const std::vector<std::string>& users);
 
-    // The newest TweetID among the Tweets table rows of that author (letter case counts);
-    // empty when the author has none.
-    std::string NewestTweetIdOf(const std::string& screenName) const;
-    // The oldest likewise.
-    std::string OldestTweetIdOf(const std::string& screenName) const;
-
   private:
     // How the table takes the timelines: after each user as a fresh table, or once at the
     // end added to the rows already there.
@@ -61,8 +55,6 @@ class TimelineRetrieval {
                                    Shown shown);
     // The list positions and names of the checked users, in list order.
     std::vector<int> CheckedEntries() const;
-    // The largest (direction 1) or smallest (-1) TweetID among the author's rows.
-    std::string ExtremeTweetIdOf(const std::string& screenName, int direction) const;
 
     MainWindowState& m_window;
     TweetTableTarget& m_table;

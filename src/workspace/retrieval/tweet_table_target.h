@@ -5,8 +5,8 @@
 namespace marlin {
 
 // What a tweet retrieval asks of the Tweets table it fills: to offer a save before the
-// table is replaced, to show the pages that arrived, and the newest and oldest rows an
-// update or a continuation starts from. The tweet side answers it, so the retrievals
+// table is replaced, and to show the pages that arrived (the rows an update or a continuation
+// starts from are the workspace's TweetTable). The tweet side answers it, so the retrievals
 // need not know the tweet side's classes.
 class TweetTableTarget {
   public:
@@ -21,9 +21,6 @@ class TweetTableTarget {
     virtual void ShowTweets(bool append) = 0;
     // While the retrieval runs, after each page: the tweets that arrived, shown as they come.
     virtual void ShowArrivedTweets() {}
-    // The TweetID of the table's newest and oldest row; empty for an empty table.
-    virtual std::string NewestTweetId() = 0;
-    virtual std::string OldestTweetId() = 0;
 };
 
 }  // namespace marlin

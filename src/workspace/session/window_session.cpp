@@ -105,7 +105,7 @@ void WindowSession::DeleteScorerLeftovers() {
 bool WindowSession::Form_QueryUnload() {
     MainWindowState& w = m_window;
     // Only rows changed since they were last saved or opened are worth the question.
-    if (w.OutTable.RowCount() > 0 && w.TweetsDirty()) {
+    if (w.TweetsTable.Rows().RowCount() > 0 && w.TweetsDirty()) {
         MsgResult answer = w.Tk.MessageBox(kSaveOnExitQuestion, MsgButtons::YesNoCancel);
         if (answer == MsgResult::Cancel) return false;
         if (answer == MsgResult::Yes) {
@@ -189,12 +189,12 @@ bool WindowSession::SavePrefs() {
 
 std::vector<int> WindowSession::ColumnWidths() const {
     std::vector<int> widths;
-    for (const ReportColumn& column : m_window.OutTable.Columns()) widths.push_back(column.width);
+    for (const ReportColumn& column : m_window.TweetsTable.Rows().Columns()) widths.push_back(column.width);
     return widths;
 }
 
 void WindowSession::ApplyColumnWidths(const std::string& hwLine) {
-    ReportList& table = m_window.OutTable;
+    ReportList& table = m_window.TweetsTable.Rows();
     auto widths = Preferences::ParseWidths(hwLine, table.ColumnCount());
     if (!widths || table.ColumnCount() == 0) return;
     for (int i = 0; i < table.ColumnCount(); ++i)
@@ -247,7 +247,7 @@ void WindowSession::OpenTimelineEntry(int index) {
     if (SKDFuncs::FileExists(fileName)) {
         OpenFromHistory(fileName);
         w.SetTweetSource(TweetSource::Timelines);
-        if (w.OutTable.RowCount() > 0 && m_getUsersFromTweets) m_getUsersFromTweets();
+        if (w.TweetsTable.Rows().RowCount() > 0 && m_getUsersFromTweets) m_getUsersFromTweets();
         w.Tweets.UpdateSearch.SetEnabled(false);
         w.Users.UpdateUTL.SetEnabled(true);
         return;
@@ -275,7 +275,7 @@ void WindowSession::SearchQuery_LostFocus() {
 
 void WindowSession::Timer1_Timer() {
     MainWindowState& w = m_window;
-    w.InfoBar.SetPanel(1, std::to_string(w.OutTable.RowCount()) + " tweets displayed");
+    w.InfoBar.SetPanel(1, std::to_string(w.TweetsTable.Rows().RowCount()) + " tweets displayed");
     // The user table in sight, as the commands that fill it count it; the user list has its
     // own count beside it.
     const ReportList& users = w.CurrentUserTable();

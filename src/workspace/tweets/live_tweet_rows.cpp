@@ -38,7 +38,7 @@ void LiveTweetRows::ShowArrived() {
     m_refreshed = true;
     m_lastRefresh = now;
 
-    ReportList& table = m_window.OutTable;
+    ReportList& table = m_window.TweetsTable.Rows();
     table.BeginUpdate();
     table.ReserveRows(tweets.Count() - m_inTable);
     for (int record = m_inTable + 1; record <= tweets.Count(); ++record) {
@@ -59,14 +59,14 @@ ReportRow LiveTweetRows::Row(int record) const {
         std::to_string(tweet.Followers), std::to_string(tweet.Following), std::to_string(tweet.UTC_Offset),
         std::to_string(tweets.UserTweets(record)), std::to_string(tweet.Retweeted)};
     // Sent+ and Sent- stay empty: a 0 there would read as a score.
-    return TweetTableView::Row({dateTime, tweet.ScreenName, tweet.Text, tweet.TweetID, tweet.RealName,
-                                numbers[0], numbers[1], tweet.Location, numbers[2], tweet.GeoCoords,
-                                numbers[3], numbers[4], tweet.LinkURL, "", "", tweet.Description});
+    return TweetTable::Row({dateTime, tweet.ScreenName, tweet.Text, tweet.TweetID, tweet.RealName, numbers[0],
+                            numbers[1], tweet.Location, numbers[2], tweet.GeoCoords, numbers[3], numbers[4],
+                            tweet.LinkURL, "", "", tweet.Description});
 }
 
 void LiveTweetRows::Withdraw() {
     if (m_shownIds.empty()) return;
-    ReportList& table = m_window.OutTable;
+    ReportList& table = m_window.TweetsTable.Rows();
     table.RemoveRowsIf([&](int row) {
         const auto found = m_shownIds.find(Trimmed(table.Cell(row, TweetColumn::TweetID)));
         if (found == m_shownIds.end() || found->second == 0) return false;

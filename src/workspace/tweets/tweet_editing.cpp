@@ -64,16 +64,16 @@ std::string FirstCharacters(std::string_view text, int count) {
 TweetEditing::TweetEditing(MainWindowState& window) : m_window(window) {}
 
 std::string TweetEditing::SelectedCell(int position) const {
-    const int row = m_window.OutTable.SelectedIndex();
+    const int row = m_window.TweetsTable.Rows().SelectedIndex();
     if (row < 0) return {};
-    return std::string(TrimBlanks(m_window.OutTable.Cell(row, position)));
+    return std::string(TrimBlanks(m_window.TweetsTable.Rows().Cell(row, position)));
 }
 
 // ---- Filters
 
 void TweetEditing::mFilterTweets_Click() {
     MainWindowState& w = m_window;
-    if (w.OutTable.RowCount() == 0) {
+    if (w.TweetsTable.Rows().RowCount() == 0) {
         w.Tk.MessageBox(kEmptyTable, kFilterTitle, MsgButtons::OK, MsgIcon::Information);
         return;
     }
@@ -84,7 +84,7 @@ void TweetEditing::mFilterTweets_Click() {
 
 void TweetEditing::mRemRT_Click() {
     MainWindowState& w = m_window;
-    if (w.OutTable.RowCount() == 0) {
+    if (w.TweetsTable.Rows().RowCount() == 0) {
         w.Tk.MessageBox(kEmptyTable, kFilterTitle, MsgButtons::OK, MsgIcon::Information);
         return;
     }
@@ -93,7 +93,7 @@ void TweetEditing::mRemRT_Click() {
 
 void TweetEditing::FilterTweetsByText(const std::string& filter, bool removeIfFound) {
     MainWindowState& w = m_window;
-    ReportList& table = w.OutTable;
+    ReportList& table = w.TweetsTable.Rows();
     const std::u32string needle = FoldedCodePoints(filter);
 
     const int rows = table.RowCount();
@@ -124,15 +124,15 @@ void TweetEditing::FilterTweetsByText(const std::string& filter, bool removeIfFo
 // ---- Deletions
 
 void TweetEditing::mDelTweet_Click() {
-    const int row = m_window.OutTable.SelectedIndex();
+    const int row = m_window.TweetsTable.Rows().SelectedIndex();
     if (row < 0) return;
-    m_window.OutTable.RemoveRow(row);
+    m_window.TweetsTable.Rows().RemoveRow(row);
     m_window.SetTweetsDirty(true);
 }
 
 void TweetEditing::mDelUsersTweets_Click() {
     MainWindowState& w = m_window;
-    ReportList& table = w.OutTable;
+    ReportList& table = w.TweetsTable.Rows();
     const int selected = table.SelectedIndex();
     if (selected < 0) return;
     const std::string name(table.Cell(selected, TweetColumn::UserScreenName));
@@ -167,7 +167,7 @@ void TweetEditing::mTwitterDateTime_Click() {
 }
 
 void TweetEditing::ConvertDates(int mode) {
-    if (ConvertTweetDateTimes(mode, m_window.OutTable) > 0) m_window.SetTweetsDirty(true);
+    if (ConvertTweetDateTimes(mode, m_window.TweetsTable.Rows()) > 0) m_window.SetTweetsDirty(true);
 }
 
 int TweetEditing::ConvertTweetDateTimes(int mode, ReportList& table) {
@@ -196,12 +196,13 @@ int TweetEditing::ConvertTweetDateTimes(int mode, ReportList& table) {
 
 void TweetEditing::OutTable_MouseUp(int button) {
     MainWindowState& w = m_window;
-    if (button != 2 || w.OutTable.SelectedIndex() < 0) return;
+    if (button != 2 || w.TweetsTable.Rows().SelectedIndex() < 0) return;
 
     w.Tweets.mNavLinkURL.SetVisible(false);
     // A row without a link offers no "Go to"; neither does a cell that starts with a blank,
     // which is a number padded for sorting, not a link.
-    const std::string link(w.OutTable.Cell(w.OutTable.SelectedIndex(), TweetColumn::LinkURL));
+    const std::string link(
+        w.TweetsTable.Rows().Cell(w.TweetsTable.Rows().SelectedIndex(), TweetColumn::LinkURL));
     if (!link.empty() && link[0] != ' ') {
         w.Tweets.mNavLinkURL.SetCaption("Go to " + FirstCharacters(link, kLinkCaptionLength));
         w.Tweets.mNavLinkURL.SetVisible(true);
@@ -222,7 +223,7 @@ void TweetEditing::mNavLinkURL_Click() {
 }
 
 void TweetEditing::mNavUserTwitter_Click() {
-    if (m_window.OutTable.SelectedIndex() < 0) return;
+    if (m_window.TweetsTable.Rows().SelectedIndex() < 0) return;
     m_window.Tk.OpenUrl(kUserPageBase + SelectedCell(TweetColumn::UserScreenName));
 }
 

@@ -7,18 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <optional>
-#include <stdexcept>
 
-#include "core/atomic_file.h"
-#include "core/code_page.h"
-#include "core/exact_text.h"
 #include "core/skd_funcs.h"
 #include "sentiment/shell_and_wait.h"
+#include "workspace/tables/tweet_table_file.h"
 
 namespace marlin {
 
@@ -42,28 +38,6 @@ constexpr const char* kFilter = "Text (*.txt)|*.txt|Marlin Tweet Table (*.mtwt)|
 
 constexpr const char* kOpenErrorTitle = "File Open Error";
 constexpr const char* kSaveErrorTitle = "File Save Error";
-
-// A score field read as a number; anything that is not one makes the file unreadable.
-double ScoreValue(std::string_view field) {
-    const std::string_view trimmed = TrimBlanks(field);
-    if (trimmed.empty()) throw std::invalid_argument("empty score");
-    // strtod reads up to a NUL; a score of a few characters (every one of 200,000 rows has
-    // two) is copied onto the stack rather than into a string of its own.
-    std::array<char, 32> shortText{};
-    std::string longText;
-    const char* text = shortText.data();
-    if (trimmed.size() < shortText.size()) {
-        trimmed.copy(shortText.data(), trimmed.size());
-    } else {
-        longText = trimmed;
-        text = longText.c_str();
-    }
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    if (end != text + trimmed.size())
-        throw std::invalid_argument("score is not a number: " + std::string(trimmed));
-    return value;
-}
 
 bool IsExecutable(const std::string& path) {
     struct stat info {};
@@ -134,17 +108,8 @@ void TweetFiles::OpenTweetsTable() {
 
 bool TweetFiles::LoadTable(MarlinData& data) {
     MainWindowState& w = m_window;
-    if (!data.Load(w.Req.FileName)) return false;
-    // The zero check reads the first data record: record 2 under a header line, record 1
-    // in a file saved without headers. A file with no data record, or scores that are not
-    // numbers in any record, make the file unreadable (Value and ScoreValue throw).
-    const int first = data.Value(1, 1) == "DateTime" ? 2 : 1;
-    for (int record = first + 1; record <= data.RecordCount(); ++record) {
-        ScoreValue(data.Cell(record, MarlinData::kPositiveColumn));
-        ScoreValue(data.Cell(record, MarlinData::kNegativeColumn));
-    }
-    const bool zeros = ScoreValue(data.Cell(first, MarlinData::kPositiveColumn)) == 0 &&
-                       ScoreValue(data.Cell(first, MarlinData::kNegativeColumn)) == 0;
+    bool zeros = false;
+    if (!TweetTableFile::Load(data, w.Req.FileName, &zeros)) return false;
     if (zeros && w.Tk.MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
                                  MsgButtons::YesNo) == MsgResult::Yes) {
         const std::string folder = w.ScorerFolder().string();
@@ -155,7 +120,7 @@ bool TweetFiles::LoadTable(MarlinData& data) {
 
 void TweetFiles::FillTable(const MarlinData& data) {
     MainWindowState& w = m_window;
-    ReportList& table = w.OutTable;
+    ReportList& table = w.TweetsTable.Rows();
     table.BeginUpdate();
     table.ClearRows();
     w.CurrentUserTable().ClearRows();
@@ -163,15 +128,10 @@ void TweetFiles::FillTable(const MarlinData& data) {
         w.TableEngine.Users().Clear();
         RenameCurrentUserTable(w.Req.FileName);
     }
-    w.TweetsFN = w.Req.FileName;
-    const int records = data.RecordCount();
-    table.ReserveRows(records);
-    for (int record = 1; record <= records; ++record) {
-        if (record == 1 && data.Value(1, 1) == "DateTime") continue;  // the header line
-        // Saved rows look like any rows (dimmed ones read as disabled); the title's mark
-        // tells whether the table holds unsaved rows.
-        m_view.AddRecord(data, record);
-    }
+    w.TweetsTable.SetFile(w.Req.FileName);
+    // Saved rows look like any rows (dimmed ones read as disabled); the title's mark tells
+    // whether the table holds unsaved rows.
+    w.TweetsTable.AddRecords(data, false);
     table.EndUpdate();
 
     w.Tweets.UpdateSearch.SetEnabled(true);
@@ -186,30 +146,30 @@ void TweetFiles::RenameCurrentUserTable(const std::string& fileName) {
     std::string name = std::filesystem::path(fileName).filename().string();
     for (std::size_t at; (at = name.find(".txt")) != std::string::npos;) name.erase(at, 4);
     const std::size_t slot = static_cast<std::size_t>(w.Users.CurUserTable);
-    if (slot >= w.Users.UserTableName.size()) return;
-    const int entry = w.Users.UTList.Find(w.Users.UserTableName[slot]);
+    if (slot >= w.Users.UserTables.size()) return;
+    const int entry = w.Users.UTList.Find(w.Users.UserTables[slot]->Name());
     if (entry >= 0) w.Users.UTList.SetItem(entry, name);
-    w.Users.UserTableName[slot] = name;
+    w.Users.UserTables[slot]->SetName(name);
 }
 
 // ---- Save
 
 bool TweetFiles::SaveTweetsTable() {
     MainWindowState& w = m_window;
-    if (w.OutTable.RowCount() == 0) {
+    if (w.TweetsTable.Rows().RowCount() == 0) {
         w.Tk.MessageBox("Nothing to Save yet!", MsgButtons::OK, MsgIcon::Exclamation);
         return false;
     }
-    if (!w.TweetsFN.empty() && SKDFuncs::FileExists(w.TweetsFN)) {
-        const MsgResult answer =
-            w.Tk.MessageBox(w.TweetsFN + " already exists. Overwrite this file?", MsgButtons::YesNo);
-        w.Req.FileName = answer == MsgResult::Yes ? w.TweetsFN : std::string();
+    if (!w.TweetsTable.File().empty() && SKDFuncs::FileExists(w.TweetsTable.File())) {
+        const MsgResult answer = w.Tk.MessageBox(
+            w.TweetsTable.File() + " already exists. Overwrite this file?", MsgButtons::YesNo);
+        w.Req.FileName = answer == MsgResult::Yes ? w.TweetsTable.File() : std::string();
     }
     if (w.Req.FileName.empty()) w.Req.FileName = ProposeUntitledName();
     w.Req.DefaultExt = "txt";
     if (w.Req.Filter.empty()) w.Req.Filter = kFilter;
 
-    if (w.TweetsFN != w.Req.FileName) {
+    if (w.TweetsTable.File() != w.Req.FileName) {
         const std::optional<std::string> chosen = w.Tk.SaveFileDialog(w.Req.Request());
         if (!chosen || chosen->empty()) {
             w.Req.FileName.clear();
@@ -222,9 +182,9 @@ bool TweetFiles::SaveTweetsTable() {
 
 bool TweetFiles::SaveToOwnFile() {
     MainWindowState& w = m_window;
-    if (w.TweetsFN.empty() || w.OutTable.RowCount() == 0) return SaveTweetsTable();
-    w.Req.FileName = w.TweetsFN;
-    return WriteAndRecord(w.TweetsFN);
+    if (w.TweetsTable.File().empty() || w.TweetsTable.Rows().RowCount() == 0) return SaveTweetsTable();
+    w.Req.FileName = w.TweetsTable.File();
+    return WriteAndRecord(w.TweetsTable.File());
 }
 
 bool TweetFiles::WriteAndRecord(std::string fileName) {
@@ -237,7 +197,7 @@ bool TweetFiles::WriteAndRecord(std::string fileName) {
                         MsgButtons::OK, MsgIcon::Exclamation);
         return false;
     }
-    w.TweetsFN = fileName;
+    w.TweetsTable.SetFile(fileName);
     w.SetTweetsDirty(false);
     RecordInHistory(fileName);
     return true;
@@ -254,37 +214,7 @@ std::string TweetFiles::ProposeUntitledName() const {
 }
 
 bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
-    const ReportList& table = m_window.OutTable;
-    AtomicFile file(fileName);
-    std::string text;
-    // Exact texts keep every character: UTF-8, marked as such for the readers that tell.
-    const bool utf8 = m_window.Settings.ExactTexts;
-    if (utf8) file.Append(ExactText::kUtf8Mark);
-    auto flush = [&] {
-        file.Append(utf8 ? text : CodePage::ToWindows1252(text));
-        text.clear();
-    };
-    if (m_window.Tweets.mHeaders.Checked()) {
-        for (int position = 0; position < TweetColumn::Count; ++position) {
-            if (position > 0) text += '\t';
-            text += TweetTableView::kHeaders[position];
-        }
-        text += "\r\n";
-    }
-    const int rows = table.RowCount();
-    for (int row = 0; row < rows && file.Good(); ++row) {
-        // The row text as shown; the padding of the numbers is not stored.
-        text += table.Text(row);
-        text += '\t';
-        for (int position = 1; position < TweetColumn::Count; ++position) {
-            text += TrimBlanks(table.Cell(row, position));
-            text += '\t';
-        }
-        text += "\r\n";
-        if (text.size() >= (1u << 20)) flush();
-    }
-    flush();
-    return file.Commit();
+    return TweetTableFile::Write(m_window.TweetsTable, fileName, m_window.Tweets.mHeaders.Checked());
 }
 
 void TweetFiles::RecordInHistory(const std::string& fileName) {
@@ -314,7 +244,7 @@ void TweetFiles::RecordInHistory(const std::string& fileName) {
 
 void TweetFiles::SaveAndSend() {
     MainWindowState& w = m_window;
-    const std::string saved = SaveTweetsTable() ? w.TweetsFN : std::string();
+    const std::string saved = SaveTweetsTable() ? w.TweetsTable.File() : std::string();
     if (!SKDFuncs::FileExists(w.Settings.LMPATH) && !LocateVisualiser()) return;
     std::string commandLine = QuoteArgument(w.Settings.LMPATH);
     if (!saved.empty()) {

@@ -94,8 +94,9 @@ void TweetSide::WireControls() {
     w.Tweets.mDelTweet.SetAction([this] { m_editing.mDelTweet_Click(); });
     w.Tweets.mDelUsersTweets.SetAction([this] { m_editing.mDelUsersTweets_Click(); });
 
-    w.OutTable.SetColumnClickAction([this](int position) { m_view.OutTable_ColumnClick(position); });
-    w.OutTable.SetContextMenuAction([this] { m_editing.OutTable_MouseUp(2); });
+    w.TweetsTable.Rows().SetColumnClickAction(
+        [this](int position) { m_view.OutTable_ColumnClick(position); });
+    w.TweetsTable.Rows().SetContextMenuAction([this] { m_editing.OutTable_MouseUp(2); });
     w.Progress.SetContextMenuAction([this] { m_editing.Progress_MouseDown(2); });
 }
 

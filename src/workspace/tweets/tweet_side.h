@@ -29,8 +29,6 @@ class TweetSide : public TweetTableTarget {
     void OfferToSave() override { m_files.OfferToSave(); }
     void ShowTweets(bool append) override { m_view.ShowTweets(append); }
     void ShowArrivedTweets() override { m_view.ShowArrivedTweets(); }
-    std::string NewestTweetId() override { return m_view.NewestTweetId(); }
-    std::string OldestTweetId() override { return m_view.OldestTweetId(); }
 
   private:
     void SetUpControls();

@@ -3,25 +3,17 @@
 #include <array>
 #include <string>
 #include <vector>
-#include "core/tweet_column.h"
 
-#include "platform/report_row.h"
 #include "sentiment/marlin_data.h"
 #include "workspace/main_window_state.h"
 #include "workspace/tweets/live_tweet_rows.h"
 
 namespace marlin {
 
-// The Tweets table (`OutTable`): its 16 columns, the rows a retrieval or a file puts in
-// it, and its sorting switches.
+// The window's side of the Tweets table: its menu switches, the rows shown while a
+// retrieval runs, and the scored rows at its end. The rows are the workspace's TweetTable.
 class TweetTableView {
   public:
-    // Numbers are padded to this width so the text sort orders them as numbers.
-    static constexpr int kPadWidth = 7;
-    static const std::array<const char*, TweetColumn::Count> kHeaders;
-    // Numbers sit on the right (the exports write those columns' cells as numbers).
-    static Alignment ColumnAlignment(int position);
-
     explicit TweetTableView(MainWindowState& window);
 
     // The columns and the table's starting state: TweetID the sort key, newest first,
@@ -37,19 +29,6 @@ class TweetTableView {
     }
     // Off, the table stays as it was until the retrieval ends (the benchmark compares the two).
     void SetShowArrived(bool on) { m_showArrived = on; }
-
-    // Adds one record of a MarlinData table as a row: the DateTime as it stands, every
-    // other field padded.
-    void AddRecord(const MarlinData& data, int record);
-    static std::vector<std::string> RowCells(const MarlinData& data, int record);
-    static ReportRow Row(const MarlinData& data, int record);
-    // The row of these 16 cells as a table file's record shows them.
-    static ReportRow Row(std::array<std::string_view, TweetColumn::Count> fields);
-
-    // The newest TweetID among the rows, for an update's since_id; empty for no rows.
-    std::string NewestTweetId() const;
-    // The smallest TweetID of the table, without padding; empty for an empty table.
-    std::string OldestTweetId() const;
 
     // Puts a failed scorer run into the request log: zeros in Sent+/Sent- look like scores.
     void LogScorerFailure(const MarlinData& data);

@@ -147,7 +147,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     // The whole log has a page of its own; its newest line stays in sight in the status bar.
     bottom->addTab(BuildLogFrame(), tr("Request log"));
     bottom->addTab(BuildRawResponsePage(), tr("Raw response"));
-    auto* chart = Named(new TweetChartView(m_form.State().OutTable), "Chart");
+    auto* chart = Named(new TweetChartView(m_form.State().TweetsTable.Rows()), "Chart");
     bottom->addTab(chart, tr("Chart"));
     m_form.Estimator().SetChartAction([chart, bottom](const std::vector<TweetCountDay>& days) {
         chart->ShowEstimate(days);
@@ -156,7 +156,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     auto* estimate = new EstimatePanel([this] { m_form.Estimator().Capture_Click(); }, this);
     m_form.Estimator().SetShowAction(
         [estimate](const SearchVolumeEstimate::Shown& shown) { estimate->Show(shown); });
-    auto* frequencies = Named(new FrequencyView(m_form.State().OutTable), "Frequencies");
+    auto* frequencies = Named(new FrequencyView(m_form.State().TweetsTable.Rows()), "Frequencies");
     bottom->addTab(frequencies, tr("Frequencies"));
 
     // The frames above scroll when the user gives their room to the Tweets table.
@@ -424,9 +424,9 @@ QWidget* MainWindow::BuildLogFrame() {
 QWidget* MainWindow::BuildTweetsTable() {
     auto* view = MakeTable(this, "OutTable");
     view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 4);
-    (new QtReportList(m_form.State().OutTable, view))->SetFitsContents(TweetColumn::Tweet);
+    (new QtReportList(m_form.State().TweetsTable.Rows(), view))->SetFitsContents(TweetColumn::Tweet);
     auto* preview = Named(new RowPreviewView(&TweetPreview::Text), "TweetPreview");
-    preview->Follow(&m_form.State().OutTable);
+    preview->Follow(&m_form.State().TweetsTable.Rows());
     return WithPreview(view, preview, "TweetSplitter");
 }
 
@@ -524,8 +524,8 @@ void MainWindow::ScheduleUserTableCheck() {
 void MainWindow::BindCurrentUserTable() {
     MainWindowState& w = m_form.State();
     const auto current = static_cast<std::size_t>(w.Users.CurUserTable);
-    if (current >= w.Users.UserTable.size() || !w.Users.UserTable[current]) return;
-    ReportList& table = *w.Users.UserTable[current];
+    if (current >= w.Users.UserTables.size() || !w.Users.UserTables[current]) return;
+    ReportList& table = w.Users.UserTables[current]->Rows();
     if (&table == m_boundUserTable && m_userTableBinding && m_userTableBinding->ModelAlive()) return;
     delete m_userTableBinding;
     m_userTableBinding = new QtReportList(table, m_userTableView);

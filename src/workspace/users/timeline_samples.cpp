@@ -65,21 +65,22 @@ void TimelineSamples::BuildTweetsUT_Click() {
     RetrievalGuard running(w);
     w.Users.UTToggle.SetSelectedIndex(0);
     // The look-up lets events run; a table switched to meanwhile is not this command's.
-    ReportList& table = *w.Users.UserTable.front();
+    UserTable& userTable = *w.Users.UserTables.front();
+    ReportList& table = userTable.Rows();
     table.ClearRows();
     w.InfoBar.SetPanel(2, "Empty");
 
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
-    for (int row = 0; row < w.OutTable.RowCount(); ++row) {
-        std::string name = Trimmed(w.OutTable.Cell(row, TweetColumn::UserScreenName));
+    for (int row = 0; row < w.TweetsTable.Rows().RowCount(); ++row) {
+        std::string name = Trimmed(w.TweetsTable.Rows().Cell(row, TweetColumn::UserScreenName));
         if (!name.empty() && seen.insert(name).second) names.push_back(std::move(name));
         w.Tk.DoEvents();
     }
     if (!names.empty()) {
         w.Tk.SetCursor(CursorShape::ArrowAndBusy);
         m_profiles.GetUsers(w.Engine, names, false, false);
-        m_profiles.FillUserTable(w.Engine.Users(), true, table);
+        m_profiles.FillUserTable(w.Engine.Users(), true, userTable);
     }
 }
 
@@ -143,7 +144,8 @@ void TimelineSamples::GetUTTL_Click() {
     const int sampleSize = std::max(0, SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(answer)));
 
     CaptureEngine& engine = w.Users.CurUserTable == 0 ? w.Engine : w.TableEngine;
-    ReportList& table = w.CurrentUserTable();
+    UserTable& userTable = w.Users.CurrentTable();
+    ReportList& table = userTable.Rows();
     CaptureRequest request = w.Request(CaptureKind::Sample);
     request.backTo = std::chrono::year_month_day{std::chrono::year{back.year},
                                                  std::chrono::month{static_cast<unsigned>(back.month)},
@@ -153,7 +155,7 @@ void TimelineSamples::GetUTTL_Click() {
     for (int row = 0; row < table.RowCount(); ++row) {
         if (!table.Checked(row)) continue;
         rows.push_back(row);
-        request.accounts.push_back(Trimmed(table.Cell(row, UserProfileTable::kScreenName)));
+        request.accounts.push_back(Trimmed(table.Cell(row, UserTable::kScreenName)));
     }
     AccountSteps steps;
     steps.started = [&](int) {
@@ -162,23 +164,24 @@ void TimelineSamples::GetUTTL_Click() {
     };
     // The engine's tweets hold the account's sample; its figures go to the account's row.
     steps.done = [&](int index) {
-        ShowSample(engine.Tweets(), table, rows[static_cast<std::size_t>(index)], sampleSize);
+        ShowSample(engine.Tweets(), userTable, rows[static_cast<std::size_t>(index)], sampleSize);
     };
     engine.Capture(request, steps);
     running.Release();
     w.Tk.MessageBox(kSamplesDone);
 }
 
-void TimelineSamples::ShowSample(const TweetSet& sample, ReportList& table, int row, int sampleSize) {
+void TimelineSamples::ShowSample(const TweetSet& sample, UserTable& userTable, int row, int sampleSize) {
     MainWindowState& w = m_window;
+    ReportList& table = userTable.Rows();
     const UserStats s = SampleStats(sample, sampleSize);
-    table.SetCell(row, UserProfileTable::kPrfTwtSamp, s.TwtSample);
-    table.SetCell(row, UserProfileTable::kPrfBDayTwts, s.BDayTwts);
-    table.SetCell(row, UserProfileTable::kTLTwtDay, UserProfileTable::FormatPadded(s.TwtDay, 0, 4));
-    table.SetCell(row, UserProfileTable::kTLPctRT, UserProfileTable::FormatPadded(s.PctRT, 0, 3));
-    table.SetCell(row, UserProfileTable::kTLAvRT, UserProfileTable::FormatPadded(s.AvRT, 0, 4));
-    table.SetCell(row, UserProfileTable::kTLPctGeo, UserProfileTable::FormatPadded(s.PctGeo, 0, 3));
-    w.Users.UnsavedUserTables.insert(&table);
+    table.SetCell(row, UserTable::kPrfTwtSamp, s.TwtSample);
+    table.SetCell(row, UserTable::kPrfBDayTwts, s.BDayTwts);
+    table.SetCell(row, UserTable::kTLTwtDay, ProfileRows::FormatPadded(s.TwtDay, 0, 4));
+    table.SetCell(row, UserTable::kTLPctRT, ProfileRows::FormatPadded(s.PctRT, 0, 3));
+    table.SetCell(row, UserTable::kTLAvRT, ProfileRows::FormatPadded(s.AvRT, 0, 4));
+    table.SetCell(row, UserTable::kTLPctGeo, ProfileRows::FormatPadded(s.PctGeo, 0, 3));
+    userTable.SetUnsaved(true);
     w.Tk.DoEvents();
 }
 
@@ -186,8 +189,8 @@ void TimelineSamples::ShowSample(const TweetSet& sample, ReportList& table, int 
 
 void TimelineSamples::ShowCurrentTable() {
     MainWindowState& w = m_window;
-    for (std::size_t k = 0; k < w.Users.UserTable.size(); ++k)
-        w.Users.UserTable[k]->SetVisible(static_cast<int>(k) == w.Users.CurUserTable);
+    for (std::size_t k = 0; k < w.Users.UserTables.size(); ++k)
+        w.Users.UserTables[k]->Rows().SetVisible(static_cast<int>(k) == w.Users.CurUserTable);
 }
 
 int TimelineSamples::NamedTable(const std::string& name) const {
@@ -196,8 +199,8 @@ int TimelineSamples::NamedTable(const std::string& name) const {
     const CheckList& list = m_window.Users.UTList;
     const int selected = list.SelectedIndex();
     if (selected >= 0 && list.Item(selected) == name) return selected + 1;
-    for (std::size_t k = 1; k < m_window.Users.UserTableName.size(); ++k)
-        if (m_window.Users.UserTableName[k] == name) return static_cast<int>(k);
+    for (std::size_t k = 1; k < m_window.Users.UserTables.size(); ++k)
+        if (m_window.Users.UserTables[k]->Name() == name) return static_cast<int>(k);
     return 0;
 }
 
@@ -212,7 +215,7 @@ void TimelineSamples::UTToggle_Click(int index) {
     if (m_switching) return;
     SwitchGuard guard(m_switching);
     w.Users.CurUserTable = 0;
-    if (index == 1 && w.Users.UserTable.size() > 1)
+    if (index == 1 && w.Users.UserTables.size() > 1)
         w.Users.CurUserTable = NamedTable(w.Users.UTList.SelectedText());
     if (index == 1 && w.Users.CurUserTable == 0) w.Users.UTToggle.SetSelectedIndex(0);
     ShowCurrentTable();
@@ -227,23 +230,16 @@ void TimelineSamples::AddRemUT_Click() {
     if (const int removed = NamedTable(name); removed > 0) w.Users.OfferToSaveUserTable(removed);
     SwitchGuard guard(m_switching);
     w.Users.UTList.Clear();
-    std::vector<std::unique_ptr<ReportList>> tables;
-    std::vector<std::string> names;
-    tables.push_back(std::move(w.Users.UserTable.front()));
-    names.push_back(w.Users.UserTableName.front());
-    for (std::size_t k = 1; k < w.Users.UserTable.size(); ++k) {
-        w.Users.UserTable[k]->SetVisible(false);
-        if (w.Users.UserTableName[k] == name) {  // unloaded
-            w.Users.UnsavedUserTables.erase(w.Users.UserTable[k].get());
-            continue;
-        }
-        w.Users.UTList.AddItem(w.Users.UserTableName[k]);
-        tables.push_back(std::move(w.Users.UserTable[k]));
-        names.push_back(w.Users.UserTableName[k]);
+    std::vector<std::unique_ptr<UserTable>> tables;
+    tables.push_back(std::move(w.Users.UserTables.front()));
+    for (std::size_t k = 1; k < w.Users.UserTables.size(); ++k) {
+        w.Users.UserTables[k]->Rows().SetVisible(false);
+        if (w.Users.UserTables[k]->Name() == name) continue;  // unloaded
+        w.Users.UTList.AddItem(w.Users.UserTables[k]->Name());
+        tables.push_back(std::move(w.Users.UserTables[k]));
     }
-    w.Users.UserTable = std::move(tables);
-    w.Users.UserTableName = std::move(names);
-    w.Users.CurUserTable = static_cast<int>(w.Users.UserTable.size()) - 1;
+    w.Users.UserTables = std::move(tables);
+    w.Users.CurUserTable = static_cast<int>(w.Users.UserTables.size()) - 1;
     if (w.Users.UTList.Count() > 0) w.Users.UTList.SetSelectedIndex(w.Users.UTList.Count() - 1);
     w.Users.UTToggle.SetSelectedIndex(w.Users.CurUserTable == 0 ? 0 : 1);
     ShowCurrentTable();
@@ -260,14 +256,13 @@ void TimelineSamples::AuthenticateUTwitter() {
 bool TimelineSamples::AddUserTable(std::string name) {
     MainWindowState& w = m_window;
     AuthenticateUTwitter();
-    auto table = std::make_unique<ReportList>();
-    m_profiles.PrepareTable(*table);
     if (name.empty()) name = std::to_string(++w.Users.UserTableCounter) + "UserTable";
+    auto table = std::make_unique<UserTable>(name);
+    m_profiles.PrepareTable(table->Rows());
 
     SwitchGuard guard(m_switching);
-    w.Users.UserTable.push_back(std::move(table));
-    w.Users.UserTableName.push_back(name);
-    w.Users.CurUserTable = static_cast<int>(w.Users.UserTable.size()) - 1;
+    w.Users.UserTables.push_back(std::move(table));
+    w.Users.CurUserTable = static_cast<int>(w.Users.UserTables.size()) - 1;
     w.Users.UTList.AddItem(name);
     w.Users.UTList.SetSelectedIndex(w.Users.UTList.Count() - 1);
     w.Users.UTToggle.SetSelectedIndex(1);
@@ -283,7 +278,7 @@ void TimelineSamples::UTList_DblClick() {
     // A cancelled prompt gives the empty text, which is no name.
     if (answer.empty()) return;
     w.Users.UTList.SetItem(selected, answer);
-    w.Users.UserTableName[static_cast<std::size_t>(selected) + 1] = answer;
+    w.Users.UserTables.at(static_cast<std::size_t>(selected) + 1)->SetName(answer);
 }
 
 }  // namespace marlin

@@ -46,7 +46,7 @@ class TimelineSamples {
   private:
     // The figures of one account's sample go to its row of the table current when the
     // command started, whatever is shown now.
-    void ShowSample(const TweetSet& sample, ReportList& table, int row, int sampleSize);
+    void ShowSample(const TweetSet& sample, UserTable& table, int row, int sampleSize);
     // Exactly the current table is visible.
     void ShowCurrentTable();
     // The first named table of that name, or 0.

@@ -77,13 +77,12 @@ long long ListedCount(MainWindowState& w, UserListBuilder::ListKind kind, const 
     const UserSet& users = w.Engine.Users();
     if (const int at = users.FindUserIndex(account, account); at > 0)
         return followers ? users.Item(at).Followers : users.Item(at).Friends;
-    const ReportList& table = w.CurrentUserTable();
+    const ReportList& table = w.Users.CurrentTable().Rows();
     for (int row = 0; row < table.RowCount(); ++row) {
         if (Trimmed(table.Text(row)) != account &&
-            Trimmed(table.Cell(row, UserProfileTable::kScreenName)) != account)
+            Trimmed(table.Cell(row, UserTable::kScreenName)) != account)
             continue;
-        const auto count =
-            table.Cell(row, followers ? UserProfileTable::kFollowers : UserProfileTable::kFriends);
+        const auto count = table.Cell(row, followers ? UserTable::kFollowers : UserTable::kFriends);
         return static_cast<long long>(SKDFuncs::LeadingNumber(std::string(count)));
     }
     return 0;
@@ -279,9 +278,9 @@ void UserListBuilder::mDeleteUser_Click() {
 void UserListBuilder::mAddU2UL_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
-    const int row = w.OutTable.SelectedIndex();
+    const int row = w.TweetsTable.Rows().SelectedIndex();
     if (row < 0) return;
-    const std::string name = Trimmed(w.OutTable.Cell(row, 1));
+    const std::string name = Trimmed(w.TweetsTable.Rows().Cell(row, 1));
     if (name.empty()) return;
     const int found = w.Users.UserList.Find(name);
     if (found >= 0) {
@@ -297,9 +296,9 @@ void UserListBuilder::mAddU2UL_Click() {
 
 void UserListBuilder::mDelUFUL_Click() {
     MainWindowState& w = m_window;
-    const int row = w.OutTable.SelectedIndex();
+    const int row = w.TweetsTable.Rows().SelectedIndex();
     if (row < 0) return;
-    const int found = w.Users.UserList.Find(Trimmed(w.OutTable.Cell(row, 1)));
+    const int found = w.Users.UserList.Find(Trimmed(w.TweetsTable.Rows().Cell(row, 1)));
     if (found >= 0) w.Users.UserList.RemoveItem(found);
 }
 
@@ -372,7 +371,7 @@ std::vector<std::string> UserListBuilder::FrameTargets() const {
         return {w.Users.GUF_Id.Text()};
     }
     // The rows chosen in the current user table, by their ids, in row order.
-    const ReportList& table = *w.Users.UserTable.at(static_cast<std::size_t>(w.Users.CurUserTable));
+    const ReportList& table = w.Users.CurrentTable().Rows();
     std::vector<std::string> targets;
     for (const int row : table.SelectedRows())
         if (!table.Text(row).empty()) targets.emplace_back(table.Text(row));
@@ -400,7 +399,7 @@ void UserListBuilder::GetFF_Click(int index) {
         const bool userCancelled = !complete && w.Run.Cancelled();
         if (engine.Users().Count() > 0) {
             m_samples.AddUserTable(target + Texts(kind).tableSuffix);
-            m_profiles.FillUserTable(engine.Users(), false, *w.Users.UserTable.back());
+            m_profiles.FillUserTable(engine.Users(), false, *w.Users.UserTables.back());
             ++tables;
         }
         if (userCancelled) break;

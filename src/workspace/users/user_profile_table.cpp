@@ -19,37 +19,13 @@ int WholeValue(std::string_view cell) {
     return SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(std::string(cell)));
 }
 
-std::string Padded(long long value, int width) {
-    return SKDFuncs::PadNumber(std::to_string(value), static_cast<std::uint8_t>(width));
-}
-
 }  // namespace
-
-const std::array<const char*, UserProfileTable::kColumnCount> UserProfileTable::kHeaders = {
-    "ID",         "ScreenName",  "RealName",     "Description", "URL",        "Language",    "Location",
-    "GeoEnabled", "TimeZone",    "UTC_Offset",   "Followers",   "Friends",    "StatusCount", "Favourites",
-    "CreatedAt",  "Verified",    "Protected",    "Image",       "Banner",     "Background",  "FF Ratio",
-    "TwtDay",     "Prf_TwtSamp", "Prf_BDayTwts", "Prf_Gender",  "Prf_Age",    "Prf_Conf",    "TL_TwtDay",
-    "TL_PctRT",   "TL_AvRT",     "TL_PctGeo",    "Tw_NoTwts",   "Tw_AvSent+", "Tw_AvSent-",  "Tw_PctRT",
-    "Tw_AvRT",    "Tw_MaxRT"};
 
 UserProfileTable::UserProfileTable(MainWindowState& window)
     : m_window(window), m_clock([] { return SKDFuncs::Now(); }) {}
 
-void UserProfileTable::CreateColumns(ReportList& table) {
-    // Numbers and flags sit on the right, texts on the left.
-    static constexpr std::array<bool, kColumnCount> kRight = {
-        false, false, false, false, false, false, false, true, false, true,  true,  true, true,
-        true,  true,  true,  true,  false, false, false, true, true,  false, false, true, true,
-        true,  true,  true,  true,  true,  true,  true,  true, true,  true,  true};
-    table.ClearColumns();
-    for (int k = 0; k < kColumnCount; ++k)
-        table.AddColumn(kHeaders[k], 1000, kRight[k] ? Alignment::Right : Alignment::Left);
-    table.SetCheckBoxes(true);
-}
-
 void UserProfileTable::PrepareTable(ReportList& table) {
-    CreateColumns(table);
+    UserTable::CreateColumns(table);
     // "Selected Users" of the followers frame takes every selected row.
     table.SetMultiSelect(true);
     table.SetColumnClickAction([this](int position) { UserTable_ColumnClick(position); });
@@ -86,66 +62,12 @@ void UserProfileTable::GetUsers(CaptureEngine& engine, const std::vector<std::st
 
 // ---- Filling the table
 
-std::string UserProfileTable::FormatFixed(double value, int decimals) {
-    if (!std::isfinite(value)) return {};
-    const double scale = std::pow(10.0, decimals);
-    double rounded = std::round(value * scale) / scale;
-    if (rounded == 0) rounded = 0;  // no "-0.0"
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, rounded);
-    return buffer;
-}
-
-std::string UserProfileTable::FormatPadded(double value, int decimals, int width) {
-    return SKDFuncs::PadNumber(FormatFixed(value, decimals), static_cast<std::uint8_t>(width));
-}
-
-std::vector<std::string> UserProfileTable::ProfileCells(const UserSet& users, int index) const {
-    const UserSet::Record& r = users.Item(index);
-    std::vector<std::string> cells(kColumnCount);
-    cells[0] = r.Id;
-    cells[1] = r.ScreenName;
-    cells[2] = r.RealName;
-    cells[3] = r.Description;
-    cells[4] = r.URL;
-    cells[5] = r.Lang;
-    cells[6] = r.Location;
-    cells[7] = TrueFalse(r.GeoEnabled);
-    cells[8] = r.TimeZone;
-    cells[9] = Padded(r.UTC_Offset, 2);
-    cells[10] = Padded(r.Followers, 8);
-    cells[11] = Padded(r.Friends, 8);
-    cells[12] = Padded(r.StatusCount, 8);
-    cells[13] = Padded(r.Favourites, 5);
-    cells[14] = r.CreatedAt;
-    cells[15] = TrueFalse(r.Verified);
-    cells[16] = TrueFalse(r.Protected);
-    cells[17] = r.ProfileImage;
-    cells[18] = r.ProfileBanner;
-    cells[19] = r.ProfileBackgroundImage;
-    // A ratio or rate that cannot be computed leaves its cell empty.
-    if (r.Friends != 0) cells[kFFRatio] = FormatPadded(static_cast<double>(r.Followers) / r.Friends, 1, 7);
-    cells[kTwtDay] = TwtDayCell(r);
-    return cells;
-}
-
-std::string UserProfileTable::TwtDayCell(const UserSet::Record& r) const {
-    std::optional<SKDFuncs::DateValue> created;
-    try {
-        created = SKDFuncs::ReadDate(SKDFuncs::ToLocalDateTime(r.CreatedAt));
-    } catch (const SKDFuncs::ConversionError&) {
-    }
-    if (!created) return {};  // an unreadable creation date only costs this cell
-    const long long days = SKDFuncs::DayNumber(LocalNow()) - SKDFuncs::DayNumber(*created) + 1;
-    if (days == 0) return {};
-    return FormatPadded(static_cast<double>(r.StatusCount) / days, 1, 5);
-}
-
 void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats) {
-    FillUserTable(users, withTweetStats, m_window.CurrentUserTable());
+    FillUserTable(users, withTweetStats, m_window.Users.CurrentTable());
 }
 
-void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats, ReportList& table) {
+void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats, UserTable& userTable) {
+    ReportList& table = userTable.Rows();
     table.BeginUpdate();
     for (int i = 1; i <= users.Count(); ++i) {
         std::vector<std::string> cells = ProfileCells(users, i);
@@ -153,23 +75,23 @@ void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats, 
             const UserStats s = TweetStatsForUser(users.ScreenName(i));
             // No tweets in the table: nothing to show, rather than zeros that read as figures.
             if (s.NoTwts > 0) {
-                cells[kTwNoTwts] = Padded(s.NoTwts, 5);
-                cells[kTwAvSentPos] = FormatFixed(s.AvSentPos, 1);
-                cells[kTwAvSentNeg] = FormatFixed(s.AvSentNeg, 1);
-                cells[kTwPctRT] = FormatPadded(s.PctRT, 0, 6);
-                cells[kTwAvRT] = FormatPadded(s.AvRT, 0, 6);
-                cells[kTwMaxRT] = FormatPadded(s.MaxRT, 0, 6);
+                cells[kTwNoTwts] = ProfileRows::Padded(s.NoTwts, 5);
+                cells[kTwAvSentPos] = ProfileRows::FormatFixed(s.AvSentPos, 1);
+                cells[kTwAvSentNeg] = ProfileRows::FormatFixed(s.AvSentNeg, 1);
+                cells[kTwPctRT] = ProfileRows::FormatPadded(s.PctRT, 0, 6);
+                cells[kTwAvRT] = ProfileRows::FormatPadded(s.AvRT, 0, 6);
+                cells[kTwMaxRT] = ProfileRows::FormatPadded(s.MaxRT, 0, 6);
             }
         }
         table.AddRow(cells);
     }
     table.EndUpdate();
-    if (users.Count() > 0) m_window.Users.UnsavedUserTables.insert(&table);
+    if (users.Count() > 0) userTable.SetUnsaved(true);
     m_window.InfoBar.SetPanel(2, std::to_string(table.RowCount()) + " users displayed");
 }
 
 UserStats UserProfileTable::TweetStatsForUser(const std::string& screenName) const {
-    const ReportList& tweets = m_window.OutTable;
+    const ReportList& tweets = m_window.TweetsTable.Rows();
     int n = 0;
     int rt = 0;
     long long sumPos = 0;

@@ -12,6 +12,8 @@
 #include "workspace/engine/capture_engine.h"
 #include "workspace/engine/lookup_capture.h"
 #include "workspace/main_window_state.h"
+#include "workspace/tables/profile_rows.h"
+#include "workspace/tables/user_table.h"
 #include "workspace/users/user_stats.h"
 
 namespace marlin {
@@ -21,37 +23,8 @@ namespace marlin {
 // table, and the sorting, check and copy commands of a table.
 class UserProfileTable {
   public:
-    // Column positions (0 is the row text).
-    enum Column {
-        kId = 0,
-        kScreenName = 1,
-        kLanguage = 5,
-        kUtcOffset = 9,
-        kFollowers = 10,
-        kFriends = 11,
-        kStatusCount = 12,
-        kCreatedAt = 14,
-        kBackground = 19,
-        kFFRatio = 20,
-        kTwtDay = 21,
-        kPrfTwtSamp = 22,
-        kPrfBDayTwts = 23,
-        kPrfGender = 24,
-        kPrfAge = 25,
-        kPrfConf = 26,
-        kTLTwtDay = 27,
-        kTLPctRT = 28,
-        kTLAvRT = 29,
-        kTLPctGeo = 30,
-        kTwNoTwts = 31,
-        kTwAvSentPos = 32,
-        kTwAvSentNeg = 33,
-        kTwPctRT = 34,
-        kTwAvRT = 35,
-        kTwMaxRT = 36,
-    };
-    static constexpr int kColumnCount = 37;
-    static const std::array<const char*, kColumnCount> kHeaders;
+    // The columns' positions, named as in the user table (0 is the row text).
+    using enum UserTable::Column;
 
     static constexpr const char* kQuotaWarning = LookupCapture::kQuotaWarning;
     static constexpr const char* kNotCompleted = LookupCapture::kNotCompleted;
@@ -65,9 +38,7 @@ class UserProfileTable {
     void SetClock(LocalClock clock);
     SKDFuncs::DateValue LocalNow() const { return m_clock(); }
 
-    // The 37 columns, check boxes, no rows.
-    static void CreateColumns(ReportList& table);
-    // CreateColumns, several rows selectable, and the table's header clicks and popup
+    // The user table's columns, several rows selectable, and the table's header clicks and popup
     // bound to the commands here.
     void PrepareTable(ReportList& table);
 
@@ -84,9 +55,11 @@ class UserProfileTable {
     // the Tw_ columns too.
     void FillUserTable(const UserSet& users, bool withTweetStats);
     // The same into a given table: a run fills the table it started on.
-    void FillUserTable(const UserSet& users, bool withTweetStats, ReportList& table);
-    // The profile cells of one record (positions 0 to 21; the rest empty).
-    std::vector<std::string> ProfileCells(const UserSet& users, int index) const;
+    void FillUserTable(const UserSet& users, bool withTweetStats, UserTable& table);
+    // The profile cells of one record (positions 0 to 21; the rest empty) as of the clock.
+    std::vector<std::string> ProfileCells(const UserSet& users, int index) const {
+        return ProfileRows::Cells(users, index, LocalNow());
+    }
 
     // The figures of one author's rows in the Tweets table (letter case counts).
     UserStats TweetStatsForUser(const std::string& screenName) const;
@@ -100,19 +73,7 @@ class UserProfileTable {
     void mCopyUT_Click();
     void UserTable_MouseUp(int button);
 
-    // ---- Number formats of the table
-    // value with `decimals` decimals, halves rounded away from zero; empty when the
-    // value is not a number (a division by zero).
-    static std::string FormatFixed(double value, int decimals);
-    // FormatFixed followed by PadNumber.
-    static std::string FormatPadded(double value, int decimals, int width);
-    // "True" or "False".
-    static std::string TrueFalse(bool value) { return value ? "True" : "False"; }
-
   private:
-    // Statuses per day since the account was made, counted in calendar days.
-    std::string TwtDayCell(const UserSet::Record& record) const;
-
     MainWindowState& m_window;
     LocalClock m_clock;
 };

@@ -61,8 +61,8 @@ void UserSide::SetUpControls() {
     w.Users.mSaveUsers[2].SetCaption("All Fields");
     w.Users.mImportProfiler.SetCaption("Import Profiler Attributes");
 
-    m_profiles.PrepareTable(*w.Users.UserTable.front());
-    w.Users.UserTable.front()->SetVisible(true);
+    m_profiles.PrepareTable(w.Users.UserTables.front()->Rows());
+    w.Users.UserTables.front()->Rows().SetVisible(true);
 }
 
 void UserSide::WireControls() {

@@ -107,57 +107,14 @@ std::string WithoutEvery(std::string text, const std::string& part) {
 UserTableFiles::UserTableFiles(MainWindowState& window, UserProfileTable& profiles, TimelineSamples& samples)
     : m_window(window), m_profiles(profiles), m_samples(samples) {}
 
-const char* UserTableFiles::Extension(Layout layout) {
-    switch (layout) {
-        case Layout::Keys:
-            return ".muk";
-        case Layout::Profiler:
-            return ".mprf";
-        case Layout::All:
-            break;
-    }
-    return ".mut";
-}
-
-std::vector<std::string> UserTableFiles::LineFields(const ReportList& table, int row, Layout layout) {
-    std::vector<int> positions;
-    if (layout == Layout::Keys) {
-        positions = {UserProfileTable::kId, UserProfileTable::kScreenName};
-    } else if (layout == Layout::Profiler) {
-        // "FF Ratio" and "TwtDay" are not the classifier's business.
-        for (int k = UserProfileTable::kId; k <= UserProfileTable::kBackground; ++k) positions.push_back(k);
-        positions.push_back(UserProfileTable::kPrfTwtSamp);
-        positions.push_back(UserProfileTable::kPrfBDayTwts);
-    } else {
-        for (int k = 0; k < UserProfileTable::kColumnCount; ++k) positions.push_back(k);
-    }
-    std::vector<std::string> fields;
-    fields.reserve(positions.size());
-    for (int k : positions) fields.emplace_back(table.Cell(row, k));
-    return fields;
-}
-
-bool UserTableFiles::WriteTable(const ReportList& table, const std::string& fileName, Layout layout,
-                                bool exact) {
-    std::string text;
-    for (int row = 0; row < table.RowCount(); ++row) {
-        const std::vector<std::string> fields = LineFields(table, row, layout);
-        for (std::size_t k = 0; k < fields.size(); ++k) {
-            if (k > 0) text += '\t';
-            text += fields[k];
-        }
-        text += "\r\n";
-    }
-    return AtomicFile::Write(fileName, ExactText::TableFileBytes(text, exact));
-}
-
 // ---- Save
 
 std::string UserTableFiles::ProposedName(std::size_t table) const {
     const MainWindowState& w = m_window;
-    if (table == 0 && w.TweetsFN.ends_with(".txt")) return WithoutEvery(w.TweetsFN, ".txt");
+    if (table == 0 && w.TweetsTable.File().ends_with(".txt"))
+        return WithoutEvery(w.TweetsTable.File(), ".txt");
     if (static_cast<int>(table) == w.Users.CurUserTable) return w.Users.UTList.SelectedText();
-    return table == 0 ? std::string() : w.Users.UserTableName.at(table);
+    return table == 0 ? std::string() : w.Users.UserTables.at(table)->Name();
 }
 
 void UserTableFiles::mSaveUsers_Click(int index) {
@@ -175,13 +132,13 @@ std::string UserTableFiles::ReplaceQuestion(const std::vector<std::string>& tabl
 bool UserTableFiles::OfferToSave(int table) {
     MainWindowState& w = m_window;
     std::vector<std::size_t> unsaved;
-    for (std::size_t k = 0; k < w.Users.UserTable.size(); ++k) {
+    for (std::size_t k = 0; k < w.Users.UserTables.size(); ++k) {
         const bool asked = table == UserControls::kAllUserTables || static_cast<int>(k) == table;
-        if (asked && w.Users.Unsaved(*w.Users.UserTable[k])) unsaved.push_back(k);
+        if (asked && w.Users.UserTables[k]->Unsaved()) unsaved.push_back(k);
     }
     if (unsaved.empty()) return true;
     std::vector<std::string> names;
-    for (std::size_t k : unsaved) names.push_back(w.Users.UserTableName.at(k));
+    for (std::size_t k : unsaved) names.push_back(w.Users.UserTables.at(k)->Name());
     // On the way out (every table is asked about) Cancel keeps the window open.
     const bool leaving = table == UserControls::kAllUserTables;
     const MsgResult answer =
@@ -195,10 +152,11 @@ bool UserTableFiles::OfferToSave(int table) {
 
 bool UserTableFiles::SaveTable(std::size_t tableIndex, Layout layout) {
     MainWindowState& w = m_window;
-    const ReportList& table = *w.Users.UserTable.at(tableIndex);
+    UserTable& userTable = *w.Users.UserTables.at(tableIndex);
+    const ReportList& table = userTable.Rows();
     if (layout == Layout::Profiler) {
         for (int row = 0; row < table.RowCount(); ++row) {
-            if (!table.Cell(row, UserProfileTable::kPrfTwtSamp).empty()) continue;
+            if (!table.Cell(row, UserTable::kPrfTwtSamp).empty()) continue;
             w.Tk.MessageBox(kNoSample, MsgButtons::OK, MsgIcon::Exclamation);
             return false;
         }
@@ -212,20 +170,20 @@ bool UserTableFiles::SaveTable(std::size_t tableIndex, Layout layout) {
     if (!chosen || chosen->empty()) return false;
 
     // The layout's extension, unless the chosen name ends in it already.
-    const std::string extension = Extension(layout);
+    const std::string extension = UserTableFile::Extension(layout);
     const std::string fileName = *chosen + (HasExtension(*chosen, extension) ? "" : extension);
     if (SKDFuncs::FileExists(fileName) && w.Tk.MessageBox(fileName + " already exists. Overwrite this file?",
                                                           MsgButtons::OKCancel) == MsgResult::Cancel)
         return false;
     w.Tk.SetCursor(CursorShape::ArrowAndBusy);
-    const bool written = WriteTable(table, fileName, layout, w.Settings.ExactTexts);
+    const bool written = UserTableFile::Write(table, fileName, layout, w.Settings.ExactTexts);
     w.Tk.SetCursor(CursorShape::Normal);
     // The earlier file is untouched; say so rather than leave the user believing the
     // table is safe.
     if (!written)
         w.Tk.MessageBox("Couldn't save: " + fileName + " -- The file could not be written.", kSaveErrorTitle,
                         MsgButtons::OK, MsgIcon::Exclamation);
-    if (written) w.Users.UnsavedUserTables.erase(&table);
+    if (written) userTable.SetUnsaved(false);
     return written;
 }
 
@@ -269,7 +227,8 @@ void UserTableFiles::mOpenUsers_Click(int index) {
 void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
     MainWindowState& w = m_window;
     const std::vector<std::string> lines = NonEmptyLines(ExactText::TableFileText(ReadWholeFile(fileName)));
-    ReportList& table = w.CurrentUserTable();
+    UserTable& userTable = w.Users.CurrentTable();
+    ReportList& table = userTable.Rows();
     if (layout == Layout::All) {
         table.BeginUpdate();
         for (const std::string& line : lines) table.AddRow(SplitTabs(line));
@@ -287,9 +246,9 @@ void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
     }
     // The look-up lets events run; the rows go to the table this command opened.
     m_profiles.GetUsers(w.TableEngine, keys, keyField == 0, false);
-    m_profiles.FillUserTable(w.TableEngine.Users(), true, table);
+    m_profiles.FillUserTable(w.TableEngine.Users(), true, userTable);
     // The keys are in the file; opening it again brings the same rows back.
-    w.Users.UnsavedUserTables.erase(&table);
+    userTable.SetUnsaved(false);
 }
 
 // ---- Import
@@ -337,16 +296,16 @@ void UserTableFiles::mImportProfiler_Click() {
         std::size_t line = 0;
         if (const auto id = byId.find(std::string(table.Text(row))); id != byId.end()) {
             line = id->second;
-        } else if (const auto name = byName.find(std::string(table.Cell(row, UserProfileTable::kScreenName)));
+        } else if (const auto name = byName.find(std::string(table.Cell(row, UserTable::kScreenName)));
                    name != byName.end()) {
             line = name->second;
         } else {
             continue;
         }
         const ProfilerAttributes& a = lines[line];
-        table.SetCell(row, UserProfileTable::kPrfGender, a.values[0]);
-        table.SetCell(row, UserProfileTable::kPrfAge, a.values[1]);
-        table.SetCell(row, UserProfileTable::kPrfConf, a.values[2]);
+        table.SetCell(row, UserTable::kPrfGender, a.values[0]);
+        table.SetCell(row, UserTable::kPrfAge, a.values[1]);
+        table.SetCell(row, UserTable::kPrfConf, a.values[2]);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/report_list.h"
 #include "workspace/main_window_state.h"
+#include "workspace/tables/user_table_file.h"
 #include "workspace/users/timeline_samples.h"
 #include "workspace/users/user_profile_table.h"
 
@@ -17,7 +18,7 @@ namespace marlin {
 // output into the current table.
 class UserTableFiles {
   public:
-    enum class Layout { Keys, Profiler, All };
+    using Layout = UserTableFile::Layout;
 
     // The question before unsaved user tables go; it names them, since the one at stake
     // need not be the one on show.
@@ -45,14 +46,6 @@ class UserTableFiles {
     // every table) the user cancelled.
     bool OfferToSave(int table);
 
-    static const char* Extension(Layout layout);
-    // The fields one row contributes to a file of that layout.
-    static std::vector<std::string> LineFields(const ReportList& table, int row, Layout layout);
-    // Writes every row of the table; false when the file could not be written, in which
-    // case a file already there is left as it was.
-    // exact: "Keep Texts Exactly", the file in UTF-8 with its mark.
-    static bool WriteTable(const ReportList& table, const std::string& fileName, Layout layout,
-                           bool exact = false);
     // The lines of a classifier output file (already decoded).
     static std::vector<ProfilerAttributes> ReadProfilerAttributes(const std::string& text);
 

@@ -1,4 +1,4 @@
-#include "workspace/tweets/tweet_time.h"
+#include "workspace/tables/tweet_time.h"
 
 #include <cstdio>
 

@@ -1,0 +1,162 @@
+// The command-line program as servers and schedulers run it: built without any toolkit
+// library, started as a process against the emulator, and answering as the window
+// program's "--headless" form does.
+#include <gmock/gmock.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <map>
+
+#include "emulator/emulator.h"
+#include "test_support.h"
+
+extern char** environ;
+
+namespace marlin::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+struct Finished {
+    int code = -1;
+    std::string err;
+};
+
+class CliProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_emulator = std::make_unique<emulator::Emulator>(SmallCorpus());
+        m_emulator->Start();
+        const auto& config = m_emulator->Config();
+        m_env["MARLIN_API_BASE"] = m_emulator->BaseUrl();
+        m_env["MARLIN_APP_NAME"] = config.appName;
+        m_env["MARLIN_CONSUMER_KEY"] = config.consumerKey;
+        m_env["MARLIN_CONSUMER_SECRET"] = config.consumerSecret;
+    }
+
+    static emulator::EmulatorConfig SmallCorpus() {
+        emulator::EmulatorConfig config;
+        config.users = 50;
+        config.tweetsPerDay = 60;
+        return config;
+    }
+
+    // The built program copied into a folder of its own, so its program folder (prefs,
+    // appcred, archive) is that one; empty when it was not built.
+    std::filesystem::path Install(const std::string& name, const std::string& folder) {
+        const std::filesystem::path built = BuiltAppFolder() / name;
+        if (!std::filesystem::exists(built)) return {};
+        std::filesystem::create_directories(m_root.path() / folder);
+        const std::filesystem::path program = m_root.path() / folder / name;
+        std::filesystem::copy_file(built, program, std::filesystem::copy_options::overwrite_existing);
+        return program;
+    }
+
+    // Runs the program in its own folder with the arguments; the error stream is kept.
+    Finished Run(const std::filesystem::path& program, std::vector<std::string> arguments) {
+        std::vector<std::string> envText;
+        for (char** e = environ; *e; ++e) envText.emplace_back(*e);
+        for (const auto& [name, value] : m_env) envText.push_back(name + "=" + value);
+        std::vector<char*> envp;
+        for (std::string& text : envText) envp.push_back(text.data());
+        envp.push_back(nullptr);
+        arguments.insert(arguments.begin(), program.string());
+        std::vector<char*> argv;
+        for (std::string& text : arguments) argv.push_back(text.data());
+        argv.push_back(nullptr);
+
+        const std::filesystem::path errFile = program.parent_path() / "stderr.txt";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addchdir_np(&actions, program.parent_path().c_str());
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = 0;
+        Finished finished;
+        const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) return finished;
+        int status = 0;
+        if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) finished.code = WEXITSTATUS(status);
+        finished.err = ReadFileBytes(errFile);
+        return finished;
+    }
+
+    std::size_t SearchResults() const { return m_emulator->Data().SearchIds("data", "en").size(); }
+
+    TempFolder m_root;
+    std::map<std::string, std::string> m_env;
+    std::unique_ptr<emulator::Emulator> m_emulator;
+};
+
+TEST(CliProgramLinks, NoToolkitLibraryIsLinked) {
+    const std::filesystem::path program = BuiltAppFolder() / "marlin-skimmer-cli";
+    ASSERT_TRUE(std::filesystem::exists(program));
+    std::string libraries;
+    FILE* ldd = popen(("ldd '" + program.string() + "'").c_str(), "r");
+    ASSERT_NE(ldd, nullptr);
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, ldd)) libraries += buffer;
+    ASSERT_EQ(pclose(ldd), 0) << libraries;
+    EXPECT_THAT(libraries, HasSubstr("libcurl"));  // the list is the real one
+    EXPECT_THAT(libraries, ::testing::Not(HasSubstr("libQt"))) << libraries;
+}
+
+// Each command in turn over the files the earlier ones wrote, by the command-line program
+// and by the window program's "--headless" form (when built): the same exit codes, the
+// same lines, the same files byte for byte.
+TEST_F(CliProgramTest, AnswersAndWritesAsTheHeadlessFormOfTheWindowProgram) {
+    struct Case {
+        std::vector<std::string> arguments;
+        int code;
+        std::string line;  // a line of the error stream
+        std::string file;  // written by the command; empty for none
+    };
+    const std::string found = std::to_string(SearchResults());
+    const std::vector<Case> cases = {
+        {{"search", "data", "--back", "9", "--out", "s.txt"},
+         0,
+         "Saved " + found + " tweets to s.txt",
+         "s.txt"},
+        {{"update", "s.txt", "--query", "data", "--out", "u.txt"},
+         0,
+         "Opened s.txt (" + found + " tweets)",
+         "u.txt"},
+        {{"export-csv", "u.txt", "--out", "u.csv"}, 0, "Saved u.csv", "u.csv"},
+        {{"lookup", "--users", "names.txt", "--out", "p.mut"}, 0, "Saved 2 profiles to p.mut", "p.mut"},
+        {{"count", "data", "--back", "3"}, 2, "", ""},
+        {{"update", "missing.txt", "--query", "data", "--out", "m.txt"},
+         1,
+         "failed: cannot read the tweet table missing.txt",
+         ""},
+        {{}, 2, "Usage: marlin-skimmer --headless COMMAND", ""},
+    };
+    const std::filesystem::path cli = Install("marlin-skimmer-cli", "cli");
+    const std::filesystem::path window = Install("marlin-skimmer", "window");
+    ASSERT_FALSE(cli.empty());
+    const std::string names = m_emulator->Users().demo + "\n" + m_emulator->Users().midsize + "\n";
+    WriteFileBytes(cli.parent_path() / "names.txt", names);
+    if (!window.empty()) WriteFileBytes(window.parent_path() / "names.txt", names);
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.front());
+        const Finished byCli = Run(cli, c.arguments);
+        EXPECT_EQ(byCli.code, c.code) << byCli.err;
+        EXPECT_THAT(byCli.err, HasSubstr(c.line));
+        if (window.empty()) continue;
+        std::vector<std::string> headless = c.arguments;
+        headless.insert(headless.begin(), "--headless");
+        const Finished byWindow = Run(window, headless);
+        EXPECT_EQ(byWindow.code, byCli.code) << byWindow.err;
+        EXPECT_THAT(byWindow.err, HasSubstr(c.line));
+        if (!c.file.empty())
+            EXPECT_EQ(ReadFileBytes(window.parent_path() / c.file),
+                      ReadFileBytes(cli.parent_path() / c.file));
+    }
+}
+
+}  // namespace
+}  // namespace marlin::testing
