@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core xvfb
     fonts-noto-core fonts-noto-color-emoji
     qt6-charts-dev qt6-svg-dev
-    libxlsxwriter-dev python3-openpyxl
+    libxlsxwriter-dev python3-openpyxl python3-networkx
     libcurl4-openssl-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev libsimdjson-dev

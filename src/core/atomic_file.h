@@ -18,6 +18,10 @@ namespace marlin {
 // The finished file keeps an existing target's permission bits; a new file gets what a
 // plain create would give (0666 less the umask), unless a fixed mode is asked for (the
 // credentials file is always owner-only).
+//
+// The writer holds a lock on its temporary file for as long as it lives. A temporary file
+// that nobody holds is a leftover of a writer that was killed (kill -9, a power cut):
+// SweepLeftovers removes such files, never one another writer is still filling.
 class AtomicFile {
   public:
     explicit AtomicFile(std::filesystem::path target, std::optional<mode_t> fixedMode = std::nullopt);
@@ -32,6 +36,16 @@ class AtomicFile {
     // Sets the mode, flushes, closes and renames over the target. False when any step
     // failed; the temporary file is then removed and the target left as it was.
     bool Commit();
+
+    // The temporary file, for a library that writes a file by name (the workbook writer):
+    // it opens and truncates the same file, and Commit then renames it. Empty when no
+    // temporary file could be made.
+    const std::string& TemporaryPath() const { return m_temporary; }
+
+    // Removes the temporary files in folder that a writer left behind when it was killed:
+    // hidden files of this process's owner named as ours (".t.xlsx.XXXXXX", the name one of
+    // the program's kinds of file) that no living writer holds. The number removed.
+    static int SweepLeftovers(const std::filesystem::path& folder);
 
     // The whole file at once.
     static bool Write(const std::filesystem::path& target, std::string_view bytes,

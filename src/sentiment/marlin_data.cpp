@@ -197,6 +197,7 @@ bool MarlinData::Load(const std::string& fileName) {
     if (!SKDFuncs::FileExists(fileName)) return false;
     std::string bytes;
     if (!ReadWholeFile(fileName, bytes)) return false;
+    const bool utf8 = std::string_view(bytes).starts_with(ExactText::kUtf8Mark);
     std::string text = FileText(std::move(bytes));
     if (text.size() >= std::numeric_limits<std::uint32_t>::max()) return false;
 
@@ -209,6 +210,7 @@ bool MarlinData::Load(const std::string& fileName) {
     m_cells = std::move(text);
     m_starts = std::move(starts);
     m_firstColumn = 1;
+    m_loadedUtf8 = utf8;
     return true;
 }
 

@@ -49,6 +49,8 @@ class MarlinData {
     // The header line, if any, is record 1 like any other. A file that starts with the UTF-8
     // byte-order mark is read as UTF-8, every other one as Windows-1252.
     bool Load(const std::string& fileName);
+    // True when the file Load read was UTF-8 (it started with the mark).
+    bool LoadedUtf8() const { return m_loadedUtf8; }
     // Writes the records of the kept set as tweet table lines (Windows-1252, CR LF, a tab after
     // every field). Throws std::logic_error when SetData was never called, std::runtime_error
     // when the file cannot be written.
@@ -96,6 +98,7 @@ class MarlinData {
     std::string m_cells;
     std::vector<std::uint32_t> m_starts;
     int m_firstColumn = 1;  // 0 after SetData, 1 after Load
+    bool m_loadedUtf8 = false;
     const TweetSet* m_tweets = nullptr;
     std::string m_lastScorerError;
     std::filesystem::path m_scorerInput;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "test_support.h"
@@ -93,6 +94,43 @@ TEST(AtomicFile, NeverWritesThroughALinkPlantedBesideTheTarget) {
 TEST(AtomicFile, AFolderThatCannotTakeFilesFailsCleanly) {
     TempFolder folder;
     EXPECT_FALSE(AtomicFile::Write(folder / "missing" / "prefs", "text"));
+}
+
+}  // namespace
+}  // namespace marlin
+
+namespace marlin {
+namespace {
+
+TEST(AtomicFile, TheSweepRemovesOnlyTheAbandonedTemporaryFilesOfOurOwnKinds) {
+    struct Case {
+        const char* name;
+        mode_t mode;
+        bool swept;
+    };
+    const Case cases[] = {
+        {".t.xlsx.Ab12cd", 0600, true},       // left by an export killed part-way
+        {".climate.txt.x9Y8z7", 0600, true},  // a table save, likewise
+        {".notes.txt.backup", 0600, false},   // a user's own file: no mkstemp name
+        {".t.xlsx.Ab12cd.old", 0600, false},
+        {".t.pdf.Ab12cd", 0600, false},  // not a kind of file the program writes
+        {".t.csv.Ab12cd", 0644, false},  // committed modes are never a temporary's
+        {"t.csv.Ab12cd", 0600, false},
+    };
+    TempFolder folder;
+    std::vector<std::string> kept{"busy.csv"};
+    for (const Case& c : cases) {
+        WriteFileBytes(folder / c.name, "");
+        ::chmod((folder / c.name).c_str(), c.mode);
+        if (!c.swept) kept.push_back(c.name);
+    }
+    // A writer still at work holds its temporary file: the sweep leaves it alone.
+    AtomicFile busy(folder / "busy.csv");
+    ASSERT_TRUE(busy.Append("half"));
+    EXPECT_EQ(AtomicFile::SweepLeftovers(folder.path()), 2);
+    ASSERT_TRUE(busy.Commit());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(FolderEntries(folder.path()), kept);
 }
 
 }  // namespace

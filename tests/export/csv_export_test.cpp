@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/code_page.h"
+#include "python_reader.h"
 #include "test_support.h"
 #include "tweet_rows.h"
 #include "workspace/users/user_profile_table.h"
@@ -92,6 +93,56 @@ TEST(CsvExportTest, EveryFieldIsQuotedSoNoSpreadsheetGuessesAtIt) {
     const std::size_t secondRecord = text.find("\r\n") + 2;
     EXPECT_THAT(text.substr(secondRecord),
                 StartsWith("\"2008-08-27T15:00:00Z\",\"bob\",\"\",\"\",\"\",\"\",\"\","));
+}
+
+// Each text cell's first line as pandas reads it, with every id and date read as a text.
+constexpr const char* kPandasScript = R"(
+import sys, json, pandas
+table = pandas.read_csv(sys.argv[1], dtype=str, keep_default_na=False)
+for _, row in table.iterrows():
+    print(json.dumps([row['TweetID'], row['DateTime'], row['Tweet'], row['Sent-']], ensure_ascii=False))
+)";
+
+TEST(CsvExportTest, AFormulaReachesSpreadsheetsAsTextAndPandasReadsIdsAndDatesUnchanged) {
+    if (!HavePythonModule("pandas")) GTEST_SKIP() << "python3-pandas is not installed";
+    struct Case {
+        std::string cell, written;
+    };
+    const Case cases[] = {
+        {"=HYPERLINK(\"http://x.test\",\"click\")", "'=HYPERLINK(\"http://x.test\",\"click\")"},
+        {"=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0"},
+        {"+1+1", "'+1+1"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1:A2)", "'@SUM(A1:A2)"},
+        {"\t=1+1", "'\t=1+1"},  // the tab that would have disarmed it is kept, behind the quote
+        {"\r=1+1", "'\r=1+1"},
+        {"   =1+1", "'=1+1"},  // padding off first, then the check
+        {"-1", "-1"},          // a number is no formula
+        {"a = b + c", "a = b + c"},
+        {"", ""},
+    };
+    ReportList table;
+    // Ids of twenty digits with leading zeros: read as numbers they would change.
+    const auto idOf = [](std::size_t k) {
+        return std::string("00123456789012345678").append(std::to_string(k));
+    };
+    std::vector<TweetRow> rows;
+    for (std::size_t k = 0; k < std::size(cases); ++k)
+        rows.push_back({"Wed Aug 27 13:08:45 +0000 2008", "alice", cases[k].cell, idOf(k)});
+    FillTweets(table, rows);
+    TempFolder folder;
+    ASSERT_TRUE(CsvExport::Write((folder / "t.csv").string(), CsvExport::TweetsText(table)));
+
+    const std::vector<std::string> read = RunPython(kPandasScript, {(folder / "t.csv").string()});
+    ASSERT_EQ(read.size(), std::size(cases)) << Joined(read);
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        SCOPED_TRACE(cases[k].cell);
+        const std::vector<std::string> fields{JsonString(idOf(k)), JsonString("2008-08-27T13:08:45Z"),
+                                              JsonString(cases[k].written), JsonString("-1")};
+        std::string expected = "[";
+        for (const std::string& field : fields) expected += (expected.size() > 1 ? ", " : "") + field;
+        EXPECT_EQ(read[k], expected + "]");
+    }
 }
 
 class CsvFileTest : public ::testing::Test {

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "python_reader.h"
 #include "test_support.h"
 #include "tweet_rows.h"
 #include "workspace/users/user_profile_table.h"
@@ -104,6 +105,57 @@ TEST_F(XlsxExportTest, AUserTableFileBecomesANamedSheetAndAFailureLeavesTheEarli
         XlsxExport::UsersFromTableFile((folder / "none.mut").string(), (folder / "old.xlsx").string()));
     EXPECT_FALSE(XlsxExport::Write((folder / "missing" / "x.xlsx").string(), {}));
     EXPECT_EQ(ReadFileBytes(folder / "old.xlsx"), "earlier");
+}
+
+// For each workbook its name, then each sheet as "title: D2 D3 …" (the ids of its rows)
+// and its filter's range.
+constexpr const char* kSheetsScript = R"(
+import sys, openpyxl
+for name in sys.argv[1:]:
+    print(name)
+    for sheet in openpyxl.load_workbook(name).worksheets:
+        ids = [row[0].value for row in sheet.iter_rows(min_row=2, min_col=4, max_col=4)]
+        print(sheet.title + ':', ' '.join(ids), sheet.auto_filter.ref)
+)";
+
+TEST_F(XlsxExportTest, RowsPastWhatASheetHoldsGoOnInFurtherSheetsAndTheExportSaysSo) {
+    struct Case {
+        int rows;
+        std::vector<std::string> sheets;
+        bool told;
+    };
+    // Four rows a sheet, the header included, stand for Excel's 1,048,576.
+    const Case cases[] = {
+        {0, {"Tweets:  A1:P1"}, false},
+        {3, {"Tweets: 1 2 3 A1:P4"}, false},
+        {4, {"Tweets: 1 2 3 A1:P4", "Tweets (2): 4 A1:P2"}, true},
+        {7, {"Tweets: 1 2 3 A1:P4", "Tweets (2): 4 5 6 A1:P4", "Tweets (3): 7 A1:P2"}, true},
+    };
+    std::vector<std::string> files, expected;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        std::vector<TweetRow> rows;
+        for (int k = 1; k <= c.rows; ++k) rows.push_back({"", "alice", "text", std::to_string(k)});
+        ReportList tweets;
+        FillTweets(tweets, rows);
+        std::vector<std::string> told;
+        ExportOptions options;
+        options.sheetRows = 4;
+        options.tell = [&told](const std::string& text) { told.push_back(text); };
+        std::string name = std::to_string(c.rows);
+        name += ".xlsx";
+        files.push_back((folder / name).string());
+        ASSERT_TRUE(XlsxExport::Write(files.back(), {XlsxExport::TweetsSheet(tweets)}, options));
+        expected.push_back(files.back());
+        expected.insert(expected.end(), c.sheets.begin(), c.sheets.end());
+        ASSERT_EQ(told.size(), c.told ? 1u : 0u);
+        if (c.told) {
+            EXPECT_EQ(told[0], files.back() + ": " + std::to_string(c.rows) +
+                                   " rows of Tweets are more than a sheet holds (4 rows, the header "
+                                   "included); the rest follow in the sheets Tweets (2) onwards");
+        }
+    }
+    EXPECT_EQ(RunPython(kSheetsScript, files), expected);
 }
 
 TEST(XlsxSheetNameTest, NamesAreMadeFitForASheetTab) {

@@ -2,6 +2,7 @@
 // (UTF-8)…" through the window's commands, with the scripted toolkit choosing the files.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "main_window_fixture.h"
 #include "workspace/export/export_commands.h"
@@ -87,12 +88,25 @@ TEST_F(ExportCommandsTest, AFollowerListExportsItsFollowerEdgesWhenChosen) {
 
 TEST_F(ExportCommandsTest, AFileThatCannotBeWrittenIsSaidSo) {
     OpenTable("capture.txt", kTable);
-    const std::string target = (AppFolder() / "no such folder" / "x.csv").string();
-    tk.fileDialogAnswers.push_back(target);
-    frm->mExportTweetsCsv_Click();
-    ASSERT_EQ(tk.messages.size(), 1u);
-    EXPECT_EQ(tk.messages[0].text, "Couldn't save: " + target + " -- The file could not be written.");
-    EXPECT_EQ(tk.messages[0].title, ExportCommands::kSaveErrorTitle);
+    const std::string readOnly = (AppFolder() / "kept.csv").string();
+    WriteFileBytes(readOnly, "earlier");
+    ::chmod(readOnly.c_str(), 0444);
+    struct Case {
+        std::string target, says;
+    };
+    const Case cases[] = {
+        {(AppFolder() / "no such folder" / "x.csv").string(), "The file could not be written."},
+        {readOnly, "The file is read-only."},
+    };
+    for (const Case& c : cases) {
+        tk.messages.clear();
+        tk.fileDialogAnswers.push_back(c.target);
+        frm->mExportTweetsCsv_Click();
+        ASSERT_EQ(tk.messages.size(), 1u);
+        EXPECT_EQ(tk.messages[0].text, "Couldn't save: " + c.target + " -- " + c.says);
+        EXPECT_EQ(tk.messages[0].title, ExportCommands::kSaveErrorTitle);
+    }
+    EXPECT_EQ(ReadFileBytes(readOnly), "earlier");
 }
 
 }  // namespace

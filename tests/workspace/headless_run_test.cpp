@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -151,6 +152,37 @@ TEST_F(HeadlessRunTest, TheArchiveOptionKeepsEachTweetOfTheRunsOnce) {
     EXPECT_FALSE(std::filesystem::exists(app / "archive"));  // the window's setting is not asked
 }
 
+TEST_F(HeadlessRunTest, AnUpdatedTableKeepsTheEncodingItWasOpenedIn) {
+    struct Case {
+        bool exactSearch, exactUpdate, utf8After;
+    };
+    const Case cases[] = {
+        {true, false, true},   // UTF-8 stays UTF-8: no emoji or Cyrillic becomes "?"
+        {false, true, false},  // a code-page table stays one for the readers that know only it
+        {true, true, true},
+        {false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.exactSearch) + " then " + std::to_string(c.exactUpdate));
+        std::vector<std::string> search = {"search", "data", "--back", "9", "--out", Out("t.txt")};
+        std::vector<std::string> update = {"update", Out("t.txt"), "--query", "data"};
+        if (c.exactSearch) search.push_back("--exact-texts");
+        if (c.exactUpdate) update.push_back("--exact-texts");
+        ASSERT_EQ(Run(search), 0) << err.str();
+        const std::string before = ReadFileBytes(app / "t.txt");
+        ASSERT_EQ(Run(update), 0) << err.str();
+        const std::string after = ReadFileBytes(app / "t.txt");
+        EXPECT_EQ(after.starts_with("\xEF\xBB\xBF"), c.utf8After);
+        std::istringstream lines(before);
+        for (std::string line; std::getline(lines, line);) {
+            ASSERT_THAT(after, HasSubstr(line));
+        }
+        if (c.utf8After) {
+            EXPECT_THAT(after, HasSubstr("\xD0"));  // the corpus's Cyrillic, kept
+        }
+    }
+}
+
 TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
     ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt")}), HeadlessRun::kDone);
     env.clear();  // an export never talks to the service
@@ -174,6 +206,39 @@ TEST_F(HeadlessRunTest, ExportsReadASavedTableWithoutCredentials) {
         EXPECT_EQ(Run(c.arguments), c.code) << err.str();
         if (c.starts) {
             EXPECT_THAT(ReadFileBytes(c.arguments.back()), ::testing::StartsWith(c.starts));
+        }
+    }
+}
+
+TEST_F(HeadlessRunTest, AnExportOverAReadOnlyFileIsRefusedAndAWritableOneKeepsItsMode) {
+    ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt")}), HeadlessRun::kDone);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string target;  // the file made beforehand, with the mode below
+        mode_t mode;
+        int code;
+    };
+    const std::vector<Case> cases = {
+        {{"export-csv", Out("t.txt"), "--out", Out("a.csv")}, Out("a.csv"), 0444, 1},
+        {{"export-xlsx", Out("t.txt"), "--out", Out("a.xlsx")}, Out("a.xlsx"), 0400, 1},
+        {{"export-network", Out("t.txt"), "--out", Out("a.graphml")}, Out("a.graphml"), 0444, 1},
+        {{"frequencies", Out("t.txt"), "--out", Out("f.csv")}, Out("f-mentions.csv"), 0444, 1},
+        {{"export-xlsx", Out("t.txt"), "--out", Out("b.xlsx")}, Out("b.xlsx"), 0640, 0},
+        {{"export-csv", Out("t.txt"), "--out", Out("b.csv")}, Out("b.csv"), 0604, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.front() + " " + c.target);
+        WriteFileBytes(c.target, "earlier");
+        ::chmod(c.target.c_str(), c.mode);
+        EXPECT_EQ(Run(c.arguments), c.code) << err.str();
+        struct stat info {};
+        ::stat(c.target.c_str(), &info);
+        EXPECT_EQ(info.st_mode & 07777, c.mode);
+        if (c.code == HeadlessRun::kFailed) {
+            EXPECT_EQ(ReadFileBytes(c.target), "earlier");
+            EXPECT_THAT(err.str(), HasSubstr("failed: cannot write " + c.target + ": the file is read-only"));
+        } else {
+            EXPECT_NE(ReadFileBytes(c.target), "earlier");
         }
     }
 }
@@ -210,39 +275,46 @@ TEST_F(HeadlessRunTest, MessagesAreOneLineEachAndProgressIsThrottled) {
     EXPECT_GE(progress, 1);
 }
 
-// The built program, copied into a folder of its own so its program folder is a fresh one.
-TEST_F(HeadlessRunTest, SigintMidRunSavesAndExits130) {
-    // The documented form of the window program; the command-line program where the window
-    // is not built.
+// The built program, copied into a folder of its own so its program folder is a fresh one,
+// started with the emulator's address and credentials and its error stream in
+// stderr.txt: the documented form of the window program, or the command-line program where
+// the window is not built.
+pid_t StartProgram(const TempFolder& app, const emulator::Emulator& emulator,
+                   const std::map<std::string, std::string>& env, std::vector<std::string> arguments) {
     const bool window = std::filesystem::exists(BuiltAppFolder() / "marlin-skimmer");
     const std::string name = window ? "marlin-skimmer" : "marlin-skimmer-cli";
     const std::filesystem::path program = app / name;
-    std::filesystem::copy_file(BuiltAppFolder() / name, program);
-    // Two pages fit in the window before the wait, and the wait is long: the signal comes
-    // while the run waits.
-    m_emulator->SetRemaining(emulator::Family::Search, 11);
-
+    if (!std::filesystem::exists(program)) std::filesystem::copy_file(BuiltAppFolder() / name, program);
     std::vector<std::string> envText;
     for (char** e = environ; *e; ++e) envText.emplace_back(*e);
-    envText.push_back("MARLIN_API_BASE=" + m_emulator->BaseUrl());
+    envText.push_back("MARLIN_API_BASE=" + emulator.BaseUrl());
     for (const auto& [name, value] : env) envText.push_back(name + "=" + value);
     std::vector<char*> envp;
     for (std::string& text : envText) envp.push_back(text.data());
     envp.push_back(nullptr);
-    std::vector<std::string> argText = {program.string(), "--headless", "search", "data",
-                                        "--back",         "9",          "--out",  Out("sig.txt")};
-    if (!window) argText.erase(argText.begin() + 1);
+    arguments.insert(arguments.begin(), program.string());
+    if (window) arguments.insert(arguments.begin() + 1, "--headless");
     std::vector<char*> argv;
-    for (std::string& text : argText) argv.push_back(text.data());
+    for (std::string& text : arguments) argv.push_back(text.data());
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, Out("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+    posix_spawn_file_actions_addopen(&actions, 2, (app / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
+}
+
+TEST_F(HeadlessRunTest, SigintMidRunSavesAndExits130) {
+    // Two pages fit in the window before the wait, and the wait is long: the signal comes
+    // while the run waits.
+    m_emulator->SetRemaining(emulator::Family::Search, 11);
+    const pid_t pid =
+        StartProgram(app, *m_emulator, env, {"search", "data", "--back", "9", "--out", Out("sig.txt")});
+    ASSERT_GT(pid, 0);
 
     for (int i = 0; i < 3000 && SearchRequests() < 2; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -255,6 +327,68 @@ TEST_F(HeadlessRunTest, SigintMidRunSavesAndExits130) {
     EXPECT_EQ(WEXITSTATUS(status), 130) << stderrText;
     EXPECT_EQ(FileIds("sig.txt").size(), 200u);
     EXPECT_THAT(stderrText, HasSubstr("user cancelled the procedure"));
+}
+
+// The hidden files of the folder whose names start with prefix.
+std::vector<std::string> Temporaries(const TempFolder& folder, const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& name : FolderEntries(folder.path()))
+        if (name.starts_with(prefix)) found.push_back(name);
+    return found;
+}
+
+TEST_F(HeadlessRunTest, SigintMidExportStopsWithinASecondAndLeavesTheEarlierFile) {
+    // A table big enough that its export takes seconds, written in one go.
+    std::string table;
+    for (int row = 1; row <= 200000; ++row) {
+        TweetLine line;
+        line.id = std::to_string(1000000000 + row);
+        line.text = "a tweet of some length, with #tags and @names, number " + std::to_string(row);
+        table += line.Line();
+    }
+    WriteFileBytes(app / "big.txt", table);
+    enum class Phase { Reading, Rows, Packing };
+    struct Case {
+        std::string kind;
+        Phase phase;  // when the signal comes
+    };
+    const Case cases[] = {
+        {"xlsx", Phase::Reading}, {"xlsx", Phase::Rows},  // its temporary file is there
+        {"xlsx", Phase::Packing},                         // and the zip is being written into it
+        {"csv", Phase::Rows},     {"graphml", Phase::Reading},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind + " " + std::to_string(static_cast<int>(c.phase)));
+        const std::string out = Out("big." + c.kind), leftover = ".big." + c.kind + ".Ab12cd";
+        WriteFileBytes(out, "earlier");
+        // What an export killed with kill -9 leaves; the next export into the folder sweeps it.
+        WriteFileBytes(app / leftover, "");
+        ::chmod((app / leftover).c_str(), 0600);
+        const pid_t pid = StartProgram(
+            app, *m_emulator, {},
+            {c.kind == "graphml" ? "export-network" : "export-" + c.kind, Out("big.txt"), "--out", out});
+            ASSERT_GT(pid, 0);
+        const auto reached = [&] {
+            const std::vector<std::string> now = Temporaries(app, ".big." + c.kind + ".");
+            if (now.empty() || now.front() == leftover) return c.phase == Phase::Reading;
+            std::error_code error;
+            return c.phase == Phase::Rows || std::filesystem::file_size(app / now.front(), error) > 0;
+        };
+        if (c.phase == Phase::Reading) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (int i = 0; i < 10000 && !reached(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const auto signalled = std::chrono::steady_clock::now();
+        kill(pid, SIGINT);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        const auto took = std::chrono::steady_clock::now() - signalled;
+        const std::string stderrText = ReadFileBytes(app / "stderr.txt");
+        ASSERT_TRUE(WIFEXITED(status)) << stderrText;
+        EXPECT_EQ(WEXITSTATUS(status), 130) << stderrText;
+        EXPECT_LT(took, std::chrono::seconds(1));
+        EXPECT_TRUE(ReadFileBytes(out) == "earlier") << "the earlier file was replaced";
+        EXPECT_EQ(Temporaries(app, ".big."), std::vector<std::string>{});
+    }
 }
 
 TEST(ConsoleToolkitAnswers, QuestionsTakeTheSafeAnswerAndPrintOneLine) {

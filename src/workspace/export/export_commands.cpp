@@ -1,8 +1,10 @@
 #include "workspace/export/export_commands.h"
 
+#include <cctype>
 #include <filesystem>
 
 #include "workspace/export/csv_export.h"
+#include "workspace/export/export_target.h"
 #include "workspace/export/network_export.h"
 #include "workspace/export/xlsx_export.h"
 
@@ -47,7 +49,14 @@ std::string ExportCommands::AskFile(const std::string& title, const char* filter
                                     const std::string& proposedStem) const {
     const FileDialogRequest request{title, filter, extension, proposedStem + "." + extension};
     const std::optional<std::string> chosen = m_window.Tk.SaveFileDialog(request);
-    return chosen ? *chosen : std::string();
+    if (!chosen || chosen->empty()) return {};
+    if (std::string problem = ExportTarget::Problem(*chosen); !problem.empty()) {
+        problem.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(problem.front())));
+        m_window.Tk.MessageBox("Couldn't save: " + *chosen + " -- " + problem + ".", kSaveErrorTitle,
+                               MsgButtons::OK, MsgIcon::Exclamation);
+        return {};
+    }
+    return *chosen;
 }
 
 void ExportCommands::Written(bool ok, const std::string& fileName) const {
@@ -150,7 +159,11 @@ void ExportCommands::mExportXlsx_Click() {
     const std::string fileName = AskFile("Export as Excel Workbook", kXlsxFilter, "xlsx", stem);
     if (fileName.empty()) return;
     w.Tk.SetCursor(CursorShape::Busy);
-    Written(XlsxExport::Write(fileName, sheets), fileName);
+    ExportOptions options;
+    options.tell = [&w](const std::string& text) {
+        w.Tk.MessageBox(text, MsgButtons::OK, MsgIcon::Information);
+    };
+    Written(XlsxExport::Write(fileName, sheets, options), fileName);
 }
 
 }  // namespace marlin

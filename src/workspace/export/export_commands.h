@@ -36,7 +36,8 @@ class ExportCommands {
 
   private:
     void SetUpControls();
-    // The file to write, proposed beside the table's own file; empty when cancelled.
+    // The file to write, proposed beside the table's own file; empty when cancelled or when
+    // the file chosen is one the user made read-only (said so).
     std::string AskFile(const std::string& title, const char* filter, const char* extension,
                         const std::string& proposedStem) const;
     bool UseUserList() const;

@@ -118,11 +118,12 @@ std::vector<std::string> FrequencyFiles::FilesFor(const std::string& out) {
 }
 
 bool FrequencyFiles::FromTableFile(const std::string& tableFile, const std::string& out,
-                                   const std::string& by) {
+                                   const std::string& by, const ExportOptions& options) {
     const std::optional<TweetFrequencies::Interval> interval = IntervalNamed(by);
     ReportList table;
-    if (!interval || !TableFileReader::ReadTweets(tableFile, table)) return false;
-    return Write(out, TweetFrequencies::FromTable(table, *interval));
+    if (!interval || !TableFileReader::ReadTweets(tableFile, table, options)) return false;
+    const TweetFrequencies frequencies = TweetFrequencies::FromTable(table, *interval);
+    return !options.Stopped() && Write(out, frequencies);
 }
 
 }  // namespace marlin

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/report_list.h"
+#include "workspace/export/export_options.h"
 #include "workspace/export/tweet_frequencies.h"
 
 namespace marlin {
@@ -26,7 +27,9 @@ class FrequencyFiles {
     // Every table: "x.xlsx" one workbook with a sheet each; otherwise "x-hashtags.csv",
     // "x-mentions.csv", "x-authors.csv", "x-domains.csv" and "x-intervals.csv" beside "x.csv".
     static bool Write(const std::string& out, const TweetFrequencies& frequencies);
-    static bool FromTableFile(const std::string& tableFile, const std::string& out, const std::string& by);
+    // False also when options' stop flag was raised (nothing is written then).
+    static bool FromTableFile(const std::string& tableFile, const std::string& out, const std::string& by,
+                              const ExportOptions& options = {});
     static std::string CsvFileFor(const std::string& out, const std::string& part);
     // The files Write makes for `out`.
     static std::vector<std::string> FilesFor(const std::string& out);

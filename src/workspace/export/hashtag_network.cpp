@@ -6,6 +6,7 @@
 
 #include "core/atomic_file.h"
 #include "core/tweet_column.h"
+#include "core/xml_text.h"
 #include "platform/blank_trim.h"
 #include "workspace/export/table_file_reader.h"
 #include "workspace/export/tweet_frequencies.h"
@@ -23,28 +24,11 @@ constexpr const char* kHeader =
     "  <key id=\"weight\" for=\"edge\" attr.name=\"weight\" attr.type=\"int\"/>\n"
     "  <graph id=\"G\" edgedefault=\"undirected\">\n";
 
-// Text and attribute values of XML 1.0: the special characters escaped, the control
-// characters XML cannot carry dropped.
-void AppendXml(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else if (c == '"')
-            out += "&quot;";
-        else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r')
-            out += c;
-    }
-}
-
 void AppendData(std::string& out, const char* key, std::string_view value) {
     out += "      <data key=\"";
     out += key;
     out += "\">";
-    AppendXml(out, value);
+    XmlText::AppendEscaped(out, value);
     out += "</data>\n";
 }
 
@@ -100,7 +84,7 @@ std::string HashtagNetwork::GraphML() const {
     std::string out(kHeader);
     for (const Node& node : m_nodes) {
         out += "    <node id=\"";
-        AppendXml(out, node.id);
+        XmlText::AppendEscaped(out, node.id);
         out += "\">\n";
         AppendData(out, "label", node.id);
         AppendData(out, "type", node.type);
@@ -110,9 +94,9 @@ std::string HashtagNetwork::GraphML() const {
     }
     for (const Edge& edge : m_edges) {
         out += "    <edge source=\"";
-        AppendXml(out, m_nodes[static_cast<std::size_t>(edge.source)].id);
+        XmlText::AppendEscaped(out, m_nodes[static_cast<std::size_t>(edge.source)].id);
         out += "\" target=\"";
-        AppendXml(out, m_nodes[static_cast<std::size_t>(edge.target)].id);
+        XmlText::AppendEscaped(out, m_nodes[static_cast<std::size_t>(edge.target)].id);
         out += "\">\n";
         AppendData(out, "weight", std::to_string(edge.weight));
         out += "    </edge>\n";
@@ -125,10 +109,12 @@ bool HashtagNetwork::Write(const std::string& fileName) const {
     return AtomicFile::Write(fileName, GraphML());
 }
 
-bool HashtagNetwork::FromTableFile(const std::string& tableFile, const std::string& graphFile, Shape shape) {
+bool HashtagNetwork::FromTableFile(const std::string& tableFile, const std::string& graphFile, Shape shape,
+                                   const ExportOptions& options) {
     ReportList table;
-    if (!TableFileReader::ReadTweets(tableFile, table)) return false;
-    return FromTweets(table, shape).Write(graphFile);
+    if (!TableFileReader::ReadTweets(tableFile, table, options)) return false;
+    const HashtagNetwork graph = FromTweets(table, shape);
+    return !options.Stopped() && graph.Write(graphFile);
 }
 
 }  // namespace marlin

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/report_list.h"
+#include "workspace/export/export_options.h"
 
 namespace marlin {
 
@@ -43,7 +44,9 @@ class HashtagNetwork {
     // Through the atomic writer; false when the file could not be written.
     bool Write(const std::string& fileName) const;
     // A saved tweet table file to GraphML; false when it cannot be read or written.
-    static bool FromTableFile(const std::string& tableFile, const std::string& graphFile, Shape shape);
+    // False also when options' stop flag was raised (nothing is written then).
+    static bool FromTableFile(const std::string& tableFile, const std::string& graphFile, Shape shape,
+                              const ExportOptions& options = {});
 
   private:
     std::vector<Node> m_nodes;

@@ -8,6 +8,7 @@
 
 #include "core/atomic_file.h"
 #include "core/tweet_column.h"
+#include "core/xml_text.h"
 #include "platform/blank_trim.h"
 #include "workspace/export/table_file_reader.h"
 #include "workspace/tables/tweet_time.h"
@@ -35,39 +36,12 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The text and attribute values of XML 1.0: the five special characters escaped, and the
-// control characters XML cannot carry at all dropped.
-void AppendXml(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
-                out += c;
-        }
-    }
-}
-
 void AppendData(std::string& out, const char* key, std::string_view value) {
     if (value.empty()) return;
     out += "      <data key=\"";
     out += key;
     out += "\">";
-    AppendXml(out, value);
+    XmlText::AppendEscaped(out, value);
     out += "</data>\n";
 }
 
@@ -263,7 +237,7 @@ std::string NetworkExport::GraphML() const {
     out.reserve(m_nodes.size() * 160 + m_edges.size() * 220);
     for (const Node& node : m_nodes) {
         out += "    <node id=\"";
-        AppendXml(out, node.key);
+        XmlText::AppendEscaped(out, node.key);
         out += "\">\n";
         AppendData(out, "label", node.label);
         AppendData(out, "followers", node.followers);
@@ -275,9 +249,9 @@ std::string NetworkExport::GraphML() const {
     }
     for (const Edge& edge : m_edges) {
         out += "    <edge source=\"";
-        AppendXml(out, m_nodes[static_cast<std::size_t>(edge.source)].key);
+        XmlText::AppendEscaped(out, m_nodes[static_cast<std::size_t>(edge.source)].key);
         out += "\" target=\"";
-        AppendXml(out, m_nodes[static_cast<std::size_t>(edge.target)].key);
+        XmlText::AppendEscaped(out, m_nodes[static_cast<std::size_t>(edge.target)].key);
         out += "\">\n";
         AppendData(out, "kind", KindName(edge.kind));
         AppendData(out, "weight", std::to_string(edge.weight));
@@ -295,23 +269,24 @@ bool NetworkExport::Write(const std::string& fileName) const {
     return AtomicFile::Write(fileName, GraphML());
 }
 
-bool NetworkExport::FromTableFile(const std::string& tableFile, const std::string& graphFile) {
+bool NetworkExport::FromTableFile(const std::string& tableFile, const std::string& graphFile,
+                                  const ExportOptions& options) {
     const std::filesystem::path path(tableFile);
     const std::string stem = path.stem().string();
+    if (path.extension() == ".mut" && IsUserListName(stem))
+        return FromUserTableFile(tableFile, graphFile, FollowListOf(stem), options);
     ReportList table;
-    if (path.extension() == ".mut" && IsUserListName(stem)) {
-        if (!TableFileReader::ReadUsers(tableFile, table)) return false;
-        return FromUserList(table, stem).Write(graphFile);
-    }
-    if (!TableFileReader::ReadTweets(tableFile, table)) return false;
-    return FromTweets(table).Write(graphFile);
+    if (!TableFileReader::ReadTweets(tableFile, table, options)) return false;
+    const NetworkExport graph = FromTweets(table);
+    return !options.Stopped() && graph.Write(graphFile);
 }
 
 bool NetworkExport::FromUserTableFile(const std::string& tableFile, const std::string& graphFile,
-                                      const FollowList& list) {
+                                      const FollowList& list, const ExportOptions& options) {
     ReportList table;
-    if (!TableFileReader::ReadUsers(tableFile, table)) return false;
-    return FromFollowList(table, list).Write(graphFile);
+    if (!TableFileReader::ReadUsers(tableFile, table, options)) return false;
+    const NetworkExport graph = FromFollowList(table, list);
+    return !options.Stopped() && graph.Write(graphFile);
 }
 
 }  // namespace marlin

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/report_list.h"
+#include "workspace/export/export_options.h"
 
 namespace marlin {
 
@@ -77,10 +78,12 @@ class NetworkExport {
     // A saved table file to GraphML: a user table file named "<account>_followers.mut" or
     // "<account>_friends.mut" gives the follower edges, any other file is read as a tweet
     // table. False when the table cannot be read or the graph cannot be written.
-    static bool FromTableFile(const std::string& tableFile, const std::string& graphFile);
+    // Both are false also when options' stop flag was raised (nothing is written then).
+    static bool FromTableFile(const std::string& tableFile, const std::string& graphFile,
+                              const ExportOptions& options = {});
     // A user table file of the followers or friends of list.account, whatever its name.
     static bool FromUserTableFile(const std::string& tableFile, const std::string& graphFile,
-                                  const FollowList& list);
+                                  const FollowList& list, const ExportOptions& options = {});
 
   private:
     int NodeFor(std::string_view name);

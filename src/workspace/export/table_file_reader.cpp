@@ -27,7 +27,8 @@ std::vector<std::string> SplitTabs(std::string_view line) {
 
 }  // namespace
 
-bool TableFileReader::ReadTweets(const std::string& fileName, ReportList& table) {
+bool TableFileReader::ReadTweets(const std::string& fileName, ReportList& table,
+                                 const ExportOptions& options) {
     // Reading a table file asks nothing of anyone: the scorer is never run here.
     ProcessHost unattended;
     MarlinData data(unattended, std::filesystem::temp_directory_path());
@@ -39,6 +40,7 @@ bool TableFileReader::ReadTweets(const std::string& fileName, ReportList& table)
         table.AddColumn(TweetTable::kHeaders[position], 1000, TweetTable::ColumnAlignment(position));
     try {
         for (int record = 1; record <= data.RecordCount(); ++record) {
+            if (record % ExportOptions::kRowsPerCheck == 0 && options.Stopped()) break;
             if (record == 1 && data.Value(1, 1) == "DateTime") continue;  // the header line
             table.AddRow(TweetTable::RowCells(data, record));
         }
@@ -47,10 +49,11 @@ bool TableFileReader::ReadTweets(const std::string& fileName, ReportList& table)
         return false;
     }
     table.EndUpdate();
-    return true;
+    return !options.Stopped();
 }
 
-bool TableFileReader::ReadUsers(const std::string& fileName, ReportList& table) {
+bool TableFileReader::ReadUsers(const std::string& fileName, ReportList& table,
+                                const ExportOptions& options) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) return false;
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -60,7 +63,8 @@ bool TableFileReader::ReadUsers(const std::string& fileName, ReportList& table) 
     table.ClearRows();
     UserTable::CreateColumns(table);
     std::size_t start = 0;
-    while (start < text.size()) {
+    for (int row = 1; start < text.size() && (row % ExportOptions::kRowsPerCheck != 0 || !options.Stopped());
+         ++row) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         std::string_view line(text.data() + start, end - start);
@@ -69,7 +73,7 @@ bool TableFileReader::ReadUsers(const std::string& fileName, ReportList& table) 
         start = end + 1;
     }
     table.EndUpdate();
-    return true;
+    return !options.Stopped();
 }
 
 }  // namespace marlin

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/report_list.h"
+#include "workspace/export/export_options.h"
 
 namespace marlin {
 
@@ -12,10 +13,11 @@ namespace marlin {
 // (".mut") into the 37 user table columns. The table given is emptied first.
 class TableFileReader {
   public:
-    // False when the file is missing or is not a tweet table.
-    static bool ReadTweets(const std::string& fileName, ReportList& table);
-    // False when the file cannot be read.
-    static bool ReadUsers(const std::string& fileName, ReportList& table);
+    // False when the file is missing or is not a tweet table, or when the stop flag was
+    // raised while the rows were made.
+    static bool ReadTweets(const std::string& fileName, ReportList& table, const ExportOptions& options = {});
+    // False when the file cannot be read or the stop flag was raised.
+    static bool ReadUsers(const std::string& fileName, ReportList& table, const ExportOptions& options = {});
 };
 
 }  // namespace marlin

@@ -1,5 +1,6 @@
 #include "workspace/headless/headless_run.h"
 #include "workspace/export/csv_export.h"
+#include "workspace/export/export_target.h"
 #include "workspace/export/frequency_files.h"
 #include "workspace/export/hashtag_network.h"
 #include "workspace/export/network_export.h"
@@ -193,6 +194,7 @@ bool HeadlessRun::OpenTable(const std::string& file) {
         m_tweets.Rows().ClearRows();
         m_tweets.AddRecords(data, true);
         m_tweets.SetFile(file);
+        m_tweets.KeepEncoding(data.LoadedUtf8());
         return true;
     } catch (const std::exception&) {
         m_tk.MessageBox("Couldn't open: " + file + " -- Contents may be corrupted.", "File Open Error",
@@ -359,33 +361,49 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(command.subject, error))
         return Fail(command.subject + " is not a table file");
-    const bool users = command.subject.ends_with(".mut");
-    bool written = false;
-    if (command.kind == HeadlessCommand::Kind::Frequencies) {
-        if (!FrequencyFiles::FromTableFile(command.subject, command.out, command.by))
-            return Fail(ExportFailure(command.subject, command.out));
-        for (const std::string& file : FrequencyFiles::FilesFor(command.out)) Saved(file);
-        return kDone;
+    const bool frequencies = command.kind == HeadlessCommand::Kind::Frequencies;
+    for (const std::string& file :
+         frequencies ? FrequencyFiles::FilesFor(command.out) : std::vector<std::string>{command.out})
+        if (const std::string problem = ExportTarget::Problem(file); !problem.empty())
+            return Fail("cannot write " + file + ": " + problem);
+    ExportOptions options;
+    options.stop = m_setup.stopRequested;
+    options.tell = [this](const std::string& text) { m_tk.Line(text); };
+    const bool written = WriteExport(command, options);
+    if (!written && options.Stopped()) {
+        m_tk.Line("Stopped: " + command.out + " was not written");
+        return kStopped;
     }
-    if (command.kind == HeadlessCommand::Kind::ExportNetwork && users)
-        written = NetworkExport::FromUserTableFile(command.subject, command.out,
-                                                   {command.followsOf, command.followKind == "followers"});
-    else if (command.kind == HeadlessCommand::Kind::ExportNetwork && !command.graph.empty() &&
-             command.graph != "mention")
-        written =
-            HashtagNetwork::FromTableFile(command.subject, command.out,
-                                          command.graph == "cohashtag" ? HashtagNetwork::Shape::CoHashtag
-                                                                       : HashtagNetwork::Shape::HashtagUser);
-    else if (command.kind == HeadlessCommand::Kind::ExportNetwork)
-        written = NetworkExport::FromTableFile(command.subject, command.out);
-    else if (command.kind == HeadlessCommand::Kind::ExportXlsx)
-        written = users ? XlsxExport::UsersFromTableFile(command.subject, command.out)
-                        : XlsxExport::TweetsFromTableFile(command.subject, command.out);
-    else
-        written = users ? CsvExport::UsersFromTableFile(command.subject, command.out)
-                        : CsvExport::TweetsFromTableFile(command.subject, command.out);
     if (!written) return Fail(ExportFailure(command.subject, command.out));
-    return Saved(command.out);
+    if (!frequencies) return Saved(command.out);
+    for (const std::string& file : FrequencyFiles::FilesFor(command.out)) Saved(file);
+    return kDone;
+}
+
+bool HeadlessRun::WriteExport(const HeadlessCommand& command, const ExportOptions& options) {
+    const bool users = command.subject.ends_with(".mut");
+    switch (command.kind) {
+        case HeadlessCommand::Kind::Frequencies:
+            return FrequencyFiles::FromTableFile(command.subject, command.out, command.by, options);
+        case HeadlessCommand::Kind::ExportXlsx:
+            return users ? XlsxExport::UsersFromTableFile(command.subject, command.out, options)
+                         : XlsxExport::TweetsFromTableFile(command.subject, command.out, options);
+        case HeadlessCommand::Kind::ExportCsv:
+            return users ? CsvExport::UsersFromTableFile(command.subject, command.out, options)
+                         : CsvExport::TweetsFromTableFile(command.subject, command.out, options);
+        default:
+            break;
+    }
+    if (users)
+        return NetworkExport::FromUserTableFile(
+            command.subject, command.out, {command.followsOf, command.followKind == "followers"}, options);
+    if (!command.graph.empty() && command.graph != "mention")
+        return HashtagNetwork::FromTableFile(command.subject, command.out,
+                                             command.graph == "cohashtag"
+                                                 ? HashtagNetwork::Shape::CoHashtag
+                                                 : HashtagNetwork::Shape::HashtagUser,
+                                             options);
+    return NetworkExport::FromTableFile(command.subject, command.out, options);
 }
 
 std::string HeadlessRun::ExportFailure(const std::string& table, const std::string& out) {

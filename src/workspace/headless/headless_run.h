@@ -13,6 +13,7 @@
 #include "service/http_request.h"
 #include "workspace/engine/capture_engine.h"
 #include "workspace/engine/capture_result.h"
+#include "workspace/export/export_options.h"
 #include "workspace/headless/headless_command.h"
 #include "workspace/headless/headless_events.h"
 #include "workspace/tables/tweet_table.h"
@@ -70,7 +71,10 @@ class HeadlessRun {
     int RunUserList(const HeadlessCommand& command);
     int RunCount(const HeadlessCommand& command);
     // The exports read a saved table and need neither credentials nor the service.
+    // A stop (SIGINT) ends an export with kStopped and nothing written; a target the user
+    // made read-only is refused.
     int RunExport(const HeadlessCommand& command);
+    bool WriteExport(const HeadlessCommand& command, const ExportOptions& options);
     int Saved(const std::string& fileName);
     // Why an export of `table` to `out` failed: the table unreadable, or the file unwritable.
     static std::string ExportFailure(const std::string& table, const std::string& out);

@@ -56,6 +56,7 @@ CaptureResult SearchRetrieval::RunNew(const std::string& query) {
 
     // A new retrieval is a new table: the next save proposes a new file.
     w.TweetsTable.SetFile({});
+    w.TweetsTable.ForgetEncoding(w.Settings.ExactTexts);
     w.Req.FileName.clear();
     m_table.ShowTweets(false);
 

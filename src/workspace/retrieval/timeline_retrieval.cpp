@@ -19,6 +19,7 @@ void TimelineRetrieval::StartFreshTable() {
     w.TweetsTable.Rows().ClearRows();
     // A new retrieval is a new table: the next save proposes a new file.
     w.TweetsTable.SetFile({});
+    w.TweetsTable.ForgetEncoding(w.Settings.ExactTexts);
     w.Req.FileName.clear();
 }
 

@@ -45,8 +45,22 @@ class TweetTable {
     TweetSource Source() const { return m_source; }
     void SetSource(TweetSource source) { m_source = source; }
     // "Keep Texts Exactly": the file is UTF-8 with its mark, else the single-byte code page.
+    // A table opened from a file or saved to one keeps that file's encoding whatever the
+    // setting says later: rewriting a UTF-8 table in the code page would turn its emoji and
+    // scripts into "?". The setting decides only a table without a file of its own.
     bool Utf8() const { return m_utf8; }
-    void SetUtf8(bool utf8) { m_utf8 = utf8; }
+    void SetUtf8(bool utf8) {
+        if (!m_encodingKept) m_utf8 = utf8;
+    }
+    void KeepEncoding(bool utf8) {
+        m_utf8 = utf8;
+        m_encodingKept = true;
+    }
+    // A new capture into an emptied table: the setting decides again.
+    void ForgetEncoding(bool utf8) {
+        m_encodingKept = false;
+        m_utf8 = utf8;
+    }
 
     // The columns and the starting order: TweetID the sort key, newest first, sorted.
     void CreateColumns();
@@ -78,6 +92,7 @@ class TweetTable {
     bool m_unsaved = false;
     TweetSource m_source = TweetSource::None;
     bool m_utf8 = false;
+    bool m_encodingKept = false;
 };
 
 }  // namespace marlin

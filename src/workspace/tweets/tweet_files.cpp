@@ -129,6 +129,7 @@ void TweetFiles::FillTable(const MarlinData& data) {
         RenameCurrentUserTable(w.Req.FileName);
     }
     w.TweetsTable.SetFile(w.Req.FileName);
+    w.TweetsTable.KeepEncoding(data.LoadedUtf8());
     // Saved rows look like any rows (dimmed ones read as disabled); the title's mark tells
     // whether the table holds unsaved rows.
     w.TweetsTable.AddRecords(data, false);
@@ -197,6 +198,7 @@ bool TweetFiles::WriteAndRecord(std::string fileName) {
                         MsgButtons::OK, MsgIcon::Exclamation);
         return false;
     }
+    w.TweetsTable.KeepEncoding(w.TweetsTable.Utf8());
     w.TweetsTable.SetFile(fileName);
     w.SetTweetsDirty(false);
     RecordInHistory(fileName);
