@@ -40,6 +40,12 @@ class Toolkit {
         return ShowMessageBox(text, kApplicationTitle, buttons, icon);
     }
 
+    // Modal: a message that offers one action besides closing it, on a button of its own
+    // ("Use v2 and search again"); true when the user took the action.
+    bool Offer(const std::string& text, const std::string& title, const std::string& action) {
+        return ShowOffer(text, title, action);
+    }
+
     // Modal; returns the answer, or the empty text when cancelled.
     virtual std::string InputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultAnswer) = 0;
@@ -79,6 +85,11 @@ class Toolkit {
     virtual MsgResult ShowMessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
                                      MsgIcon icon) = 0;
     virtual std::optional<std::string> ShowFileDialog(const FileDialogRequest& request, bool save) = 0;
+    // A toolkit without buttons of its own asks the action as a Yes/No question.
+    virtual bool ShowOffer(const std::string& text, const std::string& title, const std::string& action) {
+        return ShowMessageBox(text + "\n\n" + action + "?", title, MsgButtons::YesNo, MsgIcon::Exclamation) ==
+               MsgResult::Yes;
+    }
 
   private:
     std::string m_clipboard;

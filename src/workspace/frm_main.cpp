@@ -20,6 +20,8 @@ void frmMain::WireParts() {
     m_users.SetStatusTimerSwitch([this](bool on) { m_session.Timer1.SetEnabled(on); });
     W().Tweets.mContinueBack.SetAction([this] { mContinueBack_Click(); });
     W().Tweets.QuitGet.SetClickAction([this] { QuitGet_Click(); });
+    m_estimate.SetSearchAction([this] { GetSrch_Click(); });
+    m_tweets.Search().SetUseV2Action([this] { m_session.Service.SetApiV2(true); });
 }
 
 void frmMain::QuitGet_Click() {

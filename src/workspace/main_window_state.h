@@ -137,7 +137,8 @@ struct UserControls {
     std::array<Button, 2> GetFF;  // "Get Followers", "Get Friends"
     int UserTableCounter = 0;     // numbers the tables made without a name
     // Set by the user side. Asks whether to save user table `table` (every user table with
-    // kAllUserTables) when it holds unsaved rows, and saves on Yes. False when a save the
+    // kAllUserTables, on the way out, where the question has Cancel too) when it holds
+    // unsaved rows, and saves on Yes. False when the user cancelled or a save the
     // user asked for did not happen.
     static constexpr int kAllUserTables = -1;
     std::function<bool(int table)> OfferToSaveUserTables;
@@ -184,6 +185,7 @@ class MainWindowState {
     TextBox LastGET;
     StatusBar InfoBar;         // 1 tweets shown, 2 users shown, 3 requests remaining, 4 next reset
     ProgressBar RetrievalBar;  // beside the status panels while a retrieval runs
+    Label ServiceInUse;        // the service and the API the captures speak, beside the panels
 
   private:
     // Before the engines, which speak to it.

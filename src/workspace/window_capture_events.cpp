@@ -14,6 +14,7 @@ bool WindowCaptureEvents::Ask(const Question& question) {
             return m_tk.MessageBox(question.text, title, MsgButtons::OKCancel, MsgIcon::None) !=
                    MsgResult::Cancel;
         case Question::Kind::Retry:
+        case Question::Kind::Cost:
             return m_tk.MessageBox(question.text, title, MsgButtons::YesNo, MsgIcon::Question) ==
                    MsgResult::Yes;
         case Question::Kind::ReplaceTable:

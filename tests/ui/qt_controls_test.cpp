@@ -134,6 +134,38 @@ TEST(QtStatusBarTest, FourNamedPanelsShowOneLineEach) {
     EXPECT_EQ(window.findChild<QLabel*>("InfoBarPanel4"), binding->panel(4));
 }
 
+TEST(QtStatusBarTest, PanelsKeepTheirPlacesAsTextsChangeAndShowLongTextsWhole) {
+    StatusBar bar;
+    QMainWindow window;
+    window.statusBar()->setObjectName("InfoBar");
+    auto* binding = new QtStatusBar(bar, window.statusBar());
+    window.resize(1366, 200);
+    window.show();
+    const auto lefts = [&] {
+        std::vector<int> x;
+        for (int i = 1; i <= StatusBar::kPanelCount; ++i) x.push_back(binding->panel(i)->x());
+        return x;
+    };
+    QCoreApplication::processEvents();
+    const std::vector<int> empty = lefts();
+    for (const char* text :
+         {"0 users displayed (0 checked)", "5000 users displayed (5000 checked)", "Empty"}) {
+        bar.SetPanel(2, text);
+        bar.SetPanel(3, std::string(text).size() % 2 ? "9 SEARCH requests remaining" : "");
+        QCoreApplication::processEvents();
+        EXPECT_EQ(lefts(), empty) << text;
+        for (int i = 1; i <= StatusBar::kPanelCount; ++i) {
+            QLabel* panel = binding->panel(i);
+            EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(panel->text()))
+                << text;
+        }
+    }
+    bar.SetPanel(4, "Next reset: a text far longer than any the panel usually holds, shown whole");
+    QCoreApplication::processEvents();
+    EXPECT_GE(binding->panel(4)->contentsRect().width(),
+              binding->panel(4)->fontMetrics().horizontalAdvance(binding->panel(4)->text()));
+}
+
 TEST(QtProgressBarTest, ShowsTheShareOrABusyBarWhenTheEndIsNotKnown) {
     ProgressBar model;
     QWidget container;

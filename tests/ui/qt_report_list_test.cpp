@@ -229,7 +229,7 @@ TEST(QtReportListTest, AViewThatFillsItsWidthGoesWithItsListAliveOrGone) {
         table->AddRow({"d", "u", "1"});
         auto view = std::make_unique<QTableView>();
         auto* binding = new QtReportList(*table, view.get());
-        binding->SetFillsWidth(true);
+        binding->SetFitsContents(-1);
         view->resize(500, 200);
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));

@@ -95,7 +95,8 @@ TEST_F(WindowRoomTest, OnALaptopScreenTheTweetsTableTakesMostOfTheHeight) {
 }
 
 TEST_F(WindowRoomTest, TheFirstStartGivesTheTableMostOfTheHeightAndLaterStartsComeBackWhereTheyWere) {
-    auto* table = testing::FindWidget<QTableView>(*window, "OutTable");
+    // The table with the strip under it that shows its selected post.
+    auto* table = testing::FindWidget<QSplitter>(*window, "TweetSplitter");
     EXPECT_GE(table->height(), window->height() * 60 / 100);
     window->showNormal();
     window->setGeometry(40, 50, 1000, 700);

@@ -124,6 +124,24 @@ TEST_F(HeadlessRunTest, ExitCodesTellDoneFailedAndBadUsage) {
     EXPECT_EQ(FileIds("t.txt"), Expected());
 }
 
+TEST_F(HeadlessRunTest, AV11RefusalIsOneLineThatNamesTheV2Option) {
+    m_emulator->Stop();
+    emulator::EmulatorConfig config = m_emulator->Config();
+    config.v11Refused = true;
+    m_emulator = std::make_unique<emulator::Emulator>(config);
+    m_emulator->Start();
+    EXPECT_EQ(Run({"search", "data", "--back", "2", "--out", Out("t.txt")}), HeadlessRun::kFailed);
+    std::vector<std::string> refusals;
+    std::istringstream lines(err.str());
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("403") != std::string::npos || line.find("refus") != std::string::npos ||
+            line.find("stopped") != std::string::npos || line.find("failed") != std::string::npos)
+            refusals.push_back(line);
+    ASSERT_EQ(refusals.size(), 1u) << err.str();
+    EXPECT_THAT(refusals[0], HasSubstr("--api v2"));
+    EXPECT_FALSE(std::filesystem::exists(app / "t.txt"));
+}
+
 TEST_F(HeadlessRunTest, TheArchiveOptionKeepsEachTweetOfTheRunsOnce) {
     const std::string archive = Out("raw.jsonl");
     ASSERT_EQ(Run({"search", "data", "--back", "9", "--out", Out("t.txt"), "--archive", archive}), 0);

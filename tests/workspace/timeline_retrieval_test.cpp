@@ -5,6 +5,7 @@
 
 #include "emulator/corpus.h"
 #include "user_side_fixture.h"
+#include "workspace/retrieval/timeline_retrieval.h"
 
 namespace marlin::testing {
 namespace {
@@ -170,21 +171,21 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
     EXPECT_FALSE(W().Run.Busy());
 }
 
-TEST_F(TimelineRetrievalTest, WithNoCheckedEntryNewClearsAndUpdateAddsNothing) {
+TEST_F(TimelineRetrievalTest, WithNoCheckedEntryNewSaysSoAndClearsNothingAndUpdateAddsNothing) {
     W().Users.UserList.AddItem(Emu().Users().demo, false);
     AddTweetRow("someone", "old row", 0, 1, -1);
     Table0().AddRow({"1", "old user row"});
     W().Users.GetAllUTL.Click();
-    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 0);
-    EXPECT_EQ(Table0().RowCount(), 0);
-    EXPECT_EQ(LogLines().size(), 1u);
-    EXPECT_FALSE(W().Users.UpdateUTL.Enabled());
+    EXPECT_EQ(tk.MessageTexts(), std::vector<std::string>{TimelineRetrieval::kNoUserChecked});
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 1);
+    EXPECT_EQ(Table0().RowCount(), 1);
+    EXPECT_TRUE(LogLines().empty());
     EXPECT_TRUE(RequestsTo("/1.1/statuses/user_timeline.json").empty());
 
     W().Users.UpdateUTL.SetEnabled(true);
     W().Users.UpdateUTL.Click();
-    EXPECT_EQ(LogLines().size(), 2u);
-    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 0);
+    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 1);
 }
 
 TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOfferingToSave) {

@@ -165,7 +165,7 @@ TEST_F(UnsavedWorkTest, ANewTimelineRetrievalAsksBeforeItEmptiesTheUserTable) {
     frm->BuildTweetsUT_Click();
     ASSERT_GT(Table0().RowCount(), 0);
     tk.messages.clear();
-    W().Users.UserList.AddItem(Emu().Users().demo);
+    W().Users.UserList.AddItem(Emu().Users().demo, true);
     tk.messageAnswers = {MsgResult::No, MsgResult::No};
     frm->GetAllUTL_Click();
     EXPECT_EQ(Questions(), 1);

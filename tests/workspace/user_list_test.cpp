@@ -224,8 +224,10 @@ TEST_F(UserListTest, PastedNamesLoseOneAtSignAndSkipLinesWithoutAName) {
     EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"@alice", "bob", demo}));
     // "@alice" cannot be a screen name: it is left out of the look-up, and the log says so.
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").at(0).Param("screen_name"), "bob," + demo + ",");
-    EXPECT_EQ(W().Progress.Lines().back(),
+    const std::vector<std::string>& lines = W().Progress.Lines();
+    EXPECT_EQ(lines.at(lines.size() - 2),
               "Skipped 1 entries that are not screen names or user ids: [@alice]");
+    EXPECT_EQ(lines.back(), "Found 1 of 2 users; not found: [bob]");
 
     // Ids each ending in CR LF carry the CR in their field, so only an unterminated last
     // line can mark the list as ids.

@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
         marlin::frmMain form(toolkit, marlin::CurlHttpRequest::Factory(), service.BaseUrl(), folder);
         marlin::MainWindow window(form);
         toolkit.SetWindow(&window);
-        window.resize(1500, 920);
+        // A laptop's screen, the size the README's pictures show.
+        window.resize(1366, 768);
         window.Start();
         form.About().cmdOK.Click();
 

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_progress_bar.h"
 
 #include <QHBoxLayout>
+#include <algorithm>
 
 #include "platform/qt/qt_text.h"
 
@@ -18,6 +19,12 @@ QtProgressBar::QtProgressBar(ProgressBar& model, QWidget* container)
     m_bar->setObjectName(container->objectName() + "Bar");
     m_rate->setObjectName(container->objectName() + "Rate");
     m_bar->setMaximumWidth(160);
+    // As wide as the longest rate from the start: a text that grows page by page would push
+    // its neighbours about.
+    int rate = 0;
+    for (const char* text : {"99,999 tweets/min, about 999 min left", "waiting for the service (999 s)"})
+        rate = std::max(rate, m_rate->fontMetrics().horizontalAdvance(QString::fromLatin1(text)));
+    m_rate->setMinimumWidth(rate);
     Apply();
 }
 

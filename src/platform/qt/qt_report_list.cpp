@@ -135,9 +135,12 @@ void QtReportList::Flush() {
     if (!m_model->Flush()) ApplySelection();
 }
 
-void QtReportList::SetFillsWidth(bool fills) {
-    m_fillsWidth = fills;
-    if (fills && !m_viewport) {
+void QtReportList::SetFitsContents(int fillColumn) {
+    m_fitsContents = true;
+    m_fillColumn = fillColumn;
+    // The rows around those in sight tell a column's usual width; all 200,000 would not.
+    if (QHeaderView* header = Header()) header->setResizeContentsPrecision(kSampledRows);
+    if (!m_viewport) {
         m_viewport = m_view->viewport();
         m_viewport->installEventFilter(this);
     }
@@ -157,18 +160,33 @@ bool QtReportList::eventFilter(QObject* watched, QEvent* event) {
 
 std::vector<int> QtReportList::ShownWidths() const {
     std::vector<int> widths;
-    int total = 0;
     bool alike = true;
     for (int i = 0; i < m_list.ColumnCount(); ++i) {
         widths.push_back(TwipsToPixels(m_list.Column(i).width, m_view));
-        total += widths.back();
         alike = alike && m_list.Column(i).width == m_list.Column(0).width;
     }
-    const int room = m_view->viewport()->width();
-    if (!m_fillsWidth || !alike || widths.empty() || total >= room) return widths;
-    const int count = static_cast<int>(widths.size());
-    for (int i = 0; i < count; ++i)
-        widths[static_cast<std::size_t>(i)] = room / count + (i < room % count ? 1 : 0);
+    if (!m_fitsContents || !alike || widths.empty()) return widths;
+    return ContentWidths();
+}
+
+std::vector<int> QtReportList::ContentWidths() const {
+    QHeaderView* header = Header();
+    const int widest = m_view->fontMetrics().averageCharWidth() * kWidestFit;
+    // A cell's text, its margins and the sort arrow's room beside a header.
+    const int margin = m_view->fontMetrics().averageCharWidth() * 2;
+    std::vector<int> widths;
+    int others = 0;
+    for (int i = 0; i < m_list.ColumnCount(); ++i) {
+        const int title = header && i < header->count() ? header->sectionSizeHint(i) + margin : 0;
+        const int cells = i < m_model->columnCount() ? m_view->sizeHintForColumn(i) + margin / 2 : 0;
+        widths.push_back(std::max(title, std::min(cells, widest)));
+        if (i != m_fillColumn) others += widths.back();
+    }
+    if (m_fillColumn >= 0 && m_fillColumn < static_cast<int>(widths.size())) {
+        const int room = m_view->viewport()->width();
+        widths[static_cast<std::size_t>(m_fillColumn)] = std::max(
+            {room - others, room * kFillShare / 100, widths[static_cast<std::size_t>(m_fillColumn)]});
+    }
     return widths;
 }
 

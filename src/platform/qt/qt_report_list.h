@@ -25,10 +25,16 @@ class QtReportList : public QtControl {
     ReportListItemModel* itemModel() const { return m_model; }
     // Shows pending changes now instead of at the next event pass.
     void Flush();
-    // While no column was sized by the user (the list's widths all alike), the columns
-    // share a view wider than they are. The shared widths are the view's alone: the list
-    // keeps its own until the user drags one, which makes the shown widths the list's.
-    void SetFillsWidth(bool fills);
+    // While no column was sized by the user (the list's widths all alike), each column is
+    // as wide as its header and the rows in sight ask (a long text at most kWidestFit
+    // characters), and `fillColumn` (none when -1) takes what is left of the view, never
+    // less than kFillShare percent of it. These widths are the view's alone: the list keeps
+    // its own until the user drags a column, which makes the shown widths the list's.
+    void SetFitsContents(int fillColumn);
+
+    static constexpr int kWidestFit = 32;
+    static constexpr int kFillShare = 40;
+    static constexpr int kSampledRows = 100;
 
     static int TwipsToPixels(int twips, const QWidget* widget);
     static int PixelsToTwips(int pixels, const QWidget* widget);
@@ -42,8 +48,9 @@ class QtReportList : public QtControl {
     void PrepareView();
     void ConnectView();
     void ApplyColumns();
-    // The widths the view shows: the list's, or the view's width shared while it fills.
+    // The widths the view shows: the list's, or the contents' while they fit the view.
     std::vector<int> ShownWidths() const;
+    std::vector<int> ContentWidths() const;
     void TakeColumnWidths(int resized, int size);
     void ApplySelection();
     void ApplyRows(const std::vector<int>& rows);
@@ -57,8 +64,9 @@ class QtReportList : public QtControl {
     QWidget* m_viewport = nullptr;  // watched for resizes while the columns fill the view
     ReportListItemModel* m_model;
     bool m_applying = false;  // set while the list's state is pushed to the view
-    bool m_fillsWidth = false;
-    bool m_filled = false;  // the shown widths are shares of the view, not the list's
+    bool m_fitsContents = false;
+    int m_fillColumn = -1;
+    bool m_filled = false;  // the shown widths are the contents', not the list's
 };
 
 }  // namespace marlin

@@ -10,7 +10,8 @@
 namespace marlin {
 
 // Binds a StatusBar to a QStatusBar by giving it four label panels (objectName
-// "<bar>Panel1".."<bar>Panel4") that share the width 1/6, 1/6, 1/3, 1/3.
+// "<bar>Panel1".."<bar>Panel4") at the right end, each as wide as its longest usual text,
+// so that they keep their places while their texts change and show them whole.
 class QtStatusBar : public QtControl {
     Q_OBJECT
 

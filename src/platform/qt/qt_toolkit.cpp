@@ -80,6 +80,16 @@ MsgResult QtToolkit::ShowMessageBox(const std::string& text, const std::string& 
     return FromQtButton(clicked ? box.standardButton(clicked) : set.escape);
 }
 
+bool QtToolkit::ShowOffer(const std::string& text, const std::string& title, const std::string& action) {
+    QMessageBox box(QMessageBox::Warning, ToQt(title), ToQt(text), QMessageBox::Close, m_window);
+    QPushButton* take = box.addButton(ToQt(action), QMessageBox::AcceptRole);
+    take->setObjectName("OfferedAction");
+    box.setDefaultButton(take);
+    box.setEscapeButton(QMessageBox::Close);
+    box.exec();
+    return box.clickedButton() == take;
+}
+
 std::string QtToolkit::InputBox(const std::string& prompt, const std::string& title,
                                 const std::string& defaultAnswer) {
     bool ok = false;

@@ -38,6 +38,7 @@ class QtToolkit : public Toolkit {
     static constexpr std::chrono::milliseconds kEventPassInterval{10};
 
   protected:
+    bool ShowOffer(const std::string& text, const std::string& title, const std::string& action) override;
     MsgResult ShowMessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
                              MsgIcon icon) override;
     std::optional<std::string> ShowFileDialog(const FileDialogRequest& request, bool save) override;

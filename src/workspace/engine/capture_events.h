@@ -21,6 +21,7 @@ class CaptureEvents {
             QuotaLow,      // OK/Cancel: wait for the next quota window before going on?
             Retry,         // Yes/No: send a request that failed on the way again?
             ReplaceTable,  // Yes/No: save the table a command is about to replace first?
+            Cost,          // Yes/No: go on with reads that cost this much?
         };
         Kind kind = Kind::QuotaLow;
         std::string text;

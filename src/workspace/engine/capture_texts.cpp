@@ -19,11 +19,25 @@ bool CaptureTexts::CanBeScreenNameOrId(const std::string& text) {
     });
 }
 
+namespace {
+
+// " [a], [b]"
+std::string Bracketed(const std::vector<std::string>& entries) {
+    std::string text;
+    for (std::size_t i = 0; i < entries.size(); ++i) text += (i == 0 ? " [" : ", [") + entries[i] + "]";
+    return text;
+}
+
+}  // namespace
+
 std::string CaptureTexts::SkippedLine(const std::vector<std::string>& skipped) {
-    std::string line =
-        "Skipped " + std::to_string(skipped.size()) + " entries that are not screen names or user ids:";
-    for (std::size_t i = 0; i < skipped.size(); ++i) line += (i == 0 ? " [" : ", [") + skipped[i] + "]";
-    return line;
+    return "Skipped " + std::to_string(skipped.size()) +
+           " entries that are not screen names or user ids:" + Bracketed(skipped);
+}
+
+std::string CaptureTexts::NotFoundLine(int found, int asked, const std::vector<std::string>& missing) {
+    return "Found " + std::to_string(found) + " of " + std::to_string(asked) +
+           " users; not found:" + Bracketed(missing);
 }
 
 double CaptureTexts::SpanShare(const std::string& newest, const std::string& oldest,

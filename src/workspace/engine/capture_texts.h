@@ -17,6 +17,8 @@ class CaptureTexts {
     static bool CanBeScreenNameOrId(const std::string& text);
     // The one log line naming the entries a request left out.
     static std::string SkippedLine(const std::vector<std::string>& skipped);
+    // The line of a look-up that did not find every account it asked for.
+    static std::string NotFoundLine(int found, int asked, const std::vector<std::string>& missing);
     // The share of the span from the newest tweet back to the threshold date that the
     // oldest tweet has covered (0 when a date cannot be read).
     static double SpanShare(const std::string& newest, const std::string& oldest,

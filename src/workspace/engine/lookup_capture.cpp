@@ -1,7 +1,10 @@
 #include "workspace/engine/lookup_capture.h"
 
 #include <algorithm>
+#include <cctype>
+#include <unordered_set>
 
+#include "spending/prices.h"
 #include "workspace/engine/capture_texts.h"
 #include "workspace/engine/page_loop.h"
 
@@ -77,6 +80,33 @@ class LookupCapture::Batches : public PageLoop::Pager {
     bool m_early = false;
 };
 
+std::vector<std::string> LookupCapture::NotFound(const std::vector<std::string>& asked) const {
+    // The service answers with its own spelling of a name; any case finds it.
+    const auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    std::unordered_set<std::string> found;
+    const UserSet& users = m_run.Users();
+    for (int i = 1; i <= users.Count(); ++i) {
+        found.insert(lower(users.Item(i).ScreenName));
+        found.insert(users.Item(i).Id);
+    }
+    std::vector<std::string> missing;
+    for (const std::string& entry : asked)
+        if (!found.count(lower(entry))) missing.push_back(entry);
+    return missing;
+}
+
+bool LookupCapture::CostAccepted(int64_t users) {
+    if (m_run.Request().dialect != CaptureDialect::V2 || users <= kFreeOfQuestion) return true;
+    const Prices prices;
+    const std::string text = "Looking up " + std::to_string(users) + " users in v2 costs about " +
+                             (prices.userRead * users).Shown() + " (" + prices.userRead.Shown() +
+                             " a user read). Look them up?";
+    return m_run.Events().Ask({CaptureEvents::Question::Kind::Cost, text, kCostTitle});
+}
+
 bool LookupCapture::QuotaLow() const {
     const TwitterAPI& client = m_run.Client();
     const int remaining = client.ULRateLimitRemaining();
@@ -105,6 +135,7 @@ bool LookupCapture::Run() {
         (CaptureTexts::CanBeScreenNameOrId(entry) ? list : skipped).push_back(entry);
     if (!request.addToRecords) m_run.Users().Clear();
     m_run.State().ClearCancel();
+    if (!CostAccepted(static_cast<int64_t>(list.size()))) return false;
 
     m_lookedUp.Begin("users", static_cast<long long>(list.size()));
     Batches batches(*this, list);
@@ -112,6 +143,9 @@ bool LookupCapture::Run() {
     m_lookedUp.End();
     // After the loop, which rewrites the log's last line with its progress.
     if (!skipped.empty()) m_run.Events().Log(CaptureTexts::SkippedLine(skipped));
+    if (const std::vector<std::string> missing = NotFound(list); !missing.empty() && !batches.Early())
+        m_run.Events().Log(CaptureTexts::NotFoundLine(static_cast<int>(list.size() - missing.size()),
+                                                      static_cast<int>(list.size()), missing));
     if (!batches.Early()) return true;
     m_run.State().Record(CaptureOutcome::StoppedEarly);
     m_run.Events().Tell(kNotCompleted, CaptureEvents::Notice::Warning);

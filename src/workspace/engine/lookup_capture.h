@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ class LookupCapture {
     static constexpr int kLookupBatch = 100;
     // Below this many look-ups left in the window, the look-up waits for the next window.
     static constexpr int kLookupQuotaLow = 5;
+    // A v2 look-up of more users than this says its cost and asks first.
+    static constexpr int kFreeOfQuestion = 100;
+    static constexpr const char* kCostTitle = "Cost of the look-up";
     // The quota wait checks the clock and lets events run this often.
     static constexpr int kWaitStepMilliseconds = 100;
 
@@ -35,6 +39,10 @@ class LookupCapture {
 
     // The look-up window is spent or nearly so, and its next start is known.
     bool QuotaLow() const;
+    // Says what a v2 look-up of this many users costs and asks; true to go on.
+    bool CostAccepted(int64_t users);
+    // The entries of the list no record answers to (by screen name in any case, or id).
+    std::vector<std::string> NotFound(const std::vector<std::string>& asked) const;
     void ShowQuota();
 
     CaptureRun& m_run;

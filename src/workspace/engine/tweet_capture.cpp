@@ -51,6 +51,13 @@ bool TweetCapture::Search() {
     if (tweets.UndatedCount() > 0) events.Log(CaptureTexts::UndatedLine(tweets.UndatedCount()));
     const RequestOutcome& last = m_run.Last();
     const bool cancelled = m_run.State().Cancelled();
+    // A search the application's access does not cover at all: its caller says so once,
+    // with the way to v2 that its face offers, and nothing here repeats it.
+    if (last.V11AccessRefused() && tweets.Count() == 0) {
+        m_run.State().Record(CaptureOutcome::Failed);
+        events.MeterEnd();
+        return false;
+    }
     events.Log(CaptureTexts::EndLine("Search ended @" + CaptureTexts::NowText() + ", ", reached, cancelled,
                                      m_run.ThresholdDateText(), last.responseCode));
     if (last.Count() < 0 && !reached && !cancelled)

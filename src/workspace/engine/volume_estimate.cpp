@@ -53,7 +53,11 @@ VolumeEstimate VolumeEstimate::From(std::vector<TweetCountDay> days, bool fullAr
 std::string VolumeEstimate::Summary(double pricePerPost) const {
     return Plural(posts, "post") + ", " + Plural(requests, "search request") + ", " +
            Plural(windows, "quota window") + " (" + std::to_string(minutes) + " minutes), " +
-           Dollars(Cents(cost), "$%.2f") + " at " + Dollars(pricePerPost, "$%g") + " a post read";
+           CostText(pricePerPost);
+}
+
+std::string VolumeEstimate::CostText(double pricePerPost) const {
+    return Dollars(Cents(cost), "$%.2f") + " at " + Dollars(pricePerPost, "$%g") + " a post read";
 }
 
 std::optional<VolumeEstimate> VolumeEstimate::Capture(CaptureRun& run) {

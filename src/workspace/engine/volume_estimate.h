@@ -39,6 +39,8 @@ struct VolumeEstimate {
     static VolumeEstimate From(std::vector<TweetCountDay> days, bool fullArchive, double pricePerPost);
     // "12345 posts, 124 search requests, 1 quota window (15 minutes), $61.73 at $0.005 a post read"
     std::string Summary(double pricePerPost) const;
+    // "$61.73 at $0.005 a post read"
+    std::string CostText(double pricePerPost) const;
 
     // The count capture: the service's counts for the request's query, language and threshold
     // date, as lines of the request log; nothing in v1.1 or when the exchange failed (the

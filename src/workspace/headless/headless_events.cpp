@@ -34,7 +34,9 @@ void HeadlessEvents::Aside(const std::string& line) {
 
 bool HeadlessEvents::Ask(const Question& question) {
     Flush();
-    const bool ok = question.kind == Question::Kind::QuotaLow;
+    // Unattended: a spent window is waited out and a command's cost was chosen with the
+    // command (the spending limits hold it); nothing else goes on without its user.
+    const bool ok = question.kind == Question::Kind::QuotaLow || question.kind == Question::Kind::Cost;
     const std::string line = question.title.empty() ? question.text : question.title + ": " + question.text;
     m_tk.Line(line + (ok ? " [OK]" : " [No]"));
     return ok;

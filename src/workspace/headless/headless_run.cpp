@@ -9,7 +9,11 @@
 #include "workspace/export/network_files.h"
 #include "workspace/export/xlsx_export.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -309,6 +313,8 @@ int HeadlessRun::SaveRetrieved(const std::string& file, const CaptureResult& res
     // A run that got nothing before it stopped leaves an earlier file of that name as it was.
     if (m_tweets.Count() == 0 && (m_stopping || !Complete())) {
         m_events.Flush();
+        if (result.last.V11AccessRefused())
+            return Fail("the service refuses this application's v1.1 searches; run it again with --api v2");
         return m_stopping ? kStopped : Fail("nothing was retrieved (" + result.last.responseCode + ")");
     }
     return RetrievalOutcome(SaveTweets(file));
@@ -387,7 +393,7 @@ int HeadlessRun::RunExport(const HeadlessCommand& command) {
         m_tk.Line("Stopped: " + command.out + " was not written");
         return kStopped;
     }
-    if (!written) return Fail("cannot read " + command.subject + " or write " + command.out);
+    if (!written) return Fail(ExportFailure(command.subject, command.out));
     if (!frequencies) return Saved(command.out);
     for (const std::string& file : FrequencyFiles::FilesFor(command.out, command.words)) Saved(file);
     return kDone;
@@ -418,6 +424,20 @@ bool HeadlessRun::WriteExport(const HeadlessCommand& command, const ExportOption
                                                  : HashtagNetwork::Shape::HashtagUser,
                                              options);
     return NetworkExport::FromTableFile(command.subject, command.out, options);
+}
+
+std::string HeadlessRun::ExportFailure(const std::string& table, const std::string& out) {
+    // Which of the two failed, and why, as far as the system tells.
+    if (std::ifstream in(table, std::ios::binary); !in || in.peek() == std::ifstream::traits_type::eof())
+        return "cannot read " + table + " (" + (in ? "the file is empty" : std::strerror(errno)) + ")";
+    const std::filesystem::path folder = std::filesystem::absolute(out).parent_path();
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+        return "cannot write " + out + " (no folder " + folder.string() + ")";
+    if (::access(folder.c_str(), W_OK) != 0)
+        return "cannot write " + out + " (" + folder.string() + ": " + std::strerror(errno) + ")";
+    if (std::filesystem::is_directory(out, error)) return "cannot write " + out + " (it is a folder)";
+    return "cannot read " + table + " as a table file, or write " + out;
 }
 
 int HeadlessRun::Saved(const std::string& fileName) {

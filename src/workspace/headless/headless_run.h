@@ -78,6 +78,8 @@ class HeadlessRun {
     int RunExport(const HeadlessCommand& command);
     bool WriteExport(const HeadlessCommand& command, const ExportOptions& options);
     int Saved(const std::string& fileName);
+    // Why an export of `table` to `out` failed: the table unreadable, or the file unwritable.
+    static std::string ExportFailure(const std::string& table, const std::string& out);
     int SaveTweets(const std::string& file);
     // The engine, set up as the command asks, with its token; nothing and the exit code
     // when there are no credentials or the service refuses them.

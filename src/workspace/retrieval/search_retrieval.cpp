@@ -10,15 +10,24 @@ SearchRetrieval::SearchRetrieval(MainWindowState& window, TweetTableTarget& tabl
 
 void SearchRetrieval::GetSrch_Click() {
     if (!m_table.ReadyToReplaceTables()) return;
-    RunNew(m_window.Tweets.SearchQuery.Text());
+    if (OfferV2(RunNew(m_window.Tweets.SearchQuery.Text()))) RunNew(m_window.Tweets.SearchQuery.Text());
 }
 
 void SearchRetrieval::UpdateSearch_Click() {
-    RunUpdate(m_window.Tweets.SearchQuery.Text());
+    if (OfferV2(RunUpdate(m_window.Tweets.SearchQuery.Text()))) RunUpdate(m_window.Tweets.SearchQuery.Text());
 }
 
 void SearchRetrieval::ContinueBack() {
-    RunContinue(m_window.Tweets.SearchQuery.Text());
+    if (OfferV2(RunContinue(m_window.Tweets.SearchQuery.Text())))
+        RunContinue(m_window.Tweets.SearchQuery.Text());
+}
+
+bool SearchRetrieval::OfferV2(const CaptureResult& result) {
+    if (!result.last.V11AccessRefused() || m_window.Settings.ApiV2) return false;
+    m_window.Events().Log("Search refused: " + result.last.responseCode);
+    if (!m_window.Tk.Offer(kV11Refused, kV11RefusedTitle, kUseV2) || !m_useV2) return false;
+    m_useV2();
+    return m_window.Settings.ApiV2;
 }
 
 CaptureResult SearchRetrieval::Retrieve(CaptureKind kind, const std::string& query) {

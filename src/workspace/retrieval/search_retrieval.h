@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "workspace/engine/capture_request.h"
@@ -12,7 +13,16 @@ namespace marlin {
 // date and show the result.
 class SearchRetrieval {
   public:
+    static constexpr const char* kV11RefusedTitle = "Search refused";
+    static constexpr const char* kV11Refused =
+        "The service did not answer the search in v1.1: this application's access covers only v2, the API "
+        "the service sells today (Settings \u203A \"Service API\" \u203A \"v2\").";
+    static constexpr const char* kUseV2 = "Use v2 and search again";
+
     SearchRetrieval(MainWindowState& window, TweetTableTarget& table);
+
+    // What "Use v2 and search again" switches, kept in the settings (Settings › "Service API").
+    void SetUseV2Action(std::function<void()> action) { m_useV2 = std::move(action); }
 
     void GetSrch_Click();       // New search
     void UpdateSearch_Click();  // Update search
@@ -30,9 +40,13 @@ class SearchRetrieval {
   private:
     // The engine's capture of the query, with the window's settings.
     CaptureResult Retrieve(CaptureKind kind, const std::string& query);
+    // A search the v1.1 access refused: said once, with the switch to v2 and the same search
+    // again in one click; true when the user took it.
+    bool OfferV2(const CaptureResult& result);
 
     MainWindowState& m_window;
     TweetTableTarget& m_table;
+    std::function<void()> m_useV2;
 };
 
 }  // namespace marlin

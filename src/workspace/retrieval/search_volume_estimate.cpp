@@ -23,10 +23,33 @@ void SearchVolumeEstimate::mEstimateVolume_Click() {
     } else if (!estimate) {
         w.Tk.MessageBox(kFailed + m_failure, kTitle, MsgButtons::OK, MsgIcon::Exclamation);
     } else {
-        w.Tk.MessageBox("[" + w.Tweets.SearchQuery.Text() + "] back to " + w.ThresholdDateText() + ": " +
-                            estimate->Summary(w.Settings.PricePerPostRead),
-                        kTitle, MsgButtons::OK, MsgIcon::Information);
+        m_query = w.Tweets.SearchQuery.Text();
+        m_backTo = w.Tweets.EarlyDate.Value();
+        const std::string search = "[" + m_query + "] back to " + w.ThresholdDateText();
+        if (m_show)
+            m_show(Show(*estimate, search, w.Settings.PricePerPostRead));
+        else
+            w.Tk.MessageBox(search + ": " + estimate->Summary(w.Settings.PricePerPostRead), kTitle,
+                            MsgButtons::OK, MsgIcon::Information);
     }
+}
+
+void SearchVolumeEstimate::Capture_Click() {
+    if (m_query.empty() || !m_search || !m_window.CanStartRetrieval()) return;
+    m_window.Tweets.SearchQuery.SetText(m_query);
+    m_window.Tweets.EarlyDate.SetValue(m_backTo);
+    m_search();
+}
+
+SearchVolumeEstimate::Shown SearchVolumeEstimate::Show(const VolumeEstimate& estimate,
+                                                       const std::string& search, double pricePerPost) {
+    const std::string index = estimate.fullArchive ? " (full archive)" : " (recent index)";
+    return {search,
+            {{"Posts", std::to_string(estimate.posts)},
+             {"Search requests", std::to_string(estimate.requests) + " of 100 posts"},
+             {"Quota windows", std::to_string(estimate.windows) + index},
+             {"Time", "about " + std::to_string(estimate.minutes) + " minutes"},
+             {"Cost", estimate.CostText(pricePerPost)}}};
 }
 
 }  // namespace marlin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -33,10 +34,36 @@ class SearchVolumeEstimate {
         m_chart = std::move(action);
     }
 
+    // One figure of an estimate as the panel shows it: its name and its value.
+    struct Figure {
+        std::string name;
+        std::string value;
+    };
+    // The search an estimate counted and its five figures: posts, search requests, quota
+    // windows, time and cost.
+    struct Shown {
+        std::string search;  // "[query] back to dd/mm/yyyy"
+        std::vector<Figure> figures;
+    };
+    // When set, an estimate is shown by this (the window's panel) instead of a message.
+    void SetShowAction(std::function<void(const Shown&)> action) { m_show = std::move(action); }
+    // The search that runs the estimated query back to the estimated date ("New").
+    void SetSearchAction(std::function<void()> action) { m_search = std::move(action); }
+    // "Capture" of the panel: the search frame gets the estimated query and date back (the
+    // user may have typed since) and the search runs.
+    void Capture_Click();
+
+    static Shown Show(const VolumeEstimate& estimate, const std::string& search, double pricePerPost);
+
   private:
     MainWindowState& m_window;
     std::function<void(const std::vector<TweetCountDay>&)> m_chart;
+    std::function<void(const Shown&)> m_show;
+    std::function<void()> m_search;
     std::string m_failure;  // the response code of the last estimate that got no counts
+    // The query and the threshold date of the last estimate.
+    std::string m_query;
+    std::chrono::year_month_day m_backTo{};
 };
 
 }  // namespace marlin

@@ -31,6 +31,11 @@ void TimelineRetrieval::FinishFreshTable() {
 }
 
 void TimelineRetrieval::GetAllUTL_Click() {
+    // Said before anything is asked or cleared: with no user checked there is nothing to get.
+    if (m_window.CanStartRetrieval() && CheckedEntries().empty()) {
+        m_window.Tk.MessageBox(kNoUserChecked, MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
     if (!m_table.ReadyToReplaceTables()) return;
     RunNewOnCheckedUsers();
 }

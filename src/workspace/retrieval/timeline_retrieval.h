@@ -16,6 +16,10 @@ namespace marlin {
 // that one user's timeline.
 class TimelineRetrieval {
   public:
+    static constexpr const char* kNoUserChecked =
+        "No user is checked. Check the box of each user whose timeline you want (highlighting a row does not "
+        "check it).";
+
     static constexpr const char* kNewTip = "Retrieve timelines for all checked users";
     static constexpr const char* kUpdateTip =
         "Update existing table with latest timelines for all checked users";

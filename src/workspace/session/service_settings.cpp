@@ -28,6 +28,14 @@ void ServiceSettings::SetApiV2(bool on) {
     const ApiVersion version = on ? ApiVersion::V2 : ApiVersion::V1_1;
     w.Engine.Client().SetApiVersion(version);
     w.TableEngine.Client().SetApiVersion(version);
+    ShowServiceInUse();
+}
+
+void ServiceSettings::ShowServiceInUse() {
+    const WindowSettings& settings = m_window.Settings;
+    m_window.ServiceInUse.SetCaption(!settings.ApiV2              ? "Twitter API v1.1"
+                                     : settings.FullArchiveSearch ? "Twitter API v2, full archive"
+                                                                  : "Twitter API v2");
 }
 
 void ServiceSettings::SetFullArchiveSearch(bool on) {
@@ -36,6 +44,7 @@ void ServiceSettings::SetFullArchiveSearch(bool on) {
     w.Tweets.mFullArchive.SetChecked(on);
     w.Engine.Client().SetFullArchiveSearch(on);
     w.TableEngine.Client().SetFullArchiveSearch(on);
+    ShowServiceInUse();
 }
 
 void ServiceSettings::SetPricePerPostRead(double dollars) {

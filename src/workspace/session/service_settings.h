@@ -36,6 +36,9 @@ class ServiceSettings {
     static std::optional<double> ParsePrice(const std::string& text);
 
   private:
+    // The status bar's word on the service and API in use.
+    void ShowServiceInUse();
+
     MainWindowState& m_window;
 };
 

@@ -130,7 +130,9 @@ void TweetFiles::FillTable(const MarlinData& data) {
     }
     w.TweetsTable.SetFile(w.Req.FileName);
     w.TweetsTable.KeepEncoding(data.LoadedUtf8());
-    w.TweetsTable.AddRecords(data, true);
+    // Saved rows look like any rows (dimmed ones read as disabled); the title's mark tells
+    // whether the table holds unsaved rows.
+    w.TweetsTable.AddRecords(data, false);
     table.EndUpdate();
 
     w.Tweets.UpdateSearch.SetEnabled(true);
@@ -234,18 +236,10 @@ void TweetFiles::RecordInHistory(const std::string& fileName) {
     // The entry names the table on show; opening it again would clear and rename the
     // current user table, and a save must change nothing but the file and the history.
     history->ShowAsSelected(0);
-    ShowRowsAsSaved();
     // Keep the newest position of every entry.
     for (int i = 0; i < history->Count(); ++i)
         for (int j = history->Count() - 1; j > i; --j)
             if (history->Item(j) == history->Item(i)) history->RemoveItem(j);
-}
-
-void TweetFiles::ShowRowsAsSaved() {
-    ReportList& table = m_window.TweetsTable.Rows();
-    table.BeginUpdate();
-    for (int row = 0; row < table.RowCount(); ++row) table.SetDimmed(row, true);
-    table.EndUpdate();
 }
 
 // ---- Save and Send

@@ -50,8 +50,6 @@ class TweetFiles {
     void RenameCurrentUserTable(const std::string& fileName);
     void RecordInHistory(const std::string& fileName);
     bool WriteAndRecord(std::string fileName);
-    // Rows read back from their file are dimmed; the saved rows look the same.
-    void ShowRowsAsSaved();
     bool LocateVisualiser();
 
     MainWindowState& m_window;

@@ -29,7 +29,9 @@ void TweetTableView::ShowTweets(bool append) {
     }
     m_live.Settled();
     w.ShowTweetCount();
-    w.SetTweetsDirty(true);
+    // A retrieval that brought nothing leaves nothing unsaved: an empty table asks for no
+    // save, and an update without news leaves the table as saved as it was.
+    w.SetTweetsDirty(tweets.Count() > 0 || (w.TweetsDirty() && w.TweetsTable.Rows().RowCount() > 0));
     w.Tk.DoEvents();
 }
 

@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/tweet_column.h"
 #include "platform/qt/qt_button.h"
 #include "platform/qt/qt_check_list.h"
 #include "platform/qt/qt_control.h"
@@ -48,10 +49,15 @@
 #include "platform/qt/qt_text_box.h"
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_window.h"
+#include "workspace/tweets/tweet_preview.h"
+#include "workspace/ui/estimate_panel.h"
 #include "workspace/ui/frequency_view.h"
+#include "workspace/ui/latest_log_line.h"
 #include "workspace/ui/network_view.h"
 #include "workspace/ui/raw_text_view.h"
+#include "workspace/ui/row_preview_view.h"
 #include "workspace/ui/tweet_chart_view.h"
+#include "workspace/users/user_preview.h"
 
 namespace marlin {
 
@@ -133,14 +139,14 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     auto* top = Named(new QSplitter(Qt::Horizontal), "TopSplitter");
     top->addWidget(BuildSearchFrame());
     top->addWidget(BuildTimelineFrame());
-    top->addWidget(BuildLogFrame());
-    top->setStretchFactor(0, 3);
-    top->setStretchFactor(1, 3);
-    top->setStretchFactor(2, 4);
+    top->setStretchFactor(0, 1);
+    top->setStretchFactor(1, 1);
     new QtSplitter(m_form.Session().TopSplitter, top);
 
     auto* bottom = Named(new QTabWidget, "BottomTabs");
     bottom->addTab(BuildUserTablesPage(), tr("User tables"));
+    // The whole log has a page of its own; its newest line stays in sight in the status bar.
+    bottom->addTab(BuildLogFrame(), tr("Request log"));
     bottom->addTab(BuildRawResponsePage(), tr("Raw response"));
     auto* chart = Named(new TweetChartView(m_form.State().TweetsTable.Rows()), "Chart");
     bottom->addTab(chart, tr("Chart"));
@@ -148,6 +154,9 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
         chart->ShowEstimate(days);
         bottom->setCurrentWidget(chart);
     });
+    auto* estimate = new EstimatePanel([this] { m_form.Estimator().Capture_Click(); }, this);
+    m_form.Estimator().SetShowAction(
+        [estimate](const SearchVolumeEstimate::Shown& shown) { estimate->Show(shown); });
     auto* frequencies = Named(new FrequencyView(m_form.State().TweetsTable.Rows()), "Frequencies");
     bottom->addTab(frequencies, tr("Frequencies"));
     bottom->addTab(Named(new NetworkView(m_form.State().TweetsTable.Rows()), "Network"), tr("Network"));
@@ -166,7 +175,13 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     lower->setStretchFactor(0, 1);
     lower->setStretchFactor(1, 0);
     lower->setChildrenCollapsible(false);
+    // The side pane folds away (View › "Side Pane"); its folded width of 0 is kept in prefs
+    // with the splitter's sizes.
+    lower->setCollapsible(1, true);
     m_lowerSplitter = new QtSplitter(m_form.Session().LowerSplitter, lower);
+    connect(lower, &QSplitter::splitterMoved, this, [this] { ShowSidePaneState(); });
+    m_subscriptions.push_back(
+        m_form.Session().LowerSplitter.Subscribe([this](const ModelChange&) { ShowSidePaneState(); }));
 
     auto* main = Named(new QSplitter(Qt::Vertical), "MainSplitter");
     main->addWidget(topScroll);
@@ -178,6 +193,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     m_mainSplitter = new QtSplitter(m_form.Session().MainSplitter, main);
 
     BuildMenus();
+    BuildViewMenu();
     m_form.State().Tweets.mFrequencies.SetAction([bottom, frequencies] {
         bottom->setCurrentWidget(frequencies);
         frequencies->Count();
@@ -254,15 +270,54 @@ void MainWindow::Start() {
         m_lowerSplitter->Apply();
     }
     ShareTopWidth();
+    ShowSidePaneState();
     m_form.Form_Load();
+}
+
+void MainWindow::BuildViewMenu() {
+    // Placed before About, after the menus of the documents.
+    QMenu* view = Named(new QMenu(tr("&View"), this), "mView");
+    m_sidePaneAction = view->addAction(tr("Side Pane"));
+    m_sidePaneAction->setObjectName("mSidePane");
+    m_sidePaneAction->setCheckable(true);
+    m_sidePaneAction->setChecked(true);
+    m_sidePaneAction->setShortcut(QKeySequence(Qt::Key_F9));
+    connect(m_sidePaneAction, &QAction::triggered, this, [this](bool shown) { SetSidePaneShown(shown); });
+    QAction* previews = view->addAction(tr("Preview Strip"));
+    previews->setObjectName("mPreviewStrip");
+    previews->setCheckable(true);
+    previews->setChecked(true);
+    previews->setShortcut(QKeySequence(Qt::Key_F8));
+    connect(previews, &QAction::triggered, this, [this](bool shown) { SetPreviewsShown(shown); });
+    QList<QAction*> items = menuBar()->actions();
+    menuBar()->insertMenu(items.isEmpty() ? nullptr : items.back(), view);
+}
+
+void MainWindow::SetSidePaneShown(bool shown) {
+    auto* lower = findChild<QSplitter*>("LowerSplitter");
+    if (!lower) return;
+    const QList<int> sizes = lower->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (!shown && sizes.value(1) > 0) m_sidePaneWidth = sizes.value(1);
+    int side = 0;
+    if (shown)
+        side = m_sidePaneWidth > 0 ? m_sidePaneWidth
+                                   : std::max(lower->widget(1)->minimumSizeHint().width(), total * 36 / 100);
+    m_form.Session().LowerSplitter.SetSizes({total - side, side});
+    ShowSidePaneState();
+}
+
+void MainWindow::ShowSidePaneState() {
+    const auto* lower = findChild<QSplitter*>("LowerSplitter");
+    if (lower && m_sidePaneAction) m_sidePaneAction->setChecked(lower->sizes().value(1) > 0);
 }
 
 void MainWindow::ShareTopWidth() {
     auto* frames = findChild<QSplitter*>("TopSplitter");
     if (!frames || !m_form.Session().TopSplitter.Sizes().empty()) return;
-    // Each frame its least width and a share of the rest (3 : 3 : 4), so that each can
-    // give some of it up to its neighbour.
-    const std::array<int, 3> shares{3, 3, 4};
+    // Each frame its least width and half of the rest, so that each can give some of it up
+    // to its neighbour.
+    const std::array<int, 2> shares{5, 5};
     QList<int> least;
     int spare = frames->width() - frames->handleWidth() * (frames->count() - 1);
     for (int i = 0; i < frames->count(); ++i) {
@@ -359,10 +414,11 @@ QWidget* MainWindow::BuildTimelineFrame() {
 
 QWidget* MainWindow::BuildLogFrame() {
     MainWindowState& w = m_form.State();
-    auto* frame = Named(new QGroupBox(tr("Request log")), "LogFrame");
+    auto* frame = Named(new QWidget, "LogFrame");
     auto* log = Named(new QListWidget(frame), "Progress");
     new QtLogList(w.Progress, log);
     auto* layout = new QVBoxLayout(frame);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(log);
     return frame;
 }
@@ -370,8 +426,30 @@ QWidget* MainWindow::BuildLogFrame() {
 QWidget* MainWindow::BuildTweetsTable() {
     auto* view = MakeTable(this, "OutTable");
     view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * 4);
-    (new QtReportList(m_form.State().TweetsTable.Rows(), view))->SetFillsWidth(true);
-    return view;
+    (new QtReportList(m_form.State().TweetsTable.Rows(), view))->SetFitsContents(TweetColumn::Tweet);
+    auto* preview = Named(new RowPreviewView(&TweetPreview::Text), "TweetPreview");
+    preview->Follow(&m_form.State().TweetsTable.Rows());
+    return WithPreview(view, preview, "TweetSplitter");
+}
+
+QSplitter* MainWindow::WithPreview(QWidget* table, RowPreviewView* preview, const char* name) {
+    auto* strip = Named(new QSplitter(Qt::Vertical), name);
+    strip->addWidget(table);
+    strip->addWidget(preview);
+    strip->setStretchFactor(0, 1);
+    strip->setStretchFactor(1, 0);
+    strip->setCollapsible(0, false);
+    m_previews.push_back(strip);
+    return strip;
+}
+
+void MainWindow::SetPreviewsShown(bool shown) {
+    for (QSplitter* strip : m_previews) {
+        const QList<int> sizes = strip->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        const int preview = shown ? strip->widget(1)->sizeHint().height() : 0;
+        strip->setSizes({total - preview, preview});
+    }
 }
 
 QWidget* MainWindow::BuildUserTablesPage() {
@@ -414,7 +492,6 @@ QWidget* MainWindow::BuildUserTablesPage() {
     tables->setMaximumHeight(target->sizeHint().height() * 2);
 
     m_userTableView = MakeTable(page, "UserTable");
-    BindCurrentUserTable();
     // The current element changes with these two controls; the check runs once the
     // command that changed them has finished rearranging the array.
     m_subscriptions.push_back(
@@ -424,9 +501,11 @@ QWidget* MainWindow::BuildUserTablesPage() {
 
     auto* commandPanel = Named(new QWidget(page), "UserTableCommands");
     commandPanel->setLayout(commands);
+    m_userPreview = Named(new RowPreviewView(&UserPreview::Text), "UserPreview");
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(commandPanel);
-    layout->addWidget(m_userTableView, 1);
+    layout->addWidget(WithPreview(m_userTableView, m_userPreview, "UserSplitter"), 1);
+    BindCurrentUserTable();
     return page;
 }
 
@@ -452,7 +531,9 @@ void MainWindow::BindCurrentUserTable() {
     if (&table == m_boundUserTable && m_userTableBinding && m_userTableBinding->ModelAlive()) return;
     delete m_userTableBinding;
     m_userTableBinding = new QtReportList(table, m_userTableView);
+    m_userTableBinding->SetFitsContents(-1);
     m_boundUserTable = &table;
+    if (m_userPreview) m_userPreview->Follow(&table);
     // The binding of a table that was switched away from hid the shared view.
     m_userTableView->setVisible(true);
 }
@@ -571,10 +652,17 @@ void MainWindow::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("InfoBar");
     new QtStatusBar(m_form.State().InfoBar, bar);
+    auto* service = Named(new QLabel(bar), "ServiceInUse");
+    service->setFrameShape(QFrame::StyledPanel);
+    service->setFrameShadow(QFrame::Sunken);
+    new QtLabel(m_form.State().ServiceInUse, service);
+    bar->insertPermanentWidget(0, service);
     auto* progress = new QWidget(bar);
     progress->setObjectName("RetrievalBar");
     new QtProgressBar(m_form.State().RetrievalBar, progress);
-    bar->addPermanentWidget(progress);
+    // At the left end: the panels on the right keep their places when it comes and goes.
+    bar->addWidget(progress);
+    bar->addWidget(Named(new LatestLogLine(m_form.State().Progress, bar), "LatestLogLine"), 1);
 }
 
 void MainWindow::FocusWindow() {

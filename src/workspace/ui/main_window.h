@@ -13,12 +13,14 @@
 class QAction;
 class QCloseEvent;
 class QMenu;
+class QSplitter;
 class QTableView;
 
 namespace marlin {
 
 class QtReportList;
 class QtSplitter;
+class RowPreviewView;
 
 // The main window on Qt Widgets: the controls of frmMain laid out in resizable panes,
 // each carrying its name as objectName, bound to the window state through the control
@@ -50,6 +52,14 @@ class MainWindow : public QMainWindow {
     void BuildMenus();
     void BuildPopups();
     void BuildStatusBar();
+    // View › "Side Pane" (F9): the tabs beside the Tweets table fold away and come back.
+    void BuildViewMenu();
+    void SetSidePaneShown(bool shown);
+    void ShowSidePaneState();
+    // A table over the strip that shows its selected row whole; View › "Preview Strip" (F8)
+    // folds every strip away and back.
+    QSplitter* WithPreview(QWidget* table, RowPreviewView* preview, const char* name);
+    void SetPreviewsShown(bool shown);
     // Follows the current element of the user table array with the one table view.
     void ScheduleUserTableCheck();
     void BindCurrentUserTable();
@@ -69,6 +79,10 @@ class MainWindow : public QMainWindow {
     const ReportList* m_boundUserTable = nullptr;
     bool m_userTableCheckPending = false;
     bool m_storingGeometry = false;
+    QAction* m_sidePaneAction = nullptr;
+    RowPreviewView* m_userPreview = nullptr;
+    std::vector<QSplitter*> m_previews;
+    int m_sidePaneWidth = 0;  // the side pane's width before it was folded
     std::vector<Subscription> m_subscriptions;
 };
 

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +21,16 @@
 namespace marlin {
 
 namespace {
+
+// A name that ends in the extension, in any case ("data-users.MUT").
+bool HasExtension(const std::string& name, const std::string& extension) {
+    if (name.size() < extension.size()) return false;
+    return std::equal(extension.begin(), extension.end(),
+                      name.end() - static_cast<std::ptrdiff_t>(extension.size()), [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
+}
 
 constexpr const char* kOpenFilter =
     "Text (*.txt)|*.txt|Marlin User Keys (*.muk)|*.muk|Marlin User Table (*.mut)|*.mut";
@@ -127,7 +139,12 @@ bool UserTableFiles::OfferToSave(int table) {
     if (unsaved.empty()) return true;
     std::vector<std::string> names;
     for (std::size_t k : unsaved) names.push_back(w.Users.UserTables.at(k)->Name());
-    if (w.Tk.MessageBox(ReplaceQuestion(names), MsgButtons::YesNo) != MsgResult::Yes) return true;
+    // On the way out (every table is asked about) Cancel keeps the window open.
+    const bool leaving = table == UserControls::kAllUserTables;
+    const MsgResult answer =
+        w.Tk.MessageBox(ReplaceQuestion(names), leaving ? MsgButtons::YesNoCancel : MsgButtons::YesNo);
+    if (answer == MsgResult::Cancel) return false;
+    if (answer != MsgResult::Yes) return true;
     bool saved = true;
     for (std::size_t k : unsaved) saved = SaveTable(k, Layout::All) && saved;
     return saved;
@@ -152,7 +169,9 @@ bool UserTableFiles::SaveTable(std::size_t tableIndex, Layout layout) {
     const std::optional<std::string> chosen = w.Tk.SaveFileDialog(request);
     if (!chosen || chosen->empty()) return false;
 
-    const std::string fileName = *chosen + UserTableFile::Extension(layout);
+    // The layout's extension, unless the chosen name ends in it already.
+    const std::string extension = UserTableFile::Extension(layout);
+    const std::string fileName = *chosen + (HasExtension(*chosen, extension) ? "" : extension);
     if (SKDFuncs::FileExists(fileName) && w.Tk.MessageBox(fileName + " already exists. Overwrite this file?",
                                                           MsgButtons::OKCancel) == MsgResult::Cancel)
         return false;

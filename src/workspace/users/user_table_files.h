@@ -42,7 +42,8 @@ class UserTableFiles {
     void mImportProfiler_Click();
     // Before user table `table` (every one with UserControls::kAllUserTables) is replaced
     // or dropped: one question when any holds unsaved service rows; Yes saves each with
-    // all fields. False when a save the user asked for did not happen.
+    // all fields. False when a save the user asked for did not happen, or (on the way out,
+    // every table) the user cancelled.
     bool OfferToSave(int table);
 
     // The lines of a classifier output file (already decoded).
