@@ -9,14 +9,14 @@
 #include <QTest>
 
 #include "core/tweet_column.h"
-#include "workspace/tweets/tweet_table_view.h"
+#include "workspace/tables/tweet_table.h"
 
 namespace marlin {
 namespace {
 
 TEST(FrequencyViewTest, TheIntervalColumnShowsEveryIntervalWhole) {
     ReportList tweets;
-    for (const char* header : TweetTableView::kHeaders) tweets.AddColumn(header);
+    for (const char* header : TweetTable::kHeaders) tweets.AddColumn(header);
     for (const char* time : {"Mon Dec 07 13:10:00 +0000 2026", "Tue Dec 08 09:20:00 +0000 2026"}) {
         std::vector<std::string> cells(TweetColumn::Count);
         cells[TweetColumn::DateTime] = time;

@@ -81,9 +81,9 @@ class ExactTextsTest : public MainWindowTest {
     // Each row's text by id.
     std::map<std::string, std::string> Shown() {
         std::map<std::string, std::string> texts;
-        for (int row = 0; row < W().OutTable.RowCount(); ++row)
-            texts[std::string(TrimBlanks(W().OutTable.Cell(row, TweetColumn::TweetID)))] =
-                W().OutTable.Cell(row, TweetColumn::Tweet);
+        for (int row = 0; row < W().TweetsTable.Rows().RowCount(); ++row)
+            texts[std::string(TrimBlanks(W().TweetsTable.Rows().Cell(row, TweetColumn::TweetID)))] =
+                W().TweetsTable.Rows().Cell(row, TweetColumn::Tweet);
         return texts;
     }
     std::string LastTweetMode() { return RequestsTo("/1.1/search/tweets.json").back().Param("tweet_mode"); }

@@ -144,6 +144,10 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     new QtSplitter(m_form.Session().TopSplitter, top);
 
     auto* bottom = Named(new QTabWidget, "BottomTabs");
+    // Every tab in sight: six tabs behind scroll arrows hide the last ones. A narrow pane
+    // shortens the names instead.
+    bottom->setUsesScrollButtons(false);
+    bottom->setElideMode(Qt::ElideRight);
     bottom->addTab(BuildUserTablesPage(), tr("User tables"));
     // The whole log has a page of its own; its newest line stays in sight in the status bar.
     bottom->addTab(BuildLogFrame(), tr("Request log"));
