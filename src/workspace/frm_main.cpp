@@ -25,6 +25,7 @@ void frmMain::WireParts() {
 }
 
 void frmMain::QuitGet_Click() {
+    if (m_export.StopExport()) return;  // the export said it stopped
     if (W().Run.Cancel())
         W().Events().Tell("User cancelled the retrieval process", CaptureEvents::Notice::Information);
 }

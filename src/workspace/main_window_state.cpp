@@ -71,6 +71,7 @@ void MainWindowState::SetExactTexts(bool on) {
     Settings.ExactTexts = on;
     Tweets.mExactTexts.SetChecked(on);
     TweetsTable.SetUtf8(on);
+    for (const auto& table : Users.UserTables) table->SetUtf8(on);
     Engine.SetExactTexts(on);
     TableEngine.SetExactTexts(on);
 }

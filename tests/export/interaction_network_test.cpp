@@ -187,7 +187,7 @@ print('\n'.join(bad) or 'same')
 class NetworkMeasuresTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!HavePythonModules("networkx, pandas, openpyxl")) GTEST_SKIP() << "networkx or pandas missing";
+        if (!HavePythonModule("networkx, pandas, openpyxl")) GTEST_SKIP() << "networkx or pandas missing";
     }
     TempFolder folder;
 };

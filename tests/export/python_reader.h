@@ -27,6 +27,7 @@ inline std::vector<std::string> RunPython(const std::string& script,
     return lines;
 }
 
+// One module, or several as "a, b".
 inline bool HavePythonModule(const std::string& module) {
     return std::system(("/usr/bin/python3 -c 'import " + module + "' >/dev/null 2>&1").c_str()) == 0;
 }
@@ -53,10 +54,6 @@ inline std::string JsonString(const std::string& text) {
             out += c;
     }
     return out + "\"";
-}
-
-inline bool HavePythonModules(const std::string& modules) {
-    return std::system(("/usr/bin/python3 -c 'import " + modules + "' >/dev/null 2>&1").c_str()) == 0;
 }
 
 }  // namespace marlin::testing

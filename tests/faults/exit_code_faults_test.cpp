@@ -10,7 +10,6 @@
 #include "forwarding_request.h"
 #include "platform/console_toolkit.h"
 #include "service/curl_http_request.h"
-#include "workspace/headless/headless_run.h"
 
 namespace marlin::testing {
 namespace {
@@ -31,22 +30,10 @@ class ExitCodeFaultTest : public FaultTest {
     int RunHeadless(const std::vector<std::string>& arguments, bool ignorePositions) {
         m_err.str("");
         ConsoleToolkit console(m_err);
-        HeadlessRun::Setup setup;
         HttpRequestFactory curl = CurlHttpRequest::Factory({});
-        setup.requestFactory = curl;
-        if (ignorePositions)
-            setup.requestFactory = [curl] { return std::make_unique<PositionIgnoringRequest>(curl()); };
-        setup.apiBase = Emu().BaseUrl();
-        setup.appFolder = AppFolder();
-        const emulator::EmulatorConfig& c = Emu().Config();
-        setup.getEnv = [c](const char* name) -> const char* {
-            const std::string n = name;
-            if (n == "MARLIN_APP_NAME") return c.appName.c_str();
-            if (n == "MARLIN_CONSUMER_KEY") return c.consumerKey.c_str();
-            return n == "MARLIN_CONSUMER_SECRET" ? c.consumerSecret.c_str() : nullptr;
-        };
-        setup.retryDelays = {20};
-        return HeadlessRun(console, std::move(setup)).Run(arguments);
+        if (!ignorePositions) return HeadlessRun(console, CommandLineSetup(curl)).Run(arguments);
+        const auto ignoring = [curl] { return std::make_unique<PositionIgnoringRequest>(curl()); };
+        return HeadlessRun(console, CommandLineSetup(ignoring)).Run(arguments);
     }
 
     std::ostringstream m_err;

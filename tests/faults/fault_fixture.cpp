@@ -98,6 +98,22 @@ HttpRequestFactory FaultTest::Factory() {
     };
 }
 
+HeadlessRun::Setup FaultTest::CommandLineSetup(HttpRequestFactory factory) {
+    HeadlessRun::Setup setup;
+    setup.requestFactory = std::move(factory);
+    setup.apiBase = Emu().BaseUrl();
+    setup.appFolder = AppFolder();
+    const emulator::EmulatorConfig& c = Emu().Config();
+    setup.getEnv = [c](const char* name) -> const char* {
+        const std::string n = name;
+        if (n == "MARLIN_APP_NAME") return c.appName.c_str();
+        if (n == "MARLIN_CONSUMER_KEY") return c.consumerKey.c_str();
+        return n == "MARLIN_CONSUMER_SECRET" ? c.consumerSecret.c_str() : nullptr;
+    };
+    setup.retryDelays = {20};
+    return setup;
+}
+
 void FaultTest::Start() {
     StartWindow(Corpus(), true, Factory());
 }

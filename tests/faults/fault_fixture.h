@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "window_harness.h"
+#include "workspace/headless/headless_run.h"
 
 namespace marlin::testing {
 
@@ -75,6 +76,10 @@ class FaultTest : public WindowHarness {
     std::vector<std::string> Questions() const;
     // Saves the Tweets table to a file of the program folder and returns its bytes.
     std::string SaveTable(const std::string& name);
+
+    // The command line against the emulator through requests the factory makes, with the
+    // service's credentials in its environment and short pauses before a retry.
+    HeadlessRun::Setup CommandLineSetup(HttpRequestFactory factory);
 
   private:
     HttpRequestFactory Factory();

@@ -16,7 +16,6 @@
 #include "platform/blank_trim.h"
 #include "platform/console_toolkit.h"
 #include "service/curl_http_request.h"
-#include "workspace/headless/headless_run.h"
 
 namespace marlin::testing {
 namespace {
@@ -113,21 +112,9 @@ class V2AnswerFaultTest : public FaultTest {
         m_err.str("");
         m_out.str("");
         ConsoleToolkit console(m_err);
-        HeadlessRun::Setup setup;
         HttpRequestFactory curl = CurlHttpRequest::Factory({});
-        setup.requestFactory = [curl, bending = m_bending] {
-            return std::make_unique<BentRequest>(curl(), bending);
-        };
-        setup.apiBase = Emu().BaseUrl();
-        setup.appFolder = AppFolder();
-        const emulator::EmulatorConfig& c = Emu().Config();
-        setup.getEnv = [c](const char* name) -> const char* {
-            const std::string n = name;
-            if (n == "MARLIN_APP_NAME") return c.appName.c_str();
-            if (n == "MARLIN_CONSUMER_KEY") return c.consumerKey.c_str();
-            return n == "MARLIN_CONSUMER_SECRET" ? c.consumerSecret.c_str() : nullptr;
-        };
-        setup.retryDelays = {20};
+        HeadlessRun::Setup setup = CommandLineSetup(
+            [curl, bending = m_bending] { return std::make_unique<BentRequest>(curl(), bending); });
         setup.quotaWindowMilliseconds = 1500;
         setup.out = &m_out;
         arguments.insert(arguments.end(), {"--api", "v2"});

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@
 
 #include "gui_window_test.h"
 #include "service/curl_http_request.h"
+#include "workspace/export/export_options.h"
 
 namespace marlin::testing {
 namespace {
@@ -167,6 +169,38 @@ TEST_F(MainWindowGuiTest, ClosingDuringASearchStopsItFirstAndThenOffersToSave) {
     EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }));
     ASSERT_NE(tk.LastMessage(), nullptr);
     EXPECT_EQ(tk.LastMessage()->text, "Save Tweets before exiting?");
+}
+
+TEST_F(MainWindowGuiTest, CancelStopsAnExportWhichLeavesNoFileAndSaysSo) {
+    Authenticate();
+    std::string table;
+    for (int row = 1; row <= 3 * ExportOptions::kRowsPerCheck; ++row) {
+        TweetLine line;
+        line.id = std::to_string(1000000000 + row);
+        table += line.Line();
+    }
+    OpenTable("big.txt", table);
+    const auto exportTo = [this](const char* action, const std::string& out, bool cancel) {
+        tk.fileDialogAnswers.push_back(out);
+        tk.messages.clear();
+        // Pressed at the export's first look at its stop flag, when its events run.
+        if (cancel) QTimer::singleShot(0, window.get(), [this] { Click("QuitGet"); });
+        Action(action)->trigger();
+    };
+    for (const auto& [action, name] : {std::pair{"mExportTweetsCsv", "big.csv"},
+                                       {"mExportXlsx", "big.xlsx"},
+                                       {"mExportNetwork", "big.graphml"}}) {
+        SCOPED_TRACE(action);
+        const std::string out = File(name).string();
+        exportTo(action, out, true);
+        EXPECT_FALSE(std::filesystem::exists(out));
+        for (const std::string& entry : FolderEntries(AppFolder())) EXPECT_FALSE(entry.starts_with(".big."));
+        ASSERT_EQ(tk.messages.size(), 1u);
+        EXPECT_EQ(tk.messages[0].text, "Stopped: " + out + " was not written.");
+        EXPECT_FALSE(frm->State().Run.Running());
+    }
+    exportTo("mExportTweetsCsv", File("big.csv").string(), false);
+    EXPECT_TRUE(std::filesystem::exists(File("big.csv")));
 }
 
 }  // namespace

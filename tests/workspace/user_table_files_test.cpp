@@ -101,6 +101,46 @@ TEST_F(UserTableFilesTest, SavingAppendsAMissingExtensionAndAsksBeforeOverwritin
     EXPECT_FALSE(std::filesystem::exists(File(".mut")));
 }
 
+TEST_F(UserTableFilesTest, ATableKeepsTheEncodingItWasOpenedInOrElseTheSettingsAtItsSave) {
+    Start();
+    struct Case {
+        const char* file;  // the whole table's one row, as its file holds it; "" for a looked-up table
+        bool exactAtSave;
+        const char* savedStart;
+    };
+    const std::string rest(36, '\t');
+    const std::string utf8 =
+        "\xEF\xBB\xBF"
+        "100\t\xD0\x97\xD0\xBE\xD1\x8F \xF0\x9F\x98\x80" +
+        rest + "\r\n";
+    const std::string codePage = "100\tZo\xEB" + rest + "\r\n";
+    const Case cases[] = {
+        {utf8.c_str(), false, "\xEF\xBB\xBF"},    // no Cyrillic or emoji turned into "?"
+        {codePage.c_str(), true, "100\tZo\xEB"},  // still one for the readers that know only it
+        {"", true, "\xEF\xBB\xBF"},
+        {"", false, "100\tann"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        W().SetExactTexts(!c.exactAtSave);
+        if (*c.file) {
+            WriteFileBytes(File("opened.mut"), c.file);
+            Open(1, File("opened.mut").string());
+        } else {
+            W().Users.CurUserTable = 0;
+            Table0().ClearRows();
+            FillTable0();
+        }
+        W().SetExactTexts(c.exactAtSave);
+        Save(2, File("saved").string());
+        const std::string saved = ReadFileBytes(File("saved.mut"));
+        EXPECT_TRUE(saved.starts_with(c.savedStart)) << saved.substr(0, 20);
+        if (*c.file) {
+            EXPECT_EQ(saved, c.file);
+        }
+    }
+}
+
 TEST_F(UserTableFilesTest, TheClassifierInputNeedsASampleInEveryRow) {
     Start();
     FillTable0();

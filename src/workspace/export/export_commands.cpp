@@ -3,6 +3,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "workspace/export/cell_kinds.h"
 #include "workspace/export/csv_export.h"
 #include "workspace/export/export_target.h"
 #include "workspace/export/interaction_network.h"
@@ -49,6 +50,7 @@ std::string ExportCommands::TableStem() const {
 
 std::string ExportCommands::AskFile(const std::string& title, const char* filter, const char* extension,
                                     const std::string& proposedStem) const {
+    if (m_exporting) return {};  // one export at a time, though its events run
     const FileDialogRequest request{title, filter, extension, proposedStem + "." + extension};
     const std::optional<std::string> chosen = m_window.Tk.SaveFileDialog(request);
     if (!chosen || chosen->empty()) return {};
@@ -59,6 +61,35 @@ std::string ExportCommands::AskFile(const std::string& title, const char* filter
         return {};
     }
     return *chosen;
+}
+
+bool ExportCommands::StopExport() {
+    if (!m_exporting) return false;
+    m_stop = true;
+    return true;
+}
+
+void ExportCommands::RunExport(const std::string& fileName,
+                               const std::function<bool(const ExportOptions&)>& write) {
+    MainWindowState& w = m_window;
+    w.Tk.SetCursor(CursorShape::Busy);
+    ExportOptions options;
+    options.stop = &m_stop;
+    options.letEventsRun = Yield(w.Tk.Yielder());
+    options.tell = [&w](const std::string& text) {
+        w.Tk.MessageBox(text, MsgButtons::OK, MsgIcon::Information);
+    };
+    m_stop = false;
+    m_exporting = true;
+    // No retrieval starts while the events run: it would change the rows being written.
+    const bool wasRunning = w.Run.Running();
+    w.Run.BeginRunning();
+    const bool written = write(options);
+    if (!wasRunning) w.Run.EndRunning();
+    m_exporting = false;
+    if (written || !m_stop) return Written(written, fileName);
+    w.Tk.SetCursor(CursorShape::Normal);
+    w.Tk.MessageBox("Stopped: " + fileName + " was not written.", MsgButtons::OK, MsgIcon::Information);
 }
 
 void ExportCommands::Written(bool ok, const std::string& fileName) const {
@@ -99,11 +130,14 @@ void ExportCommands::mExportNetwork_Click() {
     const std::string fileName =
         AskFile("Export Network", userList ? kGraphFilter : kNetworkFilter, "graphml", name);
     if (fileName.empty()) return;
-    w.Tk.SetCursor(CursorShape::Busy);
-    if (userList)
-        Written(NetworkExport::FromUserList(w.CurrentUserTable(), name).Write(fileName), fileName);
-    else
-        Written(NetworkFiles::Write(fileName, InteractionNetwork::FromTweets(w.TweetsTable.Rows())), fileName);
+    RunExport(fileName, [&](const ExportOptions& options) {
+        if (userList) {
+            const NetworkExport graph = NetworkExport::FromUserList(w.CurrentUserTable(), name);
+            return !options.Stopped() && graph.Write(fileName);
+        }
+        const NetworkGraph graph = InteractionNetwork::FromTweets(w.TweetsTable.Rows());
+        return !options.Stopped() && NetworkFiles::Write(fileName, graph);
+    });
 }
 
 void ExportCommands::mExportTweetsCsv_Click() {
@@ -114,8 +148,10 @@ void ExportCommands::mExportTweetsCsv_Click() {
     }
     const std::string fileName = AskFile("Export Tweets as CSV", kCsvFilter, "csv", TableStem());
     if (fileName.empty()) return;
-    w.Tk.SetCursor(CursorShape::Busy);
-    Written(CsvExport::Write(fileName, CsvExport::TweetsText(w.TweetsTable.Rows())), fileName);
+    const ReportList& table = w.TweetsTable.Rows();
+    RunExport(fileName, [&](const ExportOptions& options) {
+        return CsvExport::Write(fileName, table, CellKinds::ForTweets(table), options);
+    });
 }
 
 void ExportCommands::mExportUsersCsv_Click() {
@@ -127,8 +163,9 @@ void ExportCommands::mExportUsersCsv_Click() {
     }
     const std::string fileName = AskFile("Export Users as CSV", kCsvFilter, "csv", UserTableStem());
     if (fileName.empty()) return;
-    w.Tk.SetCursor(CursorShape::Busy);
-    Written(CsvExport::Write(fileName, CsvExport::UsersText(table)), fileName);
+    RunExport(fileName, [&](const ExportOptions& options) {
+        return CsvExport::Write(fileName, table, CellKinds::ForUsers(table), options);
+    });
 }
 
 void ExportCommands::mExportHashtagNetwork_Click(HashtagNetwork::Shape shape) {
@@ -142,8 +179,10 @@ void ExportCommands::mExportHashtagNetwork_Click(HashtagNetwork::Shape shape) {
         AskFile(co ? "Export Co-hashtag Network" : "Export Hashtag–User Network", kGraphFilter, "graphml",
                 TableStem() + (co ? "_cohashtag" : "_hashtag_user"));
     if (fileName.empty()) return;
-    w.Tk.SetCursor(CursorShape::Busy);
-    Written(HashtagNetwork::FromTweets(w.TweetsTable.Rows(), shape).Write(fileName), fileName);
+    RunExport(fileName, [&](const ExportOptions& options) {
+        const HashtagNetwork graph = HashtagNetwork::FromTweets(w.TweetsTable.Rows(), shape);
+        return !options.Stopped() && graph.Write(fileName);
+    });
 }
 
 void ExportCommands::mExportXlsx_Click() {
@@ -162,12 +201,8 @@ void ExportCommands::mExportXlsx_Click() {
     const std::string stem = w.TweetsTable.Rows().RowCount() > 0 ? TableStem() : UserTableStem();
     const std::string fileName = AskFile("Export as Excel Workbook", kXlsxFilter, "xlsx", stem);
     if (fileName.empty()) return;
-    w.Tk.SetCursor(CursorShape::Busy);
-    ExportOptions options;
-    options.tell = [&w](const std::string& text) {
-        w.Tk.MessageBox(text, MsgButtons::OK, MsgIcon::Information);
-    };
-    Written(XlsxExport::Write(fileName, sheets, options), fileName);
+    RunExport(fileName,
+              [&](const ExportOptions& options) { return XlsxExport::Write(fileName, sheets, options); });
 }
 
 }  // namespace marlin

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <string>
 
+#include "workspace/export/export_options.h"
 #include "workspace/export/hashtag_network.h"
 #include "workspace/main_window_state.h"
 
@@ -12,7 +15,8 @@ namespace marlin {
 // spreadsheets and statistics programs. Each asks for a file
 // of its own (the common dialog's file name belongs to the table files) and writes it
 // through the atomic writer; a file that cannot be written is said so, and an earlier file
-// of that name is left as it was.
+// of that name is left as it was. Cancel stops an export under way, which then writes
+// nothing and says so.
 class ExportCommands {
   public:
     static constexpr const char* kNothingToExport = "Nothing to Export yet!";
@@ -37,6 +41,9 @@ class ExportCommands {
     void mExportXlsx_Click();
     // The hashtag graphs of the Tweets table.
     void mExportHashtagNetwork_Click(HashtagNetwork::Shape shape);
+    // Cancel: an export under way stops at its next look at the stop flag. False when no
+    // export runs.
+    bool StopExport();
 
   private:
     void SetUpControls();
@@ -45,11 +52,15 @@ class ExportCommands {
     std::string AskFile(const std::string& title, const char* filter, const char* extension,
                         const std::string& proposedStem) const;
     bool UseUserList() const;
+    // Runs one export with the window's events and Cancel live, and says how it ended.
+    void RunExport(const std::string& fileName, const std::function<bool(const ExportOptions&)>& write);
     void Written(bool ok, const std::string& fileName) const;
     std::string TableStem() const;
     std::string UserTableStem() const;
 
     MainWindowState& m_window;
+    std::atomic<bool> m_stop = false;
+    bool m_exporting = false;
 };
 
 }  // namespace marlin

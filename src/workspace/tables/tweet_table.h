@@ -9,6 +9,7 @@
 #include "platform/report_list.h"
 #include "platform/report_row.h"
 #include "sentiment/marlin_data.h"
+#include "workspace/tables/table_encoding.h"
 
 namespace marlin {
 
@@ -17,14 +18,15 @@ namespace marlin {
 enum class TweetSource { None = 0, Search = 1, Timelines = 2 };
 
 // A Tweets table as data: its rows in table order (the order its file is written in), the
-// file it was last saved to or opened from, how that file is encoded, whether it holds rows
-// not saved since, and which history a save is recorded in. The window's list view shows
-// the rows; the file writer, the exports, the frequencies, the networks and the chart read
-// them; the command line fills one from a file or a capture without any window.
+// file it was last saved to or opened from, how that file is encoded (TableEncoding),
+// whether it holds rows not saved since, and which history a save is recorded in. The
+// window's list view shows the rows; the file writer, the exports, the frequencies, the
+// networks and the chart read them; the command line fills one from a file or a capture
+// without any window.
 //
 // Numbers are stored padded to kPadWidth so that the text sort orders them as numbers; the
 // file writer takes the padding off again.
-class TweetTable {
+class TweetTable : public TableEncoding {
   public:
     static constexpr int kPadWidth = 7;
     static const std::array<const char*, TweetColumn::Count> kHeaders;
@@ -44,24 +46,6 @@ class TweetTable {
     void SetUnsaved(bool unsaved) { m_unsaved = unsaved; }
     TweetSource Source() const { return m_source; }
     void SetSource(TweetSource source) { m_source = source; }
-    // "Keep Texts Exactly": the file is UTF-8 with its mark, else the single-byte code page.
-    // A table opened from a file or saved to one keeps that file's encoding whatever the
-    // setting says later: rewriting a UTF-8 table in the code page would turn its emoji and
-    // scripts into "?". The setting decides only a table without a file of its own.
-    bool Utf8() const { return m_utf8; }
-    void SetUtf8(bool utf8) {
-        if (!m_encodingKept) m_utf8 = utf8;
-    }
-    void KeepEncoding(bool utf8) {
-        m_utf8 = utf8;
-        m_encodingKept = true;
-    }
-    // A new capture into an emptied table: the setting decides again.
-    void ForgetEncoding(bool utf8) {
-        m_encodingKept = false;
-        m_utf8 = utf8;
-    }
-
     // The columns and the starting order: TweetID the sort key, newest first, sorted.
     void CreateColumns();
 
@@ -91,8 +75,6 @@ class TweetTable {
     std::string m_file;
     bool m_unsaved = false;
     TweetSource m_source = TweetSource::None;
-    bool m_utf8 = false;
-    bool m_encodingKept = false;
 };
 
 }  // namespace marlin

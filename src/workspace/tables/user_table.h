@@ -4,15 +4,17 @@
 #include <string>
 
 #include "platform/report_list.h"
+#include "workspace/tables/table_encoding.h"
 
 namespace marlin {
 
 // A user table as data: one row per account with its 37 columns (the profile, the derived
 // figures, the classifier's and the samples' columns), its name, the file it was last saved
-// to or opened from, and whether it holds rows from the service not saved since. The
-// window's list view shows the rows; the file writers and the exports read them; the
-// command line fills one from a look-up without any window.
-class UserTable {
+// to or opened from, how that file is encoded (TableEncoding), and whether it holds rows
+// from the service not saved since. The window's list view shows the rows; the file
+// writers and the exports read them; the command line fills one from a look-up without
+// any window.
+class UserTable : public TableEncoding {
   public:
     // Column positions (0 is the row text).
     enum Column : int {

@@ -258,6 +258,7 @@ bool TimelineSamples::AddUserTable(std::string name) {
     AuthenticateUTwitter();
     if (name.empty()) name = std::to_string(++w.Users.UserTableCounter) + "UserTable";
     auto table = std::make_unique<UserTable>(name);
+    table->SetUtf8(w.Settings.ExactTexts);
     m_profiles.PrepareTable(table->Rows());
 
     SwitchGuard guard(m_switching);

@@ -68,6 +68,7 @@ void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats) 
 
 void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats, UserTable& userTable) {
     ReportList& table = userTable.Rows();
+    if (table.RowCount() == 0) userTable.ForgetEncoding(m_window.Settings.ExactTexts);
     table.BeginUpdate();
     for (int i = 1; i <= users.Count(); ++i) {
         std::vector<std::string> cells = ProfileCells(users, i);

@@ -176,15 +176,18 @@ bool UserTableFiles::SaveTable(std::size_t tableIndex, Layout layout) {
                                                           MsgButtons::OKCancel) == MsgResult::Cancel)
         return false;
     w.Tk.SetCursor(CursorShape::ArrowAndBusy);
-    const bool written = UserTableFile::Write(table, fileName, layout, w.Settings.ExactTexts);
+    const bool written = UserTableFile::Write(table, fileName, layout, userTable.Utf8());
     w.Tk.SetCursor(CursorShape::Normal);
     // The earlier file is untouched; say so rather than leave the user believing the
     // table is safe.
-    if (!written)
+    if (!written) {
         w.Tk.MessageBox("Couldn't save: " + fileName + " -- The file could not be written.", kSaveErrorTitle,
                         MsgButtons::OK, MsgIcon::Exclamation);
-    if (written) userTable.SetUnsaved(false);
-    return written;
+        return false;
+    }
+    userTable.KeepEncoding(userTable.Utf8());
+    userTable.SetUnsaved(false);
+    return true;
 }
 
 // ---- Open
@@ -226,10 +229,15 @@ void UserTableFiles::mOpenUsers_Click(int index) {
 
 void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
     MainWindowState& w = m_window;
-    const std::vector<std::string> lines = NonEmptyLines(ExactText::TableFileText(ReadWholeFile(fileName)));
+    const std::string bytes = ReadWholeFile(fileName);
+    const std::vector<std::string> lines = NonEmptyLines(ExactText::TableFileText(bytes));
     UserTable& userTable = w.Users.CurrentTable();
     ReportList& table = userTable.Rows();
     if (layout == Layout::All) {
+        // The rows are the file's: a save writes them as the file held them. Rows added to a
+        // UTF-8 table stay UTF-8 whatever the file was.
+        const bool utf8File = bytes.starts_with(ExactText::kUtf8Mark);
+        userTable.KeepEncoding(utf8File || (table.RowCount() > 0 && userTable.Utf8()));
         table.BeginUpdate();
         for (const std::string& line : lines) table.AddRow(SplitTabs(line));
         table.EndUpdate();
