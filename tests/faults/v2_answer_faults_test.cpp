@@ -27,11 +27,14 @@ struct Answer {
     std::map<std::string, std::string> headers;  // replaced headers; "" removes one
 };
 
+// How the answers to one page (numbered from 1) are bent.
+using Bend = std::function<void(int page, Answer&)>;
+
 // Which answers are bent and how: the answers to paths holding `path`, numbered from 1;
 // a service that ignores `ignoredParam` never sees it.
 struct Bending {
     std::string path;
-    std::function<void(int page, Answer&)> bend;
+    Bend bend;
     std::string ignoredParam;
     int requests = 0;
 };
@@ -82,6 +85,19 @@ class BentRequest : public ForwardingRequest {
 
 std::string ReplaceFirst(const std::string& text, const std::string& pattern, const std::string& with) {
     return std::regex_replace(text, std::regex(pattern), with, std::regex_constants::format_first_only);
+}
+
+// The first match of pattern replaced, on page onPage or on every page (0).
+Bend Replacing(const char* pattern, std::string with, int onPage = 0) {
+    return [=](int page, Answer& a) {
+        if (onPage == 0 || page == onPage) a.body = ReplaceFirst(a.body, pattern, with);
+    };
+}
+// From the second page on, this answer instead.
+Bend FromPage2(Answer answer) {
+    return [=](int page, Answer& a) {
+        if (page >= 2) a = answer;
+    };
 }
 
 // Blanks and line ends wherever JSON allows them, as a pretty-printer writes them.
@@ -149,8 +165,7 @@ class V2AnswerFaultTest : public FaultTest {
         return ids;
     }
 
-    void Bend(const std::string& path, std::function<void(int, Answer&)> bend,
-              std::string ignoredParam = "") {
+    void BendAnswers(const std::string& path, Bend bend, std::string ignoredParam = "") {
         m_bending->path = path;
         m_bending->bend = std::move(bend);
         m_bending->ignoredParam = std::move(ignoredParam);
@@ -170,69 +185,40 @@ std::set<std::string> Distinct(const std::vector<std::string>& ids) {
 
 struct PageCase {
     const char* name;
-    std::function<void(int page, Answer&)> bend;  // on search pages
-    const char* says;                             // a line of the log
+    Bend bend;         // on search pages
+    const char* says;  // a line of the log
 };
 
 const PageCase kTypedCases[] = {
     // An object where a text belongs once closed the quotes round it and added a record.
     {"CreatedAtAnObject",
-     [](int page, Answer& a) {
-         if (page == 1)
-             a.body = ReplaceFirst(a.body, R"re("created_at":"[^"]*")re",
-                                   R"re("created_at":{"x":"\",\"id_str\":\"1\",\"y\":\""})re");
-     },
+     Replacing(R"re("created_at":"[^"]*")re", R"re("created_at":{"x":"\",\"id_str\":\"1\",\"y\":\""})re", 1),
      "1 x created_at given as an object, not a text"},
-    {"DataEntriesThatAreNoObjects",
-     [](int page, Answer& a) {
-         if (page == 1) a.body = ReplaceFirst(a.body, R"re("data":\[)re", R"re("data":[42,"x",null,[],)re");
-     },
+    {"DataEntriesThatAreNoObjects", Replacing(R"re("data":\[)re", R"re("data":[42,"x",null,[],)re", 1),
      "1 x entry of data given as a number, not an object"},
-    {"TextANumber",
-     [](int page, Answer& a) {
-         if (page == 1) a.body = ReplaceFirst(a.body, R"re("text":"(\\.|[^"\\])*")re", R"re("text":7)re");
-     },
+    {"TextANumber", Replacing(R"re("text":"(\\.|[^"\\])*")re", R"re("text":7)re", 1),
      "1 x text given as a number, not a text"},
     // Whitespace anywhere: the author is joined in, every archive line stays one object.
     {"PrettyPrinted", [](int, Answer& a) { a.body = PrettyPrinted(a.body); }, "Saved "},
     // simdjson refuses a lone surrogate while decoding; the grammar allows it.
-    {"LoneSurrogate",
-     [](int page, Answer& a) {
-         if (page == 1) a.body = ReplaceFirst(a.body, R"re("text":")re", R"re("text":"\ud800 )re");
-     },
-     "Saved "},
+    {"LoneSurrogate", Replacing(R"re("text":")re", R"re("text":"\ud800 )re", 1), "Saved "},
     // The same five posts again on every page.
     {"PostsRepeated",
      [](int, Answer& a) {
-         std::smatch first;
-         if (!std::regex_search(a.body, first, std::regex(R"re("data":\[)re"))) return;
-         const std::size_t start = first.position(0) + first.length(0);
-         std::size_t end = start;
-         for (int posts = 0, depth = 0; posts < 5 && end < a.body.size(); ++end) {
-             if (depth == 0 && a.body[end] == ']') break;  // a last page of fewer posts
-             if (a.body[end] == '"')
-                 for (++end; a.body[end] != '"'; ++end)
-                     if (a.body[end] == '\\') ++end;
-             depth += a.body[end] == '{' ? 1 : a.body[end] == '}' ? -1 : 0;
-             if (depth == 0 && a.body[end] == '}') ++posts;
-         }
-         a.body.insert(start, a.body.substr(start, end - start) + ",");
+         V2Page page;
+         if (!page.Read(a.body) || page.Data().empty()) return;
+         std::string again;
+         for (std::size_t k = 0; k < std::min<std::size_t>(5, page.Data().size()); ++k)
+             again.append(page.Data()[k]).append(",");
+         a.body.insert(a.body.find("\"data\":[") + 8, again);
      },
      "statuses the service sent again were not added a second time"},
     // Dated before the service existed, or long after the capture began: undated, kept.
     {"DatedBefore2006",
-     [](int page, Answer& a) {
-         if (page == 1)
-             a.body = ReplaceFirst(a.body, R"re("created_at":"[^"]*")re",
-                                   R"re("created_at":"1990-01-01T00:00:00.000Z")re");
-     },
+     Replacing(R"re("created_at":"[^"]*")re", R"re("created_at":"1990-01-01T00:00:00.000Z")re", 1),
      "1 statuses kept without a readable date (created_at)"},
     {"DatedNextYear",
-     [](int page, Answer& a) {
-         if (page == 2)
-             a.body = ReplaceFirst(a.body, R"re("created_at":"[^"]*")re",
-                                   R"re("created_at":"2999-01-01T00:00:00.000Z")re");
-     },
+     Replacing(R"re("created_at":"[^"]*")re", R"re("created_at":"2999-01-01T00:00:00.000Z")re", 2),
      "1 statuses kept without a readable date (created_at)"},
 };
 
@@ -240,7 +226,7 @@ class TypedPageTest : public V2AnswerFaultTest, public ::testing::WithParamInter
 
 TEST_P(TypedPageTest, EveryPostIsKeptOnceAndTheCaptureIsComplete) {
     const std::vector<std::string> expected = Baseline();
-    Bend("/2/tweets/search/recent", GetParam().bend);
+    BendAnswers("/2/tweets/search/recent", GetParam().bend);
     std::vector<std::string> got;
     ASSERT_EQ(Search(&got, {"--archive", File("a.jsonl").string()}), HeadlessRun::kDone) << Err();
     EXPECT_EQ(Distinct(got), Distinct(expected)) << Err();
@@ -260,33 +246,18 @@ INSTANTIATE_TEST_SUITE_P(Search, TypedPageTest, ::testing::ValuesIn(kTypedCases)
 
 // --- A page that cannot be taken, or a window that names no reset: stopped early ---
 
+constexpr const char* kSpent = R"({"title":"Too Many Requests","status":429})";
+
 const PageCase kStoppingCases[] = {
-    {"DataAText",
-     [](int page, Answer& a) {
-         if (page >= 2) a.body = R"({"data":"oops","meta":{"result_count":1}})";
-     },
+    {"DataAText", FromPage2({200, R"({"data":"oops","meta":{"result_count":1}})", {}}),
      "not a readable page: data given as a text, not a list"},
-    {"OnlyErrors",
-     [](int page, Answer& a) {
-         if (page >= 2) a.body = R"({"errors":[{"title":"Service Unavailable","detail":"later"}]})";
-     },
+    {"OnlyErrors", FromPage2({200, R"({"errors":[{"title":"Service Unavailable","detail":"later"}]})", {}}),
      "not a readable page: neither data nor meta"},
-    {"NoDataButANextToken",
-     [](int page, Answer& a) {
-         if (page >= 2) a.body = R"({"meta":{"result_count":0,"next_token":"more"}})";
-     },
+    {"NoDataButANextToken", FromPage2({200, R"({"meta":{"result_count":0,"next_token":"more"}})", {}}),
      "not a readable page: no readable record, yet a next_token"},
-    {"SpentWithoutReset",
-     [](int page, Answer& a) {
-         if (page < 2) return;
-         a = {429, R"({"title":"Too Many Requests","status":429})", {{"x-rate-limit-reset", ""}}};
-     },
+    {"SpentWithoutReset", FromPage2({429, kSpent, {{"x-rate-limit-reset", ""}}}),
      "window's 429 named no reset still to come: the capture stops here"},
-    {"SpentWithAPastReset",
-     [](int page, Answer& a) {
-         if (page < 2) return;
-         a = {429, R"({"title":"Too Many Requests","status":429})", {{"x-rate-limit-reset", "1000000000"}}};
-     },
+    {"SpentWithAPastReset", FromPage2({429, kSpent, {{"x-rate-limit-reset", "1000000000"}}}),
      "window's 429 named no reset still to come: the capture stops here"},
 };
 
@@ -294,7 +265,7 @@ class StoppingPageTest : public V2AnswerFaultTest, public ::testing::WithParamIn
 
 TEST_P(StoppingPageTest, KeepsTheFirstPageAndExits3) {
     Baseline();
-    Bend("/2/tweets/search/recent", GetParam().bend);
+    BendAnswers("/2/tweets/search/recent", GetParam().bend);
     std::vector<std::string> got;
     EXPECT_EQ(Search(&got), HeadlessRun::kStoppedEarly) << Err();
     EXPECT_EQ(got.size(), 100u) << Err();
@@ -306,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(Search, StoppingPageTest, ::testing::ValuesIn(kStopping
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(V2AnswerFaultTest, A429WithoutResetWaitsOneWindowWithALineForEveryWait) {
-    Bend("/2/tweets/search/recent", kStoppingCases[3].bend);
+    BendAnswers("/2/tweets/search/recent", kStoppingCases[3].bend);
     std::vector<std::string> got;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Search(&got), HeadlessRun::kStoppedEarly);
@@ -328,11 +299,8 @@ TEST_F(V2AnswerFaultTest, A429WithoutResetWaitsOneWindowWithALineForEveryWait) {
 TEST_F(V2AnswerFaultTest, AFollowerTokenThatIsNoTextStopsTheListEarlyWithNoEmptyRow) {
     for (const char* token : {R"({"a":1})", "12", "null"}) {
         SCOPED_TRACE(token);
-        Bend("/followers", [token](int page, Answer& a) {
-            if (page == 1)
-                a.body = ReplaceFirst(a.body, R"re("next_token":"[^"]*")re",
-                                      "\"next_token\":" + std::string(token));
-        });
+        BendAnswers("/followers",
+                    Replacing(R"re("next_token":"[^"]*")re", "\"next_token\":" + std::string(token), 1));
         const std::string out = File("f.muk").string();
         EXPECT_EQ(Run({"followers", Emu().Users().midsize, "--out", out}), HeadlessRun::kStoppedEarly)
             << Err();
@@ -349,7 +317,7 @@ TEST_F(V2AnswerFaultTest, AFollowerTokenThatIsNoTextStopsTheListEarlyWithNoEmpty
 // --- The token answer, pretty-printed ---
 
 TEST_F(V2AnswerFaultTest, ABearerTokenAnswerWithBlanksIsRead) {
-    Bend("/oauth2/token", [](int, Answer& a) { a.body = PrettyPrinted(a.body); });
+    BendAnswers("/oauth2/token", [](int, Answer& a) { a.body = PrettyPrinted(a.body); });
     std::vector<std::string> got;
     EXPECT_EQ(Search(&got), HeadlessRun::kDone) << Err();
     EXPECT_EQ(Requests(), 1);
@@ -359,7 +327,7 @@ TEST_F(V2AnswerFaultTest, ABearerTokenAnswerWithBlanksIsRead) {
 
 struct CountCase {
     const char* name;
-    std::function<void(int page, Answer&)> bend;
+    Bend bend;
     int exitCode;
     int requests;
     const char* says;
@@ -378,21 +346,11 @@ const CountCase kCountCases[] = {
      HeadlessRun::kStoppedEarly, 3, "Counts stopped early: more pages than the span can take (3)"},
     {"ATokenThatIsNoText", [](int, Answer& a) { a.body = WithToken(a.body, "{\"x\":1}"); },
      HeadlessRun::kStoppedEarly, 1, "Counts stopped early: the next_token is not a text"},
-    {"ANegativeDay",
-     [](int, Answer& a) {
-         a.body = ReplaceFirst(a.body, R"re("tweet_count":\d+)re", R"re("tweet_count":-500)re");
-     },
-     HeadlessRun::kFailed, 2, "is not a whole number from 0 to 10000000000 (-500)"},
-    {"ADayPastAnyDay",
-     [](int, Answer& a) {
-         a.body =
-             ReplaceFirst(a.body, R"re("tweet_count":\d+)re", R"re("tweet_count":5000000000000000000)re");
-     },
+    {"ANegativeDay", Replacing(R"re("tweet_count":\d+)re", R"re("tweet_count":-500)re"), HeadlessRun::kFailed,
+     2, "is not a whole number from 0 to 10000000000 (-500)"},
+    {"ADayPastAnyDay", Replacing(R"re("tweet_count":\d+)re", R"re("tweet_count":5000000000000000000)re"),
      HeadlessRun::kFailed, 2, "(5000000000000000000)"},
-    {"AFractionOfAPost",
-     [](int, Answer& a) {
-         a.body = ReplaceFirst(a.body, R"re("tweet_count":\d+)re", R"re("tweet_count":1.5)re");
-     },
+    {"AFractionOfAPost", Replacing(R"re("tweet_count":\d+)re", R"re("tweet_count":1.5)re"),
      HeadlessRun::kFailed, 2, "(1.5)"},
 };
 
@@ -400,7 +358,7 @@ class CountPagingTest : public V2AnswerFaultTest, public ::testing::WithParamInt
 
 TEST_P(CountPagingTest, EndsPacedAndNeverAddsWhatCannotBeACount) {
     const CountCase& c = GetParam();
-    Bend("/2/tweets/counts/recent", c.bend, "next_token");
+    BendAnswers("/2/tweets/counts/recent", c.bend, "next_token");
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Run({"count", "data", "--back", "3"}), c.exitCode) << Err();
     EXPECT_EQ(Requests(), c.requests);

@@ -108,7 +108,7 @@ TEST_F(UserTableFilesTest, ATableKeepsTheEncodingItWasOpenedInOrElseTheSettingsA
         bool exactAtSave;
         const char* savedStart;
     };
-    const std::string rest(36, '\t');
+    const std::string rest(UserTable::kColumnCount - 2, '\t');
     const std::string utf8 =
         "\xEF\xBB\xBF"
         "100\t\xD0\x97\xD0\xBE\xD1\x8F \xF0\x9F\x98\x80" +
