@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "core/tweet_column.h"
 #include "gui_window_test.h"
 #include "service/curl_http_request.h"
 #include "workspace/export/export_options.h"
@@ -171,7 +172,7 @@ TEST_F(MainWindowGuiTest, ClosingDuringASearchStopsItFirstAndThenOffersToSave) {
     EXPECT_EQ(tk.LastMessage()->text, "Save Tweets before exiting?");
 }
 
-TEST_F(MainWindowGuiTest, CancelStopsAnExportWhichLeavesNoFileAndSaysSo) {
+TEST_F(MainWindowGuiTest, CancelOrAChangedTableStopsAnExportWhichLeavesNoFileAndSaysSo) {
     Authenticate();
     std::string table;
     for (int row = 1; row <= 3 * ExportOptions::kRowsPerCheck; ++row) {
@@ -180,27 +181,38 @@ TEST_F(MainWindowGuiTest, CancelStopsAnExportWhichLeavesNoFileAndSaysSo) {
         table += line.Line();
     }
     OpenTable("big.txt", table);
-    const auto exportTo = [this](const char* action, const std::string& out, bool cancel) {
-        tk.fileDialogAnswers.push_back(out);
-        tk.messages.clear();
-        // Pressed at the export's first look at its stop flag, when its events run.
-        if (cancel) QTimer::singleShot(0, window.get(), [this] { Click("QuitGet"); });
-        Action(action)->trigger();
+    struct Case {
+        const char* action;
+        std::string out;
+        std::function<void()> meanwhile;  // at the export's first look at its stop flag
+        std::string says;
     };
-    for (const auto& [action, name] : {std::pair{"mExportTweetsCsv", "big.csv"},
-                                       {"mExportXlsx", "big.xlsx"},
-                                       {"mExportNetwork", "big.graphml"}}) {
-        SCOPED_TRACE(action);
-        const std::string out = File(name).string();
-        exportTo(action, out, true);
-        EXPECT_FALSE(std::filesystem::exists(out));
+    const auto cancel = [this] { Click("QuitGet"); };
+    const auto sort = [this] { W().TweetsTable.Rows().ColumnClick(TweetColumn::UserScreenName); };
+    const std::string csv = File("big.csv").string(), changed = " -- The table changed while it was written.";
+    const Case cases[] = {
+        {"mExportTweetsCsv", csv, cancel, "Stopped: " + csv + " was not written."},
+        {"mExportXlsx", File("big.xlsx").string(), cancel,
+         "Stopped: " + File("big.xlsx").string() + " was not written."},
+        {"mExportNetwork", File("big.graphml").string(), cancel,
+         "Stopped: " + File("big.graphml").string() + " was not written."},
+        {"mExportTweetsCsv", csv, sort, "Couldn't save: " + csv + changed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        tk.fileDialogAnswers.push_back(c.out);
+        tk.messages.clear();
+        QTimer::singleShot(0, window.get(), c.meanwhile);
+        Action(c.action)->trigger();
+        EXPECT_FALSE(std::filesystem::exists(c.out));
         for (const std::string& entry : FolderEntries(AppFolder())) EXPECT_FALSE(entry.starts_with(".big."));
         ASSERT_EQ(tk.messages.size(), 1u);
-        EXPECT_EQ(tk.messages[0].text, "Stopped: " + out + " was not written.");
+        EXPECT_EQ(tk.messages[0].text, c.says);
         EXPECT_FALSE(frm->State().Run.Running());
     }
-    exportTo("mExportTweetsCsv", File("big.csv").string(), false);
-    EXPECT_TRUE(std::filesystem::exists(File("big.csv")));
+    tk.fileDialogAnswers.push_back(csv);  // left alone, the same export is written
+    Action("mExportTweetsCsv")->trigger();
+    EXPECT_TRUE(std::filesystem::exists(csv));
 }
 
 }  // namespace

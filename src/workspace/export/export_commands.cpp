@@ -81,23 +81,36 @@ void ExportCommands::RunExport(const std::string& fileName,
     };
     m_stop = false;
     m_exporting = true;
-    // No retrieval starts while the events run: it would change the rows being written.
+    // No retrieval starts while the events run. A sort, a deletion or a filter of a table
+    // being written stops the export rather than let it write a mix of two tables.
+    bool changed = false;
+    const auto onChange = [this, &changed](const ModelChange& change) {
+        const ChangeKind kind = change.kind;
+        if (kind != ChangeKind::Reset && kind != ChangeKind::RowsChanged && kind != ChangeKind::Columns)
+            return;
+        changed = true;
+        m_stop = true;
+    };
+    const Subscription tweets = w.TweetsTable.Rows().Subscribe(onChange);
+    const Subscription users = w.CurrentUserTable().Subscribe(onChange);
     const bool wasRunning = w.Run.Running();
     w.Run.BeginRunning();
     const bool written = write(options);
     if (!wasRunning) w.Run.EndRunning();
     m_exporting = false;
-    if (written || !m_stop) return Written(written, fileName);
+    if (written || !m_stop || changed) return Written(written, fileName, changed);
     w.Tk.SetCursor(CursorShape::Normal);
     w.Tk.MessageBox("Stopped: " + fileName + " was not written.", MsgButtons::OK, MsgIcon::Information);
 }
 
-void ExportCommands::Written(bool ok, const std::string& fileName) const {
+void ExportCommands::Written(bool ok, const std::string& fileName, bool tableChanged) const {
     MainWindowState& w = m_window;
     w.Tk.SetCursor(CursorShape::Normal);
+    const std::string why =
+        tableChanged ? "The table changed while it was written." : "The file could not be written.";
     if (!ok)
-        w.Tk.MessageBox("Couldn't save: " + fileName + " -- The file could not be written.", kSaveErrorTitle,
-                        MsgButtons::OK, MsgIcon::Exclamation);
+        w.Tk.MessageBox("Couldn't save: " + fileName + " -- " + why, kSaveErrorTitle, MsgButtons::OK,
+                        MsgIcon::Exclamation);
 }
 
 std::string ExportCommands::UserTableStem() const {

@@ -54,7 +54,7 @@ class ExportCommands {
     bool UseUserList() const;
     // Runs one export with the window's events and Cancel live, and says how it ended.
     void RunExport(const std::string& fileName, const std::function<bool(const ExportOptions&)>& write);
-    void Written(bool ok, const std::string& fileName) const;
+    void Written(bool ok, const std::string& fileName, bool tableChanged = false) const;
     std::string TableStem() const;
     std::string UserTableStem() const;
 
