@@ -12,7 +12,7 @@
 // the work itself cost.
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
+#include <QSize>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -171,12 +171,8 @@ int main(int argc, char** argv) {
     cpu = CpuSeconds();
     const marlin::NetworkPicture picture = marlin::NetworkPicture::Of(graph);
     const double laid = Seconds(start), laidCpu = CpuSeconds() - cpu;
-    QImage image(1600, 900, QImage::Format_ARGB32_Premultiplied);
-    {
-        QPainter painter(&image);
-        marlin::NetworkCanvas::Paint(painter, QRectF(0, 0, 1600, 900), picture,
-                                     marlin::NetworkPicture::Measure::PageRank);
-    }
+    const QImage image =
+        marlin::NetworkCanvas::Render(picture, marlin::NetworkPicture::Measure::PageRank, QSize(1600, 900));
     char what[96];
     std::snprintf(what, sizeof what, "picture: measures, %zu nodes chosen and laid out",
                   picture.DrawnNodes().size());
