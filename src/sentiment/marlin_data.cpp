@@ -21,8 +21,11 @@
 #include "core/skd_funcs.h"
 #include "core/tweet_set.h"
 #include "sentiment/shell_and_wait.h"
+#include "sentiment/table_text.h"
 
 namespace marlin {
+
+static_assert(TableText::kFields == MarlinData::kColumns);
 
 namespace {
 
@@ -57,43 +60,8 @@ std::string FileText(std::string bytes) {
     if (std::string_view(bytes).starts_with(ExactText::kUtf8Mark))
         return bytes.substr(ExactText::kUtf8Mark.size());
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-    return ascii ? bytes : CodePage::FromWindows1252(bytes);
-}
-
-// Tweet table files are written with CR LF, but files made by other tools on other systems end
-// their lines in a line feed alone. The first line end decides which kind a file is; in a CR
-// file a line feed is part of its field, as our own writer leaves it.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    const std::size_t firstEnd = text.find_first_of("\r\n");
-    const bool lineFeedFile = firstEnd != std::string_view::npos && text[firstEnd] == '\n';
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find(lineFeedFile ? '\n' : '\r', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        if (lineFeedFile && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!lineFeedFile && start < text.size() && text[start] == '\n') ++start;
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
-
-// The starts of fields 1 to 16 of one tweet table line (at, within the whole text) and where
-// field 16 ends; false when it has fewer. Pieces beyond the 16th (the empty one after the
-// trailing tab among them) are ignored.
-bool SplitRecord(std::string_view line, std::size_t at, std::uint32_t* starts) {
-    std::size_t start = 0;
-    for (int column = 1; column <= MarlinData::kColumns; ++column) {
-        if (start > line.size()) return false;
-        std::size_t tab = line.find('\t', start);
-        if (tab == std::string_view::npos) tab = line.size();
-        starts[column - 1] = static_cast<std::uint32_t>(at + start);
-        starts[column] = static_cast<std::uint32_t>(at + tab + 1);  // one past the separator
-        start = tab + 1;
-    }
-    return true;
+    if (ascii) return bytes;  // as it is, without a copy
+    return CodePage::FromWindows1252(bytes);
 }
 
 // The scorer reads one text a line, so a line break inside a text would shift every later
@@ -201,11 +169,14 @@ bool MarlinData::Load(const std::string& fileName) {
     std::string text = FileText(std::move(bytes));
     if (text.size() >= std::numeric_limits<std::uint32_t>::max()) return false;
 
-    const std::vector<std::string_view> lines = SplitLines(text);
+    std::vector<std::string_view> lines;
+    TableText::Lines(text, TableText::LineFeedFile(text), true,
+                     [&lines](std::string_view line) { lines.push_back(line); });
     std::vector<std::uint32_t> starts(lines.size() * kStride);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto at = static_cast<std::size_t>(lines[i].data() - text.data());
-        if (!SplitRecord(lines[i], at, &starts[i * kStride])) return false;  // the table stays as it was
+        if (!TableText::FieldStarts(lines[i], at, &starts[i * kStride]))
+            return false;  // the table stays as it was
     }
     m_cells = std::move(text);
     m_starts = std::move(starts);

@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
 
 #include "../export/tweet_rows.h"
@@ -60,6 +62,50 @@ TEST_F(NetworkViewTest, DrawsTheGraphWithItsTopNodesAndFollowsTheTable) {
     view.hide();
     view.show();
     EXPECT_EQ(view.Picture()->Graph().nodes.size(), 6u);  // a row without an author adds nothing
+}
+
+// The measure a name in the measure list stands for.
+NetworkPicture::Measure MeasureNamed(const QString& name) {
+    using Measure = NetworkPicture::Measure;
+    for (const Measure measure :
+         {Measure::InDegree, Measure::OutDegree, Measure::WeightedIn, Measure::WeightedOut,
+          Measure::Betweenness, Measure::PageRank, Measure::KCore})
+        if (name == NetworkMeasures::MeasureName(measure)) return measure;
+    ADD_FAILURE() << "no measure named " << name.toStdString();
+    return Measure::PageRank;
+}
+
+// The canvas paints on a worker thread and keeps the result: what it shows must be what the
+// painter draws, for the measure and the size of the moment.
+TEST_F(NetworkViewTest, TheCanvasShowsWhatThePainterDrawsForTheMeasureAndSizeOfTheMoment) {
+    NetworkView view(table);
+    view.resize(900, 500);
+    view.show();
+    const NetworkPicture& picture = *view.Picture();
+    const auto painted = [&picture](NetworkPicture::Measure measure, QSize size) {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        NetworkCanvas::Paint(painter, QRectF(QPointF(0, 0), QSizeF(size)), picture, measure);
+        return image;
+    };
+    EXPECT_EQ(NetworkCanvas::Render(picture, NetworkPicture::Measure::PageRank, QSize(1600, 900)),
+              painted(NetworkPicture::Measure::PageRank, QSize(1600, 900)));
+
+    auto* measures = view.findChild<QComboBox*>("NetworkMeasure");
+    ASSERT_NE(measures, nullptr);
+    const auto shown = [&view] {
+        return view.Canvas()->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    const auto expected = [&] {
+        return painted(MeasureNamed(measures->currentText()), view.Canvas()->size());
+    };
+    for (const int index : {0, measures->count() - 1}) {
+        measures->setCurrentIndex(index);
+        EXPECT_EQ(shown(), expected()) << measures->currentText().toStdString();
+    }
+    view.resize(700, 400);
+    EXPECT_EQ(shown(), expected()) << "resized";
 }
 
 TEST_F(NetworkViewTest, HoveringANodeNamesItWithItsMeasures) {

@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "core/atomic_file.h"
-#include "core/code_page.h"
 #include "core/skd_funcs.h"
+#include "core/xml_text.h"
 #include "workspace/export/cell_kinds.h"
 #include "workspace/export/csv_export.h"
 #include "workspace/export/xlsx_export.h"
@@ -65,7 +65,7 @@ void AppendData(std::string& out, const char* key, const std::string& value) {
     out += "      <data key=\"";
     out += key;
     out += "\">";
-    NetworkFiles::AppendXml(out, value);
+    XmlText::AppendEscaped(out, value);
     out += "</data>\n";
 }
 
@@ -96,37 +96,6 @@ std::string NetworkFiles::Number(double value) {
     return text == "-0" ? "0" : text;
 }
 
-void NetworkFiles::AppendXml(std::string& out, std::string_view text) {
-    for (std::size_t at = 0; at < text.size();) {
-        const char c = text[at];
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            const char32_t code = CodePage::NextCodePoint(text, at);
-            if (code != 0xFFFE && code != 0xFFFF && (code < 0xD800 || code > 0xDFFF))
-                CodePage::AppendUtf8(out, code);
-            else
-                CodePage::AppendUtf8(out, 0xFFFD);
-            continue;
-        }
-        ++at;
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') out += c;
-        }
-    }
-}
-
 std::string NetworkFiles::GraphML(const NetworkGraph& graph, const NetworkMeasures& measures) {
     std::string out =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -141,7 +110,7 @@ std::string NetworkFiles::GraphML(const NetworkGraph& graph, const NetworkMeasur
                           : "  <graph id=\"G\" edgedefault=\"undirected\">\n";
     for (std::size_t k = 0; k < graph.nodes.size(); ++k) {
         out += "    <node id=\"";
-        AppendXml(out, graph.nodes[k].id);
+        XmlText::AppendEscaped(out, graph.nodes[k].id);
         out += "\">\n";
         const std::vector<std::string> values = NodeValues(graph.nodes[k], measures.Nodes()[k]);
         for (std::size_t v = 0; v < values.size(); ++v) AppendData(out, kNodeKeys[v].name, values[v]);
@@ -149,9 +118,9 @@ std::string NetworkFiles::GraphML(const NetworkGraph& graph, const NetworkMeasur
     }
     for (const NetworkGraph::Edge& edge : graph.edges) {
         out += "    <edge source=\"";
-        AppendXml(out, graph.nodes[static_cast<std::size_t>(edge.source)].id);
+        XmlText::AppendEscaped(out, graph.nodes[static_cast<std::size_t>(edge.source)].id);
         out += "\" target=\"";
-        AppendXml(out, graph.nodes[static_cast<std::size_t>(edge.target)].id);
+        XmlText::AppendEscaped(out, graph.nodes[static_cast<std::size_t>(edge.target)].id);
         out += "\">\n";
         const std::vector<std::string> values = EdgeValues(edge);
         for (std::size_t v = 0; v < values.size(); ++v) AppendData(out, kEdgeKeys[v].name, values[v]);

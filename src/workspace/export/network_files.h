@@ -40,9 +40,6 @@ class NetworkFiles {
     // trailing zeros; "" for a value that is not a number (the modularity of a graph without
     // edges).
     static std::string Number(double value);
-    // XML 1.0 text: the special characters escaped; the characters XML cannot carry (control
-    // characters, U+FFFE, U+FFFF) dropped and bytes that are no UTF-8 made U+FFFD.
-    static void AppendXml(std::string& out, std::string_view text);
 };
 
 }  // namespace marlin

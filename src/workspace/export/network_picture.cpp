@@ -82,15 +82,16 @@ void NetworkPicture::Lay() {
     std::vector<int> place(m_graph.nodes.size(), -1);
     for (std::size_t k = 0; k < m_drawn.size(); ++k)
         place[static_cast<std::size_t>(m_drawn[k])] = static_cast<int>(k);
-    std::map<std::pair<int, int>, double> pairs;
+    std::vector<Tie> ties;
+    ties.reserve(m_drawnEdges.size());
     for (const int index : m_drawnEdges) {
         const NetworkGraph::Edge& e = m_graph.edges[static_cast<std::size_t>(index)];
         const auto [low, high] =
             std::minmax(place[static_cast<std::size_t>(e.source)], place[static_cast<std::size_t>(e.target)]);
-        if (low != high) pairs[{low, high}] += e.weight;
+        if (low != high) ties.push_back({low, high, static_cast<double>(e.weight)});
     }
     const auto n = static_cast<igraph_integer_t>(m_drawn.size());
-    const WeightedIgraph g(static_cast<int>(n), pairs, false);
+    const WeightedIgraph g(static_cast<int>(n), std::move(ties), false);
     Matrix layout(n, 2);
     igraph_rng_seed(igraph_rng_default(), 20260501);
     // Weights pull heavy ties closer; the grid makes large graphs fast.

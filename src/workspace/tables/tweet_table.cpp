@@ -109,6 +109,13 @@ void TweetTable::AddRecords(const MarlinData& data, bool dimmed) {
     m_rows.EndUpdate();
 }
 
+void TweetTable::AddRows(std::vector<ReportRow> rows) {
+    m_rows.BeginUpdate();
+    m_rows.ReserveRows(static_cast<int>(rows.size()));
+    for (ReportRow& row : rows) m_rows.AddRow(std::move(row));
+    m_rows.EndUpdate();
+}
+
 std::string TweetTable::NewestTweetId() const {
     // The first row is the newest while the table is sorted on TweetID, newest first;
     // taking the largest id keeps the update right when sorting was switched off.

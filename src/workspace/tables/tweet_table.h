@@ -54,6 +54,8 @@ class TweetTable : public TableEncoding {
     void AddRecord(const MarlinData& data, int record, bool dimmed);
     // Every record of the data, a header line of a file skipped.
     void AddRecords(const MarlinData& data, bool dimmed);
+    // Rows made already (TweetTableFile::ReadRows), not dimmed.
+    void AddRows(std::vector<ReportRow> rows);
     static std::vector<std::string> RowCells(const MarlinData& data, int record);
     static ReportRow Row(const MarlinData& data, int record);
     // The row of these 16 cells as a table file's record shows them.

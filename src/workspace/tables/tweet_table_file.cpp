@@ -1,13 +1,18 @@
 #include "workspace/tables/tweet_table_file.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
 
 #include "core/atomic_file.h"
 #include "core/code_page.h"
 #include "core/exact_text.h"
+#include "core/skd_funcs.h"
 #include "platform/blank_trim.h"
+#include "sentiment/table_text.h"
 
 namespace marlin {
 
@@ -35,7 +40,96 @@ double ScoreValue(std::string_view field) {
     return value;
 }
 
+// A tweet table file read a piece at a time: its text as UTF-8 and its records as rows.
+class RowReader {
+  public:
+    explicit RowReader(TweetTableFile::Rows& out) : m_out(out) {}
+
+    // The next piece of the file's bytes; `atEnd` with the last. False on a line that is no record.
+    bool Take(std::string_view bytes, bool atEnd) {
+        if (m_first) {
+            m_first = false;
+            m_out.utf8 = bytes.starts_with(ExactText::kUtf8Mark);
+            if (m_out.utf8) bytes.remove_prefix(ExactText::kUtf8Mark.size());
+        }
+        const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+        if (m_out.utf8 || ascii)
+            m_text += bytes;
+        else
+            m_text += CodePage::FromWindows1252(bytes);
+        if (!m_decided) m_lineFeedFile = TableText::LineFeedFile(m_text, &m_decided);
+        if (!m_decided && !atEnd) return true;
+        bool whole = true;
+        const std::size_t used = TableText::Lines(
+            m_text, m_lineFeedFile, atEnd, [&](std::string_view line) { whole = whole && Record(line); });
+        m_text.erase(0, used);
+        return whole;
+    }
+
+    bool ZeroScores() const { return m_zeroScores; }
+    // Throws as TweetTableFile::Load does for the records read.
+    void Check() const {
+        if (!m_error.empty()) throw std::invalid_argument(m_error);
+        if (m_records == 0 || (m_records == 1 && m_header)) throw std::invalid_argument("no record");
+    }
+
+  private:
+    bool Record(std::string_view line) {
+        std::array<std::uint32_t, TableText::kFields + 1> starts{};
+        if (!TableText::FieldStarts(line, 0, starts.data())) return false;
+        std::array<std::string_view, TweetColumn::Count> fields;
+        for (int k = 0; k < TweetColumn::Count; ++k)
+            fields[k] = line.substr(starts[k], starts[k + 1] - 1 - starts[k]);
+        if (++m_records == 1 && fields[0] == "DateTime") {
+            m_header = true;
+            return true;
+        }
+        if (m_error.empty()) {
+            try {
+                const bool zero = ScoreValue(fields[TweetColumn::SentPositive]) == 0 &&
+                                  ScoreValue(fields[TweetColumn::SentNegative]) == 0;
+                if (m_out.rows.empty() && zero) m_zeroScores = true;
+            } catch (const std::invalid_argument& error) {
+                m_error = error.what();  // said once the whole file is known to be records
+            }
+        }
+        if (!m_zeroScores) m_out.rows.push_back(TweetTable::Row(fields));
+        return true;
+    }
+
+    TweetTableFile::Rows& m_out;
+    std::string m_text;  // what is not yet made rows
+    bool m_first = true;
+    bool m_decided = false;
+    bool m_lineFeedFile = false;
+    bool m_header = false;
+    bool m_zeroScores = false;
+    int m_records = 0;
+    std::string m_error;
+};
+
 }  // namespace
+
+TweetTableFile::Rows TweetTableFile::ReadRows(const std::string& fileName, std::size_t pieceBytes) {
+    Rows out;
+    if (!SKDFuncs::FileExists(fileName)) return out;
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(fileName.c_str(), "rb"), std::fclose);
+    if (!file) return out;
+    RowReader reader(out);
+    std::string piece(std::max<std::size_t>(pieceBytes, 16), '\0');  // room for the UTF-8 mark
+    for (;;) {
+        const std::size_t got = std::fread(piece.data(), 1, piece.size(), file.get());
+        if (std::ferror(file.get())) return Rows{};
+        const bool atEnd = got < piece.size() && std::feof(file.get());
+        if (!reader.Take(std::string_view(piece).substr(0, got), atEnd)) return Rows{};
+        if (reader.ZeroScores()) break;
+        if (atEnd) break;
+    }
+    reader.Check();
+    out.read = reader.ZeroScores() ? RowsRead::ZeroScores : RowsRead::Read;
+    if (reader.ZeroScores()) out.rows.clear();
+    return out;
+}
 
 bool TweetTableFile::Load(MarlinData& data, const std::string& fileName, bool* zeroScores) {
     if (!data.Load(fileName)) return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "sentiment/marlin_data.h"
 #include "workspace/tables/tweet_table.h"
@@ -17,6 +18,19 @@ class TweetTableFile {
     // False when the file cannot be read. *zeroScores: the first record scores 0 and 0,
     // which is how a table saved before the scorer ran looks.
     static bool Load(MarlinData& data, const std::string& fileName, bool* zeroScores);
+
+    // Open's reader: the file read a piece at a time straight into table rows, so that the
+    // rows are never held beside the whole text. The same rows, checks and exceptions as
+    // Load followed by TweetTable::AddRecords; the header line is left out. ZeroScores
+    // (rows left empty) when the first record scores 0 and 0: what to do then is Load's.
+    enum class RowsRead { Read, Unreadable, ZeroScores };
+    struct Rows {
+        RowsRead read = RowsRead::Unreadable;
+        std::vector<ReportRow> rows;
+        bool utf8 = false;  // the file starts with the UTF-8 mark
+    };
+    static constexpr std::size_t kPieceBytes = 4u << 20;
+    static Rows ReadRows(const std::string& fileName, std::size_t pieceBytes = kPieceBytes);
 
     // Writes the table's rows in table order, with a header line when asked. The text goes
     // to a temporary file beside the target, which replaces the target only once it is

@@ -90,15 +90,21 @@ void TweetFiles::OpenTweetsTable() {
     // The current user table goes with the rows it was built from.
     w.Users.OfferToSaveUserTable(w.Users.CurUserTable);
     try {
+        // Straight into rows; a table that asks to be scored again goes through the scorer's data.
+        TweetTableFile::Rows read = TweetTableFile::ReadRows(fileName);
         MarlinData data(w.Processes(), w.AppFolder);
-        if (!LoadTable(data)) {
+        if (read.read == TweetTableFile::RowsRead::Unreadable ||
+            (read.read == TweetTableFile::RowsRead::ZeroScores && !LoadTable(data))) {
             if (!w.Starting())
                 w.Tk.MessageBox("Couldn't open: " + fileName + " -- Contents may be corrupted.",
                                 kOpenErrorTitle, MsgButtons::OK, MsgIcon::Exclamation);
             w.Tk.SetCursor(CursorShape::Normal);
             return;
         }
-        FillTable(data);
+        if (read.read == TweetTableFile::RowsRead::Read)
+            FillTable(std::move(read.rows), read.utf8);
+        else
+            FillTable(data);
     } catch (const std::exception&) {
         w.Tk.MessageBox("Couldn't open: " + fileName + " -- Contents may be corrupted.", kOpenErrorTitle,
                         MsgButtons::OK, MsgIcon::Exclamation);
@@ -119,6 +125,14 @@ bool TweetFiles::LoadTable(MarlinData& data) {
 }
 
 void TweetFiles::FillTable(const MarlinData& data) {
+    FillTable(data.LoadedUtf8(), [&] { m_window.TweetsTable.AddRecords(data, false); });
+}
+
+void TweetFiles::FillTable(std::vector<ReportRow> rows, bool utf8) {
+    FillTable(utf8, [&] { m_window.TweetsTable.AddRows(std::move(rows)); });
+}
+
+void TweetFiles::FillTable(bool utf8, const std::function<void()>& addRows) {
     MainWindowState& w = m_window;
     ReportList& table = w.TweetsTable.Rows();
     table.BeginUpdate();
@@ -129,10 +143,10 @@ void TweetFiles::FillTable(const MarlinData& data) {
         RenameCurrentUserTable(w.Req.FileName);
     }
     w.TweetsTable.SetFile(w.Req.FileName);
-    w.TweetsTable.KeepEncoding(data.LoadedUtf8());
+    w.TweetsTable.KeepEncoding(utf8);
     // Saved rows look like any rows (dimmed ones read as disabled); the title's mark tells
     // whether the table holds unsaved rows.
-    w.TweetsTable.AddRecords(data, false);
+    addRows();
     table.EndUpdate();
 
     w.Tweets.UpdateSearch.SetEnabled(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "workspace/main_window_state.h"
@@ -47,6 +48,8 @@ class TweetFiles {
   private:
     bool LoadTable(MarlinData& data);
     void FillTable(const MarlinData& data);
+    void FillTable(std::vector<ReportRow> rows, bool utf8);
+    void FillTable(bool utf8, const std::function<void()>& addRows);
     void RenameCurrentUserTable(const std::string& fileName);
     void RecordInHistory(const std::string& fileName);
     bool WriteAndRecord(std::string fileName);

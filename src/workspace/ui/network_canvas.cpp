@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
@@ -80,6 +82,7 @@ NetworkCanvas::NetworkCanvas(QWidget* parent) : QWidget(parent) {
 void NetworkCanvas::Show(std::shared_ptr<const NetworkPicture> picture, NetworkPicture::Measure measure) {
     m_picture = std::move(picture);
     m_measure = measure;
+    m_painted = QImage();
     update();
 }
 
@@ -132,9 +135,42 @@ void NetworkCanvas::Paint(QPainter& painter, const QRectF& area, const NetworkPi
     painter.restore();
 }
 
+QImage NetworkCanvas::Render(const NetworkPicture& picture, NetworkPicture::Measure measure, QSize size,
+                             double pixelRatio) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::white);
+    const auto paint = [&] {
+        QPainter painter(&image);
+        Paint(painter, QRectF(QPointF(0, 0), QSizeF(size) / pixelRatio), picture, measure);
+    };
+    // Qt's raster painter hands every batch of a few hundred pixel runs to Qt's thread pool
+    // and waits for them, unless it already paints on one of the pool's threads. Tens of
+    // thousands of thin lines make tens of thousands of such batches, each far smaller than
+    // waking a thread costs: painted on a pool thread, the picture takes a fifth of the CPU.
+    // With no pool thread free it is painted here.
+    QSemaphore done;
+    if (!QThreadPool::globalInstance()->tryStart([&] {
+            paint();
+            done.release();
+        }))
+        paint();
+    else
+        done.acquire();
+    return image;
+}
+
 void NetworkCanvas::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (m_picture) Paint(painter, QRectF(rect()), *m_picture, m_measure);
+    if (!m_picture) return;
+    const double ratio = devicePixelRatioF();
+    if (m_painted.isNull()) m_painted = Render(*m_picture, m_measure, size() * ratio, ratio);
+    painter.drawImage(QPointF(0, 0), m_painted);
+}
+
+void NetworkCanvas::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_painted = QImage();
 }
 
 QString NetworkCanvas::DescribeAt(const QPoint& point) const {

@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -156,13 +155,8 @@ bool NetworkView::SaveTo(const QString& fileName) const {
         NetworkCanvas::Paint(painter, area, *m_picture, ChosenMeasure());
         return painter.end();
     }
-    QImage image(kSavedWidth, kSavedHeight, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        NetworkCanvas::Paint(painter, area, *m_picture, ChosenMeasure());
-    }
-    return image.save(fileName, "PNG");
+    return NetworkCanvas::Render(*m_picture, ChosenMeasure(), QSize(kSavedWidth, kSavedHeight))
+        .save(fileName, "PNG");
 }
 
 void NetworkView::SaveAs() {
