@@ -38,13 +38,7 @@ class ExitCodeFaultTest : public FaultTest {
             setup.requestFactory = [curl] { return std::make_unique<PositionIgnoringRequest>(curl()); };
         setup.apiBase = Emu().BaseUrl();
         setup.appFolder = AppFolder();
-        const emulator::EmulatorConfig& c = Emu().Config();
-        setup.getEnv = [c](const char* name) -> const char* {
-            const std::string n = name;
-            if (n == "MARLIN_APP_NAME") return c.appName.c_str();
-            if (n == "MARLIN_CONSUMER_KEY") return c.consumerKey.c_str();
-            return n == "MARLIN_CONSUMER_SECRET" ? c.consumerSecret.c_str() : nullptr;
-        };
+        setup.getEnv = EmulatorCredentials();
         setup.retryDelays = {20};
         return HeadlessRun(console, std::move(setup)).Run(arguments);
     }

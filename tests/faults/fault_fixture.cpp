@@ -161,7 +161,7 @@ std::vector<std::string> FaultTest::Questions() const {
 std::string FaultTest::SaveTable(const std::string& name) {
     const std::filesystem::path path = File(name);
     tk.fileDialogAnswers.push_back(path.string());
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
     return ReadFileBytes(path);
 }
 

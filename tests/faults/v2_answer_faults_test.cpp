@@ -120,13 +120,7 @@ class V2AnswerFaultTest : public FaultTest {
         };
         setup.apiBase = Emu().BaseUrl();
         setup.appFolder = AppFolder();
-        const emulator::EmulatorConfig& c = Emu().Config();
-        setup.getEnv = [c](const char* name) -> const char* {
-            const std::string n = name;
-            if (n == "MARLIN_APP_NAME") return c.appName.c_str();
-            if (n == "MARLIN_CONSUMER_KEY") return c.consumerKey.c_str();
-            return n == "MARLIN_CONSUMER_SECRET" ? c.consumerSecret.c_str() : nullptr;
-        };
+        setup.getEnv = EmulatorCredentials();
         setup.retryDelays = {20};
         setup.quotaWindowMilliseconds = 1500;
         setup.out = &m_out;

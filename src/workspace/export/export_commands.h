@@ -21,7 +21,7 @@ class ExportCommands {
     static constexpr const char* kNetworkFilter =
         "GraphML (*.graphml)|*.graphml|Excel Workbook (*.xlsx)|*.xlsx";
 
-    explicit ExportCommands(MainWindowState& window);
+    explicit ExportCommands(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl);
     ExportCommands(const ExportCommands&) = delete;
     ExportCommands& operator=(const ExportCommands&) = delete;
 
@@ -50,6 +50,8 @@ class ExportCommands {
     std::string UserTableStem() const;
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
 };
 
 }  // namespace marlin
