@@ -2,12 +2,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
@@ -20,6 +18,7 @@
 #include "workspace/export/interaction_network.h"
 #include "workspace/export/network_files.h"
 #include "workspace/ui/network_canvas.h"
+#include "workspace/ui/picture_save_dialog.h"
 
 namespace marlin {
 namespace {
@@ -166,15 +165,8 @@ bool NetworkView::SaveTo(const QString& fileName) const {
 }
 
 void NetworkView::SaveAs() {
-    QString fileName =
-        QFileDialog::getSaveFileName(this, tr("Save Network As"), QStringLiteral("network.png"),
-                                     tr("PNG image (*.png);;SVG drawing (*.svg)"));
-    if (fileName.isEmpty()) return;
-    if (!fileName.endsWith(".svg", Qt::CaseInsensitive) && !fileName.endsWith(".png", Qt::CaseInsensitive))
-        fileName += QStringLiteral(".png");
-    if (!SaveTo(fileName))
-        QMessageBox::warning(this, tr("File Save Error"),
-                             tr("Couldn't save: %1 -- The file could not be written.").arg(fileName));
+    SavePictureAs(this, tr("Save Network As"), QStringLiteral("network.png"),
+                  [this](const QString& fileName) { return SaveTo(fileName); });
 }
 
 }  // namespace marlin

@@ -7,7 +7,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
@@ -15,7 +14,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSvgGenerator>
@@ -25,6 +23,7 @@
 #include <QValueAxis>
 
 #include "workspace/export/chart_scale.h"
+#include "workspace/ui/picture_save_dialog.h"
 
 namespace marlin {
 namespace {
@@ -331,14 +330,8 @@ bool TweetChartView::SaveTo(const QString& fileName) {
 }
 
 void TweetChartView::SaveChartAs() {
-    QString fileName = QFileDialog::getSaveFileName(this, tr("Save Chart As"), QStringLiteral("chart.png"),
-                                                    tr("PNG image (*.png);;SVG drawing (*.svg)"));
-    if (fileName.isEmpty()) return;
-    if (!fileName.endsWith(".svg", Qt::CaseInsensitive) && !fileName.endsWith(".png", Qt::CaseInsensitive))
-        fileName += QStringLiteral(".png");
-    if (!SaveTo(fileName))
-        QMessageBox::warning(this, tr("File Save Error"),
-                             tr("Couldn't save: %1 -- The file could not be written.").arg(fileName));
+    SavePictureAs(this, tr("Save Chart As"), QStringLiteral("chart.png"),
+                  [this](const QString& fileName) { return SaveTo(fileName); });
 }
 
 }  // namespace marlin
