@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
-#include <QSvgGenerator>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -18,7 +17,7 @@
 #include "workspace/export/interaction_network.h"
 #include "workspace/export/network_files.h"
 #include "workspace/ui/network_canvas.h"
-#include "workspace/ui/picture_save_dialog.h"
+#include "workspace/ui/picture_files.h"
 
 namespace marlin {
 namespace {
@@ -144,17 +143,10 @@ QString NetworkView::HoverText() const {
 bool NetworkView::SaveTo(const QString& fileName) const {
     if (!m_picture) return false;
     const QRectF area(0, 0, kSavedWidth, kSavedHeight);
-    if (fileName.endsWith(".svg", Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setFileName(fileName);
-        svg.setSize(QSize(kSavedWidth, kSavedHeight));
-        svg.setViewBox(area);
-        svg.setTitle(tr("Network"));
-        QPainter painter;
-        if (!painter.begin(&svg)) return false;
-        NetworkCanvas::Paint(painter, area, *m_picture, ChosenMeasure());
-        return painter.end();
-    }
+    if (fileName.endsWith(".svg", Qt::CaseInsensitive))
+        return WriteSvg(fileName, area, tr("Network"), [&](QPainter& painter) {
+            NetworkCanvas::Paint(painter, area, *m_picture, ChosenMeasure());
+        });
     QImage image(kSavedWidth, kSavedHeight, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     {

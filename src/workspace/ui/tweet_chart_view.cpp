@@ -16,14 +16,13 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
-#include <QSvgGenerator>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
 #include "workspace/export/chart_scale.h"
-#include "workspace/ui/picture_save_dialog.h"
+#include "workspace/ui/picture_files.h"
 
 namespace marlin {
 namespace {
@@ -309,17 +308,9 @@ bool TweetChartView::SaveTo(const QString& fileName) {
     Fill(chart, kSavedWidth, kSavedFontScale);
     LayOut(chart);
     const QRectF area(0, 0, kSavedWidth, kSavedHeight);
-    if (fileName.endsWith(".svg", Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setFileName(fileName);
-        svg.setSize(QSize(kSavedWidth, kSavedHeight));
-        svg.setViewBox(area);
-        svg.setTitle(chart->title());
-        QPainter painter;
-        if (!painter.begin(&svg)) return false;
-        scene.render(&painter, area, area);
-        return painter.end();
-    }
+    if (fileName.endsWith(".svg", Qt::CaseInsensitive))
+        return WriteSvg(fileName, area, chart->title(),
+                        [&](QPainter& painter) { scene.render(&painter, area, area); });
     QImage image(kSavedWidth, kSavedHeight, QImage::Format_ARGB32);
     image.fill(Qt::white);
     QPainter painter(&image);

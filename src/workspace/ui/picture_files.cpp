@@ -1,7 +1,8 @@
-#include "workspace/ui/picture_save_dialog.h"
+#include "workspace/ui/picture_files.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QSvgGenerator>
 
 namespace marlin {
 
@@ -16,6 +17,19 @@ void SavePictureAs(QWidget* parent, const QString& title, const QString& default
         QMessageBox::warning(
             parent, QWidget::tr("File Save Error"),
             QWidget::tr("Couldn't save: %1 -- The file could not be written.").arg(fileName));
+}
+
+bool WriteSvg(const QString& fileName, const QRectF& area, const QString& title,
+              const std::function<void(QPainter& painter)>& paint) {
+    QSvgGenerator svg;
+    svg.setFileName(fileName);
+    svg.setSize(area.size().toSize());
+    svg.setViewBox(area);
+    svg.setTitle(title);
+    QPainter painter;
+    if (!painter.begin(&svg)) return false;
+    paint(painter);
+    return painter.end();
 }
 
 }  // namespace marlin
