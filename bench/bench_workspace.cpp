@@ -168,7 +168,7 @@ int OpenOnce(const fs::path& file) {
     auto frm = std::make_unique<frmMain>(tk, marlin::CurlHttpRequest::Factory(), "http://127.0.0.1:9", app);
     tk.fileDialogAnswers.push_back(file.string());
     const double cpu = ProcessCpuSeconds();
-    const double open = Timed([&] { frm->mOpenTweets_Click(); });
+    const double open = Timed([&] { frm->Files().OpenTweetsTable(); });
     const double openCpu = ProcessCpuSeconds() - cpu;
     const bool opened = frm->State().TweetsTable.Rows().RowCount() == kFileRows && tk.messages.empty();
     std::printf("%f %f %f %d\n", open, openCpu, MemoryMiB("VmHWM"), opened ? 1 : 0);
@@ -250,7 +250,7 @@ bool FileBenchmark() {
 
     tk.fileDialogAnswers.push_back(input.string());
     ResetPeakMemory();  // the file written above is no part of the Open
-    const double open = Timed([&] { frm->mOpenTweets_Click(); });
+    const double open = Timed([&] { frm->Files().OpenTweetsTable(); });
     const double heldMiB = MemoryMiB("VmRSS") - baseMiB;
     const double openPeakMiB = MemoryMiB("VmHWM");
     const bool opened = w.TweetsTable.Rows().RowCount() == kFileRows && tk.messages.empty();
@@ -258,21 +258,21 @@ bool FileBenchmark() {
     double openBest = 1e9;
     for (int again = 0; again < 3; ++again) {
         tk.fileDialogAnswers.push_back(input.string());
-        openBest = std::min(openBest, Timed([&] { frm->mOpenTweets_Click(); }));
+        openBest = std::min(openBest, Timed([&] { frm->Files().OpenTweetsTable(); }));
     }
 
     tk.messageAnswers = {MsgResult::No};  // do not overwrite the input: save as a new file
     tk.fileDialogAnswers.push_back((app / "saved.txt").string());
-    const double save = Timed([&] { frm->mSaveTweets_Click(); });
+    const double save = Timed([&] { frm->Files().SaveTweetsTable(); });
     const bool saved =
         fs::exists(app / "saved.txt") && fs::file_size(app / "saved.txt") > fs::file_size(input) / 2;
 
     tk.messageAnswers = {MsgResult::OK};
-    const double filter = Timed([&] { frm->mRemRT_Click(); });
+    const double filter = Timed([&] { frm->Editing().mRemRT_Click(); });
     const int kept = w.TweetsTable.Rows().RowCount();
 
     const double sort = Timed([&] {
-        frm->OutTable_ColumnClick(5);  // UserFollowers: padded numbers, many of them equal
+        frm->TableView().OutTable_ColumnClick(5);  // UserFollowers: padded numbers, many of them equal
         (void)w.TweetsTable.Rows().Cell(0, 5);
     });
     const double peakMiB = MemoryMiB("VmHWM");
@@ -358,18 +358,18 @@ SearchRun RunSearch(marlin::emulator::Emulator& emulator, bool keepRaw, bool liv
                                          emulator.BaseUrl(), app);
     marlin::MainWindowState& w = frm->State();
     w.Engine.Client().AuthAppAccess(config.appName, config.consumerKey, config.consumerSecret);
-    if (keepRaw) frm->mKeepRaw_Click();
+    if (keepRaw) frm->TweetCtl().mKeepRaw.Click();
     frm->TableView().SetShowArrived(liveTable);
     run.clock.wall.clear();
     run.clock.cpu.clear();
     using namespace std::chrono;
-    w.Tweets.EarlyDate.SetValue(year_month_day{floor<days>(system_clock::now()) - days{9}});
-    w.Tweets.SearchQuery.SetText("data");
+    frm->TweetCtl().EarlyDate.SetValue(year_month_day{floor<days>(system_clock::now()) - days{9}});
+    frm->TweetCtl().SearchQuery.SetText("data");
 
     const double children0 = ChildrenCpuSeconds();
     const double wall0 = WallSeconds();
     const double cpu0 = ThreadCpuSeconds();
-    frm->GetSrch_Click();
+    frm->Search().GetSrch_Click();
     run.wall = WallSeconds() - wall0;
     run.cpu = ThreadCpuSeconds() - cpu0;
     run.scorerCpu = ChildrenCpuSeconds() - children0;

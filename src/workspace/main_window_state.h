@@ -1,29 +1,17 @@
 #pragma once
 
-#include <array>
-#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "core/skd_funcs.h"
-#include "platform/button.h"
-#include "platform/check_list.h"
-#include "platform/date_picker.h"
-#include "platform/drop_down_list.h"
 #include "platform/label.h"
 #include "platform/log_list.h"
-#include "platform/menu_item.h"
-#include "platform/option_group.h"
 #include "platform/program_folder.h"
 #include "platform/progress_bar.h"
-#include "platform/report_list.h"
 #include "platform/status_bar.h"
-#include "platform/text_box.h"
 #include "platform/toolkit.h"
 #include "service/http_request.h"
 #include "workspace/engine/capture_engine.h"
@@ -31,6 +19,8 @@
 #include "workspace/tables/tweet_table.h"
 #include "workspace/tables/user_table.h"
 #include "workspace/toolkit_process_host.h"
+#include "workspace/tweets/tweet_controls.h"
+#include "workspace/users/user_controls.h"
 #include "workspace/window_capture_events.h"
 
 namespace marlin {
@@ -78,88 +68,12 @@ struct WindowSettings {
     double PricePerPostRead = 0.005;
 };
 
-// The tweet side's controls: the search frame with its two histories, the main menus and
-// the popup over a Tweets table row. Captions and actions are set by TweetSide.
-struct TweetControls {
-    TextBox SearchQuery;
-    DatePicker EarlyDate;  // "Retrieve back to"
-    Button GetSrch{"New "};
-    Button UpdateSearch{"Update"};
-    Button QuitGet{"Cancel "};
-    DropDownList QPHistory;   // query history: query, two blanks, file name
-    DropDownList UTLHistory;  // timeline history: file names
-
-    MenuItem mFile, mOpen, mOpenTweets, mSave, mSaveTweets, mSaveSend;
-    MenuItem mExportNetwork, mExportTweetsCsv;  // File › "Export Network…", "Export Tweets as CSV…"
-    MenuItem mExportXlsx;                       // File › "Export as Excel Workbook…"
-    // File › "Export Co-hashtag Network…", "Export Hashtag–User Network…"
-    MenuItem mExportCoHashtag, mExportHashtagUser;
-    MenuItem mFrequencies;  // Tools › "Frequencies…" (the window shows the table)
-    MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
-        mLine1, mCopyLog, mContinueBack;
-    MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw, mExactTexts;
-    // Settings › "Service API" with its two radio items, "Full-Archive Search (v2)", "Price per Post
-    // Read…"; Tools › "Estimate Search Volume…".
-    MenuItem mServiceApi, mApiV11, mApiV2, mFullArchive, mPricePerPost, mEstimateVolume;
-    // Popup over a Tweets table row.
-    MenuItem mTweet, mNavLinkURL, mNavUserTwitter, mTLine1, mAddU2UL, mDelUFUL, mTLine2, mDelTweet,
-        mDelUsersTweets;
-};
-
-// The user side's controls: the timeline frame, the User list and its companions, the user
-// tables with their switches, the followers/friends frame and the menus over them.
-// Captions, tooltips and actions are set by UserSide.
-struct UserControls {
-    UserControls();
-
-    Button GetAllUTL{"New"};
-    Button UpdateUTL{"Update"};
-    CheckList UserList;
-    CheckList UTList;  // names of the named user tables, in element order (a plain list box)
-    // Element 0 is the "Tweets" table; named tables follow, each with its name (its tag).
-    std::vector<std::unique_ptr<UserTable>> UserTables;
-    int CurUserTable = 0;
-    UserTable& CurrentTable() { return *UserTables.at(static_cast<std::size_t>(CurUserTable)); }
-    const UserTable& CurrentTable() const { return *UserTables.at(static_cast<std::size_t>(CurUserTable)); }
-    ReportList& CurrentUserTable() { return CurrentTable().Rows(); }
-
-    TextBox UserMeta;                                    // read-only summary of the selected user's profile
-    Label ULCount;                                       // "<n> users displayed" after a paste
-    OptionGroup UserHandle{{"Screen Name", "User Id"}};  // what the User list items are
-    ControlModel UTFrame;                                // the "User Timelines" frame
-    OptionGroup UTToggle{{"Tweets", "Other:"}};          // the "Tweets" table or a named one
-    Button BuildTweetsUT{"Build Table"};
-    Button GetUTTL{"Get User Timelines"};
-    Button MergeRemUT{"Add"};
-    Button AddRemUT{"Remove"};
-    OptionGroup GUFOp{{"Selected Users", "This ScreenName", "This User Id"}};
-    TextBox GUF_Id;
-    std::array<Button, 2> GetFF;  // "Get Followers", "Get Friends"
-    int UserTableCounter = 0;     // numbers the tables made without a name
-    // Set by the user side. Asks whether to save user table `table` (every user table with
-    // kAllUserTables, on the way out, where the question has Cancel too) when it holds
-    // unsaved rows, and saves on Yes. False when the user cancelled or a save the
-    // user asked for did not happen.
-    static constexpr int kAllUserTables = -1;
-    std::function<bool(int table)> OfferToSaveUserTables;
-    bool OfferToSaveUserTable(int table) { return !OfferToSaveUserTables || OfferToSaveUserTables(table); }
-    // Popup over the User list.
-    MenuItem mUsers, mCopyUL, mCopyUT, mPasteUL, mSelAllUL, mULClear, mAddUser, mDeleteUser, mGetUFT,
-        mGetUserFollowers, mGetUserFriends;
-    // Popup over a User table.
-    MenuItem mUT, mUTUnselAll;
-    std::array<MenuItem, 3> mUTSelAll;
-    // File › Open › "User Table", File › Save › "User Table", File › "Import Profiler Attributes".
-    MenuItem mOpenUsersMenu, mSaveUsersMenu, mImportProfiler;
-    MenuItem mExportUsersCsv;  // File › "Export Users as CSV (UTF-8)…": the current user table
-    std::array<MenuItem, 2> mOpenUsers;
-    std::array<MenuItem, 3> mSaveUsers;
-};
-
 // What more than one part of the main window reads or writes: the toolkit, the two capture
 // engines, the request log, the status bar, the Tweets table, the common file dialog and
-// the window flags, beside the controls of each side. The parts (TweetSide, UserSide,
-// WindowSession and the classes they hold) each take this state; frmMain owns it.
+// the window flags. The controls of each side are not here: TweetSide and UserSide own
+// them (TweetControls, UserControls) and hand them to the parts that need them. The parts
+// (TweetSide, UserSide, WindowSession and the classes they hold) each take this state;
+// frmMain owns it.
 //
 // Controls and flags carry the names the windows have always used, so that a control
 // found by name in the window is the same member here.
@@ -185,7 +99,6 @@ class MainWindowState {
     TextBox LastGET;
     StatusBar InfoBar;         // 1 tweets shown, 2 users shown, 3 requests remaining, 4 next reset
     ProgressBar RetrievalBar;  // beside the status panels while a retrieval runs
-    Label ServiceInUse;        // the service and the API the captures speak, beside the panels
 
   private:
     // Before the engines, which speak to it.
@@ -212,29 +125,21 @@ class MainWindowState {
     bool Starting() const { return m_starting; }
     void SetStarting(bool starting) { m_starting = starting; }
 
-    // ---- The controls of each side
-    TweetControls Tweets;
-    UserControls Users;
-
     // ---- Who watches the captures: the window itself unless another watcher is set.
     CaptureEvents& Events() { return *m_events; }
     // nullptr gives the captures back to the window.
     void SetEvents(CaptureEvents* events);
     // What the window does with the records of each page while a capture runs.
     void SetShowRecords(std::function<void()> show) { m_windowEvents.SetShowRecords(std::move(show)); }
-    // A capture of that kind as the window's settings and threshold date say.
-    CaptureRequest Request(CaptureKind kind) const;
+    // A capture of that kind as the window's settings, the search frame (query, threshold
+    // date) and the current user table (the name a look-up's archive takes) say.
+    CaptureRequest Request(CaptureKind kind, const TweetControls& search, const UserControls& users) const;
     // The wait for the scorer and the other outside programs.
     ProcessHost& Processes() { return m_processes; }
 
     // ---- Helpers the parts share
     // No retrieval runs and none is still unwinding.
     bool CanStartRetrieval() const { return Run.CanStart(); }
-    ReportList& CurrentUserTable() { return Users.CurrentUserTable(); }
-    // The threshold date of EarlyDate as a short date text ("dd/mm/yyyy").
-    std::string ThresholdDateText() const;
-    // Local midnight at the start of the threshold date, in seconds since 1970 UTC.
-    std::time_t ThresholdTime() const;
     // The window title: the application title and the table's file, with "*" while the
     // table holds unsaved rows.
     void SetTitle(bool unsaved);
@@ -244,7 +149,8 @@ class MainWindowState {
         TweetsTable.SetUnsaved(dirty);
         SetTitle(dirty);
     }
-    // "Keep Texts Exactly": the setting, its check mark and both engines.
+    // "Keep Texts Exactly": the setting, the Tweets table's encoding and both engines (the
+    // session sets the check mark).
     void SetExactTexts(bool on);
     // Panel 1: the row count of the Tweets table.
     void ShowTweetCount();

@@ -45,7 +45,7 @@ class BadFileTest : public FaultTest {
     bool OpenTweets(const std::string& path) {
         tk.messages.clear();
         tk.fileDialogAnswers.push_back(path);
-        frm->mOpenTweets_Click();
+        frm->Files().OpenTweetsTable();
         return tk.messages.empty();
     }
     std::string Write(const std::string& name, const std::string& bytes) {
@@ -112,17 +112,17 @@ TEST_F(BadFileTest, OddButWholeTweetTablesOpen) {
 
     // Saved again, the odd bytes go back to the file as they came.
     tk.messageAnswers.push_back(MsgResult::Yes);  // overwrite
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
     EXPECT_NE(ReadFileBytes(whole).find(undefined), std::string::npos);
 }
 
 TEST_F(BadFileTest, UserTablesOfAnyShapeOpenAsNamedTablesAndLeaveTheOthers) {
-    const int tablesBefore = static_cast<int>(W().Users.UserTables.size());
+    const int tablesBefore = static_cast<int>(UserCtl().UserTables.size());
     tk.fileDialogAnswers.push_back(Write("binary.mut", Binary(20000)));
-    frm->mOpenUsers_Click(1);
-    EXPECT_EQ(static_cast<int>(W().Users.UserTables.size()), tablesBefore + 1);
-    EXPECT_EQ(W().Users.UserTables.back()->Name(), "binary");
-    EXPECT_GT(W().CurrentUserTable().RowCount(), 0);
+    frm->Users().Files().mOpenUsers_Click(1);
+    EXPECT_EQ(static_cast<int>(UserCtl().UserTables.size()), tablesBefore + 1);
+    EXPECT_EQ(UserCtl().UserTables.back()->Name(), "binary");
+    EXPECT_GT(UserCtl().CurrentUserTable().RowCount(), 0);
     EXPECT_FALSE(W().Run.Busy());
 
     // Short and long lines, a huge cell and undefined bytes: one row each.
@@ -131,8 +131,8 @@ TEST_F(BadFileTest, UserTablesOfAnyShapeOpenAsNamedTablesAndLeaveTheOthers) {
     for (int k = 0; k < 60; ++k) wide += std::to_string(k) + "\t";
     lines += wide + "\r\n" + std::string(2'000'000, 'z') + "\r\n" + "\x81\x9D\tname\r\n";
     tk.fileDialogAnswers.push_back(Write("shapes.mut", lines));
-    frm->mOpenUsers_Click(1);
-    const ReportList& table = W().CurrentUserTable();
+    frm->Users().Files().mOpenUsers_Click(1);
+    const ReportList& table = UserCtl().CurrentUserTable();
     ASSERT_EQ(table.RowCount(), 4);
     EXPECT_EQ(std::string(table.Text(0)), "1");
     EXPECT_EQ(std::string(table.Cell(0, 1)), "short");
@@ -142,18 +142,18 @@ TEST_F(BadFileTest, UserTablesOfAnyShapeOpenAsNamedTablesAndLeaveTheOthers) {
 
     // Keys nobody has: the look-up finds nothing and the table stays empty.
     tk.fileDialogAnswers.push_back(Write("nobody.muk", "\tno_such_user_1\r\n\tno_such_user_2\r\n\t\r\n"));
-    frm->mOpenUsers_Click(0);
-    EXPECT_EQ(W().CurrentUserTable().RowCount(), 0);
+    frm->Users().Files().mOpenUsers_Click(0);
+    EXPECT_EQ(UserCtl().CurrentUserTable().RowCount(), 0);
     EXPECT_FALSE(W().Run.Busy());
 }
 
 TEST_F(BadFileTest, AUserTableGoneBetweenTheDialogAndTheReadChangesNothing) {
-    const int tablesBefore = static_cast<int>(W().Users.UserTables.size());
+    const int tablesBefore = static_cast<int>(UserCtl().UserTables.size());
     const std::string path = Write("gone.mut", "1\tsomeone\r\n");
     std::filesystem::remove(path);
     tk.fileDialogAnswers.push_back(path);
-    frm->mOpenUsers_Click(1);
-    EXPECT_EQ(static_cast<int>(W().Users.UserTables.size()), tablesBefore);
+    frm->Users().Files().mOpenUsers_Click(1);
+    EXPECT_EQ(static_cast<int>(UserCtl().UserTables.size()), tablesBefore);
     EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
 }
@@ -165,15 +165,15 @@ TEST_F(BadFileTest, PrefsOfAnyShapeLoadWhatTheyCanAndNeverStopTheStart) {
     std::string prefs = "QP-cats," + corrupt + "\r\n" + Binary(3000) + "\r\nUP-" + std::string(100000, 'u') +
                         "\r\nLA-\x81\x9D\r\nHW-1,2,3\r\nHW-" + Binary(40) + "\r\nQP-truncated";
     Write("prefs", prefs);
-    frm->LoadPrefs();
+    frm->Session().LoadPrefs();
     EXPECT_TRUE(tk.messages.empty()) << tk.messages.at(0).text;
-    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "cats");
+    EXPECT_EQ(TweetCtl().SearchQuery.Text(), "cats");
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
-    EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
-    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
+    EXPECT_EQ(TweetCtl().QPHistory.Count(), 2);
+    EXPECT_EQ(TweetCtl().UTLHistory.Count(), 1);
     EXPECT_EQ(W().Settings.SearchLang, CodePage::FromWindows1252("\x81\x9D"));
     // Written back, the file reads as the same histories.
-    ASSERT_TRUE(frm->SavePrefs());
+    ASSERT_TRUE(frm->Session().SavePrefs());
     const auto lines = Preferences::Read(File("prefs"));
     ASSERT_TRUE(lines.has_value());
     EXPECT_EQ(lines->size(), 5u);  // two QP-, one UP-, LA-, HW-
@@ -181,13 +181,13 @@ TEST_F(BadFileTest, PrefsOfAnyShapeLoadWhatTheyCanAndNeverStopTheStart) {
 
 TEST_F(BadFileTest, PrefsThatAreAFolderOrBinaryLeaveTheDefaults) {
     std::filesystem::create_directory(File("prefs"));
-    frm->LoadPrefs();
-    EXPECT_EQ(W().Tweets.QPHistory.Count(), 0);
+    frm->Session().LoadPrefs();
+    EXPECT_EQ(TweetCtl().QPHistory.Count(), 0);
     EXPECT_EQ(W().Settings.SearchLang, "en");
     std::filesystem::remove(File("prefs"));
 
     Write("prefs", Binary(100000));
-    frm->LoadPrefs();
+    frm->Session().LoadPrefs();
     EXPECT_FALSE(W().Run.Busy());
     EXPECT_EQ(TableIds(), (std::vector<std::string>{"300", "200", "100"}));
 }

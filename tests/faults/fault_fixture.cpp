@@ -103,13 +103,7 @@ HeadlessRun::Setup FaultTest::CommandLineSetup(HttpRequestFactory factory) {
     setup.requestFactory = std::move(factory);
     setup.apiBase = Emu().BaseUrl();
     setup.appFolder = AppFolder();
-    const emulator::EmulatorConfig& c = Emu().Config();
-    setup.getEnv = [c](const char* name) -> const char* {
-        const std::string n = name;
-        if (n == "MARLIN_APP_NAME") return c.appName.c_str();
-        if (n == "MARLIN_CONSUMER_KEY") return c.consumerKey.c_str();
-        return n == "MARLIN_CONSUMER_SECRET" ? c.consumerSecret.c_str() : nullptr;
-    };
+    setup.getEnv = EmulatorCredentials();
     setup.retryDelays = {20};
     return setup;
 }
@@ -177,7 +171,7 @@ std::vector<std::string> FaultTest::Questions() const {
 std::string FaultTest::SaveTable(const std::string& name) {
     const std::filesystem::path path = File(name);
     tk.fileDialogAnswers.push_back(path.string());
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
     return ReadFileBytes(path);
 }
 

@@ -46,8 +46,8 @@ TEST_F(HostileAnswerTest, AResetYearsAheadIsWaitedForOneWindowWithItsLogLines) {
         countdown = panel.substr(panel.rfind(' ') + 1);
         frm->QuitGet_Click();
     };
-    W().Tweets.SearchQuery.SetText("data");
-    frm->GetSrch_Click();
+    TweetCtl().SearchQuery.SetText("data");
+    frm->Search().GetSrch_Click();
 
     ASSERT_FALSE(countdown.empty()) << ::testing::PrintToString(LogLines());
     EXPECT_LE(std::stoi(countdown), 15) << countdown;  // minutes left of one window, not 75 years

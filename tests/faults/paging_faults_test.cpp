@@ -147,24 +147,24 @@ class PagingFaultTest : public FaultTest, public ::testing::WithParamInterface<P
         const std::string account = Emu().Users().midsize;
         switch (command) {
             case Command::Search:
-                W().Tweets.SearchQuery.SetText("data");
-                frm->GetSrch_Click();
+                TweetCtl().SearchQuery.SetText("data");
+                frm->Search().GetSrch_Click();
                 return {Emu().Data().SearchIds("data", "en"), TableIds()};
             case Command::Timeline:
-                W().Users.UserList.AddItem(Emu().Users().demo, true);
-                frm->GetAllUTL_Click();
+                UserCtl().UserList.AddItem(Emu().Users().demo, true);
+                frm->Users().Timelines().GetAllUTL_Click();
                 return {Emu().Data().TimelineIds(Emu().Users().demo), TableIds()};
             case Command::Followers: {
                 tk.promptAnswers.push_back(account);
-                frm->mGetUserFollowers_Click();
+                frm->Users().List().mGetUserFollowers_Click();
                 std::vector<std::string> ids;
                 for (int i = 1; i <= W().Engine.Users().Count(); ++i) ids.push_back(W().Engine.Users().Id(i));
                 return {Emu().Data().FollowerIds(account), ids};
             }
             case Command::Sample: {
-                W().Users.UserTables.front()->Rows().AddRow({"1", Emu().Users().demo});
-                W().Users.UserTables.front()->Rows().SetChecked(0, true);
-                W().Users.GetUTTL.Click();
+                UserCtl().UserTables.front()->Rows().AddRow({"1", Emu().Users().demo});
+                UserCtl().UserTables.front()->Rows().SetChecked(0, true);
+                UserCtl().GetUTTL.Click();
                 std::vector<std::string> ids;
                 for (int i = 1; i <= W().Engine.Tweets().Count(); ++i)
                     ids.push_back(W().Engine.Tweets().TweetID(i));

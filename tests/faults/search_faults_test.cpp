@@ -25,8 +25,8 @@ class SearchFaultTest : public FaultTest, public ::testing::WithParamInterface<S
     // A new search whose second request meets the test's fault.
     void SearchWithFault() {
         InjectWhen([this] { return W().Engine.Tweets().Count() > 0; }, GetParam(), Family::Search);
-        W().Tweets.SearchQuery.SetText(kQuery);
-        frm->GetSrch_Click();
+        TweetCtl().SearchQuery.SetText(kQuery);
+        frm->Search().GetSrch_Click();
         tk.onDoEvents = nullptr;
     }
 
@@ -54,8 +54,8 @@ TEST_P(SearchExchangeFaultTest, RetryAnsweredYes) {
 }
 
 TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
-    W().Tweets.SearchQuery.SetText(kQuery);
-    frm->GetSrch_Click();
+    TweetCtl().SearchQuery.SetText(kQuery);
+    frm->Search().GetSrch_Click();
     const std::string saved = SaveTable("saved.txt");
     ASSERT_FALSE(saved.empty());
     tk.messages.clear();
@@ -79,14 +79,14 @@ TEST_P(SearchExchangeFaultTest, RetryDeclinedKeepsTheFirstPageAndWhatWasSaved) {
     // The window goes on working: the next search is whole again.
     Heal(Family::Search);
     tk.messageAnswers.push_back(MsgResult::No);  // do not save the partial table
-    W().Tweets.SearchQuery.SetText(kQuery);
-    frm->GetSrch_Click();
+    TweetCtl().SearchQuery.SetText(kQuery);
+    frm->Search().GetSrch_Click();
     EXPECT_EQ(TableIds(), m_expected);
 }
 
 TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) {
-    W().Tweets.SearchQuery.SetText(kQuery);
-    frm->GetSrch_Click();
+    TweetCtl().SearchQuery.SetText(kQuery);
+    frm->Search().GetSrch_Click();
     const std::string saved = SaveTable("saved.txt");
     tk.messages.clear();
 
@@ -106,16 +106,16 @@ TEST_P(SearchStatusFaultTest, RefusalEndsTheSearchWithThePagesAlreadyRetrieved) 
         << lines[lines.size() - 2];
     EXPECT_EQ(lines.back().rfind("Retrieval stopped early (" + code + "), oldest tweet held", 0), 0u);
     EXPECT_FALSE(W().Run.Busy());
-    EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
+    EXPECT_TRUE(TweetCtl().UpdateSearch.Enabled());
     EXPECT_EQ(ReadFileBytes(File("saved.txt")), saved);
 
     // Once the service answers again, "Update" picks up from the newest row as usual
     // and a new search is whole.
     Heal(Family::Search);
-    frm->UpdateSearch_Click();
+    frm->Search().UpdateSearch_Click();
     EXPECT_EQ(TableIds(), FirstPage());  // nothing newer than the newest row exists
     tk.messageAnswers.push_back(MsgResult::No);
-    frm->GetSrch_Click();
+    frm->Search().GetSrch_Click();
     EXPECT_EQ(TableIds(), m_expected);
 }
 

@@ -23,13 +23,13 @@ class TimelineFaultTest : public FaultTest, public ::testing::WithParamInterface
         m_secondIds = Emu().Data().TimelineIds(m_second);
         ASSERT_GT(m_firstIds.size(), static_cast<std::size_t>(kPage)) << "the first timeline needs two pages";
         ASSERT_FALSE(m_secondIds.empty());
-        W().Users.UserList.AddItem(m_first, true);
-        W().Users.UserList.AddItem(m_second, true);
+        UserCtl().UserList.AddItem(m_first, true);
+        UserCtl().UserList.AddItem(m_second, true);
     }
 
     void RetrieveWithFault() {
         InjectWhen([this] { return W().Engine.Tweets().Count() > 0; }, GetParam(), Family::UserTimeline);
-        frm->GetAllUTL_Click();
+        frm->Users().Timelines().GetAllUTL_Click();
         tk.onDoEvents = nullptr;
     }
 
@@ -102,7 +102,7 @@ TEST_P(TimelineStatusFaultTest, RefusalEndsThatUserAndKeepsWhatArrived) {
     // Once the service answers again, "Update" brings what each user posted since their
     // newest row: nothing for the first user, the whole timeline for a user without rows.
     Heal(Family::UserTimeline);
-    frm->UpdateUTL_Click();
+    frm->Users().Timelines().UpdateUTL_Click();
     EXPECT_EQ(Rows(), FirstPageAnd(true));
 }
 

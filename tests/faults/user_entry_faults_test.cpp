@@ -28,7 +28,7 @@ TEST_F(UserEntryFaultTest, PastedEntriesThatAreNotNamesAreLeftOutOfTheLookup) {
     const std::string demo = Emu().Users().demo;
     const std::string verified = Emu().Users().verified;
     tk.ClipboardSetText("#tag\r\n" + demo + "\r\nJohn Smith\r\na&user_id=1\r\n" + verified + "\r\n");
-    frm->mPasteUL_Click();
+    frm->Users().List().mPasteUL_Click();
 
     const auto sent = Sent("/1.1/users/lookup.json");
     ASSERT_EQ(sent.size(), 1u);
@@ -40,10 +40,10 @@ TEST_F(UserEntryFaultTest, PastedEntriesThatAreNotNamesAreLeftOutOfTheLookup) {
 }
 
 TEST_F(UserEntryFaultTest, TimelinesSkipAnEntryThatIsNotANameAndSendTheRest) {
-    for (const char* entry : {"#tag", "John Smith", "a&user_id=1"}) W().Users.UserList.AddItem(entry, true);
-    W().Users.UserList.AddItem(Emu().Users().demo, true);
+    for (const char* entry : {"#tag", "John Smith", "a&user_id=1"}) UserCtl().UserList.AddItem(entry, true);
+    UserCtl().UserList.AddItem(Emu().Users().demo, true);
     BackDays(1);
-    frm->GetAllUTL_Click();
+    frm->Users().Timelines().GetAllUTL_Click();
 
     const auto sent = Sent("/1.1/statuses/user_timeline.json");
     ASSERT_FALSE(sent.empty());

@@ -23,7 +23,7 @@ class FollowerFaultTest : public FaultTest, public ::testing::WithParamInterface
 
     void GetFollowers() {
         tk.promptAnswers.push_back(m_account);
-        frm->mGetUserFollowers_Click();
+        frm->Users().List().mGetUserFollowers_Click();
     }
     void GetFollowersWithFault() {
         InjectWhen([this] { return W().Engine.Users().Count() > 0; }, GetParam(), Family::FollowersList);
@@ -51,10 +51,10 @@ TEST_P(FollowerExchangeFaultTest, RetryAnsweredEitherWayLosesNothing) {
     EXPECT_EQ(Questions(), std::vector<std::string>{
                                std::string("Recoverable error within GetFollowersList|") + kRetryText});
     EXPECT_EQ(ListIds(), m_expected);
-    EXPECT_EQ(W().Users.UserList.Count(), static_cast<int>(m_expected.size()));
+    EXPECT_EQ(UserCtl().UserList.Count(), static_cast<int>(m_expected.size()));
 
     // Declined, the page is asked for again: a failed page is repeated until it arrives.
-    frm->mULClear_Click();
+    frm->Users().List().mULClear_Click();
     tk.messages.clear();
     tk.messageAnswers.push_back(MsgResult::No);
     GetFollowersWithFault();
@@ -64,7 +64,7 @@ TEST_P(FollowerExchangeFaultTest, RetryAnsweredEitherWayLosesNothing) {
 }
 
 TEST_F(FollowerFaultTest, ASecondFailureOfTheResentPageEndsTheCommandWithTheFirstPage) {
-    W().Users.UserList.AddItem("kept");
+    UserCtl().UserList.AddItem("kept");
     tk.onDoEvents = [this, done = false]() mutable {
         if (done || W().Engine.Users().Count() == 0) return;
         done = true;
@@ -75,10 +75,10 @@ TEST_F(FollowerFaultTest, ASecondFailureOfTheResentPageEndsTheCommandWithTheFirs
 
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(ListIds(), FirstPage());
-    EXPECT_EQ(W().Users.UserList.Count(), 200);
+    EXPECT_EQ(UserCtl().UserList.Count(), 200);
     EXPECT_FALSE(W().Run.Busy());
 
-    frm->mULClear_Click();
+    frm->Users().List().mULClear_Click();
     GetFollowers();
     EXPECT_EQ(ListIds(), m_expected);
 }
@@ -106,12 +106,12 @@ TEST_P(FollowerStatusFaultTest, RefusalMidListKeepsTheFirstPage) {
         // A passing refusal is repeated; a refused token ends the list.
         EXPECT_EQ(ListIds(), GetParam() == ServiceFault::Unauthorized ? FirstPage() : m_expected);
     }
-    EXPECT_EQ(W().Users.UserList.Count(), W().Engine.Users().Count());
+    EXPECT_EQ(UserCtl().UserList.Count(), W().Engine.Users().Count());
     EXPECT_FALSE(W().Run.Busy());
     EXPECT_FALSE(W().Run.Cancelled());
 
     Heal(Family::FollowersList);
-    frm->mULClear_Click();
+    frm->Users().List().mULClear_Click();
     GetFollowers();
     EXPECT_EQ(ListIds(), m_expected);
 }
@@ -134,9 +134,9 @@ class LookupFaultTest : public FaultTest, public ::testing::WithParamInterface<S
         tk.onDoEvents = nullptr;
     }
     void Paste() {
-        W().Users.UserList.Clear();
+        UserCtl().UserList.Clear();
         tk.ClipboardSetText(m_clipboard);
-        frm->mPasteUL_Click();
+        frm->Users().List().mPasteUL_Click();
     }
     int Found() { return W().Engine.Users().Count(); }
 
@@ -158,7 +158,7 @@ TEST_P(LookupExchangeFaultTest, RetryAnsweredYesLosesNothingAndNoLosesOneBatch) 
     PasteWithFault();
     EXPECT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Found(), kNames - kBatch);  // the second batch is missing, the third is there
-    EXPECT_EQ(W().Users.UserList.Count(), kNames);
+    EXPECT_EQ(UserCtl().UserList.Count(), kNames);
     EXPECT_FALSE(W().Run.Busy());
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <sstream>
 
 #include "core/skd_funcs.h"
 #include "core/tweet_column.h"
@@ -66,7 +67,7 @@ void WindowHarness::ReopenWindow(HttpRequestFactory factory) {
 }
 
 void WindowHarness::BackDays(int days) {
-    W().Tweets.EarlyDate.SetValue(DaysAgo(days));
+    TweetCtl().EarlyDate.SetValue(DaysAgo(days));
 }
 
 std::vector<std::string> WindowHarness::TableIds() {
@@ -89,8 +90,8 @@ int WindowHarness::CountRequests(const std::string& path) const {
 }
 
 void WindowHarness::NewSearch(const std::string& query) {
-    W().Tweets.SearchQuery.SetText(query);
-    frm->GetSrch_Click();
+    TweetCtl().SearchQuery.SetText(query);
+    frm->Search().GetSrch_Click();
 }
 
 std::vector<std::string> WindowHarness::SearchBack(int days, const std::string& query) {
@@ -103,8 +104,32 @@ std::string WindowHarness::OpenTable(const std::string& name, const std::string&
     const std::string path = File(name).string();
     WriteFileBytes(path, bytes);
     tk.fileDialogAnswers.push_back(path);
-    frm->mOpenTweets_Click();
+    frm->Files().OpenTweetsTable();
     return path;
+}
+
+int WindowHarness::RunCommandLine(const std::vector<std::string>& arguments, std::string* said,
+                                  const std::function<void(HeadlessRun::Setup&)>& adjust) {
+    std::ostringstream stream;
+    ConsoleToolkit console(stream);
+    HeadlessRun::Setup setup;
+    setup.requestFactory = CurlHttpRequest::Factory();
+    setup.apiBase = Emu().BaseUrl();
+    setup.appFolder = AppFolder();
+    if (adjust) adjust(setup);
+    const int code = HeadlessRun(console, std::move(setup)).Run(arguments);
+    if (said) *said = stream.str();
+    return code;
+}
+
+std::function<const char*(const char*)> WindowHarness::EmulatorCredentials() {
+    const emulator::EmulatorConfig& c = Emu().Config();
+    return [c](const char* name) -> const char* {
+        const std::string n = name;
+        if (n == "MARLIN_APP_NAME") return c.appName.c_str();
+        if (n == "MARLIN_CONSUMER_KEY") return c.consumerKey.c_str();
+        return n == "MARLIN_CONSUMER_SECRET" ? c.consumerSecret.c_str() : nullptr;
+    };
 }
 
 }  // namespace marlin::testing

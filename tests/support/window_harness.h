@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "service/http_request.h"
 #include "test_support.h"
 #include "workspace/frm_main.h"
+#include "workspace/headless/headless_run.h"
 
 namespace marlin::testing {
 
@@ -52,6 +54,9 @@ class WindowHarness : public ::testing::Test {
                      HttpRequestFactory factory = {});
 
     MainWindowState& W() { return frm->State(); }
+    // The controls of the tweet side and of the user side.
+    TweetControls& TweetCtl() { return frm->TweetCtl(); }
+    UserControls& UserCtl() { return frm->UserCtl(); }
     emulator::Emulator& Emu() { return *m_emulator; }
     const std::filesystem::path& AppFolder() const { return m_app.path(); }
     std::filesystem::path File(const std::string& name) const { return m_app / name; }
@@ -68,6 +73,13 @@ class WindowHarness : public ::testing::Test {
     void NewSearch(const std::string& query);
     // Runs a New search back this many days; the table's ids.
     std::vector<std::string> SearchBack(int days, const std::string& query);
+    // The command line over the running service and the program folder; what it said on
+    // its error stream goes to `said`. `adjust` changes the set-up first (the pauses before
+    // retries, the request factory, the environment, the output stream).
+    int RunCommandLine(const std::vector<std::string>& arguments, std::string* said = nullptr,
+                       const std::function<void(HeadlessRun::Setup&)>& adjust = {});
+    // An environment that holds the emulator's app name, consumer key and secret.
+    std::function<const char*(const char*)> EmulatorCredentials();
     // Writes a tweet table file into the program folder and opens it through the dialog.
     std::string OpenTable(const std::string& name, const std::string& bytes);
 

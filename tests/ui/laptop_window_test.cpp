@@ -123,7 +123,7 @@ TEST_F(LaptopWindowTest, TheStripUnderATableShowsTheSelectedPostOrUserWholeAndFo
     ASSERT_TRUE(WaitFor([&] { return users->model()->rowCount() > 0; }));
     users->selectRow(0);
     QCoreApplication::processEvents();
-    const ReportList& userRows = W().CurrentUserTable();
+    const ReportList& userRows = UserCtl().CurrentUserTable();
     const std::string account = Trimmed(userRows.Cell(0, 1)) + " (" + Trimmed(userRows.Cell(0, 2)) + ")";
     EXPECT_THAT(Find<QPlainTextEdit>("UserPreview")->toPlainText().toStdString(), HasSubstr(account));
 
@@ -147,7 +147,7 @@ TEST_F(LaptopWindowTest, TheEstimatePanelShowsItsFiguresAndCaptureRunsTheSearchI
     EXPECT_TRUE(panel->isVisible());
     EXPECT_THAT(tk.messages, IsEmpty());
     EXPECT_EQ(Find<QLabel>("EstimateSearch")->text().toStdString(),
-              "[" + query + "] back to " + W().ThresholdDateText());
+              "[" + query + "] back to " + TweetCtl().ThresholdDateText());
     std::vector<std::string> figures;
     for (int i = 0; i < 5; ++i)
         figures.push_back(
@@ -185,7 +185,7 @@ TEST_F(LaptopWindowTest, AV11RefusalIsSaidOnceAndItsSwitchRunsTheSearchInV2AndKe
     EXPECT_GT(W().TweetsTable.Rows().RowCount(), 0);
     EXPECT_TRUE(Action("mApiV2")->isChecked());
     EXPECT_EQ(Find<QLabel>("ServiceInUse")->text(), "Twitter API v2");
-    ASSERT_TRUE(frm->SavePrefs());
+    ASSERT_TRUE(frm->Session().SavePrefs());
     EXPECT_THAT(ReadFileBytes(File("prefs")), HasSubstr("AV-2\r\n"));
 }
 

@@ -54,7 +54,7 @@ class UserSideGuiTest : public testing::GuiWindowTest {
         Click("GetSrch");
         EXPECT_GT(frm->State().TweetsTable.Rows().RowCount(), 0);
         Click("BuildTweetsUT");
-        const int users = frm->State().Users.UserTables.front()->Rows().RowCount();
+        const int users = frm->UserCtl().UserTables.front()->Rows().RowCount();
         EXPECT_GT(users, 0);
         EXPECT_TRUE(WaitFor([&] { return UserTableRows() == users; }));
         return users;
@@ -135,7 +135,7 @@ TEST_F(UserSideGuiTest, NamedTablesSwitchTheUserTableView) {
     ASSERT_TRUE(WaitFor([&] { return tables->count() == 2; }));
     QTest::mouseClick(tables->viewport(), Qt::LeftButton, {},
                       tables->visualItemRect(tables->item(0)).center());
-    EXPECT_TRUE(WaitFor([&] { return frm->State().Users.CurUserTable == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return frm->UserCtl().CurUserTable == 1; }));
 
     Click("AddRemUT");
     Click("AddRemUT");

@@ -18,18 +18,18 @@ class BoundTableTest : public UserSideTest {
         tk.onDoEvents = [this, ready, switched = false]() mutable {
             if (switched || !W().Run.Running() || !ready()) return;
             switched = true;
-            frm->MergeRemUT_Click();
+            frm->Users().Samples().MergeRemUT_Click();
         };
     }
-    ReportList& Named(std::size_t k) { return W().Users.UserTables.at(k)->Rows(); }
+    ReportList& Named(std::size_t k) { return UserCtl().UserTables.at(k)->Rows(); }
 };
 
 TEST_F(BoundTableTest, BuildTableFillsTheTweetsUserTable) {
     Start();
     AddTweetRow(Emu().Users().demo, "a", 0, 1, -1);
     SwitchDuringTheRun();
-    frm->BuildTweetsUT_Click();
-    ASSERT_EQ(W().Users.UserTables.size(), 2u);
+    frm->Users().Samples().BuildTweetsUT_Click();
+    ASSERT_EQ(UserCtl().UserTables.size(), 2u);
     EXPECT_EQ(Table0().RowCount(), 1);
     EXPECT_EQ(Named(1).RowCount(), 0);
 }
@@ -37,12 +37,12 @@ TEST_F(BoundTableTest, BuildTableFillsTheTweetsUserTable) {
 TEST_F(BoundTableTest, GetUserTimelinesWritesSamplesIntoTheTableItWalks) {
     Start();
     AddTweetRow(Emu().Users().demo, "a", 0, 1, -1);
-    frm->BuildTweetsUT_Click();
+    frm->Users().Samples().BuildTweetsUT_Click();
     Table0().SetChecked(0, true);
     SwitchDuringTheRun();
     tk.promptAnswers = {"5"};
-    frm->GetUTTL_Click();
-    ASSERT_EQ(W().Users.UserTables.size(), 2u);
+    frm->Users().Samples().GetUTTL_Click();
+    ASSERT_EQ(UserCtl().UserTables.size(), 2u);
     EXPECT_FALSE(Table0().Cell(0, UserTable::kPrfTwtSamp).empty());
     EXPECT_EQ(Named(1).RowCount(), 0);
 }
@@ -53,10 +53,10 @@ TEST_F(BoundTableTest, OpeningKeysFillsTheTableTheFileOpened) {
     const std::string keys = File("keys.muk").string();
     WriteFileBytes(keys, "\t" + Emu().Users().demo + "\r\n");
     tk.fileDialogAnswers = {keys};
-    SwitchDuringTheRun([this] { return W().Users.UserTables.size() == 2; });  // the look-up is out
-    frm->mOpenUsers_Click(0);
-    ASSERT_EQ(W().Users.UserTables.size(), 3u);
-    EXPECT_EQ(W().Users.UserTables[1]->Name(), "keys");
+    SwitchDuringTheRun([this] { return UserCtl().UserTables.size() == 2; });  // the look-up is out
+    frm->Users().Files().mOpenUsers_Click(0);
+    ASSERT_EQ(UserCtl().UserTables.size(), 3u);
+    EXPECT_EQ(UserCtl().UserTables[1]->Name(), "keys");
     EXPECT_EQ(Named(1).RowCount(), 1);
     EXPECT_EQ(Named(2).RowCount(), 0);
 }
@@ -65,12 +65,12 @@ TEST_F(BoundTableTest, TheFollowersFrameFillsTheTableMadeForItsTarget) {
     Start();
     StoreCredentials();
     const std::string library = Emu().Users().midsize;
-    W().Users.GUFOp.SetSelectedIndex(1);
-    W().Users.GUF_Id.SetText(library);
+    UserCtl().GUFOp.SetSelectedIndex(1);
+    UserCtl().GUF_Id.SetText(library);
     SwitchDuringTheRun();
-    W().Users.GetFF[0].Click();
-    ASSERT_EQ(W().Users.UserTables.size(), 3u);
-    EXPECT_EQ(W().Users.UserTables[2]->Name(), library + "_followers");
+    UserCtl().GetFF[0].Click();
+    ASSERT_EQ(UserCtl().UserTables.size(), 3u);
+    EXPECT_EQ(UserCtl().UserTables[2]->Name(), library + "_followers");
     EXPECT_GT(Named(2).RowCount(), 0);
     EXPECT_EQ(Named(1).RowCount(), 0);
 }

@@ -72,14 +72,7 @@ class DialectComparisonTest : public UserSideTest {
     std::string Read(const std::string& name) const { return ReadFileBytes(File(name)); }
     int RunHeadless(std::vector<std::string> arguments, const std::string& api) {
         arguments.insert(arguments.end(), {"--api", api});
-        std::ostringstream stream;
-        ConsoleToolkit console(stream);
-        HeadlessRun::Setup setup;
-        setup.requestFactory = CurlHttpRequest::Factory();
-        setup.apiBase = Emu().BaseUrl();
-        setup.appFolder = AppFolder();
-        HeadlessRun run(console, std::move(setup));
-        return run.Run(arguments);
+        return RunCommandLine(arguments);
     }
     std::vector<std::string> names;
 };
@@ -94,14 +87,14 @@ TEST_F(DialectComparisonTest, TheWindowsCapturesInBothDialectsGiveTheSameTables)
         BackDays(3);
         NewSearch(Emu().Queries().common);
         ASSERT_TRUE(frm->Files().WriteTweetTable(File("tweets-" + api + ".txt").string()));
-        frm->GetUsers(W().Engine, names, false, false);
-        frm->FillUserTable(W().Engine.Users(), false);
-        UserTableFile::Write(W().CurrentUserTable(), File("lookup-" + api + ".mut").string(),
+        frm->Users().Profiles().GetUsers(W().Engine, names, false, false);
+        frm->Users().Profiles().FillUserTable(W().Engine.Users(), false);
+        UserTableFile::Write(UserCtl().CurrentUserTable(), File("lookup-" + api + ".mut").string(),
                              UserTableFile::Layout::All);
         tk.promptAnswers.push_back(Emu().Users().midsize);
-        frm->mGetUserFollowers_Click();
-        frm->FillUserTable(W().Engine.Users(), false);
-        UserTableFile::Write(W().CurrentUserTable(), File("followers-" + api + ".mut").string(),
+        frm->Users().List().mGetUserFollowers_Click();
+        frm->Users().Profiles().FillUserTable(W().Engine.Users(), false);
+        UserTableFile::Write(UserCtl().CurrentUserTable(), File("followers-" + api + ".mut").string(),
                              UserTableFile::Layout::All);
     }
     ExpectSameRows(Read("tweets-v1.1.txt"), Read("tweets-v2.txt"), kTweetFieldsV2Lacks, true);

@@ -63,7 +63,7 @@ class ExactTextsTest : public MainWindowTest {
         tk.messageAnswers = {MsgResult::No};
         NewSearch("the OR a OR to OR birthday OR path OR Привет OR Спасибо");
         tk.fileDialogAnswers = {File(name + ".txt").string()};
-        frm->mSaveTweets_Click();
+        frm->Files().SaveTweetsTable();
         return ReadFileBytes(File(name + ".txt"));
     }
     // Each archived post's exact text by id.
@@ -98,7 +98,7 @@ TEST_F(ExactTextsTest, OnTheCellsAreTheArchivedTextsInAUtf8FileAndOffAllIsAsBefo
                 ::testing::AllOf(Not(StartsWith("\xEF\xBB\xBF")), HasSubstr("[cyr]"), HasSubstr("[?][?]")));
     EXPECT_EQ(LastTweetMode(), "");
 
-    frm->mExactTexts_Click();
+    frm->TweetCtl().mExactTexts.Click();
     const std::string exact = CaptureAndSave("exact");
     EXPECT_EQ(LastTweetMode(), "extended");
     ASSERT_TRUE(exact.starts_with("\xEF\xBB\xBF"));
@@ -110,14 +110,15 @@ TEST_F(ExactTextsTest, OnTheCellsAreTheArchivedTextsInAUtf8FileAndOffAllIsAsBefo
         EXPECT_THAT(ReadFileBytes(File("exact.jsonl")), HasSubstr(escaped));
     EXPECT_TRUE(std::any_of(archived.begin(), archived.end(),
                             [](const auto& t) { return CodePoints(t.second) > 140; }));
-    EXPECT_TRUE(frm->SavePrefs() && ReadFileBytes(File("prefs")).find("\r\nET-1\r\n") != std::string::npos);
+    EXPECT_TRUE(frm->Session().SavePrefs() &&
+                ReadFileBytes(File("prefs")).find("\r\nET-1\r\n") != std::string::npos);
 }
 
 TEST_F(ExactTextsTest, RetweetsAreWholeAndEntitiesDecodedInBothDialects) {
     StartWindow();
     W().Settings.SearchLang.clear();
     BackDays(9);
-    frm->mExactTexts_Click();
+    frm->TweetCtl().mExactTexts.Click();
     for (const bool v2 : {false, true}) {
         SCOPED_TRACE(v2 ? "v2" : "v1.1");
         frm->Service().SetApiV2(v2);

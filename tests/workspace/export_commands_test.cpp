@@ -27,10 +27,10 @@ class ExportCommandsTest : public MainWindowTest {
 };
 
 TEST_F(ExportCommandsTest, EmptyTablesHaveNothingToExport) {
-    frm->mExportNetwork_Click();
-    frm->mExportTweetsCsv_Click();
-    frm->mExportUsersCsv_Click();
-    frm->mExportXlsx_Click();
+    frm->Export().mExportNetwork_Click();
+    frm->Export().mExportTweetsCsv_Click();
+    frm->Export().mExportUsersCsv_Click();
+    frm->Export().mExportXlsx_Click();
     EXPECT_THAT(tk.MessageTexts(),
                 ElementsAre(ExportCommands::kNothingToExport, ExportCommands::kNothingToExport,
                             ExportCommands::kNothingToExport, ExportCommands::kNothingToExport));
@@ -43,11 +43,11 @@ TEST_F(ExportCommandsTest, TheTweetsTableGoesToTheChosenFiles) {
     const std::string requested = W().Req.FileName;
 
     tk.fileDialogAnswers.push_back(File("capture.graphml").string());
-    frm->mExportNetwork_Click();
+    frm->Export().mExportNetwork_Click();
     tk.fileDialogAnswers.push_back(File("capture.csv").string());
-    frm->mExportTweetsCsv_Click();
+    frm->Export().mExportTweetsCsv_Click();
     tk.fileDialogAnswers.push_back(File("capture.xlsx").string());
-    frm->mExportXlsx_Click();
+    frm->Export().mExportXlsx_Click();
 
     ASSERT_EQ(tk.fileDialogs.size(), 4u);  // Open, then the three exports
     EXPECT_THAT(tk.fileDialogs[3].request.fileName, EndsWith("capture.xlsx"));
@@ -66,23 +66,23 @@ TEST_F(ExportCommandsTest, TheTweetsTableGoesToTheChosenFiles) {
 
 TEST_F(ExportCommandsTest, AFollowerListExportsItsFollowerEdgesWhenChosen) {
     OpenTable("capture.txt", kTable);
-    ASSERT_TRUE(frm->AddUserTable("ann_followers"));
-    W().CurrentUserTable().AddRow({"7", "Cid"});
+    ASSERT_TRUE(frm->Users().Samples().AddUserTable("ann_followers"));
+    UserCtl().CurrentUserTable().AddRow({"7", "Cid"});
 
     tk.messageAnswers.push_back(MsgResult::Yes);
     tk.fileDialogAnswers.push_back(File("f.graphml").string());
-    frm->mExportNetwork_Click();
+    frm->Export().mExportNetwork_Click();
     EXPECT_THAT(tk.MessageTexts(), ElementsAre(HasSubstr("follower edges of ann_followers")));
     EXPECT_THAT(tk.fileDialogs.back().request.fileName, EndsWith("ann_followers.graphml"));
     EXPECT_THAT(ReadFileBytes(File("f.graphml")), HasSubstr("<edge source=\"cid\" target=\"ann\">"));
 
     tk.messageAnswers.push_back(MsgResult::No);
     tk.fileDialogAnswers.push_back(File("t.graphml").string());
-    frm->mExportNetwork_Click();
+    frm->Export().mExportNetwork_Click();
     EXPECT_THAT(ReadFileBytes(File("t.graphml")), Not(HasSubstr("cid")));
 
     tk.fileDialogAnswers.push_back(File("u.csv").string());
-    frm->mExportUsersCsv_Click();
+    frm->Export().mExportUsersCsv_Click();
     EXPECT_THAT(ReadFileBytes(File("u.csv")), HasSubstr("\"7\",\"Cid\""));
 }
 
@@ -101,7 +101,7 @@ TEST_F(ExportCommandsTest, AFileThatCannotBeWrittenIsSaidSo) {
     for (const Case& c : cases) {
         tk.messages.clear();
         tk.fileDialogAnswers.push_back(c.target);
-        frm->mExportTweetsCsv_Click();
+        frm->Export().mExportTweetsCsv_Click();
         ASSERT_EQ(tk.messages.size(), 1u);
         EXPECT_EQ(tk.messages[0].text, "Couldn't save: " + c.target + " -- " + c.says);
         EXPECT_EQ(tk.messages[0].title, ExportCommands::kSaveErrorTitle);

@@ -33,17 +33,9 @@ class HeadlessUsersTest : public UserSideTest {
     }
 
     int Run(const std::vector<std::string>& arguments) {
-        std::ostringstream stream;
-        ConsoleToolkit console(stream);
-        HeadlessRun::Setup setup;
-        setup.requestFactory = CurlHttpRequest::Factory();
-        setup.apiBase = Emu().BaseUrl();
-        setup.appFolder = AppFolder();
-        setup.retryDelays = {20, 20, 20};
-        HeadlessRun run(console, std::move(setup));
-        const int code = run.Run(arguments);
-        err = stream.str();
-        return code;
+        return RunCommandLine(arguments, &err, [](HeadlessRun::Setup& setup) {
+            setup.retryDelays = {20, 20, 20};
+        });
     }
 
     std::string Out(const std::string& name) const { return File(name).string(); }

@@ -41,7 +41,7 @@ TEST_F(LastGapsTest, FiltersFoldEveryLetterTheCodePageHasInBothCases) {
         tk.messages.clear();
         tk.promptAnswers = {c.filter};
         tk.messageAnswers = {MsgResult::Cancel};
-        frm->mFilterTweets_Click();
+        frm->Editing().mFilterTweets_Click();
         ASSERT_FALSE(tk.messages.empty());
         EXPECT_THAT(tk.messages[0].text,
                     ::testing::StartsWith("There are " + std::to_string(c.removed) + " tweets"))
@@ -54,12 +54,12 @@ TEST_F(LastGapsTest, ALinkCellThatStartsWithABlankOffersNoGoTo) {
     OpenTable("t.txt", Line("2", "a", "123") + Line("1", "b", "http://x.example/"));
     W().TweetsTable.Rows().SetSelectedIndex(0);  // the newest: the number, padded to "   123" or so
     ASSERT_EQ(W().TweetsTable.Rows().Cell(0, TweetColumn::LinkURL).front(), ' ');
-    frm->OutTable_MouseUp(2);
-    EXPECT_FALSE(W().Tweets.mNavLinkURL.Visible());
+    frm->Editing().OutTable_MouseUp(2);
+    EXPECT_FALSE(TweetCtl().mNavLinkURL.Visible());
     W().TweetsTable.Rows().SetSelectedIndex(1);
-    frm->OutTable_MouseUp(2);
-    EXPECT_TRUE(W().Tweets.mNavLinkURL.Visible());
-    EXPECT_EQ(W().Tweets.mNavLinkURL.Caption(), "Go to http://x.example/");
+    frm->Editing().OutTable_MouseUp(2);
+    EXPECT_TRUE(TweetCtl().mNavLinkURL.Visible());
+    EXPECT_EQ(TweetCtl().mNavLinkURL.Caption(), "Go to http://x.example/");
 }
 
 TEST_F(LastGapsTest, ThePlainCredentialsFileWithAnEmptyLineIsShownAsWritten) {
@@ -78,15 +78,15 @@ TEST_F(LastGapsTest, ThePlainCredentialsFileWithAnEmptyLineIsShownAsWritten) {
 
 TEST_F(LastGapsTest, PasteClearsTheBoldOfAListFromTheTweetsTableAndFriendsShowAnInformationBox) {
     Start();
-    W().Users.UserList.SetBold(true);
+    UserCtl().UserList.SetBold(true);
     tk.ClipboardSetText("someone\r\nsomeone_else\r\n");
     tk.messageAnswers = {MsgResult::OK};
-    frm->mPasteUL_Click();
-    EXPECT_FALSE(W().Users.UserList.Bold());
+    frm->Users().List().mPasteUL_Click();
+    EXPECT_FALSE(UserCtl().UserList.Bold());
 
     tk.messages.clear();
     tk.promptAnswers = {Emu().Users().demo};
-    frm->mGetUserFriends_Click();
+    frm->Users().List().mGetUserFriends_Click();
     ASSERT_FALSE(tk.messages.empty());
     EXPECT_THAT(tk.messages.back().text, ::testing::EndsWith(" were copied to the User Timeline list."));
     EXPECT_EQ(tk.messages.back().icon, MsgIcon::Information);
@@ -95,15 +95,15 @@ TEST_F(LastGapsTest, PasteClearsTheBoldOfAListFromTheTweetsTableAndFriendsShowAn
 TEST_F(LastGapsTest, AClickOnTheChosenNamedTableShowsItAgain) {
     Start();
     StoreCredentials();
-    frm->MergeRemUT_Click();
-    ASSERT_EQ(W().Users.CurUserTable, 1);
-    frm->UTToggle_Click(0);
-    W().Users.UTToggle.SetSelectedIndex(0);
-    ASSERT_EQ(W().Users.CurUserTable, 0);
-    ASSERT_EQ(W().Users.UTList.SelectedIndex(), 0);
-    W().Users.UTList.ClickSelected();
-    EXPECT_EQ(W().Users.CurUserTable, 1);
-    EXPECT_TRUE(W().Users.UserTables[1]->Rows().Visible());
+    frm->Users().Samples().MergeRemUT_Click();
+    ASSERT_EQ(UserCtl().CurUserTable, 1);
+    frm->Users().Samples().UTToggle_Click(0);
+    UserCtl().UTToggle.SetSelectedIndex(0);
+    ASSERT_EQ(UserCtl().CurUserTable, 0);
+    ASSERT_EQ(UserCtl().UTList.SelectedIndex(), 0);
+    UserCtl().UTList.ClickSelected();
+    EXPECT_EQ(UserCtl().CurUserTable, 1);
+    EXPECT_TRUE(UserCtl().UserTables[1]->Rows().Visible());
 }
 
 }  // namespace

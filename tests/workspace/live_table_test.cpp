@@ -16,7 +16,7 @@ TEST_F(MainWindowTest, LiveRowsAppearWhileTheRetrievalRunsAndTheEndShowsTheWhole
     BackDays(9);
     const auto whole = (NewSearch("data"), tableRows());
     for (const std::string& name : {Emu().Users().demo, Emu().Users().midsize})
-        W().Users.UserList.AddItem(name, true);
+        UserCtl().UserList.AddItem(name, true);
     const auto stopHalfWay = [this] {
         tk.onDoEvents = [this] {
             if (W().Engine.Tweets().Count() >= 100)
@@ -34,7 +34,7 @@ TEST_F(MainWindowTest, LiveRowsAppearWhileTheRetrievalRunsAndTheEndShowsTheWhole
         {"a new search", [] {}, [&] { NewSearch("data"); }, true},
         {"a search stopped half-way, then continued back", stopHalfWay, [&] { frm->mContinueBack_Click(); },
          true},
-        {"the timelines of two users", [] {}, [&] { frm->GetAllUTL_Click(); }, false},
+        {"the timelines of two users", [] {}, [&] { frm->Users().Timelines().GetAllUTL_Click(); }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -52,7 +52,7 @@ TEST_F(MainWindowTest, LiveRowsAppearWhileTheRetrievalRunsAndTheEndShowsTheWhole
         tk.onDoEvents = nullptr;
         EXPECT_TRUE(grew);
         const auto ended = tableRows();
-        if (!c.wholeSearch) frm->ShowTweets(false);
+        if (!c.wholeSearch) frm->TableView().ShowTweets(false);
         EXPECT_EQ(ended, c.wholeSearch ? whole : tableRows());
     }
 }

@@ -12,19 +12,19 @@ TEST_F(PaneSizesTest, OlderPrefsReadAndWriteAsBeforeAndStoredPaneSizesComeBack) 
     for (int i = 1; i < TweetColumn::Count; ++i) older += ',' + std::to_string(1000 + i);
     older += "\r\n";
     WriteFileBytes(File("prefs"), older);
-    frm->LoadPrefs();
+    frm->Session().LoadPrefs();
     EXPECT_TRUE(frm->Session().MainSplitter.Sizes().empty());  // the window keeps its own sizes
-    ASSERT_TRUE(frm->SavePrefs());
+    ASSERT_TRUE(frm->Session().SavePrefs());
     EXPECT_EQ(ReadFileBytes(File("prefs")), older);
 
     frm->Session().MainSplitter.SetSizes({150, 500, 120});
-    ASSERT_TRUE(frm->SavePrefs());
+    ASSERT_TRUE(frm->Session().SavePrefs());
     EXPECT_EQ(ReadFileBytes(File("prefs")), older + "SP-MainSplitter:150,500,120\r\n");
     // A splitter this window does not have and garbled sizes are passed over.
     for (const char* bad : {"SP-GoneSplitter:1,2", "SP-TopSplitter:x", "SP-TopSplitter:1,-2", "SP-:1"})
         WriteFileBytes(File("prefs"), ReadFileBytes(File("prefs")) + bad + "\r\n");
     OpenForm();
-    frm->LoadPrefs();
+    frm->Session().LoadPrefs();
     EXPECT_EQ(frm->Session().MainSplitter.Sizes(), (std::vector<int>{150, 500, 120}));
     EXPECT_TRUE(frm->Session().TopSplitter.Sizes().empty());
 }

@@ -23,16 +23,7 @@ class PlainAnswersTest : public UserSideTest {
         return names;
     }
     int Headless(const std::vector<std::string>& arguments, std::string& said) {
-        std::ostringstream stream;
-        ConsoleToolkit console(stream);
-        HeadlessRun::Setup setup;
-        setup.requestFactory = CurlHttpRequest::Factory();
-        setup.apiBase = Emu().BaseUrl();
-        setup.appFolder = AppFolder();
-        HeadlessRun run(console, std::move(setup));
-        const int code = run.Run(arguments);
-        said = stream.str();
-        return code;
+        return RunCommandLine(arguments, &said);
     }
 };
 
@@ -49,7 +40,7 @@ TEST_F(PlainAnswersTest, ARetrievalThatBroughtNothingLeavesNothingToSave) {
 
     tk.messages.clear();
     tk.messageAnswers = {MsgResult::No};
-    frm->GetSrch_Click();
+    frm->Search().GetSrch_Click();
     ASSERT_EQ(tk.messages.size(), 1u);  // the refusal again, no "Save contents now?" over an empty table
     EXPECT_THAT(tk.messages[0].text, Not(HasSubstr("Save contents now?")));
     EXPECT_TRUE(frm->Form_QueryUnload());
@@ -58,10 +49,10 @@ TEST_F(PlainAnswersTest, ARetrievalThatBroughtNothingLeavesNothingToSave) {
 TEST_F(PlainAnswersTest, EveryQuestionOnTheWayOutCanCancelTheExit) {
     Start();
     StoreCredentials();
-    W().Users.GUFOp.SetSelectedIndex(1);
-    W().Users.GUF_Id.SetText(Emu().Users().midsize);
-    W().Users.GetFF[0].Click();
-    ASSERT_GT(W().CurrentUserTable().RowCount(), 0);
+    UserCtl().GUFOp.SetSelectedIndex(1);
+    UserCtl().GUF_Id.SetText(Emu().Users().midsize);
+    UserCtl().GetFF[0].Click();
+    ASSERT_GT(UserCtl().CurrentUserTable().RowCount(), 0);
     tk.messages.clear();
     tk.messageAnswers = {MsgResult::Cancel};
     EXPECT_FALSE(frm->Form_QueryUnload());
@@ -72,7 +63,7 @@ TEST_F(PlainAnswersTest, EveryQuestionOnTheWayOutCanCancelTheExit) {
 
     // A question on the way elsewhere (Remove) keeps Yes and No.
     tk.messageAnswers = {MsgResult::No};
-    frm->AddRemUT_Click();
+    frm->Users().Samples().AddRemUT_Click();
     EXPECT_EQ(tk.messages.back().buttons, MsgButtons::YesNo);
 }
 
@@ -82,10 +73,10 @@ TEST_F(PlainAnswersTest, TimelineNewWithNobodyCheckedSaysSoBeforeClearingAnythin
     NewSearch("data");
     const int rows = W().TweetsTable.Rows().RowCount();
     ASSERT_GT(rows, 0);
-    W().Users.UserList.AddItem(Emu().Users().demo);  // listed, not checked
+    UserCtl().UserList.AddItem(Emu().Users().demo);  // listed, not checked
     const std::size_t logged = LogLines().size();
     tk.messages.clear();
-    frm->GetAllUTL_Click();
+    frm->Users().Timelines().GetAllUTL_Click();
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(tk.messages[0].text, TimelineRetrieval::kNoUserChecked);
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), rows);
@@ -98,8 +89,8 @@ TEST_F(PlainAnswersTest, AUserTableFileGetsItsExtensionOnlyWhenTheNameLacksIt) {
     BackDays(1);
     NewSearch("data");
     tk.messageAnswers = {MsgResult::No};  // the Tweets table stays unsaved
-    frm->BuildTweetsUT_Click();
-    ASSERT_GT(W().CurrentUserTable().RowCount(), 0);
+    frm->Users().Samples().BuildTweetsUT_Click();
+    ASSERT_GT(UserCtl().CurrentUserTable().RowCount(), 0);
     struct Case {
         std::string chosen;
         int layout;  // mSaveUsers: 0 keys, 2 all fields
@@ -115,7 +106,7 @@ TEST_F(PlainAnswersTest, AUserTableFileGetsItsExtensionOnlyWhenTheNameLacksIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chosen);
         tk.fileDialogAnswers = {File(c.chosen).string()};
-        frm->mSaveUsers_Click(c.layout);
+        frm->Users().Files().mSaveUsers_Click(c.layout);
         EXPECT_TRUE(std::filesystem::exists(File(c.written)));
         EXPECT_FALSE(std::filesystem::exists(File(c.written + (c.layout == 2 ? ".mut" : ".muk"))));
     }
@@ -171,7 +162,7 @@ TEST_F(PlainAnswersTest, AV2LookUpOfMoreThanAHundredUsersSaysItsCostAndAsksFirst
         tk.messages.clear();
         tk.messageAnswers = {c.answer};
         const int before = CountRequests("/2/users/by");
-        frm->GetUsers(W().Engine, CorpusNames(c.users), false, false);
+        frm->Users().Profiles().GetUsers(W().Engine, CorpusNames(c.users), false, false);
         const bool asked = !tk.messages.empty() && tk.messages[0].title == LookupCapture::kCostTitle;
         EXPECT_EQ(asked, c.asked);
         if (asked) {

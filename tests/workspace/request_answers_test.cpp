@@ -115,7 +115,7 @@ TEST_F(RequestAnswersTest, ASearchThatARefusalEndsSaysItIsIncomplete) {
     EXPECT_EQ(box.text,
               "The retrieval stopped early (429:Too Many Requests). The table does not reach back to "
               "the threshold date (" +
-                  W().ThresholdDateText() + ").");
+                  TweetCtl().ThresholdDateText() + ").");
 }
 
 TEST_F(RequestAnswersTest, TheLogNamesTheMethodAndTheErrorBeforeTheRetryQuestion) {
@@ -137,12 +137,12 @@ TEST_F(RequestAnswersTest, TheLogNamesTheMethodAndTheErrorBeforeTheRetryQuestion
 TEST_F(RequestAnswersTest, SetProxyOffersTheProxyInUseAndAnEmptyAnswerStopsUsingIt) {
     StartWindow();
     tk.promptAnswers = {"10.0.0.1:3128", "", ""};
-    frm->mSetProxy_Click();
+    frm->Session().mSetProxy_Click();
     EXPECT_EQ(W().Engine.Client().ProxyServer(), "10.0.0.1:3128");
-    frm->mSetProxy_Click();
+    frm->Session().mSetProxy_Click();
     EXPECT_EQ(tk.prompts[1].defaultAnswer, "10.0.0.1:3128");
     EXPECT_EQ(W().Engine.Client().ProxyServer(), "");
-    frm->mSetProxy_Click();
+    frm->Session().mSetProxy_Click();
     EXPECT_EQ(tk.prompts[2].defaultAnswer, WindowSession::kDefaultProxy);
 }
 

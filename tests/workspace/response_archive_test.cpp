@@ -32,7 +32,7 @@ class ResponseArchiveTest : public UserSideTest {
   protected:
     void Start(bool keep) {
         StartWindow(UserCorpus(), false, [this] { return std::make_unique<RecordingRequest>(bodies); });
-        if (keep) frm->mKeepRaw_Click();
+        if (keep) frm->TweetCtl().mKeepRaw.Click();
         BackDays(10);  // beyond the service's index: no tweet is trimmed off the table
     }
     std::filesystem::path Archive(const std::string& kind, const std::string& name) const {
@@ -56,14 +56,14 @@ class ResponseArchiveTest : public UserSideTest {
     void RunEveryKind() {
         NewSearch("data");
         tk.messageAnswers = {MsgResult::No};
-        frm->BuildTweetsUT_Click();
-        W().Users.UserList.AddItem(Emu().Users().demo, true);
+        frm->Users().Samples().BuildTweetsUT_Click();
+        UserCtl().UserList.AddItem(Emu().Users().demo, true);
         tk.messageAnswers = {MsgResult::No, MsgResult::No};
-        frm->GetAllUTL_Click();
+        frm->Users().Timelines().GetAllUTL_Click();
         StoreCredentials();
-        W().Users.GUFOp.SetSelectedIndex(1);
-        W().Users.GUF_Id.SetText(Emu().Users().midsize);
-        W().Users.GetFF[0].Click();
+        UserCtl().GUFOp.SetSelectedIndex(1);
+        UserCtl().GUF_Id.SetText(Emu().Users().midsize);
+        UserCtl().GetFF[0].Click();
     }
 
     std::vector<std::string> bodies;
@@ -79,7 +79,7 @@ TEST_F(ResponseArchiveTest, ASearchKeepsEachTweetOfTheTableOnceAsTheServiceSentI
     EXPECT_TRUE(AsSent(file));
     EXPECT_THAT(ReadFileBytes(file), HasSubstr("\\u"));  // escapes kept, not decoded
 
-    frm->UpdateSearch_Click();
+    frm->Search().UpdateSearch_Click();
     tk.messageAnswers = {MsgResult::No};
     NewSearch("data");
     EXPECT_EQ(Sorted(JsonLineIds(file)), table);

@@ -57,35 +57,35 @@ TEST_F(RetrievalProgressTest, RunsThroughUsersShowTheirShareAndRateAndHideAfterw
              BackDays(9);
              const emulator::KnownUsers users = Emu().Users();
              for (const std::string& name : {users.demo, users.midsize, users.verified, users.international})
-                 W().Users.UserList.AddItem(name, true);
+                 UserCtl().UserList.AddItem(name, true);
          },
-         [this] { frm->GetAllUTL_Click(); }, "tweets", true, 75, 75},
+         [this] { frm->Users().Timelines().GetAllUTL_Click(); }, "tweets", true, 75, 75},
         {"samples of three users",
          [this] {
              const emulator::KnownUsers users = Emu().Users();
              for (const std::string& name : {users.demo, users.midsize, users.verified})
                  AddTweetRow(name, "a", 0, 1, -1);
-             W().Users.BuildTweetsUT.Click();
+             UserCtl().BuildTweetsUT.Click();
              for (int row = 0; row < Table0().RowCount(); ++row) Table0().SetChecked(row, true);
              tk.promptAnswers.push_back("5");
          },
-         [this] { W().Users.GetUTTL.Click(); }, "tweets", true, 66, 67},
+         [this] { UserCtl().GetUTTL.Click(); }, "tweets", true, 66, 67},
         {"a pasted list of 250 names looked up in three batches",
          [this] {
              std::string clip;
              for (const std::string& name : AccountNames(250)) clip += name + "\r\n";
              tk.ClipboardSetText(clip);
          },
-         [this] { frm->mPasteUL_Click(); }, "users", true, 100, 100},
+         [this] { frm->Users().List().mPasteUL_Click(); }, "users", true, 100, 100},
         {"followers of an account whose profile is not at hand",
          [this] { tk.promptAnswers.push_back(Emu().Users().midsize); },
-         [this] { frm->mGetUserFollowers_Click(); }, "users", false, 0, 0},
+         [this] { frm->Users().List().mGetUserFollowers_Click(); }, "users", false, 0, 0},
         {"followers of an account looked up before",
          [this] {
              tk.promptAnswers = {Emu().Users().midsize, Emu().Users().midsize};
-             frm->mAddUser_Click();
+             frm->Users().List().mAddUser_Click();
          },
-         [this] { frm->mGetUserFollowers_Click(); }, "users", true, 100, 100},
+         [this] { frm->Users().List().mGetUserFollowers_Click(); }, "users", true, 100, 100},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

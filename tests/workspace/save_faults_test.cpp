@@ -20,12 +20,12 @@ class SaveFaultTest : public UserSideTest {
         Start();
         const Profile carl{.id = "300", .screenName = "carl"};
         SetProfiles(W().Engine.Users(), {Profile{}, carl});
-        frm->FillUserTable(W().Engine.Users(), true);
+        frm->Users().Profiles().FillUserTable(W().Engine.Users(), true);
         ASSERT_EQ(Table0().RowCount(), 2);
     }
     void SaveUsers(int layout, const fs::path& withoutExtension) {
         tk.fileDialogAnswers.push_back(withoutExtension.string());
-        W().Users.mSaveUsers[layout].Click();
+        UserCtl().mSaveUsers[layout].Click();
     }
     std::vector<std::string> Shown() const {
         std::vector<std::string> shown;
@@ -64,7 +64,7 @@ TEST_F(SaveFaultTest, ALinkPlantedAtATemporaryNameIsNotWrittenThrough) {
         fs::create_symlink(victim, File(name));
 
     SaveUsers(2, File("users"));
-    W().Tweets.QPHistory.AddItem("q  /data/q.txt");
+    TweetCtl().QPHistory.AddItem("q  /data/q.txt");
     ASSERT_TRUE(frm->Form_QueryUnload());
 
     EXPECT_EQ(ReadFileBytes(victim), "precious");
@@ -76,7 +76,7 @@ TEST_F(SaveFaultTest, PrefsKeepTheirPermissionBits) {
     WriteFileBytes(File("prefs"), "LA-en\r\n");
     fs::permissions(File("prefs"), fs::perms::owner_read | fs::perms::owner_write);
     W().Settings.SearchLang = "fr";
-    for (auto& table : W().Users.UserTables) table->SetUnsaved(false);  // only the prefs are in question here
+    for (auto& table : UserCtl().UserTables) table->SetUnsaved(false);  // only the prefs are in question here
     ASSERT_TRUE(frm->Form_QueryUnload());
     EXPECT_THAT(ReadFileBytes(File("prefs")), ::testing::StartsWith("LA-fr\r\n"));
     struct stat info {};
@@ -87,7 +87,7 @@ TEST_F(SaveFaultTest, PrefsKeepTheirPermissionBits) {
 TEST_F(SaveFaultTest, PrefsThatCannotBeWrittenAtCloseAreSaidOnceAndTheWindowStays) {
     WriteFileBytes(File("prefs"), "LA-en\r\n");
     W().Settings.SearchLang = "fr";
-    for (auto& table : W().Users.UserTables) table->SetUnsaved(false);  // only the prefs are in question here
+    for (auto& table : UserCtl().UserTables) table->SetUnsaved(false);  // only the prefs are in question here
     W().Window.SetVisible(true);
     {
         FileSizeLimit fullDisk(4);

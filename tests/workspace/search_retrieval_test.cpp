@@ -77,7 +77,7 @@ TEST_F(SearchRetrievalTest, SearchThatEndsBeforeTheThresholdShowsEveryMatchOnce)
     EXPECT_TRUE(W().TweetsDirty());
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::Search);
     EXPECT_FALSE(W().Run.Busy());
-    EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
+    EXPECT_TRUE(TweetCtl().UpdateSearch.Enabled());
     EXPECT_EQ(W().InfoBar.Panel(1), std::to_string(expected.size()) + " tweets displayed");
     // Panel 3 tells the quota after the last page that brought tweets (the empty one came after).
     EXPECT_EQ(W().InfoBar.Panel(3), std::to_string(W().Engine.Client().SearchRateLimitRemaining() + 1) +
@@ -126,7 +126,7 @@ TEST_F(SearchRetrievalTest, SearchThatReachesTheThresholdOnTheFirstPageStopsTher
     NewSearch("data");
 
     EXPECT_EQ(SearchRequests(), 1);
-    const std::string threshold = W().ThresholdDateText();
+    const std::string threshold = TweetCtl().ThresholdDateText();
     const std::vector<std::string> log = LogLines();
     ASSERT_EQ(log.size(), 3u);
     EXPECT_THAT(log[2], EndsWith(", terminated at user threshold date (" + threshold + ")")) << log[2];
@@ -171,7 +171,7 @@ TEST_F(SearchRetrievalTest, QuotaDialogAppearsBelowTenAndItsCancelEndsTheSearch)
 TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGapIsIgnored) {
     StartWindow();
     BackDays(9);
-    W().Tweets.SearchQuery.SetText("data");
+    TweetCtl().SearchQuery.SetText("data");
     int pressed = 0;
     tk.onDoEvents = [&] {
         // The first page has arrived: Cancel, then New while the loop still unwinds.
@@ -180,11 +180,11 @@ TEST_F(SearchRetrievalTest, CancelStopsAfterTheRequestInProgressAndAStartInTheGa
             frm->QuitGet_Click();
         } else if (pressed == 1) {
             ++pressed;
-            frm->GetSrch_Click();
-            frm->UpdateSearch_Click();
+            frm->Search().GetSrch_Click();
+            frm->Search().UpdateSearch_Click();
         }
     };
-    frm->GetSrch_Click();
+    frm->Search().GetSrch_Click();
     tk.onDoEvents = nullptr;
 
     EXPECT_EQ(SearchRequests(), 1);
@@ -212,7 +212,7 @@ TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
 
     // Update with nothing newer: one request with since_id, the table unchanged.
     Emu().ClearRequests();
-    frm->UpdateSearch_Click();
+    frm->Search().UpdateSearch_Click();
     EXPECT_EQ(SearchRequests(), 1);
     EXPECT_EQ(Emu().Requests().back().Param("since_id"), all.front());
     EXPECT_THAT(LogLines().back(), EndsWith(", no more statuses available: 200:OK"));
@@ -221,11 +221,11 @@ TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
     // Drop the three newest rows; Update must bring back all three.
     for (int i = 0; i < 3; ++i) {
         W().TweetsTable.Rows().SetSelectedIndex(0);
-        frm->mDelTweet_Click();
+        frm->Editing().mDelTweet_Click();
     }
     tk.messageAnswers.clear();
     Emu().ClearRequests();
-    frm->UpdateSearch_Click();
+    frm->Search().UpdateSearch_Click();
     EXPECT_EQ(Emu().Requests().front().Param("since_id"), all[3]);
     EXPECT_EQ(TableIds(), all);
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
@@ -234,8 +234,8 @@ TEST_F(SearchRetrievalTest, UpdateAddsEveryNewerTweetAndNothingTwice) {
 
 TEST_F(SearchRetrievalTest, UpdateOnAnEmptyTableSendsNothing) {
     StartWindow();
-    W().Tweets.SearchQuery.SetText("data");
-    frm->UpdateSearch_Click();
+    TweetCtl().SearchQuery.SetText("data");
+    frm->Search().UpdateSearch_Click();
     EXPECT_EQ(SearchRequests(), 0);
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 0);
     EXPECT_TRUE(LogLines().empty());
@@ -245,13 +245,13 @@ TEST_F(SearchRetrievalTest, UpdateOnAnEmptyTableSendsNothing) {
 TEST_F(SearchRetrievalTest, UpdateTakesTheNewestIdEvenWithSortingSwitchedOff) {
     StartWindow();
     const std::vector<std::string> all = SearchBack(9, "data");
-    frm->mSortDT_Click();  // sorting off
-    frm->OutTable_ColumnClick(1);
+    frm->TableView().mSortDT_Click();  // sorting off
+    frm->TableView().OutTable_ColumnClick(1);
     W().TweetsTable.Rows().Sort();  // rows now in screen-name order, newest no longer first
     ASSERT_NE(TableIds().front(), all.front());
 
     Emu().ClearRequests();
-    frm->UpdateSearch_Click();
+    frm->Search().UpdateSearch_Click();
     EXPECT_EQ(Emu().Requests().front().Param("since_id"), all.front());
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(all.size()));
 }

@@ -20,14 +20,14 @@ class TimelineRetrievalTest : public UserSideTest {
     }
 
     void CheckAll(const std::vector<std::string>& users) {
-        for (const auto& user : users) W().Users.UserList.AddItem(user, true);
+        for (const auto& user : users) UserCtl().UserList.AddItem(user, true);
     }
 
     // The statuses of a user that lie on or after the threshold date: tweet ids carry
     // their time, and the trim reads the service's clock time as it stands.
     std::vector<std::string> IdsSinceThreshold(const std::string& user) {
         using namespace std::chrono;
-        const year_month_day threshold = W().Tweets.EarlyDate.Value();
+        const year_month_day threshold = TweetCtl().EarlyDate.Value();
         const long long startMs = duration_cast<milliseconds>(sys_days{threshold}.time_since_epoch()).count();
         const unsigned long long bound =
             static_cast<unsigned long long>(startMs - emulator::Corpus::kServiceEpochMs) << 22;
@@ -63,7 +63,7 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
             frm->QuitGet_Click();
         }
     };
-    W().Users.GetAllUTL.Click();
+    UserCtl().GetAllUTL.Click();
 
     // The first user back to the threshold on one page, one page of the second, none of the third.
     EXPECT_EQ(TimelineUsersAsked(), (std::vector<std::string>{users.demo, users.prolific}));
@@ -81,7 +81,8 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
     // The count is of statuses received, before the trim.
     EXPECT_THAT(log[1], StartsWith("Retrieved 200 statuses for [" + users.demo + "] back to ")) << log[1];
     EXPECT_THAT(log[2], StartsWith("Retrieval of [" + users.demo + "] ended @")) << log[2];
-    EXPECT_THAT(log[2], EndsWith(", terminated at user threshold date (" + W().ThresholdDateText() + ")"))
+    EXPECT_THAT(log[2],
+                EndsWith(", terminated at user threshold date (" + TweetCtl().ThresholdDateText() + ")"))
         << log[2];
     EXPECT_THAT(log[3], StartsWith("Retrieved 200 statuses for [" + users.prolific + "] back to ")) << log[3];
     EXPECT_THAT(log[4], EndsWith(", user cancelled the procedure")) << log[4];
@@ -91,12 +92,12 @@ TEST_F(TimelineRetrievalTest, CancelDuringTheSecondOfThreeUsersShowsWhatWasGathe
         EXPECT_EQ(request.Param("since_id"), "");
         EXPECT_EQ(request.Param("max_id"), "");
     }
-    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
+    EXPECT_EQ(UserCtl().UserList.SelectedIndex(), 1);
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
     EXPECT_FALSE(W().Run.Busy());
     EXPECT_FALSE(W().Run.Cancelled());
-    EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
-    EXPECT_FALSE(W().Tweets.UpdateSearch.Enabled());
+    EXPECT_TRUE(UserCtl().UpdateUTL.Enabled());
+    EXPECT_FALSE(TweetCtl().UpdateSearch.Enabled());
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [*]");
     EXPECT_THAT(W().InfoBar.Panel(3), StartsWith(std::to_string(W().Engine.Client().UTLRateLimitRemaining()) +
                                                  " USER_TIMELINE requests remaining"));
@@ -109,7 +110,7 @@ TEST_F(TimelineRetrievalTest, AV11RefusalStopsTheWalkWithOneMessage) {
     StartWindow(config, false);
     const emulator::KnownUsers users = Emu().Users();
     CheckAll({users.demo, users.prolific, users.midsize});
-    W().Users.GetAllUTL.Click();
+    UserCtl().GetAllUTL.Click();
 
     EXPECT_EQ(TimelineUsersAsked(), (std::vector<std::string>{users.demo}));
     ASSERT_NE(tk.LastMessage(), nullptr);
@@ -120,7 +121,7 @@ TEST_F(TimelineRetrievalTest, AV11RefusalStopsTheWalkWithOneMessage) {
 TEST_F(TimelineRetrievalTest, AUserWithManyPagesIsFollowedBackwardsToTheThreshold) {
     const std::string prolific = Emu().Users().prolific;
     CheckAll({prolific});
-    W().Users.GetAllUTL.Click();
+    UserCtl().GetAllUTL.Click();
 
     const std::vector<std::string> expected = IdsSinceThreshold(prolific);
     ASSERT_GT(expected.size(), 400u);
@@ -134,7 +135,7 @@ TEST_F(TimelineRetrievalTest, AUserWithManyPagesIsFollowedBackwardsToTheThreshol
 TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) {
     const emulator::KnownUsers users = Emu().Users();
     CheckAll({users.midsize});
-    W().Users.GetAllUTL.Click();
+    UserCtl().GetAllUTL.Click();
     const int before = W().TweetsTable.Rows().RowCount();
     ASSERT_GT(before, 0);
     const std::string newest = TableIds().front();
@@ -144,7 +145,7 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
 
     // A user with rows, one without (after it in the list), and an id sent as a name.
     CheckAll({users.demo, "12345"});
-    W().Users.UpdateUTL.Click();
+    UserCtl().UpdateUTL.Click();
 
     const auto requests = RequestsTo("/1.1/statuses/user_timeline.json");
     ASSERT_EQ(requests.size(), 3u);
@@ -172,31 +173,31 @@ TEST_F(TimelineRetrievalTest, UpdateAsksEachUserForWhatIsNewerThanTheirOwnRows) 
 }
 
 TEST_F(TimelineRetrievalTest, WithNoCheckedEntryNewSaysSoAndClearsNothingAndUpdateAddsNothing) {
-    W().Users.UserList.AddItem(Emu().Users().demo, false);
+    UserCtl().UserList.AddItem(Emu().Users().demo, false);
     AddTweetRow("someone", "old row", 0, 1, -1);
     Table0().AddRow({"1", "old user row"});
-    W().Users.GetAllUTL.Click();
+    UserCtl().GetAllUTL.Click();
     EXPECT_EQ(tk.MessageTexts(), std::vector<std::string>{TimelineRetrieval::kNoUserChecked});
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 1);
     EXPECT_EQ(Table0().RowCount(), 1);
     EXPECT_TRUE(LogLines().empty());
     EXPECT_TRUE(RequestsTo("/1.1/statuses/user_timeline.json").empty());
 
-    W().Users.UpdateUTL.SetEnabled(true);
-    W().Users.UpdateUTL.Click();
+    UserCtl().UpdateUTL.SetEnabled(true);
+    UserCtl().UpdateUTL.Click();
     EXPECT_EQ(LogLines().size(), 1u);
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 1);
 }
 
 TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOfferingToSave) {
     const std::string demo = Emu().Users().demo;
-    W().Users.UserList.AddItem("unchecked_other");
-    W().Users.UserList.AddItem(demo);
-    W().Tweets.SearchQuery.SetText("data");
-    W().Tweets.GetSrch.Click();  // the table holds a search, not saved
+    UserCtl().UserList.AddItem("unchecked_other");
+    UserCtl().UserList.AddItem(demo);
+    TweetCtl().SearchQuery.SetText("data");
+    TweetCtl().GetSrch.Click();  // the table holds a search, not saved
     tk.messageAnswers.push_back(MsgResult::No);
-    W().Users.UserList.SetSelectedIndex(1);
-    W().Users.UserList.DoubleClick();
+    UserCtl().UserList.SetSelectedIndex(1);
+    UserCtl().UserList.DoubleClick();
 
     EXPECT_EQ(
         tk.messages.at(0).text,
@@ -205,7 +206,7 @@ TEST_F(TimelineRetrievalTest, ADoubleClickRetrievesTheSelectedTimelineAfterOffer
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(IdsSinceThreshold(demo).size()));
     // A save now belongs in the timeline history, not with the earlier query.
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
-    EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
+    EXPECT_TRUE(UserCtl().UpdateUTL.Enabled());
     EXPECT_FALSE(W().Run.Busy());
 }
 
@@ -214,7 +215,7 @@ TEST_F(TimelineRetrievalTest, CancelInTheQuotaDialogEndsTheUserAndTheCommand) {
     CheckAll({users.prolific, users.demo});
     Emu().SetRemaining(emulator::Family::UserTimeline, 5);
     tk.messageAnswers.push_back(MsgResult::Cancel);
-    W().Users.GetAllUTL.Click();
+    UserCtl().GetAllUTL.Click();
 
     ASSERT_FALSE(tk.messages.empty());
     EXPECT_THAT(tk.messages[0].text, StartsWith("Quota for this window running low. Wait until "));

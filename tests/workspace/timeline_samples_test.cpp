@@ -89,14 +89,14 @@ TEST_F(TimelineSamplesTest, SamplesAreTakenForCheckedRowsOnlyAndStopAt600Tweets)
     AddTweetRow(users.demo, "a", 0, 1, -1);
     AddTweetRow(users.prolific, "b", 0, 1, -1);
     AddTweetRow(users.midsize, "c", 0, 1, -1);
-    W().Users.BuildTweetsUT.Click();
+    UserCtl().BuildTweetsUT.Click();
     ASSERT_EQ(Table0().RowCount(), 3);
     for (int row = 0; row < 2; ++row) Table0().SetChecked(row, true);
     Table0().SetCell(2, UserTable::kPrfTwtSamp, "kept|");
     Emu().ClearRequests();
 
     tk.promptAnswers.push_back("5");
-    W().Users.GetUTTL.Click();
+    UserCtl().GetUTTL.Click();
 
     ASSERT_EQ(tk.prompts.size(), 1u);
     EXPECT_EQ(tk.prompts[0].prompt,
@@ -131,7 +131,7 @@ TEST_F(TimelineSamplesTest, SamplesAreTakenForCheckedRowsOnlyAndStopAt600Tweets)
 TEST_F(TimelineSamplesTest, BuildTableWithAnEmptyTweetsTableRequestsNothing) {
     Start();
     Table0().AddRow({"1", "left over"});
-    W().Users.BuildTweetsUT.Click();
+    UserCtl().BuildTweetsUT.Click();
     EXPECT_EQ(Table0().RowCount(), 0);
     EXPECT_TRUE(RequestsTo("/1.1/users/lookup.json").empty());
     EXPECT_EQ(W().InfoBar.Panel(2), "Empty");
@@ -141,50 +141,50 @@ TEST_F(TimelineSamplesTest, BuildTableWithAnEmptyTweetsTableRequestsNothing) {
 TEST_F(TimelineSamplesTest, NamedTablesAreAddedShownToggledRenamedAndRemoved) {
     Start();
     StoreCredentials();
-    W().Users.MergeRemUT.Click();
-    W().Users.MergeRemUT.Click();
+    UserCtl().MergeRemUT.Click();
+    UserCtl().MergeRemUT.Click();
     EXPECT_FALSE(
         W().TableEngine.Client().BearerToken().empty());  // authenticated from the stored credentials
-    EXPECT_EQ(W().Users.UTList.Items(), (std::vector<std::string>{"1UserTable", "2UserTable"}));
-    EXPECT_EQ(W().Users.CurUserTable, 2);
-    EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 1);
+    EXPECT_EQ(UserCtl().UTList.Items(), (std::vector<std::string>{"1UserTable", "2UserTable"}));
+    EXPECT_EQ(UserCtl().CurUserTable, 2);
+    EXPECT_EQ(UserCtl().UTToggle.SelectedIndex(), 1);
     auto visible = [this] {
         std::string shown;
-        for (const auto& table : W().Users.UserTables) shown += table->Rows().Visible() ? 'v' : '.';
+        for (const auto& table : UserCtl().UserTables) shown += table->Rows().Visible() ? 'v' : '.';
         return shown;
     };
     EXPECT_EQ(visible(), "..v");
-    EXPECT_EQ(W().Users.UserTables[2]->Rows().ColumnCount(), UserTable::kColumnCount);
+    EXPECT_EQ(UserCtl().UserTables[2]->Rows().ColumnCount(), UserTable::kColumnCount);
 
-    W().Users.UTToggle.SetSelectedIndex(0);
-    EXPECT_EQ(W().Users.CurUserTable, 0);
+    UserCtl().UTToggle.SetSelectedIndex(0);
+    EXPECT_EQ(UserCtl().CurUserTable, 0);
     EXPECT_EQ(visible(), "v..");
-    W().Users.UTList.SetSelectedIndex(0);
-    EXPECT_EQ(W().Users.CurUserTable, 1);
-    EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 1);
+    UserCtl().UTList.SetSelectedIndex(0);
+    EXPECT_EQ(UserCtl().CurUserTable, 1);
+    EXPECT_EQ(UserCtl().UTToggle.SelectedIndex(), 1);
     EXPECT_EQ(visible(), ".v.");
 
     tk.promptAnswers.push_back("mine");
-    W().Users.UTList.DoubleClick();
+    UserCtl().UTList.DoubleClick();
     EXPECT_EQ(tk.prompts.back().prompt, "Enter New Table Name");
     EXPECT_EQ(tk.prompts.back().defaultAnswer, "1UserTable");
-    EXPECT_EQ(W().Users.UserTables[1]->Name(), "mine");
-    W().Users.UTList.DoubleClick();  // a cancelled prompt keeps the name
-    EXPECT_EQ(W().Users.UTList.Item(0), "mine");
+    EXPECT_EQ(UserCtl().UserTables[1]->Name(), "mine");
+    UserCtl().UTList.DoubleClick();  // a cancelled prompt keeps the name
+    EXPECT_EQ(UserCtl().UTList.Item(0), "mine");
 
-    W().Users.AddRemUT.Click();  // removes "mine"
-    EXPECT_EQ(W().Users.UTList.Items(), std::vector<std::string>{"2UserTable"});
-    EXPECT_EQ(W().Users.CurUserTable, 1);
+    UserCtl().AddRemUT.Click();  // removes "mine"
+    EXPECT_EQ(UserCtl().UTList.Items(), std::vector<std::string>{"2UserTable"});
+    EXPECT_EQ(UserCtl().CurUserTable, 1);
     EXPECT_EQ(visible(), ".v");
-    W().Users.AddRemUT.Click();  // the only named table: "Tweets" becomes current
-    EXPECT_EQ(W().Users.UserTables.size(), 1u);
-    EXPECT_EQ(W().Users.CurUserTable, 0);
-    EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 0);
+    UserCtl().AddRemUT.Click();  // the only named table: "Tweets" becomes current
+    EXPECT_EQ(UserCtl().UserTables.size(), 1u);
+    EXPECT_EQ(UserCtl().CurUserTable, 0);
+    EXPECT_EQ(UserCtl().UTToggle.SelectedIndex(), 0);
     EXPECT_EQ(visible(), "v");
 
     // "Other:" without a named table falls back to "Tweets".
-    W().Users.UTToggle.SetSelectedIndex(1);
-    EXPECT_EQ(W().Users.UTToggle.SelectedIndex(), 0);
+    UserCtl().UTToggle.SetSelectedIndex(1);
+    EXPECT_EQ(UserCtl().UTToggle.SelectedIndex(), 0);
 }
 
 }  // namespace

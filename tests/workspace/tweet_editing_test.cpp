@@ -51,7 +51,7 @@ class TweetEditingTest : public MainWindowTest {
 TEST_F(TweetEditingTest, FilterAsksWithTheCountAndRemovesMatchesInAnyLetterCase) {
     tk.promptAnswers = {"skimmer"};  // no prefix: remove the rows that contain it
     tk.messageAnswers = {MsgResult::OK};
-    frm->mFilterTweets_Click();
+    frm->Editing().mFilterTweets_Click();
     ASSERT_EQ(tk.prompts.size(), 1u);
     EXPECT_EQ(tk.prompts[0].title, "Filter Tweets");
     EXPECT_EQ(tk.prompts[0].defaultAnswer, "");
@@ -68,45 +68,45 @@ TEST_F(TweetEditingTest, FilterAsksWithTheCountAndRemovesMatchesInAnyLetterCase)
 }
 
 TEST_F(TweetEditingTest, FilterWithPlusKeepsOnlyTheRowsThatContainTheWord) {
-    frm->mSortDT_Click();  // sorting off; a filter switches it on again
+    frm->TableView().mSortDT_Click();  // sorting off; a filter switches it on again
     ASSERT_FALSE(W().TweetsTable.Rows().Sorted());
     tk.promptAnswers = {"+SKIMMER"};
     tk.messageAnswers = {MsgResult::OK};
-    frm->mFilterTweets_Click();
+    frm->Editing().mFilterTweets_Click();
     EXPECT_EQ(tk.messages[0].text,
               "There are 3 tweets that don't contain [SKIMMER] and will be removed. Proceed?");
     EXPECT_EQ(Tweets(),
               (std::vector<std::string>{"I like Skimmer", "RT @bob: skimmer rocks", "SKIMMER in caps"}));
     EXPECT_TRUE(W().TweetsTable.Rows().Sorted());
-    EXPECT_FALSE(W().Tweets.mSortDT.Checked());
+    EXPECT_FALSE(TweetCtl().mSortDT.Checked());
 }
 
 TEST_F(TweetEditingTest, AnEmptyOrCancelledFilterOffersToRemoveEverythingAndCancelKeepsIt) {
     const auto before = Tweets();
     tk.messageAnswers = {MsgResult::Cancel};
-    frm->mFilterTweets_Click();  // the prompt is cancelled: the empty text
+    frm->Editing().mFilterTweets_Click();  // the prompt is cancelled: the empty text
     EXPECT_EQ(tk.messages[0].text, "There are 6 tweets that contain [] and will be removed. Proceed?");
     EXPECT_EQ(Tweets(), before);
 
     // A filter that removes nothing still asks, and OK keeps every row in its order.
     tk.promptAnswers = {"-zebra"};
     tk.messageAnswers = {MsgResult::OK};
-    frm->mFilterTweets_Click();
+    frm->Editing().mFilterTweets_Click();
     EXPECT_EQ(tk.messages[1].text, "There are 0 tweets that contain [zebra] and will be removed. Proceed?");
     EXPECT_EQ(Tweets(), before);
 }
 
 TEST_F(TweetEditingTest, RemoveRetweetsFindsRtAnywhereInAnyCase) {
     tk.messageAnswers = {MsgResult::OK};
-    frm->mRemRT_Click();
+    frm->Editing().mRemRT_Click();
     EXPECT_EQ(tk.messages[0].text, "There are 2 tweets that contain [RT @] and will be removed. Proceed?");
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 4);
 }
 
 TEST_F(TweetEditingTest, FiltersOnAnEmptyTableOnlySaySo) {
     W().TweetsTable.Rows().ClearRows();
-    frm->mFilterTweets_Click();
-    frm->mRemRT_Click();
+    frm->Editing().mFilterTweets_Click();
+    frm->Editing().mRemRT_Click();
     ASSERT_EQ(tk.messages.size(), 2u);
     for (const auto& m : tk.messages) {
         EXPECT_EQ(m.text, "Tweet table is empty. You need to load or retrieve some tweets first.");
@@ -119,21 +119,21 @@ TEST_F(TweetEditingTest, FiltersOnAnEmptyTableOnlySaySo) {
 TEST_F(TweetEditingTest, DeleteAllTweetsByUserCountsOnlyExactEquals) {
     Select(0);  // alice
     tk.messageAnswers = {MsgResult::Cancel, MsgResult::OK};
-    frm->mDelUsersTweets_Click();
+    frm->Editing().mDelUsersTweets_Click();
     EXPECT_EQ(tk.messages[0].text, "Delete 2 occurences of alice from Tweets table?");
     EXPECT_EQ(tk.messages[0].title, "Confirm deletion");
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 6);
-    frm->mDelUsersTweets_Click();
+    frm->Editing().mDelUsersTweets_Click();
     EXPECT_EQ(Tweets(), (std::vector<std::string>{"RT @bob: skimmer rocks", "nothing here", "SKIMMER in caps",
                                                   "plain"}));
 
     // Delete Tweet removes the selected row without asking; with none selected nothing happens.
     Select(1);
-    frm->mDelTweet_Click();
+    frm->Editing().mDelTweet_Click();
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 3);
     Select(-1);
-    frm->mDelTweet_Click();
-    frm->mDelUsersTweets_Click();
+    frm->Editing().mDelTweet_Click();
+    frm->Editing().mDelUsersTweets_Click();
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 3);
     EXPECT_EQ(tk.messages.size(), 2u);
 }
@@ -142,20 +142,20 @@ TEST_F(TweetEditingTest, DateTimeConversionsRewriteEveryCellTheyCanRead) {
     W().TweetsTable.Rows().SetText(4, "garbage text");  // a conversion rejects it
     W().TweetsTable.Rows().SetText(5, "12345");         // no time of day: nothing to convert to
     tk.messageAnswers = {MsgResult::Cancel, MsgResult::OK};
-    frm->mVBDateTime_Click();
+    frm->Editing().mVBDateTime_Click();
     EXPECT_EQ(
         tk.messages[0].text,
         "Convert the DateTime to local Numeric format e.g. dd/mm/yyyy hh:mm:ss? NOTE: Lumen expects the "
         "original Twitter DateTime format.");
     EXPECT_EQ(tk.messages[0].title, "Marlin Skimmer Desktop Edition");
     EXPECT_EQ(W().TweetsTable.Rows().Text(0), kWhen);  // cancelled
-    frm->mVBDateTime_Click();
+    frm->Editing().mVBDateTime_Click();
     EXPECT_EQ(W().TweetsTable.Rows().Text(0), "27/08/2008 13:08:45");
     EXPECT_EQ(W().TweetsTable.Rows().Text(3), "27/08/2008 13:08:45");
     EXPECT_EQ(W().TweetsTable.Rows().Text(4), "garbage text");
 
     tk.messageAnswers = {MsgResult::OK};
-    frm->mSPSSDateTime_Click();
+    frm->Editing().mSPSSDateTime_Click();
     EXPECT_EQ(tk.messages.back().text,
               "Convert the DateTime to an SPSS compatible format (dd-mmm-yyyyy hh:mm:ss)?");
     EXPECT_EQ(W().TweetsTable.Rows().Text(0), "27-Aug-2008 13:08:45");
@@ -163,7 +163,7 @@ TEST_F(TweetEditingTest, DateTimeConversionsRewriteEveryCellTheyCanRead) {
     EXPECT_EQ(W().TweetsTable.Rows().Text(5), "12345");
 
     const std::size_t asked = tk.messages.size();
-    frm->mTwitterDateTime_Click();  // no question
+    frm->Editing().mTwitterDateTime_Click();  // no question
     EXPECT_EQ(tk.messages.size(), asked);
     EXPECT_EQ(W().TweetsTable.Rows().Text(0), kWhen);
     EXPECT_EQ(W().TweetsTable.Rows().Text(2), kWhen);
@@ -174,82 +174,82 @@ TEST_F(TweetEditingTest, ColumnsSortAsNumbersWhereBothCellsAreNumbers) {
     // Ids of different lengths: the 19-digit one is the newest.
     W().TweetsTable.Rows().SetCell(5, 3, "1000000000000000000");
     W().TweetsTable.Rows().SetCell(0, 3, "999999999999999999");
-    frm->OutTable_ColumnClick(3);
+    frm->TableView().OutTable_ColumnClick(3);
     W().TweetsTable.Rows().Sort();
     EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 3), "1000000000000000000");
     EXPECT_EQ(W().TweetsTable.Rows().Cell(1, 3), "999999999999999999");
 
     // Followers: 12345678 is longer than the padding width and still sorts above 999.
-    frm->OutTable_ColumnClick(5);
+    frm->TableView().OutTable_ColumnClick(5);
     EXPECT_EQ(W().TweetsTable.Rows().SortKey(), 5);
     EXPECT_EQ(W().TweetsTable.Rows().SortOrder(), SortDirection::Descending);
     EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 5), "12345678");
     EXPECT_EQ(W().TweetsTable.Rows().Cell(1, 5), "    999");
 
     // With sorting off a header click only chooses the key.
-    frm->mSortDT_Click();
-    frm->OutTable_ColumnClick(1);
+    frm->TableView().mSortDT_Click();
+    frm->TableView().OutTable_ColumnClick(1);
     EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 5), "12345678");
-    frm->mSortDT_Click();
-    EXPECT_TRUE(W().Tweets.mSortDT.Checked());
+    frm->TableView().mSortDT_Click();
+    EXPECT_TRUE(TweetCtl().mSortDT.Checked());
     EXPECT_EQ(W().TweetsTable.Rows().Cell(0, 1), "carol");
 }
 
 TEST_F(TweetEditingTest, RowPopupNamesTheAuthorAndOffersOnlyWebLinks) {
-    frm->OutTable_MouseUp(2);
-    EXPECT_EQ(W().Tweets.mTweet.PopupCount(), 0);  // nothing selected: no popup
+    frm->Editing().OutTable_MouseUp(2);
+    EXPECT_EQ(TweetCtl().mTweet.PopupCount(), 0);  // nothing selected: no popup
 
     const std::string longLink = "http://a.example/" + std::string(200, 'q');
     W().TweetsTable.Rows().SetCell(0, 12, longLink);
     Select(0);
-    frm->OutTable_MouseUp(1);
-    EXPECT_EQ(W().Tweets.mTweet.PopupCount(), 0);
-    frm->OutTable_MouseUp(2);
-    EXPECT_EQ(W().Tweets.mTweet.PopupCount(), 1);
-    EXPECT_TRUE(W().Tweets.mNavLinkURL.Visible());
-    EXPECT_EQ(W().Tweets.mNavLinkURL.Caption(), "Go to " + longLink.substr(0, 96));
-    EXPECT_EQ(W().Tweets.mNavUserTwitter.Caption(), "Find alice on Twitter");
-    EXPECT_EQ(W().Tweets.mAddU2UL.Caption(), "Add alice to User List");
-    EXPECT_EQ(W().Tweets.mDelUFUL.Caption(), "Delete alice from User List");
-    EXPECT_EQ(W().Tweets.mDelUsersTweets.Caption(), "Delete all Tweets by alice");
-    EXPECT_EQ(W().Tweets.mDelTweet.Caption(), "Delete Tweet");
-    frm->mNavLinkURL_Click();
-    frm->mNavUserTwitter_Click();
+    frm->Editing().OutTable_MouseUp(1);
+    EXPECT_EQ(TweetCtl().mTweet.PopupCount(), 0);
+    frm->Editing().OutTable_MouseUp(2);
+    EXPECT_EQ(TweetCtl().mTweet.PopupCount(), 1);
+    EXPECT_TRUE(TweetCtl().mNavLinkURL.Visible());
+    EXPECT_EQ(TweetCtl().mNavLinkURL.Caption(), "Go to " + longLink.substr(0, 96));
+    EXPECT_EQ(TweetCtl().mNavUserTwitter.Caption(), "Find alice on Twitter");
+    EXPECT_EQ(TweetCtl().mAddU2UL.Caption(), "Add alice to User List");
+    EXPECT_EQ(TweetCtl().mDelUFUL.Caption(), "Delete alice from User List");
+    EXPECT_EQ(TweetCtl().mDelUsersTweets.Caption(), "Delete all Tweets by alice");
+    EXPECT_EQ(TweetCtl().mDelTweet.Caption(), "Delete Tweet");
+    frm->Editing().mNavLinkURL_Click();
+    frm->Editing().mNavUserTwitter_Click();
     EXPECT_EQ(tk.openedUrls, (std::vector<std::string>{longLink, "https://twitter.com/alice"}));
 
     Select(3);  // bob: no link
-    frm->OutTable_MouseUp(2);
-    EXPECT_FALSE(W().Tweets.mNavLinkURL.Visible());
+    frm->Editing().OutTable_MouseUp(2);
+    EXPECT_FALSE(TweetCtl().mNavLinkURL.Visible());
     Select(4);  // carol: a link that is not a web address is offered but not opened
-    frm->OutTable_MouseUp(2);
-    EXPECT_EQ(W().Tweets.mNavLinkURL.Caption(), "Go to ftp://old.example");
-    frm->mNavLinkURL_Click();
+    frm->Editing().OutTable_MouseUp(2);
+    EXPECT_EQ(TweetCtl().mNavLinkURL.Caption(), "Go to ftp://old.example");
+    frm->Editing().mNavLinkURL_Click();
     Select(5);  // a screen name that starts with a digit is padded in the table, not on the web
-    frm->OutTable_MouseUp(2);
-    EXPECT_EQ(W().Tweets.mNavUserTwitter.Caption(), "Find 2cool on Twitter");
-    frm->mNavUserTwitter_Click();
+    frm->Editing().OutTable_MouseUp(2);
+    EXPECT_EQ(TweetCtl().mNavUserTwitter.Caption(), "Find 2cool on Twitter");
+    frm->Editing().mNavUserTwitter_Click();
     EXPECT_EQ(tk.openedUrls.back(), "https://twitter.com/2cool");
     EXPECT_EQ(tk.openedUrls.size(), 3u);
 }
 
 TEST_F(TweetEditingTest, CopyLogPutsEveryLineWithItsLineEndOnTheClipboard) {
     tk.ClipboardSetText("old");
-    frm->mCopyLog_Click();
+    frm->Editing().mCopyLog_Click();
     EXPECT_EQ(tk.ClipboardGetText(), "");
     W().Progress.Append("first");
     W().Progress.Append("second");
-    frm->mCopyLog_Click();
+    frm->Editing().mCopyLog_Click();
     EXPECT_EQ(tk.ClipboardGetText(), "first\r\nsecond\r\n");
 
     // The log's popup is the Tools menu with Copy Log alone, whole again afterwards.
     std::vector<bool> seen;
-    auto watch = W().Tweets.mFilterTweets.Subscribe(
-        [&](const ModelChange&) { seen.push_back(W().Tweets.mFilterTweets.Visible()); });
-    frm->Progress_MouseDown(2);
+    auto watch = TweetCtl().mFilterTweets.Subscribe(
+        [&](const ModelChange&) { seen.push_back(TweetCtl().mFilterTweets.Visible()); });
+    frm->Editing().Progress_MouseDown(2);
     EXPECT_EQ(seen, (std::vector<bool>{false, true}));
-    EXPECT_EQ(W().Tweets.mTools.PopupCount(), 1);
-    EXPECT_TRUE(W().Tweets.mConvertDT.Visible());
-    EXPECT_TRUE(W().Tweets.mCopyLog.Visible());
+    EXPECT_EQ(TweetCtl().mTools.PopupCount(), 1);
+    EXPECT_TRUE(TweetCtl().mConvertDT.Visible());
+    EXPECT_TRUE(TweetCtl().mCopyLog.Visible());
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ class TweetFilesTest : public MainWindowTest {
     // Opens a file through the dialog.
     void Open(const std::filesystem::path& file) {
         tk.fileDialogAnswers.push_back(file.string());
-        frm->mOpenTweets_Click();
+        frm->Files().OpenTweetsTable();
     }
     std::string Written(const std::string& name, const std::string& bytes) {
         WriteFileBytes(File(name), bytes);
@@ -72,8 +72,8 @@ TEST_F(TweetFilesTest, OpenShowsPaddedRowsNotDimmedAndSaveWritesTheSameBytes) {
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [" + path + "]");
     EXPECT_FALSE(W().TweetsDirty());
     EXPECT_EQ(W().TweetsTable.File(), path);
-    EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
-    EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
+    EXPECT_TRUE(TweetCtl().UpdateSearch.Enabled());
+    EXPECT_TRUE(UserCtl().UpdateUTL.Enabled());
     EXPECT_EQ(W().InfoBar.Panel(1), "2 tweets displayed");
     EXPECT_EQ(W().InfoBar.Panel(2), "Empty");
     ASSERT_EQ(tk.fileDialogs.size(), 1u);
@@ -82,7 +82,7 @@ TEST_F(TweetFilesTest, OpenShowsPaddedRowsNotDimmedAndSaveWritesTheSameBytes) {
 
     // The file exists: Yes overwrites it without a dialog, padding gone again.
     tk.messageAnswers = {MsgResult::Yes};
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
     EXPECT_EQ(tk.messages.back().text, path + " already exists. Overwrite this file?");
     EXPECT_EQ(tk.fileDialogs.size(), 1u);
     EXPECT_EQ(ReadFileBytes(path), kRow1 + kRow2);
@@ -91,12 +91,12 @@ TEST_F(TweetFilesTest, OpenShowsPaddedRowsNotDimmedAndSaveWritesTheSameBytes) {
 
 TEST_F(TweetFilesTest, HeadersAreWrittenOnRequestAndSkippedWhenRead) {
     Open(Written("two.txt", kRow1 + kRow2));
-    frm->mHeaders_Click();
-    EXPECT_TRUE(W().Tweets.mHeaders.Checked());
+    frm->TableView().mHeaders_Click();
+    EXPECT_TRUE(TweetCtl().mHeaders.Checked());
     tk.messageAnswers = {MsgResult::No};  // do not overwrite: choose a new file
     const std::string target = File("with headers.mtwt").string();
     tk.fileDialogAnswers.push_back(target);
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
     EXPECT_EQ(ReadFileBytes(target), kHeader + kRow1 + kRow2);
     EXPECT_EQ(tk.fileDialogs.back().request.defaultExtension, "txt");
     EXPECT_EQ(W().TweetsTable.File(), target);
@@ -145,7 +145,7 @@ TEST_F(TweetFilesTest, UnreadableFilesAreReportedAndLeaveTheTableAsItWas) {
 
     // A cancelled dialog changes nothing.
     tk.messages.clear();
-    frm->mOpenTweets_Click();
+    frm->Files().OpenTweetsTable();
     EXPECT_TRUE(tk.messages.empty());
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 2);
 }
@@ -174,7 +174,7 @@ TEST_F(TweetFilesTest, ZeroSentimentAsksToScoreAgain) {
 
 TEST_F(TweetFilesTest, SaveProposesAFreeUntitledNameAndACancelledDialogWritesNothing) {
     tk.messages.clear();
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(tk.messages[0].text, "Nothing to Save yet!");
     EXPECT_EQ(tk.messages[0].icon, MsgIcon::Exclamation);
@@ -184,7 +184,7 @@ TEST_F(TweetFilesTest, SaveProposesAFreeUntitledNameAndACancelledDialogWritesNot
     std::filesystem::current_path(AppFolder());
     WriteFileBytes(File("UntitledTweets1.txt"), "taken");
     tk.messageAnswers = {MsgResult::No};
-    frm->mSaveTweets_Click();  // the dialog is cancelled
+    frm->Files().SaveTweetsTable();  // the dialog is cancelled
     std::filesystem::current_path(cwd);
 
     EXPECT_EQ(tk.fileDialogs.back().request.fileName, "UntitledTweets2.txt");
@@ -196,29 +196,29 @@ TEST_F(TweetFilesTest, SaveProposesAFreeUntitledNameAndACancelledDialogWritesNot
 }
 
 TEST_F(TweetFilesTest, SavingTheSameQueryToTheSameFileKeepsOneHistoryEntryOnTop) {
-    W().Tweets.QPHistory.AddItem("tea  " + Written("two.txt", kRow1 + kRow2));
-    W().Tweets.QPHistory.AddItem("older  /somewhere/else.txt");
-    frm->OpenQueryEntry(0);
+    TweetCtl().QPHistory.AddItem("tea  " + Written("two.txt", kRow1 + kRow2));
+    TweetCtl().QPHistory.AddItem("older  /somewhere/else.txt");
+    frm->Session().OpenQueryEntry(0);
     int opened = 0;
-    W().Tweets.QPHistory.SetOpenAction([&](int index) { opened += index == 0; });
+    TweetCtl().QPHistory.SetOpenAction([&](int index) { opened += index == 0; });
 
     tk.messageAnswers = {MsgResult::Yes, MsgResult::Yes};
-    frm->mSaveTweets_Click();
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
+    frm->Files().SaveTweetsTable();
     const std::string entry = "tea  " + File("two.txt").string();
-    ASSERT_EQ(W().Tweets.QPHistory.Count(), 2);
-    EXPECT_EQ(W().Tweets.QPHistory.Item(0), entry);
-    EXPECT_EQ(W().Tweets.QPHistory.Item(1), "older  /somewhere/else.txt");
+    ASSERT_EQ(TweetCtl().QPHistory.Count(), 2);
+    EXPECT_EQ(TweetCtl().QPHistory.Item(0), entry);
+    EXPECT_EQ(TweetCtl().QPHistory.Item(1), "older  /somewhere/else.txt");
     EXPECT_EQ(opened, 0);  // the entry names the table on show: nothing is reopened
-    EXPECT_EQ(W().Tweets.QPHistory.SelectedIndex(), 0);
+    EXPECT_EQ(TweetCtl().QPHistory.SelectedIndex(), 0);
 
-    W().Tweets.UTLHistory.AddItem(File("two.txt").string());
-    frm->OpenTimelineEntry(0);
+    TweetCtl().UTLHistory.AddItem(File("two.txt").string());
+    frm->Session().OpenTimelineEntry(0);
     tk.messageAnswers = {MsgResult::Yes};
-    frm->mSaveTweets_Click();
-    ASSERT_EQ(W().Tweets.UTLHistory.Count(), 1);
-    EXPECT_EQ(W().Tweets.UTLHistory.Item(0), File("two.txt").string());
-    EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
+    frm->Files().SaveTweetsTable();
+    ASSERT_EQ(TweetCtl().UTLHistory.Count(), 1);
+    EXPECT_EQ(TweetCtl().UTLHistory.Item(0), File("two.txt").string());
+    EXPECT_EQ(TweetCtl().QPHistory.Count(), 2);
 }
 
 TEST_F(TweetFilesTest, ASaveThatFailsPartWayKeepsTheEarlierFile) {
@@ -232,7 +232,7 @@ TEST_F(TweetFilesTest, ASaveThatFailsPartWayKeepsTheEarlierFile) {
     small.rlim_cur = 4096;
     signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, SIG_DFL);
 
@@ -246,7 +246,7 @@ TEST_F(TweetFilesTest, ASaveThatFailsPartWayKeepsTheEarlierFile) {
 
     // Without the limit the same save goes through.
     tk.fileDialogAnswers.push_back(path);
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
     EXPECT_GT(ReadFileBytes(path).size(), 4096u);
     EXPECT_EQ(W().Window.Caption(), "Marlin Skimmer Desktop Edition [" + path + "]");
 }
@@ -257,7 +257,7 @@ TEST_F(TweetFilesTest, SaveAndSendStartsTheVisualiserOnTheSavedFile) {
     const std::string text = Written("Lumen.txt", "just text");
     tk.messageAnswers = {MsgResult::Yes};
     tk.fileDialogAnswers.push_back(text);
-    frm->mSaveSend_Click();
+    frm->Files().SaveAndSend();
     EXPECT_EQ(tk.LastMessage()->text, "The item you selected was not an executable (exe) file");
     EXPECT_EQ(tk.LastMessage()->title, "Error");
     EXPECT_EQ(tk.LastMessage()->icon, MsgIcon::Exclamation);
@@ -270,7 +270,7 @@ TEST_F(TweetFilesTest, SaveAndSendStartsTheVisualiserOnTheSavedFile) {
     std::filesystem::permissions(lumen, std::filesystem::perms::owner_all);
     tk.messageAnswers = {MsgResult::Yes};
     tk.fileDialogAnswers.push_back(lumen);
-    frm->mSaveSend_Click();
+    frm->Files().SaveAndSend();
     EXPECT_EQ(tk.LastMessage()->text, "Changed LM path to " + lumen);
     EXPECT_EQ(W().Settings.LMPATH, lumen);
     EXPECT_EQ(ReadFileBytes(record), File("two.txt").string());
@@ -285,11 +285,12 @@ TEST_F(TweetFilesTest, TheDateTimeColumnSortsByTimeInEachOfItsThreeForms) {
     std::string bytes;
     for (int k = 0; k < 5; ++k) bytes += TweetLine{.dateTime = times[k], .id = std::to_string(k + 1)}.Line();
     Open(Written("times.txt", bytes));
-    for (void (frmMain::*convert)() :
-         {&frmMain::mTwitterDateTime_Click, &frmMain::mVBDateTime_Click, &frmMain::mSPSSDateTime_Click}) {
+    for (void (TweetEditing::*convert)() :
+         {&TweetEditing::mTwitterDateTime_Click, &TweetEditing::mVBDateTime_Click,
+          &TweetEditing::mSPSSDateTime_Click}) {
         tk.messageAnswers = {MsgResult::OK};
-        (frm.get()->*convert)();
-        frm->OutTable_ColumnClick(0);
+        (frm->Editing().*convert)();
+        frm->TableView().OutTable_ColumnClick(0);
         EXPECT_THAT(TableIds(), ElementsAre("5", "4", "1", "3", "2")) << W().TweetsTable.Rows().Text(0);
     }
 }

@@ -31,7 +31,7 @@ class UnattendedCaptureTest : public MainWindowTest {
 
     void StartUnattended(emulator::EmulatorConfig config = SmallCorpus()) {
         StartWindow(config, !std::filesystem::exists(File("bin")));  // the scorer once per folder
-        frm->mWaitQuota_Click();
+        frm->TweetCtl().mWaitQuota.Click();
         W().Settings.RetryDelays = {20, 20, 20};
         BackDays(9);  // past the search index: the search ends at its last, empty page
     }
@@ -125,7 +125,7 @@ TEST_F(UnattendedCaptureTest, WithTheSettingOffTheQuotaDialogAndTheRetryQuestion
     EXPECT_THAT(tk.messages[0].title, StartsWith("Recoverable error within "));
     EXPECT_THAT(tk.messages[1].text, StartsWith("Quota for this window running low. Wait until "));
     EXPECT_EQ(W().Settings.WaitForQuota, false);
-    EXPECT_FALSE(W().Tweets.mWaitQuota.Checked());
+    EXPECT_FALSE(TweetCtl().mWaitQuota.Checked());
 }
 
 TEST_F(UnattendedCaptureTest, ContinueBackAfterACancelledSearchGivesWhatAFullSearchGives) {
@@ -181,20 +181,20 @@ TEST_F(UnattendedCaptureTest, ContinueBackStopsAtTheThresholdDate) {
 TEST_F(UnattendedCaptureTest, TheSettingsAreKeptInPrefsAndOlderPrefsReadAsUnchecked) {
     StartWindow(SmallCorpus(), false);
     WriteFileBytes(File("prefs"), "QP-data,a.txt\r\nLA-en\r\n");
-    frm->LoadPrefs();
-    EXPECT_FALSE(W().Tweets.mWaitQuota.Checked());
-    EXPECT_FALSE(W().Tweets.mKeepRaw.Checked());
-    frm->SavePrefs();
+    frm->Session().LoadPrefs();
+    EXPECT_FALSE(TweetCtl().mWaitQuota.Checked());
+    EXPECT_FALSE(TweetCtl().mKeepRaw.Checked());
+    frm->Session().SavePrefs();
     EXPECT_THAT(ReadFileBytes(File("prefs")), ::testing::Not(HasSubstr("AW-")));
 
-    frm->mWaitQuota_Click();
-    frm->mKeepRaw_Click();
-    ASSERT_TRUE(frm->SavePrefs());
+    frm->TweetCtl().mWaitQuota.Click();
+    frm->TweetCtl().mKeepRaw.Click();
+    ASSERT_TRUE(frm->Session().SavePrefs());
     EXPECT_THAT(ReadFileBytes(File("prefs")), EndsWith("AW-1\r\nRA-1\r\n"));
 
     StartWindow(SmallCorpus(), false);
-    frm->LoadPrefs();
-    EXPECT_TRUE(W().Tweets.mWaitQuota.Checked());
+    frm->Session().LoadPrefs();
+    EXPECT_TRUE(TweetCtl().mWaitQuota.Checked());
     EXPECT_TRUE(W().Settings.WaitForQuota);
     EXPECT_TRUE(W().Settings.KeepRawResponses);
 }

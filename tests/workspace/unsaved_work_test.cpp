@@ -33,11 +33,11 @@ class UnsavedWorkTest : public UserSideTest {
     // Followers of the library account into a named table of their own.
     void FollowersTable() {
         StoreCredentials();
-        W().Users.GUFOp.SetSelectedIndex(1);
-        W().Users.GUF_Id.SetText(Emu().Users().midsize);
-        W().Users.GetFF[0].Click();
-        ASSERT_EQ(W().Users.UserTables.size(), 2u);
-        ASSERT_GT(W().CurrentUserTable().RowCount(), 0);
+        UserCtl().GUFOp.SetSelectedIndex(1);
+        UserCtl().GUF_Id.SetText(Emu().Users().midsize);
+        UserCtl().GetFF[0].Click();
+        ASSERT_EQ(UserCtl().UserTables.size(), 2u);
+        ASSERT_GT(UserCtl().CurrentUserTable().RowCount(), 0);
         tk.messages.clear();
     }
     int Questions() {
@@ -54,33 +54,34 @@ TEST_F(UnsavedWorkTest, EveryCommandThatChangesTheTweetsTableMarksItUnsaved) {
         std::function<void()> run;
     };
     const std::vector<Case> cases = {
-        {"Delete Tweet", [&] { W().TweetsTable.Rows().SetSelectedIndex(0), frm->mDelTweet_Click(); }},
+        {"Delete Tweet",
+         [&] { W().TweetsTable.Rows().SetSelectedIndex(0), frm->Editing().mDelTweet_Click(); }},
         {"Delete All Tweets By User",
          [&] {
              W().TweetsTable.Rows().SetSelectedIndex(0);
              tk.messageAnswers = {MsgResult::OK};
-             frm->mDelUsersTweets_Click();
+             frm->Editing().mDelUsersTweets_Click();
          }},
         {"Remove Retweets",
          [&] {
              tk.messageAnswers = {MsgResult::OK};
-             frm->mRemRT_Click();
+             frm->Editing().mRemRT_Click();
          }},
         {"Filter Tweets",
          [&] {
              tk.promptAnswers = {"plain"};
              tk.messageAnswers = {MsgResult::OK};
-             frm->mFilterTweets_Click();
+             frm->Editing().mFilterTweets_Click();
          }},
         {"to Numeric format",
          [&] {
              tk.messageAnswers = {MsgResult::OK};
-             frm->mVBDateTime_Click();
+             frm->Editing().mVBDateTime_Click();
          }},
         {"to SPSS compatible format",
          [&] {
              tk.messageAnswers = {MsgResult::OK};
-             frm->mSPSSDateTime_Click();
+             frm->Editing().mSPSSDateTime_Click();
          }},
     };
     for (const Case& c : cases) {
@@ -94,7 +95,7 @@ TEST_F(UnsavedWorkTest, EveryCommandThatChangesTheTweetsTableMarksItUnsaved) {
     // An edited table is offered for saving before Open replaces it.
     OpenThreeRows();
     W().TweetsTable.Rows().SetSelectedIndex(0);
-    frm->mDelTweet_Click();
+    frm->Editing().mDelTweet_Click();
     tk.messageAnswers = {MsgResult::No};
     OpenTable("again.txt", Line("9", "carol", "x") + Line("8", "carol", "y"));
     ASSERT_FALSE(tk.messages.empty());
@@ -108,9 +109,9 @@ TEST_F(UnsavedWorkTest, AFilterThatRemovesNothingAndACancelledOneLeaveTheTableSa
     OpenThreeRows();
     tk.promptAnswers = {"absent"};
     tk.messageAnswers = {MsgResult::OK};
-    frm->mFilterTweets_Click();
+    frm->Editing().mFilterTweets_Click();
     tk.messageAnswers = {MsgResult::Cancel};
-    frm->mRemRT_Click();
+    frm->Editing().mRemRT_Click();
     EXPECT_FALSE(W().TweetsDirty());
     EXPECT_THAT(W().Window.Caption(), ::testing::Not(EndsWith("*]")));
 }
@@ -129,13 +130,13 @@ TEST_F(UnsavedWorkTest, ServiceRowsOfAUserTableAreOfferedBeforeRemoveAndAtClose)
     FollowersTable();
     // Remove: No drops the table after the question.
     tk.messageAnswers = {MsgResult::No};
-    frm->AddRemUT_Click();
+    frm->Users().Samples().AddRemUT_Click();
     EXPECT_EQ(Questions(), 1);
-    EXPECT_EQ(W().Users.UserTables.size(), 1u);
+    EXPECT_EQ(UserCtl().UserTables.size(), 1u);
 
     // Close: one question for all unsaved tables; Yes saves each, all fields.
     FollowersTable();
-    frm->MergeRemUT_Click();  // an empty table is nothing to save
+    frm->Users().Samples().MergeRemUT_Click();  // an empty table is nothing to save
     const std::string saved = File("kept").string();
     tk.fileDialogAnswers = {saved};
     ASSERT_TRUE(frm->Form_QueryUnload());
@@ -152,7 +153,7 @@ TEST_F(UnsavedWorkTest, ACancelledSaveAtCloseKeepsTheWindowAndASavedTableIsNotAs
 
     tk.messages.clear();
     tk.fileDialogAnswers = {File("followers").string()};
-    frm->mSaveUsers_Click(2);
+    frm->Users().Files().mSaveUsers_Click(2);
     ASSERT_TRUE(frm->Form_QueryUnload());
     EXPECT_EQ(Questions(), 0);
 }
@@ -162,12 +163,12 @@ TEST_F(UnsavedWorkTest, ANewTimelineRetrievalAsksBeforeItEmptiesTheUserTable) {
     BackDays(1);
     NewSearch("data");
     tk.messageAnswers = {MsgResult::No};  // the Tweets table
-    frm->BuildTweetsUT_Click();
+    frm->Users().Samples().BuildTweetsUT_Click();
     ASSERT_GT(Table0().RowCount(), 0);
     tk.messages.clear();
-    W().Users.UserList.AddItem(Emu().Users().demo, true);
+    UserCtl().UserList.AddItem(Emu().Users().demo, true);
     tk.messageAnswers = {MsgResult::No, MsgResult::No};
-    frm->GetAllUTL_Click();
+    frm->Users().Timelines().GetAllUTL_Click();
     EXPECT_EQ(Questions(), 1);
     EXPECT_EQ(Table0().RowCount(), 0);
 }
@@ -177,22 +178,22 @@ TEST_F(UnsavedWorkTest, SamplesOfNoCheckedUserAndSavingTheTweetsTableLeaveTheUse
     BackDays(1);
     NewSearch("data");
     FollowersTable();
-    frm->mUTUnselAll_Click();  // rows highlighted below, none checked
-    W().CurrentUserTable().SetSelectedRows({0, 1}, 0);
-    frm->GetUTTL_Click();
+    frm->Users().Profiles().mUTUnselAll_Click();  // rows highlighted below, none checked
+    UserCtl().CurrentUserTable().SetSelectedRows({0, 1}, 0);
+    frm->Users().Samples().GetUTTL_Click();
     EXPECT_THAT(tk.LastMessage()->text, StartsWith("No user is checked."));
     EXPECT_EQ(CountRequests("/1.1/statuses/user_timeline.json"), 0);
     tk.messages.clear();
-    const std::string name = W().Users.UserTables[1]->Name();
-    const int rows = W().CurrentUserTable().RowCount();
+    const std::string name = UserCtl().UserTables[1]->Name();
+    const int rows = UserCtl().CurrentUserTable().RowCount();
     tk.fileDialogAnswers = {File("saved.txt").string()};
-    frm->mSaveTweets_Click();
+    frm->Files().SaveTweetsTable();
     EXPECT_EQ(Questions(), 0);
-    EXPECT_EQ(W().CurrentUserTable().RowCount(), rows);
-    EXPECT_EQ(W().Users.UserTables[1]->Name(), name);
+    EXPECT_EQ(UserCtl().CurrentUserTable().RowCount(), rows);
+    EXPECT_EQ(UserCtl().UserTables[1]->Name(), name);
 
     tk.messageAnswers = {MsgResult::No, MsgResult::No};
-    W().Tweets.QPHistory.SetSelectedIndex(0);  // the user's choice reopens the file
+    TweetCtl().QPHistory.SetSelectedIndex(0);  // the user's choice reopens the file
     ASSERT_EQ(Questions(), 1);
     EXPECT_THAT(tk.messages[0].text, HasSubstr("of the user table \"" + name + "\". Save contents now?"));
 }
@@ -203,7 +204,7 @@ TEST_F(UnsavedWorkTest, ClosingAsksOnlyAfterAChangeAndYesSavesToTheTablesOwnFile
     ASSERT_TRUE(frm->Form_QueryUnload());
     EXPECT_THAT(tk.messages, IsEmpty());
     W().TweetsTable.Rows().SetSelectedIndex(0);
-    frm->mDelTweet_Click();
+    frm->Editing().mDelTweet_Click();
     tk.messageAnswers = {MsgResult::Yes};
     ASSERT_TRUE(frm->Form_QueryUnload());
     ASSERT_EQ(tk.messages.size(), 1u);  // "Save Tweets before exiting?" alone, no dialog after it
@@ -214,7 +215,7 @@ TEST_F(UnsavedWorkTest, ALookUpAddsItsLineAfterTheOneBeforeIt) {
     Start();
     W().Progress.Append("Search ended @now, user cancelled the procedure");
     tk.promptAnswers = {Emu().Users().demo};
-    frm->mAddUser_Click();
+    frm->Users().List().mAddUser_Click();
     const auto lines = LogLines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "Search ended @now, user cancelled the procedure");

@@ -29,7 +29,7 @@ class UserListTest : public UserSideTest {
         return found;
     }
     void FillList(const std::vector<std::string>& items) {
-        for (const auto& item : items) W().Users.UserList.AddItem(item);
+        for (const auto& item : items) UserCtl().UserList.AddItem(item);
     }
 };
 
@@ -37,12 +37,12 @@ TEST_F(UserListTest, FollowersOfAnAccountWithMoreThanOnePageArriveWholeAndOnce) 
     Start();
     const std::string library = Emu().Users().midsize;
     tk.promptAnswers.push_back(library);
-    frm->mGetUserFollowers_Click();
+    frm->Users().List().mGetUserFollowers_Click();
 
     const std::vector<std::string> expected = Emu().Data().FollowerIds(library);
     ASSERT_GT(expected.size(), 200u);
     EXPECT_EQ(SetIds(), expected);
-    EXPECT_EQ(W().Users.UserList.Items(), SetNames());
+    EXPECT_EQ(UserCtl().UserList.Items(), SetNames());
     EXPECT_EQ(std::set<std::string>(expected.begin(), expected.end()).size(), expected.size());
 
     const auto pages = RequestsTo("/1.1/followers/list.json");
@@ -62,9 +62,9 @@ TEST_F(UserListTest, FollowersOfAnAccountWithMoreThanOnePageArriveWholeAndOnce) 
     EXPECT_EQ(W().InfoBar.Panel(2), count + " users displayed");
     EXPECT_THAT(W().InfoBar.Panel(3), EndsWith(" GET FOLLOWERS/LIST requests remaining"));
     EXPECT_THAT(W().InfoBar.Panel(4), StartsWith("Next Reset: "));
-    EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains followers of " + library);
-    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 0);
-    EXPECT_THAT(W().Users.UserMeta.Text(), StartsWith(W().Engine.Users().RealName(1) + " - "));
+    EXPECT_EQ(UserCtl().UserList.ToolTip(), "List contains followers of " + library);
+    EXPECT_EQ(UserCtl().UserList.SelectedIndex(), 0);
+    EXPECT_THAT(UserCtl().UserMeta.Text(), StartsWith(W().Engine.Users().RealName(1) + " - "));
     EXPECT_TRUE(tk.messages.empty());  // followers show no information box
     EXPECT_FALSE(W().Run.Busy());
     // The loop's end marker must not stop the next retrieval after one page.
@@ -76,9 +76,9 @@ TEST_F(UserListTest, FriendsDefaultToTheSelectedItemAndReportTheirCount) {
     Start();
     const std::string demo = Emu().Users().demo;
     FillList({"someone", demo});
-    W().Users.UserList.SetSelectedIndex(1);
+    UserCtl().UserList.SetSelectedIndex(1);
     tk.promptAnswers.push_back(demo);
-    frm->mGetUserFriends_Click();
+    frm->Users().List().mGetUserFriends_Click();
 
     EXPECT_EQ(tk.prompts.at(0).defaultAnswer, demo);
     const std::vector<std::string> expected = Emu().Data().FriendIds(demo);
@@ -87,7 +87,7 @@ TEST_F(UserListTest, FriendsDefaultToTheSelectedItemAndReportTheirCount) {
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(tk.messages[0].text, std::to_string(expected.size()) + " Screen Names of friends of " + demo +
                                        " were copied to the User Timeline list.");
-    EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains friends of " + demo);
+    EXPECT_EQ(UserCtl().UserList.ToolTip(), "List contains friends of " + demo);
     EXPECT_THAT(W().InfoBar.Panel(3), EndsWith(" GET FRIENDS/LIST requests remaining"));
 }
 
@@ -95,7 +95,7 @@ TEST_F(UserListTest, ANameThatCannotBeAnAccountIsSkippedWithOneLogLine) {
     Start();
     for (const char* name : {"#tag", "John Smith", "a&user_id=1"}) {
         tk.promptAnswers.push_back(name);
-        frm->mGetUserFollowers_Click();
+        frm->Users().List().mGetUserFollowers_Click();
         EXPECT_THAT(LogLines().back(), HasSubstr(name));
     }
     EXPECT_TRUE(RequestsTo("/1.1/followers/list.json").empty());
@@ -105,7 +105,7 @@ TEST_F(UserListTest, ANameThatCannotBeAnAccountIsSkippedWithOneLogLine) {
 TEST_F(UserListTest, AnAccountWithNoFollowersEndsAfterOneRequest) {
     Start();
     tk.promptAnswers.push_back("quiet_observer");
-    frm->mGetUserFollowers_Click();
+    frm->Users().List().mGetUserFollowers_Click();
     // The empty page's cursor "0" is the end of the list, not a page to ask for again.
     EXPECT_EQ(RequestsTo("/1.1/followers/list.json").size(), 1u);
     ASSERT_FALSE(tk.messages.empty());
@@ -118,7 +118,7 @@ TEST_F(UserListTest, AnUnknownAccountEndsTheLoopAtOnceAndKeepsTheList) {
     Start();
     FillList({"kept"});
     tk.promptAnswers.push_back("nobody_by_this_name");
-    frm->mGetUserFollowers_Click();
+    frm->Users().List().mGetUserFollowers_Click();
 
     // A refusal that asking again cannot change is not asked again and again.
     EXPECT_EQ(RequestsTo("/1.1/followers/list.json").size(), 1u);
@@ -126,11 +126,11 @@ TEST_F(UserListTest, AnUnknownAccountEndsTheLoopAtOnceAndKeepsTheList) {
     EXPECT_EQ(tk.messages[0].text,
               "No followers retrieved. Verify that you are entering a valid Screen Name");
     EXPECT_EQ(tk.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"kept"});
+    EXPECT_EQ(UserCtl().UserList.Items(), std::vector<std::string>{"kept"});
     EXPECT_FALSE(W().Run.Busy());
 
     // A cancelled prompt does nothing at all.
-    frm->mGetUserFollowers_Click();
+    frm->Users().List().mGetUserFollowers_Click();
     EXPECT_EQ(RequestsTo("/1.1/followers/list.json").size(), 1u);
 }
 
@@ -152,7 +152,7 @@ TEST_F(UserListTest, FollowersWaitForASpentWindowAndCancelKeepsWhatArrived) {
     };
     Emu().SetRemaining(emulator::Family::FollowersList, 1);
     tk.promptAnswers.push_back(library);
-    frm->mGetUserFollowers_Click();
+    frm->Users().List().mGetUserFollowers_Click();
 
     // The spent window was waited out, not hammered with refused requests.
     const size_t expected = Emu().Data().FollowerIds(library).size();
@@ -163,16 +163,16 @@ TEST_F(UserListTest, FollowersWaitForASpentWindowAndCancelKeepsWhatArrived) {
     EXPECT_GE(tk.sleptMilliseconds, 100);
 
     // Cancel during the wait: the first page stays and the list shows it.
-    frm->mULClear_Click();
+    frm->Users().List().mULClear_Click();
     hoursAhead = 0;
     Emu().SetRemaining(emulator::Family::FollowersList, 1);
     tk.onDoEvents = [&] {
         if (W().Run.QuotaWaiting()) frm->QuitGet_Click();
     };
     tk.promptAnswers.push_back(library);
-    frm->mGetUserFollowers_Click();
+    frm->Users().List().mGetUserFollowers_Click();
     EXPECT_EQ(W().Engine.Users().Count(), 200);
-    EXPECT_EQ(W().Users.UserList.Count(), 200);
+    EXPECT_EQ(UserCtl().UserList.Count(), 200);
     EXPECT_FALSE(W().Run.Cancelled());
     EXPECT_FALSE(W().Run.QuotaWaiting());
 }
@@ -191,7 +191,7 @@ TEST_F(UserListTest, PastedMetadataTableSkipsItsHeaderTakesIdsAndShowsNames) {
         names.push_back(Emu().Data().ScreenName(a));
     }
     tk.ClipboardSetText(clip);
-    frm->mPasteUL_Click();
+    frm->Users().List().mPasteUL_Click();
 
     ASSERT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(tk.messages[0].title, "Define list item type");
@@ -199,17 +199,17 @@ TEST_F(UserListTest, PastedMetadataTableSkipsItsHeaderTakesIdsAndShowsNames) {
     const auto lookups = RequestsTo("/1.1/users/lookup.json");
     ASSERT_EQ(lookups.size(), 1u);
     EXPECT_EQ(lookups[0].Param("user_id"), idList);
-    EXPECT_EQ(W().Users.UserList.Items(), names);
-    EXPECT_EQ(W().Users.ULCount.Caption(), "3 users displayed");
-    EXPECT_EQ(W().Users.UserList.ToolTip(), "List contains users pasted from external list/metadata table");
+    EXPECT_EQ(UserCtl().UserList.Items(), names);
+    EXPECT_EQ(UserCtl().ULCount.Caption(), "3 users displayed");
+    EXPECT_EQ(UserCtl().UserList.ToolTip(), "List contains users pasted from external list/metadata table");
     EXPECT_EQ(LogLines().back(), "Getting profile details for user list (3 out of 3 retrieved)");
-    EXPECT_TRUE(W().Users.UTFrame.Enabled());
+    EXPECT_TRUE(UserCtl().UTFrame.Enabled());
     EXPECT_FALSE(W().Run.Busy());
 
     // Answering No keeps the items as screen names.
     tk.messageAnswers = {MsgResult::OK, MsgResult::No};
     tk.ClipboardSetText(std::to_string(Emu().Data().UserId(accounts[0])) + "\n");
-    frm->mPasteUL_Click();
+    frm->Users().List().mPasteUL_Click();
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").back().Param("screen_name"),
               std::to_string(Emu().Data().UserId(accounts[0])) + ",");
 }
@@ -218,10 +218,10 @@ TEST_F(UserListTest, PastedNamesLoseOneAtSignAndSkipLinesWithoutAName) {
     Start();
     const std::string demo = Emu().Users().demo;
     tk.ClipboardSetText("@@alice\r\n@bob\tsecond field\r\n\tno first field\r\n carol\r\n\r\n" + demo);
-    frm->mPasteUL_Click();
+    frm->Users().List().mPasteUL_Click();
 
     EXPECT_TRUE(tk.messages.empty());  // nothing looked like an id
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"@alice", "bob", demo}));
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{"@alice", "bob", demo}));
     // "@alice" cannot be a screen name: it is left out of the look-up, and the log says so.
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").at(0).Param("screen_name"), "bob," + demo + ",");
     const std::vector<std::string>& lines = W().Progress.Lines();
@@ -232,12 +232,12 @@ TEST_F(UserListTest, PastedNamesLoseOneAtSignAndSkipLinesWithoutAName) {
     // Ids each ending in CR LF carry the CR in their field, so only an unterminated last
     // line can mark the list as ids.
     tk.ClipboardSetText("1000123\r\n1500456\r\n");
-    frm->mPasteUL_Click();
+    frm->Users().List().mPasteUL_Click();
     EXPECT_EQ(tk.messages.size(), 1u);  // only the replace question
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"1000123", "1500456"}));
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{"1000123", "1500456"}));
     tk.ClipboardSetText("1000123\r\n1500456");
     tk.messageAnswers = {MsgResult::OK, MsgResult::No};
-    frm->mPasteUL_Click();
+    frm->Users().List().mPasteUL_Click();
     EXPECT_EQ(tk.messages.back().title, "Define list item type");
 }
 
@@ -245,14 +245,14 @@ TEST_F(UserListTest, PasteWithoutALineFeedOrWithTheReplaceDeclinedChangesNothing
     Start();
     FillList({"kept"});
     tk.ClipboardSetText("single_line");
-    frm->mPasteUL_Click();
+    frm->Users().List().mPasteUL_Click();
     EXPECT_EQ(tk.messages.at(0).text, "Replace current user list with list on clipboard?");
-    EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"kept"});
+    EXPECT_EQ(UserCtl().UserList.Items(), std::vector<std::string>{"kept"});
 
     tk.ClipboardSetText("a\nb\n");
     tk.messageAnswers = {MsgResult::Cancel};
-    frm->mPasteUL_Click();
-    EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"kept"});
+    frm->Users().List().mPasteUL_Click();
+    EXPECT_EQ(UserCtl().UserList.Items(), std::vector<std::string>{"kept"});
     EXPECT_TRUE(RequestsTo("/1.1/users/lookup.json").empty());
 }
 
@@ -274,43 +274,43 @@ TEST_F(UserListTest, AddUserAppendsWhatItFindsAndNothingOtherwise) {
     const std::string demo = Emu().Users().demo;
     FillList({"first"});
     tk.promptAnswers.push_back(demo);
-    frm->mAddUser_Click();
+    frm->Users().List().mAddUser_Click();
     EXPECT_EQ(tk.prompts.at(0).prompt, "Enter user ScreenName");
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"first", demo}));
-    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
-    EXPECT_THAT(W().Users.UserMeta.Text(), StartsWith("Demo Researcher - ")) << W().Users.UserMeta.Text();
-    EXPECT_NE(W().Users.UserMeta.Text().find(". Is located in "), std::string::npos);
-    EXPECT_NE(W().Users.UserMeta.Text().find("), has 320 Followers, "), std::string::npos);
-    EXPECT_THAT(W().Users.UserMeta.Text(), EndsWith(" Tweets"));
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{"first", demo}));
+    EXPECT_EQ(UserCtl().UserList.SelectedIndex(), 1);
+    EXPECT_THAT(UserCtl().UserMeta.Text(), StartsWith("Demo Researcher - ")) << UserCtl().UserMeta.Text();
+    EXPECT_NE(UserCtl().UserMeta.Text().find(". Is located in "), std::string::npos);
+    EXPECT_NE(UserCtl().UserMeta.Text().find("), has 320 Followers, "), std::string::npos);
+    EXPECT_THAT(UserCtl().UserMeta.Text(), EndsWith(" Tweets"));
 
     tk.promptAnswers.push_back("nobody_by_this_name");
-    frm->mAddUser_Click();
-    EXPECT_EQ(W().Users.UserList.Count(), 2);
+    frm->Users().List().mAddUser_Click();
+    EXPECT_EQ(UserCtl().UserList.Count(), 2);
     EXPECT_EQ(LogLines().back(), "No user found");
 
     tk.promptAnswers.push_back(" leading_blank");
     const size_t before = RequestsTo("/1.1/users/lookup.json").size();
-    frm->mAddUser_Click();
+    frm->Users().List().mAddUser_Click();
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").size(), before);
 }
 
 TEST_F(UserListTest, DeleteUserSelectsThePreviousItemOrNone) {
     Start();
     FillList({"a", "b", "c"});
-    W().Users.UserList.SetSelectedIndex(2);
-    frm->mDeleteUser_Click();
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
+    UserCtl().UserList.SetSelectedIndex(2);
+    frm->Users().List().mDeleteUser_Click();
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(UserCtl().UserList.SelectedIndex(), 1);
 
-    W().Users.UserMeta.SetText("old summary");
-    W().Users.UserList.SetSelectedIndex(0);
-    frm->mDeleteUser_Click();
-    EXPECT_EQ(W().Users.UserList.Items(), std::vector<std::string>{"b"});
-    EXPECT_EQ(W().Users.UserList.SelectedIndex(), -1);
-    EXPECT_EQ(W().Users.UserMeta.Text(), "");
+    UserCtl().UserMeta.SetText("old summary");
+    UserCtl().UserList.SetSelectedIndex(0);
+    frm->Users().List().mDeleteUser_Click();
+    EXPECT_EQ(UserCtl().UserList.Items(), std::vector<std::string>{"b"});
+    EXPECT_EQ(UserCtl().UserList.SelectedIndex(), -1);
+    EXPECT_EQ(UserCtl().UserMeta.Text(), "");
 
-    frm->mDeleteUser_Click();  // nothing selected: nothing removed
-    EXPECT_EQ(W().Users.UserList.Count(), 1);
+    frm->Users().List().mDeleteUser_Click();  // nothing selected: nothing removed
+    EXPECT_EQ(UserCtl().UserList.Count(), 1);
 }
 
 TEST_F(UserListTest, TweetAuthorsAreAddedOnceAndRemovedByExactName) {
@@ -319,40 +319,40 @@ TEST_F(UserListTest, TweetAuthorsAreAddedOnceAndRemovedByExactName) {
     AddTweetRow(demo, "hello", 0, 1, -1);
     FillList({"other"});
     W().TweetsTable.Rows().SetSelectedIndex(0);
-    frm->mAddU2UL_Click();
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"other", demo}));
+    frm->Users().List().mAddU2UL_Click();
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{"other", demo}));
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").back().Param("screen_name"), "other," + demo + ",");
 
-    frm->mAddU2UL_Click();  // already there: selected, not added again
-    EXPECT_EQ(W().Users.UserList.Count(), 2);
-    EXPECT_EQ(W().Users.UserList.SelectedIndex(), 1);
+    frm->Users().List().mAddU2UL_Click();  // already there: selected, not added again
+    EXPECT_EQ(UserCtl().UserList.Count(), 2);
+    EXPECT_EQ(UserCtl().UserList.SelectedIndex(), 1);
 
-    W().Users.UserList.AddItem(demo);
-    frm->mDelUFUL_Click();  // the first equal item goes
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"other", demo}));
+    UserCtl().UserList.AddItem(demo);
+    frm->Users().List().mDelUFUL_Click();  // the first equal item goes
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{"other", demo}));
 }
 
 TEST_F(UserListTest, SelectAllFlipsBetweenAllAndNoneAndClearEmptiesEverything) {
     Start();
     FillList({"a", "b", "c"});
-    W().Users.UserList.SetChecked(1, true);
-    EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Deselect All");
-    frm->mSelAllUL_Click();  // one checked: all unchecked
-    EXPECT_EQ(W().Users.UserList.CheckedCount(), 0);
-    EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Select All");
-    frm->mSelAllUL_Click();
-    EXPECT_EQ(W().Users.UserList.CheckedCount(), 3);
-    EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Deselect All");
+    UserCtl().UserList.SetChecked(1, true);
+    EXPECT_EQ(UserCtl().mSelAllUL.Caption(), "Deselect All");
+    frm->Users().List().mSelAllUL_Click();  // one checked: all unchecked
+    EXPECT_EQ(UserCtl().UserList.CheckedCount(), 0);
+    EXPECT_EQ(UserCtl().mSelAllUL.Caption(), "Select All");
+    frm->Users().List().mSelAllUL_Click();
+    EXPECT_EQ(UserCtl().UserList.CheckedCount(), 3);
+    EXPECT_EQ(UserCtl().mSelAllUL.Caption(), "Deselect All");
 
-    frm->mCopyUL_Click();
+    frm->Users().List().mCopyUL_Click();
     EXPECT_EQ(tk.ClipboardGetText(), "a\r\nb\r\nc\r\n");
 
-    W().Users.UserMeta.SetText("summary");
-    frm->mULClear_Click();
-    EXPECT_EQ(W().Users.UserList.Count(), 0);
+    UserCtl().UserMeta.SetText("summary");
+    frm->Users().List().mULClear_Click();
+    EXPECT_EQ(UserCtl().UserList.Count(), 0);
     EXPECT_EQ(W().Engine.Users().Count(), 0);
-    EXPECT_EQ(W().Users.mSelAllUL.Caption(), "Select All");
-    EXPECT_EQ(W().Users.UserMeta.Text(), "");
+    EXPECT_EQ(UserCtl().mSelAllUL.Caption(), "Select All");
+    EXPECT_EQ(UserCtl().UserMeta.Text(), "");
 }
 
 TEST_F(UserListTest, TheItemTypeSwitchRewritesOnlyAListInStepWithTheUserSet) {
@@ -361,17 +361,17 @@ TEST_F(UserListTest, TheItemTypeSwitchRewritesOnlyAListInStepWithTheUserSet) {
     const Profile b{.id = "222", .screenName = "bob"};
     SetProfiles(W().Engine.Users(), {a, b});
     FillList({"ann", "bob"});
-    W().Users.UserHandle.SetSelectedIndex(1);
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"111", "222"}));
-    W().Users.UserList.SetSelectedIndex(1);  // the summary finds an id item too
-    EXPECT_THAT(W().Users.UserMeta.Text(),
+    UserCtl().UserHandle.SetSelectedIndex(1);
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{"111", "222"}));
+    UserCtl().UserList.SetSelectedIndex(1);  // the summary finds an id item too
+    EXPECT_THAT(UserCtl().UserMeta.Text(),
                 StartsWith("Some One - Reads a lot. Is located in Leeds (en), has 123"));
-    W().Users.UserHandle.SetSelectedIndex(0);
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"ann", "bob"}));
+    UserCtl().UserHandle.SetSelectedIndex(0);
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{"ann", "bob"}));
 
-    W().Users.UserList.AddItem("extra");
-    W().Users.UserHandle.SetSelectedIndex(1);
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{"ann", "bob", "extra"}));
+    UserCtl().UserList.AddItem("extra");
+    UserCtl().UserHandle.SetSelectedIndex(1);
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{"ann", "bob", "extra"}));
 }
 
 TEST_F(UserListTest, UsersFromTweetsListTheDistinctAuthorsInBold) {
@@ -381,12 +381,12 @@ TEST_F(UserListTest, UsersFromTweetsListTheDistinctAuthorsInBold) {
     AddTweetRow(demo, "one", 0, 1, -1);
     AddTweetRow(library, "two", 0, 1, -1);
     AddTweetRow(demo, "three", 0, 1, -1);
-    frm->mGetUFT_Click();
+    frm->Users().List().mGetUFT_Click();
 
-    EXPECT_EQ(W().Users.UserList.Items(), (std::vector<std::string>{demo, library}));
-    EXPECT_TRUE(W().Users.UserList.Bold());
-    EXPECT_EQ(W().Users.UserHandle.SelectedIndex(), 0);
-    EXPECT_THAT(W().Users.UserList.ToolTip(),
+    EXPECT_EQ(UserCtl().UserList.Items(), (std::vector<std::string>{demo, library}));
+    EXPECT_TRUE(UserCtl().UserList.Bold());
+    EXPECT_EQ(UserCtl().UserHandle.SelectedIndex(), 0);
+    EXPECT_THAT(UserCtl().UserList.ToolTip(),
                 StartsWith("List contains users extracted from a Tweets table."));
     EXPECT_EQ(Table0().RowCount(), 2);
 }
@@ -395,26 +395,26 @@ TEST_F(UserListTest, TheFollowersFrameMakesANamedTablePerTarget) {
     Start();
     StoreCredentials();
     const std::string library = Emu().Users().midsize;
-    W().Users.GUFOp.SetSelectedIndex(1);
-    EXPECT_TRUE(W().Users.GUF_Id.Enabled());
-    W().Users.GUF_Id.SetText(library);
-    W().Users.GetFF[0].Click();
+    UserCtl().GUFOp.SetSelectedIndex(1);
+    EXPECT_TRUE(UserCtl().GUF_Id.Enabled());
+    UserCtl().GUF_Id.SetText(library);
+    UserCtl().GetFF[0].Click();
 
     const size_t expected = Emu().Data().FollowerIds(library).size();
-    ASSERT_EQ(W().Users.UserTables.size(), 2u);
-    EXPECT_EQ(W().Users.UserTables[1]->Name(), library + "_followers");
-    EXPECT_EQ(W().Users.CurUserTable, 1);
-    EXPECT_EQ(W().CurrentUserTable().RowCount(), static_cast<int>(expected));
-    EXPECT_FALSE(W().CurrentUserTable().Cell(0, 10).empty());  // profile columns filled
-    EXPECT_EQ(W().Users.UTList.Items(), std::vector<std::string>{library + "_followers"});
+    ASSERT_EQ(UserCtl().UserTables.size(), 2u);
+    EXPECT_EQ(UserCtl().UserTables[1]->Name(), library + "_followers");
+    EXPECT_EQ(UserCtl().CurUserTable, 1);
+    EXPECT_EQ(UserCtl().CurrentUserTable().RowCount(), static_cast<int>(expected));
+    EXPECT_FALSE(UserCtl().CurrentUserTable().Cell(0, 10).empty());  // profile columns filled
+    EXPECT_EQ(UserCtl().UTList.Items(), std::vector<std::string>{library + "_followers"});
     EXPECT_FALSE(W().TableEngine.Client().BearerToken().empty());
 
     // "Selected Users": the id of the row chosen in the current table.
-    W().Users.GUFOp.SetSelectedIndex(0);
-    EXPECT_FALSE(W().Users.GUF_Id.Enabled());
-    W().CurrentUserTable().SetSelectedIndex(0);
-    const std::string id(W().CurrentUserTable().Text(0));
-    W().Users.GetFF[1].Click();
+    UserCtl().GUFOp.SetSelectedIndex(0);
+    EXPECT_FALSE(UserCtl().GUF_Id.Enabled());
+    UserCtl().CurrentUserTable().SetSelectedIndex(0);
+    const std::string id(UserCtl().CurrentUserTable().Text(0));
+    UserCtl().GetFF[1].Click();
     EXPECT_EQ(RequestsTo("/1.1/friends/list.json").at(0).Param("user_id"), id);
 }
 

@@ -37,7 +37,7 @@ class UserProfileTableTest : public UserSideTest {
         };
     }
 
-    std::vector<std::string> Row(int row) { return W().CurrentUserTable().RowCells(row); }
+    std::vector<std::string> Row(int row) { return UserCtl().CurrentUserTable().RowCells(row); }
 
     int m_hoursAhead = 0;
     std::vector<std::string> m_waitingPanels;
@@ -53,7 +53,7 @@ TEST_F(UserProfileTableTest, TwoHundredFiftyNamesGoInThreeLookupsWithTheProgress
             progress.push_back(line);
     };
     W().Progress.Append("Retrieving user details (click cancel to abort) ...");
-    frm->GetUsers(W().Engine, names, false, false);
+    frm->Users().Profiles().GetUsers(W().Engine, names, false, false);
 
     const auto lookups = RequestsTo("/1.1/users/lookup.json");
     ASSERT_EQ(lookups.size(), 3u);
@@ -77,9 +77,9 @@ TEST_F(UserProfileTableTest, TwoHundredFiftyNamesGoInThreeLookupsWithTheProgress
     EXPECT_TRUE(tk.messages.empty());
 
     // Update appends; otherwise the set starts afresh.
-    frm->GetUsers(W().Engine, {names[0]}, false, true);
+    frm->Users().Profiles().GetUsers(W().Engine, {names[0]}, false, true);
     EXPECT_EQ(W().Engine.Users().Count(), 251);
-    frm->GetUsers(W().Engine, {names[0]}, false, false);
+    frm->Users().Profiles().GetUsers(W().Engine, {names[0]}, false, false);
     EXPECT_EQ(W().Engine.Users().Count(), 1);
 }
 
@@ -87,7 +87,7 @@ TEST_F(UserProfileTableTest, ANearlySpentWindowIsWaitedOutInShortSleeps) {
     Start();
     MoveClockOnWhileWaiting();
     Emu().SetRemaining(emulator::Family::UsersLookup, 3);
-    frm->GetUsers(W().Engine, CorpusNames(250), false, false);
+    frm->Users().Profiles().GetUsers(W().Engine, CorpusNames(250), false, false);
 
     // No wait before the first batch (nothing known yet), one after it (2 left).
     ASSERT_EQ(tk.messages.size(), 1u);
@@ -113,7 +113,7 @@ TEST_F(UserProfileTableTest, ASpentWindowIsWaitedOutInsteadOfLosingTheBatch) {
     MoveClockOnWhileWaiting();
     // One look-up left: the first batch spends it; the second would be refused.
     Emu().SetRemaining(emulator::Family::UsersLookup, 1);
-    frm->GetUsers(W().Engine, CorpusNames(250), false, false);
+    frm->Users().Profiles().GetUsers(W().Engine, CorpusNames(250), false, false);
 
     EXPECT_EQ(tk.messages.size(), 1u);
     EXPECT_EQ(W().Engine.Users().Count(), 250);
@@ -126,7 +126,7 @@ TEST_F(UserProfileTableTest, CancelDuringTheWaitEndsTheLookupUnfinished) {
         if (W().Run.QuotaWaiting()) frm->QuitGet_Click();
     };
     Emu().SetRemaining(emulator::Family::UsersLookup, 3);
-    frm->GetUsers(W().Engine, CorpusNames(250), false, false);
+    frm->Users().Profiles().GetUsers(W().Engine, CorpusNames(250), false, false);
 
     const std::vector<std::string> texts = tk.MessageTexts();
     ASSERT_EQ(texts.size(), 3u);
@@ -146,7 +146,7 @@ TEST_F(UserProfileTableTest, ProfileColumnsAreFormattedPaddedAndLeftEmptyWhenThe
     const Profile newcomer{
         .id = "300", .screenName = "newcomer", .createdAt = ServiceDateToday(), .statuses = 10};
     SetProfiles(W().Engine.Users(), {regular, noFriends, newcomer});
-    frm->FillUserTable(W().Engine.Users(), false);
+    frm->Users().Profiles().FillUserTable(W().Engine.Users(), false);
 
     using namespace std::chrono;
     const SKDFuncs::DateValue now = SKDFuncs::Now();
@@ -200,8 +200,8 @@ TEST_F(UserProfileTableTest, ProfileColumnsAreFormattedPaddedAndLeftEmptyWhenThe
     EXPECT_EQ(W().InfoBar.Panel(2), "3 users displayed");
 
     // The table is not cleared: a second fill appends.
-    frm->FillUserTable(W().Engine.Users(), false);
-    EXPECT_EQ(W().CurrentUserTable().RowCount(), 6);
+    frm->Users().Profiles().FillUserTable(W().Engine.Users(), false);
+    EXPECT_EQ(UserCtl().CurrentUserTable().RowCount(), 6);
 }
 
 TEST_F(UserProfileTableTest, TweetFiguresCountOnlyTheUsersOwnRowsAndStayEmptyWithoutThem) {
@@ -219,7 +219,7 @@ TEST_F(UserProfileTableTest, TweetFiguresCountOnlyTheUsersOwnRowsAndStayEmptyWit
     const Profile carl{.id = "300", .screenName = "carl"};
     const Profile digits{.id = "400", .screenName = "12345"};
     SetProfiles(W().Engine.Users(), {ann, bob, carl, digits});
-    frm->FillUserTable(W().Engine.Users(), true);
+    frm->Users().Profiles().FillUserTable(W().Engine.Users(), true);
 
     auto figures = [this](int row) {
         const auto cells = Row(row);
@@ -243,7 +243,7 @@ TEST_F(UserProfileTableTest, HeaderClicksSortByTheColumnAndReverseOnTheSecondCli
         profiles[i].followers = followers[i];
     }
     SetProfiles(W().Engine.Users(), profiles);
-    frm->FillUserTable(W().Engine.Users(), false);
+    frm->Users().Profiles().FillUserTable(W().Engine.Users(), false);
     auto order = [this] {
         std::vector<std::string> ids;
         for (int row = 0; row < Table0().RowCount(); ++row) ids.emplace_back(Table0().Text(row));
@@ -265,7 +265,7 @@ TEST_F(UserProfileTableTest, CheckCommandsFollowTheSelectionAndTheSamples) {
         profiles[i].screenName = "user" + std::to_string(i);
     }
     SetProfiles(W().Engine.Users(), profiles);
-    frm->FillUserTable(W().Engine.Users(), false);
+    frm->Users().Profiles().FillUserTable(W().Engine.Users(), false);
     ReportList& table = Table0();
     auto checks = [&] {
         std::string marks;
@@ -273,18 +273,18 @@ TEST_F(UserProfileTableTest, CheckCommandsFollowTheSelectionAndTheSamples) {
         return marks;
     };
     table.SetSelectedIndex(4);
-    W().Users.mUTSelAll[2].Click();
+    UserCtl().mUTSelAll[2].Click();
     EXPECT_EQ(checks(), "xxxxx....");
     table.SetCell(1, UserTable::kPrfTwtSamp, "a sample|");
     table.SetCell(3, UserTable::kPrfTwtSamp, "another|");
-    W().Users.mUTSelAll[1].Click();
+    UserCtl().mUTSelAll[1].Click();
     EXPECT_EQ(checks(), "x.x.xxxxx");
-    W().Users.mUTUnselAll.Click();
+    UserCtl().mUTUnselAll.Click();
     EXPECT_EQ(checks(), ".........");
-    W().Users.mUTSelAll[0].Click();
+    UserCtl().mUTSelAll[0].Click();
     EXPECT_EQ(checks(), "xxxxxxxxx");
 
-    W().Users.mCopyUT.Click();  // the user set, not the table
+    UserCtl().mCopyUT.Click();  // the user set, not the table
     EXPECT_THAT(tk.ClipboardGetText(), StartsWith("UserId\tScreenName\t"));
     EXPECT_NE(tk.ClipboardGetText().find("\r\n108\tuser8\t"), std::string::npos);
 }

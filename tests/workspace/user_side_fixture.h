@@ -85,7 +85,7 @@ class UserSideTest : public MainWindowTest {
         users.SetData(json + "]", false, false);
     }
 
-    ReportList& Table0() { return W().Users.UserTables.front()->Rows(); }
+    ReportList& Table0() { return UserCtl().UserTables.front()->Rows(); }
 };
 
 }  // namespace marlin::testing

@@ -28,7 +28,7 @@ class UserTableFilesTest : public UserSideTest {
         SetProfiles(W().Engine.Users(), {ann, loner, carl});
         AddTweetRow("ann", "hello", 3, 2, -1);
         AddTweetRow("ann", "RT @x: hi", 0, 1, -1);
-        frm->FillUserTable(W().Engine.Users(), true);
+        frm->Users().Profiles().FillUserTable(W().Engine.Users(), true);
         for (int row = 0; row < 3; ++row) {
             Table0().SetCell(row, UserTable::kPrfTwtSamp, "one|two|");
             Table0().SetCell(row, UserTable::kTLTwtDay, "  12");
@@ -43,11 +43,11 @@ class UserTableFilesTest : public UserSideTest {
     }
     void Save(int layout, const std::string& answer) {
         tk.fileDialogAnswers.push_back(answer);
-        W().Users.mSaveUsers[layout].Click();
+        UserCtl().mSaveUsers[layout].Click();
     }
     void Open(int layout, const std::string& path) {
         tk.fileDialogAnswers.push_back(path);
-        W().Users.mOpenUsers[layout].Click();
+        UserCtl().mOpenUsers[layout].Click();
     }
 };
 
@@ -65,12 +65,13 @@ TEST_F(UserTableFilesTest, AWholeTableSavedAndReopenedReproducesEveryCell) {
     EXPECT_EQ(Split(lines[0], "\t")[2], "Zo\xEB Ann");  // the single-byte code page on disk
 
     Open(1, File("roundtrip.mut").string());
-    ASSERT_EQ(W().Users.UserTables.size(), 2u);
-    EXPECT_EQ(W().Users.UserTables[1]->Name(), "roundtrip");
-    EXPECT_EQ(W().Users.CurUserTable, 1);
-    ASSERT_EQ(W().CurrentUserTable().RowCount(), 3);
-    for (int row = 0; row < 3; ++row) EXPECT_EQ(W().CurrentUserTable().RowCells(row), Table0().RowCells(row));
-    EXPECT_EQ(W().CurrentUserTable().Cell(0, 10), "     123");  // padding included
+    ASSERT_EQ(UserCtl().UserTables.size(), 2u);
+    EXPECT_EQ(UserCtl().UserTables[1]->Name(), "roundtrip");
+    EXPECT_EQ(UserCtl().CurUserTable, 1);
+    ASSERT_EQ(UserCtl().CurrentUserTable().RowCount(), 3);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(UserCtl().CurrentUserTable().RowCells(row), Table0().RowCells(row));
+    EXPECT_EQ(UserCtl().CurrentUserTable().Cell(0, 10), "     123");  // padding included
     EXPECT_EQ(W().InfoBar.Panel(2), "3 users displayed");
     EXPECT_FALSE(W().Run.Busy());
     // "All Fields" offers whole user tables first.
@@ -97,7 +98,7 @@ TEST_F(UserTableFilesTest, SavingAppendsAMissingExtensionAndAsksBeforeOverwritin
     EXPECT_EQ(Lines(File("keys.muk").string()).size(), 3u);
 
     tk.fileDialogAnswers.push_back(std::nullopt);  // a cancelled dialog writes nothing
-    W().Users.mSaveUsers[2].Click();
+    UserCtl().mSaveUsers[2].Click();
     EXPECT_FALSE(std::filesystem::exists(File(".mut")));
 }
 
@@ -122,16 +123,16 @@ TEST_F(UserTableFilesTest, ATableKeepsTheEncodingItWasOpenedInOrElseTheSettingsA
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        W().SetExactTexts(!c.exactAtSave);
+        frm->Session().SetExactTexts(!c.exactAtSave);
         if (*c.file) {
             WriteFileBytes(File("opened.mut"), c.file);
             Open(1, File("opened.mut").string());
         } else {
-            W().Users.CurUserTable = 0;
+            UserCtl().CurUserTable = 0;
             Table0().ClearRows();
             FillTable0();
         }
-        W().SetExactTexts(c.exactAtSave);
+        frm->Session().SetExactTexts(c.exactAtSave);
         Save(2, File("saved").string());
         const std::string saved = ReadFileBytes(File("saved.mut"));
         EXPECT_TRUE(saved.starts_with(c.savedStart)) << saved.substr(0, 20);
@@ -183,10 +184,10 @@ TEST_F(UserTableFilesTest, KeyFilesAreLookedUpByIdsOrByScreenNames) {
 
     EXPECT_FALSE(W().TableEngine.Client().BearerToken().empty());
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").at(0).Param("user_id"), idList);
-    EXPECT_EQ(W().Users.UserTables.back()->Name(), "ids");
-    ASSERT_EQ(W().CurrentUserTable().RowCount(), 3);
-    EXPECT_EQ(W().CurrentUserTable().Cell(1, 1), data.ScreenName(9));
-    EXPECT_FALSE(W().CurrentUserTable().Cell(1, 10).empty());
+    EXPECT_EQ(UserCtl().UserTables.back()->Name(), "ids");
+    ASSERT_EQ(UserCtl().CurrentUserTable().RowCount(), 3);
+    EXPECT_EQ(UserCtl().CurrentUserTable().Cell(1, 1), data.ScreenName(9));
+    EXPECT_FALSE(UserCtl().CurrentUserTable().Cell(1, 10).empty());
     EXPECT_EQ(W().InfoBar.Panel(2), "3 users displayed");
 
     // A first line that starts with a TAB: screen names from the second field.
@@ -196,8 +197,8 @@ TEST_F(UserTableFilesTest, KeyFilesAreLookedUpByIdsOrByScreenNames) {
     Open(0, File("names.muk").string());
     EXPECT_EQ(RequestsTo("/1.1/users/lookup.json").back().Param("screen_name"),
               users.demo + "," + users.midsize + ",");
-    EXPECT_EQ(W().Users.UserTables.back()->Name(), "names");
-    EXPECT_EQ(W().CurrentUserTable().RowCount(), 2);
+    EXPECT_EQ(UserCtl().UserTables.back()->Name(), "names");
+    EXPECT_EQ(UserCtl().CurrentUserTable().RowCount(), 2);
     EXPECT_FALSE(W().Run.Busy());
 }
 
@@ -215,7 +216,7 @@ TEST_F(UserTableFilesTest, AReadErrorPartWayEndsWithAMessageAndTheWindowUsable) 
 
     // A file that is not there: nothing read, the status line and cursor still reset.
     Open(1, File("missing.mut").string());
-    EXPECT_EQ(W().Users.UserTables.size(), 1u);
+    EXPECT_EQ(UserCtl().UserTables.size(), 1u);
     EXPECT_EQ(W().InfoBar.Panel(2), "0 users displayed");
     EXPECT_FALSE(W().Run.Busy());
 }
@@ -225,7 +226,7 @@ TEST_F(UserTableFilesTest, ClassifierAttributesGoToTheirColumnsByIdOrElseByName)
     FillTable0();
     WriteFileBytes(File("short.txt"), "100\tnobody\tmale\t30\t0.9\r\n999\tloner\tfemale\t40\t0.8\r\n");
     tk.fileDialogAnswers.push_back(File("short.txt").string());
-    W().Users.mImportProfiler.Click();
+    UserCtl().mImportProfiler.Click();
     auto attributes = [this](int row) {
         return std::vector<std::string>{std::string(Table0().Cell(row, UserTable::kPrfGender)),
                                         std::string(Table0().Cell(row, UserTable::kPrfAge)),
@@ -245,7 +246,7 @@ TEST_F(UserTableFilesTest, ClassifierAttributesGoToTheirColumnsByIdOrElseByName)
     for (const auto& field : wide) line += (line.empty() ? "" : "\t") + field;
     WriteFileBytes(File("wide.txt"), line + "\r\n");
     tk.fileDialogAnswers.push_back(File("wide.txt").string());
-    W().Users.mImportProfiler.Click();
+    UserCtl().mImportProfiler.Click();
     EXPECT_EQ(attributes(2), (std::vector<std::string>{"gender f", "age 25", "conf 0.7"}));
 }
 

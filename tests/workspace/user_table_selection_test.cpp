@@ -37,12 +37,12 @@ TEST_F(UserTableSelectionTest, SelectedUsersAreEverySelectedRowInRowOrder) {
         {"none", {}, {}}, {"one", {2}, {2}}, {"several, clicked upwards", {3, 0, 1}, {0, 1, 3}}};
     for (const SelectionCase& c : cases) {
         SCOPED_TRACE(c.name);
-        W().Users.UTToggle.SetSelectedIndex(0);  // each run leaves its new tables current
-        W().Users.GUFOp.SetSelectedIndex(0);
+        UserCtl().UTToggle.SetSelectedIndex(0);  // each run leaves its new tables current
+        UserCtl().GUFOp.SetSelectedIndex(0);
         Table0().SetSelectedIndex(-1);
         for (const int row : c.clicks) Table0().SetRowSelected(row, true);
         Emu().ClearRequests();
-        W().Users.GetFF[1].Click();
+        UserCtl().GetFF[1].Click();
 
         std::vector<std::string> expected;
         for (const int row : c.asked) expected.push_back(ids[static_cast<std::size_t>(row)]);
@@ -54,11 +54,11 @@ TEST_F(UserTableSelectionTest, EachUsersSampleStepGivesTheTableTheFocus) {
     Start();
     AddTweetRow(Emu().Users().demo, "a", 0, 1, -1);
     AddTweetRow(Emu().Users().verified, "b", 0, 1, -1);
-    W().Users.BuildTweetsUT.Click();
+    UserCtl().BuildTweetsUT.Click();
     ASSERT_EQ(Table0().RowCount(), 2);
     for (int row = 0; row < 2; ++row) Table0().SetChecked(row, true);
     tk.promptAnswers.push_back("1");
-    W().Users.GetUTTL.Click();
+    UserCtl().GetUTTL.Click();
     EXPECT_EQ(Table0().FocusRequests(), 2);
 }
 

@@ -54,45 +54,45 @@ class ServiceSettingsTest : public UserSideTest {};
 
 TEST_F(ServiceSettingsTest, TheDialectArchiveAndPriceAreKeptInPrefsAndOffByDefault) {
     StartWindow(SmallCorpus(), false);
-    EXPECT_TRUE(W().Tweets.mApiV11.Checked());
-    EXPECT_FALSE(W().Tweets.mApiV2.Checked());
-    EXPECT_FALSE(W().Tweets.mFullArchive.Checked());
-    ASSERT_TRUE(frm->SavePrefs());
+    EXPECT_TRUE(TweetCtl().mApiV11.Checked());
+    EXPECT_FALSE(TweetCtl().mApiV2.Checked());
+    EXPECT_FALSE(TweetCtl().mFullArchive.Checked());
+    ASSERT_TRUE(frm->Session().SavePrefs());
     EXPECT_THAT(ReadFileBytes(File("prefs")), ::testing::Not(HasSubstr("AV-")));
 
-    W().Tweets.mApiV2.Click();
-    W().Tweets.mFullArchive.Click();
+    TweetCtl().mApiV2.Click();
+    TweetCtl().mFullArchive.Click();
     tk.promptAnswers.push_back("$0.01");
-    W().Tweets.mPricePerPost.Click();
+    TweetCtl().mPricePerPost.Click();
     EXPECT_EQ(W().Engine.Client().GetApiVersion(), ApiVersion::V2);
     EXPECT_TRUE(W().TableEngine.Client().FullArchiveSearch());
-    ASSERT_TRUE(frm->SavePrefs());
+    ASSERT_TRUE(frm->Session().SavePrefs());
     EXPECT_THAT(ReadFileBytes(File("prefs")), HasSubstr("AV-2\r\nFA-1\r\nPP-0.01\r\n"));
 
     StartWindow(SmallCorpus(), false);
-    frm->LoadPrefs();
-    EXPECT_TRUE(W().Tweets.mApiV2.Checked());
-    EXPECT_FALSE(W().Tweets.mApiV11.Checked());
+    frm->Session().LoadPrefs();
+    EXPECT_TRUE(TweetCtl().mApiV2.Checked());
+    EXPECT_FALSE(TweetCtl().mApiV11.Checked());
     EXPECT_EQ(W().TableEngine.Client().GetApiVersion(), ApiVersion::V2);
     EXPECT_DOUBLE_EQ(W().Settings.PricePerPostRead, 0.01);
     tk.promptAnswers.push_back("cheap");
-    W().Tweets.mPricePerPost.Click();
+    TweetCtl().mPricePerPost.Click();
     EXPECT_EQ(tk.messages.back().text, ServiceSettings::kBadPrice);
     EXPECT_DOUBLE_EQ(W().Settings.PricePerPostRead, 0.01);
 }
 
 TEST_F(ServiceSettingsTest, TheEstimateCountsTheQueryByDayInTheLogTheChartAndAMessage) {
     StartWindow(SmallCorpus(), false);
-    W().Tweets.SearchQuery.SetText(Emu().Queries().common);
+    TweetCtl().SearchQuery.SetText(Emu().Queries().common);
     BackDays(3);
-    frm->mEstimateVolume_Click();
+    frm->Estimator().mEstimateVolume_Click();
     EXPECT_EQ(tk.messages.back().text, SearchVolumeEstimate::kNeedsV2);
     EXPECT_EQ(CountRequests("/2/tweets/counts/recent"), 0);
 
     std::vector<TweetCountDay> charted;
     frm->Estimator().SetChartAction([&](const std::vector<TweetCountDay>& days) { charted = days; });
     frm->Service().SetApiV2(true);
-    frm->mEstimateVolume_Click();
+    frm->Estimator().mEstimateVolume_Click();
     ASSERT_EQ(charted.size(), 4u);  // three days back and today
     int64_t total = 0;
     for (const TweetCountDay& day : charted) total += day.posts;
@@ -110,16 +110,10 @@ TEST_F(ServiceSettingsTest, TheCountCommandPrintsDaysAndASummaryAndNeedsV2) {
     StartService(SmallCorpus(), false);
     StoreCredentials();
     auto run = [this](std::vector<std::string> arguments, std::string& out, std::string& err) {
-        std::ostringstream outStream, errStream;
-        ConsoleToolkit console(errStream);
-        HeadlessRun::Setup setup;
-        setup.requestFactory = CurlHttpRequest::Factory();
-        setup.apiBase = Emu().BaseUrl();
-        setup.appFolder = AppFolder();
-        setup.out = &outStream;
-        const int code = HeadlessRun(console, std::move(setup)).Run(arguments);
+        std::ostringstream outStream;
+        const int code = RunCommandLine(arguments, &err,
+                                        [&outStream](HeadlessRun::Setup& setup) { setup.out = &outStream; });
         out = outStream.str();
-        err = errStream.str();
         return code;
     };
     std::string out, err;

@@ -92,16 +92,16 @@ TEST_F(WindowSessionTest, AuthenticationReopensTheNewestQueryWithItsTable) {
 
     EXPECT_TRUE(W().Window.Enabled());
     EXPECT_FALSE(frm->About().Window.Visible());
-    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "cats");
+    EXPECT_EQ(TweetCtl().SearchQuery.Text(), "cats");
     EXPECT_EQ(W().TweetsTable.File(), cats);
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 3);
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::Search);
-    EXPECT_TRUE(W().Tweets.UpdateSearch.Enabled());
-    EXPECT_FALSE(W().Users.UpdateUTL.Enabled());
+    EXPECT_TRUE(TweetCtl().UpdateSearch.Enabled());
+    EXPECT_FALSE(UserCtl().UpdateUTL.Enabled());
     EXPECT_FALSE(W().Starting());
     // The timeline line came first and was opened then; the query line took over.
-    EXPECT_EQ(W().Tweets.QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "dogs  " + dogs}));
-    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
+    EXPECT_EQ(TweetCtl().QPHistory.Items(), (std::vector<std::string>{"cats  " + cats, "dogs  " + dogs}));
+    EXPECT_EQ(TweetCtl().UTLHistory.Count(), 1);
     EXPECT_EQ(W().Settings.SearchLang, "fr");
     EXPECT_EQ(W().TweetsTable.Rows().Column(0).width, 100);
     EXPECT_EQ(W().TweetsTable.Rows().Column(15).width, 115);
@@ -118,9 +118,9 @@ TEST_F(WindowSessionTest, WithoutQueriesTheFirstTimelineIsOpenedAndItsAuthorsLis
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), 4);
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::Timelines);
     EXPECT_EQ(usersFromTweets, 1);
-    EXPECT_FALSE(W().Tweets.UpdateSearch.Enabled());
-    EXPECT_TRUE(W().Users.UpdateUTL.Enabled());
-    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "marlin AND twitter");
+    EXPECT_FALSE(TweetCtl().UpdateSearch.Enabled());
+    EXPECT_TRUE(UserCtl().UpdateUTL.Enabled());
+    EXPECT_EQ(TweetCtl().SearchQuery.Text(), "marlin AND twitter");
 }
 
 TEST_F(WindowSessionTest, MissingFilesAskToLeaveTheHistory) {
@@ -136,52 +136,52 @@ TEST_F(WindowSessionTest, MissingFilesAskToLeaveTheHistory) {
     EXPECT_EQ(tk.messages[0].title, "Load Error");
     EXPECT_EQ(tk.messages[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(W().CurTweetSrc(), TweetSource::None);
-    EXPECT_EQ(W().Tweets.QPHistory.Count(), 1);
+    EXPECT_EQ(TweetCtl().QPHistory.Count(), 1);
 
     tk.messageAnswers = {MsgResult::Yes};
-    W().Tweets.UTLHistory.SetSelectedIndex(0);
+    TweetCtl().UTLHistory.SetSelectedIndex(0);
     EXPECT_EQ(tk.messages.back().text,
               Path("gone-tl.txt") +
                   " [User Timeline] was not found. Remove this item from the history? "
                   "(Note: It may be stored on the local drive of another PC)");
-    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 0);
+    EXPECT_EQ(TweetCtl().UTLHistory.Count(), 0);
 
     // A query with two blanks in it keeps them, and its file is found.
     const std::string big = WriteTable("big.txt", 1);
-    W().Tweets.QPHistory.InsertItem(0, "big  cats  " + big);
+    TweetCtl().QPHistory.InsertItem(0, "big  cats  " + big);
     tk.messages.clear();
-    W().Tweets.QPHistory.SetSelectedIndex(0);
-    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "big  cats");
+    TweetCtl().QPHistory.SetSelectedIndex(0);
+    EXPECT_EQ(TweetCtl().SearchQuery.Text(), "big  cats");
     EXPECT_TRUE(tk.messages.empty());
     EXPECT_EQ(W().TweetsTable.File(), big);
-    EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
+    EXPECT_EQ(TweetCtl().QPHistory.Count(), 2);
 }
 
 TEST_F(WindowSessionTest, ClearButtonsRemoveTheSelectedEntryOfTheirOwnHistory) {
-    W().Tweets.QPHistory.AddItem("q1  /nowhere/a");
-    W().Tweets.QPHistory.AddItem("q2  /nowhere/b");
-    W().Tweets.UTLHistory.AddItem("/nowhere/c");
+    TweetCtl().QPHistory.AddItem("q1  /nowhere/a");
+    TweetCtl().QPHistory.AddItem("q2  /nowhere/b");
+    TweetCtl().UTLHistory.AddItem("/nowhere/c");
     S().HistoryItemClear[1].Click();  // nothing selected yet
-    EXPECT_EQ(W().Tweets.QPHistory.Count(), 2);
+    EXPECT_EQ(TweetCtl().QPHistory.Count(), 2);
 
     tk.messageAnswers = {MsgResult::No};
-    W().Tweets.QPHistory.SetSelectedIndex(1);
+    TweetCtl().QPHistory.SetSelectedIndex(1);
     S().HistoryItemClear[1].Click();
-    EXPECT_EQ(W().Tweets.QPHistory.Items(), std::vector<std::string>{"q1  /nowhere/a"});
-    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 1);
+    EXPECT_EQ(TweetCtl().QPHistory.Items(), std::vector<std::string>{"q1  /nowhere/a"});
+    EXPECT_EQ(TweetCtl().UTLHistory.Count(), 1);
 
     tk.messageAnswers = {MsgResult::No};
-    W().Tweets.UTLHistory.SetSelectedIndex(0);
+    TweetCtl().UTLHistory.SetSelectedIndex(0);
     S().HistoryItemClear[0].Click();
-    EXPECT_EQ(W().Tweets.UTLHistory.Count(), 0);
-    EXPECT_EQ(W().Tweets.QPHistory.Count(), 1);
+    EXPECT_EQ(TweetCtl().UTLHistory.Count(), 0);
+    EXPECT_EQ(TweetCtl().QPHistory.Count(), 1);
 }
 
 TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
     std::string cats = WriteTable("cats.txt", 2);
-    W().Tweets.QPHistory.AddItem("cats  " + cats);
-    W().Tweets.QPHistory.AddItem("a, b  " + Path("x.txt"));
-    W().Tweets.UTLHistory.AddItem(Path("tl.txt"));
+    TweetCtl().QPHistory.AddItem("cats  " + cats);
+    TweetCtl().QPHistory.AddItem("a, b  " + Path("x.txt"));
+    TweetCtl().UTLHistory.AddItem(Path("tl.txt"));
     W().Settings.SearchLang = "de";
     for (int i = 0; i < 16; ++i) W().TweetsTable.Rows().SetColumnWidth(i, 700 + i);
 
@@ -193,7 +193,7 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
 
     NewWindow();
     StartAndAuthenticate();
-    EXPECT_EQ(W().Tweets.QPHistory.Items(),
+    EXPECT_EQ(TweetCtl().QPHistory.Items(),
               (std::vector<std::string>{"cats  " + cats, "a, b  " + Path("x.txt")}));
     EXPECT_EQ(W().Settings.SearchLang, "de");
     EXPECT_EQ(W().TweetsTable.Rows().Column(9).width, 709);
@@ -207,8 +207,8 @@ TEST_F(WindowSessionTest, PrefsRoundTripThroughShutDownAndTheNextStart) {
 
 TEST_F(WindowSessionTest, ShutDownOffersToSaveTheTable) {
     std::string cats = WriteTable("cats.txt", 2);
-    W().Tweets.QPHistory.AddItem("cats  " + cats);
-    W().Tweets.QPHistory.SetSelectedIndex(0);
+    TweetCtl().QPHistory.AddItem("cats  " + cats);
+    TweetCtl().QPHistory.SetSelectedIndex(0);
     ASSERT_EQ(W().TweetsTable.Rows().RowCount(), 2);
     W().SetTweetsDirty(true);  // as after an edit: the table just opened is not asked about
 
@@ -226,8 +226,8 @@ TEST_F(WindowSessionTest, ShutDownOffersToSaveTheTable) {
 
 TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLost) {
     std::string cats = WriteTable("cats.txt", 2);
-    W().Tweets.QPHistory.AddItem("cats  " + cats);
-    W().Tweets.QPHistory.SetSelectedIndex(0);
+    TweetCtl().QPHistory.AddItem("cats  " + cats);
+    TweetCtl().QPHistory.SetSelectedIndex(0);
     W().SetTweetsDirty(true);  // as after a retrieval
     W().TweetsTable.SetFile({});
 
@@ -245,26 +245,26 @@ TEST_F(WindowSessionTest, ShutDownSavesOnYesAndStaysOpenWhenUnsavedRowsWouldBeLo
     std::string written = ReadFileBytes(saved);
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2);
     EXPECT_NE(written.find("\ttweet number 1\t"), std::string::npos);
-    EXPECT_EQ(W().Tweets.QPHistory.Item(0), "cats  " + saved);
+    EXPECT_EQ(TweetCtl().QPHistory.Item(0), "cats  " + saved);
     EXPECT_EQ(ReadFileBytes(File("prefs")).rfind("QP-cats," + saved + "\r\n", 0), 0u);
 }
 
 TEST_F(WindowSessionTest, SmallCommandsOfTheWindow) {
     // Query clean-up: a pasted multi-line query becomes one line.
-    W().Tweets.SearchQuery.SetText("cats\r\nAND\r\ndogs");
-    W().Tweets.SearchQuery.LostFocus();
-    EXPECT_EQ(W().Tweets.SearchQuery.Text(), "catsANDdogs");
+    TweetCtl().SearchQuery.SetText("cats\r\nAND\r\ndogs");
+    TweetCtl().SearchQuery.LostFocus();
+    EXPECT_EQ(TweetCtl().SearchQuery.Text(), "catsANDdogs");
 
     // Status refresh: the user table in sight is counted, not the user list.
-    W().Users.UserList.AddItem("bob");
-    W().Users.UserList.AddItem("eve");
-    W().Users.UserList.SetChecked(1, true);
-    for (const char* name : {"bob", "eve", "ann"}) W().CurrentUserTable().AddRow({name});
-    W().CurrentUserTable().SetChecked(2, true);
+    UserCtl().UserList.AddItem("bob");
+    UserCtl().UserList.AddItem("eve");
+    UserCtl().UserList.SetChecked(1, true);
+    for (const char* name : {"bob", "eve", "ann"}) UserCtl().CurrentUserTable().AddRow({name});
+    UserCtl().CurrentUserTable().SetChecked(2, true);
     S().Timer1.Tick();
     EXPECT_EQ(W().InfoBar.Panel(1), "0 tweets displayed");
     EXPECT_EQ(W().InfoBar.Panel(2), "3 users displayed (1 checked)");
-    EXPECT_EQ(W().Users.ULCount.Caption(), "2 users displayed");
+    EXPECT_EQ(UserCtl().ULCount.Caption(), "2 users displayed");
 
     // Search language: two characters or nothing changes.
     tk.promptAnswers = {"fra", "", "fr"};

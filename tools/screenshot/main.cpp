@@ -72,13 +72,13 @@ int main(int argc, char** argv) {
         window.Start();
         form.About().cmdOK.Click();
 
-        form.State().Tweets.SearchQuery.SetText(query);
-        form.GetSrch_Click();
-        form.mGetUFT_Click();
-        if (form.State().Users.UserList.Count() > 2) {
-            form.State().Users.UserList.SetChecked(0, true);
-            form.State().Users.UserList.SetChecked(2, true);
-            form.State().Users.UserList.SetSelectedIndex(0);
+        form.TweetCtl().SearchQuery.SetText(query);
+        form.Search().GetSrch_Click();
+        form.Users().List().mGetUFT_Click();
+        if (form.UserCtl().UserList.Count() > 2) {
+            form.UserCtl().UserList.SetChecked(0, true);
+            form.UserCtl().UserList.SetChecked(2, true);
+            form.UserCtl().UserList.SetSelectedIndex(0);
         }
         form.State().TweetsTable.Rows().SetSelectedIndex(1);
         form.Session().Timer1.Tick();
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         // tab get the room to show their lists.
         const std::string tab = argc > 3 ? argv[3] : "";
         const bool savedChart = tab == "SavedChart";
-        if (tab == "Frequencies") form.State().Tweets.mFrequencies.Click();
+        if (tab == "Frequencies") form.TweetCtl().mFrequencies.Click();
         if (tab == "Frequencies" || tab == "Network")
             if (auto* panes = window.findChild<QSplitter*>("LowerSplitter"))
                 panes->setSizes({panes->width() / 2, panes->width() / 2});

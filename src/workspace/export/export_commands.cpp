@@ -20,27 +20,27 @@ constexpr const char* kXlsxFilter = "Excel Workbook (*.xlsx)|*.xlsx";
 
 }  // namespace
 
-ExportCommands::ExportCommands(MainWindowState& window) : m_window(window) {
+ExportCommands::ExportCommands(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl)
+    : m_window(window), m_tweetCtl(tweetCtl), m_userCtl(userCtl) {
     SetUpControls();
 }
 
 void ExportCommands::SetUpControls() {
-    MainWindowState& w = m_window;
-    w.Tweets.mExportNetwork.SetCaption("Export Network…");
-    w.Tweets.mExportTweetsCsv.SetCaption("Export Tweets as CSV (UTF-8)…");
-    w.Users.mExportUsersCsv.SetCaption("Export Users as CSV (UTF-8)…");
-    w.Tweets.mExportXlsx.SetCaption("Export as Excel Workbook…");
-    w.Tweets.mExportXlsx.SetAction([this] { mExportXlsx_Click(); });
-    w.Tweets.mExportCoHashtag.SetCaption("Export Co-hashtag Network…");
-    w.Tweets.mExportHashtagUser.SetCaption("Export Hashtag–User Network…");
-    w.Tweets.mExportCoHashtag.SetAction(
+    m_tweetCtl.mExportNetwork.SetCaption("Export Network…");
+    m_tweetCtl.mExportTweetsCsv.SetCaption("Export Tweets as CSV (UTF-8)…");
+    m_userCtl.mExportUsersCsv.SetCaption("Export Users as CSV (UTF-8)…");
+    m_tweetCtl.mExportXlsx.SetCaption("Export as Excel Workbook…");
+    m_tweetCtl.mExportXlsx.SetAction([this] { mExportXlsx_Click(); });
+    m_tweetCtl.mExportCoHashtag.SetCaption("Export Co-hashtag Network…");
+    m_tweetCtl.mExportHashtagUser.SetCaption("Export Hashtag–User Network…");
+    m_tweetCtl.mExportCoHashtag.SetAction(
         [this] { mExportHashtagNetwork_Click(HashtagNetwork::Shape::CoHashtag); });
-    w.Tweets.mExportHashtagUser.SetAction(
+    m_tweetCtl.mExportHashtagUser.SetAction(
         [this] { mExportHashtagNetwork_Click(HashtagNetwork::Shape::HashtagUser); });
-    w.Tweets.mFrequencies.SetCaption("Frequencies…");
-    w.Tweets.mExportNetwork.SetAction([this] { mExportNetwork_Click(); });
-    w.Tweets.mExportTweetsCsv.SetAction([this] { mExportTweetsCsv_Click(); });
-    w.Users.mExportUsersCsv.SetAction([this] { mExportUsersCsv_Click(); });
+    m_tweetCtl.mFrequencies.SetCaption("Frequencies…");
+    m_tweetCtl.mExportNetwork.SetAction([this] { mExportNetwork_Click(); });
+    m_tweetCtl.mExportTweetsCsv.SetAction([this] { mExportTweetsCsv_Click(); });
+    m_userCtl.mExportUsersCsv.SetAction([this] { mExportUsersCsv_Click(); });
 }
 
 std::string ExportCommands::TableStem() const {
@@ -92,7 +92,7 @@ void ExportCommands::RunExport(const std::string& fileName,
         m_stop = true;
     };
     const Subscription tweets = w.TweetsTable.Rows().Subscribe(onChange);
-    const Subscription users = w.CurrentUserTable().Subscribe(onChange);
+    const Subscription users = m_userCtl.CurrentUserTable().Subscribe(onChange);
     const bool wasRunning = w.Run.Running();
     w.Run.BeginRunning();
     const bool written = write(options);
@@ -114,18 +114,17 @@ void ExportCommands::Written(bool ok, const std::string& fileName, bool tableCha
 }
 
 std::string ExportCommands::UserTableStem() const {
-    const std::size_t current = static_cast<std::size_t>(m_window.Users.CurUserTable);
-    if (current > 0 && current < m_window.Users.UserTables.size())
-        return m_window.Users.UserTables[current]->Name();
+    const std::size_t current = static_cast<std::size_t>(m_userCtl.CurUserTable);
+    if (current > 0 && current < m_userCtl.UserTables.size()) return m_userCtl.UserTables[current]->Name();
     return TableStem() + "_users";
 }
 
 bool ExportCommands::UseUserList() const {
     MainWindowState& w = m_window;
-    const std::size_t current = static_cast<std::size_t>(w.Users.CurUserTable);
-    if (current == 0 || current >= w.Users.UserTables.size()) return false;
-    const std::string& name = w.Users.UserTables[current]->Name();
-    if (!NetworkExport::IsUserListName(name) || w.CurrentUserTable().RowCount() == 0) return false;
+    const std::size_t current = static_cast<std::size_t>(m_userCtl.CurUserTable);
+    if (current == 0 || current >= m_userCtl.UserTables.size()) return false;
+    const std::string& name = m_userCtl.UserTables[current]->Name();
+    if (!NetworkExport::IsUserListName(name) || m_userCtl.CurrentUserTable().RowCount() == 0) return false;
     if (w.TweetsTable.Rows().RowCount() == 0) return true;
     return w.Tk.MessageBox(
                "Export the follower edges of " + name + " instead of the network of the Tweets table?",
@@ -139,13 +138,13 @@ void ExportCommands::mExportNetwork_Click() {
         w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
         return;
     }
-    const std::string name = userList ? w.Users.CurrentTable().Name() : TableStem();
+    const std::string name = userList ? m_userCtl.CurrentTable().Name() : TableStem();
     const std::string fileName =
         AskFile("Export Network", userList ? kGraphFilter : kNetworkFilter, "graphml", name);
     if (fileName.empty()) return;
     RunExport(fileName, [&](const ExportOptions& options) {
         if (userList) {
-            const NetworkExport graph = NetworkExport::FromUserList(w.CurrentUserTable(), name);
+            const NetworkExport graph = NetworkExport::FromUserList(m_userCtl.CurrentUserTable(), name);
             return !options.Stopped() && graph.Write(fileName);
         }
         const NetworkGraph graph = InteractionNetwork::FromTweets(w.TweetsTable.Rows());
@@ -169,7 +168,7 @@ void ExportCommands::mExportTweetsCsv_Click() {
 
 void ExportCommands::mExportUsersCsv_Click() {
     MainWindowState& w = m_window;
-    const ReportList& table = w.CurrentUserTable();
+    const ReportList& table = m_userCtl.CurrentUserTable();
     if (table.RowCount() == 0) {
         w.Tk.MessageBox(kNothingToExport, MsgButtons::OK, MsgIcon::Exclamation);
         return;
@@ -202,9 +201,9 @@ void ExportCommands::mExportXlsx_Click() {
     MainWindowState& w = m_window;
     std::vector<XlsxExport::Sheet> sheets;
     if (w.TweetsTable.Rows().RowCount() > 0) sheets.push_back(XlsxExport::TweetsSheet(w.TweetsTable.Rows()));
-    const ReportList& users = w.CurrentUserTable();
+    const ReportList& users = m_userCtl.CurrentUserTable();
     if (users.RowCount() > 0) {
-        const std::string name = w.Users.CurUserTable == 0 ? std::string("Users") : UserTableStem();
+        const std::string name = m_userCtl.CurUserTable == 0 ? std::string("Users") : UserTableStem();
         sheets.push_back(XlsxExport::UsersSheet(users, name));
     }
     if (sheets.empty()) {

@@ -25,7 +25,7 @@ class ExportCommands {
     static constexpr const char* kNetworkFilter =
         "GraphML (*.graphml)|*.graphml|Excel Workbook (*.xlsx)|*.xlsx";
 
-    explicit ExportCommands(MainWindowState& window);
+    explicit ExportCommands(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl);
     ExportCommands(const ExportCommands&) = delete;
     ExportCommands& operator=(const ExportCommands&) = delete;
 
@@ -59,6 +59,8 @@ class ExportCommands {
     std::string UserTableStem() const;
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     std::atomic<bool> m_stop = false;
     bool m_exporting = false;
 };

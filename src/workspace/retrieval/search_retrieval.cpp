@@ -5,21 +5,21 @@
 
 namespace marlin {
 
-SearchRetrieval::SearchRetrieval(MainWindowState& window, TweetTableTarget& table)
-    : m_window(window), m_table(table) {}
+SearchRetrieval::SearchRetrieval(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                                 TweetTableTarget& table)
+    : m_window(window), m_tweetCtl(tweetCtl), m_userCtl(userCtl), m_table(table) {}
 
 void SearchRetrieval::GetSrch_Click() {
     if (!m_table.ReadyToReplaceTables()) return;
-    if (OfferV2(RunNew(m_window.Tweets.SearchQuery.Text()))) RunNew(m_window.Tweets.SearchQuery.Text());
+    if (OfferV2(RunNew(m_tweetCtl.SearchQuery.Text()))) RunNew(m_tweetCtl.SearchQuery.Text());
 }
 
 void SearchRetrieval::UpdateSearch_Click() {
-    if (OfferV2(RunUpdate(m_window.Tweets.SearchQuery.Text()))) RunUpdate(m_window.Tweets.SearchQuery.Text());
+    if (OfferV2(RunUpdate(m_tweetCtl.SearchQuery.Text()))) RunUpdate(m_tweetCtl.SearchQuery.Text());
 }
 
 void SearchRetrieval::ContinueBack() {
-    if (OfferV2(RunContinue(m_window.Tweets.SearchQuery.Text())))
-        RunContinue(m_window.Tweets.SearchQuery.Text());
+    if (OfferV2(RunContinue(m_tweetCtl.SearchQuery.Text()))) RunContinue(m_tweetCtl.SearchQuery.Text());
 }
 
 bool SearchRetrieval::OfferV2(const CaptureResult& result) {
@@ -31,7 +31,7 @@ bool SearchRetrieval::OfferV2(const CaptureResult& result) {
 }
 
 CaptureResult SearchRetrieval::Retrieve(CaptureKind kind, const std::string& query) {
-    CaptureRequest request = m_window.Request(kind);
+    CaptureRequest request = m_window.Request(kind, m_tweetCtl, m_userCtl);
     request.query = query;
     if (kind == CaptureKind::Update) request.position.sinceId = m_window.TweetsTable.NewestTweetId();
     if (kind == CaptureKind::ContinueBack) request.position.belowId = m_window.TweetsTable.OldestTweetId();
@@ -44,9 +44,9 @@ CaptureResult SearchRetrieval::RunNew(const std::string& query) {
     CaptureResult result;
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     w.Engine.Tweets().Clear();
-    w.Users.UpdateUTL.SetEnabled(false);
+    m_userCtl.UpdateUTL.SetEnabled(false);
     w.TweetsTable.Rows().ClearRows();
-    w.CurrentUserTable().ClearRows();
+    m_userCtl.CurrentUserTable().ClearRows();
     w.TableEngine.Tweets().Clear();
     w.TableEngine.Users().Clear();
     w.InfoBar.SetPanel(1, "Empty");
@@ -62,36 +62,33 @@ CaptureResult SearchRetrieval::RunNew(const std::string& query) {
 
     running.Release();
     w.SetTweetSource(TweetSource::Search);
-    if (w.TweetsTable.Rows().RowCount() > 0) w.Tweets.UpdateSearch.SetEnabled(true);
+    if (w.TweetsTable.Rows().RowCount() > 0) m_tweetCtl.UpdateSearch.SetEnabled(true);
     return result;
 }
 
 CaptureResult SearchRetrieval::RunUpdate(const std::string& query) {
-    MainWindowState& w = m_window;
-    if (!w.CanStartRetrieval()) return {};
-    CaptureResult result;
-    RetrievalGuard running(w);
-    w.Engine.Tweets().Clear();
-
-    if (w.TweetsTable.Rows().RowCount() > 0) {
-        w.TweetsTable.Rows().SetSortKey(TweetColumn::TweetID);
-        w.Tk.DoEvents();
-        result = Retrieve(CaptureKind::Update, query);
-        m_table.ShowTweets(true);
-    }
-
-    w.SetTweetSource(TweetSource::Search);
-    return result;
+    return AddToTable(CaptureKind::Update, query);
 }
 
 CaptureResult SearchRetrieval::RunContinue(const std::string& query) {
+    return AddToTable(CaptureKind::ContinueBack, query);
+}
+
+CaptureResult SearchRetrieval::AddToTable(CaptureKind kind, const std::string& query) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return {};
+    const bool update = kind == CaptureKind::Update;
     CaptureResult result;
-    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
+    // An update keeps the normal cursor.
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy,
+                           update ? std::nullopt : std::optional<CursorShape>(CursorShape::Busy));
     w.Engine.Tweets().Clear();
     if (w.TweetsTable.Rows().RowCount() > 0) {
-        result = Retrieve(CaptureKind::ContinueBack, query);
+        if (update) {
+            w.TweetsTable.Rows().SetSortKey(TweetColumn::TweetID);
+            w.Tk.DoEvents();
+        }
+        result = Retrieve(kind, query);
         m_table.ShowTweets(true);
     }
     w.SetTweetSource(TweetSource::Search);

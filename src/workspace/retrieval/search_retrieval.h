@@ -19,7 +19,8 @@ class SearchRetrieval {
         "the service sells today (Settings \u203A \"Service API\" \u203A \"v2\").";
     static constexpr const char* kUseV2 = "Use v2 and search again";
 
-    SearchRetrieval(MainWindowState& window, TweetTableTarget& table);
+    SearchRetrieval(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                    TweetTableTarget& table);
 
     // What "Use v2 and search again" switches, kept in the settings (Settings › "Service API").
     void SetUseV2Action(std::function<void()> action) { m_useV2 = std::move(action); }
@@ -40,11 +41,15 @@ class SearchRetrieval {
   private:
     // The engine's capture of the query, with the window's settings.
     CaptureResult Retrieve(CaptureKind kind, const std::string& query);
+    // Update and Continue Back: they add to the table on show, and do nothing without rows.
+    CaptureResult AddToTable(CaptureKind kind, const std::string& query);
     // A search the v1.1 access refused: said once, with the switch to v2 and the same search
     // again in one click; true when the user took it.
     bool OfferV2(const CaptureResult& result);
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     TweetTableTarget& m_table;
     std::function<void()> m_useV2;
 };

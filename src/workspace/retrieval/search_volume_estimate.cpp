@@ -2,13 +2,16 @@
 
 namespace marlin {
 
-SearchVolumeEstimate::SearchVolumeEstimate(MainWindowState& window) : m_window(window) {
-    window.Tweets.mEstimateVolume.SetCaption("Estimate Search Volume…");
-    window.Tweets.mEstimateVolume.SetAction([this] { mEstimateVolume_Click(); });
+SearchVolumeEstimate::SearchVolumeEstimate(MainWindowState& window, TweetControls& tweetCtl,
+                                           UserControls& userCtl)
+    : m_window(window), m_tweetCtl(tweetCtl), m_userCtl(userCtl) {
+    m_tweetCtl.mEstimateVolume.SetCaption("Estimate Search Volume…");
+    m_tweetCtl.mEstimateVolume.SetAction([this] { mEstimateVolume_Click(); });
 }
 
 std::optional<VolumeEstimate> SearchVolumeEstimate::Estimate() {
-    const CaptureResult result = m_window.Engine.Capture(m_window.Request(CaptureKind::Count));
+    const CaptureResult result =
+        m_window.Engine.Capture(m_window.Request(CaptureKind::Count, m_tweetCtl, m_userCtl));
     m_failure = result.last.responseCode;
     if (result.estimate && m_chart) m_chart(result.estimate->days);
     return result.estimate;
@@ -23,9 +26,9 @@ void SearchVolumeEstimate::mEstimateVolume_Click() {
     } else if (!estimate) {
         w.Tk.MessageBox(kFailed + m_failure, kTitle, MsgButtons::OK, MsgIcon::Exclamation);
     } else {
-        m_query = w.Tweets.SearchQuery.Text();
-        m_backTo = w.Tweets.EarlyDate.Value();
-        const std::string search = "[" + m_query + "] back to " + w.ThresholdDateText();
+        m_query = m_tweetCtl.SearchQuery.Text();
+        m_backTo = m_tweetCtl.EarlyDate.Value();
+        const std::string search = "[" + m_query + "] back to " + m_tweetCtl.ThresholdDateText();
         if (m_show)
             m_show(Show(*estimate, search, w.Settings.PricePerPostRead));
         else
@@ -36,8 +39,8 @@ void SearchVolumeEstimate::mEstimateVolume_Click() {
 
 void SearchVolumeEstimate::Capture_Click() {
     if (m_query.empty() || !m_search || !m_window.CanStartRetrieval()) return;
-    m_window.Tweets.SearchQuery.SetText(m_query);
-    m_window.Tweets.EarlyDate.SetValue(m_backTo);
+    m_tweetCtl.SearchQuery.SetText(m_query);
+    m_tweetCtl.EarlyDate.SetValue(m_backTo);
     m_search();
 }
 

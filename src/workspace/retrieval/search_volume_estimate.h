@@ -20,7 +20,7 @@ class SearchVolumeEstimate {
     static constexpr const char* kNeedsV2 = VolumeEstimate::kNeedsV2;
     static constexpr const char* kFailed = VolumeEstimate::kFailed;
 
-    explicit SearchVolumeEstimate(MainWindowState& window);
+    explicit SearchVolumeEstimate(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl);
     SearchVolumeEstimate(const SearchVolumeEstimate&) = delete;
     SearchVolumeEstimate& operator=(const SearchVolumeEstimate&) = delete;
 
@@ -57,6 +57,8 @@ class SearchVolumeEstimate {
 
   private:
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     std::function<void(const std::vector<TweetCountDay>&)> m_chart;
     std::function<void(const Shown&)> m_show;
     std::function<void()> m_search;

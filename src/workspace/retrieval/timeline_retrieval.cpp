@@ -9,13 +9,14 @@
 
 namespace marlin {
 
-TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetTableTarget& table)
-    : m_window(window), m_table(table) {}
+TimelineRetrieval::TimelineRetrieval(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                                     TweetTableTarget& table)
+    : m_window(window), m_tweetCtl(tweetCtl), m_userCtl(userCtl), m_table(table) {}
 
 void TimelineRetrieval::StartFreshTable() {
     MainWindowState& w = m_window;
     w.Engine.Tweets().Clear();
-    w.Tweets.UpdateSearch.SetEnabled(false);
+    m_tweetCtl.UpdateSearch.SetEnabled(false);
     w.TweetsTable.Rows().ClearRows();
     // A new retrieval is a new table: the next save proposes a new file.
     w.TweetsTable.SetFile({});
@@ -27,7 +28,7 @@ void TimelineRetrieval::FinishFreshTable() {
     MainWindowState& w = m_window;
     // The table now holds timelines, so a save belongs in the timeline history.
     w.SetTweetSource(TweetSource::Timelines);
-    if (w.TweetsTable.Rows().RowCount() > 0) w.Users.UpdateUTL.SetEnabled(true);
+    if (w.TweetsTable.Rows().RowCount() > 0) m_userCtl.UpdateUTL.SetEnabled(true);
 }
 
 void TimelineRetrieval::GetAllUTL_Click() {
@@ -42,13 +43,13 @@ void TimelineRetrieval::GetAllUTL_Click() {
 
 CaptureResult TimelineRetrieval::RunNew(const std::vector<std::string>& users) {
     if (!m_window.CanStartRetrieval()) return {};
-    for (const std::string& user : users) m_window.Users.UserList.AddItem(user, true);
+    for (const std::string& user : users) m_userCtl.UserList.AddItem(user, true);
     return RunNewOnCheckedUsers();
 }
 
 std::vector<int> TimelineRetrieval::CheckedEntries() const {
     std::vector<int> entries;
-    const CheckList& list = m_window.Users.UserList;
+    const CheckList& list = m_userCtl.UserList;
     for (int i = 0; i < list.Count(); ++i)
         if (list.Checked(i)) entries.push_back(i);
     return entries;
@@ -56,17 +57,16 @@ std::vector<int> TimelineRetrieval::CheckedEntries() const {
 
 CaptureResult TimelineRetrieval::WalkCheckedUsers(const CaptureRequest& request,
                                                   const std::vector<int>& entries, Shown shown) {
-    MainWindowState& w = m_window;
     // A new table follows the walk in the list, and shows everything gathered so far
     // after each user.
     AccountSteps steps;
     if (shown == Shown::AfterEachUser) {
-        steps.started = [&w, &entries](int index) {
-            w.Users.UserList.SetSelectedIndex(entries[static_cast<std::size_t>(index)]);
+        steps.started = [this, &entries](int index) {
+            m_userCtl.UserList.SetSelectedIndex(entries[static_cast<std::size_t>(index)]);
         };
         steps.done = [this](int) { m_table.ShowTweets(false); };
     }
-    return w.Engine.Capture(request, steps);
+    return m_window.Engine.Capture(request, steps);
 }
 
 CaptureResult TimelineRetrieval::RunNewOnCheckedUsers() {
@@ -74,10 +74,10 @@ CaptureResult TimelineRetrieval::RunNewOnCheckedUsers() {
     if (!w.CanStartRetrieval()) return {};
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     StartFreshTable();
-    w.CurrentUserTable().ClearRows();
+    m_userCtl.CurrentUserTable().ClearRows();
     const std::vector<int> entries = CheckedEntries();
-    CaptureRequest request = w.Request(CaptureKind::Timelines);
-    for (const int entry : entries) request.accounts.push_back(w.Users.UserList.Item(entry));
+    CaptureRequest request = w.Request(CaptureKind::Timelines, m_tweetCtl, m_userCtl);
+    for (const int entry : entries) request.accounts.push_back(m_userCtl.UserList.Item(entry));
     CaptureResult result = WalkCheckedUsers(request, entries, Shown::AfterEachUser);
     running.Release();
     FinishFreshTable();
@@ -90,15 +90,15 @@ void TimelineRetrieval::UpdateUTL_Click() {
 
 void TimelineRetrieval::UserList_DblClick() {
     MainWindowState& w = m_window;
-    if (!w.CanStartRetrieval() || w.Users.UserList.SelectedIndex() < 0) return;
+    if (!w.CanStartRetrieval() || m_userCtl.UserList.SelectedIndex() < 0) return;
     m_table.OfferToSave();
-    if (!w.CanStartRetrieval() || w.Users.UserList.SelectedIndex() < 0) return;
+    if (!w.CanStartRetrieval() || m_userCtl.UserList.SelectedIndex() < 0) return;
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::ArrowAndBusy);
     StartFreshTable();
     w.InfoBar.SetPanel(1, "Empty");
-    CaptureRequest request = w.Request(CaptureKind::Timeline);
-    request.accounts = {w.Users.UserList.SelectedText()};
+    CaptureRequest request = w.Request(CaptureKind::Timeline, m_tweetCtl, m_userCtl);
+    request.accounts = {m_userCtl.UserList.SelectedText()};
     w.Engine.Capture(request);
     m_table.ShowTweets(false);
     w.RetrievalBar.End();
@@ -117,9 +117,9 @@ void TimelineRetrieval::AddToTable(bool sortById, CaptureKind kind) {
     w.Engine.Tweets().Clear();
     if (sortById) w.TweetsTable.Rows().SetSortKey(TweetColumn::TweetID);
     const std::vector<int> entries = CheckedEntries();
-    CaptureRequest request = w.Request(CaptureKind::Timelines);
+    CaptureRequest request = w.Request(CaptureKind::Timelines, m_tweetCtl, m_userCtl);
     for (const int entry : entries) {
-        const std::string user = w.Users.UserList.Item(entry);
+        const std::string user = m_userCtl.UserList.Item(entry);
         request.accounts.push_back(user);
         CapturePosition position;
         if (kind == CaptureKind::Update) position.sinceId = w.TweetsTable.NewestTweetIdOf(user);

@@ -24,7 +24,8 @@ class TimelineRetrieval {
     static constexpr const char* kUpdateTip =
         "Update existing table with latest timelines for all checked users";
 
-    TimelineRetrieval(MainWindowState& window, TweetTableTarget& table);
+    TimelineRetrieval(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                      TweetTableTarget& table);
 
     void GetAllUTL_Click();    // "New"
     void UpdateUTL_Click();    // "Update"
@@ -57,6 +58,8 @@ class TimelineRetrieval {
     std::vector<int> CheckedEntries() const;
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     TweetTableTarget& m_table;
 };
 

@@ -5,8 +5,9 @@
 
 namespace marlin {
 
-ServiceSettings::ServiceSettings(MainWindowState& window) : m_window(window) {
-    TweetControls& t = window.Tweets;
+ServiceSettings::ServiceSettings(MainWindowState& window, TweetControls& tweetCtl)
+    : m_window(window), m_tweetCtl(tweetCtl) {
+    TweetControls& t = tweetCtl;
     t.mServiceApi.SetCaption("Service API");
     t.mApiV11.SetCaption("v1.1");
     t.mApiV2.SetCaption("v2");
@@ -23,8 +24,8 @@ ServiceSettings::ServiceSettings(MainWindowState& window) : m_window(window) {
 void ServiceSettings::SetApiV2(bool on) {
     MainWindowState& w = m_window;
     w.Settings.ApiV2 = on;
-    w.Tweets.mApiV11.SetChecked(!on);
-    w.Tweets.mApiV2.SetChecked(on);
+    m_tweetCtl.mApiV11.SetChecked(!on);
+    m_tweetCtl.mApiV2.SetChecked(on);
     const ApiVersion version = on ? ApiVersion::V2 : ApiVersion::V1_1;
     w.Engine.Client().SetApiVersion(version);
     w.TableEngine.Client().SetApiVersion(version);
@@ -33,15 +34,15 @@ void ServiceSettings::SetApiV2(bool on) {
 
 void ServiceSettings::ShowServiceInUse() {
     const WindowSettings& settings = m_window.Settings;
-    m_window.ServiceInUse.SetCaption(!settings.ApiV2              ? "Twitter API v1.1"
-                                     : settings.FullArchiveSearch ? "Twitter API v2, full archive"
-                                                                  : "Twitter API v2");
+    ServiceInUse.SetCaption(!settings.ApiV2              ? "Twitter API v1.1"
+                            : settings.FullArchiveSearch ? "Twitter API v2, full archive"
+                                                         : "Twitter API v2");
 }
 
 void ServiceSettings::SetFullArchiveSearch(bool on) {
     MainWindowState& w = m_window;
     w.Settings.FullArchiveSearch = on;
-    w.Tweets.mFullArchive.SetChecked(on);
+    m_tweetCtl.mFullArchive.SetChecked(on);
     w.Engine.Client().SetFullArchiveSearch(on);
     w.TableEngine.Client().SetFullArchiveSearch(on);
     ShowServiceInUse();

@@ -18,7 +18,7 @@ class ServiceSettings {
     static constexpr const char* kPriceTitle = "Price per Post Read";
     static constexpr const char* kBadPrice = "The price must be a number from 0 up, such as 0.005.";
 
-    explicit ServiceSettings(MainWindowState& window);
+    explicit ServiceSettings(MainWindowState& window, TweetControls& tweetCtl);
     ServiceSettings(const ServiceSettings&) = delete;
     ServiceSettings& operator=(const ServiceSettings&) = delete;
 
@@ -32,6 +32,9 @@ class ServiceSettings {
     // These settings' part of the prefs switches.
     void FillSwitches(Preferences::Switches& switches) const;
 
+    // The service and the API the captures speak, beside the status panels.
+    Label ServiceInUse;
+
     // A price as typed ("0.005", "$0.01"); nothing when it is no number from 0 up.
     static std::optional<double> ParsePrice(const std::string& text);
 
@@ -40,6 +43,7 @@ class ServiceSettings {
     void ShowServiceInUse();
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
 };
 
 }  // namespace marlin

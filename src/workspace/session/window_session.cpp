@@ -33,45 +33,47 @@ std::string RemoveCrLf(std::string text) {
 
 }  // namespace
 
-WindowSession::WindowSession(MainWindowState& window, TweetFiles& files)
+WindowSession::WindowSession(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                             TweetFiles& files)
     : About(window.Tk, window.Engine.Client(), window.AppFolder),
-      Service(window),
+      Service(window, tweetCtl),
       m_window(window),
+      m_tweetCtl(tweetCtl),
+      m_userCtl(userCtl),
       m_files(files) {
     for (Button& clear : HistoryItemClear) {
         clear.SetCaption("X");
         clear.SetToolTip("Remove current item from history (will not delete file)");
     }
     SearchHelp.SetToolTip("Show query help");
-    m_window.Tweets.QPHistory.SetToolTip("Open query and data from a recently saved session");
-    m_window.Tweets.UTLHistory.SetToolTip("Open data and user list from a recently saved session");
+    m_tweetCtl.QPHistory.SetToolTip("Open query and data from a recently saved session");
+    m_tweetCtl.UTLHistory.SetToolTip("Open data and user list from a recently saved session");
     // On institutional networks a proxy is often the only way out, so the item is offered.
     mSetProxy.SetVisible(true);
     WireControls();
 }
 
 void WindowSession::WireControls() {
-    MainWindowState& w = m_window;
-    w.Tweets.QPHistory.SetOpenAction([this](int index) { OpenQueryEntry(index); });
-    w.Tweets.UTLHistory.SetOpenAction([this](int index) { OpenTimelineEntry(index); });
+    m_tweetCtl.QPHistory.SetOpenAction([this](int index) { OpenQueryEntry(index); });
+    m_tweetCtl.UTLHistory.SetOpenAction([this](int index) { OpenTimelineEntry(index); });
     HistoryItemClear[0].SetClickAction([this] { HistoryItemClear_Click(0); });
     HistoryItemClear[1].SetClickAction([this] { HistoryItemClear_Click(1); });
-    w.Tweets.SearchQuery.SetLostFocusAction([this] { SearchQuery_LostFocus(); });
+    m_tweetCtl.SearchQuery.SetLostFocusAction([this] { SearchQuery_LostFocus(); });
     Timer1.SetTickAction([this] { Timer1_Timer(); });
     mSetLang.SetAction([this] { mSetLang_Click(); });
     mSetProxy.SetAction([this] { mSetProxy_Click(); });
     SearchHelp.SetClickAction([this] { SearchHelp_Click(); });
     mAbout.SetAction([this] { mAbout_Click(); });
-    w.Tweets.mWaitQuota.SetAction([this] { SetWaitForQuota(!m_window.Settings.WaitForQuota); });
-    w.Tweets.mKeepRaw.SetAction([this] { SetKeepRawResponses(!m_window.Settings.KeepRawResponses); });
-    w.Tweets.mExactTexts.SetAction([this] { SetExactTexts(!m_window.Settings.ExactTexts); });
+    m_tweetCtl.mWaitQuota.SetAction([this] { SetWaitForQuota(!m_window.Settings.WaitForQuota); });
+    m_tweetCtl.mKeepRaw.SetAction([this] { SetKeepRawResponses(!m_window.Settings.KeepRawResponses); });
+    m_tweetCtl.mExactTexts.SetAction([this] { SetExactTexts(!m_window.Settings.ExactTexts); });
 
     frmAbout::MainWindowLink link;
     link.setEnabled = [this](bool enabled) { m_window.Window.SetEnabled(enabled); };
     link.setFocus = [this] {
         if (m_focus) m_focus();
     };
-    link.setSearchQuery = [this](const std::string& query) { m_window.Tweets.SearchQuery.SetText(query); };
+    link.setSearchQuery = [this](const std::string& query) { m_tweetCtl.SearchQuery.SetText(query); };
     link.loadPrefs = [this] { LoadPrefs(); };
     link.endProgram = [this] {
         if (m_endProgram) m_endProgram();
@@ -81,9 +83,9 @@ void WindowSession::WireControls() {
 
 void WindowSession::Form_Load() {
     MainWindowState& w = m_window;
-    w.Users.ULCount.SetCaption(std::to_string(w.Users.UserList.Count()) + " users");
+    m_userCtl.ULCount.SetCaption(std::to_string(m_userCtl.UserList.Count()) + " users");
     w.Window.SetCaption(kApplicationTitle);
-    w.Tweets.mVBDateTime.SetChecked(false);
+    m_tweetCtl.mVBDateTime.SetChecked(false);
     w.Settings.SearchLang = "en";
     // The window stays disabled until the credentials dialog has a token.
     w.Window.SetVisible(true);
@@ -116,7 +118,7 @@ bool WindowSession::Form_QueryUnload() {
         }
     }
     // The follower and friend tables of a whole quota window would otherwise go with it.
-    if (!w.Users.OfferToSaveUserTable(UserControls::kAllUserTables)) return false;
+    if (!m_userCtl.OfferToSaveUserTable(UserControls::kAllUserTables)) return false;
     // Settings that cannot be stored are said once, and the window stays open as it does
     // for unsaved tweets; closing again ends the program without them.
     if (!SavePrefs() && !m_prefsFailureShown) {
@@ -138,14 +140,14 @@ void WindowSession::LoadPrefs() {
     for (const Preferences::Line& line : *lines) {
         switch (line.tag) {
             case Preferences::Tag::Query:
-                w.Tweets.QPHistory.AddItem(line.value);
+                m_tweetCtl.QPHistory.AddItem(line.value);
                 // The newest query and its tweets are the starting state of the run.
-                if (w.Tweets.QPHistory.Count() == 1) w.Tweets.QPHistory.SetSelectedIndex(0);
+                if (m_tweetCtl.QPHistory.Count() == 1) m_tweetCtl.QPHistory.SetSelectedIndex(0);
                 break;
             case Preferences::Tag::Timeline:
-                w.Tweets.UTLHistory.AddItem(line.value);
-                if (w.Tweets.UTLHistory.Count() == 1 && w.Tweets.QPHistory.Count() == 0)
-                    w.Tweets.UTLHistory.SetSelectedIndex(0);
+                m_tweetCtl.UTLHistory.AddItem(line.value);
+                if (m_tweetCtl.UTLHistory.Count() == 1 && m_tweetCtl.QPHistory.Count() == 0)
+                    m_tweetCtl.UTLHistory.SetSelectedIndex(0);
                 break;
             case Preferences::Tag::Language:
                 w.Settings.SearchLang = line.value;
@@ -182,8 +184,8 @@ bool WindowSession::SavePrefs() {
     switches.exactTexts = w.Settings.ExactTexts;
     Service.FillSwitches(switches);
     std::string text =
-        Preferences::Format(w.Tweets.QPHistory.Items(), w.Tweets.UTLHistory.Items(), w.Settings.SearchLang,
-                            ColumnWidths(), switches, StoredPaneSizes());
+        Preferences::Format(m_tweetCtl.QPHistory.Items(), m_tweetCtl.UTLHistory.Items(),
+                            w.Settings.SearchLang, ColumnWidths(), switches, StoredPaneSizes());
     return Preferences::Write(w.AppFolder / Preferences::kFileName, text);
 }
 
@@ -221,35 +223,35 @@ void WindowSession::OpenFromHistory(const std::string& fileName) {
 
 void WindowSession::OpenQueryEntry(int index) {
     MainWindowState& w = m_window;
-    if (index < 0 || index >= w.Tweets.QPHistory.Count()) return;
-    auto [query, fileName] = Preferences::SplitQueryEntry(w.Tweets.QPHistory.Item(index));
-    w.Tweets.SearchQuery.SetText(query);
+    if (index < 0 || index >= m_tweetCtl.QPHistory.Count()) return;
+    auto [query, fileName] = Preferences::SplitQueryEntry(m_tweetCtl.QPHistory.Item(index));
+    m_tweetCtl.SearchQuery.SetText(query);
     if (SKDFuncs::FileExists(fileName)) {
         OpenFromHistory(fileName);
         w.SetTweetSource(TweetSource::Search);
-        w.Tweets.UpdateSearch.SetEnabled(true);
-        w.Users.UpdateUTL.SetEnabled(false);
+        m_tweetCtl.UpdateSearch.SetEnabled(true);
+        m_userCtl.UpdateUTL.SetEnabled(false);
         return;
     }
     w.SetTweetSource(TweetSource::None);
-    std::string question = fileName + " was not found [" + w.Tweets.SearchQuery.Text() +
+    std::string question = fileName + " was not found [" + m_tweetCtl.SearchQuery.Text() +
                            "]. Remove this query-data pair from the history? (Note: It may be stored on the "
                            "local drive of another PC)";
     if (w.Tk.MessageBox(question, kLoadErrorTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes) {
-        w.Tweets.QPHistory.RemoveItem(index);
+        m_tweetCtl.QPHistory.RemoveItem(index);
     }
 }
 
 void WindowSession::OpenTimelineEntry(int index) {
     MainWindowState& w = m_window;
-    if (index < 0 || index >= w.Tweets.UTLHistory.Count()) return;
-    std::string fileName = w.Tweets.UTLHistory.Item(index);
+    if (index < 0 || index >= m_tweetCtl.UTLHistory.Count()) return;
+    std::string fileName = m_tweetCtl.UTLHistory.Item(index);
     if (SKDFuncs::FileExists(fileName)) {
         OpenFromHistory(fileName);
         w.SetTweetSource(TweetSource::Timelines);
         if (w.TweetsTable.Rows().RowCount() > 0 && m_getUsersFromTweets) m_getUsersFromTweets();
-        w.Tweets.UpdateSearch.SetEnabled(false);
-        w.Users.UpdateUTL.SetEnabled(true);
+        m_tweetCtl.UpdateSearch.SetEnabled(false);
+        m_userCtl.UpdateUTL.SetEnabled(true);
         return;
     }
     w.SetTweetSource(TweetSource::None);
@@ -258,17 +260,17 @@ void WindowSession::OpenTimelineEntry(int index) {
         " [User Timeline] was not found. Remove this item from the history? (Note: It may be "
         "stored on the local drive of another PC)";
     if (w.Tk.MessageBox(question, kLoadErrorTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::Yes) {
-        w.Tweets.UTLHistory.RemoveItem(index);
+        m_tweetCtl.UTLHistory.RemoveItem(index);
     }
 }
 
 void WindowSession::HistoryItemClear_Click(int index) {
-    DropDownList& history = index == 1 ? m_window.Tweets.QPHistory : m_window.Tweets.UTLHistory;
+    DropDownList& history = index == 1 ? m_tweetCtl.QPHistory : m_tweetCtl.UTLHistory;
     if (history.Count() > 0 && history.SelectedIndex() >= 0) history.RemoveItem(history.SelectedIndex());
 }
 
 void WindowSession::SearchQuery_LostFocus() {
-    TextBox& query = m_window.Tweets.SearchQuery;
+    TextBox& query = m_tweetCtl.SearchQuery;
     std::string cleaned = RemoveCrLf(query.Text());
     if (cleaned != query.Text()) query.SetText(cleaned);
 }
@@ -278,12 +280,13 @@ void WindowSession::Timer1_Timer() {
     w.InfoBar.SetPanel(1, std::to_string(w.TweetsTable.Rows().RowCount()) + " tweets displayed");
     // The user table in sight, as the commands that fill it count it; the user list has its
     // own count beside it.
-    const ReportList& users = w.CurrentUserTable();
+    const ReportList& users = m_userCtl.CurrentUserTable();
     w.InfoBar.SetPanel(2, std::to_string(users.RowCount()) + " users displayed (" +
                               std::to_string(users.CheckedCount()) + " checked)");
     // The label under the user list follows the list, whichever command changed it.
-    const std::string listed = std::to_string(w.Users.UserList.Count()) + " users";
-    if (w.Users.ULCount.Caption().rfind(listed, 0) != 0) w.Users.ULCount.SetCaption(listed + " displayed");
+    const std::string listed = std::to_string(m_userCtl.UserList.Count()) + " users";
+    if (m_userCtl.ULCount.Caption().rfind(listed, 0) != 0)
+        m_userCtl.ULCount.SetCaption(listed + " displayed");
 }
 
 void WindowSession::mSetLang_Click() {
@@ -309,16 +312,18 @@ void WindowSession::mAbout_Click() {
 
 void WindowSession::SetWaitForQuota(bool on) {
     m_window.Settings.WaitForQuota = on;
-    m_window.Tweets.mWaitQuota.SetChecked(on);
+    m_tweetCtl.mWaitQuota.SetChecked(on);
 }
 
 void WindowSession::SetExactTexts(bool on) {
     m_window.SetExactTexts(on);
+    for (const auto& table : m_userCtl.UserTables) table->SetUtf8(on);
+    m_tweetCtl.mExactTexts.SetChecked(on);
 }
 
 void WindowSession::SetKeepRawResponses(bool on) {
     m_window.Settings.KeepRawResponses = on;
-    m_window.Tweets.mKeepRaw.SetChecked(on);
+    m_tweetCtl.mKeepRaw.SetChecked(on);
 }
 
 }  // namespace marlin

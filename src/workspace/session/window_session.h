@@ -27,7 +27,7 @@ class WindowSession {
     // Offered by Set Proxy while no proxy is set: the usual local web proxy.
     static constexpr const char* kDefaultProxy = "127.0.0.1:8080";
 
-    WindowSession(MainWindowState& window, TweetFiles& files);
+    WindowSession(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl, TweetFiles& files);
     WindowSession(const WindowSession&) = delete;
     WindowSession& operator=(const WindowSession&) = delete;
 
@@ -105,6 +105,8 @@ class WindowSession {
     void OpenFromHistory(const std::string& fileName);
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     TweetFiles& m_files;
     std::function<void()> m_getUsersFromTweets;
     std::function<void()> m_endProgram;

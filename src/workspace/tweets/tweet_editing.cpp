@@ -61,7 +61,8 @@ std::string FirstCharacters(std::string_view text, int count) {
 
 }  // namespace
 
-TweetEditing::TweetEditing(MainWindowState& window) : m_window(window) {}
+TweetEditing::TweetEditing(MainWindowState& window, TweetControls& tweetCtl)
+    : m_window(window), m_tweetCtl(tweetCtl) {}
 
 std::string TweetEditing::SelectedCell(int position) const {
     const int row = m_window.TweetsTable.Rows().SelectedIndex();
@@ -198,23 +199,23 @@ void TweetEditing::OutTable_MouseUp(int button) {
     MainWindowState& w = m_window;
     if (button != 2 || w.TweetsTable.Rows().SelectedIndex() < 0) return;
 
-    w.Tweets.mNavLinkURL.SetVisible(false);
+    m_tweetCtl.mNavLinkURL.SetVisible(false);
     // A row without a link offers no "Go to"; neither does a cell that starts with a blank,
     // which is a number padded for sorting, not a link.
     const std::string link(
         w.TweetsTable.Rows().Cell(w.TweetsTable.Rows().SelectedIndex(), TweetColumn::LinkURL));
     if (!link.empty() && link[0] != ' ') {
-        w.Tweets.mNavLinkURL.SetCaption("Go to " + FirstCharacters(link, kLinkCaptionLength));
-        w.Tweets.mNavLinkURL.SetVisible(true);
+        m_tweetCtl.mNavLinkURL.SetCaption("Go to " + FirstCharacters(link, kLinkCaptionLength));
+        m_tweetCtl.mNavLinkURL.SetVisible(true);
     } else {
-        w.Tweets.mNavLinkURL.SetCaption("");
+        m_tweetCtl.mNavLinkURL.SetCaption("");
     }
     const std::string name = SelectedCell(TweetColumn::UserScreenName);
-    w.Tweets.mNavUserTwitter.SetCaption("Find " + name + " on Twitter");
-    w.Tweets.mAddU2UL.SetCaption("Add " + name + " to User List");
-    w.Tweets.mDelUFUL.SetCaption("Delete " + name + " from User List");
-    w.Tweets.mDelUsersTweets.SetCaption("Delete all Tweets by " + name);
-    w.Tweets.mTweet.ShowPopup();
+    m_tweetCtl.mNavUserTwitter.SetCaption("Find " + name + " on Twitter");
+    m_tweetCtl.mAddU2UL.SetCaption("Add " + name + " to User List");
+    m_tweetCtl.mDelUFUL.SetCaption("Delete " + name + " from User List");
+    m_tweetCtl.mDelUsersTweets.SetCaption("Delete all Tweets by " + name);
+    m_tweetCtl.mTweet.ShowPopup();
 }
 
 void TweetEditing::mNavLinkURL_Click() {
@@ -237,12 +238,11 @@ void TweetEditing::mCopyLog_Click() {
 }
 
 void TweetEditing::Progress_MouseDown(int button) {
-    MainWindowState& w = m_window;
     if (button != 2) return;
-    MenuItem* hidden[] = {&w.Tweets.mConvertDT, &w.Tweets.mLine0, &w.Tweets.mRemRT, &w.Tweets.mFilterTweets,
-                          &w.Tweets.mLine1};
+    MenuItem* hidden[] = {&m_tweetCtl.mConvertDT, &m_tweetCtl.mLine0, &m_tweetCtl.mRemRT,
+                          &m_tweetCtl.mFilterTweets, &m_tweetCtl.mLine1};
     for (MenuItem* item : hidden) item->SetVisible(false);
-    w.Tweets.mTools.ShowPopup();
+    m_tweetCtl.mTools.ShowPopup();
     for (MenuItem* item : hidden) item->SetVisible(true);
 }
 

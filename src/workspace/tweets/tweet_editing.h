@@ -9,7 +9,7 @@ namespace marlin {
 // The commands that change the Tweets table in place, the row popup and Copy Log.
 class TweetEditing {
   public:
-    explicit TweetEditing(MainWindowState& window);
+    explicit TweetEditing(MainWindowState& window, TweetControls& tweetCtl);
 
     void mFilterTweets_Click();
     void mRemRT_Click();
@@ -44,6 +44,7 @@ class TweetEditing {
     std::string SelectedCell(int position) const;
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
 };
 
 }  // namespace marlin

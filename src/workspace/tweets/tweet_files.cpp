@@ -46,12 +46,14 @@ bool IsExecutable(const std::string& path) {
 
 }  // namespace
 
-TweetFiles::TweetFiles(MainWindowState& window, TweetTableView& view) : m_window(window), m_view(view) {}
+TweetFiles::TweetFiles(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                       TweetTableView& view)
+    : m_window(window), m_tweetCtl(tweetCtl), m_userCtl(userCtl), m_view(view) {}
 
 bool TweetFiles::ReadyToReplaceTables() {
     if (!m_window.CanStartRetrieval()) return false;
     OfferToSave();
-    m_window.Users.OfferToSaveUserTable(m_window.Users.CurUserTable);
+    m_userCtl.OfferToSaveUserTable(m_userCtl.CurUserTable);
     return m_window.CanStartRetrieval();
 }
 
@@ -88,7 +90,7 @@ void TweetFiles::OpenTweetsTable() {
 
     const std::string fileName = w.Req.FileName;
     // The current user table goes with the rows it was built from.
-    w.Users.OfferToSaveUserTable(w.Users.CurUserTable);
+    m_userCtl.OfferToSaveUserTable(m_userCtl.CurUserTable);
     try {
         // Straight into rows; a table that asks to be scored again goes through the scorer's data.
         TweetTableFile::Rows read = TweetTableFile::ReadRows(fileName);
@@ -137,8 +139,8 @@ void TweetFiles::FillTable(bool utf8, const std::function<void()>& addRows) {
     ReportList& table = w.TweetsTable.Rows();
     table.BeginUpdate();
     table.ClearRows();
-    w.CurrentUserTable().ClearRows();
-    if (w.Users.CurUserTable > 0) {
+    m_userCtl.CurrentUserTable().ClearRows();
+    if (m_userCtl.CurUserTable > 0) {
         w.TableEngine.Users().Clear();
         RenameCurrentUserTable(w.Req.FileName);
     }
@@ -149,22 +151,21 @@ void TweetFiles::FillTable(bool utf8, const std::function<void()>& addRows) {
     addRows();
     table.EndUpdate();
 
-    w.Tweets.UpdateSearch.SetEnabled(true);
-    w.Users.UpdateUTL.SetEnabled(true);
+    m_tweetCtl.UpdateSearch.SetEnabled(true);
+    m_userCtl.UpdateUTL.SetEnabled(true);
     w.ShowTweetCount();
     w.InfoBar.SetPanel(2, "Empty");
     w.SetTweetsDirty(false);
 }
 
 void TweetFiles::RenameCurrentUserTable(const std::string& fileName) {
-    MainWindowState& w = m_window;
     std::string name = std::filesystem::path(fileName).filename().string();
     for (std::size_t at; (at = name.find(".txt")) != std::string::npos;) name.erase(at, 4);
-    const std::size_t slot = static_cast<std::size_t>(w.Users.CurUserTable);
-    if (slot >= w.Users.UserTables.size()) return;
-    const int entry = w.Users.UTList.Find(w.Users.UserTables[slot]->Name());
-    if (entry >= 0) w.Users.UTList.SetItem(entry, name);
-    w.Users.UserTables[slot]->SetName(name);
+    const std::size_t slot = static_cast<std::size_t>(m_userCtl.CurUserTable);
+    if (slot >= m_userCtl.UserTables.size()) return;
+    const int entry = m_userCtl.UTList.Find(m_userCtl.UserTables[slot]->Name());
+    if (entry >= 0) m_userCtl.UTList.SetItem(entry, name);
+    m_userCtl.UserTables[slot]->SetName(name);
 }
 
 // ---- Save
@@ -230,7 +231,7 @@ std::string TweetFiles::ProposeUntitledName() const {
 }
 
 bool TweetFiles::WriteTweetTable(const std::string& fileName) const {
-    return TweetTableFile::Write(m_window.TweetsTable, fileName, m_window.Tweets.mHeaders.Checked());
+    return TweetTableFile::Write(m_window.TweetsTable, fileName, m_tweetCtl.mHeaders.Checked());
 }
 
 void TweetFiles::RecordInHistory(const std::string& fileName) {
@@ -238,10 +239,10 @@ void TweetFiles::RecordInHistory(const std::string& fileName) {
     DropDownList* history = nullptr;
     std::string entry;
     if (w.CurTweetSrc() == TweetSource::Search) {
-        history = &w.Tweets.QPHistory;
-        entry = w.Tweets.SearchQuery.Text() + "  " + fileName;
+        history = &m_tweetCtl.QPHistory;
+        entry = m_tweetCtl.SearchQuery.Text() + "  " + fileName;
     } else if (w.CurTweetSrc() == TweetSource::Timelines) {
-        history = &w.Tweets.UTLHistory;
+        history = &m_tweetCtl.UTLHistory;
         entry = fileName;
     } else {
         return;

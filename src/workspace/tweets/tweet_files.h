@@ -13,7 +13,7 @@ namespace marlin {
 // replace the table ask first.
 class TweetFiles {
   public:
-    TweetFiles(MainWindowState& window, TweetTableView& view);
+    TweetFiles(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl, TweetTableView& view);
 
     // With unsaved rows, asks whether to save them first; Yes saves. There is no way to back out.
     void OfferToSave();
@@ -56,6 +56,8 @@ class TweetFiles {
     bool LocateVisualiser();
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     TweetTableView& m_view;
 };
 

@@ -4,8 +4,13 @@
 
 namespace marlin {
 
-TweetSide::TweetSide(MainWindowState& window)
-    : m_window(window), m_view(window), m_files(window, m_view), m_search(window, *this), m_editing(window) {
+TweetSide::TweetSide(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl)
+    : m_window(window),
+      m_tweetCtl(tweetCtl),
+      m_view(window, tweetCtl),
+      m_files(window, tweetCtl, userCtl, m_view),
+      m_search(window, tweetCtl, userCtl, *this),
+      m_editing(window, tweetCtl) {
     SetUpControls();
     WireControls();
     // Every tweet capture fills this table, so the table shows every capture's pages.
@@ -19,14 +24,13 @@ void TweetSide::SetUpControls() {
 
     // The search frame as the window opens: back seven days, nothing to update yet.
     using namespace std::chrono;
-    const year_month_day today = w.Tweets.EarlyDate.Value();
-    w.Tweets.EarlyDate.SetValue(year_month_day{sys_days{today} - days{7}});
-    w.Tweets.UpdateSearch.SetEnabled(false);
-    w.Users.UpdateUTL.SetEnabled(false);
-    w.Tweets.GetSrch.SetToolTip("Retrieve all recent tweets matching this query");
-    w.Tweets.UpdateSearch.SetToolTip(
+    const year_month_day today = m_tweetCtl.EarlyDate.Value();
+    m_tweetCtl.EarlyDate.SetValue(year_month_day{sys_days{today} - days{7}});
+    m_tweetCtl.UpdateSearch.SetEnabled(false);
+    m_tweetCtl.GetSrch.SetToolTip("Retrieve all recent tweets matching this query");
+    m_tweetCtl.UpdateSearch.SetToolTip(
         "Update current table with all recent tweets matching this query since it was last updated");
-    w.Tweets.QuitGet.SetToolTip("Stop retrieving data");
+    m_tweetCtl.QuitGet.SetToolTip("Stop retrieving data");
     w.Progress.SetToolTip("Displays a history of recent API requests");
     w.LastGET.SetToolTip("Displays the raw JSON response of the last request");
     w.LastGET.SetReadOnly(true);
@@ -34,65 +38,64 @@ void TweetSide::SetUpControls() {
 }
 
 void TweetSide::CreateMenus() {
-    MainWindowState& w = m_window;
-    w.Tweets.mFile.SetCaption("File");
-    w.Tweets.mOpen.SetCaption("Open");
-    w.Tweets.mOpenTweets.SetCaption("Tweets Table");
-    w.Tweets.mSave.SetCaption("Save");
-    w.Tweets.mSaveTweets.SetCaption("Tweets Table");
-    w.Tweets.mSaveSend.SetCaption("Save && Send Tweets to LM");
+    m_tweetCtl.mFile.SetCaption("File");
+    m_tweetCtl.mOpen.SetCaption("Open");
+    m_tweetCtl.mOpenTweets.SetCaption("Tweets Table");
+    m_tweetCtl.mSave.SetCaption("Save");
+    m_tweetCtl.mSaveTweets.SetCaption("Tweets Table");
+    m_tweetCtl.mSaveSend.SetCaption("Save && Send Tweets to LM");
 
-    w.Tweets.mTools.SetCaption("Tools");
-    w.Tweets.mConvertDT.SetCaption("Convert DateTime");
-    w.Tweets.mVBDateTime.SetCaption("to Numeric format");
-    w.Tweets.mSPSSDateTime.SetCaption("to SPSS compatible format");
-    w.Tweets.mTwitterDateTime.SetCaption("back to Twitter format");
-    w.Tweets.mLine0.SetCaption("-");
-    w.Tweets.mRemRT.SetCaption("Remove Retweets");
-    w.Tweets.mFilterTweets.SetCaption("Filter Tweets");
-    w.Tweets.mLine1.SetCaption("-");
-    w.Tweets.mCopyLog.SetCaption("Copy Log");
+    m_tweetCtl.mTools.SetCaption("Tools");
+    m_tweetCtl.mConvertDT.SetCaption("Convert DateTime");
+    m_tweetCtl.mVBDateTime.SetCaption("to Numeric format");
+    m_tweetCtl.mSPSSDateTime.SetCaption("to SPSS compatible format");
+    m_tweetCtl.mTwitterDateTime.SetCaption("back to Twitter format");
+    m_tweetCtl.mLine0.SetCaption("-");
+    m_tweetCtl.mRemRT.SetCaption("Remove Retweets");
+    m_tweetCtl.mFilterTweets.SetCaption("Filter Tweets");
+    m_tweetCtl.mLine1.SetCaption("-");
+    m_tweetCtl.mCopyLog.SetCaption("Copy Log");
 
-    w.Tweets.mSettings.SetCaption("Settings");
-    w.Tweets.mSortDT.SetCaption("Sort Tweets Table");
-    w.Tweets.mHeaders.SetCaption("Save Tweets With Headers");
-    w.Tweets.mWaitQuota.SetCaption("Wait for Quota Windows Automatically");
-    w.Tweets.mKeepRaw.SetCaption("Keep Raw Responses");
-    w.Tweets.mExactTexts.SetCaption("Keep Texts Exactly");
-    w.Tweets.mContinueBack.SetCaption("Continue Back to Threshold");
+    m_tweetCtl.mSettings.SetCaption("Settings");
+    m_tweetCtl.mSortDT.SetCaption("Sort Tweets Table");
+    m_tweetCtl.mHeaders.SetCaption("Save Tweets With Headers");
+    m_tweetCtl.mWaitQuota.SetCaption("Wait for Quota Windows Automatically");
+    m_tweetCtl.mKeepRaw.SetCaption("Keep Raw Responses");
+    m_tweetCtl.mExactTexts.SetCaption("Keep Texts Exactly");
+    m_tweetCtl.mContinueBack.SetCaption("Continue Back to Threshold");
 
-    w.Tweets.mTweet.SetCaption("Tweet");
-    w.Tweets.mNavLinkURL.SetCaption("Go to cited URL");
-    w.Tweets.mNavUserTwitter.SetCaption("Find User on Twitter");
-    w.Tweets.mTLine1.SetCaption("-");
-    w.Tweets.mAddU2UL.SetCaption("Add User to User List");
-    w.Tweets.mDelUFUL.SetCaption("Delete User from User List");
-    w.Tweets.mTLine2.SetCaption("-");
-    w.Tweets.mDelTweet.SetCaption("Delete Tweet");
-    w.Tweets.mDelUsersTweets.SetCaption("Delete All Tweets By User");
+    m_tweetCtl.mTweet.SetCaption("Tweet");
+    m_tweetCtl.mNavLinkURL.SetCaption("Go to cited URL");
+    m_tweetCtl.mNavUserTwitter.SetCaption("Find User on Twitter");
+    m_tweetCtl.mTLine1.SetCaption("-");
+    m_tweetCtl.mAddU2UL.SetCaption("Add User to User List");
+    m_tweetCtl.mDelUFUL.SetCaption("Delete User from User List");
+    m_tweetCtl.mTLine2.SetCaption("-");
+    m_tweetCtl.mDelTweet.SetCaption("Delete Tweet");
+    m_tweetCtl.mDelUsersTweets.SetCaption("Delete All Tweets By User");
 }
 
 void TweetSide::WireControls() {
     MainWindowState& w = m_window;
-    w.Tweets.GetSrch.SetClickAction([this] { m_search.GetSrch_Click(); });
-    w.Tweets.UpdateSearch.SetClickAction([this] { m_search.UpdateSearch_Click(); });
+    m_tweetCtl.GetSrch.SetClickAction([this] { m_search.GetSrch_Click(); });
+    m_tweetCtl.UpdateSearch.SetClickAction([this] { m_search.UpdateSearch_Click(); });
 
-    w.Tweets.mOpenTweets.SetAction([this] { m_files.OpenTweetsTable(); });
-    w.Tweets.mSaveTweets.SetAction([this] { m_files.SaveTweetsTable(); });
-    w.Tweets.mSaveSend.SetAction([this] { m_files.SaveAndSend(); });
-    w.Tweets.mHeaders.SetAction([this] { m_view.mHeaders_Click(); });
-    w.Tweets.mSortDT.SetAction([this] { m_view.mSortDT_Click(); });
+    m_tweetCtl.mOpenTweets.SetAction([this] { m_files.OpenTweetsTable(); });
+    m_tweetCtl.mSaveTweets.SetAction([this] { m_files.SaveTweetsTable(); });
+    m_tweetCtl.mSaveSend.SetAction([this] { m_files.SaveAndSend(); });
+    m_tweetCtl.mHeaders.SetAction([this] { m_view.mHeaders_Click(); });
+    m_tweetCtl.mSortDT.SetAction([this] { m_view.mSortDT_Click(); });
 
-    w.Tweets.mFilterTweets.SetAction([this] { m_editing.mFilterTweets_Click(); });
-    w.Tweets.mRemRT.SetAction([this] { m_editing.mRemRT_Click(); });
-    w.Tweets.mVBDateTime.SetAction([this] { m_editing.mVBDateTime_Click(); });
-    w.Tweets.mSPSSDateTime.SetAction([this] { m_editing.mSPSSDateTime_Click(); });
-    w.Tweets.mTwitterDateTime.SetAction([this] { m_editing.mTwitterDateTime_Click(); });
-    w.Tweets.mCopyLog.SetAction([this] { m_editing.mCopyLog_Click(); });
-    w.Tweets.mNavLinkURL.SetAction([this] { m_editing.mNavLinkURL_Click(); });
-    w.Tweets.mNavUserTwitter.SetAction([this] { m_editing.mNavUserTwitter_Click(); });
-    w.Tweets.mDelTweet.SetAction([this] { m_editing.mDelTweet_Click(); });
-    w.Tweets.mDelUsersTweets.SetAction([this] { m_editing.mDelUsersTweets_Click(); });
+    m_tweetCtl.mFilterTweets.SetAction([this] { m_editing.mFilterTweets_Click(); });
+    m_tweetCtl.mRemRT.SetAction([this] { m_editing.mRemRT_Click(); });
+    m_tweetCtl.mVBDateTime.SetAction([this] { m_editing.mVBDateTime_Click(); });
+    m_tweetCtl.mSPSSDateTime.SetAction([this] { m_editing.mSPSSDateTime_Click(); });
+    m_tweetCtl.mTwitterDateTime.SetAction([this] { m_editing.mTwitterDateTime_Click(); });
+    m_tweetCtl.mCopyLog.SetAction([this] { m_editing.mCopyLog_Click(); });
+    m_tweetCtl.mNavLinkURL.SetAction([this] { m_editing.mNavLinkURL_Click(); });
+    m_tweetCtl.mNavUserTwitter.SetAction([this] { m_editing.mNavUserTwitter_Click(); });
+    m_tweetCtl.mDelTweet.SetAction([this] { m_editing.mDelTweet_Click(); });
+    m_tweetCtl.mDelUsersTweets.SetAction([this] { m_editing.mDelUsersTweets_Click(); });
 
     w.TweetsTable.Rows().SetColumnClickAction(
         [this](int position) { m_view.OutTable_ColumnClick(position); });

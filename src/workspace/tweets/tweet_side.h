@@ -10,12 +10,13 @@
 namespace marlin {
 
 // The main window's tweet side: the search frame, the Tweets table with its files and
-// editing commands, and the main menus. It gives the tweet-side controls of the window
-// state their captions, tooltips and starting state, and binds their actions to the
-// commands, so a click on a control and a call of the command are the same.
+// editing commands, and the main menus. It gives the tweet-side controls their captions,
+// tooltips and starting state, and binds their actions to the commands, so a click on a
+// control and a call of the command are the same. Its parts are handed the control sets
+// they read (the user side's too: opening a table or a search clears the user table).
 class TweetSide : public TweetTableTarget {
   public:
-    explicit TweetSide(MainWindowState& window);
+    explicit TweetSide(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl);
     TweetSide(const TweetSide&) = delete;
     TweetSide& operator=(const TweetSide&) = delete;
 
@@ -36,6 +37,7 @@ class TweetSide : public TweetTableTarget {
     void WireControls();
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
     TweetTableView m_view;
     TweetFiles m_files;
     SearchRetrieval m_search;

@@ -4,12 +4,13 @@
 
 namespace marlin {
 
-TweetTableView::TweetTableView(MainWindowState& window) : m_window(window), m_live(window) {}
+TweetTableView::TweetTableView(MainWindowState& window, TweetControls& tweetCtl)
+    : m_window(window), m_tweetCtl(tweetCtl), m_live(window) {}
 
 void TweetTableView::CreateColumns() {
     m_window.TweetsTable.CreateColumns();
-    m_window.Tweets.mSortDT.SetChecked(true);
-    m_window.Tweets.mHeaders.SetChecked(false);
+    m_tweetCtl.mSortDT.SetChecked(true);
+    m_tweetCtl.mHeaders.SetChecked(false);
 }
 
 void TweetTableView::ShowTweets(bool append) {
@@ -41,8 +42,8 @@ void TweetTableView::LogScorerFailure(const MarlinData& data) {
 }
 
 void TweetTableView::mSortDT_Click() {
-    const bool on = !m_window.Tweets.mSortDT.Checked();
-    m_window.Tweets.mSortDT.SetChecked(on);
+    const bool on = !m_tweetCtl.mSortDT.Checked();
+    m_tweetCtl.mSortDT.SetChecked(on);
     m_window.TweetsTable.Rows().SetSorted(on);
 }
 
@@ -51,7 +52,7 @@ void TweetTableView::OutTable_ColumnClick(int position) {
 }
 
 void TweetTableView::mHeaders_Click() {
-    m_window.Tweets.mHeaders.SetChecked(!m_window.Tweets.mHeaders.Checked());
+    m_tweetCtl.mHeaders.SetChecked(!m_tweetCtl.mHeaders.Checked());
 }
 
 }  // namespace marlin

@@ -14,7 +14,7 @@ namespace marlin {
 // retrieval runs, and the scored rows at its end. The rows are the workspace's TweetTable.
 class TweetTableView {
   public:
-    explicit TweetTableView(MainWindowState& window);
+    explicit TweetTableView(MainWindowState& window, TweetControls& tweetCtl);
 
     // The columns and the table's starting state: TweetID the sort key, newest first,
     // automatic sorting on ("Sort Tweets Table" checked).
@@ -42,6 +42,7 @@ class TweetTableView {
 
   private:
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
     LiveTweetRows m_live;
     bool m_showArrived = true;
 };

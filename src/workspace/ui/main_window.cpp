@@ -198,7 +198,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
 
     BuildMenus();
     BuildViewMenu();
-    m_form.State().Tweets.mFrequencies.SetAction([bottom, frequencies] {
+    m_form.TweetCtl().mFrequencies.SetAction([bottom, frequencies] {
         bottom->setCurrentWidget(frequencies);
         frequencies->Count();
     });
@@ -336,22 +336,21 @@ void MainWindow::ShareTopWidth() {
 }
 
 QWidget* MainWindow::BuildSearchFrame() {
-    MainWindowState& w = m_form.State();
     WindowSession& session = m_form.Session();
     auto* frame = Named(new QGroupBox(tr("Search")), "SearchFrame");
 
     auto* query = Named(new QLineEdit(frame), "SearchQuery");
     query->setToolTip(
         tr("Enter your search query here; \"?\" opens the service's guide to search operators"));
-    new QtTextBox(w.Tweets.SearchQuery, query);
+    new QtTextBox(m_form.TweetCtl().SearchQuery, query);
     auto* help = MakeSmallButton(frame, session.SearchHelp, "SearchHelp");
 
     auto* backLabel = Named(new QLabel(tr("Retrieve back to"), frame), "lblEarlyDate");
     auto* early = Named(new QDateEdit(frame), "EarlyDate");
-    new QtDatePicker(w.Tweets.EarlyDate, early);
+    new QtDatePicker(m_form.TweetCtl().EarlyDate, early);
     backLabel->setBuddy(early);
 
-    auto* history = MakeHistory(frame, w.Tweets.QPHistory, "QPHistory");
+    auto* history = MakeHistory(frame, m_form.TweetCtl().QPHistory, "QPHistory");
     auto* clear = MakeSmallButton(frame, session.HistoryItemClear[1], IndexedName("HistoryItemClear", 1));
 
     // Three rows, so the frames above the Tweets table ask for little height.
@@ -362,9 +361,9 @@ QWidget* MainWindow::BuildSearchFrame() {
     dateAndButtons->addWidget(backLabel);
     dateAndButtons->addWidget(early);
     dateAndButtons->addStretch(1);
-    dateAndButtons->addWidget(MakeButton(frame, w.Tweets.GetSrch, "GetSrch"));
-    dateAndButtons->addWidget(MakeButton(frame, w.Tweets.UpdateSearch, "UpdateSearch"));
-    dateAndButtons->addWidget(MakeButton(frame, w.Tweets.QuitGet, "QuitGet"));
+    dateAndButtons->addWidget(MakeButton(frame, m_form.TweetCtl().GetSrch, "GetSrch"));
+    dateAndButtons->addWidget(MakeButton(frame, m_form.TweetCtl().UpdateSearch, "UpdateSearch"));
+    dateAndButtons->addWidget(MakeButton(frame, m_form.TweetCtl().QuitGet, "QuitGet"));
     grid->addLayout(dateAndButtons, 1, 0, 1, 4);
     grid->addWidget(history, 2, 0, 1, 3);
     grid->addWidget(clear, 2, 3);
@@ -374,21 +373,20 @@ QWidget* MainWindow::BuildSearchFrame() {
 }
 
 QWidget* MainWindow::BuildTimelineFrame() {
-    MainWindowState& w = m_form.State();
     WindowSession& session = m_form.Session();
     auto* frame = Named(new QGroupBox(tr("User Timelines")), "UTFrame");
-    new QtControl(w.Users.UTFrame, frame);
+    new QtControl(m_form.UserCtl().UTFrame, frame);
 
     auto* users = Named(new QListWidget(frame), "UserList");
-    new QtCheckList(w.Users.UserList, users);
+    new QtCheckList(m_form.UserCtl().UserList, users);
 
     auto* byName = Named(new QRadioButton(frame), IndexedName("UserHandle", 0));
     auto* byId = Named(new QRadioButton(frame), IndexedName("UserHandle", 1));
-    new QtOptionGroup(w.Users.UserHandle, QList<QAbstractButton*>{byName, byId});
+    new QtOptionGroup(m_form.UserCtl().UserHandle, QList<QAbstractButton*>{byName, byId});
     auto* count = Named(new QLabel(frame), "ULCount");
-    new QtLabel(w.Users.ULCount, count);
+    new QtLabel(m_form.UserCtl().ULCount, count);
 
-    auto* history = MakeHistory(frame, w.Tweets.UTLHistory, "UTLHistory");
+    auto* history = MakeHistory(frame, m_form.TweetCtl().UTLHistory, "UTLHistory");
     auto* clear = MakeSmallButton(frame, session.HistoryItemClear[0], IndexedName("HistoryItemClear", 0));
 
     // One line: the summary of the chosen user.
@@ -398,17 +396,17 @@ QWidget* MainWindow::BuildTimelineFrame() {
     meta->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     meta->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     meta->setFixedHeight(history->sizeHint().height());
-    new QtTextBox(w.Users.UserMeta, meta);
+    new QtTextBox(m_form.UserCtl().UserMeta, meta);
 
     // The list on the left, three rows of controls beside it, as high as the search frame.
     auto* grid = new QGridLayout(frame);
     grid->addWidget(users, 0, 0, 3, 1);
     grid->addWidget(byName, 0, 1);
     grid->addWidget(byId, 0, 2);
-    grid->addWidget(MakeButton(frame, w.Users.GetAllUTL, "GetAllUTL"), 0, 3);
+    grid->addWidget(MakeButton(frame, m_form.UserCtl().GetAllUTL, "GetAllUTL"), 0, 3);
     grid->addWidget(count, 1, 1);
     grid->addWidget(meta, 1, 2);
-    grid->addWidget(MakeButton(frame, w.Users.UpdateUTL, "UpdateUTL"), 1, 3);
+    grid->addWidget(MakeButton(frame, m_form.UserCtl().UpdateUTL, "UpdateUTL"), 1, 3);
     grid->addWidget(history, 2, 1, 1, 2);
     grid->addWidget(clear, 2, 3, Qt::AlignLeft);
     grid->setColumnStretch(0, 1);
@@ -457,40 +455,39 @@ void MainWindow::SetPreviewsShown(bool shown) {
 }
 
 QWidget* MainWindow::BuildUserTablesPage() {
-    MainWindowState& w = m_form.State();
     auto* page = Named(new QWidget, "UserTablesPage");
 
     // The commands in a few short rows above the table, so the table keeps most of the page.
     auto* tweetsTable = Named(new QRadioButton(page), IndexedName("UTToggle", 0));
     auto* otherTable = Named(new QRadioButton(page), IndexedName("UTToggle", 1));
-    new QtOptionGroup(w.Users.UTToggle, QList<QAbstractButton*>{tweetsTable, otherTable});
+    new QtOptionGroup(m_form.UserCtl().UTToggle, QList<QAbstractButton*>{tweetsTable, otherTable});
     auto* tables = Named(new QListWidget(page), "UTList");
-    new QtCheckList(w.Users.UTList, tables);
+    new QtCheckList(m_form.UserCtl().UTList, tables);
 
     auto* commands = new QGridLayout;
     commands->setContentsMargins(0, 0, 0, 0);
     commands->addWidget(tweetsTable, 0, 0);
     commands->addWidget(otherTable, 0, 1);
     commands->addWidget(tables, 1, 0, 2, 2);
-    commands->addWidget(MakeButton(page, w.Users.BuildTweetsUT, "BuildTweetsUT"), 0, 2, 1, 2);
-    commands->addWidget(MakeButton(page, w.Users.GetUTTL, "GetUTTL"), 1, 2, 1, 2);
-    commands->addWidget(MakeButton(page, w.Users.MergeRemUT, "MergeRemUT"), 2, 2);
-    commands->addWidget(MakeButton(page, w.Users.AddRemUT, "AddRemUT"), 2, 3);
+    commands->addWidget(MakeButton(page, m_form.UserCtl().BuildTweetsUT, "BuildTweetsUT"), 0, 2, 1, 2);
+    commands->addWidget(MakeButton(page, m_form.UserCtl().GetUTTL, "GetUTTL"), 1, 2, 1, 2);
+    commands->addWidget(MakeButton(page, m_form.UserCtl().MergeRemUT, "MergeRemUT"), 2, 2);
+    commands->addWidget(MakeButton(page, m_form.UserCtl().AddRemUT, "AddRemUT"), 2, 3);
 
     auto* followers = Named(new QGroupBox(tr("Get Followers/Friends of")), "GUFFrame");
     auto* targetGrid = new QGridLayout(followers);
     QList<QAbstractButton*> targets;
-    for (int i = 0; i < w.Users.GUFOp.Count(); ++i) {
+    for (int i = 0; i < m_form.UserCtl().GUFOp.Count(); ++i) {
         auto* option = Named(new QRadioButton(followers), IndexedName("GUFOp", i));
         targets << option;
         targetGrid->addWidget(option, 0, i);
     }
-    new QtOptionGroup(w.Users.GUFOp, targets);
+    new QtOptionGroup(m_form.UserCtl().GUFOp, targets);
     auto* target = Named(new QLineEdit(followers), "GUF_Id");
-    new QtTextBox(w.Users.GUF_Id, target);
+    new QtTextBox(m_form.UserCtl().GUF_Id, target);
     targetGrid->addWidget(target, 1, 0);
-    targetGrid->addWidget(MakeButton(followers, w.Users.GetFF[0], IndexedName("GetFF", 0)), 1, 1);
-    targetGrid->addWidget(MakeButton(followers, w.Users.GetFF[1], IndexedName("GetFF", 1)), 1, 2);
+    targetGrid->addWidget(MakeButton(followers, m_form.UserCtl().GetFF[0], IndexedName("GetFF", 0)), 1, 1);
+    targetGrid->addWidget(MakeButton(followers, m_form.UserCtl().GetFF[1], IndexedName("GetFF", 1)), 1, 2);
     commands->addWidget(followers, 3, 0, 1, 4);
     // The list of tables is as high as the two rows beside it; it scrolls when there are more.
     tables->setMaximumHeight(target->sizeHint().height() * 2);
@@ -499,9 +496,9 @@ QWidget* MainWindow::BuildUserTablesPage() {
     // The current element changes with these two controls; the check runs once the
     // command that changed them has finished rearranging the array.
     m_subscriptions.push_back(
-        w.Users.UTList.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
+        m_form.UserCtl().UTList.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
     m_subscriptions.push_back(
-        w.Users.UTToggle.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
+        m_form.UserCtl().UTToggle.Subscribe([this](const ModelChange&) { ScheduleUserTableCheck(); }));
 
     auto* commandPanel = Named(new QWidget(page), "UserTableCommands");
     commandPanel->setLayout(commands);
@@ -528,10 +525,9 @@ void MainWindow::ScheduleUserTableCheck() {
 }
 
 void MainWindow::BindCurrentUserTable() {
-    MainWindowState& w = m_form.State();
-    const auto current = static_cast<std::size_t>(w.Users.CurUserTable);
-    if (current >= w.Users.UserTables.size() || !w.Users.UserTables[current]) return;
-    ReportList& table = w.Users.UserTables[current]->Rows();
+    const auto current = static_cast<std::size_t>(m_form.UserCtl().CurUserTable);
+    if (current >= m_form.UserCtl().UserTables.size() || !m_form.UserCtl().UserTables[current]) return;
+    ReportList& table = m_form.UserCtl().UserTables[current]->Rows();
     if (&table == m_boundUserTable && m_userTableBinding && m_userTableBinding->ModelAlive()) return;
     delete m_userTableBinding;
     m_userTableBinding = new QtReportList(table, m_userTableView);
@@ -543,76 +539,77 @@ void MainWindow::BindCurrentUserTable() {
 }
 
 void MainWindow::BuildMenus() {
-    MainWindowState& w = m_form.State();
     WindowSession& session = m_form.Session();
     QMenuBar* bar = menuBar();
 
-    QMenu* file = MakeMenu(this, w.Tweets.mFile, "mFile");
-    QMenu* open = MakeMenu(file, w.Tweets.mOpen, "mOpen");
-    MakeAction(open, w.Tweets.mOpenTweets, "mOpenTweets");
-    QMenu* openUsers = MakeMenu(open, w.Users.mOpenUsersMenu, "mOpenUsersMenu");
+    QMenu* file = MakeMenu(this, m_form.TweetCtl().mFile, "mFile");
+    QMenu* open = MakeMenu(file, m_form.TweetCtl().mOpen, "mOpen");
+    MakeAction(open, m_form.TweetCtl().mOpenTweets, "mOpenTweets");
+    QMenu* openUsers = MakeMenu(open, m_form.UserCtl().mOpenUsersMenu, "mOpenUsersMenu");
     for (int i = 0; i < 2; ++i)
-        MakeAction(openUsers, w.Users.mOpenUsers[static_cast<std::size_t>(i)],
+        MakeAction(openUsers, m_form.UserCtl().mOpenUsers[static_cast<std::size_t>(i)],
                    qPrintable(IndexedName("mOpenUsers", i)));
     open->addMenu(openUsers);
     file->addMenu(open);
-    QMenu* save = MakeMenu(file, w.Tweets.mSave, "mSave");
-    MakeAction(save, w.Tweets.mSaveTweets, "mSaveTweets")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    QMenu* saveUsers = MakeMenu(save, w.Users.mSaveUsersMenu, "mSaveUsersMenu");
+    QMenu* save = MakeMenu(file, m_form.TweetCtl().mSave, "mSave");
+    MakeAction(save, m_form.TweetCtl().mSaveTweets, "mSaveTweets")
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QMenu* saveUsers = MakeMenu(save, m_form.UserCtl().mSaveUsersMenu, "mSaveUsersMenu");
     for (int i = 0; i < 3; ++i)
-        MakeAction(saveUsers, w.Users.mSaveUsers[static_cast<std::size_t>(i)],
+        MakeAction(saveUsers, m_form.UserCtl().mSaveUsers[static_cast<std::size_t>(i)],
                    qPrintable(IndexedName("mSaveUsers", i)));
     save->addMenu(saveUsers);
     file->addMenu(save);
-    MakeAction(file, w.Tweets.mSaveSend, "mSaveSend");
-    MakeAction(file, w.Users.mImportProfiler, "mImportProfiler");
+    MakeAction(file, m_form.TweetCtl().mSaveSend, "mSaveSend");
+    MakeAction(file, m_form.UserCtl().mImportProfiler, "mImportProfiler");
     file->addSeparator();
-    MakeAction(file, w.Tweets.mExportNetwork, "mExportNetwork");
-    MakeAction(file, w.Tweets.mExportCoHashtag, "mExportCoHashtag");
-    MakeAction(file, w.Tweets.mExportHashtagUser, "mExportHashtagUser");
-    MakeAction(file, w.Tweets.mExportTweetsCsv, "mExportTweetsCsv");
-    MakeAction(file, w.Users.mExportUsersCsv, "mExportUsersCsv");
-    MakeAction(file, w.Tweets.mExportXlsx, "mExportXlsx");
+    MakeAction(file, m_form.TweetCtl().mExportNetwork, "mExportNetwork");
+    MakeAction(file, m_form.TweetCtl().mExportCoHashtag, "mExportCoHashtag");
+    MakeAction(file, m_form.TweetCtl().mExportHashtagUser, "mExportHashtagUser");
+    MakeAction(file, m_form.TweetCtl().mExportTweetsCsv, "mExportTweetsCsv");
+    MakeAction(file, m_form.UserCtl().mExportUsersCsv, "mExportUsersCsv");
+    MakeAction(file, m_form.TweetCtl().mExportXlsx, "mExportXlsx");
     file->addSeparator();
     MakeAction(file, session.mQuit, "mQuit")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     session.mQuit.SetAction([this] { close(); });
     bar->addMenu(file);
 
-    QMenu* tools = MakeMenu(this, w.Tweets.mTools, "mTools");
-    QMenu* convert = MakeMenu(tools, w.Tweets.mConvertDT, "mConvertDT");
-    MakeAction(convert, w.Tweets.mVBDateTime, "mVBDateTime");
-    MakeAction(convert, w.Tweets.mSPSSDateTime, "mSPSSDateTime");
-    MakeAction(convert, w.Tweets.mTwitterDateTime, "mTwitterDateTime");
+    QMenu* tools = MakeMenu(this, m_form.TweetCtl().mTools, "mTools");
+    QMenu* convert = MakeMenu(tools, m_form.TweetCtl().mConvertDT, "mConvertDT");
+    MakeAction(convert, m_form.TweetCtl().mVBDateTime, "mVBDateTime");
+    MakeAction(convert, m_form.TweetCtl().mSPSSDateTime, "mSPSSDateTime");
+    MakeAction(convert, m_form.TweetCtl().mTwitterDateTime, "mTwitterDateTime");
     tools->addMenu(convert);
-    MakeSeparator(tools, w.Tweets.mLine0, "mLine0");
-    MakeAction(tools, w.Tweets.mRemRT, "mRemRT");
-    MakeAction(tools, w.Tweets.mFilterTweets, "mFilterTweets");
-    MakeAction(tools, w.Tweets.mFrequencies, "mFrequencies");
-    MakeSeparator(tools, w.Tweets.mLine1, "mLine1");
-    MakeAction(tools, w.Tweets.mCopyLog, "mCopyLog");
-    MakeAction(tools, w.Tweets.mContinueBack, "mContinueBack");
-    MakeAction(tools, w.Tweets.mEstimateVolume, "mEstimateVolume");
+    MakeSeparator(tools, m_form.TweetCtl().mLine0, "mLine0");
+    MakeAction(tools, m_form.TweetCtl().mRemRT, "mRemRT");
+    MakeAction(tools, m_form.TweetCtl().mFilterTweets, "mFilterTweets");
+    MakeAction(tools, m_form.TweetCtl().mFrequencies, "mFrequencies");
+    MakeSeparator(tools, m_form.TweetCtl().mLine1, "mLine1");
+    MakeAction(tools, m_form.TweetCtl().mCopyLog, "mCopyLog");
+    MakeAction(tools, m_form.TweetCtl().mContinueBack, "mContinueBack");
+    MakeAction(tools, m_form.TweetCtl().mEstimateVolume, "mEstimateVolume");
     bar->addMenu(tools);
 
-    QMenu* settings = MakeMenu(this, w.Tweets.mSettings, "mSettings");
+    QMenu* settings = MakeMenu(this, m_form.TweetCtl().mSettings, "mSettings");
     MakeAction(settings, session.mSetLang, "mSetLang");
     MakeAction(settings, session.mSetProxy, "mSetProxy");
-    MakeAction(settings, w.Tweets.mSortDT, "mSortDT")->setCheckable(true);
-    MakeAction(settings, w.Tweets.mHeaders, "mHeaders")->setCheckable(true);
-    MakeAction(settings, w.Tweets.mWaitQuota, "mWaitQuota")->setCheckable(true);
-    MakeAction(settings, w.Tweets.mKeepRaw, "mKeepRaw")->setCheckable(true);
+    MakeAction(settings, m_form.TweetCtl().mSortDT, "mSortDT")->setCheckable(true);
+    MakeAction(settings, m_form.TweetCtl().mHeaders, "mHeaders")->setCheckable(true);
+    MakeAction(settings, m_form.TweetCtl().mWaitQuota, "mWaitQuota")->setCheckable(true);
+    MakeAction(settings, m_form.TweetCtl().mKeepRaw, "mKeepRaw")->setCheckable(true);
     settings->addSeparator();
-    QMenu* api = MakeMenu(settings, w.Tweets.mServiceApi, "mServiceApi");
+    QMenu* api = MakeMenu(settings, m_form.TweetCtl().mServiceApi, "mServiceApi");
     auto* dialects = new QActionGroup(api);
-    for (auto [item, name] : {std::pair{&w.Tweets.mApiV11, "mApiV11"}, {&w.Tweets.mApiV2, "mApiV2"}}) {
+    for (auto [item, name] :
+         {std::pair{&m_form.TweetCtl().mApiV11, "mApiV11"}, {&m_form.TweetCtl().mApiV2, "mApiV2"}}) {
         QAction* action = MakeAction(api, *item, name);
         action->setCheckable(true);
         dialects->addAction(action);
     }
     settings->addMenu(api);
-    MakeAction(settings, w.Tweets.mFullArchive, "mFullArchive")->setCheckable(true);
-    MakeAction(settings, w.Tweets.mPricePerPost, "mPricePerPost");
-    MakeAction(settings, w.Tweets.mExactTexts, "mExactTexts")->setCheckable(true);
+    MakeAction(settings, m_form.TweetCtl().mFullArchive, "mFullArchive")->setCheckable(true);
+    MakeAction(settings, m_form.TweetCtl().mPricePerPost, "mPricePerPost");
+    MakeAction(settings, m_form.TweetCtl().mExactTexts, "mExactTexts")->setCheckable(true);
     bar->addMenu(settings);
 
     QAction* about = bar->addAction(QString());
@@ -621,35 +618,33 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildPopups() {
-    MainWindowState& w = m_form.State();
+    QMenu* tweet = MakeMenu(this, m_form.TweetCtl().mTweet, "mTweet");
+    MakeAction(tweet, m_form.TweetCtl().mNavLinkURL, "mNavLinkURL");
+    MakeAction(tweet, m_form.TweetCtl().mNavUserTwitter, "mNavUserTwitter");
+    MakeSeparator(tweet, m_form.TweetCtl().mTLine1, "mTLine1");
+    MakeAction(tweet, m_form.TweetCtl().mAddU2UL, "mAddU2UL");
+    MakeAction(tweet, m_form.TweetCtl().mDelUFUL, "mDelUFUL");
+    MakeSeparator(tweet, m_form.TweetCtl().mTLine2, "mTLine2");
+    MakeAction(tweet, m_form.TweetCtl().mDelTweet, "mDelTweet");
+    MakeAction(tweet, m_form.TweetCtl().mDelUsersTweets, "mDelUsersTweets");
 
-    QMenu* tweet = MakeMenu(this, w.Tweets.mTweet, "mTweet");
-    MakeAction(tweet, w.Tweets.mNavLinkURL, "mNavLinkURL");
-    MakeAction(tweet, w.Tweets.mNavUserTwitter, "mNavUserTwitter");
-    MakeSeparator(tweet, w.Tweets.mTLine1, "mTLine1");
-    MakeAction(tweet, w.Tweets.mAddU2UL, "mAddU2UL");
-    MakeAction(tweet, w.Tweets.mDelUFUL, "mDelUFUL");
-    MakeSeparator(tweet, w.Tweets.mTLine2, "mTLine2");
-    MakeAction(tweet, w.Tweets.mDelTweet, "mDelTweet");
-    MakeAction(tweet, w.Tweets.mDelUsersTweets, "mDelUsersTweets");
+    QMenu* users = MakeMenu(this, m_form.UserCtl().mUsers, "mUsers");
+    MakeAction(users, m_form.UserCtl().mCopyUL, "mCopyUL");
+    MakeAction(users, m_form.UserCtl().mCopyUT, "mCopyUT");
+    MakeAction(users, m_form.UserCtl().mPasteUL, "mPasteUL");
+    MakeAction(users, m_form.UserCtl().mSelAllUL, "mSelAllUL");
+    MakeAction(users, m_form.UserCtl().mULClear, "mULClear");
+    MakeAction(users, m_form.UserCtl().mAddUser, "mAddUser");
+    MakeAction(users, m_form.UserCtl().mDeleteUser, "mDeleteUser");
+    MakeAction(users, m_form.UserCtl().mGetUFT, "mGetUFT");
+    MakeAction(users, m_form.UserCtl().mGetUserFollowers, "mGetUserFollowers");
+    MakeAction(users, m_form.UserCtl().mGetUserFriends, "mGetUserFriends");
 
-    QMenu* users = MakeMenu(this, w.Users.mUsers, "mUsers");
-    MakeAction(users, w.Users.mCopyUL, "mCopyUL");
-    MakeAction(users, w.Users.mCopyUT, "mCopyUT");
-    MakeAction(users, w.Users.mPasteUL, "mPasteUL");
-    MakeAction(users, w.Users.mSelAllUL, "mSelAllUL");
-    MakeAction(users, w.Users.mULClear, "mULClear");
-    MakeAction(users, w.Users.mAddUser, "mAddUser");
-    MakeAction(users, w.Users.mDeleteUser, "mDeleteUser");
-    MakeAction(users, w.Users.mGetUFT, "mGetUFT");
-    MakeAction(users, w.Users.mGetUserFollowers, "mGetUserFollowers");
-    MakeAction(users, w.Users.mGetUserFriends, "mGetUserFriends");
-
-    QMenu* userTable = MakeMenu(this, w.Users.mUT, "mUT");
+    QMenu* userTable = MakeMenu(this, m_form.UserCtl().mUT, "mUT");
     for (int i = 0; i < 3; ++i)
-        MakeAction(userTable, w.Users.mUTSelAll[static_cast<std::size_t>(i)],
+        MakeAction(userTable, m_form.UserCtl().mUTSelAll[static_cast<std::size_t>(i)],
                    qPrintable(IndexedName("mUTSelAll", i)));
-    MakeAction(userTable, w.Users.mUTUnselAll, "mUTUnselAll");
+    MakeAction(userTable, m_form.UserCtl().mUTUnselAll, "mUTUnselAll");
 }
 
 void MainWindow::BuildStatusBar() {
@@ -659,7 +654,7 @@ void MainWindow::BuildStatusBar() {
     auto* service = Named(new QLabel(bar), "ServiceInUse");
     service->setFrameShape(QFrame::StyledPanel);
     service->setFrameShadow(QFrame::Sunken);
-    new QtLabel(m_form.State().ServiceInUse, service);
+    new QtLabel(m_form.Service().ServiceInUse, service);
     bar->insertPermanentWidget(0, service);
     auto* progress = new QWidget(bar);
     progress->setObjectName("RetrievalBar");

@@ -2,15 +2,12 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
-#include <QSvgGenerator>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -19,6 +16,7 @@
 #include "workspace/export/interaction_network.h"
 #include "workspace/export/network_files.h"
 #include "workspace/ui/network_canvas.h"
+#include "workspace/ui/picture_files.h"
 
 namespace marlin {
 namespace {
@@ -144,31 +142,17 @@ QString NetworkView::HoverText() const {
 bool NetworkView::SaveTo(const QString& fileName) const {
     if (!m_picture) return false;
     const QRectF area(0, 0, kSavedWidth, kSavedHeight);
-    if (fileName.endsWith(".svg", Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setFileName(fileName);
-        svg.setSize(QSize(kSavedWidth, kSavedHeight));
-        svg.setViewBox(area);
-        svg.setTitle(tr("Network"));
-        QPainter painter;
-        if (!painter.begin(&svg)) return false;
-        NetworkCanvas::Paint(painter, area, *m_picture, ChosenMeasure());
-        return painter.end();
-    }
+    if (fileName.endsWith(".svg", Qt::CaseInsensitive))
+        return WriteSvg(fileName, area, tr("Network"), [&](QPainter& painter) {
+            NetworkCanvas::Paint(painter, area, *m_picture, ChosenMeasure());
+        });
     return NetworkCanvas::Render(*m_picture, ChosenMeasure(), QSize(kSavedWidth, kSavedHeight))
         .save(fileName, "PNG");
 }
 
 void NetworkView::SaveAs() {
-    QString fileName =
-        QFileDialog::getSaveFileName(this, tr("Save Network As"), QStringLiteral("network.png"),
-                                     tr("PNG image (*.png);;SVG drawing (*.svg)"));
-    if (fileName.isEmpty()) return;
-    if (!fileName.endsWith(".svg", Qt::CaseInsensitive) && !fileName.endsWith(".png", Qt::CaseInsensitive))
-        fileName += QStringLiteral(".png");
-    if (!SaveTo(fileName))
-        QMessageBox::warning(this, tr("File Save Error"),
-                             tr("Couldn't save: %1 -- The file could not be written.").arg(fileName));
+    SavePictureAs(this, tr("Save Network As"), QStringLiteral("network.png"),
+                  [this](const QString& fileName) { return SaveTo(fileName); });
 }
 
 }  // namespace marlin

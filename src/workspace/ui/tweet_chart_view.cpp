@@ -7,7 +7,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
@@ -15,16 +14,15 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QSvgGenerator>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
 #include "workspace/export/chart_scale.h"
+#include "workspace/ui/picture_files.h"
 
 namespace marlin {
 namespace {
@@ -310,17 +308,9 @@ bool TweetChartView::SaveTo(const QString& fileName) {
     Fill(chart, kSavedWidth, kSavedFontScale);
     LayOut(chart);
     const QRectF area(0, 0, kSavedWidth, kSavedHeight);
-    if (fileName.endsWith(".svg", Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setFileName(fileName);
-        svg.setSize(QSize(kSavedWidth, kSavedHeight));
-        svg.setViewBox(area);
-        svg.setTitle(chart->title());
-        QPainter painter;
-        if (!painter.begin(&svg)) return false;
-        scene.render(&painter, area, area);
-        return painter.end();
-    }
+    if (fileName.endsWith(".svg", Qt::CaseInsensitive))
+        return WriteSvg(fileName, area, chart->title(),
+                        [&](QPainter& painter) { scene.render(&painter, area, area); });
     QImage image(kSavedWidth, kSavedHeight, QImage::Format_ARGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -331,14 +321,8 @@ bool TweetChartView::SaveTo(const QString& fileName) {
 }
 
 void TweetChartView::SaveChartAs() {
-    QString fileName = QFileDialog::getSaveFileName(this, tr("Save Chart As"), QStringLiteral("chart.png"),
-                                                    tr("PNG image (*.png);;SVG drawing (*.svg)"));
-    if (fileName.isEmpty()) return;
-    if (!fileName.endsWith(".svg", Qt::CaseInsensitive) && !fileName.endsWith(".png", Qt::CaseInsensitive))
-        fileName += QStringLiteral(".png");
-    if (!SaveTo(fileName))
-        QMessageBox::warning(this, tr("File Save Error"),
-                             tr("Couldn't save: %1 -- The file could not be written.").arg(fileName));
+    SavePictureAs(this, tr("Save Chart As"), QStringLiteral("chart.png"),
+                  [this](const QString& fileName) { return SaveTo(fileName); });
 }
 
 }  // namespace marlin

@@ -54,8 +54,9 @@ class SwitchGuard {
 
 }  // namespace
 
-TimelineSamples::TimelineSamples(MainWindowState& window, UserProfileTable& profiles)
-    : m_window(window), m_profiles(profiles) {}
+TimelineSamples::TimelineSamples(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                                 UserProfileTable& profiles)
+    : m_window(window), m_tweetCtl(tweetCtl), m_userCtl(userCtl), m_profiles(profiles) {}
 
 // ---- Build Table
 
@@ -63,9 +64,9 @@ void TimelineSamples::BuildTweetsUT_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     RetrievalGuard running(w);
-    w.Users.UTToggle.SetSelectedIndex(0);
+    m_userCtl.UTToggle.SetSelectedIndex(0);
     // The look-up lets events run; a table switched to meanwhile is not this command's.
-    UserTable& userTable = *w.Users.UserTables.front();
+    UserTable& userTable = *m_userCtl.UserTables.front();
     ReportList& table = userTable.Rows();
     table.ClearRows();
     w.InfoBar.SetPanel(2, "Empty");
@@ -133,7 +134,7 @@ void TimelineSamples::GetUTTL_Click() {
     // The sample reuses the clients' tweet sets; a retrieval running meanwhile would lose its own.
     if (!w.CanStartRetrieval()) return;
     // Highlighted rows are not checked ones; a run over none would report a sample taken.
-    if (w.CurrentUserTable().CheckedCount() == 0) {
+    if (m_userCtl.CurrentUserTable().CheckedCount() == 0) {
         w.Tk.MessageBox(kNoUserChecked, MsgButtons::OK, MsgIcon::Exclamation);
         return;
     }
@@ -143,10 +144,10 @@ void TimelineSamples::GetUTTL_Click() {
     const std::string answer = w.Tk.InputBox(kSamplePrompt, kApplicationTitle, "50");
     const int sampleSize = std::max(0, SKDFuncs::RoundHalfEven(SKDFuncs::LeadingNumber(answer)));
 
-    CaptureEngine& engine = w.Users.CurUserTable == 0 ? w.Engine : w.TableEngine;
-    UserTable& userTable = w.Users.CurrentTable();
+    CaptureEngine& engine = m_userCtl.CurUserTable == 0 ? w.Engine : w.TableEngine;
+    UserTable& userTable = m_userCtl.CurrentTable();
     ReportList& table = userTable.Rows();
-    CaptureRequest request = w.Request(CaptureKind::Sample);
+    CaptureRequest request = w.Request(CaptureKind::Sample, m_tweetCtl, m_userCtl);
     request.backTo = std::chrono::year_month_day{std::chrono::year{back.year},
                                                  std::chrono::month{static_cast<unsigned>(back.month)},
                                                  std::chrono::day{static_cast<unsigned>(back.day)}};
@@ -188,60 +189,58 @@ void TimelineSamples::ShowSample(const TweetSet& sample, UserTable& userTable, i
 // ---- The named tables
 
 void TimelineSamples::ShowCurrentTable() {
-    MainWindowState& w = m_window;
-    for (std::size_t k = 0; k < w.Users.UserTables.size(); ++k)
-        w.Users.UserTables[k]->Rows().SetVisible(static_cast<int>(k) == w.Users.CurUserTable);
+    for (std::size_t k = 0; k < m_userCtl.UserTables.size(); ++k)
+        m_userCtl.UserTables[k]->Rows().SetVisible(static_cast<int>(k) == m_userCtl.CurUserTable);
 }
 
 int TimelineSamples::NamedTable(const std::string& name) const {
     // The list holds the names in element order, so the chosen entry names its element
     // even when two tables share a name.
-    const CheckList& list = m_window.Users.UTList;
+    const CheckList& list = m_userCtl.UTList;
     const int selected = list.SelectedIndex();
     if (selected >= 0 && list.Item(selected) == name) return selected + 1;
-    for (std::size_t k = 1; k < m_window.Users.UserTables.size(); ++k)
-        if (m_window.Users.UserTables[k]->Name() == name) return static_cast<int>(k);
+    for (std::size_t k = 1; k < m_userCtl.UserTables.size(); ++k)
+        if (m_userCtl.UserTables[k]->Name() == name) return static_cast<int>(k);
     return 0;
 }
 
 void TimelineSamples::UTList_Click() {
     if (m_switching) return;
     // Choosing "Other:" makes the table chosen in the list current.
-    m_window.Users.UTToggle.SetSelectedIndex(1);
+    m_userCtl.UTToggle.SetSelectedIndex(1);
 }
 
 void TimelineSamples::UTToggle_Click(int index) {
-    MainWindowState& w = m_window;
     if (m_switching) return;
     SwitchGuard guard(m_switching);
-    w.Users.CurUserTable = 0;
-    if (index == 1 && w.Users.UserTables.size() > 1)
-        w.Users.CurUserTable = NamedTable(w.Users.UTList.SelectedText());
-    if (index == 1 && w.Users.CurUserTable == 0) w.Users.UTToggle.SetSelectedIndex(0);
+    m_userCtl.CurUserTable = 0;
+    if (index == 1 && m_userCtl.UserTables.size() > 1)
+        m_userCtl.CurUserTable = NamedTable(m_userCtl.UTList.SelectedText());
+    if (index == 1 && m_userCtl.CurUserTable == 0) m_userCtl.UTToggle.SetSelectedIndex(0);
     ShowCurrentTable();
-    if (w.Users.CurUserTable > 0) w.Users.UTList.SetSelectedIndex(w.Users.CurUserTable - 1);
+    if (m_userCtl.CurUserTable > 0) m_userCtl.UTList.SetSelectedIndex(m_userCtl.CurUserTable - 1);
 }
 
 void TimelineSamples::AddRemUT_Click() {
     MainWindowState& w = m_window;
     // A running command may be filling one of the tables.
     if (!w.CanStartRetrieval()) return;
-    const std::string name = w.Users.UTList.SelectedText();
-    if (const int removed = NamedTable(name); removed > 0) w.Users.OfferToSaveUserTable(removed);
+    const std::string name = m_userCtl.UTList.SelectedText();
+    if (const int removed = NamedTable(name); removed > 0) m_userCtl.OfferToSaveUserTable(removed);
     SwitchGuard guard(m_switching);
-    w.Users.UTList.Clear();
+    m_userCtl.UTList.Clear();
     std::vector<std::unique_ptr<UserTable>> tables;
-    tables.push_back(std::move(w.Users.UserTables.front()));
-    for (std::size_t k = 1; k < w.Users.UserTables.size(); ++k) {
-        w.Users.UserTables[k]->Rows().SetVisible(false);
-        if (w.Users.UserTables[k]->Name() == name) continue;  // unloaded
-        w.Users.UTList.AddItem(w.Users.UserTables[k]->Name());
-        tables.push_back(std::move(w.Users.UserTables[k]));
+    tables.push_back(std::move(m_userCtl.UserTables.front()));
+    for (std::size_t k = 1; k < m_userCtl.UserTables.size(); ++k) {
+        m_userCtl.UserTables[k]->Rows().SetVisible(false);
+        if (m_userCtl.UserTables[k]->Name() == name) continue;  // unloaded
+        m_userCtl.UTList.AddItem(m_userCtl.UserTables[k]->Name());
+        tables.push_back(std::move(m_userCtl.UserTables[k]));
     }
-    w.Users.UserTables = std::move(tables);
-    w.Users.CurUserTable = static_cast<int>(w.Users.UserTables.size()) - 1;
-    if (w.Users.UTList.Count() > 0) w.Users.UTList.SetSelectedIndex(w.Users.UTList.Count() - 1);
-    w.Users.UTToggle.SetSelectedIndex(w.Users.CurUserTable == 0 ? 0 : 1);
+    m_userCtl.UserTables = std::move(tables);
+    m_userCtl.CurUserTable = static_cast<int>(m_userCtl.UserTables.size()) - 1;
+    if (m_userCtl.UTList.Count() > 0) m_userCtl.UTList.SetSelectedIndex(m_userCtl.UTList.Count() - 1);
+    m_userCtl.UTToggle.SetSelectedIndex(m_userCtl.CurUserTable == 0 ? 0 : 1);
     ShowCurrentTable();
 }
 
@@ -254,32 +253,32 @@ void TimelineSamples::AuthenticateUTwitter() {
 }
 
 bool TimelineSamples::AddUserTable(std::string name) {
-    MainWindowState& w = m_window;
     AuthenticateUTwitter();
-    if (name.empty()) name = std::to_string(++w.Users.UserTableCounter) + "UserTable";
+    if (name.empty()) name = std::to_string(++m_userCtl.UserTableCounter) + "UserTable";
     auto table = std::make_unique<UserTable>(name);
-    table->SetUtf8(w.Settings.ExactTexts);
+    table->SetUtf8(m_window.Settings.ExactTexts);
     m_profiles.PrepareTable(table->Rows());
 
     SwitchGuard guard(m_switching);
-    w.Users.UserTables.push_back(std::move(table));
-    w.Users.CurUserTable = static_cast<int>(w.Users.UserTables.size()) - 1;
-    w.Users.UTList.AddItem(name);
-    w.Users.UTList.SetSelectedIndex(w.Users.UTList.Count() - 1);
-    w.Users.UTToggle.SetSelectedIndex(1);
+    m_userCtl.UserTables.push_back(std::move(table));
+    m_userCtl.CurUserTable = static_cast<int>(m_userCtl.UserTables.size()) - 1;
+    m_userCtl.UTList.AddItem(name);
+    m_userCtl.UTList.SetSelectedIndex(m_userCtl.UTList.Count() - 1);
+    m_userCtl.UTToggle.SetSelectedIndex(1);
     ShowCurrentTable();
     return true;
 }
 
 void TimelineSamples::UTList_DblClick() {
     MainWindowState& w = m_window;
-    const int selected = w.Users.UTList.SelectedIndex();
+    const int selected = m_userCtl.UTList.SelectedIndex();
     if (selected < 0) return;
-    const std::string answer = w.Tk.InputBox(kRenamePrompt, kApplicationTitle, w.Users.UTList.Item(selected));
+    const std::string answer =
+        w.Tk.InputBox(kRenamePrompt, kApplicationTitle, m_userCtl.UTList.Item(selected));
     // A cancelled prompt gives the empty text, which is no name.
     if (answer.empty()) return;
-    w.Users.UTList.SetItem(selected, answer);
-    w.Users.UserTables.at(static_cast<std::size_t>(selected) + 1)->SetName(answer);
+    m_userCtl.UTList.SetItem(selected, answer);
+    m_userCtl.UserTables.at(static_cast<std::size_t>(selected) + 1)->SetName(answer);
 }
 
 }  // namespace marlin

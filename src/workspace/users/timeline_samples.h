@@ -17,7 +17,8 @@ class TimelineSamples {
     static constexpr const char* kGetUTTLTip =
         "Retrieves recent tweets and derives behavioural statistics for selected users. Required by Profiler";
 
-    TimelineSamples(MainWindowState& window, UserProfileTable& profiles);
+    TimelineSamples(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                    UserProfileTable& profiles);
 
     // "Build Table": table 0 := one row per distinct author of the Tweets table.
     void BuildTweetsUT_Click();
@@ -53,6 +54,8 @@ class TimelineSamples {
     int NamedTable(const std::string& name) const;
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     UserProfileTable& m_profiles;
     bool m_switching = false;  // the toggle and the list select each other
 };

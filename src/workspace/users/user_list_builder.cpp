@@ -72,12 +72,11 @@ std::string ClassicStr(double value) {
 
 // The length of the account's list as a profile at hand gives it: the main user set, or a
 // row of the current user table. 0 when neither knows the account.
-long long ListedCount(MainWindowState& w, UserListBuilder::ListKind kind, const std::string& account) {
+long long ListedCount(const UserSet& users, const ReportList& table, UserListBuilder::ListKind kind,
+                      const std::string& account) {
     const bool followers = kind == UserListBuilder::ListKind::Followers;
-    const UserSet& users = w.Engine.Users();
     if (const int at = users.FindUserIndex(account, account); at > 0)
         return followers ? users.Item(at).Followers : users.Item(at).Friends;
-    const ReportList& table = w.Users.CurrentTable().Rows();
     for (int row = 0; row < table.RowCount(); ++row) {
         if (Trimmed(table.Text(row)) != account &&
             Trimmed(table.Cell(row, UserTable::kScreenName)) != account)
@@ -90,9 +89,9 @@ long long ListedCount(MainWindowState& w, UserListBuilder::ListKind kind, const 
 
 }  // namespace
 
-UserListBuilder::UserListBuilder(MainWindowState& window, UserProfileTable& profiles,
-                                 TimelineSamples& samples)
-    : m_window(window), m_profiles(profiles), m_samples(samples) {}
+UserListBuilder::UserListBuilder(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                                 UserProfileTable& profiles, TimelineSamples& samples)
+    : m_window(window), m_tweetCtl(tweetCtl), m_userCtl(userCtl), m_profiles(profiles), m_samples(samples) {}
 
 void UserListBuilder::BeginRetrieval() {
     m_window.Run.ClearCancel();
@@ -108,8 +107,8 @@ void UserListBuilder::EndRetrieval(RetrievalGuard& running) {
 
 bool UserListBuilder::RetrieveUserList(CaptureEngine& engine, ListKind kind, const std::string& account,
                                        bool byId, long long listed) {
-    CaptureRequest request =
-        m_window.Request(kind == ListKind::Followers ? CaptureKind::Followers : CaptureKind::Friends);
+    CaptureRequest request = m_window.Request(
+        kind == ListKind::Followers ? CaptureKind::Followers : CaptureKind::Friends, m_tweetCtl, m_userCtl);
     request.accounts = {account};
     request.accountsAreIds = byId;
     request.expectedRecords = listed;
@@ -120,7 +119,7 @@ void UserListBuilder::GetFollowersOrFriends(ListKind kind) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     const std::string suggested =
-        w.Users.UserList.SelectedIndex() >= 0 ? w.Users.UserList.SelectedText() : kDefaultAccount;
+        m_userCtl.UserList.SelectedIndex() >= 0 ? m_userCtl.UserList.SelectedText() : kDefaultAccount;
     const std::string name = w.Tk.InputBox("Enter screen name", kApplicationTitle, suggested);
     if (name.empty()) return;
     RetrieveListOf(kind, name);
@@ -135,12 +134,13 @@ void UserListBuilder::RetrieveListOf(ListKind kind, const std::string& name) {
         return;
     }
 
-    const long long listed = ListedCount(w, kind, name);  // before the user set is cleared
+    const long long listed = ListedCount(w.Engine.Users(), m_userCtl.CurrentUserTable(), kind,
+                                         name);  // before the user set is cleared
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
     BeginRetrieval();
     RetrieveUserList(w.Engine, kind, name, false, listed);
     EndRetrieval(running);
-    w.Users.UserList.SetBold(false);
+    m_userCtl.UserList.SetBold(false);
 
     const UserSet& users = w.Engine.Users();
     if (users.Count() == 0) {
@@ -148,8 +148,8 @@ void UserListBuilder::RetrieveListOf(ListKind kind, const std::string& name) {
         return;
     }
     FillListFromUsers();
-    w.Users.UserList.SetToolTip(Texts(kind).tooltip + name);
-    w.Users.UserList.SetSelectedIndex(0);
+    m_userCtl.UserList.SetToolTip(Texts(kind).tooltip + name);
+    m_userCtl.UserList.SetSelectedIndex(0);
     if (kind == ListKind::Friends) {
         w.Events().Tell(std::to_string(users.Count()) + " Screen Names of friends of " + name +
                             " were copied to the User Timeline list.",
@@ -166,7 +166,7 @@ void UserListBuilder::FillListFromUsers() {
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(users.Count()));
     for (int i = 1; i <= users.Count(); ++i) names.push_back(users.ScreenName(i));
-    m_window.Users.UserList.SetItems(std::move(names));
+    m_userCtl.UserList.SetItems(std::move(names));
 }
 
 // ---- Other sources
@@ -175,11 +175,11 @@ void UserListBuilder::mGetUFT_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     m_samples.BuildTweetsUT_Click();
-    w.Users.UserList.Clear();
-    w.Users.UserHandle.SetSelectedIndex(0);
+    m_userCtl.UserList.Clear();
+    m_userCtl.UserHandle.SetSelectedIndex(0);
     FillListFromUsers();
-    w.Users.UserList.SetBold(true);
-    w.Users.UserList.SetToolTip(kFromTweetsTip);
+    m_userCtl.UserList.SetBold(true);
+    m_userCtl.UserList.SetToolTip(kFromTweetsTip);
     UserList_Click();
 }
 
@@ -190,14 +190,14 @@ bool UserListBuilder::LooksLikeUserId(const std::string& field) {
 void UserListBuilder::mPasteUL_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
-    if (w.Users.UserList.Count() > 0 &&
+    if (m_userCtl.UserList.Count() > 0 &&
         w.Tk.MessageBox(kReplaceQuestion, MsgButtons::OKCancel) == MsgResult::Cancel)
         return;
     const std::string text = w.Tk.ClipboardGetText();
     if (text.find('\n') == std::string::npos) return;
 
     UserSet& users = w.Engine.Users();
-    w.Users.UserList.Clear();
+    m_userCtl.UserList.Clear();
     if (users.Count() != 0) users.Clear();
     std::vector<std::string> items;
     bool userIds = false;
@@ -219,30 +219,30 @@ void UserListBuilder::mPasteUL_Click() {
             if (c != '\r') item += c;
         items.push_back(std::move(item));
     }
-    for (const std::string& item : items) w.Users.UserList.AddItem(item);
-    w.Users.UserList.SetBold(false);  // bold marks a list taken from the Tweets table alone
+    for (const std::string& item : items) m_userCtl.UserList.AddItem(item);
+    m_userCtl.UserList.SetBold(false);  // bold marks a list taken from the Tweets table alone
     if (userIds &&
         w.Tk.MessageBox(kIdQuestion, kIdQuestionTitle, MsgButtons::YesNo, MsgIcon::None) == MsgResult::No)
         userIds = false;
-    if (w.Users.UserList.Count() == users.Count()) return;  // nothing was added
+    if (m_userCtl.UserList.Count() == users.Count()) return;  // nothing was added
 
     RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
-    w.Users.UTFrame.SetEnabled(false);
+    m_userCtl.UTFrame.SetEnabled(false);
     w.Events().Log(kPasteLookupLine);
     m_profiles.GetUsers(w.Engine, items, userIds, false);
 
     running.Release();
-    w.Users.UTFrame.SetEnabled(true);
-    w.Users.UserList.SetToolTip(kPastedTip);
+    m_userCtl.UTFrame.SetEnabled(true);
+    m_userCtl.UserList.SetToolTip(kPastedTip);
     // Ids become the screen names of the profiles found, so that the list and the user
     // set stay in step; an id that found no profile has no name to show and is dropped.
     if (userIds) FillListFromUsers();
-    w.Users.ULCount.SetCaption(std::to_string(w.Users.UserList.Count()) + " users displayed");
+    m_userCtl.ULCount.SetCaption(std::to_string(m_userCtl.UserList.Count()) + " users displayed");
 }
 
 void UserListBuilder::mCopyUL_Click() {
     std::string text;
-    for (const std::string& item : m_window.Users.UserList.Items()) text += item + "\r\n";
+    for (const std::string& item : m_userCtl.UserList.Items()) text += item + "\r\n";
     m_window.Tk.ClipboardClear();
     m_window.Tk.ClipboardSetText(text);
 }
@@ -260,18 +260,17 @@ void UserListBuilder::mAddUser_Click() {
         w.Events().Log(kNoUserFound);
         return;
     }
-    w.Users.UserList.AddItem(users.ScreenName(users.Count()));
-    w.Users.UserList.SetSelectedIndex(w.Users.UserList.Count() - 1);
+    m_userCtl.UserList.AddItem(users.ScreenName(users.Count()));
+    m_userCtl.UserList.SetSelectedIndex(m_userCtl.UserList.Count() - 1);
     UserList_Click();
 }
 
 void UserListBuilder::mDeleteUser_Click() {
-    MainWindowState& w = m_window;
-    const int k = w.Users.UserList.SelectedIndex();
+    const int k = m_userCtl.UserList.SelectedIndex();
     if (k < 0) return;
-    w.Users.UserList.RemoveItem(k);
-    w.Users.UserMeta.SetText("");
-    if (w.Users.UserList.Count() > 0 && k > 0) w.Users.UserList.SetSelectedIndex(k - 1);
+    m_userCtl.UserList.RemoveItem(k);
+    m_userCtl.UserMeta.SetText("");
+    if (m_userCtl.UserList.Count() > 0 && k > 0) m_userCtl.UserList.SetSelectedIndex(k - 1);
     UserList_Click();
 }
 
@@ -282,15 +281,15 @@ void UserListBuilder::mAddU2UL_Click() {
     if (row < 0) return;
     const std::string name = Trimmed(w.TweetsTable.Rows().Cell(row, 1));
     if (name.empty()) return;
-    const int found = w.Users.UserList.Find(name);
+    const int found = m_userCtl.UserList.Find(name);
     if (found >= 0) {
-        w.Users.UserList.SetSelectedIndex(found);
+        m_userCtl.UserList.SetSelectedIndex(found);
     } else {
-        w.Users.UserList.AddItem(name);
+        m_userCtl.UserList.AddItem(name);
     }
-    m_profiles.GetUsers(w.Engine, w.Users.UserList.Items(), false, false);
+    m_profiles.GetUsers(w.Engine, m_userCtl.UserList.Items(), false, false);
     w.Run.ClearCancel();
-    w.Users.UserList.SetSelectedIndex(w.Users.UserList.Count() - 1);
+    m_userCtl.UserList.SetSelectedIndex(m_userCtl.UserList.Count() - 1);
     UserList_Click();
 }
 
@@ -298,36 +297,35 @@ void UserListBuilder::mDelUFUL_Click() {
     MainWindowState& w = m_window;
     const int row = w.TweetsTable.Rows().SelectedIndex();
     if (row < 0) return;
-    const int found = w.Users.UserList.Find(Trimmed(w.TweetsTable.Rows().Cell(row, 1)));
-    if (found >= 0) w.Users.UserList.RemoveItem(found);
+    const int found = m_userCtl.UserList.Find(Trimmed(w.TweetsTable.Rows().Cell(row, 1)));
+    if (found >= 0) m_userCtl.UserList.RemoveItem(found);
 }
 
 void UserListBuilder::mSelAllUL_Click() {
-    MainWindowState& w = m_window;
-    const bool noneChecked = w.Users.UserList.CheckedCount() == 0;
-    w.Users.UserList.SetAllChecked(noneChecked);
-    w.Users.mSelAllUL.SetCaption(noneChecked ? "Deselect All" : "Select All");
+    const bool noneChecked = m_userCtl.UserList.CheckedCount() == 0;
+    m_userCtl.UserList.SetAllChecked(noneChecked);
+    m_userCtl.mSelAllUL.SetCaption(noneChecked ? "Deselect All" : "Select All");
 }
 
 void UserListBuilder::UserList_ItemCheck(int /*index*/) {
-    m_window.Users.mSelAllUL.SetCaption("Deselect All");
+    m_userCtl.mSelAllUL.SetCaption("Deselect All");
 }
 
 void UserListBuilder::mULClear_Click() {
     MainWindowState& w = m_window;
-    w.Users.UserList.Clear();
+    m_userCtl.UserList.Clear();
     w.Engine.Users().Clear();
-    w.Users.mSelAllUL.SetCaption("Select All");
-    w.Users.UserMeta.SetText("");
+    m_userCtl.mSelAllUL.SetCaption("Select All");
+    m_userCtl.UserMeta.SetText("");
 }
 
 void UserListBuilder::UserHandle_Click(int index) {
     MainWindowState& w = m_window;
     const UserSet& users = w.Engine.Users();
     // Only a list in step with the user set can be rewritten item by item.
-    if (w.Users.UserList.Count() != users.Count()) return;
-    for (int i = 0; i < w.Users.UserList.Count(); ++i)
-        w.Users.UserList.SetItem(i, index == 0 ? users.ScreenName(i + 1) : users.Id(i + 1));
+    if (m_userCtl.UserList.Count() != users.Count()) return;
+    for (int i = 0; i < m_userCtl.UserList.Count(); ++i)
+        m_userCtl.UserList.SetItem(i, index == 0 ? users.ScreenName(i + 1) : users.Id(i + 1));
 }
 
 // ---- Summary and menu
@@ -343,35 +341,33 @@ void UserListBuilder::UserList_Click() {
     MainWindowState& w = m_window;
     const UserSet& users = w.Engine.Users();
     if (users.Count() == 0) return;
-    if (w.Users.UserList.SelectedIndex() < 0) {
-        w.Users.UserMeta.SetText("");
+    if (m_userCtl.UserList.SelectedIndex() < 0) {
+        m_userCtl.UserMeta.SetText("");
         return;
     }
     // Items are screen names or, after the item-type switch, ids.
-    const std::string item = w.Users.UserList.SelectedText();
-    w.Users.UserMeta.SetText(Summary(users.FindUserIndex(item, item)));
+    const std::string item = m_userCtl.UserList.SelectedText();
+    m_userCtl.UserMeta.SetText(Summary(users.FindUserIndex(item, item)));
 }
 
 void UserListBuilder::UserList_MouseUp(int button) {
-    if (button == 2) m_window.Users.mUsers.ShowPopup();
+    if (button == 2) m_userCtl.mUsers.ShowPopup();
 }
 
 // ---- The followers/friends frame
 
 void UserListBuilder::GUFOp_Click(int index) {
-    MainWindowState& w = m_window;
-    w.Users.GUF_Id.SetEnabled(index != 0);
-    if (index != 0) w.Users.GUF_Id.SetText("");
+    m_userCtl.GUF_Id.SetEnabled(index != 0);
+    if (index != 0) m_userCtl.GUF_Id.SetText("");
 }
 
 std::vector<std::string> UserListBuilder::FrameTargets() const {
-    const MainWindowState& w = m_window;
-    if (w.Users.GUFOp.SelectedIndex() > 0) {
-        if (w.Users.GUF_Id.Text().empty()) return {};
-        return {w.Users.GUF_Id.Text()};
+    if (m_userCtl.GUFOp.SelectedIndex() > 0) {
+        if (m_userCtl.GUF_Id.Text().empty()) return {};
+        return {m_userCtl.GUF_Id.Text()};
     }
     // The rows chosen in the current user table, by their ids, in row order.
-    const ReportList& table = w.Users.CurrentTable().Rows();
+    const ReportList& table = m_userCtl.CurrentTable().Rows();
     std::vector<std::string> targets;
     for (const int row : table.SelectedRows())
         if (!table.Text(row).empty()) targets.emplace_back(table.Text(row));
@@ -382,7 +378,7 @@ void UserListBuilder::GetFF_Click(int index) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     const ListKind kind = index == 0 ? ListKind::Followers : ListKind::Friends;
-    const bool byScreenName = w.Users.GUFOp.SelectedIndex() == 1;
+    const bool byScreenName = m_userCtl.GUFOp.SelectedIndex() == 1;
     const std::vector<std::string> targets = FrameTargets();
     CaptureEngine& engine = w.TableEngine;
     engine.Users().Clear();
@@ -395,11 +391,12 @@ void UserListBuilder::GetFF_Click(int index) {
     int tables = 0;
     for (const std::string& target : targets) {
         const bool complete =
-            RetrieveUserList(engine, kind, target, !byScreenName, ListedCount(w, kind, target));
+            RetrieveUserList(engine, kind, target, !byScreenName,
+                             ListedCount(w.Engine.Users(), m_userCtl.CurrentUserTable(), kind, target));
         const bool userCancelled = !complete && w.Run.Cancelled();
         if (engine.Users().Count() > 0) {
             m_samples.AddUserTable(target + Texts(kind).tableSuffix);
-            m_profiles.FillUserTable(engine.Users(), false, *w.Users.UserTables.back());
+            m_profiles.FillUserTable(engine.Users(), false, *m_userCtl.UserTables.back());
             ++tables;
         }
         if (userCancelled) break;

@@ -21,7 +21,8 @@ class UserListBuilder {
 
     enum class ListKind { Followers, Friends };
 
-    UserListBuilder(MainWindowState& window, UserProfileTable& profiles, TimelineSamples& samples);
+    UserListBuilder(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+                    UserProfileTable& profiles, TimelineSamples& samples);
 
     // Switches the one-second status refresh, which would otherwise overwrite the user
     // count that the followers and friends loops show.
@@ -76,6 +77,8 @@ class UserListBuilder {
     std::vector<std::string> FrameTargets() const;
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     UserProfileTable& m_profiles;
     TimelineSamples& m_samples;
     std::function<void(bool)> m_switchTimer;

@@ -21,8 +21,8 @@ int WholeValue(std::string_view cell) {
 
 }  // namespace
 
-UserProfileTable::UserProfileTable(MainWindowState& window)
-    : m_window(window), m_clock([] { return SKDFuncs::Now(); }) {}
+UserProfileTable::UserProfileTable(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl)
+    : m_window(window), m_tweetCtl(tweetCtl), m_userCtl(userCtl), m_clock([] { return SKDFuncs::Now(); }) {}
 
 void UserProfileTable::PrepareTable(ReportList& table) {
     UserTable::CreateColumns(table);
@@ -51,7 +51,7 @@ void UserProfileTable::LookUp(const std::vector<std::string>& names) {
 void UserProfileTable::GetUsers(CaptureEngine& engine, const std::vector<std::string>& list, bool userId,
                                 bool update) {
     MainWindowState& w = m_window;
-    CaptureRequest request = w.Request(CaptureKind::Lookup);
+    CaptureRequest request = w.Request(CaptureKind::Lookup, m_tweetCtl, m_userCtl);
     request.accounts = list;
     request.accountsAreIds = userId;
     request.addToRecords = update;
@@ -63,7 +63,7 @@ void UserProfileTable::GetUsers(CaptureEngine& engine, const std::vector<std::st
 // ---- Filling the table
 
 void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats) {
-    FillUserTable(users, withTweetStats, m_window.Users.CurrentTable());
+    FillUserTable(users, withTweetStats, m_userCtl.CurrentTable());
 }
 
 void UserProfileTable::FillUserTable(const UserSet& users, bool withTweetStats, UserTable& userTable) {
@@ -125,13 +125,13 @@ UserStats UserProfileTable::TweetStatsForUser(const std::string& screenName) con
 // ---- Commands of a table
 
 void UserProfileTable::UserTable_ColumnClick(int position) {
-    ReportList& table = m_window.CurrentUserTable();
+    ReportList& table = m_userCtl.CurrentUserTable();
     table.SetSortKeyOrReverse(position);
     table.SetSorted(true);
 }
 
 void UserProfileTable::mUTSelAll_Click(int index) {
-    ReportList& table = m_window.CurrentUserTable();
+    ReportList& table = m_userCtl.CurrentUserTable();
     const int selected = table.SelectedIndex();
     for (int row = 0; row < table.RowCount(); ++row) {
         bool check = true;
@@ -142,7 +142,7 @@ void UserProfileTable::mUTSelAll_Click(int index) {
 }
 
 void UserProfileTable::mUTUnselAll_Click() {
-    ReportList& table = m_window.CurrentUserTable();
+    ReportList& table = m_userCtl.CurrentUserTable();
     for (int row = 0; row < table.RowCount(); ++row) table.SetChecked(row, false);
 }
 
@@ -154,7 +154,7 @@ void UserProfileTable::mCopyUT_Click() {
 }
 
 void UserProfileTable::UserTable_MouseUp(int button) {
-    if (button == 2) m_window.Users.mUT.ShowPopup();
+    if (button == 2) m_userCtl.mUT.ShowPopup();
 }
 
 }  // namespace marlin

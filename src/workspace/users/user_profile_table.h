@@ -32,7 +32,7 @@ class UserProfileTable {
     // The local date and time now; replaceable so tests can move the clock.
     using LocalClock = std::function<SKDFuncs::DateValue()>;
 
-    explicit UserProfileTable(MainWindowState& window);
+    explicit UserProfileTable(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl);
 
     // The clock of the derived columns and of both engines' quota waits.
     void SetClock(LocalClock clock);
@@ -75,6 +75,8 @@ class UserProfileTable {
 
   private:
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     LocalClock m_clock;
 };
 

@@ -13,12 +13,13 @@
 namespace marlin {
 
 // The main window's user side: the User list, the user tables with their samples and
-// files, and the timeline retrieval. It gives the user-side controls of the window state
-// their captions, tooltips and starting state, and binds their actions to the commands,
-// so a click on a control and a call of the command are the same.
+// files, and the timeline retrieval. It gives the user-side controls their captions,
+// tooltips and starting state, and binds their actions to the commands, so a click on a
+// control and a call of the command are the same.
 class UserSide {
   public:
-    UserSide(MainWindowState& window, TweetTableTarget& tweetTable);
+    UserSide(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
+             TweetTableTarget& tweetTable);
     UserSide(const UserSide&) = delete;
     UserSide& operator=(const UserSide&) = delete;
 
@@ -37,6 +38,8 @@ class UserSide {
     void WireControls();
 
     MainWindowState& m_window;
+    TweetControls& m_tweetCtl;
+    UserControls& m_userCtl;
     UserProfileTable m_profiles;
     TimelineSamples m_samples;
     UserListBuilder m_list;

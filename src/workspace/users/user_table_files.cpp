@@ -104,8 +104,9 @@ std::string WithoutEvery(std::string text, const std::string& part) {
 
 }  // namespace
 
-UserTableFiles::UserTableFiles(MainWindowState& window, UserProfileTable& profiles, TimelineSamples& samples)
-    : m_window(window), m_profiles(profiles), m_samples(samples) {}
+UserTableFiles::UserTableFiles(MainWindowState& window, UserControls& userCtl, UserProfileTable& profiles,
+                               TimelineSamples& samples)
+    : m_window(window), m_userCtl(userCtl), m_profiles(profiles), m_samples(samples) {}
 
 // ---- Save
 
@@ -113,13 +114,13 @@ std::string UserTableFiles::ProposedName(std::size_t table) const {
     const MainWindowState& w = m_window;
     if (table == 0 && w.TweetsTable.File().ends_with(".txt"))
         return WithoutEvery(w.TweetsTable.File(), ".txt");
-    if (static_cast<int>(table) == w.Users.CurUserTable) return w.Users.UTList.SelectedText();
-    return table == 0 ? std::string() : w.Users.UserTables.at(table)->Name();
+    if (static_cast<int>(table) == m_userCtl.CurUserTable) return m_userCtl.UTList.SelectedText();
+    return table == 0 ? std::string() : m_userCtl.UserTables.at(table)->Name();
 }
 
 void UserTableFiles::mSaveUsers_Click(int index) {
     const Layout layout = index == 0 ? Layout::Keys : index == 1 ? Layout::Profiler : Layout::All;
-    SaveTable(static_cast<std::size_t>(m_window.Users.CurUserTable), layout);
+    SaveTable(static_cast<std::size_t>(m_userCtl.CurUserTable), layout);
 }
 
 std::string UserTableFiles::ReplaceQuestion(const std::vector<std::string>& tableNames) {
@@ -132,13 +133,13 @@ std::string UserTableFiles::ReplaceQuestion(const std::vector<std::string>& tabl
 bool UserTableFiles::OfferToSave(int table) {
     MainWindowState& w = m_window;
     std::vector<std::size_t> unsaved;
-    for (std::size_t k = 0; k < w.Users.UserTables.size(); ++k) {
+    for (std::size_t k = 0; k < m_userCtl.UserTables.size(); ++k) {
         const bool asked = table == UserControls::kAllUserTables || static_cast<int>(k) == table;
-        if (asked && w.Users.UserTables[k]->Unsaved()) unsaved.push_back(k);
+        if (asked && m_userCtl.UserTables[k]->Unsaved()) unsaved.push_back(k);
     }
     if (unsaved.empty()) return true;
     std::vector<std::string> names;
-    for (std::size_t k : unsaved) names.push_back(w.Users.UserTables.at(k)->Name());
+    for (std::size_t k : unsaved) names.push_back(m_userCtl.UserTables.at(k)->Name());
     // On the way out (every table is asked about) Cancel keeps the window open.
     const bool leaving = table == UserControls::kAllUserTables;
     const MsgResult answer =
@@ -152,7 +153,7 @@ bool UserTableFiles::OfferToSave(int table) {
 
 bool UserTableFiles::SaveTable(std::size_t tableIndex, Layout layout) {
     MainWindowState& w = m_window;
-    UserTable& userTable = *w.Users.UserTables.at(tableIndex);
+    UserTable& userTable = *m_userCtl.UserTables.at(tableIndex);
     const ReportList& table = userTable.Rows();
     if (layout == Layout::Profiler) {
         for (int row = 0; row < table.RowCount(); ++row) {
@@ -223,7 +224,7 @@ void UserTableFiles::mOpenUsers_Click(int index) {
             ShowOpenError(fileName);
         }
     }
-    w.InfoBar.SetPanel(2, std::to_string(w.CurrentUserTable().RowCount()) + " users displayed");
+    w.InfoBar.SetPanel(2, std::to_string(m_userCtl.CurrentUserTable().RowCount()) + " users displayed");
     running.Release();
 }
 
@@ -231,7 +232,7 @@ void UserTableFiles::ReadIntoTable(const std::string& fileName, Layout layout) {
     MainWindowState& w = m_window;
     const std::string bytes = ReadWholeFile(fileName);
     const std::vector<std::string> lines = NonEmptyLines(ExactText::TableFileText(bytes));
-    UserTable& userTable = w.Users.CurrentTable();
+    UserTable& userTable = m_userCtl.CurrentTable();
     ReportList& table = userTable.Rows();
     if (layout == Layout::All) {
         // The rows are the file's: a save writes them as the file held them. Rows added to a
@@ -299,7 +300,7 @@ void UserTableFiles::mImportProfiler_Click() {
         if (!lines[i].id.empty()) byId.emplace(lines[i].id, i);
         if (!lines[i].screenName.empty()) byName.emplace(lines[i].screenName, i);
     }
-    ReportList& table = w.CurrentUserTable();
+    ReportList& table = m_userCtl.CurrentUserTable();
     for (int row = 0; row < table.RowCount(); ++row) {
         std::size_t line = 0;
         if (const auto id = byId.find(std::string(table.Text(row))); id != byId.end()) {

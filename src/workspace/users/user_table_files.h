@@ -32,7 +32,8 @@ class UserTableFiles {
         std::array<std::string, 3> values;
     };
 
-    UserTableFiles(MainWindowState& window, UserProfileTable& profiles, TimelineSamples& samples);
+    UserTableFiles(MainWindowState& window, UserControls& userCtl, UserProfileTable& profiles,
+                   TimelineSamples& samples);
 
     // File › Save › "User Table": 0 "Key Fields Only", 1 "Profiler Input Fields", 2 "All Fields".
     void mSaveUsers_Click(int index);
@@ -57,6 +58,7 @@ class UserTableFiles {
     void ShowOpenError(const std::string& fileName);
 
     MainWindowState& m_window;
+    UserControls& m_userCtl;
     UserProfileTable& m_profiles;
     TimelineSamples& m_samples;
 };
