@@ -101,15 +101,35 @@ TEST_F(CaptureSpendingTest, TheRequestThatWouldCrossALimitIsNeverSent) {
         std::string reason;
     };
     const std::vector<Case> cases = {
-        {"run at its edge", {Money::Dollars(1), none, none}, 0, 0, 2,
+        {"run at its edge",
+         {Money::Dollars(1), none, none},
+         0,
+         0,
+         2,
          "Stopped at the spending limit of $1.00 ($1.00 spent this run)"},
-        {"run a cent short", {Money::Parse("0.99"), none, none}, 0, 0, 1,
+        {"run a cent short",
+         {Money::Parse("0.99"), none, none},
+         0,
+         0,
+         1,
          "Stopped at the spending limit of $0.99 ($0.50 spent this run)"},
-        {"run of nothing", {Money(), none, none}, 0, 0, 0,
+        {"run of nothing",
+         {Money(), none, none},
+         0,
+         0,
+         0,
          "Stopped at the spending limit of $0.00 ($0.00 spent this run)"},
-        {"day, partly spent by another run", {none, Money::Parse("1.50"), none}, now, 100, 1,
+        {"day, partly spent by another run",
+         {none, Money::Parse("1.50"), none},
+         now,
+         100,
+         1,
          "Stopped at the daily spending limit of $1.50 ($1.50 spent today (UTC))"},
-        {"month, partly spent on its first day", {none, none, Money::Parse("1.99")}, monthStart, 100, 1,
+        {"month, partly spent on its first day",
+         {none, none, Money::Parse("1.99")},
+         monthStart,
+         100,
+         1,
          "Stopped at the monthly spending limit of $1.99 ($1.50 spent this month)"},
     };
     for (const Case& c : cases) {
@@ -125,9 +145,10 @@ TEST_F(CaptureSpendingTest, TheRequestThatWouldCrossALimitIsNeverSent) {
         EXPECT_EQ(result.outcome, CaptureOutcome::StoppedEarly);
         EXPECT_EQ(engine->Tweets().Count(), c.searches * 100);  // what was read is kept
         EXPECT_THAT(events.told, Contains(c.reason));
-        EXPECT_EQ(result.spending, std::to_string(c.searches * 100) + " posts and 0 users read, 0 repeats "
-                                       "not charged, " + (Money::Micros(5000) * (c.searches * 100)).Shown() +
-                                       " spent");
+        EXPECT_EQ(result.spending, std::to_string(c.searches * 100) +
+                                       " posts and 0 users read, 0 repeats "
+                                       "not charged, " +
+                                       (Money::Micros(5000) * (c.searches * 100)).Shown() + " spent");
     }
 }
 

@@ -138,7 +138,8 @@ TEST_F(HeadlessRunTest, ExitCodesTellDoneFailedAndBadUsage) {
 // The run's limit, the day's limit from prefs and the service's cap each end a v2 capture
 // as stopped early with what it read saved; `spending` prints what the ledger holds.
 TEST_F(HeadlessRunTest, ASpendingStopSavesWhatWasReadAndTheLedgerReportsIt) {
-    const std::vector<std::string> search = {"search", "data", "--back", "9", "--out", Out("t.txt"), "--api", "v2"};
+    const std::vector<std::string> search = {"search", "data",       "--back", "9",
+                                             "--out",  Out("t.txt"), "--api",  "v2"};
     auto with = [&](std::vector<std::string> extra) {
         std::vector<std::string> arguments = search;
         arguments.insert(arguments.end(), extra.begin(), extra.end());
@@ -159,7 +160,8 @@ TEST_F(HeadlessRunTest, ASpendingStopSavesWhatWasReadAndTheLedgerReportsIt) {
     // The window's day limit: another page would take today's spending past it.
     WriteFileBytes(app / "prefs", "QP-data, \r\nLD-0.75\r\n");
     EXPECT_EQ(Run(search), HeadlessRun::kStoppedEarly);
-    EXPECT_THAT(err.str(), HasSubstr("Stopped at the daily spending limit of $0.75 ($0.50 spent today (UTC))"));
+    EXPECT_THAT(err.str(),
+                HasSubstr("Stopped at the daily spending limit of $0.75 ($0.50 spent today (UTC))"));
 
     // The service's monthly cap: the run ends at once, with what came saved.
     std::filesystem::remove(app / "prefs");
