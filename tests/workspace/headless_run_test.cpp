@@ -175,6 +175,24 @@ TEST_F(HeadlessRunTest, ASpendingStopSavesWhatWasReadAndTheLedgerReportsIt) {
     EXPECT_THAT(err.str(), HasSubstr("Saved 100 tweets to "));
 }
 
+TEST_F(HeadlessRunTest, ATableMadeFromAnArchiveHoldsTheRowsOfTheCaptureThatWroteIt) {
+    for (const char* api : {"v1.1", "v2"}) {
+        for (const bool exact : {false, true}) {
+            SCOPED_TRACE(std::string(api) + (exact ? " exact texts" : ""));
+            std::filesystem::remove(app / "raw.jsonl");
+            std::vector<std::string> search = {"search",     "data",      "--back",         "9",     "--out",
+                                               Out("t.txt"), "--archive", Out("raw.jsonl"), "--api", api};
+            std::vector<std::string> rebuild = {"table-from-archive", Out("raw.jsonl"), "--out",
+                                                Out("r.txt")};
+            if (exact) search.push_back("--exact-texts"), rebuild.push_back("--exact-texts");
+            ASSERT_EQ(Run(search), HeadlessRun::kDone) << err.str();
+            ASSERT_EQ(Run(rebuild), HeadlessRun::kDone) << err.str();
+            EXPECT_EQ(ReadFileBytes(app / "r.txt"), ReadFileBytes(app / "t.txt"));
+        }
+    }
+    EXPECT_EQ(Run({"table-from-archive", Out("none.jsonl"), "--out", Out("r.txt")}), HeadlessRun::kFailed);
+}
+
 TEST_F(HeadlessRunTest, AV11RefusalIsOneLineThatNamesTheV2Option) {
     m_emulator->Stop();
     emulator::EmulatorConfig config = m_emulator->Config();
