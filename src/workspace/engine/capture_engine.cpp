@@ -63,7 +63,8 @@ CaptureEngine::CaptureEngine(Setup setup, CaptureEvents& events)
       m_users(Yield([this] { m_events->LetEventsRun(); })),
       m_archive(setup.appFolder),
       m_localNow([] { return SKDFuncs::Now(); }),
-      m_ledgerFile(setup.appFolder / Ledger::kFileName) {
+      m_ledgerFile(setup.appFolder / Ledger::kFileName),
+      m_keepsSpending(setup.keepsSpending) {
     m_tweets.SetNoticeSink([this](const std::string& text) { NoRecords(m_tweets.Count() > 0, text); });
     m_users.SetNoticeSink([this](const std::string& text) { NoRecords(m_users.Count() > 0, text); });
 }

@@ -37,6 +37,9 @@ class CaptureEngine : private ExchangeHost {
         HttpRequestFactory requestFactory;
         std::string apiBase = TwitterAPI::kDefaultApiBase;
         std::filesystem::path appFolder;  // the raw archive lives in its "archive" folder
+        // v2 runs keep the spending ledger (beside the archive) and hold its limits. Off only
+        // for the benchmark that measures what the ledger adds to a capture.
+        bool keepsSpending = true;
     };
 
     CaptureEngine(Setup setup, CaptureEvents& events);
@@ -107,6 +110,7 @@ class CaptureEngine : private ExchangeHost {
     LocalClock m_localNow;
     CaptureRun* m_current = nullptr;  // the run under way, if any
     std::filesystem::path m_ledgerFile;
+    bool m_keepsSpending;
     CaptureSpending* m_spending = nullptr;  // the v2 run under way, if any
     bool m_unattended = false;              // the run under way waits and retries by itself
 };

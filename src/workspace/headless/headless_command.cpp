@@ -246,7 +246,7 @@ std::string HeadlessCommand::UsageText() {
            "Every command that asks the service takes --api v2|v1.1 (v1.1 by default),\n"
            "--archive-search (v2 searches go to the full archive, back to 2006, one request a second)\n"
            "and --max-cost DOLLARS (the most the run may spend on v2 reads; 0 allows none). The\n"
-           "day's and the month's limits and the prices are the window's settings.\n"
+           "day's and the month's limits and changed prices are read from prefs (LD-, LM-, PP-...).\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
            "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
            "object a line, unless the file holds it. --exact-texts keeps texts whole and every\n"
