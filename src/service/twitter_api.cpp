@@ -299,6 +299,13 @@ RequestOutcome TwitterAPI::GetUsage() {
     exchange.methodName = "GetUsage";
     exchange.url = Url("/2/usage/tweets?days=1&usage.fields=daily_project_usage,project_usage");
     exchange.retry = Retry::None;
+    // The last response code stays that of the capture: a look at the bill is no request of it.
+    const std::string kept = m_lastResponseCode;
+    struct Restore {
+        std::string& code;
+        const std::string& kept;
+        ~Restore() { code = kept; }
+    } restore{m_lastResponseCode, kept};
     return RunExchange(exchange);
 }
 
