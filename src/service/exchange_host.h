@@ -43,8 +43,9 @@ class ExchangeHost {
     // nothing): nothing when it may go, else why it may not; it is then not sent and ends
     // Withheld with that reason as its response code.
     virtual std::optional<std::string> MaySend(const std::string& /*url*/) { return std::nullopt; }
-    // A request was answered: a page whose records were taken (200), or a refusal with its
-    // status and body.
+    // A request was answered: a page that came whole (200; each one, a page asked for again
+    // included, whether or not its records could be taken), or a refusal with its status and
+    // body.
     virtual void Answered(const std::string& /*url*/, int /*status*/, const std::string& /*body*/) {}
 };
 

@@ -596,7 +596,6 @@ RequestOutcome TwitterAPI::RunExchange(const Exchange& exchange) {
             if (body) {
                 m_outcome.status = RequestOutcome::Status::Answered;
                 m_outcome.body = std::move(*body);
-                m_host.Answered(exchange.url, 200, m_outcome.body);
                 break;
             }
             if (m_outcome.status != RequestOutcome::Status::Refused)
@@ -734,6 +733,8 @@ std::string TwitterAPI::ReadPage(HttpRequest& request, const Exchange& exchange)
             throw HttpError("the answer is not a readable page: " + *problem);
         }
     }
+    // Every page that came is told, taken or not: the service has served (and billed) it.
+    m_host.Answered(exchange.url, 200, body);
     return body;
 }
 

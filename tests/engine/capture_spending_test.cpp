@@ -190,6 +190,17 @@ TEST_F(CaptureSpendingTest, TheServicesOwnCountIsHeldAgainstTheLedger) {
     const std::string today = UtcDate::Day(std::time(nullptr));
     EXPECT_THAT(events.lines, Contains(StartsWith("The service counts ")));
     EXPECT_THAT(events.lines, Contains(HasSubstr("posts read on " + today + " (UTC), the ledger 300 (")));
+
+    // A page that came whole but was not taken (its quota header missing, the retry declined)
+    // was served and billed all the same: the ledger has it.
+    const TempFolder third;
+    service->InjectFault(emulator::Family::V2Search, emulator::Fault::OmitRemaining, 1);
+    std::unique_ptr<CaptureEngine> declined = Engine(third.path());
+    Search(*declined, {});
+    EXPECT_EQ(declined->Tweets().Count(), 0);
+    std::unique_ptr<Ledger> ledger = Ledger::Open(third / Ledger::kFileName, nullptr);
+    ASSERT_TRUE(ledger);
+    EXPECT_EQ(ledger->PostsChargedOn(today), 100);
 }
 
 }  // namespace
