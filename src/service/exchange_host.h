@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace marlin {
@@ -36,6 +37,16 @@ class ExchangeHost {
     virtual bool AskToRetry(const std::string& question, const std::string& title) = 0;
     // A note that is only acknowledged, with its title ("Testing connection via proxy").
     virtual void Note(const std::string& /*text*/, const std::string& /*title*/) {}
+
+    // ---- What requests cost: the program keeps its spending here, whatever asked.
+    // Before each request goes out (not before each retry of it: a failed request costs
+    // nothing): nothing when it may go, else why it may not; it is then not sent and ends
+    // Withheld with that reason as its response code.
+    virtual std::optional<std::string> MaySend(const std::string& /*url*/) { return std::nullopt; }
+    // A request was answered: a page that came whole (200; each one, a page asked for again
+    // included, whether or not its records could be taken), or a refusal with its status and
+    // body.
+    virtual void Answered(const std::string& /*url*/, int /*status*/, const std::string& /*body*/) {}
 };
 
 }  // namespace marlin

@@ -18,6 +18,7 @@ struct RequestOutcome {
         Refused,    // the service answered with an error status
         Failed,     // the exchange failed on the way and was not sent again
         Cancelled,  // dropped on the caller's word while it waited
+        Withheld,   // not sent on the host's word (a spending limit, a ledger that cannot be written)
     };
 
     Status status = Status::NotSent;
@@ -40,9 +41,10 @@ struct RequestOutcome {
     int records = 0;
 
     bool Answered() const { return status == Status::Answered; }
-    // Refused, failed or cancelled: the request asked for something and got nothing.
+    // Refused, failed, cancelled or withheld: the request asked for something and got nothing.
     bool Failed() const {
-        return status == Status::Refused || status == Status::Failed || status == Status::Cancelled;
+        return status == Status::Refused || status == Status::Failed || status == Status::Cancelled ||
+               status == Status::Withheld;
     }
     // The records of the page, or -1 when the request failed.
     int Count() const { return Failed() ? -1 : records; }

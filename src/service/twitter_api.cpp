@@ -293,6 +293,22 @@ RequestOutcome TwitterAPI::GetFollowerIds(const std::string& screenName) {
     return RunExchange(exchange);
 }
 
+RequestOutcome TwitterAPI::GetUsage() {
+    if (!Authenticated()) return NotSent(false);
+    Exchange exchange;
+    exchange.methodName = "GetUsage";
+    exchange.url = Url("/2/usage/tweets?days=1&usage.fields=daily_project_usage,project_usage");
+    exchange.retry = Retry::None;
+    // The last response code stays that of the capture: a look at the bill is no request of it.
+    const std::string kept = m_lastResponseCode;
+    struct Restore {
+        std::string& code;
+        const std::string& kept;
+        ~Restore() { code = kept; }
+    } restore{m_lastResponseCode, kept};
+    return RunExchange(exchange);
+}
+
 std::string TwitterAPI::AuthAppAccess(const std::string& appName, const std::string& consumerKey,
                                       const std::string& consumerSecret) {
     m_authFailure.clear();
@@ -563,6 +579,14 @@ bool TwitterAPI::AskToRetry(const Exchange& exchange, const std::string& error) 
 
 RequestOutcome TwitterAPI::RunExchange(const Exchange& exchange) {
     m_autoRetries = 0;
+    if (std::optional<std::string> withheld = m_host.MaySend(exchange.url)) {
+        RequestOutcome outcome;
+        outcome.status = RequestOutcome::Status::Withheld;
+        outcome.url = exchange.url;
+        outcome.reason = *withheld;
+        outcome.responseCode = m_lastResponseCode = std::move(*withheld);
+        return outcome;
+    }
     try {
         for (int tooFast = 0;;) {
             m_tooFast = false;
@@ -709,6 +733,8 @@ std::string TwitterAPI::ReadPage(HttpRequest& request, const Exchange& exchange)
             throw HttpError("the answer is not a readable page: " + *problem);
         }
     }
+    // Every page that came is told, taken or not: the service has served (and billed) it.
+    m_host.Answered(exchange.url, 200, body);
     return body;
 }
 
@@ -754,6 +780,7 @@ void TwitterAPI::ReadRefusal(HttpRequest& request, int status, const Exchange& e
     } catch (const std::exception&) {
         return;  // a refusal without a readable body says no more than its status
     }
+    m_host.Answered(exchange.url, status, body);
     if (m_apiVersion == ApiVersion::V1_1) {
         if (status == 403 && body.find("\"code\":453") != std::string::npos) {
             m_outcome.serviceError = RequestOutcome::kV11NotInAccess;

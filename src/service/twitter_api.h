@@ -161,6 +161,11 @@ class TwitterAPI {
     Counts GetTweetCounts(const std::string& query, const std::string& lang, std::time_t startTime,
                           std::time_t endTime);
 
+    // The service's own count of the posts read by this application (GET /2/usage/tweets),
+    // today's among the days, in the outcome's body. Updates no window and asks no question;
+    // an error of the exchange is thrown to the caller as HttpError.
+    RequestOutcome GetUsage();
+
     // --- Seams ---
     void SetClock(UtcClock clock) { m_clock = std::move(clock); }
 

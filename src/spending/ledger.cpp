@@ -387,6 +387,17 @@ std::optional<std::vector<Tally>> Ledger::Months() {
     return Tallies(months);
 }
 
+std::optional<std::int64_t> Ledger::PostsChargedOn(const std::string& day) {
+    SqlStatement count(m_db,
+                       "SELECT COALESCE(SUM(reads - repeats), 0) FROM days WHERE day=?1 AND kind='post'");
+    count.Bind(1, day);
+    if (count.Step() != SQLITE_ROW) {
+        Fail();
+        return std::nullopt;
+    }
+    return count.Int(0);
+}
+
 std::optional<std::int64_t> Ledger::PostsReadOn(const std::string& day, const std::string& query,
                                                 std::int64_t fromMs, std::int64_t toMs) {
     SqlStatement count(m_db,

@@ -83,6 +83,9 @@ class Ledger {
     // every run; nothing when the ledger cannot be read.
     std::optional<Money> SpentOn(const std::string& day);
     std::optional<Money> SpentIn(const std::string& month);
+    // The posts charged on a UTC day, by every run (repeats left out): the figure the
+    // service's own usage count gives for that day.
+    std::optional<std::int64_t> PostsChargedOn(const std::string& day);
     // The reads of one run.
     std::optional<Tally> OfRun(std::int64_t run);
     // One tally per day of a month, or per month of the whole ledger, in date order.

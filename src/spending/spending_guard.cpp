@@ -66,6 +66,15 @@ std::optional<std::string> SpendingGuard::AfterReads(std::vector<Ledger::Read> r
     return std::nullopt;
 }
 
+std::optional<std::string> SpendingGuard::UsageDifference(const ServiceUsage& usage) {
+    const std::string today = UtcDate::Day(m_clock());
+    const std::int64_t service = usage.PostsOn(today);
+    if (!m_ledger || service < 0) return std::nullopt;
+    const std::optional<std::int64_t> ledger = m_ledger->PostsChargedOn(today);
+    if (!ledger) return std::nullopt;
+    return ServiceUsage::Difference(today, *ledger, service);
+}
+
 std::string SpendingGuard::Finish() {
     if (m_ledger) {
         if (const std::optional<Tally> late = m_ledger->Flush()) m_totals += *late;

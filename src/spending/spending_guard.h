@@ -11,6 +11,7 @@
 #include "spending/ledger.h"
 #include "spending/limit_check.h"
 #include "spending/prices.h"
+#include "spending/service_usage.h"
 #include "spending/spending_limits.h"
 
 namespace marlin {
@@ -44,6 +45,10 @@ class SpendingGuard {
     // At the end of the run: writes what failed pages left, and gives the run's end line:
     // "2700 posts and 3 users read, 12 repeats not charged, $13.44 spent".
     std::string Finish();
+
+    // The line for the request log when the service's count of today's (UTC) posts and the
+    // ledger's differ by more than 1 %; nothing when they agree, or when either has no figure.
+    std::optional<std::string> UsageDifference(const ServiceUsage& usage);
 
     // What this run read and spent, as the ledger took it.
     const Tally& Totals() const { return m_totals; }

@@ -7,10 +7,16 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
 #include "emulator/emulator.h"
+#include "spending/ledger.h"
+#include "spending/utc_date.h"
 #include "test_support.h"
 
 extern char** environ;
@@ -55,8 +61,9 @@ class CliProgramTest : public ::testing::Test {
         return program;
     }
 
-    // Runs the program in its own folder with the arguments; the error stream is kept.
-    Finished Run(const std::filesystem::path& program, std::vector<std::string> arguments) {
+    // Starts the program in its own folder with the arguments, its error stream into
+    // stderr.txt there; the process id, or 0 when it could not be started.
+    pid_t Start(const std::filesystem::path& program, std::vector<std::string> arguments) {
         std::vector<std::string> envText;
         for (char** e = environ; *e; ++e) envText.emplace_back(*e);
         for (const auto& [name, value] : m_env) envText.push_back(name + "=" + value);
@@ -75,13 +82,19 @@ class CliProgramTest : public ::testing::Test {
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         pid_t pid = 0;
-        Finished finished;
         const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) return finished;
+        return spawned == 0 ? pid : 0;
+    }
+
+    // Runs the program in its own folder with the arguments; the error stream is kept.
+    Finished Run(const std::filesystem::path& program, std::vector<std::string> arguments) {
+        Finished finished;
+        const pid_t pid = Start(program, std::move(arguments));
+        if (pid == 0) return finished;
         int status = 0;
         if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) finished.code = WEXITSTATUS(status);
-        finished.err = ReadFileBytes(errFile);
+        finished.err = ReadFileBytes(program.parent_path() / "stderr.txt");
         return finished;
     }
 
@@ -153,9 +166,63 @@ TEST_F(CliProgramTest, AnswersAndWritesAsTheHeadlessFormOfTheWindowProgram) {
         EXPECT_EQ(byWindow.code, byCli.code) << byWindow.err;
         EXPECT_THAT(byWindow.err, HasSubstr(c.line));
         if (!c.file.empty()) {
-            EXPECT_EQ(ReadFileBytes(window.parent_path() / c.file), ReadFileBytes(cli.parent_path() / c.file));
+            EXPECT_EQ(ReadFileBytes(window.parent_path() / c.file),
+                      ReadFileBytes(cli.parent_path() / c.file));
         }
     }
+}
+
+// A capture killed with SIGKILL part-way (the full archive's pace of one page a second
+// leaves the time), its table made again from its archive and continued back, holds what
+// an uninterrupted capture holds, row for row; and its ledger charged no post twice that day.
+TEST_F(CliProgramTest, AKilledCaptureMadeAgainFromItsArchiveAndContinuedEqualsAWholeOne) {
+    m_emulator->Stop();
+    emulator::EmulatorConfig config = SmallCorpus();
+    config.users = 300;
+    config.tweetsPerDay = 700;
+    m_emulator = std::make_unique<emulator::Emulator>(config);
+    m_emulator->Start();
+    m_env["MARLIN_API_BASE"] = m_emulator->BaseUrl();
+
+    const std::vector<std::string> v2 = {"--back", "9", "--api", "v2", "--archive-search"};
+    std::vector<std::string> search = {"search", "data", "--out", "t.txt", "--archive", "raw.jsonl"};
+    search.insert(search.end(), v2.begin(), v2.end());
+    const std::filesystem::path whole = Install("marlin-skimmer-cli", "whole");
+    const std::filesystem::path killed = Install("marlin-skimmer-cli", "killed");
+    ASSERT_FALSE(whole.empty());
+    const Finished uninterrupted = Run(whole, search);
+    ASSERT_EQ(uninterrupted.code, 0) << uninterrupted.err;
+
+    // Killed once two pages are in its archive.
+    const pid_t pid = Start(killed, search);
+    ASSERT_NE(pid, 0);
+    const std::filesystem::path archive = killed.parent_path() / "raw.jsonl";
+    for (int wait = 0; wait < 3000; ++wait) {
+        const std::string lines = std::filesystem::exists(archive) ? ReadFileBytes(archive) : "";
+        if (std::count(lines.begin(), lines.end(), '\n') >= 200) break;
+        usleep(10000);
+    }
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the capture ended before it could be killed";
+    EXPECT_FALSE(std::filesystem::exists(killed.parent_path() / "t.txt"));
+
+    const Finished rebuilt = Run(killed, {"table-from-archive", "raw.jsonl", "--out", "t.txt"});
+    ASSERT_EQ(rebuilt.code, 0) << rebuilt.err;
+    std::vector<std::string> resume = {"continue", "t.txt", "--query", "data", "--archive", "raw.jsonl"};
+    resume.insert(resume.end(), v2.begin(), v2.end());
+    const Finished continued = Run(killed, resume);
+    ASSERT_EQ(continued.code, 0) << continued.err;
+    EXPECT_EQ(ReadFileBytes(killed.parent_path() / "t.txt"), ReadFileBytes(whole.parent_path() / "t.txt"));
+
+    // Each post charged once that day, whatever the killed run and its continuation read again.
+    auto charged = [](const std::filesystem::path& program) -> std::int64_t {
+        std::unique_ptr<Ledger> ledger = Ledger::Open(program.parent_path() / Ledger::kFileName, nullptr);
+        return ledger ? ledger->PostsChargedOn(UtcDate::Day(std::time(nullptr))).value_or(-1) : -1;
+    };
+    EXPECT_GE(charged(whole), 300);  // four pages at least: two before the kill, two after
+    EXPECT_EQ(charged(killed), charged(whole));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "forwarding_request.h"
 #include "platform/console_toolkit.h"
 #include "service/curl_http_request.h"
+#include "spending/utc_date.h"
 #include "test_support.h"
 #include "workspace/headless/headless_run.h"
 
@@ -112,6 +113,16 @@ TEST_F(HeadlessRunTest, ExitCodesTellDoneFailedAndBadUsage) {
         {{}, true, 2, "Usage: marlin-skimmer --headless COMMAND"},
         {{"search", "data", "--back", "9", "--out", out}, false, 1, "failed: no credentials"},
         {{"update", Out("missing.txt"), "--query", "data"}, true, 1, "cannot read the tweet table"},
+        {{"search", "data", "--back", "9", "--out", out, "--max-cost", "$1,00"},
+         true,
+         2,
+         "--max-cost takes an amount of dollars, not \"$1,00\""},
+        {{"export-csv", out, "--out", Out("t.csv"), "--max-cost", "1"}, true, 2, "takes no --max-cost"},
+        {{"spending", "--month", "2026-13"}, true, 2, "--month takes a month as YYYY-MM"},
+        {{"search", "data", "--back", "9", "--out", out, "--api", "v2", "--max-cost", "0"},
+         true,
+         3,
+         "stopped early, nothing to save: Stopped at the spending limit of $0.00 ($0.00 spent this run)"},
         {{"search", "data", "--back", "9", "--out", out}, true, 0, "Saved "},
     };
     const auto all = env;
@@ -122,6 +133,64 @@ TEST_F(HeadlessRunTest, ExitCodesTellDoneFailedAndBadUsage) {
         EXPECT_THAT(err.str(), HasSubstr(c.says));
     }
     EXPECT_EQ(FileIds("t.txt"), Expected());
+}
+
+// The run's limit, the day's limit from prefs and the service's cap each end a v2 capture
+// as stopped early with what it read saved; `spending` prints what the ledger holds.
+TEST_F(HeadlessRunTest, ASpendingStopSavesWhatWasReadAndTheLedgerReportsIt) {
+    const std::vector<std::string> search = {"search", "data",       "--back", "9",
+                                             "--out",  Out("t.txt"), "--api",  "v2"};
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> arguments = search;
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return arguments;
+    };
+    EXPECT_EQ(Run(with({"--max-cost", "0.99"})), HeadlessRun::kStoppedEarly);
+    EXPECT_THAT(err.str(), HasSubstr("Stopped at the spending limit of $0.99 ($0.50 spent this run)"));
+    EXPECT_THAT(err.str(), HasSubstr("100 posts and 0 users read, 0 repeats not charged, $0.50 spent"));
+    EXPECT_THAT(err.str(), HasSubstr("Saved 100 tweets to "));
+
+    const std::string month = UtcDate::Month(std::time(nullptr)), day = UtcDate::Day(std::time(nullptr));
+    const std::string header = ",posts_read,users_read,counts_requests,repeats_not_charged,dollars\n";
+    EXPECT_EQ(Run({"spending"}), HeadlessRun::kDone);
+    EXPECT_THAT(err.str(), HasSubstr("month" + header + month + ",100,0,0,0,0.50\n"));
+    EXPECT_EQ(Run({"spending", "--month", month}), HeadlessRun::kDone);
+    EXPECT_THAT(err.str(), HasSubstr("day" + header + day + ",100,0,0,0,0.50\n"));
+
+    // The window's day limit: another page would take today's spending past it.
+    WriteFileBytes(app / "prefs", "QP-data, \r\nLD-0.75\r\n");
+    EXPECT_EQ(Run(search), HeadlessRun::kStoppedEarly);
+    EXPECT_THAT(err.str(),
+                HasSubstr("Stopped at the daily spending limit of $0.75 ($0.50 spent today (UTC))"));
+
+    // The service's monthly cap: the run ends at once, with what came saved.
+    std::filesystem::remove(app / "prefs");
+    m_emulator->Stop();
+    emulator::EmulatorConfig config = m_emulator->Config();
+    config.postCap = 50;
+    m_emulator = std::make_unique<emulator::Emulator>(config);
+    m_emulator->Start();
+    EXPECT_EQ(Run(search), HeadlessRun::kStoppedEarly);
+    EXPECT_THAT(err.str(), HasSubstr(CaptureSpending::kCapSpent));
+    EXPECT_THAT(err.str(), HasSubstr("Saved 100 tweets to "));
+}
+
+TEST_F(HeadlessRunTest, ATableMadeFromAnArchiveHoldsTheRowsOfTheCaptureThatWroteIt) {
+    for (const char* api : {"v1.1", "v2"}) {
+        for (const bool exact : {false, true}) {
+            SCOPED_TRACE(std::string(api) + (exact ? " exact texts" : ""));
+            std::filesystem::remove(app / "raw.jsonl");
+            std::vector<std::string> search = {"search",     "data",      "--back",         "9",     "--out",
+                                               Out("t.txt"), "--archive", Out("raw.jsonl"), "--api", api};
+            std::vector<std::string> rebuild = {"table-from-archive", Out("raw.jsonl"), "--out",
+                                                Out("r.txt")};
+            if (exact) search.push_back("--exact-texts"), rebuild.push_back("--exact-texts");
+            ASSERT_EQ(Run(search), HeadlessRun::kDone) << err.str();
+            ASSERT_EQ(Run(rebuild), HeadlessRun::kDone) << err.str();
+            EXPECT_EQ(ReadFileBytes(app / "r.txt"), ReadFileBytes(app / "t.txt"));
+        }
+    }
+    EXPECT_EQ(Run({"table-from-archive", Out("none.jsonl"), "--out", Out("r.txt")}), HeadlessRun::kFailed);
 }
 
 TEST_F(HeadlessRunTest, AV11RefusalIsOneLineThatNamesTheV2Option) {

@@ -97,9 +97,11 @@ TEST_F(ServiceSettingsTest, TheEstimateCountsTheQueryByDayInTheLogTheChartAndAMe
     int64_t total = 0;
     for (const TweetCountDay& day : charted) total += day.posts;
     const std::vector<std::string> log = LogLines();
-    EXPECT_EQ(log[log.size() - 2], charted[3].date + ": " + std::to_string(charted[3].posts) + " posts");
+    EXPECT_EQ(log[log.size() - 3], charted[3].date + ": " + std::to_string(charted[3].posts) + " posts");
     const std::string summary = VolumeEstimate::From(charted, false, 0.005).Summary(0.005);
-    EXPECT_EQ(log.back(), "Estimate: " + summary);
+    EXPECT_EQ(log[log.size() - 2], "Estimate: " + summary);
+    // The counts request is charged, and the run's end line says so.
+    EXPECT_EQ(log.back(), "0 posts and 0 users read, 1 counts requests, 0 repeats not charged, $0.005 spent");
     EXPECT_THAT(summary, ::testing::StartsWith(std::to_string(total) + " posts, " +
                                                std::to_string((total + 99) / 100) + " search requests"));
     EXPECT_THAT(tk.messages.back().text, HasSubstr(summary));

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <exception>
+#include <memory>
 
 #include "workspace/engine/lookup_capture.h"
 #include "workspace/engine/sample_capture.h"
@@ -37,17 +38,18 @@ class OwnedRun {
     bool m_owned;
 };
 
-// The run under way, for the questions the client asks while it lasts.
-class CurrentRun {
+// The run under way (and its spending), for the questions the client asks while it lasts.
+template <typename T>
+class Current {
   public:
-    CurrentRun(CaptureRun*& slot, CaptureRun& run) : m_slot(slot), m_was(slot) { m_slot = &run; }
-    ~CurrentRun() { m_slot = m_was; }
-    CurrentRun(const CurrentRun&) = delete;
-    CurrentRun& operator=(const CurrentRun&) = delete;
+    Current(T*& slot, T* run) : m_slot(slot), m_was(slot) { m_slot = run; }
+    ~Current() { m_slot = m_was; }
+    Current(const Current&) = delete;
+    Current& operator=(const Current&) = delete;
 
   private:
-    CaptureRun*& m_slot;
-    CaptureRun* m_was;
+    T*& m_slot;
+    T* m_was;
 };
 
 }  // namespace
@@ -59,8 +61,10 @@ CaptureEngine::CaptureEngine(Setup setup, CaptureEvents& events)
       m_client(*this, std::move(setup.requestFactory), std::move(setup.apiBase)),
       m_tweets(Yield([this] { m_events->LetEventsRun(); })),
       m_users(Yield([this] { m_events->LetEventsRun(); })),
-      m_archive(std::move(setup.appFolder)),
-      m_localNow([] { return SKDFuncs::Now(); }) {
+      m_archive(setup.appFolder),
+      m_localNow([] { return SKDFuncs::Now(); }),
+      m_ledgerFile(setup.appFolder / Ledger::kFileName),
+      m_keepsSpending(setup.keepsSpending) {
     m_tweets.SetNoticeSink([this](const std::string& text) { NoRecords(m_tweets.Count() > 0, text); });
     m_users.SetNoticeSink([this](const std::string& text) { NoRecords(m_users.Count() > 0, text); });
 }
@@ -120,12 +124,56 @@ CaptureResult CaptureEngine::Capture(const CaptureRequest& request, const Accoun
     Apply(request);
     BoundPostDates();
     CaptureRun run({request, m_client, m_tweets, m_users, *m_run, *m_events, m_archive, m_localNow, steps});
-    CurrentRun current(m_current, run);
+    Current<CaptureRun> current(m_current, &run);
+    std::unique_ptr<CaptureSpending> spending;
+    if (request.dialect == CaptureDialect::V2)
+        spending = std::make_unique<CaptureSpending>(m_ledgerFile, request);
+    Current<CaptureSpending> currentSpending(m_spending, spending.get());
     OwnedRun owned(*m_run, m_events);
     CaptureResult result = RunKind(run);
     result.last = run.Last();
+    EndSpending(result);
     result.outcome = m_run->Outcome();
     return result;
+}
+
+std::optional<std::string> CaptureEngine::MaySend(const std::string& url) {
+    if (!m_spending) return std::nullopt;
+    std::optional<std::string> stop = m_spending->BeforeRequest(url);
+    if (stop) m_run->StopFor(*stop);
+    return stop;
+}
+
+void CaptureEngine::Answered(const std::string& url, int status, const std::string& body) {
+    if (!m_spending) return;
+    if (std::optional<std::string> stop = m_spending->AfterAnswer(url, status, body)) m_run->StopFor(*stop);
+}
+
+void CaptureEngine::EndSpending(CaptureResult& result) {
+    result.stopReason = m_run->StopReason();
+    if (!result.stopReason.empty()) {
+        m_run->Record(CaptureOutcome::StoppedEarly);
+        m_events->Tell(result.stopReason, CaptureEvents::Notice::Warning);
+    }
+    if (!m_spending) return;
+    result.spending = m_spending->Finish();
+    m_events->Log(result.spending);
+    // A Cancel of the user's own stops here; nothing more is asked of the service.
+    if (m_run->Cancelled() && result.stopReason.empty()) return;
+    CompareUsage();
+}
+
+void CaptureEngine::CompareUsage() {
+    try {
+        const RequestOutcome usage = m_client.GetUsage();
+        if (!usage.Answered()) {
+            m_events->Log("The service's own count of the posts read did not come: " + usage.responseCode);
+            return;
+        }
+        if (std::optional<std::string> apart = m_spending->UsageDifference(usage.body)) m_events->Log(*apart);
+    } catch (const std::exception& error) {
+        m_events->Log(std::string("The service's own count of the posts read did not come: ") + error.what());
+    }
 }
 
 CaptureResult CaptureEngine::RunKind(CaptureRun& run) {

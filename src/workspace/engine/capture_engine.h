@@ -13,6 +13,7 @@
 #include "workspace/engine/capture_request.h"
 #include "workspace/engine/capture_result.h"
 #include "workspace/engine/capture_run.h"
+#include "workspace/engine/capture_spending.h"
 #include "workspace/engine/response_archive.h"
 #include "workspace/engine/run_state.h"
 
@@ -36,6 +37,9 @@ class CaptureEngine : private ExchangeHost {
         HttpRequestFactory requestFactory;
         std::string apiBase = TwitterAPI::kDefaultApiBase;
         std::filesystem::path appFolder;  // the raw archive lives in its "archive" folder
+        // v2 runs keep the spending ledger (beside the archive) and hold its limits. Off only
+        // for the benchmark that measures what the ledger adds to a capture.
+        bool keepsSpending = true;
     };
 
     CaptureEngine(Setup setup, CaptureEvents& events);
@@ -73,13 +77,21 @@ class CaptureEngine : private ExchangeHost {
   private:
     // ---- What the client asks while an exchange is under way
     void LetEventsRun() override { m_events->LetEventsRun(); }
-    bool CancelRequested() override { return m_run->Cancelled(); }
+    // A run the engine stopped itself has nothing in flight to drop; the service's usage
+    // figure is still asked for after it.
+    bool CancelRequested() override { return m_run->Cancelled() && m_run->StopReason().empty(); }
     void Waiting(bool waiting) override { m_events->Waiting(waiting); }
     void ErrorLine(const std::string& line) override { m_events->Log(line); }
     AutoRetry RetryOnItsOwn(int attempt) override;
     bool AskToRetry(const std::string& question, const std::string& title) override;
     void Note(const std::string& text, const std::string& title) override;
+    std::optional<std::string> MaySend(const std::string& url) override;
+    void Answered(const std::string& url, int status, const std::string& body) override;
 
+    // The end of a run's spending: the reason the engine stopped it, the run's reads and
+    // dollars, and the service's own figure held against the ledger.
+    void EndSpending(CaptureResult& result);
+    void CompareUsage();
     // The note that a page held no records: to the log when the run holds records or
     // runs unattended, else a message.
     void NoRecords(bool heldRecords, const std::string& text);
@@ -97,7 +109,10 @@ class CaptureEngine : private ExchangeHost {
     ResponseArchive m_archive;
     LocalClock m_localNow;
     CaptureRun* m_current = nullptr;  // the run under way, if any
-    bool m_unattended = false;        // the run under way waits and retries by itself
+    std::filesystem::path m_ledgerFile;
+    bool m_keepsSpending;
+    CaptureSpending* m_spending = nullptr;  // the v2 run under way, if any
+    bool m_unattended = false;              // the run under way waits and retries by itself
 };
 
 }  // namespace marlin

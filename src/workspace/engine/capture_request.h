@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "spending/prices.h"
+#include "spending/spending_limits.h"
+
 namespace marlin {
 
 // What a capture asks for. Each kind is run by a pager of its own over the engine's one
@@ -78,6 +81,10 @@ struct CaptureRequest {
     long long expectedRecords = 0;
     // Counts: the price of one post read, in dollars.
     double pricePerPostRead = 0.005;
+    // v2: what the service charges, and the most this run, today (UTC) and this month may
+    // spend; the engine keeps every read in the ledger of the program folder.
+    Prices prices;
+    SpendingLimits spendingLimits;
 
     // The threshold date as a short date text ("dd/mm/yyyy"), or the earliest date there is.
     std::string ThresholdDateText() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "service/request_outcome.h"
 #include "workspace/engine/run_state.h"
@@ -19,6 +20,11 @@ struct CaptureResult {
     // The run's last request, without its body: its response code says why a run ended.
     RequestOutcome last;
     std::optional<VolumeEstimate> estimate;  // counts
+    // Why the engine stopped the run (a spending limit, the ledger, the service's cap); empty
+    // when it did not.
+    std::string stopReason;
+    // v2: what the run read and spent, as the ledger took it ("200 posts and 0 users read, …").
+    std::string spending;
 };
 
 }  // namespace marlin

@@ -62,8 +62,10 @@ std::string CaptureTexts::UndatedLine(int count) {
 }
 
 std::string CaptureTexts::EndLine(const std::string& prefix, bool reached, bool cancelled,
-                                  const std::string& thresholdDate, const std::string& responseCode) {
+                                  const std::string& thresholdDate, const std::string& responseCode,
+                                  const std::string& stopReason) {
     if (reached) return prefix + "terminated at user threshold date (" + thresholdDate + ")";
+    if (cancelled && !stopReason.empty()) return prefix + stopReason;
     if (cancelled) return prefix + "user cancelled the procedure";
     return prefix + "no more statuses available: " + responseCode;
 }

@@ -29,9 +29,11 @@ class CaptureTexts {
     static std::string UndatedLine(int count);
     // The line that ends a retrieval: prefix ("Search ended @" + now + ", " and the like)
     // followed by why it ended: the threshold date reached, the user's Cancel, or the
-    // service's last answer (its response code).
+    // service's last answer (its response code). A run the engine stopped (stopReason)
+    // ends with its reason instead of the Cancel.
     static std::string EndLine(const std::string& prefix, bool reached, bool cancelled,
-                               const std::string& thresholdDate, const std::string& responseCode);
+                               const std::string& thresholdDate, const std::string& responseCode,
+                               const std::string& stopReason = {});
 };
 
 }  // namespace marlin

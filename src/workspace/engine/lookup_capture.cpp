@@ -100,7 +100,7 @@ std::vector<std::string> LookupCapture::NotFound(const std::vector<std::string>&
 
 bool LookupCapture::CostAccepted(int64_t users) {
     if (m_run.Request().dialect != CaptureDialect::V2 || users <= kFreeOfQuestion) return true;
-    const Prices prices;
+    const Prices& prices = m_run.Request().prices;
     const std::string text = "Looking up " + std::to_string(users) + " users in v2 costs about " +
                              (prices.userRead * users).Shown() + " (" + prices.userRead.Shown() +
                              " a user read). Look them up?";

@@ -13,6 +13,7 @@ bool RunState::Cancel() {
 void RunState::Release() {
     m_busy = false;
     m_cancelled = false;
+    m_stopReason.clear();
 }
 
 bool RunState::BeginQuotaWait() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace marlin {
 
 // How a capture ended: every record asked for came (the threshold date, the service's last
@@ -29,8 +31,19 @@ class RunState {
     bool Cancel();
     // A run stops itself as a Cancel would (the quota dialog's Cancel, a list's last page).
     void Stop() { m_cancelled = true; }
+    // The engine stops the run for a reason of its own (a spending limit, the service's cap):
+    // the loops end as on a Cancel, and the reason is the run's end.
+    void StopFor(std::string reason) {
+        m_cancelled = true;
+        m_stopReason = std::move(reason);
+    }
+    // Why the engine stopped the run; empty when it did not.
+    const std::string& StopReason() const { return m_stopReason; }
     // A command that starts its own loop forgets a Cancel of an earlier one.
-    void ClearCancel() { m_cancelled = false; }
+    void ClearCancel() {
+        m_cancelled = false;
+        m_stopReason.clear();
+    }
 
     void BeginRunning() { m_running = true; }
     void EndRunning() { m_running = false; }
@@ -57,6 +70,7 @@ class RunState {
     bool m_cancelled = false;
     bool m_quotaWaiting = false;
     bool m_running = false;
+    std::string m_stopReason;
     CaptureOutcome m_outcome = CaptureOutcome::Complete;
 };
 

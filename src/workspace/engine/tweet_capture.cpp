@@ -59,7 +59,8 @@ bool TweetCapture::Search() {
         return false;
     }
     events.Log(CaptureTexts::EndLine("Search ended @" + CaptureTexts::NowText() + ", ", reached, cancelled,
-                                     m_run.ThresholdDateText(), last.responseCode));
+                                     m_run.ThresholdDateText(), last.responseCode,
+                                     m_run.State().StopReason()));
     if (last.Count() < 0 && !reached && !cancelled)
         m_run.ReportIncomplete(last.responseCode, tweets.Count() > 0 ? tweets.DateTime(tweets.Count()) : "");
     events.MeterEnd();
@@ -150,7 +151,8 @@ void TweetCapture::RetrieveTimeline(const std::string& user, const std::string& 
     const RequestOutcome& last = m_run.Last();
     const bool cancelled = m_run.State().Cancelled();
     events.Log(CaptureTexts::EndLine("Retrieval of [" + user + "] ended @" + CaptureTexts::NowText() + ", ",
-                                     reached, cancelled, m_run.ThresholdDateText(), last.responseCode));
+                                     reached, cancelled, m_run.ThresholdDateText(), last.responseCode,
+                                     m_run.State().StopReason()));
     // A timeline cut short: pages came before the refusal, or the refusal may pass (a
     // spent window, a server error). An account that is not there or not open is no gap.
     const bool midway = tweets.Count() > heldBefore;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 
+#include "spending/utc_date.h"
 #include "workspace/export/network_export.h"
 
 namespace marlin {
@@ -32,6 +33,8 @@ const std::map<std::string, Shape>& Shapes() {
         {"export-xlsx", {K::ExportXlsx, true, {"--out"}}},
         {"frequencies", {K::Frequencies, true, {"--out"}}},
         {"count", {K::Count, true, {"--back"}}},
+        {"spending", {K::Spending, false, {}}},
+        {"table-from-archive", {K::TableFromArchive, true, {"--out"}}},
     };
     return shapes;
 }
@@ -71,6 +74,18 @@ bool TakeOption(HeadlessCommand& command, const std::string& name, const std::st
         if (code != std::errc() || end != value.data() + value.size() || top < 2 || top > 100000)
             return Fail(error, "--top takes a number of words from 2 to 100000, not \"" + value + "\"");
         command.top = top;
+        return true;
+    }
+    if (name == "--max-cost") {
+        command.maxCost = Money::Parse(value);
+        if (!command.maxCost)
+            return Fail(error, "--max-cost takes an amount of dollars, not \"" + value + "\"");
+        return true;
+    }
+    if (name == "--month") {
+        if (!UtcDate::IsMonth(value))
+            return Fail(error, "--month takes a month as YYYY-MM, not \"" + value + "\"");
+        command.month = value;
         return true;
     }
     if (name == "--api" && value != "v2" && value != "v1.1")
@@ -170,12 +185,32 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
     if (command.top && command.graph != "coword") return Refuse(error, "--top is for --graph coword");
     if (command.kind == Kind::ExportNetwork && !command.archive.empty() && command.graph != "interaction")
         return Refuse(error, "export-network takes --archive with --graph interaction");
+    if (command.maxCost && !command.ReadsFromService())
+        return Refuse(error, arguments[0] + " reads nothing from the service and takes no --max-cost");
+    if (!command.month.empty() && command.kind != Kind::Spending)
+        return Refuse(error, "--month is for spending");
     if (command.kind == Kind::ExportNetwork) {
         if (!SettleFollowList(command, error)) return std::nullopt;
     } else if (!command.followsOf.empty() || !command.followKind.empty()) {
         return Refuse(error, arguments[0] + " takes no --follows-of or --kind");
     }
     return command;
+}
+
+bool HeadlessCommand::ReadsFromService() const {
+    switch (kind) {
+        case Kind::Search:
+        case Kind::Update:
+        case Kind::Continue:
+        case Kind::Timelines:
+        case Kind::Lookup:
+        case Kind::Followers:
+        case Kind::Friends:
+        case Kind::Count:
+            return true;
+        default:
+            return false;
+    }
 }
 
 std::string HeadlessCommand::UsageText() {
@@ -203,15 +238,23 @@ std::string HeadlessCommand::UsageText() {
            "  count QUERY --back DAYS [--lang LL] --api v2 [--archive-search]\n"
            "      the posts per day of the query (\"date,posts\" lines), the search requests, quota\n"
            "      windows and cost a capture of them takes\n"
-           "Every command that asks the service takes --api v2|v1.1 (v1.1 by default) and\n"
-           "--archive-search (v2 searches go to the full archive, back to 2006, one request a second).\n"
+           "  spending [--month YYYY-MM]\n"
+           "      what the ledger holds of v2 reads as CSV: per month, or per UTC day of the month\n"
+           "  table-from-archive FILE.jsonl --out FILE [--exact-texts]\n"
+           "      the Tweets table of a raw archive (v1.1 or v2), the rows the capture that wrote it\n"
+           "      made; continue goes on from its oldest post\n"
+           "Every command that asks the service takes --api v2|v1.1 (v1.1 by default),\n"
+           "--archive-search (v2 searches go to the full archive, back to 2006, one request a second)\n"
+           "and --max-cost DOLLARS (the most the run may spend on v2 reads; 0 allows none). The\n"
+           "day's and the month's limits and changed prices are read from prefs (LD-, LM-, PP-...).\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
            "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
            "object a line, unless the file holds it. --exact-texts keeps texts whole and every\n"
            "character (the table file is then UTF-8 with a byte-order mark). Quota windows are waited\n"
            "out. Exit codes:\n"
            "0 done, 1 failed, 2 bad usage, 3 stopped early (an error, a paging stop, a quota wait cut "
-           "short;\n"
+           "short,\n"
+           "a spending limit, the service's monthly cap;\n"
            "what was retrieved is saved), 130 stopped by SIGINT or SIGTERM (what was retrieved is saved).\n";
 }
 

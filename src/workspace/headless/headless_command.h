@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "spending/money.h"
+
 namespace marlin {
 
 // One capture asked for on the command line after "--headless": what to run and with
@@ -21,7 +23,9 @@ struct HeadlessCommand {
         ExportCsv,
         ExportXlsx,
         Frequencies,
-        Count
+        Count,
+        Spending,         // the ledger as CSV, per month or per day of --month
+        TableFromArchive  // a Tweets table made again from a raw archive file
     };
 
     Kind kind = Kind::Search;
@@ -45,6 +49,13 @@ struct HeadlessCommand {
     bool exactTexts = false;  // --exact-texts: "Keep Texts Exactly" for this run
     bool words = false;       // --words: frequencies adds the words of the posts
     std::optional<int> top;   // --top N: the words of the co-word graph
+    // --max-cost DOLLARS: the most this run may spend on v2 reads (commands that read from
+    // the service).
+    std::optional<Money> maxCost;
+    std::string month;  // --month YYYY-MM (spending)
+
+    // True for the commands that read from the service.
+    bool ReadsFromService() const;
 
     // The command, or nothing with the reason in *error.
     static std::optional<HeadlessCommand> Parse(const std::vector<std::string>& arguments,

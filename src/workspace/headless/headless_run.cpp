@@ -23,7 +23,11 @@
 #include "core/code_page.h"
 #include "platform/blank_trim.h"
 #include "platform/program_folder.h"
+#include "service/archive_records.h"
+#include "spending/ledger.h"
+#include "spending/spending_report.h"
 #include "workspace/headless/headless_targets.h"
+#include "workspace/session/preferences.h"
 #include "workspace/tables/profile_rows.h"
 #include "workspace/tables/scored_tweets.h"
 #include "workspace/tables/tweet_table_file.h"
@@ -89,6 +93,8 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
         command.kind == HeadlessCommand::Kind::ExportXlsx ||
         command.kind == HeadlessCommand::Kind::Frequencies)
         return RunExport(command);
+    if (command.kind == HeadlessCommand::Kind::Spending) return RunSpending(command);
+    if (command.kind == HeadlessCommand::Kind::TableFromArchive) return RunTableFromArchive(command);
     if (command.kind == HeadlessCommand::Kind::Count && command.api != "v2") {
         m_tk.Line(VolumeEstimate::kNeedsV2);
         return kBadUsage;
@@ -115,6 +121,9 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
             return RunExport(command);
         case HeadlessCommand::Kind::Count:
             return RunCount(command);
+        case HeadlessCommand::Kind::Spending:
+        case HeadlessCommand::Kind::TableFromArchive:
+            break;
     }
     return kFailed;
 }
@@ -159,17 +168,46 @@ CaptureRequest HeadlessRun::Request(CaptureKind kind, const HeadlessCommand& com
     // Unattended: every spent quota window is waited out.
     request.limits.waitForQuota = true;
     if (!m_setup.retryDelays.empty()) request.limits.retryDelays = m_setup.retryDelays;
-    if (m_setup.quotaWindowMilliseconds > 0) request.limits.windowMilliseconds = m_setup.quotaWindowMilliseconds;
+    if (m_setup.quotaWindowMilliseconds > 0)
+        request.limits.windowMilliseconds = m_setup.quotaWindowMilliseconds;
+    SetSpending(request, command);
     return request;
 }
 
+void HeadlessRun::SetSpending(CaptureRequest& request, const HeadlessCommand& command) const {
+    // The window keeps the limits and any changed price in prefs; a prefs file too large to
+    // be one is no prefs file.
+    constexpr std::size_t kMaxPrefsBytes = std::size_t{1} << 20;
+    std::string unread;
+    if (const std::optional<std::string> prefs =
+            BoundedFile::Read(m_setup.appFolder / Preferences::kFileName, kMaxPrefsBytes, &unread)) {
+        std::istringstream lines(*prefs);
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!request.spendingLimits.TakePrefsLine(line)) request.prices.TakePrefsLine(line);
+        }
+    }
+    request.pricePerPostRead = static_cast<double>(request.prices.postRead.micros()) / 1e6;
+    request.spendingLimits.perRun = command.maxCost;
+}
+
+int HeadlessRun::StoppedWithNothing(const CaptureResult& result) {
+    m_events.Flush();
+    m_tk.Line("stopped early, nothing to save: " + result.stopReason);
+    return kStoppedEarly;
+}
+
 void HeadlessRun::TakeTweets(bool append) {
+    TakeTweets(m_engine->Tweets(), append);
+}
+
+void HeadlessRun::TakeTweets(TweetSet& tweets, bool append) {
     // Nothing arrived: the table stays as it is (a new one is empty already).
-    if (m_engine->Tweets().Count() == 0) return;
+    if (tweets.Count() == 0) return;
     MarlinData data(m_processes, m_setup.appFolder);
     const std::filesystem::path scorer =
         ProgramFolder::FindScorer(m_setup.appFolder, m_setup.installedScorerFolder);
-    const std::string failure = ScoredTweets::Score(m_engine->Tweets(), data, scorer);
+    const std::string failure = ScoredTweets::Score(tweets, data, scorer);
     if (!failure.empty()) m_events.Log(failure);
     ScoredTweets::Add(data, m_tweets, append);
 }
@@ -264,13 +302,14 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     if (names.empty()) return Fail(error);
     CaptureRequest request = Request(CaptureKind::Lookup, command);
     request.accounts = names;
-    m_engine->Capture(request);
+    const CaptureResult result = m_engine->Capture(request);
     const UserSet& users = m_engine->Users();
     const SKDFuncs::DateValue today = SKDFuncs::Now();
     ReportList& rows = m_users.Rows();
     for (int i = 1; i <= users.Count(); ++i) rows.AddRow(ProfileRows::Cells(users, i, today));
     m_events.Flush();
     // An empty table would only write over what an earlier run saved there.
+    if (users.Count() == 0 && !m_stopping && !result.stopReason.empty()) return StoppedWithNothing(result);
     if (users.Count() == 0) return m_stopping ? kStopped : Fail("no profile was found");
     if (!UserTableFile::Write(rows, command.out, UserTableFile::Layout::All, command.exactTexts))
         return Fail("cannot write " + command.out);
@@ -287,6 +326,7 @@ int HeadlessRun::RunUserList(const HeadlessCommand& command) {
     m_events.Flush();
     const UserSet& users = m_engine->Users();
     const std::string failure = result.last.Failed() ? " (" + result.last.responseCode + ")" : "";
+    if (users.Count() == 0 && !m_stopping && !result.stopReason.empty()) return StoppedWithNothing(result);
     if (users.Count() == 0)
         return m_stopping ? kStopped : Fail("no user list was retrieved for " + command.subject + failure);
     std::string text;
@@ -311,6 +351,7 @@ int HeadlessRun::SaveTweets(const std::string& file) {
 
 int HeadlessRun::SaveRetrieved(const std::string& file, const CaptureResult& result) {
     // A run that got nothing before it stopped leaves an earlier file of that name as it was.
+    if (m_tweets.Count() == 0 && !m_stopping && !result.stopReason.empty()) return StoppedWithNothing(result);
     if (m_tweets.Count() == 0 && (m_stopping || !Complete())) {
         m_events.Flush();
         if (result.last.V11AccessRefused())
@@ -348,17 +389,53 @@ int HeadlessRun::RunCount(const HeadlessCommand& command) {
     const CaptureResult result = m_engine->Capture(Request(CaptureKind::Count, command));
     const std::optional<VolumeEstimate>& estimate = result.estimate;
     m_events.Flush();
+    if (!estimate && !result.stopReason.empty()) return StoppedWithNothing(result);
     if (!estimate) return Fail("no counts for [" + command.subject + "]: " + result.last.responseCode);
     std::string lines = "date,posts\n";
     for (const TweetCountDay& day : estimate->days)
         lines += day.date + "," + std::to_string(day.posts) + "\n";
-    lines += "# " + estimate->Summary(CaptureRequest{}.pricePerPostRead) + "\n";
+    lines += "# " + estimate->Summary(Request(CaptureKind::Count, command).pricePerPostRead) + "\n";
     if (estimate->stoppedEarly) lines += "# stopped early: the days above are not the whole span\n";
     if (m_setup.out)
         *m_setup.out << lines << std::flush;
     else
         m_tk.Text(lines);
     return RetrievalOutcome(kDone);
+}
+
+int HeadlessRun::RunSpending(const HeadlessCommand& command) {
+    const std::filesystem::path file = m_setup.appFolder / Ledger::kFileName;
+    std::optional<std::string> csv;
+    std::string problem;
+    std::error_code missing;
+    // No ledger yet: nothing was read; the report is its header alone, and no file is made.
+    if (!std::filesystem::exists(file, missing)) {
+        csv = std::string(command.month.empty() ? "month" : "day") +
+              ",posts_read,users_read,counts_requests,repeats_not_charged,dollars\n";
+    } else if (std::unique_ptr<Ledger> ledger = Ledger::Open(file, &problem)) {
+        csv = SpendingReport::Csv(
+            *ledger, command.month.empty() ? std::nullopt : std::optional<std::string>(command.month));
+        if (!csv) problem = "cannot read the spending ledger " + file.string() + ": " + ledger->Problem();
+    }
+    if (!csv) return Fail(problem);
+    if (m_setup.out)
+        *m_setup.out << *csv << std::flush;
+    else
+        m_tk.Text(*csv);
+    return kDone;
+}
+
+int HeadlessRun::RunTableFromArchive(const HeadlessCommand& command) {
+    TweetSet tweets{Yield()};
+    tweets.SetExactTexts(command.exactTexts);
+    const ArchiveRecords::Result read = ArchiveRecords::Load(command.subject, tweets);
+    if (!read.problem.empty()) return Fail(read.problem);
+    m_tk.Line("Read " + std::to_string(read.posts) + " posts from " + command.subject +
+              (read.skipped > 0 ? " (" + std::to_string(read.skipped) + " lines passed over)" : ""));
+    if (read.posts == 0) return Fail("no posts in " + command.subject);
+    m_tweets.SetUtf8(command.exactTexts);
+    TakeTweets(tweets, false);
+    return SaveTweets(command.out);
 }
 
 int HeadlessRun::RunExport(const HeadlessCommand& command) {

@@ -72,6 +72,16 @@ class HeadlessRun {
     int RunLookup(const HeadlessCommand& command);
     int RunUserList(const HeadlessCommand& command);
     int RunCount(const HeadlessCommand& command);
+    // The ledger as CSV (no credentials, no service).
+    int RunSpending(const HeadlessCommand& command);
+    // A Tweets table made again from a raw archive file (no credentials, no service).
+    int RunTableFromArchive(const HeadlessCommand& command);
+    // The day's and month's limits and the prices kept in the program folder's prefs, and
+    // the run's --max-cost.
+    void SetSpending(CaptureRequest& request, const HeadlessCommand& command) const;
+    // A run the engine stopped (a spending limit, the service's cap) with nothing to save:
+    // stopped early, and an earlier file of that name stays as it was.
+    int StoppedWithNothing(const CaptureResult& result);
     // The exports read a saved table and need neither credentials nor the service.
     // A stop (SIGINT) ends an export with kStopped and nothing written; a target the user
     // made read-only is refused.
@@ -87,6 +97,7 @@ class HeadlessRun {
     CaptureRequest Request(CaptureKind kind, const HeadlessCommand& command) const;
     // The engine's tweets, scored, into the table (after its rows with append).
     void TakeTweets(bool append);
+    void TakeTweets(TweetSet& tweets, bool append);
     // SaveTweets and RetrievalOutcome of a run that made a new table.
     int SaveRetrieved(const std::string& file, const CaptureResult& result);
     int Fail(const std::string& reason);
