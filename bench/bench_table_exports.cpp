@@ -5,8 +5,8 @@
 //   export-xlsx: <= 8 s, peak <= 64 MiB
 //   growth: ten times the rows cost at most eleven times the CPU (100,000 against 1,000,000)
 // Each figure is the best of three runs. Usage: bench_table_exports [rows]
-#include <sys/resource.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,8 +31,8 @@ struct Run {
 // A table file of rows as a search leaves them: texts of 40-110 characters, a tenth of them
 // retweets, a few Windows-1252 letters, links and descriptions on some rows.
 void WriteTableFile(const fs::path& file, int rows) {
-    const char* words[] = {"data", "the",   "research", "great", "awful",   "today", "news", "city",
-                           "match", "happy", "sad",     "sci",   "open",    "good",  "bad",  "caf\xE9"};
+    const char* words[] = {"data",  "the",   "research", "great", "awful", "today", "news", "city",
+                           "match", "happy", "sad",      "sci",   "open",  "good",  "bad",  "caf\xE9"};
     std::ofstream out(file, std::ios::binary);
     std::string text;
     unsigned seed = 2024;
@@ -50,8 +50,8 @@ void WriteTableFile(const fs::path& file, int rows) {
         char date[40];
         std::snprintf(date, sizeof date, "Wed Aug 27 %02d:%02d:%02d +0000 2014", hour, minute, second);
         text += std::string(date) + "\tuser" + std::to_string(user) + "\t" + tweet + "\t" +
-                std::to_string(500000000000000000ull + static_cast<unsigned long long>(i) * 7919ull) + "\tName " +
-                std::to_string(user) + "\t" + std::to_string(next() * 37 % 2000000) + "\t" +
+                std::to_string(500000000000000000ull + static_cast<unsigned long long>(i) * 7919ull) +
+                "\tName " + std::to_string(user) + "\t" + std::to_string(next() * 37 % 2000000) + "\t" +
                 std::to_string(next() % 5000) + "\tTown\t0\t" + (i % 7 == 0 ? "51.5,-0.12" : "null") + "\t" +
                 std::to_string(next() % 90000) + "\t" + std::to_string(next() % 300) + "\t" +
                 (i % 3 == 0 ? "http://example.com/" + std::to_string(i) : "") + "\t" +
@@ -110,7 +110,8 @@ std::vector<std::string> Pandas(const fs::path& table, const fs::path& csv) {
             "import sys,csv,pandas\n"
             "t=pandas.read_csv(sys.argv[1],sep='\\t',dtype=str,header=None,quoting=csv.QUOTE_NONE,"
             "encoding='cp1252',keep_default_na=False)\n"
-            "t.to_csv(sys.argv[2],index=False,quoting=csv.QUOTE_ALL,encoding='utf-8-sig',lineterminator='\\r\\n')\n",
+            "t.to_csv(sys.argv[2],index=False,quoting=csv.QUOTE_ALL,encoding='utf-8-sig',lineterminator='"
+            "\\r\\n')\n",
             table.string(), csv.string()};
 }
 
@@ -143,7 +144,8 @@ int main(int argc, char** argv) {
     const Run csvSmall = Best({cli, "export-csv", small.string(), "--out", (folder / "small.csv").string()});
     const Run pandas = Best(Pandas(big, folder / "pandas.csv"), 1);
     const Run xlsx = Best({cli, "export-xlsx", big.string(), "--out", (folder / "big.xlsx").string()});
-    const Run xlsxSmall = Best({cli, "export-xlsx", small.string(), "--out", (folder / "small.xlsx").string()});
+    const Run xlsxSmall =
+        Best({cli, "export-xlsx", small.string(), "--out", (folder / "small.xlsx").string()});
 
     Print("export-csv", csv);
     Print("export-csv, a tenth of the rows", csvSmall);

@@ -48,7 +48,7 @@ class TableFileLines {
     LineEnds m_ends;
     bool m_endsKnown = false;
     char m_terminator = '\n';
-    std::string m_text;      // converted text, unread from m_at
+    std::string m_text;  // converted text, unread from m_at
     std::size_t m_at = 0;
     std::size_t m_searched = 0;  // m_text up to here holds no terminator after m_at
     std::string m_piece;

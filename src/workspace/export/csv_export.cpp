@@ -94,11 +94,12 @@ bool WriteInChunks(const std::string& fileName, const ExportOptions& options, Re
 // The header and the table's rows; next(row) after each says whether to go on.
 template <typename Next>
 bool WriteRows(std::string& out, const ReportList& table, const std::vector<CellKind>& kinds,
-                          const Next& next) {
+               const Next& next) {
     AppendHeader(out, table);
     const std::vector<CellKind> every = EveryKind(table, kinds);
     for (int row = 0; row < table.RowCount(); ++row) {
-        AppendRecord(out, every, [&](std::size_t position) { return table.Cell(row, static_cast<int>(position)); });
+        AppendRecord(out, every,
+                     [&](std::size_t position) { return table.Cell(row, static_cast<int>(position)); });
         if (!next(row)) return false;
     }
     return true;
@@ -143,8 +144,9 @@ bool CsvExport::Write(const std::string& fileName, const std::string& text) {
 
 bool CsvExport::Write(const std::string& fileName, const ReportList& table,
                       const std::vector<CellKind>& kinds, const ExportOptions& options) {
-    return WriteInChunks(fileName, options,
-                         [&](std::string& out, const auto& next) { return WriteRows(out, table, kinds, next); });
+    return WriteInChunks(fileName, options, [&](std::string& out, const auto& next) {
+        return WriteRows(out, table, kinds, next);
+    });
 }
 
 bool CsvExport::TweetsFromTableFile(const std::string& tableFile, const std::string& csvFile,

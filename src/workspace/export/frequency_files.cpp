@@ -7,7 +7,7 @@
 #include "core/skd_funcs.h"
 #include "workspace/export/cell_kinds.h"
 #include "workspace/export/csv_export.h"
-#include "workspace/export/table_file_reader.h"
+#include "workspace/export/table_file_rows.h"
 #include "workspace/export/xlsx_export.h"
 
 namespace marlin {
@@ -130,10 +130,19 @@ std::vector<std::string> FrequencyFiles::FilesFor(const std::string& out, bool w
 bool FrequencyFiles::FromTableFile(const std::string& tableFile, const std::string& out,
                                    const std::string& by, bool words, const ExportOptions& options) {
     const std::optional<TweetFrequencies::Interval> interval = IntervalNamed(by);
-    ReportList table;
-    if (!interval || !TableFileReader::ReadTweets(tableFile, table, options)) return false;
-    const TweetFrequencies frequencies = TweetFrequencies::FromTable(table, *interval, {words, nullptr});
-    return !options.Stopped() && Write(out, frequencies);
+    if (!interval) return false;
+    const std::optional<TweetFrequencies> frequencies = TweetFrequencies::FromRows(
+        [&](const TweetFrequencies::RowSink& add) {
+            return TableFileRows::EachTweet(
+                tableFile,
+                [&add](const TableFileRows::TweetCells& cells) {
+                    add([&cells](int column) { return cells[static_cast<std::size_t>(column)]; });
+                    return true;
+                },
+                options);
+        },
+        *interval, {words, nullptr});
+    return frequencies && !options.Stopped() && Write(out, *frequencies);
 }
 
 }  // namespace marlin

@@ -30,7 +30,8 @@ void SplitTabs(std::string_view line, std::vector<std::string_view>& cells) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t tab = line.find('\t', start);
-        cells.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        cells.push_back(
+            line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
         if (tab == std::string_view::npos) break;
         start = tab + 1;
     }
@@ -42,7 +43,8 @@ bool TimeToLook(long long line) {
 
 }  // namespace
 
-bool TableFileRows::EachTweet(const std::string& fileName, const TweetRow& row, const ExportOptions& options) {
+bool TableFileRows::EachTweet(const std::string& fileName, const TweetRow& row,
+                              const ExportOptions& options) {
     TableFileLines lines(fileName, TableFileLines::LineEnds::FirstEnd);
     std::string_view line;
     TweetCells cells;

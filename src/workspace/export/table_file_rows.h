@@ -26,7 +26,8 @@ class TableFileRows {
 
     // False when the file is missing, cannot be read or is not a tweet table (a line of
     // fewer than 16 cells), when `row` said false, or when the stop flag was raised.
-    static bool EachTweet(const std::string& fileName, const TweetRow& row, const ExportOptions& options = {});
+    static bool EachTweet(const std::string& fileName, const TweetRow& row,
+                          const ExportOptions& options = {});
     // Each line of a user table file cut at its tabs (the empty piece after a trailing tab
     // too). False when the file cannot be read, `row` said false or the stop flag was raised.
     static bool EachUser(const std::string& fileName, const UserRow& row, const ExportOptions& options = {});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +52,14 @@ class TweetFrequencies {
 
     static TweetFrequencies FromTable(const ReportList& tweets, Interval by);
     static TweetFrequencies FromTable(const ReportList& tweets, Interval by, const Options& options);
+    // The same counts of rows handed over one at a time (a table file read without holding
+    // it): eachRow calls its sink with each row's cells and says whether it gave them all.
+    // Nothing when it did not.
+    using CellOf = std::function<std::string_view(int column)>;
+    using RowSink = std::function<void(const CellOf&)>;
+    using EachRow = std::function<bool(const RowSink&)>;
+    static std::optional<TweetFrequencies> FromRows(const EachRow& eachRow, Interval by,
+                                                    const Options& options);
 
     // Intervals in time order; within one, the most frequent items first, ties by item.
     const std::vector<Item>& Items(Kind kind) const { return m_items[static_cast<std::size_t>(kind)]; }

@@ -89,8 +89,8 @@ class WorkbookWriter {
     bool WriteRow(CellOf cellOf) {
         ++m_rows;
         for (std::size_t position = 0; position < m_kinds.size(); ++position)
-            if (!WriteCell(static_cast<lxw_row_t>(m_rows), static_cast<lxw_col_t>(position), m_kinds[position],
-                           cellOf(position)))
+            if (!WriteCell(static_cast<lxw_row_t>(m_rows), static_cast<lxw_col_t>(position),
+                           m_kinds[position], cellOf(position)))
                 return false;
         return true;
     }
@@ -129,8 +129,9 @@ class WorkbookWriter {
     void EndTable(const std::string& fileName, const ExportOptions& options) {
         EndSheet();
         if (m_tableRows > m_perSheet)
-            options.Tell(fileName + ": " + Thousands(m_tableRows) + " rows of " + XlsxExport::SheetName(m_name) +
-                         " are more than a sheet holds (" + Thousands(options.sheetRows) +
+            options.Tell(fileName + ": " + Thousands(m_tableRows) + " rows of " +
+                         XlsxExport::SheetName(m_name) + " are more than a sheet holds (" +
+                         Thousands(options.sheetRows) +
                          " rows, the header included); the rest follow in the sheets " +
                          ContinuedName(m_name, 2) + " onwards");
     }
@@ -311,7 +312,8 @@ bool XlsxExport::Write(const std::string& fileName, const std::vector<Sheet>& sh
             if (!writer.BeginTable(sheet.name, table, sheet.kinds, options.sheetRows)) return false;
             for (int row = 0; row < table.RowCount(); ++row) {
                 if (TimeToLook(row) && options.Stopped()) return false;
-                if (!writer.AddRow([&](std::size_t position) { return table.Cell(row, static_cast<int>(position)); }))
+                if (!writer.AddRow(
+                        [&](std::size_t position) { return table.Cell(row, static_cast<int>(position)); }))
                     return false;
             }
             writer.EndTable(fileName, options);
