@@ -1,12 +1,14 @@
 // The exports of a table file read it a row at a time; the files they write must be the
 // very bytes the exports of the whole table, read first, write. Each case is exported both
-// ways and compared: the CSV file, the frequency files and the workbook's parts.
+// ways and compared: the CSV file, the workbook's parts, the frequency files and the graphs.
 #include <gtest/gtest.h>
 
 #include "python_reader.h"
 #include "test_support.h"
 #include "workspace/export/csv_export.h"
 #include "workspace/export/frequency_files.h"
+#include "workspace/export/hashtag_network.h"
+#include "workspace/export/network_export.h"
 #include "workspace/export/table_file_reader.h"
 #include "workspace/export/xlsx_export.h"
 #include "workspace/tables/tweet_table.h"
@@ -147,7 +149,27 @@ TEST_F(TableFileExportsTest, ReadingTheFileRowByRowWritesTheSameFilesAsReadingTh
             EXPECT_EQ(WorkbookParts(folder / "streamed.xlsx"), WorkbookParts(folder / "held.xlsx"));
         }
 
-        if (c.users) continue;
+        // The graphs: GraphML files, compared whole.
+        const auto sameGraph = [&](bool held, bool streamed) {
+            ASSERT_EQ(streamed, held);
+            if (held) {
+                EXPECT_EQ(ReadFileBytes(folder / "streamed.graphml"), ReadFileBytes(folder / "held.graphml"));
+            }
+        };
+        const std::string heldGraph = (folder / "held.graphml").string();
+        const std::string streamedGraph = (folder / "streamed.graphml").string();
+        if (c.users) {
+            const NetworkExport::FollowList list{"carol", true};
+            sameGraph(read && NetworkExport::FromFollowList(held, list).Write(heldGraph),
+                      NetworkExport::FromUserTableFile(table, streamedGraph, list));
+            continue;
+        }
+        sameGraph(read && NetworkExport::FromTweets(held).Write(heldGraph),
+                  NetworkExport::FromTableFile(table, streamedGraph));
+        for (const auto shape : {HashtagNetwork::Shape::CoHashtag, HashtagNetwork::Shape::HashtagUser})
+            sameGraph(read && HashtagNetwork::FromTweets(held, shape).Write(heldGraph),
+                      HashtagNetwork::FromTableFile(table, streamedGraph, shape));
+
         const bool frequenciesHeld =
             read && FrequencyFiles::Write(
                         (folder / "held.xlsx").string(),

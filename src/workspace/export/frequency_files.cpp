@@ -7,7 +7,6 @@
 #include "core/skd_funcs.h"
 #include "workspace/export/cell_kinds.h"
 #include "workspace/export/csv_export.h"
-#include "workspace/export/table_file_rows.h"
 #include "workspace/export/xlsx_export.h"
 
 namespace marlin {
@@ -131,17 +130,8 @@ bool FrequencyFiles::FromTableFile(const std::string& tableFile, const std::stri
                                    const std::string& by, bool words, const ExportOptions& options) {
     const std::optional<TweetFrequencies::Interval> interval = IntervalNamed(by);
     if (!interval) return false;
-    const std::optional<TweetFrequencies> frequencies = TweetFrequencies::FromRows(
-        [&](const TweetFrequencies::RowSink& add) {
-            return TableFileRows::EachTweet(
-                tableFile,
-                [&add](const TableFileRows::TweetCells& cells) {
-                    add([&cells](int column) { return cells[static_cast<std::size_t>(column)]; });
-                    return true;
-                },
-                options);
-        },
-        *interval, {words, nullptr});
+    const std::optional<TweetFrequencies> frequencies =
+        TweetFrequencies::FromRows(RowSource::OfTweetFile(tableFile, options), *interval, {words, nullptr});
     return frequencies && !options.Stopped() && Write(out, *frequencies);
 }
 

@@ -218,16 +218,10 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
 }
 
 TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval by, const Options& options) {
-    return *FromRows(
-        [&tweets](const RowSink& add) {
-            for (int row = 0; row < tweets.RowCount(); ++row)
-                add([&tweets, row](int column) { return tweets.Cell(row, column); });
-            return true;
-        },
-        by, options);
+    return *FromRows(RowSource::OfTable(tweets), by, options);
 }
 
-std::optional<TweetFrequencies> TweetFrequencies::FromRows(const EachRow& eachRow, Interval by,
+std::optional<TweetFrequencies> TweetFrequencies::FromRows(const RowSource::EachRow& eachRow, Interval by,
                                                            const Options& options) {
     TweetFrequencies result;
     result.m_words = options.words;
@@ -240,7 +234,7 @@ std::optional<TweetFrequencies> TweetFrequencies::FromRows(const EachRow& eachRo
     std::vector<Use> intervalAuthors;
     Counter counter;
     std::vector<std::string> found;
-    const auto LanguageOf = [&](const CellOf& cell) -> std::string_view {
+    const auto LanguageOf = [&](const RowSource::CellOf& cell) -> std::string_view {
         if (!options.archive) return {};
         const ArchiveReferences::Post* post = options.archive->Find(TrimBlanks(cell(TweetColumn::TweetID)));
         return post ? std::string_view(post->lang) : std::string_view();
@@ -258,7 +252,7 @@ std::optional<TweetFrequencies> TweetFrequencies::FromRows(const EachRow& eachRo
         found.erase(std::unique(found.begin(), found.end()), found.end());
     };
 
-    const bool whole = eachRow([&](const CellOf& cell) {
+    const bool whole = eachRow([&](const RowSource::CellOf& cell) {
         const std::optional<long long> time = TweetTime::Seconds(cell(TweetColumn::DateTime));
         if (!time) {
             ++result.m_undated;

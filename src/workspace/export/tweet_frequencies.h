@@ -1,12 +1,12 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/report_list.h"
+#include "workspace/export/row_source.h"
 
 namespace marlin {
 class ArchiveReferences;
