@@ -1,6 +1,7 @@
 // Renders the main window after a search into a PNG:
 //   marlin-screenshot OUTPUT.png [QUERY [TAB]]
-// TAB names the bottom tab to show (its objectName, e.g. "Chart"); an empty QUERY is the
+// TAB names the bottom tab to show (its objectName, e.g. "Chart"); "SavedChart" writes what
+// the Chart tab's "Save Chart As…" writes instead of the window. An empty QUERY is the
 // emulator's common one.
 // The window runs against the emulator in-process, from a temporary program folder that
 // holds the scorer stand-in copied from beside this program.
@@ -20,6 +21,7 @@
 #include "service/curl_http_request.h"
 #include "workspace/frm_main.h"
 #include "workspace/ui/main_window.h"
+#include "workspace/ui/tweet_chart_view.h"
 
 namespace fs = std::filesystem;
 
@@ -83,20 +85,27 @@ int main(int argc, char** argv) {
         // The Frequencies tab counts when asked, as the Tools menu asks it; it and the Network
         // tab get the room to show their lists.
         const std::string tab = argc > 3 ? argv[3] : "";
+        const bool savedChart = tab == "SavedChart";
         if (tab == "Frequencies") form.State().Tweets.mFrequencies.Click();
         if (tab == "Frequencies" || tab == "Network")
             if (auto* panes = window.findChild<QSplitter*>("LowerSplitter"))
                 panes->setSizes({panes->width() / 2, panes->width() / 2});
         if (argc > 3) {
             auto* tabs = window.findChild<QTabWidget*>("BottomTabs");
-            if (QWidget* tab = window.findChild<QWidget*>(QString::fromLocal8Bit(argv[3])); tabs && tab)
-                tabs->setCurrentWidget(tab);
+            const QString name = savedChart ? QStringLiteral("Chart") : QString::fromLocal8Bit(argv[3]);
+            if (QWidget* tab = window.findChild<QWidget*>(name); tabs && tab) tabs->setCurrentWidget(tab);
         }
         for (int i = 0; i < 50; ++i) {
             QApplication::processEvents();
             QThread::msleep(10);
         }
-        status = window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
+        const QString output = QString::fromLocal8Bit(argv[1]);
+        if (savedChart) {
+            auto* chart = window.findChild<marlin::TweetChartView*>();
+            status = chart && chart->SaveTo(output) ? 0 : 1;
+        } else {
+            status = window.grab().save(output, "PNG") ? 0 : 1;
+        }
     }
     std::error_code ignored;
     fs::remove_all(folder, ignored);
