@@ -4,7 +4,8 @@
 //   export-csv:  CPU <= 0.1x pandas read_csv + to_csv, peak <= 64 MiB
 //   export-xlsx: <= 8 s, peak <= 64 MiB
 //   growth: ten times the rows cost at most eleven times the CPU (100,000 against 1,000,000)
-// Each figure is the best of three runs. Usage: bench_table_exports [rows]
+// Each figure is the best of three runs. Usage: bench_table_exports [rows]; with
+// MARLIN_BENCH_BEFORE naming another build of the command line, its exports are run too.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -152,6 +153,12 @@ int main(int argc, char** argv) {
     Print("pandas read_csv + to_csv (peer)", pandas);
     Print("export-xlsx", xlsx);
     Print("export-xlsx, a tenth of the rows", xlsxSmall);
+    if (const char* before = std::getenv("MARLIN_BENCH_BEFORE")) {
+        Print("export-csv, the other build",
+              Best({before, "export-csv", big.string(), "--out", (folder / "before.csv").string()}, 1));
+        Print("export-xlsx, the other build",
+              Best({before, "export-xlsx", big.string(), "--out", (folder / "before.xlsx").string()}, 1));
+    }
     if (pandas.ok && pandas.cpu > 0) Verdict("export-csv CPU / pandas CPU", csv.cpu / pandas.cpu, "x", 0.1);
     Verdict("export-csv peak memory", csv.peakMiB, "MiB", 64);
     Verdict("export-csv growth (10x rows)", csv.cpu / std::max(csvSmall.cpu, 1e-3), "x", 11);
