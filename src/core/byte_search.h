@@ -38,6 +38,37 @@ inline std::size_t First(const char* text, std::size_t n, std::size_t from, char
     return FirstOf(text, n, from, a, a, a);
 }
 
+// The index of the first place at or after from where needle (m bytes, m >= 1) starts; n
+// when none does. Sixteen places are tried at a step by the needle's first and last bytes
+// together, so that a text full of the first byte alone does not stop the search at each
+// one, and a short search costs no more than its work (a library search sets up tables
+// per call).
+inline std::size_t Find(const char* text, std::size_t n, std::size_t from, const char* needle,
+                        std::size_t m) {
+    if (m == 0) return from <= n ? from : n;
+    if (m > n) return n;
+    const std::size_t lastStart = n - m;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(needle[0]);
+    const __m128i last = _mm_set1_epi8(needle[m - 1]);
+    while (from + 16 <= lastStart + 1) {
+        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
+        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from + m - 1));
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(head, first), _mm_cmpeq_epi8(tail, last))));
+        while (mask != 0) {
+            const std::size_t at = from + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (std::memcmp(text + at + 1, needle + 1, m - 1) == 0) return at;
+            mask &= mask - 1;
+        }
+        from += 16;
+    }
+#endif
+    for (; from <= lastStart; ++from)
+        if (text[from] == needle[0] && std::memcmp(text + from + 1, needle + 1, m - 1) == 0) return from;
+    return n;
+}
+
 // Which of the 64 bytes from base on are double quotes, and which are curly braces: bit
 // k stands for byte base + k. Bytes at or past n count as neither.
 struct Block {

@@ -75,17 +75,9 @@ std::size_t ElementIndex::Search::NextInText(std::size_t from) const {
     while (from + size < text.size()) {
         // The last byte of the text cannot start the name: a quote must follow it.
         const std::string_view rest = text.substr(from, text.size() - from - 1);
-#if defined(__GLIBC__)
-        // glibc's memmem skips ahead; a search that stops at every first-character match
-        // crawls through texts full of the same few letters.
-        const void* hit = size == 0 ? rest.data() : memmem(rest.data(), rest.size(), m_name.data(), size);
-        if (hit == nullptr) break;
-        const std::size_t at = from + static_cast<std::size_t>(static_cast<const char*>(hit) - rest.data());
-#else
-        const std::size_t found = rest.find(m_name);
-        if (found == std::string_view::npos) break;
+        const std::size_t found = ByteSearch::Find(rest.data(), rest.size(), 0, m_name.data(), size);
+        if (found == rest.size() && size > 0) break;
         const std::size_t at = from + found;
-#endif
         if (text[at + size] == '"') return at;
         from = at + 1;
     }

@@ -29,25 +29,9 @@ bool Escaped(const char* text, std::size_t open, std::size_t at) {
 
 // The first occurrence of needle in text at or after from, or npos.
 std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) {
-#if defined(__GLIBC__)
-    // A child's text starts with a quote, of which JSON is full, so a search that stops
-    // at every first-character match crawls. glibc's memmem skips ahead for needles up
-    // to 256 bytes; a longer needle is found by its first 256 bytes, then compared.
-    const std::size_t prefix = std::min<std::size_t>(needle.size(), 256);
-    while (from + needle.size() <= text.size()) {
-        const void* hit = memmem(text.data() + from, text.size() - from, needle.data(), prefix);
-        if (hit == nullptr) return std::string_view::npos;
-        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        if (at + needle.size() > text.size()) return std::string_view::npos;
-        if (std::memcmp(text.data() + at + prefix, needle.data() + prefix, needle.size() - prefix) == 0) {
-            return at;
-        }
-        from = at + 1;
-    }
-    return std::string_view::npos;
-#else
-    return text.find(needle, from);
-#endif
+    if (from > text.size()) return std::string_view::npos;
+    const std::size_t at = ByteSearch::Find(text.data(), text.size(), from, needle.data(), needle.size());
+    return at < text.size() || needle.empty() ? at : std::string_view::npos;
 }
 
 // The source without any occurrence of needle, scanning left to right without overlaps

@@ -32,6 +32,7 @@ class CsvExport {
     static bool StartsFormula(std::string_view text);
     // One quoted field, padding removed, behind a single quote when it starts a formula.
     static std::string Field(std::string_view cell);
+    static void AppendField(std::string& out, std::string_view cell);
     // One field of a date column: the ISO form, or the cell as it stands when it holds no date.
     static std::string DateField(std::string_view cell);
 

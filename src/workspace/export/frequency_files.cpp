@@ -7,7 +7,6 @@
 #include "core/skd_funcs.h"
 #include "workspace/export/cell_kinds.h"
 #include "workspace/export/csv_export.h"
-#include "workspace/export/table_file_reader.h"
 #include "workspace/export/xlsx_export.h"
 
 namespace marlin {
@@ -130,10 +129,10 @@ std::vector<std::string> FrequencyFiles::FilesFor(const std::string& out, bool w
 bool FrequencyFiles::FromTableFile(const std::string& tableFile, const std::string& out,
                                    const std::string& by, bool words, const ExportOptions& options) {
     const std::optional<TweetFrequencies::Interval> interval = IntervalNamed(by);
-    ReportList table;
-    if (!interval || !TableFileReader::ReadTweets(tableFile, table, options)) return false;
-    const TweetFrequencies frequencies = TweetFrequencies::FromTable(table, *interval, {words, nullptr});
-    return !options.Stopped() && Write(out, frequencies);
+    if (!interval) return false;
+    const std::optional<TweetFrequencies> frequencies =
+        TweetFrequencies::FromRows(RowSource::OfTweetFile(tableFile, options), *interval, {words, nullptr});
+    return frequencies && !options.Stopped() && Write(out, *frequencies);
 }
 
 }  // namespace marlin

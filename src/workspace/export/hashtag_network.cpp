@@ -8,7 +8,6 @@
 #include "core/tweet_column.h"
 #include "core/xml_text.h"
 #include "platform/blank_trim.h"
-#include "workspace/export/table_file_reader.h"
 #include "workspace/export/tweet_frequencies.h"
 
 namespace marlin {
@@ -41,17 +40,21 @@ struct NodeTally {
 }  // namespace
 
 HashtagNetwork HashtagNetwork::FromTweets(const ReportList& tweets, Shape shape) {
+    return *FromRows(RowSource::OfTable(tweets), shape);
+}
+
+std::optional<HashtagNetwork> HashtagNetwork::FromRows(const RowSource::EachRow& eachRow, Shape shape) {
     std::map<std::string, NodeTally> nodes;
     std::map<std::pair<std::string, std::string>, int> edges;
     std::vector<std::string> tags;
-    for (int row = 0; row < tweets.RowCount(); ++row) {
+    const bool whole = eachRow([&](const RowSource::CellOf& cell) {
         tags.clear();
-        for (const std::string_view tag : TweetFrequencies::Hashtags(tweets.Cell(row, TweetColumn::Tweet)))
+        for (const std::string_view tag : TweetFrequencies::Hashtags(cell(TweetColumn::Tweet)))
             tags.push_back(TweetFrequencies::Lower(tag));
         std::sort(tags.begin(), tags.end());
         tags.erase(std::unique(tags.begin(), tags.end()), tags.end());
-        if (tags.empty()) continue;
-        const std::string author = TweetFrequencies::Handle(tweets.Cell(row, TweetColumn::UserScreenName));
+        if (tags.empty()) return;
+        const std::string author = TweetFrequencies::Handle(cell(TweetColumn::UserScreenName));
         for (const std::string& tag : tags) {
             NodeTally& node = nodes[tag];
             ++node.tweets;
@@ -68,7 +71,8 @@ HashtagNetwork HashtagNetwork::FromTweets(const ReportList& tweets, Shape shape)
             // "#" sorts before "@", so the hashtag is always the first end.
             for (const std::string& tag : tags) ++edges[{tag, author}];
         }
-    }
+    });
+    if (!whole) return std::nullopt;
     HashtagNetwork graph;
     std::map<std::string, int> index;
     for (const auto& [id, tally] : nodes) {
@@ -111,10 +115,8 @@ bool HashtagNetwork::Write(const std::string& fileName) const {
 
 bool HashtagNetwork::FromTableFile(const std::string& tableFile, const std::string& graphFile, Shape shape,
                                    const ExportOptions& options) {
-    ReportList table;
-    if (!TableFileReader::ReadTweets(tableFile, table, options)) return false;
-    const HashtagNetwork graph = FromTweets(table, shape);
-    return !options.Stopped() && graph.Write(graphFile);
+    const std::optional<HashtagNetwork> graph = FromRows(RowSource::OfTweetFile(tableFile, options), shape);
+    return graph && !options.Stopped() && graph->Write(graphFile);
 }
 
 }  // namespace marlin

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/report_list.h"
 #include "workspace/export/export_options.h"
+#include "workspace/export/row_source.h"
 
 namespace marlin {
 
@@ -35,6 +37,9 @@ class HashtagNetwork {
     };
 
     static HashtagNetwork FromTweets(const ReportList& tweets, Shape shape);
+    // The same graph of rows handed over one at a time (a table file read without holding
+    // it); nothing when not all the rows could be read.
+    static std::optional<HashtagNetwork> FromRows(const RowSource::EachRow& eachRow, Shape shape);
 
     // Nodes ordered by id, edges by their ends.
     const std::vector<Node>& Nodes() const { return m_nodes; }

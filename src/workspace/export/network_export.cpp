@@ -10,7 +10,6 @@
 #include "core/tweet_column.h"
 #include "core/xml_text.h"
 #include "platform/blank_trim.h"
-#include "workspace/export/table_file_reader.h"
 #include "workspace/tables/tweet_time.h"
 #include "workspace/tables/user_table.h"
 
@@ -143,14 +142,18 @@ void NetworkExport::AddEdge(int source, int target, Kind kind, std::optional<lon
 }
 
 NetworkExport NetworkExport::FromTweets(const ReportList& tweets) {
+    return *FromTweetRows(RowSource::OfTable(tweets), static_cast<std::size_t>(tweets.RowCount()));
+}
+
+std::optional<NetworkExport> NetworkExport::FromTweetRows(const RowSource::EachRow& eachRow,
+                                                          std::size_t expectedRows) {
     NetworkExport graph;
-    const int rows = tweets.RowCount();
-    graph.m_nodeIndex.reserve(static_cast<std::size_t>(rows) / 2);
-    graph.m_edgeIndex.reserve(static_cast<std::size_t>(rows));
-    for (int row = 0; row < rows; ++row) {
-        const std::string_view author = TrimBlanks(tweets.Cell(row, TweetColumn::UserScreenName));
-        if (author.empty()) continue;
-        const std::optional<long long> time = TweetTime::Seconds(tweets.Cell(row, TweetColumn::DateTime));
+    graph.m_nodeIndex.reserve(expectedRows / 2);
+    graph.m_edgeIndex.reserve(expectedRows);
+    const bool whole = eachRow([&graph](const RowSource::CellOf& cell) {
+        const std::string_view author = TrimBlanks(cell(TweetColumn::UserScreenName));
+        if (author.empty()) return;
+        const std::optional<long long> time = TweetTime::Seconds(cell(TweetColumn::DateTime));
         const int source = graph.NodeFor(author);
         {
             Node& node = graph.m_nodes[static_cast<std::size_t>(source)];
@@ -159,15 +162,16 @@ NetworkExport NetworkExport::FromTweets(const ReportList& tweets) {
             if (!node.hasRow || when >= node.newest) {
                 node.hasRow = true;
                 node.newest = when;
-                node.followers = CountOf(tweets.Cell(row, TweetColumn::UserFollowers));
-                node.friends = CountOf(tweets.Cell(row, TweetColumn::UserFriends));
-                node.tweets = CountOf(tweets.Cell(row, TweetColumn::UserTweets));
-                node.location = Trimmed(tweets.Cell(row, TweetColumn::UserLocation));
+                node.followers = CountOf(cell(TweetColumn::UserFollowers));
+                node.friends = CountOf(cell(TweetColumn::UserFriends));
+                node.tweets = CountOf(cell(TweetColumn::UserTweets));
+                node.location = Trimmed(cell(TweetColumn::UserLocation));
             }
         }
-        for (const Mention& mention : Mentions(tweets.Cell(row, TweetColumn::Tweet)))
+        for (const Mention& mention : Mentions(cell(TweetColumn::Tweet)))
             graph.AddEdge(source, graph.NodeFor(mention.name), mention.kind, time);
-    }
+    });
+    if (!whole) return std::nullopt;
     graph.SortForOutput();
     return graph;
 }
@@ -183,25 +187,31 @@ NetworkExport NetworkExport::FromUserList(const ReportList& users, const std::st
 }
 
 NetworkExport NetworkExport::FromFollowList(const ReportList& users, const FollowList& list) {
+    return *FromFollowRows(RowSource::OfTable(users), list);
+}
+
+std::optional<NetworkExport> NetworkExport::FromFollowRows(const RowSource::EachRow& eachRow,
+                                                           const FollowList& list) {
     NetworkExport graph;
     const bool followers = list.followers;
     const int accountNode = graph.NodeFor(list.account);
-    for (int row = 0; row < users.RowCount(); ++row) {
-        std::string_view name = TrimBlanks(users.Cell(row, UserTable::kScreenName));
-        if (name.empty()) name = TrimBlanks(users.Cell(row, UserTable::kId));
-        if (name.empty()) continue;
+    const bool whole = eachRow([&](const RowSource::CellOf& cell) {
+        std::string_view name = TrimBlanks(cell(UserTable::kScreenName));
+        if (name.empty()) name = TrimBlanks(cell(UserTable::kId));
+        if (name.empty()) return;
         const int user = graph.NodeFor(name);
         Node& node = graph.m_nodes[static_cast<std::size_t>(user)];
         node.hasRow = true;
-        node.followers = CountOf(users.Cell(row, UserTable::kFollowers));
-        node.friends = CountOf(users.Cell(row, UserTable::kFriends));
-        node.tweets = CountOf(users.Cell(row, UserTable::kStatusCount));
-        node.location = Trimmed(users.Cell(row, kUserLocation));
+        node.followers = CountOf(cell(UserTable::kFollowers));
+        node.friends = CountOf(cell(UserTable::kFriends));
+        node.tweets = CountOf(cell(UserTable::kStatusCount));
+        node.location = Trimmed(cell(kUserLocation));
         if (followers)
             graph.AddEdge(user, accountNode, Kind::Follows, std::nullopt);
         else
             graph.AddEdge(accountNode, user, Kind::Follows, std::nullopt);
-    }
+    });
+    if (!whole) return std::nullopt;
     graph.SortForOutput();
     return graph;
 }
@@ -275,18 +285,15 @@ bool NetworkExport::FromTableFile(const std::string& tableFile, const std::strin
     const std::string stem = path.stem().string();
     if (path.extension() == ".mut" && IsUserListName(stem))
         return FromUserTableFile(tableFile, graphFile, FollowListOf(stem), options);
-    ReportList table;
-    if (!TableFileReader::ReadTweets(tableFile, table, options)) return false;
-    const NetworkExport graph = FromTweets(table);
-    return !options.Stopped() && graph.Write(graphFile);
+    const std::optional<NetworkExport> graph = FromTweetRows(RowSource::OfTweetFile(tableFile, options));
+    return graph && !options.Stopped() && graph->Write(graphFile);
 }
 
 bool NetworkExport::FromUserTableFile(const std::string& tableFile, const std::string& graphFile,
                                       const FollowList& list, const ExportOptions& options) {
-    ReportList table;
-    if (!TableFileReader::ReadUsers(tableFile, table, options)) return false;
-    const NetworkExport graph = FromFollowList(table, list);
-    return !options.Stopped() && graph.Write(graphFile);
+    const std::optional<NetworkExport> graph =
+        FromFollowRows(RowSource::OfUserFile(tableFile, options), list);
+    return graph && !options.Stopped() && graph->Write(graphFile);
 }
 
 }  // namespace marlin

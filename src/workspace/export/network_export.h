@@ -9,6 +9,7 @@
 
 #include "platform/report_list.h"
 #include "workspace/export/export_options.h"
+#include "workspace/export/row_source.h"
 
 namespace marlin {
 
@@ -59,6 +60,12 @@ class NetworkExport {
     };
     static NetworkExport FromUserList(const ReportList& users, const std::string& tableName);
     static NetworkExport FromFollowList(const ReportList& users, const FollowList& list);
+    // The same graphs of rows handed over one at a time (a table file read without holding
+    // it); nothing when not all the rows could be read.
+    static std::optional<NetworkExport> FromTweetRows(const RowSource::EachRow& eachRow,
+                                                      std::size_t expectedRows = 0);
+    static std::optional<NetworkExport> FromFollowRows(const RowSource::EachRow& eachRow,
+                                                       const FollowList& list);
     // True for the name of a table that Get Followers/Friends made.
     static bool IsUserListName(std::string_view tableName);
     // The account and kind such a name tells.

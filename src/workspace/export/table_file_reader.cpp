@@ -6,6 +6,7 @@
 
 #include "core/exact_text.h"
 #include "sentiment/marlin_data.h"
+#include "workspace/export/table_file_rows.h"
 #include "workspace/tables/tweet_table.h"
 #include "workspace/tables/user_table.h"
 
@@ -36,8 +37,7 @@ bool TableFileReader::ReadTweets(const std::string& fileName, ReportList& table,
     table.BeginUpdate();
     table.ClearRows();
     table.ClearColumns();
-    for (int position = 0; position < TweetColumn::Count; ++position)
-        table.AddColumn(TweetTable::kHeaders[position], 1000, TweetTable::ColumnAlignment(position));
+    TableFileRows::AddTweetColumns(table);
     try {
         for (int record = 1; record <= data.RecordCount(); ++record) {
             if (record % ExportOptions::kRowsPerCheck == 0 && options.Stopped()) break;

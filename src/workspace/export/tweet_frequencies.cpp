@@ -218,6 +218,11 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
 }
 
 TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval by, const Options& options) {
+    return *FromRows(RowSource::OfTable(tweets), by, options);
+}
+
+std::optional<TweetFrequencies> TweetFrequencies::FromRows(const RowSource::EachRow& eachRow, Interval by,
+                                                           const Options& options) {
     TweetFrequencies result;
     result.m_words = options.words;
     std::unordered_map<long long, int> intervalIndex;
@@ -229,10 +234,9 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
     std::vector<Use> intervalAuthors;
     Counter counter;
     std::vector<std::string> found;
-    const auto LanguageOf = [&](int row) -> std::string_view {
+    const auto LanguageOf = [&](const RowSource::CellOf& cell) -> std::string_view {
         if (!options.archive) return {};
-        const ArchiveReferences::Post* post =
-            options.archive->Find(TrimBlanks(tweets.Cell(row, TweetColumn::TweetID)));
+        const ArchiveReferences::Post* post = options.archive->Find(TrimBlanks(cell(TweetColumn::TweetID)));
         return post ? std::string_view(post->lang) : std::string_view();
     };
 
@@ -248,11 +252,11 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
         found.erase(std::unique(found.begin(), found.end()), found.end());
     };
 
-    for (int row = 0; row < tweets.RowCount(); ++row) {
-        const std::optional<long long> time = TweetTime::Seconds(tweets.Cell(row, TweetColumn::DateTime));
+    const bool whole = eachRow([&](const RowSource::CellOf& cell) {
+        const std::optional<long long> time = TweetTime::Seconds(cell(TweetColumn::DateTime));
         if (!time) {
             ++result.m_undated;
-            continue;
+            return;
         }
         const long long start = IntervalStart(*time, by);
         const auto [slot, added] = intervalIndex.try_emplace(start, static_cast<int>(intervalStarts.size()));
@@ -261,15 +265,15 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
             sums.emplace_back();
         }
         const int interval = slot->second;
-        const std::string authorName = Handle(tweets.Cell(row, TweetColumn::UserScreenName));
+        const std::string authorName = Handle(cell(TweetColumn::UserScreenName));
         const int author = counter.IndexOf(authorName, authorIndex, authorNames);
-        const std::string_view text = tweets.Cell(row, TweetColumn::Tweet);
+        const std::string_view text = cell(TweetColumn::Tweet);
         IntervalSums& sum = sums[static_cast<std::size_t>(interval)];
         ++sum.summary.tweets;
         intervalAuthors.push_back({interval, 0, author});
         double positive = 0, negative = 0;
-        scores.scored = Score(tweets.Cell(row, TweetColumn::SentPositive), positive) &&
-                        Score(tweets.Cell(row, TweetColumn::SentNegative), negative);
+        scores.scored = Score(cell(TweetColumn::SentPositive), positive) &&
+                        Score(cell(TweetColumn::SentNegative), negative);
         scores.positive = static_cast<float>(positive);
         scores.negative = static_cast<float>(negative);
         if (scores.scored) {
@@ -294,14 +298,15 @@ TweetFrequencies TweetFrequencies::FromTable(const ReportList& tweets, Interval 
         record(Kind::Authors, interval, author, {authorName});
 
         found.clear();
-        const std::string domain = Domain(tweets.Cell(row, TweetColumn::LinkURL));
+        const std::string domain = Domain(cell(TweetColumn::LinkURL));
         if (!domain.empty()) found.push_back(domain);
         sum.summary.withLinks += found.empty() ? 0 : 1;
         record(Kind::Domains, interval, author, found);
 
         sum.summary.retweets += TrimBlanks(text).starts_with("RT @") ? 1 : 0;
-        if (options.words) record(Kind::Words, interval, author, PostWords::Of(text, LanguageOf(row)));
-    }
+        if (options.words) record(Kind::Words, interval, author, PostWords::Of(text, LanguageOf(cell)));
+    });
+    if (!whole) return std::nullopt;
 
     // Intervals in time order: rank[i] is the place of interval i.
     std::vector<int> order(intervalStarts.size());

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/report_list.h"
+#include "workspace/export/row_source.h"
 
 namespace marlin {
 class ArchiveReferences;
@@ -50,6 +52,14 @@ class TweetFrequencies {
 
     static TweetFrequencies FromTable(const ReportList& tweets, Interval by);
     static TweetFrequencies FromTable(const ReportList& tweets, Interval by, const Options& options);
+    // The same counts of rows handed over one at a time (a table file read without holding
+    // it): eachRow calls its sink with each row's cells and says whether it gave them all.
+    // Nothing when it did not.
+    using CellOf = std::function<std::string_view(int column)>;
+    using RowSink = std::function<void(const CellOf&)>;
+    using EachRow = std::function<bool(const RowSink&)>;
+    static std::optional<TweetFrequencies> FromRows(const EachRow& eachRow, Interval by,
+                                                    const Options& options);
 
     // Intervals in time order; within one, the most frequent items first, ties by item.
     const std::vector<Item>& Items(Kind kind) const { return m_items[static_cast<std::size_t>(kind)]; }

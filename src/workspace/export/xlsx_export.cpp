@@ -15,7 +15,7 @@
 #include "core/code_page.h"
 #include "core/xml_text.h"
 #include "platform/blank_trim.h"
-#include "workspace/export/table_file_reader.h"
+#include "workspace/export/table_file_rows.h"
 #include "workspace/tables/tweet_time.h"
 
 namespace marlin {
@@ -40,6 +40,23 @@ struct Formats {
     lxw_format* text = nullptr;  // the "@" number format: a cell typed into stays a text
 };
 
+// "Tweets", then "Tweets (2)", "Tweets (3)"… for the rows a sheet cannot hold.
+std::string ContinuedName(const std::string& name, int part) {
+    if (part == 1) return name;
+    const std::string suffix = " (" + std::to_string(part) + ")";
+    return XlsxExport::SheetName(name).substr(0, 31 - suffix.size()) + suffix;
+}
+
+std::string Thousands(long long number) {
+    const std::string digits = std::to_string(number);
+    std::string out;
+    for (std::size_t at = 0; at < digits.size(); ++at) {
+        if (at > 0 && (digits.size() - at) % 3 == 0) out += ',';
+        out += digits[at];
+    }
+    return out;
+}
+
 class WorkbookWriter {
   public:
     WorkbookWriter(lxw_workbook* book) : m_book(book) {
@@ -51,52 +68,87 @@ class WorkbookWriter {
         format_set_num_format(m_formats.text, "@");
     }
 
-    // The sheet's rows from `first` on, as many as a sheet holds, under the given name.
-    // False when a cell could not be written or the stop flag was raised.
-    bool AddSheet(const XlsxExport::Sheet& sheet, const std::string& name, int first,
-                  const ExportOptions& options) {
-        const ReportList& table = *sheet.table;
-        const int rows = std::min(table.RowCount() - first, options.sheetRows - 1);
-        lxw_worksheet* out = workbook_add_worksheet(m_book, XlsxExport::SheetName(name).c_str());
-        if (!out) return false;
-        const int columns = table.ColumnCount();
-        SetColumns(out, sheet, columns);
-        for (int position = 0; position < columns; ++position)
-            worksheet_write_string(out, 0, static_cast<lxw_col_t>(position),
-                                   XlsxExport::CellText(table.Column(position).header).c_str(),
+    // A sheet of that name with the header row; the rows follow by WriteRow, and EndSheet
+    // finishes it. False when the sheet could not be added.
+    bool BeginSheet(const std::string& name, const ReportList& shape, const std::vector<CellKind>& kinds) {
+        m_sheet = workbook_add_worksheet(m_book, XlsxExport::SheetName(name).c_str());
+        if (!m_sheet) return false;
+        m_kinds = kinds;
+        m_kinds.resize(static_cast<std::size_t>(shape.ColumnCount()), CellKind::Text);
+        m_rows = 0;
+        SetColumns();
+        for (int position = 0; position < shape.ColumnCount(); ++position)
+            worksheet_write_string(m_sheet, 0, static_cast<lxw_col_t>(position),
+                                   XlsxExport::CellText(shape.Column(position).header).c_str(),
                                    m_formats.header);
-        bool good = true;
-        for (int row = 0; row < rows && good; ++row) {
-            if (row % ExportOptions::kRowsPerCheck == 0 && options.Stopped()) return false;
-            for (int position = 0; position < columns && good; ++position)
-                good = WriteCell(out, static_cast<lxw_row_t>(row + 1), static_cast<lxw_col_t>(position),
-                                 KindOf(sheet, position), table.Cell(first + row, position));
+        return true;
+    }
+
+    // The next row, cellOf(k) giving the cell of column k. False when a cell could not be written.
+    template <typename CellOf>
+    bool WriteRow(CellOf cellOf) {
+        ++m_rows;
+        for (std::size_t position = 0; position < m_kinds.size(); ++position)
+            if (!WriteCell(static_cast<lxw_row_t>(m_rows), static_cast<lxw_col_t>(position),
+                           m_kinds[position], cellOf(position)))
+                return false;
+        return true;
+    }
+
+    // The header stays in sight and filters the rows written.
+    void EndSheet() {
+        worksheet_freeze_panes(m_sheet, 1, 0);
+        if (!m_kinds.empty())
+            worksheet_autofilter(m_sheet, 0, 0, static_cast<lxw_row_t>(m_rows),
+                                 static_cast<lxw_col_t>(m_kinds.size() - 1));
+    }
+
+    // A table in as many sheets as its rows need: "Tweets", "Tweets (2)"…
+    bool BeginTable(const std::string& name, const ReportList& shape, const std::vector<CellKind>& kinds,
+                    int sheetRows) {
+        m_name = name;
+        m_shape = &shape;
+        m_tableKinds = kinds;
+        m_part = 1;
+        m_tableRows = 0;
+        m_perSheet = std::max(sheetRows - 1, 1);
+        return BeginSheet(ContinuedName(name, 1), shape, kinds);
+    }
+
+    template <typename CellOf>
+    bool AddRow(CellOf cellOf) {
+        if (m_rows == m_perSheet) {
+            EndSheet();
+            if (!BeginSheet(ContinuedName(m_name, ++m_part), *m_shape, m_tableKinds)) return false;
         }
-        worksheet_freeze_panes(out, 1, 0);
-        if (columns > 0)
-            worksheet_autofilter(out, 0, 0, static_cast<lxw_row_t>(rows),
-                                 static_cast<lxw_col_t>(columns - 1));
-        return good;
+        ++m_tableRows;
+        return WriteRow(cellOf);
+    }
+
+    // Ends the last sheet of the table; the user hears when its rows needed more than one.
+    void EndTable(const std::string& fileName, const ExportOptions& options) {
+        EndSheet();
+        if (m_tableRows > m_perSheet)
+            options.Tell(fileName + ": " + Thousands(m_tableRows) + " rows of " +
+                         XlsxExport::SheetName(m_name) + " are more than a sheet holds (" +
+                         Thousands(options.sheetRows) +
+                         " rows, the header included); the rest follow in the sheets " +
+                         ContinuedName(m_name, 2) + " onwards");
     }
 
   private:
-    static CellKind KindOf(const XlsxExport::Sheet& sheet, int position) {
-        const auto at = static_cast<std::size_t>(position);
-        return at < sheet.kinds.size() ? sheet.kinds[at] : CellKind::Text;
-    }
-
-    void SetColumns(lxw_worksheet* out, const XlsxExport::Sheet& sheet, int columns) const {
-        for (int position = 0; position < columns; ++position) {
-            const CellKind kind = KindOf(sheet, position);
+    void SetColumns() const {
+        for (std::size_t position = 0; position < m_kinds.size(); ++position) {
+            const CellKind kind = m_kinds[position];
             const double width = CellKinds::Textual(kind) ? kWideColumnWidth / 2 : kDefaultColumnWidth;
             const auto column = static_cast<lxw_col_t>(position);
-            worksheet_set_column(out, column, column, kind == CellKind::Date ? 20 : width,
+            worksheet_set_column(m_sheet, column, column, kind == CellKind::Date ? 20 : width,
                                  kind == CellKind::Id ? m_formats.text : nullptr);
         }
     }
 
-    bool WriteCell(lxw_worksheet* out, lxw_row_t row, lxw_col_t column, CellKind kind,
-                   std::string_view cell) {
+    bool WriteCell(lxw_row_t row, lxw_col_t column, CellKind kind, std::string_view cell) {
+        lxw_worksheet* out = m_sheet;
         const std::string_view text = TrimBlanks(CellKinds::Value(cell, kind));
         if (text.empty()) return true;
         if (kind == CellKind::Number) {
@@ -119,6 +171,15 @@ class WorkbookWriter {
     lxw_workbook* m_book;
     Formats m_formats;
     std::string m_buffer;
+    lxw_worksheet* m_sheet = nullptr;
+    std::vector<CellKind> m_kinds;
+    int m_rows = 0;  // of the sheet, the header not counted
+    std::string m_name;
+    const ReportList* m_shape = nullptr;
+    std::vector<CellKind> m_tableKinds;
+    int m_part = 1;
+    long long m_tableRows = 0;
+    int m_perSheet = 1;
 };
 
 bool Exited(int status) {
@@ -151,23 +212,6 @@ bool CloseWorkbook(lxw_workbook* book, const ExportOptions& options) {
     // handles on the sheets' temporary files go.
     lxw_workbook_free(book);
     return status != -1 && Exited(status);
-}
-
-// "Tweets", then "Tweets (2)", "Tweets (3)"… for the rows a sheet cannot hold.
-std::string ContinuedName(const std::string& name, int part) {
-    if (part == 1) return name;
-    const std::string suffix = " (" + std::to_string(part) + ")";
-    return XlsxExport::SheetName(name).substr(0, 31 - suffix.size()) + suffix;
-}
-
-std::string Thousands(long long number) {
-    const std::string digits = std::to_string(number);
-    std::string out;
-    for (std::size_t at = 0; at < digits.size(); ++at) {
-        if (at > 0 && (digits.size() - at) % 3 == 0) out += ',';
-        out += digits[at];
-    }
-    return out;
 }
 
 }  // namespace
@@ -209,35 +253,25 @@ std::string XlsxExport::CellText(std::string_view cell) {
     return out;
 }
 
-bool XlsxExport::Write(const std::string& fileName, const std::vector<Sheet>& sheets,
-                       const ExportOptions& options) {
+namespace {
+
+// Makes the workbook's file through the atomic writer: `sheets` adds the sheets to the
+// writer, and the workbook is packed and committed when it says they are whole.
+template <typename Sheets>
+bool WriteWorkbook(const std::string& fileName, const ExportOptions& options, Sheets sheets) {
     AtomicFile file(fileName);
     if (!file.Good()) return false;
     const std::filesystem::path target(fileName);
     std::string folder = target.parent_path().empty() ? std::string(".") : target.parent_path().string();
     lxw_workbook_options settings{};
-    // Rows go straight to a temporary file rather than staying in memory: a 200,000-row
-    // table is written in one pass.
+    // Rows go straight to a temporary file rather than staying in memory: a table of any
+    // size is written in one pass and the same memory.
     settings.constant_memory = LXW_TRUE;
     settings.tmpdir = folder.data();
     lxw_workbook* book = workbook_new_opt(file.TemporaryPath().c_str(), &settings);
     if (!book) return false;
     WorkbookWriter writer(book);
-    bool good = true;
-    for (const Sheet& sheet : sheets) {
-        good = good && sheet.table;
-        if (!good) break;
-        const int rows = sheet.table->RowCount();
-        const int perSheet = std::max(options.sheetRows - 1, 1);
-        for (int first = 0, part = 1; good && (first < rows || part == 1); first += perSheet, ++part)
-            good = writer.AddSheet(sheet, ContinuedName(sheet.name, part), first, options);
-        if (good && rows > perSheet)
-            options.Tell(fileName + ": " + Thousands(rows) + " rows of " + SheetName(sheet.name) +
-                         " are more than a sheet holds (" + Thousands(options.sheetRows) +
-                         " rows, the header included); the rest follow in the sheets " +
-                         ContinuedName(sheet.name, 2) + " onwards");
-    }
-    if (!good || options.Stopped()) {
+    if (!sheets(writer) || options.Stopped()) {
         // Nothing is packed: the temporary file goes with the writer.
         lxw_workbook_free(book);
         return false;
@@ -245,19 +279,64 @@ bool XlsxExport::Write(const std::string& fileName, const std::vector<Sheet>& sh
     return CloseWorkbook(book, options) && file.Commit();
 }
 
+bool TimeToLook(long long row) {
+    return row % ExportOptions::kRowsPerCheck == 0;
+}
+
+// A table file's rows as one table of the workbook, under the header of `shape`.
+template <typename EachRow>
+bool WriteFileRows(const std::string& xlsxFile, const std::string& name, const ReportList& shape,
+                   const std::vector<CellKind>& kinds, const ExportOptions& options, EachRow eachRow) {
+    return WriteWorkbook(xlsxFile, options, [&](WorkbookWriter& writer) {
+        if (!writer.BeginTable(name, shape, kinds, options.sheetRows)) return false;
+        long long row = 0;
+        const bool whole = eachRow([&](const auto& cells) {
+            if (TimeToLook(row++) && options.Stopped()) return false;
+            return writer.AddRow([&cells](std::size_t position) {
+                return position < cells.size() ? cells[position] : std::string_view();
+            });
+        });
+        if (whole) writer.EndTable(xlsxFile, options);
+        return whole;
+    });
+}
+
+}  // namespace
+
+bool XlsxExport::Write(const std::string& fileName, const std::vector<Sheet>& sheets,
+                       const ExportOptions& options) {
+    return WriteWorkbook(fileName, options, [&](WorkbookWriter& writer) {
+        for (const Sheet& sheet : sheets) {
+            if (!sheet.table) return false;
+            const ReportList& table = *sheet.table;
+            if (!writer.BeginTable(sheet.name, table, sheet.kinds, options.sheetRows)) return false;
+            for (int row = 0; row < table.RowCount(); ++row) {
+                if (TimeToLook(row) && options.Stopped()) return false;
+                if (!writer.AddRow(
+                        [&](std::size_t position) { return table.Cell(row, static_cast<int>(position)); }))
+                    return false;
+            }
+            writer.EndTable(fileName, options);
+        }
+        return true;
+    });
+}
+
 bool XlsxExport::TweetsFromTableFile(const std::string& tableFile, const std::string& xlsxFile,
                                      const ExportOptions& options) {
-    ReportList table;
-    if (!TableFileReader::ReadTweets(tableFile, table, options)) return false;
-    return Write(xlsxFile, {TweetsSheet(table)}, options);
+    ReportList shape;
+    TableFileRows::AddTweetColumns(shape);
+    return WriteFileRows(xlsxFile, "Tweets", shape, CellKinds::ForTweets(shape), options,
+                         [&](const auto& row) { return TableFileRows::EachTweet(tableFile, row, options); });
 }
 
 bool XlsxExport::UsersFromTableFile(const std::string& tableFile, const std::string& xlsxFile,
                                     const ExportOptions& options) {
-    ReportList table;
-    if (!TableFileReader::ReadUsers(tableFile, table, options)) return false;
+    ReportList shape;
+    TableFileRows::AddUserColumns(shape);
     const std::string name = std::filesystem::path(tableFile).stem().string();
-    return Write(xlsxFile, {UsersSheet(table, name)}, options);
+    return WriteFileRows(xlsxFile, name, shape, CellKinds::ForUsers(shape), options,
+                         [&](const auto& row) { return TableFileRows::EachUser(tableFile, row, options); });
 }
 
 }  // namespace marlin
