@@ -29,5 +29,19 @@ TEST_F(PaneSizesTest, OlderPrefsReadAndWriteAsBeforeAndStoredPaneSizesComeBack) 
     EXPECT_TRUE(frm->Session().TopSplitter.Sizes().empty());
 }
 
+// The spending limits and prices the command line reads have no dialog in the window yet;
+// a save of the window's own settings must not drop them (a limit lost is money spent).
+TEST_F(PaneSizesTest, SpendingLinesSurviveTheWindowsSaveOnceEach) {
+    StartWindow(SmallCorpus(), false);
+    const std::string spending = "LD-25.00\r\nLM-300.00\r\nPU-0.02\r\n";
+    WriteFileBytes(File("prefs"), "LA-en\r\n" + spending);
+    frm->Session().LoadPrefs();
+    frm->Session().LoadPrefs();  // read twice, as the credentials dialog may
+    ASSERT_TRUE(frm->Session().SavePrefs());
+    const std::string saved = ReadFileBytes(File("prefs"));
+    EXPECT_NE(saved.find("\r\n" + spending), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("LD-"), saved.rfind("LD-"));
+}
+
 }  // namespace
 }  // namespace marlin::testing

@@ -123,6 +123,12 @@ std::optional<double> ParseNumber(const std::string& text) {
     return value;
 }
 
+bool IsSpendingLine(const std::string& line) {
+    for (const char* tag : {"LD-", "LM-", "PU-", "PC-", "PF-"})
+        if (StartsWith(line, tag)) return line.find_first_of("\r\n") == std::string::npos;
+    return false;
+}
+
 }  // namespace
 
 std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
@@ -155,6 +161,8 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
             parsed.push_back({Tag::FullArchive, rest});
         } else if (StartsWith(line, kPriceTag)) {
             parsed.push_back({Tag::PricePerPost, rest});
+        } else if (IsSpendingLine(line)) {
+            parsed.push_back({Tag::Spending, line});
         }
     }
     return parsed;
@@ -198,6 +206,8 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
         const auto written = std::to_chars(price, price + sizeof price, *switches.pricePerPost);
         text += kPriceTag + std::string(price, written.ptr) + kCrLf;
     }
+    for (const std::string& line : switches.spendingLines)
+        if (IsSpendingLine(line)) text += line + kCrLf;
     for (const PaneSizes& pane : panes) {
         text += kPaneTag + pane.name + ":" + JoinNumbers(pane.sizes) + kCrLf;
     }

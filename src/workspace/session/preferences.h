@@ -28,7 +28,10 @@ class Preferences {
         ServiceApi,
         FullArchive,
         PricePerPost,
-        ExactTexts
+        ExactTexts,
+        // The spending limits and the other prices ("LD-", "LM-", "PU-", "PC-", "PF-"),
+        // read by the capture; the value is the whole line.
+        Spending
     };
     struct Line {
         Tag tag;
@@ -52,6 +55,8 @@ class Preferences {
         // "PP-" and the price per post read, written only when it is not the published price.
         std::optional<double> pricePerPost;
         bool exactTexts = false;  // "ET-1"
+        // The spending lines as read, written back unchanged after the price line.
+        std::vector<std::string> spendingLines;
     };
 
     // The sizes of one splitter's panes as the user left them: "SP-", the splitter's

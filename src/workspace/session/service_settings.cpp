@@ -86,9 +86,20 @@ bool ServiceSettings::ApplyPrefsLine(const Preferences::Line& line) {
         case Preferences::Tag::PricePerPost:
             if (const std::optional<double> price = ParsePrice(line.value)) SetPricePerPostRead(*price);
             return true;
+        case Preferences::Tag::Spending:
+            KeepSpendingLine(line.value);
+            return true;
         default:
             return false;
     }
+}
+
+// The window has no say in these yet; it writes them back as read, one line a tag, so a
+// limit set in prefs is not lost when the window saves its own settings.
+void ServiceSettings::KeepSpendingLine(const std::string& line) {
+    std::erase_if(m_spendingLines,
+                  [&](const std::string& kept) { return kept.compare(0, 3, line, 0, 3) == 0; });
+    m_spendingLines.push_back(line);
 }
 
 void ServiceSettings::FillSwitches(Preferences::Switches& switches) const {
@@ -96,6 +107,7 @@ void ServiceSettings::FillSwitches(Preferences::Switches& switches) const {
     switches.apiV2 = s.ApiV2;
     switches.fullArchive = s.FullArchiveSearch;
     if (s.PricePerPostRead != kPublishedPricePerPost) switches.pricePerPost = s.PricePerPostRead;
+    switches.spendingLines = m_spendingLines;
 }
 
 }  // namespace marlin

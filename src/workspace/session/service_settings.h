@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "workspace/main_window_state.h"
 #include "workspace/session/preferences.h"
@@ -41,9 +42,11 @@ class ServiceSettings {
   private:
     // The status bar's word on the service and API in use.
     void ShowServiceInUse();
+    void KeepSpendingLine(const std::string& line);
 
     MainWindowState& m_window;
     TweetControls& m_tweetCtl;
+    std::vector<std::string> m_spendingLines;
 };
 
 }  // namespace marlin

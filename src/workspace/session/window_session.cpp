@@ -170,6 +170,7 @@ void WindowSession::LoadPrefs() {
             case Preferences::Tag::ServiceApi:
             case Preferences::Tag::FullArchive:
             case Preferences::Tag::PricePerPost:
+            case Preferences::Tag::Spending:
                 Service.ApplyPrefsLine(line);
                 break;
         }
