@@ -10,7 +10,8 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_session(*m_state, m_tweetCtl, m_userCtl, m_tweets.Files()),
       m_users(*m_state, m_tweetCtl, m_userCtl, m_tweets),
       m_export(*m_state, m_tweetCtl, m_userCtl),
-      m_estimate(*m_state, m_tweetCtl, m_userCtl) {
+      m_estimate(*m_state, m_tweetCtl, m_userCtl),
+      m_spending(*m_state) {
     WireParts();
 }
 
@@ -22,6 +23,7 @@ void frmMain::WireParts() {
     m_tweetCtl.QuitGet.SetClickAction([this] { QuitGet_Click(); });
     m_estimate.SetSearchAction([this] { m_tweets.Search().GetSrch_Click(); });
     m_tweets.Search().SetUseV2Action([this] { m_session.Service.SetApiV2(true); });
+    m_spending.SetChangedAction([this] { m_session.SavePrefs(); });
 }
 
 void frmMain::QuitGet_Click() {

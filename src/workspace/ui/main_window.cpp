@@ -50,12 +50,14 @@
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_window.h"
 #include "workspace/tweets/tweet_preview.h"
+#include "workspace/ui/amounts_dialog.h"
 #include "workspace/ui/estimate_panel.h"
 #include "workspace/ui/frequency_view.h"
 #include "workspace/ui/latest_log_line.h"
 #include "workspace/ui/network_view.h"
 #include "workspace/ui/raw_text_view.h"
 #include "workspace/ui/row_preview_view.h"
+#include "workspace/ui/spending_window.h"
 #include "workspace/ui/tweet_chart_view.h"
 #include "workspace/users/user_preview.h"
 
@@ -158,7 +160,9 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
         chart->ShowEstimate(days);
         bottom->setCurrentWidget(chart);
     });
-    auto* estimate = new EstimatePanel([this] { m_form.Estimator().Capture_Click(); }, this);
+    auto* estimate = new EstimatePanel(
+        [this] { m_form.Estimator().Capture_Click(); },
+        [this](const std::string& limit) { return m_form.Estimator().SetRunLimit(limit); }, this);
     m_form.Estimator().SetShowAction(
         [estimate](const SearchVolumeEstimate::Shown& shown) { estimate->Show(shown); });
     auto* frequencies = Named(new FrequencyView(m_form.State().TweetsTable.Rows()), "Frequencies");
@@ -197,6 +201,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     m_mainSplitter = new QtSplitter(m_form.Session().MainSplitter, main);
 
     BuildMenus();
+    BuildSpendingDialogs();
     BuildViewMenu();
     m_form.TweetCtl().mFrequencies.SetAction([bottom, frequencies] {
         bottom->setCurrentWidget(frequencies);
@@ -562,6 +567,7 @@ void MainWindow::BuildMenus() {
     file->addMenu(save);
     MakeAction(file, m_form.TweetCtl().mSaveSend, "mSaveSend");
     MakeAction(file, m_form.UserCtl().mImportProfiler, "mImportProfiler");
+    MakeAction(file, m_form.TweetCtl().mOpenArchive, "mOpenArchive");
     file->addSeparator();
     MakeAction(file, m_form.TweetCtl().mExportNetwork, "mExportNetwork");
     MakeAction(file, m_form.TweetCtl().mExportCoHashtag, "mExportCoHashtag");
@@ -588,6 +594,7 @@ void MainWindow::BuildMenus() {
     MakeAction(tools, m_form.TweetCtl().mCopyLog, "mCopyLog");
     MakeAction(tools, m_form.TweetCtl().mContinueBack, "mContinueBack");
     MakeAction(tools, m_form.TweetCtl().mEstimateVolume, "mEstimateVolume");
+    MakeAction(tools, m_form.Spending().mSpending, "mSpending");
     bar->addMenu(tools);
 
     QMenu* settings = MakeMenu(this, m_form.TweetCtl().mSettings, "mSettings");
@@ -608,13 +615,40 @@ void MainWindow::BuildMenus() {
     }
     settings->addMenu(api);
     MakeAction(settings, m_form.TweetCtl().mFullArchive, "mFullArchive")->setCheckable(true);
-    MakeAction(settings, m_form.TweetCtl().mPricePerPost, "mPricePerPost");
+    MakeAction(settings, m_form.Spending().mPrices, "mPrices");
+    MakeAction(settings, m_form.Spending().mSpendingLimits, "mSpendingLimits");
     MakeAction(settings, m_form.TweetCtl().mExactTexts, "mExactTexts")->setCheckable(true);
     bar->addMenu(settings);
 
     QAction* about = bar->addAction(QString());
     about->setObjectName("mAbout");
     new QtMenuItem(session.mAbout, about);
+}
+
+void MainWindow::BuildSpendingDialogs() {
+    SpendingCommands& spending = m_form.Spending();
+    std::vector<AmountsDialog::Field> prices;
+    for (std::size_t i = 0; i < spending.PriceFields.size(); ++i)
+        prices.push_back({SpendingCommands::kPriceNames[i], spending.PriceFields[i],
+                          IndexedName("PriceField", static_cast<int>(i))});
+    auto* pricesDialog = new AmountsDialog(
+        "PricesDialog", ToQt(SpendingCommands::kPricesTitle),
+        tr("What the service charges, in dollars: each post or user read, and each counts request."),
+        std::move(prices), [&spending] { return spending.PricesOK_Click(); }, this);
+    spending.SetShowPricesAction([pricesDialog] { pricesDialog->Open(); });
+
+    std::vector<AmountsDialog::Field> limits;
+    for (std::size_t i = 0; i < spending.LimitFields.size(); ++i)
+        limits.push_back({SpendingCommands::kLimitNames[i], spending.LimitFields[i],
+                          IndexedName("LimitField", static_cast<int>(i))});
+    auto* limitsDialog = new AmountsDialog(
+        "LimitsDialog", ToQt(SpendingCommands::kLimitsTitle),
+        tr("The most the captures may spend, in dollars. Empty: no limit; 0 allows nothing."),
+        std::move(limits), [&spending] { return spending.LimitsOK_Click(); }, this);
+    spending.SetShowLimitsAction([limitsDialog] { limitsDialog->Open(); });
+
+    auto* window = new SpendingWindow(spending, this);
+    spending.SetShowSpendingAction([window] { window->Open(); });
 }
 
 void MainWindow::BuildPopups() {
