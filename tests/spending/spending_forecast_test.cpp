@@ -107,7 +107,9 @@ TEST(SpendingForecastTest, CostsReadsTodayAndTheReachOfTheLimits) {
         const SpendingForecast forecast = SpendingForecast::Of(input);
         EXPECT_EQ(forecast.posts, 1200);
         EXPECT_EQ(forecast.readToday, std::min<std::int64_t>(c.readNewest, 500));
-        if (c.cost) EXPECT_EQ(forecast.CostText(input.postRead), c.cost);
+        if (c.cost) {
+            EXPECT_EQ(forecast.CostText(input.postRead), c.cost);
+        }
         EXPECT_EQ(forecast.ReachText(), c.reach);
     }
 }

@@ -82,7 +82,9 @@ TEST_F(ServiceSettingsTest, TheDialectArchiveAndPricesAreKeptInPrefsAndOffByDefa
     frm->Spending().PriceFields[1].SetText("cheap");
     EXPECT_FALSE(frm->Spending().PricesOK_Click());
     EXPECT_EQ(tk.messages.back().text, std::string("\"User read\"") + SpendingCommands::kBadAmount);
-    EXPECT_EQ(W().Settings.prices, Prices{.postRead = Money::Micros(10000)});
+    Prices kept;
+    kept.postRead = Money::Micros(10000);
+    EXPECT_EQ(W().Settings.prices, kept);
 }
 
 TEST_F(ServiceSettingsTest, TheEstimateCountsTheQueryByDayInTheLogTheChartAndAMessage) {

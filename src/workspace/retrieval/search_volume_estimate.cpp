@@ -10,6 +10,13 @@ namespace marlin {
 
 namespace {
 
+// The threshold date of a search back to that day.
+CaptureRequest BackTo(std::chrono::year_month_day day) {
+    CaptureRequest request;
+    request.backTo = day;
+    return request;
+}
+
 // The ledger of the program folder when there is one: an estimate makes none of its own.
 std::unique_ptr<Ledger> OpenLedger(const std::filesystem::path& appFolder) {
     const std::filesystem::path file = appFolder / Ledger::kFileName;
@@ -61,7 +68,7 @@ void SearchVolumeEstimate::ShowEstimate() {
     input.limits.perRun = m_runLimit;
     const SpendingForecast forecast = SpendingForecast::Of(input);
     const std::string search =
-        "[" + m_query + "] back to " + CaptureRequest{.backTo = m_backTo}.ThresholdDateText();
+        "[" + m_query + "] back to " + BackTo(m_backTo).ThresholdDateText();
     const Shown shown = Show(*m_estimate, search, forecast, input.postRead);
     if (m_show) {
         m_show(shown);
@@ -85,7 +92,7 @@ SpendingForecast::Input SearchVolumeEstimate::ForecastInput(const VolumeEstimate
     const std::string today = UtcDate::Day(now);
     std::unique_ptr<Ledger> ledger = OpenLedger(m_window.AppFolder);
     const long long thresholdMs =
-        static_cast<long long>(CaptureRequest{.backTo = m_backTo}.ThresholdTime()) * 1000;
+        static_cast<long long>(BackTo(m_backTo).ThresholdTime()) * 1000;
     for (const TweetCountDay& day : estimate.days) {
         SpendingForecast::Day counted{day.date, day.posts, 0};
         // The posts of that UTC day from the threshold on, read by this query today.
