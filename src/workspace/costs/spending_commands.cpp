@@ -25,24 +25,27 @@ void SpendingCommands::mPrices_Click() {
     if (m_showPrices) m_showPrices();
 }
 
-std::optional<std::optional<Money>> SpendingCommands::Amount(const TextBox& field, const char* name,
-                                                             bool mayBeEmpty) const {
-    const std::string& text = field.Text();
-    if (mayBeEmpty && text.find_first_not_of(' ') == std::string::npos) return std::optional<Money>();
-    if (std::optional<Money> amount = Money::Parse(text)) return amount;
-    m_window.Tk.MessageBox(std::string("\"") + name + "\"" + kBadAmount,
-                           mayBeEmpty ? kLimitsTitle : kPricesTitle, MsgButtons::OK, MsgIcon::Exclamation);
-    return std::nullopt;
+std::optional<std::vector<std::optional<Money>>> SpendingCommands::Amounts(std::span<const TextBox> fields,
+                                                                           std::span<const char* const> names,
+                                                                           bool mayBeEmpty) const {
+    std::vector<std::optional<Money>> amounts;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string& text = fields[i].Text();
+        const bool empty = text.find_first_not_of(' ') == std::string::npos;
+        amounts.push_back(mayBeEmpty && empty ? std::nullopt : Money::Parse(text));
+        if (amounts.back() || (mayBeEmpty && empty)) continue;
+        m_window.Tk.MessageBox(std::string("\"") + names[i] + "\"" + kBadAmount,
+                               mayBeEmpty ? kLimitsTitle : kPricesTitle, MsgButtons::OK,
+                               MsgIcon::Exclamation);
+        return std::nullopt;
+    }
+    return amounts;
 }
 
 bool SpendingCommands::PricesOK_Click() {
-    Prices prices;
-    Money* into[] = {&prices.postRead, &prices.userRead, &prices.countsRecent, &prices.countsAll};
-    for (std::size_t i = 0; i < PriceFields.size(); ++i) {
-        const auto amount = Amount(PriceFields[i], kPriceNames[i], false);
-        if (!amount) return false;
-        *into[i] = **amount;
-    }
+    const auto amounts = Amounts(PriceFields, kPriceNames, false);
+    if (!amounts) return false;
+    const Prices prices{*(*amounts)[0], *(*amounts)[1], *(*amounts)[2], *(*amounts)[3]};
     if (prices != m_window.Settings.prices) {
         m_window.Settings.prices = prices;
         Changed();
@@ -59,13 +62,11 @@ void SpendingCommands::mSpendingLimits_Click() {
 }
 
 bool SpendingCommands::LimitsOK_Click() {
+    const auto amounts = Amounts(LimitFields, kLimitNames, true);
+    if (!amounts) return false;
     SpendingLimits limits = m_window.Settings.spendingLimits;
-    std::optional<Money>* into[] = {&limits.perDay, &limits.perMonth};
-    for (std::size_t i = 0; i < LimitFields.size(); ++i) {
-        const auto amount = Amount(LimitFields[i], kLimitNames[i], true);
-        if (!amount) return false;
-        *into[i] = *amount;
-    }
+    limits.perDay = (*amounts)[0];
+    limits.perMonth = (*amounts)[1];
     if (limits != m_window.Settings.spendingLimits) {
         m_window.Settings.spendingLimits = limits;
         Changed();

@@ -3,7 +3,9 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/menu_item.h"
 #include "platform/text_box.h"
@@ -61,8 +63,11 @@ class SpendingCommands {
     void SetChangedAction(std::function<void()> changed) { m_changed = std::move(changed); }
 
   private:
-    // The amount of a field, or the message that it is none; empty fields give `empty`.
-    std::optional<std::optional<Money>> Amount(const TextBox& field, const char* name, bool mayBeEmpty) const;
+    // The amounts of the fields in order (none for an empty field that may be empty);
+    // nothing when one is no amount, which is said.
+    std::optional<std::vector<std::optional<Money>>> Amounts(std::span<const TextBox> fields,
+                                                             std::span<const char* const> names,
+                                                             bool mayBeEmpty) const;
     void Changed();
 
     MainWindowState& m_window;

@@ -132,6 +132,17 @@ QTableView* MakeTable(QWidget* parent, const char* name) {
     return view;
 }
 
+// A dialog of amounts over a form's text boxes, each line named `fieldName(i)`.
+template <std::size_t N>
+AmountsDialog* MakeAmountsDialog(QWidget* parent, const char* name, const char* fieldName, const char* title,
+                                 const QString& note, const std::array<const char*, N>& labels,
+                                 std::array<TextBox, N>& boxes, std::function<bool()> ok) {
+    std::vector<AmountsDialog::Field> fields;
+    for (std::size_t i = 0; i < N; ++i)
+        fields.push_back({labels[i], boxes[i], IndexedName(fieldName, static_cast<int>(i))});
+    return new AmountsDialog(name, ToQt(title), note, std::move(fields), std::move(ok), parent);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(frmMain& form, QWidget* parent)
@@ -627,24 +638,17 @@ void MainWindow::BuildMenus() {
 
 void MainWindow::BuildSpendingDialogs() {
     SpendingCommands& spending = m_form.Spending();
-    std::vector<AmountsDialog::Field> prices;
-    for (std::size_t i = 0; i < spending.PriceFields.size(); ++i)
-        prices.push_back({SpendingCommands::kPriceNames[i], spending.PriceFields[i],
-                          IndexedName("PriceField", static_cast<int>(i))});
-    auto* pricesDialog = new AmountsDialog(
-        "PricesDialog", ToQt(SpendingCommands::kPricesTitle),
+    auto* pricesDialog = MakeAmountsDialog(
+        this, "PricesDialog", "PriceField", SpendingCommands::kPricesTitle,
         tr("What the service charges, in dollars: each post or user read, and each counts request."),
-        std::move(prices), [&spending] { return spending.PricesOK_Click(); }, this);
+        SpendingCommands::kPriceNames, spending.PriceFields,
+        [&spending] { return spending.PricesOK_Click(); });
     spending.SetShowPricesAction([pricesDialog] { pricesDialog->Open(); });
-
-    std::vector<AmountsDialog::Field> limits;
-    for (std::size_t i = 0; i < spending.LimitFields.size(); ++i)
-        limits.push_back({SpendingCommands::kLimitNames[i], spending.LimitFields[i],
-                          IndexedName("LimitField", static_cast<int>(i))});
-    auto* limitsDialog = new AmountsDialog(
-        "LimitsDialog", ToQt(SpendingCommands::kLimitsTitle),
+    auto* limitsDialog = MakeAmountsDialog(
+        this, "LimitsDialog", "LimitField", SpendingCommands::kLimitsTitle,
         tr("The most the captures may spend, in dollars. Empty: no limit; 0 allows nothing."),
-        std::move(limits), [&spending] { return spending.LimitsOK_Click(); }, this);
+        SpendingCommands::kLimitNames, spending.LimitFields,
+        [&spending] { return spending.LimitsOK_Click(); });
     spending.SetShowLimitsAction([limitsDialog] { limitsDialog->Open(); });
 
     auto* window = new SpendingWindow(spending, this);
