@@ -68,8 +68,8 @@ void ServiceSettings::FillSwitches(Preferences::Switches& switches) const {
     switches.apiV2 = s.ApiV2;
     switches.fullArchive = s.FullArchiveSearch;
     // Only a changed price and a limit that is set leave a line.
-    switches.spendingLines = s.prices.PrefsLines();
-    for (std::string& line : s.spendingLimits.PrefsLines()) switches.spendingLines.push_back(std::move(line));
+    switches.spendingLines = s.spendingLimits.PrefsLines();
+    for (std::string& line : s.prices.PrefsLines()) switches.spendingLines.push_back(std::move(line));
 }
 
 }  // namespace marlin
