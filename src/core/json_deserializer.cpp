@@ -346,6 +346,10 @@ std::string JSONDeserializer::ElementIn(SearchedText& own, const std::string& El
         f = t.find(terminator, f + 1);
     }
     const std::string_view part = f == std::string_view::npos ? t.substr(b) : t.substr(b, f - b);
+    return ValueText(part, keepEscapedQuotes);
+}
+
+std::string JSONDeserializer::ValueText(std::string_view part, bool keepEscapedQuotes) {
     if (!keepEscapedQuotes) return CopyWithout(part, '"', '[');
     std::string value(part);
     RemoveQuotesKeepingEscaped(value);

@@ -86,6 +86,11 @@ class JSONDeserializer {
     // The entry's own text: its text without the texts of its directly following children.
     std::string OwnText(int Index) const;
 
+    // What the element searches make of a value's text, from its first byte up to the
+    // terminator they stop at: quotes and "[" dropped; with keepEscapedQuotes, as
+    // GetTextWithinObject gives it.
+    static std::string ValueText(std::string_view part, bool keepEscapedQuotes = false);
+
   private:
     struct Entry {
         std::uint32_t nameAt = 0;  // the name is this part of the text

@@ -166,6 +166,21 @@ void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel
     }
 }
 
+void TweetSet::SetPage(Page page, bool Append) {
+    const int tweets = page.readable ? static_cast<int>(page.records.size()) : -1;
+    if (tweets >= 0 && !Append) Clear();
+    m_lastSetDataSize = std::max(tweets, 0);
+    if (tweets < 0) return;
+    if (tweets == 0) {
+        RecordPage::ReportEmpty(m_noticeSink);
+        return;
+    }
+    for (Record& record : page.records) {
+        m_records.push_back(std::move(record));
+        m_yield();
+    }
+}
+
 void TweetSet::FillPage(const JSONDeserializer& reader, int oldCount) {
     const int entries = reader.ObjectCount();
     int i = oldCount;

@@ -110,6 +110,16 @@ class TweetSet {
     // Texts as the service sent them: "full_text" where the page has it (a request in
     // tweet_mode=extended), every character kept (ExactText), for the tweet's author too.
     void SetExactTexts(bool on);
+    bool ExactTexts() const { return m_exactTexts; }
+
+    // The records of one page read elsewhere (the v2 dialect's answers), taken as SetData
+    // takes those of a page it reads: an unreadable page changes nothing but
+    // LastSetDataSize, a readable one without records shows the note.
+    struct Page {
+        bool readable = false;
+        std::vector<Record> records;
+    };
+    void SetPage(Page page, bool Append);
 
   private:
     const Record& At(int index) const;

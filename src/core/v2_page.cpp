@@ -58,7 +58,80 @@ struct V2Page::Parser {
     }
 };
 
-V2Page::V2Page() : m_parser(std::make_unique<Parser>()) {}
+// One pass over the whole body that files the fields of every object and the elements of
+// every array, each value's raw text cut as RawValue cuts it. Objects are filed by where they
+// start; the scratch lists are kept per depth, so that a nested object's fields do not mix
+// with its parent's.
+struct V2Page::Walk {
+    V2Page& page;
+    ondemand::document& document;
+    std::vector<std::vector<Field>> fields;
+    std::vector<std::vector<std::string_view>> items;
+
+    // The raw text of a value that ended just before the next token.
+    bool Ended(const char* start, std::string_view& raw) {
+        const char* next = nullptr;
+        if (document.current_location().get(next)) return false;
+        raw = TrimmedEnd(std::string_view(start, static_cast<std::size_t>(next - start)));
+        return true;
+    }
+
+    bool Object(ondemand::object object, std::size_t depth, const char* start, std::string_view* raw) {
+        if (fields.size() <= depth) fields.resize(depth + 1);
+        fields[depth].clear();
+        for (auto field : object) {
+            ondemand::raw_json_string key;
+            ondemand::value value;
+            std::string_view child;
+            if (field.key().get(key) || field.value().get(value) || !Value(value, depth + 1, child))
+                return false;
+            fields[depth].push_back({reinterpret_cast<const char*>(key.raw()), child});
+        }
+        std::string_view whole = page.m_top;
+        if (raw && !Ended(start, *raw)) return false;
+        if (raw) whole = *raw;
+        Run run{static_cast<std::uint32_t>(page.m_fields.size()), 0, whole.size()};
+        page.m_fields.insert(page.m_fields.end(), fields[depth].begin(), fields[depth].end());
+        run.end = static_cast<std::uint32_t>(page.m_fields.size());
+        page.m_objects.insert_or_assign(start, run);
+        return true;
+    }
+
+    bool Array(ondemand::array array, std::size_t depth, const char* start, std::string_view& raw) {
+        if (items.size() <= depth) items.resize(depth + 1);
+        items[depth].clear();
+        for (auto element : array) {
+            ondemand::value value;
+            std::string_view child;
+            if (element.get(value) || !Value(value, depth + 1, child)) return false;
+            items[depth].push_back(child);
+        }
+        if (!Ended(start, raw)) return false;
+        Run run{static_cast<std::uint32_t>(page.m_items.size()), 0, raw.size()};
+        page.m_items.insert(page.m_items.end(), items[depth].begin(), items[depth].end());
+        run.end = static_cast<std::uint32_t>(page.m_items.size());
+        page.m_arrays.insert_or_assign(start, run);
+        return true;
+    }
+
+    bool Value(ondemand::value value, std::size_t depth, std::string_view& raw) {
+        ondemand::json_type type;
+        if (value.type().get(type)) return false;
+        const std::string_view token = value.raw_json_token();
+        if (type == ondemand::json_type::object) {
+            ondemand::object object;
+            return !value.get_object().get(object) && Object(object, depth, token.data(), &raw);
+        }
+        if (type == ondemand::json_type::array) {
+            ondemand::array array;
+            return !value.get_array().get(array) && Array(array, depth, token.data(), raw);
+        }
+        raw = TrimmedEnd(token);
+        return true;
+    }
+};
+
+V2Page::V2Page(Reading reading) : m_reading(reading), m_parser(std::make_unique<Parser>()) {}
 V2Page::~V2Page() = default;
 
 std::string_view V2Page::Unquoted(std::string_view value) {
@@ -73,6 +146,11 @@ std::string_view V2Page::Find(const ById& map, std::string_view id) {
 }
 
 void V2Page::Clear() {
+    m_indexed = false;
+    m_fields.clear();
+    m_items.clear();
+    m_objects.clear();
+    m_arrays.clear();
     m_data.clear();
     m_users.clear();
     m_tweets.clear();
@@ -126,13 +204,57 @@ bool V2Page::Read(std::string_view body) {
     p.buffer.assign(body);
     p.used = body.size();
     p.buffer.resize(body.size() + simdjson::SIMDJSON_PADDING, ' ');
+    const std::string_view text(p.buffer.data(), body.size());
+    std::string_view data, includes, errors;
+    if (m_reading == Reading::Indexed && IndexWhole(text)) {
+        const std::vector<std::string_view> v =
+            Pick(m_top, {"data", "includes", "errors", "meta", "title", "detail"});
+        data = v[0];
+        includes = v[1];
+        errors = v[2];
+        m_meta = v[3];
+        m_title = v[4];
+        m_detail = v[5];
+    } else if (!ReadTopParsing(text, data, includes, errors)) {
+        return false;
+    }
+    m_dataValue = data;
+    if (!data.empty() && data.front() == '{')
+        m_data.push_back(data);
+    else if (!data.empty())
+        m_data = Elements(data);
+    if (!errors.empty()) m_errors = Elements(errors);
+    if (!includes.empty() && includes.front() == '{') {
+        const std::vector<std::string_view> parts = Pick(includes, {"users", "tweets", "places"});
+        Index(parts[0], m_users);
+        Index(parts[1], m_tweets);
+        Index(parts[2], m_places);
+    }
+    return true;
+}
+
+bool V2Page::IndexWhole(std::string_view text) {
     ondemand::document document;
     ondemand::object top;
-    if (p.Iterate(std::string_view(p.buffer.data(), body.size()), document) || document.get_object().get(top))
-        return false;
-    m_top = TrimmedEnd(std::string_view(p.buffer.data(), body.size()));
+    if (m_parser->Iterate(text, document) || document.get_object().get(top)) return false;
+    m_top = TrimmedEnd(text);
     while (!m_top.empty() && m_top.front() != '{') m_top.remove_prefix(1);
-    std::string_view data, includes, errors;
+    m_objects.reserve(text.size() / 64);
+    m_arrays.reserve(text.size() / 256);
+    Walk walk{*this, document, {}, {}};
+    if (!walk.Object(top, 0, m_top.data(), nullptr)) return false;
+    m_indexed = true;
+    return true;
+}
+
+bool V2Page::ReadTopParsing(std::string_view text, std::string_view& data, std::string_view& includes,
+                            std::string_view& errors) {
+    Clear();
+    ondemand::document document;
+    ondemand::object top;
+    if (m_parser->Iterate(text, document) || document.get_object().get(top)) return false;
+    m_top = TrimmedEnd(text);
+    while (!m_top.empty() && m_top.front() != '{') m_top.remove_prefix(1);
     for (auto field : top) {
         ondemand::raw_json_string key;
         std::string_view raw;
@@ -150,18 +272,6 @@ bool V2Page::Read(std::string_view body) {
         else if (key == "detail")
             m_detail = raw;
     }
-    m_dataValue = data;
-    if (!data.empty() && data.front() == '{')
-        m_data.push_back(data);
-    else if (!data.empty())
-        m_data = Elements(data);
-    if (!errors.empty()) m_errors = Elements(errors);
-    if (!includes.empty() && includes.front() == '{') {
-        const std::vector<std::string_view> parts = Pick(includes, {"users", "tweets", "places"});
-        Index(parts[0], m_users);
-        Index(parts[1], m_tweets);
-        Index(parts[2], m_places);
-    }
     return true;
 }
 
@@ -173,8 +283,38 @@ void V2Page::Index(std::string_view array, ById& map) {
     }
 }
 
+const V2Page::Run* V2Page::Filed(const std::unordered_map<const char*, Run>& runs,
+                                 std::string_view value) const {
+    if (!m_indexed || value.empty()) return nullptr;
+    const auto found = runs.find(value.data());
+    return found == runs.end() || found->second.size != value.size() ? nullptr : &found->second;
+}
+
 std::vector<std::string_view> V2Page::Pick(std::string_view object,
                                            std::initializer_list<std::string_view> names) {
+    const Run* run = Filed(m_objects, object);
+    if (!run) return PickParsing(object, names);
+    std::vector<std::string_view> values(names.size());
+    for (std::uint32_t k = run->begin; k < run->end; ++k) {
+        const ondemand::raw_json_string key(reinterpret_cast<const uint8_t*>(m_fields[k].key));
+        std::size_t slot = 0;
+        for (std::string_view name : names) {
+            if (key == name) break;
+            ++slot;
+        }
+        if (slot < names.size()) values[slot] = m_fields[k].value;
+    }
+    return values;
+}
+
+std::vector<std::string_view> V2Page::Elements(std::string_view array) {
+    const Run* run = Filed(m_arrays, array);
+    if (!run) return ElementsParsing(array);
+    return std::vector<std::string_view>(m_items.begin() + run->begin, m_items.begin() + run->end);
+}
+
+std::vector<std::string_view> V2Page::PickParsing(std::string_view object,
+                                                  std::initializer_list<std::string_view> names) {
     std::vector<std::string_view> values(names.size());
     ondemand::document document;
     ondemand::object fields;
@@ -194,7 +334,7 @@ std::vector<std::string_view> V2Page::Pick(std::string_view object,
     return values;
 }
 
-std::vector<std::string_view> V2Page::Elements(std::string_view array) {
+std::vector<std::string_view> V2Page::ElementsParsing(std::string_view array) {
     std::vector<std::string_view> elements;
     ondemand::document document;
     ondemand::array items;
