@@ -90,10 +90,10 @@ struct V2Page::Walk {
         std::string_view whole = page.m_top;
         if (raw && !Ended(start, *raw)) return false;
         if (raw) whole = *raw;
-        Run run{static_cast<std::uint32_t>(page.m_fields.size()), 0, whole.size()};
+        Run run{static_cast<std::uint32_t>(page.m_fields.size()), 0, whole.size(), true};
         page.m_fields.insert(page.m_fields.end(), fields[depth].begin(), fields[depth].end());
         run.end = static_cast<std::uint32_t>(page.m_fields.size());
-        page.m_objects.insert_or_assign(start, run);
+        page.File(start, run);
         return true;
     }
 
@@ -107,10 +107,10 @@ struct V2Page::Walk {
             items[depth].push_back(child);
         }
         if (!Ended(start, raw)) return false;
-        Run run{static_cast<std::uint32_t>(page.m_items.size()), 0, raw.size()};
+        Run run{static_cast<std::uint32_t>(page.m_items.size()), 0, raw.size(), false};
         page.m_items.insert(page.m_items.end(), items[depth].begin(), items[depth].end());
         run.end = static_cast<std::uint32_t>(page.m_items.size());
-        page.m_arrays.insert_or_assign(start, run);
+        page.File(start, run);
         return true;
     }
 
@@ -149,8 +149,8 @@ void V2Page::Clear() {
     m_indexed = false;
     m_fields.clear();
     m_items.clear();
-    m_objects.clear();
-    m_arrays.clear();
+    for (const Run& run : m_runs) m_runAt[run.at] = 0;
+    m_runs.clear();
     m_data.clear();
     m_users.clear();
     m_tweets.clear();
@@ -239,8 +239,7 @@ bool V2Page::IndexWhole(std::string_view text) {
     if (m_parser->Iterate(text, document) || document.get_object().get(top)) return false;
     m_top = TrimmedEnd(text);
     while (!m_top.empty() && m_top.front() != '{') m_top.remove_prefix(1);
-    m_objects.reserve(text.size() / 64);
-    m_arrays.reserve(text.size() / 256);
+    if (m_runAt.size() < text.size() + 1) m_runAt.resize(text.size() + 1, 0);
     Walk walk{*this, document, {}, {}};
     if (!walk.Object(top, 0, m_top.data(), nullptr)) return false;
     m_indexed = true;
@@ -283,16 +282,23 @@ void V2Page::Index(std::string_view array, ById& map) {
     }
 }
 
-const V2Page::Run* V2Page::Filed(const std::unordered_map<const char*, Run>& runs,
-                                 std::string_view value) const {
-    if (!m_indexed || value.empty()) return nullptr;
-    const auto found = runs.find(value.data());
-    return found == runs.end() || found->second.size != value.size() ? nullptr : &found->second;
+void V2Page::File(const char* start, const Run& run) {
+    Run& filed = m_runs.emplace_back(run);
+    filed.at = static_cast<std::size_t>(start - m_parser->buffer.data());
+    m_runAt[filed.at] = static_cast<std::uint32_t>(m_runs.size());
+}
+
+const V2Page::Run* V2Page::Filed(std::string_view value, bool object) const {
+    if (!m_indexed || !m_parser->Holds(value)) return nullptr;
+    const std::uint32_t index = m_runAt[static_cast<std::size_t>(value.data() - m_parser->buffer.data())];
+    if (index == 0) return nullptr;
+    const Run& run = m_runs[index - 1];
+    return run.object == object && run.size == value.size() ? &run : nullptr;
 }
 
 std::vector<std::string_view> V2Page::Pick(std::string_view object,
                                            std::initializer_list<std::string_view> names) {
-    const Run* run = Filed(m_objects, object);
+    const Run* run = Filed(object, true);
     if (!run) return PickParsing(object, names);
     std::vector<std::string_view> values(names.size());
     for (std::uint32_t k = run->begin; k < run->end; ++k) {
@@ -308,7 +314,7 @@ std::vector<std::string_view> V2Page::Pick(std::string_view object,
 }
 
 std::vector<std::string_view> V2Page::Elements(std::string_view array) {
-    const Run* run = Filed(m_arrays, array);
+    const Run* run = Filed(array, false);
     if (!run) return ElementsParsing(array);
     return std::vector<std::string_view>(m_items.begin() + run->begin, m_items.begin() + run->end);
 }

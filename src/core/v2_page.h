@@ -76,6 +76,8 @@ class V2Page {
         std::uint32_t begin = 0;
         std::uint32_t end = 0;
         std::size_t size = 0;  // the raw value's length, to tell it from a view that only starts there
+        bool object = false;
+        std::size_t at = 0;  // where it starts in the body
     };
     struct Field {
         const char* key;  // its raw text, after the opening quote
@@ -88,7 +90,8 @@ class V2Page {
     bool ReadTopParsing(std::string_view text, std::string_view& data, std::string_view& includes,
                         std::string_view& errors);
     bool IndexWhole(std::string_view text);
-    const Run* Filed(const std::unordered_map<const char*, Run>& runs, std::string_view value) const;
+    void File(const char* start, const Run& run);
+    const Run* Filed(std::string_view value, bool object) const;
     std::vector<std::string_view> PickParsing(std::string_view object,
                                               std::initializer_list<std::string_view> names);
     std::vector<std::string_view> ElementsParsing(std::string_view array);
@@ -97,8 +100,10 @@ class V2Page {
     bool m_indexed = false;  // the last Read filed the whole body
     std::vector<Field> m_fields;
     std::vector<std::string_view> m_items;
-    std::unordered_map<const char*, Run> m_objects;
-    std::unordered_map<const char*, Run> m_arrays;
+    std::vector<Run> m_runs;
+    // Per byte of the body read: 1 + the index of the run of the object or array that starts
+    // there, 0 for none. Kept between pages; Clear zeroes only what was set.
+    std::vector<std::uint32_t> m_runAt;
     std::unique_ptr<Parser> m_parser;
     std::vector<std::string_view> m_data;
     ById m_users;
