@@ -76,21 +76,50 @@ struct V2Page::Walk {
         return true;
     }
 
+    // The walk follows the text byte by byte between the tokens simdjson hands out: simdjson
+    // reads on past some broken structure (a member without its opening brace), which the
+    // reading object by object would see differently, so every separator is checked here.
+    static const char* Blanks(const char* at) {
+        while (*at == ' ' || *at == '\n' || *at == '\r' || *at == '\t') ++at;
+        return at;
+    }
+    static const char* After(const char* at, char separator) {
+        at = Blanks(at);
+        return *at == separator ? Blanks(at + 1) : nullptr;
+    }
+    // Past the closing quote of the string whose text starts at `text`.
+    const char* StringEnd(const char* text) const {
+        const char* end = page.m_parser->buffer.data() + page.m_parser->used;
+        while (text < end && *text != '"') text += *text == '\\' ? 2 : 1;
+        return text < end ? text + 1 : nullptr;
+    }
+    // The raw text from `start` through the closing bracket at `at`, as simdjson ends it.
+    bool Closed(const char* start, const char* at, char bracket, std::string_view* raw) {
+        at = Blanks(at);
+        if (*at != bracket) return false;
+        if (!raw) return true;
+        return Ended(start, *raw) && raw->data() + raw->size() == at + 1;
+    }
+
     bool Object(ondemand::object object, std::size_t depth, const char* start, std::string_view* raw) {
         if (fields.size() <= depth) fields.resize(depth + 1);
         fields[depth].clear();
+        const char* at = Blanks(start + 1);
         for (auto field : object) {
             ondemand::raw_json_string key;
             ondemand::value value;
             std::string_view child;
-            if (field.key().get(key) || field.value().get(value) || !Value(value, depth + 1, child))
-                return false;
-            fields[depth].push_back({reinterpret_cast<const char*>(key.raw()), child});
+            if (field.key().get(key)) return false;
+            const char* name = reinterpret_cast<const char*>(key.raw());
+            if (!fields[depth].empty()) at = After(at, ',');
+            if (at != name - 1 || !(at = StringEnd(name)) || !(at = After(at, ':'))) return false;
+            if (field.value().get(value) || !Value(value, depth + 1, child) || child.data() != at) return false;
+            at = child.data() + child.size();
+            fields[depth].push_back({name, child});
         }
-        std::string_view whole = page.m_top;
-        if (raw && !Ended(start, *raw)) return false;
-        if (raw) whole = *raw;
-        Run run{static_cast<std::uint32_t>(page.m_fields.size()), 0, whole.size(), true};
+        if (!Closed(start, at, '}', raw)) return false;
+        const std::size_t size = raw ? raw->size() : page.m_top.size();
+        Run run{static_cast<std::uint32_t>(page.m_fields.size()), 0, size, true};
         page.m_fields.insert(page.m_fields.end(), fields[depth].begin(), fields[depth].end());
         run.end = static_cast<std::uint32_t>(page.m_fields.size());
         page.File(start, run);
@@ -100,13 +129,16 @@ struct V2Page::Walk {
     bool Array(ondemand::array array, std::size_t depth, const char* start, std::string_view& raw) {
         if (items.size() <= depth) items.resize(depth + 1);
         items[depth].clear();
+        const char* at = Blanks(start + 1);
         for (auto element : array) {
             ondemand::value value;
             std::string_view child;
-            if (element.get(value) || !Value(value, depth + 1, child)) return false;
+            if (!items[depth].empty()) at = After(at, ',');
+            if (!at || element.get(value) || !Value(value, depth + 1, child) || child.data() != at) return false;
+            at = child.data() + child.size();
             items[depth].push_back(child);
         }
-        if (!Ended(start, raw)) return false;
+        if (!Closed(start, at, ']', &raw)) return false;
         Run run{static_cast<std::uint32_t>(page.m_items.size()), 0, raw.size(), false};
         page.m_items.insert(page.m_items.end(), items[depth].begin(), items[depth].end());
         run.end = static_cast<std::uint32_t>(page.m_items.size());
