@@ -113,7 +113,8 @@ struct V2Page::Walk {
             const char* name = reinterpret_cast<const char*>(key.raw());
             if (!fields[depth].empty()) at = After(at, ',');
             if (at != name - 1 || !(at = StringEnd(name)) || !(at = After(at, ':'))) return false;
-            if (field.value().get(value) || !Value(value, depth + 1, child) || child.data() != at) return false;
+            if (field.value().get(value) || !Value(value, depth + 1, child) || child.data() != at)
+                return false;
             at = child.data() + child.size();
             fields[depth].push_back({name, child});
         }
@@ -134,7 +135,8 @@ struct V2Page::Walk {
             ondemand::value value;
             std::string_view child;
             if (!items[depth].empty()) at = After(at, ',');
-            if (!at || element.get(value) || !Value(value, depth + 1, child) || child.data() != at) return false;
+            if (!at || element.get(value) || !Value(value, depth + 1, child) || child.data() != at)
+                return false;
             at = child.data() + child.size();
             items[depth].push_back(child);
         }

@@ -62,7 +62,8 @@ std::vector<Token> Tokens(const std::string& text) {
             ++i;
         } else if (c == '-' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')) {
             std::size_t end = i;
-            while (end < text.size() && text[end] != ',' && text[end] != '}' && text[end] != ']' && text[end] != ' ')
+            while (end < text.size() && text[end] != ',' && text[end] != '}' && text[end] != ']' &&
+                   text[end] != ' ')
                 ++end;
             tokens.push_back({i, end - i, 'v', false});
             i = end;
@@ -73,27 +74,109 @@ std::vector<Token> Tokens(const std::string& text) {
     return tokens;
 }
 
-const std::vector<std::string> kValues = {
-    "null", "true", "false", "0", "-1", "1.5", "1e400", "-0", "99999999999999999999999999", "12345678901234567890",
-    "{}", "[]", "[1,2]", "[2,3,4]", R"({"a":"b"})", R"("s")", R"("")", "[null,2]", R"({"coordinates":[1,2]})",
-    R"([{"type":"retweeted","id":"9"}])", R"({"urls":[{"url":"u","expanded_url":"e"}]})"};
+const std::vector<std::string> kValues = {"null",
+                                          "true",
+                                          "false",
+                                          "0",
+                                          "-1",
+                                          "1.5",
+                                          "1e400",
+                                          "-0",
+                                          "99999999999999999999999999",
+                                          "12345678901234567890",
+                                          "{}",
+                                          "[]",
+                                          "[1,2]",
+                                          "[2,3,4]",
+                                          R"({"a":"b"})",
+                                          R"("s")",
+                                          R"("")",
+                                          "[null,2]",
+                                          R"({"coordinates":[1,2]})",
+                                          R"([{"type":"retweeted","id":"9"}])",
+                                          R"({"urls":[{"url":"u","expanded_url":"e"}]})"};
 
-const std::vector<std::string> kTexts = {
-    "",         "\\\\",          "x\\\\",         "coordinates",    "my text",        "name",
-    "a name",   "expanded_url",  "retweet_count", "followers_count", "statuses_count", "utc_offset",
-    "screen_name", "description", "location",     "id_str",         "created_at",     "\\u0000",
-    "\\ud800",  "\\udc00x",      "\\ud83d\\ude00", "\xF0\x9F\x98\x80", "\xC3\xBC",      "\xD0\x9A\xD0\xB8",
-    "\\\"",     "\\/",           "/",             "&amp;&lt;",      "[",              "]",
-    "{",        "}",             "\\n\\t\\r",     "\x01",           "\\u00e9",        "\\u0041",
-    "_normal",  "https://x",     "next_cursor_str", "2026-12-09T08:28:09.000Z", "2026-13-09T08:28:09Z", "0999",
-    "\\u",      "\\x",           "\xFF\xFE",      "\\u00"};
+const std::vector<std::string> kTexts = {"",
+                                         "\\\\",
+                                         "x\\\\",
+                                         "coordinates",
+                                         "my text",
+                                         "name",
+                                         "a name",
+                                         "expanded_url",
+                                         "retweet_count",
+                                         "followers_count",
+                                         "statuses_count",
+                                         "utc_offset",
+                                         "screen_name",
+                                         "description",
+                                         "location",
+                                         "id_str",
+                                         "created_at",
+                                         "\\u0000",
+                                         "\\ud800",
+                                         "\\udc00x",
+                                         "\\ud83d\\ude00",
+                                         "\xF0\x9F\x98\x80",
+                                         "\xC3\xBC",
+                                         "\xD0\x9A\xD0\xB8",
+                                         "\\\"",
+                                         "\\/",
+                                         "/",
+                                         "&amp;&lt;",
+                                         "[",
+                                         "]",
+                                         "{",
+                                         "}",
+                                         "\\n\\t\\r",
+                                         "\x01",
+                                         "\\u00e9",
+                                         "\\u0041",
+                                         "_normal",
+                                         "https://x",
+                                         "next_cursor_str",
+                                         "2026-12-09T08:28:09.000Z",
+                                         "2026-13-09T08:28:09Z",
+                                         "0999",
+                                         "\\u",
+                                         "\\x",
+                                         "\xFF\xFE",
+                                         "\\u00"};
 
-const std::vector<std::string> kKeys = {
-    "id",       "text",       "author_id",  "created_at", "entities",    "urls",      "geo",
-    "coordinates", "public_metrics", "retweet_count", "note_tweet", "lang", "referenced_tweets", "type",
-    "users",    "tweets",     "name",       "username",   "location",    "description", "url",
-    "expanded_url", "media_key", "data",     "includes",   "meta",        "next_token", "errors",
-    "title",    "value",      "profile_image_url", "followers_count", "tweet_count", "x"};
+const std::vector<std::string> kKeys = {"id",
+                                        "text",
+                                        "author_id",
+                                        "created_at",
+                                        "entities",
+                                        "urls",
+                                        "geo",
+                                        "coordinates",
+                                        "public_metrics",
+                                        "retweet_count",
+                                        "note_tweet",
+                                        "lang",
+                                        "referenced_tweets",
+                                        "type",
+                                        "users",
+                                        "tweets",
+                                        "name",
+                                        "username",
+                                        "location",
+                                        "description",
+                                        "url",
+                                        "expanded_url",
+                                        "media_key",
+                                        "data",
+                                        "includes",
+                                        "meta",
+                                        "next_token",
+                                        "errors",
+                                        "title",
+                                        "value",
+                                        "profile_image_url",
+                                        "followers_count",
+                                        "tweet_count",
+                                        "x"};
 
 class Mutator {
   public:
@@ -188,8 +271,9 @@ std::vector<std::string> SeedPages() {
             void ErrorLine(const std::string&) override {}
             testing::ScriptedToolkit kit;
         } host;
-        TwitterAPI api(host, CurlHttpRequest::Factory({.connectTimeout = 2000ms, .totalTimeout = 20s, .caFile = ""}),
-                       service.BaseUrl());
+        TwitterAPI api(
+            host, CurlHttpRequest::Factory({.connectTimeout = 2000ms, .totalTimeout = 20s, .caFile = ""}),
+            service.BaseUrl());
         api.SetApiVersion(ApiVersion::V2);
         const auto& c = service.Config();
         api.AuthAppAccess(c.appName, c.consumerKey, c.consumerSecret);
@@ -204,7 +288,8 @@ std::vector<std::string> SeedPages() {
             pages.push_back(got.body);
             maxId = tweets.OldestTweetId(true);
         }
-        const RequestOutcome timeline = api.GetUserTimeLine(service.Users().prolific, true, "", "", "10", tweets, false);
+        const RequestOutcome timeline =
+            api.GetUserTimeLine(service.Users().prolific, true, "", "", "10", tweets, false);
         if (timeline.Count() > 0) pages.push_back(timeline.body);
         service.Stop();
     }
@@ -234,21 +319,25 @@ int main(int argc, char** argv) {
                 testing::V2PagePaths paths{search, exact};
                 const std::string reference = paths.Reference(body);
                 const std::string made = paths.Direct(body);
-                const bool translated = testing::V2PagePaths::Translation(body, search, V2Page::Reading::Indexed) ==
-                                        testing::V2PagePaths::Translation(body, search, V2Page::Reading::PerObject);
+                const bool translated =
+                    testing::V2PagePaths::Translation(body, search, V2Page::Reading::Indexed) ==
+                    testing::V2PagePaths::Translation(body, search, V2Page::Reading::PerObject);
                 ++runs;
                 direct += paths.direct ? 1 : 0;
                 if (made == reference && translated) continue;
                 std::ofstream("v2_records_difference.json", std::ios::binary) << body;
-                std::fprintf(stderr, "difference (exact %d, search %d, translation %s); page in v2_records_difference.json\n"
-                             "--- reference\n%s\n--- made\n%s\n",
-                             exact, search, translated ? "same" : "differs", reference.c_str(), made.c_str());
+                std::fprintf(
+                    stderr,
+                    "difference (exact %d, search %d, translation %s); page in v2_records_difference.json\n"
+                    "--- reference\n%s\n--- made\n%s\n",
+                    exact, search, translated ? "same" : "differs", reference.c_str(), made.c_str());
                 return 1;
             }
         }
     }
-    std::printf("%lld comparisons of mutated pages (seed %llu, %d s): no difference; %lld made straight from the "
-                "answer, %lld the long way\n",
-                runs, static_cast<unsigned long long>(seed), seconds, direct, runs - direct);
+    std::printf(
+        "%lld comparisons of mutated pages (seed %llu, %d s): no difference; %lld made straight from the "
+        "answer, %lld the long way\n",
+        runs, static_cast<unsigned long long>(seed), seconds, direct, runs - direct);
     return 0;
 }
