@@ -141,6 +141,10 @@ class TweetSet {
     // read stays right until Clear or SetVBDateTimes rewrites the records.
     std::vector<std::optional<SKDFuncs::DateValue>> m_times;  // empty: unreadable
     int m_timesRead = 0;
+    // Records 1..m_trimmedThrough were all kept by the last trim, whose bounds these are.
+    std::string m_trimEarliest;
+    std::string m_trimLatest;
+    int m_trimmedThrough = 0;
     std::optional<SKDFuncs::DateValue> m_firstReadable;
     std::optional<SKDFuncs::DateValue> m_lastReadable;
 };
