@@ -85,7 +85,11 @@ void AppendV11Text(std::string& out, std::string_view value) {
         k = run;
         if (k == end) break;
         const unsigned char c = bytes[k];
-        if (c == '\\') {
+        if (c == '\\' && k + 1 < end && bytes[k + 1] >= 0x80) {
+            // A backslash before a letter beyond ASCII escapes nothing JSON knows: it goes,
+            // and the letter is written as any other.
+            ++k;
+        } else if (c == '\\') {
             // An escape of v2 is one of v1.1 too; "\\" and "\/" included.
             out.append(value.data() + k, std::min<std::size_t>(2, end - k));
             k += 2;
@@ -93,10 +97,16 @@ void AppendV11Text(std::string& out, std::string_view value) {
             out += "\\/";
             ++k;
         } else {
-            const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+            // A letter's continuation bytes, never the closing quote: a sequence cut short
+            // or a stray continuation byte is one replacement character, so that a text
+            // that is no UTF-8 cannot run on into the fields after it.
+            const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
             unsigned cp = c & (0x3F >> extra);
-            for (int n = 1; n <= extra && k + n < end; ++n) cp = (cp << 6) | (bytes[k + n] & 0x3F);
-            k += extra + 1;
+            int n = 1;
+            for (; n <= extra && k + n + 1 < end && (bytes[k + n] & 0xC0) == 0x80; ++n)
+                cp = (cp << 6) | (bytes[k + n] & 0x3F);
+            if (extra == 0 || n <= extra) cp = 0xFFFD;
+            k += n;
             if (cp >= 0x10000) {
                 cp -= 0x10000;
                 AppendUnit(out, 0xD800 + (cp >> 10));

@@ -165,6 +165,8 @@ TEST(V2RecordsTest, PagesAtTheReadersCornersGiveTheReferenceRecords) {
          R"({"data":[{"id":"2","text":"t"}],"errors":[{"title":"Not Found Error","resource_type":"tweet",)"
          R"("value":"8"}],"meta":{"next_token":"abc"}})",
          true},
+        {"stray backslash before a letter beyond ASCII",
+         Page(R"("text":"a\т b")", R"("name":"A","username":"a","description":"x\т")"), true},
         {"not JSON", "<html>portal</html>", false},
         {"cut short", R"({"data":[{"id":"2","text":"t"})", false},
     };
@@ -176,6 +178,20 @@ TEST(V2RecordsTest, PagesAtTheReadersCornersGiveTheReferenceRecords) {
                 EXPECT_EQ(paths.direct, c.direct) << c.what;
             }
         }
+    }
+}
+
+// A backslash before a letter beyond ASCII (no JSON escape, yet simdjson lets it pass) once
+// took the text's closing quote with the letter: the v1.1 page ran on, and the posts after
+// it were lost.
+TEST(V2RecordsTest, AStrayBackslashLosesNoPost) {
+    const std::string body = R"({"data":[{"id":"1","text":"ends \т"},{"id":"2","text":"next"}]})";
+    for (const bool exact : {false, true}) {
+        V2PagePaths paths{true, exact};
+        const std::string reference = paths.Reference(body);
+        EXPECT_EQ(paths.Direct(body), reference);
+        EXPECT_NE(reference.find("count 3\n"), std::string::npos) << reference;
+        EXPECT_NE(reference.find("\tnext\t"), std::string::npos) << reference;
     }
 }
 
