@@ -113,6 +113,11 @@ std::string JSONDeserializer::ObjectName(int Index) const {
     return std::string(NameOf(m_entries[Index]));
 }
 
+bool JSONDeserializer::ObjectNameIs(int Index, std::string_view name) const {
+    CheckIndex(Index);
+    return NameOf(m_entries[Index]) == name;
+}
+
 std::uint8_t JSONDeserializer::ObjectLevel(int Index) const {
     CheckIndex(Index);
     return m_entries[Index].level;

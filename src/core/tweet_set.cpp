@@ -35,7 +35,7 @@ std::optional<std::string> WholeText(const std::string& own) {
 int ChildNamed(const JSONDeserializer& reader, int entry, std::string_view name) {
     const int last = reader.LastChild(entry);
     for (int k = entry + 1; k <= last; ++k)
-        if (reader.ObjectParent(k) == entry && reader.ObjectName(k) == name) return k;
+        if (reader.ObjectParent(k) == entry && reader.ObjectNameIs(k, name)) return k;
     return 0;
 }
 
@@ -190,9 +190,9 @@ void TweetSet::FillPage(const JSONDeserializer& reader, int oldCount) {
             // In a search page the search_metadata object after the statuses ends the walk.
             if (++i > Count()) break;
             FillTweet(m_records[i], reader, k);
-        } else if (i > oldCount && level == 2 && reader.ObjectName(k) == "user") {
+        } else if (i > oldCount && level == 2 && reader.ObjectNameIs(k, "user")) {
             FillUser(m_records[i], reader, k);
-        } else if (i > oldCount && level == 3 && reader.ObjectName(k) == "urls") {
+        } else if (i > oldCount && level == 3 && reader.ObjectNameIs(k, "urls")) {
             // The tweet's own links; those of a retweeted or quoted tweet lie deeper.
             m_records[i].LinkURL =
                 SKDFuncs::ReplaceEscapes(reader.GetElementInObject(k, "expanded_url"), m_yield);
