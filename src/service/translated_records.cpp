@@ -106,8 +106,10 @@ bool TranslatedRecords::FillAuthor(TweetSet::Record& r, const User& user) {
         if (EndsInLaterName(value, first)) return false;
     for (std::string_view value : {name, screenName, location, description})
         if (RunsOn(value)) return false;
-    if (EndsInLaterName("\"" + user.createdAt + "\"", 6) || EndsIn(V11(user.image), "coordinates"))
-        return false;
+    // The address as written: after "http://" its text stands as the service sent it.
+    const std::string image =
+        user.imageWasHttps ? "\"http://" + std::string(user.image) : std::string(V11(user.image));
+    if (EndsInLaterName("\"" + user.createdAt + "\"", 6) || EndsIn(image, "coordinates")) return false;
     for (const Url& link : user.profileUrls)
         for (std::string_view value : {link.url, link.expanded, link.display})
             if (EndsIn(V11(value), "coordinates")) return false;
