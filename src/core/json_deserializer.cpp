@@ -113,6 +113,11 @@ std::string JSONDeserializer::ObjectName(int Index) const {
     return std::string(NameOf(m_entries[Index]));
 }
 
+bool JSONDeserializer::ObjectNameIs(int Index, std::string_view name) const {
+    CheckIndex(Index);
+    return NameOf(m_entries[Index]) == name;
+}
+
 std::uint8_t JSONDeserializer::ObjectLevel(int Index) const {
     CheckIndex(Index);
     return m_entries[Index].level;
@@ -346,6 +351,10 @@ std::string JSONDeserializer::ElementIn(SearchedText& own, const std::string& El
         f = t.find(terminator, f + 1);
     }
     const std::string_view part = f == std::string_view::npos ? t.substr(b) : t.substr(b, f - b);
+    return ValueText(part, keepEscapedQuotes);
+}
+
+std::string JSONDeserializer::ValueText(std::string_view part, bool keepEscapedQuotes) {
     if (!keepEscapedQuotes) return CopyWithout(part, '"', '[');
     std::string value(part);
     RemoveQuotesKeepingEscaped(value);

@@ -43,6 +43,9 @@ class JSONDeserializer {
     // With an empty name the number of entries, else the number of entries so named.
     int ObjectCount(const std::string& CObjectName = std::string()) const;
     std::string ObjectName(int Index) const;
+    // ObjectName(Index) == name, without making the name's copy (the record sets ask it of
+    // every entry of a page).
+    bool ObjectNameIs(int Index, std::string_view name) const;
     std::uint8_t ObjectLevel(int Index) const;
     int ObjectParent(int Index) const;
     // The text strictly between the entry's braces. An entry never closed is taken to
@@ -85,6 +88,11 @@ class JSONDeserializer {
 
     // The entry's own text: its text without the texts of its directly following children.
     std::string OwnText(int Index) const;
+
+    // What the element searches make of a value's text, from its first byte up to the
+    // terminator they stop at: quotes and "[" dropped; with keepEscapedQuotes, as
+    // GetTextWithinObject gives it.
+    static std::string ValueText(std::string_view part, bool keepEscapedQuotes = false);
 
   private:
     struct Entry {

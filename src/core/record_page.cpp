@@ -11,7 +11,7 @@ std::optional<int> RecordPage::Count(JSONDeserializer& reader, std::string_view 
     const int entries = reader.ObjectCount();
     int records = 0;
     for (int k = 1; k <= entries; ++k) {
-        if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++records;
+        if (reader.ObjectLevel(k) == 1 && !reader.ObjectNameIs(k, "search_metadata")) ++records;
     }
     if (records > JSONDeserializer::kMaxPageRecords) return std::nullopt;
     return records;

@@ -35,7 +35,7 @@ std::optional<std::string> WholeText(const std::string& own) {
 int ChildNamed(const JSONDeserializer& reader, int entry, std::string_view name) {
     const int last = reader.LastChild(entry);
     for (int k = entry + 1; k <= last; ++k)
-        if (reader.ObjectParent(k) == entry && reader.ObjectName(k) == name) return k;
+        if (reader.ObjectParent(k) == entry && reader.ObjectNameIs(k, name)) return k;
     return 0;
 }
 
@@ -166,6 +166,21 @@ void TweetSet::SetData(const std::string& JSON, bool Append, bool IgnoreTopLevel
     }
 }
 
+void TweetSet::SetPage(Page page, bool Append) {
+    const int tweets = page.readable ? static_cast<int>(page.records.size()) : -1;
+    if (tweets >= 0 && !Append) Clear();
+    m_lastSetDataSize = std::max(tweets, 0);
+    if (tweets < 0) return;
+    if (tweets == 0) {
+        RecordPage::ReportEmpty(m_noticeSink);
+        return;
+    }
+    for (Record& record : page.records) {
+        m_records.push_back(std::move(record));
+        m_yield();
+    }
+}
+
 void TweetSet::FillPage(const JSONDeserializer& reader, int oldCount) {
     const int entries = reader.ObjectCount();
     int i = oldCount;
@@ -175,9 +190,9 @@ void TweetSet::FillPage(const JSONDeserializer& reader, int oldCount) {
             // In a search page the search_metadata object after the statuses ends the walk.
             if (++i > Count()) break;
             FillTweet(m_records[i], reader, k);
-        } else if (i > oldCount && level == 2 && reader.ObjectName(k) == "user") {
+        } else if (i > oldCount && level == 2 && reader.ObjectNameIs(k, "user")) {
             FillUser(m_records[i], reader, k);
-        } else if (i > oldCount && level == 3 && reader.ObjectName(k) == "urls") {
+        } else if (i > oldCount && level == 3 && reader.ObjectNameIs(k, "urls")) {
             // The tweet's own links; those of a retweeted or quoted tweet lie deeper.
             m_records[i].LinkURL =
                 SKDFuncs::ReplaceEscapes(reader.GetElementInObject(k, "expanded_url"), m_yield);
@@ -240,6 +255,7 @@ std::string TweetSet::GetVBDateTime(int Index) const {
 void TweetSet::SetVBDateTimes() {
     for (int i = 1; i <= Count(); ++i) m_records[i].DateTime = GetVBDateTime(i);
     m_timesRead = 0;
+    m_trimmedThrough = 0;
     m_vbDateTimes = true;
 }
 
@@ -248,6 +264,7 @@ void TweetSet::Clear() {
     m_lastSetDataSize = 0;
     m_times.clear();
     m_timesRead = 0;
+    m_trimmedThrough = 0;
 }
 
 int TweetSet::UndatedCount() const {
@@ -260,12 +277,14 @@ void TweetSet::SetReadableDates(const SKDFuncs::DateValue& first, const SKDFuncs
     m_firstReadable = first;
     m_lastReadable = last;
     m_timesRead = 0;  // read again within the new bounds
+    m_trimmedThrough = 0;
 }
 
 void TweetSet::KeepFirst(int count) {
     if (count < 0 || count >= Count()) return;
     m_records.resize(static_cast<std::size_t>(count) + 1);
     m_timesRead = std::min(m_timesRead, count);
+    m_trimmedThrough = std::min(m_trimmedThrough, count);
 }
 
 void TweetSet::DropAfter(int count, const std::function<bool(const Record&)>& drop) {
@@ -273,6 +292,7 @@ void TweetSet::DropAfter(int count, const std::function<bool(const Record&)>& dr
     const auto first = m_records.begin() + count + 1;
     m_records.erase(std::remove_if(first, m_records.end(), drop), m_records.end());
     m_timesRead = std::min(m_timesRead, count);
+    m_trimmedThrough = std::min(m_trimmedThrough, count);
 }
 
 bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest) {
@@ -291,12 +311,21 @@ bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest)
             m_times[i].reset();
         m_timesRead = i;
     }
+    // The records a trim by the same bounds kept before stay kept: a retrieval trims after
+    // every page by the same bounds, and only the new page needs a look.
+    const bool sameBounds = Earliest == m_trimEarliest && Latest == m_trimLatest;
+    const int known = sameBounds ? std::min(m_trimmedThrough, Count()) : 0;
+    m_trimEarliest = Earliest;
+    m_trimLatest = Latest;
     bool keepAll = true;
     for (int i = 1; i <= Count(); ++i) {
-        keep[i] = !m_times[i] || (earliest <= *m_times[i] && *m_times[i] <= latest);
+        keep[i] = i <= known || !m_times[i] || (earliest <= *m_times[i] && *m_times[i] <= latest);
         keepAll = keepAll && keep[i];
     }
-    if (keepAll) return false;
+    if (keepAll) {
+        m_trimmedThrough = Count();
+        return false;
+    }
     const int oldCount = Count();
     std::vector<Record> kept(1);
     std::vector<std::optional<SKDFuncs::DateValue>> keptTimes(1);
@@ -310,6 +339,7 @@ bool TweetSet::TrimToDateRange(const std::string& Earliest, std::string& Latest)
     m_times = std::move(keptTimes);
     m_timesRead = static_cast<int>(kept.size()) - 1;
     m_records = std::move(kept);
+    m_trimmedThrough = Count();
     return Count() != oldCount;
 }
 

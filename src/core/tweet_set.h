@@ -110,6 +110,16 @@ class TweetSet {
     // Texts as the service sent them: "full_text" where the page has it (a request in
     // tweet_mode=extended), every character kept (ExactText), for the tweet's author too.
     void SetExactTexts(bool on);
+    bool ExactTexts() const { return m_exactTexts; }
+
+    // The records of one page read elsewhere (the v2 dialect's answers), taken as SetData
+    // takes those of a page it reads: an unreadable page changes nothing but
+    // LastSetDataSize, a readable one without records shows the note.
+    struct Page {
+        bool readable = false;
+        std::vector<Record> records;
+    };
+    void SetPage(Page page, bool Append);
 
   private:
     const Record& At(int index) const;
@@ -131,6 +141,10 @@ class TweetSet {
     // read stays right until Clear or SetVBDateTimes rewrites the records.
     std::vector<std::optional<SKDFuncs::DateValue>> m_times;  // empty: unreadable
     int m_timesRead = 0;
+    // Records 1..m_trimmedThrough were all kept by the last trim, whose bounds these are.
+    std::string m_trimEarliest;
+    std::string m_trimLatest;
+    int m_trimmedThrough = 0;
     std::optional<SKDFuncs::DateValue> m_firstReadable;
     std::optional<SKDFuncs::DateValue> m_lastReadable;
 };

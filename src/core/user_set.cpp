@@ -51,9 +51,9 @@ const char* TrueFalse(bool value) {
 // levels down belong to the user's latest status (its entities, a retweeted tweet).
 bool IsProfileLink(const JSONDeserializer& reader, int entry, int userEntry) {
     const int group = reader.ObjectParent(entry);
-    if (group < 1 || reader.ObjectLevel(group) != 3 || reader.ObjectName(group) != "url") return false;
+    if (group < 1 || reader.ObjectLevel(group) != 3 || !reader.ObjectNameIs(group, "url")) return false;
     const int entities = reader.ObjectParent(group);
-    return entities >= 1 && reader.ObjectLevel(entities) == 2 && reader.ObjectName(entities) == "entities" &&
+    return entities >= 1 && reader.ObjectLevel(entities) == 2 && reader.ObjectNameIs(entities, "entities") &&
            reader.ObjectParent(entities) == userEntry;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -16,9 +17,16 @@ namespace marlin {
 //
 // Values are raw JSON: objects and arrays whole, strings with their quotes and escapes,
 // numbers as written. So a value copied on is the very bytes the service sent.
+//
+// Read walks the whole body once and files every object's fields and every array's
+// elements, so that Pick and Elements look them up instead of parsing the object again. A
+// body the walk cannot finish is read object by object as it is asked for (PerObject), which
+// gives the same values wherever the walk gives any.
 class V2Page {
   public:
-    V2Page();
+    enum class Reading { Indexed, PerObject };
+
+    explicit V2Page(Reading reading = Reading::Indexed);
     ~V2Page();
     V2Page(const V2Page&) = delete;
     V2Page& operator=(const V2Page&) = delete;
@@ -61,12 +69,41 @@ class V2Page {
 
   private:
     struct Parser;
+    struct Walk;
     using ById = std::unordered_map<std::string_view, std::string_view>;
+    // A run of m_fields (an object's) or of m_items (an array's).
+    struct Run {
+        std::uint32_t begin = 0;
+        std::uint32_t end = 0;
+        std::size_t size = 0;  // the raw value's length, to tell it from a view that only starts there
+        bool object = false;
+        std::size_t at = 0;  // where it starts in the body
+    };
+    struct Field {
+        const char* key;  // its raw text, after the opening quote
+        std::string_view value;
+    };
 
     static std::string_view Find(const ById& map, std::string_view id);
     void Index(std::string_view array, ById& map);
     void Clear();
+    bool ReadTopParsing(std::string_view text, std::string_view& data, std::string_view& includes,
+                        std::string_view& errors);
+    bool IndexWhole(std::string_view text);
+    void File(const char* start, const Run& run);
+    const Run* Filed(std::string_view value, bool object) const;
+    std::vector<std::string_view> PickParsing(std::string_view object,
+                                              std::initializer_list<std::string_view> names);
+    std::vector<std::string_view> ElementsParsing(std::string_view array);
 
+    Reading m_reading;
+    bool m_indexed = false;  // the last Read filed the whole body
+    std::vector<Field> m_fields;
+    std::vector<std::string_view> m_items;
+    std::vector<Run> m_runs;
+    // Per byte of the body read: 1 + the index of the run of the object or array that starts
+    // there, 0 for none. Kept between pages; Clear zeroes only what was set.
+    std::vector<std::uint32_t> m_runAt;
     std::unique_ptr<Parser> m_parser;
     std::vector<std::string_view> m_data;
     ById m_users;

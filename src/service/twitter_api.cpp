@@ -446,9 +446,16 @@ std::string TwitterAPI::UserIdOf(const std::string& screenName, const char* meth
 
 int TwitterAPI::HandTweetsV2(const std::string& body, TweetSet& tweets, bool appendTweets, bool search,
                              const std::string& methodName) {
-    const std::optional<std::string> page = m_v2.TweetPage(body, search);
+    // The records come straight from the v2 answer; a page they cannot come from so is
+    // written as v1.1 and read as such.
+    std::optional<TweetSet::Page> records = m_v2.TweetRecords(body, search, tweets.ExactTexts());
+    std::optional<std::string> page;
+    if (!records) page = m_v2.TweetPage(body, search);
     RefuseBadListPage(methodName, !search);
-    tweets.SetData(page ? *page : body, appendTweets, search);
+    if (records)
+        tweets.SetPage(std::move(*records), appendTweets);
+    else
+        tweets.SetData(page ? *page : body, appendTweets, search);
     LogPartialErrors(methodName);
     return tweets.LastSetDataSize();
 }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <map>
 
+#include "core/json_deserializer.h"
+
 namespace marlin {
 
 namespace {
@@ -68,7 +70,7 @@ void AppendUnit(std::string& out, unsigned unit) {
 // \u escapes (a pair of them beyond the first plane), the escapes v2 sent kept as they are.
 // v2 sends UTF-8 with the least escaping; the record sets read v1.1's escapes (and the
 // texts they clean say so), so the same text must reach them in v1.1's form.
-void AppendV11(std::string& out, std::string_view value) {
+void AppendV11Text(std::string& out, std::string_view value) {
     if (value.empty() || value.front() != '"') {
         out += value;
         return;
@@ -83,7 +85,11 @@ void AppendV11(std::string& out, std::string_view value) {
         k = run;
         if (k == end) break;
         const unsigned char c = bytes[k];
-        if (c == '\\') {
+        if (c == '\\' && k + 1 < end && bytes[k + 1] >= 0x80) {
+            // A backslash before a letter beyond ASCII escapes nothing JSON knows: it goes,
+            // and the letter is written as any other.
+            ++k;
+        } else if (c == '\\') {
             // An escape of v2 is one of v1.1 too; "\\" and "\/" included.
             out.append(value.data() + k, std::min<std::size_t>(2, end - k));
             k += 2;
@@ -91,10 +97,16 @@ void AppendV11(std::string& out, std::string_view value) {
             out += "\\/";
             ++k;
         } else {
-            const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+            // A letter's continuation bytes, never the closing quote: a sequence cut short
+            // or a stray continuation byte is one replacement character, so that a text
+            // that is no UTF-8 cannot run on into the fields after it.
+            const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
             unsigned cp = c & (0x3F >> extra);
-            for (int n = 1; n <= extra && k + n < end; ++n) cp = (cp << 6) | (bytes[k + n] & 0x3F);
-            k += extra + 1;
+            int n = 1;
+            for (; n <= extra && k + n + 1 < end && (bytes[k + n] & 0xC0) == 0x80; ++n)
+                cp = (cp << 6) | (bytes[k + n] & 0x3F);
+            if (extra == 0 || n <= extra) cp = 0xFFFD;
+            k += n;
             if (cp >= 0x10000) {
                 cp -= 0x10000;
                 AppendUnit(out, 0xD800 + (cp >> 10));
@@ -158,8 +170,13 @@ std::string V2Translator::IdPlusOne(const std::string& id) {
     return first == std::string::npos ? "0" : next.substr(first);
 }
 
+void V2Translator::AppendV11(std::string& out, std::string_view value) {
+    AppendV11Text(out, value);
+}
+
 bool V2Translator::Read(std::string_view body) {
     m_authors.clear();
+    m_quotedIds.clear();
     m_errorKinds.clear();
     m_skipped.clear();
     m_tokenUnreadable = false;
@@ -328,22 +345,45 @@ std::string V2Translator::UserId(std::string_view body) {
     return std::string(V2Page::Unquoted(m_page.Pick(m_page.Data().front(), {"id"})[0]));
 }
 
+std::optional<TweetSet::Page> V2Translator::TweetRecords(std::string_view body, bool searchLayout,
+                                                         bool exactTexts) {
+    m_postIds.clear();
+    if (!Read(body)) return std::nullopt;
+    TranslatedRecords records(exactTexts);
+    TweetSet::Page page;
+    for (std::string_view post : m_page.Data()) {
+        if (Typed(post, Type::Object, "entry of data").empty()) continue;
+        if (++m_written > JSONDeserializer::kMaxPageRecords) return std::nullopt;
+        std::optional<TweetSet::Record> record = records.Tweet(GatherPost(post));
+        if (!record) return std::nullopt;
+        page.records.push_back(std::move(*record));
+    }
+    // An empty timeline page is "[]", too short for the reader to take as a page.
+    page.readable = searchLayout || m_written > 0;
+    return page;
+}
+
 // The fields the tweet set reads, in the order v1.1 writes them: a key the reader looks for
 // first must come before any deeper key of the same name, as it does in v1.1.
-void V2Translator::WritePost(std::string& out, std::string_view post) {
-    std::vector<std::string_view> v = m_page.Pick(post, {"id", "text", "created_at", "author_id", "entities",
-                                                         "geo", "public_metrics", "note_tweet", "lang",
-                                                         "referenced_tweets"});
+TranslatedRecords::Post V2Translator::GatherPost(std::string_view post) {
+    std::vector<std::string_view> v =
+        m_page.Pick(post, {"id", "text", "created_at", "author_id", "entities", "geo", "public_metrics",
+                           "note_tweet", "lang", "referenced_tweets"});
+    TranslatedRecords::Post p;
     // An id as a JSON number (digits only) is still the post's id; v1.1 gives it as a text.
     const bool numericId = V2Page::TypeOf(v[0]) == Type::Number && Digits(v[0], 0, v[0].size());
-    std::string quotedId;
     if (numericId) {
-        quotedId.reserve(v[0].size() + 2);
-        quotedId.push_back('"');
-        quotedId.append(v[0]);
-        quotedId.push_back('"');
+        std::string& quoted = m_quotedIds.emplace_back();
+        quoted.reserve(v[0].size() + 2);
+        quoted.push_back('"');
+        quoted.append(v[0]);
+        quoted.push_back('"');
+        m_postIds.push_back(v[0]);
+        v[0] = quoted;
+    } else {
+        v[0] = Typed(v[0], Type::String, "id");
+        m_postIds.push_back(V2Page::Unquoted(v[0]));
     }
-    v[0] = numericId ? std::string_view(quotedId) : Typed(v[0], Type::String, "id");
     v[1] = Typed(v[1], Type::String, "text");
     v[2] = Typed(v[2], Type::String, "created_at");
     v[3] = Typed(v[3], Type::String, "author_id");
@@ -353,29 +393,53 @@ void V2Translator::WritePost(std::string& out, std::string_view post) {
     v[7] = Typed(v[7], Type::Object, "note_tweet");
     v[8] = Typed(v[8], Type::String, "lang");
     v[9] = Typed(v[9], Type::Array, "referenced_tweets");
-    m_postIds.push_back(numericId ? m_page.Pick(post, {"id"})[0] : V2Page::Unquoted(v[0]));
+    p.createdAt = ServiceTime(v[2]);
+    p.id = Or(v[0], "\"\"");
+    p.text = Or(WholeText(v[1], v[7]), "\"\"");
+    p.urls = GatherUrls(v[4].empty() ? "" : Fields(v[4], {"urls"}, {Type::Array})[0], true);
+    if (!v[3].empty()) p.author = Author(V2Page::Unquoted(v[3]));
+    GatherGeo(p, v[5]);
+    if (!v[9].empty()) GatherRetweeted(p, v[9]);
+    p.retweetCount = Or(v[6].empty() ? "" : Fields(v[6], {"retweet_count"}, {Type::Number})[0], "0");
+    p.lang = Or(v[8], kNull);
+    return p;
+}
+
+void V2Translator::WritePost(std::string& out, std::string_view post) {
+    const TranslatedRecords::Post p = GatherPost(post);
     out += "{\"created_at\":\"";
-    out += ServiceTime(v[2]);
+    out += p.createdAt;
     out += "\",\"id_str\":";
-    AppendV11(out, Or(v[0], "\"\""));
+    AppendV11(out, p.id);
     out += ",\"text\":";
-    AppendV11(out, Or(WholeText(v[1], v[7]), "\"\""));
+    AppendV11(out, p.text);
     out += ",\"entities\":{\"urls\":";
-    WriteUrls(out, v[4].empty() ? "" : Fields(v[4], {"urls"}, {Type::Array})[0], true);
+    WriteUrls(out, p.urls);
     out += '}';
-    if (!v[3].empty()) {
-        const std::string& author = AuthorText(V2Page::Unquoted(v[3]));
-        if (!author.empty()) {
-            out += ",\"user\":";
-            out += author;
-        }
+    if (p.author) {
+        out += ",\"user\":";
+        WriteUser(out, *p.author);
     }
-    WriteGeo(out, v[5]);
-    if (!v[9].empty()) WriteRetweeted(out, v[9]);
+    if (!p.geo) {
+        out += ",\"geo\":null,\"coordinates\":null,\"place\":null";
+    } else {
+        out += ",\"geo\":{\"type\":\"Point\",\"coordinates\":[";
+        out.append(p.latitude).append(",").append(p.longitude);
+        out += "]},\"coordinates\":{\"type\":\"Point\",\"coordinates\":[";
+        out.append(p.longitude).append(",").append(p.latitude);
+        out += "]},\"place\":null";
+    }
+    if (p.retweeted) {
+        out += ",\"retweeted_status\":{\"text\":";
+        AppendV11(out, p.retweetText);
+        out += ",\"user\":{\"screen_name\":";
+        AppendV11(out, p.retweetName);
+        out += "}}";
+    }
     out += ",\"retweet_count\":";
-    AppendV11(out, Or(v[6].empty() ? "" : Fields(v[6], {"retweet_count"}, {Type::Number})[0], "0"));
+    AppendV11(out, p.retweetCount);
     out += ",\"lang\":";
-    AppendV11(out, Or(v[8], kNull));
+    AppendV11(out, p.lang);
     out += '}';
 }
 
@@ -389,7 +453,7 @@ std::string_view V2Translator::WholeText(std::string_view text, std::string_view
 // needs is written, and the text as "text" as every post of the page has it: the searches
 // of a page's first post run over the whole page, and would take a later "full_text" or
 // any other key the posts lack for its own.
-void V2Translator::WriteRetweeted(std::string& out, std::string_view references) {
+void V2Translator::GatherRetweeted(TranslatedRecords::Post& p, std::string_view references) {
     for (std::string_view reference : m_page.Elements(references)) {
         const std::vector<std::string_view> r = m_page.Pick(reference, {"type", "id"});
         if (V2Page::Unquoted(r[0]) != "retweeted") continue;
@@ -400,54 +464,59 @@ void V2Translator::WriteRetweeted(std::string& out, std::string_view references)
         const std::string_view name = author.empty() ? "" : m_page.Pick(author, {"username"})[0];
         const std::string_view text = WholeText(o[0], o[1]);
         if (!name.starts_with('"') || !text.starts_with('"')) return;
-        out += ",\"retweeted_status\":{\"text\":";
-        AppendV11(out, text);
-        out += ",\"user\":{\"screen_name\":";
-        AppendV11(out, name);
-        out += "}}";
+        p.retweeted = true;
+        p.retweetText = text;
+        p.retweetName = name;
         return;
     }
 }
 
-const std::string& V2Translator::AuthorText(std::string_view authorId) {
+const TranslatedRecords::User* V2Translator::Author(std::string_view authorId) {
     auto [slot, added] = m_authors.try_emplace(authorId);
     if (added) {
         const std::string_view user = m_page.IncludedUser(authorId);
-        if (!user.empty()) WriteUser(slot->second, user);
+        if (!user.empty()) slot->second = GatherUser(user);
     }
-    return slot->second;
+    return slot->second ? &*slot->second : nullptr;
 }
 
-void V2Translator::WriteUrls(std::string& out, std::string_view urls, bool skipMedia) {
+std::vector<TranslatedRecords::Url> V2Translator::GatherUrls(std::string_view urls, bool skipMedia) {
+    std::vector<TranslatedRecords::Url> links;
+    if (urls.empty()) return links;
+    for (std::string_view url : m_page.Elements(urls)) {
+        if (Typed(url, Type::Object, "entry of urls").empty()) continue;
+        const std::vector<std::string_view> v =
+            Fields(url, {"url", "expanded_url", "display_url", "start", "end", "media_key"},
+                   {Type::String, Type::String, Type::String, Type::Number, Type::Number, Type::String});
+        // v1.1 gives a photo's link in the media entities, not among the links.
+        if (skipMedia && !v[5].empty()) continue;
+        links.push_back({Or(v[0], "\"\""), Or(v[1], kNull), Or(v[2], kNull), Or(v[3], "0"), Or(v[4], "0")});
+    }
+    return links;
+}
+
+void V2Translator::WriteUrls(std::string& out, const std::vector<TranslatedRecords::Url>& urls) {
     out += '[';
     bool first = true;
-    if (!urls.empty()) {
-        for (std::string_view url : m_page.Elements(urls)) {
-            if (Typed(url, Type::Object, "entry of urls").empty()) continue;
-            const std::vector<std::string_view> v =
-                Fields(url, {"url", "expanded_url", "display_url", "start", "end", "media_key"},
-                       {Type::String, Type::String, Type::String, Type::Number, Type::Number, Type::String});
-            // v1.1 gives a photo's link in the media entities, not among the links.
-            if (skipMedia && !v[5].empty()) continue;
-            if (!first) out += ',';
-            first = false;
-            out += "{\"url\":";
-            AppendV11(out, Or(v[0], "\"\""));
-            out += ",\"expanded_url\":";
-            AppendV11(out, Or(v[1], kNull));
-            out += ",\"display_url\":";
-            AppendV11(out, Or(v[2], kNull));
-            out += ",\"indices\":[";
-            AppendV11(out, Or(v[3], "0"));
-            out += ',';
-            AppendV11(out, Or(v[4], "0"));
-            out += "]}";
-        }
+    for (const TranslatedRecords::Url& url : urls) {
+        if (!first) out += ',';
+        first = false;
+        out += "{\"url\":";
+        AppendV11(out, url.url);
+        out += ",\"expanded_url\":";
+        AppendV11(out, url.expanded);
+        out += ",\"display_url\":";
+        AppendV11(out, url.display);
+        out += ",\"indices\":[";
+        AppendV11(out, url.start);
+        out += ',';
+        AppendV11(out, url.end);
+        out += "]}";
     }
     out += ']';
 }
 
-void V2Translator::WriteGeo(std::string& out, std::string_view geo) {
+void V2Translator::GatherGeo(TranslatedRecords::Post& p, std::string_view geo) {
     // v2 gives [longitude, latitude]; v1.1's geo object, which the reader finds first,
     // gives latitude first.
     std::vector<std::string_view> point;
@@ -461,18 +530,13 @@ void V2Translator::WriteGeo(std::string& out, std::string_view geo) {
     if (point.size() == 2 && (Typed(point[0], Type::Number, "coordinate").empty() ||
                               Typed(point[1], Type::Number, "coordinate").empty()))
         point.clear();
-    if (point.size() != 2) {
-        out += ",\"geo\":null,\"coordinates\":null,\"place\":null";
-        return;
-    }
-    out += ",\"geo\":{\"type\":\"Point\",\"coordinates\":[";
-    out.append(point[1]).append(",").append(point[0]);
-    out += "]},\"coordinates\":{\"type\":\"Point\",\"coordinates\":[";
-    out.append(point[0]).append(",").append(point[1]);
-    out += "]},\"place\":null";
+    if (point.size() != 2) return;
+    p.geo = true;
+    p.latitude = point[1];
+    p.longitude = point[0];
 }
 
-void V2Translator::WriteUser(std::string& out, std::string_view user) {
+TranslatedRecords::User V2Translator::GatherUser(std::string_view user) {
     const std::vector<std::string_view> v =
         Fields(user,
                {"id", "name", "username", "location", "description", "url", "entities", "protected",
@@ -483,53 +547,79 @@ void V2Translator::WriteUser(std::string& out, std::string_view user) {
     if (!v[8].empty())
         m = Fields(v[8], {"followers_count", "following_count", "tweet_count", "listed_count", "like_count"},
                    {Type::Number, Type::Number, Type::Number, Type::Number, Type::Number});
+    TranslatedRecords::User u;
     std::string_view profileUrls;
     if (!v[6].empty()) {
         const std::string_view url = Fields(v[6], {"url"}, {Type::Object})[0];
         if (!url.empty()) profileUrls = Fields(url, {"urls"}, {Type::Array})[0];
     }
+    u.hasProfileUrls = !profileUrls.empty();
+    if (u.hasProfileUrls) u.profileUrls = GatherUrls(profileUrls, false);
+    u.id = Or(v[0], "\"\"");
+    u.name = Or(v[1], "\"\"");
+    u.screenName = Or(v[2], "\"\"");
+    u.location = Or(v[3], "\"\"");
+    u.description = Or(v[4], "\"\"");
+    u.url = V2Page::Absent(v[5]) ? kNull : v[5];
+    u.isProtected = Or(v[7], "false");
+    u.followers = Or(m[0], "0");
+    u.friends = Or(m[1], "0");
+    u.listed = Or(m[3], "0");
+    u.createdAt = ServiceTime(v[9]);
+    u.favourites = Or(m[4], kNull);
+    u.verified = Or(v[10], "false");
+    u.statuses = Or(m[2], "0");
+    // v1.1's profile_image_url is the http address (its https twin is another field).
+    u.image = Or(v[11], "\"\"");
+    if (u.image.substr(0, 9) == "\"https://") {
+        u.imageWasHttps = true;
+        u.image.remove_prefix(9);
+    }
+    return u;
+}
+
+void V2Translator::WriteUser(std::string& out, std::string_view user) {
+    WriteUser(out, GatherUser(user));
+}
+
+void V2Translator::WriteUser(std::string& out, const TranslatedRecords::User& u) {
     out += "{\"id_str\":";
-    AppendV11(out, Or(v[0], "\"\""));
+    AppendV11(out, u.id);
     out += ",\"name\":";
-    AppendV11(out, Or(v[1], "\"\""));
+    AppendV11(out, u.name);
     out += ",\"screen_name\":";
-    AppendV11(out, Or(v[2], "\"\""));
+    AppendV11(out, u.screenName);
     out += ",\"location\":";
-    AppendV11(out, Or(v[3], "\"\""));
+    AppendV11(out, u.location);
     out += ",\"description\":";
-    AppendV11(out, Or(v[4], "\"\""));
+    AppendV11(out, u.description);
     out += ",\"url\":";
-    AppendV11(out, V2Page::Absent(v[5]) ? kNull : v[5]);
+    AppendV11(out, u.url);
     out += ",\"entities\":{";
-    if (!profileUrls.empty()) {
+    if (u.hasProfileUrls) {
         out += "\"url\":{\"urls\":";
-        WriteUrls(out, profileUrls, false);
+        WriteUrls(out, u.profileUrls);
         out += "},";
     }
     out += "\"description\":{\"urls\":[]}},\"protected\":";
-    AppendV11(out, Or(v[7], "false"));
+    AppendV11(out, u.isProtected);
     out += ",\"followers_count\":";
-    AppendV11(out, Or(m[0], "0"));
+    AppendV11(out, u.followers);
     out += ",\"friends_count\":";
-    AppendV11(out, Or(m[1], "0"));
+    AppendV11(out, u.friends);
     out += ",\"listed_count\":";
-    AppendV11(out, Or(m[3], "0"));
+    AppendV11(out, u.listed);
     out += ",\"created_at\":\"";
-    out += ServiceTime(v[9]);
+    out += u.createdAt;
     out += "\",\"favourites_count\":";
-    AppendV11(out, Or(m[4], kNull));
+    AppendV11(out, u.favourites);
     out += ",\"utc_offset\":null,\"time_zone\":null,\"geo_enabled\":null,\"verified\":";
-    AppendV11(out, Or(v[10], "false"));
+    AppendV11(out, u.verified);
     out += ",\"statuses_count\":";
-    AppendV11(out, Or(m[2], "0"));
+    AppendV11(out, u.statuses);
     out += ",\"lang\":null,\"profile_background_image_url\":null,\"profile_image_url\":";
-    // v1.1's profile_image_url is the http address (its https twin is another field).
-    std::string_view image = Or(v[11], "\"\"");
-    if (image.substr(0, 9) == "\"https://") {
-        out += "\"http://";
-        image.remove_prefix(9);
-    }
-    AppendV11(out, image);
+    if (u.imageWasHttps) out += "\"http://";
+    AppendV11(out, u.image);
     out += '}';
 }
 

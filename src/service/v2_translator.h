@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -9,7 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/tweet_set.h"
 #include "core/v2_page.h"
+#include "service/translated_records.h"
 
 namespace marlin {
 
@@ -37,9 +40,19 @@ class V2Translator {
         std::string detail;
     };
 
+    // reading: PerObject reads the answer as it always was, object by object (the reference
+    // the whole-body reading is held to).
+    explicit V2Translator(V2Page::Reading reading = V2Page::Reading::Indexed) : m_page(reading) {}
+
     // A page of posts: a search page ({"statuses":[…],"search_metadata":{…}}) or a timeline
     // page ([…]). Nothing when the body is not a JSON object.
     std::optional<std::string> TweetPage(std::string_view body, bool searchLayout);
+    // The records TweetSet::SetData takes from TweetPage's page, made without writing it and
+    // reading it again (exactTexts: as a set that keeps texts exactly reads them). Nothing
+    // when that page has to be read after all: the body is no JSON object, or a post would
+    // meet one of the reader's odd corners (TranslatedRecords). Everything else this class
+    // tells of the last page read is told as after TweetPage.
+    std::optional<TweetSet::Page> TweetRecords(std::string_view body, bool searchLayout, bool exactTexts);
     // A page of users: a look-up page ([…]) or a list page ({"users":[…],"next_cursor_str":…},
     // the cursor being the v2 pagination token, "0" after the last page).
     std::optional<std::string> UserPage(std::string_view body, bool listLayout);
@@ -85,6 +98,10 @@ class V2Translator {
     static std::string IsoTime(std::time_t utcSeconds);
     // A decimal id plus one, of any length ("0999" gives "1000").
     static std::string IdPlusOne(const std::string& id);
+    // A raw JSON value in the form v1.1 sends it: in a string "/" as "\/" and every
+    // character beyond ASCII as \u escapes (a pair of them beyond the first plane), the
+    // escapes v2 sent kept as they are; any other value as it stands.
+    static void AppendV11(std::string& out, std::string_view value);
 
   private:
     using Type = V2Page::Type;
@@ -100,18 +117,25 @@ class V2Translator {
     // The raw meta.next_token, read and checked once a page.
     std::string_view TokenValue();
     int WrittenRecords() const { return m_written; }
+    // The values a post or user of the v1.1 page is written from, their types checked.
+    TranslatedRecords::Post GatherPost(std::string_view post);
+    TranslatedRecords::User GatherUser(std::string_view user);
+    std::vector<TranslatedRecords::Url> GatherUrls(std::string_view urls, bool skipMedia);
+    void GatherGeo(TranslatedRecords::Post& post, std::string_view geo);
+    void GatherRetweeted(TranslatedRecords::Post& post, std::string_view references);
+    // The author's values, gathered once a page; null when includes lacks the author.
+    const TranslatedRecords::User* Author(std::string_view authorId);
     void WritePost(std::string& out, std::string_view post);
     void WriteUser(std::string& out, std::string_view user);
+    static void WriteUser(std::string& out, const TranslatedRecords::User& user);
+    static void WriteUrls(std::string& out, const std::vector<TranslatedRecords::Url>& urls);
     // A post's whole text: its note's where it has one (a long post), else its text.
     std::string_view WholeText(std::string_view text, std::string_view noteTweet);
-    void WriteRetweeted(std::string& out, std::string_view references);
-    const std::string& AuthorText(std::string_view authorId);
-    void WriteUrls(std::string& out, std::string_view urls, bool skipMedia);
-    void WriteGeo(std::string& out, std::string_view geo);
     void CollectErrorKinds();
 
     V2Page m_page;
-    std::unordered_map<std::string_view, std::string> m_authors;  // v1.1 user texts of this page
+    std::unordered_map<std::string_view, std::optional<TranslatedRecords::User>> m_authors;  // of this page
+    std::deque<std::string> m_quotedIds;  // numeric ids of this page as texts
     std::vector<std::string> m_errorKinds;
     std::vector<std::string_view> m_postIds;
     std::map<std::string, int> m_skipped;  // kind of value left out: how often

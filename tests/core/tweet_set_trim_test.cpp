@@ -87,5 +87,33 @@ TEST_F(TweetSetTrimTest, RewrittenDateTimesAreReadAgain) {
     EXPECT_EQ(set.Count(), 0);
 }
 
+// Trims by the same bounds look only at what came since; a record put where a kept one
+// stood (after KeepFirst, DropAfter or new readable dates) is judged afresh.
+TEST_F(TweetSetTrimTest, ARecordInThePlaceOfAKeptOneIsJudgedAgain) {
+    const std::vector<Tweet> kept = {{"Sat Mar 10 12:00:00 +0000 2018", "9"},
+                                     {"Fri Mar 09 12:00:00 +0000 2018", "8"}};
+    const Tweet old = {"Wed Feb 28 12:00:00 +0000 2018", "6"};
+    set.SetData(Page(kept), true, true);
+    EXPECT_FALSE(set.TrimToDateRange("01/03/2018", far));
+    set.KeepFirst(1);
+    set.SetData(Page({old}), true, true);
+    EXPECT_TRUE(set.TrimToDateRange("01/03/2018", far));
+    EXPECT_EQ(Ids(set), (std::vector<std::string>{"9"}));
+
+    set.SetData(Page({kept[1]}), true, true);
+    EXPECT_FALSE(set.TrimToDateRange("01/03/2018", far));
+    set.DropAfter(1, [](const TweetSet::Record&) { return true; });
+    set.SetData(Page({old}), true, true);
+    EXPECT_TRUE(set.TrimToDateRange("01/03/2018", far));
+    EXPECT_EQ(Ids(set), (std::vector<std::string>{"9"}));
+
+    // Dates after 09/03/2018 turn unreadable, and an unreadable date is kept.
+    set.SetReadableDates(SKDFuncs::ToDate("01/01/2018"), SKDFuncs::ToDate("09/03/2018"));
+    set.SetData(Page({old}), true, true);
+    EXPECT_TRUE(set.TrimToDateRange("05/03/2018", far));
+    EXPECT_EQ(Ids(set), (std::vector<std::string>{"9"}));
+    EXPECT_EQ(set.UndatedCount(), 1);
+}
+
 }  // namespace
 }  // namespace marlin

@@ -8,7 +8,7 @@ PageProgress::PageProgress(std::string keyName, std::string firstKey)
     : m_keyName(std::move(keyName)), m_lastKey(std::move(firstKey)), m_keys{m_lastKey} {}
 
 bool PageProgress::Add(const std::string& id) {
-    const bool added = m_seen.insert(id).second;
+    const bool added = m_seen.Insert(id);
     m_newOnPage += added ? 1 : 0;
     return added;
 }

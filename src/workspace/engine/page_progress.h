@@ -3,6 +3,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "core/id_set.h"
 #include "core/tweet_set.h"
 #include "core/user_set.h"
 
@@ -40,7 +41,7 @@ class PageProgress {
     std::string m_keyName;
     std::string m_lastKey;
     std::unordered_set<std::string> m_keys;  // every position asked for in this run
-    std::unordered_set<std::string> m_seen;
+    IdSet m_seen;                            // ids as numbers: a set of texts hashed every id of a long run
     int m_newOnPage = 0;
     int m_repeated = 0;
     std::string m_stopLine;
