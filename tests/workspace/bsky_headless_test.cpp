@@ -1,0 +1,259 @@
+// Bluesky captures on the command line against the emulator: every workflow, the search across the
+// service's cap, the session (stored, expired mid-capture, refused, renewed) and the refusal to mix
+// two services in one file.
+#include <gmock/gmock.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "core/bsky_post_id.h"
+#include "emulator/emulator.h"
+#include "emulator/search_query.h"
+#include "platform/console_toolkit.h"
+#include "service/bsky_session_file.h"
+#include "service/curl_http_request.h"
+#include "test_support.h"
+#include "workspace/headless/headless_run.h"
+
+namespace marlin::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+class BskyHeadlessTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        emulator::EmulatorConfig config;
+        config.users = 200;
+        config.tweetsPerDay = 300;
+        config.bskySearchCap = 150;
+        m_emulator = std::make_unique<emulator::Emulator>(config);
+        m_emulator->Start();
+        env = {{"MARLIN_BSKY_BASE", m_emulator->BaseUrl()},
+               {"MARLIN_BSKY_HANDLE", config.bskyHandle},
+               {"MARLIN_BSKY_APP_PASSWORD", config.bskyAppPassword}};
+    }
+
+    int Run(std::vector<std::string> arguments) {
+        err.str("");
+        ConsoleToolkit toolkit(err);
+        HeadlessRun::Setup setup;
+        setup.requestFactory = factory ? factory : CurlHttpRequest::Factory();
+        setup.apiBase = m_emulator->BaseUrl();
+        setup.appFolder = app.path();
+        setup.getEnv = [this](const char* name) -> const char* {
+            auto found = env.find(name);
+            return found == env.end() ? nullptr : found->second.c_str();
+        };
+        setup.stopRequested = &stop;
+        setup.retryDelays = {20, 20, 20};
+        HeadlessRun run(toolkit, std::move(setup));
+        arguments.insert(arguments.begin() + 1, {"--service", "bluesky"});
+        return run.Run(arguments);
+    }
+
+    // One field of every line of a file.
+    std::vector<std::string> Column(const std::string& name, int field) {
+        std::vector<std::string> values;
+        std::istringstream lines(ReadFileBytes(app / name));
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream fields(line);
+            std::string value;
+            for (int k = 0; k <= field; ++k) std::getline(fields, value, '\t');
+            while (!value.empty() && (value.front() == ' ' || value.back() == '\r')) {
+                if (value.front() == ' ') value.erase(0, 1);
+                if (!value.empty() && value.back() == '\r') value.pop_back();
+            }
+            values.push_back(value);
+        }
+        return values;
+    }
+    std::size_t ExpectedSearch(const std::string& query) const {
+        emulator::SearchOptions all;
+        all.wholeArchive = all.noRetweets = true;
+        all.lang = "en";
+        all.count = INT_MAX;
+        return m_emulator->Data().Search(emulator::SearchQuery(query), all).size();
+    }
+    int Calls(const std::string& method) const {
+        int n = 0;
+        for (const auto& request : m_emulator->Requests()) n += request.path == "/xrpc/" + method;
+        return n;
+    }
+    std::string Out(const std::string& name) const { return (app / name).string(); }
+
+    TempFolder app;
+    HttpRequestFactory factory;
+    std::map<std::string, std::string> env;
+    std::atomic<bool> stop{false};
+    std::ostringstream err;
+    std::unique_ptr<emulator::Emulator> m_emulator;
+};
+
+TEST_F(BskyHeadlessTest, ASearchCrossesTheCapWithoutDoublesOrGapsAndGoesOnFromItsTable) {
+    const std::size_t expected = ExpectedSearch("data");
+    ASSERT_GT(expected, 3u * 150);
+    ASSERT_EQ(Run({"search", "data", "--back", "36500", "--out", Out("s.txt"), "--archive", Out("s.jsonl")}),
+              0)
+        << err.str();
+    const std::vector<std::string> ids = Column("s.txt", 3);
+    EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), ids.size()) << "no id twice";
+    EXPECT_EQ(ids.size(), expected) << "every post of the query, across "
+                                    << Calls("app.bsky.feed.searchPosts") << " pages";
+    EXPECT_TRUE(std::is_sorted(ids.rbegin(), ids.rend(), [](const std::string& a, const std::string& b) {
+        return *BskyPostId::TimeOfId(a) < *BskyPostId::TimeOfId(b);
+    })) << "newest first";
+    EXPECT_EQ(Column("s.jsonl", 0).size(), expected) << "one archive line a post";
+    const std::vector<std::string> links = Column("s.txt", 12);
+    EXPECT_THAT(links.front(), HasSubstr("https://bsky.app/profile/"));
+    EXPECT_EQ(Calls("com.atproto.server.createSession"), 1);
+
+    // The table goes on: an update finds nothing newer, a continuation nothing older; neither
+    // makes a new session (the stored one serves), and neither doubles a row.
+    struct Case {
+        const char* command;
+        int code;
+    };
+    for (const Case c : {Case{"update", 0}, Case{"continue", 0}}) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(Run({c.command, Out("s.txt"), "--query", "data", "--back", "36500"}), c.code) << err.str();
+        EXPECT_EQ(Column("s.txt", 3).size(), expected);
+    }
+    EXPECT_EQ(Calls("com.atproto.server.createSession"), 1);
+    const auto mode = std::filesystem::status(app / BskySessionFile::kFileName).permissions();
+    EXPECT_EQ(mode & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST_F(BskyHeadlessTest, FollowsTimelinesAndProfilesFillTheirFiles) {
+    const std::string demo = m_emulator->Users().demo;
+    const std::string handle = m_emulator->BlueskyHandle(demo);
+    ASSERT_EQ(Run({"followers", handle, "--out", Out("f.muk")}), 0) << err.str();
+    const std::vector<std::string> dids = Column("f.muk", 0);
+    ASSERT_FALSE(dids.empty());
+    for (const std::string& did : dids) EXPECT_TRUE(did.starts_with("did:")) << did;
+    ASSERT_EQ(Run({"friends", handle, "--out", Out("g.muk")}), 0) << err.str();
+    EXPECT_FALSE(Column("g.muk", 1).empty());
+
+    // Two accounts' feeds, reposts as "RT @" rows of the account that reposted.
+    WriteFileBytes(app / "two.muk", dids[0] + "\t" + Column("f.muk", 1)[0] + "\r\n" +
+                                        m_emulator->BlueskyDid(demo) + "\t" + handle + "\r\n");
+    ASSERT_EQ(Run({"timelines", "--users", Out("two.muk"), "--back", "36500", "--out", Out("t.txt")}), 0)
+        << err.str();
+    const std::vector<std::string> names = Column("t.txt", 1);
+    EXPECT_TRUE(std::count(names.begin(), names.end(), handle) > 0);
+    const std::vector<std::string> texts = Column("t.txt", 2);
+    EXPECT_TRUE(
+        std::any_of(texts.begin(), texts.end(), [](const std::string& t) { return t.starts_with("RT @"); }));
+    const std::vector<std::string> ids = Column("t.txt", 3);
+    EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), ids.size());
+
+    // Profiles of more accounts than one request takes.
+    ASSERT_GT(dids.size(), 25u);
+    ASSERT_EQ(Run({"lookup", "--users", Out("f.muk"), "--out", Out("p.mut")}), 0) << err.str();
+    EXPECT_EQ(Column("p.mut", 0).size(), dids.size());
+    EXPECT_EQ(Calls("app.bsky.actor.getProfiles"), static_cast<int>((dids.size() + 24) / 25));
+}
+
+TEST_F(BskyHeadlessTest, TheSessionIsRenewedWhenItExpiresOrIsRefused) {
+    // Every token expires before the third request: the client refreshes and the capture goes on.
+    std::atomic<int> made{0};
+    factory = [this, &made] {
+        if (++made == 3) m_emulator->ExpireBlueskySessions();
+        return CurlHttpRequest::Factory()();
+    };
+    ASSERT_EQ(Run({"search", "data", "--back", "36500", "--out", Out("s.txt")}), 0) << err.str();
+    EXPECT_EQ(Column("s.txt", 3).size(), ExpectedSearch("data"));
+    EXPECT_EQ(Calls("com.atproto.server.refreshSession"), 1);
+
+    // A stored session the service no longer knows: one new session with the app password.
+    factory = nullptr;
+    BskySessionFile::InFolder(app.path())
+        .Write({m_emulator->BaseUrl(), {"did:plc:x", m_emulator->Config().bskyHandle, "stale", "stale"}});
+    ASSERT_EQ(Run({"followers", m_emulator->BlueskyHandle(m_emulator->Users().demo), "--out", Out("f.muk")}),
+              0)
+        << err.str();
+    EXPECT_EQ(Calls("com.atproto.server.createSession"), 2);
+}
+
+TEST_F(BskyHeadlessTest, LogInFailuresAndMissingCallsSaySoClearly) {
+    struct Case {
+        const char* name;
+        std::map<std::string, std::string> env;
+        int sessionsLeft;  // -1: as it is
+        std::vector<std::string> arguments;
+        int code;
+        std::string says;
+    };
+    const std::string out = Out("s.txt");
+    const std::vector<std::string> search = {"search", "data", "--back", "3", "--out", out};
+    const Case cases[] = {
+        {"wrong app password",
+         {{"MARLIN_BSKY_APP_PASSWORD", "abcd-efgh-ijkl-mnop"}},
+         -1,
+         search,
+         1,
+         "did not accept this handle and app password"},
+        {"account refused",
+         {{"MARLIN_BSKY_HANDLE", m_emulator->BlueskyHandle(m_emulator->Users().protectedUser)}},
+         -1,
+         search,
+         1,
+         "refused a session for this account"},
+        {"session limit", {}, 0, search, 1, "limit on new sessions is spent"},
+        {"no credentials", {{"MARLIN_BSKY_HANDLE", ""}}, -1, search, 1, "set MARLIN_BSKY_HANDLE"},
+        {"count", {}, -1, {"count", "data", "--back", "3"}, 2, "Bluesky has no count of posts"},
+        {"first-service option",
+         {},
+         -1,
+         {"search", "data", "--back", "3", "--out", out, "--api", "v2"},
+         2,
+         "are for the first service"},
+    };
+    const auto all = env;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env = all;
+        for (const auto& [name, value] : c.env) env[name] = value;
+        if (c.sessionsLeft >= 0) m_emulator->SetRemaining(emulator::Family::BskySession, c.sessionsLeft);
+        EXPECT_EQ(Run(c.arguments), c.code);
+        EXPECT_THAT(err.str(), HasSubstr(c.says));
+        EXPECT_EQ(Calls("app.bsky.feed.searchPosts"), 0);
+    }
+}
+
+TEST_F(BskyHeadlessTest, ACaptureThatWouldMixServicesStopsBeforeItsFirstRequest) {
+    const std::string xRow =
+        "Mon Dec 07 10:00:00 +0000 2026\tana\tsome text\t1860000000000000000\tAna\t1\t2\t\t0\t\t3\t0\t"
+        "https://twitter.com/ana/status/1860000000000000000\t1\t-1\t\r\n";
+    WriteFileBytes(app / "x.txt", xRow);
+    WriteFileBytes(app / "x.muk", "12345\tana\r\n");
+    WriteFileBytes(app / "x.jsonl", R"({"id_str":"1860000000000000000","text":"a"})"
+                                    "\n");
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string file;
+    };
+    const Case cases[] = {
+        {{"update", Out("x.txt"), "--query", "data"}, "x.txt"},
+        {{"continue", Out("x.txt"), "--query", "data", "--back", "9"}, "x.txt"},
+        {{"timelines", "--users", Out("x.muk"), "--out", Out("t.txt")}, "x.muk"},
+        {{"search", "data", "--back", "3", "--out", Out("s.txt"), "--archive", Out("x.jsonl")}, "x.jsonl"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(Run(c.arguments), 1);
+        EXPECT_THAT(err.str(), HasSubstr(c.file + " holds records from X; a capture from Bluesky would mix"));
+    }
+    EXPECT_TRUE(m_emulator->Requests().empty());
+    EXPECT_EQ(ReadFileBytes(app / "x.txt"), xRow);
+}
+
+}  // namespace
+}  // namespace marlin::testing
