@@ -9,6 +9,7 @@
 #include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/search_volume_estimate.h"
+#include "workspace/session/bluesky_log_in.h"
 #include "workspace/session/window_session.h"
 #include "workspace/tweets/tweet_side.h"
 #include "workspace/users/user_side.h"
@@ -56,6 +57,7 @@ class frmMain {
     ServiceSettings& Service() { return m_session.Service; }
     ExportCommands& Export() { return m_export; }
     SearchVolumeEstimate& Estimator() { return m_estimate; }
+    BlueskyLogIn& Bluesky() { return m_bluesky; }
 
     // ---- The commands that span parts
     // "Cancel ": stops whatever runs (a search, timelines, a list, a look-up waiting for
@@ -81,6 +83,7 @@ class frmMain {
     UserSide m_users;
     ExportCommands m_export;
     SearchVolumeEstimate m_estimate;
+    BlueskyLogIn m_bluesky;
 };
 
 }  // namespace marlin

@@ -61,10 +61,13 @@ struct WindowSettings {
     // When set, the objects of this run go to this one file instead, whatever
     // KeepRawResponses says (the command line's --archive).
     std::filesystem::path ArchiveFile;
-    // Settings › "Service API" › "v2" (v1.1 when off), "Full-Archive Search (v2)" and "Price per Post
+    // Settings › "Service" › "X (v2)" (X (v1.1) when off), "Full-Archive Search (v2)" and "Price per Post
     // Read…", which the search volume estimate counts with (in dollars).
     bool ApiV2 = false;
     bool FullArchiveSearch = false;
+    // Settings › "Service" › "Bluesky": the captures go to the second service (ApiV2 keeps the dialect
+    // the first service is spoken in when it is chosen again).
+    bool Bluesky = false;
     double PricePerPostRead = 0.005;
 };
 

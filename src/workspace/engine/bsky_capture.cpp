@@ -51,6 +51,19 @@ RequestOutcome BskyCapture::Outcome(const BskyOutcome& outcome, const BskyQuota&
 
 CaptureResult BskyCapture::Run() {
     CaptureResult result;
+    const CaptureKind kind = m_run.Request().kind;
+    if (!m_client.Session().Valid() && kind != CaptureKind::Count && kind != CaptureKind::Sample) {
+        // No session yet: the log-in makes one (the stored one, or one with an app password).
+        BskyOutcome opened;
+        opened.failure = BskyFailure::AuthRequired;
+        opened.message = "no session";
+        if (m_renewal) opened = m_renewal();
+        if (!opened.Ok()) {
+            m_run.Events().Tell(opened.Describe(), CaptureEvents::Notice::Warning);
+            m_run.State().Record(CaptureOutcome::Failed);
+            return result;
+        }
+    }
     switch (m_run.Request().kind) {
         case CaptureKind::Search:
         case CaptureKind::Update:

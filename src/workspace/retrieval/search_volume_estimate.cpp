@@ -20,6 +20,11 @@ std::optional<VolumeEstimate> SearchVolumeEstimate::Estimate() {
 void SearchVolumeEstimate::mEstimateVolume_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
+    if (w.Settings.Bluesky) {
+        // No call of the service counts posts: nothing is asked.
+        w.Tk.MessageBox(BskyCapture::kNoCount, kTitle, MsgButtons::OK, MsgIcon::Information);
+        return;
+    }
     const std::optional<VolumeEstimate> estimate = Estimate();
     if (!w.Settings.ApiV2) {
         w.Tk.MessageBox(kNeedsV2, kTitle, MsgButtons::OK, MsgIcon::Information);

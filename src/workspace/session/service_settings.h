@@ -9,9 +9,10 @@
 
 namespace marlin {
 
-// Settings › "Service API" (the radio items "v1.1" and "v2"), "Full-Archive Search (v2)" and "Price per
-// Post Read…": the dialect both service clients speak, where their v2 searches look, and the price the
-// search volume estimate counts with. v1.1, the recent index and the published price are the defaults.
+// Settings › "Service" (the radio items "X (v1.1)", "X (v2)" and "Bluesky"), "Full-Archive Search (v2)"
+// and "Price per Post Read…": the service the captures go to and the dialect both clients of the first
+// speak, where their v2 searches look, and the price the search volume estimate counts with. X v1.1,
+// the recent index and the published price are the defaults.
 class ServiceSettings {
   public:
     static constexpr double kPublishedPricePerPost = 0.005;
@@ -23,7 +24,10 @@ class ServiceSettings {
     ServiceSettings(const ServiceSettings&) = delete;
     ServiceSettings& operator=(const ServiceSettings&) = delete;
 
+    // X in this dialect.
     void SetApiV2(bool on);
+    // Bluesky, or X again in the dialect chosen last.
+    void SetBluesky(bool on);
     void SetFullArchiveSearch(bool on);
     void SetPricePerPostRead(double dollars);
     void mPricePerPost_Click();
