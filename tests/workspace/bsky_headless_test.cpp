@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "../export/python_reader.h"
 #include "core/bsky_post_id.h"
 #include "emulator/emulator.h"
 #include "emulator/search_query.h"
@@ -40,7 +41,7 @@ class BskyHeadlessTest : public ::testing::Test {
                {"MARLIN_BSKY_APP_PASSWORD", config.bskyAppPassword}};
     }
 
-    int Run(std::vector<std::string> arguments) {
+    int Run(std::vector<std::string> arguments, bool bluesky = true) {
         err.str("");
         ConsoleToolkit toolkit(err);
         HeadlessRun::Setup setup;
@@ -54,7 +55,7 @@ class BskyHeadlessTest : public ::testing::Test {
         setup.stopRequested = &stop;
         setup.retryDelays = {20, 20, 20};
         HeadlessRun run(toolkit, std::move(setup));
-        arguments.insert(arguments.begin() + 1, {"--service", "bluesky"});
+        if (bluesky) arguments.insert(arguments.begin() + 1, {"--service", "bluesky"});
         return run.Run(arguments);
     }
 
@@ -97,9 +98,10 @@ class BskyHeadlessTest : public ::testing::Test {
 };
 
 TEST_F(BskyHeadlessTest, ASearchCrossesTheCapWithoutDoublesOrGapsAndGoesOnFromItsTable) {
-    const std::size_t expected = ExpectedSearch("data");
+    const std::string query = m_emulator->Queries().common;
+    const std::size_t expected = ExpectedSearch(query);
     ASSERT_GT(expected, 3u * 150);
-    ASSERT_EQ(Run({"search", "data", "--back", "36500", "--out", Out("s.txt"), "--archive", Out("s.jsonl")}),
+    ASSERT_EQ(Run({"search", query, "--back", "36500", "--out", Out("s.txt"), "--archive", Out("s.jsonl")}),
               0)
         << err.str();
     const std::vector<std::string> ids = Column("s.txt", 3);
@@ -122,7 +124,7 @@ TEST_F(BskyHeadlessTest, ASearchCrossesTheCapWithoutDoublesOrGapsAndGoesOnFromIt
     };
     for (const Case c : {Case{"update", 0}, Case{"continue", 0}}) {
         SCOPED_TRACE(c.command);
-        EXPECT_EQ(Run({c.command, Out("s.txt"), "--query", "data", "--back", "36500"}), c.code) << err.str();
+        EXPECT_EQ(Run({c.command, Out("s.txt"), "--query", query, "--back", "36500"}), c.code) << err.str();
         EXPECT_EQ(Column("s.txt", 3).size(), expected);
     }
     EXPECT_EQ(Calls("com.atproto.server.createSession"), 1);
@@ -253,6 +255,47 @@ TEST_F(BskyHeadlessTest, ACaptureThatWouldMixServicesStopsBeforeItsFirstRequest)
     }
     EXPECT_TRUE(m_emulator->Requests().empty());
     EXPECT_EQ(ReadFileBytes(app / "x.txt"), xRow);
+}
+
+// A table and archive of Bluesky posts through every export, each read back by the libraries researchers
+// open them with: handles as names, the posts' web addresses as links, reposts and mentions as edges.
+TEST_F(BskyHeadlessTest, ABlueskyTableGoesThroughEveryExportAndIsReadBack) {
+    if (!HavePythonModule("networkx, pandas, openpyxl"))
+        GTEST_SKIP() << "networkx, pandas or openpyxl missing";
+    const std::string demo = m_emulator->BlueskyHandle(m_emulator->Users().demo);
+    WriteFileBytes(app / "one.txt", demo + "\n");
+    ASSERT_EQ(Run({"timelines", "--users", Out("one.txt"), "--back", "36500", "--out", Out("t.txt"),
+                   "--archive", Out("t.jsonl")}),
+              0)
+        << err.str();
+    const std::size_t rows = Column("t.txt", 0).size();
+    const std::vector<std::vector<std::string>> exports = {
+        {"export-csv", Out("t.txt"), "--out", Out("t.csv")},
+        {"export-xlsx", Out("t.txt"), "--out", Out("t.xlsx")},
+        {"export-network", Out("t.txt"), "--out", Out("m.graphml")},
+        {"export-network", Out("t.txt"), "--graph", "interaction", "--archive", Out("t.jsonl"), "--out",
+         Out("i.graphml")},
+        {"frequencies", Out("t.txt"), "--out", Out("f.xlsx")},
+    };
+    for (const auto& arguments : exports) ASSERT_EQ(Run(arguments, false), 0) << arguments[0] << err.str();
+    const std::vector<std::string> read = RunPython(
+        "import sys, pandas, openpyxl, networkx\n"
+        "csv = pandas.read_csv(sys.argv[1])\n"
+        "print('csv', len(csv), csv['LinkURL'].str.startswith('https://bsky.app/profile/').all())\n"
+        "sheet = openpyxl.load_workbook(sys.argv[2], read_only=True).active\n"
+        "print('xlsx', sheet.max_row - 1)\n"
+        "for name in sys.argv[3:5]:\n"
+        "    g = networkx.read_graphml(name)\n"
+        "    kinds = sorted({d.get('kind', '') for _, _, d in g.edges(data=True)})\n"
+        "    print('graph', g.number_of_edges() > 0, all('.' in n for n in g.nodes), ' '.join(kinds))\n"
+        "print('sheets', ' '.join(openpyxl.load_workbook(sys.argv[5], read_only=True).sheetnames))\n",
+        {Out("t.csv"), Out("t.xlsx"), Out("m.graphml"), Out("i.graphml"), Out("f.xlsx")});
+    ASSERT_EQ(read.size(), 5u) << Joined(read);
+    EXPECT_EQ(read[0], "csv " + std::to_string(rows) + " True");
+    EXPECT_EQ(read[1], "xlsx " + std::to_string(rows));
+    EXPECT_THAT(read[2], HasSubstr("graph True True"));
+    EXPECT_THAT(read[3], HasSubstr("repost"));
+    EXPECT_THAT(read[4], HasSubstr("mentions"));
 }
 
 }  // namespace
