@@ -41,6 +41,7 @@ TEST_F(BskyWindowTest, ASearchAsksForTheLogInOnceAndFillsTheTable) {
     BackDays(3650);
     NewSearch(Emu().Queries().rare);
     EXPECT_TRUE(tk.promptAnswers.empty()) << "handle, app password and server asked";
+    ASSERT_GT(W().TweetsTable.Rows().RowCount(), 0);
     EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(Expected(Emu().Queries().rare)));
     EXPECT_TRUE(std::filesystem::exists(File(BskySessionFile::kFileName)));
 

@@ -219,11 +219,12 @@ bool BskyCapture::Search() {
             break;
         }
         newThisQuery += added;
-        const int held = tweets.Count();
-        events.Progress("Retrieved " + std::to_string(held) + about + "back to " + tweets.DateTime(held));
-        events.MeterAdvance(
-            CaptureTexts::SpanShare(tweets.DateTime(1), tweets.DateTime(held), m_run.ThresholdDateText()),
-            held);
+        if (const int held = tweets.Count(); held > 0) {
+            events.Progress("Retrieved " + std::to_string(held) + about + "back to " + tweets.DateTime(held));
+            events.MeterAdvance(
+                CaptureTexts::SpanShare(tweets.DateTime(1), tweets.DateTime(held), m_run.ThresholdDateText()),
+                held);
+        }
         if (!cursor.empty() && cursor != search.cursor) {
             search.cursor = cursor;
             continue;
