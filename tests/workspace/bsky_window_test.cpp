@@ -39,18 +39,18 @@ TEST_F(BskyWindowTest, ASearchAsksForTheLogInOnceAndFillsTheTable) {
     EXPECT_FALSE(TweetCtl().mApiV11.Checked());
     AnswerLogIn(Emu().Config().bskyAppPassword);
     BackDays(3650);
-    NewSearch(Emu().Queries().rare);
+    NewSearch(Emu().Queries().common);
     EXPECT_TRUE(tk.promptAnswers.empty()) << "handle, app password and server asked";
-    ASSERT_GT(W().TweetsTable.Rows().RowCount(), 0);
-    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(Expected(Emu().Queries().rare)));
+    ASSERT_GT(W().TweetsTable.Rows().RowCount(), 0) << ::testing::PrintToString(LogLines());
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(Expected(Emu().Queries().common)));
     EXPECT_TRUE(std::filesystem::exists(File(BskySessionFile::kFileName)));
 
     // The next window finds the stored session and asks nothing.
     OpenForm();
     TweetCtl().mServiceBluesky.Click();
     BackDays(3650);
-    NewSearch(Emu().Queries().rare);
-    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(Expected(Emu().Queries().rare)));
+    NewSearch(Emu().Queries().common);
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), static_cast<int>(Expected(Emu().Queries().common)));
     EXPECT_EQ(CountRequests("/xrpc/com.atproto.server.createSession"), 1);
 }
 
