@@ -7,6 +7,7 @@
 #include "service/bsky_session_file.h"
 #include "workspace/engine/bsky_capture.h"
 #include "workspace/session/bluesky_log_in.h"
+#include "workspace/users/timeline_samples.h"
 
 namespace marlin::testing {
 namespace {
@@ -63,6 +64,27 @@ TEST_F(BskyWindowTest, AWrongPasswordAndTheVolumeEstimateSaySo) {
     TweetCtl().mEstimateVolume.Click();
     EXPECT_EQ(tk.LastMessage()->text, BskyCapture::kNoCount);
     EXPECT_EQ(CountRequests("/2/tweets/counts/recent"), 0);
+}
+
+// The user table's behavioural statistics come from a sample of each account's author feed, a repost
+// counting as a retweet does.
+TEST_F(BskyWindowTest, ASampleOfAnAuthorFeedGivesTheBehaviouralStatistics) {
+    AnswerLogIn(Emu().Config().bskyAppPassword);
+    CaptureRequest request = W().Request(CaptureKind::Sample, TweetCtl(), UserCtl());
+    request.accounts = {Emu().BlueskyHandle(Emu().Users().demo)};
+    request.backTo = CaptureRequest::DaysBack(365);
+    request.limits.maxRecords = 30;
+    int sampled = 0;
+    double reposts = 0;
+    AccountSteps steps;
+    steps.done = [&](int) {
+        sampled = W().Engine.Tweets().Count();
+        reposts = TimelineSamples::SampleStats(W().Engine.Tweets(), 20).PctRT;
+    };
+    W().Engine.Capture(request, steps);
+    EXPECT_EQ(sampled, 30);
+    EXPECT_GT(reposts, 0);
+    EXPECT_EQ(CountRequests("/xrpc/app.bsky.feed.getAuthorFeed"), 1);
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ RequestOutcome BskyCapture::Outcome(const BskyOutcome& outcome, const BskyQuota&
 CaptureResult BskyCapture::Run() {
     CaptureResult result;
     const CaptureKind kind = m_run.Request().kind;
-    if (!m_client.Session().Valid() && kind != CaptureKind::Count && kind != CaptureKind::Sample) {
+    if (!m_client.Session().Valid() && kind != CaptureKind::Count) {
         // No session yet: the log-in makes one (the stored one, or one with an app password).
         BskyOutcome opened;
         opened.failure = BskyFailure::AuthRequired;
@@ -81,10 +81,11 @@ CaptureResult BskyCapture::Run() {
         case CaptureKind::Friends:
             result.reached = UserList();
             break;
-        case CaptureKind::Count:
         case CaptureKind::Sample:
-            m_run.Events().Tell(m_run.Request().kind == CaptureKind::Count ? kNoCount : kNoSample,
-                                CaptureEvents::Notice::Information);
+            Samples();
+            break;
+        case CaptureKind::Count:
+            m_run.Events().Tell(kNoCount, CaptureEvents::Notice::Information);
             m_run.State().Record(CaptureOutcome::Failed);
             break;
     }
@@ -273,6 +274,18 @@ void BskyCapture::Timelines() {
     events.MeterEnd();
 }
 
+void BskyCapture::Samples() {
+    const std::vector<std::string>& accounts = m_run.Request().accounts;
+    for (std::size_t i = 0; i < accounts.size() && !m_run.State().Cancelled(); ++i) {
+        // Each account's sample is the run's tweets while its figures are taken.
+        m_run.Tweets().Clear();
+        m_seen.clear();
+        m_run.AccountStarted(static_cast<int>(i));
+        Timeline(accounts[i], {});
+        m_run.AccountDone(static_cast<int>(i));
+    }
+}
+
 bool BskyCapture::Timeline(const std::string& actor, const CapturePosition& position) {
     TweetSet& tweets = m_run.Tweets();
     CaptureEvents& events = m_run.Events();
@@ -308,6 +321,11 @@ bool BskyCapture::Timeline(const std::string& actor, const CapturePosition& posi
             reached = true;
         events.Progress("Retrieved " + std::to_string(tweets.Count() - heldBefore) + about + "back to " +
                         tweets.DateTime(tweets.Count()));
+        const int cap = m_run.Request().limits.maxRecords;
+        if (cap > 0 && tweets.Count() >= cap) {
+            tweets.KeepFirst(cap);
+            reached = true;
+        }
         if (reached || atHeld || next.empty() || next == cursor) {
             reached = reached || atHeld || next.empty();
             break;

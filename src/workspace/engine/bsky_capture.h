@@ -23,7 +23,9 @@ namespace marlin {
 //   Timelines, Timeline            getAuthorFeed of each account, reposts kept (a row of the reposter)
 //   Lookup                         getProfiles, 25 accounts a request
 //   Followers, Friends             getFollowers, getFollows by cursor
-// Count and Sample have no call of this service: they say so and end as failed.
+//   Sample                         getAuthorFeed of each account alone, back to the threshold, at most
+//                                  limits.maxRecords posts (the user table's behavioural statistics)
+// Count has no call of this service: it says so and ends as failed.
 class BskyCapture {
   public:
     // A new session for one whose refresh the service refused; may be empty.
@@ -31,8 +33,6 @@ class BskyCapture {
     static constexpr int kQuotaLow = 10;  // the wait for the next window starts below this many requests
     static constexpr const char* kNoCount =
         "Bluesky has no count of posts (no volume estimate): run the search itself, it costs nothing";
-    static constexpr const char* kNoSample =
-        "Bluesky timeline samples are not available: use the timelines of the accounts instead";
 
     BskyCapture(CaptureRun& run, BskyClient& client, const Renewal& renewal)
         : m_run(run), m_client(client), m_renewal(renewal) {}
@@ -45,6 +45,7 @@ class BskyCapture {
   private:
     bool Search();
     void Timelines();
+    void Samples();
     bool Timeline(const std::string& actor, const CapturePosition& position);
     bool Lookup();
     bool UserList();
