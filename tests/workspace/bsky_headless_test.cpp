@@ -9,6 +9,7 @@
 #include <atomic>
 #include <climits>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 
@@ -29,11 +30,13 @@ using ::testing::HasSubstr;
 
 class BskyHeadlessTest : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { Start(); }
+    void Start(int windowSeconds = 300) {
         emulator::EmulatorConfig config;
         config.users = 200;
         config.tweetsPerDay = 300;
         config.bskySearchCap = 150;
+        config.bskyWindowSeconds = windowSeconds;
         m_emulator = std::make_unique<emulator::Emulator>(config);
         m_emulator->Start();
         env = {{"MARLIN_BSKY_BASE", m_emulator->BaseUrl()},
@@ -255,6 +258,44 @@ TEST_F(BskyHeadlessTest, ACaptureThatWouldMixServicesStopsBeforeItsFirstRequest)
     }
     EXPECT_TRUE(m_emulator->Requests().empty());
     EXPECT_EQ(ReadFileBytes(app / "x.txt"), xRow);
+}
+
+// The service's windows and faults as the first service's: a spent or nearly spent window is waited out
+// and the capture goes on whole; a server that keeps failing ends it early with what came saved.
+TEST_F(BskyHeadlessTest, WindowsAreWaitedOutAndFailuresReachTheExitCode) {
+    Start(2);
+    const std::size_t expected = ExpectedSearch("data");
+    struct Case {
+        const char* name;
+        int remaining;  // the search window's requests left; -1: as it is
+        int failures;   // 500s answered from the second page on
+        int code;
+        std::string logged;  // a line of the request log
+    };
+    const Case cases[] = {
+        {"a spent window (429)", 0, 0, 0, "Quota window spent"},
+        {"a window running low", 3, 0, 0, "for the next search window"},
+        {"a server that keeps failing", -1, 10, 3, "Bluesky answered 500"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_emulator->ClearFaults();
+        if (c.remaining >= 0) m_emulator->SetRemaining(emulator::Family::BskySearch, c.remaining);
+        factory = nullptr;
+        if (c.failures > 0) {
+            factory = [this, c, made = std::make_shared<std::atomic<int>>(0)] {
+                if (++*made == 2)
+                    m_emulator->InjectFault(emulator::Family::BskySearch, emulator::Fault::Error500,
+                                            c.failures);
+                return CurlHttpRequest::Factory()();
+            };
+        }
+        EXPECT_EQ(Run({"search", "data", "--back", "36500", "--out", Out("s.txt")}), c.code) << err.str();
+        EXPECT_THAT(err.str(), HasSubstr(c.logged));
+        const std::vector<std::string> ids = Column("s.txt", 3);
+        if (c.code == 0) EXPECT_EQ(ids.size(), expected);
+        if (c.code != 0) EXPECT_LT(ids.size(), expected);
+    }
 }
 
 // A table and archive of Bluesky posts through every export, each read back by the libraries researchers

@@ -248,6 +248,7 @@ bool BskyCapture::Search() {
                                      m_run.State().StopReason()));
     if (last.Failed() && !reached && !cancelled)
         m_run.ReportIncomplete(last.responseCode, tweets.Count() > 0 ? tweets.DateTime(tweets.Count()) : "");
+    m_run.State().Record(reached ? CaptureOutcome::Complete : CaptureOutcome::StoppedEarly);
     events.MeterEnd();
     return reached;
 }
@@ -339,6 +340,10 @@ bool BskyCapture::Timeline(const std::string& actor, const CapturePosition& posi
                                      m_run.State().StopReason()));
     if (last.Failed() && !reached && !cancelled && tweets.Count() > heldBefore)
         m_run.ReportIncomplete(last.responseCode, tweets.DateTime(tweets.Count()));
+    // An account that is not there or not open is no gap; a feed cut short is.
+    const bool lasting = last.httpStatus == 400 || last.httpStatus == 401 || last.httpStatus == 404;
+    if (!reached && !(last.Failed() && lasting && tweets.Count() == heldBefore))
+        m_run.State().Record(CaptureOutcome::StoppedEarly);
     return reached;
 }
 
@@ -357,7 +362,10 @@ bool BskyCapture::Lookup() {
         const RequestOutcome answer = Ask(BskyClient::Call::Profiles, ResourceFamily::UsersLookup, "profiles",
                                           Url("app.bsky.actor.getProfiles", "actors", batch.front()),
                                           [&] { return m_client.Profiles(batch); });
-        if (!answer.Answered()) return false;
+        if (!answer.Answered()) {
+            m_run.State().Record(CaptureOutcome::StoppedEarly);
+            return false;
+        }
         const std::optional<std::string> page = m_translator.ProfilePage(answer.body, false);
         if (!page) {
             Unreadable();
