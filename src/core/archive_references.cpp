@@ -4,6 +4,12 @@
 #include <cstring>
 #include <fstream>
 
+#include <chrono>
+
+#include "core/bsky_archive_lines.h"
+#include "core/bsky_facets.h"
+#include "core/bsky_page.h"
+#include "core/bsky_post_id.h"
 #include "core/v2_page.h"
 
 namespace marlin {
@@ -68,9 +74,34 @@ void ReadV2(V2Page& page, std::string_view object, ArchiveReferences::Post& post
     if (!repost) AddMentions(page, post, object, "mentions", "username");
 }
 
+// The author's DID of an at:// URI ("at://did:plc:…/app.bsky.feed.post/…").
+std::string DidOfUri(std::string_view uri) {
+    if (!uri.starts_with("at://")) return {};
+    uri.remove_prefix(5);
+    return std::string(uri.substr(0, uri.find('/')));
+}
+
+int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+// The author of the post a post view quotes: a record view, alone or beside media.
+std::string QuotedAuthor(BskyPage& page, std::string_view embed) {
+    const std::vector<std::string_view> e = page.Pick(embed, {"$type", "record"});
+    const std::string type = BskyPage::Text(e[0]);
+    std::string_view record = e[1];
+    if (type == "app.bsky.embed.recordWithMedia#view")
+        record = page.Member(record, "record");
+    else if (type != "app.bsky.embed.record#view")
+        return {};
+    return BskyPage::Text(page.Member(page.Member(record, "author"), "handle"));
+}
+
 }  // namespace
 
-ArchiveReferences::ArchiveReferences() : m_page(std::make_unique<V2Page>()) {}
+ArchiveReferences::ArchiveReferences()
+    : m_page(std::make_unique<V2Page>()), m_bsky(std::make_unique<BskyPage>()) {}
 ArchiveReferences::~ArchiveReferences() = default;
 ArchiveReferences::ArchiveReferences(ArchiveReferences&&) noexcept = default;
 ArchiveReferences& ArchiveReferences::operator=(ArchiveReferences&&) noexcept = default;
@@ -82,6 +113,7 @@ bool ArchiveReferences::Load(const std::filesystem::path& file) {
         return false;
     }
     for (std::string line; std::getline(in, line);) AddLine(line);
+    NameRepliedAuthors();
     if (in.bad()) {
         m_problem = "cannot read " + file.string() + " to its end";
         return false;
@@ -92,6 +124,7 @@ bool ArchiveReferences::Load(const std::filesystem::path& file) {
 bool ArchiveReferences::AddLine(std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
     if (line.empty() || line.front() != '{') return false;
+    if (line.starts_with("{\"uri\":\"at://") || line.starts_with("{\"post\":")) return AddBlueskyLine(line);
     V2Page& page = *m_page;
     std::string body = "{\"data\":";
     body += line;
@@ -116,6 +149,56 @@ bool ArchiveReferences::AddLine(std::string_view line) {
     }
     m_posts.insert_or_assign(Text(v11 ? v[0] : v[2]), std::move(post));
     return true;
+}
+
+bool ArchiveReferences::AddBlueskyLine(std::string_view line) {
+    BskyPage& page = *m_bsky;
+    if (!page.Read(line)) return false;
+    const std::vector<std::string_view> item = page.Pick(page.Top(), {"post", "reason"});
+    const std::string_view view = item[0].empty() ? page.Top() : item[0];
+    const std::string_view reason = !item[1].empty() && item[1].front() == '{' ? item[1] : std::string_view();
+    const std::vector<std::string_view> v = page.Pick(view, {"uri", "author", "record", "embed"});
+    if (!BskyPage::Text(v[0]).starts_with("at://")) return false;
+    const std::vector<std::string_view> author = page.Pick(v[1], {"did", "handle"});
+    const std::string handle = BskyPage::Text(author[1]);
+    m_handles.insert_or_assign(BskyPage::Text(author[0]), handle);
+    const std::vector<std::string_view> r = page.Pick(v[2], {"langs", "reply"});
+    Post post;
+    if (const std::vector<std::string_view> langs = page.Elements(r[0]); !langs.empty())
+        post.lang = BskyPage::Text(langs.front());
+    const BskyArchiveLines::RowKey row = BskyArchiveLines::KeyOfRow(page, view, reason, NowMs());
+    const std::string id = BskyPostId::Id(row.dateMs.value_or(0), row.key);
+    if (!reason.empty()) {
+        // A repost copies the post: its names are the original author's doing.
+        const std::vector<std::string_view> by = page.Pick(page.Member(reason, "by"), {"did", "handle"});
+        post.author = BskyPage::Text(by[1]);
+        m_handles.insert_or_assign(BskyPage::Text(by[0]), post.author);
+        Add(post, Kind::Repost, handle);
+    } else {
+        post.author = handle;
+        const std::string parentDid =
+            DidOfUri(BskyPage::Text(page.Member(page.Member(r[1], "parent"), "uri")));
+        if (const auto parent = m_handles.find(parentDid); parent != m_handles.end())
+            Add(post, Kind::Reply, parent->second);
+        else if (!parentDid.empty())
+            m_pendingReplies.emplace_back(id, parentDid);
+        Add(post, Kind::Quote, QuotedAuthor(page, v[3]));
+        for (const std::string& mention : BskyFacets::Read(page, v[2]).mentions)
+            if (mention.size() > 1 && !mention.starts_with("@did:"))
+                Add(post, Kind::Mention, mention.substr(1));
+    }
+    m_posts.insert_or_assign(id, std::move(post));
+    return true;
+}
+
+void ArchiveReferences::NameRepliedAuthors() {
+    std::erase_if(m_pendingReplies, [this](const std::pair<std::string, std::string>& reply) {
+        const auto handle = m_handles.find(reply.second);
+        const auto post = m_posts.find(reply.first);
+        if (handle == m_handles.end() || post == m_posts.end()) return false;
+        Add(post->second, Kind::Reply, handle->second);
+        return true;
+    });
 }
 
 const ArchiveReferences::Post* ArchiveReferences::Find(std::string_view id) const {

@@ -1,5 +1,7 @@
 #include "core/bsky_archive_lines.h"
 
+#include "core/bsky_post_id.h"
+
 namespace marlin {
 
 std::string BskyArchiveLines::RepostKey(BskyPage& page, std::string_view reason, std::string_view post) {
@@ -7,6 +9,19 @@ std::string BskyArchiveLines::RepostKey(BskyPage& page, std::string_view reason,
     if (!uri.empty()) return uri;
     const std::string_view by = page.Member(reason, "by");
     return BskyPage::Text(page.Member(by, "did")) + " " + BskyPage::Text(page.Member(post, "uri"));
+}
+
+BskyArchiveLines::RowKey BskyArchiveLines::KeyOfRow(BskyPage& page, std::string_view post,
+                                                    std::string_view reason, int64_t nowMs) {
+    const std::vector<std::string_view> v = page.Pick(post, {"uri", "record", "indexedAt"});
+    RowKey row{BskyPage::Text(v[0]), BskyPostId::SortAtMs(BskyPage::Text(page.Member(v[1], "createdAt")),
+                                                          BskyPage::Text(v[2]), nowMs)};
+    if (reason.empty()) return row;
+    row.key = RepostKey(page, reason, post);
+    if (const std::optional<int64_t> reposted =
+            BskyPostId::ParseIso(BskyPage::Text(page.Member(reason, "indexedAt"))))
+        row.dateMs = reposted;
+    return row;
 }
 
 std::vector<BskyArchiveLines::Line> BskyArchiveLines::Lines(std::string_view body) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,15 @@ class BskyArchiveLines {
     // The key of a feed item's repost: the repost's URI, or (from a service that sends none) the
     // reposting account's DID and the post's URI.
     static std::string RepostKey(BskyPage& page, std::string_view reason, std::string_view post);
+
+    // What a table row of a post view (or, with its reason, of a repost) is known by: the post's URI or
+    // the repost's key, and the row's date (the post's sort time, or when it was reposted); the row's
+    // TweetID is BskyPostId::Id of the two. nowMs bounds the createdAt that can be believed.
+    struct RowKey {
+        std::string key;
+        std::optional<int64_t> dateMs;
+    };
+    static RowKey KeyOfRow(BskyPage& page, std::string_view post, std::string_view reason, int64_t nowMs);
 
   private:
     BskyPage m_page;

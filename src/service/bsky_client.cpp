@@ -84,6 +84,12 @@ BskyClient::BskyClient(HttpRequestFactory requestFactory, std::string base)
     while (!m_base.empty() && m_base.back() == '/') m_base.pop_back();
 }
 
+void BskyClient::SetBase(std::string base) {
+    while (!base.empty() && base.back() == '/') base.pop_back();
+    if (base != m_base) m_session = {};
+    m_base = std::move(base);
+}
+
 std::string BskyClient::BaseAddress(const std::string& server) {
     if (const char* base = std::getenv("MARLIN_BSKY_BASE"); base && *base) return base;
     const std::string host = server.empty() ? kDefaultServer : server;

@@ -71,6 +71,8 @@ class BskyClient {
     // MARLIN_BSKY_BASE when it is set, else https:// and the server ("bsky.social" unless given).
     static std::string BaseAddress(const std::string& server = kDefaultServer);
     const std::string& Base() const { return m_base; }
+    // Another server: its session is not this one's, so the session is dropped.
+    void SetBase(std::string base);
 
     BskyOutcome CreateSession(const std::string& handle, const std::string& appPassword);
     BskyOutcome RefreshSession();

@@ -24,13 +24,6 @@ void AppendNumber(std::string& out, std::string_view raw) {
     out += std::to_string(BskyPage::Number(raw));
 }
 
-// Built in steps: GCC 12 warns of a false overlap in the one-expression form.
-std::string Marked(char mark, const std::string& name) {
-    std::string marked(1, mark);
-    marked += name;
-    return marked;
-}
-
 // The record key: the last part of an at:// URI.
 std::string_view RecordKey(std::string_view uri) {
     const std::size_t slash = uri.rfind('/');
@@ -77,38 +70,6 @@ std::string BskyTranslator::WebAddress(std::string_view handle, std::string_view
     return "https://bsky.app/profile/" + std::string(handle) + "/post/" + std::string(RecordKey(uri));
 }
 
-BskyTranslator::Facets BskyTranslator::ReadFacets(BskyPage& page, std::string_view record) {
-    Facets facets;
-    const std::vector<std::string_view> v = page.Pick(record, {"text", "facets"});
-    const std::string text = BskyPage::Text(v[0]);
-    for (std::string_view facet : page.Elements(v[1])) {
-        const std::vector<std::string_view> f = page.Pick(facet, {"index", "features"});
-        const std::vector<std::string_view> index = page.Pick(f[0], {"byteStart", "byteEnd"});
-        const long long start = BskyPage::Number(index[0], -1), end = BskyPage::Number(index[1], -1);
-        // The range as the writer's client counted it: bytes of the UTF-8 text, never characters.
-        std::string_view slice;
-        if (start >= 0 && end > start && static_cast<std::size_t>(end) <= text.size())
-            slice = std::string_view(text).substr(static_cast<std::size_t>(start),
-                                                  static_cast<std::size_t>(end - start));
-        for (std::string_view feature : page.Elements(f[1])) {
-            const std::vector<std::string_view> g = page.Pick(feature, {"$type", "did", "uri", "tag"});
-            const std::string type = BskyPage::Text(g[0]);
-            if (type == "app.bsky.richtext.facet#tag") {
-                facets.hashtags.push_back(Marked('#', BskyPage::Text(g[3])));
-            } else if (type == "app.bsky.richtext.facet#link") {
-                facets.links.push_back(BskyPage::Text(g[2]));
-            } else if (type == "app.bsky.richtext.facet#mention") {
-                // The text names the handle at the range; a range that does not hold one leaves the DID.
-                if (slice.size() > 1 && slice.front() == '@')
-                    facets.mentions.emplace_back(slice);
-                else
-                    facets.mentions.push_back(Marked('@', BskyPage::Text(g[1])));
-            }
-        }
-    }
-    return facets;
-}
-
 std::optional<std::string> BskyTranslator::PostPage(std::string_view body, bool searchLayout,
                                                     std::string* cursor) {
     m_extras.clear();
@@ -139,16 +100,13 @@ void BskyTranslator::WritePost(std::string& out, std::string_view post, std::str
     const std::vector<std::string_view> r = m_page.Pick(v[2], {"text", "createdAt", "langs"});
     const std::string uri = BskyPage::Text(v[0]);
     const std::string authorHandle = BskyPage::Text(m_page.Member(v[1], "handle"));
-    PostExtra extra{uri, uri, ReadFacets(m_page, v[2])};
-    std::optional<int64_t> date = BskyPostId::SortAtMs(BskyPage::Text(r[1]), BskyPage::Text(v[4]), m_nowMs());
+    BskyArchiveLines::RowKey row = BskyArchiveLines::KeyOfRow(m_page, post, reason, m_nowMs());
+    PostExtra extra{std::move(row.key), uri, ReadFacets(m_page, v[2])};
+    const std::optional<int64_t> date = row.dateMs;
     std::string text = BskyPage::Text(r[0]);
     std::string_view user = v[1];
     if (!reason.empty()) {
-        const std::vector<std::string_view> w = m_page.Pick(reason, {"by", "indexedAt"});
-        user = w[0];
-        extra.uri = BskyArchiveLines::RepostKey(m_page, reason, post);
-        if (const std::optional<int64_t> reposted = BskyPostId::ParseIso(BskyPage::Text(w[1])))
-            date = reposted;
+        user = m_page.Member(reason, "by");
         text = "RT @" + authorHandle + ": " + text;
     }
     out += "{\"created_at\":";

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/bsky_facets.h"
 #include "core/bsky_page.h"
 
 namespace marlin {
@@ -27,11 +28,7 @@ namespace marlin {
 // mentions (handles, never DIDs) and links of its facets, read at their UTF-8 byte offsets.
 class BskyTranslator {
   public:
-    struct Facets {
-        std::vector<std::string> hashtags;  // "#tag"
-        std::vector<std::string> mentions;  // "@handle"
-        std::vector<std::string> links;     // the whole address
-    };
+    using Facets = BskyFacets;
     // What a page's row carries beside the table's columns.
     struct PostExtra {
         std::string uri;  // the post's, or for a repost the repost's
@@ -51,7 +48,9 @@ class BskyTranslator {
     const std::vector<PostExtra>& Extras() const { return m_extras; }
 
     // The facets of a post's record, each read at its byte range of the record's text.
-    static Facets ReadFacets(BskyPage& page, std::string_view record);
+    static Facets ReadFacets(BskyPage& page, std::string_view record) {
+        return BskyFacets::Read(page, record);
+    }
     // "https://bsky.app/profile/<handle>/post/<record key>".
     static std::string WebAddress(std::string_view handle, std::string_view uri);
     // A JSON string in the first service's v1.1 form: "/" as "\/" and every character beyond ASCII as

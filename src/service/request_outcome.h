@@ -56,8 +56,8 @@ struct RequestOutcome {
 
     // What the service says when the application's access lacks a v1.1 request.
     static constexpr const char* kV11NotInAccess =
-        "the application's access does not include this v1.1 request; choose Settings \u203A \"Service API\" "
-        "\u203A \"v2\"";
+        "the application's access does not include this v1.1 request; choose Settings \u203A \"Service\" "
+        "\u203A \"X (v2)\"";
 };
 
 }  // namespace marlin

@@ -11,7 +11,8 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_users(*m_state, m_tweetCtl, m_userCtl, m_tweets),
       m_export(*m_state, m_tweetCtl, m_userCtl),
       m_estimate(*m_state, m_tweetCtl, m_userCtl),
-      m_spending(*m_state) {
+      m_spending(*m_state),
+      m_bluesky(*m_state, m_tweetCtl) {
     WireParts();
 }
 

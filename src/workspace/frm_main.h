@@ -10,6 +10,7 @@
 #include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/search_volume_estimate.h"
+#include "workspace/session/bluesky_log_in.h"
 #include "workspace/session/window_session.h"
 #include "workspace/tweets/tweet_side.h"
 #include "workspace/users/user_side.h"
@@ -59,6 +60,7 @@ class frmMain {
     ExportCommands& Export() { return m_export; }
     SearchVolumeEstimate& Estimator() { return m_estimate; }
     SpendingCommands& Spending() { return m_spending; }
+    BlueskyLogIn& Bluesky() { return m_bluesky; }
 
     // ---- The commands that span parts
     // "Cancel ": stops whatever runs (a search, timelines, a list, a look-up waiting for
@@ -85,6 +87,7 @@ class frmMain {
     ExportCommands m_export;
     SearchVolumeEstimate m_estimate;
     SpendingCommands m_spending;
+    BlueskyLogIn m_bluesky;
 };
 
 }  // namespace marlin

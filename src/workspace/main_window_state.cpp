@@ -27,6 +27,7 @@ CaptureRequest MainWindowState::Request(CaptureKind kind, const TweetControls& s
     request.query = search.SearchQuery.Text();
     request.backTo = search.EarlyDate.Value();
     request.language = Settings.SearchLang;
+    request.service = Settings.Bluesky ? CaptureService::Bluesky : CaptureService::Twitter;
     request.dialect = Settings.ApiV2 ? CaptureDialect::V2 : CaptureDialect::V1_1;
     request.fullArchive = Settings.FullArchiveSearch;
     request.exactTexts = Settings.ExactTexts;

@@ -61,9 +61,12 @@ struct WindowSettings {
     // When set, the objects of this run go to this one file instead, whatever
     // KeepRawResponses says (the command line's --archive).
     std::filesystem::path ArchiveFile;
-    // Settings › "Service API" › "v2" (v1.1 when off) and "Full-Archive Search (v2)".
+    // Settings › "Service" › "X (v2)" (X (v1.1) when off) and "Full-Archive Search (v2)".
     bool ApiV2 = false;
     bool FullArchiveSearch = false;
+    // Settings › "Service" › "Bluesky": the captures go to the second service (ApiV2 keeps the dialect
+    // the first service is spoken in when it is chosen again).
+    bool Bluesky = false;
     // Settings › "Prices…" and "Spending Limits…": what every cost shown is reckoned with,
     // and the day's and month's limits of the v2 captures. The run's limit is set only for
     // the one run it was asked for.

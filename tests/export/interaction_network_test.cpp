@@ -7,6 +7,7 @@
 
 #include <set>
 
+#include "core/bsky_post_id.h"
 #include "python_reader.h"
 #include "test_support.h"
 #include "tweet_rows.h"
@@ -86,6 +87,72 @@ TEST(InteractionNetworkTest, EachPostGivesItsRepliesQuotesRepostsAndMentions) {
         }
         const NetworkGraph graph = InteractionNetwork::FromTweets(table, &archive);
         EXPECT_THAT(EdgeLines(graph), ElementsAreArray(c.edges)) << c.what;
+    }
+}
+
+// Bluesky posts as the archive keeps them: a reply names its parent's author by DID only (another
+// line of the archive, before or after it, gives the handle), a quote is an embedded record view, a
+// repost is the feed item, a mention is a facet at a UTF-8 byte range.
+TEST(InteractionNetworkTest, BlueskyPostsGiveTheirRepliesQuotesRepostsAndMentions) {
+    const std::string ann = R"("author":{"did":"did:plc:ann","handle":"ann.bsky.social"})";
+    const std::string bob =
+        R"({"uri":"at://did:plc:bob/app.bsky.feed.post/3b","author":{"did":"did:plc:bob",)"
+        R"("handle":"bob.bsky.social"},"record":{"text":"hi","createdAt":"2026-12-01T09:00:00Z"},)"
+        R"("indexedAt":"2026-12-01T09:00:00Z"})";
+    auto post = [&](const std::string& record, const std::string& more = "") {
+        return R"({"uri":"at://did:plc:ann/app.bsky.feed.post/3a",)" + ann + R"(,"record":{)" + record +
+               R"(,"createdAt":"2026-12-01T10:00:00Z"},"indexedAt":"2026-12-01T10:00:00Z")" + more + "}";
+    };
+    const std::string postId = BskyPostId::Id(*BskyPostId::ParseIso("2026-12-01T10:00:00Z"),
+                                              "at://did:plc:ann/app.bsky.feed.post/3a");
+    const std::string repostUri = "at://did:plc:ann/app.bsky.feed.repost/3r";
+    const std::string repostId = BskyPostId::Id(*BskyPostId::ParseIso("2026-12-02T08:00:00Z"), repostUri);
+    struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        std::string id;
+        std::vector<std::string> edges;
+    } cases[] = {
+        {"a reply whose parent's author a later line names",
+         {post(R"("text":"yes","reply":{"root":{"uri":"at://did:plc:bob/app.bsky.feed.post/3b"},)"
+               R"("parent":{"uri":"at://did:plc:bob/app.bsky.feed.post/3b"}})"),
+          bob},
+         postId,
+         {"ann.bsky.social>bob.bsky.social reply 1"}},
+        {"a reply to an author no line names: no edge",
+         {post(R"("text":"yes","reply":{"parent":{"uri":"at://did:plc:zed/app.bsky.feed.post/3z"}})")},
+         postId,
+         {}},
+        {"a quote with media",
+         {post(R"("text":"look")", R"(,"embed":{"$type":"app.bsky.embed.recordWithMedia#view","record":)"
+                                   R"({"record":{"uri":"at://did:plc:cid/app.bsky.feed.post/3c","author":)"
+                                   R"({"did":"did:plc:cid","handle":"cid.bsky.social"}}}})")},
+         postId,
+         {"ann.bsky.social>cid.bsky.social quote 1"}},
+        {"a mention after multi-byte characters, by its handle",
+         // "olá 🎉 @bob.bsky.social": 5 bytes and 4 before the blank, so the mention is bytes 10..26.
+         {post(R"("text":"olá 🎉 @bob.bsky.social","facets":[{"index":{"byteStart":10,"byteEnd":26},)"
+               R"("features":[{"$type":"app.bsky.richtext.facet#mention","did":"did:plc:bob"}]}])")},
+         postId,
+         {"ann.bsky.social>bob.bsky.social mention 1"}},
+        {"a repost names only whom it reposts",
+         {R"({"post":)" + bob + R"(,"reason":{"$type":"app.bsky.feed.defs#reasonRepost","uri":")" +
+          repostUri +
+          R"(","by":{"did":"did:plc:ann","handle":"ann.bsky.social"},"indexedAt":"2026-12-02T08:00:00Z"}})"},
+         repostId,
+         {"ann.bsky.social>bob.bsky.social repost 1"}},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        std::string lines;
+        for (const std::string& line : c.lines) lines += line + "\n";
+        WriteFileBytes(folder / "a.jsonl", lines);
+        ArchiveReferences archive;
+        ASSERT_TRUE(archive.Load(folder / "a.jsonl")) << c.what;
+        ReportList table;
+        FillTweets(table, {{"Tue Dec 01 10:00:00 +0000 2026", "ann.bsky.social", "plain", c.id}});
+        EXPECT_THAT(EdgeLines(InteractionNetwork::FromTweets(table, &archive)), ElementsAreArray(c.edges))
+            << c.what;
     }
 }
 

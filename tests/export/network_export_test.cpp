@@ -46,6 +46,9 @@ TEST(NetworkExportTest, MentionsOfOneTextTellRetweetsFromMentions) {
         {"mail me at me@example.org or @ alone or @", {}},
         {"(@x_1)!", {"m:x_1"}},
         {"no names at all", {}},
+        // Bluesky handles are domain names; a name of the first service ends at its dot.
+        {"RT @ana-lima.bsky.social: hi @bo.example.com.", {"r:ana-lima.bsky.social", "m:bo.example.com"}},
+        {"thanks @bob. Then @Bob.Smith and @bob.x1", {"m:bob"}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> got;

@@ -200,7 +200,7 @@ TEST(V2DialectQuirksTest, RefusalsCarryTheServicesReason) {
     EXPECT_TRUE(refused.Failed());
     EXPECT_EQ(refused.responseCode,
               "403:Forbidden: the application's access does not include this v1.1 request; choose Settings "
-              "\u203A \"Service API\" \u203A \"v2\"");
+              "\u203A \"Service\" \u203A \"X (v2)\"");
     EXPECT_TRUE(refused.V11AccessRefused());
     EXPECT_TRUE(
         v2.api.GetSearch(service.Queries().rare, "", "", "", count, v2.tweets, false, "recent").Answered());

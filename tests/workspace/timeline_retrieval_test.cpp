@@ -114,7 +114,7 @@ TEST_F(TimelineRetrievalTest, AV11RefusalStopsTheWalkWithOneMessage) {
 
     EXPECT_EQ(TimelineUsersAsked(), (std::vector<std::string>{users.demo}));
     ASSERT_NE(tk.LastMessage(), nullptr);
-    EXPECT_THAT(tk.LastMessage()->text, HasSubstr("\"Service API\" \u203A \"v2\""));
+    EXPECT_THAT(tk.LastMessage()->text, HasSubstr("\"Service\" \u203A \"X (v2)\""));
     EXPECT_FALSE(W().Run.Busy());
 }
 

@@ -58,7 +58,9 @@ CaptureEngine::CaptureEngine(Setup setup, CaptureEvents& events)
     : m_events(&events),
       m_ownRun(std::make_unique<RunState>()),
       m_run(m_ownRun.get()),
-      m_client(*this, std::move(setup.requestFactory), std::move(setup.apiBase)),
+      m_client(*this, setup.requestFactory, std::move(setup.apiBase)),
+      m_bsky(std::move(setup.requestFactory),
+             setup.bskyBase.empty() ? BskyClient::BaseAddress() : std::move(setup.bskyBase)),
       m_tweets(Yield([this] { m_events->LetEventsRun(); })),
       m_users(Yield([this] { m_events->LetEventsRun(); })),
       m_archive(setup.appFolder),
@@ -67,6 +69,10 @@ CaptureEngine::CaptureEngine(Setup setup, CaptureEvents& events)
       m_keepsSpending(setup.keepsSpending) {
     m_tweets.SetNoticeSink([this](const std::string& text) { NoRecords(m_tweets.Count() > 0, text); });
     m_users.SetNoticeSink([this](const std::string& text) { NoRecords(m_users.Count() > 0, text); });
+    m_bsky.SetWaitHook([this] {
+        m_events->LetEventsRun();
+        return !CancelRequested();
+    });
 }
 
 CaptureEngine::CaptureEngine(Setup setup, CaptureEvents& events, RunState& sharedRun)
@@ -126,7 +132,7 @@ CaptureResult CaptureEngine::Capture(const CaptureRequest& request, const Accoun
     CaptureRun run({request, m_client, m_tweets, m_users, *m_run, *m_events, m_archive, m_localNow, steps});
     Current<CaptureRun> current(m_current, &run);
     std::unique_ptr<CaptureSpending> spending;
-    if (request.dialect == CaptureDialect::V2)
+    if (request.dialect == CaptureDialect::V2 && request.service == CaptureService::Twitter)
         spending = std::make_unique<CaptureSpending>(m_ledgerFile, request);
     Current<CaptureSpending> currentSpending(m_spending, spending.get());
     OwnedRun owned(*m_run, m_events);
@@ -178,6 +184,8 @@ void CaptureEngine::CompareUsage() {
 }
 
 CaptureResult CaptureEngine::RunKind(CaptureRun& run) {
+    if (run.Request().service == CaptureService::Bluesky)
+        return BskyCapture(run, m_bsky, m_bskyRenewal).Run();
     CaptureResult result;
     switch (run.Request().kind) {
         case CaptureKind::Search:

@@ -6,9 +6,11 @@
 
 #include "core/tweet_set.h"
 #include "core/user_set.h"
+#include "service/bsky_client.h"
 #include "service/exchange_host.h"
 #include "service/http_request.h"
 #include "service/twitter_api.h"
+#include "workspace/engine/bsky_capture.h"
 #include "workspace/engine/capture_events.h"
 #include "workspace/engine/capture_request.h"
 #include "workspace/engine/capture_result.h"
@@ -40,6 +42,8 @@ class CaptureEngine : private ExchangeHost {
         // v2 runs keep the spending ledger (beside the archive) and hold its limits. Off only
         // for the benchmark that measures what the ledger adds to a capture.
         bool keepsSpending = true;
+        // The second service's server (scheme, host and port); MARLIN_BSKY_BASE or bsky.social when empty.
+        std::string bskyBase{};
     };
 
     CaptureEngine(Setup setup, CaptureEvents& events);
@@ -52,6 +56,10 @@ class CaptureEngine : private ExchangeHost {
     // The service client: the token, the quota windows, the proxy.
     TwitterAPI& Client() { return m_client; }
     const TwitterAPI& Client() const { return m_client; }
+    // The second service's client: its session and its windows. A session that can no longer be
+    // refreshed is renewed once through `renewal` (the log-in with the app password), if given.
+    BskyClient& Bluesky() { return m_bsky; }
+    void SetBlueskyRenewal(BskyCapture::Renewal renewal) { m_bskyRenewal = std::move(renewal); }
     // The records of the captures: each capture empties the set it fills first (a look-up
     // with addToRecords adds to it).
     TweetSet& Tweets() { return m_tweets; }
@@ -104,6 +112,8 @@ class CaptureEngine : private ExchangeHost {
     std::unique_ptr<RunState> m_ownRun;
     RunState* m_run;
     TwitterAPI m_client;
+    BskyClient m_bsky;
+    BskyCapture::Renewal m_bskyRenewal;
     TweetSet m_tweets;
     UserSet m_users;
     ResponseArchive m_archive;

@@ -27,8 +27,9 @@ enum class CaptureKind {
 };
 
 // The service a capture speaks to, and in which of its dialects. Every dialect gives the
-// same records, so nothing above the engine knows which one ran.
-enum class CaptureService { Twitter };
+// same records, so nothing above the engine knows which one ran. Bluesky has one dialect
+// (the dialect field is not read for it).
+enum class CaptureService { Twitter, Bluesky };
 enum class CaptureDialect { V1_1, V2 };
 
 // Where a capture's raw objects go: nowhere, the program folder's archive (one file per

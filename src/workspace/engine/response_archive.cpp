@@ -90,7 +90,9 @@ std::string ResponseArchive::NameOf(ResourceFamily family, const std::string& ur
             const std::string screenName = Parameter(url, "screen_name");
             if (!screenName.empty()) return screenName;
             const std::string userId = Parameter(url, "user_id");
-            return userId.empty() ? V2UserOfPath(url) : userId;
+            if (!userId.empty()) return userId;
+            const std::string actor = Parameter(url, "actor");  // the second service's lists
+            return actor.empty() ? V2UserOfPath(url) : actor;
         }
         case ResourceFamily::UserTimeline:
             return kUserListName;

@@ -30,9 +30,9 @@ struct VolumeEstimate {
     static constexpr int kArchiveRequestsPerWindow = 300;
 
     static constexpr const char* kNeedsV2 =
-        "The search volume is known only to the v2 API: choose Settings \xE2\x80\xBA \"Service API\" "
+        "The search volume is known only to the v2 API: choose Settings \xE2\x80\xBA \"Service\" "
         "\xE2\x80\xBA "
-        "\"v2\" (on the command line --api v2).";
+        "\"X (v2)\" (on the command line --api v2).";
     static constexpr const char* kFailed = "The service did not give the counts: ";
     static constexpr const char* kStoppedEarly = "Counts stopped early: ";
 

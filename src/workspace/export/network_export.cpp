@@ -24,6 +24,30 @@ bool NameCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
+bool HandleLabelCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+// Where a name that starts at `start` ends. A Bluesky handle is a domain name
+// ("ana-lima.bsky.social"): lower-case labels joined by dots, the last one letters only. A
+// name of the first service has no dot, so "@bob." or "@bob. Then" still end at the dot.
+std::size_t NameEnd(std::string_view text, std::size_t start) {
+    std::size_t end = start;
+    while (end < text.size() && NameCharacter(text[end])) ++end;
+    std::size_t handleEnd = start;
+    while (handleEnd < text.size() && (HandleLabelCharacter(text[handleEnd]) || text[handleEnd] == '.'))
+        ++handleEnd;
+    while (handleEnd > start && (text[handleEnd - 1] == '.' || text[handleEnd - 1] == '-')) --handleEnd;
+    const std::string_view handle = text.substr(start, handleEnd - start);
+    const std::size_t lastDot = handle.rfind('.');
+    if (handleEnd <= end || lastDot == std::string_view::npos ||
+        handle.find("..") != std::string_view::npos || handle.size() - lastDot < 3 || handle.front() == '.')
+        return end;
+    for (const char c : handle.substr(lastDot + 1))
+        if (c < 'a' || c > 'z') return end;
+    return handleEnd;
+}
+
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -88,8 +112,7 @@ std::vector<NetworkExport::Mention> NetworkExport::Mentions(std::string_view tex
     const std::size_t offset = static_cast<std::size_t>(trimmed.data() - text.data());
     std::size_t retweetAt = std::string_view::npos;
     if (trimmed.starts_with("RT @")) {
-        std::size_t end = 4;
-        while (end < trimmed.size() && NameCharacter(trimmed[end])) ++end;
+        const std::size_t end = NameEnd(trimmed, 4);
         if (end > 4 && end < trimmed.size() && trimmed[end] == ':') {
             add(trimmed.substr(4, end - 4), Kind::Retweet);
             retweetAt = offset + 3;
@@ -99,8 +122,7 @@ std::vector<NetworkExport::Mention> NetworkExport::Mentions(std::string_view tex
         if (at == retweetAt) continue;
         // An "@" inside a word is an e-mail address, not a name.
         if (at > 0 && NameCharacter(text[at - 1])) continue;
-        std::size_t end = at + 1;
-        while (end < text.size() && NameCharacter(text[end])) ++end;
+        const std::size_t end = NameEnd(text, at + 1);
         if (end > at + 1) add(text.substr(at + 1, end - at - 1), Kind::Mention);
     }
     return found;

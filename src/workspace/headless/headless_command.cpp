@@ -50,6 +50,7 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--api") return &command.api;
     if (name == "--follows-of") return &command.followsOf;
     if (name == "--kind") return &command.followKind;
+    if (name == "--service") return &command.service;
     return nullptr;
 }
 
@@ -90,6 +91,8 @@ bool TakeOption(HeadlessCommand& command, const std::string& name, const std::st
     }
     if (name == "--api" && value != "v2" && value != "v1.1")
         return Fail(error, "--api takes v2 or v1.1, not \"" + value + "\"");
+    if (name == "--service" && value != "bluesky" && value != "x")
+        return Fail(error, "--service takes bluesky or x, not \"" + value + "\"");
     if (name == "--kind" && value != "followers" && value != "friends")
         return Fail(error, "--kind takes followers or friends, not \"" + value + "\"");
     std::string* field = OptionField(command, name);
@@ -187,6 +190,11 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
         return Refuse(error, "export-network takes --archive with --graph interaction");
     if (command.maxCost && !command.ReadsFromService())
         return Refuse(error, arguments[0] + " reads nothing from the service and takes no --max-cost");
+    if (command.Bluesky() && (!command.api.empty() || command.archiveSearch || command.maxCost))
+        return Refuse(
+            error, "--api, --archive-search and --max-cost are for the first service, not --service bluesky");
+    if (!command.service.empty() && !command.ReadsFromService())
+        return Refuse(error, arguments[0] + " reads nothing from a service and takes no --service");
     if (!command.month.empty() && command.kind != Kind::Spending)
         return Refuse(error, "--month is for spending");
     if (command.kind == Kind::ExportNetwork) {
@@ -243,12 +251,16 @@ std::string HeadlessCommand::UsageText() {
            "  table-from-archive FILE.jsonl --out FILE [--exact-texts]\n"
            "      the Tweets table of a raw archive (v1.1 or v2), the rows the capture that wrote it\n"
            "      made; continue goes on from its oldest post\n"
-           "Every command that asks the service takes --api v2|v1.1 (v1.1 by default),\n"
+           "Every command that asks the service takes --service bluesky|x (x by default) and, for x,\n"
+           "--api v2|v1.1 (v1.1 by default),\n"
            "--archive-search (v2 searches go to the full archive, back to 2006, one request a second)\n"
            "and --max-cost DOLLARS (the most the run may spend on v2 reads; 0 allows none). The\n"
            "day's and the month's limits and changed prices are read from prefs (LD-, LM-, PP-...).\n"
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
-           "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
+           "MARLIN_CONSUMER_SECRET; for Bluesky the session kept in the program folder's bskysession, or\n"
+           "MARLIN_BSKY_HANDLE and MARLIN_BSKY_APP_PASSWORD (an app password, never the account's own),\n"
+           "and MARLIN_BSKY_BASE for a server other than https://bsky.social. --archive appends each tweet "
+           "as the service sent it, one JSON\n"
            "object a line, unless the file holds it. --exact-texts keeps texts whole and every\n"
            "character (the table file is then UTF-8 with a byte-order mark). Quota windows are waited\n"
            "out. Exit codes:\n"

@@ -40,6 +40,7 @@ struct HeadlessCommand {
     std::string graph;
     std::optional<int> backDays;  // --back
     std::string api;              // --api: "v2", "v1.1", or "" for the default (v1.1)
+    std::string service;          // --service: "bluesky", "x", or "" for the default (x)
     bool archiveSearch = false;   // --archive-search: v2 searches and counts go to the full archive
     // export-network of a user table: whose followers or friends its rows are. Taken from
     // --follows-of and --kind, or else from a table name "<account>_followers" or
@@ -56,6 +57,8 @@ struct HeadlessCommand {
 
     // True for the commands that read from the service.
     bool ReadsFromService() const;
+    // --service bluesky.
+    bool Bluesky() const { return service == "bluesky"; }
 
     // The command, or nothing with the reason in *error.
     static std::optional<HeadlessCommand> Parse(const std::vector<std::string>& arguments,

@@ -21,6 +21,7 @@
 #include "core/atomic_file.h"
 #include "core/bounded_file.h"
 #include "core/code_page.h"
+#include "core/service_origin.h"
 #include "platform/blank_trim.h"
 #include "platform/program_folder.h"
 #include "service/archive_records.h"
@@ -59,13 +60,14 @@ HeadlessRun::~HeadlessRun() {
     m_tk.SetIdleAction(nullptr);
 }
 
+std::string HeadlessRun::Env(const char* name) const {
+    const char* value = m_setup.getEnv ? m_setup.getEnv(name) : nullptr;
+    return std::string(value ? value : "");
+}
+
 AppCredFile::Credentials HeadlessRun::FindCredentials(std::string* problem) const {
-    auto env = [this](const char* name) {
-        const char* value = m_setup.getEnv ? m_setup.getEnv(name) : nullptr;
-        return std::string(value ? value : "");
-    };
-    AppCredFile::Credentials fromEnv{env("MARLIN_APP_NAME"), env("MARLIN_CONSUMER_KEY"),
-                                     env("MARLIN_CONSUMER_SECRET")};
+    AppCredFile::Credentials fromEnv{Env("MARLIN_APP_NAME"), Env("MARLIN_CONSUMER_KEY"),
+                                     Env("MARLIN_CONSUMER_SECRET")};
     if (fromEnv.Complete()) return fromEnv;
     return AppCredFile::InFolder(m_setup.appFolder).Read(problem);
 }
@@ -95,11 +97,17 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
         return RunExport(command);
     if (command.kind == HeadlessCommand::Kind::Spending) return RunSpending(command);
     if (command.kind == HeadlessCommand::Kind::TableFromArchive) return RunTableFromArchive(command);
+    if (command.kind == HeadlessCommand::Kind::Count && command.Bluesky()) {
+        m_tk.Line(BskyCapture::kNoCount);
+        return kBadUsage;
+    }
     if (command.kind == HeadlessCommand::Kind::Count && command.api != "v2") {
         m_tk.Line(VolumeEstimate::kNeedsV2);
         return kBadUsage;
     }
-    if (const int refused = Connect(command); refused != kDone) return refused;
+    if (const std::string mixed = MixedService(command); !mixed.empty()) return Fail(mixed);
+    if (const int refused = command.Bluesky() ? ConnectBluesky(command) : Connect(command); refused != kDone)
+        return refused;
 
     switch (command.kind) {
         case HeadlessCommand::Kind::Search:
@@ -155,9 +163,53 @@ int HeadlessRun::Connect(const HeadlessCommand& command) {
     return kDone;
 }
 
+std::string HeadlessRun::MixedService(const HeadlessCommand& command) const {
+    using Origin = ServiceOrigin;
+    const Origin::Service wanted = command.Bluesky() ? Origin::Service::Bluesky : Origin::Service::X;
+    std::vector<std::pair<std::string, Origin::FileKind>> files;
+    if (command.kind == HeadlessCommand::Kind::Update || command.kind == HeadlessCommand::Kind::Continue)
+        files.emplace_back(command.subject, Origin::FileKind::TweetTable);
+    if (!command.users.empty()) files.emplace_back(command.users, Origin::FileKind::UserList);
+    if (!command.archive.empty()) files.emplace_back(command.archive, Origin::FileKind::Archive);
+    for (const auto& [file, kind] : files) {
+        const Origin::Service held = Origin::OfFile(file, kind);
+        if (held == Origin::Service::Unknown || held == wanted) continue;
+        return file + " holds records from " + Origin::Name(held) + "; a capture from " +
+               Origin::Name(wanted) +
+               " would mix two services in it. Nothing was asked: use another file, or --service " +
+               (held == Origin::Service::Bluesky ? "bluesky" : "x");
+    }
+    return {};
+}
+
+int HeadlessRun::ConnectBluesky(const HeadlessCommand& command) {
+    const std::string base = Env("MARLIN_BSKY_BASE").empty()
+                                 ? BskyClient::BaseAddress(BskyClient::kDefaultServer)
+                                 : Env("MARLIN_BSKY_BASE");
+    CaptureEngine::Setup setup{m_setup.requestFactory, m_setup.apiBase, m_setup.appFolder};
+    setup.bskyBase = base;
+    m_engine = std::make_unique<CaptureEngine>(std::move(setup), m_events);
+    m_tweets.SetUtf8(command.exactTexts);
+    m_engine->SetExactTexts(command.exactTexts);
+    m_bskyLogin = std::make_unique<BskyLogin>(
+        m_engine->Bluesky(), BskySessionFile::InFolder(m_setup.appFolder),
+        BskyLogin::Credentials{Env("MARLIN_BSKY_HANDLE"), Env("MARLIN_BSKY_APP_PASSWORD")});
+    m_engine->SetBlueskyRenewal([this] { return m_bskyLogin->Renew(); });
+    const BskyOutcome opened = m_bskyLogin->Open();
+    if (!m_bskyLogin->StoreProblem().empty()) m_events.Log(m_bskyLogin->StoreProblem());
+    if (opened.Ok()) return kDone;
+    if (opened.failure == BskyFailure::AuthRequired)
+        return Fail(
+            "no Bluesky session: set MARLIN_BSKY_HANDLE and MARLIN_BSKY_APP_PASSWORD (an app "
+            "password, made in the Bluesky app under Settings \u203A Privacy and security \u203A App "
+            "passwords), or log in with the window");
+    return Fail(opened.Describe() + " at " + base);
+}
+
 CaptureRequest HeadlessRun::Request(CaptureKind kind, const HeadlessCommand& command) const {
     CaptureRequest request;
     request.kind = kind;
+    request.service = command.Bluesky() ? CaptureService::Bluesky : CaptureService::Twitter;
     request.query = command.subject;
     if (command.backDays) request.backTo = CaptureRequest::DaysBack(*command.backDays);
     if (!command.lang.empty()) request.language = command.lang;

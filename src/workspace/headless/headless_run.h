@@ -10,6 +10,7 @@
 
 #include "platform/console_toolkit.h"
 #include "service/app_cred_file.h"
+#include "service/bsky_login.h"
 #include "service/http_request.h"
 #include "workspace/engine/capture_engine.h"
 #include "workspace/engine/capture_result.h"
@@ -94,6 +95,13 @@ class HeadlessRun {
     // The engine, set up as the command asks, with its token; nothing and the exit code
     // when there are no credentials or the service refuses them.
     int Connect(const HeadlessCommand& command);
+    // The same for the second service: the stored session, or one made with MARLIN_BSKY_HANDLE and
+    // MARLIN_BSKY_APP_PASSWORD.
+    int ConnectBluesky(const HeadlessCommand& command);
+    // Why the capture would put records of two services into one file (the table it goes on with, the
+    // user list it reads, the archive it appends to); empty when it would not.
+    std::string MixedService(const HeadlessCommand& command) const;
+    std::string Env(const char* name) const;
     CaptureRequest Request(CaptureKind kind, const HeadlessCommand& command) const;
     // The engine's tweets, scored, into the table (after its rows with append).
     void TakeTweets(bool append);
@@ -115,6 +123,7 @@ class HeadlessRun {
     HeadlessEvents m_events{m_tk};
     ToolkitProcessHost m_processes{m_tk};
     std::unique_ptr<CaptureEngine> m_engine;
+    std::unique_ptr<BskyLogin> m_bskyLogin;  // for the engine's client, with --service bluesky
     TweetTable m_tweets;
     UserTable m_users{"Tweets"};
     bool m_stopping = false;

@@ -16,13 +16,13 @@ class SearchRetrieval {
     static constexpr const char* kV11RefusedTitle = "Search refused";
     static constexpr const char* kV11Refused =
         "The service did not answer the search in v1.1: this application's access covers only v2, the API "
-        "the service sells today (Settings \u203A \"Service API\" \u203A \"v2\").";
+        "the service sells today (Settings \u203A \"Service\" \u203A \"X (v2)\").";
     static constexpr const char* kUseV2 = "Use v2 and search again";
 
     SearchRetrieval(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl,
                     TweetTableTarget& table);
 
-    // What "Use v2 and search again" switches, kept in the settings (Settings › "Service API").
+    // What "Use v2 and search again" switches, kept in the settings (Settings › "Service").
     void SetUseV2Action(std::function<void()> action) { m_useV2 = std::move(action); }
 
     void GetSrch_Click();       // New search

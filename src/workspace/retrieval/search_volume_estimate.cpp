@@ -46,6 +46,11 @@ std::optional<VolumeEstimate> SearchVolumeEstimate::Estimate() {
 void SearchVolumeEstimate::mEstimateVolume_Click() {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
+    if (w.Settings.Bluesky) {
+        // No call of the service counts posts: nothing is asked.
+        w.Tk.MessageBox(BskyCapture::kNoCount, kTitle, MsgButtons::OK, MsgIcon::Information);
+        return;
+    }
     std::optional<Money> spentBefore;
     if (std::unique_ptr<Ledger> ledger = OpenLedger(w.AppFolder))
         spentBefore = ledger->SpentOn(UtcDate::Day(std::time(nullptr)));
@@ -67,8 +72,7 @@ void SearchVolumeEstimate::ShowEstimate() {
     SpendingForecast::Input input = m_forecast;
     input.limits.perRun = m_runLimit;
     const SpendingForecast forecast = SpendingForecast::Of(input);
-    const std::string search =
-        "[" + m_query + "] back to " + BackTo(m_backTo).ThresholdDateText();
+    const std::string search = "[" + m_query + "] back to " + BackTo(m_backTo).ThresholdDateText();
     const Shown shown = Show(*m_estimate, search, forecast, input.postRead);
     if (m_show) {
         m_show(shown);
@@ -91,8 +95,7 @@ SpendingForecast::Input SearchVolumeEstimate::ForecastInput(const VolumeEstimate
     const std::time_t now = std::time(nullptr);
     const std::string today = UtcDate::Day(now);
     std::unique_ptr<Ledger> ledger = OpenLedger(m_window.AppFolder);
-    const long long thresholdMs =
-        static_cast<long long>(BackTo(m_backTo).ThresholdTime()) * 1000;
+    const long long thresholdMs = static_cast<long long>(BackTo(m_backTo).ThresholdTime()) * 1000;
     for (const TweetCountDay& day : estimate.days) {
         SpendingForecast::Day counted{day.date, day.posts, 0};
         // The posts of that UTC day from the threshold on, read by this query today.

@@ -200,6 +200,7 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
     if (switches.keepRaw) text += std::string(kRawTag) + "1" + kCrLf;
     if (switches.exactTexts) text += std::string(kExactTextsTag) + "1" + kCrLf;
     if (switches.apiV2) text += std::string(kApiTag) + "2" + kCrLf;
+    if (switches.bluesky) text += std::string(kApiTag) + "bluesky" + kCrLf;
     if (switches.fullArchive) text += std::string(kArchiveTag) + "1" + kCrLf;
     if (switches.pricePerPost) {
         char price[32];

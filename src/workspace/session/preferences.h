@@ -50,8 +50,9 @@ class Preferences {
     struct Switches {
         bool waitForQuota = false;  // "AW-1"
         bool keepRaw = false;       // "RA-1"
-        bool apiV2 = false;         // "AV-2": Settings › "Service API" › "v2"
-        bool fullArchive = false;   // "FA-1"
+        bool apiV2 = false;         // "AV-2": Settings › "Service" › "X (v2)"
+        bool bluesky = false;  // "AV-bluesky": Settings › "Service" › "Bluesky" (after AV-2, which it keeps)
+        bool fullArchive = false;  // "FA-1"
         // "PP-" and the price per post read, written only when it is not the published price.
         std::optional<double> pricePerPost;
         bool exactTexts = false;  // "ET-1"

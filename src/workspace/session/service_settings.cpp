@@ -5,9 +5,11 @@ namespace marlin {
 ServiceSettings::ServiceSettings(MainWindowState& window, TweetControls& tweetCtl)
     : m_window(window), m_tweetCtl(tweetCtl) {
     TweetControls& t = tweetCtl;
-    t.mServiceApi.SetCaption("Service API");
-    t.mApiV11.SetCaption("v1.1");
-    t.mApiV2.SetCaption("v2");
+    t.mServiceApi.SetCaption("Service");
+    t.mApiV11.SetCaption("X (v1.1)");
+    t.mApiV2.SetCaption("X (v2)");
+    t.mServiceBluesky.SetCaption("Bluesky");
+    t.mServiceBluesky.SetAction([this] { SetBluesky(true); });
     t.mFullArchive.SetCaption("Full-Archive Search (v2)");
     t.mApiV11.SetAction([this] { SetApiV2(false); });
     t.mApiV2.SetAction([this] { SetApiV2(true); });
@@ -19,17 +21,32 @@ ServiceSettings::ServiceSettings(MainWindowState& window, TweetControls& tweetCt
 void ServiceSettings::SetApiV2(bool on) {
     MainWindowState& w = m_window;
     w.Settings.ApiV2 = on;
+    w.Settings.Bluesky = false;
     m_tweetCtl.mApiV11.SetChecked(!on);
     m_tweetCtl.mApiV2.SetChecked(on);
+    m_tweetCtl.mServiceBluesky.SetChecked(false);
     const ApiVersion version = on ? ApiVersion::V2 : ApiVersion::V1_1;
     w.Engine.Client().SetApiVersion(version);
     w.TableEngine.Client().SetApiVersion(version);
     ShowServiceInUse();
 }
 
+void ServiceSettings::SetBluesky(bool on) {
+    if (!on) {
+        SetApiV2(m_window.Settings.ApiV2);
+        return;
+    }
+    m_window.Settings.Bluesky = true;
+    m_tweetCtl.mApiV11.SetChecked(false);
+    m_tweetCtl.mApiV2.SetChecked(false);
+    m_tweetCtl.mServiceBluesky.SetChecked(true);
+    ShowServiceInUse();
+}
+
 void ServiceSettings::ShowServiceInUse() {
     const WindowSettings& settings = m_window.Settings;
-    ServiceInUse.SetCaption(!settings.ApiV2              ? "Twitter API v1.1"
+    ServiceInUse.SetCaption(settings.Bluesky             ? "Bluesky"
+                            : !settings.ApiV2            ? "Twitter API v1.1"
                             : settings.FullArchiveSearch ? "Twitter API v2, full archive"
                                                          : "Twitter API v2");
 }
@@ -46,7 +63,10 @@ void ServiceSettings::SetFullArchiveSearch(bool on) {
 bool ServiceSettings::ApplyPrefsLine(const Preferences::Line& line) {
     switch (line.tag) {
         case Preferences::Tag::ServiceApi:
-            SetApiV2(line.value == "2");
+            if (line.value == "bluesky")
+                SetBluesky(true);
+            else
+                SetApiV2(line.value == "2");
             return true;
         case Preferences::Tag::FullArchive:
             SetFullArchiveSearch(line.value == "1");
@@ -66,6 +86,7 @@ bool ServiceSettings::ApplyPrefsLine(const Preferences::Line& line) {
 void ServiceSettings::FillSwitches(Preferences::Switches& switches) const {
     const WindowSettings& s = m_window.Settings;
     switches.apiV2 = s.ApiV2;
+    switches.bluesky = s.Bluesky;
     switches.fullArchive = s.FullArchiveSearch;
     // Only a changed price and a limit that is set leave a line.
     switches.spendingLines = s.spendingLimits.PrefsLines();

@@ -9,16 +9,20 @@
 
 namespace marlin {
 
-// Settings › "Service API" (the radio items "v1.1" and "v2") and "Full-Archive Search (v2)": the
-// dialect both service clients speak and where their v2 searches look (v1.1 and the recent index by
-// default). The prices and the spending limits are kept in prefs beside them.
+// Settings › "Service" (the radio items "X (v1.1)", "X (v2)" and "Bluesky") and "Full-Archive Search
+// (v2)": the service the captures go to, the dialect both clients of the first speak and where their v2
+// searches look (X v1.1 and the recent index by default). The prices and the spending limits are kept in
+// prefs beside them.
 class ServiceSettings {
   public:
     explicit ServiceSettings(MainWindowState& window, TweetControls& tweetCtl);
     ServiceSettings(const ServiceSettings&) = delete;
     ServiceSettings& operator=(const ServiceSettings&) = delete;
 
+    // X in this dialect.
     void SetApiV2(bool on);
+    // Bluesky, or X again in the dialect chosen last.
+    void SetBluesky(bool on);
     void SetFullArchiveSearch(bool on);
 
     // A prefs line of these settings; false when the line is none of theirs.

@@ -52,7 +52,7 @@ class WindowSession {
     Splitter WindowGeometry{"Window"};
     // The credentials dialog, created with the window and hidden rather than destroyed.
     frmAbout About;
-    // Settings › "Service API", "Full-Archive Search (v2)", "Price per Post Read…".
+    // Settings › "Service", "Full-Archive Search (v2)", "Price per Post Read…".
     ServiceSettings Service;
 
     // --- Hooks into the rest of the program

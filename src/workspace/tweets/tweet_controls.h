@@ -35,9 +35,10 @@ struct TweetControls {
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
         mLine1, mCopyLog, mContinueBack;
     MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw, mExactTexts;
-    // Settings › "Service API" with its two radio items, "Full-Archive Search (v2)"; Tools › "Estimate
-    // Search Volume…".
+    // Settings › "Service" with its radio items "X (v1.1)", "X (v2)", "Bluesky"; "Bluesky Log-in…",
+    // "Full-Archive Search (v2)"; Tools › "Estimate Search Volume…".
     MenuItem mServiceApi, mApiV11, mApiV2, mFullArchive, mEstimateVolume;
+    MenuItem mServiceBluesky, mBlueskyLogIn;
     // Popup over a Tweets table row.
     MenuItem mTweet, mNavLinkURL, mNavUserTwitter, mTLine1, mAddU2UL, mDelUFUL, mTLine2, mDelTweet,
         mDelUsersTweets;

@@ -618,13 +618,15 @@ void MainWindow::BuildMenus() {
     settings->addSeparator();
     QMenu* api = MakeMenu(settings, m_form.TweetCtl().mServiceApi, "mServiceApi");
     auto* dialects = new QActionGroup(api);
-    for (auto [item, name] :
-         {std::pair{&m_form.TweetCtl().mApiV11, "mApiV11"}, {&m_form.TweetCtl().mApiV2, "mApiV2"}}) {
+    for (auto [item, name] : {std::pair{&m_form.TweetCtl().mApiV11, "mApiV11"},
+                              {&m_form.TweetCtl().mApiV2, "mApiV2"},
+                              {&m_form.TweetCtl().mServiceBluesky, "mServiceBluesky"}}) {
         QAction* action = MakeAction(api, *item, name);
         action->setCheckable(true);
         dialects->addAction(action);
     }
     settings->addMenu(api);
+    MakeAction(settings, m_form.TweetCtl().mBlueskyLogIn, "mBlueskyLogIn");
     MakeAction(settings, m_form.TweetCtl().mFullArchive, "mFullArchive")->setCheckable(true);
     MakeAction(settings, m_form.Spending().mPrices, "mPrices");
     MakeAction(settings, m_form.Spending().mSpendingLimits, "mSpendingLimits");
