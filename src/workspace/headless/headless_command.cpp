@@ -16,6 +16,7 @@ struct Shape {
     bool subject;  // takes one positional argument
     std::vector<std::string> required;
     bool archives = false;  // takes --archive
+    bool many = false;      // takes one or more positional arguments
 };
 
 const std::map<std::string, Shape>& Shapes() {
@@ -35,6 +36,10 @@ const std::map<std::string, Shape>& Shapes() {
         {"count", {K::Count, true, {"--back"}}},
         {"spending", {K::Spending, false, {}}},
         {"table-from-archive", {K::TableFromArchive, true, {"--out"}}},
+        {"hydrate", {K::Hydrate, true, {"--out"}, true}},
+        {"dehydrate", {K::Dehydrate, true, {"--out"}}},
+        {"conversation", {K::Conversation, true, {"--out"}, true, true}},
+        {"searches", {K::Searches, true, {"--back", "--out"}}},
     };
     return shapes;
 }
@@ -50,6 +55,7 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--api") return &command.api;
     if (name == "--follows-of") return &command.followsOf;
     if (name == "--kind") return &command.followKind;
+    if (name == "--column") return &command.column;
     return nullptr;
 }
 
@@ -163,7 +169,10 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
             if (!TakeOption(command, argument, arguments[++i], error)) return std::nullopt;
         } else if (shape->second.subject && !haveSubject) {
             command.subject = argument;
+            command.ids.push_back(argument);
             haveSubject = true;
+        } else if (shape->second.many) {
+            command.ids.push_back(argument);
         } else {
             return Refuse(error, "unexpected argument \"" + argument + "\"");
         }
@@ -189,6 +198,9 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
         return Refuse(error, arguments[0] + " reads nothing from the service and takes no --max-cost");
     if (!command.month.empty() && command.kind != Kind::Spending)
         return Refuse(error, "--month is for spending");
+    if (!command.column.empty() && command.kind != Kind::Hydrate && command.kind != Kind::Dehydrate)
+        return Refuse(error, "--column is for hydrate and dehydrate");
+    if (command.kind != Kind::Conversation) command.ids.clear();
     if (command.kind == Kind::ExportNetwork) {
         if (!SettleFollowList(command, error)) return std::nullopt;
     } else if (!command.followsOf.empty() || !command.followKind.empty()) {
@@ -207,6 +219,9 @@ bool HeadlessCommand::ReadsFromService() const {
         case Kind::Followers:
         case Kind::Friends:
         case Kind::Count:
+        case Kind::Hydrate:
+        case Kind::Conversation:
+        case Kind::Searches:
             return true;
         default:
             return false;
@@ -243,6 +258,19 @@ std::string HeadlessCommand::UsageText() {
            "  table-from-archive FILE.jsonl --out FILE [--exact-texts]\n"
            "      the Tweets table of a raw archive (v1.1 or v2), the rows the capture that wrote it\n"
            "      made; continue goes on from its oldest post\n"
+           "  hydrate IDS --out FILE [--column NAME] [--archive FILE.jsonl]\n"
+           "      the posts of the ids in IDS (one a line, a column of a CSV file or table, or an\n"
+           "      archive) as a Tweets table, 100 ids a request; the posts also go to FILE.jsonl\n"
+           "      (or --archive) and the ids not given, with the service's reason, to\n"
+           "      FILE-missing.csv. Run again, it goes on where it stopped, asking for no id twice\n"
+           "  dehydrate TABLE|ARCHIVE --out IDS.txt [--column NAME]\n"
+           "      the post ids alone, newest first, each once (no service)\n"
+           "  conversation ID... --out FILE [--back DAYS] [--archive FILE.jsonl] --api v2\n"
+           "      every reply in the conversations the posts started, and the posts themselves\n"
+           "  searches QUERIES.txt --back DAYS --out FOLDER [--lang LL] [--archive-search]\n"
+           "      one search a line of QUERIES.txt, in order, each to FOLDER/NN-QUERY.txt and .jsonl,\n"
+           "      after one estimate of them all (v2); run again, it goes on at the first query\n"
+           "      not finished\n"
            "Every command that asks the service takes --api v2|v1.1 (v1.1 by default),\n"
            "--archive-search (v2 searches go to the full archive, back to 2006, one request a second)\n"
            "and --max-cost DOLLARS (the most the run may spend on v2 reads; 0 allows none). The\n"
