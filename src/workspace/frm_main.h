@@ -8,6 +8,7 @@
 #include "service/http_request.h"
 #include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
+#include "workspace/retrieval/post_retrieval.h"
 #include "workspace/retrieval/search_volume_estimate.h"
 #include "workspace/session/window_session.h"
 #include "workspace/tweets/tweet_side.h"
@@ -26,6 +27,7 @@ namespace marlin {
 //                    histories, the status refresh and the small Settings commands
 //   ExportCommands — the tables as GraphML, CSV and workbook files
 //   SearchVolumeEstimate — Tools › "Estimate Search Volume…"
+//   PostRetrieval  — the Posts menu (hydrate, conversations) and File › "Export Post Ids…"
 //
 // Each part binds its controls' actions to its own commands, so a click on a control model
 // and a call of the part's command are the same. Here stay only the commands that span
@@ -56,6 +58,7 @@ class frmMain {
     ServiceSettings& Service() { return m_session.Service; }
     ExportCommands& Export() { return m_export; }
     SearchVolumeEstimate& Estimator() { return m_estimate; }
+    PostRetrieval& Posts() { return m_posts; }
 
     // ---- The commands that span parts
     // "Cancel ": stops whatever runs (a search, timelines, a list, a look-up waiting for
@@ -81,6 +84,7 @@ class frmMain {
     UserSide m_users;
     ExportCommands m_export;
     SearchVolumeEstimate m_estimate;
+    PostRetrieval m_posts;
 };
 
 }  // namespace marlin

@@ -9,7 +9,6 @@
 
 #include "core/missing_posts_file.h"
 #include "core/post_id_file.h"
-#include "emulator/post_graph.h"
 #include "emulator/v2_params.h"
 #include "forwarding_request.h"
 #include "service/curl_http_request.h"
@@ -26,7 +25,6 @@ class HeadlessPostsTest : public WindowHarness {
         emulator::EmulatorConfig config = SmallCorpus();
         for (int& limit : config.limits) limit = 30000;
         StartService(config, false);
-        graph = std::make_unique<PostGraph>(Emu().Data(), config.seed);
     }
 
     // Runs the command line; `stopWhen` (a path and a count) raises the stop a signal raises
@@ -56,7 +54,6 @@ class HeadlessPostsTest : public WindowHarness {
         ids.insert(ids.end(), {123, 456});
         return ids;
     }
-    bool Visible(std::uint64_t id) const { return graph->OfId(id) == PostGraph::Visibility::Visible; }
     std::set<std::uint64_t> TableIds(const std::string& name) const {
         const PostIds ids = PostIdFile::Read(File(name));
         return {ids.ids.begin(), ids.ids.end()};
@@ -95,7 +92,6 @@ class HeadlessPostsTest : public WindowHarness {
         bool m_counts = false;
     };
 
-    std::unique_ptr<PostGraph> graph;
     std::atomic<bool> stop{false};
     std::string said;
 };
@@ -119,11 +115,11 @@ TEST_F(HeadlessPostsTest, HydrateGivesThePostsAndListsEveryIdNotGivenWithTheServ
         missing.Load();
         for (const MissingPostsFile::Row& row : missing.Rows()) reasons[row.id] = row.reason;
         for (const std::uint64_t id : ids) {
-            if (Visible(id)) {
+            if (PostVisible(id)) {
                 visible.insert(id);
                 continue;
             }
-            const bool gone = graph->OfId(id) == PostGraph::Visibility::Deleted;
+            const bool gone = Graph().OfId(id) == PostGraph::Visibility::Deleted;
             EXPECT_EQ(reasons[id], api == "v1.1" ? "Not returned"
                                    : gone        ? "Not Found Error"
                                                  : "Authorization Error")
@@ -155,7 +151,7 @@ TEST_F(HeadlessPostsTest, AnInterruptedHydrateGoesOnWithoutAskingForAnyIdTwice) 
     for (const auto& [id, times] : asked) EXPECT_EQ(times, 1) << id;
     std::set<std::uint64_t> visible;
     for (const std::uint64_t id : ids)
-        if (Visible(id)) visible.insert(id);
+        if (PostVisible(id)) visible.insert(id);
     EXPECT_EQ(TableIds("h.txt"), visible);
     MissingPostsFile missing(File("h-missing.csv"));
     EXPECT_EQ(missing.Load() + visible.size(), ids.size());
@@ -176,25 +172,12 @@ TEST_F(HeadlessPostsTest, DehydrateGivesTheIdsOfATableOrArchiveNewestFirstEachOn
 }
 
 TEST_F(HeadlessPostsTest, AConversationHoldsEveryReplyAndThePostThatStartedIt) {
-    const emulator::Corpus& corpus = Emu().Data();
-    auto replies = [&](std::uint64_t root) {
-        std::set<std::uint64_t> found;
-        for (const std::uint64_t id : graph->Replies(root))
-            if (!corpus.IsProtected(corpus.FindTweet(id)->user)) found.insert(id);
-        return found;
-    };
-    std::uint64_t root = 0;
-    std::size_t most = 0;
-    for (int user = 0; user < corpus.UserCount(); ++user)
-        for (int seq = 0; seq < std::min(corpus.TweetCount(user), 300); ++seq)
-            if (const std::uint64_t id = corpus.TweetId({user, seq});
-                graph->Replies(id).size() > most && Visible(id))
-                std::tie(root, most) = std::pair{id, replies(id).size()};
-    ASSERT_GT(replies(root).size(), 1u);
+    const auto [root, replies] = BusiestConversation();
+    ASSERT_GT(replies.size(), 1u);
     ASSERT_EQ(
         Run({"conversation", std::to_string(root), "--out", File("c.txt").string(), "--archive-search"}), 0)
         << said;
-    std::set<std::uint64_t> expected = replies(root);
+    std::set<std::uint64_t> expected = replies;
     expected.insert(root);
     EXPECT_EQ(TableIds("c.txt"), expected);
     EXPECT_EQ(Run({"conversation", std::to_string(root), "--out", File("c.txt").string()}, "v1.1"),
