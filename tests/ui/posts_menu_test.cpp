@@ -72,7 +72,9 @@ TEST_F(PostsMenuTest, TheConversationsOfTheSelectedRowsReplaceTheTable) {
     Action("mHydrate")->trigger();
     ASSERT_EQ(W().TweetsTable.Rows().RowCount(), 1);
     W().TweetsTable.Rows().SetSelectedRows({0}, 0);
+    // Back to the threshold date, in the full archive: the conversation began days ago.
     frm->Service().SetFullArchiveSearch(true);
+    BackDays(10);
     Action("mConversations")->trigger();
     std::set<std::uint64_t> expected = replies;
     expected.insert(root);

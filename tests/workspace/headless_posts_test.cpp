@@ -203,8 +203,9 @@ TEST_F(HeadlessPostsTest, SearchesFromAFileRunInOrderAndResumeAtTheFirstNotFinis
         EXPECT_THAT(request.Param("query"), Not(StartsWith("data"))) << request.target;
     const std::string tables[] = {"runs/01-data", "runs/02-climate", "runs/03-music"};
     for (std::size_t k = 0; k < queries.size(); ++k) {
-        if (k > 0)
+        if (k > 0) {
             EXPECT_THAT(said, HasSubstr("Search " + std::to_string(k + 1) + "/3 [" + queries[k] + "]: "));
+        }
         const std::set<std::uint64_t> ids = TableIds(tables[k] + ".txt");
         EXPECT_FALSE(ids.empty()) << tables[k];
         const PostIds archived = PostIdFile::Read(File(tables[k] + ".jsonl"));
