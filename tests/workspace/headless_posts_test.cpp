@@ -139,22 +139,44 @@ TEST_F(HeadlessPostsTest, HydrateGivesThePostsAndListsEveryIdNotGivenWithTheServ
 TEST_F(HeadlessPostsTest, AnInterruptedHydrateGoesOnWithoutAskingForAnyIdTwice) {
     const std::vector<std::uint64_t> ids = SharedIds(450);
     ASSERT_TRUE(PostIdFile::Write(File("ids.txt"), ids));
-    const std::vector<std::string> hydrate = {"hydrate", File("ids.txt").string(), "--out",
-                                              File("h.txt").string()};
-    EXPECT_EQ(Run(hydrate, "v2", {"/2/tweets?ids=", 2}), HeadlessRun::kStopped) << said;
-    EXPECT_EQ(AskedById().size(), 200u);
-    EXPECT_THAT(said, HasSubstr("ids not settled; the same hydrate again goes on"));
-    ASSERT_EQ(Run(hydrate), 0) << said;
-    EXPECT_THAT(said, HasSubstr("settled by an earlier run"));
-    const std::map<std::string, int> asked = AskedById();
-    EXPECT_EQ(asked.size(), ids.size());
-    for (const auto& [id, times] : asked) EXPECT_EQ(times, 1) << id;
     std::set<std::uint64_t> visible;
     for (const std::uint64_t id : ids)
         if (PostVisible(id)) visible.insert(id);
-    EXPECT_EQ(TableIds("h.txt"), visible);
-    MissingPostsFile missing(File("h-missing.csv"));
-    EXPECT_EQ(missing.Load() + visible.size(), ids.size());
+    struct Interruption {
+        const char* what;
+        std::vector<std::string> options;
+        std::pair<std::string, int> stopWhen;
+        int code;
+    };
+    // Each stops the first run after two batches: a signal, or a run limit that a third
+    // batch's 100 posts would pass.
+    const Interruption interruptions[] = {
+        {"a signal", {}, {"/2/tweets?ids=", 2}, HeadlessRun::kStopped},
+        {"a spending limit", {"--max-cost", "1.00"}, {}, HeadlessRun::kStoppedEarly},
+    };
+    for (const Interruption& c : interruptions) {
+        SCOPED_TRACE(c.what);
+        // A post the ledger holds is not charged again: each case starts with none.
+        for (const char* file :
+             {"h.txt", "h.jsonl", "h-missing.csv", "ledger.sqlite", "ledger.sqlite-wal", "ledger.sqlite-shm"})
+            std::filesystem::remove(File(file));
+        Emu().ClearRequests();
+        std::vector<std::string> hydrate = {"hydrate", File("ids.txt").string(), "--out",
+                                            File("h.txt").string()};
+        std::vector<std::string> first = hydrate;
+        first.insert(first.end(), c.options.begin(), c.options.end());
+        EXPECT_EQ(Run(first, "v2", c.stopWhen), c.code) << said;
+        EXPECT_EQ(AskedById().size(), 200u);
+        EXPECT_THAT(said, HasSubstr("ids not settled; the same hydrate again goes on"));
+        ASSERT_EQ(Run(hydrate), 0) << said;
+        EXPECT_THAT(said, HasSubstr("settled by an earlier run"));
+        const std::map<std::string, int> asked = AskedById();
+        EXPECT_EQ(asked.size(), ids.size());
+        for (const auto& [id, times] : asked) EXPECT_EQ(times, 1) << id;
+        EXPECT_EQ(TableIds("h.txt"), visible);
+        MissingPostsFile missing(File("h-missing.csv"));
+        EXPECT_EQ(missing.Load() + visible.size(), ids.size());
+    }
 }
 
 TEST_F(HeadlessPostsTest, DehydrateGivesTheIdsOfATableOrArchiveNewestFirstEachOnce) {
