@@ -229,6 +229,9 @@ class TwitterAPI {
     std::string UserIdOf(const std::string& screenName, const char* methodName, RequestOutcome* failure);
     int HandTweetsV2(const std::string& body, TweetSet& tweets, bool appendTweets, bool search,
                      const std::string& methodName);
+    // A look-up by id: the posts given into `tweets`, those not given into `missing`.
+    int HandPostsById(const std::string& body, bool v2, const std::vector<std::uint64_t>& ids,
+                      TweetSet& tweets, std::vector<PostAnswers::Missing>& missing);
     int HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
                     const std::string& methodName);
     void LogPartialErrors(const std::string& methodName);

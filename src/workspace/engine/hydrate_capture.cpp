@@ -1,5 +1,6 @@
 #include "workspace/engine/hydrate_capture.h"
 
+#include "core/id_set.h"
 #include "service/archive_records.h"
 #include "workspace/engine/capture_texts.h"
 #include "workspace/engine/page_loop.h"
@@ -101,6 +102,11 @@ bool HydrateCapture::Resume() {
             m_run.Events().Log("Hydrate not started: " + read.problem);
             return false;
         }
+        // An archive may hold posts of other ids (a file of ids changed since): the table is these ids'.
+        IdSet asked;
+        for (const std::uint64_t id : request.postIds) asked.Insert(std::to_string(id));
+        m_run.Tweets().DropAfter(0,
+                                 [&](const TweetSet::Record& post) { return !asked.Contains(post.TweetID); });
     }
     m_run.Events().Log("Resumed: " + std::to_string(m_settledBefore) + " of " +
                        std::to_string(m_queue.Total()) + " ids settled by an earlier run (" +

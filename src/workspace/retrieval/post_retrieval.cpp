@@ -82,6 +82,7 @@ void PostRetrieval::mHydrate_Click() {
     if (!out || out->empty()) return;
 
     CaptureRequest request = w.Request(CaptureKind::Hydrate, m_tweetCtl, m_userCtl);
+    request.query.clear();  // the search box's query is not this capture's
     request.postIds = std::move(read.ids);
     // Beside the table, what the same hydrate again goes on from.
     request.archive.file = std::filesystem::path(*out).replace_extension(".jsonl");
@@ -120,6 +121,7 @@ void PostRetrieval::mConversations_Click() {
     }
     if (!m_table.ReadyToReplaceTables()) return;
     CaptureRequest request = w.Request(CaptureKind::Conversation, m_tweetCtl, m_userCtl);
+    request.query.clear();
     request.postIds = std::move(roots);
     RunIntoNewTable(request);
 }
