@@ -6,6 +6,7 @@
 
 #include "platform/toolkit.h"
 #include "service/http_request.h"
+#include "workspace/costs/spending_commands.h"
 #include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/post_retrieval.h"
@@ -27,6 +28,7 @@ namespace marlin {
 //                    histories, the status refresh and the small Settings commands
 //   ExportCommands — the tables as GraphML, CSV and workbook files
 //   SearchVolumeEstimate — Tools › "Estimate Search Volume…"
+//   SpendingCommands — Settings › "Prices…", "Spending Limits…" and Tools › "Spending…"
 //   PostRetrieval  — the Posts menu (hydrate, conversations) and File › "Export Post Ids…"
 //
 // Each part binds its controls' actions to its own commands, so a click on a control model
@@ -58,6 +60,7 @@ class frmMain {
     ServiceSettings& Service() { return m_session.Service; }
     ExportCommands& Export() { return m_export; }
     SearchVolumeEstimate& Estimator() { return m_estimate; }
+    SpendingCommands& Spending() { return m_spending; }
     PostRetrieval& Posts() { return m_posts; }
 
     // ---- The commands that span parts
@@ -84,6 +87,7 @@ class frmMain {
     UserSide m_users;
     ExportCommands m_export;
     SearchVolumeEstimate m_estimate;
+    SpendingCommands m_spending;
     PostRetrieval m_posts;
 };
 
