@@ -13,6 +13,7 @@
 #include "core/skd_funcs.h"
 #include "core/v2_page.h"
 #include "service/enc64.h"
+#include "service/post_requests.h"
 #include "service/v2_request.h"
 
 namespace marlin {
@@ -281,6 +282,34 @@ RequestOutcome TwitterAPI::GetSearch(const std::string& query, const std::string
     exchange.viaProxy = !m_proxyServer.empty();
     exchange.declineMeansNoAccess = true;
     return RunExchange(exchange);
+}
+
+RequestOutcome TwitterAPI::GetPostsById(const std::vector<std::uint64_t>& ids, TweetSet& tweets,
+                                        std::vector<PostAnswers::Missing>& missing) {
+    missing.clear();
+    if (!Authenticated() || ids.empty()) return NotSent(false);
+    const bool v2 = m_apiVersion == ApiVersion::V2;
+    const std::string path = v2 ? PostRequests::LookupV2(ids) : PostRequests::LookupV11(ids, m_exactTexts);
+    return RunExchange(PageExchange("GetPostsById", path, ResourceFamily::PostsLookup, Retry::Step,
+                                    [this, v2, &ids, &tweets, &missing](const std::string& body) {
+                                        return HandPostsById(body, v2, ids, tweets, missing);
+                                    }));
+}
+
+int TwitterAPI::HandPostsById(const std::string& body, bool v2, const std::vector<std::uint64_t>& ids,
+                              TweetSet& tweets, std::vector<PostAnswers::Missing>& missing) {
+    std::optional<PostAnswers::Lookup> lookup =
+        v2 ? m_postAnswers.LookupV2(body, ids) : m_postAnswers.LookupV11(body, ids);
+    if (!lookup) {
+        m_lastResponseCode = "Unreadable page (no posts by id)";
+        throw HttpError("the answer is not a readable page of posts by id");
+    }
+    const int before = tweets.Count();
+    // A batch of ids none of which was given is no empty last page to be told about.
+    if (lookup->missing.size() < ids.size()) tweets.SetData(lookup->page, true, false);
+    // The ids not given go to the caller's list with their reasons, not to the log a batch at a time.
+    missing = std::move(lookup->missing);
+    return tweets.Count() - before;
 }
 
 RequestOutcome TwitterAPI::GetFollowerIds(const std::string& screenName) {

@@ -17,13 +17,22 @@
 #include "core/user_set.h"
 #include "service/exchange_host.h"
 #include "service/http_request.h"
+#include "service/post_answers.h"
 #include "service/request_outcome.h"
 #include "service/v2_translator.h"
 
 namespace marlin {
 
 // The resource families that the service counts requests for, each with its own window.
-enum class ResourceFamily { UserTimeline, Search, FollowersList, FriendsList, UsersLookup, Counts };
+enum class ResourceFamily {
+    UserTimeline,
+    Search,
+    FollowersList,
+    FriendsList,
+    UsersLookup,
+    Counts,
+    PostsLookup
+};
 
 // The dialect the client speaks: v1.1 (the documented requests) or v2 (the service as sold
 // today). Either way the record sets receive the same records.
@@ -118,6 +127,10 @@ class TwitterAPI {
     RequestOutcome GetSearch(const std::string& query, const std::string& lang, const std::string& sinceId,
                              const std::string& maxId, std::string& count, TweetSet& tweets,
                              bool appendTweets, const std::string& resultType);
+    // The posts of up to 100 ids (v2 /2/tweets?ids=, v1.1 statuses/lookup) added to `tweets`;
+    // the ids asked for that the service did not give, with its reason, go to `missing`.
+    RequestOutcome GetPostsById(const std::vector<std::uint64_t>& ids, TweetSet& tweets,
+                                std::vector<PostAnswers::Missing>& missing);
     // Creates/returns the bearer token required for app-only requests: the token, or the
     // empty text on any failure (nothing is shown, nothing else changes).
     std::string AuthAppAccess(const std::string& appName, const std::string& consumerKey,
@@ -216,6 +229,9 @@ class TwitterAPI {
     std::string UserIdOf(const std::string& screenName, const char* methodName, RequestOutcome* failure);
     int HandTweetsV2(const std::string& body, TweetSet& tweets, bool appendTweets, bool search,
                      const std::string& methodName);
+    // A look-up by id: the posts given into `tweets`, those not given into `missing`.
+    int HandPostsById(const std::string& body, bool v2, const std::vector<std::uint64_t>& ids,
+                      TweetSet& tweets, std::vector<PostAnswers::Missing>& missing);
     int HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
                     const std::string& methodName);
     void LogPartialErrors(const std::string& methodName);
@@ -247,13 +263,14 @@ class TwitterAPI {
     RequestOutcome m_outcome;
     bool m_exactTexts = false;
     std::string m_proxyServer;
-    std::array<QuotaWindow, 6> m_windows;
+    std::array<QuotaWindow, 7> m_windows;
     int m_autoRetries = 0;  // automatic retries of the request in progress
 
     ApiVersion m_apiVersion = ApiVersion::V1_1;
     bool m_fullArchiveSearch = false;
     std::time_t m_searchStartTime = 0;
     V2Translator m_v2;
+    PostAnswers m_postAnswers;
     std::unordered_map<std::string, std::string> m_userIds;  // screen name (lower case) to id
     std::chrono::steady_clock::time_point m_lastPacedSend{};
     bool m_tooFast = false;  // the last refusal was a 429 with requests left in the window

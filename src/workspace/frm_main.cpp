@@ -12,7 +12,8 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_export(*m_state, m_tweetCtl, m_userCtl),
       m_estimate(*m_state, m_tweetCtl, m_userCtl),
       m_spending(*m_state),
-      m_bluesky(*m_state, m_tweetCtl) {
+      m_bluesky(*m_state, m_tweetCtl),
+      m_posts(*m_state, m_tweetCtl, m_userCtl, m_tweets) {
     WireParts();
 }
 

@@ -9,6 +9,7 @@
 #include "workspace/costs/spending_commands.h"
 #include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
+#include "workspace/retrieval/post_retrieval.h"
 #include "workspace/retrieval/search_volume_estimate.h"
 #include "workspace/session/bluesky_log_in.h"
 #include "workspace/session/window_session.h"
@@ -29,6 +30,7 @@ namespace marlin {
 //   ExportCommands — the tables as GraphML, CSV and workbook files
 //   SearchVolumeEstimate — Tools › "Estimate Search Volume…"
 //   SpendingCommands — Settings › "Prices…", "Spending Limits…" and Tools › "Spending…"
+//   PostRetrieval  — the Posts menu (hydrate, conversations) and File › "Export Post Ids…"
 //
 // Each part binds its controls' actions to its own commands, so a click on a control model
 // and a call of the part's command are the same. Here stay only the commands that span
@@ -61,6 +63,7 @@ class frmMain {
     SearchVolumeEstimate& Estimator() { return m_estimate; }
     SpendingCommands& Spending() { return m_spending; }
     BlueskyLogIn& Bluesky() { return m_bluesky; }
+    PostRetrieval& Posts() { return m_posts; }
 
     // ---- The commands that span parts
     // "Cancel ": stops whatever runs (a search, timelines, a list, a look-up waiting for
@@ -88,6 +91,7 @@ class frmMain {
     SearchVolumeEstimate m_estimate;
     SpendingCommands m_spending;
     BlueskyLogIn m_bluesky;
+    PostRetrieval m_posts;
 };
 
 }  // namespace marlin

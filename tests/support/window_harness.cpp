@@ -43,6 +43,7 @@ emulator::EmulatorConfig WindowHarness::SmallCorpus() {
 
 void WindowHarness::StartService(emulator::EmulatorConfig config, bool withScorer) {
     tk.realSleep = true;  // the scorer and the visualiser run for real
+    m_graph.reset();
     m_emulator = std::make_unique<emulator::Emulator>(config);
     m_emulator->Start();
     if (withScorer) InstallScorer(m_app.path());
@@ -130,6 +131,34 @@ std::function<const char*(const char*)> WindowHarness::EmulatorCredentials() {
         if (n == "MARLIN_CONSUMER_KEY") return c.consumerKey.c_str();
         return n == "MARLIN_CONSUMER_SECRET" ? c.consumerSecret.c_str() : nullptr;
     };
+}
+
+}  // namespace marlin::testing
+
+namespace marlin::testing {
+
+const emulator::PostGraph& WindowHarness::Graph() {
+    if (!m_graph) m_graph = std::make_unique<emulator::PostGraph>(Emu().Data(), Emu().Config().seed);
+    return *m_graph;
+}
+
+std::pair<std::uint64_t, std::set<std::uint64_t>> WindowHarness::BusiestConversation() {
+    const emulator::Corpus& corpus = Emu().Data();
+    auto replies = [&](std::uint64_t root) {
+        std::set<std::uint64_t> found;
+        for (const std::uint64_t id : Graph().Replies(root))
+            if (!corpus.IsProtected(corpus.FindTweet(id)->user)) found.insert(id);
+        return found;
+    };
+    std::pair<std::uint64_t, std::set<std::uint64_t>> busiest{0, {}};
+    for (int user = 0; user < corpus.UserCount(); ++user)
+        for (int seq = 0; seq < std::min(corpus.TweetCount(user), 300); ++seq) {
+            const std::uint64_t id = corpus.TweetId({user, seq});
+            if (Graph().Replies(id).size() <= busiest.second.size() || !PostVisible(id)) continue;
+            if (std::set<std::uint64_t> found = replies(id); found.size() > busiest.second.size())
+                busiest = {id, std::move(found)};
+        }
+    return busiest;
 }
 
 }  // namespace marlin::testing

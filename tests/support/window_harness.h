@@ -10,10 +10,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "emulator/emulator.h"
+#include "emulator/post_graph.h"
 #include "platform/testing/scripted_toolkit.h"
 #include "service/http_request.h"
 #include "test_support.h"
@@ -78,6 +80,14 @@ class WindowHarness : public ::testing::Test {
     // retries, the request factory, the environment, the output stream).
     int RunCommandLine(const std::vector<std::string>& arguments, std::string* said = nullptr,
                        const std::function<void(HeadlessRun::Setup&)>& adjust = {});
+    // What the corpus implies beyond its posts (replies, reposts, what can no longer be seen).
+    const emulator::PostGraph& Graph();
+    bool PostVisible(std::uint64_t id) {
+        return Graph().OfId(id) == emulator::PostGraph::Visibility::Visible;
+    }
+    // A post that can be seen and started the conversation with the most replies a search finds
+    // (every reply but a protected author's), with those replies.
+    std::pair<std::uint64_t, std::set<std::uint64_t>> BusiestConversation();
     // An environment that holds the emulator's app name, consumer key and secret.
     std::function<const char*(const char*)> EmulatorCredentials();
     // Writes a tweet table file into the program folder and opens it through the dialog.
@@ -89,6 +99,7 @@ class WindowHarness : public ::testing::Test {
   private:
     TempFolder m_app;
     std::unique_ptr<emulator::Emulator> m_emulator;
+    std::unique_ptr<emulator::PostGraph> m_graph;
 };
 
 }  // namespace marlin::testing

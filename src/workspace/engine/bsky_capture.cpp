@@ -52,7 +52,13 @@ RequestOutcome BskyCapture::Outcome(const BskyOutcome& outcome, const BskyQuota&
 CaptureResult BskyCapture::Run() {
     CaptureResult result;
     const CaptureKind kind = m_run.Request().kind;
-    if (!m_client.Session().Valid() && kind != CaptureKind::Count) {
+    if (kind == CaptureKind::Count || !HasCall(kind)) {
+        m_run.Events().Tell(kind == CaptureKind::Count ? kNoCount : kNoCall,
+                            CaptureEvents::Notice::Information);
+        m_run.State().Record(CaptureOutcome::Failed);
+        return result;
+    }
+    if (!m_client.Session().Valid()) {
         // No session yet: the log-in makes one (the stored one, or one with an app password).
         BskyOutcome opened;
         opened.failure = BskyFailure::AuthRequired;
@@ -84,12 +90,27 @@ CaptureResult BskyCapture::Run() {
         case CaptureKind::Sample:
             Samples();
             break;
-        case CaptureKind::Count:
-            m_run.Events().Tell(kNoCount, CaptureEvents::Notice::Information);
-            m_run.State().Record(CaptureOutcome::Failed);
+        default:
             break;
     }
     return result;
+}
+
+bool BskyCapture::HasCall(CaptureKind kind) {
+    switch (kind) {
+        case CaptureKind::Search:
+        case CaptureKind::Update:
+        case CaptureKind::ContinueBack:
+        case CaptureKind::Timelines:
+        case CaptureKind::Timeline:
+        case CaptureKind::Lookup:
+        case CaptureKind::Followers:
+        case CaptureKind::Friends:
+        case CaptureKind::Sample:
+            return true;
+        default:
+            return false;
+    }
 }
 
 std::string BskyCapture::Url(const std::string& method, const std::string& name,

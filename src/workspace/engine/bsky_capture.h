@@ -25,7 +25,8 @@ namespace marlin {
 //   Followers, Friends             getFollowers, getFollows by cursor
 //   Sample                         getAuthorFeed of each account alone, back to the threshold, at most
 //                                  limits.maxRecords posts (the user table's behavioural statistics)
-// Count has no call of this service: it says so and ends as failed.
+// Count and the captures by the first service's post ids have no call of this service: each
+// says so and ends as failed.
 class BskyCapture {
   public:
     // A new session for one whose refresh the service refused; may be empty.
@@ -33,11 +34,15 @@ class BskyCapture {
     static constexpr int kQuotaLow = 10;  // the wait for the next window starts below this many requests
     static constexpr const char* kNoCount =
         "Bluesky has no count of posts (no volume estimate): run the search itself, it costs nothing";
+    static constexpr const char* kNoCall =
+        "Bluesky has no call for this capture: it reads posts by the first service's ids and operators";
 
     BskyCapture(CaptureRun& run, BskyClient& client, const Renewal& renewal)
         : m_run(run), m_client(client), m_renewal(renewal) {}
 
     CaptureResult Run();
+    // Whether this service has a call for the kind of capture.
+    static bool HasCall(CaptureKind kind);
 
     // The answer of the second service as the run's outcome of a request.
     static RequestOutcome Outcome(const BskyOutcome& outcome, const BskyQuota& quota, const std::string& url);

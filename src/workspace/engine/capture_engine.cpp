@@ -4,6 +4,8 @@
 #include <exception>
 #include <memory>
 
+#include "workspace/engine/conversation_capture.h"
+#include "workspace/engine/hydrate_capture.h"
 #include "workspace/engine/lookup_capture.h"
 #include "workspace/engine/sample_capture.h"
 #include "workspace/engine/tweet_capture.h"
@@ -217,6 +219,16 @@ CaptureResult CaptureEngine::RunKind(CaptureRun& run) {
             break;
         case CaptureKind::Sample:
             SampleCapture(run).Run();
+            break;
+        case CaptureKind::Hydrate: {
+            HydrateCapture hydrate(run);
+            result.reached = hydrate.Run();
+            result.idsSettledBefore = hydrate.SettledBefore();
+            result.idsMissing = hydrate.Missing();
+            break;
+        }
+        case CaptureKind::Conversation:
+            result.reached = ConversationCapture(run).Run();
             break;
     }
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,6 +25,8 @@ enum class CaptureKind {
     Friends,       // the accounts accounts[0] follows
     Count,         // the posts per day of the query, with the requests and the cost they take
     Sample,        // the timeline sample of accounts[0]: a year back, at most limits.maxRecords tweets
+    Hydrate,       // the posts of postIds, 100 ids a request; those not given go to missingFile
+    Conversation,  // every reply in the conversations of postIds back to the threshold date, and the roots
 };
 
 // The service a capture speaks to, and in which of its dialects. Every dialect gives the
@@ -86,6 +89,11 @@ struct CaptureRequest {
     // spend; the engine keeps every read in the ledger of the program folder.
     Prices prices;
     SpendingLimits spendingLimits;
+    // Hydrates: the ids to look up (each once, in the order read); conversations: their roots.
+    std::vector<std::uint64_t> postIds;
+    // Hydrates: the list of the ids the service did not give, with its reasons, kept across
+    // runs; with archive.file, a run goes on from where an earlier one stopped.
+    std::filesystem::path missingFile;
 
     // The threshold date as a short date text ("dd/mm/yyyy"), or the earliest date there is.
     std::string ThresholdDateText() const;

@@ -25,6 +25,10 @@ struct CaptureResult {
     std::string stopReason;
     // v2: what the run read and spent, as the ledger took it ("200 posts and 0 users read, …").
     std::string spending;
+    // Hydrates: the ids an earlier run had settled (not asked again), and the ids the missing
+    // list names once the run is over (an earlier run's among them).
+    long long idsSettledBefore = 0;
+    long long idsMissing = 0;
 };
 
 }  // namespace marlin

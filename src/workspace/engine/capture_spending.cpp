@@ -28,6 +28,10 @@ const char* KindName(CaptureKind kind) {
             return "count";
         case CaptureKind::Sample:
             return "sample";
+        case CaptureKind::Hydrate:
+            return "hydrate";
+        case CaptureKind::Conversation:
+            return "conversation";
     }
     return "search";
 }
@@ -41,6 +45,11 @@ Ledger::Run CaptureSpending::RunOf(const CaptureRequest& request) {
     std::string subject = request.query;
     if (subject.empty()) {
         for (const std::string& account : request.accounts) subject += (subject.empty() ? "" : ",") + account;
+    }
+    if (subject.empty() && !request.postIds.empty()) {
+        subject = std::to_string(request.postIds.front());
+        if (request.postIds.size() > 1)
+            subject += " and " + std::to_string(request.postIds.size() - 1) + " more";
     }
     return {KindName(request.kind), subject, "v2"};
 }

@@ -32,6 +32,8 @@ std::optional<RequestCharge> RequestCharge::Of(const std::string& url) {
         return RequestCharge{path.ends_with("/all") ? ReadKind::CountsAll : ReadKind::CountsRecent, 1};
     if (path.starts_with("/2/tweets/search/") || path.ends_with("/tweets"))
         return RequestCharge{ReadKind::Post, MaxResults(url, 100)};
+    if (path == "/2/tweets")
+        return RequestCharge{ReadKind::Post, ListLength(ResponseArchive::Parameter(url, "ids"))};
     if (path.ends_with("/followers") || path.ends_with("/following"))
         return RequestCharge{ReadKind::User, MaxResults(url, 1000)};
     if (path.starts_with("/2/users/by/username/")) return RequestCharge{ReadKind::User, 1};

@@ -59,7 +59,7 @@ const char* ResponseArchive::KindOf(ResourceFamily family) {
     static constexpr std::pair<ResourceFamily, const char*> kKinds[] = {
         {ResourceFamily::Search, "search"},       {ResourceFamily::UserTimeline, "timelines"},
         {ResourceFamily::UsersLookup, "users"},   {ResourceFamily::FollowersList, "followers"},
-        {ResourceFamily::FriendsList, "friends"},
+        {ResourceFamily::FriendsList, "friends"}, {ResourceFamily::PostsLookup, "posts"},
     };
     for (const auto& [kind, name] : kKinds)
         if (kind == family) return name;
@@ -99,6 +99,8 @@ std::string ResponseArchive::NameOf(ResourceFamily family, const std::string& ur
         case ResourceFamily::UsersLookup:
             // The look-up fills a user table ("Tweets" or a named one).
             return choice.lookupName;
+        case ResourceFamily::PostsLookup:
+            return "hydrate";
         case ResourceFamily::Counts:
             break;
     }

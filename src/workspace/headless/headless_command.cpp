@@ -16,6 +16,7 @@ struct Shape {
     bool subject;  // takes one positional argument
     std::vector<std::string> required;
     bool archives = false;  // takes --archive
+    bool many = false;      // takes one or more positional arguments
 };
 
 const std::map<std::string, Shape>& Shapes() {
@@ -35,6 +36,10 @@ const std::map<std::string, Shape>& Shapes() {
         {"count", {K::Count, true, {"--back"}}},
         {"spending", {K::Spending, false, {}}},
         {"table-from-archive", {K::TableFromArchive, true, {"--out"}}},
+        {"hydrate", {K::Hydrate, true, {"--out"}, true}},
+        {"dehydrate", {K::Dehydrate, true, {"--out"}}},
+        {"conversation", {K::Conversation, true, {"--out"}, true, true}},
+        {"searches", {K::Searches, true, {"--back", "--out"}}},
     };
     return shapes;
 }
@@ -51,6 +56,7 @@ std::string* OptionField(HeadlessCommand& command, const std::string& name) {
     if (name == "--follows-of") return &command.followsOf;
     if (name == "--kind") return &command.followKind;
     if (name == "--service") return &command.service;
+    if (name == "--column") return &command.column;
     return nullptr;
 }
 
@@ -166,7 +172,10 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
             if (!TakeOption(command, argument, arguments[++i], error)) return std::nullopt;
         } else if (shape->second.subject && !haveSubject) {
             command.subject = argument;
+            command.ids.push_back(argument);
             haveSubject = true;
+        } else if (shape->second.many) {
+            command.ids.push_back(argument);
         } else {
             return Refuse(error, "unexpected argument \"" + argument + "\"");
         }
@@ -193,16 +202,27 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
     if (command.Bluesky() && (!command.api.empty() || command.archiveSearch || command.maxCost))
         return Refuse(
             error, "--api, --archive-search and --max-cost are for the first service, not --service bluesky");
+    if (command.Bluesky() && command.FirstServiceOnly())
+        return Refuse(error, arguments[0] +
+                                 " reads post ids and conversations of the first service; "
+                                 "Bluesky has no call for it here");
     if (!command.service.empty() && !command.ReadsFromService())
         return Refuse(error, arguments[0] + " reads nothing from a service and takes no --service");
     if (!command.month.empty() && command.kind != Kind::Spending)
         return Refuse(error, "--month is for spending");
+    if (!command.column.empty() && command.kind != Kind::Hydrate && command.kind != Kind::Dehydrate)
+        return Refuse(error, "--column is for hydrate and dehydrate");
+    if (command.kind != Kind::Conversation) command.ids.clear();
     if (command.kind == Kind::ExportNetwork) {
         if (!SettleFollowList(command, error)) return std::nullopt;
     } else if (!command.followsOf.empty() || !command.followKind.empty()) {
         return Refuse(error, arguments[0] + " takes no --follows-of or --kind");
     }
     return command;
+}
+
+bool HeadlessCommand::FirstServiceOnly() const {
+    return kind == Kind::Hydrate || kind == Kind::Conversation || kind == Kind::Searches;
 }
 
 bool HeadlessCommand::ReadsFromService() const {
@@ -215,6 +235,9 @@ bool HeadlessCommand::ReadsFromService() const {
         case Kind::Followers:
         case Kind::Friends:
         case Kind::Count:
+        case Kind::Hydrate:
+        case Kind::Conversation:
+        case Kind::Searches:
             return true;
         default:
             return false;
@@ -251,6 +274,19 @@ std::string HeadlessCommand::UsageText() {
            "  table-from-archive FILE.jsonl --out FILE [--exact-texts]\n"
            "      the Tweets table of a raw archive (v1.1 or v2), the rows the capture that wrote it\n"
            "      made; continue goes on from its oldest post\n"
+           "  hydrate IDS --out FILE [--column NAME] [--archive FILE.jsonl]\n"
+           "      the posts of the ids in IDS (one a line, a column of a CSV file or table, or an\n"
+           "      archive) as a Tweets table, 100 ids a request; the posts also go to FILE.jsonl\n"
+           "      (or --archive) and the ids not given, with the service's reason, to\n"
+           "      FILE-missing.csv. Run again, it goes on where it stopped, asking for no id twice\n"
+           "  dehydrate TABLE|ARCHIVE --out IDS.txt [--column NAME]\n"
+           "      the post ids alone, newest first, each once (no service)\n"
+           "  conversation ID... --out FILE [--back DAYS] [--archive FILE.jsonl] --api v2\n"
+           "      every reply in the conversations the posts started, and the posts themselves\n"
+           "  searches QUERIES.txt --back DAYS --out FOLDER [--lang LL] [--archive-search]\n"
+           "      one search a line of QUERIES.txt, in order, each to FOLDER/NN-QUERY.txt and .jsonl,\n"
+           "      after one estimate of them all (v2); run again, it goes on at the first query\n"
+           "      not finished\n"
            "Every command that asks the service takes --service bluesky|x (x by default) and, for x,\n"
            "--api v2|v1.1 (v1.1 by default),\n"
            "--archive-search (v2 searches go to the full archive, back to 2006, one request a second)\n"

@@ -24,8 +24,12 @@ struct HeadlessCommand {
         ExportXlsx,
         Frequencies,
         Count,
-        Spending,         // the ledger as CSV, per month or per day of --month
-        TableFromArchive  // a Tweets table made again from a raw archive file
+        Spending,          // the ledger as CSV, per month or per day of --month
+        TableFromArchive,  // a Tweets table made again from a raw archive file
+        Hydrate,           // the posts of the ids a file holds
+        Dehydrate,         // the ids of a table or archive, newest first (no service)
+        Conversation,      // every reply in the conversations of the posts named
+        Searches           // one search a line of a file, each to its own table and archive
     };
 
     Kind kind = Kind::Search;
@@ -53,10 +57,15 @@ struct HeadlessCommand {
     // --max-cost DOLLARS: the most this run may spend on v2 reads (commands that read from
     // the service).
     std::optional<Money> maxCost;
-    std::string month;  // --month YYYY-MM (spending)
+    std::string month;   // --month YYYY-MM (spending)
+    std::string column;  // --column NAME|N: the column of a CSV file or table that holds post ids
+    // conversation: the posts whose conversations are read (the first in subject as well)
+    std::vector<std::string> ids;
 
     // True for the commands that read from the service.
     bool ReadsFromService() const;
+    // A capture built on the first service's post ids and search operators.
+    bool FirstServiceOnly() const;
     // --service bluesky.
     bool Bluesky() const { return service == "bluesky"; }
 

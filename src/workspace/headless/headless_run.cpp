@@ -21,6 +21,8 @@
 #include "core/atomic_file.h"
 #include "core/bounded_file.h"
 #include "core/code_page.h"
+#include "core/missing_posts_file.h"
+#include "core/post_id_file.h"
 #include "core/service_origin.h"
 #include "platform/blank_trim.h"
 #include "platform/program_folder.h"
@@ -28,6 +30,7 @@
 #include "spending/ledger.h"
 #include "spending/spending_report.h"
 #include "workspace/headless/headless_targets.h"
+#include "workspace/headless/searches_folder.h"
 #include "workspace/session/preferences.h"
 #include "workspace/tables/profile_rows.h"
 #include "workspace/tables/scored_tweets.h"
@@ -97,8 +100,13 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
         return RunExport(command);
     if (command.kind == HeadlessCommand::Kind::Spending) return RunSpending(command);
     if (command.kind == HeadlessCommand::Kind::TableFromArchive) return RunTableFromArchive(command);
+    if (command.kind == HeadlessCommand::Kind::Dehydrate) return RunDehydrate(command);
     if (command.kind == HeadlessCommand::Kind::Count && command.Bluesky()) {
         m_tk.Line(BskyCapture::kNoCount);
+        return kBadUsage;
+    }
+    if (command.kind == HeadlessCommand::Kind::Conversation && command.api != "v2") {
+        m_tk.Line("conversation needs --api v2: v1.1 search has no conversation_id");
         return kBadUsage;
     }
     if (command.kind == HeadlessCommand::Kind::Count && command.api != "v2") {
@@ -129,8 +137,15 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
             return RunExport(command);
         case HeadlessCommand::Kind::Count:
             return RunCount(command);
+        case HeadlessCommand::Kind::Hydrate:
+            return RunHydrate(command);
+        case HeadlessCommand::Kind::Conversation:
+            return RunConversation(command);
+        case HeadlessCommand::Kind::Searches:
+            return RunSearches(command);
         case HeadlessCommand::Kind::Spending:
         case HeadlessCommand::Kind::TableFromArchive:
+        case HeadlessCommand::Kind::Dehydrate:
             break;
     }
     return kFailed;
@@ -572,6 +587,138 @@ std::string HeadlessRun::ExportFailure(const std::string& table, const std::stri
 int HeadlessRun::Saved(const std::string& fileName) {
     m_tk.Line("Saved " + fileName);
     return kDone;
+}
+
+}  // namespace marlin
+
+namespace marlin {
+
+int HeadlessRun::RunHydrate(const HeadlessCommand& command) {
+    PostIds read;
+    try {
+        read = PostIdFile::Read(command.subject, command.column);
+    } catch (const PostIdFile::Error& error) {
+        return Fail(error.what());
+    }
+    if (read.ids.empty()) return Fail("no post ids in " + command.subject);
+    CaptureRequest request = Request(CaptureKind::Hydrate, command);
+    request.query.clear();
+    request.postIds = std::move(read.ids);
+    // The archive and the missing list are what a second run goes on from.
+    std::filesystem::path out = command.out;
+    if (request.archive.file.empty())
+        request.archive.file = std::filesystem::path(out).replace_extension(".jsonl");
+    request.missingFile = MissingPostsFile::For(out);
+    const std::size_t asked = request.postIds.size();
+    const CaptureResult result = m_engine->Capture(request);
+    TakeTweets(false);
+    const int code = SaveRetrieved(command.out, result);
+    if (code == kFailed) return code;
+    m_tk.Line("Hydrated " + std::to_string(m_tweets.Count()) + " posts of " + std::to_string(asked) +
+              " ids, " + std::to_string(result.idsMissing) + " missing (" + request.missingFile.string() +
+              "), " + std::to_string(read.duplicates) + " duplicated and " + std::to_string(read.malformed) +
+              " malformed ids dropped" +
+              (result.idsSettledBefore > 0
+                   ? ", " + std::to_string(result.idsSettledBefore) + " settled by an earlier run"
+                   : ""));
+    return code;
+}
+
+int HeadlessRun::RunDehydrate(const HeadlessCommand& command) {
+    PostIds ids;
+    try {
+        ids = PostIdFile::Dehydrate(command.subject, command.column);
+    } catch (const PostIdFile::Error& error) {
+        return Fail(error.what());
+    }
+    if (!PostIdFile::Write(command.out, ids.ids)) return Fail("cannot write " + command.out);
+    m_tk.Line("Saved " + std::to_string(ids.ids.size()) + " post ids to " + command.out + " (" +
+              std::to_string(ids.duplicates) + " doubles and " + std::to_string(ids.malformed) +
+              " entries that are no post id left out)");
+    return kDone;
+}
+
+int HeadlessRun::RunConversation(const HeadlessCommand& command) {
+    CaptureRequest request = Request(CaptureKind::Conversation, command);
+    request.query.clear();
+    for (const std::string& id : command.ids) {
+        const std::optional<std::uint64_t> post = PostIdFile::ParseId(id);
+        if (!post) return Fail("\"" + id + "\" is no post id");
+        if (std::find(request.postIds.begin(), request.postIds.end(), *post) == request.postIds.end())
+            request.postIds.push_back(*post);
+    }
+    const CaptureResult result = m_engine->Capture(request);
+    TakeTweets(false);
+    return SaveRetrieved(command.out, result);
+}
+
+void HeadlessRun::EstimateSearches(const HeadlessCommand& command, const std::vector<std::string>& queries) {
+    if (command.api != "v2") {
+        m_tk.Line("No estimate: only v2 counts the posts of a query (--api v2)");
+        return;
+    }
+    VolumeEstimate total;
+    double price = 0;
+    for (const std::string& query : queries) {
+        HeadlessCommand count = command;
+        count.subject = query;
+        const CaptureRequest request = Request(CaptureKind::Count, count);
+        price = request.pricePerPostRead;
+        const CaptureResult result = m_engine->Capture(request);
+        if (!result.estimate) {
+            m_tk.Line("Estimate of [" + query + "]: no counts (" + result.last.responseCode + ")");
+            continue;
+        }
+        m_tk.Line("Estimate of [" + query + "]: " + result.estimate->Summary(price));
+        total.posts += result.estimate->posts;
+        total.requests += result.estimate->requests;
+        total.cost += result.estimate->cost;
+        if (m_stopping) return;
+    }
+    const int perWindow = command.archiveSearch ? VolumeEstimate::kArchiveRequestsPerWindow
+                                                : VolumeEstimate::kRecentRequestsPerWindow;
+    total.windows = (total.requests + perWindow - 1) / perWindow;
+    total.minutes = total.windows * VolumeEstimate::kWindowMinutes;
+    m_tk.Line("Estimate of all " + std::to_string(queries.size()) + " searches: " + total.Summary(price));
+}
+
+int HeadlessRun::RunSearches(const HeadlessCommand& command) {
+    std::string error;
+    const std::optional<std::vector<std::string>> queries =
+        SearchesFolder::ReadQueries(command.subject, &error);
+    if (!queries || queries->empty()) return Fail(error);
+    SearchesFolder folder(command.out);
+    if (!folder.Problem().empty()) return Fail(folder.Problem());
+    const std::size_t count = queries->size();
+    std::size_t first = 0;
+    while (first < count && folder.Done(first, (*queries)[first])) ++first;
+    if (first > 0)
+        m_tk.Line("Resumed: " + std::to_string(first) + " of " + std::to_string(count) +
+                  " searches finished before");
+    EstimateSearches(command, std::vector<std::string>(queries->begin() + static_cast<std::ptrdiff_t>(first),
+                                                       queries->end()));
+    for (std::size_t k = first; k < count && !m_stopping; ++k) {
+        const std::string& query = (*queries)[k];
+        HeadlessCommand search = command;
+        search.subject = query;
+        CaptureRequest request = Request(CaptureKind::Search, search);
+        request.archive.file = folder.ArchiveFor(k, count, query);
+        const CaptureResult result = m_engine->Capture(request);
+        m_tweets.Rows().ClearRows();
+        TakeTweets(false);
+        const std::string table = folder.TableFor(k, count, query).string();
+        const int code = SaveRetrieved(table, result);
+        const std::string place = std::to_string(k + 1) + "/" + std::to_string(count) + " [" + query + "]: ";
+        if (code != kDone) {
+            m_tk.Line("Search " + place + "not finished; the same command again goes on from it");
+            return code;
+        }
+        if (!folder.MarkDone(k, query))
+            return Fail("cannot write " +
+                        (std::filesystem::path(command.out) / SearchesFolder::kDoneFile).string());
+        m_tk.Line("Search " + place + std::to_string(m_tweets.Count()) + " posts to " + table);
+    }
+    return m_stopping ? kStopped : kDone;
 }
 
 }  // namespace marlin

@@ -77,6 +77,15 @@ class HeadlessRun {
     int RunSpending(const HeadlessCommand& command);
     // A Tweets table made again from a raw archive file (no credentials, no service).
     int RunTableFromArchive(const HeadlessCommand& command);
+    // The posts of the ids a file holds, with the missing list beside the table; resumes.
+    int RunHydrate(const HeadlessCommand& command);
+    // The ids of a table or archive (no credentials, no service).
+    int RunDehydrate(const HeadlessCommand& command);
+    int RunConversation(const HeadlessCommand& command);
+    // One search a line of a file, after one estimate of them all; resumes.
+    int RunSearches(const HeadlessCommand& command);
+    // The estimate of the searches still to run: one line a query and the total (v2 only).
+    void EstimateSearches(const HeadlessCommand& command, const std::vector<std::string>& queries);
     // The day's and month's limits and the prices kept in the program folder's prefs, and
     // the run's --max-cost.
     void SetSpending(CaptureRequest& request, const HeadlessCommand& command) const;

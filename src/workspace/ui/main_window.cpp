@@ -586,6 +586,7 @@ void MainWindow::BuildMenus() {
     MakeAction(file, m_form.TweetCtl().mExportTweetsCsv, "mExportTweetsCsv");
     MakeAction(file, m_form.UserCtl().mExportUsersCsv, "mExportUsersCsv");
     MakeAction(file, m_form.TweetCtl().mExportXlsx, "mExportXlsx");
+    MakeAction(file, m_form.Posts().mExportPostIds, "mExportPostIds");
     file->addSeparator();
     MakeAction(file, session.mQuit, "mQuit")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     session.mQuit.SetAction([this] { close(); });
@@ -607,6 +608,11 @@ void MainWindow::BuildMenus() {
     MakeAction(tools, m_form.TweetCtl().mEstimateVolume, "mEstimateVolume");
     MakeAction(tools, m_form.Spending().mSpending, "mSpending");
     bar->addMenu(tools);
+
+    QMenu* posts = MakeMenu(this, m_form.Posts().mPosts, "mPosts");
+    MakeAction(posts, m_form.Posts().mHydrate, "mHydrate");
+    MakeAction(posts, m_form.Posts().mConversations, "mConversations");
+    bar->addMenu(posts);
 
     QMenu* settings = MakeMenu(this, m_form.TweetCtl().mSettings, "mSettings");
     MakeAction(settings, session.mSetLang, "mSetLang");
