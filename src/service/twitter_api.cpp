@@ -13,6 +13,7 @@
 #include "core/skd_funcs.h"
 #include "core/v2_page.h"
 #include "service/enc64.h"
+#include "service/post_requests.h"
 #include "service/v2_request.h"
 
 namespace marlin {
@@ -479,6 +480,41 @@ void TwitterAPI::LogPartialErrors(const std::string& methodName) {
     for (const std::string& kind : m_v2.ErrorKinds())
         m_host.ErrorLine(methodName + ": partial answer, " + kind);
     for (const std::string& kind : m_v2.SkippedKinds()) m_host.ErrorLine(methodName + ": left out, " + kind);
+}
+
+RequestOutcome TwitterAPI::GetQuotes(std::uint64_t postId, const std::string& token, TweetSet& tweets,
+                                     bool appendTweets, std::string* nextToken) {
+    nextToken->clear();
+    if (!Authenticated()) return NotSent(false);
+    return RunExchange(
+        PageExchange("GetQuotes", PostRequests::Quotes(postId, token), ResourceFamily::Quotes, Retry::Step,
+                     [this, &tweets, appendTweets, nextToken](const std::string& body) {
+                         const int taken = HandTweetsV2(body, tweets, appendTweets, true, "GetQuotes");
+                         *nextToken = m_v2.NextToken();
+                         return taken;
+                     }));
+}
+
+RequestOutcome TwitterAPI::GetPostUsers(PostUsers which, std::uint64_t id, UserSet& users, bool appendUsers) {
+    if (!Authenticated()) return NotSent(false);
+    if (!appendUsers) users.Clear();
+    const std::string cursor = users.NextCursor();
+    const std::string token = cursor == "-1" ? "" : cursor;
+    struct Call {
+        const char* methodName;
+        ResourceFamily family;
+        std::string (*path)(std::uint64_t, const std::string&);
+    };
+    static constexpr Call kCalls[] = {
+        {"GetRepostedBy", ResourceFamily::RepostedBy, &PostRequests::RepostedBy},
+        {"GetLikingUsers", ResourceFamily::LikingUsers, &PostRequests::LikingUsers},
+        {"GetListMembers", ResourceFamily::ListMembers, &PostRequests::ListMembers},
+    };
+    const Call& call = kCalls[static_cast<int>(which)];
+    return RunExchange(PageExchange(call.methodName, call.path(id, token), call.family, Retry::Resend,
+                                    [this, &users, appendUsers, &call](const std::string& body) {
+                                        return HandUsersV2(body, users, appendUsers, true, call.methodName);
+                                    }));
 }
 
 int TwitterAPI::MaxCountPages(std::time_t startTime, std::time_t endTime) {

@@ -23,7 +23,19 @@
 namespace marlin {
 
 // The resource families that the service counts requests for, each with its own window.
-enum class ResourceFamily { UserTimeline, Search, FollowersList, FriendsList, UsersLookup, Counts };
+enum class ResourceFamily {
+    UserTimeline,
+    Search,
+    FollowersList,
+    FriendsList,
+    UsersLookup,
+    Counts,
+    Quotes,       // the posts that quote a post
+    RepostedBy,   // the users who reposted a post
+    LikingUsers,  // the users who liked a post
+    ListMembers,  // the members of a list
+};
+constexpr std::size_t kResourceFamilies = 10;
 
 // The dialect the client speaks: v1.1 (the documented requests) or v2 (the service as sold
 // today). Either way the record sets receive the same records.
@@ -166,6 +178,18 @@ class TwitterAPI {
     // an error of the exchange is thrown to the caller as HttpError.
     RequestOutcome GetUsage();
 
+    // --- The calls around one post or list (v2 only, whatever the dialect: v1.1 has none) ---
+    // One page of the posts that quote postId into `tweets`, after its records with
+    // appendTweets. token: the page's pagination token, "" for the first; *nextToken gets the
+    // next page's, "" after the last.
+    RequestOutcome GetQuotes(std::uint64_t postId, const std::string& token, TweetSet& tweets,
+                             bool appendTweets, std::string* nextToken);
+    // One page of the users who reposted or liked a post, or of the members of a list, into
+    // `users` from the set's cursor (the pagination token) on; a fresh set (appendUsers
+    // false) starts at the first page. The last page leaves the cursor at "0".
+    enum class PostUsers { RepostedBy, LikingUsers, ListMembers };
+    RequestOutcome GetPostUsers(PostUsers which, std::uint64_t id, UserSet& users, bool appendUsers);
+
     // --- Seams ---
     void SetClock(UtcClock clock) { m_clock = std::move(clock); }
 
@@ -247,7 +271,7 @@ class TwitterAPI {
     RequestOutcome m_outcome;
     bool m_exactTexts = false;
     std::string m_proxyServer;
-    std::array<QuotaWindow, 6> m_windows;
+    std::array<QuotaWindow, kResourceFamilies> m_windows;
     int m_autoRetries = 0;  // automatic retries of the request in progress
 
     ApiVersion m_apiVersion = ApiVersion::V1_1;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "workspace/engine/lookup_capture.h"
+#include "workspace/engine/quotes_capture.h"
 #include "workspace/engine/sample_capture.h"
 #include "workspace/engine/tweet_capture.h"
 #include "workspace/engine/user_list_capture.h"
@@ -51,6 +52,11 @@ class Current {
     T*& m_slot;
     T* m_was;
 };
+
+bool OnlyInV2(CaptureKind kind) {
+    return kind == CaptureKind::Quotes || kind == CaptureKind::RepostedBy ||
+           kind == CaptureKind::LikingUsers || kind == CaptureKind::ListMembers;
+}
 
 }  // namespace
 
@@ -120,7 +126,10 @@ void CaptureEngine::BoundPostDates() {
                                                        local.tm_hour, local.tm_min, local.tm_sec});
 }
 
-CaptureResult CaptureEngine::Capture(const CaptureRequest& request, const AccountSteps& steps) {
+CaptureResult CaptureEngine::Capture(const CaptureRequest& asked, const AccountSteps& steps) {
+    // The calls around one post or list exist in v2 alone: they run, and are paid for, as v2.
+    CaptureRequest request = asked;
+    if (OnlyInV2(request.kind)) request.dialect = CaptureDialect::V2;
     Apply(request);
     BoundPostDates();
     CaptureRun run({request, m_client, m_tweets, m_users, *m_run, *m_events, m_archive, m_localNow, steps});
@@ -193,8 +202,14 @@ CaptureResult CaptureEngine::RunKind(CaptureRun& run) {
         case CaptureKind::Lookup:
             result.reached = LookupCapture(run).Run();
             break;
+        case CaptureKind::Quotes:
+            result.reached = QuotesCapture(run).Run();
+            break;
         case CaptureKind::Followers:
         case CaptureKind::Friends:
+        case CaptureKind::RepostedBy:
+        case CaptureKind::LikingUsers:
+        case CaptureKind::ListMembers:
             try {
                 result.reached = UserListCapture(run).Run();
             } catch (const std::exception&) {

@@ -24,6 +24,11 @@ enum class CaptureKind {
     Friends,       // the accounts accounts[0] follows
     Count,         // the posts per day of the query, with the requests and the cost they take
     Sample,        // the timeline sample of accounts[0]: a year back, at most limits.maxRecords tweets
+    // The calls around one post or list (v2 whatever the dialect; accounts hold the numbers):
+    Quotes,       // the posts that quote each post of accounts, one table
+    RepostedBy,   // the users who reposted the post accounts[0]
+    LikingUsers,  // the users who liked the post accounts[0]
+    ListMembers,  // the members of the list accounts[0]
 };
 
 // The service a capture speaks to, and in which of its dialects. Every dialect gives the

@@ -28,6 +28,14 @@ const char* KindName(CaptureKind kind) {
             return "count";
         case CaptureKind::Sample:
             return "sample";
+        case CaptureKind::Quotes:
+            return "quotes";
+        case CaptureKind::RepostedBy:
+            return "reposted-by";
+        case CaptureKind::LikingUsers:
+            return "liking-users";
+        case CaptureKind::ListMembers:
+            return "list-members";
     }
     return "search";
 }

@@ -32,6 +32,9 @@ std::optional<RequestCharge> RequestCharge::Of(const std::string& url) {
         return RequestCharge{path.ends_with("/all") ? ReadKind::CountsAll : ReadKind::CountsRecent, 1};
     if (path.starts_with("/2/tweets/search/") || path.ends_with("/tweets"))
         return RequestCharge{ReadKind::Post, MaxResults(url, 100)};
+    if (path.ends_with("/quote_tweets")) return RequestCharge{ReadKind::Post, MaxResults(url, 10)};
+    if (path.ends_with("/retweeted_by") || path.ends_with("/liking_users") || path.ends_with("/members"))
+        return RequestCharge{ReadKind::User, MaxResults(url, 100)};
     if (path.ends_with("/followers") || path.ends_with("/following"))
         return RequestCharge{ReadKind::User, MaxResults(url, 1000)};
     if (path.starts_with("/2/users/by/username/")) return RequestCharge{ReadKind::User, 1};

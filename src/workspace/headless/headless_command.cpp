@@ -35,6 +35,10 @@ const std::map<std::string, Shape>& Shapes() {
         {"count", {K::Count, true, {"--back"}}},
         {"spending", {K::Spending, false, {}}},
         {"table-from-archive", {K::TableFromArchive, true, {"--out"}}},
+        {"quotes", {K::Quotes, true, {"--out"}, true}},
+        {"reposted-by", {K::RepostedBy, true, {"--out"}, true}},
+        {"liking-users", {K::LikingUsers, true, {"--out"}, true}},
+        {"list-members", {K::ListMembers, true, {"--out"}, true}},
     };
     return shapes;
 }
@@ -153,6 +157,8 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
             command.archiveSearch = true;
         } else if (argument == "--exact-texts") {
             command.exactTexts = true;
+        } else if (argument == "--extra-columns") {
+            command.extraColumns = true;
         } else if (argument == "--words") {
             if (command.kind != Kind::Frequencies) return Refuse(error, "--words is for frequencies");
             command.words = true;
@@ -189,6 +195,8 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
         return Refuse(error, arguments[0] + " reads nothing from the service and takes no --max-cost");
     if (!command.month.empty() && command.kind != Kind::Spending)
         return Refuse(error, "--month is for spending");
+    if (command.extraColumns && !command.WritesTweetTable())
+        return Refuse(error, arguments[0] + " writes no Tweets table and takes no --extra-columns");
     if (command.kind == Kind::ExportNetwork) {
         if (!SettleFollowList(command, error)) return std::nullopt;
     } else if (!command.followsOf.empty() || !command.followKind.empty()) {
@@ -207,10 +215,23 @@ bool HeadlessCommand::ReadsFromService() const {
         case Kind::Followers:
         case Kind::Friends:
         case Kind::Count:
+        case Kind::Quotes:
+        case Kind::RepostedBy:
+        case Kind::LikingUsers:
+        case Kind::ListMembers:
             return true;
         default:
             return false;
     }
+}
+
+bool HeadlessCommand::ListsUsersOfPostOrList() const {
+    return kind == Kind::RepostedBy || kind == Kind::LikingUsers || kind == Kind::ListMembers;
+}
+
+bool HeadlessCommand::WritesTweetTable() const {
+    return kind == Kind::Search || kind == Kind::Update || kind == Kind::Continue ||
+           kind == Kind::Timelines || kind == Kind::Quotes || kind == Kind::TableFromArchive;
 }
 
 std::string HeadlessCommand::UsageText() {
@@ -243,6 +264,13 @@ std::string HeadlessCommand::UsageText() {
            "  table-from-archive FILE.jsonl --out FILE [--exact-texts]\n"
            "      the Tweets table of a raw archive (v1.1 or v2), the rows the capture that wrote it\n"
            "      made; continue goes on from its oldest post\n"
+           "  quotes POST_ID --out FILE [--archive FILE.jsonl]\n"
+           "      the posts that quote the post, a Tweets table\n"
+           "  reposted-by|liking-users POST_ID --out FILE.muk|FILE.mut [--archive FILE.jsonl]\n"
+           "  list-members LIST_ID --out FILE.muk|FILE.mut [--archive FILE.jsonl]\n"
+           "      the users who reposted or liked the post, or the members of the list: a user list\n"
+           "      (.muk, as followers writes it) or their profiles as a user table (.mut). These\n"
+           "      four are v2 calls whatever --api says\n"
            "Every command that asks the service takes --api v2|v1.1 (v1.1 by default),\n"
            "--archive-search (v2 searches go to the full archive, back to 2006, one request a second)\n"
            "and --max-cost DOLLARS (the most the run may spend on v2 reads; 0 allows none). The\n"
@@ -250,7 +278,10 @@ std::string HeadlessCommand::UsageText() {
            "Credentials: the program folder's appcred, or MARLIN_APP_NAME, MARLIN_CONSUMER_KEY and\n"
            "MARLIN_CONSUMER_SECRET. --archive appends each tweet as the service sent it, one JSON\n"
            "object a line, unless the file holds it. --exact-texts keeps texts whole and every\n"
-           "character (the table file is then UTF-8 with a byte-order mark). Quota windows are waited\n"
+           "character (the table file is then UTF-8 with a byte-order mark). --extra-columns adds to a\n"
+           "Tweets table, after its 16 columns, the conversation, the post replied to and its author,\n"
+           "the post quoted, the post reposted and the reply, repost, quote and like counts. Quota\n"
+           "windows are waited\n"
            "out. Exit codes:\n"
            "0 done, 1 failed, 2 bad usage, 3 stopped early (an error, a paging stop, a quota wait cut "
            "short,\n"

@@ -24,8 +24,12 @@ struct HeadlessCommand {
         ExportXlsx,
         Frequencies,
         Count,
-        Spending,         // the ledger as CSV, per month or per day of --month
-        TableFromArchive  // a Tweets table made again from a raw archive file
+        Spending,          // the ledger as CSV, per month or per day of --month
+        TableFromArchive,  // a Tweets table made again from a raw archive file
+        Quotes,            // the posts that quote a post, a Tweets table
+        RepostedBy,        // the users who reposted a post
+        LikingUsers,       // the users who liked a post
+        ListMembers,       // the members of a list
     };
 
     Kind kind = Kind::Search;
@@ -53,6 +57,14 @@ struct HeadlessCommand {
     // the service).
     std::optional<Money> maxCost;
     std::string month;  // --month YYYY-MM (spending)
+    // --extra-columns: the Tweets table written carries the columns after the documented
+    // ones (conversation, replies, quotes, reposts and the counts).
+    bool extraColumns = false;
+
+    // The commands whose answer is a list of users (the users of a post, a list's members).
+    bool ListsUsersOfPostOrList() const;
+    // The commands that write a Tweets table.
+    bool WritesTweetTable() const;
 
     // True for the commands that read from the service.
     bool ReadsFromService() const;

@@ -113,7 +113,12 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
             return RunLookup(command);
         case HeadlessCommand::Kind::Followers:
         case HeadlessCommand::Kind::Friends:
+        case HeadlessCommand::Kind::RepostedBy:
+        case HeadlessCommand::Kind::LikingUsers:
+        case HeadlessCommand::Kind::ListMembers:
             return RunUserList(command);
+        case HeadlessCommand::Kind::Quotes:
+            return RunQuotes(command);
         case HeadlessCommand::Kind::ExportNetwork:
         case HeadlessCommand::Kind::ExportCsv:
         case HeadlessCommand::Kind::ExportXlsx:
@@ -317,23 +322,62 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     return RetrievalOutcome(kDone);
 }
 
+int HeadlessRun::RunQuotes(const HeadlessCommand& command) {
+    CaptureRequest request = Request(CaptureKind::Quotes, command);
+    request.query.clear();
+    request.accounts = {command.subject};
+    const CaptureResult result = m_engine->Capture(request);
+    TakeTweets(false);
+    // A post nobody quoted is an answer, not a failure: its table is empty.
+    if (m_tweets.Count() == 0 && Complete() && !m_stopping) return SaveTweets(command.out);
+    return SaveRetrieved(command.out, result);
+}
+
+CaptureKind HeadlessRun::UserListKind(HeadlessCommand::Kind kind) {
+    switch (kind) {
+        case HeadlessCommand::Kind::Friends:
+            return CaptureKind::Friends;
+        case HeadlessCommand::Kind::RepostedBy:
+            return CaptureKind::RepostedBy;
+        case HeadlessCommand::Kind::LikingUsers:
+            return CaptureKind::LikingUsers;
+        case HeadlessCommand::Kind::ListMembers:
+            return CaptureKind::ListMembers;
+        default:
+            return CaptureKind::Followers;
+    }
+}
+
+bool HeadlessRun::WriteUserList(const UserSet& users, const std::string& file, bool exactTexts) {
+    // A user table of the profiles that came with the list; else the list itself, as the
+    // window saves a User list.
+    if (file.ends_with(".mut")) {
+        const SKDFuncs::DateValue today = SKDFuncs::Now();
+        ReportList& rows = m_users.Rows();
+        rows.ClearRows();
+        for (int i = 1; i <= users.Count(); ++i) rows.AddRow(ProfileRows::Cells(users, i, today));
+        return UserTableFile::Write(rows, file, UserTableFile::Layout::All, exactTexts);
+    }
+    std::string text;
+    for (int i = 1; i <= users.Count(); ++i)
+        text += users.Item(i).Id + "\t" + users.Item(i).ScreenName + "\r\n";
+    return AtomicFile::Write(file, CodePage::ToWindows1252(text));
+}
+
 int HeadlessRun::RunUserList(const HeadlessCommand& command) {
-    CaptureRequest request = Request(
-        command.kind == HeadlessCommand::Kind::Followers ? CaptureKind::Followers : CaptureKind::Friends,
-        command);
+    CaptureRequest request = Request(UserListKind(command.kind), command);
+    request.query.clear();
     request.accounts = {command.subject};
     const CaptureResult result = m_engine->Capture(request);
     m_events.Flush();
     const UserSet& users = m_engine->Users();
     const std::string failure = result.last.Failed() ? " (" + result.last.responseCode + ")" : "";
     if (users.Count() == 0 && !m_stopping && !result.stopReason.empty()) return StoppedWithNothing(result);
-    if (users.Count() == 0)
+    // A post nobody reposted or liked, or an empty list, is an answer: an empty list file.
+    const bool emptyAnswer = command.ListsUsersOfPostOrList() && Complete() && !m_stopping;
+    if (users.Count() == 0 && !emptyAnswer)
         return m_stopping ? kStopped : Fail("no user list was retrieved for " + command.subject + failure);
-    std::string text;
-    for (int i = 1; i <= users.Count(); ++i)
-        text += users.Item(i).Id + "\t" + users.Item(i).ScreenName + "\r\n";
-    if (!AtomicFile::Write(command.out, CodePage::ToWindows1252(text)))
-        return Fail("cannot write " + command.out);
+    if (!WriteUserList(users, command.out, command.exactTexts)) return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(users.Count()) + " users to " + command.out);
     const int code = RetrievalOutcome(kDone);
     // What arrived is saved; a list cut short is still no success.

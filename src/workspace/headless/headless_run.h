@@ -71,6 +71,10 @@ class HeadlessRun {
     int RunTimelines(const HeadlessCommand& command);
     int RunLookup(const HeadlessCommand& command);
     int RunUserList(const HeadlessCommand& command);
+    int RunQuotes(const HeadlessCommand& command);
+    static CaptureKind UserListKind(HeadlessCommand::Kind kind);
+    // The users of a list capture to a user list file (.muk), or as a user table (.mut).
+    bool WriteUserList(const UserSet& users, const std::string& file, bool exactTexts);
     int RunCount(const HeadlessCommand& command);
     // The ledger as CSV (no credentials, no service).
     int RunSpending(const HeadlessCommand& command);
