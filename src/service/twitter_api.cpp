@@ -447,6 +447,7 @@ std::string TwitterAPI::UserIdOf(const std::string& screenName, const char* meth
 
 int TwitterAPI::HandTweetsV2(const std::string& body, TweetSet& tweets, bool appendTweets, bool search,
                              const std::string& methodName) {
+    m_v2.SetExtraFields(tweets.ExtraFields());
     const std::optional<std::string> page = m_v2.TweetPage(body, search);
     RefuseBadListPage(methodName, !search);
     tweets.SetData(page ? *page : body, appendTweets, search);
@@ -486,13 +487,34 @@ RequestOutcome TwitterAPI::GetQuotes(std::uint64_t postId, const std::string& to
                                      bool appendTweets, std::string* nextToken) {
     nextToken->clear();
     if (!Authenticated()) return NotSent(false);
-    return RunExchange(
+    bool refused = false;
+    RequestOutcome outcome = RunExchange(
         PageExchange("GetQuotes", PostRequests::Quotes(postId, token), ResourceFamily::Quotes, Retry::Step,
-                     [this, &tweets, appendTweets, nextToken](const std::string& body) {
+                     [this, &tweets, appendTweets, nextToken, &refused, &token](const std::string& body) {
                          const int taken = HandTweetsV2(body, tweets, appendTweets, true, "GetQuotes");
                          *nextToken = m_v2.NextToken();
+                         refused = OnlyErrors(taken, token);
                          return taken;
                      }));
+    if (refused) RefuseAsNotFound(outcome);
+    return outcome;
+}
+
+bool TwitterAPI::OnlyErrors(int taken, const std::string& token) {
+    return taken == 0 && token.empty() && !m_v2.ErrorKinds().empty();
+}
+
+void TwitterAPI::RefuseAsNotFound(RequestOutcome& outcome) {
+    // A first page of nothing but errors is the service's word on the post or list asked for
+    // (gone, protected, never there): v1.1 answered 404, and the captures take it as that.
+    if (!outcome.Answered()) return;
+    outcome.status = RequestOutcome::Status::Refused;
+    outcome.httpStatus = 404;
+    outcome.reason = "Not Found";
+    outcome.serviceError = m_v2.ErrorAnswer(outcome.body);
+    m_lastResponseCode = "404:Not Found";
+    if (!outcome.serviceError.empty()) m_lastResponseCode += ": " + outcome.serviceError;
+    outcome.responseCode = m_lastResponseCode;
 }
 
 RequestOutcome TwitterAPI::GetPostUsers(PostUsers which, std::uint64_t id, UserSet& users, bool appendUsers) {
@@ -511,10 +533,16 @@ RequestOutcome TwitterAPI::GetPostUsers(PostUsers which, std::uint64_t id, UserS
         {"GetListMembers", ResourceFamily::ListMembers, &PostRequests::ListMembers},
     };
     const Call& call = kCalls[static_cast<int>(which)];
-    return RunExchange(PageExchange(call.methodName, call.path(id, token), call.family, Retry::Resend,
-                                    [this, &users, appendUsers, &call](const std::string& body) {
-                                        return HandUsersV2(body, users, appendUsers, true, call.methodName);
-                                    }));
+    bool refused = false;
+    RequestOutcome outcome = RunExchange(
+        PageExchange(call.methodName, call.path(id, token), call.family, Retry::Resend,
+                     [this, &users, appendUsers, &call, &refused, &token](const std::string& body) {
+                         const int taken = HandUsersV2(body, users, appendUsers, true, call.methodName);
+                         refused = OnlyErrors(taken, token);
+                         return taken;
+                     }));
+    if (refused) RefuseAsNotFound(outcome);
+    return outcome;
 }
 
 int TwitterAPI::MaxCountPages(std::time_t startTime, std::time_t endTime) {

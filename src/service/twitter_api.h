@@ -243,6 +243,9 @@ class TwitterAPI {
     int HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
                     const std::string& methodName);
     void LogPartialErrors(const std::string& methodName);
+    // The calls around one post or list: a first page (no token) that gave nothing but errors.
+    bool OnlyErrors(int taken, const std::string& token);
+    void RefuseAsNotFound(RequestOutcome& outcome);
     // Throws the exchange error for a v2 list page that cannot be taken (ListPageProblem);
     // accountErrors for the lists of one account (timelines, followers).
     void RefuseBadListPage(const std::string& methodName, bool accountErrors);

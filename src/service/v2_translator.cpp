@@ -331,9 +331,9 @@ std::string V2Translator::UserId(std::string_view body) {
 // The fields the tweet set reads, in the order v1.1 writes them: a key the reader looks for
 // first must come before any deeper key of the same name, as it does in v1.1.
 void V2Translator::WritePost(std::string& out, std::string_view post) {
-    std::vector<std::string_view> v = m_page.Pick(post, {"id", "text", "created_at", "author_id", "entities",
-                                                         "geo", "public_metrics", "note_tweet", "lang",
-                                                         "referenced_tweets"});
+    std::vector<std::string_view> v =
+        m_page.Pick(post, {"id", "text", "created_at", "author_id", "entities", "geo", "public_metrics",
+                           "note_tweet", "lang", "referenced_tweets"});
     // An id as a JSON number (digits only) is still the post's id; v1.1 gives it as a text.
     const bool numericId = V2Page::TypeOf(v[0]) == Type::Number && Digits(v[0], 0, v[0].size());
     std::string quotedId;
@@ -376,7 +376,47 @@ void V2Translator::WritePost(std::string& out, std::string_view post) {
     AppendV11(out, Or(v[6].empty() ? "" : Fields(v[6], {"retweet_count"}, {Type::Number})[0], "0"));
     out += ",\"lang\":";
     AppendV11(out, Or(v[8], kNull));
+    if (m_extraFields) WriteExtraFields(out, post, v[6], v[9]);
     out += '}';
+}
+
+// The fields of the extra columns after every other: no deeper object follows them, so the
+// first of each name is the post's own.
+void V2Translator::WriteExtraFields(std::string& out, std::string_view post, std::string_view metrics,
+                                    std::string_view references) {
+    const std::vector<std::string_view> own =
+        Fields(post, {"conversation_id", "in_reply_to_user_id"}, {Type::String, Type::String});
+    std::string_view replied, quoted, reposted;
+    if (!references.empty()) {
+        for (std::string_view reference : m_page.Elements(references)) {
+            const std::vector<std::string_view> r =
+                Fields(reference, {"type", "id"}, {Type::String, Type::String});
+            const std::string_view type = V2Page::Unquoted(r[0]);
+            if (type == "replied_to") replied = r[1];
+            if (type == "quoted") quoted = r[1];
+            if (type == "retweeted") reposted = r[1];
+        }
+    }
+    const std::vector<std::string_view> counts =
+        metrics.empty() ? std::vector<std::string_view>(3)
+                        : Fields(metrics, {"reply_count", "quote_count", "like_count"},
+                                 {Type::Number, Type::Number, Type::Number});
+    const std::pair<const char*, std::string_view> fields[] = {
+        {"conversation_id", own[0]},
+        {"in_reply_to_status_id_str", replied},
+        {"in_reply_to_user_id_str", own[1]},
+        {"quoted_status_id_str", quoted},
+        {"retweeted_status_id_str", reposted},
+        {"reply_count", counts[0]},
+        {"quote_count", counts[1]},
+        {"favorite_count", counts[2]},
+    };
+    for (const auto& [name, value] : fields) {
+        out += ",\"";
+        out += name;
+        out += "\":";
+        AppendV11(out, Or(value, kNull));
+    }
 }
 
 std::string_view V2Translator::WholeText(std::string_view text, std::string_view noteTweet) {

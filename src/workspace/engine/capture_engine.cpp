@@ -112,6 +112,7 @@ void CaptureEngine::Apply(const CaptureRequest& request) {
     m_client.SetApiVersion(request.dialect == CaptureDialect::V2 ? ApiVersion::V2 : ApiVersion::V1_1);
     m_client.SetFullArchiveSearch(request.fullArchive);
     SetExactTexts(request.exactTexts);
+    m_tweets.SetExtraFields(request.extraColumns);
     m_unattended = request.limits.waitForQuota;
 }
 

@@ -75,6 +75,8 @@ struct CaptureRequest {
     CaptureDialect dialect = CaptureDialect::V1_1;
     bool fullArchive = false;  // v2 searches and counts reach back to 2006
     bool exactTexts = false;   // whole texts, every character kept
+    // The tweets also read what the Tweets table's extra columns show (TweetSet::Record::Extra).
+    bool extraColumns = false;
     ArchiveChoice archive;
     CaptureLimits limits;
     CapturePosition position;                       // search kinds

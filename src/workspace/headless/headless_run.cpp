@@ -146,6 +146,7 @@ int HeadlessRun::Connect(const HeadlessCommand& command) {
     m_engine = std::make_unique<CaptureEngine>(
         CaptureEngine::Setup{m_setup.requestFactory, m_setup.apiBase, m_setup.appFolder}, m_events);
     m_tweets.SetUtf8(command.exactTexts);
+    m_tweets.SetExtraColumns(command.extraColumns);
     TwitterAPI& client = m_engine->Client();
     client.SetApiVersion(command.api == "v2" ? ApiVersion::V2 : ApiVersion::V1_1);
     client.SetFullArchiveSearch(command.archiveSearch);
@@ -169,6 +170,7 @@ CaptureRequest HeadlessRun::Request(CaptureKind kind, const HeadlessCommand& com
     request.dialect = command.api == "v2" ? CaptureDialect::V2 : CaptureDialect::V1_1;
     request.fullArchive = command.archiveSearch;
     request.exactTexts = command.exactTexts;
+    request.extraColumns = command.extraColumns;
     request.archive.file = HeadlessTargets::Archive(command.archive);
     // Unattended: every spent quota window is waited out.
     request.limits.waitForQuota = true;
@@ -215,6 +217,7 @@ void HeadlessRun::TakeTweets(TweetSet& tweets, bool append) {
     const std::string failure = ScoredTweets::Score(tweets, data, scorer);
     if (!failure.empty()) m_events.Log(failure);
     ScoredTweets::Add(data, m_tweets, append);
+    if (m_tweets.ExtraColumns()) m_tweets.AddExtraCells(tweets);
 }
 
 int HeadlessRun::RunSearch(const HeadlessCommand& command) {
@@ -227,6 +230,18 @@ bool HeadlessRun::OpenTable(const std::string& file) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return false;
     try {
+        // Straight into rows, the extra columns with them; a table that asks to be scored
+        // again goes through the scorer's data.
+        TweetTableFile::Rows read = TweetTableFile::ReadRows(file);
+        if (read.read == TweetTableFile::RowsRead::Unreadable) return false;
+        if (read.read == TweetTableFile::RowsRead::Read) {
+            m_tweets.Rows().ClearRows();
+            m_tweets.AddRows(std::move(read.rows));
+            m_tweets.SetFile(file);
+            m_tweets.KeepEncoding(read.utf8);
+            m_tweets.SetExtraColumns(read.extraColumns || m_tweets.ExtraColumns());
+            return true;
+        }
         MarlinData data(m_processes, m_setup.appFolder);
         bool zeros = false;
         // A file that cannot be read at all is passed over without a word, as a history
@@ -472,12 +487,14 @@ int HeadlessRun::RunSpending(const HeadlessCommand& command) {
 int HeadlessRun::RunTableFromArchive(const HeadlessCommand& command) {
     TweetSet tweets{Yield()};
     tweets.SetExactTexts(command.exactTexts);
+    tweets.SetExtraFields(command.extraColumns);
     const ArchiveRecords::Result read = ArchiveRecords::Load(command.subject, tweets);
     if (!read.problem.empty()) return Fail(read.problem);
     m_tk.Line("Read " + std::to_string(read.posts) + " posts from " + command.subject +
               (read.skipped > 0 ? " (" + std::to_string(read.skipped) + " lines passed over)" : ""));
     if (read.posts == 0) return Fail("no posts in " + command.subject);
     m_tweets.SetUtf8(command.exactTexts);
+    m_tweets.SetExtraColumns(command.extraColumns);
     TakeTweets(tweets, false);
     return SaveTweets(command.out);
 }

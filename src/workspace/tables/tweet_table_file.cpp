@@ -93,7 +93,14 @@ class RowReader {
                 m_error = error.what();  // said once the whole file is known to be records
             }
         }
-        if (!m_zeroScores) m_out.rows.push_back(TweetTable::Row(fields));
+        if (m_zeroScores) return true;
+        m_out.rows.push_back(TweetTable::Row(fields));
+        // Fields after the documented ones are the extra columns.
+        const std::size_t rest = starts[TweetColumn::Count];
+        if (rest < line.size()) {
+            TweetTable::AppendExtraCells(m_out.rows.back(), line.substr(rest));
+            m_out.extraColumns = true;
+        }
         return true;
     }
 
@@ -157,10 +164,14 @@ bool TweetTableFile::Write(const TweetTable& table, const std::string& fileName,
         file.Append(utf8 ? text : CodePage::ToWindows1252(text));
         text.clear();
     };
+    // The extra columns when the table shows them; otherwise the documented ones alone.
+    const int columns =
+        table.ExtraColumns() ? TweetColumn::Count + TweetTable::kExtraColumns : TweetColumn::Count;
     if (headers) {
-        for (int position = 0; position < TweetColumn::Count; ++position) {
+        for (int position = 0; position < columns; ++position) {
             if (position > 0) text += '\t';
-            text += TweetTable::kHeaders[position];
+            text += position < TweetColumn::Count ? TweetTable::kHeaders[position]
+                                                  : TweetTable::kExtraHeaders[position - TweetColumn::Count];
         }
         text += "\r\n";
     }
@@ -169,7 +180,7 @@ bool TweetTableFile::Write(const TweetTable& table, const std::string& fileName,
         // The row text as shown; the padding of the numbers is not stored.
         text += rows.Text(row);
         text += '\t';
-        for (int position = 1; position < TweetColumn::Count; ++position) {
+        for (int position = 1; position < columns; ++position) {
             text += TrimBlanks(rows.Cell(row, position));
             text += '\t';
         }

@@ -8,7 +8,8 @@
 
 namespace marlin {
 
-// The tweet table file: tab-separated records of the 16 columns, "\r\n" after each, an
+// The tweet table file: tab-separated records of the 16 columns (and the extra columns
+// after them when the table shows those), "\r\n" after each, an
 // optional header line first; the single-byte code page, or UTF-8 with its mark for exact
 // texts.
 class TweetTableFile {
@@ -27,7 +28,8 @@ class TweetTableFile {
     struct Rows {
         RowsRead read = RowsRead::Unreadable;
         std::vector<ReportRow> rows;
-        bool utf8 = false;  // the file starts with the UTF-8 mark
+        bool utf8 = false;          // the file starts with the UTF-8 mark
+        bool extraColumns = false;  // a record holds fields after the documented ones
     };
     static constexpr std::size_t kPieceBytes = 4u << 20;
     static Rows ReadRows(const std::string& fileName, std::size_t pieceBytes = kPieceBytes);

@@ -107,6 +107,8 @@ void TweetFiles::OpenTweetsTable() {
             FillTable(std::move(read.rows), read.utf8);
         else
             FillTable(data);
+        // A file with the extra columns shows them whatever the setting says.
+        w.TweetsTable.SetExtraColumns(read.extraColumns || w.Settings.ExtraColumns);
     } catch (const std::exception&) {
         w.Tk.MessageBox("Couldn't open: " + fileName + " -- Contents may be corrupted.", kOpenErrorTitle,
                         MsgButtons::OK, MsgIcon::Exclamation);
