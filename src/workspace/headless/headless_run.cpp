@@ -255,6 +255,7 @@ bool HeadlessRun::OpenTable(const std::string& file) {
         }
         m_tweets.Rows().ClearRows();
         m_tweets.AddRecords(data, true);
+        TakeExtraCells(file);
         m_tweets.SetFile(file);
         m_tweets.KeepEncoding(data.LoadedUtf8());
         return true;
@@ -263,6 +264,13 @@ bool HeadlessRun::OpenTable(const std::string& file) {
                         MsgButtons::OK, MsgIcon::Exclamation);
         return false;
     }
+}
+
+void HeadlessRun::TakeExtraCells(const std::string& file) {
+    const std::unordered_map<std::string, std::string> cells = TweetTableFile::ExtraCells(file);
+    if (cells.empty()) return;
+    m_tweets.SetExtraColumns(true);
+    m_tweets.AddExtraCells(cells);
 }
 
 int HeadlessRun::RunTableUpdate(const HeadlessCommand& command) {

@@ -110,6 +110,8 @@ class HeadlessRun {
     int RetrievalOutcome(int saved);
     bool Complete() const;
     bool OpenTable(const std::string& file);
+    // The extra columns of a table file read through the scorer's data, onto its rows.
+    void TakeExtraCells(const std::string& file);
     std::vector<std::string> ReadUserNames(const std::string& file, std::string* error) const;
     void Idle();
 

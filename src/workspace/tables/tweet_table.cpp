@@ -128,16 +128,20 @@ void TweetTable::AppendExtraCells(ReportRow& row, std::string_view cells) {
 }
 
 void TweetTable::AddExtraCells(const TweetSet& tweets) {
-    std::unordered_map<std::string_view, std::string_view> extras;
+    std::unordered_map<std::string, std::string> cellsById;
     for (int i = 1; i <= tweets.Count(); ++i) {
         const TweetSet::Record& record = tweets.Item(i);
-        if (!record.Extra.empty()) extras.emplace(record.TweetID, record.Extra);
+        if (!record.Extra.empty()) cellsById.emplace(record.TweetID, record.Extra);
     }
-    if (extras.empty()) return;
+    AddExtraCells(cellsById);
+}
+
+void TweetTable::AddExtraCells(const std::unordered_map<std::string, std::string>& cellsById) {
+    if (cellsById.empty()) return;
     m_rows.BeginUpdate();
     for (int row = 0; row < m_rows.RowCount(); ++row) {
-        const auto found = extras.find(TrimBlanks(m_rows.Cell(row, TweetColumn::TweetID)));
-        if (found == extras.end()) continue;
+        const auto found = cellsById.find(std::string(TrimBlanks(m_rows.Cell(row, TweetColumn::TweetID))));
+        if (found == cellsById.end()) continue;
         ReportRow cells;
         AppendExtraCells(cells, found->second);
         for (int k = 0; k < kExtraColumns; ++k) m_rows.SetCell(row, TweetColumn::Count + k, cells.Cell(k));

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/tweet_column.h"
@@ -12,6 +13,8 @@
 #include "workspace/tables/table_encoding.h"
 
 namespace marlin {
+
+class TweetSet;
 
 // Where the rows of a Tweets table came from; a save records the file in the history of
 // that source. The values are those the window has always used.
@@ -60,6 +63,8 @@ class TweetTable : public TableEncoding {
     static void AppendExtraCells(ReportRow& row, std::string_view cells);
     // The extra cells of the set's tweets onto the rows that show those tweets.
     void AddExtraCells(const TweetSet& tweets);
+    // The same from TAB-ended extra cells by TweetID (TweetTableFile::ExtraCells).
+    void AddExtraCells(const std::unordered_map<std::string, std::string>& cellsById);
 
     // Adds one record of a MarlinData table as a row: the DateTime as it stands, every
     // other field padded.

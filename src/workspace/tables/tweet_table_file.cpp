@@ -4,10 +4,13 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "core/atomic_file.h"
+#include "core/bounded_file.h"
 #include "core/code_page.h"
 #include "core/exact_text.h"
 #include "core/skd_funcs.h"
@@ -136,6 +139,28 @@ TweetTableFile::Rows TweetTableFile::ReadRows(const std::string& fileName, std::
     out.read = reader.ZeroScores() ? RowsRead::ZeroScores : RowsRead::Read;
     if (reader.ZeroScores()) out.rows.clear();
     return out;
+}
+
+std::unordered_map<std::string, std::string> TweetTableFile::ExtraCells(const std::string& fileName) {
+    std::unordered_map<std::string, std::string> cells;
+    std::string why;
+    std::optional<std::string> bytes =
+        BoundedFile::Read(fileName, std::numeric_limits<std::size_t>::max(), &why);
+    if (!bytes) return cells;
+    std::string_view text = *bytes;
+    const bool utf8 = text.starts_with(ExactText::kUtf8Mark);
+    if (utf8) text.remove_prefix(ExactText::kUtf8Mark.size());
+    const std::string decoded = utf8 ? std::string(text) : CodePage::FromWindows1252(text);
+    TableText::Lines(decoded, TableText::LineFeedFile(decoded), true, [&](std::string_view line) {
+        std::array<std::uint32_t, TableText::kFields + 1> starts{};
+        if (!TableText::FieldStarts(line, 0, starts.data())) return;
+        const std::size_t rest = starts[TweetColumn::Count];
+        if (rest >= line.size()) return;
+        const std::uint32_t id = starts[TweetColumn::TweetID];
+        cells.emplace(TrimBlanks(line.substr(id, starts[TweetColumn::TweetID + 1] - 1 - id)),
+                      line.substr(rest));
+    });
+    return cells;
 }
 
 bool TweetTableFile::Load(MarlinData& data, const std::string& fileName, bool* zeroScores) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "sentiment/marlin_data.h"
@@ -33,6 +34,9 @@ class TweetTableFile {
     };
     static constexpr std::size_t kPieceBytes = 4u << 20;
     static Rows ReadRows(const std::string& fileName, std::size_t pieceBytes = kPieceBytes);
+    // The extra columns of the file's records by TweetID, each as TAB-ended cells (for a
+    // table read through the scorer's data, which holds the documented columns alone).
+    static std::unordered_map<std::string, std::string> ExtraCells(const std::string& fileName);
 
     // Writes the table's rows in table order, with a header line when asked. The text goes
     // to a temporary file beside the target, which replaces the target only once it is
