@@ -10,7 +10,8 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_session(*m_state, m_tweetCtl, m_userCtl, m_tweets.Files()),
       m_users(*m_state, m_tweetCtl, m_userCtl, m_tweets),
       m_export(*m_state, m_tweetCtl, m_userCtl),
-      m_estimate(*m_state, m_tweetCtl, m_userCtl) {
+      m_estimate(*m_state, m_tweetCtl, m_userCtl),
+      m_posts(*m_state, m_tweetCtl, m_userCtl, m_tweets, m_users.List()) {
     WireParts();
 }
 

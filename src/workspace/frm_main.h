@@ -10,6 +10,7 @@
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/search_volume_estimate.h"
 #include "workspace/session/window_session.h"
+#include "workspace/tweets/post_captures.h"
 #include "workspace/tweets/tweet_side.h"
 #include "workspace/users/user_side.h"
 
@@ -56,6 +57,8 @@ class frmMain {
     ServiceSettings& Service() { return m_session.Service; }
     ExportCommands& Export() { return m_export; }
     SearchVolumeEstimate& Estimator() { return m_estimate; }
+    // The "Posts" menu's quotes, reposters, liking users and list members.
+    PostCaptures& Posts() { return m_posts; }
 
     // ---- The commands that span parts
     // "Cancel ": stops whatever runs (a search, timelines, a list, a look-up waiting for
@@ -81,6 +84,7 @@ class frmMain {
     UserSide m_users;
     ExportCommands m_export;
     SearchVolumeEstimate m_estimate;
+    PostCaptures m_posts;
 };
 
 }  // namespace marlin

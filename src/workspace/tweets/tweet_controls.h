@@ -34,6 +34,7 @@ struct TweetControls {
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
         mLine1, mCopyLog, mContinueBack;
     MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw, mExactTexts;
+    MenuItem mExtraColumns;  // Settings › "Extra Columns"
     // Settings › "Service API" with its two radio items, "Full-Archive Search (v2)", "Price per Post
     // Read…"; Tools › "Estimate Search Volume…".
     MenuItem mServiceApi, mApiV11, mApiV2, mFullArchive, mPricePerPost, mEstimateVolume;

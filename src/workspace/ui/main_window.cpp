@@ -590,6 +590,15 @@ void MainWindow::BuildMenus() {
     MakeAction(tools, m_form.TweetCtl().mEstimateVolume, "mEstimateVolume");
     bar->addMenu(tools);
 
+    PostCaptures& postCaptures = m_form.Posts();
+    QMenu* posts = MakeMenu(this, postCaptures.mPosts, "mPosts");
+    MakeAction(posts, postCaptures.mQuotes, "mQuotes");
+    MakeAction(posts, postCaptures.mRepostedBy, "mRepostedBy");
+    MakeAction(posts, postCaptures.mLikingUsers, "mLikingUsers");
+    posts->addSeparator();
+    MakeAction(posts, postCaptures.mListMembers, "mListMembers");
+    bar->addMenu(posts);
+
     QMenu* settings = MakeMenu(this, m_form.TweetCtl().mSettings, "mSettings");
     MakeAction(settings, session.mSetLang, "mSetLang");
     MakeAction(settings, session.mSetProxy, "mSetProxy");
@@ -610,6 +619,7 @@ void MainWindow::BuildMenus() {
     MakeAction(settings, m_form.TweetCtl().mFullArchive, "mFullArchive")->setCheckable(true);
     MakeAction(settings, m_form.TweetCtl().mPricePerPost, "mPricePerPost");
     MakeAction(settings, m_form.TweetCtl().mExactTexts, "mExactTexts")->setCheckable(true);
+    MakeAction(settings, m_form.TweetCtl().mExtraColumns, "mExtraColumns")->setCheckable(true);
     bar->addMenu(settings);
 
     QAction* about = bar->addAction(QString());
