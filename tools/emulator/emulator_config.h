@@ -110,9 +110,9 @@ struct EmulatorConfig {
     // follower ids, friend ids, rate-limit status, then the v2 families, the second service's, the v2 calls
     // beyond search and the v2 usage report in their order.
     // The numbers of the service's rate-limit tables for an application's token.
-    std::array<int, kLimitedFamilyCount> limits{450,  1500, 300,  15,    15,  15,  15,  180, 450, 300,
-                                                300,  300,  10000, 300, 300, 300, 30,  3000, 3000,
-                                                3000, 3000, 3500, 75,  75,  75,  900, 300, 50};
+    std::array<int, kLimitedFamilyCount> limits{450,  1500, 300,   15,  15,  15,  15,  180,  450,  300,
+                                                300,  300,  10000, 300, 300, 300, 30,  3000, 3000, 3000,
+                                                3000, 3500, 75,    75,  75,  900, 300, 50};
     // The remaining count a fresh window starts with; -1 = the limit.
     std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
@@ -122,8 +122,8 @@ struct EmulatorConfig {
     // Answer v1.1 search and timeline requests as the service answers self-serve applications today:
     // 403 with error code 453.
     bool v11Refused = false;
-    // Answer keyword searches (v2 recent and full-archive search and their counts) without reposts, as the
-    // service's search index does since 2026-05-04.
+    // Answer keyword searches (v1.1 search, v2 recent and full-archive search and their counts) without
+    // reposts, as the service's search index does since 2026-05-04.
     bool searchWithoutReposts = false;
     // The post reads a calendar month (UTC) may bill, counted as the service counts them (a post
     // served again on the same UTC day counts once); past it, every request that serves posts is
