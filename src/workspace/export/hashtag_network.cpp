@@ -6,8 +6,8 @@
 
 #include "core/atomic_file.h"
 #include "core/tweet_column.h"
-#include "core/xml_text.h"
 #include "platform/blank_trim.h"
+#include "workspace/export/graphml_data.h"
 #include "workspace/export/tweet_frequencies.h"
 
 namespace marlin {
@@ -22,14 +22,6 @@ constexpr const char* kHeader =
     "  <key id=\"users\" for=\"node\" attr.name=\"users\" attr.type=\"int\"/>\n"
     "  <key id=\"weight\" for=\"edge\" attr.name=\"weight\" attr.type=\"int\"/>\n"
     "  <graph id=\"G\" edgedefault=\"undirected\">\n";
-
-void AppendData(std::string& out, const char* key, std::string_view value) {
-    out += "      <data key=\"";
-    out += key;
-    out += "\">";
-    XmlText::AppendEscaped(out, value);
-    out += "</data>\n";
-}
 
 struct NodeTally {
     const char* type = "hashtag";
@@ -87,22 +79,17 @@ std::optional<HashtagNetwork> HashtagNetwork::FromRows(const RowSource::EachRow&
 std::string HashtagNetwork::GraphML() const {
     std::string out(kHeader);
     for (const Node& node : m_nodes) {
-        out += "    <node id=\"";
-        XmlText::AppendEscaped(out, node.id);
-        out += "\">\n";
-        AppendData(out, "label", node.id);
-        AppendData(out, "type", node.type);
-        AppendData(out, "tweets", std::to_string(node.tweets));
-        AppendData(out, "users", std::to_string(node.users));
+        GraphmlData::OpenNode(out, node.id);
+        GraphmlData::Append(out, "label", node.id);
+        GraphmlData::Append(out, "type", node.type);
+        GraphmlData::Append(out, "tweets", std::to_string(node.tweets));
+        GraphmlData::Append(out, "users", std::to_string(node.users));
         out += "    </node>\n";
     }
     for (const Edge& edge : m_edges) {
-        out += "    <edge source=\"";
-        XmlText::AppendEscaped(out, m_nodes[static_cast<std::size_t>(edge.source)].id);
-        out += "\" target=\"";
-        XmlText::AppendEscaped(out, m_nodes[static_cast<std::size_t>(edge.target)].id);
-        out += "\">\n";
-        AppendData(out, "weight", std::to_string(edge.weight));
+        GraphmlData::OpenEdge(out, m_nodes[static_cast<std::size_t>(edge.source)].id,
+                              m_nodes[static_cast<std::size_t>(edge.target)].id);
+        GraphmlData::Append(out, "weight", std::to_string(edge.weight));
         out += "    </edge>\n";
     }
     out += "  </graph>\n</graphml>\n";

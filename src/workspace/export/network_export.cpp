@@ -8,8 +8,8 @@
 
 #include "core/atomic_file.h"
 #include "core/tweet_column.h"
-#include "core/xml_text.h"
 #include "platform/blank_trim.h"
+#include "workspace/export/graphml_data.h"
 #include "workspace/tables/tweet_time.h"
 #include "workspace/tables/user_table.h"
 
@@ -33,15 +33,6 @@ bool SameName(std::string_view a, std::string_view b) {
     for (std::size_t k = 0; k < a.size(); ++k)
         if (Lower(a[k]) != Lower(b[k])) return false;
     return true;
-}
-
-void AppendData(std::string& out, const char* key, std::string_view value) {
-    if (value.empty()) return;
-    out += "      <data key=\"";
-    out += key;
-    out += "\">";
-    XmlText::AppendEscaped(out, value);
-    out += "</data>\n";
 }
 
 constexpr const char* kHeader =
@@ -246,28 +237,24 @@ std::string NetworkExport::GraphML() const {
     std::string out(kHeader);
     out.reserve(m_nodes.size() * 160 + m_edges.size() * 220);
     for (const Node& node : m_nodes) {
-        out += "    <node id=\"";
-        XmlText::AppendEscaped(out, node.key);
-        out += "\">\n";
-        AppendData(out, "label", node.label);
-        AppendData(out, "followers", node.followers);
-        AppendData(out, "friends", node.friends);
-        AppendData(out, "tweets", node.tweets);
-        AppendData(out, "location", node.location);
-        if (node.tweetsInTable > 0) AppendData(out, "tweets_in_table", std::to_string(node.tweetsInTable));
+        GraphmlData::OpenNode(out, node.key);
+        GraphmlData::AppendUnlessEmpty(out, "label", node.label);
+        GraphmlData::AppendUnlessEmpty(out, "followers", node.followers);
+        GraphmlData::AppendUnlessEmpty(out, "friends", node.friends);
+        GraphmlData::AppendUnlessEmpty(out, "tweets", node.tweets);
+        GraphmlData::AppendUnlessEmpty(out, "location", node.location);
+        if (node.tweetsInTable > 0)
+            GraphmlData::AppendUnlessEmpty(out, "tweets_in_table", std::to_string(node.tweetsInTable));
         out += "    </node>\n";
     }
     for (const Edge& edge : m_edges) {
-        out += "    <edge source=\"";
-        XmlText::AppendEscaped(out, m_nodes[static_cast<std::size_t>(edge.source)].key);
-        out += "\" target=\"";
-        XmlText::AppendEscaped(out, m_nodes[static_cast<std::size_t>(edge.target)].key);
-        out += "\">\n";
-        AppendData(out, "kind", KindName(edge.kind));
-        AppendData(out, "weight", std::to_string(edge.weight));
+        GraphmlData::OpenEdge(out, m_nodes[static_cast<std::size_t>(edge.source)].key,
+                              m_nodes[static_cast<std::size_t>(edge.target)].key);
+        GraphmlData::AppendUnlessEmpty(out, "kind", KindName(edge.kind));
+        GraphmlData::AppendUnlessEmpty(out, "weight", std::to_string(edge.weight));
         if (edge.timed) {
-            AppendData(out, "first", TweetTime::Iso(edge.first));
-            AppendData(out, "last", TweetTime::Iso(edge.last));
+            GraphmlData::AppendUnlessEmpty(out, "first", TweetTime::Iso(edge.first));
+            GraphmlData::AppendUnlessEmpty(out, "last", TweetTime::Iso(edge.last));
         }
         out += "    </edge>\n";
     }

@@ -8,9 +8,9 @@
 
 #include "core/atomic_file.h"
 #include "core/skd_funcs.h"
-#include "core/xml_text.h"
 #include "workspace/export/cell_kinds.h"
 #include "workspace/export/csv_export.h"
+#include "workspace/export/graphml_data.h"
 #include "workspace/export/xlsx_export.h"
 #include "workspace/tables/tweet_time.h"
 
@@ -60,15 +60,6 @@ std::vector<std::string> EdgeValues(const NetworkGraph::Edge& edge) {
             edge.scored > 0 ? NetworkFiles::Number(edge.MeanNegative()) : ""};
 }
 
-void AppendData(std::string& out, const char* key, const std::string& value) {
-    if (value.empty()) return;
-    out += "      <data key=\"";
-    out += key;
-    out += "\">";
-    XmlText::AppendEscaped(out, value);
-    out += "</data>\n";
-}
-
 bool IsWorkbook(const std::string& fileName) {
     return std::filesystem::path(fileName).extension() == ".xlsx";
 }
@@ -109,21 +100,18 @@ std::string NetworkFiles::GraphML(const NetworkGraph& graph, const NetworkMeasur
     out += graph.directed ? "  <graph id=\"G\" edgedefault=\"directed\">\n"
                           : "  <graph id=\"G\" edgedefault=\"undirected\">\n";
     for (std::size_t k = 0; k < graph.nodes.size(); ++k) {
-        out += "    <node id=\"";
-        XmlText::AppendEscaped(out, graph.nodes[k].id);
-        out += "\">\n";
+        GraphmlData::OpenNode(out, graph.nodes[k].id);
         const std::vector<std::string> values = NodeValues(graph.nodes[k], measures.Nodes()[k]);
-        for (std::size_t v = 0; v < values.size(); ++v) AppendData(out, kNodeKeys[v].name, values[v]);
+        for (std::size_t v = 0; v < values.size(); ++v)
+            GraphmlData::AppendUnlessEmpty(out, kNodeKeys[v].name, values[v]);
         out += "    </node>\n";
     }
     for (const NetworkGraph::Edge& edge : graph.edges) {
-        out += "    <edge source=\"";
-        XmlText::AppendEscaped(out, graph.nodes[static_cast<std::size_t>(edge.source)].id);
-        out += "\" target=\"";
-        XmlText::AppendEscaped(out, graph.nodes[static_cast<std::size_t>(edge.target)].id);
-        out += "\">\n";
+        GraphmlData::OpenEdge(out, graph.nodes[static_cast<std::size_t>(edge.source)].id,
+                              graph.nodes[static_cast<std::size_t>(edge.target)].id);
         const std::vector<std::string> values = EdgeValues(edge);
-        for (std::size_t v = 0; v < values.size(); ++v) AppendData(out, kEdgeKeys[v].name, values[v]);
+        for (std::size_t v = 0; v < values.size(); ++v)
+            GraphmlData::AppendUnlessEmpty(out, kEdgeKeys[v].name, values[v]);
         out += "    </edge>\n";
     }
     out += "  </graph>\n</graphml>\n";
