@@ -7,34 +7,20 @@ namespace marlin::emulator {
 
 namespace {
 
-constexpr const char* kFamilyNames[kFamilyCount] = {"search",
-                                                    "timeline",
-                                                    "lookup",
-                                                    "followers",
-                                                    "friends",
-                                                    "ids",
-                                                    "friend-ids",
-                                                    "limit-status",
-                                                    "v2-search",
-                                                    "v2-archive",
-                                                    "v2-counts",
-                                                    "v2-archive-counts",
-                                                    "v2-posts",
-                                                    "v2-users",
-                                                    "v2-followers",
-                                                    "v2-following",
-                                                    "bsky-session",
-                                                    "bsky-search",
-                                                    "bsky-feed",
-                                                    "bsky-follows",
-                                                    "bsky-profiles",
-                                                    "v2-lookup",
-                                                    "v2-quotes",
-                                                    "v2-retweeted-by",
-                                                    "v2-liking-users",
-                                                    "v2-list-members",
-                                                    "statuses-lookup",
-                                                    "v2-usage",
+constexpr const char* kFamilyNames[kFamilyCount] = {"search",          "timeline",
+                                                    "lookup",          "followers",
+                                                    "friends",         "ids",
+                                                    "friend-ids",      "limit-status",
+                                                    "v2-search",       "v2-archive",
+                                                    "v2-counts",       "v2-archive-counts",
+                                                    "v2-posts",        "v2-users",
+                                                    "v2-followers",    "v2-following",
+                                                    "bsky-session",    "bsky-search",
+                                                    "bsky-feed",       "bsky-follows",
+                                                    "bsky-profiles",   "v2-lookup",
+                                                    "v2-quotes",       "v2-retweeted-by",
+                                                    "v2-liking-users", "v2-list-members",
+                                                    "statuses-lookup", "v2-usage",
                                                     "token"};
 
 struct FaultNameEntry {
@@ -183,8 +169,7 @@ std::string CommandLineHelp() {
            "                          window; a faster one gets 429 (default 1000; 0 turns it off)\n"
            "  --v11-refused           answer v1.1 search and timeline requests with 403 and error code 453,\n"
            "                          as the service answers self-serve applications today\n"
-           "  --no-reposts-in-search  keyword search (v1.1 and v2) and counts leave reposts out, as the "
-           "service's\n"
+           "  --no-reposts-in-search  keyword search (v1.1, v2) and counts leave reposts out, as the service's\n"
            "                          search does since 2026-05-04\n"
            "  --post-cap N            post reads a calendar month may bill before every request that\n"
            "                          serves posts gets 429 UsageCapExceeded (default 3000000)\n"

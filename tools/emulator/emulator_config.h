@@ -110,9 +110,9 @@ struct EmulatorConfig {
     // follower ids, friend ids, rate-limit status, then the v2 families, the second service's, the v2 calls
     // beyond search and the v2 usage report in their order.
     // The numbers of the service's rate-limit tables for an application's token.
-    std::array<int, kLimitedFamilyCount> limits{450,  1500, 300,   15,  15,  15,  15,  180,  450,  300,
-                                                300,  300,  10000, 300, 300, 300, 30,  3000, 3000, 3000,
-                                                3000, 3500, 75,    75,  75,  900, 300, 50};
+    std::array<int, kLimitedFamilyCount> limits{450,  1500, 300,  15,    15,  15,  15,  180, 450, 300,
+                                                300,  300,  10000, 300, 300, 300, 30,  3000, 3000,
+                                                3000, 3000, 3500, 75,  75,  75,  900, 300, 50};
     // The remaining count a fresh window starts with; -1 = the limit.
     std::array<int, kLimitedFamilyCount> startRemaining{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                                         -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
