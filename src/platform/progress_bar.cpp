@@ -28,6 +28,7 @@ void ProgressBar::Begin(std::string unit, bool endKnown) {
     m_pages = 0;
     m_rateText.clear();
     m_pageText.clear();
+    m_note.clear();
     Notify(ChangeKind::Properties);
     SetVisible(true);
 }
@@ -41,6 +42,12 @@ void ProgressBar::Advance(double share, long long items) {
     m_waiting = false;
     UpdateRate();
     Notify(ChangeKind::Properties);
+}
+
+void ProgressBar::SetNote(std::string note) {
+    if (note == m_note) return;
+    m_note = std::move(note);
+    if (Visible()) Notify(ChangeKind::Properties);
 }
 
 void ProgressBar::End() {

@@ -42,6 +42,11 @@ class ProgressBar : public ControlModel {
     // ("3,400 users") and from then on the rate.
     const std::string& RateText() const { return m_rateText; }
 
+    // A word beside the rate for the rest of this retrieval (what it has cost so far); Begin
+    // clears it.
+    void SetNote(std::string note);
+    const std::string& Note() const { return m_note; }
+
     // 1240 -> "1,240".
     static std::string Grouped(long long value);
 
@@ -67,6 +72,7 @@ class ProgressBar : public ControlModel {
     long long m_items = 0;
     int m_pages = 0;
     std::string m_rateText;
+    std::string m_note;
 };
 
 }  // namespace marlin

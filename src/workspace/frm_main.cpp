@@ -11,6 +11,7 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_users(*m_state, m_tweetCtl, m_userCtl, m_tweets),
       m_export(*m_state, m_tweetCtl, m_userCtl),
       m_estimate(*m_state, m_tweetCtl, m_userCtl),
+      m_spending(*m_state),
       m_posts(*m_state, m_tweetCtl, m_userCtl, m_tweets, m_users.List()) {
     WireParts();
 }
@@ -23,6 +24,7 @@ void frmMain::WireParts() {
     m_tweetCtl.QuitGet.SetClickAction([this] { QuitGet_Click(); });
     m_estimate.SetSearchAction([this] { m_tweets.Search().GetSrch_Click(); });
     m_tweets.Search().SetUseV2Action([this] { m_session.Service.SetApiV2(true); });
+    m_spending.SetChangedAction([this] { m_session.SavePrefs(); });
 }
 
 void frmMain::QuitGet_Click() {

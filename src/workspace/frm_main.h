@@ -6,6 +6,7 @@
 
 #include "platform/toolkit.h"
 #include "service/http_request.h"
+#include "workspace/costs/spending_commands.h"
 #include "workspace/export/export_commands.h"
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/search_volume_estimate.h"
@@ -27,6 +28,7 @@ namespace marlin {
 //                    histories, the status refresh and the small Settings commands
 //   ExportCommands — the tables as GraphML, CSV and workbook files
 //   SearchVolumeEstimate — Tools › "Estimate Search Volume…"
+//   SpendingCommands — Settings › "Prices…", "Spending Limits…" and Tools › "Spending…"
 //
 // Each part binds its controls' actions to its own commands, so a click on a control model
 // and a call of the part's command are the same. Here stay only the commands that span
@@ -57,6 +59,7 @@ class frmMain {
     ServiceSettings& Service() { return m_session.Service; }
     ExportCommands& Export() { return m_export; }
     SearchVolumeEstimate& Estimator() { return m_estimate; }
+    SpendingCommands& Spending() { return m_spending; }
     // The "Posts" menu's quotes, reposters, liking users and list members.
     PostCaptures& Posts() { return m_posts; }
 
@@ -84,6 +87,7 @@ class frmMain {
     UserSide m_users;
     ExportCommands m_export;
     SearchVolumeEstimate m_estimate;
+    SpendingCommands m_spending;
     PostCaptures m_posts;
 };
 

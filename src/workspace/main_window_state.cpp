@@ -37,7 +37,9 @@ CaptureRequest MainWindowState::Request(CaptureKind kind, const TweetControls& s
     request.limits.waitForQuota = Settings.WaitForQuota;
     request.limits.retryDelays = Settings.RetryDelays;
     request.limits.windowMilliseconds = Settings.QuotaWindowMilliseconds;
-    request.pricePerPostRead = Settings.PricePerPostRead;
+    request.prices = Settings.prices;
+    request.spendingLimits = Settings.spendingLimits;
+    request.pricePerPostRead = static_cast<double>(Settings.prices.postRead.micros()) / 1e6;
     return request;
 }
 

@@ -65,11 +65,14 @@ struct WindowSettings {
     // When set, the objects of this run go to this one file instead, whatever
     // KeepRawResponses says (the command line's --archive).
     std::filesystem::path ArchiveFile;
-    // Settings › "Service API" › "v2" (v1.1 when off), "Full-Archive Search (v2)" and "Price per Post
-    // Read…", which the search volume estimate counts with (in dollars).
+    // Settings › "Service API" › "v2" (v1.1 when off) and "Full-Archive Search (v2)".
     bool ApiV2 = false;
     bool FullArchiveSearch = false;
-    double PricePerPostRead = 0.005;
+    // Settings › "Prices…" and "Spending Limits…": what every cost shown is reckoned with,
+    // and the day's and month's limits of the v2 captures. The run's limit is set only for
+    // the one run it was asked for.
+    Prices prices;
+    SpendingLimits spendingLimits;
 };
 
 // What more than one part of the main window reads or writes: the toolkit, the two capture

@@ -1,5 +1,7 @@
 #include "workspace/window_capture_events.h"
 
+#include "spending/spending_forecast.h"
+
 namespace marlin {
 
 void WindowCaptureEvents::Log(const std::string& line) {
@@ -34,6 +36,16 @@ void WindowCaptureEvents::Status(Panel panel, const std::string& text) {
 
 std::string WindowCaptureEvents::StatusShown(Panel panel) const {
     return m_c.status.Panel(static_cast<int>(panel));
+}
+
+void WindowCaptureEvents::MeterAdvance(double share, long long items) {
+    m_c.meter.Advance(share, items);
+    if (m_spent) m_c.meter.SetNote(SpendingForecast::ProgressText(*m_spent, m_c.meter.Percent() / 100.0));
+}
+
+void WindowCaptureEvents::MeterEnd() {
+    m_c.meter.End();
+    m_spent.reset();
 }
 
 void WindowCaptureEvents::Waiting(bool waiting) {

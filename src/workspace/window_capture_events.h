@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "platform/log_list.h"
 #include "platform/progress_bar.h"
@@ -41,9 +42,10 @@ class WindowCaptureEvents : public CaptureEvents {
     void Status(Panel panel, const std::string& text) override;
     std::string StatusShown(Panel panel) const override;
     void MeterBegin(const std::string& unit, bool endKnown) override { m_c.meter.Begin(unit, endKnown); }
-    void MeterAdvance(double share, long long items) override { m_c.meter.Advance(share, items); }
-    void MeterEnd() override { m_c.meter.End(); }
+    void MeterAdvance(double share, long long items) override;
+    void MeterEnd() override;
     void Waiting(bool waiting) override;
+    void Spent(Money run) override { m_spent = run; }
 
     void LetEventsRun() override { m_tk.DoEvents(); }
     void Pause(int milliseconds) override { m_tk.Sleep(milliseconds); }
@@ -55,6 +57,7 @@ class WindowCaptureEvents : public CaptureEvents {
     Controls m_c;
     Toolkit& m_tk;
     std::function<void()> m_showRecords;
+    std::optional<Money> m_spent;  // a v2 run under way: what it has spent so far
 };
 
 }  // namespace marlin

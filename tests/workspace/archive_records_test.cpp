@@ -76,5 +76,45 @@ TEST_F(ArchiveRecordsTest, ALineCutShortAndUserLinesArePassedOver) {
               "cannot read " + File("missing.jsonl").string() + ": No such file or directory");
 }
 
+TEST_F(ArchiveRecordsTest, OpenArchiveMakesTheCapturesTableAgainByteForByte) {
+    StartWindow();
+    W().Settings.SearchLang.clear();
+    BackDays(9);
+    for (const bool v2 : {false, true}) {
+        for (const bool exact : {false, true}) {
+            SCOPED_TRACE(std::string(v2 ? "v2" : "v1.1") + (exact ? ", exact texts" : ""));
+            const std::string name = std::string(v2 ? "v2" : "v11") + (exact ? "-exact" : "");
+            W().Settings.ArchiveFile = File(name + ".jsonl");
+            frm->Service().SetApiV2(v2);
+            W().SetExactTexts(exact);
+            tk.messageAnswers = {MsgResult::No};
+            NewSearch("the OR a OR birthday OR path OR Привет");
+            ASSERT_TRUE(frm->Files().WriteTweetTable(File(name + "-captured.txt").string()));
+            W().Settings.ArchiveFile.clear();
+
+            // The captured rows are unsaved: Open Archive asks first, as Open does.
+            tk.messages.clear();
+            tk.messageAnswers = {MsgResult::No};
+            tk.fileDialogAnswers = {File(name + ".jsonl").string()};
+            ASSERT_TRUE(frm->Files().OpenArchive());
+            EXPECT_THAT(tk.MessageTexts(), ElementsAre(HasSubstr("Save contents now?")));
+            EXPECT_TRUE(W().TweetsDirty());
+            EXPECT_EQ(W().TweetsTable.File(), "");
+            ASSERT_TRUE(frm->Files().WriteTweetTable(File(name + "-rebuilt.txt").string()));
+            EXPECT_EQ(ReadFileBytes(File(name + "-rebuilt.txt")),
+                      ReadFileBytes(File(name + "-captured.txt")));
+        }
+    }
+    // A file that holds no post opens nothing and says so.
+    WriteFileBytes(File("users.jsonl"), R"({"id":"7","name":"A","username":"a"})"
+                                        "\n");
+    W().SetTweetsDirty(false);
+    const int rows = W().TweetsTable.Rows().RowCount();
+    tk.fileDialogAnswers = {File("users.jsonl").string()};
+    EXPECT_FALSE(frm->Files().OpenArchive());
+    EXPECT_EQ(tk.messages.back().text, "There are no posts in " + File("users.jsonl").string());
+    EXPECT_EQ(W().TweetsTable.Rows().RowCount(), rows);
+}
+
 }  // namespace
 }  // namespace marlin::testing

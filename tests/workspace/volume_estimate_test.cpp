@@ -52,7 +52,7 @@ TEST(VolumeEstimateTest, RequestsWindowsAndCostFollowFromThePosts) {
 
 class ServiceSettingsTest : public UserSideTest {};
 
-TEST_F(ServiceSettingsTest, TheDialectArchiveAndPriceAreKeptInPrefsAndOffByDefault) {
+TEST_F(ServiceSettingsTest, TheDialectArchiveAndPricesAreKeptInPrefsAndOffByDefault) {
     StartWindow(SmallCorpus(), false);
     EXPECT_TRUE(TweetCtl().mApiV11.Checked());
     EXPECT_FALSE(TweetCtl().mApiV2.Checked());
@@ -62,8 +62,11 @@ TEST_F(ServiceSettingsTest, TheDialectArchiveAndPriceAreKeptInPrefsAndOffByDefau
 
     TweetCtl().mApiV2.Click();
     TweetCtl().mFullArchive.Click();
-    tk.promptAnswers.push_back("$0.01");
-    TweetCtl().mPricePerPost.Click();
+    SpendingCommands& spending = frm->Spending();
+    spending.mPrices.Click();
+    EXPECT_EQ(spending.PriceFields[0].Text(), "0.005");
+    spending.PriceFields[0].SetText("$0.01");
+    EXPECT_TRUE(spending.PricesOK_Click());
     EXPECT_EQ(W().Engine.Client().GetApiVersion(), ApiVersion::V2);
     EXPECT_TRUE(W().TableEngine.Client().FullArchiveSearch());
     ASSERT_TRUE(frm->Session().SavePrefs());
@@ -74,11 +77,14 @@ TEST_F(ServiceSettingsTest, TheDialectArchiveAndPriceAreKeptInPrefsAndOffByDefau
     EXPECT_TRUE(TweetCtl().mApiV2.Checked());
     EXPECT_FALSE(TweetCtl().mApiV11.Checked());
     EXPECT_EQ(W().TableEngine.Client().GetApiVersion(), ApiVersion::V2);
-    EXPECT_DOUBLE_EQ(W().Settings.PricePerPostRead, 0.01);
-    tk.promptAnswers.push_back("cheap");
-    TweetCtl().mPricePerPost.Click();
-    EXPECT_EQ(tk.messages.back().text, ServiceSettings::kBadPrice);
-    EXPECT_DOUBLE_EQ(W().Settings.PricePerPostRead, 0.01);
+    EXPECT_EQ(W().Settings.prices.postRead, Money::Micros(10000));
+    frm->Spending().mPrices.Click();
+    frm->Spending().PriceFields[1].SetText("cheap");
+    EXPECT_FALSE(frm->Spending().PricesOK_Click());
+    EXPECT_EQ(tk.messages.back().text, std::string("\"User read\"") + SpendingCommands::kBadAmount);
+    Prices kept;
+    kept.postRead = Money::Micros(10000);
+    EXPECT_EQ(W().Settings.prices, kept);
 }
 
 TEST_F(ServiceSettingsTest, TheEstimateCountsTheQueryByDayInTheLogTheChartAndAMessage) {

@@ -22,7 +22,8 @@ QtProgressBar::QtProgressBar(ProgressBar& model, QWidget* container)
     // As wide as the longest rate from the start: a text that grows page by page would push
     // its neighbours about.
     int rate = 0;
-    for (const char* text : {"99,999 tweets/min, about 999 min left", "waiting for the service (999 s)"})
+    for (const char* text : {"99,999 tweets/min, about 999 min left", "waiting for the service (999 s)",
+                             "$99.99 spent, about $999.99 left"})
         rate = std::max(rate, m_rate->fontMetrics().horizontalAdvance(QString::fromLatin1(text)));
     m_rate->setMinimumWidth(rate);
     Apply();
@@ -37,7 +38,9 @@ void QtProgressBar::Apply() {
     // An empty range is Qt's busy bar.
     m_bar->setRange(0, m_model.EndKnown() ? 100 : 0);
     m_bar->setValue(m_model.Percent());
-    m_rate->setText(ToQt(m_model.RateText()));
+    const std::string& rate = m_model.RateText();
+    const std::string& note = m_model.Note();
+    m_rate->setText(ToQt(rate.empty() || note.empty() ? rate + note : rate + "; " + note));
 }
 
 }  // namespace marlin

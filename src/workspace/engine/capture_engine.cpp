@@ -157,6 +157,7 @@ std::optional<std::string> CaptureEngine::MaySend(const std::string& url) {
 void CaptureEngine::Answered(const std::string& url, int status, const std::string& body) {
     if (!m_spending) return;
     if (std::optional<std::string> stop = m_spending->AfterAnswer(url, status, body)) m_run->StopFor(*stop);
+    m_events->Spent(m_spending->Totals().spent);
 }
 
 void CaptureEngine::EndSpending(CaptureResult& result) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "spending/money.h"
 #include "workspace/engine/run_state.h"
 
 namespace marlin {
@@ -66,6 +67,8 @@ class CaptureEvents {
     virtual void MeterEnd() {}
     // A request waits for its answer (true, again and again) or the wait is over (false).
     virtual void Waiting(bool /*waiting*/) {}
+    // A v2 run's answer went into the ledger: what the run has spent so far.
+    virtual void Spent(Money /*run*/) {}
 
     // ---- Between steps
     // Long work lets the watcher's own events run (a window repaints, Cancel is pressed).

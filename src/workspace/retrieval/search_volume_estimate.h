@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "spending/spending_forecast.h"
 #include "workspace/engine/volume_estimate.h"
 #include "workspace/main_window_state.h"
 
@@ -19,6 +20,8 @@ class SearchVolumeEstimate {
     static constexpr const char* kTitle = "Estimate Search Volume";
     static constexpr const char* kNeedsV2 = VolumeEstimate::kNeedsV2;
     static constexpr const char* kFailed = VolumeEstimate::kFailed;
+    static constexpr const char* kBadRunLimit =
+        "The limit for this run must be an amount in dollars, such as 25 or 2.50, or nothing for none.";
 
     explicit SearchVolumeEstimate(MainWindowState& window, TweetControls& tweetCtl, UserControls& userCtl);
     SearchVolumeEstimate(const SearchVolumeEstimate&) = delete;
@@ -39,8 +42,8 @@ class SearchVolumeEstimate {
         std::string name;
         std::string value;
     };
-    // The search an estimate counted and its five figures: posts, search requests, quota
-    // windows, time and cost.
+    // The search an estimate counted and its figures: posts, search requests, quota windows,
+    // time, cost, the posts read today already and the limit the search would reach.
     struct Shown {
         std::string search;  // "[query] back to dd/mm/yyyy"
         std::vector<Figure> figures;
@@ -50,12 +53,22 @@ class SearchVolumeEstimate {
     // The search that runs the estimated query back to the estimated date ("New").
     void SetSearchAction(std::function<void()> action) { m_search = std::move(action); }
     // "Capture" of the panel: the search frame gets the estimated query and date back (the
-    // user may have typed since) and the search runs.
+    // user may have typed since) and the search runs, held to the limit for this run.
     void Capture_Click();
+    // The panel's "limit for this run" as typed, in dollars; empty for none. The figures are
+    // shown again for it; false (and nothing changed) when it is no amount.
+    bool SetRunLimit(const std::string& text);
 
-    static Shown Show(const VolumeEstimate& estimate, const std::string& search, double pricePerPost);
+    static Shown Show(const VolumeEstimate& estimate, const std::string& search,
+                      const SpendingForecast& forecast, Money postRead);
 
   private:
+    // What the ledger knows of today for the estimated query, and the limits; `spentBefore`
+    // is what today had cost before the counts were asked for.
+    SpendingForecast::Input ForecastInput(const VolumeEstimate& estimate,
+                                          std::optional<Money> spentBefore) const;
+    void ShowEstimate();
+
     MainWindowState& m_window;
     TweetControls& m_tweetCtl;
     UserControls& m_userCtl;
@@ -66,6 +79,10 @@ class SearchVolumeEstimate {
     // The query and the threshold date of the last estimate.
     std::string m_query;
     std::chrono::year_month_day m_backTo{};
+    std::optional<VolumeEstimate> m_estimate;
+    SpendingForecast::Input m_forecast;
+    std::optional<Money> m_runLimit;
+    bool m_runLimitBad = false;
 };
 
 }  // namespace marlin

@@ -125,7 +125,7 @@ std::optional<double> ParseNumber(const std::string& text) {
 }
 
 bool IsSpendingLine(const std::string& line) {
-    for (const char* tag : {"LD-", "LM-", "PU-", "PC-", "PF-"})
+    for (const char* tag : {"LD-", "LM-", "PP-", "PU-", "PC-", "PF-"})
         if (StartsWith(line, tag)) return line.find_first_of("\r\n") == std::string::npos;
     return false;
 }

@@ -1,8 +1,5 @@
 #include "workspace/session/service_settings.h"
 
-#include <charconv>
-#include <cmath>
-
 namespace marlin {
 
 ServiceSettings::ServiceSettings(MainWindowState& window, TweetControls& tweetCtl)
@@ -12,11 +9,9 @@ ServiceSettings::ServiceSettings(MainWindowState& window, TweetControls& tweetCt
     t.mApiV11.SetCaption("v1.1");
     t.mApiV2.SetCaption("v2");
     t.mFullArchive.SetCaption("Full-Archive Search (v2)");
-    t.mPricePerPost.SetCaption("Price per Post Read…");
     t.mApiV11.SetAction([this] { SetApiV2(false); });
     t.mApiV2.SetAction([this] { SetApiV2(true); });
     t.mFullArchive.SetAction([this] { SetFullArchiveSearch(!m_window.Settings.FullArchiveSearch); });
-    t.mPricePerPost.SetAction([this] { mPricePerPost_Click(); });
     SetApiV2(false);
     SetFullArchiveSearch(false);
 }
@@ -48,33 +43,6 @@ void ServiceSettings::SetFullArchiveSearch(bool on) {
     ShowServiceInUse();
 }
 
-void ServiceSettings::SetPricePerPostRead(double dollars) {
-    m_window.Settings.PricePerPostRead = dollars;
-}
-
-std::optional<double> ServiceSettings::ParsePrice(const std::string& text) {
-    std::size_t begin = text.find_first_not_of(" $");
-    std::size_t end = text.find_last_not_of(' ');
-    if (begin == std::string::npos || end < begin) return std::nullopt;
-    double value = -1;
-    const auto [stop, error] = std::from_chars(text.data() + begin, text.data() + end + 1, value);
-    if (error != std::errc() || stop != text.data() + end + 1 || !std::isfinite(value) || value < 0)
-        return std::nullopt;
-    return value;
-}
-
-void ServiceSettings::mPricePerPost_Click() {
-    MainWindowState& w = m_window;
-    char current[32];
-    const auto written = std::to_chars(current, current + sizeof current, w.Settings.PricePerPostRead);
-    const std::string answer = w.Tk.InputBox(kPricePrompt, kPriceTitle, std::string(current, written.ptr));
-    if (answer.empty()) return;  // cancelled
-    if (const std::optional<double> price = ParsePrice(answer))
-        SetPricePerPostRead(*price);
-    else
-        w.Tk.MessageBox(kBadPrice, kPriceTitle, MsgButtons::OK, MsgIcon::Exclamation);
-}
-
 bool ServiceSettings::ApplyPrefsLine(const Preferences::Line& line) {
     switch (line.tag) {
         case Preferences::Tag::ServiceApi:
@@ -84,30 +52,24 @@ bool ServiceSettings::ApplyPrefsLine(const Preferences::Line& line) {
             SetFullArchiveSearch(line.value == "1");
             return true;
         case Preferences::Tag::PricePerPost:
-            if (const std::optional<double> price = ParsePrice(line.value)) SetPricePerPostRead(*price);
+            m_window.Settings.prices.TakePrefsLine("PP-" + line.value);
             return true;
         case Preferences::Tag::Spending:
-            KeepSpendingLine(line.value);
+            if (!m_window.Settings.spendingLimits.TakePrefsLine(line.value))
+                m_window.Settings.prices.TakePrefsLine(line.value);
             return true;
         default:
             return false;
     }
 }
 
-// The window has no say in these yet; it writes them back as read, one line a tag, so a
-// limit set in prefs is not lost when the window saves its own settings.
-void ServiceSettings::KeepSpendingLine(const std::string& line) {
-    std::erase_if(m_spendingLines,
-                  [&](const std::string& kept) { return kept.compare(0, 3, line, 0, 3) == 0; });
-    m_spendingLines.push_back(line);
-}
-
 void ServiceSettings::FillSwitches(Preferences::Switches& switches) const {
     const WindowSettings& s = m_window.Settings;
     switches.apiV2 = s.ApiV2;
     switches.fullArchive = s.FullArchiveSearch;
-    if (s.PricePerPostRead != kPublishedPricePerPost) switches.pricePerPost = s.PricePerPostRead;
-    switches.spendingLines = m_spendingLines;
+    // Only a changed price and a limit that is set leave a line.
+    switches.spendingLines = s.spendingLimits.PrefsLines();
+    for (std::string& line : s.prices.PrefsLines()) switches.spendingLines.push_back(std::move(line));
 }
 
 }  // namespace marlin

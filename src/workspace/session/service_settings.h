@@ -9,24 +9,17 @@
 
 namespace marlin {
 
-// Settings › "Service API" (the radio items "v1.1" and "v2"), "Full-Archive Search (v2)" and "Price per
-// Post Read…": the dialect both service clients speak, where their v2 searches look, and the price the
-// search volume estimate counts with. v1.1, the recent index and the published price are the defaults.
+// Settings › "Service API" (the radio items "v1.1" and "v2") and "Full-Archive Search (v2)": the
+// dialect both service clients speak and where their v2 searches look (v1.1 and the recent index by
+// default). The prices and the spending limits are kept in prefs beside them.
 class ServiceSettings {
   public:
-    static constexpr double kPublishedPricePerPost = 0.005;
-    static constexpr const char* kPricePrompt = "Price per post read, in dollars:";
-    static constexpr const char* kPriceTitle = "Price per Post Read";
-    static constexpr const char* kBadPrice = "The price must be a number from 0 up, such as 0.005.";
-
     explicit ServiceSettings(MainWindowState& window, TweetControls& tweetCtl);
     ServiceSettings(const ServiceSettings&) = delete;
     ServiceSettings& operator=(const ServiceSettings&) = delete;
 
     void SetApiV2(bool on);
     void SetFullArchiveSearch(bool on);
-    void SetPricePerPostRead(double dollars);
-    void mPricePerPost_Click();
 
     // A prefs line of these settings; false when the line is none of theirs.
     bool ApplyPrefsLine(const Preferences::Line& line);
@@ -36,17 +29,12 @@ class ServiceSettings {
     // The service and the API the captures speak, beside the status panels.
     Label ServiceInUse;
 
-    // A price as typed ("0.005", "$0.01"); nothing when it is no number from 0 up.
-    static std::optional<double> ParsePrice(const std::string& text);
-
   private:
     // The status bar's word on the service and API in use.
     void ShowServiceInUse();
-    void KeepSpendingLine(const std::string& line);
 
     MainWindowState& m_window;
     TweetControls& m_tweetCtl;
-    std::vector<std::string> m_spendingLines;
 };
 
 }  // namespace marlin

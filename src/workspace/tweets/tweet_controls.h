@@ -26,6 +26,7 @@ struct TweetControls {
     DropDownList UTLHistory;  // timeline history: file names
 
     MenuItem mFile, mOpen, mOpenTweets, mSave, mSaveTweets, mSaveSend;
+    MenuItem mOpenArchive;  // File › "Open Archive…": a Tweets table made again from a raw archive
     MenuItem mExportNetwork, mExportTweetsCsv;  // File › "Export Network…", "Export Tweets as CSV…"
     MenuItem mExportXlsx;                       // File › "Export as Excel Workbook…"
     // File › "Export Co-hashtag Network…", "Export Hashtag–User Network…"
@@ -35,9 +36,9 @@ struct TweetControls {
         mLine1, mCopyLog, mContinueBack;
     MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw, mExactTexts;
     MenuItem mExtraColumns;  // Settings › "Extra Columns"
-    // Settings › "Service API" with its two radio items, "Full-Archive Search (v2)", "Price per Post
-    // Read…"; Tools › "Estimate Search Volume…".
-    MenuItem mServiceApi, mApiV11, mApiV2, mFullArchive, mPricePerPost, mEstimateVolume;
+    // Settings › "Service API" with its two radio items, "Full-Archive Search (v2)"; Tools › "Estimate
+    // Search Volume…".
+    MenuItem mServiceApi, mApiV11, mApiV2, mFullArchive, mEstimateVolume;
     // Popup over a Tweets table row.
     MenuItem mTweet, mNavLinkURL, mNavUserTwitter, mTLine1, mAddU2UL, mDelUFUL, mTLine2, mDelTweet,
         mDelUsersTweets;

@@ -14,6 +14,8 @@
 
 #include "core/skd_funcs.h"
 #include "sentiment/shell_and_wait.h"
+#include "service/archive_records.h"
+#include "workspace/tables/scored_tweets.h"
 #include "workspace/tables/tweet_table_file.h"
 
 namespace marlin {
@@ -35,6 +37,8 @@ class StartingScope {
 constexpr const char* kReplaceQuestion =
     "The selected operation will replace the current contents of the Tweet table. Save contents now?";
 constexpr const char* kFilter = "Text (*.txt)|*.txt|Marlin Tweet Table (*.mtwt)|*.mtwt";
+
+constexpr const char* kArchiveFilter = "Raw archive (*.jsonl)|*.jsonl|All files (*.*)|*.*";
 
 constexpr const char* kOpenErrorTitle = "File Open Error";
 constexpr const char* kSaveErrorTitle = "File Save Error";
@@ -119,6 +123,39 @@ void TweetFiles::OpenTweetsTable() {
                         MsgButtons::OK, MsgIcon::Exclamation);
     }
     w.Tk.SetCursor(CursorShape::Normal);
+}
+
+bool TweetFiles::OpenArchive() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return false;
+    OfferToSave();
+    const FileDialogRequest request{"Open Archive", kArchiveFilter, "jsonl", {}};
+    const std::optional<std::string> chosen = w.Tk.OpenFileDialog(request);
+    if (!chosen || chosen->empty()) return false;
+    m_userCtl.OfferToSaveUserTable(m_userCtl.CurUserTable);
+
+    w.Tk.SetCursor(CursorShape::Busy);
+    TweetSet tweets{Yield([&w] { w.Tk.DoEvents(); })};
+    tweets.SetExactTexts(w.Settings.ExactTexts);
+    const ArchiveRecords::Result read = ArchiveRecords::Load(*chosen, tweets);
+    std::string problem = read.problem;
+    if (problem.empty() && read.posts == 0) problem = "There are no posts in " + *chosen;
+    if (!problem.empty()) {
+        w.Tk.SetCursor(CursorShape::Normal);
+        w.Tk.MessageBox(problem, kOpenErrorTitle, MsgButtons::OK, MsgIcon::Exclamation);
+        return false;
+    }
+    w.Events().Log("Read " + std::to_string(read.posts) + " posts from " + *chosen +
+                   (read.skipped > 0 ? " (" + std::to_string(read.skipped) + " lines passed over)" : ""));
+    MarlinData data(w.Processes(), w.AppFolder);
+    if (!ScoredTweets::Score(tweets, data, w.ScorerFolder()).empty()) m_view.LogScorerFailure(data);
+    // The table is new: it has no file until it is saved, and the archive is never its file.
+    w.Req.FileName.clear();
+    FillTable(w.Settings.ExactTexts, [&] { ScoredTweets::Add(data, w.TweetsTable, false); });
+    w.SetTweetSource(TweetSource::Search);
+    w.SetTweetsDirty(true);
+    w.Tk.SetCursor(CursorShape::Normal);
+    return true;
 }
 
 bool TweetFiles::LoadTable(MarlinData& data) {

@@ -29,6 +29,10 @@ class TweetFiles {
     // The history's way of opening: the named file, with `Starting` set for exactly the
     // duration of the open.
     void OpenNamed(const std::string& fileName);
+    // File › "Open Archive…": the Tweets table made again from a raw archive file (either
+    // dialect), the posts as the capture that wrote it made them, with the exact texts as
+    // set now. The rows are unsaved and have no file yet. False when nothing was opened.
+    bool OpenArchive();
     // Save Tweets Table; true when the table was written.
     bool SaveTweetsTable();
     // Saves to the table's own file without a question; a table that has none yet is

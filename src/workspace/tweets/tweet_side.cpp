@@ -44,6 +44,7 @@ void TweetSide::CreateMenus() {
     m_tweetCtl.mSave.SetCaption("Save");
     m_tweetCtl.mSaveTweets.SetCaption("Tweets Table");
     m_tweetCtl.mSaveSend.SetCaption("Save && Send Tweets to LM");
+    m_tweetCtl.mOpenArchive.SetCaption("Open Archive…");
 
     m_tweetCtl.mTools.SetCaption("Tools");
     m_tweetCtl.mConvertDT.SetCaption("Convert DateTime");
@@ -84,6 +85,7 @@ void TweetSide::WireControls() {
     m_tweetCtl.mOpenTweets.SetAction([this] { m_files.OpenTweetsTable(); });
     m_tweetCtl.mSaveTweets.SetAction([this] { m_files.SaveTweetsTable(); });
     m_tweetCtl.mSaveSend.SetAction([this] { m_files.SaveAndSend(); });
+    m_tweetCtl.mOpenArchive.SetAction([this] { m_files.OpenArchive(); });
     m_tweetCtl.mHeaders.SetAction([this] { m_view.mHeaders_Click(); });
     m_tweetCtl.mSortDT.SetAction([this] { m_view.mSortDT_Click(); });
 

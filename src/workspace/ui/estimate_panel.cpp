@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -10,7 +11,8 @@
 
 namespace marlin {
 
-EstimatePanel::EstimatePanel(std::function<void()> capture, QWidget* parent)
+EstimatePanel::EstimatePanel(std::function<void()> capture, std::function<bool(const std::string&)> runLimit,
+                             QWidget* parent)
     : QDialog(parent), m_search(new QLabel(this)), m_figures(new QFormLayout) {
     setObjectName("EstimatePanel");
     setWindowTitle(ToQt(SearchVolumeEstimate::kTitle));
@@ -27,9 +29,23 @@ EstimatePanel::EstimatePanel(std::function<void()> capture, QWidget* parent)
         hide();
         capture();
     });
+    // The most this one search may spend, in dollars; empty for no limit of its own.
+    auto* limit = new QLineEdit(this);
+    limit->setObjectName("EstimateRunLimit");
+    limit->setPlaceholderText(tr("none"));
+    limit->setToolTip(
+        tr("The most this search may spend, in dollars; it stops before a request that could cross it"));
+    connect(limit, &QLineEdit::textEdited, this,
+            [limit, runLimit = std::move(runLimit)](const QString& text) {
+                const bool taken = runLimit(FromQt(text));
+                limit->setStyleSheet(taken ? QString() : QStringLiteral("color: red"));
+            });
+    auto* limitRow = new QFormLayout;
+    limitRow->addRow(tr("Limit for this run ($):"), limit);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_search);
     layout->addLayout(m_figures);
+    layout->addLayout(limitRow);
     layout->addWidget(buttons);
 }
 

@@ -11,12 +11,14 @@ class QLabel;
 namespace marlin {
 
 // Tools › "Estimate Search Volume…" answered in a panel beside the window: the search that
-// was counted, its five figures, and "Capture", which runs that search.
+// was counted, its figures, the limit for this run, and "Capture", which runs that search.
 class EstimatePanel : public QDialog {
     Q_OBJECT
 
   public:
-    EstimatePanel(std::function<void()> capture, QWidget* parent);
+    // runLimit: the limit as typed; false when it is no amount.
+    EstimatePanel(std::function<void()> capture, std::function<bool(const std::string&)> runLimit,
+                  QWidget* parent);
 
     void Show(const SearchVolumeEstimate::Shown& shown);
 

@@ -50,12 +50,14 @@
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_window.h"
 #include "workspace/tweets/tweet_preview.h"
+#include "workspace/ui/amounts_dialog.h"
 #include "workspace/ui/estimate_panel.h"
 #include "workspace/ui/frequency_view.h"
 #include "workspace/ui/latest_log_line.h"
 #include "workspace/ui/network_view.h"
 #include "workspace/ui/raw_text_view.h"
 #include "workspace/ui/row_preview_view.h"
+#include "workspace/ui/spending_window.h"
 #include "workspace/ui/tweet_chart_view.h"
 #include "workspace/users/user_preview.h"
 
@@ -130,6 +132,17 @@ QTableView* MakeTable(QWidget* parent, const char* name) {
     return view;
 }
 
+// A dialog of amounts over a form's text boxes, each line named `fieldName(i)`.
+template <std::size_t N>
+AmountsDialog* MakeAmountsDialog(QWidget* parent, const char* name, const char* fieldName, const char* title,
+                                 const QString& note, const std::array<const char*, N>& labels,
+                                 std::array<TextBox, N>& boxes, std::function<bool()> ok) {
+    std::vector<AmountsDialog::Field> fields;
+    for (std::size_t i = 0; i < N; ++i)
+        fields.push_back({labels[i], boxes[i], IndexedName(fieldName, static_cast<int>(i))});
+    return new AmountsDialog(name, ToQt(title), note, std::move(fields), std::move(ok), parent);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(frmMain& form, QWidget* parent)
@@ -158,7 +171,9 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
         chart->ShowEstimate(days);
         bottom->setCurrentWidget(chart);
     });
-    auto* estimate = new EstimatePanel([this] { m_form.Estimator().Capture_Click(); }, this);
+    auto* estimate = new EstimatePanel(
+        [this] { m_form.Estimator().Capture_Click(); },
+        [this](const std::string& limit) { return m_form.Estimator().SetRunLimit(limit); }, this);
     m_form.Estimator().SetShowAction(
         [estimate](const SearchVolumeEstimate::Shown& shown) { estimate->Show(shown); });
     auto* frequencies = Named(new FrequencyView(m_form.State().TweetsTable.Rows()), "Frequencies");
@@ -197,6 +212,7 @@ MainWindow::MainWindow(frmMain& form, QWidget* parent)
     m_mainSplitter = new QtSplitter(m_form.Session().MainSplitter, main);
 
     BuildMenus();
+    BuildSpendingDialogs();
     BuildViewMenu();
     m_form.TweetCtl().mFrequencies.SetAction([bottom, frequencies] {
         bottom->setCurrentWidget(frequencies);
@@ -562,6 +578,7 @@ void MainWindow::BuildMenus() {
     file->addMenu(save);
     MakeAction(file, m_form.TweetCtl().mSaveSend, "mSaveSend");
     MakeAction(file, m_form.UserCtl().mImportProfiler, "mImportProfiler");
+    MakeAction(file, m_form.TweetCtl().mOpenArchive, "mOpenArchive");
     file->addSeparator();
     MakeAction(file, m_form.TweetCtl().mExportNetwork, "mExportNetwork");
     MakeAction(file, m_form.TweetCtl().mExportCoHashtag, "mExportCoHashtag");
@@ -588,6 +605,7 @@ void MainWindow::BuildMenus() {
     MakeAction(tools, m_form.TweetCtl().mCopyLog, "mCopyLog");
     MakeAction(tools, m_form.TweetCtl().mContinueBack, "mContinueBack");
     MakeAction(tools, m_form.TweetCtl().mEstimateVolume, "mEstimateVolume");
+    MakeAction(tools, m_form.Spending().mSpending, "mSpending");
     bar->addMenu(tools);
 
     PostCaptures& postCaptures = m_form.Posts();
@@ -617,7 +635,8 @@ void MainWindow::BuildMenus() {
     }
     settings->addMenu(api);
     MakeAction(settings, m_form.TweetCtl().mFullArchive, "mFullArchive")->setCheckable(true);
-    MakeAction(settings, m_form.TweetCtl().mPricePerPost, "mPricePerPost");
+    MakeAction(settings, m_form.Spending().mPrices, "mPrices");
+    MakeAction(settings, m_form.Spending().mSpendingLimits, "mSpendingLimits");
     MakeAction(settings, m_form.TweetCtl().mExactTexts, "mExactTexts")->setCheckable(true);
     MakeAction(settings, m_form.TweetCtl().mExtraColumns, "mExtraColumns")->setCheckable(true);
     bar->addMenu(settings);
@@ -625,6 +644,25 @@ void MainWindow::BuildMenus() {
     QAction* about = bar->addAction(QString());
     about->setObjectName("mAbout");
     new QtMenuItem(session.mAbout, about);
+}
+
+void MainWindow::BuildSpendingDialogs() {
+    SpendingCommands& spending = m_form.Spending();
+    auto* pricesDialog = MakeAmountsDialog(
+        this, "PricesDialog", "PriceField", SpendingCommands::kPricesTitle,
+        tr("What the service charges, in dollars: each post or user read, and each counts request."),
+        SpendingCommands::kPriceNames, spending.PriceFields,
+        [&spending] { return spending.PricesOK_Click(); });
+    spending.SetShowPricesAction([pricesDialog] { pricesDialog->Open(); });
+    auto* limitsDialog = MakeAmountsDialog(
+        this, "LimitsDialog", "LimitField", SpendingCommands::kLimitsTitle,
+        tr("The most the captures may spend, in dollars. Empty: no limit; 0 allows nothing."),
+        SpendingCommands::kLimitNames, spending.LimitFields,
+        [&spending] { return spending.LimitsOK_Click(); });
+    spending.SetShowLimitsAction([limitsDialog] { limitsDialog->Open(); });
+
+    auto* window = new SpendingWindow(spending, this);
+    spending.SetShowSpendingAction([window] { window->Open(); });
 }
 
 void MainWindow::BuildPopups() {

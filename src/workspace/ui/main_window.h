@@ -50,6 +50,8 @@ class MainWindow : public QMainWindow {
     QWidget* BuildUserTablesPage();
     QWidget* BuildRawResponsePage();
     void BuildMenus();
+    // Settings › "Prices…", "Spending Limits…" and Tools › "Spending…".
+    void BuildSpendingDialogs();
     void BuildPopups();
     void BuildStatusBar();
     // View › "Side Pane" (F9): the tabs beside the Tweets table fold away and come back.
