@@ -219,6 +219,30 @@ void TweetSet::FillTweet(Record& r, const JSONDeserializer& reader, int entry) {
     // is always the last in the tweet's text.
     r.Retweeted = SKDFuncs::RoundHalfEven(
         SKDFuncs::LeadingNumber(reader.GetLastElementInObject(entry, "retweet_count")));
+    if (m_extraFields) r.Extra = ExtraCells(reader, entry);
+}
+
+std::string TweetSet::ExtraCells(const JSONDeserializer& reader, int entry) {
+    // An id the service gives as null is no id; the nested objects (the user, a reposted
+    // or quoted post) come after the post's own fields, whose first occurrence is its own.
+    // The counts close the post, after every nested object: the last of each is the post's.
+    auto cell = [](std::string value) {
+        if (value == "null") value.clear();
+        return SKDFuncs::BlankControlCharacters(value) + '\t';
+    };
+    const int reposted = ChildNamed(reader, entry, "retweeted_status");
+    std::string cells;
+    cells += cell(reader.GetElementWithinObject(entry, "conversation_id"));
+    cells += cell(reader.GetElementWithinObject(entry, "in_reply_to_status_id_str"));
+    cells += cell(reader.GetElementWithinObject(entry, "in_reply_to_user_id_str"));
+    cells += cell(reader.GetElementWithinObject(entry, "quoted_status_id_str"));
+    // v1.1 nests the reposted post; a v2 page names it (retweeted_status_id_str).
+    std::string repostedId = reposted > 0 ? reader.GetElementWithinObject(reposted, "id_str") : std::string();
+    if (repostedId.empty()) repostedId = reader.GetElementWithinObject(entry, "retweeted_status_id_str");
+    cells += cell(repostedId);
+    for (const char* count : {"reply_count", "retweet_count", "quote_count", "favorite_count"})
+        cells += cell(reader.GetLastElementInObject(entry, count));
+    return cells;
 }
 
 void TweetSet::SetExactTexts(bool on) {

@@ -36,6 +36,9 @@ class TweetSet {
         std::int32_t Retweeted = 0;
         std::string LinkURL;
         std::string Description;
+        // The extra columns (ExtraColumns), each cell followed by a TAB, when the set reads
+        // them; empty otherwise.
+        std::string Extra;
     };
 
     explicit TweetSet(Yield yield);
@@ -121,11 +124,17 @@ class TweetSet {
     };
     void SetPage(Page page, bool Append);
 
+    // Whether each tweet also gets its extra columns (Record::Extra): its conversation, the
+    // post and user it replies to, the post it quotes or reposts, and its counts.
+    void SetExtraFields(bool on) { m_extraFields = on; }
+    bool ExtraFields() const { return m_extraFields; }
+
   private:
     const Record& At(int index) const;
     void FillPage(const JSONDeserializer& reader, int oldCount);
     void FillTweet(Record& record, const JSONDeserializer& reader, int entry);
     void FillUser(Record& record, const JSONDeserializer& reader, int entry);
+    static std::string ExtraCells(const JSONDeserializer& reader, int entry);
     std::string ExactTweetText(const JSONDeserializer& reader, int entry) const;
 
     Yield m_yield;
@@ -133,6 +142,7 @@ class TweetSet {
     std::vector<Record> m_records;  // slot 0 is an empty record
     int m_lastSetDataSize = 0;
     bool m_exactTexts = false;
+    bool m_extraFields = false;
     bool m_vbDateTimes = false;
     std::unique_ptr<UserSet> m_tweetUser;  // parses the user object of each tweet
     // The DateTime of records 1..m_timesRead read as dates (slot i for record i). A

@@ -64,7 +64,9 @@ std::optional<Post> ReadLine(std::string_view line, V2Page& page) {
 // Posts of one dialect, made into one page as the service would have sent them.
 class PageBuilder {
   public:
-    explicit PageBuilder(TweetSet& tweets) : m_tweets(tweets) {}
+    explicit PageBuilder(TweetSet& tweets) : m_tweets(tweets) {
+        m_translator.SetExtraFields(tweets.ExtraFields());
+    }
 
     void Add(const Post& post, std::string_view line) {
         if (!m_lines.empty() && (post.dialect != m_dialect || m_lines.size() == kPostsAPage)) Flush();

@@ -476,8 +476,10 @@ std::string TwitterAPI::UserIdOf(const std::string& screenName, const char* meth
 int TwitterAPI::HandTweetsV2(const std::string& body, TweetSet& tweets, bool appendTweets, bool search,
                              const std::string& methodName) {
     // The records come straight from the v2 answer; a page they cannot come from so is
-    // written as v1.1 and read as such.
-    std::optional<TweetSet::Page> records = m_v2.TweetRecords(body, search, tweets.ExactTexts());
+    // written as v1.1 and read as such. The extra columns are read from that page alone.
+    m_v2.SetExtraFields(tweets.ExtraFields());
+    std::optional<TweetSet::Page> records;
+    if (!tweets.ExtraFields()) records = m_v2.TweetRecords(body, search, tweets.ExactTexts());
     std::optional<std::string> page;
     if (!records) page = m_v2.TweetPage(body, search);
     RefuseBadListPage(methodName, !search);
@@ -515,6 +517,68 @@ void TwitterAPI::LogPartialErrors(const std::string& methodName) {
     for (const std::string& kind : m_v2.ErrorKinds())
         m_host.ErrorLine(methodName + ": partial answer, " + kind);
     for (const std::string& kind : m_v2.SkippedKinds()) m_host.ErrorLine(methodName + ": left out, " + kind);
+}
+
+RequestOutcome TwitterAPI::GetQuotes(std::uint64_t postId, const std::string& token, TweetSet& tweets,
+                                     bool appendTweets, std::string* nextToken) {
+    nextToken->clear();
+    if (!Authenticated()) return NotSent(false);
+    bool refused = false;
+    RequestOutcome outcome = RunExchange(
+        PageExchange("GetQuotes", PostRequests::Quotes(postId, token), ResourceFamily::Quotes, Retry::Step,
+                     [this, &tweets, appendTweets, nextToken, &refused, &token](const std::string& body) {
+                         const int taken = HandTweetsV2(body, tweets, appendTweets, true, "GetQuotes");
+                         *nextToken = m_v2.NextToken();
+                         refused = OnlyErrors(taken, token);
+                         return taken;
+                     }));
+    if (refused) RefuseAsNotFound(outcome);
+    return outcome;
+}
+
+bool TwitterAPI::OnlyErrors(int taken, const std::string& token) {
+    return taken == 0 && token.empty() && !m_v2.ErrorKinds().empty();
+}
+
+void TwitterAPI::RefuseAsNotFound(RequestOutcome& outcome) {
+    // A first page of nothing but errors is the service's word on the post or list asked for
+    // (gone, protected, never there): v1.1 answered 404, and the captures take it as that.
+    if (!outcome.Answered()) return;
+    outcome.status = RequestOutcome::Status::Refused;
+    outcome.httpStatus = 404;
+    outcome.reason = "Not Found";
+    outcome.serviceError = m_v2.ErrorAnswer(outcome.body);
+    m_lastResponseCode = "404:Not Found";
+    if (!outcome.serviceError.empty()) m_lastResponseCode += ": " + outcome.serviceError;
+    outcome.responseCode = m_lastResponseCode;
+}
+
+RequestOutcome TwitterAPI::GetPostUsers(PostUsers which, std::uint64_t id, UserSet& users, bool appendUsers) {
+    if (!Authenticated()) return NotSent(false);
+    if (!appendUsers) users.Clear();
+    const std::string cursor = users.NextCursor();
+    const std::string token = cursor == "-1" ? "" : cursor;
+    struct Call {
+        const char* methodName;
+        ResourceFamily family;
+        std::string (*path)(std::uint64_t, const std::string&);
+    };
+    static constexpr Call kCalls[] = {
+        {"GetRepostedBy", ResourceFamily::RepostedBy, &PostRequests::RepostedBy},
+        {"GetLikingUsers", ResourceFamily::LikingUsers, &PostRequests::LikingUsers},
+        {"GetListMembers", ResourceFamily::ListMembers, &PostRequests::ListMembers},
+    };
+    const Call& call = kCalls[static_cast<int>(which)];
+    bool refused = false;
+    RequestOutcome outcome = RunExchange(
+        PageExchange(call.methodName, call.path(id, token), call.family, Retry::Resend,
+                     [this, &users, appendUsers, &call, &refused, &token](const std::string& body) {
+                         const int taken = HandUsersV2(body, users, appendUsers, true, call.methodName);
+                         refused = OnlyErrors(taken, token);
+                         return taken;
+                     }));
+    if (refused) RefuseAsNotFound(outcome);
+    return outcome;
 }
 
 int TwitterAPI::MaxCountPages(std::time_t startTime, std::time_t endTime) {

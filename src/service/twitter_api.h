@@ -31,8 +31,13 @@ enum class ResourceFamily {
     FriendsList,
     UsersLookup,
     Counts,
-    PostsLookup
+    PostsLookup,  // posts by id
+    Quotes,       // the posts that quote a post
+    RepostedBy,   // the users who reposted a post
+    LikingUsers,  // the users who liked a post
+    ListMembers,  // the members of a list
 };
+constexpr std::size_t kResourceFamilies = 11;
 
 // The dialect the client speaks: v1.1 (the documented requests) or v2 (the service as sold
 // today). Either way the record sets receive the same records.
@@ -179,6 +184,18 @@ class TwitterAPI {
     // an error of the exchange is thrown to the caller as HttpError.
     RequestOutcome GetUsage();
 
+    // --- The calls around one post or list (v2 only, whatever the dialect: v1.1 has none) ---
+    // One page of the posts that quote postId into `tweets`, after its records with
+    // appendTweets. token: the page's pagination token, "" for the first; *nextToken gets the
+    // next page's, "" after the last.
+    RequestOutcome GetQuotes(std::uint64_t postId, const std::string& token, TweetSet& tweets,
+                             bool appendTweets, std::string* nextToken);
+    // One page of the users who reposted or liked a post, or of the members of a list, into
+    // `users` from the set's cursor (the pagination token) on; a fresh set (appendUsers
+    // false) starts at the first page. The last page leaves the cursor at "0".
+    enum class PostUsers { RepostedBy, LikingUsers, ListMembers };
+    RequestOutcome GetPostUsers(PostUsers which, std::uint64_t id, UserSet& users, bool appendUsers);
+
     // --- Seams ---
     void SetClock(UtcClock clock) { m_clock = std::move(clock); }
 
@@ -235,6 +252,9 @@ class TwitterAPI {
     int HandUsersV2(const std::string& body, UserSet& users, bool appendUsers, bool list,
                     const std::string& methodName);
     void LogPartialErrors(const std::string& methodName);
+    // The calls around one post or list: a first page (no token) that gave nothing but errors.
+    bool OnlyErrors(int taken, const std::string& token);
+    void RefuseAsNotFound(RequestOutcome& outcome);
     // Throws the exchange error for a v2 list page that cannot be taken (ListPageProblem);
     // accountErrors for the lists of one account (timelines, followers).
     void RefuseBadListPage(const std::string& methodName, bool accountErrors);
@@ -263,7 +283,7 @@ class TwitterAPI {
     RequestOutcome m_outcome;
     bool m_exactTexts = false;
     std::string m_proxyServer;
-    std::array<QuotaWindow, 7> m_windows;
+    std::array<QuotaWindow, kResourceFamilies> m_windows;
     int m_autoRetries = 0;  // automatic retries of the request in progress
 
     ApiVersion m_apiVersion = ApiVersion::V1_1;

@@ -10,7 +10,8 @@ namespace marlin {
 class V2Request {
   public:
     static constexpr const char* kTweetFields =
-        "created_at,author_id,lang,public_metrics,entities,geo,referenced_tweets,in_reply_to_user_id,note_"
+        "created_at,author_id,lang,public_metrics,entities,geo,referenced_tweets,in_reply_to_user_id,"
+        "conversation_id,note_"
         "tweet";
     static constexpr const char* kExpansions =
         "author_id,referenced_tweets.id,referenced_tweets.id.author_id,geo.place_id";

@@ -440,7 +440,51 @@ void V2Translator::WritePost(std::string& out, std::string_view post) {
     AppendV11(out, p.retweetCount);
     out += ",\"lang\":";
     AppendV11(out, p.lang);
+    if (m_extraFields) WriteExtraFields(out, post);
     out += '}';
+}
+
+// The fields of the extra columns after every other: no deeper object follows them, so the
+// first of each name is the post's own.
+void V2Translator::WriteExtraFields(std::string& out, std::string_view post) {
+    const std::vector<std::string_view> own =
+        Fields(post, {"conversation_id", "in_reply_to_user_id"}, {Type::String, Type::String});
+    // Read once more here, past the post's other fields: a value of the wrong type was
+    // counted as left out then, and is left out silently now.
+    const std::vector<std::string_view> nested = m_page.Pick(post, {"public_metrics", "referenced_tweets"});
+    const std::string_view metrics = V2Page::TypeOf(nested[0]) == Type::Object ? nested[0] : "";
+    const std::string_view references = V2Page::TypeOf(nested[1]) == Type::Array ? nested[1] : "";
+    std::string_view replied, quoted, reposted;
+    if (!references.empty()) {
+        for (std::string_view reference : m_page.Elements(references)) {
+            const std::vector<std::string_view> r =
+                Fields(reference, {"type", "id"}, {Type::String, Type::String});
+            const std::string_view type = V2Page::Unquoted(r[0]);
+            if (type == "replied_to") replied = r[1];
+            if (type == "quoted") quoted = r[1];
+            if (type == "retweeted") reposted = r[1];
+        }
+    }
+    const std::vector<std::string_view> counts =
+        metrics.empty() ? std::vector<std::string_view>(3)
+                        : Fields(metrics, {"reply_count", "quote_count", "like_count"},
+                                 {Type::Number, Type::Number, Type::Number});
+    const std::pair<const char*, std::string_view> fields[] = {
+        {"conversation_id", own[0]},
+        {"in_reply_to_status_id_str", replied},
+        {"in_reply_to_user_id_str", own[1]},
+        {"quoted_status_id_str", quoted},
+        {"retweeted_status_id_str", reposted},
+        {"reply_count", counts[0]},
+        {"quote_count", counts[1]},
+        {"favorite_count", counts[2]},
+    };
+    for (const auto& [name, value] : fields) {
+        out += ",\"";
+        out += name;
+        out += "\":";
+        AppendV11(out, Or(value, kNull));
+    }
 }
 
 std::string_view V2Translator::WholeText(std::string_view text, std::string_view noteTweet) {

@@ -85,6 +85,11 @@ class V2Translator {
     // The meta.next_token of the last page read; empty after the last page and when it is
     // not a text (NextTokenUnreadable then says so).
     std::string NextToken();
+    // Whether the posts written also carry what the extra columns of the Tweets table read:
+    // conversation_id, in_reply_to_status_id_str, in_reply_to_user_id_str,
+    // quoted_status_id_str, retweeted_status_id_str, reply_count, quote_count and
+    // favorite_count. Off, a page is written as it always was.
+    void SetExtraFields(bool on) { m_extraFields = on; }
     // The ids of the posts the last TweetPage wrote, in order (views into the page read).
     const std::vector<std::string_view>& PostIds() const { return m_postIds; }
     // What an error answer says: "title: detail" and the messages of its errors; empty
@@ -131,6 +136,8 @@ class V2Translator {
     static void WriteUrls(std::string& out, const std::vector<TranslatedRecords::Url>& urls);
     // A post's whole text: its note's where it has one (a long post), else its text.
     std::string_view WholeText(std::string_view text, std::string_view noteTweet);
+    // The extra columns' fields after every other, as v1.1 names them.
+    void WriteExtraFields(std::string& out, std::string_view post);
     void CollectErrorKinds();
 
     V2Page m_page;
@@ -140,6 +147,7 @@ class V2Translator {
     std::vector<std::string_view> m_postIds;
     std::map<std::string, int> m_skipped;  // kind of value left out: how often
     bool m_tokenUnreadable = false;
+    bool m_extraFields = false;
     int m_written = 0;  // records the last page gave
 };
 

@@ -13,7 +13,8 @@ frmMain::frmMain(Toolkit& toolkit, HttpRequestFactory requestFactory, std::strin
       m_estimate(*m_state, m_tweetCtl, m_userCtl),
       m_spending(*m_state),
       m_bluesky(*m_state, m_tweetCtl),
-      m_posts(*m_state, m_tweetCtl, m_userCtl, m_tweets) {
+      m_posts(*m_state, m_tweetCtl, m_userCtl, m_tweets),
+      m_postCalls(*m_state, m_tweetCtl, m_userCtl, m_tweets, m_users.List()) {
     WireParts();
 }
 

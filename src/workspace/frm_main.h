@@ -13,6 +13,7 @@
 #include "workspace/retrieval/search_volume_estimate.h"
 #include "workspace/session/bluesky_log_in.h"
 #include "workspace/session/window_session.h"
+#include "workspace/tweets/post_captures.h"
 #include "workspace/tweets/tweet_side.h"
 #include "workspace/users/user_side.h"
 
@@ -64,6 +65,8 @@ class frmMain {
     SpendingCommands& Spending() { return m_spending; }
     BlueskyLogIn& Bluesky() { return m_bluesky; }
     PostRetrieval& Posts() { return m_posts; }
+    // The "Posts" menu's quotes, reposters, liking users and list members.
+    PostCaptures& PostCalls() { return m_postCalls; }
 
     // ---- The commands that span parts
     // "Cancel ": stops whatever runs (a search, timelines, a list, a look-up waiting for
@@ -92,6 +95,7 @@ class frmMain {
     SpendingCommands m_spending;
     BlueskyLogIn m_bluesky;
     PostRetrieval m_posts;
+    PostCaptures m_postCalls;
 };
 
 }  // namespace marlin

@@ -31,6 +31,7 @@ CaptureRequest MainWindowState::Request(CaptureKind kind, const TweetControls& s
     request.dialect = Settings.ApiV2 ? CaptureDialect::V2 : CaptureDialect::V1_1;
     request.fullArchive = Settings.FullArchiveSearch;
     request.exactTexts = Settings.ExactTexts;
+    request.extraColumns = Settings.ExtraColumns;
     request.archive.keepRaw = Settings.KeepRawResponses;
     request.archive.file = Settings.ArchiveFile;
     request.archive.lookupName = users.CurrentTable().Name();

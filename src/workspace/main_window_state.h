@@ -58,6 +58,10 @@ struct WindowSettings {
     // kept, and the tweet table files written as UTF-8 with a byte-order mark. Off, texts
     // and files are what the program always made of them.
     bool ExactTexts = false;
+    // Settings › "Extra Columns": the Tweets table gains, after its documented columns, the
+    // conversation, the posts and user it refers to and the counts (files too). Off, every
+    // table and file is as it always was.
+    bool ExtraColumns = false;
     // When set, the objects of this run go to this one file instead, whatever
     // KeepRawResponses says (the command line's --archive).
     std::filesystem::path ArchiveFile;

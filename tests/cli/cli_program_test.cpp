@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <map>
 
+#include "emulator/corpus_lists.h"
 #include "emulator/emulator.h"
+#include "emulator/post_graph.h"
 #include "spending/ledger.h"
 #include "spending/utc_date.h"
 #include "test_support.h"
@@ -169,6 +171,99 @@ TEST_F(CliProgramTest, AnswersAndWritesAsTheHeadlessFormOfTheWindowProgram) {
             EXPECT_EQ(ReadFileBytes(window.parent_path() / c.file),
                       ReadFileBytes(cli.parent_path() / c.file));
         }
+    }
+}
+
+// Each call around one post or list from the command line: the posts or users the corpus
+// implies, in the file the command names, and the exit code of a post that is not there.
+TEST_F(CliProgramTest, QuotesRepostersLikersAndListMembersAreWrittenAsTheCorpusImpliesThem) {
+    const emulator::Corpus& data = m_emulator->Data();
+    const emulator::PostGraph graph(data, m_emulator->Config().seed);
+    std::optional<emulator::Tweet> quoted, reposted;
+    for (int user = 0; user < data.UserCount(); ++user) {
+        for (int seq = 0; seq < data.TweetCount(user); ++seq) {
+            const emulator::Tweet t = data.MakeTweet({user, seq});
+            if (graph.Of(t.ref) != emulator::PostGraph::Visibility::Visible) continue;
+            if (!quoted && !graph.Quotes(t.id).empty()) quoted = t;
+            if (!reposted && !graph.Reposters(t.id).empty() && !graph.LikingUsers(t).empty()) reposted = t;
+        }
+    }
+    ASSERT_TRUE(quoted && reposted);
+    const emulator::CorpusLists lists(data, m_emulator->Config().seed);
+    const std::uint64_t listId = emulator::CorpusLists::kFirstListId;
+    const std::string post = std::to_string(reposted->id);
+    struct Case {
+        std::vector<std::string> arguments;
+        int code;
+        std::size_t lines;  // of the file written
+    };
+    const std::vector<Case> cases = {
+        {{"quotes", std::to_string(quoted->id), "--out", "q.txt"}, 0, graph.Quotes(quoted->id).size()},
+        {{"reposted-by", post, "--out", "r.muk"}, 0, graph.Reposters(reposted->id).size()},
+        {{"liking-users", post, "--out", "l.mut"}, 0, graph.LikingUsers(*reposted).size()},
+        {{"list-members", std::to_string(listId), "--out", "m.muk"},
+         0,
+         lists.Members(*lists.Find(listId)).size()},
+        {{"reposted-by", "12345", "--out", "gone.muk"}, 1, 0},
+        {{"quotes", "not-a-post", "--out", "none.txt"}, 1, 0},
+    };
+    const std::filesystem::path cli = Install("marlin-skimmer-cli", "cli");
+    ASSERT_FALSE(cli.empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.front() + " " + c.arguments[1]);
+        const Finished run = Run(cli, c.arguments);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        const std::filesystem::path file = cli.parent_path() / c.arguments.back();
+        if (c.code != 0) {
+            EXPECT_FALSE(std::filesystem::exists(file));
+            continue;
+        }
+        const std::string text = ReadFileBytes(file);
+        EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), c.lines);
+    }
+    // The reposters' list names each of them by id, as followers does.
+    const std::string reposters = ReadFileBytes(cli.parent_path() / "r.muk");
+    for (const int user : graph.Reposters(reposted->id))
+        EXPECT_THAT(reposters, HasSubstr(std::to_string(data.UserId(user)) + "\t"));
+}
+
+// --extra-columns: the same rows with the columns after the documented ones; without it, the
+// file is what it always was (the extra columns cut off, the two files are the same bytes).
+// A table with them is read and updated with them (no scorer here: its scores are zeros, so
+// the table goes through the scorer's data on the way).
+TEST_F(CliProgramTest, ExtraColumnsFollowTheDocumentedOnesAndLeaveThemAsTheyWere) {
+    const std::filesystem::path cli = Install("marlin-skimmer-cli", "cli");
+    ASSERT_FALSE(cli.empty());
+    for (const std::string api : {"v1.1", "v2"}) {
+        SCOPED_TRACE(api);
+        std::vector<std::string> search = {"search", "data", "--back", "9",
+                                           "--api",  api,    "--out",  "plain.txt"};
+        ASSERT_EQ(Run(cli, search).code, 0);
+        search[7] = "extra.txt";
+        search.push_back("--extra-columns");
+        ASSERT_EQ(Run(cli, search).code, 0);
+        const std::string plain = ReadFileBytes(cli.parent_path() / "plain.txt");
+        const std::string extra = ReadFileBytes(cli.parent_path() / "extra.txt");
+        std::string cut;
+        std::size_t replies = 0;
+        for (std::size_t start = 0; start < extra.size();) {
+            const std::size_t end = extra.find("\r\n", start);
+            const std::string line = extra.substr(start, end - start);
+            std::vector<std::string> fields;
+            for (std::size_t at = 0, tab; (tab = line.find('\t', at)) != std::string::npos; at = tab + 1)
+                fields.push_back(line.substr(at, tab - at));
+            ASSERT_EQ(fields.size(), 25u) << line;
+            for (std::size_t k = 0; k < 16; ++k) cut += fields[k] + "\t";
+            cut += "\r\n";
+            if (!fields[17].empty()) ++replies;  // the post it replies to
+            start = end + 2;
+        }
+        EXPECT_EQ(cut, plain);
+        EXPECT_GT(replies, 0u);  // some posts answer others, in both dialects
+        const Finished update =
+            Run(cli, {"update", "extra.txt", "--query", "data", "--api", api, "--extra-columns"});
+        EXPECT_EQ(update.code, 0) << update.err;
+        EXPECT_EQ(ReadFileBytes(cli.parent_path() / "extra.txt"), extra);
     }
 }
 

@@ -119,6 +119,10 @@ TEST(PostGraphOptionsTest, KeywordSearchCanLeaveRepostsOutAsTheServiceDoesNow) {
         if (!post.Has("referenced_tweets")) continue;
         EXPECT_NE(post["referenced_tweets"][0]["type"].text, "retweeted");
     }
+    // The v1.1 search of the same index as well.
+    JsonValue v11 = JsonParser::Parse(client.Get("/1.1/search/tweets.json?q=data&count=100").body);
+    ASSERT_EQ(v11["statuses"].size(), 100u);
+    for (const JsonValue& post : v11["statuses"].items) EXPECT_FALSE(post.Has("retweeted_status"));
     JsonValue counts = JsonParser::Parse(client.Get("/2/tweets/counts/recent?query=data").body);
     size_t withReposts = emulator.Data().SearchIds("data").size();
     EXPECT_LT(std::stoul(counts["meta"]["total_tweet_count"].text), withReposts);

@@ -9,7 +9,9 @@
 #include <map>
 #include <set>
 
+#include "emulator/corpus_lists.h"
 #include "emulator/emulator.h"
+#include "emulator/post_graph.h"
 #include "service/curl_http_request.h"
 #include "test_support.h"
 #include "workspace/engine/capture_engine.h"
@@ -253,6 +255,74 @@ TEST_F(CaptureEngineTest, ARefusedOrLostRequestEndsTheRunWithTheReasonAndWhatArr
     EXPECT_EQ(lost.last.responseCode, "Couldn't access the API server");
     EXPECT_EQ(lost.outcome, CaptureOutcome::StoppedEarly);
     EXPECT_THAT(events.lines, Contains(StartsWith("GetSearch: ")));
+}
+
+TEST_F(CaptureEngineTest, TheCallsAroundAPostOrAListHoldWhatTheCorpusImplies) {
+    Start();
+    const emulator::Corpus& data = service->Data();
+    const emulator::PostGraph graph(data, service->Config().seed);
+    std::optional<emulator::Tweet> quoted, reposted, liked;
+    for (int user = 0; user < data.UserCount(); ++user) {
+        for (int seq = 0; seq < data.TweetCount(user); ++seq) {
+            const emulator::Tweet t = data.MakeTweet({user, seq});
+            if (graph.Of(t.ref) != emulator::PostGraph::Visibility::Visible) continue;
+            if (!quoted && graph.Quotes(t.id).size() >= 1) quoted = t;
+            if (!reposted && graph.Reposters(t.id).size() >= 1) reposted = t;
+            if (!liked && graph.LikingUsers(t).size() >= 2) liked = t;
+        }
+    }
+    ASSERT_TRUE(quoted && reposted && liked);
+    auto userIds = [&](const std::vector<int>& users) {
+        std::vector<std::string> ids;
+        for (const int user : users) ids.push_back(std::to_string(data.UserId(user)));
+        return Sorted(ids);
+    };
+    std::vector<std::string> quotes;
+    for (const std::uint64_t id : graph.Quotes(quoted->id)) quotes.push_back(std::to_string(id));
+    const emulator::CorpusLists lists(data, service->Config().seed);
+    const std::uint64_t listId = emulator::CorpusLists::kFirstListId;
+    struct Case {
+        CaptureKind kind;
+        std::vector<std::string> accounts;
+        std::vector<std::string> expected;
+        bool tweets;
+    };
+    const std::vector<Case> cases = {
+        // The same post asked for twice gives its quotes once.
+        {CaptureKind::Quotes, {std::to_string(quoted->id), std::to_string(quoted->id)}, Sorted(quotes), true},
+        {CaptureKind::RepostedBy,
+         {std::to_string(reposted->id)},
+         userIds(graph.Reposters(reposted->id)),
+         false},
+        {CaptureKind::LikingUsers, {std::to_string(liked->id)}, userIds(graph.LikingUsers(*liked)), false},
+        {CaptureKind::ListMembers,
+         {std::to_string(listId)},
+         userIds(lists.Members(*lists.Find(listId))),
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        // v1.1 has none of these calls: they run as v2 whatever the dialect asked.
+        CaptureRequest request = Request(c.kind, CaptureDialect::V1_1);
+        request.accounts = c.accounts;
+        request.archive.file = folder.path() / "archive.jsonl";
+        const CaptureResult result = engine->Capture(request);
+        EXPECT_EQ(c.tweets ? TweetIds() : UserIds(), c.expected);
+        EXPECT_EQ(result.outcome, CaptureOutcome::Complete);
+        EXPECT_FALSE(result.spending.empty());  // read and paid for as v2
+        EXPECT_TRUE(events.questions.empty());
+    }
+    // Every object that came is in the raw archive.
+    EXPECT_THAT(ReadFileBytes(folder.path() / "archive.jsonl"), HasSubstr(quotes.front()));
+
+    // What is no post id is never asked for.
+    const std::size_t lines = events.lines.size();
+    CaptureRequest request = Request(CaptureKind::RepostedBy);
+    request.accounts = {"#tag"};
+    EXPECT_FALSE(engine->Capture(request).reached);
+    EXPECT_EQ(engine->Users().Count(), 0);
+    EXPECT_THAT(std::vector<std::string>(events.lines.begin() + static_cast<long>(lines), events.lines.end()),
+                Contains(HasSubstr("#tag")));
 }
 
 TEST(QuotaWaitTest, TheWaitEndsAtOnceWhenTheResetHasPassed) {

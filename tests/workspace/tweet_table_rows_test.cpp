@@ -113,5 +113,47 @@ TEST(TweetTableRowsTest, PiecesOfAnySizeGiveWhatTheWholeFileGives) {
     EXPECT_EQ(ReadInPieces(folder.path().string(), 16).read, RowsRead::Unreadable);  // a folder
 }
 
+// The extra columns after the documented ones: a file with them reads back with them and is
+// written again byte for byte; without them the table writes the documented columns alone,
+// whatever cells its rows hold; a file of the documented columns reads as it always did.
+TEST(TweetTableRowsTest, ExtraColumnsReadBackAndAreWrittenOnlyWhileShown) {
+    const std::string extra = "20\t19\t7\t\t\t2\t0\t1\t45\t";
+    auto withExtra = [](const std::string& id, const std::string& cells) {
+        const std::string line = Line(id);
+        return line.substr(0, line.size() - 2) + cells + "\r\n";
+    };
+    const std::string plain = Line("20") + Line("3");
+    TempFolder folder;
+    const std::string file = (folder / "extra.txt").string();
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool extraColumns;
+    };
+    const Case cases[] = {
+        // A row without them is written with them empty, as wide as the others.
+        {"with the extra columns", withExtra("20", extra) + withExtra("3", std::string(9, '\t')), true},
+        {"the documented columns alone", plain, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFileBytes(file, c.bytes);
+        TweetTableFile::Rows read = TweetTableFile::ReadRows(file);
+        ASSERT_EQ(read.read, RowsRead::Read);
+        EXPECT_EQ(read.extraColumns, c.extraColumns);
+        TweetTable table;
+        table.AddRows(std::move(read.rows));
+        table.SetExtraColumns(read.extraColumns);
+        ASSERT_TRUE(TweetTableFile::Write(table, file, false));
+        EXPECT_EQ(ReadFileBytes(file), c.bytes);
+        // The scorer's data holds the documented columns; the extra ones come back by id.
+        const auto cells = TweetTableFile::ExtraCells(file);
+        EXPECT_EQ(cells.contains("20") ? cells.at("20") : "", c.extraColumns ? extra : "");
+        table.SetExtraColumns(false);
+        ASSERT_TRUE(TweetTableFile::Write(table, file, false));
+        EXPECT_EQ(ReadFileBytes(file), plain);
+    }
+}
+
 }  // namespace
 }  // namespace marlin::testing

@@ -29,8 +29,8 @@
 #include "emulator/renderer.h"
 #include "emulator/search_query.h"
 #include "emulator/text_builder.h"
-#include "emulator/v2_engagement_service.h"
 #include "emulator/usage_meter.h"
+#include "emulator/v2_engagement_service.h"
 #include "emulator/v2_errors.h"
 #include "emulator/v2_service.h"
 #include "emulator/vocabulary.h"
@@ -531,7 +531,8 @@ void Emulator::Impl::Serve(const httplib::Request& req, httplib::Response& res, 
 Answer Emulator::Impl::Search(const httplib::Request& req) {
     auto started = std::chrono::steady_clock::now();
     std::string q = req.get_param_value("q");
-    SearchQuery query(q);
+    // The search index leaves reposts out when told so, in both dialects.
+    SearchQuery query(config.searchWithoutReposts && !q.empty() ? "(" + q + ") -filter:retweets" : q);
     if (q.empty()) return {400, ErrorBody(25, "Query parameters are missing.")};
     SearchOptions options;
     if (req.has_param("count")) {

@@ -169,7 +169,7 @@ std::string CommandLineHelp() {
            "                          window; a faster one gets 429 (default 1000; 0 turns it off)\n"
            "  --v11-refused           answer v1.1 search and timeline requests with 403 and error code 453,\n"
            "                          as the service answers self-serve applications today\n"
-           "  --no-reposts-in-search  v2 keyword search and counts leave reposts out, as the service's\n"
+           "  --no-reposts-in-search  keyword search (v1.1, v2) and counts leave reposts out, as the service's\n"
            "                          search does since 2026-05-04\n"
            "  --post-cap N            post reads a calendar month may bill before every request that\n"
            "                          serves posts gets 429 UsageCapExceeded (default 3000000)\n"

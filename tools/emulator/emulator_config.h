@@ -122,8 +122,8 @@ struct EmulatorConfig {
     // Answer v1.1 search and timeline requests as the service answers self-serve applications today:
     // 403 with error code 453.
     bool v11Refused = false;
-    // Answer keyword searches (v2 recent and full-archive search and their counts) without reposts, as the
-    // service's search index does since 2026-05-04.
+    // Answer keyword searches (v1.1 search, v2 recent and full-archive search and their counts) without
+    // reposts, as the service's search index does since 2026-05-04.
     bool searchWithoutReposts = false;
     // The post reads a calendar month (UTC) may bill, counted as the service counts them (a post
     // served again on the same UTC day counts once); past it, every request that serves posts is

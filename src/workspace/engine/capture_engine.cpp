@@ -7,6 +7,7 @@
 #include "workspace/engine/conversation_capture.h"
 #include "workspace/engine/hydrate_capture.h"
 #include "workspace/engine/lookup_capture.h"
+#include "workspace/engine/quotes_capture.h"
 #include "workspace/engine/sample_capture.h"
 #include "workspace/engine/tweet_capture.h"
 #include "workspace/engine/user_list_capture.h"
@@ -53,6 +54,11 @@ class Current {
     T*& m_slot;
     T* m_was;
 };
+
+bool OnlyInV2(CaptureKind kind) {
+    return kind == CaptureKind::Quotes || kind == CaptureKind::RepostedBy ||
+           kind == CaptureKind::LikingUsers || kind == CaptureKind::ListMembers;
+}
 
 }  // namespace
 
@@ -114,6 +120,7 @@ void CaptureEngine::Apply(const CaptureRequest& request) {
     m_client.SetApiVersion(request.dialect == CaptureDialect::V2 ? ApiVersion::V2 : ApiVersion::V1_1);
     m_client.SetFullArchiveSearch(request.fullArchive);
     SetExactTexts(request.exactTexts);
+    m_tweets.SetExtraFields(request.extraColumns);
     m_unattended = request.limits.waitForQuota;
 }
 
@@ -128,7 +135,10 @@ void CaptureEngine::BoundPostDates() {
                                                        local.tm_hour, local.tm_min, local.tm_sec});
 }
 
-CaptureResult CaptureEngine::Capture(const CaptureRequest& request, const AccountSteps& steps) {
+CaptureResult CaptureEngine::Capture(const CaptureRequest& asked, const AccountSteps& steps) {
+    // The calls around one post or list exist in v2 alone: they run, and are paid for, as v2.
+    CaptureRequest request = asked;
+    if (OnlyInV2(request.kind)) request.dialect = CaptureDialect::V2;
     Apply(request);
     BoundPostDates();
     CaptureRun run({request, m_client, m_tweets, m_users, *m_run, *m_events, m_archive, m_localNow, steps});
@@ -204,8 +214,14 @@ CaptureResult CaptureEngine::RunKind(CaptureRun& run) {
         case CaptureKind::Lookup:
             result.reached = LookupCapture(run).Run();
             break;
+        case CaptureKind::Quotes:
+            result.reached = QuotesCapture(run).Run();
+            break;
         case CaptureKind::Followers:
         case CaptureKind::Friends:
+        case CaptureKind::RepostedBy:
+        case CaptureKind::LikingUsers:
+        case CaptureKind::ListMembers:
             try {
                 result.reached = UserListCapture(run).Run();
             } catch (const std::exception&) {

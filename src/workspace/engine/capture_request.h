@@ -27,6 +27,11 @@ enum class CaptureKind {
     Sample,        // the timeline sample of accounts[0]: a year back, at most limits.maxRecords tweets
     Hydrate,       // the posts of postIds, 100 ids a request; those not given go to missingFile
     Conversation,  // every reply in the conversations of postIds back to the threshold date, and the roots
+    // The calls around one post or list (v2 whatever the dialect; accounts hold the numbers):
+    Quotes,       // the posts that quote each post of accounts, one table
+    RepostedBy,   // the users who reposted the post accounts[0]
+    LikingUsers,  // the users who liked the post accounts[0]
+    ListMembers,  // the members of the list accounts[0]
 };
 
 // The service a capture speaks to, and in which of its dialects. Every dialect gives the
@@ -74,6 +79,8 @@ struct CaptureRequest {
     CaptureDialect dialect = CaptureDialect::V1_1;
     bool fullArchive = false;  // v2 searches and counts reach back to 2006
     bool exactTexts = false;   // whole texts, every character kept
+    // The tweets also read what the Tweets table's extra columns show (TweetSet::Record::Extra).
+    bool extraColumns = false;
     ArchiveChoice archive;
     CaptureLimits limits;
     CapturePosition position;                       // search kinds

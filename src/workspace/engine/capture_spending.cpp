@@ -32,6 +32,14 @@ const char* KindName(CaptureKind kind) {
             return "hydrate";
         case CaptureKind::Conversation:
             return "conversation";
+        case CaptureKind::Quotes:
+            return "quotes";
+        case CaptureKind::RepostedBy:
+            return "reposted-by";
+        case CaptureKind::LikingUsers:
+            return "liking-users";
+        case CaptureKind::ListMembers:
+            return "list-members";
     }
     return "search";
 }

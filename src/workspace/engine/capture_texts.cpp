@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cstdint>
 #include <optional>
 
 #include "core/skd_funcs.h"
@@ -17,6 +19,13 @@ bool CaptureTexts::CanBeScreenNameOrId(const std::string& text) {
     return !text.empty() && text.size() <= kLongest && std::all_of(text.begin(), text.end(), [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
     });
+}
+
+bool CaptureTexts::IsPostId(const std::string& text) {
+    std::uint64_t id = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+    return !text.empty() && std::isdigit(static_cast<unsigned char>(text.front())) && error == std::errc() &&
+           end == text.data() + text.size() && id > 0;
 }
 
 namespace {

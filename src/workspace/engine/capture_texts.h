@@ -15,6 +15,9 @@ class CaptureTexts {
     // True when the text can be a screen name or a numeric user id: letters, digits and
     // "_" only (a "#tag", a name with a blank or a pasted "a&user_id=1" cannot).
     static bool CanBeScreenNameOrId(const std::string& text);
+    // True when the text is the number of a post or a list: digits alone, no more than an
+    // id of 64 bits holds, and not 0.
+    static bool IsPostId(const std::string& text);
     // The one log line naming the entries a request left out.
     static std::string SkippedLine(const std::vector<std::string>& skipped);
     // The line of a look-up that did not find every account it asked for.

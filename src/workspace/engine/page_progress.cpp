@@ -32,14 +32,32 @@ bool PageProgress::PageMoved(const std::string& nextKey) {
     return true;
 }
 
-bool PageProgress::TweetPageMoved(TweetSet& tweets, int before) {
+void PageProgress::DropRepeated(TweetSet& tweets, int before) {
+    Drop(tweets, before);
+    m_newOnPage = 0;  // a paging that ends here counts nothing on into the next one
+}
+
+void PageProgress::Drop(TweetSet& tweets, int before) {
     // A post the run already holds (on an earlier page, or earlier on this one) is not
     // taken again: the table never holds an id twice.
     const int count = tweets.Count();
     tweets.DropAfter(before, [this](const TweetSet::Record& r) { return !Add(r.TweetID); });
     m_repeated += count - tweets.Count();
+}
+
+bool PageProgress::TweetPageMoved(TweetSet& tweets, int before) {
+    Drop(tweets, before);
+    return Settle(tweets, before, tweets.OldestTweetId(true));
+}
+
+bool PageProgress::TweetPageMoved(TweetSet& tweets, int before, const std::string& nextKey) {
+    Drop(tweets, before);
+    return Settle(tweets, before, nextKey);
+}
+
+bool PageProgress::Settle(TweetSet& tweets, int before, const std::string& nextKey) {
     const bool nothingNew = m_newOnPage == 0;
-    const bool moved = PageMoved(tweets.OldestTweetId(true));
+    const bool moved = PageMoved(nextKey);
     if (nothingNew) tweets.KeepFirst(before);
     return moved;
 }

@@ -30,6 +30,11 @@ class PageProgress {
     // them less one. A tweet the loop already had is dropped from the set (Repeated counts
     // them), and so is a page that brought nothing new.
     bool TweetPageMoved(TweetSet& tweets, int before);
+    // The same along a pagination token: nextKey is the position the next request sends.
+    bool TweetPageMoved(TweetSet& tweets, int before, const std::string& nextKey);
+    // Drops the tweets after record `before` that the loop already had (the last page of
+    // a token paging, which names no next position).
+    void DropRepeated(TweetSet& tweets, int before);
     int Repeated() const { return m_repeated; }
     // The users a page added after record `before`, the next cursor the set's own. A page
     // that brought nothing new is dropped from the set.
@@ -38,6 +43,10 @@ class PageProgress {
     const std::string& StopLine() const { return m_stopLine; }
 
   private:
+    void Drop(TweetSet& tweets, int before);
+    // The end of a tweet page: PageMoved, and a page that brought nothing new dropped.
+    bool Settle(TweetSet& tweets, int before, const std::string& nextKey);
+
     std::string m_keyName;
     std::string m_lastKey;
     std::unordered_set<std::string> m_keys;  // every position asked for in this run

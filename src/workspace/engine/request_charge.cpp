@@ -34,6 +34,9 @@ std::optional<RequestCharge> RequestCharge::Of(const std::string& url) {
         return RequestCharge{ReadKind::Post, MaxResults(url, 100)};
     if (path == "/2/tweets")
         return RequestCharge{ReadKind::Post, ListLength(ResponseArchive::Parameter(url, "ids"))};
+    if (path.ends_with("/quote_tweets")) return RequestCharge{ReadKind::Post, MaxResults(url, 10)};
+    if (path.ends_with("/retweeted_by") || path.ends_with("/liking_users") || path.ends_with("/members"))
+        return RequestCharge{ReadKind::User, MaxResults(url, 100)};
     if (path.ends_with("/followers") || path.ends_with("/following"))
         return RequestCharge{ReadKind::User, MaxResults(url, 1000)};
     if (path.starts_with("/2/users/by/username/")) return RequestCharge{ReadKind::User, 1};

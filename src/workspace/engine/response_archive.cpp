@@ -53,13 +53,31 @@ std::string V2UserOfPath(const std::string& url) {
     return url.substr(from, url.find('/', from) - from);
 }
 
+// The post or list a call about one of them names: /2/tweets/ID/… or /2/lists/ID/….
+std::string IdOfPath(const std::string& url) {
+    for (const char* prefix : {"/2/tweets/", "/2/lists/"}) {
+        const std::size_t start = url.find(prefix);
+        if (start == std::string::npos) continue;
+        const std::size_t from = start + std::string_view(prefix).size();
+        return url.substr(from, url.find('/', from) - from);
+    }
+    return {};
+}
+
 }  // namespace
 
 const char* ResponseArchive::KindOf(ResourceFamily family) {
     static constexpr std::pair<ResourceFamily, const char*> kKinds[] = {
-        {ResourceFamily::Search, "search"},       {ResourceFamily::UserTimeline, "timelines"},
-        {ResourceFamily::UsersLookup, "users"},   {ResourceFamily::FollowersList, "followers"},
-        {ResourceFamily::FriendsList, "friends"}, {ResourceFamily::PostsLookup, "posts"},
+        {ResourceFamily::Search, "search"},
+        {ResourceFamily::UserTimeline, "timelines"},
+        {ResourceFamily::UsersLookup, "users"},
+        {ResourceFamily::FollowersList, "followers"},
+        {ResourceFamily::FriendsList, "friends"},
+        {ResourceFamily::Quotes, "quotes"},
+        {ResourceFamily::RepostedBy, "reposted-by"},
+        {ResourceFamily::LikingUsers, "liking-users"},
+        {ResourceFamily::ListMembers, "list-members"},
+        {ResourceFamily::PostsLookup, "posts"},
     };
     for (const auto& [kind, name] : kKinds)
         if (kind == family) return name;
@@ -101,6 +119,12 @@ std::string ResponseArchive::NameOf(ResourceFamily family, const std::string& ur
             return choice.lookupName;
         case ResourceFamily::PostsLookup:
             return "hydrate";
+        case ResourceFamily::Quotes:
+        case ResourceFamily::RepostedBy:
+        case ResourceFamily::LikingUsers:
+        case ResourceFamily::ListMembers:
+            // The post or the list: the number after /2/tweets/ or /2/lists/.
+            return IdOfPath(url);
         case ResourceFamily::Counts:
             break;
     }

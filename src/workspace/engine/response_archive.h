@@ -16,7 +16,8 @@ namespace marlin {
 // Settings › "Keep Raw Responses": every tweet and user object that any retrieval gets
 // from the service goes, as it came, to
 //   <program folder>/archive/<yyyy-mm-dd>-<kind>-<query or list name>.jsonl
-// (kind: search, timelines, users, followers, friends), or, when the run names one
+// (kind: search, timelines, users, followers, friends, quotes, reposted-by, liking-users,
+// list-members), or, when the run names one
 // archive file (the command line's --archive), to that file whatever the setting says.
 // The engine taps every answered page into it, so no pager needs to know about it.
 class ResponseArchive {

@@ -12,14 +12,45 @@ struct ListTexts {
     const char* getting;    // "Getting followers of "
     const char* remaining;  // " GET FOLLOWERS/LIST requests remaining"
     const char* resource;   // shown while waiting for the next window
+    ResourceFamily family;
 };
 
-const ListTexts& Texts(bool followers) {
+const ListTexts& Texts(CaptureKind kind) {
     static const ListTexts kFollowers{"Getting followers of ", " GET FOLLOWERS/LIST requests remaining",
-                                      "GET FOLLOWERS/LIST"};
+                                      "GET FOLLOWERS/LIST", ResourceFamily::FollowersList};
     static const ListTexts kFriends{"Getting friends of ", " GET FRIENDS/LIST requests remaining",
-                                    "GET FRIENDS/LIST"};
-    return followers ? kFollowers : kFriends;
+                                    "GET FRIENDS/LIST", ResourceFamily::FriendsList};
+    static const ListTexts kRepostedBy{"Getting reposters of post ", " GET RETWEETED_BY requests remaining",
+                                       "GET RETWEETED_BY", ResourceFamily::RepostedBy};
+    static const ListTexts kLikingUsers{"Getting users who liked post ",
+                                        " GET LIKING_USERS requests remaining", "GET LIKING_USERS",
+                                        ResourceFamily::LikingUsers};
+    static const ListTexts kListMembers{"Getting members of list ", " GET LIST MEMBERS requests remaining",
+                                        "GET LIST MEMBERS", ResourceFamily::ListMembers};
+    switch (kind) {
+        case CaptureKind::Friends:
+            return kFriends;
+        case CaptureKind::RepostedBy:
+            return kRepostedBy;
+        case CaptureKind::LikingUsers:
+            return kLikingUsers;
+        case CaptureKind::ListMembers:
+            return kListMembers;
+        default:
+            return kFollowers;
+    }
+}
+
+// The lists of one post or list, asked for by its number; the others are an account's.
+bool OfOnePostOrList(CaptureKind kind) {
+    return kind == CaptureKind::RepostedBy || kind == CaptureKind::LikingUsers ||
+           kind == CaptureKind::ListMembers;
+}
+
+TwitterAPI::PostUsers PostUsersOf(CaptureKind kind) {
+    if (kind == CaptureKind::RepostedBy) return TwitterAPI::PostUsers::RepostedBy;
+    if (kind == CaptureKind::LikingUsers) return TwitterAPI::PostUsers::LikingUsers;
+    return TwitterAPI::PostUsers::ListMembers;
 }
 
 // A refusal that asking again cannot change (no such account, a protected one). A spent
@@ -38,9 +69,9 @@ class ListPager : public PageLoop::Pager {
     ListPager(CaptureRun& run, CountedProgress& listed)
         : m_run(run),
           m_listed(listed),
-          m_followers(run.Request().kind == CaptureKind::Followers),
-          m_family(m_followers ? ResourceFamily::FollowersList : ResourceFamily::FriendsList),
-          m_texts(Texts(m_followers)),
+          m_kind(run.Request().kind),
+          m_texts(Texts(m_kind)),
+          m_family(m_texts.family),
           m_account(run.Request().accounts.empty() ? std::string() : run.Request().accounts.front()),
           m_progress("cursor", run.Users().NextCursor()) {}
 
@@ -64,8 +95,11 @@ class ListPager : public PageLoop::Pager {
         const std::string screenName = byId ? "" : m_account;
         do {
             m_answer = m_run.Page(m_family, [&] {
-                return m_followers ? client.GetFollowersList(userId, screenName, "200", users, true)
-                                   : client.GetFriendsList(userId, screenName, "200", users, true);
+                if (OfOnePostOrList(m_kind))
+                    return client.GetPostUsers(PostUsersOf(m_kind), std::stoull(m_account), users, true);
+                return m_kind == CaptureKind::Followers
+                           ? client.GetFollowersList(userId, screenName, "200", users, true)
+                           : client.GetFriendsList(userId, screenName, "200", users, true);
             });
         } while (m_run.ResendAfterSpentWindow(m_answer, m_texts.resource));
         if (m_answer.Answered()) m_lastBody = m_answer.body;
@@ -114,9 +148,9 @@ class ListPager : public PageLoop::Pager {
   private:
     CaptureRun& m_run;
     CountedProgress& m_listed;
-    bool m_followers;
-    ResourceFamily m_family;
+    CaptureKind m_kind;
     const ListTexts& m_texts;
+    ResourceFamily m_family;
     std::string m_account;
     PageProgress m_progress;
     RequestOutcome m_answer;
@@ -129,15 +163,17 @@ class ListPager : public PageLoop::Pager {
 
 bool UserListCapture::Run() {
     const CaptureRequest& request = m_run.Request();
-    const bool followers = request.kind == CaptureKind::Followers;
     const std::string account = request.accounts.empty() ? std::string() : request.accounts.front();
     m_run.Users().Clear();
-    // "#tag" or "John Smith" names nobody; the service would only be asked in vain.
-    if (!CaptureTexts::CanBeScreenNameOrId(account)) {
+    // "#tag" or "John Smith" names nobody, and a post or a list is a number; the service
+    // would only be asked in vain.
+    const bool named = OfOnePostOrList(request.kind) ? CaptureTexts::IsPostId(account)
+                                                     : CaptureTexts::CanBeScreenNameOrId(account);
+    if (!named) {
         m_run.Events().Log(CaptureTexts::SkippedLine({account}));
         return false;
     }
-    m_run.Events().Log(Texts(followers).getting + account + " (0 retrieved)");
+    m_run.Events().Log(Texts(request.kind).getting + account + " (0 retrieved)");
     m_run.State().ClearCancel();
 
     m_listed.Begin("users", request.expectedRecords);

@@ -40,6 +40,10 @@ const std::map<std::string, Shape>& Shapes() {
         {"dehydrate", {K::Dehydrate, true, {"--out"}}},
         {"conversation", {K::Conversation, true, {"--out"}, true, true}},
         {"searches", {K::Searches, true, {"--back", "--out"}}},
+        {"quotes", {K::Quotes, true, {"--out"}, true}},
+        {"reposted-by", {K::RepostedBy, true, {"--out"}, true}},
+        {"liking-users", {K::LikingUsers, true, {"--out"}, true}},
+        {"list-members", {K::ListMembers, true, {"--out"}, true}},
     };
     return shapes;
 }
@@ -162,6 +166,8 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
             command.archiveSearch = true;
         } else if (argument == "--exact-texts") {
             command.exactTexts = true;
+        } else if (argument == "--extra-columns") {
+            command.extraColumns = true;
         } else if (argument == "--words") {
             if (command.kind != Kind::Frequencies) return Refuse(error, "--words is for frequencies");
             command.words = true;
@@ -204,7 +210,7 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
             error, "--api, --archive-search and --max-cost are for the first service, not --service bluesky");
     if (command.Bluesky() && command.FirstServiceOnly())
         return Refuse(error, arguments[0] +
-                                 " reads post ids and conversations of the first service; "
+                                 " reads posts, lists and conversations by the first service's ids; "
                                  "Bluesky has no call for it here");
     if (!command.service.empty() && !command.ReadsFromService())
         return Refuse(error, arguments[0] + " reads nothing from a service and takes no --service");
@@ -213,6 +219,8 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
     if (!command.column.empty() && command.kind != Kind::Hydrate && command.kind != Kind::Dehydrate)
         return Refuse(error, "--column is for hydrate and dehydrate");
     if (command.kind != Kind::Conversation) command.ids.clear();
+    if (command.extraColumns && !command.WritesTweetTable())
+        return Refuse(error, arguments[0] + " writes no Tweets table and takes no --extra-columns");
     if (command.kind == Kind::ExportNetwork) {
         if (!SettleFollowList(command, error)) return std::nullopt;
     } else if (!command.followsOf.empty() || !command.followKind.empty()) {
@@ -222,7 +230,9 @@ std::optional<HeadlessCommand> HeadlessCommand::Parse(const std::vector<std::str
 }
 
 bool HeadlessCommand::FirstServiceOnly() const {
-    return kind == Kind::Hydrate || kind == Kind::Conversation || kind == Kind::Searches;
+    return kind == Kind::Hydrate || kind == Kind::Conversation || kind == Kind::Searches ||
+           kind == Kind::Quotes || kind == Kind::RepostedBy || kind == Kind::LikingUsers ||
+           kind == Kind::ListMembers;
 }
 
 bool HeadlessCommand::ReadsFromService() const {
@@ -238,10 +248,23 @@ bool HeadlessCommand::ReadsFromService() const {
         case Kind::Hydrate:
         case Kind::Conversation:
         case Kind::Searches:
+        case Kind::Quotes:
+        case Kind::RepostedBy:
+        case Kind::LikingUsers:
+        case Kind::ListMembers:
             return true;
         default:
             return false;
     }
+}
+
+bool HeadlessCommand::ListsUsersOfPostOrList() const {
+    return kind == Kind::RepostedBy || kind == Kind::LikingUsers || kind == Kind::ListMembers;
+}
+
+bool HeadlessCommand::WritesTweetTable() const {
+    return kind == Kind::Search || kind == Kind::Update || kind == Kind::Continue ||
+           kind == Kind::Timelines || kind == Kind::Quotes || kind == Kind::TableFromArchive;
 }
 
 std::string HeadlessCommand::UsageText() {
@@ -287,6 +310,13 @@ std::string HeadlessCommand::UsageText() {
            "      one search a line of QUERIES.txt, in order, each to FOLDER/NN-QUERY.txt and .jsonl,\n"
            "      after one estimate of them all (v2); run again, it goes on at the first query\n"
            "      not finished\n"
+           "  quotes POST_ID --out FILE [--archive FILE.jsonl]\n"
+           "      the posts that quote the post, a Tweets table\n"
+           "  reposted-by|liking-users POST_ID --out FILE.muk|FILE.mut [--archive FILE.jsonl]\n"
+           "  list-members LIST_ID --out FILE.muk|FILE.mut [--archive FILE.jsonl]\n"
+           "      the users who reposted or liked the post, or the members of the list: a user list\n"
+           "      (.muk, as followers writes it) or their profiles as a user table (.mut). These\n"
+           "      four are v2 calls whatever --api says\n"
            "Every command that asks the service takes --service bluesky|x (x by default) and, for x,\n"
            "--api v2|v1.1 (v1.1 by default),\n"
            "--archive-search (v2 searches go to the full archive, back to 2006, one request a second)\n"
@@ -298,8 +328,10 @@ std::string HeadlessCommand::UsageText() {
            "and MARLIN_BSKY_BASE for a server other than https://bsky.social. --archive appends each tweet "
            "as the service sent it, one JSON\n"
            "object a line, unless the file holds it. --exact-texts keeps texts whole and every\n"
-           "character (the table file is then UTF-8 with a byte-order mark). Quota windows are waited\n"
-           "out. Exit codes:\n"
+           "character (the table file is then UTF-8 with a byte-order mark). --extra-columns adds to a\n"
+           "Tweets table, after its 16 columns, the conversation, the post replied to and its author,\n"
+           "the post quoted, the post reposted and the reply, repost, quote and like counts. Quota\n"
+           "windows are waited out. Exit codes:\n"
            "0 done, 1 failed, 2 bad usage, 3 stopped early (an error, a paging stop, a quota wait cut "
            "short,\n"
            "a spending limit, the service's monthly cap;\n"

@@ -29,7 +29,11 @@ struct HeadlessCommand {
         Hydrate,           // the posts of the ids a file holds
         Dehydrate,         // the ids of a table or archive, newest first (no service)
         Conversation,      // every reply in the conversations of the posts named
-        Searches           // one search a line of a file, each to its own table and archive
+        Searches,          // one search a line of a file, each to its own table and archive
+        Quotes,            // the posts that quote a post, a Tweets table
+        RepostedBy,        // the users who reposted a post
+        LikingUsers,       // the users who liked a post
+        ListMembers,       // the members of a list
     };
 
     Kind kind = Kind::Search;
@@ -61,6 +65,15 @@ struct HeadlessCommand {
     std::string column;  // --column NAME|N: the column of a CSV file or table that holds post ids
     // conversation: the posts whose conversations are read (the first in subject as well)
     std::vector<std::string> ids;
+    std::string month;  // --month YYYY-MM (spending)
+    // --extra-columns: the Tweets table written carries the columns after the documented
+    // ones (conversation, replies, quotes, reposts and the counts).
+    bool extraColumns = false;
+
+    // The commands whose answer is a list of users (the users of a post, a list's members).
+    bool ListsUsersOfPostOrList() const;
+    // The commands that write a Tweets table.
+    bool WritesTweetTable() const;
 
     // True for the commands that read from the service.
     bool ReadsFromService() const;

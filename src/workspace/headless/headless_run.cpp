@@ -129,7 +129,12 @@ int HeadlessRun::Execute(const HeadlessCommand& command) {
             return RunLookup(command);
         case HeadlessCommand::Kind::Followers:
         case HeadlessCommand::Kind::Friends:
+        case HeadlessCommand::Kind::RepostedBy:
+        case HeadlessCommand::Kind::LikingUsers:
+        case HeadlessCommand::Kind::ListMembers:
             return RunUserList(command);
+        case HeadlessCommand::Kind::Quotes:
+            return RunQuotes(command);
         case HeadlessCommand::Kind::ExportNetwork:
         case HeadlessCommand::Kind::ExportCsv:
         case HeadlessCommand::Kind::ExportXlsx:
@@ -164,6 +169,7 @@ int HeadlessRun::Connect(const HeadlessCommand& command) {
     m_engine = std::make_unique<CaptureEngine>(
         CaptureEngine::Setup{m_setup.requestFactory, m_setup.apiBase, m_setup.appFolder}, m_events);
     m_tweets.SetUtf8(command.exactTexts);
+    m_tweets.SetExtraColumns(command.extraColumns);
     TwitterAPI& client = m_engine->Client();
     client.SetApiVersion(command.api == "v2" ? ApiVersion::V2 : ApiVersion::V1_1);
     client.SetFullArchiveSearch(command.archiveSearch);
@@ -231,6 +237,7 @@ CaptureRequest HeadlessRun::Request(CaptureKind kind, const HeadlessCommand& com
     request.dialect = command.api == "v2" ? CaptureDialect::V2 : CaptureDialect::V1_1;
     request.fullArchive = command.archiveSearch;
     request.exactTexts = command.exactTexts;
+    request.extraColumns = command.extraColumns;
     request.archive.file = HeadlessTargets::Archive(command.archive);
     // Unattended: every spent quota window is waited out.
     request.limits.waitForQuota = true;
@@ -277,6 +284,7 @@ void HeadlessRun::TakeTweets(TweetSet& tweets, bool append) {
     const std::string failure = ScoredTweets::Score(tweets, data, scorer);
     if (!failure.empty()) m_events.Log(failure);
     ScoredTweets::Add(data, m_tweets, append);
+    if (m_tweets.ExtraColumns()) m_tweets.AddExtraCells(tweets);
 }
 
 int HeadlessRun::RunSearch(const HeadlessCommand& command) {
@@ -289,6 +297,18 @@ bool HeadlessRun::OpenTable(const std::string& file) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return false;
     try {
+        // Straight into rows, the extra columns with them; a table that asks to be scored
+        // again goes through the scorer's data.
+        TweetTableFile::Rows read = TweetTableFile::ReadRows(file);
+        if (read.read == TweetTableFile::RowsRead::Unreadable) return false;
+        if (read.read == TweetTableFile::RowsRead::Read) {
+            m_tweets.Rows().ClearRows();
+            m_tweets.AddRows(std::move(read.rows));
+            m_tweets.SetFile(file);
+            m_tweets.KeepEncoding(read.utf8);
+            m_tweets.SetExtraColumns(read.extraColumns || m_tweets.ExtraColumns());
+            return true;
+        }
         MarlinData data(m_processes, m_setup.appFolder);
         bool zeros = false;
         // A file that cannot be read at all is passed over without a word, as a history
@@ -302,6 +322,7 @@ bool HeadlessRun::OpenTable(const std::string& file) {
         }
         m_tweets.Rows().ClearRows();
         m_tweets.AddRecords(data, true);
+        TakeExtraCells(file);
         m_tweets.SetFile(file);
         m_tweets.KeepEncoding(data.LoadedUtf8());
         return true;
@@ -310,6 +331,13 @@ bool HeadlessRun::OpenTable(const std::string& file) {
                         MsgButtons::OK, MsgIcon::Exclamation);
         return false;
     }
+}
+
+void HeadlessRun::TakeExtraCells(const std::string& file) {
+    const std::unordered_map<std::string, std::string> cells = TweetTableFile::ExtraCells(file);
+    if (cells.empty()) return;
+    m_tweets.SetExtraColumns(true);
+    m_tweets.AddExtraCells(cells);
 }
 
 int HeadlessRun::RunTableUpdate(const HeadlessCommand& command) {
@@ -384,23 +412,62 @@ int HeadlessRun::RunLookup(const HeadlessCommand& command) {
     return RetrievalOutcome(kDone);
 }
 
+int HeadlessRun::RunQuotes(const HeadlessCommand& command) {
+    CaptureRequest request = Request(CaptureKind::Quotes, command);
+    request.query.clear();
+    request.accounts = {command.subject};
+    const CaptureResult result = m_engine->Capture(request);
+    TakeTweets(false);
+    // A post nobody quoted is an answer, not a failure: its table is empty.
+    if (m_tweets.Count() == 0 && Complete() && !m_stopping) return SaveTweets(command.out);
+    return SaveRetrieved(command.out, result);
+}
+
+CaptureKind HeadlessRun::UserListKind(HeadlessCommand::Kind kind) {
+    switch (kind) {
+        case HeadlessCommand::Kind::Friends:
+            return CaptureKind::Friends;
+        case HeadlessCommand::Kind::RepostedBy:
+            return CaptureKind::RepostedBy;
+        case HeadlessCommand::Kind::LikingUsers:
+            return CaptureKind::LikingUsers;
+        case HeadlessCommand::Kind::ListMembers:
+            return CaptureKind::ListMembers;
+        default:
+            return CaptureKind::Followers;
+    }
+}
+
+bool HeadlessRun::WriteUserList(const UserSet& users, const std::string& file, bool exactTexts) {
+    // A user table of the profiles that came with the list; else the list itself, as the
+    // window saves a User list.
+    if (file.ends_with(".mut")) {
+        const SKDFuncs::DateValue today = SKDFuncs::Now();
+        ReportList& rows = m_users.Rows();
+        rows.ClearRows();
+        for (int i = 1; i <= users.Count(); ++i) rows.AddRow(ProfileRows::Cells(users, i, today));
+        return UserTableFile::Write(rows, file, UserTableFile::Layout::All, exactTexts);
+    }
+    std::string text;
+    for (int i = 1; i <= users.Count(); ++i)
+        text += users.Item(i).Id + "\t" + users.Item(i).ScreenName + "\r\n";
+    return AtomicFile::Write(file, CodePage::ToWindows1252(text));
+}
+
 int HeadlessRun::RunUserList(const HeadlessCommand& command) {
-    CaptureRequest request = Request(
-        command.kind == HeadlessCommand::Kind::Followers ? CaptureKind::Followers : CaptureKind::Friends,
-        command);
+    CaptureRequest request = Request(UserListKind(command.kind), command);
+    request.query.clear();
     request.accounts = {command.subject};
     const CaptureResult result = m_engine->Capture(request);
     m_events.Flush();
     const UserSet& users = m_engine->Users();
     const std::string failure = result.last.Failed() ? " (" + result.last.responseCode + ")" : "";
     if (users.Count() == 0 && !m_stopping && !result.stopReason.empty()) return StoppedWithNothing(result);
-    if (users.Count() == 0)
+    // A post nobody reposted or liked, or an empty list, is an answer: an empty list file.
+    const bool emptyAnswer = command.ListsUsersOfPostOrList() && Complete() && !m_stopping;
+    if (users.Count() == 0 && !emptyAnswer)
         return m_stopping ? kStopped : Fail("no user list was retrieved for " + command.subject + failure);
-    std::string text;
-    for (int i = 1; i <= users.Count(); ++i)
-        text += users.Item(i).Id + "\t" + users.Item(i).ScreenName + "\r\n";
-    if (!AtomicFile::Write(command.out, CodePage::ToWindows1252(text)))
-        return Fail("cannot write " + command.out);
+    if (!WriteUserList(users, command.out, command.exactTexts)) return Fail("cannot write " + command.out);
     m_tk.Line("Saved " + std::to_string(users.Count()) + " users to " + command.out);
     const int code = RetrievalOutcome(kDone);
     // What arrived is saved; a list cut short is still no success.
@@ -495,12 +562,14 @@ int HeadlessRun::RunSpending(const HeadlessCommand& command) {
 int HeadlessRun::RunTableFromArchive(const HeadlessCommand& command) {
     TweetSet tweets{Yield()};
     tweets.SetExactTexts(command.exactTexts);
+    tweets.SetExtraFields(command.extraColumns);
     const ArchiveRecords::Result read = ArchiveRecords::Load(command.subject, tweets);
     if (!read.problem.empty()) return Fail(read.problem);
     m_tk.Line("Read " + std::to_string(read.posts) + " posts from " + command.subject +
               (read.skipped > 0 ? " (" + std::to_string(read.skipped) + " lines passed over)" : ""));
     if (read.posts == 0) return Fail("no posts in " + command.subject);
     m_tweets.SetUtf8(command.exactTexts);
+    m_tweets.SetExtraColumns(command.extraColumns);
     TakeTweets(tweets, false);
     return SaveTweets(command.out);
 }

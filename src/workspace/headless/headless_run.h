@@ -72,6 +72,10 @@ class HeadlessRun {
     int RunTimelines(const HeadlessCommand& command);
     int RunLookup(const HeadlessCommand& command);
     int RunUserList(const HeadlessCommand& command);
+    int RunQuotes(const HeadlessCommand& command);
+    static CaptureKind UserListKind(HeadlessCommand::Kind kind);
+    // The users of a list capture to a user list file (.muk), or as a user table (.mut).
+    bool WriteUserList(const UserSet& users, const std::string& file, bool exactTexts);
     int RunCount(const HeadlessCommand& command);
     // The ledger as CSV (no credentials, no service).
     int RunSpending(const HeadlessCommand& command);
@@ -123,6 +127,8 @@ class HeadlessRun {
     int RetrievalOutcome(int saved);
     bool Complete() const;
     bool OpenTable(const std::string& file);
+    // The extra columns of a table file read through the scorer's data, onto its rows.
+    void TakeExtraCells(const std::string& file);
     std::vector<std::string> ReadUserNames(const std::string& file, std::string* error) const;
     void Idle();
 

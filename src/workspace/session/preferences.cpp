@@ -24,6 +24,7 @@ constexpr const char* kWidthsTag = "HW-";
 constexpr const char* kWaitTag = "AW-";
 constexpr const char* kRawTag = "RA-";
 constexpr const char* kExactTextsTag = "ET-";
+constexpr const char* kExtraColumnsTag = "EC-";
 constexpr const char* kPaneTag = "SP-";
 constexpr const char* kApiTag = "AV-";
 constexpr const char* kArchiveTag = "FA-";
@@ -153,6 +154,8 @@ std::vector<Preferences::Line> Preferences::Parse(const std::string& text) {
             parsed.push_back({Tag::KeepRaw, rest});
         } else if (StartsWith(line, kExactTextsTag)) {
             parsed.push_back({Tag::ExactTexts, rest});
+        } else if (StartsWith(line, kExtraColumnsTag)) {
+            parsed.push_back({Tag::ExtraColumns, rest});
         } else if (StartsWith(line, kPaneTag)) {
             parsed.push_back({Tag::PaneSizes, rest});
         } else if (StartsWith(line, kApiTag)) {
@@ -199,6 +202,7 @@ std::string Preferences::Format(const std::vector<std::string>& queryHistory,
     if (switches.waitForQuota) text += std::string(kWaitTag) + "1" + kCrLf;
     if (switches.keepRaw) text += std::string(kRawTag) + "1" + kCrLf;
     if (switches.exactTexts) text += std::string(kExactTextsTag) + "1" + kCrLf;
+    if (switches.extraColumns) text += std::string(kExtraColumnsTag) + "1" + kCrLf;
     if (switches.apiV2) text += std::string(kApiTag) + "2" + kCrLf;
     if (switches.bluesky) text += std::string(kApiTag) + "bluesky" + kCrLf;
     if (switches.fullArchive) text += std::string(kArchiveTag) + "1" + kCrLf;

@@ -29,6 +29,7 @@ class Preferences {
         FullArchive,
         PricePerPost,
         ExactTexts,
+        ExtraColumns,
         // The spending limits and the other prices ("LD-", "LM-", "PU-", "PC-", "PF-"),
         // read by the capture; the value is the whole line.
         Spending
@@ -55,7 +56,8 @@ class Preferences {
         bool fullArchive = false;  // "FA-1"
         // "PP-" and the price per post read, written only when it is not the published price.
         std::optional<double> pricePerPost;
-        bool exactTexts = false;  // "ET-1"
+        bool exactTexts = false;    // "ET-1"
+        bool extraColumns = false;  // "EC-1": Settings › "Extra Columns"
         // The spending lines as read, written back unchanged after the price line.
         std::vector<std::string> spendingLines;
     };

@@ -67,6 +67,7 @@ void WindowSession::WireControls() {
     m_tweetCtl.mWaitQuota.SetAction([this] { SetWaitForQuota(!m_window.Settings.WaitForQuota); });
     m_tweetCtl.mKeepRaw.SetAction([this] { SetKeepRawResponses(!m_window.Settings.KeepRawResponses); });
     m_tweetCtl.mExactTexts.SetAction([this] { SetExactTexts(!m_window.Settings.ExactTexts); });
+    m_tweetCtl.mExtraColumns.SetAction([this] { SetExtraColumns(!m_window.Settings.ExtraColumns); });
 
     frmAbout::MainWindowLink link;
     link.setEnabled = [this](bool enabled) { m_window.Window.SetEnabled(enabled); };
@@ -164,6 +165,9 @@ void WindowSession::LoadPrefs() {
             case Preferences::Tag::ExactTexts:
                 SetExactTexts(line.value == "1");
                 break;
+            case Preferences::Tag::ExtraColumns:
+                SetExtraColumns(line.value == "1");
+                break;
             case Preferences::Tag::PaneSizes:
                 ApplyPaneSizes(line.value);
                 break;
@@ -183,6 +187,7 @@ bool WindowSession::SavePrefs() {
     switches.waitForQuota = w.Settings.WaitForQuota;
     switches.keepRaw = w.Settings.KeepRawResponses;
     switches.exactTexts = w.Settings.ExactTexts;
+    switches.extraColumns = w.Settings.ExtraColumns;
     Service.FillSwitches(switches);
     std::string text =
         Preferences::Format(m_tweetCtl.QPHistory.Items(), m_tweetCtl.UTLHistory.Items(),
@@ -192,7 +197,10 @@ bool WindowSession::SavePrefs() {
 
 std::vector<int> WindowSession::ColumnWidths() const {
     std::vector<int> widths;
-    for (const ReportColumn& column : m_window.TweetsTable.Rows().Columns()) widths.push_back(column.width);
+    // The documented columns': the extra ones come and go with the setting.
+    const std::vector<ReportColumn>& columns = m_window.TweetsTable.Rows().Columns();
+    for (std::size_t k = 0; k < columns.size() && k < TweetColumn::Count; ++k)
+        widths.push_back(columns[k].width);
     return widths;
 }
 
@@ -320,6 +328,13 @@ void WindowSession::SetExactTexts(bool on) {
     m_window.SetExactTexts(on);
     for (const auto& table : m_userCtl.UserTables) table->SetUtf8(on);
     m_tweetCtl.mExactTexts.SetChecked(on);
+}
+
+void WindowSession::SetExtraColumns(bool on) {
+    m_window.Settings.ExtraColumns = on;
+    // Off, the table on show and its files are as they always were.
+    m_window.TweetsTable.SetExtraColumns(on);
+    m_tweetCtl.mExtraColumns.SetChecked(on);
 }
 
 void WindowSession::SetKeepRawResponses(bool on) {

@@ -72,6 +72,8 @@ class WindowSession {
     void SetKeepRawResponses(bool on);
     // Settings › "Keep Texts Exactly".
     void SetExactTexts(bool on);
+    // Settings › "Extra Columns".
+    void SetExtraColumns(bool on);
     // Window load: disables the window behind the credentials dialog and removes the
     // scorer's left-over output files.
     void Form_Load();

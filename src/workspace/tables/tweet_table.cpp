@@ -1,6 +1,9 @@
 #include "workspace/tables/tweet_table.h"
 
+#include <unordered_map>
+
 #include "core/skd_funcs.h"
+#include "core/tweet_set.h"
 #include "platform/blank_trim.h"
 #include "platform/cell_compare.h"
 #include "workspace/tables/tweet_time.h"
@@ -11,6 +14,10 @@ const std::array<const char*, TweetColumn::Count> TweetTable::kHeaders = {
     "DateTime",    "UserScreenName", "Tweet",          "TweetID",        "UserRealName", "UserFollowers",
     "UserFriends", "UserLocation",   "UserUTC_Offset", "GeoCoords",      "UserTweets",   "Retweets",
     "LinkURL",     "Sent+",          "Sent-",          "UserDescription"};
+
+const std::array<const char*, TweetTable::kExtraColumns> TweetTable::kExtraHeaders = {
+    "ConversationID", "InReplyToTweetID", "InReplyToUserID", "QuotedTweetID", "RetweetedTweetID",
+    "ReplyCount",     "RetweetCount",     "QuoteCount",      "LikeCount"};
 
 namespace {
 
@@ -92,6 +99,54 @@ ReportRow TweetTable::Row(std::array<std::string_view, TweetColumn::Count> field
     row.Reserve(bytes, TweetColumn::Count);
     for (int k = 0; k < TweetColumn::Count; ++k) row.AppendCell(fields[k], blanks[k]);
     return row;
+}
+
+void TweetTable::SetExtraColumns(bool on) {
+    if (on == ExtraColumns()) return;
+    if (on) {
+        for (const char* header : kExtraHeaders) m_rows.AddColumn(header, 1000, Alignment::Right);
+        return;
+    }
+    // The columns again without the extra ones, the order the table had kept.
+    const std::vector<ReportColumn> kept(m_rows.Columns().begin(),
+                                         m_rows.Columns().begin() + TweetColumn::Count);
+    const int key = m_rows.SortKey() < TweetColumn::Count ? m_rows.SortKey() : TweetColumn::TweetID;
+    m_rows.ClearColumns();
+    for (const ReportColumn& column : kept) m_rows.AddColumn(column.header, column.width, column.alignment);
+    m_rows.SetSortKey(key);
+}
+
+void TweetTable::AppendExtraCells(ReportRow& row, std::string_view cells) {
+    for (int k = 0; k < kExtraColumns; ++k) {
+        const std::size_t tab = cells.find('\t');
+        const std::string_view cell = TrimBlanks(cells.substr(0, tab));
+        cells = tab == std::string_view::npos ? std::string_view() : cells.substr(tab + 1);
+        const bool numeric = !cell.empty() && cell[0] >= '0' && cell[0] <= '9';
+        const std::size_t length = CharacterCount(cell);
+        row.AppendCell(cell, numeric && length < kPadWidth ? kPadWidth - length : 0);
+    }
+}
+
+void TweetTable::AddExtraCells(const TweetSet& tweets) {
+    std::unordered_map<std::string, std::string> cellsById;
+    for (int i = 1; i <= tweets.Count(); ++i) {
+        const TweetSet::Record& record = tweets.Item(i);
+        if (!record.Extra.empty()) cellsById.emplace(record.TweetID, record.Extra);
+    }
+    AddExtraCells(cellsById);
+}
+
+void TweetTable::AddExtraCells(const std::unordered_map<std::string, std::string>& cellsById) {
+    if (cellsById.empty()) return;
+    m_rows.BeginUpdate();
+    for (int row = 0; row < m_rows.RowCount(); ++row) {
+        const auto found = cellsById.find(std::string(TrimBlanks(m_rows.Cell(row, TweetColumn::TweetID))));
+        if (found == cellsById.end()) continue;
+        ReportRow cells;
+        AppendExtraCells(cells, found->second);
+        for (int k = 0; k < kExtraColumns; ++k) m_rows.SetCell(row, TweetColumn::Count + k, cells.Cell(k));
+    }
+    m_rows.EndUpdate();
 }
 
 void TweetTable::AddRecord(const MarlinData& data, int record, bool dimmed) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/tweet_column.h"
@@ -12,6 +13,8 @@
 #include "workspace/tables/table_encoding.h"
 
 namespace marlin {
+
+class TweetSet;
 
 // Where the rows of a Tweets table came from; a save records the file in the history of
 // that source. The values are those the window has always used.
@@ -30,6 +33,10 @@ class TweetTable : public TableEncoding {
   public:
     static constexpr int kPadWidth = 7;
     static const std::array<const char*, TweetColumn::Count> kHeaders;
+    // Settings › "Extra Columns": after the documented columns, the conversation, the post
+    // and user replied to, the post quoted, the post reposted, and the counts.
+    static constexpr int kExtraColumns = 9;
+    static const std::array<const char*, kExtraColumns> kExtraHeaders;
     // Numbers sit on the right (the exports write those columns' cells as numbers).
     static Alignment ColumnAlignment(int position);
 
@@ -48,6 +55,16 @@ class TweetTable : public TableEncoding {
     void SetSource(TweetSource source) { m_source = source; }
     // The columns and the starting order: TweetID the sort key, newest first, sorted.
     void CreateColumns();
+    // Shows (and writes) the extra columns or not; the rows keep what cells they have.
+    void SetExtraColumns(bool on);
+    bool ExtraColumns() const { return m_rows.ColumnCount() > TweetColumn::Count; }
+    // Appends the extra cells given as TAB-ended texts ("a\tb\t"), numbers padded as in
+    // the other columns.
+    static void AppendExtraCells(ReportRow& row, std::string_view cells);
+    // The extra cells of the set's tweets onto the rows that show those tweets.
+    void AddExtraCells(const TweetSet& tweets);
+    // The same from TAB-ended extra cells by TweetID (TweetTableFile::ExtraCells).
+    void AddExtraCells(const std::unordered_map<std::string, std::string>& cellsById);
 
     // Adds one record of a MarlinData table as a row: the DateTime as it stands, every
     // other field padded.

@@ -4,10 +4,13 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "core/atomic_file.h"
+#include "core/bounded_file.h"
 #include "core/code_page.h"
 #include "core/exact_text.h"
 #include "core/skd_funcs.h"
@@ -93,7 +96,14 @@ class RowReader {
                 m_error = error.what();  // said once the whole file is known to be records
             }
         }
-        if (!m_zeroScores) m_out.rows.push_back(TweetTable::Row(fields));
+        if (m_zeroScores) return true;
+        m_out.rows.push_back(TweetTable::Row(fields));
+        // Fields after the documented ones are the extra columns.
+        const std::size_t rest = starts[TweetColumn::Count];
+        if (rest < line.size()) {
+            TweetTable::AppendExtraCells(m_out.rows.back(), line.substr(rest));
+            m_out.extraColumns = true;
+        }
         return true;
     }
 
@@ -131,6 +141,28 @@ TweetTableFile::Rows TweetTableFile::ReadRows(const std::string& fileName, std::
     return out;
 }
 
+std::unordered_map<std::string, std::string> TweetTableFile::ExtraCells(const std::string& fileName) {
+    std::unordered_map<std::string, std::string> cells;
+    std::string why;
+    std::optional<std::string> bytes =
+        BoundedFile::Read(fileName, std::numeric_limits<std::size_t>::max(), &why);
+    if (!bytes) return cells;
+    std::string_view text = *bytes;
+    const bool utf8 = text.starts_with(ExactText::kUtf8Mark);
+    if (utf8) text.remove_prefix(ExactText::kUtf8Mark.size());
+    const std::string decoded = utf8 ? std::string(text) : CodePage::FromWindows1252(text);
+    TableText::Lines(decoded, TableText::LineFeedFile(decoded), true, [&](std::string_view line) {
+        std::array<std::uint32_t, TableText::kFields + 1> starts{};
+        if (!TableText::FieldStarts(line, 0, starts.data())) return;
+        const std::size_t rest = starts[TweetColumn::Count];
+        if (rest >= line.size()) return;
+        const std::uint32_t id = starts[TweetColumn::TweetID];
+        cells.emplace(TrimBlanks(line.substr(id, starts[TweetColumn::TweetID + 1] - 1 - id)),
+                      line.substr(rest));
+    });
+    return cells;
+}
+
 bool TweetTableFile::Load(MarlinData& data, const std::string& fileName, bool* zeroScores) {
     if (!data.Load(fileName)) return false;
     // The zero check reads the first data record: record 2 under a header line, record 1
@@ -157,10 +189,14 @@ bool TweetTableFile::Write(const TweetTable& table, const std::string& fileName,
         file.Append(utf8 ? text : CodePage::ToWindows1252(text));
         text.clear();
     };
+    // The extra columns when the table shows them; otherwise the documented ones alone.
+    const int columns =
+        table.ExtraColumns() ? TweetColumn::Count + TweetTable::kExtraColumns : TweetColumn::Count;
     if (headers) {
-        for (int position = 0; position < TweetColumn::Count; ++position) {
+        for (int position = 0; position < columns; ++position) {
             if (position > 0) text += '\t';
-            text += TweetTable::kHeaders[position];
+            text += position < TweetColumn::Count ? TweetTable::kHeaders[position]
+                                                  : TweetTable::kExtraHeaders[position - TweetColumn::Count];
         }
         text += "\r\n";
     }
@@ -169,7 +205,7 @@ bool TweetTableFile::Write(const TweetTable& table, const std::string& fileName,
         // The row text as shown; the padding of the numbers is not stored.
         text += rows.Text(row);
         text += '\t';
-        for (int position = 1; position < TweetColumn::Count; ++position) {
+        for (int position = 1; position < columns; ++position) {
             text += TrimBlanks(rows.Cell(row, position));
             text += '\t';
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "sentiment/marlin_data.h"
@@ -8,7 +9,8 @@
 
 namespace marlin {
 
-// The tweet table file: tab-separated records of the 16 columns, "\r\n" after each, an
+// The tweet table file: tab-separated records of the 16 columns (and the extra columns
+// after them when the table shows those), "\r\n" after each, an
 // optional header line first; the single-byte code page, or UTF-8 with its mark for exact
 // texts.
 class TweetTableFile {
@@ -27,10 +29,14 @@ class TweetTableFile {
     struct Rows {
         RowsRead read = RowsRead::Unreadable;
         std::vector<ReportRow> rows;
-        bool utf8 = false;  // the file starts with the UTF-8 mark
+        bool utf8 = false;          // the file starts with the UTF-8 mark
+        bool extraColumns = false;  // a record holds fields after the documented ones
     };
     static constexpr std::size_t kPieceBytes = 4u << 20;
     static Rows ReadRows(const std::string& fileName, std::size_t pieceBytes = kPieceBytes);
+    // The extra columns of the file's records by TweetID, each as TAB-ended cells (for a
+    // table read through the scorer's data, which holds the documented columns alone).
+    static std::unordered_map<std::string, std::string> ExtraCells(const std::string& fileName);
 
     // Writes the table's rows in table order, with a header line when asked. The text goes
     // to a temporary file beside the target, which replaces the target only once it is

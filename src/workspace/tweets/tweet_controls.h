@@ -35,6 +35,7 @@ struct TweetControls {
     MenuItem mTools, mConvertDT, mVBDateTime, mSPSSDateTime, mTwitterDateTime, mLine0, mRemRT, mFilterTweets,
         mLine1, mCopyLog, mContinueBack;
     MenuItem mSettings, mSortDT, mHeaders, mWaitQuota, mKeepRaw, mExactTexts;
+    MenuItem mExtraColumns;  // Settings › "Extra Columns"
     // Settings › "Service" with its radio items "X (v1.1)", "X (v2)", "Bluesky"; "Bluesky Log-in…",
     // "Full-Archive Search (v2)"; Tools › "Estimate Search Volume…".
     MenuItem mServiceApi, mApiV11, mApiV2, mFullArchive, mEstimateVolume;

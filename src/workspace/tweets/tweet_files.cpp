@@ -111,6 +111,13 @@ void TweetFiles::OpenTweetsTable() {
             FillTable(std::move(read.rows), read.utf8);
         else
             FillTable(data);
+        // A file with the extra columns shows them whatever the setting says; the scorer's data
+        // holds the documented columns alone, so a table read through it takes them again.
+        const std::unordered_map<std::string, std::string> extra =
+            read.read == TweetTableFile::RowsRead::Read ? std::unordered_map<std::string, std::string>()
+                                                        : TweetTableFile::ExtraCells(fileName);
+        w.TweetsTable.SetExtraColumns(read.extraColumns || !extra.empty() || w.Settings.ExtraColumns);
+        w.TweetsTable.AddExtraCells(extra);
     } catch (const std::exception&) {
         w.Tk.MessageBox("Couldn't open: " + fileName + " -- Contents may be corrupted.", kOpenErrorTitle,
                         MsgButtons::OK, MsgIcon::Exclamation);

@@ -63,6 +63,7 @@ void TweetSide::CreateMenus() {
     m_tweetCtl.mWaitQuota.SetCaption("Wait for Quota Windows Automatically");
     m_tweetCtl.mKeepRaw.SetCaption("Keep Raw Responses");
     m_tweetCtl.mExactTexts.SetCaption("Keep Texts Exactly");
+    m_tweetCtl.mExtraColumns.SetCaption("Extra Columns");
     m_tweetCtl.mContinueBack.SetCaption("Continue Back to Threshold");
 
     m_tweetCtl.mTweet.SetCaption("Tweet");

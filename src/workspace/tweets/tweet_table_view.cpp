@@ -24,6 +24,10 @@ void TweetTableView::ShowTweets(bool append) {
         // The rows shown while the retrieval ran make way for the scored ones.
         if (append) m_live.Withdraw();
         ScoredTweets::Add(data, w.TweetsTable, append);
+        if (w.Settings.ExtraColumns) {
+            w.TweetsTable.SetExtraColumns(true);
+            w.TweetsTable.AddExtraCells(tweets);
+        }
         rows.EndUpdate();
     } else {
         m_live.Withdraw();

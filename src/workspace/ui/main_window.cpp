@@ -612,6 +612,13 @@ void MainWindow::BuildMenus() {
     QMenu* posts = MakeMenu(this, m_form.Posts().mPosts, "mPosts");
     MakeAction(posts, m_form.Posts().mHydrate, "mHydrate");
     MakeAction(posts, m_form.Posts().mConversations, "mConversations");
+    posts->addSeparator();
+    PostCaptures& postCaptures = m_form.PostCalls();
+    MakeAction(posts, postCaptures.mQuotes, "mQuotes");
+    MakeAction(posts, postCaptures.mRepostedBy, "mRepostedBy");
+    MakeAction(posts, postCaptures.mLikingUsers, "mLikingUsers");
+    posts->addSeparator();
+    MakeAction(posts, postCaptures.mListMembers, "mListMembers");
     bar->addMenu(posts);
 
     QMenu* settings = MakeMenu(this, m_form.TweetCtl().mSettings, "mSettings");
@@ -637,6 +644,7 @@ void MainWindow::BuildMenus() {
     MakeAction(settings, m_form.Spending().mPrices, "mPrices");
     MakeAction(settings, m_form.Spending().mSpendingLimits, "mSpendingLimits");
     MakeAction(settings, m_form.TweetCtl().mExactTexts, "mExactTexts")->setCheckable(true);
+    MakeAction(settings, m_form.TweetCtl().mExtraColumns, "mExtraColumns")->setCheckable(true);
     bar->addMenu(settings);
 
     QAction* about = bar->addAction(QString());

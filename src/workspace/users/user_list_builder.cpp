@@ -157,6 +157,30 @@ void UserListBuilder::RetrieveListOf(ListKind kind, const std::string& name) {
     }
 }
 
+void UserListBuilder::RetrieveUsersOf(CaptureKind kind, const std::string& id) {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval()) return;
+    const char* what = kind == CaptureKind::RepostedBy    ? "users who reposted post "
+                       : kind == CaptureKind::LikingUsers ? "users who liked post "
+                                                          : "members of list ";
+    RetrievalGuard running(w, RetrievalGuard::Mark::Busy, CursorShape::Busy);
+    BeginRetrieval();
+    CaptureRequest request = w.Request(kind, m_tweetCtl, m_userCtl);
+    request.query.clear();
+    request.accounts = {id};
+    w.Engine.Capture(request);
+    EndRetrieval(running);
+    m_userCtl.UserList.SetBold(false);
+    if (w.Engine.Users().Count() == 0) {
+        w.Events().Tell(std::string("No ") + what + id + " retrieved.", CaptureEvents::Notice::Warning);
+        return;
+    }
+    FillListFromUsers();
+    m_userCtl.UserHandle.SetSelectedIndex(0);  // the list holds screen names
+    m_userCtl.UserList.SetToolTip(std::string("List contains ") + what + id);
+    m_userCtl.UserList.SetSelectedIndex(0);
+}
+
 void UserListBuilder::NoListRetrieved(ListKind kind) {
     m_window.Events().Tell(Texts(kind).none, CaptureEvents::Notice::Warning);
 }

@@ -37,6 +37,10 @@ class UserListBuilder {
     // What those two do once they have the account's screen name: its list into the main
     // client's user set and the User list.
     void RetrieveListOf(ListKind kind, const std::string& name);
+    // The users who reposted or liked a post, or the members of a list (kind RepostedBy,
+    // LikingUsers or ListMembers; id: the post's or the list's), into the main client's user
+    // set and the User list, as an account's followers fill them.
+    void RetrieveUsersOf(CaptureKind kind, const std::string& id);
     void mPasteUL_Click();
     void mCopyUL_Click();
     void mAddUser_Click();
