@@ -34,7 +34,7 @@ class PostsMenuTest : public GuiWindowTest {
 TEST_F(PostsMenuTest, HydrateFillsTheTableAndWritesItBesideItsArchiveAndMissingList) {
     const auto* posts = window->findChild<QMenu*>("mPosts");
     ASSERT_NE(posts, nullptr);
-    EXPECT_EQ(posts->actions().size(), 2);
+    EXPECT_EQ(posts->actions().value(0)->objectName(), "mHydrate");
     std::vector<std::uint64_t> ids;
     for (const std::string& id : Emu().Data().SearchIds("data"))
         if (ids.size() < 150) ids.push_back(std::stoull(id));
