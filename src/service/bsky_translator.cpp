@@ -4,6 +4,7 @@
 
 #include "core/bsky_archive_lines.h"
 #include "core/bsky_post_id.h"
+#include "service/v11_letter.h"
 
 namespace marlin {
 
@@ -12,12 +13,6 @@ namespace {
 int64_t SystemNowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
-void AppendUnit(std::string& out, unsigned unit) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += "\\u";
-    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(unit >> shift) & 0xF];
 }
 
 void AppendNumber(std::string& out, std::string_view raw) {
@@ -44,24 +39,14 @@ void BskyTranslator::AppendV11String(std::string& out, std::string_view utf8) {
                 out += '\\';
                 out += static_cast<char>(c);
             } else if (c < 0x20) {
-                AppendUnit(out, c);
+                V11Letter::AppendUnit(out, c);
             } else {
                 out += static_cast<char>(c);
             }
             ++k;
             continue;
         }
-        const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
-        unsigned code = c & (0x3F >> extra);
-        for (int n = 1; n <= extra && k + n < utf8.size(); ++n) code = (code << 6) | (bytes[k + n] & 0x3F);
-        k += extra + 1;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            AppendUnit(out, 0xD800 + (code >> 10));
-            AppendUnit(out, 0xDC00 + (code & 0x3FF));
-        } else {
-            AppendUnit(out, code);
-        }
+        k += V11Letter::Append(out, utf8, k);
     }
     out += '"';
 }

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/json_deserializer.h"
+#include "service/v11_letter.h"
 
 namespace marlin {
 
@@ -56,16 +57,6 @@ std::string TitleAndDetail(std::string_view title, std::string_view detail) {
     return text;
 }
 
-constexpr char kHex[] = "0123456789abcdef";
-
-void AppendUnit(std::string& out, unsigned unit) {
-    out += "\\u";
-    out += kHex[(unit >> 12) & 0xF];
-    out += kHex[(unit >> 8) & 0xF];
-    out += kHex[(unit >> 4) & 0xF];
-    out += kHex[unit & 0xF];
-}
-
 // A string token in the form v1.1 sends: "/" as "\/" and every character beyond ASCII as
 // \u escapes (a pair of them beyond the first plane), the escapes v2 sent kept as they are.
 // v2 sends UTF-8 with the least escaping; the record sets read v1.1's escapes (and the
@@ -97,23 +88,8 @@ void AppendV11Text(std::string& out, std::string_view value) {
             out += "\\/";
             ++k;
         } else {
-            // A letter's continuation bytes, never the closing quote: a sequence cut short
-            // or a stray continuation byte is one replacement character, so that a text
-            // that is no UTF-8 cannot run on into the fields after it.
-            const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-            unsigned cp = c & (0x3F >> extra);
-            int n = 1;
-            for (; n <= extra && k + n + 1 < end && (bytes[k + n] & 0xC0) == 0x80; ++n)
-                cp = (cp << 6) | (bytes[k + n] & 0x3F);
-            if (extra == 0 || n <= extra) cp = 0xFFFD;
-            k += n;
-            if (cp >= 0x10000) {
-                cp -= 0x10000;
-                AppendUnit(out, 0xD800 + (cp >> 10));
-                AppendUnit(out, 0xDC00 + (cp & 0x3FF));
-            } else {
-                AppendUnit(out, cp);
-            }
+            // The closing quote is never part of a letter.
+            k += V11Letter::Append(out, value.substr(0, end - 1), k);
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <set>
 
 #include "core/bsky_post_id.h"
 #include "core/tweet_set.h"
@@ -114,6 +115,39 @@ TEST(BskyTranslatorTest, PostsAndRepostsFillTweetRows) {
     }
     EXPECT_EQ(translator.Extras().at(1).uri, "at://did:plc:cy/app.bsky.feed.repost/3lby");
     EXPECT_EQ(translator.Extras().at(1).postUri, translator.Extras().at(0).uri);
+}
+
+// A text at the edges of UTF-8 reaches its row whole and the post after it its own row; an answer that
+// is no UTF-8 is refused whole, never read in part.
+TEST(BskyTranslatorTest, TextsAtTheEdgesOfUtf8LoseNoPost) {
+    struct Case {
+        const char* name;
+        std::string text;                     // JSON
+        std::optional<std::string> expected;  // nothing: the page is refused
+    };
+    const Case cases[] = {
+        {"a stray backslash before a letter beyond ASCII", R"("ends \т")", "ends т"},
+        {"an escaped backslash before a letter beyond ASCII", R"("a\\т b")", "a\\т b"},
+        {"a backslash before an emoji", R"("\🎉 x\/y")", "🎉 x/y"},
+        {"a letter cut short before a quote", "\"x\xE2\\\"yz\"", std::nullopt},
+        {"a stray continuation byte", "\"x\x80yz\"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BskyTranslator translator(FixedNow);
+        const std::optional<std::string> page =
+            translator.PostPage(R"({"feed":[{"post":)" + Post(c.text, "[]") + R"(},{"post":)" +
+                                    Post(R"("next")", "[]", "2026-12-09T08:00:00.000Z") + "}]}",
+                                false);
+        ASSERT_EQ(page.has_value(), c.expected.has_value());
+        if (!page) continue;
+        TweetSet tweets{Yield()};
+        tweets.SetExactTexts(true);
+        tweets.SetData(*page, false, false);
+        ASSERT_EQ(tweets.Count(), 2);
+        EXPECT_EQ(std::set<std::string>({tweets.Item(1).Text, tweets.Item(2).Text}),
+                  std::set<std::string>({*c.expected, "next"}));
+    }
 }
 
 TEST(BskyTranslatorTest, ProfilesFillUserRecords) {

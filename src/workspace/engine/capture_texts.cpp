@@ -21,6 +21,17 @@ bool CaptureTexts::CanBeScreenNameOrId(const std::string& text) {
     });
 }
 
+bool CaptureTexts::CanBeHandleOrDid(const std::string& text) {
+    constexpr std::size_t kLongest = 253;  // a domain name's longest
+    if (text.size() > 4 && text.starts_with("did:"))
+        return std::none_of(text.begin(), text.end(),
+                            [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+    return text.size() <= kLongest && text.find('.') != std::string::npos && text.front() != '.' &&
+           text.back() != '.' && std::all_of(text.begin(), text.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-';
+           });
+}
+
 bool CaptureTexts::IsPostId(const std::string& text) {
     std::uint64_t id = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);

@@ -15,6 +15,9 @@ class CaptureTexts {
     // True when the text can be a screen name or a numeric user id: letters, digits and
     // "_" only (a "#tag", a name with a blank or a pasted "a&user_id=1" cannot).
     static bool CanBeScreenNameOrId(const std::string& text);
+    // True when the text can name an account of the second service: a handle (letters,
+    // digits, "-" and at least one ".") or a DID ("did:" and the rest of it, no blank).
+    static bool CanBeHandleOrDid(const std::string& text);
     // True when the text is the number of a post or a list: digits alone, no more than an
     // id of 64 bits holds, and not 0.
     static bool IsPostId(const std::string& text);

@@ -129,7 +129,8 @@ void UserListBuilder::RetrieveListOf(ListKind kind, const std::string& name) {
     MainWindowState& w = m_window;
     if (!w.CanStartRetrieval()) return;
     // "#tag" or "John Smith" names nobody; the service would only be asked in vain.
-    if (!CaptureTexts::CanBeScreenNameOrId(name)) {
+    if (!(w.Settings.Bluesky ? CaptureTexts::CanBeHandleOrDid(name)
+                             : CaptureTexts::CanBeScreenNameOrId(name))) {
         w.Events().Log(CaptureTexts::SkippedLine({name}));
         return;
     }
