@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace marlin {
 
@@ -21,6 +22,14 @@ struct FileDialogRequest {
     std::string filter;
     std::string defaultExtension;  // without the dot, e.g. "txt"
     std::string fileName;          // preset file name (may be a full path)
+};
+
+// One line of a form the user fills in at once (a log-in): its label, the answer it starts
+// with and, for a password, that what is typed stays hidden.
+struct FormField {
+    std::string label;
+    std::string answer;
+    bool hidden = false;
 };
 
 // Everything the windows ask of the desktop's windowing toolkit. The workspace
@@ -49,6 +58,12 @@ class Toolkit {
     // Modal; returns the answer, or the empty text when cancelled.
     virtual std::string InputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultAnswer) = 0;
+
+    // Modal: the lines of a form under a note, each answer written back into its field;
+    // false when the user cancelled or left a line empty.
+    bool AskForm(const std::string& title, const std::string& note, std::vector<FormField>& fields) {
+        return ShowForm(title, note, fields);
+    }
 
     // Modal; the chosen path, or nothing when the user cancelled.
     std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) {
@@ -90,6 +105,9 @@ class Toolkit {
         return ShowMessageBox(text + "\n\n" + action + "?", title, MsgButtons::YesNo, MsgIcon::Exclamation) ==
                MsgResult::Yes;
     }
+
+    // A toolkit without forms asks the lines one after another, the note with the first.
+    virtual bool ShowForm(const std::string& title, const std::string& note, std::vector<FormField>& fields);
 
   private:
     std::string m_clipboard;

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -86,6 +88,39 @@ TEST(QtToolkitTest, InputBoxGivesTheAnswerOrTheEmptyTextWhenCancelled) {
     EXPECT_EQ(toolkit.InputBox("Enter the ISO-639-1 code", "Set Search Language", "en"), "fr");
     WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
     EXPECT_EQ(toolkit.InputBox("Enter proxy address", "Set Proxy", "10.0.0.1:8080"), "");
+}
+
+// A log-in form: the password line hides what is typed, OK waits for every line, and a
+// cancelled form leaves the answers as they were.
+TEST(QtToolkitTest, AFormHidesItsPasswordLineAndAnswersOnlyWhenEveryLineIsFilled) {
+    QtToolkit toolkit;
+    std::vector<FormField> fields{
+        {"Handle:", "ana.bsky.social"}, {"App password:", "", true}, {"Server:", "bsky.social"}};
+    WhenModal([](QWidget* modal) {
+        const QList<QLineEdit*> lines = modal->findChildren<QLineEdit*>();
+        ASSERT_EQ(lines.size(), 3);
+        EXPECT_EQ(lines[0]->echoMode(), QLineEdit::Normal);
+        EXPECT_EQ(lines[1]->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(modal->focusWidget(), lines[1]) << "the first empty line takes the typing";
+        QPushButton* ok = modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        EXPECT_FALSE(ok->isEnabled());
+        lines[1]->setText("abcd-efgh-ijkl-mnop");
+        EXPECT_TRUE(ok->isEnabled());
+        lines[2]->clear();
+        EXPECT_FALSE(ok->isEnabled());
+        lines[2]->setText("pds.example.org");
+        ok->click();
+    });
+    ASSERT_TRUE(toolkit.AskForm("Bluesky Log-in", "Give an app password.", fields));
+    EXPECT_EQ(fields[1].answer, "abcd-efgh-ijkl-mnop");
+    EXPECT_EQ(fields[2].answer, "pds.example.org");
+
+    WhenModal([](QWidget* modal) {
+        modal->findChildren<QLineEdit*>()[0]->setText("someone.else");
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_FALSE(toolkit.AskForm("Bluesky Log-in", "", fields));
+    EXPECT_EQ(fields[0].answer, "ana.bsky.social");
 }
 
 TEST(QtToolkitTest, SaveDialogAddsTheDefaultExtensionAndCancelIsToldApart) {

@@ -3,13 +3,20 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <thread>
 
 #include "platform/qt/qt_text.h"
@@ -96,6 +103,46 @@ std::string QtToolkit::InputBox(const std::string& prompt, const std::string& ti
     const QString answer = QInputDialog::getText(m_window, ToQt(title), ToQt(prompt), QLineEdit::Normal,
                                                  ToQt(defaultAnswer), &ok);
     return ok ? FromQt(answer) : std::string();
+}
+
+bool QtToolkit::ShowForm(const std::string& title, const std::string& note, std::vector<FormField>& fields) {
+    QDialog dialog(m_window);
+    dialog.setObjectName("FormDialog");
+    dialog.setWindowTitle(ToQt(title));
+    auto* words = new QLabel(ToQt(note), &dialog);
+    words->setWordWrap(true);
+    words->setOpenExternalLinks(true);
+    auto* form = new QFormLayout;
+    std::vector<QLineEdit*> lines;
+    for (const FormField& field : fields) {
+        auto* line = new QLineEdit(ToQt(field.answer), &dialog);
+        line->setEchoMode(field.hidden ? QLineEdit::Password : QLineEdit::Normal);
+        form->addRow(ToQt(field.label), line);
+        lines.push_back(line);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    const auto allFilled = [&lines, ok] {
+        ok->setEnabled(
+            std::all_of(lines.begin(), lines.end(), [](QLineEdit* line) { return !line->text().isEmpty(); }));
+    };
+    for (QLineEdit* line : lines) QObject::connect(line, &QLineEdit::textChanged, &dialog, allFilled);
+    allFilled();
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(words);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    for (QLineEdit* line : lines)
+        if (line->text().isEmpty()) {
+            line->setFocus();
+            break;
+        }
+    if (dialog.exec() != QDialog::Accepted) return false;
+    for (std::size_t k = 0; k < fields.size(); ++k) fields[k].answer = FromQt(lines[k]->text());
+    return std::all_of(fields.begin(), fields.end(),
+                       [](const FormField& field) { return !field.answer.empty(); });
 }
 
 std::optional<std::string> QtToolkit::ShowFileDialog(const FileDialogRequest& request, bool save) {

@@ -42,6 +42,9 @@ class QtToolkit : public Toolkit {
     MsgResult ShowMessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
                              MsgIcon icon) override;
     std::optional<std::string> ShowFileDialog(const FileDialogRequest& request, bool save) override;
+    // One dialog: the note, a labelled line a field (hidden ones as password lines), OK and
+    // Cancel; OK stays off until every line holds something.
+    bool ShowForm(const std::string& title, const std::string& note, std::vector<FormField>& fields) override;
 
   private:
     QPointer<QWidget> m_window;

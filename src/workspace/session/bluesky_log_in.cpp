@@ -43,15 +43,11 @@ BskyOutcome BlueskyLogIn::Open(BskyClient& client) {
 }
 
 bool BlueskyLogIn::AskCredentials() {
-    Toolkit& tk = m_window.Tk;
-    const std::string handle = tk.InputBox(kHandlePrompt, kTitle, m_credentials.handle);
-    if (handle.empty()) return false;
-    const std::string password = tk.InputBox(kPasswordPrompt, kTitle, "");
-    if (password.empty()) return false;
-    const std::string server = tk.InputBox(kServerPrompt, kTitle, m_server);
-    if (server.empty()) return false;
-    m_credentials = {handle, password};
-    m_server = server;
+    std::vector<FormField> form{
+        {kHandleLabel, m_credentials.handle}, {kPasswordLabel, "", true}, {kServerLabel, m_server}};
+    if (!m_window.Tk.AskForm(kTitle, kNote, form)) return false;
+    m_credentials = {form[0].answer, form[1].answer};
+    m_server = form[2].answer;
     return true;
 }
 

@@ -10,18 +10,19 @@
 namespace marlin {
 
 // Settings › "Bluesky Log-in…": the handle, an app password and the server of the second service,
-// asked one after the other, and the session made with them for both engines of the window. The
-// session is stored (bskysession, the owner's alone) and used again at the next start; a capture that
-// finds none, or one the service no longer refreshes, asks here before its first request.
+// asked in one form (the password hidden as it is typed), and the session made with them for both engines of
+// the window. The session is stored (bskysession, the owner's alone) and used again at the next start; a
+// capture that finds none, or one the service no longer refreshes, asks here before its first request.
 class BlueskyLogIn {
   public:
     static constexpr const char* kTitle = "Bluesky Log-in";
-    static constexpr const char* kHandlePrompt = "Your Bluesky handle (for example ana.bsky.social):";
-    static constexpr const char* kPasswordPrompt =
-        "An app password, never your account's own password: an app password lets this program read and "
+    static constexpr const char* kNote =
+        "Give an app password, never your account's own password: an app password lets this program read and "
         "can be revoked on its own, without touching your account. Make one in the Bluesky app under "
-        "Settings \u203A Privacy and security \u203A App passwords (it looks like abcd-efgh-ijkl-mnop):";
-    static constexpr const char* kServerPrompt = "The server your account lives on:";
+        "Settings \u203A Privacy and security \u203A App passwords (it looks like abcd-efgh-ijkl-mnop).";
+    static constexpr const char* kHandleLabel = "Handle (for example ana.bsky.social):";
+    static constexpr const char* kPasswordLabel = "App password:";
+    static constexpr const char* kServerLabel = "Server:";
     static constexpr const char* kDone = "Logged in to Bluesky as ";
 
     BlueskyLogIn(MainWindowState& window, TweetControls& tweetCtl);
