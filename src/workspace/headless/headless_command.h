@@ -65,7 +65,6 @@ struct HeadlessCommand {
     std::string column;  // --column NAME|N: the column of a CSV file or table that holds post ids
     // conversation: the posts whose conversations are read (the first in subject as well)
     std::vector<std::string> ids;
-    std::string month;  // --month YYYY-MM (spending)
     // --extra-columns: the Tweets table written carries the columns after the documented
     // ones (conversation, replies, quotes, reposts and the counts).
     bool extraColumns = false;
