@@ -1,7 +1,9 @@
 // The Posts menu of the real window against the emulator: a hydrate chosen through its file
 // dialogs fills the Tweets table and writes the table, its archive and the missing list beside
 // it; the conversations of the selected rows replace the table with every reply and the rows'
-// posts; File › "Export Post Ids…" writes the table's ids newest first.
+// posts; File › "Export Post Ids…" writes the table's ids newest first; Posts › "Searches from
+// File…" runs a search a query into a folder after one estimate, and goes on at the first
+// search not finished.
 #include <QMenu>
 
 #include "core/missing_posts_file.h"
@@ -22,6 +24,25 @@ class PostsMenuTest : public GuiWindowTest {
         Authenticate();
         frm->Service().SetApiV2(true);
     }
+    // Posts › "Searches from File…" on the file and folder, answering the question so.
+    void SearchesFromFile(const std::string& queries, const std::string& folder,
+                          std::deque<MsgResult> answers) {
+        tk.fileDialogAnswers = {File(queries).string()};
+        tk.promptAnswers = {File(folder).string()};
+        tk.messageAnswers = std::move(answers);
+        Action("mSearchesFromFile")->trigger();
+    }
+    // The last question Searches from File asked.
+    std::string Asked() const {
+        for (auto shown = tk.messages.rbegin(); shown != tk.messages.rend(); ++shown)
+            if (shown->buttons == MsgButtons::YesNo) return shown->text;
+        return {};
+    }
+    std::string Log() const {
+        std::string text;
+        for (const std::string& line : LogLines()) text += line + "\n";
+        return text;
+    }
     std::set<std::uint64_t> ShownIds() {
         std::set<std::uint64_t> ids;
         const ReportList& rows = W().TweetsTable.Rows();
@@ -34,7 +55,8 @@ class PostsMenuTest : public GuiWindowTest {
 TEST_F(PostsMenuTest, HydrateFillsTheTableAndWritesItBesideItsArchiveAndMissingList) {
     const auto* posts = window->findChild<QMenu*>("mPosts");
     ASSERT_NE(posts, nullptr);
-    EXPECT_EQ(posts->actions().value(0)->objectName(), "mHydrate");
+    EXPECT_TRUE(posts->actions().contains(Action("mHydrate")));
+    EXPECT_TRUE(posts->actions().contains(Action("mSearchesFromFile")));
     std::vector<std::uint64_t> ids;
     for (const std::string& id : Emu().Data().SearchIds("data"))
         if (ids.size() < 150) ids.push_back(std::stoull(id));
@@ -79,6 +101,40 @@ TEST_F(PostsMenuTest, TheConversationsOfTheSelectedRowsReplaceTheTable) {
     std::set<std::uint64_t> expected = replies;
     expected.insert(root);
     EXPECT_EQ(ShownIds(), expected);
+}
+
+TEST_F(PostsMenuTest, SearchesFromAFileWriteEachQueryIntoTheFolderAndGoOnAtTheFirstNotFinished) {
+    WriteFileBytes(File("queries.txt"), "data\n\nclimate\n");
+    BackDays(2);
+    SearchesFromFile("queries.txt", "runs", {MsgResult::No});
+    EXPECT_THAT(Asked(), HasSubstr("Estimate of all 2 searches: "));
+    EXPECT_THAT(Asked(), HasSubstr("Run 2 searches into " + File("runs").string()));
+    EXPECT_EQ(CountRequests("/2/tweets/search/recent"), 0);
+
+    // A folder where the second table belongs: that search cannot be kept.
+    std::filesystem::create_directories(File("runs/02-climate.txt"));
+    SearchesFromFile("queries.txt", "runs", {MsgResult::Yes});
+    EXPECT_THAT(tk.messages.back().text, StartsWith("A search did not finish"));
+    EXPECT_THAT(Log(), HasSubstr("Search 1/2 [data]: "));
+    EXPECT_THAT(Log(), HasSubstr("Search 2/2 [climate]: not finished"));
+
+    std::filesystem::remove(File("runs/02-climate.txt"));
+    Emu().ClearRequests();
+    // The table not kept is not saved elsewhere; then the searches again.
+    SearchesFromFile("queries.txt", "runs", {MsgResult::No, MsgResult::Yes});
+    EXPECT_THAT(Log(), HasSubstr("Resumed: 1 of 2 searches finished before"));
+    EXPECT_THAT(Asked(), HasSubstr("Estimate of all 1 searches: "));
+    for (const auto& request : RequestsTo("/2/tweets/search/recent"))
+        EXPECT_THAT(request.Param("query"), Not(StartsWith("data"))) << request.target;
+    for (const std::string table : {"runs/01-data", "runs/02-climate"}) {
+        const PostIds kept = PostIdFile::Read(File(table + ".txt"));
+        EXPECT_FALSE(kept.ids.empty()) << table;
+        const PostIds archived = PostIdFile::Read(File(table + ".jsonl"));
+        EXPECT_EQ(std::set<std::uint64_t>(archived.ids.begin(), archived.ids.end()),
+                  std::set<std::uint64_t>(kept.ids.begin(), kept.ids.end()))
+            << table;
+    }
+    EXPECT_EQ(W().TweetsTable.File(), File("runs/02-climate.txt").string());
 }
 
 }  // namespace

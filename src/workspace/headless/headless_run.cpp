@@ -29,8 +29,8 @@
 #include "service/archive_records.h"
 #include "spending/ledger.h"
 #include "spending/spending_report.h"
+#include "workspace/engine/searches_from_file.h"
 #include "workspace/headless/headless_targets.h"
-#include "workspace/headless/searches_folder.h"
 #include "workspace/session/preferences.h"
 #include "workspace/tables/profile_rows.h"
 #include "workspace/tables/scored_tweets.h"
@@ -721,73 +721,41 @@ int HeadlessRun::RunConversation(const HeadlessCommand& command) {
     return SaveRetrieved(command.out, result);
 }
 
-void HeadlessRun::EstimateSearches(const HeadlessCommand& command, const std::vector<std::string>& queries) {
-    if (command.api != "v2") {
-        m_tk.Line("No estimate: only v2 counts the posts of a query (--api v2)");
-        return;
-    }
-    VolumeEstimate total;
-    double price = 0;
-    for (const std::string& query : queries) {
-        HeadlessCommand count = command;
-        count.subject = query;
-        const CaptureRequest request = Request(CaptureKind::Count, count);
-        price = request.pricePerPostRead;
-        const CaptureResult result = m_engine->Capture(request);
-        if (!result.estimate) {
-            m_tk.Line("Estimate of [" + query + "]: no counts (" + result.last.responseCode + ")");
-            continue;
-        }
-        m_tk.Line("Estimate of [" + query + "]: " + result.estimate->Summary(price));
-        total.posts += result.estimate->posts;
-        total.requests += result.estimate->requests;
-        total.cost += result.estimate->cost;
-        if (m_stopping) return;
-    }
-    const int perWindow = command.archiveSearch ? VolumeEstimate::kArchiveRequestsPerWindow
-                                                : VolumeEstimate::kRecentRequestsPerWindow;
-    total.windows = (total.requests + perWindow - 1) / perWindow;
-    total.minutes = total.windows * VolumeEstimate::kWindowMinutes;
-    m_tk.Line("Estimate of all " + std::to_string(queries.size()) + " searches: " + total.Summary(price));
-}
-
 int HeadlessRun::RunSearches(const HeadlessCommand& command) {
-    std::string error;
-    const std::optional<std::vector<std::string>> queries =
-        SearchesFolder::ReadQueries(command.subject, &error);
-    if (!queries || queries->empty()) return Fail(error);
-    SearchesFolder folder(command.out);
-    if (!folder.Problem().empty()) return Fail(folder.Problem());
-    const std::size_t count = queries->size();
-    std::size_t first = 0;
-    while (first < count && folder.Done(first, (*queries)[first])) ++first;
-    if (first > 0)
-        m_tk.Line("Resumed: " + std::to_string(first) + " of " + std::to_string(count) +
-                  " searches finished before");
-    EstimateSearches(command, std::vector<std::string>(queries->begin() + static_cast<std::ptrdiff_t>(first),
-                                                       queries->end()));
-    for (std::size_t k = first; k < count && !m_stopping; ++k) {
-        const std::string& query = (*queries)[k];
+    int code = kDone;
+    SearchesFromFile::Hooks hooks;
+    hooks.request = [&](CaptureKind kind, const std::string& query) {
         HeadlessCommand search = command;
         search.subject = query;
-        CaptureRequest request = Request(CaptureKind::Search, search);
-        request.archive.file = folder.ArchiveFor(k, count, query);
-        const CaptureResult result = m_engine->Capture(request);
+        return Request(kind, search);
+    };
+    hooks.capture = [this](const CaptureRequest& request) { return m_engine->Capture(request); };
+    hooks.keep = [&](const std::string& table, const CaptureResult& result) -> std::optional<std::size_t> {
         m_tweets.Rows().ClearRows();
         TakeTweets(false);
-        const std::string table = folder.TableFor(k, count, query).string();
-        const int code = SaveRetrieved(table, result);
-        const std::string place = std::to_string(k + 1) + "/" + std::to_string(count) + " [" + query + "]: ";
-        if (code != kDone) {
-            m_tk.Line("Search " + place + "not finished; the same command again goes on from it");
+        code = SaveRetrieved(table, result);
+        if (code != kDone) return std::nullopt;
+        return static_cast<std::size_t>(m_tweets.Count());
+    };
+    hooks.line = [this](const std::string& line) { m_tk.Line(line); };
+    hooks.stopping = [this] { return m_stopping; };
+    SearchesFromFile searches(command.subject, command.out, std::move(hooks));
+    if (!searches.Problem().empty()) return Fail(searches.Problem());
+    if (command.api == "v2")
+        searches.Estimate();
+    else
+        m_tk.Line("No estimate: only v2 counts the posts of a query (--api v2)");
+    switch (searches.Run()) {
+        case SearchesFromFile::Outcome::Finished:
+            return kDone;
+        case SearchesFromFile::Outcome::Stopped:
+            return kStopped;
+        case SearchesFromFile::Outcome::NotFinished:
             return code;
-        }
-        if (!folder.MarkDone(k, query))
-            return Fail("cannot write " +
-                        (std::filesystem::path(command.out) / SearchesFolder::kDoneFile).string());
-        m_tk.Line("Search " + place + std::to_string(m_tweets.Count()) + " posts to " + table);
+        case SearchesFromFile::Outcome::DoneListUnwritten:
+            break;
     }
-    return m_stopping ? kStopped : kDone;
+    return Fail("cannot write " + (std::filesystem::path(command.out) / SearchesFolder::kDoneFile).string());
 }
 
 }  // namespace marlin

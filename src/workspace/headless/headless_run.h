@@ -88,8 +88,6 @@ class HeadlessRun {
     int RunConversation(const HeadlessCommand& command);
     // One search a line of a file, after one estimate of them all; resumes.
     int RunSearches(const HeadlessCommand& command);
-    // The estimate of the searches still to run: one line a query and the total (v2 only).
-    void EstimateSearches(const HeadlessCommand& command, const std::vector<std::string>& queries);
     // The day's and month's limits and the prices kept in the program folder's prefs, and
     // the run's --max-cost.
     void SetSpending(CaptureRequest& request, const HeadlessCommand& command) const;

@@ -17,6 +17,7 @@ namespace {
 constexpr const char* kIdFilter =
     "Post ids (*.txt;*.csv;*.jsonl)|*.txt;*.csv;*.jsonl|Tweet tables (*.txt)|*.txt|All files (*.*)|*.*";
 constexpr const char* kTableFilter = "Tweet tables (*.txt)|*.txt";
+constexpr const char* kQueriesFilter = "Queries, one a line (*.txt)|*.txt|All files (*.*)|*.*";
 
 }  // namespace
 
@@ -24,6 +25,7 @@ PostRetrieval::PostRetrieval(MainWindowState& window, TweetControls& tweetCtl, U
                              TweetTableTarget& table)
     : m_window(window), m_tweetCtl(tweetCtl), m_userCtl(userCtl), m_table(table) {
     mHydrate.SetAction([this] { mHydrate_Click(); });
+    mSearchesFromFile.SetAction([this] { mSearchesFromFile_Click(); });
     mConversations.SetAction([this] { mConversations_Click(); });
     mExportPostIds.SetAction([this] { mExportPostIds_Click(); });
 }
@@ -105,6 +107,67 @@ void PostRetrieval::mHydrate_Click() {
     w.Events().Log(summary);
     w.Tk.MessageBox(summary, kHydrateTitle, MsgButtons::OK,
                     result.reached && saved ? MsgIcon::Information : MsgIcon::Exclamation);
+}
+
+SearchesFromFile::Hooks PostRetrieval::SearchHooks() {
+    MainWindowState& w = m_window;
+    SearchesFromFile::Hooks hooks;
+    hooks.request = [this, &w](CaptureKind kind, const std::string& query) {
+        CaptureRequest request = w.Request(kind, m_tweetCtl, m_userCtl);
+        request.query = query;
+        return request;
+    };
+    hooks.capture = [this, &w](const CaptureRequest& request) {
+        return request.kind == CaptureKind::Count ? w.Engine.Capture(request) : RunIntoNewTable(request);
+    };
+    hooks.keep = [this, &w](const std::string& table,
+                            const CaptureResult& result) -> std::optional<std::size_t> {
+        const bool saved = TweetTableFile::Write(w.TweetsTable, table, m_tweetCtl.mHeaders.Checked());
+        if (saved) {
+            w.TweetsTable.SetFile(table);
+            w.SetTweetsDirty(false);
+        }
+        if (!saved || result.outcome != CaptureOutcome::Complete) return std::nullopt;
+        return static_cast<std::size_t>(w.TweetsTable.Count());
+    };
+    hooks.line = [&w](const std::string& line) { w.Events().Log(line); };
+    return hooks;
+}
+
+void PostRetrieval::mSearchesFromFile_Click() {
+    MainWindowState& w = m_window;
+    if (!w.CanStartRetrieval() || !m_table.ReadyToReplaceTables()) return;
+    const std::optional<std::string> queries =
+        w.Tk.OpenFileDialog({"Searches from File: Queries", kQueriesFilter, "txt", ""});
+    if (!queries || queries->empty()) return;
+    const std::string folder =
+        w.Tk.InputBox("The folder for the tables and archives of the searches:", kSearchesTitle,
+                      std::filesystem::path(*queries).replace_extension().string() + "-searches");
+    if (folder.empty()) return;
+    SearchesFromFile searches(*queries, folder, SearchHooks());
+    if (!searches.Problem().empty()) {
+        w.Tk.MessageBox(searches.Problem(), kSearchesTitle, MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+    std::string ask = "Run " + std::to_string(searches.Left()) + " searches into " + folder + "?";
+    // Only v2 counts the posts of a query.
+    if (w.Settings.ApiV2 && !w.Settings.Bluesky) ask = searches.Estimate() + "\n\n" + ask;
+    if (w.Tk.MessageBox(ask, kSearchesTitle, MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes) return;
+    switch (searches.Run()) {
+        case SearchesFromFile::Outcome::Finished:
+        case SearchesFromFile::Outcome::Stopped:
+            return;
+        case SearchesFromFile::Outcome::NotFinished:
+            w.Tk.MessageBox(
+                "A search did not finish: Searches from File again with the same folder goes on from it.",
+                kSearchesTitle, MsgButtons::OK, MsgIcon::Exclamation);
+            return;
+        case SearchesFromFile::Outcome::DoneListUnwritten:
+            w.Tk.MessageBox(
+                "Couldn't save: " + (std::filesystem::path(folder) / SearchesFolder::kDoneFile).string(),
+                kSearchesTitle, MsgButtons::OK, MsgIcon::Exclamation);
+            return;
+    }
 }
 
 void PostRetrieval::mConversations_Click() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/menu_item.h"
+#include "workspace/engine/searches_from_file.h"
 #include "workspace/main_window_state.h"
 #include "workspace/retrieval/tweet_table_target.h"
 
@@ -12,13 +13,16 @@ namespace marlin {
 
 // The window's commands on shared posts: Posts › "Hydrate…" (a file of post ids turned back
 // into posts, the table written beside its archive and its list of the ids not given, so the
-// same hydrate again goes on where it stopped), Posts › "Conversations of Selected Posts" (every
+// same hydrate again goes on where it stopped), Posts › "Searches from File…" (a search a line
+// of a file, each into its own table and archive in a folder, going on at the first search not
+// finished when chosen again), Posts › "Conversations of Selected Posts" (every
 // reply in the conversations the selected rows started, and the rows' posts) and File ›
 // "Export Post Ids…" (the ids of the Tweets table alone, newest first, each once). It owns the
 // menu items it binds; the Qt window lays them out.
 class PostRetrieval {
   public:
     static constexpr const char* kHydrateTitle = "Hydrate";
+    static constexpr const char* kSearchesTitle = "Searches from File";
     static constexpr const char* kConversationsTitle = "Conversations";
     static constexpr const char* kExportIdsTitle = "Export Post Ids";
     static constexpr const char* kNeedsV2 =
@@ -33,10 +37,12 @@ class PostRetrieval {
 
     MenuItem mPosts{"Posts"};
     MenuItem mHydrate{"Hydrate…"};
+    MenuItem mSearchesFromFile{"Searches from File…"};
     MenuItem mConversations{"Conversations of Selected Posts"};
     MenuItem mExportPostIds{"Export Post Ids…"};
 
     void mHydrate_Click();
+    void mSearchesFromFile_Click();
     void mConversations_Click();
     void mExportPostIds_Click();
 
@@ -46,6 +52,8 @@ class PostRetrieval {
   private:
     // Runs the request into a new Tweets table; the table's rows.
     CaptureResult RunIntoNewTable(const CaptureRequest& request);
+    // The table, the archive and the log of each search of the file, in the folder.
+    SearchesFromFile::Hooks SearchHooks();
 
     MainWindowState& m_window;
     TweetControls& m_tweetCtl;

@@ -611,6 +611,7 @@ void MainWindow::BuildMenus() {
 
     QMenu* posts = MakeMenu(this, m_form.Posts().mPosts, "mPosts");
     MakeAction(posts, m_form.Posts().mHydrate, "mHydrate");
+    MakeAction(posts, m_form.Posts().mSearchesFromFile, "mSearchesFromFile");
     MakeAction(posts, m_form.Posts().mConversations, "mConversations");
     posts->addSeparator();
     PostCaptures& postCaptures = m_form.PostCalls();

@@ -1,4 +1,4 @@
-#include "workspace/headless/searches_folder.h"
+#include "workspace/engine/searches_folder.h"
 
 #include <sstream>
 
