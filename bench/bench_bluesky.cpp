@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "emulator/emulator.h"
+#include "quiet_capture_events.h"
 #include "service/curl_http_request.h"
 #include "thread_cpu.h"
 #include "workspace/engine/capture_engine.h"
@@ -23,27 +24,13 @@ using namespace marlin;
 
 constexpr int kPairs = 5;
 
-// Watches nothing (BENCH_LOG=1 prints the log): the benchmark measures the capture, not a log.
-class QuietEvents : public CaptureEvents {
-  public:
-    void Log(const std::string& line) override {
-        if (std::getenv("BENCH_LOG")) std::fprintf(stderr, "%s\n", line.c_str());
-    }
-    void Progress(const std::string&) override {}
-    void Aside(const std::string&) override {}
-    void RecordsAdded(int) override {}
-    bool Ask(const Question&) override { return false; }
-    void Tell(const std::string&, Notice, const std::string&) override {}
-    void Ended(CaptureOutcome) override {}
-};
-
 struct Capture {
     double secondsPerPost = 0;
     int posts = 0;
 };
 
 Capture Run(emulator::Emulator& service, const std::filesystem::path& folder, bool bluesky) {
-    QuietEvents events;
+    QuietCaptureEvents events;
     CaptureEngine::Setup setup{CurlHttpRequest::Factory(), service.BaseUrl(), folder};
     setup.keepsSpending = false;
     setup.bskyBase = service.BaseUrl();

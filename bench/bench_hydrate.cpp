@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "emulator/emulator.h"
+#include "quiet_capture_events.h"
 #include "service/curl_http_request.h"
 #include "thread_cpu.h"
 #include "workspace/engine/capture_engine.h"
@@ -23,26 +24,13 @@ using namespace marlin;
 
 constexpr int kPairs = 3;
 
-class QuietEvents : public CaptureEvents {
-  public:
-    void Log(const std::string& line) override {
-        if (std::getenv("BENCH_LOG")) std::fprintf(stderr, "%s\n", line.c_str());
-    }
-    void Progress(const std::string&) override {}
-    void Aside(const std::string&) override {}
-    void RecordsAdded(int) override {}
-    bool Ask(const Question&) override { return false; }
-    void Tell(const std::string&, Notice, const std::string&) override {}
-    void Ended(CaptureOutcome) override {}
-};
-
 struct Capture {
     double seconds = 0;
     std::vector<std::uint64_t> ids;
 };
 
 Capture Run(emulator::Emulator& service, const std::filesystem::path& folder, const CaptureRequest& request) {
-    QuietEvents events;
+    QuietCaptureEvents events;
     CaptureEngine::Setup setup{CurlHttpRequest::Factory(), service.BaseUrl(), folder};
     setup.keepsSpending = false;  // the same for both; measured on its own by bench_ledger
     CaptureEngine engine(setup, events);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "emulator/emulator.h"
+#include "quiet_capture_events.h"
 #include "service/curl_http_request.h"
 #include "spending/ledger.h"
 #include "thread_cpu.h"
@@ -27,20 +28,6 @@ using namespace marlin;
 constexpr int kPairs = 9;
 constexpr double kTargetShare = 0.03;
 
-// Watches nothing (BENCH_LOG=1 prints the log): the benchmark measures the capture, not a log.
-class QuietEvents : public CaptureEvents {
-  public:
-    void Log(const std::string& line) override {
-        if (std::getenv("BENCH_LOG")) std::fprintf(stderr, "%s\n", line.c_str());
-    }
-    void Progress(const std::string&) override {}
-    void Aside(const std::string&) override {}
-    void RecordsAdded(int) override {}
-    bool Ask(const Question&) override { return false; }
-    void Tell(const std::string&, Notice, const std::string&) override {}
-    void Ended(CaptureOutcome) override {}
-};
-
 struct Capture {
     double seconds = 0;
     int posts = 0;
@@ -49,7 +36,7 @@ struct Capture {
 Capture Run(emulator::Emulator& service, const std::filesystem::path& folder, bool ledger) {
     for (const char* end : {"", "-wal", "-shm"})
         std::filesystem::remove(folder / (std::string(Ledger::kFileName) + end));
-    QuietEvents events;
+    QuietCaptureEvents events;
     CaptureEngine::Setup setup{CurlHttpRequest::Factory(), service.BaseUrl(), folder};
     setup.keepsSpending = ledger;
     CaptureEngine engine(setup, events);
