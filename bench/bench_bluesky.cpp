@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "emulator/emulator.h"
+#include "median.h"
 #include "quiet_capture_events.h"
 #include "service/curl_http_request.h"
 #include "thread_cpu.h"
@@ -50,11 +51,6 @@ Capture Run(emulator::Emulator& service, const std::filesystem::path& folder, bo
     engine.Capture(request);
     const int posts = engine.Tweets().Count();
     return {(ThreadCpuSeconds() - start) / std::max(posts, 1), posts};
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

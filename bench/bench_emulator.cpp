@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "emulator/emulator.h"
+#include "median.h"
 
 namespace {
 
@@ -35,11 +36,6 @@ struct Sample {
     std::vector<double> wall;
     size_t bytes = 0;
 };
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // The next page's query, taken from the body without a JSON reader.
 std::string NextResults(const std::string& body) {

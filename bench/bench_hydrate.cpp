@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "emulator/emulator.h"
+#include "median.h"
 #include "quiet_capture_events.h"
 #include "service/curl_http_request.h"
 #include "thread_cpu.h"
@@ -42,11 +43,6 @@ Capture Run(emulator::Emulator& service, const std::filesystem::path& folder, co
     for (int i = 1; i <= engine.Tweets().Count(); ++i)
         capture.ids.push_back(std::stoull(engine.Tweets().TweetID(i)));
     return capture;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "emulator/emulator.h"
+#include "median.h"
 #include "quiet_capture_events.h"
 #include "service/curl_http_request.h"
 #include "spending/ledger.h"
@@ -51,11 +52,6 @@ Capture Run(emulator::Emulator& service, const std::filesystem::path& folder, bo
     const double start = ThreadCpuSeconds();
     engine.Capture(request);
     return {ThreadCpuSeconds() - start, engine.Tweets().Count()};
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
